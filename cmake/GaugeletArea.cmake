@@ -1,0 +1,42 @@
+# gaugelet_area(NAME DEPS ...): the static library gaugelet_NAME from src/NAME/*.cpp.
+# An area with no sources yet is an interface library, so later areas can
+# already name it.
+function(gaugelet_area name)
+  cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp ${CMAKE_SOURCE_DIR}/src/${name}/*.h)
+  set(cpp ${sources})
+  list(FILTER cpp INCLUDE REGEX "\\.cpp$")
+  if(cpp)
+    add_library(gaugelet_${name} STATIC ${sources})
+    target_include_directories(gaugelet_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(gaugelet_${name} PUBLIC ${A_DEPS})
+    target_compile_options(gaugelet_${name} PRIVATE ${GAUGELET_WARNINGS})
+    target_compile_definitions(gaugelet_${name} PUBLIC QT_NO_KEYWORDS)
+  else()
+    add_library(gaugelet_${name} INTERFACE)
+    target_include_directories(gaugelet_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+    target_link_libraries(gaugelet_${name} INTERFACE ${A_DEPS})
+  endif()
+endfunction()
+
+# gaugelet_tests(NAME DEPS ...): one GoogleTest program per area from
+# tests/NAME/*.cpp, each case its own CTest test, run under offscreen Qt.
+function(gaugelet_tests name)
+  cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE gaugelet_testsupport ${A_DEPS})
+  target_compile_options(test_${name} PRIVATE ${GAUGELET_WARNINGS})
+  target_compile_definitions(test_${name} PRIVATE
+    GAUGELET_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+    GAUGELET_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    GAUGELET_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(test_${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GAUGELET_RESOURCES_DIR=${CMAKE_SOURCE_DIR}/resources" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, every Debian 12 package that building, running and
+# testing Gaugelet needs and that is not installed yet. Safe to run again.
+#   scripts/deps.sh          build and run dependencies
+#   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox)
+set -euo pipefail
+
+build_pkgs=(g++ cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-multimedia-dev qcoro-qt6-dev
+  libsodium-dev libplist-dev libsndfile1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev)
+test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl)
+
+want=("${build_pkgs[@]}")
+if [[ "${1:-}" == "--test" ]]; then
+  want+=("${test_pkgs[@]}")
+fi
+
+missing=()
+for p in "${want[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,299 @@
+#include "platform/Defaults.h"
+
+#include "platform/PlatformLog.h"
+#include "platform/PropertyList.h"
+#include "platform/XdgPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+#include <QThread>
+#include <atomic>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+QPointer<Defaults> standardOverride;
+std::atomic<Defaults*> standardStore{nullptr};
+
+constexpr int saveCoalesceMs = 250;
+
+bool isIntegerType(const QVariant& v)
+{
+    return v.typeId() == QMetaType::LongLong;
+}
+
+} // namespace
+
+Defaults::Defaults(const QString& filePath, QObject* parent)
+    : QObject(parent), m_filePath(filePath)
+{
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(saveCoalesceMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, [this] { flush(); });
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { flush(); });
+    if (!m_filePath.isEmpty())
+        load();
+}
+
+Defaults::~Defaults()
+{
+    flush();
+}
+
+QString Defaults::standardFilePath()
+{
+    return XdgPaths::configHome() + QStringLiteral("/dev.gaugelet.app/defaults.plist");
+}
+
+Defaults* Defaults::standard()
+{
+    if (standardOverride)
+        return standardOverride.data();
+    Defaults* store = standardStore.load(std::memory_order_acquire);
+    if (store)
+        return store;
+    auto* created = new Defaults(standardFilePath(), QCoreApplication::instance());
+    Defaults* expected = nullptr;
+    if (!standardStore.compare_exchange_strong(expected, created)) {
+        delete created;
+        return expected;
+    }
+    return created;
+}
+
+void Defaults::setStandard(Defaults* defaults)
+{
+    standardOverride = defaults;
+}
+
+void Defaults::load()
+{
+    QFile file(m_filePath);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Unreadable but present: never overwrite what we could not read.
+        m_saveBlocked = true;
+        logError(lcDefaults, "defaults: cannot open file=%s error=%s", qUtf8Printable(m_filePath),
+                 qUtf8Printable(file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    auto parsed = PropertyList::fromData(bytes);
+    if (parsed && parsed->typeId() == QMetaType::QVariantMap) {
+        m_user = parsed->toMap();
+        return;
+    }
+    const QString aside = m_filePath + QStringLiteral(".corrupt");
+    QFile::remove(aside);
+    if (QFile::rename(m_filePath, aside)) {
+        logError(lcDefaults, "defaults: unreadable file kept aside path=%s", qUtf8Printable(aside));
+    } else {
+        m_saveBlocked = true;
+        logError(lcDefaults, "defaults: unreadable file could not be moved aside path=%s; not saving",
+                 qUtf8Printable(m_filePath));
+    }
+}
+
+QVariant Defaults::object(const QString& key) const
+{
+    QReadLocker lock(&m_lock);
+    auto it = m_user.constFind(key);
+    if (it != m_user.cend())
+        return *it;
+    return m_registered.value(key);
+}
+
+bool Defaults::hasUserValue(const QString& key) const
+{
+    QReadLocker lock(&m_lock);
+    return m_user.contains(key);
+}
+
+std::optional<QString> Defaults::string(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::QString)
+        return v.toString();
+    return std::nullopt;
+}
+
+std::optional<bool> Defaults::boolean(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    return std::nullopt;
+}
+
+std::optional<qint64> Defaults::integer(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (isIntegerType(v))
+        return v.toLongLong();
+    return std::nullopt;
+}
+
+std::optional<double> Defaults::real(const QString& key) const
+{
+    const QVariant v = object(key);
+    double d;
+    if (v.typeId() == QMetaType::Double)
+        d = v.toDouble();
+    else if (isIntegerType(v))
+        d = double(v.toLongLong());
+    else
+        return std::nullopt;
+    if (!std::isfinite(d))
+        return std::nullopt;
+    return d;
+}
+
+std::optional<QByteArray> Defaults::data(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::QByteArray)
+        return v.toByteArray();
+    return std::nullopt;
+}
+
+std::optional<QDateTime> Defaults::date(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    return std::nullopt;
+}
+
+std::optional<QVariantList> Defaults::array(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::QVariantList)
+        return v.toList();
+    return std::nullopt;
+}
+
+std::optional<QVariantMap> Defaults::dict(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (v.typeId() == QMetaType::QVariantMap)
+        return v.toMap();
+    return std::nullopt;
+}
+
+void Defaults::set(const QString& key, const QVariant& value)
+{
+    const QVariant normal = value.isValid() ? PropertyList::normalized(value) : QVariant();
+    if (!normal.isValid()) {
+        remove(key);
+        return;
+    }
+    {
+        QWriteLocker lock(&m_lock);
+        auto it = m_user.find(key);
+        if (it != m_user.end() && it->typeId() == normal.typeId() && *it == normal)
+            return;
+        m_user.insert(key, normal);
+        m_dirty = true;
+    }
+    scheduleSave();
+    Q_EMIT changed(key);
+}
+
+void Defaults::remove(const QString& key)
+{
+    {
+        QWriteLocker lock(&m_lock);
+        if (m_user.remove(key) == 0)
+            return;
+        m_dirty = true;
+    }
+    scheduleSave();
+    Q_EMIT changed(key);
+}
+
+void Defaults::registerDefaults(const QVariantMap& values)
+{
+    QStringList changedKeys;
+    {
+        QWriteLocker lock(&m_lock);
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            const QVariant normal = PropertyList::normalized(it.value());
+            if (!normal.isValid())
+                continue;
+            const QVariant before = m_registered.value(it.key());
+            m_registered.insert(it.key(), normal);
+            if (!m_user.contains(it.key()) && before != normal)
+                changedKeys.append(it.key());
+        }
+    }
+    for (const QString& key : changedKeys)
+        Q_EMIT changed(key);
+}
+
+QVariantMap Defaults::dictionaryRepresentation() const
+{
+    QReadLocker lock(&m_lock);
+    QVariantMap all = m_registered;
+    for (auto it = m_user.cbegin(); it != m_user.cend(); ++it)
+        all.insert(it.key(), it.value());
+    return all;
+}
+
+QVariantMap Defaults::userValues() const
+{
+    QReadLocker lock(&m_lock);
+    return m_user;
+}
+
+void Defaults::scheduleSave()
+{
+    if (m_filePath.isEmpty())
+        return;
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this] { scheduleSave(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!m_saveTimer.isActive())
+        m_saveTimer.start();
+}
+
+bool Defaults::flush()
+{
+    if (m_filePath.isEmpty())
+        return true;
+    QByteArray xml;
+    {
+        QWriteLocker lock(&m_lock);
+        if (!m_dirty)
+            return true;
+        if (m_saveBlocked) {
+            logError(lcDefaults, "defaults: not saving over an unreadable file path=%s", qUtf8Printable(m_filePath));
+            return false;
+        }
+        xml = PropertyList::toXml(m_user);
+        m_dirty = false;
+    }
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit()) {
+        logError(lcDefaults, "defaults: save failed path=%s error=%s", qUtf8Printable(m_filePath),
+                 qUtf8Printable(file.errorString()));
+        QWriteLocker lock(&m_lock);
+        m_dirty = true;
+        return false;
+    }
+    if (m_saveTimer.isActive() && QThread::currentThread() == thread())
+        m_saveTimer.stop();
+    return true;
+}
+
+} // namespace gaugelet

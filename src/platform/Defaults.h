@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QReadWriteLock>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
+#include <optional>
+
+namespace gaugelet {
+
+// The user-defaults store. Two domains: the user's values, persisted as an XML
+// property list, and a registration domain read behind them but never written.
+// Reads are thread-safe; every change emits changed(key) on the writing thread.
+// Writes are coalesced (at most 250 ms) and saved atomically; the file is also
+// flushed on quit and on destruction. A file that cannot be read is kept aside
+// as "<file>.corrupt" and the store starts empty: nothing is overwritten.
+class Defaults : public QObject {
+    Q_OBJECT
+public:
+    // An empty path makes an in-memory store (tests, previews).
+    explicit Defaults(const QString& filePath = {}, QObject* parent = nullptr);
+    ~Defaults() override;
+
+    // The process's standard store, at $XDG_CONFIG_HOME/dev.gaugelet.app/defaults.plist,
+    // created on first use. setStandard replaces it (tests); nullptr restores the file store.
+    static Defaults* standard();
+    static void setStandard(Defaults* defaults);
+    static QString standardFilePath();
+
+    QString filePath() const { return m_filePath; }
+
+    // The stored object (user value, else registered value), or an invalid QVariant.
+    QVariant object(const QString& key) const;
+    // True when the user domain holds the key (the registration domain not counted).
+    bool hasUserValue(const QString& key) const;
+
+    // Typed readers: nullopt when absent or of another type.
+    std::optional<QString> string(const QString& key) const;
+    std::optional<bool> boolean(const QString& key) const;
+    std::optional<qint64> integer(const QString& key) const;
+    // Integers count as reals; a non-finite real counts as absent.
+    std::optional<double> real(const QString& key) const;
+    std::optional<QByteArray> data(const QString& key) const;
+    std::optional<QDateTime> date(const QString& key) const;
+    std::optional<QVariantList> array(const QString& key) const;
+    std::optional<QVariantMap> dict(const QString& key) const;
+
+    // Typed readers with the caller's default.
+    QString string(const QString& key, const QString& fallback) const { return string(key).value_or(fallback); }
+    bool boolean(const QString& key, bool fallback) const { return boolean(key).value_or(fallback); }
+    qint64 integer(const QString& key, qint64 fallback) const { return integer(key).value_or(fallback); }
+    double real(const QString& key, double fallback) const { return real(key).value_or(fallback); }
+
+    // Stores a value (normalised to a property-list type); an invalid QVariant
+    // or a type a property list cannot hold removes the key. Setting an equal
+    // value changes nothing and emits nothing.
+    void set(const QString& key, const QVariant& value);
+    void remove(const QString& key);
+
+    // Adds to the registration domain (never persisted). Emits changed for
+    // keys whose effective value changes.
+    void registerDefaults(const QVariantMap& values);
+
+    // Every effective key and value (registration domain overlaid by the user's).
+    QVariantMap dictionaryRepresentation() const;
+    // The user's own values only.
+    QVariantMap userValues() const;
+
+    // Writes pending changes now (no-op for an in-memory store or when clean).
+    bool flush();
+
+Q_SIGNALS:
+    void changed(const QString& key);
+
+private:
+    void load();
+    void scheduleSave();
+
+    QString m_filePath;
+    mutable QReadWriteLock m_lock;
+    QVariantMap m_user;
+    QVariantMap m_registered;
+    bool m_dirty = false;
+    bool m_saveBlocked = false;
+    QTimer m_saveTimer;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "stats/StatSnapshot.h"
+
+#include <QColor>
+#include <QSet>
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+class QWidget;
+
+namespace gaugelet {
+
+struct Palette;
+struct ViewEnvironment;
+
+// The four built-in provider ids. They are stored in settings, pins and
+// alarms, so they never change.
+namespace ProviderIds {
+inline const QString cpu = QStringLiteral("cpu.total");
+inline const QString gpu = QStringLiteral("gpu.total");
+inline const QString memory = QStringLiteral("memory.total");
+inline const QString network = QStringLiteral("net.total");
+} // namespace ProviderIds
+
+// A statistic source. The registry drives it; sample() runs on the
+// provider's own sampler (an actor) and never fails.
+class StatProvider {
+public:
+    virtual ~StatProvider() = default;
+
+    virtual QString id() const = 0;
+    virtual QString displayName() const = 0;
+    virtual QString shortName() const = 0;
+    virtual double refreshInterval() const = 0;
+    virtual QColor accentColor(const Palette& palette) const = 0;
+    virtual QSet<QString> excludedVisualizerIds() const { return {}; }
+    virtual bool supportsMergedDisplay() const { return false; }
+    // A snapshot with empty providerId and badgeText, asOf now, value a fraction.
+    virtual QCoro::Task<StatSnapshot> sample() = 0;
+    // The view under the provider's row in the popover, for one snapshot.
+    virtual QWidget* detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent) = 0;
+    // The provider's section in the statistics settings; nullptr is the empty view.
+    virtual QWidget* configView(const ViewEnvironment& env, QWidget* parent)
+    {
+        (void)env;
+        (void)parent;
+        return nullptr;
+    }
+};
+
+} // namespace gaugelet

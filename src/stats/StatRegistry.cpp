@@ -1,0 +1,149 @@
+#include "stats/StatRegistry.h"
+
+#include "platform/Defaults.h"
+#include "platform/MainThread.h"
+#include "platform/MediaClock.h"
+#include "platform/Observe.h"
+#include "stats/ProviderEnablementStore.h"
+#include "stats/RenderClock.h"
+#include "stats/StatHistoryStore.h"
+
+#include <QTimer>
+
+namespace gaugelet {
+
+namespace {
+
+// One sample: awaits the provider on its sampler, then (back on the main
+// thread) stamps and applies the result if the registry still exists. The
+// task holds the provider, so a provider outlives its own sample.
+QCoro::Task<> runSample(std::shared_ptr<StatProvider> provider, QString providerId, QPointer<StatRegistry> registry,
+                        std::function<void(StatRegistry*, const QString&, StatSnapshot)> apply)
+{
+    StatSnapshot snapshot = co_await provider->sample();
+    if (!registry)
+        co_return;
+    snapshot.providerId = providerId;
+    snapshot.badgeText = StatRegistry::badgeText(*provider);
+    apply(registry.data(), providerId, std::move(snapshot));
+}
+
+} // namespace
+
+StatRegistry::StatRegistry(Providers providers, QObject* parent)
+    : QObject(parent), m_providers(std::move(providers))
+{
+}
+
+StatRegistry::~StatRegistry() = default;
+
+StatProvider* StatRegistry::provider(QStringView id) const
+{
+    for (const auto& p : m_providers) {
+        if (p->id() == id)
+            return p.get();
+    }
+    return nullptr;
+}
+
+QString StatRegistry::badgeText(const StatProvider& provider)
+{
+    if (auto stored = Defaults::standard()->string(QStringLiteral("tag.override.") + provider.id()))
+        return *stored;
+    return provider.shortName();
+}
+
+bool StatRegistry::isEnabled(const StatProvider& provider)
+{
+    return !m_enablement || m_enablement->isEnabled(provider.id());
+}
+
+void StatRegistry::start(RenderClock* clock, StatHistoryStore* history, ProviderEnablementStore* enablement)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    stop();
+    m_clock = clock;
+    m_history = history;
+    m_enablement = enablement;
+
+    for (const auto& p : m_providers) {
+        if (!isEnabled(*p))
+            continue;
+        const double now = MediaClock::now();
+        if (m_inflight.contains(p->id()))
+            continue;
+        startSample(p, now);
+    }
+
+    if (clock) {
+        m_clockSub = subscribeWithCurrent(clock, &RenderClock::tick, &RenderClock::tickChanged, this,
+                                          [this](int) { tick(); });
+    }
+}
+
+void StatRegistry::stop()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (m_clockSub)
+        disconnect(m_clockSub);
+    m_clockSub = {};
+    m_clock.clear();
+    m_inflight.clear();
+}
+
+void StatRegistry::tick()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const double now = MediaClock::now();
+    for (const auto& p : m_providers) {
+        if (!isEnabled(*p))
+            continue;
+        const QString& id = p->id();
+        const double elapsed = now - m_lastSnapshotAt.value(id, 0.0);
+        if (p->refreshInterval() <= elapsed && !m_inflight.contains(id))
+            startSample(p, now);
+    }
+}
+
+void StatRegistry::startSample(const std::shared_ptr<StatProvider>& provider, double now)
+{
+    const QString id = provider->id();
+    m_inflight.insert(id);
+    m_lastSnapshotAt.insert(id, now);
+    runSample(provider, id, QPointer<StatRegistry>(this),
+              [](StatRegistry* registry, const QString& providerId, StatSnapshot snapshot) {
+                  registry->apply(providerId, std::move(snapshot));
+              });
+}
+
+void StatRegistry::apply(const QString& providerId, StatSnapshot snapshot)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    m_snapshots.insert(providerId, snapshot);
+    if (m_history)
+        m_history->record(snapshot);
+    m_inflight.remove(providerId);
+    scheduleFlush();
+}
+
+void StatRegistry::scheduleFlush()
+{
+    m_dirty = true;
+    if (m_flushScheduled)
+        return;
+    m_flushScheduled = true;
+    QTimer::singleShot(flushDelayMs, this, &StatRegistry::flush);
+}
+
+void StatRegistry::flush()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    m_flushScheduled = false;
+    if (!m_dirty)
+        return;
+    m_dirty = false;
+    Q_EMIT objectWillChange();
+    Q_EMIT snapshotsPublisher(m_snapshots);
+}
+
+} // namespace gaugelet

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "stats/StatProvider.h"
+#include "stats/StatSnapshot.h"
+
+#include <QHash>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <memory>
+#include <vector>
+
+namespace gaugelet {
+
+class RenderClock;
+class StatHistoryStore;
+class ProviderEnablementStore;
+
+// The single owner of the current snapshots. On every render-clock tick it
+// starts a sample of each enabled provider whose refresh interval has passed,
+// stamps and stores the results, records them in the history, and publishes
+// the whole dictionary at most once per 0.25 s window: first the change
+// notice, then snapshotsPublisher.
+class StatRegistry : public QObject {
+    Q_OBJECT
+public:
+    using Snapshots = QHash<QString, StatSnapshot>;
+    using Providers = std::vector<std::shared_ptr<StatProvider>>;
+
+    static constexpr int flushDelayMs = 250;
+
+    explicit StatRegistry(Providers providers, QObject* parent = nullptr);
+    ~StatRegistry() override;
+
+    // The four built-in providers (CPU, GPU, memory, network) in that order.
+    static std::unique_ptr<StatRegistry> makeDefaultRegistry();
+
+    const Snapshots& snapshots() const { return m_snapshots; }
+    const Providers& providers() const { return m_providers; }
+    StatProvider* provider(QStringView id) const;
+
+    void start(RenderClock* clock, StatHistoryStore* history, ProviderEnablementStore* enablement);
+    void stop();
+
+    // "tag.override.<id>" when a string is stored there (even empty), else the short name.
+    static QString badgeText(const StatProvider& provider);
+
+    // Introspection for tests and diagnostics.
+    bool isDirty() const { return m_dirty; }
+    bool isFlushScheduled() const { return m_flushScheduled; }
+    const QSet<QString>& inflight() const { return m_inflight; }
+    const QHash<QString, double>& lastSnapshotAt() const { return m_lastSnapshotAt; }
+
+    // One tick pass; normally driven by the clock.
+    void tick();
+
+Q_SIGNALS:
+    void objectWillChange();
+    void snapshotsPublisher(const gaugelet::StatRegistry::Snapshots& snapshots);
+
+private:
+    bool isEnabled(const StatProvider& provider);
+    void startSample(const std::shared_ptr<StatProvider>& provider, double now);
+    void apply(const QString& providerId, StatSnapshot snapshot);
+    void scheduleFlush();
+    void flush();
+
+    Snapshots m_snapshots;
+    bool m_dirty = false;
+    bool m_flushScheduled = false;
+    Providers m_providers;
+    QHash<QString, double> m_lastSnapshotAt;
+    QSet<QString> m_inflight;
+    QMetaObject::Connection m_clockSub;
+    QPointer<RenderClock> m_clock;
+    QPointer<StatHistoryStore> m_history;
+    QPointer<ProviderEnablementStore> m_enablement;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "platform/Log.h"
+
+namespace gaugelet {
+GAUGELET_DECLARE_LOG(lcStats);
+GAUGELET_DECLARE_LOG(lcRenderClock);
+} // namespace gaugelet

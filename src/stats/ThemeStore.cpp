@@ -1,0 +1,39 @@
+#include "stats/ThemeStore.h"
+
+#include "platform/Defaults.h"
+#include "platform/MainThread.h"
+
+namespace gaugelet {
+
+ThemeStore::ThemeStore(const QString& defaultPaletteId, QObject* parent)
+    : QObject(parent), m_available(Palette::builtIns())
+{
+    if (auto stored = Defaults::standard()->string(themeIdKey)) {
+        if (auto p = Palette::byId(*stored)) {
+            m_palette = *p;
+            return;
+        }
+    }
+    if (auto p = Palette::byId(defaultPaletteId)) {
+        m_palette = *p;
+        return;
+    }
+    m_palette = m_available.first();
+}
+
+void ThemeStore::select(const QString& paletteId)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    for (const Palette& p : m_available) {
+        if (p.id != paletteId)
+            continue;
+        if (!(p == m_palette)) {
+            m_palette = p;
+            Q_EMIT paletteChanged(m_palette);
+        }
+        Defaults::standard()->set(themeIdKey, paletteId);
+        return;
+    }
+}
+
+} // namespace gaugelet

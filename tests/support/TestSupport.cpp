@@ -1,0 +1,85 @@
+#include "TestSupport.h"
+
+#include "platform/MediaClock.h"
+#include "platform/WallClock.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+namespace gaugelet::test {
+
+ScopedDefaults::ScopedDefaults() : m_defaults(std::make_unique<Defaults>())
+{
+    Defaults::setStandard(m_defaults.get());
+}
+
+ScopedDefaults::~ScopedDefaults()
+{
+    Defaults::setStandard(nullptr);
+}
+
+ManualMediaClock::ManualMediaClock(double start) : m_now(std::make_shared<double>(start))
+{
+    auto now = m_now;
+    MediaClock::setSourceForTesting([now] { return *now; });
+}
+
+ManualMediaClock::~ManualMediaClock()
+{
+    MediaClock::setSourceForTesting({});
+}
+
+ManualWallClock::ManualWallClock(QDateTime start) : m_now(std::make_shared<QDateTime>(start))
+{
+    auto now = m_now;
+    WallClock::setSourceForTesting([now] { return *now; });
+}
+
+ManualWallClock::~ManualWallClock()
+{
+    WallClock::setSourceForTesting({});
+}
+
+bool waitUntil(const std::function<bool()>& predicate, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!predicate()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void spinFor(int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+}
+
+void writeFile(const QString& path, const QByteArray& contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qUtf8Printable(path));
+    f.write(contents);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+} // namespace gaugelet::test

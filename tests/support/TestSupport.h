@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/Defaults.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace gaugelet::test {
+
+// An in-memory standard user-defaults store for the length of a test.
+class ScopedDefaults {
+public:
+    ScopedDefaults();
+    ~ScopedDefaults();
+    Defaults* operator->() { return m_defaults.get(); }
+    Defaults* get() { return m_defaults.get(); }
+
+private:
+    std::unique_ptr<Defaults> m_defaults;
+};
+
+// A media clock the test moves by hand.
+class ManualMediaClock {
+public:
+    explicit ManualMediaClock(double start = 1000.0);
+    ~ManualMediaClock();
+    void set(double t) { *m_now = t; }
+    void advance(double dt) { *m_now += dt; }
+    double now() const { return *m_now; }
+
+private:
+    std::shared_ptr<double> m_now;
+};
+
+// A wall clock the test moves by hand.
+class ManualWallClock {
+public:
+    explicit ManualWallClock(QDateTime start = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC));
+    ~ManualWallClock();
+    void set(const QDateTime& t) { *m_now = t; }
+    void advanceSecs(double s) { *m_now = m_now->addMSecs(qint64(s * 1000)); }
+    QDateTime now() const { return *m_now; }
+
+private:
+    std::shared_ptr<QDateTime> m_now;
+};
+
+// Runs the event loop until the predicate holds or the time-out passes.
+bool waitUntil(const std::function<bool()>& predicate, int timeoutMs = 5000);
+// Runs the event loop for a while (for checking that nothing happens).
+void spinFor(int ms);
+
+// Reads and writes a whole file (tests build fake trees of real files).
+void writeFile(const QString& path, const QByteArray& contents);
+QByteArray readFile(const QString& path);
+
+} // namespace gaugelet::test
