@@ -1,10 +1,17 @@
-# gaugelet_area(NAME DEPS ...): the static library gaugelet_NAME from src/NAME/*.cpp.
+# gaugelet_area(NAME [DIR folder] [EXCLUDE folder...] DEPS ...): the static
+# library gaugelet_NAME from src/<folder>/**.cpp (folder defaults to NAME).
 # An area with no sources yet is an interface library, so later areas can
 # already name it.
 function(gaugelet_area name)
-  cmake_parse_arguments(A "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "DIR" "DEPS;EXCLUDE" ${ARGN})
+  if(NOT A_DIR)
+    set(A_DIR ${name})
+  endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-    ${CMAKE_SOURCE_DIR}/src/${name}/*.cpp ${CMAKE_SOURCE_DIR}/src/${name}/*.h)
+    ${CMAKE_SOURCE_DIR}/src/${A_DIR}/*.cpp ${CMAKE_SOURCE_DIR}/src/${A_DIR}/*.h)
+  foreach(ex ${A_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/src/${ex}/")
+  endforeach()
   set(cpp ${sources})
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)
