@@ -61,14 +61,16 @@ private:
     QHash<QTcpSocket*, QByteArray> m_buffers;
 };
 
-Result<QByteArray, PublicAddressFetcher::FetchError> fetchNow(PublicAddressFetcher& fetcher)
+using FetchResult = Result<QByteArray, PublicAddressFetcher::FetchError>;
+
+QCoro::Task<std::optional<FetchResult>> fetchOptional(PublicAddressFetcher& fetcher)
 {
-    std::optional<Result<QByteArray, PublicAddressFetcher::FetchError>> out;
-    auto task = [&]() -> QCoro::Task<> { out = co_await fetcher.fetch(); }();
-    EXPECT_TRUE(test::waitUntil([&] { return out.has_value(); }, 10000));
-    if (!out)
-        return fail(PublicAddressFetcher::FetchError{});
-    return *out;
+    co_return co_await fetcher.fetch();
+}
+
+FetchResult fetchNow(PublicAddressFetcher& fetcher)
+{
+    return *QCoro::waitFor(fetchOptional(fetcher));
 }
 
 } // namespace

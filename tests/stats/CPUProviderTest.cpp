@@ -63,9 +63,7 @@ TEST(CPUProvider, FirstSnapshotAfterLaunchIsZero)
     test::writeFile(dir.filePath("proc/stat"), "cpu 1 1 1 1\ncpu0 1 1 1 1\n");
     static const CPUTopology topology;
     CPUProvider p(std::make_unique<CPUSampler>(SysRoot(dir.path()), topology));
-    std::optional<StatSnapshot> got;
-    auto task = [&]() -> QCoro::Task<> { got = co_await p.sample(); }();
-    ASSERT_TRUE(test::waitUntil([&] { return got.has_value(); }));
+    std::optional<StatSnapshot> got = QCoro::waitFor(p.sample());
     EXPECT_EQ(got->value, 0);
     EXPECT_EQ(got->label, "0%");
     ASSERT_NE(got->extra<CPUExtras>("cpu.snapshot"), nullptr);

@@ -205,14 +205,10 @@ TEST(CPUSampler, SamplesRunOnTheActorsOwnThread)
     FakeProcStat fake;
     fake.write({{0, 0, 0, 0}});
     CPUSampler sampler(fake.root, allPerformance);
-    std::optional<CPUSample> got;
-    auto first = [&]() -> QCoro::Task<> { got = co_await sampler.sample(); }();
-    ASSERT_TRUE(test::waitUntil([&] { return got.has_value(); }));
+    std::optional<CPUSample> got = QCoro::waitFor(sampler.sample());
     EXPECT_EQ(*got, CPUSample{});
     fake.write({{10, 0, 10, 80}});
-    got.reset();
-    auto second = [&]() -> QCoro::Task<> { got = co_await sampler.sample(); }();
-    ASSERT_TRUE(test::waitUntil([&] { return got.has_value(); }));
+    got = QCoro::waitFor(sampler.sample());
     EXPECT_DOUBLE_EQ(got->user, 10.0);
     EXPECT_DOUBLE_EQ(got->system, 10.0);
 }

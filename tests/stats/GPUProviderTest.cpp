@@ -42,9 +42,7 @@ TEST(GPUProvider, NoDeviceGivesZeroPercent)
 {
     QTemporaryDir dir;
     GPUProvider p(std::make_unique<GPUSampler>(GpuReader(SysRoot(dir.path()))));
-    std::optional<StatSnapshot> got;
-    auto task = [&]() -> QCoro::Task<> { got = co_await p.sample(); }();
-    ASSERT_TRUE(test::waitUntil([&] { return got.has_value(); }));
+    std::optional<StatSnapshot> got = QCoro::waitFor(p.sample());
     EXPECT_EQ(got->value, 0);
     EXPECT_EQ(got->label, "0%");
 }

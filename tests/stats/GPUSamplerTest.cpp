@@ -79,9 +79,7 @@ TEST(GPUSampler, SamplesThroughTheActor)
     FakeDrm drm;
     drm.amdgpu("card0", 42);
     GPUSampler sampler{GpuReader(drm.root)};
-    std::optional<GPUSample> got;
-    auto task = [&]() -> QCoro::Task<> { got = co_await sampler.sample(); }();
-    ASSERT_TRUE(test::waitUntil([&] { return got.has_value(); }));
+    std::optional<GPUSample> got = QCoro::waitFor(sampler.sample());
     EXPECT_DOUBLE_EQ(got->device, 42);
 }
 

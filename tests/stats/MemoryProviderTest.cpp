@@ -62,9 +62,7 @@ TEST(MemoryProvider, SampleReadsTheSettingEachTime)
                     "MemTotal: 1000 kB\nMemFree: 100 kB\nCached: 500 kB\nAnonPages: 200 kB\n");
     MemoryProvider p(std::make_unique<MemorySampler>(SysRoot(dir.path())));
     auto sampleOnce = [&] {
-        std::optional<StatSnapshot> got;
-        auto task = [&]() -> QCoro::Task<> { got = co_await p.sample(); }();
-        EXPECT_TRUE(test::waitUntil([&] { return got.has_value(); }));
+        std::optional<StatSnapshot> got = QCoro::waitFor(p.sample());
         return got.value_or(StatSnapshot{});
     };
     EXPECT_EQ(sampleOnce().label, "20%");

@@ -108,9 +108,7 @@ TEST(MemorySampler, FakeTreeWithPressureAndZram)
                     "some avg10=25.00 avg60=0 avg300=0 total=1\nfull avg10=2.00 avg60=0 avg300=0 total=1\n");
     test::writeFile(dir.filePath("sys/block/zram0/mm_stat"), "0 0 4096 0 0 0 0 0\n");
     MemorySampler sampler{SysRoot(dir.path())};
-    std::optional<MemoryReading> got;
-    auto task = [&]() -> QCoro::Task<> { got = co_await sampler.sample(); }();
-    ASSERT_TRUE(test::waitUntil([&] { return got.has_value(); }));
+    std::optional<MemoryReading> got = QCoro::waitFor(sampler.sample());
     EXPECT_EQ(got->pressure, MemoryPressureLevel::warning);
     EXPECT_EQ(got->compressedBytes, 4096u);
     EXPECT_EQ(got->usedBytes, 1000u * 1024);
