@@ -83,7 +83,8 @@ TEST(Defaults, EveryTypeSurvivesTheFileRoundTrip)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("sub/defaults.plist");
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(1'700'000'000'250, Qt::UTC);
+    // XML property lists keep dates to the second.
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000, Qt::UTC);
     {
         Defaults d(path);
         d.set("s", QStringLiteral("héllo <&>"));
@@ -180,9 +181,7 @@ TEST(PropertyList, RejectsGarbageAndAcceptsBinary)
     EXPECT_EQ(xml->toMap().value("k"), "v");
     // "bplist00" with a dict {k: 1}, written by hand.
     const QByteArray binary = QByteArray::fromHex(
-        "62706c6973743030d101025161100108"
-        "0b0d0000000000000101000000000000"
-        "0003000000000000000000000000000f");
+        "62706c6973743030d1010251611001080b0d000000000000010100000000000000030000000000000000000000000000000f");
     auto parsed = PropertyList::fromData(binary);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->toMap().value("a"), qint64(1));

@@ -21,13 +21,13 @@ TEST(DispatchTimer, FirstEventComesOneIntervalAfterStart)
 TEST(DispatchTimer, ResumeAfterMissedDeadlinesFiresOnceAtOnce)
 {
     std::atomic<int> fired{0};
-    DispatchTimer timer("test", 20ms, 0ms, [&] { ++fired; });
+    DispatchTimer timer("test", 100ms, 0ms, [&] { ++fired; });
     timer.suspend();
     const int before = fired;
-    std::this_thread::sleep_for(150ms); // several deadlines pass while suspended
+    std::this_thread::sleep_for(350ms); // three deadlines pass while suspended
     EXPECT_EQ(fired, before);
     timer.resume();
-    std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(20ms); // the next grid deadline is ~50 ms away
     // one coalesced event for all missed deadlines, not a burst
     EXPECT_EQ(fired, before + 1);
 }
