@@ -39,7 +39,7 @@ function(gaugelet_tests name)
   target_link_libraries(test_${name} PRIVATE gaugelet_testsupport ${A_DEPS})
   target_compile_options(test_${name} PRIVATE ${GAUGELET_WARNINGS})
   target_compile_definitions(test_${name} PRIVATE
-    GAUGELET_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+    GAUGELET_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/${name}/data"
     GAUGELET_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     GAUGELET_BINARY_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(test_${name}
