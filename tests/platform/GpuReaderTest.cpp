@@ -1,6 +1,6 @@
 #include "platform/GpuReader.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>

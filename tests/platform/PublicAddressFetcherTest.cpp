@@ -1,6 +1,6 @@
 #include "platform/PublicAddressFetcher.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QPointer>
 #include <QTcpServer>

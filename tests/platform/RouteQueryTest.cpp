@@ -1,6 +1,6 @@
 #include "platform/RouteQuery.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QProcess>
 #include <QStandardPaths>

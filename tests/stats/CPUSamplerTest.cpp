@@ -1,6 +1,6 @@
 #include "stats/CPUSampler.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>

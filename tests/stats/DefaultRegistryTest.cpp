@@ -3,7 +3,7 @@
 #include "stats/CPUExtras.h"
 #include "stats/MemoryExtras.h"
 #include "stats/ProviderEnablementStore.h"
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 

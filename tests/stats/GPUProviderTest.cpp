@@ -2,7 +2,7 @@
 
 #include "platform/ViewEnvironment.h"
 #include "stats/Palette.h"
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "stats/GPUSampler.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>

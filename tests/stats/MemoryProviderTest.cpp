@@ -4,7 +4,7 @@
 #include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QLabel>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "stats/NetworkConfigView.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QCheckBox>
 #include <QLabel>

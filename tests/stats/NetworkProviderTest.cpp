@@ -4,7 +4,7 @@
 #include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
