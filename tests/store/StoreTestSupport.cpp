@@ -142,3 +142,42 @@ QByteArray signedBundle(const NaclKeyPair& pair, const QString& id, const Member
 }
 
 } // namespace gaugelet::test
+
+namespace gaugelet::test {
+
+namespace {
+QStringList* g_lines = nullptr;
+QtMessageHandler g_previous = nullptr;
+
+void collect(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (g_lines)
+        g_lines->append(message);
+}
+} // namespace
+
+LogCapture::LogCapture()
+{
+    g_lines = new QStringList;
+    g_previous = qInstallMessageHandler(collect);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(g_previous);
+    delete g_lines;
+    g_lines = nullptr;
+}
+
+QStringList LogCapture::lines() const { return *g_lines; }
+
+bool LogCapture::contains(const QString& fragment) const
+{
+    for (const QString& line : *g_lines) {
+        if (line.contains(fragment))
+            return true;
+    }
+    return false;
+}
+
+} // namespace gaugelet::test

@@ -52,3 +52,16 @@ QByteArray signedBundle(const NaclKeyPair& pair, const QString& id, const Member
 QByteArray runPython(const QString& script, const QByteArray& input = {});
 
 } // namespace gaugelet::test
+
+namespace gaugelet::test {
+
+// Collects the program's log lines for the length of a scope.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString& fragment) const;
+};
+
+} // namespace gaugelet::test
