@@ -9,7 +9,7 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-multimedia-dev qcoro-qt6-dev
   libsodium-dev libplist-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
-test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl)
+test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl)
 
 want=("${build_pkgs[@]}")
 if [[ "${1:-}" == "--test" ]]; then

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace gaugelet {
 
@@ -15,6 +16,11 @@ public:
     // The design's "Application Support" and "Caches" folders.
     static QString applicationSupportDir() { return dataHome(); }
     static QString cachesDir() { return cacheHome(); }
+
+    // The user's own data folder, or none when neither an absolute
+    // $XDG_DATA_HOME nor a usable $HOME is set: without them dataHome() would
+    // fall back to a folder under "/" that is not the user's.
+    static std::optional<QString> userDataHome();
 };
 
 } // namespace gaugelet

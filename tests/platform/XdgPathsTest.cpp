@@ -2,8 +2,49 @@
 
 #include <QDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace gaugelet;
+
+namespace {
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, std::optional<QByteArray> value)
+        : m_name(name), m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+    {
+        value ? qputenv(name, *value) : qunsetenv(name);
+    }
+    ~ScopedEnv() { m_old ? qputenv(m_name, *m_old) : qunsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<QByteArray> m_old;
+};
+} // namespace
+
+TEST(XdgPaths, UserDataHomePrefersAnAbsoluteXdgDataHome)
+{
+    ScopedEnv data("XDG_DATA_HOME", QByteArray("/srv/data/"));
+    ScopedEnv home("HOME", std::nullopt);
+    EXPECT_EQ(XdgPaths::userDataHome(), QStringLiteral("/srv/data"));
+}
+
+TEST(XdgPaths, UserDataHomeFallsBackToHome)
+{
+    ScopedEnv data("XDG_DATA_HOME", QByteArray("not/absolute"));
+    ScopedEnv home("HOME", QByteArray("/home/me"));
+    EXPECT_EQ(XdgPaths::userDataHome(), QStringLiteral("/home/me/.local/share"));
+}
+
+TEST(XdgPaths, NoUserDataHomeWithoutAUsableHome)
+{
+    ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+    for (const auto& value : {std::optional<QByteArray>(), std::optional(QByteArray()), std::optional(QByteArray("/")),
+                              std::optional(QByteArray("home"))}) {
+        ScopedEnv home("HOME", value);
+        EXPECT_FALSE(XdgPaths::userDataHome());
+    }
+}
 
 TEST(XdgPaths, AbsoluteEnvironmentValuesWinRelativeOnesAreIgnored)
 {

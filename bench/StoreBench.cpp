@@ -1,0 +1,162 @@
+// Content-store timings: verifying a downloaded bundle and indexing archives.
+
+#include "platform/Ed25519PublicKey.h"
+#include "platform/Sha256.h"
+#include "store/BundleManifest.h"
+#include "store/BundleVerifier.h"
+#include "store/ZipReader.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+
+#include <benchmark/benchmark.h>
+#include <sodium.h>
+
+using namespace gaugelet;
+
+namespace {
+
+void put16(QByteArray& out, quint32 v)
+{
+    out.append(char(v & 0xFF));
+    out.append(char((v >> 8) & 0xFF));
+}
+
+void put32(QByteArray& out, quint32 v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// A stored archive in the accepted subset (CRC left 0: the reader ignores it).
+QByteArray storedZip(const QList<QPair<QString, QByteArray>>& members)
+{
+    QByteArray out;
+    QByteArray directory;
+    for (const auto& [name, bytes] : members) {
+        const QByteArray nameBytes = name.toUtf8();
+        const quint32 offset = quint32(out.size());
+        put32(out, 0x04034B50);
+        for (int i = 0; i < 5; ++i)
+            put16(out, 0);
+        put32(out, 0);
+        put32(out, quint32(bytes.size()));
+        put32(out, quint32(bytes.size()));
+        put16(out, quint32(nameBytes.size()));
+        put16(out, 0);
+        out.append(nameBytes);
+        out.append(bytes);
+
+        put32(directory, 0x02014B50);
+        for (int i = 0; i < 6; ++i)
+            put16(directory, 0);
+        put32(directory, 0);
+        put32(directory, quint32(bytes.size()));
+        put32(directory, quint32(bytes.size()));
+        put16(directory, quint32(nameBytes.size()));
+        for (int i = 0; i < 4; ++i)
+            put16(directory, 0);
+        put32(directory, 0);
+        put32(directory, offset);
+        directory.append(nameBytes);
+    }
+    const quint32 directoryOffset = quint32(out.size());
+    out.append(directory);
+    put32(out, 0x06054B50);
+    put32(out, 0);
+    put16(out, quint32(members.size()));
+    put16(out, quint32(members.size()));
+    put32(out, quint32(directory.size()));
+    put32(out, directoryOffset);
+    put16(out, 0);
+    return out;
+}
+
+struct SignedBundle {
+    QByteArray archive;
+    Ed25519PublicKey key;
+};
+
+SignedBundle makeBundle(int assetCount, qsizetype totalBytes)
+{
+    if (sodium_init() < 0)
+        std::abort();
+    unsigned char pk[crypto_sign_PUBLICKEYBYTES];
+    unsigned char sk[crypto_sign_SECRETKEYBYTES];
+    crypto_sign_keypair(pk, sk);
+
+    QList<QPair<QString, QByteArray>> assets;
+    QJsonArray list;
+    for (int i = 0; i < assetCount; ++i) {
+        QByteArray bytes(totalBytes / assetCount, Qt::Uninitialized);
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        const QString path = QStringLiteral("assets/frame_%1.png").arg(i);
+        list.append(QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("sha256"), Sha256::hexDigest(bytes)}});
+        assets.append({path, bytes});
+    }
+    const QJsonObject manifest{
+        {QStringLiteral("schema"), 1}, {QStringLiteral("id"), QStringLiteral("bench")}, {QStringLiteral("version"), 1},
+        {QStringLiteral("type"), QStringLiteral("runner_sprite")}, {QStringLiteral("displayName"), QStringLiteral("Bench")},
+        {QStringLiteral("author"), QStringLiteral("Bench")}, {QStringLiteral("releaseDate"), QStringLiteral("2026-03-01T12:00:00Z")},
+        {QStringLiteral("priceCents"), 0}, {QStringLiteral("currency"), QStringLiteral("USD")}, {QStringLiteral("assets"), list}};
+    const QByteArray json = QJsonDocument(manifest).toJson();
+    QByteArray signature(crypto_sign_BYTES, Qt::Uninitialized);
+    crypto_sign_detached(reinterpret_cast<unsigned char*>(signature.data()), nullptr,
+                         reinterpret_cast<const unsigned char*>(json.constData()), size_t(json.size()), sk);
+    assets.prepend({QStringLiteral("manifest.sig"), signature});
+    assets.prepend({QStringLiteral("manifest.json"), json});
+    return SignedBundle{storedZip(assets), *Ed25519PublicKey::fromRaw(QByteArrayView(reinterpret_cast<const char*>(pk), 32))};
+}
+
+void BM_BundleVerifierVerify5MiB200Assets(benchmark::State& state)
+{
+    const SignedBundle bundle = makeBundle(200, 5 * 1024 * 1024);
+    for (auto _ : state) {
+        auto result = BundleVerifier::verify(bundle.archive, bundle.key);
+        if (!result)
+            state.SkipWithError("bundle did not verify");
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetBytesProcessed(state.iterations() * bundle.archive.size());
+}
+BENCHMARK(BM_BundleVerifierVerify5MiB200Assets)->Unit(benchmark::kMillisecond);
+
+// libsodium's own SHA-256 rate over the same amount of data, for comparison.
+void BM_Sha256Of5MiB(benchmark::State& state)
+{
+    const QByteArray bytes(5 * 1024 * 1024, 'x');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Sha256::digest(bytes));
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_Sha256Of5MiB)->Unit(benchmark::kMillisecond);
+
+void BM_ZipReaderIndex1000Members(benchmark::State& state)
+{
+    QList<QPair<QString, QByteArray>> members;
+    for (int i = 0; i < 1000; ++i)
+        members.append({QStringLiteral("assets/sprite_%1.png").arg(i), QByteArray(64, char(i))});
+    const QByteArray archive = storedZip(members);
+    for (auto _ : state) {
+        auto reader = ZipReader::read(archive);
+        if (!reader || reader->entries.size() != 1000)
+            state.SkipWithError("archive did not index");
+        benchmark::DoNotOptimize(reader);
+    }
+}
+BENCHMARK(BM_ZipReaderIndex1000Members)->Unit(benchmark::kMicrosecond);
+
+void BM_BundleManifestDecode200Assets(benchmark::State& state)
+{
+    const SignedBundle bundle = makeBundle(200, 200 * 16);
+    const QByteArray json = *ZipReader::read(bundle.archive)->file(QStringLiteral("manifest.json"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BundleManifest::decode(json));
+}
+BENCHMARK(BM_BundleManifestDecode200Assets)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

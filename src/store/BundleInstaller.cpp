@@ -1,0 +1,116 @@
+#include "store/BundleInstaller.h"
+
+#include "platform/FileSystem.h"
+#include "platform/MainThread.h"
+#include "store/InstalledBundleRegistry.h"
+#include "store/SigningKeys.h"
+#include "store/ZipReader.h"
+
+#include <QUuid>
+#include <cerrno>
+
+namespace gaugelet {
+
+namespace {
+
+BundleInstaller::InstallError writeFailed(BundleVerifier::Error error)
+{
+    return BundleInstaller::InstallError{BundleInstaller::InstallError::Kind::writeFailed, std::move(error)};
+}
+
+QString parentOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? path : path.left(slash);
+}
+
+} // namespace
+
+QString BundleInstaller::InstallError::describe() const
+{
+    switch (kind) {
+    case Kind::verifyFailed:
+        return QStringLiteral("verifyFailed(%1)").arg(underlying.describe());
+    case Kind::writeFailed:
+        return QStringLiteral("writeFailed(%1)").arg(underlying.describe());
+    }
+    return {};
+}
+
+BundleInstaller::BundleInstaller(InstalledBundleRegistry* registry, QObject* parent)
+    : QObject(parent), m_registry(registry)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (m_registry && !m_registry->rootDir())
+        qInfo("BundleInstaller: no Application Support folder; installing is disabled");
+}
+
+QCoro::Task<Result<BundleManifest, BundleInstaller::InstallError>> BundleInstaller::install(QByteArray archive)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    co_return installNow(archive);
+}
+
+Result<void, BundleVerifier::Error> BundleInstaller::writeFiles(const QString& stagingDir, const QByteArray& archive)
+{
+    auto reader = ZipReader::read(archive);
+    if (!reader)
+        return fail(BundleVerifier::Error{reader.error()});
+    for (const QString& name : {QStringLiteral("manifest.json"), QStringLiteral("manifest.sig")}) {
+        auto bytes = reader->file(name);
+        if (!bytes)
+            return fail(BundleVerifier::Error{bytes.error()});
+        if (auto written = FileSystem::writeFileAtomically(stagingDir + QLatin1Char('/') + name, *bytes); !written)
+            return fail(BundleVerifier::Error{written.error()});
+    }
+    return {};
+}
+
+Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installNow(const QByteArray& archive)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto verified = BundleVerifier::verify(archive, StoreSigningKey::key());
+    if (!verified)
+        return fail(InstallError{InstallError::Kind::verifyFailed, verified.error()});
+    const BundleManifest& manifest = verified->manifest;
+
+    // The verifier has already refused ids that cannot name a folder of
+    // their own, so bundleDir is always a child of the root.
+    const auto bundleDir = m_registry ? m_registry->folderFor(manifest.id) : std::nullopt;
+    if (!bundleDir) {
+        qInfo("BundleInstaller: no Application Support folder; not installing %s", qUtf8Printable(manifest.id));
+        return fail(writeFailed(BundleVerifier::Error{FileSystem::Error{QStringLiteral("install"), manifest.id, ENOENT}}));
+    }
+    const QString root = *m_registry->rootDir();
+    const QString staging = root + QStringLiteral("/.staging-") + manifest.id + QLatin1Char('-')
+        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+
+    auto abandon = [&](BundleVerifier::Error error) {
+        (void)FileSystem::removeTree(staging);
+        return fail(writeFailed(std::move(error)));
+    };
+
+    if (auto made = FileSystem::makePath(staging); !made)
+        return abandon(BundleVerifier::Error{made.error()});
+    if (auto written = writeFiles(staging, archive); !written)
+        return abandon(written.error());
+    for (auto it = verified->files.cbegin(); it != verified->files.cend(); ++it) {
+        const QString target = staging + QLatin1Char('/') + it.key();
+        if (auto made = FileSystem::makePath(parentOf(target)); !made)
+            return abandon(BundleVerifier::Error{made.error()});
+        if (auto written = FileSystem::writeFileAtomically(target, it.value()); !written)
+            return abandon(BundleVerifier::Error{written.error()});
+    }
+
+    const auto swapped = FileSystem::entryKind(*bundleDir) != FileSystem::EntryKind::missing
+        ? FileSystem::replaceItem(*bundleDir, staging)
+        : FileSystem::rename(staging, *bundleDir);
+    if (!swapped)
+        return abandon(BundleVerifier::Error{swapped.error()});
+
+    if (m_registry)
+        m_registry->upsert(manifest);
+    return manifest;
+}
+
+} // namespace gaugelet

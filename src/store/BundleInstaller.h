@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "store/BundleManifest.h"
+#include "store/BundleVerifier.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <QCoro/QCoroTask>
+
+namespace gaugelet {
+
+class InstalledBundleRegistry;
+
+// Turns a bundle archive into an installed bundle folder and records it in
+// the registry. Nothing unverified is installed; the new folder is assembled
+// under a private staging name beside the installed ones and swapped into
+// place in one step, so a failed install never leaves a half-written bundle
+// under the bundle's own name. Main thread only.
+class BundleInstaller : public QObject {
+    Q_OBJECT
+
+public:
+    struct InstallError {
+        enum class Kind {
+            verifyFailed, // nothing on disk was touched
+            writeFailed,  // a file step failed after verification; staging removed
+        };
+        Kind kind = Kind::writeFailed;
+        // The verifier's, archive reader's or file system's error.
+        BundleVerifier::Error underlying;
+
+        QString describe() const;
+        bool operator==(const InstallError&) const = default;
+    };
+
+    explicit BundleInstaller(InstalledBundleRegistry* registry, QObject* parent = nullptr);
+
+    InstalledBundleRegistry* registry() const { return m_registry; }
+
+    // Verifies with the store key, stages, writes, swaps into place and
+    // records the bundle; returns its manifest. Runs to completion without
+    // suspending, so two installs never interleave.
+    QCoro::Task<Result<BundleManifest, InstallError>> install(QByteArray archive);
+    // The same, as one synchronous step.
+    Result<BundleManifest, InstallError> installNow(const QByteArray& archive);
+
+    // Writes "manifest.json" and "manifest.sig", byte for byte as in the
+    // archive, into the staging folder.
+    static Result<void, BundleVerifier::Error> writeFiles(const QString& stagingDir, const QByteArray& archive);
+
+private:
+    QPointer<InstalledBundleRegistry> m_registry;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,197 @@
+#include "store/BundleVerifier.h"
+
+#include "platform/Sha256.h"
+
+#include <QSet>
+
+namespace gaugelet {
+
+namespace {
+
+using VerifyError = BundleVerifier::VerifyError;
+using Kind = VerifyError::Kind;
+
+BundleVerifier::Error verdict(Kind kind)
+{
+    VerifyError e;
+    e.kind = kind;
+    return BundleVerifier::Error{e};
+}
+
+BundleVerifier::Error verdictWithPath(Kind kind, const QString& path)
+{
+    VerifyError e;
+    e.kind = kind;
+    e.path = path;
+    return BundleVerifier::Error{e};
+}
+
+BundleVerifier::Error hashMismatch(const QString& path, const QString& expected, const QString& got)
+{
+    VerifyError e;
+    e.kind = Kind::assetHashMismatch;
+    e.path = path;
+    e.expected = expected;
+    e.got = got;
+    return BundleVerifier::Error{e};
+}
+
+std::optional<BundleVerifier::Error> checkSignature(const QByteArray& manifest, const QByteArray& signature,
+                                                    const std::optional<Ed25519PublicKey>& key)
+{
+    if (signature.size() != Ed25519PublicKey::signatureSize)
+        return verdict(Kind::malformedSignature);
+    if (!key || !key->isValidSignature(signature, manifest))
+        return verdict(Kind::signatureRejected);
+    return std::nullopt;
+}
+
+// Steps shared by both forms once the signature holds.
+std::optional<BundleVerifier::Error> checkManifest(const BundleManifest& manifest)
+{
+    if (manifest.schema != 1) {
+        VerifyError e;
+        e.kind = Kind::schemaUnsupported;
+        e.schema = manifest.schema;
+        return BundleVerifier::Error{e};
+    }
+    if (!BundleVerifier::isSafeBundleId(manifest.id))
+        return verdictWithPath(Kind::unsafeBundleId, manifest.id);
+    return std::nullopt;
+}
+
+} // namespace
+
+QString BundleVerifier::VerifyError::describe() const
+{
+    switch (kind) {
+    case Kind::manifestDecode:
+        return QStringLiteral("manifestDecode(%1)").arg(text);
+    case Kind::schemaUnsupported:
+        return QStringLiteral("schemaUnsupported(%1)").arg(schema);
+    case Kind::assetMissing:
+        return QStringLiteral("assetMissing(%1)").arg(path);
+    case Kind::assetHashMismatch:
+        return QStringLiteral("assetHashMismatch(path: %1, expected: %2, got: %3)").arg(path, expected, got);
+    case Kind::duplicateAssetPath:
+        return QStringLiteral("duplicateAssetPath(%1)").arg(path);
+    case Kind::missingManifest:
+        return QStringLiteral("missingManifest");
+    case Kind::missingSignature:
+        return QStringLiteral("missingSignature");
+    case Kind::malformedSignature:
+        return QStringLiteral("malformedSignature");
+    case Kind::signatureRejected:
+        return QStringLiteral("signatureRejected");
+    case Kind::unsafeBundleId:
+        return QStringLiteral("unsafeBundleId(%1)").arg(path);
+    }
+    return {};
+}
+
+BundleVerifier::Error::Error() : value(VerifyError{}) {}
+
+QString BundleVerifier::Error::describe() const
+{
+    return std::visit([](const auto& e) { return e.describe(); }, value);
+}
+
+bool BundleVerifier::Error::isRejection() const
+{
+    if (const auto* file = fileError())
+        return file->isMissing();
+    return true;
+}
+
+bool BundleVerifier::isSafeBundleId(const QString& id)
+{
+    return !id.isEmpty() && !id.startsWith(QLatin1Char('.')) && !id.contains(QLatin1Char('/'))
+        && !id.contains(QChar(u'\0'));
+}
+
+Result<BundleVerifier::Verified, BundleVerifier::Error> BundleVerifier::verify(const QByteArray& archive,
+                                                                              const std::optional<Ed25519PublicKey>& key)
+{
+    auto reader = ZipReader::read(archive);
+    if (!reader)
+        return fail(Error{reader.error()});
+    const ZipReader::Entry* manifestEntry = reader->find(QStringLiteral("manifest.json"));
+    if (manifestEntry == nullptr)
+        return fail(verdict(Kind::missingManifest));
+    const ZipReader::Entry* signatureEntry = reader->find(QStringLiteral("manifest.sig"));
+    if (signatureEntry == nullptr)
+        return fail(verdict(Kind::missingSignature));
+    auto manifestBytes = reader->extract(*manifestEntry);
+    if (!manifestBytes)
+        return fail(Error{manifestBytes.error()});
+    auto signature = reader->extract(*signatureEntry);
+    if (!signature)
+        return fail(Error{signature.error()});
+    if (auto bad = checkSignature(*manifestBytes, *signature, key))
+        return fail(*bad);
+
+    auto manifest = BundleManifest::decode(*manifestBytes);
+    if (!manifest) {
+        VerifyError e;
+        e.kind = Kind::manifestDecode;
+        e.text = manifest.error().describe();
+        return fail(Error{e});
+    }
+    if (auto bad = checkManifest(*manifest))
+        return fail(*bad);
+
+    Verified result;
+    result.files.reserve(manifest->assets.size());
+    QSet<QString> seen;
+    seen.reserve(manifest->assets.size());
+    for (const auto& asset : manifest->assets) {
+        if (seen.contains(asset.path))
+            return fail(verdictWithPath(Kind::duplicateAssetPath, asset.path));
+        seen.insert(asset.path);
+        const ZipReader::Entry* entry = reader->find(asset.path);
+        if (entry == nullptr)
+            return fail(verdictWithPath(Kind::assetMissing, asset.path));
+        auto bytes = reader->extract(*entry);
+        if (!bytes)
+            return fail(Error{bytes.error()});
+        const QString got = Sha256::hexDigest(*bytes);
+        if (got != asset.sha256)
+            return fail(hashMismatch(asset.path, asset.sha256, got));
+        result.files.insert(asset.path, std::move(bytes).value());
+    }
+    result.manifest = std::move(manifest).value();
+    return result;
+}
+
+Result<BundleManifest, BundleVerifier::Error> BundleVerifier::verifyInstalled(const QString& folder,
+                                                                             const std::optional<Ed25519PublicKey>& key)
+{
+    auto manifestBytes = FileSystem::readFile(folder + QStringLiteral("/manifest.json"));
+    if (!manifestBytes)
+        return fail(Error{manifestBytes.error()});
+    auto signature = FileSystem::readFile(folder + QStringLiteral("/manifest.sig"));
+    if (!signature)
+        return fail(Error{signature.error()});
+    if (auto bad = checkSignature(*manifestBytes, *signature, key))
+        return fail(*bad);
+    auto manifest = BundleManifest::decode(*manifestBytes);
+    if (!manifest)
+        return fail(Error{manifest.error()});
+    if (auto bad = checkManifest(*manifest))
+        return fail(*bad);
+    for (const auto& asset : manifest->assets) {
+        // The same name rule as archive members: a signed manifest still may
+        // not reach outside its folder.
+        if (auto valid = ZipReader::validatePath(asset.path); !valid)
+            return fail(Error{valid.error()});
+        auto bytes = FileSystem::readFile(folder + QLatin1Char('/') + asset.path);
+        if (!bytes)
+            return fail(Error{bytes.error()});
+        const QString got = Sha256::hexDigest(*bytes);
+        if (got != asset.sha256)
+            return fail(hashMismatch(asset.path, asset.sha256, got));
+    }
+    return std::move(manifest).value();
+}
+
+} // namespace gaugelet

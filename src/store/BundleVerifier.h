@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/Ed25519PublicKey.h"
+#include "platform/FileSystem.h"
+#include "platform/Result.h"
+#include "store/BundleManifest.h"
+#include "store/ZipReader.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <variant>
+
+namespace gaugelet {
+
+// Proves a content bundle authentic (an Ed25519 signature, made with the
+// given key, over the exact bytes of "manifest.json") and intact (every listed
+// file present with its SHA-256 digest), over an archive or over an installed
+// folder. Pure functions; safe on any thread.
+class BundleVerifier {
+public:
+    struct VerifyError {
+        enum class Kind {
+            manifestDecode,     // text: the decoder's description
+            schemaUnsupported,  // schema
+            assetMissing,       // path
+            assetHashMismatch,  // path, expected, got
+            duplicateAssetPath, // path
+            missingManifest,
+            missingSignature,
+            malformedSignature,
+            signatureRejected,
+            // The manifest's id cannot name a folder of its own under the
+            // bundle root (empty, ".", "..", a "/" or NUL, or a leading ".").
+            unsafeBundleId,     // path: the id
+        };
+        Kind kind = Kind::signatureRejected;
+        QString text;
+        qint64 schema = 0;
+        QString path;
+        QString expected;
+        QString got;
+
+        QString describe() const;
+        bool operator==(const VerifyError&) const = default;
+    };
+
+    // Any way a verification can end: the verifier's own verdict, or an error
+    // of the archive reader, the file system or the manifest decoder passed
+    // through unchanged.
+    struct Error {
+        Error();
+        Error(VerifyError e) : value(std::move(e)) {}
+        Error(ZipReader::ReadError e) : value(std::move(e)) {}
+        Error(FileSystem::Error e) : value(std::move(e)) {}
+        Error(BundleManifest::DecodeError e) : value(std::move(e)) {}
+
+        std::variant<VerifyError, ZipReader::ReadError, FileSystem::Error, BundleManifest::DecodeError> value;
+
+        QString describe() const;
+        // True when the bundle is positively proved bad, or a listed file is
+        // missing; false for a file that exists but could not be read.
+        bool isRejection() const;
+        const VerifyError* verifyError() const { return std::get_if<VerifyError>(&value); }
+        const ZipReader::ReadError* readError() const { return std::get_if<ZipReader::ReadError>(&value); }
+        const FileSystem::Error* fileError() const { return std::get_if<FileSystem::Error>(&value); }
+        const BundleManifest::DecodeError* decodeError() const { return std::get_if<BundleManifest::DecodeError>(&value); }
+        bool operator==(const Error&) const = default;
+    };
+
+    struct Verified {
+        BundleManifest manifest;
+        QHash<QString, QByteArray> files; // exactly the listed asset paths
+    };
+
+    // The archive form. An absent key (a defective build) verifies nothing.
+    static Result<Verified, Error> verify(const QByteArray& archive, const std::optional<Ed25519PublicKey>& key);
+    // The installed form, reading the folder's files.
+    static Result<BundleManifest, Error> verifyInstalled(const QString& folder, const std::optional<Ed25519PublicKey>& key);
+
+    // Whether an id may name a bundle's folder.
+    static bool isSafeBundleId(const QString& id);
+};
+
+} // namespace gaugelet

@@ -1,0 +1,129 @@
+#include "store/InstalledBundleRegistry.h"
+
+#include "platform/FileSystem.h"
+#include "platform/MainThread.h"
+#include "platform/XdgPaths.h"
+#include "store/BundleVerifier.h"
+#include "store/SigningKeys.h"
+
+#include <QDebug>
+#include <algorithm>
+
+namespace gaugelet {
+
+InstalledBundleRegistry::InstalledBundleRegistry(std::optional<QString> rootDir, double newWindow, QObject* parent)
+    : QObject(parent), m_rootDir(std::move(rootDir)), m_newWindow(newWindow)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+}
+
+std::optional<QString> InstalledBundleRegistry::defaultRootDir()
+{
+    const auto support = XdgPaths::userDataHome();
+    if (!support)
+        return std::nullopt;
+    return *support + QStringLiteral("/Gaugelet/Bundles");
+}
+
+const QList<BundleManifest>& InstalledBundleRegistry::installed() const
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    return m_installed;
+}
+
+std::optional<QString> InstalledBundleRegistry::folderFor(const QString& bundleId) const
+{
+    if (!m_rootDir || !BundleVerifier::isSafeBundleId(bundleId))
+        return std::nullopt;
+    return *m_rootDir + QLatin1Char('/') + bundleId;
+}
+
+void InstalledBundleRegistry::setInstalled(QList<BundleManifest> list)
+{
+    if (list == m_installed)
+        return;
+    Q_EMIT objectWillChange();
+    Q_EMIT installedWillChange(list);
+    m_installed = std::move(list);
+    Q_EMIT installedChanged();
+}
+
+void InstalledBundleRegistry::scan()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_rootDir) {
+        qInfo("InstalledBundles: no Application Support folder; installed bundles are disabled");
+        return;
+    }
+    const QString root = *m_rootDir;
+    (void)FileSystem::makePath(root);
+    const auto names = FileSystem::listDirectory(root);
+    if (!names) {
+        qInfo("InstalledBundles: cannot list %s: %s", qUtf8Printable(root), qUtf8Printable(names.error().describe()));
+        return;
+    }
+
+    const auto key = StoreSigningKey::key();
+    QList<BundleManifest> kept;
+    for (const QString& name : *names) {
+        const QString folder = root + QLatin1Char('/') + name;
+        // Only real folders: a symbolic link is never followed or deleted
+        // through, and plain files are left alone.
+        if (FileSystem::entryKind(folder) != FileSystem::EntryKind::directory)
+            continue;
+        auto verified = BundleVerifier::verifyInstalled(folder, key);
+        if (!verified) {
+            qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name),
+                  qUtf8Printable(verified.error().describe()));
+            if (!verified.error().isRejection())
+                continue; // could not read it: keep the folder, list it next time
+            // Another instance may have been swapping this folder while it
+            // was read; delete only what fails a second time.
+            auto again = BundleVerifier::verifyInstalled(folder, key);
+            if (again) {
+                verified = std::move(again);
+            } else {
+                if (again.error().isRejection())
+                    (void)FileSystem::removeTree(folder);
+                continue;
+            }
+        }
+        if (name != verified->id) {
+            qInfo("InstalledBundles: dir name mismatch %s vs %s", qUtf8Printable(name), qUtf8Printable(verified->id));
+            (void)FileSystem::removeTree(folder);
+            continue;
+        }
+        kept.append(std::move(verified).value());
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const BundleManifest& a, const BundleManifest& b) { return a.releaseDate > b.releaseDate; });
+    setInstalled(std::move(kept));
+}
+
+void InstalledBundleRegistry::upsert(const BundleManifest& manifest)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QList<BundleManifest> list = m_installed;
+    const auto it = std::find_if(list.begin(), list.end(), [&](const BundleManifest& m) { return m.id == manifest.id; });
+    if (it != list.end())
+        *it = manifest;
+    else
+        list.append(manifest);
+    setInstalled(std::move(list));
+}
+
+void InstalledBundleRegistry::remove(const QString& bundleId)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    // An id that cannot name a folder of its own never reaches the disk: an
+    // empty id would otherwise be the root itself.
+    if (const auto folder = folderFor(bundleId)) {
+        if (FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory)
+            (void)FileSystem::removeTree(*folder);
+    }
+    QList<BundleManifest> list = m_installed;
+    list.removeIf([&](const BundleManifest& m) { return m.id == bundleId; });
+    setInstalled(std::move(list));
+}
+
+} // namespace gaugelet

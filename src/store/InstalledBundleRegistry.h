@@ -1,0 +1,60 @@
+#pragma once
+
+#include "store/BundleManifest.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <optional>
+
+namespace gaugelet {
+
+// The folder of installed content bundles and the published list of their
+// manifests. Every start verifies each installed folder again from disk with
+// the store key and deletes what no longer proves authentic and intact, so
+// only verified content reaches the adapters. Main thread only.
+class InstalledBundleRegistry : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr double defaultNewWindow = 1'209'600.0; // 14 days
+
+    // rootDir none: no Application Support location is known; scanning and
+    // installing are then disabled rather than pointed at a shared folder.
+    explicit InstalledBundleRegistry(std::optional<QString> rootDir, double newWindow = defaultNewWindow,
+                                     QObject* parent = nullptr);
+
+    // The user's Application Support folder + "Gaugelet/Bundles"; none when
+    // the user has no such folder. Creates nothing.
+    static std::optional<QString> defaultRootDir();
+
+    const QList<BundleManifest>& installed() const;
+    const std::optional<QString>& rootDir() const { return m_rootDir; }
+    double newWindow() const { return m_newWindow; }
+    // The folder of a bundle id under the root; none without a root.
+    std::optional<QString> folderFor(const QString& bundleId) const;
+
+    // Rebuilds the list from disk, newest release first.
+    void scan();
+    // Records an installed bundle: replaces the entry with the same id in
+    // place, else appends.
+    void upsert(const BundleManifest& manifest);
+    // Deletes a bundle's folder and drops it from the list.
+    void remove(const QString& bundleId);
+
+Q_SIGNALS:
+    void objectWillChange();
+    // Before the new list is stored.
+    void installedWillChange(const QList<BundleManifest>& newValue);
+    // After it is stored.
+    void installedChanged();
+
+private:
+    void setInstalled(QList<BundleManifest> list);
+
+    QList<BundleManifest> m_installed;
+    std::optional<QString> m_rootDir;
+    double m_newWindow;
+};
+
+} // namespace gaugelet

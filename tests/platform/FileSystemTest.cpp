@@ -1,0 +1,143 @@
+#include "platform/FileSystem.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    void TearDown() override { FileSystem::setExchangeUnsupportedForTesting(false); }
+    QString path(const QString& name) const { return temp.filePath(name); }
+    QTemporaryDir temp;
+};
+
+} // namespace
+
+TEST_F(FileSystemTest, ReadsRegularFilesOnly)
+{
+    writeFile(path(QStringLiteral("f")), "contents");
+    EXPECT_EQ(*FileSystem::readFile(path(QStringLiteral("f"))), QByteArray("contents"));
+
+    const auto missing = FileSystem::readFile(path(QStringLiteral("nope")));
+    ASSERT_FALSE(missing);
+    EXPECT_TRUE(missing.error().isMissing());
+    EXPECT_EQ(missing.error().code, ENOENT);
+
+    const auto underFile = FileSystem::readFile(path(QStringLiteral("f/x")));
+    ASSERT_FALSE(underFile);
+    EXPECT_TRUE(underFile.error().isMissing());
+
+    QDir().mkpath(path(QStringLiteral("d")));
+    const auto dir = FileSystem::readFile(path(QStringLiteral("d")));
+    ASSERT_FALSE(dir);
+    EXPECT_EQ(dir.error().code, EISDIR);
+    EXPECT_FALSE(dir.error().isMissing());
+}
+
+TEST_F(FileSystemTest, ReadNeverFollowsALinkOrBlocksOnAFifo)
+{
+    writeFile(path(QStringLiteral("target")), "secret");
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("target")), path(QStringLiteral("link"))));
+    const auto link = FileSystem::readFile(path(QStringLiteral("link")));
+    ASSERT_FALSE(link);
+    EXPECT_EQ(link.error().code, ELOOP);
+
+    ASSERT_EQ(::mkfifo(path(QStringLiteral("fifo")).toUtf8().constData(), 0600), 0);
+    const auto fifo = FileSystem::readFile(path(QStringLiteral("fifo")));
+    ASSERT_FALSE(fifo);
+    EXPECT_EQ(fifo.error().code, EINVAL);
+    EXPECT_EQ(FileSystem::entryKind(path(QStringLiteral("fifo"))), FileSystem::EntryKind::other);
+}
+
+TEST_F(FileSystemTest, AtomicWriteReplacesAndLeavesNoTemporaryFile)
+{
+    const QString f = path(QStringLiteral("f"));
+    ASSERT_TRUE(FileSystem::writeFileAtomically(f, "one"));
+    ASSERT_TRUE(FileSystem::writeFileAtomically(f, "two"));
+    EXPECT_EQ(readFile(f), QByteArray("two"));
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    QDir().mkpath(path(QStringLiteral("d")));
+    const auto overFolder = FileSystem::writeFileAtomically(path(QStringLiteral("d")), "x");
+    ASSERT_FALSE(overFolder);
+    EXPECT_EQ(QDir(path(QStringLiteral("d"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 0);
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(FileSystemTest, ListingIncludesHiddenEntries)
+{
+    writeFile(path(QStringLiteral(".hidden")), "");
+    QDir().mkpath(path(QStringLiteral("folder")));
+    auto names = FileSystem::listDirectory(temp.path());
+    ASSERT_TRUE(names);
+    names->sort();
+    EXPECT_EQ(*names, (QStringList{QStringLiteral(".hidden"), QStringLiteral("folder")}));
+    EXPECT_FALSE(FileSystem::listDirectory(path(QStringLiteral("none"))));
+}
+
+TEST_F(FileSystemTest, RemoveTreeDeletesLinksNotTheirTargets)
+{
+    writeFile(path(QStringLiteral("outside/keep.txt")), "keep");
+    writeFile(path(QStringLiteral("tree/sub/file")), "x");
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("outside")), path(QStringLiteral("tree/sub/link"))));
+    ASSERT_TRUE(FileSystem::removeTree(path(QStringLiteral("tree"))));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("tree"))));
+    EXPECT_EQ(readFile(path(QStringLiteral("outside/keep.txt"))), QByteArray("keep"));
+    EXPECT_TRUE(FileSystem::removeTree(path(QStringLiteral("tree")))); // already gone
+}
+
+TEST_F(FileSystemTest, ReplaceItemSwapsFoldersWithAndWithoutExchange)
+{
+    for (bool exchange : {true, false}) {
+        FileSystem::setExchangeUnsupportedForTesting(!exchange);
+        writeFile(path(QStringLiteral("target/old")), "old");
+        writeFile(path(QStringLiteral("staged/new")), "new");
+        ASSERT_TRUE(FileSystem::replaceItem(path(QStringLiteral("target")), path(QStringLiteral("staged"))));
+        EXPECT_EQ(readFile(path(QStringLiteral("target/new"))), QByteArray("new"));
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("target/old"))));
+        // Nothing but the target is left: no staged or aside folder.
+        EXPECT_EQ(*FileSystem::listDirectory(temp.path()), QStringList{QStringLiteral("target")});
+        ASSERT_TRUE(FileSystem::removeTree(path(QStringLiteral("target"))));
+    }
+}
+
+TEST_F(FileSystemTest, FailedReplaceLeavesTheOldItemInPlace)
+{
+    for (bool exchange : {true, false}) {
+        FileSystem::setExchangeUnsupportedForTesting(!exchange);
+        writeFile(path(QStringLiteral("target/old")), "old");
+        // The replacement does not exist, so its move into place fails.
+        EXPECT_FALSE(FileSystem::replaceItem(path(QStringLiteral("target")), path(QStringLiteral("missing"))));
+        EXPECT_EQ(readFile(path(QStringLiteral("target/old"))), QByteArray("old"));
+        EXPECT_EQ(*FileSystem::listDirectory(temp.path()), QStringList{QStringLiteral("target")});
+    }
+}
+
+TEST_F(FileSystemTest, ReplaceItemOverNothingIsAMove)
+{
+    writeFile(path(QStringLiteral("staged/new")), "new");
+    ASSERT_TRUE(FileSystem::replaceItem(path(QStringLiteral("target")), path(QStringLiteral("staged"))));
+    EXPECT_EQ(readFile(path(QStringLiteral("target/new"))), QByteArray("new"));
+}
+
+TEST_F(FileSystemTest, MakePathReportsAFileInTheWay)
+{
+    writeFile(path(QStringLiteral("file")), "x");
+    const auto made = FileSystem::makePath(path(QStringLiteral("file/sub")));
+    ASSERT_FALSE(made);
+    EXPECT_FALSE(made.error().describe().isEmpty());
+    EXPECT_TRUE(FileSystem::makePath(path(QStringLiteral("a/b/c"))));
+    EXPECT_EQ(FileSystem::entryKind(path(QStringLiteral("a/b/c"))), FileSystem::EntryKind::directory);
+}

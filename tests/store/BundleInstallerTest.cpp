@@ -1,0 +1,174 @@
+#include "store/BundleInstaller.h"
+
+#include "StoreTestSupport.h"
+#include "platform/FileSystem.h"
+#include "store/InstalledBundleRegistry.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QCoro/QCoroTask>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+using InstallKind = BundleInstaller::InstallError::Kind;
+
+namespace {
+
+const Members frames{{QStringLiteral("assets/fox_0.png"), "frame zero"}, {QStringLiteral("assets/fox_1.png"), "frame one"}};
+
+QByteArray bundle(const QString& id, const Members& assets, qint64 version = 1, const Members& unlisted = {})
+{
+    QJsonObject manifest = manifestObject(id, assets);
+    manifest.insert(QStringLiteral("version"), version);
+    return signedBundle(NaclKeyPair::shared(), manifestBytes(manifest), assets + unlisted);
+}
+
+class BundleInstallerTest : public ::testing::Test {
+protected:
+    void TearDown() override { FileSystem::setExchangeUnsupportedForTesting(false); }
+
+    QStringList rootEntries() const { return FileSystem::listDirectory(root).value(); }
+
+    QTemporaryDir temp;
+    QString root = temp.filePath(QStringLiteral("Bundles"));
+    ScopedStoreKey key{NaclKeyPair::shared()};
+    InstalledBundleRegistry registry{root};
+    BundleInstaller installer{&registry};
+};
+
+} // namespace
+
+TEST_F(BundleInstallerTest, InstallsTheVerifiedBundleAndRecordsIt)
+{
+    registry.scan();
+    const QByteArray archive = bundle(QStringLiteral("fox"), frames, 1, {{QStringLiteral("extra.txt"), "unlisted"}});
+    std::optional<Result<BundleManifest, BundleInstaller::InstallError>> awaited;
+    QCoro::waitFor([&]() -> QCoro::Task<> { awaited = co_await installer.install(archive); }());
+    ASSERT_TRUE(awaited);
+    auto& result = *awaited;
+    ASSERT_TRUE(result) << result.error().describe().toStdString();
+    EXPECT_EQ(result->id, QStringLiteral("fox"));
+
+    const QString folder = root + QStringLiteral("/fox");
+    auto reader = ZipReader::read(archive);
+    EXPECT_EQ(readFile(folder + QStringLiteral("/manifest.json")), *reader->file(QStringLiteral("manifest.json")));
+    EXPECT_EQ(readFile(folder + QStringLiteral("/manifest.sig")), *reader->file(QStringLiteral("manifest.sig")));
+    EXPECT_EQ(readFile(folder + QStringLiteral("/assets/fox_1.png")), QByteArray("frame one"));
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/extra.txt")));
+    EXPECT_EQ(rootEntries(), QStringList{QStringLiteral("fox")});
+    EXPECT_EQ(registry.installed(), QList<BundleManifest>{*result});
+    EXPECT_TRUE(BundleVerifier::verifyInstalled(folder, NaclKeyPair::shared().publicKey()));
+}
+
+TEST_F(BundleInstallerTest, ReinstallReplacesTheFolderAndKeepsThePosition)
+{
+    ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames, 1)));
+    ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("hare"), {}, 1)));
+    const Members newFrames{{QStringLiteral("assets/fox_0.png"), "new frame"}};
+    auto result = installer.installNow(bundle(QStringLiteral("fox"), newFrames, 2));
+    ASSERT_TRUE(result) << result.error().describe().toStdString();
+    EXPECT_EQ(registry.installed().at(0).id, QStringLiteral("fox"));
+    EXPECT_EQ(registry.installed().at(0).version, 2);
+    EXPECT_EQ(registry.installed().size(), 2);
+    EXPECT_EQ(readFile(root + QStringLiteral("/fox/assets/fox_0.png")), QByteArray("new frame"));
+    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/fox/assets/fox_1.png")));
+    EXPECT_EQ(rootEntries().size(), 2); // no staging or aside folders left
+}
+
+TEST_F(BundleInstallerTest, ReplacesWithoutAnAtomicExchange)
+{
+    FileSystem::setExchangeUnsupportedForTesting(true);
+    ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames, 1)));
+    ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames.mid(0, 1), 2)));
+    EXPECT_EQ(registry.installed().at(0).version, 2);
+    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/fox/assets/fox_1.png")));
+    EXPECT_EQ(rootEntries(), QStringList{QStringLiteral("fox")});
+}
+
+TEST_F(BundleInstallerTest, FailedVerificationTouchesNothing)
+{
+    registry.scan();
+    const QByteArray other = signedBundle(NaclKeyPair::other(), QStringLiteral("fox"), frames);
+    auto result = installer.installNow(other);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, InstallKind::verifyFailed);
+    EXPECT_EQ(result.error().underlying.verifyError()->kind, BundleVerifier::VerifyError::Kind::signatureRejected);
+    EXPECT_TRUE(rootEntries().isEmpty());
+    EXPECT_TRUE(registry.installed().isEmpty());
+}
+
+TEST_F(BundleInstallerTest, SignedIdReachingOutsideTheRootIsRefused)
+{
+    QDir().mkpath(temp.filePath(QStringLiteral("victim")));
+    writeFile(temp.filePath(QStringLiteral("victim/data.txt")), "precious");
+    registry.scan();
+    for (const QString& id : {QStringLiteral("../victim"), QStringLiteral(".."), QString(), QStringLiteral(".staging-x")}) {
+        auto result = installer.installNow(bundle(id, frames));
+        ASSERT_FALSE(result);
+        EXPECT_EQ(result.error().kind, InstallKind::verifyFailed);
+        EXPECT_EQ(result.error().underlying.verifyError()->kind, BundleVerifier::VerifyError::Kind::unsafeBundleId);
+    }
+    EXPECT_EQ(readFile(temp.filePath(QStringLiteral("victim/data.txt"))), QByteArray("precious"));
+    EXPECT_TRUE(rootEntries().isEmpty());
+}
+
+TEST_F(BundleInstallerTest, FailureHalfwayLeavesTheOldVersionIntact)
+{
+    ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames, 1)));
+    // "a" as a file and "a/b" below it cannot both be written. No folder
+    // can hold both, so the second member is zipped as "a_b" and renamed in
+    // the central directory.
+    const Members clash{{QStringLiteral("a"), "file"}, {QStringLiteral("a/b"), "below a file"}};
+    QJsonObject manifest = manifestObject(QStringLiteral("fox"), clash);
+    manifest.insert(QStringLiteral("version"), 2);
+    const QByteArray manifestJson = manifestBytes(manifest);
+    QByteArray archive = zipArchive({{QStringLiteral("manifest.json"), manifestJson},
+                                     {QStringLiteral("manifest.sig"), NaclKeyPair::shared().sign(manifestJson)},
+                                     {QStringLiteral("a"), "file"},
+                                     {QStringLiteral("a_b"), "below a file"}});
+    const qsizetype directory = archive.lastIndexOf(QByteArray("PK\x01\x02", 4));
+    ASSERT_EQ(archive.mid(directory + 46, 3), QByteArray("a_b"));
+    archive[directory + 47] = '/';
+    auto result = installer.installNow(archive);
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, InstallKind::writeFailed);
+    ASSERT_NE(result.error().underlying.fileError(), nullptr);
+    EXPECT_EQ(rootEntries(), QStringList{QStringLiteral("fox")}); // staging removed
+    EXPECT_EQ(readFile(root + QStringLiteral("/fox/assets/fox_1.png")), QByteArray("frame one"));
+    EXPECT_EQ(registry.installed().at(0).version, 1);
+    EXPECT_TRUE(BundleVerifier::verifyInstalled(root + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey()));
+}
+
+TEST_F(BundleInstallerTest, PlainFileUnderTheBundleNameIsReplaced)
+{
+    QDir().mkpath(root);
+    writeFile(root + QStringLiteral("/fox"), "stray file");
+    ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames)));
+    EXPECT_TRUE(QFileInfo(root + QStringLiteral("/fox")).isDir());
+    EXPECT_EQ(rootEntries(), QStringList{QStringLiteral("fox")});
+}
+
+TEST_F(BundleInstallerTest, NoApplicationSupportFolderDisablesInstalling)
+{
+    LogCapture log;
+    InstalledBundleRegistry homeless(std::nullopt);
+    BundleInstaller disabled(&homeless);
+    auto result = disabled.installNow(bundle(QStringLiteral("fox"), frames));
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, InstallKind::writeFailed);
+    EXPECT_TRUE(homeless.installed().isEmpty());
+    EXPECT_TRUE(log.contains(QStringLiteral("installing is disabled")));
+}
+
+TEST_F(BundleInstallerTest, WriteFilesCopiesTheManifestPairByteForByte)
+{
+    const QByteArray archive = bundle(QStringLiteral("fox"), frames);
+    QTemporaryDir staging;
+    ASSERT_TRUE(BundleInstaller::writeFiles(staging.path(), archive));
+    auto reader = ZipReader::read(archive);
+    EXPECT_EQ(readFile(staging.filePath(QStringLiteral("manifest.json"))), *reader->file(QStringLiteral("manifest.json")));
+    EXPECT_EQ(QDir(staging.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
+}

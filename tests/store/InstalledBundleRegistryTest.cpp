@@ -1,0 +1,300 @@
+#include "store/InstalledBundleRegistry.h"
+
+#include "StoreTestSupport.h"
+#include "platform/FileSystem.h"
+#include "store/BundleInstaller.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+const Members sounds{{QStringLiteral("assets/ding.wav"), "ding"}, {QStringLiteral("assets/dong.wav"), "dong"}};
+
+// Installs a bundle folder as the installer lays it out, under any name.
+void placeBundle(const QString& folder, const QString& id, const QString& releaseDate = QStringLiteral("2026-03-01T12:00:00Z"),
+                 const Members& assets = sounds)
+{
+    QJsonObject object = manifestObject(id, assets);
+    object.insert(QStringLiteral("releaseDate"), releaseDate);
+    const QByteArray manifest = manifestBytes(object);
+    writeFile(folder + QStringLiteral("/manifest.json"), manifest);
+    writeFile(folder + QStringLiteral("/manifest.sig"), NaclKeyPair::shared().sign(manifest));
+    for (const auto& [path, bytes] : assets) {
+        QDir().mkpath(QFileInfo(folder + QLatin1Char('/') + path).path());
+        writeFile(folder + QLatin1Char('/') + path, bytes);
+    }
+}
+
+QStringList idsOf(const QList<BundleManifest>& list)
+{
+    QStringList ids;
+    for (const auto& m : list)
+        ids.append(m.id);
+    return ids;
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, std::optional<QByteArray> value) : m_name(name), m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
+    {
+        value ? qputenv(name, *value) : qunsetenv(name);
+    }
+    ~ScopedEnv() { m_old ? qputenv(m_name, *m_old) : qunsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<QByteArray> m_old;
+};
+
+class InstalledBundleRegistryTest : public ::testing::Test {
+protected:
+    QTemporaryDir temp;
+    QString root = temp.filePath(QStringLiteral("Gaugelet/Bundles"));
+    ScopedStoreKey key{NaclKeyPair::shared()};
+};
+
+} // namespace
+
+TEST_F(InstalledBundleRegistryTest, ScanCreatesTheRootAndListsNewestFirst)
+{
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_TRUE(QFileInfo(root).isDir());
+    EXPECT_TRUE(registry.installed().isEmpty());
+
+    placeBundle(root + QStringLiteral("/old"), QStringLiteral("old"), QStringLiteral("2025-01-01T00:00:00Z"));
+    placeBundle(root + QStringLiteral("/new"), QStringLiteral("new"), QStringLiteral("2026-06-01T00:00:00.500Z"));
+    placeBundle(root + QStringLiteral("/mid"), QStringLiteral("mid"), QStringLiteral("2026-01-01T00:00:00+02:00"));
+    registry.scan();
+    EXPECT_EQ(idsOf(registry.installed()), (QStringList{QStringLiteral("new"), QStringLiteral("mid"), QStringLiteral("old")}));
+}
+
+TEST_F(InstalledBundleRegistryTest, EqualDatesKeepListingOrder)
+{
+    for (const char* id : {"b1", "a2", "c3", "d4"})
+        placeBundle(root + QLatin1Char('/') + QLatin1String(id), QLatin1String(id));
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_EQ(idsOf(registry.installed()), *FileSystem::listDirectory(root));
+}
+
+TEST_F(InstalledBundleRegistryTest, AlteredBundleIsDeletedWithALogLine)
+{
+    placeBundle(root + QStringLiteral("/good"), QStringLiteral("good"));
+    placeBundle(root + QStringLiteral("/bad"), QStringLiteral("bad"));
+    writeFile(root + QStringLiteral("/bad/assets/ding.wav"), "tampered");
+    LogCapture log;
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("good")});
+    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/bad")));
+    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: rejecting bad: assetHashMismatch(path: assets/ding.wav")));
+}
+
+TEST_F(InstalledBundleRegistryTest, FolderNamedOtherThanItsIdIsDeleted)
+{
+    placeBundle(root + QStringLiteral("/copy"), QStringLiteral("fox"));
+    LogCapture log;
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/copy")));
+    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: dir name mismatch copy vs fox")));
+}
+
+TEST_F(InstalledBundleRegistryTest, StagingLeftoversAreRemoved)
+{
+    const QString partial = root + QStringLiteral("/.staging-fox-6F9619FF-8B86-D011-B42D-00C04FC964FF");
+    writeFile(partial + QStringLiteral("/manifest.json"), "{}");
+    const QString complete = root + QStringLiteral("/.staging-hare-0F9619FF-8B86-D011-B42D-00C04FC964FF");
+    placeBundle(complete, QStringLiteral("hare"));
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_EQ(FileSystem::listDirectory(root)->size(), 0);
+}
+
+TEST_F(InstalledBundleRegistryTest, PlainFilesAreNeitherListedNorDeleted)
+{
+    writeFile(root + QStringLiteral("/notes.txt"), "mine");
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_EQ(readFile(root + QStringLiteral("/notes.txt")), QByteArray("mine"));
+}
+
+TEST_F(InstalledBundleRegistryTest, SymbolicLinksAreSkippedNeverFollowedOrDeletedThrough)
+{
+    const QString elsewhere = temp.filePath(QStringLiteral("elsewhere"));
+    placeBundle(elsewhere + QStringLiteral("/fox"), QStringLiteral("fox"));
+    placeBundle(elsewhere + QStringLiteral("/bad"), QStringLiteral("bad"));
+    writeFile(elsewhere + QStringLiteral("/bad/assets/ding.wav"), "tampered");
+    QDir().mkpath(root);
+    ASSERT_TRUE(QFile::link(elsewhere + QStringLiteral("/fox"), root + QStringLiteral("/fox")));
+    ASSERT_TRUE(QFile::link(elsewhere + QStringLiteral("/bad"), root + QStringLiteral("/bad")));
+
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_EQ(FileSystem::entryKind(root + QStringLiteral("/bad")), FileSystem::EntryKind::symlink);
+    EXPECT_EQ(readFile(elsewhere + QStringLiteral("/bad/assets/ding.wav")), QByteArray("tampered"));
+
+    registry.remove(QStringLiteral("fox"));
+    EXPECT_EQ(FileSystem::entryKind(root + QStringLiteral("/fox")), FileSystem::EntryKind::symlink);
+    EXPECT_TRUE(QFileInfo::exists(elsewhere + QStringLiteral("/fox/manifest.json")));
+}
+
+TEST_F(InstalledBundleRegistryTest, UnreadableFolderIsKeptButNotListed)
+{
+    placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"));
+    // A listed file that exists but cannot be read as a file.
+    QFile::remove(root + QStringLiteral("/fox/assets/dong.wav"));
+    QDir().mkpath(root + QStringLiteral("/fox/assets/dong.wav"));
+    LogCapture log;
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/fox/manifest.json")));
+    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: rejecting fox: ")));
+}
+
+TEST_F(InstalledBundleRegistryTest, MissingListedFileDeletesTheFolder)
+{
+    placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"));
+    QFile::remove(root + QStringLiteral("/fox/assets/dong.wav"));
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/fox")));
+}
+
+TEST_F(InstalledBundleRegistryTest, UnlistableRootChangesNothing)
+{
+    writeFile(root, "a file where the folder should be");
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_EQ(readFile(root), QByteArray("a file where the folder should be"));
+}
+
+TEST_F(InstalledBundleRegistryTest, NoRootDisablesScanning)
+{
+    LogCapture log;
+    InstalledBundleRegistry registry(std::nullopt);
+    registry.scan();
+    registry.remove(QStringLiteral("fox"));
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_FALSE(registry.folderFor(QStringLiteral("fox")));
+    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: no Application Support folder")));
+}
+
+TEST_F(InstalledBundleRegistryTest, DefaultRootDirFollowsTheDataHomeAndNeedsAHome)
+{
+    {
+        ScopedEnv data("XDG_DATA_HOME", temp.path().toUtf8());
+        EXPECT_EQ(InstalledBundleRegistry::defaultRootDir(), temp.path() + QStringLiteral("/Gaugelet/Bundles"));
+        EXPECT_FALSE(QFileInfo::exists(temp.path() + QStringLiteral("/Gaugelet")));
+    }
+    {
+        ScopedEnv data("XDG_DATA_HOME", std::nullopt);
+        ScopedEnv home("HOME", QByteArray("/home/someone"));
+        EXPECT_EQ(InstalledBundleRegistry::defaultRootDir(), QStringLiteral("/home/someone/.local/share/Gaugelet/Bundles"));
+    }
+    for (const std::optional<QByteArray>& homeValue : {std::optional<QByteArray>(), std::optional(QByteArray()), std::optional(QByteArray("/")), std::optional(QByteArray("relative"))}) {
+        ScopedEnv data("XDG_DATA_HOME", QByteArray("relative/data"));
+        ScopedEnv home("HOME", homeValue);
+        EXPECT_FALSE(InstalledBundleRegistry::defaultRootDir());
+    }
+}
+
+TEST_F(InstalledBundleRegistryTest, UpsertReplacesInPlaceOrAppends)
+{
+    placeBundle(root + QStringLiteral("/a"), QStringLiteral("a"), QStringLiteral("2026-02-01T00:00:00Z"));
+    placeBundle(root + QStringLiteral("/b"), QStringLiteral("b"), QStringLiteral("2026-01-01T00:00:00Z"));
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    BundleManifest a = registry.installed().at(0);
+    a.version = 9;
+    registry.upsert(a);
+    EXPECT_EQ(idsOf(registry.installed()), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(registry.installed().at(0).version, 9);
+
+    BundleManifest newest = a;
+    newest.id = QStringLiteral("c");
+    newest.releaseDate = QDateTime(QDate(2030, 1, 1), QTime(0, 0), Qt::UTC);
+    registry.upsert(newest);
+    EXPECT_EQ(idsOf(registry.installed()).last(), QStringLiteral("c"));
+}
+
+TEST_F(InstalledBundleRegistryTest, ChangesAnnounceTheNewListBeforeStoringIt)
+{
+    InstalledBundleRegistry registry(root);
+    int before = 0, after = 0, notices = 0;
+    QObject::connect(&registry, &InstalledBundleRegistry::objectWillChange, [&] { ++notices; });
+    QObject::connect(&registry, &InstalledBundleRegistry::installedWillChange, [&](const QList<BundleManifest>& next) {
+        EXPECT_TRUE(registry.installed().isEmpty());
+        EXPECT_EQ(next.size(), 1);
+        ++before;
+    });
+    QObject::connect(&registry, &InstalledBundleRegistry::installedChanged, [&] {
+        EXPECT_EQ(registry.installed().size(), 1);
+        ++after;
+    });
+    BundleManifest m;
+    m.id = QStringLiteral("x");
+    registry.upsert(m);
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(notices, 1);
+    registry.remove(QStringLiteral("not-installed")); // changes nothing, tells nobody
+    EXPECT_EQ(after, 1);
+}
+
+TEST_F(InstalledBundleRegistryTest, RemoveDeletesTheFolderAndOnlyThatEntry)
+{
+    placeBundle(root + QStringLiteral("/a"), QStringLiteral("a"), QStringLiteral("2026-02-01T00:00:00Z"));
+    placeBundle(root + QStringLiteral("/b"), QStringLiteral("b"), QStringLiteral("2026-01-01T00:00:00Z"));
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    registry.remove(QStringLiteral("a"));
+    EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("b")});
+    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/a")));
+    EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/b/manifest.json")));
+}
+
+TEST_F(InstalledBundleRegistryTest, RemoveNeverReachesOutsideItsBundleFolder)
+{
+    placeBundle(root + QStringLiteral("/a"), QStringLiteral("a"));
+    writeFile(temp.filePath(QStringLiteral("Gaugelet/keep.txt")), "keep");
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    for (const QString& id : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../Bundles"), QStringLiteral("a/..")})
+        registry.remove(id);
+    EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/a/manifest.json")));
+    EXPECT_TRUE(QFileInfo::exists(temp.filePath(QStringLiteral("Gaugelet/keep.txt"))));
+    EXPECT_EQ(registry.installed().size(), 1);
+}
+
+TEST_F(InstalledBundleRegistryTest, NewlyInstalledBundleIsLastUntilTheNextScan)
+{
+    placeBundle(root + QStringLiteral("/a"), QStringLiteral("a"), QStringLiteral("2026-01-01T00:00:00Z"));
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    BundleInstaller installer(&registry);
+    QJsonObject later = manifestObject(QStringLiteral("z"), sounds);
+    later.insert(QStringLiteral("releaseDate"), QStringLiteral("2027-01-01T00:00:00Z"));
+    ASSERT_TRUE(installer.installNow(signedBundle(NaclKeyPair::shared(), manifestBytes(later), sounds)));
+    EXPECT_EQ(idsOf(registry.installed()), (QStringList{QStringLiteral("a"), QStringLiteral("z")}));
+
+    InstalledBundleRegistry nextStart(root);
+    nextStart.scan();
+    EXPECT_EQ(idsOf(nextStart.installed()), (QStringList{QStringLiteral("z"), QStringLiteral("a")}));
+}

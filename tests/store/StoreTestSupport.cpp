@@ -1,0 +1,183 @@
+#include "StoreTestSupport.h"
+
+#include "store/SigningKeys.h"
+#include "support/TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace gaugelet::test {
+
+QByteArray runPython(const QString& script, const QByteArray& input)
+{
+    QProcess process;
+    process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script});
+    if (!process.waitForStarted(10000)) {
+        ADD_FAILURE() << "cannot start /usr/bin/python3";
+        return {};
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    if (process.exitCode() != 0)
+        ADD_FAILURE() << "python failed: " << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput();
+}
+
+NaclKeyPair NaclKeyPair::generate()
+{
+    const QByteArray out = runPython(QStringLiteral(
+        "import nacl.signing\n"
+        "k = nacl.signing.SigningKey.generate()\n"
+        "print(k.encode().hex()); print(k.verify_key.encode().hex())\n"));
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    if (lines.size() != 2) {
+        ADD_FAILURE() << "python3-nacl gave no key pair";
+        return {};
+    }
+    return NaclKeyPair{lines[0].trimmed(), lines[1].trimmed()};
+}
+
+const NaclKeyPair& NaclKeyPair::shared()
+{
+    static const NaclKeyPair pair = generate();
+    return pair;
+}
+
+const NaclKeyPair& NaclKeyPair::other()
+{
+    static const NaclKeyPair pair = generate();
+    return pair;
+}
+
+Ed25519PublicKey NaclKeyPair::publicKey() const
+{
+    auto key = Ed25519PublicKey::fromHex(publicKeyHex);
+    if (!key)
+        ADD_FAILURE() << "python3-nacl public key not accepted: " << publicKeyHex.toStdString();
+    return *key;
+}
+
+QByteArray NaclKeyPair::sign(const QByteArray& message) const
+{
+    return runPython(QStringLiteral("import sys, nacl.signing\n"
+                                    "k = nacl.signing.SigningKey(bytes.fromhex('%1'))\n"
+                                    "sys.stdout.buffer.write(k.sign(sys.stdin.buffer.read()).signature)\n")
+                         .arg(QString::fromLatin1(seedHex)),
+                     message);
+}
+
+ScopedStoreKey::ScopedStoreKey(const NaclKeyPair& pair)
+{
+    StoreSigningKey::setOverrideForTesting(pair.publicKey());
+}
+
+ScopedStoreKey::~ScopedStoreKey()
+{
+    StoreSigningKey::setOverrideForTesting(std::nullopt);
+}
+
+QByteArray zipArchive(const Members& members, const QStringList& zipOptions)
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (const auto& [name, bytes] : members) {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        writeFile(path, bytes);
+        names.append(name);
+    }
+    QProcess zip;
+    zip.setWorkingDirectory(dir.path());
+    // -X: no extra attributes; -D: no folder records; -q: quiet.
+    zip.start(QStringLiteral("zip"), QStringList{QStringLiteral("-q"), QStringLiteral("-X"), QStringLiteral("-D")}
+                                         + zipOptions + QStringList{QStringLiteral("out.zip")} + names);
+    zip.waitForFinished(30000);
+    if (zip.exitCode() != 0)
+        ADD_FAILURE() << "zip failed: " << zip.readAllStandardError().toStdString();
+    return readFile(dir.filePath(QStringLiteral("out.zip")));
+}
+
+QJsonObject manifestObject(const QString& id, const Members& assets)
+{
+    QJsonArray assetArray;
+    for (const auto& [path, bytes] : assets)
+        assetArray.append(QJsonObject{{QStringLiteral("path"), path},
+                                      {QStringLiteral("sha256"), QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())}});
+    return QJsonObject{
+        {QStringLiteral("schema"), 1},
+        {QStringLiteral("id"), id},
+        {QStringLiteral("version"), 1},
+        {QStringLiteral("type"), QStringLiteral("sound_pack")},
+        {QStringLiteral("displayName"), QStringLiteral("Pack ") + id},
+        {QStringLiteral("author"), QStringLiteral("Tests")},
+        {QStringLiteral("releaseDate"), QStringLiteral("2026-03-01T12:00:00Z")},
+        {QStringLiteral("priceCents"), 0},
+        {QStringLiteral("currency"), QStringLiteral("USD")},
+        {QStringLiteral("assets"), assetArray},
+    };
+}
+
+QByteArray manifestBytes(const QJsonObject& manifest)
+{
+    return QJsonDocument(manifest).toJson(QJsonDocument::Indented);
+}
+
+QByteArray signedBundle(const NaclKeyPair& pair, const QByteArray& manifestJson, const Members& assets)
+{
+    Members members{{QStringLiteral("manifest.json"), manifestJson}, {QStringLiteral("manifest.sig"), pair.sign(manifestJson)}};
+    members += assets;
+    return zipArchive(members);
+}
+
+QByteArray signedBundle(const NaclKeyPair& pair, const QString& id, const Members& assets)
+{
+    return signedBundle(pair, manifestBytes(manifestObject(id, assets)), assets);
+}
+
+} // namespace gaugelet::test
+
+namespace gaugelet::test {
+
+namespace {
+QStringList* g_lines = nullptr;
+QtMessageHandler g_previous = nullptr;
+
+void collect(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (g_lines)
+        g_lines->append(message);
+}
+} // namespace
+
+LogCapture::LogCapture()
+{
+    g_lines = new QStringList;
+    g_previous = qInstallMessageHandler(collect);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(g_previous);
+    delete g_lines;
+    g_lines = nullptr;
+}
+
+QStringList LogCapture::lines() const { return *g_lines; }
+
+bool LogCapture::contains(const QString& fragment) const
+{
+    for (const QString& line : *g_lines) {
+        if (line.contains(fragment))
+            return true;
+    }
+    return false;
+}
+
+} // namespace gaugelet::test
