@@ -3,6 +3,7 @@
 # testing Gaugelet needs and that is not installed yet. Safe to run again.
 #   scripts/deps.sh          build and run dependencies
 #   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox)
+#   scripts/deps.sh --fuzz   also clang and its libFuzzer runtime (scripts/fuzz.sh)
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build pkg-config ccache
@@ -11,10 +12,13 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev)
 test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl)
 
+fuzz_pkgs=(clang libclang-rt-14-dev)
+
 want=("${build_pkgs[@]}")
-if [[ "${1:-}" == "--test" ]]; then
-  want+=("${test_pkgs[@]}")
-fi
+case "${1:-}" in
+  --test) want+=("${test_pkgs[@]}") ;;
+  --fuzz) want+=("${fuzz_pkgs[@]}") ;;
+esac
 
 missing=()
 for p in "${want[@]}"; do

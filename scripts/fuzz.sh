@@ -4,6 +4,7 @@
 # tests/store/data/fuzz/, where the store tests replay it from then on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh --fuzz
 seconds="${FUZZ_SECONDS:-60}"
 build_dir="${GAUGELET_FUZZ_BUILD_DIR:-build-fuzz}"
 if [[ ! -f "$build_dir/build.ninja" ]]; then
