@@ -289,7 +289,9 @@ QCoro::Task<HttpFetch::Outcome> HttpFetch::get(QNetworkAccessManager* manager, R
         co_return fail(*error);
     if (!manager)
         co_return fail(makeError(Kind::cancelled, QStringLiteral("no network manager")));
-    co_return co_await TransferAwaiter{manager, std::move(request), std::nullopt};
+    TransferAwaiter awaiter{manager, std::move(request), std::nullopt};
+    Outcome outcome = co_await awaiter;
+    co_return outcome;
 }
 
 HttpFetch::Outcome HttpFetch::getBlocking(const Request& request, double maxWaitSeconds)
