@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace gaugelet {
