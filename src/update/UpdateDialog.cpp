@@ -1,8 +1,20 @@
 #include "update/UpdateDialog.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace gaugelet {
+
+namespace {
+
+// Versions come from the feed: a long one is cut rather than stretching the window.
+QString shortened(const QString& version)
+{
+    constexpr qsizetype limit = 40;
+    return version.size() <= limit ? version : version.left(limit) + QStringLiteral("…");
+}
+
+} // namespace
 
 UpdateDialog::UpdateDialog(QWidget* parent) : QMessageBox(parent)
 {
@@ -10,6 +22,17 @@ UpdateDialog::UpdateDialog(QWidget* parent) : QMessageBox(parent)
     setWindowModality(Qt::NonModal);
     setTextFormat(Qt::PlainText);
     showChecking();
+}
+
+void UpdateDialog::setDetail(const QString& text)
+{
+    setInformativeText(text);
+    // Texts from the feed are never rich text, and never carry clickable links.
+    if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        label->setTextFormat(Qt::PlainText);
+        label->setOpenExternalLinks(false);
+        label->setText(text);
+    }
 }
 
 void UpdateDialog::resetButtons()
@@ -29,7 +52,7 @@ void UpdateDialog::showChecking()
     m_state = State::checking;
     setIcon(QMessageBox::Information);
     setText(tr("Checking for updates…"));
-    setInformativeText(QString());
+    setDetail(QString());
     m_dismiss = addButton(tr("Cancel"), QMessageBox::RejectRole);
     setEscapeButton(m_dismiss);
 }
@@ -41,13 +64,13 @@ void UpdateDialog::showUpdateAvailable(const QString& version, const QString& cu
     setIcon(QMessageBox::Information);
     setText(tr("A new version of Gaugelet is available!"));
     if (canDownload) {
-        setInformativeText(tr("Gaugelet %1 is now available—you have %2. Would you like to download it now?")
-                               .arg(version, currentVersion));
+        setDetail(tr("Gaugelet %1 is now available—you have %2. Would you like to download it now?")
+                      .arg(shortened(version), shortened(currentVersion)));
         m_download = addButton(tr("Download"), QMessageBox::AcceptRole);
         m_dismiss = addButton(tr("Later"), QMessageBox::RejectRole);
         setDefaultButton(qobject_cast<QPushButton*>(m_download));
     } else {
-        setInformativeText(tr("Gaugelet %1 is now available—you have %2.").arg(version, currentVersion));
+        setDetail(tr("Gaugelet %1 is now available—you have %2.").arg(shortened(version), shortened(currentVersion)));
         m_dismiss = addButton(tr("OK"), QMessageBox::RejectRole);
     }
     setEscapeButton(m_dismiss);
@@ -59,7 +82,7 @@ void UpdateDialog::showUpToDate(const QString& currentVersion)
     m_state = State::upToDate;
     setIcon(QMessageBox::Information);
     setText(tr("You're up to date!"));
-    setInformativeText(tr("Gaugelet %1 is currently the newest version available.").arg(currentVersion));
+    setDetail(tr("Gaugelet %1 is currently the newest version available.").arg(shortened(currentVersion)));
     m_dismiss = addButton(tr("OK"), QMessageBox::RejectRole);
     setEscapeButton(m_dismiss);
 }
@@ -70,7 +93,7 @@ void UpdateDialog::showError(const QString& errorText)
     m_state = State::failed;
     setIcon(QMessageBox::Warning);
     setText(tr("Update Error!"));
-    setInformativeText(errorText);
+    setDetail(errorText);
     m_dismiss = addButton(tr("OK"), QMessageBox::RejectRole);
     setEscapeButton(m_dismiss);
 }

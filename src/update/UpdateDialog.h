@@ -30,6 +30,7 @@ public:
 
 private:
     void resetButtons();
+    void setDetail(const QString& text);
 
     State m_state = State::checking;
     QAbstractButton* m_download = nullptr;

@@ -355,7 +355,7 @@ TEST_F(KillSwitchGate, ServerThatNeverAnswersIsBoundedAtThreeAndAHalfSeconds)
     const qint64 elapsed = timer.elapsed();
     EXPECT_EQ(verdict, Verdict::terminate("kept", std::nullopt));
     EXPECT_GE(elapsed, 2900);
-    EXPECT_LE(elapsed, 3600);
+    EXPECT_LE(elapsed, 3500 + 200);
 }
 
 TEST_F(KillSwitchGate, KeptCopyLivesInTheUserDefaults)

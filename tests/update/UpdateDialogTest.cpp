@@ -2,6 +2,7 @@
 
 #include "support/TestSupport.h"
 
+#include <QLabel>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -71,10 +72,22 @@ TEST(UpdateDialog, EveryWayOfClosingFinishesItOnceAndOnlyDownloadCountsAsDownloa
     EXPECT_FALSE(dialog.downloadChosen());
 }
 
-TEST(UpdateDialog, RemoteTextsAreShownAsPlainText)
+TEST(UpdateDialog, FeedTextsAreShownAsPlainTextWithoutLinks)
 {
     UpdateDialog dialog;
-    dialog.showUpdateAvailable("<b>9</b>", "1.0", false);
+    dialog.showUpdateAvailable(R"(<a href="https://evil.example/">9</a>)", "1.0", false);
     EXPECT_EQ(dialog.textFormat(), Qt::PlainText);
-    EXPECT_TRUE(dialog.informativeText().contains("<b>9</b>"));
+    auto* label = dialog.findChild<QLabel*>("qt_msgbox_informativelabel");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_FALSE(label->openExternalLinks());
+    EXPECT_TRUE(label->text().contains("<a href="));
+}
+
+TEST(UpdateDialog, OverlongVersionsAreCut)
+{
+    UpdateDialog dialog;
+    dialog.showUpToDate(QString(100'000, u'9'));
+    EXPECT_LT(dialog.informativeText().size(), 200);
+    EXPECT_TRUE(dialog.informativeText().contains(u'…'));
 }
