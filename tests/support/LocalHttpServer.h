@@ -1,0 +1,292 @@
+#pragma once
+
+// A small HTTP/1.1 server on 127.0.0.1, on a thread of its own (so a test may
+// block its main thread on a request), optionally over TLS with a certificate
+// from a throwaway test CA made by the openssl tool. Header-only.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QHostAddress>
+#include <QList>
+#include <QMutex>
+#include <QPair>
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace gaugelet::test {
+
+struct HttpExchange {
+    QByteArray method;
+    QByteArray path;
+    QList<QPair<QByteArray, QByteArray>> headers;
+};
+
+struct HttpAnswer {
+    HttpAnswer(int status = 200, QByteArray body = {}, QList<QPair<QByteArray, QByteArray>> headers = {})
+        : status(status), body(std::move(body)), headers(std::move(headers))
+    {
+    }
+    static HttpAnswer neverAnswering()
+    {
+        HttpAnswer a;
+        a.neverAnswer = true;
+        return a;
+    }
+    static HttpAnswer dropping()
+    {
+        HttpAnswer a;
+        a.closeWithoutAnswer = true;
+        return a;
+    }
+    static HttpAnswer chunkedBody(QByteArray body)
+    {
+        HttpAnswer a(200, std::move(body));
+        a.chunked = true;
+        return a;
+    }
+
+    int status = 200;
+    QByteArray body;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    bool neverAnswer = false;        // keep the connection open and send nothing
+    bool closeWithoutAnswer = false; // drop the connection at once
+    bool chunked = false;            // no Content-Length, chunked transfer coding
+    int chunkSize = 16 * 1024;
+};
+
+struct TlsIdentity {
+    QSslCertificate ca;
+    QSslCertificate certificate;
+    QSslKey key;
+};
+
+// Makes a CA and a server certificate for IP 127.0.0.1 signed by it (EC P-256,
+// valid two days). Throws when the openssl tool fails.
+inline TlsIdentity makeTlsIdentity()
+{
+    QTemporaryDir dir;
+    auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral("openssl"), args);
+        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+            throw std::runtime_error(("openssl failed: " + p.readAllStandardError()).toStdString());
+    };
+    QFile ext(dir.filePath(QStringLiteral("server.ext")));
+    ext.open(QIODevice::WriteOnly);
+    ext.write("subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n"
+              "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
+    ext.close();
+    run({"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", "ca.key",
+         "-out", "ca.crt", "-days", "2", "-subj", "/CN=Gaugelet Test CA", "-addext",
+         "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign"});
+    run({"req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", "server.key",
+         "-out", "server.csr", "-subj", "/CN=127.0.0.1"});
+    run({"x509", "-req", "-in", "server.csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial", "-out",
+         "server.crt", "-days", "2", "-extfile", "server.ext"});
+    auto read = [&](const char* name) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    };
+    TlsIdentity identity;
+    identity.ca = QSslCertificate(read("ca.crt"), QSsl::Pem);
+    identity.certificate = QSslCertificate(read("server.crt"), QSsl::Pem);
+    identity.key = QSslKey(read("server.key"), QSsl::Ec, QSsl::Pem);
+    if (identity.ca.isNull() || identity.certificate.isNull() || identity.key.isNull())
+        throw std::runtime_error("test certificates did not load");
+    return identity;
+}
+
+// One identity per test process whose CA the process trusts (added to Qt's
+// default TLS configuration, which every new request starts from).
+inline const TlsIdentity& trustedTlsIdentity()
+{
+    static const TlsIdentity identity = [] {
+        TlsIdentity made = makeTlsIdentity();
+        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+        config.addCaCertificate(made.ca);
+        QSslConfiguration::setDefaultConfiguration(config);
+        return made;
+    }();
+    return identity;
+}
+
+class LocalHttpServer {
+public:
+    using Handler = std::function<HttpAnswer(const HttpExchange&)>;
+
+    explicit LocalHttpServer(Handler handler, std::optional<TlsIdentity> tls = std::nullopt)
+        : m_state(std::make_shared<State>()), m_tls(tls.has_value())
+    {
+        m_state->handler = std::move(handler);
+        m_thread.setObjectName(QStringLiteral("test.httpserver"));
+        m_thread.start();
+        m_root = new QObject;
+        m_root->moveToThread(&m_thread);
+        auto state = m_state;
+        QObject* root = m_root;
+        quint16 port = 0;
+        QMetaObject::invokeMethod(
+            m_root,
+            [state, root, tls, &port] {
+                QTcpServer* server = nullptr;
+                if (tls) {
+                    auto* ssl = new QSslServer(root);
+                    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+                    config.setLocalCertificate(tls->certificate);
+                    config.setPrivateKey(tls->key);
+                    config.setPeerVerifyMode(QSslSocket::VerifyNone);
+                    ssl->setSslConfiguration(config);
+                    server = ssl;
+                } else {
+                    server = new QTcpServer(root);
+                }
+                server->listen(QHostAddress::LocalHost, 0);
+                port = server->serverPort();
+                QObject::connect(server, &QTcpServer::pendingConnectionAvailable, root, [state, server] {
+                    while (QTcpSocket* socket = server->nextPendingConnection())
+                        serve(state, socket);
+                });
+            },
+            Qt::BlockingQueuedConnection);
+        m_port = port;
+    }
+
+    ~LocalHttpServer()
+    {
+        m_root->deleteLater();
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    LocalHttpServer(const LocalHttpServer&) = delete;
+    LocalHttpServer& operator=(const LocalHttpServer&) = delete;
+
+    QUrl url(const QString& path = QStringLiteral("/")) const
+    {
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(m_tls ? "https" : "http").arg(m_port).arg(path));
+    }
+
+    int requestCount() const
+    {
+        QMutexLocker lock(&m_state->mutex);
+        return int(m_state->exchanges.size());
+    }
+
+    QList<HttpExchange> exchanges() const
+    {
+        QMutexLocker lock(&m_state->mutex);
+        return m_state->exchanges;
+    }
+
+    void setHandler(Handler handler)
+    {
+        QMutexLocker lock(&m_state->mutex);
+        m_state->handler = std::move(handler);
+    }
+
+    // A handler that answers every request the same way.
+    static Handler always(HttpAnswer answer)
+    {
+        return [answer](const HttpExchange&) { return answer; };
+    }
+
+private:
+    struct State {
+        QMutex mutex;
+        Handler handler;
+        QList<HttpExchange> exchanges;
+    };
+
+    static QByteArray reason(int status)
+    {
+        switch (status) {
+        case 200: return "OK";
+        case 204: return "No Content";
+        case 301: return "Moved Permanently";
+        case 302: return "Found";
+        case 304: return "Not Modified";
+        case 404: return "Not Found";
+        case 500: return "Internal Server Error";
+        default: return "Status";
+        }
+    }
+
+    static void serve(const std::shared_ptr<State>& state, QTcpSocket* socket)
+    {
+        auto buffer = std::make_shared<QByteArray>();
+        auto answered = std::make_shared<bool>(false);
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [state, socket, buffer, answered] {
+            *buffer += socket->readAll();
+            const qsizetype end = buffer->indexOf("\r\n\r\n");
+            if (*answered || end < 0)
+                return;
+            *answered = true;
+            const QList<QByteArray> lines = buffer->left(end).split('\n');
+            HttpExchange exchange;
+            const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+            exchange.method = first.value(0);
+            exchange.path = first.value(1);
+            for (qsizetype i = 1; i < lines.size(); ++i) {
+                const qsizetype colon = lines[i].indexOf(':');
+                if (colon > 0)
+                    exchange.headers.append({lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed()});
+            }
+            Handler handler;
+            {
+                QMutexLocker lock(&state->mutex);
+                state->exchanges.append(exchange);
+                handler = state->handler;
+            }
+            const HttpAnswer answer = handler ? handler(exchange) : HttpAnswer{404};
+            if (answer.neverAnswer)
+                return;
+            if (answer.closeWithoutAnswer) {
+                socket->abort();
+                return;
+            }
+            QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason(answer.status) + "\r\n";
+            for (const auto& [name, value] : answer.headers)
+                head += name + ": " + value + "\r\n";
+            if (answer.chunked)
+                head += "Transfer-Encoding: chunked\r\n";
+            else
+                head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+            head += "Connection: close\r\n\r\n";
+            socket->write(head);
+            if (answer.chunked) {
+                for (qsizetype at = 0; at < answer.body.size(); at += answer.chunkSize) {
+                    const QByteArray piece = answer.body.mid(at, answer.chunkSize);
+                    socket->write(QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n");
+                }
+                socket->write("0\r\n\r\n");
+            } else {
+                socket->write(answer.body);
+            }
+            socket->disconnectFromHost();
+        });
+    }
+
+    std::shared_ptr<State> m_state;
+    bool m_tls = false;
+    QThread m_thread;
+    QObject* m_root = nullptr;
+    quint16 m_port = 0;
+};
+
+} // namespace gaugelet::test
