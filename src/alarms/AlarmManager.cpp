@@ -460,21 +460,20 @@ void AlarmManager::rebuildPlayers()
     // result is applied.
     const quint64 generation = ++m_rebuildCounter;
     m_rebuildGeneration = generation;
-    auto plan = planPlayerBuild(m_alarms, m_lastPlayerSig);
-    runRebuild(generation, m_alarms, std::move(plan), m_lastPlayerSig, m_players, m_lastLoggedFailureSig);
+    const auto plan = planPlayerBuild(m_alarms, m_lastPlayerSig);
+    // The worker gets copies and touches nothing of the manager.
+    QFuture<PlayerBuild> build = QtConcurrent::run(
+        [alarms = m_alarms, plan, previousSig = m_lastPlayerSig, previousPlayers = m_players,
+         previousFailureSig = m_lastLoggedFailureSig] {
+            return buildPlayers(alarms, plan, previousSig, previousPlayers, previousFailureSig);
+        });
+    applyRebuild(generation, std::move(build));
 }
 
-QCoro::Task<> AlarmManager::runRebuild(quint64 generation, QList<Alarm> alarms, QHash<QUuid, QUrl> plan,
-                                       Signatures previousSig, Players previousPlayers,
-                                       Signatures previousFailureSig)
+QCoro::Task<> AlarmManager::applyRebuild(quint64 generation, QFuture<PlayerBuild> future)
 {
     QPointer<AlarmManager> self(this);
-    PlayerBuild build = co_await QtConcurrent::run([alarms = std::move(alarms), plan = std::move(plan),
-                                                    previousSig = std::move(previousSig),
-                                                    previousPlayers = std::move(previousPlayers),
-                                                    previousFailureSig = std::move(previousFailureSig)] {
-        return buildPlayers(alarms, plan, previousSig, previousPlayers, previousFailureSig);
-    });
+    PlayerBuild build = co_await future;
     if (!self || self->m_rebuildGeneration != generation)
         co_return; // the manager is gone or a newer build replaced this one
     self->m_players = std::move(build.players);

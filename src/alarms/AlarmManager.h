@@ -3,6 +3,7 @@
 #include "alarms/Alarm.h"
 #include "stats/StatRegistry.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QList>
 #include <QMetaObject>
@@ -124,8 +125,7 @@ private:
     void insertFiring(const QUuid& id);
     void removeFiring(const QUuid& id);
     void setFiring(QSet<QUuid> firing);
-    QCoro::Task<> runRebuild(quint64 generation, QList<Alarm> alarms, QHash<QUuid, QUrl> plan,
-                             Signatures previousSig, Players previousPlayers, Signatures previousFailureSig);
+    QCoro::Task<> applyRebuild(quint64 generation, QFuture<PlayerBuild> build);
 
     QList<Alarm> m_alarms;
     QSet<QUuid> m_firing;
