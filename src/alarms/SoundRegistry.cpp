@@ -7,6 +7,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <algorithm>
 
 namespace gaugelet {
@@ -76,8 +77,12 @@ QList<SoundRegistry::Sound> SoundRegistry::allSounds()
     QList<Sound> sounds = bundledSounds();
     for (auto it = installed().cbegin(); it != installed().cend(); ++it)
         sounds.append(it.value());
-    // Finder-like order: case-insensitive, numbers by value.
-    QCollator collator;
+    // Finder-like order: case-insensitive, numbers by value. The "C" locale
+    // collates by code point only, so it falls back to English rules.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
     std::stable_sort(sounds.begin(), sounds.end(), [&collator](const Sound& a, const Sound& b) {
