@@ -198,6 +198,9 @@ void AlarmManager::evaluate(const StatRegistry::Snapshots& snapshots)
 
 void AlarmManager::evaluateAlarm(const Alarm& alarm, const StatSnapshot& snapshot, double now)
 {
+    // Note: the CPU and network providers publish 0 for their first sample
+    // (no previous reading to take a difference from), so a `below` alarm on
+    // them fires on that sample at launch.
     const double v = snapshot.value;
     const double t = alarm.threshold;
     // Inclusive on both sides; NaN compares false, so it never crosses.

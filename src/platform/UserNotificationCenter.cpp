@@ -129,7 +129,6 @@ void UserNotificationCenter::add(const Request& request, AddCompletion completio
     QVariantMap hints;
     if (!(options & presentSound))
         hints.insert(QStringLiteral("suppress-sound"), true);
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("dev.gaugelet.app"));
 
     const quint32 replacesId = m_serverIds.value(request.identifier, 0);
     QDBusMessage call = QDBusMessage::createMethodCall(service, objectPath, interface, QStringLiteral("Notify"));

@@ -425,6 +425,24 @@ TEST_F(AlarmManagerEvaluation, SnapshotsPublishedByTheRegistryAreEvaluated)
     settle(*manager);
 }
 
+TEST_F(AlarmManagerEvaluation, ABelowAlarmSeesTheFirstZeroSampleAtLaunch)
+{
+    // Kept on purpose: a provider's first sample of 0 counts like any other.
+    auto cpu = std::make_shared<TestProvider>("cpu.total", "CPU");
+    cpu->value = 0.0;
+    StatRegistry registry({cpu});
+    const Alarm low = makeAlarm("cpu.total", 0.05, Alarm::Direction::below);
+    auto manager = makeManager({low});
+    auto workspace = offlineWorkspace();
+    RenderClock renderClock;
+    AppLifecycle lifecycle(&renderClock, workspace.get());
+    manager->attach(&registry, &lifecycle);
+    QSignalSpy spy(manager.get(), &AlarmManager::alarmFired);
+    registry.start(nullptr, nullptr, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return spy.count() == 1; }));
+    settle(*manager);
+}
+
 // --- Notifications and the sound that follows -----------------------------------------------
 
 TEST_F(AlarmManagerNotifications, FiringPostsOneNotificationThenPlaysTheSound200msLater)
