@@ -1,3 +1,21 @@
+# moc's dependency file only knows the headers it saw last time, so a header
+# added to a target later would never be moc'ed in an existing build tree.
+# When a target's file list changes (the globs re-run cmake), drop its
+# autogen stamp so moc runs again.
+function(gaugelet_refresh_moc target sources)
+  set(list_file ${CMAKE_BINARY_DIR}/sources/${target}.txt)
+  list(JOIN sources "\n" joined)
+  set(old "")
+  if(EXISTS ${list_file})
+    file(READ ${list_file} old)
+  endif()
+  if(NOT old STREQUAL joined)
+    file(WRITE ${list_file} "${joined}")
+    file(REMOVE ${CMAKE_BINARY_DIR}/${target}_autogen/timestamp)
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+  endif()
+endfunction()
+
 # gaugelet_area(NAME [DIR folder] [EXCLUDE folder...] DEPS ...): the static
 # library gaugelet_NAME from src/<folder>/**.cpp (folder defaults to NAME).
 # An area with no sources yet is an interface library, so later areas can
@@ -20,6 +38,7 @@ function(gaugelet_area name)
     target_link_libraries(gaugelet_${name} PUBLIC ${A_DEPS})
     target_compile_options(gaugelet_${name} PRIVATE ${GAUGELET_WARNINGS})
     target_compile_definitions(gaugelet_${name} PUBLIC QT_NO_KEYWORDS)
+    gaugelet_refresh_moc(gaugelet_${name} "${sources}")
   else()
     add_library(gaugelet_${name} INTERFACE)
     target_include_directories(gaugelet_${name} INTERFACE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
@@ -36,10 +55,11 @@ function(gaugelet_tests name)
     return()
   endif()
   add_executable(test_${name} ${sources})
+  gaugelet_refresh_moc(test_${name} "${sources}")
   target_link_libraries(test_${name} PRIVATE gaugelet_testsupport ${A_DEPS})
   target_compile_options(test_${name} PRIVATE ${GAUGELET_WARNINGS})
   target_compile_definitions(test_${name} PRIVATE
-    GAUGELET_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+    GAUGELET_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/${name}/data"
     GAUGELET_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     GAUGELET_BINARY_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(test_${name}

@@ -33,6 +33,9 @@ QCoro::Task<> runSample(std::shared_ptr<StatProvider> provider, QString provider
 StatRegistry::StatRegistry(Providers providers, QObject* parent)
     : QObject(parent), m_providers(std::move(providers))
 {
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(flushDelayMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &StatRegistry::flush);
 }
 
 StatRegistry::~StatRegistry() = default;
@@ -132,12 +135,13 @@ void StatRegistry::scheduleFlush()
     if (m_flushScheduled)
         return;
     m_flushScheduled = true;
-    QTimer::singleShot(flushDelayMs, this, &StatRegistry::flush);
+    m_flushTimer.start();
 }
 
 void StatRegistry::flush()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    m_flushTimer.stop();
     m_flushScheduled = false;
     if (!m_dirty)
         return;

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,11 @@ public:
 
     // One tick pass; normally driven by the clock.
     void tick();
+    // Marks the registry dirty and opens a 0.25 s publish window unless one is open.
+    void scheduleFlush();
+    // Publishes when dirty: the change notice, then the dictionary. Normally
+    // run by the publish window's timer.
+    void flush();
 
 Q_SIGNALS:
     void objectWillChange();
@@ -63,8 +69,6 @@ private:
     bool isEnabled(const StatProvider& provider);
     void startSample(const std::shared_ptr<StatProvider>& provider, double now);
     void apply(const QString& providerId, StatSnapshot snapshot);
-    void scheduleFlush();
-    void flush();
 
     Snapshots m_snapshots;
     bool m_dirty = false;
@@ -72,6 +76,7 @@ private:
     Providers m_providers;
     QHash<QString, double> m_lastSnapshotAt;
     QSet<QString> m_inflight;
+    QTimer m_flushTimer;
     QMetaObject::Connection m_clockSub;
     QPointer<RenderClock> m_clock;
     QPointer<StatHistoryStore> m_history;

@@ -1,0 +1,53 @@
+#include "stats/CPUProvider.h"
+
+#include "platform/WallClock.h"
+#include "stats/CPUExtras.h"
+#include "stats/Palette.h"
+
+#include <QCoreApplication>
+#include <cmath>
+
+namespace gaugelet {
+
+CPUProvider::CPUProvider() : CPUProvider(std::make_unique<CPUSampler>()) {}
+
+CPUProvider::CPUProvider(std::unique_ptr<CPUSampler> sampler) : m_sampler(std::move(sampler)) {}
+
+QColor CPUProvider::accentColor(const Palette& palette) const
+{
+    return palette.accent1;
+}
+
+StatSnapshot CPUProvider::makeSnapshot(const CPUSample& s)
+{
+    double busy = s.user + s.system;
+    if (!(busy >= 0)) // negative or not a number
+        busy = 0;
+    busy = std::min(busy, 100.0);
+
+    StatSnapshot snapshot;
+    snapshot.value = busy / 100.0;
+    snapshot.label = QString::number(qint64(std::round(busy))) + QLatin1Char('%');
+    snapshot.breakdown = {
+        Series{QStringLiteral("user"), QCoreApplication::translate("CPUProvider", "User"), s.user, std::nullopt},
+        Series{QStringLiteral("system"), QCoreApplication::translate("CPUProvider", "System"), s.system, std::nullopt},
+        Series{QStringLiteral("idle"), QCoreApplication::translate("CPUProvider", "Idle"), s.idle, std::nullopt},
+    };
+    snapshot.asOf = WallClock::now();
+    snapshot.extras.insert(CPUExtras::key, CPUExtras{s.user, s.system, s.idle, s.perCore});
+    return snapshot;
+}
+
+QCoro::Task<StatSnapshot> CPUProvider::sample()
+{
+    const CPUSample s = co_await m_sampler->sample();
+    co_return makeSnapshot(s);
+}
+
+QWidget* CPUProvider::detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*)
+{
+    // The CPU detail view belongs to the popover.
+    return nullptr;
+}
+
+} // namespace gaugelet

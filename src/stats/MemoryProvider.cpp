@@ -1,0 +1,76 @@
+#include "stats/MemoryProvider.h"
+
+#include "platform/WallClock.h"
+#include "stats/MemoryConfigBody.h"
+#include "stats/MemoryExtras.h"
+#include "stats/Palette.h"
+#include "stats/Prefs.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cmath>
+
+namespace gaugelet {
+
+MemoryProvider::MemoryProvider() : MemoryProvider(std::make_unique<MemorySampler>()) {}
+
+MemoryProvider::MemoryProvider(std::unique_ptr<MemorySampler> sampler) : m_sampler(std::move(sampler)) {}
+
+QColor MemoryProvider::accentColor(const Palette& palette) const
+{
+    return palette.accent5;
+}
+
+StatSnapshot MemoryProvider::makeSnapshot(const MemoryReading& r, bool showCached)
+{
+    double percent = 0;
+    if (r.totalBytes != 0) {
+        // In floating point: the sum of four byte counts must not wrap.
+        double used = double(r.appBytes) + double(r.wiredBytes) + double(r.compressedBytes);
+        if (showCached)
+            used += double(r.cachedBytes);
+        percent = std::min(used / double(r.totalBytes) * 100.0, 100.0);
+    }
+    constexpr double gib = 1024.0 * 1024.0 * 1024.0;
+    auto series = [](const char* id, const char* label, uint64_t bytes) {
+        return Series{QString::fromLatin1(id), QCoreApplication::translate("MemoryProvider", label),
+                      double(bytes) / gib, std::nullopt};
+    };
+
+    StatSnapshot snapshot;
+    snapshot.value = percent / 100.0;
+    snapshot.label = QString::number(qint64(std::round(percent))) + QLatin1Char('%');
+    snapshot.breakdown = {
+        series("app", QT_TRANSLATE_NOOP("MemoryProvider", "App"), r.appBytes),
+        series("wired", QT_TRANSLATE_NOOP("MemoryProvider", "Wired"), r.wiredBytes),
+        series("compressed", QT_TRANSLATE_NOOP("MemoryProvider", "Compressed"), r.compressedBytes),
+        series("cached", QT_TRANSLATE_NOOP("MemoryProvider", "Cached"), r.cachedBytes),
+        series("swap", QT_TRANSLATE_NOOP("MemoryProvider", "Swap"), r.swapUsedBytes),
+        series("total", QT_TRANSLATE_NOOP("MemoryProvider", "Total"), r.totalBytes),
+    };
+    snapshot.asOf = WallClock::now();
+    snapshot.extras.insert(MemoryExtras::key,
+                           MemoryExtras{r.appBytes, r.wiredBytes, r.compressedBytes, r.cachedBytes, r.usedBytes,
+                                        r.swapUsedBytes, r.totalBytes, r.pressure, r.usedPercent});
+    return snapshot;
+}
+
+QCoro::Task<StatSnapshot> MemoryProvider::sample()
+{
+    const MemoryReading r = co_await m_sampler->sample();
+    // Read anew on every sample, so a change in the detail view shows at once.
+    co_return makeSnapshot(r, Prefs::boolValue(showCachedKey, false));
+}
+
+QWidget* MemoryProvider::detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*)
+{
+    // The memory detail view belongs to the popover.
+    return nullptr;
+}
+
+QWidget* MemoryProvider::configView(const ViewEnvironment& env, QWidget* parent)
+{
+    return new MemoryConfigBody(env, parent);
+}
+
+} // namespace gaugelet

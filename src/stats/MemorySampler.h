@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/MemInfoReader.h"
+#include "platform/PressureReader.h"
+#include "platform/SerialExecutor.h"
+#include "stats/MemoryReading.h"
+
+#include <QList>
+#include <qcoro/qcorotask.h>
+
+namespace gaugelet {
+
+// The memory statistic's actor: one memory reading per call, with the used
+// percentage smoothed over the last five calls.
+class MemorySampler {
+public:
+    // The actor's isolated state, touched only on the sampler's executor.
+    class State {
+    public:
+        explicit State(SysRoot root);
+        MemoryReading sample();
+
+        static constexpr int ringCapacity = 5;
+
+    private:
+        SysRoot m_root;
+        MemInfoReader m_reader;
+        QList<double> m_usedRing;
+    };
+
+    MemorySampler();
+    explicit MemorySampler(SysRoot root);
+
+    QCoro::Task<MemoryReading> sample();
+
+    // One raw reading from the given statistics and pressure (nothing = the
+    // statistics could not be read).
+    static MemoryReading read(const std::optional<VmStatistics>& stats, const std::optional<PressureAverages>& pressure);
+    static MemoryReading read(MemInfoReader& reader, const SysRoot& root);
+    // critical when full avg10 >= 10, warning when some avg10 >= 10, else
+    // normal; normal when pressure information is missing.
+    static MemoryPressureLevel pressureLevel(const std::optional<PressureAverages>& pressure);
+
+    static constexpr double pressureThreshold = 10.0;
+
+private:
+    State m_state;
+    SerialExecutor m_executor{QStringLiteral("dev.gaugelet.sampler.memory")};
+};
+
+} // namespace gaugelet

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/ViewEnvironment.h"
+
+#include <QWidget>
+
+class QCheckBox;
+
+namespace gaugelet {
+
+// The network statistic's section in the statistics settings: the switch for
+// the merged total in the popover header ("global.statShowMerged").
+class NetworkConfigView : public QWidget {
+    Q_OBJECT
+public:
+    explicit NetworkConfigView(const ViewEnvironment& env, QWidget* parent = nullptr);
+
+    static inline const QString showMergedKey = QStringLiteral("global.statShowMerged");
+
+    QCheckBox* mergedSwitch() const { return m_switch; }
+
+private:
+    void reload();
+
+    QCheckBox* m_switch = nullptr;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,188 @@
+#include "platform/Defaults.h"
+#include "platform/PropertyList.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace gaugelet;
+
+TEST(Defaults, TypedReadersReturnNothingForAbsentOrOtherType)
+{
+    Defaults d;
+    d.set("s", QStringLiteral("text"));
+    d.set("b", true);
+    d.set("i", 42);
+    d.set("r", 2.5);
+    EXPECT_EQ(d.string("s"), QStringLiteral("text"));
+    EXPECT_EQ(d.boolean("b"), true);
+    EXPECT_EQ(d.integer("i"), 42);
+    EXPECT_EQ(d.real("r"), 2.5);
+    // integers read as reals, nothing else crosses types
+    EXPECT_EQ(d.real("i"), 42.0);
+    EXPECT_FALSE(d.boolean("s"));
+    EXPECT_FALSE(d.integer("r"));
+    EXPECT_FALSE(d.string("b"));
+    EXPECT_FALSE(d.string("missing"));
+    EXPECT_EQ(d.string("b", "fallback"), "fallback");
+    EXPECT_EQ(d.real("s", 7.0), 7.0);
+}
+
+TEST(Defaults, NonFiniteRealsCountAsAbsent)
+{
+    Defaults d;
+    d.set("nan", std::numeric_limits<double>::quiet_NaN());
+    d.set("inf", std::numeric_limits<double>::infinity());
+    d.set("ninf", -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(d.real("nan", 3.0), 3.0);
+    EXPECT_EQ(d.real("inf", 3.0), 3.0);
+    EXPECT_EQ(d.real("ninf", 3.0), 3.0);
+}
+
+TEST(Defaults, RegistrationDomainIsReadBehindUserValuesAndNeverSaved)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    {
+        Defaults d(path);
+        d.registerDefaults({{"global.fpsLimit", 15}, {"x", "registered"}});
+        EXPECT_EQ(d.integer("global.fpsLimit"), 15);
+        d.set("x", QStringLiteral("user"));
+        EXPECT_EQ(d.string("x"), QStringLiteral("user"));
+        d.remove("x");
+        EXPECT_EQ(d.string("x"), QStringLiteral("registered"));
+        d.set("kept", 1);
+        EXPECT_TRUE(d.flush());
+    }
+    Defaults reread(path);
+    EXPECT_FALSE(reread.object("global.fpsLimit").isValid());
+    EXPECT_EQ(reread.integer("kept"), 1);
+}
+
+TEST(Defaults, ChangedFiresOnRealChangesOnly)
+{
+    Defaults d;
+    QSignalSpy spy(&d, &Defaults::changed);
+    d.set("k", 1);
+    d.set("k", 1);
+    d.set("k", 2);
+    d.remove("k");
+    d.remove("k");
+    ASSERT_EQ(spy.count(), 3);
+    EXPECT_EQ(spy.at(0).at(0).toString(), "k");
+}
+
+TEST(Defaults, EveryTypeSurvivesTheFileRoundTrip)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sub/defaults.plist");
+    // XML property lists keep dates to the second.
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000, Qt::UTC);
+    {
+        Defaults d(path);
+        d.set("s", QStringLiteral("héllo <&>"));
+        d.set("b", false);
+        d.set("i", qint64(-5));
+        d.set("big", qint64(1) << 40);
+        d.set("r", 0.1);
+        d.set("data", QByteArray("\x00\x01\xff", 3));
+        d.set("date", when);
+        d.set("list", QVariantList{1, "two", 3.5});
+        d.set("dict", QVariantMap{{"a", true}, {"nested", QVariantMap{{"b", 2}}}});
+    }
+    Defaults d(path);
+    EXPECT_EQ(d.string("s"), QStringLiteral("héllo <&>"));
+    EXPECT_EQ(d.boolean("b"), false);
+    EXPECT_EQ(d.integer("i"), -5);
+    EXPECT_EQ(d.integer("big"), qint64(1) << 40);
+    EXPECT_EQ(d.real("r"), 0.1);
+    EXPECT_EQ(d.data("data"), QByteArray("\x00\x01\xff", 3));
+    EXPECT_EQ(d.date("date"), when);
+    EXPECT_EQ(d.array("list"), (QVariantList{qint64(1), "two", 3.5}));
+    const QVariantMap dict = d.dict("dict").value();
+    EXPECT_EQ(dict.value("a"), true);
+    EXPECT_EQ(dict.value("nested").toMap().value("b"), qint64(2));
+}
+
+TEST(Defaults, WritesAreCoalescedAndSavedWithoutAnExplicitFlush)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    Defaults d(path);
+    for (int i = 0; i < 50; ++i)
+        d.set("n", i);
+    EXPECT_FALSE(QFile::exists(path)); // nothing written synchronously
+    ASSERT_TRUE(test::waitUntil([&] { return QFile::exists(path); }, 2000));
+    Defaults reread(path);
+    EXPECT_EQ(reread.integer("n"), 49);
+}
+
+TEST(Defaults, CorruptFileIsKeptAsideAndNeverOverwritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    const QByteArray garbage = "<?xml version=\"1.0\"?><plist><dict><key>a</key>";
+    test::writeFile(path, garbage);
+    {
+        Defaults d(path);
+        EXPECT_FALSE(d.object("a").isValid());
+        d.set("fresh", 1);
+        EXPECT_TRUE(d.flush());
+    }
+    EXPECT_EQ(test::readFile(path + ".corrupt"), garbage);
+    EXPECT_EQ(Defaults(path).integer("fresh"), 1);
+}
+
+TEST(Defaults, NonDictionaryRootCountsAsCorrupt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    test::writeFile(path, PropertyList::toXml(QVariantList{1, 2}));
+    Defaults d(path);
+    EXPECT_TRUE(QFile::exists(path + ".corrupt"));
+    EXPECT_TRUE(d.userValues().isEmpty());
+}
+
+TEST(Defaults, ReadsFromOtherThreadsWhileTheMainThreadWrites)
+{
+    Defaults d;
+    std::atomic<bool> stop{false};
+    std::atomic<int> badReads{0};
+    QThread* reader = QThread::create([&] {
+        while (!stop) {
+            auto v = d.integer("k");
+            if (v && (*v < 0 || *v > 10000))
+                ++badReads;
+        }
+    });
+    reader->start();
+    for (int i = 0; i < 10000; ++i)
+        d.set("k", i);
+    stop = true;
+    reader->wait();
+    delete reader;
+    EXPECT_EQ(badReads, 0);
+    EXPECT_EQ(d.integer("k"), 9999);
+}
+
+TEST(PropertyList, RejectsGarbageAndAcceptsBinary)
+{
+    EXPECT_FALSE(PropertyList::fromData(QByteArray()));
+    EXPECT_FALSE(PropertyList::fromData("not a plist at all"));
+    auto xml = PropertyList::fromData(PropertyList::toXml(QVariantMap{{"k", "v"}}));
+    ASSERT_TRUE(xml);
+    EXPECT_EQ(xml->toMap().value("k"), "v");
+    // "bplist00" with a dict {k: 1}, written by hand.
+    const QByteArray binary = QByteArray::fromHex(
+        "62706c6973743030d1010251611001080b0d000000000000010100000000000000030000000000000000000000000000000f");
+    auto parsed = PropertyList::fromData(binary);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->toMap().value("a"), qint64(1));
+}

@@ -1,0 +1,142 @@
+#include "platform/PublicAddressFetcher.h"
+
+#include "TestSupport.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+#include <qcoro/qcorotask.h>
+
+using namespace gaugelet;
+
+namespace {
+
+// A small HTTP/1.1 server on 127.0.0.1 that answers each request with the
+// next canned reply (or never, for a time-out).
+class LocalHttpServer : public QObject {
+public:
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        bool silent = false; // accept, never answer
+    };
+
+    LocalHttpServer()
+    {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                socket->setParent(this);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { serve(socket); });
+            }
+        });
+    }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort())); }
+    void enqueue(Reply r) { m_replies.append(std::move(r)); }
+    int requests = 0;
+    QByteArray lastRequest;
+
+private:
+    void serve(QTcpSocket* socket)
+    {
+        QByteArray& buffer = m_buffers[socket];
+        buffer += socket->readAll();
+        if (!buffer.contains("\r\n\r\n"))
+            return;
+        ++requests;
+        lastRequest = buffer;
+        buffer.clear();
+        const Reply r = m_replies.isEmpty() ? Reply{404, "not found"} : m_replies.takeFirst();
+        if (r.silent)
+            return;
+        QByteArray out = "HTTP/1.1 " + QByteArray::number(r.status) + " Status\r\nContent-Type: text/plain\r\n"
+            + "Content-Length: " + QByteArray::number(r.body.size()) + "\r\nConnection: close\r\n\r\n" + r.body;
+        socket->write(out);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QList<Reply> m_replies;
+    QHash<QTcpSocket*, QByteArray> m_buffers;
+};
+
+using FetchResult = Result<QByteArray, PublicAddressFetcher::FetchError>;
+
+QCoro::Task<std::optional<FetchResult>> fetchOptional(PublicAddressFetcher& fetcher)
+{
+    co_return co_await fetcher.fetch();
+}
+
+FetchResult fetchNow(PublicAddressFetcher& fetcher)
+{
+    return *QCoro::waitFor(fetchOptional(fetcher));
+}
+
+} // namespace
+
+TEST(PublicAddressFetcher, TwoHundredBodyIsTheAnswer)
+{
+    LocalHttpServer server;
+    server.enqueue({200, "203.0.113.7\n"});
+    PublicAddressFetcher fetcher(server.url());
+    const auto r = fetchNow(fetcher);
+    ASSERT_TRUE(r.hasValue());
+    EXPECT_EQ(*r, QByteArray("203.0.113.7\n"));
+    EXPECT_TRUE(server.lastRequest.startsWith("GET / HTTP/1.1"));
+}
+
+TEST(PublicAddressFetcher, ErrorStatusWithShortBodyIsAFailure)
+{
+    // A rate-limit page is short enough to pass for an address; it must not.
+    LocalHttpServer server;
+    server.enqueue({503, "Slow down"});
+    server.enqueue({404, "1.2.3.4"});
+    PublicAddressFetcher fetcher(server.url());
+    const auto first = fetchNow(fetcher);
+    ASSERT_FALSE(first.hasValue());
+    EXPECT_EQ(first.error().kind, PublicAddressFetcher::FetchError::Kind::httpStatus);
+    EXPECT_EQ(first.error().httpStatus, 503);
+    EXPECT_TRUE(first.error().describe().contains("503"));
+    const auto second = fetchNow(fetcher);
+    ASSERT_FALSE(second.hasValue());
+    EXPECT_EQ(second.error().httpStatus, 404);
+}
+
+TEST(PublicAddressFetcher, SilentServerTimesOut)
+{
+    LocalHttpServer server;
+    server.enqueue({200, {}, true});
+    PublicAddressFetcher fetcher(server.url());
+    fetcher.setTimeoutsForTesting(300, 600);
+    const auto r = fetchNow(fetcher);
+    ASSERT_FALSE(r.hasValue());
+    EXPECT_EQ(r.error().kind, PublicAddressFetcher::FetchError::Kind::timeout);
+}
+
+TEST(PublicAddressFetcher, UnreachableOrUnsetServiceFails)
+{
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = closed.serverPort();
+    closed.close();
+    PublicAddressFetcher refused(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
+    const auto r = fetchNow(refused);
+    ASSERT_FALSE(r.hasValue());
+    EXPECT_EQ(r.error().kind, PublicAddressFetcher::FetchError::Kind::network);
+
+    PublicAddressFetcher unset{QUrl()};
+    const auto u = fetchNow(unset);
+    ASSERT_FALSE(u.hasValue());
+    EXPECT_EQ(u.error().kind, PublicAddressFetcher::FetchError::Kind::invalidUrl);
+}
+
+TEST(PublicAddressFetcher, TheServiceIsHttpsAtItsRoot)
+{
+    const QUrl url = PublicAddressFetcher::defaultUrl();
+    EXPECT_EQ(url.scheme(), "https");
+    EXPECT_TRUE(url.path().isEmpty() || url.path() == "/");
+    EXPECT_FALSE(url.hasQuery());
+    EXPECT_EQ(PublicAddressFetcher::requestTimeoutMs, 5000);
+    EXPECT_EQ(PublicAddressFetcher::resourceTimeoutMs, 8000);
+}

@@ -1,0 +1,78 @@
+#include "stats/RenderClock.h"
+
+#include "TestSupport.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+
+TEST(RenderClock, RateChangesRestartOnlyWhenTheRateDiffers)
+{
+    RenderClock clock;
+    clock.setHz(1); // not running: stored only
+    EXPECT_EQ(clock.hz(), 1);
+    EXPECT_FALSE(clock.hasTimer());
+    clock.start();
+    EXPECT_EQ(clock.timersCreated(), 1);
+    clock.setHz(1);
+    EXPECT_EQ(clock.timersCreated(), 1);
+    clock.setHz(2);
+    EXPECT_EQ(clock.timersCreated(), 2);
+    clock.start(); // already running: nothing
+    EXPECT_EQ(clock.timersCreated(), 2);
+}
+
+TEST(RenderClock, RateBelowOneCountsAsOne)
+{
+    RenderClock clock;
+    clock.setHz(0);
+    EXPECT_EQ(clock.hz(), 1);
+    clock.setHz(-5);
+    EXPECT_EQ(clock.hz(), 1);
+    clock.start(); // no division by zero
+    EXPECT_TRUE(clock.hasTimer());
+}
+
+TEST(RenderClock, FirstTickComesOneIntervalAfterStartOnTheMainThread)
+{
+    RenderClock clock;
+    clock.setHz(4); // 250 ms
+    QSignalSpy ticks(&clock, &RenderClock::tickChanged);
+    clock.start();
+    test::spinFor(150);
+    EXPECT_EQ(clock.tick(), 0);
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }, 2000));
+    EXPECT_EQ(ticks.at(0).at(0).toInt(), 1);
+}
+
+TEST(RenderClock, SuspendAndResumeFollowTheirGuards)
+{
+    RenderClock clock;
+    clock.suspend(); // not running
+    EXPECT_FALSE(clock.isSuspended());
+    clock.setHz(50);
+    clock.start();
+    clock.resume(); // not suspended
+    EXPECT_FALSE(clock.isSuspended());
+    clock.suspend();
+    clock.suspend();
+    EXPECT_TRUE(clock.isSuspended());
+    const int at = clock.tick();
+    test::spinFor(120);
+    EXPECT_EQ(clock.tick(), at); // events queued before the suspension are discarded too
+    clock.resume();
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() > at; }, 2000));
+}
+
+TEST(RenderClock, RateChangeWhileSuspendedStartsARunningTimer)
+{
+    RenderClock clock;
+    clock.setHz(1);
+    clock.start();
+    clock.suspend();
+    clock.setHz(50);
+    EXPECT_FALSE(clock.isSuspended());
+    EXPECT_TRUE(clock.isRunning());
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }, 2000));
+}

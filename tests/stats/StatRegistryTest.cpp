@@ -1,0 +1,191 @@
+#include "stats/StatRegistry.h"
+
+#include "stats/ProviderEnablementStore.h"
+#include "stats/RenderClock.h"
+#include "stats/StatHistoryStore.h"
+
+#include "TestProvider.h"
+#include "TestSupport.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using test::TestProvider;
+
+namespace {
+
+struct Fixture {
+    test::ScopedDefaults defaults;
+    test::ManualMediaClock media{100.0};
+    std::vector<std::shared_ptr<TestProvider>> providers;
+    std::unique_ptr<StatRegistry> registry;
+
+    explicit Fixture(std::vector<std::shared_ptr<TestProvider>> list) : providers(std::move(list))
+    {
+        StatRegistry::Providers base(providers.begin(), providers.end());
+        registry = std::make_unique<StatRegistry>(base);
+    }
+};
+
+std::vector<std::shared_ptr<TestProvider>> four(bool gated = false)
+{
+    return {std::make_shared<TestProvider>("cpu.total", "CPU", gated),
+            std::make_shared<TestProvider>("gpu.total", "GPU", gated),
+            std::make_shared<TestProvider>("memory.total", "MEM", gated),
+            std::make_shared<TestProvider>("net.total", "NET", gated)};
+}
+
+} // namespace
+
+TEST(StatRegistry, CoalescesFourProvidersIntoOneNoticeThenOneDictionary)
+{
+    Fixture f(four());
+    QStringList order;
+    QObject::connect(f.registry.get(), &StatRegistry::objectWillChange, [&] { order << "notice"; });
+    StatRegistry::Snapshots published;
+    QObject::connect(f.registry.get(), &StatRegistry::snapshotsPublisher, [&](const auto& s) {
+        order << "dictionary";
+        published = s;
+    });
+    f.registry->start(nullptr, nullptr, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return !order.isEmpty(); }));
+    test::spinFor(400);
+    EXPECT_EQ(order, (QStringList{"notice", "dictionary"}));
+    ASSERT_EQ(published.size(), 4);
+    EXPECT_EQ(published.value("memory.total").providerId, "memory.total");
+    EXPECT_EQ(published.value("memory.total").badgeText, "MEM");
+}
+
+TEST(StatRegistry, SnapshotAppliedWhileFlushIsQueuedJoinsThatFlush)
+{
+    auto fast = std::make_shared<TestProvider>("cpu.total", "CPU");
+    auto slow = std::make_shared<TestProvider>("gpu.total", "GPU", true);
+    Fixture f({fast, slow});
+    QList<StatRegistry::Snapshots> flushes;
+    QObject::connect(f.registry.get(), &StatRegistry::snapshotsPublisher, [&](const auto& s) { flushes << s; });
+    f.registry->start(nullptr, nullptr, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->isFlushScheduled(); }));
+    slow->open(); // completes inside the 0.25 s window
+    ASSERT_TRUE(test::waitUntil([&] { return !flushes.isEmpty(); }));
+    test::spinFor(350);
+    ASSERT_EQ(flushes.size(), 1);
+    EXPECT_EQ(flushes[0].size(), 2);
+    EXPECT_FALSE(f.registry->isDirty());
+}
+
+TEST(StatRegistry, SlowProviderIsNotRestartedUntilItsResultIsApplied)
+{
+    auto slow = std::make_shared<TestProvider>("cpu.total", "CPU", true);
+    Fixture f({slow});
+    f.registry->start(nullptr, nullptr, nullptr);
+    EXPECT_EQ(slow->started, 1);
+    f.media.advance(5.0);
+    f.registry->tick();
+    f.registry->tick();
+    EXPECT_EQ(slow->started, 1);
+    slow->open();
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->inflight().isEmpty(); }));
+    f.registry->tick(); // 5 s since the last start
+    EXPECT_EQ(slow->started, 2);
+}
+
+TEST(StatRegistry, IntervalIsMeasuredBetweenStartsInclusive)
+{
+    auto p = std::make_shared<TestProvider>("cpu.total", "CPU");
+    Fixture f({p});
+    f.registry->start(nullptr, nullptr, nullptr); // started at 100.0
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->inflight().isEmpty(); }));
+    f.media.set(100.999);
+    f.registry->tick();
+    EXPECT_EQ(p->started, 1);
+    f.media.set(101.0); // interval <= elapsed
+    f.registry->tick();
+    EXPECT_EQ(p->started, 2);
+    EXPECT_EQ(f.registry->lastSnapshotAt().value("cpu.total"), 101.0);
+}
+
+TEST(StatRegistry, StartWithClockRunsOnePassAtOnceWithoutDoubleStarting)
+{
+    auto p = std::make_shared<TestProvider>("cpu.total", "CPU", true);
+    Fixture f({p});
+    RenderClock clock;
+    f.registry->start(&clock, nullptr, nullptr);
+    EXPECT_EQ(p->started, 1); // the start pass and the immediate tick pass together
+    p->open();
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->inflight().isEmpty(); }));
+}
+
+TEST(StatRegistry, DisabledProvidersAreSkippedOnlyWithAnEnablementStore)
+{
+    auto a = std::make_shared<TestProvider>("cpu.total", "CPU");
+    auto b = std::make_shared<TestProvider>("gpu.total", "GPU");
+    Fixture f({a, b});
+    f.defaults->set("provider.gpu.total.enabled", false);
+    ProviderEnablementStore enablement;
+    f.registry->start(nullptr, nullptr, &enablement);
+    EXPECT_EQ(a->started, 1);
+    EXPECT_EQ(b->started, 0);
+
+    Fixture g(four());
+    g.defaults->set("provider.gpu.total.enabled", false);
+    g.registry->start(nullptr, nullptr, nullptr);
+    for (const auto& p : g.providers)
+        EXPECT_EQ(p->started, 1) << p->id().toStdString();
+}
+
+TEST(StatRegistry, BadgeTextComesFromTheOverrideEvenWhenEmpty)
+{
+    auto cpu = std::make_shared<TestProvider>("cpu.total", "CPU");
+    auto mem = std::make_shared<TestProvider>("memory.total", "MEM");
+    Fixture f({cpu, mem});
+    f.defaults->set("tag.override.cpu.total", QString(""));
+    f.defaults->set("tag.override.memory.total", 5); // not a string: ignored
+    f.registry->start(nullptr, nullptr, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->snapshots().size() == 2; }));
+    EXPECT_EQ(f.registry->snapshots().value("cpu.total").badgeText, "");
+    EXPECT_EQ(f.registry->snapshots().value("memory.total").badgeText, "MEM");
+}
+
+TEST(StatRegistry, AppliedSnapshotsAreRecordedInHistory)
+{
+    auto p = std::make_shared<TestProvider>("cpu.total", "CPU");
+    Fixture f({p});
+    StatHistoryStore history;
+    f.registry->start(nullptr, &history, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->inflight().isEmpty(); }));
+    p->nextValue = 0.75;
+    f.media.advance(1.0);
+    f.registry->tick();
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->inflight().isEmpty(); }));
+    const auto samples = history.slice("cpu.total")->samples();
+    ASSERT_EQ(samples.size(), 2);
+    EXPECT_EQ(samples[1].value, 0.75);
+}
+
+TEST(StatRegistry, LookupAndLateResultsAfterDestructionAreHarmless)
+{
+    auto p = std::make_shared<TestProvider>("cpu.total", "CPU", true);
+    Fixture f({p});
+    EXPECT_EQ(f.registry->provider(u"cpu.total"), p.get());
+    EXPECT_EQ(f.registry->provider(u"nope"), nullptr);
+    f.registry->start(nullptr, nullptr, nullptr);
+    f.registry.reset(); // the sample is still in flight
+    p->open();
+    test::spinFor(50); // the late result is dropped, nothing crashes
+    EXPECT_EQ(p->started, 1);
+}
+
+TEST(StatRegistry, StopDropsTheClockButInFlightSamplesStillLand)
+{
+    auto p = std::make_shared<TestProvider>("cpu.total", "CPU", true);
+    Fixture f({p});
+    RenderClock clock;
+    f.registry->start(&clock, nullptr, nullptr);
+    f.registry->stop();
+    EXPECT_TRUE(f.registry->inflight().isEmpty());
+    p->open();
+    QSignalSpy published(f.registry.get(), &StatRegistry::snapshotsPublisher);
+    ASSERT_TRUE(published.wait(2000));
+    EXPECT_EQ(f.registry->snapshots().size(), 1);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "stats/Palette.h"
+#include "stats/StatProvider.h"
+
+#include <QTimer>
+#include <qcoro/qcorosignal.h>
+#include <memory>
+
+namespace gaugelet::test {
+
+// A provider whose samples complete at once, or only when the test opens the
+// gate (gated = true). Counts the samples started.
+class TestProvider : public StatProvider {
+public:
+    TestProvider(QString id, QString shortName, bool gated = false)
+        : m_id(std::move(id)), m_shortName(std::move(shortName)), m_gated(gated)
+    {
+        m_gate = std::make_shared<QTimer>();
+        m_gate->setSingleShot(true);
+    }
+
+    QString id() const override { return m_id; }
+    QString displayName() const override { return m_id; }
+    QString shortName() const override { return m_shortName; }
+    double refreshInterval() const override { return 1.0; }
+    QColor accentColor(const Palette& p) const override { return p.accent1; }
+    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
+
+    QCoro::Task<StatSnapshot> sample() override
+    {
+        ++started;
+        const double value = nextValue;
+        auto gate = m_gate;
+        if (m_gated)
+            co_await qCoro(gate.get(), &QTimer::timeout);
+        StatSnapshot s;
+        s.value = value;
+        s.label = QString::number(value);
+        s.asOf = QDateTime::currentDateTimeUtc();
+        co_return s;
+    }
+
+    // Completes every sample waiting at the gate.
+    void open() { m_gate->start(0); }
+
+    int started = 0;
+    double nextValue = 0.5;
+
+private:
+    QString m_id;
+    QString m_shortName;
+    bool m_gated;
+    std::shared_ptr<QTimer> m_gate;
+};
+
+} // namespace gaugelet::test
