@@ -11,10 +11,10 @@
 #include "alarms/SoundRegistry.h"
 #include "platform/UserNotificationCenter.h"
 #include "stats/StatRegistry.h"
-#include "support/FakeNotificationServer.h"
-#include "support/LogCapture.h"
-#include "support/PrivateBus.h"
-#include "support/TestSupport.h"
+#include "FakeNotificationServer.h"
+#include "LogCapture.h"
+#include "PrivateBus.h"
+#include "TestSupport.h"
 
 #include <QColor>
 #include <QTemporaryDir>

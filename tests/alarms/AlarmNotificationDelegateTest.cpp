@@ -134,12 +134,6 @@ TEST_F(AlarmNotificationDelegateActions, OtherActionsDoNothingAndAGoneManagerOnl
     ASSERT_TRUE(waitUntil([&] { return completed; }));
 }
 
-TEST_F(AlarmNotificationDelegateActions, PresentsBannersWithoutSound)
-{
-    AlarmNotificationDelegate delegate;
-    EXPECT_EQ(delegate.willPresent({}), int(UserNotificationCenter::presentBanner));
-}
-
 TEST_F(AlarmNotificationDelegateActions, CategoriesAreOnePerLengthAndAttachStartsAfresh)
 {
     AlarmNotificationDelegate delegate;

@@ -2,9 +2,9 @@
 
 #include "platform/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
-#include "support/FakeLogind.h"
-#include "support/PrivateBus.h"
-#include "support/TestSupport.h"
+#include "FakeLogind.h"
+#include "PrivateBus.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "platform/AudioPlayer.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QAudioDevice>

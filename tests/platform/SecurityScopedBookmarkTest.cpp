@@ -1,6 +1,6 @@
 #include "platform/SecurityScopedBookmark.h"
 
-#include "support/TestSupport.h"
+#include "TestSupport.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "platform/UserNotificationCenter.h"
 
-#include "support/FakeNotificationServer.h"
-#include "support/PrivateBus.h"
-#include "support/TestSupport.h"
+#include "FakeNotificationServer.h"
+#include "PrivateBus.h"
+#include "TestSupport.h"
 
 #include <QDBusConnectionInterface>
 #include <QJsonArray>

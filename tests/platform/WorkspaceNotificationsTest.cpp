@@ -1,8 +1,8 @@
 #include "platform/WorkspaceNotifications.h"
 
-#include "support/FakeLogind.h"
-#include "support/PrivateBus.h"
-#include "support/TestSupport.h"
+#include "FakeLogind.h"
+#include "PrivateBus.h"
+#include "TestSupport.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // Active property) and a fake screensaver, on a private bus, whose signals
 // the test emits.
 
-#include "support/PrivateBus.h"
+#include "PrivateBus.h"
 
 #include <QDBusObjectPath>
 #include <QDBusVariant>

@@ -4,7 +4,7 @@
 // real daemon cannot give on demand: the exact Notify arguments, and
 // ActionInvoked / NotificationClosed emitted when the test says so.
 
-#include "support/PrivateBus.h"
+#include "PrivateBus.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
