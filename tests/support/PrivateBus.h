@@ -16,6 +16,7 @@
 #include <QUuid>
 #include <functional>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace gaugelet::test {
@@ -43,6 +44,8 @@ public:
         m_daemon.setArguments({QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                                QStringLiteral("--print-address=1")});
         m_daemon.setProcessChannelMode(QProcess::SeparateChannels);
+        // The daemon ends with the test process, even when a test crashes.
+        m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         m_daemon.start();
         if (!m_daemon.waitForStarted(5000))
             return;
