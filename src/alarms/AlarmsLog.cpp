@@ -1,0 +1,5 @@
+#include "alarms/AlarmsLog.h"
+
+namespace gaugelet {
+GAUGELET_DEFINE_LOG(lcAlarms, "alarms")
+} // namespace gaugelet

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantMap>
+#include <functional>
+#include <optional>
+
+namespace gaugelet {
+
+// The desktop's user-notification service, through org.freedesktop.Notifications
+// on the session bus:
+//   - authorisation: granted exactly when the server answers GetCapabilities;
+//   - categories: an in-process table; a request's category decides the
+//     actions sent with its Notify call;
+//   - one notification per request identifier: Notify's replaces_id is the
+//     server id last returned for that identifier;
+//   - ActionInvoked (from the server that owns the name) becomes a response
+//     handed to the delegate;
+//   - notifications never make a sound of their own ("suppress-sound").
+class UserNotificationCenter : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString service = QStringLiteral("org.freedesktop.Notifications");
+    static inline const QString objectPath = QStringLiteral("/org/freedesktop/Notifications");
+    static inline const QString interface = QStringLiteral("org.freedesktop.Notifications");
+    // The action a server reports for a click on the notification itself.
+    static inline const QString defaultActionIdentifier = QStringLiteral("default");
+
+    enum AuthorizationOption { alert = 0x1, sound = 0x2, badge = 0x4 };
+    enum PresentationOption { presentBanner = 0x1, presentList = 0x2, presentSound = 0x4, presentBadge = 0x8 };
+
+    struct Action {
+        QString identifier;
+        QString title;
+        bool destructive = false;
+        bool operator==(const Action&) const = default;
+    };
+
+    struct Category {
+        QString identifier;
+        QList<Action> actions;
+        bool operator==(const Category&) const = default;
+    };
+
+    struct Request {
+        QString identifier;
+        QString title;
+        QString body;
+        QString categoryIdentifier;
+        QVariantMap userInfo;
+    };
+
+    struct Response {
+        QString actionIdentifier;
+        QString requestIdentifier;
+        QVariantMap userInfo;
+    };
+
+    struct Error {
+        QString name;    // the D-Bus error name
+        QString message; // the server's or the bus's text
+        QString describe() const;
+    };
+
+    // The object told how to present notifications and what the user chose.
+    class Delegate : public QObject {
+    public:
+        using QObject::QObject;
+        // Options for a notification about to be shown.
+        virtual int willPresent(const Request& request) = 0;
+        // The user acted on a notification; completion must be called once.
+        virtual void didReceive(const Response& response, std::function<void()> completion) = 0;
+    };
+
+    using AuthorizationCompletion = std::function<void(bool granted, std::optional<Error> error)>;
+    using AddCompletion = std::function<void(std::optional<Error> error)>;
+
+    explicit UserNotificationCenter(const QDBusConnection& bus, QObject* parent = nullptr);
+    ~UserNotificationCenter() override;
+
+    // The process's centre on the session bus. setCurrent replaces it (tests);
+    // nullptr restores the session-bus centre.
+    static UserNotificationCenter* current();
+    static void setCurrent(UserNotificationCenter* center);
+
+    void setDelegate(Delegate* delegate);
+    Delegate* delegate() const { return m_delegate.data(); }
+
+    void requestAuthorization(int options, AuthorizationCompletion completion);
+    void setNotificationCategories(const QList<Category>& categories);
+    QList<Category> notificationCategories() const { return m_categories; }
+    // Posts (or replaces) the notification; completion runs on this thread.
+    void add(const Request& request, AddCompletion completion = {});
+
+    // The server id behind a request identifier, 0 when none (tests, diagnostics).
+    quint32 serverId(const QString& requestIdentifier) const { return m_serverIds.value(requestIdentifier); }
+
+private Q_SLOTS:
+    void onActionInvoked(quint32 id, const QString& actionKey);
+    void onNotificationClosed(quint32 id, quint32 reason);
+
+private:
+    struct Posted {
+        QString identifier;
+        QVariantMap userInfo;
+    };
+
+    QDBusConnection m_bus;
+    QPointer<Delegate> m_delegate;
+    QList<Category> m_categories;
+    QHash<QString, quint32> m_serverIds;   // request identifier -> server id
+    QHash<quint32, Posted> m_posted;       // server id -> what we posted
+};
+
+} // namespace gaugelet

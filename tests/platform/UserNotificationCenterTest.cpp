@@ -1,0 +1,261 @@
+#include "platform/UserNotificationCenter.h"
+
+#include "FakeNotificationServer.h"
+#include "PrivateBus.h"
+#include "TestSupport.h"
+
+#include <QDBusConnectionInterface>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+using Center = UserNotificationCenter;
+
+class RecordingDelegate : public Center::Delegate {
+public:
+    int options = Center::presentBanner;
+    QList<Center::Response> responses;
+    int willPresent(const Center::Request&) override { return options; }
+    void didReceive(const Center::Response& response, std::function<void()> completion) override
+    {
+        responses.append(response);
+        completion();
+    }
+};
+
+Center::Category fireCategory(int minutes)
+{
+    return {QStringLiteral("ALARM_FIRE_%1").arg(minutes),
+            {{"ALARM_SUPPRESS", "Suppress", true}, {"ALARM_SNOOZE", QStringLiteral("Snooze %1m").arg(minutes), false}}};
+}
+
+Center::Request request(const QString& identifier, const QString& title, int minutes = 15)
+{
+    return {identifier, title, QStringLiteral("Snooze %1m or dismiss to silence.").arg(minutes),
+            QStringLiteral("ALARM_FIRE_%1").arg(minutes), {{"alarmId", identifier.section('.', -1)}}};
+}
+
+// Posts and waits for the completion; the error when there was one.
+std::optional<Center::Error> post(Center& center, const Center::Request& r)
+{
+    bool done = false;
+    std::optional<Center::Error> result;
+    center.add(r, [&](std::optional<Center::Error> error) {
+        result = error;
+        done = true;
+    });
+    EXPECT_TRUE(waitUntil([&] { return done; }));
+    return result;
+}
+
+// dunst on the private bus, drawing on a virtual X server of its own.
+class Dunst {
+public:
+    explicit Dunst(PrivateBus& bus) : m_bus(bus)
+    {
+        const QString config = m_dir.filePath("dunstrc");
+        writeFile(config, "[global]\n  font = Monospace 8\n  history_length = 50\n"
+                          "[urgency_low]\n  timeout = 0\n[urgency_normal]\n  timeout = 0\n[urgency_critical]\n  timeout = 0\n");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("HOME", m_dir.path());
+        m_process.start("xvfb-run", {"-a", "-s", "-nolisten tcp", "dunst", "-config", config}, env);
+        QDBusConnection probe = bus.connect();
+        m_ready = waitUntil([&] { return probe.interface()->isServiceRegistered(Center::service).value(); }, 15000);
+    }
+
+    bool isReady() const { return m_ready; }
+
+    // dunstctl against our bus: stdout of the command.
+    QByteArray dunstctl(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SESSION_BUS_ADDRESS", m_bus.address());
+        p.setProcessEnvironment(env);
+        p.start("dunstctl", args);
+        p.waitForFinished(10000);
+        return p.readAllStandardOutput();
+    }
+
+    // Summaries of the notifications in dunst's history, newest first.
+    QStringList historySummaries(QStringList* bodies = nullptr)
+    {
+        const QJsonDocument doc = QJsonDocument::fromJson(dunstctl({"history"}));
+        QStringList summaries;
+        const QJsonArray entries = doc.object().value("data").toArray().at(0).toArray();
+        for (const QJsonValue& entry : entries) {
+            summaries << entry["summary"]["data"].toString();
+            if (bodies)
+                *bodies << entry["body"]["data"].toString();
+        }
+        return summaries;
+    }
+
+private:
+    PrivateBus& m_bus;
+    QTemporaryDir m_dir;
+    GroupProcess m_process;
+    bool m_ready = false;
+};
+
+} // namespace
+
+TEST(UserNotificationCenter, DunstShowsThePostedNotificationOncePerIdentifier)
+{
+    PrivateBus bus;
+    ASSERT_TRUE(bus.isValid());
+    Dunst dunst(bus);
+    ASSERT_TRUE(dunst.isReady()) << "dunst did not take org.freedesktop.Notifications";
+
+    Center center(bus.connect());
+    bool granted = false;
+    bool answered = false;
+    center.requestAuthorization(Center::alert | Center::sound, [&](bool g, std::optional<Center::Error> e) {
+        granted = g && !e;
+        answered = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return answered; }));
+    EXPECT_TRUE(granted);
+
+    center.setNotificationCategories({fireCategory(15)});
+    const QString a = "alarm.0F8FAD5B-D9CB-469F-A165-70867728950E";
+    const QString b = "alarm.1A2B3C4D-0000-4000-8000-000000000001";
+    EXPECT_FALSE(post(center, request(a, "CPU \u2265 80%")));
+    const quint32 first = center.serverId(a);
+    EXPECT_NE(first, 0u);
+    EXPECT_FALSE(post(center, request(a, "CPU \u2265 81%")));
+    EXPECT_EQ(center.serverId(a), first) << "a second post of one identifier replaces the first";
+    EXPECT_FALSE(post(center, request(b, "Memory \u2264 20%")));
+    EXPECT_NE(center.serverId(b), first);
+
+    dunst.dunstctl({"close-all"});
+    QStringList bodies;
+    QStringList summaries;
+    ASSERT_TRUE(waitUntil([&] {
+        bodies.clear();
+        summaries = dunst.historySummaries(&bodies);
+        return summaries.size() >= 2;
+    }));
+    summaries.sort();
+    EXPECT_EQ(summaries, (QStringList{"CPU \u2265 81%", "Memory \u2264 20%"}));
+    EXPECT_TRUE(bodies.contains("Snooze 15m or dismiss to silence."));
+}
+
+TEST(UserNotificationCenter, NotifySendsCategoryActionsSilenceHintAndReplacesId)
+{
+    PrivateBus bus;
+    FakeNotificationServer server(bus);
+    ASSERT_TRUE(server.isRegistered());
+    Center center(bus.connect());
+    center.setNotificationCategories({fireCategory(5), fireCategory(15)});
+
+    const QString id = "alarm.0F8FAD5B-D9CB-469F-A165-70867728950E";
+    EXPECT_FALSE(post(center, request(id, "CPU \u2265 80%", 15)));
+    EXPECT_FALSE(post(center, request(id, "CPU \u2265 80%", 15)));
+    EXPECT_FALSE(post(center, request("alarm.preview.0F8FAD5B-D9CB-469F-A165-70867728950E", "[TEST] CPU \u2265 80%", 5)));
+    ASSERT_EQ(server.notifications().size(), 3);
+
+    const auto& n = server.notifications().at(0);
+    EXPECT_EQ(n.appName, "Gaugelet");
+    EXPECT_EQ(n.replacesId, 0u);
+    EXPECT_EQ(n.summary, "CPU \u2265 80%");
+    EXPECT_EQ(n.body, "Snooze 15m or dismiss to silence.");
+    EXPECT_EQ(n.actions, (QStringList{"ALARM_SUPPRESS", "Suppress", "ALARM_SNOOZE", "Snooze 15m"}));
+    EXPECT_EQ(n.hints.value("suppress-sound").toBool(), true);
+    EXPECT_EQ(n.timeout, -1);
+
+    EXPECT_EQ(server.notifications().at(1).replacesId, n.returnedId);
+    EXPECT_EQ(server.notifications().at(2).replacesId, 0u) << "a test notification has its own identifier";
+    EXPECT_EQ(server.notifications().at(2).actions.at(3), "Snooze 5m");
+}
+
+TEST(UserNotificationCenter, ClosedNotificationIsPostedAfreshNextTime)
+{
+    PrivateBus bus;
+    FakeNotificationServer server(bus);
+    Center center(bus.connect());
+    const QString id = "alarm.0F8FAD5B-D9CB-469F-A165-70867728950E";
+    EXPECT_FALSE(post(center, request(id, "x")));
+    const quint32 serverId = center.serverId(id);
+    server.emitClosed(serverId);
+    ASSERT_TRUE(waitUntil([&] { return center.serverId(id) == 0; }));
+    EXPECT_FALSE(post(center, request(id, "x")));
+    EXPECT_EQ(server.notifications().last().replacesId, 0u);
+}
+
+TEST(UserNotificationCenter, ActionInvokedReachesTheDelegateWithTheRequestsUserInfo)
+{
+    PrivateBus bus;
+    FakeNotificationServer server(bus);
+    Center center(bus.connect());
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    center.setNotificationCategories({fireCategory(15)});
+    const QString id = "alarm.0F8FAD5B-D9CB-469F-A165-70867728950E";
+    EXPECT_FALSE(post(center, request(id, "x")));
+
+    server.emitActionInvoked(center.serverId(id) + 100, "ALARM_SNOOZE"); // not ours: ignored
+    server.emitActionInvoked(center.serverId(id), "ALARM_SNOOZE");
+    ASSERT_TRUE(waitUntil([&] { return !delegate.responses.isEmpty(); }));
+    spinFor(50);
+    ASSERT_EQ(delegate.responses.size(), 1);
+    EXPECT_EQ(delegate.responses[0].actionIdentifier, "ALARM_SNOOZE");
+    EXPECT_EQ(delegate.responses[0].requestIdentifier, id);
+    EXPECT_EQ(delegate.responses[0].userInfo.value("alarmId").toString(), "0F8FAD5B-D9CB-469F-A165-70867728950E");
+}
+
+TEST(UserNotificationCenter, DelegateThatDeclinesPresentationPostsNothing)
+{
+    PrivateBus bus;
+    FakeNotificationServer server(bus);
+    Center center(bus.connect());
+    RecordingDelegate delegate;
+    delegate.options = 0;
+    center.setDelegate(&delegate);
+    EXPECT_FALSE(post(center, request("alarm.X", "x")));
+    spinFor(50);
+    EXPECT_TRUE(server.notifications().isEmpty());
+}
+
+TEST(UserNotificationCenter, WithoutAServerAuthorisationAndPostingFail)
+{
+    PrivateBus bus; // nobody owns org.freedesktop.Notifications, nothing can be activated
+    Center center(bus.connect());
+    std::optional<Center::Error> authError;
+    bool answered = false;
+    bool granted = true;
+    center.requestAuthorization(Center::alert, [&](bool g, std::optional<Center::Error> e) {
+        granted = g;
+        authError = e;
+        answered = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return answered; }));
+    EXPECT_FALSE(granted);
+    ASSERT_TRUE(authError.has_value());
+    EXPECT_EQ(authError->name, "org.freedesktop.DBus.Error.ServiceUnknown");
+
+    auto postError = post(center, request("alarm.X", "x"));
+    ASSERT_TRUE(postError.has_value());
+    EXPECT_FALSE(postError->describe().isEmpty());
+}
+
+TEST(UserNotificationCenter, ServerRefusalIsReportedToTheCompletion)
+{
+    PrivateBus bus;
+    FakeNotificationServer server(bus);
+    server.failNotifyWith("org.freedesktop.DBus.Error.AccessDenied");
+    Center center(bus.connect());
+    auto error = post(center, request("alarm.X", "x"));
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->name, "org.freedesktop.DBus.Error.AccessDenied");
+    EXPECT_EQ(center.serverId("alarm.X"), 0u);
+}
