@@ -1,0 +1,178 @@
+#include "menubar/PieVisualizer.h"
+
+#include "menubar/PieConfigView.h"
+#include "menubar/RenderHasher.h"
+#include "platform/Defaults.h"
+#include "platform/MainThread.h"
+#include "stats/Prefs.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+const QString kId = QStringLiteral("viz.pie");
+
+QString sizeKey(const QString& id) { return QStringLiteral("visualizer.") + id + QStringLiteral(".size"); }
+
+// The desktop's green, yellow and red, in their light and dark variants.
+QColor loadColor(double v, Theme theme)
+{
+    const bool dark = theme == Theme::dark;
+    if (v < 0.6)
+        return dark ? QColor(0x30, 0xD1, 0x58) : QColor(0x34, 0xC7, 0x59);
+    if (v < 0.85)
+        return dark ? QColor(0xFF, 0xD6, 0x0A) : QColor(0xFF, 0xCC, 0x00);
+    return dark ? QColor(0xFF, 0x45, 0x3A) : QColor(0xFF, 0x3B, 0x30);
+}
+
+class PieTileView : public TileView {
+public:
+    PieTileView(PieVisualizer::RingImagePtr ring, double side)
+        : m_ring(std::move(ring))
+        , m_side(side)
+    {
+    }
+
+    QSizeF size() const override { return { m_side, m_side }; }
+
+    void paint(QPainter& painter) const override
+    {
+        if (!m_ring || m_ring->side <= 0)
+            return;
+        // Aspect-fit into the frame, centred.
+        const double scale = m_side / m_ring->side;
+        painter.save();
+        painter.translate((m_side - m_ring->side * scale) / 2, (m_side - m_ring->side * scale) / 2);
+        painter.scale(scale, scale);
+        m_ring->paint(painter);
+        painter.restore();
+    }
+
+private:
+    PieVisualizer::RingImagePtr m_ring;
+    double m_side;
+};
+
+} // namespace
+
+void PieVisualizer::RingImage::paint(QPainter& painter) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(trackColor, lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    painter.drawEllipse(square);
+    if (arcColor) {
+        painter.setPen(QPen(*arcColor, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPath(arc);
+    }
+    painter.restore();
+}
+
+PieVisualizer::PieVisualizer()
+    : m_observerContext(std::make_unique<QObject>())
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    Defaults::standard()->registerDefaults({ { sizeKey(kId), defaultSize } });
+    reloadSize();
+    QObject* context = m_observerContext.get();
+    m_observer = NotificationCenter::defaultCenter().observe(
+        QStringLiteral("pie.size.changed.") + kId, context, [this, context](const NotificationCenter::Notification&) {
+            if (isMainThread())
+                reloadSize();
+            else
+                QMetaObject::invokeMethod(context, [this] { reloadSize(); }, Qt::QueuedConnection);
+        });
+}
+
+PieVisualizer::~PieVisualizer()
+{
+    NotificationCenter::defaultCenter().removeObserver(m_observer);
+}
+
+QString PieVisualizer::id() const { return kId; }
+
+QString PieVisualizer::displayName() const { return QCoreApplication::translate("PieVisualizer", "Pie"); }
+
+QSizeF PieVisualizer::size() const { return { m_cachedSize, m_cachedSize }; }
+
+double PieVisualizer::storedSize(const QString& visualizerId)
+{
+    // The slider keeps the setting within 10...40, but a restored or hand-made
+    // value may be anything: 1e6 must not allocate a giant bitmap, 0 must not
+    // make an empty frame.
+    return std::clamp(Prefs::doubleValue(sizeKey(visualizerId), defaultSize), minimumSize, maximumSize);
+}
+
+void PieVisualizer::reloadSize()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    m_cachedSize = storedSize(kId);
+    m_caches.clear();
+}
+
+double PieVisualizer::clampedValue(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return std::clamp(value, 0.0, 1.0);
+}
+
+PieVisualizer::RingImagePtr PieVisualizer::drawRing(double v, Theme theme, double side)
+{
+    auto ring = std::make_shared<RingImage>();
+    ring->side = side;
+    const double w = std::max(side * 0.21, 2.0);
+    ring->lineWidth = w;
+    const double inset = w * 0.5 + 0.5;
+    // y grows downwards here: the ring sits 2 pt below the middle.
+    const double cx = side / 2;
+    const double cy = side / 2 + 2;
+    const double r = std::max(std::min({ cx - inset, (side - cy) - inset, cy - inset }), 0.0);
+    ring->square = QRectF(cx - r, cy - r, 2 * r, 2 * r);
+    ring->trackColor = theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.25f) : QColor::fromRgbF(0, 0, 0, 0.25f);
+    if (v > 0) {
+        ring->arcColor = loadColor(v, theme);
+        // From the top, clockwise on screen (Qt's angles run counter-clockwise).
+        ring->arc.arcMoveTo(ring->square, 90);
+        ring->arc.arcTo(ring->square, 90, -v * 360);
+    }
+    return ring;
+}
+
+PieVisualizer::RingImagePtr PieVisualizer::ringImage(const StatSnapshot& snapshot, Theme theme)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const double v = clampedValue(snapshot.value);
+    const QString themeName = theme == Theme::dark ? QStringLiteral("dark") : QStringLiteral("light");
+    auto it = m_caches.constFind(snapshot.providerId);
+    if (it != m_caches.cend() && std::abs(it->value - v) < 0.005 && it->theme == themeName && it->size == m_cachedSize)
+        return it->image;
+    RingImagePtr image = drawRing(v, theme, m_cachedSize);
+    m_caches.insert(snapshot.providerId, CacheRecord { v, themeName, m_cachedSize, image });
+    return image;
+}
+
+std::unique_ptr<TileView> PieVisualizer::makeView(const StatSnapshot& snapshot, Theme theme)
+{
+    return std::make_unique<PieTileView>(ringImage(snapshot, theme), m_cachedSize);
+}
+
+QWidget* PieVisualizer::makeConfigView(QWidget* parent) { return new PieConfigView(kId, parent); }
+
+qint64 PieVisualizer::renderKey(const StatSnapshot& snapshot)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    RenderHasher hasher;
+    hasher.combine(snapshot.providerId);
+    hasher.combine(RenderHasher::toKeyInteger(snapshot.value * 1000));
+    hasher.combine(RenderHasher::toKeyInteger(m_cachedSize));
+    return hasher.finalize();
+}
+
+} // namespace gaugelet

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "menubar/Visualizer.h"
+#include "platform/NotificationCenter.h"
+
+#include <QColor>
+#include <QHash>
+#include <QObject>
+#include <QPainterPath>
+#include <memory>
+
+namespace gaugelet {
+
+// Draws a statistic's value as a ring: a faint full circle and over it an arc
+// that fills clockwise from the top, green, yellow or red by load. The ring is
+// kept per provider and reused while the value (within 0.005), the theme and
+// the size stay the same. The side length is a user setting (10...40 pt).
+class PieVisualizer : public Visualizer {
+public:
+    static constexpr double defaultSize = 20.0;
+    static constexpr double minimumSize = 10.0;
+    static constexpr double maximumSize = 40.0;
+
+    // The drawn ring of one value, theme and size: resolution independent, so
+    // one ring serves every scale.
+    struct RingImage {
+        double side = 0;
+        double lineWidth = 0;
+        QRectF square;          // the circle's bounding square
+        QColor trackColor;
+        std::optional<QColor> arcColor; // none: only the track
+        QPainterPath arc;
+
+        void paint(QPainter& painter) const;
+    };
+    using RingImagePtr = std::shared_ptr<const RingImage>;
+
+    struct CacheRecord {
+        double value = 0;
+        QString theme;
+        double size = 0;
+        RingImagePtr image;
+    };
+
+    PieVisualizer();
+    ~PieVisualizer() override;
+
+    QString id() const override;
+    QString displayName() const override;
+    QSizeF size() const override;
+
+    std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) override;
+    QWidget* makeConfigView(QWidget* parent = nullptr) override;
+    qint64 renderKey(const StatSnapshot& snapshot) override;
+
+    // The ring for a snapshot and theme, from the cache when it still fits.
+    RingImagePtr ringImage(const StatSnapshot& snapshot, Theme theme);
+
+    double cachedSize() const { return m_cachedSize; }
+    const QHash<QString, CacheRecord>& caches() const { return m_caches; }
+
+    // The stored side length with the default, clamped to 10...40; a value
+    // that is not a finite number reads as the default.
+    static double storedSize(const QString& visualizerId);
+    // The drawn value: clamped to 0...1, NaN as 0.
+    static double clampedValue(double value);
+    static RingImagePtr drawRing(double value, Theme theme, double side);
+
+private:
+    void reloadSize();
+
+    QHash<QString, CacheRecord> m_caches;
+    double m_cachedSize = defaultSize;
+    std::unique_ptr<QObject> m_observerContext;
+    NotificationCenter::Token m_observer = 0;
+};
+
+} // namespace gaugelet

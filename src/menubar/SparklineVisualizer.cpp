@@ -1,0 +1,104 @@
+#include "menubar/SparklineVisualizer.h"
+
+#include "menubar/RenderHasher.h"
+#include "menubar/SparklineShape.h"
+#include "platform/MainThread.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPen>
+
+namespace gaugelet {
+
+namespace {
+
+const QColor& lineColor(Theme theme)
+{
+    static const QColor onDark = QColor::fromRgbF(1, 1, 1, 0.9f);
+    static const QColor onLight = QColor::fromRgbF(0, 0, 0, 0.8f);
+    return theme == Theme::dark ? onDark : onLight;
+}
+
+class SparklineTileView : public TileView {
+public:
+    SparklineTileView(QList<double> points, Theme theme)
+        : m_shape { std::move(points) }
+        , m_theme(theme)
+    {
+    }
+
+    QSizeF size() const override { return { SparklineVisualizer::width, SparklineVisualizer::height }; }
+
+    void paint(QPainter& painter) const override
+    {
+        QPen pen(lineColor(m_theme), 1, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin);
+        pen.setMiterLimit(10);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(m_shape.path(QRectF(0, 0, SparklineVisualizer::width, SparklineVisualizer::height)));
+        painter.restore();
+    }
+
+private:
+    SparklineShape m_shape;
+    Theme m_theme;
+};
+
+} // namespace
+
+SparklineVisualizer::SparklineVisualizer(const QString& id, const QString& displayName)
+    : m_id(id)
+    , m_displayName(displayName)
+{
+}
+
+void SparklineVisualizer::ingest(const StatSnapshot& snapshot)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const QString& provider = snapshot.providerId;
+    auto last = m_lastAsOf.constFind(provider);
+    if (last != m_lastAsOf.cend() && *last == snapshot.asOf)
+        return;
+    m_lastAsOf.insert(provider, snapshot.asOf);
+    m_seq[provider] += 1;
+    QList<double>& ring = m_rings[provider];
+    if (ring.size() >= ringCapacity)
+        ring.removeFirst();
+    ring.append(snapshot.value);
+}
+
+qint64 SparklineVisualizer::renderKey(const StatSnapshot& snapshot)
+{
+    ingest(snapshot);
+    RenderHasher hasher;
+    hasher.combine(snapshot.providerId);
+    hasher.combine(seq(snapshot.providerId));
+    return hasher.finalize();
+}
+
+std::unique_ptr<TileView> SparklineVisualizer::makeView(const StatSnapshot& snapshot, Theme theme)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto it = m_rings.constFind(snapshot.providerId);
+    QList<double> points = it != m_rings.cend() ? *it : QList<double> { snapshot.value };
+    return std::make_unique<SparklineTileView>(std::move(points), theme);
+}
+
+QWidget* SparklineVisualizer::makeConfigView(QWidget* parent)
+{
+    auto* caption = new QLabel(
+        QCoreApplication::translate("SparklineVisualizer", "The line advances one point per sample. Density follows the provider's refresh rate."), parent);
+    caption->setWordWrap(true);
+    QFont font = caption->font();
+    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    font.setPointSizeF(std::max(base * 10.0 / 13.0, 7.0));
+    caption->setFont(font);
+    caption->setForegroundRole(QPalette::PlaceholderText);
+    caption->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return caption;
+}
+
+} // namespace gaugelet

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "menubar/Visualizer.h"
+
+#include <QDateTime>
+#include <QHash>
+
+namespace gaugelet {
+
+// Draws the recent values of a statistic as a thin line in a 46 × 16 pt tile.
+// It keeps its own short history per provider (at most 48 values), fed from
+// the snapshots it is asked to key: key a snapshot before drawing it.
+class SparklineVisualizer : public Visualizer {
+public:
+    static constexpr qsizetype ringCapacity = 48;
+    static constexpr double width = 46;
+    static constexpr double height = 16;
+
+    SparklineVisualizer(const QString& id, const QString& displayName);
+
+    QString id() const override { return m_id; }
+    QString displayName() const override { return m_displayName; }
+    QSizeF size() const override { return { width, height }; }
+
+    std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) override;
+    QWidget* makeConfigView(QWidget* parent = nullptr) override;
+    // Takes the snapshot in, then keys the provider's sample count.
+    qint64 renderKey(const StatSnapshot& snapshot) override;
+
+    // Takes a snapshot in once per asOf.
+    void ingest(const StatSnapshot& snapshot);
+
+    QList<double> ring(const QString& providerId) const { return m_rings.value(providerId); }
+    qint64 seq(const QString& providerId) const { return m_seq.value(providerId, 0); }
+
+private:
+    QString m_id;
+    QString m_displayName;
+    QHash<QString, QList<double>> m_rings;
+    QHash<QString, qint64> m_seq;
+    QHash<QString, QDateTime> m_lastAsOf;
+};
+
+} // namespace gaugelet

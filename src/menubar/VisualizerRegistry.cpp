@@ -1,0 +1,111 @@
+#include "menubar/VisualizerRegistry.h"
+
+#include "menubar/NumberLabelVisualizer.h"
+#include "menubar/PieVisualizer.h"
+#include "menubar/SparklineVisualizer.h"
+#include "platform/MainThread.h"
+
+#include <QCoreApplication>
+
+namespace gaugelet {
+
+VisualizerRegistry::VisualizerRegistry(QObject* parent)
+    : VisualizerRegistry(
+          QList<VisualizerPtr> {
+              std::make_shared<PieVisualizer>(),
+              std::make_shared<NumberLabelVisualizer>(),
+              std::make_shared<SparklineVisualizer>(QStringLiteral("viz.sparkline"),
+                                                    QCoreApplication::translate("SparklineVisualizer", "Sparkline")),
+          },
+          parent)
+{
+}
+
+VisualizerRegistry::VisualizerRegistry(const QList<VisualizerPtr>& visualizers, QObject* parent)
+    : QObject(parent)
+    , m_visualizers(deduplicated(visualizers))
+{
+}
+
+VisualizerRegistry::~VisualizerRegistry() = default;
+
+const QList<VisualizerPtr>& VisualizerRegistry::visualizers() const
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    return m_visualizers;
+}
+
+void VisualizerRegistry::setVisualizers(const QList<VisualizerPtr>& visualizers)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    Q_EMIT objectWillChange();
+    m_visualizers = deduplicated(visualizers);
+    Q_EMIT visualizersChanged();
+}
+
+VisualizerPtr VisualizerRegistry::visualizer(QStringView id) const
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    for (const VisualizerPtr& v : m_visualizers) {
+        if (v->id() == id)
+            return v;
+    }
+    return nullptr;
+}
+
+void VisualizerRegistry::add(const VisualizerPtr& visualizer)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!visualizer)
+        return;
+    Q_EMIT objectWillChange();
+    const QString id = visualizer->id();
+    bool replaced = false;
+    for (VisualizerPtr& v : m_visualizers) {
+        if (v->id() == id) {
+            v = visualizer;
+            replaced = true;
+            break;
+        }
+    }
+    if (!replaced)
+        m_visualizers.append(visualizer);
+    Q_EMIT visualizersChanged();
+}
+
+bool VisualizerRegistry::remove(QStringView id)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const bool present = std::any_of(m_visualizers.cbegin(), m_visualizers.cend(),
+                                     [&](const VisualizerPtr& v) { return v->id() == id; });
+    if (!present)
+        return false;
+    Q_EMIT objectWillChange();
+    m_visualizers.removeIf([&](const VisualizerPtr& v) { return v->id() == id; });
+    Q_EMIT visualizersChanged();
+    return true;
+}
+
+const QSet<QString>& VisualizerRegistry::pinnedOnlyIds()
+{
+    static const QSet<QString> ids { QStringLiteral("viz.pie"), QStringLiteral("viz.sparkline") };
+    return ids;
+}
+
+QList<VisualizerPtr> VisualizerRegistry::deduplicated(const QList<VisualizerPtr>& visualizers)
+{
+    QList<VisualizerPtr> result;
+    for (const VisualizerPtr& v : visualizers) {
+        if (!v)
+            continue;
+        const QString id = v->id();
+        auto it = std::find_if(result.begin(), result.end(), [&](const VisualizerPtr& r) { return r->id() == id; });
+        if (it != result.end())
+            *it = v;
+        else
+            result.append(v);
+    }
+    return result;
+}
+
+} // namespace gaugelet

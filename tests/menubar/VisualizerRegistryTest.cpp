@@ -1,0 +1,137 @@
+#include "menubar/VisualizerRegistry.h"
+
+#include "support/TestSupport.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+#include <cmath>
+
+using namespace gaugelet;
+
+namespace {
+
+// A runner-like visualizer that only fills the required slots, so the
+// interface's defaults show.
+class FakeRunner : public Visualizer {
+public:
+    FakeRunner(QString id, QString name)
+        : m_id(std::move(id))
+        , m_name(std::move(name))
+    {
+    }
+    QString id() const override { return m_id; }
+    QString displayName() const override { return m_name; }
+    QSizeF size() const override { return { 22, 22 }; }
+    bool isAnimated() const override { return true; }
+    std::optional<QString> group() const override { return QStringLiteral("runner"); }
+    std::unique_ptr<TileView> makeView(const StatSnapshot&, Theme) override { return nullptr; }
+    QWidget* makeConfigView(QWidget*) override { return nullptr; }
+    qint64 renderKey(const StatSnapshot&) override { return 0; }
+
+private:
+    QString m_id;
+    QString m_name;
+};
+
+QStringList ids(const VisualizerRegistry& registry)
+{
+    QStringList out;
+    for (const auto& v : registry.visualizers())
+        out << v->id();
+    return out;
+}
+
+} // namespace
+
+TEST(VisualizerRegistry, StartsWithPieNumberLabelAndSparklineInThatOrder)
+{
+    test::ScopedDefaults defaults;
+    VisualizerRegistry registry;
+    EXPECT_EQ(ids(registry), (QStringList { "viz.pie", "viz.numberLabel", "viz.sparkline" }));
+    EXPECT_EQ(registry.visualizer(u"viz.sparkline")->displayName(), "Sparkline");
+    EXPECT_EQ(registry.visualizer(u"viz.numberLabel")->displayName(), "Number");
+    EXPECT_EQ(registry.visualizer(u"viz.numberLabel")->chipLabel(), "%");
+    EXPECT_EQ(registry.visualizer(u"viz.pie")->displayName(), "Pie");
+    EXPECT_EQ(registry.visualizer(u"viz.pie")->chipLabel(), "Pie");
+    EXPECT_TRUE(registry.visualizer(u"viz.numberLabel")->bakesOwnNameTag());
+    EXPECT_FALSE(registry.visualizer(u"viz.pie")->bakesOwnNameTag());
+}
+
+TEST(VisualizerRegistry, LookupOfUnknownIdYieldsNone)
+{
+    test::ScopedDefaults defaults;
+    VisualizerRegistry registry;
+    EXPECT_EQ(registry.visualizer(u"viz.runner.nothing"), nullptr);
+    EXPECT_EQ(registry.visualizer(u"viz.Pie"), nullptr);
+    ASSERT_NE(registry.visualizer(u"viz.pie"), nullptr);
+    EXPECT_EQ(registry.visualizer(u"viz.pie")->id(), "viz.pie");
+}
+
+TEST(VisualizerRegistry, AddingSameIdReplacesInPlaceAndKeepsOrder)
+{
+    test::ScopedDefaults defaults;
+    VisualizerRegistry registry;
+    auto fox = std::make_shared<FakeRunner>("viz.runner.fox", "Fox");
+    auto hare = std::make_shared<FakeRunner>("viz.runner.hare", "Hare");
+    registry.add(fox);
+    registry.add(hare);
+    QSignalSpy will(&registry, &VisualizerRegistry::objectWillChange);
+    QSignalSpy did(&registry, &VisualizerRegistry::visualizersChanged);
+    auto fox2 = std::make_shared<FakeRunner>("viz.runner.fox", "Fox 2");
+    registry.add(fox2);
+    EXPECT_EQ(ids(registry), (QStringList { "viz.pie", "viz.numberLabel", "viz.sparkline", "viz.runner.fox", "viz.runner.hare" }));
+    EXPECT_EQ(registry.visualizer(u"viz.runner.fox"), fox2);
+    EXPECT_EQ(will.count(), 1);
+    EXPECT_EQ(did.count(), 1);
+}
+
+TEST(VisualizerRegistry, RemoveWithdrawsAndPublishesOnlyOnChange)
+{
+    test::ScopedDefaults defaults;
+    VisualizerRegistry registry;
+    registry.add(std::make_shared<FakeRunner>("viz.runner.fox", "Fox"));
+    QSignalSpy did(&registry, &VisualizerRegistry::visualizersChanged);
+    EXPECT_TRUE(registry.remove(u"viz.runner.fox"));
+    EXPECT_FALSE(registry.remove(u"viz.runner.fox"));
+    EXPECT_EQ(did.count(), 1);
+    EXPECT_EQ(registry.visualizer(u"viz.runner.fox"), nullptr);
+}
+
+TEST(VisualizerRegistry, SetListCollapsesDuplicateIds)
+{
+    test::ScopedDefaults defaults;
+    auto a = std::make_shared<FakeRunner>("viz.runner.a", "A");
+    auto b = std::make_shared<FakeRunner>("viz.runner.b", "B");
+    auto a2 = std::make_shared<FakeRunner>("viz.runner.a", "A2");
+    VisualizerRegistry registry({ a, b, a2, nullptr });
+    EXPECT_EQ(ids(registry), (QStringList { "viz.runner.a", "viz.runner.b" }));
+    EXPECT_EQ(registry.visualizer(u"viz.runner.a"), a2);
+}
+
+TEST(VisualizerRegistry, PinnedOnlyIdsArePieAndSparkline)
+{
+    EXPECT_EQ(VisualizerRegistry::pinnedOnlyIds(), (QSet<QString> { "viz.pie", "viz.sparkline" }));
+}
+
+TEST(VisualizerInterface, DefaultsLeaveTagPositionAndAnimationAlone)
+{
+    test::ScopedDefaults defaults;
+    VisualizerRegistry registry;
+    StatSnapshot snapshot;
+    snapshot.providerId = "cpu.total";
+    snapshot.value = 0.42;
+    for (const auto& v : registry.visualizers()) {
+        SCOPED_TRACE(v->id().toStdString());
+        for (TagPosition p : { TagPosition::leading, TagPosition::trailing, TagPosition::behind })
+            EXPECT_EQ(v->tagPosition(snapshot, p), p);
+        EXPECT_FALSE(v->isAnimated());
+        EXPECT_FALSE(v->group().has_value());
+        EXPECT_EQ(v->framesPerSecond(snapshot, 15), 0.0);
+        EXPECT_TRUE(v->frames(Theme::dark, snapshot).isEmpty());
+        EXPECT_TRUE(std::isinf(v->cycleDuration(snapshot)) && v->cycleDuration(snapshot) > 0);
+        EXPECT_EQ(v->verticalBias(), 0.0);
+    }
+    FakeRunner runner("viz.runner.fox", "Fox");
+    EXPECT_EQ(runner.chipLabel(), "Fox");
+    EXPECT_EQ(runner.tagPosition(snapshot, TagPosition::leading), TagPosition::leading);
+}
