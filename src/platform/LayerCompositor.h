@@ -44,6 +44,7 @@ public:
     int framesPerSecondLimit() const { return m_fpsLimit; }
 
     bool isAnimationTimerActive() const { return m_timer.isActive(); }
+    int animationTimerIntervalMs() const { return m_timer.interval(); }
     int compositionCount() const { return m_compositions; }
     // True when a visible layer has an animation that can advance.
     bool hasVisibleAnimation() const;
