@@ -3,7 +3,12 @@
 #include "menubar/MenuBarRenderCache.h"
 #include "menubar/Pin.h"
 #include "menubar/RunnerLayerBridge.h"
+#include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
+#include "menubar/VisualizerRegistry.h"
+#include "platform/StatusItem.h"
+#include "stats/ProviderEnablementStore.h"
+#include "stats/RenderClock.h"
 #include "stats/StatRegistry.h"
 
 #include <QHash>
@@ -17,12 +22,6 @@
 #include <optional>
 
 namespace gaugelet {
-
-class StatusItem;
-class VisualizerRegistry;
-class PinManager;
-class RenderClock;
-class ProviderEnablementStore;
 
 // Draws every visible pin into the program's one status item. Listens to new
 // snapshots, pin changes and settings changes, collapses them into at most one

@@ -3,6 +3,7 @@
 #include "menubar/AnimatedTagSpec.h"
 #include "menubar/RunnerLayer.h"
 #include "platform/Layer.h"
+#include "platform/StatusItem.h"
 #include "platform/TextLayer.h"
 
 #include <QFont>
@@ -16,8 +17,6 @@
 #include <optional>
 
 namespace gaugelet {
-
-class StatusItem;
 
 // Owns every layer in the status item's button, per pin id: a static image
 // layer or a sprite layer for the tile and up to two label layers (tag and
