@@ -58,6 +58,7 @@ MenubarController::MenubarController(StatusItem* statusItem, StatRegistry* regis
     // A new theme or screen emptied the image cache: draw the tiles (and the
     // colours of labels and chip) again now rather than at the next value change.
     connect(m_cache.get(), &MenuBarRenderCache::invalidated, this, [this] { scheduleRefresh(); });
+    connect(Defaults::standard(), &Defaults::changed, this, [this] { m_labelStyling.clear(); });
 }
 
 MenubarController::~MenubarController()
@@ -264,8 +265,14 @@ void MenubarController::render()
         if (shown.contains(key))
             continue;
 
-        const TagSpec tagSpec = TagSpec::load(key, pin.providerId, provider->shortName(), TagSpec::Namespace::tag);
-        const TagSpec valueSpec = TagSpec::load(key, pin.providerId, provider->shortName(), TagSpec::Namespace::value);
+        auto styling = m_labelStyling.constFind(key);
+        if (styling == m_labelStyling.cend()) {
+            styling = m_labelStyling.insert(
+                key, {TagSpec::load(key, pin.providerId, provider->shortName(), TagSpec::Namespace::tag),
+                      TagSpec::load(key, pin.providerId, provider->shortName(), TagSpec::Namespace::value)});
+        }
+        const TagSpec& tagSpec = styling->first;
+        const TagSpec& valueSpec = styling->second;
 
         std::optional<AnimatedTagSpec> tag;
         if (tagSpec.shown && !visualizer->bakesOwnNameTag()) {

@@ -88,6 +88,9 @@ private:
     bool m_fallbackShown = false;
 
     QTimer m_settingsDebounce;
+    // Both label stylings of each pin as last loaded; any change of the user
+    // defaults forgets them, so a redraw never draws stale styling.
+    QHash<QString, std::pair<TagSpec, TagSpec>> m_labelStyling;
     std::optional<Theme> m_lastRenderedTheme;
     int m_renderCount = 0;
     int m_viewRenderCount = 0;

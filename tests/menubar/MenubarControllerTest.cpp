@@ -431,7 +431,8 @@ TEST(MenubarController, WritesComposedRowsForAPersonToLookAt)
         rig.pins->setPins(set.pins);
         rig.settle();
         rig.item->compositor()->flush();
-        const QImage row = rig.item->image2x();
+        QImage row = rig.item->image2x();
+        row.setDevicePixelRatio(1.0); // pixel for pixel on the sheet
         ASSERT_FALSE(row.isNull());
         EXPECT_EQ(row.height(), 44);
         if (!set.pins.isEmpty()) {
@@ -444,6 +445,9 @@ TEST(MenubarController, WritesComposedRowsForAPersonToLookAt)
         p.drawImage(4, 4, row);
         p.end();
         EXPECT_TRUE(sheet.save(outDir + QStringLiteral("/row-%1@2x.png").arg(QString::fromLatin1(set.name))));
+        // And four times larger, pixels kept square, for a close look.
+        sheet.scaled(sheet.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+            .save(outDir + QStringLiteral("/row-%1-zoom.png").arg(QString::fromLatin1(set.name)));
         bool anyInk = false;
         for (int y = 0; y < row.height() && !anyInk; ++y)
             for (int x = 0; x < row.width() && !anyInk; ++x)
