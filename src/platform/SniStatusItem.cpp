@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <unistd.h>
 
 namespace gaugelet {
@@ -60,7 +61,10 @@ SniStatusItem::SniStatusItem(StatusItem* item, QDBusConnection bus) : QObject(it
     m_serviceWatcher = new QDBusServiceWatcher(watcherService, m_bus,
                                                QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
                                                this);
-    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { registerWithWatcher(); });
+    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        m_registerAttempts = 0;
+        registerWithWatcher();
+    });
     connect(m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { onWatcherGone(); });
     checkForWatcher();
 }
@@ -92,6 +96,7 @@ void SniStatusItem::checkForWatcher()
 
 void SniStatusItem::registerWithWatcher()
 {
+    ++m_registerAttempts;
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
                                                        QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
@@ -100,12 +105,22 @@ void SniStatusItem::registerWithWatcher()
         w->deleteLater();
         QDBusPendingReply<> reply = *w;
         if (reply.isError()) {
-            logWarning(lcStatusItem, "sni.register failed error=%s", qUtf8Printable(reply.error().message()));
+            logWarning(lcStatusItem, "sni.register failed error=%s attempt=%d", qUtf8Printable(reply.error().message()),
+                       m_registerAttempts);
             m_registered = false;
             setFallbackShown(true);
             Q_EMIT registrationFailed(reply.error().message());
+            // A watcher that has just taken its name may not serve its object
+            // yet: try again a few times, a little later each time.
+            if (m_registerAttempts < maxRegisterAttempts) {
+                QTimer::singleShot(250 * m_registerAttempts, this, [this] {
+                    if (!m_registered)
+                        registerWithWatcher();
+                });
+            }
             return;
         }
+        m_registerAttempts = 0;
         logInfo(lcStatusItem, "sni.registered name=%s", qUtf8Printable(m_serviceName));
         m_registered = true;
         setFallbackShown(false);
@@ -117,6 +132,7 @@ void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
     m_registered = false;
+    m_registerAttempts = 0;
     setFallbackShown(true);
 }
 

@@ -28,6 +28,7 @@ public:
     static const QString watcherService;
     static const QString watcherPath;
     static const QString itemPath;
+    static constexpr int maxRegisterAttempts = 5;
 
     explicit SniStatusItem(StatusItem* item, QDBusConnection bus = QDBusConnection::sessionBus());
     ~SniStatusItem() override;
@@ -70,6 +71,7 @@ private:
     bool m_exported = false;
     bool m_registered = false;
     bool m_fallbackWanted = false;
+    int m_registerAttempts = 0;
     QString m_title = QStringLiteral("Gaugelet");
     QString m_status = QStringLiteral("Active");
     QString m_toolTipDescription;

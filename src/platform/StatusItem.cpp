@@ -21,6 +21,23 @@ StatusItem::StatusItem(Presentation presentation, QObject* parent)
     , m_canvas(Layer::create())
     , m_imageLayer(Layer::create())
 {
+    setUp();
+    if (presentation == Presentation::statusNotifier)
+        m_sni = new SniStatusItem(this);
+}
+
+StatusItem::StatusItem(const QDBusConnection& bus, QObject* parent)
+    : QObject(parent)
+    , m_button(new StatusItemButton(this))
+    , m_canvas(Layer::create())
+    , m_imageLayer(Layer::create())
+{
+    setUp();
+    m_sni = new SniStatusItem(this, bus);
+}
+
+void StatusItem::setUp()
+{
     GAUGELET_ASSERT_MAIN_THREAD();
     m_imageLayer->setContentsGravity(ContentsGravity::center);
     m_canvas->addSublayer(m_imageLayer);
@@ -32,8 +49,6 @@ StatusItem::StatusItem(Presentation presentation, QObject* parent)
             buttonImageChanged();
     });
     updateGeometry();
-    if (presentation == Presentation::statusNotifier)
-        m_sni = new SniStatusItem(this);
 }
 
 StatusItem::~StatusItem()

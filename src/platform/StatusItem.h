@@ -4,6 +4,7 @@
 #include "platform/LayerCompositor.h"
 #include "platform/StatusItemButton.h"
 
+#include <QDBusConnection>
 #include <QImage>
 #include <QObject>
 #include <QPoint>
@@ -32,6 +33,8 @@ public:
     static constexpr double variableLength = -1.0;
 
     explicit StatusItem(Presentation presentation = Presentation::statusNotifier, QObject* parent = nullptr);
+    // Published as a StatusNotifierItem on the given bus (tests use a private one).
+    explicit StatusItem(const QDBusConnection& bus, QObject* parent = nullptr);
     ~StatusItem() override;
 
     StatusItemButton* button() { return m_button.get(); }
@@ -65,6 +68,7 @@ private:
     void updateGeometry();
     void composeImages();
     QImage presentedButtonImage() const;
+    void setUp();
 
     std::unique_ptr<StatusItemButton> m_button;
     Layer::Ptr m_canvas;

@@ -20,6 +20,45 @@ namespace {
 
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
+// A session bus of the test's own: tests that run side by side must not meet
+// each other's watcher under the one well-known name.
+class PrivateBus {
+public:
+    PrivateBus()
+    {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (program.isEmpty())
+            return;
+        m_daemon.start(program, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (!m_daemon.waitForStarted(5000))
+            return;
+        test::waitUntil([&] { return m_daemon.canReadLine(); }, 5000);
+        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        static int counter = 0;
+        m_name = QStringLiteral("private-bus-%1").arg(++counter);
+        bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, m_name));
+    }
+    ~PrivateBus()
+    {
+        bus.reset();
+        if (!m_name.isEmpty())
+            QDBusConnection::disconnectFromBus(m_name);
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(3000)) {
+            m_daemon.kill();
+            m_daemon.waitForFinished(2000);
+        }
+    }
+    bool isUp() const { return bus && bus->isConnected(); }
+
+    QString address;
+    std::unique_ptr<QDBusConnection> bus;
+
+private:
+    QProcess m_daemon;
+    QString m_name;
+};
+
 // A small StatusNotifierWatcher and host on its own bus connection: it takes
 // registrations, reads the item's properties and counts NewIcon signals.
 class FakeWatcher : public QObject {
@@ -29,12 +68,15 @@ class FakeWatcher : public QObject {
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 public:
-    FakeWatcher() : bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-watcher"))) {}
+    explicit FakeWatcher(const PrivateBus& privateBus)
+        : m_name(QStringLiteral("fake-watcher-%1").arg(++s_counter)), bus(QDBusConnection::connectToBus(privateBus.address, m_name))
+    {
+    }
     ~FakeWatcher() override
     {
         bus.unregisterService(SniStatusItem::watcherService);
         bus.unregisterObject(SniStatusItem::watcherPath);
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-watcher"));
+        QDBusConnection::disconnectFromBus(m_name);
     }
 
     bool start()
@@ -76,20 +118,28 @@ public:
         bus.connect(service, SniStatusItem::itemPath, itemInterface, QStringLiteral("NewIcon"), this, SLOT(onNewIcon()));
     }
 
+    inline static int s_counter = 0;
+    QString m_name;
     QDBusConnection bus;
     QStringList items;
     int newIcons = 0;
+    int refusals = 0; // registrations answered with an error first
 
 public Q_SLOTS:
-    void RegisterStatusNotifierItem(const QString& service) { items.append(service); }
+    void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message)
+    {
+        if (refusals > 0) {
+            --refusals;
+            message.setDelayedReply(true);
+            bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("not ready")));
+            return;
+        }
+        items.append(service);
+    }
     void RegisterStatusNotifierHost(const QString&) {}
     void onNewIcon() { ++newIcons; }
 };
 
-bool haveSessionBus()
-{
-    return QDBusConnection::sessionBus().isConnected();
-}
 
 SniIconPixmapList pixmapsFrom(const QVariant& v)
 {
@@ -110,13 +160,14 @@ QImage asArgb(const QImage& image)
 
 TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
 {
-    if (!haveSessionBus())
-        GTEST_SKIP() << "no session bus";
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
     registerSniTypes();
-    FakeWatcher watcher;
+    FakeWatcher watcher(bus);
     ASSERT_TRUE(watcher.start());
 
-    StatusItem item;
+    StatusItem item(*bus.bus);
     SniStatusItem* sni = item.statusNotifier();
     ASSERT_NE(sni, nullptr);
     EXPECT_TRUE(sni->serviceName().startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
@@ -165,11 +216,12 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
 
 TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
 {
-    if (!haveSessionBus())
-        GTEST_SKIP() << "no session bus";
-    FakeWatcher watcher;
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
     ASSERT_TRUE(watcher.start());
-    StatusItem item;
+    StatusItem item(*bus.bus);
     QList<QPoint> clicks;
     item.setAction([&](QPoint p) { clicks.append(p); });
     const QString service = item.statusNotifier()->serviceName();
@@ -185,15 +237,16 @@ TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
 
 TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
 {
-    if (!haveSessionBus())
-        GTEST_SKIP() << "no session bus";
-    StatusItem item;
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    StatusItem item(*bus.bus);
     SniStatusItem* sni = item.statusNotifier();
     ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
 
     {
-        FakeWatcher watcher;
+        FakeWatcher watcher(bus);
         ASSERT_TRUE(watcher.start());
         ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
         EXPECT_EQ(watcher.items, QStringList{sni->serviceName()});
@@ -204,39 +257,58 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
 
     // And a new watcher gets the item again.
-    FakeWatcher again;
+    FakeWatcher again(bus);
     ASSERT_TRUE(again.start());
     ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
     EXPECT_EQ(again.items, QStringList{sni->serviceName()});
 }
 
+TEST(SniStatusItem, RetriesARegistrationTheWatcherRefused)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
+    watcher.refusals = 2;
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(*bus.bus);
+    SniStatusItem* sni = item.statusNotifier();
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+    EXPECT_EQ(watcher.refusals, 0);
+    EXPECT_EQ(watcher.items, QStringList{sni->serviceName()});
+    EXPECT_FALSE(sni->isFallbackShown());
+}
+
 TEST(SniStatusItem, ReleasingTheItemGivesUpItsBusName)
 {
-    if (!haveSessionBus())
-        GTEST_SKIP() << "no session bus";
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
     QString service;
     {
-        StatusItem item;
+        StatusItem item(*bus.bus);
         service = item.statusNotifier()->serviceName();
-        EXPECT_TRUE(QDBusConnection::sessionBus().interface()->isServiceRegistered(service).value());
+        EXPECT_TRUE(bus.bus->interface()->isServiceRegistered(service).value());
     }
-    EXPECT_FALSE(QDBusConnection::sessionBus().interface()->isServiceRegistered(service).value());
+    EXPECT_FALSE(bus.bus->interface()->isServiceRegistered(service).value());
 }
 
 // The real StatusNotifierWatcher daemon shipped by Debian
 // (haskell-status-notifier-item-utils), on the test's private bus.
 TEST(SniStatusItem, RegistersWithARealStatusNotifierWatcher)
 {
-    if (!haveSessionBus())
-        GTEST_SKIP() << "no session bus";
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
     const QString program = QStandardPaths::findExecutable(QStringLiteral("status-notifier-watcher"));
     if (program.isEmpty())
         GTEST_SKIP() << "status-notifier-watcher is not installed";
-    auto* busIface = QDBusConnection::sessionBus().interface();
-    if (busIface->isServiceRegistered(SniStatusItem::watcherService).value())
-        GTEST_SKIP() << "a watcher already runs on this bus";
+    auto* busIface = bus.bus->interface();
 
     QProcess daemon;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
+    daemon.setProcessEnvironment(env);
     daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     daemon.start(program, {});
     ASSERT_TRUE(daemon.waitForStarted(5000));
@@ -248,14 +320,14 @@ TEST(SniStatusItem, RegistersWithARealStatusNotifierWatcher)
     }
 
     {
-        StatusItem item;
+        StatusItem item(*bus.bus);
         SniStatusItem* sni = item.statusNotifier();
         EXPECT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }, 10000));
 
         QDBusMessage get = QDBusMessage::createMethodCall(SniStatusItem::watcherService, SniStatusItem::watcherPath,
                                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         get << SniStatusItem::watcherService << QStringLiteral("RegisteredStatusNotifierItems");
-        QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(get, 5000);
+        QDBusPendingCall call = bus.bus->asyncCall(get, 5000);
         test::waitUntil([&] { return call.isFinished(); }, 6000);
         QDBusPendingReply<QDBusVariant> reply = call;
         ASSERT_FALSE(reply.isError()) << reply.error().message().toStdString();
