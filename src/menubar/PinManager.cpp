@@ -81,25 +81,29 @@ void PinManager::toggle(const QString& providerId, const QString& visualizerId)
         }
         pins.append(pin);
     }
-    // One publication for the whole edit, by the normalisation.
-    m_pins = pins;
-    normalize();
+    // One publication for the whole edit, in normal order.
+    setPins(normalized(pins));
     save();
 }
 
 void PinManager::normalize()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    setPins(normalized(m_pins));
+}
+
+QList<Pin> PinManager::normalized(const QList<Pin>& pins) const
+{
     QStringList providers;
-    for (const Pin& p : m_pins) {
+    for (const Pin& p : pins) {
         if (!providers.contains(p.providerId))
             providers.append(p.providerId);
     }
     QList<Pin> result;
-    result.reserve(m_pins.size());
+    result.reserve(pins.size());
     for (const QString& provider : providers) {
         QList<Pin> grouped;
-        for (const Pin& p : m_pins) {
+        for (const Pin& p : pins) {
             if (p.providerId != provider)
                 continue;
             if (m_groupOf(p.visualizerId))
@@ -109,7 +113,7 @@ void PinManager::normalize()
         }
         result.append(grouped);
     }
-    setPins(result);
+    return result;
 }
 
 void PinManager::save()

@@ -58,6 +58,8 @@ Q_SIGNALS:
     void pinsChanged();
 
 private:
+    QList<Pin> normalized(const QList<Pin>& pins) const;
+
     QList<Pin> m_pins;
     GroupOf m_groupOf;
 };
