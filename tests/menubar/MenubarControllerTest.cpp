@@ -1,4 +1,4 @@
-#include "MenubarFakes.h"
+#include "StatusRowFakes.h"
 #include "menubar/MenubarController.h"
 #include "menubar/NumberLabelVisualizer.h"
 #include "menubar/PieVisualizer.h"
@@ -16,6 +16,7 @@
 
 using namespace gaugelet;
 using namespace gaugelet::test;
+using namespace gaugelet::test::statusrow;
 
 namespace {
 
@@ -36,14 +37,14 @@ struct Rig {
         Appearance::instance()->setOverrideForTesting(false);
 
         for (auto [id, name] : {std::pair{cpu, "CPU"}, std::pair{gpu, "GPU"}, std::pair{mem, "MEM"}, std::pair{net, "NET"}}) {
-            auto p = std::make_shared<FakeProvider>(id, QString::fromLatin1(name));
+            auto p = std::make_shared<SettableProvider>(id, QString::fromLatin1(name));
             providers.insert(id, p);
             providerList.push_back(p);
         }
         registry = std::make_unique<StatRegistry>(providerList);
-        tile = std::make_shared<FakeStaticVisualizer>(QStringLiteral("viz.tile"), QSizeF(20, 16));
-        number = std::make_shared<FakeStaticVisualizer>(QStringLiteral("viz.number"), QSizeF(24, 22), true);
-        sprite = std::make_shared<FakeSpriteVisualizer>(QStringLiteral("viz.runner.fox"));
+        tile = std::make_shared<CountingTileVisualizer>(QStringLiteral("viz.tile"), QSizeF(20, 16));
+        number = std::make_shared<CountingTileVisualizer>(QStringLiteral("viz.number"), QSizeF(24, 22), true);
+        sprite = std::make_shared<CountingSpriteVisualizer>(QStringLiteral("viz.runner.fox"));
         visualizers = std::make_unique<VisualizerRegistry>(QList<VisualizerPtr>{tile, number, sprite});
         pins = std::make_unique<PinManager>(QList<Pin>{}, PinManager::groupOf(visualizers.get()));
         pins->setPins({});
@@ -69,12 +70,12 @@ struct Rig {
 
     ScopedDefaults defaults;
     ManualMediaClock media{1000};
-    QHash<QString, std::shared_ptr<FakeProvider>> providers;
+    QHash<QString, std::shared_ptr<SettableProvider>> providers;
     StatRegistry::Providers providerList;
     std::unique_ptr<StatRegistry> registry;
-    std::shared_ptr<FakeStaticVisualizer> tile;
-    std::shared_ptr<FakeStaticVisualizer> number;
-    std::shared_ptr<FakeSpriteVisualizer> sprite;
+    std::shared_ptr<CountingTileVisualizer> tile;
+    std::shared_ptr<CountingTileVisualizer> number;
+    std::shared_ptr<CountingSpriteVisualizer> sprite;
     std::unique_ptr<VisualizerRegistry> visualizers;
     std::unique_ptr<PinManager> pins;
     RenderClock clock;

@@ -14,11 +14,11 @@
 #include <cmath>
 #include <memory>
 
-namespace gaugelet::test {
+namespace gaugelet::test::statusrow {
 
-class FakeProvider : public StatProvider {
+class SettableProvider : public StatProvider {
 public:
-    FakeProvider(QString id, QString shortName) : m_id(std::move(id)), m_short(std::move(shortName)) {}
+    SettableProvider(QString id, QString shortName) : m_id(std::move(id)), m_short(std::move(shortName)) {}
     QString id() const override { return m_id; }
     QString displayName() const override { return m_short; }
     QString shortName() const override { return m_short; }
@@ -41,9 +41,9 @@ private:
 };
 
 // A plain coloured tile whose picture follows the value in percent.
-class FakeTileView : public TileView {
+class PlainTileView : public TileView {
 public:
-    FakeTileView(QSizeF size, QColor colour) : m_size(size), m_colour(colour) {}
+    PlainTileView(QSizeF size, QColor colour) : m_size(size), m_colour(colour) {}
     QSizeF size() const override { return m_size; }
     void paint(QPainter& p) const override { p.fillRect(QRectF(QPointF(0, 0), m_size), m_colour); }
 
@@ -52,9 +52,9 @@ private:
     QColor m_colour;
 };
 
-class FakeStaticVisualizer : public Visualizer {
+class CountingTileVisualizer : public Visualizer {
 public:
-    FakeStaticVisualizer(QString id, QSizeF size, bool bakesTag = false) : m_id(std::move(id)), m_size(size), m_bakes(bakesTag) {}
+    CountingTileVisualizer(QString id, QSizeF size, bool bakesTag = false) : m_id(std::move(id)), m_size(size), m_bakes(bakesTag) {}
     QString id() const override { return m_id; }
     QString displayName() const override { return m_id; }
     QSizeF size() const override { return m_size; }
@@ -63,7 +63,7 @@ public:
     {
         ++views;
         const int shade = int(std::clamp(snapshot.value, 0.0, 1.0) * 200);
-        return std::make_unique<FakeTileView>(m_size, theme == Theme::dark ? QColor(40, 200 - shade / 2, 255) : QColor(shade, 90, 40));
+        return std::make_unique<PlainTileView>(m_size, theme == Theme::dark ? QColor(40, 200 - shade / 2, 255) : QColor(shade, 90, 40));
     }
     QWidget* makeConfigView(QWidget*) override { return nullptr; }
     qint64 renderKey(const StatSnapshot& snapshot) override { return std::lround(snapshot.value * 100); }
@@ -76,9 +76,9 @@ private:
     bool m_bakes;
 };
 
-class FakeSpriteVisualizer : public Visualizer {
+class CountingSpriteVisualizer : public Visualizer {
 public:
-    explicit FakeSpriteVisualizer(QString id, double side = 18) : m_id(std::move(id)), m_side(side)
+    explicit CountingSpriteVisualizer(QString id, double side = 18) : m_id(std::move(id)), m_side(side)
     {
         for (int i = 0; i < 4; ++i) {
             QImage frame(int(side * 2), int(side * 2), QImage::Format_ARGB32_Premultiplied);
@@ -122,4 +122,4 @@ inline bool publish(StatRegistry& registry, ManualMediaClock& clock)
     return waitUntil([&] { return flushed.count() > 0; });
 }
 
-} // namespace gaugelet::test
+} // namespace gaugelet::test::statusrow
