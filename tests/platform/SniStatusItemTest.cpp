@@ -205,6 +205,19 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Title")).toString(), QStringLiteral("Gaugelet"));
     EXPECT_FALSE(watcher.readProperty(sni->serviceName(), QStringLiteral("Category")).toString().isEmpty());
 
+    // Hosts rely on the exact signatures.
+    QDBusMessage introspect = QDBusMessage::createMethodCall(sni->serviceName(), SniStatusItem::itemPath,
+                                                             QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                                             QStringLiteral("Introspect"));
+    QDBusPendingCall xmlCall = watcher.bus.asyncCall(introspect, 3000);
+    ASSERT_TRUE(test::waitUntil([&] { return xmlCall.isFinished(); }));
+    const QString xml = QDBusPendingReply<QString>(xmlCall).value();
+    EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\""))) << xml.toStdString();
+    EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"ItemIsMenu\" type=\"b\" access=\"read\"/>")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("<signal name=\"NewStatus\">")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("<method name=\"SecondaryActivate\">")));
+
     // A redraw sends NewIcon again.
     const int before = watcher.newIcons;
     tile->setHidden(true);
