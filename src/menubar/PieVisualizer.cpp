@@ -44,6 +44,10 @@ public:
     {
         if (!m_ring || m_ring->side <= 0)
             return;
+        if (m_ring->side == m_side) {
+            m_ring->paint(painter);
+            return;
+        }
         // Aspect-fit into the frame, centred.
         const double scale = m_side / m_ring->side;
         painter.save();
@@ -61,6 +65,41 @@ private:
 } // namespace
 
 void PieVisualizer::RingImage::paint(QPainter& painter) const
+{
+    const QTransform& t = painter.worldTransform();
+    const qreal scale = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+    if (t.type() <= QTransform::TxTranslate && t.dx() == std::round(t.dx() * scale) / scale
+        && t.dy() == std::round(t.dy() * scale) / scale) {
+        // Whole device pixels apart: the kept pixels are exactly what drawing would give.
+        const QImage& image = pixels(scale);
+        if (!image.isNull()) {
+            painter.drawImage(QPointF(0, 0), image);
+            return;
+        }
+    }
+    draw(painter);
+}
+
+const QImage& PieVisualizer::RingImage::pixels(qreal scale) const
+{
+    if (!m_pixels.isNull() && m_pixels.devicePixelRatio() == scale)
+        return m_pixels;
+    m_pixels = QImage();
+    const double px = std::ceil(side * scale);
+    if (!(scale > 0) || !(px >= 1 && px <= TileView::maxImageSide))
+        return m_pixels;
+    const int pixelSide = int(px);
+    QImage image(pixelSide, pixelSide, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter);
+    painter.end();
+    m_pixels = std::move(image);
+    return m_pixels;
+}
+
+void PieVisualizer::RingImage::draw(QPainter& painter) const
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

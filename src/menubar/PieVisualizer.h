@@ -21,8 +21,9 @@ public:
     static constexpr double minimumSize = 10.0;
     static constexpr double maximumSize = 40.0;
 
-    // The drawn ring of one value, theme and size: resolution independent, so
-    // one ring serves every scale.
+    // The drawn ring of one value, theme and size. It is kept as drawing
+    // instructions, so one ring serves every scale, and as pixels for the
+    // scale it was last painted at, so reusing it costs one image copy.
     struct RingImage {
         double side = 0;
         double lineWidth = 0;
@@ -32,6 +33,12 @@ public:
         QPainterPath arc;
 
         void paint(QPainter& painter) const;
+        // The ring alone in a transparent image at that scale, made once per scale.
+        const QImage& pixels(qreal scale) const;
+
+    private:
+        void draw(QPainter& painter) const;
+        mutable QImage m_pixels;
     };
     using RingImagePtr = std::shared_ptr<const RingImage>;
 

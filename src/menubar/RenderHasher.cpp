@@ -1,7 +1,8 @@
 #include "menubar/RenderHasher.h"
 
-#include <QHashFunctions>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace gaugelet {
@@ -26,9 +27,25 @@ void RenderHasher::mix(quint64 word)
 
 RenderHasher& RenderHasher::combine(QStringView text)
 {
-    // The length goes in too, so ("ab", "c") and ("a", "bc") differ.
+    // The length goes in too, so ("ab", "c") and ("a", "bc") differ. Four
+    // UTF-16 units at a time: keys are made on every redraw, so this stays
+    // far cheaper than a keyed hash, and mix() spreads the result.
     mix(quint64(text.size()));
-    mix(quint64(qHash(text, size_t(0x5bd1e995))));
+    const char16_t* p = text.utf16();
+    qsizetype n = text.size();
+    constexpr quint64 k = 0x517cc1b727220a95ULL;
+    quint64 h = 0x243f6a8885a308d3ULL;
+    while (n >= 4) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        h = (std::rotl(h, 5) ^ word) * k;
+        p += 4;
+        n -= 4;
+    }
+    quint64 tail = 0;
+    std::memcpy(&tail, p, size_t(n) * sizeof(char16_t));
+    h = (std::rotl(h, 5) ^ tail) * k;
+    mix(h);
     return *this;
 }
 
@@ -38,7 +55,7 @@ RenderHasher& RenderHasher::combine(qint64 value)
     return *this;
 }
 
-RenderHasher& RenderHasher::combine(bool value)
+RenderHasher& RenderHasher::combineFlag(bool value)
 {
     mix(value ? 0xb0071ULL : 0xb0070ULL);
     return *this;

@@ -2,6 +2,7 @@
 
 #include <QStringView>
 #include <QtGlobal>
+#include <concepts>
 
 namespace gaugelet {
 
@@ -12,9 +13,14 @@ class RenderHasher {
 public:
     RenderHasher& combine(QStringView text);
     RenderHasher& combine(qint64 value);
-    RenderHasher& combine(bool value);
     RenderHasher& combine(int value) { return combine(qint64(value)); }
-    // Keeps a stray char* or double from picking the bool overload.
+    // Only a real bool: a string literal or a pointer must never turn into one.
+    template <typename B>
+        requires std::same_as<B, bool>
+    RenderHasher& combine(B value)
+    {
+        return combineFlag(value);
+    }
     RenderHasher& combine(const char*) = delete;
     RenderHasher& combine(double) = delete;
 
@@ -26,6 +32,7 @@ public:
     static qint64 toKeyInteger(double value);
 
 private:
+    RenderHasher& combineFlag(bool value);
     void mix(quint64 word);
 
     quint64 m_state = 0x6a09e667f3bcc909ULL;

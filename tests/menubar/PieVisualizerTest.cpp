@@ -114,6 +114,20 @@ TEST(PieVisualizerCache, NearValuesReuseOneRingFartherOnesDrawAgain)
     EXPECT_EQ(pie.caches().size(), 1);
 }
 
+TEST(PieVisualizerCache, KeptRingServesEveryScale)
+{
+    test::ScopedDefaults defaults;
+    PieVisualizer pie;
+    const StatSnapshot s = snap(0.3);
+    const Ring first = Ring { pie.makeView(s, Theme::light)->render(2) };
+    const QImage one = pie.makeView(s, Theme::light)->render(1);
+    ASSERT_EQ(one.size(), QSize(20, 20));
+    EXPECT_TRUE(near(test::pixelAt(one, 10, 6), greenLight)); // the top at 1×
+    const Ring again = Ring { pie.makeView(s, Theme::light)->render(2) };
+    EXPECT_EQ(again.image, first.image);
+    EXPECT_EQ(pie.caches().size(), 1);
+}
+
 TEST(PieVisualizerCache, ThemeSwitchRedrawsWithTheSameValue)
 {
     test::ScopedDefaults defaults;

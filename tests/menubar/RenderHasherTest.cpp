@@ -1,5 +1,6 @@
 #include "menubar/RenderHasher.h"
 
+#include <QString>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -36,4 +37,20 @@ TEST(RenderHasherKeys, SameInputsSameKeyAndOrderMatters)
     EXPECT_NE(key(u"cpu.total", u"42%", 7), key(u"cpu.total", u"42%", 8));
     EXPECT_NE(RenderHasher().combine(true).finalize(), RenderHasher().combine(false).finalize());
     EXPECT_NE(RenderHasher().combine(u"").finalize(), RenderHasher().finalize());
+}
+
+TEST(RenderHasherKeys, EveryCharacterOfAStringCounts)
+{
+    // Strings of every length up to two words, each differing in one place.
+    const QString base = QStringLiteral("abcdefghij");
+    for (qsizetype len = 1; len <= base.size(); ++len) {
+        const QString s = base.left(len);
+        const qint64 key = RenderHasher().combine(s).finalize();
+        for (qsizetype i = 0; i < len; ++i) {
+            QString t = s;
+            t[i] = QChar(u'Z');
+            EXPECT_NE(RenderHasher().combine(t).finalize(), key) << len << " " << i;
+        }
+    }
+    EXPECT_NE(RenderHasher().combine(u"\u25B2 1").finalize(), RenderHasher().combine(u"\u25BC 1").finalize());
 }

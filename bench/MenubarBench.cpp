@@ -1,0 +1,146 @@
+// Menu-bar tiles: one tile of each visualizer rendered at 2× (target under
+// 100 µs each) and the render keys (target under 1 µs).
+
+#include "menubar/NumberLabelVisualizer.h"
+#include "menubar/PieVisualizer.h"
+#include "menubar/SparklineVisualizer.h"
+#include "platform/Defaults.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <cmath>
+
+using namespace gaugelet;
+
+namespace {
+
+StatSnapshot cpuSnapshot(double value, int second)
+{
+    StatSnapshot s;
+    s.providerId = QStringLiteral("cpu.total");
+    s.badgeText = QStringLiteral("CPU");
+    s.value = value;
+    s.label = QStringLiteral("%1%").arg(int(value * 100));
+    s.breakdown = { { "user", "User", value * 70, std::nullopt }, { "system", "System", value * 30, std::nullopt } };
+    s.asOf = QDateTime::fromSecsSinceEpoch(1'800'000'000 + second, Qt::UTC);
+    return s;
+}
+
+StatSnapshot netSnapshot()
+{
+    StatSnapshot s;
+    s.providerId = QStringLiteral("net.total");
+    s.badgeText = QStringLiteral("NET");
+    s.value = 0.1;
+    s.label = QStringLiteral("1.2M");
+    s.breakdown = { { "down", "Down", 1.2e6, QString("1.2M") }, { "up", "Up", 8.1e4, QString("81K") } };
+    return s;
+}
+
+void BM_NumberLabelRender2x(benchmark::State& state)
+{
+    NumberLabelVisualizer viz;
+    const StatSnapshot snapshot = cpuSnapshot(0.42, 0);
+    for (auto _ : state) {
+        QImage image = viz.makeView(snapshot, Theme::dark)->render(2);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_NumberLabelRender2x);
+
+void BM_NumberLabelDirectionalRender2x(benchmark::State& state)
+{
+    NumberLabelVisualizer viz;
+    const StatSnapshot snapshot = netSnapshot();
+    for (auto _ : state) {
+        QImage image = viz.makeView(snapshot, Theme::light)->render(2);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_NumberLabelDirectionalRender2x);
+
+void BM_PieRender2x(benchmark::State& state)
+{
+    PieVisualizer pie;
+    // Alternating values miss the ring cache every time: the full drawing.
+    const StatSnapshot a = cpuSnapshot(0.42, 0);
+    const StatSnapshot b = cpuSnapshot(0.77, 0);
+    bool flip = false;
+    for (auto _ : state) {
+        flip = !flip;
+        QImage image = pie.makeView(flip ? a : b, Theme::dark)->render(2);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PieRender2x);
+
+void BM_PieRender2xSameRing(benchmark::State& state)
+{
+    PieVisualizer pie;
+    // A value within 0.005 of the last one: the kept ring is copied.
+    const StatSnapshot a = cpuSnapshot(0.420, 0);
+    const StatSnapshot b = cpuSnapshot(0.422, 0);
+    bool flip = false;
+    for (auto _ : state) {
+        flip = !flip;
+        QImage image = pie.makeView(flip ? a : b, Theme::dark)->render(2);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PieRender2xSameRing);
+
+void BM_SparklineRender2x(benchmark::State& state)
+{
+    SparklineVisualizer viz(QStringLiteral("viz.sparkline"), QStringLiteral("Sparkline"));
+    for (int i = 0; i < 48; ++i)
+        viz.ingest(cpuSnapshot(0.5 + 0.4 * std::sin(i / 5.0), i));
+    const StatSnapshot snapshot = cpuSnapshot(0.5, 47);
+    for (auto _ : state) {
+        QImage image = viz.makeView(snapshot, Theme::light)->render(2);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_SparklineRender2x);
+
+void BM_NumberLabelRenderKey(benchmark::State& state)
+{
+    NumberLabelVisualizer viz;
+    const StatSnapshot snapshot = cpuSnapshot(0.42, 0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(viz.renderKey(snapshot));
+}
+BENCHMARK(BM_NumberLabelRenderKey);
+
+void BM_PieRenderKey(benchmark::State& state)
+{
+    PieVisualizer pie;
+    const StatSnapshot snapshot = cpuSnapshot(0.42, 0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pie.renderKey(snapshot));
+}
+BENCHMARK(BM_PieRenderKey);
+
+void BM_SparklineRenderKey(benchmark::State& state)
+{
+    SparklineVisualizer viz(QStringLiteral("viz.sparkline"), QStringLiteral("Sparkline"));
+    const StatSnapshot snapshot = cpuSnapshot(0.42, 0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(viz.renderKey(snapshot));
+}
+BENCHMARK(BM_SparklineRenderKey);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Defaults defaults; // in memory: benchmarks never touch the user's settings
+    Defaults::setStandard(&defaults);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Defaults::setStandard(nullptr);
+    return 0;
+}
