@@ -1,0 +1,522 @@
+#include "menubar/RunnerLayerBridge.h"
+
+#include "menubar/TileView.h"
+#include "platform/Appearance.h"
+#include "platform/MainThread.h"
+#include "platform/ScreenInfo.h"
+#include "platform/StatusItem.h"
+#include "platform/Transaction.h"
+#include "stats/Color.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSet>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace gaugelet {
+
+namespace {
+
+// The system's secondary label colour on the panel.
+QColor secondaryLabelColor()
+{
+    return Appearance::instance()->isDark() ? QColor(255, 255, 255, 140) : QColor(0, 0, 0, 128);
+}
+
+// A bitmap of ceil(scale × w) by ceil(scale × h) pixels, premultiplied,
+// transparent, with a painter scaled by scale.
+QImage makeBitmap(double w, double h, double scale)
+{
+    const int pw = int(std::ceil(scale * w));
+    const int ph = int(std::ceil(scale * h));
+    if (pw <= 0 || ph <= 0 || pw > TileView::maxImageSide || ph > TileView::maxImageSide)
+        return {};
+    QImage image(pw, ph, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+double roundHalfAway(double v)
+{
+    return std::round(v); // halves away from zero
+}
+
+} // namespace
+
+RunnerLayerBridge::RunnerLayerBridge(StatusItem* statusItem) : m_statusItem(statusItem) {}
+
+RunnerLayerBridge::~RunnerLayerBridge() = default;
+
+Layer::Ptr RunnerLayerBridge::hostLayer() const
+{
+    if (!m_statusItem || !m_statusItem->button())
+        return nullptr;
+    return m_statusItem->button()->layer();
+}
+
+QFont RunnerLayerBridge::labelFont()
+{
+    QFont font = TileView::monospacedFont(8, QFont::ExtraBold);
+    font.setPixelSize(8); // points are our logical pixels
+    return font;
+}
+
+void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, const std::optional<AnimatedTagSpec>& tag,
+                                  const std::optional<AnimatedTagSpec>& value, const QSizeF& size)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const Layer::Ptr host = hostLayer();
+    if (!host)
+        return;
+    Layer::Ptr layer = staticLayers.value(pinId);
+    if (!layer) {
+        layer = Layer::create();
+        layer->setContentsGravity(ContentsGravity::resizeAspect);
+        layer->setMagnificationFilter(ContentsFilter::nearest);
+        layer->setMinificationFilter(ContentsFilter::nearest);
+        staticLayers.insert(pinId, layer);
+        host->addSublayer(layer);
+    }
+    const auto known = staticContentIds.constFind(pinId);
+    if (known == staticContentIds.cend() || *known != image.cacheKey()) {
+        Transaction t;
+        t.setDisableActions(true);
+        layer->setContents(image);
+        layer->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
+        staticContentIds.insert(pinId, image.cacheKey());
+    }
+    const auto oldSize = staticSizes.constFind(pinId);
+    const bool sizeChanged = oldSize == staticSizes.cend() || *oldSize != size;
+    staticSizes.insert(pinId, size);
+    const bool tagChanged = updateLabel(pinId, tag, tagLayers, tagSpecs, host);
+    const bool valueChanged = updateLabel(pinId, value, valueLayers, valueSpecs, host);
+    if (sizeChanged || tagChanged || valueChanged)
+        layout();
+}
+
+bool RunnerLayerBridge::updateLabel(const QString& pinId, const std::optional<AnimatedTagSpec>& label, LayerMap& layerMap,
+                                    SpecMap& specMap, const Layer::Ptr& host)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto removeLabel = [&] {
+        const Layer::Ptr existing = layerMap.value(pinId);
+        if (!existing)
+            return false;
+        existing->removeFromSuperlayer();
+        layerMap.remove(pinId);
+        specMap.remove(pinId);
+        return true;
+    };
+    if (!label)
+        return removeLabel();
+    const auto stored = specMap.constFind(pinId);
+    if (stored != specMap.cend() && *stored == *label && layerMap.contains(pinId))
+        return false;
+
+    const double scale = ScreenInfo::instance()->mainBackingScaleFactor();
+    const QImage image = renderLabelImage(*label, scale);
+    if (image.isNull())
+        return removeLabel();
+
+    Layer::Ptr layer = layerMap.value(pinId);
+    if (!layer) {
+        layer = Layer::create();
+        layer->setContentsGravity(ContentsGravity::resizeAspect);
+        layerMap.insert(pinId, layer);
+        if (host)
+            host->addSublayer(layer);
+    }
+    Transaction t;
+    t.setDisableActions(true);
+    layer->setContents(image);
+    layer->setContentsScale(scale);
+    layer->setBounds(QRectF(0, 0, image.width() / scale, image.height() / scale));
+    specMap.insert(pinId, *label);
+    return true;
+}
+
+QImage RunnerLayerBridge::renderLabelImage(const AnimatedTagSpec& label, double scale)
+{
+    if (!(scale > 0) || !std::isfinite(scale))
+        return {};
+    const QFont font = labelFont();
+    const auto parsed = Color::fromHex(label.fgHex);
+    const QColor color = parsed ? *parsed : secondaryLabelColor();
+    if (label.orientation == TagOrientation::vertical)
+        return verticalLabelImage(label, font, color, scale);
+    return horizontalLabelImage(label, font, color, scale);
+}
+
+QImage RunnerLayerBridge::horizontalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale)
+{
+    const QFontMetricsF metrics(font);
+    const double tw = label.text.isEmpty() ? 0 : metrics.horizontalAdvance(label.text);
+    const double th = label.text.isEmpty() ? 0 : metrics.height();
+    const double pad = label.bgHex ? 2 : 0;
+    const double w = std::ceil(tw) + 2 * pad;
+    const double h = std::ceil(th);
+    if (w <= 0 || h <= 0 || std::ceil(tw) <= 0)
+        return {};
+    QImage image = makeBitmap(w, h, scale);
+    if (image.isNull())
+        return image;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.scale(scale, scale);
+    if (label.bgHex) {
+        if (const auto bg = Color::fromHex(*label.bgHex)) {
+            QPainterPath pill;
+            pill.addRoundedRect(QRectF(0, 0, w, h), h / 2, h / 2);
+            p.fillPath(pill, *bg);
+        }
+    }
+    p.setFont(font);
+    p.setPen(color);
+    p.drawText(QPointF(pad, metrics.ascent()), label.text);
+    p.end();
+    return image;
+}
+
+QStringList RunnerLayerBridge::verticalCharacters(const QString& text)
+{
+    // Characters as the reader sees them (a surrogate pair is one).
+    QStringList chars;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ? 2 : 1;
+        chars.append(text.mid(i, n));
+        i += n;
+    }
+    if (chars.size() < 4)
+        return chars;
+    return {chars.at(0), chars.at(1), QStringLiteral("…")};
+}
+
+QImage RunnerLayerBridge::verticalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale)
+{
+    const QStringList chars = verticalCharacters(label.text);
+    if (chars.isEmpty())
+        return {};
+    const QFontMetricsF metrics(font);
+    QList<double> widths;
+    double cw = 0;
+    for (const QString& c : chars) {
+        const double w = std::ceil(metrics.horizontalAdvance(c));
+        widths.append(w);
+        cw = std::max(cw, w);
+    }
+    const double lh = std::ceil(metrics.height());
+    const double pad = label.bgHex ? 2 : 0;
+    const double W = cw + 2 * pad;
+    const double H = lh * double(chars.size()) + 2 * pad;
+    if (W <= 0 || H <= 0 || cw <= 0 || lh <= 0)
+        return {};
+    QImage image = makeBitmap(W, H, scale);
+    if (image.isNull())
+        return image;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.scale(scale, scale);
+    if (label.bgHex) {
+        if (const auto bg = Color::fromHex(*label.bgHex)) {
+            const double r = 0.4 * std::min(lh, W);
+            QPainterPath plate;
+            plate.addRoundedRect(QRectF(0, 0, W, H), r, r);
+            p.fillPath(plate, *bg);
+        }
+    }
+    p.setFont(font);
+    p.setPen(color);
+    for (int i = 0; i < chars.size(); ++i) {
+        // Row i counts from the top.
+        const double x = pad + (cw - widths.at(i)) / 2;
+        const double top = pad + lh * i;
+        p.drawText(QPointF(x, top + metrics.ascent()), chars.at(i));
+    }
+    p.end();
+    return image;
+}
+
+void RunnerLayerBridge::prune(const QSet<QString>& shown)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QSet<QString> ids;
+    for (auto it = layers.cbegin(); it != layers.cend(); ++it)
+        ids.insert(it.key());
+    for (auto it = staticLayers.cbegin(); it != staticLayers.cend(); ++it)
+        ids.insert(it.key());
+    for (auto it = tagLayers.cbegin(); it != tagLayers.cend(); ++it)
+        ids.insert(it.key());
+    for (auto it = valueLayers.cbegin(); it != valueLayers.cend(); ++it)
+        ids.insert(it.key());
+    bool removed = false;
+    Transaction t;
+    t.setDisableActions(true);
+    for (const QString& id : std::as_const(ids)) {
+        if (shown.contains(id))
+            continue;
+        if (auto sprite = layers.take(id)) {
+            sprite->apply({}, 0);
+            sprite->removeFromSuperlayer();
+            removed = true;
+        }
+        sizes.remove(id);
+        spriteYOffsets.remove(id);
+        spriteVerticalBiases.remove(id);
+        if (auto layer = staticLayers.take(id)) {
+            layer->removeFromSuperlayer();
+            removed = true;
+        }
+        staticSizes.remove(id);
+        staticContentIds.remove(id);
+        if (auto layer = tagLayers.take(id)) {
+            layer->removeFromSuperlayer();
+            removed = true;
+        }
+        tagSpecs.remove(id);
+        if (auto layer = valueLayers.take(id)) {
+            layer->removeFromSuperlayer();
+            removed = true;
+        }
+        valueSpecs.remove(id);
+    }
+    if (removed)
+        layout();
+}
+
+void RunnerLayerBridge::setHidden(const QString& pinId, bool hidden)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    for (const Layer::Ptr& layer : {Layer::Ptr(layers.value(pinId)), staticLayers.value(pinId), tagLayers.value(pinId),
+                                    valueLayers.value(pinId)})
+        if (layer)
+            layer->setHidden(hidden);
+}
+
+double RunnerLayerBridge::widthBudget(double h) const
+{
+    std::optional<ScreenFacts> screen;
+    if (m_statusItem && m_statusItem->button())
+        screen = m_statusItem->button()->windowScreen();
+    if (!screen)
+        screen = ScreenInfo::instance()->mainScreen();
+    if (!screen)
+        return std::numeric_limits<double>::max();
+    const double width = screen->auxiliaryTopRightArea ? screen->auxiliaryTopRightArea->width() : screen->frame.width();
+    return std::max(width - reservedForOthers, 2 * h);
+}
+
+RunnerLayerBridge::Fit RunnerLayerBridge::fit(double budget, double h, const QStringList& ids) const
+{
+    Fit result;
+    if (ids.size() < 2) {
+        result.fitting = ids;
+        return result;
+    }
+    double running = 0;
+    qsizetype count = ids.size();
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QString& id = ids.at(i);
+        double s;
+        if (staticLayers.contains(id))
+            s = staticSizes.contains(id) ? staticSizes.value(id).width() : h;
+        else
+            s = sizes.value(id, h);
+        running += slotWidth(s, id).width + (i > 0 ? slotGap : 0);
+        const double test = running + (i != ids.size() - 1 ? chipReserve : 0);
+        if (budget < test) {
+            count = i;
+            break;
+        }
+    }
+    count = std::clamp<qsizetype>(count, 1, ids.size());
+    result.fitting = ids.mid(0, count);
+    result.overflow = int(ids.size() - count);
+    return result;
+}
+
+double RunnerLayerBridge::labelX(double core, const Layer& layer, const AnimatedTagSpec& spec)
+{
+    const double lw = layer.frame().width();
+    if (spec.orientation == TagOrientation::horizontal) {
+        switch (spec.position) {
+        case TagPosition::leading:
+            return 0;
+        case TagPosition::trailing:
+            return core - lw;
+        case TagPosition::behind:
+            return (core - lw) / 2;
+        }
+    }
+    switch (spec.position) {
+    case TagPosition::leading:
+        return spec.yOffset - verticalLabelGap - lw;
+    case TagPosition::trailing:
+        return core + verticalLabelGap + spec.yOffset;
+    case TagPosition::behind:
+        return spec.yOffset + (core - lw) / 2;
+    }
+    return 0;
+}
+
+RunnerLayerBridge::SlotWidth RunnerLayerBridge::slotWidth(double s, const QString& pinId) const
+{
+    const Layer::Ptr tag = tagLayers.value(pinId);
+    const Layer::Ptr value = valueLayers.value(pinId);
+    const auto tagSpec = tagSpecs.constFind(pinId);
+    const auto valueSpec = valueSpecs.constFind(pinId);
+    const bool hasTag = tag && tagSpec != tagSpecs.cend();
+    const bool hasValue = value && valueSpec != valueSpecs.cend();
+
+    double core = std::max(0.0, s);
+    if (hasTag && tagSpec->orientation == TagOrientation::horizontal)
+        core = std::max(core, tag->frame().width());
+    if (hasValue && valueSpec->orientation == TagOrientation::horizontal)
+        core = std::max(core, value->frame().width());
+
+    double left = 0;
+    double right = core;
+    auto extend = [&](const Layer& layer, const AnimatedTagSpec& spec) {
+        const double start = labelX(core, layer, spec);
+        left = std::min(left, start);
+        right = std::max(right, start + layer.frame().width());
+    };
+    if (hasTag)
+        extend(*tag, *tagSpec);
+    if (hasValue)
+        extend(*value, *valueSpec);
+    return SlotWidth{right - left, -left, core};
+}
+
+void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double core, double h)
+{
+    auto place = [&](const LayerMap& layerMap, const SpecMap& specMap) {
+        const Layer::Ptr layer = layerMap.value(pinId);
+        const auto spec = specMap.constFind(pinId);
+        if (!layer || spec == specMap.cend())
+            return;
+        const double lh = layer->frame().height();
+        double y = (h - lh) / 2;
+        if (spec->orientation == TagOrientation::horizontal)
+            y += spec->yOffset;
+        layer->setZPosition(spec->position == TagPosition::behind ? -1 : 0);
+        const double x = base + labelX(core, *layer, *spec);
+        layer->setFrame(QRectF(roundHalfAway(x), roundHalfAway(y), layer->frame().width(), lh));
+    };
+    place(tagLayers, tagSpecs);
+    place(valueLayers, valueSpecs);
+}
+
+double RunnerLayerBridge::layoutStatic(double h, const QString& pinId, double x)
+{
+    const QSizeF size = staticSizes.value(pinId, QSizeF(h, h));
+    const double tw = size.width();
+    const double th = size.height();
+    const SlotWidth slot = slotWidth(tw, pinId);
+    const double base = x + slot.overhang;
+    const Layer::Ptr layer = staticLayers.value(pinId);
+    layer->setZPosition(0);
+    layer->setFrame(QRectF(base + (slot.core - tw) / 2, (h - th) / 2, tw, th));
+    placeLabels(pinId, base, slot.core, h);
+    return x + slot.width + slotGap;
+}
+
+double RunnerLayerBridge::layoutOverflowChip(int hidden, double x, double h)
+{
+    if (!overflowChip) {
+        overflowChip = TextLayer::create();
+        overflowChip->setFont(labelFont());
+        overflowChip->setAlignment(TextLayer::Alignment::center);
+        overflowChip->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
+        if (const Layer::Ptr host = hostLayer())
+            host->addSublayer(overflowChip);
+    }
+    const QString text = QStringLiteral("+") + QString::number(hidden);
+    const QFontMetricsF metrics(labelFont());
+    const double tw = std::ceil(metrics.horizontalAdvance(text));
+    const double th = std::ceil(metrics.height());
+    const bool dark = m_statusItem && m_statusItem->button() ? m_statusItem->button()->isDarkAppearance()
+                                                             : Appearance::instance()->isDark();
+    QColor color = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    color.setAlphaF(dark ? 0.85f : 0.7f);
+    overflowChip->setString(text);
+    overflowChip->setForegroundColor(color);
+    overflowChip->setHidden(false);
+    overflowChip->setFrame(QRectF(x, (h - th) / 2, tw + 4, th));
+    return tw + 4;
+}
+
+void RunnerLayerBridge::layout()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_statusItem || !m_statusItem->button())
+        return;
+    ++m_layoutCount;
+    double h = m_statusItem->button()->bounds().height();
+    if (h <= 0)
+        h = ScreenInfo::statusBarThickness;
+
+    // The last redraw's order, then stray ids in ascending order; each id once,
+    // and only ids that have a tile layer.
+    QStringList order;
+    QSet<QString> seen;
+    for (const QString& id : std::as_const(pinOrder)) {
+        if (!seen.contains(id) && (layers.contains(id) || staticLayers.contains(id))) {
+            seen.insert(id);
+            order.append(id);
+        }
+    }
+    QStringList strays;
+    for (auto it = layers.cbegin(); it != layers.cend(); ++it)
+        if (!seen.contains(it.key()))
+            strays.append(it.key());
+    for (auto it = staticLayers.cbegin(); it != staticLayers.cend(); ++it)
+        if (!seen.contains(it.key()) && !layers.contains(it.key()))
+            strays.append(it.key());
+    std::sort(strays.begin(), strays.end());
+    order += strays;
+
+    const double budget = widthBudget(h);
+    const Fit fitted = fit(budget, h, order);
+
+    Transaction t;
+    t.setDisableActions(true);
+    for (qsizetype i = fitted.fitting.size(); i < order.size(); ++i)
+        setHidden(order.at(i), true);
+
+    double x = 0;
+    for (const QString& id : fitted.fitting) {
+        setHidden(id, false);
+        if (staticLayers.contains(id)) {
+            x = layoutStatic(h, id, x);
+            continue;
+        }
+        const auto sprite = layers.value(id);
+        const double s = sizes.value(id, h);
+        const SlotWidth slot = slotWidth(s, id);
+        const double base = x + slot.overhang;
+        const double yOffset = spriteYOffsets.value(id, 0);
+        const double bias = spriteVerticalBiases.value(id, 0);
+        sprite->setZPosition(0);
+        sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
+        placeLabels(id, base, slot.core, h);
+        x += slot.width + slotGap;
+    }
+
+    const double total = x - slotGap;
+    double length;
+    if (total > 0 && fitted.overflow > 0) {
+        length = x + layoutOverflowChip(fitted.overflow, x, h);
+    } else {
+        if (overflowChip)
+            overflowChip->setHidden(true);
+        length = total;
+    }
+    m_statusItem->setLength(length > 0 ? length : StatusItem::variableLength);
+}
+
+} // namespace gaugelet

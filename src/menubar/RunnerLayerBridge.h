@@ -1,0 +1,104 @@
+#pragma once
+
+#include "menubar/AnimatedTagSpec.h"
+#include "menubar/RunnerLayer.h"
+#include "platform/Layer.h"
+#include "platform/StatusItem.h"
+#include "platform/TextLayer.h"
+
+#include <QFont>
+#include <QHash>
+#include <QImage>
+#include <QPointer>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+namespace gaugelet {
+
+// Owns every layer in the status item's button, per pin id: a static image
+// layer or a sprite layer for the tile and up to two label layers (tag and
+// value). Lays them out left to right with fixed gaps, hides what does not fit
+// the width the panel can give behind a "+N" chip, and sets the item's length.
+// Main thread only.
+class RunnerLayerBridge {
+public:
+    using LayerMap = QHash<QString, Layer::Ptr>;
+    using SpecMap = QHash<QString, AnimatedTagSpec>;
+
+    struct SlotWidth {
+        double width = 0;
+        double overhang = 0;
+        double core = 0;
+    };
+    struct Fit {
+        QStringList fitting;
+        int overflow = 0;
+    };
+
+    static constexpr double slotGap = 6;
+    static constexpr double chipReserve = 26;
+    static constexpr double reservedForOthers = 240;
+    static constexpr double verticalLabelGap = 3;
+
+    explicit RunnerLayerBridge(StatusItem* statusItem);
+    ~RunnerLayerBridge();
+    RunnerLayerBridge(const RunnerLayerBridge&) = delete;
+    RunnerLayerBridge& operator=(const RunnerLayerBridge&) = delete;
+
+    void setStatic(const QString& pinId, const QImage& image, const std::optional<AnimatedTagSpec>& tag,
+                   const std::optional<AnimatedTagSpec>& value, const QSizeF& size);
+    // Adds, replaces or removes one label layer; returns whether anything changed.
+    bool updateLabel(const QString& pinId, const std::optional<AnimatedTagSpec>& label, LayerMap& layerMap, SpecMap& specMap,
+                     const Layer::Ptr& host);
+    void prune(const QSet<QString>& shown);
+    void setHidden(const QString& pinId, bool hidden);
+    void layout();
+
+    double widthBudget(double h) const;
+    Fit fit(double budget, double h, const QStringList& ids) const;
+    SlotWidth slotWidth(double s, const QString& pinId) const;
+    static double labelX(double core, const Layer& layer, const AnimatedTagSpec& spec);
+
+    // Label pictures at a scale; a null image when there is nothing to draw.
+    static QImage renderLabelImage(const AnimatedTagSpec& label, double scale);
+    static QImage horizontalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
+    static QImage verticalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
+    // The monospaced system font of 8 points in heavy weight.
+    static QFont labelFont();
+    // The rows of a vertical label: the whole text below 4 characters, else
+    // its first two and "…".
+    static QStringList verticalCharacters(const QString& text);
+
+    // The fields, by pin id.
+    StatusItem* statusItem() const { return m_statusItem.data(); }
+    QHash<QString, std::shared_ptr<RunnerLayer>> layers;
+    QHash<QString, double> spriteYOffsets;
+    QHash<QString, double> spriteVerticalBiases;
+    LayerMap staticLayers;
+    QHash<QString, QSizeF> staticSizes;
+    QHash<QString, qint64> staticContentIds;
+    LayerMap tagLayers;
+    SpecMap tagSpecs;
+    LayerMap valueLayers;
+    SpecMap valueSpecs;
+    QHash<QString, double> sizes;
+    QStringList pinOrder;
+    std::shared_ptr<TextLayer> overflowChip;
+
+    // How many layout passes ran (diagnostics and tests).
+    int layoutCount() const { return m_layoutCount; }
+
+private:
+    Layer::Ptr hostLayer() const;
+    double layoutStatic(double h, const QString& pinId, double x);
+    void placeLabels(const QString& pinId, double base, double core, double h);
+    double layoutOverflowChip(int hidden, double x, double h);
+
+    QPointer<StatusItem> m_statusItem;
+    int m_layoutCount = 0;
+};
+
+} // namespace gaugelet

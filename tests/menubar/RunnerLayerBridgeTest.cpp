@@ -1,0 +1,330 @@
+#include "menubar/RunnerLayerBridge.h"
+#include "platform/ScreenInfo.h"
+#include "platform/StatusItem.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+
+namespace {
+
+// A main screen whose width gives the wanted layout budget (width - 240).
+struct ScopedScreen {
+    explicit ScopedScreen(double budget)
+    {
+        ScreenFacts facts;
+        facts.frame = QRectF(0, 0, budget + RunnerLayerBridge::reservedForOthers, 800);
+        facts.visibleFrame = facts.frame;
+        facts.backingScaleFactor = 2.0;
+        ScreenInfo::instance()->setMainScreenForTesting(facts);
+    }
+    ~ScopedScreen() { ScreenInfo::instance()->resetOverrideForTesting(); }
+};
+
+QImage tileImage(double w, double h)
+{
+    QImage image(int(w * 2), int(h * 2), QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(30, 120, 200));
+    return image;
+}
+
+Layer::Ptr labelLayer(double w, double h)
+{
+    auto layer = Layer::create();
+    layer->setBounds(QRectF(0, 0, w, h));
+    return layer;
+}
+
+AnimatedTagSpec spec(TagPosition position, TagOrientation orientation, double yOffset = 0)
+{
+    AnimatedTagSpec s;
+    s.text = QStringLiteral("CPU");
+    s.position = position;
+    s.orientation = orientation;
+    s.fgHex = QStringLiteral("#FFFFFF");
+    s.yOffset = yOffset;
+    return s;
+}
+
+struct Fixture {
+    StatusItem item{StatusItem::Presentation::none};
+    RunnerLayerBridge bridge{&item};
+
+    void addStatic(const QString& id, double w, double h = 22)
+    {
+        bridge.setStatic(id, tileImage(w, h), std::nullopt, std::nullopt, QSizeF(w, h));
+    }
+};
+
+} // namespace
+
+TEST(RunnerLayerBridge, FitsPinsIntoTheBudgetWithRoomForTheChip)
+{
+    ScopedScreen screen(1000);
+    Fixture f;
+    for (const char* id : {"a", "b", "c"})
+        f.addStatic(QString::fromLatin1(id), 22);
+    const QStringList ids{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+    // Running widths 22, 50, 78; tests 48, 76, 78.
+    auto fit = f.bridge.fit(80, 22, ids);
+    EXPECT_EQ(fit.fitting, ids);
+    EXPECT_EQ(fit.overflow, 0);
+    fit = f.bridge.fit(75, 22, ids);
+    EXPECT_EQ(fit.fitting, QStringList{QStringLiteral("a")});
+    EXPECT_EQ(fit.overflow, 2);
+    fit = f.bridge.fit(78, 22, ids);
+    EXPECT_EQ(fit.overflow, 0);
+    // One pin always fits, however narrow the budget.
+    fit = f.bridge.fit(1, 22, ids);
+    EXPECT_EQ(fit.fitting.size(), 1);
+    EXPECT_EQ(f.bridge.fit(1, 22, {QStringLiteral("a")}).overflow, 0);
+}
+
+TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
+{
+    ScopedScreen screen(75);
+    Fixture f;
+    f.bridge.pinOrder = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+    for (const char* id : {"a", "b", "c"})
+        f.addStatic(QString::fromLatin1(id), 22);
+    f.bridge.layout();
+    EXPECT_FALSE(f.bridge.staticLayers.value(QStringLiteral("a"))->isHidden());
+    EXPECT_TRUE(f.bridge.staticLayers.value(QStringLiteral("b"))->isHidden());
+    EXPECT_TRUE(f.bridge.staticLayers.value(QStringLiteral("c"))->isHidden());
+    ASSERT_TRUE(f.bridge.overflowChip);
+    EXPECT_FALSE(f.bridge.overflowChip->isHidden());
+    EXPECT_EQ(f.bridge.overflowChip->string(), QStringLiteral("+2"));
+    const QRectF chip = f.bridge.overflowChip->frame();
+    EXPECT_EQ(chip.x(), 28); // after the first slot and its gap
+    EXPECT_DOUBLE_EQ(f.item.length(), 28 + chip.width());
+
+    // Room for all: the chip hides and the length is the tiles' width.
+    ScopedScreen wide(1000);
+    f.bridge.layout();
+    EXPECT_TRUE(f.bridge.overflowChip->isHidden());
+    EXPECT_FALSE(f.bridge.staticLayers.value(QStringLiteral("c"))->isHidden());
+    EXPECT_DOUBLE_EQ(f.item.length(), 78);
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("c"))->frame(), QRectF(56, 0, 22, 22));
+}
+
+TEST(RunnerLayerBridge, ASinglePinWiderThanTheBudgetShowsWithoutAChip)
+{
+    ScopedScreen screen(10); // budget = max(10, 2 × 22) = 44
+    Fixture f;
+    f.addStatic(QStringLiteral("wide"), 100, 16);
+    EXPECT_DOUBLE_EQ(f.bridge.widthBudget(22), 44);
+    EXPECT_FALSE(f.bridge.staticLayers.value(QStringLiteral("wide"))->isHidden());
+    EXPECT_FALSE(f.bridge.overflowChip && !f.bridge.overflowChip->isHidden());
+    EXPECT_DOUBLE_EQ(f.item.length(), 100);
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("wide"))->frame(), QRectF(0, 3, 100, 16));
+}
+
+TEST(RunnerLayerBridge, NoLaidOutPinsGiveAVariableLengthAndHideTheChip)
+{
+    ScopedScreen screen(75);
+    Fixture f;
+    f.bridge.pinOrder = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+    for (const char* id : {"a", "b", "c"})
+        f.addStatic(QString::fromLatin1(id), 22);
+    ASSERT_TRUE(f.bridge.overflowChip && !f.bridge.overflowChip->isHidden());
+    f.bridge.prune({});
+    EXPECT_TRUE(f.bridge.staticLayers.isEmpty());
+    EXPECT_TRUE(f.bridge.staticSizes.isEmpty());
+    EXPECT_TRUE(f.bridge.staticContentIds.isEmpty());
+    EXPECT_TRUE(f.bridge.overflowChip->isHidden());
+    EXPECT_EQ(f.item.length(), StatusItem::variableLength);
+    EXPECT_EQ(f.item.button()->layer()->sublayers().size(), 1u); // only the hidden chip
+}
+
+TEST(RunnerLayerBridge, WithoutAScreenTheBudgetIsUnlimited)
+{
+    ScreenInfo::instance()->setMainScreenForTesting(std::nullopt);
+    Fixture f;
+    EXPECT_EQ(f.bridge.widthBudget(22), std::numeric_limits<double>::max());
+    ScreenInfo::instance()->resetOverrideForTesting();
+}
+
+TEST(RunnerLayerBridge, HorizontalLabelsWidenTheCoreAndVerticalOnesStandBeside)
+{
+    Fixture f;
+    const QString id = QStringLiteral("p");
+    f.bridge.tagLayers.insert(id, labelLayer(30, 10));
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::behind, TagOrientation::horizontal));
+    auto slot = f.bridge.slotWidth(20, id);
+    EXPECT_EQ(slot.core, 30);
+    EXPECT_EQ(slot.width, 30);
+    EXPECT_EQ(slot.overhang, 0);
+
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::leading, TagOrientation::vertical));
+    f.bridge.tagLayers.insert(id, labelLayer(8, 30));
+    slot = f.bridge.slotWidth(20, id);
+    EXPECT_EQ(slot.core, 20);
+    EXPECT_EQ(slot.width, 31); // 8 + 3 more on the left
+    EXPECT_EQ(slot.overhang, 11);
+
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::trailing, TagOrientation::vertical, 2));
+    slot = f.bridge.slotWidth(20, id);
+    EXPECT_EQ(slot.width, 20 + 3 + 2 + 8);
+    EXPECT_EQ(slot.overhang, 0);
+}
+
+TEST(RunnerLayerBridge, SpritesAreCentredInTheirSlotAndLabelsRoundToWholePoints)
+{
+    Fixture f;
+    const QString id = QStringLiteral("sprite");
+    auto sprite = RunnerLayer::create();
+    f.item.button()->layer()->addSublayer(sprite);
+    f.bridge.layers.insert(id, sprite);
+    f.bridge.sizes.insert(id, 20);
+    f.bridge.tagLayers.insert(id, labelLayer(30, 10));
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::behind, TagOrientation::horizontal, 4.5));
+    f.bridge.pinOrder = {id};
+    f.bridge.layout();
+    EXPECT_EQ(sprite->frame(), QRectF(5, 1, 20, 20));
+    // y = (22 - 10) / 2 + 4.5 = 10.5 lands on 11; behind labels sit beneath.
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->frame(), QRectF(0, 11, 30, 10));
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->zPosition(), -1);
+
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::behind, TagOrientation::horizontal, -6.5));
+    f.bridge.layout();
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->frame().y(), -1); // -0.5 lands on -1
+
+    // Offset and bias move the sprite vertically.
+    f.bridge.spriteYOffsets.insert(id, 2);
+    f.bridge.spriteVerticalBiases.insert(id, 0.1);
+    f.bridge.layout();
+    EXPECT_DOUBLE_EQ(sprite->frame().y(), 2 + 1 - 2);
+}
+
+TEST(RunnerLayerBridge, IdsMissingFromTheOrderFollowInAscendingOrder)
+{
+    ScopedScreen screen(1000);
+    Fixture f;
+    f.addStatic(QStringLiteral("zeta"), 10);
+    f.addStatic(QStringLiteral("alpha"), 10);
+    f.addStatic(QStringLiteral("mid"), 10);
+    f.bridge.pinOrder = {QStringLiteral("mid"), QStringLiteral("gone")};
+    f.bridge.layout();
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("mid"))->frame().x(), 0);
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("alpha"))->frame().x(), 16);
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("zeta"))->frame().x(), 32);
+    EXPECT_DOUBLE_EQ(f.item.length(), 42);
+}
+
+TEST(RunnerLayerBridge, AnIdNamedTwiceInTheOrderGetsOneSlot)
+{
+    ScopedScreen screen(1000);
+    Fixture f;
+    f.addStatic(QStringLiteral("a"), 10);
+    f.addStatic(QStringLiteral("b"), 10);
+    f.bridge.pinOrder = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("a")};
+    f.bridge.layout();
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("a"))->frame().x(), 0);
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("b"))->frame().x(), 16);
+    EXPECT_DOUBLE_EQ(f.item.length(), 26);
+}
+
+TEST(RunnerLayerBridge, SetStaticLaysOutOnlyWhenSizeOrLabelsChange)
+{
+    ScopedScreen screen(1000);
+    Fixture f;
+    const QString id = QStringLiteral("p");
+    f.addStatic(id, 22);
+    const int layouts = f.bridge.layoutCount();
+    f.bridge.setStatic(id, tileImage(22, 22), std::nullopt, std::nullopt, QSizeF(22, 22)); // new image only
+    EXPECT_EQ(f.bridge.layoutCount(), layouts);
+    f.bridge.setStatic(id, tileImage(22, 22), spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
+                       QSizeF(22, 22));
+    EXPECT_EQ(f.bridge.layoutCount(), layouts + 1);
+    f.bridge.setStatic(id, tileImage(24, 22), spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
+                       QSizeF(24, 22));
+    EXPECT_EQ(f.bridge.layoutCount(), layouts + 2);
+}
+
+TEST(RunnerLayerBridge, UpdateLabelRendersOnlyWhenTheSpecChanges)
+{
+    Fixture f;
+    const QString id = QStringLiteral("p");
+    const Layer::Ptr host = f.item.button()->layer();
+    EXPECT_FALSE(f.bridge.updateLabel(id, std::nullopt, f.bridge.tagLayers, f.bridge.tagSpecs, host));
+    const auto label = spec(TagPosition::behind, TagOrientation::horizontal);
+    EXPECT_TRUE(f.bridge.updateLabel(id, label, f.bridge.tagLayers, f.bridge.tagSpecs, host));
+    const Layer::Ptr layer = f.bridge.tagLayers.value(id);
+    ASSERT_TRUE(layer);
+    EXPECT_EQ(layer->superlayer(), host.get());
+    EXPECT_EQ(layer->contentsScale(), ScreenInfo::instance()->mainBackingScaleFactor());
+    EXPECT_DOUBLE_EQ(layer->frame().width(), layer->contents().width() / layer->contentsScale());
+    const qint64 image = layer->contents().cacheKey();
+    EXPECT_FALSE(f.bridge.updateLabel(id, label, f.bridge.tagLayers, f.bridge.tagSpecs, host));
+    EXPECT_EQ(layer->contents().cacheKey(), image);
+    auto other = label;
+    other.text = QStringLiteral("GPU");
+    EXPECT_TRUE(f.bridge.updateLabel(id, other, f.bridge.tagLayers, f.bridge.tagSpecs, host));
+    // Empty text draws nothing: the label goes.
+    other.text.clear();
+    EXPECT_TRUE(f.bridge.updateLabel(id, other, f.bridge.tagLayers, f.bridge.tagSpecs, host));
+    EXPECT_FALSE(f.bridge.tagLayers.contains(id));
+    EXPECT_FALSE(f.bridge.tagSpecs.contains(id));
+    EXPECT_EQ(layer->superlayer(), nullptr);
+}
+
+TEST(RunnerLayerBridge, VerticalLabelsStackAtMostThreeRows)
+{
+    EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("CPU")), (QStringList{"C", "P", "U"}));
+    EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("NETWORK")), (QStringList{"N", "E", "…"}));
+    EXPECT_TRUE(RunnerLayerBridge::verticalCharacters(QString()).isEmpty());
+
+    auto label = spec(TagPosition::leading, TagOrientation::vertical);
+    const QImage cpu = RunnerLayerBridge::renderLabelImage(label, 2.0);
+    label.text = QStringLiteral("C");
+    const QImage one = RunnerLayerBridge::renderLabelImage(label, 2.0);
+    ASSERT_FALSE(cpu.isNull());
+    ASSERT_FALSE(one.isNull());
+    EXPECT_EQ(cpu.height(), one.height() * 3);
+    EXPECT_EQ(cpu.width(), one.width());
+}
+
+TEST(RunnerLayerBridge, AnUnparsableBackgroundKeepsTheMarginButDrawsNoPlate)
+{
+    auto label = spec(TagPosition::behind, TagOrientation::horizontal);
+    const QImage bare = RunnerLayerBridge::renderLabelImage(label, 1.0);
+    label.bgHex = QStringLiteral("not a colour");
+    const QImage padded = RunnerLayerBridge::renderLabelImage(label, 1.0);
+    EXPECT_EQ(padded.width(), bare.width() + 4);
+    EXPECT_EQ(padded.height(), bare.height());
+    EXPECT_EQ(padded.pixelColor(0, padded.height() / 2).alpha(), 0);
+    label.bgHex = QStringLiteral("#FF0000");
+    const QImage plate = RunnerLayerBridge::renderLabelImage(label, 1.0);
+    EXPECT_EQ(plate.pixelColor(plate.width() / 2, 0).red(), 255); // pill across the top edge's middle
+}
+
+TEST(RunnerLayerBridge, PruneRemovesEveryLayerOfPinsNoLongerShown)
+{
+    ScopedScreen screen(1000);
+    Fixture f;
+    const Layer::Ptr host = f.item.button()->layer();
+    f.addStatic(QStringLiteral("keep"), 20);
+    auto sprite = RunnerLayer::create();
+    host->addSublayer(sprite);
+    QImage frame(4, 4, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::red);
+    sprite->apply({frame}, 1.0);
+    f.bridge.layers.insert(QStringLiteral("gone"), sprite);
+    f.bridge.sizes.insert(QStringLiteral("gone"), 18);
+    f.bridge.spriteYOffsets.insert(QStringLiteral("gone"), 1);
+    f.bridge.spriteVerticalBiases.insert(QStringLiteral("gone"), 0.1);
+    f.bridge.updateLabel(QStringLiteral("gone"), spec(TagPosition::behind, TagOrientation::horizontal), f.bridge.valueLayers,
+                         f.bridge.valueSpecs, host);
+    const int layouts = f.bridge.layoutCount();
+    f.bridge.prune({QStringLiteral("keep")});
+    EXPECT_EQ(f.bridge.layoutCount(), layouts + 1);
+    EXPECT_EQ(sprite->superlayer(), nullptr);
+    EXPECT_EQ(sprite->animation(RunnerLayer::animationKey), nullptr);
+    EXPECT_TRUE(f.bridge.layers.isEmpty());
+    EXPECT_TRUE(f.bridge.sizes.isEmpty() && f.bridge.spriteYOffsets.isEmpty() && f.bridge.spriteVerticalBiases.isEmpty());
+    EXPECT_TRUE(f.bridge.valueLayers.isEmpty() && f.bridge.valueSpecs.isEmpty());
+    EXPECT_TRUE(f.bridge.staticLayers.contains(QStringLiteral("keep")));
+    f.bridge.prune({QStringLiteral("keep")});
+    EXPECT_EQ(f.bridge.layoutCount(), layouts + 1); // nothing removed, no layout
+}

@@ -1,0 +1,357 @@
+#include "platform/SniStatusItem.h"
+#include "platform/SniTypes.h"
+#include "platform/StatusItem.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+
+namespace {
+
+const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+
+// A session bus of the test's own: tests that run side by side must not meet
+// each other's watcher under the one well-known name.
+class PrivateBus {
+public:
+    PrivateBus()
+    {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (program.isEmpty())
+            return;
+        m_daemon.start(program, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        if (!m_daemon.waitForStarted(5000))
+            return;
+        test::waitUntil([&] { return m_daemon.canReadLine(); }, 5000);
+        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        static int counter = 0;
+        m_name = QStringLiteral("private-bus-%1").arg(++counter);
+        bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, m_name));
+    }
+    ~PrivateBus()
+    {
+        bus.reset();
+        if (!m_name.isEmpty())
+            QDBusConnection::disconnectFromBus(m_name);
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(3000)) {
+            m_daemon.kill();
+            m_daemon.waitForFinished(2000);
+        }
+    }
+    bool isUp() const { return bus && bus->isConnected(); }
+
+    QString address;
+    std::unique_ptr<QDBusConnection> bus;
+
+private:
+    QProcess m_daemon;
+    QString m_name;
+};
+
+// A small StatusNotifierWatcher and host on its own bus connection: it takes
+// registrations, reads the item's properties and counts NewIcon signals.
+class FakeWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ registeredItems)
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+public:
+    explicit FakeWatcher(const PrivateBus& privateBus)
+        : m_name(QStringLiteral("fake-watcher-%1").arg(++s_counter)), bus(QDBusConnection::connectToBus(privateBus.address, m_name))
+    {
+    }
+    ~FakeWatcher() override
+    {
+        bus.unregisterService(SniStatusItem::watcherService);
+        bus.unregisterObject(SniStatusItem::watcherPath);
+        QDBusConnection::disconnectFromBus(m_name);
+    }
+
+    bool start()
+    {
+        return bus.isConnected() && bus.registerObject(SniStatusItem::watcherPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
+               && bus.registerService(SniStatusItem::watcherService);
+    }
+
+    QStringList registeredItems() const { return items; }
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+
+    // Reads one property of the registered item (async, the item answers on
+    // this same main thread).
+    QVariant readProperty(const QString& service, const QString& name)
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(service, SniStatusItem::itemPath,
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << itemInterface << name;
+        QDBusPendingCall call = bus.asyncCall(get, 3000);
+        test::waitUntil([&] { return call.isFinished(); });
+        QDBusPendingReply<QDBusVariant> reply = call;
+        if (reply.isError())
+            return {};
+        return reply.value().variant();
+    }
+
+    bool callItem(const QString& service, const QString& method, const QVariantList& args)
+    {
+        QDBusMessage m = QDBusMessage::createMethodCall(service, SniStatusItem::itemPath, itemInterface, method);
+        m.setArguments(args);
+        QDBusPendingCall call = bus.asyncCall(m, 3000);
+        test::waitUntil([&] { return call.isFinished(); });
+        return !call.isError();
+    }
+
+    void watchNewIcon(const QString& service)
+    {
+        bus.connect(service, SniStatusItem::itemPath, itemInterface, QStringLiteral("NewIcon"), this, SLOT(onNewIcon()));
+    }
+
+    inline static int s_counter = 0;
+    QString m_name;
+    QDBusConnection bus;
+    QStringList items;
+    int newIcons = 0;
+    int refusals = 0; // registrations answered with an error first
+
+public Q_SLOTS:
+    void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message)
+    {
+        if (refusals > 0) {
+            --refusals;
+            message.setDelayedReply(true);
+            bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("not ready")));
+            return;
+        }
+        items.append(service);
+    }
+    void RegisterStatusNotifierHost(const QString&) {}
+    void onNewIcon() { ++newIcons; }
+};
+
+
+SniIconPixmapList pixmapsFrom(const QVariant& v)
+{
+    SniIconPixmapList list;
+    if (v.canConvert<QDBusArgument>())
+        v.value<QDBusArgument>() >> list;
+    return list;
+}
+
+QImage asArgb(const QImage& image)
+{
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    out.setDevicePixelRatio(1.0);
+    return out;
+}
+
+} // namespace
+
+TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    registerSniTypes();
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+
+    StatusItem item(*bus.bus);
+    SniStatusItem* sni = item.statusNotifier();
+    ASSERT_NE(sni, nullptr);
+    EXPECT_TRUE(sni->serviceName().startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+    ASSERT_EQ(watcher.items, QStringList{sni->serviceName()});
+    EXPECT_FALSE(sni->isFallbackShown());
+
+    // A red tile 30 points wide, 22 high.
+    auto tile = Layer::create();
+    QImage red(60, 44, QImage::Format_ARGB32_Premultiplied);
+    red.fill(QColor(220, 20, 30));
+    tile->setContents(red);
+    tile->setContentsScale(2.0);
+    tile->setFrame(QRectF(0, 0, 30, 22));
+    item.button()->layer()->addSublayer(tile);
+    item.setLength(30);
+    watcher.watchNewIcon(sni->serviceName());
+    ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > 0; }));
+
+    const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
+    ASSERT_EQ(pixmaps.size(), 2);
+    EXPECT_EQ(pixmaps[0].width, 30);
+    EXPECT_EQ(pixmaps[0].height, 22);
+    EXPECT_EQ(pixmaps[1].width, 60);
+    EXPECT_EQ(pixmaps[1].height, 44);
+    EXPECT_EQ(pixmaps[0].toImage(), asArgb(item.image1x()));
+    EXPECT_EQ(pixmaps[1].toImage(), asArgb(item.image2x()));
+    EXPECT_EQ(pixmaps[1].toImage().pixelColor(30, 22), QColor(220, 20, 30));
+    // Network byte order: alpha first.
+    EXPECT_EQ(uchar(pixmaps[0].bytes[0]), 0xFF);
+    EXPECT_EQ(uchar(pixmaps[0].bytes[1]), 220);
+
+    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("ItemIsMenu")).toBool(), false);
+    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Title")).toString(), QStringLiteral("Gaugelet"));
+    EXPECT_FALSE(watcher.readProperty(sni->serviceName(), QStringLiteral("Category")).toString().isEmpty());
+
+    // Hosts rely on the exact signatures.
+    QDBusMessage introspect = QDBusMessage::createMethodCall(sni->serviceName(), SniStatusItem::itemPath,
+                                                             QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                                             QStringLiteral("Introspect"));
+    QDBusPendingCall xmlCall = watcher.bus.asyncCall(introspect, 3000);
+    ASSERT_TRUE(test::waitUntil([&] { return xmlCall.isFinished(); }));
+    const QString xml = QDBusPendingReply<QString>(xmlCall).value();
+    EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\""))) << xml.toStdString();
+    EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"ItemIsMenu\" type=\"b\" access=\"read\"/>")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("<signal name=\"NewStatus\">")));
+    EXPECT_TRUE(xml.contains(QStringLiteral("<method name=\"SecondaryActivate\">")));
+
+    // A redraw sends NewIcon again.
+    const int before = watcher.newIcons;
+    tile->setHidden(true);
+    ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > before; }));
+    const SniIconPixmapList cleared = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
+    ASSERT_EQ(cleared.size(), 2);
+    EXPECT_EQ(cleared[0].toImage().pixelColor(15, 11).alpha(), 0);
+}
+
+TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(*bus.bus);
+    QList<QPoint> clicks;
+    item.setAction([&](QPoint p) { clicks.append(p); });
+    const QString service = item.statusNotifier()->serviceName();
+    ASSERT_TRUE(test::waitUntil([&] { return item.statusNotifier()->isRegisteredWithWatcher(); }));
+
+    ASSERT_TRUE(watcher.callItem(service, QStringLiteral("Activate"), {12, 3}));
+    ASSERT_TRUE(watcher.callItem(service, QStringLiteral("SecondaryActivate"), {40, 5}));
+    ASSERT_TRUE(watcher.callItem(service, QStringLiteral("ContextMenu"), {41, 6}));
+    ASSERT_TRUE(watcher.callItem(service, QStringLiteral("Scroll"), {120, QStringLiteral("vertical")}));
+    EXPECT_EQ(clicks, (QList<QPoint>{{12, 3}, {40, 5}, {41, 6}}));
+    EXPECT_EQ(item.lastClickPosition(), QPoint(41, 6));
+}
+
+TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    StatusItem item(*bus.bus);
+    SniStatusItem* sni = item.statusNotifier();
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
+    EXPECT_FALSE(sni->isRegisteredWithWatcher());
+
+    {
+        FakeWatcher watcher(bus);
+        ASSERT_TRUE(watcher.start());
+        ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+        EXPECT_EQ(watcher.items, QStringList{sni->serviceName()});
+        EXPECT_FALSE(sni->isFallbackShown());
+    }
+    // The watcher went away: the fallback returns.
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
+    EXPECT_FALSE(sni->isRegisteredWithWatcher());
+
+    // And a new watcher gets the item again.
+    FakeWatcher again(bus);
+    ASSERT_TRUE(again.start());
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+    EXPECT_EQ(again.items, QStringList{sni->serviceName()});
+}
+
+TEST(SniStatusItem, RetriesARegistrationTheWatcherRefused)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
+    watcher.refusals = 2;
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(*bus.bus);
+    SniStatusItem* sni = item.statusNotifier();
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+    EXPECT_EQ(watcher.refusals, 0);
+    EXPECT_EQ(watcher.items, QStringList{sni->serviceName()});
+    EXPECT_FALSE(sni->isFallbackShown());
+}
+
+TEST(SniStatusItem, ReleasingTheItemGivesUpItsBusName)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    QString service;
+    {
+        StatusItem item(*bus.bus);
+        service = item.statusNotifier()->serviceName();
+        EXPECT_TRUE(bus.bus->interface()->isServiceRegistered(service).value());
+    }
+    EXPECT_FALSE(bus.bus->interface()->isServiceRegistered(service).value());
+}
+
+// The real StatusNotifierWatcher daemon shipped by Debian
+// (haskell-status-notifier-item-utils), on the test's private bus.
+TEST(SniStatusItem, RegistersWithARealStatusNotifierWatcher)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("status-notifier-watcher"));
+    if (program.isEmpty())
+        GTEST_SKIP() << "status-notifier-watcher is not installed";
+    auto* busIface = bus.bus->interface();
+
+    QProcess daemon;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
+    daemon.setProcessEnvironment(env);
+    daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    daemon.start(program, {});
+    ASSERT_TRUE(daemon.waitForStarted(5000));
+    const bool up = test::waitUntil([&] { return busIface->isServiceRegistered(SniStatusItem::watcherService).value(); }, 10000);
+    if (!up) {
+        daemon.kill();
+        daemon.waitForFinished(2000);
+        FAIL() << "the watcher did not take its name";
+    }
+
+    {
+        StatusItem item(*bus.bus);
+        SniStatusItem* sni = item.statusNotifier();
+        EXPECT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }, 10000));
+
+        QDBusMessage get = QDBusMessage::createMethodCall(SniStatusItem::watcherService, SniStatusItem::watcherPath,
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << SniStatusItem::watcherService << QStringLiteral("RegisteredStatusNotifierItems");
+        QDBusPendingCall call = bus.bus->asyncCall(get, 5000);
+        test::waitUntil([&] { return call.isFinished(); }, 6000);
+        QDBusPendingReply<QDBusVariant> reply = call;
+        ASSERT_FALSE(reply.isError()) << reply.error().message().toStdString();
+        const QStringList items = reply.value().variant().toStringList();
+        EXPECT_TRUE(items.join(QLatin1Char(' ')).contains(sni->serviceName())) << items.join(QLatin1Char(' ')).toStdString();
+    }
+    daemon.terminate();
+    if (!daemon.waitForFinished(3000)) {
+        daemon.kill();
+        daemon.waitForFinished(2000);
+    }
+}
+
+#include "SniStatusItemTest.moc"
