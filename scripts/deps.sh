@@ -10,7 +10,7 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-multimedia-dev qcoro-qt6-dev
   libsodium-dev libplist-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
-test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl)
+test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils)
 
 fuzz_pkgs=(clang libclang-rt-14-dev)
 
