@@ -97,10 +97,15 @@ struct Transfer : std::enable_shared_from_this<Transfer> {
 
     bool overCap() const { return request.maxBodyBytes >= 0 && body.size() > request.maxBodyBytes; }
 
-    void failTooLarge()
+    void failTooLarge(qint64 size)
     {
-        complete(fail(makeError(Kind::bodyTooLarge,
-                                QStringLiteral("more than %1 bytes").arg(request.maxBodyBytes))));
+        FetchError error = makeError(Kind::bodyTooLarge, QStringLiteral("more than %1 bytes").arg(request.maxBodyBytes));
+        if (reply) {
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            error.statusCode = status.isValid() ? status.toInt() : 0;
+        }
+        error.bodyBytes = size;
+        complete(fail(std::move(error)));
     }
 
     void readAvailable()
@@ -111,7 +116,7 @@ struct Transfer : std::enable_shared_from_this<Transfer> {
         const qint64 room = request.maxBodyBytes < 0 ? -1 : request.maxBodyBytes + 1 - body.size();
         body += room < 0 ? reply->readAll() : reply->read(room);
         if (overCap())
-            failTooLarge();
+            failTooLarge(body.size());
     }
 
     void finished()
@@ -164,7 +169,7 @@ std::shared_ptr<Transfer> startTransfer(QNetworkAccessManager* manager, const Ht
             return;
         const QVariant length = transfer->reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > transfer->request.maxBodyBytes)
-            transfer->failTooLarge();
+            transfer->failTooLarge(length.toLongLong());
     });
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [transfer] { transfer->readAvailable(); });
     QObject::connect(reply, &QNetworkReply::finished, reply, [transfer] { transfer->finished(); });

@@ -65,6 +65,11 @@ public:
         Kind kind = Kind::other;
         // The transport's own wording (Qt's error string), for logs.
         QString detail;
+        // bodyTooLarge only: the HTTP status that had arrived (0 when none)
+        // and the size that passed the cap (the declared length, or the
+        // bytes received when the cut was made).
+        int statusCode = 0;
+        qint64 bodyBytes = 0;
 
         // The user-readable sentence for the kind.
         QString describe() const;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMutex>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -141,6 +142,93 @@ QByteArray signedBundle(const NaclKeyPair& pair, const QString& id, const Member
     return signedBundle(pair, manifestBytes(manifestObject(id, assets)), assets);
 }
 
+ScopedCatalogueKey::ScopedCatalogueKey(const NaclKeyPair& pair)
+{
+    CatalogueSigningKey::setOverrideForTesting(pair.publicKey());
+}
+
+ScopedCatalogueKey::~ScopedCatalogueKey() { CatalogueSigningKey::setOverrideForTesting(std::nullopt); }
+
+QJsonObject productObject(const QString& bundleId, const QString& type, const QString& assetURL)
+{
+    QJsonObject p{{"bundleId", bundleId},
+                  {"variantId", bundleId + QStringLiteral("-v1")},
+                  {"displayName", bundleId.toUpper()},
+                  {"author", "Tester"},
+                  {"releaseDate", "2026-11-01T10:00:00Z"},
+                  {"priceCents", 250},
+                  {"currency", "EUR"},
+                  {"type", type},
+                  {"status", "live"}};
+    if (!assetURL.isEmpty())
+        p.insert(QStringLiteral("assetURL"), assetURL);
+    return p;
+}
+
+QByteArray catalogueBytes(const QList<QJsonObject>& products, int version)
+{
+    QJsonArray array;
+    for (const auto& p : products)
+        array.append(p);
+    return QJsonDocument(QJsonObject{{"version", version}, {"issuedAt", "2026-12-01T00:00:00Z"}, {"products", array}})
+        .toJson(QJsonDocument::Compact);
+}
+
+QByteArray catalogueSignatureFile(const NaclKeyPair& pair, const QByteArray& document)
+{
+    return pair.sign(document).toBase64() + "\n";
+}
+
+struct FakeStoreHost::Routes {
+    QMutex mutex;
+    QHash<QByteArray, HttpAnswer> answers;
+};
+
+FakeStoreHost::FakeStoreHost() : m_routes(std::make_shared<Routes>())
+{
+    auto routes = m_routes;
+    m_server = std::make_unique<LocalHttpServer>(
+        [routes](const HttpExchange& exchange) {
+            QMutexLocker lock(&routes->mutex);
+            return routes->answers.value(exchange.path, HttpAnswer{404, "not found"});
+        },
+        trustedTlsIdentity());
+}
+
+FakeStoreHost::~FakeStoreHost() = default;
+
+void FakeStoreHost::setRoute(const QByteArray& path, HttpAnswer answer)
+{
+    QMutexLocker lock(&m_routes->mutex);
+    m_routes->answers.insert(path, std::move(answer));
+}
+
+void FakeStoreHost::removeRoute(const QByteArray& path)
+{
+    QMutexLocker lock(&m_routes->mutex);
+    m_routes->answers.remove(path);
+}
+
+void FakeStoreHost::serveCatalogue(const NaclKeyPair& pair, const QByteArray& document)
+{
+    setRoute("/store/catalogue-v1.json", HttpAnswer{200, document});
+    setRoute("/store/catalogue-v1.json.sig", HttpAnswer{200, catalogueSignatureFile(pair, document)});
+}
+
+QUrl FakeStoreHost::origin() const { return m_server->url(QStringLiteral("/")).adjusted(QUrl::RemovePath); }
+
+QUrl FakeStoreHost::url(const QString& path) const { return m_server->url(path); }
+
+int FakeStoreHost::requestCount(const QByteArray& path) const
+{
+    int n = 0;
+    for (const auto& e : m_server->exchanges())
+        n += e.path == path ? 1 : 0;
+    return n;
+}
+
+int FakeStoreHost::requestCount() const { return m_server->requestCount(); }
+
 } // namespace gaugelet::test
 
 namespace gaugelet::test {
@@ -148,9 +236,11 @@ namespace gaugelet::test {
 namespace {
 QStringList* g_lines = nullptr;
 QtMessageHandler g_previous = nullptr;
+QMutex g_linesMutex;
 
 void collect(QtMsgType, const QMessageLogContext&, const QString& message)
 {
+    QMutexLocker lock(&g_linesMutex);
     if (g_lines)
         g_lines->append(message);
 }
@@ -165,15 +255,20 @@ LogCapture::LogCapture()
 LogCapture::~LogCapture()
 {
     qInstallMessageHandler(g_previous);
+    QMutexLocker lock(&g_linesMutex);
     delete g_lines;
     g_lines = nullptr;
 }
 
-QStringList LogCapture::lines() const { return *g_lines; }
+QStringList LogCapture::lines() const
+{
+    QMutexLocker lock(&g_linesMutex);
+    return *g_lines;
+}
 
 bool LogCapture::contains(const QString& fragment) const
 {
-    for (const QString& line : *g_lines) {
+    for (const QString& line : lines()) {
         if (line.contains(fragment))
             return true;
     }

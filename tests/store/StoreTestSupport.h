@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Ed25519PublicKey.h"
+#include "support/LocalHttpServer.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -9,6 +10,11 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
+#include <memory>
+#include <optional>
+
+#include <QCoro/QCoroTask>
 
 namespace gaugelet::test {
 
@@ -50,6 +56,58 @@ QByteArray signedBundle(const NaclKeyPair& pair, const QByteArray& manifestJson,
 QByteArray signedBundle(const NaclKeyPair& pair, const QString& id, const Members& assets);
 
 QByteArray runPython(const QString& script, const QByteArray& input = {});
+
+template <typename T>
+QCoro::Task<std::optional<T>> asOptional(QCoro::Task<T> task)
+{
+    co_return co_await std::move(task);
+}
+
+// Runs a coroutine to its end on the test's event loop (also for results
+// without a default value, such as Result).
+template <typename T>
+T awaitTask(QCoro::Task<T> task)
+{
+    return *QCoro::waitFor(asOptional(std::move(task)));
+}
+
+// Makes the catalogue key a test key for the length of a scope.
+class ScopedCatalogueKey {
+public:
+    explicit ScopedCatalogueKey(const NaclKeyPair& pair);
+    ~ScopedCatalogueKey();
+};
+
+// One catalogue product with every required key; the address is left out
+// when empty.
+QJsonObject productObject(const QString& bundleId, const QString& type = QStringLiteral("runner_sprite"),
+                          const QString& assetURL = {});
+// A catalogue document (compact JSON) with the given products.
+QByteArray catalogueBytes(const QList<QJsonObject>& products, int version = 1);
+// The signature file of a document: Base64 of the detached signature.
+QByteArray catalogueSignatureFile(const NaclKeyPair& pair, const QByteArray& document);
+
+// An HTTPS store host on 127.0.0.1 (its own thread, a test CA the process
+// trusts) answering fixed paths; anything else is a 404.
+class FakeStoreHost {
+public:
+    FakeStoreHost();
+    ~FakeStoreHost();
+    void setRoute(const QByteArray& path, HttpAnswer answer);
+    void removeRoute(const QByteArray& path);
+    // The catalogue and its signature made with pair.
+    void serveCatalogue(const NaclKeyPair& pair, const QByteArray& document);
+    QUrl origin() const;
+    QUrl url(const QString& path) const;
+    int requestCount(const QByteArray& path) const;
+    int requestCount() const;
+    LocalHttpServer& server() { return *m_server; }
+
+private:
+    struct Routes;
+    std::shared_ptr<Routes> m_routes;
+    std::unique_ptr<LocalHttpServer> m_server;
+};
 
 } // namespace gaugelet::test
 

@@ -1,0 +1,392 @@
+#include "store/RemoteCatalogue.h"
+
+#include "platform/Defaults.h"
+#include "platform/InfoDictionary.h"
+#include "platform/MainThread.h"
+#include "platform/Sodium.h"
+#include "platform/WallClock.h"
+#include "store/SigningKeys.h"
+#include "store/StoreLog.h"
+#include "store/UserDefaultsRemoteCatalogueCache.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QRegularExpression>
+#include <cmath>
+#include <sodium.h>
+
+namespace gaugelet {
+
+namespace {
+
+// Internet date-time to the second, "Z" or a numeric offset, no fraction.
+std::optional<QDateTime> parseCatalogueDate(const QString& text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}(Z|[+-]\\d{2}:?\\d{2})$"));
+    if (!form.match(text).hasMatch())
+        return std::nullopt;
+    QString normalised = text;
+    if (!text.endsWith(QLatin1Char('Z')) && text.at(text.size() - 3) != QLatin1Char(':'))
+        normalised.insert(text.size() - 2, QLatin1Char(':'));
+    QDateTime date = QDateTime::fromString(normalised, Qt::ISODate);
+    if (!date.isValid())
+        return std::nullopt;
+    return date.toUTC();
+}
+
+// Reads one JSON object's keys, remembering the first failure with its path.
+class Reader {
+public:
+    Reader(const QJsonObject& object, QString path) : m_object(object), m_path(std::move(path)) {}
+
+    QString error;
+
+    QString string(const char* key)
+    {
+        const QJsonValue v = value(key);
+        if (!error.isEmpty())
+            return {};
+        if (!v.isString())
+            return mismatch(key, "String"), QString();
+        return v.toString();
+    }
+    std::optional<QString> optionalString(const char* key)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined() || v.isNull())
+            return std::nullopt;
+        if (!v.isString())
+            return mismatch(key, "String"), std::nullopt;
+        return v.toString();
+    }
+    qint64 integer(const char* key)
+    {
+        const QJsonValue v = value(key);
+        if (!error.isEmpty())
+            return 0;
+        const double d = v.toDouble();
+        if (!v.isDouble() || std::floor(d) != d || std::fabs(d) > 9.0e15)
+            return mismatch(key, "Int"), 0;
+        return qint64(d);
+    }
+    QDateTime date(const char* key)
+    {
+        const QString text = string(key);
+        if (!error.isEmpty())
+            return {};
+        auto date = parseCatalogueDate(text);
+        if (!date) {
+            error = QStringLiteral("dataCorrupted at %1: Expected date string to be ISO8601-formatted.")
+                        .arg(at(key));
+            return {};
+        }
+        return *date;
+    }
+    QJsonArray array(const char* key)
+    {
+        const QJsonValue v = value(key);
+        if (!error.isEmpty())
+            return {};
+        if (!v.isArray())
+            return mismatch(key, "Array"), QJsonArray();
+        return v.toArray();
+    }
+
+private:
+    QJsonValue value(const char* key)
+    {
+        if (!error.isEmpty())
+            return {};
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined()) {
+            error = QStringLiteral("keyNotFound(\"%1\") at %2").arg(QLatin1String(key), m_path.isEmpty() ? QStringLiteral("top level") : m_path);
+            return {};
+        }
+        if (v.isNull())
+            error = QStringLiteral("valueNotFound at %1").arg(at(key));
+        return v;
+    }
+    void mismatch(const char* key, const char* type)
+    {
+        if (error.isEmpty())
+            error = QStringLiteral("typeMismatch(%1) at %2").arg(QLatin1String(type), at(key));
+    }
+    QString at(const char* key) const
+    {
+        return m_path.isEmpty() ? QString::fromLatin1(key) : m_path + QLatin1Char('.') + QLatin1String(key);
+    }
+
+    const QJsonObject& m_object;
+    QString m_path;
+};
+
+} // namespace
+
+QString RemoteCatalogue::FetchFailure::describe() const
+{
+    switch (kind) {
+    case Kind::network:
+        return QStringLiteral("network=") + transport.fullDescription();
+    case Kind::http:
+        return QStringLiteral("http_%1").arg(status);
+    case Kind::versionMismatch:
+        return QStringLiteral("version_mismatch(%1)").arg(version);
+    case Kind::malformedSignature:
+        return QStringLiteral("sig_malformed");
+    case Kind::signatureBad:
+        return QStringLiteral("sig_invalid");
+    case Kind::malformedJSON:
+        return QStringLiteral("json_malformed");
+    }
+    return {};
+}
+
+RemoteCatalogue::RemoteCatalogue(QObject* parent)
+    : RemoteCatalogue(nullptr, std::make_shared<UserDefaultsRemoteCatalogueCache>(Defaults::standard()),
+                      [] { return WallClock::now(); }, CatalogueSigningKey::key(), configuredHost(), parent)
+{
+    // An ephemeral session of its own; HttpFetch keeps no local cache.
+    m_session = new QNetworkAccessManager(this);
+}
+
+RemoteCatalogue::RemoteCatalogue(QNetworkAccessManager* session, std::shared_ptr<RemoteCatalogueCache> cache,
+                                 std::function<QDateTime()> now, std::optional<Ed25519PublicKey> publicKey,
+                                 std::optional<QUrl> host, QObject* parent)
+    : QObject(parent), m_session(session), m_cache(std::move(cache)), m_now(std::move(now)),
+      m_publicKey(std::move(publicKey)), m_host(std::move(host))
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+}
+
+std::optional<QUrl> RemoteCatalogue::configuredHost()
+{
+    const auto setting = InfoDictionary::string(InfoDictionary::storeHostKey);
+    if (!setting || setting->trimmed().isEmpty())
+        return std::nullopt;
+    QString text = setting->trimmed();
+    if (!text.contains(QStringLiteral("://")))
+        text.prepend(QStringLiteral("https://"));
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+std::optional<QList<RemoteCatalogue::RemoteProduct>> RemoteCatalogue::cachedIfFresh()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const auto last = m_cache->lastFetchAt();
+    if (!last)
+        return std::nullopt;
+    const double age = double(last->msecsTo(m_now())) / 1000.0;
+    if (age >= freshSeconds)
+        return std::nullopt;
+    auto envelope = decodeCached();
+    if (!envelope)
+        return std::nullopt;
+    return envelope->products;
+}
+
+QCoro::Task<QList<RemoteCatalogue::RemoteProduct>> RemoteCatalogue::fetchIfStale()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (auto fresh = cachedIfFresh()) {
+        logDebug(lcStoreCatalogue, "fetchIfStale: cache fresh, skipping network");
+        co_return *fresh;
+    }
+    QPointer<RemoteCatalogue> self(this);
+    auto fetched = co_await fetchAndVerify();
+    if (fetched)
+        co_return fetched.value();
+    logError(lcStoreCatalogue, "fetchIfStale failed: %s; falling back to cache",
+             qUtf8Printable(fetched.error().describe()));
+    if (!self)
+        co_return {};
+    auto envelope = decodeCached();
+    co_return envelope ? envelope->products : QList<RemoteProduct>{};
+}
+
+QCoro::Task<Result<QList<RemoteCatalogue::RemoteProduct>, RemoteCatalogue::FetchFailure>>
+RemoteCatalogue::fetchAndVerify()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QPointer<RemoteCatalogue> self(this);
+    QUrl documentURL, signatureURL;
+    if (m_host) {
+        documentURL = *m_host;
+        documentURL.setPath(cataloguePath);
+        signatureURL = *m_host;
+        signatureURL.setPath(signaturePath);
+    }
+    // Both requests start before either is awaited.
+    auto documentTask = fetchData(documentURL);
+    auto signatureTask = fetchData(signatureURL);
+    auto document = co_await std::move(documentTask);
+    auto signatureFile = co_await std::move(signatureTask);
+    if (!document)
+        co_return fail(document.error());
+    if (!signatureFile)
+        co_return fail(signatureFile.error());
+    if (!self)
+        co_return fail(FetchFailure{FetchFailure::Kind::network, {HttpFetch::FetchError::Kind::cancelled, {}}});
+
+    const QByteArray& bytes = document.value();
+    const auto signature = decodeSignatureFile(signatureFile.value());
+    if (!signature) {
+        logError(lcStoreCatalogue, "fetchAndVerify: signature file malformed (raw_size=%ld)",
+                 long(signatureFile.value().size()));
+        co_return fail(FetchFailure{FetchFailure::Kind::malformedSignature});
+    }
+    if (!m_publicKey || !m_publicKey->isValidSignature(*signature, bytes)) {
+        logError(lcStoreCatalogue, "fetchAndVerify: Ed25519 signature did not verify");
+        co_return fail(FetchFailure{FetchFailure::Kind::signatureBad});
+    }
+    auto envelope = decode(bytes);
+    if (!envelope) {
+        logError(lcStoreCatalogue, "fetchAndVerify: malformed JSON: %s", qUtf8Printable(envelope.error()));
+        co_return fail(FetchFailure{FetchFailure::Kind::malformedJSON});
+    }
+    if (envelope->version != 1) {
+        logError(lcStoreCatalogue, "fetchAndVerify: envelope version=%ld ≠ %ld", long(envelope->version), 1L);
+        FetchFailure failure{FetchFailure::Kind::versionMismatch};
+        failure.version = envelope->version;
+        co_return fail(failure);
+    }
+    m_cache->setCatalogueData(bytes);
+    m_cache->setCatalogueSignature(*signature);
+    m_cache->setLastFetchAt(m_now());
+    logInfo(lcStoreCatalogue, "fetchAndVerify: ok products=%ld bytes=%ld", long(envelope->products.size()),
+            long(bytes.size()));
+    co_return envelope->products;
+}
+
+QCoro::Task<Result<QByteArray, RemoteCatalogue::FetchFailure>> RemoteCatalogue::fetchData(QUrl url)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto networkFailure = [](HttpFetch::FetchError error) {
+        FetchFailure failure{FetchFailure::Kind::network};
+        failure.transport = std::move(error);
+        return failure;
+    };
+    if (url.isEmpty() || !m_session) {
+        co_return fail(networkFailure(
+            {HttpFetch::FetchError::Kind::invalidURL, QStringLiteral("the store host is not configured")}));
+    }
+    HttpFetch::Request request;
+    request.url = url;
+    request.timeoutSeconds = requestTimeoutSeconds;
+    request.maxBodyBytes = maxDocumentBytes;
+    request.requireHttps = true;
+    auto outcome = co_await HttpFetch::get(m_session, request);
+    if (!outcome)
+        co_return fail(networkFailure(outcome.error()));
+    const HttpFetch::Response& response = outcome.value();
+    // A redirect may never end outside https.
+    if (response.url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) != 0) {
+        co_return fail(networkFailure({HttpFetch::FetchError::Kind::insecureScheme,
+                                       QStringLiteral("redirected to %1").arg(response.url.scheme())}));
+    }
+    if (response.statusCode == 0)
+        co_return fail(networkFailure({HttpFetch::FetchError::Kind::other, QStringLiteral("badServerResponse")}));
+    if (response.statusCode < 200 || response.statusCode > 299) {
+        FetchFailure failure{FetchFailure::Kind::http};
+        failure.status = response.statusCode;
+        co_return fail(failure);
+    }
+    co_return response.body;
+}
+
+std::optional<RemoteCatalogue::Envelope> RemoteCatalogue::decodeCached()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const auto data = m_cache->catalogueData();
+    if (!data)
+        return std::nullopt;
+    const auto signature = m_cache->catalogueSignature();
+    if (!signature)
+        return std::nullopt;
+    if (signature->size() != Ed25519PublicKey::signatureSize || !m_publicKey
+        || !m_publicKey->isValidSignature(*signature, *data)) {
+        logError(lcStoreCatalogue, "decodeCached: cached signature failed; clearing cache");
+        m_cache->clear();
+        return std::nullopt;
+    }
+    auto envelope = decode(*data);
+    if (!envelope || envelope->version != 1)
+        return std::nullopt;
+    return std::move(envelope).value();
+}
+
+std::optional<QByteArray> RemoteCatalogue::decodeSignatureFile(const QByteArray& file)
+{
+    qsizetype begin = 0, end = file.size();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (begin < end && blank(file.at(begin)))
+        ++begin;
+    while (end > begin && blank(file.at(end - 1)))
+        --end;
+    const QByteArray text = file.mid(begin, end - begin);
+    if (text.isEmpty() || text.size() % 4 != 0)
+        return std::nullopt;
+    Sodium::ensureInitialised();
+    QByteArray out(text.size() / 4 * 3, Qt::Uninitialized);
+    size_t length = 0;
+    const char* stop = nullptr;
+    if (sodium_base642bin(reinterpret_cast<unsigned char*>(out.data()), size_t(out.size()), text.constData(),
+                          size_t(text.size()), nullptr, &length, &stop, sodium_base64_VARIANT_ORIGINAL)
+            != 0
+        || stop != text.constData() + text.size())
+        return std::nullopt;
+    if (length != size_t(Ed25519PublicKey::signatureSize))
+        return std::nullopt;
+    out.truncate(qsizetype(length));
+    return out;
+}
+
+Result<RemoteCatalogue::Envelope, QString> RemoteCatalogue::decode(const QByteArray& json)
+{
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(QStringLiteral("dataCorrupted: The given data was not valid JSON (%1 at offset %2).")
+                        .arg(parseError.errorString())
+                        .arg(parseError.offset));
+    if (!doc.isObject())
+        return fail(QStringLiteral("typeMismatch(Dictionary) at top level"));
+    const QJsonObject top = doc.object();
+    Reader reader(top, {});
+    Envelope envelope;
+    envelope.version = reader.integer("version");
+    envelope.issuedAt = reader.date("issuedAt");
+    const QJsonArray products = reader.array("products");
+    if (!reader.error.isEmpty())
+        return fail(reader.error);
+    envelope.products.reserve(products.size());
+    for (qsizetype i = 0; i < products.size(); ++i) {
+        const QString path = QStringLiteral("products[%1]").arg(i);
+        if (!products.at(i).isObject())
+            return fail(QStringLiteral("typeMismatch(Dictionary) at %1").arg(path));
+        const QJsonObject object = products.at(i).toObject();
+        Reader r(object, path);
+        RemoteProduct p;
+        p.bundleId = r.string("bundleId");
+        p.variantId = r.string("variantId");
+        p.displayName = r.string("displayName");
+        p.author = r.string("author");
+        p.releaseDate = r.date("releaseDate");
+        p.priceCents = r.integer("priceCents");
+        p.currency = r.string("currency");
+        p.type = r.string("type");
+        p.assetURL = r.optionalString("assetURL");
+        p.status = r.string("status");
+        if (!r.error.isEmpty())
+            return fail(r.error);
+        envelope.products.append(std::move(p));
+    }
+    return envelope;
+}
+
+} // namespace gaugelet
