@@ -51,6 +51,19 @@ struct HttpAnswer {
         a.closeWithoutAnswer = true;
         return a;
     }
+    static HttpAnswer endlessBody()
+    {
+        HttpAnswer a(200);
+        a.endless = true;
+        return a;
+    }
+    // Declares length bytes, sends body (shorter) and closes the connection.
+    static HttpAnswer cutShort(QByteArray body, qint64 length)
+    {
+        HttpAnswer a(200, std::move(body));
+        a.declaredLength = length;
+        return a;
+    }
     static HttpAnswer chunkedBody(QByteArray body)
     {
         HttpAnswer a(200, std::move(body));
@@ -64,6 +77,8 @@ struct HttpAnswer {
     bool neverAnswer = false;        // keep the connection open and send nothing
     bool closeWithoutAnswer = false; // drop the connection at once
     bool chunked = false;            // no Content-Length, chunked transfer coding
+    bool endless = false;            // chunked, and the chunks never end (until the client hangs up)
+    qint64 declaredLength = -1;      // a Content-Length other than the body's (a body cut short)
     int chunkSize = 16 * 1024;
 };
 
@@ -263,12 +278,26 @@ private:
             QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason(answer.status) + "\r\n";
             for (const auto& [name, value] : answer.headers)
                 head += name + ": " + value + "\r\n";
-            if (answer.chunked)
+            if (answer.chunked || answer.endless)
                 head += "Transfer-Encoding: chunked\r\n";
             else
-                head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+                head += "Content-Length: "
+                    + QByteArray::number(answer.declaredLength >= 0 ? answer.declaredLength : answer.body.size())
+                    + "\r\n";
             head += "Connection: close\r\n\r\n";
             socket->write(head);
+            if (answer.endless) {
+                // Keeps about 1 MiB queued; stops when the client goes away.
+                const QByteArray piece(64 * 1024, 'z');
+                const QByteArray chunk = QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+                auto refill = [socket, chunk] {
+                    while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
+                        socket->write(chunk);
+                };
+                QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+                refill();
+                return;
+            }
             if (answer.chunked) {
                 for (qsizetype at = 0; at < answer.body.size(); at += answer.chunkSize) {
                     const QByteArray piece = answer.body.mid(at, answer.chunkSize);

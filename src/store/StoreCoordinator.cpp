@@ -1,0 +1,300 @@
+#include "store/StoreCoordinator.h"
+
+#include "platform/Defaults.h"
+#include "platform/FileSystem.h"
+#include "platform/MainThread.h"
+#include "platform/WallClock.h"
+#include "store/BundleInstaller.h"
+#include "store/BundleVerifier.h"
+#include "store/InstalledBundleRegistry.h"
+#include "store/SigningKeys.h"
+#include "store/StoreAssetCache.h"
+
+#include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace gaugelet {
+
+StoreCoordinator::StoreCoordinator(InstalledBundleRegistry* bundles, BundleInstaller* installer, StoreClient* client,
+                                   QList<StoreBundleAdapter*> adapters, QObject* parent)
+    : QObject(parent), m_bundles(bundles), m_installer(installer), m_client(client)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    for (StoreBundleAdapter* adapter : adapters)
+        m_adapters.append(adapter);
+    if (m_bundles) {
+        // The installed list, at once and on every change, becomes our own
+        // change notice; the connection ends with either object.
+        Q_EMIT objectWillChange();
+        m_bundlesSubscription = connect(m_bundles, &InstalledBundleRegistry::installedWillChange, this, [this] {
+            GAUGELET_ASSERT_MAIN_THREAD();
+            Q_EMIT objectWillChange();
+        });
+        // Every installed runner kind and sound pack is live before any view opens.
+        const QList<BundleManifest> installed = m_bundles->installed();
+        for (const BundleManifest& manifest : installed)
+            activate(manifest);
+    }
+}
+
+const QSet<QString>& StoreCoordinator::adultContentIds()
+{
+    static const QSet<QString> ids{QStringLiteral("gaugelet.after_dark_runner")};
+    return ids;
+}
+
+void StoreCoordinator::setAvailable(QList<StoreItem> items)
+{
+    if (items == m_available)
+        return;
+    Q_EMIT objectWillChange();
+    m_available = std::move(items);
+    Q_EMIT availableChanged();
+}
+
+void StoreCoordinator::setInflightInstallId(std::optional<QString> id)
+{
+    if (id == m_inflightInstallId)
+        return;
+    Q_EMIT objectWillChange();
+    m_inflightInstallId = std::move(id);
+    Q_EMIT inflightInstallIdChanged();
+}
+
+void StoreCoordinator::setLastError(std::optional<QString> text)
+{
+    if (text == m_lastError)
+        return;
+    Q_EMIT objectWillChange();
+    m_lastError = std::move(text);
+    Q_EMIT lastErrorChanged();
+}
+
+void StoreCoordinator::activate(const BundleManifest& manifest)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const auto directory = m_bundles ? m_bundles->folderFor(manifest.id) : std::nullopt;
+    if (!directory)
+        return;
+    for (const auto& adapter : std::as_const(m_adapters)) {
+        if (adapter && adapter->supportedTypes().contains(manifest.type)) {
+            (void)adapter->install(manifest, *directory);
+            return;
+        }
+    }
+}
+
+void StoreCoordinator::uninstallEverywhere(const BundleManifest& manifest)
+{
+    for (const auto& adapter : std::as_const(m_adapters)) {
+        if (adapter && adapter->supportedTypes().contains(manifest.type))
+            adapter->uninstall(manifest);
+    }
+}
+
+bool StoreCoordinator::isNew(const StoreItem& item) const
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    Defaults* defaults = Defaults::standard();
+    if (defaults && defaults->boolean(seenKeyPrefix + item.id).value_or(false))
+        return false;
+    const double elapsed = double(item.releaseDate.msecsTo(WallClock::now())) / 1000.0;
+    return elapsed < newWindowSeconds;
+}
+
+std::optional<StorePreview> StoreCoordinator::preview(const StoreItem& item) const
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const auto found = m_previewCache.constFind(item.id);
+    if (found == m_previewCache.constEnd())
+        return std::nullopt;
+    return found.value();
+}
+
+QCoro::Task<void> StoreCoordinator::refresh()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QPointer<StoreCoordinator> self(this);
+    if (!m_client)
+        co_return;
+    auto listed = co_await m_client->listAvailable();
+    if (!self)
+        co_return;
+    if (!listed) {
+        setLastError(QStringLiteral("catalogue: ") + listed.error().describe());
+        co_return;
+    }
+    const QList<StoreItem> items = listed.value();
+
+    QHash<QString, StorePreview> previews = m_previewCache;
+    for (const StoreItem& item : items) {
+        if (previews.contains(item.id))
+            continue;
+        auto built = co_await buildPreview(item);
+        if (!self)
+            co_return;
+        if (built)
+            previews.insert(item.id, *built);
+    }
+    QSet<QString> listedIds;
+    QSet<QString> referenced;
+    for (const StoreItem& item : items) {
+        listedIds.insert(item.id);
+        if (item.assetURL)
+            referenced.insert(item.assetURL->fileName());
+    }
+    previews.removeIf([&](const auto& entry) { return !listedIds.contains(entry.key()); });
+
+    setAvailable(items);
+    m_previewCache = std::move(previews);
+    Q_EMIT objectWillChange();
+
+    // Pruning runs on a worker thread with its own cache value and shares
+    // nothing with the coordinator but the names.
+    QPointer<StoreCoordinator> notify(this);
+    (void)QtConcurrent::run([referenced, notify] {
+        StoreAssetCache::defaultCache().gc(referenced, assetCacheMaxAge);
+        QMetaObject::invokeMethod(
+            qApp, [notify] {
+                if (notify)
+                    Q_EMIT notify->assetCacheCollected();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+QCoro::Task<std::optional<StorePreview>> StoreCoordinator::buildPreview(StoreItem item)
+{
+    QPointer<StoreCoordinator> self(this);
+    if (!m_client)
+        co_return std::nullopt;
+    auto bytes = co_await m_client->fetchBundle(item);
+    if (!self || !bytes)
+        co_return std::nullopt;
+    auto verified = BundleVerifier::verify(bytes.value(), StoreSigningKey::key());
+    if (!verified)
+        co_return std::nullopt;
+    for (const auto& adapter : std::as_const(m_adapters)) {
+        if (!adapter || !adapter->supportedTypes().contains(verified->manifest.type))
+            continue;
+        if (auto view = adapter->preview(verified->manifest, verified->files))
+            co_return view;
+    }
+    co_return std::nullopt;
+}
+
+QCoro::Task<void> StoreCoordinator::install(StoreItem item)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QPointer<StoreCoordinator> self(this);
+    setInflightInstallId(item.id);
+    auto failWith = [this, &item](const QString& error) {
+        setLastError(QStringLiteral("install ") + item.id + QStringLiteral(": ") + error);
+        setInflightInstallId(std::nullopt);
+    };
+    if (!m_client || !m_installer) {
+        failWith(QStringLiteral("the store is not available"));
+        co_return;
+    }
+    auto bytes = co_await m_client->fetchBundle(item);
+    if (!self)
+        co_return;
+    if (!bytes) {
+        failWith(bytes.error().describe());
+        co_return;
+    }
+    if (!m_installer) {
+        failWith(QStringLiteral("the store is not available"));
+        co_return;
+    }
+    auto installed = co_await m_installer->install(bytes.value());
+    if (!self)
+        co_return;
+    if (!installed) {
+        failWith(installed.error().describe());
+        co_return;
+    }
+    activate(installed.value());
+    setInflightInstallId(std::nullopt);
+}
+
+void StoreCoordinator::remove(const QString& bundleId)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_bundles)
+        return;
+    const QList<BundleManifest> installed = m_bundles->installed();
+    const auto found = std::find_if(installed.begin(), installed.end(),
+                                    [&](const BundleManifest& m) { return m.id == bundleId; });
+    if (found == installed.end()) {
+        m_bundles->remove(bundleId);
+        return;
+    }
+    // A free bundle counts as built-in and stays installed.
+    if (found->priceCents == 0)
+        return;
+    uninstallEverywhere(*found);
+    m_bundles->remove(bundleId);
+}
+
+QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QPointer<StoreCoordinator> self(this);
+    const auto dir = StoreAssetCache::bundledDirectory();
+    if (!dir || !m_bundles)
+        co_return;
+    const auto names = FileSystem::listDirectory(*dir);
+    if (!names)
+        co_return;
+
+    struct Shipped {
+        BundleManifest manifest;
+        QByteArray bytes;
+    };
+    QList<Shipped> shipped;
+    QSet<QString> shippedIds;
+    for (const QString& name : names.value()) {
+        if (QFileInfo(name).suffix() != QLatin1String("gaugebundle"))
+            continue;
+        auto bytes = FileSystem::readFile(*dir + QLatin1Char('/') + name);
+        if (!bytes)
+            continue;
+        auto verified = BundleVerifier::verify(*bytes, StoreSigningKey::key());
+        if (!verified)
+            continue;
+        shippedIds.insert(verified->manifest.id);
+        shipped.append(Shipped{verified->manifest, std::move(bytes).value()});
+    }
+
+    // Free bundles that no longer ship are withdrawn; paid ones never are.
+    const QList<BundleManifest> installedNow = m_bundles->installed();
+    for (const BundleManifest& manifest : installedNow) {
+        if (manifest.priceCents != 0 || shippedIds.contains(manifest.id))
+            continue;
+        uninstallEverywhere(manifest);
+        m_bundles->remove(manifest.id);
+    }
+
+    for (const Shipped& entry : std::as_const(shipped)) {
+        // Read afresh for each bundle: other work may have installed it
+        // while an earlier install was running.
+        if (!m_bundles)
+            co_return;
+        const QList<BundleManifest>& current = m_bundles->installed();
+        const bool present = std::any_of(current.begin(), current.end(),
+                                         [&](const BundleManifest& m) { return m.id == entry.manifest.id; });
+        if (present || !m_installer)
+            continue;
+        auto installed = co_await m_installer->install(entry.bytes);
+        if (!self)
+            co_return;
+        if (installed)
+            activate(installed.value());
+        else
+            setLastError(QStringLiteral("seed ") + entry.manifest.id + QStringLiteral(": ")
+                         + installed.error().describe());
+    }
+}
+
+} // namespace gaugelet

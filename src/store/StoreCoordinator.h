@@ -1,0 +1,91 @@
+#pragma once
+
+#include "store/BundleInstaller.h"
+#include "store/InstalledBundleRegistry.h"
+#include "store/StoreBundleAdapter.h"
+#include "store/StoreClient.h"
+#include "store/StoreItem.h"
+#include "store/StorePreview.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+#include <QCoro/QCoroTask>
+
+namespace gaugelet {
+
+// The content store's one model object: lists the catalogue through the store
+// client and builds the rows' previews, installs an item (fetch, verify,
+// unpack, make live), removes installed bundles, makes every installed bundle
+// live at start and seeds the bundles that ship with the program. Publishes
+// what the store tab shows. Main thread only.
+class StoreCoordinator : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr double newWindowSeconds = 1'209'600.0;  // 14 days
+    static constexpr double assetCacheMaxAge = 2'592'000.0;  // 30 days
+    static inline const QString seenKeyPrefix = QStringLiteral("store.seen.");
+
+    // Adapters in their fixed order (the runner adapter, then the sound adapter).
+    StoreCoordinator(InstalledBundleRegistry* bundles, BundleInstaller* installer, StoreClient* client,
+                     QList<StoreBundleAdapter*> adapters, QObject* parent = nullptr);
+
+    // The catalogue ids of adult content; a client flags exactly these items.
+    static const QSet<QString>& adultContentIds();
+
+    const QList<StoreItem>& available() const { return m_available; }
+    const std::optional<QString>& inflightInstallId() const { return m_inflightInstallId; }
+    const std::optional<QString>& lastError() const { return m_lastError; }
+    InstalledBundleRegistry* bundles() const { return m_bundles; }
+
+    // Lists the catalogue, builds missing previews one by one, publishes the
+    // list and starts pruning the asset cache in the background.
+    QCoro::Task<void> refresh();
+    // The cached preview of an item, if one was built.
+    std::optional<StorePreview> preview(const StoreItem& item) const;
+    // Not marked seen and released less than 14 days ago.
+    bool isNew(const StoreItem& item) const;
+    // Fetches, installs and activates; a failure goes to lastError.
+    QCoro::Task<void> install(StoreItem item);
+    // Withdraws and deletes a paid bundle; free (built-in) bundles stay.
+    void remove(const QString& bundleId);
+    // Installs every shipped bundle not installed yet and withdraws installed
+    // free bundles that no longer ship.
+    QCoro::Task<void> seedBuiltInBundles();
+    // Makes one installed bundle live through the first adapter of its type.
+    void activate(const BundleManifest& manifest);
+
+Q_SIGNALS:
+    // Before any published value changes, and whenever the installed list changes.
+    void objectWillChange();
+    void availableChanged();
+    void inflightInstallIdChanged();
+    void lastErrorChanged();
+    // The background pruning of the asset cache has finished.
+    void assetCacheCollected();
+
+private:
+    QCoro::Task<std::optional<StorePreview>> buildPreview(StoreItem item);
+    void setAvailable(QList<StoreItem> items);
+    void setInflightInstallId(std::optional<QString> id);
+    void setLastError(std::optional<QString> text);
+    void uninstallEverywhere(const BundleManifest& manifest);
+
+    QList<StoreItem> m_available;
+    std::optional<QString> m_inflightInstallId;
+    std::optional<QString> m_lastError;
+    QPointer<InstalledBundleRegistry> m_bundles;
+    QPointer<BundleInstaller> m_installer;
+    QPointer<StoreClient> m_client;
+    QList<QPointer<StoreBundleAdapter>> m_adapters;
+    QMetaObject::Connection m_bundlesSubscription;
+    QHash<QString, StorePreview> m_previewCache;
+};
+
+} // namespace gaugelet
