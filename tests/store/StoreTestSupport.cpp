@@ -142,6 +142,30 @@ QByteArray signedBundle(const NaclKeyPair& pair, const QString& id, const Member
     return signedBundle(pair, manifestBytes(manifestObject(id, assets)), assets);
 }
 
+ScopedStoreFolders::ScopedStoreFolders()
+    : m_oldResources(qgetenv("GAUGELET_RESOURCES_DIR")), m_oldData(qgetenv("XDG_DATA_HOME")),
+      m_oldCache(qgetenv("XDG_CACHE_HOME"))
+{
+    QDir().mkpath(resources());
+    QDir().mkpath(dataHome());
+    QDir().mkpath(cacheHome());
+    qputenv("GAUGELET_RESOURCES_DIR", resources().toUtf8());
+    qputenv("XDG_DATA_HOME", dataHome().toUtf8());
+    qputenv("XDG_CACHE_HOME", cacheHome().toUtf8());
+}
+
+ScopedStoreFolders::~ScopedStoreFolders()
+{
+    qputenv("GAUGELET_RESOURCES_DIR", m_oldResources);
+    qputenv("XDG_DATA_HOME", m_oldData);
+    qputenv("XDG_CACHE_HOME", m_oldCache);
+}
+
+void ScopedStoreFolders::ship(const QString& name, const QByteArray& bytes) const
+{
+    writeFile(storeAssets() + QLatin1Char('/') + name, bytes);
+}
+
 ScopedCatalogueKey::ScopedCatalogueKey(const NaclKeyPair& pair)
 {
     CatalogueSigningKey::setOverrideForTesting(pair.publicKey());

@@ -71,6 +71,26 @@ T awaitTask(QCoro::Task<T> task)
     return *QCoro::waitFor(asOptional(std::move(task)));
 }
 
+// Points the program's resources (and so "StoreAssets") and its XDG data
+// and cache folders at fresh temporary folders for the length of a scope.
+class ScopedStoreFolders {
+public:
+    ScopedStoreFolders();
+    ~ScopedStoreFolders();
+    QString resources() const { return m_root.filePath(QStringLiteral("resources")); }
+    QString storeAssets() const { return resources() + QStringLiteral("/StoreAssets"); }
+    QString dataHome() const { return m_root.filePath(QStringLiteral("data")); }
+    QString cacheHome() const { return m_root.filePath(QStringLiteral("cache")); }
+    QString bundlesRoot() const { return dataHome() + QStringLiteral("/Gaugelet/Bundles"); }
+    QString assetCache() const { return cacheHome() + QStringLiteral("/dev.gaugelet.app/store"); }
+    // Writes a file into "StoreAssets" (creating the folder).
+    void ship(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir m_root;
+    QByteArray m_oldResources, m_oldData, m_oldCache;
+};
+
 // Makes the catalogue key a test key for the length of a scope.
 class ScopedCatalogueKey {
 public:

@@ -20,6 +20,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -290,12 +291,13 @@ private:
                 // Keeps about 1 MiB queued; stops when the client goes away.
                 const QByteArray piece(64 * 1024, 'z');
                 const QByteArray chunk = QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
-                auto refill = [socket, chunk] {
-                    while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
+                auto* pump = new QTimer(socket);
+                pump->setInterval(1);
+                QObject::connect(pump, &QTimer::timeout, socket, [socket, chunk] {
+                    if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
                         socket->write(chunk);
-                };
-                QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
-                refill();
+                });
+                pump->start();
                 return;
             }
             if (answer.chunked) {
