@@ -24,13 +24,17 @@ MockStoreClient::MockStoreClient(std::optional<QString> resourceDir, QObject* pa
 QCoro::Task<Result<QList<StoreItem>, StoreClient::Error>> MockStoreClient::listAvailable()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (m_cachedItems)
-        co_return *m_cachedItems;
+    // co_return of an lvalue of another type than the result moves from it
+    // (QCoro's promise), so the kept list is always handed out as a copy.
+    if (m_cachedItems) {
+        QList<StoreItem> copy = *m_cachedItems;
+        co_return copy;
+    }
     const auto names = m_resourceDir ? FileSystem::listDirectory(*m_resourceDir)
                                      : Result<QStringList, FileSystem::Error>(fail(FileSystem::Error{}));
     if (!names) {
         m_cachedItems = QList<StoreItem>{};
-        co_return *m_cachedItems;
+        co_return QList<StoreItem>{};
     }
     QList<StoreItem> items;
     QHash<QString, QString> paths;

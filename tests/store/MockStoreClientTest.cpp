@@ -3,6 +3,7 @@
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -45,6 +46,17 @@ TEST_F(MockStoreClientTest, ListsVerifiedBundlesNewestFirst)
     auto bytes = awaitTask(client.fetchBundle(items.at(1)));
     ASSERT_TRUE(bytes);
     EXPECT_EQ(bytes.value(), readFile(dir.filePath("second.gaugebundle")));
+}
+
+TEST_F(MockStoreClientTest, LaterCallsAnswerTheSameList)
+{
+    writeFile(dir.filePath("one.gaugebundle"), bundleReleased("one", "2026-05-01T00:00:00Z"));
+    MockStoreClient client(dir.path());
+    const auto first = awaitTask(client.listAvailable()).value();
+    QFile::remove(dir.filePath("one.gaugebundle"));
+    EXPECT_EQ(awaitTask(client.listAvailable()).value(), first);
+    EXPECT_EQ(awaitTask(client.listAvailable()).value(), first);
+    EXPECT_EQ(first.size(), 1);
 }
 
 TEST_F(MockStoreClientTest, TamperedBundleIsLeftOutAndLogged)

@@ -1,0 +1,477 @@
+#include "store/StoreCoordinator.h"
+
+#include "alarms/SoundRegistry.h"
+#include "platform/Resources.h"
+#include "store/RemoteStoreClient.h"
+#include "store/SoundPackPreview.h"
+#include "store/SoundStoreAdapter.h"
+#include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "StoreTestSupport.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+using Type = BundleManifest::BundleType;
+
+namespace {
+
+QByteArray soundBundle(const QString& id, qint64 price = 0, int version = 1, const NaclKeyPair& pair = NaclKeyPair::shared())
+{
+    const Members assets{{"assets/s.mp3", "sound-" + id.toUtf8()}};
+    QJsonObject m = manifestObject(id, assets);
+    m.insert("priceCents", price);
+    m.insert("version", version);
+    m.insert("sound", QJsonObject{{"entries", QJsonArray{QJsonObject{
+                                                  {"id", id + ".s"}, {"displayName", "S " + id}, {"assetFile", "assets/s.mp3"}}}}});
+    return signedBundle(pair, manifestBytes(m), assets);
+}
+
+QByteArray runnerBundle(const QString& id, qint64 price = 0)
+{
+    const Members assets{{"assets/" + id + "_0.png", "png"}};
+    QJsonObject m = manifestObject(id, assets);
+    m.insert("type", "runner_sprite");
+    m.insert("priceCents", price);
+    m.insert("sprite", QJsonObject{{"frameCount", 1}, {"defaultSize", 22}, {"framePrefix", id}});
+    return signedBundle(NaclKeyPair::shared(), manifestBytes(m), assets);
+}
+
+StoreItem itemFor(const QString& id, std::optional<QUrl> url = std::nullopt)
+{
+    StoreItem item;
+    item.id = id;
+    item.downloadHandle = id;
+    item.assetURL = url;
+    item.releaseDate = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+    return item;
+}
+
+// A runner-type adapter that records what it is asked to do.
+class RecordingAdapter : public StoreBundleAdapter {
+public:
+    explicit RecordingAdapter(QSet<Type> types) : m_types(std::move(types)) {}
+    QSet<Type> supportedTypes() const override { return m_types; }
+    std::optional<QString> install(const BundleManifest& m, const QString& dir) override
+    {
+        installs.append(m.id + "@" + dir);
+        return m.id;
+    }
+    void uninstall(const BundleManifest& m) override { uninstalls.append(m.id); }
+    std::optional<StorePreview> preview(const BundleManifest& m, const QHash<QString, QByteArray>&) override
+    {
+        previews.append(m.id);
+        if (!givesPreview)
+            return std::nullopt;
+        return StorePreview("Recording", [](QWidget*) -> QWidget* { return nullptr; });
+    }
+    QStringList installs, uninstalls, previews;
+    bool givesPreview = true;
+
+private:
+    QSet<Type> m_types;
+};
+
+// A store client serving fixed bytes per id; the list is set by the test.
+class FakeClient : public StoreClient {
+public:
+    QCoro::Task<Result<QList<StoreItem>, Error>> listAvailable() override
+    {
+        if (listError)
+            co_return fail(*listError);
+        QList<StoreItem> copy = items; // co_return would move from the member
+        co_return copy;
+    }
+    QCoro::Task<Result<QByteArray, Error>> fetchBundle(StoreItem item) override
+    {
+        ++fetches[item.id];
+        if (!archives.contains(item.id))
+            co_return fail(Error{QStringLiteral("bundleNotShipped(\"%1\")").arg(item.id), {}});
+        QByteArray bytes = archives.value(item.id);
+        co_return bytes;
+    }
+    QList<StoreItem> items;
+    QHash<QString, QByteArray> archives;
+    QHash<QString, int> fetches;
+    std::optional<Error> listError;
+};
+
+class StoreCoordinatorTest : public ::testing::Test {
+protected:
+    void SetUp() override { SoundRegistry::installed().clear(); }
+    void TearDown() override { SoundRegistry::installed().clear(); }
+
+    std::unique_ptr<StoreCoordinator> makeCoordinator(StoreClient* c = nullptr)
+    {
+        return std::make_unique<StoreCoordinator>(&registry, &installer, c ? c : &client,
+                                                  QList<StoreBundleAdapter*>{&runner, &sound});
+    }
+    void preinstall(const QByteArray& archive) { ASSERT_TRUE(installer.installNow(archive)); }
+    bool onDisk(const QString& id) const { return QFileInfo(folders.bundlesRoot() + "/" + id).isDir(); }
+    QStringList installedIds() const
+    {
+        QStringList ids;
+        for (const auto& m : registry.installed())
+            ids.append(m.id);
+        ids.sort();
+        return ids;
+    }
+
+    ScopedStoreFolders folders;
+    ScopedStoreKey storeKey{NaclKeyPair::shared()};
+    ScopedDefaults defaults;
+    ManualWallClock clock;
+    InstalledBundleRegistry registry{folders.bundlesRoot()};
+    BundleInstaller installer{&registry};
+    FakeClient client;
+    RecordingAdapter runner{{Type::runnerSprite}};
+    SoundStoreAdapter sound{{Type::soundPack}};
+};
+
+} // namespace
+
+// Start-up
+
+TEST_F(StoreCoordinatorTest, ConstructionMakesEveryInstalledBundleLiveThroughItsFirstAdapter)
+{
+    preinstall(soundBundle("chimes"));
+    preinstall(runnerBundle("wolf"));
+    InstalledBundleRegistry rescanned(folders.bundlesRoot());
+    rescanned.scan();
+    StoreCoordinator coordinator(&rescanned, &installer, &client, {&runner, &sound});
+    EXPECT_EQ(runner.installs, QStringList{"wolf@" + folders.bundlesRoot() + "/wolf"});
+    ASSERT_TRUE(SoundRegistry::installed().contains("chimes.s"));
+    EXPECT_EQ(SoundRegistry::installed().value("chimes.s").url,
+              QUrl::fromLocalFile(folders.bundlesRoot() + "/chimes/assets/s.mp3"));
+    EXPECT_TRUE(coordinator.available().isEmpty());
+    EXPECT_EQ(coordinator.inflightInstallId(), std::nullopt);
+    EXPECT_EQ(coordinator.lastError(), std::nullopt);
+}
+
+TEST_F(StoreCoordinatorTest, RegistryChangesBecomeTheCoordinatorsChangeNotice)
+{
+    auto coordinator = makeCoordinator();
+    QSignalSpy notices(coordinator.get(), &StoreCoordinator::objectWillChange);
+    preinstall(soundBundle("chimes"));
+    EXPECT_GE(notices.count(), 1);
+}
+
+// Refresh and previews
+
+TEST_F(StoreCoordinatorTest, RefreshPublishesTheListBuildsPreviewsAndPrunesTheCache)
+{
+    QDir().mkpath(folders.assetCache());
+    client.items = {itemFor("chimes", QUrl("https://cdn.example.invalid/a/chimes.gaugebundle")), itemFor("wolf"),
+                    itemFor("missing")};
+    client.archives = {{"chimes", soundBundle("chimes")}, {"wolf", runnerBundle("wolf")}};
+    auto coordinator = makeCoordinator();
+    QSignalSpy collected(coordinator.get(), &StoreCoordinator::assetCacheCollected);
+    LogCapture log;
+    QCoro::waitFor(coordinator->refresh());
+    EXPECT_EQ(coordinator->available(), client.items);
+    auto chimes = coordinator->preview(client.items.at(0));
+    ASSERT_TRUE(chimes);
+    EXPECT_EQ(chimes->kind(), QStringLiteral("SoundPackPreview"));
+    std::unique_ptr<QWidget> widget(chimes->makeWidget());
+    EXPECT_EQ(qobject_cast<SoundPackPreview*>(widget.get())->audioBytes(), QByteArray("sound-chimes"));
+    EXPECT_EQ(coordinator->preview(client.items.at(1))->kind(), QStringLiteral("Recording"));
+    EXPECT_EQ(coordinator->preview(client.items.at(2)), std::nullopt);
+    ASSERT_TRUE(collected.wait(5000) || collected.count() == 1);
+    EXPECT_TRUE(log.contains("gc removed=0 kept=0 ref_count=1"));
+    // Nothing was installed by looking.
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_TRUE(SoundRegistry::installed().isEmpty());
+}
+
+TEST_F(StoreCoordinatorTest, EmptyCatalogueClearsListAndPreviews)
+{
+    QDir().mkpath(folders.assetCache());
+    client.items = {itemFor("chimes")};
+    client.archives = {{"chimes", soundBundle("chimes")}};
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->refresh());
+    ASSERT_TRUE(coordinator->preview(client.items.at(0)));
+    const StoreItem old = client.items.at(0);
+
+    client.items.clear();
+    QSignalSpy collected(coordinator.get(), &StoreCoordinator::assetCacheCollected);
+    LogCapture log;
+    QCoro::waitFor(coordinator->refresh());
+    EXPECT_TRUE(coordinator->available().isEmpty());
+    EXPECT_EQ(coordinator->preview(old), std::nullopt);
+    ASSERT_TRUE(collected.wait(5000) || collected.count() == 1);
+    EXPECT_TRUE(log.contains("ref_count=0"));
+}
+
+TEST_F(StoreCoordinatorTest, FailedRefreshKeepsTheEarlierListAndSetsTheCatalogueError)
+{
+    client.items = {itemFor("chimes")};
+    client.archives = {{"chimes", soundBundle("chimes")}};
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->refresh());
+    client.listError = StoreClient::Error{"transport", {}};
+    QCoro::waitFor(coordinator->refresh());
+    EXPECT_EQ(coordinator->available().size(), 1);
+    EXPECT_TRUE(coordinator->preview(client.items.at(0)));
+    EXPECT_EQ(coordinator->lastError(), QStringLiteral("catalogue: transport"));
+}
+
+TEST_F(StoreCoordinatorTest, PreviewsAreRetriedUntilBuiltThenKeptWhileListed)
+{
+    client.items = {itemFor("chimes")};
+    client.archives = {{"chimes", soundBundle("chimes", 0, 1, NaclKeyPair::other())}};
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->refresh());
+    EXPECT_EQ(coordinator->preview(client.items.at(0)), std::nullopt);
+
+    client.archives["chimes"] = soundBundle("chimes");
+    QCoro::waitFor(coordinator->refresh());
+    EXPECT_TRUE(coordinator->preview(client.items.at(0)));
+    EXPECT_EQ(client.fetches.value("chimes"), 2);
+
+    QCoro::waitFor(coordinator->refresh());
+    EXPECT_EQ(client.fetches.value("chimes"), 2); // cached, not fetched again
+}
+
+TEST_F(StoreCoordinatorTest, AnAdapterWithoutAPreviewLetsTheNextOneTry)
+{
+    RecordingAdapter silent{{Type::soundPack}};
+    silent.givesPreview = false;
+    client.items = {itemFor("chimes")};
+    client.archives = {{"chimes", soundBundle("chimes")}};
+    StoreCoordinator coordinator(&registry, &installer, &client, {&silent, &sound});
+    QCoro::waitFor(coordinator.refresh());
+    EXPECT_EQ(silent.previews, QStringList{"chimes"});
+    EXPECT_EQ(coordinator.preview(client.items.at(0))->kind(), QStringLiteral("SoundPackPreview"));
+}
+
+// Install and remove
+
+TEST_F(StoreCoordinatorTest, FailedDownloadLeavesTheRegistryAndReportsTheItem)
+{
+    auto coordinator = makeCoordinator();
+    QSignalSpy inflight(coordinator.get(), &StoreCoordinator::inflightInstallIdChanged);
+    QCoro::waitFor(coordinator->install(itemFor("ghost")));
+    EXPECT_EQ(inflight.count(), 2);
+    EXPECT_EQ(coordinator->inflightInstallId(), std::nullopt);
+    EXPECT_EQ(coordinator->lastError(), QStringLiteral("install ghost: bundleNotShipped(\"ghost\")"));
+    EXPECT_TRUE(registry.installed().isEmpty());
+}
+
+TEST_F(StoreCoordinatorTest, ArchiveThatFailsVerificationIsNotInstalled)
+{
+    client.archives = {{"forged", soundBundle("forged", 100, 1, NaclKeyPair::other())}};
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->install(itemFor("forged")));
+    ASSERT_TRUE(coordinator->lastError().has_value());
+    EXPECT_TRUE(coordinator->lastError()->startsWith("install forged: verifyFailed("));
+    EXPECT_FALSE(onDisk("forged"));
+}
+
+TEST_F(StoreCoordinatorTest, SoundPackIsActivatedByTheSoundAdapterOnly)
+{
+    client.archives = {{"chimes", soundBundle("chimes", 100)}};
+    auto coordinator = makeCoordinator();
+    coordinator->remove("never-there"); // harmless
+    QCoro::waitFor(coordinator->install(itemFor("chimes")));
+    EXPECT_EQ(coordinator->lastError(), std::nullopt);
+    EXPECT_TRUE(runner.installs.isEmpty());
+    EXPECT_TRUE(SoundRegistry::installed().contains("chimes.s"));
+    EXPECT_EQ(installedIds(), QStringList{"chimes"});
+}
+
+TEST_F(StoreCoordinatorTest, BundleOfATypeNoAdapterHandlesIsInstalledButNotLive)
+{
+    client.archives = {{"wolf", runnerBundle("wolf", 100)}};
+    StoreCoordinator coordinator(&registry, &installer, &client, {&sound});
+    QCoro::waitFor(coordinator.install(itemFor("wolf")));
+    EXPECT_TRUE(onDisk("wolf"));
+    EXPECT_EQ(coordinator.lastError(), std::nullopt);
+    EXPECT_TRUE(runner.installs.isEmpty());
+}
+
+TEST_F(StoreCoordinatorTest, RemoveKeepsFreeBundlesAndWithdrawsPaidOnes)
+{
+    preinstall(soundBundle("free", 0));
+    preinstall(soundBundle("paid", 199));
+    auto coordinator = makeCoordinator();
+    ASSERT_TRUE(SoundRegistry::installed().contains("paid.s"));
+
+    coordinator->remove("free");
+    EXPECT_TRUE(onDisk("free"));
+    EXPECT_TRUE(SoundRegistry::installed().contains("free.s"));
+
+    coordinator->remove("paid");
+    EXPECT_FALSE(onDisk("paid"));
+    EXPECT_FALSE(SoundRegistry::installed().contains("paid.s"));
+    EXPECT_EQ(installedIds(), QStringList{"free"});
+
+    writeFile(folders.bundlesRoot() + "/stray/file", "x");
+    coordinator->remove("stray");
+    EXPECT_FALSE(onDisk("stray"));
+}
+
+TEST_F(StoreCoordinatorTest, InstallAndRemoveEndToEndOverHttps)
+{
+    ScopedDefaults catalogueDefaults;
+    QNetworkAccessManager session;
+    FakeStoreHost host;
+    host.setRoute("/packs/chimes.gaugebundle", HttpAnswer{200, soundBundle("chimes", 150)});
+    host.serveCatalogue(NaclKeyPair::shared(),
+                        catalogueBytes({productObject("chimes", "sound_pack", host.url("/packs/chimes.gaugebundle").toString())}));
+    auto* catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(catalogueDefaults.get()),
+                                          [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(), host.origin(),
+                                          &session);
+    RemoteStoreClient remote(StoreAssetCache::defaultCache(), &session, catalogue);
+    auto coordinator = makeCoordinator(&remote);
+
+    QCoro::waitFor(coordinator->refresh());
+    ASSERT_EQ(coordinator->available().size(), 1);
+    const StoreItem item = coordinator->available().at(0);
+    EXPECT_TRUE(coordinator->preview(item));
+    QCoro::waitFor(coordinator->install(item));
+    EXPECT_EQ(coordinator->lastError(), std::nullopt);
+    EXPECT_EQ(host.requestCount("/packs/chimes.gaugebundle"), 1); // the install used the cached archive
+    EXPECT_TRUE(onDisk("chimes"));
+    EXPECT_TRUE(SoundRegistry::installed().contains("chimes.s"));
+
+    coordinator->remove("chimes");
+    EXPECT_FALSE(onDisk("chimes"));
+    EXPECT_TRUE(SoundRegistry::installed().isEmpty());
+}
+
+// Newness
+
+TEST_F(StoreCoordinatorTest, NewMeansUnseenAndReleasedUnderFourteenDaysAgo)
+{
+    auto coordinator = makeCoordinator();
+    StoreItem item = itemFor("fresh");
+    item.releaseDate = clock.now().addSecs(-1'209'599);
+    EXPECT_TRUE(coordinator->isNew(item));
+    item.releaseDate = clock.now().addSecs(-1'209'600);
+    EXPECT_FALSE(coordinator->isNew(item));
+    item.releaseDate = clock.now().addDays(1);
+    EXPECT_TRUE(coordinator->isNew(item));
+    item.releaseDate = clock.now().addSecs(-1);
+    defaults->set("store.seen.fresh", true);
+    EXPECT_FALSE(coordinator->isNew(item));
+}
+
+TEST(StoreCoordinator, AdultContentIdsHoldOneCatalogueId)
+{
+    const auto& ids = StoreCoordinator::adultContentIds();
+    ASSERT_EQ(ids.size(), 1);
+    const QString id = *ids.begin();
+    EXPECT_EQ(id.size(), 26);
+    EXPECT_EQ(id, id.toLower());
+    EXPECT_EQ(id.count('.'), 1);
+}
+
+// Seeding
+
+TEST_F(StoreCoordinatorTest, NoStoreAssetsFolderChangesNothing)
+{
+    preinstall(soundBundle("free", 0));
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_EQ(installedIds(), QStringList{"free"});
+}
+
+TEST_F(StoreCoordinatorTest, NewShippedBundleIsInstalledAndLiveOnceOnly)
+{
+    folders.ship("chimes.gaugebundle", soundBundle("chimes"));
+    folders.ship("ignored.GAUGEBUNDLE", soundBundle("ignored"));
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_EQ(installedIds(), QStringList{"chimes"});
+    EXPECT_TRUE(SoundRegistry::installed().contains("chimes.s"));
+
+    const QDateTime before = QFileInfo(folders.bundlesRoot() + "/chimes/manifest.json").lastModified();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_EQ(installedIds(), QStringList{"chimes"});
+    EXPECT_EQ(QFileInfo(folders.bundlesRoot() + "/chimes/manifest.json").lastModified(), before);
+    EXPECT_EQ(coordinator->lastError(), std::nullopt);
+}
+
+TEST_F(StoreCoordinatorTest, FreeBundleThatNoLongerShipsIsWithdrawnButPaidOnesStay)
+{
+    preinstall(soundBundle("retired", 0));
+    preinstall(soundBundle("bought", 300));
+    folders.ship("other.gaugebundle", soundBundle("other"));
+    auto coordinator = makeCoordinator();
+    ASSERT_TRUE(SoundRegistry::installed().contains("retired.s"));
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_EQ(installedIds(), (QStringList{"bought", "other"}));
+    EXPECT_FALSE(onDisk("retired"));
+    EXPECT_FALSE(SoundRegistry::installed().contains("retired.s"));
+}
+
+TEST_F(StoreCoordinatorTest, NewerShippedVersionIsNotInstalledOverTheInstalledOne)
+{
+    preinstall(soundBundle("chimes", 0, 1));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0, 2));
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    ASSERT_EQ(registry.installed().size(), 1);
+    EXPECT_EQ(registry.installed().at(0).version, 1);
+}
+
+TEST_F(StoreCoordinatorTest, ShippedFileWithABadSignatureIsSkippedAndItsFreeBundleWithdrawn)
+{
+    preinstall(soundBundle("chimes", 0));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0, 2, NaclKeyPair::other()));
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_FALSE(onDisk("chimes"));
+    EXPECT_EQ(coordinator->lastError(), std::nullopt);
+}
+
+TEST_F(StoreCoordinatorTest, InstallerFailureBecomesTheSeedErrorOfTheLastBundleTried)
+{
+    folders.ship("a.gaugebundle", soundBundle("a"));
+    folders.ship("b.gaugebundle", soundBundle("b"));
+    // A file where the bundles folder must go makes every install fail.
+    writeFile(folders.bundlesRoot(), "not a folder");
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    ASSERT_TRUE(coordinator->lastError().has_value());
+    EXPECT_TRUE(coordinator->lastError()->startsWith("seed a: ") || coordinator->lastError()->startsWith("seed b: "))
+        << coordinator->lastError()->toStdString();
+    EXPECT_TRUE(coordinator->lastError()->contains(": writeFailed(")) << coordinator->lastError()->toStdString();
+}
+
+TEST(StoreCoordinatorSeeding, ShippedPacksSeedOnAFirstStartWithAnEmptyDataFolder)
+{
+    SoundRegistry::installed().clear();
+    QTemporaryDir data;
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    {
+        ASSERT_TRUE(InstalledBundleRegistry::defaultRootDir().has_value());
+        InstalledBundleRegistry registry(InstalledBundleRegistry::defaultRootDir());
+        registry.scan();
+        BundleInstaller installer(&registry);
+        RecordingAdapter runner{{Type::runnerSprite}};
+        SoundStoreAdapter sound{{Type::soundPack}};
+        FakeClient client;
+        StoreCoordinator coordinator(&registry, &installer, &client, {&runner, &sound});
+        QCoro::waitFor(coordinator.seedBuiltInBundles());
+        QStringList ids;
+        for (const auto& m : registry.installed())
+            ids.append(m.id);
+        ids.sort();
+        EXPECT_EQ(ids, (QStringList{"effects", "fox", "hare", "piglet"}));
+        EXPECT_EQ(runner.installs.size(), 3);
+        EXPECT_EQ(SoundRegistry::installed().size(), 3);
+        EXPECT_EQ(coordinator.lastError(), std::nullopt);
+    }
+    qputenv("XDG_DATA_HOME", oldData);
+    SoundRegistry::installed().clear();
+}
