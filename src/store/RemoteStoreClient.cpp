@@ -77,6 +77,11 @@ RemoteStoreClient::RemoteStoreClient(QObject* parent)
     m_catalogue = new RemoteCatalogue(this);
 }
 
+std::unique_ptr<RemoteStoreClient> RemoteStoreClient::makeDefault()
+{
+    return std::make_unique<RemoteStoreClient>();
+}
+
 RemoteStoreClient::RemoteStoreClient(StoreAssetCache assets, QNetworkAccessManager* session,
                                      RemoteCatalogue* catalogue, QObject* parent)
     : StoreClient(parent), m_assets(std::move(assets)), m_session(session), m_catalogue(catalogue)

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QUrl>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -58,6 +59,8 @@ public:
     // The program's client: the default asset cache, the shared network
     // session and the catalogue of the build.
     explicit RemoteStoreClient(QObject* parent = nullptr);
+    // The store's client factory: the program's one client, owned by the caller.
+    static std::unique_ptr<RemoteStoreClient> makeDefault();
     RemoteStoreClient(StoreAssetCache assets, QNetworkAccessManager* session, RemoteCatalogue* catalogue,
                       QObject* parent = nullptr);
 

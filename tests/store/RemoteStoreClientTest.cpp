@@ -292,3 +292,17 @@ TEST(RemoteStoreClient, BuiltInRowsNameBundlesThatShip)
     for (const auto& product : RemoteStoreClient::fallbackCatalogue())
         EXPECT_TRUE(RemoteStoreClient::bundledBundleURL(product.bundleId).has_value()) << product.bundleId.toStdString();
 }
+
+TEST(RemoteStoreClient, FactoryClientUsesTheDefaultCacheAndAnUnsetHostFallsBack)
+{
+    ScopedStoreFolders folders;
+    ScopedDefaults defaults;
+    auto client = RemoteStoreClient::makeDefault();
+    EXPECT_EQ(client->assets().rootURL, folders.assetCache());
+    ASSERT_NE(client->catalogue(), nullptr);
+    // The build leaves the store host unset: no traffic, the built-in list.
+    if (!RemoteCatalogue::configuredHost()) {
+        const auto items = awaitTask(client->listAvailable()).value();
+        EXPECT_EQ(items.size(), 2);
+    }
+}
