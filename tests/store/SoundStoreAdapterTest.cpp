@@ -2,12 +2,10 @@
 
 #include "alarms/SoundRegistry.h"
 #include "platform/NotificationCenter.h"
-#include "platform/Resources.h"
 #include "store/PreviewBox.h"
 #include "store/SoundPackPreview.h"
 #include "TestSupport.h"
 
-#include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -32,11 +30,6 @@ BundleManifest soundPack(const QString& id, const QList<BundleManifest::SoundPay
 BundleManifest::SoundPayload::Entry entry(const QString& id, const QString& file)
 {
     return {id, id.toUpper(), file};
-}
-
-QByteArray realMp3()
-{
-    return test::readFile(Resources::path(QStringLiteral("Sounds/bell-sound.mp3")));
 }
 
 struct NoticeCounter {
@@ -147,55 +140,4 @@ TEST_F(SoundStoreAdapterTest, PreviewNeedsTheFirstEntrysFileExactly)
     EXPECT_FALSE(view->box()->isPlaying());
     EXPECT_EQ(view->box()->player(), nullptr);
     EXPECT_EQ(view->symbolName(), QStringLiteral("play.fill"));
-}
-
-TEST_F(SoundStoreAdapterTest, TappingPlaysFromTheStartWithOnePlayer)
-{
-    SoundPackPreview view("Bell", realMp3());
-    view.resize(44, 44);
-    view.click();
-    auto player = view.box()->player();
-    ASSERT_NE(player, nullptr);
-    EXPECT_EQ(player->playRequests(), 1);
-    EXPECT_NE(view.box()->delegate(), nullptr);
-    if (view.box()->isPlaying()) {
-        // An audio output exists: the second tap stops.
-        EXPECT_EQ(view.symbolName(), QStringLiteral("stop.fill"));
-        view.click();
-        EXPECT_FALSE(view.box()->isPlaying());
-        EXPECT_EQ(view.symbolName(), QStringLiteral("play.fill"));
-    } else {
-        // No output device: nothing plays, and a tap asks again.
-        view.click();
-        EXPECT_EQ(view.box()->player(), player);
-        EXPECT_EQ(player->playRequests(), 2);
-    }
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    view.render(&image);
-    image.save(QStringLiteral(GAUGELET_BINARY_DIR "/sound-pack-preview.png"));
-    EXPECT_NE(image.pixel(22, 22), QColor(Qt::white).rgb());
-}
-
-TEST_F(SoundStoreAdapterTest, UndecodableBytesMakeNoPlayerAndEachTapTriesAgain)
-{
-    SoundPackPreview view("Broken", "not audio at all");
-    view.click();
-    EXPECT_EQ(view.box()->player(), nullptr);
-    EXPECT_FALSE(view.box()->isPlaying());
-    view.click();
-    EXPECT_EQ(view.box()->player(), nullptr);
-    EXPECT_EQ(view.symbolName(), QStringLiteral("play.fill"));
-}
-
-TEST_F(SoundStoreAdapterTest, DelegateRunsItsActionWhenThePlayerStops)
-{
-    int finished = 0;
-    PreviewBox::PlayerDelegate delegate([&] { ++finished; });
-    auto player = AudioPlayer::create(Resources::path(QStringLiteral("Sounds/bell-sound.mp3")));
-    ASSERT_TRUE(player);
-    delegate.watch(*player); // not playing: counts as finished at the next check
-    EXPECT_TRUE(test::waitUntil([&] { return finished == 1; }, 2000));
-    test::spinFor(120);
-    EXPECT_EQ(finished, 1);
 }
