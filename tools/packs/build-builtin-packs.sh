@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Rebuilds the runner packs that ship in resources/StoreAssets: draws the
-# frames with gaugelet-spritegen and packs and signs each bundle with
-# gaugebundle. Release tooling: it needs the store's private signing seed,
+# Rebuilds every pack that ships in resources/StoreAssets: draws the runner
+# frames with gaugelet-spritegen, synthesises the sound-effects pack with
+# gaugelet-soundgen, and packs and signs each bundle with gaugebundle. Release tooling: it needs the store's private signing seed,
 # which never enters this repository.
 #
 #   tools/packs/build-builtin-packs.sh [STORE_SEED_FILE]
@@ -17,7 +17,7 @@ fi
 scripts/deps.sh
 scripts/build.sh >/dev/null
 build_dir="${GAUGELET_BUILD_DIR:-build}"
-cmake --build "$build_dir" --target gaugelet-spritegen gaugebundle >/dev/null
+cmake --build "$build_dir" --target gaugelet-spritegen gaugelet-soundgen gaugebundle >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,3 +27,8 @@ for id in fox hare piglet; do
     --assets "$work/$id" --seed "$seed" --out "resources/StoreAssets/$id.gaugebundle"
   echo "packed resources/StoreAssets/$id.gaugebundle"
 done
+mkdir -p "$work/effects/assets"
+"$build_dir/tools/gaugelet-soundgen" --effects "$work/effects/assets" >/dev/null
+"$build_dir/bin/gaugebundle" pack --template tools/packs/templates/effects.json \
+  --assets "$work/effects" --seed "$seed" --out resources/StoreAssets/effects.gaugebundle
+echo "packed resources/StoreAssets/effects.gaugebundle"

@@ -100,6 +100,33 @@ Buffer marimbaSound()
     return b;
 }
 
+// The sound-effects pack: three short cues of their own.
+Buffer blipSound()
+{
+    Buffer b = silence(0.35);
+    // Two quick square-ish blips (odd partials), the second a fifth higher.
+    strike(b, 0.00, 660.0, 0.05, {{1.0, 1.0}, {3.0, 0.3}, {5.0, 0.12}});
+    strike(b, 0.09, 990.0, 0.06, {{1.0, 1.0}, {3.0, 0.3}, {5.0, 0.12}});
+    return b;
+}
+
+Buffer sweepSound()
+{
+    Buffer b = silence(0.6);
+    // A rising sweep from 300 Hz to 1.5 kHz with a soft octave above it.
+    addPartial(b, 0.0, 0.55, 0.6, 0.02, 0.3, [](double t) { return 300.0 + 2200.0 * t; });
+    addPartial(b, 0.0, 0.55, 0.15, 0.02, 0.25, [](double t) { return 2 * (300.0 + 2200.0 * t); });
+    return b;
+}
+
+Buffer dropSound()
+{
+    Buffer b = silence(0.5);
+    // A water-drop "plip": a fast downward glide with a short ring.
+    addPartial(b, 0.0, 0.45, 0.8, 0.003, 0.08, [](double t) { return 1800.0 * std::exp(-t * 9.0) + 500.0; });
+    return b;
+}
+
 bool writeMp3(const std::string& path, Buffer samples)
 {
     double peak = 0;
@@ -134,17 +161,21 @@ bool writeMp3(const std::string& path, Buffer samples)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    const bool effects = argc == 3 && std::string(argv[1]) == "--effects";
+    if (argc != 2 && !effects) {
+        std::fprintf(stderr, "usage: %s [--effects] OUTPUT_DIR\n", argv[0]);
         return 2;
     }
-    const std::string dir = argv[1];
-    const std::pair<const char*, Buffer> sounds[] = {
-        {"bird-sound", birdSound()},
-        {"soft-chime-sound", softChimeSound()},
-        {"bell-sound", bellSound()},
-        {"marimba-sound", marimbaSound()},
-    };
+    const std::string dir = argv[argc - 1];
+    std::vector<std::pair<const char*, Buffer>> sounds;
+    if (effects) {
+        sounds = {{"blip", blipSound()}, {"sweep", sweepSound()}, {"drop", dropSound()}};
+    } else {
+        sounds = {{"bird-sound", birdSound()},
+                  {"soft-chime-sound", softChimeSound()},
+                  {"bell-sound", bellSound()},
+                  {"marimba-sound", marimbaSound()}};
+    }
     bool ok = true;
     for (const auto& [name, buffer] : sounds) {
         const std::string path = dir + "/" + name + ".mp3";
