@@ -44,6 +44,8 @@ public:
     // The widget's picture now, as paintEvent draws it.
     QImage renderImage(double scale) const;
 
+    QSize sizeHint() const override { return {48, 36}; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
