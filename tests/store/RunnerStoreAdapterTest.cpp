@@ -107,6 +107,7 @@ struct InstalledShippedPacks {
                 ADD_FAILURE() << id.toStdString() << ": " << manifest.error().describe().toStdString();
                 continue;
             }
+            manifests.append(*manifest);
             results.append(adapter.install(*manifest, *bundles.folderFor(id)));
         }
     }
@@ -115,6 +116,7 @@ struct InstalledShippedPacks {
     BundleInstaller installer{&bundles};
     VisualizerRegistry visualizers;
     RunnerStoreAdapter adapter{{Type::runnerSprite}, &visualizers};
+    QList<BundleManifest> manifests;
     QList<std::optional<QString>> results;
 };
 
@@ -129,6 +131,16 @@ TEST(RunnerStoreAdapterShipped, TheShippedPacksBecomeRunnerVisualizers)
     EXPECT_EQ(ids(packs.visualizers), (QStringList{QStringLiteral("viz.pie"), QStringLiteral("viz.numberLabel"),
                                                    QStringLiteral("viz.sparkline"), QStringLiteral("viz.runner.fox"),
                                                    QStringLiteral("viz.runner.hare"), QStringLiteral("viz.runner.piglet")}));
+    ASSERT_EQ(packs.manifests.size(), 3);
+    for (const BundleManifest& manifest : packs.manifests) {
+        const QString folder = *packs.bundles.folderFor(manifest.id);
+        const QList<RunnerKind> kinds = RunnerKind::kinds(manifest, folder);
+        ASSERT_EQ(kinds.size(), 1);
+        EXPECT_EQ(kinds[0].id, manifest.id);
+        EXPECT_EQ(kinds[0].assetPrefix, manifest.id);
+        EXPECT_EQ(kinds[0].frameCount, 8);
+        EXPECT_EQ(kinds[0].assetSource, RunnerKind::Source::directory(folder));
+    }
     for (const QString& id : shippedIds) {
         auto runner = std::dynamic_pointer_cast<RunnerVisualizer>(packs.visualizers.visualizer(QStringLiteral("viz.runner.") + id));
         ASSERT_TRUE(runner) << id.toStdString();
