@@ -38,11 +38,3 @@ TEST(RunnerAnimator, AFrameChangeIsAnnouncedBeforeItIsStoredAndOnlyWhenNew)
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST(RunnerAnimator, TheLastValueIsClampedAndNaNIsIdle)
-{
-    RunnerAnimator animator(RunnerKind{});
-    animator.setLastValue(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(animator.lastValue(), 0.0);
-    animator.setLastValue(std::numeric_limits<double>::infinity());
-    EXPECT_EQ(animator.lastValue(), 1.0);
-}

@@ -140,18 +140,6 @@ TEST(RunnerFramesCropping, AFullyTransparentSetStaysUncroppedWithNoBias)
     EXPECT_EQ(frames.verticalBias(), 0.0);
 }
 
-TEST(RunnerFramesCropping, OpaqueBoxCountsEveryNonZeroAlpha)
-{
-    QImage image(10, 8, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    image.setPixel(3, 2, qRgba(0, 0, 0, 1));
-    image.setPixel(7, 6, qRgba(255, 255, 255, 1));
-    EXPECT_EQ(RunnerFrames::opaqueBox(image), QRect(3, 2, 5, 5));
-    EXPECT_EQ(RunnerFrames::opaqueBox(QImage()), std::nullopt);
-    image.fill(Qt::transparent);
-    EXPECT_EQ(RunnerFrames::opaqueBox(image), std::nullopt);
-}
-
 TEST(RunnerFramesBias, WeightInTheLowerHalfGivesAPositiveBias)
 {
     QImage low(10, 20, QImage::Format_ARGB32_Premultiplied);

@@ -81,11 +81,6 @@ TEST(RunnerKindKinds, AnEmptySpritesListWinsOverTheSingleSprite)
     EXPECT_TRUE(RunnerKind::kinds(m, folder).isEmpty());
 }
 
-TEST(RunnerKindKinds, ARunnerBundleWithoutPayloadYieldsNoKinds)
-{
-    EXPECT_TRUE(RunnerKind::kinds(runnerManifest(), folder).isEmpty());
-}
-
 TEST(RunnerKindKinds, ANegativeFrameCountCountsAsNoFrames)
 {
     BundleManifest m = runnerManifest();
@@ -153,17 +148,3 @@ TEST(RunnerKindFrameNames, OnlyPathsFramePathWouldFormGiveAFrameNumber)
     EXPECT_EQ(RunnerKind::frameIndex(u"assets/fox_1_2.png", QStringLiteral("fox_1"), 8), 2);
 }
 
-TEST(RunnerKindValue, KindsCompareAndHashOverAllFields)
-{
-    BundleManifest m = runnerManifest();
-    m.sprite = payload(QStringLiteral("fox"));
-    const RunnerKind a = RunnerKind::kinds(m, folder).value(0);
-    RunnerKind b = a;
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(qHash(a), qHash(b));
-    b.assetSource = RunnerKind::Source::directory(QStringLiteral("/elsewhere"));
-    EXPECT_NE(a, b);
-    b = a;
-    b.fallbackSymbols.clear();
-    EXPECT_NE(a, b);
-}

@@ -45,13 +45,3 @@ TEST(RunnerView, AGoneAnimatorShowsTheFirstFrame)
     EXPECT_FALSE(view.render(1).isNull());
 }
 
-TEST(RunnerView, AKindWithoutFramesPaintsNothing)
-{
-    BundleFolder folder;
-    const RunnerKind kind = folder.kind(QStringLiteral("r"), 0);
-    RunnerAnimator animator(kind);
-    RunnerView view(&animator, std::make_shared<const RunnerFrames>(kind), 22);
-    const QImage image = view.render(1);
-    ASSERT_FALSE(image.isNull());
-    EXPECT_FALSE(RunnerFrames::opaqueBox(image).has_value());
-}

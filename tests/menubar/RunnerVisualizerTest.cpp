@@ -39,20 +39,6 @@ struct Rig {
 
 } // namespace
 
-TEST(RunnerVisualizerIdentity, FollowsItsKind)
-{
-    Rig rig;
-    RunnerVisualizer& v = *rig.visualizer;
-    EXPECT_EQ(v.id(), QStringLiteral("viz.runner.r"));
-    EXPECT_EQ(v.displayName(), QStringLiteral("R"));
-    EXPECT_EQ(v.chipLabel(), QStringLiteral("R"));
-    EXPECT_TRUE(v.isAnimated());
-    EXPECT_EQ(v.group(), QStringLiteral("runner"));
-    EXPECT_FALSE(v.bakesOwnNameTag());
-    EXPECT_EQ(v.size(), QSizeF(22, 22));
-    EXPECT_EQ(v.tagPosition(snapshot(0.5), TagPosition::leading), TagPosition::leading);
-}
-
 TEST(RunnerVisualizerPace, RateAndCycleFollowTheLoadAtLimit15)
 {
     Rig rig;
@@ -202,14 +188,6 @@ TEST(RunnerVisualizerSize, ASizeNoticeRereadsTheSetting)
     EXPECT_EQ(rig.visualizer->cachedSize(), 33);
 }
 
-TEST(RunnerVisualizerSize, ADestroyedVisualizerHearsNoMoreNotices)
-{
-    Rig rig;
-    rig.visualizer.reset();
-    NotificationCenter::defaultCenter().post(QStringLiteral("runner.size.changed.viz.runner.r"));
-    SUCCEED() << "no call into the destroyed visualizer";
-}
-
 TEST(RunnerVisualizerConfig, TheConfigViewWritesTheSizeAndTellsTheVisualizer)
 {
     Rig rig;
@@ -288,13 +266,3 @@ TEST(RunnerVisualizerViews, TheRenderKeyFollowsProviderAndFrame)
     EXPECT_NE(v.renderKey(snapshot(0)), idle);
 }
 
-TEST(RunnerVisualizerLayers, TheBiasIsTheFramesBias)
-{
-    ScopedDefaults defaults;
-    BundleFolder folder;
-    folder.writeFrame(QStringLiteral("r"), 0, {10, 20}, QRect(0, 10, 10, 2));
-    folder.writeFrame(QStringLiteral("r"), 1, {10, 20}, QRect(0, 16, 10, 4));
-    RunnerVisualizer v(folder.kind(QStringLiteral("r"), 2));
-    EXPECT_EQ(v.verticalBias(), v.runnerFrames()->verticalBias());
-    EXPECT_GT(v.verticalBias(), 0.0);
-}

@@ -243,17 +243,6 @@ TEST(RunnerStoreAdapterInstall, InstallingTwiceReplacesInPlace)
     EXPECT_NE(registry.visualizer(u"viz.runner.a"), firstA); // a new visualizer at the old place
 }
 
-TEST(RunnerStoreAdapterInstall, APackWithoutKindsRegistersNothing)
-{
-    ScopedDefaults defaults;
-    VisualizerRegistry registry;
-    RunnerStoreAdapter adapter({Type::runnerSprite}, &registry);
-    BundleManifest m = runnerPack(QStringLiteral("empty"));
-    m.sprites = QList<Payload>{sprite(QStringLiteral("a"), 2, std::nullopt, QStringLiteral("A"))};
-    EXPECT_EQ(adapter.install(m, QStringLiteral("/nonexistent")), std::nullopt);
-    EXPECT_EQ(registry.visualizers().size(), 3);
-}
-
 TEST(RunnerStoreAdapterInstall, AGoneRegistryTakesNothing)
 {
     ScopedDefaults defaults;
