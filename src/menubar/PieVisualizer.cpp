@@ -93,10 +93,33 @@ const QImage& PieVisualizer::RingImage::pixels(qreal scale) const
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    draw(painter);
+    drawIntoEmptyImage(painter);
     painter.end();
     m_pixels = std::move(image);
     return m_pixels;
+}
+
+void PieVisualizer::RingImage::drawIntoEmptyImage(QPainter& painter) const
+{
+    // The same picture as draw(), for a painter on a fresh transparent image
+    // only. Qt's raster engine blends a translucent antialiased stroke many
+    // times slower than it fills an opaque one, so the track is stroked opaque
+    // and the image (holding only the track) is then scaled to the track's
+    // opacity before the opaque arc goes on top.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(trackColor.red(), trackColor.green(), trackColor.blue()), lineWidth, Qt::SolidLine,
+                        Qt::FlatCap, Qt::MiterJoin));
+    painter.drawEllipse(square);
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    painter.fillRect(QRectF(0, 0, side, side), QColor(0, 0, 0, trackColor.alpha()));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (arcColor) {
+        painter.setPen(QPen(*arcColor, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.drawPath(arc);
+    }
+    painter.restore();
 }
 
 void PieVisualizer::RingImage::draw(QPainter& painter) const

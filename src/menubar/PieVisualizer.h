@@ -38,6 +38,7 @@ public:
 
     private:
         void draw(QPainter& painter) const;
+        void drawIntoEmptyImage(QPainter& painter) const;
         mutable QImage m_pixels;
     };
     using RingImagePtr = std::shared_ptr<const RingImage>;

@@ -1,0 +1,163 @@
+#include "menubar/RunnerVisualizer.h"
+
+#include "menubar/RenderHasher.h"
+#include "menubar/RunnerConfigView.h"
+#include "menubar/RunnerView.h"
+#include "platform/Defaults.h"
+#include "platform/MainThread.h"
+#include "stats/FPSLimit.h"
+#include "stats/Prefs.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+QString sizeKey(const QString& id) { return QStringLiteral("visualizer.") + id + QStringLiteral(".size"); }
+
+const QString kTintEnabledKey = QStringLiteral("global.runnerTintEnabled");
+const QString kTintThresholdKey = QStringLiteral("global.runnerTintThreshold");
+
+// The share of the way from idle to full load that pace and rate follow.
+double pace(double value) { return std::pow(RunnerVisualizer::clampedLoad(value), 0.55); }
+
+} // namespace
+
+RunnerVisualizer::RunnerVisualizer(RunnerKind kind)
+    : m_kind(std::move(kind))
+    , m_id(idPrefix + m_kind.id)
+    , m_frames(std::make_shared<const RunnerFrames>(m_kind))
+    , m_observerContext(std::make_unique<QObject>())
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    Defaults::standard()->registerDefaults({{sizeKey(m_id), m_kind.defaultSize}});
+    reloadSize();
+    QObject* context = m_observerContext.get();
+    m_observer = NotificationCenter::defaultCenter().observe(
+        RunnerConfigView::notificationPrefix + m_id, context, [this, context](const NotificationCenter::Notification&) {
+            if (isMainThread())
+                reloadSize();
+            else
+                QMetaObject::invokeMethod(context, [this] { reloadSize(); }, Qt::QueuedConnection);
+        });
+}
+
+RunnerVisualizer::~RunnerVisualizer()
+{
+    NotificationCenter::defaultCenter().removeObserver(m_observer);
+}
+
+double RunnerVisualizer::clampedLoad(double value)
+{
+    return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0);
+}
+
+double RunnerVisualizer::storedSize(const QString& visualizerId, double defaultSize)
+{
+    const double fallback = std::isfinite(defaultSize) ? defaultSize : minimumSize;
+    return std::clamp(Prefs::doubleValue(sizeKey(visualizerId), fallback), minimumSize, maximumSize);
+}
+
+void RunnerVisualizer::reloadSize()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    m_cachedSize = storedSize(m_id, m_kind.defaultSize);
+}
+
+RunnerAnimator* RunnerVisualizer::animator(const QString& providerId)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto it = m_animators.find(providerId);
+    if (it == m_animators.end())
+        it = m_animators.insert(providerId, std::make_shared<RunnerAnimator>(m_kind));
+    return it->get();
+}
+
+std::unique_ptr<TileView> RunnerVisualizer::makeView(const StatSnapshot& snapshot, Theme)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    RunnerAnimator* a = animator(snapshot.providerId);
+    a->setLastValue(snapshot.value);
+    a->setFpsLimit(FPSLimit::framesPerSecond(FPSLimit::current()));
+    return std::make_unique<RunnerView>(a, m_frames, m_cachedSize);
+}
+
+QWidget* RunnerVisualizer::makeConfigView(QWidget* parent)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    return new RunnerConfigView(m_id, m_kind, parent);
+}
+
+qint64 RunnerVisualizer::renderKey(const StatSnapshot& snapshot)
+{
+    RenderHasher hasher;
+    hasher.combine(snapshot.providerId);
+    hasher.combine(qint64(animator(snapshot.providerId)->frame()));
+    return hasher.finalize();
+}
+
+double RunnerVisualizer::framesPerSecond(const StatSnapshot& snapshot, int fpsLimit)
+{
+    const double limit = double(fpsLimit);
+    const double rate = std::max((limit - 4.0) * pace(snapshot.value) + 4.0, 1.0);
+    return std::min(rate, limit);
+}
+
+double RunnerVisualizer::cycleDuration(const StatSnapshot& snapshot)
+{
+    return std::max(1.5 - 1.4 * pace(snapshot.value), 0.1);
+}
+
+bool RunnerVisualizer::isTinted(double rawValue)
+{
+    if (!Prefs::boolValue(kTintEnabledKey, false))
+        return false;
+    const double t = Prefs::doubleValue(kTintThresholdKey, defaultTintThreshold);
+    return t > 0 ? rawValue >= t : rawValue >= defaultTintThreshold;
+}
+
+QList<QImage> RunnerVisualizer::frames(Theme, const StatSnapshot& snapshot)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    return isTinted(snapshot.value) ? tintedFrames() : normalFrames();
+}
+
+const QList<QImage>& RunnerVisualizer::normalFrames()
+{
+    if (!m_normalFramesCache) {
+        QList<QImage> list;
+        for (const std::optional<QImage>& frame : m_frames->croppedCG())
+            if (frame && !frame->isNull())
+                list.append(*frame);
+        m_normalFramesCache = std::move(list);
+    }
+    return *m_normalFramesCache;
+}
+
+const QList<QImage>& RunnerVisualizer::tintedFrames()
+{
+    if (!m_tintedFramesCache) {
+        QList<QImage> list;
+        for (const QImage& frame : normalFrames()) {
+            QImage tinted(frame.width(), frame.height(), QImage::Format_ARGB32_Premultiplied);
+            if (tinted.isNull())
+                continue;
+            tinted.fill(Qt::transparent);
+            QPainter p(&tinted);
+            if (!p.isActive())
+                continue;
+            p.drawImage(QRect(0, 0, frame.width(), frame.height()), frame);
+            p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+            p.fillRect(QRect(0, 0, frame.width(), frame.height()), QColor::fromRgbF(0.92f, 0.2f, 0.2f, 0.55f));
+            p.end();
+            list.append(std::move(tinted));
+        }
+        m_tintedFramesCache = std::move(list);
+    }
+    return *m_tintedFramesCache;
+}
+
+} // namespace gaugelet

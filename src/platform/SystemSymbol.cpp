@@ -1,0 +1,102 @@
+#include "platform/SystemSymbol.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <functional>
+
+namespace gaugelet {
+
+namespace {
+
+// A figure in a 24 × 24 box: head, torso, arms and legs as round-capped
+// strokes. The two poses differ in stride and lean.
+void drawFigure(QPainter& p, bool running)
+{
+    QPen pen(Qt::black, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    const QPointF head = running ? QPointF(14.5, 3.6) : QPointF(12.5, 3.4);
+    p.drawEllipse(head, 2.4, 2.4);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(pen);
+    const QPointF neck = running ? QPointF(13.2, 7.5) : QPointF(12.2, 7.5);
+    const QPointF hip = running ? QPointF(10.8, 14.0) : QPointF(11.6, 14.5);
+    p.drawLine(neck, hip);
+    QPainterPath arms;
+    if (running) {
+        arms.moveTo(7.5, 12.0);
+        arms.lineTo(9.5, 9.0);
+        arms.lineTo(13.0, 8.5);
+        arms.lineTo(16.0, 11.0);
+        arms.lineTo(18.5, 10.0);
+    } else {
+        arms.moveTo(9.5, 13.5);
+        arms.lineTo(10.5, 9.5);
+        arms.lineTo(12.2, 8.5);
+        arms.lineTo(14.5, 11.0);
+        arms.lineTo(15.0, 14.0);
+    }
+    p.drawPath(arms);
+    QPainterPath legs;
+    if (running) {
+        legs.moveTo(hip);
+        legs.lineTo(15.0, 17.0);
+        legs.lineTo(15.5, 21.5);
+        legs.moveTo(hip);
+        legs.lineTo(8.5, 18.0);
+        legs.lineTo(4.5, 19.0);
+    } else {
+        legs.moveTo(hip);
+        legs.lineTo(13.5, 18.0);
+        legs.lineTo(14.0, 21.8);
+        legs.moveTo(hip);
+        legs.lineTo(10.0, 18.0);
+        legs.lineTo(8.5, 21.8);
+    }
+    p.drawPath(legs);
+}
+
+struct Symbol {
+    QString themeIcon; // empty: the naming specification has none
+    std::function<void(QPainter&)> draw;
+};
+
+const QHash<QString, Symbol>& symbols()
+{
+    static const QHash<QString, Symbol> table{
+        {QStringLiteral("figure.walk"), {QString(), [](QPainter& p) { drawFigure(p, false); }}},
+        {QStringLiteral("figure.run"), {QString(), [](QPainter& p) { drawFigure(p, true); }}},
+    };
+    return table;
+}
+
+} // namespace
+
+bool SystemSymbol::isKnown(const QString& name)
+{
+    return symbols().contains(name);
+}
+
+QImage SystemSymbol::image(const QString& name, int side)
+{
+    const auto it = symbols().constFind(name);
+    if (it == symbols().cend() || side < 1 || side > 4096)
+        return {};
+    if (!it->themeIcon.isEmpty() && QIcon::hasThemeIcon(it->themeIcon)) {
+        QImage themed = QIcon::fromTheme(it->themeIcon).pixmap(side, side).toImage();
+        if (!themed.isNull())
+            return themed.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / 24.0, side / 24.0);
+    it->draw(p);
+    p.end();
+    return image;
+}
+
+} // namespace gaugelet

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace gaugelet {
+
+// Images for the design's system symbol names. A name maps to a freedesktop
+// theme icon where the icon naming specification has one; otherwise, and
+// when the theme lacks the icon, our own drawing of the symbol is used.
+// Main thread (theme icons are read through the GUI).
+class SystemSymbol {
+public:
+    // The symbol as a black-on-transparent template image of side × side
+    // pixels; a null image for a name we do not know or a side below 1.
+    static QImage image(const QString& name, int side = 44);
+    // Whether image() can draw the name.
+    static bool isKnown(const QString& name);
+};
+
+} // namespace gaugelet

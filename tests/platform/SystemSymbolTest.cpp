@@ -1,0 +1,40 @@
+#include "platform/SystemSymbol.h"
+
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+
+namespace {
+
+int inkedPixels(const QImage& image)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += qAlpha(image.pixel(x, y)) > 0;
+    return n;
+}
+
+} // namespace
+
+TEST(SystemSymbol, TheFigureSymbolsAreDrawnAtTheAskedSide)
+{
+    for (const QString& name : {QStringLiteral("figure.walk"), QStringLiteral("figure.run")}) {
+        EXPECT_TRUE(SystemSymbol::isKnown(name));
+        const QImage image = SystemSymbol::image(name, 30);
+        ASSERT_EQ(image.size(), QSize(30, 30)) << name.toStdString();
+        const int ink = inkedPixels(image);
+        EXPECT_GT(ink, 30) << name.toStdString();
+        EXPECT_LT(ink, 30 * 30 / 2) << "a figure, not a filled square";
+    }
+    EXPECT_NE(SystemSymbol::image(QStringLiteral("figure.walk")), SystemSymbol::image(QStringLiteral("figure.run")));
+}
+
+TEST(SystemSymbol, UnknownNamesAndUnusableSidesGiveANullImage)
+{
+    EXPECT_FALSE(SystemSymbol::isKnown(QStringLiteral("figure.fly")));
+    EXPECT_TRUE(SystemSymbol::image(QStringLiteral("figure.fly")).isNull());
+    EXPECT_TRUE(SystemSymbol::image(QStringLiteral("figure.run"), 0).isNull());
+    EXPECT_TRUE(SystemSymbol::image(QStringLiteral("figure.run"), -4).isNull());
+    EXPECT_TRUE(SystemSymbol::image(QStringLiteral("figure.run"), 100000).isNull());
+}
