@@ -3,6 +3,7 @@
 #include "alarms/SoundRegistry.h"
 #include "platform/Resources.h"
 #include "store/RemoteStoreClient.h"
+#include "store/RunnerStoreAdapter.h"
 #include "store/SoundPackPreview.h"
 #include "store/SoundStoreAdapter.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
@@ -458,7 +459,8 @@ TEST(StoreCoordinatorSeeding, ShippedPacksSeedOnAFirstStartWithAnEmptyDataFolder
         InstalledBundleRegistry registry(InstalledBundleRegistry::defaultRootDir());
         registry.scan();
         BundleInstaller installer(&registry);
-        RecordingAdapter runner{{Type::runnerSprite}};
+        VisualizerRegistry visualizers;
+        RunnerStoreAdapter runner{{Type::runnerSprite}, &visualizers};
         SoundStoreAdapter sound{{Type::soundPack}};
         FakeClient client;
         StoreCoordinator coordinator(&registry, &installer, &client, {&runner, &sound});
@@ -468,7 +470,19 @@ TEST(StoreCoordinatorSeeding, ShippedPacksSeedOnAFirstStartWithAnEmptyDataFolder
             ids.append(m.id);
         ids.sort();
         EXPECT_EQ(ids, (QStringList{"effects", "fox", "hare", "piglet"}));
-        EXPECT_EQ(runner.installs.size(), 3);
+        for (const char* kind : {"viz.runner.fox", "viz.runner.hare", "viz.runner.piglet"})
+            EXPECT_TRUE(visualizers.visualizer(QString::fromLatin1(kind))) << kind;
+        EXPECT_EQ(SoundRegistry::installed().size(), 3);
+        EXPECT_TRUE(SoundRegistry::installed().contains("effects.blip"));
+
+        // The next start finds them installed and makes them live at once.
+        InstalledBundleRegistry again(InstalledBundleRegistry::defaultRootDir());
+        again.scan();
+        VisualizerRegistry nextVisualizers;
+        RunnerStoreAdapter nextRunner{{Type::runnerSprite}, &nextVisualizers};
+        SoundRegistry::installed().clear();
+        StoreCoordinator next(&again, &installer, &client, {&nextRunner, &sound});
+        EXPECT_TRUE(nextVisualizers.visualizer(QStringLiteral("viz.runner.fox")));
         EXPECT_EQ(SoundRegistry::installed().size(), 3);
         EXPECT_EQ(coordinator.lastError(), std::nullopt);
     }
