@@ -5,7 +5,7 @@
 
 namespace gaugelet {
 
-// True on the GUI thread (the design's main actor). Without an application
+// True on the GUI thread (the program's main actor). Without an application
 // object there is only one thread of interest, so it counts as main.
 inline bool isMainThread()
 {

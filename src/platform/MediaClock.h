@@ -5,7 +5,7 @@
 namespace gaugelet {
 
 // Seconds since boot on the monotonic clock (CLOCK_MONOTONIC), as a double:
-// the design's media time. Refresh intervals, sample times and alarm timing
+// the program's media time. Refresh intervals, sample times and alarm timing
 // use it; a wall-clock step never moves it.
 class MediaClock {
 public:

@@ -5,7 +5,7 @@
 
 namespace gaugelet {
 
-// Subscribes to a published value the way the design's publishers behave: the
+// Subscribes to a published value the way our publishers behave: the
 // subscriber gets the current value at once, then every later one.
 //   subscribeWithCurrent(clock, &RenderClock::tick, &RenderClock::tickChanged, this, [](int t) {...});
 template <typename Sender, typename Getter, typename Signal, typename Context, typename Slot>

@@ -4,8 +4,8 @@
 
 namespace gaugelet {
 
-// The program's shipped resources ("Sounds", "StoreAssets", images): the
-// design's application-bundle resources folder.
+// The folder of the program's shipped resources ("Sounds", "StoreAssets",
+// images).
 class Resources {
 public:
     // $GAUGELET_RESOURCES_DIR when set (tests, development); else

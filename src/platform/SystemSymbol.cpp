@@ -59,7 +59,7 @@ void drawFigure(QPainter& p, bool running)
 }
 
 struct Symbol {
-    QString themeIcon; // empty: the naming specification has none
+    QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
 };
 

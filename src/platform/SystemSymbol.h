@@ -5,8 +5,8 @@
 
 namespace gaugelet {
 
-// Images for the design's system symbol names. A name maps to a freedesktop
-// theme icon where the icon naming specification has one; otherwise, and
+// Images for the system symbol names the program uses. A name maps to a freedesktop
+// theme icon where the freedesktop icon names have one; otherwise, and
 // when the theme lacks the icon, our own drawing of the symbol is used.
 // Main thread (theme icons are read through the GUI).
 class SystemSymbol {

@@ -5,7 +5,7 @@
 
 namespace gaugelet {
 
-// The wall clock (the design's "Date()"), in UTC; injectable for tests.
+// The wall clock, in UTC; injectable for tests.
 class WallClock {
 public:
     static QDateTime now();
