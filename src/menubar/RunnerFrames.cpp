@@ -16,6 +16,11 @@ namespace {
 // Images drawn for missing frames, in pixels.
 constexpr int fallbackSymbolSide = 44;
 
+// Frame numbers at or above this are not loaded. The list of frames is as
+// long as the highest frame number found, so without a bound one file named
+// with a huge number would ask for billions of slots.
+constexpr qint64 maxLoadedFrames = 4096;
+
 // The frame files of a kind found in one folder, by frame number. Only names
 // that framePath would form for a number below frameCount count, so a huge
 // frameCount costs no more than the folder's listing.
@@ -57,12 +62,12 @@ QList<std::optional<QImage>> RunnerFrames::loadImages(const RunnerKind& kind)
     std::map<qint64, QString> files;
     switch (kind.assetSource.kind) {
     case RunnerKind::Source::Kind::directory:
-        files = frameFiles(kind.assetSource.url, kind.assetPrefix, kind.frameCount);
+        files = frameFiles(kind.assetSource.url, kind.assetPrefix, std::min(kind.frameCount, maxLoadedFrames));
         break;
     case RunnerKind::Source::Kind::xcassets:
         // The application's own frame images, laid out among the resources
         // as in a bundle: "assets/<prefix>_<i>.png".
-        files = frameFiles(Resources::dir(), kind.assetPrefix, kind.frameCount);
+        files = frameFiles(Resources::dir(), kind.assetPrefix, std::min(kind.frameCount, maxLoadedFrames));
         break;
     }
     if (files.empty())

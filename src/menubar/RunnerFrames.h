@@ -23,7 +23,8 @@ public:
     const RunnerKind& kind() const { return m_kind; }
     // The loaded images by frame number; absent where loading failed. Frames
     // past the last one found on disk are absent too, and the list ends
-    // there, so it never holds more than the kind's frameCount entries.
+    // there, so it never holds more than the kind's frameCount entries, nor
+    // more than 4096 (frames numbered beyond that are not loaded).
     const QList<std::optional<QImage>>& cached() const { return m_cached; }
     // Each loaded frame as a premultiplied bitmap cropped to the union box of
     // visible pixels (uncropped when no frame has any); same indices as cached().

@@ -77,6 +77,16 @@ TEST(RunnerFramesLoading, AHugeFrameCountReadsOnlyTheFilesThatExist)
     EXPECT_EQ(frames.image((qint64(1) << 50) + 1).size(), QSize(8, 8));
 }
 
+TEST(RunnerFramesLoading, AFrameWithAHugeNumberDoesNotSizeTheFrameList)
+{
+    BundleFolder folder;
+    folder.writeFrame(QStringLiteral("r"), 0, {8, 8}, {1, 1, 6, 6});
+    folder.writeFrame(QStringLiteral("r"), 1000000000, {8, 8}, {1, 1, 6, 6});
+    const RunnerFrames frames(folder.kind(QStringLiteral("r"), qint64(1) << 40));
+    EXPECT_EQ(frames.cached().size(), 1);
+    EXPECT_EQ(frames.croppedCG().size(), 1);
+}
+
 TEST(RunnerFramesLoading, NoFileOutsideTheBundleFolderIsRead)
 {
     QTemporaryDir outer;
