@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 
 namespace gaugelet {
@@ -33,6 +34,10 @@ UserNotificationCenter::UserNotificationCenter(const QDBusConnection& bus, QObje
                   SLOT(onActionInvoked(quint32, QString)));
     m_bus.connect(service, objectPath, interface, QStringLiteral("NotificationClosed"), this,
                   SLOT(onNotificationClosed(quint32, quint32)));
+    // A daemon that comes back numbers its notifications afresh: an old id
+    // would replace, or take the actions of, some other program's notification.
+    auto* watcher = new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &UserNotificationCenter::onServerOwnerChanged);
 }
 
 UserNotificationCenter::~UserNotificationCenter()
@@ -179,6 +184,19 @@ void UserNotificationCenter::onNotificationClosed(quint32 id, quint32 reason)
     if (m_serverIds.value(it->identifier) == id)
         m_serverIds.remove(it->identifier);
     m_posted.erase(it);
+}
+
+void UserNotificationCenter::onServerOwnerChanged(const QString& name, const QString& oldOwner,
+                                                  const QString& newOwner)
+{
+    (void)name;
+    (void)newOwner;
+    // Only a server that went away leaves ids behind; a server that is being
+    // started for our own first Notify must not lose the id it answers with.
+    if (oldOwner.isEmpty())
+        return;
+    m_serverIds.clear();
+    m_posted.clear();
 }
 
 } // namespace gaugelet

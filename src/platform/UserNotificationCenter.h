@@ -21,7 +21,9 @@ namespace gaugelet {
 //     server id last returned for that identifier;
 //   - ActionInvoked (from the server that owns the name) becomes a response
 //     handed to the delegate;
-//   - notifications never make a sound of their own ("suppress-sound").
+//   - notifications never make a sound of their own ("suppress-sound");
+//   - server ids belong to one server process: when the name changes owner
+//     (the daemon quit, crashed or was replaced) every id we kept is forgotten.
 class UserNotificationCenter : public QObject {
     Q_OBJECT
 public:
@@ -103,6 +105,7 @@ public:
 private Q_SLOTS:
     void onActionInvoked(quint32 id, const QString& actionKey);
     void onNotificationClosed(quint32 id, quint32 reason);
+    void onServerOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
 
 private:
     struct Posted {

@@ -192,6 +192,43 @@ TEST(UserNotificationCenter, ClosedNotificationIsPostedAfreshNextTime)
     EXPECT_EQ(server.notifications().last().replacesId, 0u);
 }
 
+TEST(UserNotificationCenter, ADaemonThatComesBackStartsWithNoneOfTheOldIds)
+{
+    PrivateBus bus;
+    auto first = std::make_unique<FakeNotificationServer>(bus);
+    ASSERT_TRUE(first->isRegistered());
+    Center center(bus.connect());
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    center.setNotificationCategories({fireCategory(15)});
+    const QString id = "alarm.0F8FAD5B-D9CB-469F-A165-70867728950E";
+    EXPECT_FALSE(post(center, request(id, "x")));
+    const quint32 oldId = center.serverId(id);
+    ASSERT_NE(oldId, 0u);
+
+    // The daemon goes away without closing anything, and a new one numbers afresh.
+    first.reset();
+    FakeNotificationServer second(bus);
+    ASSERT_TRUE(second.isRegistered());
+    ASSERT_TRUE(waitUntil([&] { return center.serverId(id) == 0; }));
+
+    // Another program's notification now holds the old number; its action is not ours.
+    Center other(bus.connect());
+    EXPECT_FALSE(post(other, request("other.app", "y")));
+    ASSERT_EQ(other.serverId("other.app"), oldId);
+    second.emitActionInvoked(oldId, "ALARM_SUPPRESS");
+    spinFor(100);
+    EXPECT_TRUE(delegate.responses.isEmpty());
+
+    // Our next post is a new notification, not a replacement of theirs, and its actions arrive.
+    EXPECT_FALSE(post(center, request(id, "x")));
+    EXPECT_EQ(second.notifications().last().replacesId, 0u);
+    second.emitActionInvoked(center.serverId(id), "ALARM_SNOOZE");
+    ASSERT_TRUE(waitUntil([&] { return !delegate.responses.isEmpty(); }));
+    EXPECT_EQ(delegate.responses[0].actionIdentifier, "ALARM_SNOOZE");
+    EXPECT_EQ(delegate.responses[0].requestIdentifier, id);
+}
+
 TEST(UserNotificationCenter, ActionInvokedReachesTheDelegateWithTheRequestsUserInfo)
 {
     PrivateBus bus;
