@@ -117,6 +117,15 @@ void AudioPlayer::play()
     const qint64 frame = qint64(m_currentTime * m_format.sampleRate());
     m_buffer->seek(std::min<qint64>(frame * m_format.bytesPerFrame(), m_pcm.size()));
     m_sink = std::make_unique<QAudioSink>(device, m_format);
+    // Once every sample has been played the sink goes idle; close it then, so
+    // a sound that has finished does not hold an audio stream open all day.
+    QAudioSink* sink = m_sink.get();
+    QObject::connect(sink, &QAudioSink::stateChanged, sink, [this, sink](QAudio::State state) {
+        if (state != QAudio::IdleState || m_sink.get() != sink)
+            return;
+        sink->stop();
+        m_sink.release()->deleteLater();
+    });
     m_sink->start(m_buffer.get());
 }
 
