@@ -34,7 +34,7 @@ std::optional<double> GpuReader::gfxActivityFromMetrics(const QByteArray& blob)
     else if (format == 1 && content >= 1 && content <= 3)
         offset = 16; // header, six u16 temperatures
     else if (format == 2 && content == 0)
-        offset = 32; // header, u64 clock counter, u16 gfx, soc, core[8], l3[2]
+        offset = 40; // header, u64 clock counter (aligned to 8), u16 gfx, soc, core[8], l3[2]
     else if (format == 2 && content >= 1 && content <= 3)
         offset = 28; // header, u16 gfx, soc, core[8], l3[2]
     if (offset < 0 || blob.size() < offset + 2)
