@@ -83,9 +83,13 @@ std::vector<GpuUtilization> GpuReader::read()
         if (!ok)
             continue;
         const std::string base = "sys/class/drm/" + card.toStdString();
-        // Reading a suspended device's counters would wake it.
+        // Reading a suspended device's counters would wake it. Its idle
+        // residency does not run while it sleeps, so a baseline from before
+        // the sleep would make the first reading after it look fully busy:
+        // start a new one when it wakes.
         if (auto status = m_root.readLine(base + "/device/power/runtime_status");
             status && (*status == QLatin1String("suspended") || *status == QLatin1String("suspending"))) {
+            m_residency.remove(card);
             continue;
         }
         const QString driver = m_root.linkTargetName(base + "/device/driver").value_or(QString());

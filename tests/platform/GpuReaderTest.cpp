@@ -137,6 +137,37 @@ TEST(GpuReader, IntelBusyIsOneMinusResidencyShareOfElapsedTime)
     EXPECT_EQ(r[0], (GpuUtilization{0, 0}));
 }
 
+TEST(GpuReader, IntelCardWakingFromRuntimeSuspendStartsANewBaseline)
+{
+    QTemporaryDir dir;
+    makeCard(dir, "card0", "i915");
+    const QString status = dir.filePath("sys/class/drm/card0/device/power/runtime_status");
+    const QString rc6 = dir.filePath("sys/class/drm/card0/power/rc6_residency_ms");
+    test::writeFile(rc6, "100000\n");
+    double now = 50.0;
+    GpuReader reader{SysRoot(dir.path()), {}, [&] { return now; }};
+    (void)reader.read(); // baseline
+
+    // Asleep for a minute: not read, and its residency stands still.
+    test::writeFile(status, "suspended\n");
+    now += 60.0;
+    EXPECT_TRUE(reader.read().empty());
+
+    // Awake and idle: the first reading is a new baseline, not 98 % busy.
+    test::writeFile(status, "active\n");
+    now += 1.0;
+    test::writeFile(rc6, "101000\n");
+    auto r = reader.read();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0], (GpuUtilization{0, 0}));
+
+    now += 1.0;
+    test::writeFile(rc6, "101900\n"); // 0.9 s idle of 1 s
+    r = reader.read();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_NEAR(r[0].device, 10.0, 1e-9);
+}
+
 TEST(GpuReader, XeIdleResidencyIsUsedWhenRc6IsAbsent)
 {
     QTemporaryDir dir;
