@@ -34,7 +34,7 @@ std::optional<double> GpuReader::gfxActivityFromMetrics(const QByteArray& blob)
     else if (format == 1 && content >= 1 && content <= 3)
         offset = 16; // header, six u16 temperatures
     else if (format == 2 && content == 0)
-        offset = 32; // header, u64 clock counter, u16 gfx, soc, core[8], l3[2]
+        offset = 40; // header, u64 clock counter (aligned to 8), u16 gfx, soc, core[8], l3[2]
     else if (format == 2 && content >= 1 && content <= 3)
         offset = 28; // header, u16 gfx, soc, core[8], l3[2]
     if (offset < 0 || blob.size() < offset + 2)
@@ -83,9 +83,13 @@ std::vector<GpuUtilization> GpuReader::read()
         if (!ok)
             continue;
         const std::string base = "sys/class/drm/" + card.toStdString();
-        // Reading a suspended device's counters would wake it.
+        // Reading a suspended device's counters would wake it. Its idle
+        // residency does not run while it sleeps, so a baseline from before
+        // the sleep would make the first reading after it look fully busy:
+        // start a new one when it wakes.
         if (auto status = m_root.readLine(base + "/device/power/runtime_status");
             status && (*status == QLatin1String("suspended") || *status == QLatin1String("suspending"))) {
+            m_residency.remove(card);
             continue;
         }
         const QString driver = m_root.linkTargetName(base + "/device/driver").value_or(QString());

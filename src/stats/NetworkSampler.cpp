@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QStringDecoder>
 #include <algorithm>
 #include <qcoro/qcorofuture.h>
 
@@ -175,8 +176,11 @@ void NetworkSampler::State::refreshPublicIPIfNeeded(const QString& name)
 void NetworkSampler::State::finishPublicIPFetch(const QString& interfaceName, const std::optional<QByteArray>& body)
 {
     if (body) {
-        const QString text = QString::fromUtf8(*body).trimmed();
-        if (!text.isEmpty() && text.size() < maxPublicIPLength) {
+        // A body that is not valid UTF-8 is no address (never shown with
+        // replacement characters).
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString text = QString(decoder(*body)).trimmed();
+        if (!decoder.hasError() && !text.isEmpty() && text.size() < maxPublicIPLength) {
             m_cachedPublicIP = text;
             m_cachedPublicIPInterface = interfaceName;
         }

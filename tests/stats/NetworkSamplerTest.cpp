@@ -339,6 +339,9 @@ TEST(NetworkSampler, PublicAddressAnswersThatFailTheChecksAreIgnored)
     h.state.finishPublicIPFetch("wlan0", QByteArray(" \n\t "));
     EXPECT_EQ(h.state.cachedPublicIP(), std::optional<QString>("203.0.113.7"));
     (void)h.state.sample();
+    h.state.finishPublicIPFetch("wlan0", QByteArray("198.51.100.\xff\xfe"));
+    EXPECT_EQ(h.state.cachedPublicIP(), std::optional<QString>("203.0.113.7")); // not UTF-8
+    (void)h.state.sample();
     h.state.finishPublicIPFetch("wlan0", QByteArray(63, '1'));
     EXPECT_EQ(h.state.cachedPublicIP(), std::optional<QString>(QString(63, u'1')));
 }
