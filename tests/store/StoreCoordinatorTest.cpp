@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
+#include <QCoro/QCoroTimer>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -273,6 +274,47 @@ TEST_F(StoreCoordinatorTest, ArchiveThatFailsVerificationIsNotInstalled)
     ASSERT_TRUE(coordinator->lastError().has_value());
     EXPECT_TRUE(coordinator->lastError()->startsWith("install forged: verifyFailed("));
     EXPECT_FALSE(onDisk("forged"));
+}
+
+// A client that answers only after the event loop has run a while, so the
+// coordinator can be gone by the time the answer arrives.
+class SlowClient : public FakeClient {
+public:
+    QCoro::Task<Result<QByteArray, Error>> fetchBundle(StoreItem item) override
+    {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(50));
+        ++answered;
+        co_return co_await FakeClient::fetchBundle(item);
+    }
+    int answered = 0;
+};
+
+TEST_F(StoreCoordinatorTest, CoordinatorGoneDuringAnInstallTouchesNothing)
+{
+    SlowClient slow;
+    slow.archives = {{"chimes", soundBundle("chimes", 100)}};
+    auto coordinator = makeCoordinator(&slow);
+    auto running = coordinator->install(itemFor("chimes"));
+    EXPECT_EQ(coordinator->inflightInstallId(), QStringLiteral("chimes"));
+    coordinator.reset();
+    ASSERT_TRUE(waitUntil([&] { return slow.answered == 1; }));
+    spinFor(20);
+    EXPECT_TRUE(registry.installed().isEmpty());
+    EXPECT_FALSE(onDisk("chimes"));
+    EXPECT_TRUE(SoundRegistry::installed().isEmpty());
+}
+
+TEST_F(StoreCoordinatorTest, CoordinatorGoneWhileBuildingPreviewsStopsTheRefresh)
+{
+    SlowClient slow;
+    slow.items = {itemFor("chimes"), itemFor("bells")};
+    slow.archives = {{"chimes", soundBundle("chimes")}, {"bells", soundBundle("bells")}};
+    auto coordinator = makeCoordinator(&slow);
+    auto running = coordinator->refresh();
+    coordinator.reset();
+    ASSERT_TRUE(waitUntil([&] { return slow.answered == 1; }));
+    spinFor(100);
+    EXPECT_EQ(slow.answered, 1); // the second preview is never fetched
 }
 
 TEST_F(StoreCoordinatorTest, SoundPackIsActivatedByTheSoundAdapterOnly)

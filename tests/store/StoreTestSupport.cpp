@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QMutex>
 #include <QProcess>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,10 @@ ScopedStoreFolders::ScopedStoreFolders()
 
 ScopedStoreFolders::~ScopedStoreFolders()
 {
+    // A cache pruning started by a refresh runs on the global pool and reads
+    // the cache location when it starts: let it finish inside these folders,
+    // never in the user's own cache or the next test's.
+    QThreadPool::globalInstance()->waitForDone();
     qputenv("GAUGELET_RESOURCES_DIR", m_oldResources);
     qputenv("XDG_DATA_HOME", m_oldData);
     qputenv("XDG_CACHE_HOME", m_oldCache);
