@@ -136,7 +136,8 @@ QCoro::Task<> SparkleUpdater::probeAppcast(QPointer<SparkleUpdater> self)
     self->setLatestVersion(*found);
     self->setHasUpdateAvailable(hasUpdate);
     logInfo(lcAppUpdater, "appcast probe: latest=%s current=%s hasUpdate=%s",
-            qUtf8Printable(logPrintable(*found)), qUtf8Printable(logPrintable(self->m_currentVersion)), hasUpdate ? "true" : "false");
+            qUtf8Printable(logPrintable(*found)), qUtf8Printable(logPrintable(self->m_currentVersion)),
+            hasUpdate ? "true" : "false");
     self->finishProbe();
 }
 
