@@ -15,16 +15,6 @@ namespace gaugelet {
 
 namespace {
 
-// Text from a remote document or a URL, made safe for one log line.
-QString printable(QString text)
-{
-    for (QChar& c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = u'?';
-    }
-    return text;
-}
-
 QString linkText(const std::optional<KillSwitch::ForwardLink>& link)
 {
     return link ? link->url.toString(QUrl::FullyEncoded) : QStringLiteral("nil");
@@ -155,11 +145,11 @@ QUrl KillSwitch::configURL()
 KillSwitch::Verdict KillSwitch::checkBlocking(const Env& env)
 {
     logInfo(lcKillSwitch, "checkBlocking start channel=%s version=%s", qUtf8Printable(rawValue(env.channel)),
-            qUtf8Printable(printable(env.currentVersion)));
+            qUtf8Printable(logPrintable(env.currentVersion)));
 
     if (env.currentVersion.contains(QLatin1String("-dev"), Qt::CaseSensitive)) {
         logInfo(lcKillSwitch, "checkBlocking: local dev version %s, bypassing gate",
-                qUtf8Printable(printable(env.currentVersion)));
+                qUtf8Printable(logPrintable(env.currentVersion)));
         return Verdict::allow();
     }
 
@@ -174,7 +164,7 @@ KillSwitch::Verdict KillSwitch::checkBlocking(const Env& env)
         QString description = fetched.error().describe();
         if (url.isEmpty())
             description += QStringLiteral(" (gate URL not configured)");
-        logError(lcKillSwitch, "config fetch failed: %s", qUtf8Printable(printable(description)));
+        logError(lcKillSwitch, "config fetch failed: %s", qUtf8Printable(logPrintable(description)));
         verdict = verdictFromCache(env);
     } else {
         auto payload = Payload::decode(fetched.value());
@@ -195,7 +185,7 @@ KillSwitch::Verdict KillSwitch::checkBlocking(const Env& env)
         logInfo(lcKillSwitch, "verdict=terminate link=%s", qUtf8Printable(linkText(verdict.link)));
         break;
     case Verdict::Kind::forceUpdate:
-        logInfo(lcKillSwitch, "verdict=force_update min=%s link=%s", qUtf8Printable(printable(verdict.minVersion)),
+        logInfo(lcKillSwitch, "verdict=force_update min=%s link=%s", qUtf8Printable(logPrintable(verdict.minVersion)),
                 qUtf8Printable(linkText(verdict.link)));
         break;
     case Verdict::Kind::allow:
@@ -229,7 +219,7 @@ std::optional<KillSwitch::ForwardLink> KillSwitch::forwardLink(const Payload& pa
     // A link without a host opens nothing useful; it is refused like a bad scheme.
     if (!url.isValid() || scheme.isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
         || url.host().isEmpty()) {
-        logError(lcKillSwitch, "rejected link_url: %s", qUtf8Printable(printable(*payload.linkURL)));
+        logError(lcKillSwitch, "rejected link_url: %s", qUtf8Printable(logPrintable(*payload.linkURL)));
         return std::nullopt;
     }
     const QString label =

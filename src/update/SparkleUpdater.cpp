@@ -135,8 +135,9 @@ QCoro::Task<> SparkleUpdater::probeAppcast(QPointer<SparkleUpdater> self)
     const bool hasUpdate = numericCompare(*found, self->m_currentVersion) > 0;
     self->setLatestVersion(*found);
     self->setHasUpdateAvailable(hasUpdate);
-    logInfo(lcAppUpdater, "appcast probe: latest=%s current=%s hasUpdate=%s", qUtf8Printable(*found),
-            qUtf8Printable(self->m_currentVersion), hasUpdate ? "true" : "false");
+    logInfo(lcAppUpdater, "appcast probe: latest=%s current=%s hasUpdate=%s",
+            qUtf8Printable(logPrintable(*found)), qUtf8Printable(logPrintable(self->m_currentVersion)),
+            hasUpdate ? "true" : "false");
     self->finishProbe();
 }
 

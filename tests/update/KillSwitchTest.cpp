@@ -2,6 +2,7 @@
 
 #include "platform/InfoDictionary.h"
 #include "support/LocalHttpServer.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 #include "update/KillSwitchCache.h"
 #include "update/KillSwitchFetcher.h"
@@ -252,6 +253,49 @@ TEST_F(KillSwitchGate, FailsOpenWithoutAUsableKeptCopy)
         EXPECT_EQ(KillSwitch::checkBlocking(env(FakeFetcher::failing(), cache)), Verdict::allow());
     }
     EXPECT_EQ(KillSwitch::checkBlocking(env(nullptr, nullptr)), Verdict::allow());
+}
+
+TEST_F(KillSwitchGate, EachRunLogsItsStepsAndVerdictWordForWord)
+{
+    auto cache = std::make_shared<MemoryCache>();
+    {
+        LogCapture log(QStringLiteral("dev.gaugelet.killswitch"));
+        KillSwitch::checkBlocking(env(FakeFetcher::body("3.0-dev"), cache, "3.0-dev"));
+        EXPECT_EQ(log.lines(), (QStringList{"checkBlocking start channel=alpha version=3.0-dev",
+                                            "checkBlocking: local dev version 3.0-dev, bypassing gate"}));
+    }
+    {
+        LogCapture log(QStringLiteral("dev.gaugelet.killswitch"));
+        KillSwitch::checkBlocking(
+            env(FakeFetcher::body(R"({"alpha":true,"min_version":"2","link_url":"ftp://x.org/"})"), cache, "1.9"));
+        EXPECT_EQ(log.lines(), (QStringList{"checkBlocking start channel=alpha version=1.9",
+                                            "rejected link_url: ftp://x.org/", "verdict=force_update min=2 link=nil"}));
+    }
+    {
+        LogCapture log(QStringLiteral("dev.gaugelet.killswitch"));
+        KillSwitch::checkBlocking(env(FakeFetcher::body(R"({"live":true,"link_url":"https://x.org/a"})"), cache,
+                                      "1.9", KillSwitch::Channel::release));
+        EXPECT_EQ(log.lines(), (QStringList{"checkBlocking start channel=release version=1.9", "verdict=allow"}));
+    }
+    {
+        LogCapture log(QStringLiteral("dev.gaugelet.killswitch"));
+        KillSwitch::checkBlocking(env(FakeFetcher::body(R"({"alpha":false,"link_url":"https://x.org/a"})"), cache));
+        EXPECT_EQ(log.lines().value(1), "verdict=terminate link=https://x.org/a");
+    }
+    {
+        LogCapture log(QStringLiteral("dev.gaugelet.killswitch"));
+        KillSwitch::checkBlocking(env(FakeFetcher::body("[]"), std::make_shared<MemoryCache>()));
+        EXPECT_EQ(log.lines(), (QStringList{"checkBlocking start channel=alpha version=1.9",
+                                            "malformed config payload, falling back to cache",
+                                            "no fresh cache; failing open", "verdict=allow"}));
+    }
+    {
+        LogCapture log(QStringLiteral("dev.gaugelet.killswitch"));
+        KillSwitch::checkBlocking(env(FakeFetcher::failing(), std::make_shared<MemoryCache>()));
+        ASSERT_EQ(log.lines().size(), 4);
+        EXPECT_TRUE(log.lines().at(1).startsWith("config fetch failed: timedOut")) << qPrintable(log.lines().at(1));
+        EXPECT_EQ(log.lines().at(2), "no fresh cache; failing open");
+    }
 }
 
 TEST_F(KillSwitchGate, BundleVersionFallsBackWhenTheBuildHasNone)

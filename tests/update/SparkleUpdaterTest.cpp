@@ -2,6 +2,7 @@
 
 #include "platform/InfoDictionary.h"
 #include "support/LocalHttpServer.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 #include "update/FeedUpdaterController.h"
 #include "update/UpdateDialog.h"
@@ -82,6 +83,21 @@ TEST_F(SparkleUpdaterProbe, EqualOrOlderFeedVersionIsNoUpdateButIsPublished)
     probe(updater);
     EXPECT_FALSE(updater.hasUpdateAvailable());
     EXPECT_EQ(updater.latestVersion(), "1.9");
+}
+
+TEST_F(SparkleUpdaterProbe, FeedVersionWithALineBreakStaysOneLogLine)
+{
+    const QByteArray feed =
+        R"(<rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel><item>)"
+        "<sparkle:version>1.0\nverdict=allow</sparkle:version></item></channel></rss>";
+    LocalHttpServer server(LocalHttpServer::always({200, feed}), trustedTlsIdentity());
+    useFeed(server.url("/appcast.xml"));
+    LogCapture log(QStringLiteral("dev.gaugelet.app-updater"));
+    SparkleUpdater updater;
+    probe(updater);
+    EXPECT_EQ(updater.latestVersion(), "1.0\nverdict=allow");
+    EXPECT_EQ(log.count("appcast probe: latest=1.0?verdict=allow current=1.9 hasUpdate=false"), 1)
+        << qPrintable(log.lines().join(u'|'));
 }
 
 TEST_F(SparkleUpdaterProbe, BuildWithoutVersionComparesAsZero)
