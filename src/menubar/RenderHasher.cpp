@@ -43,7 +43,9 @@ RenderHasher& RenderHasher::combine(QStringView text)
         n -= 4;
     }
     quint64 tail = 0;
-    std::memcpy(&tail, p, size_t(n) * sizeof(char16_t));
+    // A null string has no buffer at all; memcpy must not see its null pointer.
+    if (n > 0)
+        std::memcpy(&tail, p, size_t(n) * sizeof(char16_t));
     h = (std::rotl(h, 5) ^ tail) * k;
     mix(h);
     return *this;

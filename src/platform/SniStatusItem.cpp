@@ -59,13 +59,26 @@ SniStatusItem::SniStatusItem(StatusItem* item, QDBusConnection bus) : QObject(it
     m_exported = true;
 
     m_serviceWatcher = new QDBusServiceWatcher(watcherService, m_bus,
-                                               QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
+                                               QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration
+                                                   | QDBusServiceWatcher::WatchForOwnerChange,
                                                this);
     connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         m_registerAttempts = 0;
         registerWithWatcher();
     });
     connect(m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { onWatcherGone(); });
+    // A watcher that takes the name over from a running one (a panel started
+    // with "replace") arrives with no registered/unregistered pair: the new
+    // owner knows nothing of us until we register again.
+    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString& oldOwner, const QString& newOwner) {
+                if (oldOwner.isEmpty() || newOwner.isEmpty())
+                    return;
+                logInfo(lcStatusItem, "sni.watcherReplaced");
+                m_registered = false;
+                m_registerAttempts = 0;
+                registerWithWatcher();
+            });
     checkForWatcher();
 }
 

@@ -54,3 +54,15 @@ TEST(RenderHasherKeys, EveryCharacterOfAStringCounts)
     }
     EXPECT_NE(RenderHasher().combine(u"\u25B2 1").finalize(), RenderHasher().combine(u"\u25BC 1").finalize());
 }
+
+TEST(RenderHasherKeys, ANullStringKeysLikeAnEmptyOne)
+{
+    // A snapshot's badge text or a missing setting arrives as a null QString,
+    // whose view has no buffer; it must key like "" (and read no memory).
+    const QString null;
+    ASSERT_TRUE(null.isNull());
+    ASSERT_EQ(QStringView(null).utf16(), nullptr);
+    EXPECT_EQ(RenderHasher().combine(null).finalize(), RenderHasher().combine(u"").finalize());
+    EXPECT_EQ(RenderHasher().combine(null).combine(qint64(3)).finalize(),
+              RenderHasher().combine(QStringLiteral("")).combine(qint64(3)).finalize());
+}

@@ -85,6 +85,23 @@ public:
                && bus.registerService(SniStatusItem::watcherService);
     }
 
+    // As a panel started with "replace" does: a watcher that lets itself be
+    // replaced, or one that takes the name over from a running watcher.
+    bool startReplaceable()
+    {
+        return bus.isConnected() && bus.registerObject(SniStatusItem::watcherPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
+               && bus.interface()->registerService(SniStatusItem::watcherService, QDBusConnectionInterface::DontQueueService,
+                                                   QDBusConnectionInterface::AllowReplacement).value()
+                      == QDBusConnectionInterface::ServiceRegistered;
+    }
+    bool startReplacing()
+    {
+        return bus.isConnected() && bus.registerObject(SniStatusItem::watcherPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
+               && bus.interface()->registerService(SniStatusItem::watcherService, QDBusConnectionInterface::ReplaceExistingService,
+                                                   QDBusConnectionInterface::AllowReplacement).value()
+                      == QDBusConnectionInterface::ServiceRegistered;
+    }
+
     QStringList registeredItems() const { return items; }
     bool hostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
@@ -274,6 +291,27 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     ASSERT_TRUE(again.start());
     ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
     EXPECT_EQ(again.items, QStringList{sni->serviceName()});
+}
+
+TEST(SniStatusItem, RegistersAgainWithAWatcherThatTakesTheNameOver)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher first(bus);
+    ASSERT_TRUE(first.startReplaceable());
+    StatusItem item(*bus.bus);
+    SniStatusItem* sni = item.statusNotifier();
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+    EXPECT_EQ(first.items, QStringList{sni->serviceName()});
+
+    // The name passes straight from one watcher to the next.
+    FakeWatcher second(bus);
+    ASSERT_TRUE(second.startReplacing());
+    ASSERT_TRUE(test::waitUntil([&] { return !second.items.isEmpty(); }, 3000));
+    EXPECT_EQ(second.items, QStringList{sni->serviceName()});
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+    EXPECT_FALSE(sni->isFallbackShown());
 }
 
 TEST(SniStatusItem, RetriesARegistrationTheWatcherRefused)
