@@ -4,6 +4,7 @@
 
 #include <QAudioDevice>
 #include <QAudioSink>
+#include <QThread>
 #include <QBuffer>
 #include <QFile>
 #include <QMediaDevices>
@@ -80,8 +81,20 @@ AudioPlayer::AudioPlayer(QString path, QAudioFormat format, QByteArray pcm)
 
 AudioPlayer::~AudioPlayer()
 {
-    if (m_sink)
+    if (!m_sink)
+        return;
+    if (QThread::currentThread() == m_sink->thread()) {
         m_sink->stop();
+        return;
+    }
+    // The last owner let go on another thread (a player build that finished
+    // after a newer one): the sink and the buffer it reads belong to the
+    // thread that made them, so they are handed back to it to be deleted
+    // there, sink first. The sink's callbacks refer to this player and go now.
+    QObject::disconnect(m_sink.get(), nullptr, nullptr, nullptr);
+    m_sink.release()->deleteLater();
+    if (m_buffer)
+        m_buffer.release()->deleteLater();
 }
 
 qint64 AudioPlayer::frameCount() const
