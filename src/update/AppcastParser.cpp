@@ -36,6 +36,9 @@ std::optional<QString> AppcastParser::latestVersion(const QByteArray& feed)
 {
     QXmlStreamReader xml(feed);
     xml.setNamespaceProcessing(true);
+    // A feed that uses "sparkle:" without declaring it would otherwise stop
+    // at the first such name as a namespace error.
+    xml.addExtraNamespaceDeclaration(QXmlStreamNamespaceDeclaration(QStringLiteral("sparkle"), sparkleNamespace));
     bool stop = false;
     while (!stop && !xml.atEnd()) {
         switch (xml.readNext()) {

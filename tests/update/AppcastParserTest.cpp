@@ -41,6 +41,14 @@ TEST(AppcastParser, EnclosureAttributesWithAndWithoutPrefix)
               "8");
 }
 
+TEST(AppcastParser, AnUndeclaredSparklePrefixStillCounts)
+{
+    AppcastParser parser;
+    EXPECT_EQ(parser.latestVersion(R"(<rss version="2.0"><channel><item>
+        <enclosure url="u" sparkle:version="42"/></item></channel></rss>)"),
+              "42");
+}
+
 TEST(AppcastParser, TextIsTrimmedPieceByPieceAndJoined)
 {
     EXPECT_EQ(latest("<item><sparkle:version>\n   1.2.3 \r\n</sparkle:version></item>"), "1.2.3");
