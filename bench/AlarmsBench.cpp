@@ -45,6 +45,7 @@ QList<Alarm> alarms(int count)
 void BM_AlarmManagerEvaluateFiring(benchmark::State& state)
 {
     Defaults defaults; // in memory: nothing reaches the user's settings
+    Defaults* const previousDefaults = Defaults::standard();
     Defaults::setStandard(&defaults);
     defaults.set(AlarmManager::seedFlagKey, true);
     {
@@ -60,7 +61,7 @@ void BM_AlarmManagerEvaluateFiring(benchmark::State& state)
         }
         state.SetItemsProcessed(state.iterations() * state.range(0));
     }
-    Defaults::setStandard(nullptr);
+    Defaults::setStandard(previousDefaults);
 }
 BENCHMARK(BM_AlarmManagerEvaluateFiring)->Arg(1)->Arg(10)->Arg(100);
 
@@ -68,6 +69,7 @@ BENCHMARK(BM_AlarmManagerEvaluateFiring)->Arg(1)->Arg(10)->Arg(100);
 void BM_AlarmManagerEvaluateIdle(benchmark::State& state)
 {
     Defaults defaults;
+    Defaults* const previousDefaults = Defaults::standard();
     Defaults::setStandard(&defaults);
     defaults.set(AlarmManager::seedFlagKey, true);
     {
@@ -83,19 +85,8 @@ void BM_AlarmManagerEvaluateIdle(benchmark::State& state)
         }
         state.SetItemsProcessed(state.iterations() * state.range(0));
     }
-    Defaults::setStandard(nullptr);
+    Defaults::setStandard(previousDefaults);
 }
 BENCHMARK(BM_AlarmManagerEvaluateIdle)->Arg(10)->Arg(100);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -130,17 +130,3 @@ void BM_SparklineRenderKey(benchmark::State& state)
 BENCHMARK(BM_SparklineRenderKey);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Defaults defaults; // in memory: benchmarks never touch the user's settings
-    Defaults::setStandard(&defaults);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Defaults::setStandard(nullptr);
-    return 0;
-}

@@ -159,12 +159,3 @@ static void BM_AllFourSamplersThisMachine(benchmark::State& st)
     }
 }
 BENCHMARK(BM_AllFourSamplersThisMachine);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

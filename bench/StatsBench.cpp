@@ -58,23 +58,18 @@ void settle(StatRegistry& registry)
 // common case between two samples).
 static void BM_StatRegistryTick(benchmark::State& state)
 {
-    Defaults defaults;
-    Defaults::setStandard(&defaults);
     ProviderEnablementStore enablement;
     StatRegistry registry(fourProviders());
     registry.start(nullptr, nullptr, &enablement);
     settle(registry);
     for (auto _ : state)
         registry.tick();
-    Defaults::setStandard(nullptr);
 }
 BENCHMARK(BM_StatRegistryTick);
 
 // One publish of four snapshots to one subscriber.
 static void BM_StatRegistryFlush(benchmark::State& state)
 {
-    Defaults defaults;
-    Defaults::setStandard(&defaults);
     StatRegistry registry(fourProviders());
     int received = 0;
     QObject::connect(&registry, &StatRegistry::snapshotsPublisher, [&](const auto& s) { received += int(s.size()); });
@@ -85,7 +80,6 @@ static void BM_StatRegistryFlush(benchmark::State& state)
         registry.flush();
     }
     benchmark::DoNotOptimize(received);
-    Defaults::setStandard(nullptr);
 }
 BENCHMARK(BM_StatRegistryFlush);
 
@@ -138,14 +132,3 @@ static void BM_HistorySamplesCached(benchmark::State& state)
         benchmark::DoNotOptimize(slice->samples().size());
 }
 BENCHMARK(BM_HistorySamplesCached);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

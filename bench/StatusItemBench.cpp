@@ -54,6 +54,7 @@ private:
 struct Row {
     Row()
     {
+        previousDefaults = Defaults::standard();
         Defaults::setStandard(&defaults);
         ScreenFacts facts;
         facts.frame = QRectF(0, 0, 2560, 1440);
@@ -93,10 +94,11 @@ struct Row {
     {
         controller.reset();
         item.reset();
-        Defaults::setStandard(nullptr);
+        Defaults::setStandard(previousDefaults);
         ScreenInfo::instance()->resetOverrideForTesting();
     }
 
+    Defaults* previousDefaults = nullptr;
     Defaults defaults; // in memory
     std::unique_ptr<StatRegistry> registry;
     std::unique_ptr<VisualizerRegistry> visualizers;
@@ -174,14 +176,3 @@ void BM_IconPixmapUpdateOnBus(benchmark::State& state)
 BENCHMARK(BM_IconPixmapUpdateOnBus)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

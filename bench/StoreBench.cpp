@@ -221,5 +221,3 @@ void BM_RemoteCatalogueList200ProductsFromKeptCopy(benchmark::State& state)
 BENCHMARK(BM_RemoteCatalogueList200ProductsFromKeptCopy)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

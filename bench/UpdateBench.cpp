@@ -54,5 +54,3 @@ static void BM_NumericCompareVersions(benchmark::State& state)
         benchmark::DoNotOptimize(numericCompare(u"12.4.100-beta3", u"12.4.99-beta10"));
 }
 BENCHMARK(BM_NumericCompareVersions);
-
-BENCHMARK_MAIN();
