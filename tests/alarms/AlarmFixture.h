@@ -9,6 +9,7 @@
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/SoundRegistry.h"
+#include "ScopedEnv.h"
 #include "platform/UserNotificationCenter.h"
 #include "stats/StatRegistry.h"
 #include "FakeNotificationServer.h"
@@ -48,26 +49,6 @@ private:
 };
 
 // An environment variable set for the length of a scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name))
-    {
-        m_old = qgetenv(name);
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 inline Alarm makeAlarm(const QString& providerId = QStringLiteral("cpu.total"), double threshold = 0.8,
                        Alarm::Direction direction = Alarm::Direction::above, double repeatInterval = 30,

@@ -1,6 +1,7 @@
 #include "platform/SniStatusItem.h"
 #include "platform/SniTypes.h"
 #include "platform/StatusItem.h"
+#include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -25,38 +26,19 @@ const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 class PrivateBus {
 public:
     PrivateBus()
+        : address(m_daemon.address())
     {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (program.isEmpty())
-            return;
-        m_daemon.start(program, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        if (!m_daemon.waitForStarted(5000))
-            return;
-        test::waitUntil([&] { return m_daemon.canReadLine(); }, 5000);
-        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        static int counter = 0;
-        m_name = QStringLiteral("private-bus-%1").arg(++counter);
-        bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, m_name));
-    }
-    ~PrivateBus()
-    {
-        bus.reset();
-        if (!m_name.isEmpty())
-            QDBusConnection::disconnectFromBus(m_name);
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(3000)) {
-            m_daemon.kill();
-            m_daemon.waitForFinished(2000);
-        }
+        if (m_daemon.isValid())
+            bus = std::make_unique<QDBusConnection>(m_daemon.connect());
     }
     bool isUp() const { return bus && bus->isConnected(); }
 
+private:
+    test::PrivateBus m_daemon;
+
+public:
     QString address;
     std::unique_ptr<QDBusConnection> bus;
-
-private:
-    QProcess m_daemon;
-    QString m_name;
 };
 
 // A small StatusNotifierWatcher and host on its own bus connection: it takes

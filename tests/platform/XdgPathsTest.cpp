@@ -1,26 +1,14 @@
 #include "platform/XdgPaths.h"
 
+#include "ScopedEnv.h"
+
 #include <QDir>
 #include <gtest/gtest.h>
 #include <optional>
 
 using namespace gaugelet;
 
-namespace {
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, std::optional<QByteArray> value)
-        : m_name(name), m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
-    {
-        value ? qputenv(name, *value) : qunsetenv(name);
-    }
-    ~ScopedEnv() { m_old ? qputenv(m_name, *m_old) : qunsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<QByteArray> m_old;
-};
-} // namespace
+using test::ScopedEnv;
 
 TEST(XdgPaths, UserDataHomePrefersAnAbsoluteXdgDataHome)
 {

@@ -3,6 +3,7 @@
 #include "StoreTestSupport.h"
 #include "platform/FileSystem.h"
 #include "store/BundleInstaller.h"
+#include "support/ScopedEnv.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -42,18 +43,6 @@ QStringList idsOf(const QList<BundleManifest>& list)
     return ids;
 }
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, std::optional<QByteArray> value) : m_name(name), m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
-    {
-        value ? qputenv(name, *value) : qunsetenv(name);
-    }
-    ~ScopedEnv() { m_old ? qputenv(m_name, *m_old) : qunsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<QByteArray> m_old;
-};
 
 class InstalledBundleRegistryTest : public ::testing::Test {
 protected:
