@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+class QWidget;
+
+namespace gaugelet {
+
+// The design's named text styles and semantic colours, mapped once for the
+// whole program onto the application font and palette (light and dark alike).
+// Design points are device-independent pixels. Every view takes its fonts and
+// colours from here, never from sizes or colours of its own.
+class DesignStyle {
+public:
+    enum class TextStyle {
+        largeTitle,
+        title,
+        title2,
+        title3,
+        headline,
+        body,
+        callout,
+        subheadline,
+        footnote,
+        caption,
+        caption2,
+    };
+
+    enum class Colour {
+        primary,    // the palette's text colour
+        secondary,  // text at decreasing opacity
+        tertiary,
+        quaternary,
+        accent,     // QPalette::Highlight
+        separator,
+        controlBackground,
+        windowBackground,
+        red,
+        orange,
+        yellow,
+        green,
+        blue,
+    };
+
+    // The body size of the design (13 pt) scaled to the application font:
+    // every style keeps its ratio to the body size.
+    static QFont font(TextStyle style);
+    // A style at an explicit point size (for views whose size is a setting).
+    static QFont font(TextStyle style, qreal pointSize);
+    // The same font with tabular (monospaced) digits, for figures that change.
+    static QFont monospacedDigits(QFont font);
+    // The design's size of the style in points at the default body size.
+    static qreal designPointSize(TextStyle style);
+
+    static QColor colour(Colour colour, const QPalette& palette);
+    // The colour for a widget, from its own palette.
+    static QColor colour(Colour colour, const QWidget* widget);
+    // Whether a palette reads as dark (its window colour is dark).
+    static bool isDark(const QPalette& palette);
+};
+
+} // namespace gaugelet
