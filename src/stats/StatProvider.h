@@ -38,7 +38,8 @@ public:
     virtual bool supportsMergedDisplay() const { return false; }
     // A snapshot with empty providerId and badgeText, asOf now, value a fraction.
     virtual QCoro::Task<StatSnapshot> sample() = 0;
-    // The view under the provider's row in the popover, for one snapshot.
+    // The view under the provider's row in the popover, for one snapshot: a
+    // StatDetailView (updated in place with later snapshots), or nullptr.
     virtual QWidget* detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent) = 0;
     // The provider's section in the statistics settings; nullptr is the empty view.
     virtual QWidget* configView(const ViewEnvironment& env, QWidget* parent)
