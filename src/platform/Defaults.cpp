@@ -1,5 +1,7 @@
 #include "platform/Defaults.h"
 
+#include <limits>
+
 #include "platform/PlatformLog.h"
 #include "platform/PropertyList.h"
 #include "platform/XdgPaths.h"
@@ -140,6 +142,40 @@ std::optional<qint64> Defaults::integer(const QString& key) const
     if (isIntegerType(v))
         return v.toLongLong();
     return std::nullopt;
+}
+
+std::optional<qint64> Defaults::integerValue(const QString& key) const
+{
+    const QVariant v = object(key);
+    if (isIntegerType(v))
+        return v.toLongLong();
+    auto fromReal = [](double d) -> qint64 {
+        if (std::isnan(d))
+            return 0;
+        if (d >= 9223372036854775808.0)
+            return std::numeric_limits<qint64>::max();
+        if (d < -9223372036854775808.0)
+            return std::numeric_limits<qint64>::min();
+        return static_cast<qint64>(d);
+    };
+    switch (v.typeId()) {
+    case QMetaType::Double: return fromReal(v.toDouble());
+    case QMetaType::Bool: return v.toBool() ? 1 : 0;
+    case QMetaType::QString: {
+        // Leading white space, an optional sign, then digits (and a fraction,
+        // which is dropped); text without a leading number reads as 0.
+        const QString text = v.toString().trimmed();
+        qsizetype end = 0;
+        if (end < text.size() && (text[end] == u'+' || text[end] == u'-'))
+            ++end;
+        while (end < text.size() && (text[end].isDigit() || text[end] == u'.'))
+            ++end;
+        bool ok = false;
+        const double d = text.left(end).toDouble(&ok);
+        return ok ? fromReal(d) : 0;
+    }
+    default: return std::nullopt;
+    }
 }
 
 std::optional<double> Defaults::real(const QString& key) const

@@ -40,6 +40,11 @@ public:
     std::optional<QString> string(const QString& key) const;
     std::optional<bool> boolean(const QString& key) const;
     std::optional<qint64> integer(const QString& key) const;
+    // The lenient integer read: an integer, a real (truncated towards zero,
+    // saturating; NaN gives 0), a Boolean (0 or 1) or a text that starts with
+    // an optionally signed decimal number gives that integer; absent or any
+    // other type gives nullopt.
+    std::optional<qint64> integerValue(const QString& key) const;
     // Integers count as reals; a non-finite real counts as absent.
     std::optional<double> real(const QString& key) const;
     std::optional<QByteArray> data(const QString& key) const;

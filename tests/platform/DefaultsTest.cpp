@@ -186,3 +186,30 @@ TEST(PropertyList, RejectsGarbageAndAcceptsBinary)
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->toMap().value("a"), qint64(1));
 }
+
+TEST(Defaults, IntegerValueReadsNumbersAndNumericText)
+{
+    gaugelet::Defaults d;
+    const struct {
+        QVariant stored;
+        std::optional<qint64> expected;
+    } cases[] = {
+        {QVariant(qint64(20)), 20},
+        {QVariant(10.0), 10},
+        {QVariant(10.9), 10},
+        {QVariant(-3.5), -3},
+        {QVariant(1e300), std::numeric_limits<qint64>::max()},
+        {QVariant(true), 1},
+        {QVariant(QStringLiteral("20")), 20},
+        {QVariant(QStringLiteral(" -5x")), -5},
+        {QVariant(QStringLiteral("15.7")), 15},
+        {QVariant(QStringLiteral("abc")), 0},
+        {QVariant(QVariantList{1}), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        d.set(QStringLiteral("k"), c.stored);
+        EXPECT_EQ(d.integerValue(QStringLiteral("k")), c.expected) << c.stored.toString().toStdString();
+    }
+    d.remove(QStringLiteral("k"));
+    EXPECT_EQ(d.integerValue(QStringLiteral("k")), std::nullopt);
+}
