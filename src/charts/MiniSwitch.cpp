@@ -2,6 +2,7 @@
 
 #include "platform/DesignStyle.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 namespace gaugelet {
@@ -38,11 +39,27 @@ void MiniSwitch::paintEvent(QPaintEvent*)
     const qreal x = isChecked() ? track.right() - 1 - knob : track.left() + 1;
     painter.setBrush(Qt::white);
     painter.drawEllipse(QRectF(x, track.top() + 1, knob, knob));
-    if (hasFocus()) {
+    if (hasFocus() && m_keyboardFocus) {
         painter.setPen(QPen(DesignStyle::colour(DesignStyle::Colour::accent, this), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(track.adjusted(-0.5, -0.5, 0.5, 0.5), h / 2, h / 2);
     }
+}
+
+} // namespace gaugelet
+
+namespace gaugelet {
+
+void MiniSwitch::focusInEvent(QFocusEvent* event)
+{
+    m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
+void MiniSwitch::focusOutEvent(QFocusEvent* event)
+{
+    m_keyboardFocus = false;
+    QAbstractButton::focusOutEvent(event);
 }
 
 } // namespace gaugelet

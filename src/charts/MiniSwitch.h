@@ -19,9 +19,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QColor m_tint;
+    bool m_keyboardFocus = false; // the ring shows only for focus from the keyboard
 };
 
 } // namespace gaugelet
