@@ -14,7 +14,8 @@ namespace gaugelet {
 class ChartTimeline : public QObject {
     Q_OBJECT
 public:
-    static constexpr int intervalMs = 33; // 1/30 s
+    // At least 1/30 s between frames (33.3 ms), so never above 30 fps.
+    static constexpr int intervalMs = 34;
 
     explicit ChartTimeline(QWidget* widget);
 

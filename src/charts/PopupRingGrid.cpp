@@ -21,7 +21,9 @@ PopupRingGrid::PopupRingGrid(qreal diameter, qreal spacing, qreal lineWidth, QWi
     : QWidget(parent), m_diameter(positive(diameter)), m_spacing(positive(spacing)), m_lineWidth(positive(lineWidth))
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    // The grid takes the width its column gives it and wraps to fit, so its
+    // unwrapped row (1469 points for 64 rings) never widens the popover.
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 }

@@ -127,7 +127,12 @@ void NetworkDetailBody::refresh()
     const double magnitude = largest > 0 ? largest : 1.0;
 
     // Header: the two rates and where the down figure stands.
-    const bool trailing = storedStatLabelPosition(*Defaults::standard()) == StatLabelPosition::trailing;
+    const Defaults* defaults = Defaults::standard();
+    const bool trailing =
+        !defaults || storedStatLabelPosition(*defaults) == StatLabelPosition::trailing;
+    const auto storedHex = [defaults](const QString& key) {
+        return defaults ? defaults->string(key, QString()) : QString();
+    };
     if (trailing != downIsTrailing()) {
         m_middleSpacer->changeSize(0, 0, trailing ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Minimum);
         m_endSpacer->changeSize(0, 0, trailing ? QSizePolicy::Fixed : QSizePolicy::Expanding, QSizePolicy::Minimum);
@@ -135,12 +140,12 @@ void NetworkDetailBody::refresh()
     }
     std::optional<QColor> foreground;
     if (Prefs::boolValue(statFgEnabledKey, false)) {
-        foreground = Color::fromHex(Defaults::standard()->string(statFgHexKey, QString()))
+        foreground = Color::fromHex(storedHex(statFgHexKey))
                          .value_or(DesignStyle::colour(DesignStyle::Colour::primary, this));
     }
     std::optional<QColor> background;
     if (Prefs::boolValue(statBgEnabledKey, false))
-        background = Color::fromHex(Defaults::standard()->string(statBgHexKey, QString())).value_or(QColor(0, 0, 0, 46));
+        background = Color::fromHex(storedHex(statBgHexKey)).value_or(QColor(0, 0, 0, 46));
     const struct {
         NetworkRateBlock* block;
         QColor tint;

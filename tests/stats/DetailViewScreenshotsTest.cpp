@@ -5,6 +5,9 @@
 #include "charts/PopupRingGrid.h"
 #include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
+#include "stats/CPUProvider.h"
+#include "stats/GPUProvider.h"
+#include "stats/MemoryProvider.h"
 #include "stats/GPUDetailBody.h"
 #include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
@@ -17,6 +20,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -191,5 +195,36 @@ TEST(DetailViewScreenshots, EachViewLightAndDarkFitsTheColumn)
                     QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/") + QString::fromStdString(name) + ".png"));
             }
         }
+    }
+}
+
+TEST(DetailViews, EveryProviderBuildsItsViewEvenWithAnEmptyEnvironment)
+{
+    // No history store and no theme store: the views still build, show and
+    // update (with the first palette and no history), and NaN or infinite
+    // figures draw as 0.
+    test::ScopedDefaults defaults;
+    for (const QString& id : {ProviderIds::cpu, ProviderIds::gpu, ProviderIds::memory, ProviderIds::network}) {
+        StatSnapshot s;
+        s.providerId = id;
+        s.label = QStringLiteral("1%");
+        s.breakdown = {series("user", std::nan("")), series("up", std::numeric_limits<double>::infinity())};
+        std::unique_ptr<StatProvider> provider;
+        if (id == ProviderIds::cpu)
+            provider = std::make_unique<CPUProvider>();
+        else if (id == ProviderIds::gpu)
+            provider = std::make_unique<GPUProvider>();
+        else if (id == ProviderIds::memory)
+            provider = std::make_unique<MemoryProvider>();
+        else
+            provider = std::make_unique<NetworkProvider>();
+        std::unique_ptr<QWidget> view(provider->detailView(s, ViewEnvironment{}, nullptr));
+        auto* detail = qobject_cast<StatDetailView*>(view.get());
+        ASSERT_NE(detail, nullptr) << id.toStdString();
+        view->resize(kColumn, 300);
+        view->show();
+        detail->setSnapshot(s);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(render(view.get()).isNull());
     }
 }
