@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -97,6 +98,11 @@ void InfoButton::present()
 
 bool InfoButton::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_popup && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_popup->close();
+        return true;
+    }
     if (watched == m_popup && event->type() == QEvent::Hide) {
         m_closedAt.start();
         update();

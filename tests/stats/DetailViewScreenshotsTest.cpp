@@ -198,6 +198,46 @@ TEST(DetailViewScreenshots, EachViewLightAndDarkFitsTheColumn)
     }
 }
 
+TEST(DetailViewScreenshots, TheWholeColumnWithAndWithoutSmoothCharts)
+{
+    QDir().mkpath(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots"));
+    for (bool dark : {false, true}) {
+        for (bool smooth : {true, false}) {
+            test::DetailViewFixture f;
+            f.theme.select(dark ? QStringLiteral("gum.dark") : QStringLiteral("gum.light"));
+            f.defaults->set(DetailBodyBase::smoothChartsKey, smooth);
+            QWidget host;
+            host.setPalette(dark ? darkPalette() : lightPalette());
+            host.setAutoFillBackground(true);
+            auto* layout = new QVBoxLayout(&host);
+            layout->setContentsMargins(14, 14, 14, 14);
+            layout->setSpacing(12);
+            const QList<QString> ids{ProviderIds::cpu, ProviderIds::gpu, ProviderIds::memory, ProviderIds::network};
+            for (const QString& id : ids) {
+                const StatSnapshot s = fill(f, id, 16);
+                CPUProvider cpu;
+                GPUProvider gpu;
+                MemoryProvider memory;
+                NetworkProvider network;
+                StatProvider* provider = id == ProviderIds::cpu       ? static_cast<StatProvider*>(&cpu)
+                                         : id == ProviderIds::gpu    ? static_cast<StatProvider*>(&gpu)
+                                         : id == ProviderIds::memory ? static_cast<StatProvider*>(&memory)
+                                                                     : static_cast<StatProvider*>(&network);
+                layout->addWidget(provider->detailView(s, f.env, &host));
+            }
+            host.setFixedWidth(kColumn + 28);
+            host.show();
+            host.resize(host.width(), layout->totalHeightForWidth(host.width()));
+            layout->activate();
+            QCoreApplication::processEvents();
+            const std::string name = std::string("column-") + (smooth ? "smooth" : "bars") + (dark ? "-dark" : "-light");
+            expectInsideColumn(&host, name);
+            EXPECT_TRUE(render(&host).save(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/")
+                                           + QString::fromStdString(name) + ".png"));
+        }
+    }
+}
+
 TEST(DetailViews, EveryProviderBuildsItsViewEvenWithAnEmptyEnvironment)
 {
     // No history store and no theme store: the views still build, show and
