@@ -28,6 +28,13 @@ QString SoundPackPreview::symbolName() const
 
 QSize SoundPackPreview::sizeHint() const { return {44, 44}; }
 
+void SoundPackPreview::hideEvent(QHideEvent* event)
+{
+    if (m_box->player() && m_box->player()->isPlaying())
+        m_box->toggle(m_audioBytes);
+    QAbstractButton::hideEvent(event);
+}
+
 void SoundPackPreview::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
