@@ -55,3 +55,18 @@ TEST(SoundPackPreview, UndecodableBytesMakeNoPlayerAndEachTapTriesAgain)
     EXPECT_EQ(view.box()->player(), nullptr);
     EXPECT_EQ(view.symbolName(), QStringLiteral("play.fill"));
 }
+
+TEST(SoundPackPreview, HidingThePreviewStopsItsSound)
+{
+    SoundPackPreview view("Bell", realMp3());
+    view.resize(44, 44);
+    view.show();
+    view.click();
+    ASSERT_NE(view.box()->player(), nullptr);
+    if (!view.box()->isPlaying())
+        GTEST_SKIP() << "no audio output on this machine";
+    view.hide();
+    EXPECT_FALSE(view.box()->isPlaying());
+    EXPECT_FALSE(view.box()->player()->isPlaying());
+    EXPECT_EQ(view.symbolName(), QStringLiteral("play.fill"));
+}
