@@ -44,10 +44,10 @@ StoreItemRow::StoreItemRow(StoreItem item, StoreCoordinator* store, bool isNew, 
     title->setSpacing(6);
     m_name = new StoreTextLabel(m_item.displayName, StoreTextLabel::mediumFont(), DesignStyle::Colour::primary, this);
     title->addWidget(m_name, 0, Qt::AlignVCenter);
-    if (isNew) {
-        m_newBadge = new StoreNewBadge(this);
-        title->addWidget(m_newBadge, 0, Qt::AlignVCenter);
-    }
+    m_newBadge = new StoreNewBadge(this);
+    title->addWidget(m_newBadge, 0, Qt::AlignVCenter);
+    m_isNew = isNew;
+    m_newBadge->setVisible(isNew);
     if (m_item.isNSFW) {
         m_adultBadge = new AdultContentBadge(this);
         title->addWidget(m_adultBadge, 0, Qt::AlignVCenter);
@@ -103,6 +103,14 @@ void StoreItemRow::setInFlight(bool inFlight)
     m_inFlight = inFlight;
     m_install->setVisible(!inFlight);
     m_progress->setVisible(inFlight);
+}
+
+void StoreItemRow::setNew(bool isNew)
+{
+    if (isNew == m_isNew)
+        return;
+    m_isNew = isNew;
+    m_newBadge->setVisible(isNew);
 }
 
 void StoreItemRow::adoptPreview()

@@ -21,7 +21,7 @@ class StoreItemRow : public QWidget {
     Q_OBJECT
 
 public:
-    // isNew is decided by the tab when it draws the row.
+    // isNew is decided by the tab each time it draws the row.
     StoreItemRow(StoreItem item, StoreCoordinator* store, bool isNew, QWidget* parent = nullptr);
 
     const StoreItem& item() const { return m_item; }
@@ -35,6 +35,9 @@ public:
     // Switches between "Install" and the progress indicator.
     void setInFlight(bool inFlight);
     bool isInFlight() const { return m_inFlight; }
+    // Shows or hides the "NEW" badge.
+    void setNew(bool isNew);
+    bool isMarkedNew() const { return m_isNew; }
     // Puts the coordinator's preview in the thumbnail when one is cached and
     // none is shown yet.
     void adoptPreview();
@@ -59,6 +62,7 @@ private:
     StoreItem m_item;
     QPointer<StoreCoordinator> m_store;
     bool m_inFlight = false;
+    bool m_isNew = false;
     QWidget* m_thumbnail = nullptr;
     QWidget* m_preview = nullptr;
     StoreSymbolView* m_placeholder = nullptr;

@@ -176,15 +176,15 @@ QCoro::Task<void> StoreTab::firstLoad()
     m_loading = false;
     if (!store || !window()->isVisible())
         co_return;
-    // The rows of this visit are drawn before the marks go in, so what is new
-    // shows as new until the page closes.
+    // The rows are drawn before the marks go in, so what is new shows as new
+    // until the coordinator announces its next change.
     updateNow();
     m_didLoad = true;
     if (Defaults* defaults = Defaults::standard()) {
         for (const StoreItem& item : store->available())
             defaults->set(StoreCoordinator::seenKeyPrefix + item.id, true);
     }
-    updateNow();
+    updatePage(false);
     Q_EMIT loaded();
 }
 
@@ -204,17 +204,19 @@ void StoreTab::scheduleUpdate()
         Qt::QueuedConnection);
 }
 
-void StoreTab::updateNow()
+void StoreTab::updateNow() { updatePage(true); }
+
+void StoreTab::updatePage(bool redrawNew)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     m_dirty = false;
-    updateCatalogue();
+    updateCatalogue(redrawNew);
     updateInstalled();
     updateError();
     schedulePreviewVisibility();
 }
 
-void StoreTab::updateCatalogue()
+void StoreTab::updateCatalogue(bool redrawNew)
 {
     const QList<StoreItem> available = m_store ? m_store->available() : QList<StoreItem>();
     QStringList duplicates;
@@ -242,6 +244,8 @@ void StoreTab::updateCatalogue()
         }
         if (!row)
             row = new StoreItemRow(item, m_store, m_store->isNew(item), m_catalogue->panel());
+        else if (redrawNew)
+            row->setNew(m_store->isNew(item));
         row->adoptPreview();
         row->setInFlight(m_store->isInstalling(item.id));
         kept.insert(item.id, row);

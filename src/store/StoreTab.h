@@ -78,7 +78,10 @@ protected:
 private:
     QCoro::Task<void> firstLoad();
     void scheduleUpdate();
-    void updateCatalogue();
+    // One pass over the page. Rows already drawn decide their "NEW" badge
+    // again only when redrawNew is set (a change the coordinator announced).
+    void updatePage(bool redrawNew);
+    void updateCatalogue(bool redrawNew);
     void updateInstalled();
     void updateError();
     void schedulePreviewVisibility();

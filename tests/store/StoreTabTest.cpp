@@ -341,8 +341,8 @@ TEST_F(StoreTabTest, TheFirstVisitShowsWhatIsNewThenMarksEveryListedItemSeen)
     openAndLoad();
     EXPECT_EQ(client.listCalls, 1);
     ASSERT_NE(rowFor("fox"), nullptr);
-    EXPECT_NE(rowFor("fox")->newBadge(), nullptr);
-    EXPECT_EQ(rowFor("hare")->newBadge(), nullptr);
+    EXPECT_TRUE(rowFor("fox")->isMarkedNew());
+    EXPECT_FALSE(rowFor("hare")->isMarkedNew());
     EXPECT_TRUE(seen("fox"));
     EXPECT_TRUE(seen("hare"));
 
@@ -351,12 +351,19 @@ TEST_F(StoreTabTest, TheFirstVisitShowsWhatIsNewThenMarksEveryListedItemSeen)
     tab->show();
     spinFor(20);
     EXPECT_EQ(client.listCalls, 1);
-    EXPECT_NE(rowFor("fox")->newBadge(), nullptr);
+    EXPECT_TRUE(rowFor("fox")->isMarkedNew());
+    EXPECT_TRUE(rowFor("fox")->newBadge()->isVisible());
+
+    // The coordinator's next change redraws the rows: the marks now hold.
+    rowFor("hare")->installButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("hare") != nullptr; }));
+    EXPECT_FALSE(rowFor("fox")->isMarkedNew());
+    EXPECT_FALSE(rowFor("fox")->newBadge()->isVisible());
 
     // The next window refreshes once more and shows nothing as new.
     openAndLoad();
     EXPECT_EQ(client.listCalls, 2);
-    EXPECT_EQ(rowFor("fox")->newBadge(), nullptr);
+    EXPECT_FALSE(rowFor("fox")->isMarkedNew());
 }
 
 TEST_F(StoreTabTest, ShowingTheTabAgainWhileItLoadsStartsNoSecondLoad)
@@ -535,7 +542,7 @@ TEST_F(StoreTabTest, RowsShowPreviewsOrTheSymbolOfTheirKind)
     EXPECT_EQ(rowFor("plain")->previewWidget(), nullptr);
     ASSERT_NE(rowFor("quiet")->placeholder(), nullptr);
     EXPECT_EQ(rowFor("quiet")->placeholder()->symbolName(), "speaker.wave.2");
-    EXPECT_NE(rowFor("fox")->newBadge(), nullptr);
+    EXPECT_TRUE(rowFor("fox")->isMarkedNew());
     screenshot(window.get(), "store-tab-available");
 
     // A second window's rows get widgets of their own from the cached previews.
