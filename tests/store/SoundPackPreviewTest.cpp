@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <QImage>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -69,4 +70,13 @@ TEST(SoundPackPreview, HidingThePreviewStopsItsSound)
     EXPECT_FALSE(view.box()->isPlaying());
     EXPECT_FALSE(view.box()->player()->isPlaying());
     EXPECT_EQ(view.symbolName(), QStringLiteral("play.fill"));
+}
+
+TEST(SoundPackPreview, TheNameIsPlainTextInTheHelpAndTheAccessibleName)
+{
+    SoundPackPreview view("Bell <i>x</i> & co", "bytes");
+    EXPECT_EQ(view.accessibleName(), "Preview Bell <i>x</i> & co");
+    QTextDocument shown;
+    shown.setHtml(view.toolTip());
+    EXPECT_EQ(shown.toPlainText(), "Preview Bell <i>x</i> & co");
 }
