@@ -594,20 +594,47 @@ TEST_F(StoreTabTest, ACatalogueListingAnIdTwiceShowsItOnceAndLogsIt)
 
 TEST_F(StoreTabTest, AFailedInstallShowsItsErrorAndLeavesNothingInstalled)
 {
-    putOnShelf({.id = "fox", .name = "Fox", .price = 100});
-    openAndLoad();
-    // The file goes away after the listing: the download fails.
-    ASSERT_TRUE(QFile::remove(shelf() + "/fox.gaugebundle"));
-    rowFor("fox")->installButton()->click();
-    ASSERT_TRUE(waitUntil([&] { return !tab->errorSection()->isHidden(); }));
-    EXPECT_TRUE(tab->errorText()->text().startsWith("install fox: ")) << tab->errorText()->text().toStdString();
-    EXPECT_TRUE(registry.installed().isEmpty());
-    EXPECT_FALSE(QFileInfo(folders.bundlesRoot() + "/fox").exists());
-    EXPECT_EQ(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
-    spinFor(10);
-    ASSERT_NE(rowFor("fox"), nullptr);
-    EXPECT_TRUE(rowFor("fox")->installButton()->isVisible());
-    EXPECT_FALSE(rowFor("fox")->isInFlight());
+    // After the listing the file goes away (the download fails), or is
+    // replaced by one whose signature no longer matches (the installer refuses it).
+    struct Case {
+        const char* name;
+        std::function<void(const QString& file)> spoil;
+    };
+    const QList<Case> cases{
+        {"download fails", [](const QString& file) { ASSERT_TRUE(QFile::remove(file)); }},
+        {"verification fails",
+         [](const QString& file) {
+             QByteArray bytes = readFile(file);
+             const qsizetype at = bytes.indexOf("\"Fox\"");
+             ASSERT_GT(at, 0);
+             bytes.replace(at, 5, "\"Fix\"");
+             writeFile(file, bytes);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store.reset();
+        putOnShelf({.id = "fox", .name = "Fox", .price = 100, .withArt = false});
+        MockStoreClient shelfClient(shelf());
+        HeldClient held(&shelfClient);
+        store = std::make_unique<StoreCoordinator>(&registry, &installer, &held, QList<StoreBundleAdapter*>{&runner, &sound});
+        openAndLoad();
+        ASSERT_NE(rowFor("fox"), nullptr);
+        c.spoil(shelf() + "/fox.gaugebundle");
+        rowFor("fox")->installButton()->click();
+        ASSERT_TRUE(waitUntil([&] { return !tab->errorSection()->isHidden() && store->inflightInstallIds().isEmpty(); }));
+        EXPECT_TRUE(tab->errorText()->text().startsWith("install fox: ")) << tab->errorText()->text().toStdString();
+        EXPECT_TRUE(registry.installed().isEmpty());
+        EXPECT_TRUE(QDir(folders.bundlesRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+        EXPECT_EQ(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
+        spinFor(10);
+        ASSERT_NE(rowFor("fox"), nullptr);
+        EXPECT_TRUE(rowFor("fox")->installButton()->isVisible());
+        EXPECT_FALSE(rowFor("fox")->isInFlight());
+        EXPECT_TRUE(tab->installedSection()->isHidden());
+        window.reset();
+        store.reset();
+    }
 }
 
 TEST_F(StoreTabTest, InstallsAndRemovesEndToEndOverHttps)
