@@ -505,6 +505,8 @@ TEST_F(StoreTabTest, CatalogueTextsArePlainAndBadgesFollowTheItem)
     const QString adultId = *StoreCoordinator::adultContentIds().begin();
     putOnShelf({.id = "fox", .name = "Fox <i>x</i>", .author = "<b>Ann</b> & co"});
     putOnShelf({.id = adultId, .name = "After Dark"});
+    putOnShelf({.id = QString(120, QLatin1Char('w')), .name = QString(200, QLatin1Char('N')), .price = 1999},
+               "wide");
     openAndLoad();
     StoreItemRow* fox = rowFor("fox");
     ASSERT_NE(fox, nullptr);
@@ -514,6 +516,15 @@ TEST_F(StoreTabTest, CatalogueTextsArePlainAndBadgesFollowTheItem)
     EXPECT_EQ(fox->authorLabel()->textFormat(), Qt::PlainText);
     EXPECT_EQ(fox->idLabel()->text(), "fox");
     EXPECT_EQ(fox->adultBadge(), nullptr);
+
+    // A name and id far wider than the window are cut at the row's end; the
+    // price and the button stay inside the window.
+    StoreItemRow* wide = rowFor(QString(120, QLatin1Char('w')));
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(window->width(), 540);
+    const QRect button(wide->installButton()->mapTo(window.get(), QPoint(0, 0)), wide->installButton()->size());
+    EXPECT_LE(button.right(), window->width());
+    EXPECT_GE(button.left(), window->width() / 2);
 
     StoreItemRow* adult = rowFor(adultId);
     ASSERT_NE(adult, nullptr);
