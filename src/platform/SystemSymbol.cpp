@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 #include <functional>
 
 namespace gaugelet {
@@ -83,6 +84,76 @@ void drawExternalDrive(QPainter& p)
     p.drawPath(body.subtracted(cut));
 }
 
+// A speaker with two sound waves, in a 24 × 24 box.
+void drawSpeakerWave2(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    QPainterPath body;
+    body.moveTo(3.0, 9.0);
+    body.lineTo(7.0, 9.0);
+    body.lineTo(12.0, 4.5);
+    body.lineTo(12.0, 19.5);
+    body.lineTo(7.0, 15.0);
+    body.lineTo(3.0, 15.0);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::black, 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(10.5, 8.0, 8.0, 8.0), -50 * 16, 100 * 16);
+    p.drawArc(QRectF(9.5, 4.0, 14.0, 16.0), -55 * 16, 110 * 16);
+}
+
+// A filled warning triangle with the exclamation mark cut out.
+void drawWarningTriangle(QPainter& p)
+{
+    QPainterPath triangle;
+    triangle.moveTo(12.0, 2.5);
+    triangle.lineTo(22.5, 21.0);
+    triangle.lineTo(1.5, 21.0);
+    triangle.closeSubpath();
+    QPainterPath mark;
+    mark.addRoundedRect(QRectF(10.8, 8.0, 2.4, 7.5), 1.2, 1.2);
+    mark.addEllipse(QPointF(12.0, 18.0), 1.4, 1.4);
+    p.setPen(QPen(Qt::black, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::black);
+    p.drawPath(triangle.subtracted(mark));
+    p.setPen(Qt::NoPen);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.drawPath(mark);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// A filled scalloped seal with the check mark cut out.
+void drawCheckmarkSeal(QPainter& p)
+{
+    QPainterPath seal;
+    const QPointF c(12.0, 12.0);
+    const int points = 24;
+    for (int i = 0; i <= points; ++i) {
+        const double angle = 2 * M_PI * i / points - M_PI / 2;
+        const double r = (i % 2 == 0) ? 10.5 : 9.0;
+        const QPointF pt(c.x() + r * std::cos(angle), c.y() + r * std::sin(angle));
+        if (i == 0)
+            seal.moveTo(pt);
+        else
+            seal.lineTo(pt);
+    }
+    seal.closeSubpath();
+    p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::black);
+    p.drawPath(seal);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    QPainterPath check;
+    check.moveTo(7.5, 12.3);
+    check.lineTo(10.6, 15.3);
+    check.lineTo(16.5, 8.8);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(check);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 struct Symbol {
     QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
@@ -97,6 +168,9 @@ const QHash<QString, Symbol>& symbols()
         // coloured icons, and these are tinted like text.
         {QStringLiteral("info.circle"), {QString(), drawInfoCircle}},
         {QStringLiteral("externaldrive.fill"), {QString(), drawExternalDrive}},
+        {QStringLiteral("speaker.wave.2"), {QString(), drawSpeakerWave2}},
+        {QStringLiteral("exclamationmark.triangle.fill"), {QString(), drawWarningTriangle}},
+        {QStringLiteral("checkmark.seal.fill"), {QString(), drawCheckmarkSeal}},
     };
     return table;
 }
