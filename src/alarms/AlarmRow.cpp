@@ -335,6 +335,10 @@ void AlarmRow::setEditorShown(bool shown)
         m_editor = new AlarmRowEditor(this, m_content);
         m_contentLayout->addWidget(m_editor);
         m_editor->refresh();
+        // On screen at once (a layout would show it only on the next turn),
+        // so its slider takes the editing mark as the row expands.
+        if (m_content->isVisible())
+            m_editor->show();
     } else if (!shown && m_editor) {
         // Gone at once, so its slider's mark is cleared before anything else runs.
         delete m_editor;
