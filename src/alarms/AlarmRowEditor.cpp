@@ -295,9 +295,26 @@ void AlarmRowEditor::applyStyle()
     }
     m_thresholdText->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::callout)));
     setForeground(m_thresholdText, DesignStyle::Colour::secondary);
+    styleSegments();
     // The sound menu marks installed sounds with a star.
     if (m_soundPicker->count() > 0)
         refresh();
+}
+
+void AlarmRowEditor::styleSegments()
+{
+    // The selected segment in the accent colour, the other as a plain button.
+    const QColor accent = DesignStyle::colour(DesignStyle::Colour::accent, this);
+    for (QPushButton* button : {m_aboveButton, m_belowButton}) {
+        QPalette p = palette();
+        if (button->isChecked()) {
+            for (auto group : {QPalette::Active, QPalette::Inactive}) {
+                p.setColor(group, QPalette::Button, accent);
+                p.setColor(group, QPalette::ButtonText, palette().color(group, QPalette::HighlightedText));
+            }
+        }
+        button->setPalette(p);
+    }
 }
 
 void AlarmRowEditor::changeEvent(QEvent* event)
@@ -425,6 +442,7 @@ void AlarmRowEditor::refresh()
         const QSignalBlocker blockBelow(m_belowButton);
         (a->direction == Alarm::Direction::above ? m_aboveButton : m_belowButton)->setChecked(true);
     }
+    styleSegments();
 
     // Threshold: a stored value outside 0…1 shows at the slider's end and
     // stays stored until the user moves the slider.

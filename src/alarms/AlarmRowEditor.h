@@ -88,6 +88,7 @@ private:
     QWidget* fieldRow(const QString& symbol, const QString& title, QWidget* control);
     QWidget* warning(const QString& symbol, QLabel*& text, int leading, int top);
     void applyStyle();
+    void styleSegments();
     // The user touched one of this editor's controls: this row is being edited.
     void takeEditingMark();
     void setEditingMark();

@@ -182,7 +182,8 @@ void AlarmsSettingsView::applyStyle()
     m_addButton->setIcon(alarmSymbolIcon(QStringLiteral("plus.circle.fill"), AlarmSymbolScale::medium, accent));
     m_addButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
     QPalette addPalette = m_addButton->palette();
-    addPalette.setColor(QPalette::ButtonText, accent);
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        addPalette.setColor(group, QPalette::ButtonText, accent);
     m_addButton->setPalette(addPalette);
 
     m_countLine->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));

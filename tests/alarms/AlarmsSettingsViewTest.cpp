@@ -5,6 +5,7 @@
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmRowEditor.h"
 #include "app/lifecycle/AppLifecycle.h"
+#include "platform/AudioPlayer.h"
 #include "platform/NotificationCenter.h"
 #include "platform/SecurityScopedBookmark.h"
 #include "platform/ViewEnvironment.h"
@@ -518,6 +519,28 @@ TEST_F(AlarmsPane, SnoozeIsAtLeastOneMinuteAndBannerDirectionAndThresholdWriteTh
     settle(*manager);
 }
 
+TEST_F(AlarmsPane, ThresholdDragRebuildsNoPlayerButASoundChoiceDoes)
+{
+    sounds.reset(); // the shipped sounds, which decode
+    open({makeAlarm()});
+    settle(*manager);
+    const auto player = manager->players().value(stored(0).id);
+    ASSERT_TRUE(player);
+    QSlider* slider = editor(0)->thresholdSlider();
+    slider->setSliderDown(true);
+    for (int pos = 1000; pos < 2000; pos += 100) {
+        slider->setSliderPosition(pos);
+        EXPECT_FALSE(manager->isRebuilding()) << pos;
+    }
+    slider->setSliderDown(false);
+    EXPECT_EQ(writeCount(), 10);
+    EXPECT_EQ(manager->players().value(stored(0).id), player);
+    choose(editor(0)->soundPicker(), "Bell");
+    EXPECT_TRUE(manager->isRebuilding() || manager->players().value(stored(0).id) != player);
+    settle(*manager);
+    EXPECT_TRUE(manager->players().value(stored(0).id)->path().endsWith("/Sounds/bell-sound.mp3"));
+}
+
 // --- Editing mark -------------------------------------------------------------------------------
 
 TEST_F(AlarmsPane, EditingMarkFollowsTheSliderAndTheUsersTouch)
@@ -684,4 +707,95 @@ TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
     EXPECT_TRUE(row(0)->firingMark()->isVisibleTo(window.get()));
     registry->stop();
     settle(*manager);
+}
+
+// --- Screenshots ------------------------------------------------------------------------------------
+
+namespace {
+
+QPalette screenshotPalette(bool dark)
+{
+    QPalette p = QApplication::style()->standardPalette();
+    if (dark) {
+        const QColor window(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8), base(0x2b, 0x2b, 0x2b), button(0x3a, 0x3a, 0x3a);
+        for (auto group : {QPalette::Active, QPalette::Inactive}) {
+            p.setColor(group, QPalette::Window, window);
+            p.setColor(group, QPalette::WindowText, text);
+            p.setColor(group, QPalette::Base, base);
+            p.setColor(group, QPalette::AlternateBase, button);
+            p.setColor(group, QPalette::Text, text);
+            p.setColor(group, QPalette::Button, button);
+            p.setColor(group, QPalette::ButtonText, text);
+            p.setColor(group, QPalette::Light, QColor(0x50, 0x50, 0x50));
+            p.setColor(group, QPalette::Midlight, QColor(0x44, 0x44, 0x44));
+            p.setColor(group, QPalette::Mid, QColor(0x2e, 0x2e, 0x2e));
+            p.setColor(group, QPalette::Dark, QColor(0x18, 0x18, 0x18));
+            p.setColor(group, QPalette::Shadow, Qt::black);
+            p.setColor(group, QPalette::ToolTipBase, button);
+            p.setColor(group, QPalette::ToolTipText, text);
+            p.setColor(group, QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
+        }
+        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x6a, 0x6a, 0x6a));
+        p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x6a, 0x6a, 0x6a));
+        p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x6a, 0x6a, 0x6a));
+        p.setColor(QPalette::Disabled, QPalette::Window, window);
+        p.setColor(QPalette::Disabled, QPalette::Button, button);
+    }
+    p.setColor(QPalette::Highlight, dark ? QColor(10, 132, 255) : QColor(0, 122, 255));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    return p;
+}
+
+} // namespace
+
+TEST_F(AlarmsPane, Screenshots)
+{
+    QDir().mkpath(GAUGELET_BINARY_DIR "/screenshots");
+    const QPalette previous = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(screenshotPalette(dark));
+        const QString suffix = dark ? "-dark" : "-light";
+        auto shoot = [&](const QList<Alarm>& alarms, const QString& name, const std::function<void()>& arrange) {
+            window.reset();
+            manager.reset();
+            defaults->remove(AlarmManager::alarmsKey);
+            manager = makeManager(alarms);
+            manager->attach(registry.get(), nullptr);
+            open({});
+            arrange();
+            spinFor(100);
+            const QString path = GAUGELET_BINARY_DIR "/screenshots/" + name + suffix + ".png";
+            const QImage image = window->grab().toImage();
+            EXPECT_TRUE(image.save(path)) << path.toStdString();
+            // Something was drawn: the banner's tint differs from the window.
+            EXPECT_NE(image.pixelColor(4, 4), image.pixelColor(4, image.height() - 4));
+            settle(*manager);
+        };
+
+        shoot({}, "AlarmsPane-empty", [] {});
+
+        QTemporaryDir dir;
+        Alarm cpuAlarm = makeAlarm("cpu.total", 0.8, Alarm::Direction::above, 30, true, 15);
+        cpuAlarm.bundledSoundId = "bell-sound";
+        Alarm slowAlarm = makeAlarm("slow.total", 0.25, Alarm::Direction::below, 300, false, 5);
+        Alarm gone = makeAlarm("gpu.total", 0.9, Alarm::Direction::above, 60, true, 30);
+        gone.soundBookmark = SecurityScopedBookmark::bookmarkData(dir.filePath("moved.wav"));
+        shoot({cpuAlarm, slowAlarm, gone}, "AlarmsPane-three", [&] {
+            row(1)->expandButton()->click();
+            row(2)->expandButton()->click();
+            manager->evaluate(snapshotsOf("cpu.total", 0.9));
+        });
+        shoot({gone}, "AlarmsPane-warnings", [] {});
+
+        QList<Alarm> twelve;
+        const QString ids[] = {"cpu.total", "slow.total"};
+        for (int i = 0; i < 12; ++i)
+            twelve.append(makeAlarm(ids[i % 2], 0.3 + 0.05 * i, i % 3 ? Alarm::Direction::above : Alarm::Direction::below,
+                                    i % 4 ? 30 : 45, i % 2 == 0, 15));
+        shoot(twelve, "AlarmsPane-twelve", [&] {
+            for (AlarmRow* r : view->rows())
+                r->expandButton()->click();
+        });
+    }
+    QApplication::setPalette(previous);
 }
