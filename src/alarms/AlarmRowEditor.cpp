@@ -239,6 +239,9 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
     layout->addSpacing(12);
     layout->addStretch(1);
     control->setParent(row);
+    // The control's label is hidden; its field's title names it.
+    if (control->accessibleName().isEmpty())
+        control->setAccessibleName(title);
     const bool grows = control->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag;
     layout->addWidget(control, grows ? 3 : 0);
     return row;
@@ -296,7 +299,9 @@ void AlarmRowEditor::applyStyle()
     m_thresholdText->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::callout)));
     setForeground(m_thresholdText, DesignStyle::Colour::secondary);
     styleSegments();
-    // The sound menu marks installed sounds with a star.
+    // The sound menu marks installed sounds with a star. One icon for the
+    // editor's life, so a refresh finds the menu unchanged and leaves it be.
+    m_installedIcon = alarmSymbolIcon(QStringLiteral("star.fill"), AlarmSymbolScale::small, secondary);
     if (m_soundPicker->count() > 0)
         refresh();
 }
@@ -475,8 +480,7 @@ void AlarmRowEditor::refresh()
         sounds.append(AlarmMenuPicker::Item::entry(tr("Custom: %1").arg(customSoundName()), customSoundTag));
         sounds.append(AlarmMenuPicker::Item::separator());
     }
-    const QIcon star = alarmSymbolIcon(QStringLiteral("star.fill"), AlarmSymbolScale::small,
-                                       DesignStyle::colour(DesignStyle::Colour::secondary, this));
+    const QIcon& star = m_installedIcon;
     for (const SoundRegistry::Sound& sound : std::as_const(m_sounds)) {
         const bool installed = sound.source.kind == SoundRegistry::Sound::Source::Kind::installed;
         sounds.append(AlarmMenuPicker::Item::entry(sound.displayName, sound.id, installed ? star : QIcon()));

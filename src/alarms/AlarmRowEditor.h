@@ -2,6 +2,7 @@
 
 #include "alarms/SoundRegistry.h"
 
+#include <QIcon>
 #include <QList>
 #include <QPointer>
 #include <QUuid>
@@ -102,6 +103,7 @@ private:
     // The sounds as they were when the editor was built; the pane rebuilds
     // every row when they change.
     QList<SoundRegistry::Sound> m_sounds;
+    QIcon m_installedIcon;
 
     QVBoxLayout* m_layout = nullptr;
     QList<QWidget*> m_dividers;

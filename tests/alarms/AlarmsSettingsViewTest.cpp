@@ -655,6 +655,16 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     EXPECT_EQ(manager->editingAlarmId(), b.id);
     EXPECT_EQ(writeCount(), 0);
 
+    // The once-a-second publishes leave the menus (and an open popup) alone.
+    QSignalSpy reset(editor(0)->soundPicker()->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy removed(editor(0)->soundPicker()->model(), &QAbstractItemModel::rowsRemoved);
+    for (int i = 0; i < 3; ++i) {
+        Q_EMIT registry->snapshotsPublisher(snapshotsOf("cpu.total", 0.5));
+        turn();
+    }
+    EXPECT_EQ(reset.count() + removed.count(), 0);
+    EXPECT_EQ(view->rebuildCount(), 1);
+
     SoundRegistry::unregisterPack("pack");
     turn();
     EXPECT_EQ(view->rebuildCount(), 2);
