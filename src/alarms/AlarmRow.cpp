@@ -17,7 +17,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QToolButton>
-#include <QTransform>
+#include <QVariantAnimation>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -82,6 +82,13 @@ AlarmRow::AlarmRow(const QUuid& alarmId, const ViewEnvironment& env, QWidget* pa
     m_opacity->setEnabled(false);
     m_content->setGraphicsEffect(m_opacity);
     buildHeader();
+    m_chevronAnimation = new QVariantAnimation(this);
+    m_chevronAnimation->setDuration(150);
+    m_chevronAnimation->setEasingCurve(QEasingCurve::InOutQuad);
+    connect(m_chevronAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& angle) {
+        m_chevronAngle = angle.toDouble();
+        drawChevron();
+    });
     applyStyle();
     refresh();
     setEditorShown(m_expanded);
@@ -278,13 +285,30 @@ void AlarmRow::applyStyle()
     m_deleteButton->setIcon(alarmSymbolIcon(QStringLiteral("trash"), AlarmSymbolScale::medium,
                                             DesignStyle::colour(DesignStyle::Colour::red, this)));
     m_deleteButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
-    // Pointing down when expanded, right (turned by −90°) when collapsed.
-    QPixmap chevron = alarmSymbol(QStringLiteral("chevron.down"), AlarmSymbolScale::small, plain, 2.0);
-    if (!m_expanded && !chevron.isNull()) {
-        chevron = chevron.transformed(QTransform().rotate(-90), Qt::SmoothTransformation);
-        chevron.setDevicePixelRatio(2.0);
+    drawChevron();
+}
+
+void AlarmRow::drawChevron()
+{
+    // Pointing down when expanded, right (turned by −90°) when collapsed,
+    // turned about its centre.
+    const QColor plain = DesignStyle::colour(DesignStyle::Colour::secondary, this);
+    const QPixmap chevron = alarmSymbol(QStringLiteral("chevron.down"), AlarmSymbolScale::small, plain, 2.0);
+    if (chevron.isNull())
+        return;
+    QPixmap turned(chevron.size());
+    turned.setDevicePixelRatio(chevron.devicePixelRatio());
+    turned.fill(Qt::transparent);
+    {
+        const QSizeF side = chevron.deviceIndependentSize();
+        QPainter p(&turned);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.translate(side.width() / 2.0, side.height() / 2.0);
+        p.rotate(m_chevronAngle);
+        p.translate(-side.width() / 2.0, -side.height() / 2.0);
+        p.drawPixmap(QPointF(0, 0), chevron);
     }
-    m_expandButton->setIcon(QIcon(chevron));
+    m_expandButton->setIcon(QIcon(turned));
     m_expandButton->setIconSize(QSize(AlarmSymbolScale::small, AlarmSymbolScale::small));
 }
 
@@ -326,7 +350,11 @@ void AlarmRow::toggleExpanded()
     setEditorShown(m_expanded);
     m_expandButton->setToolTip(m_expanded ? tr("Collapse") : tr("Expand"));
     m_expandButton->setAccessibleName(m_expandButton->toolTip());
-    applyStyle();
+    // The chevron turns with an ease-in-out of 0.15 s.
+    m_chevronAnimation->stop();
+    m_chevronAnimation->setStartValue(m_chevronAngle);
+    m_chevronAnimation->setEndValue(m_expanded ? 0.0 : -90.0);
+    m_chevronAnimation->start();
 }
 
 void AlarmRow::setEditorShown(bool shown)

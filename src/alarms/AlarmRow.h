@@ -16,6 +16,7 @@ class QLabel;
 class QToolButton;
 class QVBoxLayout;
 class QGraphicsOpacityEffect;
+class QVariantAnimation;
 
 namespace gaugelet {
 
@@ -107,6 +108,7 @@ protected:
 private:
     void buildHeader();
     void applyStyle();
+    void drawChevron();
     void setEditorShown(bool shown);
 
     QUuid m_alarmId;
@@ -114,6 +116,7 @@ private:
     QPointer<AlarmManager> m_alarms;
     QPointer<StatRegistry> m_registry;
     bool m_expanded = true;
+    double m_chevronAngle = 0; // degrees: 0 expanded, −90 collapsed
     // The alarm as the header last drew it: what the test button plays.
     std::optional<Alarm> m_drawnAlarm;
 
@@ -128,6 +131,7 @@ private:
     QToolButton* m_deleteButton = nullptr;
     QToolButton* m_expandButton = nullptr;
     AlarmRowEditor* m_editor = nullptr;
+    QVariantAnimation* m_chevronAnimation = nullptr;
 };
 
 } // namespace gaugelet

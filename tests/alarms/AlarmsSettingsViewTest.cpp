@@ -773,7 +773,7 @@ TEST_F(AlarmsPane, Screenshots)
             manager->attach(registry.get(), nullptr);
             open({});
             arrange();
-            spinFor(100);
+            spinFor(250); // layouts settle and the chevrons finish turning
             const QString path = GAUGELET_BINARY_DIR "/screenshots/" + name + suffix + ".png";
             const QImage image = window->grab().toImage();
             EXPECT_TRUE(image.save(path)) << path.toStdString();
