@@ -94,7 +94,12 @@ AlarmRow::AlarmRow(const QUuid& alarmId, const ViewEnvironment& env, QWidget* pa
     setEditorShown(m_expanded);
 }
 
-AlarmRow::~AlarmRow() = default;
+AlarmRow::~AlarmRow()
+{
+    // The editor goes first, while the row it reads is still whole.
+    delete m_editor;
+    m_editor = nullptr;
+}
 
 // --- Row operations ---------------------------------------------------------------
 
