@@ -214,7 +214,12 @@ void AlarmRow::buildHeader()
     m_enabledSwitch->setObjectName(QStringLiteral("enabledSwitch"));
     m_enabledSwitch->setAccessibleName(tr("Enabled"));
     // Only the user's click writes; loading the switch is blocked.
-    connect(m_enabledSwitch, &QCheckBox::clicked, this, [this](bool on) { setField(&Alarm::enabled, on); });
+    connect(m_enabledSwitch, &QCheckBox::clicked, this, [this](bool on) {
+        // An open row whose switch the user flips is the row being edited.
+        if (m_editor)
+            m_editor->takeEditingMark();
+        setField(&Alarm::enabled, on);
+    });
     row->addWidget(m_enabledSwitch, 0, Qt::AlignVCenter);
 
     auto* texts = new QVBoxLayout;

@@ -48,6 +48,8 @@ public:
 
     // Re-reads the alarm into every control; never writes.
     void refresh();
+    // The user touched one of this row's controls: this row is being edited.
+    void takeEditingMark();
 
     // The sound menu's selection for the alarm as it is stored.
     QString soundValue() const;
@@ -90,8 +92,6 @@ private:
     QWidget* warning(const QString& symbol, QLabel*& text, int leading, int top);
     void applyStyle();
     void styleSegments();
-    // The user touched one of this editor's controls: this row is being edited.
-    void takeEditingMark();
     void setEditingMark();
     void clearEditingMark();
     std::optional<SoundRegistry::Sound> defaultSound() const;

@@ -177,6 +177,10 @@ TEST_F(AlarmRowEditorView, EditingMarkFollowsTheSliderAndTheUsersTouch)
     EXPECT_EQ(manager->editingAlarmId(), a.id);
     choose(editor(1)->snoozePicker(), "5 minutes");
     EXPECT_EQ(manager->editingAlarmId(), b.id);
+    row(0)->enabledSwitch()->click();
+    EXPECT_EQ(manager->editingAlarmId(), a.id);
+    choose(editor(1)->repeatPicker(), "1 minute");
+    EXPECT_EQ(manager->editingAlarmId(), b.id);
 
     // Collapsing another row leaves the mark alone; collapsing its own clears it.
     row(0)->expandButton()->click();
