@@ -1,0 +1,76 @@
+#include "settings/SettingsText.h"
+
+#include "platform/SystemSymbol.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace gaugelet::SettingsText {
+
+QLabel* caption(const QString& text, QWidget* parent, bool markdown)
+{
+    auto* l = label(text, DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary, parent);
+    l->setWordWrap(true);
+    l->setTextFormat(markdown ? Qt::MarkdownText : Qt::PlainText);
+    return l;
+}
+
+QLabel* label(const QString& text, DesignStyle::TextStyle style, DesignStyle::Colour colour, QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setText(text);
+    l->setFont(DesignStyle::font(style));
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, DesignStyle::colour(colour, parent));
+    l->setPalette(pal);
+    return l;
+}
+
+QLabel* sliderValueLabel(QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::body)));
+    l->setFixedWidth(40);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+qint64 wholeNumber(double value, double low, double high, double fallback)
+{
+    if (std::isnan(value))
+        value = fallback;
+    // 2^63 is exact as a double; anything at or beyond it has no 64-bit form.
+    constexpr double limit = 9223372036854775808.0;
+    if (value >= limit || value < -limit || std::isinf(value))
+        value = value > 0 ? high : low;
+    return static_cast<qint64>(std::trunc(value));
+}
+
+int sliderPosition(double value, int low, int high, int fallback)
+{
+    if (std::isnan(value))
+        return fallback;
+    const double clamped = std::clamp(value, double(low), double(high));
+    return static_cast<int>(std::lround(clamped));
+}
+
+QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio)
+{
+    const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1;
+    const int pixels = std::max(1, int(std::ceil(side * dpr)));
+    QImage image = SystemSymbol::image(name, pixels);
+    if (image.isNull())
+        return image;
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(image.rect(), colour);
+    p.end();
+    image.setDevicePixelRatio(dpr);
+    return image;
+}
+
+} // namespace gaugelet::SettingsText
