@@ -1,6 +1,7 @@
 #include "settings/PresetCard.h"
 
 #include "platform/DesignStyle.h"
+#include "settings/SettingsText.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -23,7 +24,7 @@ QFont titleFont()
 
 QFont badgeFont()
 {
-    QFont f = DesignStyle::font(DesignStyle::TextStyle::body, 9);
+    QFont f = SettingsText::designFont(9);
     f.setBold(true);
     return f;
 }

@@ -17,6 +17,13 @@ QLabel* caption(const QString& text, QWidget* parent, bool markdown)
     return l;
 }
 
+QFont designFont(qreal designPoints)
+{
+    const qreal body = DesignStyle::font(DesignStyle::TextStyle::body).pointSizeF();
+    return DesignStyle::font(DesignStyle::TextStyle::body,
+                             designPoints * body / DesignStyle::designPointSize(DesignStyle::TextStyle::body));
+}
+
 QLabel* label(const QString& text, DesignStyle::TextStyle style, DesignStyle::Colour colour, QWidget* parent)
 {
     auto* l = new QLabel(parent);
@@ -71,6 +78,27 @@ QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal
     p.end();
     image.setDevicePixelRatio(dpr);
     return image;
+}
+
+void paintBlockBackground(QWidget* widget)
+{
+    QPainter p(widget);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(DesignStyle::colour(DesignStyle::Colour::separator, widget), 0.5));
+    p.setBrush(DesignStyle::colour(DesignStyle::Colour::controlBackground, widget));
+    p.drawRoundedRect(QRectF(widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+}
+
+int compareCodePoints(const QString& a, const QString& b)
+{
+    const QList<uint> ua = a.toUcs4();
+    const QList<uint> ub = b.toUcs4();
+    const qsizetype n = std::min(ua.size(), ub.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (ua[i] != ub[i])
+            return ua[i] < ub[i] ? -1 : 1;
+    }
+    return ua.size() == ub.size() ? 0 : (ua.size() < ub.size() ? -1 : 1);
 }
 
 } // namespace gaugelet::SettingsText

@@ -3,6 +3,7 @@
 #include "platform/DesignStyle.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <QtGlobal>
@@ -18,6 +19,9 @@ namespace SettingsText {
 // A caption: the caption font in the secondary colour, wrapping. The text is
 // the program's own; markdown turns **bold** runs bold.
 QLabel* caption(const QString& text, QWidget* parent, bool markdown = false);
+// The system font at a size the design gives in points for its 13-point
+// body, scaled as the named styles are to the application's font.
+QFont designFont(qreal designPoints);
 // A label with a text style and colour; data texts stay plain text.
 QLabel* label(const QString& text, DesignStyle::TextStyle style, DesignStyle::Colour colour, QWidget* parent);
 // The value label of a slider row: monospaced digits, 40 points wide, aligned trailing.
@@ -36,6 +40,14 @@ int sliderPosition(double value, int low, int high, int fallback);
 // A system symbol drawn in a colour into a side × side point square at the
 // given device pixel ratio.
 QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio);
+
+// The rounded block (corner radius 6) in the control background colour that
+// the label styling editors sit on.
+void paintBlockBackground(QWidget* widget);
+
+// Compares two texts by Unicode code point (not by UTF-16 unit, which puts
+// U+1D400 before U+FF21).
+int compareCodePoints(const QString& a, const QString& b);
 
 } // namespace SettingsText
 

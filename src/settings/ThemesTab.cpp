@@ -93,7 +93,6 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
     outer->addWidget(scroll);
 
     auto* form = new QWidget(scroll);
-    form->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(20, 16, 20, 20);
     column->setSpacing(18);
@@ -102,6 +101,8 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
     column->addWidget(buildSpriteSection(form));
     column->addStretch(1);
     scroll->setWidget(form);
+    // setWidget turns the content's background filling on; the form shows the window's.
+    form->setAutoFillBackground(false);
 
     reload();
     updatePalettes();
