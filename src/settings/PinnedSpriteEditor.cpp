@@ -83,9 +83,8 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
     m_field->setFixedWidth(72);
     m_field->setAlignment(Qt::AlignCenter);
     m_field->setAccessibleName(tr("Menubar tag text"));
-    m_field->setToolTip((tr("Menubar tag for this provider (max 10 characters). Leave blank to use the default (")
-                         + shortName + tr(")."))
-                            .toHtmlEscaped());
+    m_field->setToolTip(SettingsText::plainToolTip(
+        tr("Menubar tag for this provider (max 10 characters). Leave blank to use the default (%1).").arg(shortName)));
     m_field->setText(m_tagText);
     tagRow->addWidget(m_field);
     content->addLayout(tagRow);

@@ -61,9 +61,9 @@ void PresetCard::setCurrent(bool current)
 
 void PresetCard::updateToolTip()
 {
-    // The preset's name is data: escaped, so it never reads as markup.
+    // The preset's name is data: it never reads as markup.
     setToolTip(m_current ? tr("This is what your menubar shows right now.")
-                         : (tr("Use the ") + m_preset.name + tr(" look.")).toHtmlEscaped());
+                         : SettingsText::plainToolTip(tr("Use the %1 look.").arg(m_preset.name)));
 }
 
 QSize PresetCard::sizeHint() const

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QTextDocument>
 #include <algorithm>
 #include <cmath>
 
@@ -22,6 +23,13 @@ QFont designFont(qreal designPoints)
     const qreal body = DesignStyle::font(DesignStyle::TextStyle::body).pointSizeF();
     return DesignStyle::font(DesignStyle::TextStyle::body,
                              designPoints * body / DesignStyle::designPointSize(DesignStyle::TextStyle::body));
+}
+
+QString plainToolTip(const QString& text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<qt>") + text.toHtmlEscaped() + QStringLiteral("</qt>");
 }
 
 QLabel* label(const QString& text, DesignStyle::TextStyle style, DesignStyle::Colour colour, QWidget* parent)

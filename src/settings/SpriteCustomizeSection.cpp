@@ -303,7 +303,7 @@ void SpriteCustomizeSection::updateEditor(const QString& providerId, const std::
         m_editor = new PinnedSpriteEditor(*pinned, *provider, m_editorSlot);
         m_editorLayout->addWidget(m_editor);
     } else {
-        m_hint = SettingsText::caption(tr("Pick a sprite to put ") + provider->displayName() + tr(" on the menubar."),
+        m_hint = SettingsText::caption(tr("Pick a sprite to put %1 on the menubar.").arg(provider->displayName()),
                                        m_editorSlot);
         m_editorLayout->addWidget(m_hint);
     }

@@ -25,7 +25,7 @@ SpriteTile::SpriteTile(VisualizerPtr viz, const QString& providerId, QWidget* pa
     setCursor(Qt::PointingHandCursor);
     const QString name = m_viz ? m_viz->displayName() : QString();
     setAccessibleName(name);
-    setToolTip(name.toHtmlEscaped());
+    setToolTip(SettingsText::plainToolTip(name));
     m_thumb = new SpriteThumb(m_viz, providerId, 22, this);
     const qreal textH = QFontMetricsF(nameFont()).height();
     const qreal top = (46 - (22 + 3 + textH)) / 2;
