@@ -99,6 +99,7 @@ QColor DesignStyle::colour(Colour colour, const QPalette& palette)
     case Colour::yellow: return dark ? QColor(255, 214, 10) : QColor(255, 204, 0);
     case Colour::green: return dark ? QColor(48, 209, 88) : QColor(52, 199, 89);
     case Colour::blue: return dark ? QColor(10, 132, 255) : QColor(0, 122, 255);
+    case Colour::gray: return dark ? QColor(152, 152, 157) : QColor(142, 142, 147);
     }
     return palette.color(QPalette::WindowText);
 }

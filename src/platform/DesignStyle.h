@@ -42,6 +42,7 @@ public:
         yellow,
         green,
         blue,
+        gray,       // the system's neutral gray
     };
 
     // The body size of the design (13 pt) scaled to the application font:

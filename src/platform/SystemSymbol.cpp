@@ -391,6 +391,57 @@ void drawUturnBackwardCircle(QPainter& p)
     p.drawLine(QPointF(8, 10), QPointF(10.6, 12.6));
 }
 
+// A ring of the symbol's full size.
+void drawCircle(QPainter& p)
+{
+    p.setPen(QPen(Qt::black, 1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(12, 12), 10.1, 10.1);
+}
+
+// A filled disc with a check mark cut out of it.
+void drawCheckmarkCircleFill(QPainter& p)
+{
+    QPainterPath disc;
+    disc.addEllipse(QPointF(12, 12), 11, 11);
+    QPainterPath check;
+    check.moveTo(6.8, 12.4);
+    check.lineTo(10.4, 16.0);
+    check.lineTo(17.2, 8.4);
+    QPainterPathStroker stroker;
+    stroker.setWidth(2.6);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPath(disc.subtracted(stroker.createStroke(check)));
+}
+
+// A paw: one broad pad and four toes.
+void drawPawprint(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    QPainterPath pad;
+    pad.moveTo(12, 12.2);
+    pad.cubicTo(15.6, 12.2, 19.0, 17.0, 18.0, 19.6);
+    pad.cubicTo(17.2, 21.8, 14.4, 20.6, 12, 20.6);
+    pad.cubicTo(9.6, 20.6, 6.8, 21.8, 6.0, 19.6);
+    pad.cubicTo(5.0, 17.0, 8.4, 12.2, 12, 12.2);
+    p.drawPath(pad);
+    const auto toe = [&](double x, double y, double rx, double ry, double angle) {
+        p.save();
+        p.translate(x, y);
+        p.rotate(angle);
+        p.drawEllipse(QPointF(0, 0), rx, ry);
+        p.restore();
+    };
+    toe(4.0, 10.6, 2.0, 2.6, -25);
+    toe(8.6, 5.8, 2.2, 2.9, -10);
+    toe(15.4, 5.8, 2.2, 2.9, 10);
+    toe(20.0, 10.6, 2.0, 2.6, 25);
+}
+
 struct Symbol {
     QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
@@ -424,6 +475,9 @@ const QHash<QString, Symbol>& symbols()
         {QStringLiteral("moon.zzz"), {QString(), drawMoonZzz}},
         {QStringLiteral("star.fill"), {QString(), drawStarFill}},
         {QStringLiteral("arrow.uturn.backward.circle"), {QString(), drawUturnBackwardCircle}},
+        {QStringLiteral("circle"), {QString(), drawCircle}},
+        {QStringLiteral("checkmark.circle.fill"), {QString(), drawCheckmarkCircleFill}},
+        {QStringLiteral("pawprint"), {QString(), drawPawprint}},
     };
     return table;
 }
