@@ -94,6 +94,31 @@ void drawGauge(QPainter& p, double fraction)
     p.drawLine(centre, at(fraction, 6.6));
 }
 
+// A circle outline with a dot and a stem: "i" in a ring.
+void drawInfoCircle(QPainter& p)
+{
+    p.setPen(QPen(Qt::black, 1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(12, 12), 9.5, 9.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawEllipse(QPointF(12, 7.6), 1.5, 1.5);
+    p.drawRoundedRect(QRectF(10.8, 10.2, 2.4, 7.6), 1.2, 1.2);
+}
+
+// A filled drive: a rounded slab with a light and a slot cut out.
+void drawExternalDrive(QPainter& p)
+{
+    QPainterPath body;
+    body.addRoundedRect(QRectF(2, 6.5, 20, 11), 3, 3);
+    QPainterPath cut;
+    cut.addEllipse(QPointF(17.5, 12), 1.4, 1.4);
+    cut.addRoundedRect(QRectF(5, 11, 7, 2), 1, 1);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPath(body.subtracted(cut));
+}
+
 struct Symbol {
     QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
@@ -106,6 +131,10 @@ const QHash<QString, Symbol>& symbols()
         {QStringLiteral("figure.run"), {QString(), [](QPainter& p) { drawFigure(p, true); }}},
         {QStringLiteral("checkmark"), {QString(), drawCheckmark}},
         {QStringLiteral("gauge.with.dots.needle.67percent"), {QString(), [](QPainter& p) { drawGauge(p, 0.67); }}},
+        // Our own drawings: the theme's "help-about" and "drive-harddisk" are
+        // coloured icons, and these are tinted like text.
+        {QStringLiteral("info.circle"), {QString(), drawInfoCircle}},
+        {QStringLiteral("externaldrive.fill"), {QString(), drawExternalDrive}},
     };
     return table;
 }

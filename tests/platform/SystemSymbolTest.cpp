@@ -17,15 +17,16 @@ int inkedPixels(const QImage& image)
 
 } // namespace
 
-TEST(SystemSymbol, TheFigureSymbolsAreDrawnAtTheAskedSide)
+TEST(SystemSymbol, OurDrawnSymbolsComeAtTheAskedSide)
 {
-    for (const QString& name : {QStringLiteral("figure.walk"), QStringLiteral("figure.run")}) {
+    for (const QString& name : {QStringLiteral("figure.walk"), QStringLiteral("figure.run"),
+                                QStringLiteral("info.circle"), QStringLiteral("externaldrive.fill")}) {
         EXPECT_TRUE(SystemSymbol::isKnown(name));
         const QImage image = SystemSymbol::image(name, 30);
         ASSERT_EQ(image.size(), QSize(30, 30)) << name.toStdString();
         const int ink = inkedPixels(image);
         EXPECT_GT(ink, 30) << name.toStdString();
-        EXPECT_LT(ink, 30 * 30 / 2) << "a figure, not a filled square";
+        EXPECT_LT(ink, 30 * 30 / 2) << "a symbol, not a filled square";
     }
     EXPECT_NE(SystemSymbol::image(QStringLiteral("figure.walk")), SystemSymbol::image(QStringLiteral("figure.run")));
 }
