@@ -38,10 +38,10 @@ void HeroBackdrop::resizeEvent(QResizeEvent* event)
 
 // The sheen: clear, white at 0.18, clear, from the bottom-leading to the
 // top-trailing corner, turned by -8° and softened. Blurring by 12 points is
-// done by drawing it at a sixth of the size and scaling it up smoothly.
+// done by drawing it at a twelfth of the size and scaling it up smoothly.
 QImage HeroBackdrop::sheen(const QSize& size) const
 {
-    constexpr int reduction = 6;
+    constexpr int reduction = 12;
     const QSize small((size.width() + reduction - 1) / reduction + 2, (size.height() + reduction - 1) / reduction + 2);
     QImage image(small, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -3,6 +3,7 @@
 #include "platform/DesignStyle.h"
 #include "platform/SystemSymbol.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -62,8 +63,8 @@ void LoginItemHero::paintContent(QPainter& p, const QRectF& content) const
     tileShape.addRoundedRect(tile, iconRadius, iconRadius);
     p.fillPath(tileShape, Qt::white);
     // The symbol at 14 pt, scaled with the application font like every text style.
-    const qreal symbolSide = symbolPointSize * DesignStyle::font(Style::body).pointSizeF()
-        / DesignStyle::designPointSize(Style::body) * 1.15;
+    const qreal scale = DesignStyle::font(Style::body).pointSizeF() / DesignStyle::designPointSize(Style::body);
+    const qreal symbolSide = QFontInfo(DesignStyle::font(Style::body, symbolPointSize * scale)).pixelSize() * 1.25;
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     QImage symbol = SystemSymbol::image(QStringLiteral("gauge.with.dots.needle.67percent"), qRound(symbolSide * dpr));
     symbol.setDevicePixelRatio(dpr);

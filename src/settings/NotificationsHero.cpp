@@ -3,6 +3,7 @@
 #include "platform/DesignStyle.h"
 #include "platform/SystemSymbol.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -75,7 +76,8 @@ void NotificationsHero::paintContent(QPainter& p, const QRectF& content) const
     tileShape.addRoundedRect(tile, iconRadius, iconRadius);
     p.fillPath(tileShape, Qt::white);
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    const qreal symbolSide = DesignStyle::font(Style::body).pointSizeF() * 1.15;
+    // The symbol at the body size: a little taller than the font's pixel size.
+    const qreal symbolSide = QFontInfo(DesignStyle::font(Style::body)).pixelSize() * 1.25;
     QImage symbol = SystemSymbol::image(QStringLiteral("gauge.with.dots.needle.67percent"), qRound(symbolSide * dpr));
     symbol.setDevicePixelRatio(dpr);
     p.drawImage(QRectF(tile.center().x() - symbolSide / 2, tile.center().y() - symbolSide / 2, symbolSide, symbolSide),

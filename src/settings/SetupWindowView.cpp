@@ -30,9 +30,10 @@ SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* pare
     title->setObjectName(QStringLiteral("setup.windowTitle"));
     title->setTextFormat(Qt::PlainText);
     title->setAlignment(Qt::AlignCenter);
-    title->setContentsMargins(0, 18, 0, 14);
     m_title = title;
+    stack->addSpacing(18);
     stack->addWidget(title);
+    stack->addSpacing(14);
 
     m_checklist = new SetupChecklist(this);
     auto* checklistRow = new QHBoxLayout;
