@@ -54,11 +54,12 @@ void SetupModel::refresh()
     });
 
     switch (LoginItemService::mainAppService().status()) {
-    case LoginItemService::Status::enabled: setLoginItem(RowStatus::granted()); break;
-    case LoginItemService::Status::requiresApproval: setLoginItem(RowStatus::denied()); break;
+    case LoginItemService::Status::enabled: setLoginItem(RowStatus::granted()); return;
+    case LoginItemService::Status::requiresApproval: setLoginItem(RowStatus::denied()); return;
     case LoginItemService::Status::notRegistered:
-    case LoginItemService::Status::notFound: setLoginItem(RowStatus::actionNeeded(tr("Enable"))); break;
+    case LoginItemService::Status::notFound: break;
     }
+    setLoginItem(RowStatus::actionNeeded(tr("Enable")));
 }
 
 QString rawValue(SetupModel::RowStatus::Kind kind)
