@@ -123,7 +123,7 @@ TEST(SetupChecklist, AServerThatNeverAnswersLeavesTheRowNotDeterminedAfterTheTim
     ASSERT_TRUE(waitUntil([&] { return trailing(list, "notifications") == "progress"; }));
     ASSERT_TRUE(waitUntil([&] { return list.model()->notifications() == Status::actionNeeded("Allow"); }, 3000));
     EXPECT_GE(timer.elapsed(), world.center.replyTimeoutMs() - 50);
-    EXPECT_EQ(server.calls(), 1);
+    EXPECT_GE(server.calls(), 1); // and once more if showing made the program active
 }
 
 TEST(SetupChecklist, AllowAsksTheServerAgain)
@@ -268,7 +268,7 @@ TEST(SetupChecklist, EachChecklistHasItsOwnModelAndAnAnswerForOneThatIsGoneIsDro
     kept.show();
     auto* gone = new SetupChecklist;
     gone->show();
-    ASSERT_TRUE(waitUntil([&] { return server.calls() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return server.calls() >= 2; }));
     kept.toggle("notifications");
     EXPECT_EQ(gone->expandedId(), std::optional<QString>("login")) << "expansion is per checklist";
     delete gone;

@@ -37,6 +37,7 @@ const QList<State>& states()
 // Puts a shown checklist into a state (the model answers as the system would).
 void arrange(SetupChecklist* list, const State& state)
 {
+    spinFor(100); // showing the first window makes the program active, which reads the system once more
     list->model()->setNotifications(state.notifications);
     list->model()->setLoginItem(state.login);
     if (list->expandedId() != state.expanded)
