@@ -119,6 +119,313 @@ void drawExternalDrive(QPainter& p)
     p.drawPath(body.subtracted(cut));
 }
 
+// A speaker with two sound waves, in a 24 × 24 box.
+void drawSpeakerWave2(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    QPainterPath body;
+    body.moveTo(3.0, 9.0);
+    body.lineTo(7.0, 9.0);
+    body.lineTo(12.0, 4.5);
+    body.lineTo(12.0, 19.5);
+    body.lineTo(7.0, 15.0);
+    body.lineTo(3.0, 15.0);
+    body.closeSubpath();
+    p.drawPath(body);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::black, 1.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(10.5, 8.0, 8.0, 8.0), -50 * 16, 100 * 16);
+    p.drawArc(QRectF(9.5, 4.0, 14.0, 16.0), -55 * 16, 110 * 16);
+}
+
+// A filled warning triangle with the exclamation mark cut out.
+void drawWarningTriangle(QPainter& p)
+{
+    QPainterPath triangle;
+    triangle.moveTo(12.0, 2.5);
+    triangle.lineTo(22.5, 21.0);
+    triangle.lineTo(1.5, 21.0);
+    triangle.closeSubpath();
+    QPainterPath mark;
+    mark.addRoundedRect(QRectF(10.8, 8.0, 2.4, 7.5), 1.2, 1.2);
+    mark.addEllipse(QPointF(12.0, 18.0), 1.4, 1.4);
+    p.setPen(QPen(Qt::black, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::black);
+    p.drawPath(triangle.subtracted(mark));
+    p.setPen(Qt::NoPen);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.drawPath(mark);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// A filled scalloped seal with the check mark cut out.
+void drawCheckmarkSeal(QPainter& p)
+{
+    QPainterPath seal;
+    const QPointF c(12.0, 12.0);
+    const int points = 24;
+    for (int i = 0; i <= points; ++i) {
+        const double angle = 2 * M_PI * i / points - M_PI / 2;
+        const double r = (i % 2 == 0) ? 10.5 : 9.0;
+        const QPointF pt(c.x() + r * std::cos(angle), c.y() + r * std::sin(angle));
+        if (i == 0)
+            seal.moveTo(pt);
+        else
+            seal.lineTo(pt);
+    }
+    seal.closeSubpath();
+    p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::black);
+    p.drawPath(seal);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    QPainterPath check;
+    check.moveTo(7.5, 12.3);
+    check.lineTo(10.6, 15.3);
+    check.lineTo(16.5, 8.8);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(check);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// --- The alarms pane's symbols (24 × 24 box, black on transparent) ----------------
+
+QPen strokePen(qreal width = 2.0)
+{
+    return QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// Punches a shape out of what is drawn so far (a glyph inside a filled disc).
+void punch(QPainter& p, const std::function<void(QPainter&)>& draw)
+{
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    draw(p);
+    p.restore();
+}
+
+void drawDisc(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawEllipse(QPointF(12, 12), 10.5, 10.5);
+}
+
+void drawInfoCircleFill(QPainter& p)
+{
+    drawDisc(p);
+    punch(p, [](QPainter& q) {
+        q.setPen(Qt::NoPen);
+        q.setBrush(Qt::black);
+        q.drawEllipse(QPointF(12, 7.2), 1.6, 1.6);
+        q.drawRoundedRect(QRectF(10.6, 10.2, 2.8, 8.0), 1.2, 1.2);
+    });
+}
+
+void drawPlusCircleFill(QPainter& p)
+{
+    drawDisc(p);
+    punch(p, [](QPainter& q) {
+        q.setPen(strokePen(2.4));
+        q.drawLine(QPointF(12, 7), QPointF(12, 17));
+        q.drawLine(QPointF(7, 12), QPointF(17, 12));
+    });
+}
+
+void drawExclamationCircleFill(QPainter& p)
+{
+    drawDisc(p);
+    punch(p, [](QPainter& q) {
+        q.setPen(Qt::NoPen);
+        q.setBrush(Qt::black);
+        q.drawRoundedRect(QRectF(10.6, 5.6, 2.8, 8.6), 1.3, 1.3);
+        q.drawEllipse(QPointF(12, 17.2), 1.6, 1.6);
+    });
+}
+
+void drawPlayCircle(QPainter& p)
+{
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(12, 12), 10, 10);
+    QPainterPath play;
+    play.moveTo(9.5, 7.5);
+    play.lineTo(17, 12);
+    play.lineTo(9.5, 16.5);
+    play.closeSubpath();
+    p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::black);
+    p.drawPath(play);
+}
+
+void drawTrash(QPainter& p)
+{
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(3.5, 6), QPointF(20.5, 6));
+    p.drawLine(QPointF(9.5, 6), QPointF(10, 3.2));
+    p.drawLine(QPointF(10, 3.2), QPointF(14, 3.2));
+    p.drawLine(QPointF(14, 3.2), QPointF(14.5, 6));
+    QPainterPath can;
+    can.moveTo(5.5, 6);
+    can.lineTo(6.8, 20.5);
+    can.lineTo(17.2, 20.5);
+    can.lineTo(18.5, 6);
+    p.drawPath(can);
+    p.drawLine(QPointF(10, 9.5), QPointF(10.3, 17));
+    p.drawLine(QPointF(14, 9.5), QPointF(13.7, 17));
+}
+
+void drawChevronDown(QPainter& p)
+{
+    p.setPen(strokePen(2.6));
+    p.drawLine(QPointF(4.5, 8.5), QPointF(12, 16));
+    p.drawLine(QPointF(12, 16), QPointF(19.5, 8.5));
+}
+
+void drawChartUptrend(QPainter& p)
+{
+    p.setPen(strokePen(1.8));
+    p.drawLine(QPointF(3, 3), QPointF(3, 21));
+    p.drawLine(QPointF(3, 21), QPointF(21, 21));
+    QPainterPath line;
+    line.moveTo(6, 17);
+    line.lineTo(10.5, 11.5);
+    line.lineTo(14, 14.5);
+    line.lineTo(20, 6.5);
+    p.drawPath(line);
+}
+
+void drawArrowUpArrowDown(QPainter& p)
+{
+    p.setPen(strokePen(1.9));
+    p.drawLine(QPointF(8, 3.5), QPointF(8, 19));
+    p.drawLine(QPointF(4, 7.5), QPointF(8, 3.5));
+    p.drawLine(QPointF(8, 3.5), QPointF(12, 7.5));
+    p.drawLine(QPointF(16, 5), QPointF(16, 20.5));
+    p.drawLine(QPointF(12, 16.5), QPointF(16, 20.5));
+    p.drawLine(QPointF(16, 20.5), QPointF(20, 16.5));
+}
+
+void drawSliderBelowRectangle(QPainter& p)
+{
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(3, 3.5, 18, 9), 2.5, 2.5);
+    p.drawLine(QPointF(3, 18.5), QPointF(21, 18.5));
+    p.setBrush(Qt::black);
+    p.drawEllipse(QPointF(9, 18.5), 2.2, 2.2);
+}
+
+void drawRepeat(QPainter& p)
+{
+    p.setPen(strokePen(1.9));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath top;
+    top.moveTo(3.5, 12);
+    top.lineTo(3.5, 9.5);
+    top.quadTo(3.5, 6.5, 6.5, 6.5);
+    top.lineTo(19.5, 6.5);
+    p.drawPath(top);
+    p.drawLine(QPointF(16.5, 3.5), QPointF(19.5, 6.5));
+    p.drawLine(QPointF(19.5, 6.5), QPointF(16.5, 9.5));
+    QPainterPath bottom;
+    bottom.moveTo(20.5, 12);
+    bottom.lineTo(20.5, 14.5);
+    bottom.quadTo(20.5, 17.5, 17.5, 17.5);
+    bottom.lineTo(4.5, 17.5);
+    p.drawPath(bottom);
+    p.drawLine(QPointF(7.5, 14.5), QPointF(4.5, 17.5));
+    p.drawLine(QPointF(4.5, 17.5), QPointF(7.5, 20.5));
+}
+
+QPainterPath bellPath()
+{
+    QPainterPath bell;
+    bell.moveTo(4, 17.5);
+    bell.quadTo(6, 15.5, 6, 12.5);
+    bell.lineTo(6, 10);
+    bell.cubicTo(6, 6, 8.7, 3.5, 12, 3.5);
+    bell.cubicTo(15.3, 3.5, 18, 6, 18, 10);
+    bell.lineTo(18, 12.5);
+    bell.quadTo(18, 15.5, 20, 17.5);
+    bell.closeSubpath();
+    return bell;
+}
+
+void drawBell(QPainter& p)
+{
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(bellPath());
+    p.drawArc(QRectF(9.5, 17.5, 5, 4), 180 * 16, 180 * 16);
+}
+
+void drawBellSlash(QPainter& p)
+{
+    drawBell(p);
+    punch(p, [](QPainter& q) {
+        q.setPen(QPen(Qt::black, 4.2, Qt::SolidLine, Qt::RoundCap));
+        q.drawLine(QPointF(3, 3), QPointF(21, 21));
+    });
+    p.setPen(strokePen(1.8));
+    p.drawLine(QPointF(3, 3), QPointF(21, 21));
+}
+
+void drawMoonZzz(QPainter& p)
+{
+    QPainterPath moon;
+    moon.addEllipse(QPointF(10, 13), 8, 8);
+    QPainterPath bite;
+    bite.addEllipse(QPointF(14.5, 9), 6.5, 6.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPath(moon.subtracted(bite));
+    p.setPen(strokePen(1.4));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(15, 2.5), QPointF(19, 2.5));
+    p.drawLine(QPointF(19, 2.5), QPointF(15, 6.5));
+    p.drawLine(QPointF(15, 6.5), QPointF(19, 6.5));
+    p.drawLine(QPointF(19.5, 9), QPointF(22, 9));
+    p.drawLine(QPointF(22, 9), QPointF(19.5, 11.5));
+    p.drawLine(QPointF(19.5, 11.5), QPointF(22, 11.5));
+}
+
+void drawStarFill(QPainter& p)
+{
+    QPainterPath star;
+    for (int i = 0; i < 10; ++i) {
+        const qreal radius = i % 2 == 0 ? 10.5 : 4.6;
+        const qreal angle = -M_PI / 2 + i * M_PI / 5;
+        const QPointF point(12 + radius * std::cos(angle), 12.8 + radius * std::sin(angle));
+        if (i == 0)
+            star.moveTo(point);
+        else
+            star.lineTo(point);
+    }
+    star.closeSubpath();
+    p.setPen(QPen(Qt::black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::black);
+    p.drawPath(star);
+}
+
+void drawUturnBackwardCircle(QPainter& p)
+{
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(12, 12), 10, 10);
+    QPainterPath turn;
+    turn.moveTo(8, 10);
+    turn.lineTo(13.5, 10);
+    turn.cubicTo(16, 10, 17.2, 11.7, 17.2, 13.4);
+    turn.cubicTo(17.2, 15.2, 16, 16.8, 13.5, 16.8);
+    turn.lineTo(11, 16.8);
+    p.drawPath(turn);
+    p.drawLine(QPointF(8, 10), QPointF(10.6, 7.4));
+    p.drawLine(QPointF(8, 10), QPointF(10.6, 12.6));
+}
+
 struct Symbol {
     QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
@@ -135,6 +442,25 @@ const QHash<QString, Symbol>& symbols()
         // coloured icons, and these are tinted like text.
         {QStringLiteral("info.circle"), {QString(), drawInfoCircle}},
         {QStringLiteral("externaldrive.fill"), {QString(), drawExternalDrive}},
+        {QStringLiteral("speaker.wave.2"), {QString(), drawSpeakerWave2}},
+        {QStringLiteral("exclamationmark.triangle.fill"), {QString(), drawWarningTriangle}},
+        {QStringLiteral("checkmark.seal.fill"), {QString(), drawCheckmarkSeal}},
+        // Drawn by us: these are tinted, so they must be one-colour templates.
+        {QStringLiteral("info.circle.fill"), {QString(), drawInfoCircleFill}},
+        {QStringLiteral("plus.circle.fill"), {QString(), drawPlusCircleFill}},
+        {QStringLiteral("exclamationmark.circle.fill"), {QString(), drawExclamationCircleFill}},
+        {QStringLiteral("play.circle"), {QString(), drawPlayCircle}},
+        {QStringLiteral("trash"), {QString(), drawTrash}},
+        {QStringLiteral("chevron.down"), {QString(), drawChevronDown}},
+        {QStringLiteral("chart.line.uptrend.xyaxis"), {QString(), drawChartUptrend}},
+        {QStringLiteral("arrow.up.arrow.down"), {QString(), drawArrowUpArrowDown}},
+        {QStringLiteral("slider.horizontal.below.rectangle"), {QString(), drawSliderBelowRectangle}},
+        {QStringLiteral("repeat"), {QString(), drawRepeat}},
+        {QStringLiteral("bell"), {QString(), drawBell}},
+        {QStringLiteral("bell.slash"), {QString(), drawBellSlash}},
+        {QStringLiteral("moon.zzz"), {QString(), drawMoonZzz}},
+        {QStringLiteral("star.fill"), {QString(), drawStarFill}},
+        {QStringLiteral("arrow.uturn.backward.circle"), {QString(), drawUturnBackwardCircle}},
     };
     return table;
 }

@@ -32,6 +32,22 @@ TEST(SystemSymbol, OurDrawnSymbolsComeAtTheAskedSide)
     EXPECT_NE(SystemSymbol::image(QStringLiteral("figure.walk")), SystemSymbol::image(QStringLiteral("figure.run")));
 }
 
+TEST(SystemSymbol, TheStoreSymbolsAreDrawnWithTheirCutOutMarks)
+{
+    for (const QString& name : {QStringLiteral("speaker.wave.2"), QStringLiteral("exclamationmark.triangle.fill"),
+                                QStringLiteral("checkmark.seal.fill")}) {
+        EXPECT_TRUE(SystemSymbol::isKnown(name));
+        const QImage image = SystemSymbol::image(name, 48);
+        ASSERT_EQ(image.size(), QSize(48, 48)) << name.toStdString();
+        EXPECT_GT(inkedPixels(image), 48 * 48 / 6) << name.toStdString();
+    }
+    // The filled symbols leave their mark clear: the triangle's exclamation
+    // point and the seal's check stroke.
+    EXPECT_EQ(qAlpha(SystemSymbol::image(QStringLiteral("exclamationmark.triangle.fill"), 48).pixel(24, 22)), 0);
+    EXPECT_EQ(qAlpha(SystemSymbol::image(QStringLiteral("checkmark.seal.fill"), 48).pixel(21, 30)), 0);
+    EXPECT_GT(qAlpha(SystemSymbol::image(QStringLiteral("checkmark.seal.fill"), 48).pixel(24, 8)), 0);
+}
+
 TEST(SystemSymbol, UnknownNamesAndUnusableSidesGiveANullImage)
 {
     EXPECT_FALSE(SystemSymbol::isKnown(QStringLiteral("figure.fly")));
