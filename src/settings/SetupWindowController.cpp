@@ -36,7 +36,8 @@ void SetupWindowController::showIfNeeded()
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, notificationsFine] {
-                if (!self)
+                // Closed in the meantime (opened from elsewhere): closed for good.
+                if (!self || Defaults::standard()->boolean(windowDismissedKey, false))
                     return;
                 const bool loginEnabled =
                     LoginItemService::mainAppService().status() == LoginItemService::Status::enabled;

@@ -118,6 +118,20 @@ TEST(SetupWindowController, AServerThatNeverAnswersDoesNotHoldTheLaunch)
                                     == SetupModel::RowStatus::actionNeeded("Allow"); }, 3000));
 }
 
+TEST(SetupWindowController, AWindowClosedBeforeTheLaunchAnswerArrivesStaysClosed)
+{
+    SetupWorld world;
+    SilentNotificationServer server(world.bus);
+    SetupWindowController controller;
+    controller.showIfNeeded();
+    controller.present();
+    ASSERT_NE(controller.window(), nullptr);
+    controller.window()->close();
+    ASSERT_TRUE(dismissed());
+    spinFor(world.center.replyTimeoutMs() + 300); // the launch's answer: not determined
+    EXPECT_EQ(controller.window(), nullptr);
+}
+
 // The close button, "Continue" and Return all close the window for good.
 TEST(SetupWindowController, ClosingTheWindowInAnyWayMarksItDismissed)
 {
