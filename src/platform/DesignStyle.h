@@ -37,6 +37,7 @@ public:
         separator,
         controlBackground,
         windowBackground,
+        underPageBackground, // behind pages of cards: a shade beneath the window colour
         red,
         orange,
         yellow,

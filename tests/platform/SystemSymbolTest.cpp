@@ -20,7 +20,8 @@ int inkedPixels(const QImage& image)
 TEST(SystemSymbol, OurDrawnSymbolsComeAtTheAskedSide)
 {
     for (const QString& name : {QStringLiteral("figure.walk"), QStringLiteral("figure.run"),
-                                QStringLiteral("info.circle"), QStringLiteral("externaldrive.fill")}) {
+                                QStringLiteral("info.circle"), QStringLiteral("externaldrive.fill"),
+                                QStringLiteral("checkmark"), QStringLiteral("gauge.with.dots.needle.67percent")}) {
         EXPECT_TRUE(SystemSymbol::isKnown(name));
         const QImage image = SystemSymbol::image(name, 30);
         ASSERT_EQ(image.size(), QSize(30, 30)) << name.toStdString();
