@@ -66,7 +66,7 @@ TEST(SetupScreenshots, WindowInEachState)
             EXPECT_LE(go->mapTo(&view, QPoint(0, go->height())).y(), view.height()) << state.name;
             const QWidget* list = view.checklist();
             EXPECT_LT(list->mapTo(&view, QPoint(0, list->height())).y(), go->mapTo(&view, QPoint()).y()) << state.name;
-            saveScreenshot(&view, QStringLiteral("setup-window-%1-%2").arg(state.name, dark ? "dark" : "light"));
+            saveSetupScreenshot(&view, QStringLiteral("setup-window-%1-%2").arg(state.name, dark ? "dark" : "light"));
         }
     }
 }
@@ -91,6 +91,6 @@ TEST(SetupScreenshots, SettingsTabShowsTheSameChecklist)
         arrange(list, states().first());
         // Padded 20 on every side inside the scroll view.
         EXPECT_EQ(list->mapTo(&tab, QPoint()), QPoint(20, 20));
-        saveScreenshot(&tab, QStringLiteral("setup-tab-%1").arg(dark ? "dark" : "light"));
+        saveSetupScreenshot(&tab, QStringLiteral("setup-tab-%1").arg(dark ? "dark" : "light"));
     }
 }

@@ -89,7 +89,7 @@ inline QPalette darkPalette()
     return p;
 }
 
-inline void saveScreenshot(QWidget* widget, const QString& name)
+inline void saveSetupScreenshot(QWidget* widget, const QString& name)
 {
     const QString folder = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots");
     QDir().mkpath(folder);
