@@ -425,11 +425,13 @@ TEST_F(AlarmManagerEvaluation, SnapshotsPublishedByTheRegistryAreEvaluated)
     settle(*manager);
 }
 
-TEST_F(AlarmManagerEvaluation, ABelowAlarmSeesTheFirstZeroSampleAtLaunch)
+TEST_F(AlarmManagerEvaluation, AProvidersFirstReadingAfterAStartIsSkipped)
 {
-    // Kept on purpose: a provider's first sample of 0 counts like any other.
+    // The first CPU or network reading measures no interval and reads 0: a
+    // `below` alarm must not fire on it at every launch.
     auto cpu = std::make_shared<TestProvider>("cpu.total", "CPU");
     cpu->value = 0.0;
+    cpu->firstReading = true;
     StatRegistry registry({cpu});
     const Alarm low = makeAlarm("cpu.total", 0.05, Alarm::Direction::below);
     auto manager = makeManager({low});
@@ -438,8 +440,26 @@ TEST_F(AlarmManagerEvaluation, ABelowAlarmSeesTheFirstZeroSampleAtLaunch)
     AppLifecycle lifecycle(&renderClock, workspace.get());
     manager->attach(&registry, &lifecycle);
     QSignalSpy spy(manager.get(), &AlarmManager::alarmFired);
+    QSignalSpy published(&registry, &StatRegistry::snapshotsPublisher);
     registry.start(nullptr, nullptr, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return published.count() == 1; }));
+    EXPECT_EQ(registry.snapshots().value("cpu.total").value, 0.0); // still published as it is
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_TRUE(manager->firing().isEmpty());
+
+    clock.advance(1);
+    cpu->firstReading = false;
+    registry.tick();
     ASSERT_TRUE(waitUntil([&] { return spy.count() == 1; }));
+    EXPECT_EQ(manager->firing(), QSet<QUuid>{low.id});
+
+    // A reset (a later first reading) is skipped too and leaves the state alone.
+    StatRegistry::Snapshots reset = snapshotsOf("cpu.total", 0.0);
+    reset["cpu.total"].isFirstReading = true;
+    clock.advance(100);
+    manager->evaluate(reset);
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(manager->firing(), QSet<QUuid>{low.id});
     settle(*manager);
 }
 

@@ -111,6 +111,7 @@ TEST(NetworkSampler, FirstCallReportsZeroThenRatesOfThePrimaryInterface)
     NetworkSample s = h.state.sample();
     EXPECT_EQ(s.upBytesPerSec, 0);
     EXPECT_EQ(s.downBytesPerSec, 0);
+    EXPECT_TRUE(s.isFirstReading);
     EXPECT_EQ(s.interfaceName, "eth0");
     EXPECT_EQ(s.localIPv4, std::optional<QString>("192.0.2.10"));
     EXPECT_FALSE(s.localIPv6);
@@ -119,6 +120,7 @@ TEST(NetworkSampler, FirstCallReportsZeroThenRatesOfThePrimaryInterface)
     net.counters("eth0", 3000, 9000);
     s = h.state.sample();
     EXPECT_DOUBLE_EQ(s.upBytesPerSec, (0 + 1000) / 2.0);   // mean of 0 and 1000 B/s
+    EXPECT_FALSE(s.isFirstReading);
     EXPECT_DOUBLE_EQ(s.downBytesPerSec, (0 + 2000) / 2.0);
 }
 
@@ -200,6 +202,7 @@ TEST(NetworkSampler, PrimaryInterfaceChangeStartsOverAtZero)
     const NetworkSample s = h.state.sample();
     EXPECT_EQ(s.interfaceName, "wlan0");
     EXPECT_EQ(s.upBytesPerSec, 0);
+    EXPECT_TRUE(s.isFirstReading);
 }
 
 TEST(NetworkSampler, FallbackPicksTheBusiestRunningInterfaceWithIPv4)
