@@ -188,6 +188,22 @@ std::shared_ptr<Transfer> startTransfer(QNetworkAccessManager* manager, const Ht
                                               .arg(transfer->request.timeoutSeconds))));
     });
     deadline->start(int(std::clamp(transfer->request.timeoutSeconds * 1000.0, 0.0, 2.0e9)));
+
+    if (const auto idleSeconds = transfer->request.idleTimeoutSeconds) {
+        auto* idle = new QTimer(reply);
+        idle->setSingleShot(true);
+        idle->setInterval(int(std::clamp(*idleSeconds * 1000.0, 0.0, 2.0e9)));
+        QObject::connect(idle, &QTimer::timeout, reply, [transfer] {
+            transfer->complete(fail(makeError(Kind::timedOut, QStringLiteral("no data for %1 s")
+                                                                  .arg(*transfer->request.idleTimeoutSeconds))));
+        });
+        // Every arrival (the head, a piece of the body) restarts the wait.
+        const auto arrived = [idle] { idle->start(); };
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, idle, arrived);
+        QObject::connect(reply, &QNetworkReply::downloadProgress, idle, arrived);
+        QObject::connect(reply, &QNetworkReply::readyRead, idle, arrived);
+        idle->start();
+    }
     return transfer;
 }
 

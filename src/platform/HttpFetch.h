@@ -15,7 +15,7 @@ class QNetworkAccessManager;
 namespace gaugelet {
 
 // Plain HTTP(S) GETs over Qt Network, with the rules every fetch of the program
-// shares: a whole-request deadline, a cap on the body (a bigger body is an
+// shares: a whole-request deadline (and, if asked, a limit on silence), a cap on the body (a bigger body is an
 // error, never a truncated success), https required unless a caller opts out,
 // no local HTTP cache, and redirects followed only when they are not less safe.
 //
@@ -34,6 +34,10 @@ public:
         QUrl url;
         // The whole request, from start to the last body byte.
         double timeoutSeconds = 60.0;
+        // When set: no byte for this long (waiting for the answer, or between
+        // two pieces of the body) ends the transfer with Kind::timedOut, so
+        // a slow but steady line can finish within timeoutSeconds.
+        std::optional<double> idleTimeoutSeconds;
         // A longer body fails with Kind::bodyTooLarge.
         qint64 maxBodyBytes = defaultMaxBodyBytes;
         // When true a plain http:// URL fails with Kind::insecureScheme, without traffic.
