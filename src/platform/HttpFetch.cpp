@@ -4,6 +4,7 @@
 #include "platform/PlatformLog.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMutex>
 #include <QNetworkAccessManager>
@@ -13,6 +14,7 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <coroutine>
 #include <functional>
 #include <memory>
@@ -234,6 +236,62 @@ struct BlockingCall {
     bool abandoned = false;
 };
 
+// The worker threads of blocking fetches. A caller that gives up returns at
+// once; its worker is joined later: when a newer fetch starts (if it has
+// ended), as the application object goes, and at exit.
+class BlockingWorkers {
+public:
+    static BlockingWorkers& instance()
+    {
+        static BlockingWorkers workers;
+        return workers;
+    }
+
+    void adopt(QThread* worker)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_threads.removeIf([](QThread* t) {
+            if (!t->isFinished())
+                return false;
+            t->wait();
+            delete t;
+            return true;
+        });
+        m_threads.append(worker);
+        if (!m_postRoutineAdded && QCoreApplication::instance()) {
+            m_postRoutineAdded = true;
+            qAddPostRoutine([] { (void)HttpFetch::joinBlockingWorkers(); });
+        }
+    }
+
+    int joinAll(double maxWaitSeconds)
+    {
+        QList<QThread*> threads;
+        {
+            QMutexLocker lock(&m_mutex);
+            threads.swap(m_threads);
+        }
+        const QDeadlineTimer deadline(qint64(std::clamp(maxWaitSeconds * 1000.0, 0.0, 2.0e9)));
+        QList<QThread*> running;
+        for (QThread* t : threads) {
+            if (t->wait(deadline))
+                delete t;
+            else
+                running.append(t); // kept, never deleted while it runs
+        }
+        QMutexLocker lock(&m_mutex);
+        m_threads += running;
+        return int(running.size());
+    }
+
+    ~BlockingWorkers() { (void)joinAll(10.0); }
+
+private:
+    QMutex m_mutex;
+    QList<QThread*> m_threads;
+    bool m_postRoutineAdded = false;
+};
+
 } // namespace
 
 QString rawValue(HttpFetch::FetchError::Kind kind)
@@ -354,8 +412,8 @@ HttpFetch::Outcome HttpFetch::getBlocking(const Request& request, double maxWait
         call->cancel = nullptr;
     });
     worker->setObjectName(QStringLiteral("gaugelet.http.blocking"));
-    QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
+    BlockingWorkers::instance().adopt(worker);
 
     const int waitMs = int(std::clamp(maxWaitSeconds * 1000.0, 0.0, 2.0e9));
     if (call->finished.tryAcquire(1, waitMs)) {
@@ -384,12 +442,25 @@ HttpFetch::Outcome HttpFetch::getBlocking(const Request& request, double maxWait
     return fail(makeError(Kind::timedOut, QStringLiteral("no answer within %1 s").arg(maxWaitSeconds)));
 }
 
+int HttpFetch::joinBlockingWorkers(double maxWaitSeconds)
+{
+    return BlockingWorkers::instance().joinAll(maxWaitSeconds);
+}
+
 QNetworkAccessManager* HttpFetch::sharedManager()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     static QPointer<QNetworkAccessManager> manager;
-    if (!manager)
+    if (!manager) {
         manager = new QNetworkAccessManager(QCoreApplication::instance());
+        // Deleted before the application object goes, not as its child
+        // afterwards: closing a kept TLS connection needs the application.
+        static const bool cleanupAdded = [] {
+            qAddPostRoutine([] { delete manager.data(); });
+            return true;
+        }();
+        (void)cleanupAdded;
+    }
     return manager.data();
 }
 

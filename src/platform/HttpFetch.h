@@ -92,6 +92,12 @@ public:
     // worker finishes on its own and its late result is dropped.
     static Outcome getBlocking(const Request& request, double maxWaitSeconds);
 
+    // Waits up to maxWaitSeconds for the worker threads of blocking fetches
+    // to end (one that gave up was cancelled, so it ends promptly) and
+    // returns how many still run. Runs by itself as the application object
+    // goes and again at exit, so no worker outlives the state it uses.
+    static int joinBlockingWorkers(double maxWaitSeconds = 10.0);
+
     // The main thread's manager, for fetches that need no manager of their own.
     static QNetworkAccessManager* sharedManager();
 

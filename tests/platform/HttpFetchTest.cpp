@@ -246,8 +246,11 @@ TEST(HttpFetch, BlockingFetchGivesUpAtItsWaitAndALateCompletionIsHarmless)
     EXPECT_EQ(outcome.error().kind, Kind::timedOut);
     EXPECT_GE(waited, 350);
     EXPECT_LT(waited, 2000);
-    // The cancelled worker winds down on its own; the process carries on.
-    spinFor(200);
+    // The cancelled worker ends promptly and is joined: nothing of it can
+    // run on past the process's teardown.
+    timer.restart();
+    EXPECT_EQ(HttpFetch::joinBlockingWorkers(5.0), 0);
+    EXPECT_LT(timer.elapsed(), 2000);
     auto again = HttpFetch::getBlocking(plain(server.url("/"), 0.2), 1.0);
     ASSERT_FALSE(again);
     EXPECT_EQ(again.error().kind, Kind::timedOut);
