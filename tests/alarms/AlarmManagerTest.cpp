@@ -491,7 +491,8 @@ TEST_F(AlarmManagerNotifications, FiringPostsOneNotificationThenPlaysTheSound200
     spinFor(50);
     EXPECT_EQ(server->notifications().size(), 1);
 
-    const auto& n = server->notifications().first();
+    // A copy: the list grows below.
+    const auto n = server->notifications().first();
     EXPECT_EQ(n.summary, "CPU \u2265 80%");
     EXPECT_EQ(n.body, "Snooze 15m or dismiss to silence.");
     EXPECT_EQ(n.actions, (QStringList{"ALARM_SUPPRESS", "Suppress", "ALARM_SNOOZE", "Snooze 15m"}));
