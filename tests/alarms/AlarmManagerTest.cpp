@@ -604,8 +604,9 @@ TEST_F(AlarmManagerPlayers, AttachBuildsThePlayersAgainSoFiringsAreNotSilent)
     auto workspace = offlineWorkspace();
     RenderClock renderClock;
     AppLifecycle lifecycle(&renderClock, workspace.get());
+    // attach() first detaches (dropping the players), then builds them
+    // again; a fast build may already be applied when attach() returns.
     manager->attach(&registry, &lifecycle);
-    EXPECT_TRUE(manager->players().isEmpty()) << "attach first detaches";
     settle(*manager);
     ASSERT_TRUE(manager->players().contains(a.id));
     manager->evaluate(snapshotsOf("cpu.total", 0.9));
