@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -28,6 +29,29 @@ constexpr int saveCoalesceMs = 250;
 bool isIntegerType(const QVariant& v)
 {
     return v.typeId() == QMetaType::LongLong;
+}
+
+// A save may write "<file>.XXXXXX" (six letters or digits) and rename it over
+// the file. One interrupted in between leaves a complete temporary behind;
+// nothing else ever writes such a name beside our settings file.
+void removeStaleTemporaries(const QString& filePath)
+{
+    const QFileInfo info(filePath);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    const QDir dir = info.absoluteDir();
+    const QStringList candidates = dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : candidates) {
+        const QStringView suffix = QStringView(name).mid(prefix.size());
+        // Six random letters and digits; an all-lowercase suffix reads like a
+        // word ("backup") that a person may have chosen, so it is spared.
+        const bool ours = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+            return c.unicode() < 128 && c.isLetterOrNumber();
+        }) && !std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLower(); });
+        if (!ours)
+            continue;
+        if (QFile::remove(dir.filePath(name)))
+            logInfo(lcDefaults, "defaults: removed an interrupted save path=%s", qUtf8Printable(dir.filePath(name)));
+    }
 }
 
 } // namespace
@@ -77,6 +101,7 @@ void Defaults::setStandard(Defaults* defaults)
 
 void Defaults::load()
 {
+    removeStaleTemporaries(m_filePath);
     QFile file(m_filePath);
     if (!file.exists())
         return;

@@ -3,7 +3,9 @@
 
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLocalServer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -212,4 +214,63 @@ TEST(Defaults, IntegerValueReadsNumbersAndNumericText)
     }
     d.remove(QStringLiteral("k"));
     EXPECT_EQ(d.integerValue(QStringLiteral("k")), std::nullopt);
+}
+
+TEST(Defaults, TemporariesOfAnInterruptedSaveAreRemovedAtLoad)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    const QByteArray saved = PropertyList::toXml(QVariantMap{{"k", 1}});
+    test::writeFile(path, saved);
+    test::writeFile(path + ".aB3xZ9", saved);
+    test::writeFile(path + ".corrupt", "kept");
+    test::writeFile(path + ".backup", "kept");
+    test::writeFile(dir.filePath("other.plist.aB3xZ9"), "kept");
+    Defaults d(path);
+    EXPECT_EQ(d.integer("k"), 1);
+    EXPECT_FALSE(QFile::exists(path + ".aB3xZ9"));
+    EXPECT_TRUE(QFile::exists(path + ".corrupt"));
+    EXPECT_TRUE(QFile::exists(path + ".backup"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("other.plist.aB3xZ9")));
+}
+
+TEST(Defaults, FileThatExistsButCannotBeOpenedIsNeverOverwritten)
+{
+    // Root opens any regular file, so the file here is a socket: it exists,
+    // and open() fails for everyone.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    ASSERT_TRUE(server.listen(path));
+    {
+        Defaults d(path);
+        d.set("k", 1);
+        EXPECT_FALSE(d.flush());
+    }
+    const QFileInfo after(path);
+    EXPECT_TRUE(after.exists());
+    EXPECT_FALSE(after.isFile());
+    EXPECT_TRUE(QDir(dir.path()).entryList({"defaults.plist.*"}, QDir::Files).isEmpty());
+}
+
+TEST(Defaults, FailedSaveIsRetriedByTheNextFlushAndAtQuit)
+{
+    for (const bool atQuit : {false, true}) {
+        QTemporaryDir dir;
+        // The store's folder is a plain file for now, so every save fails.
+        const QString folder = dir.filePath("config");
+        const QString path = folder + "/defaults.plist";
+        test::writeFile(folder, "in the way");
+        Defaults d(path);
+        d.set("k", 7);
+        EXPECT_FALSE(d.flush());
+        ASSERT_TRUE(QFile::remove(folder));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        if (atQuit)
+            QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
+        else
+            EXPECT_TRUE(d.flush());
+        EXPECT_EQ(Defaults(path).integer("k"), 7) << (atQuit ? "at quit" : "by flush");
+    }
 }
