@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 #include <functional>
 
 namespace gaugelet {
@@ -58,6 +59,129 @@ void drawFigure(QPainter& p, bool running)
     p.drawPath(legs);
 }
 
+// The settings window's tab symbols, each in a 24 × 24 box, drawn as
+// outlines of one stroke weight so the six read as one set.
+QPen symbolPen(qreal width = 1.8)
+{
+    return QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+void drawGearshape(QPainter& p)
+{
+    const QPointF c(12, 12);
+    QPainterPath gear;
+    constexpr int teeth = 8;
+    constexpr qreal outer = 10.2, inner = 7.6;
+    for (int i = 0; i < teeth * 4; ++i) {
+        // Each tooth: rise, top, fall, valley; quarter steps of one tooth pitch.
+        const qreal a = (i - 0.5) * (M_PI * 2 / (teeth * 4));
+        const qreal r = (i % 4 == 1 || i % 4 == 2) ? outer : inner;
+        const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
+        i == 0 ? gear.moveTo(pt) : gear.lineTo(pt);
+    }
+    gear.closeSubpath();
+    gear.addEllipse(c, 3.4, 3.4);
+    gear.setFillRule(Qt::OddEvenFill);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPath(gear);
+}
+
+void drawChartBarDoc(QPainter& p)
+{
+    p.setPen(symbolPen());
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(3.5, 3.5, 17, 17), 3, 3);
+    QPen bar = symbolPen(2.6);
+    p.setPen(bar);
+    p.drawLine(QPointF(7.5, 8.5), QPointF(16.5, 8.5));
+    p.drawLine(QPointF(7.5, 12.0), QPointF(13.0, 12.0));
+    p.drawLine(QPointF(7.5, 15.5), QPointF(15.0, 15.5));
+}
+
+void drawBell(QPainter& p)
+{
+    QPainterPath bell;
+    bell.moveTo(12, 3.2);
+    bell.cubicTo(8.2, 3.2, 6.4, 6.2, 6.4, 9.6);
+    bell.lineTo(6.4, 13.4);
+    bell.lineTo(4.2, 17.2);
+    bell.lineTo(19.8, 17.2);
+    bell.lineTo(17.6, 13.4);
+    bell.lineTo(17.6, 9.6);
+    bell.cubicTo(17.6, 6.2, 15.8, 3.2, 12, 3.2);
+    bell.closeSubpath();
+    p.setPen(symbolPen());
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(bell);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    QPainterPath clapper;
+    clapper.moveTo(9.4, 18.6);
+    clapper.arcTo(QRectF(9.4, 16.0, 5.2, 5.2), 180, 180);
+    clapper.closeSubpath();
+    p.drawPath(clapper);
+}
+
+void drawPaintPalette(QPainter& p)
+{
+    QPainterPath palette;
+    palette.moveTo(12, 3);
+    palette.cubicTo(6.5, 3, 3, 7, 3, 12);
+    palette.cubicTo(3, 17, 7, 21, 11.5, 21);
+    palette.cubicTo(13.2, 21, 13.6, 19.8, 13.0, 18.6);
+    palette.cubicTo(12.2, 17.0, 13.2, 15.5, 15.0, 15.5);
+    palette.lineTo(17.0, 15.5);
+    palette.cubicTo(19.5, 15.5, 21, 14.0, 21, 11.5);
+    palette.cubicTo(21, 6.5, 17, 3, 12, 3);
+    palette.closeSubpath();
+    p.setPen(symbolPen());
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(palette);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    for (const QPointF& dot : {QPointF(7.6, 11.6), QPointF(9.6, 7.6), QPointF(14.2, 7.2), QPointF(17.2, 10.4)})
+        p.drawEllipse(dot, 1.5, 1.5);
+}
+
+void drawChecklist(QPainter& p)
+{
+    p.setBrush(Qt::NoBrush);
+    p.setPen(symbolPen(1.7));
+    for (qreal y : {6.0, 12.0, 18.0}) {
+        QPainterPath tick;
+        tick.moveTo(3.2, y);
+        tick.lineTo(4.9, y + 1.7);
+        tick.lineTo(8.0, y - 1.8);
+        p.drawPath(tick);
+    }
+    p.setPen(symbolPen(2.0));
+    for (qreal y : {6.0, 12.0, 18.0})
+        p.drawLine(QPointF(11.0, y), QPointF(20.8, y));
+}
+
+void drawBag(QPainter& p)
+{
+    QPainterPath body;
+    body.moveTo(5.4, 8.0);
+    body.lineTo(18.6, 8.0);
+    body.lineTo(19.6, 19.0);
+    body.quadTo(19.8, 21.0, 17.8, 21.0);
+    body.lineTo(6.2, 21.0);
+    body.quadTo(4.2, 21.0, 4.4, 19.0);
+    body.closeSubpath();
+    p.setPen(symbolPen());
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(body);
+    QPainterPath handle;
+    handle.moveTo(8.6, 10.8);
+    handle.lineTo(8.6, 7.0);
+    handle.cubicTo(8.6, 4.6, 10.0, 3.2, 12.0, 3.2);
+    handle.cubicTo(14.0, 3.2, 15.4, 4.6, 15.4, 7.0);
+    handle.lineTo(15.4, 10.8);
+    p.drawPath(handle);
+}
+
 struct Symbol {
     QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
@@ -68,6 +192,14 @@ const QHash<QString, Symbol>& symbols()
     static const QHash<QString, Symbol> table{
         {QStringLiteral("figure.walk"), {QString(), [](QPainter& p) { drawFigure(p, false); }}},
         {QStringLiteral("figure.run"), {QString(), [](QPainter& p) { drawFigure(p, true); }}},
+        // The settings tabs: the freedesktop names have no equivalents (their
+        // nearest icons are coloured application icons), so all six are ours.
+        {QStringLiteral("gearshape"), {QString(), drawGearshape}},
+        {QStringLiteral("chart.bar.doc.horizontal"), {QString(), drawChartBarDoc}},
+        {QStringLiteral("bell"), {QString(), drawBell}},
+        {QStringLiteral("paintpalette"), {QString(), drawPaintPalette}},
+        {QStringLiteral("checklist"), {QString(), drawChecklist}},
+        {QStringLiteral("bag"), {QString(), drawBag}},
     };
     return table;
 }
