@@ -309,9 +309,10 @@ bool Defaults::flush()
     QByteArray xml;
     {
         QWriteLocker lock(&m_lock);
-        if (!m_dirty)
+        if (m_savingStopped || !m_dirty)
             return true;
         if (m_saveBlocked) {
+            m_lastSaveError = QStringLiteral("the settings file %1 could not be read, so it is not overwritten").arg(m_filePath);
             logError(lcDefaults, "defaults: not saving over an unreadable file path=%s", qUtf8Printable(m_filePath));
             return false;
         }
@@ -325,11 +326,41 @@ bool Defaults::flush()
                  qUtf8Printable(file.errorString()));
         QWriteLocker lock(&m_lock);
         m_dirty = true;
+        m_lastSaveError = file.errorString();
         return false;
+    }
+    {
+        QWriteLocker lock(&m_lock);
+        m_lastSaveError.clear();
     }
     if (m_saveTimer.isActive() && QThread::currentThread() == thread())
         m_saveTimer.stop();
     return true;
+}
+
+QString Defaults::lastSaveError() const
+{
+    QReadLocker lock(&m_lock);
+    return m_lastSaveError;
+}
+
+void Defaults::stopSaving()
+{
+    {
+        QWriteLocker lock(&m_lock);
+        if (m_savingStopped)
+            return;
+        m_savingStopped = true;
+    }
+    if (QThread::currentThread() == thread())
+        m_saveTimer.stop();
+    logInfo(lcDefaults, "defaults: saving stopped path=%s", qUtf8Printable(m_filePath));
+}
+
+bool Defaults::isSavingStopped() const
+{
+    QReadLocker lock(&m_lock);
+    return m_savingStopped;
 }
 
 } // namespace gaugelet

@@ -75,6 +75,14 @@ public:
 
     // Writes pending changes now (no-op for an in-memory store or when clean).
     bool flush();
+    // Why the last flush failed (the system's text), empty after a success.
+    QString lastSaveError() const;
+    // From now on nothing is written to the file: changes stay in memory. A
+    // program about to hand its settings to a new instance of itself calls
+    // this right after a successful flush, so its own exit cannot overwrite
+    // what the new instance reads.
+    void stopSaving();
+    bool isSavingStopped() const;
 
 Q_SIGNALS:
     void changed(const QString& key);
@@ -89,6 +97,8 @@ private:
     QVariantMap m_registered;
     bool m_dirty = false;
     bool m_saveBlocked = false;
+    bool m_savingStopped = false;
+    QString m_lastSaveError;
     QTimer m_saveTimer;
 };
 
