@@ -256,6 +256,68 @@ void Defaults::remove(const QString& key)
     Q_EMIT changed(key);
 }
 
+void Defaults::replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values)
+{
+    auto differs = [](const QVariant& a, const QVariant& b) { return a.typeId() != b.typeId() || a != b; };
+    QStringList changedKeys;
+    bool userChanged = false;
+    {
+        QWriteLocker lock(&m_lock);
+        // Both maps are in key order: one merge walk builds the new domain and
+        // finds the keys whose effective value changes.
+        QVariantMap next;
+        auto old = m_user.cbegin();
+        auto add = values.cbegin();
+        auto registered = [this](const QString& key) { return m_registered.value(key); };
+        while (old != m_user.cend() || add != values.cend()) {
+            const bool takeOld = add == values.cend() || (old != m_user.cend() && old.key() < add.key());
+            const bool same = !takeOld && old != m_user.cend() && old.key() == add.key();
+            if (takeOld) {
+                if (within(old.key())) {
+                    userChanged = true;
+                    if (differs(old.value(), registered(old.key())))
+                        changedKeys.append(old.key());
+                } else {
+                    next.insert(next.cend(), old.key(), old.value());
+                }
+                ++old;
+                continue;
+            }
+            const QVariant normal = add.value().isValid() && within(add.key())
+                ? PropertyList::normalized(add.value())
+                : QVariant();
+            if (normal.isValid()) {
+                const QVariant& before = same ? old.value() : registered(add.key());
+                if (differs(normal, before))
+                    changedKeys.append(add.key());
+                if (!same || differs(normal, old.value()))
+                    userChanged = true;
+                next.insert(next.cend(), add.key(), normal);
+            } else if (same) {
+                // A value not taken: the key is still removed when it is within.
+                if (within(old.key())) {
+                    userChanged = true;
+                    if (differs(old.value(), registered(old.key())))
+                        changedKeys.append(old.key());
+                } else {
+                    next.insert(next.cend(), old.key(), old.value());
+                }
+            }
+            if (same)
+                ++old;
+            ++add;
+        }
+        if (userChanged) {
+            m_dirty = true;
+            m_user = std::move(next);
+        }
+    }
+    if (userChanged)
+        scheduleSave();
+    for (const QString& key : std::as_const(changedKeys))
+        Q_EMIT changed(key);
+}
+
 void Defaults::registerDefaults(const QVariantMap& values)
 {
     QStringList changedKeys;

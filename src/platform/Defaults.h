@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 namespace gaugelet {
@@ -63,6 +64,11 @@ public:
     // value changes nothing and emits nothing.
     void set(const QString& key, const QVariant& value);
     void remove(const QString& key);
+    // In one step: removes every user value whose key `within` accepts, then
+    // stores those of values whose key it accepts (normalised as set() does;
+    // values a property list cannot hold are skipped). Emits changed once for
+    // each key whose effective value differs afterwards.
+    void replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values);
 
     // Adds to the registration domain (never persisted). Emits changed for
     // keys whose effective value changes.
