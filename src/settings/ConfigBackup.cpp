@@ -197,13 +197,11 @@ Result<void, ConfigBackup::Error> ConfigBackup::importData(const QByteArray& byt
     if (version->toLongLong() != currentVersion)
         return fail(Error{ImportError::incompatibleVersion(version->toLongLong(), currentVersion), {}});
 
-    // Only now is anything changed: every failure above leaves the store as it was.
-    removeCarriedKeys(defaults);
+    // Only now is anything changed: every failure above leaves the store as
+    // it was. The carried keys are removed and the file's stored in one step,
+    // so views see one change per key whose value really changed.
     const QVariantMap entries = values->toMap();
-    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-        if (isCarried(it.key()))
-            defaults.set(it.key(), it.value());
-    }
+    defaults.replaceUserValues(isCarried, entries);
     logInfo(lcConfigBackup, "restored %ld keys from %s", long(entries.size()), qUtf8Printable(fileName));
     return {};
 }
