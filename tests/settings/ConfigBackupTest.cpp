@@ -384,3 +384,15 @@ TEST_F(ConfigBackupTest, SavingReplacesAnExistingFileWhole)
     EXPECT_EQ(readRoot(file)["values"].toMap(), (QVariantMap{{"global.themeId", "one.dark"}}));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"old.gaugeletbackup"});
 }
+
+TEST(ConfigBackupKeys, RemovingCarriedKeysLeavesTheRestAndTheRegisteredDefaults)
+{
+    Defaults d;
+    fillStore(d);
+    ConfigBackup::removeCarriedKeys(d);
+    EXPECT_EQ(d.userValues(), (QVariantMap{{"pin.cpu.total::viz.numberLabel.tag.shown", true},
+                                           {"setup.windowDismissed.v1", true},
+                                           {"dev.gaugelet.store.catalogue.cache", QByteArray("cache")},
+                                           {"unrelated", "stays"}}));
+    EXPECT_EQ(d.integer("global.fpsLimit"), 30); // back to the registered default
+}
