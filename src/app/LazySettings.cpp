@@ -73,6 +73,12 @@ void LazySettings::drop()
     m_built = false;
     delete m_content.data();
     delete m_ownUpdater.data();
+    // A panel or an alert the content left open goes with it.
+    const auto children = m_window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (child->isWindow())
+            delete child;
+    }
 }
 
 bool LazySettings::eventFilter(QObject* watched, QEvent* event)

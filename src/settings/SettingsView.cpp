@@ -41,9 +41,9 @@ QIcon tintedSymbol(const QString& name, const QColor& colour, qreal dpr)
 
 } // namespace
 
-const QList<SettingsView::TabInfo>& SettingsView::tabs()
+QList<SettingsView::TabInfo> SettingsView::tabs()
 {
-    static const QList<TabInfo> list{
+    return {
         {tr("General"), QStringLiteral("gearshape")},
         {tr("Stats"), QStringLiteral("chart.bar.doc.horizontal")},
         {tr("Alarms"), QStringLiteral("bell")},
@@ -51,7 +51,6 @@ const QList<SettingsView::TabInfo>& SettingsView::tabs()
         {tr("Setup"), QStringLiteral("checklist")},
         {tr("Store"), QStringLiteral("bag")},
     };
-    return list;
 }
 
 SettingsView::SettingsView(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
@@ -126,8 +125,9 @@ void SettingsView::refreshIcons()
 {
     const QColor colour = DesignStyle::colour(DesignStyle::Colour::primary, this);
     const qreal dpr = devicePixelRatioF();
-    for (int i = 0; i < tabs().size(); ++i)
-        m_tabs->setTabIcon(i, tintedSymbol(tabs()[i].symbol, colour, dpr));
+    const QList<TabInfo> list = tabs();
+    for (int i = 0; i < list.size(); ++i)
+        m_tabs->setTabIcon(i, tintedSymbol(list[i].symbol, colour, dpr));
 }
 
 void SettingsView::changeEvent(QEvent* event)

@@ -26,7 +26,7 @@ public:
         QString symbol;
     };
     // The six tabs' titles and symbol names, in order.
-    static const QList<TabInfo>& tabs();
+    static QList<TabInfo> tabs();
 
     explicit SettingsView(const ViewEnvironment& env, QWidget* parent = nullptr);
 
