@@ -459,6 +459,11 @@ AlarmManager::PlayerBuild AlarmManager::buildPlayers(const QList<Alarm>& alarms,
 void AlarmManager::rebuildPlayers()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    // An edit that leaves every sound choice as it is (a threshold dragged
+    // through a hundred values, a direction, a repeat) would build exactly
+    // the players there are: start nothing.
+    if (playersAreCurrent())
+        return;
     // A new build supersedes (cancels) the running one: only the most recent
     // result is applied.
     const quint64 generation = ++m_rebuildCounter;
@@ -471,6 +476,30 @@ void AlarmManager::rebuildPlayers()
             return buildPlayers(alarms, plan, previousSig, previousPlayers, previousFailureSig);
         });
     applyRebuild(generation, std::move(build));
+}
+
+bool AlarmManager::playersAreCurrent() const
+{
+    if (m_rebuildGeneration != 0)
+        return false; // a build is on its way; the new one must supersede it
+    qsizetype enabled = 0;
+    QSet<QUuid> listed;
+    for (const Alarm& alarm : m_alarms) {
+        listed.insert(alarm.id);
+        if (!alarm.enabled)
+            continue;
+        ++enabled;
+        const auto sig = m_lastPlayerSig.constFind(alarm.id);
+        if (sig == m_lastPlayerSig.cend() || *sig != soundSignature(alarm))
+            return false;
+    }
+    if (enabled != m_lastPlayerSig.size())
+        return false;
+    for (auto it = m_lastLoggedFailureSig.cbegin(); it != m_lastLoggedFailureSig.cend(); ++it) {
+        if (!listed.contains(it.key()))
+            return false;
+    }
+    return true;
 }
 
 QCoro::Task<> AlarmManager::applyRebuild(quint64 generation, QFuture<PlayerBuild> future)

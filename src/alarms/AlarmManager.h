@@ -126,6 +126,8 @@ private:
     void removeFiring(const QUuid& id);
     void setFiring(QSet<QUuid> firing);
     QCoro::Task<> applyRebuild(quint64 generation, QFuture<PlayerBuild> build);
+    // Whether a build now would give exactly the current players and signatures.
+    bool playersAreCurrent() const;
 
     QList<Alarm> m_alarms;
     QSet<QUuid> m_firing;

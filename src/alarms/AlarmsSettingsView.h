@@ -1,19 +1,97 @@
 #pragma once
 
+#include "platform/NotificationCenter.h"
 #include "platform/ViewEnvironment.h"
 
+#include <QList>
+#include <QPointer>
+#include <QUuid>
 #include <QWidget>
+
+class QLabel;
+class QScrollArea;
+class QToolButton;
+class QVBoxLayout;
 
 namespace gaugelet {
 
-// The settings window's "Alarms" tab (placeholder until it is built).
+class AlarmManager;
+class AlarmRow;
+class StatRegistry;
+
+// The settings window's "Alarms" tab: a banner on editing, the add button
+// with its count line, and one collapsible row per alarm (or the empty
+// state). Every edit is written through to the alarm manager at once, so the
+// pane keeps no unsaved state. It updates in place (once per event-loop turn)
+// when the alarms, the firing set or the stat registry change, and is rebuilt
+// (once per burst) when the installed sounds change.
 class AlarmsSettingsView : public QWidget {
     Q_OBJECT
 public:
+    // A soft cap: only the add button respects it.
+    static constexpr int alarmCap = 10;
+
     explicit AlarmsSettingsView(const ViewEnvironment& env, QWidget* parent = nullptr);
+    ~AlarmsSettingsView() override;
+
+    // The add button's action: one new alarm on the first provider, appended.
+    void addAlarm();
+
+    // "3 of 10 alarms configured."
+    static QString countLineText(qsizetype count);
+    // The add button's hover help for a list of that many alarms.
+    static QString addHelpText(qsizetype count);
+
+    // Incremented on every change of the installed sounds.
+    int soundsRev() const { return m_soundsRev; }
+    // How many times the pane's contents were rebuilt (for tests).
+    int rebuildCount() const { return m_rebuildCount; }
+
+    // For tests and screenshots.
+    QList<AlarmRow*> rows() const { return m_rows; }
+    QToolButton* addButton() const { return m_addButton; }
+    QLabel* countLine() const { return m_countLine; }
+    QWidget* emptyState() const { return m_emptyState; }
+    QLabel* bannerText() const { return m_bannerText; }
+    QScrollArea* scrollArea() const { return m_scroll; }
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
+    void buildBanner(QVBoxLayout* layout);
+    void buildForm();
+    void applyStyle();
+    void scheduleRefresh();
+    void refresh();
+    void scheduleRebuild();
+    void rebuild();
+    void soundsDidChange();
+
     ViewEnvironment m_env;
+    QPointer<AlarmManager> m_alarms;
+    QPointer<StatRegistry> m_registry;
+    NotificationCenter::Token m_soundsObserver = 0;
+    int m_soundsRev = 0;
+    int m_rebuildCount = 0;
+    bool m_refreshPending = false;
+    bool m_rebuildPending = false;
+
+    QWidget* m_banner = nullptr;
+    QWidget* m_bannerLine = nullptr;
+    QLabel* m_bannerSymbol = nullptr;
+    QLabel* m_bannerText = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    // Rebuilt as a whole when the sounds change.
+    QWidget* m_form = nullptr;
+    QToolButton* m_addButton = nullptr;
+    QLabel* m_countLine = nullptr;
+    QWidget* m_emptyState = nullptr;
+    QLabel* m_emptySymbol = nullptr;
+    QLabel* m_emptyTitle = nullptr;
+    QLabel* m_emptyHelp = nullptr;
+    QVBoxLayout* m_rowsLayout = nullptr;
+    QList<AlarmRow*> m_rows;
 };
 
 } // namespace gaugelet

@@ -55,6 +55,16 @@ QFont DesignStyle::font(TextStyle style, qreal pointSize)
     return f;
 }
 
+QFont DesignStyle::systemFont(qreal designPoints, QFont::Weight weight)
+{
+    QFont f = QApplication::font();
+    const qreal size = designPoints * appBodySize() / kDesignBodySize;
+    if (size > 0 && std::isfinite(size))
+        f.setPointSizeF(size);
+    f.setWeight(weight);
+    return f;
+}
+
 QFont DesignStyle::monospacedDigits(QFont font)
 {
     // Qt 6.4 cannot ask for OpenType features; the common Linux UI fonts

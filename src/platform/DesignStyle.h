@@ -49,6 +49,10 @@ public:
     static QFont font(TextStyle style);
     // A style at an explicit point size (for views whose size is a setting).
     static QFont font(TextStyle style, qreal pointSize);
+    // The system font at an explicit design size (points, scaled to the
+    // application font like the named styles) and weight, for views whose
+    // size is a setting or follows their geometry.
+    static QFont systemFont(qreal designPoints, QFont::Weight weight = QFont::Normal);
     // The same font with tabular (monospaced) digits, for figures that change.
     static QFont monospacedDigits(QFont font);
     // The design's size of the style in points at the default body size.

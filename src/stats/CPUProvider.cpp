@@ -1,5 +1,7 @@
 #include "stats/CPUProvider.h"
 
+#include "stats/CPUDetailBody.h"
+
 #include "platform/WallClock.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
@@ -44,10 +46,9 @@ QCoro::Task<StatSnapshot> CPUProvider::sample()
     co_return makeSnapshot(s);
 }
 
-QWidget* CPUProvider::detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*)
+QWidget* CPUProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
 {
-    // The CPU detail view belongs to the popover.
-    return nullptr;
+    return new CPUDetailBody(snapshot, env, parent);
 }
 
 } // namespace gaugelet

@@ -1,5 +1,7 @@
 #include "stats/GPUProvider.h"
 
+#include "stats/GPUDetailBody.h"
+
 #include "platform/WallClock.h"
 #include "stats/Palette.h"
 
@@ -37,10 +39,9 @@ QCoro::Task<StatSnapshot> GPUProvider::sample()
     co_return makeSnapshot(m);
 }
 
-QWidget* GPUProvider::detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*)
+QWidget* GPUProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
 {
-    // The GPU detail view belongs to the popover.
-    return nullptr;
+    return new GPUDetailBody(snapshot, env, parent);
 }
 
 } // namespace gaugelet

@@ -1,5 +1,7 @@
 #include "stats/MemoryProvider.h"
 
+#include "stats/MemoryDetailBody.h"
+
 #include "platform/WallClock.h"
 #include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
@@ -62,10 +64,9 @@ QCoro::Task<StatSnapshot> MemoryProvider::sample()
     co_return makeSnapshot(r, Prefs::boolValue(showCachedKey, false));
 }
 
-QWidget* MemoryProvider::detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*)
+QWidget* MemoryProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
 {
-    // The memory detail view belongs to the popover.
-    return nullptr;
+    return new MemoryDetailBody(snapshot, env, parent);
 }
 
 QWidget* MemoryProvider::configView(const ViewEnvironment& env, QWidget* parent)

@@ -1,5 +1,7 @@
 #include "stats/NetworkProvider.h"
 
+#include "stats/NetworkDetailBody.h"
+
 #include "platform/WallClock.h"
 #include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
@@ -7,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cmath>
 
 namespace gaugelet {
 
@@ -26,8 +29,8 @@ QSet<QString> NetworkProvider::excludedVisualizerIds() const
 
 QString NetworkProvider::rateText(double r)
 {
-    // NaN counts as nothing moving.
-    if (!(r >= 1000))
+    // NaN counts as nothing moving, and so does infinity (a glitch, not a rate).
+    if (!(r >= 1000) || !std::isfinite(r))
         return QStringLiteral("0 KB/s");
     if (r < 1e6)
         return QString::asprintf("%.0f KB/s", r / 1000);
@@ -61,10 +64,9 @@ QCoro::Task<StatSnapshot> NetworkProvider::sample()
     co_return makeSnapshot(s);
 }
 
-QWidget* NetworkProvider::detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*)
+QWidget* NetworkProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
 {
-    // The network detail view belongs to the popover.
-    return nullptr;
+    return new NetworkDetailBody(snapshot, env, parent);
 }
 
 QWidget* NetworkProvider::configView(const ViewEnvironment& env, QWidget* parent)

@@ -11,8 +11,11 @@ SoundPackPreview::SoundPackPreview(QString displayName, QByteArray audioBytes, Q
     : QAbstractButton(parent), m_displayName(std::move(displayName)), m_audioBytes(std::move(audioBytes)),
       m_box(new PreviewBox(this))
 {
-    setToolTip(tr("Preview %1").arg(m_displayName));
-    setAccessibleName(toolTip());
+    // The name comes from the pack's manifest: plain text, escaped inside a
+    // tooltip that is always read as rich text.
+    const QString help = tr("Preview %1").arg(m_displayName);
+    setToolTip(QStringLiteral("<qt>%1</qt>").arg(help.toHtmlEscaped()));
+    setAccessibleName(help);
     setCursor(Qt::PointingHandCursor);
     connect(m_box, &PreviewBox::isPlayingChanged, this, [this] { update(); });
     connect(this, &QAbstractButton::clicked, this, [this] {
@@ -27,6 +30,13 @@ QString SoundPackPreview::symbolName() const
 }
 
 QSize SoundPackPreview::sizeHint() const { return {44, 44}; }
+
+void SoundPackPreview::hideEvent(QHideEvent* event)
+{
+    if (m_box->player() && m_box->player()->isPlaying())
+        m_box->toggle(m_audioBytes);
+    QAbstractButton::hideEvent(event);
+}
 
 void SoundPackPreview::paintEvent(QPaintEvent*)
 {

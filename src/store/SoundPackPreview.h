@@ -26,6 +26,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A preview plays only while it can be seen: hiding it stops the sound.
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString m_displayName;

@@ -52,12 +52,22 @@ void StoreCoordinator::setAvailable(QList<StoreItem> items)
     Q_EMIT availableChanged();
 }
 
-void StoreCoordinator::setInflightInstallId(std::optional<QString> id)
+std::optional<QString> StoreCoordinator::inflightInstallId() const
 {
-    if (id == m_inflightInstallId)
+    if (m_inflightInstallIds.isEmpty())
+        return std::nullopt;
+    return m_inflightInstallIds.last();
+}
+
+void StoreCoordinator::setInstalling(const QString& itemId, bool running)
+{
+    if (running == m_inflightInstallIds.contains(itemId))
         return;
     Q_EMIT objectWillChange();
-    m_inflightInstallId = std::move(id);
+    if (running)
+        m_inflightInstallIds.append(itemId);
+    else
+        m_inflightInstallIds.removeAll(itemId);
     Q_EMIT inflightInstallIdChanged();
 }
 
@@ -187,10 +197,14 @@ QCoro::Task<void> StoreCoordinator::install(StoreItem item)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QPointer<StoreCoordinator> self(this);
-    setInflightInstallId(item.id);
+    // Installs of different items may overlap, each tracked on its own; a
+    // second install of an item already in flight has nothing to add.
+    if (isInstalling(item.id))
+        co_return;
+    setInstalling(item.id, true);
     auto failWith = [this, &item](const QString& error) {
         setLastError(QStringLiteral("install ") + item.id + QStringLiteral(": ") + error);
-        setInflightInstallId(std::nullopt);
+        setInstalling(item.id, false);
     };
     if (!m_client || !m_installer) {
         failWith(QStringLiteral("the store is not available"));
@@ -215,7 +229,7 @@ QCoro::Task<void> StoreCoordinator::install(StoreItem item)
         co_return;
     }
     activate(installed.value());
-    setInflightInstallId(std::nullopt);
+    setInstalling(item.id, false);
 }
 
 void StoreCoordinator::remove(const QString& bundleId)

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include <QCoro/QCoroTask>
@@ -40,7 +41,12 @@ public:
     static const QSet<QString>& adultContentIds();
 
     const QList<StoreItem>& available() const { return m_available; }
-    const std::optional<QString>& inflightInstallId() const { return m_inflightInstallId; }
+    // The ids of the installs now running, in the order they started; each
+    // store row shows its own progress from it.
+    const QStringList& inflightInstallIds() const { return m_inflightInstallIds; }
+    bool isInstalling(const QString& itemId) const { return m_inflightInstallIds.contains(itemId); }
+    // The install started last that is still running.
+    std::optional<QString> inflightInstallId() const;
     const std::optional<QString>& lastError() const { return m_lastError; }
     InstalledBundleRegistry* bundles() const { return m_bundles; }
 
@@ -51,7 +57,8 @@ public:
     std::optional<StorePreview> preview(const StoreItem& item) const;
     // Not marked seen and released less than 14 days ago.
     bool isNew(const StoreItem& item) const;
-    // Fetches, installs and activates; a failure goes to lastError.
+    // Fetches, installs and activates; a failure goes to lastError. An install
+    // of an item already in flight is refused (the running one goes on).
     QCoro::Task<void> install(StoreItem item);
     // Withdraws and deletes a paid bundle; free (built-in) bundles stay.
     void remove(const QString& bundleId);
@@ -73,12 +80,12 @@ Q_SIGNALS:
 private:
     QCoro::Task<std::optional<StorePreview>> buildPreview(StoreItem item);
     void setAvailable(QList<StoreItem> items);
-    void setInflightInstallId(std::optional<QString> id);
+    void setInstalling(const QString& itemId, bool running);
     void setLastError(std::optional<QString> text);
     void uninstallEverywhere(const BundleManifest& manifest);
 
     QList<StoreItem> m_available;
-    std::optional<QString> m_inflightInstallId;
+    QStringList m_inflightInstallIds;
     std::optional<QString> m_lastError;
     QPointer<InstalledBundleRegistry> m_bundles;
     QPointer<BundleInstaller> m_installer;

@@ -17,17 +17,34 @@ int inkedPixels(const QImage& image)
 
 } // namespace
 
-TEST(SystemSymbol, TheFigureSymbolsAreDrawnAtTheAskedSide)
+TEST(SystemSymbol, OurDrawnSymbolsComeAtTheAskedSide)
 {
-    for (const QString& name : {QStringLiteral("figure.walk"), QStringLiteral("figure.run")}) {
+    for (const QString& name : {QStringLiteral("figure.walk"), QStringLiteral("figure.run"),
+                                QStringLiteral("info.circle"), QStringLiteral("externaldrive.fill")}) {
         EXPECT_TRUE(SystemSymbol::isKnown(name));
         const QImage image = SystemSymbol::image(name, 30);
         ASSERT_EQ(image.size(), QSize(30, 30)) << name.toStdString();
         const int ink = inkedPixels(image);
         EXPECT_GT(ink, 30) << name.toStdString();
-        EXPECT_LT(ink, 30 * 30 / 2) << "a figure, not a filled square";
+        EXPECT_LT(ink, 30 * 30 / 2) << "a symbol, not a filled square";
     }
     EXPECT_NE(SystemSymbol::image(QStringLiteral("figure.walk")), SystemSymbol::image(QStringLiteral("figure.run")));
+}
+
+TEST(SystemSymbol, TheStoreSymbolsAreDrawnWithTheirCutOutMarks)
+{
+    for (const QString& name : {QStringLiteral("speaker.wave.2"), QStringLiteral("exclamationmark.triangle.fill"),
+                                QStringLiteral("checkmark.seal.fill")}) {
+        EXPECT_TRUE(SystemSymbol::isKnown(name));
+        const QImage image = SystemSymbol::image(name, 48);
+        ASSERT_EQ(image.size(), QSize(48, 48)) << name.toStdString();
+        EXPECT_GT(inkedPixels(image), 48 * 48 / 6) << name.toStdString();
+    }
+    // The filled symbols leave their mark clear: the triangle's exclamation
+    // point and the seal's check stroke.
+    EXPECT_EQ(qAlpha(SystemSymbol::image(QStringLiteral("exclamationmark.triangle.fill"), 48).pixel(24, 22)), 0);
+    EXPECT_EQ(qAlpha(SystemSymbol::image(QStringLiteral("checkmark.seal.fill"), 48).pixel(21, 30)), 0);
+    EXPECT_GT(qAlpha(SystemSymbol::image(QStringLiteral("checkmark.seal.fill"), 48).pixel(24, 8)), 0);
 }
 
 TEST(SystemSymbol, UnknownNamesAndUnusableSidesGiveANullImage)

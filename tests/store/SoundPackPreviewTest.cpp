@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <QImage>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -54,4 +55,28 @@ TEST(SoundPackPreview, UndecodableBytesMakeNoPlayerAndEachTapTriesAgain)
     view.click();
     EXPECT_EQ(view.box()->player(), nullptr);
     EXPECT_EQ(view.symbolName(), QStringLiteral("play.fill"));
+}
+
+TEST(SoundPackPreview, HidingThePreviewStopsItsSound)
+{
+    SoundPackPreview view("Bell", realMp3());
+    view.resize(44, 44);
+    view.show();
+    view.click();
+    ASSERT_NE(view.box()->player(), nullptr);
+    if (!view.box()->isPlaying())
+        GTEST_SKIP() << "no audio output on this machine";
+    view.hide();
+    EXPECT_FALSE(view.box()->isPlaying());
+    EXPECT_FALSE(view.box()->player()->isPlaying());
+    EXPECT_EQ(view.symbolName(), QStringLiteral("play.fill"));
+}
+
+TEST(SoundPackPreview, TheNameIsPlainTextInTheHelpAndTheAccessibleName)
+{
+    SoundPackPreview view("Bell <i>x</i> & co", "bytes");
+    EXPECT_EQ(view.accessibleName(), "Preview Bell <i>x</i> & co");
+    QTextDocument shown;
+    shown.setHtml(view.toolTip());
+    EXPECT_EQ(shown.toPlainText(), "Preview Bell <i>x</i> & co");
 }

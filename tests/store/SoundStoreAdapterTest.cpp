@@ -136,7 +136,8 @@ TEST_F(SoundStoreAdapterTest, PreviewNeedsTheFirstEntrysFileExactly)
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->displayName(), QStringLiteral("A"));
     EXPECT_EQ(view->audioBytes(), QByteArray("bytes-a"));
-    EXPECT_EQ(view->toolTip(), QStringLiteral("Preview A"));
+    EXPECT_EQ(view->accessibleName(), QStringLiteral("Preview A"));
+    EXPECT_EQ(view->toolTip(), QStringLiteral("<qt>Preview A</qt>"));
     EXPECT_FALSE(view->box()->isPlaying());
     EXPECT_EQ(view->box()->player(), nullptr);
     EXPECT_EQ(view->symbolName(), QStringLiteral("play.fill"));

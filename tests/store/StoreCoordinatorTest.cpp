@@ -304,6 +304,42 @@ TEST_F(StoreCoordinatorTest, CoordinatorGoneDuringAnInstallTouchesNothing)
     EXPECT_TRUE(SoundRegistry::installed().isEmpty());
 }
 
+// Answers each id after its own delay.
+class DelayedClient : public FakeClient {
+public:
+    QCoro::Task<Result<QByteArray, Error>> fetchBundle(StoreItem item) override
+    {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(delayMs.value(item.id)));
+        co_return co_await FakeClient::fetchBundle(item);
+    }
+    QHash<QString, int> delayMs;
+};
+
+TEST_F(StoreCoordinatorTest, OverlappingInstallsAreEachTrackedUntilTheirOwnEnd)
+{
+    DelayedClient slow;
+    slow.delayMs = {{"chimes", 20}, {"bells", 400}};
+    slow.archives = {{"chimes", soundBundle("chimes", 100)}};  // "bells" is missing: its install fails
+    auto coordinator = makeCoordinator(&slow);
+    QSignalSpy inflight(coordinator.get(), &StoreCoordinator::inflightInstallIdChanged);
+    auto first = coordinator->install(itemFor("chimes"));
+    auto second = coordinator->install(itemFor("bells"));
+    auto again = coordinator->install(itemFor("chimes")); // already running: refused
+    EXPECT_EQ(coordinator->inflightInstallIds(), (QStringList{"chimes", "bells"}));
+    EXPECT_EQ(coordinator->inflightInstallId(), QStringLiteral("bells"));
+    EXPECT_EQ(inflight.count(), 2);
+
+    // The first answer ends the first install only; the other keeps running.
+    ASSERT_TRUE(waitUntil([&] { return !coordinator->isInstalling("chimes"); }));
+    EXPECT_TRUE(coordinator->isInstalling("bells"));
+    EXPECT_EQ(coordinator->inflightInstallId(), QStringLiteral("bells"));
+    ASSERT_TRUE(waitUntil([&] { return coordinator->inflightInstallIds().isEmpty(); }));
+    EXPECT_EQ(coordinator->inflightInstallId(), std::nullopt);
+    EXPECT_EQ(slow.fetches.value("chimes"), 1);
+    EXPECT_EQ(installedIds(), QStringList{"chimes"});
+    EXPECT_EQ(coordinator->lastError(), QStringLiteral("install bells: bundleNotShipped(\"bells\")"));
+}
+
 TEST_F(StoreCoordinatorTest, CoordinatorGoneWhileBuildingPreviewsStopsTheRefresh)
 {
     SlowClient slow;

@@ -1,0 +1,29 @@
+#include "charts/PopupDot.h"
+
+#include <QPainter>
+
+namespace gaugelet {
+
+PopupDot::PopupDot(const QColor& colour, QWidget* parent) : QWidget(parent), m_colour(colour)
+{
+    setFixedSize(8, 8);
+}
+
+void PopupDot::setColour(const QColor& colour)
+{
+    if (colour == m_colour)
+        return;
+    m_colour = colour;
+    update();
+}
+
+void PopupDot::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(m_colour);
+    painter.drawEllipse(QRectF(0, 0, 8, 8));
+}
+
+} // namespace gaugelet

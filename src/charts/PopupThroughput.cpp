@@ -1,0 +1,109 @@
+#include "charts/PopupThroughput.h"
+
+#include "charts/ChartMath.h"
+#include "charts/ChartTimeline.h"
+#include "charts/SmoothPath.h"
+#include "platform/MainThread.h"
+#include "platform/WallClock.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+int heightOf(qreal h)
+{
+    return std::isfinite(h) && h > 0 ? int(std::ceil(h)) : 0;
+}
+} // namespace
+
+PopupThroughput::PopupThroughput(QWidget* parent) : QWidget(parent), m_timeline(new ChartTimeline(this))
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFixedHeight(heightOf(m_input.height));
+}
+
+void PopupThroughput::setInput(Input input)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const bool heightChanged = input.height != m_input.height;
+    m_input = std::move(input);
+    if (heightChanged)
+        setFixedHeight(heightOf(m_input.height));
+    m_timeline->setWanted(!m_input.times.isEmpty());
+    update();
+}
+
+QSize PopupThroughput::sizeHint() const
+{
+    return {120, heightOf(m_input.height)};
+}
+
+QSize PopupThroughput::minimumSizeHint() const
+{
+    return {1, heightOf(m_input.height)};
+}
+
+void PopupThroughput::paintEvent(QPaintEvent*)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QPainter painter(this);
+    const std::optional<QDateTime> date =
+        m_input.times.isEmpty() ? std::nullopt : std::optional<QDateTime>(WallClock::now());
+    ChartShape::paint(painter, shapes(m_input, QSizeF(size()), date));
+}
+
+QList<ChartShape> PopupThroughput::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date)
+{
+    if (!(ChartMath::finite(input.yMagnitude) > 0))
+        return {};
+    const std::optional<QDateTime> when = input.times.isEmpty() ? std::nullopt : date;
+    QList<ChartShape> out = seriesShapes(input.down, input.downTint, input, size, when);
+    out += seriesShapes(input.up, input.upTint, input, size, when);
+    return out;
+}
+
+QList<ChartShape> PopupThroughput::seriesShapes(const QList<double>& values, const QColor& tint, const Input& input,
+                                                QSizeF size, const std::optional<QDateTime>& date)
+{
+    const qsizetype n = values.size();
+    const double magnitude = ChartMath::finite(input.yMagnitude);
+    if (n == 0 || !(magnitude > 0))
+        return {};
+    const qreal w = size.width();
+    const qreal h = size.height();
+    const qreal scale = h / magnitude;
+    bool timePlaced = false;
+    const QList<qreal> xs = ChartMath::placeX(n, w, input.times, input.window, date, &timePlaced);
+    QList<QPointF> points;
+    points.reserve(n + 1);
+    for (qsizetype i = 0; i < n; ++i) {
+        const double v = std::clamp(ChartMath::finite(values[i]), 0.0, magnitude);
+        points.append(QPointF(xs[i], h - scale * v));
+    }
+    if (timePlaced && points.last().x() < w)
+        points.append(QPointF(w, points.last().y()));
+
+    QPainterPath line;
+    QPainterPath area;
+    if (points.size() == 1) {
+        const qreal y = points.first().y();
+        line.moveTo(0, y);
+        line.lineTo(w, y);
+        area.addRect(QRectF(0, y, w, h - y));
+    } else {
+        line.moveTo(points.first());
+        smoothPath(line, points);
+        area = line;
+        area.lineTo(points.last().x(), h);
+        area.lineTo(points.first().x(), h);
+        area.closeSubpath();
+    }
+    QColor faded = tint;
+    faded.setAlphaF(tint.alphaF() * 0.15);
+    return {ChartShape::filled(area, faded), ChartShape::stroked(line, tint, 1.2, Qt::FlatCap, Qt::RoundJoin)};
+}
+
+} // namespace gaugelet

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "charts/ChartShape.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QList>
+#include <QWidget>
+#include <optional>
+
+namespace gaugelet {
+
+class ChartTimeline;
+
+// Two series (up and down) as smoothed lines over translucent areas,
+// scrolling with time; down is painted first, up over it.
+class PopupThroughput : public QWidget {
+    Q_OBJECT
+public:
+    struct Input {
+        QList<double> up;
+        QList<double> down;
+        QList<QDateTime> times;
+        QColor upTint;
+        QColor downTint;
+        double yMagnitude = 1.0;
+        double window = 60.0;
+        qreal height = 60;
+    };
+
+    explicit PopupThroughput(QWidget* parent = nullptr);
+
+    void setInput(Input input);
+    const Input& input() const { return m_input; }
+    ChartTimeline* timeline() const { return m_timeline; }
+
+    static QList<ChartShape> shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date);
+    // One series' area and line (empty for no values).
+    static QList<ChartShape> seriesShapes(const QList<double>& values, const QColor& tint, const Input& input,
+                                          QSizeF size, const std::optional<QDateTime>& date);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Input m_input;
+    ChartTimeline* m_timeline;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,40 @@
+#include "store/StoreSymbolView.h"
+
+#include "platform/SystemSymbol.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace gaugelet {
+
+StoreSymbolView::StoreSymbolView(QString symbolName, DesignStyle::Colour colour, int side, QWidget* parent)
+    : QWidget(parent), m_symbolName(std::move(symbolName)), m_colour(colour), m_side(std::max(1, side))
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+QImage StoreSymbolView::tintedImage(double scale) const
+{
+    const int pixels = std::max(1, int(std::lround(m_side * scale)));
+    QImage image = SystemSymbol::image(m_symbolName, pixels);
+    if (image.isNull())
+        return image;
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(image.rect(), DesignStyle::colour(m_colour, this));
+    p.end();
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+void StoreSymbolView::paintEvent(QPaintEvent*)
+{
+    const QImage image = tintedImage(devicePixelRatioF());
+    if (image.isNull())
+        return;
+    QPainter p(this);
+    const QSizeF size(m_side, m_side);
+    p.drawImage(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), image);
+}
+
+} // namespace gaugelet

@@ -1,0 +1,351 @@
+#include "alarms/AlarmsSettingsView.h"
+
+#include "AlarmsPaneFixture.h"
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+// --- Opening and refreshing never write -------------------------------------------------
+
+TEST_F(AlarmsPane, OpeningAndRegistryPublishesWriteNothingEvenForValuesTheControlsCannotShow)
+{
+    QTemporaryDir dir;
+    Alarm odd = makeAlarm("cpu.total", 0.12345, Alarm::Direction::below, 45, true, 10);
+    odd.bundledSoundId = "removed-pack-sound";
+    Alarm gone = makeAlarm("cpu.total", 1.7, Alarm::Direction::above, -5, false, 0);
+    gone.soundBookmark = SecurityScopedBookmark::bookmarkData(dir.filePath("moved.wav"));
+    Alarm huge = makeAlarm("nope.total", -0.5, Alarm::Direction::above, 1e300, true, 100000);
+    open({odd, gone, huge});
+    const QList<Alarm> before = manager->alarms();
+    const auto storedBefore = defaults->data(AlarmManager::alarmsKey);
+    QSignalSpy defaultsWrites(defaults.get(), &Defaults::changed);
+
+    for (int i = 0; i < 3; ++i) {
+        Q_EMIT registry->snapshotsPublisher(snapshotsOf("cpu.total", 0.5));
+        turn();
+    }
+    EXPECT_EQ(writeCount(), 0);
+    EXPECT_EQ(defaultsWrites.count(), 0);
+    EXPECT_EQ(manager->alarms(), before);
+    EXPECT_EQ(defaults->data(AlarmManager::alarmsKey), storedBefore);
+
+    // What the controls show: the nearest they can, clamped where needed.
+    ASSERT_EQ(view->rows().size(), 3);
+    EXPECT_EQ(editor(0)->thresholdSlider()->value(), 1235);
+    EXPECT_EQ(editor(0)->thresholdText()->text(), "12%");
+    EXPECT_TRUE(editor(0)->belowButton()->isChecked());
+    EXPECT_EQ(editor(0)->repeatPicker()->currentText(), "45s (custom)");
+    EXPECT_EQ(editor(0)->snoozePicker()->currentText(), "10 min (custom)");
+    EXPECT_EQ(editor(0)->soundPicker()->currentText(), "Bird"); // the default stands in for a removed sound
+    EXPECT_FALSE(editor(0)->soundWarning()->isVisibleTo(window.get()));
+    EXPECT_TRUE(editor(0)->resetButton()->isVisibleTo(window.get()));
+
+    EXPECT_EQ(editor(1)->thresholdSlider()->value(), AlarmRowEditor::sliderScale);
+    EXPECT_EQ(editor(1)->thresholdText()->text(), "170%");
+    EXPECT_EQ(editor(1)->repeatPicker()->currentText(), "0s (custom)");
+    EXPECT_EQ(editor(1)->snoozePicker()->currentText(), "1 minute");
+    EXPECT_EQ(editor(1)->soundPicker()->currentText(), "Custom: missing");
+    EXPECT_EQ(itemTexts(editor(1)->soundPicker()), (QStringList{"Custom: missing", "---", "Bell", "Bird", "Marimba"}));
+    EXPECT_TRUE(editor(1)->soundWarning()->isVisibleTo(window.get()));
+
+    EXPECT_EQ(editor(2)->thresholdSlider()->value(), 0);
+    EXPECT_EQ(editor(2)->repeatPicker()->currentText(), "9223372036854775807h (custom)");
+    EXPECT_EQ(editor(2)->snoozePicker()->currentText(), "100000 min (custom)");
+    EXPECT_EQ(editor(2)->sourcePicker()->currentText(), "nope.total (not loaded)");
+    settle(*manager);
+}
+
+// --- Add button and count line ------------------------------------------------------------
+
+TEST_F(AlarmsPane, AddButtonRespectsTheSoftCapAndTheCountLineDoesNot)
+{
+    struct Case {
+        int alarms;
+        bool enabled;
+        const char* help;
+        const char* count;
+    };
+    const Case cases[] = {
+        {0, true, "Add a threshold alarm.", "0 of 10 alarms configured."},
+        {9, true, "Add a threshold alarm.", "9 of 10 alarms configured."},
+        {10, false, "Soft cap reached (10). Delete one to add another.", "10 of 10 alarms configured."},
+        {12, false, "Soft cap reached (10). Delete one to add another.", "12 of 10 alarms configured."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.alarms);
+        manager.reset();
+        manager = makeManager(alarmsOn("cpu.total", c.alarms));
+        open({});
+        EXPECT_EQ(view->addButton()->isEnabled(), c.enabled);
+        EXPECT_EQ(view->addButton()->toolTip(), c.help);
+        EXPECT_EQ(view->countLine()->text(), c.count);
+        EXPECT_EQ(view->rows().size(), c.alarms);
+        EXPECT_EQ(view->emptyState()->isVisibleTo(window.get()), c.alarms == 0);
+        EXPECT_EQ(writeCount(), 0);
+        window.reset();
+        settle(*manager);
+    }
+
+    // Adding the tenth closes the cap.
+    manager.reset();
+    manager = makeManager(alarmsOn("cpu.total", 9));
+    open({});
+    view->addButton()->click();
+    turn();
+    EXPECT_EQ(writeCount(), 1);
+    EXPECT_EQ(manager->alarms().size(), 10);
+    EXPECT_EQ(view->rows().size(), 10);
+    EXPECT_FALSE(view->addButton()->isEnabled());
+    EXPECT_EQ(view->addButton()->toolTip(), "Soft cap reached (10). Delete one to add another.");
+    EXPECT_EQ(view->countLine()->text(), "10 of 10 alarms configured.");
+    settle(*manager);
+}
+
+TEST_F(AlarmsPane, WithoutProvidersTheAddButtonIsDisabled)
+{
+    registry = std::make_unique<StatRegistry>(StatRegistry::Providers{});
+    open({});
+    EXPECT_FALSE(view->addButton()->isEnabled());
+    view->addAlarm();
+    EXPECT_EQ(writeCount(), 0);
+    settle(*manager);
+}
+
+TEST_F(AlarmsPane, EmptyStateTexts)
+{
+    open({});
+    const QStringList texts = [&] {
+        QStringList out;
+        for (QLabel* label : view->emptyState()->findChildren<QLabel*>())
+            out << label->text();
+        return out;
+    }();
+    EXPECT_TRUE(texts.contains("No alarms configured"));
+    EXPECT_TRUE(texts.contains("Tap \u201CAdd alarm\u201D to get notified when a stat crosses a threshold."));
+    EXPECT_EQ(view->bannerText()->text(),
+              "Alarms with an expanded row are paused while you\u2019re editing them. They arm again as soon as you "
+              "collapse the row or close this window.");
+    settle(*manager);
+}
+
+TEST_F(AlarmsPane, NewAlarmTakesTheFirstProviderAndItsFloor)
+{
+    open({});
+    view->addButton()->click();
+    turn();
+    ASSERT_EQ(manager->alarms().size(), 1);
+    const Alarm a = stored(0);
+    EXPECT_FALSE(a.id.isNull());
+    EXPECT_EQ(a.providerId, "cpu.total");
+    EXPECT_DOUBLE_EQ(a.threshold, 0.8);
+    EXPECT_EQ(a.direction, Alarm::Direction::above);
+    EXPECT_DOUBLE_EQ(a.repeatInterval, 10);
+    EXPECT_TRUE(a.enabled);
+    EXPECT_TRUE(a.notify);
+    EXPECT_EQ(a.notifySnoozeMinutes, 15);
+    EXPECT_FALSE(a.soundBookmark || a.bundledSoundId);
+    ASSERT_EQ(view->rows().size(), 1);
+    EXPECT_TRUE(row(0)->isExpanded());
+    EXPECT_FALSE(view->emptyState()->isVisibleTo(window.get()));
+    // A 1 s source: all six presets, 10 seconds selected, no custom entry.
+    EXPECT_EQ(itemTexts(editor(0)->repeatPicker()),
+              (QStringList{"10 seconds", "30 seconds", "1 minute", "5 minutes", "15 minutes", "1 hour"}));
+    EXPECT_EQ(editor(0)->repeatPicker()->currentText(), "10 seconds");
+    EXPECT_EQ(row(0)->summaryLabel()->text(), "CPU \u2265 80%");
+    EXPECT_EQ(row(0)->detailLabel()->text(), "every 10s \u00B7 banner on \u00B7 snooze 15m");
+    settle(*manager);
+
+    // A slow first provider sets the floor.
+    window.reset();
+    manager.reset();
+    registry = std::make_unique<StatRegistry>(StatRegistry::Providers{slow, cpu});
+    open({});
+    view->addAlarm();
+    EXPECT_DOUBLE_EQ(manager->alarms().last().repeatInterval, 20);
+    EXPECT_EQ(manager->alarms().last().providerId, "slow.total");
+    settle(*manager);
+}
+
+// --- Sounds changing ------------------------------------------------------------------------------
+
+TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
+{
+    const Alarm a = makeAlarm();
+    const Alarm b = makeAlarm();
+    open({a, b});
+    row(0)->expandButton()->click();
+    EXPECT_FALSE(row(0)->isExpanded());
+    EXPECT_EQ(view->rebuildCount(), 0);
+
+    // A pack of three sounds posts three notices.
+    for (const QString id : {"pack-a", "pack-b", "pack-c"}) {
+        SoundRegistry::registerInstalled({id, "Pack " + id.right(1).toUpper(), QUrl::fromLocalFile("/x/" + id + ".mp3"),
+                                          SoundRegistry::Sound::Source::installed("pack")});
+    }
+    EXPECT_EQ(view->soundsRev(), 3);
+    turn();
+    EXPECT_EQ(view->rebuildCount(), 1);
+    ASSERT_EQ(view->rows().size(), 2);
+    EXPECT_TRUE(row(0)->isExpanded());
+    EXPECT_TRUE(row(1)->isExpanded());
+    EXPECT_EQ(itemTexts(editor(0)->soundPicker()),
+              (QStringList{"Bell", "Bird", "Marimba", "Pack A", "Pack B", "Pack C"}));
+    EXPECT_FALSE(editor(0)->soundPicker()->itemIcon(3).isNull()); // installed: a star
+    EXPECT_TRUE(editor(0)->soundPicker()->itemIcon(0).isNull());
+    EXPECT_EQ(manager->editingAlarmId(), b.id);
+    EXPECT_EQ(writeCount(), 0);
+
+    // The once-a-second publishes leave the menus (and an open popup) alone.
+    QSignalSpy reset(editor(0)->soundPicker()->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy removed(editor(0)->soundPicker()->model(), &QAbstractItemModel::rowsRemoved);
+    for (int i = 0; i < 3; ++i) {
+        Q_EMIT registry->snapshotsPublisher(snapshotsOf("cpu.total", 0.5));
+        turn();
+    }
+    EXPECT_EQ(reset.count() + removed.count(), 0);
+    EXPECT_EQ(view->rebuildCount(), 1);
+
+    SoundRegistry::unregisterPack("pack");
+    turn();
+    EXPECT_EQ(view->rebuildCount(), 2);
+    EXPECT_EQ(itemTexts(editor(0)->soundPicker()), (QStringList{"Bell", "Bird", "Marimba"}));
+    settle(*manager);
+}
+
+// --- End to end -----------------------------------------------------------------------------------
+
+TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
+{
+    auto workspace = std::make_unique<WorkspaceNotifications>(QDBusConnection(QStringLiteral("none-a")),
+                                                              QDBusConnection(QStringLiteral("none-b")));
+    RenderClock renderClock;
+    AppLifecycle lifecycle(&renderClock, workspace.get());
+    manager = makeManager({});
+    manager->attach(registry.get(), &lifecycle);
+    AlarmNotificationDelegate delegate;
+    delegate.attach(manager.get());
+    open({});
+    view->addButton()->click();
+    turn();
+    ASSERT_EQ(manager->alarms().size(), 1);
+    EXPECT_EQ(manager->editingAlarmId(), manager->alarms().first().id);
+
+    QSignalSpy fired(manager.get(), &AlarmManager::alarmFired);
+    cpu->value = 0.95;
+    registry->start(nullptr, nullptr, nullptr);
+    // While its row is open the new alarm is being edited: nothing fires.
+    for (int i = 0; i < 3; ++i) {
+        clock.advance(1);
+        registry->tick();
+        spinFor(300);
+    }
+    EXPECT_EQ(fired.count(), 0);
+    EXPECT_TRUE(server->notifications().isEmpty());
+
+    // Collapsing the row arms it.
+    row(0)->expandButton()->click();
+    EXPECT_EQ(manager->editingAlarmId(), std::nullopt);
+    ASSERT_TRUE(waitUntil([&] {
+        clock.advance(1);
+        registry->tick();
+        spinFor(50);
+        return !server->notifications().isEmpty();
+    }, 10000));
+    EXPECT_EQ(server->notifications().first().summary, "CPU \u2265 80%");
+    EXPECT_EQ(server->notifications().first().body, "Snooze 15m or dismiss to silence.");
+    turn();
+    EXPECT_TRUE(row(0)->firingMark()->isVisibleTo(window.get()));
+    registry->stop();
+    settle(*manager);
+}
+
+// --- Screenshots ------------------------------------------------------------------------------------
+
+namespace {
+
+QPalette screenshotPalette(bool dark)
+{
+    QPalette p = QApplication::style()->standardPalette();
+    if (dark) {
+        const QColor window(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8), base(0x2b, 0x2b, 0x2b), button(0x3a, 0x3a, 0x3a);
+        for (auto group : {QPalette::Active, QPalette::Inactive}) {
+            p.setColor(group, QPalette::Window, window);
+            p.setColor(group, QPalette::WindowText, text);
+            p.setColor(group, QPalette::Base, base);
+            p.setColor(group, QPalette::AlternateBase, button);
+            p.setColor(group, QPalette::Text, text);
+            p.setColor(group, QPalette::Button, button);
+            p.setColor(group, QPalette::ButtonText, text);
+            p.setColor(group, QPalette::Light, QColor(0x50, 0x50, 0x50));
+            p.setColor(group, QPalette::Midlight, QColor(0x44, 0x44, 0x44));
+            p.setColor(group, QPalette::Mid, QColor(0x2e, 0x2e, 0x2e));
+            p.setColor(group, QPalette::Dark, QColor(0x18, 0x18, 0x18));
+            p.setColor(group, QPalette::Shadow, Qt::black);
+            p.setColor(group, QPalette::ToolTipBase, button);
+            p.setColor(group, QPalette::ToolTipText, text);
+            p.setColor(group, QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
+        }
+        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x6a, 0x6a, 0x6a));
+        p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x6a, 0x6a, 0x6a));
+        p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x6a, 0x6a, 0x6a));
+        p.setColor(QPalette::Disabled, QPalette::Window, window);
+        p.setColor(QPalette::Disabled, QPalette::Button, button);
+    }
+    p.setColor(QPalette::Highlight, dark ? QColor(10, 132, 255) : QColor(0, 122, 255));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    return p;
+}
+
+} // namespace
+
+TEST_F(AlarmsPane, Screenshots)
+{
+    QDir().mkpath(GAUGELET_BINARY_DIR "/screenshots");
+    const QPalette previous = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(screenshotPalette(dark));
+        const QString suffix = dark ? "-dark" : "-light";
+        auto shoot = [&](const QList<Alarm>& alarms, const QString& name, const std::function<void()>& arrange) {
+            window.reset();
+            manager.reset();
+            defaults->remove(AlarmManager::alarmsKey);
+            manager = makeManager(alarms);
+            manager->attach(registry.get(), nullptr);
+            open({});
+            arrange();
+            spinFor(250); // layouts settle and the chevrons finish turning
+            const QString path = GAUGELET_BINARY_DIR "/screenshots/" + name + suffix + ".png";
+            const QImage image = window->grab().toImage();
+            EXPECT_TRUE(image.save(path)) << path.toStdString();
+            // Something was drawn: the banner's tint differs from the window.
+            EXPECT_NE(image.pixelColor(4, 4), image.pixelColor(4, image.height() - 4));
+            settle(*manager);
+        };
+
+        shoot({}, "AlarmsPane-empty", [] {});
+
+        QTemporaryDir dir;
+        Alarm cpuAlarm = makeAlarm("cpu.total", 0.8, Alarm::Direction::above, 30, true, 15);
+        cpuAlarm.bundledSoundId = "bell-sound";
+        Alarm slowAlarm = makeAlarm("slow.total", 0.25, Alarm::Direction::below, 300, false, 5);
+        Alarm gone = makeAlarm("gpu.total", 0.9, Alarm::Direction::above, 60, true, 30);
+        gone.soundBookmark = SecurityScopedBookmark::bookmarkData(dir.filePath("moved.wav"));
+        shoot({cpuAlarm, slowAlarm, gone}, "AlarmsPane-three", [&] {
+            row(1)->expandButton()->click();
+            row(2)->expandButton()->click();
+            manager->evaluate(snapshotsOf("cpu.total", 0.9));
+        });
+        shoot({gone}, "AlarmsPane-warnings", [] {});
+
+        QList<Alarm> twelve;
+        const QString ids[] = {"cpu.total", "slow.total"};
+        for (int i = 0; i < 12; ++i)
+            twelve.append(makeAlarm(ids[i % 2], 0.3 + 0.05 * i, i % 3 ? Alarm::Direction::above : Alarm::Direction::below,
+                                    i % 4 ? 30 : 45, i % 2 == 0, 15));
+        shoot(twelve, "AlarmsPane-twelve", [&] {
+            for (AlarmRow* r : view->rows())
+                r->expandButton()->click();
+        });
+    }
+    QApplication::setPalette(previous);
+}

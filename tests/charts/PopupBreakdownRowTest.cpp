@@ -1,0 +1,42 @@
+#include "charts/PopupBreakdownRow.h"
+#include "charts/PopupLegendItem.h"
+#include "charts/PopupToolTip.h"
+
+#include <QLabel>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+
+TEST(PopupBreakdownRow, NameAtTheLeftEdgeValueAtTheRight)
+{
+    PopupBreakdownRow row(QStringLiteral("Interface"), QStringLiteral("Wi-Fi · wlan0"), std::nullopt, 13);
+    row.resize(300, row.sizeHint().height());
+    row.show();
+    EXPECT_EQ(row.labelWidget()->geometry().left(), 0);
+    EXPECT_EQ(row.valueWidget()->geometry().right(), 299);
+    EXPECT_FALSE(row.dot().has_value());
+    EXPECT_EQ(row.labelWidget()->textFormat(), Qt::PlainText);
+
+    row.setDot(QColor(255, 0, 0));
+    row.setValue(QStringLiteral("<b>1</b>"));
+    EXPECT_EQ(row.dot(), QColor(255, 0, 0));
+    EXPECT_EQ(row.value(), "<b>1</b>");
+    EXPECT_EQ(row.valueWidget()->textFormat(), Qt::PlainText);
+}
+
+TEST(PopupBreakdownRow, FontSizeFollowsTheField)
+{
+    PopupBreakdownRow small(QStringLiteral("A"), QStringLiteral("1"), std::nullopt, 9);
+    PopupBreakdownRow large(QStringLiteral("A"), QStringLiteral("1"), std::nullopt, 16);
+    EXPECT_LT(small.labelWidget()->font().pointSizeF(), large.labelWidget()->font().pointSizeF());
+    EXPECT_NEAR(large.labelWidget()->font().pointSizeF() / small.labelWidget()->font().pointSizeF(), 16.0 / 9.0,
+                0.01);
+    small.setFontSize(16);
+    EXPECT_EQ(small.labelWidget()->font().pointSizeF(), large.labelWidget()->font().pointSizeF());
+}
+
+TEST(PopupToolTip, EscapesAndKeepsLineBreaks)
+{
+    EXPECT_EQ(PopupToolTip::fromPlainText(QStringLiteral("a <b>\nc")), "<qt>a &lt;b&gt;<br>c</qt>");
+    EXPECT_TRUE(PopupToolTip::fromPlainText(QString()).isEmpty());
+}

@@ -1,0 +1,196 @@
+#include "charts/MiniSwitch.h"
+#include "charts/PopupBreakdownRow.h"
+#include "charts/PopupDonut.h"
+#include "charts/PopupDot.h"
+#include "platform/DesignStyle.h"
+#include "stats/InfoButton.h"
+#include "stats/MemoryDetailBody.h"
+#include "stats/MemoryExtras.h"
+#include "stats/MemoryProvider.h"
+#include "DetailViewFixture.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+
+namespace {
+const QString mem = QStringLiteral("memory.total");
+constexpr uint64_t GiB = 1024ull * 1024 * 1024;
+
+MemoryExtras figures(MemoryPressureLevel pressure = MemoryPressureLevel::normal)
+{
+    MemoryExtras e;
+    e.appBytes = 4 * GiB;
+    e.wiredBytes = 2 * GiB;
+    e.compressedBytes = 1 * GiB;
+    e.cachedBytes = 5 * GiB;
+    e.swapUsedBytes = GiB / 4;
+    e.totalBytes = 16 * GiB;
+    e.pressure = pressure;
+    return e;
+}
+
+StatSnapshot memSnapshot(std::optional<MemoryExtras> extras, const QString& label = QStringLiteral("44%"))
+{
+    QHash<QString, std::any> x;
+    if (extras)
+        x.insert(MemoryExtras::key, *extras);
+    return test::DetailViewFixture::snapshot(mem, {}, x, label);
+}
+} // namespace
+
+TEST(MemoryDetailBody, CachedSwitchOffFoldsCachedIntoFree)
+{
+    test::DetailViewFixture f;
+    const StatSnapshot s = f.record(memSnapshot(figures(MemoryPressureLevel::warning)));
+    MemoryProvider provider;
+    std::unique_ptr<QWidget> widget(provider.detailView(s, f.env, nullptr));
+    auto* body = qobject_cast<MemoryDetailBody*>(widget.get());
+    ASSERT_NE(body, nullptr);
+    const Palette& p = f.theme.palette();
+    const auto& donut = body->donut()->input();
+    EXPECT_EQ(donut.centerLabel, "44%"); // (4 + 2 + 1) / 16
+    EXPECT_EQ(donut.centerCaption, "Memory");
+    EXPECT_EQ(donut.size, 100);
+    EXPECT_EQ(donut.innerRatio, 0.65);
+    EXPECT_EQ(donut.inset, 1);
+    EXPECT_EQ(donut.segments, (QList<double>{2.0 * GiB, 1.0 * GiB, 4.0 * GiB, 0, 9.0 * GiB}));
+    ASSERT_EQ(donut.tints.size(), 5);
+    EXPECT_EQ(donut.tints[0], p.accent6);
+    EXPECT_EQ(donut.tints[1].rgb(), p.accent5.rgb());
+    EXPECT_NEAR(donut.tints[1].alphaF(), 0.55, 0.01);
+    EXPECT_EQ(donut.tints[2], p.accent5);
+    EXPECT_EQ(donut.tints[3], p.accent4);
+    EXPECT_EQ(donut.tints[4], p.dim);
+    EXPECT_EQ(body->row("App")->value(), "4.00 GB");
+    EXPECT_EQ(body->row("Cached")->value(), "5.00 GB");
+    EXPECT_EQ(body->row("Swap")->value(), "0.25 GB");
+    EXPECT_EQ(body->row("Free")->value(), "9.00 GB"); // free 4 + cached 5
+    EXPECT_EQ(body->row("Total")->value(), "16.00 GB");
+    EXPECT_FALSE(body->row("Swap")->dot().has_value());
+    EXPECT_FALSE(body->row("Total")->dot().has_value());
+    EXPECT_EQ(body->row("Free")->trailing(), body->freeInfo());
+    EXPECT_NEAR(body->cachedRowOpacity()->opacity(), 0.45, 1e-9);
+    EXPECT_EQ(body->pressureLabel()->text(), "Pressure: Warning");
+    EXPECT_EQ(body->pressureDot()->colour(), DesignStyle::colour(DesignStyle::Colour::yellow, body));
+    EXPECT_FALSE(body->row("Cached")->toolTip().isEmpty());
+}
+
+TEST(MemoryDetailBody, TheSwitchWritesTheSettingBeforeItsState)
+{
+    test::DetailViewFixture f;
+    const StatSnapshot s = f.record(memSnapshot(figures()));
+    MemoryDetailBody body(s, f.env);
+    body.show();
+    EXPECT_FALSE(body.showCached());
+    EXPECT_FALSE(f.defaults->hasUserValue(MemoryProvider::showCachedKey)); // opening writes nothing
+    std::optional<bool> stateWhenWritten;
+    QObject::connect(f.defaults.get(), &Defaults::changed, &body, [&](const QString& key) {
+        if (key == MemoryProvider::showCachedKey)
+            stateWhenWritten = body.showCached();
+    });
+    body.cachedSwitch()->click();
+    ASSERT_TRUE(stateWhenWritten.has_value());
+    EXPECT_FALSE(*stateWhenWritten); // stored first, state after
+    EXPECT_TRUE(body.showCached());
+    EXPECT_EQ(f.defaults->boolean(MemoryProvider::showCachedKey), true);
+    // On: cached is its own wedge and counts in the centre; Free leaves it out.
+    EXPECT_EQ(body.donut()->input().centerLabel, "75%");
+    EXPECT_EQ(body.donut()->input().segments[3], 5.0 * GiB);
+    EXPECT_EQ(body.row("Free")->value(), "4.00 GB");
+    EXPECT_NEAR(body.cachedRowOpacity()->opacity(), 1.0, 1e-9);
+
+    // A view made (or shown) later starts from the stored setting.
+    MemoryDetailBody later(s, f.env);
+    EXPECT_TRUE(later.showCached());
+    EXPECT_TRUE(later.cachedSwitch()->isChecked());
+    f.defaults->set(MemoryProvider::showCachedKey, false);
+    later.show();
+    EXPECT_FALSE(later.showCached());
+}
+
+TEST(MemoryDetailBody, NoFiguresAndZeroTotal)
+{
+    test::DetailViewFixture f;
+    MemoryDetailBody body(memSnapshot(std::nullopt, QStringLiteral("12%")), f.env);
+    EXPECT_EQ(body.donut()->input().centerLabel, "12%");
+    EXPECT_EQ(body.donut()->input().segments, (QList<double>{1}));
+    for (const char* row : {"App", "Wired", "Compressed", "Cached", "Swap", "Free", "Total"})
+        EXPECT_EQ(body.row(row)->value(), "-") << row;
+    EXPECT_EQ(body.pressureLabel()->text(), "Pressure: Normal");
+
+    MemoryExtras zero = figures(MemoryPressureLevel::critical);
+    zero.totalBytes = 0;
+    f.record(memSnapshot(zero));
+    f.settle();
+    EXPECT_EQ(body.donut()->input().centerLabel, "0%");
+    EXPECT_EQ(body.pressureLabel()->text(), "Pressure: Critical");
+
+    // Categories past the installed memory: the centre stops at 100 %.
+    MemoryExtras over = figures();
+    over.appBytes = 40 * GiB;
+    f.record(memSnapshot(over));
+    f.settle();
+    EXPECT_EQ(body.donut()->input().centerLabel, "100%");
+    EXPECT_EQ(body.row("Free")->value(), "5.00 GB"); // no free memory left, cached folds in
+}
+
+TEST(MemoryDetailBody, RowFontSizeClamps)
+{
+    const struct {
+        QVariant stored;
+        qreal size;
+    } cases[] = {{20, 16}, {10, 9}, {13, 11}, {QVariant(), 11}};
+    for (const auto& c : cases) {
+        test::DetailViewFixture f;
+        if (c.stored.isValid())
+            f.defaults->set(DetailBodyBase::popupFontSizeKey, c.stored);
+        MemoryDetailBody body(memSnapshot(std::nullopt), f.env);
+        EXPECT_EQ(body.row("App")->fontSize(), c.size);
+        EXPECT_EQ(body.row("Total")->fontSize(), c.size);
+    }
+}
+
+TEST(MemoryDetailBody, AnOpenInfoPopupSurvivesThreePublishes)
+{
+    test::DetailViewFixture f;
+    StatSnapshot s = f.record(memSnapshot(figures()));
+    MemoryDetailBody body(s, f.env);
+    body.show();
+    body.pressureInfoButton()->click();
+    ASSERT_TRUE(body.pressureInfoButton()->isShown());
+    QFrame* popup = body.pressureInfoButton()->popup();
+    auto* text = popup->findChild<QLabel*>(QStringLiteral("text"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(), MemoryDetailBody::pressureInfo());
+    EXPECT_EQ(text->textFormat(), Qt::PlainText);
+    EXPECT_LE(text->width(), 280);
+    for (int i = 0; i < 3; ++i) {
+        s = f.record(memSnapshot(figures(MemoryPressureLevel::warning)));
+        body.setSnapshot(s);
+        f.settle();
+    }
+    EXPECT_TRUE(body.pressureInfoButton()->isShown());
+    EXPECT_EQ(body.pressureInfoButton()->popup(), popup);
+    EXPECT_EQ(body.pressureLabel()->text(), "Pressure: Warning");
+    // Pressing again closes it.
+    body.pressureInfoButton()->togglePopup();
+    EXPECT_FALSE(body.pressureInfoButton()->isShown());
+}
+
+TEST(MemoryDetailBody, TextsNameOnlyLinuxFacilities)
+{
+    const QStringList texts{MemoryDetailBody::appHelp(),          MemoryDetailBody::wiredHelp(),
+                            MemoryDetailBody::compressedHelp(),   MemoryDetailBody::swapHelp(),
+                            MemoryDetailBody::cachedHelp(),       MemoryDetailBody::freeHelp(),
+                            MemoryDetailBody::cachedSwitchHelp(), MemoryDetailBody::cachedSwitchInfo(),
+                            MemoryDetailBody::pressureInfo()};
+    for (const QString& text : texts) {
+        for (const char* foreign : {"macOS", "Activity Monitor", "Apple", "kern.memorystatus", "Mac "})
+            EXPECT_FALSE(text.contains(QLatin1String(foreign))) << text.toStdString();
+    }
+    EXPECT_TRUE(MemoryDetailBody::pressureInfo().contains("/proc/pressure/memory"));
+    EXPECT_TRUE(MemoryDetailBody::cachedSwitchInfo().endsWith("Settings → Stats → Memory."));
+}

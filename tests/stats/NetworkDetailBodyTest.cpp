@@ -1,0 +1,177 @@
+#include "charts/PopupBreakdownRow.h"
+#include "charts/PopupLegendItem.h"
+#include "charts/PopupMirror.h"
+#include "charts/PopupThroughput.h"
+#include "platform/DesignStyle.h"
+#include "stats/NetworkDetailBody.h"
+#include "stats/NetworkExtras.h"
+#include "stats/NetworkProvider.h"
+#include "stats/NetworkRateBlock.h"
+#include "DetailViewFixture.h"
+
+#include <QLabel>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace gaugelet;
+using test::series;
+
+namespace {
+const QString net = QStringLiteral("net.total");
+
+StatSnapshot netSnapshot(double up, double down, std::optional<NetworkExtras> extras = std::nullopt)
+{
+    QHash<QString, std::any> x;
+    if (extras)
+        x.insert(NetworkExtras::key, *extras);
+    return test::DetailViewFixture::snapshot(net, {series("up", up), series("down", down)}, x);
+}
+
+NetworkExtras wifi(double up, double down)
+{
+    NetworkExtras e;
+    e.upBytesPerSec = up;
+    e.downBytesPerSec = down;
+    e.interfaceName = QStringLiteral("wlan0");
+    e.interfaceKind = InterfaceKind::wifi;
+    return e;
+}
+} // namespace
+
+TEST(NetworkDetailBody, RatesChartAndPeaksFromSnapshotAndHistory)
+{
+    test::DetailViewFixture f;
+    f.record(netSnapshot(2000, 5e6));
+    f.record(netSnapshot(std::nan(""), 1e6));
+    const StatSnapshot s = f.record(netSnapshot(3e6, 2e6, wifi(3e6, 2e6)));
+    NetworkDetailBody body(s, f.env);
+    body.show();
+    EXPECT_EQ(body.upBlock()->rate(), "3.0 MB/s");
+    EXPECT_EQ(body.downBlock()->rate(), "2.0 MB/s");
+    EXPECT_EQ(body.upBlock()->arrowLabel()->text(), "↑");
+    const auto& in = body.throughput()->input();
+    EXPECT_EQ(in.up, (QList<double>{2000, 0, 3e6}));
+    EXPECT_EQ(in.down, (QList<double>{5e6, 1e6, 2e6}));
+    EXPECT_EQ(in.yMagnitude, 5e6);
+    EXPECT_EQ(in.upTint, f.theme.palette().accent7);
+    EXPECT_EQ(in.downTint, f.theme.palette().accent8);
+    EXPECT_EQ(in.times.size(), 3);
+    EXPECT_TRUE(body.throughput()->isVisible());
+    EXPECT_FALSE(body.mirror()->isVisible());
+    EXPECT_EQ(body.peakUp()->figure(), "3.0 MB/s");
+    EXPECT_EQ(body.peakDown()->figure(), "5.0 MB/s");
+    EXPECT_EQ(body.peakUp()->label(), "Peak ↑");
+
+    // Smooth charts off: mirrored bars over the same data.
+    f.defaults->set(DetailBodyBase::smoothChartsKey, false);
+    f.settle();
+    EXPECT_FALSE(body.throughput()->isVisible());
+    EXPECT_TRUE(body.mirror()->isVisible());
+    EXPECT_EQ(body.mirror()->input().up, in.up);
+    EXPECT_EQ(body.mirror()->input().yMagnitude, 5e6);
+    EXPECT_EQ(body.mirror()->input().barGap, 1);
+}
+
+TEST(NetworkDetailBody, EmptyHistoryAndMissingExtras)
+{
+    test::DetailViewFixture f;
+    NetworkDetailBody body(netSnapshot(0, 0), f.env);
+    body.show();
+    EXPECT_EQ(body.throughput()->input().yMagnitude, 1.0);
+    EXPECT_EQ(body.peakUp()->figure(), "0 KB/s");
+    EXPECT_EQ(body.upBlock()->rate(), "0 KB/s");
+    EXPECT_EQ(body.interfaceRow()->value(), "-");
+    EXPECT_EQ(body.ipv4Row()->value(), "-");
+    EXPECT_FALSE(body.ipv6Row()->isVisible());
+    EXPECT_EQ(body.publicRow()->value(), "-");
+
+    // Infinite rates (a glitch) read as nothing moving.
+    NetworkExtras glitch = wifi(std::numeric_limits<double>::infinity(), std::nan(""));
+    body.setSnapshot(netSnapshot(0, 0, glitch));
+    EXPECT_EQ(body.upBlock()->rate(), "0 KB/s");
+    EXPECT_EQ(body.downBlock()->rate(), "0 KB/s");
+}
+
+TEST(NetworkDetailBody, AddressRowsAndIPv6OnlyWithAnAddress)
+{
+    test::DetailViewFixture f;
+    NetworkExtras e = wifi(0, 0);
+    e.localIPv4 = QStringLiteral("192.168.1.20");
+    e.localIPv6 = QStringLiteral("fe80::1");
+    e.publicIP = QStringLiteral("203.0.113.9");
+    NetworkDetailBody body(netSnapshot(0, 0, e), f.env);
+    body.show();
+    EXPECT_EQ(body.interfaceRow()->value(), "Wi-Fi · wlan0");
+    EXPECT_EQ(body.ipv4Row()->value(), "192.168.1.20");
+    EXPECT_TRUE(body.ipv6Row()->isVisible());
+    EXPECT_EQ(body.ipv6Row()->value(), "fe80::1");
+    EXPECT_EQ(body.publicRow()->value(), "203.0.113.9");
+
+    e.localIPv4.reset();
+    e.localIPv6.reset();
+    e.publicIP.reset();
+    e.interfaceName.clear();
+    body.setSnapshot(netSnapshot(0, 0, e));
+    EXPECT_FALSE(body.ipv6Row()->isVisible());
+    EXPECT_EQ(body.ipv4Row()->value(), "-");
+    EXPECT_EQ(body.publicRow()->value(), "-");
+    EXPECT_EQ(body.interfaceRow()->value(), "-");
+
+    const struct {
+        InterfaceKind kind;
+        const char* label;
+    } kinds[] = {{InterfaceKind::wifi, "Wi-Fi"}, {InterfaceKind::ethernet, "Ethernet"}, {InterfaceKind::vpn, "VPN"},
+                 {InterfaceKind::bridge, "Bridge"}, {InterfaceKind::other, "Other"}, {InterfaceKind::unknown, "-"}};
+    for (const auto& k : kinds)
+        EXPECT_EQ(NetworkDetailBody::kindLabel(k.kind), k.label);
+}
+
+TEST(NetworkDetailBody, RowFontSizeClamps)
+{
+    const struct {
+        QVariant stored;
+        qreal size;
+    } cases[] = {{20, 16}, {5, 9}, {12, 12}, {0, 13}, {QVariant(), 13}};
+    for (const auto& c : cases) {
+        test::DetailViewFixture f;
+        if (c.stored.isValid())
+            f.defaults->set(DetailBodyBase::popupFontSizeKey, c.stored);
+        NetworkDetailBody body(netSnapshot(0, 0), f.env);
+        EXPECT_EQ(body.publicRow()->fontSize(), c.size) << c.stored.toString().toStdString();
+    }
+}
+
+TEST(NetworkDetailBody, LabelPositionAndChipColoursFollowTheSettings)
+{
+    test::DetailViewFixture f;
+    NetworkDetailBody body(netSnapshot(0, 0), f.env);
+    body.resize(352, body.sizeHint().height());
+    body.show();
+    EXPECT_TRUE(body.downIsTrailing()); // trailing by default
+    f.defaults->set(NetworkDetailBody::statLabelPositionKey, QStringLiteral("adjacent"));
+    f.settle();
+    EXPECT_FALSE(body.downIsTrailing());
+    f.defaults->set(NetworkDetailBody::statLabelPositionKey, QStringLiteral("bogus"));
+    f.settle();
+    EXPECT_TRUE(body.downIsTrailing());
+
+    EXPECT_FALSE(body.upBlock()->background().has_value());
+    f.defaults->set(NetworkDetailBody::statBgEnabledKey, true);
+    f.defaults->set(NetworkDetailBody::statBgHexKey, QString());
+    f.settle();
+    ASSERT_TRUE(body.upBlock()->background().has_value());
+    EXPECT_EQ(*body.upBlock()->background(), QColor(0, 0, 0, 46)); // black at 0.18
+    f.defaults->set(NetworkDetailBody::statBgHexKey, QStringLiteral("#FF000080"));
+    f.settle();
+    EXPECT_EQ(body.downBlock()->background()->red(), 255);
+    EXPECT_EQ(body.downBlock()->background()->alpha(), 128);
+
+    f.defaults->set(NetworkDetailBody::statFgEnabledKey, true);
+    f.defaults->set(NetworkDetailBody::statFgHexKey, QStringLiteral("nonsense"));
+    f.settle();
+    EXPECT_EQ(body.upBlock()->rateLabel()->palette().color(QPalette::WindowText),
+              DesignStyle::colour(DesignStyle::Colour::primary, &body));
+    f.defaults->set(NetworkDetailBody::statFgHexKey, QStringLiteral("00FF00"));
+    f.settle();
+    EXPECT_EQ(body.upBlock()->rateLabel()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+}

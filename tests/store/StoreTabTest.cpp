@@ -1,0 +1,751 @@
+#include "store/StoreTab.h"
+
+#include "alarms/SoundRegistry.h"
+#include "menubar/RunnerPreviewView.h"
+#include "menubar/VisualizerRegistry.h"
+#include "store/AdultContentBadge.h"
+#include "store/BundleVerifier.h"
+#include "store/InstalledBundleRow.h"
+#include "store/MockStoreClient.h"
+#include "store/RemoteStoreClient.h"
+#include "store/RunnerStoreAdapter.h"
+#include "store/SigningKeys.h"
+#include "store/SoundPackPreview.h"
+#include "store/SoundStoreAdapter.h"
+#include "store/StoreActionButton.h"
+#include "store/StoreCoordinator.h"
+#include "store/StoreItemRow.h"
+#include "store/StoreNewBadge.h"
+#include "store/StoreProgressIndicator.h"
+#include "store/StoreSection.h"
+#include "store/StoreSymbolView.h"
+#include "store/StoreWrappingLabel.h"
+#include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "StoreTestSupport.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QCoro/QCoroTimer>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+using Type = BundleManifest::BundleType;
+
+namespace {
+
+// The eight frames of the fox that ships with the program, so the previews
+// in these tests and their screenshots run a real sprite.
+const Members& foxFrames()
+{
+    static const Members frames = [] {
+        const QByteArray bytes = readFile(QStringLiteral(GAUGELET_SOURCE_DIR "/resources/StoreAssets/fox.gaugebundle"));
+        auto verified = BundleVerifier::verify(bytes, StoreSigningKey::builtIn());
+        Members out;
+        if (!verified || !verified->manifest.sprite)
+            return out;
+        const auto& sprite = *verified->manifest.sprite;
+        for (qint64 i = 0; i < sprite.frameCount; ++i) {
+            const QString path = QStringLiteral("assets/%1_%2.png").arg(sprite.framePrefix).arg(i);
+            if (verified->files.contains(path))
+                out.append({QStringLiteral("assets/fox_%1.png").arg(i), verified->files.value(path)});
+        }
+        return out;
+    }();
+    return frames;
+}
+
+QByteArray bellSound()
+{
+    return readFile(QStringLiteral(GAUGELET_SOURCE_DIR "/resources/Sounds/bell-sound.mp3"));
+}
+
+struct Pack {
+    QString id;
+    QString name;
+    Type type = Type::runnerSprite;
+    qint64 price = 0;
+    QDateTime release = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
+    qint64 version = 1;
+    bool withArt = true; // frames or a sound the preview can use
+    QString author = QStringLiteral("Gaugelet");
+};
+
+QByteArray packBytes(const Pack& pack)
+{
+    Members assets;
+    if (pack.type == Type::runnerSprite)
+        assets = pack.withArt ? foxFrames() : Members{{"assets/other_0.png", "not a picture"}};
+    else
+        assets = {{"assets/sound.mp3", pack.withArt ? bellSound() : QByteArray("sound")}};
+    QJsonObject m = manifestObject(pack.id, assets);
+    m.insert("displayName", pack.name);
+    m.insert("author", pack.author);
+    m.insert("priceCents", pack.price);
+    m.insert("version", pack.version);
+    m.insert("releaseDate", pack.release.toString(Qt::ISODate));
+    if (pack.type == Type::runnerSprite) {
+        m.insert("type", "runner_sprite");
+        m.insert("sprite", QJsonObject{{"frameCount", 8}, {"defaultSize", 22}, {"framePrefix", "fox"}});
+    } else {
+        m.insert("sound", QJsonObject{{"entries", QJsonArray{QJsonObject{
+                                                       {"id", pack.id + ".bell"}, {"displayName", pack.name},
+                                                       {"assetFile", pack.withArt ? "assets/sound.mp3" : "assets/missing.mp3"}}}}});
+    }
+    return signedBundle(NaclKeyPair::shared(), manifestBytes(m), assets);
+}
+
+// A client in front of the development client that can hold the listing and
+// single downloads until the test lets them go, and fail the listing.
+class HeldClient : public StoreClient {
+public:
+    explicit HeldClient(StoreClient* inner) : m_inner(inner) {}
+
+    QCoro::Task<Result<QList<StoreItem>, Error>> listAvailable() override
+    {
+        ++listCalls;
+        while (holdList)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
+        if (listError)
+            co_return fail(*listError);
+        co_return co_await m_inner->listAvailable();
+    }
+    QCoro::Task<Result<QByteArray, Error>> fetchBundle(StoreItem item) override
+    {
+        while (heldFetches.contains(item.id))
+            co_await QCoro::sleepFor(std::chrono::milliseconds(5));
+        co_return co_await m_inner->fetchBundle(item);
+    }
+
+    bool holdList = false;
+    QSet<QString> heldFetches;
+    std::optional<Error> listError;
+    int listCalls = 0;
+
+private:
+    StoreClient* m_inner;
+};
+
+QPalette darkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x1e, 0x1e, 0x1e));
+    p.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf2));
+    p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    p.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x32));
+    p.setColor(QPalette::Text, QColor(0xf2, 0xf2, 0xf2));
+    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    p.setColor(QPalette::ButtonText, QColor(0xf2, 0xf2, 0xf2));
+    p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    return p;
+}
+
+class StoreTabTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SoundRegistry::installed().clear();
+        QDir().mkpath(shelf());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        spinFor(10);
+        SoundRegistry::installed().clear();
+    }
+
+    QString shelf() const { return folders.resources() + QStringLiteral("/shelf"); }
+    void putOnShelf(const Pack& pack, const QString& fileName = {})
+    {
+        writeFile(shelf() + "/" + (fileName.isEmpty() ? pack.id : fileName) + ".gaugebundle", packBytes(pack));
+    }
+    void preinstall(const Pack& pack) { ASSERT_TRUE(installer.installNow(packBytes(pack))); }
+
+    void makeStore()
+    {
+        if (!store)
+            store = std::make_unique<StoreCoordinator>(&registry, &installer, &client,
+                                                       QList<StoreBundleAdapter*>{&runner, &sound});
+    }
+    // A window the size of the settings window's page, showing the tab.
+    StoreTab* openWindow(const QSize& size = {540, 470})
+    {
+        makeStore();
+        window = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(window.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        ViewEnvironment env;
+        env.store = store.get();
+        env.visualizers = &visualizers;
+        tab = new StoreTab(env, window.get());
+        layout->addWidget(tab);
+        window->resize(size);
+        window->show();
+        return tab;
+    }
+    StoreTab* openAndLoad(const QSize& size = {540, 470})
+    {
+        openWindow(size);
+        EXPECT_TRUE(waitUntil([&] { return tab->didLoad(); }));
+        spinFor(10);
+        return tab;
+    }
+    StoreItemRow* rowFor(const QString& id) const
+    {
+        for (StoreItemRow* row : tab->itemRows())
+            if (row->item().id == id)
+                return row;
+        return nullptr;
+    }
+    InstalledBundleRow* installedRowFor(const QString& id) const
+    {
+        for (InstalledBundleRow* row : tab->installedRows())
+            if (row->manifest().id == id)
+                return row;
+        return nullptr;
+    }
+    QStringList rowIds() const
+    {
+        QStringList ids;
+        for (StoreItemRow* row : tab->itemRows())
+            ids.append(row->item().id);
+        return ids;
+    }
+    bool seen(const QString& id) { return defaults->boolean("store.seen." + id).value_or(false); }
+
+    static void screenshot(QWidget* widget, const QString& name)
+    {
+        QDir().mkpath(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots"));
+        spinFor(60); // queued layout passes, the previews' first frames
+        EXPECT_TRUE(widget->grab().save(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/") + name + ".png"));
+    }
+
+    ScopedStoreFolders folders;
+    ScopedStoreKey storeKey{NaclKeyPair::shared()};
+    ScopedDefaults defaults;
+    ManualWallClock clock;
+    InstalledBundleRegistry registry{folders.bundlesRoot()};
+    BundleInstaller installer{&registry};
+    VisualizerRegistry visualizers;
+    RunnerStoreAdapter runner{{Type::runnerSprite}, &visualizers};
+    SoundStoreAdapter sound{{Type::soundPack}};
+    MockStoreClient development{shelf()};
+    HeldClient client{&development};
+    std::unique_ptr<StoreCoordinator> store;
+    std::unique_ptr<QWidget> window;
+    StoreTab* tab = nullptr;
+};
+
+} // namespace
+
+// Sections
+
+TEST_F(StoreTabTest, BeforeTheFirstRefreshReturnsThereIsNoCatalogueSection)
+{
+    preinstall({.id = "hare", .name = "Hare", .price = 0});
+    putOnShelf({.id = "fox", .name = "Fox"});
+    client.holdList = true;
+    openWindow();
+    spinFor(30);
+    EXPECT_TRUE(tab->isLoading());
+    EXPECT_FALSE(tab->didLoad());
+    EXPECT_TRUE(tab->catalogueSection()->isHidden());
+    EXPECT_FALSE(tab->installedSection()->isHidden());
+    EXPECT_EQ(tab->installedSection()->header(), "Installed");
+    EXPECT_TRUE(tab->errorSection()->isHidden());
+    EXPECT_FALSE(tab->footerSection()->isHidden());
+    EXPECT_EQ(tab->footerText()->text(),
+              "Bundles are signed off-device. Every install verifies a manifest signature plus per-asset SHA-256 "
+              "hashes; nothing lands on disk until both checks pass.");
+    EXPECT_EQ(tab->footerText()->textFormat(), Qt::PlainText);
+    screenshot(window.get(), "store-tab-loading");
+
+    client.holdList = false;
+    ASSERT_TRUE(waitUntil([&] { return tab->didLoad(); }));
+    EXPECT_EQ(rowIds(), QStringList{"fox"});
+    EXPECT_EQ(tab->catalogueSection()->header(), "Available");
+}
+
+TEST_F(StoreTabTest, AnEmptyCatalogueSaysSoOnceLoaded)
+{
+    openAndLoad();
+    EXPECT_FALSE(tab->catalogueSection()->isHidden());
+    EXPECT_EQ(tab->catalogueSection()->header(), QString());
+    EXPECT_EQ(tab->catalogueLine(), "No bundles available right now.");
+    EXPECT_TRUE(tab->installedSection()->isHidden());
+    EXPECT_TRUE(tab->errorSection()->isHidden());
+    screenshot(window.get(), "store-tab-empty");
+}
+
+TEST_F(StoreTabTest, WhenEverythingIsInstalledTheCatalogueIsAllCaughtUp)
+{
+    const Pack fox{.id = "fox", .name = "Fox", .price = 0};
+    const Pack chimes{.id = "chimes", .name = "Chimes", .type = Type::soundPack, .price = 199, .version = 3};
+    putOnShelf(fox);
+    putOnShelf(chimes);
+    preinstall(fox);
+    preinstall(chimes);
+    openAndLoad();
+    EXPECT_EQ(tab->catalogueSection()->header(), "Available");
+    EXPECT_EQ(tab->catalogueLine(), "All caught up: every Store bundle is installed.");
+    EXPECT_TRUE(tab->itemRows().isEmpty());
+    EXPECT_EQ(tab->installedRows().size(), 2);
+    // Installed items are marked seen as well.
+    EXPECT_TRUE(seen("fox"));
+    EXPECT_TRUE(seen("chimes"));
+    screenshot(window.get(), "store-tab-all-caught-up");
+}
+
+TEST_F(StoreTabTest, AFailedRefreshShowsItsErrorBesideTheEmptyCatalogue)
+{
+    client.listError = StoreClient::Error{"transport(\"offline\")", {}};
+    openAndLoad();
+    EXPECT_EQ(tab->catalogueLine(), "No bundles available right now.");
+    ASSERT_FALSE(tab->errorSection()->isHidden());
+    EXPECT_EQ(tab->errorText()->text(), "catalogue: transport(\"offline\")");
+}
+
+TEST_F(StoreTabTest, ALongErrorWithoutSpacesWrapsInsideTheWindow)
+{
+    const QString longError = "https://" + QString(292, QLatin1Char('x'));
+    ASSERT_EQ(longError.size(), 300);
+    client.listError = StoreClient::Error{longError, {}};
+    openAndLoad();
+    EXPECT_EQ(window->width(), 540);
+    EXPECT_LE(tab->minimumSizeHint().width(), 540);
+    StoreWrappingLabel* text = tab->errorText();
+    EXPECT_EQ(text->text(), "catalogue: " + longError);
+    EXPECT_GT(text->lineCount(text->width()), 2);
+    const QRect inWindow(text->mapTo(window.get(), QPoint(0, 0)), text->size());
+    EXPECT_LE(inWindow.right(), window->width());
+    EXPECT_GE(text->height(), text->heightForWidth(text->width()));
+    screenshot(window.get(), "store-tab-long-error");
+}
+
+// First load and seen marks
+
+TEST_F(StoreTabTest, TheFirstVisitShowsWhatIsNewThenMarksEveryListedItemSeen)
+{
+    putOnShelf({.id = "fox", .name = "Fox", .release = clock.now().addDays(-2)});
+    putOnShelf({.id = "hare", .name = "Hare", .release = clock.now().addDays(-30)});
+    openAndLoad();
+    EXPECT_EQ(client.listCalls, 1);
+    ASSERT_NE(rowFor("fox"), nullptr);
+    EXPECT_TRUE(rowFor("fox")->isMarkedNew());
+    EXPECT_FALSE(rowFor("hare")->isMarkedNew());
+    EXPECT_TRUE(seen("fox"));
+    EXPECT_TRUE(seen("hare"));
+
+    // Switching tabs away and back neither reloads nor drops this visit's badges.
+    tab->hide();
+    tab->show();
+    spinFor(20);
+    EXPECT_EQ(client.listCalls, 1);
+    EXPECT_TRUE(rowFor("fox")->isMarkedNew());
+    EXPECT_TRUE(rowFor("fox")->newBadge()->isVisible());
+
+    // The coordinator's next change redraws the rows: the marks now hold.
+    rowFor("hare")->installButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("hare") != nullptr; }));
+    EXPECT_FALSE(rowFor("fox")->isMarkedNew());
+    EXPECT_FALSE(rowFor("fox")->newBadge()->isVisible());
+
+    // The next window refreshes once more and shows nothing as new.
+    openAndLoad();
+    EXPECT_EQ(client.listCalls, 2);
+    EXPECT_FALSE(rowFor("fox")->isMarkedNew());
+}
+
+TEST_F(StoreTabTest, ShowingTheTabAgainWhileItLoadsStartsNoSecondLoad)
+{
+    putOnShelf({.id = "fox", .name = "Fox"});
+    client.holdList = true;
+    openWindow();
+    tab->hide();
+    tab->show();
+    window->hide();
+    window->show();
+    spinFor(20);
+    EXPECT_EQ(client.listCalls, 1);
+    client.holdList = false;
+    ASSERT_TRUE(waitUntil([&] { return tab->didLoad(); }));
+    EXPECT_EQ(client.listCalls, 1);
+}
+
+TEST_F(StoreTabTest, ClosingTheWindowDuringTheRefreshWritesNoSeenMarks)
+{
+    putOnShelf({.id = "fox", .name = "Fox"});
+    client.holdList = true;
+    openWindow();
+    spinFor(20);
+    // Closed and deleted, as the settings window does with its content.
+    window.reset();
+    client.holdList = false;
+    ASSERT_TRUE(waitUntil([&] { return store->available().size() == 1; }));
+    spinFor(20);
+    EXPECT_FALSE(seen("fox"));
+
+    // Closed but not deleted yet when the refresh returns: still no marks.
+    client.holdList = true;
+    openWindow();
+    spinFor(20);
+    window->close();
+    client.holdList = false;
+    spinFor(100);
+    EXPECT_FALSE(tab->didLoad());
+    EXPECT_FALSE(tab->isLoading());
+    EXPECT_FALSE(seen("fox"));
+}
+
+TEST_F(StoreTabTest, ClosingTheWindowDuringAnInstallLeavesTheInstallToTheCoordinator)
+{
+    putOnShelf({.id = "fox", .name = "Fox", .price = 299});
+    openAndLoad();
+    client.heldFetches = {"fox"};
+    rowFor("fox")->installButton()->click();
+    spinFor(10);
+    window.reset();
+    client.heldFetches.clear();
+    ASSERT_TRUE(waitUntil([&] { return store->inflightInstallIds().isEmpty(); }));
+    EXPECT_EQ(registry.installed().size(), 1);
+    EXPECT_NE(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
+}
+
+// Rows
+
+TEST_F(StoreTabTest, OnlyRowsInFlightShowProgressAndTwoCanRunAtOnce)
+{
+    putOnShelf({.id = "fox", .name = "Fox", .price = 100, .release = clock.now().addDays(-1)});
+    putOnShelf({.id = "chimes", .name = "Chimes", .type = Type::soundPack, .price = 100, .release = clock.now().addDays(-2)});
+    putOnShelf({.id = "hare", .name = "Hare", .price = 100, .release = clock.now().addDays(-3)});
+    openAndLoad();
+    ASSERT_EQ(rowIds(), (QStringList{"fox", "chimes", "hare"}));
+    client.heldFetches = {"fox", "chimes"};
+    rowFor("fox")->installButton()->click();
+    rowFor("chimes")->installButton()->click();
+    spinFor(20);
+    for (const QString id : {"fox", "chimes"}) {
+        StoreItemRow* row = rowFor(id);
+        EXPECT_TRUE(row->isInFlight()) << id.toStdString();
+        EXPECT_TRUE(row->progressIndicator()->isVisible()) << id.toStdString();
+        EXPECT_TRUE(row->progressIndicator()->isSpinning()) << id.toStdString();
+        EXPECT_FALSE(row->installButton()->isVisible()) << id.toStdString();
+    }
+    EXPECT_FALSE(rowFor("hare")->isInFlight());
+    EXPECT_TRUE(rowFor("hare")->installButton()->isVisible());
+    EXPECT_FALSE(rowFor("hare")->progressIndicator()->isVisible());
+    screenshot(window.get(), "store-tab-two-installs");
+
+    // One ends: its row moves to "Installed"; the other keeps its progress.
+    client.heldFetches.remove("fox");
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("fox") != nullptr; }));
+    EXPECT_EQ(rowFor("fox"), nullptr);
+    EXPECT_TRUE(rowFor("chimes")->progressIndicator()->isVisible());
+    EXPECT_NE(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr); // live for the pin bars at once
+    client.heldFetches.clear();
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("chimes") != nullptr; }));
+    EXPECT_EQ(rowIds(), QStringList{"hare"});
+    EXPECT_TRUE(SoundRegistry::installed().contains("chimes.bell"));
+}
+
+TEST_F(StoreTabTest, PricesVersionsAndRemove)
+{
+    const Pack paid{.id = "chimes", .name = "Chimes", .type = Type::soundPack, .price = 499, .version = 3};
+    putOnShelf({.id = "fox", .name = "Fox", .price = 0});
+    putOnShelf({.id = "wolf", .name = "Wolf", .price = 499});
+    putOnShelf(paid);
+    preinstall({.id = "hare", .name = "Hare", .price = 0, .version = 2});
+    preinstall(paid);
+    openAndLoad();
+
+    EXPECT_EQ(rowFor("fox")->priceLabel()->text(), "Free");
+    EXPECT_EQ(rowFor("wolf")->priceLabel()->text(), "4.99 USD");
+    StoreItem item;
+    item.priceCents = 5;
+    item.currency = "EUR";
+    EXPECT_EQ(StoreItemRow::priceText(item), "0.05 EUR");
+    item.priceCents = 120000;
+    EXPECT_EQ(StoreItemRow::priceText(item), "1200.00 EUR");
+
+    InstalledBundleRow* builtIn = installedRowFor("hare");
+    ASSERT_NE(builtIn, nullptr);
+    EXPECT_EQ(builtIn->verificationLabel()->text(), "Free · built-in · signature verified");
+    EXPECT_EQ(builtIn->removeButton(), nullptr);
+    InstalledBundleRow* bought = installedRowFor("chimes");
+    ASSERT_NE(bought, nullptr);
+    EXPECT_EQ(bought->verificationLabel()->text(), "v3 · signature verified");
+    ASSERT_NE(bought->removeButton(), nullptr);
+    EXPECT_EQ(bought->removeButton()->text(), "Remove");
+    EXPECT_EQ(bought->authorLabel()->text(), "by Gaugelet");
+    EXPECT_EQ(bought->idLabel()->text(), "chimes");
+
+    // Remove acts at once, without a question, and the item can be installed again.
+    ASSERT_TRUE(SoundRegistry::installed().contains("chimes.bell"));
+    bought->removeButton()->click();
+    // Gone at once, before any question could have been answered.
+    EXPECT_FALSE(QFileInfo(folders.bundlesRoot() + "/chimes").exists());
+    EXPECT_FALSE(SoundRegistry::installed().contains("chimes.bell"));
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("chimes") == nullptr; }));
+    EXPECT_NE(rowFor("chimes"), nullptr);
+    EXPECT_EQ(tab->installedRows().size(), 1);
+}
+
+TEST_F(StoreTabTest, CatalogueTextsArePlainAndBadgesFollowTheItem)
+{
+    const QString adultId = *StoreCoordinator::adultContentIds().begin();
+    putOnShelf({.id = "fox", .name = "Fox <i>x</i>", .author = "<b>Ann</b> & co"});
+    putOnShelf({.id = adultId, .name = "After Dark"});
+    putOnShelf({.id = QString(120, QLatin1Char('w')), .name = QString(200, QLatin1Char('N')), .price = 1999},
+               "wide");
+    openAndLoad();
+    StoreItemRow* fox = rowFor("fox");
+    ASSERT_NE(fox, nullptr);
+    EXPECT_EQ(fox->nameLabel()->text(), "Fox <i>x</i>");
+    EXPECT_EQ(fox->nameLabel()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(fox->authorLabel()->text(), "by <b>Ann</b> & co");
+    EXPECT_EQ(fox->authorLabel()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(fox->idLabel()->text(), "fox");
+    EXPECT_EQ(fox->adultBadge(), nullptr);
+
+    // A name and id far wider than the window are cut at the row's end; the
+    // price and the button stay inside the window.
+    StoreItemRow* wide = rowFor(QString(120, QLatin1Char('w')));
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(window->width(), 540);
+    const QRect button(wide->installButton()->mapTo(window.get(), QPoint(0, 0)), wide->installButton()->size());
+    EXPECT_LE(button.right(), window->width());
+    EXPECT_GE(button.left(), window->width() / 2);
+
+    StoreItemRow* adult = rowFor(adultId);
+    ASSERT_NE(adult, nullptr);
+    ASSERT_NE(adult->adultBadge(), nullptr);
+    EXPECT_EQ(adult->adultBadge()->accessibleName(), "Contains adult content, 18 plus");
+    EXPECT_EQ(static_cast<AdultContentBadge*>(adult->adultBadge())->text(), "18+ NSFW");
+    EXPECT_EQ(AdultContentBadge::badgeColour(), QColor::fromRgbF(0.94f, 0.33f, 0.41f));
+    // The badge is drawn in its colour: its outline's top edge carries it.
+    const QImage badge = adult->adultBadge()->grab().toImage();
+    const QColor edge = badge.pixelColor(badge.width() / 2, 0);
+    EXPECT_NEAR(edge.redF(), 0.94, 0.15);
+    EXPECT_LT(edge.greenF(), 0.5);
+}
+
+TEST_F(StoreTabTest, RowsShowPreviewsOrTheSymbolOfTheirKind)
+{
+    putOnShelf({.id = "fox", .name = "Fox", .release = clock.now().addDays(-1)});
+    putOnShelf({.id = "chimes", .name = "Chimes", .type = Type::soundPack, .release = clock.now().addDays(-2)});
+    putOnShelf({.id = "plain", .name = "Plain", .release = clock.now().addDays(-3), .withArt = false});
+    putOnShelf({.id = "quiet", .name = "Quiet", .type = Type::soundPack, .release = clock.now().addDays(-4), .withArt = false});
+    openAndLoad();
+    EXPECT_NE(qobject_cast<RunnerPreviewView*>(rowFor("fox")->previewWidget()), nullptr);
+    EXPECT_NE(qobject_cast<SoundPackPreview*>(rowFor("chimes")->previewWidget()), nullptr);
+    ASSERT_NE(rowFor("plain")->placeholder(), nullptr);
+    EXPECT_EQ(rowFor("plain")->placeholder()->symbolName(), "figure.run");
+    EXPECT_EQ(rowFor("plain")->previewWidget(), nullptr);
+    ASSERT_NE(rowFor("quiet")->placeholder(), nullptr);
+    EXPECT_EQ(rowFor("quiet")->placeholder()->symbolName(), "speaker.wave.2");
+    EXPECT_TRUE(rowFor("fox")->isMarkedNew());
+    screenshot(window.get(), "store-tab-available");
+
+    // A second window's rows get widgets of their own from the cached previews.
+    QWidget* first = rowFor("fox")->previewWidget();
+    openAndLoad();
+    EXPECT_NE(rowFor("fox")->previewWidget(), nullptr);
+    EXPECT_NE(rowFor("fox")->previewWidget(), first);
+}
+
+TEST_F(StoreTabTest, PreviewsRunOnlyWhileTheyCanBeSeen)
+{
+    for (int i = 0; i < 12; ++i)
+        putOnShelf({.id = QStringLiteral("fox%1").arg(i, 2, 10, QLatin1Char('0')), .name = "Fox",
+                    .release = clock.now().addSecs(-i)});
+    openAndLoad({540, 300});
+    spinFor(30);
+    auto previewOf = [&](const QString& id) { return qobject_cast<RunnerPreviewView*>(rowFor(id)->previewWidget()); };
+    ASSERT_NE(previewOf("fox00"), nullptr);
+    EXPECT_TRUE(previewOf("fox00")->isVisible());
+    EXPECT_FALSE(previewOf("fox00")->compositor()->isPaused());
+    EXPECT_FALSE(previewOf("fox11")->isVisible());
+    EXPECT_TRUE(previewOf("fox11")->compositor()->isPaused());
+
+    QScrollBar* bar = tab->scrollArea()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    spinFor(30);
+    EXPECT_TRUE(previewOf("fox11")->isVisible());
+    EXPECT_FALSE(previewOf("fox11")->compositor()->isPaused());
+    EXPECT_TRUE(previewOf("fox00")->compositor()->isPaused());
+
+    // Another tab in front: nothing animates.
+    tab->hide();
+    spinFor(10);
+    EXPECT_TRUE(previewOf("fox11")->compositor()->isPaused());
+}
+
+TEST_F(StoreTabTest, ACatalogueListingAnIdTwiceShowsItOnceAndLogsIt)
+{
+    putOnShelf({.id = "fox", .name = "Fox newer", .release = clock.now().addDays(-1)}, "fox-a");
+    putOnShelf({.id = "fox", .name = "Fox older", .release = clock.now().addDays(-5)}, "fox-b");
+    LogCapture log;
+    openAndLoad();
+    ASSERT_EQ(store->available().size(), 2);
+    EXPECT_EQ(rowIds(), QStringList{"fox"});
+    EXPECT_EQ(rowFor("fox")->nameLabel()->text(), "Fox newer");
+    EXPECT_TRUE(log.contains("catalogue lists fox more than once"));
+    EXPECT_EQ(StoreTab::uniqueItems(store->available()).size(), 1);
+}
+
+TEST_F(StoreTabTest, AFailedInstallShowsItsErrorAndLeavesNothingInstalled)
+{
+    // After the listing the file goes away (the download fails), or is
+    // replaced by one whose signature no longer matches (the installer refuses it).
+    struct Case {
+        const char* name;
+        std::function<void(const QString& file)> spoil;
+    };
+    const QList<Case> cases{
+        {"download fails", [](const QString& file) { ASSERT_TRUE(QFile::remove(file)); }},
+        {"verification fails",
+         [](const QString& file) {
+             QByteArray bytes = readFile(file);
+             const qsizetype at = bytes.indexOf("\"Fox\"");
+             ASSERT_GT(at, 0);
+             bytes.replace(at, 5, "\"Fix\"");
+             writeFile(file, bytes);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        store.reset();
+        putOnShelf({.id = "fox", .name = "Fox", .price = 100, .withArt = false});
+        MockStoreClient shelfClient(shelf());
+        HeldClient held(&shelfClient);
+        store = std::make_unique<StoreCoordinator>(&registry, &installer, &held, QList<StoreBundleAdapter*>{&runner, &sound});
+        openAndLoad();
+        ASSERT_NE(rowFor("fox"), nullptr);
+        c.spoil(shelf() + "/fox.gaugebundle");
+        rowFor("fox")->installButton()->click();
+        ASSERT_TRUE(waitUntil([&] { return !tab->errorSection()->isHidden() && store->inflightInstallIds().isEmpty(); }));
+        EXPECT_TRUE(tab->errorText()->text().startsWith("install fox: ")) << tab->errorText()->text().toStdString();
+        EXPECT_TRUE(registry.installed().isEmpty());
+        EXPECT_TRUE(QDir(folders.bundlesRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+        EXPECT_EQ(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
+        spinFor(10);
+        ASSERT_NE(rowFor("fox"), nullptr);
+        EXPECT_TRUE(rowFor("fox")->installButton()->isVisible());
+        EXPECT_FALSE(rowFor("fox")->isInFlight());
+        EXPECT_TRUE(tab->installedSection()->isHidden());
+        window.reset();
+        store.reset();
+    }
+}
+
+TEST_F(StoreTabTest, InstallsAndRemovesEndToEndOverHttps)
+{
+    ScopedDefaults catalogueDefaults;
+    QNetworkAccessManager session;
+    FakeStoreHost host;
+    const Pack fox{.id = "fox", .name = "Fox", .price = 250, .version = 4};
+    host.setRoute("/packs/fox.gaugebundle", HttpAnswer{200, packBytes(fox)});
+    QJsonObject product = productObject("fox", "runner_sprite", host.url("/packs/fox.gaugebundle").toString());
+    host.serveCatalogue(NaclKeyPair::shared(), catalogueBytes({product}));
+    auto* catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(catalogueDefaults.get()),
+                                          [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(), host.origin(),
+                                          &session);
+    RemoteStoreClient remote(StoreAssetCache::defaultCache(), &session, catalogue);
+    store = std::make_unique<StoreCoordinator>(&registry, &installer, &remote, QList<StoreBundleAdapter*>{&runner, &sound});
+    openAndLoad();
+    ASSERT_NE(rowFor("fox"), nullptr);
+    EXPECT_NE(qobject_cast<RunnerPreviewView*>(rowFor("fox")->previewWidget()), nullptr);
+
+    rowFor("fox")->installButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("fox") != nullptr; }));
+    EXPECT_EQ(store->lastError(), std::nullopt);
+    EXPECT_NE(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
+    EXPECT_EQ(installedRowFor("fox")->verificationLabel()->text(), "v4 · signature verified");
+    EXPECT_EQ(tab->catalogueLine(), "All caught up: every Store bundle is installed.");
+
+    installedRowFor("fox")->removeButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("fox") == nullptr; }));
+    EXPECT_EQ(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
+    EXPECT_NE(rowFor("fox"), nullptr);
+    window.reset();
+    store.reset();
+}
+
+TEST_F(StoreTabTest, ScreenshotsInTheDarkPalette)
+{
+    struct DarkScope {
+        QPalette light = QApplication::palette();
+        DarkScope() { QApplication::setPalette(darkPalette()); }
+        ~DarkScope() { QApplication::setPalette(light); }
+    } dark;
+    putOnShelf({.id = "fox", .name = "Fox", .price = 0, .release = clock.now().addDays(-1)});
+    putOnShelf({.id = *StoreCoordinator::adultContentIds().begin(), .name = "After Dark", .price = 299});
+    putOnShelf({.id = "chimes", .name = "Chimes", .type = Type::soundPack, .price = 499, .version = 3});
+    preinstall({.id = "hare", .name = "Hare", .price = 0});
+    client.holdList = true;
+    openWindow();
+    screenshot(window.get(), "store-tab-loading-dark");
+    client.holdList = false;
+    ASSERT_TRUE(waitUntil([&] { return tab->didLoad(); }));
+    client.heldFetches = {"chimes"};
+    rowFor("chimes")->installButton()->click();
+    screenshot(window.get(), "store-tab-available-dark");
+    client.heldFetches.clear();
+    ASSERT_TRUE(waitUntil([&] { return installedRowFor("chimes") != nullptr; }));
+    for (StoreItemRow* row : tab->itemRows())
+        row->installButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return tab->itemRows().isEmpty() && store->inflightInstallIds().isEmpty(); }));
+    screenshot(window.get(), "store-tab-all-caught-up-dark");
+    window.reset();
+
+    ScopedStoreFolders emptyFolders;
+    MockStoreClient emptyShelf(emptyFolders.resources() + "/none");
+    HeldClient failing(&emptyShelf);
+    failing.listError = StoreClient::Error{"https://" + QString(292, QLatin1Char('x')), {}};
+    InstalledBundleRegistry emptyRegistry(emptyFolders.bundlesRoot());
+    BundleInstaller emptyInstaller(&emptyRegistry);
+    StoreCoordinator failingStore(&emptyRegistry, &emptyInstaller, &failing, {&runner, &sound});
+    ViewEnvironment env;
+    env.store = &failingStore;
+    for (const bool withError : {false, true}) {
+        failing.listError = withError ? std::optional(StoreClient::Error{"https://" + QString(292, QLatin1Char('x')), {}})
+                                      : std::nullopt;
+        QWidget host;
+        auto* layout = new QVBoxLayout(&host);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* page = new StoreTab(env, &host);
+        layout->addWidget(page);
+        host.resize(540, 470);
+        host.show();
+        ASSERT_TRUE(waitUntil([&] { return page->didLoad(); }));
+        screenshot(&host, withError ? "store-tab-long-error-dark" : "store-tab-empty-dark");
+    }
+}
+
+TEST_F(StoreTabTest, TextColoursFollowTheSwitchBetweenLightAndDark)
+{
+    putOnShelf({.id = "fox", .name = "Fox"});
+    openAndLoad();
+    QLabel* author = rowFor("fox")->authorLabel();
+    const QColor lightSecondary = DesignStyle::colour(DesignStyle::Colour::secondary, QApplication::palette());
+    EXPECT_EQ(author->palette().color(QPalette::WindowText), lightSecondary);
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    spinFor(10);
+    const QColor darkSecondary = DesignStyle::colour(DesignStyle::Colour::secondary, darkPalette());
+    EXPECT_EQ(author->palette().color(QPalette::WindowText), darkSecondary);
+    EXPECT_EQ(author->palette().color(QPalette::Window), darkPalette().color(QPalette::Window));
+    QApplication::setPalette(light);
+    spinFor(10);
+    EXPECT_EQ(author->palette().color(QPalette::WindowText), lightSecondary);
+}
