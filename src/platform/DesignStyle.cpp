@@ -94,11 +94,13 @@ QColor DesignStyle::colour(Colour colour, const QPalette& palette)
     case Colour::separator: return faded(dark ? 0.15 : 0.1);
     case Colour::controlBackground: return palette.color(QPalette::Base);
     case Colour::windowBackground: return palette.color(QPalette::Window);
+    case Colour::underPageBackground: return palette.color(QPalette::Window).darker(dark ? 125 : 106);
     case Colour::red: return dark ? QColor(255, 69, 58) : QColor(255, 59, 48);
     case Colour::orange: return dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
     case Colour::yellow: return dark ? QColor(255, 214, 10) : QColor(255, 204, 0);
     case Colour::green: return dark ? QColor(48, 209, 88) : QColor(52, 199, 89);
     case Colour::blue: return dark ? QColor(10, 132, 255) : QColor(0, 122, 255);
+    case Colour::gray: return dark ? QColor(152, 152, 157) : QColor(142, 142, 147);
     }
     return palette.color(QPalette::WindowText);
 }

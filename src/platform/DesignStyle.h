@@ -37,11 +37,13 @@ public:
         separator,
         controlBackground,
         windowBackground,
+        underPageBackground, // behind pages of cards: a shade beneath the window colour
         red,
         orange,
         yellow,
         green,
         blue,
+        gray,       // the system's neutral gray
     };
 
     // The body size of the design (13 pt) scaled to the application font:

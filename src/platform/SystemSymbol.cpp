@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 #include <cmath>
 #include <functional>
 
@@ -57,6 +58,40 @@ void drawFigure(QPainter& p, bool running)
         legs.lineTo(8.5, 21.8);
     }
     p.drawPath(legs);
+}
+
+// A tick from lower left up to the right.
+void drawCheckmark(QPainter& p)
+{
+    p.setPen(QPen(Qt::black, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath tick;
+    tick.moveTo(4.5, 12.8);
+    tick.lineTo(9.6, 18.0);
+    tick.lineTo(19.5, 6.0);
+    p.drawPath(tick);
+}
+
+// A round gauge face with five dots along its upper arc and the needle at two
+// thirds of the sweep.
+void drawGauge(QPainter& p, double fraction)
+{
+    const QPointF centre(12, 12.5);
+    p.setPen(QPen(Qt::black, 1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(centre, 10.0, 10.0);
+    // The sweep runs clockwise from 210° (lower left) over the top to -30°.
+    auto at = [&](double f, double radius) {
+        const double angle = qDegreesToRadians(210.0 - 240.0 * f);
+        return QPointF(centre.x() + radius * std::cos(angle), centre.y() - radius * std::sin(angle));
+    };
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    for (int i = 0; i < 5; ++i)
+        p.drawEllipse(at(i / 4.0, 7.0), 1.1, 1.1);
+    p.drawEllipse(centre, 2.0, 2.0);
+    p.setPen(QPen(Qt::black, 1.9, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre, at(fraction, 6.6));
 }
 
 // A circle outline with a dot and a stem: "i" in a ring.
@@ -547,6 +582,8 @@ const QHash<QString, Symbol>& symbols()
     static const QHash<QString, Symbol> table{
         {QStringLiteral("figure.walk"), {QString(), [](QPainter& p) { drawFigure(p, false); }}},
         {QStringLiteral("figure.run"), {QString(), [](QPainter& p) { drawFigure(p, true); }}},
+        {QStringLiteral("checkmark"), {QString(), drawCheckmark}},
+        {QStringLiteral("gauge.with.dots.needle.67percent"), {QString(), [](QPainter& p) { drawGauge(p, 0.67); }}},
         // Our own drawings: the theme's "help-about" and "drive-harddisk" are
         // coloured icons, and these are tinted like text.
         {QStringLiteral("info.circle"), {QString(), drawInfoCircle}},

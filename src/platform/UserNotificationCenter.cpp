@@ -80,7 +80,7 @@ void UserNotificationCenter::requestAuthorization(int options, AuthorizationComp
     }
     const QDBusMessage call =
         QDBusMessage::createMethodCall(service, objectPath, interface, QStringLiteral("GetCapabilities"));
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_replyTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [completion](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         QDBusPendingReply<QStringList> reply = *w;
@@ -90,6 +90,31 @@ void UserNotificationCenter::requestAuthorization(int options, AuthorizationComp
             completion(false, Error{reply.error().name(), reply.error().message()});
         else
             completion(true, std::nullopt);
+    });
+}
+
+void UserNotificationCenter::getNotificationSettings(SettingsCompletion completion)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_bus.isConnected()) {
+        QMetaObject::invokeMethod(this, [completion] {
+            if (completion)
+                completion(Settings{});
+        }, Qt::QueuedConnection);
+        return;
+    }
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(service, objectPath, interface, QStringLiteral("GetCapabilities"));
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_replyTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [completion](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        QDBusPendingReply<QStringList> reply = *w;
+        if (!completion)
+            return;
+        Settings settings;
+        if (!reply.isError())
+            settings.authorizationStatus = AuthorizationStatus::authorized;
+        completion(settings);
     });
 }
 

@@ -79,7 +79,22 @@ public:
         virtual void didReceive(const Response& response, std::function<void()> completion) = 0;
     };
 
+    // What the desktop allows. On the desktop a server that answers
+    // GetCapabilities authorises everything; no answer (no server, an error or
+    // the time-out) leaves the question not determined. provisional, ephemeral
+    // and denied exist for callers that handle every case; they never occur here.
+    enum class AuthorizationStatus { notDetermined = 0, denied = 1, authorized = 2, provisional = 3, ephemeral = 4 };
+
+    struct Settings {
+        AuthorizationStatus authorizationStatus = AuthorizationStatus::notDetermined;
+    };
+
+    // How long a call that asks the server about itself waits for the answer.
+    // A server that never answers must not hold its caller for D-Bus's own 25 s.
+    static constexpr int defaultReplyTimeoutMs = 3000;
+
     using AuthorizationCompletion = std::function<void(bool granted, std::optional<Error> error)>;
+    using SettingsCompletion = std::function<void(Settings settings)>;
     using AddCompletion = std::function<void(std::optional<Error> error)>;
 
     explicit UserNotificationCenter(const QDBusConnection& bus, QObject* parent = nullptr);
@@ -93,7 +108,14 @@ public:
     void setDelegate(Delegate* delegate);
     Delegate* delegate() const { return m_delegate.data(); }
 
+    // Asks the server for its capabilities; granted when it answers within the
+    // reply time-out. The completion runs once, on this thread, never inside the call.
     void requestAuthorization(int options, AuthorizationCompletion completion);
+    // The current authorisation, read afresh (asynchronously, with the reply
+    // time-out). The completion runs once, on this thread, never inside the call.
+    void getNotificationSettings(SettingsCompletion completion);
+    int replyTimeoutMs() const { return m_replyTimeoutMs; }
+    void setReplyTimeoutMs(int ms) { m_replyTimeoutMs = ms; }
     void setNotificationCategories(const QList<Category>& categories);
     QList<Category> notificationCategories() const { return m_categories; }
     // Posts (or replaces) the notification; completion runs on this thread.
@@ -114,6 +136,7 @@ private:
     };
 
     QDBusConnection m_bus;
+    int m_replyTimeoutMs = defaultReplyTimeoutMs;
     QPointer<Delegate> m_delegate;
     QList<Category> m_categories;
     QHash<QString, quint32> m_serverIds;   // request identifier -> server id

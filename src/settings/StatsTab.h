@@ -6,14 +6,23 @@
 
 namespace gaugelet {
 
-// The settings window's "Stats" tab (placeholder until it is built).
+class PresetsSection;
+class SpriteCustomizeSection;
+
+// The settings window's "Stats" tab: the quick looks, then the sprite
+// customisation of each statistic.
 class StatsTab : public QWidget {
     Q_OBJECT
 public:
     explicit StatsTab(const ViewEnvironment& env, QWidget* parent = nullptr);
 
+    PresetsSection* presets() const { return m_presets; }
+    SpriteCustomizeSection* sprites() const { return m_sprites; }
+
 private:
     ViewEnvironment m_env;
+    PresetsSection* m_presets = nullptr;
+    SpriteCustomizeSection* m_sprites = nullptr;
 };
 
 } // namespace gaugelet

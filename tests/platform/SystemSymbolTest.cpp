@@ -20,7 +20,8 @@ int inkedPixels(const QImage& image)
 TEST(SystemSymbol, OurDrawnSymbolsComeAtTheAskedSide)
 {
     for (const QString& name : {QStringLiteral("figure.walk"), QStringLiteral("figure.run"),
-                                QStringLiteral("info.circle"), QStringLiteral("externaldrive.fill")}) {
+                                QStringLiteral("info.circle"), QStringLiteral("externaldrive.fill"),
+                                QStringLiteral("checkmark"), QStringLiteral("gauge.with.dots.needle.67percent")}) {
         EXPECT_TRUE(SystemSymbol::isKnown(name));
         const QImage image = SystemSymbol::image(name, 30);
         ASSERT_EQ(image.size(), QSize(30, 30)) << name.toStdString();
@@ -54,4 +55,26 @@ TEST(SystemSymbol, UnknownNamesAndUnusableSidesGiveANullImage)
     EXPECT_TRUE(SystemSymbol::image(QStringLiteral("figure.run"), 0).isNull());
     EXPECT_TRUE(SystemSymbol::image(QStringLiteral("figure.run"), -4).isNull());
     EXPECT_TRUE(SystemSymbol::image(QStringLiteral("figure.run"), 100000).isNull());
+}
+
+// The settings' ring, check mark and paw print: the ring is hollow, the check
+// mark is a disc with the mark cut out, the paw print has separate toes.
+TEST(SystemSymbol, TheSettingsSymbolsHaveTheirShapes)
+{
+    const QImage ring = SystemSymbol::image(QStringLiteral("circle"), 48);
+    ASSERT_FALSE(ring.isNull());
+    EXPECT_EQ(qAlpha(ring.pixel(24, 24)), 0);
+    EXPECT_GT(qAlpha(ring.pixel(24, 2)), 0);
+
+    const QImage check = SystemSymbol::image(QStringLiteral("checkmark.circle.fill"), 48);
+    ASSERT_FALSE(check.isNull());
+    EXPECT_GT(qAlpha(check.pixel(24, 6)), 200);   // the disc
+    EXPECT_EQ(qAlpha(check.pixel(21, 32)), 0);    // the cut-out mark, at its corner
+    EXPECT_GT(inkedPixels(check), 48 * 48 / 2);
+
+    const QImage paw = SystemSymbol::image(QStringLiteral("pawprint"), 48);
+    ASSERT_FALSE(paw.isNull());
+    EXPECT_GT(qAlpha(paw.pixel(24, 34)), 200);    // the pad
+    EXPECT_EQ(qAlpha(paw.pixel(24, 12)), 0);      // between the middle toes
+    EXPECT_GT(qAlpha(paw.pixel(17, 11)), 200);    // a toe
 }

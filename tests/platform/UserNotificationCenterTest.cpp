@@ -1,10 +1,12 @@
 #include "platform/UserNotificationCenter.h"
 
+#include "Dunst.h"
 #include "FakeNotificationServer.h"
 #include "PrivateBus.h"
 #include "TestSupport.h"
 
 #include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -54,58 +56,6 @@ std::optional<Center::Error> post(Center& center, const Center::Request& r)
     EXPECT_TRUE(waitUntil([&] { return done; }));
     return result;
 }
-
-// dunst on the private bus, drawing on a virtual X server of its own.
-class Dunst {
-public:
-    explicit Dunst(PrivateBus& bus) : m_bus(bus)
-    {
-        const QString config = m_dir.filePath("dunstrc");
-        writeFile(config, "[global]\n  font = Monospace 8\n  history_length = 50\n"
-                          "[urgency_low]\n  timeout = 0\n[urgency_normal]\n  timeout = 0\n[urgency_critical]\n  timeout = 0\n");
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-        env.remove("WAYLAND_DISPLAY");
-        env.insert("HOME", m_dir.path());
-        m_process.start("xvfb-run", {"-a", "-s", "-nolisten tcp", "dunst", "-config", config}, env);
-        QDBusConnection probe = bus.connect();
-        m_ready = waitUntil([&] { return probe.interface()->isServiceRegistered(Center::service).value(); }, 15000);
-    }
-
-    bool isReady() const { return m_ready; }
-
-    // dunstctl against our bus: stdout of the command.
-    QByteArray dunstctl(const QStringList& args)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DBUS_SESSION_BUS_ADDRESS", m_bus.address());
-        p.setProcessEnvironment(env);
-        p.start("dunstctl", args);
-        p.waitForFinished(10000);
-        return p.readAllStandardOutput();
-    }
-
-    // Summaries of the notifications in dunst's history, newest first.
-    QStringList historySummaries(QStringList* bodies = nullptr)
-    {
-        const QJsonDocument doc = QJsonDocument::fromJson(dunstctl({"history"}));
-        QStringList summaries;
-        const QJsonArray entries = doc.object().value("data").toArray().at(0).toArray();
-        for (const QJsonValue& entry : entries) {
-            summaries << entry["summary"]["data"].toString();
-            if (bodies)
-                *bodies << entry["body"]["data"].toString();
-        }
-        return summaries;
-    }
-
-private:
-    PrivateBus& m_bus;
-    QTemporaryDir m_dir;
-    GroupProcess m_process;
-    bool m_ready = false;
-};
 
 } // namespace
 
@@ -295,4 +245,58 @@ TEST(UserNotificationCenter, ServerRefusalIsReportedToTheCompletion)
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->name, "org.freedesktop.DBus.Error.AccessDenied");
     EXPECT_EQ(center.serverId("alarm.X"), 0u);
+}
+
+TEST(UserNotificationCenter, SettingsAreAuthorisedExactlyWhileAServerAnswers)
+{
+    using Status = Center::AuthorizationStatus;
+    PrivateBus bus;
+    Center center(bus.connect());
+    auto read = [&] {
+        std::optional<Status> status;
+        center.getNotificationSettings([&](Center::Settings s) { status = s.authorizationStatus; });
+        EXPECT_FALSE(status.has_value()) << "the answer never arrives inside the call";
+        EXPECT_TRUE(waitUntil([&] { return status.has_value(); }));
+        return status.value_or(Status::denied);
+    };
+    EXPECT_EQ(read(), Status::notDetermined) << "nobody owns the name";
+    {
+        FakeNotificationServer server(bus);
+        ASSERT_TRUE(server.isRegistered());
+        EXPECT_EQ(read(), Status::authorized);
+        EXPECT_EQ(server.capabilityCalls(), 1);
+    }
+    EXPECT_EQ(read(), Status::notDetermined) << "the server went away";
+}
+
+TEST(UserNotificationCenter, AServerThatNeverAnswersTimesOut)
+{
+    PrivateBus bus;
+    SilentNotificationServer server(bus);
+    ASSERT_TRUE(server.isRegistered());
+    Center center(bus.connect());
+    EXPECT_EQ(center.replyTimeoutMs(), Center::defaultReplyTimeoutMs);
+    EXPECT_LT(Center::defaultReplyTimeoutMs, 25000) << "shorter than D-Bus's own time-out";
+    center.setReplyTimeoutMs(300);
+
+    QElapsedTimer timer;
+    timer.start();
+    std::optional<Center::AuthorizationStatus> status;
+    center.getNotificationSettings([&](Center::Settings s) { status = s.authorizationStatus; });
+    bool granted = true;
+    std::optional<Center::Error> error;
+    bool answered = false;
+    center.requestAuthorization(Center::alert | Center::sound, [&](bool g, std::optional<Center::Error> e) {
+        granted = g;
+        error = e;
+        answered = true;
+    });
+    EXPECT_LT(timer.elapsed(), 200) << "neither call waits for the answer";
+    ASSERT_TRUE(waitUntil([&] { return status.has_value() && answered; }, 5000));
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(*status, Center::AuthorizationStatus::notDetermined);
+    EXPECT_FALSE(granted);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->name, "org.freedesktop.DBus.Error.NoReply");
+    EXPECT_EQ(server.calls(), 2);
 }

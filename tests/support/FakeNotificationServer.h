@@ -116,4 +116,41 @@ private:
     QString m_notifyError;
 };
 
+// A notification server that takes the name and never answers a call: the
+// daemon that hangs.
+class SilentNotificationServer {
+public:
+    explicit SilentNotificationServer(PrivateBus& bus) : m_connection(bus.connect())
+    {
+        m_connection.registerVirtualObject(FakeNotificationServer::path, &m_object);
+        m_registered = m_connection.registerService(FakeNotificationServer::interface);
+    }
+    ~SilentNotificationServer()
+    {
+        m_connection.unregisterObject(FakeNotificationServer::path);
+        m_connection.unregisterService(FakeNotificationServer::interface);
+    }
+
+    bool isRegistered() const { return m_registered; }
+    int calls() const { return m_object.calls; }
+
+private:
+    struct Object : QDBusVirtualObject {
+        int calls = 0;
+        QString introspect(const QString&) const override { return {}; }
+        bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
+        {
+            if (message.type() != QDBusMessage::MethodCallMessage)
+                return false;
+            ++calls;
+            message.setDelayedReply(true); // and the reply never comes
+            return true;
+        }
+    };
+
+    QDBusConnection m_connection;
+    Object m_object;
+    bool m_registered = false;
+};
+
 } // namespace gaugelet::test

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "menubar/Visualizer.h"
+
+#include <QAbstractButton>
+
+namespace gaugelet {
+
+class SpriteThumb;
+
+// One runner choice of the sprite picker, 50 × 46 points: the sprite for the
+// provider and its name, in the accent colour while it is the pinned one.
+class SpriteTile : public QAbstractButton {
+    Q_OBJECT
+public:
+    SpriteTile(VisualizerPtr viz, const QString& providerId, QWidget* parent = nullptr);
+
+    const VisualizerPtr& visualizer() const { return m_viz; }
+    bool selected() const { return m_selected; }
+    void setSelected(bool selected);
+    SpriteThumb* thumb() const { return m_thumb; }
+
+    QSize sizeHint() const override { return QSize(50, 46); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    VisualizerPtr m_viz;
+    bool m_selected = false;
+    SpriteThumb* m_thumb = nullptr;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "menubar/Pin.h"
+#include "menubar/TagSpec.h"
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace gaugelet {
+
+class SegmentedControl;
+class StatProvider;
+
+// The placement of one label of a pinned sprite: its orientation and its
+// offset from the default place. The spec given on creation is the state;
+// every change writes the label's position, orientation and offset. A stored
+// offset beyond the slider's range shows at the slider's end with the stored
+// number in the value text, and is not written until the user changes it.
+class TagStylingRows : public QWidget {
+    Q_OBJECT
+public:
+    TagStylingRows(const QString& title, TagSpec::Namespace ns, const Pin& pin, const StatProvider& provider,
+                   const TagSpec& spec, QWidget* parent = nullptr);
+
+    const TagSpec& spec() const { return m_spec; }
+    TagSpec::Namespace labelNamespace() const { return m_namespace; }
+
+    // The user's edits.
+    void setOrientation(TagOrientation orientation);
+    void setOffset(double offset);
+    void resetToDefaults();
+
+    static QString offsetText(double offset, double low, double high);
+
+    SegmentedControl* orientationPicker() const { return m_orientation; }
+    QLabel* offsetTitle() const { return m_offsetTitle; }
+    QSlider* offsetSlider() const { return m_slider; }
+    QLabel* offsetValue() const { return m_value; }
+    QWidget* offsetRow() const { return m_offsetRow; }
+    QPushButton* resetButton() const { return m_reset; }
+    QLabel* titleLabel() const { return m_title; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void setSpec(const TagSpec& spec);
+    void showState();
+
+    TagSpec::Namespace m_namespace;
+    Pin m_pin;
+    QString m_providerId;
+    QString m_shortName;
+    TagSpec m_spec;
+    QLabel* m_title = nullptr;
+    SegmentedControl* m_orientation = nullptr;
+    QWidget* m_offsetRow = nullptr;
+    QLabel* m_offsetTitle = nullptr;
+    QSlider* m_slider = nullptr;
+    QLabel* m_value = nullptr;
+    QPushButton* m_reset = nullptr;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,55 @@
+#include "settings/SettingsText.h"
+
+#include <QLabel>
+#include <QTextDocument>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace gaugelet;
+
+TEST(SettingsText, WholeNumbersNeverConvertOutOfRange)
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(SettingsText::wholeNumber(-3.9, -10, 10, 0), -3);
+    EXPECT_EQ(SettingsText::wholeNumber(13.99, 9, 16, 13), 13);
+    EXPECT_EQ(SettingsText::wholeNumber(1e15, 9, 16, 13), 1'000'000'000'000'000);
+    EXPECT_EQ(SettingsText::wholeNumber(9.3e18, 9, 16, 13), 16);
+    EXPECT_EQ(SettingsText::wholeNumber(-9.3e18, 9, 16, 13), 9);
+    EXPECT_EQ(SettingsText::wholeNumber(std::numeric_limits<double>::max(), -10, 10, 0), 10);
+    EXPECT_EQ(SettingsText::wholeNumber(inf, -10, 10, 0), 10);
+    EXPECT_EQ(SettingsText::wholeNumber(-inf, -10, 10, 0), -10);
+    EXPECT_EQ(SettingsText::wholeNumber(nan, 9, 16, 13), 13);
+    EXPECT_EQ(SettingsText::sliderPosition(12.5, 9, 16, 13), 13);
+    EXPECT_EQ(SettingsText::sliderPosition(1e300, 9, 16, 13), 16);
+    EXPECT_EQ(SettingsText::sliderPosition(-inf, 9, 16, 13), 9);
+    EXPECT_EQ(SettingsText::sliderPosition(nan, 9, 16, 13), 13);
+}
+
+TEST(SettingsText, ComparesByCodePoint)
+{
+    const QString wide = QString::fromUcs4(U"\uFF21");
+    const QString bold = QString::fromUcs4(U"\U0001D400");
+    EXPECT_GT(QString::compare(wide, bold), 0) << "UTF-16 units put the surrogate pair first";
+    EXPECT_LT(SettingsText::compareCodePoints(wide, bold), 0);
+    EXPECT_LT(SettingsText::compareCodePoints(QStringLiteral("Z"), QStringLiteral("a")), 0);
+    EXPECT_LT(SettingsText::compareCodePoints(QStringLiteral("ab"), QStringLiteral("abc")), 0);
+    EXPECT_EQ(SettingsText::compareCodePoints(QStringLiteral("same"), QStringLiteral("same")), 0);
+}
+
+TEST(SettingsText, DataTextsStayPlain)
+{
+    EXPECT_EQ(SettingsText::plainToolTip(QStringLiteral("Tom & Jerry")), QStringLiteral("Tom & Jerry"));
+    const QString tip = SettingsText::plainToolTip(QStringLiteral("<b>Cat</b>"));
+    QTextDocument doc;
+    doc.setHtml(tip);
+    EXPECT_EQ(doc.toPlainText(), QStringLiteral("<b>Cat</b>"));
+    QLabel* label = SettingsText::label(QStringLiteral("<i>x</i>"), DesignStyle::TextStyle::body,
+                                        DesignStyle::Colour::primary, nullptr);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    delete label;
+    QLabel* caption = SettingsText::caption(QStringLiteral("In **Stats**"), nullptr, true);
+    EXPECT_EQ(caption->textFormat(), Qt::MarkdownText);
+    delete caption;
+}

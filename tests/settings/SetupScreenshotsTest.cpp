@@ -1,0 +1,96 @@
+#include "settings/SetupChecklist.h"
+#include "settings/SetupTab.h"
+#include "settings/SetupWindowView.h"
+
+#include "FakeNotificationServer.h"
+#include "SetupTestSupport.h"
+
+#include <QPushButton>
+#include <QScrollArea>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+using Status = SetupModel::RowStatus;
+
+struct State {
+    const char* name;
+    Status notifications;
+    Status login;
+    std::optional<QString> expanded;
+};
+
+const QList<State>& states()
+{
+    static const QList<State> list{
+        {"fresh", Status::actionNeeded("Allow"), Status::actionNeeded("Enable"), "login"},
+        {"checking", Status::unknown(), Status::actionNeeded("Enable"), "login"},
+        {"notifications", Status::actionNeeded("Allow"), Status::granted(), "notifications"},
+        {"granted", Status::granted(), Status::granted(), std::nullopt},
+        {"denied", Status::denied(), Status::denied(), "notifications"},
+    };
+    return list;
+}
+
+// Puts a shown checklist into a state (the model answers as the system would).
+void arrange(SetupChecklist* list, const State& state)
+{
+    spinFor(100); // showing the first window makes the program active, which reads the system once more
+    list->model()->setNotifications(state.notifications);
+    list->model()->setLoginItem(state.login);
+    if (list->expandedId() != state.expanded)
+        list->toggle(state.expanded.value_or(*list->expandedId()));
+    spinFor(600); // the expansion's spring settles
+}
+
+} // namespace
+
+// The window in each state, light and dark, for a person to look at.
+TEST(SetupScreenshots, WindowInEachState)
+{
+    for (const bool dark : {false, true}) {
+        for (const State& state : states()) {
+            SetupWorld world;
+            SilentNotificationServer server(world.bus); // the answer never comes: the test sets it
+            world.center.setReplyTimeoutMs(60000);
+            SetupWindowView view([] {});
+            if (dark)
+                view.setPalette(darkPalette());
+            view.show();
+            arrange(view.checklist(), state);
+            EXPECT_EQ(view.checklist()->expandedId(), state.expanded) << state.name;
+            // Everything fits the fixed window: the button row stays inside it.
+            const QPushButton* go = view.continueButton();
+            EXPECT_LE(go->mapTo(&view, QPoint(0, go->height())).y(), view.height()) << state.name;
+            const QWidget* list = view.checklist();
+            EXPECT_LT(list->mapTo(&view, QPoint(0, list->height())).y(), go->mapTo(&view, QPoint()).y()) << state.name;
+            saveSetupScreenshot(&view, QStringLiteral("setup-window-%1-%2").arg(state.name, dark ? "dark" : "light"));
+        }
+    }
+}
+
+TEST(SetupScreenshots, SettingsTabShowsTheSameChecklist)
+{
+    for (const bool dark : {false, true}) {
+        SetupWorld world;
+        SilentNotificationServer server(world.bus);
+        world.center.setReplyTimeoutMs(60000);
+        SetupTab tab(ViewEnvironment{});
+        tab.resize(540, 470);
+        if (dark)
+            tab.setPalette(darkPalette());
+        tab.show();
+        SetupChecklist* list = tab.checklist();
+        ASSERT_NE(list, nullptr);
+        EXPECT_TRUE(list->isVisible());
+        EXPECT_NE(tab.findChild<QScrollArea*>(), nullptr);
+        EXPECT_EQ(list->model()->loginItem(), Status::actionNeeded("Enable")) << "shown: read at once";
+        EXPECT_EQ(list->expandedId(), std::optional<QString>("login"));
+        arrange(list, states().first());
+        // Padded 20 on every side inside the scroll view.
+        EXPECT_EQ(list->mapTo(&tab, QPoint()), QPoint(20, 20));
+        saveSetupScreenshot(&tab, QStringLiteral("setup-tab-%1").arg(dark ? "dark" : "light"));
+    }
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+// The world of a setup test: a private bus of its own (with no notification
+// server unless the test starts one), the notification centre on that bus, an
+// in-memory settings store, and the login-item service over a temporary XDG
+// configuration folder, naming this test program as the program.
+
+#include "platform/LoginItemService.h"
+#include "platform/UserNotificationCenter.h"
+#include "settings/SetupModel.h"
+
+#include "PrivateBus.h"
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPalette>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+namespace gaugelet {
+
+inline void PrintTo(const SetupModel::RowStatus& status, std::ostream* os)
+{
+    *os << rawValue(status.kind).toStdString();
+    if (status.kind == SetupModel::RowStatus::Kind::actionNeeded)
+        *os << "(\"" << status.title.toStdString() << "\")";
+}
+
+} // namespace gaugelet
+
+namespace gaugelet::test {
+
+class SetupWorld {
+public:
+    SetupWorld()
+        : center(bus.connect()),
+          login(LoginItemService::Paths{dir.filePath("config"), {dir.filePath("xdg")},
+                                        QCoreApplication::applicationFilePath()})
+    {
+        center.setReplyTimeoutMs(400);
+        UserNotificationCenter::setCurrent(&center);
+        LoginItemService::setMainAppService(&login);
+    }
+    ~SetupWorld()
+    {
+        LoginItemService::setMainAppService(nullptr);
+        UserNotificationCenter::setCurrent(nullptr);
+    }
+
+    // Launch at login as the user would have left it.
+    void registerLoginItem() { ASSERT_TRUE(login.registerItem().hasValue()); }
+    // Our entry, switched off by the desktop.
+    void disableLoginItemInTheDesktop()
+    {
+        registerLoginItem();
+        const QByteArray entry = readFile(login.userEntryPath());
+        writeFile(login.userEntryPath(), entry + "Hidden=true\n");
+    }
+
+    QTemporaryDir dir;
+    PrivateBus bus;
+    ScopedDefaults defaults;
+    UserNotificationCenter center;
+    LoginItemService login;
+};
+
+// A dark scheme for screenshots of the dark appearance.
+inline QPalette darkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x32, 0x32, 0x32));
+    p.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEC));
+    p.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
+    p.setColor(QPalette::AlternateBase, QColor(0x2A, 0x2A, 0x2A));
+    p.setColor(QPalette::Text, QColor(0xEC, 0xEC, 0xEC));
+    p.setColor(QPalette::Button, QColor(0x4A, 0x4A, 0x4A));
+    p.setColor(QPalette::ButtonText, QColor(0xEC, 0xEC, 0xEC));
+    p.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Light, QColor(0x5A, 0x5A, 0x5A));
+    p.setColor(QPalette::Midlight, QColor(0x48, 0x48, 0x48));
+    p.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x30));
+    p.setColor(QPalette::Dark, QColor(0x20, 0x20, 0x20));
+    p.setColor(QPalette::Shadow, Qt::black);
+    return p;
+}
+
+inline void saveSetupScreenshot(QWidget* widget, const QString& name)
+{
+    const QString folder = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots");
+    QDir().mkpath(folder);
+    EXPECT_TRUE(widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"))) << name.toStdString();
+}
+
+} // namespace gaugelet::test
