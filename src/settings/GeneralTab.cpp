@@ -63,10 +63,7 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        const bool dark = DesignStyle::isDark(palette());
-        QColor fill = DesignStyle::colour(Colour::primary, this);
-        fill.setAlphaF(dark ? 0.05 : 0.03);
-        p.setBrush(fill);
+        p.setBrush(DesignStyle::colour(Colour::controlBackground, this));
         p.setPen(QPen(DesignStyle::colour(Colour::separator, this), 1));
         p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
     }
@@ -363,7 +360,6 @@ void GeneralTab::build()
         QWidget* statusRow = makeRow(h);
         auto* statusTitle = plainLabel(tr("Status"), Style::body);
         h->addWidget(statusTitle);
-        h->addStretch(1);
         auto* status = new QWidget;
         auto* statusLayout = new QHBoxLayout(status);
         statusLayout->setContentsMargins(0, 0, 0, 0);
@@ -371,13 +367,13 @@ void GeneralTab::build()
         m_statusLabel = plainLabel({}, Style::body);
         m_statusLabel->setObjectName(QStringLiteral("updateStatus"));
         m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        m_statusLabel->setMaximumWidth(360);
+        m_statusLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
         m_checkedLabel = plainLabel({}, Style::caption);
         m_checkedLabel->setObjectName(QStringLiteral("updateChecked"));
         m_secondaryLabels.append(m_checkedLabel);
         statusLayout->addWidget(m_statusLabel);
         statusLayout->addWidget(m_checkedLabel);
-        h->addWidget(status);
+        h->addWidget(status, 1);
         section->addRow(statusRow);
 
         QWidget* buttons = makeRow(h);

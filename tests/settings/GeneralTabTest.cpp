@@ -440,3 +440,40 @@ TEST_F(GeneralTabTest, RealSavePanelIsNonNativeAndWritesTheChosenFile)
     EXPECT_EQ(alerts[0].title, "Settings saved");
     EXPECT_TRUE(QFile::exists(dir.filePath("chosen.gaugeletbackup")));
 }
+
+TEST_F(GeneralTabTest, ScreenshotsOfTheUpdateStates)
+{
+    const QString folder = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots");
+    QDir().mkpath(folder);
+    tab->resize(540, 490);
+    tab->setBundleSizeForTesting([] { return 14; });
+    tab->show();
+    const struct {
+        const char* name;
+        std::function<void()> set;
+    } states[] = {
+        {"checking", [&] { updater.setIsChecking(true); }},
+        {"error",
+         [&] {
+             updater.setIsChecking(false);
+             updater.setLastError(QStringLiteral("The update feed at https://updates.example.org/appcast.xml could "
+                                                 "not be reached: the connection timed out."));
+         }},
+        {"available",
+         [&] {
+             updater.setLastError(std::nullopt);
+             updater.setHasUpdateAvailable(true);
+             updater.setLatestVersion(QStringLiteral("1.5.0"));
+         }},
+        {"up-to-date",
+         [&] {
+             updater.setHasUpdateAvailable(false);
+             updater.setLastCheckedAt(testNow.addSecs(-3 * 60));
+         }},
+    };
+    for (const auto& state : states) {
+        state.set();
+        spinFor(30);
+        EXPECT_TRUE(tab->grab().save(folder + QStringLiteral("/settings-general-%1.png").arg(state.name)));
+    }
+}

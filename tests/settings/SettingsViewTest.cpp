@@ -164,7 +164,7 @@ TEST(SettingsView, Screenshots)
         view.show();
         for (int i = 0; i < 6; ++i) {
             view.tabWidget()->setCurrentIndex(i);
-            spinFor(30);
+            spinFor(400); // let the tabs' opening animations finish
             const QImage image = view.grab().toImage();
             EXPECT_EQ(image.size() / image.devicePixelRatio(), QSize(540, 520));
             const QString name = QStringLiteral("%1/settings-%2-%3.png")
