@@ -281,6 +281,68 @@ void Defaults::remove(const QString& key)
     Q_EMIT changed(key);
 }
 
+void Defaults::replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values)
+{
+    auto differs = [](const QVariant& a, const QVariant& b) { return a.typeId() != b.typeId() || a != b; };
+    QStringList changedKeys;
+    bool userChanged = false;
+    {
+        QWriteLocker lock(&m_lock);
+        // Both maps are in key order: one merge walk builds the new domain and
+        // finds the keys whose effective value changes.
+        QVariantMap next;
+        auto old = m_user.cbegin();
+        auto add = values.cbegin();
+        auto registered = [this](const QString& key) { return m_registered.value(key); };
+        while (old != m_user.cend() || add != values.cend()) {
+            const bool takeOld = add == values.cend() || (old != m_user.cend() && old.key() < add.key());
+            const bool same = !takeOld && old != m_user.cend() && old.key() == add.key();
+            if (takeOld) {
+                if (within(old.key())) {
+                    userChanged = true;
+                    if (differs(old.value(), registered(old.key())))
+                        changedKeys.append(old.key());
+                } else {
+                    next.insert(next.cend(), old.key(), old.value());
+                }
+                ++old;
+                continue;
+            }
+            const QVariant normal = add.value().isValid() && within(add.key())
+                ? PropertyList::normalized(add.value())
+                : QVariant();
+            if (normal.isValid()) {
+                const QVariant& before = same ? old.value() : registered(add.key());
+                if (differs(normal, before))
+                    changedKeys.append(add.key());
+                if (!same || differs(normal, old.value()))
+                    userChanged = true;
+                next.insert(next.cend(), add.key(), normal);
+            } else if (same) {
+                // A value not taken: the key is still removed when it is within.
+                if (within(old.key())) {
+                    userChanged = true;
+                    if (differs(old.value(), registered(old.key())))
+                        changedKeys.append(old.key());
+                } else {
+                    next.insert(next.cend(), old.key(), old.value());
+                }
+            }
+            if (same)
+                ++old;
+            ++add;
+        }
+        if (userChanged) {
+            m_dirty = true;
+            m_user = std::move(next);
+        }
+    }
+    if (userChanged)
+        scheduleSave();
+    for (const QString& key : std::as_const(changedKeys))
+        Q_EMIT changed(key);
+}
+
 void Defaults::registerDefaults(const QVariantMap& values)
 {
     QStringList changedKeys;
@@ -334,9 +396,10 @@ bool Defaults::flush()
     QByteArray xml;
     {
         QWriteLocker lock(&m_lock);
-        if (!m_dirty)
+        if (m_savingStopped || !m_dirty)
             return true;
         if (m_saveBlocked) {
+            m_lastSaveError = QStringLiteral("the settings file %1 could not be read, so it is not overwritten").arg(m_filePath);
             logError(lcDefaults, "defaults: not saving over an unreadable file path=%s", qUtf8Printable(m_filePath));
             return false;
         }
@@ -350,11 +413,41 @@ bool Defaults::flush()
                  qUtf8Printable(file.errorString()));
         QWriteLocker lock(&m_lock);
         m_dirty = true;
+        m_lastSaveError = file.errorString();
         return false;
+    }
+    {
+        QWriteLocker lock(&m_lock);
+        m_lastSaveError.clear();
     }
     if (m_saveTimer.isActive() && QThread::currentThread() == thread())
         m_saveTimer.stop();
     return true;
+}
+
+QString Defaults::lastSaveError() const
+{
+    QReadLocker lock(&m_lock);
+    return m_lastSaveError;
+}
+
+void Defaults::stopSaving()
+{
+    {
+        QWriteLocker lock(&m_lock);
+        if (m_savingStopped)
+            return;
+        m_savingStopped = true;
+    }
+    if (QThread::currentThread() == thread())
+        m_saveTimer.stop();
+    logInfo(lcDefaults, "defaults: saving stopped path=%s", qUtf8Printable(m_filePath));
+}
+
+bool Defaults::isSavingStopped() const
+{
+    QReadLocker lock(&m_lock);
+    return m_savingStopped;
 }
 
 } // namespace gaugelet

@@ -8,6 +8,7 @@
 #include <QLocalServer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSize>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
@@ -273,4 +274,84 @@ TEST(Defaults, FailedSaveIsRetriedByTheNextFlushAndAtQuit)
             EXPECT_TRUE(d.flush());
         EXPECT_EQ(Defaults(path).integer("k"), 7) << (atQuit ? "at quit" : "by flush");
     }
+}
+
+TEST(Defaults, ReplaceUserValuesSwapsOneRangeOfKeysAndAnnouncesRealChangesOnly)
+{
+    Defaults d;
+    d.registerDefaults({{"a.registered", 5}});
+    d.set("a.same", "x");
+    d.set("a.changed", 1);
+    d.set("a.typeChanged", 1);
+    d.set("a.gone", true);
+    d.set("a.backToDefault", 9);
+    d.set("b.outside", "stays");
+    QStringList announced;
+    QObject::connect(&d, &Defaults::changed, [&](const QString& key) { announced << key; });
+    auto withinA = [](const QString& key) { return key.startsWith("a."); };
+
+    d.replaceUserValues(withinA, QVariantMap{{"a.same", "x"},
+                                  {"a.changed", 2},
+                                  {"a.typeChanged", 1.0},
+                                  {"a.new", "n"},
+                                  {"a.registered", 5},
+                                  {"a.backToDefault", QVariant()},
+                                  {"a.unstorable", QVariant::fromValue(QSize(1, 1))},
+                                  {"b.outside", "ignored"},
+                                  {"b.new", "ignored"}});
+    EXPECT_EQ(d.userValues(), (QVariantMap{{"a.same", "x"},
+                                           {"a.changed", qint64(2)},
+                                           {"a.typeChanged", 1.0},
+                                           {"a.new", "n"},
+                                           {"a.registered", qint64(5)},
+                                           {"b.outside", "stays"}}));
+    announced.sort();
+    EXPECT_EQ(announced, (QStringList{"a.backToDefault", "a.changed", "a.gone", "a.new", "a.typeChanged"}));
+
+    announced.clear();
+    d.replaceUserValues(withinA, d.userValues());
+    EXPECT_TRUE(announced.isEmpty());
+}
+
+TEST(Defaults, ReplacedValuesAreSavedEvenWhenOnlyTheUserDomainChanged)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    {
+        Defaults d(path);
+        d.registerDefaults({{"a.k", 5}});
+        QSignalSpy changed(&d, &Defaults::changed);
+        d.replaceUserValues([](const QString&) { return true; }, QVariantMap{{"a.k", 5}});
+        EXPECT_EQ(changed.count(), 0); // the effective value is the same
+        EXPECT_TRUE(d.flush());
+    }
+    EXPECT_EQ(Defaults(path).userValues(), (QVariantMap{{"a.k", qint64(5)}}));
+}
+
+TEST(Defaults, StoppedSavingWritesNothingMore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    Defaults d(path);
+    d.set("k", 1);
+    ASSERT_TRUE(d.flush());
+    d.stopSaving();
+    EXPECT_TRUE(d.isSavingStopped());
+    d.set("k", 2);
+    EXPECT_TRUE(d.flush());
+    gaugelet::test::spinFor(300);
+    EXPECT_EQ(Defaults(path).integer("k"), 1);
+    EXPECT_EQ(d.integer("k"), 2); // kept in memory
+}
+
+TEST(Defaults, AFailedSaveKeepsTheSystemsReason)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Defaults d(dir.filePath("blocked/defaults.plist"));
+    d.set("k", 1);
+    EXPECT_FALSE(d.flush());
+    EXPECT_FALSE(d.lastSaveError().isEmpty());
 }
