@@ -34,6 +34,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QTimer>
 
 namespace gaugelet {
 
@@ -137,8 +138,9 @@ void AppDelegate::applicationDidFinishLaunching()
     // The copy reads the legacy keys that the next step removes.
     PinManager::migratePerPinTagStyling();
     dropLegacyGlobalTags();
-    // Seeding runs on the main thread and is not awaited; the task detaches.
-    m_store->seedBuiltInBundles();
+    // Seeding runs on the main thread, from the next turn of the loop on,
+    // overlapping the rest of the launch; nobody awaits it (the task detaches).
+    QTimer::singleShot(0, m_store.get(), [store = m_store.get()] { store->seedBuiltInBundles(); });
     installStatusItem();
     m_popover = std::make_unique<PopoverWindow>();
     connect(m_popover.get(), &PopoverWindow::didClose, this, &AppDelegate::popoverDidClose);

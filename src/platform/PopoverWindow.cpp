@@ -20,7 +20,7 @@ PopoverWindow::PopoverWindow(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 }
 
@@ -66,13 +66,12 @@ QSize PopoverWindow::fittedSize(const QWidget* content, const QRect& available)
         return QSize(1, fallbackHeight);
     int width = content->minimumWidth() == content->maximumWidth() ? content->maximumWidth()
                                                                      : content->sizeHint().width();
-    width = std::max(width, 1) + 2;
-    int height = content->hasHeightForWidth() ? content->heightForWidth(width - 2) : -1;
+    width = std::max(width, 1);
+    int height = content->hasHeightForWidth() ? content->heightForWidth(width) : -1;
     if (height <= 0)
         height = content->sizeHint().height();
     if (height <= 0)
         height = fallbackHeight;
-    height += 2;
     if (available.height() > 0)
         height = std::min(height, available.height());
     return QSize(width, std::max(height, 1));

@@ -9,6 +9,10 @@
 //   sniprobe secondary SERVICE X Y       SecondaryActivate(x, y)
 //   sniprobe context SERVICE X Y         ContextMenu(x, y)
 //   sniprobe grab FILE.png [X Y W H]     the screen (or a part of it)
+//   sniprobe record SECONDS [DIR]        from now on, every picture of the first item that
+//                                        registers: "<ms since start> <width> <height> <sha1>";
+//                                        the first line is "ready" once it listens; the first
+//                                        eight pictures are saved as DIR/e2e-icon-<n>.png
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDBusArgument>
@@ -21,7 +25,10 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QElapsedTimer>
 #include <QScreen>
+#include <QTimer>
+#include <tuple>
 #include <cstdio>
 #include <memory>
 
@@ -67,6 +74,20 @@ QString serviceOf(const QString& entry)
     return slash < 0 ? entry : entry.left(slash);
 }
 
+QImage toImage(const Pixmap& pixmap)
+{
+    if (pixmap.width <= 0 || pixmap.height <= 0 || pixmap.bytes.size() < qsizetype(pixmap.width) * pixmap.height * 4)
+        return {};
+    // Network byte order ARGB32.
+    QImage image(pixmap.width, pixmap.height, QImage::Format_ARGB32);
+    const auto* p = reinterpret_cast<const uchar*>(pixmap.bytes.constData());
+    for (int y = 0; y < pixmap.height; ++y) {
+        for (int x = 0; x < pixmap.width; ++x, p += 4)
+            image.setPixel(x, y, qRgba(p[1], p[2], p[3], p[0]));
+    }
+    return image;
+}
+
 int items()
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -97,17 +118,8 @@ int icon(const QString& service, const QString& saveTo)
     if (pixmaps.isEmpty())
         return fail(QStringLiteral("no pixmap"));
     const Pixmap& first = pixmaps.first();
-    if (!saveTo.isEmpty() && first.width > 0 && first.height > 0 && first.bytes.size() >= first.width * first.height * 4) {
-        // Network byte order ARGB32.
-        QImage image(first.width, first.height, QImage::Format_ARGB32);
-        for (int y = 0; y < first.height; ++y) {
-            for (int x = 0; x < first.width; ++x) {
-                const auto* p = reinterpret_cast<const uchar*>(first.bytes.constData()) + (y * first.width + x) * 4;
-                image.setPixel(x, y, qRgba(p[1], p[2], p[3], p[0]));
-            }
-        }
-        image.save(saveTo);
-    }
+    if (!saveTo.isEmpty())
+        toImage(first).save(saveTo);
     std::printf("%d %d %s\n", first.width, first.height,
                 QCryptographicHash::hash(first.bytes, QCryptographicHash::Sha1).toHex().constData());
     return 0;
@@ -123,6 +135,75 @@ int activate(const QString& service, const QString& method, int x, int y)
         return fail(reply.errorMessage());
     return 0;
 }
+
+// Reads an item's first picture: width, height and hash; an empty hash on failure.
+QImage g_lastImage;
+
+std::tuple<int, int, QByteArray> readIcon(const QString& service)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                       QStringLiteral("Get"));
+    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {0, 0, QByteArray()};
+    const QDBusArgument arg = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>();
+    QList<Pixmap> pixmaps;
+    arg >> pixmaps;
+    if (pixmaps.isEmpty())
+        return {0, 0, QByteArray()};
+    g_lastImage = toImage(pixmaps.first());
+    return {pixmaps.first().width, pixmaps.first().height,
+            QCryptographicHash::hash(pixmaps.first().bytes, QCryptographicHash::Sha1).toHex()};
+}
+
+class Recorder : public QObject {
+    Q_OBJECT
+public:
+    explicit Recorder(QString saveDir, QObject* parent = nullptr) : QObject(parent), m_saveDir(std::move(saveDir))
+    {
+        m_clock.start();
+    }
+    void listen()
+    {
+        QDBusConnection::sessionBus().connect(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                              QStringLiteral("/StatusNotifierWatcher"),
+                                              QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                              QStringLiteral("StatusNotifierItemRegistered"), this,
+                                              SLOT(onRegistered(QString)));
+        std::printf("ready\n");
+        std::fflush(stdout);
+    }
+public Q_SLOTS:
+    void onRegistered(const QString& entry)
+    {
+        if (!m_service.isEmpty())
+            return;
+        m_service = serviceOf(entry);
+        QDBusConnection::sessionBus().connect(m_service, QStringLiteral("/StatusNotifierItem"),
+                                              QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("NewIcon"),
+                                              this, SLOT(onNewIcon()));
+        onNewIcon();
+    }
+    void onNewIcon()
+    {
+        const auto [w, h, hash] = readIcon(m_service);
+        if (hash.isEmpty() || hash == m_last)
+            return;
+        m_last = hash;
+        if (!m_saveDir.isEmpty() && m_saved < 8)
+            g_lastImage.save(QStringLiteral("%1/e2e-icon-%2.png").arg(m_saveDir).arg(m_saved++));
+        std::printf("%lld %d %d %s\n", m_clock.elapsed(), w, h, hash.constData());
+        std::fflush(stdout);
+    }
+private:
+    QElapsedTimer m_clock;
+    QString m_service;
+    QByteArray m_last;
+    QString m_saveDir;
+    int m_saved = 0;
+};
 
 } // namespace
 
@@ -143,6 +224,12 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     qDBusRegisterMetaType<Pixmap>();
     qDBusRegisterMetaType<QList<Pixmap>>();
+    if (command == QLatin1String("record") && argc >= 3) {
+        Recorder recorder(argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
+        recorder.listen();
+        QTimer::singleShot(int(QString::fromLocal8Bit(argv[2]).toDouble() * 1000), &app, &QCoreApplication::quit);
+        return app.exec();
+    }
     if (command == QLatin1String("items"))
         return items();
     if (command == QLatin1String("icon") && argc >= 3)
@@ -155,3 +242,5 @@ int main(int argc, char** argv)
         return activate(QString::fromLocal8Bit(argv[2]), QString::fromLatin1(method), atoi(argv[3]), atoi(argv[4]));
     return fail(QStringLiteral("unknown command; see the source's head"));
 }
+
+#include "SniProbe.moc"
