@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QEvent>
 #include <QScrollBar>
 
 namespace gaugelet {
@@ -42,6 +43,7 @@ PinBar::PinBar(StatProvider* provider, const ViewEnvironment& env, QWidget* pare
     m_stripLayout->setSpacing(8);
     m_stripLayout->addStretch(1);
     m_scroll->setWidget(m_strip);
+    m_scroll->horizontalScrollBar()->installEventFilter(this);
     row->addWidget(m_scroll, 1);
     refresh();
 }
@@ -121,17 +123,18 @@ void PinBar::updateScrollHeight()
     int height = 0;
     for (PinChip* chip : std::as_const(m_chips))
         height = std::max(height, chip->sizeHint().height());
-    // Room for the chips, their bottom padding and, when the chips overflow,
-    // the horizontal scroll bar.
-    const int available = m_scroll->width();
-    const bool overflows = available > 0 && m_strip->sizeHint().width() > available;
-    m_scroll->setFixedHeight(height + 2 + (overflows ? m_scroll->horizontalScrollBar()->sizeHint().height() : 0));
+    // Room for the chips, their bottom padding and, while the chips overflow,
+    // the horizontal scroll bar the scroll area shows.
+    QScrollBar* bar = m_scroll->horizontalScrollBar();
+    const bool overflows = bar->isVisibleTo(m_scroll);
+    m_scroll->setFixedHeight(height + 2 + (overflows ? bar->sizeHint().height() : 0));
 }
 
-void PinBar::resizeEvent(QResizeEvent* event)
+bool PinBar::eventFilter(QObject* watched, QEvent* event)
 {
-    QWidget::resizeEvent(event);
-    updateScrollHeight();
+    if (watched == m_scroll->horizontalScrollBar() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        updateScrollHeight();
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace gaugelet

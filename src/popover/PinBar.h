@@ -35,7 +35,7 @@ public:
     QList<PinChip*> chips() const { return m_chips; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateScrollHeight();

@@ -218,6 +218,8 @@ void StatsPopover::build(const Structure& structure)
     }
 
     if (m_size.scrolls) {
+        // Keep the values clear of the scroll bar.
+        stack->setContentsMargins(0, 0, 8, 0);
         m_scroll = new QScrollArea;
         m_scroll->setFrameShape(QFrame::NoFrame);
         m_scroll->setWidgetResizable(true);
