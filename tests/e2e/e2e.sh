@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # End to end: the built program under Xvfb (1440×900) on a private session bus
 # with Debian's status-notifier-watcher, with a temporary HOME and XDG folders.
-#   e2e.sh GAUGELET SNIPROBE SCREENSHOT_DIR
+#   e2e.sh GAUGELET SNIPROBE SCREENSHOT_DIR [BUILD_DIR]
+# With BUILD_DIR it also installs the build into a temporary prefix and runs
+# the installed program, which must find its resources there.
 # Exit 0 on success, 77 when a tool it needs is missing (CTest: skipped).
 set -uo pipefail
 
 gaugelet=$1
 probe=$2
 shots=$3
+build_dir=${4:-}
 
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
   for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo; do
@@ -237,6 +240,34 @@ kill -TERM "$app"
 wait_exit
 [[ "$status" == 0 ]] && pass "test host run ends on SIGTERM" || fail "test host run: status $status"
 app=""
+
+# --- 8. Installed into a prefix, the program finds its resources there.
+if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
+  prefix=$root/prefix
+  if cmake --install "$build_dir" --prefix "$prefix" >"$root/install.log" 2>&1; then
+    for f in bin/gaugelet share/applications/dev.gaugelet.app.desktop share/icons/hicolor/48x48/apps/dev.gaugelet.app.png \
+             share/gaugelet/StoreAssets/fox.gaugebundle share/gaugelet/Sounds/bell-sound.mp3 share/gaugelet/taskbar-idle-logo.png; do
+      [[ -f "$prefix/$f" ]] || fail "not installed: $f"
+    done
+    [[ ! -e "$prefix/share/gaugelet/desktop" && ! -e "$prefix/share/gaugelet/icons" ]] || fail "desktop files under share/gaugelet"
+    grep -q "^Exec=$prefix/bin/gaugelet\|^Exec=.*/bin/gaugelet" "$prefix/share/applications/dev.gaugelet.app.desktop" \
+      || fail "desktop entry Exec"
+    rm -rf "$XDG_DATA_HOME/Gaugelet" "$XDG_CONFIG_HOME/dev.gaugelet.app"
+    "$prefix/bin/gaugelet" >>"$root/log" 2>&1 &
+    app=$!
+    for _ in $(seq 50); do
+      [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && break
+      sleep 0.1
+    done
+    [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && pass "installed program seeds its shipped bundles" \
+      || fail "installed program found no bundles"
+    kill -TERM "$app"; wait_exit
+    [[ "$status" == 0 ]] || fail "installed program: status $status"
+    app=""
+  else
+    fail "cmake --install failed: $(tail -3 "$root/install.log")"
+  fi
+fi
 
 if ((failures > 0)); then
   echo "--- program log"; cat "$root/log"
