@@ -146,3 +146,21 @@ TEST(StatsPopover, FooterActionsReachTheOwner)
     ASSERT_TRUE(waitUntil([&] { return settings == 1 && quit == 1; }));
     EXPECT_EQ(update, 0);
 }
+
+TEST(StatsPopover, AStoredColumnPreferenceThatIsNotAKnownStringReadsAsAuto)
+{
+    PopoverWorld world;
+    for (const QVariant& stored : {QVariant(qint64(2)), QVariant(true), QVariant(QStringLiteral("alwaysThree")),
+                                   QVariant(QStringLiteral("ALWAYSONE")), QVariant()}) {
+        world.defaults->set(QStringLiteral("global.popupTwoColumn"), stored);
+        StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+        EXPECT_TRUE(popover.currentSize().twoColumns) << stored.toString().toStdString();
+    }
+    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysOne"));
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    EXPECT_FALSE(popover.currentSize().twoColumns);
+    // A change of the preference while open re-lays the columns out.
+    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysTwo"));
+    ASSERT_TRUE(waitUntil([&] { return popover.currentSize().twoColumns; }));
+    EXPECT_EQ(popover.width(), 740);
+}
