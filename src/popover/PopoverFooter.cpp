@@ -21,6 +21,8 @@ PopoverFooter::PopoverFooter(const ViewEnvironment& env, PopoverActions actions,
     m_settings = new QPushButton(tr("Settings…"), this);
     m_settings->setFlat(true);
     m_settings->setCursor(Qt::PointingHandCursor);
+    // A link: no frame, no inset, so it lines up with the rows above.
+    m_settings->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px 0px; background: transparent; }"));
     QPalette pal = m_settings->palette();
     pal.setColor(QPalette::ButtonText, DesignStyle::colour(DesignStyle::Colour::accent, this));
     m_settings->setPalette(pal);
