@@ -217,6 +217,15 @@ wait_windows 1 && pass "SecondaryActivate opens" || fail "SecondaryActivate did 
 xdotool mousemove 200 700 click 1
 wait_windows 0 && pass "outside click closes" || fail "outside click did not close"
 sleep 0.5
+# A click on the item while open: the popup closes on the press, then the
+# item's own Activate for that click arrives and must not reopen it.
+"$probe" activate "$service" $ax $ay
+wait_windows 1 || fail "Activate did not reopen"
+xdotool mousemove $ax 3 click 1
+"$probe" activate "$service" $ax $ay
+sleep 0.6
+[[ $(gaugelet_windows | wc -l) -eq 0 ]] && pass "the click on the item closes and does not reopen" \
+  || fail "the Activate of the closing click reopened the popover"
 "$probe" context "$service" $ax $ay
 wait_windows 1 && pass "ContextMenu opens" || fail "ContextMenu did not open"
 
