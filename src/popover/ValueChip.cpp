@@ -38,9 +38,10 @@ void ValueChip::setText(const QString& text)
 {
     if (text == m_text)
         return;
-    const bool widthMayChange = text.size() != m_text.size();
+    const QSize before = sizeHint();
     m_text = text;
-    if (widthMayChange || fontMetrics().horizontalAdvance(text) != width() - inset().left() - inset().right())
+    // A new width asks the layout again; the same width only repaints.
+    if (sizeHint() != before)
         updateGeometry();
     update();
 }
