@@ -59,7 +59,7 @@ void drawFigure(QPainter& p, bool running)
 }
 
 // A gauge in a 24 × 24 box: an open dial, tick dots and a needle at half scale.
-void drawGauge(QPainter& p, bool dots)
+void drawStatusGauge(QPainter& p, bool dots)
 {
     QPen pen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
@@ -80,7 +80,7 @@ void drawGauge(QPainter& p, bool dots)
 }
 
 // A filled bell: dome, flared rim and clapper.
-void drawBell(QPainter& p)
+void drawBellFill(QPainter& p)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::black);
@@ -99,7 +99,7 @@ void drawBell(QPainter& p)
 }
 
 // A filled circle with a downward arrow cut out of it.
-void drawDownArrowCircle(QPainter& p)
+void drawArrowDownCircleFill(QPainter& p)
 {
     QPainterPath circle;
     circle.addEllipse(QPointF(12, 12), 10, 10);
@@ -127,10 +127,10 @@ const QHash<QString, Symbol>& symbols()
     static const QHash<QString, Symbol> table{
         {QStringLiteral("figure.walk"), {QString(), [](QPainter& p) { drawFigure(p, false); }}},
         {QStringLiteral("figure.run"), {QString(), [](QPainter& p) { drawFigure(p, true); }}},
-        {QStringLiteral("gauge.with.dots.needle.50percent"), {QString(), [](QPainter& p) { drawGauge(p, true); }}},
-        {QStringLiteral("gauge"), {QString(), [](QPainter& p) { drawGauge(p, false); }}},
-        {QStringLiteral("bell.fill"), {QString(), [](QPainter& p) { drawBell(p); }}},
-        {QStringLiteral("arrow.down.circle.fill"), {QString(), [](QPainter& p) { drawDownArrowCircle(p); }}},
+        {QStringLiteral("gauge.with.dots.needle.50percent"), {QString(), [](QPainter& p) { drawStatusGauge(p, true); }}},
+        {QStringLiteral("gauge"), {QString(), [](QPainter& p) { drawStatusGauge(p, false); }}},
+        {QStringLiteral("bell.fill"), {QString(), [](QPainter& p) { drawBellFill(p); }}},
+        {QStringLiteral("arrow.down.circle.fill"), {QString(), [](QPainter& p) { drawArrowDownCircleFill(p); }}},
     };
     return table;
 }
