@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a
 # while (FUZZ_SECONDS, default 60). A crash input is copied into
-# tests/store/data/fuzz/, where the store tests replay it from then on.
+# tests/store/data/fuzz/ (archive and manifest) or tests/platform/data/fuzz/
+# (property list), where the tests replay it from then on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --fuzz
@@ -12,7 +13,7 @@ if [[ ! -f "$build_dir/build.ninja" ]]; then
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DGAUGELET_BUILD_FUZZ=ON -DGAUGELET_BUILD_TESTS=OFF -DGAUGELET_BUILD_BENCH=OFF
 fi
-cmake --build "$build_dir" -j4 --target fuzz_ZipReader fuzz_BundleManifest
+cmake --build "$build_dir" -j4 --target fuzz_ZipReader fuzz_BundleManifest fuzz_PropertyList
 
 # Seeds: real archives made by zip, and a manifest.
 seeds="$build_dir/fuzz/seeds"
@@ -25,13 +26,22 @@ printf 'frame' > "$seeds/work/assets/a.png"
   && zip -q -X -D -9 ../zip/deflated.zip manifest.json assets/a.png)
 cp tests/store/data/fuzz/* "$seeds/zip/" 2>/dev/null || true
 
-crashes=tests/store/data/fuzz
-mkdir -p "$crashes"
+# Property lists: the regression inputs (a settings file, binary lists,
+# NUL characters, deep nesting, cycles) are the seeds.
+mkdir -p "$seeds/plist"
+cp tests/platform/data/fuzz/* "$seeds/plist/"
+
 status=0
-for target in ZipReader BundleManifest; do
+for target in ZipReader BundleManifest PropertyList; do
   corpus="$build_dir/fuzz/corpus-$target"
   mkdir -p "$corpus"
-  seed_dir="$seeds/zip"; [[ $target == BundleManifest ]] && seed_dir="$seeds/manifest"
+  crashes=tests/store/data/fuzz
+  case $target in
+    ZipReader) seed_dir="$seeds/zip" ;;
+    BundleManifest) seed_dir="$seeds/manifest" ;;
+    PropertyList) seed_dir="$seeds/plist"; crashes=tests/platform/data/fuzz ;;
+  esac
+  mkdir -p "$crashes"
   if ! "$build_dir/fuzz/fuzz_$target" -max_total_time="$seconds" -max_len=70000 \
       -artifact_prefix="$crashes/$target-" "$corpus" "$seed_dir"; then
     echo "fuzz_$target found a crash; the input is in $crashes/" >&2

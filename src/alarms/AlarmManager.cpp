@@ -190,7 +190,9 @@ void AlarmManager::evaluate(const StatRegistry::Snapshots& snapshots)
         if (!alarm.enabled || alarm.id == m_editingAlarmId)
             continue;
         const auto it = snapshots.constFind(alarm.providerId);
-        if (it == snapshots.cend())
+        // A first reading after a start or reset measured nothing yet (CPU
+        // and network read 0): a `below` alarm would fire at every launch.
+        if (it == snapshots.cend() || it->isFirstReading)
             continue;
         evaluateAlarm(alarm, *it, now);
     }
@@ -198,9 +200,6 @@ void AlarmManager::evaluate(const StatRegistry::Snapshots& snapshots)
 
 void AlarmManager::evaluateAlarm(const Alarm& alarm, const StatSnapshot& snapshot, double now)
 {
-    // Note: the CPU and network providers publish 0 for their first sample
-    // (no previous reading to take a difference from), so a `below` alarm on
-    // them fires on that sample at launch.
     const double v = snapshot.value;
     const double t = alarm.threshold;
     // Inclusive on both sides; NaN compares false, so it never crosses.

@@ -151,7 +151,8 @@ void MenubarController::scheduleRefresh()
 
 int MenubarController::fpsLimit()
 {
-    const qint64 stored = Defaults::standard()->integer(fpsLimitKey, 0);
+    // The same integer read as FPSLimit's: 20, 20.0 and "20" are all 20.
+    const qint64 stored = Defaults::standard()->integerValue(fpsLimitKey).value_or(0);
     if (stored == 0)
         return 15;
     if (stored < 2)

@@ -8,6 +8,7 @@
 #include "platform/Transaction.h"
 #include "stats/Color.h"
 
+#include <QTextBoundaryFinder>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -183,12 +184,15 @@ QImage RunnerLayerBridge::horizontalLabelImage(const AnimatedTagSpec& label, con
 
 QStringList RunnerLayerBridge::verticalCharacters(const QString& text)
 {
-    // Characters as the reader sees them (a surrogate pair is one).
+    // Characters as a person sees them (grapheme clusters): "e" with a
+    // combining accent, a flag or an emoji with its modifiers is one row.
     QStringList chars;
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ? 2 : 1;
-        chars.append(text.mid(i, n));
-        i += n;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    while (finder.toNextBoundary() != -1) {
+        const qsizetype end = finder.position();
+        chars.append(text.mid(start, end - start));
+        start = end;
     }
     if (chars.size() < 4)
         return chars;

@@ -38,9 +38,25 @@ const QList<VisualizerPtr>& VisualizerRegistry::visualizers() const
 void VisualizerRegistry::setVisualizers(const QList<VisualizerPtr>& visualizers)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    store(deduplicated(visualizers));
+}
+
+void VisualizerRegistry::store(QList<VisualizerPtr> list)
+{
+    if (list == m_visualizers)
+        return;
     Q_EMIT objectWillChange();
-    m_visualizers = deduplicated(visualizers);
+    Q_EMIT visualizersWillChange(list);
+    m_visualizers = std::move(list);
     Q_EMIT visualizersChanged();
+}
+
+QMetaObject::Connection VisualizerRegistry::subscribe(QObject* context,
+                                                      std::function<void(const QList<VisualizerPtr>&)> slot)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    slot(m_visualizers);
+    return connect(this, &VisualizerRegistry::visualizersChanged, context, [this, slot] { slot(m_visualizers); });
 }
 
 VisualizerPtr VisualizerRegistry::visualizer(QStringView id) const
@@ -58,10 +74,10 @@ void VisualizerRegistry::add(const VisualizerPtr& visualizer)
     GAUGELET_ASSERT_MAIN_THREAD();
     if (!visualizer)
         return;
-    Q_EMIT objectWillChange();
+    QList<VisualizerPtr> list = m_visualizers;
     const QString id = visualizer->id();
     bool replaced = false;
-    for (VisualizerPtr& v : m_visualizers) {
+    for (VisualizerPtr& v : list) {
         if (v->id() == id) {
             v = visualizer;
             replaced = true;
@@ -69,8 +85,8 @@ void VisualizerRegistry::add(const VisualizerPtr& visualizer)
         }
     }
     if (!replaced)
-        m_visualizers.append(visualizer);
-    Q_EMIT visualizersChanged();
+        list.append(visualizer);
+    store(std::move(list));
 }
 
 bool VisualizerRegistry::remove(QStringView id)
@@ -80,9 +96,9 @@ bool VisualizerRegistry::remove(QStringView id)
                                      [&](const VisualizerPtr& v) { return v->id() == id; });
     if (!present)
         return false;
-    Q_EMIT objectWillChange();
-    m_visualizers.removeIf([&](const VisualizerPtr& v) { return v->id() == id; });
-    Q_EMIT visualizersChanged();
+    QList<VisualizerPtr> list = m_visualizers;
+    list.removeIf([&](const VisualizerPtr& v) { return v->id() == id; });
+    store(std::move(list));
     return true;
 }
 

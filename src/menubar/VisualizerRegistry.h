@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 namespace gaugelet {
 
@@ -41,12 +42,21 @@ public:
     // for the provider: "viz.pie" and "viz.sparkline".
     static const QSet<QString>& pinnedOnlyIds();
 
+    // Calls slot with the current list at once, then with every new list
+    // after it is stored; the connection ends with either object.
+    QMetaObject::Connection subscribe(QObject* context, std::function<void(const QList<VisualizerPtr>&)> slot);
+
 Q_SIGNALS:
-    // Sent before the list changes, then visualizersChanged after.
+    // Before a change: objectWillChange, then visualizersWillChange with the
+    // new list (visualizers() still answers the old one); after it is stored,
+    // visualizersChanged. A change to an equal list sends nothing.
     void objectWillChange();
+    void visualizersWillChange(const QList<VisualizerPtr>& newValue);
     void visualizersChanged();
 
 private:
+    void store(QList<VisualizerPtr> list);
+
     static QList<VisualizerPtr> deduplicated(const QList<VisualizerPtr>& visualizers);
 
     QList<VisualizerPtr> m_visualizers;

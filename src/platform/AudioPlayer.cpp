@@ -5,18 +5,96 @@
 #include <QAudioDevice>
 #include <QAudioSink>
 #include <QThread>
-#include <QBuffer>
 #include <QFile>
+#include <QIODevice>
 #include <QMediaDevices>
 #include <algorithm>
+#include <cstring>
 #include <sndfile.h>
+#include <vector>
 
 namespace gaugelet {
 
 namespace {
 
-// Longest sound we keep in memory (10 minutes); longer files are cut there.
+// Longest sound we play (10 minutes); longer files are cut there.
 constexpr sf_count_t maxSeconds = 600;
+
+// Interleaved 16-bit frames read from a sound file as they are asked for,
+// from a start frame up to an end frame.
+class SoundFileStream : public QIODevice {
+public:
+    static std::unique_ptr<QIODevice> open(const QString& path, int channels, qint64 startFrame, qint64 endFrame)
+    {
+        SF_INFO info{};
+        SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+        if (!file)
+            return nullptr;
+        if (info.channels != channels) {
+            sf_close(file);
+            return nullptr;
+        }
+        // MP3 seeking is not exact in every libsndfile build: read up to the
+        // start instead when seeking fails.
+        if (startFrame > 0 && sf_seek(file, startFrame, SEEK_SET) != startFrame) {
+            sf_seek(file, 0, SEEK_SET);
+            std::vector<qint16> skip(size_t(4096) * size_t(channels));
+            for (qint64 left = startFrame; left > 0;) {
+                const sf_count_t got = sf_readf_short(file, skip.data(), std::min<qint64>(left, 4096));
+                if (got <= 0)
+                    break;
+                left -= got;
+            }
+        }
+        auto stream = std::unique_ptr<SoundFileStream>(new SoundFileStream(file, channels, startFrame, endFrame));
+        stream->QIODevice::open(QIODevice::ReadOnly);
+        return stream;
+    }
+
+    ~SoundFileStream() override { sf_close(m_file); }
+
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return m_ended && QIODevice::bytesAvailable() == 0; }
+    qint64 bytesAvailable() const override
+    {
+        return (m_ended ? 0 : (m_end - m_position) * m_bytesPerFrame) + QIODevice::bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        // At the end it answers 0 bytes, as a buffer does; the sink then idles.
+        if (m_ended)
+            return 0;
+        if (m_position >= m_end) {
+            m_ended = true;
+            return 0;
+        }
+        const qint64 frames = std::min(maxSize / m_bytesPerFrame, m_end - m_position);
+        if (frames <= 0)
+            return 0;
+        const sf_count_t got = sf_readf_short(m_file, reinterpret_cast<short*>(data), frames);
+        if (got <= 0) {
+            m_ended = true;
+            return 0;
+        }
+        m_position += got;
+        return got * m_bytesPerFrame;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    SoundFileStream(SNDFILE* file, int channels, qint64 start, qint64 end)
+        : m_file(file), m_bytesPerFrame(qint64(channels) * qint64(sizeof(qint16))), m_position(start), m_end(end)
+    {
+    }
+
+    SNDFILE* m_file;
+    qint64 m_bytesPerFrame;
+    qint64 m_position;
+    qint64 m_end;
+    bool m_ended = false;
+};
 
 } // namespace
 
@@ -45,9 +123,9 @@ Result<std::shared_ptr<AudioPlayer>, AudioPlayer::Error> AudioPlayer::create(con
         sf_close(file);
         return fail(Error{Error::Kind::decodeFailed, path, QStringLiteral("unsupported channel count or rate")});
     }
-    // libsndfile's frame count for MP3 is an estimate; read until the end.
+    // libsndfile's frame count for MP3 is an estimate; decode to the end
+    // (or the cut) to check every frame and count them, keeping nothing.
     const sf_count_t limit = maxSeconds * info.samplerate;
-    std::vector<qint16> samples;
     std::vector<qint16> chunk(size_t(4096) * size_t(info.channels));
     sf_count_t total = 0;
     while (total < limit) {
@@ -55,7 +133,6 @@ Result<std::shared_ptr<AudioPlayer>, AudioPlayer::Error> AudioPlayer::create(con
         const sf_count_t got = sf_readf_short(file, chunk.data(), want);
         if (got <= 0)
             break;
-        samples.insert(samples.end(), chunk.begin(), chunk.begin() + got * info.channels);
         total += got;
     }
     const int err = sf_error(file);
@@ -63,19 +140,18 @@ Result<std::shared_ptr<AudioPlayer>, AudioPlayer::Error> AudioPlayer::create(con
     sf_close(file);
     if (err != SF_ERR_NO_ERROR)
         return fail(Error{Error::Kind::decodeFailed, path, errText});
-    if (samples.empty())
+    if (total == 0)
         return fail(Error{Error::Kind::empty, path, {}});
 
     QAudioFormat format;
     format.setSampleRate(info.samplerate);
     format.setChannelCount(info.channels);
     format.setSampleFormat(QAudioFormat::Int16);
-    QByteArray pcm(reinterpret_cast<const char*>(samples.data()), qsizetype(samples.size() * sizeof(qint16)));
-    return std::shared_ptr<AudioPlayer>(new AudioPlayer(path, format, std::move(pcm)));
+    return std::shared_ptr<AudioPlayer>(new AudioPlayer(path, format, total));
 }
 
-AudioPlayer::AudioPlayer(QString path, QAudioFormat format, QByteArray pcm)
-    : m_path(std::move(path)), m_format(format), m_pcm(std::move(pcm))
+AudioPlayer::AudioPlayer(QString path, QAudioFormat format, qint64 frames)
+    : m_path(std::move(path)), m_format(format), m_frames(frames)
 {
 }
 
@@ -93,14 +169,19 @@ AudioPlayer::~AudioPlayer()
     // there, sink first. The sink's callbacks refer to this player and go now.
     QObject::disconnect(m_sink.get(), nullptr, nullptr, nullptr);
     m_sink.release()->deleteLater();
-    if (m_buffer)
-        m_buffer.release()->deleteLater();
+    if (m_stream)
+        m_stream.release()->deleteLater();
 }
 
 qint64 AudioPlayer::frameCount() const
 {
-    const int bytesPerFrame = m_format.bytesPerFrame();
-    return bytesPerFrame > 0 ? m_pcm.size() / bytesPerFrame : 0;
+    return m_frames;
+}
+
+std::unique_ptr<QIODevice> AudioPlayer::openStream() const
+{
+    const qint64 start = std::min(qint64(m_currentTime * m_format.sampleRate()), m_frames);
+    return SoundFileStream::open(m_path, m_format.channelCount(), start, m_frames);
 }
 
 double AudioPlayer::duration() const
@@ -122,13 +203,11 @@ void AudioPlayer::play()
     if (device.isNull())
         return; // no output device: nothing to play on
     stop();
-    if (!m_buffer) {
-        m_buffer = std::make_unique<QBuffer>();
-        m_buffer->setData(m_pcm);
-        m_buffer->open(QIODevice::ReadOnly);
+    m_stream = openStream();
+    if (!m_stream) {
+        logWarning(lcPlatform, "audio: cannot open %s to play it", qUtf8Printable(m_path));
+        return;
     }
-    const qint64 frame = qint64(m_currentTime * m_format.sampleRate());
-    m_buffer->seek(std::min<qint64>(frame * m_format.bytesPerFrame(), m_pcm.size()));
     m_sink = std::make_unique<QAudioSink>(device, m_format);
     // Once every sample has been played the sink goes idle; close it then, so
     // a sound that has finished does not hold an audio stream open all day.
@@ -139,7 +218,7 @@ void AudioPlayer::play()
         sink->stop();
         m_sink.release()->deleteLater();
     });
-    m_sink->start(m_buffer.get());
+    m_sink->start(m_stream.get());
 }
 
 void AudioPlayer::stop()

@@ -8,15 +8,18 @@
 #include <memory>
 
 class QAudioSink;
-class QBuffer;
+class QIODevice;
 
 namespace gaugelet {
 
-// A prepared sound: the whole file decoded to 16-bit PCM at creation (with
-// libsndfile, so MP3, WAV, FLAC and Ogg), played through a QAudioSink on the
-// default output. create() may run on any thread; every other member belongs
-// to the thread that plays it (the main thread). Without an audio output
-// device play() does nothing and reports no error.
+// A prepared sound (with libsndfile, so MP3, WAV, FLAC and Ogg), played as
+// 16-bit PCM through a QAudioSink on the default output. create() decodes the
+// whole file once to check it and measure it, keeping none of it; play()
+// streams the samples from the file while they play, so a long sound costs
+// a few kilobytes, not its length in PCM. Sounds are cut at ten minutes.
+// create() may run on any thread; every other member belongs to the thread
+// that plays it (the main thread). Without an audio output device play()
+// does nothing and reports no error.
 class AudioPlayer {
 public:
     struct Error {
@@ -39,7 +42,7 @@ public:
     double duration() const;
     qint64 frameCount() const;
 
-    // Nothing left to do: the samples are decoded at creation. Kept so the
+    // Nothing left to do: the file was checked at creation. Kept so the
     // callers read like the audio player they stand in for.
     bool prepareToPlay() { return true; }
     // Starts playing from the current time (restarting a sound that plays).
@@ -52,15 +55,20 @@ public:
     // How often play() was asked for, with or without an output device.
     int playRequests() const { return m_playRequests; }
 
+    // The PCM that play() hands the sink, from the current time to the end,
+    // read from the file as it is consumed; nullptr when the file can no
+    // longer be opened.
+    std::unique_ptr<QIODevice> openStream() const;
+
 private:
-    AudioPlayer(QString path, QAudioFormat format, QByteArray pcm);
+    AudioPlayer(QString path, QAudioFormat format, qint64 frames);
 
     QString m_path;
     QAudioFormat m_format;
-    QByteArray m_pcm;
+    qint64 m_frames = 0;
     double m_currentTime = 0;
     int m_playRequests = 0;
-    std::unique_ptr<QBuffer> m_buffer;
+    std::unique_ptr<QIODevice> m_stream;
     std::unique_ptr<QAudioSink> m_sink;
 };
 

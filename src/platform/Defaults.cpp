@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -28,6 +29,29 @@ constexpr int saveCoalesceMs = 250;
 bool isIntegerType(const QVariant& v)
 {
     return v.typeId() == QMetaType::LongLong;
+}
+
+// A save may write "<file>.XXXXXX" (six letters or digits) and rename it over
+// the file. One interrupted in between leaves a complete temporary behind;
+// nothing else ever writes such a name beside our settings file.
+void removeStaleTemporaries(const QString& filePath)
+{
+    const QFileInfo info(filePath);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    const QDir dir = info.absoluteDir();
+    const QStringList candidates = dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : candidates) {
+        const QStringView suffix = QStringView(name).mid(prefix.size());
+        // Six random letters and digits; an all-lowercase suffix reads like a
+        // word ("backup") that a person may have chosen, so it is spared.
+        const bool ours = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+            return c.unicode() < 128 && c.isLetterOrNumber();
+        }) && !std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLower(); });
+        if (!ours)
+            continue;
+        if (QFile::remove(dir.filePath(name)))
+            logInfo(lcDefaults, "defaults: removed an interrupted save path=%s", qUtf8Printable(dir.filePath(name)));
+    }
 }
 
 } // namespace
@@ -77,6 +101,7 @@ void Defaults::setStandard(Defaults* defaults)
 
 void Defaults::load()
 {
+    removeStaleTemporaries(m_filePath);
     QFile file(m_filePath);
     if (!file.exists())
         return;
@@ -256,6 +281,68 @@ void Defaults::remove(const QString& key)
     Q_EMIT changed(key);
 }
 
+void Defaults::replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values)
+{
+    auto differs = [](const QVariant& a, const QVariant& b) { return a.typeId() != b.typeId() || a != b; };
+    QStringList changedKeys;
+    bool userChanged = false;
+    {
+        QWriteLocker lock(&m_lock);
+        // Both maps are in key order: one merge walk builds the new domain and
+        // finds the keys whose effective value changes.
+        QVariantMap next;
+        auto old = m_user.cbegin();
+        auto add = values.cbegin();
+        auto registered = [this](const QString& key) { return m_registered.value(key); };
+        while (old != m_user.cend() || add != values.cend()) {
+            const bool takeOld = add == values.cend() || (old != m_user.cend() && old.key() < add.key());
+            const bool same = !takeOld && old != m_user.cend() && old.key() == add.key();
+            if (takeOld) {
+                if (within(old.key())) {
+                    userChanged = true;
+                    if (differs(old.value(), registered(old.key())))
+                        changedKeys.append(old.key());
+                } else {
+                    next.insert(next.cend(), old.key(), old.value());
+                }
+                ++old;
+                continue;
+            }
+            const QVariant normal = add.value().isValid() && within(add.key())
+                ? PropertyList::normalized(add.value())
+                : QVariant();
+            if (normal.isValid()) {
+                const QVariant& before = same ? old.value() : registered(add.key());
+                if (differs(normal, before))
+                    changedKeys.append(add.key());
+                if (!same || differs(normal, old.value()))
+                    userChanged = true;
+                next.insert(next.cend(), add.key(), normal);
+            } else if (same) {
+                // A value not taken: the key is still removed when it is within.
+                if (within(old.key())) {
+                    userChanged = true;
+                    if (differs(old.value(), registered(old.key())))
+                        changedKeys.append(old.key());
+                } else {
+                    next.insert(next.cend(), old.key(), old.value());
+                }
+            }
+            if (same)
+                ++old;
+            ++add;
+        }
+        if (userChanged) {
+            m_dirty = true;
+            m_user = std::move(next);
+        }
+    }
+    if (userChanged)
+        scheduleSave();
+    for (const QString& key : std::as_const(changedKeys))
+        Q_EMIT changed(key);
+}
+
 void Defaults::registerDefaults(const QVariantMap& values)
 {
     QStringList changedKeys;
@@ -309,9 +396,10 @@ bool Defaults::flush()
     QByteArray xml;
     {
         QWriteLocker lock(&m_lock);
-        if (!m_dirty)
+        if (m_savingStopped || !m_dirty)
             return true;
         if (m_saveBlocked) {
+            m_lastSaveError = QStringLiteral("the settings file %1 could not be read, so it is not overwritten").arg(m_filePath);
             logError(lcDefaults, "defaults: not saving over an unreadable file path=%s", qUtf8Printable(m_filePath));
             return false;
         }
@@ -325,11 +413,41 @@ bool Defaults::flush()
                  qUtf8Printable(file.errorString()));
         QWriteLocker lock(&m_lock);
         m_dirty = true;
+        m_lastSaveError = file.errorString();
         return false;
+    }
+    {
+        QWriteLocker lock(&m_lock);
+        m_lastSaveError.clear();
     }
     if (m_saveTimer.isActive() && QThread::currentThread() == thread())
         m_saveTimer.stop();
     return true;
+}
+
+QString Defaults::lastSaveError() const
+{
+    QReadLocker lock(&m_lock);
+    return m_lastSaveError;
+}
+
+void Defaults::stopSaving()
+{
+    {
+        QWriteLocker lock(&m_lock);
+        if (m_savingStopped)
+            return;
+        m_savingStopped = true;
+    }
+    if (QThread::currentThread() == thread())
+        m_saveTimer.stop();
+    logInfo(lcDefaults, "defaults: saving stopped path=%s", qUtf8Printable(m_filePath));
+}
+
+bool Defaults::isSavingStopped() const
+{
+    QReadLocker lock(&m_lock);
+    return m_savingStopped;
 }
 
 } // namespace gaugelet

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 namespace gaugelet {
@@ -63,6 +64,11 @@ public:
     // value changes nothing and emits nothing.
     void set(const QString& key, const QVariant& value);
     void remove(const QString& key);
+    // In one step: removes every user value whose key `within` accepts, then
+    // stores those of values whose key it accepts (normalised as set() does;
+    // values a property list cannot hold are skipped). Emits changed once for
+    // each key whose effective value differs afterwards.
+    void replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values);
 
     // Adds to the registration domain (never persisted). Emits changed for
     // keys whose effective value changes.
@@ -75,6 +81,14 @@ public:
 
     // Writes pending changes now (no-op for an in-memory store or when clean).
     bool flush();
+    // Why the last flush failed (the system's text), empty after a success.
+    QString lastSaveError() const;
+    // From now on nothing is written to the file: changes stay in memory. A
+    // program about to hand its settings to a new instance of itself calls
+    // this right after a successful flush, so its own exit cannot overwrite
+    // what the new instance reads.
+    void stopSaving();
+    bool isSavingStopped() const;
 
 Q_SIGNALS:
     void changed(const QString& key);
@@ -89,6 +103,8 @@ private:
     QVariantMap m_registered;
     bool m_dirty = false;
     bool m_saveBlocked = false;
+    bool m_savingStopped = false;
+    QString m_lastSaveError;
     QTimer m_saveTimer;
 };
 

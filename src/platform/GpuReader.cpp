@@ -100,8 +100,10 @@ std::vector<GpuUtilization> GpuReader::read()
                 gfx = gfxActivityFromMetrics(*blob);
             if (!busy && !gfx)
                 continue;
-            const double device = busy ? std::min(double(*busy), 100.0) : *gfx;
-            result.push_back(GpuUtilization{device, gfx.value_or(device)});
+            // A figure the card does not give stays 0: the card contributes
+            // only the figure it has, never one copied into the other series.
+            const double device = busy ? std::min(double(*busy), 100.0) : 0.0;
+            result.push_back(GpuUtilization{device, gfx.value_or(0.0)});
         } else if (driver == QLatin1String("i915") || driver == QLatin1String("xe")) {
             if (auto u = readIntel(card, base))
                 result.push_back(*u);

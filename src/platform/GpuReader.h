@@ -20,7 +20,8 @@ struct GpuUtilization {
 
 // Reads the utilisation of every GPU under class/drm/card*/device:
 // - amdgpu: device = gpu_busy_percent, renderer = the gfx activity of
-//   gpu_metrics (gpu_busy_percent when gpu_metrics has no usable figure);
+//   gpu_metrics; a figure the card lacks is 0, so the card contributes only
+//   the one it has;
 // - i915 / xe: busy = 1 - (delta of the rc6 / idle residency) / delta t,
 //   both figures; the first reading of a card only sets the baseline;
 // - nvidia: through NVML, when at least one NVIDIA card is awake.

@@ -4,6 +4,7 @@
 #include "platform/PlatformLog.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QMutex>
 #include <QNetworkAccessManager>
@@ -13,6 +14,7 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <coroutine>
 #include <functional>
 #include <memory>
@@ -188,6 +190,22 @@ std::shared_ptr<Transfer> startTransfer(QNetworkAccessManager* manager, const Ht
                                               .arg(transfer->request.timeoutSeconds))));
     });
     deadline->start(int(std::clamp(transfer->request.timeoutSeconds * 1000.0, 0.0, 2.0e9)));
+
+    if (const auto idleSeconds = transfer->request.idleTimeoutSeconds) {
+        auto* idle = new QTimer(reply);
+        idle->setSingleShot(true);
+        idle->setInterval(int(std::clamp(*idleSeconds * 1000.0, 0.0, 2.0e9)));
+        QObject::connect(idle, &QTimer::timeout, reply, [transfer] {
+            transfer->complete(fail(makeError(Kind::timedOut, QStringLiteral("no data for %1 s")
+                                                                  .arg(*transfer->request.idleTimeoutSeconds))));
+        });
+        // Every arrival (the head, a piece of the body) restarts the wait.
+        const auto arrived = [idle] { idle->start(); };
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, idle, arrived);
+        QObject::connect(reply, &QNetworkReply::downloadProgress, idle, arrived);
+        QObject::connect(reply, &QNetworkReply::readyRead, idle, arrived);
+        idle->start();
+    }
     return transfer;
 }
 
@@ -216,6 +234,62 @@ struct BlockingCall {
     QObject* workerContext = nullptr; // lives on the worker thread while it runs
     std::function<void()> cancel;     // runs on the worker thread
     bool abandoned = false;
+};
+
+// The worker threads of blocking fetches. A caller that gives up returns at
+// once; its worker is joined later: when a newer fetch starts (if it has
+// ended), as the application object goes, and at exit.
+class BlockingWorkers {
+public:
+    static BlockingWorkers& instance()
+    {
+        static BlockingWorkers workers;
+        return workers;
+    }
+
+    void adopt(QThread* worker)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_threads.removeIf([](QThread* t) {
+            if (!t->isFinished())
+                return false;
+            t->wait();
+            delete t;
+            return true;
+        });
+        m_threads.append(worker);
+        if (!m_postRoutineAdded && QCoreApplication::instance()) {
+            m_postRoutineAdded = true;
+            qAddPostRoutine([] { (void)HttpFetch::joinBlockingWorkers(); });
+        }
+    }
+
+    int joinAll(double maxWaitSeconds)
+    {
+        QList<QThread*> threads;
+        {
+            QMutexLocker lock(&m_mutex);
+            threads.swap(m_threads);
+        }
+        const QDeadlineTimer deadline(qint64(std::clamp(maxWaitSeconds * 1000.0, 0.0, 2.0e9)));
+        QList<QThread*> running;
+        for (QThread* t : threads) {
+            if (t->wait(deadline))
+                delete t;
+            else
+                running.append(t); // kept, never deleted while it runs
+        }
+        QMutexLocker lock(&m_mutex);
+        m_threads += running;
+        return int(running.size());
+    }
+
+    ~BlockingWorkers() { (void)joinAll(10.0); }
+
+private:
+    QMutex m_mutex;
+    QList<QThread*> m_threads;
+    bool m_postRoutineAdded = false;
 };
 
 } // namespace
@@ -338,8 +412,8 @@ HttpFetch::Outcome HttpFetch::getBlocking(const Request& request, double maxWait
         call->cancel = nullptr;
     });
     worker->setObjectName(QStringLiteral("gaugelet.http.blocking"));
-    QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
+    BlockingWorkers::instance().adopt(worker);
 
     const int waitMs = int(std::clamp(maxWaitSeconds * 1000.0, 0.0, 2.0e9));
     if (call->finished.tryAcquire(1, waitMs)) {
@@ -368,12 +442,25 @@ HttpFetch::Outcome HttpFetch::getBlocking(const Request& request, double maxWait
     return fail(makeError(Kind::timedOut, QStringLiteral("no answer within %1 s").arg(maxWaitSeconds)));
 }
 
+int HttpFetch::joinBlockingWorkers(double maxWaitSeconds)
+{
+    return BlockingWorkers::instance().joinAll(maxWaitSeconds);
+}
+
 QNetworkAccessManager* HttpFetch::sharedManager()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     static QPointer<QNetworkAccessManager> manager;
-    if (!manager)
+    if (!manager) {
         manager = new QNetworkAccessManager(QCoreApplication::instance());
+        // Deleted before the application object goes, not as its child
+        // afterwards: closing a kept TLS connection needs the application.
+        static const bool cleanupAdded = [] {
+            qAddPostRoutine([] { delete manager.data(); });
+            return true;
+        }();
+        (void)cleanupAdded;
+    }
     return manager.data();
 }
 

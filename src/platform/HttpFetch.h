@@ -15,7 +15,7 @@ class QNetworkAccessManager;
 namespace gaugelet {
 
 // Plain HTTP(S) GETs over Qt Network, with the rules every fetch of the program
-// shares: a whole-request deadline, a cap on the body (a bigger body is an
+// shares: a whole-request deadline (and, if asked, a limit on silence), a cap on the body (a bigger body is an
 // error, never a truncated success), https required unless a caller opts out,
 // no local HTTP cache, and redirects followed only when they are not less safe.
 //
@@ -34,6 +34,10 @@ public:
         QUrl url;
         // The whole request, from start to the last body byte.
         double timeoutSeconds = 60.0;
+        // When set: no byte for this long (waiting for the answer, or between
+        // two pieces of the body) ends the transfer with Kind::timedOut, so
+        // a slow but steady line can finish within timeoutSeconds.
+        std::optional<double> idleTimeoutSeconds;
         // A longer body fails with Kind::bodyTooLarge.
         qint64 maxBodyBytes = defaultMaxBodyBytes;
         // When true a plain http:// URL fails with Kind::insecureScheme, without traffic.
@@ -87,6 +91,12 @@ public:
     // first the transfer is cancelled and the result is Kind::timedOut; the
     // worker finishes on its own and its late result is dropped.
     static Outcome getBlocking(const Request& request, double maxWaitSeconds);
+
+    // Waits up to maxWaitSeconds for the worker threads of blocking fetches
+    // to end (one that gave up was cancelled, so it ends promptly) and
+    // returns how many still run. Runs by itself as the application object
+    // goes and again at exit, so no worker outlives the state it uses.
+    static int joinBlockingWorkers(double maxWaitSeconds = 10.0);
 
     // The main thread's manager, for fetches that need no manager of their own.
     static QNetworkAccessManager* sharedManager();

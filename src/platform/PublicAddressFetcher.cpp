@@ -6,9 +6,41 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
-#include <qcoro/qcoronetworkreply.h>
+#include <coroutine>
+#include <memory>
+#include <utility>
 
 namespace gaugelet {
+
+namespace {
+
+// Resumes when the reply finishes, or when it is destroyed without finishing
+// (its manager deleted with the fetcher mid-request): a waiting coroutine
+// always completes, so no frame, request or reply is left behind.
+struct ReplyEnded {
+    QPointer<QNetworkReply> reply;
+    QMetaObject::Connection finished;
+    QMetaObject::Connection destroyed;
+
+    bool await_ready() const noexcept { return !reply || reply->isFinished(); }
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        auto pending = std::make_shared<std::coroutine_handle<>>(handle);
+        auto resume = [this, pending] {
+            const std::coroutine_handle<> h = std::exchange(*pending, {});
+            if (!h)
+                return;
+            QObject::disconnect(finished);
+            QObject::disconnect(destroyed);
+            h.resume(); // may end the frame that holds this awaiter: touch nothing after
+        };
+        finished = QObject::connect(reply.data(), &QNetworkReply::finished, resume);
+        destroyed = QObject::connect(reply.data(), &QObject::destroyed, resume);
+    }
+    void await_resume() const noexcept {}
+};
+
+} // namespace
 
 QString PublicAddressFetcher::FetchError::describe() const
 {
@@ -62,7 +94,8 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
             reply->abort();
         }
     });
-    co_await reply.data();
+    ReplyEnded ended{reply, {}, {}};
+    co_await ended;
     if (!reply)
         co_return fail(Error{Error::Kind::network, 0, QStringLiteral("cancelled")});
     reply->deleteLater();

@@ -39,6 +39,8 @@ public:
     // Test seam: shorter time-outs.
     void setTimeoutsForTesting(int requestMs, int resourceMs);
 
+    // Always completes: a fetcher destroyed mid-request ends the request and
+    // its waiting caller with a network error ("cancelled").
     virtual QCoro::Task<Result<QByteArray, FetchError>> fetch();
 
 private:

@@ -477,6 +477,160 @@ void drawPawprint(QPainter& p)
     toe(20.0, 10.6, 2.0, 2.6, 25);
 }
 
+// --- The settings window's tab symbols (24 × 24 box, black on transparent) -------
+// Outlines of one stroke weight, so the tabs read as one set (the bell is the
+// alarms pane's).
+void drawGearshape(QPainter& p)
+{
+    const QPointF c(12, 12);
+    QPainterPath gear;
+    constexpr int teeth = 8;
+    constexpr qreal outer = 10.2, inner = 7.6;
+    for (int i = 0; i < teeth * 4; ++i) {
+        // Each tooth: rise, top, fall, valley; quarter steps of one tooth pitch.
+        const qreal a = (i - 0.5) * (M_PI * 2 / (teeth * 4));
+        const qreal r = (i % 4 == 1 || i % 4 == 2) ? outer : inner;
+        const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
+        i == 0 ? gear.moveTo(pt) : gear.lineTo(pt);
+    }
+    gear.closeSubpath();
+    gear.addEllipse(c, 3.4, 3.4);
+    gear.setFillRule(Qt::OddEvenFill);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPath(gear);
+}
+
+void drawChartBarDoc(QPainter& p)
+{
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(3.5, 3.5, 17, 17), 3, 3);
+    QPen bar = strokePen(2.6);
+    p.setPen(bar);
+    p.drawLine(QPointF(7.5, 8.5), QPointF(16.5, 8.5));
+    p.drawLine(QPointF(7.5, 12.0), QPointF(13.0, 12.0));
+    p.drawLine(QPointF(7.5, 15.5), QPointF(15.0, 15.5));
+}
+
+void drawPaintPalette(QPainter& p)
+{
+    QPainterPath palette;
+    palette.moveTo(12, 3);
+    palette.cubicTo(6.5, 3, 3, 7, 3, 12);
+    palette.cubicTo(3, 17, 7, 21, 11.5, 21);
+    palette.cubicTo(13.2, 21, 13.6, 19.8, 13.0, 18.6);
+    palette.cubicTo(12.2, 17.0, 13.2, 15.5, 15.0, 15.5);
+    palette.lineTo(17.0, 15.5);
+    palette.cubicTo(19.5, 15.5, 21, 14.0, 21, 11.5);
+    palette.cubicTo(21, 6.5, 17, 3, 12, 3);
+    palette.closeSubpath();
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(palette);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    for (const QPointF& dot : {QPointF(7.6, 11.6), QPointF(9.6, 7.6), QPointF(14.2, 7.2), QPointF(17.2, 10.4)})
+        p.drawEllipse(dot, 1.5, 1.5);
+}
+
+void drawChecklist(QPainter& p)
+{
+    p.setBrush(Qt::NoBrush);
+    p.setPen(strokePen(1.7));
+    for (qreal y : {6.0, 12.0, 18.0}) {
+        QPainterPath tick;
+        tick.moveTo(3.2, y);
+        tick.lineTo(4.9, y + 1.7);
+        tick.lineTo(8.0, y - 1.8);
+        p.drawPath(tick);
+    }
+    p.setPen(strokePen(2.0));
+    for (qreal y : {6.0, 12.0, 18.0})
+        p.drawLine(QPointF(11.0, y), QPointF(20.8, y));
+}
+
+void drawBag(QPainter& p)
+{
+    QPainterPath body;
+    body.moveTo(5.4, 8.0);
+    body.lineTo(18.6, 8.0);
+    body.lineTo(19.6, 19.0);
+    body.quadTo(19.8, 21.0, 17.8, 21.0);
+    body.lineTo(6.2, 21.0);
+    body.quadTo(4.2, 21.0, 4.4, 19.0);
+    body.closeSubpath();
+    p.setPen(strokePen(1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(body);
+    QPainterPath handle;
+    handle.moveTo(8.6, 10.8);
+    handle.lineTo(8.6, 7.0);
+    handle.cubicTo(8.6, 4.6, 10.0, 3.2, 12.0, 3.2);
+    handle.cubicTo(14.0, 3.2, 15.4, 4.6, 15.4, 7.0);
+    handle.lineTo(15.4, 10.8);
+    p.drawPath(handle);
+}
+
+// A gauge in a 24 × 24 box: an open dial, tick dots and a needle at half scale.
+void drawStatusGauge(QPainter& p, bool dots)
+{
+    QPen pen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(2.5, 3.5, 19, 19), -30 * 16, 240 * 16);
+    if (dots) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        for (const QPointF& dot : {QPointF(7.0, 16.5), QPointF(7.5, 10.0), QPointF(12.0, 7.5), QPointF(16.5, 10.0),
+                                   QPointF(17.0, 16.5)})
+            p.drawEllipse(dot, 1.1, 1.1);
+    }
+    p.setPen(pen);
+    p.drawLine(QPointF(12, 14), QPointF(12, 9.0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawEllipse(QPointF(12, 14), 2.0, 2.0);
+}
+
+// A filled bell: dome, flared rim and clapper.
+void drawBellFill(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    QPainterPath bell;
+    bell.moveTo(12, 2.5);
+    bell.cubicTo(7.5, 2.5, 5.5, 6.5, 5.5, 10.5);
+    bell.lineTo(5.5, 14.5);
+    bell.lineTo(3.5, 17.5);
+    bell.lineTo(20.5, 17.5);
+    bell.lineTo(18.5, 14.5);
+    bell.lineTo(18.5, 10.5);
+    bell.cubicTo(18.5, 6.5, 16.5, 2.5, 12, 2.5);
+    bell.closeSubpath();
+    p.drawPath(bell);
+    p.drawEllipse(QPointF(12, 19.8), 2.3, 2.3);
+}
+
+// A filled circle with a downward arrow cut out of it.
+void drawArrowDownCircleFill(QPainter& p)
+{
+    QPainterPath circle;
+    circle.addEllipse(QPointF(12, 12), 10, 10);
+    QPainterPath arrow;
+    arrow.moveTo(10.6, 6.0);
+    arrow.lineTo(13.4, 6.0);
+    arrow.lineTo(13.4, 12.5);
+    arrow.lineTo(16.5, 12.5);
+    arrow.lineTo(12.0, 17.5);
+    arrow.lineTo(7.5, 12.5);
+    arrow.lineTo(10.6, 12.5);
+    arrow.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPath(circle.subtracted(arrow));
+}
+
 struct Symbol {
     QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
@@ -515,6 +669,17 @@ const QHash<QString, Symbol>& symbols()
         {QStringLiteral("circle"), {QString(), drawCircle}},
         {QStringLiteral("checkmark.circle.fill"), {QString(), drawCheckmarkCircleFill}},
         {QStringLiteral("pawprint"), {QString(), drawPawprint}},
+        // The settings tabs ("bell" is above): the freedesktop names have no
+        // equivalents (their nearest icons are coloured application icons).
+        {QStringLiteral("gearshape"), {QString(), drawGearshape}},
+        {QStringLiteral("chart.bar.doc.horizontal"), {QString(), drawChartBarDoc}},
+        {QStringLiteral("paintpalette"), {QString(), drawPaintPalette}},
+        {QStringLiteral("checklist"), {QString(), drawChecklist}},
+        {QStringLiteral("bag"), {QString(), drawBag}},
+        {QStringLiteral("gauge.with.dots.needle.50percent"), {QString(), [](QPainter& p) { drawStatusGauge(p, true); }}},
+        {QStringLiteral("gauge"), {QString(), [](QPainter& p) { drawStatusGauge(p, false); }}},
+        {QStringLiteral("bell.fill"), {QString(), [](QPainter& p) { drawBellFill(p); }}},
+        {QStringLiteral("arrow.down.circle.fill"), {QString(), [](QPainter& p) { drawArrowDownCircleFill(p); }}},
     };
     return table;
 }

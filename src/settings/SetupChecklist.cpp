@@ -1,5 +1,7 @@
 #include "settings/SetupChecklist.h"
 
+#include "settings/SetLaunchAtLogin.h"
+
 #include "platform/DesignStyle.h"
 #include "platform/LoginItemService.h"
 #include "platform/MainThread.h"
@@ -43,15 +45,6 @@ qreal springProgress(qreal progress)
     const qreal omega = 2 * M_PI / 0.35;
     const qreal t = progress * expandDurationMs / 1000.0;
     return 1 - (1 + omega * t) * std::exp(-omega * t);
-}
-
-// Registers the program to start at login, logging a failure. The status
-// read that follows shows the outcome.
-void enableLaunchAtLogin()
-{
-    const auto result = LoginItemService::mainAppService().registerItem();
-    if (!result)
-        qInfo().noquote() << "Gaugelet: failed to toggle launch-at-login: " + result.error();
 }
 
 // The small indeterminate progress indicator: twelve ticks, the brightest
@@ -464,7 +457,8 @@ void SetupChecklist::runLoginAction()
         LoginItemService::mainAppService().openSystemSettingsLoginItems();
         return;
     }
-    enableLaunchAtLogin();
+    // A failure is logged there; the status read that follows shows the outcome.
+    setLaunchAtLogin(true);
     m_model->refresh();
 }
 

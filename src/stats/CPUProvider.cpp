@@ -37,6 +37,7 @@ StatSnapshot CPUProvider::makeSnapshot(const CPUSample& s)
     };
     snapshot.asOf = WallClock::now();
     snapshot.extras.insert(CPUExtras::key, CPUExtras{s.user, s.system, s.idle, s.perCore});
+    snapshot.isFirstReading = s.isFirstReading;
     return snapshot;
 }
 

@@ -13,6 +13,8 @@ struct CPUSample {
     double system = 0;
     double idle = 0;
     QList<CPUCoreSample> perCore;
+    // No interval measured yet (first reading, or the processors changed).
+    bool isFirstReading = false;
 
     bool operator==(const CPUSample&) const = default;
 };

@@ -11,8 +11,11 @@ CPUSampler::State::State(SysRoot root, const CPUTopology& topology)
 
 CPUSample CPUSampler::State::smoothed() const
 {
-    if (m_ring.isEmpty())
-        return CPUSample{};
+    if (m_ring.isEmpty()) {
+        CPUSample none;
+        none.isFirstReading = true;
+        return none;
+    }
     CPUSample mean;
     for (const CPUSample& s : m_ring) {
         mean.user += s.user;
@@ -55,7 +58,9 @@ CPUSample CPUSampler::State::sample()
     // First reading, or the set of processors changed (hot-plug): start over.
     if (m_previous.empty() || !sameProcessors(m_previous, m_current)) {
         m_previous.swap(m_current);
-        return CPUSample{};
+        CPUSample none;
+        none.isFirstReading = true;
+        return none;
     }
 
     double userTotal = 0, systemTotal = 0, idleTotal = 0, niceTotal = 0;

@@ -2,19 +2,15 @@
 
 #include "platform/Defaults.h"
 
-#include <cmath>
-
 namespace gaugelet {
 
 int FPSLimit::current()
 {
-    const auto stored = Defaults::standard()->real(QStringLiteral("global.fpsLimit"));
-    if (!stored)
-        return 1;
-    const double v = std::trunc(*stored);
-    if (v == 10)
+    // The one integer read of the key, shared with the menu-bar controller.
+    const qint64 stored = Defaults::standard()->integerValue(QStringLiteral("global.fpsLimit")).value_or(0);
+    if (stored == 10)
         return 0;
-    if (v == 20)
+    if (stored == 20)
         return 2;
     return 1;
 }

@@ -55,6 +55,7 @@ StatSnapshot NetworkProvider::makeSnapshot(const NetworkSample& s)
     snapshot.extras.insert(NetworkExtras::key,
                            NetworkExtras{s.upBytesPerSec, s.downBytesPerSec, s.interfaceName, s.interfaceKind,
                                          s.localIPv4, s.localIPv6, s.publicIP});
+    snapshot.isFirstReading = s.isFirstReading;
     return snapshot;
 }
 

@@ -16,6 +16,9 @@ struct NetworkSample {
     std::optional<QString> localIPv4;
     std::optional<QString> localIPv6;
     std::optional<QString> publicIP;
+    // No interval measured in this call (the first after a start, or the
+    // primary interface changed): the rate of this call is a stand-in 0.
+    bool isFirstReading = false;
 
     bool operator==(const NetworkSample&) const = default;
 };

@@ -117,11 +117,13 @@ NetworkSample NetworkSampler::State::sample()
         name = fallbackInterface(fresh);
 
     double up = 0, down = 0;
+    bool measured = false;
     auto freshIt = fresh.counters.constFind(name);
     auto previousIt = m_perInterface.constFind(name);
     if (!name.isEmpty() && freshIt != fresh.counters.cend() && previousIt != m_perInterface.cend() && m_lastTime
         && name == m_lastPrimaryName && now - *m_lastTime > 0) {
         const double dt = now - *m_lastTime;
+        measured = true;
         // A counter below its previous value (the interface was reset or
         // re-created) gives 0 for that direction in this call.
         if (freshIt->obytes >= previousIt->obytes)
@@ -160,6 +162,7 @@ NetworkSample NetworkSampler::State::sample()
     }
     result.upBytesPerSec = upSum / double(m_ring.size());
     result.downBytesPerSec = downSum / double(m_ring.size());
+    result.isFirstReading = !measured;
     return result;
 }
 

@@ -19,6 +19,10 @@ struct StatSnapshot {
     QList<Series> breakdown;
     QDateTime asOf;       // wall-clock time the provider built it
     QHash<QString, std::any> extras; // one provider record, e.g. "cpu.snapshot"
+    // The provider's first reading after a start or a reset: it had no
+    // interval to measure yet, so its value is a stand-in (CPU and network
+    // read 0). Shown and recorded like any other; alarms skip it.
+    bool isFirstReading = false;
 
     // The extras record under key when it has type T, else nullptr.
     template <typename T>

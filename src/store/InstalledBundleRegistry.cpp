@@ -64,6 +64,7 @@ void InstalledBundleRegistry::scan()
     }
 
     const auto key = StoreSigningKey::key();
+    const Verify verify = m_verify ? m_verify : Verify(&BundleVerifier::verifyInstalled);
     QList<BundleManifest> kept;
     for (const QString& name : *names) {
         const QString folder = root + QLatin1Char('/') + name;
@@ -71,20 +72,22 @@ void InstalledBundleRegistry::scan()
         // through, and plain files are left alone.
         if (FileSystem::entryKind(folder) != FileSystem::EntryKind::directory)
             continue;
-        auto verified = BundleVerifier::verifyInstalled(folder, key);
+        auto verified = verify(folder, key);
         if (!verified) {
-            qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name),
-                  qUtf8Printable(verified.error().describe()));
-            if (!verified.error().isRejection())
-                continue; // could not read it: keep the folder, list it next time
             // Another instance may have been swapping this folder while it
-            // was read; delete only what fails a second time.
-            auto again = BundleVerifier::verifyInstalled(folder, key);
+            // was read; delete only what fails a second time. What cannot be
+            // read at all is kept, to be listed when it can.
+            auto again = verified.error().isRejection() ? verify(folder, key) : std::move(verified);
             if (again) {
                 verified = std::move(again);
+            } else if (again.error().isRejection()) {
+                qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name),
+                      qUtf8Printable(again.error().describe()));
+                (void)FileSystem::removeTree(folder);
+                continue;
             } else {
-                if (again.error().isRejection())
-                    (void)FileSystem::removeTree(folder);
+                qInfo("InstalledBundles: keeping unreadable %s: %s", qUtf8Printable(name),
+                      qUtf8Printable(again.error().describe()));
                 continue;
             }
         }

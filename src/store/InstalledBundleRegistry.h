@@ -1,10 +1,12 @@
 #pragma once
 
 #include "store/BundleManifest.h"
+#include "store/BundleVerifier.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace gaugelet {
@@ -42,6 +44,11 @@ public:
     // Deletes a bundle's folder and drops it from the list.
     void remove(const QString& bundleId);
 
+    // Test seam: the check scan() runs on each folder (BundleVerifier::verifyInstalled).
+    using Verify = std::function<Result<BundleManifest, BundleVerifier::Error>(const QString& folder,
+                                                                              const std::optional<Ed25519PublicKey>& key)>;
+    void setVerifierForTesting(Verify verify) { m_verify = std::move(verify); }
+
 Q_SIGNALS:
     void objectWillChange();
     // Before the new list is stored.
@@ -55,6 +62,7 @@ private:
     QList<BundleManifest> m_installed;
     std::optional<QString> m_rootDir;
     double m_newWindow;
+    Verify m_verify;
 };
 
 } // namespace gaugelet

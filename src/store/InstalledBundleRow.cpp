@@ -38,7 +38,9 @@ InstalledBundleRow::InstalledBundleRow(BundleManifest manifest, StoreCoordinator
     }
     row->addLayout(texts, 1);
 
-    if (m_manifest.priceCents != 0) {
+    // Only the bundles the program seeded from its own resources are built in;
+    // a free bundle from the store can be removed like a paid one.
+    if (!StoreCoordinator::isBuiltIn(m_manifest.id)) {
         m_remove = new StoreActionButton(tr("Remove"), StoreActionButton::Role::destructive, this);
         m_remove->setAccessibleDescription(m_manifest.displayName);
         // No confirmation: the bundle can be installed again from the store.
@@ -53,7 +55,7 @@ InstalledBundleRow::InstalledBundleRow(BundleManifest manifest, StoreCoordinator
 
 QString InstalledBundleRow::verificationText(const BundleManifest& manifest)
 {
-    if (manifest.priceCents == 0)
+    if (StoreCoordinator::isBuiltIn(manifest.id))
         return tr("Free · built-in · signature verified");
     return tr("v%1 · signature verified").arg(manifest.version);
 }

@@ -225,7 +225,9 @@ QCoro::Task<Result<QByteArray, RemoteStoreClient::DownloadFailure>> RemoteStoreC
     GAUGELET_ASSERT_MAIN_THREAD();
     HttpFetch::Request request;
     request.url = url;
-    request.timeoutSeconds = downloadTimeoutSeconds;
+    // Silence ends a download, not a slow line that keeps delivering.
+    request.idleTimeoutSeconds = downloadTimeoutSeconds;
+    request.timeoutSeconds = downloadDeadlineSeconds;
     // The cap ends the transfer as soon as the declared length or the bytes
     // received pass it, so an endless body never fills memory.
     request.maxBodyBytes = maxBundleBytes;

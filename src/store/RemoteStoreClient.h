@@ -25,7 +25,11 @@ class RemoteStoreClient : public StoreClient {
 
 public:
     static constexpr qint64 maxBundleBytes = 5'242'880; // 5 MiB
+    // A download ends after this long without a byte…
     static constexpr double downloadTimeoutSeconds = 10.0;
+    // …and in any case after this long: 5 MiB in five minutes is a line of
+    // about 140 kbit/s.
+    static constexpr double downloadDeadlineSeconds = 300.0;
 
     struct DownloadError {
         enum class Kind { bundleNotShipped, bundleDownloadFailed, transport };

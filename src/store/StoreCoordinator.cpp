@@ -15,6 +15,50 @@
 
 namespace gaugelet {
 
+namespace {
+
+QStringList recordedBuiltIns()
+{
+    Defaults* defaults = Defaults::standard();
+    QStringList ids;
+    if (!defaults)
+        return ids;
+    for (const QVariant& id : defaults->array(StoreCoordinator::builtInBundlesKey).value_or(QVariantList()))
+        if (id.typeId() == QMetaType::QString)
+            ids.append(id.toString());
+    return ids;
+}
+
+void recordBuiltIns(const QStringList& ids)
+{
+    Defaults* defaults = Defaults::standard();
+    if (!defaults)
+        return;
+    if (ids.isEmpty())
+        defaults->remove(StoreCoordinator::builtInBundlesKey);
+    else
+        defaults->set(StoreCoordinator::builtInBundlesKey, QVariant(ids));
+}
+
+void markBuiltIn(const QString& id, bool builtIn)
+{
+    QStringList ids = recordedBuiltIns();
+    if (ids.contains(id) == builtIn)
+        return;
+    if (builtIn)
+        ids.append(id);
+    else
+        ids.removeAll(id);
+    recordBuiltIns(ids);
+}
+
+} // namespace
+
+bool StoreCoordinator::isBuiltIn(const QString& bundleId)
+{
+    return recordedBuiltIns().contains(bundleId);
+}
+
 StoreCoordinator::StoreCoordinator(InstalledBundleRegistry* bundles, BundleInstaller* installer, StoreClient* client,
                                    QList<StoreBundleAdapter*> adapters, QObject* parent)
     : QObject(parent), m_bundles(bundles), m_installer(installer), m_client(client)
@@ -244,8 +288,8 @@ void StoreCoordinator::remove(const QString& bundleId)
         m_bundles->remove(bundleId);
         return;
     }
-    // A free bundle counts as built-in and stays installed.
-    if (found->priceCents == 0)
+    // A bundle that ships with the program stays installed.
+    if (isBuiltIn(found->id))
         return;
     uninstallEverywhere(*found);
     m_bundles->remove(bundleId);
@@ -281,14 +325,25 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
         shipped.append(Shipped{verified->manifest, std::move(bytes).value()});
     }
 
-    // Free bundles that no longer ship are withdrawn; paid ones never are.
+    // Built-in bundles that no longer ship are withdrawn. Only the bundles
+    // seeding installed count: a free bundle installed from the store stays.
     const QList<BundleManifest> installedNow = m_bundles->installed();
+    QStringList builtIns = recordedBuiltIns();
     for (const BundleManifest& manifest : installedNow) {
-        if (manifest.priceCents != 0 || shippedIds.contains(manifest.id))
+        if (!builtIns.contains(manifest.id) || shippedIds.contains(manifest.id))
             continue;
         uninstallEverywhere(manifest);
         m_bundles->remove(manifest.id);
+        builtIns.removeAll(manifest.id);
     }
+    // Ids recorded for bundles no longer installed (removed by hand, failed
+    // the start-up check) are forgotten unless they still ship.
+    builtIns.removeIf([&](const QString& id) {
+        return !shippedIds.contains(id)
+            && std::none_of(installedNow.begin(), installedNow.end(),
+                            [&](const BundleManifest& m) { return m.id == id; });
+    });
+    recordBuiltIns(builtIns);
 
     for (const Shipped& entry : std::as_const(shipped)) {
         // Read afresh for each bundle: other work may have installed it
@@ -298,14 +353,21 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
         const QList<BundleManifest>& current = m_bundles->installed();
         const bool present = std::any_of(current.begin(), current.end(),
                                          [&](const BundleManifest& m) { return m.id == entry.manifest.id; });
-        if (present || !m_installer)
+        if (present) {
+            // Already installed under a shipped id (by an earlier seeding):
+            // it ships with the program, so it is built-in.
+            markBuiltIn(entry.manifest.id, true);
+            continue;
+        }
+        if (!m_installer)
             continue;
         auto installed = co_await m_installer->install(entry.bytes);
         if (!self)
             co_return;
-        if (installed)
+        if (installed) {
+            markBuiltIn(installed->id, true);
             activate(installed.value());
-        else
+        } else
             setLastError(QStringLiteral("seed ") + entry.manifest.id + QStringLiteral(": ")
                          + installed.error().describe());
     }

@@ -32,6 +32,9 @@ public:
     static constexpr double newWindowSeconds = 1'209'600.0;  // 14 days
     static constexpr double assetCacheMaxAge = 2'592'000.0;  // 30 days
     static inline const QString seenKeyPrefix = QStringLiteral("store.seen.");
+    // The ids of the bundles that seeding installed from the program's own
+    // resources. Internal: backups do not carry it.
+    static inline const QString builtInBundlesKey = QStringLiteral("dev.gaugelet.store.builtInBundles");
 
     // Adapters in their fixed order (the runner adapter, then the sound adapter).
     StoreCoordinator(InstalledBundleRegistry* bundles, BundleInstaller* installer, StoreClient* client,
@@ -60,10 +63,14 @@ public:
     // Fetches, installs and activates; a failure goes to lastError. An install
     // of an item already in flight is refused (the running one goes on).
     QCoro::Task<void> install(StoreItem item);
-    // Withdraws and deletes a paid bundle; free (built-in) bundles stay.
+    // Withdraws and deletes an installed bundle; built-in bundles stay.
     void remove(const QString& bundleId);
+    // True for a bundle that seeding installed from the program's resources
+    // (recorded under builtInBundlesKey). A free bundle from the store is not
+    // built-in: it can be removed and is never withdrawn at launch.
+    static bool isBuiltIn(const QString& bundleId);
     // Installs every shipped bundle not installed yet and withdraws installed
-    // free bundles that no longer ship.
+    // built-in bundles that no longer ship.
     QCoro::Task<void> seedBuiltInBundles();
     // Makes one installed bundle live through the first adapter of its type.
     void activate(const BundleManifest& manifest);

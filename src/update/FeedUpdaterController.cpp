@@ -71,8 +71,12 @@ void FeedUpdaterController::checkForUpdates()
     m_dialog = dialog;
     connect(dialog, &QDialog::finished, this,
             [this, cycle, dialog] { dialogClosed(cycle, dialog->downloadChosen()); });
-    // A dialog destroyed by someone else still ends its cycle.
-    connect(dialog, &QObject::destroyed, this, [this, cycle] { dialogClosed(cycle, false); });
+    // A dialog destroyed by someone else still ends its cycle. It is half
+    // destroyed by now: forget it first and touch nothing of it.
+    connect(dialog, &QObject::destroyed, this, [this, cycle] {
+        m_dialog.clear();
+        dialogClosed(cycle, false);
+    });
     dialog->show();
 
     runCycle(QPointer<FeedUpdaterController>(this), cycle);

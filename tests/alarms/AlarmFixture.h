@@ -28,6 +28,7 @@ class TestProvider : public StatProvider {
 public:
     TestProvider(QString id, QString name) : m_id(std::move(id)), m_name(std::move(name)) {}
     double value = 0;
+    bool firstReading = false;
 
     QString id() const override { return m_id; }
     QString displayName() const override { return m_name; }
@@ -39,6 +40,7 @@ public:
         StatSnapshot snapshot;
         snapshot.value = value;
         snapshot.label = QString::number(value);
+        snapshot.isFirstReading = firstReading;
         co_return snapshot;
     }
     QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }

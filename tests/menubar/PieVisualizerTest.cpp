@@ -114,6 +114,18 @@ TEST(PieVisualizerCache, NearValuesReuseOneRingFartherOnesDrawAgain)
     EXPECT_EQ(pie.caches().size(), 1);
 }
 
+TEST(PieVisualizerCache, ValuesAboveOneShareTheRingOfOne)
+{
+    test::ScopedDefaults defaults;
+    PieVisualizer pie;
+    const auto full = pie.ringImage(snap(1.0), Theme::light);
+    EXPECT_EQ(pie.ringImage(snap(1.7), Theme::light), full);
+    EXPECT_EQ(pie.ringImage(snap(40.0), Theme::light), full);
+    EXPECT_EQ(pie.ringImage(snap(std::numeric_limits<double>::infinity()), Theme::light), full);
+    const auto empty = pie.ringImage(snap(0.0), Theme::light);
+    EXPECT_EQ(pie.ringImage(snap(-3.0), Theme::light), empty);
+}
+
 TEST(PieVisualizerCache, KeptRingServesEveryScale)
 {
     test::ScopedDefaults defaults;

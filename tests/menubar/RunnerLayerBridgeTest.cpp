@@ -274,6 +274,16 @@ TEST(RunnerLayerBridge, VerticalLabelsStackAtMostThreeRows)
     EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("CPU")), (QStringList{"C", "P", "U"}));
     EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("NETWORK")), (QStringList{"N", "E", "…"}));
     EXPECT_TRUE(RunnerLayerBridge::verticalCharacters(QString()).isEmpty());
+    // Characters as a person sees them: e + U+0301 is one row, so is a flag
+    // (two regional indicators) and an emoji with a skin-tone modifier.
+    EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("e\u0301X")),
+              (QStringList{QStringLiteral("e\u0301"), "X"}));
+    EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("\U0001F1E9\U0001F1EAa")),
+              (QStringList{QStringLiteral("\U0001F1E9\U0001F1EA"), "a"}));
+    EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("\U0001F44D\U0001F3FDok")),
+              (QStringList{QStringLiteral("\U0001F44D\U0001F3FD"), "o", "k"}));
+    EXPECT_EQ(RunnerLayerBridge::verticalCharacters(QStringLiteral("Ne\u0301tX")),
+              (QStringList{"N", QStringLiteral("e\u0301"), "…"}));
 
     auto label = spec(TagPosition::leading, TagOrientation::vertical);
     const QImage cpu = RunnerLayerBridge::renderLabelImage(label, 2.0);

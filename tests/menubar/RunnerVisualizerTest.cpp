@@ -62,6 +62,11 @@ TEST(RunnerVisualizerPace, TheLimitWinsOverTheIdleFloor)
     Rig rig;
     for (double value : {0.0, 0.3, 0.7, 1.0})
         EXPECT_DOUBLE_EQ(rig.visualizer->framesPerSecond(snapshot(value), 3), 3) << value;
+    // Loads above 1 run at the pace of 1: at low limits that is the limit.
+    for (int limit : {2, 3})
+        for (double value : {1.0, 1.4, 3.0, 1e9})
+            EXPECT_DOUBLE_EQ(rig.visualizer->framesPerSecond(snapshot(value), limit), limit)
+                << "limit " << limit << " load " << value;
 }
 
 TEST(RunnerVisualizerPace, ANaNLoadPlaysAsIdle)

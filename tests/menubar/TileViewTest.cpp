@@ -64,6 +64,12 @@ TEST(TileViewRender, UnusableScaleOrSizeGivesNullImage)
     EXPECT_TRUE(Box({ 10, inf }).render(2).isNull());
     EXPECT_TRUE(Box({ 1e6, 1e6 }).render(2).isNull());
     EXPECT_FALSE(Box({ 2048, 10 }).render(2).isNull());
+    // The bound is exact on either side: 4,096 pixels pass, one more does not.
+    EXPECT_EQ(Box({ 4096, 10 }).render(1).size(), QSize(4096, 10));
+    EXPECT_EQ(Box({ 10, 2048 }).render(2).size(), QSize(20, 4096));
+    EXPECT_TRUE(Box({ 4097, 10 }).render(1).isNull());
+    EXPECT_TRUE(Box({ 10, 2048.25 }).render(2).isNull()); // 4096.5 rounds up to 4097
+    EXPECT_TRUE(Box({ 4096.01, 4096.01 }).render(1).isNull());
 }
 
 // Every static visualizer at 1× and 2×, light and dark, each alone (for the

@@ -85,6 +85,43 @@ TEST(VisualizerRegistry, AddingSameIdReplacesInPlaceAndKeepsOrder)
     EXPECT_EQ(did.count(), 1);
 }
 
+TEST(VisualizerRegistry, PublishesTheNewListBeforeStoringItAndTheCurrentOneOnSubscribing)
+{
+    test::ScopedDefaults defaults;
+    VisualizerRegistry registry;
+    auto fox = std::make_shared<FakeRunner>("viz.runner.fox", "Fox");
+    QStringList order;
+    QList<VisualizerPtr> announced;
+    int storedDuringAnnouncement = -1;
+    QObject::connect(&registry, &VisualizerRegistry::objectWillChange, [&] { order << "object"; });
+    QObject::connect(&registry, &VisualizerRegistry::visualizersWillChange, [&](const QList<VisualizerPtr>& next) {
+        order << "will";
+        announced = next;
+        storedDuringAnnouncement = int(registry.visualizers().size());
+    });
+    QObject::connect(&registry, &VisualizerRegistry::visualizersChanged, [&] { order << "did"; });
+    QList<qsizetype> seen;
+    QObject context;
+    registry.subscribe(&context, [&](const QList<VisualizerPtr>& list) { seen << list.size(); });
+    EXPECT_EQ(seen, QList<qsizetype>{3}) << "the current list at once";
+
+    registry.add(fox);
+    EXPECT_EQ(order, (QStringList{"object", "will", "did"}));
+    EXPECT_EQ(announced.size(), 4);
+    EXPECT_EQ(announced.last(), fox);
+    EXPECT_EQ(storedDuringAnnouncement, 3);
+    EXPECT_EQ(seen, (QList<qsizetype>{3, 4}));
+
+    // Equal lists notify nobody.
+    order.clear();
+    registry.add(fox);
+    registry.setVisualizers(registry.visualizers());
+    EXPECT_TRUE(order.isEmpty());
+
+    registry.remove(u"viz.runner.fox");
+    EXPECT_EQ(seen, (QList<qsizetype>{3, 4, 3}));
+}
+
 TEST(VisualizerRegistry, RemoveWithdrawsAndPublishesOnlyOnChange)
 {
     test::ScopedDefaults defaults;

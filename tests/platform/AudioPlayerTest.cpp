@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QAudioDevice>
 #include <QCoreApplication>
 #include <QMediaDevices>
@@ -10,6 +11,8 @@
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cmath>
+#include <malloc.h>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -82,4 +85,89 @@ TEST(AudioPlayer, PlayWithoutAnOutputDeviceDoesNothingAndReportsNoError)
     }
     (*player)->stop();
     EXPECT_FALSE((*player)->isPlaying());
+}
+
+namespace {
+
+// A 16-bit PCM WAV file whose sample i is sample(i) (interleaved).
+void writeWav(const QString& path, int rate, int channels, qint64 frames, qint16 (*sample)(qint64))
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const quint32 dataBytes = quint32(frames * channels * 2);
+    auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
+    auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
+    file.write("RIFF" + le32(36 + dataBytes) + "WAVEfmt " + le32(16) + le16(1) + le16(quint16(channels))
+               + le32(quint32(rate)) + le32(quint32(rate * channels * 2)) + le16(quint16(channels * 2)) + le16(16)
+               + "data" + le32(dataBytes));
+    std::vector<qint16> chunk;
+    for (qint64 at = 0; at < frames * channels;) {
+        chunk.clear();
+        for (int i = 0; i < 65536 && at < frames * channels; ++i, ++at)
+            chunk.push_back(sample(at));
+        file.write(reinterpret_cast<const char*>(chunk.data()), qint64(chunk.size() * 2));
+    }
+}
+
+qint16 ramp(qint64 i)
+{
+    return qint16(i % 30011 - 15000);
+}
+
+} // namespace
+
+TEST(AudioPlayer, StreamsTheSamplesOfTheFileFromTheCurrentTime)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ramp.wav");
+    writeWav(path, 8000, 2, 24000, ramp); // 3 s of stereo
+    auto player = AudioPlayer::create(path);
+    ASSERT_TRUE(player) << player.error().describe().toStdString();
+    EXPECT_EQ((*player)->frameCount(), 24000);
+
+    auto readAll = [](QIODevice& stream) {
+        QByteArray all;
+        for (int i = 0; i < 1000000 && !stream.atEnd(); ++i)
+            all += stream.read(1000 + i % 7); // odd sizes: never half a frame
+        return all;
+    };
+    auto whole = (*player)->openStream();
+    ASSERT_TRUE(whole);
+    const QByteArray pcm = readAll(*whole);
+    ASSERT_EQ(pcm.size(), 24000 * 4);
+    const auto* samples = reinterpret_cast<const qint16*>(pcm.constData());
+    for (qint64 i = 0; i < 48000; i += 997)
+        ASSERT_EQ(samples[i], ramp(i)) << i;
+
+    (*player)->setCurrentTime(1.0);
+    auto tail = (*player)->openStream();
+    ASSERT_TRUE(tail);
+    const QByteArray rest = readAll(*tail);
+    ASSERT_EQ(rest.size(), 16000 * 4);
+    EXPECT_EQ(rest, pcm.mid(8000 * 4));
+}
+
+TEST(AudioPlayer, ATenMinuteSoundHoldsNoDecodedSamplesAndIsCutThere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("long.wav");
+    writeWav(path, 44100, 1, 44100 * 610, ramp); // ten minutes and ten seconds
+    const auto heapInUse = [] {
+        const struct mallinfo2 info = mallinfo2();
+        return qint64(info.uordblks + info.hblkhd);
+    };
+    const qint64 before = heapInUse();
+    auto player = AudioPlayer::create(path);
+    ASSERT_TRUE(player);
+    const qint64 held = heapInUse() - before;
+    EXPECT_LT(held, 1024 * 1024) << "bytes held after creating the player: " << held;
+    EXPECT_EQ((*player)->frameCount(), qint64(44100) * 600);
+    EXPECT_DOUBLE_EQ((*player)->duration(), 600.0);
+
+    (*player)->setCurrentTime(599.5);
+    auto stream = (*player)->openStream();
+    ASSERT_TRUE(stream);
+    const QByteArray last = stream->readAll();
+    EXPECT_EQ(last.size(), 22050 * 2);
+    EXPECT_EQ(reinterpret_cast<const qint16*>(last.constData())[0], ramp(qint64(44100) * 599 + 22050));
 }

@@ -3,9 +3,12 @@
 
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLocalServer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSize>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
@@ -212,4 +215,143 @@ TEST(Defaults, IntegerValueReadsNumbersAndNumericText)
     }
     d.remove(QStringLiteral("k"));
     EXPECT_EQ(d.integerValue(QStringLiteral("k")), std::nullopt);
+}
+
+TEST(Defaults, TemporariesOfAnInterruptedSaveAreRemovedAtLoad)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    const QByteArray saved = PropertyList::toXml(QVariantMap{{"k", 1}});
+    test::writeFile(path, saved);
+    test::writeFile(path + ".aB3xZ9", saved);
+    test::writeFile(path + ".corrupt", "kept");
+    test::writeFile(path + ".backup", "kept");
+    test::writeFile(dir.filePath("other.plist.aB3xZ9"), "kept");
+    Defaults d(path);
+    EXPECT_EQ(d.integer("k"), 1);
+    EXPECT_FALSE(QFile::exists(path + ".aB3xZ9"));
+    EXPECT_TRUE(QFile::exists(path + ".corrupt"));
+    EXPECT_TRUE(QFile::exists(path + ".backup"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("other.plist.aB3xZ9")));
+}
+
+TEST(Defaults, FileThatExistsButCannotBeOpenedIsNeverOverwritten)
+{
+    // Root opens any regular file, so the file here is a socket: it exists,
+    // and open() fails for everyone.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    ASSERT_TRUE(server.listen(path));
+    {
+        Defaults d(path);
+        d.set("k", 1);
+        EXPECT_FALSE(d.flush());
+    }
+    const QFileInfo after(path);
+    EXPECT_TRUE(after.exists());
+    EXPECT_FALSE(after.isFile());
+    EXPECT_TRUE(QDir(dir.path()).entryList({"defaults.plist.*"}, QDir::Files).isEmpty());
+}
+
+TEST(Defaults, FailedSaveIsRetriedByTheNextFlushAndAtQuit)
+{
+    for (const bool atQuit : {false, true}) {
+        QTemporaryDir dir;
+        // The store's folder is a plain file for now, so every save fails.
+        const QString folder = dir.filePath("config");
+        const QString path = folder + "/defaults.plist";
+        test::writeFile(folder, "in the way");
+        Defaults d(path);
+        d.set("k", 7);
+        EXPECT_FALSE(d.flush());
+        ASSERT_TRUE(QFile::remove(folder));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        if (atQuit)
+            QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
+        else
+            EXPECT_TRUE(d.flush());
+        EXPECT_EQ(Defaults(path).integer("k"), 7) << (atQuit ? "at quit" : "by flush");
+    }
+}
+
+TEST(Defaults, ReplaceUserValuesSwapsOneRangeOfKeysAndAnnouncesRealChangesOnly)
+{
+    Defaults d;
+    d.registerDefaults({{"a.registered", 5}});
+    d.set("a.same", "x");
+    d.set("a.changed", 1);
+    d.set("a.typeChanged", 1);
+    d.set("a.gone", true);
+    d.set("a.backToDefault", 9);
+    d.set("b.outside", "stays");
+    QStringList announced;
+    QObject::connect(&d, &Defaults::changed, [&](const QString& key) { announced << key; });
+    auto withinA = [](const QString& key) { return key.startsWith("a."); };
+
+    d.replaceUserValues(withinA, QVariantMap{{"a.same", "x"},
+                                  {"a.changed", 2},
+                                  {"a.typeChanged", 1.0},
+                                  {"a.new", "n"},
+                                  {"a.registered", 5},
+                                  {"a.backToDefault", QVariant()},
+                                  {"a.unstorable", QVariant::fromValue(QSize(1, 1))},
+                                  {"b.outside", "ignored"},
+                                  {"b.new", "ignored"}});
+    EXPECT_EQ(d.userValues(), (QVariantMap{{"a.same", "x"},
+                                           {"a.changed", qint64(2)},
+                                           {"a.typeChanged", 1.0},
+                                           {"a.new", "n"},
+                                           {"a.registered", qint64(5)},
+                                           {"b.outside", "stays"}}));
+    announced.sort();
+    EXPECT_EQ(announced, (QStringList{"a.backToDefault", "a.changed", "a.gone", "a.new", "a.typeChanged"}));
+
+    announced.clear();
+    d.replaceUserValues(withinA, d.userValues());
+    EXPECT_TRUE(announced.isEmpty());
+}
+
+TEST(Defaults, ReplacedValuesAreSavedEvenWhenOnlyTheUserDomainChanged)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    {
+        Defaults d(path);
+        d.registerDefaults({{"a.k", 5}});
+        QSignalSpy changed(&d, &Defaults::changed);
+        d.replaceUserValues([](const QString&) { return true; }, QVariantMap{{"a.k", 5}});
+        EXPECT_EQ(changed.count(), 0); // the effective value is the same
+        EXPECT_TRUE(d.flush());
+    }
+    EXPECT_EQ(Defaults(path).userValues(), (QVariantMap{{"a.k", qint64(5)}}));
+}
+
+TEST(Defaults, StoppedSavingWritesNothingMore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    Defaults d(path);
+    d.set("k", 1);
+    ASSERT_TRUE(d.flush());
+    d.stopSaving();
+    EXPECT_TRUE(d.isSavingStopped());
+    d.set("k", 2);
+    EXPECT_TRUE(d.flush());
+    gaugelet::test::spinFor(300);
+    EXPECT_EQ(Defaults(path).integer("k"), 1);
+    EXPECT_EQ(d.integer("k"), 2); // kept in memory
+}
+
+TEST(Defaults, AFailedSaveKeepsTheSystemsReason)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Defaults d(dir.filePath("blocked/defaults.plist"));
+    d.set("k", 1);
+    EXPECT_FALSE(d.flush());
+    EXPECT_FALSE(d.lastSaveError().isEmpty());
 }

@@ -8,6 +8,7 @@
 #include <QtEndian>
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -97,6 +98,22 @@ TEST(GpuReader, AmdgpuBusyPercentIsDeviceAndGfxActivityIsRenderer)
     const auto r = reader.read();
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0], (GpuUtilization{30, 55}));
+}
+
+TEST(GpuReader, AmdgpuCardContributesOnlyTheFigureItHas)
+{
+    QTemporaryDir dir;
+    makeCard(dir, "card0", "amdgpu"); // busy percent, no usable metrics
+    test::writeFile(dir.filePath("sys/class/drm/card0/device/gpu_busy_percent"), "30\n");
+    test::writeFile(dir.filePath("sys/class/drm/card0/device/gpu_metrics"), "short");
+    makeCard(dir, "card1", "amdgpu"); // metrics, no busy percent
+    test::writeFile(dir.filePath("sys/class/drm/card1/device/gpu_metrics"), metrics(1, 1, 16, 55));
+    GpuReader reader{SysRoot(dir.path())};
+    auto r = reader.read();
+    std::sort(r.begin(), r.end(), [](const GpuUtilization& a, const GpuUtilization& b) { return a.device > b.device; });
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0], (GpuUtilization{30, 0}));
+    EXPECT_EQ(r[1], (GpuUtilization{0, 55}));
 }
 
 TEST(GpuReader, GpuInRuntimeSuspendIsNotRead)

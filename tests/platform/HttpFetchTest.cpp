@@ -161,6 +161,36 @@ TEST(HttpFetch, DeadlineEndsATransferToAServerThatNeverAnswers)
     EXPECT_LT(timer.elapsed(), 5000);
 }
 
+TEST(HttpFetch, SilenceLimitEndsAStalledTransferButNotASlowSteadyOne)
+{
+    // 20 pieces 100 ms apart: 2 s in all, never half a second of silence.
+    LocalHttpServer steady(LocalHttpServer::always(HttpAnswer::slowBody(QByteArray(2000, 's'), 100, 100)));
+    auto request = plain(steady.url("/"), 10);
+    request.idleTimeoutSeconds = 0.5;
+    auto outcome = runGet(request);
+    ASSERT_TRUE(outcome) << outcome.error().fullDescription().toStdString();
+    EXPECT_EQ(outcome->body, QByteArray(2000, 's'));
+
+    // The head at once, then 3 s without a byte.
+    LocalHttpServer stalled(LocalHttpServer::always(HttpAnswer::slowBody(QByteArray(200, 's'), 100, 3000)));
+    request.url = stalled.url("/");
+    QElapsedTimer timer;
+    timer.start();
+    outcome = runGet(request);
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.error().kind, Kind::timedOut);
+    EXPECT_LT(timer.elapsed(), 2500);
+
+    // No answer at all is silence too.
+    LocalHttpServer silent(LocalHttpServer::always(HttpAnswer::neverAnswering()));
+    request.url = silent.url("/");
+    timer.restart();
+    outcome = runGet(request);
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.error().kind, Kind::timedOut);
+    EXPECT_LT(timer.elapsed(), 2500);
+}
+
 TEST(HttpFetch, ReportsDroppedAndRefusedConnections)
 {
     LocalHttpServer server(LocalHttpServer::always(HttpAnswer::dropping()));
@@ -216,8 +246,11 @@ TEST(HttpFetch, BlockingFetchGivesUpAtItsWaitAndALateCompletionIsHarmless)
     EXPECT_EQ(outcome.error().kind, Kind::timedOut);
     EXPECT_GE(waited, 350);
     EXPECT_LT(waited, 2000);
-    // The cancelled worker winds down on its own; the process carries on.
-    spinFor(200);
+    // The cancelled worker ends promptly and is joined: nothing of it can
+    // run on past the process's teardown.
+    timer.restart();
+    EXPECT_EQ(HttpFetch::joinBlockingWorkers(5.0), 0);
+    EXPECT_LT(timer.elapsed(), 2000);
     auto again = HttpFetch::getBlocking(plain(server.url("/"), 0.2), 1.0);
     ASSERT_FALSE(again);
     EXPECT_EQ(again.error().kind, Kind::timedOut);

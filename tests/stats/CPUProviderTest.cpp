@@ -66,6 +66,7 @@ TEST(CPUProvider, FirstSnapshotAfterLaunchIsZero)
     std::optional<StatSnapshot> got = QCoro::waitFor(p.sample());
     EXPECT_EQ(got->value, 0);
     EXPECT_EQ(got->label, "0%");
+    EXPECT_TRUE(got->isFirstReading);
     ASSERT_NE(got->extra<CPUExtras>("cpu.snapshot"), nullptr);
     EXPECT_TRUE(got->extra<CPUExtras>("cpu.snapshot")->perCore.isEmpty());
 }

@@ -50,6 +50,14 @@ public:
 
 const CPUTopology allPerformance{};
 
+// What a reading that measured no interval yet answers.
+CPUSample standIn()
+{
+    CPUSample none;
+    none.isFirstReading = true;
+    return none;
+}
+
 } // namespace
 
 TEST(CPUSampler, FirstSampleIsZeroWithNoCores)
@@ -57,7 +65,12 @@ TEST(CPUSampler, FirstSampleIsZeroWithNoCores)
     FakeProcStat fake;
     fake.write({{100, 0, 100, 800}});
     CPUSampler::State state(fake.root, allPerformance);
-    EXPECT_EQ(state.sample(), CPUSample{});
+    EXPECT_EQ(state.sample(), standIn());
+    fake.write({{200, 0, 100, 900}});
+    EXPECT_FALSE(state.sample().isFirstReading);
+    // Hot-plug starts over with another stand-in reading.
+    fake.write({{300, 0, 200, 1000}, {10, 0, 10, 80}});
+    EXPECT_TRUE(state.sample().isFirstReading);
 }
 
 TEST(CPUSampler, FoldsFourStatesWorkedExample)
@@ -148,7 +161,7 @@ TEST(CPUSampler, ChangedProcessorIdsResetLikeAChangedCount)
 
     // cpu1 went offline and cpu2 came online: same count, other processors.
     fake.write({{100, 0, 0, 100}, {5, 0, 0, 5000}}, {0, 2});
-    EXPECT_EQ(state.sample(), CPUSample{});
+    EXPECT_EQ(state.sample(), standIn());
 
     // The ring was not touched: the next interval averages with the old sample.
     fake.write({{100, 0, 0, 200}, {5, 0, 0, 5100}}, {0, 2});
@@ -156,7 +169,7 @@ TEST(CPUSampler, ChangedProcessorIdsResetLikeAChangedCount)
 
     // A different count resets too.
     fake.write({{100, 0, 0, 300}});
-    EXPECT_EQ(state.sample(), CPUSample{});
+    EXPECT_EQ(state.sample(), standIn());
 }
 
 TEST(CPUSampler, UnreadableCountersAnswerThePreviousSmoothedValue)
@@ -207,7 +220,7 @@ TEST(CPUSampler, SamplesRunOnTheActorsOwnThread)
     fake.write({{0, 0, 0, 0}});
     CPUSampler sampler(fake.root, allPerformance);
     std::optional<CPUSample> got = QCoro::waitFor(sampler.sample());
-    EXPECT_EQ(*got, CPUSample{});
+    EXPECT_EQ(*got, standIn());
     fake.write({{10, 0, 10, 80}});
     got = QCoro::waitFor(sampler.sample());
     EXPECT_DOUBLE_EQ(got->user, 10.0);

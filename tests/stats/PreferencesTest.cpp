@@ -38,7 +38,12 @@ TEST(FPSLimit, StoredValuesMapToSteps)
         defaults->set("global.fpsLimit", other);
         EXPECT_EQ(FPSLimit::current(), 1) << other;
     }
+    // The lenient integer read: numeric text and reals give their integer.
     defaults->set("global.fpsLimit", QString("10"));
+    EXPECT_EQ(FPSLimit::current(), 0);
+    defaults->set("global.fpsLimit", 20.0);
+    EXPECT_EQ(FPSLimit::current(), 2);
+    defaults->set("global.fpsLimit", QString("ten"));
     EXPECT_EQ(FPSLimit::current(), 1);
     EXPECT_EQ(FPSLimit::framesPerSecond(0), 10);
     EXPECT_EQ(FPSLimit::framesPerSecond(2), 20);

@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 
 #include <QSignalSpy>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -55,6 +56,20 @@ TEST(StatRegistry, CoalescesFourProvidersIntoOneNoticeThenOneDictionary)
     ASSERT_EQ(published.size(), 4);
     EXPECT_EQ(published.value("memory.total").providerId, "memory.total");
     EXPECT_EQ(published.value("memory.total").badgeText, "MEM");
+}
+
+TEST(StatRegistry, FirstPublishArrivesAQuarterSecondAfterTheFirstSamples)
+{
+    Fixture f(four());
+    QElapsedTimer sinceSamples;
+    qint64 publishedAfter = -1;
+    QObject::connect(f.registry.get(), &StatRegistry::snapshotsPublisher,
+                     [&](const auto&) { publishedAfter = sinceSamples.elapsed(); });
+    sinceSamples.start();
+    f.registry->start(nullptr, nullptr, nullptr); // the test providers answer at once
+    ASSERT_TRUE(test::waitUntil([&] { return publishedAfter >= 0; }, 3000));
+    EXPECT_GE(publishedAfter, 200); // a coarse timer may fire up to 5 % early
+    EXPECT_LT(publishedAfter, 700) << "the window is a quarter second, not a second";
 }
 
 TEST(StatRegistry, SnapshotAppliedWhileFlushIsQueuedJoinsThatFlush)

@@ -3,11 +3,19 @@
 #include "stats/Palette.h"
 #include "stats/StatProvider.h"
 
-#include <QTimer>
+#include <QObject>
 #include <qcoro/qcorosignal.h>
 #include <memory>
 
 namespace gaugelet::test {
+
+// Where gated samples wait. A public signal of its own: awaiting a private
+// one (QTimer::timeout) binds a null QPrivateSignal reference.
+class SampleGate : public QObject {
+    Q_OBJECT
+Q_SIGNALS:
+    void opened();
+};
 
 // A provider whose samples complete at once, or only when the test opens the
 // gate (gated = true). Counts the samples started.
@@ -16,8 +24,7 @@ public:
     TestProvider(QString id, QString shortName, bool gated = false)
         : m_id(std::move(id)), m_shortName(std::move(shortName)), m_gated(gated)
     {
-        m_gate = std::make_shared<QTimer>();
-        m_gate->setSingleShot(true);
+        m_gate = std::make_shared<SampleGate>();
     }
 
     QString id() const override { return m_id; }
@@ -33,7 +40,7 @@ public:
         const double value = nextValue;
         auto gate = m_gate;
         if (m_gated)
-            co_await qCoro(gate.get(), &QTimer::timeout);
+            co_await qCoro(gate.get(), &SampleGate::opened);
         StatSnapshot s;
         s.value = value;
         s.label = QString::number(value);
@@ -42,7 +49,11 @@ public:
     }
 
     // Completes every sample waiting at the gate.
-    void open() { m_gate->start(0); }
+    void open()
+    {
+        QMetaObject::invokeMethod(
+            m_gate.get(), [gate = m_gate.get()] { Q_EMIT gate->opened(); }, Qt::QueuedConnection);
+    }
 
     int started = 0;
     double nextValue = 0.5;
@@ -51,7 +62,7 @@ private:
     QString m_id;
     QString m_shortName;
     bool m_gated;
-    std::shared_ptr<QTimer> m_gate;
+    std::shared_ptr<SampleGate> m_gate;
 };
 
 } // namespace gaugelet::test

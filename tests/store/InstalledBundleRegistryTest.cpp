@@ -153,7 +153,31 @@ TEST_F(InstalledBundleRegistryTest, UnreadableFolderIsKeptButNotListed)
     registry.scan();
     EXPECT_TRUE(registry.installed().isEmpty());
     EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/fox/manifest.json")));
-    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: rejecting fox: ")));
+    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: keeping unreadable fox: ")));
+    EXPECT_FALSE(log.contains(QStringLiteral("rejecting")));
+}
+
+TEST_F(InstalledBundleRegistryTest, FolderThatFailsTheFirstCheckButPassesTheSecondIsKept)
+{
+    placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"));
+    const QString asset = root + QStringLiteral("/fox/assets/ding.wav");
+    // Another instance swaps the folder while the first check reads it.
+    int checks = 0;
+    LogCapture log;
+    InstalledBundleRegistry registry(root);
+    registry.setVerifierForTesting([&](const QString& folder, const std::optional<Ed25519PublicKey>& key) {
+        if (++checks > 1)
+            return BundleVerifier::verifyInstalled(folder, key);
+        writeFile(asset, "half swapped");
+        auto result = BundleVerifier::verifyInstalled(folder, key);
+        writeFile(asset, "ding");
+        return result;
+    });
+    registry.scan();
+    EXPECT_EQ(checks, 2);
+    EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("fox")});
+    EXPECT_TRUE(QFileInfo::exists(asset));
+    EXPECT_FALSE(log.contains(QStringLiteral("rejecting")));
 }
 
 TEST_F(InstalledBundleRegistryTest, MissingListedFileDeletesTheFolder)

@@ -156,6 +156,16 @@ TEST_F(RemoteStoreClientTest, BodyExactlyAtTheCapIsAccepted)
     EXPECT_EQ(result->size(), RemoteStoreClient::maxBundleBytes);
 }
 
+TEST_F(RemoteStoreClientTest, SlowButSteadyDownloadFinishesPastTenSeconds)
+{
+    // 12 s in all, a piece every 200 ms: only silence may end a download.
+    const QByteArray body(60 * 1000, 'w');
+    host.setRoute("/slow.gaugebundle", HttpAnswer::slowBody(body, 1000, 200));
+    auto result = awaitTask(client->downloadBundle(host.url("/slow.gaugebundle")));
+    ASSERT_TRUE(result) << RemoteStoreClient::describe(result.error()).toStdString();
+    EXPECT_EQ(result.value(), body);
+}
+
 TEST_F(RemoteStoreClientTest, OversizeDownloadIsRefusedAndTheShippedCopyServes)
 {
     const QByteArray shipped = signedBundle(NaclKeyPair::shared(), QStringLiteral("big"), Members{{"assets/x.bin", "x"}});

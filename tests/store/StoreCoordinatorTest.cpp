@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
@@ -375,21 +376,29 @@ TEST_F(StoreCoordinatorTest, BundleOfATypeNoAdapterHandlesIsInstalledButNotLive)
     EXPECT_TRUE(runner.installs.isEmpty());
 }
 
-TEST_F(StoreCoordinatorTest, RemoveKeepsFreeBundlesAndWithdrawsPaidOnes)
+TEST_F(StoreCoordinatorTest, RemoveKeepsBuiltInBundlesAndWithdrawsEveryOther)
 {
-    preinstall(soundBundle("free", 0));
+    folders.ship("builtin.gaugebundle", soundBundle("builtin", 0));
+    preinstall(soundBundle("free", 0)); // a free bundle installed from the store
     preinstall(soundBundle("paid", 199));
     auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
     ASSERT_TRUE(SoundRegistry::installed().contains("paid.s"));
+    EXPECT_TRUE(StoreCoordinator::isBuiltIn("builtin"));
+    EXPECT_FALSE(StoreCoordinator::isBuiltIn("free"));
+
+    coordinator->remove("builtin");
+    EXPECT_TRUE(onDisk("builtin"));
+    EXPECT_TRUE(SoundRegistry::installed().contains("builtin.s"));
 
     coordinator->remove("free");
-    EXPECT_TRUE(onDisk("free"));
-    EXPECT_TRUE(SoundRegistry::installed().contains("free.s"));
+    EXPECT_FALSE(onDisk("free"));
+    EXPECT_FALSE(SoundRegistry::installed().contains("free.s"));
 
     coordinator->remove("paid");
     EXPECT_FALSE(onDisk("paid"));
     EXPECT_FALSE(SoundRegistry::installed().contains("paid.s"));
-    EXPECT_EQ(installedIds(), QStringList{"free"});
+    EXPECT_EQ(installedIds(), QStringList{"builtin"});
 
     writeFile(folders.bundlesRoot() + "/stray/file", "x");
     coordinator->remove("stray");
@@ -478,17 +487,41 @@ TEST_F(StoreCoordinatorTest, NewShippedBundleIsInstalledAndLiveOnceOnly)
     EXPECT_EQ(coordinator->lastError(), std::nullopt);
 }
 
-TEST_F(StoreCoordinatorTest, FreeBundleThatNoLongerShipsIsWithdrawnButPaidOnesStay)
+TEST_F(StoreCoordinatorTest, BuiltInBundleThatNoLongerShipsIsWithdrawnButStoreBundlesStay)
 {
-    preinstall(soundBundle("retired", 0));
+    folders.ship("retired.gaugebundle", soundBundle("retired", 0));
     preinstall(soundBundle("bought", 300));
+    preinstall(soundBundle("gift", 0)); // free, from the store
+    {
+        auto first = makeCoordinator();
+        QCoro::waitFor(first->seedBuiltInBundles());
+    }
+    ASSERT_TRUE(QFile::remove(folders.storeAssets() + "/retired.gaugebundle"));
     folders.ship("other.gaugebundle", soundBundle("other"));
     auto coordinator = makeCoordinator();
     ASSERT_TRUE(SoundRegistry::installed().contains("retired.s"));
     QCoro::waitFor(coordinator->seedBuiltInBundles());
-    EXPECT_EQ(installedIds(), (QStringList{"bought", "other"}));
+    EXPECT_EQ(installedIds(), (QStringList{"bought", "gift", "other"}));
     EXPECT_FALSE(onDisk("retired"));
     EXPECT_FALSE(SoundRegistry::installed().contains("retired.s"));
+    EXPECT_TRUE(SoundRegistry::installed().contains("gift.s"));
+    EXPECT_EQ(defaults->array(StoreCoordinator::builtInBundlesKey), QVariantList{"other"});
+
+    // And the free store bundle survives the next launch too.
+    auto next = makeCoordinator();
+    QCoro::waitFor(next->seedBuiltInBundles());
+    EXPECT_TRUE(onDisk("gift"));
+}
+
+TEST_F(StoreCoordinatorTest, BundlesSeededBeforeTheRecordExistedCountAsBuiltInWhileTheyShip)
+{
+    preinstall(soundBundle("chimes", 0));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0));
+    auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_TRUE(StoreCoordinator::isBuiltIn("chimes"));
+    coordinator->remove("chimes");
+    EXPECT_TRUE(onDisk("chimes"));
 }
 
 TEST_F(StoreCoordinatorTest, NewerShippedVersionIsNotInstalledOverTheInstalledOne)
@@ -501,11 +534,13 @@ TEST_F(StoreCoordinatorTest, NewerShippedVersionIsNotInstalledOverTheInstalledOn
     EXPECT_EQ(registry.installed().at(0).version, 1);
 }
 
-TEST_F(StoreCoordinatorTest, ShippedFileWithABadSignatureIsSkippedAndItsFreeBundleWithdrawn)
+TEST_F(StoreCoordinatorTest, ShippedFileWithABadSignatureIsSkippedAndItsBuiltInBundleWithdrawn)
 {
-    preinstall(soundBundle("chimes", 0));
-    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0, 2, NaclKeyPair::other()));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0));
     auto coordinator = makeCoordinator();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    ASSERT_TRUE(onDisk("chimes"));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0, 2, NaclKeyPair::other()));
     QCoro::waitFor(coordinator->seedBuiltInBundles());
     EXPECT_TRUE(registry.installed().isEmpty());
     EXPECT_FALSE(onDisk("chimes"));

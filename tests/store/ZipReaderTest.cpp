@@ -266,6 +266,28 @@ TEST(ZipReader, MemberBoundsAreCheckedBeforeReading)
     EXPECT_EQ(reader->extract(forged).error().kind, Kind::truncated);
 }
 
+TEST(ZipReader, LocalHeaderStartingInTheLast30BytesIsTruncatedWithoutReadingPastTheEnd)
+{
+    // A comment that ends the archive with a local-header signature, so the
+    // signature check passes and only the length check stands between the
+    // reader and the bytes past the buffer (the sanitizers see any read).
+    QByteArray archive = threeMembers();
+    const QByteArray comment = QByteArray("PK\x03\x04", 4) + "abcd";
+    set16(archive, eocdOf(archive) + 20, quint32(comment.size()));
+    archive += comment;
+    auto reader = ZipReader::read(QByteArray(archive.constData(), archive.size())); // an exact-size copy
+    ASSERT_TRUE(reader);
+    const quint64 n = quint64(reader->data.size());
+    for (quint64 back = 1; back < 30; ++back) { // fewer than the header's 30 bytes left
+        ZipReader::Entry entry{QStringLiteral("late"), n - back, 0, 0, 0};
+        const auto bytes = reader->extract(entry);
+        ASSERT_FALSE(bytes) << back;
+        EXPECT_EQ(bytes.error().kind, Kind::truncated) << back;
+    }
+    ZipReader::Entry atSignature{QStringLiteral("late"), n - quint64(comment.size()), 0, 0, 0};
+    EXPECT_EQ(reader->extract(atSignature).error().kind, Kind::truncated);
+}
+
 TEST(ZipReader, NamesThatBreakTheNameRuleFailIndexing)
 {
     for (const QByteArray& name : {QByteArray("../one"), QByteArray("a//bcd"), QByteArray("/abcde"), QByteArray("abcde/"),

@@ -65,6 +65,15 @@ struct HttpAnswer {
         a.declaredLength = length;
         return a;
     }
+    // A slow line: the body (with its Content-Length) goes out chunkSize
+    // bytes every intervalMs.
+    static HttpAnswer slowBody(QByteArray body, int chunkSize, int intervalMs)
+    {
+        HttpAnswer a(200, std::move(body));
+        a.chunkSize = chunkSize;
+        a.chunkIntervalMs = intervalMs;
+        return a;
+    }
     static HttpAnswer chunkedBody(QByteArray body)
     {
         HttpAnswer a(200, std::move(body));
@@ -81,6 +90,7 @@ struct HttpAnswer {
     bool endless = false;            // chunked, and the chunks never end (until the client hangs up)
     qint64 declaredLength = -1;      // a Content-Length other than the body's (a body cut short)
     int chunkSize = 16 * 1024;
+    int chunkIntervalMs = 0;         // > 0: one chunkSize piece of the body per interval
 };
 
 struct TlsIdentity {
@@ -296,6 +306,25 @@ private:
                 QObject::connect(pump, &QTimer::timeout, socket, [socket, chunk] {
                     if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
                         socket->write(chunk);
+                });
+                pump->start();
+                return;
+            }
+            if (answer.chunkIntervalMs > 0 && !answer.chunked) {
+                auto* pump = new QTimer(socket);
+                pump->setInterval(answer.chunkIntervalMs);
+                auto sent = std::make_shared<qsizetype>(0);
+                QObject::connect(pump, &QTimer::timeout, socket, [socket, pump, sent, answer] {
+                    if (socket->state() != QAbstractSocket::ConnectedState) {
+                        pump->stop();
+                        return;
+                    }
+                    socket->write(answer.body.mid(*sent, answer.chunkSize));
+                    *sent += answer.chunkSize;
+                    if (*sent >= answer.body.size()) {
+                        pump->stop();
+                        socket->disconnectFromHost();
+                    }
                 });
                 pump->start();
                 return;

@@ -19,6 +19,12 @@ using Link = KillSwitch::ForwardLink;
 
 namespace {
 
+// head + padding + "\"}", exactly size bytes long.
+QByteArray paddedDocument(const QByteArray& head, qint64 size)
+{
+    return head + QByteArray(size - head.size() - 2, 'p') + "\"}";
+}
+
 class FakeFetcher : public KillSwitchFetcher {
 public:
     explicit FakeFetcher(Result<QByteArray, FetchError> result) : result(std::move(result)) {}
@@ -170,6 +176,14 @@ TEST(KillSwitch, MalformedDocumentsFailToDecodeWithoutCrashing)
     // Bigger than 1 MiB, although well-formed.
     QByteArray huge = R"({"alpha":true,"message":")" + QByteArray(1024 * 1024, 'a') + "\"}";
     EXPECT_EQ(kindOf(huge), Kind::tooLarge);
+
+    // Exactly 1 MiB is still a document; one byte more is not.
+    const QByteArray exact = paddedDocument(R"({"alpha":false,"message":"full","pad":")", KillSwitch::maxDocumentBytes);
+    ASSERT_EQ(exact.size(), KillSwitch::maxDocumentBytes);
+    auto decoded = KillSwitch::Payload::decode(exact);
+    ASSERT_TRUE(decoded) << decoded.error().describe().toStdString();
+    EXPECT_EQ(decoded->message, "full");
+    EXPECT_EQ(kindOf(paddedDocument(R"({"alpha":false,"pad":")", KillSwitch::maxDocumentBytes + 1)), Kind::tooLarge);
 }
 
 // --- The gate run with injected fetcher and cache ---
@@ -373,6 +387,15 @@ TEST_F(KillSwitchGate, ServerFailuresFallBackToTheKeptCopy)
     LocalHttpServer dropping(LocalHttpServer::always(HttpAnswer::dropping()), tls);
     EXPECT_EQ(runAgainst(dropping, cache), kept);
     EXPECT_TRUE(cache->writes.isEmpty());
+}
+
+TEST_F(KillSwitchGate, DocumentOfExactlyOneMebibyteDecides)
+{
+    auto cache = std::make_shared<MemoryCache>();
+    const QByteArray exact = paddedDocument(R"({"alpha":false,"message":"full","pad":")", KillSwitch::maxDocumentBytes);
+    LocalHttpServer server(LocalHttpServer::always({200, exact}), trustedTlsIdentity());
+    EXPECT_EQ(runAgainst(server, cache), Verdict::terminate("full", std::nullopt));
+    EXPECT_EQ(cache->response, std::optional<QByteArray>(exact));
 }
 
 TEST_F(KillSwitchGate, PlainHttpOrUnsetGateAddressIsAFailedFetch)

@@ -1,0 +1,25 @@
+#include "settings/SetLaunchAtLogin.h"
+
+#include "platform/LoginItemService.h"
+#include "platform/MainThread.h"
+
+#include <QtGlobal>
+
+namespace gaugelet {
+
+void setLaunchAtLogin(bool enabled)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    LoginItemService& service = LoginItemService::mainAppService();
+    const auto result = enabled ? service.registerItem() : service.unregisterItem();
+    if (!result)
+        qInfo("Gaugelet: failed to toggle launch-at-login: %s", qUtf8Printable(result.error()));
+}
+
+bool isLaunchAtLoginEnabled()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    return LoginItemService::mainAppService().status() == LoginItemService::Status::enabled;
+}
+
+} // namespace gaugelet

@@ -1,0 +1,140 @@
+#include "settings/SettingsView.h"
+
+#include "alarms/AlarmsSettingsView.h"
+#include "platform/DesignStyle.h"
+#include "platform/MainThread.h"
+#include "platform/SystemSymbol.h"
+#include "settings/GeneralTab.h"
+#include "settings/SetLaunchAtLogin.h"
+#include "settings/SetupTab.h"
+#include "settings/StatsTab.h"
+#include "settings/ThemesTab.h"
+#include "store/StoreTab.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace gaugelet {
+
+namespace {
+
+enum TabIndex { general, stats, alarms, themes, setup, store };
+
+// A symbol's template image in the given colour, at the screen's scale.
+QIcon tintedSymbol(const QString& name, const QColor& colour, qreal dpr)
+{
+    const int side = 16;
+    QImage image = SystemSymbol::image(name, int(std::ceil(side * dpr)));
+    if (image.isNull())
+        return {};
+    {
+        QPainter p(&image);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(image.rect(), colour);
+    }
+    image.setDevicePixelRatio(dpr);
+    return QIcon(QPixmap::fromImage(image));
+}
+
+} // namespace
+
+QList<SettingsView::TabInfo> SettingsView::tabs()
+{
+    return {
+        {tr("General"), QStringLiteral("gearshape")},
+        {tr("Stats"), QStringLiteral("chart.bar.doc.horizontal")},
+        {tr("Alarms"), QStringLiteral("bell")},
+        {tr("Themes"), QStringLiteral("paintpalette")},
+        {tr("Setup"), QStringLiteral("checklist")},
+        {tr("Store"), QStringLiteral("bag")},
+    };
+}
+
+SettingsView::SettingsView(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    setFixedSize(width, height);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setDocumentMode(true);
+    m_tabs->tabBar()->setExpanding(false);
+    m_tabs->tabBar()->setDrawBase(true);
+    m_tabs->setUsesScrollButtons(false);
+    layout->addWidget(m_tabs);
+
+    // Every page is an empty holder until its tab is shown.
+    for (const TabInfo& tab : tabs()) {
+        auto* holder = new QWidget;
+        auto* holderLayout = new QVBoxLayout(holder);
+        holderLayout->setContentsMargins(0, 0, 0, 0);
+        m_tabs->addTab(holder, tab.title);
+        m_contents.append(nullptr);
+    }
+    refreshIcons();
+    showTab(general);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &SettingsView::showTab);
+}
+
+QWidget* SettingsView::tabContent(int index) const
+{
+    return index >= 0 && index < m_contents.size() ? m_contents[index].data() : nullptr;
+}
+
+void SettingsView::showTab(int index)
+{
+    if (index < 0 || index >= m_contents.size())
+        return;
+    // The Alarms pane lives only while its tab is shown.
+    if (m_current == alarms && index != alarms && m_contents[alarms]) {
+        delete m_contents[alarms].data();
+        m_contents[alarms] = nullptr;
+    }
+    m_current = index;
+    if (m_contents[index])
+        return;
+    QWidget* holder = m_tabs->widget(index);
+    QWidget* content = buildTab(index, holder);
+    holder->layout()->addWidget(content);
+    m_contents[index] = content;
+}
+
+QWidget* SettingsView::buildTab(int index, QWidget* parent)
+{
+    switch (index) {
+    case general: {
+        // Seeded from the login-item service now, and not read again while the
+        // window stays open.
+        auto* tab = new GeneralTab(m_env.updater, isLaunchAtLoginEnabled(), parent);
+        m_general = tab;
+        return tab;
+    }
+    case stats: return new StatsTab(m_env, parent);
+    case alarms: return new AlarmsSettingsView(m_env, parent);
+    case themes: return new ThemesTab(m_env, parent);
+    case setup: return new SetupTab(m_env, parent);
+    case store: return new StoreTab(m_env, parent);
+    default: return new QWidget(parent);
+    }
+}
+
+void SettingsView::refreshIcons()
+{
+    const QColor colour = DesignStyle::colour(DesignStyle::Colour::primary, this);
+    const qreal dpr = devicePixelRatioF();
+    const QList<TabInfo> list = tabs();
+    for (int i = 0; i < list.size(); ++i)
+        m_tabs->setTabIcon(i, tintedSymbol(list[i].symbol, colour, dpr));
+}
+
+void SettingsView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        refreshIcons();
+}
+
+} // namespace gaugelet

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/ViewEnvironment.h"
+#include "settings/GeneralTab.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QTabWidget;
+
+namespace gaugelet {
+
+// The settings window's content: six tabs in a fixed order (General, Stats,
+// Alarms, Themes, Setup, Store), always opening on General, 540 × 520 points
+// whichever tab is shown. A tab's content is built when the tab is first
+// shown; the Alarms pane lives only while its tab is shown. Main thread.
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int width = 540;
+    static constexpr int height = 520;
+
+    struct TabInfo {
+        QString title;
+        QString symbol;
+    };
+    // The six tabs' titles and symbol names, in order.
+    static QList<TabInfo> tabs();
+
+    explicit SettingsView(const ViewEnvironment& env, QWidget* parent = nullptr);
+
+    QTabWidget* tabWidget() const { return m_tabs; }
+    // The General tab (built with the view).
+    GeneralTab* generalTab() const { return m_general; }
+    // The content of tab index, or null while it is not built.
+    QWidget* tabContent(int index) const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void showTab(int index);
+    QWidget* buildTab(int index, QWidget* parent);
+    void refreshIcons();
+
+    ViewEnvironment m_env;
+    QTabWidget* m_tabs = nullptr;
+    QPointer<GeneralTab> m_general;
+    QList<QPointer<QWidget>> m_contents;
+    int m_current = -1;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,204 @@
+#include "platform/Defaults.h"
+#include "platform/PropertyList.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace gaugelet;
+
+namespace {
+
+void appendBE(QByteArray& out, quint64 value, int width)
+{
+    for (int i = width - 1; i >= 0; --i)
+        out.append(char((value >> (8 * i)) & 0xff));
+}
+
+// A binary list from encoded objects; object 0 is the root.
+QByteArray binaryList(const std::vector<QByteArray>& objects, int refSize)
+{
+    QByteArray out("bplist00");
+    std::vector<quint64> offsets;
+    for (const QByteArray& object : objects) {
+        offsets.push_back(quint64(out.size()));
+        out += object;
+    }
+    const quint64 table = quint64(out.size());
+    for (quint64 offset : offsets)
+        appendBE(out, offset, 4);
+    out += QByteArray(6, '\0');
+    out += char(4);
+    out += char(refSize);
+    appendBE(out, objects.size(), 8);
+    appendBE(out, 0, 8);
+    appendBE(out, table, 8);
+    return out;
+}
+
+QByteArray marker(int type, quint64 count)
+{
+    QByteArray out;
+    if (count < 15) {
+        out += char((type << 4) | int(count));
+    } else {
+        out += char((type << 4) | 0x0f);
+        out += char(0x13);
+        appendBE(out, count, 8);
+    }
+    return out;
+}
+
+QByteArray arrayOf(const std::vector<quint64>& refs, int refSize)
+{
+    QByteArray out = marker(0xA, refs.size());
+    for (quint64 ref : refs)
+        appendBE(out, ref, refSize);
+    return out;
+}
+
+QByteArray dictOf(const std::vector<std::pair<quint64, quint64>>& pairs, int refSize)
+{
+    QByteArray out = marker(0xD, pairs.size());
+    for (const auto& pair : pairs)
+        appendBE(out, pair.first, refSize);
+    for (const auto& pair : pairs)
+        appendBE(out, pair.second, refSize);
+    return out;
+}
+
+QByteArray ascii(const QByteArray& text)
+{
+    return marker(0x5, quint64(text.size())) + text;
+}
+
+QByteArray utf16(const std::vector<char16_t>& units)
+{
+    QByteArray out = marker(0x6, units.size());
+    for (char16_t unit : units)
+        appendBE(out, unit, 2);
+    return out;
+}
+
+// Arrays nested `depth` deep, the innermost empty.
+QByteArray nestedBinary(int depth)
+{
+    std::vector<QByteArray> objects;
+    for (int i = 0; i < depth - 1; ++i)
+        objects.push_back(arrayOf({quint64(i + 1)}, 4));
+    objects.push_back(arrayOf({}, 4));
+    return binaryList(objects, 4);
+}
+
+QByteArray nestedXml(int depth)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">"
+        + QByteArray("<array>").repeated(depth) + QByteArray("</array>").repeated(depth) + "</plist>";
+}
+
+} // namespace
+
+TEST(PropertyList, NestingDeeperThan256LevelsIsRefusedInBothForms)
+{
+    // Deep enough to overflow libplist's recursion (parse of the binary form,
+    // free of the XML form) if it ever saw them.
+    EXPECT_FALSE(PropertyList::fromData(nestedBinary(100000)));
+    EXPECT_FALSE(PropertyList::fromData(nestedXml(200000)));
+
+    EXPECT_TRUE(PropertyList::fromData(nestedBinary(256)));
+    EXPECT_FALSE(PropertyList::fromData(nestedBinary(257)));
+    EXPECT_TRUE(PropertyList::fromData(nestedXml(256)));
+    EXPECT_FALSE(PropertyList::fromData(nestedXml(257)));
+    // A shared object counts at every place it is referenced from.
+    std::vector<QByteArray> objects{arrayOf({1, 2}, 2)};
+    for (int i = 1; i < 256; ++i)
+        objects.push_back(arrayOf({quint64(i + 1)}, 2));
+    objects.push_back(arrayOf({}, 2));
+    objects[0] = arrayOf({2, 1}, 2); // the short path first, then the long one through 1
+    EXPECT_FALSE(PropertyList::fromData(binaryList(objects, 2)));
+}
+
+TEST(PropertyList, NulInAnyStringOrKeyIsRefused)
+{
+    const QByteArray head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>";
+    const QByteArray tail = "</dict></plist>";
+    EXPECT_TRUE(PropertyList::fromData(head + "<key>a</key><string>xy</string>" + tail));
+    EXPECT_FALSE(PropertyList::fromData(head + "<key>a</key><string>" + QByteArray(1, '\0') + "</string>" + tail));
+    EXPECT_FALSE(PropertyList::fromData(head + "<key>a" + QByteArray(1, '\0') + "b</key><string>x</string>" + tail));
+    EXPECT_FALSE(PropertyList::fromData(head + "<key>a</key><string>x&#0;y</string>" + tail));
+
+    const auto dictWith = [](const QByteArray& key, const QByteArray& value) {
+        return binaryList({dictOf({{1, 2}}, 1), key, value}, 1);
+    };
+    EXPECT_TRUE(PropertyList::fromData(dictWith(ascii("a"), utf16({u'x', u'\u00e9'}))));
+    EXPECT_FALSE(PropertyList::fromData(dictWith(ascii("a"), utf16({u'x', 0, u'\u00e9'}))));
+    EXPECT_FALSE(PropertyList::fromData(dictWith(utf16({u'a', 0, u'\u00e9'}), ascii("x"))));
+    EXPECT_FALSE(PropertyList::fromData(dictWith(ascii(QByteArray("a\0b", 3)), ascii("x"))));
+    EXPECT_FALSE(PropertyList::fromData(dictWith(ascii("a"), ascii(QByteArray("x\0y", 3)))));
+}
+
+TEST(PropertyList, SharedObjectsAreReadButCyclesAndExplosionsAreRefused)
+{
+    // {a: "v", b: "v"} with one string object.
+    auto shared = PropertyList::fromData(binaryList({dictOf({{1, 2}, {3, 2}}, 1), ascii("a"), ascii("v"), ascii("b")}, 1));
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(shared->toMap().value("a"), "v");
+    EXPECT_EQ(shared->toMap().value("b"), "v");
+
+    EXPECT_FALSE(PropertyList::fromData(binaryList({arrayOf({0}, 1)}, 1)));
+    EXPECT_FALSE(PropertyList::fromData(binaryList({arrayOf({1}, 1), arrayOf({0}, 1)}, 1)));
+    // 60 levels of two references each: 2^60 values once expanded.
+    std::vector<QByteArray> objects;
+    for (int i = 0; i < 60; ++i)
+        objects.push_back(arrayOf({quint64(i + 1), quint64(i + 1)}, 1));
+    objects.push_back(ascii("x"));
+    EXPECT_FALSE(PropertyList::fromData(binaryList(objects, 1)));
+    // References and counts past the end.
+    EXPECT_FALSE(PropertyList::fromData(binaryList({arrayOf({7}, 1)}, 1)));
+    EXPECT_FALSE(PropertyList::fromData(binaryList({marker(0xA, 1000)}, 1)));
+    EXPECT_FALSE(PropertyList::fromData(binaryList({marker(0x6, quint64(1) << 62)}, 1)));
+}
+
+TEST(Defaults, FileWithNulOrDeepNestingIsKeptAsideAndTheStoreStarts)
+{
+    const QByteArray nul = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><string>"
+        + QByteArray(1, '\0') + "</string></dict></plist>";
+    for (const QByteArray& contents : {nul, nestedBinary(100000)}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.plist");
+        test::writeFile(path, contents);
+        {
+            Defaults d(path);
+            EXPECT_TRUE(d.userValues().isEmpty());
+            d.set("fresh", 1);
+            EXPECT_TRUE(d.flush());
+        }
+        EXPECT_EQ(test::readFile(path + ".corrupt"), contents);
+        EXPECT_EQ(Defaults(path).integer("fresh"), 1);
+    }
+}
+
+TEST(PropertyList, FuzzCorpusAndCrashInputsAreReadSafely)
+{
+    const QDir dir(QStringLiteral(GAUGELET_SOURCE_DIR "/tests/platform/data/fuzz"));
+    const QStringList names = dir.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString& name : names) {
+        auto value = PropertyList::fromData(test::readFile(dir.filePath(name)));
+        if (name.startsWith(QLatin1String("seed-"))) {
+            EXPECT_TRUE(value) << name.toStdString();
+        } else if (name.startsWith(QLatin1String("nul-")) || name.startsWith(QLatin1String("deep-"))
+                   || name.startsWith(QLatin1String("cycle"))) {
+            EXPECT_FALSE(value) << name.toStdString();
+        }
+        if (value) {
+            EXPECT_TRUE(PropertyList::fromData(PropertyList::toXml(*value))) << name.toStdString();
+        } else {
+            EXPECT_FALSE(value.error().describe().isEmpty()) << name.toStdString();
+        }
+    }
+}

@@ -1,0 +1,158 @@
+#include "app/LazySettings.h"
+
+#include "SettingsEnvironment.h"
+#include "settings/SettingsView.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+int settingsViewsAlive()
+{
+    int n = 0;
+    for (QWidget* w : QApplication::allWidgets())
+        n += qobject_cast<SettingsView*>(w) ? 1 : 0;
+    return n;
+}
+
+int updatersAlive(QObject* root)
+{
+    return int(root->findChildren<SparkleUpdater*>().size());
+}
+
+} // namespace
+
+TEST(LazySettings, NothingIsBuiltBeforeTheFirstOpening)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    LazySettings settings(e.env());
+    spinFor(10);
+    EXPECT_FALSE(settings.isBuilt());
+    EXPECT_EQ(settings.window(), nullptr);
+    EXPECT_EQ(settings.content(), nullptr);
+    EXPECT_EQ(settingsViewsAlive(), 0);
+}
+
+TEST(LazySettings, OpeningTwiceKeepsOneWindowAndOneContentTree)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    LazySettings settings(e.env());
+    settings.show();
+    ASSERT_TRUE(settings.isBuilt());
+    QWidget* window = settings.window();
+    SettingsView* content = settings.content();
+    ASSERT_NE(content, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->size(), QSize(540, 520));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()); // not resizable
+    content->tabWidget()->setCurrentIndex(3);
+
+    settings.show();
+    EXPECT_EQ(settings.window(), window);
+    EXPECT_EQ(settings.content(), content);
+    EXPECT_EQ(content->tabWidget()->currentIndex(), 3); // brought to the front, not rebuilt
+    EXPECT_EQ(settingsViewsAlive(), 1);
+}
+
+TEST(LazySettings, ClosingDropsTheContentOnTheNextTurnAndReopensOnGeneral)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    LazySettings settings(e.env());
+    settings.show();
+    QPointer<SettingsView> first = settings.content();
+    first->tabWidget()->setCurrentIndex(5);
+
+    settings.window()->close();
+    EXPECT_FALSE(first.isNull()); // not while the window is closing
+    ASSERT_TRUE(waitUntil([&] { return first.isNull(); }));
+    EXPECT_FALSE(settings.isBuilt());
+    EXPECT_EQ(settingsViewsAlive(), 0);
+
+    settings.show();
+    ASSERT_NE(settings.content(), nullptr);
+    EXPECT_EQ(settings.content()->tabWidget()->currentIndex(), 0);
+    EXPECT_EQ(settingsViewsAlive(), 1);
+}
+
+TEST(LazySettings, ReopeningBeforeTheDropRanBuildsAfresh)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    LazySettings settings(e.env());
+    settings.show();
+    QPointer<SettingsView> first = settings.content();
+    first->tabWidget()->setCurrentIndex(4);
+    settings.window()->close();
+    settings.show(); // same turn
+    EXPECT_TRUE(first.isNull());
+    ASSERT_NE(settings.content(), nullptr);
+    EXPECT_EQ(settings.content()->tabWidget()->currentIndex(), 0);
+    spinFor(20); // the drop scheduled by the close leaves the new content alone
+    EXPECT_TRUE(settings.isBuilt());
+    EXPECT_NE(settings.content(), nullptr);
+    EXPECT_EQ(settingsViewsAlive(), 1);
+}
+
+TEST(LazySettings, OtherWindowsClosingChangeNothing)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    LazySettings settings(e.env());
+    settings.show();
+    QPointer<SettingsView> content = settings.content();
+
+    QWidget setupWindow;
+    setupWindow.show();
+    setupWindow.close();
+    spinFor(20);
+    EXPECT_EQ(settings.content(), content.data());
+    EXPECT_TRUE(settings.isBuilt());
+}
+
+TEST(LazySettings, ClosingNeverQuits)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    const bool quitOnLast = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(true); // even where the application would
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    {
+        LazySettings settings(e.env());
+        settings.show();
+        settings.window()->close();
+        spinFor(20);
+    }
+    QApplication::setQuitOnLastWindowClosed(quitOnLast);
+    EXPECT_EQ(lastClosed.count(), 0);
+}
+
+TEST(LazySettings, WithoutAnUpdaterEachContentHasItsOwnForItsLifetime)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    ViewEnvironment env = e.env();
+    env.updater = nullptr;
+    LazySettings settings(env);
+    settings.show();
+    EXPECT_EQ(updatersAlive(&settings), 1);
+    settings.window()->close();
+    ASSERT_TRUE(waitUntil([&] { return !settings.isBuilt(); }));
+    EXPECT_EQ(updatersAlive(&settings), 0);
+
+    // With the delegate's updater in place, the next build uses it.
+    env.updater = e.updater.get();
+    settings.setEnvironment(env);
+    settings.show();
+    EXPECT_EQ(updatersAlive(&settings), 0);
+}

@@ -1,0 +1,175 @@
+#include "settings/SettingsView.h"
+
+#include "SettingsEnvironment.h"
+#include "alarms/AlarmsSettingsView.h"
+#include "platform/SystemSymbol.h"
+#include "settings/SetupTab.h"
+#include "settings/StatsTab.h"
+#include "settings/ThemesTab.h"
+#include "store/StoreTab.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPointer>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+QPalette darkPalette()
+{
+    QPalette p;
+    const QColor window(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8), base(0x2a, 0x2a, 0x2a);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x32));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Light, QColor(0x50, 0x50, 0x50));
+    p.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x40));
+    p.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x30));
+    p.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x18));
+    p.setColor(QPalette::Shadow, Qt::black);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x70));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x70, 0x70, 0x70));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x70, 0x70, 0x70));
+    return p;
+}
+
+class ScopedPalette {
+public:
+    explicit ScopedPalette(const QPalette& palette) : m_old(QApplication::palette()) { QApplication::setPalette(palette); }
+    ~ScopedPalette() { QApplication::setPalette(m_old); }
+
+private:
+    QPalette m_old;
+};
+
+} // namespace
+
+TEST(SettingsView, SixTabsInTheirOrderWithTheirSymbols)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    SettingsView view(e.env());
+    const QStringList titles{"General", "Stats", "Alarms", "Themes", "Setup", "Store"};
+    const QStringList symbols{"gearshape", "chart.bar.doc.horizontal", "bell", "paintpalette", "checklist", "bag"};
+    ASSERT_EQ(view.tabWidget()->count(), 6);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(view.tabWidget()->tabText(i), titles[i]);
+        EXPECT_EQ(SettingsView::tabs()[i].symbol, symbols[i]);
+        EXPECT_TRUE(SystemSymbol::isKnown(symbols[i])) << qPrintable(symbols[i]);
+        EXPECT_FALSE(view.tabWidget()->tabIcon(i).isNull()) << i;
+    }
+    EXPECT_EQ(view.tabWidget()->currentIndex(), 0);
+}
+
+TEST(SettingsView, TabsAreBuiltWhenShownAndTheWindowStays540By520)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    SettingsView view(e.env());
+    view.show();
+    // Only General exists until another tab is chosen.
+    EXPECT_NE(view.generalTab(), nullptr);
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(view.tabContent(i), nullptr) << i;
+
+    for (int i = 0; i < 6; ++i) {
+        view.tabWidget()->setCurrentIndex(i);
+        spinFor(5);
+        EXPECT_EQ(view.size(), QSize(540, 520)) << i;
+        ASSERT_NE(view.tabContent(i), nullptr) << i;
+    }
+    view.tabWidget()->setCurrentIndex(2);
+    EXPECT_NE(qobject_cast<GeneralTab*>(view.tabContent(0)), nullptr);
+    EXPECT_NE(qobject_cast<StatsTab*>(view.tabContent(1)), nullptr);
+    EXPECT_NE(qobject_cast<AlarmsSettingsView*>(view.tabContent(2)), nullptr);
+    EXPECT_NE(qobject_cast<ThemesTab*>(view.tabContent(3)), nullptr);
+    EXPECT_NE(qobject_cast<SetupTab*>(view.tabContent(4)), nullptr);
+    EXPECT_NE(qobject_cast<StoreTab*>(view.tabContent(5)), nullptr);
+}
+
+TEST(SettingsView, TheAlarmsPaneLivesOnlyWhileItsTabIsShown)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    SettingsView view(e.env());
+    view.tabWidget()->setCurrentIndex(5);
+    QPointer<QWidget> store = view.tabContent(5);
+    view.tabWidget()->setCurrentIndex(2);
+    QPointer<QWidget> alarms = view.tabContent(2);
+    ASSERT_FALSE(alarms.isNull());
+    view.tabWidget()->setCurrentIndex(5);
+    EXPECT_TRUE(alarms.isNull());
+    EXPECT_EQ(view.tabContent(5), store.data()); // other tabs keep their state
+    view.tabWidget()->setCurrentIndex(2);
+    EXPECT_NE(view.tabContent(2), nullptr);
+}
+
+TEST(SettingsView, OpeningAndVisitingEveryTabWritesNoSetting)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    int writes = 0;
+    QStringList keys;
+    QObject::connect(defaults.get(), &Defaults::changed, [&](const QString& key) {
+        ++writes;
+        keys << key;
+    });
+    {
+        SettingsView view(e.env());
+        view.show();
+        for (int i = 0; i < 6; ++i) {
+            view.tabWidget()->setCurrentIndex(i);
+            spinFor(5);
+        }
+    }
+    EXPECT_EQ(writes, 0) << qPrintable(keys.join(", "));
+}
+
+TEST(SettingsView, Screenshots)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    const QString folder = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots");
+    QDir().mkpath(folder);
+    // The six tab symbols, large, for a look at their drawing.
+    QImage sheet(6 * 112, 112, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(Qt::white);
+    {
+        QPainter p(&sheet);
+        for (int i = 0; i < 6; ++i)
+            p.drawImage(i * 112 + 8, 8, SystemSymbol::image(SettingsView::tabs()[i].symbol, 96));
+    }
+    EXPECT_TRUE(sheet.save(folder + QStringLiteral("/settings-tab-symbols.png")));
+
+    for (const bool dark : {false, true}) {
+        ScopedPalette palette(dark ? darkPalette() : QApplication::palette());
+        SettingsView view(e.env());
+        view.generalTab()->setBundleSizeForTesting([] { return 14; });
+        view.setPalette(QApplication::palette());
+        view.show();
+        for (int i = 0; i < 6; ++i) {
+            view.tabWidget()->setCurrentIndex(i);
+            spinFor(400); // let the tabs' opening animations finish
+            const QImage image = view.grab().toImage();
+            EXPECT_EQ(image.size() / image.devicePixelRatio(), QSize(540, 520));
+            const QString name = QStringLiteral("%1/settings-%2-%3.png")
+                                     .arg(folder, SettingsView::tabs()[i].title.toLower(), dark ? "dark" : "light");
+            EXPECT_TRUE(image.save(name)) << qPrintable(name);
+        }
+    }
+}
