@@ -15,7 +15,7 @@ fi
 ninja -C "$build_dir" $(ninja -C "$build_dir" -t targets all | sed -n 's/^\([A-Za-z0-9_-]*_autogen\): .*/\1/p' | sort -u) >/dev/null
 db="$build_dir/tidy"
 mkdir -p "$db"
-sed -e 's/ -fcoroutines / /g' "$build_dir/compile_commands.json" > "$db/compile_commands.json"
+sed -e 's/ -fcoroutines / /g; s/ -Werror / /g' "$build_dir/compile_commands.json" > "$db/compile_commands.json"
 if (($# == 0)); then
   set -- $(find src -name '*.cpp' | sort)
 fi
