@@ -7,9 +7,9 @@
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmRowEditor.h"
 #include "alarms/AlarmsSettingsView.h"
-#include "platform/AudioPlayer.h"
-#include "platform/Defaults.h"
-#include "platform/ViewEnvironment.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/core/Defaults.h"
+#include "views/ViewEnvironment.h"
 #include "stats/StatRegistry.h"
 
 #include <QApplication>

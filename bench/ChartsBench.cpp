@@ -3,7 +3,7 @@
 // core), and painting the four detail views once.
 #include "charts/PopupBars.h"
 #include "charts/PopupThroughput.h"
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 #include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/GPUDetailBody.h"

@@ -6,7 +6,7 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/StatusItem.h"
+#include "platform/statusitem/StatusItem.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "stats/StatRegistry.h"

@@ -2,7 +2,7 @@
 
 #include "menubar/Pin.h"
 #include "menubar/Visualizer.h"
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 #include "settings/GroupedSection.h"
 
 #include <QList>

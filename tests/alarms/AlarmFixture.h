@@ -10,7 +10,7 @@
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/SoundRegistry.h"
 #include "ScopedEnv.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "stats/StatRegistry.h"
 #include "FakeNotificationServer.h"
 #include "LogCapture.h"

@@ -11,11 +11,11 @@
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmRowEditor.h"
 #include "app/lifecycle/AppLifecycle.h"
-#include "platform/AudioPlayer.h"
-#include "platform/NotificationCenter.h"
-#include "platform/SecurityScopedBookmark.h"
-#include "platform/ViewEnvironment.h"
-#include "platform/WorkspaceNotifications.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/desktop/SecurityScopedBookmark.h"
+#include "views/ViewEnvironment.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
 
 #include <QApplication>

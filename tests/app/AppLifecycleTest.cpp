@@ -1,6 +1,6 @@
 #include "app/lifecycle/AppLifecycle.h"
 
-#include "platform/WorkspaceNotifications.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
 #include "FakeLogind.h"
 #include "PrivateBus.h"

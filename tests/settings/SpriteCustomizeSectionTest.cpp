@@ -3,7 +3,7 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "settings/PinnedSpriteEditor.h"
 #include "settings/ProviderColumnRow.h"
 #include "settings/SpriteCustomizeSection.h"

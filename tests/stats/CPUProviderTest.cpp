@@ -1,6 +1,6 @@
 #include "stats/CPUProvider.h"
 
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
 #include "TestSupport.h"

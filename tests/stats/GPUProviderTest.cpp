@@ -1,6 +1,6 @@
 #include "stats/GPUProvider.h"
 
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 #include "stats/Palette.h"
 #include "TestSupport.h"
 

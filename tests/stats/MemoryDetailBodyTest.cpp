@@ -2,7 +2,7 @@
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupDonut.h"
 #include "charts/PopupDot.h"
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "stats/InfoButton.h"
 #include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"

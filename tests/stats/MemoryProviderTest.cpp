@@ -1,6 +1,6 @@
 #include "stats/MemoryProvider.h"
 
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 #include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"

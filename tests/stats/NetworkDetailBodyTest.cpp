@@ -2,7 +2,7 @@
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupMirror.h"
 #include "charts/PopupThroughput.h"
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"

@@ -1,6 +1,6 @@
 #include "stats/NetworkProvider.h"
 
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 #include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"

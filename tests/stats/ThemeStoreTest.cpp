@@ -3,7 +3,7 @@
 #include "stats/Theme.h"
 #include "stats/ThemeStore.h"
 
-#include "platform/Appearance.h"
+#include "platform/style/Appearance.h"
 #include "TestSupport.h"
 
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 #include "store/PreviewBox.h"
 
-#include "platform/Resources.h"
+#include "platform/core/Resources.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "store/BundleVerifier.h"
 #include "store/SigningKeys.h"
 
-#include "platform/AudioPlayer.h"
-#include "platform/Resources.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/core/Resources.h"
 #include "TestSupport.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "store/SoundPackPreview.h"
 
-#include "platform/Resources.h"
+#include "platform/core/Resources.h"
 #include "TestSupport.h"
 
 #include <QImage>

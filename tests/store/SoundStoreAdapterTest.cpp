@@ -1,7 +1,7 @@
 #include "store/SoundStoreAdapter.h"
 
 #include "alarms/SoundRegistry.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 #include "store/PreviewBox.h"
 #include "store/SoundPackPreview.h"
 #include "TestSupport.h"

@@ -1,7 +1,7 @@
 #include "store/StoreCoordinator.h"
 
 #include "alarms/SoundRegistry.h"
-#include "platform/Resources.h"
+#include "platform/core/Resources.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
 #include "store/SoundPackPreview.h"

@@ -21,7 +21,7 @@
 #include "store/StoreSymbolView.h"
 #include "store/StoreWrappingLabel.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
 
