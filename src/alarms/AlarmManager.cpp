@@ -4,11 +4,11 @@
 #include "alarms/AlarmsLog.h"
 #include "alarms/SoundRegistry.h"
 #include "app/lifecycle/AppLifecycle.h"
-#include "platform/desktop/AudioPlayer.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 #include "platform/core/Observe.h"
+#include "platform/desktop/AudioPlayer.h"
 #include "platform/desktop/SecurityScopedBookmark.h"
 #include "platform/desktop/UserNotificationCenter.h"
 

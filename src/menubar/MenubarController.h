@@ -2,8 +2,8 @@
 
 #include "menubar/MenuBarRenderCache.h"
 #include "menubar/Pin.h"
-#include "menubar/RunnerLayerBridge.h"
 #include "menubar/PinManager.h"
+#include "menubar/RunnerLayerBridge.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/statusitem/StatusItem.h"

@@ -1,11 +1,11 @@
 #include "menubar/RunnerLayerBridge.h"
 
 #include "menubar/TileView.h"
-#include "platform/style/Appearance.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/Transaction.h"
+#include "platform/style/Appearance.h"
 #include "stats/Color.h"
 
 #include <QTextBoundaryFinder>

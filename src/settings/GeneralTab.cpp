@@ -1,10 +1,10 @@
 #include "settings/GeneralTab.h"
 
 #include "platform/core/Defaults.h"
-#include "platform/style/DesignStyle.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/WallClock.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/AppBundleSizeMB.h"
 #include "settings/ConfigBackup.h"
 #include "settings/RelativeDate.h"

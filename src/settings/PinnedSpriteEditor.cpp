@@ -2,8 +2,8 @@
 
 #include "menubar/TagSpec.h"
 #include "platform/core/Defaults.h"
-#include "platform/style/DesignStyle.h"
 #include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
 #include "settings/SharedTagColorRows.h"
 #include "settings/TagStylingRows.h"

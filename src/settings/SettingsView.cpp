@@ -1,8 +1,8 @@
 #include "settings/SettingsView.h"
 
 #include "alarms/AlarmsSettingsView.h"
-#include "platform/style/DesignStyle.h"
 #include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 #include "settings/GeneralTab.h"
 #include "settings/SetLaunchAtLogin.h"

@@ -2,12 +2,12 @@
 
 #include "settings/SetLaunchAtLogin.h"
 
-#include "platform/style/DesignStyle.h"
-#include "platform/desktop/LoginItemService.h"
 #include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/NotificationSettingsPane.h"
-#include "platform/style/SystemSymbol.h"
 #include "platform/desktop/UserNotificationCenter.h"
+#include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 #include "settings/HeroBackdrop.h"
 #include "settings/LoginItemHero.h"
 #include "settings/NotificationsHero.h"

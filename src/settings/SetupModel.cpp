@@ -1,7 +1,7 @@
 #include "settings/SetupModel.h"
 
-#include "platform/desktop/LoginItemService.h"
 #include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/UserNotificationCenter.h"
 
 #include <QPointer>

@@ -1,8 +1,8 @@
 #include "settings/SetupWindowController.h"
 
 #include "platform/core/Defaults.h"
-#include "platform/desktop/LoginItemService.h"
 #include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/UserNotificationCenter.h"
 #include "settings/SetupWindowView.h"
 

@@ -1,8 +1,8 @@
 #include "stats/InfoButton.h"
 
 #include "charts/PopupToolTip.h"
-#include "platform/style/DesignStyle.h"
 #include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 
 #include <QEvent>

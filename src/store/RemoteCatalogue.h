@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/core/Result.h"
 #include "platform/net/Ed25519PublicKey.h"
 #include "platform/net/HttpFetch.h"
-#include "platform/core/Result.h"
 #include "store/RemoteCatalogueCache.h"
 
 #include <QByteArray>

@@ -2,10 +2,10 @@
 
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
-#include "store/BundleVerifier.h"
-#include "store/SigningKeys.h"
 #include "store/BundleInstaller.h"
+#include "store/BundleVerifier.h"
 #include "store/InstalledBundleRegistry.h"
+#include "store/SigningKeys.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreLog.h"
 

@@ -1,8 +1,8 @@
 #include "update/FeedUpdaterController.h"
 
-#include "platform/net/HttpFetch.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/MainThread.h"
+#include "platform/net/HttpFetch.h"
 #include "update/AppcastParser.h"
 #include "update/NumericCompare.h"
 #include "update/UpdateDialog.h"

@@ -5,9 +5,9 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/style/Appearance.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
+#include "platform/style/Appearance.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 

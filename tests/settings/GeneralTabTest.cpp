@@ -1,10 +1,10 @@
 #include "settings/GeneralTab.h"
 
-#include "platform/style/DesignStyle.h"
 #include "platform/core/InfoDictionary.h"
-#include "platform/desktop/LoginItemService.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/WallClock.h"
+#include "platform/desktop/LoginItemService.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/ConfigBackup.h"
 #include "settings/RelaunchApp.h"
 #include "support/LogCapture.h"

@@ -1,3 +1,4 @@
+#include "DetailViewFixture.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupDonut.h"
@@ -7,7 +8,6 @@
 #include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
-#include "DetailViewFixture.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

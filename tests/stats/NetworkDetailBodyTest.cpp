@@ -1,3 +1,4 @@
+#include "DetailViewFixture.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupMirror.h"
@@ -7,7 +8,6 @@
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
 #include "stats/NetworkRateBlock.h"
-#include "DetailViewFixture.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

@@ -1,5 +1,7 @@
 #include "store/StoreCoordinator.h"
 
+#include "StoreTestSupport.h"
+#include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
 #include "platform/core/Resources.h"
 #include "store/RemoteStoreClient.h"
@@ -7,8 +9,6 @@
 #include "store/SoundPackPreview.h"
 #include "store/SoundStoreAdapter.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
-#include "StoreTestSupport.h"
-#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>

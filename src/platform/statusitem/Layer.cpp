@@ -1,8 +1,8 @@
 #include "platform/statusitem/Layer.h"
 
-#include "platform/statusitem/LayerCompositor.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
+#include "platform/statusitem/LayerCompositor.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "platform/statusitem/StatusItem.h"
 
-#include "platform/style/Appearance.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/SniStatusItem.h"
+#include "platform/style/Appearance.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "platform/statusitem/StatusItemButton.h"
 
-#include "platform/style/Appearance.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/StatusItem.h"
+#include "platform/style/Appearance.h"
 
 namespace gaugelet {
 

@@ -1,4 +1,4 @@
-#include "platform/UnixSignalWatcher.h"
+#include "platform/core/UnixSignalWatcher.h"
 
 #include <QSocketNotifier>
 #include <cerrno>

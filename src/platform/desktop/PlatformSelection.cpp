@@ -1,4 +1,4 @@
-#include "platform/PlatformSelection.h"
+#include "platform/desktop/PlatformSelection.h"
 
 #include <QByteArray>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
-#include "platform/Alert.h"
+#include "platform/desktop/Alert.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QList>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "platform/PopoverWindow.h"
+#include "platform/desktop/PopoverWindow.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QCursor>
 #include <QGuiApplication>
