@@ -4,13 +4,13 @@
 #include "alarms/AlarmsLog.h"
 #include "alarms/SoundRegistry.h"
 #include "app/lifecycle/AppLifecycle.h"
-#include "platform/AudioPlayer.h"
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
-#include "platform/MediaClock.h"
-#include "platform/Observe.h"
-#include "platform/SecurityScopedBookmark.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/MediaClock.h"
+#include "platform/core/Observe.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/desktop/SecurityScopedBookmark.h"
+#include "platform/desktop/UserNotificationCenter.h"
 
 #include <QHashSeed>
 #include <QTimer>

@@ -2,12 +2,12 @@
 
 #include "settings/SetLaunchAtLogin.h"
 
-#include "platform/DesignStyle.h"
-#include "platform/LoginItemService.h"
-#include "platform/MainThread.h"
-#include "platform/NotificationSettingsPane.h"
-#include "platform/SystemSymbol.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/NotificationSettingsPane.h"
+#include "platform/desktop/UserNotificationCenter.h"
+#include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 #include "settings/HeroBackdrop.h"
 #include "settings/LoginItemHero.h"
 #include "settings/NotificationsHero.h"
@@ -299,13 +299,8 @@ public:
         m_grantedText->setFont(DesignStyle::font(Style::body));
         const int side = QFontMetrics(m_grantedText->font()).ascent();
         const qreal dpr = devicePixelRatioF();
-        QImage mark = SystemSymbol::image(QStringLiteral("checkmark"), qRound(side * dpr));
+        const QImage mark = SystemSymbol::tinted(QStringLiteral("checkmark"), side, primary, dpr);
         if (!mark.isNull()) {
-            QPainter p(&mark);
-            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            p.fillRect(mark.rect(), primary);
-            p.end();
-            mark.setDevicePixelRatio(dpr);
             m_checkmark->setPixmap(QPixmap::fromImage(mark));
         }
         m_shadow->setColor(QColor(0, 0, 0, qRound((m_expanded ? 0.18 : 0.08) * 255)));

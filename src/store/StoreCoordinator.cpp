@@ -1,9 +1,9 @@
 #include "store/StoreCoordinator.h"
 
-#include "platform/Defaults.h"
-#include "platform/FileSystem.h"
-#include "platform/MainThread.h"
-#include "platform/WallClock.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/WallClock.h"
 #include "store/BundleInstaller.h"
 #include "store/BundleVerifier.h"
 #include "store/InstalledBundleRegistry.h"

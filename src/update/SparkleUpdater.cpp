@@ -1,9 +1,9 @@
 #include "update/SparkleUpdater.h"
 
-#include "platform/HttpFetch.h"
-#include "platform/InfoDictionary.h"
-#include "platform/MainThread.h"
-#include "platform/WallClock.h"
+#include "platform/core/InfoDictionary.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/WallClock.h"
+#include "platform/net/HttpFetch.h"
 #include "update/AppcastParser.h"
 #include "update/FeedUpdaterController.h"
 #include "update/NumericCompare.h"

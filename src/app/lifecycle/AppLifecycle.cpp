@@ -1,7 +1,7 @@
 #include "app/lifecycle/AppLifecycle.h"
 
-#include "platform/MainThread.h"
-#include "platform/WorkspaceNotifications.h"
+#include "platform/core/MainThread.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
 
 namespace gaugelet {
