@@ -9,7 +9,10 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh --test
 build_dir="${GAUGELET_ASAN_BUILD_DIR:-build-asan}"
 if [[ ! -f "$build_dir/build.ninja" ]]; then
+  # -O1 -g1 (line tables) builds in about half the time of -O2 -g, keeps
+  # the sanitizers' reports exact to the line, and the suite runs as fast.
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
     -DGAUGELET_SANITIZE=ON -DGAUGELET_BUILD_BENCH=OFF
 fi
 cmake --build "$build_dir" -j"$(nproc)" --target test_programs
