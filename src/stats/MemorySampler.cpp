@@ -55,12 +55,7 @@ MemoryReading MemorySampler::State::sample()
 {
     MemoryReading r = read(m_reader, m_root);
     m_usedRing.append(r.usedPercent);
-    if (m_usedRing.size() > ringCapacity)
-        m_usedRing.removeFirst();
-    double sum = 0;
-    for (double v : m_usedRing)
-        sum += v;
-    r.usedPercent = sum / double(std::max<qsizetype>(m_usedRing.size(), 1));
+    r.usedPercent = m_usedRing.mean();
     return r;
 }
 
