@@ -11,6 +11,7 @@
 #include "platform/Observe.h"
 #include "platform/SecurityScopedBookmark.h"
 #include "platform/UserNotificationCenter.h"
+#include "platform/core/Publish.h"
 
 #include <QHashSeed>
 #include <QTimer>
@@ -33,9 +34,7 @@ AlarmManager::~AlarmManager() = default;
 void AlarmManager::setAlarms(const QList<Alarm>& alarms)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Q_EMIT objectWillChange();
-    m_alarms = alarms;
-    Q_EMIT alarmsChanged();
+    publish(this, m_alarms, alarms, &AlarmManager::alarmsChanged);
     alarmsDidChange();
 }
 
@@ -291,11 +290,7 @@ void AlarmManager::removeFiring(const QUuid& id)
 
 void AlarmManager::setFiring(QSet<QUuid> firing)
 {
-    if (firing == m_firing)
-        return;
-    Q_EMIT objectWillChange();
-    m_firing = std::move(firing);
-    Q_EMIT firingChanged();
+    publishIfChanged(this, m_firing, std::move(firing), &AlarmManager::firingChanged);
 }
 
 // --- Notifications ---------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "platform/MainThread.h"
 #include "platform/WorkspaceNotifications.h"
+#include "platform/core/Publish.h"
 #include "stats/RenderClock.h"
 
 namespace gaugelet {
@@ -52,10 +53,7 @@ void AppLifecycle::resume()
 
 void AppLifecycle::setPaused(bool paused)
 {
-    Q_EMIT objectWillChange();
-    Q_EMIT pausedWillChange(paused);
-    m_paused = paused;
-    Q_EMIT pausedChanged(paused);
+    publish(this, m_paused, paused, &AppLifecycle::pausedWillChange, &AppLifecycle::pausedChanged);
 }
 
 } // namespace gaugelet
