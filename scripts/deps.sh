@@ -2,7 +2,8 @@
 # Installs, with apt-get, every Debian 12 package that building, running and
 # testing Gaugelet needs and that is not installed yet. Safe to run again.
 #   scripts/deps.sh          build and run dependencies
-#   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox)
+#   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox,
+#                            a status-notifier watcher, xdotool and xwininfo for the end-to-end test)
 #   scripts/deps.sh --fuzz   also clang and its libFuzzer runtime (scripts/fuzz.sh)
 set -euo pipefail
 
@@ -10,7 +11,8 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-multimedia-dev qcoro-qt6-dev
   libsodium-dev libplist-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
-test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils)
+test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils
+  xdotool x11-utils)
 
 fuzz_pkgs=(clang libclang-rt-14-dev)
 

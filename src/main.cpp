@@ -1,12 +1,32 @@
-#include <QCoreApplication>
-#include <cstdio>
+#include "app/AppDelegate.h"
+#include "platform/Defaults.h"
+#include "platform/PlatformSelection.h"
+#include "platform/UnixSignalWatcher.h"
+
+#include <QApplication>
+#include <csignal>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Gaugelet"));
-    std::fprintf(stderr,
-                 "Gaugelet: the application shell that starts the monitor is not built yet, so there is\n"
-                 "nothing to show. See README.md for what works today.\n");
-    return 0;
+    using namespace gaugelet;
+    PlatformSelection::preferPlaceableWindows();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Gaugelet"));
+    QApplication::setOrganizationDomain(QStringLiteral("gaugelet.dev"));
+    QApplication::setDesktopFileName(QStringLiteral("dev.gaugelet.app"));
+    // The program has no main window: closing the settings, the setup window
+    // or an alert never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    AppDelegate delegate;
+    // Terminating by signal (and at logout) takes the same path as "Quit".
+    UnixSignalWatcher signals({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&signals, &UnixSignalWatcher::received, &delegate, [&delegate](int) { delegate.terminate(); });
+
+    // The launch runs in the loop's first turn, so that a verdict that ends
+    // the program really ends the loop.
+    QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching, Qt::QueuedConnection);
+    const int status = QApplication::exec();
+    Defaults::standard()->flush();
+    return status;
 }

@@ -4,8 +4,11 @@
 #include "settings/SettingsView.h"
 #include "update/SparkleUpdater.h"
 
+#include <QCursor>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeySequence>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,6 +35,19 @@ void LazySettings::show()
     if (!m_built)
         build();
     m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    if (!m_window->isVisible() && !m_placed) {
+        // The first showing stands in the middle of the screen under the
+        // pointer; later ones keep where the user put it.
+        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame(QPoint(), m_window->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            m_window->move(frame.topLeft());
+        }
+        m_placed = true;
+    }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

@@ -47,6 +47,7 @@ private:
 
     ViewEnvironment m_env;
     bool m_built = false;
+    bool m_placed = false;
     bool m_dropPending = false;
     std::unique_ptr<QWidget> m_window;
     QPointer<SettingsView> m_content;

@@ -572,6 +572,65 @@ void drawBag(QPainter& p)
     p.drawPath(handle);
 }
 
+// A gauge in a 24 × 24 box: an open dial, tick dots and a needle at half scale.
+void drawStatusGauge(QPainter& p, bool dots)
+{
+    QPen pen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(2.5, 3.5, 19, 19), -30 * 16, 240 * 16);
+    if (dots) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        for (const QPointF& dot : {QPointF(7.0, 16.5), QPointF(7.5, 10.0), QPointF(12.0, 7.5), QPointF(16.5, 10.0),
+                                   QPointF(17.0, 16.5)})
+            p.drawEllipse(dot, 1.1, 1.1);
+    }
+    p.setPen(pen);
+    p.drawLine(QPointF(12, 14), QPointF(12, 9.0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawEllipse(QPointF(12, 14), 2.0, 2.0);
+}
+
+// A filled bell: dome, flared rim and clapper.
+void drawBellFill(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    QPainterPath bell;
+    bell.moveTo(12, 2.5);
+    bell.cubicTo(7.5, 2.5, 5.5, 6.5, 5.5, 10.5);
+    bell.lineTo(5.5, 14.5);
+    bell.lineTo(3.5, 17.5);
+    bell.lineTo(20.5, 17.5);
+    bell.lineTo(18.5, 14.5);
+    bell.lineTo(18.5, 10.5);
+    bell.cubicTo(18.5, 6.5, 16.5, 2.5, 12, 2.5);
+    bell.closeSubpath();
+    p.drawPath(bell);
+    p.drawEllipse(QPointF(12, 19.8), 2.3, 2.3);
+}
+
+// A filled circle with a downward arrow cut out of it.
+void drawArrowDownCircleFill(QPainter& p)
+{
+    QPainterPath circle;
+    circle.addEllipse(QPointF(12, 12), 10, 10);
+    QPainterPath arrow;
+    arrow.moveTo(10.6, 6.0);
+    arrow.lineTo(13.4, 6.0);
+    arrow.lineTo(13.4, 12.5);
+    arrow.lineTo(16.5, 12.5);
+    arrow.lineTo(12.0, 17.5);
+    arrow.lineTo(7.5, 12.5);
+    arrow.lineTo(10.6, 12.5);
+    arrow.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawPath(circle.subtracted(arrow));
+}
+
 struct Symbol {
     QString themeIcon; // empty: the freedesktop icon names have none
     std::function<void(QPainter&)> draw;
@@ -617,6 +676,10 @@ const QHash<QString, Symbol>& symbols()
         {QStringLiteral("paintpalette"), {QString(), drawPaintPalette}},
         {QStringLiteral("checklist"), {QString(), drawChecklist}},
         {QStringLiteral("bag"), {QString(), drawBag}},
+        {QStringLiteral("gauge.with.dots.needle.50percent"), {QString(), [](QPainter& p) { drawStatusGauge(p, true); }}},
+        {QStringLiteral("gauge"), {QString(), [](QPainter& p) { drawStatusGauge(p, false); }}},
+        {QStringLiteral("bell.fill"), {QString(), [](QPainter& p) { drawBellFill(p); }}},
+        {QStringLiteral("arrow.down.circle.fill"), {QString(), [](QPainter& p) { drawArrowDownCircleFill(p); }}},
     };
     return table;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SetupWindowView.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>

@@ -1,0 +1,5 @@
+#include "app/AppLog.h"
+
+namespace gaugelet {
+GAUGELET_DEFINE_LOG(appUpdaterLog, "app-updater")
+} // namespace gaugelet

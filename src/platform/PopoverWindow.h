@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+class QScreen;
+
+namespace gaugelet {
+
+// The popover's window: a top-level Qt::Popup titled "Gaugelet" that holds one
+// content widget. It opens under the click point of the status item (above it
+// when the click is in the lower half of the screen, where a bottom panel is),
+// clamped to that screen's available geometry; its width is the content's
+// fixed width and its height follows the content for that width, also when the
+// content grows or shrinks while open. Escape or a click outside closes it.
+//
+// The popup's pointer grab replaces a global outside-click monitor. A click
+// on the status item while the popover is open arrives twice: first as the
+// outside click that closes the popup, then as the item's own activation.
+// isEchoOfOutsideClose() tells the second one apart, so it does not reopen.
+class PopoverWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int outsideCloseEchoMs = 400;
+    static constexpr int anchorGap = 4;
+    static constexpr int fallbackHeight = 200;
+
+    explicit PopoverWindow(QWidget* parent = nullptr);
+    ~PopoverWindow() override;
+
+    // Takes the content (its parent becomes this window); the previous one is
+    // deleted later, never inside its own handler. nullptr drops the content.
+    void setContent(QWidget* content);
+    QWidget* content() const { return m_content; }
+
+    // Shows the window for an anchor point (global, device-independent pixels).
+    // A (0, 0) anchor, which some hosts send, means the pointer's position.
+    void showAt(const QPoint& anchor);
+    // Closes on the owner's request (the status item toggled it).
+    void performClose();
+    // True within a short time after the popup closed itself on an outside click.
+    bool isEchoOfOutsideClose() const;
+
+    // The placement for a window of the given size: under the anchor, or above
+    // it in the lower half of the screen, clamped to the available geometry.
+    static QRect placement(const QPoint& anchor, QSize size, const QRect& available);
+    // The window size for the content: its width, and its height for that
+    // width, clamped to the available height; 200 when it has none.
+    static QSize fittedSize(const QWidget* content, const QRect& available);
+
+    QPoint anchor() const { return m_anchor; }
+
+Q_SIGNALS:
+    // After the window has closed, by any path.
+    void didClose();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void fit();
+    void scheduleFit();
+    QScreen* anchorScreen() const;
+
+    QPointer<QWidget> m_content;
+    QPoint m_anchor;
+    bool m_closeRequested = false;
+    bool m_fitScheduled = false;
+    QElapsedTimer m_sinceOutsideClose;
+};
+
+} // namespace gaugelet

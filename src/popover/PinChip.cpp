@@ -1,0 +1,106 @@
+#include "popover/PinChip.h"
+
+#include "platform/DesignStyle.h"
+#include "stats/StatSnapshot.h"
+
+#include <QDateTime>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace gaugelet {
+
+PinChip::PinChip(VisualizerPtr visualizer, const QString& providerId, Theme theme, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_visualizer(std::move(visualizer))
+    , m_visualizerId(m_visualizer ? m_visualizer->id() : QString())
+    , m_providerId(providerId)
+    , m_theme(theme)
+{
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    if (m_visualizer) {
+        setToolTip(m_visualizer->displayName().toHtmlEscaped());
+        setAccessibleName(m_visualizer->displayName());
+    }
+    makePreview();
+}
+
+void PinChip::setPinned(bool pinned)
+{
+    if (pinned == m_pinned)
+        return;
+    m_pinned = pinned;
+    update();
+}
+
+void PinChip::setTheme(Theme theme)
+{
+    if (theme == m_theme)
+        return;
+    m_theme = theme;
+    makePreview();
+    updateGeometry();
+    update();
+}
+
+void PinChip::makePreview()
+{
+    m_preview = QImage();
+    m_label.clear();
+    if (!m_visualizer)
+        return;
+    StatSnapshot preview;
+    preview.providerId = m_providerId;
+    preview.value = 0.5;
+    preview.label = QStringLiteral("50%");
+    preview.asOf = QDateTime::currentDateTimeUtc();
+    const QList<QImage> frames = m_visualizer->frames(m_theme, preview);
+    if (!frames.isEmpty() && !frames.first().isNull())
+        m_preview = frames.first();
+    else
+        m_label = m_visualizer->chipLabel();
+}
+
+QSize PinChip::sizeHint() const
+{
+    if (!m_preview.isNull())
+        return QSize(previewSide + 12, previewSide + 4);
+    const QFontMetrics fm = fontMetrics();
+    return QSize(fm.horizontalAdvance(m_label) + 12, std::max(fm.height(), previewSide) + 4);
+}
+
+void PinChip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    QColor fill = DesignStyle::colour(m_pinned ? DesignStyle::Colour::accent : DesignStyle::Colour::secondary, this);
+    fill.setAlphaF(fill.alphaF() * (m_pinned ? 0.25f : 0.1f));
+    if (isDown())
+        fill.setAlphaF(std::min(1.0f, fill.alphaF() * 2));
+    const QRectF r = QRectF(rect());
+    QPainterPath capsule;
+    capsule.addRoundedRect(r, r.height() / 2, r.height() / 2);
+    p.fillPath(capsule, fill);
+    const QRect inner = rect().marginsRemoved(QMargins(6, 2, 6, 2));
+    if (!m_preview.isNull()) {
+        QSizeF imageSize = QSizeF(m_preview.size()) / m_preview.devicePixelRatio();
+        imageSize.scale(QSizeF(previewSide, previewSide), Qt::KeepAspectRatio);
+        QRectF target(QPointF(0, 0), imageSize);
+        target.moveCenter(QRectF(inner).center());
+        p.drawImage(target, m_preview);
+    } else {
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(inner, Qt::AlignCenter, m_label);
+    }
+    if (hasFocus()) {
+        QPen pen(DesignStyle::colour(DesignStyle::Colour::accent, this), 1.5);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(r.adjusted(0.75, 0.75, -0.75, -0.75), r.height() / 2 - 1, r.height() / 2 - 1);
+    }
+}
+
+} // namespace gaugelet

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "menubar/Visualizer.h"
+#include "stats/Theme.h"
+
+#include <QAbstractButton>
+#include <QImage>
+
+namespace gaugelet {
+
+// One choice of the "Pin as:" bar: a small capsule showing what the
+// visualizer would draw for a value of 50 % (its first sprite frame, or its
+// chip label when it has no frames), tinted when the pin exists.
+class PinChip : public QAbstractButton {
+    Q_OBJECT
+public:
+    PinChip(VisualizerPtr visualizer, const QString& providerId, Theme theme, QWidget* parent = nullptr);
+
+    QString visualizerId() const { return m_visualizerId; }
+    bool isPinned() const { return m_pinned; }
+    void setPinned(bool pinned);
+    // Draws the preview again for another menu-bar theme.
+    void setTheme(Theme theme);
+    // The preview: a null image when the visualizer has no frames (then the label shows).
+    const QImage& previewImage() const { return m_preview; }
+    QString previewLabel() const { return m_label; }
+
+    static constexpr int previewSide = 18;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void makePreview();
+
+    VisualizerPtr m_visualizer;
+    QString m_visualizerId;
+    QString m_providerId;
+    Theme m_theme;
+    bool m_pinned = false;
+    QImage m_preview;
+    QString m_label;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,250 @@
+#include "popover/StatsPopover.h"
+
+#include "alarms/AlarmLine.h"
+#include "alarms/AlarmManager.h"
+#include "menubar/PinManager.h"
+#include "menubar/VisualizerRegistry.h"
+#include "platform/Defaults.h"
+#include "platform/DesignStyle.h"
+#include "popover/FiringAlarmsRow.h"
+#include "popover/PopoverFooter.h"
+#include "popover/ProviderRow.h"
+#include "stats/ProviderEnablementStore.h"
+#include "stats/StatRegistry.h"
+#include "stats/ThemeStore.h"
+#include "update/SparkleUpdater.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+// The settings the popover's look depends on.
+bool isPopoverKey(const QString& key)
+{
+    return key == QLatin1String("global.popupTwoColumn") || key == QLatin1String("global.statLabelPosition")
+        || key.startsWith(QLatin1String("global.stat")) || key.startsWith(QLatin1String("tag.override."))
+        || key.startsWith(QLatin1String("provider.")) || key == QLatin1String("global.themeId")
+        || key == QLatin1String("global.popupFontSize") || key == QLatin1String("global.smoothCharts");
+}
+
+QFrame* divider(Qt::Orientation orientation, QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setObjectName(QStringLiteral("divider"));
+    line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette pal = line->palette();
+    pal.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::separator, parent));
+    line->setPalette(pal);
+    return line;
+}
+
+} // namespace
+
+StatsPopover::StatsPopover(const ViewEnvironment& env, PopoverActions actions, ScreenSource screen, QWidget* parent)
+    : QWidget(parent)
+    , m_env(env)
+    , m_actions(std::move(actions))
+    , m_screen(std::move(screen))
+{
+    if (!m_screen)
+        m_screen = [] { return ScreenInfo::instance()->mainScreen(); };
+    setWindowTitle(QStringLiteral("Gaugelet"));
+    m_outer = new QVBoxLayout(this);
+    m_outer->setContentsMargins(14, 14, 14, 14);
+    m_outer->setSpacing(12);
+    m_footer = new PopoverFooter(m_env, m_actions, this);
+    m_outer->addWidget(m_footer);
+
+    m_update.setSingleShot(true);
+    m_update.setInterval(0);
+    connect(&m_update, &QTimer::timeout, this, &StatsPopover::updateNow);
+
+    if (m_env.registry)
+        connect(m_env.registry, &StatRegistry::snapshotsPublisher, this, &StatsPopover::scheduleUpdate);
+    if (m_env.alarms) {
+        connect(m_env.alarms, &AlarmManager::alarmsChanged, this, &StatsPopover::scheduleUpdate);
+        connect(m_env.alarms, &AlarmManager::firingChanged, this, &StatsPopover::scheduleUpdate);
+    }
+    if (m_env.updater) {
+        connect(m_env.updater, &SparkleUpdater::hasUpdateAvailableChanged, this, &StatsPopover::scheduleUpdate);
+        connect(m_env.updater, &SparkleUpdater::latestVersionChanged, this, &StatsPopover::scheduleUpdate);
+    }
+    if (m_env.enablement)
+        connect(m_env.enablement, &ProviderEnablementStore::cacheChanged, this, &StatsPopover::scheduleUpdate);
+    if (m_env.pins)
+        connect(m_env.pins, &PinManager::pinsChanged, this, &StatsPopover::scheduleUpdate);
+    if (m_env.visualizers)
+        connect(m_env.visualizers, &VisualizerRegistry::visualizersChanged, this, &StatsPopover::scheduleUpdate);
+    if (m_env.theme)
+        connect(m_env.theme, &ThemeStore::paletteChanged, this, &StatsPopover::scheduleUpdate);
+    connect(ScreenInfo::instance(), &ScreenInfo::screensChanged, this, &StatsPopover::scheduleUpdate);
+    connect(Defaults::standard(), &Defaults::changed, this, [this](const QString& key) {
+        if (isPopoverKey(key))
+            scheduleUpdate();
+    });
+
+    updateNow();
+}
+
+StatsPopover::~StatsPopover() = default;
+
+QList<StatProvider*> StatsPopover::visibleProviders(const ViewEnvironment& env)
+{
+    QList<StatProvider*> result;
+    if (!env.registry)
+        return result;
+    for (const auto& provider : env.registry->providers()) {
+        if (!env.enablement || env.enablement->isEnabled(provider->id()))
+            result.append(provider.get());
+    }
+    return result;
+}
+
+QList<StatProvider*> StatsPopover::visibleProviders() const
+{
+    return visibleProviders(m_env);
+}
+
+std::pair<QList<StatProvider*>, QList<StatProvider*>> StatsPopover::splitColumns(const QList<StatProvider*>& providers)
+{
+    const int first = PopoverSize::firstColumnCount(int(providers.size()));
+    return {providers.mid(0, first), providers.mid(first)};
+}
+
+PopoverSize StatsPopover::popoverSize() const
+{
+    const std::optional<ScreenFacts> screen = m_screen();
+    const int firing = m_env.alarms ? int(m_env.alarms->firing().size()) : 0;
+    return PopoverSize::compute(screen ? std::optional<QRectF>(screen->visibleFrame) : std::nullopt,
+                                int(visibleProviders().size()), firing, storedTwoColumnMode(*Defaults::standard()));
+}
+
+StatsPopover::Structure StatsPopover::currentStructure() const
+{
+    Structure s;
+    for (StatProvider* provider : visibleProviders())
+        s.visibleIds.append(provider->id());
+    if (m_env.alarms) {
+        for (const Alarm& alarm : FiringAlarmsRow::firingAlarms(*m_env.alarms)) {
+            s.firingIds.append(alarm.id);
+            s.firingLines.append(alarmLine(alarm, m_env.registry) + QLatin1Char('/')
+                                 + QString::number(alarm.notifySnoozeMinutes));
+        }
+    }
+    s.size = popoverSize();
+    return s;
+}
+
+void StatsPopover::scheduleUpdate()
+{
+    if (!m_update.isActive())
+        m_update.start();
+}
+
+void StatsPopover::updateNow()
+{
+    m_update.stop();
+    const Structure structure = currentStructure();
+    if (!m_structure || !(*m_structure == structure)) {
+        build(structure);
+        return;
+    }
+    for (ProviderRow* row : std::as_const(m_rows))
+        row->refresh();
+    m_footer->refresh();
+}
+
+void StatsPopover::build(const Structure& structure)
+{
+    ++m_buildCount;
+    m_structure = structure;
+    m_size = structure.size;
+    if (m_content) {
+        m_outer->removeWidget(m_content);
+        m_content->hide();
+        m_content->deleteLater();
+        m_content = nullptr;
+    }
+    m_scroll = nullptr;
+    m_firing = nullptr;
+    m_rows.clear();
+
+    auto* sections = new QWidget;
+    auto* stack = new QVBoxLayout(sections);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(12);
+
+    if (!structure.firingIds.isEmpty()) {
+        m_firing = new FiringAlarmsRow(m_env, sections);
+        stack->addWidget(m_firing);
+        stack->addWidget(divider(Qt::Horizontal, sections));
+    }
+
+    const QList<StatProvider*> providers = visibleProviders();
+    auto addColumn = [this](QWidget* parent, QVBoxLayout* column, const QList<StatProvider*>& list, bool dividerAfterLast) {
+        for (int i = 0; i < list.size(); ++i) {
+            auto* row = new ProviderRow(list[i], m_env, parent);
+            m_rows.append(row);
+            column->addWidget(row);
+            if (i + 1 < list.size() || dividerAfterLast)
+                column->addWidget(divider(Qt::Horizontal, parent));
+        }
+    };
+    if (m_size.twoColumns) {
+        const auto [first, second] = splitColumns(providers);
+        auto* columns = new QHBoxLayout;
+        columns->setSpacing(14);
+        auto* left = new QVBoxLayout;
+        left->setSpacing(12);
+        auto* right = new QVBoxLayout;
+        right->setSpacing(12);
+        addColumn(sections, left, first, false);
+        addColumn(sections, right, second, false);
+        left->addStretch(1);
+        right->addStretch(1);
+        columns->addLayout(left, 1);
+        columns->addWidget(divider(Qt::Vertical, sections));
+        columns->addLayout(right, 1);
+        stack->addLayout(columns);
+    } else {
+        addColumn(sections, stack, providers, true);
+    }
+
+    if (m_size.scrolls) {
+        // Keep the values clear of the scroll bar.
+        stack->setContentsMargins(0, 0, 8, 0);
+        m_scroll = new QScrollArea;
+        m_scroll->setFrameShape(QFrame::NoFrame);
+        m_scroll->setWidgetResizable(true);
+        m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        m_scroll->setMaximumHeight(int(std::floor(m_size.scrollMaxHeight())));
+        m_scroll->setWidget(sections);
+        m_scroll->setMinimumHeight(std::min(sections->sizeHint().height(), m_scroll->maximumHeight()));
+        m_scroll->viewport()->setAutoFillBackground(false);
+        sections->setAutoFillBackground(false);
+        m_content = m_scroll;
+    } else {
+        m_content = sections;
+    }
+    m_outer->insertWidget(0, m_content);
+    m_footer->refresh();
+    setFixedWidth(int(std::lround(m_size.width)));
+    updateGeometry();
+}
+
+int StatsPopover::dividerCount() const
+{
+    if (!m_content)
+        return 0;
+    return int(m_content->findChildren<QFrame*>(QStringLiteral("divider")).size());
+}
+
+} // namespace gaugelet

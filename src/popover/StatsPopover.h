@@ -1,0 +1,92 @@
+#pragma once
+
+#include "platform/ScreenInfo.h"
+#include "platform/ViewEnvironment.h"
+#include "popover/PopoverActions.h"
+#include "popover/PopoverSize.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTimer>
+#include <QUuid>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QScrollArea;
+class QVBoxLayout;
+
+namespace gaugelet {
+
+class FiringAlarmsRow;
+class PopoverFooter;
+class ProviderRow;
+class StatProvider;
+
+// The popover's content: the firing alarms (while any fire), one row per
+// visible statistic in one or two columns, and the footer, all framed to the
+// width of the size rule. It exists only while the popover is open.
+//
+// It follows the registry, the alarms, the updater, the enablement, the pins,
+// the palette, the screens and the settings, coalescing their changes into one
+// update per event-loop turn. An update changes values in place; only a change
+// of the visible providers, the firing alarms or the size rule's outcome builds
+// the tree again.
+class StatsPopover : public QWidget {
+    Q_OBJECT
+public:
+    // The screen whose visible frame the size rule reads; none without a screen.
+    using ScreenSource = std::function<std::optional<ScreenFacts>()>;
+
+    StatsPopover(const ViewEnvironment& env, PopoverActions actions, ScreenSource screen = {},
+                 QWidget* parent = nullptr);
+    ~StatsPopover() override;
+
+    // The size rule for the current state.
+    PopoverSize popoverSize() const;
+    // The providers of the registry, in registry order, that are enabled.
+    QList<StatProvider*> visibleProviders() const;
+    static QList<StatProvider*> visibleProviders(const ViewEnvironment& env);
+    // The first column holds the first (n + 1) / 2 providers, the second the rest.
+    static std::pair<QList<StatProvider*>, QList<StatProvider*>> splitColumns(const QList<StatProvider*>& providers);
+
+    // Runs a pending update now (tests, benchmarks).
+    void updateNow();
+    void scheduleUpdate();
+
+    // State, for tests and the window.
+    const PopoverSize& currentSize() const { return m_size; }
+    const QList<ProviderRow*>& rows() const { return m_rows; }
+    FiringAlarmsRow* firingRow() const { return m_firing; }
+    PopoverFooter* footer() const { return m_footer; }
+    QScrollArea* scrollArea() const { return m_scroll; }
+    int buildCount() const { return m_buildCount; }
+    int dividerCount() const;
+
+private:
+    struct Structure {
+        QStringList visibleIds;
+        QList<QUuid> firingIds;
+        QStringList firingLines;
+        PopoverSize size;
+        bool operator==(const Structure&) const = default;
+    };
+    Structure currentStructure() const;
+    void build(const Structure& structure);
+
+    ViewEnvironment m_env;
+    PopoverActions m_actions;
+    ScreenSource m_screen;
+    QVBoxLayout* m_outer = nullptr;
+    QWidget* m_content = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    FiringAlarmsRow* m_firing = nullptr;
+    PopoverFooter* m_footer = nullptr;
+    QList<ProviderRow*> m_rows;
+    std::optional<Structure> m_structure;
+    PopoverSize m_size;
+    QTimer m_update;
+    int m_buildCount = 0;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,110 @@
+#include "popover/ValueChip.h"
+
+#include "platform/Defaults.h"
+#include "platform/DesignStyle.h"
+#include "stats/Color.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace gaugelet {
+
+ValueChip::Style ValueChip::Style::stored(const Defaults& defaults)
+{
+    Style style;
+    style.bgEnabled = defaults.boolean(QStringLiteral("global.statBgEnabled"), false);
+    style.bgHex = defaults.string(QStringLiteral("global.statBgHex"), QString());
+    style.fgEnabled = defaults.boolean(QStringLiteral("global.statFgEnabled"), false);
+    style.fgHex = defaults.string(QStringLiteral("global.statFgHex"), QString());
+    return style;
+}
+
+QColor ValueChip::fallbackBackground()
+{
+    QColor gray(142, 142, 147);
+    gray.setAlphaF(0.28f);
+    return gray;
+}
+
+ValueChip::ValueChip(QWidget* parent)
+    : QWidget(parent)
+{
+    setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::title3)));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void ValueChip::setText(const QString& text)
+{
+    if (text == m_text)
+        return;
+    const QSize before = sizeHint();
+    m_text = text;
+    // A new width asks the layout again; the same width only repaints.
+    if (sizeHint() != before)
+        updateGeometry();
+    update();
+}
+
+void ValueChip::setStyle(const Style& style)
+{
+    if (style == m_style)
+        return;
+    m_style = style;
+    updateGeometry();
+    update();
+}
+
+std::optional<QColor> ValueChip::foreground() const
+{
+    if (!m_style.fgEnabled)
+        return std::nullopt;
+    if (auto parsed = Color::fromHex(m_style.fgHex))
+        return *parsed;
+    return DesignStyle::colour(DesignStyle::Colour::primary, this);
+}
+
+std::optional<QColor> ValueChip::background() const
+{
+    if (!m_style.bgEnabled)
+        return std::nullopt;
+    if (auto parsed = Color::fromHex(m_style.bgHex))
+        return *parsed;
+    return fallbackBackground();
+}
+
+QMargins ValueChip::inset() const
+{
+    return m_style.bgEnabled ? QMargins(8, 2, 8, 2) : QMargins();
+}
+
+QSize ValueChip::sizeHint() const
+{
+    const QFontMetrics fm = fontMetrics();
+    const QMargins m = inset();
+    return QSize(fm.horizontalAdvance(m_text) + m.left() + m.right(), fm.height() + m.top() + m.bottom());
+}
+
+void ValueChip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (auto fill = background()) {
+        const QRectF r = QRectF(rect());
+        QPainterPath capsule;
+        capsule.addRoundedRect(r, r.height() / 2, r.height() / 2);
+        p.fillPath(capsule, *fill);
+    }
+    p.setPen(foreground().value_or(palette().color(QPalette::WindowText)));
+    p.setFont(font());
+    p.drawText(rect().marginsRemoved(inset()), Qt::AlignCenter, m_text);
+}
+
+void ValueChip::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        updateGeometry();
+    QWidget::changeEvent(event);
+}
+
+} // namespace gaugelet

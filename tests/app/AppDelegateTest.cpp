@@ -1,0 +1,384 @@
+#include "app/AppDelegate.h"
+
+#include "alarms/AlarmManager.h"
+#include "app/lifecycle/AppLifecycle.h"
+#include "menubar/MenubarController.h"
+#include "menubar/PinManager.h"
+#include "menubar/TagSpec.h"
+#include "platform/InfoDictionary.h"
+#include "platform/LayerCompositor.h"
+#include "platform/PopoverWindow.h"
+#include "platform/StatusItem.h"
+#include "popover/PopoverFooter.h"
+#include "popover/StatsPopover.h"
+#include "stats/RenderClock.h"
+#include "store/InstalledBundleRegistry.h"
+#include "update/SparkleUpdater.h"
+#include "LogCapture.h"
+#include "ScopedEnv.h"
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+// A delegate whose outside world the test plays: the gate's verdict, the
+// alert's answers, the links opened and the terminations.
+class LaunchWorld {
+public:
+    LaunchWorld()
+    {
+        const QByteArray root = dir.path().toUtf8();
+        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", root + "/data");
+        cache = std::make_unique<ScopedEnv>("XDG_CACHE_HOME", root + "/cache");
+        config = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", root + "/config");
+    }
+    ~LaunchWorld() { InfoDictionary::clearOverridesForTesting(); }
+
+    AppDelegate::Hooks hooks()
+    {
+        AppDelegate::Hooks h;
+        h.gate = [this](const KillSwitch::Env& env) {
+            ++gateCalls;
+            gateEnv = env;
+            return verdict;
+        };
+        h.runAlert = [this](const Alert& alert) {
+            alerts.append(alert);
+            return responses.isEmpty() ? -1 : responses.takeFirst();
+        };
+        h.openURL = [this](const QUrl& url) { opened.append(url); };
+        h.terminate = [this] {
+            ++terminations;
+            if (loop)
+                loop->quit();
+        };
+        h.makeStatusItem = [] { return std::make_unique<StatusItem>(StatusItem::Presentation::none); };
+        return h;
+    }
+
+    std::unique_ptr<AppDelegate> launch()
+    {
+        auto delegate = std::make_unique<AppDelegate>(hooks());
+        delegate->applicationDidFinishLaunching();
+        return delegate;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<ScopedEnv> data, cache, config;
+    ScopedEnv testHost{"XCTestConfigurationFilePath", std::nullopt};
+    ScopedDefaults defaults;
+    KillSwitch::Verdict verdict = KillSwitch::Verdict::allow();
+    QList<int> responses;
+    int gateCalls = 0;
+    std::optional<KillSwitch::Env> gateEnv;
+    QList<Alert> alerts;
+    QList<QUrl> opened;
+    int terminations = 0;
+    QEventLoop* loop = nullptr;
+};
+
+KillSwitch::ForwardLink link()
+{
+    return KillSwitch::ForwardLink{QUrl(QStringLiteral("https://example.invalid/get")), QStringLiteral("Download")};
+}
+
+} // namespace
+
+TEST(AppDelegate, UnderATestHostTheLaunchDoesNothing)
+{
+    LaunchWorld world;
+    ScopedEnv host("XCTestConfigurationFilePath", QByteArray());
+    world.defaults->set(QStringLiteral("global.fpsLimit"), qint64(12));
+    auto delegate = world.launch();
+    EXPECT_EQ(world.gateCalls, 0);
+    EXPECT_EQ(delegate->statusItem(), nullptr);
+    EXPECT_EQ(delegate->popover(), nullptr);
+    EXPECT_EQ(delegate->menubar(), nullptr);
+    EXPECT_EQ(delegate->updater(), nullptr);
+    EXPECT_EQ(world.defaults->integer(QStringLiteral("global.fpsLimit")), 12) << "no defaults, no migration";
+    EXPECT_FALSE(world.defaults->object(QStringLiteral("global.popupTwoColumn")).isValid());
+    EXPECT_FALSE(world.defaults->object(AppDelegate::dropLegacyGlobalTagsFlag).isValid());
+    EXPECT_FALSE(delegate->clock()->isRunning());
+}
+
+TEST(AppDelegate, TheGateGetsTheAlphaChannelThisVersionAFetcherAndACache)
+{
+    LaunchWorld world;
+    world.verdict = KillSwitch::Verdict::terminate(QStringLiteral("stop"), std::nullopt);
+    auto delegate = world.launch();
+    ASSERT_TRUE(world.gateEnv);
+    EXPECT_EQ(world.gateEnv->channel, KillSwitch::Channel::alpha);
+    EXPECT_EQ(world.gateEnv->currentVersion, KillSwitch::bundleVersion());
+    EXPECT_TRUE(world.gateEnv->fetcher);
+    EXPECT_TRUE(world.gateEnv->cache);
+    EXPECT_LT(std::abs(world.gateEnv->now.secsTo(QDateTime::currentDateTimeUtc())), 5);
+}
+
+TEST(AppDelegate, TerminateVerdictShowsItsAlertAndAlwaysEnds)
+{
+    struct Case {
+        const char* name;
+        std::optional<KillSwitch::ForwardLink> link;
+        int response;
+        QStringList buttons;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"no link, Quit", std::nullopt, 0, {QStringLiteral("Quit")}, false},
+        {"no link, closed", std::nullopt, -1, {QStringLiteral("Quit")}, false},
+        {"link chosen", link(), 0, {QStringLiteral("Download"), QStringLiteral("Quit")}, true},
+        {"link, Quit", link(), 1, {QStringLiteral("Download"), QStringLiteral("Quit")}, false},
+        {"link, closed", link(), -1, {QStringLiteral("Download"), QStringLiteral("Quit")}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LaunchWorld world;
+        world.verdict = KillSwitch::Verdict::terminate(QStringLiteral("This build has expired.\nThanks!"), c.link);
+        world.responses = {c.response};
+        auto delegate = world.launch();
+        ASSERT_EQ(world.alerts.size(), 1);
+        EXPECT_EQ(world.alerts[0].messageText, QStringLiteral("Gaugelet"));
+        EXPECT_EQ(world.alerts[0].informativeText, QStringLiteral("This build has expired.\nThanks!"));
+        EXPECT_EQ(world.alerts[0].buttons, c.buttons);
+        EXPECT_EQ(world.opened, c.opens ? QList<QUrl>{link().url} : QList<QUrl>{});
+        EXPECT_EQ(world.terminations, 1);
+        EXPECT_EQ(delegate->statusItem(), nullptr);
+        EXPECT_EQ(delegate->updater(), nullptr);
+        EXPECT_FALSE(world.defaults->object(QStringLiteral("global.popupTwoColumn")).isValid());
+    }
+}
+
+TEST(AppDelegate, ForceUpdateAlertTextsButtonsAndOutcomes)
+{
+    struct Case {
+        const char* name;
+        QString message;
+        std::optional<QString> running;
+        std::optional<KillSwitch::ForwardLink> link;
+        int response;
+        QString informative;
+        QStringList buttons;
+        bool opens;
+        bool terminatesNow;
+    };
+    const QStringList withLink = {QStringLiteral("Update…"), QStringLiteral("Download"), QStringLiteral("Quit")};
+    const QStringList noLink = {QStringLiteral("Update…"), QStringLiteral("Quit")};
+    const Case cases[] = {
+        {"message, quit", QStringLiteral("Please update."), QStringLiteral("1.0.0"), std::nullopt, 1,
+         QStringLiteral("Please update.\n\nMinimum required: 2.0.0. Running: 1.0.0."), noLink, false, true},
+        {"empty message", QString(), QStringLiteral("1.0.0"), std::nullopt, 1,
+         QStringLiteral("An update is required to continue.\n\nMinimum required: 2.0.0. Running: 1.0.0."), noLink,
+         false, true},
+        {"missing version", QStringLiteral("Update."), std::nullopt, std::nullopt, -1,
+         QStringLiteral("Update.\n\nMinimum required: 2.0.0. Running: this build."), noLink, false, true},
+        {"link opened", QStringLiteral("Update."), QStringLiteral("1.0.0"), link(), 1,
+         QStringLiteral("Update.\n\nMinimum required: 2.0.0. Running: 1.0.0."), withLink, true, true},
+        {"link, quit", QStringLiteral("Update."), QStringLiteral("1.0.0"), link(), 2,
+         QStringLiteral("Update.\n\nMinimum required: 2.0.0. Running: 1.0.0."), withLink, false, true},
+        {"link, closed", QStringLiteral("Update."), QStringLiteral("1.0.0"), link(), -1,
+         QStringLiteral("Update.\n\nMinimum required: 2.0.0. Running: 1.0.0."), withLink, false, true},
+        {"update chosen", QStringLiteral("Update."), QStringLiteral("1.0.0"), link(), 0,
+         QStringLiteral("Update.\n\nMinimum required: 2.0.0. Running: 1.0.0."), withLink, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LaunchWorld world;
+        InfoDictionary::setStringForTesting(InfoDictionary::shortVersionKey, c.running);
+        world.verdict = KillSwitch::Verdict::forceUpdate(c.message, QStringLiteral("2.0.0"), c.link);
+        world.responses = {c.response};
+        LogCapture log(QStringLiteral("dev.gaugelet.app-updater"));
+        auto delegate = world.launch();
+        ASSERT_EQ(world.alerts.size(), 1);
+        EXPECT_EQ(world.alerts[0].messageText, QStringLiteral("Gaugelet needs to update"));
+        EXPECT_EQ(world.alerts[0].informativeText, c.informative);
+        EXPECT_EQ(world.alerts[0].buttons, c.buttons);
+        EXPECT_EQ(world.opened, c.opens ? QList<QUrl>{link().url} : QList<QUrl>{});
+        EXPECT_EQ(world.terminations, c.terminatesNow ? 1 : 0);
+        EXPECT_EQ(delegate->statusItem(), nullptr) << "no status item, no services";
+        EXPECT_FALSE(delegate->clock()->isRunning());
+        ASSERT_NE(delegate->updater(), nullptr);
+        if (c.terminatesNow)
+            continue;
+        // "Update…" keeps the program until the update cycle ends.
+        ASSERT_TRUE(bool(delegate->updater()->onUpdateCycleEnded()));
+        spinFor(50);
+        EXPECT_EQ(world.terminations, 0);
+        delegate->updater()->takeOnUpdateCycleEnded()();
+        EXPECT_EQ(world.terminations, 1);
+        EXPECT_EQ(log.count(QStringLiteral(
+                      "force-update: Sparkle cycle ended without install, terminating per minVersion gate")),
+                  1);
+    }
+}
+
+TEST(AppDelegate, ATerminateVerdictEndsTheLoopWithinASecond)
+{
+    LaunchWorld world;
+    world.verdict = KillSwitch::Verdict::terminate(QStringLiteral("stop"), std::nullopt);
+    AppDelegate delegate(world.hooks());
+    QEventLoop loop;
+    world.loop = &loop;
+    QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
+    QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching, Qt::QueuedConnection);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(loop.exec(), 0);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(world.terminations, 1);
+}
+
+TEST(AppDelegate, FpsLimitOutsideTenFifteenTwentyIsRemoved)
+{
+    const QList<std::pair<QVariant, std::optional<qint64>>> cases = {
+        {qint64(12), std::nullopt}, {qint64(0), std::nullopt},  {qint64(-5), std::nullopt},
+        {qint64(30), std::nullopt}, {QStringLiteral("fast"), std::nullopt}, {qint64(10), 10},
+        {qint64(15), 15},           {qint64(20), 20},           {10.0, 10},
+        {QStringLiteral("20"), 20},
+    };
+    for (const auto& [stored, kept] : cases) {
+        SCOPED_TRACE(stored.toString().toStdString());
+        ScopedDefaults defaults;
+        defaults->set(QStringLiteral("global.fpsLimit"), stored);
+        AppDelegate::registerDefaultSettings();
+        EXPECT_EQ(defaults->hasUserValue(QStringLiteral("global.fpsLimit")), kept.has_value());
+        EXPECT_EQ(defaults->integerValue(QStringLiteral("global.fpsLimit")), kept.value_or(15));
+        if (kept) {
+            EXPECT_EQ(defaults->object(QStringLiteral("global.fpsLimit")), stored) << "the stored value stays as it was";
+        }
+    }
+    ScopedDefaults defaults;
+    AppDelegate::registerDefaultSettings();
+    EXPECT_EQ(defaults->string(QStringLiteral("global.popupTwoColumn")), QStringLiteral("auto"));
+    EXPECT_EQ(defaults->real(QStringLiteral("global.runnerTintThreshold")), 0.8);
+    EXPECT_EQ(defaults->boolean(QStringLiteral("global.statShowMerged")), true);
+    EXPECT_TRUE(defaults->userValues().isEmpty()) << "registered defaults are never written";
+}
+
+TEST(AppDelegate, MigrationsRunOnceAndInOrder)
+{
+    LaunchWorld world;
+    world.defaults->set(PinManager::storageKey, Pin::encodeList({Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.numberLabel")}}));
+    world.defaults->set(QStringLiteral("global.showTag"), false);
+    world.defaults->set(QStringLiteral("global.tagFgHex"), QStringLiteral("#FF0000"));
+    world.defaults->set(QStringLiteral("global.tagYOffset"), 3.0);
+    {
+        auto delegate = world.launch();
+        // The legacy values were copied into the pin before they were removed.
+        const QVariantMap user = world.defaults->userValues();
+        EXPECT_FALSE(user.contains(QStringLiteral("global.showTag")));
+        EXPECT_FALSE(user.contains(QStringLiteral("global.tagFgHex")));
+        EXPECT_FALSE(user.contains(QStringLiteral("global.tagYOffset")));
+        EXPECT_EQ(world.defaults->boolean(AppDelegate::dropLegacyGlobalTagsFlag), true);
+        EXPECT_EQ(world.defaults->boolean(QStringLiteral("migration.perPinTagStyling.v1")), true);
+        bool copied = false;
+        for (auto it = user.cbegin(); it != user.cend(); ++it)
+            copied = copied || (it.key().startsWith(QStringLiteral("pin.")) && it.key().contains(QStringLiteral("cpu.total")));
+        EXPECT_TRUE(copied) << "the pin holds its own label styling";
+    }
+    // A second launch changes nothing: a legacy key written again stays.
+    world.defaults->set(QStringLiteral("global.showTag"), true);
+    const QVariantMap before = world.defaults->userValues();
+    auto again = world.launch();
+    EXPECT_EQ(world.defaults->userValues().value(QStringLiteral("global.showTag")), true);
+    EXPECT_EQ(world.defaults->userValues().size(), before.size());
+}
+
+TEST(AppDelegate, AllowStartsEverythingInOrder)
+{
+    LaunchWorld world;
+    auto delegate = world.launch();
+    EXPECT_EQ(world.gateCalls, 1);
+    EXPECT_TRUE(world.alerts.isEmpty());
+    ASSERT_NE(delegate->statusItem(), nullptr);
+    ASSERT_NE(delegate->popover(), nullptr);
+    ASSERT_NE(delegate->lifecycle(), nullptr);
+    ASSERT_NE(delegate->menubar(), nullptr);
+    ASSERT_NE(delegate->updater(), nullptr);
+    ASSERT_NE(delegate->settings(), nullptr);
+    EXPECT_TRUE(delegate->clock()->isRunning());
+    EXPECT_TRUE(delegate->alarms()->isAttached());
+    EXPECT_EQ(delegate->popover()->windowTitle(), QStringLiteral("Gaugelet"));
+    EXPECT_EQ(world.terminations, 0);
+    // The seeding was started, not awaited: the shipped bundles arrive later.
+    ASSERT_TRUE(waitUntil([&] { return delegate->bundles()->installed().size() == 4; }, 10000));
+    // Samples arrive once a second and the tiles follow.
+    ASSERT_TRUE(waitUntil([&] { return !delegate->registry()->snapshots().isEmpty(); }, 5000));
+    EXPECT_EQ(world.defaults->boolean(AlarmManager::seedFlagKey), true);
+    EXPECT_EQ(delegate->alarms()->alarms().size(), 1) << "the sample alarm";
+}
+
+TEST(AppDelegate, ThePausedFlagPausesTheMenuBarToo)
+{
+    LaunchWorld world;
+    auto delegate = world.launch();
+    ASSERT_NE(delegate->lifecycle(), nullptr);
+    delegate->lifecycle()->pause();
+    EXPECT_TRUE(delegate->clock()->isSuspended());
+    EXPECT_TRUE(delegate->statusItem()->compositor()->isPaused()) << "no sprite animates";
+    delegate->lifecycle()->resume();
+    EXPECT_FALSE(delegate->statusItem()->compositor()->isPaused());
+}
+
+TEST(AppDelegate, TogglePopoverOpensClosesAndIgnoresTheEchoOfAnOutsideClick)
+{
+    LaunchWorld world;
+    auto delegate = world.launch();
+    PopoverWindow* popover = delegate->popover();
+    const QPoint click(300, 5);
+
+    delegate->togglePopover(click);
+    ASSERT_TRUE(popover->isVisible());
+    auto* content = qobject_cast<StatsPopover*>(popover->content());
+    ASSERT_NE(content, nullptr);
+    ASSERT_TRUE(delegate->lastPopoverSize());
+    EXPECT_EQ(popover->width(), int(delegate->lastPopoverSize()->width)) << "window and content agree";
+    EXPECT_GT(popover->height(), 0);
+
+    // The item's click closes it; the content goes (later).
+    delegate->togglePopover(click);
+    EXPECT_FALSE(popover->isVisible());
+    QPointer<QWidget> old(content);
+    ASSERT_TRUE(waitUntil([&] { return popover->content() == nullptr && old.isNull(); }));
+
+    // A fresh opening builds fresh content.
+    delegate->togglePopover(click);
+    ASSERT_TRUE(popover->isVisible());
+    EXPECT_NE(popover->content(), nullptr);
+
+    // A press outside closes it, and the item's activation for the same click does not reopen it.
+    QTest::mousePress(popover, Qt::LeftButton, Qt::NoModifier, QPoint(-20, -20));
+    ASSERT_TRUE(waitUntil([&] { return !popover->isVisible(); }));
+    delegate->togglePopover(click);
+    EXPECT_FALSE(popover->isVisible());
+    spinFor(PopoverWindow::outsideCloseEchoMs + 50);
+    delegate->togglePopover(click);
+    EXPECT_TRUE(popover->isVisible());
+
+    // Escape closes it too.
+    QTest::keyClick(popover, Qt::Key_Escape);
+    EXPECT_FALSE(popover->isVisible());
+    delegate->togglePopover(click);
+    EXPECT_TRUE(popover->isVisible()) << "Escape is not an outside click";
+}
+
+TEST(AppDelegate, QuitFromThePopoverTerminates)
+{
+    LaunchWorld world;
+    auto delegate = world.launch();
+    delegate->togglePopover(QPoint(300, 5));
+    auto* content = qobject_cast<StatsPopover*>(delegate->popover()->content());
+    ASSERT_NE(content, nullptr);
+    content->footer()->quitButton()->click();
+    ASSERT_TRUE(waitUntil([&] { return world.terminations == 1; }));
+}

@@ -1,0 +1,246 @@
+// A small client of the session bus and the X display for the end-to-end
+// test: it reads what the StatusNotifierWatcher knows, reads an item's
+// IconPixmap, sends Activate / SecondaryActivate / ContextMenu, and grabs the
+// screen into a PNG.
+//
+//   sniprobe items                       the registered items, one a line
+//   sniprobe icon SERVICE [FILE.png]     "<width> <height> <sha1>" of the 1× picture (saved)
+//   sniprobe activate SERVICE X Y        Activate(x, y)
+//   sniprobe secondary SERVICE X Y       SecondaryActivate(x, y)
+//   sniprobe context SERVICE X Y         ContextMenu(x, y)
+//   sniprobe grab FILE.png [X Y W H]     the screen (or a part of it)
+//   sniprobe record SECONDS [DIR]        from now on, every picture of the first item that
+//                                        registers: "<ms since start> <width> <height> <sha1>";
+//                                        the first line is "ready" once it listens; the first
+//                                        eight pictures are saved as DIR/e2e-icon-<n>.png
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusReply>
+#include <QDBusVariant>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QTimer>
+#include <tuple>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct Pixmap {
+    int width = 0;
+    int height = 0;
+    QByteArray bytes;
+};
+
+const QDBusArgument& operator>>(const QDBusArgument& arg, Pixmap& pixmap)
+{
+    arg.beginStructure();
+    arg >> pixmap.width >> pixmap.height >> pixmap.bytes;
+    arg.endStructure();
+    return arg;
+}
+
+QDBusArgument& operator<<(QDBusArgument& arg, const Pixmap& pixmap)
+{
+    arg.beginStructure();
+    arg << pixmap.width << pixmap.height << pixmap.bytes;
+    arg.endStructure();
+    return arg;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Pixmap)
+
+namespace {
+
+int fail(const QString& text)
+{
+    std::fprintf(stderr, "sniprobe: %s\n", qPrintable(text));
+    return 2;
+}
+
+QString serviceOf(const QString& entry)
+{
+    const int slash = int(entry.indexOf(QLatin1Char('/')));
+    return slash < 0 ? entry : entry.left(slash);
+}
+
+QImage toImage(const Pixmap& pixmap)
+{
+    if (pixmap.width <= 0 || pixmap.height <= 0 || pixmap.bytes.size() < qsizetype(pixmap.width) * pixmap.height * 4)
+        return {};
+    // Network byte order ARGB32.
+    QImage image(pixmap.width, pixmap.height, QImage::Format_ARGB32);
+    const auto* p = reinterpret_cast<const uchar*>(pixmap.bytes.constData());
+    for (int y = 0; y < pixmap.height; ++y) {
+        for (int x = 0; x < pixmap.width; ++x, p += 4)
+            image.setPixel(x, y, qRgba(p[1], p[2], p[3], p[0]));
+    }
+    return image;
+}
+
+int items()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    call << QStringLiteral("org.kde.StatusNotifierWatcher") << QStringLiteral("RegisteredStatusNotifierItems");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return fail(reply.errorMessage());
+    const QStringList list = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toStringList();
+    for (const QString& entry : list)
+        std::printf("%s\n", qPrintable(serviceOf(entry)));
+    return 0;
+}
+
+int icon(const QString& service, const QString& saveTo)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                       QStringLiteral("Get"));
+    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return fail(reply.errorMessage());
+    const QDBusArgument arg = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>();
+    QList<Pixmap> pixmaps;
+    arg >> pixmaps;
+    if (pixmaps.isEmpty())
+        return fail(QStringLiteral("no pixmap"));
+    const Pixmap& first = pixmaps.first();
+    if (!saveTo.isEmpty())
+        toImage(first).save(saveTo);
+    std::printf("%d %d %s\n", first.width, first.height,
+                QCryptographicHash::hash(first.bytes, QCryptographicHash::Sha1).toHex().constData());
+    return 0;
+}
+
+int activate(const QString& service, const QString& method, int x, int y)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
+                                                       QStringLiteral("org.kde.StatusNotifierItem"), method);
+    call << x << y;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return fail(reply.errorMessage());
+    return 0;
+}
+
+// Reads an item's first picture: width, height and hash; an empty hash on failure.
+QImage g_lastImage;
+
+std::tuple<int, int, QByteArray> readIcon(const QString& service)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
+                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                       QStringLiteral("Get"));
+    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {0, 0, QByteArray()};
+    const QDBusArgument arg = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>();
+    QList<Pixmap> pixmaps;
+    arg >> pixmaps;
+    if (pixmaps.isEmpty())
+        return {0, 0, QByteArray()};
+    g_lastImage = toImage(pixmaps.first());
+    return {pixmaps.first().width, pixmaps.first().height,
+            QCryptographicHash::hash(pixmaps.first().bytes, QCryptographicHash::Sha1).toHex()};
+}
+
+class Recorder : public QObject {
+    Q_OBJECT
+public:
+    explicit Recorder(QString saveDir, QObject* parent = nullptr) : QObject(parent), m_saveDir(std::move(saveDir))
+    {
+        m_clock.start();
+    }
+    void listen()
+    {
+        QDBusConnection::sessionBus().connect(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                              QStringLiteral("/StatusNotifierWatcher"),
+                                              QStringLiteral("org.kde.StatusNotifierWatcher"),
+                                              QStringLiteral("StatusNotifierItemRegistered"), this,
+                                              SLOT(onRegistered(QString)));
+        std::printf("ready\n");
+        std::fflush(stdout);
+    }
+public Q_SLOTS:
+    void onRegistered(const QString& entry)
+    {
+        if (!m_service.isEmpty())
+            return;
+        m_service = serviceOf(entry);
+        QDBusConnection::sessionBus().connect(m_service, QStringLiteral("/StatusNotifierItem"),
+                                              QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("NewIcon"),
+                                              this, SLOT(onNewIcon()));
+        onNewIcon();
+    }
+    void onNewIcon()
+    {
+        const auto [w, h, hash] = readIcon(m_service);
+        if (hash.isEmpty() || hash == m_last)
+            return;
+        m_last = hash;
+        if (!m_saveDir.isEmpty() && m_saved < 8)
+            g_lastImage.save(QStringLiteral("%1/e2e-icon-%2.png").arg(m_saveDir).arg(m_saved++));
+        std::printf("%lld %d %d %s\n", m_clock.elapsed(), w, h, hash.constData());
+        std::fflush(stdout);
+    }
+private:
+    QElapsedTimer m_clock;
+    QString m_service;
+    QByteArray m_last;
+    QString m_saveDir;
+    int m_saved = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (command == QLatin1String("grab")) {
+        QGuiApplication app(argc, argv);
+        if (argc < 3)
+            return fail(QStringLiteral("grab FILE.png [X Y W H]"));
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return fail(QStringLiteral("no screen"));
+        QPixmap shot = argc >= 7 ? screen->grabWindow(0, atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]))
+                                 : screen->grabWindow(0);
+        return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
+    }
+    QCoreApplication app(argc, argv);
+    qDBusRegisterMetaType<Pixmap>();
+    qDBusRegisterMetaType<QList<Pixmap>>();
+    if (command == QLatin1String("record") && argc >= 3) {
+        Recorder recorder(argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
+        recorder.listen();
+        QTimer::singleShot(int(QString::fromLocal8Bit(argv[2]).toDouble() * 1000), &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    if (command == QLatin1String("items"))
+        return items();
+    if (command == QLatin1String("icon") && argc >= 3)
+        return icon(QString::fromLocal8Bit(argv[2]), argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
+    const char* method = command == QLatin1String("activate")    ? "Activate"
+                       : command == QLatin1String("secondary")   ? "SecondaryActivate"
+                       : command == QLatin1String("context")     ? "ContextMenu"
+                                                                  : nullptr;
+    if (method && argc >= 5)
+        return activate(QString::fromLocal8Bit(argv[2]), QString::fromLatin1(method), atoi(argv[3]), atoi(argv[4]));
+    return fail(QStringLiteral("unknown command; see the source's head"));
+}
+
+#include "SniProbe.moc"

@@ -1,0 +1,299 @@
+#!/usr/bin/env bash
+# End to end: the built program under Xvfb (1440×900) on a private session bus
+# with Debian's status-notifier-watcher, with a temporary HOME and XDG folders.
+#   e2e.sh GAUGELET SNIPROBE SCREENSHOT_DIR [BUILD_DIR]
+# With BUILD_DIR it also installs the build into a temporary prefix and runs
+# the installed program, which must find its resources there.
+# Exit 0 on success, 77 when a tool it needs is missing (CTest: skipped).
+set -uo pipefail
+
+gaugelet=$1
+probe=$2
+shots=$3
+build_dir=${4:-}
+
+if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
+  for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
+      exit 77
+    fi
+  done
+  export GAUGELET_E2E_INNER=1
+  # A session bus of our own that activates nothing (no notification daemon
+  # pops up over the screenshots).
+  bus_config=$(mktemp)
+  cat >"$bus_config" <<'CONF'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+  xvfb-run -a -s "-screen 0 1440x900x24" dbus-run-session --config-file="$bus_config" -- "$0" "$@"
+  status=$?
+  rm -f "$bus_config"
+  exit $status
+fi
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+root=$(mktemp -d)
+cleanup() {
+  [[ -n "${app:-}" ]] && kill -KILL "$app" 2>/dev/null
+  [[ -n "${watcher:-}" ]] && kill "$watcher" 2>/dev/null
+  rm -rf "$root"
+}
+trap cleanup EXIT
+
+export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_CACHE_HOME=$root/cache
+export XDG_RUNTIME_DIR=$root/run XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$shots"
+chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+unset GAUGELET_RESOURCES_DIR XCTestConfigurationFilePath
+settings=$XDG_CONFIG_HOME/dev.gaugelet.app/defaults.plist
+
+status-notifier-watcher >/dev/null 2>&1 &
+watcher=$!
+for _ in $(seq 50); do
+  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true && break
+  sleep 0.1
+done
+
+now_ms() { date +%s%3N; }
+
+# A settings file holding only the given pins (JSON), as the program stores them.
+write_settings() {
+  mkdir -p "$(dirname "$settings")"
+  cat >"$settings" <<PLIST
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+	<key>pinnedSlots</key>
+	<data>$(printf '%s' "$1" | base64 -w0)</data>
+</dict>
+</plist>
+PLIST
+}
+
+# Waits (at most $1 tenths of a second) for the first registered item; prints its service.
+wait_item() {
+  local service=""
+  for _ in $(seq "$1"); do
+    service=$("$probe" items 2>/dev/null | head -1)
+    [[ -n "$service" ]] && break
+    sleep 0.1
+  done
+  echo "$service"
+}
+
+has_owner() {
+  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+
+# The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per line.
+gaugelet_windows() {
+  xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Gaugelet".*/\1/p' | while read -r id; do
+    info=$(xwininfo -id "$id" 2>/dev/null)
+    grep -q "Map State: IsViewable" <<<"$info" || continue
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    w=$(sed -n 's/.*Width: *//p' <<<"$info")
+    h=$(sed -n 's/.*Height: *//p' <<<"$info")
+    echo "$id $x $y $w $h"
+  done
+}
+
+# Waits until the number of viewable "Gaugelet" windows is $1 (at most 3 s).
+wait_windows() {
+  for _ in $(seq 30); do
+    [[ $(gaugelet_windows | wc -l) -eq $1 ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+start_app() {
+  "$gaugelet" >>"$root/log" 2>&1 &
+  app=$!
+}
+
+# Waits for the program to end (at most 5 s); sets status to its exit status.
+wait_exit() {
+  status=still-running
+  for _ in $(seq 50); do
+    if ! kill -0 "$app" 2>/dev/null; then
+      wait "$app"
+      status=$?
+      return
+    fi
+    sleep 0.1
+  done
+}
+
+# --- 0. With no pins the item shows the idle logo, and nothing else.
+write_settings '[]'
+"$probe" record 2 >"$root/idle" 2>/dev/null &
+recorder=$!
+for _ in $(seq 50); do grep -q ready "$root/idle" && break; sleep 0.1; done
+start_app
+service=$(wait_item 50)
+wait "$recorder"
+kill -TERM "$app"; wait_exit
+read -r _ _ _ idle_hash <<<"$(grep -v ready "$root/idle" | head -1)"
+[[ $(grep -vc ready "$root/idle") == 1 && -n "$idle_hash" ]] && pass "without pins: the idle logo only" \
+  || fail "without pins: $(cat "$root/idle")"
+rm -rf "$XDG_CONFIG_HOME/dev.gaugelet.app" "$XDG_DATA_HOME/Gaugelet"
+> "$root/log"
+
+# --- 1. Launch: one item, idle logo first, then the fox runner animates.
+"$probe" record 6 "$shots" >"$root/icons" 2>/dev/null &
+recorder=$!
+for _ in $(seq 50); do grep -q ready "$root/icons" && break; sleep 0.1; done
+t0=$(now_ms)
+start_app
+service=$(wait_item 50)
+if [[ -z "$service" ]]; then
+  fail "no status item registered"; cat "$root/log"; exit 1
+fi
+pass "item registered after $(( $(now_ms) - t0 )) ms: $service"
+[[ $("$probe" items | wc -l) -eq 1 ]] && pass "exactly one item" || fail "more than one item: $("$probe" items)"
+
+for _ in $(seq 50); do
+  [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && break
+  sleep 0.1
+done
+bundles=$(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | sort | tr '\n' ' ')
+[[ "$bundles" == "effects fox hare piglet " ]] && pass "four shipped bundles installed" || fail "bundles: '$bundles'"
+
+wait "$recorder"
+# Every distinct picture the item published: "<ms> <width> <height> <sha1>".
+mapfile -t pictures < <(grep -v ready "$root/icons")
+read -r _ first_w first_h first_hash <<<"${pictures[0]:-0 0 0 none}"
+[[ "$first_h" == 22 ]] && pass "first picture ${first_w}×${first_h}" || fail "first picture is ${first_w}×${first_h}"
+if [[ "$first_hash" == "$idle_hash" ]]; then
+  pass "the first picture is the idle logo"
+else
+  # The seeding may finish before the watcher has answered the registration.
+  echo "note: the seeding finished before the first picture could be read"
+fi
+distinct=$(printf '%s\n' "${pictures[@]}" | awk '{print $4}' | sort -u | wc -l)
+read -r tiles_ms tiles_w tiles_h _ <<<"${pictures[1]:-0 0 0 none}"
+if (( ${#pictures[@]} >= 4 && distinct >= 4 )); then
+  pass "then tiles ${tiles_w}×${tiles_h} at ${tiles_ms} ms, and ${distinct} distinct pictures in 6 s (the fox runs)"
+else
+  fail "no animation: ${#pictures[@]} pictures, $distinct distinct"
+fi
+"$probe" icon "$service" "$shots/e2e-icon-fox.png" >/dev/null
+
+# --- 2. Activate opens one window titled "Gaugelet" under the click, 740 wide.
+ax=1300; ay=10
+"$probe" activate "$service" $ax $ay
+if wait_windows 1; then
+  read -r id x y ww wh < <(gaugelet_windows)
+  pass "popover mapped at ${x},${y} ${ww}×${wh}"
+  [[ "$ww" == 740 ]] && pass "740 wide" || fail "width $ww, not 740"
+  (( x <= ax && ax < x + ww && y >= ay && y <= ay + 40 )) && pass "near the click" || fail "not near ($ax,$ay): $x,$y"
+  sleep 0.5
+  "$probe" grab "$shots/e2e-popover.png" && pass "screenshot $shots/e2e-popover.png"
+else
+  fail "no popover window after Activate: $(gaugelet_windows)"
+fi
+
+# --- 3. A second Activate closes it.
+"$probe" activate "$service" $ax $ay
+wait_windows 0 && pass "second Activate closes" || fail "second Activate did not close"
+
+# --- 4. A click outside closes it; SecondaryActivate and ContextMenu toggle too.
+sleep 0.5
+"$probe" secondary "$service" $ax $ay
+wait_windows 1 && pass "SecondaryActivate opens" || fail "SecondaryActivate did not open"
+xdotool mousemove 200 700 click 1
+wait_windows 0 && pass "outside click closes" || fail "outside click did not close"
+sleep 0.5
+# A click on the item while open: the popup closes on the press, then the
+# item's own Activate for that click arrives and must not reopen it.
+"$probe" activate "$service" $ax $ay
+wait_windows 1 || fail "Activate did not reopen"
+xdotool mousemove $ax 3 click 1
+"$probe" activate "$service" $ax $ay
+sleep 0.6
+[[ $(gaugelet_windows | wc -l) -eq 0 ]] && pass "the click on the item closes and does not reopen" \
+  || fail "the Activate of the closing click reopened the popover"
+"$probe" context "$service" $ax $ay
+wait_windows 1 && pass "ContextMenu opens" || fail "ContextMenu did not open"
+
+# --- 5. "Quit" ends the program with 0, its name goes, the settings are saved.
+read -r id x y ww wh < <(gaugelet_windows)
+xdotool mousemove $((x + ww - 14 - 20)) $((y + wh - 14 - 10)) click 1
+wait_exit
+[[ "$status" == 0 ]] && pass "Quit ends with 0" || fail "Quit: status $status"
+sleep 0.3
+has_owner "$service" && fail "bus name still owned after Quit" || pass "bus name gone"
+for key in migration.dropLegacyGlobalTags.v1 migration.perPinTagStyling.v1 migration.seedSampleAlarm.v1 global.alarms; do
+  grep -q "<key>$key</key>" "$settings" 2>/dev/null && pass "settings hold $key" || fail "settings lack $key"
+done
+
+# --- 6. SIGTERM takes the same path.
+rm -f "$settings"
+start_app
+service=$(wait_item 50)
+[[ -n "$service" ]] || fail "second launch registered no item"
+sleep 0.5
+kill -TERM "$app"
+wait_exit
+[[ "$status" == 0 ]] && pass "SIGTERM ends with 0" || fail "SIGTERM: status $status"
+sleep 0.3
+has_owner "$service" && fail "bus name still owned after SIGTERM" || pass "bus name gone after SIGTERM"
+grep -q "<key>migration.dropLegacyGlobalTags.v1</key>" "$settings" 2>/dev/null && pass "SIGTERM saved the settings" \
+  || fail "SIGTERM did not save the settings"
+
+# --- 7. Under a test host nothing registers.
+XCTestConfigurationFilePath=/dev/null start_app
+sleep 2
+[[ -z "$("$probe" items)" ]] && pass "test host: no item" || fail "test host registered an item"
+kill -TERM "$app"
+wait_exit
+[[ "$status" == 0 ]] && pass "test host run ends on SIGTERM" || fail "test host run: status $status"
+app=""
+
+# --- 8. Installed into a prefix, the program finds its resources there.
+if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
+  prefix=$root/prefix
+  if cmake --install "$build_dir" --prefix "$prefix" >"$root/install.log" 2>&1; then
+    for f in bin/gaugelet share/applications/dev.gaugelet.app.desktop share/icons/hicolor/48x48/apps/dev.gaugelet.app.png \
+             share/gaugelet/StoreAssets/fox.gaugebundle share/gaugelet/Sounds/bell-sound.mp3 share/gaugelet/taskbar-idle-logo.png; do
+      [[ -f "$prefix/$f" ]] || fail "not installed: $f"
+    done
+    [[ ! -e "$prefix/share/gaugelet/desktop" && ! -e "$prefix/share/gaugelet/icons" ]] || fail "desktop files under share/gaugelet"
+    grep -q "^Exec=$prefix/bin/gaugelet\|^Exec=.*/bin/gaugelet" "$prefix/share/applications/dev.gaugelet.app.desktop" \
+      || fail "desktop entry Exec"
+    rm -rf "$XDG_DATA_HOME/Gaugelet" "$XDG_CONFIG_HOME/dev.gaugelet.app"
+    "$prefix/bin/gaugelet" >>"$root/log" 2>&1 &
+    app=$!
+    for _ in $(seq 50); do
+      [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && break
+      sleep 0.1
+    done
+    [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && pass "installed program seeds its shipped bundles" \
+      || fail "installed program found no bundles"
+    kill -TERM "$app"; wait_exit
+    [[ "$status" == 0 ]] || fail "installed program: status $status"
+    app=""
+  else
+    fail "cmake --install failed: $(tail -3 "$root/install.log")"
+  fi
+fi
+
+if ((failures > 0)); then
+  echo "--- program log"; cat "$root/log"
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all end-to-end checks passed"

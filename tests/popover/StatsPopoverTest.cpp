@@ -1,0 +1,166 @@
+#include "popover/StatsPopover.h"
+
+#include "popover/FiringAlarmsRow.h"
+#include "popover/PopoverFooter.h"
+#include "popover/ProviderRow.h"
+#include "popover/ValueChip.h"
+#include "PopoverFixture.h"
+
+#include <QPushButton>
+#include <QScrollArea>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+using namespace gaugelet::test::popover;
+
+namespace {
+
+StatsPopover::ScreenSource screenOf(double w, double h)
+{
+    return [w, h]() -> std::optional<ScreenFacts> {
+        ScreenFacts facts;
+        facts.frame = QRectF(0, 0, w, h);
+        facts.visibleFrame = QRectF(0, 25, w, h - 25);
+        return facts;
+    };
+}
+
+} // namespace
+
+TEST(StatsPopover, LaysOutTwoColumnsOnAWideScreenAndOneWhenAsked)
+{
+    PopoverWorld world;
+    world.publish();
+    StatsPopover two(world.env(), {}, screenOf(1440, 900));
+    EXPECT_TRUE(two.currentSize().twoColumns);
+    EXPECT_EQ(two.width(), 740);
+    EXPECT_EQ(two.rows().size(), 4);
+    EXPECT_EQ(two.scrollArea(), nullptr);
+    // Two columns of two: one divider between the rows of each column and one between the columns.
+    EXPECT_EQ(two.dividerCount(), 3);
+
+    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysOne"));
+    StatsPopover one(world.env(), {}, screenOf(1440, 900));
+    EXPECT_FALSE(one.currentSize().twoColumns);
+    EXPECT_EQ(one.width(), 380);
+    EXPECT_NE(one.scrollArea(), nullptr) << "four rows need 1060 points, more than 775";
+    EXPECT_EQ(one.dividerCount(), 4) << "in one column a divider follows every row";
+    EXPECT_LE(one.scrollArea()->maximumHeight(), 715);
+}
+
+TEST(StatsPopover, FiveProvidersSplitThreeAndTwo)
+{
+    PopoverWorld world(5);
+    const auto [first, second] = StatsPopover::splitColumns(StatsPopover::visibleProviders(world.env()));
+    ASSERT_EQ(first.size(), 3);
+    ASSERT_EQ(second.size(), 2);
+    EXPECT_EQ(first[2]->id(), QStringLiteral("memory.total"));
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    EXPECT_EQ(popover.dividerCount(), 2 + 1 + 1);
+}
+
+TEST(StatsPopover, DisabledProvidersAreNotShown)
+{
+    PopoverWorld world;
+    world.defaults->set(QStringLiteral("provider.gpu.total.enabled"), false);
+    world.enablement = std::make_unique<ProviderEnablementStore>();
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    QStringList ids;
+    for (ProviderRow* row : popover.rows())
+        ids << row->provider()->id();
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("cpu.total"), QStringLiteral("memory.total"), QStringLiteral("net.total")}));
+}
+
+TEST(StatsPopover, RowsBeforeTheFirstSnapshotThenAPublishUpdatesInPlace)
+{
+    PopoverWorld world;
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    ASSERT_EQ(popover.rows().size(), 4);
+    for (ProviderRow* row : popover.rows())
+        EXPECT_FALSE(row->hasSnapshot());
+    const QList<ProviderRow*> rows = popover.rows();
+    const int builds = popover.buildCount();
+
+    for (int i = 0; i < 3; ++i) {
+        world.providers[0]->value = 0.1 * (i + 1);
+        world.publish();
+        ASSERT_TRUE(waitUntil([&] { return popover.rows()[0]->hasSnapshot(); }));
+        spinFor(5);
+    }
+    EXPECT_EQ(popover.buildCount(), builds) << "a publish never rebuilds the tree";
+    EXPECT_EQ(popover.rows(), rows);
+    EXPECT_EQ(popover.rows()[0]->chip()->text(), QStringLiteral("30%"));
+}
+
+TEST(StatsPopover, ManyChangesInOneTurnUpdateOnce)
+{
+    PopoverWorld world;
+    world.publish();
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    world.publish();
+    world.theme->select(QStringLiteral("gum.light"));
+    world.defaults->set(QStringLiteral("global.statBgEnabled"), true);
+    world.pins->setPins({});
+    const int builds = popover.buildCount();
+    spinFor(20);
+    EXPECT_EQ(popover.buildCount(), builds);
+    EXPECT_EQ(popover.rows()[0]->chip()->inset(), QMargins(8, 2, 8, 2));
+}
+
+TEST(StatsPopover, FiringAlarmsAddTheirSectionAndTheColumnsFollowTheRule)
+{
+    PopoverWorld world;
+    world.publish();
+    // 1440 × 1225: one column fits (1060 < 1100) until an alarm fires (1140).
+    StatsPopover popover(world.env(), {}, screenOf(1440, 1225));
+    EXPECT_FALSE(popover.currentSize().twoColumns);
+    EXPECT_EQ(popover.firingRow(), nullptr);
+    const int builds = popover.buildCount();
+
+    world.fire({alarmOn(QStringLiteral("cpu.total"), 0.2, Alarm::Direction::above)}, {{QStringLiteral("cpu.total"), 0.9}});
+    ASSERT_TRUE(waitUntil([&] { return popover.firingRow() != nullptr; }));
+    EXPECT_EQ(popover.buildCount(), builds + 1);
+    EXPECT_TRUE(popover.currentSize().twoColumns);
+    EXPECT_EQ(popover.width(), 740);
+    ASSERT_EQ(popover.firingRow()->lines().size(), 1);
+
+    // Suppressing it drops the section again.
+    popover.firingRow()->lines()[0].suppress->click();
+    ASSERT_TRUE(waitUntil([&] { return popover.firingRow() == nullptr; }));
+    EXPECT_FALSE(popover.currentSize().twoColumns);
+}
+
+TEST(StatsPopover, FooterActionsReachTheOwner)
+{
+    PopoverWorld world;
+    int settings = 0, update = 0, quit = 0;
+    PopoverActions actions;
+    actions.openSettings = [&] { ++settings; };
+    actions.presentUpdate = [&] { ++update; };
+    actions.quit = [&] { ++quit; };
+    StatsPopover popover(world.env(), actions, screenOf(1440, 900));
+    popover.footer()->settingsButton()->click();
+    popover.footer()->quitButton()->click();
+    EXPECT_EQ(settings + quit, 0) << "the owner hears of a click after it was handled";
+    ASSERT_TRUE(waitUntil([&] { return settings == 1 && quit == 1; }));
+    EXPECT_EQ(update, 0);
+}
+
+TEST(StatsPopover, AStoredColumnPreferenceThatIsNotAKnownStringReadsAsAuto)
+{
+    PopoverWorld world;
+    for (const QVariant& stored : {QVariant(qint64(2)), QVariant(true), QVariant(QStringLiteral("alwaysThree")),
+                                   QVariant(QStringLiteral("ALWAYSONE")), QVariant()}) {
+        world.defaults->set(QStringLiteral("global.popupTwoColumn"), stored);
+        StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+        EXPECT_TRUE(popover.currentSize().twoColumns) << stored.toString().toStdString();
+    }
+    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysOne"));
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    EXPECT_FALSE(popover.currentSize().twoColumns);
+    // A change of the preference while open re-lays the columns out.
+    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysTwo"));
+    ASSERT_TRUE(waitUntil([&] { return popover.currentSize().twoColumns; }));
+    EXPECT_EQ(popover.width(), 740);
+}
