@@ -1,12 +1,12 @@
 #include "alarms/Alarm.h"
 
+#include "charts/ChartMath.h"
 #include "platform/core/JsonReader.h"
 
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <cmath>
-#include <limits>
 
 namespace gaugelet {
 
@@ -140,15 +140,7 @@ std::optional<QUuid> uuidFromString(QStringView text)
 
 qint64 saturatingRound(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    const double rounded = std::round(value); // halves away from zero
-    // 2^63 is exactly representable; anything at or past it saturates.
-    if (rounded >= 9223372036854775808.0)
-        return std::numeric_limits<qint64>::max();
-    if (rounded < -9223372036854775808.0)
-        return std::numeric_limits<qint64>::min();
-    return static_cast<qint64>(rounded);
+    return ChartMath::saturatingRound(value);
 }
 
 QString Alarm::idString() const
