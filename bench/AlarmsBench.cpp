@@ -1,7 +1,7 @@
 // Alarm evaluation cost per coalesced flush: N enabled alarms tested against
 // one snapshot dictionary of the four providers. Target: 10 alarms under 10 µs.
 #include "alarms/AlarmManager.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

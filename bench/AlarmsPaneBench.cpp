@@ -7,10 +7,10 @@
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmRowEditor.h"
 #include "alarms/AlarmsSettingsView.h"
-#include "platform/AudioPlayer.h"
-#include "platform/Defaults.h"
-#include "platform/ViewEnvironment.h"
+#include "platform/core/Defaults.h"
+#include "platform/desktop/AudioPlayer.h"
 #include "stats/StatRegistry.h"
+#include "views/ViewEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The main() of every benchmark program: a QApplication (offscreen unless the
 // environment says otherwise) and an in-memory settings store, so benchmarks
 // never read or write the user's own settings.
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

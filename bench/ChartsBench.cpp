@@ -3,7 +3,6 @@
 // core), and painting the four detail views once.
 #include "charts/PopupBars.h"
 #include "charts/PopupThroughput.h"
-#include "platform/ViewEnvironment.h"
 #include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/GPUDetailBody.h"
@@ -14,6 +13,7 @@
 #include "stats/NetworkProvider.h"
 #include "stats/StatHistoryStore.h"
 #include "stats/ThemeStore.h"
+#include "views/ViewEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

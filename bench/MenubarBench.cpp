@@ -4,7 +4,7 @@
 #include "menubar/NumberLabelVisualizer.h"
 #include "menubar/PieVisualizer.h"
 #include "menubar/SparklineVisualizer.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -5,7 +5,7 @@
 #include "alarms/AlarmManager.h"
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "popover/StatsPopover.h"
 #include "stats/Palette.h"
 #include "stats/ProviderEnablementStore.h"

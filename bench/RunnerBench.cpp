@@ -7,9 +7,9 @@
 #include "menubar/RunnerKind.h"
 #include "menubar/RunnerLayer.h"
 #include "menubar/RunnerVisualizer.h"
-#include "platform/Defaults.h"
-#include "platform/Layer.h"
-#include "platform/LayerCompositor.h"
+#include "platform/core/Defaults.h"
+#include "platform/statusitem/Layer.h"
+#include "platform/statusitem/LayerCompositor.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // One sample of each statistic's sampler, on fake trees sized like large
 // machines and on this machine. Targets per sample: CPU under 50 us, memory
 // under 30 us, network under 200 us, GPU without a device under 20 us.
-#include "platform/SysRoot.h"
+#include "platform/kernel/SysRoot.h"
 #include "stats/CPUSampler.h"
 #include "stats/GPUSampler.h"
 #include "stats/MemorySampler.h"

@@ -1,8 +1,8 @@
 // Settings window timings: opening the window, and loading settings backups.
 
 #include "app/LazySettings.h"
-#include "platform/Defaults.h"
-#include "platform/PropertyList.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/PropertyList.h"
 #include "settings/ConfigBackup.h"
 #include "settings/SettingsView.h"
 #include "update/SparkleUpdater.h"

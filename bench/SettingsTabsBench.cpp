@@ -3,7 +3,7 @@
 
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Resources.h"
+#include "platform/core/Resources.h"
 #include "settings/StatsTab.h"
 #include "settings/ThemesTab.h"
 #include "stats/StatRegistry.h"

@@ -4,7 +4,7 @@
 #include "stats/StatHistoryStore.h"
 #include "stats/StatRegistry.h"
 
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "stats/Palette.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Content-store timings: verifying a downloaded bundle and indexing archives.
 
-#include "platform/Ed25519PublicKey.h"
-#include "platform/Sha256.h"
+#include "platform/net/Ed25519PublicKey.h"
+#include "platform/net/Sha256.h"
 #include "store/BundleManifest.h"
 #include "store/BundleVerifier.h"
 #include "store/RemoteCatalogue.h"

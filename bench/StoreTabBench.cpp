@@ -3,8 +3,8 @@
 
 #include "alarms/SoundRegistry.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/FileSystem.h"
-#include "platform/Resources.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Resources.h"
 #include "store/BundleInstaller.h"
 #include "store/InstalledBundleRegistry.h"
 #include "store/RunnerStoreAdapter.h"

@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
-#include "platform/Defaults.h"
-#include "platform/PlatformSelection.h"
-#include "platform/UnixSignalWatcher.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/UnixSignalWatcher.h"
+#include "platform/desktop/PlatformSelection.h"
 
 #include <QApplication>
 #include <csignal>

@@ -3,12 +3,12 @@
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/AlarmsLog.h"
 #include "app/lifecycle/AppLifecycle.h"
-#include "platform/AudioPlayer.h"
-#include "platform/MainThread.h"
-#include "platform/MediaClock.h"
-#include "platform/Observe.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/MediaClock.h"
+#include "platform/core/Observe.h"
 #include "platform/core/Publish.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/desktop/UserNotificationCenter.h"
 
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>

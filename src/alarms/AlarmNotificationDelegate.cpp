@@ -2,7 +2,7 @@
 
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmsLog.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "alarms/Alarm.h"
 #include "alarms/AlarmFormSection.h"
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QPointer>

@@ -4,8 +4,8 @@
 #include "alarms/AlarmMenuPicker.h"
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmSymbol.h"
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 

@@ -2,9 +2,9 @@
 
 #include "alarms/AlarmsLog.h"
 #include "alarms/SoundRegistry.h"
-#include "platform/AudioPlayer.h"
-#include "platform/MainThread.h"
-#include "platform/SecurityScopedBookmark.h"
+#include "platform/core/MainThread.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/desktop/SecurityScopedBookmark.h"
 
 #include <QHashSeed>
 #include <QSet>

@@ -1,7 +1,7 @@
 #include "alarms/AlarmStore.h"
 
 #include "alarms/AlarmsLog.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "stats/StatProvider.h"
 
 namespace gaugelet {

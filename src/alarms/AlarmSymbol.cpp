@@ -1,6 +1,6 @@
 #include "alarms/AlarmSymbol.h"
 
-#include "platform/SystemSymbol.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Log.h"
+#include "platform/core/Log.h"
 
 namespace gaugelet {
 GAUGELET_DECLARE_LOG(lcAlarms);

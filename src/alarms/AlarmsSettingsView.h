@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/NotificationCenter.h"
-#include "platform/ViewEnvironment.h"
+#include "platform/core/NotificationCenter.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QPointer>

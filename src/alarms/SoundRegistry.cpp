@@ -1,8 +1,8 @@
 #include "alarms/SoundRegistry.h"
 
-#include "platform/MainThread.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Resources.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/core/Resources.h"
 
 #include <QCollator>
 #include <QDir>

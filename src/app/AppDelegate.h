@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Alert.h"
-#include "platform/ScreenInfo.h"
+#include "platform/desktop/Alert.h"
+#include "platform/statusitem/ScreenInfo.h"
 #include "popover/PopoverSize.h"
 #include "update/KillSwitch.h"
 

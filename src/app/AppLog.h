@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Log.h"
+#include "platform/core/Log.h"
 
 namespace gaugelet {
 // "dev.gaugelet.app-updater": the delegate's lines about forced updates.

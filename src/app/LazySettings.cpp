@@ -1,6 +1,6 @@
 #include "app/LazySettings.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "settings/SettingsView.h"
 #include "update/SparkleUpdater.h"
 

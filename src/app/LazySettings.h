@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "settings/SettingsView.h"
 #include "update/SparkleUpdater.h"
+#include "views/ViewEnvironment.h"
 
 #include <QObject>
 #include <QPointer>

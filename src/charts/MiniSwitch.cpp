@@ -1,6 +1,6 @@
 #include "charts/MiniSwitch.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QFocusEvent>
 #include <QPainter>

@@ -3,8 +3,8 @@
 #include "charts/ChartMath.h"
 #include "charts/ChartTimeline.h"
 #include "charts/SmoothPath.h"
-#include "platform/MainThread.h"
-#include "platform/WallClock.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/WallClock.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "charts/PopupBreakdownRow.h"
 
 #include "charts/PopupDot.h"
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "charts/PopupDivider.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "charts/PopupLegendItem.h"
 
 #include "charts/PopupDot.h"
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "charts/PopupRing.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -2,7 +2,7 @@
 
 #include "charts/ChartMath.h"
 #include "charts/PopupRing.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QPainter>
 #include <algorithm>

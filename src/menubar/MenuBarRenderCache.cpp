@@ -1,8 +1,8 @@
 #include "menubar/MenuBarRenderCache.h"
 
-#include "platform/Appearance.h"
-#include "platform/MainThread.h"
-#include "platform/ScreenInfo.h"
+#include "platform/core/MainThread.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/style/Appearance.h"
 
 #include <QGuiApplication>
 

@@ -2,11 +2,11 @@
 
 #include "menubar/MenuBarRenderCache.h"
 #include "menubar/Pin.h"
-#include "menubar/RunnerLayerBridge.h"
 #include "menubar/PinManager.h"
+#include "menubar/RunnerLayerBridge.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/StatusItem.h"
+#include "platform/statusitem/StatusItem.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "stats/StatRegistry.h"

@@ -3,7 +3,7 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "stats/StatRegistry.h"
 
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 
 #include "menubar/PieConfigView.h"
 #include "menubar/RenderHasher.h"
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
 #include "stats/Prefs.h"
 
 #include <QCoreApplication>

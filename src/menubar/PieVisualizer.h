@@ -1,7 +1,7 @@
 #pragma once
 
 #include "menubar/Visualizer.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <QColor>
 #include <QHash>

@@ -2,8 +2,8 @@
 
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "menubar/RunnerAnimator.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
 #include "stats/FPSLimit.h"
 

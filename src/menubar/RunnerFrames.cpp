@@ -1,9 +1,9 @@
 #include "menubar/RunnerFrames.h"
 
-#include "platform/FileSystem.h"
-#include "platform/MainThread.h"
-#include "platform/Resources.h"
-#include "platform/SystemSymbol.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/Resources.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QDir>
 #include <algorithm>

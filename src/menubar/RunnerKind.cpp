@@ -1,9 +1,5 @@
 #include "menubar/RunnerKind.h"
 
-// Only the manifest's plain fields are read here, so the menu bar needs none
-// of the content store's code.
-#include "store/BundleManifest.h"
-
 #include <QHash>
 #include <algorithm>
 
@@ -14,7 +10,7 @@ namespace {
 const QString kAssetsFolder = QStringLiteral("assets/");
 const QString kFrameSuffix = QStringLiteral(".png");
 
-RunnerKind makeKind(QString id, QString displayName, const BundleManifest::SpritePayload& payload,
+RunnerKind makeKind(QString id, QString displayName, const RunnerSprites::Sprite& payload,
                     const QString& bundleFolder)
 {
     RunnerKind kind;
@@ -36,19 +32,17 @@ const QStringList& RunnerKind::sharedFallbackSymbols()
     return symbols;
 }
 
-QList<RunnerKind> RunnerKind::kinds(const BundleManifest& manifest, const QString& bundleFolder)
+QList<RunnerKind> RunnerKind::kinds(const RunnerSprites& bundle, const QString& bundleFolder)
 {
     QList<RunnerKind> result;
-    if (manifest.type != BundleManifest::BundleType::runnerSprite)
-        return result;
-    if (manifest.sprites) {
-        for (const BundleManifest::SpritePayload& entry : *manifest.sprites) {
+    if (bundle.sprites) {
+        for (const RunnerSprites::Sprite& entry : *bundle.sprites) {
             if (!entry.id || !entry.displayName || !isSafeAssetPrefix(entry.framePrefix))
                 continue;
             result.append(makeKind(*entry.id, *entry.displayName, entry, bundleFolder));
         }
-    } else if (manifest.sprite && isSafeAssetPrefix(manifest.sprite->framePrefix)) {
-        result.append(makeKind(manifest.id, manifest.displayName, *manifest.sprite, bundleFolder));
+    } else if (bundle.sprite && isSafeAssetPrefix(bundle.sprite->framePrefix)) {
+        result.append(makeKind(bundle.bundleId, bundle.bundleName, *bundle.sprite, bundleFolder));
     }
     return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "menubar/RunnerSprites.h"
+
 #include <QHashFunctions>
 #include <QList>
 #include <QString>
@@ -8,8 +10,6 @@
 #include <optional>
 
 namespace gaugelet {
-
-struct BundleManifest;
 
 // One kind of runner sprite: its id and name, how many frames it has, its
 // default size and where its frame images come from. Kinds are built from
@@ -41,14 +41,14 @@ struct RunnerKind {
     // The symbols drawn for missing frames of every kind built from a bundle.
     static const QStringList& sharedFallbackSymbols();
 
-    // The kinds of one installed bundle, in manifest order: one per entry of
-    // `sprites` with both an id and a name when that list is present, else one
-    // from `sprite` carrying the manifest's own id and name, else none; none
-    // for a bundle of another type. A payload whose frame files could not be
+    // The kinds of one installed runner-sprite bundle, in manifest order: one
+    // per entry of `sprites` with both an id and a name when that list is
+    // present, else one from `sprite` carrying the bundle's own id and name,
+    // else none. A payload whose frame files could not be
     // named inside the bundle's "assets/" folder (see isSafeAssetPrefix) gives
     // no kind, so no file outside the bundle folder is ever read. A negative
     // frame count counts as 0. No side effects, no failure.
-    static QList<RunnerKind> kinds(const BundleManifest& manifest, const QString& bundleFolder);
+    static QList<RunnerKind> kinds(const RunnerSprites& bundle, const QString& bundleFolder);
 
     // The relative path of frame i: "assets/" + prefix + "_" + i + ".png".
     static QString framePath(const QString& prefix, qint64 index);

@@ -1,7 +1,7 @@
 #include "menubar/RunnerLabelImage.h"
 
 #include "menubar/TileView.h"
-#include "platform/Appearance.h"
+#include "platform/style/Appearance.h"
 #include "stats/Color.h"
 
 #include <QFontMetricsF>

@@ -1,8 +1,8 @@
 #include "menubar/RunnerLayer.h"
 
-#include "platform/MainThread.h"
-#include "platform/MediaClock.h"
-#include "platform/Transaction.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/MediaClock.h"
+#include "platform/statusitem/Transaction.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Layer.h"
+#include "platform/statusitem/Layer.h"
 
 #include <QImage>
 #include <QList>

@@ -1,11 +1,11 @@
 #include "menubar/RunnerLayerBridge.h"
 
 #include "menubar/RunnerLabelImage.h"
-#include "platform/Appearance.h"
-#include "platform/MainThread.h"
-#include "platform/ScreenInfo.h"
-#include "platform/StatusItem.h"
-#include "platform/Transaction.h"
+#include "platform/core/MainThread.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/statusitem/StatusItem.h"
+#include "platform/statusitem/Transaction.h"
+#include "platform/style/Appearance.h"
 
 #include <QFontMetricsF>
 #include <QSet>

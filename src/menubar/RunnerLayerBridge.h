@@ -3,9 +3,9 @@
 #include "menubar/AnimatedTagSpec.h"
 #include "menubar/RunnerLayer.h"
 #include "menubar/RunnerRowLayout.h"
-#include "platform/Layer.h"
-#include "platform/StatusItem.h"
-#include "platform/TextLayer.h"
+#include "platform/statusitem/Layer.h"
+#include "platform/statusitem/StatusItem.h"
+#include "platform/statusitem/TextLayer.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,8 +1,8 @@
 #include "menubar/RunnerPreviewView.h"
 
 #include "menubar/MenubarController.h"
-#include "platform/MainThread.h"
-#include "platform/Transaction.h"
+#include "platform/core/MainThread.h"
+#include "platform/statusitem/Transaction.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "menubar/RunnerLayer.h"
-#include "platform/Layer.h"
-#include "platform/LayerCompositor.h"
+#include "platform/statusitem/Layer.h"
+#include "platform/statusitem/LayerCompositor.h"
 
 #include <QImage>
 #include <QList>

@@ -3,8 +3,8 @@
 #include "menubar/RenderHasher.h"
 #include "menubar/RunnerConfigView.h"
 #include "menubar/RunnerView.h"
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
 #include "stats/FPSLimit.h"
 #include "stats/Prefs.h"
 

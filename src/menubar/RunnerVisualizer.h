@@ -4,7 +4,7 @@
 #include "menubar/RunnerFrames.h"
 #include "menubar/RunnerKind.h"
 #include "menubar/Visualizer.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <QHash>
 #include <QList>

@@ -1,8 +1,8 @@
 #include "menubar/SizeSliderConfigView.h"
 
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/NotificationCenter.h"
 #include "stats/Prefs.h"
 
 #include <QFontDatabase>

@@ -2,7 +2,7 @@
 
 #include "menubar/RenderHasher.h"
 #include "menubar/SparklineShape.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QCoreApplication>
 #include <QLabel>

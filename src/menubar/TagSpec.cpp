@@ -1,7 +1,7 @@
 #include "menubar/TagSpec.h"
 
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
 
 #include <cmath>
 

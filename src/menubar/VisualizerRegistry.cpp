@@ -3,7 +3,7 @@
 #include "menubar/NumberLabelVisualizer.h"
 #include "menubar/PieVisualizer.h"
 #include "menubar/SparklineVisualizer.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
 
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 
 #include "alarms/AlarmLine.h"
 #include "alarms/AlarmManager.h"
-#include "platform/DesignStyle.h"
-#include "platform/SystemSymbol.h"
+#include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

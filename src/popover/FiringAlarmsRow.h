@@ -1,7 +1,7 @@
 #pragma once
 
 #include "alarms/Alarm.h"
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QWidget>

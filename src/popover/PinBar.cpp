@@ -2,7 +2,7 @@
 
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "popover/PinChip.h"
 #include "stats/StatProvider.h"
 #include "stats/ThemeStore.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "stats/Theme.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "popover/PinChip.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "stats/StatSnapshot.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "popover/PopoverFooter.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "popover/UpdateBadge.h"
 #include "update/SparkleUpdater.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "popover/PopoverActions.h"
+#include "views/ViewEnvironment.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "popover/ProviderRow.h"
 
-#include "platform/Defaults.h"
-#include "platform/DesignStyle.h"
+#include "platform/core/Defaults.h"
+#include "platform/style/DesignStyle.h"
 #include "popover/PinBar.h"
 #include "popover/ValueChip.h"
 #include "stats/StatDetailView.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "stats/StatLabelPosition.h"
+#include "views/ViewEnvironment.h"
 
 #include <QDateTime>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/ScreenInfo.h"
-#include "platform/ViewEnvironment.h"
+#include "platform/statusitem/ScreenInfo.h"
 #include "popover/PopoverActions.h"
 #include "popover/PopoverSize.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "popover/TwoColumnMode.h"
 
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 
 namespace gaugelet {
 

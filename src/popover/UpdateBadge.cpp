@@ -1,7 +1,7 @@
 #include "popover/UpdateBadge.h"
 
-#include "platform/DesignStyle.h"
-#include "platform/SystemSymbol.h"
+#include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #include "popover/ValueChip.h"
 
-#include "platform/Defaults.h"
-#include "platform/DesignStyle.h"
+#include "platform/core/Defaults.h"
+#include "platform/style/DesignStyle.h"
 #include "stats/Color.h"
 
 #include <QEvent>

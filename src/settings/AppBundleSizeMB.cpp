@@ -1,7 +1,7 @@
 #include "settings/AppBundleSizeMB.h"
 
-#include "platform/DiskUsage.h"
-#include "platform/Resources.h"
+#include "platform/core/Resources.h"
+#include "platform/desktop/DiskUsage.h"
 
 #include <QCoreApplication>
 

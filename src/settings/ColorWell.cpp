@@ -1,6 +1,6 @@
 #include "settings/ColorWell.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QColorDialog>
 #include <QEvent>

@@ -1,12 +1,12 @@
 #include "settings/ConfigBackup.h"
 
-#include "platform/Defaults.h"
-#include "platform/FileSystem.h"
-#include "platform/InfoDictionary.h"
-#include "platform/Log.h"
-#include "platform/MainThread.h"
-#include "platform/PropertyList.h"
-#include "platform/WallClock.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/InfoDictionary.h"
+#include "platform/core/Log.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/PropertyList.h"
+#include "platform/core/WallClock.h"
 
 #include <QFile>
 #include <QFileInfo>

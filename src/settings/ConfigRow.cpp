@@ -1,6 +1,6 @@
 #include "settings/ConfigRow.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
 
 #include <QFontDatabase>

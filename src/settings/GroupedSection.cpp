@@ -1,6 +1,6 @@
 #include "settings/GroupedSection.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "settings/HeroBackdrop.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "settings/PaletteRow.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
 
 #include <QFontMetricsF>

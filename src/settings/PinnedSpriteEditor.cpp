@@ -1,9 +1,9 @@
 #include "settings/PinnedSpriteEditor.h"
 
 #include "menubar/TagSpec.h"
-#include "platform/Defaults.h"
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
 #include "settings/SharedTagColorRows.h"
 #include "settings/TagStylingRows.h"

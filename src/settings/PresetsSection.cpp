@@ -3,7 +3,7 @@
 #include "menubar/MenubarPreset.h"
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "settings/PresetCard.h"
 #include "settings/SettingsText.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "settings/GroupedSection.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #include "settings/SetLaunchAtLogin.h"
 
-#include "platform/LoginItemService.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
 #include "settings/SettingsText.h"
 
-#include "platform/SystemSymbol.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "settings/SettingsView.h"
 
 #include "alarms/AlarmsSettingsView.h"
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
-#include "platform/SystemSymbol.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 #include "settings/GeneralTab.h"
 #include "settings/SetLaunchAtLogin.h"
 #include "settings/SetupTab.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "settings/GeneralTab.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QPointer>

@@ -2,12 +2,12 @@
 
 #include "settings/SetLaunchAtLogin.h"
 
-#include "platform/DesignStyle.h"
-#include "platform/LoginItemService.h"
-#include "platform/MainThread.h"
-#include "platform/NotificationSettingsPane.h"
-#include "platform/SystemSymbol.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/NotificationSettingsPane.h"
+#include "platform/desktop/UserNotificationCenter.h"
+#include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 #include "settings/HeroBackdrop.h"
 #include "settings/LoginItemHero.h"
 #include "settings/NotificationsHero.h"

@@ -1,8 +1,8 @@
 #include "settings/SetupModel.h"
 
-#include "platform/LoginItemService.h"
-#include "platform/MainThread.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/UserNotificationCenter.h"
 
 #include <QPointer>
 

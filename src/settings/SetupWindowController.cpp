@@ -1,9 +1,9 @@
 #include "settings/SetupWindowController.h"
 
-#include "platform/Defaults.h"
-#include "platform/LoginItemService.h"
-#include "platform/MainThread.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "settings/SetupWindowView.h"
 
 #include <QEvent>

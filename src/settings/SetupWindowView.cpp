@@ -1,6 +1,6 @@
 #include "settings/SetupWindowView.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/SetupChecklist.h"
 
 #include <QEvent>

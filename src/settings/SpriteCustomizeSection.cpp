@@ -2,8 +2,8 @@
 
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/PinnedSpriteEditor.h"
 #include "settings/ProviderColumnRow.h"
 #include "settings/SettingsText.h"

@@ -2,8 +2,8 @@
 
 #include "menubar/Pin.h"
 #include "menubar/Visualizer.h"
-#include "platform/ViewEnvironment.h"
 #include "settings/GroupedSection.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "settings/SpriteTile.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
 #include "settings/SpriteThumb.h"
 

@@ -1,6 +1,6 @@
 #include "settings/StatsTab.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "settings/PresetsSection.h"
 #include "settings/SpriteCustomizeSection.h"
 

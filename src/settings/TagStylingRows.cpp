@@ -1,7 +1,7 @@
 #include "settings/TagStylingRows.h"
 
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "settings/SegmentedControl.h"
 #include "settings/SettingsText.h"
 #include "stats/StatProvider.h"

@@ -2,9 +2,9 @@
 
 #include "menubar/RunnerVisualizer.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
 #include "popover/TwoColumnMode.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"

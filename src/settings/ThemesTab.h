@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "stats/Palette.h"
+#include "views/ViewEnvironment.h"
 
 #include <QColor>
 #include <QList>

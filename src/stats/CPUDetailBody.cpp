@@ -6,7 +6,7 @@
 #include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"

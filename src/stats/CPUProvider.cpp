@@ -2,7 +2,7 @@
 
 #include "stats/CPUDetailBody.h"
 
-#include "platform/WallClock.h"
+#include "platform/core/WallClock.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ProcStatReader.h"
-#include "platform/SerialExecutor.h"
+#include "platform/core/SerialExecutor.h"
+#include "platform/kernel/ProcStatReader.h"
 #include "stats/CPUSample.h"
 #include "stats/CPUTopology.h"
 #include "stats/MovingAverage.h"

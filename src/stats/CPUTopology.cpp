@@ -1,6 +1,6 @@
 #include "stats/CPUTopology.h"
 
-#include "platform/CpuKindReader.h"
+#include "platform/kernel/CpuKindReader.h"
 
 namespace gaugelet {
 

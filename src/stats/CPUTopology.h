@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SysRoot.h"
+#include "platform/kernel/SysRoot.h"
 #include "stats/CPUCoreKind.h"
 
 #include <QMap>

@@ -1,4 +1,4 @@
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "stats/CPUProvider.h"
 #include "stats/GPUProvider.h"
 #include "stats/MemoryProvider.h"

@@ -1,8 +1,8 @@
 #include "stats/DetailBodyBase.h"
 
 #include "charts/ChartMath.h"
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/ProviderHistorySlice.h"

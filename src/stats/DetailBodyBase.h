@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "stats/HistorySample.h"
 #include "stats/ProviderHistorySlice.h"
 #include "stats/StatDetailView.h"
+#include "views/ViewEnvironment.h"
 
 #include <QPointer>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "stats/FPSLimit.h"
 
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 
 namespace gaugelet {
 

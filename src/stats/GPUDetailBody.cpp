@@ -2,7 +2,7 @@
 
 #include "charts/PopupBars.h"
 #include "charts/PopupLegendItem.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 

@@ -2,7 +2,7 @@
 
 #include "stats/GPUDetailBody.h"
 
-#include "platform/WallClock.h"
+#include "platform/core/WallClock.h"
 #include "stats/Palette.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/GpuReader.h"
-#include "platform/SerialExecutor.h"
+#include "platform/core/SerialExecutor.h"
+#include "platform/kernel/GpuReader.h"
 #include "stats/GPUSample.h"
 #include "stats/MovingAverage.h"
 

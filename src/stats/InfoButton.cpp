@@ -1,9 +1,9 @@
 #include "stats/InfoButton.h"
 
 #include "charts/PopupToolTip.h"
-#include "platform/DesignStyle.h"
-#include "platform/MainThread.h"
-#include "platform/SystemSymbol.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QEvent>
 #include <QFrame>

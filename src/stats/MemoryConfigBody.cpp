@@ -1,6 +1,6 @@
 #include "stats/MemoryConfigBody.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

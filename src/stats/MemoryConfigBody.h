@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 
 #include <QWidget>
 

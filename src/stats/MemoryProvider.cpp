@@ -2,7 +2,7 @@
 
 #include "stats/MemoryDetailBody.h"
 
-#include "platform/WallClock.h"
+#include "platform/core/WallClock.h"
 #include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/MemInfoReader.h"
-#include "platform/PressureReader.h"
-#include "platform/SerialExecutor.h"
+#include "platform/core/SerialExecutor.h"
+#include "platform/kernel/MemInfoReader.h"
+#include "platform/kernel/PressureReader.h"
 #include "stats/MemoryReading.h"
 #include "stats/MovingAverage.h"
 

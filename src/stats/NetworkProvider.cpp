@@ -2,7 +2,7 @@
 
 #include "stats/NetworkDetailBody.h"
 
-#include "platform/WallClock.h"
+#include "platform/core/WallClock.h"
 #include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"

@@ -1,6 +1,6 @@
 #include "stats/NetworkRateBlock.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

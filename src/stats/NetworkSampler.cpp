@@ -1,6 +1,6 @@
 #include "stats/NetworkSampler.h"
 
-#include "platform/MediaClock.h"
+#include "platform/core/MediaClock.h"
 
 #include <QMetaObject>
 #include <QPointer>

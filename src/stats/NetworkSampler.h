@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/InterfaceKindProbe.h"
-#include "platform/InterfaceReader.h"
-#include "platform/PublicAddressFetcher.h"
-#include "platform/RouteQuery.h"
-#include "platform/SerialExecutor.h"
+#include "platform/core/SerialExecutor.h"
+#include "platform/kernel/InterfaceKindProbe.h"
+#include "platform/kernel/InterfaceReader.h"
+#include "platform/kernel/PublicAddressFetcher.h"
+#include "platform/kernel/RouteQuery.h"
 #include "stats/NetworkSample.h"
 #include "stats/MovingAverage.h"
 

@@ -1,6 +1,6 @@
 #include "stats/ProviderHistorySlice.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <algorithm>
 

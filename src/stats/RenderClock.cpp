@@ -1,7 +1,7 @@
 #include "stats/RenderClock.h"
 
-#include "platform/DispatchTimer.h"
-#include "platform/MainThread.h"
+#include "platform/core/DispatchTimer.h"
+#include "platform/core/MainThread.h"
 
 #include <algorithm>
 

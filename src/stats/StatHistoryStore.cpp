@@ -1,6 +1,6 @@
 #include "stats/StatHistoryStore.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 namespace gaugelet {
 

@@ -1,9 +1,9 @@
 #include "stats/StatRegistry.h"
 
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
-#include "platform/MediaClock.h"
-#include "platform/Observe.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/MediaClock.h"
+#include "platform/core/Observe.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "stats/StatHistoryStore.h"

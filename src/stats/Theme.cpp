@@ -1,6 +1,6 @@
 #include "stats/Theme.h"
 
-#include "platform/Appearance.h"
+#include "platform/style/Appearance.h"
 
 #include <QCoreApplication>
 

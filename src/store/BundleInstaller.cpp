@@ -1,7 +1,7 @@
 #include "store/BundleInstaller.h"
 
-#include "platform/FileSystem.h"
-#include "platform/MainThread.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MainThread.h"
 #include "store/InstalledBundleRegistry.h"
 #include "store/SigningKeys.h"
 #include "store/ZipReader.h"

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/Result.h"
+#include "menubar/RunnerSprites.h"
+#include "platform/core/Result.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -18,15 +19,8 @@ namespace gaugelet {
 struct BundleManifest {
     enum class BundleType { runnerSprite, soundPack };
 
-    // One animated runner sprite kind.
-    struct SpritePayload {
-        qint64 frameCount = 0;
-        double defaultSize = 0;
-        QString framePrefix;
-        std::optional<QString> id;
-        std::optional<QString> displayName;
-        bool operator==(const SpritePayload&) const = default;
-    };
+    // One animated runner sprite kind (the menu bar's own description of it).
+    using SpritePayload = RunnerSprites::Sprite;
 
     // The sounds of a sound pack.
     struct SoundPayload {

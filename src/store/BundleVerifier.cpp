@@ -1,6 +1,6 @@
 #include "store/BundleVerifier.h"
 
-#include "platform/Sha256.h"
+#include "platform/net/Sha256.h"
 
 #include <QSet>
 

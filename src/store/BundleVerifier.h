@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Ed25519PublicKey.h"
-#include "platform/FileSystem.h"
-#include "platform/Result.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Result.h"
+#include "platform/net/Ed25519PublicKey.h"
 #include "store/BundleManifest.h"
 #include "store/ZipReader.h"
 

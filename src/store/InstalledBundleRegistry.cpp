@@ -1,9 +1,9 @@
 #include "store/InstalledBundleRegistry.h"
 
-#include "platform/FileSystem.h"
-#include "platform/MainThread.h"
-#include "platform/XdgPaths.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
+#include "platform/core/XdgPaths.h"
 #include "store/BundleVerifier.h"
 #include "store/SigningKeys.h"
 

@@ -1,6 +1,6 @@
 #include "store/InstalledBundleRow.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "store/StoreActionButton.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreSymbolView.h"

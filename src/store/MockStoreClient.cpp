@@ -1,7 +1,7 @@
 #include "store/MockStoreClient.h"
 
-#include "platform/FileSystem.h"
-#include "platform/MainThread.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MainThread.h"
 #include "store/BundleVerifier.h"
 #include "store/SigningKeys.h"
 #include "store/StoreCoordinator.h"

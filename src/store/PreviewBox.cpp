@@ -1,6 +1,6 @@
 #include "store/PreviewBox.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
 
 namespace gaugelet {

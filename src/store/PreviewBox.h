@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AudioPlayer.h"
+#include "platform/desktop/AudioPlayer.h"
 
 #include <QByteArray>
 #include <QObject>

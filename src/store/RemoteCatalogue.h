@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Ed25519PublicKey.h"
-#include "platform/HttpFetch.h"
-#include "platform/Result.h"
+#include "platform/core/Result.h"
+#include "platform/net/Ed25519PublicKey.h"
+#include "platform/net/HttpFetch.h"
 #include "store/RemoteCatalogueCache.h"
 
 #include <QByteArray>

@@ -1,11 +1,11 @@
 #include "store/RemoteStoreClient.h"
 
-#include "platform/FileSystem.h"
-#include "platform/MainThread.h"
-#include "store/BundleVerifier.h"
-#include "store/SigningKeys.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MainThread.h"
 #include "store/BundleInstaller.h"
+#include "store/BundleVerifier.h"
 #include "store/InstalledBundleRegistry.h"
+#include "store/SigningKeys.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreLog.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/HttpFetch.h"
+#include "platform/net/HttpFetch.h"
 #include "store/RemoteCatalogue.h"
 #include "store/StoreAssetCache.h"
 #include "store/StoreClient.h"

@@ -3,7 +3,7 @@
 #include "menubar/RunnerKind.h"
 #include "menubar/RunnerSpritePreview.h"
 #include "menubar/RunnerVisualizer.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <map>
 
@@ -17,10 +17,18 @@ RunnerStoreAdapter::RunnerStoreAdapter(QSet<BundleManifest::BundleType> supporte
 {
 }
 
+QList<RunnerKind> RunnerStoreAdapter::kinds(const BundleManifest& manifest, const QString& bundleFolder)
+{
+    if (manifest.type != BundleManifest::BundleType::runnerSprite)
+        return {};
+    return RunnerKind::kinds(RunnerSprites{manifest.id, manifest.displayName, manifest.sprite, manifest.sprites},
+                             bundleFolder);
+}
+
 std::optional<QString> RunnerStoreAdapter::install(const BundleManifest& manifest, const QString& directory)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    const QList<RunnerKind> kinds = RunnerKind::kinds(manifest, directory);
+    const QList<RunnerKind> kinds = RunnerStoreAdapter::kinds(manifest, directory);
     if (kinds.isEmpty() || !m_visualizers)
         return std::nullopt;
     for (const RunnerKind& kind : kinds)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "menubar/RunnerKind.h"
 #include "menubar/VisualizerRegistry.h"
 #include "store/StoreBundleAdapter.h"
 
@@ -28,6 +29,10 @@ public:
     void uninstall(const BundleManifest& manifest) override;
     std::optional<StorePreview> preview(const BundleManifest& manifest,
                                         const QHash<QString, QByteArray>& files) override;
+
+    // The runner kinds a bundle carries (see RunnerKind::kinds); none for a
+    // bundle of another type.
+    static QList<RunnerKind> kinds(const BundleManifest& manifest, const QString& bundleFolder);
 
     // Seconds of one cycle of a store preview.
     static constexpr double previewCycleDuration = 1.0;

@@ -1,6 +1,6 @@
 #include "store/SoundPackPreview.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QPainter>
 #include <QPainterPath>

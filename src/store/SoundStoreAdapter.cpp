@@ -1,8 +1,8 @@
 #include "store/SoundStoreAdapter.h"
 
 #include "alarms/SoundRegistry.h"
-#include "platform/FileSystem.h"
-#include "platform/MainThread.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MainThread.h"
 #include "store/SoundPackPreview.h"
 #include "store/ZipReader.h"
 

@@ -1,6 +1,6 @@
 #include "store/StoreActionButton.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>

@@ -1,8 +1,8 @@
 #include "store/StoreAssetCache.h"
 
-#include "platform/Resources.h"
-#include "platform/WallClock.h"
-#include "platform/XdgPaths.h"
+#include "platform/core/Resources.h"
+#include "platform/core/WallClock.h"
+#include "platform/core/XdgPaths.h"
 #include "store/BundleVerifier.h"
 #include "store/StoreLog.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/FileSystem.h"
-#include "platform/Result.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/Result.h"
 
 #include <QByteArray>
 #include <QSet>

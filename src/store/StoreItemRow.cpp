@@ -1,6 +1,6 @@
 #include "store/StoreItemRow.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 #include "store/AdultContentBadge.h"
 #include "store/StoreActionButton.h"
 #include "store/StoreCoordinator.h"

@@ -1,6 +1,6 @@
 #include "store/StoreNewBadge.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #include "store/StorePreview.h"
 
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <QWidget>
 

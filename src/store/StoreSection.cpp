@@ -1,6 +1,6 @@
 #include "store/StoreSection.h"
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QLabel>
 #include <QPainter>

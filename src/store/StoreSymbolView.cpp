@@ -1,6 +1,6 @@
 #include "store/StoreSymbolView.h"
 
-#include "platform/SystemSymbol.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "store/StoreTab.h"
 
-#include "platform/Defaults.h"
-#include "platform/MainThread.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
 #include "store/InstalledBundleRow.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreItemRow.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
 #include "store/BundleManifest.h"
 #include "store/StoreItem.h"
+#include "views/ViewEnvironment.h"
 
 #include <QHash>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #include "store/UserDefaultsRemoteCatalogueCache.h"
 
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 
 namespace gaugelet {
 

@@ -1,8 +1,8 @@
 #include "update/FeedUpdaterController.h"
 
-#include "platform/HttpFetch.h"
-#include "platform/InfoDictionary.h"
-#include "platform/MainThread.h"
+#include "platform/core/InfoDictionary.h"
+#include "platform/core/MainThread.h"
+#include "platform/net/HttpFetch.h"
 #include "update/AppcastParser.h"
 #include "update/NumericCompare.h"
 #include "update/UpdateDialog.h"

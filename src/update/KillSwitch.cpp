@@ -1,6 +1,6 @@
 #include "update/KillSwitch.h"
 
-#include "platform/InfoDictionary.h"
+#include "platform/core/InfoDictionary.h"
 #include "platform/core/JsonReader.h"
 #include "update/KillSwitchCache.h"
 #include "update/KillSwitchFetcher.h"

@@ -1,6 +1,6 @@
 #include "update/URLSessionFetcher.h"
 
-#include "platform/HttpFetch.h"
+#include "platform/net/HttpFetch.h"
 #include "update/KillSwitch.h"
 
 namespace gaugelet {

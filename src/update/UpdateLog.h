@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Log.h"
+#include "platform/core/Log.h"
 
 #include <QString>
 

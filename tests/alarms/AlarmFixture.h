@@ -5,17 +5,17 @@
 // alarms log captured, and registries of test providers whose values the
 // test sets.
 
+#include "FakeNotificationServer.h"
+#include "LogCapture.h"
+#include "PrivateBus.h"
+#include "ScopedEnv.h"
+#include "TestSupport.h"
 #include "alarms/Alarm.h"
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/SoundRegistry.h"
-#include "ScopedEnv.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "stats/StatRegistry.h"
-#include "FakeNotificationServer.h"
-#include "LogCapture.h"
-#include "PrivateBus.h"
-#include "TestSupport.h"
 
 #include <QColor>
 #include <QTemporaryDir>

@@ -2,9 +2,9 @@
 
 #include "AlarmFixture.h"
 #include "app/lifecycle/AppLifecycle.h"
-#include "platform/AudioPlayer.h"
-#include "platform/SecurityScopedBookmark.h"
-#include "platform/WorkspaceNotifications.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/desktop/SecurityScopedBookmark.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
 
 #include <QDataStream>

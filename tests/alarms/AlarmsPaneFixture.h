@@ -6,17 +6,17 @@
 // Writes to the alarm list are counted.
 
 #include "AlarmFixture.h"
-#include "alarms/AlarmsSettingsView.h"
 #include "alarms/AlarmMenuPicker.h"
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmRowEditor.h"
+#include "alarms/AlarmsSettingsView.h"
 #include "app/lifecycle/AppLifecycle.h"
-#include "platform/AudioPlayer.h"
-#include "platform/NotificationCenter.h"
-#include "platform/SecurityScopedBookmark.h"
-#include "platform/ViewEnvironment.h"
-#include "platform/WorkspaceNotifications.h"
+#include "platform/core/NotificationCenter.h"
+#include "platform/desktop/AudioPlayer.h"
+#include "platform/desktop/SecurityScopedBookmark.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
+#include "views/ViewEnvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>

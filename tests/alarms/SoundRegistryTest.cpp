@@ -1,7 +1,7 @@
 #include "alarms/SoundRegistry.h"
 
 #include "AlarmFixture.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "app/lifecycle/AppLifecycle.h"
 
-#include "platform/WorkspaceNotifications.h"
-#include "stats/RenderClock.h"
 #include "FakeLogind.h"
 #include "PrivateBus.h"
 #include "TestSupport.h"
+#include "platform/desktop/WorkspaceNotifications.h"
+#include "stats/RenderClock.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,6 +1,6 @@
+#include "ChartTestSupport.h"
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
-#include "ChartTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,5 +1,5 @@
-#include "charts/PopupDonut.h"
 #include "ChartTestSupport.h"
+#include "charts/PopupDonut.h"
 
 #include <gtest/gtest.h>
 #include <limits>

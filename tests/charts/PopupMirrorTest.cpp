@@ -1,5 +1,5 @@
-#include "charts/PopupMirror.h"
 #include "ChartTestSupport.h"
+#include "charts/PopupMirror.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,5 +1,5 @@
-#include "charts/PopupThroughput.h"
 #include "ChartTestSupport.h"
+#include "charts/PopupThroughput.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "menubar/MenuBarRenderCache.h"
-#include "platform/Appearance.h"
-#include "platform/ScreenInfo.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/style/Appearance.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>

@@ -5,9 +5,9 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Appearance.h"
-#include "platform/ScreenInfo.h"
-#include "platform/StatusItem.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/statusitem/StatusItem.h"
+#include "platform/style/Appearance.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 

@@ -2,7 +2,7 @@
 
 #include "MenubarTestSupport.h"
 #include "menubar/PieConfigView.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>

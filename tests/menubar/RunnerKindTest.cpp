@@ -1,5 +1,4 @@
 #include "menubar/RunnerKind.h"
-#include "store/BundleManifest.h"
 
 #include <gtest/gtest.h>
 
@@ -7,16 +6,13 @@ using namespace gaugelet;
 
 namespace {
 
-using Payload = BundleManifest::SpritePayload;
+using Payload = RunnerSprites::Sprite;
 
-BundleManifest runnerManifest(const QString& id = QStringLiteral("pack"))
+RunnerSprites runnerManifest(const QString& id = QStringLiteral("pack"))
 {
-    BundleManifest m;
-    m.schema = 1;
-    m.id = id;
-    m.type = BundleManifest::BundleType::runnerSprite;
-    m.displayName = QStringLiteral("Pack");
-    m.author = QStringLiteral("Someone");
+    RunnerSprites m;
+    m.bundleId = id;
+    m.bundleName = QStringLiteral("Pack");
     return m;
 }
 
@@ -30,18 +26,10 @@ const QString folder = QStringLiteral("/bundles/pack");
 
 } // namespace
 
-TEST(RunnerKindKinds, ASoundPackYieldsNoKinds)
-{
-    BundleManifest m = runnerManifest();
-    m.type = BundleManifest::BundleType::soundPack;
-    m.sprite = payload(QStringLiteral("fox"));
-    EXPECT_TRUE(RunnerKind::kinds(m, folder).isEmpty());
-}
-
 TEST(RunnerKindKinds, ASingleSpriteCarriesTheManifestsIdAndName)
 {
-    BundleManifest m = runnerManifest(QStringLiteral("fox"));
-    m.displayName = QStringLiteral("Fox");
+    RunnerSprites m = runnerManifest(QStringLiteral("fox"));
+    m.bundleName = QStringLiteral("Fox");
     m.sprite = payload(QStringLiteral("fox_run"), 8, 24, QStringLiteral("ignored"), QStringLiteral("Ignored"));
     const QList<RunnerKind> kinds = RunnerKind::kinds(m, folder);
     ASSERT_EQ(kinds.size(), 1);
@@ -56,7 +44,7 @@ TEST(RunnerKindKinds, ASingleSpriteCarriesTheManifestsIdAndName)
 
 TEST(RunnerKindKinds, SpritesEntriesNeedAnIdAndANameAndTakePrecedence)
 {
-    BundleManifest m = runnerManifest();
+    RunnerSprites m = runnerManifest();
     m.sprite = payload(QStringLiteral("single"));
     m.sprites = QList<Payload>{
         payload(QStringLiteral("a"), 4, 20, QStringLiteral("a"), QStringLiteral("A")),
@@ -75,7 +63,7 @@ TEST(RunnerKindKinds, SpritesEntriesNeedAnIdAndANameAndTakePrecedence)
 
 TEST(RunnerKindKinds, AnEmptySpritesListWinsOverTheSingleSprite)
 {
-    BundleManifest m = runnerManifest();
+    RunnerSprites m = runnerManifest();
     m.sprite = payload(QStringLiteral("single"));
     m.sprites = QList<Payload>{};
     EXPECT_TRUE(RunnerKind::kinds(m, folder).isEmpty());
@@ -83,7 +71,7 @@ TEST(RunnerKindKinds, AnEmptySpritesListWinsOverTheSingleSprite)
 
 TEST(RunnerKindKinds, ANegativeFrameCountCountsAsNoFrames)
 {
-    BundleManifest m = runnerManifest();
+    RunnerSprites m = runnerManifest();
     m.sprite = payload(QStringLiteral("fox"), -3);
     const QList<RunnerKind> kinds = RunnerKind::kinds(m, folder);
     ASSERT_EQ(kinds.size(), 1);
@@ -95,11 +83,11 @@ TEST(RunnerKindKinds, APrefixWhoseFramePathsLeaveTheAssetsFolderRegistersNoKind)
     for (const QString& bad : {QStringLiteral("../fox"), QStringLiteral("../../../etc/x"), QStringLiteral("/abs"),
                                QStringLiteral("a//b"), QStringLiteral("./fox"), QStringLiteral("a/../b"),
                                QStringLiteral("a/./b"), QString::fromUtf16(u"nul\0/x", 5)}) {
-        BundleManifest single = runnerManifest();
+        RunnerSprites single = runnerManifest();
         single.sprite = payload(bad);
         EXPECT_TRUE(RunnerKind::kinds(single, folder).isEmpty()) << bad.toStdString();
 
-        BundleManifest several = runnerManifest();
+        RunnerSprites several = runnerManifest();
         several.sprites = QList<Payload>{payload(bad, 4, 20, QStringLiteral("x"), QStringLiteral("X")),
                                          payload(QStringLiteral("ok"), 4, 20, QStringLiteral("ok"), QStringLiteral("OK"))};
         const QList<RunnerKind> kinds = RunnerKind::kinds(several, folder);

@@ -1,6 +1,6 @@
 #include "menubar/RunnerLayerBridge.h"
-#include "platform/ScreenInfo.h"
-#include "platform/StatusItem.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/statusitem/StatusItem.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 #include "menubar/RunnerConfigView.h"
 #include "menubar/RunnerView.h"
 #include "menubar/RunnerVisualizer.h"
-#include "platform/Defaults.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <QLabel>
 #include <QSlider>

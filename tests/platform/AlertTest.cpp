@@ -1,4 +1,4 @@
-#include "platform/Alert.h"
+#include "platform/desktop/Alert.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "platform/AudioPlayer.h"
+#include "platform/desktop/AudioPlayer.h"
 
 #include "TestSupport.h"
 

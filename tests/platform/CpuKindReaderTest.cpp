@@ -1,4 +1,4 @@
-#include "platform/CpuKindReader.h"
+#include "platform/kernel/CpuKindReader.h"
 
 #include "TestSupport.h"
 

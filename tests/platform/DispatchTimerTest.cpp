@@ -1,4 +1,4 @@
-#include "platform/DispatchTimer.h"
+#include "platform/core/DispatchTimer.h"
 
 #include <atomic>
 #include <chrono>

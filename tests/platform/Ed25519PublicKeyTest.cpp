@@ -1,4 +1,4 @@
-#include "platform/Ed25519PublicKey.h"
+#include "platform/net/Ed25519PublicKey.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/FileSystem.h"
+#include "platform/core/FileSystem.h"
 
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "platform/GpuReader.h"
+#include "platform/kernel/GpuReader.h"
 
 #include "TestSupport.h"
 

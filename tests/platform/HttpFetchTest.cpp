@@ -1,4 +1,4 @@
-#include "platform/HttpFetch.h"
+#include "platform/net/HttpFetch.h"
 
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"

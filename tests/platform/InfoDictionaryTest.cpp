@@ -1,4 +1,4 @@
-#include "platform/InfoDictionary.h"
+#include "platform/core/InfoDictionary.h"
 
 #include "BuildInfo.h"
 

@@ -1,4 +1,4 @@
-#include "platform/InterfaceReader.h"
+#include "platform/kernel/InterfaceReader.h"
 
 #include "TestSupport.h"
 

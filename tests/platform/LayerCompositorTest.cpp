@@ -1,4 +1,4 @@
-#include "platform/LayerCompositor.h"
+#include "platform/statusitem/LayerCompositor.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>

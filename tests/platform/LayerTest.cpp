@@ -1,5 +1,5 @@
-#include "platform/Layer.h"
-#include "platform/LayerCompositor.h"
+#include "platform/statusitem/Layer.h"
+#include "platform/statusitem/LayerCompositor.h"
 #include "support/TestSupport.h"
 
 #include <QPainter>

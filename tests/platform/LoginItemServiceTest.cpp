@@ -1,4 +1,4 @@
-#include "platform/LoginItemService.h"
+#include "platform/desktop/LoginItemService.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/MemInfoReader.h"
+#include "platform/kernel/MemInfoReader.h"
 
 #include "TestSupport.h"
 

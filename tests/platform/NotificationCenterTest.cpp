@@ -1,4 +1,4 @@
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 
 #include <QObject>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/NotificationSettingsPane.h"
+#include "platform/desktop/NotificationSettingsPane.h"
 
 #include "ScopedEnv.h"
 #include "TestSupport.h"

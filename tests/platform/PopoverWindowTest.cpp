@@ -1,4 +1,4 @@
-#include "platform/PopoverWindow.h"
+#include "platform/desktop/PopoverWindow.h"
 
 #include "TestSupport.h"
 

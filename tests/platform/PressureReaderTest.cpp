@@ -1,4 +1,4 @@
-#include "platform/PressureReader.h"
+#include "platform/kernel/PressureReader.h"
 
 #include "TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "platform/ProcStatReader.h"
+#include "platform/kernel/ProcStatReader.h"
 
 #include "TestSupport.h"
 

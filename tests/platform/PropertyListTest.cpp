@@ -1,5 +1,5 @@
-#include "platform/Defaults.h"
-#include "platform/PropertyList.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/PropertyList.h"
 
 #include "TestSupport.h"
 

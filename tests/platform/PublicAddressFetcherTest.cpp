@@ -1,4 +1,4 @@
-#include "platform/PublicAddressFetcher.h"
+#include "platform/kernel/PublicAddressFetcher.h"
 
 #include "TestSupport.h"
 

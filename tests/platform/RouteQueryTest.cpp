@@ -1,4 +1,4 @@
-#include "platform/RouteQuery.h"
+#include "platform/kernel/RouteQuery.h"
 
 #include "TestSupport.h"
 

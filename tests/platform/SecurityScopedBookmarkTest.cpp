@@ -1,4 +1,4 @@
-#include "platform/SecurityScopedBookmark.h"
+#include "platform/desktop/SecurityScopedBookmark.h"
 
 #include "TestSupport.h"
 

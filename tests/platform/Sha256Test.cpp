@@ -1,4 +1,4 @@
-#include "platform/Sha256.h"
+#include "platform/net/Sha256.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/SniStatusItem.h"
-#include "platform/SniTypes.h"
-#include "platform/StatusItem.h"
+#include "platform/statusitem/SniStatusItem.h"
+#include "platform/statusitem/SniTypes.h"
+#include "platform/statusitem/StatusItem.h"
 #include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 

@@ -1,5 +1,5 @@
-#include "platform/Appearance.h"
-#include "platform/StatusItem.h"
+#include "platform/statusitem/StatusItem.h"
+#include "platform/style/Appearance.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "platform/SystemSymbol.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "platform/UnixSignalWatcher.h"
+#include "platform/core/UnixSignalWatcher.h"
 
 #include "TestSupport.h"
-#include "platform/MainThread.h"
+#include "platform/core/MainThread.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

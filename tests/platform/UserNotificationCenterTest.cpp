@@ -1,4 +1,4 @@
-#include "platform/UserNotificationCenter.h"
+#include "platform/desktop/UserNotificationCenter.h"
 
 #include "Dunst.h"
 #include "FakeNotificationServer.h"

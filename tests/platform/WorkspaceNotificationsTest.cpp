@@ -1,4 +1,4 @@
-#include "platform/WorkspaceNotifications.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 
 #include "FakeLogind.h"
 #include "PrivateBus.h"

@@ -1,4 +1,4 @@
-#include "platform/XdgPaths.h"
+#include "platform/core/XdgPaths.h"
 
 #include "ScopedEnv.h"
 

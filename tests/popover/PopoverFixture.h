@@ -8,18 +8,18 @@
 #include "alarms/AlarmManager.h"
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/ViewEnvironment.h"
+#include "platform/core/MediaClock.h"
 #include "stats/Palette.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
-#include "platform/MediaClock.h"
 #include "stats/StatDetailView.h"
 #include "stats/StatHistoryStore.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
-#include "update/SparkleUpdater.h"
 #include "support/TestSupport.h"
+#include "update/SparkleUpdater.h"
+#include "views/ViewEnvironment.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "popover/PopoverFooter.h"
 
-#include "popover/UpdateBadge.h"
 #include "PopoverFixture.h"
+#include "popover/UpdateBadge.h"
 
 #include <QPushButton>
 #include <gtest/gtest.h>

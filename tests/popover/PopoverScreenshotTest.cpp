@@ -2,9 +2,9 @@
 // at: one and two columns, light and dark, with a firing alarm and an update.
 #include "popover/StatsPopover.h"
 
+#include "PopoverFixture.h"
 #include "popover/FiringAlarmsRow.h"
 #include "popover/PopoverFooter.h"
-#include "PopoverFixture.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

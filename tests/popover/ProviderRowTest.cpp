@@ -1,9 +1,9 @@
 #include "popover/ProviderRow.h"
 
+#include "PopoverFixture.h"
 #include "popover/PinBar.h"
 #include "popover/PinChip.h"
 #include "popover/ValueChip.h"
-#include "PopoverFixture.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

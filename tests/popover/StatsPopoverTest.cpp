@@ -1,10 +1,10 @@
 #include "popover/StatsPopover.h"
 
+#include "PopoverFixture.h"
 #include "popover/FiringAlarmsRow.h"
 #include "popover/PopoverFooter.h"
 #include "popover/ProviderRow.h"
 #include "popover/ValueChip.h"
-#include "PopoverFixture.h"
 
 #include <QPushButton>
 #include <QScrollArea>

@@ -1,6 +1,6 @@
 #include "settings/AppBundleSizeMB.h"
 
-#include "platform/DiskUsage.h"
+#include "platform/desktop/DiskUsage.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

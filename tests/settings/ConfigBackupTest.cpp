@@ -1,8 +1,8 @@
 #include "settings/ConfigBackup.h"
 
-#include "platform/Defaults.h"
-#include "platform/InfoDictionary.h"
-#include "platform/PropertyList.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/InfoDictionary.h"
+#include "platform/core/PropertyList.h"
 #include "support/LogCapture.h"
 #include "support/TestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "SettingsTestSupport.h"
 
 #include "menubar/TagSpec.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "settings/PinnedSpriteEditor.h"
 #include "settings/SharedTagColorRows.h"
 #include "settings/TagStylingRows.h"

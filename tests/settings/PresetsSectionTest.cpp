@@ -3,7 +3,7 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "settings/PresetCard.h"
 #include "settings/PresetsSection.h"
 #include "stats/StatRegistry.h"

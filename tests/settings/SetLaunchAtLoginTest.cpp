@@ -1,7 +1,7 @@
 #include "settings/SetLaunchAtLogin.h"
 
 #include "SettingsEnvironment.h"
-#include "platform/LoginItemService.h"
+#include "platform/desktop/LoginItemService.h"
 #include "settings/SettingsView.h"
 #include "support/LogCapture.h"
 #include "support/TestSupport.h"

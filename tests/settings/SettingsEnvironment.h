@@ -6,8 +6,7 @@
 #include "alarms/AlarmManager.h"
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/LoginItemService.h"
-#include "platform/ViewEnvironment.h"
+#include "platform/desktop/LoginItemService.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "stats/StatRegistry.h"
@@ -19,6 +18,7 @@
 #include "store/SoundStoreAdapter.h"
 #include "store/StoreCoordinator.h"
 #include "update/SparkleUpdater.h"
+#include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -2,8 +2,8 @@
 
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
-#include "platform/Resources.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/Resources.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
 #include "store/BundleVerifier.h"

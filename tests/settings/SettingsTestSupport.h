@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "platform/ViewEnvironment.h"
+#include "views/ViewEnvironment.h"
 
 #include <QPalette>
 #include <QString>

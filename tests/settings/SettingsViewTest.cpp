@@ -2,7 +2,7 @@
 
 #include "SettingsEnvironment.h"
 #include "alarms/AlarmsSettingsView.h"
-#include "platform/SystemSymbol.h"
+#include "platform/style/SystemSymbol.h"
 #include "settings/SetupTab.h"
 #include "settings/StatsTab.h"
 #include "settings/ThemesTab.h"

@@ -5,8 +5,8 @@
 // in-memory settings store, and the login-item service over a temporary XDG
 // configuration folder, naming this test program as the program.
 
-#include "platform/LoginItemService.h"
-#include "platform/UserNotificationCenter.h"
+#include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "settings/SetupModel.h"
 
 #include "PrivateBus.h"

@@ -3,14 +3,14 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "settings/PinnedSpriteEditor.h"
+#include "settings/PresetsSection.h"
 #include "settings/ProviderColumnRow.h"
 #include "settings/SpriteCustomizeSection.h"
 #include "settings/SpriteThumb.h"
 #include "settings/SpriteTile.h"
 #include "settings/StatsTab.h"
-#include "settings/PresetsSection.h"
 #include "stats/StatRegistry.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "SettingsTestSupport.h"
 
 #include "menubar/TagSpec.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "settings/ColorWell.h"
 #include "settings/SegmentedControl.h"
 #include "settings/SharedTagColorRows.h"

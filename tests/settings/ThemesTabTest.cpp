@@ -2,7 +2,7 @@
 
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
 #include "settings/GroupedSection.h"

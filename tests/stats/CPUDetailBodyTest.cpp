@@ -1,3 +1,4 @@
+#include "DetailViewFixture.h"
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
@@ -7,7 +8,6 @@
 #include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
-#include "DetailViewFixture.h"
 
 #include <gtest/gtest.h>
 #include <limits>

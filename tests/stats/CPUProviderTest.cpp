@@ -1,9 +1,9 @@
 #include "stats/CPUProvider.h"
 
-#include "platform/ViewEnvironment.h"
+#include "TestSupport.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
-#include "TestSupport.h"
+#include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

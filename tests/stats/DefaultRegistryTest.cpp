@@ -1,9 +1,9 @@
 #include "stats/StatRegistry.h"
 
+#include "TestSupport.h"
 #include "stats/CPUExtras.h"
 #include "stats/MemoryExtras.h"
 #include "stats/ProviderEnablementStore.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/ViewEnvironment.h"
+#include "TestSupport.h"
 #include "stats/StatHistoryStore.h"
 #include "stats/StatSnapshot.h"
 #include "stats/ThemeStore.h"
-#include "TestSupport.h"
+#include "views/ViewEnvironment.h"
 
 #include <QCoreApplication>
 #include <any>

@@ -2,19 +2,19 @@
 // points wide, light and dark, 4, 16 and 64 cores, and an empty history) into
 // build/screenshots/ for a person to look at, and checks that nothing runs
 // past the column.
+#include "DetailViewFixture.h"
 #include "charts/PopupRingGrid.h"
 #include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
-#include "stats/GPUProvider.h"
-#include "stats/MemoryProvider.h"
 #include "stats/GPUDetailBody.h"
+#include "stats/GPUProvider.h"
 #include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
+#include "stats/MemoryProvider.h"
 #include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
-#include "DetailViewFixture.h"
 
 #include <QDir>
 #include <QPainter>

@@ -1,7 +1,7 @@
+#include "DetailViewFixture.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupLegendItem.h"
 #include "stats/GPUDetailBody.h"
-#include "DetailViewFixture.h"
 
 #include <gtest/gtest.h>
 

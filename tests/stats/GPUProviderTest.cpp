@@ -1,8 +1,8 @@
 #include "stats/GPUProvider.h"
 
-#include "platform/ViewEnvironment.h"
-#include "stats/Palette.h"
 #include "TestSupport.h"
+#include "stats/Palette.h"
+#include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
+#include "DetailViewFixture.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupDonut.h"
 #include "charts/PopupDot.h"
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "stats/InfoButton.h"
 #include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
-#include "DetailViewFixture.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

@@ -1,10 +1,10 @@
 #include "stats/MemoryProvider.h"
 
-#include "platform/ViewEnvironment.h"
+#include "TestSupport.h"
 #include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
-#include "TestSupport.h"
+#include "views/ViewEnvironment.h"
 
 #include <QLabel>
 #include <QTemporaryDir>

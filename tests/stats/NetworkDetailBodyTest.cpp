@@ -1,13 +1,13 @@
+#include "DetailViewFixture.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupMirror.h"
 #include "charts/PopupThroughput.h"
-#include "platform/DesignStyle.h"
+#include "platform/style/DesignStyle.h"
 #include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
 #include "stats/NetworkRateBlock.h"
-#include "DetailViewFixture.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "stats/NetworkProvider.h"
 
-#include "platform/ViewEnvironment.h"
+#include "TestSupport.h"
 #include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"
-#include "TestSupport.h"
+#include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "stats/Theme.h"
 #include "stats/ThemeStore.h"
 
-#include "platform/Appearance.h"
 #include "TestSupport.h"
+#include "platform/style/Appearance.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

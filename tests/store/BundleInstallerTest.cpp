@@ -1,7 +1,7 @@
 #include "store/BundleInstaller.h"
 
 #include "StoreTestSupport.h"
-#include "platform/FileSystem.h"
+#include "platform/core/FileSystem.h"
 #include "store/InstalledBundleRegistry.h"
 #include "support/TestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "store/InstalledBundleRegistry.h"
 
 #include "StoreTestSupport.h"
-#include "platform/FileSystem.h"
+#include "platform/core/FileSystem.h"
 #include "store/BundleInstaller.h"
 #include "support/ScopedEnv.h"
 #include "support/TestSupport.h"

@@ -1,7 +1,7 @@
 #include "store/PreviewBox.h"
 
-#include "platform/Resources.h"
 #include "TestSupport.h"
+#include "platform/core/Resources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "store/RemoteCatalogue.h"
 
-#include "store/UserDefaultsRemoteCatalogueCache.h"
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
+#include "store/UserDefaultsRemoteCatalogueCache.h"
 
 #include <QCoro/QCoroTask>
 #include <QNetworkAccessManager>

@@ -1,9 +1,9 @@
 #include "store/RemoteStoreClient.h"
 
-#include "store/StoreCoordinator.h"
-#include "store/UserDefaultsRemoteCatalogueCache.h"
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
+#include "store/StoreCoordinator.h"
+#include "store/UserDefaultsRemoteCatalogueCache.h"
 
 #include <QDir>
 #include <QFileInfo>

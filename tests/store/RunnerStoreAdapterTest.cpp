@@ -12,10 +12,10 @@
 #include "menubar/RunnerVisualizer.h"
 #include "menubar/StatusRowFakes.h"
 #include "menubar/TagSpec.h"
-#include "platform/Appearance.h"
-#include "platform/Resources.h"
-#include "platform/ScreenInfo.h"
-#include "platform/StatusItem.h"
+#include "platform/core/Resources.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/statusitem/StatusItem.h"
+#include "platform/style/Appearance.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "store/BundleInstaller.h"
@@ -134,7 +134,7 @@ TEST(RunnerStoreAdapterShipped, TheShippedPacksBecomeRunnerVisualizers)
     ASSERT_EQ(packs.manifests.size(), 3);
     for (const BundleManifest& manifest : packs.manifests) {
         const QString folder = *packs.bundles.folderFor(manifest.id);
-        const QList<RunnerKind> kinds = RunnerKind::kinds(manifest, folder);
+        const QList<RunnerKind> kinds = RunnerStoreAdapter::kinds(manifest, folder);
         ASSERT_EQ(kinds.size(), 1);
         EXPECT_EQ(kinds[0].id, manifest.id);
         EXPECT_EQ(kinds[0].assetPrefix, manifest.id);
@@ -472,4 +472,22 @@ TEST(RunnerStoreAdapterShipped, WritesAComposedRowAtIdleAndFullLoad)
             << bar;
     }
     ScreenInfo::instance()->resetOverrideForTesting();
+}
+
+TEST(RunnerStoreAdapterKinds, OnlyARunnerSpriteBundleYieldsKinds)
+{
+    BundleManifest m;
+    m.schema = 1;
+    m.id = QStringLiteral("pack");
+    m.displayName = QStringLiteral("Pack");
+    m.author = QStringLiteral("Someone");
+    m.sprite = BundleManifest::SpritePayload{6, 22, QStringLiteral("fox"), std::nullopt, std::nullopt};
+    m.type = BundleManifest::BundleType::soundPack;
+    EXPECT_TRUE(RunnerStoreAdapter::kinds(m, QStringLiteral("/bundles/pack")).isEmpty());
+    m.type = BundleManifest::BundleType::runnerSprite;
+    const QList<RunnerKind> kinds = RunnerStoreAdapter::kinds(m, QStringLiteral("/bundles/pack"));
+    ASSERT_EQ(kinds.size(), 1);
+    EXPECT_EQ(kinds[0].id, QStringLiteral("pack"));
+    EXPECT_EQ(kinds[0].displayName, QStringLiteral("Pack"));
+    EXPECT_EQ(kinds[0].assetPrefix, QStringLiteral("fox"));
 }

@@ -1,9 +1,9 @@
 #include "store/BundleVerifier.h"
 #include "store/SigningKeys.h"
 
-#include "platform/AudioPlayer.h"
-#include "platform/Resources.h"
 #include "TestSupport.h"
+#include "platform/core/Resources.h"
+#include "platform/desktop/AudioPlayer.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "store/SoundPackPreview.h"
 
-#include "platform/Resources.h"
 #include "TestSupport.h"
+#include "platform/core/Resources.h"
 
 #include <QImage>
 #include <QTextDocument>

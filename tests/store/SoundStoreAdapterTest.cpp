@@ -1,10 +1,10 @@
 #include "store/SoundStoreAdapter.h"
 
+#include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
-#include "platform/NotificationCenter.h"
+#include "platform/core/NotificationCenter.h"
 #include "store/PreviewBox.h"
 #include "store/SoundPackPreview.h"
-#include "TestSupport.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,14 +1,14 @@
 #include "store/StoreCoordinator.h"
 
+#include "StoreTestSupport.h"
+#include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
-#include "platform/Resources.h"
+#include "platform/core/Resources.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
 #include "store/SoundPackPreview.h"
 #include "store/SoundStoreAdapter.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
-#include "StoreTestSupport.h"
-#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>

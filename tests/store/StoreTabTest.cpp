@@ -1,8 +1,11 @@
 #include "store/StoreTab.h"
 
+#include "StoreTestSupport.h"
+#include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
 #include "menubar/RunnerPreviewView.h"
 #include "menubar/VisualizerRegistry.h"
+#include "platform/core/Defaults.h"
 #include "store/AdultContentBadge.h"
 #include "store/BundleVerifier.h"
 #include "store/InstalledBundleRow.h"
@@ -21,9 +24,6 @@
 #include "store/StoreSymbolView.h"
 #include "store/StoreWrappingLabel.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
-#include "platform/Defaults.h"
-#include "StoreTestSupport.h"
-#include "TestSupport.h"
 
 #include <QApplication>
 #include <QDir>

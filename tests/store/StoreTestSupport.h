@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Ed25519PublicKey.h"
+#include "platform/net/Ed25519PublicKey.h"
 #include "support/LocalHttpServer.h"
 
 #include <QByteArray>

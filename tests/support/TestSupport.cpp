@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "platform/MediaClock.h"
-#include "platform/WallClock.h"
+#include "platform/core/MediaClock.h"
+#include "platform/core/WallClock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

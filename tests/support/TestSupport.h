@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Defaults.h"
+#include "platform/core/Defaults.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "update/FeedUpdaterController.h"
 
-#include "platform/InfoDictionary.h"
+#include "platform/core/InfoDictionary.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 #include "update/UpdateDialog.h"

@@ -1,6 +1,6 @@
 #include "update/SparkleUpdaterDelegate.h"
 
-#include "platform/InfoDictionary.h"
+#include "platform/core/InfoDictionary.h"
 #include "support/TestSupport.h"
 #include "update/SparkleUpdater.h"
 

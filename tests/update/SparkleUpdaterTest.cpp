@@ -1,6 +1,6 @@
 #include "update/SparkleUpdater.h"
 
-#include "platform/InfoDictionary.h"
+#include "platform/core/InfoDictionary.h"
 #include "support/LocalHttpServer.h"
 #include "support/LogCapture.h"
 #include "support/TestSupport.h"

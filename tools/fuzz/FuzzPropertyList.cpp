@@ -1,7 +1,7 @@
 // Any bytes: reading either fails with a description or gives a value whose
 // XML form reads back. No input may reach a libplist assertion or recursion
 // deep enough to overflow the stack.
-#include "platform/PropertyList.h"
+#include "platform/core/PropertyList.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "app/lifecycle/AppLifecycle.h"
 
-#include "platform/MainThread.h"
-#include "platform/WorkspaceNotifications.h"
+#include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
 
 namespace gaugelet {

@@ -1,8 +1,0 @@
-#pragma once
-
-#include "platform/Log.h"
-
-namespace gaugelet {
-GAUGELET_DECLARE_LOG(lcDefaults);
-GAUGELET_DECLARE_LOG(lcPlatform);
-} // namespace gaugelet

@@ -1,5 +1,0 @@
-#include "platform/StatusItemLog.h"
-
-namespace gaugelet {
-GAUGELET_DEFINE_LOG(lcStatusItem, "statusitem")
-} // namespace gaugelet

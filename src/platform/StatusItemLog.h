@@ -1,7 +1,0 @@
-#pragma once
-
-#include "platform/Log.h"
-
-namespace gaugelet {
-GAUGELET_DECLARE_LOG(lcStatusItem);
-} // namespace gaugelet

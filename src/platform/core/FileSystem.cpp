@@ -1,0 +1,221 @@
+#include "platform/core/FileSystem.h"
+
+#include <QUuid>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace gaugelet {
+
+namespace {
+
+std::atomic<bool> g_exchangeUnsupported{false};
+
+QByteArray native(const QString& path) { return path.toUtf8(); }
+
+FileSystem::Error errorOf(const char* operation, const QString& path, int code)
+{
+    return FileSystem::Error{QString::fromLatin1(operation), path, code};
+}
+
+int closeKeepingErrno(int fd)
+{
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return -1;
+}
+
+} // namespace
+
+bool FileSystem::Error::isMissing() const
+{
+    return code == ENOENT || code == ENOTDIR;
+}
+
+QString FileSystem::Error::describe() const
+{
+    return QStringLiteral("%1 %2: %3").arg(operation, path, QString::fromLocal8Bit(std::strerror(code)));
+}
+
+FileSystem::EntryKind FileSystem::entryKind(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) != 0)
+        return EntryKind::missing;
+    if (S_ISLNK(st.st_mode))
+        return EntryKind::symlink;
+    if (S_ISDIR(st.st_mode))
+        return EntryKind::directory;
+    if (S_ISREG(st.st_mode))
+        return EntryKind::regularFile;
+    return EntryKind::other;
+}
+
+Result<QByteArray, FileSystem::Error> FileSystem::readFile(const QString& path)
+{
+    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return fail(errorOf("read", path, errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        closeKeepingErrno(fd);
+        return fail(errorOf("read", path, errno));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(errorOf("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
+    }
+    QByteArray bytes;
+    bytes.reserve(qsizetype(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            closeKeepingErrno(fd);
+            return fail(errorOf("read", path, errno));
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, qsizetype(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+Result<void, FileSystem::Error> FileSystem::writeFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    const QString temp = path + QStringLiteral(".tmp-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QByteArray tempName = native(temp);
+    const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return fail(errorOf("write", path, errno));
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t put = ::write(fd, p, size_t(left));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            const int code = errno;
+            ::close(fd);
+            ::unlink(tempName.constData());
+            return fail(errorOf("write", path, code));
+        }
+        p += put;
+        left -= put;
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(tempName.constData());
+        return fail(errorOf("write", path, code));
+    }
+    if (::rename(tempName.constData(), native(path).constData()) != 0) {
+        const int code = errno;
+        ::unlink(tempName.constData());
+        return fail(errorOf("write", path, code));
+    }
+    return {};
+}
+
+Result<void, FileSystem::Error> FileSystem::makePath(const QString& path)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(native(path).toStdString()), ec);
+    if (ec)
+        return fail(errorOf("mkdir", path, ec.value()));
+    return {};
+}
+
+Result<QStringList, FileSystem::Error> FileSystem::listDirectory(const QString& path)
+{
+    DIR* dir = ::opendir(native(path).constData());
+    if (dir == nullptr)
+        return fail(errorOf("list", path, errno));
+    QStringList names;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            const int code = errno;
+            ::closedir(dir);
+            if (code != 0)
+                return fail(errorOf("list", path, code));
+            break;
+        }
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        names.append(QString::fromUtf8(entry->d_name));
+    }
+    return names;
+}
+
+Result<void, FileSystem::Error> FileSystem::removeTree(const QString& path)
+{
+    // remove_all removes symbolic links themselves and never descends into them.
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ec);
+    if (ec)
+        return fail(errorOf("remove", path, ec.value()));
+    return {};
+}
+
+Result<void, FileSystem::Error> FileSystem::rename(const QString& from, const QString& to)
+{
+    if (::rename(native(from).constData(), native(to).constData()) != 0)
+        return fail(errorOf("rename", from, errno));
+    return {};
+}
+
+void FileSystem::setExchangeUnsupportedForTesting(bool unsupported)
+{
+    g_exchangeUnsupported = unsupported;
+}
+
+Result<void, FileSystem::Error> FileSystem::replaceItem(const QString& target, const QString& replacement)
+{
+    const QByteArray targetName = native(target);
+    const QByteArray replacementName = native(replacement);
+
+    int code = EINVAL;
+    if (!g_exchangeUnsupported) {
+        if (::renameat2(AT_FDCWD, replacementName.constData(), AT_FDCWD, targetName.constData(), RENAME_EXCHANGE) == 0) {
+            // The old item now sits under the replacement's name.
+            (void)removeTree(replacement);
+            return {};
+        }
+        code = errno;
+        if (code == ENOENT && entryKind(target) == EntryKind::missing && entryKind(replacement) != EntryKind::missing)
+            return rename(replacement, target);
+        // Any failure other than "this file system cannot exchange" is final.
+        if (code != EINVAL && code != ENOSYS && code != EOPNOTSUPP)
+            return fail(errorOf("exchange", target, code));
+    }
+
+    // No atomic exchange: move the old item aside, then the new one in.
+    const QString aside = replacement + QStringLiteral("-previous");
+    if (auto moved = rename(target, aside); !moved) {
+        if (moved.error().code == ENOENT && entryKind(target) == EntryKind::missing)
+            return rename(replacement, target);
+        return moved;
+    }
+    if (auto placed = rename(replacement, target); !placed) {
+        (void)rename(aside, target);
+        return placed;
+    }
+    (void)removeTree(aside);
+    return {};
+}
+
+} // namespace gaugelet

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/core/Result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace gaugelet {
+
+// The few file operations the content store needs, with the operating
+// system's error code kept, so callers can tell "not there" from "could not
+// be read". Symbolic links are never followed by the operations that change
+// or list things, and reads never open a link or a non-regular file.
+class FileSystem {
+public:
+    struct Error {
+        QString operation; // "read", "write", "mkdir", "rename", "remove", "list", "exchange"
+        QString path;
+        int code = 0;      // errno
+
+        // The file (or one of its parent folders) does not exist.
+        bool isMissing() const;
+        QString describe() const;
+        bool operator==(const Error&) const = default;
+    };
+
+    enum class EntryKind { missing, directory, regularFile, symlink, other };
+
+    // What is at path, without following a final symbolic link.
+    static EntryKind entryKind(const QString& path);
+
+    // The whole of a regular file. A symbolic link (ELOOP), a folder (EISDIR)
+    // or a special file such as a FIFO (EINVAL) is refused without blocking.
+    static Result<QByteArray, Error> readFile(const QString& path);
+
+    // Writes bytes to a temporary file beside path, then renames it over path.
+    static Result<void, Error> writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+    // Creates a folder and any missing parents.
+    static Result<void, Error> makePath(const QString& path);
+
+    // Names of a folder's immediate entries, hidden ones included, in the
+    // order the file system lists them.
+    static Result<QStringList, Error> listDirectory(const QString& path);
+
+    // Removes a file, a link (not its target) or a whole folder tree without
+    // following any symbolic link inside it.
+    static Result<void, Error> removeTree(const QString& path);
+
+    static Result<void, Error> rename(const QString& from, const QString& to);
+
+    // Puts replacement in target's place in one step and removes what was
+    // there before. Uses an atomic exchange of the two names; where the file
+    // system cannot exchange, renames the old item aside, moves the
+    // replacement in and renames the old item back if that fails. Either way,
+    // when this fails the old item is still at target. A failure to remove the
+    // old item after a successful swap is not reported.
+    static Result<void, Error> replaceItem(const QString& target, const QString& replacement);
+
+    // Test seam: behave as a file system without an atomic exchange.
+    static void setExchangeUnsupportedForTesting(bool unsupported);
+};
+
+} // namespace gaugelet

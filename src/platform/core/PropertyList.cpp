@@ -1,0 +1,490 @@
+#include "platform/core/PropertyList.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cctype>
+#include <QStringList>
+#include <QTimeZone>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <plist/plist.h>
+#include <string_view>
+#include <vector>
+
+namespace gaugelet {
+
+namespace {
+
+// Property-list dates count seconds from 2001-01-01 00:00:00 UTC.
+const QDateTime& referenceDate()
+{
+    static const QDateTime ref(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
+    return ref;
+}
+
+constexpr int maxDepth = 256;
+// A binary list may reference one object many times; libplist copies each
+// reference, so a small file could otherwise expand into billions of values.
+constexpr quint64 maxExpandedValues = quint64(1) << 20;
+
+// libplist recurses while parsing binary lists and while freeing any list,
+// and asserts on strings and keys holding NUL. Every input is vetted here
+// first: nesting at most maxDepth containers deep, no NUL in any string or
+// key, no reference cycle, a bounded expansion.
+
+bool isBinary(const QByteArray& data)
+{
+    return data.size() >= 8 && std::memcmp(data.constData(), "bplist00", 8) == 0;
+}
+
+bool startsWith(const char* p, const char* end, const char* literal)
+{
+    const size_t n = std::strlen(literal);
+    return size_t(end - p) >= n && std::memcmp(p, literal, n) == 0;
+}
+
+// Scans the tags of an XML list: every element must close in order, and no
+// more than maxDepth arrays and dictionaries may be open at once. XML cannot
+// carry a NUL character at all, so any NUL byte refuses the document.
+QString vetXml(const QByteArray& data)
+{
+    const char* p = data.constData();
+    const char* const end = p + data.size();
+    if (std::memchr(p, 0, size_t(data.size())))
+        return QStringLiteral("property list holds a NUL character");
+    std::vector<std::pair<const char*, size_t>> open;
+    int containers = 0;
+    while (p < end) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p)));
+        if (!p)
+            break;
+        const char* close = nullptr;
+        // The '>' that ends a comment, a CDATA section or an instruction.
+        auto endOf = [&](size_t skip, std::string_view terminator) -> const char* {
+            const char* found = std::search(p + skip, end, terminator.begin(), terminator.end());
+            return found == end ? nullptr : found + terminator.size() - 1;
+        };
+        if (startsWith(p, end, "<!--")) {
+            close = endOf(4, "-->");
+        } else if (startsWith(p, end, "<![CDATA[")) {
+            close = endOf(9, "]]>");
+        } else if (startsWith(p, end, "<?")) {
+            close = endOf(2, "?>");
+        } else if (startsWith(p, end, "<!")) {
+            close = static_cast<const char*>(std::memchr(p, '>', size_t(end - p)));
+        } else {
+            // An element tag; quoted attribute values may hold '>'.
+            char quote = 0;
+            for (const char* q = p + 1; q < end; ++q) {
+                if (quote) {
+                    if (*q == quote)
+                        quote = 0;
+                } else if (*q == '"' || *q == '\'') {
+                    quote = *q;
+                } else if (*q == '>') {
+                    close = q;
+                    break;
+                }
+            }
+            if (!close)
+                return QStringLiteral("not a property list");
+            const bool closing = p[1] == '/';
+            const char* nameStart = p + (closing ? 2 : 1);
+            const char* nameEnd = nameStart;
+            while (nameEnd < close && !std::isspace(static_cast<unsigned char>(*nameEnd)) && *nameEnd != '/')
+                ++nameEnd;
+            const size_t nameLength = size_t(nameEnd - nameStart);
+            const bool container = (nameLength == 5 && std::memcmp(nameStart, "array", 5) == 0)
+                || (nameLength == 4 && std::memcmp(nameStart, "dict", 4) == 0);
+            if (closing) {
+                if (open.empty() || open.back().second != nameLength
+                    || std::memcmp(open.back().first, nameStart, nameLength) != 0)
+                    return QStringLiteral("not a property list");
+                open.pop_back();
+                if (container)
+                    --containers;
+            } else if (close[-1] != '/') {
+                open.emplace_back(nameStart, nameLength);
+                if (container && ++containers > maxDepth)
+                    return QStringLiteral("property list nested too deeply");
+                if (open.size() > size_t(maxDepth) * 2)
+                    return QStringLiteral("property list nested too deeply");
+            }
+        }
+        if (!close)
+            return QStringLiteral("not a property list");
+        p = close + 1;
+    }
+    return {};
+}
+
+// Walks the object table of a binary list from its root with an explicit
+// stack. Anything out of bounds is refused outright (libplist refuses it too).
+QString vetBinary(const QByteArray& data)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    const quint64 size = quint64(data.size());
+    const QString malformed = QStringLiteral("not a property list");
+    if (size < 8 + 32)
+        return malformed;
+    auto readBE = [&](quint64 offset, unsigned width) -> quint64 {
+        quint64 v = 0;
+        for (unsigned i = 0; i < width; ++i)
+            v = (v << 8) | bytes[offset + i];
+        return v;
+    };
+    const quint64 trailer = size - 32;
+    const unsigned offsetSize = bytes[trailer + 6];
+    const unsigned refSize = bytes[trailer + 7];
+    const quint64 objectCount = readBE(trailer + 8, 8);
+    const quint64 root = readBE(trailer + 16, 8);
+    const quint64 offsetTable = readBE(trailer + 24, 8);
+    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || objectCount == 0
+        || root >= objectCount || offsetTable < 8 || offsetTable > trailer
+        || objectCount > (trailer - offsetTable) / offsetSize)
+        return malformed;
+    auto objectOffset = [&](quint64 index) { return readBE(offsetTable + index * offsetSize, offsetSize); };
+
+    struct Object {
+        unsigned type = 0;
+        quint64 count = 0;      // children (dict: pairs)
+        quint64 refsOffset = 0; // where the references start
+    };
+    // Decodes an object's marker; false when it runs past the objects.
+    auto decode = [&](quint64 index, Object& out) -> bool {
+        const quint64 offset = objectOffset(index);
+        if (offset < 8 || offset >= offsetTable)
+            return false;
+        const unsigned marker = bytes[offset];
+        out.type = marker >> 4;
+        quint64 count = marker & 0x0f;
+        quint64 at = offset + 1;
+        const bool sized = out.type == 0x4 || out.type == 0x5 || out.type == 0x6 || out.type == 0x7
+            || out.type == 0xA || out.type == 0xC || out.type == 0xD;
+        if (sized && count == 0x0f) {
+            if (at >= offsetTable || (bytes[at] >> 4) != 0x1)
+                return false;
+            const unsigned width = 1u << (bytes[at] & 0x0f);
+            if (width > 8 || offsetTable - (at + 1) < width)
+                return false;
+            count = readBE(at + 1, width);
+            at += 1 + width;
+        }
+        out.count = count;
+        out.refsOffset = at;
+        quint64 length = 0;
+        switch (out.type) {
+        case 0x5: case 0x7: length = count; break;
+        case 0x6: length = count > (offsetTable - at) / 2 ? offsetTable : count * 2; break;
+        case 0xA: case 0xC: length = count > (offsetTable - at) / refSize ? offsetTable : count * refSize; break;
+        case 0xD: length = count > (offsetTable - at) / (2 * refSize) ? offsetTable : count * 2 * refSize; break;
+        default: return true;
+        }
+        return length <= offsetTable - at;
+    };
+    auto holdsNul = [&](const Object& o) {
+        if (o.type == 0x5 || o.type == 0x7)
+            return std::memchr(bytes + o.refsOffset, 0, size_t(o.count)) != nullptr;
+        if (o.type == 0x6) {
+            for (quint64 i = 0; i < o.count; ++i)
+                if (bytes[o.refsOffset + 2 * i] == 0 && bytes[o.refsOffset + 2 * i + 1] == 0)
+                    return true;
+        }
+        return false;
+    };
+
+    // Depth-first with an explicit stack; each object's height (containers
+    // nested within and including it) and expanded value count are kept, so
+    // shared objects are measured once and a cycle shows as an object met
+    // again while still open.
+    enum : unsigned char { Unseen, Open, Done };
+    std::vector<unsigned char> state(objectCount, Unseen);
+    std::vector<int> height(objectCount, 0);
+    std::vector<quint64> expanded(objectCount, 0);
+    struct Frame {
+        quint64 index;
+        Object object;
+        quint64 next; // next reference to visit
+    };
+    std::vector<Frame> stack;
+    auto enter = [&](quint64 index) -> QString {
+        Object o;
+        if (!decode(index, o))
+            return malformed;
+        if (holdsNul(o))
+            return QStringLiteral("property list holds a NUL character");
+        if (o.type == 0xA || o.type == 0xC || o.type == 0xD) {
+            state[index] = Open;
+            stack.push_back({index, o, 0});
+            if (stack.size() > size_t(maxDepth))
+                return QStringLiteral("property list nested too deeply");
+        } else {
+            state[index] = Done;
+            expanded[index] = 1;
+        }
+        return {};
+    };
+    if (QString error = enter(root); !error.isEmpty())
+        return error;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        const quint64 refs = frame.object.type == 0xD ? frame.object.count * 2 : frame.object.count;
+        if (frame.next == refs) {
+            int h = 0;
+            quint64 total = 1;
+            for (quint64 i = 0; i < refs; ++i) {
+                const quint64 child = readBE(frame.object.refsOffset + i * refSize, refSize);
+                h = std::max(h, height[child]);
+                total = std::min(total + expanded[child], maxExpandedValues + 1);
+            }
+            if (total > maxExpandedValues)
+                return QStringLiteral("property list too large");
+            height[frame.index] = h + 1;
+            expanded[frame.index] = total;
+            state[frame.index] = Done;
+            stack.pop_back();
+            continue;
+        }
+        const quint64 child = readBE(frame.object.refsOffset + frame.next * refSize, refSize);
+        ++frame.next;
+        if (child >= objectCount)
+            return malformed;
+        if (state[child] == Open)
+            return QStringLiteral("property list refers to itself");
+        if (state[child] == Done) {
+            if (stack.size() + size_t(height[child]) > size_t(maxDepth))
+                return QStringLiteral("property list nested too deeply");
+            continue;
+        }
+        if (QString error = enter(child); !error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+plist_t toNode(const QVariant& value, int depth)
+{
+    if (depth > maxDepth)
+        return nullptr;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return plist_new_string(value.toString().toUtf8().constData());
+    case QMetaType::Bool:
+        return plist_new_bool(value.toBool() ? 1 : 0);
+    case QMetaType::LongLong:
+        return plist_new_uint(static_cast<uint64_t>(value.toLongLong()));
+    case QMetaType::Double:
+        return plist_new_real(value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return plist_new_data(bytes.constData(), uint64_t(bytes.size()));
+    }
+    case QMetaType::QDateTime: {
+        const qint64 ms = referenceDate().msecsTo(value.toDateTime());
+        qint64 sec = ms / 1000;
+        qint64 usec = (ms % 1000) * 1000;
+        if (usec < 0) {
+            sec -= 1;
+            usec += 1000000;
+        }
+        sec = std::clamp<qint64>(sec, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+        return plist_new_date(int32_t(sec), int32_t(usec));
+    }
+    case QMetaType::QVariantList: {
+        plist_t array = plist_new_array();
+        for (const QVariant& item : value.toList()) {
+            plist_t node = toNode(item, depth + 1);
+            if (node)
+                plist_array_append_item(array, node);
+        }
+        return array;
+    }
+    case QMetaType::QVariantMap: {
+        plist_t dict = plist_new_dict();
+        const QVariantMap map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            plist_t node = toNode(it.value(), depth + 1);
+            if (node)
+                plist_dict_set_item(dict, it.key().toUtf8().constData(), node);
+        }
+        return dict;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+QVariant fromNode(plist_t node, int depth, bool& ok)
+{
+    if (depth > maxDepth) {
+        ok = false;
+        return {};
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_STRING: {
+        // Read with its length: the copying getter asserts on an embedded NUL.
+        uint64_t length = 0;
+        const char* s = plist_get_string_ptr(node, &length);
+        if (!s && length == 0)
+            return QString();
+        if (!s || length > uint64_t(std::numeric_limits<int32_t>::max()) || std::memchr(s, 0, size_t(length))) {
+            ok = false;
+            return {};
+        }
+        return QString::fromUtf8(s, qsizetype(length));
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return bool(b);
+    }
+    case PLIST_UINT: {
+        uint64_t v = 0;
+        plist_get_uint_val(node, &v);
+        return qint64(v);
+    }
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        return d;
+    }
+    case PLIST_DATA: {
+        char* bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        QByteArray data(bytes, qsizetype(length));
+        free(bytes);
+        return data;
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        return referenceDate().addMSecs(qint64(sec) * 1000 + usec / 1000);
+    }
+    case PLIST_ARRAY: {
+        QVariantList list;
+        const uint32_t n = plist_array_get_size(node);
+        list.reserve(n);
+        for (uint32_t i = 0; i < n && ok; ++i)
+            list.append(fromNode(plist_array_get_item(node, i), depth + 1, ok));
+        return list;
+    }
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        if (!iter)
+            return map;
+        for (;;) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iter, &key, &item);
+            if (!item) {
+                free(key);
+                break;
+            }
+            map.insert(QString::fromUtf8(key ? key : ""), fromNode(item, depth + 1, ok));
+            free(key);
+            if (!ok)
+                break;
+        }
+        free(iter);
+        return map;
+    }
+    default:
+        ok = false;
+        return {};
+    }
+}
+
+} // namespace
+
+QVariant PropertyList::normalized(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString:
+    case QMetaType::Bool:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+    case QMetaType::QByteArray:
+        return value;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::ULongLong:
+    case QMetaType::ULong:
+        return QVariant(value.toLongLong());
+    case QMetaType::Float:
+        return QVariant(double(value.toFloat()));
+    case QMetaType::QDateTime:
+        return value.toDateTime().toUTC();
+    case QMetaType::QStringList:
+    case QMetaType::QVariantList: {
+        QVariantList out;
+        for (const QVariant& item : value.toList()) {
+            QVariant n = normalized(item);
+            if (!n.isValid())
+                return {};
+            out.append(n);
+        }
+        return out;
+    }
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash: {
+        QVariantMap out;
+        const QVariantMap map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            QVariant n = normalized(it.value());
+            if (!n.isValid())
+                return {};
+            out.insert(it.key(), n);
+        }
+        return out;
+    }
+    default:
+        return {};
+    }
+}
+
+QByteArray PropertyList::toXml(const QVariant& value)
+{
+    plist_t root = toNode(normalized(value), 0);
+    if (!root)
+        root = plist_new_dict();
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root, &xml, &length);
+    QByteArray out(xml, qsizetype(length));
+    plist_to_xml_free(xml);
+    plist_free(root);
+    return out;
+}
+
+Result<QVariant, PropertyList::ReadError> PropertyList::fromData(const QByteArray& data)
+{
+    if (data.isEmpty())
+        return fail(ReadError{QStringLiteral("empty property list")});
+    if (data.size() > std::numeric_limits<int32_t>::max())
+        return fail(ReadError{QStringLiteral("property list too large")});
+    const bool binary = isBinary(data);
+    if (const QString refused = binary ? vetBinary(data) : vetXml(data); !refused.isEmpty())
+        return fail(ReadError{refused});
+    plist_t root = nullptr;
+    if (binary)
+        plist_from_bin(data.constData(), uint32_t(data.size()), &root);
+    else
+        plist_from_xml(data.constData(), uint32_t(data.size()), &root);
+    if (!root)
+        return fail(ReadError{QStringLiteral("not a property list")});
+    bool ok = true;
+    QVariant value = fromNode(root, 0, ok);
+    plist_free(root);
+    if (!ok)
+        return fail(ReadError{QStringLiteral("property list holds an unsupported or too deeply nested value")});
+    return value;
+}
+
+} // namespace gaugelet

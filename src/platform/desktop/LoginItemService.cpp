@@ -1,0 +1,318 @@
+#include "platform/desktop/LoginItemService.h"
+
+#include "platform/core/PlatformLog.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace gaugelet {
+
+namespace {
+
+LoginItemService* g_override = nullptr;
+
+LoginItemService::Paths environmentPaths()
+{
+    LoginItemService::Paths paths;
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!configHome.isEmpty() && QFileInfo(configHome).isAbsolute()) {
+        paths.configHome = QDir::cleanPath(configHome);
+    } else {
+        const QString home = qEnvironmentVariable("HOME");
+        if (!home.isEmpty() && QFileInfo(home).isAbsolute() && QDir::cleanPath(home) != QLatin1String("/"))
+            paths.configHome = QDir::cleanPath(home) + QLatin1String("/.config");
+    }
+    const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (QFileInfo(dir).isAbsolute())
+            paths.configDirs.append(QDir::cleanPath(dir));
+    }
+    if (paths.configDirs.isEmpty())
+        paths.configDirs.append(QStringLiteral("/etc/xdg"));
+    paths.executable = QCoreApplication::applicationFilePath();
+    return paths;
+}
+
+bool hasControlCharacter(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    }
+    return false;
+}
+
+// The Exec key's quoting: the argument in double quotes, with ", `, $ and
+// the backslash escaped by a backslash; then the string escaping of every value, which
+// doubles each backslash. "%" starts a field code, so a literal one is "%%".
+QString quotedExecArgument(const QString& argument)
+{
+    QString quoted;
+    quoted.reserve(argument.size() + 2);
+    quoted += QLatin1Char('"');
+    for (QChar c : argument) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += QLatin1Char('\\');
+        if (c == u'%')
+            quoted += QLatin1Char('%');
+        quoted += c;
+    }
+    quoted += QLatin1Char('"');
+    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    return quoted;
+}
+
+// The value of a string key with its escapes (\s \n \t \r \\) resolved.
+QString unescapeValue(const QString& raw)
+{
+    QString out;
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c != u'\\' || i + 1 == raw.size()) {
+            out += c;
+            continue;
+        }
+        const QChar next = raw[++i];
+        switch (next.unicode()) {
+        case u's': out += QLatin1Char(' '); break;
+        case u'n': out += QLatin1Char('\n'); break;
+        case u't': out += QLatin1Char('\t'); break;
+        case u'r': out += QLatin1Char('\r'); break;
+        case u'\\': out += QLatin1Char('\\'); break;
+        default: out += c; out += next; break;
+        }
+    }
+    return out;
+}
+
+// The program of an unescaped Exec value: its first argument, with the
+// quoting and the "%%" field code undone.
+QString execProgram(const QString& exec)
+{
+    QString program;
+    qsizetype i = 0;
+    while (i < exec.size() && exec[i].isSpace())
+        ++i;
+    if (i < exec.size() && exec[i] == u'"') {
+        for (++i; i < exec.size() && exec[i] != u'"'; ++i) {
+            if (exec[i] == u'\\' && i + 1 < exec.size())
+                ++i;
+            program += exec[i];
+        }
+    } else {
+        for (; i < exec.size() && !exec[i].isSpace(); ++i)
+            program += exec[i];
+    }
+    program.replace(QLatin1String("%%"), QLatin1String("%"));
+    return program;
+}
+
+struct Entry {
+    bool readable = false;
+    QString exec;
+    bool hidden = false;
+    bool gnomeDisabled = false;
+};
+
+// The [Desktop Entry] group of an autostart file.
+Entry readEntry(const QString& path)
+{
+    Entry entry;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return entry;
+    entry.readable = true;
+    bool inGroup = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QString key = line.left(eq).trimmed();
+        const QString value = unescapeValue(line.mid(eq + 1).trimmed());
+        if (key == QLatin1String("Exec"))
+            entry.exec = value;
+        else if (key == QLatin1String("Hidden"))
+            entry.hidden = value == QLatin1String("true");
+        else if (key == QLatin1String("X-GNOME-Autostart-enabled"))
+            entry.gnomeDisabled = value == QLatin1String("false");
+    }
+    return entry;
+}
+
+bool samePath(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return QDir::cleanPath(a) == QDir::cleanPath(b);
+}
+
+Result<void, QString> writeEntry(const QString& path, const QString& contents)
+{
+    const QString dir = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(dir))
+        return fail(QStringLiteral("cannot create the folder %1").arg(dir));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    file.write(contents.toUtf8());
+    if (!file.commit())
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    return {};
+}
+
+} // namespace
+
+LoginItemService::LoginItemService(Paths paths) : m_paths(std::move(paths)) {}
+
+LoginItemService& LoginItemService::mainAppService()
+{
+    static LoginItemService standard(environmentPaths());
+    return g_override ? *g_override : standard;
+}
+
+void LoginItemService::setMainAppService(LoginItemService* service) { g_override = service; }
+
+QString LoginItemService::userEntryPath() const
+{
+    if (m_paths.configHome.isEmpty())
+        return {};
+    return m_paths.configHome + QLatin1String("/autostart/") + entryName;
+}
+
+LoginItemService::Status LoginItemService::status() const
+{
+    const QString userPath = userEntryPath();
+    if (userPath.isEmpty())
+        return Status::notFound;
+    QString path;
+    if (QFileInfo::exists(userPath)) {
+        path = userPath;
+    } else {
+        for (const QString& dir : m_paths.configDirs) {
+            const QString candidate = dir + QLatin1String("/autostart/") + entryName;
+            if (QFileInfo::exists(candidate)) {
+                path = candidate;
+                break;
+            }
+        }
+    }
+    if (path.isEmpty())
+        return Status::notRegistered;
+    const Entry entry = readEntry(path);
+    if (!entry.readable)
+        return Status::notFound;
+    if (!samePath(execProgram(entry.exec), m_paths.executable))
+        return Status::notRegistered;
+    if (entry.hidden || entry.gnomeDisabled)
+        return Status::requiresApproval;
+    return Status::enabled;
+}
+
+Result<void, QString> LoginItemService::registerItem()
+{
+    const QString path = userEntryPath();
+    if (path.isEmpty())
+        return fail(QStringLiteral("no configuration folder (neither XDG_CONFIG_HOME nor HOME is set)"));
+    if (m_paths.executable.isEmpty() || !QFileInfo(m_paths.executable).isAbsolute())
+        return fail(QStringLiteral("the program's own path is unknown"));
+    if (hasControlCharacter(m_paths.executable))
+        return fail(QStringLiteral("the program's path holds a control character"));
+    const QString contents = QStringLiteral("[Desktop Entry]\n"
+                                            "Type=Application\n"
+                                            "Name=Gaugelet\n"
+                                            "Comment=System monitor in the panel\n"
+                                            "Exec=%1\n"
+                                            "Icon=dev.gaugelet.app\n"
+                                            "Terminal=false\n"
+                                            "X-GNOME-Autostart-enabled=true\n")
+                                 .arg(quotedExecArgument(m_paths.executable));
+    return writeEntry(path, contents);
+}
+
+Result<void, QString> LoginItemService::unregisterItem()
+{
+    const QString path = userEntryPath();
+    if (path.isEmpty())
+        return fail(QStringLiteral("no configuration folder (neither XDG_CONFIG_HOME nor HOME is set)"));
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        QFile file(path);
+        if (!file.remove())
+            return fail(QStringLiteral("cannot remove %1: %2").arg(path, file.errorString()));
+    }
+    // A system-wide entry would still start the program: mask it.
+    for (const QString& dir : m_paths.configDirs) {
+        const QString candidate = dir + QLatin1String("/autostart/") + entryName;
+        if (QFileInfo::exists(candidate))
+            return writeEntry(path, QStringLiteral("[Desktop Entry]\nType=Application\nName=Gaugelet\nHidden=true\n"));
+    }
+    return {};
+}
+
+void LoginItemService::openSystemSettingsLoginItems() const
+{
+    // The desktop's own autostart settings, where we know them.
+    const QStringList desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper().split(QLatin1Char(':'));
+    struct Tool {
+        const char* desktop;
+        const char* program;
+        QStringList arguments;
+    };
+    const Tool tools[] = {
+        {"KDE", "systemsettings", {QStringLiteral("kcm_autostart")}},
+        {"KDE", "kcmshell5", {QStringLiteral("autostart")}},
+        {"XFCE", "xfce4-session-settings", {}},
+        {"LXQT", "lxqt-config-session", {}},
+        {"MATE", "mate-session-properties", {}},
+        {"X-CINNAMON", "cinnamon-session-properties", {}},
+    };
+    for (const Tool& tool : tools) {
+        if (!desktops.contains(QLatin1String(tool.desktop)))
+            continue;
+        const QString program = QStandardPaths::findExecutable(QLatin1String(tool.program));
+        if (!program.isEmpty() && QProcess::startDetached(program, tool.arguments)) {
+            logInfo(lcPlatform, "login item: opened %s", tool.program);
+            return;
+        }
+    }
+    // Else the autostart folder in the file manager.
+    const QString path = userEntryPath();
+    if (path.isEmpty())
+        return;
+    const QString dir = QFileInfo(path).absolutePath();
+    QDir().mkpath(dir);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(dir));
+}
+
+QString rawValue(LoginItemService::Status status)
+{
+    switch (status) {
+    case LoginItemService::Status::notRegistered: return QStringLiteral("notRegistered");
+    case LoginItemService::Status::enabled: return QStringLiteral("enabled");
+    case LoginItemService::Status::requiresApproval: return QStringLiteral("requiresApproval");
+    case LoginItemService::Status::notFound: return QStringLiteral("notFound");
+    }
+    return {};
+}
+
+} // namespace gaugelet

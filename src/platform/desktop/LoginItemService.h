@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/core/Result.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace gaugelet {
+
+// The login-item service of the main application: an XDG autostart entry
+// `$XDG_CONFIG_HOME/autostart/dev.gaugelet.app.desktop` whose command starts
+// this program at the next login of a freedesktop session. The state is never
+// stored anywhere else: status() reads the entry afresh every time.
+// Main thread; every call is synchronous.
+class LoginItemService {
+public:
+    enum class Status { notRegistered = 0, enabled = 1, requiresApproval = 2, notFound = 3 };
+
+    struct Paths {
+        QString configHome;          // $XDG_CONFIG_HOME (empty: no usable folder)
+        QStringList configDirs;      // $XDG_CONFIG_DIRS, in order of preference
+        QString executable;          // this program's own absolute path
+    };
+
+    explicit LoginItemService(Paths paths);
+
+    // The service for this process: the environment's XDG folders and this
+    // executable. Tests replace it with setMainAppService.
+    static LoginItemService& mainAppService();
+    static void setMainAppService(LoginItemService* service); // null restores the default
+
+    Status status() const;
+    Result<void, QString> registerItem();
+    Result<void, QString> unregisterItem();
+    // Starts the desktop's own autostart settings when one is known, else opens
+    // the autostart folder with the file manager.
+    void openSystemSettingsLoginItems() const;
+
+    // The entry's file name and its path in the user's autostart folder.
+    static inline const QString entryName = QStringLiteral("dev.gaugelet.app.desktop");
+    QString userEntryPath() const;
+    const Paths& paths() const { return m_paths; }
+
+private:
+    Paths m_paths;
+};
+
+QString rawValue(LoginItemService::Status status);
+
+} // namespace gaugelet

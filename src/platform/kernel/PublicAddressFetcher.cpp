@@ -1,0 +1,116 @@
+#include "platform/kernel/PublicAddressFetcher.h"
+
+#include "platform/core/MainThread.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <coroutine>
+#include <memory>
+#include <utility>
+
+namespace gaugelet {
+
+namespace {
+
+// Resumes when the reply finishes, or when it is destroyed without finishing
+// (its manager deleted with the fetcher mid-request): a waiting coroutine
+// always completes, so no frame, request or reply is left behind.
+struct ReplyEnded {
+    QPointer<QNetworkReply> reply;
+    QMetaObject::Connection finished;
+    QMetaObject::Connection destroyed;
+
+    bool await_ready() const noexcept { return !reply || reply->isFinished(); }
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        auto pending = std::make_shared<std::coroutine_handle<>>(handle);
+        auto resume = [this, pending] {
+            const std::coroutine_handle<> h = std::exchange(*pending, {});
+            if (!h)
+                return;
+            QObject::disconnect(finished);
+            QObject::disconnect(destroyed);
+            h.resume(); // may end the frame that holds this awaiter: touch nothing after
+        };
+        finished = QObject::connect(reply.data(), &QNetworkReply::finished, resume);
+        destroyed = QObject::connect(reply.data(), &QObject::destroyed, resume);
+    }
+    void await_resume() const noexcept {}
+};
+
+} // namespace
+
+QString PublicAddressFetcher::FetchError::describe() const
+{
+    switch (kind) {
+    case Kind::invalidUrl:
+        return QStringLiteral("The public-address service's address is not valid.");
+    case Kind::timeout:
+        return QStringLiteral("The public-address service did not answer in time.");
+    case Kind::httpStatus:
+        return QStringLiteral("The public-address service answered with HTTP status %1.").arg(httpStatus);
+    case Kind::network:
+        break;
+    }
+    return QStringLiteral("The public-address service could not be reached: %1").arg(detail);
+}
+
+PublicAddressFetcher::PublicAddressFetcher(QUrl url, QObject* parent) : QObject(parent), m_url(std::move(url)) {}
+
+PublicAddressFetcher::~PublicAddressFetcher() = default;
+
+void PublicAddressFetcher::setTimeoutsForTesting(int requestMs, int resourceMs)
+{
+    m_requestTimeoutMs = requestMs;
+    m_resourceTimeoutMs = resourceMs;
+}
+
+QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressFetcher::fetch()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    using Error = FetchError;
+    if (!m_url.isValid() || m_url.isRelative() || m_url.host().isEmpty()
+        || (m_url.scheme() != QLatin1String("https") && m_url.scheme() != QLatin1String("http"))) {
+        co_return fail(Error{Error::Kind::invalidUrl, 0, m_url.toString()});
+    }
+    if (!m_session) {
+        // Nothing kept between requests: no cache, no stored cookies.
+        m_session = new QNetworkAccessManager(this);
+        m_session->setCookieJar(nullptr);
+    }
+    QNetworkRequest request(m_url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setTransferTimeout(m_requestTimeoutMs);
+
+    QPointer<QNetworkReply> reply = m_session->get(request);
+    bool timedOut = false;
+    QTimer::singleShot(m_resourceTimeoutMs, reply, [reply, &timedOut] {
+        if (reply && reply->isRunning()) {
+            timedOut = true;
+            reply->abort();
+        }
+    });
+    ReplyEnded ended{reply, {}, {}};
+    co_await ended;
+    if (!reply)
+        co_return fail(Error{Error::Kind::network, 0, QStringLiteral("cancelled")});
+    reply->deleteLater();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QNetworkReply::NetworkError error = reply->error();
+    if (timedOut || error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
+        co_return fail(Error{Error::Kind::timeout, status, reply->errorString()});
+    // Only a 2xx body is an answer: an error page must never pass for an address.
+    if (status != 0 && (status < 200 || status > 299))
+        co_return fail(Error{Error::Kind::httpStatus, status, reply->errorString()});
+    if (error != QNetworkReply::NoError)
+        co_return fail(Error{Error::Kind::network, status, reply->errorString()});
+    if (status == 0)
+        co_return fail(Error{Error::Kind::httpStatus, 0, QStringLiteral("no HTTP status")});
+    co_return reply->readAll();
+}
+
+} // namespace gaugelet

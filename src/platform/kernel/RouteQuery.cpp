@@ -1,0 +1,125 @@
+#include "platform/kernel/RouteQuery.h"
+
+#include <QByteArray>
+#include <QList>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <net/if.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace gaugelet {
+
+std::optional<QString> RouteQuery::primaryInterface(const SysRoot& root)
+{
+    if (auto name = netlinkPrimaryInterface())
+        return name;
+    return procRoutePrimaryInterface(root);
+}
+
+std::optional<QString> RouteQuery::netlinkPrimaryInterface()
+{
+    const int fd = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (fd < 0)
+        return std::nullopt;
+    timeval timeout{0, 200'000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+
+    struct {
+        nlmsghdr header;
+        rtmsg message;
+        char attributes[64];
+    } request;
+    std::memset(&request, 0, sizeof request);
+    request.header.nlmsg_len = NLMSG_LENGTH(sizeof(rtmsg));
+    request.header.nlmsg_type = RTM_GETROUTE;
+    request.header.nlmsg_flags = NLM_F_REQUEST;
+    request.header.nlmsg_seq = 1;
+    request.message.rtm_family = AF_INET;
+    request.message.rtm_dst_len = 32;
+    in_addr destination{};
+    ::inet_pton(AF_INET, probeDestination, &destination);
+    auto* attribute = reinterpret_cast<rtattr*>(reinterpret_cast<char*>(&request) + NLMSG_ALIGN(request.header.nlmsg_len));
+    attribute->rta_type = RTA_DST;
+    attribute->rta_len = RTA_LENGTH(sizeof destination);
+    std::memcpy(RTA_DATA(attribute), &destination, sizeof destination);
+    request.header.nlmsg_len = NLMSG_ALIGN(request.header.nlmsg_len) + RTA_ALIGN(attribute->rta_len);
+
+    sockaddr_nl kernel{};
+    kernel.nl_family = AF_NETLINK;
+    if (::sendto(fd, &request, request.header.nlmsg_len, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel) < 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+
+    alignas(nlmsghdr) char answer[8192];
+    ssize_t n;
+    do {
+        n = ::recv(fd, answer, sizeof answer, 0);
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    if (n <= 0)
+        return std::nullopt;
+
+    int len = int(n);
+    for (auto* h = reinterpret_cast<nlmsghdr*>(answer); NLMSG_OK(h, len); h = NLMSG_NEXT(h, len)) {
+        if (h->nlmsg_type != RTM_NEWROUTE)
+            continue; // NLMSG_ERROR: no route (network unreachable)
+        auto* message = static_cast<rtmsg*>(NLMSG_DATA(h));
+        int attributesLength = int(RTM_PAYLOAD(h));
+        for (auto* a = RTM_RTA(message); RTA_OK(a, attributesLength); a = RTA_NEXT(a, attributesLength)) {
+            if (a->rta_type != RTA_OIF || RTA_PAYLOAD(a) < sizeof(int))
+                continue;
+            int index = 0;
+            std::memcpy(&index, RTA_DATA(a), sizeof index);
+            char name[IF_NAMESIZE];
+            if (index > 0 && ::if_indextoname(unsigned(index), name))
+                return QString::fromUtf8(name);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> RouteQuery::parseProcRoute(std::string_view text)
+{
+    // Iface Destination Gateway Flags RefCnt Use Metric Mask MTU Window IRTT
+    const QByteArray all(text.data(), qsizetype(text.size()));
+    std::optional<QString> best;
+    qlonglong bestMetric = 0;
+    bool first = true;
+    for (const QByteArray& line : all.split('\n')) {
+        if (first) {
+            first = false;
+            continue; // header
+        }
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() < 8)
+            continue;
+        bool okDest = false, okFlags = false, okMetric = false, okMask = false;
+        const qulonglong dest = f[1].toULongLong(&okDest, 16);
+        const qulonglong flags = f[3].toULongLong(&okFlags, 16);
+        const qlonglong metric = f[6].toLongLong(&okMetric);
+        const qulonglong mask = f[7].toULongLong(&okMask, 16);
+        if (!okDest || !okFlags || !okMetric || !okMask || dest != 0 || mask != 0 || !(flags & 0x1 /* RTF_UP */))
+            continue;
+        if (!best || metric < bestMetric) {
+            best = QString::fromUtf8(f[0]);
+            bestMetric = metric;
+        }
+    }
+    return best;
+}
+
+std::optional<QString> RouteQuery::procRoutePrimaryInterface(const SysRoot& root)
+{
+    std::string buf;
+    if (!root.readInto("proc/net/route", buf))
+        return std::nullopt;
+    return parseProcRoute(buf);
+}
+
+} // namespace gaugelet

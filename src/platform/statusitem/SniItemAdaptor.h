@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/statusitem/SniTypes.h"
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusObjectPath>
+
+namespace gaugelet {
+
+class SniStatusItem;
+
+// The org.kde.StatusNotifierItem interface of our status item, exported at
+// /StatusNotifierItem. Property reads and method calls are answered by the
+// owning SniStatusItem on the main thread.
+class SniItemAdaptor : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
+    Q_PROPERTY(QString Category READ category)
+    Q_PROPERTY(QString Id READ id)
+    Q_PROPERTY(QString Title READ title)
+    Q_PROPERTY(QString Status READ status)
+    Q_PROPERTY(int WindowId READ windowId)
+    Q_PROPERTY(QString IconThemePath READ emptyString)
+    Q_PROPERTY(QString IconName READ emptyString)
+    Q_PROPERTY(gaugelet::SniIconPixmapList IconPixmap READ iconPixmap)
+    Q_PROPERTY(QString OverlayIconName READ emptyString)
+    Q_PROPERTY(gaugelet::SniIconPixmapList OverlayIconPixmap READ emptyPixmaps)
+    Q_PROPERTY(QString AttentionIconName READ emptyString)
+    Q_PROPERTY(gaugelet::SniIconPixmapList AttentionIconPixmap READ emptyPixmaps)
+    Q_PROPERTY(QString AttentionMovieName READ emptyString)
+    Q_PROPERTY(gaugelet::SniToolTip ToolTip READ toolTip)
+    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu)
+public:
+    explicit SniItemAdaptor(QObject* exported, SniStatusItem* owner);
+
+    QString category() const;
+    QString id() const;
+    QString title() const;
+    QString status() const;
+    int windowId() const { return 0; }
+    QString emptyString() const { return {}; }
+    SniIconPixmapList iconPixmap() const;
+    SniIconPixmapList emptyPixmaps() const { return {}; }
+    SniToolTip toolTip() const;
+    bool itemIsMenu() const { return false; }
+    QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
+
+public Q_SLOTS:
+    void Activate(int x, int y);
+    void SecondaryActivate(int x, int y);
+    void ContextMenu(int x, int y);
+    void Scroll(int delta, const QString& orientation);
+
+Q_SIGNALS:
+    void NewTitle();
+    void NewIcon();
+    void NewAttentionIcon();
+    void NewOverlayIcon();
+    void NewToolTip();
+    void NewStatus(const QString& status);
+
+private:
+    SniStatusItem* m_owner;
+};
+
+} // namespace gaugelet

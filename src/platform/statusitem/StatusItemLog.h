@@ -1,0 +1,7 @@
+#pragma once
+
+#include "platform/core/Log.h"
+
+namespace gaugelet {
+GAUGELET_DECLARE_LOG(lcStatusItem);
+} // namespace gaugelet

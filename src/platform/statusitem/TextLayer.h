@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/statusitem/Layer.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+namespace gaugelet {
+
+// A layer that draws one line of text into its bounds.
+class TextLayer : public Layer {
+public:
+    enum class Alignment { natural, left, center, right };
+
+    static std::shared_ptr<TextLayer> create() { return std::shared_ptr<TextLayer>(new TextLayer); }
+
+    const QString& string() const { return m_string; }
+    void setString(const QString& text);
+    const QFont& font() const { return m_font; }
+    void setFont(const QFont& font);
+    const QColor& foregroundColor() const { return m_foreground; }
+    void setForegroundColor(const QColor& color);
+    Alignment alignment() const { return m_alignment; }
+    void setAlignment(Alignment alignment);
+
+protected:
+    TextLayer();
+    void drawInContext(QPainter& painter) const override;
+
+private:
+    QString m_string;
+    QFont m_font;
+    QColor m_foreground = Qt::white;
+    Alignment m_alignment = Alignment::natural;
+};
+
+} // namespace gaugelet
