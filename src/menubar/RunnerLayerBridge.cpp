@@ -4,7 +4,6 @@
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
-#include "platform/statusitem/Transaction.h"
 #include "platform/style/Appearance.h"
 
 #include <QFontMetricsF>
@@ -58,8 +57,6 @@ void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, con
     }
     const auto known = staticContentIds.constFind(pinId);
     if (known == staticContentIds.cend() || *known != image.cacheKey()) {
-        Transaction t;
-        t.setDisableActions(true);
         layer->setContents(image);
         layer->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
         staticContentIds.insert(pinId, image.cacheKey());
@@ -105,8 +102,6 @@ bool RunnerLayerBridge::updateLabel(const QString& pinId, const std::optional<An
         if (host)
             host->addSublayer(layer);
     }
-    Transaction t;
-    t.setDisableActions(true);
     layer->setContents(image);
     layer->setContentsScale(scale);
     layer->setBounds(QRectF(0, 0, image.width() / scale, image.height() / scale));
@@ -147,8 +142,6 @@ void RunnerLayerBridge::prune(const QSet<QString>& shown)
     for (auto it = valueLayers.cbegin(); it != valueLayers.cend(); ++it)
         ids.insert(it.key());
     bool removed = false;
-    Transaction t;
-    t.setDisableActions(true);
     for (const QString& id : std::as_const(ids)) {
         if (shown.contains(id))
             continue;
@@ -199,8 +192,7 @@ double RunnerLayerBridge::widthBudget(double h) const
         screen = ScreenInfo::instance()->mainScreen();
     if (!screen)
         return std::numeric_limits<double>::max();
-    const double width = screen->auxiliaryTopRightArea ? screen->auxiliaryTopRightArea->width() : screen->frame.width();
-    return std::max(width - reservedForOthers, 2 * h);
+    return std::max(screen->frame.width() - reservedForOthers, 2 * h);
 }
 
 RunnerLayerBridge::Fit RunnerLayerBridge::fit(double budget, double h, const QStringList& ids) const
@@ -326,8 +318,6 @@ void RunnerLayerBridge::layout()
     const double budget = widthBudget(h);
     const Fit fitted = fit(budget, h, order);
 
-    Transaction t;
-    t.setDisableActions(true);
     for (qsizetype i = fitted.fitting.size(); i < order.size(); ++i)
         setHidden(order.at(i), true);
 
