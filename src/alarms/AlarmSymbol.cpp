@@ -9,18 +9,8 @@ namespace gaugelet {
 
 QPixmap alarmSymbol(const QString& name, int side, const QColor& colour, qreal devicePixelRatio)
 {
-    const qreal dpr = devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0;
-    QImage image = SystemSymbol::image(name, std::max(1, int(std::lround(side * dpr))));
-    if (image.isNull())
-        return {};
-    // Template images: keep the shape, take the colour.
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(image.rect(), colour);
-    p.end();
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(dpr);
-    return pixmap;
+    const QImage image = SystemSymbol::tinted(name, side, colour, devicePixelRatio);
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
 QIcon alarmSymbolIcon(const QString& name, int side, const QColor& colour)

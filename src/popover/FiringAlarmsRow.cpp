@@ -24,18 +24,6 @@ QPushButton* smallButton(const QString& title, QWidget* parent)
     return button;
 }
 
-QPixmap tinted(const QImage& templateImage, const QColor& colour, qreal dpr)
-{
-    QImage image = templateImage.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(image.rect(), colour);
-    p.end();
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(dpr);
-    return pixmap;
-}
-
 } // namespace
 
 FiringAlarmsRow::FiringAlarmsRow(const ViewEnvironment& env, QWidget* parent)
@@ -53,7 +41,7 @@ FiringAlarmsRow::FiringAlarmsRow(const ViewEnvironment& env, QWidget* parent)
     auto* bell = new QLabel(this);
     const int side = QFontMetrics(headline).height();
     const qreal dpr = devicePixelRatioF();
-    bell->setPixmap(tinted(SystemSymbol::image(QStringLiteral("bell.fill"), int(side * dpr)), red, dpr));
+    bell->setPixmap(QPixmap::fromImage(SystemSymbol::tinted(QStringLiteral("bell.fill"), side, red, dpr)));
     title->addWidget(bell);
     auto* firing = new QLabel(tr("Firing"), this);
     firing->setFont(headline);

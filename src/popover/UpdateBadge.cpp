@@ -66,13 +66,8 @@ void UpdateBadge::paintEvent(QPaintEvent*)
     const QRect inner = rect().marginsRemoved(kInset);
     const int side = fontMetrics().height();
     const qreal dpr = devicePixelRatioF();
-    QImage symbol = SystemSymbol::image(QStringLiteral("arrow.down.circle.fill"), int(side * dpr));
+    const QImage symbol = SystemSymbol::tinted(QStringLiteral("arrow.down.circle.fill"), side, accent, dpr);
     if (!symbol.isNull()) {
-        symbol = symbol.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QPainter tint(&symbol);
-        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tint.fillRect(symbol.rect(), accent);
-        tint.end();
         p.drawImage(QRectF(inner.left(), inner.top() + (inner.height() - side) / 2.0, side, side), symbol);
     }
     p.setPen(accent);

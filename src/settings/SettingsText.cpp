@@ -75,17 +75,7 @@ int sliderPosition(double value, int low, int high, int fallback)
 
 QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio)
 {
-    const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1;
-    const int pixels = std::max(1, int(std::ceil(side * dpr)));
-    QImage image = SystemSymbol::image(name, pixels);
-    if (image.isNull())
-        return image;
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(image.rect(), colour);
-    p.end();
-    image.setDevicePixelRatio(dpr);
-    return image;
+    return SystemSymbol::tinted(name, side, colour, devicePixelRatio);
 }
 
 void paintBlockBackground(QWidget* widget)

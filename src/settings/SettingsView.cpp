@@ -26,17 +26,8 @@ enum TabIndex { general, stats, alarms, themes, setup, store };
 // A symbol's template image in the given colour, at the screen's scale.
 QIcon tintedSymbol(const QString& name, const QColor& colour, qreal dpr)
 {
-    const int side = 16;
-    QImage image = SystemSymbol::image(name, int(std::ceil(side * dpr)));
-    if (image.isNull())
-        return {};
-    {
-        QPainter p(&image);
-        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        p.fillRect(image.rect(), colour);
-    }
-    image.setDevicePixelRatio(dpr);
-    return QIcon(QPixmap::fromImage(image));
+    const QImage image = SystemSymbol::tinted(name, 16, colour, dpr);
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
 
 } // namespace

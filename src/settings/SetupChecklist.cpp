@@ -299,13 +299,8 @@ public:
         m_grantedText->setFont(DesignStyle::font(Style::body));
         const int side = QFontMetrics(m_grantedText->font()).ascent();
         const qreal dpr = devicePixelRatioF();
-        QImage mark = SystemSymbol::image(QStringLiteral("checkmark"), qRound(side * dpr));
+        const QImage mark = SystemSymbol::tinted(QStringLiteral("checkmark"), side, primary, dpr);
         if (!mark.isNull()) {
-            QPainter p(&mark);
-            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            p.fillRect(mark.rect(), primary);
-            p.end();
-            mark.setDevicePixelRatio(dpr);
             m_checkmark->setPixmap(QPixmap::fromImage(mark));
         }
         m_shadow->setColor(QColor(0, 0, 0, qRound((m_expanded ? 0.18 : 0.08) * 255)));

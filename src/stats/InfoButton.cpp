@@ -115,15 +115,11 @@ void InfoButton::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const qreal dpr = devicePixelRatioF();
     const int side = std::min(width(), height());
-    QImage symbol = SystemSymbol::image(QStringLiteral("info.circle"), int(std::ceil(side * dpr)));
+    // The template tinted in the secondary style.
+    const QImage symbol = SystemSymbol::tinted(QStringLiteral("info.circle"), side,
+                                               DesignStyle::colour(DesignStyle::Colour::secondary, this), dpr);
     if (symbol.isNull())
         return;
-    // The template tinted in the secondary style.
-    QPainter tint(&symbol);
-    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    tint.fillRect(symbol.rect(), DesignStyle::colour(DesignStyle::Colour::secondary, this));
-    tint.end();
-    symbol.setDevicePixelRatio(dpr);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF((width() - side) / 2.0, (height() - side) / 2.0, side, side), symbol);
 }

@@ -37,16 +37,8 @@ QString gigabytes(double bytes)
 
 QPixmap tintedSymbol(const QString& name, const QColor& colour, int side, qreal dpr)
 {
-    QImage image = SystemSymbol::image(name, int(std::ceil(side * dpr)));
-    if (image.isNull())
-        return {};
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(image.rect(), colour);
-    p.end();
-    QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(dpr);
-    return pixmap;
+    const QImage image = SystemSymbol::tinted(name, side, colour, dpr);
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
 void setTextColour(QLabel* label, const QColor& colour)

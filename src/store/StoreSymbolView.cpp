@@ -15,16 +15,7 @@ StoreSymbolView::StoreSymbolView(QString symbolName, DesignStyle::Colour colour,
 
 QImage StoreSymbolView::tintedImage(double scale) const
 {
-    const int pixels = std::max(1, int(std::lround(m_side * scale)));
-    QImage image = SystemSymbol::image(m_symbolName, pixels);
-    if (image.isNull())
-        return image;
-    QPainter p(&image);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(image.rect(), DesignStyle::colour(m_colour, this));
-    p.end();
-    image.setDevicePixelRatio(scale);
-    return image;
+    return SystemSymbol::tinted(m_symbolName, m_side, DesignStyle::colour(m_colour, this), scale);
 }
 
 void StoreSymbolView::paintEvent(QPaintEvent*)

@@ -691,6 +691,23 @@ bool SystemSymbol::isKnown(const QString& name)
     return symbols().contains(name);
 }
 
+QImage SystemSymbol::tinted(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio)
+{
+    const qreal dpr = devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0;
+    if (!(side > 0) || !std::isfinite(side) || side * dpr > 4096)
+        return {};
+    QImage image = SystemSymbol::image(name, std::max(1, int(std::ceil(side * dpr))));
+    if (image.isNull())
+        return image;
+    // A template keeps its shape and takes the colour.
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(image.rect(), colour);
+    p.end();
+    image.setDevicePixelRatio(dpr);
+    return image;
+}
+
 QImage SystemSymbol::image(const QString& name, int side)
 {
     const auto it = symbols().constFind(name);
