@@ -118,33 +118,55 @@ std::optional<QJsonValue> JsonReader::value(const QString& key, bool required)
     return *it;
 }
 
+bool JsonReader::expect(const QJsonValue& value, const QString& key, Type type)
+{
+    bool matches = false;
+    switch (type) {
+    case Type::boolean:
+        matches = value.isBool();
+        break;
+    case Type::number:
+    case Type::integer:
+        matches = value.isDouble();
+        break;
+    case Type::string:
+        matches = value.isString();
+        break;
+    case Type::array:
+        matches = value.isArray();
+        break;
+    case Type::object:
+        matches = value.isObject();
+        break;
+    }
+    if (!matches)
+        typeMismatch(key, type);
+    return matches;
+}
+
 template <>
 std::optional<bool> JsonReader::as<bool>(const QJsonValue& value, const QString& key)
 {
-    if (!value.isBool()) {
-        typeMismatch(key, Type::boolean);
-        return std::nullopt;
-    }
-    return value.toBool();
+    return expect(value, key, Type::boolean) ? std::optional<bool>(value.toBool()) : std::nullopt;
 }
 
 template <>
 std::optional<double> JsonReader::as<double>(const QJsonValue& value, const QString& key)
 {
-    if (!value.isDouble()) {
-        typeMismatch(key, Type::number);
-        return std::nullopt;
-    }
-    return value.toDouble();
+    return expect(value, key, Type::number) ? std::optional<double>(value.toDouble()) : std::nullopt;
+}
+
+template <>
+std::optional<QString> JsonReader::as<QString>(const QJsonValue& value, const QString& key)
+{
+    return expect(value, key, Type::string) ? std::optional<QString>(value.toString()) : std::nullopt;
 }
 
 template <>
 std::optional<qint64> JsonReader::as<qint64>(const QJsonValue& value, const QString& key)
 {
-    if (!value.isDouble()) {
-        typeMismatch(key, Type::integer);
+    if (!expect(value, key, Type::integer))
         return std::nullopt;
-    }
     // toInteger gives the number only when it is whole and fits; two
     // different fallbacks tell that apart from a number equal to either.
     const qint64 a = value.toInteger(0);
@@ -161,66 +183,40 @@ std::optional<qint64> JsonReader::as<qint64>(const QJsonValue& value, const QStr
     return a;
 }
 
-template <>
-std::optional<QString> JsonReader::as<QString>(const QJsonValue& value, const QString& key)
+std::optional<QJsonValue> JsonReader::nested(const QString& key, bool required, Type type)
 {
-    if (!value.isString()) {
-        typeMismatch(key, Type::string);
+    if (failed())
         return std::nullopt;
-    }
-    return value.toString();
+    const auto found = value(key, required);
+    if (!found || !expect(*found, key, type))
+        return std::nullopt;
+    return found;
 }
 
 JsonReader JsonReader::object(const QString& key)
 {
-    if (!failed()) {
-        if (const auto found = value(key, true)) {
-            if (found->isObject())
-                return JsonReader(found->toObject(), joinPath(m_path, key), m_error);
-            typeMismatch(key, Type::object);
-        }
-    }
-    return JsonReader(QJsonObject(), joinPath(m_path, key), m_error);
+    const auto found = nested(key, true, Type::object);
+    return JsonReader(found ? found->toObject() : QJsonObject(), joinPath(m_path, key), m_error);
 }
 
 std::optional<JsonReader> JsonReader::optionalObject(const QString& key)
 {
-    if (failed())
-        return std::nullopt;
-    const auto found = value(key, false);
-    if (!found)
-        return std::nullopt;
-    if (!found->isObject()) {
-        typeMismatch(key, Type::object);
-        return std::nullopt;
-    }
-    return JsonReader(found->toObject(), joinPath(m_path, key), m_error);
+    if (const auto found = nested(key, false, Type::object))
+        return JsonReader(found->toObject(), joinPath(m_path, key), m_error);
+    return std::nullopt;
 }
 
 JsonReader::Array JsonReader::array(const QString& key)
 {
-    if (!failed()) {
-        if (const auto found = value(key, true)) {
-            if (found->isArray())
-                return Array(found->toArray(), joinPath(m_path, key), m_error);
-            typeMismatch(key, Type::array);
-        }
-    }
-    return Array(QJsonArray(), joinPath(m_path, key), m_error);
+    const auto found = nested(key, true, Type::array);
+    return Array(found ? found->toArray() : QJsonArray(), joinPath(m_path, key), m_error);
 }
 
 std::optional<JsonReader::Array> JsonReader::optionalArray(const QString& key)
 {
-    if (failed())
-        return std::nullopt;
-    const auto found = value(key, false);
-    if (!found)
-        return std::nullopt;
-    if (!found->isArray()) {
-        typeMismatch(key, Type::array);
-        return std::nullopt;
-    }
-    return Array(found->toArray(), joinPath(m_path, key), m_error);
+    if (const auto found = nested(key, false, Type::array))
+        return Array(found->toArray(), joinPath(m_path, key), m_error);
+    return std::nullopt;
 }
 
 QString JsonReader::Array::pathOf(qsizetype index) const

@@ -103,6 +103,11 @@ private:
     // valueNull when `required` and it is not.
     std::optional<QJsonValue> value(const QString& key, bool required);
     void record(Error error);
+    // Whether `value` has the JSON type `type` (a number for integers);
+    // records typeMismatch at `key` when not.
+    bool expect(const QJsonValue& value, const QString& key, Type type);
+    // A nested object's or array's value when present and of `type`.
+    std::optional<QJsonValue> nested(const QString& key, bool required, Type type);
     template <typename T>
     std::optional<T> as(const QJsonValue& value, const QString& key);
     template <typename T>
