@@ -193,27 +193,17 @@ Result<QByteArray, Alarm::EncodeError> Alarm::encodeList(const QList<Alarm>& ala
 
 Result<QList<Alarm>, Alarm::DecodeError> Alarm::decodeList(const QByteArray& data)
 {
-    auto array = JsonReader::parseArray(data);
-    if (!array) {
-        if (array.error().kind == JsonReader::Error::Kind::notJson)
-            return fail(decodeError(array.error()));
+    auto alarms = JsonReader::decodeList(data, decodeAlarm);
+    if (alarms)
+        return std::move(alarms).value();
+    const JsonReader::ListError& failure = alarms.error();
+    if (failure.index < 0 && failure.error.kind != JsonReader::Error::Kind::notJson)
         return fail(DecodeError{DecodeError::Kind::notAnArray, -1, {}, {}});
-    }
-    QList<Alarm> alarms;
-    alarms.reserve(array->size());
-    for (int i = 0; i < array->size(); ++i) {
-        JsonReader keys = array->object(i);
-        if (array->failed())
-            return fail(DecodeError{DecodeError::Kind::notAnObject, i, {}, {}});
-        Alarm alarm = decodeAlarm(keys);
-        if (keys.failed()) {
-            DecodeError error = decodeError(keys.error());
-            error.index = i;
-            return fail(error);
-        }
-        alarms.append(std::move(alarm));
-    }
-    return alarms;
+    if (failure.elementNotObject())
+        return fail(DecodeError{DecodeError::Kind::notAnObject, int(failure.index), {}, {}});
+    DecodeError error = decodeError(failure.error);
+    error.index = int(failure.index);
+    return fail(error);
 }
 
 size_t qHash(const Alarm& alarm, size_t seed)

@@ -78,26 +78,19 @@ QByteArray Pin::encodeList(const QList<Pin>& pins)
 
 Result<QList<Pin>, Pin::DecodeError> Pin::decodeList(const QByteArray& data)
 {
-    auto array = JsonReader::parseArray(data);
-    if (!array) {
-        const bool notJson = array.error().kind == JsonReader::Error::Kind::notJson;
+    auto pins = JsonReader::decodeList(data, decodePin);
+    if (pins)
+        return std::move(pins).value();
+    const JsonReader::ListError& failure = pins.error();
+    if (failure.index < 0) {
+        const bool notJson = failure.error.kind == JsonReader::Error::Kind::notJson;
         return fail(DecodeError { notJson ? DecodeError::Kind::notJson : DecodeError::Kind::notArray, -1, {} });
     }
-    QList<Pin> pins;
-    pins.reserve(array->size());
-    for (qsizetype i = 0; i < array->size(); ++i) {
-        JsonReader keys = array->object(i);
-        if (array->failed())
-            return fail(DecodeError { DecodeError::Kind::notObject, i, {} });
-        Pin pin = decodePin(keys);
-        if (keys.failed()) {
-            DecodeError e = decodeError(keys.error());
-            e.index = i;
-            return fail(e);
-        }
-        pins.append(std::move(pin));
-    }
-    return pins;
+    if (failure.elementNotObject())
+        return fail(DecodeError { DecodeError::Kind::notObject, failure.index, {} });
+    DecodeError e = decodeError(failure.error);
+    e.index = failure.index;
+    return fail(e);
 }
 
 } // namespace gaugelet

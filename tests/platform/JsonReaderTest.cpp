@@ -193,3 +193,28 @@ TEST(JsonReader, DocumentsThatAreNotJsonOrOfTheOtherShapeFail)
     ASSERT_TRUE(list->failed());
     EXPECT_EQ(list->error().path(), "[1].k");
 }
+
+TEST(JsonReader, ListsOfRecordsNameTheFailingElement)
+{
+    auto decode = [](JsonReader& keys) { return keys.require<qint64>("n"); };
+    auto ok = JsonReader::decodeList(R"([{"n":1},{"n":2}])", decode);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(*ok, (QList<qint64>{1, 2}));
+
+    auto badKey = JsonReader::decodeList(R"([{"n":1},{"m":2}])", decode);
+    ASSERT_FALSE(badKey);
+    EXPECT_EQ(badKey.error().index, 1);
+    EXPECT_EQ(badKey.error().error.kind, Kind::keyNotFound);
+    EXPECT_EQ(badKey.error().error.path(), "[1].n");
+    EXPECT_FALSE(badKey.error().elementNotObject());
+
+    auto notObject = JsonReader::decodeList(R"([{"n":1},[]])", decode);
+    ASSERT_FALSE(notObject);
+    EXPECT_EQ(notObject.error().index, 1);
+    EXPECT_TRUE(notObject.error().elementNotObject());
+
+    auto notArray = JsonReader::decodeList(R"({"n":1})", decode);
+    ASSERT_FALSE(notArray);
+    EXPECT_EQ(notArray.error().index, -1);
+    EXPECT_EQ(notArray.error().error.expected, Type::array);
+}

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -54,6 +55,18 @@ public:
 
     class Array;
 
+    // Where a list of records failed: the reader's error, and the index of
+    // the element it lies in (-1 when the document itself is not an array).
+    struct ListError {
+        Error error;
+        qsizetype index = -1;
+        // The element at `index` is not an object at all.
+        bool elementNotObject() const
+        {
+            return index >= 0 && error.kind == Error::Kind::typeMismatch && error.key.isEmpty();
+        }
+    };
+
     // A reader over `object`, whose path is `path` (empty for a document).
     explicit JsonReader(const QJsonObject& object, QString path = {});
 
@@ -62,6 +75,11 @@ public:
     static Result<JsonReader, Error> parseObject(const QByteArray& json);
     // The document's top-level array, the same way.
     static Result<Array, Error> parseArray(const QByteArray& json);
+    // A document that is one array of records, each an object decoded by
+    // `decode(JsonReader&)`; the first element that fails fails the list.
+    template <typename Decode>
+    static auto decodeList(const QByteArray& json, Decode&& decode)
+        -> Result<QList<std::invoke_result_t<Decode, JsonReader&>>, ListError>;
 
     bool failed() const { return m_error->has_value(); }
     // The first failure; only meaningful once failed().
@@ -210,6 +228,26 @@ auto JsonReader::require(const QString& key, Convert&& convert)
         return U{};
     }
     return std::move(converted).value();
+}
+
+template <typename Decode>
+auto JsonReader::decodeList(const QByteArray& json, Decode&& decode)
+    -> Result<QList<std::invoke_result_t<Decode, JsonReader&>>, ListError>
+{
+    using T = std::invoke_result_t<Decode, JsonReader&>;
+    auto array = parseArray(json);
+    if (!array)
+        return fail(ListError{array.error(), -1});
+    QList<T> records;
+    records.reserve(array->size());
+    for (qsizetype i = 0; i < array->size(); ++i) {
+        JsonReader keys = array->object(i);
+        T record = decode(keys);
+        if (keys.failed())
+            return fail(ListError{keys.error(), i});
+        records.append(std::move(record));
+    }
+    return records;
 }
 
 template <typename T, typename Convert>
