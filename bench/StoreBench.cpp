@@ -7,6 +7,7 @@
 #include "store/RemoteCatalogue.h"
 #include "store/RemoteStoreClient.h"
 #include "store/ZipReader.h"
+#include "storedzip/StoredZip.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -20,60 +21,10 @@ using namespace gaugelet;
 
 namespace {
 
-void put16(QByteArray& out, quint32 v)
-{
-    out.append(char(v & 0xFF));
-    out.append(char((v >> 8) & 0xFF));
-}
-
-void put32(QByteArray& out, quint32 v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-// A stored archive in the accepted subset (CRC left 0: the reader ignores it).
+// A stored archive in the accepted subset.
 QByteArray storedZip(const QList<QPair<QString, QByteArray>>& members)
 {
-    QByteArray out;
-    QByteArray directory;
-    for (const auto& [name, bytes] : members) {
-        const QByteArray nameBytes = name.toUtf8();
-        const quint32 offset = quint32(out.size());
-        put32(out, 0x04034B50);
-        for (int i = 0; i < 5; ++i)
-            put16(out, 0);
-        put32(out, 0);
-        put32(out, quint32(bytes.size()));
-        put32(out, quint32(bytes.size()));
-        put16(out, quint32(nameBytes.size()));
-        put16(out, 0);
-        out.append(nameBytes);
-        out.append(bytes);
-
-        put32(directory, 0x02014B50);
-        for (int i = 0; i < 6; ++i)
-            put16(directory, 0);
-        put32(directory, 0);
-        put32(directory, quint32(bytes.size()));
-        put32(directory, quint32(bytes.size()));
-        put16(directory, quint32(nameBytes.size()));
-        for (int i = 0; i < 4; ++i)
-            put16(directory, 0);
-        put32(directory, 0);
-        put32(directory, offset);
-        directory.append(nameBytes);
-    }
-    const quint32 directoryOffset = quint32(out.size());
-    out.append(directory);
-    put32(out, 0x06054B50);
-    put32(out, 0);
-    put16(out, quint32(members.size()));
-    put16(out, quint32(members.size()));
-    put32(out, quint32(directory.size()));
-    put32(out, directoryOffset);
-    put16(out, 0);
-    return out;
+    return StoredZip::write(members).value();
 }
 
 struct SignedBundle {

@@ -1,11 +1,12 @@
 #include "alarms/Alarm.h"
 
+#include "charts/ChartMath.h"
+#include "platform/core/JsonReader.h"
+
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonValue>
 #include <cmath>
-#include <limits>
 
 namespace gaugelet {
 
@@ -13,9 +14,58 @@ namespace {
 
 using DecodeError = Alarm::DecodeError;
 
-Failure<DecodeError> decodeFailure(DecodeError::Kind kind, const QString& key, const QString& detail = {})
+// The alarm's own kinds for what the reader found; a null where a value
+// belongs is a value of the wrong type.
+DecodeError decodeError(const JsonReader::Error& error)
 {
-    return fail(DecodeError{kind, -1, key, detail});
+    using Kind = JsonReader::Error::Kind;
+    switch (error.kind) {
+    case Kind::notJson:
+        return DecodeError{DecodeError::Kind::invalidJson, -1, {}, error.detail};
+    case Kind::keyNotFound:
+        return DecodeError{DecodeError::Kind::missingKey, -1, error.key, {}};
+    case Kind::valueNull:
+    case Kind::typeMismatch:
+    case Kind::notInteger:
+        return DecodeError{DecodeError::Kind::wrongType, -1, error.key, {}};
+    case Kind::invalidValue:
+        return DecodeError{DecodeError::Kind::invalidValue, -1, error.key, error.detail};
+    }
+    return {};
+}
+
+Alarm decodeAlarm(JsonReader& keys)
+{
+    Alarm alarm;
+    alarm.id = keys.require<QString>(QStringLiteral("id"), [](const QString& text) -> Result<QUuid, QString> {
+        if (auto uuid = uuidFromString(text))
+            return *uuid;
+        return fail(QStringLiteral("not a UUID"));
+    });
+    alarm.providerId = keys.require<QString>(QStringLiteral("providerId"));
+    alarm.threshold = keys.require<double>(QStringLiteral("threshold"));
+    alarm.direction = keys.require<QString>(QStringLiteral("direction"), [](const QString& raw) -> Result<Alarm::Direction, QString> {
+        if (auto direction = directionFromRaw(raw))
+            return *direction;
+        return fail(QStringLiteral("unknown direction \u201C%1\u201D").arg(raw));
+    });
+    // Optional keys: absent or null both mean "none".
+    alarm.soundBookmark = keys.optional<QString>(QStringLiteral("soundBookmark"), [](const QString& text) -> Result<QByteArray, QString> {
+        auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return fail(QStringLiteral("not Base64"));
+        return *decoded;
+    });
+    alarm.bundledSoundId = keys.optional<QString>(QStringLiteral("bundledSoundId"));
+    alarm.repeatInterval = keys.require<double>(QStringLiteral("repeatInterval"));
+    alarm.enabled = keys.require<bool>(QStringLiteral("enabled"));
+    alarm.notify = keys.require<bool>(QStringLiteral("notify"));
+    // A whole number; one past the integer range saturates rather than failing.
+    const double snooze = keys.require<double>(QStringLiteral("notifySnoozeMinutes"));
+    if (std::trunc(snooze) != snooze)
+        keys.typeMismatch(QStringLiteral("notifySnoozeMinutes"), JsonReader::Type::integer);
+    alarm.notifySnoozeMinutes = saturatingRound(snooze);
+    return alarm;
 }
 
 } // namespace
@@ -90,15 +140,7 @@ std::optional<QUuid> uuidFromString(QStringView text)
 
 qint64 saturatingRound(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    const double rounded = std::round(value); // halves away from zero
-    // 2^63 is exactly representable; anything at or past it saturates.
-    if (rounded >= 9223372036854775808.0)
-        return std::numeric_limits<qint64>::max();
-    if (rounded < -9223372036854775808.0)
-        return std::numeric_limits<qint64>::min();
-    return static_cast<qint64>(rounded);
+    return ChartMath::saturatingRound(value);
 }
 
 QString Alarm::idString() const
@@ -128,98 +170,12 @@ Result<QJsonObject, Alarm::EncodeError> Alarm::toJson(const Alarm& alarm)
     return o;
 }
 
-Result<Alarm, Alarm::DecodeError> Alarm::fromJson(const QJsonObject& o)
+Result<Alarm, Alarm::DecodeError> Alarm::fromJson(const QJsonObject& object)
 {
-    using Kind = DecodeError::Kind;
-    Alarm alarm;
-
-    auto required = [&o](const char* key) -> std::optional<QJsonValue> {
-        const auto it = o.constFind(QLatin1String(key));
-        if (it == o.constEnd())
-            return std::nullopt;
-        return *it;
-    };
-
-    const auto id = required("id");
-    if (!id)
-        return decodeFailure(Kind::missingKey, QStringLiteral("id"));
-    if (!id->isString())
-        return decodeFailure(Kind::wrongType, QStringLiteral("id"));
-    const auto uuid = uuidFromString(id->toString());
-    if (!uuid)
-        return decodeFailure(Kind::invalidValue, QStringLiteral("id"), QStringLiteral("not a UUID"));
-    alarm.id = *uuid;
-
-    const auto providerId = required("providerId");
-    if (!providerId)
-        return decodeFailure(Kind::missingKey, QStringLiteral("providerId"));
-    if (!providerId->isString())
-        return decodeFailure(Kind::wrongType, QStringLiteral("providerId"));
-    alarm.providerId = providerId->toString();
-
-    const auto threshold = required("threshold");
-    if (!threshold)
-        return decodeFailure(Kind::missingKey, QStringLiteral("threshold"));
-    if (!threshold->isDouble())
-        return decodeFailure(Kind::wrongType, QStringLiteral("threshold"));
-    alarm.threshold = threshold->toDouble();
-
-    const auto direction = required("direction");
-    if (!direction)
-        return decodeFailure(Kind::missingKey, QStringLiteral("direction"));
-    if (!direction->isString())
-        return decodeFailure(Kind::wrongType, QStringLiteral("direction"));
-    const auto dir = directionFromRaw(direction->toString());
-    if (!dir)
-        return decodeFailure(Kind::invalidValue, QStringLiteral("direction"),
-                             QStringLiteral("unknown direction \u201C%1\u201D").arg(direction->toString()));
-    alarm.direction = *dir;
-
-    // Optional keys: absent or null both mean "none".
-    if (const auto bookmark = required("soundBookmark"); bookmark && !bookmark->isNull()) {
-        if (!bookmark->isString())
-            return decodeFailure(Kind::wrongType, QStringLiteral("soundBookmark"));
-        const auto decoded = QByteArray::fromBase64Encoding(bookmark->toString().toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded)
-            return decodeFailure(Kind::invalidValue, QStringLiteral("soundBookmark"), QStringLiteral("not Base64"));
-        alarm.soundBookmark = *decoded;
-    }
-    if (const auto soundId = required("bundledSoundId"); soundId && !soundId->isNull()) {
-        if (!soundId->isString())
-            return decodeFailure(Kind::wrongType, QStringLiteral("bundledSoundId"));
-        alarm.bundledSoundId = soundId->toString();
-    }
-
-    const auto repeatInterval = required("repeatInterval");
-    if (!repeatInterval)
-        return decodeFailure(Kind::missingKey, QStringLiteral("repeatInterval"));
-    if (!repeatInterval->isDouble())
-        return decodeFailure(Kind::wrongType, QStringLiteral("repeatInterval"));
-    alarm.repeatInterval = repeatInterval->toDouble();
-
-    const auto enabled = required("enabled");
-    if (!enabled)
-        return decodeFailure(Kind::missingKey, QStringLiteral("enabled"));
-    if (!enabled->isBool())
-        return decodeFailure(Kind::wrongType, QStringLiteral("enabled"));
-    alarm.enabled = enabled->toBool();
-
-    const auto notify = required("notify");
-    if (!notify)
-        return decodeFailure(Kind::missingKey, QStringLiteral("notify"));
-    if (!notify->isBool())
-        return decodeFailure(Kind::wrongType, QStringLiteral("notify"));
-    alarm.notify = notify->toBool();
-
-    const auto snooze = required("notifySnoozeMinutes");
-    if (!snooze)
-        return decodeFailure(Kind::missingKey, QStringLiteral("notifySnoozeMinutes"));
-    // A whole number; one past the integer range saturates rather than failing.
-    if (!snooze->isDouble() || std::trunc(snooze->toDouble()) != snooze->toDouble())
-        return decodeFailure(Kind::wrongType, QStringLiteral("notifySnoozeMinutes"));
-    alarm.notifySnoozeMinutes = saturatingRound(snooze->toDouble());
-
+    JsonReader keys(object);
+    Alarm alarm = decodeAlarm(keys);
+    if (keys.failed())
+        return fail(decodeError(keys.error()));
     return alarm;
 }
 
@@ -237,27 +193,17 @@ Result<QByteArray, Alarm::EncodeError> Alarm::encodeList(const QList<Alarm>& ala
 
 Result<QList<Alarm>, Alarm::DecodeError> Alarm::decodeList(const QByteArray& data)
 {
-    QJsonParseError parseError{};
-    const QJsonDocument doc = QJsonDocument::fromJson(data, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return fail(DecodeError{DecodeError::Kind::invalidJson, -1, {}, parseError.errorString()});
-    if (!doc.isArray())
+    auto alarms = JsonReader::decodeList(data, decodeAlarm);
+    if (alarms)
+        return std::move(alarms).value();
+    const JsonReader::ListError& failure = alarms.error();
+    if (failure.index < 0 && failure.error.kind != JsonReader::Error::Kind::notJson)
         return fail(DecodeError{DecodeError::Kind::notAnArray, -1, {}, {}});
-    QList<Alarm> alarms;
-    const QJsonArray array = doc.array();
-    for (int i = 0; i < array.size(); ++i) {
-        const QJsonValue value = array.at(i);
-        if (!value.isObject())
-            return fail(DecodeError{DecodeError::Kind::notAnObject, i, {}, {}});
-        auto alarm = fromJson(value.toObject());
-        if (!alarm) {
-            DecodeError error = alarm.error();
-            error.index = i;
-            return fail(error);
-        }
-        alarms.append(std::move(*alarm));
-    }
-    return alarms;
+    if (failure.elementNotObject())
+        return fail(DecodeError{DecodeError::Kind::notAnObject, int(failure.index), {}, {}});
+    DecodeError error = decodeError(failure.error);
+    error.index = int(failure.index);
+    return fail(error);
 }
 
 size_t qHash(const Alarm& alarm, size_t seed)

@@ -2,17 +2,14 @@
 
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/AlarmsLog.h"
-#include "alarms/SoundRegistry.h"
 #include "app/lifecycle/AppLifecycle.h"
-#include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 #include "platform/core/Observe.h"
+#include "platform/core/Publish.h"
 #include "platform/desktop/AudioPlayer.h"
-#include "platform/desktop/SecurityScopedBookmark.h"
 #include "platform/desktop/UserNotificationCenter.h"
 
-#include <QHashSeed>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <qcoro/qcorofuture.h>
@@ -33,15 +30,13 @@ AlarmManager::~AlarmManager() = default;
 void AlarmManager::setAlarms(const QList<Alarm>& alarms)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Q_EMIT objectWillChange();
-    m_alarms = alarms;
-    Q_EMIT alarmsChanged();
+    publish(this, m_alarms, alarms, &AlarmManager::alarmsChanged);
     alarmsDidChange();
 }
 
 void AlarmManager::alarmsDidChange()
 {
-    persist();
+    m_store.persist(m_alarms);
     pruneState();
     rebuildPlayers();
     requestNotificationAuthIfNeeded();
@@ -49,58 +44,20 @@ void AlarmManager::alarmsDidChange()
 
 void AlarmManager::load()
 {
-    const auto data = Defaults::standard()->data(alarmsKey);
-    if (!data)
-        return;
-    auto decoded = Alarm::decodeList(*data);
-    if (!decoded) {
-        logError(lcAlarms, "alarm load failed: %s", qUtf8Printable(decoded.error().describe()));
-        // The bytes stay under the key until the first write; that write
-        // copies them aside first, so the user's alarms are never lost.
-        m_unreadableStoredAlarms = *data;
-        return;
-    }
-    setAlarms(*decoded);
+    if (auto stored = m_store.load())
+        setAlarms(*stored);
 }
 
 void AlarmManager::seedSampleAlarmIfNeeded()
 {
-    Defaults* defaults = Defaults::standard();
-    if (defaults->boolean(seedFlagKey, false))
+    if (!m_store.takeSeedTurn())
         return;
-    defaults->set(seedFlagKey, true);
     if (!m_alarms.isEmpty()) {
         logInfo(lcAlarms, "first-run seed: alarms already populated, skipping sample");
         return;
     }
-    Alarm sample;
-    sample.id = QUuid::createUuid();
-    sample.providerId = ProviderIds::cpu;
-    sample.threshold = 0.8;
-    sample.direction = Alarm::Direction::above;
-    sample.repeatInterval = 30;
-    sample.enabled = true;
-    sample.notify = true;
-    sample.notifySnoozeMinutes = 15;
-    setAlarms({sample});
+    setAlarms({AlarmStore::sampleAlarm()});
     logInfo(lcAlarms, "first-run seed: installed sample alarm cpu.total > 80 %%");
-}
-
-void AlarmManager::persist()
-{
-    auto encoded = Alarm::encodeList(m_alarms);
-    if (!encoded) {
-        logError(lcAlarms, "alarm persist failed: %s", qUtf8Printable(encoded.error().describe()));
-        return;
-    }
-    Defaults* defaults = Defaults::standard();
-    if (m_unreadableStoredAlarms) {
-        defaults->set(unreadableAlarmsKey, *m_unreadableStoredAlarms);
-        logError(lcAlarms, "alarm load: unreadable stored alarms kept under %s bytes=%ld",
-                 qUtf8Printable(unreadableAlarmsKey), long(m_unreadableStoredAlarms->size()));
-        m_unreadableStoredAlarms.reset();
-    }
-    defaults->set(alarmsKey, *encoded);
 }
 
 // --- Evaluation ----------------------------------------------------------------
@@ -164,15 +121,7 @@ void AlarmManager::onPausedValue(bool paused)
 
 void AlarmManager::rearmAfterResume()
 {
-    const double now = MediaClock::now();
-    long enabled = 0;
-    for (const Alarm& alarm : std::as_const(m_alarms)) {
-        if (!alarm.enabled)
-            continue;
-        m_lastFiredAt.insert(alarm.id, now);
-        m_armedSinceCleared.insert(alarm.id, false);
-        ++enabled;
-    }
+    const long enabled = m_evaluator.rearm(m_alarms, MediaClock::now());
     setFiring({});
     logInfo(lcAlarms, "alarms re-armed after resume; %ld enabled alarm(s) require fresh cross", enabled);
 }
@@ -200,28 +149,23 @@ void AlarmManager::evaluate(const StatRegistry::Snapshots& snapshots)
 
 void AlarmManager::evaluateAlarm(const Alarm& alarm, const StatSnapshot& snapshot, double now)
 {
-    const double v = snapshot.value;
-    const double t = alarm.threshold;
-    // Inclusive on both sides; NaN compares false, so it never crosses.
-    const bool crossing = alarm.direction == Alarm::Direction::above ? (t <= v) : (v <= t);
     const QUuid& id = alarm.id;
-    if (!crossing) {
+    switch (m_evaluator.check(alarm, snapshot.value, now)) {
+    case AlarmEvaluator::Verdict::clear:
         removeFiring(id);
-        m_armedSinceCleared.insert(id, true);
-        m_snoozedUntil.remove(id);
+        m_evaluator.clear(id);
+        return;
+    case AlarmEvaluator::Verdict::snoozed:
+        return;
+    case AlarmEvaluator::Verdict::hold:
+        insertFiring(id);
+        return;
+    case AlarmEvaluator::Verdict::fire:
+        insertFiring(id);
+        fire(alarm);
+        m_evaluator.recordFiring(id, now);
         return;
     }
-    const auto snoozed = m_snoozedUntil.constFind(id);
-    if (snoozed != m_snoozedUntil.cend() && now < *snoozed)
-        return;
-    insertFiring(id);
-    const bool armed = m_armedSinceCleared.value(id, true);
-    const double last = m_lastFiredAt.value(id, 0.0);
-    if (!armed && now - last < alarm.repeatInterval)
-        return;
-    fire(alarm);
-    m_lastFiredAt.insert(id, now);
-    m_armedSinceCleared.insert(id, false);
 }
 
 void AlarmManager::fire(const Alarm& alarm)
@@ -251,7 +195,7 @@ void AlarmManager::snooze(const QUuid& id, qint64 minutes)
     GAUGELET_ASSERT_MAIN_THREAD();
     // In floating point: a huge length saturates into "a very long time"
     // instead of overflowing.
-    m_snoozedUntil.insert(id, MediaClock::now() + double(minutes) * 60.0);
+    m_evaluator.snooze(id, MediaClock::now() + double(minutes) * 60.0);
     removeFiring(id);
 }
 
@@ -263,9 +207,7 @@ void AlarmManager::pruneState()
         if (alarm.enabled)
             enabled.insert(alarm.id);
     }
-    m_lastFiredAt.removeIf([&enabled](const auto& it) { return !enabled.contains(it.key()); });
-    m_armedSinceCleared.removeIf([&enabled](const auto& it) { return !enabled.contains(it.key()); });
-    m_snoozedUntil.removeIf([&enabled](const auto& it) { return !enabled.contains(it.key()); });
+    m_evaluator.prune(enabled);
     QSet<QUuid> firing = m_firing;
     firing.intersect(enabled);
     setFiring(std::move(firing));
@@ -291,11 +233,7 @@ void AlarmManager::removeFiring(const QUuid& id)
 
 void AlarmManager::setFiring(QSet<QUuid> firing)
 {
-    if (firing == m_firing)
-        return;
-    Q_EMIT objectWillChange();
-    m_firing = std::move(firing);
-    Q_EMIT firingChanged();
+    publishIfChanged(this, m_firing, std::move(firing), &AlarmManager::firingChanged);
 }
 
 // --- Notifications ---------------------------------------------------------------
@@ -365,94 +303,24 @@ void AlarmManager::requestNotificationAuthIfNeeded()
 
 size_t AlarmManager::soundSignature(const Alarm& alarm)
 {
-    size_t seed = QHashSeed::globalSeed();
-    seed = qHashMulti(seed, alarm.soundBookmark.has_value());
-    if (alarm.soundBookmark)
-        seed = qHashMulti(seed, *alarm.soundBookmark);
-    seed = qHashMulti(seed, alarm.bundledSoundId.has_value());
-    if (alarm.bundledSoundId)
-        seed = qHashMulti(seed, *alarm.bundledSoundId);
-    return qHashMulti(seed, alarm.enabled);
+    return AlarmSoundPlayers::soundSignature(alarm);
 }
 
 std::optional<QUrl> AlarmManager::resolveSoundURL(const Alarm& alarm) const
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    if (alarm.soundBookmark) {
-        // No fallback: a chosen file that is gone means no sound.
-        if (auto path = SecurityScopedBookmark::resolve(*alarm.soundBookmark))
-            return QUrl::fromLocalFile(*path);
-        return std::nullopt;
-    }
-    if (alarm.bundledSoundId) {
-        if (auto sound = SoundRegistry::sound(*alarm.bundledSoundId))
-            return sound->url;
-    }
-    if (auto sound = SoundRegistry::defaultSound())
-        return sound->url;
-    return std::nullopt;
+    return AlarmSoundPlayers::resolveSoundURL(alarm);
 }
 
 QHash<QUuid, QUrl> AlarmManager::planPlayerBuild(const QList<Alarm>& alarms, const Signatures& previousSig) const
 {
-    QHash<QUuid, QUrl> plan;
-    for (const Alarm& alarm : alarms) {
-        if (!alarm.enabled)
-            continue;
-        const auto previous = previousSig.constFind(alarm.id);
-        if (previous != previousSig.cend() && *previous == soundSignature(alarm))
-            continue;
-        if (auto url = resolveSoundURL(alarm))
-            plan.insert(alarm.id, *url);
-    }
-    return plan;
+    return AlarmSoundPlayers::plan(alarms, previousSig);
 }
 
 AlarmManager::PlayerBuild AlarmManager::buildPlayers(const QList<Alarm>& alarms, const QHash<QUuid, QUrl>& plan,
                                                      const Signatures& previousSig, const Players& previousPlayers,
                                                      const Signatures& previousFailureSig)
 {
-    PlayerBuild build;
-    build.failureSig = previousFailureSig;
-    for (const Alarm& alarm : alarms) {
-        if (!alarm.enabled)
-            continue;
-        const QUuid& id = alarm.id;
-        const size_t s = soundSignature(alarm);
-        build.sig.insert(id, s);
-        const auto prevSig = previousSig.constFind(id);
-        const auto prevPlayer = previousPlayers.constFind(id);
-        if (prevSig != previousSig.cend() && *prevSig == s && prevPlayer != previousPlayers.cend() && *prevPlayer) {
-            build.players.insert(id, *prevPlayer);
-            continue;
-        }
-        const auto url = plan.constFind(id);
-        const auto loggedSig = build.failureSig.constFind(id);
-        const bool alreadyLogged = loggedSig != build.failureSig.cend() && *loggedSig == s;
-        if (url != plan.cend()) {
-            auto player = AudioPlayer::create(url->toLocalFile());
-            if (!player) {
-                if (!alreadyLogged)
-                    logError(lcAlarms, "alarm %s AudioPlayer init failed: %s", qUtf8Printable(alarm.idString()),
-                             qUtf8Printable(player.error().describe()));
-                build.failureSig.insert(id, s);
-            } else {
-                (*player)->prepareToPlay();
-                build.players.insert(id, *player);
-                build.failureSig.remove(id);
-            }
-        } else {
-            if (!alreadyLogged)
-                logError(lcAlarms, "alarm %s sound missing: %s", qUtf8Printable(alarm.idString()),
-                         alarm.soundBookmark ? "<bookmark>" : "<bundled>");
-            build.failureSig.insert(id, s);
-        }
-    }
-    QSet<QUuid> listed;
-    for (const Alarm& alarm : alarms)
-        listed.insert(alarm.id);
-    build.failureSig.removeIf([&listed](const auto& it) { return !listed.contains(it.key()); });
-    return build;
+    return AlarmSoundPlayers::build(alarms, plan, previousSig, previousPlayers, previousFailureSig);
 }
 
 void AlarmManager::rebuildPlayers()
@@ -481,24 +349,7 @@ bool AlarmManager::playersAreCurrent() const
 {
     if (m_rebuildGeneration != 0)
         return false; // a build is on its way; the new one must supersede it
-    qsizetype enabled = 0;
-    QSet<QUuid> listed;
-    for (const Alarm& alarm : m_alarms) {
-        listed.insert(alarm.id);
-        if (!alarm.enabled)
-            continue;
-        ++enabled;
-        const auto sig = m_lastPlayerSig.constFind(alarm.id);
-        if (sig == m_lastPlayerSig.cend() || *sig != soundSignature(alarm))
-            return false;
-    }
-    if (enabled != m_lastPlayerSig.size())
-        return false;
-    for (auto it = m_lastLoggedFailureSig.cbegin(); it != m_lastLoggedFailureSig.cend(); ++it) {
-        if (!listed.contains(it.key()))
-            return false;
-    }
-    return true;
+    return AlarmSoundPlayers::isCurrent(m_alarms, m_lastPlayerSig, m_lastLoggedFailureSig);
 }
 
 QCoro::Task<> AlarmManager::applyRebuild(quint64 generation, QFuture<PlayerBuild> future)

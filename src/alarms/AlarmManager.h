@@ -1,6 +1,9 @@
 #pragma once
 
 #include "alarms/Alarm.h"
+#include "alarms/AlarmEvaluator.h"
+#include "alarms/AlarmSoundPlayers.h"
+#include "alarms/AlarmStore.h"
 #include "stats/StatRegistry.h"
 
 #include <QFuture>
@@ -21,29 +24,25 @@ namespace gaugelet {
 class AppLifecycle;
 class AudioPlayer;
 
-// The alarm engine: owns the list of alarms (stored as JSON under
-// "global.alarms"), evaluates every coalesced snapshot flush against each
-// enabled alarm with arming, repeat and snooze, posts a notification and
-// plays the alarm's prepared sound 0.2 s later, pauses with the lifecycle
-// watcher, and keeps one prepared audio player per enabled alarm.
+// The alarm engine: owns the list of alarms (stored by AlarmStore as JSON
+// under "global.alarms"), evaluates every coalesced snapshot flush against
+// each enabled alarm (arming, repeat and snooze by AlarmEvaluator), posts a
+// notification and plays the alarm's prepared sound 0.2 s later, pauses with
+// the lifecycle watcher, and keeps one prepared audio player per enabled
+// alarm (built by AlarmSoundPlayers).
 // Main thread only; only the player build runs on a worker.
 class AlarmManager : public QObject {
     Q_OBJECT
 public:
-    using Players = QHash<QUuid, std::shared_ptr<AudioPlayer>>;
-    using Signatures = QHash<QUuid, size_t>;
-
+    using Players = AlarmSoundPlayers::Players;
+    using Signatures = AlarmSoundPlayers::Signatures;
     // What a player build returns.
-    struct PlayerBuild {
-        Players players;
-        Signatures sig;
-        Signatures failureSig;
-    };
+    using PlayerBuild = AlarmSoundPlayers::Build;
 
-    static inline const QString alarmsKey = QStringLiteral("global.alarms");
+    static inline const QString alarmsKey = AlarmStore::alarmsKey;
     // Where stored alarms that cannot be read are kept before they are replaced.
-    static inline const QString unreadableAlarmsKey = QStringLiteral("global.alarms.unreadable");
-    static inline const QString seedFlagKey = QStringLiteral("migration.seedSampleAlarm.v1");
+    static inline const QString unreadableAlarmsKey = AlarmStore::unreadableAlarmsKey;
+    static inline const QString seedFlagKey = AlarmStore::seedFlagKey;
     // Delay from a firing's notification to its sound.
     static constexpr int soundDelayMs = 200;
     // Snooze length when an action names an alarm that no longer exists.
@@ -96,9 +95,9 @@ public:
     bool isAttached() const { return bool(m_snapshotsSub); }
     bool isRebuilding() const { return m_rebuildGeneration != 0; }
     bool hasAttemptedAuthRequest() const { return m_hasAttemptedAuthRequest; }
-    const QHash<QUuid, double>& lastFiredAt() const { return m_lastFiredAt; }
-    const QHash<QUuid, bool>& armedSinceCleared() const { return m_armedSinceCleared; }
-    const QHash<QUuid, double>& snoozedUntil() const { return m_snoozedUntil; }
+    const QHash<QUuid, double>& lastFiredAt() const { return m_evaluator.lastFiredAt(); }
+    const QHash<QUuid, bool>& armedSinceCleared() const { return m_evaluator.armedSinceCleared(); }
+    const QHash<QUuid, double>& snoozedUntil() const { return m_evaluator.snoozedUntil(); }
     const Players& players() const { return m_players; }
     const Signatures& lastPlayerSig() const { return m_lastPlayerSig; }
     const Signatures& lastLoggedFailureSig() const { return m_lastLoggedFailureSig; }
@@ -116,7 +115,6 @@ Q_SIGNALS:
 private:
     void load();
     void seedSampleAlarmIfNeeded();
-    void persist();
     void alarmsDidChange();
     void onPausedValue(bool paused);
     void rearmAfterResume();
@@ -137,9 +135,7 @@ private:
     bool m_paused = false;
     bool m_lastObservedPaused = false;
     std::optional<QUuid> m_editingAlarmId;
-    QHash<QUuid, double> m_lastFiredAt;
-    QHash<QUuid, bool> m_armedSinceCleared;
-    QHash<QUuid, double> m_snoozedUntil;
+    AlarmEvaluator m_evaluator;
     Players m_players;
     Signatures m_lastPlayerSig;
     Signatures m_lastLoggedFailureSig;
@@ -147,8 +143,7 @@ private:
     quint64 m_rebuildGeneration = 0; // the running rebuild; 0 = none
     quint64 m_rebuildCounter = 0;
     bool m_hasAttemptedAuthRequest = false;
-    // Stored bytes that did not decode, kept aside before the first write.
-    std::optional<QByteArray> m_unreadableStoredAlarms;
+    AlarmStore m_store;
 };
 
 } // namespace gaugelet

@@ -11,7 +11,6 @@
 #include "platform/core/Resources.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
-#include "platform/statusitem/Transaction.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 
@@ -249,9 +248,6 @@ void MenubarController::render()
     const double spriteYOffset = Defaults::standard()->real(spriteYOffsetKey, 0.0);
     QSet<QString> shown;
     QStringList order;
-
-    Transaction transaction;
-    transaction.setDisableActions(true);
 
     const StatRegistry::Snapshots snapshots = m_registry ? m_registry->snapshots() : StatRegistry::Snapshots{};
     for (const Pin& pin : visiblePins()) {

@@ -1,8 +1,9 @@
 #include "menubar/Pin.h"
 
+#include "platform/core/JsonReader.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonParseError>
 
 namespace gaugelet {
 
@@ -36,20 +37,34 @@ QJsonObject Pin::toJson() const
     return QJsonObject { { kProviderId, providerId }, { kVisualizerId, visualizerId } };
 }
 
+namespace {
+
+Pin decodePin(JsonReader& keys)
+{
+    Pin pin;
+    pin.providerId = keys.require<QString>(kProviderId);
+    pin.visualizerId = keys.require<QString>(kVisualizerId);
+    return pin;
+}
+
+Pin::DecodeError decodeError(const JsonReader::Error& error)
+{
+    // A null is a value that is not a string.
+    const auto kind = error.kind == JsonReader::Error::Kind::keyNotFound ? Pin::DecodeError::Kind::missingKey
+                                                                         : Pin::DecodeError::Kind::notString;
+    return Pin::DecodeError { kind, -1, error.key };
+}
+
+} // namespace
+
 Result<Pin, Pin::DecodeError> Pin::fromJson(const QJsonValue& value)
 {
     if (!value.isObject())
         return fail(DecodeError { DecodeError::Kind::notObject, -1, {} });
-    const QJsonObject object = value.toObject();
-    Pin pin;
-    for (const QString& key : { kProviderId, kVisualizerId }) {
-        const auto it = object.constFind(key);
-        if (it == object.constEnd())
-            return fail(DecodeError { DecodeError::Kind::missingKey, -1, key });
-        if (!it->isString())
-            return fail(DecodeError { DecodeError::Kind::notString, -1, key });
-        (key == kProviderId ? pin.providerId : pin.visualizerId) = it->toString();
-    }
+    JsonReader keys(value.toObject());
+    Pin pin = decodePin(keys);
+    if (keys.failed())
+        return fail(decodeError(keys.error()));
     return pin;
 }
 
@@ -63,24 +78,19 @@ QByteArray Pin::encodeList(const QList<Pin>& pins)
 
 Result<QList<Pin>, Pin::DecodeError> Pin::decodeList(const QByteArray& data)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError)
-        return fail(DecodeError { DecodeError::Kind::notJson, -1, {} });
-    if (!document.isArray())
-        return fail(DecodeError { DecodeError::Kind::notArray, -1, {} });
-    QList<Pin> pins;
-    const QJsonArray array = document.array();
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        auto pin = fromJson(array.at(i));
-        if (!pin) {
-            DecodeError e = pin.error();
-            e.index = i;
-            return fail(e);
-        }
-        pins.append(*pin);
+    auto pins = JsonReader::decodeList(data, decodePin);
+    if (pins)
+        return std::move(pins).value();
+    const JsonReader::ListError& failure = pins.error();
+    if (failure.index < 0) {
+        const bool notJson = failure.error.kind == JsonReader::Error::Kind::notJson;
+        return fail(DecodeError { notJson ? DecodeError::Kind::notJson : DecodeError::Kind::notArray, -1, {} });
     }
-    return pins;
+    if (failure.elementNotObject())
+        return fail(DecodeError { DecodeError::Kind::notObject, failure.index, {} });
+    DecodeError e = decodeError(failure.error);
+    e.index = failure.index;
+    return fail(e);
 }
 
 } // namespace gaugelet

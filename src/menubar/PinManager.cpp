@@ -4,6 +4,7 @@
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 
 #include <QPointer>
 #include <QSet>
@@ -50,10 +51,7 @@ const QList<Pin>& PinManager::pins() const
 void PinManager::setPins(const QList<Pin>& pins)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Q_EMIT objectWillChange();
-    Q_EMIT pinsWillChange(pins);
-    m_pins = pins;
-    Q_EMIT pinsChanged();
+    publish(this, m_pins, pins, &PinManager::pinsWillChange, &PinManager::pinsChanged);
 }
 
 void PinManager::toggle(const QString& providerId, const QString& visualizerId)

@@ -1,6 +1,7 @@
 #include "menubar/RunnerAnimator.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 #include "stats/FPSLimit.h"
 
 #include <algorithm>
@@ -19,11 +20,7 @@ RunnerAnimator::RunnerAnimator(RunnerKind kind, QObject* parent)
 void RunnerAnimator::setFrame(int frame)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (frame == m_frame)
-        return;
-    Q_EMIT frameWillChange(frame);
-    m_frame = frame;
-    Q_EMIT frameChanged();
+    publishIfChanged(this, m_frame, frame, &RunnerAnimator::frameWillChange, &RunnerAnimator::frameChanged);
 }
 
 void RunnerAnimator::setLastValue(double value)

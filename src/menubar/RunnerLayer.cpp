@@ -2,7 +2,6 @@
 
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
-#include "platform/statusitem/Transaction.h"
 
 #include <cmath>
 #include <limits>
@@ -19,8 +18,6 @@ RunnerLayer::RunnerLayer()
 
 void RunnerLayer::clear()
 {
-    Transaction t;
-    t.setDisableActions(true);
     removeAnimation(animationKey);
     setContents(QImage());
     setSpeed(1.0f);
@@ -44,8 +41,6 @@ void RunnerLayer::apply(const QList<QImage>& frames, double cycleDuration)
 
     const qint64 identity = frames.first().cacheKey();
     if (m_lastFramesIdentity != identity || !animation(animationKey)) {
-        Transaction t;
-        t.setDisableActions(true);
         setSpeed(1.0f);
         setBeginTime(0);
         setTimeOffset(0);
@@ -57,8 +52,6 @@ void RunnerLayer::apply(const QList<QImage>& frames, double cycleDuration)
     const float newSpeed = float(speed);
     if (std::fabs(newSpeed - m_lastSpeed) < speedTolerance)
         return;
-    Transaction t;
-    t.setDisableActions(true);
     const double local = localTime();
     // The parent's time now (the media clock for a layer of the status item),
     // so that the local time continues from `local` at the new speed.
@@ -71,8 +64,6 @@ void RunnerLayer::apply(const QList<QImage>& frames, double cycleDuration)
 
 void RunnerLayer::install(const QList<QImage>& frames)
 {
-    Transaction t;
-    t.setDisableActions(true);
     KeyframeAnimation animation;
     animation.values = frames;
     animation.duration = 1.0;

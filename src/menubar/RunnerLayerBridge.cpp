@@ -1,17 +1,12 @@
 #include "menubar/RunnerLayerBridge.h"
 
-#include "menubar/TileView.h"
+#include "menubar/RunnerLabelImage.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
-#include "platform/statusitem/Transaction.h"
 #include "platform/style/Appearance.h"
-#include "stats/Color.h"
 
-#include <QTextBoundaryFinder>
 #include <QFontMetricsF>
-#include <QPainter>
-#include <QPainterPath>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -20,25 +15,6 @@
 namespace gaugelet {
 
 namespace {
-
-// The system's secondary label colour on the panel.
-QColor secondaryLabelColor()
-{
-    return Appearance::instance()->isDark() ? QColor(255, 255, 255, 140) : QColor(0, 0, 0, 128);
-}
-
-// A bitmap of ceil(scale × w) by ceil(scale × h) pixels, premultiplied,
-// transparent, with a painter scaled by scale.
-QImage makeBitmap(double w, double h, double scale)
-{
-    const int pw = int(std::ceil(scale * w));
-    const int ph = int(std::ceil(scale * h));
-    if (pw <= 0 || ph <= 0 || pw > TileView::maxImageSide || ph > TileView::maxImageSide)
-        return {};
-    QImage image(pw, ph, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
 
 double roundHalfAway(double v)
 {
@@ -60,9 +36,7 @@ Layer::Ptr RunnerLayerBridge::hostLayer() const
 
 QFont RunnerLayerBridge::labelFont()
 {
-    QFont font = TileView::monospacedFont(8, QFont::ExtraBold);
-    font.setPixelSize(8); // points are our logical pixels
-    return font;
+    return RunnerLabelImage::font();
 }
 
 void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, const std::optional<AnimatedTagSpec>& tag,
@@ -83,8 +57,6 @@ void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, con
     }
     const auto known = staticContentIds.constFind(pinId);
     if (known == staticContentIds.cend() || *known != image.cacheKey()) {
-        Transaction t;
-        t.setDisableActions(true);
         layer->setContents(image);
         layer->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
         staticContentIds.insert(pinId, image.cacheKey());
@@ -130,8 +102,6 @@ bool RunnerLayerBridge::updateLabel(const QString& pinId, const std::optional<An
         if (host)
             host->addSublayer(layer);
     }
-    Transaction t;
-    t.setDisableActions(true);
     layer->setContents(image);
     layer->setContentsScale(scale);
     layer->setBounds(QRectF(0, 0, image.width() / scale, image.height() / scale));
@@ -141,108 +111,22 @@ bool RunnerLayerBridge::updateLabel(const QString& pinId, const std::optional<An
 
 QImage RunnerLayerBridge::renderLabelImage(const AnimatedTagSpec& label, double scale)
 {
-    if (!(scale > 0) || !std::isfinite(scale))
-        return {};
-    const QFont font = labelFont();
-    const auto parsed = Color::fromHex(label.fgHex);
-    const QColor color = parsed ? *parsed : secondaryLabelColor();
-    if (label.orientation == TagOrientation::vertical)
-        return verticalLabelImage(label, font, color, scale);
-    return horizontalLabelImage(label, font, color, scale);
+    return RunnerLabelImage::render(label, scale);
 }
 
 QImage RunnerLayerBridge::horizontalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale)
 {
-    const QFontMetricsF metrics(font);
-    const double tw = label.text.isEmpty() ? 0 : metrics.horizontalAdvance(label.text);
-    const double th = label.text.isEmpty() ? 0 : metrics.height();
-    const double pad = label.bgHex ? 2 : 0;
-    const double w = std::ceil(tw) + 2 * pad;
-    const double h = std::ceil(th);
-    if (w <= 0 || h <= 0 || std::ceil(tw) <= 0)
-        return {};
-    QImage image = makeBitmap(w, h, scale);
-    if (image.isNull())
-        return image;
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.scale(scale, scale);
-    if (label.bgHex) {
-        if (const auto bg = Color::fromHex(*label.bgHex)) {
-            QPainterPath pill;
-            pill.addRoundedRect(QRectF(0, 0, w, h), h / 2, h / 2);
-            p.fillPath(pill, *bg);
-        }
-    }
-    p.setFont(font);
-    p.setPen(color);
-    p.drawText(QPointF(pad, metrics.ascent()), label.text);
-    p.end();
-    return image;
-}
-
-QStringList RunnerLayerBridge::verticalCharacters(const QString& text)
-{
-    // Characters as a person sees them (grapheme clusters): "e" with a
-    // combining accent, a flag or an emoji with its modifiers is one row.
-    QStringList chars;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    qsizetype start = 0;
-    while (finder.toNextBoundary() != -1) {
-        const qsizetype end = finder.position();
-        chars.append(text.mid(start, end - start));
-        start = end;
-    }
-    if (chars.size() < 4)
-        return chars;
-    return {chars.at(0), chars.at(1), QStringLiteral("…")};
+    return RunnerLabelImage::horizontal(label, font, color, scale);
 }
 
 QImage RunnerLayerBridge::verticalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale)
 {
-    const QStringList chars = verticalCharacters(label.text);
-    if (chars.isEmpty())
-        return {};
-    const QFontMetricsF metrics(font);
-    QList<double> widths;
-    double cw = 0;
-    for (const QString& c : chars) {
-        const double w = std::ceil(metrics.horizontalAdvance(c));
-        widths.append(w);
-        cw = std::max(cw, w);
-    }
-    const double lh = std::ceil(metrics.height());
-    const double pad = label.bgHex ? 2 : 0;
-    const double W = cw + 2 * pad;
-    const double H = lh * double(chars.size()) + 2 * pad;
-    if (W <= 0 || H <= 0 || cw <= 0 || lh <= 0)
-        return {};
-    QImage image = makeBitmap(W, H, scale);
-    if (image.isNull())
-        return image;
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.scale(scale, scale);
-    if (label.bgHex) {
-        if (const auto bg = Color::fromHex(*label.bgHex)) {
-            const double r = 0.4 * std::min(lh, W);
-            QPainterPath plate;
-            plate.addRoundedRect(QRectF(0, 0, W, H), r, r);
-            p.fillPath(plate, *bg);
-        }
-    }
-    p.setFont(font);
-    p.setPen(color);
-    for (int i = 0; i < chars.size(); ++i) {
-        // Row i counts from the top.
-        const double x = pad + (cw - widths.at(i)) / 2;
-        const double top = pad + lh * i;
-        p.drawText(QPointF(x, top + metrics.ascent()), chars.at(i));
-    }
-    p.end();
-    return image;
+    return RunnerLabelImage::vertical(label, font, color, scale);
+}
+
+QStringList RunnerLayerBridge::verticalCharacters(const QString& text)
+{
+    return RunnerLabelImage::verticalCharacters(text);
 }
 
 void RunnerLayerBridge::prune(const QSet<QString>& shown)
@@ -258,8 +142,6 @@ void RunnerLayerBridge::prune(const QSet<QString>& shown)
     for (auto it = valueLayers.cbegin(); it != valueLayers.cend(); ++it)
         ids.insert(it.key());
     bool removed = false;
-    Transaction t;
-    t.setDisableActions(true);
     for (const QString& id : std::as_const(ids)) {
         if (shown.contains(id))
             continue;
@@ -310,90 +192,39 @@ double RunnerLayerBridge::widthBudget(double h) const
         screen = ScreenInfo::instance()->mainScreen();
     if (!screen)
         return std::numeric_limits<double>::max();
-    const double width = screen->auxiliaryTopRightArea ? screen->auxiliaryTopRightArea->width() : screen->frame.width();
-    return std::max(width - reservedForOthers, 2 * h);
+    return std::max(screen->frame.width() - reservedForOthers, 2 * h);
 }
 
 RunnerLayerBridge::Fit RunnerLayerBridge::fit(double budget, double h, const QStringList& ids) const
 {
-    Fit result;
-    if (ids.size() < 2) {
-        result.fitting = ids;
-        return result;
-    }
-    double running = 0;
-    qsizetype count = ids.size();
-    for (qsizetype i = 0; i < ids.size(); ++i) {
-        const QString& id = ids.at(i);
+    return RunnerRowLayout::fit(budget, ids, [&](const QString& id) {
         double s;
         if (staticLayers.contains(id))
             s = staticSizes.contains(id) ? staticSizes.value(id).width() : h;
         else
             s = sizes.value(id, h);
-        running += slotWidth(s, id).width + (i > 0 ? slotGap : 0);
-        const double test = running + (i != ids.size() - 1 ? chipReserve : 0);
-        if (budget < test) {
-            count = i;
-            break;
-        }
-    }
-    count = std::clamp<qsizetype>(count, 1, ids.size());
-    result.fitting = ids.mid(0, count);
-    result.overflow = int(ids.size() - count);
-    return result;
+        return slotWidth(s, id).width;
+    });
 }
 
 double RunnerLayerBridge::labelX(double core, const Layer& layer, const AnimatedTagSpec& spec)
 {
-    const double lw = layer.frame().width();
-    if (spec.orientation == TagOrientation::horizontal) {
-        switch (spec.position) {
-        case TagPosition::leading:
-            return 0;
-        case TagPosition::trailing:
-            return core - lw;
-        case TagPosition::behind:
-            return (core - lw) / 2;
-        }
-    }
-    switch (spec.position) {
-    case TagPosition::leading:
-        return spec.yOffset - verticalLabelGap - lw;
-    case TagPosition::trailing:
-        return core + verticalLabelGap + spec.yOffset;
-    case TagPosition::behind:
-        return spec.yOffset + (core - lw) / 2;
-    }
-    return 0;
+    return RunnerRowLayout::labelX(core, layer.frame().width(), spec);
+}
+
+std::optional<RunnerRowLayout::Label> RunnerLayerBridge::labelBox(const QString& pinId, const LayerMap& layerMap,
+                                                                 const SpecMap& specMap)
+{
+    const Layer::Ptr layer = layerMap.value(pinId);
+    const auto spec = specMap.constFind(pinId);
+    if (!layer || spec == specMap.cend())
+        return std::nullopt;
+    return RunnerRowLayout::Label{layer->frame().width(), *spec};
 }
 
 RunnerLayerBridge::SlotWidth RunnerLayerBridge::slotWidth(double s, const QString& pinId) const
 {
-    const Layer::Ptr tag = tagLayers.value(pinId);
-    const Layer::Ptr value = valueLayers.value(pinId);
-    const auto tagSpec = tagSpecs.constFind(pinId);
-    const auto valueSpec = valueSpecs.constFind(pinId);
-    const bool hasTag = tag && tagSpec != tagSpecs.cend();
-    const bool hasValue = value && valueSpec != valueSpecs.cend();
-
-    double core = std::max(0.0, s);
-    if (hasTag && tagSpec->orientation == TagOrientation::horizontal)
-        core = std::max(core, tag->frame().width());
-    if (hasValue && valueSpec->orientation == TagOrientation::horizontal)
-        core = std::max(core, value->frame().width());
-
-    double left = 0;
-    double right = core;
-    auto extend = [&](const Layer& layer, const AnimatedTagSpec& spec) {
-        const double start = labelX(core, layer, spec);
-        left = std::min(left, start);
-        right = std::max(right, start + layer.frame().width());
-    };
-    if (hasTag)
-        extend(*tag, *tagSpec);
-    if (hasValue)
-        extend(*value, *valueSpec);
-    return SlotWidth{right - left, -left, core};
+    return RunnerRowLayout::slotWidth(s, labelBox(pinId, tagLayers, tagSpecs), labelBox(pinId, valueLayers, valueSpecs));
 }
 
 void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double core, double h)
@@ -487,8 +318,6 @@ void RunnerLayerBridge::layout()
     const double budget = widthBudget(h);
     const Fit fitted = fit(budget, h, order);
 
-    Transaction t;
-    t.setDisableActions(true);
     for (qsizetype i = fitted.fitting.size(); i < order.size(); ++i)
         setHidden(order.at(i), true);
 

@@ -2,6 +2,7 @@
 
 #include "menubar/AnimatedTagSpec.h"
 #include "menubar/RunnerLayer.h"
+#include "menubar/RunnerRowLayout.h"
 #include "platform/statusitem/Layer.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TextLayer.h"
@@ -20,28 +21,22 @@ namespace gaugelet {
 
 // Owns every layer in the status item's button, per pin id: a static image
 // layer or a sprite layer for the tile and up to two label layers (tag and
-// value). Lays them out left to right with fixed gaps, hides what does not fit
-// the width the panel can give behind a "+N" chip, and sets the item's length.
+// value). Lays them out left to right with fixed gaps (RunnerRowLayout), hides
+// what does not fit the width the panel can give behind a "+N" chip, and sets
+// the item's length. Label pictures come from RunnerLabelImage.
 // Main thread only.
 class RunnerLayerBridge {
 public:
     using LayerMap = QHash<QString, Layer::Ptr>;
     using SpecMap = QHash<QString, AnimatedTagSpec>;
 
-    struct SlotWidth {
-        double width = 0;
-        double overhang = 0;
-        double core = 0;
-    };
-    struct Fit {
-        QStringList fitting;
-        int overflow = 0;
-    };
+    using SlotWidth = RunnerRowLayout::SlotWidth;
+    using Fit = RunnerRowLayout::Fit;
 
-    static constexpr double slotGap = 6;
-    static constexpr double chipReserve = 26;
+    static constexpr double slotGap = RunnerRowLayout::slotGap;
+    static constexpr double chipReserve = RunnerRowLayout::chipReserve;
     static constexpr double reservedForOthers = 240;
-    static constexpr double verticalLabelGap = 3;
+    static constexpr double verticalLabelGap = RunnerRowLayout::verticalLabelGap;
 
     explicit RunnerLayerBridge(StatusItem* statusItem);
     ~RunnerLayerBridge();
@@ -62,7 +57,7 @@ public:
     SlotWidth slotWidth(double s, const QString& pinId) const;
     static double labelX(double core, const Layer& layer, const AnimatedTagSpec& spec);
 
-    // Label pictures at a scale; a null image when there is nothing to draw.
+    // Label pictures at a scale (RunnerLabelImage); a null image when there is nothing to draw.
     static QImage renderLabelImage(const AnimatedTagSpec& label, double scale);
     static QImage horizontalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
     static QImage verticalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
@@ -92,6 +87,8 @@ public:
     int layoutCount() const { return m_layoutCount; }
 
 private:
+    static std::optional<RunnerRowLayout::Label> labelBox(const QString& pinId, const LayerMap& layerMap,
+                                                          const SpecMap& specMap);
     Layer::Ptr hostLayer() const;
     double layoutStatic(double h, const QString& pinId, double x);
     void placeLabels(const QString& pinId, double base, double core, double h);

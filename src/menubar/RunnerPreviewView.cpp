@@ -2,7 +2,6 @@
 
 #include "menubar/MenubarController.h"
 #include "platform/core/MainThread.h"
-#include "platform/statusitem/Transaction.h"
 
 #include <QPainter>
 
@@ -64,8 +63,6 @@ void RunnerPreviewView::fitRunner()
 {
     const QRectF bounds(QPointF(0, 0), QSizeF(size()));
     const QSizeF pixels = m_pendingFrames.isEmpty() ? QSizeF(0, 0) : QSizeF(m_pendingFrames.first().size());
-    Transaction t;
-    t.setDisableActions(true);
     m_backing->setFrame(bounds);
     m_runner->setFrame(fittedFrame(pixels, bounds));
 }

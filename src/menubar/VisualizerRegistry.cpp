@@ -4,6 +4,7 @@
 #include "menubar/PieVisualizer.h"
 #include "menubar/SparklineVisualizer.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 
 #include <QCoreApplication>
 
@@ -43,12 +44,8 @@ void VisualizerRegistry::setVisualizers(const QList<VisualizerPtr>& visualizers)
 
 void VisualizerRegistry::store(QList<VisualizerPtr> list)
 {
-    if (list == m_visualizers)
-        return;
-    Q_EMIT objectWillChange();
-    Q_EMIT visualizersWillChange(list);
-    m_visualizers = std::move(list);
-    Q_EMIT visualizersChanged();
+    publishIfChanged(this, m_visualizers, std::move(list), &VisualizerRegistry::visualizersWillChange,
+                     &VisualizerRegistry::visualizersChanged);
 }
 
 QMetaObject::Connection VisualizerRegistry::subscribe(QObject* context,

@@ -7,8 +7,10 @@
 
 namespace gaugelet {
 
-// The CPU snapshot's extras record, under "cpu.snapshot": the smoothed
-// percentages and the newest sample's per-processor values.
+// The CPU snapshot's extras record, under "cpu.snapshot": percentages (0 to
+// 100) of all processors' ticks in one interval (user includes nice), smoothed
+// over the sampler's ring, and the newest sample's per-processor values in
+// the kernel's processor order. `CPUSample` is this record plus its flag.
 struct CPUExtras {
     static inline const QString key = QStringLiteral("cpu.snapshot");
 

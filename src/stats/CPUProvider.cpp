@@ -36,7 +36,7 @@ StatSnapshot CPUProvider::makeSnapshot(const CPUSample& s)
         Series{QStringLiteral("idle"), QCoreApplication::translate("CPUProvider", "Idle"), s.idle, std::nullopt},
     };
     snapshot.asOf = WallClock::now();
-    snapshot.extras.insert(CPUExtras::key, CPUExtras{s.user, s.system, s.idle, s.perCore});
+    snapshot.extras.insert(CPUExtras::key, static_cast<const CPUExtras&>(s));
     snapshot.isFirstReading = s.isFirstReading;
     return snapshot;
 }

@@ -1,18 +1,12 @@
 #pragma once
 
-#include "stats/CPUCoreSample.h"
-
-#include <QList>
+#include "stats/CPUExtras.h"
 
 namespace gaugelet {
 
-// Percentages (0 to 100) of all processors' ticks in one interval; user
-// includes nice. perCore follows the kernel's processor order.
-struct CPUSample {
-    double user = 0;
-    double system = 0;
-    double idle = 0;
-    QList<CPUCoreSample> perCore;
+// One CPU reading: the percentages and per-processor values of the extras
+// record, plus whether an interval was measured at all.
+struct CPUSample : CPUExtras {
     // No interval measured yet (first reading, or the processors changed).
     bool isFirstReading = false;
 

@@ -16,18 +16,7 @@ CPUSample CPUSampler::State::smoothed() const
         none.isFirstReading = true;
         return none;
     }
-    CPUSample mean;
-    for (const CPUSample& s : m_ring) {
-        mean.user += s.user;
-        mean.system += s.system;
-        mean.idle += s.idle;
-    }
-    const double n = double(m_ring.size());
-    mean.user /= n;
-    mean.system /= n;
-    mean.idle /= n;
-    mean.perCore = m_ring.last().perCore;
-    return mean;
+    return m_ring.newestWithMeans(&CPUSample::user, &CPUSample::system, &CPUSample::idle);
 }
 
 namespace {
@@ -91,8 +80,6 @@ CPUSample CPUSampler::State::sample()
     sample.system = systemTotal / total * 100.0;
     sample.idle = idleTotal / total * 100.0;
 
-    if (m_ring.size() >= ringCapacity)
-        m_ring.removeFirst();
     m_ring.append(std::move(sample));
     m_previous.swap(m_current);
     return smoothed();

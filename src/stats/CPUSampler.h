@@ -4,6 +4,7 @@
 #include "platform/kernel/ProcStatReader.h"
 #include "stats/CPUSample.h"
 #include "stats/CPUTopology.h"
+#include "stats/MovingAverage.h"
 
 #include <QList>
 #include <qcoro/qcorotask.h>
@@ -30,7 +31,7 @@ public:
         ProcStatReader m_reader;
         std::vector<CpuTicks> m_previous;
         std::vector<CpuTicks> m_current;
-        QList<CPUSample> m_ring;
+        MovingAverage<CPUSample, ringCapacity> m_ring;
         const CPUTopology& m_topology;
     };
 

@@ -19,26 +19,14 @@ GPUSampler::State::State(GpuReader reader) : m_reader(std::move(reader)) {}
 
 GPUSample GPUSampler::State::average() const
 {
-    GPUSample mean;
     if (m_ring.isEmpty())
-        return mean;
-    for (const GPUSample& s : m_ring) {
-        mean.utilization += s.utilization;
-        mean.device += s.device;
-        mean.renderer += s.renderer;
-    }
-    const double n = double(m_ring.size());
-    mean.utilization /= n;
-    mean.device /= n;
-    mean.renderer /= n;
-    return mean;
+        return GPUSample{};
+    return m_ring.newestWithMeans(&GPUSample::utilization, &GPUSample::device, &GPUSample::renderer);
 }
 
 GPUSample GPUSampler::State::sample()
 {
     const GPUSample fresh = readAccelerators(m_reader);
-    if (m_ring.size() >= ringCapacity)
-        m_ring.removeFirst();
     m_ring.append(fresh);
     return average();
 }

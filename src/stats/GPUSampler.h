@@ -3,6 +3,7 @@
 #include "platform/core/SerialExecutor.h"
 #include "platform/kernel/GpuReader.h"
 #include "stats/GPUSample.h"
+#include "stats/MovingAverage.h"
 
 #include <QList>
 #include <qcoro/qcorotask.h>
@@ -24,7 +25,7 @@ public:
 
     private:
         GpuReader m_reader;
-        QList<GPUSample> m_ring;
+        MovingAverage<GPUSample, ringCapacity> m_ring;
     };
 
     GPUSampler();

@@ -51,9 +51,7 @@ StatSnapshot MemoryProvider::makeSnapshot(const MemoryReading& r, bool showCache
         series("total", QT_TRANSLATE_NOOP("MemoryProvider", "Total"), r.totalBytes),
     };
     snapshot.asOf = WallClock::now();
-    snapshot.extras.insert(MemoryExtras::key,
-                           MemoryExtras{r.appBytes, r.wiredBytes, r.compressedBytes, r.cachedBytes, r.usedBytes,
-                                        r.swapUsedBytes, r.totalBytes, r.pressure, r.usedPercent});
+    snapshot.extras.insert(MemoryExtras::key, r);
     return snapshot;
 }
 

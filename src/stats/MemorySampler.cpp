@@ -26,14 +26,14 @@ MemoryReading MemorySampler::read(const std::optional<VmStatistics>& stats,
     }
     const VmStatistics& s = *stats;
     r.totalBytes = s.totalBytes;
-    r.appBytes = s.internalBytes > s.purgeableBytes ? s.internalBytes - s.purgeableBytes : 0;
+    // Linux keeps no pool of pages an app marked discardable, so nothing is
+    // taken off app memory or added to the cached files for one.
+    r.appBytes = s.internalBytes;
     r.wiredBytes = s.wiredBytes;
     r.compressedBytes = s.compressedBytes;
-    r.cachedBytes = s.purgeableBytes + s.externalBytes;
+    r.cachedBytes = s.externalBytes;
     // Sum without wrapping: a damaged file could hold huge values.
-    uint64_t reclaimable = s.freeBytes;
-    for (uint64_t part : {s.purgeableBytes, s.externalBytes})
-        reclaimable = UINT64_MAX - reclaimable < part ? UINT64_MAX : reclaimable + part;
+    const uint64_t reclaimable = UINT64_MAX - s.freeBytes < s.externalBytes ? UINT64_MAX : s.freeBytes + s.externalBytes;
     r.usedBytes = s.totalBytes > reclaimable ? s.totalBytes - reclaimable : 0;
     r.usedPercent = std::clamp(double(r.usedBytes) / double(s.totalBytes) * 100.0, 0.0, 100.0);
     r.swapUsedBytes = s.swapUsedBytes;
@@ -55,12 +55,7 @@ MemoryReading MemorySampler::State::sample()
 {
     MemoryReading r = read(m_reader, m_root);
     m_usedRing.append(r.usedPercent);
-    if (m_usedRing.size() > ringCapacity)
-        m_usedRing.removeFirst();
-    double sum = 0;
-    for (double v : m_usedRing)
-        sum += v;
-    r.usedPercent = sum / double(std::max<qsizetype>(m_usedRing.size(), 1));
+    r.usedPercent = m_usedRing.mean();
     return r;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/kernel/MemInfoReader.h"
 #include "platform/kernel/PressureReader.h"
 #include "stats/MemoryReading.h"
+#include "stats/MovingAverage.h"
 
 #include <QList>
 #include <qcoro/qcorotask.h>
@@ -25,7 +26,7 @@ public:
     private:
         SysRoot m_root;
         MemInfoReader m_reader;
-        QList<double> m_usedRing;
+        MovingAverage<double, ringCapacity> m_usedRing;
     };
 
     MemorySampler();

@@ -7,8 +7,9 @@
 
 namespace gaugelet {
 
-// The network snapshot's extras record, under "network.snapshot": the
-// fields of the smoothed NetworkSample.
+// The network snapshot's extras record, under "network.snapshot": rates in
+// bytes per second (smoothed) and the primary interface with its addresses.
+// `NetworkSample` is this record plus its flag.
 struct NetworkExtras {
     static inline const QString key = QStringLiteral("network.snapshot");
 

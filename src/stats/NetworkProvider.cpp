@@ -52,9 +52,7 @@ StatSnapshot NetworkProvider::makeSnapshot(const NetworkSample& s)
                rateText(s.downBytesPerSec)},
     };
     snapshot.asOf = WallClock::now();
-    snapshot.extras.insert(NetworkExtras::key,
-                           NetworkExtras{s.upBytesPerSec, s.downBytesPerSec, s.interfaceName, s.interfaceKind,
-                                         s.localIPv4, s.localIPv6, s.publicIP});
+    snapshot.extras.insert(NetworkExtras::key, static_cast<const NetworkExtras&>(s));
     snapshot.isFirstReading = s.isFirstReading;
     return snapshot;
 }

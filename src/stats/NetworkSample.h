@@ -1,21 +1,12 @@
 #pragma once
 
-#include "stats/InterfaceKind.h"
-
-#include <QString>
-#include <optional>
+#include "stats/NetworkExtras.h"
 
 namespace gaugelet {
 
-// One network reading: rates in bytes per second and the primary interface.
-struct NetworkSample {
-    double upBytesPerSec = 0;
-    double downBytesPerSec = 0;
-    QString interfaceName;
-    InterfaceKind interfaceKind = InterfaceKind::unknown;
-    std::optional<QString> localIPv4;
-    std::optional<QString> localIPv6;
-    std::optional<QString> publicIP;
+// One network reading: the fields of the extras record (rates in bytes per
+// second and the primary interface), plus whether an interval was measured.
+struct NetworkSample : NetworkExtras {
     // No interval measured in this call (the first after a start, or the
     // primary interface changed): the rate of this call is a stand-in 0.
     bool isFirstReading = false;

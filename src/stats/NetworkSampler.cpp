@@ -150,18 +150,8 @@ NetworkSample NetworkSampler::State::sample()
         s.localIPv6 = *it;
     s.publicIP = m_cachedPublicIP;
 
-    if (m_ring.size() >= ringCapacity)
-        m_ring.removeFirst();
     m_ring.append(s);
-
-    NetworkSample result = m_ring.last();
-    double upSum = 0, downSum = 0;
-    for (const NetworkSample& r : m_ring) {
-        upSum += r.upBytesPerSec;
-        downSum += r.downBytesPerSec;
-    }
-    result.upBytesPerSec = upSum / double(m_ring.size());
-    result.downBytesPerSec = downSum / double(m_ring.size());
+    NetworkSample result = m_ring.newestWithMeans(&NetworkSample::upBytesPerSec, &NetworkSample::downBytesPerSec);
     result.isFirstReading = !measured;
     return result;
 }

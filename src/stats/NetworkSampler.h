@@ -6,6 +6,7 @@
 #include "platform/kernel/PublicAddressFetcher.h"
 #include "platform/kernel/RouteQuery.h"
 #include "stats/NetworkSample.h"
+#include "stats/MovingAverage.h"
 
 #include <QList>
 #include <QObject>
@@ -66,7 +67,7 @@ public:
         QHash<QString, InterfaceTable::Counters> m_perInterface;
         std::optional<double> m_lastTime; // monotonic seconds of the previous call
         QString m_lastPrimaryName;
-        QList<NetworkSample> m_ring;
+        MovingAverage<NetworkSample, ringCapacity> m_ring;
         std::optional<QString> m_cachedPublicIP;
         std::optional<QString> m_cachedPublicIPInterface;
         bool m_publicIPFetchInflight = false;

@@ -1,11 +1,8 @@
 #include "store/BundleManifest.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonParseError>
-#include <QJsonValue>
+#include "platform/core/JsonReader.h"
 
-#include <cmath>
+#include <QJsonArray>
 
 namespace gaugelet {
 
@@ -13,202 +10,76 @@ namespace {
 
 using DecodeError = BundleManifest::DecodeError;
 
-DecodeError corrupted(const QString& path, const QString& message)
+QString expectedName(JsonReader::Type type)
 {
-    return DecodeError{DecodeError::Kind::dataCorrupted, path, message};
+    switch (type) {
+    case JsonReader::Type::boolean:
+        return QStringLiteral("a boolean");
+    case JsonReader::Type::number:
+        return QStringLiteral("a number");
+    case JsonReader::Type::integer:
+        return QStringLiteral("an integer");
+    case JsonReader::Type::string:
+        return QStringLiteral("a string");
+    case JsonReader::Type::array:
+        return QStringLiteral("an array");
+    case JsonReader::Type::object:
+        return QStringLiteral("a dictionary");
+    }
+    return {};
 }
 
-DecodeError keyNotFound(const QString& path)
+// The decoder's own kinds and descriptions for what the reader found.
+DecodeError decodeError(const JsonReader::Error& error)
 {
-    return DecodeError{DecodeError::Kind::keyNotFound, path,
-                       QStringLiteral("No value associated with key \"%1\"").arg(path)};
+    using Kind = JsonReader::Error::Kind;
+    const QString path = error.path();
+    switch (error.kind) {
+    case Kind::notJson:
+        return DecodeError{DecodeError::Kind::dataCorrupted, path,
+                           QStringLiteral("The given data was not valid JSON: %1 at offset %2")
+                               .arg(error.detail)
+                               .arg(error.offset)};
+    case Kind::keyNotFound:
+    case Kind::valueNull:
+        return DecodeError{DecodeError::Kind::keyNotFound, path,
+                           QStringLiteral("No value associated with key \"%1\"").arg(path)};
+    case Kind::typeMismatch:
+        return DecodeError{DecodeError::Kind::typeMismatch, path,
+                           QStringLiteral("Expected to decode %1 at \"%2\"").arg(expectedName(error.expected), path)};
+    case Kind::notInteger:
+        return DecodeError{DecodeError::Kind::dataCorrupted, path,
+                           QStringLiteral("Parsed JSON number <%1> does not fit in an integer at \"%2\"")
+                               .arg(error.number)
+                               .arg(path)};
+    case Kind::invalidValue:
+        return DecodeError{DecodeError::Kind::dataCorrupted, path, error.detail};
+    }
+    return {};
 }
 
-DecodeError typeMismatch(const QString& path, const char* expected)
+BundleManifest::SpritePayload decodeSprite(JsonReader& keys)
 {
-    return DecodeError{DecodeError::Kind::typeMismatch, path,
-                       QStringLiteral("Expected to decode %1 at \"%2\"").arg(QLatin1String(expected), path)};
-}
-
-QString join(const QString& base, const QString& key)
-{
-    return base.isEmpty() ? key : base + QLatin1Char('.') + key;
-}
-
-// Reads the keys of one JSON object; the first failure sticks, so a caller
-// reads every key in order and checks once per field.
-class Keyed {
-public:
-    Keyed(const QJsonObject& object, QString path) : m_object(object), m_path(std::move(path)) {}
-
-    bool failed() const { return m_error.has_value(); }
-    const DecodeError& error() const { return *m_error; }
-    void setError(DecodeError error)
-    {
-        if (!m_error)
-            m_error = std::move(error);
-    }
-    QString pathOf(const QString& key) const { return join(m_path, key); }
-
-    // A present, non-null value; a missing or null required key fails.
-    std::optional<QJsonValue> required(const QString& key)
-    {
-        if (failed())
-            return std::nullopt;
-        const auto it = m_object.constFind(key);
-        if (it == m_object.constEnd() || it->isNull()) {
-            setError(keyNotFound(pathOf(key)));
-            return std::nullopt;
-        }
-        return *it;
-    }
-
-    // A present, non-null value, or none.
-    std::optional<QJsonValue> optional(const QString& key) const
-    {
-        const auto it = m_object.constFind(key);
-        if (it == m_object.constEnd() || it->isNull())
-            return std::nullopt;
-        return *it;
-    }
-
-    QString string(const QString& key)
-    {
-        auto value = required(key);
-        return value ? asString(*value, pathOf(key)) : QString();
-    }
-
-    std::optional<QString> optionalString(const QString& key)
-    {
-        if (failed())
-            return std::nullopt;
-        auto value = optional(key);
-        if (!value)
-            return std::nullopt;
-        return asString(*value, pathOf(key));
-    }
-
-    qint64 integer(const QString& key)
-    {
-        auto value = required(key);
-        return value ? asInteger(*value, pathOf(key)) : 0;
-    }
-
-    double number(const QString& key)
-    {
-        auto value = required(key);
-        if (!value)
-            return 0;
-        if (!value->isDouble()) {
-            setError(typeMismatch(pathOf(key), "a number"));
-            return 0;
-        }
-        return value->toDouble();
-    }
-
-    QJsonArray array(const QString& key)
-    {
-        auto value = required(key);
-        return value ? asArray(*value, pathOf(key)) : QJsonArray();
-    }
-
-    QString asString(const QJsonValue& value, const QString& path)
-    {
-        if (!value.isString()) {
-            setError(typeMismatch(path, "a string"));
-            return {};
-        }
-        return value.toString();
-    }
-
-    qint64 asInteger(const QJsonValue& value, const QString& path)
-    {
-        // A whole number that fits a 64-bit integer; 2.0 counts, 2.5 does not.
-        if (!value.isDouble()) {
-            setError(typeMismatch(path, "an integer"));
-            return 0;
-        }
-        const qint64 a = value.toInteger(0);
-        const qint64 b = value.toInteger(1);
-        if (a != b) {
-            setError(corrupted(path, QStringLiteral("Parsed JSON number <%1> does not fit in an integer at \"%2\"")
-                                         .arg(value.toDouble())
-                                         .arg(path)));
-            return 0;
-        }
-        return a;
-    }
-
-    QJsonArray asArray(const QJsonValue& value, const QString& path)
-    {
-        if (!value.isArray()) {
-            setError(typeMismatch(path, "an array"));
-            return {};
-        }
-        return value.toArray();
-    }
-
-    std::optional<QJsonObject> asObject(const QJsonValue& value, const QString& path)
-    {
-        if (!value.isObject()) {
-            setError(typeMismatch(path, "a dictionary"));
-            return std::nullopt;
-        }
-        return value.toObject();
-    }
-
-private:
-    QJsonObject m_object;
-    QString m_path;
-    std::optional<DecodeError> m_error;
-};
-
-std::optional<BundleManifest::SpritePayload> decodeSprite(Keyed& outer, const QJsonValue& value, const QString& path)
-{
-    auto object = outer.asObject(value, path);
-    if (!object)
-        return std::nullopt;
-    Keyed keyed(*object, path);
     BundleManifest::SpritePayload sprite;
-    sprite.frameCount = keyed.integer(QStringLiteral("frameCount"));
-    sprite.defaultSize = keyed.number(QStringLiteral("defaultSize"));
-    sprite.framePrefix = keyed.string(QStringLiteral("framePrefix"));
-    sprite.id = keyed.optionalString(QStringLiteral("id"));
-    sprite.displayName = keyed.optionalString(QStringLiteral("displayName"));
-    if (keyed.failed()) {
-        outer.setError(keyed.error());
-        return std::nullopt;
-    }
+    sprite.frameCount = keys.require<qint64>(QStringLiteral("frameCount"));
+    sprite.defaultSize = keys.require<double>(QStringLiteral("defaultSize"));
+    sprite.framePrefix = keys.require<QString>(QStringLiteral("framePrefix"));
+    sprite.id = keys.optional<QString>(QStringLiteral("id"));
+    sprite.displayName = keys.optional<QString>(QStringLiteral("displayName"));
     return sprite;
 }
 
-std::optional<BundleManifest::SoundPayload> decodeSound(Keyed& outer, const QJsonValue& value, const QString& path)
+BundleManifest::SoundPayload decodeSound(JsonReader& keys)
 {
-    auto object = outer.asObject(value, path);
-    if (!object)
-        return std::nullopt;
-    Keyed keyed(*object, path);
-    const QJsonArray entries = keyed.array(QStringLiteral("entries"));
     BundleManifest::SoundPayload sound;
-    for (qsizetype i = 0; i < entries.size() && !keyed.failed(); ++i) {
-        const QString entryPath = keyed.pathOf(QStringLiteral("entries[%1]").arg(i));
-        auto entryObject = keyed.asObject(entries.at(i), entryPath);
-        if (!entryObject)
-            break;
-        Keyed entryKeys(*entryObject, entryPath);
+    JsonReader::Array entries = keys.array(QStringLiteral("entries"));
+    for (qsizetype i = 0; i < entries.size() && !entries.failed(); ++i) {
+        JsonReader entryKeys = entries.object(i);
         BundleManifest::SoundPayload::Entry entry;
-        entry.id = entryKeys.string(QStringLiteral("id"));
-        entry.displayName = entryKeys.string(QStringLiteral("displayName"));
-        entry.assetFile = entryKeys.string(QStringLiteral("assetFile"));
-        if (entryKeys.failed()) {
-            keyed.setError(entryKeys.error());
-            break;
-        }
+        entry.id = entryKeys.require<QString>(QStringLiteral("id"));
+        entry.displayName = entryKeys.require<QString>(QStringLiteral("displayName"));
+        entry.assetFile = entryKeys.require<QString>(QStringLiteral("assetFile"));
         sound.entries.append(std::move(entry));
-    }
-    if (keyed.failed()) {
-        outer.setError(keyed.error());
-        return std::nullopt;
     }
     return sound;
 }
@@ -323,77 +194,51 @@ QString BundleManifest::formatReleaseDate(const QDateTime& date)
 
 Result<BundleManifest, BundleManifest::DecodeError> BundleManifest::decode(const QByteArray& json)
 {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return fail(corrupted(QString(), QStringLiteral("The given data was not valid JSON: %1 at offset %2")
-                                             .arg(parseError.errorString())
-                                             .arg(parseError.offset)));
-    if (!document.isObject())
-        return fail(typeMismatch(QString(), "a dictionary"));
+    auto document = JsonReader::parseObject(json);
+    if (!document)
+        return fail(decodeError(document.error()));
+    JsonReader& keys = *document;
 
-    Keyed keyed(document.object(), QString());
     BundleManifest m;
-    m.schema = keyed.integer(QStringLiteral("schema"));
-    m.id = keyed.string(QStringLiteral("id"));
-    m.version = keyed.integer(QStringLiteral("version"));
-    const QString typeRaw = keyed.string(QStringLiteral("type"));
-    if (!keyed.failed()) {
-        if (auto type = bundleTypeFromRaw(typeRaw))
-            m.type = *type;
-        else
-            keyed.setError(corrupted(QStringLiteral("type"),
-                                     QStringLiteral("Cannot initialize BundleType from invalid String value %1").arg(typeRaw)));
-    }
-    m.displayName = keyed.string(QStringLiteral("displayName"));
-    m.author = keyed.string(QStringLiteral("author"));
-    const QString dateText = keyed.string(QStringLiteral("releaseDate"));
-    if (!keyed.failed()) {
-        if (auto date = parseReleaseDate(dateText))
-            m.releaseDate = *date;
-        else
-            keyed.setError(corrupted(QStringLiteral("releaseDate"), QStringLiteral("unrecognised releaseDate: ") + dateText));
-    }
-    m.priceCents = keyed.integer(QStringLiteral("priceCents"));
-    m.currency = keyed.string(QStringLiteral("currency"));
-    if (!keyed.failed()) {
-        if (auto value = keyed.optional(QStringLiteral("sprite")))
-            m.sprite = decodeSprite(keyed, *value, QStringLiteral("sprite"));
-    }
-    if (!keyed.failed()) {
-        if (auto value = keyed.optional(QStringLiteral("sprites"))) {
-            const QJsonArray array = keyed.asArray(*value, QStringLiteral("sprites"));
-            QList<SpritePayload> sprites;
-            for (qsizetype i = 0; i < array.size() && !keyed.failed(); ++i) {
-                if (auto sprite = decodeSprite(keyed, array.at(i), QStringLiteral("sprites[%1]").arg(i)))
-                    sprites.append(*sprite);
-            }
-            if (!keyed.failed())
-                m.sprites = std::move(sprites);
+    m.schema = keys.require<qint64>(QStringLiteral("schema"));
+    m.id = keys.require<QString>(QStringLiteral("id"));
+    m.version = keys.require<qint64>(QStringLiteral("version"));
+    m.type = keys.require<QString>(QStringLiteral("type"), [](const QString& raw) -> Result<BundleType, QString> {
+        if (auto type = bundleTypeFromRaw(raw))
+            return *type;
+        return fail(QStringLiteral("Cannot initialize BundleType from invalid String value %1").arg(raw));
+    });
+    m.displayName = keys.require<QString>(QStringLiteral("displayName"));
+    m.author = keys.require<QString>(QStringLiteral("author"));
+    m.releaseDate = keys.require<QString>(QStringLiteral("releaseDate"), [](const QString& text) -> Result<QDateTime, QString> {
+        if (auto date = parseReleaseDate(text))
+            return *date;
+        return fail(QStringLiteral("unrecognised releaseDate: ") + text);
+    });
+    m.priceCents = keys.require<qint64>(QStringLiteral("priceCents"));
+    m.currency = keys.require<QString>(QStringLiteral("currency"));
+    if (auto sprite = keys.optionalObject(QStringLiteral("sprite")))
+        m.sprite = decodeSprite(*sprite);
+    if (auto array = keys.optionalArray(QStringLiteral("sprites"))) {
+        QList<SpritePayload> sprites;
+        for (qsizetype i = 0; i < array->size() && !array->failed(); ++i) {
+            JsonReader spriteKeys = array->object(i);
+            sprites.append(decodeSprite(spriteKeys));
         }
+        m.sprites = std::move(sprites);
     }
-    if (!keyed.failed()) {
-        if (auto value = keyed.optional(QStringLiteral("sound")))
-            m.sound = decodeSound(keyed, *value, QStringLiteral("sound"));
-    }
-    const QJsonArray assets = keyed.array(QStringLiteral("assets"));
-    for (qsizetype i = 0; i < assets.size() && !keyed.failed(); ++i) {
-        const QString path = QStringLiteral("assets[%1]").arg(i);
-        auto object = keyed.asObject(assets.at(i), path);
-        if (!object)
-            break;
-        Keyed entryKeys(*object, path);
+    if (auto sound = keys.optionalObject(QStringLiteral("sound")))
+        m.sound = decodeSound(*sound);
+    JsonReader::Array assets = keys.array(QStringLiteral("assets"));
+    for (qsizetype i = 0; i < assets.size() && !assets.failed(); ++i) {
+        JsonReader entryKeys = assets.object(i);
         AssetEntry entry;
-        entry.path = entryKeys.string(QStringLiteral("path"));
-        entry.sha256 = entryKeys.string(QStringLiteral("sha256"));
-        if (entryKeys.failed()) {
-            keyed.setError(entryKeys.error());
-            break;
-        }
+        entry.path = entryKeys.require<QString>(QStringLiteral("path"));
+        entry.sha256 = entryKeys.require<QString>(QStringLiteral("sha256"));
         m.assets.append(std::move(entry));
     }
-    if (keyed.failed())
-        return fail(keyed.error());
+    if (keys.failed())
+        return fail(decodeError(keys.error()));
     return m;
 }
 

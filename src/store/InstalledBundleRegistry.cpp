@@ -2,6 +2,7 @@
 
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 #include "platform/core/XdgPaths.h"
 #include "store/BundleVerifier.h"
 #include "store/SigningKeys.h"
@@ -40,12 +41,8 @@ std::optional<QString> InstalledBundleRegistry::folderFor(const QString& bundleI
 
 void InstalledBundleRegistry::setInstalled(QList<BundleManifest> list)
 {
-    if (list == m_installed)
-        return;
-    Q_EMIT objectWillChange();
-    Q_EMIT installedWillChange(list);
-    m_installed = std::move(list);
-    Q_EMIT installedChanged();
+    publishIfChanged(this, m_installed, std::move(list), &InstalledBundleRegistry::installedWillChange,
+                     &InstalledBundleRegistry::installedChanged);
 }
 
 void InstalledBundleRegistry::scan()

@@ -1,6 +1,7 @@
 #include "store/PreviewBox.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 
 namespace gaugelet {
 
@@ -35,11 +36,7 @@ PreviewBox::PreviewBox(QObject* parent) : QObject(parent) {}
 
 void PreviewBox::setIsPlaying(bool playing)
 {
-    if (playing == m_isPlaying)
-        return;
-    Q_EMIT objectWillChange();
-    m_isPlaying = playing;
-    Q_EMIT isPlayingChanged(playing);
+    publishIfChanged(this, m_isPlaying, playing, &PreviewBox::isPlayingChanged);
 }
 
 void PreviewBox::toggle(const QByteArray& audioBytes)

@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/InfoDictionary.h"
+#include "platform/core/JsonReader.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/WallClock.h"
 #include "platform/net/Sodium.h"
@@ -9,12 +10,8 @@
 #include "store/StoreLog.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
-#include <cmath>
 #include <sodium.h>
 
 namespace gaugelet {
@@ -37,91 +34,55 @@ std::optional<QDateTime> parseCatalogueDate(const QString& text)
     return date.toUTC();
 }
 
-// Reads one JSON object's keys, remembering the first failure with its path.
-class Reader {
-public:
-    Reader(const QJsonObject& object, QString path) : m_object(object), m_path(std::move(path)) {}
+QString typeName(JsonReader::Type type)
+{
+    switch (type) {
+    case JsonReader::Type::boolean:
+        return QStringLiteral("Bool");
+    case JsonReader::Type::number:
+        return QStringLiteral("Double");
+    case JsonReader::Type::integer:
+        return QStringLiteral("Int");
+    case JsonReader::Type::string:
+        return QStringLiteral("String");
+    case JsonReader::Type::array:
+        return QStringLiteral("Array");
+    case JsonReader::Type::object:
+        return QStringLiteral("Dictionary");
+    }
+    return {};
+}
 
-    QString error;
+// The decoding error's description: its kind, then where.
+QString describe(const JsonReader::Error& error)
+{
+    using Kind = JsonReader::Error::Kind;
+    auto where = [](const QString& path) { return path.isEmpty() ? QStringLiteral("top level") : path; };
+    switch (error.kind) {
+    case Kind::notJson:
+        return QStringLiteral("dataCorrupted: The given data was not valid JSON (%1 at offset %2).")
+            .arg(error.detail)
+            .arg(error.offset);
+    case Kind::keyNotFound:
+        return QStringLiteral("keyNotFound(\"%1\") at %2").arg(error.key, where(error.objectPath));
+    case Kind::valueNull:
+        return QStringLiteral("valueNotFound at %1").arg(error.path());
+    case Kind::typeMismatch:
+        return QStringLiteral("typeMismatch(%1) at %2").arg(typeName(error.expected), where(error.path()));
+    case Kind::notInteger:
+        return QStringLiteral("typeMismatch(%1) at %2").arg(typeName(JsonReader::Type::integer), error.path());
+    case Kind::invalidValue:
+        return QStringLiteral("dataCorrupted at %1: %2").arg(error.path(), error.detail);
+    }
+    return {};
+}
 
-    QString string(const char* key)
-    {
-        const QJsonValue v = value(key);
-        if (!error.isEmpty())
-            return {};
-        if (!v.isString())
-            return mismatch(key, "String"), QString();
-        return v.toString();
-    }
-    std::optional<QString> optionalString(const char* key)
-    {
-        const QJsonValue v = m_object.value(QLatin1String(key));
-        if (v.isUndefined() || v.isNull())
-            return std::nullopt;
-        if (!v.isString())
-            return mismatch(key, "String"), std::nullopt;
-        return v.toString();
-    }
-    qint64 integer(const char* key)
-    {
-        const QJsonValue v = value(key);
-        if (!error.isEmpty())
-            return 0;
-        const double d = v.toDouble();
-        if (!v.isDouble() || std::floor(d) != d || std::fabs(d) > 9.0e15)
-            return mismatch(key, "Int"), 0;
-        return qint64(d);
-    }
-    QDateTime date(const char* key)
-    {
-        const QString text = string(key);
-        if (!error.isEmpty())
-            return {};
-        auto date = parseCatalogueDate(text);
-        if (!date) {
-            error = QStringLiteral("dataCorrupted at %1: Expected date string to be ISO8601-formatted.")
-                        .arg(at(key));
-            return {};
-        }
+Result<QDateTime, QString> catalogueDate(const QString& text)
+{
+    if (auto date = parseCatalogueDate(text))
         return *date;
-    }
-    QJsonArray array(const char* key)
-    {
-        const QJsonValue v = value(key);
-        if (!error.isEmpty())
-            return {};
-        if (!v.isArray())
-            return mismatch(key, "Array"), QJsonArray();
-        return v.toArray();
-    }
-
-private:
-    QJsonValue value(const char* key)
-    {
-        if (!error.isEmpty())
-            return {};
-        const QJsonValue v = m_object.value(QLatin1String(key));
-        if (v.isUndefined()) {
-            error = QStringLiteral("keyNotFound(\"%1\") at %2").arg(QLatin1String(key), m_path.isEmpty() ? QStringLiteral("top level") : m_path);
-            return {};
-        }
-        if (v.isNull())
-            error = QStringLiteral("valueNotFound at %1").arg(at(key));
-        return v;
-    }
-    void mismatch(const char* key, const char* type)
-    {
-        if (error.isEmpty())
-            error = QStringLiteral("typeMismatch(%1) at %2").arg(QLatin1String(type), at(key));
-    }
-    QString at(const char* key) const
-    {
-        return m_path.isEmpty() ? QString::fromLatin1(key) : m_path + QLatin1Char('.') + QLatin1String(key);
-    }
-
-    const QJsonObject& m_object;
-    QString m_path;
-};
+    return fail(QStringLiteral("Expected date string to be ISO8601-formatted."));
+}
 
 } // namespace
 
@@ -348,44 +309,32 @@ std::optional<QByteArray> RemoteCatalogue::decodeSignatureFile(const QByteArray&
 
 Result<RemoteCatalogue::Envelope, QString> RemoteCatalogue::decode(const QByteArray& json)
 {
-    QJsonParseError parseError{};
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return fail(QStringLiteral("dataCorrupted: The given data was not valid JSON (%1 at offset %2).")
-                        .arg(parseError.errorString())
-                        .arg(parseError.offset));
-    if (!doc.isObject())
-        return fail(QStringLiteral("typeMismatch(Dictionary) at top level"));
-    const QJsonObject top = doc.object();
-    Reader reader(top, {});
+    auto document = JsonReader::parseObject(json);
+    if (!document)
+        return fail(describe(document.error()));
+    JsonReader& keys = *document;
     Envelope envelope;
-    envelope.version = reader.integer("version");
-    envelope.issuedAt = reader.date("issuedAt");
-    const QJsonArray products = reader.array("products");
-    if (!reader.error.isEmpty())
-        return fail(reader.error);
+    envelope.version = keys.require<qint64>(QStringLiteral("version"));
+    envelope.issuedAt = keys.require<QString>(QStringLiteral("issuedAt"), catalogueDate);
+    JsonReader::Array products = keys.array(QStringLiteral("products"));
     envelope.products.reserve(products.size());
-    for (qsizetype i = 0; i < products.size(); ++i) {
-        const QString path = QStringLiteral("products[%1]").arg(i);
-        if (!products.at(i).isObject())
-            return fail(QStringLiteral("typeMismatch(Dictionary) at %1").arg(path));
-        const QJsonObject object = products.at(i).toObject();
-        Reader r(object, path);
+    for (qsizetype i = 0; i < products.size() && !keys.failed(); ++i) {
+        JsonReader r = products.object(i);
         RemoteProduct p;
-        p.bundleId = r.string("bundleId");
-        p.variantId = r.string("variantId");
-        p.displayName = r.string("displayName");
-        p.author = r.string("author");
-        p.releaseDate = r.date("releaseDate");
-        p.priceCents = r.integer("priceCents");
-        p.currency = r.string("currency");
-        p.type = r.string("type");
-        p.assetURL = r.optionalString("assetURL");
-        p.status = r.string("status");
-        if (!r.error.isEmpty())
-            return fail(r.error);
+        p.bundleId = r.require<QString>(QStringLiteral("bundleId"));
+        p.variantId = r.require<QString>(QStringLiteral("variantId"));
+        p.displayName = r.require<QString>(QStringLiteral("displayName"));
+        p.author = r.require<QString>(QStringLiteral("author"));
+        p.releaseDate = r.require<QString>(QStringLiteral("releaseDate"), catalogueDate);
+        p.priceCents = r.require<qint64>(QStringLiteral("priceCents"));
+        p.currency = r.require<QString>(QStringLiteral("currency"));
+        p.type = r.require<QString>(QStringLiteral("type"));
+        p.assetURL = r.optional<QString>(QStringLiteral("assetURL"));
+        p.status = r.require<QString>(QStringLiteral("status"));
         envelope.products.append(std::move(p));
     }
+    if (keys.failed())
+        return fail(describe(keys.error()));
     return envelope;
 }
 

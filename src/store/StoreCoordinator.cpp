@@ -3,6 +3,7 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 #include "platform/core/WallClock.h"
 #include "store/BundleInstaller.h"
 #include "store/BundleVerifier.h"
@@ -89,11 +90,7 @@ const QSet<QString>& StoreCoordinator::adultContentIds()
 
 void StoreCoordinator::setAvailable(QList<StoreItem> items)
 {
-    if (items == m_available)
-        return;
-    Q_EMIT objectWillChange();
-    m_available = std::move(items);
-    Q_EMIT availableChanged();
+    publishIfChanged(this, m_available, std::move(items), &StoreCoordinator::availableChanged);
 }
 
 std::optional<QString> StoreCoordinator::inflightInstallId() const
@@ -117,11 +114,7 @@ void StoreCoordinator::setInstalling(const QString& itemId, bool running)
 
 void StoreCoordinator::setLastError(std::optional<QString> text)
 {
-    if (text == m_lastError)
-        return;
-    Q_EMIT objectWillChange();
-    m_lastError = std::move(text);
-    Q_EMIT lastErrorChanged();
+    publishIfChanged(this, m_lastError, std::move(text), &StoreCoordinator::lastErrorChanged);
 }
 
 void StoreCoordinator::activate(const BundleManifest& manifest)

@@ -1,15 +1,12 @@
 #include "update/KillSwitch.h"
 
 #include "platform/core/InfoDictionary.h"
+#include "platform/core/JsonReader.h"
 #include "update/KillSwitchCache.h"
 #include "update/KillSwitchFetcher.h"
 #include "update/NumericCompare.h"
 #include "update/UpdateLog.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
 
 namespace gaugelet {
 
@@ -71,47 +68,24 @@ Result<KillSwitch::Payload, KillSwitch::Payload::DecodeError> KillSwitch::Payloa
 
     // Qt's parser limits nesting depth itself, so a deeply nested body is a
     // parse error, not a deep recursion.
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return fail(Error{Error::Kind::notJSON, {}, parseError.errorString()});
-    if (!doc.isObject())
+    auto document = JsonReader::parseObject(body);
+    if (!document) {
+        if (document.error().kind == JsonReader::Error::Kind::notJson)
+            return fail(Error{Error::Kind::notJSON, {}, document.error().detail});
         return fail(Error{Error::Kind::notObject, {}, {}});
-    const QJsonObject object = doc.object();
-
+    }
+    JsonReader& keys = *document;
     Payload payload;
-    std::optional<Error> firstError;
-    auto readBool = [&](const char* key, std::optional<bool>& field) {
-        const QJsonValue value = object.value(QLatin1String(key));
-        if (value.isUndefined() || value.isNull())
-            return;
-        if (!value.isBool()) {
-            if (!firstError)
-                firstError = Error{Error::Kind::wrongType, QString::fromLatin1(key), {}};
-            return;
-        }
-        field = value.toBool();
-    };
-    auto readString = [&](const char* key, std::optional<QString>& field) {
-        const QJsonValue value = object.value(QLatin1String(key));
-        if (value.isUndefined() || value.isNull())
-            return;
-        if (!value.isString()) {
-            if (!firstError)
-                firstError = Error{Error::Kind::wrongType, QString::fromLatin1(key), {}};
-            return;
-        }
-        field = value.toString();
-    };
-    readBool("live", payload.live);
-    readBool("alpha", payload.alpha);
-    readString("message", payload.message);
-    readString("author", payload.author);
-    readString("min_version", payload.minVersion);
-    readString("link_url", payload.linkURL);
-    readString("link_label", payload.linkLabel);
-    if (firstError)
-        return fail(*firstError);
+    payload.live = keys.optional<bool>(QStringLiteral("live"));
+    payload.alpha = keys.optional<bool>(QStringLiteral("alpha"));
+    payload.message = keys.optional<QString>(QStringLiteral("message"));
+    payload.author = keys.optional<QString>(QStringLiteral("author"));
+    payload.minVersion = keys.optional<QString>(QStringLiteral("min_version"));
+    payload.linkURL = keys.optional<QString>(QStringLiteral("link_url"));
+    payload.linkLabel = keys.optional<QString>(QStringLiteral("link_label"));
+    // Every key is optional, so the only failure left is a value of another type.
+    if (keys.failed())
+        return fail(Error{Error::Kind::wrongType, keys.error().key, {}});
     return payload;
 }
 

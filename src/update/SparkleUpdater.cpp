@@ -2,6 +2,7 @@
 
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 #include "platform/core/WallClock.h"
 #include "platform/net/HttpFetch.h"
 #include "update/AppcastParser.h"
@@ -33,37 +34,27 @@ SparkleUpdater::~SparkleUpdater() = default;
 
 void SparkleUpdater::setHasUpdateAvailable(bool value)
 {
-    Q_EMIT objectWillChange();
-    m_hasUpdateAvailable = value;
-    Q_EMIT hasUpdateAvailableChanged();
+    publish(this, m_hasUpdateAvailable, value, &SparkleUpdater::hasUpdateAvailableChanged);
 }
 
 void SparkleUpdater::setLatestVersion(const std::optional<QString>& value)
 {
-    Q_EMIT objectWillChange();
-    m_latestVersion = value;
-    Q_EMIT latestVersionChanged();
+    publish(this, m_latestVersion, value, &SparkleUpdater::latestVersionChanged);
 }
 
 void SparkleUpdater::setLastCheckedAt(const std::optional<QDateTime>& value)
 {
-    Q_EMIT objectWillChange();
-    m_lastCheckedAt = value;
-    Q_EMIT lastCheckedAtChanged();
+    publish(this, m_lastCheckedAt, value, &SparkleUpdater::lastCheckedAtChanged);
 }
 
 void SparkleUpdater::setIsChecking(bool value)
 {
-    Q_EMIT objectWillChange();
-    m_isChecking = value;
-    Q_EMIT isCheckingChanged();
+    publish(this, m_isChecking, value, &SparkleUpdater::isCheckingChanged);
 }
 
 void SparkleUpdater::setLastError(const std::optional<QString>& value)
 {
-    Q_EMIT objectWillChange();
-    m_lastError = value;
-    Q_EMIT lastErrorChanged();
+    publish(this, m_lastError, value, &SparkleUpdater::lastErrorChanged);
 }
 
 void SparkleUpdater::setOnUpdateCycleEnded(std::function<void()> callback)

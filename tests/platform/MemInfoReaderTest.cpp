@@ -45,7 +45,6 @@ TEST(MemInfoReader, MapsMeminfoFixtureToCategories)
     EXPECT_EQ(s->totalBytes, 16000000ull * 1024);
     EXPECT_EQ(s->freeBytes, 8000000ull * 1024);
     EXPECT_EQ(s->wiredBytes, 301000ull * 1024);
-    EXPECT_EQ(s->purgeableBytes, 0u);
     EXPECT_EQ(s->externalBytes, 3050000ull * 1024);
     EXPECT_EQ(s->internalBytes, 2700000ull * 1024);
     EXPECT_EQ(s->compressedBytes, 64000ull * 1024 + 1000);

@@ -37,21 +37,10 @@ TEST(MemorySampler, ReadingUsesTheCategoryFormulas)
     EXPECT_EQ(r.wiredBytes, 1 * GiB);
     EXPECT_EQ(r.compressedBytes, GiB / 2);
     EXPECT_EQ(r.cachedBytes, 3 * GiB);
-    EXPECT_EQ(r.usedBytes, 9 * GiB); // total - (free + purgeable + external)
+    EXPECT_EQ(r.usedBytes, 9 * GiB); // total - (free + external)
     EXPECT_DOUBLE_EQ(r.usedPercent, 56.25);
     EXPECT_EQ(r.swapUsedBytes, 123u);
     EXPECT_EQ(r.totalBytes, 16 * GiB);
-}
-
-TEST(MemorySampler, MorePurgeableThanInternalGivesZeroAppNotAWrap)
-{
-    VmStatistics s;
-    s.totalBytes = 8 * GiB;
-    s.internalBytes = 1 * GiB;
-    s.purgeableBytes = 2 * GiB;
-    const MemoryReading r = MemorySampler::read(s, std::nullopt);
-    EXPECT_EQ(r.appBytes, 0u);
-    EXPECT_EQ(r.cachedBytes, 2 * GiB);
 }
 
 TEST(MemorySampler, ReclaimableLargerThanInstalledGivesZeroUsed)

@@ -3,6 +3,7 @@
 
 #include "store/BundleManifest.h"
 #include "store/ZipReader.h"
+#include "storedzip/StoredZip.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -100,100 +101,6 @@ QString sha256Hex(const QByteArray& bytes)
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex());
 }
 
-quint32 crc32(const QByteArray& bytes)
-{
-    static const auto table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    quint32 c = 0xFFFFFFFFu;
-    for (char ch : bytes)
-        c = table[(c ^ quint8(ch)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-void put16(QByteArray& out, quint32 v)
-{
-    out.append(char(v & 0xFF));
-    out.append(char((v >> 8) & 0xFF));
-}
-
-void put32(QByteArray& out, quint32 v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-// A single-disk archive, every member stored (method 0) under its UTF-8
-// name, no folder records, fixed times so the output is reproducible.
-QByteArray storedZip(const QList<QPair<QString, QByteArray>>& members)
-{
-    constexpr quint32 utf8Flag = 1u << 11;
-    constexpr quint32 dosTime = 0;            // 00:00:00
-    constexpr quint32 dosDate = (0 << 9) | (1 << 5) | 1; // 1980-01-01
-    QByteArray out;
-    QByteArray directory;
-    for (const auto& [name, bytes] : members) {
-        const QByteArray nameBytes = name.toUtf8();
-        if (quint64(out.size()) > 0xFFFFFFFFu || quint64(bytes.size()) > 0xFFFFFFFFu)
-            die(QStringLiteral("archive too large for the accepted format"));
-        const quint32 offset = quint32(out.size());
-        const quint32 crc = crc32(bytes);
-        const quint32 size = quint32(bytes.size());
-        put32(out, 0x04034B50);
-        put16(out, 10);
-        put16(out, utf8Flag);
-        put16(out, 0);
-        put16(out, dosTime);
-        put16(out, dosDate);
-        put32(out, crc);
-        put32(out, size);
-        put32(out, size);
-        put16(out, quint32(nameBytes.size()));
-        put16(out, 0);
-        out.append(nameBytes);
-        out.append(bytes);
-
-        put32(directory, 0x02014B50);
-        put16(directory, (3 << 8) | 30); // made by: Unix, 3.0
-        put16(directory, 10);
-        put16(directory, utf8Flag);
-        put16(directory, 0);
-        put16(directory, dosTime);
-        put16(directory, dosDate);
-        put32(directory, crc);
-        put32(directory, size);
-        put32(directory, size);
-        put16(directory, quint32(nameBytes.size()));
-        put16(directory, 0);
-        put16(directory, 0);
-        put16(directory, 0);
-        put16(directory, 0);
-        put32(directory, 0100644u << 16);
-        put32(directory, offset);
-        directory.append(nameBytes);
-    }
-    if (members.size() > 0xFFFF)
-        die(QStringLiteral("too many members for the accepted format"));
-    const quint32 directoryOffset = quint32(out.size());
-    out.append(directory);
-    put32(out, 0x06054B50);
-    put16(out, 0);
-    put16(out, 0);
-    put16(out, quint32(members.size()));
-    put16(out, quint32(members.size()));
-    put32(out, quint32(directory.size()));
-    put32(out, directoryOffset);
-    put16(out, 0);
-    return out;
-}
-
 QMap<QString, QString> options(const QStringList& args, int from)
 {
     QMap<QString, QString> map;
@@ -253,7 +160,10 @@ int pack(const QMap<QString, QString>& opts)
 
     members.prepend({QStringLiteral("manifest.sig"), sign(pair, manifestBytes)});
     members.prepend({QStringLiteral("manifest.json"), manifestBytes});
-    writeAll(out, storedZip(members));
+    auto archive = gaugelet::StoredZip::write(members);
+    if (!archive)
+        die(archive.error());
+    writeAll(out, *archive);
     std::printf("%s: %s version %lld, %lld assets\n", qPrintable(out), qPrintable(decoded->id),
                 static_cast<long long>(decoded->version), static_cast<long long>(decoded->assets.size()));
     return 0;

@@ -1,6 +1,7 @@
 #include "app/lifecycle/AppLifecycle.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/core/Publish.h"
 #include "platform/desktop/WorkspaceNotifications.h"
 #include "stats/RenderClock.h"
 
@@ -52,10 +53,7 @@ void AppLifecycle::resume()
 
 void AppLifecycle::setPaused(bool paused)
 {
-    Q_EMIT objectWillChange();
-    Q_EMIT pausedWillChange(paused);
-    m_paused = paused;
-    Q_EMIT pausedChanged(paused);
+    publish(this, m_paused, paused, &AppLifecycle::pausedWillChange, &AppLifecycle::pausedChanged);
 }
 
 } // namespace gaugelet

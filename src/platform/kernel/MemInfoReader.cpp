@@ -76,7 +76,6 @@ std::optional<VmStatistics> MemInfoReader::parse(std::string_view text, uint64_t
     s.freeBytes = bytes(MemFree);
     s.wiredBytes = sum({bytes(SUnreclaim), bytes(KernelStack), bytes(PageTables), bytes(SecPageTables),
                         bytes(Percpu), bytes(VmallocUsed), bytes(Hugetlb)});
-    s.purgeableBytes = 0;
     s.compressedBytes = sum({bytes(Zswap), zramBytes});
     s.externalBytes = subtractOrZero(sum({bytes(Buffers), bytes(Cached), bytes(SReclaimable)}), bytes(Shmem));
     s.internalBytes = sum({bytes(AnonPages), bytes(Shmem)});

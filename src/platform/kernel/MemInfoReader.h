@@ -14,7 +14,6 @@ namespace gaugelet {
 //   total = MemTotal; free = MemFree;
 //   wired = SUnreclaim + KernelStack + PageTables + SecPageTables + Percpu
 //           + VmallocUsed + Hugetlb;
-//   purgeable = 0 (Linux has no such pool);
 //   compressed = Zswap + the sum of every zram device's mem_used_total;
 //   external (cached) = Buffers + Cached - Shmem + SReclaimable, at least 0;
 //   internal (app) = AnonPages + Shmem;
@@ -23,7 +22,6 @@ struct VmStatistics {
     uint64_t totalBytes = 0;
     uint64_t freeBytes = 0;
     uint64_t wiredBytes = 0;
-    uint64_t purgeableBytes = 0;
     uint64_t compressedBytes = 0;
     uint64_t externalBytes = 0;
     uint64_t internalBytes = 0;

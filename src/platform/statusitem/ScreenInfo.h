@@ -14,8 +14,6 @@ struct ScreenFacts {
     QRectF frame;          // the whole screen
     QRectF visibleFrame;   // less panels and docks
     double backingScaleFactor = 1.0;
-    // The menu-bar space right of a camera housing; Linux screens have none.
-    std::optional<QRectF> auxiliaryTopRightArea;
 };
 
 // Screen facts and changes: the main (primary) screen, the screen at a point,

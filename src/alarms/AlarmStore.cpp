@@ -1,0 +1,63 @@
+#include "alarms/AlarmStore.h"
+
+#include "alarms/AlarmsLog.h"
+#include "platform/core/Defaults.h"
+#include "stats/StatProvider.h"
+
+namespace gaugelet {
+
+std::optional<QList<Alarm>> AlarmStore::load()
+{
+    const auto data = Defaults::standard()->data(alarmsKey);
+    if (!data)
+        return std::nullopt;
+    auto decoded = Alarm::decodeList(*data);
+    if (!decoded) {
+        logError(lcAlarms, "alarm load failed: %s", qUtf8Printable(decoded.error().describe()));
+        // The bytes stay under the key until the first write; that write
+        // copies them aside first, so the user's alarms are never lost.
+        m_unreadableStoredAlarms = *data;
+        return std::nullopt;
+    }
+    return std::move(decoded).value();
+}
+
+void AlarmStore::persist(const QList<Alarm>& alarms)
+{
+    auto encoded = Alarm::encodeList(alarms);
+    if (!encoded) {
+        logError(lcAlarms, "alarm persist failed: %s", qUtf8Printable(encoded.error().describe()));
+        return;
+    }
+    if (m_unreadableStoredAlarms) {
+        Defaults::standard()->set(unreadableAlarmsKey, *m_unreadableStoredAlarms);
+        logError(lcAlarms, "alarm load: unreadable stored alarms kept under %s bytes=%ld",
+                 qUtf8Printable(unreadableAlarmsKey), long(m_unreadableStoredAlarms->size()));
+        m_unreadableStoredAlarms.reset();
+    }
+    Defaults::standard()->set(alarmsKey, *encoded);
+}
+
+bool AlarmStore::takeSeedTurn()
+{
+    if (Defaults::standard()->boolean(seedFlagKey, false))
+        return false;
+    Defaults::standard()->set(seedFlagKey, true);
+    return true;
+}
+
+Alarm AlarmStore::sampleAlarm()
+{
+    Alarm sample;
+    sample.id = QUuid::createUuid();
+    sample.providerId = ProviderIds::cpu;
+    sample.threshold = 0.8;
+    sample.direction = Alarm::Direction::above;
+    sample.repeatInterval = 30;
+    sample.enabled = true;
+    sample.notify = true;
+    sample.notifySnoozeMinutes = 15;
+    return sample;
+}
+
+} // namespace gaugelet
