@@ -49,6 +49,10 @@ function(gaugelet_area name)
     target_link_libraries(gaugelet_${name} PUBLIC ${A_DEPS})
     target_compile_options(gaugelet_${name} PRIVATE ${GAUGELET_WARNINGS})
     target_compile_definitions(gaugelet_${name} PUBLIC QT_NO_KEYWORDS)
+    # Our libraries write every text as QStringLiteral/QLatin1String (no
+    # implicit conversion from char*) and concatenate through QStringBuilder.
+    # Tests, benchmarks and tools do not take these on.
+    target_compile_definitions(gaugelet_${name} PRIVATE QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER)
     gaugelet_refresh_moc(gaugelet_${name} "${sources}")
   else()
     add_library(gaugelet_${name} INTERFACE)
@@ -66,6 +70,7 @@ function(gaugelet_tests name)
     return()
   endif()
   add_executable(test_${name} ${sources})
+  set_property(GLOBAL APPEND PROPERTY GAUGELET_TEST_PROGRAMS test_${name})
   gaugelet_refresh_moc(test_${name} "${sources}")
   target_link_libraries(test_${name} PRIVATE gaugelet_testsupport ${A_DEPS})
   target_compile_options(test_${name} PRIVATE ${GAUGELET_WARNINGS})

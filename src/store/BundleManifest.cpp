@@ -213,7 +213,7 @@ Result<BundleManifest, BundleManifest::DecodeError> BundleManifest::decode(const
     m.releaseDate = keys.require<QString>(QStringLiteral("releaseDate"), [](const QString& text) -> Result<QDateTime, QString> {
         if (auto date = parseReleaseDate(text))
             return *date;
-        return fail(QStringLiteral("unrecognised releaseDate: ") + text);
+        return fail(QString(QStringLiteral("unrecognised releaseDate: ") + text));
     });
     m.priceCents = keys.require<qint64>(QStringLiteral("priceCents"));
     m.currency = keys.require<QString>(QStringLiteral("currency"));

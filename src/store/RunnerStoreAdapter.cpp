@@ -50,7 +50,7 @@ void RunnerStoreAdapter::uninstall(const BundleManifest& manifest)
         ids.append(manifest.id);
     }
     for (const QString& id : ids)
-        m_visualizers->remove(RunnerVisualizer::idPrefix + id);
+        m_visualizers->remove(QString(RunnerVisualizer::idPrefix + id));
 }
 
 QList<QImage> RunnerStoreAdapter::previewFrames(const BundleManifest::SpritePayload& sprite,

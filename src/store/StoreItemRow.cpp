@@ -125,7 +125,8 @@ void StoreItemRow::adoptPreview()
         return;
     m_preview = widget;
     m_preview->setFixedSize(kThumbnailSide, kThumbnailSide);
-    m_thumbnail->layout()->replaceWidget(m_placeholder, m_preview);
+    // The layout hands back the placeholder's item, which it no longer owns.
+    delete m_thumbnail->layout()->replaceWidget(m_placeholder, m_preview);
     delete m_placeholder;
     m_placeholder = nullptr;
 }
