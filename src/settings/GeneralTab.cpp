@@ -9,6 +9,7 @@
 #include "settings/ConfigBackup.h"
 #include "settings/RelativeDate.h"
 #include "settings/RelaunchApp.h"
+#include "settings/ScrollingPage.h"
 #include "settings/SetLaunchAtLogin.h"
 #include "update/SparkleUpdater.h"
 
@@ -23,7 +24,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -250,18 +250,9 @@ GeneralTab::~GeneralTab() = default;
 
 void GeneralTab::build()
 {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    outer->addWidget(scroll);
-
     auto* form = new QWidget;
     form->setAutoFillBackground(false);
-    scroll->setWidget(form);
+    addScrollingPage(this, form);
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(18, 12, 18, 12);
     column->setSpacing(5);

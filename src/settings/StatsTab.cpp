@@ -2,9 +2,9 @@
 
 #include "platform/core/MainThread.h"
 #include "settings/PresetsSection.h"
+#include "settings/ScrollingPage.h"
 #include "settings/SpriteCustomizeSection.h"
 
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace gaugelet {
@@ -12,16 +12,7 @@ namespace gaugelet {
 StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    outer->addWidget(scroll);
-
-    auto* form = new QWidget(scroll);
+    auto* form = new QWidget;
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(20, 16, 20, 20);
     column->setSpacing(18);
@@ -30,7 +21,7 @@ StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent
     m_sprites = new SpriteCustomizeSection(m_env, form);
     column->addWidget(m_sprites);
     column->addStretch(1);
-    scroll->setWidget(form);
+    addScrollingPage(this, form);
     // setWidget turns the content's background filling on; the form shows the window's.
     form->setAutoFillBackground(false);
 }

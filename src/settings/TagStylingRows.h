@@ -16,7 +16,7 @@ class SegmentedControl;
 class StatProvider;
 
 // The placement of one label of a pinned sprite: its orientation and its
-// offset from the default place. The spec given on creation is the state;
+// offset from the default place. The TagSpec given on creation is the state;
 // every change writes the label's position, orientation and offset. A stored
 // offset beyond the slider's range shows at the slider's end with the stored
 // number in the value text, and is not written until the user changes it.

@@ -10,6 +10,7 @@
 #include "settings/ConfigRow.h"
 #include "settings/GroupedSection.h"
 #include "settings/PaletteRow.h"
+#include "settings/ScrollingPage.h"
 #include "settings/SegmentedControl.h"
 #include "settings/SettingsText.h"
 #include "stats/Color.h"
@@ -22,7 +23,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
@@ -82,17 +82,7 @@ void showPosition(QSlider* slider, int position)
 ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-
-    auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    outer->addWidget(scroll);
-
-    auto* form = new QWidget(scroll);
+    auto* form = new QWidget;
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(20, 16, 20, 20);
     column->setSpacing(18);
@@ -100,7 +90,7 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
     column->addWidget(buildStatNumberSection(form));
     column->addWidget(buildSpriteSection(form));
     column->addStretch(1);
-    scroll->setWidget(form);
+    addScrollingPage(this, form);
     // setWidget turns the content's background filling on; the form shows the window's.
     form->setAutoFillBackground(false);
 
