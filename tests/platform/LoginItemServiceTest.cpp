@@ -181,6 +181,14 @@ TEST(LoginItemService, StatusFollowsTheEntry)
     LoginItemService::Paths none = f.paths;
     none.configHome.clear();
     EXPECT_EQ(LoginItemService(none).status(), LoginItemService::Status::notFound);
+
+    // An entry naming this program where no starter can take its path (as
+    // earlier builds wrote it) does not start it, so it does not count.
+    AutostartFixture g(QStringLiteral("50%"));
+    LoginItemService unstartable(g.paths);
+    g.write(unstartable.userEntryPath(),
+            "[Desktop Entry]\nType=Application\nExec=" + LoginItemService::quotedExecArgument(g.paths.executable).toUtf8() + "\n");
+    EXPECT_EQ(unstartable.status(), LoginItemService::Status::notRegistered);
 }
 
 TEST(LoginItemService, SystemWideEntryCountsUntilTheUserMasksIt)
