@@ -24,8 +24,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QShowEvent>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -290,8 +290,8 @@ void GeneralTab::build()
             setLaunchAtLogin(checked);
         });
         // Another view (the Setup tab, the setup window) changed the login item.
-        m_loginObserver = NotificationCenter::defaultCenter().observe(launchAtLoginChangedNotification, this,
-                                                    [this](const NotificationCenter::Notification&) { refreshLaunchAtLogin(); });
+        m_loginObserver = NotificationCenter::defaultCenter().observe(
+            launchAtLoginChangedNotification, this, [this](const NotificationCenter::Notification&) { refreshLaunchAtLogin(); });
         h->addWidget(m_launchToggle);
         h->addStretch(1);
         section->addRow(row);

@@ -13,10 +13,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QDir>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
