@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QPixmapCache>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -95,6 +96,10 @@ void LazySettings::drop()
         if (child->isWindow())
             delete child;
     }
+    // Qt keeps every pixmap it drew for the content's icons and controls in its
+    // pixmap cache, keyed by pixmaps that are gone now and never asked for
+    // again: without this, each opening would add its own set, up to the cache's limit.
+    QPixmapCache::clear();
 }
 
 bool LazySettings::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,6 @@
 #include "popover/PinChip.h"
 
+#include "charts/PopupToolTip.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/StatSnapshot.h"
 
@@ -21,7 +22,7 @@ PinChip::PinChip(VisualizerPtr visualizer, const QString& providerId, Theme them
     setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     if (m_visualizer) {
-        setToolTip(m_visualizer->displayName().toHtmlEscaped());
+        setToolTip(PopupToolTip::fromPlainText(m_visualizer->displayName()));
         setAccessibleName(m_visualizer->displayName());
     }
     makePreview();

@@ -20,7 +20,7 @@ UpdateBadge::UpdateBadge(QWidget* parent)
     font.setWeight(QFont::Medium);
     setFont(font);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(tr("A new version is available. Click to install."));
+    setToolTip(tr("A new version is available. Click to see the update."));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setText(title(std::nullopt));
 }

@@ -24,6 +24,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -246,7 +247,10 @@ GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* par
     refreshColours();
 }
 
-GeneralTab::~GeneralTab() = default;
+GeneralTab::~GeneralTab()
+{
+    NotificationCenter::defaultCenter().removeObserver(m_loginObserver);
+}
 
 void GeneralTab::build()
 {
@@ -285,6 +289,9 @@ void GeneralTab::build()
             m_launchAtLogin = checked;
             setLaunchAtLogin(checked);
         });
+        // Another view (the Setup tab, the setup window) changed the login item.
+        m_loginObserver = NotificationCenter::defaultCenter().observe(
+            launchAtLoginChangedNotification, this, [this](const NotificationCenter::Notification&) { refreshLaunchAtLogin(); });
         h->addWidget(m_launchToggle);
         h->addStretch(1);
         section->addRow(row);
@@ -457,6 +464,15 @@ void GeneralTab::showEvent(QShowEvent* event)
     });
     refreshUpdates();
     m_checkedTicker->start();
+    if (!event->spontaneous())
+        refreshLaunchAtLogin();
+}
+
+void GeneralTab::refreshLaunchAtLogin()
+{
+    m_launchAtLogin = isLaunchAtLoginEnabled();
+    const QSignalBlocker quiet(m_launchToggle);
+    m_launchToggle->setChecked(m_launchAtLogin);
 }
 
 void GeneralTab::hideEvent(QHideEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/NotificationCenter.h"
+
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
@@ -56,7 +58,8 @@ public:
     using AlertPresenter = std::function<void(QWidget* parent, const BackupAlert& alert, std::function<void()> dismissed)>;
 
     // updater: the update bridge (not owned). launchAtLogin: the login item's
-    // state when the tab is built.
+    // state when the tab is built; it is read again whenever the tab is shown
+    // and when another view changes it.
     GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent = nullptr);
     ~GeneralTab() override;
 
@@ -90,6 +93,8 @@ private:
     void scheduleRefresh();
     void refreshUpdates();
     void refreshColours();
+    // The toggle shows the login item's state as it is now.
+    void refreshLaunchAtLogin();
     void setBackupAlert(BackupAlert alert);
     void runPanel(const PanelRequest& request, std::function<void(std::optional<QString>)> done);
     void exportTo(const QString& path);
@@ -115,6 +120,7 @@ private:
     QTimer* m_checkedTicker = nullptr;
     int m_spinnerStep = 0;
     bool m_refreshQueued = false;
+    NotificationCenter::Token m_loginObserver = 0;
 
     PanelRunner m_panelRunner;
     AlertPresenter m_alertPresenter;

@@ -1,6 +1,7 @@
 #include "settings/SetLaunchAtLogin.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/core/NotificationCenter.h"
 #include "platform/desktop/LoginItemService.h"
 
 #include <QtGlobal>
@@ -11,9 +12,12 @@ void setLaunchAtLogin(bool enabled)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     LoginItemService& service = LoginItemService::mainAppService();
+    const LoginItemService::Status before = service.status();
     const auto result = enabled ? service.registerItem() : service.unregisterItem();
     if (!result)
         qInfo("Gaugelet: failed to toggle launch-at-login: %s", qUtf8Printable(result.error()));
+    if (service.status() != before)
+        NotificationCenter::defaultCenter().post(launchAtLoginChangedNotification);
 }
 
 bool isLaunchAtLoginEnabled()

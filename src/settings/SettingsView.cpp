@@ -97,8 +97,7 @@ QWidget* SettingsView::buildTab(int index, QWidget* parent)
 {
     switch (index) {
     case general: {
-        // Seeded from the login-item service now, and not read again while the
-        // window stays open.
+        // Seeded from the login-item service now; the tab reads it again when shown.
         auto* tab = new GeneralTab(m_env.updater, isLaunchAtLoginEnabled(), parent);
         m_general = tab;
         return tab;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/NotificationCenter.h"
 #include "settings/SetupModel.h"
 
 #include <QHash>
@@ -66,6 +67,7 @@ private:
     std::optional<QString> m_expandedId;
     bool m_didAutoExpand = false;
     bool m_updateScheduled = false;
+    NotificationCenter::Token m_loginObserver = 0;
     QList<Card*> m_cards; // in row order
 };
 

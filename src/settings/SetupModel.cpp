@@ -52,7 +52,12 @@ void SetupModel::refresh()
             },
             Qt::QueuedConnection);
     });
+    refreshLoginItem();
+}
 
+void SetupModel::refreshLoginItem()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
     switch (LoginItemService::mainAppService().status()) {
     case LoginItemService::Status::enabled: setLoginItem(RowStatus::granted()); return;
     case LoginItemService::Status::requiresApproval: setLoginItem(RowStatus::denied()); return;

@@ -43,6 +43,8 @@ public:
     // the notification answer arrives later (or, from a server that never
     // answers, turns into "not determined" after the reply time-out).
     void refresh();
+    // Reads the login item again.
+    void refreshLoginItem();
 
 Q_SIGNALS:
     // After the new status is stored.

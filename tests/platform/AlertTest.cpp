@@ -1,6 +1,7 @@
 #include "platform/desktop/Alert.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -66,4 +67,25 @@ TEST(Alert, ButtonsKeepTheirOrderAndEscapeOrClosingChoosesTheLast)
                   box->close();
               }),
               2);
+}
+
+TEST(Alert, InformativeTextShowsAsPlainTextWithItsLineBreaks)
+{
+    const QString markup = QStringLiteral("<a href=\"https://example.invalid/\">x</a>");
+    const Alert alert{QStringLiteral("Gaugelet needs to update"), markup + QStringLiteral("\nline2"), {QStringLiteral("Quit")}};
+    runWith(alert, [&](QMessageBox* box) {
+        QLabel* shown = nullptr;
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            if (label->text() == alert.informativeText)
+                shown = label;
+        }
+        ASSERT_NE(shown, nullptr);
+        // Read as markup, it would be one line "x line2" with a live link.
+        shown->setTextInteractionFlags(shown->textInteractionFlags() | Qt::TextSelectableByMouse);
+        shown->setSelection(0, int(alert.informativeText.size()));
+        EXPECT_EQ(shown->selectedText().replace(QChar::ParagraphSeparator, u'\n').toStdString(),
+                  alert.informativeText.toStdString());
+        EXPECT_GE(shown->sizeHint().height(), 2 * QFontMetrics(shown->font()).height());
+        box->close();
+    });
 }

@@ -1,8 +1,12 @@
 #include "platform/desktop/LoginItemService.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -60,6 +64,95 @@ TEST(LoginItemService, RegisterReadsBackForAwkwardProgramPaths)
     }
 }
 
+TEST(LoginItemService, ExecValueIsQuotedAndEscapedAsAString)
+{
+    // Quoting escapes " ` $ \ with a backslash and writes % as %%; the string
+    // escaping then doubles every backslash.
+    EXPECT_EQ(LoginItemService::quotedExecArgument(QStringLiteral("/opt/50% $x/a\"b`c\\d")),
+              QStringLiteral("\"/opt/50%% \\\\$x/a\\\\\"b\\\\`c\\\\\\\\d\""));
+}
+
+namespace {
+
+// The program a unit's "ExecStart=:..." line starts, with systemd's quoting undone.
+QString unitProgram(const QString& unit)
+{
+    QFile file(unit);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1String("ExecStart=:")))
+            continue;
+        const QString value = line.mid(11);
+        if (!value.startsWith(QLatin1Char('"')))
+            return value.section(QLatin1Char(' '), 0, 0);
+        QString program;
+        for (qsizetype i = 1; i < value.size() && value[i] != u'"'; ++i)
+            program += value[i] == u'\\' ? value[++i] : value[i];
+        return program;
+    }
+    return {};
+}
+
+int run(const QString& program, const QStringList& arguments, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, arguments);
+    process.waitForFinished(20000);
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace
+
+// The entry is started by GLib's launcher and turned into a working unit by
+// systemd's autostart generator, whatever the program's path holds.
+TEST(LoginItemService, DesktopStartersStartTheProgram)
+{
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    const QString generator = QStringLiteral("/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator");
+    const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
+    if (gio.isEmpty() || !QFileInfo(generator).isExecutable() || analyze.isEmpty())
+        GTEST_SKIP() << "needs gio (libglib2.0-bin) and systemd's autostart generator";
+
+    const QString names[] = {QStringLiteral("gauge let"), QStringLiteral("100% \"quoted\""), QStringLiteral("it's"),
+                             QStringLiteral("$HOME"), QStringLiteral("back\\slash"), QStringLiteral("`tick`"),
+                             QStringLiteral("all %u $x `y` \\z \"q\"")};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        AutostartFixture f(name);
+        const QString marker = f.root.path() + QLatin1String("/marker");
+        f.write(f.paths.executable, "#!/bin/sh\nprintf started > '" + marker.toUtf8() + "'\n");
+        QFile::setPermissions(f.paths.executable, QFile::permissions(f.paths.executable) | QFile::ExeOwner);
+        LoginItemService service(f.paths);
+        ASSERT_TRUE(service.registerItem().hasValue());
+        EXPECT_EQ(service.status(), LoginItemService::Status::enabled);
+
+        EXPECT_EQ(run(gio, {QStringLiteral("launch"), service.userEntryPath()}), 0);
+        QDeadlineTimer deadline(10000);
+        while (!QFile::exists(marker) && !deadline.hasExpired())
+            QThread::msleep(20);
+        EXPECT_TRUE(QFile::exists(marker)) << "gio launch did not start the program";
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), f.paths.configHome);
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), f.paths.configDirs.join(QLatin1Char(':')));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), f.root.path());
+        const QString units = f.root.path() + QLatin1String("/units");
+        QDir().mkpath(units);
+        EXPECT_EQ(run(generator, {units, units, units}, env), 0);
+        const QString unit = units + QLatin1String("/app-dev.gaugelet.app@autostart.service");
+        ASSERT_TRUE(QFile::exists(unit)) << "the generator made no unit";
+        EXPECT_EQ(QFileInfo(unitProgram(unit)).canonicalFilePath(), QFileInfo(f.paths.executable).canonicalFilePath());
+        // systemd itself accepts the unit's ExecStart.
+        EXPECT_EQ(run(analyze, {QStringLiteral("--user"), QStringLiteral("verify"), QStringLiteral("--man=no"), unit}, env), 0);
+
+        ASSERT_TRUE(service.unregisterItem().hasValue());
+        EXPECT_FALSE(QFileInfo(service.launchLinkPath()).isSymLink());
+    }
+}
+
 TEST(LoginItemService, StatusFollowsTheEntry)
 {
     AutostartFixture f;
@@ -88,6 +181,14 @@ TEST(LoginItemService, StatusFollowsTheEntry)
     LoginItemService::Paths none = f.paths;
     none.configHome.clear();
     EXPECT_EQ(LoginItemService(none).status(), LoginItemService::Status::notFound);
+
+    // An entry naming this program where no starter can take its path (as
+    // earlier builds wrote it) does not start it, so it does not count.
+    AutostartFixture g(QStringLiteral("50%"));
+    LoginItemService unstartable(g.paths);
+    g.write(unstartable.userEntryPath(),
+            "[Desktop Entry]\nType=Application\nExec=" + LoginItemService::quotedExecArgument(g.paths.executable).toUtf8() + "\n");
+    EXPECT_EQ(unstartable.status(), LoginItemService::Status::notRegistered);
 }
 
 TEST(LoginItemService, SystemWideEntryCountsUntilTheUserMasksIt)

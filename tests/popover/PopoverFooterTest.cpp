@@ -38,7 +38,7 @@ TEST(PopoverFooter, UpdateBadgeFollowsTheUpdater)
             EXPECT_EQ(footer.updateBadge()->text(), c.title);
         }
     }
-    EXPECT_EQ(footer.updateBadge()->toolTip(), QStringLiteral("A new version is available. Click to install."));
+    EXPECT_EQ(footer.updateBadge()->toolTip(), QStringLiteral("A new version is available. Click to see the update."));
 }
 
 TEST(PopoverFooter, NoUpdaterMeansNoBadge)

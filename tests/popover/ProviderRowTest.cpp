@@ -173,7 +173,7 @@ TEST(ProviderRow, PinChipsPreviewHalfLoadShowPinnedStateAndToggle)
     EXPECT_FALSE(chips[2]->previewImage().isNull()) << "a runner shows its first frame";
     EXPECT_DOUBLE_EQ(world.fox->lastValue, 0.5);
     EXPECT_EQ(world.fox->lastTheme, Theme::dark) << "gum.dark is a dark palette";
-    EXPECT_EQ(chips[2]->toolTip(), QStringLiteral("Fox"));
+    EXPECT_TRUE(chips[2]->toolTip().contains(QLatin1String("Fox"))) << "the tooltip names the visualizer";
 
     // Removing the sparkline pin withdraws its offer; pinning the fox marks it.
     chips[1]->click();

@@ -156,3 +156,31 @@ TEST(LazySettings, WithoutAnUpdaterEachContentHasItsOwnForItsLifetime)
     settings.show();
     EXPECT_EQ(updatersAlive(&settings), 0);
 }
+
+// Each opening builds the content afresh; what it leaves behind after closing
+// must not add up: no widgets, and none of the pixmaps Qt cached while drawing it.
+TEST(LazySettings, OpeningAndClosingAgainAndAgainKeepsNothing)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    LazySettings settings(e.env());
+    QList<QPixmap> drawn; // what each opening's tab bar drew, as Qt cached it
+    auto openVisitEveryTabAndClose = [&] {
+        settings.show();
+        QTabWidget* tabs = settings.content()->tabWidget();
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            spinFor(10);
+        }
+        drawn.append(tabs->tabIcon(0).pixmap(tabs->iconSize(), tabs->devicePixelRatioF()));
+        settings.window()->close();
+        ASSERT_TRUE(waitUntil([&] { return !settings.isBuilt(); }));
+    };
+    openVisitEveryTabAndClose();
+    const qsizetype widgets = QApplication::allWidgets().size();
+    for (int i = 0; i < 5; ++i)
+        openVisitEveryTabAndClose();
+    EXPECT_EQ(QApplication::allWidgets().size(), widgets);
+    for (QPixmap& pixmap : drawn)
+        EXPECT_TRUE(pixmap.isDetached()) << "a closed window's pixmap is still held";
+}

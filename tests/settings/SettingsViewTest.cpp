@@ -3,6 +3,8 @@
 #include "SettingsEnvironment.h"
 #include "alarms/AlarmsSettingsView.h"
 #include "platform/style/SystemSymbol.h"
+#include "settings/GeneralTab.h"
+#include "settings/SetupChecklist.h"
 #include "settings/SetupTab.h"
 #include "settings/StatsTab.h"
 #include "settings/ThemesTab.h"
@@ -10,9 +12,11 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -172,4 +176,45 @@ TEST(SettingsView, Screenshots)
             EXPECT_TRUE(image.save(name)) << qPrintable(name);
         }
     }
+}
+
+// The General tab's toggle and the Setup tab's login row show the login item
+// as it is now, whichever of them (or the setup window) changed it.
+TEST(SettingsView, BothTabsShowTheLoginItemAsItIsNow)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    SettingsView view(e.env());
+    view.show();
+    auto* toggle = view.generalTab()->findChild<QCheckBox*>(QStringLiteral("launchAtLogin"));
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_FALSE(toggle->isChecked());
+    auto loginButton = [](QWidget* root) { return root->findChild<QPushButton*>(QStringLiteral("setup.button.login")); };
+
+    // Enabled from the Setup tab, then General is shown again.
+    view.tabWidget()->setCurrentIndex(4);
+    spinFor(5);
+    ASSERT_NE(loginButton(view.tabContent(4)), nullptr);
+    loginButton(view.tabContent(4))->click();
+    ASSERT_EQ(e.loginItems->status(), LoginItemService::Status::enabled);
+    view.tabWidget()->setCurrentIndex(0);
+    spinFor(5);
+    EXPECT_TRUE(toggle->isChecked());
+
+    // Turned off from General: the Setup tab offers "Enable" again.
+    toggle->click();
+    ASSERT_NE(e.loginItems->status(), LoginItemService::Status::enabled);
+    view.tabWidget()->setCurrentIndex(4);
+    spinFor(5);
+    EXPECT_TRUE(loginButton(view.tabContent(4))->isVisibleTo(view.tabContent(4)));
+
+    // The setup window enables it while General is on screen.
+    view.tabWidget()->setCurrentIndex(0);
+    SetupChecklist setupWindow;
+    setupWindow.show();
+    spinFor(5);
+    loginButton(&setupWindow)->click();
+    spinFor(5);
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_TRUE(view.generalTab()->launchAtLogin());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/core/MainThread.h"
 
+#include <QLabel>
 #include <QList>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,6 +18,10 @@ int Alert::runModal() const
     box.setTextFormat(Qt::PlainText);
     box.setText(messageText);
     box.setInformativeText(informativeText);
+    // The informative text may come from a server: shown as it stands, never
+    // read as markup with live links, its line breaks kept.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
     QList<QPushButton*> added;
     // One role for every button keeps them in the order given.
     for (const QString& title : buttons)

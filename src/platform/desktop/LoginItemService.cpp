@@ -49,10 +49,27 @@ bool hasControlCharacter(const QString& text)
     return false;
 }
 
+// Whether the desktops' autostart starters can start a program at this path.
+// Written with the Exec quoting, GLib checks the program before it undoes
+// "%%", and systemd's autostart generator refuses an executable name holding
+// a quote, "$", a backtick, "%" or a backslash; a control character ends the line.
+bool startableProgramPath(const QString& path)
+{
+    if (hasControlCharacter(path))
+        return false;
+    for (QChar c : path) {
+        if (c == u'"' || c == u'\'' || c == u'`' || c == u'$' || c == u'%' || c == u'\\')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 // The Exec key's quoting: the argument in double quotes, with ", `, $ and
 // the backslash escaped by a backslash; then the string escaping of every value, which
 // doubles each backslash. "%" starts a field code, so a literal one is "%%".
-QString quotedExecArgument(const QString& argument)
+QString LoginItemService::quotedExecArgument(const QString& argument)
 {
     QString quoted;
     quoted.reserve(argument.size() + 2);
@@ -68,6 +85,8 @@ QString quotedExecArgument(const QString& argument)
     quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     return quoted;
 }
+
+namespace {
 
 // The value of a string key with its escapes (\s \n \t \r \\) resolved.
 QString unescapeValue(const QString& raw)
@@ -181,6 +200,24 @@ Result<void, QString> writeEntry(const QString& path, const QString& contents)
     return {};
 }
 
+// A symbolic link at `link` to `target`, replacing an older link of ours.
+Result<void, QString> writeLink(const QString& link, const QString& target)
+{
+    if (!QDir().mkpath(QFileInfo(link).absolutePath()))
+        return fail(QStringLiteral("cannot create the folder %1").arg(QFileInfo(link).absolutePath()));
+    const QFileInfo old(link);
+    if (old.isSymLink()) {
+        if (old.symLinkTarget() == target)
+            return {};
+        QFile::remove(link);
+    } else if (old.exists()) {
+        return fail(QStringLiteral("%1 is in the way").arg(link));
+    }
+    if (!QFile::link(target, link))
+        return fail(QStringLiteral("cannot link %1 to %2").arg(link, target));
+    return {};
+}
+
 } // namespace
 
 LoginItemService::LoginItemService(Paths paths) : m_paths(std::move(paths)) {}
@@ -198,6 +235,13 @@ QString LoginItemService::userEntryPath() const
     if (m_paths.configHome.isEmpty())
         return {};
     return m_paths.configHome + QLatin1String("/autostart/") + entryName;
+}
+
+QString LoginItemService::launchLinkPath() const
+{
+    if (m_paths.configHome.isEmpty())
+        return {};
+    return m_paths.configHome + QLatin1String("/dev.gaugelet.app/gaugelet");
 }
 
 LoginItemService::Status LoginItemService::status() const
@@ -222,7 +266,8 @@ LoginItemService::Status LoginItemService::status() const
     const Entry entry = readEntry(path);
     if (!entry.readable)
         return Status::notFound;
-    if (!samePath(execProgram(entry.exec), m_paths.executable))
+    const QString program = execProgram(entry.exec);
+    if (!startableProgramPath(program) || !samePath(program, m_paths.executable))
         return Status::notRegistered;
     if (entry.hidden || entry.gnomeDisabled)
         return Status::requiresApproval;
@@ -238,6 +283,18 @@ Result<void, QString> LoginItemService::registerItem()
         return fail(QStringLiteral("the program's own path is unknown"));
     if (hasControlCharacter(m_paths.executable))
         return fail(QStringLiteral("the program's path holds a control character"));
+    // A path the starters cannot take is reached through a link of ours.
+    QString program = m_paths.executable;
+    const QString link = launchLinkPath();
+    if (!startableProgramPath(program)) {
+        if (!startableProgramPath(link))
+            return fail(QStringLiteral("neither the program's path nor %1 can be started at login").arg(link));
+        if (auto linked = writeLink(link, program); !linked)
+            return linked;
+        program = link;
+    } else if (QFileInfo(link).isSymLink()) {
+        QFile::remove(link);
+    }
     const QString contents = QStringLiteral("[Desktop Entry]\n"
                                             "Type=Application\n"
                                             "Name=Gaugelet\n"
@@ -246,7 +303,7 @@ Result<void, QString> LoginItemService::registerItem()
                                             "Icon=dev.gaugelet.app\n"
                                             "Terminal=false\n"
                                             "X-GNOME-Autostart-enabled=true\n")
-                                 .arg(quotedExecArgument(m_paths.executable));
+                                 .arg(quotedExecArgument(program));
     return writeEntry(path, contents);
 }
 
@@ -260,6 +317,9 @@ Result<void, QString> LoginItemService::unregisterItem()
         if (!file.remove())
             return fail(QStringLiteral("cannot remove %1: %2").arg(path, file.errorString()));
     }
+    const QString link = launchLinkPath();
+    if (QFileInfo(link).isSymLink() && !QFile::remove(link))
+        return fail(QStringLiteral("cannot remove %1").arg(link));
     // A system-wide entry would still start the program: mask it.
     for (const QString& dir : m_paths.configDirs) {
         const QString candidate = dir + QLatin1String("/autostart/") + entryName;

@@ -40,6 +40,13 @@ public:
     static inline const QString entryName = QStringLiteral("dev.gaugelet.app.desktop");
     QString userEntryPath() const;
     const Paths& paths() const { return m_paths; }
+    // Where the entry's link to this program lives when the program's own
+    // path holds a character the desktops' autostart starters cannot take.
+    QString launchLinkPath() const;
+
+    // One argument of an Exec value, quoted as desktop entries require and
+    // escaped as a string value.
+    static QString quotedExecArgument(const QString& argument);
 
 private:
     Paths m_paths;
