@@ -241,6 +241,12 @@ TEST_F(ConfigBackupTest, WrongStructuresAndVersionsChangeNothing)
         {"values array", backupXml(QVariantMap{{"version", 1}, {"values", QVariantList{"global.x"}}}), malformedText},
         {"array root", backupXml(QVariantList{QVariantMap{{"version", 1}, {"values", goodValues}}}), malformedText},
         {"string root", backupXml(QVariant("hello")), malformedText},
+        // Not "version -1": an integer the reader cannot hold is named as such.
+        {"version 2^64-1",
+         backupXml(QVariantMap{{"version", 1}, {"values", goodValues}})
+             .replace("<integer>1</integer>", "<integer>18446744073709551615</integer>"),
+         QStringLiteral("The file “bad.plist” could not be read as a property list: property list holds an integer "
+                        "beyond 64 bits.")},
         // A structure problem is found before the version.
         {"version 2 without values", backupXml(QVariantMap{{"version", 2}}), malformedText},
     };
