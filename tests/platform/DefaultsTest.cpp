@@ -421,20 +421,3 @@ TEST(Defaults, PathThatIsNoReadableFileIsLeftAloneAndReported)
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 1);
     }
 }
-
-TEST(Defaults, AFailedSaveIsReportedOnce)
-{
-    QTemporaryDir dir;
-    const QString folder = dir.filePath("config");
-    test::writeFile(folder, "in the way");
-    Defaults d(folder + "/defaults.plist");
-    EXPECT_EQ(d.fileProblem(), std::nullopt);
-    QSignalSpy found(&d, &Defaults::fileProblemFound);
-    d.set("k", 1);
-    EXPECT_FALSE(d.flush());
-    EXPECT_FALSE(d.flush());
-    EXPECT_EQ(found.count(), 1);
-    ASSERT_TRUE(d.fileProblem());
-    EXPECT_EQ(d.fileProblem()->kind, Defaults::FileProblem::Kind::notSaving);
-    EXPECT_TRUE(d.fileProblem()->reason.startsWith("it cannot be saved ("));
-}
