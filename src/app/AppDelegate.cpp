@@ -4,6 +4,7 @@
 #include "alarms/AlarmNotificationDelegate.h"
 #include "app/AppLog.h"
 #include "app/LazySettings.h"
+#include "app/SettingsFileNotice.h"
 #include "app/lifecycle/AppLifecycle.h"
 #include "menubar/MenubarController.h"
 #include "menubar/PinManager.h"
@@ -145,6 +146,9 @@ void AppDelegate::applicationDidFinishLaunching()
     m_popover = std::make_unique<PopoverWindow>();
     connect(m_popover.get(), &PopoverWindow::didClose, this, &AppDelegate::popoverDidClose);
     startServices();
+    // A settings file that cannot be read or saved is told to the user once.
+    m_settingsNotice = std::make_unique<SettingsFileNotice>(Defaults::standard());
+    m_settingsNotice->start();
     m_updater = std::make_unique<SparkleUpdater>();
     ViewEnvironment settingsEnv;
     settingsEnv.registry = m_registry.get();

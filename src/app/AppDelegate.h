@@ -28,6 +28,7 @@ class ProviderEnablementStore;
 class RemoteStoreClient;
 class RenderClock;
 class RunnerStoreAdapter;
+class SettingsFileNotice;
 class SetupWindowController;
 class SoundStoreAdapter;
 class SparkleUpdater;
@@ -155,6 +156,7 @@ private:
     std::unique_ptr<MenubarController> m_menubar;
     std::unique_ptr<LazySettings> m_settings;
     std::unique_ptr<PopoverWindow> m_popover;
+    std::unique_ptr<SettingsFileNotice> m_settingsNotice;
     std::optional<PopoverSize> m_lastPopoverSize;
     bool m_launched = false;
 };

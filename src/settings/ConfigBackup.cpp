@@ -15,15 +15,15 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace gaugelet {
 
 namespace {
 
 GAUGELET_DEFINE_LOG(lcConfigBackup, "config-backup")
+
+static_assert(ConfigBackup::maxFileSize > Defaults::maxFileBytes,
+              "a backup of any settings file the store reads must load again");
 
 const QSet<QString>& carriedKeys()
 {
@@ -51,49 +51,38 @@ ConfigBackup::Error readError(const QString& path, int code)
                               .arg(QFileInfo(path).fileName(), systemText(code))};
 }
 
-// The bytes of a regular file of at most maxFileSize bytes. A link, a folder,
-// a FIFO, a device or a larger file is malformed, found out before anything
-// is read (and without blocking on a FIFO or a device).
+QString megabytes(qint64 bytes)
+{
+    return QString::number(bytes / (1024 * 1024));
+}
+
+ConfigBackup::Error tooLargeError(const QString& fileName)
+{
+    return {std::nullopt, QStringLiteral("The file “%1” is too large to be a Gaugelet settings backup (the limit is %2 MB).")
+                              .arg(fileName, megabytes(ConfigBackup::maxFileSize))};
+}
+
+// The bytes of a regular file (a link is followed) of at most maxFileSize
+// bytes. A folder, a FIFO, a device or a larger file is refused, each with its
+// own reason, before anything is read (and without blocking on a FIFO).
 Result<QByteArray, ConfigBackup::Error> readBackupFile(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
-    if (::lstat(name.constData(), &st) != 0)
-        return fail(readError(path, errno));
-    if (!S_ISREG(st.st_mode) || st.st_size > ConfigBackup::maxFileSize)
-        return fail(malformedError());
-    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ELOOP)
-            return fail(malformedError());
-        return fail(readError(path, errno));
+    auto bytes = FileSystem::readFile(path, ConfigBackup::maxFileSize, FileSystem::Links::follow);
+    if (bytes)
+        return std::move(bytes).value();
+    const QString name = QFileInfo(path).fileName();
+    switch (bytes.error().code) {
+    case EFBIG:
+        return fail(tooLargeError(name));
+    case EISDIR:
+        return fail(ConfigBackup::Error{std::nullopt,
+                                        QStringLiteral("“%1” is a folder, not a Gaugelet settings backup.").arg(name)});
+    case EINVAL:
+        return fail(ConfigBackup::Error{
+            std::nullopt, QStringLiteral("The file “%1” is not a regular file and cannot be loaded.").arg(name)});
+    default:
+        return fail(readError(path, bytes.error().code));
     }
-    // The name may have been swapped for something else since the look above.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > ConfigBackup::maxFileSize) {
-        ::close(fd);
-        return fail(malformedError());
-    }
-    QByteArray bytes;
-    bytes.resize(qsizetype(ConfigBackup::maxFileSize) + 1);
-    qsizetype got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int code = errno;
-            ::close(fd);
-            return fail(readError(path, code));
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    ::close(fd);
-    if (got > ConfigBackup::maxFileSize) // it grew while being read
-        return fail(malformedError());
-    bytes.truncate(got);
-    return bytes;
 }
 
 } // namespace
@@ -156,6 +145,11 @@ Result<void, ConfigBackup::Error> ConfigBackup::exportTo(Defaults& defaults, con
         {QStringLiteral("values"), values},
     };
     const QByteArray xml = PropertyList::toXml(root);
+    if (xml.size() > maxFileSize) {
+        return fail(Error{std::nullopt, QStringLiteral("The settings are too large to save as a backup "
+                                                       "(%1 MB; the limit is %2 MB).")
+                                            .arg(megabytes(xml.size()), megabytes(maxFileSize))});
+    }
     auto written = FileSystem::writeFileAtomically(path, xml);
     if (!written) {
         return fail(Error{std::nullopt, QStringLiteral("The file “%1” could not be saved: %2.")
@@ -179,7 +173,7 @@ Result<void, ConfigBackup::Error> ConfigBackup::importData(const QByteArray& byt
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     if (bytes.size() > maxFileSize)
-        return fail(malformedError());
+        return fail(tooLargeError(fileName));
     auto parsed = PropertyList::fromData(bytes);
     if (!parsed) {
         return fail(Error{std::nullopt, QStringLiteral("The file “%1” could not be read as a property list: %2.")

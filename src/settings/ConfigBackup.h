@@ -40,8 +40,11 @@ public:
     };
 
     static constexpr qint64 currentVersion = 1;
-    // Larger files are not backups of ours; they are refused before reading.
-    static constexpr qint64 maxFileSize = 1024 * 1024;
+    // Larger files are not backups of ours; they are refused before reading,
+    // and a backup that would be larger is not written. Above the settings
+    // file's own limit, with room for the registered defaults and the header,
+    // so that whatever the store holds can be saved and loaded back.
+    static constexpr qint64 maxFileSize = 17 * 1024 * 1024;
     static inline const QString fileExtension = QStringLiteral("gaugeletbackup");
 
     // Whether a user-defaults key travels in a backup.
@@ -52,9 +55,9 @@ public:
     // Writes a backup of the store to path, atomically.
     static Result<void, Error> exportTo(Defaults& defaults, const QString& path);
     // Replaces the store's carried keys with those of the file at path. Nothing
-    // changes unless the whole file is a valid backup. A link, a folder, a
-    // FIFO, a device or a file over maxFileSize is refused as malformed
-    // without being read.
+    // changes unless the whole file is a valid backup. A folder, a FIFO, a
+    // device or a file over maxFileSize is refused, with its own reason,
+    // without being read; a link is followed.
     static Result<void, Error> importFrom(const QString& path, Defaults& defaults);
     // The same, from the bytes of a file named fileName (used for the log line).
     static Result<void, Error> importData(const QByteArray& bytes, const QString& fileName, Defaults& defaults);

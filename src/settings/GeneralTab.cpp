@@ -622,14 +622,20 @@ void GeneralTab::exportTo(const QString& path)
 
 void GeneralTab::importFrom(const QString& path)
 {
-    auto result = ConfigBackup::importFrom(path, *Defaults::standard());
+    Defaults& defaults = *Defaults::standard();
+    // A load that cannot be handed to a new instance is undone: the values it
+    // replaced must not stay in this one, to be saved later as if it had worked.
+    const QVariantMap before = defaults.userValues();
+    auto result = ConfigBackup::importFrom(path, defaults);
     if (!result) {
         setBackupAlert({{}, BackupAlert::Kind::error, tr("Load failed"), result.error().describe()});
         return;
     }
     auto relaunched = relaunchApp();
-    if (!relaunched)
+    if (!relaunched) {
+        defaults.replaceUserValues(ConfigBackup::isCarried, before);
         setBackupAlert({{}, BackupAlert::Kind::error, tr("Load failed"), relaunched.error()});
+    }
 }
 
 } // namespace gaugelet

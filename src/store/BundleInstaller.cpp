@@ -90,7 +90,14 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installNo
         return fail(writeFailed(std::move(error)));
     };
 
-    if (auto made = FileSystem::makePath(staging); !made)
+    // A root or "Gaugelet" folder that is a symbolic link may lead into the
+    // user's own folders: nothing is written through it.
+    if (auto owned = m_registry->prepareRoot(); !owned) {
+        qInfo("BundleInstaller: not installing %s: %s", qUtf8Printable(manifest.id),
+              qUtf8Printable(owned.error().describe()));
+        return fail(writeFailed(BundleVerifier::Error{owned.error()}));
+    }
+    if (auto made = FileSystem::makeFolder(staging); !made)
         return abandon(BundleVerifier::Error{made.error()});
     if (auto written = writeFiles(staging, archive); !written)
         return abandon(written.error());

@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <cerrno>
+
 namespace gaugelet {
 
 namespace {
@@ -99,7 +101,7 @@ QString BundleVerifier::Error::describe() const
 bool BundleVerifier::Error::isRejection() const
 {
     if (const auto* file = fileError())
-        return file->isMissing();
+        return file->isMissing() || file->code == EFBIG;
     return true;
 }
 
@@ -166,10 +168,18 @@ Result<BundleVerifier::Verified, BundleVerifier::Error> BundleVerifier::verify(c
 Result<BundleManifest, BundleVerifier::Error> BundleVerifier::verifyInstalled(const QString& folder,
                                                                              const std::optional<Ed25519PublicKey>& key)
 {
-    auto manifestBytes = FileSystem::readFile(folder + QStringLiteral("/manifest.json"));
+    // Every file is read within what is left of one bundle's size.
+    qint64 budget = maxBundleBytes;
+    auto readWithin = [&budget](const QString& path) {
+        auto bytes = FileSystem::readFile(path, budget);
+        if (bytes)
+            budget -= bytes->size();
+        return bytes;
+    };
+    auto manifestBytes = readWithin(folder + QStringLiteral("/manifest.json"));
     if (!manifestBytes)
         return fail(Error{manifestBytes.error()});
-    auto signature = FileSystem::readFile(folder + QStringLiteral("/manifest.sig"));
+    auto signature = readWithin(folder + QStringLiteral("/manifest.sig"));
     if (!signature)
         return fail(Error{signature.error()});
     if (auto bad = checkSignature(*manifestBytes, *signature, key))
@@ -184,7 +194,7 @@ Result<BundleManifest, BundleVerifier::Error> BundleVerifier::verifyInstalled(co
         // not reach outside its folder.
         if (auto valid = ZipReader::validatePath(asset.path); !valid)
             return fail(Error{valid.error()});
-        auto bytes = FileSystem::readFile(folder + QLatin1Char('/') + asset.path);
+        auto bytes = readWithin(folder + QLatin1Char('/') + asset.path);
         if (!bytes)
             return fail(Error{bytes.error()});
         const QString got = Sha256::hexDigest(*bytes);

@@ -59,8 +59,9 @@ public:
         std::variant<VerifyError, ZipReader::ReadError, FileSystem::Error, BundleManifest::DecodeError> value;
 
         QString describe() const;
-        // True when the bundle is positively proved bad, or a listed file is
-        // missing; false for a file that exists but could not be read.
+        // True when the bundle is positively proved bad, a listed file is
+        // missing or larger than any bundle; false for a file that exists but
+        // could not be read.
         bool isRejection() const;
         const VerifyError* verifyError() const { return std::get_if<VerifyError>(&value); }
         const ZipReader::ReadError* readError() const { return std::get_if<ZipReader::ReadError>(&value); }
@@ -68,6 +69,11 @@ public:
         const BundleManifest::DecodeError* decodeError() const { return std::get_if<BundleManifest::DecodeError>(&value); }
         bool operator==(const Error&) const = default;
     };
+
+    // No bundle is larger than this as downloaded, and its archive stores its
+    // files uncompressed, so no installed file (nor all of them together) is
+    // larger either: a larger one is refused before it is read.
+    static constexpr qint64 maxBundleBytes = 5'242'880; // 5 MiB
 
     struct Verified {
         BundleManifest manifest;

@@ -8,9 +8,21 @@
 #include "store/SigningKeys.h"
 
 #include <QDebug>
+#include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
 
 namespace gaugelet {
+
+namespace {
+
+QString parentOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+} // namespace
 
 InstalledBundleRegistry::InstalledBundleRegistry(std::optional<QString> rootDir, double newWindow, QObject* parent)
     : QObject(parent), m_rootDir(std::move(rootDir)), m_newWindow(newWindow)
@@ -45,6 +57,37 @@ void InstalledBundleRegistry::setInstalled(QList<BundleManifest> list)
                      &InstalledBundleRegistry::installedChanged);
 }
 
+Result<void, FileSystem::Error> InstalledBundleRegistry::prepareRoot() const
+{
+    if (!m_rootDir)
+        return fail(FileSystem::Error{QStringLiteral("mkdir"), QString(), ENOENT});
+    const QString parent = parentOf(*m_rootDir);
+    // Above our own folder everything is the user's: links there are followed.
+    (void)FileSystem::makePath(parentOf(parent));
+    if (auto made = FileSystem::makeFolder(parent); !made)
+        return made;
+    return FileSystem::makeFolder(*m_rootDir);
+}
+
+bool InstalledBundleRegistry::rootIsOurs() const
+{
+    return m_rootDir && FileSystem::entryKind(parentOf(*m_rootDir)) == FileSystem::EntryKind::directory
+        && FileSystem::entryKind(*m_rootDir) == FileSystem::EntryKind::directory;
+}
+
+bool InstalledBundleRegistry::isInstallerFolder(const QString& folder, const QString& name)
+{
+    // ".staging-" + id + "-" + an upper-case UUID, and the "-previous" name a
+    // replacement without an atomic exchange parks the old folder under.
+    static const QRegularExpression staging(QStringLiteral(
+        "^\\.staging-.+-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}(-previous)?$"));
+    if (staging.match(name).hasMatch())
+        return true;
+    return BundleVerifier::isSafeBundleId(name)
+        && FileSystem::entryKind(folder + QStringLiteral("/manifest.json")) == FileSystem::EntryKind::regularFile
+        && FileSystem::entryKind(folder + QStringLiteral("/manifest.sig")) == FileSystem::EntryKind::regularFile;
+}
+
 void InstalledBundleRegistry::scan()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -53,7 +96,11 @@ void InstalledBundleRegistry::scan()
         return;
     }
     const QString root = *m_rootDir;
-    (void)FileSystem::makePath(root);
+    const auto owned = prepareRoot();
+    if (!owned) {
+        qInfo("InstalledBundles: %s is not a folder of ours (%s); nothing in it is deleted", qUtf8Printable(root),
+              qUtf8Printable(owned.error().describe()));
+    }
     const auto names = FileSystem::listDirectory(root);
     if (!names) {
         qInfo("InstalledBundles: cannot list %s: %s", qUtf8Printable(root), qUtf8Printable(names.error().describe()));
@@ -69,6 +116,20 @@ void InstalledBundleRegistry::scan()
         // through, and plain files are left alone.
         if (FileSystem::entryKind(folder) != FileSystem::EntryKind::directory)
             continue;
+        if (!isInstallerFolder(folder, name)) {
+            qInfo("InstalledBundles: leaving %s: not a bundle folder", qUtf8Printable(name));
+            continue;
+        }
+        // Checked again right before each deletion: only what the installer
+        // made, inside real folders of ours, is ever deleted.
+        auto deleteRejected = [&](const char* why) {
+            if (!owned || !rootIsOurs() || FileSystem::entryKind(folder) != FileSystem::EntryKind::directory) {
+                qInfo("InstalledBundles: leaving %s (%s): the bundle root is not a folder of ours",
+                      qUtf8Printable(name), why);
+                return;
+            }
+            (void)FileSystem::removeTree(folder);
+        };
         auto verified = verify(folder, key);
         if (!verified) {
             // Another instance may have been swapping this folder while it
@@ -80,7 +141,7 @@ void InstalledBundleRegistry::scan()
             } else if (again.error().isRejection()) {
                 qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name),
                       qUtf8Printable(again.error().describe()));
-                (void)FileSystem::removeTree(folder);
+                deleteRejected("rejected");
                 continue;
             } else {
                 qInfo("InstalledBundles: keeping unreadable %s: %s", qUtf8Printable(name),
@@ -90,7 +151,7 @@ void InstalledBundleRegistry::scan()
         }
         if (name != verified->id) {
             qInfo("InstalledBundles: dir name mismatch %s vs %s", qUtf8Printable(name), qUtf8Printable(verified->id));
-            (void)FileSystem::removeTree(folder);
+            deleteRejected("name mismatch");
             continue;
         }
         kept.append(std::move(verified).value());
@@ -118,8 +179,12 @@ void InstalledBundleRegistry::remove(const QString& bundleId)
     // An id that cannot name a folder of its own never reaches the disk: an
     // empty id would otherwise be the root itself.
     if (const auto folder = folderFor(bundleId)) {
-        if (FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory)
-            (void)FileSystem::removeTree(*folder);
+        if (FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory) {
+            if (rootIsOurs())
+                (void)FileSystem::removeTree(*folder);
+            else
+                qInfo("InstalledBundles: leaving %s: the bundle root is not a folder of ours", qUtf8Printable(bundleId));
+        }
     }
     QList<BundleManifest> list = m_installed;
     list.removeIf([&](const BundleManifest& m) { return m.id == bundleId; });

@@ -14,7 +14,11 @@ namespace gaugelet {
 // The folder of installed content bundles and the published list of their
 // manifests. Every start verifies each installed folder again from disk with
 // the store key and deletes what no longer proves authentic and intact, so
-// only verified content reaches the adapters. Main thread only.
+// only verified content reaches the adapters. It deletes only folders the
+// installer lays out (a bundle folder holding its manifest pair, or a staging
+// folder), and nothing at all when the root or the "Gaugelet" folder holding
+// it is a symbolic link: a folder it cannot recognise is the user's and is
+// left where it is. Main thread only.
 class InstalledBundleRegistry : public QObject {
     Q_OBJECT
 
@@ -35,6 +39,17 @@ public:
     double newWindow() const { return m_newWindow; }
     // The folder of a bundle id under the root; none without a root.
     std::optional<QString> folderFor(const QString& bundleId) const;
+
+    // Creates the root and the folder holding it, one level at a time, and
+    // confirms that both are real folders. A symbolic link at either (or any
+    // other kind of file) is refused, so nothing is written or deleted through
+    // it: ELOOP for a link, ENOTDIR for anything else.
+    Result<void, FileSystem::Error> prepareRoot() const;
+
+    // Whether a folder directly under the root is laid out as the installer
+    // lays one out: named as a bundle id and holding "manifest.json" and
+    // "manifest.sig" as regular files, or named as a staging folder.
+    static bool isInstallerFolder(const QString& folder, const QString& name);
 
     // Rebuilds the list from disk, newest release first.
     void scan();
@@ -58,6 +73,8 @@ Q_SIGNALS:
 
 private:
     void setInstalled(QList<BundleManifest> list);
+    // Both folders of prepareRoot() are there and are real folders.
+    bool rootIsOurs() const;
 
     QList<BundleManifest> m_installed;
     std::optional<QString> m_rootDir;

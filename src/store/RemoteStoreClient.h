@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/net/HttpFetch.h"
+#include "store/BundleVerifier.h"
 #include "store/RemoteCatalogue.h"
 #include "store/StoreAssetCache.h"
 #include "store/StoreClient.h"
@@ -24,7 +25,7 @@ class RemoteStoreClient : public StoreClient {
     Q_OBJECT
 
 public:
-    static constexpr qint64 maxBundleBytes = 5'242'880; // 5 MiB
+    static constexpr qint64 maxBundleBytes = BundleVerifier::maxBundleBytes;
     // A download ends after this long without a byte…
     static constexpr double downloadTimeoutSeconds = 10.0;
     // …and in any case after this long: 5 MiB in five minutes is a line of

@@ -308,7 +308,7 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     for (const QString& name : names.value()) {
         if (QFileInfo(name).suffix() != QLatin1String("gaugebundle"))
             continue;
-        auto bytes = FileSystem::readFile(*dir + QLatin1Char('/') + name);
+        auto bytes = FileSystem::readFile(*dir + QLatin1Char('/') + name, BundleVerifier::maxBundleBytes);
         if (!bytes)
             continue;
         auto verified = BundleVerifier::verify(*bytes, StoreSigningKey::key());

@@ -1,4 +1,5 @@
 #include "platform/core/Defaults.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/PropertyList.h"
 
 #include "TestSupport.h"
@@ -13,7 +14,9 @@
 #include <QThread>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <functional>
 #include <limits>
+#include <sys/stat.h>
 
 using namespace gaugelet;
 
@@ -354,4 +357,67 @@ TEST(Defaults, AFailedSaveKeepsTheSystemsReason)
     d.set("k", 1);
     EXPECT_FALSE(d.flush());
     EXPECT_FALSE(d.lastSaveError().isEmpty());
+}
+
+TEST(Defaults, EveryUnreadableFileIsKeptAsideUnderItsOwnNumberedName)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    // Unreadable text, a root that is no dictionary, and a file too large to
+    // be ours (sparse: nothing of it is read).
+    const QList<QByteArray> contents{"<plist><dict><key>a</key>", PropertyList::toXml(QVariantList{1}), "big"};
+    const QStringList names{path + ".corrupt", path + ".corrupt.1", path + ".corrupt.2"};
+    for (int i = 0; i < contents.size(); ++i) {
+        test::writeFile(path, contents[i]);
+        if (i == 2) {
+            ASSERT_TRUE(QFile(path).resize(Defaults::maxFileBytes + 1));
+        }
+        Defaults d(path);
+        EXPECT_TRUE(d.userValues().isEmpty());
+        const auto problem = d.fileProblem();
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->kind, Defaults::FileProblem::Kind::keptAside);
+        EXPECT_EQ(problem->asidePath, names[i]);
+        d.set("fresh", i);
+        EXPECT_TRUE(d.flush());
+    }
+    EXPECT_EQ(test::readFile(names[0]), contents[0]);
+    EXPECT_EQ(test::readFile(names[1]), contents[1]);
+    EXPECT_EQ(QFileInfo(names[2]).size(), Defaults::maxFileBytes + 1);
+    EXPECT_EQ(Defaults(path).integer("fresh"), 2);
+    EXPECT_EQ(Defaults(path).fileProblem(), std::nullopt);
+}
+
+// A settings path that is no readable file: the start neither blocks nor
+// saves over it, and the store says why.
+TEST(Defaults, PathThatIsNoReadableFileIsLeftAloneAndReported)
+{
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> make;
+        QString reason;
+    } cases[] = {
+        {"dangling link", [](const QString& p) { ASSERT_TRUE(QFile::link(p + ".gone", p)); },
+         QStringLiteral("it is a link to a file that does not exist")},
+        {"folder", [](const QString& p) { ASSERT_TRUE(QDir().mkpath(p)); }, QStringLiteral("it is a folder, not a file")},
+        {"fifo", [](const QString& p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); },
+         QStringLiteral("it is not a regular file")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.plist");
+        c.make(path);
+        const auto before = FileSystem::entryKind(path);
+        {
+            Defaults d(path);
+            const auto problem = d.fileProblem();
+            ASSERT_TRUE(problem);
+            EXPECT_EQ(*problem, (Defaults::FileProblem{Defaults::FileProblem::Kind::notSaving, path, c.reason, {}}));
+            d.set("k", 1);
+            EXPECT_FALSE(d.flush());
+        }
+        EXPECT_EQ(FileSystem::entryKind(path), before);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 1);
+    }
 }

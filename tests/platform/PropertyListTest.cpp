@@ -5,8 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QTemporaryDir>
+#include <QTimeZone>
+#include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 using namespace gaugelet;
@@ -201,4 +206,89 @@ TEST(PropertyList, FuzzCorpusAndCrashInputsAreReadSafely)
             EXPECT_FALSE(value.error().describe().isEmpty()) << name.toStdString();
         }
     }
+}
+
+namespace {
+
+QByteArray xmlWith(const QByteArray& element)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k</key>" + element
+        + "</dict></plist>";
+}
+
+QByteArray binaryWith(const QByteArray& object)
+{
+    return binaryList({dictOf({{1, 2}}, 1), ascii("k"), object}, 1);
+}
+
+QByteArray binaryDate(double seconds)
+{
+    quint64 raw;
+    std::memcpy(&raw, &seconds, sizeof raw);
+    QByteArray out(1, char(0x33));
+    appendBE(out, raw, 8);
+    return out;
+}
+
+} // namespace
+
+// Every integer and date that is read is written back unchanged; one that
+// could not be is refused, never clamped or wrapped.
+TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
+{
+    const struct {
+        const char* name;
+        QByteArray data;
+        QVariant kept; // invalid: refused
+    } cases[] = {
+        {"largest integer", xmlWith("<integer>9223372036854775807</integer>"), std::numeric_limits<qint64>::max()},
+        {"smallest integer", xmlWith("<integer>-9223372036854775808</integer>"), std::numeric_limits<qint64>::min()},
+        {"2^63", xmlWith("<integer>9223372036854775808</integer>"), {}},
+        {"2^64-1", xmlWith("<integer>18446744073709551615</integer>"), {}},
+        {"beyond 64 bits", xmlWith("<integer>36893488147419103232</integer>"), {}},
+        {"below -2^63", xmlWith("<integer>-9223372036854775809</integer>"), {}},
+        {"octal-looking", xmlWith("<integer>010</integer>"), {}},
+        {"first date kept", xmlWith("<date>1932-12-13T20:45:52Z</date>"),
+         QDateTime(QDate(1932, 12, 13), QTime(20, 45, 52), QTimeZone::utc())},
+        {"last date kept", xmlWith("<date>2069-01-19T03:14:07Z</date>"),
+         QDateTime(QDate(2069, 1, 19), QTime(3, 14, 7), QTimeZone::utc())},
+        {"date before", xmlWith("<date>1900-01-01T00:00:00Z</date>"), {}},
+        {"date after", xmlWith("<date>2069-01-19T03:14:08Z</date>"), {}},
+        {"binary 16-byte 2^64-1", binaryWith(QByteArray::fromHex("14") + QByteArray(8, '\0') + QByteArray(8, '\xff')), {}},
+        {"binary 16-byte -1", binaryWith(QByteArray::fromHex("14") + QByteArray(16, '\xff')), qint64(-1)},
+        {"binary date in range", binaryWith(binaryDate(-1.0)), QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59), QTimeZone::utc())},
+        {"binary date after", binaryWith(binaryDate(4e9)), {}},
+        {"binary date NaN", binaryWith(binaryDate(std::nan(""))), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto read = PropertyList::fromData(c.data);
+        if (!c.kept.isValid()) {
+            EXPECT_FALSE(read);
+            continue;
+        }
+        ASSERT_TRUE(read) << read.error().describe().toStdString();
+        EXPECT_EQ(read->toMap().value("k"), c.kept);
+        auto again = PropertyList::fromData(PropertyList::toXml(*read));
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->toMap().value("k"), c.kept);
+    }
+    // Nor can such a value be stored to be written later.
+    EXPECT_FALSE(PropertyList::normalized(QVariant(quint64(1) << 63)).isValid());
+    EXPECT_FALSE(PropertyList::normalized(QDateTime(QDate(2100, 1, 1), QTime(0, 0), QTimeZone::utc())).isValid());
+}
+
+TEST(Defaults, FileWithAValueThatCannotBeKeptIsSetAsideUnchanged)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    const QByteArray file = xmlWith("<date>2100-01-01T00:00:00Z</date>");
+    test::writeFile(path, file);
+    {
+        Defaults d(path);
+        ASSERT_TRUE(d.fileProblem());
+        EXPECT_EQ(d.fileProblem()->kind, Defaults::FileProblem::Kind::keptAside);
+        d.set("fresh", 1);
+    }
+    EXPECT_EQ(test::readFile(path + ".corrupt"), file);
 }

@@ -241,6 +241,12 @@ TEST_F(ConfigBackupTest, WrongStructuresAndVersionsChangeNothing)
         {"values array", backupXml(QVariantMap{{"version", 1}, {"values", QVariantList{"global.x"}}}), malformedText},
         {"array root", backupXml(QVariantList{QVariantMap{{"version", 1}, {"values", goodValues}}}), malformedText},
         {"string root", backupXml(QVariant("hello")), malformedText},
+        // Not "version -1": an integer the reader cannot hold is named as such.
+        {"version 2^64-1",
+         backupXml(QVariantMap{{"version", 1}, {"values", goodValues}})
+             .replace("<integer>1</integer>", "<integer>18446744073709551615</integer>"),
+         QStringLiteral("The file “bad.plist” could not be read as a property list: property list holds an integer "
+                        "beyond 64 bits.")},
         // A structure problem is found before the version.
         {"version 2 without values", backupXml(QVariantMap{{"version", 2}}), malformedText},
     };
@@ -330,7 +336,7 @@ TEST_F(ConfigBackupTest, HostileXmlOf200000LevelsFails)
     expectRefusedUnchanged(write("deep-unclosed.gaugeletbackup", unclosed));
 }
 
-TEST_F(ConfigBackupTest, OversizedLinkedAndSpecialFilesAreRefusedUnread)
+TEST_F(ConfigBackupTest, OversizedAndSpecialFilesAreRefusedUnreadEachWithItsReason)
 {
     // A valid backup padded past the limit would load if it were read.
     QByteArray padded = backupXml(QVariantMap{{"version", 1}, {"values", QVariantMap{{"global.themeId", "x"}}}});
@@ -340,25 +346,55 @@ TEST_F(ConfigBackupTest, OversizedLinkedAndSpecialFilesAreRefusedUnread)
 
     const QString valid = write("valid.gaugeletbackup",
                                 backupXml(QVariantMap{{"version", 1}, {"values", QVariantMap{{"global.themeId", "x"}}}}));
-    const QString link = path("link.gaugeletbackup");
-    ASSERT_TRUE(QFile::link(valid, link));
     const QString fifo = path("fifo.gaugeletbackup");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString folder = path("folder.gaugeletbackup");
     ASSERT_TRUE(QDir().mkpath(folder));
 
-    for (const QString& file : {big, link, fifo, QStringLiteral("/dev/zero"), folder}) {
+    const std::pair<QString, QString> cases[] = {
+        {big, "The file “big.gaugeletbackup” is too large to be a Gaugelet settings backup (the limit is 17 MB)."},
+        // A FIFO without a writer must not block.
+        {fifo, "The file “fifo.gaugeletbackup” is not a regular file and cannot be loaded."},
+        {QStringLiteral("/dev/zero"), "The file “zero” is not a regular file and cannot be loaded."},
+        {folder, "“folder.gaugeletbackup” is a folder, not a Gaugelet settings backup."},
+    };
+    for (const auto& [file, text] : cases) {
         Defaults d;
         fillStore(d);
         const QVariantMap before = d.userValues();
-        auto result = ConfigBackup::importFrom(file, d); // a FIFO without a writer must not block
+        auto result = ConfigBackup::importFrom(file, d);
         ASSERT_FALSE(result.hasValue()) << qPrintable(file);
-        EXPECT_EQ(result.error().describe(), malformedText) << qPrintable(file);
+        EXPECT_EQ(result.error().describe(), text);
         EXPECT_EQ(d.userValues(), before);
     }
+    // A link to a backup is the backup.
+    const QString link = path("link.gaugeletbackup");
+    ASSERT_TRUE(QFile::link(valid, link));
     Defaults d;
-    EXPECT_TRUE(ConfigBackup::importFrom(valid, d).hasValue());
+    EXPECT_TRUE(ConfigBackup::importFrom(link, d).hasValue());
     EXPECT_EQ(d.string("global.themeId"), "x");
+}
+
+TEST_F(ConfigBackupTest, WhatExportWritesImportLoadsAndLargerIsNotWritten)
+{
+    // 30,000 keys: a few MB, far above the old 1 MiB import limit.
+    Defaults many;
+    for (int i = 0; i < 30000; ++i)
+        many.set(QStringLiteral("tag.override.provider.%1").arg(i), QStringLiteral("label %1").arg(i));
+    const QString file = path("many.gaugeletbackup");
+    ASSERT_TRUE(ConfigBackup::exportTo(many, file).hasValue());
+    EXPECT_GT(QFileInfo(file).size(), 1024 * 1024);
+    Defaults loaded;
+    auto result = ConfigBackup::importFrom(file, loaded);
+    ASSERT_TRUE(result.hasValue()) << qPrintable(result.error().describe());
+    EXPECT_EQ(loaded.userValues(), many.userValues());
+
+    Defaults huge;
+    huge.set("global.blob", QByteArray(int(ConfigBackup::maxFileSize), 'x'));
+    auto refused = ConfigBackup::exportTo(huge, path("huge.gaugeletbackup"));
+    ASSERT_FALSE(refused.hasValue());
+    EXPECT_EQ(refused.error().describe().toStdString(), "The settings are too large to save as a backup (23 MB; the limit is 17 MB).");
+    EXPECT_FALSE(QFileInfo::exists(path("huge.gaugeletbackup")));
 }
 
 TEST_F(ConfigBackupTest, MissingFilesAndUnwritableFoldersReportTheSystemsReason)

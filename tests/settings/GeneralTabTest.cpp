@@ -365,8 +365,12 @@ TEST_F(GeneralTabTest, AFailedFlushShowsLoadFailedAndDoesNotRelaunch)
     writeFile(dir.filePath("blocked"), "file");
     Defaults unwritable(dir.filePath("blocked/defaults.plist"));
     Defaults::setStandard(&unwritable);
+    unwritable.set("global.themeId", "one.dark");
+    unwritable.set("tag.override.cpu.total", "PROC");
+    unwritable.set("pin.cpu.total::viz.numberLabel.tag.shown", true);
+    const QVariantMap before = unwritable.userValues();
     panelAnswer = dir.filePath("in.gaugeletbackup");
-    writeFile(*panelAnswer, backup({{"global.themeId", "ayu.mirage"}}));
+    writeFile(*panelAnswer, backup({{"global.themeId", "ayu.mirage"}, {"global.fpsLimit", 20}}));
 
     tab->loadSettings();
     ASSERT_EQ(alerts.size(), 1);
@@ -377,6 +381,8 @@ TEST_F(GeneralTabTest, AFailedFlushShowsLoadFailedAndDoesNotRelaunch)
     EXPECT_TRUE(starts.isEmpty());
     EXPECT_EQ(quits, 0);
     EXPECT_FALSE(unwritable.isSavingStopped());
+    // The load is undone: what was there before stays, to be saved later.
+    EXPECT_EQ(unwritable.userValues(), before);
     Defaults::setStandard(defaults.get());
 }
 

@@ -172,3 +172,23 @@ TEST_F(BundleInstallerTest, WriteFilesCopiesTheManifestPairByteForByte)
     EXPECT_EQ(readFile(staging.filePath(QStringLiteral("manifest.json"))), *reader->file(QStringLiteral("manifest.json")));
     EXPECT_EQ(QDir(staging.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
 }
+
+TEST_F(BundleInstallerTest, NeverWritesThroughALinkedRootIntoTheUsersFolder)
+{
+    const QString home = temp.filePath(QStringLiteral("home"));
+    writeFile(home + QStringLiteral("/fox/note.txt"), "mine");
+    for (const QString& link : {root, temp.filePath(QStringLiteral("Gaugelet"))}) {
+        SCOPED_TRACE(link.toStdString());
+        QFile::remove(root);
+        QFile::remove(temp.filePath(QStringLiteral("Gaugelet")));
+        ASSERT_TRUE(QFile::link(home, link));
+        InstalledBundleRegistry linked(link == root ? root : link + QStringLiteral("/Bundles"));
+        BundleInstaller linkedInstaller(&linked);
+        auto result = linkedInstaller.installNow(bundle(QStringLiteral("fox"), frames));
+        ASSERT_FALSE(result);
+        EXPECT_EQ(result.error().kind, InstallKind::writeFailed);
+        EXPECT_EQ(FileSystem::listDirectory(home).value(), QStringList{QStringLiteral("fox")});
+        EXPECT_EQ(FileSystem::listDirectory(home + QStringLiteral("/fox")).value(), QStringList{QStringLiteral("note.txt")});
+        EXPECT_TRUE(linked.installed().isEmpty());
+    }
+}

@@ -298,3 +298,33 @@ TEST(BundleVerifier, PackingToolBuildsABundleThatVerifies)
                  dir.filePath(QStringLiteral("catalogue.json.sig"))));
     EXPECT_EQ(ok.trimmed(), QByteArray("ok"));
 }
+
+// A file larger than any bundle could hold is refused from its size alone
+// (a sparse 1 GiB file: nothing of it is read) and proves the folder altered.
+TEST(BundleVerifier, InstalledFileLargerThanABundleIsRefusedUnread)
+{
+    for (const QString& name : {QStringLiteral("manifest.json"), QStringLiteral("manifest.sig"),
+                                QStringLiteral("assets/fox_1.png")}) {
+        SCOPED_TRACE(name.toStdString());
+        QTemporaryDir dir;
+        const QByteArray manifest = manifestBytes(manifestObject(QStringLiteral("fox"), twoAssets));
+        writeFolder(dir.path(), manifest, NaclKeyPair::shared().sign(manifest), twoAssets);
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.resize(qint64(1) << 30));
+        auto result = BundleVerifier::verifyInstalled(dir.path(), testKey());
+        ASSERT_FALSE(result);
+        ASSERT_NE(result.error().fileError(), nullptr);
+        EXPECT_EQ(result.error().fileError()->code, EFBIG);
+        EXPECT_TRUE(result.error().isRejection());
+    }
+    // Together the files may not exceed one bundle either.
+    QTemporaryDir dir;
+    const Members halves{{QStringLiteral("a.bin"), QByteArray(BundleVerifier::maxBundleBytes / 2, 'a')},
+                         {QStringLiteral("b.bin"), QByteArray(BundleVerifier::maxBundleBytes / 2, 'b')}};
+    const QByteArray manifest = manifestBytes(manifestObject(QStringLiteral("fox"), halves));
+    writeFolder(dir.path(), manifest, NaclKeyPair::shared().sign(manifest), halves);
+    auto result = BundleVerifier::verifyInstalled(dir.path(), testKey());
+    ASSERT_FALSE(result);
+    ASSERT_NE(result.error().fileError(), nullptr);
+    EXPECT_EQ(result.error().fileError()->code, EFBIG);
+}

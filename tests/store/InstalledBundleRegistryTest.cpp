@@ -311,3 +311,56 @@ TEST_F(InstalledBundleRegistryTest, NewlyInstalledBundleIsLastUntilTheNextScan)
     nextStart.scan();
     EXPECT_EQ(idsOf(nextStart.installed()), (QStringList{QStringLiteral("z"), QStringLiteral("a")}));
 }
+
+// A user's home with folders of their own, reached through a link where our
+// folders belong, or dropped into the real bundle root: the scan deletes only
+// what the installer made, and nothing at all through a link.
+TEST_F(InstalledBundleRegistryTest, ScanNeverDeletesTheUsersFoldersThroughALinkOrInsideTheRoot)
+{
+    struct Case {
+        const char* name;
+        QString linkAt;      // where a link to the user's folder replaces ours ("" = none)
+        QString userFolders; // where the user's folders end up
+        bool ownsRoot;
+    };
+    const QString gaugelet = temp.filePath(QStringLiteral("Gaugelet"));
+    const QString home = temp.filePath(QStringLiteral("home"));
+    const QList<Case> cases{
+        {"Bundles is a link", root, home, false},
+        {"Gaugelet is a link", gaugelet, home + QStringLiteral("/Bundles"), false},
+        {"a foreign folder inside", QString(), root, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(gaugelet);
+        (void)FileSystem::removeTree(home);
+        const QStringList mine{QStringLiteral("Documents"), QStringLiteral("Photos"), QStringLiteral("projects")};
+        for (const QString& folder : mine)
+            writeFile(c.userFolders + QLatin1Char('/') + folder + QStringLiteral("/note.txt"), "mine");
+        // A bundle-shaped folder that fails verification, and a good one.
+        placeBundle(c.userFolders + QStringLiteral("/bad"), QStringLiteral("bad"));
+        writeFile(c.userFolders + QStringLiteral("/bad/assets/ding.wav"), "tampered");
+        placeBundle(c.userFolders + QStringLiteral("/fox"), QStringLiteral("fox"));
+        if (!c.linkAt.isEmpty()) {
+            QDir().mkpath(QFileInfo(c.linkAt).path());
+            ASSERT_TRUE(QFile::link(home, c.linkAt));
+        }
+
+        LogCapture log;
+        InstalledBundleRegistry registry(root);
+        registry.scan();
+        for (const QString& folder : mine) {
+            EXPECT_EQ(readFile(c.userFolders + QLatin1Char('/') + folder + QStringLiteral("/note.txt")), QByteArray("mine"))
+                << folder.toStdString();
+            EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: leaving %1: not a bundle folder").arg(folder)));
+        }
+        EXPECT_EQ(QFileInfo::exists(c.userFolders + QStringLiteral("/bad/manifest.json")), !c.ownsRoot);
+        EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("fox")});
+        if (!c.ownsRoot) {
+            EXPECT_TRUE(log.contains(QStringLiteral("nothing in it is deleted")));
+            EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: leaving bad (rejected): the bundle root is not a folder of ours")));
+            registry.remove(QStringLiteral("fox"));
+            EXPECT_TRUE(QFileInfo::exists(c.userFolders + QStringLiteral("/fox/manifest.json")));
+        }
+    }
+}

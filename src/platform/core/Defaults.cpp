@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/core/FileSystem.h"
 #include "platform/core/PlatformLog.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/XdgPaths.h"
@@ -15,7 +16,12 @@
 #include <QThread>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/fs.h>
 
 namespace gaugelet {
 
@@ -102,32 +108,83 @@ void Defaults::setStandard(Defaults* defaults)
 void Defaults::load()
 {
     removeStaleTemporaries(m_filePath);
-    QFile file(m_filePath);
-    if (!file.exists())
+    const FileSystem::EntryKind kind = FileSystem::entryKind(m_filePath);
+    if (kind == FileSystem::EntryKind::missing)
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        // Unreadable but present: never overwrite what we could not read.
-        m_saveBlocked = true;
-        logError(lcDefaults, "defaults: cannot open file=%s error=%s", qUtf8Printable(m_filePath),
-                 qUtf8Printable(file.errorString()));
+    // Opened without blocking (a FIFO would hold the start for ever), only a
+    // regular file is read, and never more than a settings file can hold.
+    auto bytes = FileSystem::readFile(m_filePath, maxFileBytes, FileSystem::Links::follow);
+    if (!bytes && bytes.error().code == EFBIG) {
+        keepAside(QStringLiteral("it is larger than %1 MB").arg(maxFileBytes / (1024 * 1024)));
         return;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
-    auto parsed = PropertyList::fromData(bytes);
+    if (!bytes) {
+        // Present but unreadable: never overwrite what we could not read.
+        m_saveBlocked = true;
+        const int code = bytes.error().code;
+        QString reason;
+        if (kind == FileSystem::EntryKind::symlink && code == ENOENT)
+            reason = QStringLiteral("it is a link to a file that does not exist");
+        else if (code == EISDIR)
+            reason = QStringLiteral("it is a folder, not a file");
+        else if (code == EINVAL)
+            reason = QStringLiteral("it is not a regular file");
+        else
+            reason = QStringLiteral("it cannot be read (%1)").arg(QString::fromLocal8Bit(std::strerror(code)));
+        logError(lcDefaults, "defaults: cannot open file=%s error=%s; not saving", qUtf8Printable(m_filePath),
+                 qUtf8Printable(reason));
+        noteProblem({FileProblem::Kind::notSaving, m_filePath, reason, {}});
+        return;
+    }
+    auto parsed = PropertyList::fromData(*bytes);
     if (parsed && parsed->typeId() == QMetaType::QVariantMap) {
         m_user = parsed->toMap();
         return;
     }
-    const QString aside = m_filePath + QStringLiteral(".corrupt");
-    QFile::remove(aside);
-    if (QFile::rename(m_filePath, aside)) {
-        logError(lcDefaults, "defaults: unreadable file kept aside path=%s", qUtf8Printable(aside));
-    } else {
-        m_saveBlocked = true;
-        logError(lcDefaults, "defaults: unreadable file could not be moved aside path=%s; not saving",
-                 qUtf8Printable(m_filePath));
+    keepAside(parsed ? QStringLiteral("it does not hold a dictionary of settings") : parsed.error().describe());
+}
+
+void Defaults::keepAside(const QString& why)
+{
+    // Every copy set aside is kept: the first free of ".corrupt", ".corrupt.1", ...
+    const QByteArray from = QFile::encodeName(m_filePath);
+    for (int n = 0; n < 1000; ++n) {
+        const QString aside = m_filePath + QStringLiteral(".corrupt") + (n == 0 ? QString() : QStringLiteral(".%1").arg(n));
+        const QByteArray to = QFile::encodeName(aside);
+        int moved = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+        if (moved != 0 && (errno == EINVAL || errno == ENOSYS) && FileSystem::entryKind(aside) == FileSystem::EntryKind::missing)
+            moved = ::rename(from.constData(), to.constData());
+        if (moved == 0) {
+            logError(lcDefaults, "defaults: unreadable file kept aside path=%s reason=%s", qUtf8Printable(aside),
+                     qUtf8Printable(why));
+            noteProblem({FileProblem::Kind::keptAside, m_filePath, why, aside});
+            return;
+        }
+        if (errno != EEXIST)
+            break;
     }
+    m_saveBlocked = true;
+    logError(lcDefaults, "defaults: unreadable file could not be moved aside path=%s; not saving",
+             qUtf8Printable(m_filePath));
+    noteProblem({FileProblem::Kind::notSaving, m_filePath,
+                 QStringLiteral("%1, and it could not be set aside").arg(why), {}});
+}
+
+void Defaults::noteProblem(FileProblem problem)
+{
+    {
+        QWriteLocker lock(&m_lock);
+        if (m_fileProblem)
+            return;
+        m_fileProblem = std::move(problem);
+    }
+    Q_EMIT fileProblemFound();
+}
+
+std::optional<Defaults::FileProblem> Defaults::fileProblem() const
+{
+    QReadLocker lock(&m_lock);
+    return m_fileProblem;
 }
 
 QVariant Defaults::object(const QString& key) const
@@ -411,9 +468,13 @@ bool Defaults::flush()
     if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit()) {
         logError(lcDefaults, "defaults: save failed path=%s error=%s", qUtf8Printable(m_filePath),
                  qUtf8Printable(file.errorString()));
-        QWriteLocker lock(&m_lock);
-        m_dirty = true;
-        m_lastSaveError = file.errorString();
+        {
+            QWriteLocker lock(&m_lock);
+            m_dirty = true;
+            m_lastSaveError = file.errorString();
+        }
+        noteProblem({FileProblem::Kind::notSaving, m_filePath,
+                     QStringLiteral("it cannot be saved (%1)").arg(file.errorString()), {}});
         return false;
     }
     {

@@ -15,11 +15,31 @@ namespace gaugelet {
 // property list, and a registration domain read behind them but never written.
 // Reads are thread-safe; every change emits changed(key) on the writing thread.
 // Writes are coalesced (at most 250 ms) and saved atomically; the file is also
-// flushed on quit and on destruction. A file that cannot be read is kept aside
-// as "<file>.corrupt" and the store starts empty: nothing is overwritten.
+// flushed on quit and on destruction. A file that cannot be understood is kept
+// aside as "<file>.corrupt" (".corrupt.1", ".corrupt.2", ... when that name is
+// taken) and the store starts empty; one that cannot be read at all (a
+// folder, a link to nothing, a FIFO, no permission) is left alone and nothing
+// is saved over it. Either way nothing is overwritten, and fileProblem() says
+// what happened so that the program can tell the user.
 class Defaults : public QObject {
     Q_OBJECT
 public:
+    // Larger settings files are not ours: they are kept aside unread.
+    static constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
+
+    // Something the user should hear about the settings file.
+    struct FileProblem {
+        enum class Kind {
+            notSaving, // changes of this session are not being saved
+            keptAside, // the file could not be understood and was set aside
+        };
+        Kind kind = Kind::notSaving;
+        QString path;
+        QString reason;    // plain words: "it is a folder, not a file"
+        QString asidePath; // keptAside only
+        bool operator==(const FileProblem&) const = default;
+    };
+
     // An empty path makes an in-memory store (tests, previews).
     explicit Defaults(const QString& filePath = {}, QObject* parent = nullptr);
     ~Defaults() override;
@@ -90,12 +110,20 @@ public:
     void stopSaving();
     bool isSavingStopped() const;
 
+    // The first problem met while loading or saving the file, if any.
+    std::optional<FileProblem> fileProblem() const;
+
 Q_SIGNALS:
     void changed(const QString& key);
+    // A problem was recorded (at most once per store; a problem found while
+    // loading is recorded before anyone can connect: read fileProblem()).
+    void fileProblemFound();
 
 private:
     void load();
+    void keepAside(const QString& why);
     void scheduleSave();
+    void noteProblem(FileProblem problem);
 
     QString m_filePath;
     mutable QReadWriteLock m_lock;
@@ -105,6 +133,7 @@ private:
     bool m_saveBlocked = false;
     bool m_savingStopped = false;
     QString m_lastSaveError;
+    std::optional<FileProblem> m_fileProblem;
     QTimer m_saveTimer;
 };
 

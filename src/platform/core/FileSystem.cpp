@@ -60,10 +60,11 @@ FileSystem::EntryKind FileSystem::entryKind(const QString& path)
     return EntryKind::other;
 }
 
-Result<QByteArray, FileSystem::Error> FileSystem::readFile(const QString& path)
+Result<QByteArray, FileSystem::Error> FileSystem::readFile(const QString& path, qint64 maxBytes, Links links)
 {
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (links == Links::refuse ? O_NOFOLLOW : 0);
+    const int fd = ::open(native(path).constData(), flags);
     if (fd < 0)
         return fail(errorOf("read", path, errno));
     struct stat st {};
@@ -74,6 +75,10 @@ Result<QByteArray, FileSystem::Error> FileSystem::readFile(const QString& path)
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         return fail(errorOf("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
+    }
+    if (maxBytes >= 0 && st.st_size > maxBytes) {
+        ::close(fd);
+        return fail(errorOf("read", path, EFBIG));
     }
     QByteArray bytes;
     bytes.reserve(qsizetype(st.st_size));
@@ -89,6 +94,10 @@ Result<QByteArray, FileSystem::Error> FileSystem::readFile(const QString& path)
         if (got == 0)
             break;
         bytes.append(buffer, qsizetype(got));
+        if (maxBytes >= 0 && bytes.size() > maxBytes) { // it grew while being read
+            ::close(fd);
+            return fail(errorOf("read", path, EFBIG));
+        }
     }
     ::close(fd);
     return bytes;
@@ -136,6 +145,20 @@ Result<void, FileSystem::Error> FileSystem::makePath(const QString& path)
     if (ec)
         return fail(errorOf("mkdir", path, ec.value()));
     return {};
+}
+
+Result<void, FileSystem::Error> FileSystem::makeFolder(const QString& path)
+{
+    if (::mkdir(native(path).constData(), 0755) == 0)
+        return {};
+    const int code = errno;
+    if (code != EEXIST)
+        return fail(errorOf("mkdir", path, code));
+    switch (entryKind(path)) {
+    case EntryKind::directory: return {};
+    case EntryKind::symlink: return fail(errorOf("mkdir", path, ELOOP));
+    default: return fail(errorOf("mkdir", path, ENOTDIR));
+    }
 }
 
 Result<QStringList, FileSystem::Error> FileSystem::listDirectory(const QString& path)

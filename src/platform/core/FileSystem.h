@@ -30,15 +30,25 @@ public:
     // What is at path, without following a final symbolic link.
     static EntryKind entryKind(const QString& path);
 
-    // The whole of a regular file. A symbolic link (ELOOP), a folder (EISDIR)
-    // or a special file such as a FIFO (EINVAL) is refused without blocking.
-    static Result<QByteArray, Error> readFile(const QString& path);
+    enum class Links { refuse, follow };
+    static constexpr qint64 noLimit = -1;
+
+    // The whole of a regular file. A folder (EISDIR) or a special file such as
+    // a FIFO (EINVAL) is refused without blocking, and so is a symbolic link
+    // (ELOOP) unless links are followed. A file larger than maxBytes is
+    // refused (EFBIG) before anything is read.
+    static Result<QByteArray, Error> readFile(const QString& path, qint64 maxBytes = noLimit,
+                                              Links links = Links::refuse);
 
     // Writes bytes to a temporary file beside path, then renames it over path.
     static Result<void, Error> writeFileAtomically(const QString& path, const QByteArray& bytes);
 
     // Creates a folder and any missing parents.
     static Result<void, Error> makePath(const QString& path);
+    // Creates one folder (its parent must exist). Succeeds when a real folder
+    // is already there; a symbolic link there is refused (ELOOP), and so is
+    // anything else that is not a folder (ENOTDIR).
+    static Result<void, Error> makeFolder(const QString& path);
 
     // Names of a folder's immediate entries, hidden ones included, in the
     // order the file system lists them.

@@ -44,6 +44,49 @@ bool startsWith(const char* p, const char* end, const char* literal)
     return size_t(end - p) >= n && std::memcmp(p, literal, n) == 0;
 }
 
+// What the reader keeps of integers and dates: libplist holds an integer in
+// 64 bits and a date as whole seconds from 2001 in 32 bits. A value outside
+// that would come back changed (an integer wider than 64 bits reads as -1, a
+// date is clamped to 1932-12-13 ... 2069-01-19), so a list holding one is
+// refused as unreadable rather than changed silently.
+const QString integerOutOfRange = QStringLiteral("property list holds an integer beyond 64 bits");
+const QString dateOutOfRange =
+    QStringLiteral("property list holds a date outside 1932-12-13 to 2069-01-19, which cannot be kept exactly");
+
+bool dateSecondsFit(double seconds)
+{
+    return std::isfinite(seconds) && seconds >= double(std::numeric_limits<int32_t>::min())
+        && seconds < double(std::numeric_limits<int32_t>::max()) + 1.0;
+}
+
+// The text of an <integer> or <date> element; empty when it is kept exactly.
+QString vetXmlScalar(std::string_view name, QByteArray text)
+{
+    text = text.trimmed();
+    if (name == "integer") {
+        bool negative = false;
+        if (text.startsWith('-') || text.startsWith('+')) {
+            negative = text.startsWith('-');
+            text.remove(0, 1);
+        }
+        const bool hex = text.startsWith("0x") || text.startsWith("0X");
+        const QByteArray digits = hex ? text.mid(2) : text;
+        const bool wellFormed = !digits.isEmpty()
+            && std::all_of(digits.begin(), digits.end(), [hex](char c) { return hex ? std::isxdigit(uchar(c)) : std::isdigit(uchar(c)); })
+            && (hex || digits.size() == 1 || !digits.startsWith('0')); // a leading 0 would read as octal
+        if (!wellFormed)
+            return QStringLiteral("property list holds an unreadable integer");
+        bool ok = false;
+        const quint64 magnitude = digits.toULongLong(&ok, hex ? 16 : 10);
+        const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+        return ok && magnitude <= limit ? QString() : integerOutOfRange;
+    }
+    const QDateTime date = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs);
+    if (!date.isValid())
+        return QStringLiteral("property list holds an unreadable date");
+    return dateSecondsFit(double(referenceDate().msecsTo(date)) / 1000.0) ? QString() : dateOutOfRange;
+}
+
 // Scans the tags of an XML list: every element must close in order, and no
 // more than maxDepth arrays and dictionaries may be open at once. XML cannot
 // carry a NUL character at all, so any NUL byte refuses the document.
@@ -105,6 +148,15 @@ QString vetXml(const QByteArray& data)
                 if (container)
                     --containers;
             } else if (close[-1] != '/') {
+                const std::string_view tag(nameStart, nameLength);
+                if (tag == "integer" || tag == "date") {
+                    const char* textEnd = static_cast<const char*>(std::memchr(close, '<', size_t(end - close)));
+                    if (!textEnd)
+                        return QStringLiteral("not a property list");
+                    const QString refused = vetXmlScalar(tag, QByteArray(close + 1, qsizetype(textEnd - close - 1)));
+                    if (!refused.isEmpty())
+                        return refused;
+                }
                 open.emplace_back(nameStart, nameLength);
                 if (container && ++containers > maxDepth)
                     return QStringLiteral("property list nested too deeply");
@@ -208,12 +260,39 @@ QString vetBinary(const QByteArray& data)
         quint64 next; // next reference to visit
     };
     std::vector<Frame> stack;
+    // Integers must fit 64 bits signed; dates the 32-bit seconds libplist keeps.
+    auto scalarRefused = [&](quint64 index, const Object& o) -> QString {
+        const quint64 at = objectOffset(index) + 1;
+        if (o.type == 0x1) {
+            const quint64 width = quint64(1) << (bytes[at - 1] & 0x0f);
+            if (width > 16 || offsetTable - at < width)
+                return malformed;
+            if (width == 16) {
+                // Only the sign may fill the upper half.
+                const quint64 upper = readBE(at, 8);
+                const bool negative = (readBE(at + 8, 8) >> 63) != 0;
+                if (upper != (negative ? ~quint64(0) : 0))
+                    return integerOutOfRange;
+            }
+        } else if (o.type == 0x3) {
+            if (bytes[at - 1] != 0x33 || offsetTable - at < 8)
+                return malformed;
+            const quint64 raw = readBE(at, 8);
+            double seconds;
+            std::memcpy(&seconds, &raw, sizeof seconds);
+            if (!dateSecondsFit(seconds))
+                return dateOutOfRange;
+        }
+        return {};
+    };
     auto enter = [&](quint64 index) -> QString {
         Object o;
         if (!decode(index, o))
             return malformed;
         if (holdsNul(o))
             return QStringLiteral("property list holds a NUL character");
+        if (QString refused = scalarRefused(index, o); !refused.isEmpty())
+            return refused;
         if (o.type == 0xA || o.type == 0xC || o.type == 0xD) {
             state[index] = Open;
             stack.push_back({index, o, 0});
@@ -414,13 +493,20 @@ QVariant PropertyList::normalized(const QVariant& value)
     case QMetaType::Long:
     case QMetaType::Short:
     case QMetaType::UShort:
+        return QVariant(value.toLongLong());
     case QMetaType::ULongLong:
     case QMetaType::ULong:
+        if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
+            return {};
         return QVariant(value.toLongLong());
     case QMetaType::Float:
         return QVariant(double(value.toFloat()));
-    case QMetaType::QDateTime:
-        return value.toDateTime().toUTC();
+    case QMetaType::QDateTime: {
+        const QDateTime date = value.toDateTime();
+        if (!date.isValid() || !dateSecondsFit(double(referenceDate().msecsTo(date)) / 1000.0))
+            return {};
+        return date.toUTC();
+    }
     case QMetaType::QStringList:
     case QMetaType::QVariantList: {
         QVariantList out;

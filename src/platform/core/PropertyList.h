@@ -20,12 +20,16 @@ public:
 
     // XML form of a value ("<?xml ...><plist version=\"1.0\">...").
     static QByteArray toXml(const QVariant& value);
-    // Reads an XML or binary property list. Anything unreadable is an error.
+    // Reads an XML or binary property list. Anything unreadable is an error,
+    // and so is a value that could not be written back exactly: an integer
+    // beyond 64 bits signed, or a date outside 1932-12-13T20:45:52Z ...
+    // 2069-01-19T03:14:07Z (whole seconds from 2001 in 32 bits).
     static Result<QVariant, ReadError> fromData(const QByteArray& data);
 
     // Brings a QVariant to the canonical types above (int -> qint64, float ->
     // double, QStringList -> QVariantList, ...). Null for a type that a
-    // property list cannot hold.
+    // property list cannot hold, an unsigned integer beyond 64 bits signed
+    // and a date outside the range above.
     static QVariant normalized(const QVariant& value);
 };
 
