@@ -56,6 +56,9 @@ public:
     Fit fit(double budget, double h, const QStringList& ids) const;
     SlotWidth slotWidth(double s, const QString& pinId) const;
     static double labelX(double core, const Layer& layer, const AnimatedTagSpec& spec);
+    // Where a label layer goes in a slot whose core starts at `base`, in a row
+    // `h` high: its x from labelX, its y from the offset, kept inside the row.
+    static QRectF labelFrame(const Layer& layer, const AnimatedTagSpec& spec, double base, double core, double h);
 
     // Label pictures at a scale (RunnerLabelImage); a null image when there is nothing to draw.
     static QImage renderLabelImage(const AnimatedTagSpec& label, double scale);
@@ -63,6 +66,8 @@ public:
     static QImage verticalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
     // The monospaced system font of 8 points in heavy weight.
     static QFont labelFont();
+    // The "+N" chip's font: as legible as a value label in a square slot.
+    static QFont chipFont();
     // The rows of a vertical label: the whole text below 4 characters, else
     // its first two and "…".
     static QStringList verticalCharacters(const QString& text);
