@@ -34,6 +34,13 @@ Layer::Ptr RunnerLayerBridge::hostLayer() const
     return m_statusItem->button()->layer();
 }
 
+QColor RunnerLayerBridge::chipColor(bool dark)
+{
+    QColor color = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    color.setAlphaF(dark ? 0.85f : 0.7f);
+    return color;
+}
+
 QFont RunnerLayerBridge::chipFont()
 {
     // The value labels' face in whole pixels (a text layer draws at the
@@ -304,10 +311,8 @@ double RunnerLayerBridge::layoutOverflowChip(int hidden, double x, double h)
     const double th = std::ceil(metrics.height());
     const bool dark = m_statusItem && m_statusItem->button() ? m_statusItem->button()->isDarkAppearance()
                                                              : Appearance::instance()->isPanelDark();
-    QColor color = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
-    color.setAlphaF(dark ? 0.85f : 0.7f);
     overflowChip->setString(text);
-    overflowChip->setForegroundColor(color);
+    overflowChip->setForegroundColor(chipColor(dark));
     overflowChip->setHidden(false);
     overflowChip->setFrame(QRectF(x, (h - th) / 2, tw + 4, th));
     return tw + 4;

@@ -68,6 +68,8 @@ public:
     static QFont labelFont();
     // The "+N" chip's font: as legible as a value label in a square slot.
     static QFont chipFont();
+    // The chip's text colour on a dark or a light panel.
+    static QColor chipColor(bool dark);
     // The rows of a vertical label: the whole text below 4 characters, else
     // its first two and "…".
     static QStringList verticalCharacters(const QString& text);

@@ -61,8 +61,13 @@ QString SquareFit::compactRate(const QString& text)
         return text;
     // At most two significant digits below ten, whole numbers above: 1.25
     // reads 1.3, 12.3 reads 12, 123.4 reads 123.
-    const double v = match.captured(1).toDouble();
-    const QString number = v >= 9.95 ? QString::number(std::lround(v)) : QString::number(v, 'f', 1);
+    const QString digits = match.captured(1);
+    const double v = digits.toDouble();
+    QString number = digits;
+    if (v >= 9.95)
+        number = QString::number(std::lround(v));
+    else if (digits.contains(u'.'))
+        number = QString::number(v, 'f', 1);
     return number + match.captured(2);
 }
 

@@ -444,3 +444,14 @@ TEST(SquareTile, WritesTheSquaresOfEveryKindAndPreset)
         }
     }
 }
+
+TEST(SquareTile, RatesLoseTheirBytesPerSecondAndSpareDigits)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"0 KB/s", "0K"},       {"12 KB/s", "12K"},   {"999 KB/s", "999K"}, {"1.2 MB/s", "1.2M"},
+        {"12.3 MB/s", "12M"},   {"123.4 MB/s", "123M"}, {"1.26 GB/s", "1.3G"}, {"42%", "42%"},
+        {"fast", "fast"},
+    };
+    for (const auto& [text, compact] : cases)
+        EXPECT_EQ(SquareFit::compactRate(QString::fromLatin1(text)), QString::fromLatin1(compact)) << text;
+}
