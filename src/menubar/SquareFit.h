@@ -19,8 +19,8 @@ namespace gaugelet {
 // `valueDigitHeight` points tall. Text wider than its room is squeezed
 // sideways (its height kept), never clipped.
 struct SquareFit {
-    static constexpr double thickness = 22;       // the status item's height in points
-    static constexpr double slotPixels = 24;      // the square slot of a panel
+    static constexpr double thickness = 22;  // the status item's height in points
+    static constexpr double slotPixels = 24; // the square slot of a panel
     static constexpr double minimumDigitPixels = 8;
     // 8 × 22 / 24 = 7.33, with a little room for rounding on the way.
     static constexpr double valueDigitHeight = 7.6;

@@ -46,7 +46,7 @@ const QString swap = QStringLiteral("swap.total");
 // network, the up and down series as the network provider formats them.
 class ScriptedProvider : public StatProvider {
 public:
-    ScriptedProvider(QString id, QString shortName) : m_id(std::move(id)), m_short(std::move(shortName)) {}
+    ScriptedProvider(QString id, QString shortName) : m_id(std::move(id)), m_short(std::move(shortName)) { }
     QString id() const override { return m_id; }
     QString displayName() const override { return m_short; }
     QString shortName() const override { return m_short; }
@@ -129,7 +129,8 @@ QList<int> inkLineHeights(const QImage& image)
 }
 
 // The preset label styling, written as applying the preset writes it.
-enum class Styling { none, tagAndValue };
+enum class Styling { none,
+                     tagAndValue };
 
 struct Preset {
     const char* name;
@@ -161,12 +162,7 @@ void writeStyling(const QString& pinId, Styling styling, bool store)
 struct Rig {
     Rig()
     {
-        ScreenFacts facts;
-        facts.frame = QRectF(0, 0, 1920, 1080);
-        facts.visibleFrame = facts.frame;
-        facts.backingScaleFactor = 2.0;
-        ScreenInfo::instance()->setMainScreenForTesting(facts);
-        Appearance::instance()->setOverrideForTesting(false);
+        useWideLightScreen();
         for (auto [id, name] : {std::pair{cpu, "CPU"}, std::pair{gpu, "GPU"}, std::pair{mem, "MEM"},
                                 std::pair{net, "NET"}, std::pair{swap, "SWP"}}) {
             auto p = std::make_shared<ScriptedProvider>(id, QString::fromLatin1(name));
@@ -448,8 +444,14 @@ TEST(SquareTile, WritesTheSquaresOfEveryKindAndPreset)
 TEST(SquareTile, RatesLoseTheirBytesPerSecondAndSpareDigits)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"0 KB/s", "0K"},       {"12 KB/s", "12K"},   {"999 KB/s", "999K"}, {"1.2 MB/s", "1.2M"},
-        {"12.3 MB/s", "12M"},   {"123.4 MB/s", "123M"}, {"1.26 GB/s", "1.3G"}, {"42%", "42%"},
+        {"0 KB/s", "0K"},
+        {"12 KB/s", "12K"},
+        {"999 KB/s", "999K"},
+        {"1.2 MB/s", "1.2M"},
+        {"12.3 MB/s", "12M"},
+        {"123.4 MB/s", "123M"},
+        {"1.26 GB/s", "1.3G"},
+        {"42%", "42%"},
         {"fast", "fast"},
     };
     for (const auto& [text, compact] : cases)

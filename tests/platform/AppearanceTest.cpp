@@ -61,20 +61,27 @@ struct FakePortal {
     bool registered = false;
 };
 
+// A desktop session of the given name with a settings portal on a bus of
+// its own, answering `scheme` at first.
+struct PortalSession {
+    PortalSession(const char* desktop, uint scheme) : env("XDG_CURRENT_DESKTOP", QByteArray(desktop)), portal(bus, scheme) { }
+    ScopedEnv env;
+    PrivateBus bus;
+    FakePortal portal;
+};
+
 bool paletteIsDark() { return QGuiApplication::palette().color(QPalette::Window).lightness() < 128; }
 
 } // namespace
 
 TEST(Appearance, FollowsThePortalsColourSchemeAndItsChanges)
 {
-    ScopedEnv desktop("XDG_CURRENT_DESKTOP", QByteArray("LXQt"));
-    PrivateBus bus;
-    ASSERT_TRUE(bus.isValid());
-    FakePortal portal(bus, 1); // prefer dark
+    PortalSession session("LXQt", 1); // prefer dark
+    FakePortal& portal = session.portal;
     ASSERT_TRUE(portal.registered);
     const bool palette = paletteIsDark();
 
-    Appearance appearance(bus.connect());
+    Appearance appearance(session.bus.connect());
     QSignalSpy changed(&appearance, &Appearance::changed);
     ASSERT_TRUE(waitUntil([&] { return appearance.portalDark().has_value(); }));
     EXPECT_EQ(portal.reads, 1);
@@ -95,13 +102,10 @@ TEST(Appearance, FollowsThePortalsColourSchemeAndItsChanges)
 
 TEST(Appearance, GnomesTopBarIsDarkWhateverTheScheme)
 {
-    ScopedEnv desktop("XDG_CURRENT_DESKTOP", QByteArray("ubuntu:GNOME"));
-    PrivateBus bus;
-    ASSERT_TRUE(bus.isValid());
-    FakePortal portal(bus, 2); // prefer light
-    ASSERT_TRUE(portal.registered);
+    PortalSession session("ubuntu:GNOME", 2); // prefer light
+    ASSERT_TRUE(session.portal.registered);
 
-    Appearance appearance(bus.connect());
+    Appearance appearance(session.bus.connect());
     ASSERT_TRUE(waitUntil([&] { return appearance.portalDark().has_value(); }));
     EXPECT_FALSE(appearance.isDark());     // windows follow the scheme
     EXPECT_TRUE(appearance.isPanelDark()); // the top bar stays dark
