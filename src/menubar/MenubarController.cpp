@@ -273,7 +273,8 @@ void MenubarController::render()
 
         // Labels keep to the tile's width, so a panel that fits each tile
         // into a square slot does not shrink it for a label's sake.
-        const double tileWidth = visualizer->size().width();
+        const double tileWidth =
+            RunnerLayerBridge::shownStaticSize(visualizer->size(), ScreenInfo::statusBarThickness).width();
         std::optional<AnimatedTagSpec> tag;
         if (tagSpec.shown && !visualizer->bakesOwnNameTag()) {
             tag = AnimatedTagSpec{tagSpec.text,

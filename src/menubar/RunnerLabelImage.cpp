@@ -130,12 +130,15 @@ QImage RunnerLabelImage::horizontal(const AnimatedTagSpec& label, const QFont& f
     double baseline = metrics.ascent();
     if (!label.bgHex && !text.isEmpty()) {
         const QRectF ink = SquareFit::inkBox(font, text);
-        const double margin = (halo ? haloWidth : 0) + 0.5; // and room for antialiasing
-        th = std::ceil(ink.height() + 2 * margin);
-        baseline = -ink.top() + (th - ink.height()) / 2;
+        // The baseline on a whole pixel (text is drawn there), with room for
+        // the halo and for antialiasing above the letters and below them.
+        const double margin = (halo ? haloWidth : 0) + 0.5;
+        const double baselinePixels = std::ceil((margin - ink.top()) * scale);
+        th = std::ceil(baselinePixels + (ink.bottom() + margin) * scale + 1) / scale;
+        baseline = baselinePixels / scale;
     }
     const double w = std::ceil(tw + 2 * pad);
-    const double h = std::ceil(th);
+    const double h = label.bgHex ? std::ceil(th) : th;
     if (w <= 0 || h <= 0 || std::ceil(tw) <= 0)
         return {};
     QImage image = makeBitmap(w, h, scale);

@@ -217,7 +217,7 @@ RunnerLayerBridge::Fit RunnerLayerBridge::fit(double budget, double h, const QSt
     return RunnerRowLayout::fit(budget, ids, [&](const QString& id) {
         double s;
         if (staticLayers.contains(id))
-            s = staticSizes.contains(id) ? staticSizes.value(id).width() : h;
+            s = staticSizes.contains(id) ? shownStaticSize(staticSizes.value(id), h).width() : h;
         else
             s = sizes.value(id, h);
         return slotWidth(s, id).width;
@@ -281,9 +281,16 @@ void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double co
     place(valueLayers, valueSpecs);
 }
 
+QSizeF RunnerLayerBridge::shownStaticSize(const QSizeF& size, double h)
+{
+    if (!(size.height() > h) || h <= 0)
+        return size;
+    return QSizeF(size.width() * h / size.height(), h);
+}
+
 double RunnerLayerBridge::layoutStatic(double h, const QString& pinId, double x)
 {
-    const QSizeF size = staticSizes.value(pinId, QSizeF(h, h));
+    const QSizeF size = shownStaticSize(staticSizes.value(pinId, QSizeF(h, h)), h);
     const double tw = size.width();
     const double th = size.height();
     const SlotWidth slot = slotWidth(tw, pinId);

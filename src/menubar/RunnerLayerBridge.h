@@ -56,6 +56,10 @@ public:
     Fit fit(double budget, double h, const QStringList& ids) const;
     SlotWidth slotWidth(double s, const QString& pinId) const;
     static double labelX(double core, const Layer& layer, const AnimatedTagSpec& spec);
+    // A static tile's size in a row `h` high: a tile taller than the row (a
+    // size setting above the row's height) is scaled to the row's height, its
+    // aspect kept, rather than cut at the row's top and bottom.
+    static QSizeF shownStaticSize(const QSizeF& size, double h);
     // Where a label layer goes in a slot whose core starts at `base`, in a row
     // `h` high: its x from labelX, its y from the offset, kept inside the row.
     static QRectF labelFrame(const Layer& layer, const AnimatedTagSpec& spec, double base, double core, double h);

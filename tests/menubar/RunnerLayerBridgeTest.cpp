@@ -211,6 +211,18 @@ TEST(RunnerLayerBridge, SpritesAreCentredInTheirSlotAndLabelsRoundToWholePoints)
     EXPECT_DOUBLE_EQ(sprite->frame().y(), 2 + 1 - 2);
 }
 
+TEST(RunnerLayerBridge, AStaticTileTallerThanTheRowIsScaledToItsHeight)
+{
+    Fixture f;
+    f.addStatic(QStringLiteral("pie"), 40, 40);
+    f.addStatic(QStringLiteral("number"), 30, 30);
+    f.bridge.pinOrder = {QStringLiteral("pie"), QStringLiteral("number")};
+    f.bridge.layout();
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("pie"))->frame(), QRectF(0, 0, 22, 22));
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("number"))->frame(), QRectF(28, 0, 22, 22));
+    EXPECT_DOUBLE_EQ(f.item.length(), 50);
+}
+
 TEST(RunnerLayerBridge, IdsMissingFromTheOrderFollowInAscendingOrder)
 {
     ScopedScreen screen(1000);

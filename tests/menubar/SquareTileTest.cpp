@@ -27,6 +27,7 @@
 
 #include <QDir>
 #include <QPainter>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -199,6 +200,24 @@ struct Rig {
     {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
+    }
+    // A minute's worth of changing values, so the sparklines have a shape;
+    // afterwards the largest texts again.
+    void feedChangingValues()
+    {
+        const QDateTime start = QDateTime::currentDateTimeUtc();
+        for (int i = 0; i < 12; ++i) {
+            int k = 0;
+            for (const auto& p : std::as_const(providers)) {
+                p->next.value = 0.5 + 0.4 * std::sin(i * 0.45 + k++);
+                p->next.label = QStringLiteral("%1%").arg(std::lround(p->next.value * 100));
+                p->next.asOf = start.addSecs(i);
+            }
+            publish(*registry, media);
+            settle();
+        }
+        for (auto it = providers.cbegin(); it != providers.cend(); ++it)
+            it.value()->next = worstCase(it.key());
     }
     bool runnersInstalled() const { return visualizers->visualizer(QStringLiteral("viz.runner.fox")) != nullptr; }
 
@@ -384,6 +403,14 @@ TEST(SquareTile, EveryKindStaysLegibleInASquareSlotInEveryPreset)
             table += line;
         }
     }
+    // The "+N" chip, a slot of its own: its digits as tall as a value's.
+    const QFont chip = RunnerLayerBridge::chipFont();
+    const double chipWidth = std::ceil(SquareFit::metrics(chip).horizontalAdvance(QStringLiteral("+9"))) + 4;
+    const double chipDigits = SquareFit::digitHeight(chip) * SquareFit::hostScale(chipWidth);
+    EXPECT_GE(chipDigits, SquareFit::minimumDigitPixels);
+    char line[160];
+    std::snprintf(line, sizeof line, "%-16s %-9s %15.1f  %.1f\n", "+N chip", "any", chipWidth, chipDigits);
+    table += line;
     std::printf("%s", table.c_str());
 }
 
@@ -395,6 +422,12 @@ TEST(SquareTile, WritesTheSquaresOfEveryKindAndPreset)
     Rig rig;
     if (!rig.runnersInstalled())
         GTEST_SKIP() << "the shipped runner packs could not be unpacked";
+    // The sparklines keep their own history: give them one with a shape.
+    QList<Pin> sparklines;
+    for (const QString& provider : kinds().at(3).providers)
+        sparklines.append(Pin{provider, QStringLiteral("viz.sparkline")});
+    rig.show(sparklines);
+    rig.feedChangingValues();
     for (bool dark : {false, true}) {
         Appearance::instance()->setOverrideForTesting(dark);
         rig.settle();
