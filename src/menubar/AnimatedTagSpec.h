@@ -17,6 +17,13 @@ struct AnimatedTagSpec {
     // Background colour; none means no background plate and no margin.
     std::optional<QString> bgHex;
     double yOffset = 0;
+    // The pin's value (not its tag): drawn with digits tall enough to read
+    // when the panel scales the tile into a square slot.
+    bool isValue = false;
+    // The width of the tile the label stands on, in points (0: none). A
+    // horizontal label wider than this is shortened (a rate loses its
+    // "B/s") and then squeezed sideways to fit, so it never widens the tile.
+    double fitWidth = 0;
 
     bool operator==(const AnimatedTagSpec&) const = default;
 };

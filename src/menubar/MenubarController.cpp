@@ -271,6 +271,10 @@ void MenubarController::render()
         const TagSpec& tagSpec = styling->first;
         const TagSpec& valueSpec = styling->second;
 
+        // Labels keep to the tile's width, so a panel that fits each tile
+        // into a square slot does not shrink it for a label's sake.
+        const double tileWidth =
+            RunnerLayerBridge::shownStaticSize(visualizer->size(), ScreenInfo::statusBarThickness).width();
         std::optional<AnimatedTagSpec> tag;
         if (tagSpec.shown && !visualizer->bakesOwnNameTag()) {
             tag = AnimatedTagSpec{tagSpec.text,
@@ -278,7 +282,9 @@ void MenubarController::render()
                                   tagSpec.orientation,
                                   defaultTagForeground(tagSpec, dark),
                                   defaultTagBackground(tagSpec, dark),
-                                  tagSpec.yOffset};
+                                  tagSpec.yOffset,
+                                  false,
+                                  tileWidth};
         }
         std::optional<AnimatedTagSpec> value;
         if (valueSpec.shown) {
@@ -288,7 +294,9 @@ void MenubarController::render()
                                     valueSpec.orientation,
                                     defaultTagForeground(tagSpec, dark),
                                     defaultTagBackground(tagSpec, dark),
-                                    valueSpec.yOffset};
+                                    valueSpec.yOffset,
+                                    true,
+                                    tileWidth};
         }
 
         if (!visualizer->isAnimated()) {

@@ -2,6 +2,7 @@
 
 #include "menubar/NumberLabelConfigView.h"
 #include "menubar/RenderHasher.h"
+#include "menubar/SquareFit.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "stats/Color.h"
@@ -24,13 +25,36 @@ const QString kStatBgHex = QStringLiteral("global.statBgHex");
 
 QString sizeKey(const QString& id) { return QStringLiteral("visualizer.") + id + QStringLiteral(".size"); }
 
+// Square: a panel that fits each tile into a square slot shows it at full
+// size, and the stacked badge and value need no more width than height.
 double tileWidth(double s, NumberLabelVisualizer::Shape shape)
 {
-    return std::ceil(s * (shape == NumberLabelVisualizer::Shape::single ? 1.78 : 2.8));
+    (void)shape;
+    return std::ceil(s);
 }
 
 // Line box of a font: ascent plus descent, without the leading.
 double lineHeight(const QFontMetricsF& fm) { return fm.ascent() + fm.descent(); }
+
+// A small solid triangle pointing down (or up), `w` wide and `h` high, its
+// box's top-left corner at `topLeft`.
+QPainterPath arrow(QPointF topLeft, double w, double h, bool down)
+{
+    QPainterPath path;
+    const double x = topLeft.x();
+    const double y = topLeft.y();
+    if (down) {
+        path.moveTo(x, y);
+        path.lineTo(x + w, y);
+        path.lineTo(x + w / 2, y + h);
+    } else {
+        path.moveTo(x, y + h);
+        path.lineTo(x + w, y + h);
+        path.lineTo(x + w / 2, y);
+    }
+    path.closeSubpath();
+    return path;
+}
 
 class NumberLabelTileView : public TileView {
 public:
@@ -40,15 +64,14 @@ public:
     QString label;
     QString badge;
     std::optional<QColor> background;
-    QString downLine;
-    QString upLine;
+    QString downText;
+    QString upText;
 
     QSizeF size() const override { return { tileWidth(s, shape), s }; }
 
     void paint(QPainter& painter) const override
     {
-        const bool dark = theme == Theme::dark;
-        const QColor text = dark ? QColor::fromRgbF(1, 1, 1, 0.95f) : QColor::fromRgbF(0, 0, 0, 0.85f);
+        const QColor text = NumberLabelVisualizer::textColor(theme);
         const double W = tileWidth(s, shape);
         const double h = std::max(s - 2, 6.0);
         // The inner frame sits between two clear 1 pt strips, centred in s.
@@ -56,33 +79,43 @@ public:
         if (shape == NumberLabelVisualizer::Shape::single)
             paintSingle(painter, text, W, h, innerTop);
         else
-            paintDirectional(painter, text, h, innerTop);
+            paintDirectional(painter, text, W, h, innerTop);
     }
 
 private:
+    // The badge over the value, both centred. The value's digits are as tall
+    // as a square panel slot needs (scaled with the size setting); the badge
+    // takes a smaller heavy face. Either is squeezed sideways when wider
+    // than the tile.
     void paintSingle(QPainter& painter, const QColor& text, double W, double h, double innerTop) const
     {
-        const double f = std::max(h * 0.56, 9.0);
-        const QFont valueFont = TileView::monospacedFont(f, QFont::DemiBold);
-        const QFont badgeFont = TileView::monospacedFont(std::max(f * 0.8, 7.0), QFont::ExtraBold);
-        const QFontMetricsF valueMetrics(valueFont, painter.device());
-        const QFontMetricsF badgeMetrics(badgeFont, painter.device());
+        const double scale = s / NumberLabelVisualizer::defaultSize;
+        const QFont valueFont = SquareFit::digitFont(SquareFit::valueDigitHeight * scale, QFont::DemiBold);
+        const QFont badgeFont = TileView::monospacedFont(std::max(s * 0.3, 5.0), QFont::ExtraBold);
+        const QFontMetricsF valueMetrics = SquareFit::metrics(valueFont);
+        const QFontMetricsF badgeMetrics = SquareFit::metrics(badgeFont);
 
-        const double capsuleHeight = std::max((f + 4) * 0.85, 12.0);
+        const double f = valueFont.pointSizeF();
+        const double capsuleHeight = std::min(std::max((f + 4) * 0.85, 12.0), h);
         const double layeredHeight = std::max(lineHeight(valueMetrics), capsuleHeight);
         const double badgeHeight = badge.isEmpty() ? 0 : lineHeight(badgeMetrics);
-        const double stackTop = innerTop + (h - (badgeHeight + layeredHeight)) / 2;
+        // Both lines inside the inner frame, even when their boxes together
+        // are a little taller than it: the boxes' empty margins overlap.
+        const double stackTop = innerTop + std::max((h - (badgeHeight + layeredHeight)) / 2, 0.0);
+        const double overlap = std::max(badgeHeight + layeredHeight - h, 0.0);
 
         if (!badge.isEmpty()) {
             QColor badgeColor = text;
             badgeColor.setAlphaF(text.alphaF() * 0.8f);
             painter.setFont(badgeFont);
             painter.setPen(badgeColor);
-            const double x = (W - badgeMetrics.horizontalAdvance(badge)) / 2;
-            painter.drawText(QPointF(x, stackTop + badgeMetrics.ascent()), badge);
+            const double advance = badgeMetrics.horizontalAdvance(badge);
+            const double squeeze = SquareFit::squeeze(advance, W - 1);
+            const double x = (W - advance * squeeze) / 2;
+            SquareFit::drawSqueezed(painter, QPointF(x, stackTop + badgeMetrics.ascent()), badge, squeeze);
         }
 
-        const double layeredMid = stackTop + badgeHeight + layeredHeight / 2;
+        const double layeredMid = stackTop + badgeHeight - overlap + layeredHeight / 2;
         if (background) {
             const QRectF capsule(0, layeredMid - capsuleHeight / 2, W, capsuleHeight);
             QPainterPath path;
@@ -91,22 +124,41 @@ private:
         }
         painter.setFont(valueFont);
         painter.setPen(text);
-        const double x = (W - valueMetrics.horizontalAdvance(label)) / 2;
+        const double advance = valueMetrics.horizontalAdvance(label);
+        const double squeeze = SquareFit::squeeze(advance, W - 1);
+        const double x = (W - advance * squeeze) / 2;
         const double baseline = layeredMid - lineHeight(valueMetrics) / 2 + valueMetrics.ascent();
-        painter.drawText(QPointF(x, baseline), label);
+        SquareFit::drawSqueezed(painter, QPointF(x, baseline), label, squeeze);
     }
 
-    void paintDirectional(QPainter& painter, const QColor& text, double h, double innerTop) const
+    // Two lines, down over up, each a small arrow and the rate without its
+    // "B/s". Placed by their ink: the digits fill the inner frame's height
+    // with a gap between the lines, so nothing reaches past the tile.
+    void paintDirectional(QPainter& painter, const QColor& text, double W, double h, double innerTop) const
     {
-        const double d = std::max((h - 1) * 0.5, 5.0);
-        const QFont font = TileView::monospacedFont(d, QFont::Medium);
-        const QFontMetricsF metrics(font, painter.device());
-        const double line = lineHeight(metrics);
-        const double top = innerTop + (h - (2 * line + 1)) / 2;
+        const double scale = s / NumberLabelVisualizer::defaultSize;
+        const double gap = std::max(1.5 * scale, 1.0);
+        const double digits = std::min(SquareFit::valueDigitHeight * scale, (h - gap) / 2);
+        const QFont font = SquareFit::digitFont(digits, QFont::DemiBold);
+        const QFontMetricsF metrics = SquareFit::metrics(font);
+        const double arrowW = std::round(digits * 0.7);
+        const double arrowH = std::round(digits * 0.6);
+        // Half a point clear of either edge, so no antialiased pixel is cut.
+        const double margin = 0.5;
+        const double textX = margin + arrowW + std::max(1.0, 0.5 * scale);
+        const double room = W - margin - textX;
+        const double firstBaseline = innerTop + (h - (2 * digits + gap)) / 2 + digits;
+        const double secondBaseline = firstBaseline + gap + digits;
         painter.setFont(font);
         painter.setPen(text);
-        painter.drawText(QPointF(0, top + metrics.ascent()), downLine);
-        painter.drawText(QPointF(0, top + line + 1 + metrics.ascent()), upLine);
+        const std::pair<double, const QString*> lines[] = {{firstBaseline, &downText}, {secondBaseline, &upText}};
+        for (const auto& [baseline, value] : lines) {
+            const bool down = value == &downText;
+            const QPointF arrowTop(margin, baseline - digits / 2 - arrowH / 2);
+            painter.fillPath(arrow(arrowTop, arrowW, arrowH, down), text);
+            const double advance = metrics.horizontalAdvance(*value);
+            SquareFit::drawSqueezed(painter, QPointF(textX, baseline), *value, SquareFit::squeeze(advance, room));
+        }
     }
 };
 
@@ -152,6 +204,11 @@ QString NumberLabelVisualizer::displayName() const
 }
 
 QString NumberLabelVisualizer::chipLabel() const { return QStringLiteral("%"); }
+
+QColor NumberLabelVisualizer::textColor(Theme theme)
+{
+    return theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.95f) : QColor::fromRgbF(0, 0, 0, 0.85f);
+}
 
 QSizeF NumberLabelVisualizer::size() const
 {
@@ -209,8 +266,8 @@ std::unique_ptr<TileView> NumberLabelVisualizer::makeView(const StatSnapshot& sn
         const QString dash = QString(QChar(0x2013));
         const Series* down = findSeries(snapshot, u"down");
         const Series* up = findSeries(snapshot, u"up");
-        view->downLine = QString(QChar(0x25BC)) + u' ' + (down ? directionalText(*down) : dash);
-        view->upLine = QString(QChar(0x25B2)) + u' ' + (up ? directionalText(*up) : dash);
+        view->downText = down ? SquareFit::compactRate(directionalText(*down)) : dash;
+        view->upText = up ? SquareFit::compactRate(directionalText(*up)) : dash;
     }
     return view;
 }

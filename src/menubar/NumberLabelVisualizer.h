@@ -3,6 +3,7 @@
 #include "menubar/Visualizer.h"
 #include "platform/core/NotificationCenter.h"
 
+#include <QColor>
 #include <QObject>
 #include <memory>
 
@@ -44,6 +45,8 @@ public:
     // The text drawn for a series of a directional tile: its display value,
     // else its value as "%.0f".
     static QString directionalText(const Series& series);
+    // The value's colour on a dark or a light panel.
+    static QColor textColor(Theme theme);
 
 private:
     void reloadSize();

@@ -19,16 +19,6 @@ const QString kId = QStringLiteral("viz.pie");
 
 QString sizeKey(const QString& id) { return QStringLiteral("visualizer.") + id + QStringLiteral(".size"); }
 
-// The desktop's green, yellow and red, in their light and dark variants.
-QColor loadColor(double v, Theme theme)
-{
-    const bool dark = theme == Theme::dark;
-    if (v < 0.6)
-        return dark ? QColor(0x30, 0xD1, 0x58) : QColor(0x34, 0xC7, 0x59);
-    if (v < 0.85)
-        return dark ? QColor(0xFF, 0xD6, 0x0A) : QColor(0xFF, 0xCC, 0x00);
-    return dark ? QColor(0xFF, 0x45, 0x3A) : QColor(0xFF, 0x3B, 0x30);
-}
 
 class PieTileView : public TileView {
 public:
@@ -97,6 +87,24 @@ const QImage& PieVisualizer::RingImage::pixels(qreal scale) const
     painter.end();
     m_pixels = std::move(image);
     return m_pixels;
+}
+
+// Green, yellow and red in the shades that stand out 4.5:1 from the panel:
+// bright on a dark panel, deep on a light one.
+QColor PieVisualizer::loadColor(double v, Theme theme)
+{
+    const bool dark = theme == Theme::dark;
+    if (v < 0.6)
+        return dark ? QColor(0x30, 0xD1, 0x58) : QColor(0x15, 0x69, 0x2C);
+    if (v < 0.85)
+        return dark ? QColor(0xFF, 0xD6, 0x0A) : QColor(0x7A, 0x52, 0x00);
+    return dark ? QColor(0xFF, 0x8F, 0x85) : QColor(0xB3, 0x26, 0x1E);
+}
+
+// The empty part of the ring: fainter than the arc, but still 3:1 from the panel.
+QColor PieVisualizer::trackColor(Theme theme)
+{
+    return theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.45f) : QColor::fromRgbF(0, 0, 0, 0.45f);
 }
 
 void PieVisualizer::RingImage::drawIntoEmptyImage(QPainter& painter) const
@@ -197,7 +205,7 @@ PieVisualizer::RingImagePtr PieVisualizer::drawRing(double v, Theme theme, doubl
     const double cy = side / 2 + 2;
     const double r = std::max(std::min({ cx - inset, (side - cy) - inset, cy - inset }), 0.0);
     ring->square = QRectF(cx - r, cy - r, 2 * r, 2 * r);
-    ring->trackColor = theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.25f) : QColor::fromRgbF(0, 0, 0, 0.25f);
+    ring->trackColor = trackColor(theme);
     if (v > 0) {
         ring->arcColor = loadColor(v, theme);
         // From the top, clockwise on screen (Qt's angles run counter-clockwise).

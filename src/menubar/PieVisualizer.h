@@ -73,6 +73,9 @@ public:
     // The drawn value: clamped to 0...1, NaN as 0.
     static double clampedValue(double value);
     static RingImagePtr drawRing(double value, Theme theme, double side);
+    // The arc's colour for a load on a dark or a light panel, and the track's.
+    static QColor loadColor(double v, Theme theme);
+    static QColor trackColor(Theme theme);
 
 private:
     void reloadSize();

@@ -1,5 +1,6 @@
 #include "menubar/RunnerLabelImage.h"
 
+#include "menubar/SquareFit.h"
 #include "menubar/TileView.h"
 #include "platform/style/Appearance.h"
 #include "stats/Color.h"
@@ -18,7 +19,7 @@ namespace {
 // The system's secondary label colour on the panel.
 QColor secondaryLabelColor()
 {
-    return Appearance::instance()->isDark() ? QColor(255, 255, 255, 140) : QColor(0, 0, 0, 128);
+    return Appearance::instance()->isPanelDark() ? QColor(255, 255, 255, 160) : QColor(0, 0, 0, 160);
 }
 
 // A bitmap of ceil(scale × w) by ceil(scale × h) pixels, premultiplied,
@@ -30,6 +31,8 @@ QImage makeBitmap(double w, double h, double scale)
     if (pw <= 0 || ph <= 0 || pw > TileView::maxImageSide || ph > TileView::maxImageSide)
         return {};
     QImage image(pw, ph, QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(SquareFit::device()->logicalDpiX() * 10000 / 254);
+    image.setDotsPerMeterY(SquareFit::device()->logicalDpiY() * 10000 / 254);
     image.fill(Qt::transparent);
     return image;
 }
@@ -53,6 +56,33 @@ void beginLabel(QPainter& p, const AnimatedTagSpec& label, const QRectF& rect, d
     p.setPen(color);
 }
 
+// A label that stands over its tile (behind, in the row's terms) and has no
+// plate gets a thin outline of the opposite lightness, so its letters read
+// over a sprite, a ring or a line as well as over the bare panel.
+std::optional<QColor> haloColor(const AnimatedTagSpec& label, const QColor& text)
+{
+    if (label.position != TagPosition::behind || label.bgHex)
+        return std::nullopt;
+    return text.lightnessF() > 0.5 ? QColor(0, 0, 0) : QColor(255, 255, 255);
+}
+
+constexpr double haloWidth = 0.75;
+
+// Text at `origin` (its baseline's start), squeezed sideways, over its halo.
+void drawLabelText(QPainter& p, QPointF origin, const QString& text, double squeeze, const std::optional<QColor>& halo)
+{
+    if (halo) {
+        const QPen pen = p.pen();
+        p.setPen(*halo);
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (dx != 0 || dy != 0)
+                    SquareFit::drawSqueezed(p, origin + QPointF(dx * haloWidth, dy * haloWidth), text, squeeze);
+        p.setPen(pen);
+    }
+    SquareFit::drawSqueezed(p, origin, text, squeeze);
+}
+
 } // namespace
 
 QFont RunnerLabelImage::font()
@@ -62,11 +92,16 @@ QFont RunnerLabelImage::font()
     return font;
 }
 
+QFont RunnerLabelImage::valueFont()
+{
+    return SquareFit::digitFont(SquareFit::valueDigitHeight, QFont::ExtraBold);
+}
+
 QImage RunnerLabelImage::render(const AnimatedTagSpec& label, double scale)
 {
     if (!(scale > 0) || !std::isfinite(scale))
         return {};
-    const QFont labelFont = font();
+    const QFont labelFont = label.isValue ? valueFont() : font();
     const auto parsed = Color::fromHex(label.fgHex);
     const QColor color = parsed ? *parsed : secondaryLabelColor();
     if (label.orientation == TagOrientation::vertical)
@@ -76,12 +111,34 @@ QImage RunnerLabelImage::render(const AnimatedTagSpec& label, double scale)
 
 QImage RunnerLabelImage::horizontal(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale)
 {
-    const QFontMetricsF metrics(font);
-    const double tw = label.text.isEmpty() ? 0 : metrics.horizontalAdvance(label.text);
-    const double th = label.text.isEmpty() ? 0 : metrics.height();
-    const double pad = label.bgHex ? 2 : 0;
-    const double w = std::ceil(tw) + 2 * pad;
-    const double h = std::ceil(th);
+    const QFontMetricsF metrics = SquareFit::metrics(font);
+    const auto halo = haloColor(label, color);
+    const double pad = label.bgHex ? 2 : (halo ? haloWidth : 0);
+    // Wider than its tile: a rate drops its "B/s", then the text is squeezed.
+    QString text = label.text;
+    const double room = label.fitWidth - 2 * pad;
+    if (label.fitWidth > 0 && metrics.horizontalAdvance(text) > room)
+        text = SquareFit::compactRate(text);
+    const double advance = text.isEmpty() ? 0 : metrics.horizontalAdvance(text);
+    const double squeeze = label.fitWidth > 0 ? SquareFit::squeeze(advance, room) : 1.0;
+    // At most the room, not a rounding error above it.
+    const double tw = squeeze < 1 ? std::min(advance * squeeze, std::floor(room)) : advance;
+    // On a plate, the line's full height; bare, only the rows the letters
+    // ink (with their halo), so labels over a tile hide as little of it as
+    // possible and can sit right at the tile's edges.
+    double th = text.isEmpty() ? 0 : metrics.height();
+    double baseline = metrics.ascent();
+    if (!label.bgHex && !text.isEmpty()) {
+        const QRectF ink = SquareFit::inkBox(font, text);
+        // The baseline on a whole pixel (text is drawn there), with room for
+        // the halo and for antialiasing above the letters and below them.
+        const double margin = (halo ? haloWidth : 0) + 0.5;
+        const double baselinePixels = std::ceil((margin - ink.top()) * scale);
+        th = std::ceil(baselinePixels + (ink.bottom() + margin) * scale + 1) / scale;
+        baseline = baselinePixels / scale;
+    }
+    const double w = std::ceil(tw + 2 * pad);
+    const double h = label.bgHex ? std::ceil(th) : th;
     if (w <= 0 || h <= 0 || std::ceil(tw) <= 0)
         return {};
     QImage image = makeBitmap(w, h, scale);
@@ -89,7 +146,7 @@ QImage RunnerLabelImage::horizontal(const AnimatedTagSpec& label, const QFont& f
         return image;
     QPainter p(&image);
     beginLabel(p, label, QRectF(0, 0, w, h), h / 2, font, color, scale);
-    p.drawText(QPointF(pad, metrics.ascent()), label.text);
+    drawLabelText(p, QPointF(pad, baseline), text, squeeze, halo);
     p.end();
     return image;
 }
@@ -116,7 +173,7 @@ QImage RunnerLabelImage::vertical(const AnimatedTagSpec& label, const QFont& fon
     const QStringList chars = verticalCharacters(label.text);
     if (chars.isEmpty())
         return {};
-    const QFontMetricsF metrics(font);
+    const QFontMetricsF metrics = SquareFit::metrics(font);
     QList<double> widths;
     double cw = 0;
     for (const QString& c : chars) {
@@ -125,8 +182,9 @@ QImage RunnerLabelImage::vertical(const AnimatedTagSpec& label, const QFont& fon
         cw = std::max(cw, w);
     }
     const double lh = std::ceil(metrics.height());
-    const double pad = label.bgHex ? 2 : 0;
-    const double W = cw + 2 * pad;
+    const auto halo = haloColor(label, color);
+    const double pad = label.bgHex ? 2 : (halo ? haloWidth : 0);
+    const double W = std::ceil(cw + 2 * pad);
     const double H = lh * double(chars.size()) + 2 * pad;
     if (W <= 0 || H <= 0 || cw <= 0 || lh <= 0)
         return {};
@@ -139,7 +197,7 @@ QImage RunnerLabelImage::vertical(const AnimatedTagSpec& label, const QFont& fon
         // Row i counts from the top.
         const double x = pad + (cw - widths.at(i)) / 2;
         const double top = pad + lh * i;
-        p.drawText(QPointF(x, top + metrics.ascent()), chars.at(i));
+        drawLabelText(p, QPointF(x, top + metrics.ascent()), chars.at(i), 1.0, halo);
     }
     p.end();
     return image;

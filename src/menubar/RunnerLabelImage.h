@@ -18,8 +18,10 @@ struct RunnerLabelImage {
     static QImage render(const AnimatedTagSpec& label, double scale);
     static QImage horizontal(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
     static QImage vertical(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
-    // The monospaced system font of 8 points in heavy weight.
+    // The monospaced system font of 8 points in heavy weight: the tag's.
     static QFont font();
+    // The value's: the same face, its digits SquareFit::valueDigitHeight tall.
+    static QFont valueFont();
     // The rows of a vertical label: the whole text below 4 characters, else
     // its first two and "…".
     static QStringList verticalCharacters(const QString& text);

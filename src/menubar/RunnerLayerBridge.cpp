@@ -34,6 +34,23 @@ Layer::Ptr RunnerLayerBridge::hostLayer() const
     return m_statusItem->button()->layer();
 }
 
+QColor RunnerLayerBridge::chipColor(bool dark)
+{
+    QColor color = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    color.setAlphaF(dark ? 0.85f : 0.7f);
+    return color;
+}
+
+QFont RunnerLayerBridge::chipFont()
+{
+    // The value labels' face in whole pixels (a text layer draws at the
+    // compositor's resolution, where only a pixel size means points), rounded
+    // up so its digits stay as tall as theirs.
+    QFont font = RunnerLabelImage::valueFont();
+    font.setPixelSize(int(std::ceil(font.pointSizeF())));
+    return font;
+}
+
 QFont RunnerLayerBridge::labelFont()
 {
     return RunnerLabelImage::font();
@@ -200,7 +217,7 @@ RunnerLayerBridge::Fit RunnerLayerBridge::fit(double budget, double h, const QSt
     return RunnerRowLayout::fit(budget, ids, [&](const QString& id) {
         double s;
         if (staticLayers.contains(id))
-            s = staticSizes.contains(id) ? staticSizes.value(id).width() : h;
+            s = staticSizes.contains(id) ? shownStaticSize(staticSizes.value(id), h).width() : h;
         else
             s = sizes.value(id, h);
         return slotWidth(s, id).width;
@@ -227,6 +244,26 @@ RunnerLayerBridge::SlotWidth RunnerLayerBridge::slotWidth(double s, const QStrin
     return RunnerRowLayout::slotWidth(s, labelBox(pinId, tagLayers, tagSpecs), labelBox(pinId, valueLayers, valueSpecs));
 }
 
+QRectF RunnerLayerBridge::labelFrame(const Layer& layer, const AnimatedTagSpec& spec, double base, double core, double h)
+{
+    // The label's picture at its own size, or, when it is taller than the
+    // row (three stacked characters), scaled down to the row's height.
+    QSizeF size = layer.bounds().size();
+    if (size.height() > h && size.height() > 0)
+        size = QSizeF(size.width() * h / size.height(), h);
+    double y = (h - size.height()) / 2;
+    if (spec.orientation == TagOrientation::horizontal)
+        y += spec.yOffset;
+    // Kept inside the row: an offset that would put part of the label above
+    // or below the tile stops at the tile's edge.
+    y = roundHalfAway(y);
+    if (y + size.height() > h)
+        y = std::floor(h - size.height());
+    y = std::max(y, 0.0);
+    const double x = base + RunnerRowLayout::labelX(core, size.width(), spec);
+    return QRectF(roundHalfAway(x), y, size.width(), size.height());
+}
+
 void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double core, double h)
 {
     auto place = [&](const LayerMap& layerMap, const SpecMap& specMap) {
@@ -234,21 +271,26 @@ void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double co
         const auto spec = specMap.constFind(pinId);
         if (!layer || spec == specMap.cend())
             return;
-        const double lh = layer->frame().height();
-        double y = (h - lh) / 2;
-        if (spec->orientation == TagOrientation::horizontal)
-            y += spec->yOffset;
-        layer->setZPosition(spec->position == TagPosition::behind ? -1 : 0);
-        const double x = base + labelX(core, *layer, *spec);
-        layer->setFrame(QRectF(roundHalfAway(x), roundHalfAway(y), layer->frame().width(), lh));
+        const QRectF box = labelFrame(*layer, *spec, base, core, h);
+        // A label over its tile is drawn above it (with its halo), so the
+        // sprite or ring does not hide the value it stands for.
+        layer->setZPosition(spec->position == TagPosition::behind ? 1 : 0);
+        layer->setFrame(box);
     };
     place(tagLayers, tagSpecs);
     place(valueLayers, valueSpecs);
 }
 
+QSizeF RunnerLayerBridge::shownStaticSize(const QSizeF& size, double h)
+{
+    if (!(size.height() > h) || h <= 0)
+        return size;
+    return QSizeF(size.width() * h / size.height(), h);
+}
+
 double RunnerLayerBridge::layoutStatic(double h, const QString& pinId, double x)
 {
-    const QSizeF size = staticSizes.value(pinId, QSizeF(h, h));
+    const QSizeF size = shownStaticSize(staticSizes.value(pinId, QSizeF(h, h)), h);
     const double tw = size.width();
     const double th = size.height();
     const SlotWidth slot = slotWidth(tw, pinId);
@@ -264,22 +306,20 @@ double RunnerLayerBridge::layoutOverflowChip(int hidden, double x, double h)
 {
     if (!overflowChip) {
         overflowChip = TextLayer::create();
-        overflowChip->setFont(labelFont());
+        overflowChip->setFont(chipFont());
         overflowChip->setAlignment(TextLayer::Alignment::center);
         overflowChip->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
         if (const Layer::Ptr host = hostLayer())
             host->addSublayer(overflowChip);
     }
     const QString text = QStringLiteral("+") + QString::number(hidden);
-    const QFontMetricsF metrics(labelFont());
+    const QFontMetricsF metrics(chipFont());
     const double tw = std::ceil(metrics.horizontalAdvance(text));
     const double th = std::ceil(metrics.height());
     const bool dark = m_statusItem && m_statusItem->button() ? m_statusItem->button()->isDarkAppearance()
-                                                             : Appearance::instance()->isDark();
-    QColor color = dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
-    color.setAlphaF(dark ? 0.85f : 0.7f);
+                                                             : Appearance::instance()->isPanelDark();
     overflowChip->setString(text);
-    overflowChip->setForegroundColor(color);
+    overflowChip->setForegroundColor(chipColor(dark));
     overflowChip->setHidden(false);
     overflowChip->setFrame(QRectF(x, (h - th) / 2, tw + 4, th));
     return tw + 4;

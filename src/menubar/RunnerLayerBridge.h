@@ -56,6 +56,13 @@ public:
     Fit fit(double budget, double h, const QStringList& ids) const;
     SlotWidth slotWidth(double s, const QString& pinId) const;
     static double labelX(double core, const Layer& layer, const AnimatedTagSpec& spec);
+    // A static tile's size in a row `h` high: a tile taller than the row (a
+    // size setting above the row's height) is scaled to the row's height, its
+    // aspect kept, rather than cut at the row's top and bottom.
+    static QSizeF shownStaticSize(const QSizeF& size, double h);
+    // Where a label layer goes in a slot whose core starts at `base`, in a row
+    // `h` high: its x from labelX, its y from the offset, kept inside the row.
+    static QRectF labelFrame(const Layer& layer, const AnimatedTagSpec& spec, double base, double core, double h);
 
     // Label pictures at a scale (RunnerLabelImage); a null image when there is nothing to draw.
     static QImage renderLabelImage(const AnimatedTagSpec& label, double scale);
@@ -63,6 +70,10 @@ public:
     static QImage verticalLabelImage(const AnimatedTagSpec& label, const QFont& font, const QColor& color, double scale);
     // The monospaced system font of 8 points in heavy weight.
     static QFont labelFont();
+    // The "+N" chip's font: as legible as a value label in a square slot.
+    static QFont chipFont();
+    // The chip's text colour on a dark or a light panel.
+    static QColor chipColor(bool dark);
     // The rows of a vertical label: the whole text below 4 characters, else
     // its first two and "…".
     static QStringList verticalCharacters(const QString& text);

@@ -7,19 +7,13 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 #include <cmath>
 
 namespace gaugelet {
 
 namespace {
-
-const QColor& lineColor(Theme theme)
-{
-    static const QColor onDark = QColor::fromRgbF(1, 1, 1, 0.9f);
-    static const QColor onLight = QColor::fromRgbF(0, 0, 0, 0.8f);
-    return theme == Theme::dark ? onDark : onLight;
-}
 
 class SparklineTileView : public TileView {
 public:
@@ -39,7 +33,7 @@ public:
         // whole: the same picture (the stroke is one shape, nothing overlaps)
         // in a fraction of the time. Bevel joins: at one point wide they look
         // like round ones and cost half as much.
-        const QColor color = lineColor(m_theme);
+        const QColor color = SparklineVisualizer::lineColor(m_theme);
         const QRectF bounds(0, 0, SparklineVisualizer::width, SparklineVisualizer::height);
         const qreal scale = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
         QImage scratch(int(std::ceil(bounds.width() * scale)), int(std::ceil(bounds.height() * scale)),
@@ -50,9 +44,23 @@ public:
         scratch.fill(Qt::transparent);
         QPainter line(&scratch);
         line.setRenderHint(QPainter::Antialiasing);
-        line.setPen(QPen(QColor(color.red(), color.green(), color.blue()), 1, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+        // The line is inset by half its width, so its stroke stays inside the
+        // tile; the area under it takes a light fill.
+        const double inset = SparklineVisualizer::lineWidth / 2;
+        const QPainterPath path = m_shape.path(bounds.adjusted(inset, inset, -inset, -inset));
+        const QColor opaque(color.red(), color.green(), color.blue());
+        QPainterPath area = path;
+        if (!path.isEmpty()) {
+            area.lineTo(path.currentPosition().x(), bounds.bottom());
+            area.lineTo(path.elementAt(0).x, bounds.bottom());
+            area.closeSubpath();
+        }
+        QColor fill = opaque;
+        fill.setAlphaF(float(SparklineVisualizer::fillOpacity));
+        line.fillPath(area, fill);
+        line.setPen(QPen(opaque, SparklineVisualizer::lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
         line.setBrush(Qt::NoBrush);
-        line.drawPath(m_shape.path(bounds));
+        line.drawPath(path);
         line.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         line.fillRect(bounds, QColor(0, 0, 0, color.alpha()));
         line.end();
@@ -65,6 +73,11 @@ private:
 };
 
 } // namespace
+
+QColor SparklineVisualizer::lineColor(Theme theme)
+{
+    return theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.9f) : QColor::fromRgbF(0, 0, 0, 0.8f);
+}
 
 SparklineVisualizer::SparklineVisualizer(const QString& id, const QString& displayName)
     : m_id(id)

@@ -2,21 +2,30 @@
 
 #include "menubar/Visualizer.h"
 
+#include <QColor>
 #include <QDateTime>
 #include <QHash>
 
 namespace gaugelet {
 
-// Draws the recent values of a statistic as a thin line in a 46 × 16 pt tile.
+// Draws the recent values of a statistic as a line over a light fill in a
+// 22 × 16 pt tile: no wider than the status item is high, so a panel that
+// fits each tile into a square slot shows it unscaled.
 // It keeps its own short history per provider (at most 48 values), fed from
 // the snapshots it is asked to key: key a snapshot before drawing it.
 class SparklineVisualizer : public Visualizer {
 public:
     static constexpr qsizetype ringCapacity = 48;
-    static constexpr double width = 46;
+    static constexpr double width = 22;
+    static constexpr double lineWidth = 1.5;
     static constexpr double height = 16;
 
     SparklineVisualizer(const QString& id, const QString& displayName);
+
+    // The line's colour on a dark or a light panel; the fill under it is the
+    // same colour at fillOpacity of its opacity.
+    static QColor lineColor(Theme theme);
+    static constexpr double fillOpacity = 0.25;
 
     QString id() const override { return m_id; }
     QString displayName() const override { return m_displayName; }

@@ -24,7 +24,7 @@ Theme currentTheme()
 {
     if (!QCoreApplication::instance())
         return Theme::light;
-    return Appearance::instance()->isDark() ? Theme::dark : Theme::light;
+    return Appearance::instance()->isPanelDark() ? Theme::dark : Theme::light;
 }
 
 } // namespace gaugelet

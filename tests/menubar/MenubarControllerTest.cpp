@@ -29,12 +29,7 @@ const QString net = QStringLiteral("net.total");
 struct Rig {
     Rig()
     {
-        ScreenFacts facts;
-        facts.frame = QRectF(0, 0, 1920, 1080);
-        facts.visibleFrame = facts.frame;
-        facts.backingScaleFactor = 2.0;
-        ScreenInfo::instance()->setMainScreenForTesting(facts);
-        Appearance::instance()->setOverrideForTesting(false);
+        useWideLightScreen();
 
         for (auto [id, name] : {std::pair{cpu, "CPU"}, std::pair{gpu, "GPU"}, std::pair{mem, "MEM"}, std::pair{net, "NET"}}) {
             auto p = std::make_shared<SettableProvider>(id, QString::fromLatin1(name));

@@ -66,18 +66,24 @@ TEST(NumberLabelVisualizerSize, NonFiniteStoredSizeFallsBackToDefault)
     defaults->set(sizeKey, std::numeric_limits<double>::infinity());
     postSizeChange();
     EXPECT_EQ(viz.cachedSize(), 22);
-    EXPECT_EQ(viz.size(), QSizeF(40, 22));
+    EXPECT_EQ(viz.size(), QSizeF(22, 22));
 }
 
-TEST(NumberLabelVisualizerSize, WidthFollowsTheShapeLastKeyedAndStartsSingle)
+// Square for either shape, so a panel that fits each tile into a square slot
+// shows it unshrunk.
+TEST(NumberLabelVisualizerSize, TheTileIsSquareForEitherShape)
 {
     test::ScopedDefaults defaults;
     NumberLabelVisualizer viz;
-    EXPECT_EQ(viz.size(), QSizeF(40, 22)); // ceil(22 × 1.78)
+    EXPECT_EQ(viz.size(), QSizeF(22, 22));
     viz.renderKey(netSnapshot());
-    EXPECT_EQ(viz.size(), QSizeF(62, 22)); // ceil(22 × 2.8)
+    EXPECT_EQ(viz.lastShape(), NumberLabelVisualizer::Shape::directional);
+    EXPECT_EQ(viz.size(), QSizeF(22, 22));
+    defaults->set(sizeKey, 30.0);
+    postSizeChange();
     viz.makeView(cpuSnapshot(), Theme::light);
-    EXPECT_EQ(viz.size(), QSizeF(40, 22));
+    EXPECT_EQ(viz.lastShape(), NumberLabelVisualizer::Shape::single);
+    EXPECT_EQ(viz.size(), QSizeF(30, 30));
 }
 
 TEST(NumberLabelVisualizerShape, ExactlyUpAndDownIsDirectional)
@@ -130,6 +136,19 @@ TEST(NumberLabelVisualizerRenderKey, DirectionalValueWithoutDisplayTextStillChan
     EXPECT_EQ(viz.renderKey(a), viz.renderKey(c));
 }
 
+namespace {
+
+// The colours found in one column of an image, top to bottom.
+QList<QColor> column(const QImage& image, int x)
+{
+    QList<QColor> colours;
+    for (int y = 0; y < image.height(); ++y)
+        colours.append(test::pixelAt(image, x, y));
+    return colours;
+}
+
+} // namespace
+
 TEST(NumberLabelVisualizerRender, SingleTileGeometryAndPillColourAtScaleTwo)
 {
     test::ScopedDefaults defaults;
@@ -137,13 +156,12 @@ TEST(NumberLabelVisualizerRender, SingleTileGeometryAndPillColourAtScaleTwo)
     defaults->set("global.statBgHex", "#FF0000");
     NumberLabelVisualizer viz;
     const QImage image = viz.makeView(cpuSnapshot(), Theme::dark)->render(2);
-    ASSERT_EQ(image.size(), QSize(80, 44));
+    ASSERT_EQ(image.size(), QSize(44, 44));
     EXPECT_EQ(image.devicePixelRatio(), 2);
     // Corners stay clear; the pill's straight part left of the text is red.
     EXPECT_EQ(test::pixelAt(image, 0, 0).alpha(), 0);
-    EXPECT_EQ(test::pixelAt(image, 79, 43).alpha(), 0);
-    const QColor pill = test::pixelAt(image, 14, 31);
-    EXPECT_EQ(pill, QColor(255, 0, 0));
+    EXPECT_EQ(test::pixelAt(image, 43, 43).alpha(), 0);
+    EXPECT_TRUE(column(image, 3).contains(QColor(255, 0, 0)));
 }
 
 TEST(NumberLabelVisualizerRender, UnparsableBackgroundGivesThemePill)
@@ -152,10 +170,15 @@ TEST(NumberLabelVisualizerRender, UnparsableBackgroundGivesThemePill)
     defaults->set("global.statBgEnabled", true);
     defaults->set("global.statBgHex", "#GG0000");
     NumberLabelVisualizer viz;
-    const QColor dark = test::pixelAt(viz.makeView(cpuSnapshot(), Theme::dark)->render(2), 14, 31);
+    auto pillOf = [&](Theme theme) {
+        const QList<QColor> colours = column(viz.makeView(cpuSnapshot(), theme)->render(2), 3);
+        return *std::max_element(colours.cbegin(), colours.cend(),
+                                 [](const QColor& a, const QColor& b) { return a.alpha() < b.alpha(); });
+    };
+    const QColor dark = pillOf(Theme::dark);
     EXPECT_EQ(dark.rgb() & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_NEAR(dark.alphaF(), 0.32, 0.01);
-    const QColor light = test::pixelAt(viz.makeView(cpuSnapshot(), Theme::light)->render(2), 14, 31);
+    const QColor light = pillOf(Theme::light);
     EXPECT_EQ(light.rgb() & 0xFFFFFF, 0u);
     EXPECT_NEAR(light.alphaF(), 0.2, 0.01);
 }
@@ -164,8 +187,9 @@ TEST(NumberLabelVisualizerRender, NoBackgroundLeavesPillAreaClearAndBadgeAddsInk
 {
     test::ScopedDefaults defaults;
     NumberLabelVisualizer viz;
-    const QImage withBadge = viz.makeView(cpuSnapshot(), Theme::light)->render(1);
-    EXPECT_EQ(test::pixelAt(withBadge, 3, 15).alpha(), 0);
+    const QImage withBadge = viz.makeView(cpuSnapshot(), Theme::light)->render(2);
+    for (const QColor& c : column(withBadge, 0))
+        EXPECT_EQ(c.alpha(), 0);
     auto inkRows = [](const QImage& image) {
         int rows = 0;
         for (int y = 0; y < image.height(); ++y) {
@@ -178,11 +202,11 @@ TEST(NumberLabelVisualizerRender, NoBackgroundLeavesPillAreaClearAndBadgeAddsInk
         }
         return rows;
     };
-    const QImage withoutBadge = viz.makeView(cpuSnapshot("42%", ""), Theme::light)->render(1);
+    const QImage withoutBadge = viz.makeView(cpuSnapshot("42%", ""), Theme::light)->render(2);
     EXPECT_GT(inkRows(withBadge), inkRows(withoutBadge));
 }
 
-TEST(NumberLabelVisualizerRender, DirectionalTileIsWideAndLeadingAligned)
+TEST(NumberLabelVisualizerRender, DirectionalTileIsSquareLeadingAlignedAndFullyInside)
 {
     test::ScopedDefaults defaults;
     defaults->set("global.statBgEnabled", true); // never drawn for this shape
@@ -191,15 +215,23 @@ TEST(NumberLabelVisualizerRender, DirectionalTileIsWideAndLeadingAligned)
     net.breakdown[0].value = 12;
     net.breakdown[1].value = 3;
     const QImage image = viz.makeView(net, Theme::light)->render(2);
-    ASSERT_EQ(image.size(), QSize(124, 44));
-    int rightmostInk = -1;
+    ASSERT_EQ(image.size(), QSize(44, 44));
+    int leftmostInk = image.width(), rightmostInk = -1, topInk = image.height(), bottomInk = -1;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (test::pixelAt(image, x, y).alpha() > 0)
+            if (test::pixelAt(image, x, y).alpha() > 0) {
+                leftmostInk = std::min(leftmostInk, x);
                 rightmostInk = std::max(rightmostInk, x);
-    EXPECT_GT(rightmostInk, 0);
-    EXPECT_LT(rightmostInk, 62); // "▼ 12" and "▲ 3" are leading aligned; the rest is clear
-    EXPECT_EQ(test::pixelAt(image, 123, 22).alpha(), 0);
+                topInk = std::min(topInk, y);
+                bottomInk = std::max(bottomInk, y);
+            }
+    // The arrows start at the leading edge; "12" and "3" leave the trailing
+    // edge clear; neither line reaches the top or bottom row (the old
+    // two-line tile lost its second line's last rows there).
+    EXPECT_LE(leftmostInk, 2);
+    EXPECT_LT(rightmostInk, 40);
+    EXPECT_GT(topInk, 0);
+    EXPECT_LT(bottomInk, 43);
 }
 
 TEST(NumberLabelConfigView, ReadsClampedSizeAndWritesAndPostsOnChange)

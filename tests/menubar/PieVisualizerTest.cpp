@@ -15,10 +15,11 @@ using namespace gaugelet;
 namespace {
 
 const QString sizeKey = QStringLiteral("visualizer.viz.pie.size");
-const QColor greenLight(0x34, 0xC7, 0x59);
-const QColor yellowLight(0xFF, 0xCC, 0x00);
-const QColor redLight(0xFF, 0x3B, 0x30);
-const QColor redDark(0xFF, 0x45, 0x3A);
+// Deep shades on a light panel, bright ones on a dark panel (4.5:1 on either).
+const QColor greenLight(0x15, 0x69, 0x2C);
+const QColor yellowLight(0x7A, 0x52, 0x00);
+const QColor redLight(0xB3, 0x26, 0x1E);
+const QColor redDark(0xFF, 0x8F, 0x85);
 
 StatSnapshot snap(double value, const QString& provider = QStringLiteral("cpu.total"))
 {
@@ -65,7 +66,7 @@ TEST(PieVisualizerDrawing, ArcFillsClockwiseFromTheTopOverTheTrack)
     PieVisualizer pie;
     const Ring ring = render(pie, 0.3);
     ASSERT_EQ(ring.image.size(), QSize(40, 40));
-    const QColor track = QColor::fromRgbF(0, 0, 0, 0.25f);
+    const QColor track = QColor::fromRgbF(0, 0, 0, 0.45f);
     EXPECT_TRUE(near(ring.top(), greenLight));
     EXPECT_TRUE(near(ring.right(), greenLight));
     EXPECT_TRUE(near(ring.bottom(), track));
@@ -85,7 +86,7 @@ TEST(PieVisualizerDrawing, ValueAboveOneIsAFullRedRingBelowZeroOnlyTheTrack)
     for (const QColor& c : { full.top(), full.right(), full.bottom(), full.left() })
         EXPECT_TRUE(near(c, redLight));
     const Ring empty = render(pie, -0.2, Theme::dark);
-    const QColor track = QColor::fromRgbF(1, 1, 1, 0.25f);
+    const QColor track = QColor::fromRgbF(1, 1, 1, 0.45f);
     for (const QColor& c : { empty.top(), empty.right(), empty.bottom(), empty.left() })
         EXPECT_TRUE(near(c, track));
     const Ring nan = render(pie, std::numeric_limits<double>::quiet_NaN(), Theme::dark);

@@ -182,19 +182,45 @@ TEST(RunnerLayerBridge, SpritesAreCentredInTheirSlotAndLabelsRoundToWholePoints)
     f.bridge.pinOrder = {id};
     f.bridge.layout();
     EXPECT_EQ(sprite->frame(), QRectF(5, 1, 20, 20));
-    // y = (22 - 10) / 2 + 4.5 = 10.5 lands on 11; behind labels sit beneath.
+    // y = (22 - 10) / 2 + 4.5 = 10.5 lands on 11; labels over the tile are
+    // drawn above it, so the sprite does not hide them.
     EXPECT_EQ(f.bridge.tagLayers.value(id)->frame(), QRectF(0, 11, 30, 10));
-    EXPECT_EQ(f.bridge.tagLayers.value(id)->zPosition(), -1);
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->zPosition(), 1);
 
+    // -0.5 would put the label's top above the row: it stops at the edge,
+    // and so does one pushed past the bottom.
     f.bridge.tagSpecs.insert(id, spec(TagPosition::behind, TagOrientation::horizontal, -6.5));
     f.bridge.layout();
-    EXPECT_EQ(f.bridge.tagLayers.value(id)->frame().y(), -1); // -0.5 lands on -1
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->frame().y(), 0);
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::behind, TagOrientation::horizontal, 10));
+    f.bridge.layout();
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->frame().y(), 12);
+    // A label taller than the row (three stacked rows) is scaled to its height.
+    f.bridge.tagLayers.insert(id, labelLayer(8, 33));
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::leading, TagOrientation::vertical));
+    f.bridge.layout();
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->frame().y(), 0);
+    EXPECT_EQ(f.bridge.tagLayers.value(id)->frame().height(), 22);
+    f.bridge.tagLayers.insert(id, labelLayer(30, 10));
+    f.bridge.tagSpecs.insert(id, spec(TagPosition::behind, TagOrientation::horizontal, 4.5));
 
     // Offset and bias move the sprite vertically.
     f.bridge.spriteYOffsets.insert(id, 2);
     f.bridge.spriteVerticalBiases.insert(id, 0.1);
     f.bridge.layout();
     EXPECT_DOUBLE_EQ(sprite->frame().y(), 2 + 1 - 2);
+}
+
+TEST(RunnerLayerBridge, AStaticTileTallerThanTheRowIsScaledToItsHeight)
+{
+    Fixture f;
+    f.addStatic(QStringLiteral("pie"), 40, 40);
+    f.addStatic(QStringLiteral("number"), 30, 30);
+    f.bridge.pinOrder = {QStringLiteral("pie"), QStringLiteral("number")};
+    f.bridge.layout();
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("pie"))->frame(), QRectF(0, 0, 22, 22));
+    EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("number"))->frame(), QRectF(28, 0, 22, 22));
+    EXPECT_DOUBLE_EQ(f.item.length(), 50);
 }
 
 TEST(RunnerLayerBridge, IdsMissingFromTheOrderFollowInAscendingOrder)
@@ -297,12 +323,14 @@ TEST(RunnerLayerBridge, VerticalLabelsStackAtMostThreeRows)
 
 TEST(RunnerLayerBridge, AnUnparsableBackgroundKeepsTheMarginButDrawsNoPlate)
 {
-    auto label = spec(TagPosition::behind, TagOrientation::horizontal);
+    // Beside the tile (no halo): the plate's margin is all that differs in width.
+    auto label = spec(TagPosition::leading, TagOrientation::horizontal);
     const QImage bare = RunnerLayerBridge::renderLabelImage(label, 1.0);
     label.bgHex = QStringLiteral("not a colour");
     const QImage padded = RunnerLayerBridge::renderLabelImage(label, 1.0);
     EXPECT_EQ(padded.width(), bare.width() + 4);
-    EXPECT_EQ(padded.height(), bare.height());
+    // Bare, only the inked rows; on a plate, the full line.
+    EXPECT_GE(padded.height(), bare.height());
     EXPECT_EQ(padded.pixelColor(0, padded.height() / 2).alpha(), 0);
     label.bgHex = QStringLiteral("#FF0000");
     const QImage plate = RunnerLayerBridge::renderLabelImage(label, 1.0);

@@ -69,24 +69,32 @@ TEST(SparklineVisualizerDrawing, IdenticalValuesDrawAlongTheBottomEdge)
     for (int i = 0; i < 5; ++i)
         viz.renderKey(snap(0.5, i));
     const QImage image = viz.makeView(snap(0.5, 4), Theme::dark)->render(2);
-    ASSERT_EQ(image.size(), QSize(92, 32));
+    ASSERT_EQ(image.size(), QSize(44, 32));
     EXPECT_TRUE(rowHasInk(image, 31));
     EXPECT_FALSE(rowHasInk(image, 16));
-    const QColor line = test::pixelAt(image, 46, 31);
+    const QColor line = test::pixelAt(image, 22, 31);
     EXPECT_EQ(line.rgb() & 0xFFFFFF, 0xFFFFFFu);
 }
 
-TEST(SparklineVisualizerDrawing, NeverKeyedProviderDrawsAFlatLineThroughTheMiddle)
+TEST(SparklineVisualizerDrawing, NeverKeyedProviderDrawsAFlatLineThroughTheMiddleOverAFill)
 {
     SparklineVisualizer viz("viz.sparkline", "Sparkline");
     const QImage image = viz.makeView(snap(0.7, 0, "net.total"), Theme::light)->render(2);
     EXPECT_TRUE(rowHasInk(image, 15));
     EXPECT_TRUE(rowHasInk(image, 16));
     EXPECT_FALSE(rowHasInk(image, 2));
-    EXPECT_FALSE(rowHasInk(image, 30));
-    const QColor line = test::pixelAt(image, 46, 16);
+    const QColor line = test::pixelAt(image, 22, 16);
     EXPECT_EQ(line.rgb() & 0xFFFFFF, 0u);
     EXPECT_NEAR(line.alphaF(), 0.8, 0.02);
+    // The line is 1.5 points (3 pixels) thick, not a faint hairline,
+    int strongRows = 0;
+    for (int y = 0; y < image.height(); ++y)
+        strongRows += test::pixelAt(image, 22, y).alphaF() > 0.3 ? 1 : 0;
+    EXPECT_GE(strongRows, 3);
+    // and the area under it takes a light fill of the same colour.
+    const QColor fill = test::pixelAt(image, 22, 28);
+    EXPECT_EQ(fill.rgb() & 0xFFFFFF, 0u);
+    EXPECT_NEAR(fill.alphaF(), 0.8 * SparklineVisualizer::fillOpacity, 0.02);
 }
 
 TEST(SparklineVisualizerDrawing, RisingValuesGoFromBottomLeftToTopRight)
@@ -96,15 +104,16 @@ TEST(SparklineVisualizerDrawing, RisingValuesGoFromBottomLeftToTopRight)
     viz.renderKey(snap(0.9, 1));
     const QImage image = viz.makeView(snap(0.9, 1), Theme::light)->render(2);
     EXPECT_GT(test::pixelAt(image, 1, 31).alpha(), 0);
-    EXPECT_GT(test::pixelAt(image, 90, 0).alpha(), 0);
+    EXPECT_GT(test::pixelAt(image, 42, 0).alpha(), 0);
     EXPECT_EQ(test::pixelAt(image, 1, 0).alpha(), 0);
-    EXPECT_EQ(test::pixelAt(image, 90, 31).alpha(), 0);
+    // Under the line only the light fill.
+    EXPECT_LT(test::pixelAt(image, 42, 31).alphaF(), 0.3);
 }
 
 TEST(SparklineVisualizerInterface, FixedSizeAndCaptionConfigView)
 {
     SparklineVisualizer viz("viz.sparkline", "Sparkline");
-    EXPECT_EQ(viz.size(), QSizeF(46, 16));
+    EXPECT_EQ(viz.size(), QSizeF(22, 16));
     EXPECT_EQ(viz.chipLabel(), "Sparkline");
     std::unique_ptr<QWidget> view(viz.makeConfigView());
     auto* label = qobject_cast<QLabel*>(view.get());

@@ -4,6 +4,8 @@
 // sets, and static and sprite visualizers that count their work.
 
 #include "menubar/TileView.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/style/Appearance.h"
 #include "menubar/Visualizer.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
@@ -111,6 +113,18 @@ private:
     double m_side;
     QList<QImage> m_frames;
 };
+
+// A 1920 x 1080 main screen at 2x and a light panel, for a whole test's row
+// (the test resets both when it ends).
+inline void useWideLightScreen()
+{
+    ScreenFacts facts;
+    facts.frame = QRectF(0, 0, 1920, 1080);
+    facts.visibleFrame = facts.frame;
+    facts.backingScaleFactor = 2.0;
+    ScreenInfo::instance()->setMainScreenForTesting(facts);
+    Appearance::instance()->setOverrideForTesting(false);
+}
 
 // Sets the providers' values, samples them on a manual clock and waits for
 // the registry's next flush.

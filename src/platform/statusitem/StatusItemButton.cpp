@@ -36,7 +36,7 @@ std::optional<ScreenFacts> StatusItemButton::windowScreen() const
 
 bool StatusItemButton::isDarkAppearance() const
 {
-    return Appearance::instance()->isDark();
+    return Appearance::instance()->isPanelDark();
 }
 
 } // namespace gaugelet

@@ -8,6 +8,8 @@
 #include <QDBusVariant>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QStringList>
+#include <algorithm>
 
 namespace gaugelet {
 
@@ -31,17 +33,23 @@ uint unwrapScheme(QVariant v)
 
 Appearance* Appearance::instance()
 {
-    static Appearance* shared = new Appearance(QCoreApplication::instance());
+    static Appearance* shared = new Appearance(QDBusConnection::sessionBus(), QCoreApplication::instance());
     return shared;
 }
 
-Appearance::Appearance(QObject* parent) : QObject(parent)
+Appearance::Appearance(const QDBusConnection& sessionBus, QObject* parent) : QObject(parent)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = sessionBus;
     if (!bus.isConnected())
         return;
-    bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
-                SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+    // Matched on path and interface, not on the portal's name: a match that
+    // names the service is only delivered once QtDBus has looked its owner
+    // up, and a change announced before that would be lost.
+    // The slot takes the whole message: QtDBus refuses a slot whose
+    // parameters it cannot type-check at connect time (QDBusVariant may not
+    // be registered yet), and the connection would be silently missing.
+    bus.connect(QString(), portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
+                SLOT(onSettingChanged(QDBusMessage)));
     QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface, QStringLiteral("Read"));
     call << appearanceGroup << colorSchemeKey;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 2000), this);
@@ -53,22 +61,26 @@ Appearance::Appearance(QObject* parent) : QObject(parent)
     });
 }
 
-void Appearance::onSettingChanged(const QString& group, const QString& key, const QDBusVariant& value)
+void Appearance::onSettingChanged(const QDBusMessage& message)
 {
-    if (group == appearanceGroup && key == colorSchemeKey)
-        applyPortalValue(unwrapScheme(value.variant()));
+    const QVariantList args = message.arguments();
+    if (args.size() != 3)
+        return;
+    if (args.at(0).toString() == appearanceGroup && args.at(1).toString() == colorSchemeKey)
+        applyPortalValue(unwrapScheme(args.at(2)));
 }
 
 void Appearance::applyPortalValue(uint scheme)
 {
     const bool before = isDark();
+    const bool panelBefore = isPanelDark();
     if (scheme == 1)
         m_portalDark = true;
     else if (scheme == 2)
         m_portalDark = false;
     else
         m_portalDark.reset();
-    if (isDark() != before)
+    if (isDark() != before || isPanelDark() != panelBefore)
         Q_EMIT changed();
 }
 
@@ -88,11 +100,34 @@ bool Appearance::isDark() const
     return paletteIsDark();
 }
 
+bool Appearance::isPanelDark() const
+{
+    if (m_override)
+        return *m_override;
+    if (isGnomeSession())
+        return true;
+    return isDark();
+}
+
+bool Appearance::isGnomeSession()
+{
+    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    const QStringList names = desktops.split(u':', Qt::SkipEmptyParts);
+    return std::any_of(names.cbegin(), names.cend(),
+                       [](const QString& name) { return name.compare(QLatin1String("GNOME"), Qt::CaseInsensitive) == 0; });
+}
+
+QColor Appearance::assumedPanelBackground(bool dark)
+{
+    return dark ? QColor(0x3C, 0x3C, 0x3C) : QColor(0xE0, 0xE0, 0xE0);
+}
+
 void Appearance::setOverrideForTesting(std::optional<bool> dark)
 {
     const bool before = isDark();
+    const bool panelBefore = isPanelDark();
     m_override = dark;
-    if (isDark() != before)
+    if (isDark() != before || isPanelDark() != panelBefore)
         Q_EMIT changed();
 }
 

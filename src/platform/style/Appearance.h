@@ -1,33 +1,58 @@
 #pragma once
 
+#include <QColor>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
-#include <QDBusVariant>
 #include <optional>
 
 namespace gaugelet {
 
-// The desktop's light or dark appearance: the xdg-desktop-portal setting
-// org.freedesktop.appearance color-scheme (1 = prefer dark, 2 = prefer light),
-// followed through its SettingChanged signal; with no portal answer (or "no
+// The desktop's light or dark appearance, for the application's windows and,
+// separately, for the panel that hosts the status item.
+//
+// Windows: the xdg-desktop-portal setting org.freedesktop.appearance
+// color-scheme (1 = prefer dark, 2 = prefer light), read at start and followed
+// through its SettingChanged signal; with no portal answer (or "no
 // preference"), the application palette's window lightness.
+//
+// Panel: GNOME Shell's top bar is dark in every colour scheme, so in a GNOME
+// session (XDG_CURRENT_DESKTOP names GNOME) the panel is dark; elsewhere the
+// portal's answer, else the application palette. Tiles take their colours
+// from the panel, never from the application palette alone.
 class Appearance : public QObject {
     Q_OBJECT
 public:
     static Appearance* instance();
 
-    bool isDark() const;
+    // Reads and follows the portal on `bus` (the shared instance uses the
+    // session bus); with a bus that is not connected, the palette only.
+    explicit Appearance(const QDBusConnection& bus, QObject* parent = nullptr);
 
-    // Test seam: a fixed answer; nullopt returns to the real sources.
+    bool isDark() const;
+    bool isPanelDark() const;
+    // The portal's answer, when it gave one other than "no preference".
+    std::optional<bool> portalDark() const { return m_portalDark; }
+
+    // The panel background a tile is assumed to stand on: a mid-dark grey for
+    // dark panels and a light grey for light ones (the lighter of the common
+    // dark panels and the darker of the common light ones, so colours that
+    // read on these read on the real ones).
+    static QColor assumedPanelBackground(bool dark);
+    // A session whose XDG_CURRENT_DESKTOP lists GNOME (case-insensitive).
+    static bool isGnomeSession();
+
+    // Test seam: a fixed answer for both; nullopt returns to the real sources.
     void setOverrideForTesting(std::optional<bool> dark);
 
 Q_SIGNALS:
+    // Either appearance may have changed.
     void changed();
 
 private Q_SLOTS:
-    void onSettingChanged(const QString& group, const QString& key, const QDBusVariant& value);
+    void onSettingChanged(const QDBusMessage& message);
 
 private:
-    explicit Appearance(QObject* parent = nullptr);
     void applyPortalValue(uint scheme);
     bool paletteIsDark() const;
 

@@ -1,0 +1,83 @@
+#include "menubar/SquareFit.h"
+
+#include "menubar/TileView.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+// 72 dots per inch: one font point is one logical pixel.
+constexpr int dotsPerMeterAt72Dpi = 2835;
+
+const QString digits = QStringLiteral("0123456789");
+
+} // namespace
+
+QPaintDevice* SquareFit::device()
+{
+    static QImage image = [] {
+        QImage i(1, 1, QImage::Format_ARGB32_Premultiplied);
+        i.setDotsPerMeterX(dotsPerMeterAt72Dpi);
+        i.setDotsPerMeterY(dotsPerMeterAt72Dpi);
+        return i;
+    }();
+    return &image;
+}
+
+QRectF SquareFit::inkBox(const QFont& font, const QString& text)
+{
+    constexpr double magnification = 10;
+    QFont large = font;
+    if (font.pixelSize() > 0)
+        large.setPixelSize(int(font.pixelSize() * magnification));
+    else
+        large.setPointSizeF(font.pointSizeF() * magnification);
+    const QRectF box = metrics(large).tightBoundingRect(text);
+    return QRectF(box.topLeft() / magnification, box.size() / magnification);
+}
+
+double SquareFit::digitHeight(const QFont& font)
+{
+    return inkBox(font, digits).height();
+}
+
+QFont SquareFit::digitFont(double height, QFont::Weight weight)
+{
+    constexpr double reference = 10;
+    const double ratio = digitHeight(TileView::monospacedFont(reference, weight)) / reference;
+    return TileView::monospacedFont(ratio > 0 ? height / ratio : height, weight);
+}
+
+QString SquareFit::compactRate(const QString& text)
+{
+    static const QRegularExpression rate(QStringLiteral("^\\s*([0-9]+(?:\\.[0-9]+)?)\\s*([KMGT])B/s\\s*$"));
+    const QRegularExpressionMatch match = rate.match(text);
+    if (!match.hasMatch())
+        return text;
+    // At most two significant digits below ten, whole numbers above: 1.25
+    // reads 1.3, 12.3 reads 12, 123.4 reads 123.
+    const QString digits = match.captured(1);
+    const double v = digits.toDouble();
+    QString number = digits;
+    if (v >= 9.95)
+        number = QString::number(std::lround(v));
+    else if (digits.contains(u'.'))
+        number = QString::number(v, 'f', 1);
+    return number + match.captured(2);
+}
+
+void SquareFit::drawSqueezed(QPainter& painter, QPointF origin, const QString& text, double factor)
+{
+    painter.save();
+    painter.translate(origin);
+    painter.scale(factor, 1.0);
+    painter.drawText(QPointF(0, 0), text);
+    painter.restore();
+}
+
+} // namespace gaugelet

@@ -1,0 +1,492 @@
+// Every tile as a panel shows it when it fits each tile into a 24-pixel square
+// slot (lxqt-panel, KDE Plasma, GNOME's AppIndicator extension, tint2): the
+// value's digits stay at least 8 pixels tall there, and no label or glyph is
+// drawn outside its tile. The scaled squares go to build/screenshots/ as
+// square-*.png, zoomed 8 times, for a person to look at.
+
+#include "RunnerTestSupport.h"
+#include "StatusRowFakes.h"
+#include "menubar/MenubarController.h"
+#include "menubar/MenubarPreset.h"
+#include "menubar/NumberLabelVisualizer.h"
+#include "menubar/PieVisualizer.h"
+#include "menubar/PinManager.h"
+#include "menubar/RunnerLabelImage.h"
+#include "menubar/RunnerVisualizer.h"
+#include "menubar/SparklineVisualizer.h"
+#include "menubar/SquareFit.h"
+#include "menubar/TagSpec.h"
+#include "menubar/VisualizerRegistry.h"
+#include "platform/statusitem/ScreenInfo.h"
+#include "platform/statusitem/StatusItem.h"
+#include "platform/style/Appearance.h"
+#include "stats/NetworkProvider.h"
+#include "stats/ProviderEnablementStore.h"
+#include "stats/RenderClock.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QPainter>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+using namespace gaugelet::test::runner;
+using namespace gaugelet::test::statusrow;
+
+namespace {
+
+const QString cpu = QStringLiteral("cpu.total");
+const QString gpu = QStringLiteral("gpu.total");
+const QString mem = QStringLiteral("memory.total");
+const QString net = QStringLiteral("net.total");
+const QString swap = QStringLiteral("swap.total");
+
+// A provider whose next snapshot the test writes: value, label and, for
+// network, the up and down series as the network provider formats them.
+class ScriptedProvider : public StatProvider {
+public:
+    ScriptedProvider(QString id, QString shortName) : m_id(std::move(id)), m_short(std::move(shortName)) { }
+    QString id() const override { return m_id; }
+    QString displayName() const override { return m_short; }
+    QString shortName() const override { return m_short; }
+    double refreshInterval() const override { return 1.0; }
+    QColor accentColor(const Palette&) const override { return Qt::red; }
+    QSet<QString> excludedVisualizerIds() const override
+    {
+        return m_id == net ? QSet<QString>{QStringLiteral("viz.pie")} : QSet<QString>{};
+    }
+    QCoro::Task<StatSnapshot> sample() override { co_return next; }
+    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
+
+    StatSnapshot next;
+
+private:
+    QString m_id;
+    QString m_short;
+};
+
+// The largest texts each statistic shows.
+StatSnapshot worstCase(const QString& provider)
+{
+    StatSnapshot s;
+    if (provider == net) {
+        const double down = 123.4e6;
+        const double up = 999e3;
+        s.value = 1;
+        s.label = NetworkProvider::rateText(down + up);
+        s.breakdown = {Series{QStringLiteral("up"), QStringLiteral("Upload"), up, NetworkProvider::rateText(up)},
+                       Series{QStringLiteral("down"), QStringLiteral("Download"), down, NetworkProvider::rateText(down)}};
+    } else {
+        s.value = 1;
+        s.label = QStringLiteral("100%");
+    }
+    s.asOf = QDateTime::currentDateTimeUtc();
+    return s;
+}
+
+// Ink: the bounding box of every pixel with some opacity, in image pixels.
+QRect inkBox(const QImage& image, int alphaThreshold = 24)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    int left = argb.width(), top = argb.height(), right = -1, bottom = -1;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            if (qAlpha(line[x]) > alphaThreshold) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// The heights of the lines of ink in an image (rows with ink, split by empty
+// rows), in image pixels.
+QList<int> inkLineHeights(const QImage& image)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QList<int> heights;
+    int run = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        bool ink = false;
+        for (int x = 0; x < argb.width() && !ink; ++x)
+            ink = qAlpha(line[x]) > 24;
+        if (ink) {
+            ++run;
+        } else if (run > 0) {
+            heights.append(run);
+            run = 0;
+        }
+    }
+    if (run > 0)
+        heights.append(run);
+    return heights;
+}
+
+// The preset label styling, written as applying the preset writes it.
+enum class Styling { none,
+                     tagAndValue };
+
+struct Preset {
+    const char* name;
+    Styling styling;
+};
+
+const Preset presets[] = {
+    {"Default", Styling::none},         // nothing applied: no labels stored
+    {"Simple", Styling::none},          // tag and value stored hidden
+    {"Enhanced", Styling::tagAndValue}, // tag and value behind, offsets -10 and +10
+    {"All-in", Styling::tagAndValue},
+};
+
+void writeStyling(const QString& pinId, Styling styling, bool store)
+{
+    if (!store)
+        return;
+    for (auto ns : {TagSpec::Namespace::tag, TagSpec::Namespace::value}) {
+        TagSpec spec;
+        spec.shown = styling == Styling::tagAndValue;
+        spec.position = TagPosition::behind;
+        spec.yOffset = TagSpec::defaultYOffset(TagPosition::behind, ns, TagOrientation::horizontal);
+        TagSpec::save(spec, pinId, ns, true);
+    }
+}
+
+// The controller with real visualizers (the shipped runners included), five
+// statistics and a wide screen.
+struct Rig {
+    Rig()
+    {
+        useWideLightScreen();
+        for (auto [id, name] : {std::pair{cpu, "CPU"}, std::pair{gpu, "GPU"}, std::pair{mem, "MEM"},
+                                std::pair{net, "NET"}, std::pair{swap, "SWP"}}) {
+            auto p = std::make_shared<ScriptedProvider>(id, QString::fromLatin1(name));
+            p->next = worstCase(id);
+            providers.insert(id, p);
+            providerList.push_back(p);
+        }
+        registry = std::make_unique<StatRegistry>(providerList);
+        QList<VisualizerPtr> visualizerList{std::make_shared<NumberLabelVisualizer>(), std::make_shared<PieVisualizer>(),
+                                            std::make_shared<SparklineVisualizer>(QStringLiteral("viz.sparkline"),
+                                                                                  QStringLiteral("Sparkline"))};
+        for (const QString& id : {QStringLiteral("fox"), QStringLiteral("hare"), QStringLiteral("piglet")}) {
+            packs.push_back(std::make_unique<ShippedPack>(id));
+            if (packs.back()->ok)
+                visualizerList.append(std::make_shared<RunnerVisualizer>(packs.back()->kind()));
+        }
+        visualizers = std::make_unique<VisualizerRegistry>(visualizerList);
+        pins = std::make_unique<PinManager>(QList<Pin>{}, PinManager::groupOf(visualizers.get()));
+        pins->setPins({});
+        item = std::make_unique<StatusItem>(StatusItem::Presentation::none);
+        controller = std::make_unique<MenubarController>(item.get(), registry.get(), visualizers.get(), pins.get(), &clock,
+                                                         &enablement);
+        controller->start();
+        publish(*registry, media);
+        settle();
+    }
+    ~Rig()
+    {
+        controller.reset();
+        Appearance::instance()->setOverrideForTesting(std::nullopt);
+        ScreenInfo::instance()->resetOverrideForTesting();
+    }
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    // A minute's worth of changing values, so the sparklines have a shape;
+    // afterwards the largest texts again.
+    void feedChangingValues()
+    {
+        const QDateTime start = QDateTime::currentDateTimeUtc();
+        for (int i = 0; i < 12; ++i) {
+            int k = 0;
+            for (const auto& p : std::as_const(providers)) {
+                p->next.value = 0.5 + 0.4 * std::sin(i * 0.45 + k++);
+                p->next.label = QStringLiteral("%1%").arg(std::lround(p->next.value * 100));
+                p->next.asOf = start.addSecs(i);
+            }
+            publish(*registry, media);
+            settle();
+        }
+        for (auto it = providers.cbegin(); it != providers.cend(); ++it)
+            it.value()->next = worstCase(it.key());
+    }
+    bool runnersInstalled() const { return visualizers->visualizer(QStringLiteral("viz.runner.fox")) != nullptr; }
+
+    // Shows the pins with their styling and composes the row.
+    void show(const QList<Pin>& list)
+    {
+        pins->setPins(list);
+        settle();
+        item->compositor()->flush();
+    }
+
+    // A pin's slot in the row: the union of its tile's and labels' frames,
+    // the row's full height.
+    QRectF slot(const QString& id) const
+    {
+        RunnerLayerBridge& bridge = controller->runnerBridge();
+        QRectF box;
+        for (const Layer::Ptr& layer : {Layer::Ptr(bridge.layers.value(id)), bridge.staticLayers.value(id),
+                                        bridge.tagLayers.value(id), bridge.valueLayers.value(id)})
+            if (layer)
+                box = box.united(layer->frame());
+        return QRectF(box.left(), 0, box.width(), SquareFit::thickness);
+    }
+
+    ScopedDefaults defaults;
+    ManualMediaClock media{1000};
+    QHash<QString, std::shared_ptr<ScriptedProvider>> providers;
+    StatRegistry::Providers providerList;
+    std::unique_ptr<StatRegistry> registry;
+    std::vector<std::unique_ptr<ShippedPack>> packs;
+    std::unique_ptr<VisualizerRegistry> visualizers;
+    std::unique_ptr<PinManager> pins;
+    RenderClock clock;
+    ProviderEnablementStore enablement;
+    std::unique_ptr<StatusItem> item;
+    std::unique_ptr<MenubarController> controller;
+};
+
+// One slot of the composed 2x row, as a host shows it: scaled into a 24-pixel
+// square on the panel's colour, then zoomed 8 times with square pixels.
+QImage squareOf(const QImage& row2x, const QRectF& slot, bool dark)
+{
+    const QRect pixels(int(std::floor(slot.left() * 2)), 0, int(std::ceil(slot.width() * 2)), row2x.height());
+    QImage tile = row2x.copy(pixels);
+    tile.setDevicePixelRatio(1.0); // pixel for pixel
+    const QImage scaled = tile.scaled(QSize(24, 24), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QImage square(24, 24, QImage::Format_ARGB32_Premultiplied);
+    square.fill(Appearance::assumedPanelBackground(dark));
+    QPainter p(&square);
+    p.drawImage(QPointF((24 - scaled.width()) / 2.0, (24 - scaled.height()) / 2.0), scaled);
+    p.end();
+    return square.scaled(square.size() * 8, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+QString screenshotPath(const QString& name)
+{
+    const QString dir = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots");
+    QDir().mkpath(dir);
+    return dir + QStringLiteral("/square-") + name + QStringLiteral(".png");
+}
+
+// The squares of every shown pin side by side, 8 pixels apart.
+void writeStrip(const QString& name, const QList<QImage>& squares, bool dark)
+{
+    if (squares.isEmpty())
+        return;
+    QImage strip(int(squares.size()) * (192 + 8) + 8, 208, QImage::Format_ARGB32_Premultiplied);
+    strip.fill(dark ? QColor(0x20, 0x20, 0x20) : QColor(0xFF, 0xFF, 0xFF));
+    QPainter p(&strip);
+    for (int i = 0; i < squares.size(); ++i)
+        p.drawImage(8 + i * 200, 8, squares.at(i));
+    p.end();
+    EXPECT_TRUE(strip.save(screenshotPath(name)));
+}
+
+struct Kind {
+    const char* name;
+    QString visualizer;
+    QList<QString> providers; // in the order pins are added
+};
+
+QList<Kind> kinds()
+{
+    return {
+        {"number", QStringLiteral("viz.numberLabel"), {cpu, gpu, mem, swap, cpu}},
+        {"number-network", QStringLiteral("viz.numberLabel"), {net}},
+        {"pie", QStringLiteral("viz.pie"), {cpu, gpu, mem, swap, cpu}},
+        {"sparkline", QStringLiteral("viz.sparkline"), {cpu, gpu, mem, net, swap}},
+        {"runner-fox", QStringLiteral("viz.runner.fox"), {cpu, gpu, mem, net, swap}},
+        {"runner-hare", QStringLiteral("viz.runner.hare"), {mem}},
+        {"runner-piglet", QStringLiteral("viz.runner.piglet"), {mem}},
+    };
+}
+
+// Everything a row shows stays inside its tile: every label's frame and its
+// whole ink inside the row's height and inside its pin's slot.
+void expectInsideTheTile(Rig& rig, const QString& id, const QImage& row2x, const std::string& where)
+{
+    RunnerLayerBridge& bridge = rig.controller->runnerBridge();
+    const QRectF slot = rig.slot(id);
+    for (const Layer::Ptr& label : {bridge.tagLayers.value(id), bridge.valueLayers.value(id)}) {
+        if (!label)
+            continue;
+        const QRectF frame = label->frame();
+        EXPECT_GE(frame.top(), 0) << where;
+        EXPECT_LE(frame.bottom(), SquareFit::thickness) << where;
+        EXPECT_GE(frame.left(), slot.left()) << where;
+        EXPECT_LE(frame.right(), slot.right()) << where;
+        // The label's picture holds all of its ink (nothing cut at its edges).
+        const QImage picture = label->contents();
+        const QRect ink = inkBox(picture);
+        ASSERT_FALSE(ink.isNull()) << where;
+        EXPECT_GT(ink.top(), 0) << where;
+        EXPECT_LT(ink.bottom(), picture.height() - 1) << where;
+    }
+    // The composed row is exactly the status item's height: nothing is
+    // placed where a host's slot would cut it off.
+    EXPECT_EQ(row2x.height(), 44) << where;
+}
+
+} // namespace
+
+// The table: for each kind of tile and each preset's label styling, the slot
+// width and the height of the value's digits once a host has scaled the slot
+// into a 24-pixel square. Digits must be at least 8 pixels tall there.
+TEST(SquareTile, EveryKindStaysLegibleInASquareSlotInEveryPreset)
+{
+    Rig rig;
+    if (!rig.runnersInstalled())
+        GTEST_SKIP() << "the shipped runner packs could not be unpacked";
+    std::string table = "\nkind             preset    slot width (pt)  digits at 24 px (px)\n";
+    for (const Kind& kind : kinds()) {
+        for (const Preset& preset : presets) {
+            const QString provider = kind.providers.first();
+            const Pin pin{provider, kind.visualizer};
+            writeStyling(pin.id(), preset.styling, std::string_view(preset.name) != "Default");
+            rig.show({pin});
+            const std::string where = std::string(kind.name) + " / " + preset.name;
+            RunnerLayerBridge& bridge = rig.controller->runnerBridge();
+            ASSERT_EQ(bridge.pinOrder, QStringList{pin.id()}) << where;
+            const double width = rig.slot(pin.id()).width();
+            EXPECT_LE(width, SquareFit::thickness) << where;
+            const double hostScale = SquareFit::hostScale(width);
+
+            // The value's digits: the number tile draws them itself, the
+            // others in their value label. Measured on the pictures at 2x.
+            std::optional<double> digits;
+            if (kind.visualizer == QLatin1String("viz.numberLabel")) {
+                auto viz = rig.visualizers->visualizer(kind.visualizer);
+                StatSnapshot snapshot = worstCase(provider);
+                snapshot.badgeText.clear(); // the digits alone
+                snapshot.providerId = provider;
+                viz->renderKey(snapshot);
+                const QImage picture = viz->makeView(snapshot, Theme::light)->render(4);
+                const QList<int> lines = inkLineHeights(picture);
+                ASSERT_FALSE(lines.isEmpty()) << where;
+                digits = *std::min_element(lines.cbegin(), lines.cend()) / 4.0;
+                // And nothing of the full tile (badge included) touches its edges.
+                snapshot.badgeText = QStringLiteral("CPU");
+                const QImage full = viz->makeView(snapshot, Theme::light)->render(4);
+                const QRect ink = inkBox(full);
+                EXPECT_GT(ink.top(), 0) << where;
+                EXPECT_LT(ink.bottom(), full.height() - 1) << where;
+                EXPECT_GT(ink.left(), 0) << where;
+                EXPECT_LT(ink.right(), full.width() - 1) << where;
+            } else if (const Layer::Ptr value = bridge.valueLayers.value(pin.id())) {
+                // Only the digits of "100%", drawn as the value label draws them.
+                AnimatedTagSpec digitsOnly = bridge.valueSpecs.value(pin.id());
+                digitsOnly.text = QStringLiteral("100");
+                digitsOnly.position = TagPosition::leading; // without the halo's ink
+                const QImage picture = RunnerLabelImage::render(digitsOnly, 4);
+                digits = inkBox(picture).height() / 4.0;
+            }
+            if (digits) {
+                EXPECT_GE(*digits * hostScale, SquareFit::minimumDigitPixels) << where;
+            }
+            rig.item->compositor()->flush();
+            QImage row = rig.item->image2x();
+            expectInsideTheTile(rig, pin.id(), row, where);
+            char line[160];
+            std::snprintf(line, sizeof line, "%-16s %-9s %15.1f  %s\n", kind.name, preset.name, width,
+                          digits ? QString::number(*digits * hostScale, 'f', 1).toLatin1().constData() : "(no digits)");
+            table += line;
+        }
+    }
+    // The "+N" chip, a slot of its own: its digits as tall as a value's.
+    const QFont chip = RunnerLayerBridge::chipFont();
+    const double chipWidth = std::ceil(SquareFit::metrics(chip).horizontalAdvance(QStringLiteral("+9"))) + 4;
+    const double chipDigits = SquareFit::digitHeight(chip) * SquareFit::hostScale(chipWidth);
+    EXPECT_GE(chipDigits, SquareFit::minimumDigitPixels);
+    char line[160];
+    std::snprintf(line, sizeof line, "%-16s %-9s %15.1f  %.1f\n", "+N chip", "any", chipWidth, chipDigits);
+    table += line;
+    std::printf("%s", table.c_str());
+}
+
+// One, two and five pins of each kind, and the presets themselves, as the
+// squares a host shows, light and dark, written for a person to look at;
+// every slot of them no wider than the row is high.
+TEST(SquareTile, WritesTheSquaresOfEveryKindAndPreset)
+{
+    Rig rig;
+    if (!rig.runnersInstalled())
+        GTEST_SKIP() << "the shipped runner packs could not be unpacked";
+    // The sparklines keep their own history: give them one with a shape.
+    QList<Pin> sparklines;
+    for (const QString& provider : kinds().at(3).providers)
+        sparklines.append(Pin{provider, QStringLiteral("viz.sparkline")});
+    rig.show(sparklines);
+    rig.feedChangingValues();
+    for (bool dark : {false, true}) {
+        Appearance::instance()->setOverrideForTesting(dark);
+        rig.settle();
+        const QString theme = dark ? QStringLiteral("dark") : QStringLiteral("light");
+        for (const Kind& kind : kinds()) {
+            for (int count : {1, 2, 5}) {
+                if (kind.providers.size() < count)
+                    continue;
+                QList<Pin> list;
+                for (int i = 0; i < count; ++i) {
+                    const Pin pin{kind.providers.at(i), kind.visualizer};
+                    if (!list.contains(pin)) {
+                        // Pins beyond the first carry the tagged styling.
+                        writeStyling(pin.id(), i == 0 ? Styling::none : Styling::tagAndValue, true);
+                        list.append(pin);
+                    }
+                }
+                rig.show(list);
+                const QImage row = rig.item->image2x();
+                QList<QImage> squares;
+                for (const QString& id : rig.controller->runnerBridge().pinOrder) {
+                    EXPECT_LE(rig.slot(id).width(), SquareFit::thickness) << kind.name << " " << id.toStdString();
+                    expectInsideTheTile(rig, id, row, kind.name);
+                    squares.append(squareOf(row, rig.slot(id), dark));
+                }
+                writeStrip(QStringLiteral("%1-%2pins-%3").arg(QString::fromLatin1(kind.name)).arg(count).arg(theme),
+                           squares, dark);
+            }
+        }
+        for (const MenubarPreset& preset : MenubarPreset::all()) {
+            preset.apply(*rig.pins, *rig.registry, *rig.visualizers);
+            rig.settle();
+            rig.item->compositor()->flush();
+            const QImage row = rig.item->image2x();
+            QList<QImage> squares;
+            for (const QString& id : rig.controller->runnerBridge().pinOrder) {
+                EXPECT_LE(rig.slot(id).width(), SquareFit::thickness) << preset.name.toStdString();
+                expectInsideTheTile(rig, id, row, preset.name.toStdString());
+                squares.append(squareOf(row, rig.slot(id), dark));
+            }
+            EXPECT_EQ(squares.size(), preset.slots.size());
+            writeStrip(QStringLiteral("preset-%1-%2").arg(preset.id.section(u'.', 1)).arg(theme), squares, dark);
+        }
+    }
+}
+
+TEST(SquareTile, RatesLoseTheirBytesPerSecondAndSpareDigits)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"0 KB/s", "0K"},
+        {"12 KB/s", "12K"},
+        {"999 KB/s", "999K"},
+        {"1.2 MB/s", "1.2M"},
+        {"12.3 MB/s", "12M"},
+        {"123.4 MB/s", "123M"},
+        {"1.26 GB/s", "1.3G"},
+        {"42%", "42%"},
+        {"fast", "fast"},
+    };
+    for (const auto& [text, compact] : cases)
+        EXPECT_EQ(SquareFit::compactRate(QString::fromLatin1(text)), QString::fromLatin1(compact)) << text;
+}
