@@ -513,7 +513,7 @@ void GeneralTab::refreshUpdates()
         wrap = true;
     } else if (available && latest) {
         status = *latest + tr(" available");
-        colour = DesignStyle::colour(Colour::accent, this);
+        colour = DesignStyle::colour(Colour::link, this);
         font.setWeight(QFont::Medium);
     } else if (!checkedAt) {
         status = tr("Not yet checked");

@@ -110,7 +110,7 @@ TEST_F(GeneralTabTest, UpdateStatusFollowsTheFirstRuleThatHolds)
     const Case cases[] = {
         {"checking", true, error, true, "2.0", fiveMinutesAgo, "Checking…", DesignStyle::Colour::secondary, {}},
         {"error over update", false, error, true, "2.0", fiveMinutesAgo, error, DesignStyle::Colour::red, {}},
-        {"update", false, {}, true, "2.0", fiveMinutesAgo, "2.0 available", DesignStyle::Colour::accent, {}},
+        {"update", false, {}, true, "2.0", fiveMinutesAgo, "2.0 available", DesignStyle::Colour::link, {}},
         {"update without version, never checked", false, {}, true, {}, {}, "Not yet checked",
          DesignStyle::Colour::secondary, {}},
         {"update without version, checked", false, {}, true, {}, fiveMinutesAgo, "Up to date",
