@@ -6,6 +6,7 @@
 #include "popover/FiringAlarmsRow.h"
 #include "popover/PopoverFooter.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -59,8 +60,13 @@ TEST(PopoverScreenshot, OneAndTwoColumnsLightAndDarkFiringAndUpdate)
         {"popover-firing-dark", true, TwoColumnMode::automatic, true, false},
         {"popover-firing-update-light", false, TwoColumnMode::alwaysOne, true, true},
     };
+    const QFont oldFont = QApplication::font();
+    for (const int points : {10, 11})
     for (const Shot& shot : shots) {
         SCOPED_TRACE(shot.name);
+        QFont font = oldFont;
+        font.setPointSize(points);
+        QApplication::setFont(font);
         usePalette(shot.dark);
         PopoverWorld world;
         world.defaults->set(QStringLiteral("global.popupTwoColumn"), rawValue(shot.mode));
@@ -91,7 +97,8 @@ TEST(PopoverScreenshot, OneAndTwoColumnsLightAndDarkFiringAndUpdate)
         EXPECT_EQ(image.width(), (shot.mode == TwoColumnMode::alwaysOne ? 380 : 740) * 2);
         EXPECT_EQ(popover.firingRow() != nullptr, shot.firing);
         EXPECT_EQ(popover.footer()->isUpdateBadgeShown(), shot.update);
-        EXPECT_TRUE(image.save(screenshotPath(QString::fromLatin1(shot.name))));
+        EXPECT_TRUE(image.save(screenshotPath(QStringLiteral("%1-%2pt").arg(QString::fromLatin1(shot.name)).arg(points))));
     }
+    QApplication::setFont(oldFont);
     usePalette(false);
 }

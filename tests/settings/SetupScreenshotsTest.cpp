@@ -5,6 +5,7 @@
 #include "FakeNotificationServer.h"
 #include "SetupTestSupport.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QScrollArea>
 
@@ -69,6 +70,31 @@ TEST(SetupScreenshots, WindowInEachState)
             saveSetupScreenshot(&view, QStringLiteral("setup-window-%1-%2").arg(state.name, dark ? "dark" : "light"));
         }
     }
+}
+
+// The window at the two common desktop font sizes, light and dark.
+TEST(SetupScreenshots, WindowAtDesktopFontSizes)
+{
+    const QFont oldFont = QApplication::font();
+    for (const int points : {10, 11}) {
+        QFont font = oldFont;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        for (const bool dark : {false, true}) {
+            SetupWorld world;
+            SilentNotificationServer server(world.bus);
+            world.center.setReplyTimeoutMs(60000);
+            SetupWindowView view([] {});
+            if (dark)
+                view.setPalette(darkPalette());
+            view.show();
+            arrange(view.checklist(), states().first());
+            const QPushButton* go = view.continueButton();
+            EXPECT_LE(go->mapTo(&view, QPoint(0, go->height())).y(), view.height()) << points;
+            saveSetupScreenshot(&view, QStringLiteral("setup-window-%1-%2pt").arg(dark ? "dark" : "light").arg(points));
+        }
+    }
+    QApplication::setFont(oldFont);
 }
 
 TEST(SetupScreenshots, SettingsTabShowsTheSameChecklist)
