@@ -91,5 +91,14 @@ TEST(DesignStyle, TextColoursReachTheirContrastLightAndDark)
                 EXPECT_GE(contrastRatio(ink, background), style.ratio)
                     << named.name << ", " << style.name << " on " << qPrintable(background.name());
         }
+        // Colours of data used as text (the providers' orange and light blue).
+        for (const QColor& data : {QColor(255, 149, 0), QColor(90, 200, 250), QColor(0, 122, 255)}) {
+            for (const double ratio : {3.0, 4.5}) {
+                const QColor ink = DesignStyle::readable(data, named.palette, ratio);
+                for (const QColor& background : backgrounds)
+                    EXPECT_GE(contrastRatio(ink, background), ratio)
+                        << named.name << ", " << qPrintable(data.name()) << " on " << qPrintable(background.name());
+            }
+        }
     }
 }

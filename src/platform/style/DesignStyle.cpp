@@ -155,6 +155,11 @@ QList<QColor> DesignStyle::textBackgrounds(const QPalette& palette)
             over(card, colour(Colour::quaternary, palette).alphaF(), window)};
 }
 
+QColor DesignStyle::readable(const QColor& ink, const QPalette& palette, qreal ratio)
+{
+    return readableColour(ink, palette.color(QPalette::WindowText), ratio, textBackgrounds(palette));
+}
+
 bool DesignStyle::isDark(const QPalette& palette)
 {
     return palette.color(QPalette::Window).lightness() < 128;
@@ -178,9 +183,7 @@ QColor DesignStyle::colour(Colour colour, const QPalette& palette)
                                    textBackgrounds(palette)));
     case Colour::quaternary: return faded(dark ? 0.10 : 0.10);
     case Colour::accent: return palette.color(QPalette::Highlight);
-    case Colour::link:
-        return readableColour(palette.color(QPalette::Highlight), palette.color(QPalette::WindowText), textRatio,
-                              textBackgrounds(palette));
+    case Colour::link: return readable(palette.color(QPalette::Highlight), palette, textRatio);
     case Colour::separator: return faded(dark ? 0.15 : 0.1);
     case Colour::controlBackground: return palette.color(QPalette::Base);
     case Colour::windowBackground: return palette.color(QPalette::Window);

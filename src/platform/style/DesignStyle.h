@@ -69,6 +69,9 @@ public:
     static QColor colour(Colour colour, const QPalette& palette);
     // The colour for a widget, from its own palette.
     static QColor colour(Colour colour, const QWidget* widget);
+    // A colour used as text (a provider's accent, say), moved toward the
+    // palette's text colour until it reaches `ratio` on every text background.
+    static QColor readable(const QColor& ink, const QPalette& palette, qreal ratio = 4.5);
     // The backgrounds text is drawn on: the window, the base of lists and
     // fields, the page beneath cards, and a card on the window.
     static QList<QColor> textBackgrounds(const QPalette& palette);
