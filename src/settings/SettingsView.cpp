@@ -14,10 +14,10 @@
 #include <QEvent>
 #include <QPainter>
 #include <QStyle>
-#include <cmath>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace gaugelet {
 

@@ -1,11 +1,11 @@
 #include "update/FeedUpdaterController.h"
 
 #include "platform/core/InfoDictionary.h"
-#include "update/SparkleUpdater.h"
 #include "platform/core/MainThread.h"
 #include "platform/net/HttpFetch.h"
 #include "update/AppcastParser.h"
 #include "update/NumericCompare.h"
+#include "update/SparkleUpdater.h"
 #include "update/UpdateDialog.h"
 #include "update/UpdateLog.h"
 

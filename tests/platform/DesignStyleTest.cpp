@@ -7,23 +7,12 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
-#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
 using Colour = DesignStyle::Colour;
 
 namespace {
-
-double linear(double c)
-{
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double luminance(const QColor& c)
-{
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-}
 
 QColor composite(const QColor& ink, const QColor& background)
 {
@@ -35,8 +24,7 @@ QColor composite(const QColor& ink, const QColor& background)
 
 double contrastRatio(const QColor& ink, const QColor& background)
 {
-    const double l1 = luminance(composite(ink, background)), l2 = luminance(background);
-    return (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05);
+    return DesignStyle::contrastRatio(composite(ink, background), background);
 }
 
 QPalette palette(const QColor& window, const QColor& base, const QColor& text, const QColor& highlight)
@@ -51,6 +39,14 @@ QPalette palette(const QColor& window, const QColor& base, const QColor& text, c
 }
 
 } // namespace
+
+TEST(DesignStyle, ContrastRatioIsWcags)
+{
+    EXPECT_NEAR(DesignStyle::contrastRatio(Qt::black, Qt::white), 21.0, 1e-9);
+    EXPECT_NEAR(DesignStyle::contrastRatio(Qt::white, Qt::white), 1.0, 1e-9);
+    EXPECT_NEAR(DesignStyle::contrastRatio(QColor(0x76, 0x76, 0x76), Qt::white), 4.54, 0.01); // the 4.5:1 gray
+    EXPECT_NEAR(DesignStyle::contrastRatio(QColor(0x0a, 0x84, 0xff), QColor(0x1e, 0x1e, 0x1e)), 4.58, 0.01);
+}
 
 TEST(DesignStyle, TextColoursReachTheirContrastLightAndDark)
 {

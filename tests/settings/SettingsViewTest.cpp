@@ -112,12 +112,9 @@ TEST(SettingsView, EveryTabTitleShowsInFullAtDesktopFontSizes)
 {
     ScopedDefaults defaults;
     SettingsEnvironment e;
-    const QFont oldFont = QApplication::font();
     for (const int points : {10, 11, 13}) {
         SCOPED_TRACE(points);
-        QFont font = oldFont;
-        font.setPointSize(points);
-        QApplication::setFont(font);
+        ScopedAppFont font(points);
         SettingsView view(e.env());
         view.show();
         QApplication::processEvents();
@@ -138,7 +135,6 @@ TEST(SettingsView, EveryTabTitleShowsInFullAtDesktopFontSizes)
                 << qPrintable(bar->tabText(i));
         }
     }
-    QApplication::setFont(oldFont);
 }
 
 TEST(SettingsView, TheAlarmsPaneLivesOnlyWhileItsTabIsShown)
@@ -196,11 +192,8 @@ TEST(SettingsView, Screenshots)
     EXPECT_TRUE(sheet.save(folder + QStringLiteral("/settings-tab-symbols.png")));
 
     // Light and dark at the two common desktop font sizes (GNOME's UI font is 11 pt).
-    const QFont oldFont = QApplication::font();
     for (const int points : {10, 11}) {
-        QFont font = oldFont;
-        font.setPointSize(points);
-        QApplication::setFont(font);
+        ScopedAppFont font(points);
         for (const bool dark : {false, true}) {
             ScopedPalette palette(dark ? darkPalette() : QApplication::palette());
             SettingsView view(e.env());
@@ -218,5 +211,4 @@ TEST(SettingsView, Screenshots)
             }
         }
     }
-    QApplication::setFont(oldFont);
 }

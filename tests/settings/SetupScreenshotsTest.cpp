@@ -75,11 +75,8 @@ TEST(SetupScreenshots, WindowInEachState)
 // The window at the two common desktop font sizes, light and dark.
 TEST(SetupScreenshots, WindowAtDesktopFontSizes)
 {
-    const QFont oldFont = QApplication::font();
     for (const int points : {10, 11}) {
-        QFont font = oldFont;
-        font.setPointSize(points);
-        QApplication::setFont(font);
+        ScopedAppFont font(points);
         for (const bool dark : {false, true}) {
             SetupWorld world;
             SilentNotificationServer server(world.bus);
@@ -94,7 +91,6 @@ TEST(SetupScreenshots, WindowAtDesktopFontSizes)
             saveSetupScreenshot(&view, QStringLiteral("setup-window-%1-%2pt").arg(dark ? "dark" : "light").arg(points));
         }
     }
-    QApplication::setFont(oldFont);
 }
 
 TEST(SetupScreenshots, SettingsTabShowsTheSameChecklist)

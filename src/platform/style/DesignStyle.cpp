@@ -88,8 +88,7 @@ qreal luminance(const QColor& c)
 
 qreal contrast(const QColor& a, const QColor& b)
 {
-    const qreal la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return DesignStyle::contrastRatio(a, b);
 }
 
 // `ink` at `alpha` painted over an opaque background.
@@ -145,6 +144,12 @@ constexpr qreal textRatio = 4.5;
 constexpr qreal secondaryTextRatio = 3.0;
 
 } // namespace
+
+qreal DesignStyle::contrastRatio(const QColor& a, const QColor& b)
+{
+    const qreal la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 QList<QColor> DesignStyle::textBackgrounds(const QPalette& palette)
 {

@@ -69,6 +69,8 @@ public:
     static QColor colour(Colour colour, const QPalette& palette);
     // The colour for a widget, from its own palette.
     static QColor colour(Colour colour, const QWidget* widget);
+    // The WCAG 2 contrast ratio of two opaque colours (1 to 21).
+    static qreal contrastRatio(const QColor& a, const QColor& b);
     // A colour used as text (a provider's accent, say), moved toward the
     // palette's text colour until it reaches `ratio` on every text background.
     static QColor readable(const QColor& ink, const QPalette& palette, qreal ratio = 4.5);
