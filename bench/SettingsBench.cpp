@@ -27,7 +27,7 @@ void BM_SettingsWindowOpen(benchmark::State& state)
     SparkleUpdater updater;
     ViewEnvironment env;
     env.updater = &updater;
-    QImage frame(SettingsView::width, SettingsView::height, QImage::Format_ARGB32_Premultiplied);
+    QImage frame(SettingsView::smallestWidth, SettingsView::smallestHeight, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         LazySettings settings(env);
         settings.show();

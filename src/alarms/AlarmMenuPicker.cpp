@@ -1,7 +1,7 @@
 #include "alarms/AlarmMenuPicker.h"
+#include "views/WheelGuard.h"
 
 #include <QSignalBlocker>
-#include <QWheelEvent>
 
 namespace gaugelet {
 
@@ -9,7 +9,7 @@ AlarmMenuPicker::AlarmMenuPicker(QWidget* parent) : QComboBox(parent)
 {
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setFocusPolicy(Qt::StrongFocus);
+    WheelGuard::install(this);
     connect(this, &QComboBox::activated, this, [this](int index) {
         const QVariant tag = itemData(index);
         if (tag.isValid())
@@ -33,11 +33,6 @@ void AlarmMenuPicker::load(const QList<Item>& items, const QVariant& current)
     const int index = indexOfTag(current);
     if (index != currentIndex())
         setCurrentIndex(index);
-}
-
-void AlarmMenuPicker::wheelEvent(QWheelEvent* event)
-{
-    event->ignore();
 }
 
 QVariant AlarmMenuPicker::currentTag() const

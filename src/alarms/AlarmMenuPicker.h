@@ -46,10 +46,6 @@ Q_SIGNALS:
     // The user chose an item (also when it was already selected).
     void chosen(const QVariant& tag);
 
-protected:
-    // A wheel turned over the closed menu scrolls the pane; it never changes the alarm.
-    void wheelEvent(QWheelEvent* event) override;
-
 private:
     QList<Item> m_items;
 };

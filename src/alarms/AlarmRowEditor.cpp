@@ -8,6 +8,7 @@
 #include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
+#include "views/WheelGuard.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -115,7 +116,7 @@ AlarmRowEditor::AlarmRowEditor(AlarmRow* row, QWidget* parent)
     m_slider->setPageStep(sliderScale / 10);
     m_slider->setMinimumWidth(140);
     m_slider->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_slider->setFocusPolicy(Qt::StrongFocus);
+    WheelGuard::install(m_slider);
     m_slider->installEventFilter(this);
     thresholdLayout->addWidget(m_slider, 1);
     m_thresholdText = new QLabel(threshold);
@@ -346,11 +347,6 @@ bool AlarmRowEditor::eventFilter(QObject* watched, QEvent* event)
             if (!event->spontaneous())
                 clearEditingMark();
             break;
-        case QEvent::Wheel:
-            // A wheel turned over the slider scrolls the pane; it never
-            // changes the threshold behind the user's back.
-            event->ignore();
-            return true;
         default:
             break;
         }

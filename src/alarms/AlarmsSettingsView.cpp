@@ -183,7 +183,7 @@ void AlarmsSettingsView::applyStyle()
     m_addButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
     QPalette addPalette = m_addButton->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive})
-        addPalette.setColor(group, QPalette::ButtonText, accent);
+        addPalette.setColor(group, QPalette::ButtonText, DesignStyle::colour(DesignStyle::Colour::link, this));
     m_addButton->setPalette(addPalette);
 
     m_countLine->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));

@@ -60,7 +60,7 @@ void LazySettings::createWindow()
     m_window->setObjectName(QStringLiteral("settingsWindow"));
     m_window->setWindowTitle(tr("Gaugelet Settings"));
     m_window->setAttribute(Qt::WA_QuitOnClose, false);
-    m_window->setFixedSize(SettingsView::width, SettingsView::height);
+    m_window->setFixedSize(SettingsView::smallestWidth, SettingsView::smallestHeight);
     auto* layout = new QVBoxLayout(m_window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -79,6 +79,8 @@ void LazySettings::build()
     }
     m_content = new SettingsView(env, m_window.get());
     m_window->layout()->addWidget(m_content);
+    // The window is the content's size, which follows the font.
+    m_window->setFixedSize(m_content->contentSize());
     m_built = true;
 }
 

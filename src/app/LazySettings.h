@@ -12,7 +12,8 @@ class QWidget;
 
 namespace gaugelet {
 
-// The one settings window, 540 × 520 and not resizable. Its content (the
+// The one settings window, the size of its content (540 × 520 at least,
+// larger for a large font) and not resizable. Its content (the
 // settings view and its tabs) is built when the window is shown and dropped
 // one event-loop turn after it closes, so a closed settings window costs
 // nothing; nothing of it exists before the first opening. Showing it while it

@@ -4,6 +4,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/NotificationCenter.h"
 #include "stats/Prefs.h"
+#include "views/WheelGuard.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -46,6 +47,7 @@ SizeSliderConfigView::SizeSliderConfigView(const QString& visualizerId, Range ra
     layout->addWidget(title, 0, Qt::AlignVCenter);
 
     m_slider = new QSlider(Qt::Horizontal, this);
+    WheelGuard::install(m_slider);
     m_slider->setRange(int(range.minimum), int(range.maximum));
     m_slider->setSingleStep(1);
     m_slider->setPageStep(1);

@@ -96,9 +96,18 @@ void PinBar::refresh()
 
 void PinBar::rebuildChips(const QStringList& offers)
 {
+    // A chip whose offer stays is kept, in its new place: it may be under the
+    // pointer in the middle of a click. Only the others come and go.
+    QHash<QString, PinChip*> kept;
     for (PinChip* chip : std::as_const(m_chips)) {
-        chip->hide();
-        chip->deleteLater();
+        const QString id = chip->visualizerId();
+        m_stripLayout->removeWidget(chip);
+        if (offers.contains(id) && chip->visualizer() == m_env.visualizers->visualizer(id)) {
+            kept.insert(id, chip);
+        } else {
+            chip->hide();
+            chip->deleteLater();
+        }
     }
     m_chips.clear();
     m_offers = offers;
@@ -106,12 +115,14 @@ void PinBar::rebuildChips(const QStringList& offers)
     const QString providerId = m_provider->id();
     int index = 0;
     for (const QString& id : offers) {
-        VisualizerPtr visualizer = m_env.visualizers->visualizer(id);
-        auto* chip = new PinChip(visualizer, providerId, theme, m_strip);
-        connect(chip, &QAbstractButton::clicked, this, [this, id] {
-            if (m_env.pins && m_provider)
-                m_env.pins->toggle(m_provider->id(), id);
-        });
+        PinChip* chip = kept.value(id);
+        if (!chip) {
+            chip = new PinChip(m_env.visualizers->visualizer(id), providerId, theme, m_strip);
+            connect(chip, &QAbstractButton::clicked, this, [this, id] {
+                if (m_env.pins && m_provider)
+                    m_env.pins->toggle(m_provider->id(), id);
+            });
+        }
         m_stripLayout->insertWidget(index++, chip, 0, Qt::AlignVCenter);
         m_chips.append(chip);
     }

@@ -4,7 +4,9 @@
 #include "platform/style/DesignStyle.h"
 #include "stats/StatSnapshot.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -70,6 +72,20 @@ QSize PinChip::sizeHint() const
         return QSize(previewSide + 12, previewSide + 4);
     const QFontMetrics fm = fontMetrics();
     return QSize(fm.horizontalAdvance(m_label) + 12, std::max(fm.height(), previewSide) + 4);
+}
+
+void PinChip::mousePressEvent(QMouseEvent* event)
+{
+    m_pressedAt = event->globalPosition().toPoint();
+    QAbstractButton::mousePressEvent(event);
+}
+
+bool PinChip::hitButton(const QPoint& pos) const
+{
+    if (QAbstractButton::hitButton(pos))
+        return true;
+    return isDown() && m_pressedAt
+        && (mapToGlobal(pos) - *m_pressedAt).manhattanLength() <= QApplication::startDragDistance();
 }
 
 void PinChip::paintEvent(QPaintEvent*)

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QImage>
+#include <optional>
 
 namespace gaugelet {
 
@@ -17,6 +18,7 @@ public:
     PinChip(VisualizerPtr visualizer, const QString& providerId, Theme theme, QWidget* parent = nullptr);
 
     QString visualizerId() const { return m_visualizerId; }
+    const VisualizerPtr& visualizer() const { return m_visualizer; }
     bool isPinned() const { return m_pinned; }
     void setPinned(bool pinned);
     // Draws the preview again for another menu-bar theme.
@@ -31,6 +33,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    // A click is decided by the pointer, not by where the chip is now: the
+    // popover's rows grow and shrink with each publish, and a chip that moved
+    // under a pointer held still still takes the release.
+    bool hitButton(const QPoint& pos) const override;
 
 private:
     void makePreview();
@@ -42,6 +49,7 @@ private:
     bool m_pinned = false;
     QImage m_preview;
     QString m_label;
+    std::optional<QPoint> m_pressedAt; // global
 };
 
 } // namespace gaugelet

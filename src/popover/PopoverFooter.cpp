@@ -24,7 +24,7 @@ PopoverFooter::PopoverFooter(const ViewEnvironment& env, PopoverActions actions,
     // A link: no frame, no inset, so it lines up with the rows above.
     m_settings->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px 0px; background: transparent; }"));
     QPalette pal = m_settings->palette();
-    pal.setColor(QPalette::ButtonText, DesignStyle::colour(DesignStyle::Colour::accent, this));
+    pal.setColor(QPalette::ButtonText, DesignStyle::colour(DesignStyle::Colour::link, this));
     m_settings->setPalette(pal);
     row->addWidget(m_settings, 0, Qt::AlignVCenter);
 

@@ -80,7 +80,10 @@ void ProviderRow::refresh()
     const Defaults& defaults = *Defaults::standard();
     if (m_env.theme) {
         QPalette pal = m_name->palette();
-        pal.setColor(QPalette::WindowText, m_provider->accentColor(m_env.theme->palette()));
+        // The provider's colour, deepened or lightened where it would be
+        // faint on the window (a bold headline: 3:1).
+        pal.setColor(QPalette::WindowText, DesignStyle::readable(m_provider->accentColor(m_env.theme->palette()),
+                                                                 palette(), 3.0));
         m_name->setPalette(pal);
     }
 

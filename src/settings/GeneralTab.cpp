@@ -49,14 +49,17 @@ public:
         m_rows->setSpacing(0);
     }
 
-    void addRow(QWidget* row)
+    // Adds a row below a hairline (none above the first); returns the hairline.
+    QWidget* addRow(QWidget* row)
     {
+        QWidget* line = nullptr;
         if (m_rows->count() > 0) {
-            auto* line = new Hairline(this);
+            line = new Hairline(this);
             m_rows->addWidget(line);
         }
         row->setParent(this);
         m_rows->addWidget(row);
+        return line;
     }
 
 protected:
@@ -392,12 +395,12 @@ void GeneralTab::build()
         h->addStretch(1);
         section->addRow(buttons);
 
-        auto* caption = captionLabel(tr("Gaugelet only contacts the update server when you click Check for updates "
-                                        "or open the app. It will never download or install an update without "
-                                        "your confirmation."));
-        caption->setContentsMargins(0, 5, 0, 6);
-        m_secondaryLabels.append(caption);
-        section->addRow(caption);
+        m_updateCaption = captionLabel(tr("Gaugelet only contacts the update server when you click Check for "
+                                          "updates or open the app. It will never download or install an update "
+                                          "without your confirmation."));
+        m_updateCaption->setContentsMargins(0, 5, 0, 6);
+        m_secondaryLabels.append(m_updateCaption);
+        m_updateCaptionRule = section->addRow(m_updateCaption);
 
         m_spinner = new QTimer(this);
         m_spinner->setInterval(100);
@@ -508,6 +511,9 @@ void GeneralTab::refreshColours()
 
 void GeneralTab::refreshUpdates()
 {
+    // A build without an update feed says so and offers no check; what a
+    // probe at launch made of the missing feed is not the user's concern.
+    const bool hasFeed = m_updater && SparkleUpdater::hasFeed();
     const bool checking = m_updater && m_updater->isChecking();
     const std::optional<QString> error = m_updater ? m_updater->lastError() : std::nullopt;
     const bool available = m_updater && m_updater->hasUpdateAvailable();
@@ -520,7 +526,9 @@ void GeneralTab::refreshUpdates()
     QFont font = DesignStyle::font(Style::body);
     bool wrap = false;
     Qt::Alignment alignment = Qt::AlignRight | Qt::AlignVCenter;
-    if (checking) {
+    if (m_updater && !hasFeed) {
+        status = tr("This build does not check for updates.");
+    } else if (checking) {
         status = tr("Checking…");
     } else if (error) {
         status = *error;
@@ -529,7 +537,7 @@ void GeneralTab::refreshUpdates()
         wrap = true;
     } else if (available && latest) {
         status = *latest + tr(" available");
-        colour = DesignStyle::colour(Colour::accent, this);
+        colour = DesignStyle::colour(Colour::link, this);
         font.setWeight(QFont::Medium);
     } else if (!checkedAt) {
         status = tr("Not yet checked");
@@ -545,7 +553,9 @@ void GeneralTab::refreshUpdates()
     m_checkedLabel->setText(checked);
     m_checkedLabel->setVisible(!checked.isEmpty());
 
-    m_checkButton->setEnabled(!checking && m_updater);
+    m_checkButton->setEnabled(!checking && hasFeed);
+    m_updateCaption->setVisible(hasFeed);
+    m_updateCaptionRule->setVisible(hasFeed);
     m_checkButton->setText(checking ? tr("Checking…") : tr("Check for updates"));
     if (checking && !m_spinner->isActive()) {
         m_spinnerStep = 0;

@@ -114,6 +114,8 @@ private:
     QLabel* m_checkedLabel = nullptr;
     QPushButton* m_checkButton = nullptr;
     QPushButton* m_installButton = nullptr;
+    QLabel* m_updateCaption = nullptr;
+    QWidget* m_updateCaptionRule = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_loadButton = nullptr;
     QTimer* m_spinner = nullptr;

@@ -13,15 +13,19 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace gaugelet {
 
 namespace {
 
 enum TabIndex { general, stats, alarms, themes, setup, store };
+
+constexpr qreal layoutPointSize = 10;
 
 // A symbol's template image in the given colour, at the screen's scale.
 QIcon tintedSymbol(const QString& name, const QColor& colour, qreal dpr)
@@ -47,7 +51,6 @@ QList<SettingsView::TabInfo> SettingsView::tabs()
 SettingsView::SettingsView(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    setFixedSize(width, height);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_tabs = new QTabWidget(this);
@@ -66,6 +69,7 @@ SettingsView::SettingsView(const ViewEnvironment& env, QWidget* parent) : QWidge
         m_contents.append(nullptr);
     }
     refreshIcons();
+    setFixedSize(contentSize());
     showTab(general);
     connect(m_tabs, &QTabWidget::currentChanged, this, &SettingsView::showTab);
 }
@@ -73,6 +77,23 @@ SettingsView::SettingsView(const ViewEnvironment& env, QWidget* parent) : QWidge
 QWidget* SettingsView::tabContent(int index) const
 {
     return index >= 0 && index < m_contents.size() ? m_contents[index].data() : nullptr;
+}
+
+QSize SettingsView::contentSize() const
+{
+    // The tab bar lays its tabs out at their natural widths; the window takes
+    // them all, with the bar's own margins on both sides.
+    QTabBar* bar = m_tabs->tabBar();
+    const int tabsWidth = bar->sizeHint().width();
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, bar);
+    // The pages' text grows with the font: the height grows in proportion to
+    // the line height past that of the 10-point font the pages were laid out
+    // for (13 pixels, the design's body size).
+    QFont reference = font();
+    reference.setPointSizeF(layoutPointSize);
+    const qreal scale = QFontMetricsF(font()).height() / QFontMetricsF(reference).height();
+    return {std::max(smallestWidth, tabsWidth + margin),
+            std::max(smallestHeight, int(std::ceil(smallestHeight * scale)))};
 }
 
 void SettingsView::showTab(int index)
@@ -125,6 +146,10 @@ void SettingsView::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         refreshIcons();
+    if (event->type() == QEvent::FontChange) {
+        refreshIcons();
+        setFixedSize(contentSize());
+    }
 }
 
 } // namespace gaugelet

@@ -12,14 +12,16 @@ class QTabWidget;
 namespace gaugelet {
 
 // The settings window's content: six tabs in a fixed order (General, Stats,
-// Alarms, Themes, Setup, Store), always opening on General, 540 × 520 points
-// whichever tab is shown. A tab's content is built when the tab is first
+// Alarms, Themes, Setup, Store), always opening on General, one size whichever
+// tab is shown: 540 × 520 points at most desktop font sizes, larger where the
+// font needs it so that every tab title shows in full. A tab's content is built when the tab is first
 // shown; the Alarms pane lives only while its tab is shown. Main thread.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int width = 540;
-    static constexpr int height = 520;
+    // The smallest size, and the one at the design's font size.
+    static constexpr int smallestWidth = 540;
+    static constexpr int smallestHeight = 520;
 
     struct TabInfo {
         QString title;
@@ -35,6 +37,9 @@ public:
     GeneralTab* generalTab() const { return m_general; }
     // The content of tab index, or null while it is not built.
     QWidget* tabContent(int index) const;
+    // The size for the current font: wide enough for the whole tab bar and
+    // taller in step with the font, never below 540 × 520.
+    QSize contentSize() const;
 
 protected:
     void changeEvent(QEvent* event) override;

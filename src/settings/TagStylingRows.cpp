@@ -5,6 +5,7 @@
 #include "settings/SegmentedControl.h"
 #include "settings/SettingsText.h"
 #include "stats/StatProvider.h"
+#include "views/WheelGuard.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,6 +58,7 @@ TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, cons
     m_offsetTitle->setTextFormat(Qt::PlainText);
     row->addWidget(m_offsetTitle, 0, Qt::AlignVCenter);
     m_slider = new QSlider(Qt::Horizontal, m_offsetRow);
+    WheelGuard::install(m_slider);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(1);
     row->addWidget(m_slider, 1, Qt::AlignVCenter);

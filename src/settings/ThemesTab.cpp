@@ -17,6 +17,7 @@
 #include "stats/Prefs.h"
 #include "stats/StatLabelPosition.h"
 #include "stats/ThemeStore.h"
+#include "views/WheelGuard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,6 +50,7 @@ QSlider* makeSlider(int low, int high, QWidget* parent)
     s->setSingleStep(1);
     s->setPageStep(1);
     s->setTracking(true);
+    WheelGuard::install(s);
     return s;
 }
 
@@ -160,6 +162,7 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
     layoutRow->addWidget(layoutLabel);
     layoutRow->addStretch(1);
     m_layoutPicker = new QComboBox(body);
+    WheelGuard::install(m_layoutPicker);
     for (TwoColumnMode mode : allTwoColumnModes()) {
         QString text;
         switch (mode) {

@@ -6,8 +6,10 @@
 #include "store/SigningKeys.h"
 #include "store/ZipReader.h"
 
+#include <QCoreApplication>
 #include <QUuid>
 #include <cerrno>
+#include <cstring>
 
 namespace gaugelet {
 
@@ -35,6 +37,30 @@ QString BundleInstaller::InstallError::describe() const
         return QStringLiteral("writeFailed(%1)").arg(underlying.describe());
     }
     return {};
+}
+
+QString BundleInstaller::InstallError::localizedDescription() const
+{
+    auto text = [](const char* source) { return QCoreApplication::translate("BundleInstaller", source); };
+    if (kind == Kind::writeFailed) {
+        if (const FileSystem::Error* file = underlying.fileError(); file && file->code != 0)
+            return text("Couldn't save the bundle: %1.").arg(QString::fromLocal8Bit(std::strerror(file->code)));
+        return text("Couldn't save the bundle.");
+    }
+    if (const BundleVerifier::VerifyError* verify = underlying.verifyError()) {
+        using VerifyKind = BundleVerifier::VerifyError::Kind;
+        switch (verify->kind) {
+        case VerifyKind::missingSignature:
+        case VerifyKind::malformedSignature:
+        case VerifyKind::signatureRejected:
+            return text("The bundle's signature could not be verified, so nothing was installed.");
+        case VerifyKind::schemaUnsupported:
+            return text("The bundle needs a newer version of Gaugelet, so nothing was installed.");
+        default:
+            break;
+        }
+    }
+    return text("The bundle is damaged or incomplete, so nothing was installed.");
 }
 
 BundleInstaller::BundleInstaller(InstalledBundleRegistry* registry, QObject* parent)

@@ -34,6 +34,8 @@ public:
         BundleVerifier::Error underlying;
 
         QString describe() const;
+        // The sentence the user reads: what went wrong, in the user's terms.
+        QString localizedDescription() const;
         bool operator==(const InstallError&) const = default;
     };
 

@@ -29,6 +29,8 @@ public:
         QString localizedDescription;
 
         QString describe() const { return text; }
+        // What the user reads: the sentence where there is one, else the text.
+        QString userText() const { return localizedDescription.isEmpty() ? text : localizedDescription; }
         bool operator==(const Error&) const = default;
     };
 

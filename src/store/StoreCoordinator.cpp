@@ -168,7 +168,7 @@ QCoro::Task<void> StoreCoordinator::refresh()
     if (!self)
         co_return;
     if (!listed) {
-        setLastError(QStringLiteral("catalogue: ") + listed.error().describe());
+        setLastError(QStringLiteral("catalogue: ") + listed.error().userText());
         co_return;
     }
     const QList<StoreItem> items = listed.value();
@@ -251,7 +251,7 @@ QCoro::Task<void> StoreCoordinator::install(StoreItem item)
     if (!self)
         co_return;
     if (!bytes) {
-        failWith(bytes.error().describe());
+        failWith(bytes.error().userText());
         co_return;
     }
     if (!m_installer) {
@@ -262,7 +262,9 @@ QCoro::Task<void> StoreCoordinator::install(StoreItem item)
     if (!self)
         co_return;
     if (!installed) {
-        failWith(installed.error().describe());
+        qInfo("StoreCoordinator: install %s failed: %s", qUtf8Printable(item.id),
+              qUtf8Printable(installed.error().describe()));
+        failWith(installed.error().localizedDescription());
         co_return;
     }
     activate(installed.value());
@@ -360,9 +362,12 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
         if (installed) {
             markBuiltIn(installed->id, true);
             activate(installed.value());
-        } else
+        } else {
+            qInfo("StoreCoordinator: seed %s failed: %s", qUtf8Printable(entry.manifest.id),
+                  qUtf8Printable(installed.error().describe()));
             setLastError(QStringLiteral("seed ") + entry.manifest.id + QStringLiteral(": ")
-                         + installed.error().describe());
+                         + installed.error().localizedDescription());
+        }
     }
 }
 

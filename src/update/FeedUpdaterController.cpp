@@ -5,6 +5,7 @@
 #include "platform/net/HttpFetch.h"
 #include "update/AppcastParser.h"
 #include "update/NumericCompare.h"
+#include "update/SparkleUpdater.h"
 #include "update/UpdateDialog.h"
 #include "update/UpdateLog.h"
 
@@ -85,15 +86,14 @@ void FeedUpdaterController::checkForUpdates()
 QCoro::Task<> FeedUpdaterController::runCycle(QPointer<FeedUpdaterController> self, quint64 cycle)
 {
     const QString current = InfoDictionary::string(InfoDictionary::shortVersionKey).value_or(QStringLiteral("0"));
-    const auto feedText = InfoDictionary::string(InfoDictionary::feedURLKey);
-    const QUrl feedURL = feedText ? QUrl(*feedText, QUrl::StrictMode) : QUrl();
-    if (!feedURL.isValid() || feedURL.isEmpty()) {
+    const std::optional<QUrl> feed = SparkleUpdater::feedURL();
+    if (!feed) {
         self->showFailure(tr("Gaugelet can't check for updates because no update feed is configured."));
         co_return;
     }
 
     HttpFetch::Request request;
-    request.url = feedURL;
+    request.url = *feed;
     request.timeoutSeconds = feedTimeoutSeconds;
     const auto outcome = co_await HttpFetch::get(HttpFetch::sharedManager(), request);
     if (!self || !self->m_cycleActive || self->m_cycle != cycle || !self->m_dialog)

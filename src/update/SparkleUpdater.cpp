@@ -67,6 +67,15 @@ std::function<void()> SparkleUpdater::takeOnUpdateCycleEnded()
     return std::exchange(m_onUpdateCycleEnded, nullptr);
 }
 
+std::optional<QUrl> SparkleUpdater::feedURL()
+{
+    const auto text = InfoDictionary::string(InfoDictionary::feedURLKey);
+    const QUrl url = text ? QUrl(*text, QUrl::StrictMode) : QUrl();
+    if (!url.isValid() || url.isEmpty())
+        return std::nullopt;
+    return url;
+}
+
 void SparkleUpdater::checkNow()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -83,9 +92,8 @@ QCoro::Task<> SparkleUpdater::probeAppcast(QPointer<SparkleUpdater> self)
 {
     if (!self)
         co_return;
-    const auto feedText = InfoDictionary::string(InfoDictionary::feedURLKey);
-    const QUrl feedURL = feedText ? QUrl(*feedText, QUrl::StrictMode) : QUrl();
-    if (!feedURL.isValid() || feedURL.isEmpty()) {
+    const std::optional<QUrl> feed = feedURL();
+    if (!feed) {
         self->setLastError(tr("Feed URL not configured."));
         logError(lcAppUpdater, "appcast probe: SUFeedURL missing or invalid");
         self->finishProbe();
@@ -93,7 +101,7 @@ QCoro::Task<> SparkleUpdater::probeAppcast(QPointer<SparkleUpdater> self)
     }
 
     HttpFetch::Request request;
-    request.url = feedURL;
+    request.url = *feed;
     request.timeoutSeconds = probeTimeoutSeconds;
     const auto outcome = co_await HttpFetch::get(HttpFetch::sharedManager(), request);
     if (!self)

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +40,11 @@ public:
     void setIsChecking(bool value);
     std::optional<QString> lastError() const { return m_lastError; }
     void setLastError(const std::optional<QString>& value);
+
+    // The build's update feed, when it names a valid one; a build without
+    // one never checks for updates.
+    static std::optional<QUrl> feedURL();
+    static bool hasFeed() { return feedURL().has_value(); }
 
     // The running build's short version, "0" when it has none; read at creation.
     QString currentVersion() const { return m_currentVersion; }

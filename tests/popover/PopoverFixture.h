@@ -41,7 +41,10 @@ public:
     {
         ++updates;
         lastValue = snapshot.value;
+        if (growBy != 0)
+            setFixedHeight(minimumHeight() + growBy); // as a body whose rows follow the data
     }
+    int growBy = 0;
     int updates = 0;
     double lastValue = -1;
 };

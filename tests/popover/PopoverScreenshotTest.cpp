@@ -6,6 +6,7 @@
 #include "popover/FiringAlarmsRow.h"
 #include "popover/PopoverFooter.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -59,39 +60,42 @@ TEST(PopoverScreenshot, OneAndTwoColumnsLightAndDarkFiringAndUpdate)
         {"popover-firing-dark", true, TwoColumnMode::automatic, true, false},
         {"popover-firing-update-light", false, TwoColumnMode::alwaysOne, true, true},
     };
-    for (const Shot& shot : shots) {
-        SCOPED_TRACE(shot.name);
-        usePalette(shot.dark);
-        PopoverWorld world;
-        world.defaults->set(QStringLiteral("global.popupTwoColumn"), rawValue(shot.mode));
-        world.pins->setPins({Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.runner.fox")},
-                             Pin{QStringLiteral("memory.total"), QStringLiteral("viz.sparkline")}});
-        world.providers[0]->value = 0.42;
-        world.providers[1]->value = 0.07;
-        world.providers[2]->value = 0.63;
-        world.providers[3]->value = 1.234;
-        world.publish();
-        if (shot.firing) {
-            world.fire({alarmOn(QStringLiteral("cpu.total"), 0.8, Alarm::Direction::above),
-                        alarmOn(QStringLiteral("memory.total"), 0.125, Alarm::Direction::below, 60)},
-                       {{QStringLiteral("cpu.total"), 0.93}, {QStringLiteral("memory.total"), 0.05}});
+    for (const int points : {10, 11}) {
+        ScopedAppFont font(points);
+        for (const Shot& shot : shots) {
+            SCOPED_TRACE(shot.name);
+            usePalette(shot.dark);
+            PopoverWorld world;
+            world.defaults->set(QStringLiteral("global.popupTwoColumn"), rawValue(shot.mode));
+            world.pins->setPins({Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.runner.fox")},
+                                 Pin{QStringLiteral("memory.total"), QStringLiteral("viz.sparkline")}});
+            world.providers[0]->value = 0.42;
+            world.providers[1]->value = 0.07;
+            world.providers[2]->value = 0.63;
+            world.providers[3]->value = 1.234;
+            world.publish();
+            if (shot.firing) {
+                world.fire({alarmOn(QStringLiteral("cpu.total"), 0.8, Alarm::Direction::above),
+                            alarmOn(QStringLiteral("memory.total"), 0.125, Alarm::Direction::below, 60)},
+                           {{QStringLiteral("cpu.total"), 0.93}, {QStringLiteral("memory.total"), 0.05}});
+            }
+            if (shot.update) {
+                world.updater->setLatestVersion(QStringLiteral("1.4.2"));
+                world.updater->setHasUpdateAvailable(true);
+            }
+            StatsPopover popover(world.env(), {}, [] {
+                ScreenFacts facts;
+                facts.frame = QRectF(0, 0, 1440, 900);
+                facts.visibleFrame = QRectF(0, 0, 1440, 900);
+                return std::optional<ScreenFacts>(facts);
+            });
+            const QImage image = render(popover);
+            ASSERT_FALSE(image.isNull());
+            EXPECT_EQ(image.width(), (shot.mode == TwoColumnMode::alwaysOne ? 380 : 740) * 2);
+            EXPECT_EQ(popover.firingRow() != nullptr, shot.firing);
+            EXPECT_EQ(popover.footer()->isUpdateBadgeShown(), shot.update);
+            EXPECT_TRUE(image.save(screenshotPath(QStringLiteral("%1-%2pt").arg(QString::fromLatin1(shot.name)).arg(points))));
         }
-        if (shot.update) {
-            world.updater->setLatestVersion(QStringLiteral("1.4.2"));
-            world.updater->setHasUpdateAvailable(true);
-        }
-        StatsPopover popover(world.env(), {}, [] {
-            ScreenFacts facts;
-            facts.frame = QRectF(0, 0, 1440, 900);
-            facts.visibleFrame = QRectF(0, 0, 1440, 900);
-            return std::optional<ScreenFacts>(facts);
-        });
-        const QImage image = render(popover);
-        ASSERT_FALSE(image.isNull());
-        EXPECT_EQ(image.width(), (shot.mode == TwoColumnMode::alwaysOne ? 380 : 740) * 2);
-        EXPECT_EQ(popover.firingRow() != nullptr, shot.firing);
-        EXPECT_EQ(popover.footer()->isUpdateBadgeShown(), shot.update);
-        EXPECT_TRUE(image.save(screenshotPath(QString::fromLatin1(shot.name))));
     }
     usePalette(false);
 }

@@ -2,12 +2,17 @@
 
 #include "PopoverFixture.h"
 #include "popover/FiringAlarmsRow.h"
+#include "popover/PinBar.h"
+#include "popover/PinChip.h"
 #include "popover/PopoverFooter.h"
 #include "popover/ProviderRow.h"
 #include "popover/ValueChip.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -163,4 +168,64 @@ TEST(StatsPopover, AStoredColumnPreferenceThatIsNotAKnownStringReadsAsAuto)
     world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysTwo"));
     ASSERT_TRUE(waitUntil([&] { return popover.currentSize().twoColumns; }));
     EXPECT_EQ(popover.width(), 740);
+}
+
+// A click on a pin chip acts even when the once-a-second publish lands between
+// the press and the release and moves the chip (the detail body above it grows
+// with the data): the chip is kept, and the pointer held still decides.
+TEST(StatsPopover, APinChipClickSpanningAPublishActs)
+{
+    PopoverWorld world;
+    for (auto& p : world.providers)
+        p->withDetail = true;
+    world.publish();
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    popover.show();
+    QApplication::processEvents();
+    for (int click = 0; click < 4; ++click) {
+        popover.adjustSize(); // fitted to its content, as the popover window keeps it
+        QApplication::processEvents();
+        SCOPED_TRACE(click);
+        ProviderRow* row = popover.rows()[click % popover.rows().size()];
+        ASSERT_NE(row->pinBar(), nullptr);
+        QPointer<PinChip> chip = row->pinBar()->chips().first();
+        const QString provider = row->provider()->id();
+        const QString visualizer = chip->visualizerId();
+        const bool pinnedBefore = PinBar::isPinned(*world.pins, provider, visualizer);
+        const QPoint at = chip->mapToGlobal(chip->rect().center());
+        QTest::mousePress(chip, Qt::LeftButton, {}, chip->mapFromGlobal(at));
+        for (FakeProvider* p : world.providers) {
+            if (p->lastDetail)
+                p->lastDetail->growBy = 30;
+        }
+        for (FakeProvider* p : world.providers)
+            p->value = 0.1 * (click + 2);
+        world.publish();
+        QApplication::processEvents(); // the coalesced update
+        spinFor(50); // the layout it asked for
+        ASSERT_FALSE(chip.isNull()) << "the chip under the pointer was replaced";
+        ASSERT_NE(chip->mapToGlobal(chip->rect().center()), at) << "the publish moved the chip";
+        QTest::mouseRelease(chip, Qt::LeftButton, {}, chip->mapFromGlobal(at));
+        QApplication::processEvents();
+        EXPECT_NE(PinBar::isPinned(*world.pins, provider, visualizer), pinnedBefore);
+    }
+
+    // Pinning a pinned-only visualizer elsewhere adds a chip to the bar while
+    // another chip is held: the held chip stays and its click acts.
+    ProviderRow* row = popover.rows()[0];
+    QPointer<PinChip> chip = row->pinBar()->chips().first();
+    const QString visualizer = chip->visualizerId();
+    const bool pinnedBefore = PinBar::isPinned(*world.pins, QStringLiteral("cpu.total"), visualizer);
+    const QPoint at = chip->rect().center();
+    QTest::mousePress(chip, Qt::LeftButton, {}, at);
+    QList<Pin> pins = world.pins->pins();
+    pins.append(Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.sparkline")});
+    world.pins->setPins(pins);
+    world.publish();
+    spinFor(50);
+    ASSERT_FALSE(chip.isNull()) << "the held chip was replaced";
+    EXPECT_EQ(row->pinBar()->chips().size(), 3);
+    QTest::mouseRelease(chip, Qt::LeftButton, {}, at);
+    QApplication::processEvents();
+    EXPECT_NE(PinBar::isPinned(*world.pins, QStringLiteral("cpu.total"), visualizer), pinnedBefore);
 }

@@ -53,6 +53,8 @@ protected:
                 return startSucceeds;
             },
             [this] { ++quits; }});
+        InfoDictionary::setStringForTesting(InfoDictionary::feedURLKey,
+                                            QStringLiteral("https://updates.example.org/appcast.xml"));
         tab = std::make_unique<GeneralTab>(&updater, false);
         tab->setPanelRunnerForTesting([this](QWidget*, const GeneralTab::PanelRequest& request, auto done) {
             requests << request;
@@ -66,6 +68,7 @@ protected:
     void TearDown() override
     {
         tab.reset();
+        InfoDictionary::clearOverridesForTesting();
         setRelaunchHooksForTesting(std::nullopt);
         Defaults::setStandard(nullptr);
         defaults.reset();
@@ -110,7 +113,7 @@ TEST_F(GeneralTabTest, UpdateStatusFollowsTheFirstRuleThatHolds)
     const Case cases[] = {
         {"checking", true, error, true, "2.0", fiveMinutesAgo, "Checking…", DesignStyle::Colour::secondary, {}},
         {"error over update", false, error, true, "2.0", fiveMinutesAgo, error, DesignStyle::Colour::red, {}},
-        {"update", false, {}, true, "2.0", fiveMinutesAgo, "2.0 available", DesignStyle::Colour::accent, {}},
+        {"update", false, {}, true, "2.0", fiveMinutesAgo, "2.0 available", DesignStyle::Colour::link, {}},
         {"update without version, never checked", false, {}, true, {}, {}, "Not yet checked",
          DesignStyle::Colour::secondary, {}},
         {"update without version, checked", false, {}, true, {}, fiveMinutesAgo, "Up to date",
@@ -164,6 +167,27 @@ TEST_F(GeneralTabTest, ButtonsFollowCheckingAndAvailability)
     updater.setHasUpdateAvailable(false);
     spinFor(1);
     EXPECT_FALSE(install->isEnabled());
+}
+
+// A build without an update feed says so plainly, in the secondary colour,
+// offers no check, and shows no error for the probe it made at launch.
+TEST_F(GeneralTabTest, WithoutAFeedTheBuildSaysItDoesNotCheck)
+{
+    InfoDictionary::setStringForTesting(InfoDictionary::feedURLKey, std::nullopt);
+    GeneralTab noFeed(&updater, false);
+    noFeed.show();
+    updater.setLastError(QStringLiteral("Feed URL not configured."));
+    spinFor(1);
+    auto* status = child<QLabel>(noFeed, "updateStatus");
+    EXPECT_EQ(status->text(), "This build does not check for updates.");
+    EXPECT_EQ(status->palette().color(QPalette::WindowText), DesignStyle::colour(DesignStyle::Colour::secondary, &noFeed));
+    EXPECT_FALSE(child<QPushButton>(noFeed, "checkForUpdates")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(noFeed, "installUpdate")->isEnabled());
+    for (QLabel* label : noFeed.findChildren<QLabel*>())
+        EXPECT_FALSE(label->isVisible() && label->text().contains("contacts the update server"));
+    noFeed.resize(540, 490);
+    spinFor(30);
+    EXPECT_TRUE(noFeed.grab().save(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/settings-general-no-feed.png")));
 }
 
 TEST_F(GeneralTabTest, ErrorTextsFromTheFeedStayPlain)

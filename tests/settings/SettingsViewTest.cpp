@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -80,12 +81,15 @@ TEST(SettingsView, SixTabsInTheirOrderWithTheirSymbols)
     EXPECT_EQ(view.tabWidget()->currentIndex(), 0);
 }
 
-TEST(SettingsView, TabsAreBuiltWhenShownAndTheWindowStays540By520)
+TEST(SettingsView, TabsAreBuiltWhenShownAndTheWindowKeepsOneSize)
 {
     ScopedDefaults defaults;
     SettingsEnvironment e;
     SettingsView view(e.env());
     view.show();
+    const QSize size = view.size();
+    EXPECT_GE(size.width(), 540);
+    EXPECT_GE(size.height(), 520);
     // Only General exists until another tab is chosen.
     EXPECT_NE(view.generalTab(), nullptr);
     for (int i = 1; i < 6; ++i)
@@ -94,7 +98,7 @@ TEST(SettingsView, TabsAreBuiltWhenShownAndTheWindowStays540By520)
     for (int i = 0; i < 6; ++i) {
         view.tabWidget()->setCurrentIndex(i);
         spinFor(5);
-        EXPECT_EQ(view.size(), QSize(540, 520)) << i;
+        EXPECT_EQ(view.size(), size) << i;
         ASSERT_NE(view.tabContent(i), nullptr) << i;
     }
     view.tabWidget()->setCurrentIndex(2);
@@ -104,6 +108,37 @@ TEST(SettingsView, TabsAreBuiltWhenShownAndTheWindowStays540By520)
     EXPECT_NE(qobject_cast<ThemesTab*>(view.tabContent(3)), nullptr);
     EXPECT_NE(qobject_cast<SetupTab*>(view.tabContent(4)), nullptr);
     EXPECT_NE(qobject_cast<StoreTab*>(view.tabContent(5)), nullptr);
+}
+
+// At the common desktop font sizes every tab title shows in full inside the
+// window: no tab is cut, elided or behind scroll buttons.
+TEST(SettingsView, EveryTabTitleShowsInFullAtDesktopFontSizes)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    for (const int points : {10, 11, 13}) {
+        SCOPED_TRACE(points);
+        ScopedAppFont font(points);
+        SettingsView view(e.env());
+        view.show();
+        QApplication::processEvents();
+        EXPECT_GE(view.width(), 540);
+        EXPECT_GE(view.height(), 520);
+        if (points == 10) {
+            EXPECT_EQ(view.size(), QSize(540, 520)) << "the design's size at the size it was laid out for";
+        }
+        QTabBar* bar = view.tabWidget()->tabBar();
+        EXPECT_FALSE(bar->usesScrollButtons());
+        const QRect visible = bar->rect().intersected(QRect(bar->mapTo(&view, QPoint()) * -1, view.size()));
+        const QFontMetrics metrics(bar->font());
+        for (int i = 0; i < bar->count(); ++i) {
+            const QRect tab = bar->tabRect(i);
+            EXPECT_TRUE(visible.contains(tab)) << qPrintable(bar->tabText(i));
+            // Room for the whole title beside its icon.
+            EXPECT_GE(tab.width(), metrics.horizontalAdvance(bar->tabText(i)) + bar->iconSize().width())
+                << qPrintable(bar->tabText(i));
+        }
+    }
 }
 
 TEST(SettingsView, TheAlarmsPaneLivesOnlyWhileItsTabIsShown)
@@ -160,20 +195,24 @@ TEST(SettingsView, Screenshots)
     }
     EXPECT_TRUE(sheet.save(folder + QStringLiteral("/settings-tab-symbols.png")));
 
-    for (const bool dark : {false, true}) {
-        ScopedPalette palette(dark ? darkPalette() : QApplication::palette());
-        SettingsView view(e.env());
-        view.generalTab()->setBundleSizeForTesting([] { return 14; });
-        view.setPalette(QApplication::palette());
-        view.show();
-        for (int i = 0; i < 6; ++i) {
-            view.tabWidget()->setCurrentIndex(i);
-            spinFor(400); // let the tabs' opening animations finish
-            const QImage image = view.grab().toImage();
-            EXPECT_EQ(image.size() / image.devicePixelRatio(), QSize(540, 520));
-            const QString name = QStringLiteral("%1/settings-%2-%3.png")
-                                     .arg(folder, SettingsView::tabs()[i].title.toLower(), dark ? "dark" : "light");
-            EXPECT_TRUE(image.save(name)) << qPrintable(name);
+    // Light and dark at the two common desktop font sizes (GNOME's UI font is 11 pt).
+    for (const int points : {10, 11}) {
+        ScopedAppFont font(points);
+        for (const bool dark : {false, true}) {
+            ScopedPalette palette(dark ? darkPalette() : QApplication::palette());
+            SettingsView view(e.env());
+            view.generalTab()->setBundleSizeForTesting([] { return 14; });
+            view.setPalette(QApplication::palette());
+            view.show();
+            for (int i = 0; i < 6; ++i) {
+                view.tabWidget()->setCurrentIndex(i);
+                spinFor(400); // let the tabs' opening animations finish
+                const QImage image = view.grab().toImage();
+                const QString name = QStringLiteral("%1/settings-%2-%3-%4pt.png")
+                                         .arg(folder, SettingsView::tabs()[i].title.toLower(),
+                                              dark ? "dark" : "light", QString::number(points));
+                EXPECT_TRUE(image.save(name)) << qPrintable(name);
+            }
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "FakeNotificationServer.h"
 #include "SetupTestSupport.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QScrollArea>
 
@@ -67,6 +68,27 @@ TEST(SetupScreenshots, WindowInEachState)
             const QWidget* list = view.checklist();
             EXPECT_LT(list->mapTo(&view, QPoint(0, list->height())).y(), go->mapTo(&view, QPoint()).y()) << state.name;
             saveSetupScreenshot(&view, QStringLiteral("setup-window-%1-%2").arg(state.name, dark ? "dark" : "light"));
+        }
+    }
+}
+
+// The window at the two common desktop font sizes, light and dark.
+TEST(SetupScreenshots, WindowAtDesktopFontSizes)
+{
+    for (const int points : {10, 11}) {
+        ScopedAppFont font(points);
+        for (const bool dark : {false, true}) {
+            SetupWorld world;
+            SilentNotificationServer server(world.bus);
+            world.center.setReplyTimeoutMs(60000);
+            SetupWindowView view([] {});
+            if (dark)
+                view.setPalette(darkPalette());
+            view.show();
+            arrange(view.checklist(), states().first());
+            const QPushButton* go = view.continueButton();
+            EXPECT_LE(go->mapTo(&view, QPoint(0, go->height())).y(), view.height()) << points;
+            saveSetupScreenshot(&view, QStringLiteral("setup-window-%1-%2pt").arg(dark ? "dark" : "light").arg(points));
         }
     }
 }

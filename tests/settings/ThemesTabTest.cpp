@@ -11,6 +11,7 @@
 #include "settings/ThemesTab.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "views/WheelGuard.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,9 +20,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -424,4 +428,61 @@ TEST(ThemesTab, Screenshots)
         tab.close();
     }
     QApplication::setPalette(QPalette());
+}
+
+// A wheel turned over any slider, spin box or menu of the tab while it lacks
+// focus scrolls the page and changes no setting; once clicked, it takes the wheel.
+TEST(ThemesTab, TheWheelScrollsThePageOverUnfocusedControls)
+{
+    test::SettingsWorld world;
+    registerLaunchDefaults(world.defaults());
+    ASSERT_TRUE(world.installRunners());
+    world.defaults()->set(QStringLiteral("global.runnerTintEnabled"), true); // the threshold slider is live
+    ThemesTab tab(world.env());
+    tab.resize(540, 240); // short: the page scrolls
+    tab.show();
+    QApplication::processEvents();
+    auto* scroll = tab.findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    QScrollBar* bar = scroll->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+
+    QList<QWidget*> controls;
+    for (QWidget* w : tab.findChildren<QWidget*>()) {
+        if (WheelGuard::isWheelControl(w))
+            controls.append(w);
+    }
+    ASSERT_GE(controls.size(), 4) << "the font, offset and threshold sliders and the layout menu";
+    bool sawCombo = false;
+    for (QWidget* control : controls) {
+        SCOPED_TRACE(control->metaObject()->className() + (u' ' + control->objectName()).toStdString());
+        sawCombo = sawCombo || qobject_cast<QComboBox*>(control);
+        EXPECT_EQ(control->focusPolicy(), Qt::StrongFocus);
+        for (const int delta : {-120, 120}) {
+            bar->setValue(bar->maximum() / 2);
+            const int before = bar->value();
+            test::WriteCounter writes(world.defaults());
+            const QPointF at(control->width() / 2.0, control->height() / 2.0);
+            QWheelEvent wheel(at, control->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(control, &wheel);
+            QApplication::processEvents();
+            EXPECT_EQ(writes.count(), 0) << writes.keys().join(u',').toStdString();
+            EXPECT_FALSE(writes.valuesChanged());
+            EXPECT_EQ(bar->value() > before, delta < 0) << "the page scrolled with the wheel";
+            EXPECT_NE(bar->value(), before);
+        }
+    }
+    EXPECT_TRUE(sawCombo);
+
+    // Focused by the user, a slider takes the wheel.
+    QSlider* offset = tab.offsetSlider();
+    offset->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(offset->hasFocus());
+    const int value = offset->value();
+    const QPointF at(offset->width() / 2.0, offset->height() / 2.0);
+    QWheelEvent wheel(at, offset->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(offset, &wheel);
+    EXPECT_NE(offset->value(), value);
 }

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 #include <QCoro/QCoroTask>
 #include <gtest/gtest.h>
 
@@ -191,4 +193,44 @@ TEST_F(BundleInstallerTest, NeverWritesThroughALinkedRootIntoTheUsersFolder)
         EXPECT_EQ(FileSystem::listDirectory(home + QStringLiteral("/fox")).value(), QStringList{QStringLiteral("note.txt")});
         EXPECT_TRUE(linked.installed().isEmpty());
     }
+}
+
+// Every kind of failure reads as a sentence for the store tab's error row.
+TEST(BundleInstallerError, EachKindReadsAsASentence)
+{
+    using Install = BundleInstaller::InstallError;
+    using Verify = BundleVerifier::VerifyError;
+    using Read = ZipReader::ReadError;
+    const QString signature = "The bundle's signature could not be verified, so nothing was installed.";
+    const QString damaged = "The bundle is damaged or incomplete, so nothing was installed.";
+    auto verify = [](Verify::Kind kind) {
+        Verify e;
+        e.kind = kind;
+        return Install{Install::Kind::verifyFailed, e};
+    };
+    auto read = [](Install::Kind install) {
+        Read e;
+        e.kind = Read::Kind::truncated;
+        return Install{install, e};
+    };
+    const struct {
+        const char* name;
+        Install error;
+        QString text;
+    } cases[] = {
+        {"signature rejected", verify(Verify::Kind::signatureRejected), signature},
+        {"no signature", verify(Verify::Kind::missingSignature), signature},
+        {"malformed signature", verify(Verify::Kind::malformedSignature), signature},
+        {"newer schema", verify(Verify::Kind::schemaUnsupported),
+         "The bundle needs a newer version of Gaugelet, so nothing was installed."},
+        {"hash mismatch", verify(Verify::Kind::assetHashMismatch), damaged},
+        {"no manifest", verify(Verify::Kind::missingManifest), damaged},
+        {"truncated archive", read(Install::Kind::verifyFailed), damaged},
+        {"disk full", {Install::Kind::writeFailed, FileSystem::Error{"write", "/x", ENOSPC}},
+         "Couldn't save the bundle: " + QString::fromLocal8Bit(std::strerror(ENOSPC)) + "."},
+        {"unreadable member while writing", read(Install::Kind::writeFailed),
+         "Couldn't save the bundle."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.error.localizedDescription(), c.text) << c.name;
 }

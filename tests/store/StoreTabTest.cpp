@@ -124,12 +124,15 @@ public:
     {
         while (heldFetches.contains(item.id))
             co_await QCoro::sleepFor(std::chrono::milliseconds(5));
+        if (fetchError)
+            co_return fail(*fetchError);
         co_return co_await m_inner->fetchBundle(item);
     }
 
     bool holdList = false;
     QSet<QString> heldFetches;
     std::optional<Error> listError;
+    std::optional<Error> fetchError;
     int listCalls = 0;
 
 private:
@@ -314,6 +317,31 @@ TEST_F(StoreTabTest, AFailedRefreshShowsItsErrorBesideTheEmptyCatalogue)
     EXPECT_EQ(tab->catalogueLine(), "No bundles available right now.");
     ASSERT_FALSE(tab->errorSection()->isHidden());
     EXPECT_EQ(tab->errorText()->text(), "catalogue: transport(\"offline\")");
+}
+
+// A failed install reads as the sentence the download error supplies, light
+// and dark, at the common desktop font sizes.
+TEST_F(StoreTabTest, AFailedInstallReadsAsASentence)
+{
+    putOnShelf({.id = "fox", .name = "Fox", .price = 0});
+    client.fetchError = StoreClient::Error{
+        "bundleDownloadFailed(status: 404)",
+        "Couldn't download the bundle (HTTP 404). Check your internet connection and try again."};
+    const QPalette light = QApplication::palette();
+    for (const int points : {10, 11}) {
+        ScopedAppFont font(points);
+        for (const bool dark : {false, true}) {
+            QApplication::setPalette(dark ? darkPalette() : light);
+            openAndLoad();
+            ASSERT_NE(rowFor("fox"), nullptr);
+            rowFor("fox")->installButton()->click();
+            ASSERT_TRUE(waitUntil([&] { return !tab->errorSection()->isHidden(); }));
+            EXPECT_EQ(tab->errorText()->text(), "install fox: Couldn't download the bundle (HTTP 404). Check your "
+                                                "internet connection and try again.");
+            screenshot(window.get(), QStringLiteral("store-tab-install-error-%1-%2pt").arg(dark ? "dark" : "light").arg(points));
+        }
+    }
+    QApplication::setPalette(light);
 }
 
 TEST_F(StoreTabTest, ALongErrorWithoutSpacesWrapsInsideTheWindow)

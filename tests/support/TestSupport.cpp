@@ -3,6 +3,7 @@
 #include "platform/core/MediaClock.h"
 #include "platform/core/WallClock.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -54,6 +55,18 @@ bool waitUntil(const std::function<bool()>& predicate, int timeoutMs)
         QThread::msleep(1);
     }
     return true;
+}
+
+ScopedAppFont::ScopedAppFont(int points) : m_old(QApplication::font())
+{
+    QFont font = m_old;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+}
+
+ScopedAppFont::~ScopedAppFont()
+{
+    QApplication::setFont(m_old);
 }
 
 void spinFor(int ms)

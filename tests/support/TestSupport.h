@@ -3,6 +3,7 @@
 #include "platform/core/Defaults.h"
 
 #include <QDateTime>
+#include <QFont>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -45,6 +46,16 @@ public:
 
 private:
     std::shared_ptr<QDateTime> m_now;
+};
+
+// The application font at a point size for the length of a scope.
+class ScopedAppFont {
+public:
+    explicit ScopedAppFont(int points);
+    ~ScopedAppFont();
+
+private:
+    QFont m_old;
 };
 
 // Runs the event loop until the predicate holds or the time-out passes.

@@ -2,7 +2,9 @@
 
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QLabel>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -90,4 +92,41 @@ TEST(UpdateDialog, OverlongVersionsAreCut)
     dialog.showUpToDate(QString(100'000, u'9'));
     EXPECT_LT(dialog.informativeText().size(), 200);
     EXPECT_TRUE(dialog.informativeText().contains(u'…'));
+}
+
+// The dialog's states at the common desktop font sizes, light and dark, for a
+// person to look at; every text stays inside the dialog.
+TEST(UpdateDialog, ScreenshotsAtDesktopFontSizes)
+{
+    QDir().mkpath(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots"));
+    for (const int points : {10, 11}) {
+        ScopedAppFont font(points);
+        for (const bool dark : {false, true}) {
+            UpdateDialog dialog;
+            if (dark)
+                dialog.setPalette(QPalette(QColor(58, 58, 62), QColor(40, 40, 44)));
+            dialog.show();
+            const struct {
+                const char* name;
+                std::function<void()> show;
+            } states[] = {
+                {"available", [&] { dialog.showUpdateAvailable("2.0", "1.9", true); }},
+                {"error", [&] { dialog.showError("Couldn't reach the update server: the connection timed out."); }},
+            };
+            for (const auto& state : states) {
+                state.show();
+                spinFor(20);
+                for (QLabel* label : dialog.findChildren<QLabel*>()) {
+                    if (label->isVisible()) {
+                        EXPECT_TRUE(dialog.rect().contains(QRect(label->mapTo(&dialog, QPoint()), label->size())))
+                            << qPrintable(label->text());
+                    }
+                }
+                const QString name = QStringLiteral("%1/screenshots/update-dialog-%2-%3-%4pt.png")
+                                         .arg(GAUGELET_BINARY_DIR, state.name, dark ? "dark" : "light")
+                                         .arg(points);
+                EXPECT_TRUE(dialog.grab().save(name)) << qPrintable(name);
+            }
+        }
+    }
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace gaugelet {
@@ -72,6 +73,98 @@ QFont DesignStyle::monospacedDigits(QFont font)
     return font;
 }
 
+namespace {
+
+// WCAG 2 relative luminance and contrast ratio.
+qreal channel(qreal c)
+{
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+qreal luminance(const QColor& c)
+{
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+qreal contrast(const QColor& a, const QColor& b)
+{
+    return DesignStyle::contrastRatio(a, b);
+}
+
+// `ink` at `alpha` painted over an opaque background.
+QColor over(const QColor& ink, qreal alpha, const QColor& background)
+{
+    auto mix = [&](qreal i, qreal b) { return i * alpha + b * (1 - alpha); };
+    return QColor::fromRgbF(float(mix(ink.redF(), background.redF())), float(mix(ink.greenF(), background.greenF())),
+                            float(mix(ink.blueF(), background.blueF())));
+}
+
+// The least opacity from `design` up at which `ink` reaches `ratio` on every
+// background (full opacity when even that does not).
+qreal readableAlpha(const QColor& ink, qreal design, qreal ratio, const QList<QColor>& backgrounds)
+{
+    // Views ask for the same few colours on every paint: keep the last answer.
+    struct Last {
+        QRgb ink = 0;
+        qreal design = -1, ratio = -1;
+        QList<QRgb> backgrounds;
+        qreal alpha = 1;
+    };
+    thread_local Last last;
+    QList<QRgb> keys;
+    for (const QColor& bg : backgrounds)
+        keys.append(bg.rgba());
+    if (last.ink == ink.rgba() && last.design == design && last.ratio == ratio && last.backgrounds == keys)
+        return last.alpha;
+    auto reaches = [&](qreal alpha) {
+        return std::all_of(backgrounds.begin(), backgrounds.end(),
+                           [&](const QColor& bg) { return contrast(over(ink, alpha, bg), bg) >= ratio; });
+    };
+    qreal alpha = design;
+    while (alpha < 1.0 && !reaches(alpha))
+        alpha = std::min(1.0, alpha + 0.01);
+    last = {ink.rgba(), design, ratio, keys, alpha};
+    return alpha;
+}
+
+// `ink` moved toward `toward` until it reaches `ratio` on every background.
+QColor readableColour(const QColor& ink, const QColor& toward, qreal ratio, const QList<QColor>& backgrounds)
+{
+    auto reaches = [&](const QColor& c) {
+        return std::all_of(backgrounds.begin(), backgrounds.end(),
+                           [&](const QColor& bg) { return contrast(c, bg) >= ratio; });
+    };
+    QColor c = ink;
+    for (int step = 1; step <= 50 && !reaches(c); ++step)
+        c = over(toward, step / 50.0, ink);
+    return c;
+}
+
+constexpr qreal textRatio = 4.5;
+constexpr qreal secondaryTextRatio = 3.0;
+
+} // namespace
+
+qreal DesignStyle::contrastRatio(const QColor& a, const QColor& b)
+{
+    const qreal la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QList<QColor> DesignStyle::textBackgrounds(const QPalette& palette)
+{
+    const QColor window = palette.color(QPalette::Window);
+    QColor card = palette.color(QPalette::WindowText);
+    card.setAlphaF(1); // a grouped section's fill on the window
+    return {window, palette.color(QPalette::Base), colour(Colour::underPageBackground, palette),
+            over(card, colour(Colour::quaternary, palette).alphaF(), window)};
+}
+
+QColor DesignStyle::readable(const QColor& ink, const QPalette& palette, qreal ratio)
+{
+    return readableColour(ink, palette.color(QPalette::WindowText), ratio, textBackgrounds(palette));
+}
+
 bool DesignStyle::isDark(const QPalette& palette)
 {
     return palette.color(QPalette::Window).lightness() < 128;
@@ -87,10 +180,15 @@ QColor DesignStyle::colour(Colour colour, const QPalette& palette)
     };
     switch (colour) {
     case Colour::primary: return palette.color(QPalette::WindowText);
-    case Colour::secondary: return faded(dark ? 0.55 : 0.5);
-    case Colour::tertiary: return faded(dark ? 0.25 : 0.26);
+    case Colour::secondary:
+        return faded(readableAlpha(palette.color(QPalette::WindowText), dark ? 0.55 : 0.5, secondaryTextRatio,
+                                   textBackgrounds(palette)));
+    case Colour::tertiary:
+        return faded(readableAlpha(palette.color(QPalette::WindowText), dark ? 0.25 : 0.26, secondaryTextRatio,
+                                   textBackgrounds(palette)));
     case Colour::quaternary: return faded(dark ? 0.10 : 0.10);
     case Colour::accent: return palette.color(QPalette::Highlight);
+    case Colour::link: return readable(palette.color(QPalette::Highlight), palette, textRatio);
     case Colour::separator: return faded(dark ? 0.15 : 0.1);
     case Colour::controlBackground: return palette.color(QPalette::Base);
     case Colour::windowBackground: return palette.color(QPalette::Window);

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QList>
 #include <QPalette>
 
 class QWidget;
@@ -30,10 +31,15 @@ public:
 
     enum class Colour {
         primary,    // the palette's text colour
-        secondary,  // text at decreasing opacity
+        // The text colour at decreasing opacity. Secondary and tertiary are
+        // text and keep at least 3:1 contrast on the window, base and
+        // page backgrounds: the opacity rises where the design's would not
+        // reach it. Quaternary is for fills only.
+        secondary,
         tertiary,
         quaternary,
         accent,     // QPalette::Highlight
+        link,       // the accent as text (links, text buttons): 4.5:1 on the window
         separator,
         controlBackground,
         windowBackground,
@@ -63,6 +69,14 @@ public:
     static QColor colour(Colour colour, const QPalette& palette);
     // The colour for a widget, from its own palette.
     static QColor colour(Colour colour, const QWidget* widget);
+    // The WCAG 2 contrast ratio of two opaque colours (1 to 21).
+    static qreal contrastRatio(const QColor& a, const QColor& b);
+    // A colour used as text (a provider's accent, say), moved toward the
+    // palette's text colour until it reaches `ratio` on every text background.
+    static QColor readable(const QColor& ink, const QPalette& palette, qreal ratio = 4.5);
+    // The backgrounds text is drawn on: the window, the base of lists and
+    // fields, the page beneath cards, and a card on the window.
+    static QList<QColor> textBackgrounds(const QPalette& palette);
     // Whether a palette reads as dark (its window colour is dark).
     static bool isDark(const QPalette& palette);
 };
