@@ -3,7 +3,8 @@
 # testing Gaugelet needs and that is not installed yet. Safe to run again.
 #   scripts/deps.sh          build and run dependencies
 #   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox,
-#                            a status-notifier watcher, xdotool and xwininfo for the end-to-end test)
+#                            a status-notifier watcher, xdotool and xwininfo for the end-to-end test,
+#                            and the LXQt and Xfce panels the status row is checked on)
 #   scripts/deps.sh --fuzz   also clang and its libFuzzer runtime (scripts/fuzz.sh)
 set -euo pipefail
 
@@ -12,7 +13,7 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   libsodium-dev libplist-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
 test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils
-  xdotool x11-utils)
+  xdotool x11-utils lxqt-panel xfce4-panel xfconf)
 
 fuzz_pkgs=(clang libclang-rt-14-dev)
 
