@@ -36,8 +36,10 @@ public:
     // The folder of a bundle id under the root; none without a root.
     std::optional<QString> folderFor(const QString& bundleId) const;
 
-    // Rebuilds the list from disk, newest release first.
+    // Rebuilds the list from disk, in listing order.
     void scan();
+    // The order of the installed list: newest release first, then by name, then id.
+    static QList<BundleManifest> listingOrder(QList<BundleManifest> list);
     // Records an installed bundle: replaces the entry with the same id in
     // place, else appends.
     void upsert(const BundleManifest& manifest);
