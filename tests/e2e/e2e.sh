@@ -13,7 +13,7 @@ shots=$3
 build_dir=${4:-}
 
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
-  for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo; do
+  for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo xprop; do
     if ! command -v "$tool" >/dev/null; then
       echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
       exit 77
@@ -137,6 +137,18 @@ wait_exit() {
   done
 }
 
+# The sizes of the icon the window titled exactly $1 shows ("16x16 32x32 …"),
+# waiting for the window at most 5 s.
+window_icon_sizes() {
+  local id=""
+  for _ in $(seq 50); do
+    id=$(xwininfo -root -children 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p" | head -1)
+    [[ -n "$id" ]] && break
+    sleep 0.1
+  done
+  [[ -n "$id" ]] && xprop -id "$id" _NET_WM_ICON 2>/dev/null | sed -n 's/.*Icon (\([0-9]*\) x \([0-9]*\)).*/\1x\2/p' | tr '\n' ' '
+}
+
 # --- 0. With no pins the item shows the idle logo, and nothing else.
 write_settings '[]'
 "$probe" record 2 >"$root/idle" 2>/dev/null &
@@ -163,6 +175,10 @@ if [[ -z "$service" ]]; then
   fail "no status item registered"; cat "$root/log"; exit 1
 fi
 pass "item registered after $(( $(now_ms) - t0 )) ms: $service"
+# The setup window of a first launch shows the program's icon.
+sizes=$(window_icon_sizes "Set up Gaugelet")
+[[ "$sizes" == *128x128* && "$sizes" == *16x16* ]] && pass "the setup window shows the program's icon ($sizes)" \
+  || fail "the setup window's icon: '$sizes'"
 [[ $("$probe" items | wc -l) -eq 1 ]] && pass "exactly one item" || fail "more than one item: $("$probe" items)"
 
 for _ in $(seq 50); do
@@ -283,6 +299,9 @@ if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
     done
     [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && pass "installed program seeds its shipped bundles" \
       || fail "installed program found no bundles"
+    sizes=$(window_icon_sizes "Set up Gaugelet")
+    [[ "$sizes" == *128x128* && "$sizes" == *16x16* ]] && pass "installed, the setup window shows the program's icon ($sizes)" \
+      || fail "installed, the setup window's icon: '$sizes'"
     kill -TERM "$app"; wait_exit
     [[ "$status" == 0 ]] || fail "installed program: status $status"
     app=""
