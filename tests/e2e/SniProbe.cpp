@@ -11,8 +11,8 @@
 //   sniprobe grab FILE.png [X Y W H [ZOOM]]  the screen (or a part of it, enlarged ZOOM times
 //                                        without smoothing)
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
-//   sniprobe record SECONDS [DIR]        from now on, every picture of the first item that
-//                                        registers: "<ms since start> <width> <height> <sha1>";
+//   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
+//                                        last: "<ms since start> <width> <height> <sha1>";
 //                                        the first line is "ready" once it listens; the first
 //                                        eight pictures are saved as DIR/e2e-icon-<n>.png
 #include <QCoreApplication>
@@ -202,8 +202,12 @@ public:
 public Q_SLOTS:
     void onRegistered(const QString& entry)
     {
+        // The idle logo's item gives way to the tiles' items: follow the
+        // item that registered last.
         if (!m_service.isEmpty())
-            return;
+            QDBusConnection::sessionBus().disconnect(m_service, QStringLiteral("/StatusNotifierItem"),
+                                                     QStringLiteral("org.kde.StatusNotifierItem"),
+                                                     QStringLiteral("NewIcon"), this, SLOT(onNewIcon()));
         m_service = serviceOf(entry);
         QDBusConnection::sessionBus().connect(m_service, QStringLiteral("/StatusNotifierItem"),
                                               QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("NewIcon"),

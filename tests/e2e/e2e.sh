@@ -189,6 +189,8 @@ bundles=$(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | sort | tr '\n' ' ')
 [[ "$bundles" == "effects fox hare piglet " ]] && pass "four shipped bundles installed" || fail "bundles: '$bundles'"
 
 wait "$recorder"
+# The idle logo's item gave way to the tile's.
+service=$("$probe" items | tail -1)
 # Every distinct picture the item published: "<ms> <width> <height> <sha1>".
 mapfile -t pictures < <(grep -v ready "$root/icons")
 read -r _ first_w first_h first_hash <<<"${pictures[0]:-0 0 0 none}"
