@@ -14,6 +14,8 @@ gaugelet=$1
 probe=$2
 shots=$3
 
+source "$(dirname "$0")/lib.sh"
+
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
   for tool in xvfb-run dbus-run-session xdotool xwininfo gdbus; do
     if ! command -v "$tool" >/dev/null; then
@@ -25,25 +27,8 @@ if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
     echo "SKIP: neither lxqt-panel nor xfce4-panel is installed (scripts/deps.sh --test installs them)"
     exit 77
   fi
-  export GAUGELET_E2E_INNER=1
-  # A session bus of our own that activates nothing.
-  bus_config=$(mktemp)
-  cat >"$bus_config" <<'CONF'
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
-  xvfb-run -a -s "-screen 0 1280x720x24" dbus-run-session --config-file="$bus_config" -- "$0" "$@"
-  status=$?
-  rm -f "$bus_config"
-  exit $status
+  e2e_rerun 1280x720 "$0" "$@"
 fi
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 
 root=$(mktemp -d)
 app="" panel="" portal="" xfconfd=""
@@ -55,13 +40,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_CACHE_HOME=$root/cache
-export XDG_RUNTIME_DIR=$root/run XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$shots"
-chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb NO_AT_BRIDGE=1
-unset GAUGELET_RESOURCES_DIR XCTestConfigurationFilePath
-settings=$XDG_CONFIG_HOME/dev.gaugelet.app/defaults.plist
+e2e_environment "$root"
+export XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share NO_AT_BRIDGE=1
+mkdir -p "$shots"
 log=$root/log
 
 bus_call() {
@@ -79,34 +60,12 @@ wait_for() {
   return 1
 }
 
-# The settings: the given pins (JSON) and the setup window dismissed.
-write_settings() {
-  mkdir -p "$(dirname "$settings")"
-  cat >"$settings" <<PLIST
-<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>pinnedSlots</key>
-	<data>$(printf '%s' "$1" | base64 -w0)</data>
-	<key>setup.windowDismissed.v1</key>
-	<true/>
-</dict>
-</plist>
-PLIST
-}
+
+# The setup window stays closed.
+dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
 
 pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
 
-# The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per line.
-gaugelet_windows() {
-  xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Gaugelet".*/\1/p' | while read -r id; do
-    info=$(xwininfo -id "$id" 2>/dev/null)
-    grep -q "Map State: IsViewable" <<<"$info" || continue
-    echo "$id $(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info") $(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")" \
-      "$(sed -n 's/.*Width: *//p' <<<"$info") $(sed -n 's/.*Height: *//p' <<<"$info")"
-  done
-}
 windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
 
 item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
@@ -243,7 +202,7 @@ run_host() {
     fi
 
     # Three pins: three items, in the row's order.
-    write_settings "$three"
+    write_settings "$three" "$dismissed"
     start_app
     if wait_for 100 item_count_is 3; then
       pass "$host $scheme: three pins, three items"
@@ -297,7 +256,7 @@ run_host() {
 
     # One pin fewer: two items, in order.
     if [[ "$scheme" == light ]]; then
-      write_settings "$two"
+      write_settings "$two" "$dismissed"
       start_app
       if wait_for 100 item_count_is 2; then
         sleep 1

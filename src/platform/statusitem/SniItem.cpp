@@ -75,6 +75,15 @@ void SniItem::click(const char* method, const QPoint& position)
     m_owner->activate(position);
 }
 
+void SniItem::noteRead()
+{
+    // The host may read before the watcher's answer reaches us.
+    if (m_seen || !(m_pending || m_registered))
+        return;
+    m_seen = true;
+    Q_EMIT seenByHost();
+}
+
 void SniItem::retire()
 {
     if (m_pending) {
@@ -89,6 +98,7 @@ void SniItem::registerWithWatcher()
     if (!m_exported || m_retiring)
         return;
     m_pending = true;
+    m_seen = false;
     ++m_registerAttempts;
     QDBusMessage call = QDBusMessage::createMethodCall(SniStatusItem::watcherService, SniStatusItem::watcherPath,
                                                        SniStatusItem::watcherService,

@@ -33,8 +33,13 @@ public:
     void resetRegistration()
     {
         m_registered = false;
+        m_seen = false;
         m_registerAttempts = 0;
     }
+    // Whether a host has read the item since it asked to register.
+    bool isSeenByHost() const { return m_seen; }
+    // A host reads the item's picture.
+    void noteRead();
 
     // The segment of the row the item shows ("" for the whole picture).
     QString key() const { return m_key; }
@@ -61,6 +66,7 @@ public:
 
 Q_SIGNALS:
     void registered();
+    void seenByHost();
     void registrationFailed(const QString& error, bool retrying);
 
 private:
@@ -72,6 +78,7 @@ private:
     bool m_exported = false;
     bool m_registered = false;
     bool m_pending = false;
+    bool m_seen = false;
     bool m_retiring = false;
     int m_registerAttempts = 0;
     QString m_key;

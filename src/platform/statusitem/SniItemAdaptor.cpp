@@ -32,6 +32,7 @@ QString SniItemAdaptor::status() const
 
 SniIconPixmapList SniItemAdaptor::iconPixmap() const
 {
+    m_owner->noteRead();
     return m_owner->iconPixmap();
 }
 

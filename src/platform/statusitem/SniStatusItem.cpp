@@ -101,6 +101,11 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     registerSniTypes();
+    m_pace.setSingleShot(true);
+    connect(&m_pace, &QTimer::timeout, this, [this] {
+        m_inFlight = nullptr;
+        registerNext();
+    });
     connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
 
     const int control = ++g_controlCounter;
@@ -209,13 +214,19 @@ SniItem* SniStatusItem::makeItem()
     const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(::getpid()).arg(++g_itemCounter);
     auto* item = new SniItem(this, m_busAddress, name);
     connect(item, &SniItem::registered, this, [this, item] {
-        if (item == m_inFlight)
-            m_inFlight = nullptr;
         if (isRegisteredWithWatcher()) {
             setFallbackShown(false);
             Q_EMIT registeredWithWatcher();
         }
-        registerNext();
+        if (item != m_inFlight)
+            return;
+        // Hosts place an item once they have read it: the next waits until
+        // the host has, so that the host meets them in order.
+        m_pace.start(item->isSeenByHost() ? settleMs : unseenWaitMs);
+    });
+    connect(item, &SniItem::seenByHost, this, [this, item] {
+        if (item == m_inFlight && m_pace.isActive())
+            m_pace.start(settleMs);
     });
     connect(item, &SniItem::registrationFailed, this, [this, item](const QString& error, bool retrying) {
         setFallbackShown(true);
@@ -240,8 +251,10 @@ void SniStatusItem::rebuild(const QStringList& keys)
         same = 0;
     while (m_entries.size() > same) {
         SniItem* gone = m_entries.takeLast().item;
-        if (gone == m_inFlight)
+        if (gone == m_inFlight) {
             m_inFlight = nullptr;
+            m_pace.stop();
+        }
         gone->retire();
     }
     for (qsizetype i = same; i < keys.size(); ++i) {
@@ -266,6 +279,7 @@ void SniStatusItem::registerAll()
 {
     m_queue.clear();
     m_inFlight = nullptr;
+    m_pace.stop();
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         SniItem* item = m_entries[i].item;
         item->resetRegistration();
@@ -324,6 +338,7 @@ void SniStatusItem::onWatcherGone()
     m_watcherPresent = false;
     m_queue.clear();
     m_inFlight = nullptr;
+    m_pace.stop();
     for (const Entry& entry : std::as_const(m_entries))
         entry.item->resetRegistration();
     setFallbackShown(true);

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class QDBusServiceWatcher;
 class QSystemTrayIcon;
@@ -24,8 +25,9 @@ class StatusItem;
 // the composed picture at 1× and 2× and sends NewIcon only when its pixels
 // changed; an item keeps its bus name while its tile stays in its place.
 //
-// Items register with org.kde.StatusNotifierWatcher one after another, in the
-// order the host shows them best: most hosts append items in the order they
+// Items register with org.kde.StatusNotifierWatcher one after another (each
+// once the host has read the one before), in the order the host shows them
+// best: most hosts append items in the order they
 // register; Xfce's status tray shows the newest first (and orders the Ids it
 // has seen before by its own list), so there the items register from last to
 // first and share one Id. When the row changes from some place on, the items
@@ -40,6 +42,10 @@ public:
     static const QString watcherPath;
     static const QString itemPath;
     static constexpr int maxRegisterAttempts = 5;
+    // After a registration, the next waits until the host has read the item,
+    // and settleMs more, or unseenWaitMs when the host reads nothing.
+    static constexpr int settleMs = 60;
+    static constexpr int unseenWaitMs = 400;
 
     // How a host orders the items it shows.
     enum class HostOrder {
@@ -106,6 +112,7 @@ private:
     QList<Entry> m_entries;
     QList<QPointer<SniItem>> m_queue;
     QPointer<SniItem> m_inFlight;
+    QTimer m_pace;
     QDBusServiceWatcher* m_serviceWatcher = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_connected = false;
