@@ -2,17 +2,20 @@
 # End to end on real panels: the built program under Xvfb on a private session
 # bus, shown by LXQt's panel (its status notifier plugin fits every item into a
 # square slot) and by Xfce's panel (its status tray keeps an item's width).
-#   hosts.sh GAUGELET SNIPROBE SCREENSHOT_DIR
+#   hosts.sh GAUGELET SNIPROBE SCREENSHOT_DIR [SEGMENTEDITEM]
 # For each panel: the number and order of the items as the panel shows them
 # for a few pins, then after unpinning one; a click on each item opens the
 # popover under it, a right click does too; zoomed screenshots of the panel in
-# light and dark go to SCREENSHOT_DIR (hosts-<panel>-<scheme>.png).
+# light and dark go to SCREENSHOT_DIR (hosts-<panel>-<scheme>.png). With
+# SEGMENTEDITEM (tests/e2e/SegmentedItem.cpp), a row of plain tiles changes
+# while it is shown: a tile inserted in the middle, then two removed.
 # Exit 0 on success, 77 when a tool or both panels are missing (CTest: skipped).
 set -uo pipefail
 
 gaugelet=$1
 probe=$2
 shots=$3
+segmented=${4:-}
 
 source "$(dirname "$0")/lib.sh"
 
@@ -31,11 +34,11 @@ if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
 fi
 
 root=$(mktemp -d)
-app="" panel="" portal="" xfconfd=""
+app="" panel="" portal="" xfconfd="" row=""
 stop() { [[ -n "$1" ]] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
 cleanup() {
   [[ -n "$app" ]] && kill -KILL "$app" 2>/dev/null
-  stop "$portal"; stop "$panel"; stop "$xfconfd"
+  stop "$row"; stop "$portal"; stop "$panel"; stop "$xfconfd"
   rm -rf "$root"
 }
 trap cleanup EXIT
@@ -73,14 +76,14 @@ item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
 # "<x> <item>" for every click the program logged since line $1 of its log.
 clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) x=\([0-9-]*\) y=.*/\2 \1/p'; }
 
-# Clicks (middle button) along the panel from x=2 to $1 every 4 pixels at
+# Clicks (middle button) along the panel from x=2 to $1 every 5 pixels at
 # height $panel_y, closing the popover each opens; prints the items in the
 # order the panel shows them, each with the span of x that reached it:
 # "<item> <first x> <last x>".
 sweep() {
   local start x
   start=$(($(wc -l <"$log") + 1))
-  for ((x = 2; x <= $1; x += 4)); do
+  for ((x = 2; x <= $1; x += 5)); do
     xdotool mousemove "$x" "$panel_y" click 2
     sleep 0.05
     if ! windows_are 0; then
@@ -185,6 +188,31 @@ stop_panel() {
   wait_for 50 eval '! bus_call NameHasOwner org.kde.StatusNotifierWatcher | grep -q true'
 }
 
+# The row changes while the panel shows it: the items follow, in order.
+live_row() {
+  local host=$1 fifo=$root/row step got n
+  [[ -z "$segmented" ]] && return
+  rm -f "$fifo"
+  mkfifo "$fifo"
+  "$segmented" <"$fifo" >>"$log" 2>&1 &
+  row=$!
+  exec 3>"$fifo"
+  for step in "a b c" "a x b c" "a c"; do
+    echo "$step" >&3
+    n=$(wc -w <<<"$step")
+    if wait_for 100 item_count_is "$n"; then
+      sleep 0.6 # the panel lays out
+      got=$(sweep $((n * 40)) | awk '{print $1}' | tr '\n' ' ')
+      [[ "$got" == "$step " ]] && pass "$host: the live row '$step' shows in order" \
+        || fail "$host: the live row '$step' shows as '$got'"
+    else
+      fail "$host: the live row '$step' gave $("$probe" items | wc -l) items"
+    fi
+  done
+  exec 3>&-
+  stop "$row"; row=""
+}
+
 # One panel: $1 lxqt|xfce.
 run_host() {
   local host=$1 scheme expected got items
@@ -268,6 +296,7 @@ run_host() {
         fail "$host: two pins gave $("$probe" items | wc -l) items"
       fi
       stop_app
+      live_row "$host"
     fi
     stop_panel
     stop "$portal"; portal=""
