@@ -166,7 +166,7 @@ class Portal : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
 public:
-    explicit Portal(uint scheme) : m_scheme(scheme) {}
+    explicit Portal(uint scheme) : m_scheme(scheme) { }
 public Q_SLOTS:
     QDBusVariant Read(const QString& group, const QString& key)
     {
@@ -178,6 +178,7 @@ public Q_SLOTS:
             return QDBusVariant(m_scheme);
         return QDBusVariant(QString());
     }
+
 private:
     uint m_scheme;
 };

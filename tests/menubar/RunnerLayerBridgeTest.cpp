@@ -101,7 +101,7 @@ TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
     // Each slot, then the chip, is a segment of the status item of its own.
     using Segment = StatusItem::Segment;
     EXPECT_EQ(f.item.segments(), (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22)},
-                                                  {RunnerLayerBridge::overflowSegmentKey, QRectF(28, 0, chip.width(), 22)}}));
+                                                 {RunnerLayerBridge::overflowSegmentKey, QRectF(28, 0, chip.width(), 22)}}));
 
     // Room for all: the chip hides and the length is the tiles' width.
     ScopedScreen wide(1000);
@@ -111,8 +111,8 @@ TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
     EXPECT_DOUBLE_EQ(f.item.length(), 78);
     EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("c"))->frame(), QRectF(56, 0, 22, 22));
     EXPECT_EQ(f.item.segments(), (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22)},
-                                                  {QStringLiteral("b"), QRectF(28, 0, 22, 22)},
-                                                  {QStringLiteral("c"), QRectF(56, 0, 22, 22)}}));
+                                                 {QStringLiteral("b"), QRectF(28, 0, 22, 22)},
+                                                 {QStringLiteral("c"), QRectF(56, 0, 22, 22)}}));
 }
 
 TEST(RunnerLayerBridge, ASinglePinWiderThanTheBudgetShowsWithoutAChip)
@@ -141,7 +141,7 @@ TEST(RunnerLayerBridge, NoLaidOutPinsGiveAVariableLengthAndHideTheChip)
     EXPECT_TRUE(f.bridge.staticContentIds.isEmpty());
     EXPECT_TRUE(f.bridge.overflowChip->isHidden());
     EXPECT_EQ(f.item.length(), StatusItem::variableLength);
-    EXPECT_TRUE(f.item.segments().isEmpty()); // the whole picture (the idle logo) is one item
+    EXPECT_TRUE(f.item.segments().isEmpty());                    // the whole picture (the idle logo) is one item
     EXPECT_EQ(f.item.button()->layer()->sublayers().size(), 1u); // only the hidden chip
 }
 

@@ -1,5 +1,5 @@
-#include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniStatusItem.h"
+#include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniTypes.h"
 #include "platform/statusitem/StatusItem.h"
 #include "support/PrivateBus.h"
@@ -388,7 +388,6 @@ TEST(SniStatusItem, RegistersWithARealStatusNotifierWatcher)
     }
 }
 
-
 namespace {
 
 Layer::Ptr solidTile(const QColor& color, double x, double width)
@@ -519,7 +518,8 @@ TEST(SniStatusItem, IdsSortInTheRowsOrderAndXfceShowsTheNewestFirst)
         Order order;
     } hosts[] = {
         {QByteArrayLiteral("/usr/lib/x86_64-linux-gnu/xfce4/panel/wrapper-2.0\0/usr/lib/x86_64-linux-gnu/xfce4/panel/"
-                           "plugins/libsystray.so\0" "1\0systray\0"),
+                           "plugins/libsystray.so\0"
+                           "1\0systray\0"),
          Order::newestFirst},
         {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Order::newestFirst},
         {QByteArrayLiteral("lxqt-panel\0"), Order::registration},

@@ -4,12 +4,12 @@
 #include "platform/statusitem/LayerCompositor.h"
 #include "platform/statusitem/StatusItemButton.h"
 
-#include <QList>
-#include <QRectF>
-#include <QString>
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QRectF>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
