@@ -4,7 +4,8 @@
 #   scripts/deps.sh          build and run dependencies
 #   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox,
 #                            a status-notifier watcher, xdotool and xwininfo for the end-to-end test,
-#                            gio and systemd to start the login item as desktops do)
+#                            gio and systemd to start the login item as desktops do,
+#                            and the LXQt and Xfce panels the status row is checked on)
 #   scripts/deps.sh --fuzz   also clang and its libFuzzer runtime (scripts/fuzz.sh)
 set -euo pipefail
 
@@ -13,7 +14,7 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   libsodium-dev libplist-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
 test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils
-  xdotool x11-utils libglib2.0-bin systemd)
+  xdotool x11-utils libglib2.0-bin systemd lxqt-panel xfce4-panel xfconf)
 
 fuzz_pkgs=(clang libclang-rt-14-dev)
 

@@ -26,14 +26,10 @@ if [[ "${GAUGELET_PROCBENCH_INNER:-}" != 1 ]]; then
   exec xvfb-run -a -s "-screen 0 1440x900x24" dbus-run-session -- "$0" "$@"
 fi
 
+source tests/e2e/lib.sh
 root=$(mktemp -d)
 trap 'kill "${app:-}" "${watcher:-}" 2>/dev/null; rm -rf "$root"' EXIT
-export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_CACHE_HOME=$root/cache
-export XDG_RUNTIME_DIR=$root/run QT_QPA_PLATFORM=xcb
-unset GAUGELET_RESOURCES_DIR XCTestConfigurationFilePath
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-settings=$XDG_CONFIG_HOME/dev.gaugelet.app/defaults.plist
+e2e_environment "$root"
 
 status-notifier-watcher >/dev/null 2>&1 &
 watcher=$!
@@ -43,19 +39,6 @@ now_ns() { date +%s%N; }
 cpu_ns() { awk '{print $1}' "/proc/$1/schedstat"; }
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 
-write_pins() {
-  mkdir -p "$(dirname "$settings")"
-  cat >"$settings" <<PLIST
-<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>pinnedSlots</key>
-	<data>$(printf '%s' "$1" | base64 -w0)</data>
-</dict>
-</plist>
-PLIST
-}
 
 stop_app() {
   kill -TERM "$app" 2>/dev/null || true
@@ -118,7 +101,7 @@ measure() {
 }
 
 echo "== (a) four number-label tiles, ${seconds} s"
-write_pins '[{"providerId":"cpu.total","visualizerId":"viz.numberLabel"},{"providerId":"gpu.total","visualizerId":"viz.numberLabel"},{"providerId":"memory.total","visualizerId":"viz.numberLabel"},{"providerId":"net.total","visualizerId":"viz.numberLabel"}]'
+write_settings '[{"providerId":"cpu.total","visualizerId":"viz.numberLabel"},{"providerId":"gpu.total","visualizerId":"viz.numberLabel"},{"providerId":"memory.total","visualizerId":"viz.numberLabel"},{"providerId":"net.total","visualizerId":"viz.numberLabel"}]'
 measure "(a) number labels"
 echo "== (b) the default fox runner, ${seconds} s"
 rm -f "$settings"

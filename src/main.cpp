@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/UnixSignalWatcher.h"
+#include "platform/desktop/ApplicationIcon.h"
 #include "platform/desktop/PlatformSelection.h"
 
 #include <QApplication>
@@ -13,7 +14,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Gaugelet"));
     QApplication::setOrganizationDomain(QStringLiteral("gaugelet.dev"));
-    QApplication::setDesktopFileName(QStringLiteral("dev.gaugelet.app"));
+    QApplication::setDesktopFileName(ApplicationIcon::name);
+    // Every window (settings, setup, alerts) shows the program's icon.
+    QApplication::setWindowIcon(ApplicationIcon::icon());
     // The program has no main window: closing the settings, the setup window
     // or an alert never ends it.
     QApplication::setQuitOnLastWindowClosed(false);

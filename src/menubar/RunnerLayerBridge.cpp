@@ -23,6 +23,8 @@ double roundHalfAway(double v)
 
 } // namespace
 
+const QString RunnerLayerBridge::overflowSegmentKey = QStringLiteral("more");
+
 RunnerLayerBridge::RunnerLayerBridge(StatusItem* statusItem) : m_statusItem(statusItem) {}
 
 RunnerLayerBridge::~RunnerLayerBridge() = default;
@@ -362,10 +364,14 @@ void RunnerLayerBridge::layout()
         setHidden(order.at(i), true);
 
     double x = 0;
+    // Each slot is published as an item of its own, in the row's order.
+    QList<StatusItem::Segment> segments;
     for (const QString& id : fitted.fitting) {
         setHidden(id, false);
         if (staticLayers.contains(id)) {
-            x = layoutStatic(h, id, x);
+            const double next = layoutStatic(h, id, x);
+            segments.append({id, QRectF(x, 0, next - slotGap - x, h)});
+            x = next;
             continue;
         }
         const auto sprite = layers.value(id);
@@ -377,19 +383,23 @@ void RunnerLayerBridge::layout()
         sprite->setZPosition(0);
         sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
         placeLabels(id, base, slot.core, h);
+        segments.append({id, QRectF(x, 0, slot.width, h)});
         x += slot.width + slotGap;
     }
 
     const double total = x - slotGap;
     double length;
     if (total > 0 && fitted.overflow > 0) {
-        length = x + layoutOverflowChip(fitted.overflow, x, h);
+        const double chip = layoutOverflowChip(fitted.overflow, x, h);
+        segments.append({overflowSegmentKey, QRectF(x, 0, chip, h)});
+        length = x + chip;
     } else {
         if (overflowChip)
             overflowChip->setHidden(true);
         length = total;
     }
     m_statusItem->setLength(length > 0 ? length : StatusItem::variableLength);
+    m_statusItem->setSegments(segments);
 }
 
 } // namespace gaugelet

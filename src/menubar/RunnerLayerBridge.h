@@ -23,7 +23,8 @@ namespace gaugelet {
 // layer or a sprite layer for the tile and up to two label layers (tag and
 // value). Lays them out left to right with fixed gaps (RunnerRowLayout), hides
 // what does not fit the width the panel can give behind a "+N" chip, and sets
-// the item's length. Label pictures come from RunnerLabelImage.
+// the item's length and its segments (each slot, then the chip). Label
+// pictures come from RunnerLabelImage.
 // Main thread only.
 class RunnerLayerBridge {
 public:
@@ -37,6 +38,8 @@ public:
     static constexpr double chipReserve = RunnerRowLayout::chipReserve;
     static constexpr double reservedForOthers = 240;
     static constexpr double verticalLabelGap = RunnerRowLayout::verticalLabelGap;
+    // The key of the "+N" chip's segment of the status item.
+    static const QString overflowSegmentKey;
 
     explicit RunnerLayerBridge(StatusItem* statusItem);
     ~RunnerLayerBridge();

@@ -88,6 +88,21 @@ bool InstalledBundleRegistry::isInstallerFolder(const QString& folder, const QSt
         && FileSystem::entryKind(folder + QStringLiteral("/manifest.sig")) == FileSystem::EntryKind::regularFile;
 }
 
+QList<BundleManifest> InstalledBundleRegistry::listingOrder(QList<BundleManifest> list)
+{
+    // Newest first; bundles of one date by name, then id, so that every
+    // launch lists them alike.
+    std::stable_sort(list.begin(), list.end(), [](const BundleManifest& a, const BundleManifest& b) {
+        if (a.releaseDate != b.releaseDate)
+            return a.releaseDate > b.releaseDate;
+        const int byName = QString::localeAwareCompare(a.displayName, b.displayName);
+        if (byName != 0)
+            return byName < 0;
+        return a.id < b.id;
+    });
+    return list;
+}
+
 void InstalledBundleRegistry::scan()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -156,9 +171,7 @@ void InstalledBundleRegistry::scan()
         }
         kept.append(std::move(verified).value());
     }
-    std::stable_sort(kept.begin(), kept.end(),
-                     [](const BundleManifest& a, const BundleManifest& b) { return a.releaseDate > b.releaseDate; });
-    setInstalled(std::move(kept));
+    setInstalled(listingOrder(std::move(kept)));
 }
 
 void InstalledBundleRegistry::upsert(const BundleManifest& manifest)

@@ -51,8 +51,10 @@ public:
     // "manifest.sig" as regular files, or named as a staging folder.
     static bool isInstallerFolder(const QString& folder, const QString& name);
 
-    // Rebuilds the list from disk, newest release first.
+    // Rebuilds the list from disk, in listing order.
     void scan();
+    // The order of the installed list: newest release first, then by name, then id.
+    static QList<BundleManifest> listingOrder(QList<BundleManifest> list);
     // Records an installed bundle: replaces the entry with the same id in
     // place, else appends.
     void upsert(const BundleManifest& manifest);

@@ -8,9 +8,11 @@
 //   sniprobe activate SERVICE X Y        Activate(x, y)
 //   sniprobe secondary SERVICE X Y       SecondaryActivate(x, y)
 //   sniprobe context SERVICE X Y         ContextMenu(x, y)
-//   sniprobe grab FILE.png [X Y W H]     the screen (or a part of it)
-//   sniprobe record SECONDS [DIR]        from now on, every picture of the first item that
-//                                        registers: "<ms since start> <width> <height> <sha1>";
+//   sniprobe grab FILE.png [X Y W H [ZOOM]]  the screen (or a part of it, enlarged ZOOM times
+//                                        without smoothing)
+//   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
+//   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
+//                                        last: "<ms since start> <width> <height> <sha1>";
 //                                        the first line is "ready" once it listens; the first
 //                                        eight pictures are saved as DIR/e2e-icon-<n>.png
 #include <QCoreApplication>
@@ -158,6 +160,29 @@ std::tuple<int, int, QByteArray> readIcon(const QString& service)
             QCryptographicHash::hash(pixmaps.first().bytes, QCryptographicHash::Sha1).toHex()};
 }
 
+// The org.freedesktop.portal.Settings interface, answering only the
+// appearance's color-scheme (1 prefers dark, 2 light).
+class Portal : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    explicit Portal(uint scheme) : m_scheme(scheme) { }
+public Q_SLOTS:
+    QDBusVariant Read(const QString& group, const QString& key)
+    {
+        return QDBusVariant(QVariant::fromValue(ReadOne(group, key)));
+    }
+    QDBusVariant ReadOne(const QString& group, const QString& key)
+    {
+        if (group == QLatin1String("org.freedesktop.appearance") && key == QLatin1String("color-scheme"))
+            return QDBusVariant(m_scheme);
+        return QDBusVariant(QString());
+    }
+
+private:
+    uint m_scheme;
+};
+
 class Recorder : public QObject {
     Q_OBJECT
 public:
@@ -178,8 +203,12 @@ public:
 public Q_SLOTS:
     void onRegistered(const QString& entry)
     {
+        // The idle logo's item gives way to the tiles' items: follow the
+        // item that registered last.
         if (!m_service.isEmpty())
-            return;
+            QDBusConnection::sessionBus().disconnect(m_service, QStringLiteral("/StatusNotifierItem"),
+                                                     QStringLiteral("org.kde.StatusNotifierItem"),
+                                                     QStringLiteral("NewIcon"), this, SLOT(onNewIcon()));
         m_service = serviceOf(entry);
         QDBusConnection::sessionBus().connect(m_service, QStringLiteral("/StatusNotifierItem"),
                                               QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("NewIcon"),
@@ -219,6 +248,9 @@ int main(int argc, char** argv)
             return fail(QStringLiteral("no screen"));
         QPixmap shot = argc >= 7 ? screen->grabWindow(0, atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]))
                                  : screen->grabWindow(0);
+        const int zoom = argc >= 8 ? std::max(1, atoi(argv[7])) : 1;
+        if (zoom > 1)
+            shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
     }
     QCoreApplication app(argc, argv);
@@ -228,6 +260,15 @@ int main(int argc, char** argv)
         Recorder recorder(argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
         recorder.listen();
         QTimer::singleShot(int(QString::fromLocal8Bit(argv[2]).toDouble() * 1000), &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    if (command == QLatin1String("portal") && argc >= 4) {
+        Portal portal(QString::fromLocal8Bit(argv[2]) == QLatin1String("dark") ? 1u : 2u);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal, QDBusConnection::ExportAllSlots)
+            || !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))
+            return fail(QStringLiteral("cannot serve the portal"));
+        QTimer::singleShot(int(QString::fromLocal8Bit(argv[3]).toDouble() * 1000), &app, &QCoreApplication::quit);
         return app.exec();
     }
     if (command == QLatin1String("items"))

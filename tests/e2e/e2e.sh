@@ -12,33 +12,17 @@ probe=$2
 shots=$3
 build_dir=${4:-}
 
+source "$(dirname "$0")/lib.sh"
+
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
-  for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo; do
+  for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo xprop; do
     if ! command -v "$tool" >/dev/null; then
       echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
       exit 77
     fi
   done
-  export GAUGELET_E2E_INNER=1
-  # A session bus of our own that activates nothing (no notification daemon
-  # pops up over the screenshots).
-  bus_config=$(mktemp)
-  cat >"$bus_config" <<'CONF'
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
-  xvfb-run -a -s "-screen 0 1440x900x24" dbus-run-session --config-file="$bus_config" -- "$0" "$@"
-  status=$?
-  rm -f "$bus_config"
-  exit $status
+  e2e_rerun 1440x900 "$0" "$@"
 fi
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 
 root=$(mktemp -d)
 cleanup() {
@@ -48,13 +32,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_CACHE_HOME=$root/cache
-export XDG_RUNTIME_DIR=$root/run XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$shots"
-chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb
-unset GAUGELET_RESOURCES_DIR XCTestConfigurationFilePath
-settings=$XDG_CONFIG_HOME/dev.gaugelet.app/defaults.plist
+e2e_environment "$root"
+export XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share
+mkdir -p "$shots"
 
 status-notifier-watcher >/dev/null 2>&1 &
 watcher=$!
@@ -66,20 +46,6 @@ done
 
 now_ms() { date +%s%3N; }
 
-# A settings file holding only the given pins (JSON), as the program stores them.
-write_settings() {
-  mkdir -p "$(dirname "$settings")"
-  cat >"$settings" <<PLIST
-<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>pinnedSlots</key>
-	<data>$(printf '%s' "$1" | base64 -w0)</data>
-</dict>
-</plist>
-PLIST
-}
 
 # Waits (at most $1 tenths of a second) for the first registered item; prints its service.
 wait_item() {
@@ -97,18 +63,6 @@ has_owner() {
     --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
 }
 
-# The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per line.
-gaugelet_windows() {
-  xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Gaugelet".*/\1/p' | while read -r id; do
-    info=$(xwininfo -id "$id" 2>/dev/null)
-    grep -q "Map State: IsViewable" <<<"$info" || continue
-    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
-    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-    w=$(sed -n 's/.*Width: *//p' <<<"$info")
-    h=$(sed -n 's/.*Height: *//p' <<<"$info")
-    echo "$id $x $y $w $h"
-  done
-}
 
 # Waits until the number of viewable "Gaugelet" windows is $1 (at most 3 s).
 wait_windows() {
@@ -137,6 +91,18 @@ wait_exit() {
   done
 }
 
+# The sizes of the icon the window titled exactly $1 shows ("16x16 32x32 …"),
+# waiting for the window at most 5 s.
+window_icon_sizes() {
+  local id=""
+  for _ in $(seq 50); do
+    id=$(xwininfo -root -children 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p" | head -1)
+    [[ -n "$id" ]] && break
+    sleep 0.1
+  done
+  [[ -n "$id" ]] && xprop -id "$id" _NET_WM_ICON 2>/dev/null | sed -n 's/.*Icon (\([0-9]*\) x \([0-9]*\)).*/\1x\2/p' | tr '\n' ' '
+}
+
 # --- 0. With no pins the item shows the idle logo, and nothing else.
 write_settings '[]'
 "$probe" record 2 >"$root/idle" 2>/dev/null &
@@ -163,6 +129,10 @@ if [[ -z "$service" ]]; then
   fail "no status item registered"; cat "$root/log"; exit 1
 fi
 pass "item registered after $(( $(now_ms) - t0 )) ms: $service"
+# The setup window of a first launch shows the program's icon.
+sizes=$(window_icon_sizes "Set up Gaugelet")
+[[ "$sizes" == *128x128* && "$sizes" == *16x16* ]] && pass "the setup window shows the program's icon ($sizes)" \
+  || fail "the setup window's icon: '$sizes'"
 [[ $("$probe" items | wc -l) -eq 1 ]] && pass "exactly one item" || fail "more than one item: $("$probe" items)"
 
 for _ in $(seq 50); do
@@ -173,6 +143,8 @@ bundles=$(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | sort | tr '\n' ' ')
 [[ "$bundles" == "effects fox hare piglet " ]] && pass "four shipped bundles installed" || fail "bundles: '$bundles'"
 
 wait "$recorder"
+# The idle logo's item gave way to the tile's.
+service=$("$probe" items | tail -1)
 # Every distinct picture the item published: "<ms> <width> <height> <sha1>".
 mapfile -t pictures < <(grep -v ready "$root/icons")
 read -r _ first_w first_h first_hash <<<"${pictures[0]:-0 0 0 none}"
@@ -283,6 +255,9 @@ if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
     done
     [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && pass "installed program seeds its shipped bundles" \
       || fail "installed program found no bundles"
+    sizes=$(window_icon_sizes "Set up Gaugelet")
+    [[ "$sizes" == *128x128* && "$sizes" == *16x16* ]] && pass "installed, the setup window shows the program's icon ($sizes)" \
+      || fail "installed, the setup window's icon: '$sizes'"
     kill -TERM "$app"; wait_exit
     [[ "$status" == 0 ]] || fail "installed program: status $status"
     app=""

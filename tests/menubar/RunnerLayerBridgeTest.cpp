@@ -98,6 +98,10 @@ TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
     const QRectF chip = f.bridge.overflowChip->frame();
     EXPECT_EQ(chip.x(), 28); // after the first slot and its gap
     EXPECT_DOUBLE_EQ(f.item.length(), 28 + chip.width());
+    // Each slot, then the chip, is a segment of the status item of its own.
+    using Segment = StatusItem::Segment;
+    EXPECT_EQ(f.item.segments(), (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22)},
+                                                 {RunnerLayerBridge::overflowSegmentKey, QRectF(28, 0, chip.width(), 22)}}));
 
     // Room for all: the chip hides and the length is the tiles' width.
     ScopedScreen wide(1000);
@@ -106,6 +110,9 @@ TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
     EXPECT_FALSE(f.bridge.staticLayers.value(QStringLiteral("c"))->isHidden());
     EXPECT_DOUBLE_EQ(f.item.length(), 78);
     EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("c"))->frame(), QRectF(56, 0, 22, 22));
+    EXPECT_EQ(f.item.segments(), (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22)},
+                                                 {QStringLiteral("b"), QRectF(28, 0, 22, 22)},
+                                                 {QStringLiteral("c"), QRectF(56, 0, 22, 22)}}));
 }
 
 TEST(RunnerLayerBridge, ASinglePinWiderThanTheBudgetShowsWithoutAChip)
@@ -134,6 +141,7 @@ TEST(RunnerLayerBridge, NoLaidOutPinsGiveAVariableLengthAndHideTheChip)
     EXPECT_TRUE(f.bridge.staticContentIds.isEmpty());
     EXPECT_TRUE(f.bridge.overflowChip->isHidden());
     EXPECT_EQ(f.item.length(), StatusItem::variableLength);
+    EXPECT_TRUE(f.item.segments().isEmpty());                    // the whole picture (the idle logo) is one item
     EXPECT_EQ(f.item.button()->layer()->sublayers().size(), 1u); // only the hidden chip
 }
 

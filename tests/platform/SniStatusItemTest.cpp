@@ -1,4 +1,5 @@
 #include "platform/statusitem/SniStatusItem.h"
+#include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniTypes.h"
 #include "platform/statusitem/StatusItem.h"
 #include "support/PrivateBus.h"
@@ -112,6 +113,17 @@ public:
         return !call.isError();
     }
 
+    // Counts NewIcon per sending connection, from every item.
+    void watchAllNewIcons()
+    {
+        bus.connect(QString(), SniStatusItem::itemPath, itemInterface, QStringLiteral("NewIcon"), this,
+                    SLOT(onNewIconFrom(QDBusMessage)));
+    }
+    int newIconsOf(const QString& service) const
+    {
+        return newIconsBySender.value(bus.interface()->serviceOwner(service).value());
+    }
+
     void watchNewIcon(const QString& service)
     {
         bus.connect(service, SniStatusItem::itemPath, itemInterface, QStringLiteral("NewIcon"), this, SLOT(onNewIcon()));
@@ -122,6 +134,7 @@ public:
     QDBusConnection bus;
     QStringList items;
     int newIcons = 0;
+    QHash<QString, int> newIconsBySender; // by the sender's unique name
     int refusals = 0; // registrations answered with an error first
 
 public Q_SLOTS:
@@ -137,6 +150,7 @@ public Q_SLOTS:
     }
     void RegisterStatusNotifierHost(const QString&) {}
     void onNewIcon() { ++newIcons; }
+    void onNewIconFrom(const QDBusMessage& message) { ++newIconsBySender[message.service()]; }
 };
 
 
@@ -166,7 +180,7 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     FakeWatcher watcher(bus);
     ASSERT_TRUE(watcher.start());
 
-    StatusItem item(*bus.bus);
+    StatusItem item(bus.address);
     SniStatusItem* sni = item.statusNotifier();
     ASSERT_NE(sni, nullptr);
     EXPECT_TRUE(sni->serviceName().startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
@@ -233,7 +247,7 @@ TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
         GTEST_SKIP() << "no dbus-daemon";
     FakeWatcher watcher(bus);
     ASSERT_TRUE(watcher.start());
-    StatusItem item(*bus.bus);
+    StatusItem item(bus.address);
     QList<QPoint> clicks;
     item.setAction([&](QPoint p) { clicks.append(p); });
     const QString service = item.statusNotifier()->serviceName();
@@ -252,7 +266,7 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     PrivateBus bus;
     if (!bus.isUp())
         GTEST_SKIP() << "no dbus-daemon";
-    StatusItem item(*bus.bus);
+    StatusItem item(bus.address);
     SniStatusItem* sni = item.statusNotifier();
     ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
@@ -282,7 +296,7 @@ TEST(SniStatusItem, RegistersAgainWithAWatcherThatTakesTheNameOver)
         GTEST_SKIP() << "no dbus-daemon";
     FakeWatcher first(bus);
     ASSERT_TRUE(first.startReplaceable());
-    StatusItem item(*bus.bus);
+    StatusItem item(bus.address);
     SniStatusItem* sni = item.statusNotifier();
     ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
     EXPECT_EQ(first.items, QStringList{sni->serviceName()});
@@ -304,7 +318,7 @@ TEST(SniStatusItem, RetriesARegistrationTheWatcherRefused)
     FakeWatcher watcher(bus);
     watcher.refusals = 2;
     ASSERT_TRUE(watcher.start());
-    StatusItem item(*bus.bus);
+    StatusItem item(bus.address);
     SniStatusItem* sni = item.statusNotifier();
     ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
     EXPECT_EQ(watcher.refusals, 0);
@@ -319,7 +333,7 @@ TEST(SniStatusItem, ReleasingTheItemGivesUpItsBusName)
         GTEST_SKIP() << "no dbus-daemon";
     QString service;
     {
-        StatusItem item(*bus.bus);
+        StatusItem item(bus.address);
         service = item.statusNotifier()->serviceName();
         EXPECT_TRUE(bus.bus->interface()->isServiceRegistered(service).value());
     }
@@ -353,7 +367,7 @@ TEST(SniStatusItem, RegistersWithARealStatusNotifierWatcher)
     }
 
     {
-        StatusItem item(*bus.bus);
+        StatusItem item(bus.address);
         SniStatusItem* sni = item.statusNotifier();
         EXPECT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }, 10000));
 
@@ -372,6 +386,149 @@ TEST(SniStatusItem, RegistersWithARealStatusNotifierWatcher)
         daemon.kill();
         daemon.waitForFinished(2000);
     }
+}
+
+namespace {
+
+Layer::Ptr solidTile(const QColor& color, double x, double width)
+{
+    auto tile = Layer::create();
+    QImage image(int(width * 2), 44, QImage::Format_ARGB32_Premultiplied);
+    image.fill(color);
+    tile->setContents(image);
+    tile->setContentsScale(2.0);
+    tile->setFrame(QRectF(x, 0, width, 22));
+    return tile;
+}
+
+QStringList serviceNames(const SniStatusItem& sni)
+{
+    QStringList out;
+    for (const SniItem* item : sni.items())
+        out.append(item->serviceName());
+    return out;
+}
+
+} // namespace
+
+// Each segment of the row is an item of its own, registered in the row's
+// order, with its own piece of the picture; a change of one tile's pixels
+// touches only its item; a change of the row from some place on registers
+// the items from there on anew and keeps the ones before.
+TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+    watcher.watchAllNewIcons();
+    StatusItem item(bus.address);
+    SniStatusItem* sni = item.statusNotifier();
+    QList<QPoint> clicks;
+    item.setAction([&](QPoint p) { clicks.append(p); });
+
+    const QList<QColor> colors{QColor(220, 20, 30), QColor(20, 160, 40), QColor(30, 60, 220)};
+    QList<Layer::Ptr> tiles;
+    QList<StatusItem::Segment> segments;
+    for (int i = 0; i < 3; ++i) {
+        tiles.append(solidTile(colors[i], 26 * i, 20));
+        item.button()->layer()->addSublayer(tiles[i]);
+        segments.append({QStringLiteral("pin%1").arg(i), QRectF(26 * i, 0, 20, 22)});
+    }
+    item.setLength(72);
+    item.setSegments(segments);
+    ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
+    const QStringList names = serviceNames(*sni);
+    // Registered one after another, in the row's order (after the whole
+    // picture's item of the first composition, if that came first).
+    ASSERT_GE(watcher.items.size(), 3);
+    EXPECT_EQ(watcher.items.mid(watcher.items.size() - 3), names);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(), QStringLiteral("gaugelet-00%1-pin%1").arg(i));
+        const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
+        ASSERT_EQ(pixmaps.size(), 2);
+        EXPECT_EQ(QSize(pixmaps[0].width, pixmaps[0].height), QSize(20, 22));
+        EXPECT_EQ(QSize(pixmaps[1].width, pixmaps[1].height), QSize(40, 44));
+        EXPECT_EQ(pixmaps[0].toImage().pixelColor(10, 11), colors[i]);
+        EXPECT_EQ(pixmaps[1].toImage().pixelColor(39, 43), colors[i]);
+        // No menu: hosts call ContextMenu on a right click.
+        EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("Menu")).isValid());
+        EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("ItemIsMenu")).toBool());
+    }
+    ASSERT_TRUE(watcher.callItem(names[2], QStringLiteral("ContextMenu"), {300, 4}));
+    ASSERT_TRUE(watcher.callItem(names[1], QStringLiteral("Activate"), {270, 5}));
+    EXPECT_EQ(clicks, (QList<QPoint>{{300, 4}, {270, 5}}));
+
+    // The middle tile changes colour: only its item sends NewIcon.
+    test::waitUntil([] { return false; }, 100); // earlier signals arrive
+    const int before0 = watcher.newIconsOf(names[0]);
+    const int before1 = watcher.newIconsOf(names[1]);
+    const int before2 = watcher.newIconsOf(names[2]);
+    QImage yellow(40, 44, QImage::Format_ARGB32_Premultiplied);
+    yellow.fill(QColor(200, 160, 0));
+    tiles[1]->setContents(yellow);
+    ASSERT_TRUE(test::waitUntil([&] { return watcher.newIconsOf(names[1]) > before1; }));
+    test::waitUntil([] { return false; }, 100);
+    EXPECT_EQ(watcher.newIconsOf(names[0]), before0);
+    EXPECT_EQ(watcher.newIconsOf(names[2]), before2);
+    EXPECT_EQ(pixmapsFrom(watcher.readProperty(names[1], QStringLiteral("IconPixmap")))[0].toImage().pixelColor(10, 11),
+              QColor(200, 160, 0));
+    EXPECT_EQ(serviceNames(*sni), names);
+
+    // The middle tile goes: the first item stays, the last is registered anew
+    // under its new place; the names of the others go.
+    tiles[1]->removeFromSuperlayer();
+    tiles[2]->setFrame(QRectF(26, 0, 20, 22));
+    item.setLength(46);
+    item.setSegments({segments[0], {QStringLiteral("pin2"), QRectF(26, 0, 20, 22)}});
+    ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2 && sni->isRegisteredWithWatcher(); }));
+    const QStringList after = serviceNames(*sni);
+    EXPECT_EQ(after[0], names[0]);
+    EXPECT_FALSE(names.contains(after[1]));
+    EXPECT_EQ(watcher.items.last(), after[1]);
+    EXPECT_EQ(watcher.readProperty(after[1], QStringLiteral("Id")).toString(), QStringLiteral("gaugelet-001-pin2"));
+    EXPECT_EQ(pixmapsFrom(watcher.readProperty(after[1], QStringLiteral("IconPixmap")))[0].toImage().pixelColor(10, 11),
+              colors[2]);
+    ASSERT_TRUE(test::waitUntil([&] {
+        return !bus.bus->interface()->isServiceRegistered(names[1]).value()
+               && !bus.bus->interface()->isServiceRegistered(names[2]).value();
+    }));
+
+    // No segments: one item with the whole picture.
+    item.setSegments({});
+    ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 1 && sni->isRegisteredWithWatcher(); }));
+    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Id")).toString(), QStringLiteral("gaugelet"));
+    EXPECT_EQ(pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")))[0].width, 46);
+}
+
+TEST(SniStatusItem, IdsSortInTheRowsOrderAndXfceShowsTheNewestFirst)
+{
+    using Order = SniStatusItem::HostOrder;
+    EXPECT_EQ(SniStatusItem::itemId(0, QStringLiteral("cpu.total::viz.pie"), Order::registration),
+              QStringLiteral("gaugelet-000-cpu.total__viz.pie"));
+    EXPECT_EQ(SniStatusItem::itemId(12, QStringLiteral("more"), Order::registration), QStringLiteral("gaugelet-012-more"));
+    EXPECT_LT(SniStatusItem::itemId(9, QStringLiteral("z"), Order::registration),
+              SniStatusItem::itemId(10, QStringLiteral("a"), Order::registration));
+    EXPECT_EQ(SniStatusItem::itemId(0, QString(), Order::registration), QStringLiteral("gaugelet"));
+    EXPECT_EQ(SniStatusItem::itemId(3, QStringLiteral("cpu.total::viz.pie"), Order::newestFirst), QStringLiteral("gaugelet"));
+
+    const struct {
+        QByteArray commandLine;
+        Order order;
+    } hosts[] = {
+        {QByteArrayLiteral("/usr/lib/x86_64-linux-gnu/xfce4/panel/wrapper-2.0\0/usr/lib/x86_64-linux-gnu/xfce4/panel/"
+                           "plugins/libsystray.so\0"
+                           "1\0systray\0"),
+         Order::newestFirst},
+        {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Order::newestFirst},
+        {QByteArrayLiteral("lxqt-panel\0"), Order::registration},
+        {QByteArrayLiteral("/usr/bin/kded5\0"), Order::registration},
+        {QByteArrayLiteral("status-notifier-watcher\0"), Order::registration},
+        {QByteArray(), Order::registration},
+    };
+    for (const auto& host : hosts)
+        EXPECT_EQ(SniStatusItem::hostOrderOf(host.commandLine), host.order) << host.commandLine.constData();
 }
 
 #include "SniStatusItemTest.moc"

@@ -364,3 +364,26 @@ TEST_F(InstalledBundleRegistryTest, ScanNeverDeletesTheUsersFoldersThroughALinkO
         }
     }
 }
+
+// Newest release first; bundles of one date by name, then id: never in the
+// order a folder happens to list them.
+TEST(InstalledBundleRegistryListing, SortsByDateThenNameThenId)
+{
+    const auto manifest = [](const char* id, const char* name, const char* date) {
+        BundleManifest m;
+        m.id = QString::fromLatin1(id);
+        m.displayName = QString::fromLatin1(name);
+        m.releaseDate = QDateTime::fromString(QString::fromLatin1(date), Qt::ISODate);
+        return m;
+    };
+    const QList<BundleManifest> list{manifest("c", "Piglet", "2025-01-01T00:00:00Z"),
+                                     manifest("b", "Fox", "2025-01-01T00:00:00Z"),
+                                     manifest("n", "Newest", "2026-01-01T00:00:00Z"),
+                                     manifest("z", "Fox", "2025-01-01T00:00:00Z"),
+                                     manifest("a", "Hare", "2025-01-01T00:00:00Z")};
+    QStringList ids;
+    for (const BundleManifest& m : InstalledBundleRegistry::listingOrder(list))
+        ids.append(m.id);
+    EXPECT_EQ(ids, (QStringList{QStringLiteral("n"), QStringLiteral("b"), QStringLiteral("z"), QStringLiteral("a"),
+                                QStringLiteral("c")}));
+}

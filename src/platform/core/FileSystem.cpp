@@ -181,6 +181,8 @@ Result<QStringList, FileSystem::Error> FileSystem::listDirectory(const QString& 
             continue;
         names.append(QString::fromUtf8(entry->d_name));
     }
+    // The kernel's order changes from folder to folder and run to run.
+    names.sort();
     return names;
 }
 

@@ -50,8 +50,8 @@ public:
     // anything else that is not a folder (ENOTDIR).
     static Result<void, Error> makeFolder(const QString& path);
 
-    // Names of a folder's immediate entries, hidden ones included, in the
-    // order the file system lists them.
+    // Names of a folder's immediate entries, hidden ones included, sorted
+    // (by UTF-16 code unit), so that every run visits them alike.
     static Result<QStringList, Error> listDirectory(const QString& path);
 
     // Removes a file, a link (not its target) or a whole folder tree without

@@ -1,10 +1,11 @@
 #include "platform/statusitem/SniItemAdaptor.h"
 
+#include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniStatusItem.h"
 
 namespace gaugelet {
 
-SniItemAdaptor::SniItemAdaptor(QObject* exported, SniStatusItem* owner) : QDBusAbstractAdaptor(exported), m_owner(owner)
+SniItemAdaptor::SniItemAdaptor(QObject* exported, SniItem* owner) : QDBusAbstractAdaptor(exported), m_owner(owner)
 {
     setAutoRelaySignals(false);
 }
@@ -16,43 +17,44 @@ QString SniItemAdaptor::category() const
 
 QString SniItemAdaptor::id() const
 {
-    return QStringLiteral("gaugelet");
+    return m_owner->id();
 }
 
 QString SniItemAdaptor::title() const
 {
-    return m_owner->title();
+    return m_owner->owner()->title();
 }
 
 QString SniItemAdaptor::status() const
 {
-    return m_owner->status();
+    return m_owner->owner()->status();
 }
 
 SniIconPixmapList SniItemAdaptor::iconPixmap() const
 {
+    m_owner->noteRead();
     return m_owner->iconPixmap();
 }
 
 SniToolTip SniItemAdaptor::toolTip() const
 {
-    return m_owner->toolTip();
+    return m_owner->owner()->toolTip();
 }
 
 void SniItemAdaptor::Activate(int x, int y)
 {
-    m_owner->activate(QPoint(x, y));
+    m_owner->click("Activate", QPoint(x, y));
 }
 
 void SniItemAdaptor::SecondaryActivate(int x, int y)
 {
-    m_owner->activate(QPoint(x, y));
+    m_owner->click("SecondaryActivate", QPoint(x, y));
 }
 
 void SniItemAdaptor::ContextMenu(int x, int y)
 {
     // No menu: a right click toggles like a left click.
-    m_owner->activate(QPoint(x, y));
+    m_owner->click("ContextMenu", QPoint(x, y));
 }
 
 void SniItemAdaptor::Scroll(int, const QString&) {}

@@ -3,15 +3,15 @@
 #include "platform/statusitem/SniTypes.h"
 
 #include <QDBusAbstractAdaptor>
-#include <QDBusObjectPath>
 
 namespace gaugelet {
 
-class SniStatusItem;
+class SniItem;
 
-// The org.kde.StatusNotifierItem interface of our status item, exported at
+// The org.kde.StatusNotifierItem interface of one of our items, exported at
 // /StatusNotifierItem. Property reads and method calls are answered by the
-// owning SniStatusItem on the main thread.
+// owning SniItem on the main thread. It publishes no Menu: hosts then call
+// ContextMenu on a right click, which opens the popover like any click.
 class SniItemAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
@@ -30,9 +30,8 @@ class SniItemAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString AttentionMovieName READ emptyString)
     Q_PROPERTY(gaugelet::SniToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
-    Q_PROPERTY(QDBusObjectPath Menu READ menu)
 public:
-    explicit SniItemAdaptor(QObject* exported, SniStatusItem* owner);
+    explicit SniItemAdaptor(QObject* exported, SniItem* owner);
 
     QString category() const;
     QString id() const;
@@ -44,7 +43,6 @@ public:
     SniIconPixmapList emptyPixmaps() const { return {}; }
     SniToolTip toolTip() const;
     bool itemIsMenu() const { return false; }
-    QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
 
 public Q_SLOTS:
     void Activate(int x, int y);
@@ -61,7 +59,7 @@ Q_SIGNALS:
     void NewStatus(const QString& status);
 
 private:
-    SniStatusItem* m_owner;
+    SniItem* m_owner;
 };
 
 } // namespace gaugelet

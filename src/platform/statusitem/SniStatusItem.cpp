@@ -1,22 +1,23 @@
 #include "platform/statusitem/SniStatusItem.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/StatusItemLog.h"
 
 #include <QCursor>
-#include <QDBusConnectionInterface>
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QPointer>
 #include <QSystemTrayIcon>
-#include <QTimer>
+#include <cmath>
 #include <unistd.h>
 
 namespace gaugelet {
@@ -26,46 +27,104 @@ const QString SniStatusItem::watcherPath = QStringLiteral("/StatusNotifierWatche
 const QString SniStatusItem::itemPath = QStringLiteral("/StatusNotifierItem");
 
 namespace {
-int g_itemCounter = 0; // the <n> of the bus name, per process
+
+int g_itemCounter = 0;    // the <n> of the items' bus names, per process
+int g_controlCounter = 0; // the names of the watching connections
+
+QString controlConnectionName(int n)
+{
+    return QStringLiteral("gaugelet-sni-control-%1").arg(n);
 }
 
-SniStatusItem::SniStatusItem(StatusItem* item, QDBusConnection bus) : QObject(item), m_item(item), m_bus(std::move(bus))
+QDBusConnection controlConnection(const QString& busAddress, int n)
+{
+    if (busAddress.isEmpty())
+        return QDBusConnection::sessionBus();
+    return QDBusConnection::connectToBus(busAddress, controlConnectionName(n));
+}
+
+QDBusMessage busMethod(const QString& method)
+{
+    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                          QStringLiteral("org.freedesktop.DBus"), method);
+}
+
+// The part of a picture under a segment's frame (points), at its scale.
+QImage cut(const QImage& image, const QRectF& frame, double scale)
+{
+    if (image.isNull())
+        return {};
+    const int left = std::clamp(int(std::floor(frame.left() * scale + 1e-9)), 0, image.width());
+    const int right = std::clamp(int(std::ceil(frame.right() * scale - 1e-9)), left, image.width());
+    if (right <= left)
+        return {};
+    return image.copy(left, 0, right - left, image.height());
+}
+
+SniIconPixmapList pixmapsOf(const QImage& image1x, const QImage& image2x, const QRectF& frame)
+{
+    SniIconPixmapList pixmaps;
+    const QImage one = cut(image1x, frame, 1.0);
+    const QImage two = cut(image2x, frame, 2.0);
+    if (!one.isNull())
+        pixmaps.append(SniIconPixmap::fromImage(one));
+    if (!two.isNull())
+        pixmaps.append(SniIconPixmap::fromImage(two));
+    return pixmaps;
+}
+
+} // namespace
+
+SniStatusItem::HostOrder SniStatusItem::hostOrderOf(const QByteArray& commandLine)
+{
+    // Xfce's status tray runs as a panel plugin ("…/xfce4/panel/wrapper-2.0
+    // …/libsystray.so …", or inside xfce4-panel itself).
+    if (commandLine.contains("xfce4") && (commandLine.contains("systray") || commandLine.contains("xfce4-panel")))
+        return HostOrder::newestFirst;
+    return HostOrder::registration;
+}
+
+QString SniStatusItem::itemId(int position, const QString& key, HostOrder order)
+{
+    if (key.isEmpty() || order == HostOrder::newestFirst)
+        return QStringLiteral("gaugelet");
+    QString safe = key;
+    for (QChar& c : safe) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char('.') && c != QLatin1Char('_'))
+            c = QLatin1Char('_');
+    }
+    return QStringLiteral("gaugelet-%1-%2").arg(position, 3, 10, QLatin1Char('0')).arg(safe);
+}
+
+SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
+    : QObject(item), m_item(item), m_busAddress(busAddress)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     registerSniTypes();
-    connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::onImageChanged);
-    onImageChanged();
+    m_pace.setSingleShot(true);
+    connect(&m_pace, &QTimer::timeout, this, [this] {
+        m_inFlight = nullptr;
+        registerNext();
+    });
+    connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
 
-    m_serviceName = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(::getpid()).arg(++g_itemCounter);
-    if (!m_bus.isConnected()) {
-        logWarning(lcStatusItem, "sni.noBus error=%s", qUtf8Printable(m_bus.lastError().message()));
+    const int control = ++g_controlCounter;
+    if (!m_busAddress.isEmpty())
+        m_controlName = controlConnectionName(control);
+    QDBusConnection bus = controlConnection(m_busAddress, control);
+    m_connected = bus.isConnected();
+    if (!m_connected) {
+        logWarning(lcStatusItem, "sni.noBus error=%s", qUtf8Printable(bus.lastError().message()));
         setFallbackShown(true);
         return;
     }
-    m_exportedObject = new QObject(this);
-    m_adaptor = new SniItemAdaptor(m_exportedObject, this);
-    if (!m_bus.registerObject(itemPath, m_exportedObject, QDBusConnection::ExportAdaptors)) {
-        logWarning(lcStatusItem, "sni.registerObject failed path=%s", qUtf8Printable(itemPath));
-        setFallbackShown(true);
-        return;
-    }
-    if (!m_bus.registerService(m_serviceName)) {
-        logWarning(lcStatusItem, "sni.registerService failed name=%s error=%s", qUtf8Printable(m_serviceName),
-                   qUtf8Printable(m_bus.lastError().message()));
-        m_bus.unregisterObject(itemPath);
-        setFallbackShown(true);
-        return;
-    }
-    m_exported = true;
+    publish();
 
-    m_serviceWatcher = new QDBusServiceWatcher(watcherService, m_bus,
+    m_serviceWatcher = new QDBusServiceWatcher(watcherService, bus,
                                                QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration
                                                    | QDBusServiceWatcher::WatchForOwnerChange,
                                                this);
-    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
-        m_registerAttempts = 0;
-        registerWithWatcher();
-    });
+    connect(m_serviceWatcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { onWatcherPresent(); });
     connect(m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { onWatcherGone(); });
     // A watcher that takes the name over from a running one (a panel started
     // with "replace") arrives with no registered/unregistered pair: the new
@@ -75,77 +134,213 @@ SniStatusItem::SniStatusItem(StatusItem* item, QDBusConnection bus) : QObject(it
                 if (oldOwner.isEmpty() || newOwner.isEmpty())
                     return;
                 logInfo(lcStatusItem, "sni.watcherReplaced");
-                m_registered = false;
-                m_registerAttempts = 0;
-                registerWithWatcher();
+                onWatcherPresent();
             });
-    checkForWatcher();
-}
 
-SniStatusItem::~SniStatusItem()
-{
-    if (m_exported) {
-        m_bus.unregisterService(m_serviceName);
-        m_bus.unregisterObject(itemPath);
-    }
-    delete m_trayIcon;
-}
-
-void SniStatusItem::checkForWatcher()
-{
-    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                                      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    QDBusMessage ask = busMethod(QStringLiteral("NameHasOwner"));
     ask << watcherService;
-    auto* call = new QDBusPendingCallWatcher(m_bus.asyncCall(ask, 3000), this);
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(ask, 3000), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         QDBusPendingReply<bool> reply = *w;
         if (!reply.isError() && reply.value())
-            registerWithWatcher();
-        else if (!m_registered)
+            onWatcherPresent();
+        else if (!m_watcherPresent)
             setFallbackShown(true);
     });
 }
 
-void SniStatusItem::registerWithWatcher()
+SniStatusItem::~SniStatusItem()
 {
-    ++m_registerAttempts;
-    QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
-                                                       QStringLiteral("RegisterStatusNotifierItem"));
-    call << m_serviceName;
-    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 5000), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<> reply = *w;
-        if (reply.isError()) {
-            logWarning(lcStatusItem, "sni.register failed error=%s attempt=%d", qUtf8Printable(reply.error().message()),
-                       m_registerAttempts);
-            m_registered = false;
-            setFallbackShown(true);
-            Q_EMIT registrationFailed(reply.error().message());
-            // A watcher that has just taken its name may not serve its object
-            // yet: try again a few times, a little later each time.
-            if (m_registerAttempts < maxRegisterAttempts) {
-                QTimer::singleShot(250 * m_registerAttempts, this, [this] {
-                    if (!m_registered)
-                        registerWithWatcher();
-                });
-            }
-            return;
+    for (const Entry& entry : std::as_const(m_entries))
+        delete entry.item; // each gives up its bus name
+    m_entries.clear();
+    delete m_serviceWatcher;
+    if (!m_controlName.isEmpty())
+        QDBusConnection::disconnectFromBus(m_controlName);
+    delete m_trayIcon;
+}
+
+QList<SniItem*> SniStatusItem::items() const
+{
+    QList<SniItem*> out;
+    for (const Entry& entry : m_entries)
+        out.append(entry.item);
+    return out;
+}
+
+QString SniStatusItem::serviceName() const
+{
+    return m_entries.isEmpty() ? QString() : m_entries.first().item->serviceName();
+}
+
+bool SniStatusItem::isExported() const
+{
+    return !m_entries.isEmpty()
+           && std::all_of(m_entries.cbegin(), m_entries.cend(), [](const Entry& e) { return e.item->isExported(); });
+}
+
+bool SniStatusItem::isRegisteredWithWatcher() const
+{
+    return !m_entries.isEmpty()
+           && std::all_of(m_entries.cbegin(), m_entries.cend(), [](const Entry& e) { return e.item->isRegistered(); });
+}
+
+SniIconPixmapList SniStatusItem::iconPixmap() const
+{
+    return m_entries.isEmpty() ? SniIconPixmapList{} : m_entries.first().item->iconPixmap();
+}
+
+void SniStatusItem::publish()
+{
+    if (m_connected) {
+        QList<StatusItem::Segment> segments = m_item->segments();
+        if (segments.isEmpty())
+            segments.append({QString(), QRectF(QPointF(0, 0), m_item->size())});
+        QStringList keys;
+        for (const auto& segment : std::as_const(segments))
+            keys.append(segment.key);
+        rebuild(keys);
+        for (qsizetype i = 0; i < segments.size(); ++i)
+            m_entries[i].item->setIconPixmap(pixmapsOf(m_item->image1x(), m_item->image2x(), segments[i].frame));
+        registerNext();
+    }
+    if (m_fallbackWanted)
+        updateFallbackIcon();
+}
+
+SniItem* SniStatusItem::makeItem()
+{
+    const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(::getpid()).arg(++g_itemCounter);
+    auto* item = new SniItem(this, m_busAddress, name);
+    connect(item, &SniItem::registered, this, [this, item] {
+        if (isRegisteredWithWatcher()) {
+            setFallbackShown(false);
+            Q_EMIT registeredWithWatcher();
         }
-        m_registerAttempts = 0;
-        logInfo(lcStatusItem, "sni.registered name=%s", qUtf8Printable(m_serviceName));
-        m_registered = true;
-        setFallbackShown(false);
-        Q_EMIT registeredWithWatcher();
+        if (item != m_inFlight)
+            return;
+        // Hosts place an item once they have read it: the next waits until
+        // the host has, so that the host meets them in order.
+        m_pace.start(item->isSeenByHost() ? settleMs : unseenWaitMs);
+    });
+    connect(item, &SniItem::seenByHost, this, [this, item] {
+        if (item == m_inFlight && m_pace.isActive())
+            m_pace.start(settleMs);
+    });
+    connect(item, &SniItem::registrationFailed, this, [this, item](const QString& error, bool retrying) {
+        setFallbackShown(true);
+        Q_EMIT registrationFailed(error);
+        if (!retrying && item == m_inFlight) {
+            m_inFlight = nullptr;
+            registerNext();
+        }
+    });
+    return item;
+}
+
+void SniStatusItem::rebuild(const QStringList& keys)
+{
+    qsizetype same = 0;
+    while (same < m_entries.size() && same < keys.size() && m_entries[same].key == keys[same])
+        ++same;
+    if (same == m_entries.size() && same == keys.size())
+        return;
+    // Hosts that show the newest first need every item registered anew.
+    if (m_hostOrder == HostOrder::newestFirst)
+        same = 0;
+    while (m_entries.size() > same) {
+        SniItem* gone = m_entries.takeLast().item;
+        if (gone == m_inFlight) {
+            m_inFlight = nullptr;
+            m_pace.stop();
+        }
+        gone->retire();
+    }
+    for (qsizetype i = same; i < keys.size(); ++i) {
+        SniItem* item = makeItem();
+        item->setKey(keys[i]);
+        item->setId(itemId(int(i), keys[i], m_hostOrder));
+        m_entries.append({keys[i], item});
+    }
+    if (!m_watcherPresent)
+        return;
+    if (m_hostOrder == HostOrder::newestFirst) {
+        m_queue.clear();
+        for (qsizetype i = m_entries.size() - 1; i >= 0; --i)
+            m_queue.append(m_entries[i].item);
+    } else {
+        for (qsizetype i = same; i < m_entries.size(); ++i)
+            m_queue.append(m_entries[i].item);
+    }
+}
+
+void SniStatusItem::registerAll()
+{
+    m_queue.clear();
+    m_inFlight = nullptr;
+    m_pace.stop();
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        SniItem* item = m_entries[i].item;
+        item->resetRegistration();
+        item->setId(itemId(int(i), m_entries[i].key, m_hostOrder));
+        if (m_hostOrder == HostOrder::newestFirst)
+            m_queue.prepend(item);
+        else
+            m_queue.append(item);
+    }
+    registerNext();
+}
+
+void SniStatusItem::registerNext()
+{
+    // One registration at a time: the items of separate connections would
+    // otherwise reach the watcher in any order.
+    if (m_inFlight || !m_watcherPresent)
+        return;
+    while (!m_queue.isEmpty()) {
+        QPointer<SniItem> next = m_queue.takeFirst();
+        if (!next || !next->isExported())
+            continue;
+        m_inFlight = next;
+        next->registerWithWatcher();
+        return;
+    }
+}
+
+void SniStatusItem::onWatcherPresent()
+{
+    // Which host serves the watcher decides the order of registration.
+    QDBusConnection bus = m_serviceWatcher->connection();
+    QDBusMessage ask = busMethod(QStringLiteral("GetConnectionUnixProcessID"));
+    ask << watcherService;
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(ask, 3000), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        QDBusPendingReply<uint> reply = *w;
+        QByteArray commandLine;
+        if (!reply.isError()) {
+            QFile file(QStringLiteral("/proc/%1/cmdline").arg(reply.value()));
+            if (file.open(QIODevice::ReadOnly))
+                commandLine = file.read(4096);
+        }
+        m_hostOrder = hostOrderOf(commandLine);
+        logInfo(lcStatusItem, "sni.watcher order=%s",
+                m_hostOrder == HostOrder::newestFirst ? "newestFirst" : "registration");
+        m_watcherPresent = true;
+        registerAll();
     });
 }
 
 void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
-    m_registered = false;
-    m_registerAttempts = 0;
+    m_watcherPresent = false;
+    m_queue.clear();
+    m_inFlight = nullptr;
+    m_pace.stop();
+    for (const Entry& entry : std::as_const(m_entries))
+        entry.item->resetRegistration();
     setFallbackShown(true);
 }
 
@@ -190,27 +385,14 @@ void SniStatusItem::updateFallbackIcon()
     m_trayIcon->setIcon(icon);
 }
 
-void SniStatusItem::onImageChanged()
-{
-    SniIconPixmapList pixmaps;
-    if (!m_item->image1x().isNull())
-        pixmaps.append(SniIconPixmap::fromImage(m_item->image1x()));
-    if (!m_item->image2x().isNull())
-        pixmaps.append(SniIconPixmap::fromImage(m_item->image2x()));
-    m_pixmaps = std::move(pixmaps);
-    if (m_adaptor)
-        Q_EMIT m_adaptor->NewIcon();
-    if (m_fallbackWanted)
-        updateFallbackIcon();
-}
-
 void SniStatusItem::setStatus(const QString& status)
 {
     if (status == m_status)
         return;
     m_status = status;
-    if (m_adaptor)
-        Q_EMIT m_adaptor->NewStatus(status);
+    for (const Entry& entry : std::as_const(m_entries))
+        if (entry.item->adaptor())
+            Q_EMIT entry.item->adaptor()->NewStatus(status);
 }
 
 SniToolTip SniStatusItem::toolTip() const
@@ -227,9 +409,11 @@ void SniStatusItem::setToolTip(const QString& title, const QString& description)
         return;
     m_title = title;
     m_toolTipDescription = description;
-    if (m_adaptor) {
-        Q_EMIT m_adaptor->NewTitle();
-        Q_EMIT m_adaptor->NewToolTip();
+    for (const Entry& entry : std::as_const(m_entries)) {
+        if (entry.item->adaptor()) {
+            Q_EMIT entry.item->adaptor()->NewTitle();
+            Q_EMIT entry.item->adaptor()->NewToolTip();
+        }
     }
     if (m_trayIcon)
         m_trayIcon->setToolTip(title);

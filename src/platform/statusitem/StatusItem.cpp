@@ -26,14 +26,14 @@ StatusItem::StatusItem(Presentation presentation, QObject* parent)
         m_sni = new SniStatusItem(this);
 }
 
-StatusItem::StatusItem(const QDBusConnection& bus, QObject* parent)
+StatusItem::StatusItem(const QString& busAddress, QObject* parent)
     : QObject(parent)
     , m_button(new StatusItemButton(this))
     , m_canvas(Layer::create())
     , m_imageLayer(Layer::create())
 {
     setUp();
-    m_sni = new SniStatusItem(this, bus);
+    m_sni = new SniStatusItem(this, busAddress);
 }
 
 void StatusItem::setUp()
@@ -76,6 +76,16 @@ QSizeF StatusItem::size() const
         width = image.isEmpty() ? ScreenInfo::statusBarThickness : image.width() + 2 * imageMargin;
     }
     return QSizeF(width, ScreenInfo::statusBarThickness);
+}
+
+void StatusItem::setSegments(const QList<Segment>& segments)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (segments == m_segments)
+        return;
+    m_segments = segments;
+    // The pictures are cut anew at the next composition.
+    m_compositor->setNeedsComposition();
 }
 
 void StatusItem::setAction(std::function<void(QPoint)> action)

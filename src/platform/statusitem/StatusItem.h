@@ -4,10 +4,12 @@
 #include "platform/statusitem/LayerCompositor.h"
 #include "platform/statusitem/StatusItemButton.h"
 
-#include <QDBusConnection>
 #include <QImage>
+#include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QRectF>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,8 +22,10 @@ class SniStatusItem;
 // host layer plus an optional image), a length in points (variableLength lets
 // the content decide) and an action run on clicks with the click position.
 // Its layer tree is composited once per main-loop turn after any change, at 1×
-// and 2×; the composed pictures are published as a StatusNotifierItem (with
-// the QSystemTrayIcon fallback when no StatusNotifierWatcher exists).
+// and 2×. The owner of the content may cut the row into segments (its tiles);
+// each segment is published as a StatusNotifierItem of its own, the whole
+// picture when there are none (with the QSystemTrayIcon fallback, which shows
+// the whole row, when no StatusNotifierWatcher exists).
 class StatusItem : public QObject {
     Q_OBJECT
 public:
@@ -33,8 +37,8 @@ public:
     static constexpr double variableLength = -1.0;
 
     explicit StatusItem(Presentation presentation = Presentation::statusNotifier, QObject* parent = nullptr);
-    // Published as a StatusNotifierItem on the given bus (tests use a private one).
-    explicit StatusItem(const QDBusConnection& bus, QObject* parent = nullptr);
+    // Published on the bus at the given address (tests use a private one).
+    explicit StatusItem(const QString& busAddress, QObject* parent = nullptr);
     ~StatusItem() override;
 
     StatusItemButton* button() { return m_button.get(); }
@@ -54,6 +58,17 @@ public:
     // The last composed pictures, at 1× and 2× (devicePixelRatio set).
     const QImage& image1x() const { return m_image1x; }
     const QImage& image2x() const { return m_image2x; }
+
+    // One piece of the row, published as an item of its own: a key that names
+    // it (stable while the piece is the same tile) and its frame in points.
+    struct Segment {
+        QString key;
+        QRectF frame;
+        bool operator==(const Segment&) const = default;
+    };
+    // The pieces in the row's order; none publishes the whole picture as one.
+    const QList<Segment>& segments() const { return m_segments; }
+    void setSegments(const QList<Segment>& segments);
 
     LayerCompositor* compositor() const { return m_compositor.get(); }
     SniStatusItem* statusNotifier() const { return m_sni; }
@@ -79,6 +94,7 @@ private:
     std::optional<QPoint> m_lastClick;
     QImage m_image1x;
     QImage m_image2x;
+    QList<Segment> m_segments;
     SniStatusItem* m_sni = nullptr;
 };
 

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/statusitem/SniTypes.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+namespace gaugelet {
+
+class SniItemAdaptor;
+class SniStatusItem;
+
+// One StatusNotifierItem on a bus connection of its own: the connection owns
+// the bus name "org.kde.StatusNotifierItem-<pid>-<n>" and serves the object
+// /StatusNotifierItem, so hosts that address items by bus name alone tell the
+// items of one process apart. Title, status and tool tip are the owning
+// SniStatusItem's; the Id and the pictures are the item's own. Releasing the
+// item gives up its name, which removes it from every host.
+class SniItem : public QObject {
+    Q_OBJECT
+public:
+    SniItem(SniStatusItem* owner, const QString& busAddress, const QString& serviceName);
+    ~SniItem() override;
+
+    SniStatusItem* owner() const { return m_owner; }
+    QString serviceName() const { return m_serviceName; }
+    // Whether the bus name and object are ours.
+    bool isExported() const { return m_exported; }
+    bool isRegistered() const { return m_registered; }
+    // Forgets the registration (the watcher went or was replaced).
+    void resetRegistration()
+    {
+        m_registered = false;
+        m_seen = false;
+        m_registerAttempts = 0;
+    }
+    // Whether a host has read the item since it asked to register.
+    bool isSeenByHost() const { return m_seen; }
+    // A host reads the item's picture.
+    void noteRead();
+
+    // The segment of the row the item shows ("" for the whole picture).
+    QString key() const { return m_key; }
+    void setKey(const QString& key) { m_key = key; }
+    QString id() const { return m_id; }
+    void setId(const QString& id) { m_id = id; }
+
+    SniIconPixmapList iconPixmap() const { return m_pixmaps; }
+    // Stores the pictures and sends NewIcon, when they differ from the last.
+    // Returns whether they did.
+    bool setIconPixmap(const SniIconPixmapList& pixmaps);
+
+    // Asks the watcher to show the item; retries a refusal a few times.
+    void registerWithWatcher();
+    // Gives the item up: at once, or, while the watcher has yet to answer its
+    // registration, when it has (a name that vanishes before the watcher
+    // takes it in would stay in the watcher's list for good).
+    void retire();
+
+    // A host's click: logged with the item's segment, then the owner's action.
+    void click(const char* method, const QPoint& position);
+
+    SniItemAdaptor* adaptor() const { return m_adaptor; }
+
+Q_SIGNALS:
+    void registered();
+    void seenByHost();
+    void registrationFailed(const QString& error, bool retrying);
+
+private:
+    SniStatusItem* m_owner;
+    QString m_serviceName;
+    QDBusConnection m_bus;
+    QObject* m_exportedObject = nullptr;
+    SniItemAdaptor* m_adaptor = nullptr;
+    bool m_exported = false;
+    bool m_registered = false;
+    bool m_pending = false;
+    bool m_seen = false;
+    bool m_retiring = false;
+    int m_registerAttempts = 0;
+    QString m_key;
+    QString m_id;
+    SniIconPixmapList m_pixmaps;
+};
+
+bool operator==(const SniIconPixmap& a, const SniIconPixmap& b);
+
+} // namespace gaugelet

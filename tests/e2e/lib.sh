@@ -1,0 +1,69 @@
+# Shared by the end-to-end scripts (sourced): a private display and session
+# bus, a temporary HOME, the program's settings file and its windows.
+
+# Runs the calling script again under Xvfb (screen $1, e.g. 1440x900) on a
+# session bus of its own that activates nothing (no notification daemon pops
+# up over the screenshots), with GAUGELET_E2E_INNER=1; exits with its status.
+#   e2e_rerun SCREEN "$0" "$@"
+e2e_rerun() {
+  local screen=$1 script=$2 status config
+  shift 2
+  export GAUGELET_E2E_INNER=1
+  config=$(mktemp)
+  cat >"$config" <<'CONF'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+  xvfb-run -a -s "-screen 0 ${screen}x24" dbus-run-session --config-file="$config" -- "$script" "$@"
+  status=$?
+  rm -f "$config"
+  exit $status
+}
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# HOME and the XDG folders under $1, X11 for Qt, no resources override; sets
+# $settings to the program's settings file.
+e2e_environment() {
+  local root=$1
+  export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_CACHE_HOME=$root/cache
+  export XDG_RUNTIME_DIR=$root/run QT_QPA_PLATFORM=xcb
+  unset GAUGELET_RESOURCES_DIR XCTestConfigurationFilePath
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  settings=$XDG_CONFIG_HOME/dev.gaugelet.app/defaults.plist
+}
+
+# A settings file holding the given pins (JSON), as the program stores them,
+# and any further property-list entries ($2, XML).
+write_settings() {
+  mkdir -p "$(dirname "$settings")"
+  cat >"$settings" <<PLIST
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+	<key>pinnedSlots</key>
+	<data>$(printf '%s' "$1" | base64 -w0)</data>${2:-}
+</dict>
+</plist>
+PLIST
+}
+
+# The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per line.
+gaugelet_windows() {
+  xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Gaugelet".*/\1/p' | while read -r id; do
+    info=$(xwininfo -id "$id" 2>/dev/null)
+    grep -q "Map State: IsViewable" <<<"$info" || continue
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    w=$(sed -n 's/.*Width: *//p' <<<"$info")
+    h=$(sed -n 's/.*Height: *//p' <<<"$info")
+    echo "$id $x $y $w $h"
+  done
+}
