@@ -210,7 +210,7 @@ TEST(PropertyList, EachRefusedBinaryListSaysWhy)
     for (const auto& c : cases) {
         auto value = PropertyList::fromData(c.list);
         ASSERT_FALSE(value) << c.name;
-        EXPECT_EQ(value.error().describe(), c.message) << c.name;
+        EXPECT_EQ(value.error().describe().toStdString(), c.message.toStdString()) << c.name;
     }
 }
 

@@ -2,10 +2,13 @@
 
 #include "platform/core/Defaults.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace gaugelet::test {
 
@@ -55,5 +58,10 @@ void spinFor(int ms);
 // Reads and writes a whole file (tests build fake trees of real files).
 void writeFile(const QString& path, const QByteArray& contents);
 QByteArray readFile(const QString& path);
+
+// Every file of a fuzz target's inputs folder (its seeds and the crash
+// inputs found so far), by name, for a test to replay through the target's
+// check. The folder must hold at least one file.
+QList<std::pair<QString, QByteArray>> fuzzInputs(const QString& folder);
 
 } // namespace gaugelet::test
