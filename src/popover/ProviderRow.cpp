@@ -77,6 +77,7 @@ void ProviderRow::placeChip(StatLabelPosition position)
 
 void ProviderRow::refresh()
 {
+    ++m_refreshCount;
     const Defaults& defaults = *Defaults::standard();
     if (m_env.theme) {
         QPalette pal = m_name->palette();

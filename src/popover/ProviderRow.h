@@ -41,6 +41,8 @@ public:
     QWidget* progressIndicator() const;
     QWidget* detailView() const { return m_detail; }
     int detailViewRequests() const { return m_detailRequests; }
+    // How many times refresh() ran.
+    int refreshCount() const { return m_refreshCount; }
     PinBar* pinBar() const { return m_pinBar; }
 
     // Whether the chip shows for this provider under the merged-display setting.
@@ -64,6 +66,7 @@ private:
     double m_lastValue = -1;
     StatLabelPosition m_position = StatLabelPosition::trailing;
     int m_detailRequests = 0;
+    int m_refreshCount = 0;
 };
 
 } // namespace gaugelet

@@ -2,6 +2,8 @@
 
 #include "AlarmsPaneFixture.h"
 
+#include <QWheelEvent>
+
 using namespace gaugelet;
 using namespace gaugelet::test;
 
@@ -157,6 +159,25 @@ TEST_F(AlarmRowEditorView, ThresholdDragRebuildsNoPlayerButASoundChoiceDoes)
     EXPECT_TRUE(manager->isRebuilding() || manager->players().value(stored(0).id) != player);
     settle(*manager);
     EXPECT_TRUE(manager->players().value(stored(0).id)->path().endsWith("/Sounds/bell-sound.mp3"));
+}
+
+TEST_F(AlarmRowEditorView, AWheelOverTheThresholdSliderChangesNothing)
+{
+    open({makeAlarm("cpu.total", 0.5)});
+    QSlider* slider = editor(0)->thresholdSlider();
+    ASSERT_FALSE(slider->hasFocus());
+    const int position = slider->value();
+    const QPointF centre(slider->width() / 2.0, slider->height() / 2.0);
+    for (int delta : {-120, 120, 360}) {
+        QWheelEvent wheel(centre, slider->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(slider, &wheel);
+        EXPECT_FALSE(wheel.isAccepted()) << "left for the pane to scroll";
+    }
+    EXPECT_EQ(slider->value(), position);
+    EXPECT_DOUBLE_EQ(stored(0).threshold, 0.5);
+    EXPECT_EQ(writeCount(), 0);
+    settle(*manager);
 }
 
 // --- Editing mark -------------------------------------------------------------------------------

@@ -1,5 +1,8 @@
 #include "alarms/Alarm.h"
 
+#include "AlarmCheck.h"
+#include "TestSupport.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -164,4 +167,14 @@ TEST(Alarm, DirectionRawValues)
     EXPECT_EQ(rawValue(Alarm::Direction::above), "above");
     EXPECT_EQ(directionFromRaw(u"below"), Alarm::Direction::below);
     EXPECT_FALSE(directionFromRaw(u"Above").has_value());
+}
+
+TEST(Alarm, FuzzInputsKeepTheFuzzTargetsProperty)
+{
+    for (const auto& [name, bytes] : test::fuzzInputs(QStringLiteral(GAUGELET_TEST_DATA_DIR "/fuzz"))) {
+        EXPECT_EQ(fuzz::checkAlarmList(bytes), QString()) << name.toStdString();
+        if (name.startsWith(QLatin1String("seed-"))) {
+            EXPECT_TRUE(Alarm::decodeList(bytes)) << name.toStdString();
+        }
+    }
 }

@@ -2,6 +2,8 @@
 
 #include "AlarmsPaneFixture.h"
 
+#include <QPointer>
+
 using namespace gaugelet;
 using namespace gaugelet::test;
 
@@ -209,6 +211,25 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     turn();
     EXPECT_EQ(view->rebuildCount(), 2);
     EXPECT_EQ(itemTexts(editor(0)->soundPicker()), (QStringList{"Bell", "Bird", "Marimba"}));
+    settle(*manager);
+}
+
+TEST_F(AlarmsPane, TheOldEditorsGoingAfterARebuildLeaveTheNewEditingMark)
+{
+    const Alarm a = makeAlarm();
+    open({a});
+    ASSERT_EQ(manager->editingAlarmId(), a.id);
+    const QPointer<AlarmRowEditor> old = editor(0);
+    SoundRegistry::registerInstalled({"pack-a", "Pack A", QUrl::fromLocalFile("/x/pack-a.mp3"),
+                                      SoundRegistry::Sound::Source::installed("pack")});
+    turn();
+    ASSERT_EQ(view->rebuildCount(), 1);
+    // A real event loop: whatever the rebuild left for later is done now.
+    spinFor(20);
+    EXPECT_TRUE(old.isNull());
+    ASSERT_EQ(view->rows().size(), 1);
+    EXPECT_TRUE(editor(0)->thresholdSlider()->isVisible());
+    EXPECT_EQ(manager->editingAlarmId(), a.id) << "the new editor's mark stays";
     settle(*manager);
 }
 

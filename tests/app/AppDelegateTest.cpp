@@ -14,6 +14,8 @@
 #include "platform/statusitem/StatusItem.h"
 #include "popover/PopoverFooter.h"
 #include "popover/StatsPopover.h"
+#include "settings/SetupWindowController.h"
+#include "settings/SetupWindowView.h"
 #include "stats/RenderClock.h"
 #include "store/InstalledBundleRegistry.h"
 #include "update/SparkleUpdater.h"
@@ -269,11 +271,28 @@ TEST(AppDelegate, MigrationsRunOnceAndInOrder)
 {
     LaunchWorld world;
     world.defaults->set(PinManager::storageKey, Pin::encodeList({Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.numberLabel")}}));
-    world.defaults->set(QStringLiteral("global.showTag"), false);
+    // Legacy values unlike every default, so the copy shows where each came from.
+    world.defaults->set(QStringLiteral("global.showTag"), true);
+    world.defaults->set(QStringLiteral("global.tagPosition"), QStringLiteral("leading"));
     world.defaults->set(QStringLiteral("global.tagFgHex"), QStringLiteral("#FF0000"));
+    world.defaults->set(QStringLiteral("global.tagBgHex"), QStringLiteral("#00FF00"));
+    world.defaults->set(QStringLiteral("global.tagShowBg"), true);
     world.defaults->set(QStringLiteral("global.tagYOffset"), 3.0);
     {
         auto delegate = world.launch();
+        // Copied before the legacy keys were dropped: the pin's tag has their values.
+        TagSpec expected;
+        expected.shown = true;
+        expected.text = QStringLiteral("CPU");
+        expected.position = TagPosition::leading;
+        expected.orientation = TagOrientation::horizontal;
+        expected.fgHex = QStringLiteral("#FF0000");
+        expected.bgHex = QStringLiteral("#00FF00");
+        expected.showBg = true;
+        expected.yOffset = 3.0;
+        EXPECT_EQ(TagSpec::load(QStringLiteral("cpu.total::viz.numberLabel"), QStringLiteral("cpu.total"),
+                                QStringLiteral("CPU"), TagSpec::Namespace::tag),
+                  expected);
         // The legacy values were copied into the pin before they were removed.
         const QVariantMap user = world.defaults->userValues();
         EXPECT_FALSE(user.contains(QStringLiteral("global.showTag")));
@@ -292,6 +311,18 @@ TEST(AppDelegate, MigrationsRunOnceAndInOrder)
     auto again = world.launch();
     EXPECT_EQ(world.defaults->userValues().value(QStringLiteral("global.showTag")), true);
     EXPECT_EQ(world.defaults->userValues().size(), before.size());
+}
+
+TEST(AppDelegate, TheSetupWindowOpensAtAFirstStart)
+{
+    LaunchWorld world;
+    auto delegate = world.launch();
+    ASSERT_NE(delegate->setupWindow(), nullptr);
+    ASSERT_TRUE(waitUntil([&] {
+        const SetupWindowView* window = delegate->setupWindow()->window();
+        return window && window->isVisible();
+    }, 10000)) << "nothing was allowed yet, so the checklist opens";
+    EXPECT_EQ(delegate->setupWindow()->window()->windowTitle(), QStringLiteral("Set up Gaugelet"));
 }
 
 TEST(AppDelegate, AllowStartsEverythingInOrder)

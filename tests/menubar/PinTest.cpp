@@ -1,5 +1,8 @@
 #include "menubar/Pin.h"
 
+#include "PinCheck.h"
+#include "TestSupport.h"
+
 #include "MenubarTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -52,4 +55,14 @@ TEST(Pin, ExtraKeysAreIgnored)
     auto decoded = Pin::decodeList(R"([{"providerId":"a","visualizerId":"b","colour":"red"}])");
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->first(), (Pin { "a", "b" }));
+}
+
+TEST(Pin, FuzzInputsKeepTheFuzzTargetsProperty)
+{
+    for (const auto& [name, bytes] : test::fuzzInputs(QStringLiteral(GAUGELET_TEST_DATA_DIR "/fuzz"))) {
+        EXPECT_EQ(fuzz::checkPinList(bytes), QString()) << name.toStdString();
+        if (name.startsWith(QLatin1String("seed-"))) {
+            EXPECT_TRUE(Pin::decodeList(bytes)) << name.toStdString();
+        }
+    }
 }

@@ -85,6 +85,45 @@ TEST(Defaults, ChangedFiresOnRealChangesOnly)
     EXPECT_EQ(spy.at(0).at(0).toString(), "k");
 }
 
+TEST(Defaults, StoringTheSameValueAgainChangesNothingAndAnotherTypeIsAChange)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* name;
+        QVariant first;
+        QVariant second;
+        int changes; // for storing first, then second
+    } cases[] = {
+        {"a NaN again", nan, nan, 1},
+        {"a NaN in a list again", QVariantList{1, nan}, QVariantList{1, nan}, 1},
+        {"a NaN in a dict again", QVariantMap{{"a", nan}}, QVariantMap{{"a", nan}}, 1},
+        {"an equal list", QVariantList{"x", true}, QVariantList{"x", true}, 1},
+        {"an integer for a real in a list", QVariantList{1.0}, QVariantList{1}, 2},
+        {"an integer for a real in a dict", QVariantMap{{"a", 2.0}}, QVariantMap{{"a", 2}}, 2},
+        {"another key in a dict", QVariantMap{{"a", 1}}, QVariantMap{{"b", 1}}, 2},
+    };
+    for (const auto& c : cases) {
+        Defaults d;
+        QSignalSpy set(&d, &Defaults::changed);
+        d.set("k", c.first);
+        d.set("k", c.second);
+        EXPECT_EQ(set.count(), c.changes) << c.name;
+        EXPECT_EQ(d.object("k").typeId(), c.second.typeId()) << c.name;
+
+        // Replacing the user values and registering defaults judge alike.
+        Defaults r;
+        QSignalSpy replaced(&r, &Defaults::changed);
+        r.replaceUserValues([](const QString&) { return true; }, {{"k", c.first}});
+        r.replaceUserValues([](const QString&) { return true; }, {{"k", c.second}});
+        EXPECT_EQ(replaced.count(), c.changes) << c.name;
+        Defaults g;
+        QSignalSpy registered(&g, &Defaults::changed);
+        g.registerDefaults({{"k", c.first}});
+        g.registerDefaults({{"k", c.second}});
+        EXPECT_EQ(registered.count(), c.changes) << c.name;
+    }
+}
+
 TEST(Defaults, EveryTypeSurvivesTheFileRoundTrip)
 {
     QTemporaryDir dir;

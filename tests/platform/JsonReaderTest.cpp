@@ -44,6 +44,8 @@ TEST(JsonReader, TypeMismatchNamesTheExpectedTypeAndKey)
     };
     const Case cases[] = {
         {R"({"k":"true"})", Type::boolean, [](JsonReader& r) { r.require<bool>("k"); }},
+        {R"({"k":1})", Type::boolean, [](JsonReader& r) { r.require<bool>("k"); }},
+        {R"({"k":0})", Type::boolean, [](JsonReader& r) { r.optional<bool>("k"); }},
         {R"({"k":"1"})", Type::number, [](JsonReader& r) { r.require<double>("k"); }},
         {R"({"k":true})", Type::integer, [](JsonReader& r) { r.require<qint64>("k"); }},
         {R"({"k":5})", Type::string, [](JsonReader& r) { r.require<QString>("k"); }},

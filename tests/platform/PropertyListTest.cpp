@@ -168,6 +168,57 @@ TEST(PropertyList, SharedObjectsAreReadButCyclesAndExplosionsAreRefused)
     EXPECT_FALSE(PropertyList::fromData(binaryList({marker(0x6, quint64(1) << 62)}, 1)));
 }
 
+namespace {
+
+// The list with object `index`'s entry of its (4-byte) offset table replaced.
+QByteArray withObjectOffset(QByteArray list, int index, quint32 offset)
+{
+    quint64 table = 0;
+    for (qsizetype i = list.size() - 8; i < list.size(); ++i)
+        table = (table << 8) | quint8(list[i]);
+    for (int i = 0; i < 4; ++i)
+        list[qsizetype(table) + 4 * index + i] = char((offset >> (8 * (3 - i))) & 0xff);
+    return list;
+}
+
+} // namespace
+
+TEST(PropertyList, EachRefusedBinaryListSaysWhy)
+{
+    const QString malformed = QStringLiteral("not a property list");
+    const QByteArray dict = binaryList({dictOf({{1, 2}}, 1), ascii("a"), ascii("v")}, 1);
+    const quint32 table = quint32(dict.size() - 32 - 3 * 4);
+    std::vector<QByteArray> explosion;
+    for (int i = 0; i < 60; ++i)
+        explosion.push_back(arrayOf({quint64(i + 1), quint64(i + 1)}, 1));
+    explosion.push_back(ascii("x"));
+    const struct {
+        const char* name;
+        QByteArray list;
+        QString message;
+    } cases[] = {
+        {"the root's offset far past the file", withObjectOffset(dict, 0, 0xfffffff0u), malformed},
+        {"a value's offset far past the file", withObjectOffset(dict, 2, 0x7fffffffu), malformed},
+        {"an offset into the offset table", withObjectOffset(dict, 2, table), malformed},
+        {"an offset into the header", withObjectOffset(dict, 1, 3), malformed},
+        {"an array holding itself", binaryList({arrayOf({0}, 1)}, 1), QStringLiteral("property list refers to itself")},
+        {"two arrays holding each other", binaryList({arrayOf({1}, 1), arrayOf({0}, 1)}, 1),
+         QStringLiteral("property list refers to itself")},
+        {"a dict whose value is the dict", binaryList({dictOf({{1, 0}}, 1), ascii("k")}, 1),
+         QStringLiteral("property list refers to itself")},
+        {"257 levels", nestedBinary(257), QStringLiteral("property list nested too deeply")},
+        {"a NUL in a key", binaryList({dictOf({{1, 2}}, 1), ascii(QByteArray("a\0b", 3)), ascii("x")}, 1),
+         QStringLiteral("property list holds a NUL character")},
+        {"2^60 values once expanded", binaryList(explosion, 1), QStringLiteral("property list too large")},
+    };
+    ASSERT_TRUE(PropertyList::fromData(dict));
+    for (const auto& c : cases) {
+        auto value = PropertyList::fromData(c.list);
+        ASSERT_FALSE(value) << c.name;
+        EXPECT_EQ(value.error().describe().toStdString(), c.message.toStdString()) << c.name;
+    }
+}
+
 TEST(Defaults, FileWithNulOrDeepNestingIsKeptAsideAndTheStoreStarts)
 {
     const QByteArray nul = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><string>"

@@ -1,6 +1,10 @@
 #include "popover/StatsPopover.h"
 
 #include "PopoverFixture.h"
+#include "alarms/AlarmMenuPicker.h"
+#include "alarms/AlarmRow.h"
+#include "alarms/AlarmRowEditor.h"
+#include "alarms/AlarmsSettingsView.h"
 #include "popover/FiringAlarmsRow.h"
 #include "popover/PinBar.h"
 #include "popover/PinChip.h"
@@ -113,6 +117,31 @@ TEST(StatsPopover, ManyChangesInOneTurnUpdateOnce)
     EXPECT_EQ(popover.rows()[0]->chip()->inset(), QMargins(8, 2, 8, 2));
 }
 
+TEST(StatsPopover, ChangesArrivingInOneTurnRefreshEachRowOnceInTheNext)
+{
+    PopoverWorld world;
+    world.publish();
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    spinFor(20);
+    QList<int> before;
+    for (ProviderRow* row : popover.rows())
+        before.append(row->refreshCount());
+
+    // A publish (its flush ends the call), then three more changes, all
+    // before the event loop turns again.
+    world.providers[0]->value = 0.6;
+    world.publish();
+    world.theme->select(QStringLiteral("gum.light"));
+    world.defaults->set(QStringLiteral("global.statShowMerged"), false);
+    world.pins->setPins({});
+    for (int i = 0; i < popover.rows().size(); ++i)
+        EXPECT_EQ(popover.rows()[i]->refreshCount(), before[i]) << "nothing runs within the turn";
+    spinFor(20);
+    for (int i = 0; i < popover.rows().size(); ++i)
+        EXPECT_EQ(popover.rows()[i]->refreshCount(), before[i] + 1) << i;
+    EXPECT_EQ(popover.rows()[0]->chip()->text(), QStringLiteral("60%"));
+}
+
 TEST(StatsPopover, FiringAlarmsAddTheirSectionAndTheColumnsFollowTheRule)
 {
     PopoverWorld world;
@@ -134,6 +163,32 @@ TEST(StatsPopover, FiringAlarmsAddTheirSectionAndTheColumnsFollowTheRule)
     popover.firingRow()->lines()[0].suppress->click();
     ASSERT_TRUE(waitUntil([&] { return popover.firingRow() == nullptr; }));
     EXPECT_FALSE(popover.currentSize().twoColumns);
+}
+
+TEST(StatsPopover, ASnoozeLengthEditedInTheAlarmsPaneReachesTheFiringRowsButton)
+{
+    PopoverWorld world;
+    world.publish();
+    const Alarm alarm = alarmOn(QStringLiteral("cpu.total"), 0.2, Alarm::Direction::above, 15);
+    world.fire({alarm}, {{QStringLiteral("cpu.total"), 0.9}});
+    StatsPopover popover(world.env(), {}, screenOf(1440, 900));
+    ASSERT_NE(popover.firingRow(), nullptr);
+    EXPECT_EQ(popover.firingRow()->lines()[0].snooze->text(), QStringLiteral("Snooze 15m"));
+
+    // The user picks "1 hour" in the alarm's row of the settings pane.
+    AlarmsSettingsView pane(world.env());
+    ASSERT_EQ(pane.rows().size(), 1);
+    AlarmMenuPicker* snooze = pane.rows()[0]->editor()->snoozePicker();
+    const int hour = snooze->findText(QStringLiteral("1 hour"));
+    ASSERT_GE(hour, 0);
+    Q_EMIT snooze->activated(hour);
+    ASSERT_EQ(world.alarms->alarms()[0].notifySnoozeMinutes, 60);
+
+    ASSERT_TRUE(waitUntil([&] {
+        return popover.firingRow() && popover.firingRow()->lines()[0].snooze->text() == QStringLiteral("Snooze 60m");
+    }));
+    popover.firingRow()->lines()[0].snooze->click();
+    EXPECT_NEAR(world.alarms->snoozedUntil().value(alarm.id) - MediaClock::now(), 60 * 60, 1.0);
 }
 
 TEST(StatsPopover, FooterActionsReachTheOwner)

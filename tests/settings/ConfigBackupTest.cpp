@@ -1,5 +1,7 @@
 #include "settings/ConfigBackup.h"
 
+#include "ConfigBackupCheck.h"
+
 #include "platform/core/Defaults.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/PropertyList.h"
@@ -431,4 +433,15 @@ TEST(ConfigBackupKeys, RemovingCarriedKeysLeavesTheRestAndTheRegisteredDefaults)
                                            {"dev.gaugelet.store.catalogue.cache", QByteArray("cache")},
                                            {"unrelated", "stays"}}));
     EXPECT_EQ(d.integer("global.fpsLimit"), 30); // back to the registered default
+}
+
+TEST(ConfigBackup, FuzzInputsKeepTheFuzzTargetsProperty)
+{
+    for (const auto& [name, bytes] : test::fuzzInputs(QStringLiteral(GAUGELET_TEST_DATA_DIR "/fuzz"))) {
+        EXPECT_EQ(fuzz::checkBackupImport(bytes), QString()) << name.toStdString();
+        if (name.startsWith(QLatin1String("seed-"))) {
+            Defaults defaults;
+            EXPECT_TRUE(ConfigBackup::importData(bytes, name, defaults)) << name.toStdString();
+        }
+    }
 }

@@ -28,18 +28,18 @@ TEST(CPUProvider, DescribesItself)
 TEST(CPUProvider, LabelRoundsHalvesAwayAndValueIsCapped)
 {
     test::ManualWallClock clock;
-    StatSnapshot s = CPUProvider::makeSnapshot(CPUSample{30.0, 12.5, 57.5, {}});
+    StatSnapshot s = CPUProvider::makeSnapshot(CPUSample{{30.0, 12.5, 57.5, {}}});
     EXPECT_EQ(s.label, "43%");
     EXPECT_DOUBLE_EQ(s.value, 0.425);
     EXPECT_EQ(s.asOf, clock.now());
     EXPECT_TRUE(s.providerId.isEmpty());
     EXPECT_TRUE(s.badgeText.isEmpty());
 
-    s = CPUProvider::makeSnapshot(CPUSample{60.2, 40.2, 0, {}});
+    s = CPUProvider::makeSnapshot(CPUSample{{60.2, 40.2, 0, {}}});
     EXPECT_EQ(s.label, "100%");
     EXPECT_DOUBLE_EQ(s.value, 1.0);
 
-    s = CPUProvider::makeSnapshot(CPUSample{std::nan(""), 10, 0, {}});
+    s = CPUProvider::makeSnapshot(CPUSample{{std::nan(""), 10, 0, {}}});
     EXPECT_EQ(s.label, "0%");
     EXPECT_DOUBLE_EQ(s.value, 0.0);
 }
@@ -47,7 +47,7 @@ TEST(CPUProvider, LabelRoundsHalvesAwayAndValueIsCapped)
 TEST(CPUProvider, BreakdownAndExtras)
 {
     const QList<CPUCoreSample> cores{{0.5, CPUCoreKind::performance}, {0.1, CPUCoreKind::efficiency}};
-    const StatSnapshot s = CPUProvider::makeSnapshot(CPUSample{20, 10, 70, cores});
+    const StatSnapshot s = CPUProvider::makeSnapshot(CPUSample{{20, 10, 70, cores}});
     ASSERT_EQ(s.breakdown.size(), 3);
     EXPECT_EQ(s.breakdown[0], (Series{"user", "User", 20, std::nullopt}));
     EXPECT_EQ(s.breakdown[1], (Series{"system", "System", 10, std::nullopt}));

@@ -64,7 +64,7 @@ TEST(NetworkProvider, ValueIsTheCombinedRateAgainstTheSoftCap)
 TEST(NetworkProvider, SeriesCarryRateTextsAndExtrasCarryTheInterface)
 {
     test::ManualWallClock clock;
-    NetworkSample s{1500, 2.5e6, "wlan0", InterfaceKind::wifi, "192.0.2.5", std::nullopt, "203.0.113.1"};
+    NetworkSample s{{1500, 2.5e6, "wlan0", InterfaceKind::wifi, "192.0.2.5", std::nullopt, "203.0.113.1"}};
     const StatSnapshot snap = NetworkProvider::makeSnapshot(s);
     ASSERT_EQ(snap.breakdown.size(), 2);
     EXPECT_EQ(snap.breakdown[0], (Series{"up", "Upload", 1500, QString("2 KB/s")}));

@@ -253,7 +253,6 @@ TEST(NetworkSampler, AddressesOfThePrimaryInterfaceWithoutScope)
 TEST(NetworkSampler, InterfaceKinds)
 {
     const QSet<QString> wifi{QStringLiteral("en0")};
-    const InterfaceFacts none;
     auto kind = [&](const char* name, InterfaceFacts f = {}) {
         return NetworkSampler::classify(QString::fromLatin1(name), wifi, f);
     };

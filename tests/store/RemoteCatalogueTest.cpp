@@ -1,5 +1,7 @@
 #include "store/RemoteCatalogue.h"
 
+#include "RemoteCatalogueCheck.h"
+
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
@@ -309,4 +311,14 @@ TEST_F(RemoteCatalogueTest, UnreachableHostFailsAsNetwork)
     auto result = fetchAndVerify();
     ASSERT_FALSE(result);
     EXPECT_EQ(result.error().kind, Kind::network);
+}
+
+TEST(RemoteCatalogue, FuzzInputsKeepTheFuzzTargetsProperty)
+{
+    for (const auto& [name, bytes] : test::fuzzInputs(QStringLiteral(GAUGELET_TEST_DATA_DIR "/fuzz-catalogue"))) {
+        EXPECT_EQ(fuzz::checkCatalogue(bytes), QString()) << name.toStdString();
+        if (name.startsWith(QLatin1String("seed-"))) {
+            EXPECT_TRUE(RemoteCatalogue::decode(bytes)) << name.toStdString();
+        }
+    }
 }

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <gtest/gtest.h>
 
 namespace gaugelet::test {
 
@@ -93,6 +94,16 @@ QByteArray readFile(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
+}
+
+QList<std::pair<QString, QByteArray>> fuzzInputs(const QString& folder)
+{
+    const QDir dir(folder);
+    QList<std::pair<QString, QByteArray>> inputs;
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+        inputs.append({name, readFile(dir.filePath(name))});
+    EXPECT_FALSE(inputs.isEmpty()) << "no inputs in " << folder.toStdString();
+    return inputs;
 }
 
 } // namespace gaugelet::test

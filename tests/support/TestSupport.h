@@ -2,11 +2,14 @@
 
 #include "platform/core/Defaults.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QFont>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace gaugelet::test {
 
@@ -66,5 +69,10 @@ void spinFor(int ms);
 // Reads and writes a whole file (tests build fake trees of real files).
 void writeFile(const QString& path, const QByteArray& contents);
 QByteArray readFile(const QString& path);
+
+// Every file of a fuzz target's inputs folder (its seeds and the crash
+// inputs found so far), by name, for a test to replay through the target's
+// check. The folder must hold at least one file.
+QList<std::pair<QString, QByteArray>> fuzzInputs(const QString& folder);
 
 } // namespace gaugelet::test

@@ -1,5 +1,7 @@
 #include "update/KillSwitch.h"
 
+#include "KillSwitchCheck.h"
+
 #include "platform/core/InfoDictionary.h"
 #include "support/LocalHttpServer.h"
 #include "support/LogCapture.h"
@@ -436,4 +438,14 @@ TEST_F(KillSwitchGate, KeptCopyLivesInTheUserDefaults)
 
     // Offline next launch: the stop keeps stopping.
     EXPECT_EQ(KillSwitch::checkBlocking(env(FakeFetcher::failing(), cache)), Verdict::terminate("", std::nullopt));
+}
+
+TEST(KillSwitch, FuzzInputsKeepTheFuzzTargetsProperty)
+{
+    for (const auto& [name, bytes] : test::fuzzInputs(QStringLiteral(GAUGELET_TEST_DATA_DIR "/fuzz"))) {
+        EXPECT_EQ(fuzz::checkGatePayload(bytes), QString()) << name.toStdString();
+        if (name.startsWith(QLatin1String("seed-"))) {
+            EXPECT_TRUE(KillSwitch::Payload::decode(bytes)) << name.toStdString();
+        }
+    }
 }

@@ -104,11 +104,11 @@ QString sha256Hex(const QByteArray& bytes)
 QMap<QString, QString> options(const QStringList& args, int from)
 {
     QMap<QString, QString> map;
-    for (int i = from; i < args.size(); ++i) {
+    // "--name value" pairs.
+    for (int i = from; i < args.size(); i += 2) {
         if (!args[i].startsWith(QLatin1String("--")) || i + 1 >= args.size())
             die(QStringLiteral("unexpected argument %1").arg(args[i]));
         map.insert(args[i].mid(2), args[i + 1]);
-        ++i;
     }
     return map;
 }

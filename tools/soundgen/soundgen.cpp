@@ -62,7 +62,7 @@ void chirp(Buffer& out, double start, double f0, double f1, double length)
 void strike(Buffer& out, double start, double f, double decay, const std::vector<std::pair<double, double>>& partials)
 {
     for (const auto& [ratio, amp] : partials)
-        addPartial(out, start, decay * 5, amp, 0.004, decay / std::sqrt(ratio), [=](double) { return f * ratio; });
+        addPartial(out, start, decay * 5, amp, 0.004, decay / std::sqrt(ratio), [f, r = ratio](double) { return f * r; });
 }
 
 Buffer birdSound()

@@ -37,6 +37,38 @@ bool isIntegerType(const QVariant& v)
     return v.typeId() == QMetaType::LongLong;
 }
 
+// Whether two stored values are the same value: of the same property-list
+// type all the way down, a NaN the same as a NaN (QVariant's == finds a NaN
+// unequal to itself, and an integer equal to a real). Storing the same value
+// again must change nothing.
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    if (a.typeId() != b.typeId())
+        return false;
+    switch (a.typeId()) {
+    case QMetaType::Double: {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x == y || (std::isnan(x) && std::isnan(y));
+    }
+    case QMetaType::QVariantList: {
+        const QVariantList x = a.toList(), y = b.toList();
+        return x.size() == y.size() && std::equal(x.cbegin(), x.cend(), y.cbegin(), sameValue);
+    }
+    case QMetaType::QVariantMap: {
+        const QVariantMap x = a.toMap(), y = b.toMap();
+        if (x.size() != y.size())
+            return false;
+        for (auto i = x.cbegin(), j = y.cbegin(); i != x.cend(); ++i, ++j) {
+            if (i.key() != j.key() || !sameValue(i.value(), j.value()))
+                return false;
+        }
+        return true;
+    }
+    default:
+        return a == b;
+    }
+}
+
 // A save may write "<file>.XXXXXX" (six letters or digits) and rename it over
 // the file. One interrupted in between leaves a complete temporary behind;
 // nothing else ever writes such a name beside our settings file.
@@ -317,7 +349,7 @@ void Defaults::set(const QString& key, const QVariant& value)
     {
         QWriteLocker lock(&m_lock);
         auto it = m_user.find(key);
-        if (it != m_user.end() && it->typeId() == normal.typeId() && *it == normal)
+        if (it != m_user.end() && sameValue(*it, normal))
             return;
         m_user.insert(key, normal);
         m_dirty = true;
@@ -340,7 +372,7 @@ void Defaults::remove(const QString& key)
 
 void Defaults::replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values)
 {
-    auto differs = [](const QVariant& a, const QVariant& b) { return a.typeId() != b.typeId() || a != b; };
+    auto differs = [](const QVariant& a, const QVariant& b) { return !sameValue(a, b); };
     QStringList changedKeys;
     bool userChanged = false;
     {
@@ -411,7 +443,7 @@ void Defaults::registerDefaults(const QVariantMap& values)
                 continue;
             const QVariant before = m_registered.value(it.key());
             m_registered.insert(it.key(), normal);
-            if (!m_user.contains(it.key()) && before != normal)
+            if (!m_user.contains(it.key()) && !sameValue(before, normal))
                 changedKeys.append(it.key());
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -13,6 +14,63 @@
 #include <unistd.h>
 
 namespace gaugelet {
+
+namespace {
+
+// The kernel's netlink walking macros (NLMSG_OK, RTA_OK) compare its
+// unsigned lengths with a signed remainder. This walks the same way with
+// every length unsigned: the header of type Header at `at`, when `remaining`
+// bytes hold it and all of its length.
+template <typename Header, typename Length>
+const Header* headerAt(const char* at, size_t remaining, Length Header::*length)
+{
+    if (remaining < sizeof(Header))
+        return nullptr;
+    const auto* header = reinterpret_cast<const Header*>(at);
+    const size_t size = header->*length;
+    return size >= sizeof(Header) && size <= remaining ? header : nullptr;
+}
+
+// Moves `at` over `step` bytes; false when nothing is left after them.
+bool advance(const char*& at, size_t& remaining, size_t step)
+{
+    if (step >= remaining)
+        return false;
+    at += step;
+    remaining -= step;
+    return true;
+}
+
+} // namespace
+
+std::optional<int> RouteQuery::outputInterfaceIndex(std::string_view answer)
+{
+    // Walked in a copy aligned for the headers.
+    alignas(nlmsghdr) char buffer[8192];
+    size_t remaining = std::min(answer.size(), sizeof buffer);
+    std::memcpy(buffer, answer.data(), remaining);
+    const char* at = buffer;
+    while (const auto* h = headerAt(at, remaining, &nlmsghdr::nlmsg_len)) {
+        // Anything but a route (NLMSG_ERROR: no route, network unreachable) is skipped.
+        if (h->nlmsg_type == RTM_NEWROUTE && h->nlmsg_len >= NLMSG_LENGTH(sizeof(rtmsg))) {
+            const char* attribute = reinterpret_cast<const char*>(RTM_RTA(NLMSG_DATA(h)));
+            size_t left = h->nlmsg_len - NLMSG_LENGTH(sizeof(rtmsg));
+            while (const auto* a = headerAt(attribute, left, &rtattr::rta_len)) {
+                if (a->rta_type == RTA_OIF && a->rta_len >= RTA_LENGTH(sizeof(int))) {
+                    int index = 0;
+                    std::memcpy(&index, RTA_DATA(a), sizeof index);
+                    if (index > 0)
+                        return index;
+                }
+                if (!advance(attribute, left, RTA_ALIGN(a->rta_len)))
+                    break;
+            }
+        }
+        if (!advance(at, remaining, NLMSG_ALIGN(h->nlmsg_len)))
+            break;
+    }
+    return std::nullopt;
+}
 
 std::optional<QString> RouteQuery::primaryInterface(const SysRoot& root)
 {
@@ -65,22 +123,10 @@ std::optional<QString> RouteQuery::netlinkPrimaryInterface()
     if (n <= 0)
         return std::nullopt;
 
-    int len = int(n);
-    for (auto* h = reinterpret_cast<nlmsghdr*>(answer); NLMSG_OK(h, len); h = NLMSG_NEXT(h, len)) {
-        if (h->nlmsg_type != RTM_NEWROUTE)
-            continue; // NLMSG_ERROR: no route (network unreachable)
-        auto* message = static_cast<rtmsg*>(NLMSG_DATA(h));
-        int attributesLength = int(RTM_PAYLOAD(h));
-        for (auto* a = RTM_RTA(message); RTA_OK(a, attributesLength); a = RTA_NEXT(a, attributesLength)) {
-            if (a->rta_type != RTA_OIF || RTA_PAYLOAD(a) < sizeof(int))
-                continue;
-            int index = 0;
-            std::memcpy(&index, RTA_DATA(a), sizeof index);
-            char name[IF_NAMESIZE];
-            if (index > 0 && ::if_indextoname(unsigned(index), name))
-                return QString::fromUtf8(name);
-        }
-    }
+    const auto index = outputInterfaceIndex(std::string_view(answer, size_t(n)));
+    char name[IF_NAMESIZE];
+    if (index && ::if_indextoname(unsigned(*index), name))
+        return QString::fromUtf8(name);
     return std::nullopt;
 }
 

@@ -21,6 +21,10 @@ public:
     static std::optional<QString> primaryInterface(const SysRoot& root);
 
     static std::optional<QString> netlinkPrimaryInterface();
+    // The first positive output interface (RTA_OIF) of the RTM_NEWROUTE
+    // messages in a netlink answer; nothing for an error, a truncated or a
+    // malformed answer.
+    static std::optional<int> outputInterfaceIndex(std::string_view answer);
     static std::optional<QString> procRoutePrimaryInterface(const SysRoot& root);
     static std::optional<QString> parseProcRoute(std::string_view text);
 
