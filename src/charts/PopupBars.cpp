@@ -32,8 +32,16 @@ void PopupBars::setInput(Input input)
     m_input = std::move(input);
     if (heightChanged)
         setFixedHeight(int(std::ceil(fixedHeight(m_input.height))));
-    m_timeline->setWanted(drawsAgainstClock());
+    m_timeline->setWindow(m_input.window);
+    m_timeline->setWanted(pictureMoves());
     update();
+}
+
+bool PopupBars::pictureMoves() const
+{
+    // A history that draws nothing (every layer too thin) stays still.
+    return drawsAgainstClock()
+        && !flowingShapes(m_input, QSizeF(size()), std::optional<QDateTime>(WallClock::now())).isEmpty();
 }
 
 QSize PopupBars::sizeHint() const
@@ -51,7 +59,7 @@ void PopupBars::paintEvent(QPaintEvent*)
     GAUGELET_ASSERT_MAIN_THREAD();
     QPainter painter(this);
     const std::optional<QDateTime> date =
-        drawsAgainstClock() ? std::optional<QDateTime>(WallClock::now()) : std::nullopt;
+        drawsAgainstClock() ? std::optional<QDateTime>(m_timeline->frameDate()) : std::nullopt;
     ChartShape::paint(painter, shapes(m_input, QSizeF(size()), date));
 }
 

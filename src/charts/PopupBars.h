@@ -48,6 +48,8 @@ protected:
 
 private:
     bool drawsAgainstClock() const { return m_input.flowing && !m_input.times.isEmpty(); }
+    // Whether the picture changes as time passes.
+    bool pictureMoves() const;
 
     Input m_input;
     ChartTimeline* m_timeline;

@@ -4,7 +4,6 @@
 #include "charts/ChartTimeline.h"
 #include "charts/SmoothPath.h"
 #include "platform/core/MainThread.h"
-#include "platform/core/WallClock.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -32,7 +31,10 @@ void PopupThroughput::setInput(Input input)
     m_input = std::move(input);
     if (heightChanged)
         setFixedHeight(heightOf(m_input.height));
-    m_timeline->setWanted(!m_input.times.isEmpty());
+    m_timeline->setWindow(m_input.window);
+    // Without a scale or values nothing is drawn, so nothing moves.
+    m_timeline->setWanted(!m_input.times.isEmpty() && ChartMath::finite(m_input.yMagnitude) > 0
+                          && !(m_input.up.isEmpty() && m_input.down.isEmpty()));
     update();
 }
 
@@ -51,7 +53,7 @@ void PopupThroughput::paintEvent(QPaintEvent*)
     GAUGELET_ASSERT_MAIN_THREAD();
     QPainter painter(this);
     const std::optional<QDateTime> date =
-        m_input.times.isEmpty() ? std::nullopt : std::optional<QDateTime>(WallClock::now());
+        m_input.times.isEmpty() ? std::nullopt : std::optional<QDateTime>(m_timeline->frameDate());
     ChartShape::paint(painter, shapes(m_input, QSizeF(size()), date));
 }
 
