@@ -1,8 +1,8 @@
+#include "TestSupport.h"
 #include "charts/ChartFrameClock.h"
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupThroughput.h"
-#include "platform/core/WallClock.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -11,17 +11,6 @@
 using namespace gaugelet;
 
 namespace {
-// A clock the test moves by hand; restored when it goes.
-struct ManualClock {
-    qint64 ms;
-    explicit ManualClock(qint64 start) : ms(start)
-    {
-        WallClock::setSourceForTesting([this] { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); });
-    }
-    ~ManualClock() { WallClock::setSourceForTesting({}); }
-    QDateTime now() const { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC); }
-};
-
 // A flowing chart 340 points wide over 60 s: at 1× it slides 340 / 60 = 5.67
 // device pixels a second, half a pixel every 88.2 ms.
 std::unique_ptr<PopupBars> flowingChart(const QDateTime& now, QList<QList<double>> buckets = {{0.5}, {0.25}})
@@ -43,8 +32,8 @@ std::unique_ptr<PopupBars> flowingChart(const QDateTime& now, QList<QList<double
 TEST(ChartTimeline, RepaintsOnlyOnceThePictureMovedHalfADevicePixel)
 {
     // Start on a frame time of the 89 ms interval: frames fall at start + k × 89.
-    ManualClock clock(1'800'000'000'000LL);
-    clock.ms -= clock.ms % 89;
+    const qint64 start = 1'800'000'000'000LL - 1'800'000'000'000LL % 89;
+    test::ManualWallClock clock(QDateTime::fromMSecsSinceEpoch(start, Qt::UTC));
     auto bars = flowingChart(clock.now());
     bars->show();
     ChartTimeline* timeline = bars->timeline();
@@ -54,16 +43,16 @@ TEST(ChartTimeline, RepaintsOnlyOnceThePictureMovedHalfADevicePixel)
     EXPECT_EQ(ChartFrameClock::instance()->frameIntervalMs(), 89);
 
     (void)timeline->frameDate(); // painted now
-    const qint64 painted = clock.ms;
+    const qint64 painted = start;
     EXPECT_FALSE(timeline->isDue(painted + 88)); // 0.499 px
     EXPECT_TRUE(timeline->isDue(painted + 89));  // 0.504 px
 
     // The clock's frame 80 ms on finds it under half a pixel: no repaint.
-    clock.ms = painted + 80;
+    clock.advanceSecs(0.080);
     ChartFrameClock::instance()->tick();
     EXPECT_EQ(timeline->frameCount(), 0);
-    // The next frame time (89 ms on, reached 5 ms late) repaints it, once.
-    clock.ms = painted + 94;
+    // The next frame time repaints it, once.
+    clock.advanceSecs(0.014); // the frame time 89 ms on, reached 5 ms late
     ChartFrameClock::instance()->tick();
     EXPECT_EQ(timeline->frameCount(), 1);
     ChartFrameClock::instance()->tick();
@@ -76,7 +65,7 @@ TEST(ChartTimeline, RepaintsOnlyOnceThePictureMovedHalfADevicePixel)
 
 TEST(ChartTimeline, ChartsThatDoNotMoveScheduleNoTimer)
 {
-    ManualClock clock(1'800'000'000'000LL);
+    test::ManualWallClock clock;
     // A flowing history that draws nothing (every value 0) stays still.
     auto still = flowingChart(clock.now(), {{0.0}, {0.0}, {0.0}});
     still->show();
@@ -106,7 +95,7 @@ TEST(ChartTimeline, ChartsThatDoNotMoveScheduleNoTimer)
 
 TEST(ChartTimeline, FramesNeverComeFasterThanThirtyASecond)
 {
-    ManualClock clock(1'800'000'000'000LL);
+    test::ManualWallClock clock;
     // 3400 pixels over one second: half a pixel every 0.15 ms.
     auto bars = flowingChart(clock.now());
     PopupBars::Input in = bars->input();
