@@ -234,12 +234,7 @@ void MemoryDetailBody::refresh()
     const QColor cachedColour = colours.accent4;
     const QColor freeColour = colours.dim;
 
-    const MemoryExtras* figures = nullptr;
-    if (ProviderHistorySlice* s = slice()) {
-        const auto it = s->extras().constFind(MemoryExtras::key);
-        if (it != s->extras().cend())
-            figures = std::any_cast<MemoryExtras>(&*it);
-    }
+    const MemoryExtras* figures = shownRecord<MemoryExtras>(MemoryExtras::key);
 
     PopupDonut::Input donut;
     donut.tints = {wiredColour, compressedColour, appColour, cachedColour, freeColour};
