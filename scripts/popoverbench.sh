@@ -44,8 +44,17 @@ watcher=$!
 sleep 0.5
 
 now_ns() { date +%s%N; }
-# Summed over the threads alive now: CPU nanoseconds, and times put on a CPU.
-task_sums() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{c += $1; w += $3} END {print c, w}'; }
+# Per thread: "<tid> <CPU ns> <times put on a CPU>".
+task_stats() {
+  for t in /proc/"$1"/task/*; do
+    read -r c _ w <"$t/schedstat" 2>/dev/null && echo "${t##*/} $c $w"
+  done
+}
+# Summed over the threads alive at the end: what each did since the start (a
+# thread born meanwhile counts from 0; one that ended is left out).
+task_deltas() {
+  awk 'NR == FNR {c0[$1] = $2; w0[$1] = $3; next} {c += $2 - c0[$1]; w += $3 - w0[$1]} END {print c, w}' "$1" "$2"
+}
 threads() { ls /proc/"$1"/task | wc -l; }
 thread_names() { cat /proc/"$1"/task/*/comm 2>/dev/null | sort | uniq -c | awk '{printf "%s%s×%s", s, $2, $1; s = ", "}'; }
 popover_shown() { xwininfo -root -children 2>/dev/null | grep -q '"Gaugelet"'; }
@@ -66,13 +75,14 @@ PLIST
 
 phase() {
   local name=$1 pid=$2
-  local t0 c0 w0 t1 c1 w1
-  t0=$(now_ns); read -r c0 w0 < <(task_sums "$pid")
+  local t0 t1 c w
+  t0=$(now_ns); task_stats "$pid" >"$root/start"
   sleep "$seconds"
-  t1=$(now_ns); read -r c1 w1 < <(task_sums "$pid")
-  awk -v n="$name" -v c0="$c0" -v c1="$c1" -v w0="$w0" -v w1="$w1" -v t0="$t0" -v t1="$t1" -v th="$(threads "$pid")" 'BEGIN {
+  t1=$(now_ns); task_stats "$pid" >"$root/end"
+  read -r c w < <(task_deltas "$root/start" "$root/end")
+  awk -v n="$name" -v c="$c" -v w="$w" -v t0="$t0" -v t1="$t1" -v th="$(threads "$pid")" 'BEGIN {
     s = (t1 - t0) / 1e9
-    printf "  %-16s CPU %6.3f %% of a core, %6.1f wake-ups/s, %2d threads\n", n, 100 * (c1 - c0) / (t1 - t0), (w1 - w0) / s, th }'
+    printf "  %-16s CPU %6.3f %% of a core, %6.1f wake-ups/s, %2d threads\n", n, 100 * c / (t1 - t0), w / s, th }'
   echo "    threads: $(thread_names "$pid")"
 }
 
