@@ -46,7 +46,7 @@ qint64 ChartFrameClock::frameIntervalMs() const
     qint64 interval = std::numeric_limits<qint64>::max();
     for (const QPointer<ChartTimeline>& t : m_timelines) {
         if (t)
-            interval = std::min(interval, t->halfPixelMs());
+            interval = std::min(interval, t->stepMs());
     }
     if (interval == std::numeric_limits<qint64>::max())
         return interval;

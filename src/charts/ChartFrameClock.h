@@ -11,10 +11,10 @@ class ChartTimeline;
 
 // The one timer behind every time-placed chart. It runs only while at least
 // one chart's picture moves, at the pace of the fastest: a frame each time it
-// has slid another half device pixel, never more than 30 frames a second.
-// On each frame it asks for a repaint of exactly the charts whose picture has
-// moved by at least half a device pixel since it was last shown; charts that
-// slide at about the same speed step together and are repainted in one pass.
+// has slid another device pixel, never more than 30 frames a second. On each
+// frame it asks for a repaint of exactly the charts whose picture has moved
+// by a device pixel since it was last shown; charts that slide at about the
+// same speed step together and are repainted in one pass.
 class ChartFrameClock : public QObject {
     Q_OBJECT
 public:
@@ -32,9 +32,9 @@ public:
     // the next frame is scheduled. Public so tests drive it with their clock.
     void tick();
 
-    // The time between frames: the time the fastest chart takes to slide
-    // half a device pixel, at least 1/30 s; the largest qint64 without a
-    // chart that moves.
+    // The time between frames: the time the fastest chart takes to slide a
+    // device pixel, at least 1/30 s; the largest qint64 without a chart that
+    // moves.
     qint64 frameIntervalMs() const;
 
 private:

@@ -54,19 +54,19 @@ double ChartTimeline::pixelsPerSecond() const
     return std::isfinite(pps) && pps > 0 ? pps : 0;
 }
 
-qint64 ChartTimeline::halfPixelMs() const
+qint64 ChartTimeline::stepMs() const
 {
     const double pps = pixelsPerSecond();
     if (!(pps > 0))
         return std::numeric_limits<qint64>::max();
-    return qint64(std::ceil(std::min(500.0 / pps, 1e12)));
+    return qint64(std::ceil(std::min(1000.0 / pps, 1e12)));
 }
 
 bool ChartTimeline::isDue(qint64 nowMs) const
 {
-    // Moved distance in device pixels: (now − shown) ms × pps / 1000 ≥ 0.5.
+    // Moved distance in device pixels: (now − shown) ms × pps / 1000 ≥ 1.
     const double pps = pixelsPerSecond();
-    return pps > 0 && double(nowMs - m_shownMs) * pps >= 500.0;
+    return pps > 0 && double(nowMs - m_shownMs) * pps >= 1000.0;
 }
 
 void ChartTimeline::requestFrame(qint64 frameMs)

@@ -8,13 +8,13 @@ class QWidget;
 namespace gaugelet {
 
 // The redraw schedule of a time-placed chart. Its picture slides left by
-// width × device pixel ratio / window device pixels a second, so it is
-// repainted (its own rectangle only) when the picture has moved by at least
-// half a device pixel since it was last painted, never more than 30 times a
-// second (see ChartFrameClock), and only while the chart wants it and is
-// shown: hiding the widget (the popover closing) takes it off the clock,
-// showing it again puts it back. Asking for a running schedule again never
-// restarts it.
+// width × device pixel ratio / window device pixels a second, in whole
+// device pixels (ChartStrip), so it is repainted (its own rectangle only)
+// once the picture has moved by a device pixel since it was last shown, never
+// more than 30 times a second (see ChartFrameClock), and only while the chart
+// wants it and is shown: hiding the widget (the popover closing) takes it off
+// the clock, showing it again puts it back. Asking for a running schedule
+// again never restarts it.
 class ChartTimeline : public QObject {
     Q_OBJECT
 public:
@@ -40,11 +40,11 @@ public:
 
     // Device pixels the picture slides per second (0 when it cannot move).
     double pixelsPerSecond() const;
-    // Milliseconds the picture takes to slide half a device pixel, rounded
-    // up; the largest qint64 when it does not move.
-    qint64 halfPixelMs() const;
+    // Milliseconds the picture takes to slide a device pixel, rounded up;
+    // the largest qint64 when it does not move.
+    qint64 stepMs() const;
     // Whether the picture of the given time (ms since the epoch) has moved
-    // by at least half a device pixel from the one on screen.
+    // by a device pixel from the one on screen.
     bool isDue(qint64 nowMs) const;
     // Asks for a repaint of the chart's rectangle with the picture of the
     // given frame time; it counts as the picture on screen from now on.
