@@ -27,6 +27,12 @@ public:
     static constexpr double leadSeconds = 2.0;
 
     void invalidate() { m_valid = false; }
+    // Drops the picture's memory (the chart is hidden).
+    void release()
+    {
+        m_valid = false;
+        m_image = QImage();
+    }
     // Paints the picture of `date` on a canvas of `size` logical pixels at
     // the device pixel ratio `dpr`, `window` seconds across its width.
     void paint(QPainter& painter, QSizeF size, qreal dpr, double window, const QDateTime& date, const Builder& build);

@@ -70,6 +70,12 @@ void PopupBars::paintEvent(QPaintEvent*)
                   });
 }
 
+void PopupBars::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_strip.release(); // drawn again when shown
+}
+
 QList<ChartShape> PopupBars::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date)
 {
     if (!input.flowing)

@@ -50,6 +50,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool drawsAgainstClock() const { return m_input.flowing && !m_input.times.isEmpty(); }

@@ -64,6 +64,12 @@ void PopupThroughput::paintEvent(QPaintEvent*)
                   });
 }
 
+void PopupThroughput::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_strip.release(); // drawn again when shown
+}
+
 QList<ChartShape> PopupThroughput::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date,
                                           std::optional<qreal> runTo)
 {

@@ -163,4 +163,9 @@ TEST(ChartStrip, FramesBetweenInputsAreTheDrawnPictureSlidLeft)
     clock.advanceSecs(ChartStrip::leadSeconds + 0.5);
     (void)frame();
     EXPECT_EQ(bars->strip().renderCount(), 3);
+    // A hidden chart keeps no picture.
+    bars->show();
+    bars->hide();
+    (void)frame();
+    EXPECT_EQ(bars->strip().renderCount(), 4);
 }
