@@ -59,18 +59,12 @@ threads() { ls /proc/"$1"/task | wc -l; }
 thread_names() { cat /proc/"$1"/task/*/comm 2>/dev/null | sort | uniq -c | awk '{printf "%s%s×%s", s, $2, $1; s = ", "}'; }
 popover_shown() { xwininfo -root -children 2>/dev/null | grep -q '"Gaugelet"'; }
 
+# Four number-label tiles: the settings file holds only the pins (JSON, as
+# the program stores them, in a property list's data field).
 write_settings() {
   mkdir -p "$(dirname "$settings")"
-  cat >"$settings" <<PLIST
-<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0">
-<dict>
-	<key>pinnedSlots</key>
-	<data>$(printf '%s' '[{"providerId":"cpu.total","visualizerId":"viz.numberLabel"},{"providerId":"gpu.total","visualizerId":"viz.numberLabel"},{"providerId":"memory.total","visualizerId":"viz.numberLabel"},{"providerId":"net.total","visualizerId":"viz.numberLabel"}]' | base64 -w0)</data>
-</dict>
-</plist>
-PLIST
+  /usr/bin/python3 -c 'import plistlib, sys; plistlib.dump({"pinnedSlots": sys.argv[2].encode()}, open(sys.argv[1], "wb"))' \
+    "$settings" '[{"providerId":"cpu.total","visualizerId":"viz.numberLabel"},{"providerId":"gpu.total","visualizerId":"viz.numberLabel"},{"providerId":"memory.total","visualizerId":"viz.numberLabel"},{"providerId":"net.total","visualizerId":"viz.numberLabel"}]'
 }
 
 phase() {
