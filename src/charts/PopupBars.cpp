@@ -30,10 +30,19 @@ void PopupBars::setInput(Input input)
     GAUGELET_ASSERT_MAIN_THREAD();
     const bool heightChanged = input.height != m_input.height;
     m_input = std::move(input);
+    m_strip.invalidate();
     if (heightChanged)
         setFixedHeight(int(std::ceil(fixedHeight(m_input.height))));
-    m_timeline->setWanted(drawsAgainstClock());
+    m_timeline->setWindow(m_input.window);
+    m_timeline->setWanted(pictureMoves());
     update();
+}
+
+bool PopupBars::pictureMoves() const
+{
+    // A history that draws nothing (every layer too thin) stays still.
+    return drawsAgainstClock()
+        && !flowingShapes(m_input, QSizeF(size()), std::optional<QDateTime>(WallClock::now())).isEmpty();
 }
 
 QSize PopupBars::sizeHint() const
@@ -50,9 +59,21 @@ void PopupBars::paintEvent(QPaintEvent*)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QPainter painter(this);
-    const std::optional<QDateTime> date =
-        drawsAgainstClock() ? std::optional<QDateTime>(WallClock::now()) : std::nullopt;
-    ChartShape::paint(painter, shapes(m_input, QSizeF(size()), date));
+    if (!drawsAgainstClock()) {
+        ChartShape::paint(painter, shapes(m_input, QSizeF(size()), std::nullopt));
+        return;
+    }
+    // Frames between inputs slide the picture drawn for the input.
+    m_strip.paint(painter, QSizeF(size()), painter.device()->devicePixelRatioF(), m_input.window,
+                  m_timeline->frameDate(), [this](QSizeF canvas, qreal runTo, const QDateTime& at) {
+                      return flowingShapes(m_input, canvas, at, runTo);
+                  });
+}
+
+void PopupBars::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_strip.release(); // drawn again when shown
 }
 
 QList<ChartShape> PopupBars::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date)
@@ -96,7 +117,8 @@ QList<ChartShape> PopupBars::barShapes(const Input& input, QSizeF size)
     return out;
 }
 
-QList<ChartShape> PopupBars::flowingShapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date)
+QList<ChartShape> PopupBars::flowingShapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date,
+                                           std::optional<qreal> runTo)
 {
     QList<ChartShape> out;
     const qsizetype n = input.buckets.size();
@@ -114,6 +136,7 @@ QList<ChartShape> PopupBars::flowingShapes(const Input& input, QSizeF size, cons
     const qreal scale = h / yMax;
     bool timePlaced = false;
     const QList<qreal> xs = ChartMath::placeX(n, w, input.times, input.window, date, &timePlaced);
+    const qreal runsTo = runTo.value_or(w);
 
     // Running sums per bucket, carried from one layer to the next.
     QList<double> below(n, 0.0);
@@ -143,9 +166,9 @@ QList<ChartShape> PopupBars::flowingShapes(const Input& input, QSizeF size, cons
             continue;
         QList<QPointF> topLine = top;
         QList<QPointF> bottomLine = bottom;
-        if (timePlaced && topLine.last().x() < w) {
-            topLine.append(QPointF(w, topLine.last().y()));
-            bottomLine.append(QPointF(w, bottomLine.last().y()));
+        if (timePlaced && topLine.last().x() < runsTo) {
+            topLine.append(QPointF(runsTo, topLine.last().y()));
+            bottomLine.append(QPointF(runsTo, bottomLine.last().y()));
         }
         const QColor tint = input.tints[std::min(layer, k - 1)];
         QPainterPath area(topLine.first());

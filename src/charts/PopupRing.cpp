@@ -36,7 +36,8 @@ void PopupRing::setTint(const QColor& tint)
 QSize PopupRing::sizeHint() const
 {
     const int side = std::isfinite(m_diameter) && m_diameter > 0 ? int(std::ceil(m_diameter)) : 0;
-    return {side, side};
+    const int room = side > 0 ? 2 * overhang(m_lineWidth) : 0;
+    return {side + room, side + room};
 }
 
 double PopupRing::fraction(double value)
@@ -46,44 +47,48 @@ double PopupRing::fraction(double value)
     return std::min(value, 1.0);
 }
 
-void PopupRing::paint(QPainter& painter, const QRectF& frame, double value, const QColor& tint, qreal lineWidth)
+int PopupRing::overhang(qreal lineWidth)
 {
-    // The circle is inscribed in the frame; the stroke straddles its outline.
-    const qreal half = lineWidth * 0.5;
-    const QRectF circle = frame.adjusted(half, half, -half, -half);
-    if (!(circle.width() > 0))
-        return;
+    return std::isfinite(lineWidth) && lineWidth > 0 ? int(std::ceil(lineWidth * 0.5)) : 0;
+}
+
+QList<ChartShape> PopupRing::shapes(const QRectF& frame, double value, const QColor& tint, qreal lineWidth)
+{
+    // The circle is the frame's inscribed circle; the pens straddle it.
+    const qreal side = std::min(frame.width(), frame.height());
+    if (!(side > 0) || !(lineWidth > 0))
+        return {};
+    const QRectF circle(frame.center() - QPointF(side, side) * 0.5, QSizeF(side, side));
     QColor track = tint;
     track.setAlphaF(tint.alphaF() * 0.18);
-    QPen trackPen(track, lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    trackPen.setMiterLimit(10);
-    painter.setPen(trackPen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(circle);
+    QPainterPath outline;
+    outline.addEllipse(circle);
+    QList<ChartShape> out{ChartShape::stroked(outline, track, lineWidth, Qt::FlatCap, Qt::MiterJoin)};
     const double f = fraction(value);
-    QPen progressPen(tint, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin);
-    progressPen.setMiterLimit(10);
-    painter.setPen(progressPen);
     if (f >= 1.0) {
-        painter.drawEllipse(circle);
-    } else {
-        // From 12 o'clock, clockwise; a round-capped zero-length arc still
-        // shows a dot at the top.
+        out.append(ChartShape::stroked(outline, tint, lineWidth, Qt::RoundCap, Qt::MiterJoin));
+    } else if (f > 0) {
+        // From 12 o'clock, clockwise; a round cap shows even a tiny value as
+        // a dot at the top.
         QPainterPath arc;
         arc.arcMoveTo(circle, 90);
         arc.arcTo(circle, 90, -360.0 * f);
-        if (f == 0)
-            return; // nothing trimmed out of the circle: the track alone
-        painter.drawPath(arc);
+        out.append(ChartShape::stroked(arc, tint, lineWidth, Qt::RoundCap, Qt::MiterJoin));
     }
+    return out;
+}
+
+void PopupRing::paint(QPainter& painter, const QRectF& frame, double value, const QColor& tint, qreal lineWidth)
+{
+    ChartShape::paint(painter, shapes(frame, value, tint, lineWidth));
 }
 
 void PopupRing::paintEvent(QPaintEvent*)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    paint(painter, QRectF(0, 0, m_diameter, m_diameter), m_value, m_tint, m_lineWidth);
+    const qreal room = overhang(m_lineWidth);
+    paint(painter, QRectF(room, room, m_diameter, m_diameter), m_value, m_tint, m_lineWidth);
 }
 
 } // namespace gaugelet

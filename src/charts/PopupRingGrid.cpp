@@ -72,32 +72,48 @@ qreal PopupRingGrid::rowWidth(qsizetype count, qreal diameter, qreal spacing)
     return qreal(count) * positive(diameter) + qreal(count - 1) * positive(spacing);
 }
 
+// The rings' strokes reach half a line width past their frames, so the
+// grid keeps that much room on every side of its rows.
 QSize PopupRingGrid::sizeHint() const
 {
-    return {int(std::ceil(rowWidth(m_cores.size(), m_diameter, m_spacing))),
-            m_cores.isEmpty() ? 0 : int(std::ceil(m_diameter))};
+    if (m_cores.isEmpty())
+        return {0, 0};
+    const int room = 2 * PopupRing::overhang(m_lineWidth);
+    return {int(std::ceil(rowWidth(m_cores.size(), m_diameter, m_spacing))) + room, int(std::ceil(m_diameter)) + room};
 }
 
 QSize PopupRingGrid::minimumSizeHint() const
 {
-    return {m_cores.isEmpty() ? 0 : int(std::ceil(m_diameter)), m_cores.isEmpty() ? 0 : int(std::ceil(m_diameter))};
+    if (m_cores.isEmpty())
+        return {0, 0};
+    const int side = int(std::ceil(m_diameter)) + 2 * PopupRing::overhang(m_lineWidth);
+    return {side, side};
 }
 
 int PopupRingGrid::heightForWidth(int width) const
 {
     if (m_cores.isEmpty())
         return 0;
-    const int columns = columnsForWidth(width, m_diameter, m_spacing);
+    const int room = 2 * PopupRing::overhang(m_lineWidth);
+    const int columns = columnsForWidth(width - room, m_diameter, m_spacing);
     const qsizetype rows = (m_cores.size() + columns - 1) / columns;
-    return int(std::ceil(qreal(rows) * m_diameter + qreal(rows - 1) * m_spacing));
+    return int(std::ceil(qreal(rows) * m_diameter + qreal(rows - 1) * m_spacing)) + room;
+}
+
+QList<QRectF> PopupRingGrid::ringFrames() const
+{
+    const int room = PopupRing::overhang(m_lineWidth);
+    QList<QRectF> rects = cellRects(m_cores.size(), width() - 2 * room, m_diameter, m_spacing);
+    for (QRectF& r : rects)
+        r.translate(room, room);
+    return rects;
 }
 
 void PopupRingGrid::paintEvent(QPaintEvent*)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QList<QRectF> rects = cellRects(m_cores.size(), width(), m_diameter, m_spacing);
+    const QList<QRectF> rects = ringFrames();
     for (qsizetype i = 0; i < m_cores.size(); ++i)
         PopupRing::paint(painter, rects[i], m_cores[i].value, m_cores[i].tint, m_lineWidth);
 }

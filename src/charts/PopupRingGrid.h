@@ -27,6 +27,9 @@ public:
     static QList<QRectF> cellRects(qsizetype count, qreal width, qreal diameter, qreal spacing);
     // The width of one unwrapped row of count rings.
     static qreal rowWidth(qsizetype count, qreal diameter, qreal spacing);
+    // Each ring's frame in the grid at its current width, inside the room
+    // kept around the rows for the strokes' outer halves.
+    QList<QRectF> ringFrames() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

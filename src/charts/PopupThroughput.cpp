@@ -4,7 +4,6 @@
 #include "charts/ChartTimeline.h"
 #include "charts/SmoothPath.h"
 #include "platform/core/MainThread.h"
-#include "platform/core/WallClock.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -30,9 +29,13 @@ void PopupThroughput::setInput(Input input)
     GAUGELET_ASSERT_MAIN_THREAD();
     const bool heightChanged = input.height != m_input.height;
     m_input = std::move(input);
+    m_strip.invalidate();
     if (heightChanged)
         setFixedHeight(heightOf(m_input.height));
-    m_timeline->setWanted(!m_input.times.isEmpty());
+    m_timeline->setWindow(m_input.window);
+    // Without a scale or values nothing is drawn, so nothing moves.
+    m_timeline->setWanted(!m_input.times.isEmpty() && ChartMath::finite(m_input.yMagnitude) > 0
+                          && !(m_input.up.isEmpty() && m_input.down.isEmpty()));
     update();
 }
 
@@ -50,23 +53,37 @@ void PopupThroughput::paintEvent(QPaintEvent*)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QPainter painter(this);
-    const std::optional<QDateTime> date =
-        m_input.times.isEmpty() ? std::nullopt : std::optional<QDateTime>(WallClock::now());
-    ChartShape::paint(painter, shapes(m_input, QSizeF(size()), date));
+    if (m_input.times.isEmpty()) {
+        ChartShape::paint(painter, shapes(m_input, QSizeF(size()), std::nullopt));
+        return;
+    }
+    // Frames between inputs slide the picture drawn for the input.
+    m_strip.paint(painter, QSizeF(size()), painter.device()->devicePixelRatioF(), m_input.window,
+                  m_timeline->frameDate(), [this](QSizeF canvas, qreal runTo, const QDateTime& at) {
+                      return shapes(m_input, canvas, at, runTo);
+                  });
 }
 
-QList<ChartShape> PopupThroughput::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date)
+void PopupThroughput::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_strip.release(); // drawn again when shown
+}
+
+QList<ChartShape> PopupThroughput::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date,
+                                          std::optional<qreal> runTo)
 {
     if (!(ChartMath::finite(input.yMagnitude) > 0))
         return {};
     const std::optional<QDateTime> when = input.times.isEmpty() ? std::nullopt : date;
-    QList<ChartShape> out = seriesShapes(input.down, input.downTint, input, size, when);
-    out += seriesShapes(input.up, input.upTint, input, size, when);
+    QList<ChartShape> out = seriesShapes(input.down, input.downTint, input, size, when, runTo);
+    out += seriesShapes(input.up, input.upTint, input, size, when, runTo);
     return out;
 }
 
 QList<ChartShape> PopupThroughput::seriesShapes(const QList<double>& values, const QColor& tint, const Input& input,
-                                                QSizeF size, const std::optional<QDateTime>& date)
+                                                QSizeF size, const std::optional<QDateTime>& date,
+                                                std::optional<qreal> runTo)
 {
     const qsizetype n = values.size();
     const double magnitude = ChartMath::finite(input.yMagnitude);
@@ -83,8 +100,9 @@ QList<ChartShape> PopupThroughput::seriesShapes(const QList<double>& values, con
         const double v = std::clamp(ChartMath::finite(values[i]), 0.0, magnitude);
         points.append(QPointF(xs[i], h - scale * v));
     }
-    if (timePlaced && points.last().x() < w)
-        points.append(QPointF(w, points.last().y()));
+    const qreal edge = runTo.value_or(w);
+    if (timePlaced && points.last().x() < edge)
+        points.append(QPointF(edge, points.last().y()));
 
     QPainterPath line;
     QPainterPath area;

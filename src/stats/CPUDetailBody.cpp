@@ -82,21 +82,17 @@ void CPUDetailBody::refresh()
     m_system->setTint(colours.accent2);
     m_system->setFigure(figure("%.1f%%", seriesValue(snapshot().breakdown, u"system")));
 
-    // Rings from the per-processor values merged into the history's extras.
+    // Rings from the per-processor values of the reading shown.
     QList<PopupRingCell> cells;
     double performanceSum = 0, efficiencySum = 0;
     int performanceCount = 0, efficiencyCount = 0;
-    if (ProviderHistorySlice* s = slice()) {
-        const auto it = s->extras().constFind(CPUExtras::key);
-        const CPUExtras* record = it == s->extras().cend() ? nullptr : std::any_cast<CPUExtras>(&*it);
-        if (record) {
-            cells.reserve(record->perCore.size());
-            for (const CPUCoreSample& core : record->perCore) {
-                const bool performance = core.kind == CPUCoreKind::performance;
-                cells.append(PopupRingCell{core.value, performance ? colours.accent1 : colours.accent2});
-                (performance ? performanceSum : efficiencySum) += ChartMath::finite(core.value);
-                ++(performance ? performanceCount : efficiencyCount);
-            }
+    if (const CPUExtras* record = shownRecord<CPUExtras>(CPUExtras::key)) {
+        cells.reserve(record->perCore.size());
+        for (const CPUCoreSample& core : record->perCore) {
+            const bool performance = core.kind == CPUCoreKind::performance;
+            cells.append(PopupRingCell{core.value, performance ? colours.accent1 : colours.accent2});
+            (performance ? performanceSum : efficiencySum) += ChartMath::finite(core.value);
+            ++(performance ? performanceCount : efficiencyCount);
         }
     }
     m_grid->setCores(cells);

@@ -50,6 +50,22 @@ protected:
     ProviderHistorySlice* slice() const { return m_slice; }
     QList<HistorySample> samples() const;
     int windowSeconds() const;
+    // The provider record the view's figures come from: the one of the
+    // snapshot the view was given (the reading the row's header shows), or,
+    // when that snapshot carries none, the history slice's merged record.
+    // The slice runs ahead of the header for a moment after each sample (it
+    // is recorded before the registry publishes), so the header's reading
+    // comes first and the figures of one row agree.
+    template <typename T>
+    const T* shownRecord(const QString& key) const
+    {
+        if (const T* own = m_snapshot.extra<T>(key))
+            return own;
+        if (!m_slice)
+            return nullptr;
+        const auto it = m_slice->extras().constFind(key);
+        return it == m_slice->extras().cend() ? nullptr : std::any_cast<T>(&*it);
+    }
 
 private:
     void attachSlice();

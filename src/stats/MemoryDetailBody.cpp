@@ -234,12 +234,7 @@ void MemoryDetailBody::refresh()
     const QColor cachedColour = colours.accent4;
     const QColor freeColour = colours.dim;
 
-    const MemoryExtras* figures = nullptr;
-    if (ProviderHistorySlice* s = slice()) {
-        const auto it = s->extras().constFind(MemoryExtras::key);
-        if (it != s->extras().cend())
-            figures = std::any_cast<MemoryExtras>(&*it);
-    }
+    const MemoryExtras* figures = shownRecord<MemoryExtras>(MemoryExtras::key);
 
     PopupDonut::Input donut;
     donut.tints = {wiredColour, compressedColour, appColour, cachedColour, freeColour};
@@ -295,8 +290,15 @@ void MemoryDetailBody::refresh()
     m_switch->setTint(cachedColour);
     const QColor switchColour =
         m_showCached ? cachedColour : DesignStyle::colour(DesignStyle::Colour::secondary, this);
+    // The symbol is drawn again only when its look changes, not every second.
     const int side = int(std::ceil(QFontMetricsF(DesignStyle::systemFont(10)).height()));
-    m_switchSymbol->setPixmap(tintedSymbol(QStringLiteral("externaldrive.fill"), switchColour, side, devicePixelRatioF()));
+    const QString symbolKey = switchColour.name(QColor::HexArgb) + QLatin1Char('/') + QString::number(side)
+        + QLatin1Char('/') + QString::number(devicePixelRatioF());
+    if (symbolKey != m_switchSymbolKey) {
+        m_switchSymbolKey = symbolKey;
+        m_switchSymbol->setPixmap(
+            tintedSymbol(QStringLiteral("externaldrive.fill"), switchColour, side, devicePixelRatioF()));
+    }
     setTextColour(m_switchLabel, switchColour);
 
     // The kernel's verdict.

@@ -55,6 +55,7 @@ private:
     PopupDonut* m_donut;
     QWidget* m_switchRow;
     QLabel* m_switchSymbol;
+    QString m_switchSymbolKey; // colour, size and scale of the drawn symbol
     QLabel* m_switchLabel;
     MiniSwitch* m_switch;
     InfoButton* m_switchInfo;

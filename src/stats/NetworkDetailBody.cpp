@@ -8,6 +8,7 @@
 #include "charts/PopupThroughput.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/WallClock.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/Color.h"
 #include "stats/InterfaceKind.h"
@@ -22,6 +23,7 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace gaugelet {
 
@@ -93,6 +95,35 @@ QString NetworkDetailBody::kindLabel(InterfaceKind kind)
     return QStringLiteral("-");
 }
 
+double NetworkDetailBody::chartScale(double largest)
+{
+    if (!(largest > 0) || !std::isfinite(largest))
+        return 1.0;
+    return std::max(largest, minimumScale);
+}
+
+NetworkDetailBody::Peaks NetworkDetailBody::shownPeaks(const QList<double>& ups, const QList<double>& downs,
+                                                       const QList<QDateTime>& times, bool timePlaced,
+                                                       double window, const QDateTime& date)
+{
+    // The flowing chart places samples by time, so one taken more than a
+    // window ago is off its left edge even when fewer samples than the
+    // window's seconds came since (samples more than a second apart); the
+    // mirrored bars show every sample.
+    bool byTime = timePlaced && date.isValid() && std::isfinite(window) && window > 0
+        && times.size() == ups.size() && times.size() == downs.size();
+    Peaks peaks;
+    for (qsizetype i = 0; i < std::max(ups.size(), downs.size()); ++i) {
+        if (byTime && times[i].isValid() && double(times[i].msecsTo(date)) > window * 1000.0)
+            continue;
+        if (i < ups.size())
+            peaks.up = std::max(peaks.up, ChartMath::finite(ups[i]));
+        if (i < downs.size())
+            peaks.down = std::max(peaks.down, ChartMath::finite(downs[i]));
+    }
+    return peaks;
+}
+
 bool NetworkDetailBody::downIsTrailing() const
 {
     return m_middleSpacer->expandingDirections() & Qt::Horizontal;
@@ -107,24 +138,22 @@ void NetworkDetailBody::refresh()
     const NetworkExtras* extras = snapshot().extra<NetworkExtras>(NetworkExtras::key);
 
     // History, oldest first.
+    const bool smooth = Prefs::boolValue(smoothChartsKey, true);
     const QList<HistorySample> history = samples();
     QList<double> ups, downs;
     QList<QDateTime> times;
     ups.reserve(history.size());
     downs.reserve(history.size());
     times.reserve(history.size());
-    double peakUp = 0, peakDown = 0;
     for (const HistorySample& s : history) {
-        const double u = seriesValue(s.breakdown, u"up");
-        const double d = seriesValue(s.breakdown, u"down");
-        ups.append(u);
-        downs.append(d);
+        ups.append(seriesValue(s.breakdown, u"up"));
+        downs.append(seriesValue(s.breakdown, u"down"));
         times.append(s.t);
-        peakUp = std::max(peakUp, u);
-        peakDown = std::max(peakDown, d);
     }
-    const double largest = std::max(peakUp, peakDown);
-    const double magnitude = largest > 0 ? largest : 1.0;
+    const Peaks peaks = shownPeaks(ups, downs, times, smooth, windowSeconds(), WallClock::now());
+    const double peakUp = peaks.up;
+    const double peakDown = peaks.down;
+    const double magnitude = chartScale(std::max(peakUp, peakDown));
 
     // Header: the two rates and where the down figure stands.
     const Defaults* defaults = Defaults::standard();
@@ -160,7 +189,6 @@ void NetworkDetailBody::refresh()
     }
 
     // Chart: flowing lines with smooth charts, mirrored bars without.
-    const bool smooth = Prefs::boolValue(smoothChartsKey, true);
     if (smooth) {
         PopupThroughput::Input in;
         in.up = ups;

@@ -31,6 +31,23 @@ public:
     // "Wi-Fi", "Ethernet", "VPN", "Bridge", "Other", and "-" for unknown.
     static QString kindLabel(InterfaceKind kind);
 
+    // The least rate (bytes per second) the chart scales to its full height:
+    // the least the figures show as more than "0 KB/s", so a chart of rates
+    // that all read "0 KB/s" stays low.
+    static constexpr double minimumScale = 1000.0;
+    // The value the chart draws at its top edge for the largest rate shown:
+    // 1 when nothing moved, else at least `minimumScale`.
+    static double chartScale(double largest);
+    // The largest up and down rates among the samples the chart shows at a
+    // date: with time placement those of the last `window` seconds by time,
+    // otherwise all of them.
+    struct Peaks {
+        double up = 0;
+        double down = 0;
+    };
+    static Peaks shownPeaks(const QList<double>& ups, const QList<double>& downs, const QList<QDateTime>& times,
+                            bool timePlaced, double window, const QDateTime& date);
+
     NetworkRateBlock* upBlock() const { return m_up; }
     NetworkRateBlock* downBlock() const { return m_down; }
     PopupThroughput* throughput() const { return m_throughput; }

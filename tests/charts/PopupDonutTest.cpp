@@ -115,3 +115,28 @@ TEST(PopupDonut, CentreTextsShowWithoutARing)
     EXPECT_GT(inked, 20); // the texts
     EXPECT_EQ(image.pixelColor(50, 2).alpha(), 0); // no ring
 }
+
+TEST(PopupDonut, InnerRatioIsClampedToZeroToOne)
+{
+    const QRectF canvas(0, 0, 100, 100);
+    const struct {
+        double ratio;
+        bool pie;  // the centre is filled
+        bool ring; // anything shows near the outer edge
+    } cases[] = {{-0.5, true, true}, {std::nan(""), true, true}, {0.0, true, true},
+                 {0.5, false, true}, {1.0, false, false}, {1.5, false, false}};
+    for (const auto& c : cases) {
+        auto in = input({1, 1}, {red, green});
+        in.innerRatio = c.ratio;
+        const auto shapes = PopupDonut::shapes(in, canvas.size());
+        ASSERT_EQ(shapes.size(), 2) << c.ratio;
+        for (const ChartShape& s : shapes) {
+            // Never past the outer radius, never inside out.
+            EXPECT_TRUE(canvas.adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(s.path.boundingRect())) << c.ratio;
+        }
+        const QImage image = test::render(shapes, QSize(100, 100));
+        EXPECT_EQ(image.pixelColor(50, 50).alpha() > 0, c.pie) << c.ratio;
+        // A ratio of 1 or more leaves no ring to see.
+        EXPECT_EQ(image.pixelColor(97, 50).alpha() > 0, c.ring) << c.ratio;
+    }
+}

@@ -2,6 +2,7 @@
 #include "charts/PopupRingGrid.h"
 
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -16,7 +17,8 @@ QImage ring(double value)
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    PopupRing::paint(p, QRectF(0, 0, 40, 40), value, tint, 4);
+    // A 36-point ring with the room its stroke needs around it.
+    PopupRing::paint(p, QRectF(2, 2, 36, 36), value, tint, 4);
     p.end();
     return image;
 }
@@ -68,8 +70,9 @@ TEST(PopupRingGrid, RowWidthAndWrapping)
     EXPECT_EQ(PopupRingGrid::rowWidth(0, 18, 4), 0);
     PopupRingGrid small(18, 4, 2);
     small.setCores(QList<PopupRingCell>(8, PopupRingCell{0.5, tint}));
-    EXPECT_EQ(small.sizeHint(), QSize(172, 18));
-    EXPECT_EQ(small.heightForWidth(172), 18); // exactly fits: one row
+    // Plus one pixel on every side for the strokes' outer halves.
+    EXPECT_EQ(small.sizeHint(), QSize(174, 20));
+    EXPECT_EQ(small.heightForWidth(174), 20); // exactly fits: one row
     PopupRingGrid empty(18, 4, 2);
     EXPECT_EQ(empty.sizeHint(), QSize(0, 0));
     EXPECT_EQ(empty.heightForWidth(352), 0);
@@ -85,7 +88,7 @@ TEST(PopupRingGrid, RowWidthAndWrapping)
     EXPECT_EQ(rects[31].topLeft(), QPointF(23, 46));
     PopupRingGrid grid(20, 3, 2.5);
     grid.setCores(QList<PopupRingCell>(32, PopupRingCell{0.5, tint}));
-    EXPECT_EQ(grid.heightForWidth(352), 3 * 20 + 2 * 3);
+    EXPECT_EQ(grid.heightForWidth(352 + 4), 3 * 20 + 2 * 3 + 4);
     // A column narrower than one ring still shows one per row.
     EXPECT_EQ(PopupRingGrid::columnsForWidth(5, 20, 3), 1);
 }
@@ -103,11 +106,45 @@ TEST(PopupRingGrid, PaintsEachRingInItsCell)
 {
     PopupRingGrid grid(20, 3, 2.5);
     grid.setCores({{1.0, tint}, {std::nan(""), tint}, {1.0, QColor(0, 0, 255)}});
-    grid.resize(46, 43); // two per row
-    QImage image(46, 43, QImage::Format_ARGB32_Premultiplied);
+    grid.resize(50, 47); // two per row, and 2 pixels of room around them
+    QImage image(50, 47, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     grid.render(&image, {}, {}, QWidget::DrawChildren);
-    EXPECT_EQ(image.pixelColor(1, 10), tint);                // first ring's left edge
-    EXPECT_LT(image.pixelColor(24, 10).alpha(), 80);         // second ring: track only
-    EXPECT_EQ(image.pixelColor(1, 33), QColor(0, 0, 255));   // third ring wrapped below
+    EXPECT_EQ(image.pixelColor(1, 12), tint);                // first ring's left edge, outside its frame
+    EXPECT_LT(image.pixelColor(25, 12).alpha(), 80);         // second ring: track only
+    EXPECT_EQ(image.pixelColor(1, 35), QColor(0, 0, 255));   // third ring wrapped below
+}
+
+TEST(PopupRing, TheStrokeStraddlesTheInscribedCircle)
+{
+    // A 20-point frame and a 2.5-point line: the circle is the frame's own
+    // (radius 10), and the stroke reaches 1.25 points past the frame.
+    const QRectF frame(5, 5, 20, 20);
+    const auto shapes = PopupRing::shapes(frame, 0.25, tint, 2.5);
+    ASSERT_EQ(shapes.size(), 2);
+    const ChartShape& track = shapes[0];
+    const ChartShape& progress = shapes[1];
+    EXPECT_EQ(track.kind, ChartShape::Kind::stroke);
+    EXPECT_EQ(track.path.boundingRect(), frame);
+    EXPECT_EQ(track.lineWidth, 2.5);
+    EXPECT_EQ(track.cap, Qt::FlatCap);
+    EXPECT_NEAR(track.colour.alphaF(), 0.18, 0.01);
+    QPainterPathStroker stroker;
+    stroker.setWidth(track.lineWidth);
+    const QRectF inked = stroker.createStroke(track.path).boundingRect();
+    EXPECT_NEAR(inked.left(), 5 - 1.25, 0.01);
+    EXPECT_NEAR(inked.width(), 22.5, 0.01);
+    // The quarter runs from 12 o'clock (15, 5) to 3 o'clock (25, 15).
+    EXPECT_EQ(progress.cap, Qt::RoundCap);
+    EXPECT_EQ(progress.colour, tint);
+    const QPointF start = progress.path.pointAtPercent(0), end = progress.path.pointAtPercent(1);
+    EXPECT_NEAR(start.x(), 15, 1e-6);
+    EXPECT_NEAR(start.y(), 5, 1e-6);
+    EXPECT_NEAR(end.x(), 25, 1e-6);
+    EXPECT_NEAR(end.y(), 15, 1e-6);
+    // Nothing to show: the track alone; full: the whole circle over it.
+    EXPECT_EQ(PopupRing::shapes(frame, std::nan(""), tint, 2.5).size(), 1);
+    EXPECT_EQ(PopupRing::shapes(frame, 1.7, tint, 2.5)[1].path.boundingRect(), frame);
+    // The widget keeps room for the outer half: 20 + 2 × 2 pixels.
+    EXPECT_EQ(PopupRing(0.5, tint, 20, 2.5).sizeHint(), QSize(24, 24));
 }

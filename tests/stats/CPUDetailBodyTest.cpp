@@ -159,3 +159,20 @@ TEST(CPUDetailBody, UpdatesInPlaceAndKeepsItsTimerRunning)
     EXPECT_EQ(body.userLegend()->tint(), f.theme.palette().accent1);
     body.hide();
 }
+
+TEST(CPUDetailBody, CoresShowTheReadingOfTheHeader)
+{
+    // The history is a moment ahead of the row's header after each sample:
+    // the rings and core means stay with the reading the view was given.
+    test::DetailViewFixture f;
+    const StatSnapshot shown = f.record(cpuSnapshot(40, 10, cores(4, 0, 0.5)));
+    CPUDetailBody body(shown, f.env);
+    body.show();
+    const StatSnapshot next = f.record(cpuSnapshot(70, 29, cores(4, 0, 0.99)));
+    f.settle();
+    EXPECT_EQ(body.performanceRow()->value(), "50%");
+    EXPECT_EQ(body.ringGrid()->cores()[0].value, 0.5);
+    EXPECT_EQ(body.bars()->input().buckets.size(), 2); // the chart takes the new sample at once
+    body.setSnapshot(next);
+    EXPECT_EQ(body.performanceRow()->value(), "99%");
+}

@@ -187,9 +187,10 @@ TEST(DetailViewScreenshots, EachViewLightAndDarkFitsTheColumn)
                 expectInsideColumn(&host, name);
                 if (auto* cpu = qobject_cast<CPUDetailBody*>(body); cpu && sc.cores > 0) {
                     PopupRingGrid* grid = cpu->ringGrid();
-                    const int columns = PopupRingGrid::columnsForWidth(grid->width(), 20, 3);
+                    // Two pixels around the rows for the strokes' outer halves.
+                    const int columns = PopupRingGrid::columnsForWidth(grid->width() - 4, 20, 3);
                     const int rows = (sc.cores + columns - 1) / columns;
-                    EXPECT_EQ(grid->height(), rows * 20 + (rows - 1) * 3) << name;
+                    EXPECT_EQ(grid->height(), rows * 20 + (rows - 1) * 3 + 4) << name;
                 }
                 EXPECT_TRUE(render(&host).save(
                     QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/") + QString::fromStdString(name) + ".png"));

@@ -194,3 +194,26 @@ TEST(MemoryDetailBody, TextsNameOnlyLinuxFacilities)
     EXPECT_TRUE(MemoryDetailBody::pressureInfo().contains("/proc/pressure/memory"));
     EXPECT_TRUE(MemoryDetailBody::cachedSwitchInfo().endsWith("Settings → Stats → Memory."));
 }
+
+TEST(MemoryDetailBody, TheCentreShowsTheReadingOfTheHeader)
+{
+    // The registry records a sample in the history before it publishes it to
+    // the row's header; meanwhile the centre keeps the header's reading.
+    test::DetailViewFixture f;
+    MemoryExtras before = figures(); // 7 of 16 GiB: 44 %
+    const StatSnapshot shown = f.record(MemoryProvider::makeSnapshot(before, false));
+    MemoryDetailBody body(shown, f.env);
+    body.show();
+    EXPECT_EQ(body.donut()->input().centerLabel, shown.label);
+    MemoryExtras after = before;
+    after.appBytes += GiB / 4; // 45 %
+    const StatSnapshot next = f.record(MemoryProvider::makeSnapshot(after, false));
+    f.settle();
+    EXPECT_EQ(body.donut()->input().centerLabel, "44%");
+    EXPECT_EQ(body.row("App")->value(), "4.00 GB");
+    // The header's next reading moves both.
+    body.setSnapshot(next);
+    EXPECT_EQ(next.label, "45%");
+    EXPECT_EQ(body.donut()->input().centerLabel, next.label);
+    EXPECT_EQ(body.row("App")->value(), "4.25 GB");
+}

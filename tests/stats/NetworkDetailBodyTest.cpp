@@ -175,3 +175,54 @@ TEST(NetworkDetailBody, LabelPositionAndChipColoursFollowTheSettings)
     f.settle();
     EXPECT_EQ(body.upBlock()->rateLabel()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
 }
+
+TEST(NetworkDetailBody, RatesUnderOneKilobyteNeverFillTheChart)
+{
+    // Every figure reads "0 KB/s": the chart's scale is at least 1 KB/s, so
+    // 300 B/s stays at under a third of its height.
+    test::DetailViewFixture f;
+    f.record(netSnapshot(120, 300));
+    const StatSnapshot s = f.record(netSnapshot(80, 250, wifi(80, 250)));
+    NetworkDetailBody body(s, f.env);
+    EXPECT_EQ(body.peakDown()->figure(), "0 KB/s");
+    EXPECT_EQ(body.throughput()->input().yMagnitude, 1000);
+    const struct {
+        double largest, scale;
+    } cases[] = {{0, 1}, {std::nan(""), 1}, {300, 1000}, {1000, 1000}, {5e6, 5e6}};
+    for (const auto& c : cases)
+        EXPECT_EQ(NetworkDetailBody::chartScale(c.largest), c.scale) << c.largest;
+}
+
+TEST(NetworkDetailBody, PeaksCoverTheMinuteTheChartShowsByTime)
+{
+    // Samples more than a second apart (a busy machine): 31 KB/s a little
+    // over a minute ago is off the chart's left edge, so it is no peak and
+    // sets no scale, though fewer than 60 samples came since.
+    test::DetailViewFixture f;
+    f.record(netSnapshot(0, 31e3));
+    f.clock.advanceSecs(44);
+    f.record(netSnapshot(100, 500));
+    f.clock.advanceSecs(15);
+    const StatSnapshot s = f.record(netSnapshot(2000, 400, wifi(2000, 400)));
+    f.clock.advanceSecs(0.5); // drawn half a second after the newest sample: the first is 61.5 s old
+    NetworkDetailBody body(s, f.env);
+    EXPECT_EQ(body.throughput()->input().down.size(), 3); // the chart still gets every sample
+    EXPECT_EQ(body.peakDown()->figure(), "0 KB/s");
+    EXPECT_EQ(body.peakUp()->figure(), "2 KB/s");
+    EXPECT_EQ(body.throughput()->input().yMagnitude, 2000);
+    // The mirrored bars place samples by index and show all three.
+    f.defaults->set(DetailBodyBase::smoothChartsKey, false);
+    f.settle();
+    EXPECT_EQ(body.peakDown()->figure(), "31 KB/s");
+    EXPECT_EQ(body.mirror()->input().yMagnitude, 31e3);
+
+    // A sample exactly a window old is at x = 0, still on the chart.
+    const QDateTime now = f.clock.now();
+    const auto peaks = NetworkDetailBody::shownPeaks({7, 1}, {9, 2}, {now.addSecs(-60), now}, true, 60, now);
+    EXPECT_EQ(peaks.up, 7);
+    EXPECT_EQ(peaks.down, 9);
+    const auto later = NetworkDetailBody::shownPeaks({7, 1}, {9, 2}, {now.addSecs(-60), now}, true, 60,
+                                                     now.addMSecs(1));
+    EXPECT_EQ(later.up, 1);
+    EXPECT_EQ(later.down, 2);
+}
