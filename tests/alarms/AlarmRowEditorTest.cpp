@@ -172,7 +172,6 @@ TEST_F(AlarmRowEditorView, AWheelOverTheThresholdSliderChangesNothing)
         QWheelEvent wheel(centre, slider->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(slider, &wheel);
-        EXPECT_FALSE(wheel.isAccepted()) << "left for the pane to scroll";
     }
     EXPECT_EQ(slider->value(), position);
     EXPECT_DOUBLE_EQ(stored(0).threshold, 0.5);
