@@ -199,8 +199,8 @@ NetworkSampler::~NetworkSampler() = default;
 
 void NetworkSampler::startFetch(const QString& interfaceName)
 {
-    // Called on the executor; the fetch itself runs on the main thread, where
-    // the network layer lives. The context object is the weak hold: once the
+    // Called from inside a sample; the fetch starts on a later turn of the
+    // main thread's event loop. The context object is the weak hold: once the
     // sampler is gone, the queued call is dropped.
     QMetaObject::invokeMethod(
         m_context.get(), [this, interfaceName] { fetchPublicIP(interfaceName); }, Qt::QueuedConnection);
@@ -220,7 +220,7 @@ QCoro::Task<> NetworkSampler::fetchPublicIP(QString interfaceName)
         if (result)
             body = *result;
     }
-    // Back onto the actor; the executor's destructor waits for this job.
+    // Back onto the actor.
     m_executor.run([this, interfaceName, body] { m_state.finishPublicIPFetch(interfaceName, body); });
 }
 

@@ -3,6 +3,7 @@
 #include "platform/core/MainThread.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -76,9 +77,13 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
         co_return fail(Error{Error::Kind::invalidUrl, 0, m_url.toString()});
     }
     if (!m_session) {
-        // Nothing kept between requests: no cache, no stored cookies.
+        // Nothing kept between requests: no cache, no stored cookies. A direct
+        // connection: asking the system's proxy configuration costs a thread
+        // that wakes on every attempt, and while the machine is offline an
+        // attempt is made every second.
         m_session = new QNetworkAccessManager(this);
         m_session->setCookieJar(nullptr);
+        m_session->setProxy(QNetworkProxy::NoProxy);
     }
     QNetworkRequest request(m_url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
