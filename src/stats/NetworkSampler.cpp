@@ -1,6 +1,7 @@
 #include "stats/NetworkSampler.h"
 
 #include "platform/core/MediaClock.h"
+#include "platform/kernel/InterfaceChangeWatch.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -44,6 +45,24 @@ NetworkSampler::State::State(Sources& sources, std::function<void(const QString&
     : m_root(sources.root), m_lister(sources.lister), m_primary(sources.primary), m_clock(sources.clock),
       m_startFetch(std::move(startFetch))
 {
+    if (!m_lister && !m_primary) {
+        // The machine's own list and route: asked again only after the kernel
+        // announced a change of a link, an address or a route (or after a
+        // failed listing), so a quiet second costs one non-blocking receive.
+        auto watch = std::make_shared<InterfaceChangeWatch>();
+        auto entries = std::make_shared<std::optional<std::vector<InterfaceEntry>>>();
+        auto primary = std::make_shared<std::optional<QString>>();
+        const SysRoot root = m_root;
+        m_lister = [watch, entries, primary, root] {
+            if (watch->changed() || !*entries) {
+                *entries = InterfaceReader::listSystem();
+                *primary = RouteQuery::primaryInterface(root);
+            }
+            return *entries;
+        };
+        // Read after the list in every sample, so it is as fresh as the list.
+        m_primary = [primary] { return *primary; };
+    }
     if (!m_lister)
         m_lister = [] { return InterfaceReader::listSystem(); };
     if (!m_primary) {
@@ -109,7 +128,7 @@ QString NetworkSampler::State::fallbackInterface(const InterfaceTable& fresh) co
 
 NetworkSample NetworkSampler::State::sample()
 {
-    const InterfaceTable fresh = InterfaceReader::read(m_root, m_lister);
+    const InterfaceTable fresh = InterfaceReader::read(m_root, m_lister, m_counterFiles);
     const double now = m_clock();
 
     QString name = m_primary().value_or(QString());

@@ -72,6 +72,7 @@ public:
         std::optional<QString> m_cachedPublicIPInterface;
         bool m_publicIPFetchInflight = false;
         QSet<QString> m_cachedWifiNames;
+        InterfaceReader::CounterFiles m_counterFiles;
         std::optional<double> m_cachedWifiNameAt;
     };
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/kernel/KernelFile.h"
 #include "platform/kernel/SysRoot.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gaugelet {
 
@@ -41,9 +43,17 @@ public:
     static std::optional<VmStatistics> parse(std::string_view meminfo, uint64_t zramBytes);
     // The sum of mem_used_total (third field of mm_stat) over block/zram*.
     static uint64_t zramUsedBytes(const SysRoot& root);
+    // The same through files kept open: the zram devices are listed anew on
+    // every call (one may be added or removed at any time), their mm_stat
+    // files kept open by name.
+    uint64_t zramUsedBytes();
 
 private:
+    static bool addMemUsedTotal(std::string_view mmStat, uint64_t& total);
+
     SysRoot m_root;
+    KernelFile m_meminfo;
+    std::vector<std::pair<QString, KernelFile>> m_zram;
     std::string m_buffer;
     std::string m_scratch;
 };
