@@ -51,17 +51,28 @@ sleep 0.5
 
 now_ns() { date +%s%N; }
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
-# "<cpu ns> <context switches> <threads>" summed over every thread of PID.
+# One line per thread of PID: "<tid> <cpu ns> <context switches> <name>".
 tasks() {
-  local cpu=0 sw=0 n=0 t v
+  local t cpu sw name
   for t in /proc/"$1"/task/*; do
-    read -r v _ <"$t/schedstat" 2>/dev/null || continue
-    cpu=$((cpu + v))
-    v=$(awk '/ctxt_switches/ {s += $2} END {print s + 0}' "$t/status" 2>/dev/null) || continue
-    sw=$((sw + v))
-    n=$((n + 1))
+    read -r cpu _ <"$t/schedstat" 2>/dev/null || continue
+    sw=$(awk '/ctxt_switches/ {s += $2} END {print s + 0}' "$t/status" 2>/dev/null) || continue
+    name=$(tr ' ' _ <"$t/comm" 2>/dev/null) || continue
+    echo "${t##*/} $cpu $sw $name"
   done
-  echo "$cpu $sw $n"
+}
+# "name wake-ups/s, ..." per thread over the window, busiest first.
+per_thread() {
+  awk -v s="$3" 'NR == FNR { w[$1] = $3; next } { printf "%s %.1f\n", $4, ($3 - w[$1]) / s }' "$1" "$2" |
+    sort -k2 -rn | awk '{ printf "%s%s %s/s", (NR > 1 ? ", " : ""), $1, $2 } END { print "" }'
+}
+# "<cpu ns> <context switches> <threads>" over the window between two task
+# lists: each thread's growth from the first list (from 0 for a thread born
+# since); a thread that ended within the window is not counted.
+window() {
+  awk 'NR == FNR { c[$1] = $2; w[$1] = $3; next }
+       { cpu += $2 - c[$1]; sw += $3 - w[$1]; n++ }
+       END { print cpu + 0, sw + 0, n + 0 }' "$1" "$2"
 }
 # "<Rss> <Pss> <Private_Clean> <Private_Dirty>" in kB.
 memory() { awk '/^(Rss|Pss|Private_Clean|Private_Dirty):/ {v[$1] = $2} END {print v["Rss:"], v["Pss:"], v["Private_Clean:"], v["Private_Dirty:"]}' "/proc/$1/smaps_rollup"; }
@@ -72,15 +83,19 @@ libraries() {
   echo "${found:-none}"
 }
 
+# The settings of a program at rest: the setup window dismissed (a first
+# launch shows it) and, when given, these pins (else the default fox).
 write_pins() {
   mkdir -p "$(dirname "$settings")"
+  local pins=""
+  [[ -n "${1:-}" ]] && pins="<key>pinnedSlots</key><data>$(printf '%s' "$1" | base64 -w0)</data>"
   cat >"$settings" <<PLIST
 <?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
 <plist version="1.0">
 <dict>
-	<key>pinnedSlots</key>
-	<data>$(printf '%s' "$1" | base64 -w0)</data>
+	<key>setup.windowDismissed.v1</key><true/>
+	$pins
 </dict>
 </plist>
 PLIST
@@ -135,22 +150,24 @@ measure() {
   shift
   local pids=("$@") i
   sleep "$warmup"
-  local t0 c0=() m0=()
+  local t0 m0=()
   t0=$(now_ns)
-  for i in "${!pids[@]}"; do c0[i]=$(tasks "${pids[i]}"); m0[i]=$(memory "${pids[i]}"); done
+  for i in "${!pids[@]}"; do tasks "${pids[i]}" >"$root/tasks$i"; m0[i]=$(memory "${pids[i]}"); done
   sleep $((seconds - warmup))
   local t1 c1 m1 libs
   t1=$(now_ns)
   for i in "${!pids[@]}"; do
-    c1=$(tasks "${pids[i]}"); m1=$(memory "${pids[i]}"); libs=$(libraries "${pids[i]}")
+    tasks "${pids[i]}" >"$root/tasks$i.end"
+    c1=$(window "$root/tasks$i" "$root/tasks$i.end"); m1=$(memory "${pids[i]}"); libs=$(libraries "${pids[i]}")
     local label=$name
     ((i > 0)) && label="minimal Qt tray"
-    awk -v n="$label" -v a="${c0[i]}" -v b="$c1" -v m0="${m0[i]}" -v m1="$m1" -v t0="$t0" -v t1="$t1" 'BEGIN {
-      split(a, x, " "); split(b, y, " "); split(m0, p, " "); split(m1, q, " ");
+    awk -v n="$label" -v b="$c1" -v m0="${m0[i]}" -v m1="$m1" -v t0="$t0" -v t1="$t1" 'BEGIN {
+      split(b, y, " "); split(m0, p, " "); split(m1, q, " ");
       s = (t1 - t0) / 1e9
       printf "%-22s CPU %6.3f %%  wake-ups %5.1f/s  threads %2d  Rss %5.1f MB  Pss %5.1f MB  Private_Clean %5.1f MB  Private_Dirty %4.1f MB (%4.1f MB at %d s)\n",
-        n, 100 * (y[1] - x[1]) / (t1 - t0), (y[2] - x[2]) / s, y[3], q[1] / 1024, q[2] / 1024, q[3] / 1024, q[4] / 1024, p[4] / 1024, '"$warmup"' }'
+        n, 100 * y[1] / (t1 - t0), y[2] / s, y[3], q[1] / 1024, q[2] / 1024, q[3] / 1024, q[4] / 1024, p[4] / 1024, '"$warmup"' }'
     echo "${label}: mapped: $libs" >>"$root/libs"
+    echo "${label}: wake-ups by thread: $(per_thread "$root/tasks$i" "$root/tasks$i.end" "$(( (t1 - t0) / 1000000000 ))")" >>"$root/libs"
   done
   cat "$root/libs"; rm -f "$root/libs"
 }
@@ -168,7 +185,7 @@ awk '/CPU/ { for (i = 1; i <= NF; i++) if ($i == "CPU") c[NR] = $(i + 1); else i
   END { if (c[2] > 0 && w[2] > 0) printf "(a) ratio Gaugelet / minimal: CPU %.2fx, wake-ups %.2fx, Rss %.2fx\n", c[1] / c[2], w[1] / w[2], r[1] / r[2] }' "$root/a"
 
 echo "== (b) the default fox runner, ${seconds} s"
-rm -f "$settings"
+write_pins ""
 "$gaugelet" >/dev/null 2>&1 &
 app=$!
 measure "(b) fox runner" "$app"

@@ -52,11 +52,13 @@ NetworkSampler::State::State(Sources& sources, std::function<void(const QString&
         auto watch = std::make_shared<InterfaceChangeWatch>();
         auto entries = std::make_shared<std::optional<std::vector<InterfaceEntry>>>();
         auto primary = std::make_shared<std::optional<QString>>();
+        m_listGeneration = std::make_shared<uint64_t>(0);
         const SysRoot root = m_root;
-        m_lister = [watch, entries, primary, root] {
+        m_lister = [watch, entries, primary, root, generation = m_listGeneration] {
             if (watch->changed() || !*entries) {
                 *entries = InterfaceReader::listSystem();
                 *primary = RouteQuery::primaryInterface(root);
+                ++*generation;
             }
             return *entries;
         };
@@ -87,7 +89,14 @@ InterfaceKind NetworkSampler::State::interfaceKind(const QString& name)
 {
     if (name.isEmpty())
         return InterfaceKind::unknown;
-    return classify(name, wifiInterfaceNames(), InterfaceKindProbe::facts(m_root, name));
+    // What sysfs says of an interface holds while it exists; with the change
+    // watch, it is read again only after a link, address or route changed.
+    if (!m_listGeneration || m_factsName != name || m_factsGeneration != *m_listGeneration) {
+        m_facts = InterfaceKindProbe::facts(m_root, name);
+        m_factsName = name;
+        m_factsGeneration = m_listGeneration ? *m_listGeneration : 0;
+    }
+    return classify(name, wifiInterfaceNames(), m_facts);
 }
 
 QString NetworkSampler::State::fallbackInterface(const InterfaceTable& fresh) const

@@ -7,7 +7,11 @@
 
 namespace gaugelet {
 
-MemInfoReader::MemInfoReader(SysRoot root) : m_root(std::move(root)), m_meminfo(m_root, "proc/meminfo") {}
+MemInfoReader::MemInfoReader(SysRoot root) : m_root(std::move(root)), m_meminfo(m_root, "proc/meminfo")
+{
+    if (m_root.root() == "/")
+        m_blockWatch = std::make_unique<BlockDeviceWatch>();
+}
 
 namespace {
 
@@ -116,6 +120,13 @@ uint64_t MemInfoReader::zramUsedBytes(const SysRoot& root)
 uint64_t MemInfoReader::zramUsedBytes()
 {
     uint64_t total = 0;
+    if (m_blockWatch && !m_blockWatch->changed()) {
+        for (auto& [name, file] : m_zram) {
+            if (file.readInto(m_scratch))
+                addMemUsedTotal(m_scratch, total);
+        }
+        return total;
+    }
     std::vector<std::pair<QString, KernelFile>> kept;
     for (const QString& name : m_root.list("sys/block")) {
         if (!name.startsWith(QLatin1String("zram")))

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/kernel/BlockDeviceWatch.h"
 #include "platform/kernel/KernelFile.h"
 #include "platform/kernel/SysRoot.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,9 +45,9 @@ public:
     static std::optional<VmStatistics> parse(std::string_view meminfo, uint64_t zramBytes);
     // The sum of mem_used_total (third field of mm_stat) over block/zram*.
     static uint64_t zramUsedBytes(const SysRoot& root);
-    // The same through files kept open: the zram devices are listed anew on
-    // every call (one may be added or removed at any time), their mm_stat
-    // files kept open by name.
+    // The same through files kept open by device name. On the machine's own
+    // root the devices are listed again only after a block device came or
+    // went; on another root (a test's tree) on every call.
     uint64_t zramUsedBytes();
 
 private:
@@ -54,6 +56,7 @@ private:
     SysRoot m_root;
     KernelFile m_meminfo;
     std::vector<std::pair<QString, KernelFile>> m_zram;
+    std::unique_ptr<BlockDeviceWatch> m_blockWatch; // the machine's root only
     std::string m_buffer;
     std::string m_scratch;
 };
