@@ -1,7 +1,7 @@
 #include "stats/NetworkSampler.h"
 
 #include "platform/core/MediaClock.h"
-#include "platform/kernel/InterfaceChangeWatch.h"
+#include "platform/kernel/KernelChangeWatch.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -49,7 +49,7 @@ NetworkSampler::State::State(Sources& sources, std::function<void(const QString&
         // The machine's own list and route: asked again only after the kernel
         // announced a change of a link, an address or a route (or after a
         // failed listing), so a quiet second costs one non-blocking receive.
-        auto watch = std::make_shared<InterfaceChangeWatch>();
+        auto watch = std::make_shared<KernelChangeWatch>(KernelChangeWatch::interfaces());
         auto entries = std::make_shared<std::optional<std::vector<InterfaceEntry>>>();
         auto primary = std::make_shared<std::optional<QString>>();
         m_listGeneration = std::make_shared<uint64_t>(0);

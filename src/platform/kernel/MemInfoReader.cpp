@@ -10,7 +10,7 @@ namespace gaugelet {
 MemInfoReader::MemInfoReader(SysRoot root) : m_root(std::move(root)), m_meminfo(m_root, "proc/meminfo")
 {
     if (m_root.root() == "/")
-        m_blockWatch = std::make_unique<BlockDeviceWatch>();
+        m_blockWatch.emplace(KernelChangeWatch::blockDevices());
 }
 
 namespace {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/kernel/BlockDeviceWatch.h"
+#include "platform/kernel/KernelChangeWatch.h"
 #include "platform/kernel/KernelFile.h"
 #include "platform/kernel/SysRoot.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,7 +55,7 @@ private:
     SysRoot m_root;
     KernelFile m_meminfo;
     std::vector<std::pair<QString, KernelFile>> m_zram;
-    std::unique_ptr<BlockDeviceWatch> m_blockWatch; // the machine's root only
+    std::optional<KernelChangeWatch> m_blockWatch; // the machine's root only
     std::string m_buffer;
     std::string m_scratch;
 };
