@@ -321,7 +321,7 @@ void GeneralTab::build()
             {QString::number(m_bundleMB), tr("MB bundle")},
             {QString::number(runtimeDependencyCount), tr("runtime deps")},
             {QStringLiteral("~") + QString::number(idleMemoryMB), tr("MB memory")},
-            {QStringLiteral("~") + QString::asprintf("%.1f", idleCPUPercent), tr("% CPU idle")},
+            {QStringLiteral("~") + QString::asprintf("%.2f", idleCPUPercent), tr("% CPU idle")},
         };
         for (int i = 0; i < figureTexts.size(); ++i) {
             if (i > 0)

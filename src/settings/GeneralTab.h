@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/core/NotificationCenter.h"
+#include "ProcbenchFigures.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -29,11 +30,11 @@ class GeneralTab : public QWidget {
 public:
     // The figures of the About block other than the measured size, kept in
     // one place: the runtime libraries the program links (Qt, QCoro,
-    // libsodium, libplist, libsndfile), and the whole process's idle memory
-    // and CPU as its benchmark measures them.
+    // libsodium, libplist, libsndfile), and the whole process's resident
+    // memory and CPU at rest, from the committed output of its benchmark.
     static constexpr int runtimeDependencyCount = 5;
-    static constexpr int idleMemoryMB = 45;
-    static constexpr double idleCPUPercent = 0.1;
+    static constexpr int idleMemoryMB = int(procbench::idleResidentMB + 0.5);
+    static constexpr double idleCPUPercent = procbench::idleCPUPercent;
 
     struct BackupAlert {
         enum class Kind { info, error };

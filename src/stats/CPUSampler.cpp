@@ -91,8 +91,6 @@ CPUSampler::CPUSampler(SysRoot root, const CPUTopology& topology) : m_state(std:
 
 QCoro::Task<CPUSample> CPUSampler::sample()
 {
-    // The job runs on the executor; the executor's destructor waits for it,
-    // so the state outlives every job.
     co_return co_await m_executor.run([this] { return m_state.sample(); });
 }
 

@@ -44,7 +44,7 @@ public:
 
 private:
     State m_state;
-    SerialExecutor m_executor{QStringLiteral("dev.gaugelet.sampler.cpu")}; // destroyed first: waits for jobs
+    SerialExecutor m_executor{QStringLiteral("dev.gaugelet.sampler.cpu")};
 };
 
 } // namespace gaugelet

@@ -41,19 +41,15 @@ MemoryReading MemorySampler::read(const std::optional<VmStatistics>& stats,
     return r;
 }
 
-MemoryReading MemorySampler::read(MemInfoReader& reader, const SysRoot& root)
-{
-    const std::optional<VmStatistics> stats = reader.read();
-    if (!stats || stats->totalBytes == 0)
-        return read(stats, std::nullopt); // swap and pressure are not read then
-    return read(stats, PressureReader::readMemory(root));
-}
-
-MemorySampler::State::State(SysRoot root) : m_root(root), m_reader(std::move(root)) {}
+MemorySampler::State::State(SysRoot root) : m_reader(root), m_pressure(root, "proc/pressure/memory") {}
 
 MemoryReading MemorySampler::State::sample()
 {
-    MemoryReading r = read(m_reader, m_root);
+    const std::optional<VmStatistics> stats = m_reader.read();
+    // Pressure is not read when the statistics are missing.
+    MemoryReading r = !stats || stats->totalBytes == 0
+        ? read(stats, std::nullopt)
+        : read(stats, PressureReader::read(m_pressure, m_pressureBuffer));
     m_usedRing.append(r.usedPercent);
     r.usedPercent = m_usedRing.mean();
     return r;

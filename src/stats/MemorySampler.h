@@ -24,8 +24,9 @@ public:
         static constexpr int ringCapacity = 5;
 
     private:
-        SysRoot m_root;
         MemInfoReader m_reader;
+        KernelFile m_pressure;
+        std::string m_pressureBuffer;
         MovingAverage<double, ringCapacity> m_usedRing;
     };
 
@@ -37,7 +38,6 @@ public:
     // One raw reading from the given statistics and pressure (nothing = the
     // statistics could not be read).
     static MemoryReading read(const std::optional<VmStatistics>& stats, const std::optional<PressureAverages>& pressure);
-    static MemoryReading read(MemInfoReader& reader, const SysRoot& root);
     // critical when full avg10 >= 10, warning when some avg10 >= 10, else
     // normal; normal when pressure information is missing.
     static MemoryPressureLevel pressureLevel(const std::optional<PressureAverages>& pressure);

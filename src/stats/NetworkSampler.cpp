@@ -1,6 +1,7 @@
 #include "stats/NetworkSampler.h"
 
 #include "platform/core/MediaClock.h"
+#include "platform/kernel/KernelChangeWatch.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -44,6 +45,26 @@ NetworkSampler::State::State(Sources& sources, std::function<void(const QString&
     : m_root(sources.root), m_lister(sources.lister), m_primary(sources.primary), m_clock(sources.clock),
       m_startFetch(std::move(startFetch))
 {
+    if (!m_lister && !m_primary) {
+        // The machine's own list and route: asked again only after the kernel
+        // announced a change of a link, an address or a route (or after a
+        // failed listing), so a quiet second costs one non-blocking receive.
+        auto watch = std::make_shared<KernelChangeWatch>(KernelChangeWatch::interfaces());
+        auto entries = std::make_shared<std::optional<std::vector<InterfaceEntry>>>();
+        auto primary = std::make_shared<std::optional<QString>>();
+        m_listGeneration = std::make_shared<uint64_t>(0);
+        const SysRoot root = m_root;
+        m_lister = [watch, entries, primary, root, generation = m_listGeneration] {
+            if (watch->changed() || !*entries) {
+                *entries = InterfaceReader::listSystem();
+                *primary = RouteQuery::primaryInterface(root);
+                ++*generation;
+            }
+            return *entries;
+        };
+        // Read after the list in every sample, so it is as fresh as the list.
+        m_primary = [primary] { return *primary; };
+    }
     if (!m_lister)
         m_lister = [] { return InterfaceReader::listSystem(); };
     if (!m_primary) {
@@ -68,7 +89,14 @@ InterfaceKind NetworkSampler::State::interfaceKind(const QString& name)
 {
     if (name.isEmpty())
         return InterfaceKind::unknown;
-    return classify(name, wifiInterfaceNames(), InterfaceKindProbe::facts(m_root, name));
+    // What sysfs says of an interface holds while it exists; with the change
+    // watch, it is read again only after a link, address or route changed.
+    if (!m_listGeneration || m_factsName != name || m_factsGeneration != *m_listGeneration) {
+        m_facts = InterfaceKindProbe::facts(m_root, name);
+        m_factsName = name;
+        m_factsGeneration = m_listGeneration ? *m_listGeneration : 0;
+    }
+    return classify(name, wifiInterfaceNames(), m_facts);
 }
 
 QString NetworkSampler::State::fallbackInterface(const InterfaceTable& fresh) const
@@ -109,7 +137,7 @@ QString NetworkSampler::State::fallbackInterface(const InterfaceTable& fresh) co
 
 NetworkSample NetworkSampler::State::sample()
 {
-    const InterfaceTable fresh = InterfaceReader::read(m_root, m_lister);
+    const InterfaceTable fresh = InterfaceReader::read(m_root, m_lister, m_counterFiles);
     const double now = m_clock();
 
     QString name = m_primary().value_or(QString());
@@ -199,8 +227,8 @@ NetworkSampler::~NetworkSampler() = default;
 
 void NetworkSampler::startFetch(const QString& interfaceName)
 {
-    // Called on the executor; the fetch itself runs on the main thread, where
-    // the network layer lives. The context object is the weak hold: once the
+    // Called from inside a sample; the fetch starts on a later turn of the
+    // main thread's event loop. The context object is the weak hold: once the
     // sampler is gone, the queued call is dropped.
     QMetaObject::invokeMethod(
         m_context.get(), [this, interfaceName] { fetchPublicIP(interfaceName); }, Qt::QueuedConnection);
@@ -220,7 +248,7 @@ QCoro::Task<> NetworkSampler::fetchPublicIP(QString interfaceName)
         if (result)
             body = *result;
     }
-    // Back onto the actor; the executor's destructor waits for this job.
+    // Back onto the actor.
     m_executor.run([this, interfaceName, body] { m_state.finishPublicIPFetch(interfaceName, body); });
 }
 

@@ -72,6 +72,12 @@ public:
         std::optional<QString> m_cachedPublicIPInterface;
         bool m_publicIPFetchInflight = false;
         QSet<QString> m_cachedWifiNames;
+        InterfaceReader::CounterFiles m_counterFiles;
+        // Counts the machine's interface listings (none when the list is injected).
+        std::shared_ptr<uint64_t> m_listGeneration;
+        QString m_factsName;
+        InterfaceFacts m_facts;
+        uint64_t m_factsGeneration = 0;
         std::optional<double> m_cachedWifiNameAt;
     };
 

@@ -1,11 +1,22 @@
 #include "stats/RenderClock.h"
 
-#include "platform/core/DispatchTimer.h"
 #include "platform/core/MainThread.h"
 
 #include <algorithm>
+#include <time.h>
 
 namespace gaugelet {
+
+namespace {
+
+int64_t monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+} // namespace
 
 RenderClock::RenderClock(QObject* parent) : QObject(parent) {}
 
@@ -41,7 +52,7 @@ void RenderClock::suspend()
     if (!m_running || m_suspended || !m_timer)
         return;
     m_suspended = true;
-    m_timer->suspend();
+    m_timer->stop();
 }
 
 void RenderClock::resume()
@@ -50,38 +61,56 @@ void RenderClock::resume()
     if (!m_running || !m_suspended || !m_timer)
         return;
     m_suspended = false;
-    m_timer->resume();
+    if (monotonicNs() >= m_deadlineNs)
+        m_timer->start(0); // one tick for every deadline missed while suspended
+    else
+        armTimer();
 }
 
 void RenderClock::startTimer()
 {
     cancelTimer();
     const int hz = std::max(1, m_hz);
-    const std::chrono::nanoseconds interval(1'000'000'000LL / hz);
-    const std::chrono::nanoseconds leeway(1'000'000'000LL / std::max(1, 4 * hz));
-    // The timer thread only hops to the main thread. The clock joins that
-    // thread before it is destroyed, and Qt drops queued calls to a deleted
-    // receiver, so a late event never reaches a dead clock.
-    m_timer = std::make_unique<DispatchTimer>("dev.gaugelet.renderclock", interval, leeway, [this] {
-        QMetaObject::invokeMethod(this, &RenderClock::onTimerEvent, Qt::QueuedConnection);
-    });
+    m_intervalNs = 1'000'000'000LL / hz;
+    m_deadlineNs = monotonicNs() + m_intervalNs;
+    m_timer = std::make_unique<QTimer>();
+    m_timer->setSingleShot(true);
+    // Coarse: Qt may move a deadline by up to 5 % of the interval, so the
+    // wake-up can share the kernel's timer interrupt with others.
+    m_timer->setTimerType(Qt::CoarseTimer);
+    connect(m_timer.get(), &QTimer::timeout, this, &RenderClock::onTimerEvent);
+    armTimer();
     ++m_timersCreated;
     m_suspended = false;
+}
+
+void RenderClock::armTimer()
+{
+    const int64_t wait = std::max<int64_t>(0, m_deadlineNs - monotonicNs());
+    m_timer->start(int((wait + 999'999) / 1'000'000));
 }
 
 void RenderClock::cancelTimer()
 {
     if (!m_timer)
         return;
-    m_timer->cancel();
+    m_timer->stop();
     m_timer.reset();
     m_suspended = false;
 }
 
 void RenderClock::onTimerEvent()
 {
-    if (!m_running || m_suspended)
+    if (!m_running || m_suspended || !m_timer)
         return;
+    // One event however many deadlines passed, then back on the grid. A
+    // coarse timer may come a little early; that still counts as the deadline.
+    const int64_t now = monotonicNs();
+    if (now < m_deadlineNs)
+        m_deadlineNs += m_intervalNs;
+    else
+        m_deadlineNs += ((now - m_deadlineNs) / m_intervalNs + 1) * m_intervalNs;
+    armTimer();
     Q_EMIT objectWillChange();
     ++m_tick;
     Q_EMIT tickChanged(m_tick);

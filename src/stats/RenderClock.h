@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
+#include <cstdint>
 #include <memory>
 
 namespace gaugelet {
 
-class DispatchTimer;
-
-// The program's only periodic timer. A timer on its own thread fires hz times
-// a second; each event hops to the main thread and, while running and not
-// suspended, increments the published tick.
+// The program's only periodic timer: a main-thread timer that fires hz times a
+// second on a fixed grid and, while running and not suspended, increments the
+// published tick. Each deadline re-arms a single-shot coarse timer, so the
+// main thread wakes once per tick and not at all while suspended; resuming
+// after one or more deadlines passed ticks once at once, then keeps the grid.
 class RenderClock : public QObject {
     Q_OBJECT
 public:
@@ -38,10 +40,13 @@ Q_SIGNALS:
 private:
     void startTimer();
     void cancelTimer();
+    void armTimer();
     void onTimerEvent();
 
     int m_tick = 0;
-    std::unique_ptr<DispatchTimer> m_timer;
+    std::unique_ptr<QTimer> m_timer;
+    int64_t m_intervalNs = 0;
+    int64_t m_deadlineNs = 0; // the next grid deadline, monotonic
     int m_hz = 30;
     bool m_running = false;
     bool m_suspended = false;

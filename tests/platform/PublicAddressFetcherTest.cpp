@@ -140,3 +140,16 @@ TEST(PublicAddressFetcher, TheServiceIsHttpsAtItsRoot)
     EXPECT_EQ(PublicAddressFetcher::requestTimeoutMs, 5000);
     EXPECT_EQ(PublicAddressFetcher::resourceTimeoutMs, 8000);
 }
+
+TEST(PublicAddressFetcher, AServiceNamedByHostNameIsLookedUpFirst)
+{
+    LocalHttpServer server;
+    server.enqueue({200, "203.0.113.9\n"});
+    QUrl url = server.url();
+    url.setHost(QStringLiteral("localhost"));
+    PublicAddressFetcher fetcher(url);
+    const FetchResult result = fetchNow(fetcher);
+    ASSERT_TRUE(result) << result.error().describe().toStdString();
+    EXPECT_EQ(*result, "203.0.113.9\n");
+    EXPECT_EQ(server.requests, 1);
+}

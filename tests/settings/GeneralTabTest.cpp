@@ -219,7 +219,7 @@ TEST_F(GeneralTabTest, TheFiguresShowTheMeasuredSizeAfterTheTabComesOnScreen)
     EXPECT_EQ(figure->text(), "0");
     EXPECT_EQ(child<QLabel>(*tab, "figureValue1")->text(), QString::number(GeneralTab::runtimeDependencyCount));
     EXPECT_EQ(child<QLabel>(*tab, "figureValue2")->text(), "~" + QString::number(GeneralTab::idleMemoryMB));
-    EXPECT_EQ(child<QLabel>(*tab, "figureValue3")->text(), "~" + QString::asprintf("%.1f", GeneralTab::idleCPUPercent));
+    EXPECT_EQ(child<QLabel>(*tab, "figureValue3")->text(), "~" + QString::asprintf("%.2f", GeneralTab::idleCPUPercent));
     tab->show();
     EXPECT_EQ(figure->text(), "0"); // after the first paint
     ASSERT_TRUE(waitUntil([&] { return figure->text() == "12"; }));

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -75,4 +76,22 @@ TEST(RenderClock, RateChangeWhileSuspendedStartsARunningTimer)
     EXPECT_FALSE(clock.isSuspended());
     EXPECT_TRUE(clock.isRunning());
     ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }, 2000));
+}
+
+TEST(RenderClock, TicksWithoutAThreadOfItsOwn)
+{
+    const auto threads = [] {
+        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::NoDotAndDotDot | QDir::Dirs).size();
+    };
+    const auto before = threads();
+    RenderClock clock;
+    clock.setHz(20);
+    clock.start();
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }, 2000));
+    EXPECT_EQ(threads(), before);
+    // Suspended, it does not wake the main thread at all: no tick comes.
+    clock.suspend();
+    const int at = clock.tick();
+    test::spinFor(150);
+    EXPECT_EQ(clock.tick(), at);
 }

@@ -70,11 +70,19 @@ std::optional<QString> InterfaceReader::numericHost(const sockaddr_storage& addr
 
 InterfaceTable InterfaceReader::read(const SysRoot& root, const InterfaceLister& lister)
 {
+    CounterFiles once;
+    return read(root, lister, once);
+}
+
+InterfaceTable InterfaceReader::read(const SysRoot& root, const InterfaceLister& lister, CounterFiles& kept)
+{
     InterfaceTable table;
+    std::map<QString, CounterFiles::Pair> seen;
     std::optional<std::vector<InterfaceEntry>> entries = lister ? lister() : std::nullopt;
-    if (!entries)
+    if (!entries) {
+        kept.files.clear();
         return table;
-    std::string buf;
+    }
     for (const InterfaceEntry& e : *entries) {
         if ((e.flags & IFF_LOOPBACK) || !(e.flags & IFF_UP) || !e.hasAddress)
             continue;
@@ -97,9 +105,19 @@ InterfaceTable InterfaceReader::read(const SysRoot& root, const InterfaceLister&
                 || e.name == QLatin1String(".")) {
                 break;
             }
-            const std::string base = "sys/class/net/" + e.name.toStdString() + "/statistics/";
-            const auto tx = root.readNumber(base + "tx_bytes");
-            const auto rx = root.readNumber(base + "rx_bytes");
+            if (seen.count(e.name))
+                break;
+            auto old = kept.files.find(e.name);
+            CounterFiles::Pair files;
+            if (old != kept.files.end()) {
+                files = std::move(old->second);
+            } else {
+                const std::string base = "sys/class/net/" + e.name.toStdString() + "/statistics/";
+                files = {KernelFile(root, base + "tx_bytes"), KernelFile(root, base + "rx_bytes")};
+            }
+            const auto tx = files.tx.readNumber(kept.buffer);
+            const auto rx = files.rx.readNumber(kept.buffer);
+            seen.emplace(e.name, std::move(files));
             if (tx && rx) {
                 table.counters.insert(e.name, {*tx, *rx});
             } else if (e.linkTxBytes32 && e.linkRxBytes32) {
@@ -111,6 +129,7 @@ InterfaceTable InterfaceReader::read(const SysRoot& root, const InterfaceLister&
             break;
         }
     }
+    kept.files = std::move(seen);
     return table;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/kernel/KernelFile.h"
 #include "platform/kernel/SysRoot.h"
 
 #include <QHash>
@@ -7,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <sys/socket.h>
 #include <vector>
@@ -48,12 +50,25 @@ struct InterfaceTable {
 
 class InterfaceReader {
 public:
+    // The statistics files of the interfaces seen by the last read, kept
+    // open between reads; an interface no longer listed drops its files.
+    struct CounterFiles {
+        struct Pair {
+            KernelFile tx;
+            KernelFile rx;
+        };
+        std::map<QString, Pair> files;
+        std::string buffer;
+    };
+
     // getifaddrs, copied into entries.
     static std::optional<std::vector<InterfaceEntry>> listSystem();
 
     // Counters come from class/net/NAME/statistics/{tx,rx}_bytes (64-bit);
     // the entry's 32-bit link statistics are used only when those cannot be read.
     static InterfaceTable read(const SysRoot& root, const InterfaceLister& lister);
+    // The same, reading the counters through files kept in `kept`.
+    static InterfaceTable read(const SysRoot& root, const InterfaceLister& lister, CounterFiles& kept);
 
     // The numeric text of an IPv4 or IPv6 address without a scope suffix
     // ("fe80::1%eth0" -> "fe80::1"); nothing when getnameinfo fails.

@@ -1,12 +1,17 @@
 #include "platform/kernel/MemInfoReader.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
 
 namespace gaugelet {
 
-MemInfoReader::MemInfoReader(SysRoot root) : m_root(std::move(root)) {}
+MemInfoReader::MemInfoReader(SysRoot root) : m_root(std::move(root)), m_meminfo(m_root, "proc/meminfo")
+{
+    if (m_root.root() == "/")
+        m_blockWatch.emplace(KernelChangeWatch::blockDevices());
+}
 
 namespace {
 
@@ -83,39 +88,65 @@ std::optional<VmStatistics> MemInfoReader::parse(std::string_view text, uint64_t
     return s;
 }
 
+bool MemInfoReader::addMemUsedTotal(std::string_view mmStat, uint64_t& total)
+{
+    // orig_data_size compr_data_size mem_used_total ...
+    const char* p = mmStat.data();
+    const char* e = p + mmStat.size();
+    uint64_t fields[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        while (p < e && (*p == ' ' || *p == '\t'))
+            ++p;
+        auto [ptr, ec] = std::from_chars(p, e, fields[i]);
+        if (ec != std::errc())
+            return false;
+        p = ptr;
+    }
+    total += fields[2];
+    return true;
+}
+
 uint64_t MemInfoReader::zramUsedBytes(const SysRoot& root)
 {
     uint64_t total = 0;
     std::string buf;
     for (const QString& name : root.list("sys/block")) {
+        if (name.startsWith(QLatin1String("zram")) && root.readInto("sys/block/" + name.toStdString() + "/mm_stat", buf))
+            addMemUsedTotal(buf, total);
+    }
+    return total;
+}
+
+uint64_t MemInfoReader::zramUsedBytes()
+{
+    uint64_t total = 0;
+    if (m_blockWatch && !m_blockWatch->changed()) {
+        for (auto& [name, file] : m_zram) {
+            if (file.readInto(m_scratch))
+                addMemUsedTotal(m_scratch, total);
+        }
+        return total;
+    }
+    std::vector<std::pair<QString, KernelFile>> kept;
+    for (const QString& name : m_root.list("sys/block")) {
         if (!name.startsWith(QLatin1String("zram")))
             continue;
-        if (!root.readInto("sys/block/" + name.toStdString() + "/mm_stat", buf))
-            continue;
-        // orig_data_size compr_data_size mem_used_total ...
-        const char* p = buf.data();
-        const char* e = p + buf.size();
-        uint64_t fields[3] = {0, 0, 0};
-        int i = 0;
-        for (; i < 3; ++i) {
-            while (p < e && (*p == ' ' || *p == '\t'))
-                ++p;
-            auto [ptr, ec] = std::from_chars(p, e, fields[i]);
-            if (ec != std::errc())
-                break;
-            p = ptr;
-        }
-        if (i == 3)
-            total += fields[2];
+        auto it = std::find_if(m_zram.begin(), m_zram.end(), [&](const auto& entry) { return entry.first == name; });
+        KernelFile file = it != m_zram.end() ? std::move(it->second)
+                                             : KernelFile(m_root, "sys/block/" + name.toStdString() + "/mm_stat");
+        if (file.readInto(m_scratch))
+            addMemUsedTotal(m_scratch, total);
+        kept.emplace_back(name, std::move(file));
     }
+    m_zram = std::move(kept);
     return total;
 }
 
 std::optional<VmStatistics> MemInfoReader::read()
 {
-    if (!m_root.readInto("proc/meminfo", m_buffer))
+    if (!m_meminfo.readInto(m_buffer))
         return std::nullopt;
-    return parse(m_buffer, zramUsedBytes(m_root));
+    return parse(m_buffer, zramUsedBytes());
 }
 
 } // namespace gaugelet

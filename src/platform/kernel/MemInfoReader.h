@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/kernel/KernelChangeWatch.h"
+#include "platform/kernel/KernelFile.h"
 #include "platform/kernel/SysRoot.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gaugelet {
 
@@ -41,9 +44,18 @@ public:
     static std::optional<VmStatistics> parse(std::string_view meminfo, uint64_t zramBytes);
     // The sum of mem_used_total (third field of mm_stat) over block/zram*.
     static uint64_t zramUsedBytes(const SysRoot& root);
+    // The same through files kept open by device name. On the machine's own
+    // root the devices are listed again only after a block device came or
+    // went; on another root (a test's tree) on every call.
+    uint64_t zramUsedBytes();
 
 private:
+    static bool addMemUsedTotal(std::string_view mmStat, uint64_t& total);
+
     SysRoot m_root;
+    KernelFile m_meminfo;
+    std::vector<std::pair<QString, KernelFile>> m_zram;
+    std::optional<KernelChangeWatch> m_blockWatch; // the machine's root only
     std::string m_buffer;
     std::string m_scratch;
 };

@@ -46,4 +46,11 @@ std::optional<PressureAverages> PressureReader::readMemory(const SysRoot& root)
     return parse(buf);
 }
 
+std::optional<PressureAverages> PressureReader::read(KernelFile& file, std::string& buf)
+{
+    if (!file.readInto(buf))
+        return std::nullopt;
+    return parse(buf);
+}
+
 } // namespace gaugelet

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/kernel/KernelFile.h"
 #include "platform/kernel/SysRoot.h"
 
 #include <optional>
@@ -21,6 +22,8 @@ class PressureReader {
 public:
     // Nothing when the file is missing (kernel without PSI) or unreadable.
     static std::optional<PressureAverages> readMemory(const SysRoot& root);
+    // The same through a file kept open (proc/pressure/memory) and a reused buffer.
+    static std::optional<PressureAverages> read(KernelFile& file, std::string& buf);
     static std::optional<PressureAverages> parse(std::string_view text);
 };
 

@@ -4,12 +4,12 @@
 
 namespace gaugelet {
 
-ProcStatReader::ProcStatReader(SysRoot root) : m_root(std::move(root)) {}
+ProcStatReader::ProcStatReader(SysRoot root) : m_file(root, "proc/stat") {}
 
 bool ProcStatReader::read(std::vector<CpuTicks>& out)
 {
     out.clear();
-    if (!m_root.readInto("proc/stat", m_buffer))
+    if (!m_file.readInto(m_buffer))
         return false;
     return parse(m_buffer, out);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/kernel/KernelFile.h"
 #include "platform/kernel/SysRoot.h"
 
 #include <cstdint>
@@ -23,7 +24,7 @@ struct CpuTicks {
 };
 
 // Reads the per-processor "cpuN" lines of /proc/stat in the kernel's order.
-// One reader keeps its read buffer between calls.
+// One reader keeps the file open and its read buffer between calls.
 class ProcStatReader {
 public:
     explicit ProcStatReader(SysRoot root = SysRoot::system());
@@ -35,7 +36,7 @@ public:
     static bool parse(std::string_view text, std::vector<CpuTicks>& out);
 
 private:
-    SysRoot m_root;
+    KernelFile m_file;
     std::string m_buffer;
 };
 

@@ -2,11 +2,17 @@
 
 #include "platform/core/MainThread.h"
 
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <algorithm>
 #include <coroutine>
+#include <optional>
 #include <memory>
 #include <utility>
 
@@ -38,6 +44,49 @@ struct ReplyEnded {
         destroyed = QObject::connect(reply.data(), &QObject::destroyed, resume);
     }
     void await_resume() const noexcept {}
+};
+
+// Resumes with the addresses of a host name, or an error: the lookup's, a
+// time-out, or the end of the context object (the fetcher went away). Only
+// the first of these resumes; the others find nothing left to do.
+struct HostLookup {
+    struct Shared {
+        std::coroutine_handle<> handle;
+        std::optional<QHostInfo> info;
+        bool timedOut = false;
+        bool cancelled = false;
+        int lookupId = -1;
+    };
+    QObject* context;
+    QString host;
+    int timeoutMs;
+    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        shared->handle = handle;
+        auto finish = [state = shared](auto&& record) {
+            if (!state->handle)
+                return;
+            record(*state);
+            std::exchange(state->handle, {}).resume();
+        };
+        QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
+        // The timer and the lookup's answer belong to the context, which
+        // the caller deletes once resumed.
+        auto* deadline = new QTimer(context);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, context, [finish, state = shared] {
+            QHostInfo::abortHostLookup(state->lookupId);
+            finish([](Shared& s) { s.timedOut = true; });
+        });
+        deadline->start(timeoutMs);
+        shared->lookupId = QHostInfo::lookupHost(host, context, [finish](const QHostInfo& info) {
+            finish([&info](Shared& s) { s.info = info; });
+        });
+    }
+    Shared await_resume() const { return *shared; }
 };
 
 } // namespace
@@ -75,10 +124,34 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
         || (m_url.scheme() != QLatin1String("https") && m_url.scheme() != QLatin1String("http"))) {
         co_return fail(Error{Error::Kind::invalidUrl, 0, m_url.toString()});
     }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    if (QHostAddress literal; !literal.setAddress(m_url.host())) {
+        // The name first, on its own: while the machine is offline an attempt
+        // is made every second, and a name that does not resolve then costs
+        // one pooled lookup, not the network manager's thread, a connection
+        // attempt and the TLS library.
+        QPointer<PublicAddressFetcher> self = this;
+        auto* context = new QObject(this);
+        // A named awaiter: GCC 12 may destroy a temporary awaiter twice.
+        HostLookup lookup{context, m_url.host(), m_resourceTimeoutMs};
+        const HostLookup::Shared looked = co_await lookup;
+        if (!self || looked.cancelled)
+            co_return fail(Error{Error::Kind::network, 0, QStringLiteral("cancelled")});
+        context->deleteLater();
+        if (looked.timedOut)
+            co_return fail(Error{Error::Kind::timeout, 0, QStringLiteral("no address for %1 in time").arg(m_url.host())});
+        if (!looked.info || looked.info->error() != QHostInfo::NoError || looked.info->addresses().isEmpty())
+            co_return fail(Error{Error::Kind::network, 0, looked.info ? looked.info->errorString() : QString()});
+    }
     if (!m_session) {
-        // Nothing kept between requests: no cache, no stored cookies.
+        // Nothing kept between requests: no cache, no stored cookies. A direct
+        // connection: asking the system's proxy configuration costs a thread
+        // that wakes on every attempt, and while the machine is offline an
+        // attempt is made every second.
         m_session = new QNetworkAccessManager(this);
         m_session->setCookieJar(nullptr);
+        m_session->setProxy(QNetworkProxy::NoProxy);
     }
     QNetworkRequest request(m_url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -88,7 +161,7 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
 
     QPointer<QNetworkReply> reply = m_session->get(request);
     bool timedOut = false;
-    QTimer::singleShot(m_resourceTimeoutMs, reply, [reply, &timedOut] {
+    QTimer::singleShot(std::max<qint64>(0, m_resourceTimeoutMs - elapsed.elapsed()), reply, [reply, &timedOut] {
         if (reply && reply->isRunning()) {
             timedOut = true;
             reply->abort();

@@ -88,8 +88,13 @@ std::optional<unsigned long long> SysRoot::readNumber(std::string_view relative)
     std::string buf;
     if (!readInto(relative, buf))
         return std::nullopt;
-    const char* b = buf.data();
-    const char* e = b + buf.size();
+    return parseNumber(buf);
+}
+
+std::optional<unsigned long long> SysRoot::parseNumber(std::string_view text)
+{
+    const char* b = text.data();
+    const char* e = b + text.size();
     while (b < e && (*b == ' ' || *b == '\t'))
         ++b;
     unsigned long long v = 0;

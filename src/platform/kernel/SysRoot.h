@@ -33,6 +33,8 @@ public:
     std::optional<QString> readLine(std::string_view relative) const;
     // An unsigned decimal number alone in a file (sysfs attributes).
     std::optional<unsigned long long> readNumber(std::string_view relative) const;
+    // The number alone in a sysfs attribute's text (blanks and a line break around it).
+    static std::optional<unsigned long long> parseNumber(std::string_view text);
     bool exists(std::string_view relative) const;
     // The names in a folder (no "." or ".."), unsorted; empty when unreadable.
     QStringList list(std::string_view relative) const;
