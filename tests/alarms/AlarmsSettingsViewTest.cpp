@@ -33,27 +33,27 @@ TEST_F(AlarmsPane, OpeningAndRegistryPublishesWriteNothingEvenForValuesTheContro
 
     // What the controls show: the nearest they can, clamped where needed.
     ASSERT_EQ(view->rows().size(), 3);
-    EXPECT_EQ(editor(0)->thresholdSlider()->value(), 1235);
-    EXPECT_EQ(editor(0)->thresholdText()->text(), "12%");
-    EXPECT_TRUE(editor(0)->belowButton()->isChecked());
-    EXPECT_EQ(editor(0)->repeatPicker()->currentText(), "45s (custom)");
-    EXPECT_EQ(editor(0)->snoozePicker()->currentText(), "10 min (custom)");
-    EXPECT_EQ(editor(0)->soundPicker()->currentText(), "Bird"); // the default stands in for a removed sound
-    EXPECT_FALSE(editor(0)->soundWarning()->isVisibleTo(window.get()));
-    EXPECT_TRUE(editor(0)->resetButton()->isVisibleTo(window.get()));
+    EXPECT_EQ(part<QSlider>(editor(0), "thresholdSlider")->value(), 1235);
+    EXPECT_EQ(part<QLabel>(editor(0), "thresholdText")->text(), "12%");
+    EXPECT_TRUE(part<QPushButton>(editor(0), "below")->isChecked());
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "repeatPicker")->currentText(), "45s (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "snoozePicker")->currentText(), "10 min (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "soundPicker")->currentText(), "Bird"); // the default stands in for a removed sound
+    EXPECT_FALSE(part<QWidget>(editor(0), "soundWarning")->isVisibleTo(window.get()));
+    EXPECT_TRUE(part<QToolButton>(editor(0), "resetSound")->isVisibleTo(window.get()));
 
-    EXPECT_EQ(editor(1)->thresholdSlider()->value(), AlarmRowEditor::sliderScale);
-    EXPECT_EQ(editor(1)->thresholdText()->text(), "170%");
-    EXPECT_EQ(editor(1)->repeatPicker()->currentText(), "0s (custom)");
-    EXPECT_EQ(editor(1)->snoozePicker()->currentText(), "1 minute");
-    EXPECT_EQ(editor(1)->soundPicker()->currentText(), "Custom: missing");
-    EXPECT_EQ(itemTexts(editor(1)->soundPicker()), (QStringList{"Custom: missing", "---", "Bell", "Bird", "Marimba"}));
-    EXPECT_TRUE(editor(1)->soundWarning()->isVisibleTo(window.get()));
+    EXPECT_EQ(part<QSlider>(editor(1), "thresholdSlider")->value(), AlarmRowEditor::sliderScale);
+    EXPECT_EQ(part<QLabel>(editor(1), "thresholdText")->text(), "170%");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(1), "repeatPicker")->currentText(), "0s (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(1), "snoozePicker")->currentText(), "1 minute");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(1), "soundPicker")->currentText(), "Custom: missing");
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(1), "soundPicker")), (QStringList{"Custom: missing", "---", "Bell", "Bird", "Marimba"}));
+    EXPECT_TRUE(part<QWidget>(editor(1), "soundWarning")->isVisibleTo(window.get()));
 
-    EXPECT_EQ(editor(2)->thresholdSlider()->value(), 0);
-    EXPECT_EQ(editor(2)->repeatPicker()->currentText(), "9223372036854775807h (custom)");
-    EXPECT_EQ(editor(2)->snoozePicker()->currentText(), "100000 min (custom)");
-    EXPECT_EQ(editor(2)->sourcePicker()->currentText(), "nope.total (not loaded)");
+    EXPECT_EQ(part<QSlider>(editor(2), "thresholdSlider")->value(), 0);
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(2), "repeatPicker")->currentText(), "9223372036854775807h (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(2), "snoozePicker")->currentText(), "100000 min (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(2), "sourcePicker")->currentText(), "nope.total (not loaded)");
     settle(*manager);
 }
 
@@ -150,9 +150,9 @@ TEST_F(AlarmsPane, NewAlarmTakesTheFirstProviderAndItsFloor)
     EXPECT_TRUE(row(0)->isExpanded());
     EXPECT_FALSE(view->emptyState()->isVisibleTo(window.get()));
     // A 1 s source: all six presets, 10 seconds selected, no custom entry.
-    EXPECT_EQ(itemTexts(editor(0)->repeatPicker()),
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "repeatPicker")),
               (QStringList{"10 seconds", "30 seconds", "1 minute", "5 minutes", "15 minutes", "1 hour"}));
-    EXPECT_EQ(editor(0)->repeatPicker()->currentText(), "10 seconds");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "repeatPicker")->currentText(), "10 seconds");
     EXPECT_EQ(row(0)->summaryLabel()->text(), "CPU \u2265 80%");
     EXPECT_EQ(row(0)->detailLabel()->text(), "every 10s \u00B7 banner on \u00B7 snooze 15m");
     settle(*manager);
@@ -190,16 +190,16 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     ASSERT_EQ(view->rows().size(), 2);
     EXPECT_TRUE(row(0)->isExpanded());
     EXPECT_TRUE(row(1)->isExpanded());
-    EXPECT_EQ(itemTexts(editor(0)->soundPicker()),
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "soundPicker")),
               (QStringList{"Bell", "Bird", "Marimba", "Pack A", "Pack B", "Pack C"}));
-    EXPECT_FALSE(editor(0)->soundPicker()->itemIcon(3).isNull()); // installed: a star
-    EXPECT_TRUE(editor(0)->soundPicker()->itemIcon(0).isNull());
+    EXPECT_FALSE(part<AlarmMenuPicker>(editor(0), "soundPicker")->itemIcon(3).isNull()); // installed: a star
+    EXPECT_TRUE(part<AlarmMenuPicker>(editor(0), "soundPicker")->itemIcon(0).isNull());
     EXPECT_EQ(manager->editingAlarmId(), b.id);
     EXPECT_EQ(writeCount(), 0);
 
     // The once-a-second publishes leave the menus (and an open popup) alone.
-    QSignalSpy reset(editor(0)->soundPicker()->model(), &QAbstractItemModel::modelReset);
-    QSignalSpy removed(editor(0)->soundPicker()->model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(part<AlarmMenuPicker>(editor(0), "soundPicker")->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy removed(part<AlarmMenuPicker>(editor(0), "soundPicker")->model(), &QAbstractItemModel::rowsRemoved);
     for (int i = 0; i < 3; ++i) {
         Q_EMIT registry->snapshotsPublisher(snapshotsOf("cpu.total", 0.5));
         turn();
@@ -210,7 +210,7 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     SoundRegistry::unregisterPack("pack");
     turn();
     EXPECT_EQ(view->rebuildCount(), 2);
-    EXPECT_EQ(itemTexts(editor(0)->soundPicker()), (QStringList{"Bell", "Bird", "Marimba"}));
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "soundPicker")), (QStringList{"Bell", "Bird", "Marimba"}));
     settle(*manager);
 }
 
@@ -228,7 +228,7 @@ TEST_F(AlarmsPane, TheOldEditorsGoingAfterARebuildLeaveTheNewEditingMark)
     spinFor(20);
     EXPECT_TRUE(old.isNull());
     ASSERT_EQ(view->rows().size(), 1);
-    EXPECT_TRUE(editor(0)->thresholdSlider()->isVisible());
+    EXPECT_TRUE(part<QSlider>(editor(0), "thresholdSlider")->isVisible());
     EXPECT_EQ(manager->editingAlarmId(), a.id) << "the new editor's mark stays";
     settle(*manager);
 }
