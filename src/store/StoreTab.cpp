@@ -34,14 +34,6 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     : QWidget(parent), m_env(env), m_store(env.store)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    m_model = new StoreTabModel(env.store, this);
-    // The rows are drawn before the marks go in, so what is new shows as new
-    // until the coordinator announces its next change.
-    connect(m_model, &StoreTabModel::rowsBeforeMarks, this, &StoreTab::updateNow);
-    connect(m_model, &StoreTabModel::loaded, this, [this] {
-        updatePage(false);
-        Q_EMIT loaded();
-    });
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
 
@@ -114,6 +106,22 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &StoreTab::schedulePreviewVisibility);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this, &StoreTab::schedulePreviewVisibility);
 
+    bind();
+    updateNow();
+}
+
+StoreTab::~StoreTab() = default;
+
+void StoreTab::bind()
+{
+    m_model = new StoreTabModel(m_store, this);
+    // The rows are drawn before the marks go in, so what is new shows as new
+    // until the coordinator announces its next change.
+    connect(m_model, &StoreTabModel::rowsBeforeMarks, this, &StoreTab::updateNow);
+    connect(m_model, &StoreTabModel::loaded, this, [this] {
+        updatePage(false);
+        Q_EMIT loaded();
+    });
     if (m_store) {
         // Every announcement leads to one pass at the end of the turn, after
         // the new values are stored.
@@ -124,10 +132,7 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
         if (InstalledBundleRegistry* bundles = m_store->bundles())
             connect(bundles, &InstalledBundleRegistry::installedChanged, this, &StoreTab::scheduleUpdate);
     }
-    updateNow();
 }
-
-StoreTab::~StoreTab() = default;
 
 bool StoreTab::didLoad() const
 {

@@ -52,6 +52,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Follows the model and the coordinator's announcements.
+    void bind();
     void scheduleUpdate();
     // One pass over the page. Rows already drawn decide their "NEW" badge
     // again only when redrawNew is set (a change the coordinator announced).

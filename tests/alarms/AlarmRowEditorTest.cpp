@@ -2,6 +2,7 @@
 
 #include "AlarmsPaneFixture.h"
 
+#include <QScrollBar>
 #include <QWheelEvent>
 
 using namespace gaugelet;
@@ -69,18 +70,26 @@ TEST_F(AlarmRowEditorView, ThresholdDragRebuildsNoPlayerButASoundChoiceDoes)
     EXPECT_TRUE(manager->players().value(stored(0).id)->path().endsWith("/Sounds/bell-sound.mp3"));
 }
 
-TEST_F(AlarmRowEditorView, AWheelOverTheThresholdSliderChangesNothing)
+// The wheel over an unfocused slider scrolls the pane instead.
+TEST_F(AlarmRowEditorView, AWheelOverTheThresholdSliderScrollsThePaneAndChangesNothing)
 {
-    open({makeAlarm("cpu.total", 0.5)});
+    open(alarmsOn("cpu.total", 4));
     QSlider* slider = part<QSlider>(editor(0), "thresholdSlider");
+    QScrollBar* scroll = view->findChild<QScrollArea*>()->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 0);
     ASSERT_FALSE(slider->hasFocus());
     const int position = slider->value();
     const QPointF centre(slider->width() / 2.0, slider->height() / 2.0);
-    for (int delta : {-120, 120, 360}) {
+    for (int delta : {-120, 120, -360}) {
+        const int before = scroll->value();
         QWheelEvent wheel(centre, slider->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(slider, &wheel);
-        EXPECT_FALSE(wheel.isAccepted()) << "left for the pane to scroll";
+        if (delta < 0) {
+            EXPECT_GT(scroll->value(), before) << delta;
+        } else {
+            EXPECT_LT(scroll->value(), before) << delta;
+        }
     }
     EXPECT_EQ(slider->value(), position);
     EXPECT_DOUBLE_EQ(stored(0).threshold, 0.5);
