@@ -1,14 +1,9 @@
 #include "settings/BackupFlowModel.h"
 
-#include "platform/core/Defaults.h"
-#include "platform/core/PropertyList.h"
-#include "settings/RelaunchApp.h"
-#include "support/TestSupport.h"
+#include "BackupTestSupport.h"
 
 #include <QCoreApplication>
 #include <QLocale>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -18,46 +13,19 @@ namespace {
 const QDateTime testNow = QDateTime(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC);
 
 // The flow over a file-backed store, with recorded alerts and a scripted relaunch.
-class BackupFlowModelTest : public ::testing::Test {
+class BackupFlowModelTest : public BackupFixture {
 protected:
     void SetUp() override
     {
-        defaults = std::make_unique<Defaults>(dir.filePath("config/defaults.plist"));
-        Defaults::setStandard(defaults.get());
-        setRelaunchHooksForTesting(RelaunchHooks{
-            [this](const QString& program, const QStringList&) {
-                starts << program;
-                // What the new instance would read.
-                fileAtStart = PropertyList::fromData(readFile(defaults->filePath())).value().toMap();
-                return startSucceeds;
-            },
-            [this] { ++quits; }});
+        BackupFixture::SetUp();
         QObject::connect(&flow, &BackupFlowModel::alertRaised, [this](const BackupFlowModel::Alert& alert) {
             alerts << alert;
         });
     }
 
-    void TearDown() override
-    {
-        setRelaunchHooksForTesting(std::nullopt);
-        Defaults::setStandard(nullptr);
-        defaults.reset();
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<Defaults> defaults;
     BackupFlowModel flow;
     QList<BackupFlowModel::Alert> alerts;
-    QStringList starts;
-    QVariantMap fileAtStart;
-    bool startSucceeds = true;
-    int quits = 0;
 };
-
-QByteArray backup(const QVariantMap& values, const QVariant& version = qint64(1))
-{
-    return PropertyList::toXml(QVariantMap{{"version", version}, {"values", values}});
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "settings/GeneralTab.h"
 
+#include "BackupTestSupport.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/WallClock.h"
@@ -38,21 +39,12 @@ T* child(QWidget& parent, const char* name)
 }
 
 // A tab with scripted panels and recorded alerts over a file-backed store.
-class GeneralTabTest : public ::testing::Test {
+class GeneralTabTest : public BackupFixture {
 protected:
     void SetUp() override
     {
         WallClock::setSourceForTesting([] { return testNow; });
-        defaults = std::make_unique<Defaults>(dir.filePath("config/defaults.plist"));
-        Defaults::setStandard(defaults.get());
-        setRelaunchHooksForTesting(RelaunchHooks{
-            [this](const QString& program, const QStringList&) {
-                starts << program;
-                // What the new instance would read.
-                fileAtStart = PropertyList::fromData(readFile(defaults->filePath())).value().toMap();
-                return startSucceeds;
-            },
-            [this] { ++quits; }});
+        BackupFixture::SetUp();
         InfoDictionary::setStringForTesting(InfoDictionary::feedURLKey,
                                             QStringLiteral("https://updates.example.org/appcast.xml"));
         tab = std::make_unique<GeneralTab>(&updater, false);
@@ -69,29 +61,16 @@ protected:
     {
         tab.reset();
         InfoDictionary::clearOverridesForTesting();
-        setRelaunchHooksForTesting(std::nullopt);
-        Defaults::setStandard(nullptr);
-        defaults.reset();
+        BackupFixture::TearDown();
         WallClock::setSourceForTesting({});
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<Defaults> defaults;
     SparkleUpdater updater;
     std::unique_ptr<GeneralTab> tab;
     std::optional<QString> panelAnswer;
     QList<GeneralTab::PanelRequest> requests;
     QList<GeneralTab::BackupAlert> alerts;
-    QStringList starts;
-    QVariantMap fileAtStart;
-    bool startSucceeds = true;
-    int quits = 0;
 };
-
-QByteArray backup(const QVariantMap& values, const QVariant& version = qint64(1))
-{
-    return PropertyList::toXml(QVariantMap{{"version", version}, {"values", values}});
-}
 
 } // namespace
 
