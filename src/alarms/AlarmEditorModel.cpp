@@ -28,6 +28,25 @@ qint64 saturatingTruncate(double value)
     return qint64(std::trunc(value));
 }
 
+// A menu of presets, tagged with their values. A current value no preset has
+// comes first, as its own entry over a divider, so the menu can show it.
+template <typename Preset, typename Value>
+QList<AlarmEditorModel::MenuEntry> presetMenu(const QList<Preset>& presets, Value Preset::*value, Value current,
+                                              const QString& customText)
+{
+    using Entry = AlarmEditorModel::MenuEntry;
+    QList<Entry> entries;
+    const bool preset = std::any_of(presets.cbegin(), presets.cend(),
+                                    [&](const Preset& p) { return p.*value == current; });
+    if (!preset) {
+        entries.append(Entry::entry(customText, QVariant::fromValue(current)));
+        entries.append(Entry::separator());
+    }
+    for (const Preset& p : presets)
+        entries.append(Entry::entry(p.label, QVariant::fromValue(p.*value)));
+    return entries;
+}
+
 // A refresh interval that is not a number counts as none; the floor is 1 s.
 double repeatFloor(double refresh)
 {
@@ -207,17 +226,7 @@ QList<AlarmEditorModel::MenuEntry> AlarmEditorModel::repeatEntries() const
     if (!alarm())
         return {};
     const double repeat = repeatValue();
-    QList<MenuEntry> repeats;
-    const auto choices = repeatChoices();
-    const bool preset = std::any_of(choices.cbegin(), choices.cend(),
-                                    [repeat](const RepeatPreset& p) { return p.seconds == repeat; });
-    if (!preset) {
-        repeats.append(MenuEntry::entry(tr("%1 (custom)").arg(durationLabel(repeat)), repeat));
-        repeats.append(MenuEntry::separator());
-    }
-    for (const RepeatPreset& choice : choices)
-        repeats.append(MenuEntry::entry(choice.label, choice.seconds));
-    return repeats;
+    return presetMenu(repeatChoices(), &RepeatPreset::seconds, repeat, tr("%1 (custom)").arg(durationLabel(repeat)));
 }
 
 QString AlarmEditorModel::repeatHelp() const
@@ -311,17 +320,7 @@ QList<AlarmEditorModel::MenuEntry> AlarmEditorModel::snoozeEntries() const
     if (!alarm())
         return {};
     const qint64 snooze = snoozeValue();
-    QList<MenuEntry> snoozes;
-    const auto presets = snoozePresets();
-    const bool preset = std::any_of(presets.cbegin(), presets.cend(),
-                                    [snooze](const SnoozePreset& p) { return p.minutes == snooze; });
-    if (!preset) {
-        snoozes.append(MenuEntry::entry(tr("%1 min (custom)").arg(snooze), QVariant::fromValue(snooze)));
-        snoozes.append(MenuEntry::separator());
-    }
-    for (const SnoozePreset& p : presets)
-        snoozes.append(MenuEntry::entry(p.label, QVariant::fromValue(p.minutes)));
-    return snoozes;
+    return presetMenu(snoozePresets(), &SnoozePreset::minutes, snooze, tr("%1 min (custom)").arg(snooze));
 }
 
 QString AlarmEditorModel::sourceWarning() const
