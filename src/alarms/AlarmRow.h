@@ -50,14 +50,7 @@ public:
     // The editor while the row is expanded, else nullptr.
     AlarmRowEditor* editor() const { return m_editor; }
 
-    // For tests and screenshots.
-    QCheckBox* enabledSwitch() const { return m_enabledSwitch; }
-    QToolButton* testButton() const { return m_testButton; }
-    QToolButton* deleteButton() const { return m_deleteButton; }
-    QToolButton* expandButton() const { return m_expandButton; }
-    QLabel* summaryLabel() const { return m_summary; }
-    QLabel* detailLabel() const { return m_detail; }
-    QLabel* firingMark() const { return m_firingMark; }
+    // The opacity the row's content is drawn at: dimmed while its source is missing.
     qreal contentOpacity() const;
 
 protected:

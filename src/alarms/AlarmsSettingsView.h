@@ -44,13 +44,8 @@ public:
     // How many times the pane's contents were rebuilt (for tests).
     int rebuildCount() const { return m_rebuildCount; }
 
-    // For tests and screenshots.
+    // The rows in list order.
     QList<AlarmRow*> rows() const { return m_rows; }
-    QToolButton* addButton() const { return m_addButton; }
-    QLabel* countLine() const { return m_countLine; }
-    QWidget* emptyState() const { return m_emptyState; }
-    QLabel* bannerText() const { return m_bannerText; }
-    QScrollArea* scrollArea() const { return m_scroll; }
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -44,7 +44,7 @@ TEST_F(AlarmRowEditorView, SnoozeBannerDirectionAndThresholdControlsWriteThrough
     slider->setSliderDown(false);
     turn();
     EXPECT_EQ(writeCount(), before + 3);
-    EXPECT_EQ(row(0)->summaryLabel()->text(), "CPU \u2264 52%");
+    EXPECT_EQ(part<QLabel>(row(0), "summary")->text(), "CPU \u2264 52%");
     settle(*manager);
 }
 
@@ -115,20 +115,20 @@ TEST_F(AlarmRowEditorView, EditingMarkFollowsTheSliderAndTheUsersTouch)
     EXPECT_EQ(manager->editingAlarmId(), a.id);
     choose(part<AlarmMenuPicker>(editor(1), "snoozePicker"), "5 minutes");
     EXPECT_EQ(manager->editingAlarmId(), b.id);
-    row(0)->enabledSwitch()->click();
+    part<QCheckBox>(row(0), "enabledSwitch")->click();
     EXPECT_EQ(manager->editingAlarmId(), a.id);
     choose(part<AlarmMenuPicker>(editor(1), "repeatPicker"), "1 minute");
     EXPECT_EQ(manager->editingAlarmId(), b.id);
 
     // Collapsing another row leaves the mark alone; collapsing its own clears it.
-    row(0)->expandButton()->click();
+    part<QToolButton>(row(0), "expandButton")->click();
     EXPECT_EQ(manager->editingAlarmId(), b.id);
-    row(1)->expandButton()->click();
+    part<QToolButton>(row(1), "expandButton")->click();
     EXPECT_EQ(manager->editingAlarmId(), std::nullopt);
-    EXPECT_EQ(row(1)->expandButton()->toolTip(), "Expand");
-    row(0)->expandButton()->click();
+    EXPECT_EQ(part<QToolButton>(row(1), "expandButton")->toolTip(), "Expand");
+    part<QToolButton>(row(0), "expandButton")->click();
     EXPECT_EQ(manager->editingAlarmId(), a.id);
-    EXPECT_EQ(row(0)->expandButton()->toolTip(), "Collapse");
+    EXPECT_EQ(part<QToolButton>(row(0), "expandButton")->toolTip(), "Collapse");
 
     // Minimising is not a collapse; restoring takes nothing from another row.
     window->setWindowState(Qt::WindowMinimized);
@@ -155,7 +155,7 @@ TEST_F(AlarmRowEditorView, DeletingTheMarkedAlarmClearsTheMark)
     const Alarm a = makeAlarm();
     open({a});
     EXPECT_EQ(manager->editingAlarmId(), a.id);
-    row(0)->deleteButton()->click();
+    part<QToolButton>(row(0), "deleteButton")->click();
     turn();
     EXPECT_TRUE(view->rows().isEmpty());
     EXPECT_EQ(manager->editingAlarmId(), std::nullopt);
@@ -180,7 +180,7 @@ TEST_F(AlarmRowEditorView, MarkedAlarmDoesNotFireWhileItsThresholdIsDragged)
     manager->evaluate(snapshotsOf("cpu.total", 0.5));
     slider->setSliderDown(false);
     EXPECT_EQ(fired.count(), 0);
-    row(0)->expandButton()->click();
+    part<QToolButton>(row(0), "expandButton")->click();
     manager->evaluate(snapshotsOf("cpu.total", 0.5));
     EXPECT_EQ(fired.count(), 1);
     settle(*manager);

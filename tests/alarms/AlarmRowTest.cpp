@@ -15,7 +15,7 @@ TEST_F(AlarmRowView, AlarmOnAMissingProviderIsDimmedAndExplained)
 {
     open({makeAlarm("gpu.total", 0.5)});
     EXPECT_DOUBLE_EQ(row(0)->contentOpacity(), 0.6);
-    EXPECT_EQ(row(0)->summaryLabel()->text(), "gpu.total \u2265 50%");
+    EXPECT_EQ(part<QLabel>(row(0), "summary")->text(), "gpu.total \u2265 50%");
     EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "sourcePicker")), (QStringList{"gpu.total (not loaded)", "---", "CPU", "Slow"}));
     EXPECT_TRUE(part<QWidget>(editor(0), "sourceWarning")->isVisibleTo(window.get()));
     EXPECT_EQ(part<QLabel>(part<QWidget>(editor(0), "sourceWarning"), "text")->text(), "Source \u201Cgpu.total\u201D is not loaded. Alarm is disabled.");
@@ -35,31 +35,31 @@ TEST_F(AlarmRowView, SwitchTestAndDeleteWriteOnceEach)
     manager = makeManager({a, b});
     manager->attach(registry.get(), nullptr);
     open({});
-    row(0)->expandButton()->click(); // not editing: it may fire
+    part<QToolButton>(row(0), "expandButton")->click(); // not editing: it may fire
     manager->evaluate(snapshotsOf("cpu.total", 0.9));
     turn();
-    EXPECT_TRUE(row(0)->firingMark()->isVisibleTo(window.get()));
-    EXPECT_FALSE(row(1)->firingMark()->isVisibleTo(window.get()));
-    EXPECT_EQ(row(0)->firingMark()->toolTip(), "Currently firing");
-    EXPECT_EQ(row(0)->testButton()->toolTip(), "Test sound and notification");
-    EXPECT_EQ(row(0)->deleteButton()->toolTip(), "Delete alarm");
-    EXPECT_EQ(row(1)->expandButton()->toolTip(), "Collapse");
+    EXPECT_TRUE(part<QLabel>(row(0), "firingMark")->isVisibleTo(window.get()));
+    EXPECT_FALSE(part<QLabel>(row(1), "firingMark")->isVisibleTo(window.get()));
+    EXPECT_EQ(part<QLabel>(row(0), "firingMark")->toolTip(), "Currently firing");
+    EXPECT_EQ(part<QToolButton>(row(0), "testButton")->toolTip(), "Test sound and notification");
+    EXPECT_EQ(part<QToolButton>(row(0), "deleteButton")->toolTip(), "Delete alarm");
+    EXPECT_EQ(part<QToolButton>(row(1), "expandButton")->toolTip(), "Collapse");
     EXPECT_EQ(part<QToolButton>(editor(1), "resetSound")->toolTip(), "Reset to the default bundled sound.");
 
-    row(0)->enabledSwitch()->click();
+    part<QCheckBox>(row(0), "enabledSwitch")->click();
     EXPECT_EQ(writeCount(), 1);
     EXPECT_FALSE(stored(0).enabled);
     EXPECT_FALSE(manager->firing().contains(a.id));
     turn();
-    EXPECT_FALSE(row(0)->firingMark()->isVisibleTo(window.get()));
+    EXPECT_FALSE(part<QLabel>(row(0), "firingMark")->isVisibleTo(window.get()));
 
     ASSERT_TRUE(waitUntil([&] { return server->notifications().size() == 1; })); // the firing
-    row(0)->testButton()->click();
+    part<QToolButton>(row(0), "testButton")->click();
     ASSERT_TRUE(waitUntil([&] { return server->notifications().size() == 2; }));
     EXPECT_EQ(server->notifications().last().summary, "[TEST] CPU \u2265 80%");
     EXPECT_EQ(writeCount(), 1);
 
-    row(0)->deleteButton()->click();
+    part<QToolButton>(row(0), "deleteButton")->click();
     EXPECT_EQ(writeCount(), 2);
     EXPECT_EQ(manager->alarms(), QList<Alarm>{b});
     turn();

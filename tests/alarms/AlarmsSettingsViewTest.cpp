@@ -63,10 +63,10 @@ TEST_F(AlarmsPane, OpeningAndRegistryPublishesWriteNothingEvenForValuesTheContro
 TEST_F(AlarmsPane, AddButtonAndCountLineFollowTheList)
 {
     open(alarmsOn("cpu.total", 12));
-    EXPECT_FALSE(view->addButton()->isEnabled());
-    EXPECT_EQ(view->countLine()->text(), "12 of 10 alarms configured.");
+    EXPECT_FALSE(part<QToolButton>(view, "addButton")->isEnabled());
+    EXPECT_EQ(part<QLabel>(view, "countLine")->text(), "12 of 10 alarms configured.");
     EXPECT_EQ(view->rows().size(), 12);
-    EXPECT_FALSE(view->emptyState()->isVisibleTo(window.get()));
+    EXPECT_FALSE(part<QWidget>(view, "emptyState")->isVisibleTo(window.get()));
     window.reset();
     settle(*manager);
 
@@ -74,14 +74,14 @@ TEST_F(AlarmsPane, AddButtonAndCountLineFollowTheList)
     manager.reset();
     manager = makeManager(alarmsOn("cpu.total", 9));
     open({});
-    view->addButton()->click();
+    part<QToolButton>(view, "addButton")->click();
     turn();
     EXPECT_EQ(writeCount(), 1);
     EXPECT_EQ(manager->alarms().size(), 10);
     EXPECT_EQ(view->rows().size(), 10);
-    EXPECT_FALSE(view->addButton()->isEnabled());
-    EXPECT_EQ(view->addButton()->toolTip(), "Soft cap reached (10). Delete one to add another.");
-    EXPECT_EQ(view->countLine()->text(), "10 of 10 alarms configured.");
+    EXPECT_FALSE(part<QToolButton>(view, "addButton")->isEnabled());
+    EXPECT_EQ(part<QToolButton>(view, "addButton")->toolTip(), "Soft cap reached (10). Delete one to add another.");
+    EXPECT_EQ(part<QLabel>(view, "countLine")->text(), "10 of 10 alarms configured.");
     settle(*manager);
 }
 
@@ -89,7 +89,7 @@ TEST_F(AlarmsPane, WithoutProvidersTheAddButtonIsDisabled)
 {
     registry = std::make_unique<StatRegistry>(StatRegistry::Providers{});
     open({});
-    EXPECT_FALSE(view->addButton()->isEnabled());
+    EXPECT_FALSE(part<QToolButton>(view, "addButton")->isEnabled());
     EXPECT_EQ(writeCount(), 0);
     settle(*manager);
 }
@@ -99,13 +99,13 @@ TEST_F(AlarmsPane, EmptyStateTexts)
     open({});
     const QStringList texts = [&] {
         QStringList out;
-        for (QLabel* label : view->emptyState()->findChildren<QLabel*>())
+        for (QLabel* label : part<QWidget>(view, "emptyState")->findChildren<QLabel*>())
             out << label->text();
         return out;
     }();
     EXPECT_TRUE(texts.contains("No alarms configured"));
     EXPECT_TRUE(texts.contains("Tap \u201CAdd alarm\u201D to get notified when a stat crosses a threshold."));
-    EXPECT_EQ(view->bannerText()->text(),
+    EXPECT_EQ(part<QLabel>(view, "bannerText")->text(),
               "Alarms with an expanded row are paused while you\u2019re editing them. They arm again as soon as you "
               "collapse the row or close this window.");
     settle(*manager);
@@ -115,18 +115,18 @@ TEST_F(AlarmsPane, EmptyStateTexts)
 TEST_F(AlarmsPane, TheAddButtonAddsAnExpandedRow)
 {
     open({});
-    view->addButton()->click();
+    part<QToolButton>(view, "addButton")->click();
     turn();
     ASSERT_EQ(manager->alarms().size(), 1);
     ASSERT_EQ(view->rows().size(), 1);
     EXPECT_TRUE(row(0)->isExpanded());
-    EXPECT_FALSE(view->emptyState()->isVisibleTo(window.get()));
+    EXPECT_FALSE(part<QWidget>(view, "emptyState")->isVisibleTo(window.get()));
     // A 1 s source: all six presets, 10 seconds selected, no custom entry.
     EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "repeatPicker")),
               (QStringList{"10 seconds", "30 seconds", "1 minute", "5 minutes", "15 minutes", "1 hour"}));
     EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "repeatPicker")->currentText(), "10 seconds");
-    EXPECT_EQ(row(0)->summaryLabel()->text(), "CPU \u2265 80%");
-    EXPECT_EQ(row(0)->detailLabel()->text(), "every 10s \u00B7 banner on \u00B7 snooze 15m");
+    EXPECT_EQ(part<QLabel>(row(0), "summary")->text(), "CPU \u2265 80%");
+    EXPECT_EQ(part<QLabel>(row(0), "detail")->text(), "every 10s \u00B7 banner on \u00B7 snooze 15m");
     settle(*manager);
 }
 
@@ -137,7 +137,7 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     const Alarm a = makeAlarm();
     const Alarm b = makeAlarm();
     open({a, b});
-    row(0)->expandButton()->click();
+    part<QToolButton>(row(0), "expandButton")->click();
     EXPECT_FALSE(row(0)->isExpanded());
     EXPECT_EQ(view->rebuildCount(), 0);
 
@@ -208,7 +208,7 @@ TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
     AlarmNotificationDelegate delegate;
     delegate.attach(manager.get());
     open({});
-    view->addButton()->click();
+    part<QToolButton>(view, "addButton")->click();
     turn();
     ASSERT_EQ(manager->alarms().size(), 1);
     EXPECT_EQ(manager->editingAlarmId(), manager->alarms().first().id);
@@ -226,7 +226,7 @@ TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
     EXPECT_TRUE(server->notifications().isEmpty());
 
     // Collapsing the row arms it.
-    row(0)->expandButton()->click();
+    part<QToolButton>(row(0), "expandButton")->click();
     EXPECT_EQ(manager->editingAlarmId(), std::nullopt);
     ASSERT_TRUE(waitUntil([&] {
         clock.advance(1);
@@ -237,7 +237,7 @@ TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
     EXPECT_EQ(server->notifications().first().summary, "CPU \u2265 80%");
     EXPECT_EQ(server->notifications().first().body, "Snooze 15m or dismiss to silence.");
     turn();
-    EXPECT_TRUE(row(0)->firingMark()->isVisibleTo(window.get()));
+    EXPECT_TRUE(part<QLabel>(row(0), "firingMark")->isVisibleTo(window.get()));
     registry->stop();
     settle(*manager);
 }
@@ -314,8 +314,8 @@ TEST_F(AlarmsPane, Screenshots)
         Alarm gone = makeAlarm("gpu.total", 0.9, Alarm::Direction::above, 60, true, 30);
         gone.soundBookmark = SecurityScopedBookmark::bookmarkData(dir.filePath("moved.wav"));
         shoot({cpuAlarm, slowAlarm, gone}, "AlarmsPane-three", [&] {
-            row(1)->expandButton()->click();
-            row(2)->expandButton()->click();
+            part<QToolButton>(row(1), "expandButton")->click();
+            part<QToolButton>(row(2), "expandButton")->click();
             manager->evaluate(snapshotsOf("cpu.total", 0.9));
         });
         shoot({gone}, "AlarmsPane-warnings", [] {});
@@ -327,7 +327,7 @@ TEST_F(AlarmsPane, Screenshots)
                                     i % 4 ? 30 : 45, i % 2 == 0, 15));
         shoot(twelve, "AlarmsPane-twelve", [&] {
             for (AlarmRow* r : view->rows())
-                r->expandButton()->click();
+                part<QToolButton>(r, "expandButton")->click();
         });
     }
     QApplication::setPalette(previous);
