@@ -78,7 +78,7 @@ void BM_AlarmsPaneThresholdDrag(benchmark::State& state)
         layout->addWidget(pane);
         window.show();
         QApplication::processEvents();
-        QSlider* slider = pane->rows().first()->editor()->thresholdSlider();
+        QSlider* slider = pane->rows().first()->editor()->findChild<QSlider*>(QStringLiteral("thresholdSlider"));
         const auto playerBefore = manager.players().value(alarm.id);
 
         for (auto _ : state) {

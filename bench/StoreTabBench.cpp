@@ -99,10 +99,10 @@ void BM_StoreTabBuild50ItemsWithPreviews(benchmark::State& state)
         tab.resize(540, 470);
         tab.ensurePolished();
         tab.layout()->activate();
-        tab.scrollArea()->widget()->layout()->activate();
+        tab.findChild<QScrollArea*>(QStringLiteral("scrollArea"))->widget()->layout()->activate();
         state.PauseTiming();
         previews = 0;
-        for (StoreItemRow* row : tab.itemRows())
+        for (StoreItemRow* row : tab.findChildren<StoreItemRow*>())
             previews += row->previewWidget() != nullptr;
         state.ResumeTiming();
     }

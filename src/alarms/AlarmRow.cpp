@@ -1,13 +1,12 @@
 #include "alarms/AlarmRow.h"
 
-#include "alarms/AlarmLine.h"
+#include "alarms/AlarmEditorModel.h"
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmRowEditor.h"
 #include "alarms/AlarmSymbol.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
-#include "stats/StatProvider.h"
-#include "stats/StatRegistry.h"
+#include "alarms/SoundRegistry.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -19,25 +18,10 @@
 #include <QToolButton>
 #include <QVariantAnimation>
 #include <QVBoxLayout>
-#include <cmath>
-#include <limits>
 
 namespace gaugelet {
 
 namespace {
-
-// Truncates toward zero, saturating at the integer range; NaN gives 0.
-qint64 saturatingTruncate(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    constexpr double limit = 9223372036854775807.0; // 2^63, the first double past the range
-    if (value >= limit)
-        return std::numeric_limits<qint64>::max();
-    if (value <= -limit)
-        return std::numeric_limits<qint64>::min();
-    return qint64(std::trunc(value));
-}
 
 void setForeground(QWidget* widget, DesignStyle::Colour colour)
 {
@@ -48,25 +32,13 @@ void setForeground(QWidget* widget, DesignStyle::Colour colour)
 
 } // namespace
 
-QList<AlarmRow::RepeatPreset> AlarmRow::repeatPresets()
-{
-    return {
-        {tr("10 seconds"), 10},  {tr("30 seconds"), 30},  {tr("1 minute"), 60},
-        {tr("5 minutes"), 300}, {tr("15 minutes"), 900}, {tr("1 hour"), 3600},
-    };
-}
-
-QList<AlarmRow::SnoozePreset> AlarmRow::snoozePresets()
-{
-    return {
-        {tr("1 minute"), 1}, {tr("5 minutes"), 5}, {tr("15 minutes"), 15}, {tr("30 minutes"), 30}, {tr("1 hour"), 60},
-    };
-}
-
 AlarmRow::AlarmRow(const QUuid& alarmId, const ViewEnvironment& env, QWidget* parent)
-    : AlarmFormSection(parent), m_alarmId(alarmId), m_env(env), m_alarms(env.alarms), m_registry(env.registry)
+    : AlarmFormSection(parent), m_alarmId(alarmId), m_env(env), m_alarms(env.alarms)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    // The sounds as they are when the row is built; the pane rebuilds every
+    // row when they change.
+    m_model = new AlarmEditorModel(env.alarms, env.registry, alarmId, SoundRegistry::allSounds(), this);
     setObjectName(QStringLiteral("AlarmRow"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -101,105 +73,6 @@ AlarmRow::~AlarmRow()
     m_editor = nullptr;
 }
 
-// --- Row operations ---------------------------------------------------------------
-
-std::optional<qsizetype> AlarmRow::index() const
-{
-    if (!m_alarms)
-        return std::nullopt;
-    const QList<Alarm>& list = m_alarms->alarms();
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list.at(i).id == m_alarmId)
-            return i;
-    }
-    return std::nullopt;
-}
-
-std::optional<Alarm> AlarmRow::alarm() const
-{
-    const auto i = index();
-    if (!i)
-        return std::nullopt;
-    return m_alarms->alarms().at(*i);
-}
-
-bool AlarmRow::modify(const std::function<void(Alarm&)>& change)
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    const auto i = index();
-    if (!i)
-        return false;
-    QList<Alarm> list = m_alarms->alarms();
-    change(list[*i]);
-    m_alarms->setAlarms(list);
-    return true;
-}
-
-bool AlarmRow::providerLoaded() const
-{
-    const auto a = alarm();
-    return a && m_registry && m_registry->provider(a->providerId) != nullptr;
-}
-
-QString AlarmRow::providerName() const
-{
-    const auto a = alarm();
-    if (!a)
-        return {};
-    StatProvider* provider = m_registry ? m_registry->provider(a->providerId) : nullptr;
-    return provider ? provider->displayName() : a->providerId;
-}
-
-double AlarmRow::minRepeatInterval() const
-{
-    const auto a = alarm();
-    if (!a)
-        return 1.0;
-    StatProvider* provider = m_registry ? m_registry->provider(a->providerId) : nullptr;
-    const double refresh = provider ? provider->refreshInterval() : 1.0;
-    // A refresh interval that is not a number counts as none.
-    return std::isnan(refresh) ? 1.0 : std::max(refresh, 1.0);
-}
-
-QString AlarmRow::summaryLine() const
-{
-    const auto a = alarm();
-    return a ? alarmLine(*a, m_registry) : QString();
-}
-
-QString AlarmRow::detailLine() const
-{
-    const auto a = alarm();
-    if (!a)
-        return {};
-    const QString every = tr("every %1").arg(durationLabel(a->repeatInterval));
-    const QString banner = a->notify ? tr("banner on") : tr("sound only");
-    const QString snooze = tr("snooze %1m").arg(a->notifySnoozeMinutes);
-    return every + QStringLiteral(" \u00B7 ") + banner + QStringLiteral(" \u00B7 ") + snooze;
-}
-
-QString AlarmRow::durationLabel(double seconds)
-{
-    if (std::isnan(seconds))
-        seconds = 0;
-    if (seconds < 60)
-        return QString::number(saturatingTruncate(seconds)) + QLatin1Char('s');
-    if (seconds < 3600)
-        return QString::number(saturatingTruncate(seconds / 60)) + QLatin1Char('m');
-    return QString::number(saturatingTruncate(seconds / 3600)) + QLatin1Char('h');
-}
-
-QList<AlarmRow::RepeatPreset> AlarmRow::repeatChoices() const
-{
-    const double floor = minRepeatInterval();
-    QList<RepeatPreset> choices;
-    for (const RepeatPreset& preset : repeatPresets()) {
-        if (preset.seconds >= floor)
-            choices.append(preset);
-    }
-    return choices;
-}
-
 // --- Header -------------------------------------------------------------------------
 
 void AlarmRow::buildHeader()
@@ -217,8 +90,8 @@ void AlarmRow::buildHeader()
     connect(m_enabledSwitch, &QCheckBox::clicked, this, [this](bool on) {
         // An open row whose switch the user flips is the row being edited.
         if (m_editor)
-            m_editor->takeEditingMark();
-        setField(&Alarm::enabled, on);
+            m_model->takeEditingMark();
+        m_model->setEnabled(on);
     });
     row->addWidget(m_enabledSwitch, 0, Qt::AlignVCenter);
 
@@ -346,11 +219,7 @@ void AlarmRow::testAlarm()
 void AlarmRow::deleteAlarm()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (!m_alarms)
-        return;
-    QList<Alarm> list = m_alarms->alarms();
-    list.removeIf([this](const Alarm& a) { return a.id == m_alarmId; });
-    m_alarms->setAlarms(list);
+    m_model->deleteAlarm();
 }
 
 void AlarmRow::toggleExpanded()
@@ -370,7 +239,7 @@ void AlarmRow::toggleExpanded()
 void AlarmRow::setEditorShown(bool shown)
 {
     if (shown && !m_editor) {
-        m_editor = new AlarmRowEditor(this, m_content);
+        m_editor = new AlarmRowEditor(m_model, m_content);
         m_contentLayout->addWidget(m_editor);
         m_editor->refresh();
         // On screen at once (a layout would show it only on the next turn),
@@ -388,7 +257,7 @@ void AlarmRow::setEditorShown(bool shown)
 void AlarmRow::refresh()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    const auto a = alarm();
+    const auto a = m_model->alarm();
     m_drawnAlarm = a;
     // An alarm that is gone draws nothing: the row is about to disappear.
     m_content->setVisible(a.has_value());
@@ -400,9 +269,9 @@ void AlarmRow::refresh()
     }
     const bool firing = m_alarms && m_alarms->firing().contains(m_alarmId);
     m_firingMark->setVisible(firing);
-    m_summary->setText(summaryLine());
-    m_detail->setText(detailLine());
-    const bool loaded = providerLoaded();
+    m_summary->setText(m_model->summaryLine());
+    m_detail->setText(m_model->detailLine());
+    const bool loaded = m_model->providerLoaded();
     m_opacity->setEnabled(!loaded);
     m_opacity->setOpacity(loaded ? 1.0 : 0.6);
     if (m_editor)

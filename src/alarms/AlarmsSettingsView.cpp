@@ -3,6 +3,7 @@
 #include "alarms/AlarmFormSection.h"
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmRow.h"
+#include "alarms/AlarmsPaneModel.h"
 #include "alarms/AlarmSymbol.h"
 #include "alarms/SoundRegistry.h"
 #include "platform/core/MainThread.h"
@@ -42,6 +43,7 @@ AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* pare
     : QWidget(parent), m_env(env), m_alarms(env.alarms), m_registry(env.registry)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    m_model = new AlarmsPaneModel(env.alarms, env.registry, this);
     setObjectName(QStringLiteral("AlarmsSettingsView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -125,7 +127,7 @@ void AlarmsSettingsView::buildForm()
     m_addButton->setAutoRaise(true);
     m_addButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_addButton->setText(tr("Add alarm"));
-    connect(m_addButton, &QToolButton::clicked, this, [this] { addAlarm(); });
+    connect(m_addButton, &QToolButton::clicked, m_model, &AlarmsPaneModel::addAlarm);
     addLayout->addWidget(m_addButton);
     addLayout->addStretch(1);
     form->addWidget(addSection);
@@ -207,22 +209,6 @@ void AlarmsSettingsView::changeEvent(QEvent* event)
         applyStyle();
 }
 
-// --- Texts ---------------------------------------------------------------------------------
-
-QString AlarmsSettingsView::countLineText(qsizetype count)
-{
-    // Plain text, not localised.
-    return QString::number(count) + QStringLiteral(" of ") + QString::number(alarmCap)
-        + QStringLiteral(" alarms configured.");
-}
-
-QString AlarmsSettingsView::addHelpText(qsizetype count)
-{
-    if (count < alarmCap)
-        return tr("Add a threshold alarm.");
-    return tr("Soft cap reached (%1). Delete one to add another.").arg(alarmCap);
-}
-
 // --- Updating ------------------------------------------------------------------------------
 
 void AlarmsSettingsView::scheduleRefresh()
@@ -242,24 +228,16 @@ void AlarmsSettingsView::scheduleRefresh()
 void AlarmsSettingsView::refresh()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    const QList<Alarm> alarms = m_alarms ? m_alarms->alarms() : QList<Alarm>{};
-    const bool hasProviders = m_registry && !m_registry->providers().empty();
-
-    m_addButton->setEnabled(hasProviders && alarms.size() < alarmCap);
-    m_addButton->setToolTip(addHelpText(alarms.size()));
-    m_countLine->setText(countLineText(alarms.size()));
-    m_emptyState->setVisible(alarms.isEmpty());
+    const qsizetype count = m_model->count();
+    m_addButton->setEnabled(m_model->canAdd());
+    m_addButton->setToolTip(AlarmsPaneModel::addHelpText(count));
+    m_countLine->setText(AlarmsPaneModel::countLineText(count));
+    m_emptyState->setVisible(count == 0);
 
     // One row per alarm id, in list order; rows of alarms that are gone go
     // at once (their editors clear their editing mark on the way).
-    QList<QUuid> ids;
-    QSet<QUuid> seen;
-    for (const Alarm& alarm : alarms) {
-        if (!seen.contains(alarm.id)) {
-            seen.insert(alarm.id);
-            ids.append(alarm.id);
-        }
-    }
+    const QList<QUuid> ids = m_model->rowIds();
+    const QSet<QUuid> seen(ids.cbegin(), ids.cend());
     for (auto it = m_rows.begin(); it != m_rows.end();) {
         if (!seen.contains((*it)->alarmId())) {
             delete *it;
@@ -330,29 +308,6 @@ void AlarmsSettingsView::rebuild()
     applyStyle();
     refresh();
     m_scroll->verticalScrollBar()->setValue(scrolled);
-}
-
-// --- Adding --------------------------------------------------------------------------------
-
-void AlarmsSettingsView::addAlarm()
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    if (!m_alarms || !m_registry || m_registry->providers().empty())
-        return;
-    const auto& provider = m_registry->providers().front();
-    Alarm alarm;
-    alarm.id = QUuid::createUuid();
-    alarm.providerId = provider->id();
-    alarm.threshold = 0.8;
-    alarm.direction = Alarm::Direction::above;
-    const double refresh = provider->refreshInterval();
-    alarm.repeatInterval = std::isnan(refresh) ? 10.0 : std::max(refresh, 10.0);
-    alarm.enabled = true;
-    alarm.notify = true;
-    alarm.notifySnoozeMinutes = 15;
-    QList<Alarm> list = m_alarms->alarms();
-    list.append(alarm);
-    m_alarms->setAlarms(list);
 }
 
 } // namespace gaugelet

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarms/AlarmsPaneModel.h"
 #include "platform/core/NotificationCenter.h"
 #include "views/ViewEnvironment.h"
 
@@ -16,6 +17,7 @@ class QVBoxLayout;
 namespace gaugelet {
 
 class AlarmManager;
+class AlarmsPaneModel;
 class AlarmRow;
 class StatRegistry;
 
@@ -29,31 +31,21 @@ class AlarmsSettingsView : public QWidget {
     Q_OBJECT
 public:
     // A soft cap: only the add button respects it.
-    static constexpr int alarmCap = 10;
+    static constexpr int alarmCap = AlarmsPaneModel::alarmCap;
 
     explicit AlarmsSettingsView(const ViewEnvironment& env, QWidget* parent = nullptr);
     ~AlarmsSettingsView() override;
 
-    // The add button's action: one new alarm on the first provider, appended.
-    void addAlarm();
-
-    // "3 of 10 alarms configured."
-    static QString countLineText(qsizetype count);
-    // The add button's hover help for a list of that many alarms.
-    static QString addHelpText(qsizetype count);
+    // The pane's list rules; the add button's action is its addAlarm().
+    AlarmsPaneModel* model() const { return m_model; }
 
     // Incremented on every change of the installed sounds.
     int soundsRev() const { return m_soundsRev; }
     // How many times the pane's contents were rebuilt (for tests).
     int rebuildCount() const { return m_rebuildCount; }
 
-    // For tests and screenshots.
+    // The rows in list order.
     QList<AlarmRow*> rows() const { return m_rows; }
-    QToolButton* addButton() const { return m_addButton; }
-    QLabel* countLine() const { return m_countLine; }
-    QWidget* emptyState() const { return m_emptyState; }
-    QLabel* bannerText() const { return m_bannerText; }
-    QScrollArea* scrollArea() const { return m_scroll; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -69,6 +61,7 @@ private:
     void soundsDidChange();
 
     ViewEnvironment m_env;
+    AlarmsPaneModel* m_model = nullptr;
     QPointer<AlarmManager> m_alarms;
     QPointer<StatRegistry> m_registry;
     NotificationCenter::Token m_soundsObserver = 0;

@@ -1,31 +1,23 @@
 #include "settings/GeneralTab.h"
 
-#include "platform/core/Defaults.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/WallClock.h"
 #include "platform/style/DesignStyle.h"
 #include "settings/AppBundleSizeMB.h"
-#include "settings/ConfigBackup.h"
-#include "settings/RelativeDate.h"
-#include "settings/RelaunchApp.h"
+#include "settings/BackupFlowModel.h"
+#include "settings/BackupPanels.h"
 #include "settings/ScrollingPage.h"
 #include "settings/SetLaunchAtLogin.h"
-#include "update/SparkleUpdater.h"
+#include "settings/UpdateStatusModel.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -99,7 +91,23 @@ QWidget* makeRow(QHBoxLayout*& layout)
     return row;
 }
 
-QLabel* plainLabel(const QString& text, Style style, QWidget* parent = nullptr)
+QLabel* plainLabel(const QString& text, Style style, QWidget* parent = nullptr);
+
+// A section of the form at the end of column, under its header when it has one.
+FormSection* addSection(QWidget* form, QVBoxLayout* column, const QString& header)
+{
+    if (!header.isEmpty()) {
+        column->addSpacing(10);
+        auto* title = plainLabel(header, Style::headline, form);
+        title->setContentsMargins(4, 0, 0, 0);
+        column->addWidget(title);
+    }
+    auto* section = new FormSection(form);
+    column->addWidget(section);
+    return section;
+}
+
+QLabel* plainLabel(const QString& text, Style style, QWidget* parent)
 {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
@@ -157,95 +165,20 @@ QIcon spinnerIcon(int step, const QColor& colour, qreal dpr)
     return QIcon(pixmap);
 }
 
-QStringList backupNameFilters(GeneralTab::PanelRequest::Mode mode)
-{
-    const QString backup = GeneralTab::tr("Gaugelet settings backup (*.%1)").arg(ConfigBackup::fileExtension);
-    const QString plist = GeneralTab::tr("Property list (*.plist)");
-    if (mode == GeneralTab::PanelRequest::Mode::open)
-        return {GeneralTab::tr("Gaugelet settings backup or property list (*.%1 *.plist)").arg(ConfigBackup::fileExtension),
-                backup, plist};
-    return {backup, plist};
-}
-
-// The panels: non-native file dialogs, modal to the settings window, answered
-// asynchronously (no nested event loop).
-void runFileDialog(QWidget* parent, const GeneralTab::PanelRequest& request,
-                   std::function<void(std::optional<QString>)> done)
-{
-    auto* dialog = new QFileDialog(parent ? parent->window() : nullptr, request.title);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-    dialog->setNameFilters(request.nameFilters);
-    dialog->setLabelText(QFileDialog::Accept, request.prompt);
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::homePath();
-    dialog->setDirectory(folder);
-    if (request.mode == GeneralTab::PanelRequest::Mode::save) {
-        dialog->setAcceptMode(QFileDialog::AcceptSave);
-        dialog->setFileMode(QFileDialog::AnyFile);
-        dialog->setDefaultSuffix(ConfigBackup::fileExtension);
-        QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString& filter) {
-            dialog->setDefaultSuffix(filter.contains(QStringLiteral("*.plist")) ? QStringLiteral("plist")
-                                                                                : ConfigBackup::fileExtension);
-        });
-        dialog->selectFile(request.proposedFileName);
-    } else {
-        dialog->setAcceptMode(QFileDialog::AcceptOpen);
-        dialog->setFileMode(QFileDialog::ExistingFile);
-    }
-    auto answered = std::make_shared<bool>(false);
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done, answered](int result) {
-        if (*answered)
-            return;
-        *answered = true;
-        const QStringList files = dialog->selectedFiles();
-        if (result != QDialog::Accepted || files.isEmpty() || files.first().isEmpty())
-            done(std::nullopt);
-        else
-            done(files.first());
-    });
-    dialog->open();
-}
-
-// The alerts: a window-modal message box with one "OK" button. Both texts are
-// plain: file names and error descriptions come from outside.
-void showMessageBox(QWidget* parent, const GeneralTab::BackupAlert& alert, std::function<void()> dismissed)
-{
-    auto* box = new QMessageBox(parent ? parent->window() : nullptr);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-    box->setIcon(alert.kind == GeneralTab::BackupAlert::Kind::error ? QMessageBox::Warning : QMessageBox::Information);
-    box->setWindowTitle(alert.title);
-    box->setTextFormat(Qt::PlainText);
-    box->setText(alert.title);
-    box->setInformativeText(alert.message);
-    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
-        informative->setTextFormat(Qt::PlainText);
-    box->setStandardButtons(QMessageBox::Ok);
-    box->button(QMessageBox::Ok)->setText(GeneralTab::tr("OK"));
-    box->setDefaultButton(QMessageBox::Ok);
-    QObject::connect(box, &QMessageBox::finished, box, [dismissed] { dismissed(); });
-    box->open();
-}
-
 } // namespace
 
 GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent)
-    : QWidget(parent), m_updater(updater), m_launchAtLogin(launchAtLogin)
+    : QWidget(parent), m_launchAtLogin(launchAtLogin)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    m_panelRunner = runFileDialog;
-    m_alertPresenter = showMessageBox;
+    m_panelRunner = BackupPanels::runFileDialog;
+    m_alertPresenter = BackupPanels::showAlert;
     m_measureBundle = [] { return appBundleSizeMB(); };
+    m_updates = new UpdateStatusModel(updater, this);
+    m_backup = new BackupFlowModel(this);
     build();
-    if (m_updater) {
-        for (auto signal : {&SparkleUpdater::isCheckingChanged, &SparkleUpdater::lastErrorChanged,
-                            &SparkleUpdater::hasUpdateAvailableChanged, &SparkleUpdater::latestVersionChanged,
-                            &SparkleUpdater::lastCheckedAtChanged})
-            connect(m_updater, signal, this, &GeneralTab::scheduleRefresh);
-    }
+    connect(m_updates, &UpdateStatusModel::changed, this, &GeneralTab::scheduleRefresh);
+    connect(m_backup, &BackupFlowModel::alertRaised, this, &GeneralTab::presentAlert);
     refreshUpdates();
     refreshColours();
 }
@@ -263,23 +196,18 @@ void GeneralTab::build()
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(18, 12, 18, 12);
     column->setSpacing(5);
+    buildLaunchAtLogin(form, column);
+    buildAbout(form, column);
+    buildUpdates(form, column);
+    buildBackup(form, column);
+    column->addStretch(1);
+}
 
-    auto addSection = [&](const QString& header) {
-        if (!header.isEmpty()) {
-            column->addSpacing(10);
-            auto* title = plainLabel(header, Style::headline, form);
-            title->setContentsMargins(4, 0, 0, 0);
-            column->addWidget(title);
-        }
-        auto* section = new FormSection(form);
-        column->addWidget(section);
-        return section;
-    };
+void GeneralTab::buildLaunchAtLogin(QWidget* form, QVBoxLayout* column)
+{
     QHBoxLayout* h = nullptr;
-
-    // Launch at login.
     {
-        FormSection* section = addSection({});
+        FormSection* section = addSection(form, column, {});
         QWidget* row = makeRow(h);
         m_launchToggle = new QCheckBox(tr("Launch at login"), row);
         m_launchToggle->setObjectName(QStringLiteral("launchAtLogin"));
@@ -299,10 +227,13 @@ void GeneralTab::build()
         h->addStretch(1);
         section->addRow(row);
     }
+}
 
-    // About.
+void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
+{
+    QHBoxLayout* h = nullptr;
     {
-        FormSection* section = addSection(tr("About"));
+        FormSection* section = addSection(form, column, tr("About"));
         QWidget* versionRow = makeRow(h);
         h->addWidget(plainLabel(tr("Current version"), Style::body));
         h->addStretch(1);
@@ -354,10 +285,13 @@ void GeneralTab::build()
         m_secondaryLabels.append(caption);
         section->addRow(caption);
     }
+}
 
-    // Updates.
+void GeneralTab::buildUpdates(QWidget* form, QVBoxLayout* column)
+{
+    QHBoxLayout* h = nullptr;
     {
-        FormSection* section = addSection(tr("Updates"));
+        FormSection* section = addSection(form, column, tr("Updates"));
         QWidget* statusRow = makeRow(h);
         auto* statusTitle = plainLabel(tr("Status"), Style::body);
         h->addWidget(statusTitle);
@@ -380,16 +314,10 @@ void GeneralTab::build()
         QWidget* buttons = makeRow(h);
         m_checkButton = new QPushButton(tr("Check for updates"));
         m_checkButton->setObjectName(QStringLiteral("checkForUpdates"));
-        connect(m_checkButton, &QPushButton::clicked, this, [this] {
-            if (m_updater)
-                m_updater->checkNow();
-        });
+        connect(m_checkButton, &QPushButton::clicked, m_updates, &UpdateStatusModel::checkNow);
         m_installButton = new QPushButton(tr("Install update…"));
         m_installButton->setObjectName(QStringLiteral("installUpdate"));
-        connect(m_installButton, &QPushButton::clicked, this, [this] {
-            if (m_updater)
-                m_updater->presentUserUpdate();
-        });
+        connect(m_installButton, &QPushButton::clicked, m_updates, &UpdateStatusModel::installUpdate);
         h->addWidget(m_checkButton);
         h->addWidget(m_installButton);
         h->addStretch(1);
@@ -414,10 +342,13 @@ void GeneralTab::build()
         m_checkedTicker->setInterval(30'000);
         connect(m_checkedTicker, &QTimer::timeout, this, &GeneralTab::refreshUpdates);
     }
+}
 
-    // Backup & restore.
+void GeneralTab::buildBackup(QWidget* form, QVBoxLayout* column)
+{
+    QHBoxLayout* h = nullptr;
     {
-        FormSection* section = addSection(tr("Backup & restore"));
+        FormSection* section = addSection(form, column, tr("Backup & restore"));
         QWidget* buttons = makeRow(h);
         m_saveButton = new QPushButton(tr("Save settings…"));
         m_saveButton->setObjectName(QStringLiteral("saveSettings"));
@@ -438,20 +369,11 @@ void GeneralTab::build()
         m_secondaryLabels.append(caption);
         section->addRow(caption);
     }
-    column->addStretch(1);
 }
 
 QString GeneralTab::versionText()
 {
     return InfoDictionary::string(InfoDictionary::shortVersionKey).value_or(QStringLiteral("dev"));
-}
-
-QString GeneralTab::defaultBackupFileName(const QDateTime& now)
-{
-    // QDate is always the Gregorian calendar; the C locale writes ASCII digits.
-    static const QLocale posix = QLocale::c();
-    return QStringLiteral("Gaugelet settings ") + posix.toString(now.toLocalTime().date(), u"yyyy-MM-dd")
-        + QStringLiteral(".") + ConfigBackup::fileExtension;
 }
 
 void GeneralTab::showEvent(QShowEvent* event)
@@ -511,82 +433,55 @@ void GeneralTab::refreshColours()
 
 void GeneralTab::refreshUpdates()
 {
-    // A build without an update feed says so and offers no check; what a
-    // probe at launch made of the missing feed is not the user's concern.
-    const bool hasFeed = m_updater && SparkleUpdater::hasFeed();
-    const bool checking = m_updater && m_updater->isChecking();
-    const std::optional<QString> error = m_updater ? m_updater->lastError() : std::nullopt;
-    const bool available = m_updater && m_updater->hasUpdateAvailable();
-    const std::optional<QString> latest = m_updater ? m_updater->latestVersion() : std::nullopt;
-    const std::optional<QDateTime> checkedAt = m_updater ? m_updater->lastCheckedAt() : std::nullopt;
-
-    QString status;
-    QString checked;
+    const UpdateStatusModel::Status status = m_updates->status(WallClock::now());
     QColor colour = DesignStyle::colour(Colour::secondary, this);
     QFont font = DesignStyle::font(Style::body);
-    bool wrap = false;
-    Qt::Alignment alignment = Qt::AlignRight | Qt::AlignVCenter;
-    if (m_updater && !hasFeed) {
-        status = tr("This build does not check for updates.");
-    } else if (checking) {
-        status = tr("Checking…");
-    } else if (error) {
-        status = *error;
+    if (status.tone == UpdateStatusModel::Tone::error) {
         colour = DesignStyle::colour(Colour::red, this);
         font = DesignStyle::font(Style::caption);
-        wrap = true;
-    } else if (available && latest) {
-        status = *latest + tr(" available");
+    } else if (status.tone == UpdateStatusModel::Tone::available) {
         colour = DesignStyle::colour(Colour::link, this);
         font.setWeight(QFont::Medium);
-    } else if (!checkedAt) {
-        status = tr("Not yet checked");
-    } else {
-        status = tr("Up to date");
-        checked = tr("· checked ") + RelativeDate::format(*checkedAt, WallClock::now());
     }
-    m_statusLabel->setWordWrap(wrap);
-    m_statusLabel->setAlignment(alignment);
+    m_statusLabel->setWordWrap(status.tone == UpdateStatusModel::Tone::error);
+    m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_statusLabel->setFont(font);
-    m_statusLabel->setText(status);
+    m_statusLabel->setText(status.text);
     setTextColour(m_statusLabel, colour);
-    m_checkedLabel->setText(checked);
-    m_checkedLabel->setVisible(!checked.isEmpty());
+    m_checkedLabel->setText(status.checked);
+    m_checkedLabel->setVisible(!status.checked.isEmpty());
 
-    m_checkButton->setEnabled(!checking && hasFeed);
-    m_updateCaption->setVisible(hasFeed);
-    m_updateCaptionRule->setVisible(hasFeed);
-    m_checkButton->setText(checking ? tr("Checking…") : tr("Check for updates"));
-    if (checking && !m_spinner->isActive()) {
+    m_checkButton->setEnabled(status.canCheck);
+    m_updateCaption->setVisible(status.explainsChecks);
+    m_updateCaptionRule->setVisible(status.explainsChecks);
+    m_checkButton->setText(status.checkTitle);
+    if (status.checking && !m_spinner->isActive()) {
         m_spinnerStep = 0;
         m_checkButton->setIcon(
             spinnerIcon(0, m_checkButton->palette().color(QPalette::ButtonText), devicePixelRatioF()));
         m_spinner->start();
-    } else if (!checking && m_spinner->isActive()) {
+    } else if (!status.checking && m_spinner->isActive()) {
         m_spinner->stop();
         m_checkButton->setIcon(QIcon());
     }
-    m_installButton->setEnabled(available);
+    m_installButton->setEnabled(status.canInstall);
 }
 
-void GeneralTab::setBackupAlert(BackupAlert alert)
+const std::optional<GeneralTab::BackupAlert>& GeneralTab::backupAlert() const
 {
-    alert.id = QUuid::createUuid();
-    m_backupAlert = alert;
-    const QUuid id = alert.id;
-    QPointer<GeneralTab> self(this);
-    m_alertPresenter(this, alert, [self, id] {
-        if (self && self->m_backupAlert && self->m_backupAlert->id == id)
-            self->m_backupAlert.reset();
+    return m_backup->alert();
+}
+
+void GeneralTab::presentAlert(const BackupAlert& alert)
+{
+    QPointer<BackupFlowModel> backup(m_backup);
+    m_alertPresenter(this, alert, [backup, id = alert.id] {
+        if (backup)
+            backup->dismissAlert(id);
     });
 }
 
-void GeneralTab::dismissBackupAlert()
-{
-    m_backupAlert.reset();
-}
-
-void GeneralTab::runPanel(const PanelRequest& request, std::function<void(std::optional<QString>)> done)
+void GeneralTab::runPanel(const PanelRequest& request, std::function<void(QString)> done)
 {
     QPointer<GeneralTab> self(this);
     m_panelRunner(this, request, [self, done = std::move(done)](std::optional<QString> path) {
@@ -599,53 +494,13 @@ void GeneralTab::runPanel(const PanelRequest& request, std::function<void(std::o
 void GeneralTab::saveSettings()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    PanelRequest request;
-    request.mode = PanelRequest::Mode::save;
-    request.title = tr("Save Gaugelet settings");
-    request.prompt = tr("Save");
-    request.nameFilters = backupNameFilters(request.mode);
-    request.proposedFileName = defaultBackupFileName(WallClock::now());
-    runPanel(request, [this](std::optional<QString> path) { exportTo(*path); });
+    runPanel(BackupFlowModel::saveRequest(WallClock::now()), [this](const QString& path) { m_backup->exportTo(path); });
 }
 
 void GeneralTab::loadSettings()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    PanelRequest request;
-    request.mode = PanelRequest::Mode::open;
-    request.title = tr("Load Gaugelet settings");
-    request.prompt = tr("Load");
-    request.nameFilters = backupNameFilters(request.mode);
-    runPanel(request, [this](std::optional<QString> path) { importFrom(*path); });
-}
-
-void GeneralTab::exportTo(const QString& path)
-{
-    auto result = ConfigBackup::exportTo(*Defaults::standard(), path);
-    if (result) {
-        setBackupAlert({{}, BackupAlert::Kind::info, tr("Settings saved"),
-                        tr("Wrote settings to ") + QFileInfo(path).fileName() + QStringLiteral(".")});
-    } else {
-        setBackupAlert({{}, BackupAlert::Kind::error, tr("Save failed"), result.error().describe()});
-    }
-}
-
-void GeneralTab::importFrom(const QString& path)
-{
-    Defaults& defaults = *Defaults::standard();
-    // A load that cannot be handed to a new instance is undone: the values it
-    // replaced must not stay in this one, to be saved later as if it had worked.
-    const QVariantMap before = defaults.userValues();
-    auto result = ConfigBackup::importFrom(path, defaults);
-    if (!result) {
-        setBackupAlert({{}, BackupAlert::Kind::error, tr("Load failed"), result.error().describe()});
-        return;
-    }
-    auto relaunched = relaunchApp();
-    if (!relaunched) {
-        defaults.replaceUserValues(ConfigBackup::isCarried, before);
-        setBackupAlert({{}, BackupAlert::Kind::error, tr("Load failed"), relaunched.error()});
-    }
+    runPanel(BackupFlowModel::openRequest(), [this](const QString& path) { m_backup->importFrom(path); });
 }
 
 } // namespace gaugelet

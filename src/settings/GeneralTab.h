@@ -2,12 +2,12 @@
 
 #include "platform/core/NotificationCenter.h"
 #include "ProcbenchFigures.h"
+#include "settings/BackupFlowModel.h"
 
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QUuid>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -16,10 +16,12 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTimer;
+class QVBoxLayout;
 
 namespace gaugelet {
 
 class SparkleUpdater;
+class UpdateStatusModel;
 
 // The settings window's first tab: launch at login, the About block with the
 // version and the program's figures, the Updates block over the update bridge,
@@ -36,24 +38,8 @@ public:
     static constexpr int idleMemoryMB = int(procbench::idleResidentMB + 0.5);
     static constexpr double idleCPUPercent = procbench::idleCPUPercent;
 
-    struct BackupAlert {
-        enum class Kind { info, error };
-        QUuid id;
-        Kind kind = Kind::info;
-        QString title;
-        QString message;
-    };
-
-    // What a save or open panel is asked for; the answer is a path, or
-    // nothing when the user cancels.
-    struct PanelRequest {
-        enum class Mode { save, open };
-        Mode mode = Mode::save;
-        QString title;
-        QString prompt;
-        QStringList nameFilters;
-        QString proposedFileName; // save only
-    };
+    using BackupAlert = BackupFlowModel::Alert;
+    using PanelRequest = BackupFlowModel::PanelRequest;
     using PanelRunner = std::function<void(QWidget* parent, const PanelRequest& request,
                                            std::function<void(std::optional<QString> path)> done)>;
     using AlertPresenter = std::function<void(QWidget* parent, const BackupAlert& alert, std::function<void()> dismissed)>;
@@ -65,16 +51,14 @@ public:
     ~GeneralTab() override;
 
     bool launchAtLogin() const { return m_launchAtLogin; }
-    const std::optional<BackupAlert>& backupAlert() const { return m_backupAlert; }
+    // The backup alert on screen, until it is dismissed.
+    const std::optional<BackupAlert>& backupAlert() const;
     int bundleMB() const { return m_bundleMB; }
 
     // The "Backup & restore" actions.
     void saveSettings();
     void loadSettings();
 
-    // "Gaugelet settings 2026-12-06.gaugeletbackup": the local date of now,
-    // with ASCII digits in the Gregorian calendar whatever the user's locale.
-    static QString defaultBackupFileName(const QDateTime& now);
     // The running build's version, "dev" when it has none.
     static QString versionText();
 
@@ -82,7 +66,6 @@ public:
     void setPanelRunnerForTesting(PanelRunner runner) { m_panelRunner = std::move(runner); }
     void setAlertPresenterForTesting(AlertPresenter presenter) { m_alertPresenter = std::move(presenter); }
     void setBundleSizeForTesting(std::function<int()> measure) { m_measureBundle = std::move(measure); }
-    void dismissBackupAlert();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -91,19 +74,22 @@ protected:
 
 private:
     void build();
+    void buildLaunchAtLogin(QWidget* form, QVBoxLayout* column);
+    void buildAbout(QWidget* form, QVBoxLayout* column);
+    void buildUpdates(QWidget* form, QVBoxLayout* column);
+    void buildBackup(QWidget* form, QVBoxLayout* column);
     void scheduleRefresh();
     void refreshUpdates();
     void refreshColours();
     // The toggle shows the login item's state as it is now.
     void refreshLaunchAtLogin();
-    void setBackupAlert(BackupAlert alert);
-    void runPanel(const PanelRequest& request, std::function<void(std::optional<QString>)> done);
-    void exportTo(const QString& path);
-    void importFrom(const QString& path);
+    void presentAlert(const BackupAlert& alert);
+    // Asks the panel runner; done runs with the chosen path while the tab exists.
+    void runPanel(const PanelRequest& request, std::function<void(QString)> done);
 
-    QPointer<SparkleUpdater> m_updater;
+    UpdateStatusModel* m_updates = nullptr;
+    BackupFlowModel* m_backup = nullptr;
     bool m_launchAtLogin = false;
-    std::optional<BackupAlert> m_backupAlert;
     int m_bundleMB = 0;
 
     QCheckBox* m_launchToggle = nullptr;

@@ -1,20 +1,18 @@
 #include "store/StoreTab.h"
 
-#include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "store/InstalledBundleRow.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreItemRow.h"
-#include "store/StoreLog.h"
 #include "store/StoreSection.h"
 #include "store/StoreSymbolView.h"
+#include "store/StoreTabModel.h"
 #include "store/StoreTextLabel.h"
 #include "store/StoreWrappingLabel.h"
 
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSet>
 #include <QVBoxLayout>
 
 namespace gaugelet {
@@ -41,6 +39,7 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
 
     // A grouped form whose scroll area shows the window's own background.
     m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("scrollArea"));
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -54,14 +53,18 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     page->setSpacing(kSectionSpacing);
 
     m_catalogue = new StoreSection(content);
+    m_catalogue->setObjectName(QStringLiteral("catalogue"));
     m_catalogueLine = captionLine(QString(), m_catalogue->panel());
+    m_catalogueLine->setObjectName(QStringLiteral("catalogueLine"));
     m_catalogueLine->hide();
     m_installed = new StoreSection(content);
+    m_installed->setObjectName(QStringLiteral("installed"));
     m_installed->setHeader(tr("Installed"));
 
     // The error row: the orange warning triangle beside the title and the
     // text, which wraps over as many lines as it needs, inside long words too.
     m_error = new StoreSection(content);
+    m_error->setObjectName(QStringLiteral("error"));
     m_errorRow = new QWidget(m_error->panel());
     auto* errorLayout = new QHBoxLayout(m_errorRow);
     errorLayout->setContentsMargins(0, 4, 0, 4);
@@ -80,14 +83,17 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
                                              DesignStyle::Colour::primary, m_errorRow));
     m_errorText = new StoreWrappingLabel(DesignStyle::font(DesignStyle::TextStyle::callout), DesignStyle::Colour::primary,
                                          m_errorRow);
+    m_errorText->setObjectName(QStringLiteral("errorText"));
     errorTexts->addWidget(m_errorText);
     errorLayout->addLayout(errorTexts, 1);
     m_error->setRows({m_errorRow});
 
     m_footer = new StoreSection(content);
+    m_footer->setObjectName(QStringLiteral("footer"));
     m_footerText = captionLine(tr("Bundles are signed off-device. Every install verifies a manifest signature plus "
                                   "per-asset SHA-256 hashes; nothing lands on disk until both checks pass."),
                                m_footer->panel());
+    m_footerText->setObjectName(QStringLiteral("footerText"));
     m_footer->setRows({m_footerText});
 
     page->addWidget(m_catalogue);
@@ -100,6 +106,22 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &StoreTab::schedulePreviewVisibility);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this, &StoreTab::schedulePreviewVisibility);
 
+    bind();
+    updateNow();
+}
+
+StoreTab::~StoreTab() = default;
+
+void StoreTab::bind()
+{
+    m_model = new StoreTabModel(m_store, this);
+    // The rows are drawn before the marks go in, so what is new shows as new
+    // until the coordinator announces its next change.
+    connect(m_model, &StoreTabModel::rowsBeforeMarks, this, &StoreTab::updateNow);
+    connect(m_model, &StoreTabModel::loaded, this, [this] {
+        updatePage(false);
+        Q_EMIT loaded();
+    });
     if (m_store) {
         // Every announcement leads to one pass at the end of the turn, after
         // the new values are stored.
@@ -110,82 +132,26 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
         if (InstalledBundleRegistry* bundles = m_store->bundles())
             connect(bundles, &InstalledBundleRegistry::installedChanged, this, &StoreTab::scheduleUpdate);
     }
-    updateNow();
 }
 
-StoreTab::~StoreTab() = default;
-
-QList<StoreItem> StoreTab::uniqueItems(const QList<StoreItem>& items, QStringList* duplicates)
+bool StoreTab::didLoad() const
 {
-    QList<StoreItem> unique;
-    unique.reserve(items.size());
-    QSet<QString> seen;
-    for (const StoreItem& item : items) {
-        if (seen.contains(item.id)) {
-            if (duplicates && !duplicates->contains(item.id))
-                duplicates->append(item.id);
-            continue;
-        }
-        seen.insert(item.id);
-        unique.append(item);
-    }
-    return unique;
-}
-
-QList<StoreItem> StoreTab::installableItems(const QList<StoreItem>& items, const QList<BundleManifest>& installed)
-{
-    QSet<QString> installedIds;
-    for (const BundleManifest& manifest : installed)
-        installedIds.insert(manifest.id);
-    QList<StoreItem> installable;
-    for (const StoreItem& item : items) {
-        if (!installedIds.contains(item.id))
-            installable.append(item);
-    }
-    return installable;
+    return m_model->didLoad();
 }
 
 void StoreTab::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     schedulePreviewVisibility();
-    // The catalogue is fetched once per life of the page, and never twice at once.
-    if (m_didLoad || m_loading || !m_store)
-        return;
-    m_loading = true;
-    auto running = firstLoad();
-    (void)running;
+    // The catalogue is fetched once per life of the page, and never twice at
+    // once; items are marked seen only while the window is still open.
+    m_model->load([this] { return window()->isVisible(); });
 }
 
 void StoreTab::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     schedulePreviewVisibility();
-}
-
-QCoro::Task<void> StoreTab::firstLoad()
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    QPointer<StoreTab> self(this);
-    QPointer<StoreCoordinator> store(m_store);
-    co_await store->refresh();
-    // The window closed while the catalogue loaded: its page is gone (or on
-    // its way out) and nothing is marked seen.
-    if (!self)
-        co_return;
-    m_loading = false;
-    if (!store || !window()->isVisible())
-        co_return;
-    // The rows are drawn before the marks go in, so what is new shows as new
-    // until the coordinator announces its next change.
-    updateNow();
-    m_didLoad = true;
-    if (Defaults* defaults = Defaults::standard()) {
-        for (const StoreItem& item : store->available())
-            defaults->set(StoreCoordinator::seenKeyPrefix + item.id, true);
-    }
-    updatePage(false);
-    Q_EMIT loaded();
 }
 
 void StoreTab::scheduleUpdate()
@@ -218,24 +184,12 @@ void StoreTab::updatePage(bool redrawNew)
 
 void StoreTab::updateCatalogue(bool redrawNew)
 {
-    const QList<StoreItem> available = m_store ? m_store->available() : QList<StoreItem>();
-    QStringList duplicates;
-    const QList<StoreItem> listed = uniqueItems(available, &duplicates);
-    if (!duplicates.isEmpty() && available != m_loggedDuplicatesFor) {
-        m_loggedDuplicatesFor = available;
-        for (const QString& id : std::as_const(duplicates))
-            logWarning(lcStoreCatalogue, "catalogue lists %s more than once; the store shows its first entry",
-                       qUtf8Printable(id));
-    }
-    const QList<BundleManifest> installed =
-        m_store && m_store->bundles() ? m_store->bundles()->installed() : QList<BundleManifest>();
-    const QList<StoreItem> installable = installableItems(listed, installed);
-
+    const StoreTabModel::Catalogue catalogue = m_model->catalogue();
     // Rows are kept by id: a row whose item is unchanged keeps its widgets
     // (and its running preview); a changed item gets a new row.
     QHash<QString, StoreItemRow*> kept;
     QList<QWidget*> rows;
-    for (const StoreItem& item : installable) {
+    for (const StoreItem& item : catalogue.items) {
         StoreItemRow* row = m_itemRows.take(item.id);
         if (row && !(row->item() == item)) {
             row->hide();
@@ -257,34 +211,20 @@ void StoreTab::updateCatalogue(bool redrawNew)
     }
     m_itemRows = std::move(kept);
 
-    if (!available.isEmpty()) {
-        m_catalogue->setHeader(tr("Available"));
-        if (installable.isEmpty()) {
-            m_catalogueLine->setText(tr("All caught up: every Store bundle is installed."));
-            rows = {m_catalogueLine};
-        }
-        m_catalogue->setRows(rows);
-        m_catalogue->show();
-    } else if (m_didLoad) {
-        m_catalogue->setHeader(QString());
-        m_catalogueLine->setText(tr("No bundles available right now."));
-        m_catalogue->setRows({m_catalogueLine});
-        m_catalogue->show();
-    } else {
-        m_catalogue->setRows({});
-        m_catalogue->hide();
+    m_catalogue->setHeader(catalogue.header);
+    if (!catalogue.line.isEmpty()) {
+        m_catalogueLine->setText(catalogue.line);
+        rows = {m_catalogueLine};
     }
+    m_catalogue->setRows(catalogue.shown ? rows : QList<QWidget*>());
+    m_catalogue->setVisible(catalogue.shown);
 }
 
 void StoreTab::updateInstalled()
 {
-    const QList<BundleManifest> installed =
-        m_store && m_store->bundles() ? m_store->bundles()->installed() : QList<BundleManifest>();
     QHash<QString, InstalledBundleRow*> kept;
     QList<QWidget*> rows;
-    for (const BundleManifest& manifest : installed) {
-        if (kept.contains(manifest.id))
-            continue;
+    for (const BundleManifest& manifest : m_model->installed()) {
         InstalledBundleRow* row = m_installedRows.take(manifest.id);
         if (row && !(row->manifest() == manifest)) {
             row->hide();
@@ -307,39 +247,10 @@ void StoreTab::updateInstalled()
 
 void StoreTab::updateError()
 {
-    const std::optional<QString> error = m_store ? m_store->lastError() : std::nullopt;
+    const std::optional<QString> error = m_model->error();
     m_errorText->setText(error.value_or(QString()));
     m_error->setVisible(error.has_value());
 }
-
-QString StoreTab::catalogueLine() const
-{
-    if (m_catalogue->isHidden() || !m_catalogue->rows().contains(m_catalogueLine))
-        return {};
-    return m_catalogueLine->text();
-}
-
-QList<StoreItemRow*> StoreTab::itemRows() const
-{
-    QList<StoreItemRow*> rows;
-    for (QWidget* widget : m_catalogue->rows()) {
-        if (auto* row = qobject_cast<StoreItemRow*>(widget))
-            rows.append(row);
-    }
-    return rows;
-}
-
-QList<InstalledBundleRow*> StoreTab::installedRows() const
-{
-    QList<InstalledBundleRow*> rows;
-    for (QWidget* widget : m_installed->rows()) {
-        if (auto* row = qobject_cast<InstalledBundleRow*>(widget))
-            rows.append(row);
-    }
-    return rows;
-}
-
-QLabel* StoreTab::footerText() const { return m_footerText; }
 
 void StoreTab::schedulePreviewVisibility()
 {

@@ -1,16 +1,11 @@
 #pragma once
 
-#include "store/BundleManifest.h"
-#include "store/StoreItem.h"
 #include "views/ViewEnvironment.h"
 
 #include <QHash>
 #include <QList>
 #include <QPointer>
-#include <QStringList>
 #include <QWidget>
-
-#include <QCoro/QCoroTask>
 
 class QLabel;
 class QScrollArea;
@@ -21,6 +16,7 @@ class InstalledBundleRow;
 class StoreCoordinator;
 class StoreItemRow;
 class StoreSection;
+class StoreTabModel;
 class StoreTextLabel;
 class StoreWrappingLabel;
 
@@ -38,34 +34,14 @@ public:
     explicit StoreTab(const ViewEnvironment& env, QWidget* parent = nullptr);
     ~StoreTab() override;
 
+    // The tab's state and rules: its first load, seen marks and sections.
+    StoreTabModel* model() const { return m_model; }
     // True once this tab's first catalogue refresh has returned.
-    bool didLoad() const { return m_didLoad; }
-    bool isLoading() const { return m_loading; }
-
-    // The items a catalogue lists, each id once (the first entry wins); the
-    // ids listed more than once go to duplicates.
-    static QList<StoreItem> uniqueItems(const QList<StoreItem>& items, QStringList* duplicates = nullptr);
-    // The items not installed yet, in catalogue order.
-    static QList<StoreItem> installableItems(const QList<StoreItem>& items, const QList<BundleManifest>& installed);
+    bool didLoad() const;
 
     // Brings the page in line with the coordinator now instead of at the end
     // of the event-loop turn.
     void updateNow();
-
-    // The parts of the page, for tests, screenshots and benchmarks.
-    QScrollArea* scrollArea() const { return m_scroll; }
-    StoreSection* catalogueSection() const { return m_catalogue; }
-    StoreSection* installedSection() const { return m_installed; }
-    StoreSection* errorSection() const { return m_error; }
-    StoreSection* footerSection() const { return m_footer; }
-    // The catalogue section's single line ("All caught up: …", "No bundles
-    // available right now."), or empty while it lists rows or is hidden.
-    QString catalogueLine() const;
-    // The rows in the order shown.
-    QList<StoreItemRow*> itemRows() const;
-    QList<InstalledBundleRow*> installedRows() const;
-    StoreWrappingLabel* errorText() const { return m_errorText; }
-    QLabel* footerText() const;
 
 Q_SIGNALS:
     // The first refresh returned and the listed items were marked seen.
@@ -76,7 +52,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QCoro::Task<void> firstLoad();
+    // Follows the model and the coordinator's announcements.
+    void bind();
     void scheduleUpdate();
     // One pass over the page. Rows already drawn decide their "NEW" badge
     // again only when redrawNew is set (a change the coordinator announced).
@@ -91,12 +68,10 @@ private:
 
     ViewEnvironment m_env;
     QPointer<StoreCoordinator> m_store;
-    bool m_didLoad = false;
-    bool m_loading = false;
+    StoreTabModel* m_model = nullptr;
     bool m_dirty = false;
     bool m_updateQueued = false;
     bool m_visibilityQueued = false;
-    QList<StoreItem> m_loggedDuplicatesFor;
 
     QScrollArea* m_scroll = nullptr;
     StoreSection* m_catalogue = nullptr;

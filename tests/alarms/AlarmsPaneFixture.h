@@ -70,6 +70,15 @@ inline QStringList itemTexts(const QComboBox* picker)
     return texts;
 }
 
+// A named control inside a view.
+template <typename T>
+T* part(QWidget* parent, const char* name)
+{
+    T* found = parent ? parent->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
 // What the user does to a menu: choose the entry with this text.
 inline void choose(AlarmMenuPicker* picker, const QString& text)
 {

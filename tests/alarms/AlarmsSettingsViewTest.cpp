@@ -33,73 +33,55 @@ TEST_F(AlarmsPane, OpeningAndRegistryPublishesWriteNothingEvenForValuesTheContro
 
     // What the controls show: the nearest they can, clamped where needed.
     ASSERT_EQ(view->rows().size(), 3);
-    EXPECT_EQ(editor(0)->thresholdSlider()->value(), 1235);
-    EXPECT_EQ(editor(0)->thresholdText()->text(), "12%");
-    EXPECT_TRUE(editor(0)->belowButton()->isChecked());
-    EXPECT_EQ(editor(0)->repeatPicker()->currentText(), "45s (custom)");
-    EXPECT_EQ(editor(0)->snoozePicker()->currentText(), "10 min (custom)");
-    EXPECT_EQ(editor(0)->soundPicker()->currentText(), "Bird"); // the default stands in for a removed sound
-    EXPECT_FALSE(editor(0)->soundWarning()->isVisibleTo(window.get()));
-    EXPECT_TRUE(editor(0)->resetButton()->isVisibleTo(window.get()));
+    EXPECT_EQ(part<QSlider>(editor(0), "thresholdSlider")->value(), 1235);
+    EXPECT_EQ(part<QLabel>(editor(0), "thresholdText")->text(), "12%");
+    EXPECT_TRUE(part<QPushButton>(editor(0), "below")->isChecked());
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "repeatPicker")->currentText(), "45s (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "snoozePicker")->currentText(), "10 min (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "soundPicker")->currentText(), "Bird"); // the default stands in for a removed sound
+    EXPECT_FALSE(part<QWidget>(editor(0), "soundWarning")->isVisibleTo(window.get()));
+    EXPECT_TRUE(part<QToolButton>(editor(0), "resetSound")->isVisibleTo(window.get()));
 
-    EXPECT_EQ(editor(1)->thresholdSlider()->value(), AlarmRowEditor::sliderScale);
-    EXPECT_EQ(editor(1)->thresholdText()->text(), "170%");
-    EXPECT_EQ(editor(1)->repeatPicker()->currentText(), "0s (custom)");
-    EXPECT_EQ(editor(1)->snoozePicker()->currentText(), "1 minute");
-    EXPECT_EQ(editor(1)->soundPicker()->currentText(), "Custom: missing");
-    EXPECT_EQ(itemTexts(editor(1)->soundPicker()), (QStringList{"Custom: missing", "---", "Bell", "Bird", "Marimba"}));
-    EXPECT_TRUE(editor(1)->soundWarning()->isVisibleTo(window.get()));
+    EXPECT_EQ(part<QSlider>(editor(1), "thresholdSlider")->value(), AlarmRowEditor::sliderScale);
+    EXPECT_EQ(part<QLabel>(editor(1), "thresholdText")->text(), "170%");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(1), "repeatPicker")->currentText(), "0s (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(1), "snoozePicker")->currentText(), "1 minute");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(1), "soundPicker")->currentText(), "Custom: missing");
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(1), "soundPicker")), (QStringList{"Custom: missing", "---", "Bell", "Bird", "Marimba"}));
+    EXPECT_TRUE(part<QWidget>(editor(1), "soundWarning")->isVisibleTo(window.get()));
 
-    EXPECT_EQ(editor(2)->thresholdSlider()->value(), 0);
-    EXPECT_EQ(editor(2)->repeatPicker()->currentText(), "9223372036854775807h (custom)");
-    EXPECT_EQ(editor(2)->snoozePicker()->currentText(), "100000 min (custom)");
-    EXPECT_EQ(editor(2)->sourcePicker()->currentText(), "nope.total (not loaded)");
+    EXPECT_EQ(part<QSlider>(editor(2), "thresholdSlider")->value(), 0);
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(2), "repeatPicker")->currentText(), "9223372036854775807h (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(2), "snoozePicker")->currentText(), "100000 min (custom)");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(2), "sourcePicker")->currentText(), "nope.total (not loaded)");
     settle(*manager);
 }
 
 // --- Add button and count line ------------------------------------------------------------
 
-TEST_F(AlarmsPane, AddButtonRespectsTheSoftCapAndTheCountLineDoesNot)
+// The cap's rules and texts: AlarmsPaneModelTest.
+TEST_F(AlarmsPane, AddButtonAndCountLineFollowTheList)
 {
-    struct Case {
-        int alarms;
-        bool enabled;
-        const char* help;
-        const char* count;
-    };
-    const Case cases[] = {
-        {0, true, "Add a threshold alarm.", "0 of 10 alarms configured."},
-        {9, true, "Add a threshold alarm.", "9 of 10 alarms configured."},
-        {10, false, "Soft cap reached (10). Delete one to add another.", "10 of 10 alarms configured."},
-        {12, false, "Soft cap reached (10). Delete one to add another.", "12 of 10 alarms configured."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.alarms);
-        manager.reset();
-        manager = makeManager(alarmsOn("cpu.total", c.alarms));
-        open({});
-        EXPECT_EQ(view->addButton()->isEnabled(), c.enabled);
-        EXPECT_EQ(view->addButton()->toolTip(), c.help);
-        EXPECT_EQ(view->countLine()->text(), c.count);
-        EXPECT_EQ(view->rows().size(), c.alarms);
-        EXPECT_EQ(view->emptyState()->isVisibleTo(window.get()), c.alarms == 0);
-        EXPECT_EQ(writeCount(), 0);
-        window.reset();
-        settle(*manager);
-    }
+    open(alarmsOn("cpu.total", 12));
+    EXPECT_FALSE(part<QToolButton>(view, "addButton")->isEnabled());
+    EXPECT_EQ(part<QLabel>(view, "countLine")->text(), "12 of 10 alarms configured.");
+    EXPECT_EQ(view->rows().size(), 12);
+    EXPECT_FALSE(part<QWidget>(view, "emptyState")->isVisibleTo(window.get()));
+    window.reset();
+    settle(*manager);
 
     // Adding the tenth closes the cap.
     manager.reset();
     manager = makeManager(alarmsOn("cpu.total", 9));
     open({});
-    view->addButton()->click();
+    part<QToolButton>(view, "addButton")->click();
     turn();
     EXPECT_EQ(writeCount(), 1);
     EXPECT_EQ(manager->alarms().size(), 10);
     EXPECT_EQ(view->rows().size(), 10);
-    EXPECT_FALSE(view->addButton()->isEnabled());
-    EXPECT_EQ(view->addButton()->toolTip(), "Soft cap reached (10). Delete one to add another.");
-    EXPECT_EQ(view->countLine()->text(), "10 of 10 alarms configured.");
+    EXPECT_FALSE(part<QToolButton>(view, "addButton")->isEnabled());
+    EXPECT_EQ(part<QToolButton>(view, "addButton")->toolTip(), "Soft cap reached (10). Delete one to add another.");
+    EXPECT_EQ(part<QLabel>(view, "countLine")->text(), "10 of 10 alarms configured.");
     settle(*manager);
 }
 
@@ -107,8 +89,7 @@ TEST_F(AlarmsPane, WithoutProvidersTheAddButtonIsDisabled)
 {
     registry = std::make_unique<StatRegistry>(StatRegistry::Providers{});
     open({});
-    EXPECT_FALSE(view->addButton()->isEnabled());
-    view->addAlarm();
+    EXPECT_FALSE(part<QToolButton>(view, "addButton")->isEnabled());
     EXPECT_EQ(writeCount(), 0);
     settle(*manager);
 }
@@ -118,53 +99,34 @@ TEST_F(AlarmsPane, EmptyStateTexts)
     open({});
     const QStringList texts = [&] {
         QStringList out;
-        for (QLabel* label : view->emptyState()->findChildren<QLabel*>())
+        for (QLabel* label : part<QWidget>(view, "emptyState")->findChildren<QLabel*>())
             out << label->text();
         return out;
     }();
     EXPECT_TRUE(texts.contains("No alarms configured"));
     EXPECT_TRUE(texts.contains("Tap \u201CAdd alarm\u201D to get notified when a stat crosses a threshold."));
-    EXPECT_EQ(view->bannerText()->text(),
+    EXPECT_EQ(part<QLabel>(view, "bannerText")->text(),
               "Alarms with an expanded row are paused while you\u2019re editing them. They arm again as soon as you "
               "collapse the row or close this window.");
     settle(*manager);
 }
 
-TEST_F(AlarmsPane, NewAlarmTakesTheFirstProviderAndItsFloor)
+// The new alarm's values: AlarmsPaneModelTest.
+TEST_F(AlarmsPane, TheAddButtonAddsAnExpandedRow)
 {
     open({});
-    view->addButton()->click();
+    part<QToolButton>(view, "addButton")->click();
     turn();
     ASSERT_EQ(manager->alarms().size(), 1);
-    const Alarm a = stored(0);
-    EXPECT_FALSE(a.id.isNull());
-    EXPECT_EQ(a.providerId, "cpu.total");
-    EXPECT_DOUBLE_EQ(a.threshold, 0.8);
-    EXPECT_EQ(a.direction, Alarm::Direction::above);
-    EXPECT_DOUBLE_EQ(a.repeatInterval, 10);
-    EXPECT_TRUE(a.enabled);
-    EXPECT_TRUE(a.notify);
-    EXPECT_EQ(a.notifySnoozeMinutes, 15);
-    EXPECT_FALSE(a.soundBookmark || a.bundledSoundId);
     ASSERT_EQ(view->rows().size(), 1);
     EXPECT_TRUE(row(0)->isExpanded());
-    EXPECT_FALSE(view->emptyState()->isVisibleTo(window.get()));
+    EXPECT_FALSE(part<QWidget>(view, "emptyState")->isVisibleTo(window.get()));
     // A 1 s source: all six presets, 10 seconds selected, no custom entry.
-    EXPECT_EQ(itemTexts(editor(0)->repeatPicker()),
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "repeatPicker")),
               (QStringList{"10 seconds", "30 seconds", "1 minute", "5 minutes", "15 minutes", "1 hour"}));
-    EXPECT_EQ(editor(0)->repeatPicker()->currentText(), "10 seconds");
-    EXPECT_EQ(row(0)->summaryLabel()->text(), "CPU \u2265 80%");
-    EXPECT_EQ(row(0)->detailLabel()->text(), "every 10s \u00B7 banner on \u00B7 snooze 15m");
-    settle(*manager);
-
-    // A slow first provider sets the floor.
-    window.reset();
-    manager.reset();
-    registry = std::make_unique<StatRegistry>(StatRegistry::Providers{slow, cpu});
-    open({});
-    view->addAlarm();
-    EXPECT_DOUBLE_EQ(manager->alarms().last().repeatInterval, 20);
-    EXPECT_EQ(manager->alarms().last().providerId, "slow.total");
+    EXPECT_EQ(part<AlarmMenuPicker>(editor(0), "repeatPicker")->currentText(), "10 seconds");
+    EXPECT_EQ(part<QLabel>(row(0), "summary")->text(), "CPU \u2265 80%");
+    EXPECT_EQ(part<QLabel>(row(0), "detail")->text(), "every 10s \u00B7 banner on \u00B7 snooze 15m");
     settle(*manager);
 }
 
@@ -175,7 +137,7 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     const Alarm a = makeAlarm();
     const Alarm b = makeAlarm();
     open({a, b});
-    row(0)->expandButton()->click();
+    part<QToolButton>(row(0), "expandButton")->click();
     EXPECT_FALSE(row(0)->isExpanded());
     EXPECT_EQ(view->rebuildCount(), 0);
 
@@ -190,16 +152,16 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     ASSERT_EQ(view->rows().size(), 2);
     EXPECT_TRUE(row(0)->isExpanded());
     EXPECT_TRUE(row(1)->isExpanded());
-    EXPECT_EQ(itemTexts(editor(0)->soundPicker()),
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "soundPicker")),
               (QStringList{"Bell", "Bird", "Marimba", "Pack A", "Pack B", "Pack C"}));
-    EXPECT_FALSE(editor(0)->soundPicker()->itemIcon(3).isNull()); // installed: a star
-    EXPECT_TRUE(editor(0)->soundPicker()->itemIcon(0).isNull());
+    EXPECT_FALSE(part<AlarmMenuPicker>(editor(0), "soundPicker")->itemIcon(3).isNull()); // installed: a star
+    EXPECT_TRUE(part<AlarmMenuPicker>(editor(0), "soundPicker")->itemIcon(0).isNull());
     EXPECT_EQ(manager->editingAlarmId(), b.id);
     EXPECT_EQ(writeCount(), 0);
 
     // The once-a-second publishes leave the menus (and an open popup) alone.
-    QSignalSpy reset(editor(0)->soundPicker()->model(), &QAbstractItemModel::modelReset);
-    QSignalSpy removed(editor(0)->soundPicker()->model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reset(part<AlarmMenuPicker>(editor(0), "soundPicker")->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy removed(part<AlarmMenuPicker>(editor(0), "soundPicker")->model(), &QAbstractItemModel::rowsRemoved);
     for (int i = 0; i < 3; ++i) {
         Q_EMIT registry->snapshotsPublisher(snapshotsOf("cpu.total", 0.5));
         turn();
@@ -210,7 +172,7 @@ TEST_F(AlarmsPane, BurstOfSoundNoticesRebuildsOnceWithRowsExpanded)
     SoundRegistry::unregisterPack("pack");
     turn();
     EXPECT_EQ(view->rebuildCount(), 2);
-    EXPECT_EQ(itemTexts(editor(0)->soundPicker()), (QStringList{"Bell", "Bird", "Marimba"}));
+    EXPECT_EQ(itemTexts(part<AlarmMenuPicker>(editor(0), "soundPicker")), (QStringList{"Bell", "Bird", "Marimba"}));
     settle(*manager);
 }
 
@@ -228,7 +190,7 @@ TEST_F(AlarmsPane, TheOldEditorsGoingAfterARebuildLeaveTheNewEditingMark)
     spinFor(20);
     EXPECT_TRUE(old.isNull());
     ASSERT_EQ(view->rows().size(), 1);
-    EXPECT_TRUE(editor(0)->thresholdSlider()->isVisible());
+    EXPECT_TRUE(part<QSlider>(editor(0), "thresholdSlider")->isVisible());
     EXPECT_EQ(manager->editingAlarmId(), a.id) << "the new editor's mark stays";
     settle(*manager);
 }
@@ -246,7 +208,7 @@ TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
     AlarmNotificationDelegate delegate;
     delegate.attach(manager.get());
     open({});
-    view->addButton()->click();
+    part<QToolButton>(view, "addButton")->click();
     turn();
     ASSERT_EQ(manager->alarms().size(), 1);
     EXPECT_EQ(manager->editingAlarmId(), manager->alarms().first().id);
@@ -264,7 +226,7 @@ TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
     EXPECT_TRUE(server->notifications().isEmpty());
 
     // Collapsing the row arms it.
-    row(0)->expandButton()->click();
+    part<QToolButton>(row(0), "expandButton")->click();
     EXPECT_EQ(manager->editingAlarmId(), std::nullopt);
     ASSERT_TRUE(waitUntil([&] {
         clock.advance(1);
@@ -275,7 +237,7 @@ TEST_F(AlarmsPane, AlarmAddedInThePaneFiresWhenItsProviderCrossesTheThreshold)
     EXPECT_EQ(server->notifications().first().summary, "CPU \u2265 80%");
     EXPECT_EQ(server->notifications().first().body, "Snooze 15m or dismiss to silence.");
     turn();
-    EXPECT_TRUE(row(0)->firingMark()->isVisibleTo(window.get()));
+    EXPECT_TRUE(part<QLabel>(row(0), "firingMark")->isVisibleTo(window.get()));
     registry->stop();
     settle(*manager);
 }
@@ -352,8 +314,8 @@ TEST_F(AlarmsPane, Screenshots)
         Alarm gone = makeAlarm("gpu.total", 0.9, Alarm::Direction::above, 60, true, 30);
         gone.soundBookmark = SecurityScopedBookmark::bookmarkData(dir.filePath("moved.wav"));
         shoot({cpuAlarm, slowAlarm, gone}, "AlarmsPane-three", [&] {
-            row(1)->expandButton()->click();
-            row(2)->expandButton()->click();
+            part<QToolButton>(row(1), "expandButton")->click();
+            part<QToolButton>(row(2), "expandButton")->click();
             manager->evaluate(snapshotsOf("cpu.total", 0.9));
         });
         shoot({gone}, "AlarmsPane-warnings", [] {});
@@ -365,7 +327,7 @@ TEST_F(AlarmsPane, Screenshots)
                                     i % 4 ? 30 : 45, i % 2 == 0, 15));
         shoot(twelve, "AlarmsPane-twelve", [&] {
             for (AlarmRow* r : view->rows())
-                r->expandButton()->click();
+                part<QToolButton>(r, "expandButton")->click();
         });
     }
     QApplication::setPalette(previous);

@@ -178,7 +178,7 @@ TEST(StatsPopover, ASnoozeLengthEditedInTheAlarmsPaneReachesTheFiringRowsButton)
     // The user picks "1 hour" in the alarm's row of the settings pane.
     AlarmsSettingsView pane(world.env());
     ASSERT_EQ(pane.rows().size(), 1);
-    AlarmMenuPicker* snooze = pane.rows()[0]->editor()->snoozePicker();
+    AlarmMenuPicker* snooze = pane.rows()[0]->editor()->findChild<AlarmMenuPicker*>(QStringLiteral("snoozePicker"));
     const int hour = snooze->findText(QStringLiteral("1 hour"));
     ASSERT_GE(hour, 0);
     Q_EMIT snooze->activated(hour);

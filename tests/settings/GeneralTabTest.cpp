@@ -1,5 +1,6 @@
 #include "settings/GeneralTab.h"
 
+#include "BackupTestSupport.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/WallClock.h"
@@ -38,21 +39,12 @@ T* child(QWidget& parent, const char* name)
 }
 
 // A tab with scripted panels and recorded alerts over a file-backed store.
-class GeneralTabTest : public ::testing::Test {
+class GeneralTabTest : public BackupFixture {
 protected:
     void SetUp() override
     {
         WallClock::setSourceForTesting([] { return testNow; });
-        defaults = std::make_unique<Defaults>(dir.filePath("config/defaults.plist"));
-        Defaults::setStandard(defaults.get());
-        setRelaunchHooksForTesting(RelaunchHooks{
-            [this](const QString& program, const QStringList&) {
-                starts << program;
-                // What the new instance would read.
-                fileAtStart = PropertyList::fromData(readFile(defaults->filePath())).value().toMap();
-                return startSucceeds;
-            },
-            [this] { ++quits; }});
+        BackupFixture::SetUp();
         InfoDictionary::setStringForTesting(InfoDictionary::feedURLKey,
                                             QStringLiteral("https://updates.example.org/appcast.xml"));
         tab = std::make_unique<GeneralTab>(&updater, false);
@@ -69,104 +61,71 @@ protected:
     {
         tab.reset();
         InfoDictionary::clearOverridesForTesting();
-        setRelaunchHooksForTesting(std::nullopt);
-        Defaults::setStandard(nullptr);
-        defaults.reset();
+        BackupFixture::TearDown();
         WallClock::setSourceForTesting({});
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<Defaults> defaults;
     SparkleUpdater updater;
     std::unique_ptr<GeneralTab> tab;
     std::optional<QString> panelAnswer;
     QList<GeneralTab::PanelRequest> requests;
     QList<GeneralTab::BackupAlert> alerts;
-    QStringList starts;
-    QVariantMap fileAtStart;
-    bool startSucceeds = true;
-    int quits = 0;
 };
-
-QByteArray backup(const QVariantMap& values, const QVariant& version = qint64(1))
-{
-    return PropertyList::toXml(QVariantMap{{"version", version}, {"values", values}});
-}
 
 } // namespace
 
-TEST_F(GeneralTabTest, UpdateStatusFollowsTheFirstRuleThatHolds)
+// The rules behind the texts: UpdateStatusModelTest. The tab shows each tone
+// in its colour, the "checked" note only when there is one, and the progress
+// indicator while checking.
+TEST_F(GeneralTabTest, UpdateStatusShowsTheModelsTextToneAndButtons)
 {
     struct Case {
         const char* name;
-        bool checking;
-        std::optional<QString> error;
-        bool available;
-        std::optional<QString> latest;
-        std::optional<QDateTime> checkedAt;
+        std::function<void()> set;
         QString status;
         DesignStyle::Colour colour;
         QString checked; // empty: hidden
     };
-    const QString error = QStringLiteral("The update feed could not be reached.");
-    const QDateTime fiveMinutesAgo = testNow.addSecs(-5 * 60);
     const Case cases[] = {
-        {"checking", true, error, true, "2.0", fiveMinutesAgo, "Checking…", DesignStyle::Colour::secondary, {}},
-        {"error over update", false, error, true, "2.0", fiveMinutesAgo, error, DesignStyle::Colour::red, {}},
-        {"update", false, {}, true, "2.0", fiveMinutesAgo, "2.0 available", DesignStyle::Colour::link, {}},
-        {"update without version, never checked", false, {}, true, {}, {}, "Not yet checked",
-         DesignStyle::Colour::secondary, {}},
-        {"update without version, checked", false, {}, true, {}, fiveMinutesAgo, "Up to date",
-         DesignStyle::Colour::secondary, "· checked 5 minutes ago"},
-        {"never checked", false, {}, false, {}, {}, "Not yet checked", DesignStyle::Colour::secondary, {}},
-        {"checked yesterday", false, {}, false, "1.0", testNow.addDays(-1), "Up to date",
-         DesignStyle::Colour::secondary, "· checked yesterday"},
+        {"error", [&] { updater.setLastError(QStringLiteral("unreachable")); }, "unreachable", DesignStyle::Colour::red,
+         {}},
+        {"update",
+         [&] {
+             updater.setLastError(std::nullopt);
+             updater.setHasUpdateAvailable(true);
+             updater.setLatestVersion(QStringLiteral("2.0"));
+         },
+         "2.0 available", DesignStyle::Colour::link, {}},
+        {"checked",
+         [&] {
+             updater.setHasUpdateAvailable(false);
+             updater.setLastCheckedAt(testNow.addDays(-1));
+         },
+         "Up to date", DesignStyle::Colour::secondary, "· checked yesterday"},
     };
     auto* status = child<QLabel>(*tab, "updateStatus");
     auto* checked = child<QLabel>(*tab, "updateChecked");
-    tab->show();
-    for (const Case& c : cases) {
-        updater.setIsChecking(c.checking);
-        updater.setLastError(c.error);
-        updater.setHasUpdateAvailable(c.available);
-        updater.setLatestVersion(c.latest);
-        updater.setLastCheckedAt(c.checkedAt);
-        spinFor(1);
-        EXPECT_EQ(status->text(), c.status) << c.name;
-        EXPECT_EQ(status->textFormat(), Qt::PlainText) << c.name;
-        EXPECT_EQ(status->palette().color(QPalette::WindowText), DesignStyle::colour(c.colour, tab.get())) << c.name;
-        EXPECT_EQ(checked->isVisible(), !c.checked.isEmpty()) << c.name;
-        if (!c.checked.isEmpty()) {
-            EXPECT_EQ(checked->text(), c.checked) << c.name;
-        }
-    }
-}
-
-TEST_F(GeneralTabTest, ButtonsFollowCheckingAndAvailability)
-{
     auto* check = child<QPushButton>(*tab, "checkForUpdates");
     auto* install = child<QPushButton>(*tab, "installUpdate");
-    EXPECT_TRUE(check->isEnabled());
-    EXPECT_EQ(check->text(), "Check for updates");
-    EXPECT_FALSE(install->isEnabled());
-
+    tab->show();
+    for (const Case& c : cases) {
+        c.set();
+        spinFor(1);
+        EXPECT_EQ(status->text(), c.status) << c.name;
+        EXPECT_EQ(status->palette().color(QPalette::WindowText), DesignStyle::colour(c.colour, tab.get())) << c.name;
+        EXPECT_EQ(checked->isVisible(), !c.checked.isEmpty()) << c.name;
+        EXPECT_EQ(checked->text(), c.checked) << c.name;
+        EXPECT_EQ(install->isEnabled(), c.colour == DesignStyle::Colour::link) << c.name;
+    }
     updater.setIsChecking(true);
     spinFor(1);
     EXPECT_FALSE(check->isEnabled());
     EXPECT_EQ(check->text(), "Checking…");
     EXPECT_FALSE(check->icon().isNull()); // the progress indicator
-
     updater.setIsChecking(false);
-    updater.setHasUpdateAvailable(true);
     spinFor(1);
     EXPECT_TRUE(check->isEnabled());
-    EXPECT_EQ(check->text(), "Check for updates");
     EXPECT_TRUE(check->icon().isNull());
-    EXPECT_TRUE(install->isEnabled());
-
-    updater.setHasUpdateAvailable(false);
-    spinFor(1);
-    EXPECT_FALSE(install->isEnabled());
 }
 
 // A build without an update feed says so plainly, in the secondary colour,
@@ -257,49 +216,20 @@ TEST_F(GeneralTabTest, LaunchAtLoginIsSeededAndOnlyTheUserChangesIt)
     LoginItemService::setMainAppService(nullptr);
 }
 
-TEST_F(GeneralTabTest, DefaultFileNameUsesAsciiDigitsAndTheGregorianCalendarEverywhere)
-{
-    const QLocale saved;
-    for (const char* locale : {"en_US", "ar_EG", "fa_IR", "th_TH", "hi_IN"}) {
-        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
-        EXPECT_EQ(GeneralTab::defaultBackupFileName(testNow), "Gaugelet settings 2026-12-06.gaugeletbackup") << locale;
-    }
-    QLocale::setDefault(saved);
-}
-
-TEST_F(GeneralTabTest, SavingAsksForAFileWritesItAndSaysSo)
+// The flow's rules and texts: BackupFlowModelTest.
+TEST_F(GeneralTabTest, SavingAsksForAFileWritesItAndShowsTheAlert)
 {
     defaults->set("global.themeId", "one.dark");
     panelAnswer = dir.filePath("mine.gaugeletbackup");
-    tab->saveSettings();
+    child<QPushButton>(*tab, "saveSettings")->click();
     ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests[0].mode, GeneralTab::PanelRequest::Mode::save);
     EXPECT_EQ(requests[0].title, "Save Gaugelet settings");
-    EXPECT_EQ(requests[0].prompt, "Save");
     EXPECT_EQ(requests[0].proposedFileName, "Gaugelet settings 2026-12-06.gaugeletbackup");
-    ASSERT_EQ(requests[0].nameFilters.size(), 2);
-    EXPECT_TRUE(requests[0].nameFilters[0].contains("(*.gaugeletbackup)"));
-    EXPECT_TRUE(requests[0].nameFilters[1].contains("(*.plist)"));
-
     ASSERT_EQ(alerts.size(), 1);
-    EXPECT_EQ(alerts[0].kind, GeneralTab::BackupAlert::Kind::info);
     EXPECT_EQ(alerts[0].title, "Settings saved");
-    EXPECT_EQ(alerts[0].message, "Wrote settings to mine.gaugeletbackup.");
     EXPECT_TRUE(tab->backupAlert().has_value());
-    tab->dismissBackupAlert();
-    EXPECT_FALSE(tab->backupAlert().has_value());
     const QVariantMap root = PropertyList::fromData(readFile(*panelAnswer)).value().toMap();
     EXPECT_EQ(root["values"].toMap()["global.themeId"], QVariant("one.dark"));
-}
-
-TEST_F(GeneralTabTest, SaveFailureShowsTheReason)
-{
-    panelAnswer = dir.filePath("missing/folder/x.gaugeletbackup");
-    tab->saveSettings();
-    ASSERT_EQ(alerts.size(), 1);
-    EXPECT_EQ(alerts[0].kind, GeneralTab::BackupAlert::Kind::error);
-    EXPECT_EQ(alerts[0].title, "Save failed");
-    EXPECT_EQ(alerts[0].message, "The file “x.gaugeletbackup” could not be saved: No such file or directory.");
 }
 
 TEST_F(GeneralTabTest, CancellingEitherPanelWritesNothingAndShowsNothing)
@@ -318,96 +248,23 @@ TEST_F(GeneralTabTest, CancellingEitherPanelWritesNothingAndShowsNothing)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{});
 }
 
-TEST_F(GeneralTabTest, LoadingReplacesTheSettingsFlushesThemAndRelaunches)
+TEST_F(GeneralTabTest, LoadingAsksForAFileAndRelaunchesOrSaysWhyNot)
 {
-    defaults->set("global.themeId", "one.dark");
-    defaults->set("tag.override.cpu.total", "OLD");
-    const QString file = dir.filePath("in.gaugeletbackup");
-    writeFile(file, backup({{"global.themeId", "ayu.mirage"}, {"provider.gpu.total.enabled", false}}));
-    panelAnswer = file;
-
-    tab->loadSettings();
-    ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests[0].mode, GeneralTab::PanelRequest::Mode::open);
-    EXPECT_EQ(requests[0].title, "Load Gaugelet settings");
-    EXPECT_EQ(requests[0].prompt, "Load");
-    EXPECT_TRUE(alerts.isEmpty());
-    ASSERT_EQ(starts.size(), 1);
-    EXPECT_EQ(starts[0], QCoreApplication::applicationFilePath());
-    // The new instance would have found the loaded settings on disk.
-    EXPECT_EQ(fileAtStart, (QVariantMap{{"global.themeId", "ayu.mirage"}, {"provider.gpu.total.enabled", false}}));
-    EXPECT_EQ(quits, 0); // from the next turn
-    ASSERT_TRUE(waitUntil([&] { return quits == 1; }));
-
-    // This instance writes nothing more.
-    defaults->set("global.themeId", "gum.light");
-    EXPECT_TRUE(defaults->flush());
-    EXPECT_EQ(PropertyList::fromData(readFile(defaults->filePath())).value().toMap(), fileAtStart);
-}
-
-TEST_F(GeneralTabTest, AFailedStartStillQuits)
-{
-    startSucceeds = false;
     const QString file = dir.filePath("in.gaugeletbackup");
     writeFile(file, backup({{"global.themeId", "ayu.mirage"}}));
     panelAnswer = file;
-    tab->loadSettings();
-    EXPECT_EQ(starts.size(), 1);
-    EXPECT_TRUE(waitUntil([&] { return quits == 1; }));
+    child<QPushButton>(*tab, "loadSettings")->click();
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_EQ(requests[0].mode, GeneralTab::PanelRequest::Mode::open);
     EXPECT_TRUE(alerts.isEmpty());
-}
+    EXPECT_EQ(starts.size(), 1);
+    ASSERT_TRUE(waitUntil([&] { return quits == 1; }));
 
-TEST_F(GeneralTabTest, LoadFailuresSayWhyAndDoNotRelaunch)
-{
-    defaults->set("global.themeId", "one.dark");
-    const std::pair<QByteArray, QString> cases[] = {
-        {backup({{"global.themeId", "x"}}, qint64(2)),
-         "Backup file version 2 cannot be loaded by this build (expects 1)."},
-        {backup({{"global.themeId", "x"}}, QStringLiteral("1")), "File is not a valid Gaugelet settings backup."},
-        {PropertyList::toXml(QVariantList{}), "File is not a valid Gaugelet settings backup."},
-    };
-    for (const auto& [bytes, text] : cases) {
-        alerts.clear();
-        panelAnswer = dir.filePath("bad.gaugeletbackup");
-        writeFile(*panelAnswer, bytes);
-        tab->loadSettings();
-        ASSERT_EQ(alerts.size(), 1);
-        EXPECT_EQ(alerts[0].kind, GeneralTab::BackupAlert::Kind::error);
-        EXPECT_EQ(alerts[0].title, "Load failed");
-        EXPECT_EQ(alerts[0].message, text);
-    }
-    EXPECT_EQ(defaults->string("global.themeId"), "one.dark");
-    spinFor(5);
-    EXPECT_TRUE(starts.isEmpty());
-    EXPECT_EQ(quits, 0);
-}
-
-TEST_F(GeneralTabTest, AFailedFlushShowsLoadFailedAndDoesNotRelaunch)
-{
-    // The settings folder's place is taken by a file: the flush cannot write.
-    Defaults::setStandard(nullptr);
-    writeFile(dir.filePath("blocked"), "file");
-    Defaults unwritable(dir.filePath("blocked/defaults.plist"));
-    Defaults::setStandard(&unwritable);
-    unwritable.set("global.themeId", "one.dark");
-    unwritable.set("tag.override.cpu.total", "PROC");
-    unwritable.set("pin.cpu.total::viz.numberLabel.tag.shown", true);
-    const QVariantMap before = unwritable.userValues();
-    panelAnswer = dir.filePath("in.gaugeletbackup");
-    writeFile(*panelAnswer, backup({{"global.themeId", "ayu.mirage"}, {"global.fpsLimit", 20}}));
-
+    writeFile(file, backup({{"global.themeId", "x"}}, qint64(2)));
     tab->loadSettings();
     ASSERT_EQ(alerts.size(), 1);
     EXPECT_EQ(alerts[0].title, "Load failed");
-    EXPECT_TRUE(alerts[0].message.startsWith("The settings could not be saved before restarting"))
-        << qPrintable(alerts[0].message);
-    spinFor(5);
-    EXPECT_TRUE(starts.isEmpty());
-    EXPECT_EQ(quits, 0);
-    EXPECT_FALSE(unwritable.isSavingStopped());
-    // The load is undone: what was there before stays, to be saved later.
-    EXPECT_EQ(unwritable.userValues(), before);
-    Defaults::setStandard(defaults.get());
+    EXPECT_EQ(starts.size(), 1);
 }
 
 TEST_F(GeneralTabTest, RealAlertsAreWindowModalPlainAndClearedByOK)
