@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "store/InstalledBundleRow.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreItemRow.h"
@@ -182,7 +183,7 @@ QCoro::Task<void> StoreTab::firstLoad()
     m_didLoad = true;
     if (Defaults* defaults = Defaults::standard()) {
         for (const StoreItem& item : store->available())
-            defaults->set(StoreCoordinator::seenKeyPrefix + item.id, true);
+            defaults->set(SettingsSchema::storeSeen.key(item.id), true);
     }
     updatePage(false);
     Q_EMIT loaded();

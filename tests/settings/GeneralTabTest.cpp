@@ -5,6 +5,7 @@
 #include "platform/core/WallClock.h"
 #include "platform/desktop/LoginItemService.h"
 #include "platform/style/DesignStyle.h"
+#include "schema/SettingsSchema.h"
 #include "settings/ConfigBackup.h"
 #include "settings/RelaunchApp.h"
 #include "support/LogCapture.h"
@@ -269,7 +270,7 @@ TEST_F(GeneralTabTest, DefaultFileNameUsesAsciiDigitsAndTheGregorianCalendarEver
 
 TEST_F(GeneralTabTest, SavingAsksForAFileWritesItAndSaysSo)
 {
-    defaults->set("global.themeId", "one.dark");
+    defaults->set(SettingsSchema::themeId, "one.dark");
     panelAnswer = dir.filePath("mine.gaugeletbackup");
     tab->saveSettings();
     ASSERT_EQ(requests.size(), 1);
@@ -289,7 +290,7 @@ TEST_F(GeneralTabTest, SavingAsksForAFileWritesItAndSaysSo)
     tab->dismissBackupAlert();
     EXPECT_FALSE(tab->backupAlert().has_value());
     const QVariantMap root = PropertyList::fromData(readFile(*panelAnswer)).value().toMap();
-    EXPECT_EQ(root["values"].toMap()["global.themeId"], QVariant("one.dark"));
+    EXPECT_EQ(root["values"].toMap()[SettingsSchema::themeId], QVariant("one.dark"));
 }
 
 TEST_F(GeneralTabTest, SaveFailureShowsTheReason)
@@ -304,7 +305,7 @@ TEST_F(GeneralTabTest, SaveFailureShowsTheReason)
 
 TEST_F(GeneralTabTest, CancellingEitherPanelWritesNothingAndShowsNothing)
 {
-    defaults->set("global.themeId", "one.dark");
+    defaults->set(SettingsSchema::themeId, "one.dark");
     int changes = 0;
     QObject::connect(defaults.get(), &Defaults::changed, [&] { ++changes; });
     panelAnswer = std::nullopt;
@@ -320,10 +321,10 @@ TEST_F(GeneralTabTest, CancellingEitherPanelWritesNothingAndShowsNothing)
 
 TEST_F(GeneralTabTest, LoadingReplacesTheSettingsFlushesThemAndRelaunches)
 {
-    defaults->set("global.themeId", "one.dark");
-    defaults->set("tag.override.cpu.total", "OLD");
+    defaults->set(SettingsSchema::themeId, "one.dark");
+    defaults->set(SettingsSchema::tagOverride.key(u"cpu.total"), "OLD");
     const QString file = dir.filePath("in.gaugeletbackup");
-    writeFile(file, backup({{"global.themeId", "ayu.mirage"}, {"provider.gpu.total.enabled", false}}));
+    writeFile(file, backup({{SettingsSchema::themeId, "ayu.mirage"}, {SettingsSchema::providerEnabled.key(u"gpu.total"), false}}));
     panelAnswer = file;
 
     tab->loadSettings();
@@ -335,12 +336,12 @@ TEST_F(GeneralTabTest, LoadingReplacesTheSettingsFlushesThemAndRelaunches)
     ASSERT_EQ(starts.size(), 1);
     EXPECT_EQ(starts[0], QCoreApplication::applicationFilePath());
     // The new instance would have found the loaded settings on disk.
-    EXPECT_EQ(fileAtStart, (QVariantMap{{"global.themeId", "ayu.mirage"}, {"provider.gpu.total.enabled", false}}));
+    EXPECT_EQ(fileAtStart, (QVariantMap{{SettingsSchema::themeId, "ayu.mirage"}, {SettingsSchema::providerEnabled.key(u"gpu.total"), false}}));
     EXPECT_EQ(quits, 0); // from the next turn
     ASSERT_TRUE(waitUntil([&] { return quits == 1; }));
 
     // This instance writes nothing more.
-    defaults->set("global.themeId", "gum.light");
+    defaults->set(SettingsSchema::themeId, "gum.light");
     EXPECT_TRUE(defaults->flush());
     EXPECT_EQ(PropertyList::fromData(readFile(defaults->filePath())).value().toMap(), fileAtStart);
 }
@@ -349,7 +350,7 @@ TEST_F(GeneralTabTest, AFailedStartStillQuits)
 {
     startSucceeds = false;
     const QString file = dir.filePath("in.gaugeletbackup");
-    writeFile(file, backup({{"global.themeId", "ayu.mirage"}}));
+    writeFile(file, backup({{SettingsSchema::themeId, "ayu.mirage"}}));
     panelAnswer = file;
     tab->loadSettings();
     EXPECT_EQ(starts.size(), 1);
@@ -359,11 +360,11 @@ TEST_F(GeneralTabTest, AFailedStartStillQuits)
 
 TEST_F(GeneralTabTest, LoadFailuresSayWhyAndDoNotRelaunch)
 {
-    defaults->set("global.themeId", "one.dark");
+    defaults->set(SettingsSchema::themeId, "one.dark");
     const std::pair<QByteArray, QString> cases[] = {
-        {backup({{"global.themeId", "x"}}, qint64(2)),
+        {backup({{SettingsSchema::themeId, "x"}}, qint64(2)),
          "Backup file version 2 cannot be loaded by this build (expects 1)."},
-        {backup({{"global.themeId", "x"}}, QStringLiteral("1")), "File is not a valid Gaugelet settings backup."},
+        {backup({{SettingsSchema::themeId, "x"}}, QStringLiteral("1")), "File is not a valid Gaugelet settings backup."},
         {PropertyList::toXml(QVariantList{}), "File is not a valid Gaugelet settings backup."},
     };
     for (const auto& [bytes, text] : cases) {
@@ -376,7 +377,7 @@ TEST_F(GeneralTabTest, LoadFailuresSayWhyAndDoNotRelaunch)
         EXPECT_EQ(alerts[0].title, "Load failed");
         EXPECT_EQ(alerts[0].message, text);
     }
-    EXPECT_EQ(defaults->string("global.themeId"), "one.dark");
+    EXPECT_EQ(defaults->string(SettingsSchema::themeId), "one.dark");
     spinFor(5);
     EXPECT_TRUE(starts.isEmpty());
     EXPECT_EQ(quits, 0);
@@ -389,12 +390,12 @@ TEST_F(GeneralTabTest, AFailedFlushShowsLoadFailedAndDoesNotRelaunch)
     writeFile(dir.filePath("blocked"), "file");
     Defaults unwritable(dir.filePath("blocked/defaults.plist"));
     Defaults::setStandard(&unwritable);
-    unwritable.set("global.themeId", "one.dark");
-    unwritable.set("tag.override.cpu.total", "PROC");
-    unwritable.set("pin.cpu.total::viz.numberLabel.tag.shown", true);
+    unwritable.set(SettingsSchema::themeId, "one.dark");
+    unwritable.set(SettingsSchema::tagOverride.key(u"cpu.total"), "PROC");
+    unwritable.set(SettingsSchema::pinLabel.key(u"cpu.total::viz.numberLabel.tag.shown"), true);
     const QVariantMap before = unwritable.userValues();
     panelAnswer = dir.filePath("in.gaugeletbackup");
-    writeFile(*panelAnswer, backup({{"global.themeId", "ayu.mirage"}, {"global.fpsLimit", 20}}));
+    writeFile(*panelAnswer, backup({{SettingsSchema::themeId, "ayu.mirage"}, {SettingsSchema::fpsLimit, 20}}));
 
     tab->loadSettings();
     ASSERT_EQ(alerts.size(), 1);

@@ -6,6 +6,7 @@
 #include "menubar/RunnerPreviewView.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 #include "store/AdultContentBadge.h"
 #include "store/BundleVerifier.h"
 #include "store/InstalledBundleRow.h"
@@ -225,7 +226,7 @@ protected:
             ids.append(row->item().id);
         return ids;
     }
-    bool seen(const QString& id) { return defaults->boolean("store.seen." + id).value_or(false); }
+    bool seen(const QString& id) { return defaults->boolean(SettingsSchema::storeSeen.key(id)).value_or(false); }
 
     static void screenshot(QWidget* widget, const QString& name)
     {
@@ -497,7 +498,7 @@ TEST_F(StoreTabTest, PricesVersionsAndRemove)
     preinstall({.id = "owl", .name = "Owl", .price = 0, .version = 4});
     preinstall(paid);
     // Only what the program seeded from its own resources is built in.
-    Defaults::standard()->set(StoreCoordinator::builtInBundlesKey, QVariantList{QStringLiteral("hare")});
+    Defaults::standard()->set(SettingsSchema::builtInBundles, QVariantList{QStringLiteral("hare")});
     openAndLoad();
 
     EXPECT_EQ(rowFor("fox")->priceLabel()->text(), "Free");
