@@ -174,7 +174,7 @@ NumberLabelVisualizer::NumberLabelVisualizer()
     : m_observerContext(std::make_unique<QObject>())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({ { SettingsSchema::visualizerSize.key(kId), defaultSize } });
+    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(kId), defaultSize}});
     reloadSize();
     QObject* context = m_observerContext.get();
     m_defaultsObserver = NotificationCenter::defaultCenter().observe(

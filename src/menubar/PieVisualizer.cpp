@@ -18,7 +18,6 @@ namespace {
 
 const QString kId = QStringLiteral("viz.pie");
 
-
 class PieTileView : public TileView {
 public:
     PieTileView(PieVisualizer::RingImagePtr ring, double side)
@@ -147,7 +146,7 @@ PieVisualizer::PieVisualizer()
     : m_observerContext(std::make_unique<QObject>())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({ { SettingsSchema::visualizerSize.key(kId), defaultSize } });
+    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(kId), defaultSize}});
     reloadSize();
     QObject* context = m_observerContext.get();
     m_observer = NotificationCenter::defaultCenter().observe(

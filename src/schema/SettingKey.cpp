@@ -5,6 +5,16 @@
 
 namespace gaugelet {
 
+namespace {
+
+template <typename T>
+QVariant convertible(const QVariant& value)
+{
+    return value.canConvert<T>() ? QVariant::fromValue(value.value<T>()) : QVariant();
+}
+
+} // namespace
+
 QVariant SettingKey::defaultValue() const
 {
     switch (m_type) {
@@ -26,41 +36,26 @@ QVariant SettingKey::defaultValue() const
 
 QVariant SettingKey::normalised(const QVariant& value) const
 {
+    bool ok = false;
     switch (m_type) {
     case Type::boolean:
-        if (value.canConvert<bool>())
-            return value.toBool();
-        break;
+        return convertible<bool>(value);
     case Type::integer: {
-        bool ok = false;
         const qint64 v = value.toLongLong(&ok);
-        if (ok)
-            return v;
-        break;
+        return ok ? QVariant(v) : QVariant();
     }
     case Type::real: {
-        bool ok = false;
         const double v = value.toDouble(&ok);
-        if (ok)
-            return v;
-        break;
+        return ok ? QVariant(v) : QVariant();
     }
     case Type::string:
-        if (value.canConvert<QString>())
-            return value.toString();
-        break;
+        return convertible<QString>(value);
     case Type::data:
-        if (value.canConvert<QByteArray>())
-            return value.toByteArray();
-        break;
+        return convertible<QByteArray>(value);
     case Type::date:
-        if (value.canConvert<QDateTime>())
-            return value.toDateTime();
-        break;
+        return convertible<QDateTime>(value);
     case Type::array:
-        if (value.canConvert<QVariantList>())
-            return value.toList();
-        break;
+        return convertible<QVariantList>(value);
     }
     return {};
 }

@@ -12,7 +12,15 @@ namespace gaugelet {
 //   SettingKey::real("global.popupFontSize", 13).registeredAtLaunch().in(SettingKey::popover)
 class SettingKey {
 public:
-    enum class Type { boolean, integer, real, string, data, date, array };
+    enum class Type {
+        boolean,
+        integer,
+        real,
+        string,
+        data,
+        date,
+        array,
+    };
 
     // The change groups (SettingsNotifier): who redraws when the key changes.
     enum Group : unsigned {
@@ -54,9 +62,9 @@ public:
     // The default as the value of the key's type (an invalid QVariant for
     // data, dates and arrays, which have none).
     QVariant defaultValue() const;
-    bool defaultBoolean() const { return m_number != 0; }
-    qint64 defaultInteger() const { return qint64(m_number); }
-    double defaultReal() const { return m_number; }
+    constexpr bool defaultBoolean() const { return m_number != 0; }
+    constexpr qint64 defaultInteger() const { return qint64(m_number); }
+    constexpr double defaultReal() const { return m_number; }
     QString defaultString() const { return m_text; }
 
     // A value converted to the key's type, as a write stores it; an invalid

@@ -7,22 +7,57 @@ namespace {
 using S = SettingsSchema;
 
 constexpr const SettingKey* allKeys[] = {
-    &S::fpsLimit, &S::runnerTintEnabled, &S::runnerTintThreshold, &S::popupFontSize, &S::popupTwoColumn,
-    &S::spriteYOffset, &S::statBgEnabled, &S::statBgHex, &S::statShowMerged, &S::smoothCharts, &S::statFgEnabled,
-    &S::statFgHex, &S::statLabelPosition, &S::themeId, &S::alarms, &S::unreadableAlarms, &S::legacyShowTag,
-    &S::legacyTagPosition, &S::legacyTagShowBg, &S::legacyTagFgHex, &S::legacyTagBgHex, &S::legacyTagYOffset,
-    &S::memoryShowCached, &S::pinnedSlots, &S::perPinTagStylingMigrated, &S::legacyGlobalTagsDropped,
-    &S::sampleAlarmSeeded, &S::setupWindowDismissed, &S::killSwitchLastResponse, &S::killSwitchLastFetchAt,
-    &S::catalogueCache, &S::catalogueSignature, &S::catalogueLastFetchAt, &S::builtInBundles,
+    &S::fpsLimit,
+    &S::runnerTintEnabled,
+    &S::runnerTintThreshold,
+    &S::popupFontSize,
+    &S::popupTwoColumn,
+    &S::spriteYOffset,
+    &S::statBgEnabled,
+    &S::statBgHex,
+    &S::statShowMerged,
+    &S::smoothCharts,
+    &S::statFgEnabled,
+    &S::statFgHex,
+    &S::statLabelPosition,
+    &S::themeId,
+    &S::alarms,
+    &S::unreadableAlarms,
+    &S::legacyShowTag,
+    &S::legacyTagPosition,
+    &S::legacyTagShowBg,
+    &S::legacyTagFgHex,
+    &S::legacyTagBgHex,
+    &S::legacyTagYOffset,
+    &S::memoryShowCached,
+    &S::pinnedSlots,
+    &S::perPinTagStylingMigrated,
+    &S::legacyGlobalTagsDropped,
+    &S::sampleAlarmSeeded,
+    &S::setupWindowDismissed,
+    &S::killSwitchLastResponse,
+    &S::killSwitchLastFetchAt,
+    &S::catalogueCache,
+    &S::catalogueSignature,
+    &S::catalogueLastFetchAt,
+    &S::builtInBundles,
 };
 
 constexpr const KeyTemplate* allTemplates[] = {
-    &S::providerEnabled, &S::visualizerSize, &S::pinLabel, &S::tagOverride, &S::storeSeen,
+    &S::providerEnabled,
+    &S::visualizerSize,
+    &S::pinLabel,
+    &S::tagOverride,
+    &S::storeSeen,
 };
 
 constexpr QLatin1String carriedPrefixes[] = {
-    QLatin1String("global."), QLatin1String("provider."), QLatin1String("visualizer."),
-    QLatin1String("tag."),    QLatin1String("store.seen."), QLatin1String("migration."),
+    QLatin1String("global."),
+    QLatin1String("provider."),
+    QLatin1String("visualizer."),
+    QLatin1String("tag."),
+    QLatin1String("store.seen."),
+    QLatin1String("migration."),
 };
 
 } // namespace

@@ -15,7 +15,6 @@ class NetworkConfigView : public QWidget {
 public:
     explicit NetworkConfigView(const ViewEnvironment& env, QWidget* parent = nullptr);
 
-
     QCheckBox* mergedSwitch() const { return m_switch; }
 
 private:

@@ -13,7 +13,6 @@ class UserDefaultsCache final : public KillSwitchCache {
 public:
     explicit UserDefaultsCache(Defaults* defaults);
 
-
     std::optional<QByteArray> lastResponse() const override;
     void setLastResponse(const std::optional<QByteArray>& body) override;
     std::optional<QDateTime> lastFetchAt() const override;

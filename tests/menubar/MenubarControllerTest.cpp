@@ -1,5 +1,5 @@
-#include "StatusRowFakes.h"
 #include "menubar/MenubarController.h"
+#include "StatusRowFakes.h"
 #include "menubar/NumberLabelVisualizer.h"
 #include "menubar/PieVisualizer.h"
 #include "menubar/PinManager.h"

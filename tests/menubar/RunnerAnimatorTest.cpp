@@ -1,5 +1,5 @@
-#include "menubar/MenubarController.h"
 #include "menubar/RunnerAnimator.h"
+#include "menubar/MenubarController.h"
 #include "schema/SettingsSchema.h"
 #include "stats/FPSLimit.h"
 #include "support/TestSupport.h"

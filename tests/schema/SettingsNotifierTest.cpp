@@ -14,9 +14,7 @@ namespace {
 
 struct Spies {
     explicit Spies(SettingsNotifier* n)
-        : popover(n, &SettingsNotifier::popoverChanged)
-        , menubar(n, &SettingsNotifier::menubarChanged)
-        , themes(n, &SettingsNotifier::themesChanged)
+        : popover(n, &SettingsNotifier::popoverChanged), menubar(n, &SettingsNotifier::menubarChanged), themes(n, &SettingsNotifier::themesChanged)
     {
     }
     QList<qsizetype> counts() const { return {popover.size(), menubar.size(), themes.size()}; }

@@ -20,6 +20,23 @@ QString schemaHeader()
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// The typed read of the key's own type.
+QVariant typedRead(const SettingKey& key, const Defaults& defaults)
+{
+    switch (key.type()) {
+    case SettingKey::Type::boolean:
+        return S::boolean(key, defaults);
+    case SettingKey::Type::integer:
+        return S::integer(key, defaults);
+    case SettingKey::Type::real:
+        return S::real(key, defaults);
+    case SettingKey::Type::string:
+        return S::string(key, defaults);
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 // What the application delegate registers at launch: these nine keys with
@@ -66,22 +83,7 @@ TEST(SettingsSchema, EveryDeclaredKeyIsListedOnceAndReadsItsDefault)
         EXPECT_FALSE(listed.contains(key->key())) << key->key().toStdString();
         listed.insert(key->key());
         EXPECT_EQ(S::find(key->key()), key);
-        switch (key->type()) {
-        case SettingKey::Type::boolean:
-            EXPECT_EQ(S::boolean(*key, *defaults.get()), key->defaultBoolean());
-            break;
-        case SettingKey::Type::integer:
-            EXPECT_EQ(S::integer(*key, *defaults.get()), key->defaultInteger());
-            break;
-        case SettingKey::Type::real:
-            EXPECT_EQ(S::real(*key, *defaults.get()), key->defaultReal());
-            break;
-        case SettingKey::Type::string:
-            EXPECT_EQ(S::string(*key, *defaults.get()), key->defaultString());
-            break;
-        default:
-            EXPECT_FALSE(key->defaultValue().isValid()) << key->key().toStdString();
-        }
+        EXPECT_EQ(typedRead(*key, *defaults.get()), key->defaultValue()) << key->key().toStdString();
     }
     EXPECT_EQ(listed, names);
 }
@@ -119,20 +121,7 @@ TEST(SettingsSchema, TypedReadsAreLenient)
     for (const Case& c : cases) {
         test::ScopedDefaults defaults;
         defaults->set(c.key, c.stored);
-        QVariant read;
-        switch (c.key.type()) {
-        case SettingKey::Type::boolean:
-            read = S::boolean(c.key, *defaults.get());
-            break;
-        case SettingKey::Type::integer:
-            read = S::integer(c.key, *defaults.get());
-            break;
-        case SettingKey::Type::real:
-            read = S::real(c.key, *defaults.get());
-            break;
-        default:
-            read = S::string(c.key, *defaults.get());
-        }
+        const QVariant read = typedRead(c.key, *defaults.get());
         EXPECT_EQ(read, c.read) << c.key.key().toStdString() << " stored " << c.stored.toString().toStdString();
     }
 }

@@ -196,12 +196,12 @@ TEST(ThemesTab, DamagedOrHugeNumbersShowDefaultOrClampedAndStayStored)
         const QVariant before = world.defaults()->object(key);
         test::WriteCounter writes(world.defaults());
         ThemesTab tab(world.env());
-        QSlider* slider = key == SettingsSchema::popupFontSize ? tab.fontSizeSlider()
-                        : key == SettingsSchema::spriteYOffset ? tab.offsetSlider()
-                                                             : tab.thresholdSlider();
-        QLabel* label = key == SettingsSchema::popupFontSize ? tab.fontSizeLabel()
-                      : key == SettingsSchema::spriteYOffset ? tab.offsetLabel()
-                                                           : tab.thresholdLabel();
+        QSlider* slider = key == SettingsSchema::popupFontSize   ? tab.fontSizeSlider()
+                          : key == SettingsSchema::spriteYOffset ? tab.offsetSlider()
+                                                                 : tab.thresholdSlider();
+        QLabel* label = key == SettingsSchema::popupFontSize   ? tab.fontSizeLabel()
+                        : key == SettingsSchema::spriteYOffset ? tab.offsetLabel()
+                                                               : tab.thresholdLabel();
         EXPECT_EQ(slider->value(), c.slider) << key.toStdString() << " " << c.stored;
         EXPECT_EQ(label->text(), QString::fromLatin1(c.label)) << key.toStdString() << " " << c.stored;
         EXPECT_EQ(writes.count(), 0) << key.toStdString() << " " << c.stored;

@@ -1,3 +1,4 @@
+#include "stats/CPUDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
@@ -6,7 +7,6 @@
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "schema/SettingsSchema.h"
-#include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
 

@@ -1,8 +1,8 @@
+#include "stats/GPUDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupLegendItem.h"
 #include "schema/SettingsSchema.h"
-#include "stats/GPUDetailBody.h"
 
 #include <gtest/gtest.h>
 

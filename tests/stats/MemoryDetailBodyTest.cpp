@@ -1,3 +1,4 @@
+#include "stats/MemoryDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
@@ -6,7 +7,6 @@
 #include "platform/style/DesignStyle.h"
 #include "schema/SettingsSchema.h"
 #include "stats/InfoButton.h"
-#include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
 

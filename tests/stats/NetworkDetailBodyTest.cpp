@@ -1,3 +1,4 @@
+#include "stats/NetworkDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupLegendItem.h"
@@ -5,7 +6,6 @@
 #include "charts/PopupThroughput.h"
 #include "platform/style/DesignStyle.h"
 #include "schema/SettingsSchema.h"
-#include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
 #include "stats/NetworkRateBlock.h"

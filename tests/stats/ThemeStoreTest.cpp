@@ -1,8 +1,8 @@
+#include "stats/ThemeStore.h"
 #include "schema/SettingsSchema.h"
 #include "stats/Color.h"
 #include "stats/Palette.h"
 #include "stats/Theme.h"
-#include "stats/ThemeStore.h"
 
 #include "TestSupport.h"
 #include "platform/style/Appearance.h"
