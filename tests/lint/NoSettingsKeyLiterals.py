@@ -12,6 +12,14 @@ import sys
 SCHEMA = pathlib.Path("src/schema")
 
 
+def digit_separator(text, i):
+    """Whether the quote at i separates digits of a number (1'000'000, 0xFF'FF)."""
+    j = i - 1
+    while j >= 0 and (text[j].isalnum() or text[j] in "'_."):
+        j -= 1
+    return text[j + 1:i][:1].isdigit()
+
+
 def literals(text):
     """(line, content) of every string literal of C++ source, comments skipped."""
     i, n, line = 0, len(text), 1
@@ -44,7 +52,7 @@ def literals(text):
                 j += 2 if text[j] == "\\" else 1
             yield line, text[i + 1:j]
             i = j + 1
-        elif c == "'" and not (i > 0 and text[i - 1].isalnum()):  # not a digit separator
+        elif c == "'" and not digit_separator(text, i):
             j = i + 1
             while j < n and text[j] != "'":
                 j += 2 if text[j] == "\\" else 1
