@@ -2,6 +2,7 @@
 // one snapshot dictionary of the four providers. Target: 10 alarms under 10 µs.
 #include "alarms/AlarmManager.h"
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
@@ -47,7 +48,7 @@ void BM_AlarmManagerEvaluateFiring(benchmark::State& state)
     Defaults defaults; // in memory: nothing reaches the user's settings
     Defaults* const previousDefaults = Defaults::standard();
     Defaults::setStandard(&defaults);
-    defaults.set(AlarmManager::seedFlagKey, true);
+    defaults.set(SettingsSchema::sampleAlarmSeeded, true);
     {
         AlarmManager manager;
         manager.setAlarms(alarms(int(state.range(0))));
@@ -71,7 +72,7 @@ void BM_AlarmManagerEvaluateIdle(benchmark::State& state)
     Defaults defaults;
     Defaults* const previousDefaults = Defaults::standard();
     Defaults::setStandard(&defaults);
-    defaults.set(AlarmManager::seedFlagKey, true);
+    defaults.set(SettingsSchema::sampleAlarmSeeded, true);
     {
         AlarmManager manager;
         QList<Alarm> list = alarms(int(state.range(0)));

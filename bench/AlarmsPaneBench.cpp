@@ -9,6 +9,7 @@
 #include "alarms/AlarmsSettingsView.h"
 #include "platform/core/Defaults.h"
 #include "platform/desktop/AudioPlayer.h"
+#include "schema/SettingsSchema.h"
 #include "stats/StatRegistry.h"
 #include "views/ViewEnvironment.h"
 
@@ -47,7 +48,7 @@ void BM_AlarmsPaneThresholdDrag(benchmark::State& state)
     Defaults defaults; // in memory: nothing reaches the user's settings
     Defaults* const previousDefaults = Defaults::standard();
     Defaults::setStandard(&defaults);
-    defaults.set(AlarmManager::seedFlagKey, true);
+    defaults.set(SettingsSchema::sampleAlarmSeeded, true);
     std::vector<double> times;
     double worstMs = 0;
     double worstWallMs = 0;
@@ -134,7 +135,7 @@ void BM_AlarmsPaneRegistryPublish(benchmark::State& state)
     Defaults defaults;
     Defaults* const previousDefaults = Defaults::standard();
     Defaults::setStandard(&defaults);
-    defaults.set(AlarmManager::seedFlagKey, true);
+    defaults.set(SettingsSchema::sampleAlarmSeeded, true);
     {
         auto registry = StatRegistry::makeDefaultRegistry();
         AlarmManager manager;

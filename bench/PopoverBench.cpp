@@ -7,6 +7,7 @@
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
 #include "popover/StatsPopover.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Palette.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/StatHistoryStore.h"
@@ -53,7 +54,7 @@ private:
 struct World {
     World()
     {
-        Defaults::standard()->set(AlarmManager::seedFlagKey, true);
+        Defaults::standard()->set(SettingsSchema::sampleAlarmSeeded, true);
         StatRegistry::Providers list;
         for (auto [id, name] : {std::pair{"cpu.total", "CPU"}, {"gpu.total", "GPU"}, {"memory.total", "Memory"},
                                 {"net.total", "Network"}}) {

@@ -10,6 +10,7 @@
 #include "platform/core/Defaults.h"
 #include "platform/statusitem/Layer.h"
 #include "platform/statusitem/LayerCompositor.h"
+#include "schema/SettingsSchema.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,13 +89,13 @@ BENCHMARK(BM_RunnerVisualizerFramesCached);
 void BM_RunnerVisualizerTintedFramesCached(benchmark::State& state)
 {
     SpriteFolder folder(10);
-    Defaults::standard()->set(QStringLiteral("global.runnerTintEnabled"), true);
+    Defaults::standard()->set(SettingsSchema::runnerTintEnabled, true);
     RunnerVisualizer runner(folder.kind);
     const StatSnapshot snapshot = cpuSnapshot(0.95);
     runner.frames(Theme::dark, snapshot);
     for (auto _ : state)
         benchmark::DoNotOptimize(runner.frames(Theme::dark, snapshot));
-    Defaults::standard()->remove(QStringLiteral("global.runnerTintEnabled"));
+    Defaults::standard()->remove(SettingsSchema::runnerTintEnabled);
 }
 BENCHMARK(BM_RunnerVisualizerTintedFramesCached);
 

@@ -3,6 +3,7 @@
 #include "app/LazySettings.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/PropertyList.h"
+#include "schema/SettingsSchema.h"
 #include "settings/ConfigBackup.h"
 #include "settings/SettingsView.h"
 #include "update/SparkleUpdater.h"
@@ -45,13 +46,13 @@ BENCHMARK(BM_SettingsWindowOpen)->Unit(benchmark::kMillisecond);
 QByteArray backupOfSize(qsizetype target)
 {
     QVariantMap values{
-        {"pinnedSlots", QByteArray(R"([{"providerId":"cpu.total","visualizerId":"viz.runner.fox"}])")},
-        {"global.themeId", "one.dark"},
-        {"global.fpsLimit", 30},
-        {"global.alarms", QByteArray(R"([{"id":"a","providerId":"cpu.total","threshold":0.8}])")},
-        {"provider.net.total.enabled", false},
-        {"visualizer.viz.pie.size", 24.0},
-        {"tag.override.cpu.total", "PROC"},
+        {SettingsSchema::pinnedSlots, QByteArray(R"([{"providerId":"cpu.total","visualizerId":"viz.runner.fox"}])")},
+        {SettingsSchema::themeId, "one.dark"},
+        {SettingsSchema::fpsLimit, 30},
+        {SettingsSchema::alarms, QByteArray(R"([{"id":"a","providerId":"cpu.total","threshold":0.8}])")},
+        {SettingsSchema::providerEnabled.key(u"net.total"), false},
+        {SettingsSchema::visualizerSize.key(u"viz.pie"), 24.0},
+        {SettingsSchema::tagOverride.key(u"cpu.total"), "PROC"},
     };
     QVariantMap root{{"version", 1}, {"exportedAt", QDateTime::currentDateTimeUtc()}, {"appVersion", "1.0"}};
     int i = 0;
@@ -65,9 +66,9 @@ QByteArray backupOfSize(qsizetype target)
         const int step = xml.size() < target * 9 / 10 ? int((target - xml.size()) / 80) + 8 : 8;
         for (int k = 0; k < step; ++k, ++i) {
             switch (i % 4) {
-            case 0: values.insert(QStringLiteral("store.seen.item.%1").arg(i), true); break;
+            case 0: values.insert(SettingsSchema::storeSeen.key(u"item.%1").arg(i), true); break;
             case 1: values.insert(QStringLiteral("provider.p%1.total.showCached").arg(i), false); break;
-            case 2: values.insert(QStringLiteral("visualizer.viz.runner.k%1.size").arg(i), 20.0 + i % 20); break;
+            case 2: values.insert(SettingsSchema::visualizerSize.key(u"viz.runner.k%1").arg(i), 20.0 + i % 20); break;
             default: values.insert(QStringLiteral("global.note%1").arg(i), QStringLiteral("value %1").arg(i)); break;
             }
         }
@@ -89,9 +90,9 @@ void importBackup(benchmark::State& state, qsizetype size)
     for (auto _ : state) {
         state.PauseTiming();
         auto defaults = std::make_unique<Defaults>(); // in memory
-        defaults->set("global.themeId", "gum.light");
-        defaults->set("pinnedSlots", QByteArray("[]"));
-        defaults->set("provider.cpu.total.enabled", true);
+        defaults->set(SettingsSchema::themeId, "gum.light");
+        defaults->set(SettingsSchema::pinnedSlots, QByteArray("[]"));
+        defaults->set(SettingsSchema::providerEnabled.key(u"cpu.total"), true);
         state.ResumeTiming();
         auto result = ConfigBackup::importFrom(path, *defaults);
         if (!result)

@@ -39,10 +39,6 @@ public:
     // What a player build returns.
     using PlayerBuild = AlarmSoundPlayers::Build;
 
-    static inline const QString alarmsKey = AlarmStore::alarmsKey;
-    // Where stored alarms that cannot be read are kept before they are replaced.
-    static inline const QString unreadableAlarmsKey = AlarmStore::unreadableAlarmsKey;
-    static inline const QString seedFlagKey = AlarmStore::seedFlagKey;
     // Delay from a firing's notification to its sound.
     static constexpr int soundDelayMs = 200;
     // Snooze length when an action names an alarm that no longer exists.

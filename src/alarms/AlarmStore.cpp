@@ -2,13 +2,14 @@
 
 #include "alarms/AlarmsLog.h"
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 #include "stats/StatProvider.h"
 
 namespace gaugelet {
 
 std::optional<QList<Alarm>> AlarmStore::load()
 {
-    const auto data = Defaults::standard()->data(alarmsKey);
+    const auto data = Defaults::standard()->data(SettingsSchema::alarms);
     if (!data)
         return std::nullopt;
     auto decoded = Alarm::decodeList(*data);
@@ -30,19 +31,19 @@ void AlarmStore::persist(const QList<Alarm>& alarms)
         return;
     }
     if (m_unreadableStoredAlarms) {
-        Defaults::standard()->set(unreadableAlarmsKey, *m_unreadableStoredAlarms);
+        SettingsSchema::write(SettingsSchema::unreadableAlarms, *m_unreadableStoredAlarms);
         logError(lcAlarms, "alarm load: unreadable stored alarms kept under %s bytes=%ld",
-                 qUtf8Printable(unreadableAlarmsKey), long(m_unreadableStoredAlarms->size()));
+                 qUtf8Printable(SettingsSchema::unreadableAlarms), long(m_unreadableStoredAlarms->size()));
         m_unreadableStoredAlarms.reset();
     }
-    Defaults::standard()->set(alarmsKey, *encoded);
+    SettingsSchema::write(SettingsSchema::alarms, *encoded);
 }
 
 bool AlarmStore::takeSeedTurn()
 {
-    if (Defaults::standard()->boolean(seedFlagKey, false))
+    if (SettingsSchema::boolean(SettingsSchema::sampleAlarmSeeded))
         return false;
-    Defaults::standard()->set(seedFlagKey, true);
+    SettingsSchema::write(SettingsSchema::sampleAlarmSeeded, true);
     return true;
 }
 

@@ -15,10 +15,6 @@ namespace gaugelet {
 // "global.alarms.unreadable".
 class AlarmStore {
 public:
-    static inline const QString alarmsKey = QStringLiteral("global.alarms");
-    static inline const QString unreadableAlarmsKey = QStringLiteral("global.alarms.unreadable");
-    static inline const QString seedFlagKey = QStringLiteral("migration.seedSampleAlarm.v1");
-
     // The stored alarms; none when nothing is stored or it does not decode.
     std::optional<QList<Alarm>> load();
     void persist(const QList<Alarm>& alarms);

@@ -16,6 +16,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/SystemSymbol.h"
 #include "popover/StatsPopover.h"
+#include "schema/SettingsSchema.h"
 #include "settings/SetupWindowController.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
@@ -175,31 +176,22 @@ void AppDelegate::terminate()
 void AppDelegate::registerDefaultSettings()
 {
     Defaults* defaults = Defaults::standard();
-    const qint64 fps = defaults->integerValue(QStringLiteral("global.fpsLimit")).value_or(0);
+    const qint64 fps = defaults->integerValue(SettingsSchema::fpsLimit).value_or(0);
     if (fps != 10 && fps != 15 && fps != 20)
-        defaults->remove(QStringLiteral("global.fpsLimit"));
-    defaults->registerDefaults({
-        {QStringLiteral("global.fpsLimit"), qint64(15)},
-        {QStringLiteral("global.runnerTintEnabled"), false},
-        {QStringLiteral("global.runnerTintThreshold"), 0.8},
-        {QStringLiteral("global.popupFontSize"), 13.0},
-        {QStringLiteral("global.popupTwoColumn"), QStringLiteral("auto")},
-        {QStringLiteral("global.spriteYOffset"), 0.0},
-        {QStringLiteral("global.statBgEnabled"), false},
-        {QStringLiteral("global.statBgHex"), QString()},
-        {QStringLiteral("global.statShowMerged"), true},
-    });
+        defaults->remove(SettingsSchema::fpsLimit);
+    SettingsSchema::registerLaunchDefaults(*defaults);
 }
 
 void AppDelegate::dropLegacyGlobalTags()
 {
     Defaults* defaults = Defaults::standard();
-    if (defaults->boolean(dropLegacyGlobalTagsFlag, false))
+    if (SettingsSchema::boolean(SettingsSchema::legacyGlobalTagsDropped, *defaults))
         return;
-    for (const char* key : {"global.showTag", "global.tagPosition", "global.tagShowBg", "global.tagFgHex",
-                            "global.tagBgHex", "global.tagYOffset"})
-        defaults->remove(QString::fromLatin1(key));
-    defaults->set(dropLegacyGlobalTagsFlag, true);
+    for (const SettingKey* key : {&SettingsSchema::legacyShowTag, &SettingsSchema::legacyTagPosition,
+                                  &SettingsSchema::legacyTagShowBg, &SettingsSchema::legacyTagFgHex,
+                                  &SettingsSchema::legacyTagBgHex, &SettingsSchema::legacyTagYOffset})
+        defaults->remove(*key);
+    SettingsSchema::write(SettingsSchema::legacyGlobalTagsDropped, true, *defaults);
 }
 
 void AppDelegate::startServices()

@@ -64,7 +64,6 @@ public:
     };
 
     static inline const QString testHostVariable = QStringLiteral("XCTestConfigurationFilePath");
-    static inline const QString dropLegacyGlobalTagsFlag = QStringLiteral("migration.dropLegacyGlobalTags.v1");
     static constexpr double bundleNewWindow = 1'209'600.0; // 14 days
 
     explicit AppDelegate(QObject* parent = nullptr);

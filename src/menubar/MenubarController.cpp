@@ -11,6 +11,8 @@
 #include "platform/core/Resources.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
+#include "schema/SettingsNotifier.h"
+#include "schema/SettingsSchema.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 
@@ -22,9 +24,6 @@
 namespace gaugelet {
 
 namespace {
-
-const QString fpsLimitKey = QStringLiteral("global.fpsLimit");
-const QString spriteYOffsetKey = QStringLiteral("global.spriteYOffset");
 
 // Exact equality, except that a value that is not a number equals itself:
 // a provider stuck on NaN would otherwise redraw the row on every flush.
@@ -57,7 +56,7 @@ MenubarController::MenubarController(StatusItem* statusItem, StatRegistry* regis
     // A new theme or screen emptied the image cache: draw the tiles (and the
     // colours of labels and chip) again now rather than at the next value change.
     connect(m_cache.get(), &MenuBarRenderCache::invalidated, this, [this] { scheduleRefresh(); });
-    connect(Defaults::standard(), &Defaults::changed, this, [this] { m_labelStyling.clear(); });
+    connect(SettingsNotifier::standard(), &SettingsNotifier::menubarChanged, this, [this] { m_labelStyling.clear(); });
 }
 
 MenubarController::~MenubarController()
@@ -84,7 +83,8 @@ void MenubarController::start()
         onPinsWillChange();
         m_subscriptions.append(connect(m_pins, &PinManager::pinsWillChange, this, [this] { onPinsWillChange(); }));
     }
-    m_subscriptions.append(connect(Defaults::standard(), &Defaults::changed, this, [this] { m_settingsDebounce.start(); }));
+    m_subscriptions.append(
+        connect(SettingsNotifier::standard(), &SettingsNotifier::menubarChanged, this, [this] { m_settingsDebounce.start(); }));
     render();
     updateClockRate();
 }
@@ -151,7 +151,7 @@ void MenubarController::scheduleRefresh()
 int MenubarController::fpsLimit()
 {
     // The same integer read as FPSLimit's: 20, 20.0 and "20" are all 20.
-    const qint64 stored = Defaults::standard()->integerValue(fpsLimitKey).value_or(0);
+    const qint64 stored = SettingsSchema::integer(SettingsSchema::fpsLimit);
     if (stored == 0)
         return 15;
     if (stored < 2)
@@ -245,7 +245,7 @@ void MenubarController::render()
     const Theme theme = m_cache->cachedTheme;
     const bool dark = theme == Theme::dark;
     const QString themeName = dark ? QStringLiteral("dark") : QStringLiteral("light");
-    const double spriteYOffset = Defaults::standard()->real(spriteYOffsetKey, 0.0);
+    const double spriteYOffset = SettingsSchema::real(SettingsSchema::spriteYOffset);
     QSet<QString> shown;
     QStringList order;
 

@@ -5,6 +5,7 @@
 #include "menubar/SquareFit.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Color.h"
 #include "stats/Prefs.h"
 
@@ -20,10 +21,6 @@ namespace gaugelet {
 namespace {
 
 const QString kId = QStringLiteral("viz.numberLabel");
-const QString kStatBgEnabled = QStringLiteral("global.statBgEnabled");
-const QString kStatBgHex = QStringLiteral("global.statBgHex");
-
-QString sizeKey(const QString& id) { return QStringLiteral("visualizer.") + id + QStringLiteral(".size"); }
 
 // Square: a panel that fits each tile into a square slot shows it at full
 // size, and the stacked badge and value need no more width than height.
@@ -177,7 +174,7 @@ NumberLabelVisualizer::NumberLabelVisualizer()
     : m_observerContext(std::make_unique<QObject>())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({ { sizeKey(kId), defaultSize } });
+    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(kId), defaultSize}});
     reloadSize();
     QObject* context = m_observerContext.get();
     m_defaultsObserver = NotificationCenter::defaultCenter().observe(
@@ -223,7 +220,7 @@ void NumberLabelVisualizer::reloadSize()
 
 double NumberLabelVisualizer::storedSize(const QString& visualizerId)
 {
-    return std::clamp(Prefs::doubleValue(sizeKey(visualizerId), defaultSize), minimumSize, maximumSize);
+    return std::clamp(Prefs::doubleValue(SettingsSchema::visualizerSize.key(visualizerId), defaultSize), minimumSize, maximumSize);
 }
 
 NumberLabelVisualizer::Shape NumberLabelVisualizer::shapeOf(const StatSnapshot& snapshot)
@@ -251,8 +248,8 @@ std::unique_ptr<TileView> NumberLabelVisualizer::makeView(const StatSnapshot& sn
     view->s = m_cachedSize;
     view->theme = theme;
 
-    if (Prefs::boolValue(kStatBgEnabled, false)) {
-        const QString hex = Defaults::standard()->string(kStatBgHex, QString());
+    if (SettingsSchema::boolean(SettingsSchema::statBgEnabled)) {
+        const QString hex = SettingsSchema::string(SettingsSchema::statBgHex);
         if (auto parsed = Color::fromHex(hex))
             view->background = *parsed;
         else
@@ -286,8 +283,8 @@ qint64 NumberLabelVisualizer::renderKey(const StatSnapshot& snapshot)
     hasher.combine(RenderHasher::toKeyInteger(m_cachedSize));
     m_lastShape = shapeOf(snapshot);
     hasher.combine(int(m_lastShape));
-    hasher.combine(Prefs::boolValue(kStatBgEnabled, false));
-    hasher.combine(Defaults::standard()->string(kStatBgHex, QString()));
+    hasher.combine(SettingsSchema::boolean(SettingsSchema::statBgEnabled));
+    hasher.combine(SettingsSchema::string(SettingsSchema::statBgHex));
     if (m_lastShape == Shape::single)
         hasher.combine(snapshot.badgeText);
     for (const Series& series : snapshot.breakdown) {

@@ -4,6 +4,7 @@
 #include "menubar/RenderHasher.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Prefs.h"
 
 #include <QCoreApplication>
@@ -16,9 +17,6 @@ namespace gaugelet {
 namespace {
 
 const QString kId = QStringLiteral("viz.pie");
-
-QString sizeKey(const QString& id) { return QStringLiteral("visualizer.") + id + QStringLiteral(".size"); }
-
 
 class PieTileView : public TileView {
 public:
@@ -148,7 +146,7 @@ PieVisualizer::PieVisualizer()
     : m_observerContext(std::make_unique<QObject>())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({ { sizeKey(kId), defaultSize } });
+    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(kId), defaultSize}});
     reloadSize();
     QObject* context = m_observerContext.get();
     m_observer = NotificationCenter::defaultCenter().observe(
@@ -176,7 +174,7 @@ double PieVisualizer::storedSize(const QString& visualizerId)
     // The slider keeps the setting within 10...40, but a restored or hand-made
     // value may be anything: 1e6 must not allocate a giant bitmap, 0 must not
     // make an empty frame.
-    return std::clamp(Prefs::doubleValue(sizeKey(visualizerId), defaultSize), minimumSize, maximumSize);
+    return std::clamp(Prefs::doubleValue(SettingsSchema::visualizerSize.key(visualizerId), defaultSize), minimumSize, maximumSize);
 }
 
 void PieVisualizer::reloadSize()

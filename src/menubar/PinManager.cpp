@@ -5,6 +5,7 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
+#include "schema/SettingsSchema.h"
 
 #include <QPointer>
 #include <QSet>
@@ -35,7 +36,7 @@ PinManager::PinManager(QList<Pin> defaultPins, GroupOf groupOf, QObject* parent)
     if (!m_groupOf)
         m_groupOf = [](const QString&) { return std::optional<QString>(); };
     std::optional<QList<Pin>> stored;
-    if (auto data = Defaults::standard()->data(storageKey)) {
+    if (auto data = Defaults::standard()->data(SettingsSchema::pinnedSlots)) {
         if (auto decoded = Pin::decodeList(*data))
             stored = *decoded;
     }
@@ -117,37 +118,37 @@ QList<Pin> PinManager::normalized(const QList<Pin>& pins) const
 void PinManager::save()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->set(storageKey, Pin::encodeList(m_pins));
+    SettingsSchema::write(SettingsSchema::pinnedSlots, Pin::encodeList(m_pins));
 }
 
 void PinManager::migratePerPinTagStyling()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    static const QString flag = QStringLiteral("migration.perPinTagStyling.v1");
+    using S = SettingsSchema;
     Defaults* defaults = Defaults::standard();
-    if (defaults->boolean(flag, false))
+    if (S::boolean(S::perPinTagStylingMigrated, *defaults))
         return;
 
     TagSpec spec;
-    spec.shown = defaults->boolean(QStringLiteral("global.showTag"), false);
+    spec.shown = S::boolean(S::legacyShowTag, *defaults);
     spec.text = QString();
-    const QString position = defaults->string(QStringLiteral("global.tagPosition"), QStringLiteral("behind"));
+    const QString position = S::string(S::legacyTagPosition, *defaults);
     spec.position = position == QLatin1String("leading")    ? TagPosition::leading
                     : position == QLatin1String("trailing") ? TagPosition::trailing
                                                             : TagPosition::behind;
     spec.orientation = TagOrientation::horizontal;
-    spec.fgHex = defaults->string(QStringLiteral("global.tagFgHex"), QString());
-    spec.bgHex = defaults->string(QStringLiteral("global.tagBgHex"), QString());
-    spec.showBg = defaults->boolean(QStringLiteral("global.tagShowBg"), false);
-    spec.yOffset = defaults->real(QStringLiteral("global.tagYOffset"), 0.0);
+    spec.fgHex = S::string(S::legacyTagFgHex, *defaults);
+    spec.bgHex = S::string(S::legacyTagBgHex, *defaults);
+    spec.showBg = S::boolean(S::legacyTagShowBg, *defaults);
+    spec.yOffset = S::real(S::legacyTagYOffset, *defaults);
 
-    if (auto data = defaults->data(storageKey)) {
+    if (auto data = defaults->data(SettingsSchema::pinnedSlots)) {
         if (auto pins = Pin::decodeList(*data)) {
             for (const Pin& pin : *pins)
                 TagSpec::save(spec, pin.id(), TagSpec::Namespace::tag, true);
         }
     }
-    defaults->set(flag, true);
+    S::write(S::perPinTagStylingMigrated, true, *defaults);
 }
 
 } // namespace gaugelet

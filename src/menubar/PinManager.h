@@ -22,8 +22,6 @@ public:
     // The group of a visualizer id, or none (also for an unregistered id).
     using GroupOf = std::function<std::optional<QString>(const QString& visualizerId)>;
 
-    static inline const QString storageKey = QStringLiteral("pinnedSlots");
-
     // cpu.total with the fox sprite.
     static QList<Pin> defaultPins();
     // The delegate's group function: the registered visualizer's group.

@@ -5,6 +5,7 @@
 #include "menubar/RunnerView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "stats/FPSLimit.h"
 #include "stats/Prefs.h"
 
@@ -15,11 +16,6 @@
 namespace gaugelet {
 
 namespace {
-
-QString sizeKey(const QString& id) { return QStringLiteral("visualizer.") + id + QStringLiteral(".size"); }
-
-const QString kTintEnabledKey = QStringLiteral("global.runnerTintEnabled");
-const QString kTintThresholdKey = QStringLiteral("global.runnerTintThreshold");
 
 // The share of the way from idle to full load that pace and rate follow.
 double pace(double value) { return std::pow(RunnerVisualizer::clampedLoad(value), 0.55); }
@@ -33,7 +29,7 @@ RunnerVisualizer::RunnerVisualizer(RunnerKind kind)
     , m_observerContext(std::make_unique<QObject>())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({{sizeKey(m_id), m_kind.defaultSize}});
+    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(m_id), m_kind.defaultSize}});
     reloadSize();
     QObject* context = m_observerContext.get();
     m_observer = NotificationCenter::defaultCenter().observe(
@@ -58,7 +54,7 @@ double RunnerVisualizer::clampedLoad(double value)
 double RunnerVisualizer::storedSize(const QString& visualizerId, double defaultSize)
 {
     const double fallback = std::isfinite(defaultSize) ? defaultSize : minimumSize;
-    return std::clamp(Prefs::doubleValue(sizeKey(visualizerId), fallback), minimumSize, maximumSize);
+    return std::clamp(Prefs::doubleValue(SettingsSchema::visualizerSize.key(visualizerId), fallback), minimumSize, maximumSize);
 }
 
 void RunnerVisualizer::reloadSize()
@@ -113,9 +109,9 @@ double RunnerVisualizer::cycleDuration(const StatSnapshot& snapshot)
 
 bool RunnerVisualizer::isTinted(double rawValue)
 {
-    if (!Prefs::boolValue(kTintEnabledKey, false))
+    if (!SettingsSchema::boolean(SettingsSchema::runnerTintEnabled))
         return false;
-    const double t = Prefs::doubleValue(kTintThresholdKey, defaultTintThreshold);
+    const double t = SettingsSchema::real(SettingsSchema::runnerTintThreshold);
     return t > 0 ? rawValue >= t : rawValue >= defaultTintThreshold;
 }
 

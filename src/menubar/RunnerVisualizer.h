@@ -5,6 +5,7 @@
 #include "menubar/RunnerKind.h"
 #include "menubar/Visualizer.h"
 #include "platform/core/NotificationCenter.h"
+#include "schema/SettingsSchema.h"
 
 #include <QHash>
 #include <QList>
@@ -24,7 +25,7 @@ class RunnerVisualizer : public Visualizer {
 public:
     static constexpr double minimumSize = 20.0;
     static constexpr double maximumSize = 40.0;
-    static constexpr double defaultTintThreshold = 0.8;
+    static constexpr double defaultTintThreshold = SettingsSchema::runnerTintThreshold.defaultReal();
     static inline const QString idPrefix = QStringLiteral("viz.runner.");
 
     explicit RunnerVisualizer(RunnerKind kind);

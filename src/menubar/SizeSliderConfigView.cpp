@@ -3,6 +3,7 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/NotificationCenter.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Prefs.h"
 #include "views/WheelGuard.h"
 
@@ -70,7 +71,7 @@ void SizeSliderConfigView::reload()
 {
     // A stored value out of the slider's range (or not a finite number) reads
     // as the nearest size the slider can show, so no caller ever sees it.
-    const QString key = QStringLiteral("visualizer.") + m_visualizerId + QStringLiteral(".size");
+    const QString key = SettingsSchema::visualizerSize.key(m_visualizerId);
     m_size = std::clamp(Prefs::doubleValue(key, m_range.defaultValue), m_range.minimum, m_range.maximum);
     showSize();
 }
@@ -92,7 +93,7 @@ void SizeSliderConfigView::setSize(double size)
         return;
     m_size = size;
     showSize();
-    Defaults::standard()->set(QStringLiteral("visualizer.") + m_visualizerId + QStringLiteral(".size"), m_size);
+    Defaults::standard()->set(SettingsSchema::visualizerSize.key(m_visualizerId), m_size);
     NotificationCenter::defaultCenter().post(m_notificationName);
 }
 

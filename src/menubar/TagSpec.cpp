@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 
 #include <cmath>
 
@@ -51,7 +52,7 @@ const QStringList& TagSpec::fieldNames()
 
 QString TagSpec::key(const QString& pinId, Namespace ns, QStringView field)
 {
-    return QStringLiteral("pin.") + pinId + u'.' + rawValue(ns) + u'.' + field.toString();
+    return SettingsSchema::pinLabel.key(QString(pinId + u'.' + rawValue(ns) + u'.' + field));
 }
 
 double TagSpec::defaultYOffset(TagPosition position, Namespace ns, TagOrientation orientation)
@@ -72,7 +73,7 @@ TagSpec TagSpec::load(const QString& pinId, const QString& statKey, const QStrin
     spec.text = defaultText;
     if (ns == Namespace::tag) {
         // An empty override counts as none here: the label always has a text.
-        const QString override = defaults->string(QStringLiteral("tag.override.") + statKey, QString());
+        const QString override = defaults->string(SettingsSchema::tagOverride.key(statKey), QString());
         if (!override.isEmpty())
             spec.text = override;
     }

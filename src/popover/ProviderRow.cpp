@@ -4,6 +4,7 @@
 #include "platform/style/DesignStyle.h"
 #include "popover/PinBar.h"
 #include "popover/ValueChip.h"
+#include "schema/SettingsSchema.h"
 #include "stats/StatDetailView.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
@@ -94,7 +95,7 @@ void ProviderRow::refresh()
 
     placeChip(storedStatLabelPosition(defaults));
     m_chip->setStyle(ValueChip::Style::stored(defaults));
-    const bool showChip = chipShown(*m_provider, has, defaults.boolean(QStringLiteral("global.statShowMerged"), true));
+    const bool showChip = chipShown(*m_provider, has, SettingsSchema::boolean(SettingsSchema::statShowMerged, defaults));
     if (has)
         m_chip->setText(it->label);
     m_chip->setVisible(showChip);

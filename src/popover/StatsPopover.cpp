@@ -9,6 +9,7 @@
 #include "popover/FiringAlarmsRow.h"
 #include "popover/PopoverFooter.h"
 #include "popover/ProviderRow.h"
+#include "schema/SettingsNotifier.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
@@ -23,15 +24,6 @@
 namespace gaugelet {
 
 namespace {
-
-// The settings the popover's look depends on.
-bool isPopoverKey(const QString& key)
-{
-    return key == QLatin1String("global.popupTwoColumn") || key == QLatin1String("global.statLabelPosition")
-        || key.startsWith(QLatin1String("global.stat")) || key.startsWith(QLatin1String("tag.override."))
-        || key.startsWith(QLatin1String("provider.")) || key == QLatin1String("global.themeId")
-        || key == QLatin1String("global.popupFontSize") || key == QLatin1String("global.smoothCharts");
-}
 
 QFrame* divider(Qt::Orientation orientation, QWidget* parent)
 {
@@ -85,10 +77,7 @@ StatsPopover::StatsPopover(const ViewEnvironment& env, PopoverActions actions, S
     if (m_env.theme)
         connect(m_env.theme, &ThemeStore::paletteChanged, this, &StatsPopover::scheduleUpdate);
     connect(ScreenInfo::instance(), &ScreenInfo::screensChanged, this, &StatsPopover::scheduleUpdate);
-    connect(Defaults::standard(), &Defaults::changed, this, [this](const QString& key) {
-        if (isPopoverKey(key))
-            scheduleUpdate();
-    });
+    connect(SettingsNotifier::standard(), &SettingsNotifier::popoverChanged, this, &StatsPopover::scheduleUpdate);
 
     updateNow();
 }

@@ -1,6 +1,7 @@
 #include "popover/TwoColumnMode.h"
 
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
@@ -30,7 +31,7 @@ QList<TwoColumnMode> allTwoColumnModes()
 
 TwoColumnMode storedTwoColumnMode(const Defaults& defaults)
 {
-    const std::optional<QString> raw = defaults.string(QStringLiteral("global.popupTwoColumn"));
+    const std::optional<QString> raw = defaults.string(SettingsSchema::popupTwoColumn);
     return raw ? twoColumnModeFromRaw(*raw).value_or(TwoColumnMode::automatic) : TwoColumnMode::automatic;
 }
 

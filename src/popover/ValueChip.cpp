@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/style/DesignStyle.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Color.h"
 
 #include <QEvent>
@@ -13,10 +14,10 @@ namespace gaugelet {
 ValueChip::Style ValueChip::Style::stored(const Defaults& defaults)
 {
     Style style;
-    style.bgEnabled = defaults.boolean(QStringLiteral("global.statBgEnabled"), false);
-    style.bgHex = defaults.string(QStringLiteral("global.statBgHex"), QString());
-    style.fgEnabled = defaults.boolean(QStringLiteral("global.statFgEnabled"), false);
-    style.fgHex = defaults.string(QStringLiteral("global.statFgHex"), QString());
+    style.bgEnabled = SettingsSchema::boolean(SettingsSchema::statBgEnabled, defaults);
+    style.bgHex = SettingsSchema::string(SettingsSchema::statBgHex, defaults);
+    style.fgEnabled = SettingsSchema::boolean(SettingsSchema::statFgEnabled, defaults);
+    style.fgHex = SettingsSchema::string(SettingsSchema::statFgHex, defaults);
     return style;
 }
 

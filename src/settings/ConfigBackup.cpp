@@ -7,6 +7,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/PropertyList.h"
 #include "platform/core/WallClock.h"
+#include "schema/SettingsSchema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,16 +25,6 @@ GAUGELET_DEFINE_LOG(lcConfigBackup, "config-backup")
 
 static_assert(ConfigBackup::maxFileSize > Defaults::maxFileBytes,
               "a backup of any settings file the store reads must load again");
-
-const QSet<QString>& carriedKeys()
-{
-    static const QSet<QString> keys{QStringLiteral("pinnedSlots")};
-    return keys;
-}
-
-constexpr QStringView carriedPrefixes[] = {
-    u"global.", u"provider.", u"visualizer.", u"tag.", u"store.seen.", u"migration.",
-};
 
 QString systemText(int code)
 {
@@ -107,13 +98,7 @@ QString ConfigBackup::Error::describe() const
 
 bool ConfigBackup::isCarried(const QString& key)
 {
-    if (carriedKeys().contains(key))
-        return true;
-    for (QStringView prefix : carriedPrefixes) {
-        if (key.startsWith(prefix))
-            return true;
-    }
-    return false;
+    return SettingsSchema::isCarriedByBackup(key);
 }
 
 void ConfigBackup::removeCarriedKeys(Defaults& defaults)

@@ -4,6 +4,7 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "schema/SettingsSchema.h"
 #include "settings/SettingsText.h"
 #include "settings/SharedTagColorRows.h"
 #include "settings/TagStylingRows.h"
@@ -24,7 +25,7 @@ namespace {
 
 QString overrideKey(const QString& providerId)
 {
-    return QStringLiteral("tag.override.") + providerId;
+    return SettingsSchema::tagOverride.key(providerId);
 }
 
 bool isSpaceOrTab(QChar c)

@@ -4,6 +4,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/UserNotificationCenter.h"
+#include "schema/SettingsSchema.h"
 #include "settings/SetupWindowView.h"
 
 #include <QEvent>
@@ -26,7 +27,7 @@ SetupWindowController::~SetupWindowController()
 void SetupWindowController::showIfNeeded()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (Defaults::standard()->boolean(windowDismissedKey, false))
+    if (SettingsSchema::boolean(SettingsSchema::setupWindowDismissed))
         return;
     using Status = UserNotificationCenter::AuthorizationStatus;
     QPointer<SetupWindowController> self(this);
@@ -37,7 +38,7 @@ void SetupWindowController::showIfNeeded()
             QCoreApplication::instance(),
             [self, notificationsFine] {
                 // Closed in the meantime (opened from elsewhere): closed for good.
-                if (!self || Defaults::standard()->boolean(windowDismissedKey, false))
+                if (!self || SettingsSchema::boolean(SettingsSchema::setupWindowDismissed))
                     return;
                 const bool loginEnabled =
                     LoginItemService::mainAppService().status() == LoginItemService::Status::enabled;
@@ -87,7 +88,7 @@ bool SetupWindowController::eventFilter(QObject* watched, QEvent* event)
 void SetupWindowController::windowWillClose()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->set(windowDismissedKey, true);
+    SettingsSchema::write(SettingsSchema::setupWindowDismissed, true);
     if (m_window) {
         m_window->removeEventFilter(this);
         m_window->deleteLater();

@@ -17,7 +17,6 @@ class SetupWindowController : public QObject {
 public:
     // Set once the user has closed the setup window; from then on it never
     // opens by itself again.
-    static inline const QString windowDismissedKey = QStringLiteral("setup.windowDismissed.v1");
 
     explicit SetupWindowController(QObject* parent = nullptr);
     ~SetupWindowController() override;

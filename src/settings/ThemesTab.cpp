@@ -6,6 +6,8 @@
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "popover/TwoColumnMode.h"
+#include "schema/SettingsNotifier.h"
+#include "schema/SettingsSchema.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
 #include "settings/GroupedSection.h"
@@ -34,7 +36,6 @@ namespace gaugelet {
 
 namespace {
 
-constexpr double kDefaultFontSize = 13;
 constexpr int kFontMin = 9;
 constexpr int kFontMax = 16;
 constexpr int kOffsetMin = -10;
@@ -100,10 +101,7 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
     updatePalettes();
     updateConfigRows();
 
-    connect(Defaults::standard(), &Defaults::changed, this, [this](const QString& key) {
-        if (key.startsWith(QLatin1String("global.")))
-            scheduleReload();
-    });
+    connect(SettingsNotifier::standard(), &SettingsNotifier::themesChanged, this, &ThemesTab::scheduleReload);
     if (m_env.theme)
         connect(m_env.theme, &ThemeStore::paletteChanged, this, [this] { updatePalettes(); });
     if (m_env.visualizers) {
@@ -153,7 +151,7 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
     m_fontLabel = SettingsText::sliderValueLabel(body);
     section->addRow(sliderRow(tr("Detail font size"), m_fontSlider, m_fontLabel, body));
     connect(m_fontSlider, &QSlider::valueChanged, this,
-            [this](int v) { write(popupFontSizeKey, double(v)); });
+            [this](int v) { write(SettingsSchema::popupFontSize, double(v)); });
     section->addRow(SettingsText::caption(
         tr("Drives the breakdown rows inside provider popups. Smaller = more rows visible without scrolling."), body));
 
@@ -176,13 +174,13 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
     layoutRow->addWidget(m_layoutPicker);
     section->addLayoutRow(layoutRow);
     connect(m_layoutPicker, &QComboBox::activated, this,
-            [this](int index) { write(popupTwoColumnKey, m_layoutPicker->itemData(index).toString()); });
+            [this](int index) { write(SettingsSchema::popupTwoColumn, m_layoutPicker->itemData(index).toString()); });
     section->addRow(
         SettingsText::caption(tr("Auto switches to two columns when the popover would overflow the display height."), body));
 
     m_smoothToggle = new QCheckBox(tr("Smooth flowing charts"), body);
     section->addRow(m_smoothToggle);
-    connect(m_smoothToggle, &QCheckBox::clicked, this, [this](bool on) { write(smoothChartsKey, on); });
+    connect(m_smoothToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::smoothCharts, on); });
     section->addRow(SettingsText::caption(
         tr("On: history charts flow continuously (CPU/GPU as smooth areas, Network as overlaid lines). Off: the "
            "classic per-second bars. Popover only."),
@@ -201,28 +199,28 @@ QWidget* ThemesTab::buildStatNumberSection(QWidget* parent)
     connect(m_positionPicker, &SegmentedControl::activated, this, [this](int index) {
         const QList<StatLabelPosition> all = allStatLabelPositions();
         if (index >= 0 && index < all.size())
-            write(statLabelPositionKey, rawValue(all[index]));
+            write(SettingsSchema::statLabelPosition, rawValue(all[index]));
     });
 
     m_pillToggle = new QCheckBox(tr("Pill background"), body);
     section->addRow(m_pillToggle);
-    connect(m_pillToggle, &QCheckBox::clicked, this, [this](bool on) { write(statBgEnabledKey, on); });
+    connect(m_pillToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::statBgEnabled, on); });
     m_pillWell = new ColorWell(tr("Pill background color"), body);
     section->addRow(m_pillWell);
     connect(m_pillWell, &ColorWell::colorPicked, this, &ThemesTab::setStatBgColor);
     m_pillReset = smallButton(tr("Reset pill color"), body);
     section->addLayoutRow(trailing(m_pillReset));
-    connect(m_pillReset, &QPushButton::clicked, this, [this] { write(statBgHexKey, QString()); });
+    connect(m_pillReset, &QPushButton::clicked, this, [this] { write(SettingsSchema::statBgHex, QString()); });
 
     m_fgToggle = new QCheckBox(tr("Override text color"), body);
     section->addRow(m_fgToggle);
-    connect(m_fgToggle, &QCheckBox::clicked, this, [this](bool on) { write(statFgEnabledKey, on); });
+    connect(m_fgToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::statFgEnabled, on); });
     m_fgWell = new ColorWell(tr("Text color"), body);
     section->addRow(m_fgWell);
     connect(m_fgWell, &ColorWell::colorPicked, this, &ThemesTab::setStatFgColor);
     m_fgReset = smallButton(tr("Reset text color"), body);
     section->addLayoutRow(trailing(m_fgReset));
-    connect(m_fgReset, &QPushButton::clicked, this, [this] { write(statFgHexKey, QString()); });
+    connect(m_fgReset, &QPushButton::clicked, this, [this] { write(SettingsSchema::statFgHex, QString()); });
 
     section->addRow(SettingsText::caption(
         tr("Pill sits behind the value on single-stat tiles (CPU 71%, GPU 53%, MEM 8 GB, …). The Network-specific "
@@ -244,11 +242,11 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
         tr("Nudges animated sprites (cat, fox, hare, …) up or down within the menubar slot. Positive = down, "
            "negative = up. Use to compensate for built-in transparent padding in some sprite assets."));
     section->addRow(offsetRow);
-    connect(m_offsetSlider, &QSlider::valueChanged, this, [this](int v) { write(spriteYOffsetKey, double(v)); });
+    connect(m_offsetSlider, &QSlider::valueChanged, this, [this](int v) { write(SettingsSchema::spriteYOffset, double(v)); });
 
     m_tintToggle = new QCheckBox(tr("Turn red at high usage"), body);
     section->addRow(m_tintToggle);
-    connect(m_tintToggle, &QCheckBox::clicked, this, [this](bool on) { write(runnerTintEnabledKey, on); });
+    connect(m_tintToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::runnerTintEnabled, on); });
 
     m_thresholdSlider = makeSlider(kThresholdMin, kThresholdMax, body);
     m_thresholdLabel = SettingsText::sliderValueLabel(body);
@@ -256,7 +254,7 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
     // k / 20.0 is the double nearest to the step (k × 0.05 is not: 12 × 0.05
     // gives 0.6000000000000001).
     connect(m_thresholdSlider, &QSlider::valueChanged, this,
-            [this](int k) { write(runnerTintThresholdKey, k / 20.0); });
+            [this](int k) { write(SettingsSchema::runnerTintThreshold, k / 20.0); });
     section->addRow(SettingsText::caption(
         tr("Animated sprites switch to a red variant when the bound provider's value crosses the threshold. "
            "Pre-baked once per kind, no per-frame allocation."),
@@ -282,46 +280,9 @@ QList<Palette> ThemesTab::paletteChoices(const ThemeStore& theme)
     return result;
 }
 
-double ThemesTab::spriteYOffset()
-{
-    return Prefs::doubleValue(spriteYOffsetKey, 0);
-}
-
-double ThemesTab::popupFontSize()
-{
-    return Prefs::doubleValue(popupFontSizeKey, kDefaultFontSize);
-}
-
-double ThemesTab::runnerTintThreshold()
-{
-    return Prefs::doubleValue(runnerTintThresholdKey, RunnerVisualizer::defaultTintThreshold);
-}
-
-// The switches read as their readers in the program read them: a stored
-// number counts (non-zero is on).
-bool ThemesTab::smoothCharts()
-{
-    return Prefs::boolValue(smoothChartsKey, true);
-}
-
-bool ThemesTab::runnerTintEnabled()
-{
-    return Prefs::boolValue(runnerTintEnabledKey, false);
-}
-
-bool ThemesTab::statBgEnabled()
-{
-    return Prefs::boolValue(statBgEnabledKey, false);
-}
-
-bool ThemesTab::statFgEnabled()
-{
-    return Prefs::boolValue(statFgEnabledKey, false);
-}
-
 QColor ThemesTab::statBgColor() const
 {
-    if (auto c = Color::fromHex(Defaults::standard()->string(statBgHexKey, QString())))
+    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statBgHex)))
         return *c;
     QColor gray = DesignStyle::colour(DesignStyle::Colour::gray, this);
     gray.setAlphaF(0.28);
@@ -330,25 +291,25 @@ QColor ThemesTab::statBgColor() const
 
 void ThemesTab::setStatBgColor(const QColor& color)
 {
-    write(statBgHexKey, Color::hexString(color));
+    write(SettingsSchema::statBgHex, Color::hexString(color));
 }
 
 QColor ThemesTab::statFgColor() const
 {
-    if (auto c = Color::fromHex(Defaults::standard()->string(statFgHexKey, QString())))
+    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statFgHex)))
         return *c;
     return DesignStyle::colour(DesignStyle::Colour::primary, this);
 }
 
 void ThemesTab::setStatFgColor(const QColor& color)
 {
-    write(statFgHexKey, Color::hexString(color));
+    write(SettingsSchema::statFgHex, Color::hexString(color));
 }
 
-void ThemesTab::write(const QString& key, const QVariant& value)
+void ThemesTab::write(const SettingKey& key, const QVariant& value)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->set(key, value);
+    SettingsSchema::write(key, value);
     reload();
 }
 
@@ -367,9 +328,9 @@ void ThemesTab::reload()
 {
     // Every control is set with its signals blocked: showing a value never
     // writes it, and a stored value beyond a slider's range stays stored.
-    const double fontSize = popupFontSize();
-    showPosition(m_fontSlider, SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(kDefaultFontSize)));
-    m_fontLabel->setText(QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, kDefaultFontSize))
+    const double fontSize = SettingsSchema::real(SettingsSchema::popupFontSize);
+    showPosition(m_fontSlider, SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(SettingsSchema::popupFontSize.defaultReal())));
+    m_fontLabel->setText(QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, SettingsSchema::popupFontSize.defaultReal()))
                          + QStringLiteral("pt"));
 
     {
@@ -379,7 +340,7 @@ void ThemesTab::reload()
     }
     {
         const QSignalBlocker blocker(m_smoothToggle);
-        m_smoothToggle->setChecked(smoothCharts());
+        m_smoothToggle->setChecked(SettingsSchema::boolean(SettingsSchema::smoothCharts));
     }
     {
         const QSignalBlocker blocker(m_positionPicker);
@@ -387,7 +348,7 @@ void ThemesTab::reload()
             int(allStatLabelPositions().indexOf(storedStatLabelPosition(*Defaults::standard()))));
     }
 
-    const bool bgOn = statBgEnabled();
+    const bool bgOn = SettingsSchema::boolean(SettingsSchema::statBgEnabled);
     {
         const QSignalBlocker blocker(m_pillToggle);
         m_pillToggle->setChecked(bgOn);
@@ -396,7 +357,7 @@ void ThemesTab::reload()
     m_pillWell->setEnabled(bgOn);
     m_pillReset->setEnabled(bgOn);
 
-    const bool fgOn = statFgEnabled();
+    const bool fgOn = SettingsSchema::boolean(SettingsSchema::statFgEnabled);
     {
         const QSignalBlocker blocker(m_fgToggle);
         m_fgToggle->setChecked(fgOn);
@@ -405,17 +366,17 @@ void ThemesTab::reload()
     m_fgWell->setEnabled(fgOn);
     m_fgReset->setEnabled(fgOn);
 
-    const double offset = spriteYOffset();
+    const double offset = SettingsSchema::real(SettingsSchema::spriteYOffset);
     showPosition(m_offsetSlider, SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0));
     m_offsetLabel->setText(QString::number(SettingsText::wholeNumber(offset, kOffsetMin, kOffsetMax, 0))
                            + QStringLiteral("pt"));
 
-    const bool tintOn = runnerTintEnabled();
+    const bool tintOn = SettingsSchema::boolean(SettingsSchema::runnerTintEnabled);
     {
         const QSignalBlocker blocker(m_tintToggle);
         m_tintToggle->setChecked(tintOn);
     }
-    const double threshold = runnerTintThreshold();
+    const double threshold = SettingsSchema::real(SettingsSchema::runnerTintThreshold);
     showPosition(m_thresholdSlider,
                  SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16));
     m_thresholdLabel->setText(

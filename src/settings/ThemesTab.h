@@ -23,6 +23,7 @@ class ConfigRow;
 class GroupedSection;
 class PaletteRow;
 class SegmentedControl;
+class SettingKey;
 class ThemeStore;
 
 // The settings window's "Themes" tab: the palette, the popover's display
@@ -34,33 +35,11 @@ class ThemeStore;
 class ThemesTab : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString spriteYOffsetKey = QStringLiteral("global.spriteYOffset");
-    static inline const QString popupFontSizeKey = QStringLiteral("global.popupFontSize");
-    static inline const QString popupTwoColumnKey = QStringLiteral("global.popupTwoColumn");
-    static inline const QString smoothChartsKey = QStringLiteral("global.smoothCharts");
-    static inline const QString runnerTintEnabledKey = QStringLiteral("global.runnerTintEnabled");
-    static inline const QString runnerTintThresholdKey = QStringLiteral("global.runnerTintThreshold");
-    static inline const QString statBgEnabledKey = QStringLiteral("global.statBgEnabled");
-    static inline const QString statBgHexKey = QStringLiteral("global.statBgHex");
-    static inline const QString statFgEnabledKey = QStringLiteral("global.statFgEnabled");
-    static inline const QString statFgHexKey = QStringLiteral("global.statFgHex");
-    static inline const QString statLabelPositionKey = QStringLiteral("global.statLabelPosition");
-
     explicit ThemesTab(const ViewEnvironment& env, QWidget* parent = nullptr);
 
     // The palettes the list shows: the built-in ones in order, a hidden one
     // only while it is the chosen palette.
     static QList<Palette> paletteChoices(const ThemeStore& theme);
-
-    // The stored settings as the program reads them (defaults for absent,
-    // mistyped or not-finite values).
-    static double spriteYOffset();
-    static double popupFontSize();
-    static double runnerTintThreshold();
-    static bool smoothCharts();
-    static bool runnerTintEnabled();
-    static bool statBgEnabled();
-    static bool statFgEnabled();
 
     // The colour pickers' bindings: the stored colour, else the fallback
     // (gray at 0.28 opacity for the pill, the primary colour for the text).
@@ -96,7 +75,7 @@ private:
     QWidget* buildSpriteSection(QWidget* parent);
     QWidget* sliderRow(const QString& title, QSlider* slider, QLabel* value, QWidget* parent);
 
-    void write(const QString& key, const QVariant& value);
+    void write(const SettingKey& key, const QVariant& value);
     void scheduleReload();
     void reload();
     void updatePalettes();

@@ -7,6 +7,7 @@
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
@@ -26,7 +27,7 @@ QString meanPercent(double sum, int count)
 } // namespace
 
 CPUDetailBody::CPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-    : DetailBodyBase(snapshot, env, {smoothChartsKey, popupFontSizeKey}, parent)
+    : DetailBodyBase(snapshot, env, {SettingsSchema::smoothCharts, SettingsSchema::popupFontSize}, parent)
 {
     setObjectName(QStringLiteral("CPUDetailBody"));
     auto* layout = new QVBoxLayout(this);
@@ -74,7 +75,7 @@ void CPUDetailBody::refresh()
     bars.yMax = 1.0;
     bars.window = windowSeconds();
     bars.height = 60;
-    bars.flowing = Prefs::boolValue(smoothChartsKey, true);
+    bars.flowing = SettingsSchema::boolean(SettingsSchema::smoothCharts);
     m_bars->setInput(std::move(bars));
 
     m_user->setTint(colours.accent1);

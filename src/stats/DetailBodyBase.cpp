@@ -3,6 +3,7 @@
 #include "charts/ChartMath.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/ProviderHistorySlice.h"
@@ -41,7 +42,7 @@ void DetailBodyBase::setSnapshot(const StatSnapshot& snapshot)
 
 qreal DetailBodyBase::rowFontSize(double reduction, qreal fallback)
 {
-    const double stored = Prefs::doubleValue(popupFontSizeKey, 0);
+    const double stored = Prefs::doubleValue(SettingsSchema::popupFontSize, 0);
     if (stored > 0)
         return std::clamp(stored - reduction, 9.0, 16.0);
     return fallback;

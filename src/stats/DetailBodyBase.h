@@ -19,9 +19,6 @@ struct Palette;
 class DetailBodyBase : public StatDetailView {
     Q_OBJECT
 public:
-    static inline const QString smoothChartsKey = QStringLiteral("global.smoothCharts");
-    static inline const QString popupFontSizeKey = QStringLiteral("global.popupFontSize");
-
     void setSnapshot(const StatSnapshot& snapshot) override;
     const StatSnapshot& snapshot() const { return m_snapshot; }
 

@@ -3,6 +3,7 @@
 #include "charts/PopupBars.h"
 #include "charts/PopupLegendItem.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 
@@ -12,7 +13,7 @@
 namespace gaugelet {
 
 GPUDetailBody::GPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-    : DetailBodyBase(snapshot, env, {smoothChartsKey}, parent)
+    : DetailBodyBase(snapshot, env, {SettingsSchema::smoothCharts}, parent)
 {
     setObjectName(QStringLiteral("GPUDetailBody"));
     auto* layout = new QVBoxLayout(this);
@@ -48,7 +49,7 @@ void GPUDetailBody::refresh()
     bars.yMax = 1.0;
     bars.window = windowSeconds();
     bars.height = 60;
-    bars.flowing = Prefs::boolValue(smoothChartsKey, true);
+    bars.flowing = SettingsSchema::boolean(SettingsSchema::smoothCharts);
     m_bars->setInput(std::move(bars));
 
     m_device->setTint(colours.accent3);

@@ -11,6 +11,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
+#include "schema/SettingsSchema.h"
 #include "stats/InfoButton.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
@@ -116,8 +117,8 @@ QString MemoryDetailBody::pressureInfo()
 }
 
 MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-    : DetailBodyBase(snapshot, env, {popupFontSizeKey}, parent),
-      m_showCached(Prefs::boolValue(MemoryProvider::showCachedKey, false))
+    : DetailBodyBase(snapshot, env, {SettingsSchema::popupFontSize}, parent),
+      m_showCached(SettingsSchema::boolean(SettingsSchema::memoryShowCached))
 {
     setObjectName(QStringLiteral("MemoryDetailBody"));
     auto* layout = new QHBoxLayout(this);
@@ -208,7 +209,7 @@ void MemoryDetailBody::userToggledCached(bool on)
     GAUGELET_ASSERT_MAIN_THREAD();
     // The setting first, so the provider's next sample agrees with the view.
     if (auto* defaults = Defaults::standard())
-        defaults->set(MemoryProvider::showCachedKey, on);
+        SettingsSchema::write(SettingsSchema::memoryShowCached, on, *defaults);
     m_showCached = on;
     refresh();
 }
@@ -216,7 +217,7 @@ void MemoryDetailBody::userToggledCached(bool on)
 void MemoryDetailBody::showEvent(QShowEvent* event)
 {
     DetailBodyBase::showEvent(event);
-    const bool stored = Prefs::boolValue(MemoryProvider::showCachedKey, false);
+    const bool stored = SettingsSchema::boolean(SettingsSchema::memoryShowCached);
     if (stored != m_showCached) {
         m_showCached = stored;
         refresh();

@@ -1,5 +1,6 @@
 #include "stats/MemoryProvider.h"
 
+#include "schema/SettingsSchema.h"
 #include "stats/MemoryDetailBody.h"
 
 #include "platform/core/WallClock.h"
@@ -59,7 +60,7 @@ QCoro::Task<StatSnapshot> MemoryProvider::sample()
 {
     const MemoryReading r = co_await m_sampler->sample();
     // Read anew on every sample, so a change in the detail view shows at once.
-    co_return makeSnapshot(r, Prefs::boolValue(showCachedKey, false));
+    co_return makeSnapshot(r, SettingsSchema::boolean(SettingsSchema::memoryShowCached));
 }
 
 QWidget* MemoryProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)

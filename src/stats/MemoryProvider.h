@@ -24,8 +24,6 @@ public:
     QWidget* detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent) override;
     QWidget* configView(const ViewEnvironment& env, QWidget* parent) override;
 
-    static inline const QString showCachedKey = QStringLiteral("provider.memory.total.showCached");
-
     // The snapshot for one reading, with the cached-memory setting given.
     static StatSnapshot makeSnapshot(const MemoryReading& reading, bool showCached);
 

@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Prefs.h"
 
 #include <QCheckBox>
@@ -40,10 +41,10 @@ NetworkConfigView::NetworkConfigView(const ViewEnvironment& env, QWidget* parent
     reload();
     // Writes through at once; no apply step.
     connect(m_switch, &QCheckBox::toggled, this,
-            [](bool on) { Defaults::standard()->set(showMergedKey, on); });
+            [](bool on) { SettingsSchema::write(SettingsSchema::statShowMerged, on); });
     if (auto* defaults = Defaults::standard()) {
         connect(defaults, &Defaults::changed, this, [this](const QString& key) {
-            if (key == showMergedKey)
+            if (key == SettingsSchema::statShowMerged)
                 reload();
         });
     }
@@ -52,7 +53,7 @@ NetworkConfigView::NetworkConfigView(const ViewEnvironment& env, QWidget* parent
 void NetworkConfigView::reload()
 {
     const QSignalBlocker block(m_switch);
-    m_switch->setChecked(Prefs::boolValue(showMergedKey, true));
+    m_switch->setChecked(SettingsSchema::boolean(SettingsSchema::statShowMerged));
 }
 
 } // namespace gaugelet

@@ -15,8 +15,6 @@ class NetworkConfigView : public QWidget {
 public:
     explicit NetworkConfigView(const ViewEnvironment& env, QWidget* parent = nullptr);
 
-    static inline const QString showMergedKey = QStringLiteral("global.statShowMerged");
-
     QCheckBox* mergedSwitch() const { return m_switch; }
 
 private:

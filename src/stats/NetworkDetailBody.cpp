@@ -10,6 +10,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/WallClock.h"
 #include "platform/style/DesignStyle.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Color.h"
 #include "stats/InterfaceKind.h"
 #include "stats/NetworkExtras.h"
@@ -36,8 +37,8 @@ QString dashIfEmpty(const std::optional<QString>& text)
 
 NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
     : DetailBodyBase(snapshot, env,
-                     {smoothChartsKey, popupFontSizeKey, statBgEnabledKey, statBgHexKey, statFgEnabledKey,
-                      statFgHexKey, statLabelPositionKey},
+                     {SettingsSchema::smoothCharts, SettingsSchema::popupFontSize, SettingsSchema::statBgEnabled, SettingsSchema::statBgHex, SettingsSchema::statFgEnabled,
+                      SettingsSchema::statFgHex, SettingsSchema::statLabelPosition},
                      parent)
 {
     setObjectName(QStringLiteral("NetworkDetailBody"));
@@ -138,7 +139,7 @@ void NetworkDetailBody::refresh()
     const NetworkExtras* extras = snapshot().extra<NetworkExtras>(NetworkExtras::key);
 
     // History, oldest first.
-    const bool smooth = Prefs::boolValue(smoothChartsKey, true);
+    const bool smooth = SettingsSchema::boolean(SettingsSchema::smoothCharts);
     const QList<HistorySample> history = samples();
     QList<double> ups, downs;
     QList<QDateTime> times;
@@ -168,13 +169,13 @@ void NetworkDetailBody::refresh()
         m_header->invalidate();
     }
     std::optional<QColor> foreground;
-    if (Prefs::boolValue(statFgEnabledKey, false)) {
-        foreground = Color::fromHex(storedHex(statFgHexKey))
+    if (SettingsSchema::boolean(SettingsSchema::statFgEnabled)) {
+        foreground = Color::fromHex(storedHex(SettingsSchema::statFgHex))
                          .value_or(DesignStyle::colour(DesignStyle::Colour::primary, this));
     }
     std::optional<QColor> background;
-    if (Prefs::boolValue(statBgEnabledKey, false))
-        background = Color::fromHex(storedHex(statBgHexKey)).value_or(QColor(0, 0, 0, 46));
+    if (SettingsSchema::boolean(SettingsSchema::statBgEnabled))
+        background = Color::fromHex(storedHex(SettingsSchema::statBgHex)).value_or(QColor(0, 0, 0, 46));
     const struct {
         NetworkRateBlock* block;
         QColor tint;
@@ -220,7 +221,7 @@ void NetworkDetailBody::refresh()
     m_peakDown->setFigure(NetworkProvider::rateText(peakDown));
 
     // The interface block.
-    const double stored = Prefs::doubleValue(popupFontSizeKey, 0);
+    const double stored = Prefs::doubleValue(SettingsSchema::popupFontSize, 0);
     const qreal fontSize = stored > 0 ? std::clamp(stored, 9.0, 16.0) : 13.0;
     QString interfaceText = QStringLiteral("-");
     if (extras && !extras->interfaceName.isEmpty())

@@ -20,12 +20,6 @@ enum class InterfaceKind;
 class NetworkDetailBody : public DetailBodyBase {
     Q_OBJECT
 public:
-    static inline const QString statBgEnabledKey = QStringLiteral("global.statBgEnabled");
-    static inline const QString statBgHexKey = QStringLiteral("global.statBgHex");
-    static inline const QString statFgEnabledKey = QStringLiteral("global.statFgEnabled");
-    static inline const QString statFgHexKey = QStringLiteral("global.statFgHex");
-    static inline const QString statLabelPositionKey = QStringLiteral("global.statLabelPosition");
-
     NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent = nullptr);
 
     // "Wi-Fi", "Ethernet", "VPN", "Bridge", "Other", and "-" for unknown.

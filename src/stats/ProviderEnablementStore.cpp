@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
@@ -9,7 +10,7 @@ ProviderEnablementStore::ProviderEnablementStore(QObject* parent) : QObject(pare
 
 QString ProviderEnablementStore::enabledKey(const QString& providerId)
 {
-    return QStringLiteral("provider.") + providerId + QStringLiteral(".enabled");
+    return SettingsSchema::providerEnabled.key(providerId);
 }
 
 bool ProviderEnablementStore::isEnabled(const QString& providerId)

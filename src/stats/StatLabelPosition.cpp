@@ -1,6 +1,7 @@
 #include "stats/StatLabelPosition.h"
 
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
@@ -29,7 +30,7 @@ QList<StatLabelPosition> allStatLabelPositions()
 
 StatLabelPosition storedStatLabelPosition(const Defaults& defaults)
 {
-    const std::optional<QString> raw = defaults.string(QStringLiteral("global.statLabelPosition"));
+    const std::optional<QString> raw = defaults.string(SettingsSchema::statLabelPosition);
     return raw ? statLabelPositionFromRaw(*raw).value_or(StatLabelPosition::trailing) : StatLabelPosition::trailing;
 }
 

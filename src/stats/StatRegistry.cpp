@@ -4,6 +4,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 #include "platform/core/Observe.h"
+#include "schema/SettingsSchema.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "stats/StatHistoryStore.h"
@@ -51,7 +52,7 @@ StatProvider* StatRegistry::provider(QStringView id) const
 
 QString StatRegistry::badgeText(const StatProvider& provider)
 {
-    if (auto stored = Defaults::standard()->string(QStringLiteral("tag.override.") + provider.id()))
+    if (auto stored = Defaults::standard()->string(SettingsSchema::tagOverride.key(provider.id())))
         return *stored;
     return provider.shortName();
 }

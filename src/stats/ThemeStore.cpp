@@ -2,13 +2,14 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
 ThemeStore::ThemeStore(const QString& defaultPaletteId, QObject* parent)
     : QObject(parent), m_available(Palette::builtIns())
 {
-    if (auto stored = Defaults::standard()->string(themeIdKey)) {
+    if (auto stored = Defaults::standard()->string(SettingsSchema::themeId)) {
         if (auto p = Palette::byId(*stored)) {
             m_palette = *p;
             return;
@@ -31,7 +32,7 @@ void ThemeStore::select(const QString& paletteId)
             m_palette = p;
             Q_EMIT paletteChanged(m_palette);
         }
-        Defaults::standard()->set(themeIdKey, paletteId);
+        SettingsSchema::write(SettingsSchema::themeId, paletteId);
         return;
     }
 }

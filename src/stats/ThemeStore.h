@@ -10,8 +10,6 @@ namespace gaugelet {
 class ThemeStore : public QObject {
     Q_OBJECT
 public:
-    static inline const QString themeIdKey = QStringLiteral("global.themeId");
-
     explicit ThemeStore(const QString& defaultPaletteId, QObject* parent = nullptr);
 
     const QList<Palette>& available() const { return m_available; }

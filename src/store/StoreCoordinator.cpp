@@ -5,6 +5,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
 #include "platform/core/WallClock.h"
+#include "schema/SettingsSchema.h"
 #include "store/BundleInstaller.h"
 #include "store/BundleVerifier.h"
 #include "store/InstalledBundleRegistry.h"
@@ -24,7 +25,7 @@ QStringList recordedBuiltIns()
     QStringList ids;
     if (!defaults)
         return ids;
-    for (const QVariant& id : defaults->array(StoreCoordinator::builtInBundlesKey).value_or(QVariantList()))
+    for (const QVariant& id : defaults->array(SettingsSchema::builtInBundles).value_or(QVariantList()))
         if (id.typeId() == QMetaType::QString)
             ids.append(id.toString());
     return ids;
@@ -36,9 +37,9 @@ void recordBuiltIns(const QStringList& ids)
     if (!defaults)
         return;
     if (ids.isEmpty())
-        defaults->remove(StoreCoordinator::builtInBundlesKey);
+        defaults->remove(SettingsSchema::builtInBundles);
     else
-        defaults->set(StoreCoordinator::builtInBundlesKey, QVariant(ids));
+        SettingsSchema::write(SettingsSchema::builtInBundles, QVariant(ids), *defaults);
 }
 
 void markBuiltIn(const QString& id, bool builtIn)
@@ -143,7 +144,7 @@ bool StoreCoordinator::isNew(const StoreItem& item) const
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     Defaults* defaults = Defaults::standard();
-    if (defaults && defaults->boolean(seenKeyPrefix + item.id).value_or(false))
+    if (defaults && defaults->boolean(SettingsSchema::storeSeen.key(item.id)).value_or(false))
         return false;
     const double elapsed = double(item.releaseDate.msecsTo(WallClock::now())) / 1000.0;
     return elapsed < newWindowSeconds;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "schema/SettingsSchema.h"
 #include "store/BundleInstaller.h"
 #include "store/InstalledBundleRegistry.h"
 #include "store/StoreBundleAdapter.h"
@@ -31,10 +32,6 @@ class StoreCoordinator : public QObject {
 public:
     static constexpr double newWindowSeconds = 1'209'600.0;  // 14 days
     static constexpr double assetCacheMaxAge = 2'592'000.0;  // 30 days
-    static inline const QString seenKeyPrefix = QStringLiteral("store.seen.");
-    // The ids of the bundles that seeding installed from the program's own
-    // resources. Internal: backups do not carry it.
-    static inline const QString builtInBundlesKey = QStringLiteral("dev.gaugelet.store.builtInBundles");
 
     // Adapters in their fixed order (the runner adapter, then the sound adapter).
     StoreCoordinator(InstalledBundleRegistry* bundles, BundleInstaller* installer, StoreClient* client,
@@ -66,7 +63,7 @@ public:
     // Withdraws and deletes an installed bundle; built-in bundles stay.
     void remove(const QString& bundleId);
     // True for a bundle that seeding installed from the program's resources
-    // (recorded under builtInBundlesKey). A free bundle from the store is not
+    // (recorded under SettingsSchema::builtInBundles). A free bundle from the store is not
     // built-in: it can be removed and is never withdrawn at launch.
     static bool isBuiltIn(const QString& bundleId);
     // Installs every shipped bundle not installed yet and withdraws installed

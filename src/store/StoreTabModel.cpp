@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "schema/SettingsSchema.h"
 #include "store/InstalledBundleRegistry.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreLog.h"
@@ -70,7 +71,7 @@ QCoro::Task<void> StoreTabModel::firstLoad(std::function<bool()> stillShown)
     m_didLoad = true;
     if (Defaults* defaults = Defaults::standard()) {
         for (const StoreItem& item : store->available())
-            defaults->set(StoreCoordinator::seenKeyPrefix + item.id, true);
+            defaults->set(SettingsSchema::storeSeen.key(item.id), true);
     }
     Q_EMIT loaded();
 }

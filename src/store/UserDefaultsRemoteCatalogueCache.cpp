@@ -1,6 +1,7 @@
 #include "store/UserDefaultsRemoteCatalogueCache.h"
 
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
@@ -8,7 +9,7 @@ UserDefaultsRemoteCatalogueCache::UserDefaultsRemoteCatalogueCache(Defaults* def
 
 std::optional<QByteArray> UserDefaultsRemoteCatalogueCache::catalogueData() const
 {
-    return m_defaults ? m_defaults->data(dataKey) : std::nullopt;
+    return m_defaults ? m_defaults->data(SettingsSchema::catalogueCache) : std::nullopt;
 }
 
 void UserDefaultsRemoteCatalogueCache::setCatalogueData(const std::optional<QByteArray>& data)
@@ -16,14 +17,14 @@ void UserDefaultsRemoteCatalogueCache::setCatalogueData(const std::optional<QByt
     if (!m_defaults)
         return;
     if (data)
-        m_defaults->set(dataKey, *data);
+        SettingsSchema::write(SettingsSchema::catalogueCache, *data, *m_defaults);
     else
-        m_defaults->remove(dataKey);
+        m_defaults->remove(SettingsSchema::catalogueCache);
 }
 
 std::optional<QByteArray> UserDefaultsRemoteCatalogueCache::catalogueSignature() const
 {
-    return m_defaults ? m_defaults->data(signatureKey) : std::nullopt;
+    return m_defaults ? m_defaults->data(SettingsSchema::catalogueSignature) : std::nullopt;
 }
 
 void UserDefaultsRemoteCatalogueCache::setCatalogueSignature(const std::optional<QByteArray>& signature)
@@ -31,14 +32,14 @@ void UserDefaultsRemoteCatalogueCache::setCatalogueSignature(const std::optional
     if (!m_defaults)
         return;
     if (signature)
-        m_defaults->set(signatureKey, *signature);
+        SettingsSchema::write(SettingsSchema::catalogueSignature, *signature, *m_defaults);
     else
-        m_defaults->remove(signatureKey);
+        m_defaults->remove(SettingsSchema::catalogueSignature);
 }
 
 std::optional<QDateTime> UserDefaultsRemoteCatalogueCache::lastFetchAt() const
 {
-    return m_defaults ? m_defaults->date(lastFetchAtKey) : std::nullopt;
+    return m_defaults ? m_defaults->date(SettingsSchema::catalogueLastFetchAt) : std::nullopt;
 }
 
 void UserDefaultsRemoteCatalogueCache::setLastFetchAt(const std::optional<QDateTime>& date)
@@ -46,18 +47,18 @@ void UserDefaultsRemoteCatalogueCache::setLastFetchAt(const std::optional<QDateT
     if (!m_defaults)
         return;
     if (date)
-        m_defaults->set(lastFetchAtKey, *date);
+        SettingsSchema::write(SettingsSchema::catalogueLastFetchAt, *date, *m_defaults);
     else
-        m_defaults->remove(lastFetchAtKey);
+        m_defaults->remove(SettingsSchema::catalogueLastFetchAt);
 }
 
 void UserDefaultsRemoteCatalogueCache::clear()
 {
     if (!m_defaults)
         return;
-    m_defaults->remove(dataKey);
-    m_defaults->remove(signatureKey);
-    m_defaults->remove(lastFetchAtKey);
+    m_defaults->remove(SettingsSchema::catalogueCache);
+    m_defaults->remove(SettingsSchema::catalogueSignature);
+    m_defaults->remove(SettingsSchema::catalogueLastFetchAt);
 }
 
 } // namespace gaugelet

@@ -16,10 +16,6 @@ class Defaults;
 // reads as none.
 class UserDefaultsRemoteCatalogueCache final : public RemoteCatalogueCache {
 public:
-    static inline const QString dataKey = QStringLiteral("dev.gaugelet.store.catalogue.cache");
-    static inline const QString signatureKey = QStringLiteral("dev.gaugelet.store.catalogue.sig");
-    static inline const QString lastFetchAtKey = QStringLiteral("dev.gaugelet.store.catalogue.lastFetchAt");
-
     explicit UserDefaultsRemoteCatalogueCache(Defaults* defaults);
 
     std::optional<QByteArray> catalogueData() const override;

@@ -1,6 +1,7 @@
 #include "update/UserDefaultsCache.h"
 
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
@@ -8,7 +9,7 @@ UserDefaultsCache::UserDefaultsCache(Defaults* defaults) : defaults(defaults) {}
 
 std::optional<QByteArray> UserDefaultsCache::lastResponse() const
 {
-    return defaults ? defaults->data(lastResponseKey) : std::nullopt;
+    return defaults ? defaults->data(SettingsSchema::killSwitchLastResponse) : std::nullopt;
 }
 
 void UserDefaultsCache::setLastResponse(const std::optional<QByteArray>& body)
@@ -16,14 +17,14 @@ void UserDefaultsCache::setLastResponse(const std::optional<QByteArray>& body)
     if (!defaults)
         return;
     if (body)
-        defaults->set(lastResponseKey, QVariant(*body));
+        SettingsSchema::write(SettingsSchema::killSwitchLastResponse, QVariant(*body), *defaults);
     else
-        defaults->remove(lastResponseKey);
+        defaults->remove(SettingsSchema::killSwitchLastResponse);
 }
 
 std::optional<QDateTime> UserDefaultsCache::lastFetchAt() const
 {
-    return defaults ? defaults->date(lastFetchAtKey) : std::nullopt;
+    return defaults ? defaults->date(SettingsSchema::killSwitchLastFetchAt) : std::nullopt;
 }
 
 void UserDefaultsCache::setLastFetchAt(const std::optional<QDateTime>& at)
@@ -31,9 +32,9 @@ void UserDefaultsCache::setLastFetchAt(const std::optional<QDateTime>& at)
     if (!defaults)
         return;
     if (at)
-        defaults->set(lastFetchAtKey, QVariant(*at));
+        SettingsSchema::write(SettingsSchema::killSwitchLastFetchAt, QVariant(*at), *defaults);
     else
-        defaults->remove(lastFetchAtKey);
+        defaults->remove(SettingsSchema::killSwitchLastFetchAt);
 }
 
 } // namespace gaugelet

@@ -13,9 +13,6 @@ class UserDefaultsCache final : public KillSwitchCache {
 public:
     explicit UserDefaultsCache(Defaults* defaults);
 
-    static inline const QString lastResponseKey = QStringLiteral("dev.gaugelet.killswitch.lastResponse");
-    static inline const QString lastFetchAtKey = QStringLiteral("dev.gaugelet.killswitch.lastFetchAt");
-
     std::optional<QByteArray> lastResponse() const override;
     void setLastResponse(const std::optional<QByteArray>& body) override;
     std::optional<QDateTime> lastFetchAt() const override;

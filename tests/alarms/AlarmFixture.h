@@ -15,6 +15,7 @@
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/SoundRegistry.h"
 #include "platform/desktop/UserNotificationCenter.h"
+#include "schema/SettingsSchema.h"
 #include "stats/StatRegistry.h"
 
 #include <QColor>
@@ -98,7 +99,7 @@ protected:
     // A manager with no sample alarm (the seeding already happened).
     std::unique_ptr<AlarmManager> makeManager(const QList<Alarm>& alarms = {})
     {
-        defaults->set(AlarmManager::seedFlagKey, true);
+        defaults->set(SettingsSchema::sampleAlarmSeeded, true);
         auto manager = std::make_unique<AlarmManager>();
         if (!alarms.isEmpty())
             manager->setAlarms(alarms);

@@ -5,6 +5,7 @@
 #include "platform/desktop/AudioPlayer.h"
 #include "platform/desktop/SecurityScopedBookmark.h"
 #include "platform/desktop/WorkspaceNotifications.h"
+#include "schema/SettingsSchema.h"
 #include "stats/RenderClock.h"
 
 #include <QDataStream>
@@ -28,7 +29,7 @@ class AlarmManagerPlayers : public AlarmFixture {};
 
 QList<Alarm> storedAlarms(Defaults* defaults)
 {
-    auto data = defaults->data(AlarmManager::alarmsKey);
+    auto data = defaults->data(SettingsSchema::alarms);
     if (!data)
         return {};
     auto list = Alarm::decodeList(*data);
@@ -81,7 +82,7 @@ TEST_F(AlarmManagerPersistence, FirstStartSeedsOneSampleAlarm)
     EXPECT_EQ(a.notifySnoozeMinutes, 15);
     EXPECT_FALSE(a.soundBookmark || a.bundledSoundId);
     EXPECT_EQ(storedAlarms(defaults.get()), manager.alarms());
-    EXPECT_EQ(defaults->boolean(AlarmManager::seedFlagKey), true);
+    EXPECT_EQ(defaults->boolean(SettingsSchema::sampleAlarmSeeded), true);
     EXPECT_EQ(log.count("first-run seed: installed sample alarm cpu.total > 80 %"), 1);
     // The seeded alarm notifies, so permission is asked at construction.
     EXPECT_TRUE(manager.hasAttemptedAuthRequest());
@@ -103,10 +104,10 @@ TEST_F(AlarmManagerPersistence, SeedIsOfferedOnlyOnceEvenAfterDeletion)
 TEST_F(AlarmManagerPersistence, OlderInstallWithAlarmsKeepsThemAndSkipsTheSample)
 {
     const Alarm mine = makeAlarm("memory.total", 0.9);
-    defaults->set(AlarmManager::alarmsKey, *Alarm::encodeList({mine}));
+    defaults->set(SettingsSchema::alarms, *Alarm::encodeList({mine}));
     AlarmManager manager;
     EXPECT_EQ(manager.alarms(), QList<Alarm>{mine});
-    EXPECT_EQ(defaults->boolean(AlarmManager::seedFlagKey), true);
+    EXPECT_EQ(defaults->boolean(SettingsSchema::sampleAlarmSeeded), true);
     EXPECT_EQ(log.count("first-run seed: alarms already populated, skipping sample"), 1);
     settle(manager);
 }
@@ -116,23 +117,23 @@ TEST_F(AlarmManagerPersistence, UnreadableAlarmsAreKeptAsideBeforeTheFirstWriteR
     QJsonObject broken = QJsonDocument::fromJson(*Alarm::encodeList({makeAlarm()})).array().at(0).toObject();
     broken.remove("notifySnoozeMinutes");
     const QByteArray bad = QJsonDocument(QJsonArray{broken}).toJson();
-    defaults->set(AlarmManager::alarmsKey, bad);
-    defaults->set(AlarmManager::seedFlagKey, true);
+    defaults->set(SettingsSchema::alarms, bad);
+    defaults->set(SettingsSchema::sampleAlarmSeeded, true);
 
     AlarmManager manager;
     EXPECT_TRUE(manager.alarms().isEmpty());
     EXPECT_EQ(log.countPrefix("alarm load failed: "), 1);
-    EXPECT_EQ(defaults->data(AlarmManager::alarmsKey), bad) << "nothing is written until the list changes";
-    EXPECT_FALSE(defaults->data(AlarmManager::unreadableAlarmsKey).has_value());
+    EXPECT_EQ(defaults->data(SettingsSchema::alarms), bad) << "nothing is written until the list changes";
+    EXPECT_FALSE(defaults->data(SettingsSchema::unreadableAlarms).has_value());
 
     const Alarm fresh = makeAlarm();
     manager.setAlarms({fresh});
-    EXPECT_EQ(defaults->data(AlarmManager::unreadableAlarmsKey), bad);
+    EXPECT_EQ(defaults->data(SettingsSchema::unreadableAlarms), bad);
     EXPECT_EQ(storedAlarms(defaults.get()), QList<Alarm>{fresh});
     EXPECT_EQ(log.countPrefix("alarm load: unreadable stored alarms kept under global.alarms.unreadable"), 1);
 
     manager.setAlarms({});
-    EXPECT_EQ(defaults->data(AlarmManager::unreadableAlarmsKey), bad) << "copied once, never overwritten";
+    EXPECT_EQ(defaults->data(SettingsSchema::unreadableAlarms), bad) << "copied once, never overwritten";
     EXPECT_EQ(log.countPrefix("alarm load: unreadable"), 1);
     settle(manager);
 }
@@ -140,10 +141,10 @@ TEST_F(AlarmManagerPersistence, UnreadableAlarmsAreKeptAsideBeforeTheFirstWriteR
 TEST_F(AlarmManagerPersistence, UnreadableAlarmsOnFirstStartSurviveTheSeededSample)
 {
     const QByteArray bad = "[{\"id\":\"not a uuid\"}]";
-    defaults->set(AlarmManager::alarmsKey, bad);
+    defaults->set(SettingsSchema::alarms, bad);
     AlarmManager manager;
     ASSERT_EQ(manager.alarms().size(), 1) << "the sample is added";
-    EXPECT_EQ(defaults->data(AlarmManager::unreadableAlarmsKey), bad);
+    EXPECT_EQ(defaults->data(SettingsSchema::unreadableAlarms), bad);
     EXPECT_EQ(storedAlarms(defaults.get()), manager.alarms());
     settle(manager);
 }
@@ -153,7 +154,7 @@ TEST_F(AlarmManagerPersistence, EveryWriteRunsTheHookOnce)
     auto manager = makeManager({makeAlarm(), makeAlarm("gpu.total")});
     int writes = 0;
     QObject::connect(defaults.get(), &Defaults::changed, [&](const QString& key) {
-        writes += key == AlarmManager::alarmsKey ? 1 : 0;
+        writes += key == SettingsSchema::alarms ? 1 : 0;
     });
     QSignalSpy rebuilt(manager.get(), &AlarmManager::playersRebuilt);
     QList<Alarm> list = manager->alarms();

@@ -1,6 +1,7 @@
 #include "alarms/AlarmNotificationDelegate.h"
 
 #include "AlarmFixture.h"
+#include "schema/SettingsSchema.h"
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -46,7 +47,7 @@ TEST_F(AlarmNotificationDelegateActions, SuppressFromTheNotificationDisablesTheA
     server->emitActionInvoked(center->serverId(identifier), "ALARM_SUPPRESS");
     ASSERT_TRUE(waitUntil([&] { return !manager->alarms().first().enabled; }));
     EXPECT_FALSE(manager->firing().contains(a.id));
-    EXPECT_FALSE(Alarm::decodeList(*defaults->data(AlarmManager::alarmsKey))->first().enabled);
+    EXPECT_FALSE(Alarm::decodeList(*defaults->data(SettingsSchema::alarms))->first().enabled);
     settle(*manager);
 }
 

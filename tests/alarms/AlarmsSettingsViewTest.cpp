@@ -1,6 +1,7 @@
 #include "alarms/AlarmsSettingsView.h"
 
 #include "AlarmsPaneFixture.h"
+#include "schema/SettingsSchema.h"
 
 #include <QPointer>
 
@@ -19,7 +20,7 @@ TEST_F(AlarmsPane, OpeningAndRegistryPublishesWriteNothingEvenForValuesTheContro
     Alarm huge = makeAlarm("nope.total", -0.5, Alarm::Direction::above, 1e300, true, 100000);
     open({odd, gone, huge});
     const QList<Alarm> before = manager->alarms();
-    const auto storedBefore = defaults->data(AlarmManager::alarmsKey);
+    const auto storedBefore = defaults->data(SettingsSchema::alarms);
     QSignalSpy defaultsWrites(defaults.get(), &Defaults::changed);
 
     for (int i = 0; i < 3; ++i) {
@@ -29,7 +30,7 @@ TEST_F(AlarmsPane, OpeningAndRegistryPublishesWriteNothingEvenForValuesTheContro
     EXPECT_EQ(writeCount(), 0);
     EXPECT_EQ(defaultsWrites.count(), 0);
     EXPECT_EQ(manager->alarms(), before);
-    EXPECT_EQ(defaults->data(AlarmManager::alarmsKey), storedBefore);
+    EXPECT_EQ(defaults->data(SettingsSchema::alarms), storedBefore);
 
     // What the controls show: the nearest they can, clamped where needed.
     ASSERT_EQ(view->rows().size(), 3);
@@ -291,7 +292,7 @@ TEST_F(AlarmsPane, Screenshots)
         auto shoot = [&](const QList<Alarm>& alarms, const QString& name, const std::function<void()>& arrange) {
             window.reset();
             manager.reset();
-            defaults->remove(AlarmManager::alarmsKey);
+            defaults->remove(SettingsSchema::alarms);
             manager = makeManager(alarms);
             manager->attach(registry.get(), nullptr);
             open({});

@@ -14,6 +14,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "popover/PopoverFooter.h"
 #include "popover/StatsPopover.h"
+#include "schema/SettingsSchema.h"
 #include "settings/SetupWindowController.h"
 #include "settings/SetupWindowView.h"
 #include "stats/RenderClock.h"
@@ -101,16 +102,16 @@ TEST(AppDelegate, UnderATestHostTheLaunchDoesNothing)
 {
     LaunchWorld world;
     ScopedEnv host("XCTestConfigurationFilePath", QByteArray());
-    world.defaults->set(QStringLiteral("global.fpsLimit"), qint64(12));
+    world.defaults->set(SettingsSchema::fpsLimit, qint64(12));
     auto delegate = world.launch();
     EXPECT_EQ(world.gateCalls, 0);
     EXPECT_EQ(delegate->statusItem(), nullptr);
     EXPECT_EQ(delegate->popover(), nullptr);
     EXPECT_EQ(delegate->menubar(), nullptr);
     EXPECT_EQ(delegate->updater(), nullptr);
-    EXPECT_EQ(world.defaults->integer(QStringLiteral("global.fpsLimit")), 12) << "no defaults, no migration";
-    EXPECT_FALSE(world.defaults->object(QStringLiteral("global.popupTwoColumn")).isValid());
-    EXPECT_FALSE(world.defaults->object(AppDelegate::dropLegacyGlobalTagsFlag).isValid());
+    EXPECT_EQ(world.defaults->integer(SettingsSchema::fpsLimit), 12) << "no defaults, no migration";
+    EXPECT_FALSE(world.defaults->object(SettingsSchema::popupTwoColumn).isValid());
+    EXPECT_FALSE(world.defaults->object(SettingsSchema::legacyGlobalTagsDropped).isValid());
     EXPECT_FALSE(delegate->clock()->isRunning());
 }
 
@@ -157,7 +158,7 @@ TEST(AppDelegate, TerminateVerdictShowsItsAlertAndAlwaysEnds)
         EXPECT_EQ(world.terminations, 1);
         EXPECT_EQ(delegate->statusItem(), nullptr);
         EXPECT_EQ(delegate->updater(), nullptr);
-        EXPECT_FALSE(world.defaults->object(QStringLiteral("global.popupTwoColumn")).isValid());
+        EXPECT_FALSE(world.defaults->object(SettingsSchema::popupTwoColumn).isValid());
     }
 }
 
@@ -251,33 +252,33 @@ TEST(AppDelegate, FpsLimitOutsideTenFifteenTwentyIsRemoved)
     for (const auto& [stored, kept] : cases) {
         SCOPED_TRACE(stored.toString().toStdString());
         ScopedDefaults defaults;
-        defaults->set(QStringLiteral("global.fpsLimit"), stored);
+        defaults->set(SettingsSchema::fpsLimit, stored);
         AppDelegate::registerDefaultSettings();
-        EXPECT_EQ(defaults->hasUserValue(QStringLiteral("global.fpsLimit")), kept.has_value());
-        EXPECT_EQ(defaults->integerValue(QStringLiteral("global.fpsLimit")), kept.value_or(15));
+        EXPECT_EQ(defaults->hasUserValue(SettingsSchema::fpsLimit), kept.has_value());
+        EXPECT_EQ(defaults->integerValue(SettingsSchema::fpsLimit), kept.value_or(15));
         if (kept) {
-            EXPECT_EQ(defaults->object(QStringLiteral("global.fpsLimit")), stored) << "the stored value stays as it was";
+            EXPECT_EQ(defaults->object(SettingsSchema::fpsLimit), stored) << "the stored value stays as it was";
         }
     }
     ScopedDefaults defaults;
     AppDelegate::registerDefaultSettings();
-    EXPECT_EQ(defaults->string(QStringLiteral("global.popupTwoColumn")), QStringLiteral("auto"));
-    EXPECT_EQ(defaults->real(QStringLiteral("global.runnerTintThreshold")), 0.8);
-    EXPECT_EQ(defaults->boolean(QStringLiteral("global.statShowMerged")), true);
+    EXPECT_EQ(defaults->string(SettingsSchema::popupTwoColumn), QStringLiteral("auto"));
+    EXPECT_EQ(defaults->real(SettingsSchema::runnerTintThreshold), 0.8);
+    EXPECT_EQ(defaults->boolean(SettingsSchema::statShowMerged), true);
     EXPECT_TRUE(defaults->userValues().isEmpty()) << "registered defaults are never written";
 }
 
 TEST(AppDelegate, MigrationsRunOnceAndInOrder)
 {
     LaunchWorld world;
-    world.defaults->set(PinManager::storageKey, Pin::encodeList({Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.numberLabel")}}));
+    world.defaults->set(SettingsSchema::pinnedSlots, Pin::encodeList({Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.numberLabel")}}));
     // Legacy values unlike every default, so the copy shows where each came from.
-    world.defaults->set(QStringLiteral("global.showTag"), true);
-    world.defaults->set(QStringLiteral("global.tagPosition"), QStringLiteral("leading"));
-    world.defaults->set(QStringLiteral("global.tagFgHex"), QStringLiteral("#FF0000"));
-    world.defaults->set(QStringLiteral("global.tagBgHex"), QStringLiteral("#00FF00"));
-    world.defaults->set(QStringLiteral("global.tagShowBg"), true);
-    world.defaults->set(QStringLiteral("global.tagYOffset"), 3.0);
+    world.defaults->set(SettingsSchema::legacyShowTag, true);
+    world.defaults->set(SettingsSchema::legacyTagPosition, QStringLiteral("leading"));
+    world.defaults->set(SettingsSchema::legacyTagFgHex, QStringLiteral("#FF0000"));
+    world.defaults->set(SettingsSchema::legacyTagBgHex, QStringLiteral("#00FF00"));
+    world.defaults->set(SettingsSchema::legacyTagShowBg, true);
+    world.defaults->set(SettingsSchema::legacyTagYOffset, 3.0);
     {
         auto delegate = world.launch();
         // Copied before the legacy keys were dropped: the pin's tag has their values.
@@ -295,21 +296,21 @@ TEST(AppDelegate, MigrationsRunOnceAndInOrder)
                   expected);
         // The legacy values were copied into the pin before they were removed.
         const QVariantMap user = world.defaults->userValues();
-        EXPECT_FALSE(user.contains(QStringLiteral("global.showTag")));
-        EXPECT_FALSE(user.contains(QStringLiteral("global.tagFgHex")));
-        EXPECT_FALSE(user.contains(QStringLiteral("global.tagYOffset")));
-        EXPECT_EQ(world.defaults->boolean(AppDelegate::dropLegacyGlobalTagsFlag), true);
-        EXPECT_EQ(world.defaults->boolean(QStringLiteral("migration.perPinTagStyling.v1")), true);
+        EXPECT_FALSE(user.contains(SettingsSchema::legacyShowTag));
+        EXPECT_FALSE(user.contains(SettingsSchema::legacyTagFgHex));
+        EXPECT_FALSE(user.contains(SettingsSchema::legacyTagYOffset));
+        EXPECT_EQ(world.defaults->boolean(SettingsSchema::legacyGlobalTagsDropped), true);
+        EXPECT_EQ(world.defaults->boolean(SettingsSchema::perPinTagStylingMigrated), true);
         bool copied = false;
         for (auto it = user.cbegin(); it != user.cend(); ++it)
-            copied = copied || (it.key().startsWith(QStringLiteral("pin.")) && it.key().contains(QStringLiteral("cpu.total")));
+            copied = copied || (SettingsSchema::pinLabel.matches(it.key()) && it.key().contains(QStringLiteral("cpu.total")));
         EXPECT_TRUE(copied) << "the pin holds its own label styling";
     }
     // A second launch changes nothing: a legacy key written again stays.
-    world.defaults->set(QStringLiteral("global.showTag"), true);
+    world.defaults->set(SettingsSchema::legacyShowTag, true);
     const QVariantMap before = world.defaults->userValues();
     auto again = world.launch();
-    EXPECT_EQ(world.defaults->userValues().value(QStringLiteral("global.showTag")), true);
+    EXPECT_EQ(world.defaults->userValues().value(SettingsSchema::legacyShowTag), true);
     EXPECT_EQ(world.defaults->userValues().size(), before.size());
 }
 
@@ -345,7 +346,7 @@ TEST(AppDelegate, AllowStartsEverythingInOrder)
     ASSERT_TRUE(waitUntil([&] { return delegate->bundles()->installed().size() == 4; }, 10000));
     // Samples arrive once a second and the tiles follow.
     ASSERT_TRUE(waitUntil([&] { return !delegate->registry()->snapshots().isEmpty(); }, 5000));
-    EXPECT_EQ(world.defaults->boolean(AlarmManager::seedFlagKey), true);
+    EXPECT_EQ(world.defaults->boolean(SettingsSchema::sampleAlarmSeeded), true);
     EXPECT_EQ(delegate->alarms()->alarms().size(), 1) << "the sample alarm";
 }
 

@@ -1,5 +1,5 @@
-#include "StatusRowFakes.h"
 #include "menubar/MenubarController.h"
+#include "StatusRowFakes.h"
 #include "menubar/NumberLabelVisualizer.h"
 #include "menubar/PieVisualizer.h"
 #include "menubar/PinManager.h"
@@ -8,6 +8,7 @@
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/Appearance.h"
+#include "schema/SettingsSchema.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 
@@ -241,11 +242,11 @@ TEST(MenubarController, ClockRateFollowsAnimatedPinsWithoutASpriteLayer)
 {
     Rig rig;
     EXPECT_EQ(MenubarController::fpsLimit(), 15);
-    rig.defaults->set(QStringLiteral("global.fpsLimit"), 0);
+    rig.defaults->set(SettingsSchema::fpsLimit, 0);
     EXPECT_EQ(MenubarController::fpsLimit(), 15);
-    rig.defaults->set(QStringLiteral("global.fpsLimit"), -3);
+    rig.defaults->set(SettingsSchema::fpsLimit, -3);
     EXPECT_EQ(MenubarController::fpsLimit(), 1);
-    rig.defaults->set(QStringLiteral("global.fpsLimit"), 20);
+    rig.defaults->set(SettingsSchema::fpsLimit, 20);
     EXPECT_EQ(MenubarController::fpsLimit(), 20);
 
     rig.pins->setPins({pin(cpu, QStringLiteral("viz.runner.fox"))});
@@ -345,8 +346,8 @@ TEST(MenubarController, SettingsChangesRedrawAfterFiftyMilliseconds)
     rig.controller->start();
     rig.settle();
     const int before = rig.controller->renderCount();
-    rig.defaults->set(QStringLiteral("global.spriteYOffset"), 1.5);
-    rig.defaults->set(QStringLiteral("global.spriteYOffset"), 2.5);
+    rig.defaults->set(SettingsSchema::spriteYOffset, 1.5);
+    rig.defaults->set(SettingsSchema::spriteYOffset, 2.5);
     rig.settle();
     EXPECT_EQ(rig.controller->renderCount(), before); // still inside the debounce
     ASSERT_TRUE(waitUntil([&] { return rig.controller->renderCount() == before + 1; }, 1000));

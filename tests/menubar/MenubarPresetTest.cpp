@@ -3,6 +3,7 @@
 #include "MenubarTestSupport.h"
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
+#include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ TEST(MenubarPresetApply, BeforeSpritesExistAllInAppliesOnlyTheNumberLabel)
     f.preset("preset.allIn").apply(f.pins, *f.registry, f.visualizers);
     EXPECT_EQ(f.pinIds(), (QStringList { "memory.total::viz.runner.piglet", "cpu.total::viz.runner.hare",
                                          "gpu.total::viz.runner.fox", "net.total::viz.numberLabel" }));
-    auto stored = Pin::decodeList(f.defaults->data(PinManager::storageKey).value_or(QByteArray()));
+    auto stored = Pin::decodeList(f.defaults->data(SettingsSchema::pinnedSlots).value_or(QByteArray()));
     ASSERT_TRUE(stored);
     EXPECT_EQ(*stored, f.pins.pins());
 }

@@ -3,6 +3,7 @@
 #include "MenubarTestSupport.h"
 #include "menubar/NumberLabelConfigView.h"
 #include "platform/core/NotificationCenter.h"
+#include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>
@@ -14,7 +15,7 @@ using namespace gaugelet;
 
 namespace {
 
-const QString sizeKey = QStringLiteral("visualizer.viz.numberLabel.size");
+const QString sizeKey = SettingsSchema::visualizerSize.key(u"viz.numberLabel");
 
 StatSnapshot cpuSnapshot(const QString& label = QStringLiteral("42%"), const QString& badge = QStringLiteral("CPU"))
 {
@@ -112,10 +113,10 @@ TEST(NumberLabelVisualizerRenderKey, ChangesWithEveryPictureInput)
     EXPECT_EQ(viz.renderKey(cpuSnapshot()), base);
     EXPECT_NE(viz.renderKey(cpuSnapshot("43%")), base);
     EXPECT_NE(viz.renderKey(cpuSnapshot("42%", "")), base);
-    defaults->set("global.statBgEnabled", true);
+    defaults->set(SettingsSchema::statBgEnabled, true);
     const qint64 withBg = viz.renderKey(cpuSnapshot());
     EXPECT_NE(withBg, base);
-    defaults->set("global.statBgHex", "#FF0000");
+    defaults->set(SettingsSchema::statBgHex, "#FF0000");
     EXPECT_NE(viz.renderKey(cpuSnapshot()), withBg);
     defaults->set(sizeKey, 26.0);
     postSizeChange();
@@ -152,8 +153,8 @@ QList<QColor> column(const QImage& image, int x)
 TEST(NumberLabelVisualizerRender, SingleTileGeometryAndPillColourAtScaleTwo)
 {
     test::ScopedDefaults defaults;
-    defaults->set("global.statBgEnabled", true);
-    defaults->set("global.statBgHex", "#FF0000");
+    defaults->set(SettingsSchema::statBgEnabled, true);
+    defaults->set(SettingsSchema::statBgHex, "#FF0000");
     NumberLabelVisualizer viz;
     const QImage image = viz.makeView(cpuSnapshot(), Theme::dark)->render(2);
     ASSERT_EQ(image.size(), QSize(44, 44));
@@ -167,8 +168,8 @@ TEST(NumberLabelVisualizerRender, SingleTileGeometryAndPillColourAtScaleTwo)
 TEST(NumberLabelVisualizerRender, UnparsableBackgroundGivesThemePill)
 {
     test::ScopedDefaults defaults;
-    defaults->set("global.statBgEnabled", true);
-    defaults->set("global.statBgHex", "#GG0000");
+    defaults->set(SettingsSchema::statBgEnabled, true);
+    defaults->set(SettingsSchema::statBgHex, "#GG0000");
     NumberLabelVisualizer viz;
     auto pillOf = [&](Theme theme) {
         const QList<QColor> colours = column(viz.makeView(cpuSnapshot(), theme)->render(2), 3);
@@ -209,7 +210,7 @@ TEST(NumberLabelVisualizerRender, NoBackgroundLeavesPillAreaClearAndBadgeAddsInk
 TEST(NumberLabelVisualizerRender, DirectionalTileIsSquareLeadingAlignedAndFullyInside)
 {
     test::ScopedDefaults defaults;
-    defaults->set("global.statBgEnabled", true); // never drawn for this shape
+    defaults->set(SettingsSchema::statBgEnabled, true); // never drawn for this shape
     NumberLabelVisualizer viz;
     StatSnapshot net = netSnapshot(std::nullopt, std::nullopt);
     net.breakdown[0].value = 12;

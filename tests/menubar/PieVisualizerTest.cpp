@@ -3,6 +3,7 @@
 #include "MenubarTestSupport.h"
 #include "menubar/PieConfigView.h"
 #include "platform/core/NotificationCenter.h"
+#include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>
@@ -14,7 +15,7 @@ using namespace gaugelet;
 
 namespace {
 
-const QString sizeKey = QStringLiteral("visualizer.viz.pie.size");
+const QString sizeKey = SettingsSchema::visualizerSize.key(u"viz.pie");
 // Deep shades on a light panel, bright ones on a dark panel (4.5:1 on either).
 const QColor greenLight(0x15, 0x69, 0x2C);
 const QColor yellowLight(0x7A, 0x52, 0x00);

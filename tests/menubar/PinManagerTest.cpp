@@ -2,6 +2,7 @@
 
 #include "MenubarTestSupport.h"
 #include "menubar/TagSpec.h"
+#include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>
@@ -27,10 +28,10 @@ struct Fixture {
     {
         return std::make_unique<PinManager>(PinManager::defaultPins(), PinManager::groupOf(&visualizers));
     }
-    void store(const QList<Pin>& pins) { defaults->set(PinManager::storageKey, Pin::encodeList(pins)); }
+    void store(const QList<Pin>& pins) { defaults->set(SettingsSchema::pinnedSlots, Pin::encodeList(pins)); }
     QList<Pin> stored()
     {
-        auto decoded = Pin::decodeList(defaults->data(PinManager::storageKey).value_or(QByteArray()));
+        auto decoded = Pin::decodeList(defaults->data(SettingsSchema::pinnedSlots).value_or(QByteArray()));
         return decoded ? *decoded : QList<Pin> {};
     }
 };
@@ -42,25 +43,25 @@ TEST(PinManagerLoading, NothingStoredGivesTheFoxOnCpuAndWritesNothing)
     Fixture f;
     auto pins = f.manager();
     EXPECT_EQ(pins->pins(), (QList<Pin> { cpuFox }));
-    EXPECT_FALSE(f.defaults->hasUserValue(PinManager::storageKey));
+    EXPECT_FALSE(f.defaults->hasUserValue(SettingsSchema::pinnedSlots));
 }
 
 TEST(PinManagerLoading, StoredEmptyArrayGivesNoPins)
 {
     Fixture f;
-    f.defaults->set(PinManager::storageKey, QByteArray("[]"));
+    f.defaults->set(SettingsSchema::pinnedSlots, QByteArray("[]"));
     EXPECT_TRUE(f.manager()->pins().isEmpty());
 }
 
 TEST(PinManagerLoading, UndecodableDataFallsBackAndStaysStoredUntilNextSave)
 {
     Fixture f;
-    f.defaults->set(PinManager::storageKey, QByteArray("[{\"providerId\":1}]"));
+    f.defaults->set(SettingsSchema::pinnedSlots, QByteArray("[{\"providerId\":1}]"));
     auto pins = f.manager();
     EXPECT_EQ(pins->pins(), (QList<Pin> { cpuFox }));
-    EXPECT_EQ(f.defaults->data(PinManager::storageKey), QByteArray("[{\"providerId\":1}]"));
+    EXPECT_EQ(f.defaults->data(SettingsSchema::pinnedSlots), QByteArray("[{\"providerId\":1}]"));
 
-    f.defaults->set(PinManager::storageKey, QStringLiteral("a string, not data"));
+    f.defaults->set(SettingsSchema::pinnedSlots, QStringLiteral("a string, not data"));
     EXPECT_EQ(f.manager()->pins(), (QList<Pin> { cpuFox }));
 }
 
@@ -217,11 +218,11 @@ TEST(PinManagerMigration, CopiesLegacyTagSettingsIntoEveryStoredPinOnce)
 {
     Fixture f;
     f.store({ cpuPie, gpuFox });
-    f.defaults->set("global.showTag", true);
-    f.defaults->set("global.tagPosition", "trailing");
-    f.defaults->set("global.tagFgHex", "#ABCDEF");
-    f.defaults->set("global.tagShowBg", true);
-    f.defaults->set("global.tagYOffset", 4.5);
+    f.defaults->set(SettingsSchema::legacyShowTag, true);
+    f.defaults->set(SettingsSchema::legacyTagPosition, "trailing");
+    f.defaults->set(SettingsSchema::legacyTagFgHex, "#ABCDEF");
+    f.defaults->set(SettingsSchema::legacyTagShowBg, true);
+    f.defaults->set(SettingsSchema::legacyTagYOffset, 4.5);
 
     PinManager::migratePerPinTagStyling();
     for (const Pin& pin : { cpuPie, gpuFox }) {
@@ -236,7 +237,7 @@ TEST(PinManagerMigration, CopiesLegacyTagSettingsIntoEveryStoredPinOnce)
         EXPECT_FALSE(f.defaults->object(TagSpec::key(pin.id(), TagSpec::Namespace::tag, u"text")).isValid());
         EXPECT_FALSE(f.defaults->object(TagSpec::key(pin.id(), TagSpec::Namespace::value, u"shown")).isValid());
     }
-    EXPECT_EQ(f.defaults->boolean("migration.perPinTagStyling.v1"), true);
+    EXPECT_EQ(f.defaults->boolean(SettingsSchema::perPinTagStylingMigrated), true);
 
     // A second launch leaves the per-pin styling alone.
     TagSpec edited;
@@ -249,12 +250,12 @@ TEST(PinManagerMigration, CopiesLegacyTagSettingsIntoEveryStoredPinOnce)
 TEST(PinManagerMigration, UnknownPositionIsBehindAndBadPinsStillSetTheFlag)
 {
     Fixture f;
-    f.defaults->set("global.tagPosition", "centre");
-    f.defaults->set(PinManager::storageKey, QByteArray("garbage"));
+    f.defaults->set(SettingsSchema::legacyTagPosition, "centre");
+    f.defaults->set(SettingsSchema::pinnedSlots, QByteArray("garbage"));
     PinManager::migratePerPinTagStyling();
-    EXPECT_EQ(f.defaults->boolean("migration.perPinTagStyling.v1"), true);
+    EXPECT_EQ(f.defaults->boolean(SettingsSchema::perPinTagStylingMigrated), true);
 
-    f.defaults->remove("migration.perPinTagStyling.v1");
+    f.defaults->remove(SettingsSchema::perPinTagStylingMigrated);
     f.store({ cpuPie });
     PinManager::migratePerPinTagStyling();
     const TagSpec tag = TagSpec::load(cpuPie.id(), "cpu.total", "X", TagSpec::Namespace::tag);

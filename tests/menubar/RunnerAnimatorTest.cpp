@@ -1,5 +1,6 @@
-#include "menubar/MenubarController.h"
 #include "menubar/RunnerAnimator.h"
+#include "menubar/MenubarController.h"
+#include "schema/SettingsSchema.h"
 #include "stats/FPSLimit.h"
 #include "support/TestSupport.h"
 
@@ -11,7 +12,7 @@ using namespace gaugelet;
 TEST(RunnerAnimator, StartsAtTheFirstFrameWithTheCurrentCap)
 {
     test::ScopedDefaults defaults;
-    defaults->set(QStringLiteral("global.fpsLimit"), 20);
+    defaults->set(SettingsSchema::fpsLimit, 20);
     RunnerKind kind;
     kind.id = QStringLiteral("fox");
     RunnerAnimator animator(kind);
@@ -25,7 +26,7 @@ TEST(RunnerAnimator, StartsAtTheFirstFrameWithTheCurrentCap)
 TEST(RunnerAnimator, EveryReaderOfTheFrameCapReadsOneInteger)
 {
     // The clock (controller), the runner visualizer's step and the animator
-    // all read "global.fpsLimit" through one integer read.
+    // all read SettingsSchema::fpsLimit through one integer read.
     struct Row {
         QVariant stored;
         int controller;
@@ -46,7 +47,7 @@ TEST(RunnerAnimator, EveryReaderOfTheFrameCapReadsOneInteger)
     };
     test::ScopedDefaults defaults;
     for (const Row& row : rows) {
-        defaults->set(QStringLiteral("global.fpsLimit"), row.stored);
+        defaults->set(SettingsSchema::fpsLimit, row.stored);
         const std::string what = row.stored.toString().toStdString() + " (" + (row.stored.isValid() ? row.stored.typeName() : "absent") + ")";
         EXPECT_EQ(MenubarController::fpsLimit(), row.controller) << what;
         EXPECT_EQ(FPSLimit::framesPerSecond(FPSLimit::current()), row.animator) << what;

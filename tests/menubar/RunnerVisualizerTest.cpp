@@ -1,9 +1,10 @@
+#include "menubar/RunnerVisualizer.h"
 #include "RunnerTestSupport.h"
 #include "menubar/RunnerConfigView.h"
 #include "menubar/RunnerView.h"
-#include "menubar/RunnerVisualizer.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/NotificationCenter.h"
+#include "schema/SettingsSchema.h"
 
 #include <QLabel>
 #include <QSlider>
@@ -81,8 +82,8 @@ TEST(RunnerVisualizerTint, FramesAreTintedAtOrAboveTheThreshold)
 {
     Rig rig;
     RunnerVisualizer& v = *rig.visualizer;
-    rig.defaults->set(QStringLiteral("global.runnerTintEnabled"), true);
-    rig.defaults->set(QStringLiteral("global.runnerTintThreshold"), 0.5);
+    rig.defaults->set(SettingsSchema::runnerTintEnabled, true);
+    rig.defaults->set(SettingsSchema::runnerTintThreshold, 0.5);
     const QList<QImage> normal = v.frames(Theme::light, snapshot(0.49));
     const QList<QImage> tinted = v.frames(Theme::light, snapshot(0.5));
     ASSERT_EQ(normal.size(), 4);
@@ -103,12 +104,12 @@ TEST(RunnerVisualizerTint, AStoredThresholdOfZeroSwitchesAt08)
 {
     Rig rig;
     RunnerVisualizer& v = *rig.visualizer;
-    rig.defaults->set(QStringLiteral("global.runnerTintEnabled"), true);
-    rig.defaults->set(QStringLiteral("global.runnerTintThreshold"), 0.0);
+    rig.defaults->set(SettingsSchema::runnerTintEnabled, true);
+    rig.defaults->set(SettingsSchema::runnerTintThreshold, 0.0);
     const qint64 normalKey = v.frames(Theme::dark, snapshot(0)).first().cacheKey();
     EXPECT_EQ(v.frames(Theme::dark, snapshot(0.79)).first().cacheKey(), normalKey);
     EXPECT_NE(v.frames(Theme::dark, snapshot(0.8)).first().cacheKey(), normalKey);
-    rig.defaults->remove(QStringLiteral("global.runnerTintThreshold"));
+    rig.defaults->remove(SettingsSchema::runnerTintThreshold);
     EXPECT_EQ(v.frames(Theme::dark, snapshot(0.79)).first().cacheKey(), normalKey);
     EXPECT_NE(v.frames(Theme::dark, snapshot(0.8)).first().cacheKey(), normalKey);
     // The raw value counts, not the clamped one.
@@ -119,7 +120,7 @@ TEST(RunnerVisualizerTint, WithTheTintOffFramesAreNeverTinted)
 {
     Rig rig;
     RunnerVisualizer& v = *rig.visualizer;
-    rig.defaults->set(QStringLiteral("global.runnerTintThreshold"), 0.1);
+    rig.defaults->set(SettingsSchema::runnerTintThreshold, 0.1);
     const qint64 normalKey = v.frames(Theme::dark, snapshot(0)).first().cacheKey();
     for (double value : {0.5, 1.0, 9.0})
         EXPECT_EQ(v.frames(Theme::dark, snapshot(value)).first().cacheKey(), normalKey);
@@ -157,7 +158,7 @@ TEST(RunnerVisualizerFrames, AKindWithoutFramesGivesAnEmptyList)
 {
     Rig rig(0);
     EXPECT_TRUE(rig.visualizer->frames(Theme::light, snapshot(0.5)).isEmpty());
-    rig.defaults->set(QStringLiteral("global.runnerTintEnabled"), true);
+    rig.defaults->set(SettingsSchema::runnerTintEnabled, true);
     EXPECT_TRUE(rig.visualizer->frames(Theme::light, snapshot(0.95)).isEmpty());
 }
 
@@ -166,7 +167,7 @@ TEST(RunnerVisualizerSize, TheStoredSizeIsClampedAndDefaultsToTheKinds)
     {
         Rig rig(1, 30);
         EXPECT_EQ(rig.visualizer->cachedSize(), 30);
-        EXPECT_EQ(rig.defaults->real(QStringLiteral("visualizer.viz.runner.r.size")), 30.0); // registered
+        EXPECT_EQ(rig.defaults->real(SettingsSchema::visualizerSize.key(u"viz.runner.r")), 30.0); // registered
     }
     {
         Rig rig(1, 64);
@@ -174,7 +175,7 @@ TEST(RunnerVisualizerSize, TheStoredSizeIsClampedAndDefaultsToTheKinds)
     }
     {
         ScopedDefaults defaults;
-        defaults->set(QStringLiteral("visualizer.viz.runner.r.size"), 12.0);
+        defaults->set(SettingsSchema::visualizerSize.key(u"viz.runner.r"), 12.0);
         BundleFolder folder;
         RunnerVisualizer v(folder.kind(QStringLiteral("r"), 1, 22));
         EXPECT_EQ(v.cachedSize(), 20);
@@ -185,7 +186,7 @@ TEST(RunnerVisualizerSize, TheStoredSizeIsClampedAndDefaultsToTheKinds)
 TEST(RunnerVisualizerSize, ASizeNoticeRereadsTheSetting)
 {
     Rig rig;
-    rig.defaults->set(QStringLiteral("visualizer.viz.runner.r.size"), 33.0);
+    rig.defaults->set(SettingsSchema::visualizerSize.key(u"viz.runner.r"), 33.0);
     EXPECT_EQ(rig.visualizer->cachedSize(), 22); // not before the notice
     NotificationCenter::defaultCenter().post(QStringLiteral("runner.size.changed.viz.runner.r"));
     EXPECT_EQ(rig.visualizer->cachedSize(), 33);
@@ -207,7 +208,7 @@ TEST(RunnerVisualizerConfig, TheConfigViewWritesTheSizeAndTellsTheVisualizer)
     EXPECT_EQ(view->toolTip(), QStringLiteral("Sprite display size in points. Range 20-40pt (= 40-80px on HiDPI). "
                                               "Beyond ~22pt the sprite clips vertically against the menubar."));
     view->slider()->setValue(31);
-    EXPECT_EQ(rig.defaults->real(QStringLiteral("visualizer.viz.runner.r.size")), 31.0);
+    EXPECT_EQ(rig.defaults->real(SettingsSchema::visualizerSize.key(u"viz.runner.r")), 31.0);
     EXPECT_EQ(rig.visualizer->cachedSize(), 31);
     EXPECT_EQ(view->valueLabel()->text(), QStringLiteral("31pt"));
 }
@@ -248,14 +249,14 @@ TEST(RunnerVisualizerViews, AViewSetsTheFrameRateCapFromTheSetting)
     RunnerVisualizer& v = *rig.visualizer;
     RunnerAnimator* animator = v.animator(QStringLiteral("cpu.total"));
     EXPECT_EQ(animator->fpsLimit(), 15);
-    rig.defaults->set(QStringLiteral("global.fpsLimit"), 20);
+    rig.defaults->set(SettingsSchema::fpsLimit, 20);
     EXPECT_EQ(animator->fpsLimit(), 15); // only on the next view
     v.makeView(snapshot(0.1), Theme::light);
     EXPECT_EQ(animator->fpsLimit(), 20);
-    rig.defaults->set(QStringLiteral("global.fpsLimit"), 12);
+    rig.defaults->set(SettingsSchema::fpsLimit, 12);
     v.makeView(snapshot(0.1), Theme::light);
     EXPECT_EQ(animator->fpsLimit(), 15);
-    rig.defaults->set(QStringLiteral("global.fpsLimit"), 10);
+    rig.defaults->set(SettingsSchema::fpsLimit, 10);
     v.makeView(snapshot(0.1), Theme::light);
     EXPECT_EQ(animator->fpsLimit(), 10);
 }

@@ -1,5 +1,6 @@
 #include "menubar/TagSpec.h"
 
+#include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +21,8 @@ TagSpec load(TagSpec::Namespace ns) { return TagSpec::load(pin, "cpu.total", "CP
 
 TEST(TagSpecKeys, NameThePinTheLabelAndTheField)
 {
-    EXPECT_EQ(TagSpec::key(pin, Tag, u"position"), "pin.cpu.total::viz.pie.tag.position");
-    EXPECT_EQ(TagSpec::key(pin, Value, u"yOffset"), "pin.cpu.total::viz.pie.value.yOffset");
+    EXPECT_EQ(TagSpec::key(pin, Tag, u"position"), SettingsSchema::pinLabel.key(u"cpu.total::viz.pie.tag.position"));
+    EXPECT_EQ(TagSpec::key(pin, Value, u"yOffset"), SettingsSchema::pinLabel.key(u"cpu.total::viz.pie.value.yOffset"));
     EXPECT_EQ(TagSpec::fieldNames(),
               (QStringList { "shown", "text", "position", "orientation", "fgHex", "bgHex", "showBg", "yOffset" }));
     EXPECT_EQ(rawValue(TagPosition::behind), "behind");
@@ -102,7 +103,7 @@ TEST(TagSpecDefaults, WrongTypesAndUnknownStringsFallBack)
 TEST(TagSpecText, BadgeOverrideNamesTheTagButNeverTheValue)
 {
     test::ScopedDefaults defaults;
-    defaults->set("tag.override.cpu.total", "PROC");
+    defaults->set(SettingsSchema::tagOverride.key(u"cpu.total"), "PROC");
     defaults->set(TagSpec::key(pin, Tag, u"text"), "ignored");
     EXPECT_EQ(load(Tag).text, "PROC");
     EXPECT_EQ(load(Value).text, "CPU");
@@ -113,7 +114,7 @@ TEST(TagSpecText, EmptyOverrideCountsAsMissingForTheLabel)
     // The stat registry takes an empty override as an empty badge; the label
     // always falls back to the short name.
     test::ScopedDefaults defaults;
-    defaults->set("tag.override.cpu.total", "");
+    defaults->set(SettingsSchema::tagOverride.key(u"cpu.total"), "");
     EXPECT_EQ(load(Tag).text, "CPU");
 }
 

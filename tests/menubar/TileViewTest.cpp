@@ -4,6 +4,7 @@
 #include "menubar/NumberLabelVisualizer.h"
 #include "menubar/PieVisualizer.h"
 #include "menubar/SparklineVisualizer.h"
+#include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"
 
 #include <QPainter>
@@ -90,9 +91,9 @@ TEST(TileViewRender, WritesTileImagesForALook)
         const QString t = rawValue(theme);
         tiles.emplace_back("number-cpu-" + t, number.makeView(snapshot("cpu.total", 0.42, "42%", "CPU", 0), theme));
         tiles.emplace_back("number-net-" + t, number.makeView(net, theme));
-        defaults->set("global.statBgEnabled", true);
+        defaults->set(SettingsSchema::statBgEnabled, true);
         tiles.emplace_back("number-pill-" + t, number.makeView(snapshot("gpu.total", 0.07, "7%", "GPU", 0), theme));
-        defaults->remove("global.statBgEnabled");
+        defaults->remove(SettingsSchema::statBgEnabled);
         for (double v : { 0.3, 0.7, 0.95 })
             tiles.emplace_back(QString("pie-%1-").arg(int(v * 100)) + t,
                                pie.makeView(snapshot(QString("p%1").arg(v), v, "", "", 0), theme));

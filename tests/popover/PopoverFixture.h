@@ -9,6 +9,7 @@
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/MediaClock.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Palette.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
@@ -166,7 +167,7 @@ public:
             providers.append(provider.get());
             list.push_back(provider);
         }
-        defaults->set(AlarmManager::seedFlagKey, true);
+        defaults->set(SettingsSchema::sampleAlarmSeeded, true);
         registry = std::make_unique<StatRegistry>(list);
         visualizers = std::make_unique<VisualizerRegistry>();
         fox = std::make_shared<FramesVisualizer>(QStringLiteral("viz.runner.fox"));

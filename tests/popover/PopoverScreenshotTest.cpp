@@ -5,6 +5,7 @@
 #include "PopoverFixture.h"
 #include "popover/FiringAlarmsRow.h"
 #include "popover/PopoverFooter.h"
+#include "schema/SettingsSchema.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -66,7 +67,7 @@ TEST(PopoverScreenshot, OneAndTwoColumnsLightAndDarkFiringAndUpdate)
             SCOPED_TRACE(shot.name);
             usePalette(shot.dark);
             PopoverWorld world;
-            world.defaults->set(QStringLiteral("global.popupTwoColumn"), rawValue(shot.mode));
+            world.defaults->set(SettingsSchema::popupTwoColumn, rawValue(shot.mode));
             world.pins->setPins({Pin{QStringLiteral("cpu.total"), QStringLiteral("viz.runner.fox")},
                                  Pin{QStringLiteral("memory.total"), QStringLiteral("viz.sparkline")}});
             world.providers[0]->value = 0.42;

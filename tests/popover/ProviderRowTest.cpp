@@ -4,6 +4,7 @@
 #include "popover/PinBar.h"
 #include "popover/PinChip.h"
 #include "popover/ValueChip.h"
+#include "schema/SettingsSchema.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -66,7 +67,7 @@ TEST(ProviderRow, ChipFollowsTheMergedSettingForMergedProvidersOnly)
     };
     for (const Case& c : {Case{std::nullopt, true}, Case{true, true}, Case{false, false}}) {
         if (c.showMerged)
-            world.defaults->set(QStringLiteral("global.statShowMerged"), *c.showMerged);
+            world.defaults->set(SettingsSchema::statShowMerged, *c.showMerged);
         cpu.refresh();
         net.refresh();
         EXPECT_TRUE(cpu.isChipShown());
@@ -101,10 +102,10 @@ TEST(ProviderRow, ChipLookFollowsTheFourDisplaySettings)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        world.defaults->set(QStringLiteral("global.statBgEnabled"), c.bg);
-        world.defaults->set(QStringLiteral("global.statBgHex"), c.bgHex);
-        world.defaults->set(QStringLiteral("global.statFgEnabled"), c.fg);
-        world.defaults->set(QStringLiteral("global.statFgHex"), c.fgHex);
+        world.defaults->set(SettingsSchema::statBgEnabled, c.bg);
+        world.defaults->set(SettingsSchema::statBgHex, c.bgHex);
+        world.defaults->set(SettingsSchema::statFgEnabled, c.fg);
+        world.defaults->set(SettingsSchema::statFgHex, c.fgHex);
         row.refresh();
         EXPECT_EQ(row.chip()->background(), c.background);
         EXPECT_EQ(row.chip()->foreground(), c.foreground);
@@ -128,7 +129,7 @@ TEST(ProviderRow, ChipPositionFollowsTheStoredSettingAndUnknownValuesReadAsTrail
         {QVariant(), StatLabelPosition::trailing},
     };
     for (const auto& [stored, expected] : cases) {
-        world.defaults->set(QStringLiteral("global.statLabelPosition"), stored);
+        world.defaults->set(SettingsSchema::statLabelPosition, stored);
         row.refresh();
         EXPECT_EQ(row.chipPosition(), expected) << stored.toString().toStdString();
     }

@@ -11,6 +11,7 @@
 #include "popover/PopoverFooter.h"
 #include "popover/ProviderRow.h"
 #include "popover/ValueChip.h"
+#include "schema/SettingsSchema.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -49,7 +50,7 @@ TEST(StatsPopover, LaysOutTwoColumnsOnAWideScreenAndOneWhenAsked)
     // Two columns of two: one divider between the rows of each column and one between the columns.
     EXPECT_EQ(two.dividerCount(), 3);
 
-    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysOne"));
+    world.defaults->set(SettingsSchema::popupTwoColumn, QStringLiteral("alwaysOne"));
     StatsPopover one(world.env(), {}, screenOf(1440, 900));
     EXPECT_FALSE(one.currentSize().twoColumns);
     EXPECT_EQ(one.width(), 380);
@@ -72,7 +73,7 @@ TEST(StatsPopover, FiveProvidersSplitThreeAndTwo)
 TEST(StatsPopover, DisabledProvidersAreNotShown)
 {
     PopoverWorld world;
-    world.defaults->set(QStringLiteral("provider.gpu.total.enabled"), false);
+    world.defaults->set(SettingsSchema::providerEnabled.key(u"gpu.total"), false);
     world.enablement = std::make_unique<ProviderEnablementStore>();
     StatsPopover popover(world.env(), {}, screenOf(1440, 900));
     QStringList ids;
@@ -109,7 +110,7 @@ TEST(StatsPopover, ManyChangesInOneTurnUpdateOnce)
     StatsPopover popover(world.env(), {}, screenOf(1440, 900));
     world.publish();
     world.theme->select(QStringLiteral("gum.light"));
-    world.defaults->set(QStringLiteral("global.statBgEnabled"), true);
+    world.defaults->set(SettingsSchema::statBgEnabled, true);
     world.pins->setPins({});
     const int builds = popover.buildCount();
     spinFor(20);
@@ -132,7 +133,7 @@ TEST(StatsPopover, ChangesArrivingInOneTurnRefreshEachRowOnceInTheNext)
     world.providers[0]->value = 0.6;
     world.publish();
     world.theme->select(QStringLiteral("gum.light"));
-    world.defaults->set(QStringLiteral("global.statShowMerged"), false);
+    world.defaults->set(SettingsSchema::statShowMerged, false);
     world.pins->setPins({});
     for (int i = 0; i < popover.rows().size(); ++i)
         EXPECT_EQ(popover.rows()[i]->refreshCount(), before[i]) << "nothing runs within the turn";
@@ -212,15 +213,15 @@ TEST(StatsPopover, AStoredColumnPreferenceThatIsNotAKnownStringReadsAsAuto)
     PopoverWorld world;
     for (const QVariant& stored : {QVariant(qint64(2)), QVariant(true), QVariant(QStringLiteral("alwaysThree")),
                                    QVariant(QStringLiteral("ALWAYSONE")), QVariant()}) {
-        world.defaults->set(QStringLiteral("global.popupTwoColumn"), stored);
+        world.defaults->set(SettingsSchema::popupTwoColumn, stored);
         StatsPopover popover(world.env(), {}, screenOf(1440, 900));
         EXPECT_TRUE(popover.currentSize().twoColumns) << stored.toString().toStdString();
     }
-    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysOne"));
+    world.defaults->set(SettingsSchema::popupTwoColumn, QStringLiteral("alwaysOne"));
     StatsPopover popover(world.env(), {}, screenOf(1440, 900));
     EXPECT_FALSE(popover.currentSize().twoColumns);
     // A change of the preference while open re-lays the columns out.
-    world.defaults->set(QStringLiteral("global.popupTwoColumn"), QStringLiteral("alwaysTwo"));
+    world.defaults->set(SettingsSchema::popupTwoColumn, QStringLiteral("alwaysTwo"));
     ASSERT_TRUE(waitUntil([&] { return popover.currentSize().twoColumns; }));
     EXPECT_EQ(popover.width(), 740);
 }

@@ -5,6 +5,7 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/PropertyList.h"
+#include "schema/SettingsSchema.h"
 #include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
@@ -29,23 +30,23 @@ QByteArray jsonPins() { return R"([{"providerId":"cpu.total","visualizerId":"viz
 // default, and keys that never travel.
 void fillStore(Defaults& d)
 {
-    d.registerDefaults({{QStringLiteral("global.fpsLimit"), 30}, {QStringLiteral("global.popupTwoColumn"), "auto"}});
-    d.set("pinnedSlots", jsonPins());
-    d.set("global.themeId", "one.dark");
-    d.set("global.alarms", QByteArray(R"([{"id":"a1"}])"));
-    d.set("global.runnerTintThreshold", 0.65);
-    d.set("global.spriteYOffset", -2);
+    d.registerDefaults({{SettingsSchema::fpsLimit, 30}, {SettingsSchema::popupTwoColumn, "auto"}});
+    d.set(SettingsSchema::pinnedSlots, jsonPins());
+    d.set(SettingsSchema::themeId, "one.dark");
+    d.set(SettingsSchema::alarms, QByteArray(R"([{"id":"a1"}])"));
+    d.set(SettingsSchema::runnerTintThreshold, 0.65);
+    d.set(SettingsSchema::spriteYOffset, -2);
     d.set("global.checkedAt", QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC));
     d.set("global.list", QVariantList{"a", 1, 2.5, true});
     d.set("global.dict", QVariantMap{{"inner", QVariantMap{{"x", 1}}}});
-    d.set("provider.net.total.enabled", false);
-    d.set("visualizer.viz.pie.size", 26.0);
-    d.set("tag.override.cpu.total", "PROC");
-    d.set("store.seen.pack.fox", true);
-    d.set("migration.seedSampleAlarm.v1", true);
-    d.set("pin.cpu.total::viz.numberLabel.tag.shown", true);
-    d.set("setup.windowDismissed.v1", true);
-    d.set("dev.gaugelet.store.catalogue.cache", QByteArray("cache"));
+    d.set(SettingsSchema::providerEnabled.key(u"net.total"), false);
+    d.set(SettingsSchema::visualizerSize.key(u"viz.pie"), 26.0);
+    d.set(SettingsSchema::tagOverride.key(u"cpu.total"), "PROC");
+    d.set(SettingsSchema::storeSeen.key(u"pack.fox"), true);
+    d.set(SettingsSchema::sampleAlarmSeeded, true);
+    d.set(SettingsSchema::pinLabel.key(u"cpu.total::viz.numberLabel.tag.shown"), true);
+    d.set(SettingsSchema::setupWindowDismissed, true);
+    d.set(SettingsSchema::catalogueCache, QByteArray("cache"));
     d.set("unrelated", "stays");
 }
 
@@ -117,25 +118,25 @@ protected:
 
 TEST(ConfigBackupKeys, CarriesTheSettingsButNotPinStylingSetupOrCaches)
 {
-    const std::pair<const char*, bool> cases[] = {
-        {"pinnedSlots", true},
-        {"pinnedSlots.extra", false},
-        {"global.themeId", true},
-        {"global.", true},
-        {"provider.cpu.total.enabled", true},
-        {"visualizer.viz.pie.size", true},
-        {"tag.override.cpu.total", true},
-        {"store.seen.pack.fox", true},
-        {"store.other", false},
-        {"migration.seedSampleAlarm.v1", true},
-        {"pin.cpu.total::viz.pie.tag.shown", false},
-        {"setup.windowDismissed.v1", false},
-        {"dev.gaugelet.killswitch.lastResponse", false},
-        {"Global.themeId", false},
-        {"", false},
+    const std::pair<QString, bool> cases[] = {
+        {SettingsSchema::pinnedSlots, true},
+        {QStringLiteral("pinnedSlots.extra"), false},
+        {SettingsSchema::themeId, true},
+        {QStringLiteral("global."), true},
+        {SettingsSchema::providerEnabled.key(u"cpu.total"), true},
+        {SettingsSchema::visualizerSize.key(u"viz.pie"), true},
+        {SettingsSchema::tagOverride.key(u"cpu.total"), true},
+        {SettingsSchema::storeSeen.key(u"pack.fox"), true},
+        {QStringLiteral("store.other"), false},
+        {SettingsSchema::sampleAlarmSeeded, true},
+        {SettingsSchema::pinLabel.key(u"cpu.total::viz.pie.tag.shown"), false},
+        {SettingsSchema::setupWindowDismissed, false},
+        {SettingsSchema::killSwitchLastResponse, false},
+        {QStringLiteral("Global.themeId"), false},
+        {QStringLiteral(""), false},
     };
     for (const auto& [key, carried] : cases)
-        EXPECT_EQ(ConfigBackup::isCarried(QString::fromUtf8(key)), carried) << key;
+        EXPECT_EQ(ConfigBackup::isCarried(key), carried) << key.toStdString();
 }
 
 TEST_F(ConfigBackupTest, SavedFileHoldsTheCarriedKeysWithRegisteredDefaults)
@@ -156,10 +157,10 @@ TEST_F(ConfigBackupTest, SavedFileHoldsTheCarriedKeysWithRegisteredDefaults)
     EXPECT_EQ(root["exportedAt"].typeId(), QMetaType::QDateTime);
     const QVariantMap values = root["values"].toMap();
     EXPECT_EQ(values, carriedOf(d.dictionaryRepresentation()));
-    EXPECT_EQ(values["global.fpsLimit"], QVariant(qint64(30))); // registered only
-    EXPECT_FALSE(values.contains("pin.cpu.total::viz.numberLabel.tag.shown"));
-    EXPECT_FALSE(values.contains("setup.windowDismissed.v1"));
-    EXPECT_FALSE(values.contains("dev.gaugelet.store.catalogue.cache"));
+    EXPECT_EQ(values[SettingsSchema::fpsLimit], QVariant(qint64(30))); // registered only
+    EXPECT_FALSE(values.contains(SettingsSchema::pinLabel.key(u"cpu.total::viz.numberLabel.tag.shown")));
+    EXPECT_FALSE(values.contains(SettingsSchema::setupWindowDismissed));
+    EXPECT_FALSE(values.contains(SettingsSchema::catalogueCache));
     EXPECT_EQ(log.count("exported settings to settings.gaugeletbackup"), 1);
 }
 
@@ -182,27 +183,27 @@ TEST_F(ConfigBackupTest, LoadRestoresEveryCarriedKeyAndRemovesLaterOnes)
 
     // Changes after the save: a new badge override, edits, a removal, and
     // keys that never travel.
-    d.set("tag.override.gpu.total", "G");
-    d.set("global.themeId", "ayu.light");
-    d.set("visualizer.viz.runner.fox.size", 33.0);
-    d.remove("provider.net.total.enabled");
-    d.set("pin.cpu.total::viz.numberLabel.tag.shown", false);
-    d.set("setup.windowDismissed.v1", false);
+    d.set(SettingsSchema::tagOverride.key(u"gpu.total"), "G");
+    d.set(SettingsSchema::themeId, "ayu.light");
+    d.set(SettingsSchema::visualizerSize.key(u"viz.runner.fox"), 33.0);
+    d.remove(SettingsSchema::providerEnabled.key(u"net.total"));
+    d.set(SettingsSchema::pinLabel.key(u"cpu.total::viz.numberLabel.tag.shown"), false);
+    d.set(SettingsSchema::setupWindowDismissed, false);
 
     LogCapture log(logCategory);
     ASSERT_TRUE(ConfigBackup::importFrom(file, d).hasValue());
 
     QVariantMap restored = carriedOf(d.userValues());
     // The registered defaults travelled as values and come back as the user's.
-    EXPECT_EQ(restored.take("global.fpsLimit"), QVariant(qint64(30)));
-    EXPECT_EQ(restored.take("global.popupTwoColumn"), QVariant("auto"));
+    EXPECT_EQ(restored.take(SettingsSchema::fpsLimit), QVariant(qint64(30)));
+    EXPECT_EQ(restored.take(SettingsSchema::popupTwoColumn), QVariant("auto"));
     EXPECT_EQ(restored, savedCarried);
-    EXPECT_FALSE(d.hasUserValue("tag.override.gpu.total"));
-    EXPECT_FALSE(d.hasUserValue("visualizer.viz.runner.fox.size"));
+    EXPECT_FALSE(d.hasUserValue(SettingsSchema::tagOverride.key(u"gpu.total")));
+    EXPECT_FALSE(d.hasUserValue(SettingsSchema::visualizerSize.key(u"viz.runner.fox")));
     // Pin styling, the setup flag and caches are neither restored nor removed.
-    EXPECT_EQ(d.object("pin.cpu.total::viz.numberLabel.tag.shown"), QVariant(false));
-    EXPECT_EQ(d.object("setup.windowDismissed.v1"), QVariant(false));
-    EXPECT_EQ(d.object("dev.gaugelet.store.catalogue.cache"), QVariant(QByteArray("cache")));
+    EXPECT_EQ(d.object(SettingsSchema::pinLabel.key(u"cpu.total::viz.numberLabel.tag.shown")), QVariant(false));
+    EXPECT_EQ(d.object(SettingsSchema::setupWindowDismissed), QVariant(false));
+    EXPECT_EQ(d.object(SettingsSchema::catalogueCache), QVariant(QByteArray("cache")));
     EXPECT_EQ(d.object("unrelated"), QVariant("stays"));
     EXPECT_EQ(log.countPrefix("restored "), 1);
 }
@@ -211,22 +212,22 @@ TEST_F(ConfigBackupTest, UncarriedEntriesAreSkippedButCounted)
 {
     const QVariantMap root{
         {"version", 1},
-        {"values", QVariantMap{{"global.themeId", "one.light"},
-                               {"pin.cpu.total::viz.pie.value.text", "x"},
-                               {"setup.windowDismissed.v1", true},
-                               {"dev.gaugelet.killswitch.lastResponse", QByteArray("{}")},
-                               {"provider.cpu.total.enabled", false}}},
+        {"values", QVariantMap{{SettingsSchema::themeId, "one.light"},
+                               {SettingsSchema::pinLabel.key(u"cpu.total::viz.pie.value.text"), "x"},
+                               {SettingsSchema::setupWindowDismissed, true},
+                               {SettingsSchema::killSwitchLastResponse, QByteArray("{}")},
+                               {SettingsSchema::providerEnabled.key(u"cpu.total"), false}}},
     };
     Defaults d;
     LogCapture log(logCategory);
     ASSERT_TRUE(ConfigBackup::importFrom(write("s.gaugeletbackup", backupXml(root)), d).hasValue());
-    EXPECT_EQ(d.userValues(), (QVariantMap{{"global.themeId", "one.light"}, {"provider.cpu.total.enabled", false}}));
+    EXPECT_EQ(d.userValues(), (QVariantMap{{SettingsSchema::themeId, "one.light"}, {SettingsSchema::providerEnabled.key(u"cpu.total"), false}}));
     EXPECT_EQ(log.count("restored 5 keys from s.gaugeletbackup"), 1);
 }
 
 TEST_F(ConfigBackupTest, WrongStructuresAndVersionsChangeNothing)
 {
-    const QVariantMap goodValues{{"global.themeId", "one.light"}};
+    const QVariantMap goodValues{{SettingsSchema::themeId, "one.light"}};
     const QString incompatible2 = QStringLiteral("Backup file version 2 cannot be loaded by this build (expects 1).");
     const struct {
         const char* name;
@@ -297,15 +298,15 @@ TEST_F(ConfigBackupTest, PythonBinaryListLoadsLikeItsXmlTwin)
             .hasValue());
     EXPECT_EQ(fromBinary.userValues(), fromXml.userValues());
     EXPECT_EQ(fromBinary.userValues().size(), 13); // 16 entries, 3 not carried
-    EXPECT_EQ(fromBinary.data("pinnedSlots"), jsonPins());
-    EXPECT_EQ(fromBinary.string("global.themeId"), "ayu.mirage");
-    EXPECT_EQ(fromBinary.integer("global.fpsLimit"), 24);
-    EXPECT_EQ(fromBinary.real("global.runnerTintThreshold"), 0.65);
-    EXPECT_EQ(fromBinary.boolean("provider.net.total.enabled"), false);
+    EXPECT_EQ(fromBinary.data(SettingsSchema::pinnedSlots), jsonPins());
+    EXPECT_EQ(fromBinary.string(SettingsSchema::themeId), "ayu.mirage");
+    EXPECT_EQ(fromBinary.integer(SettingsSchema::fpsLimit), 24);
+    EXPECT_EQ(fromBinary.real(SettingsSchema::runnerTintThreshold), 0.65);
+    EXPECT_EQ(fromBinary.boolean(SettingsSchema::providerEnabled.key(u"net.total")), false);
     EXPECT_EQ(fromBinary.date("global.lastSeen"), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC));
     EXPECT_EQ(fromBinary.array("global.list"), (QVariantList{"a", qint64(1), 2.5, false}));
-    EXPECT_FALSE(fromBinary.hasUserValue("setup.windowDismissed.v1"));
-    EXPECT_FALSE(fromBinary.hasUserValue("pin.cpu.total::viz.numberLabel.tag.shown"));
+    EXPECT_FALSE(fromBinary.hasUserValue(SettingsSchema::setupWindowDismissed));
+    EXPECT_FALSE(fromBinary.hasUserValue(SettingsSchema::pinLabel.key(u"cpu.total::viz.numberLabel.tag.shown")));
 }
 
 // A hostile file fails to load without crashing and changes nothing.
@@ -341,13 +342,13 @@ TEST_F(ConfigBackupTest, HostileXmlOf200000LevelsFails)
 TEST_F(ConfigBackupTest, OversizedAndSpecialFilesAreRefusedUnreadEachWithItsReason)
 {
     // A valid backup padded past the limit would load if it were read.
-    QByteArray padded = backupXml(QVariantMap{{"version", 1}, {"values", QVariantMap{{"global.themeId", "x"}}}});
+    QByteArray padded = backupXml(QVariantMap{{"version", 1}, {"values", QVariantMap{{SettingsSchema::themeId, "x"}}}});
     padded.replace("<dict>", "<dict>" + QByteArray(int(ConfigBackup::maxFileSize), ' '));
     const QString big = write("big.gaugeletbackup", padded);
     ASSERT_TRUE(PropertyList::fromData(padded).hasValue());
 
     const QString valid = write("valid.gaugeletbackup",
-                                backupXml(QVariantMap{{"version", 1}, {"values", QVariantMap{{"global.themeId", "x"}}}}));
+                                backupXml(QVariantMap{{"version", 1}, {"values", QVariantMap{{SettingsSchema::themeId, "x"}}}}));
     const QString fifo = path("fifo.gaugeletbackup");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString folder = path("folder.gaugeletbackup");
@@ -374,7 +375,7 @@ TEST_F(ConfigBackupTest, OversizedAndSpecialFilesAreRefusedUnreadEachWithItsReas
     ASSERT_TRUE(QFile::link(valid, link));
     Defaults d;
     EXPECT_TRUE(ConfigBackup::importFrom(link, d).hasValue());
-    EXPECT_EQ(d.string("global.themeId"), "x");
+    EXPECT_EQ(d.string(SettingsSchema::themeId), "x");
 }
 
 TEST_F(ConfigBackupTest, WhatExportWritesImportLoadsAndLargerIsNotWritten)
@@ -382,7 +383,7 @@ TEST_F(ConfigBackupTest, WhatExportWritesImportLoadsAndLargerIsNotWritten)
     // 30,000 keys: a few MB, far above the old 1 MiB import limit.
     Defaults many;
     for (int i = 0; i < 30000; ++i)
-        many.set(QStringLiteral("tag.override.provider.%1").arg(i), QStringLiteral("label %1").arg(i));
+        many.set(SettingsSchema::tagOverride.key(u"provider.%1").arg(i), QStringLiteral("label %1").arg(i));
     const QString file = path("many.gaugeletbackup");
     ASSERT_TRUE(ConfigBackup::exportTo(many, file).hasValue());
     EXPECT_GT(QFileInfo(file).size(), 1024 * 1024);
@@ -416,10 +417,10 @@ TEST_F(ConfigBackupTest, MissingFilesAndUnwritableFoldersReportTheSystemsReason)
 TEST_F(ConfigBackupTest, SavingReplacesAnExistingFileWhole)
 {
     Defaults d;
-    d.set("global.themeId", "one.dark");
+    d.set(SettingsSchema::themeId, "one.dark");
     const QString file = write("old.gaugeletbackup", QByteArray(50'000, 'x'));
     ASSERT_TRUE(ConfigBackup::exportTo(d, file).hasValue());
-    EXPECT_EQ(readRoot(file)["values"].toMap(), (QVariantMap{{"global.themeId", "one.dark"}}));
+    EXPECT_EQ(readRoot(file)["values"].toMap(), (QVariantMap{{SettingsSchema::themeId, "one.dark"}}));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"old.gaugeletbackup"});
 }
 
@@ -428,11 +429,11 @@ TEST(ConfigBackupKeys, RemovingCarriedKeysLeavesTheRestAndTheRegisteredDefaults)
     Defaults d;
     fillStore(d);
     ConfigBackup::removeCarriedKeys(d);
-    EXPECT_EQ(d.userValues(), (QVariantMap{{"pin.cpu.total::viz.numberLabel.tag.shown", true},
-                                           {"setup.windowDismissed.v1", true},
-                                           {"dev.gaugelet.store.catalogue.cache", QByteArray("cache")},
+    EXPECT_EQ(d.userValues(), (QVariantMap{{SettingsSchema::pinLabel.key(u"cpu.total::viz.numberLabel.tag.shown"), true},
+                                           {SettingsSchema::setupWindowDismissed, true},
+                                           {SettingsSchema::catalogueCache, QByteArray("cache")},
                                            {"unrelated", "stays"}}));
-    EXPECT_EQ(d.integer("global.fpsLimit"), 30); // back to the registered default
+    EXPECT_EQ(d.integer(SettingsSchema::fpsLimit), 30); // back to the registered default
 }
 
 TEST(ConfigBackup, FuzzInputsKeepTheFuzzTargetsProperty)

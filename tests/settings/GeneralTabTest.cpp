@@ -6,6 +6,7 @@
 #include "platform/core/WallClock.h"
 #include "platform/desktop/LoginItemService.h"
 #include "platform/style/DesignStyle.h"
+#include "schema/SettingsSchema.h"
 #include "settings/ConfigBackup.h"
 #include "settings/RelaunchApp.h"
 #include "support/LogCapture.h"
@@ -219,7 +220,7 @@ TEST_F(GeneralTabTest, LaunchAtLoginIsSeededAndOnlyTheUserChangesIt)
 // The flow's rules and texts: BackupFlowModelTest.
 TEST_F(GeneralTabTest, SavingAsksForAFileWritesItAndShowsTheAlert)
 {
-    defaults->set("global.themeId", "one.dark");
+    defaults->set(SettingsSchema::themeId, "one.dark");
     panelAnswer = dir.filePath("mine.gaugeletbackup");
     child<QPushButton>(*tab, "saveSettings")->click();
     ASSERT_EQ(requests.size(), 1);
@@ -229,12 +230,12 @@ TEST_F(GeneralTabTest, SavingAsksForAFileWritesItAndShowsTheAlert)
     EXPECT_EQ(alerts[0].title, "Settings saved");
     EXPECT_TRUE(tab->backupAlert().has_value());
     const QVariantMap root = PropertyList::fromData(readFile(*panelAnswer)).value().toMap();
-    EXPECT_EQ(root["values"].toMap()["global.themeId"], QVariant("one.dark"));
+    EXPECT_EQ(root["values"].toMap()[SettingsSchema::themeId], QVariant("one.dark"));
 }
 
 TEST_F(GeneralTabTest, CancellingEitherPanelWritesNothingAndShowsNothing)
 {
-    defaults->set("global.themeId", "one.dark");
+    defaults->set(SettingsSchema::themeId, "one.dark");
     int changes = 0;
     QObject::connect(defaults.get(), &Defaults::changed, [&] { ++changes; });
     panelAnswer = std::nullopt;
@@ -251,7 +252,7 @@ TEST_F(GeneralTabTest, CancellingEitherPanelWritesNothingAndShowsNothing)
 TEST_F(GeneralTabTest, LoadingAsksForAFileAndRelaunchesOrSaysWhyNot)
 {
     const QString file = dir.filePath("in.gaugeletbackup");
-    writeFile(file, backup({{"global.themeId", "ayu.mirage"}}));
+    writeFile(file, backup({{SettingsSchema::themeId, "ayu.mirage"}}));
     panelAnswer = file;
     child<QPushButton>(*tab, "loadSettings")->click();
     ASSERT_EQ(requests.size(), 1);

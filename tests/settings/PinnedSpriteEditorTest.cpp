@@ -2,6 +2,7 @@
 
 #include "menubar/TagSpec.h"
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 #include "settings/PinnedSpriteEditor.h"
 #include "settings/SharedTagColorRows.h"
 #include "settings/TagStylingRows.h"
@@ -19,7 +20,7 @@ using namespace gaugelet;
 namespace {
 
 const QString cpu = QStringLiteral("cpu.total");
-const QString overrideKey = QStringLiteral("tag.override.cpu.total");
+const QString overrideKey = SettingsSchema::tagOverride.key(u"cpu.total");
 const Pin foxPin{cpu, QStringLiteral("viz.runner.fox")};
 
 QString repeated(const QString& unit, int n)

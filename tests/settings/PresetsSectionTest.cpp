@@ -4,6 +4,7 @@
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 #include "settings/PresetCard.h"
 #include "settings/PresetsSection.h"
 #include "stats/StatRegistry.h"
@@ -91,7 +92,7 @@ TEST(PresetsSection, ClickingTheCurrentCardAppliesAgainAndResetsStyling)
     EXPECT_TRUE(value.shown);
     EXPECT_EQ(value.yOffset, 10);
     EXPECT_EQ(currentMarks(section), (QList<bool>{false, true, false}));
-    EXPECT_TRUE(world.defaults()->object(PinManager::storageKey).isValid());
+    EXPECT_TRUE(world.defaults()->object(SettingsSchema::pinnedSlots).isValid());
 }
 
 TEST(PresetsSection, PresetWithoutUsableSlotEmptiesThePinsAndIsCurrent)

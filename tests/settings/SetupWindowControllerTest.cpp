@@ -1,5 +1,6 @@
 #include "settings/SetupWindowController.h"
 
+#include "schema/SettingsSchema.h"
 #include "settings/SetupChecklist.h"
 #include "settings/SetupWindowView.h"
 
@@ -18,7 +19,7 @@ using namespace gaugelet::test;
 
 namespace {
 
-const QString dismissedKey = QStringLiteral("setup.windowDismissed.v1");
+const QString dismissedKey = SettingsSchema::setupWindowDismissed;
 
 bool dismissed()
 {

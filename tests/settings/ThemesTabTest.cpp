@@ -3,6 +3,7 @@
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
 #include "settings/GroupedSection.h"
@@ -33,20 +34,6 @@
 using namespace gaugelet;
 
 namespace {
-
-// The registered defaults of the application delegate for the tab's keys.
-void registerLaunchDefaults(Defaults* d)
-{
-    d->registerDefaults({
-        {QStringLiteral("global.runnerTintEnabled"), false},
-        {QStringLiteral("global.runnerTintThreshold"), 0.8},
-        {QStringLiteral("global.popupFontSize"), 13},
-        {QStringLiteral("global.popupTwoColumn"), QStringLiteral("auto")},
-        {QStringLiteral("global.spriteYOffset"), 0},
-        {QStringLiteral("global.statBgEnabled"), false},
-        {QStringLiteral("global.statBgHex"), QString()},
-    });
-}
 
 QStringList paletteNames(const ThemesTab& tab)
 {
@@ -93,7 +80,7 @@ TEST(ThemesTab, PaletteListShowsHiddenPalettesOnlyWhileSelected)
     };
     for (const PaletteCase& c : cases) {
         test::SettingsWorld world;
-        world.defaults()->set(ThemeStore::themeIdKey, QString::fromLatin1(c.selected));
+        world.defaults()->set(SettingsSchema::themeId, QString::fromLatin1(c.selected));
         world.theme = std::make_unique<ThemeStore>(QStringLiteral("gum.dark"));
         ThemesTab tab(world.env());
         EXPECT_EQ(paletteNames(tab), c.names) << c.selected;
@@ -104,13 +91,13 @@ TEST(ThemesTab, PaletteListShowsHiddenPalettesOnlyWhileSelected)
 TEST(ThemesTab, ChoosingAPaletteDropsTheHiddenOneAndStoresTheId)
 {
     test::SettingsWorld world;
-    world.defaults()->set(ThemeStore::themeIdKey, QStringLiteral("ayu.light"));
+    world.defaults()->set(SettingsSchema::themeId, QStringLiteral("ayu.light"));
     world.theme = std::make_unique<ThemeStore>(QStringLiteral("gum.dark"));
     ThemesTab tab(world.env());
     ASSERT_EQ(tab.paletteRows().size(), 4);
     QTest::mouseClick(tab.paletteRows()[1], Qt::LeftButton);
     EXPECT_EQ(world.theme->palette().id, QStringLiteral("one.dark"));
-    EXPECT_EQ(world.defaults()->string(ThemeStore::themeIdKey), QStringLiteral("one.dark"));
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::themeId), QStringLiteral("one.dark"));
     EXPECT_EQ(paletteNames(tab), (QStringList{"Gum Dark", "One Dark", "Ayu Mirage"}));
     EXPECT_EQ(selectedRow(tab), 1);
 }
@@ -118,7 +105,7 @@ TEST(ThemesTab, ChoosingAPaletteDropsTheHiddenOneAndStoresTheId)
 TEST(ThemesTab, FreshInstallShowsDefaultsAndOpeningWritesNothing)
 {
     test::SettingsWorld world;
-    registerLaunchDefaults(world.defaults());
+    SettingsSchema::registerLaunchDefaults(*world.defaults());
     ASSERT_TRUE(world.installRunners());
     test::WriteCounter writes(world.defaults());
     ThemesTab tab(world.env());
@@ -160,9 +147,9 @@ TEST(ThemesTab, FreshInstallShowsDefaultsAndOpeningWritesNothing)
 TEST(ThemesTab, SliderLabelsShowStoredValuesTruncated)
 {
     test::SettingsWorld world;
-    world.defaults()->set(ThemesTab::spriteYOffsetKey, -3.0);
-    world.defaults()->set(ThemesTab::popupFontSizeKey, 11.9);
-    world.defaults()->set(ThemesTab::runnerTintThresholdKey, 0.3);
+    world.defaults()->set(SettingsSchema::spriteYOffset, -3.0);
+    world.defaults()->set(SettingsSchema::popupFontSize, 11.9);
+    world.defaults()->set(SettingsSchema::runnerTintThreshold, 0.3);
     ThemesTab tab(world.env());
     EXPECT_EQ(tab.offsetLabel()->text(), QStringLiteral("-3pt"));
     EXPECT_EQ(tab.offsetSlider()->value(), -3);
@@ -171,11 +158,11 @@ TEST(ThemesTab, SliderLabelsShowStoredValuesTruncated)
     // Below the slider's range: the slider at its end, the label the stored value.
     EXPECT_EQ(tab.thresholdLabel()->text(), QStringLiteral("30%"));
     EXPECT_EQ(tab.thresholdSlider()->value(), 10);
-    EXPECT_EQ(world.defaults()->real(ThemesTab::runnerTintThresholdKey), 0.3);
+    EXPECT_EQ(world.defaults()->real(SettingsSchema::runnerTintThreshold), 0.3);
 }
 
 struct OddNumberCase {
-    const char* key;
+    const SettingKey& key;
     double stored;
     int slider;
     const char* label;
@@ -186,38 +173,38 @@ TEST(ThemesTab, DamagedOrHugeNumbersShowDefaultOrClampedAndStayStored)
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     constexpr double inf = std::numeric_limits<double>::infinity();
     const OddNumberCase cases[] = {
-        {"global.popupFontSize", nan, 13, "13pt"},
-        {"global.popupFontSize", inf, 13, "13pt"},
-        {"global.popupFontSize", 1e300, 16, "16pt"},
-        {"global.popupFontSize", 1.7e308, 16, "16pt"},
-        {"global.popupFontSize", -1e300, 9, "9pt"},
-        {"global.popupFontSize", 30, 16, "30pt"},
-        {"global.spriteYOffset", -inf, 0, "0pt"},
-        {"global.spriteYOffset", 1.7e308, 10, "10pt"},
-        {"global.spriteYOffset", -1e300, -10, "-10pt"},
-        {"global.spriteYOffset", 25.7, 10, "25pt"},
-        {"global.runnerTintThreshold", nan, 16, "80%"},
-        {"global.runnerTintThreshold", 1e300, 19, "95%"},
-        {"global.runnerTintThreshold", 1.7e308, 19, "95%"},
-        {"global.runnerTintThreshold", -1e300, 10, "50%"},
-        {"global.runnerTintThreshold", 2.0, 19, "200%"},
+        {SettingsSchema::popupFontSize, nan, 13, "13pt"},
+        {SettingsSchema::popupFontSize, inf, 13, "13pt"},
+        {SettingsSchema::popupFontSize, 1e300, 16, "16pt"},
+        {SettingsSchema::popupFontSize, 1.7e308, 16, "16pt"},
+        {SettingsSchema::popupFontSize, -1e300, 9, "9pt"},
+        {SettingsSchema::popupFontSize, 30, 16, "30pt"},
+        {SettingsSchema::spriteYOffset, -inf, 0, "0pt"},
+        {SettingsSchema::spriteYOffset, 1.7e308, 10, "10pt"},
+        {SettingsSchema::spriteYOffset, -1e300, -10, "-10pt"},
+        {SettingsSchema::spriteYOffset, 25.7, 10, "25pt"},
+        {SettingsSchema::runnerTintThreshold, nan, 16, "80%"},
+        {SettingsSchema::runnerTintThreshold, 1e300, 19, "95%"},
+        {SettingsSchema::runnerTintThreshold, 1.7e308, 19, "95%"},
+        {SettingsSchema::runnerTintThreshold, -1e300, 10, "50%"},
+        {SettingsSchema::runnerTintThreshold, 2.0, 19, "200%"},
     };
     for (const OddNumberCase& c : cases) {
         test::SettingsWorld world;
-        const QString key = QString::fromLatin1(c.key);
+        const QString key = c.key;
         world.defaults()->set(key, c.stored);
         const QVariant before = world.defaults()->object(key);
         test::WriteCounter writes(world.defaults());
         ThemesTab tab(world.env());
-        QSlider* slider = key == ThemesTab::popupFontSizeKey ? tab.fontSizeSlider()
-                        : key == ThemesTab::spriteYOffsetKey ? tab.offsetSlider()
-                                                             : tab.thresholdSlider();
-        QLabel* label = key == ThemesTab::popupFontSizeKey ? tab.fontSizeLabel()
-                      : key == ThemesTab::spriteYOffsetKey ? tab.offsetLabel()
-                                                           : tab.thresholdLabel();
-        EXPECT_EQ(slider->value(), c.slider) << c.key << " " << c.stored;
-        EXPECT_EQ(label->text(), QString::fromLatin1(c.label)) << c.key << " " << c.stored;
-        EXPECT_EQ(writes.count(), 0) << c.key << " " << c.stored;
+        QSlider* slider = key == SettingsSchema::popupFontSize   ? tab.fontSizeSlider()
+                          : key == SettingsSchema::spriteYOffset ? tab.offsetSlider()
+                                                                 : tab.thresholdSlider();
+        QLabel* label = key == SettingsSchema::popupFontSize   ? tab.fontSizeLabel()
+                        : key == SettingsSchema::spriteYOffset ? tab.offsetLabel()
+                                                               : tab.thresholdLabel();
+        EXPECT_EQ(slider->value(), c.slider) << key.toStdString() << " " << c.stored;
+        EXPECT_EQ(label->text(), QString::fromLatin1(c.label)) << key.toStdString() << " " << c.stored;
+        EXPECT_EQ(writes.count(), 0) << key.toStdString() << " " << c.stored;
         const QVariant after = world.defaults()->object(key);
         EXPECT_EQ(after.typeId(), before.typeId());
         if (!std::isnan(c.stored)) {
@@ -232,34 +219,34 @@ TEST(ThemesTab, ThresholdStoresTwentiethsAndFollowsTheSwitch)
     ThemesTab tab(world.env());
     EXPECT_FALSE(tab.thresholdSlider()->isEnabled());
     QTest::mouseClick(tab.tintToggle(), Qt::LeftButton);
-    EXPECT_EQ(world.defaults()->boolean(ThemesTab::runnerTintEnabledKey), true);
+    EXPECT_EQ(world.defaults()->boolean(SettingsSchema::runnerTintEnabled), true);
     EXPECT_TRUE(tab.thresholdSlider()->isEnabled());
     for (int k = 10; k <= 19; ++k) {
         dragTo(tab.thresholdSlider(), k);
-        const QVariant stored = world.defaults()->object(ThemesTab::runnerTintThresholdKey);
+        const QVariant stored = world.defaults()->object(SettingsSchema::runnerTintThreshold);
         EXPECT_EQ(stored.typeId(), QMetaType::Double);
         EXPECT_EQ(stored.toDouble(), k / 20.0) << k;
         EXPECT_EQ(tab.thresholdLabel()->text(), QString::number(qint64(std::trunc(k / 20.0 * 100))) + u'%');
     }
     dragTo(tab.thresholdSlider(), 12);
-    EXPECT_EQ(world.defaults()->real(ThemesTab::runnerTintThresholdKey), 0.6);
+    EXPECT_EQ(world.defaults()->real(SettingsSchema::runnerTintThreshold), 0.6);
     EXPECT_EQ(tab.thresholdLabel()->text(), QStringLiteral("60%"));
     dragTo(tab.fontSizeSlider(), 10);
-    EXPECT_EQ(world.defaults()->object(ThemesTab::popupFontSizeKey).typeId(), QMetaType::Double);
-    EXPECT_EQ(world.defaults()->real(ThemesTab::popupFontSizeKey), 10.0);
+    EXPECT_EQ(world.defaults()->object(SettingsSchema::popupFontSize).typeId(), QMetaType::Double);
+    EXPECT_EQ(world.defaults()->real(SettingsSchema::popupFontSize), 10.0);
     EXPECT_EQ(tab.fontSizeLabel()->text(), QStringLiteral("10pt"));
     dragTo(tab.offsetSlider(), -7);
-    EXPECT_EQ(world.defaults()->real(ThemesTab::spriteYOffsetKey), -7.0);
+    EXPECT_EQ(world.defaults()->real(SettingsSchema::spriteYOffset), -7.0);
     EXPECT_EQ(tab.offsetLabel()->text(), QStringLiteral("-7pt"));
 }
 
 TEST(ThemesTab, SwitchesShowWhatTheLenientReadersDo)
 {
     test::SettingsWorld world;
-    world.defaults()->set(ThemesTab::runnerTintEnabledKey, 1);
-    world.defaults()->set(ThemesTab::statBgEnabledKey, 2.5);
-    world.defaults()->set(ThemesTab::smoothChartsKey, 0);
-    world.defaults()->set(ThemesTab::statFgEnabledKey, QStringLiteral("yes"));
+    world.defaults()->set(SettingsSchema::runnerTintEnabled, 1);
+    world.defaults()->set(SettingsSchema::statBgEnabled, 2.5);
+    world.defaults()->set(SettingsSchema::smoothCharts, 0);
+    world.defaults()->set(SettingsSchema::statFgEnabled, QStringLiteral("yes"));
     test::WriteCounter writes(world.defaults());
     ThemesTab tab(world.env());
     EXPECT_TRUE(tab.tintToggle()->isChecked());
@@ -270,7 +257,7 @@ TEST(ThemesTab, SwitchesShowWhatTheLenientReadersDo)
     EXPECT_FALSE(tab.textColorToggle()->isChecked());
     EXPECT_EQ(writes.count(), 0);
     QTest::mouseClick(tab.tintToggle(), Qt::LeftButton);
-    EXPECT_EQ(world.defaults()->object(ThemesTab::runnerTintEnabledKey), QVariant(false));
+    EXPECT_EQ(world.defaults()->object(SettingsSchema::runnerTintEnabled), QVariant(false));
 }
 
 TEST(ThemesTab, PillColourFallsBackToGrayAndPickersNeedTheirSwitch)
@@ -279,7 +266,7 @@ TEST(ThemesTab, PillColourFallsBackToGrayAndPickersNeedTheirSwitch)
     for (const QString& hex : hexes) {
         test::SettingsWorld world;
         if (!hex.isNull())
-            world.defaults()->set(ThemesTab::statBgHexKey, hex);
+            world.defaults()->set(SettingsSchema::statBgHex, hex);
         ThemesTab tab(world.env());
         EXPECT_FALSE(tab.pillColorWell()->isEnabled());
         EXPECT_FALSE(tab.pillResetButton()->isEnabled());
@@ -290,7 +277,7 @@ TEST(ThemesTab, PillColourFallsBackToGrayAndPickersNeedTheirSwitch)
         EXPECT_NEAR(c.alphaF(), 0.28, 0.01) << hex.toStdString();
         EXPECT_EQ(c.red(), c.green());
         if (!hex.isNull()) {
-            EXPECT_EQ(world.defaults()->string(ThemesTab::statBgHexKey), hex);
+            EXPECT_EQ(world.defaults()->string(SettingsSchema::statBgHex), hex);
         }
     }
 }
@@ -298,7 +285,7 @@ TEST(ThemesTab, PillColourFallsBackToGrayAndPickersNeedTheirSwitch)
 TEST(ThemesTab, TextColourIsStoredOnlyWhenThePanelIsConfirmed)
 {
     test::SettingsWorld world;
-    world.defaults()->set(ThemesTab::statFgEnabledKey, true);
+    world.defaults()->set(SettingsSchema::statFgEnabled, true);
     ThemesTab tab(world.env());
     ASSERT_TRUE(tab.textColorWell()->isEnabled());
     EXPECT_EQ(tab.textColorWell()->color(), tab.palette().color(QPalette::WindowText));
@@ -319,28 +306,28 @@ TEST(ThemesTab, TextColourIsStoredOnlyWhenThePanelIsConfirmed)
     ASSERT_NE(panel, nullptr);
     panel->setCurrentColor(QColor::fromRgbF(1, 0, 0, 1));
     panel->accept();
-    EXPECT_EQ(world.defaults()->string(ThemesTab::statFgHexKey), QStringLiteral("#FF0000FF"));
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::statFgHex), QStringLiteral("#FF0000FF"));
     EXPECT_EQ(tab.textColorWell()->color(), QColor(255, 0, 0));
 
     QTest::mouseClick(tab.textColorResetButton(), Qt::LeftButton);
-    EXPECT_EQ(world.defaults()->string(ThemesTab::statFgHexKey), QString());
-    EXPECT_TRUE(world.defaults()->hasUserValue(ThemesTab::statFgHexKey));
-    EXPECT_EQ(world.defaults()->boolean(ThemesTab::statFgEnabledKey), true);
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::statFgHex), QString());
+    EXPECT_TRUE(world.defaults()->hasUserValue(SettingsSchema::statFgHex));
+    EXPECT_EQ(world.defaults()->boolean(SettingsSchema::statFgEnabled), true);
     EXPECT_TRUE(tab.textColorToggle()->isChecked());
 
     // Choosing a pill colour leaves its switch alone.
-    world.defaults()->set(ThemesTab::statBgEnabledKey, true);
+    world.defaults()->set(SettingsSchema::statBgEnabled, true);
     QApplication::processEvents();
     tab.setStatBgColor(QColor(0, 128, 255, 128));
-    EXPECT_EQ(world.defaults()->string(ThemesTab::statBgHexKey), QStringLiteral("#0080FF80"));
-    EXPECT_EQ(world.defaults()->boolean(ThemesTab::statBgEnabledKey), true);
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::statBgHex), QStringLiteral("#0080FF80"));
+    EXPECT_EQ(world.defaults()->boolean(SettingsSchema::statBgEnabled), true);
 }
 
 TEST(ThemesTab, PickersStoreRawValuesAndShowDefaultsForUnknownOnes)
 {
     test::SettingsWorld world;
-    world.defaults()->set(ThemesTab::popupTwoColumnKey, QStringLiteral("three"));
-    world.defaults()->set(ThemesTab::statLabelPositionKey, QStringLiteral("left"));
+    world.defaults()->set(SettingsSchema::popupTwoColumn, QStringLiteral("three"));
+    world.defaults()->set(SettingsSchema::statLabelPosition, QStringLiteral("left"));
     test::WriteCounter writes(world.defaults());
     ThemesTab tab(world.env());
     QStringList items;
@@ -352,19 +339,19 @@ TEST(ThemesTab, PickersStoreRawValuesAndShowDefaultsForUnknownOnes)
     EXPECT_EQ(writes.count(), 0);
 
     Q_EMIT tab.layoutPicker()->activated(1);
-    EXPECT_EQ(world.defaults()->string(ThemesTab::popupTwoColumnKey), QStringLiteral("alwaysOne"));
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::popupTwoColumn), QStringLiteral("alwaysOne"));
     Q_EMIT tab.layoutPicker()->activated(2);
-    EXPECT_EQ(world.defaults()->string(ThemesTab::popupTwoColumnKey), QStringLiteral("alwaysTwo"));
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::popupTwoColumn), QStringLiteral("alwaysTwo"));
 
     EXPECT_EQ(tab.positionPicker()->button(0)->text(), QStringLiteral("Right"));
     EXPECT_EQ(tab.positionPicker()->button(1)->text(), QStringLiteral("Next to name"));
     QTest::mouseClick(tab.positionPicker()->button(1), Qt::LeftButton);
-    EXPECT_EQ(world.defaults()->string(ThemesTab::statLabelPositionKey), QStringLiteral("adjacent"));
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::statLabelPosition), QStringLiteral("adjacent"));
     QTest::mouseClick(tab.positionPicker()->button(0), Qt::LeftButton);
-    EXPECT_EQ(world.defaults()->string(ThemesTab::statLabelPositionKey), QStringLiteral("trailing"));
+    EXPECT_EQ(world.defaults()->string(SettingsSchema::statLabelPosition), QStringLiteral("trailing"));
 
     QTest::mouseClick(tab.smoothChartsToggle(), Qt::LeftButton);
-    EXPECT_EQ(world.defaults()->boolean(ThemesTab::smoothChartsKey), false);
+    EXPECT_EQ(world.defaults()->boolean(SettingsSchema::smoothCharts), false);
 }
 
 TEST(ThemesTab, ConfigRowsSkipPieAndSparklineAndFollowInstalls)
@@ -395,8 +382,8 @@ TEST(ThemesTab, FollowsStoredChangesWithoutWriting)
 {
     test::SettingsWorld world;
     ThemesTab tab(world.env());
-    world.defaults()->set(ThemesTab::spriteYOffsetKey, 4.0);
-    world.defaults()->set(ThemesTab::runnerTintEnabledKey, true);
+    world.defaults()->set(SettingsSchema::spriteYOffset, 4.0);
+    world.defaults()->set(SettingsSchema::runnerTintEnabled, true);
     test::WriteCounter writes(world.defaults());
     ASSERT_TRUE(test::waitUntil([&] { return tab.offsetLabel()->text() == QStringLiteral("4pt"); }));
     EXPECT_EQ(tab.offsetSlider()->value(), 4);
@@ -404,7 +391,7 @@ TEST(ThemesTab, FollowsStoredChangesWithoutWriting)
     // A drag in progress keeps its position.
     tab.fontSizeSlider()->setSliderDown(true);
     tab.fontSizeSlider()->setSliderPosition(9);
-    world.defaults()->set(ThemesTab::popupFontSizeKey, 15.0);
+    world.defaults()->set(SettingsSchema::popupFontSize, 15.0);
     test::spinFor(20);
     EXPECT_EQ(tab.fontSizeSlider()->value(), 9);
     tab.fontSizeSlider()->setSliderDown(false);
@@ -416,8 +403,8 @@ TEST(ThemesTab, Screenshots)
         test::SettingsWorld world;
         ASSERT_TRUE(world.installRunners());
         QApplication::setPalette(test::screenshotPalette(dark));
-        world.defaults()->set(ThemesTab::statBgEnabledKey, true);
-        world.defaults()->set(ThemesTab::statBgHexKey, QStringLiteral("#3A7BD5CC"));
+        world.defaults()->set(SettingsSchema::statBgEnabled, true);
+        world.defaults()->set(SettingsSchema::statBgHex, QStringLiteral("#3A7BD5CC"));
         ThemesTab tab(world.env());
         tab.resize(540, 520);
         tab.show();
@@ -435,9 +422,9 @@ TEST(ThemesTab, Screenshots)
 TEST(ThemesTab, TheWheelScrollsThePageOverUnfocusedControls)
 {
     test::SettingsWorld world;
-    registerLaunchDefaults(world.defaults());
+    SettingsSchema::registerLaunchDefaults(*world.defaults());
     ASSERT_TRUE(world.installRunners());
-    world.defaults()->set(QStringLiteral("global.runnerTintEnabled"), true); // the threshold slider is live
+    world.defaults()->set(SettingsSchema::runnerTintEnabled, true); // the threshold slider is live
     ThemesTab tab(world.env());
     tab.resize(540, 240); // short: the page scrolls
     tab.show();

@@ -1,3 +1,4 @@
+#include "stats/CPUDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
@@ -5,7 +6,7 @@
 #include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
-#include "stats/CPUDetailBody.h"
+#include "schema/SettingsSchema.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
 
@@ -117,7 +118,7 @@ TEST(CPUDetailBody, CoreRowFontSizeFollowsThePopupFontSize)
     for (const auto& c : cases) {
         test::DetailViewFixture f;
         if (c.stored.isValid())
-            f.defaults->set(DetailBodyBase::popupFontSizeKey, c.stored);
+            f.defaults->set(SettingsSchema::popupFontSize, c.stored);
         const StatSnapshot s = f.record(cpuSnapshot(1, 1, cores(2, 0, 0.5)));
         CPUDetailBody body(s, f.env);
         EXPECT_EQ(body.performanceRow()->fontSize(), c.size) << c.stored.toString().toStdString();
@@ -148,7 +149,7 @@ TEST(CPUDetailBody, UpdatesInPlaceAndKeepsItsTimerRunning)
     EXPECT_EQ(grid->cores()[0].value, 0.25);
 
     // Smooth charts off: plain bars, and the timer stops.
-    f.defaults->set(DetailBodyBase::smoothChartsKey, false);
+    f.defaults->set(SettingsSchema::smoothCharts, false);
     f.settle();
     EXPECT_FALSE(bars->input().flowing);
     EXPECT_FALSE(bars->timeline()->isRunning());

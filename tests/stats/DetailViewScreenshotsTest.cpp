@@ -4,6 +4,7 @@
 // past the column.
 #include "DetailViewFixture.h"
 #include "charts/PopupRingGrid.h"
+#include "schema/SettingsSchema.h"
 #include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
@@ -206,7 +207,7 @@ TEST(DetailViewScreenshots, TheWholeColumnWithAndWithoutSmoothCharts)
         for (bool smooth : {true, false}) {
             test::DetailViewFixture f;
             f.theme.select(dark ? QStringLiteral("gum.dark") : QStringLiteral("gum.light"));
-            f.defaults->set(DetailBodyBase::smoothChartsKey, smooth);
+            f.defaults->set(SettingsSchema::smoothCharts, smooth);
             QWidget host;
             host.setPalette(dark ? darkPalette() : lightPalette());
             host.setAutoFillBackground(true);

@@ -1,7 +1,8 @@
+#include "stats/GPUDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupLegendItem.h"
-#include "stats/GPUDetailBody.h"
+#include "schema/SettingsSchema.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ TEST(GPUDetailBody, BarsAndLegendFromDeviceAndRenderer)
     f.record(test::DetailViewFixture::snapshot(gpu, {series("device", 60)})); // renderer missing: 0
     const StatSnapshot s =
         f.record(test::DetailViewFixture::snapshot(gpu, {series("device", 37.26), series("renderer", 12.5)}));
-    f.defaults->set(DetailBodyBase::smoothChartsKey, false);
+    f.defaults->set(SettingsSchema::smoothCharts, false);
     GPUDetailBody body(s, f.env);
     const auto& in = body.bars()->input();
     ASSERT_EQ(in.buckets.size(), 3);

@@ -1,11 +1,12 @@
+#include "stats/MemoryDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupDonut.h"
 #include "charts/PopupDot.h"
 #include "platform/style/DesignStyle.h"
+#include "schema/SettingsSchema.h"
 #include "stats/InfoButton.h"
-#include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
 
@@ -85,17 +86,17 @@ TEST(MemoryDetailBody, TheSwitchWritesTheSettingBeforeItsState)
     MemoryDetailBody body(s, f.env);
     body.show();
     EXPECT_FALSE(body.showCached());
-    EXPECT_FALSE(f.defaults->hasUserValue(MemoryProvider::showCachedKey)); // opening writes nothing
+    EXPECT_FALSE(f.defaults->hasUserValue(SettingsSchema::memoryShowCached)); // opening writes nothing
     std::optional<bool> stateWhenWritten;
     QObject::connect(f.defaults.get(), &Defaults::changed, &body, [&](const QString& key) {
-        if (key == MemoryProvider::showCachedKey)
+        if (key == SettingsSchema::memoryShowCached)
             stateWhenWritten = body.showCached();
     });
     body.cachedSwitch()->click();
     ASSERT_TRUE(stateWhenWritten.has_value());
     EXPECT_FALSE(*stateWhenWritten); // stored first, state after
     EXPECT_TRUE(body.showCached());
-    EXPECT_EQ(f.defaults->boolean(MemoryProvider::showCachedKey), true);
+    EXPECT_EQ(f.defaults->boolean(SettingsSchema::memoryShowCached), true);
     // On: cached is its own wedge and counts in the centre; Free leaves it out.
     EXPECT_EQ(body.donut()->input().centerLabel, "75%");
     EXPECT_EQ(body.donut()->input().segments[3], 5.0 * GiB);
@@ -106,7 +107,7 @@ TEST(MemoryDetailBody, TheSwitchWritesTheSettingBeforeItsState)
     MemoryDetailBody later(s, f.env);
     EXPECT_TRUE(later.showCached());
     EXPECT_TRUE(later.cachedSwitch()->isChecked());
-    f.defaults->set(MemoryProvider::showCachedKey, false);
+    f.defaults->set(SettingsSchema::memoryShowCached, false);
     later.show();
     EXPECT_FALSE(later.showCached());
 }
@@ -146,7 +147,7 @@ TEST(MemoryDetailBody, RowFontSizeClamps)
     for (const auto& c : cases) {
         test::DetailViewFixture f;
         if (c.stored.isValid())
-            f.defaults->set(DetailBodyBase::popupFontSizeKey, c.stored);
+            f.defaults->set(SettingsSchema::popupFontSize, c.stored);
         MemoryDetailBody body(memSnapshot(std::nullopt), f.env);
         EXPECT_EQ(body.row("App")->fontSize(), c.size);
         EXPECT_EQ(body.row("Total")->fontSize(), c.size);

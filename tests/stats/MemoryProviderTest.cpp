@@ -1,6 +1,7 @@
 #include "stats/MemoryProvider.h"
 
 #include "TestSupport.h"
+#include "schema/SettingsSchema.h"
 #include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
@@ -66,9 +67,9 @@ TEST(MemoryProvider, SampleReadsTheSettingEachTime)
         return got.value_or(StatSnapshot{});
     };
     EXPECT_EQ(sampleOnce().label, "20%");
-    defaults->set(MemoryProvider::showCachedKey, true);
+    defaults->set(SettingsSchema::memoryShowCached, true);
     EXPECT_EQ(sampleOnce().label, "70%");
-    defaults->set(MemoryProvider::showCachedKey, QStringLiteral("yes")); // not a Bool: off
+    defaults->set(SettingsSchema::memoryShowCached, QStringLiteral("yes")); // not a Bool: off
     EXPECT_EQ(sampleOnce().label, "20%");
 }
 

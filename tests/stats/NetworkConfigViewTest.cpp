@@ -1,6 +1,7 @@
 #include "stats/NetworkConfigView.h"
 
 #include "TestSupport.h"
+#include "schema/SettingsSchema.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,21 +16,21 @@ TEST(NetworkConfigView, SwitchDefaultsOnAndWritesThrough)
     QCheckBox* sw = view.mergedSwitch();
     EXPECT_EQ(sw->text(), "Show merged total in popover");
     EXPECT_TRUE(sw->isChecked()); // absent key: true
-    EXPECT_FALSE(defaults->boolean("global.statShowMerged"));
+    EXPECT_FALSE(defaults->boolean(SettingsSchema::statShowMerged));
 
     sw->click();
-    EXPECT_EQ(defaults->boolean("global.statShowMerged"), std::optional<bool>(false));
+    EXPECT_EQ(defaults->boolean(SettingsSchema::statShowMerged), std::optional<bool>(false));
     sw->click();
-    EXPECT_EQ(defaults->boolean("global.statShowMerged"), std::optional<bool>(true));
+    EXPECT_EQ(defaults->boolean(SettingsSchema::statShowMerged), std::optional<bool>(true));
 }
 
 TEST(NetworkConfigView, FollowsTheStoredSetting)
 {
     test::ScopedDefaults defaults;
-    defaults->set("global.statShowMerged", false);
+    defaults->set(SettingsSchema::statShowMerged, false);
     NetworkConfigView view({});
     EXPECT_FALSE(view.mergedSwitch()->isChecked());
-    defaults->set("global.statShowMerged", true); // changed elsewhere (a restored backup)
+    defaults->set(SettingsSchema::statShowMerged, true); // changed elsewhere (a restored backup)
     EXPECT_TRUE(view.mergedSwitch()->isChecked());
 }
 

@@ -1,10 +1,11 @@
+#include "stats/NetworkDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupMirror.h"
 #include "charts/PopupThroughput.h"
 #include "platform/style/DesignStyle.h"
-#include "stats/NetworkDetailBody.h"
+#include "schema/SettingsSchema.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
 #include "stats/NetworkRateBlock.h"
@@ -63,7 +64,7 @@ TEST(NetworkDetailBody, RatesChartAndPeaksFromSnapshotAndHistory)
     EXPECT_EQ(body.peakUp()->label(), "Peak ↑");
 
     // Smooth charts off: mirrored bars over the same data.
-    f.defaults->set(DetailBodyBase::smoothChartsKey, false);
+    f.defaults->set(SettingsSchema::smoothCharts, false);
     f.settle();
     EXPECT_FALSE(body.throughput()->isVisible());
     EXPECT_TRUE(body.mirror()->isVisible());
@@ -135,7 +136,7 @@ TEST(NetworkDetailBody, RowFontSizeClamps)
     for (const auto& c : cases) {
         test::DetailViewFixture f;
         if (c.stored.isValid())
-            f.defaults->set(DetailBodyBase::popupFontSizeKey, c.stored);
+            f.defaults->set(SettingsSchema::popupFontSize, c.stored);
         NetworkDetailBody body(netSnapshot(0, 0), f.env);
         EXPECT_EQ(body.publicRow()->fontSize(), c.size) << c.stored.toString().toStdString();
     }
@@ -148,30 +149,30 @@ TEST(NetworkDetailBody, LabelPositionAndChipColoursFollowTheSettings)
     body.resize(352, body.sizeHint().height());
     body.show();
     EXPECT_TRUE(body.downIsTrailing()); // trailing by default
-    f.defaults->set(NetworkDetailBody::statLabelPositionKey, QStringLiteral("adjacent"));
+    f.defaults->set(SettingsSchema::statLabelPosition, QStringLiteral("adjacent"));
     f.settle();
     EXPECT_FALSE(body.downIsTrailing());
-    f.defaults->set(NetworkDetailBody::statLabelPositionKey, QStringLiteral("bogus"));
+    f.defaults->set(SettingsSchema::statLabelPosition, QStringLiteral("bogus"));
     f.settle();
     EXPECT_TRUE(body.downIsTrailing());
 
     EXPECT_FALSE(body.upBlock()->background().has_value());
-    f.defaults->set(NetworkDetailBody::statBgEnabledKey, true);
-    f.defaults->set(NetworkDetailBody::statBgHexKey, QString());
+    f.defaults->set(SettingsSchema::statBgEnabled, true);
+    f.defaults->set(SettingsSchema::statBgHex, QString());
     f.settle();
     ASSERT_TRUE(body.upBlock()->background().has_value());
     EXPECT_EQ(*body.upBlock()->background(), QColor(0, 0, 0, 46)); // black at 0.18
-    f.defaults->set(NetworkDetailBody::statBgHexKey, QStringLiteral("#FF000080"));
+    f.defaults->set(SettingsSchema::statBgHex, QStringLiteral("#FF000080"));
     f.settle();
     EXPECT_EQ(body.downBlock()->background()->red(), 255);
     EXPECT_EQ(body.downBlock()->background()->alpha(), 128);
 
-    f.defaults->set(NetworkDetailBody::statFgEnabledKey, true);
-    f.defaults->set(NetworkDetailBody::statFgHexKey, QStringLiteral("nonsense"));
+    f.defaults->set(SettingsSchema::statFgEnabled, true);
+    f.defaults->set(SettingsSchema::statFgHex, QStringLiteral("nonsense"));
     f.settle();
     EXPECT_EQ(body.upBlock()->rateLabel()->palette().color(QPalette::WindowText),
               DesignStyle::colour(DesignStyle::Colour::primary, &body));
-    f.defaults->set(NetworkDetailBody::statFgHexKey, QStringLiteral("00FF00"));
+    f.defaults->set(SettingsSchema::statFgHex, QStringLiteral("00FF00"));
     f.settle();
     EXPECT_EQ(body.upBlock()->rateLabel()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
 }
@@ -211,7 +212,7 @@ TEST(NetworkDetailBody, PeaksCoverTheMinuteTheChartShowsByTime)
     EXPECT_EQ(body.peakUp()->figure(), "2 KB/s");
     EXPECT_EQ(body.throughput()->input().yMagnitude, 2000);
     // The mirrored bars place samples by index and show all three.
-    f.defaults->set(DetailBodyBase::smoothChartsKey, false);
+    f.defaults->set(SettingsSchema::smoothCharts, false);
     f.settle();
     EXPECT_EQ(body.peakDown()->figure(), "31 KB/s");
     EXPECT_EQ(body.mirror()->input().yMagnitude, 31e3);

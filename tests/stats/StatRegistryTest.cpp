@@ -1,5 +1,6 @@
 #include "stats/StatRegistry.h"
 
+#include "schema/SettingsSchema.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "stats/StatHistoryStore.h"
@@ -136,14 +137,14 @@ TEST(StatRegistry, DisabledProvidersAreSkippedOnlyWithAnEnablementStore)
     auto a = std::make_shared<TestProvider>("cpu.total", "CPU");
     auto b = std::make_shared<TestProvider>("gpu.total", "GPU");
     Fixture f({a, b});
-    f.defaults->set("provider.gpu.total.enabled", false);
+    f.defaults->set(SettingsSchema::providerEnabled.key(u"gpu.total"), false);
     ProviderEnablementStore enablement;
     f.registry->start(nullptr, nullptr, &enablement);
     EXPECT_EQ(a->started, 1);
     EXPECT_EQ(b->started, 0);
 
     Fixture g(four());
-    g.defaults->set("provider.gpu.total.enabled", false);
+    g.defaults->set(SettingsSchema::providerEnabled.key(u"gpu.total"), false);
     g.registry->start(nullptr, nullptr, nullptr);
     for (const auto& p : g.providers)
         EXPECT_EQ(p->started, 1) << p->id().toStdString();
@@ -154,8 +155,8 @@ TEST(StatRegistry, BadgeTextComesFromTheOverrideEvenWhenEmpty)
     auto cpu = std::make_shared<TestProvider>("cpu.total", "CPU");
     auto mem = std::make_shared<TestProvider>("memory.total", "MEM");
     Fixture f({cpu, mem});
-    f.defaults->set("tag.override.cpu.total", QString(""));
-    f.defaults->set("tag.override.memory.total", 5); // not a string: ignored
+    f.defaults->set(SettingsSchema::tagOverride.key(u"cpu.total"), QString(""));
+    f.defaults->set(SettingsSchema::tagOverride.key(u"memory.total"), 5); // not a string: ignored
     f.registry->start(nullptr, nullptr, nullptr);
     ASSERT_TRUE(test::waitUntil([&] { return f.registry->snapshots().size() == 2; }));
     EXPECT_EQ(f.registry->snapshots().value("cpu.total").badgeText, "");

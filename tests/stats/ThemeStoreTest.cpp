@@ -1,7 +1,8 @@
+#include "stats/ThemeStore.h"
+#include "schema/SettingsSchema.h"
 #include "stats/Color.h"
 #include "stats/Palette.h"
 #include "stats/Theme.h"
-#include "stats/ThemeStore.h"
 
 #include "TestSupport.h"
 #include "platform/style/Appearance.h"
@@ -59,12 +60,12 @@ TEST(ThemeStore, ConstructionFallsBackFromStoredToDefaultToFirst)
 {
     test::ScopedDefaults defaults;
     EXPECT_EQ(ThemeStore("one.dark").palette().id, "one.dark");
-    defaults->set("global.themeId", QString("ayu.mirage"));
+    defaults->set(SettingsSchema::themeId, QString("ayu.mirage"));
     EXPECT_EQ(ThemeStore("one.dark").palette().id, "ayu.mirage");
-    defaults->set("global.themeId", QString("no.such"));
+    defaults->set(SettingsSchema::themeId, QString("no.such"));
     EXPECT_EQ(ThemeStore("gum.dark").palette().name, "Gum Dark");
     EXPECT_EQ(ThemeStore("no.such.either").palette().id, "gum.dark");
-    EXPECT_EQ(defaults->string("global.themeId"), QString("no.such")); // construction writes nothing
+    EXPECT_EQ(defaults->string(SettingsSchema::themeId), QString("no.such")); // construction writes nothing
 }
 
 TEST(ThemeStore, SelectNotifiesOnRealChangesAndAlwaysWritesKnownIds)
@@ -74,13 +75,13 @@ TEST(ThemeStore, SelectNotifiesOnRealChangesAndAlwaysWritesKnownIds)
     QSignalSpy spy(&store, &ThemeStore::paletteChanged);
     store.select("nope");
     EXPECT_EQ(store.palette().id, "gum.dark");
-    EXPECT_FALSE(defaults->string("global.themeId"));
+    EXPECT_FALSE(defaults->string(SettingsSchema::themeId));
     store.select("gum.dark");
     EXPECT_EQ(spy.count(), 0);
-    EXPECT_EQ(defaults->string("global.themeId"), QString("gum.dark"));
+    EXPECT_EQ(defaults->string(SettingsSchema::themeId), QString("gum.dark"));
     store.select("one.light");
     EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(defaults->string("global.themeId"), QString("one.light"));
+    EXPECT_EQ(defaults->string(SettingsSchema::themeId), QString("one.light"));
 }
 
 TEST(Theme, RawValuesAndCurrentAppearance)

@@ -4,6 +4,7 @@
 
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
+#include "schema/SettingsSchema.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
 
 #include <QCoro/QCoroTask>
@@ -85,7 +86,7 @@ TEST_F(RemoteCatalogueTest, FetchVerifiesDecodesAndKeepsTheCopy)
     EXPECT_EQ(cache->catalogueData(), doc);
     EXPECT_EQ(cache->catalogueSignature(), NaclKeyPair::shared().sign(doc));
     EXPECT_EQ(cache->lastFetchAt(), clock.now());
-    EXPECT_EQ(defaults->data(UserDefaultsRemoteCatalogueCache::dataKey), doc);
+    EXPECT_EQ(defaults->data(SettingsSchema::catalogueCache), doc);
     EXPECT_TRUE(log.contains(QStringLiteral("fetchAndVerify: ok products=2 bytes=%1").arg(doc.size())));
     EXPECT_EQ(host.requestCount("/store/catalogue-v1.json"), 1);
     EXPECT_EQ(host.requestCount("/store/catalogue-v1.json.sig"), 1);

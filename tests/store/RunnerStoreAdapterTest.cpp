@@ -16,6 +16,7 @@
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/Appearance.h"
+#include "schema/SettingsSchema.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "store/BundleInstaller.h"
@@ -390,7 +391,7 @@ TEST(RunnerStoreAdapterShipped, WritesAComposedRowAtIdleAndFullLoad)
     facts.backingScaleFactor = 2.0;
     ScreenInfo::instance()->setMainScreenForTesting(facts);
     ScopedDefaults defaults;
-    defaults->set(QStringLiteral("global.runnerTintEnabled"), true);
+    defaults->set(SettingsSchema::runnerTintEnabled, true);
     ManualMediaClock media(1000);
     InstalledShippedPacks packs;
     packs.visualizers.add(std::make_shared<NumberLabelVisualizer>());

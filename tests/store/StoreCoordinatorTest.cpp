@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
 #include "platform/core/Resources.h"
+#include "schema/SettingsSchema.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
 #include "store/SoundPackPreview.h"
@@ -454,7 +455,7 @@ TEST_F(StoreCoordinatorTest, NewMeansUnseenAndReleasedUnderFourteenDaysAgo)
     item.releaseDate = clock.now().addDays(1);
     EXPECT_TRUE(coordinator->isNew(item));
     item.releaseDate = clock.now().addSecs(-1);
-    defaults->set("store.seen.fresh", true);
+    defaults->set(SettingsSchema::storeSeen.key(u"fresh"), true);
     EXPECT_FALSE(coordinator->isNew(item));
 }
 
@@ -512,7 +513,7 @@ TEST_F(StoreCoordinatorTest, BuiltInBundleThatNoLongerShipsIsWithdrawnButStoreBu
     EXPECT_FALSE(onDisk("retired"));
     EXPECT_FALSE(SoundRegistry::installed().contains("retired.s"));
     EXPECT_TRUE(SoundRegistry::installed().contains("gift.s"));
-    EXPECT_EQ(defaults->array(StoreCoordinator::builtInBundlesKey), QVariantList{"other"});
+    EXPECT_EQ(defaults->array(SettingsSchema::builtInBundles), QVariantList{"other"});
 
     // And the free store bundle survives the next launch too.
     auto next = makeCoordinator();

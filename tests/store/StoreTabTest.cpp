@@ -236,7 +236,7 @@ TEST_F(StoreTabTest, PricesVersionsAndRemove)
     preinstall({.id = "owl", .name = "Owl", .price = 0, .version = 4});
     preinstall(paid);
     // Only what the program seeded from its own resources is built in.
-    Defaults::standard()->set(StoreCoordinator::builtInBundlesKey, QVariantList{QStringLiteral("hare")});
+    Defaults::standard()->set(SettingsSchema::builtInBundles, QVariantList{QStringLiteral("hare")});
     openAndLoad();
 
     EXPECT_EQ(rowFor("fox")->priceLabel()->text(), "Free");

@@ -1,6 +1,7 @@
 #include "store/UserDefaultsRemoteCatalogueCache.h"
 
 #include "TestSupport.h"
+#include "schema/SettingsSchema.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +12,15 @@ TEST(UserDefaultsRemoteCatalogueCache, ReadsMistypedValuesAsNoneAndClearsAllThre
 {
     ScopedDefaults defaults;
     UserDefaultsRemoteCatalogueCache cache(defaults.get());
-    defaults->set(UserDefaultsRemoteCatalogueCache::lastFetchAtKey, QStringLiteral("yesterday"));
+    defaults->set(SettingsSchema::catalogueLastFetchAt, QStringLiteral("yesterday"));
     EXPECT_EQ(cache.lastFetchAt(), std::nullopt);
     cache.setCatalogueData(QByteArray("doc"));
     cache.setCatalogueSignature(QByteArray(64, 's'));
     cache.setLastFetchAt(QDateTime::fromSecsSinceEpoch(100, Qt::UTC));
-    EXPECT_EQ(defaults->date(UserDefaultsRemoteCatalogueCache::lastFetchAtKey), QDateTime::fromSecsSinceEpoch(100, Qt::UTC));
+    EXPECT_EQ(defaults->date(SettingsSchema::catalogueLastFetchAt), QDateTime::fromSecsSinceEpoch(100, Qt::UTC));
     cache.setCatalogueData(std::nullopt);
-    EXPECT_FALSE(defaults->hasUserValue(UserDefaultsRemoteCatalogueCache::dataKey));
+    EXPECT_FALSE(defaults->hasUserValue(SettingsSchema::catalogueCache));
     cache.clear();
-    EXPECT_FALSE(defaults->hasUserValue(UserDefaultsRemoteCatalogueCache::signatureKey));
-    EXPECT_FALSE(defaults->hasUserValue(UserDefaultsRemoteCatalogueCache::lastFetchAtKey));
+    EXPECT_FALSE(defaults->hasUserValue(SettingsSchema::catalogueSignature));
+    EXPECT_FALSE(defaults->hasUserValue(SettingsSchema::catalogueLastFetchAt));
 }

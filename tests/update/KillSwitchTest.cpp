@@ -3,6 +3,7 @@
 #include "KillSwitchCheck.h"
 
 #include "platform/core/InfoDictionary.h"
+#include "schema/SettingsSchema.h"
 #include "support/LocalHttpServer.h"
 #include "support/LogCapture.h"
 #include "support/TestSupport.h"
@@ -433,8 +434,8 @@ TEST_F(KillSwitchGate, KeptCopyLivesInTheUserDefaults)
     auto cache = std::make_shared<UserDefaultsCache>(defaults.get());
     LocalHttpServer server(LocalHttpServer::always({200, R"({"alpha":false})"}), trustedTlsIdentity());
     EXPECT_EQ(runAgainst(server, cache), Verdict::terminate("", std::nullopt));
-    EXPECT_EQ(defaults->data(UserDefaultsCache::lastResponseKey), QByteArray(R"({"alpha":false})"));
-    EXPECT_EQ(defaults->date(UserDefaultsCache::lastFetchAtKey), now);
+    EXPECT_EQ(defaults->data(SettingsSchema::killSwitchLastResponse), QByteArray(R"({"alpha":false})"));
+    EXPECT_EQ(defaults->date(SettingsSchema::killSwitchLastFetchAt), now);
 
     // Offline next launch: the stop keeps stopping.
     EXPECT_EQ(KillSwitch::checkBlocking(env(FakeFetcher::failing(), cache)), Verdict::terminate("", std::nullopt));

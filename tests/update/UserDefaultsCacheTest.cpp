@@ -1,5 +1,6 @@
 #include "update/UserDefaultsCache.h"
 
+#include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,8 @@ TEST(UserDefaultsCache, StoresBodyAndFetchTimeUnderTheGateKeys)
     const QDateTime at = QDateTime::fromSecsSinceEpoch(1'800'000'123, Qt::UTC);
     cache.setLastFetchAt(at);
     cache.setLastResponse(QByteArray("{\"alpha\":true}"));
-    EXPECT_EQ(defaults->data("dev.gaugelet.killswitch.lastResponse"), QByteArray("{\"alpha\":true}"));
-    EXPECT_EQ(defaults->date("dev.gaugelet.killswitch.lastFetchAt"), at);
+    EXPECT_EQ(defaults->data(SettingsSchema::killSwitchLastResponse), QByteArray("{\"alpha\":true}"));
+    EXPECT_EQ(defaults->date(SettingsSchema::killSwitchLastFetchAt), at);
     EXPECT_EQ(cache.lastFetchAt(), at);
 }
 
@@ -30,15 +31,15 @@ TEST(UserDefaultsCache, SettingNothingRemovesTheKey)
     cache.setLastResponse(QByteArray("x"));
     cache.setLastFetchAt(std::nullopt);
     cache.setLastResponse(std::nullopt);
-    EXPECT_FALSE(defaults->hasUserValue(UserDefaultsCache::lastFetchAtKey));
-    EXPECT_FALSE(defaults->hasUserValue(UserDefaultsCache::lastResponseKey));
+    EXPECT_FALSE(defaults->hasUserValue(SettingsSchema::killSwitchLastFetchAt));
+    EXPECT_FALSE(defaults->hasUserValue(SettingsSchema::killSwitchLastResponse));
 }
 
 TEST(UserDefaultsCache, ValuesOfAnotherTypeReadAsNothing)
 {
     ScopedDefaults defaults;
-    defaults->set(UserDefaultsCache::lastFetchAtKey, QStringLiteral("2026-01-01T00:00:00Z"));
-    defaults->set(UserDefaultsCache::lastResponseKey, 42);
+    defaults->set(SettingsSchema::killSwitchLastFetchAt, QStringLiteral("2026-01-01T00:00:00Z"));
+    defaults->set(SettingsSchema::killSwitchLastResponse, 42);
     UserDefaultsCache cache(defaults.get());
     EXPECT_EQ(cache.lastFetchAt(), std::nullopt);
     EXPECT_EQ(cache.lastResponse(), std::nullopt);

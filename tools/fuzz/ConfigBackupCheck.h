@@ -5,6 +5,7 @@
 // nothing; a successful one leaves the uncarried value, stores carried keys
 // only, and importing the same bytes again changes nothing more.
 #include "platform/core/Defaults.h"
+#include "schema/SettingsSchema.h"
 #include "settings/ConfigBackup.h"
 
 namespace gaugelet::fuzz {
@@ -14,7 +15,7 @@ inline QString checkBackupImport(const QByteArray& bytes)
     const QString uncarried = QStringLiteral("fuzz.uncarried");
     Defaults defaults;
     defaults.set(uncarried, QStringLiteral("kept"));
-    defaults.set(QStringLiteral("global.fpsLimit"), qint64(20));
+    defaults.set(SettingsSchema::fpsLimit, qint64(20));
     const QVariantMap before = defaults.userValues();
     const QString fileName = QStringLiteral("input.gaugeletbackup");
 
