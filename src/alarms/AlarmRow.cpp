@@ -8,6 +8,7 @@
 #include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
+#include "views/Spacing.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -64,16 +65,15 @@ QList<AlarmRow::SnoozePreset> AlarmRow::snoozePresets()
 }
 
 AlarmRow::AlarmRow(const QUuid& alarmId, const ViewEnvironment& env, QWidget* parent)
-    : AlarmFormSection(parent), m_alarmId(alarmId), m_env(env), m_alarms(env.alarms), m_registry(env.registry)
+    : GroupedSection({}, parent, Rows::compact), m_alarmId(alarmId), m_env(env), m_alarms(env.alarms),
+      m_registry(env.registry)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     setObjectName(QStringLiteral("AlarmRow"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    m_content = new QWidget(this);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    m_content = new QWidget(panel());
     m_content->setObjectName(QStringLiteral("content"));
-    outer->addWidget(m_content);
+    addRow(m_content);
     m_contentLayout = new QVBoxLayout(m_content);
     m_contentLayout->setContentsMargins(0, 0, 0, 0);
     m_contentLayout->setSpacing(0);
@@ -208,7 +208,7 @@ void AlarmRow::buildHeader()
     header->setObjectName(QStringLiteral("header"));
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(10);
+    row->setSpacing(Spacing::px(Spacing::Step::ml));
 
     m_enabledSwitch = new QCheckBox(header);
     m_enabledSwitch->setObjectName(QStringLiteral("enabledSwitch"));
@@ -224,10 +224,10 @@ void AlarmRow::buildHeader()
 
     auto* texts = new QVBoxLayout;
     texts->setContentsMargins(0, 0, 0, 0);
-    texts->setSpacing(2);
+    texts->setSpacing(Spacing::px(Spacing::Step::xxs));
     auto* summaryRow = new QHBoxLayout;
     summaryRow->setContentsMargins(0, 0, 0, 0);
-    summaryRow->setSpacing(6);
+    summaryRow->setSpacing(Spacing::px(Spacing::Step::s));
     m_firingMark = new QLabel(header);
     m_firingMark->setObjectName(QStringLiteral("firingMark"));
     m_firingMark->setFixedSize(6, 6);
@@ -245,7 +245,7 @@ void AlarmRow::buildHeader()
     m_detail->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     texts->addWidget(m_detail);
     row->addLayout(texts, 1);
-    row->addSpacing(8);
+    row->addSpacing(Spacing::px(Spacing::Step::m));
 
     auto makeButton = [header](const QString& name, const QString& help) {
         auto* button = new QToolButton(header);
@@ -324,7 +324,7 @@ void AlarmRow::drawChevron()
 
 void AlarmRow::changeEvent(QEvent* event)
 {
-    AlarmFormSection::changeEvent(event);
+    GroupedSection::changeEvent(event);
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationFontChange)
         applyStyle();
 }

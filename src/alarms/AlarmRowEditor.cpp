@@ -9,6 +9,7 @@
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "views/WheelGuard.h"
+#include "views/Spacing.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -108,7 +109,7 @@ AlarmRowEditor::AlarmRowEditor(AlarmRow* row, QWidget* parent)
     threshold->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* thresholdLayout = new QHBoxLayout(threshold);
     thresholdLayout->setContentsMargins(0, 0, 0, 0);
-    thresholdLayout->setSpacing(8);
+    thresholdLayout->setSpacing(Spacing::px(Spacing::Step::m));
     m_slider = new QSlider(Qt::Horizontal, threshold);
     m_slider->setObjectName(QStringLiteral("thresholdSlider"));
     m_slider->setRange(0, sliderScale);
@@ -150,7 +151,7 @@ AlarmRowEditor::AlarmRowEditor(AlarmRow* row, QWidget* parent)
     soundRow->setMaximumWidth(280);
     auto* soundLayout = new QHBoxLayout(soundRow);
     soundLayout->setContentsMargins(0, 0, 0, 0);
-    soundLayout->setSpacing(6);
+    soundLayout->setSpacing(Spacing::px(Spacing::Step::s));
     soundLayout->addStretch(1);
     m_soundPicker = new AlarmMenuPicker(soundRow);
     m_soundPicker->setObjectName(QStringLiteral("soundPicker"));
@@ -166,7 +167,8 @@ AlarmRowEditor::AlarmRowEditor(AlarmRow* row, QWidget* parent)
     soundLayout->addWidget(m_resetButton);
     m_layout->addWidget(fieldRow(QStringLiteral("speaker.wave.2"), tr("Sound"), soundRow));
 
-    m_soundWarning = warning(QStringLiteral("exclamationmark.triangle.fill"), m_soundWarningText, 22, 0);
+    m_soundWarning = warning(QStringLiteral("exclamationmark.triangle.fill"), m_soundWarningText,
+                             Spacing::margins(Spacing::Step::xxl, Spacing::Step::none, Spacing::Step::none, Spacing::Step::none));
     m_soundWarning->setObjectName(QStringLiteral("soundWarning"));
     m_soundWarningSymbol = m_soundWarning->findChild<QLabel*>(QStringLiteral("symbol"));
     m_soundWarningText->setText(tr("Sound file moved or unreadable. Pick a new one."));
@@ -184,7 +186,8 @@ AlarmRowEditor::AlarmRowEditor(AlarmRow* row, QWidget* parent)
             [this](const QVariant& tag) { chooseSnooze(tag.toLongLong()); });
     m_layout->addWidget(fieldRow(QStringLiteral("moon.zzz"), tr("Snooze duration"), m_snoozePicker));
 
-    m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText, 0, 4);
+    m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText,
+                              Spacing::margins(Spacing::Step::none, Spacing::Step::xs, Spacing::Step::none, Spacing::Step::none));
     m_sourceWarning->setObjectName(QStringLiteral("sourceWarning"));
     m_sourceWarningSymbol = m_sourceWarning->findChild<QLabel*>(QStringLiteral("symbol"));
     m_layout->addWidget(m_sourceWarning);
@@ -205,7 +208,7 @@ QWidget* AlarmRowEditor::divider()
 {
     auto* holder = new QWidget(this);
     auto* layout = new QVBoxLayout(holder);
-    layout->setContentsMargins(0, 10, 0, 10);
+    layout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::ml));
     auto* line = new QFrame(holder);
     line->setFixedHeight(1);
     line->setAutoFillBackground(true);
@@ -218,7 +221,7 @@ QLabel* AlarmRowEditor::sectionHeader(const QString& title)
 {
     auto* label = new QLabel(title.toUpper(), this);
     label->setTextFormat(Qt::PlainText);
-    label->setContentsMargins(0, 0, 0, 4);
+    label->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::none, Spacing::Step::none, Spacing::Step::xs));
     m_headers.append(label);
     return label;
 }
@@ -227,8 +230,8 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
 {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 2, 0, 2);
-    layout->setSpacing(8);
+    layout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xxs));
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
     auto* symbolLabel = new QLabel(row);
     symbolLabel->setFixedWidth(16);
     symbolLabel->setAlignment(Qt::AlignCenter);
@@ -237,7 +240,7 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
     auto* titleLabel = new QLabel(title, row);
     titleLabel->setTextFormat(Qt::PlainText);
     layout->addWidget(titleLabel);
-    layout->addSpacing(12);
+    layout->addSpacing(Spacing::px(Spacing::Step::l));
     layout->addStretch(1);
     control->setParent(row);
     // The control's label is hidden; its field's title names it.
@@ -248,12 +251,12 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
     return row;
 }
 
-QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, int leading, int top)
+QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, const QMargins& margins)
 {
     auto* holder = new QWidget(this);
     auto* layout = new QHBoxLayout(holder);
-    layout->setContentsMargins(leading, top, 0, 0);
-    layout->setSpacing(6);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(Spacing::px(Spacing::Step::s));
     auto* symbolLabel = new QLabel(holder);
     symbolLabel->setObjectName(QStringLiteral("symbol"));
     symbolLabel->setProperty("symbolName", symbol);

@@ -1,6 +1,5 @@
 #include "alarms/AlarmsSettingsView.h"
 
-#include "alarms/AlarmFormSection.h"
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmSymbol.h"
@@ -9,6 +8,8 @@
 #include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
+#include "views/GroupedSection.h"
+#include "views/Spacing.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -88,10 +89,10 @@ void AlarmsSettingsView::buildBanner(QVBoxLayout* layout)
     m_banner->setObjectName(QStringLiteral("pauseBanner"));
     m_banner->setAutoFillBackground(true);
     auto* row = new QHBoxLayout(m_banner);
-    row->setContentsMargins(16, 12, 16, 12);
-    row->setSpacing(10);
+    row->setContentsMargins(Spacing::margins(Spacing::Step::xl, Spacing::Step::l));
+    row->setSpacing(Spacing::px(Spacing::Step::ml));
     m_bannerSymbol = new QLabel(m_banner);
-    m_bannerSymbol->setContentsMargins(0, 1, 0, 0);
+    m_bannerSymbol->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::hairline, Spacing::Step::none, Spacing::Step::none));
     row->addWidget(m_bannerSymbol, 0, Qt::AlignTop);
     m_bannerText = new QLabel(m_banner);
     m_bannerText->setObjectName(QStringLiteral("bannerText"));
@@ -109,18 +110,19 @@ void AlarmsSettingsView::buildBanner(QVBoxLayout* layout)
 
 void AlarmsSettingsView::buildForm()
 {
-    m_rows.clear();
+    m_rows.forget();
     m_form = new QWidget;
     m_form->setObjectName(QStringLiteral("formContent"));
     auto* form = new QVBoxLayout(m_form);
-    form->setContentsMargins(16, 12, 16, 16);
+    form->setContentsMargins(Spacing::margins(Spacing::Step::xl, Spacing::Step::l, Spacing::Step::xl, Spacing::Step::xl));
     form->setSpacing(0);
 
-    auto* addSection = new AlarmFormSection(m_form);
+    auto* addSection = new GroupedSection({}, m_form, GroupedSection::Rows::compact);
     addSection->setObjectName(QStringLiteral("addSection"));
-    auto* addLayout = new QHBoxLayout(addSection);
+    auto* addBar = new QWidget(addSection->panel());
+    auto* addLayout = new QHBoxLayout(addBar);
     addLayout->setContentsMargins(0, 0, 0, 0);
-    m_addButton = new QToolButton(addSection);
+    m_addButton = new QToolButton(addBar);
     m_addButton->setObjectName(QStringLiteral("addButton"));
     m_addButton->setAutoRaise(true);
     m_addButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -128,36 +130,40 @@ void AlarmsSettingsView::buildForm()
     connect(m_addButton, &QToolButton::clicked, this, [this] { addAlarm(); });
     addLayout->addWidget(m_addButton);
     addLayout->addStretch(1);
+    addSection->addRow(addBar);
     form->addWidget(addSection);
 
     m_countLine = new QLabel(m_form);
     m_countLine->setObjectName(QStringLiteral("countLine"));
     m_countLine->setTextFormat(Qt::PlainText);
-    m_countLine->setContentsMargins(10, 4, 10, 0);
+    m_countLine->setContentsMargins(Spacing::margins(Spacing::Step::ml, Spacing::Step::xs, Spacing::Step::ml, Spacing::Step::none));
     form->addWidget(m_countLine);
-    form->addSpacing(14);
+    form->addSpacing(Spacing::px(Spacing::Step::l));
 
-    m_emptyState = new AlarmFormSection(m_form);
+    auto* emptySection = new GroupedSection({}, m_form, GroupedSection::Rows::compact);
+    m_emptyState = emptySection;
     m_emptyState->setObjectName(QStringLiteral("emptyState"));
-    auto* empty = new QVBoxLayout(m_emptyState);
-    empty->setContentsMargins(0, 16, 0, 16);
-    empty->setSpacing(8);
-    m_emptySymbol = new QLabel(m_emptyState);
+    auto* emptyBody = new QWidget(emptySection->panel());
+    auto* empty = new QVBoxLayout(emptyBody);
+    empty->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xl));
+    empty->setSpacing(Spacing::px(Spacing::Step::m));
+    m_emptySymbol = new QLabel(emptyBody);
     m_emptySymbol->setAlignment(Qt::AlignCenter);
     empty->addWidget(m_emptySymbol);
-    m_emptyTitle = new QLabel(tr("No alarms configured"), m_emptyState);
+    m_emptyTitle = new QLabel(tr("No alarms configured"), emptyBody);
     m_emptyTitle->setAlignment(Qt::AlignCenter);
     empty->addWidget(m_emptyTitle);
     m_emptyHelp = new QLabel(tr("Tap \u201CAdd alarm\u201D to get notified when a stat crosses a threshold."),
-                             m_emptyState);
+                             emptyBody);
     m_emptyHelp->setAlignment(Qt::AlignCenter);
     m_emptyHelp->setWordWrap(true);
     empty->addWidget(m_emptyHelp);
+    emptySection->addRow(emptyBody);
     form->addWidget(m_emptyState);
 
     m_rowsLayout = new QVBoxLayout;
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
-    m_rowsLayout->setSpacing(14);
+    m_rowsLayout->setSpacing(Spacing::px(Spacing::Step::l));
     form->addLayout(m_rowsLayout);
     form->addStretch(1);
     m_scroll->setWidget(m_form);
@@ -227,16 +233,7 @@ QString AlarmsSettingsView::addHelpText(qsizetype count)
 
 void AlarmsSettingsView::scheduleRefresh()
 {
-    if (m_refreshPending)
-        return;
-    m_refreshPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_refreshPending = false;
-            refresh();
-        },
-        Qt::QueuedConnection);
+    m_refreshTurn.request();
 }
 
 void AlarmsSettingsView::refresh()
@@ -260,36 +257,10 @@ void AlarmsSettingsView::refresh()
             ids.append(alarm.id);
         }
     }
-    for (auto it = m_rows.begin(); it != m_rows.end();) {
-        if (!seen.contains((*it)->alarmId())) {
-            delete *it;
-            it = m_rows.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    QList<AlarmRow*> ordered;
-    ordered.reserve(ids.size());
-    for (const QUuid& id : std::as_const(ids)) {
-        AlarmRow* row = nullptr;
-        for (AlarmRow* existing : std::as_const(m_rows)) {
-            if (existing->alarmId() == id) {
-                row = existing;
-                break;
-            }
-        }
-        if (!row)
-            row = new AlarmRow(id, m_env, m_form);
-        ordered.append(row);
-    }
-    if (ordered != m_rows) {
-        for (AlarmRow* row : std::as_const(ordered))
-            m_rowsLayout->removeWidget(row);
-        for (AlarmRow* row : std::as_const(ordered))
-            m_rowsLayout->addWidget(row);
-        m_rows = ordered;
-    }
-    for (AlarmRow* row : std::as_const(m_rows)) {
+    const QList<AlarmRow*> ordered =
+        m_rows.reconcile(ids, [this](const QUuid& id) { return new AlarmRow(id, m_env, m_form); });
+    KeyedRows<QUuid, AlarmRow>::place(m_rowsLayout, ordered);
+    for (AlarmRow* row : ordered) {
         row->refresh();
         if (!row->isVisible() && isVisible())
             row->show();
@@ -304,16 +275,7 @@ void AlarmsSettingsView::soundsDidChange()
 
 void AlarmsSettingsView::scheduleRebuild()
 {
-    if (m_rebuildPending)
-        return;
-    m_rebuildPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_rebuildPending = false;
-            rebuild();
-        },
-        Qt::QueuedConnection);
+    m_rebuildTurn.request();
 }
 
 void AlarmsSettingsView::rebuild()
@@ -324,7 +286,7 @@ void AlarmsSettingsView::rebuild()
     // The old contents go before the new ones come on screen, so the old
     // editors clear their marks before the new ones set theirs.
     QWidget* old = m_scroll->takeWidget();
-    m_rows.clear();
+    m_rows.forget();
     delete old;
     buildForm();
     applyStyle();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/core/NotificationCenter.h"
+#include "views/KeyedRows.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>
@@ -48,7 +50,7 @@ public:
     int rebuildCount() const { return m_rebuildCount; }
 
     // For tests and screenshots.
-    QList<AlarmRow*> rows() const { return m_rows; }
+    QList<AlarmRow*> rows() const { return m_rows.rows(); }
     QToolButton* addButton() const { return m_addButton; }
     QLabel* countLine() const { return m_countLine; }
     QWidget* emptyState() const { return m_emptyState; }
@@ -74,8 +76,8 @@ private:
     NotificationCenter::Token m_soundsObserver = 0;
     int m_soundsRev = 0;
     int m_rebuildCount = 0;
-    bool m_refreshPending = false;
-    bool m_rebuildPending = false;
+    TurnCoalescer m_refreshTurn{this, [this] { refresh(); }};
+    TurnCoalescer m_rebuildTurn{this, [this] { rebuild(); }};
 
     QWidget* m_banner = nullptr;
     QWidget* m_bannerLine = nullptr;
@@ -91,7 +93,7 @@ private:
     QLabel* m_emptyTitle = nullptr;
     QLabel* m_emptyHelp = nullptr;
     QVBoxLayout* m_rowsLayout = nullptr;
-    QList<AlarmRow*> m_rows;
+    KeyedRows<QUuid, AlarmRow> m_rows{KeyedRows<QUuid, AlarmRow>::Removal::now};
 };
 
 } // namespace gaugelet

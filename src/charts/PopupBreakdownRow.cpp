@@ -3,6 +3,7 @@
 #include "charts/PopupDot.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "views/Spacing.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -17,7 +18,7 @@ PopupBreakdownRow::PopupBreakdownRow(const QString& label, const QString& value,
     GAUGELET_ASSERT_MAIN_THREAD();
     m_layout = new QHBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(6);
+    m_layout->setSpacing(Spacing::px(Spacing::Step::s));
     m_dot = new PopupDot(dot.value_or(QColor()), this);
     m_dot->setVisible(dot.has_value());
     m_label = new QLabel(label, this);

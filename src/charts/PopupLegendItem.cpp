@@ -2,6 +2,7 @@
 
 #include "charts/PopupDot.h"
 #include "platform/style/DesignStyle.h"
+#include "views/Spacing.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -14,7 +15,7 @@ PopupLegendItem::PopupLegendItem(const QString& label, const QColor& tint, const
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    layout->setSpacing(Spacing::px(Spacing::Step::xs));
     m_dot = new PopupDot(tint, this);
     m_label = new QLabel(label, this);
     m_label->setTextFormat(Qt::PlainText);

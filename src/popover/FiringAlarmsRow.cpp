@@ -4,6 +4,7 @@
 #include "alarms/AlarmManager.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,12 +33,12 @@ FiringAlarmsRow::FiringAlarmsRow(const ViewEnvironment& env, QWidget* parent)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
+    column->setSpacing(Spacing::px(Spacing::Step::s));
 
     const QColor red = DesignStyle::colour(DesignStyle::Colour::red, this);
     const QFont headline = DesignStyle::font(DesignStyle::TextStyle::headline);
     auto* title = new QHBoxLayout;
-    title->setSpacing(6);
+    title->setSpacing(Spacing::px(Spacing::Step::s));
     auto* bell = new QLabel(this);
     const int side = QFontMetrics(headline).height();
     const qreal dpr = devicePixelRatioF();

@@ -8,6 +8,7 @@
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,10 +24,10 @@ ProviderRow::ProviderRow(StatProvider* provider, const ViewEnvironment& env, QWi
 {
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(8);
+    m_layout->setSpacing(Spacing::px(Spacing::Step::m));
 
     m_header = new QHBoxLayout;
-    m_header->setSpacing(8);
+    m_header->setSpacing(Spacing::px(Spacing::Step::m));
     m_name = new QLabel(this);
     m_name->setTextFormat(Qt::PlainText);
     m_name->setFont(DesignStyle::font(DesignStyle::TextStyle::headline));

@@ -11,6 +11,7 @@
 #include "settings/HeroBackdrop.h"
 #include "settings/LoginItemHero.h"
 #include "settings/NotificationsHero.h"
+#include "views/Spacing.h"
 
 #include <QGraphicsDropShadowEffect>
 #include <QGuiApplication>
@@ -88,7 +89,7 @@ private:
 // "Optional" on a capsule.
 class Badge : public QLabel {
 public:
-    explicit Badge(QWidget* parent) : QLabel(parent) { setContentsMargins(6, 2, 6, 2); }
+    explicit Badge(QWidget* parent) : QLabel(parent) { setContentsMargins(Spacing::margins(Spacing::Step::s, Spacing::Step::xxs)); }
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -174,8 +175,8 @@ public:
         column->addWidget(m_heroHolder);
 
         auto* rowLayout = new QHBoxLayout;
-        rowLayout->setContentsMargins(16, 16, 16, 16);
-        rowLayout->setSpacing(16);
+        rowLayout->setContentsMargins(Spacing::margins(Spacing::Step::xl));
+        rowLayout->setSpacing(Spacing::px(Spacing::Step::xl));
         column->addLayout(rowLayout);
 
         const QString id = m_id;
@@ -185,10 +186,10 @@ public:
         headerRow->setContentsMargins(0, 0, 0, 0);
         headerRow->setSpacing(0);
         auto* texts = new QVBoxLayout;
-        texts->setSpacing(4);
+        texts->setSpacing(Spacing::px(Spacing::Step::xs));
         headerRow->addLayout(texts, 1);
         auto* firstLine = new QHBoxLayout;
-        firstLine->setSpacing(6);
+        firstLine->setSpacing(Spacing::px(Spacing::Step::s));
         m_title = new QLabel(header);
         m_title->setTextFormat(Qt::PlainText);
         m_title->setObjectName(QStringLiteral("setup.title.") + m_id);
@@ -214,7 +215,7 @@ public:
         m_granted->setObjectName(QStringLiteral("setup.granted.") + m_id);
         auto* grantedRow = new QHBoxLayout(m_granted);
         grantedRow->setContentsMargins(0, 0, 0, 0);
-        grantedRow->setSpacing(5);
+        grantedRow->setSpacing(Spacing::px(Spacing::Step::xs));
         m_checkmark = new QLabel(m_granted);
         m_grantedText = new QLabel(m_granted);
         m_grantedText->setTextFormat(Qt::PlainText);
@@ -382,7 +383,7 @@ SetupChecklist::SetupChecklist(QWidget* parent) : QWidget(parent), m_model(new S
 {
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(12);
+    stack->setSpacing(Spacing::px(Spacing::Step::l));
     for (const RowSpec& row : rows()) {
         auto* card = new Card(this, row);
         m_cards.append(card);
@@ -502,13 +503,7 @@ void SetupChecklist::onModelChanged()
 
 void SetupChecklist::scheduleUpdate()
 {
-    if (m_updateScheduled)
-        return;
-    m_updateScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_updateScheduled = false;
-        updateCards();
-    });
+    m_updateTurn.request();
 }
 
 void SetupChecklist::updateCards()

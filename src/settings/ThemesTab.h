@@ -2,6 +2,7 @@
 
 #include "stats/Palette.h"
 #include "views/ViewEnvironment.h"
+#include "views/TurnCoalescer.h"
 
 #include <QColor>
 #include <QList>
@@ -103,8 +104,8 @@ private:
     void updateConfigRows();
 
     ViewEnvironment m_env;
-    bool m_reloadScheduled = false;
-    bool m_configRowsScheduled = false;
+    TurnCoalescer m_reloadTurn{this, [this] { reload(); }};
+    TurnCoalescer m_configRowsTurn{this, [this] { updateConfigRows(); }};
 
     QWidget* m_paletteBox = nullptr;
     QVBoxLayout* m_paletteLayout = nullptr;

@@ -4,6 +4,7 @@
 #include "stats/ProviderHistorySlice.h"
 #include "stats/StatDetailView.h"
 #include "views/ViewEnvironment.h"
+#include "views/TurnCoalescer.h"
 
 #include <QPointer>
 #include <QSet>
@@ -76,7 +77,7 @@ private:
     QPointer<ProviderHistorySlice> m_slice;
     QMetaObject::Connection m_appended;
     QMetaObject::Connection m_extrasChanged;
-    bool m_refreshQueued = false;
+    TurnCoalescer m_refreshTurn{this, [this] { refresh(); }};
 };
 
 } // namespace gaugelet

@@ -3,10 +3,10 @@
 #include "charts/ChartMath.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupDivider.h"
+#include "views/Divider.h"
 #include "charts/PopupDonut.h"
 #include "charts/PopupDot.h"
-#include "charts/PopupToolTip.h"
+#include "views/ToolTip.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
@@ -16,6 +16,7 @@
 #include "stats/MemoryProvider.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
+#include "views/Spacing.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -122,20 +123,20 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     setObjectName(QStringLiteral("MemoryDetailBody"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(16);
+    layout->setSpacing(Spacing::px(Spacing::Step::xl));
     m_donut = new PopupDonut(this);
     layout->addWidget(m_donut, 0, Qt::AlignTop);
 
     auto* column = new QVBoxLayout;
-    column->setSpacing(3);
+    column->setSpacing(Spacing::px(Spacing::Step::xxs));
     layout->addLayout(column, 1);
 
     // The Cached switch row.
     m_switchRow = new QWidget(this);
-    m_switchRow->setToolTip(PopupToolTip::fromPlainText(cachedSwitchHelp()));
+    m_switchRow->setToolTip(ToolTip::fromPlainText(cachedSwitchHelp()));
     auto* switchLayout = new QHBoxLayout(m_switchRow);
     switchLayout->setContentsMargins(0, 0, 0, 0);
-    switchLayout->setSpacing(6);
+    switchLayout->setSpacing(Spacing::px(Spacing::Step::s));
     m_switchSymbol = new QLabel(m_switchRow);
     m_switchLabel = new QLabel(tr("Cached"), m_switchRow);
     m_switchLabel->setTextFormat(Qt::PlainText);
@@ -159,7 +160,7 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
         auto* row = new PopupBreakdownRow(label, QStringLiteral("-"), std::nullopt, 11, trailing, this);
         row->setObjectName(label);
         if (!help.isEmpty())
-            row->setToolTip(PopupToolTip::fromPlainText(help));
+            row->setToolTip(ToolTip::fromPlainText(help));
         column->addWidget(row);
         return row;
     };
@@ -172,13 +173,13 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     m_swap = makeRow(tr("Swap"), swapHelp());
     m_freeInfo = new InfoButton(freeHelp());
     m_free = makeRow(tr("Free"), QString(), m_freeInfo);
-    column->addSpacing(1);
-    column->addWidget(new PopupDivider(this));
-    column->addSpacing(1);
+    column->addSpacing(Spacing::px(Spacing::Step::hairline));
+    column->addWidget(new Divider(this));
+    column->addSpacing(Spacing::px(Spacing::Step::hairline));
     m_total = makeRow(tr("Total"), QString());
 
     auto* pressure = new QHBoxLayout;
-    pressure->setSpacing(6);
+    pressure->setSpacing(Spacing::px(Spacing::Step::s));
     m_pressureDot = new PopupDot(QColor(), this);
     m_pressureLabel = new QLabel(this);
     m_pressureLabel->setTextFormat(Qt::PlainText);

@@ -2,7 +2,9 @@
 
 #include "store/BundleManifest.h"
 #include "store/StoreItem.h"
+#include "views/KeyedRows.h"
 #include "views/ViewEnvironment.h"
+#include "views/TurnCoalescer.h"
 
 #include <QHash>
 #include <QList>
@@ -20,7 +22,7 @@ namespace gaugelet {
 class InstalledBundleRow;
 class StoreCoordinator;
 class StoreItemRow;
-class StoreSection;
+class GroupedSection;
 class StoreTextLabel;
 class StoreWrappingLabel;
 
@@ -54,10 +56,10 @@ public:
 
     // The parts of the page, for tests, screenshots and benchmarks.
     QScrollArea* scrollArea() const { return m_scroll; }
-    StoreSection* catalogueSection() const { return m_catalogue; }
-    StoreSection* installedSection() const { return m_installed; }
-    StoreSection* errorSection() const { return m_error; }
-    StoreSection* footerSection() const { return m_footer; }
+    GroupedSection* catalogueSection() const { return m_catalogue; }
+    GroupedSection* installedSection() const { return m_installed; }
+    GroupedSection* errorSection() const { return m_error; }
+    GroupedSection* footerSection() const { return m_footer; }
     // The catalogue section's single line ("All caught up: …", "No bundles
     // available right now."), or empty while it lists rows or is hidden.
     QString catalogueLine() const;
@@ -94,21 +96,21 @@ private:
     bool m_didLoad = false;
     bool m_loading = false;
     bool m_dirty = false;
-    bool m_updateQueued = false;
-    bool m_visibilityQueued = false;
+    TurnCoalescer m_updateTurn{this, [this] { if (m_dirty) updateNow(); }};
+    TurnCoalescer m_visibilityTurn{this, [this] { updatePreviewVisibility(); }};
     QList<StoreItem> m_loggedDuplicatesFor;
 
     QScrollArea* m_scroll = nullptr;
-    StoreSection* m_catalogue = nullptr;
-    StoreSection* m_installed = nullptr;
-    StoreSection* m_error = nullptr;
-    StoreSection* m_footer = nullptr;
+    GroupedSection* m_catalogue = nullptr;
+    GroupedSection* m_installed = nullptr;
+    GroupedSection* m_error = nullptr;
+    GroupedSection* m_footer = nullptr;
     StoreTextLabel* m_catalogueLine = nullptr;
     StoreTextLabel* m_footerText = nullptr;
     StoreWrappingLabel* m_errorText = nullptr;
     QWidget* m_errorRow = nullptr;
-    QHash<QString, StoreItemRow*> m_itemRows;
-    QHash<QString, InstalledBundleRow*> m_installedRows;
+    KeyedRows<QString, StoreItemRow> m_itemRows;
+    KeyedRows<QString, InstalledBundleRow> m_installedRows;
 };
 
 } // namespace gaugelet

@@ -5,7 +5,7 @@
 #include "platform/core/Defaults.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
-#include "settings/GroupedSection.h"
+#include "views/GroupedSection.h"
 #include "settings/PaletteRow.h"
 #include "settings/SegmentedControl.h"
 #include "settings/ThemesTab.h"

@@ -2,7 +2,7 @@
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupDivider.h"
+#include "views/Divider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "stats/CPUDetailBody.h"
