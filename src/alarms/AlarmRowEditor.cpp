@@ -168,7 +168,7 @@ AlarmRowEditor::AlarmRowEditor(AlarmRow* row, QWidget* parent)
     m_layout->addWidget(fieldRow(QStringLiteral("speaker.wave.2"), tr("Sound"), soundRow));
 
     m_soundWarning = warning(QStringLiteral("exclamationmark.triangle.fill"), m_soundWarningText,
-                             Spacing::margins(Spacing::Step::xxl, Spacing::Step::none, Spacing::Step::none, Spacing::Step::none));
+                             Spacing::leading(Spacing::Step::xxxl));
     m_soundWarning->setObjectName(QStringLiteral("soundWarning"));
     m_soundWarningSymbol = m_soundWarning->findChild<QLabel*>(QStringLiteral("symbol"));
     m_soundWarningText->setText(tr("Sound file moved or unreadable. Pick a new one."));
@@ -187,7 +187,7 @@ AlarmRowEditor::AlarmRowEditor(AlarmRow* row, QWidget* parent)
     m_layout->addWidget(fieldRow(QStringLiteral("moon.zzz"), tr("Snooze duration"), m_snoozePicker));
 
     m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText,
-                              Spacing::margins(Spacing::Step::none, Spacing::Step::xs, Spacing::Step::none, Spacing::Step::none));
+                              Spacing::top(Spacing::Step::xs));
     m_sourceWarning->setObjectName(QStringLiteral("sourceWarning"));
     m_sourceWarningSymbol = m_sourceWarning->findChild<QLabel*>(QStringLiteral("symbol"));
     m_layout->addWidget(m_sourceWarning);
@@ -221,7 +221,7 @@ QLabel* AlarmRowEditor::sectionHeader(const QString& title)
 {
     auto* label = new QLabel(title.toUpper(), this);
     label->setTextFormat(Qt::PlainText);
-    label->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::none, Spacing::Step::none, Spacing::Step::xs));
+    label->setContentsMargins(Spacing::bottom(Spacing::Step::xs));
     m_headers.append(label);
     return label;
 }

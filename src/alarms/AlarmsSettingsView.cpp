@@ -89,10 +89,10 @@ void AlarmsSettingsView::buildBanner(QVBoxLayout* layout)
     m_banner->setObjectName(QStringLiteral("pauseBanner"));
     m_banner->setAutoFillBackground(true);
     auto* row = new QHBoxLayout(m_banner);
-    row->setContentsMargins(Spacing::margins(Spacing::Step::xl, Spacing::Step::l));
+    row->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l));
     row->setSpacing(Spacing::px(Spacing::Step::ml));
     m_bannerSymbol = new QLabel(m_banner);
-    m_bannerSymbol->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::hairline, Spacing::Step::none, Spacing::Step::none));
+    m_bannerSymbol->setContentsMargins(Spacing::top(Spacing::Step::hairline));
     row->addWidget(m_bannerSymbol, 0, Qt::AlignTop);
     m_bannerText = new QLabel(m_banner);
     m_bannerText->setObjectName(QStringLiteral("bannerText"));
@@ -114,7 +114,7 @@ void AlarmsSettingsView::buildForm()
     m_form = new QWidget;
     m_form->setObjectName(QStringLiteral("formContent"));
     auto* form = new QVBoxLayout(m_form);
-    form->setContentsMargins(Spacing::margins(Spacing::Step::xl, Spacing::Step::l, Spacing::Step::xl, Spacing::Step::xl));
+    form->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l, Spacing::Step::xxl, Spacing::Step::xxl));
     form->setSpacing(0);
 
     auto* addSection = new GroupedSection({}, m_form, GroupedSection::Rows::compact);
@@ -138,14 +138,14 @@ void AlarmsSettingsView::buildForm()
     m_countLine->setTextFormat(Qt::PlainText);
     m_countLine->setContentsMargins(Spacing::margins(Spacing::Step::ml, Spacing::Step::xs, Spacing::Step::ml, Spacing::Step::none));
     form->addWidget(m_countLine);
-    form->addSpacing(Spacing::px(Spacing::Step::l));
+    form->addSpacing(Spacing::px(Spacing::Step::xl));
 
     auto* emptySection = new GroupedSection({}, m_form, GroupedSection::Rows::compact);
     m_emptyState = emptySection;
     m_emptyState->setObjectName(QStringLiteral("emptyState"));
     auto* emptyBody = new QWidget(emptySection->panel());
     auto* empty = new QVBoxLayout(emptyBody);
-    empty->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xl));
+    empty->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xxl));
     empty->setSpacing(Spacing::px(Spacing::Step::m));
     m_emptySymbol = new QLabel(emptyBody);
     m_emptySymbol->setAlignment(Qt::AlignCenter);
@@ -163,7 +163,7 @@ void AlarmsSettingsView::buildForm()
 
     m_rowsLayout = new QVBoxLayout;
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
-    m_rowsLayout->setSpacing(Spacing::px(Spacing::Step::l));
+    m_rowsLayout->setSpacing(Spacing::px(Spacing::Step::xl));
     form->addLayout(m_rowsLayout);
     form->addStretch(1);
     m_scroll->setWidget(m_form);

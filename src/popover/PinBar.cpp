@@ -40,7 +40,7 @@ PinBar::PinBar(StatProvider* provider, const ViewEnvironment& env, QWidget* pare
     m_strip = new QWidget(m_scroll);
     m_strip->setAutoFillBackground(false);
     m_stripLayout = new QHBoxLayout(m_strip);
-    m_stripLayout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::none, Spacing::Step::none, Spacing::Step::xxs));
+    m_stripLayout->setContentsMargins(Spacing::bottom(Spacing::Step::xxs));
     m_stripLayout->setSpacing(Spacing::px(Spacing::Step::m));
     m_stripLayout->addStretch(1);
     m_scroll->setWidget(m_strip);

@@ -54,7 +54,7 @@ StatsPopover::StatsPopover(const ViewEnvironment& env, PopoverActions actions, S
         m_screen = [] { return ScreenInfo::instance()->mainScreen(); };
     setWindowTitle(QStringLiteral("Gaugelet"));
     m_outer = new QVBoxLayout(this);
-    m_outer->setContentsMargins(Spacing::margins(Spacing::Step::l));
+    m_outer->setContentsMargins(Spacing::margins(Spacing::Step::xl));
     m_outer->setSpacing(Spacing::px(Spacing::Step::l));
     m_footer = new PopoverFooter(m_env, m_actions, this);
     m_outer->addWidget(m_footer);
@@ -197,7 +197,7 @@ void StatsPopover::build(const Structure& structure)
     if (m_size.twoColumns) {
         const auto [first, second] = splitColumns(providers);
         auto* columns = new QHBoxLayout;
-        columns->setSpacing(Spacing::px(Spacing::Step::l));
+        columns->setSpacing(Spacing::px(Spacing::Step::xl));
         auto* left = new QVBoxLayout;
         left->setSpacing(Spacing::px(Spacing::Step::l));
         auto* right = new QVBoxLayout;
@@ -216,7 +216,7 @@ void StatsPopover::build(const Structure& structure)
 
     if (m_size.scrolls) {
         // Keep the values clear of the scroll bar.
-        stack->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::none, Spacing::Step::m, Spacing::Step::none));
+        stack->setContentsMargins(Spacing::trailing(Spacing::Step::m));
         m_scroll = new QScrollArea;
         m_scroll->setFrameShape(QFrame::NoFrame);
         m_scroll->setWidgetResizable(true);

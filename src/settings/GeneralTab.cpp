@@ -172,7 +172,7 @@ void GeneralTab::build()
     form->setAutoFillBackground(false);
     addScrollingPage(this, form);
     auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(Spacing::margins(Spacing::Step::xl, Spacing::Step::l));
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l));
     column->setSpacing(Spacing::px(Spacing::Step::xs));
 
     auto addSection = [&](const QString& header) {
@@ -257,7 +257,7 @@ void GeneralTab::build()
         auto* caption = captionLabel(
             tr("Built on Qt and a few Linux libraries: QCoro, libsodium, libplist and libsndfile. Memory and CPU "
                "are the idle footprint of four number tiles over a minute, from the latest committed benchmark."));
-        caption->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xs, Spacing::Step::none, Spacing::Step::s));
+        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
         m_secondaryLabels.append(caption);
         section->addRow(caption);
     }
@@ -305,7 +305,7 @@ void GeneralTab::build()
         m_updateCaption = captionLabel(tr("Gaugelet only contacts the update server when you click Check for "
                                           "updates or open the app. It will never download or install an update "
                                           "without your confirmation."));
-        m_updateCaption->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xs, Spacing::Step::none, Spacing::Step::s));
+        m_updateCaption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
         m_secondaryLabels.append(m_updateCaption);
         section->addRow(m_updateCaption);
 
@@ -341,7 +341,7 @@ void GeneralTab::build()
             tr("Save bundles every pin, alarm, theme, tag, and tile-styling preference into a single file you can "
                "move to another computer or stash before experimenting. Load replaces the live settings with the "
                "file's contents and relaunches."));
-        caption->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xs, Spacing::Step::none, Spacing::Step::s));
+        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
         m_secondaryLabels.append(caption);
         section->addRow(caption);
     }

@@ -51,7 +51,7 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
     column->setSpacing(Spacing::px(Spacing::Step::ml));
 
     auto* toggles = new QHBoxLayout;
-    toggles->setSpacing(Spacing::px(Spacing::Step::xl));
+    toggles->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_nameToggle = new QCheckBox(tr("Name tag"), this);
     m_nameToggle->setChecked(m_nameShown);
     toggles->addWidget(m_nameToggle);
@@ -74,7 +74,7 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
 
     m_content = new QWidget(this);
     auto* content = new QVBoxLayout(m_content);
-    content->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::s, Spacing::Step::none, Spacing::Step::none));
+    content->setContentsMargins(Spacing::top(Spacing::Step::s));
     content->setSpacing(Spacing::px(Spacing::Step::l));
 
     auto* tagRow = new QHBoxLayout;

@@ -175,8 +175,8 @@ public:
         column->addWidget(m_heroHolder);
 
         auto* rowLayout = new QHBoxLayout;
-        rowLayout->setContentsMargins(Spacing::margins(Spacing::Step::xl));
-        rowLayout->setSpacing(Spacing::px(Spacing::Step::xl));
+        rowLayout->setContentsMargins(Spacing::margins(Spacing::Step::xxl));
+        rowLayout->setSpacing(Spacing::px(Spacing::Step::xxl));
         column->addLayout(rowLayout);
 
         const QString id = m_id;

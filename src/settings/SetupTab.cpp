@@ -16,7 +16,7 @@ SetupTab::SetupTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent
     auto* page = new QWidget;
     page->setAutoFillBackground(false);
     auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(Spacing::margins(Spacing::Step::xxl));
+    pageLayout->setContentsMargins(Spacing::margins(Spacing::Step::xxxl));
     m_checklist = new SetupChecklist(page);
     pageLayout->addWidget(m_checklist);
     pageLayout->addStretch(1);

@@ -32,13 +32,13 @@ SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* pare
     title->setTextFormat(Qt::PlainText);
     title->setAlignment(Qt::AlignCenter);
     m_title = title;
-    stack->addSpacing(Spacing::px(Spacing::Step::xl));
+    stack->addSpacing(Spacing::px(Spacing::Step::xxl));
     stack->addWidget(title);
-    stack->addSpacing(Spacing::px(Spacing::Step::l));
+    stack->addSpacing(Spacing::px(Spacing::Step::xl));
 
     m_checklist = new SetupChecklist(this);
     auto* checklistRow = new QHBoxLayout;
-    checklistRow->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::none));
+    checklistRow->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::none));
     checklistRow->addWidget(m_checklist);
     stack->addLayout(checklistRow);
 
@@ -51,7 +51,7 @@ SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* pare
     stack->addWidget(m_divider);
 
     auto* buttons = new QHBoxLayout;
-    buttons->setContentsMargins(Spacing::margins(Spacing::Step::l));
+    buttons->setContentsMargins(Spacing::margins(Spacing::Step::xl));
     buttons->addStretch(1);
     m_continue = new QPushButton(tr("Continue"), this);
     m_continue->setObjectName(QStringLiteral("setup.continue"));

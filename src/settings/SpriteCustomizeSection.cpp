@@ -41,7 +41,7 @@ SpriteCustomizeSection::SpriteCustomizeSection(const ViewEnvironment& env, QWidg
         panel()));
 
     auto* split = new QHBoxLayout;
-    split->setSpacing(Spacing::px(Spacing::Step::l));
+    split->setSpacing(Spacing::px(Spacing::Step::xl));
     auto* columnBox = new QWidget(panel());
     columnBox->setFixedWidth(Spacing::scaled(152));
     auto* column = new QVBoxLayout(columnBox);
@@ -218,7 +218,7 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     scroll->viewport()->setAutoFillBackground(false);
     m_tileBox = new QWidget(scroll);
     m_tileLayout = new QHBoxLayout(m_tileBox);
-    m_tileLayout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::none, Spacing::Step::none, Spacing::Step::xxs));
+    m_tileLayout->setContentsMargins(Spacing::bottom(Spacing::Step::xxs));
     m_tileLayout->setSpacing(Spacing::px(Spacing::Step::m));
     m_tileLayout->addStretch(1);
     scroll->setWidget(m_tileBox);

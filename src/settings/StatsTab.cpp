@@ -15,8 +15,8 @@ StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* form = new QWidget;
     auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::xl, Spacing::Step::xxl, Spacing::Step::xxl));
-    column->setSpacing(Spacing::px(Spacing::Step::xl));
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
+    column->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_presets = new PresetsSection(m_env, form);
     column->addWidget(m_presets);
     m_sprites = new SpriteCustomizeSection(m_env, form);

@@ -88,8 +88,8 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* form = new QWidget;
     auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::xl, Spacing::Step::xxl, Spacing::Step::xxl));
-    column->setSpacing(Spacing::px(Spacing::Step::xl));
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
+    column->setSpacing(Spacing::px(Spacing::Step::xxl));
     column->addWidget(buildPopupSection(form));
     column->addWidget(buildStatNumberSection(form));
     column->addWidget(buildSpriteSection(form));
@@ -260,7 +260,7 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
 
     m_configBox = new QWidget(body);
     m_configLayout = new QVBoxLayout(m_configBox);
-    m_configLayout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xs, Spacing::Step::none, Spacing::Step::none));
+    m_configLayout->setContentsMargins(Spacing::top(Spacing::Step::xs));
     m_configLayout->setSpacing(Spacing::px(Spacing::Step::l));
     section->addRow(m_configBox);
     return section;

@@ -19,7 +19,7 @@ MemoryConfigBody::MemoryConfigBody(const ViewEnvironment& env, QWidget* parent) 
     (void)env;
     setObjectName(QStringLiteral("MemoryConfigBody"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xxs, Spacing::Step::none, Spacing::Step::none));
+    layout->setContentsMargins(Spacing::top(Spacing::Step::xxs));
     layout->setSpacing(Spacing::px(Spacing::Step::xs));
 
     QFont caption = font();

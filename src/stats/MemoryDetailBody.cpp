@@ -123,7 +123,7 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     setObjectName(QStringLiteral("MemoryDetailBody"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(Spacing::px(Spacing::Step::xl));
+    layout->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_donut = new PopupDonut(this);
     layout->addWidget(m_donut, 0, Qt::AlignTop);
 

@@ -47,7 +47,7 @@ NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnv
     layout->setSpacing(Spacing::px(Spacing::Step::ml));
 
     m_header = new QHBoxLayout;
-    m_header->setSpacing(Spacing::px(Spacing::Step::xl));
+    m_header->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_up = new NetworkRateBlock(QStringLiteral("↑"), this);
     m_down = new NetworkRateBlock(QStringLiteral("↓"), this);
     m_middleSpacer = new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);

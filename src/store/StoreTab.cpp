@@ -49,8 +49,8 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
     auto* page = new QVBoxLayout(content);
-    page->setContentsMargins(Spacing::margins(Spacing::Step::xl));
-    page->setSpacing(Spacing::px(Spacing::Step::xl));
+    page->setContentsMargins(Spacing::margins(Spacing::Step::xxl));
+    page->setSpacing(Spacing::px(Spacing::Step::xxl));
 
     m_catalogue = new GroupedSection({}, content);
     m_catalogueLine = captionLine(QString(), m_catalogue->panel());
@@ -66,7 +66,7 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     errorLayout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xs));
     errorLayout->setSpacing(Spacing::px(Spacing::Step::ml));
     auto* symbolBox = new QVBoxLayout;
-    symbolBox->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::hairline, Spacing::Step::none, Spacing::Step::none));
+    symbolBox->setContentsMargins(Spacing::top(Spacing::Step::hairline));
     auto* symbol = new StoreSymbolView(QStringLiteral("exclamationmark.triangle.fill"), DesignStyle::Colour::orange, 20,
                                        m_errorRow);
     symbol->setFixedSize(22, 20);

@@ -27,8 +27,9 @@ constexpr qreal points(Spacing::Step step)
     case Spacing::Step::m: return 8;
     case Spacing::Step::ml: return 10;
     case Spacing::Step::l: return 12;
-    case Spacing::Step::xl: return 16;
-    case Spacing::Step::xxl: return 20;
+    case Spacing::Step::xl: return 14;
+    case Spacing::Step::xxl: return 16;
+    case Spacing::Step::xxxl: return 20;
     }
     return 0;
 }

@@ -24,8 +24,9 @@ public:
         m,        // 8: controls of a row, rows of a compact section
         ml,       // 10: a section panel's row padding, a popover's blocks
         l,        // 12: a form's side margins, columns of a row
-        xl,       // 16: a window's content margins, sections apart
-        xxl,      // 20: a dialog's margins
+        xl,       // 14: the popover's padding, its columns apart
+        xxl,      // 16: a window's content margins, sections apart
+        xxxl,     // 20: a dialog's margins
     };
 
     // The step in device-independent pixels at the application font.
@@ -38,6 +39,12 @@ public:
     static QMargins margins(Step all);
     static QMargins margins(Step horizontal, Step vertical);
     static QMargins margins(Step left, Step top, Step right, Step bottom);
+    // Margins on one edge only, or on the top and bottom.
+    static QMargins top(Step step) { return margins(Step::none, step, Step::none, Step::none); }
+    static QMargins bottom(Step step) { return margins(Step::none, Step::none, Step::none, step); }
+    static QMargins leading(Step step) { return margins(step, Step::none, Step::none, Step::none); }
+    static QMargins trailing(Step step) { return margins(Step::none, Step::none, step, Step::none); }
+    static QMargins vertical(Step top, Step bottom) { return margins(Step::none, top, Step::none, bottom); }
 
     // A layout's margins and gap in one call.
     static void apply(QLayout* layout, const QMargins& margins, Step gap);

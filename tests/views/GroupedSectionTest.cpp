@@ -97,7 +97,7 @@ TEST(Spacing, StepsGrowWithTheApplicationFontAndNeverShrink)
     large.setPointSizeF(22);
     QApplication::setFont(large);
     EXPECT_EQ(Spacing::px(Spacing::Step::m), 16);
-    EXPECT_EQ(Spacing::px(Spacing::Step::xxl), 40);
+    EXPECT_EQ(Spacing::px(Spacing::Step::xxxl), 40);
     EXPECT_EQ(Spacing::px(Spacing::Step::hairline), 1) << "a hairline stays one pixel";
     QApplication::setFont(original);
 }
