@@ -8,8 +8,8 @@
 #include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
-#include "views/WheelGuard.h"
 #include "views/Spacing.h"
+#include "views/WheelGuard.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

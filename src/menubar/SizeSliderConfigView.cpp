@@ -4,8 +4,8 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/NotificationCenter.h"
 #include "stats/Prefs.h"
-#include "views/WheelGuard.h"
 #include "views/Spacing.h"
+#include "views/WheelGuard.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

@@ -1,9 +1,9 @@
 #include "popover/PinChip.h"
 
-#include "views/ToolTip.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/StatSnapshot.h"
 #include "views/Spacing.h"
+#include "views/ToolTip.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -9,8 +9,8 @@
 #include "settings/TagStylingRows.h"
 #include "stats/StatProvider.h"
 #include "views/Spacing.h"
-#include "views/ToolTip.h"
 #include "views/TextLabel.h"
+#include "views/ToolTip.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "views/GroupedSection.h"
-#include "views/ViewEnvironment.h"
 #include "views/TurnCoalescer.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 

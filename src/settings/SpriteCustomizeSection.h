@@ -3,8 +3,8 @@
 #include "menubar/Pin.h"
 #include "menubar/Visualizer.h"
 #include "views/GroupedSection.h"
-#include "views/ViewEnvironment.h"
 #include "views/TurnCoalescer.h"
+#include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QPointer>

@@ -5,9 +5,9 @@
 #include "settings/SegmentedControl.h"
 #include "settings/SettingsText.h"
 #include "stats/StatProvider.h"
-#include "views/WheelGuard.h"
 #include "views/Spacing.h"
 #include "views/TextLabel.h"
+#include "views/WheelGuard.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -8,7 +8,6 @@
 #include "popover/TwoColumnMode.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
-#include "views/GroupedSection.h"
 #include "settings/PaletteRow.h"
 #include "settings/ScrollingPage.h"
 #include "settings/SegmentedControl.h"
@@ -17,9 +16,10 @@
 #include "stats/Prefs.h"
 #include "stats/StatLabelPosition.h"
 #include "stats/ThemeStore.h"
-#include "views/WheelGuard.h"
+#include "views/GroupedSection.h"
 #include "views/Spacing.h"
 #include "views/TextLabel.h"
+#include "views/WheelGuard.h"
 
 #include <QCheckBox>
 #include <QComboBox>

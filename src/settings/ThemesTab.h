@@ -1,8 +1,8 @@
 #pragma once
 
 #include "stats/Palette.h"
-#include "views/ViewEnvironment.h"
 #include "views/TurnCoalescer.h"
+#include "views/ViewEnvironment.h"
 
 #include <QColor>
 #include <QList>

@@ -3,7 +3,6 @@
 #include "charts/ChartMath.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
-#include "views/Divider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "platform/core/MainThread.h"
@@ -11,6 +10,7 @@
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/ProviderHistorySlice.h"
+#include "views/Divider.h"
 #include "views/Spacing.h"
 
 #include <QHBoxLayout>

@@ -3,8 +3,8 @@
 #include "stats/HistorySample.h"
 #include "stats/ProviderHistorySlice.h"
 #include "stats/StatDetailView.h"
-#include "views/ViewEnvironment.h"
 #include "views/TurnCoalescer.h"
+#include "views/ViewEnvironment.h"
 
 #include <QPointer>
 #include <QSet>

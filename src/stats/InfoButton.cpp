@@ -1,10 +1,10 @@
 #include "stats/InfoButton.h"
 
-#include "views/ToolTip.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 #include "views/Spacing.h"
+#include "views/ToolTip.h"
 
 #include <QEvent>
 #include <QFrame>

@@ -3,10 +3,8 @@
 #include "charts/ChartMath.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
-#include "views/Divider.h"
 #include "charts/PopupDonut.h"
 #include "charts/PopupDot.h"
-#include "views/ToolTip.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
@@ -16,7 +14,9 @@
 #include "stats/MemoryProvider.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
+#include "views/Divider.h"
 #include "views/Spacing.h"
+#include "views/ToolTip.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>

@@ -2,7 +2,6 @@
 
 #include "charts/ChartMath.h"
 #include "charts/PopupBreakdownRow.h"
-#include "views/Divider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupMirror.h"
 #include "charts/PopupThroughput.h"
@@ -18,6 +17,7 @@
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/StatLabelPosition.h"
+#include "views/Divider.h"
 #include "views/Spacing.h"
 
 #include <QHBoxLayout>

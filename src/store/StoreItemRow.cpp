@@ -5,10 +5,10 @@
 #include "store/StoreActionButton.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreNewBadge.h"
-#include "views/Spinner.h"
 #include "store/StoreSymbolView.h"
 #include "store/StoreTextLabel.h"
 #include "views/Spacing.h"
+#include "views/Spinner.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>

@@ -3,8 +3,8 @@
 #include "store/BundleManifest.h"
 #include "store/StoreItem.h"
 #include "views/KeyedRows.h"
-#include "views/ViewEnvironment.h"
 #include "views/TurnCoalescer.h"
+#include "views/ViewEnvironment.h"
 
 #include <QHash>
 #include <QList>

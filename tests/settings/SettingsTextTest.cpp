@@ -1,6 +1,6 @@
 #include "settings/SettingsText.h"
-#include "views/ToolTip.h"
 #include "views/TextLabel.h"
+#include "views/ToolTip.h"
 
 #include <QLabel>
 #include <QTextDocument>

@@ -5,12 +5,12 @@
 #include "platform/core/Defaults.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
-#include "views/GroupedSection.h"
 #include "settings/PaletteRow.h"
 #include "settings/SegmentedControl.h"
 #include "settings/ThemesTab.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "views/GroupedSection.h"
 #include "views/WheelGuard.h"
 
 #include <QAbstractButton>

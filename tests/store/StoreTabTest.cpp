@@ -19,11 +19,11 @@
 #include "store/StoreCoordinator.h"
 #include "store/StoreItemRow.h"
 #include "store/StoreNewBadge.h"
-#include "views/Spinner.h"
-#include "views/GroupedSection.h"
 #include "store/StoreSymbolView.h"
 #include "store/StoreWrappingLabel.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "views/GroupedSection.h"
+#include "views/Spinner.h"
 
 #include <QApplication>
 #include <QDir>
