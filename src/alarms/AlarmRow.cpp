@@ -9,6 +9,7 @@
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -38,13 +39,6 @@ qint64 saturatingTruncate(double value)
     if (value <= -limit)
         return std::numeric_limits<qint64>::min();
     return qint64(std::trunc(value));
-}
-
-void setForeground(QWidget* widget, DesignStyle::Colour colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, DesignStyle::colour(colour, widget->parentWidget()));
-    widget->setPalette(palette);
 }
 
 } // namespace
@@ -275,7 +269,7 @@ void AlarmRow::applyStyle()
     summaryFont.setWeight(QFont::Medium);
     m_summary->setFont(summaryFont);
     m_detail->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    setForeground(m_detail, DesignStyle::Colour::secondary);
+    TextLabel::setColour(m_detail, DesignStyle::Colour::secondary);
 
     QPixmap dot(12, 12);
     dot.setDevicePixelRatio(2.0);

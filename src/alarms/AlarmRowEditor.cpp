@@ -9,6 +9,7 @@
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 #include "views/WheelGuard.h"
 
 #include <QButtonGroup>
@@ -31,13 +32,6 @@ namespace gaugelet {
 namespace {
 
 enum DirectionId { aboveId = 0, belowId = 1 };
-
-void setForeground(QWidget* widget, DesignStyle::Colour colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, DesignStyle::colour(colour, widget->parentWidget()));
-    widget->setPalette(palette);
-}
 
 // What the repeat menu shows for a stored interval: the engine treats a
 // negative or undefined interval as 0 (it fires at every flush) and an
@@ -282,7 +276,7 @@ void AlarmRowEditor::applyStyle()
     headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
     for (QLabel* header : std::as_const(m_headers)) {
         header->setFont(headerFont);
-        setForeground(header, DesignStyle::Colour::tertiary);
+        TextLabel::setColour(header, DesignStyle::Colour::tertiary);
     }
     const QColor secondary = DesignStyle::colour(DesignStyle::Colour::secondary, this);
     for (const auto& [label, symbol] : std::as_const(m_fieldSymbols))
@@ -298,10 +292,10 @@ void AlarmRowEditor::applyStyle()
     }
     for (QLabel* text : {m_soundWarningText, m_sourceWarningText}) {
         text->setFont(caption);
-        setForeground(text, DesignStyle::Colour::secondary);
+        TextLabel::setColour(text, DesignStyle::Colour::secondary);
     }
     m_thresholdText->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::callout)));
-    setForeground(m_thresholdText, DesignStyle::Colour::secondary);
+    TextLabel::setColour(m_thresholdText, DesignStyle::Colour::secondary);
     styleSegments();
     // The sound menu marks installed sounds with a star. One icon for the
     // editor's life, so a refresh finds the menu unchanged and leaves it be.

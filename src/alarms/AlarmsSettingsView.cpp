@@ -10,6 +10,7 @@
 #include "stats/StatRegistry.h"
 #include "views/GroupedSection.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -23,13 +24,6 @@
 namespace gaugelet {
 
 namespace {
-
-void setForeground(QWidget* widget, DesignStyle::Colour colour, const QWidget* from)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, DesignStyle::colour(colour, from));
-    widget->setPalette(palette);
-}
 
 QColor withAlpha(QColor colour, qreal alpha)
 {
@@ -181,7 +175,7 @@ void AlarmsSettingsView::applyStyle()
     m_bannerSymbol->setPixmap(
         alarmSymbol(QStringLiteral("info.circle.fill"), AlarmSymbolScale::medium, blue, devicePixelRatioF()));
     m_bannerText->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
-    setForeground(m_bannerText, DesignStyle::Colour::primary, this);
+    TextLabel::setColour(m_bannerText, DesignStyle::colour(DesignStyle::Colour::primary, this));
 
     const QColor accent = DesignStyle::colour(DesignStyle::Colour::accent, this);
     m_addButton->setFont(DesignStyle::font(DesignStyle::TextStyle::body));
@@ -193,7 +187,7 @@ void AlarmsSettingsView::applyStyle()
     m_addButton->setPalette(addPalette);
 
     m_countLine->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    setForeground(m_countLine, DesignStyle::Colour::secondary, this);
+    TextLabel::setColour(m_countLine, DesignStyle::colour(DesignStyle::Colour::secondary, this));
 
     QFont symbolFont = DesignStyle::font(DesignStyle::TextStyle::body, 28);
     const int symbolSide = QFontMetrics(symbolFont).height();
@@ -201,9 +195,9 @@ void AlarmsSettingsView::applyStyle()
                                          DesignStyle::colour(DesignStyle::Colour::tertiary, this),
                                          devicePixelRatioF()));
     m_emptyTitle->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
-    setForeground(m_emptyTitle, DesignStyle::Colour::secondary, this);
+    TextLabel::setColour(m_emptyTitle, DesignStyle::colour(DesignStyle::Colour::secondary, this));
     m_emptyHelp->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    setForeground(m_emptyHelp, DesignStyle::Colour::tertiary, this);
+    TextLabel::setColour(m_emptyHelp, DesignStyle::colour(DesignStyle::Colour::tertiary, this));
 }
 
 void AlarmsSettingsView::changeEvent(QEvent* event)

@@ -4,6 +4,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -94,12 +95,8 @@ void PopupBreakdownRow::applyStyle()
     const QFont font = DesignStyle::systemFont(m_fontSize);
     m_label->setFont(font);
     m_value->setFont(DesignStyle::monospacedDigits(font));
-    QPalette primary = palette();
-    primary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
-    m_label->setPalette(primary);
-    QPalette secondary = palette();
-    secondary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
-    m_value->setPalette(secondary);
+    TextLabel::setColour(m_label, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
+    TextLabel::setColour(m_value, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
     m_styling = false;
 }
 

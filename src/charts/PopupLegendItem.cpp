@@ -3,6 +3,7 @@
 #include "charts/PopupDot.h"
 #include "platform/style/DesignStyle.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -66,12 +67,8 @@ void PopupLegendItem::applyStyle()
     const QFont caption = DesignStyle::font(DesignStyle::TextStyle::caption);
     m_label->setFont(caption);
     m_figure->setFont(DesignStyle::monospacedDigits(caption));
-    QPalette secondary = palette();
-    secondary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
-    m_label->setPalette(secondary);
-    QPalette primary = palette();
-    primary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
-    m_figure->setPalette(primary);
+    TextLabel::setColour(m_label, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
+    TextLabel::setColour(m_figure, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
     m_styling = false;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,9 +47,7 @@ FiringAlarmsRow::FiringAlarmsRow(const ViewEnvironment& env, QWidget* parent)
     title->addWidget(bell);
     auto* firing = new QLabel(tr("Firing"), this);
     firing->setFont(headline);
-    QPalette pal = firing->palette();
-    pal.setColor(QPalette::WindowText, red);
-    firing->setPalette(pal);
+    TextLabel::setColour(firing, red);
     title->addWidget(firing);
     title->addStretch(1);
     column->addLayout(title);

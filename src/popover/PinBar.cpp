@@ -7,6 +7,7 @@
 #include "stats/StatProvider.h"
 #include "stats/ThemeStore.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,9 +27,7 @@ PinBar::PinBar(StatProvider* provider, const ViewEnvironment& env, QWidget* pare
     row->setSpacing(Spacing::px(Spacing::Step::m));
     auto* title = new QLabel(tr("Pin as:"), this);
     title->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    QPalette pal = title->palette();
-    pal.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::secondary, this));
-    title->setPalette(pal);
+    TextLabel::setColour(title, DesignStyle::colour(DesignStyle::Colour::secondary, this));
     row->addWidget(title, 0, Qt::AlignVCenter);
 
     m_scroll = new QScrollArea(this);

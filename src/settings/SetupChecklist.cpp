@@ -12,6 +12,7 @@
 #include "settings/LoginItemHero.h"
 #include "settings/NotificationsHero.h"
 #include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QGraphicsDropShadowEffect>
 #include <QGuiApplication>
@@ -145,13 +146,6 @@ protected:
         p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), r - 0.5, r - 0.5);
     }
 };
-
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
 
 } // namespace
 
@@ -290,13 +284,13 @@ public:
             f.setBold(true);
             m_title->setFont(f);
         }
-        setTextColour(m_title, DesignStyle::colour(m_expanded ? Colour::primary : Colour::secondary, this));
+        TextLabel::setColour(m_title, DesignStyle::colour(m_expanded ? Colour::primary : Colour::secondary, this));
         m_detail->setFont(DesignStyle::font(Style::callout));
-        setTextColour(m_detail, DesignStyle::colour(Colour::secondary, this));
+        TextLabel::setColour(m_detail, DesignStyle::colour(Colour::secondary, this));
         m_badge->setFont(DesignStyle::font(Style::caption2));
-        setTextColour(m_badge, DesignStyle::colour(Colour::secondary, this));
+        TextLabel::setColour(m_badge, DesignStyle::colour(Colour::secondary, this));
         const QColor primary = DesignStyle::colour(Colour::primary, this);
-        setTextColour(m_grantedText, primary);
+        TextLabel::setColour(m_grantedText, primary);
         m_grantedText->setFont(DesignStyle::font(Style::body));
         const int side = QFontMetrics(m_grantedText->font()).ascent();
         const qreal dpr = devicePixelRatioF();

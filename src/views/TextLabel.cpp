@@ -24,13 +24,13 @@ QLabel* TextLabel::caption(const QString& text, QWidget* parent, bool markdown)
     return label;
 }
 
-void TextLabel::setColour(QLabel* label, DesignStyle::Colour colour)
+void TextLabel::setColour(QWidget* label, DesignStyle::Colour colour)
 {
     QWidget* context = label->parentWidget() ? label->parentWidget() : label;
     setColour(label, DesignStyle::colour(colour, context));
 }
 
-void TextLabel::setColour(QLabel* label, const QColor& colour)
+void TextLabel::setColour(QWidget* label, const QColor& colour)
 {
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, colour);

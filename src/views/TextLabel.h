@@ -20,10 +20,11 @@ public:
     // A caption: caption font, secondary colour, wrapping. Markdown (the
     // program's own texts only) turns **bold** runs bold.
     static QLabel* caption(const QString& text, QWidget* parent = nullptr, bool markdown = false);
-    // Gives a label a design colour (resolved against its parent's palette).
-    static void setColour(QLabel* label, DesignStyle::Colour colour);
+    // Gives a label (or any widget's text) a design colour, resolved against
+    // its parent's palette.
+    static void setColour(QWidget* label, DesignStyle::Colour colour);
     // Gives a label an explicit colour (a status colour made readable by the caller).
-    static void setColour(QLabel* label, const QColor& colour);
+    static void setColour(QWidget* label, const QColor& colour);
 };
 
 } // namespace gaugelet
