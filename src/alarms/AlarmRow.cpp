@@ -3,12 +3,12 @@
 #include "alarms/AlarmLine.h"
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmRowEditor.h"
-#include "alarms/AlarmSymbol.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "views/Spacing.h"
+#include "views/Symbol.h"
 #include "views/TextLabel.h"
 
 #include <QCheckBox>
@@ -284,11 +284,11 @@ void AlarmRow::applyStyle()
     m_firingMark->setPixmap(dot);
 
     const QColor plain = DesignStyle::colour(DesignStyle::Colour::secondary, this);
-    m_testButton->setIcon(alarmSymbolIcon(QStringLiteral("play.circle"), AlarmSymbolScale::large, plain));
-    m_testButton->setIconSize(QSize(AlarmSymbolScale::large, AlarmSymbolScale::large));
-    m_deleteButton->setIcon(alarmSymbolIcon(QStringLiteral("trash"), AlarmSymbolScale::medium,
+    m_testButton->setIcon(Symbol::icon(QStringLiteral("play.circle"), Symbol::Scale::large, plain));
+    m_testButton->setIconSize(QSize(Symbol::Scale::large, Symbol::Scale::large));
+    m_deleteButton->setIcon(Symbol::icon(QStringLiteral("trash"), Symbol::Scale::medium,
                                             DesignStyle::colour(DesignStyle::Colour::red, this)));
-    m_deleteButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
+    m_deleteButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     drawChevron();
 }
 
@@ -297,7 +297,7 @@ void AlarmRow::drawChevron()
     // Pointing down when expanded, right (turned by −90°) when collapsed,
     // turned about its centre.
     const QColor plain = DesignStyle::colour(DesignStyle::Colour::secondary, this);
-    const QPixmap chevron = alarmSymbol(QStringLiteral("chevron.down"), AlarmSymbolScale::small, plain, 2.0);
+    const QPixmap chevron = Symbol::pixmap(QStringLiteral("chevron.down"), Symbol::Scale::small, plain, 2.0);
     if (chevron.isNull())
         return;
     QPixmap turned(chevron.size());
@@ -313,7 +313,7 @@ void AlarmRow::drawChevron()
         p.drawPixmap(QPointF(0, 0), chevron);
     }
     m_expandButton->setIcon(QIcon(turned));
-    m_expandButton->setIconSize(QSize(AlarmSymbolScale::small, AlarmSymbolScale::small));
+    m_expandButton->setIconSize(QSize(Symbol::Scale::small, Symbol::Scale::small));
 }
 
 void AlarmRow::changeEvent(QEvent* event)

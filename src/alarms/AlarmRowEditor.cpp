@@ -3,12 +3,12 @@
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmMenuPicker.h"
 #include "alarms/AlarmRow.h"
-#include "alarms/AlarmSymbol.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "views/Spacing.h"
+#include "views/Symbol.h"
 #include "views/TextLabel.h"
 #include "views/WheelGuard.h"
 
@@ -280,14 +280,14 @@ void AlarmRowEditor::applyStyle()
     }
     const QColor secondary = DesignStyle::colour(DesignStyle::Colour::secondary, this);
     for (const auto& [label, symbol] : std::as_const(m_fieldSymbols))
-        label->setPixmap(alarmSymbol(symbol, AlarmSymbolScale::small, secondary, devicePixelRatioF()));
+        label->setPixmap(Symbol::pixmap(symbol, Symbol::Scale::small, secondary, devicePixelRatioF()));
     m_resetButton->setIcon(
-        alarmSymbolIcon(QStringLiteral("arrow.uturn.backward.circle"), AlarmSymbolScale::medium, secondary));
-    m_resetButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
+        Symbol::icon(QStringLiteral("arrow.uturn.backward.circle"), Symbol::Scale::medium, secondary));
+    m_resetButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     const QColor orange = DesignStyle::colour(DesignStyle::Colour::orange, this);
     const QFont caption = DesignStyle::font(DesignStyle::TextStyle::caption);
     for (QLabel* symbol : {m_soundWarningSymbol, m_sourceWarningSymbol}) {
-        symbol->setPixmap(alarmSymbol(symbol->property("symbolName").toString(), AlarmSymbolScale::small, orange,
+        symbol->setPixmap(Symbol::pixmap(symbol->property("symbolName").toString(), Symbol::Scale::small, orange,
                                       devicePixelRatioF()));
     }
     for (QLabel* text : {m_soundWarningText, m_sourceWarningText}) {
@@ -299,7 +299,7 @@ void AlarmRowEditor::applyStyle()
     styleSegments();
     // The sound menu marks installed sounds with a star. One icon for the
     // editor's life, so a refresh finds the menu unchanged and leaves it be.
-    m_installedIcon = alarmSymbolIcon(QStringLiteral("star.fill"), AlarmSymbolScale::small, secondary);
+    m_installedIcon = Symbol::icon(QStringLiteral("star.fill"), Symbol::Scale::small, secondary);
     if (m_soundPicker->count() > 0)
         refresh();
 }

@@ -2,7 +2,6 @@
 
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmRow.h"
-#include "alarms/AlarmSymbol.h"
 #include "alarms/SoundRegistry.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
@@ -10,6 +9,7 @@
 #include "stats/StatRegistry.h"
 #include "views/GroupedSection.h"
 #include "views/Spacing.h"
+#include "views/Symbol.h"
 #include "views/TextLabel.h"
 
 #include <QEvent>
@@ -173,14 +173,14 @@ void AlarmsSettingsView::applyStyle()
     linePalette.setColor(QPalette::Window, withAlpha(blue, 0.25));
     m_bannerLine->setPalette(linePalette);
     m_bannerSymbol->setPixmap(
-        alarmSymbol(QStringLiteral("info.circle.fill"), AlarmSymbolScale::medium, blue, devicePixelRatioF()));
+        Symbol::pixmap(QStringLiteral("info.circle.fill"), Symbol::Scale::medium, blue, devicePixelRatioF()));
     m_bannerText->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
     TextLabel::setColour(m_bannerText, DesignStyle::colour(DesignStyle::Colour::primary, this));
 
     const QColor accent = DesignStyle::colour(DesignStyle::Colour::accent, this);
     m_addButton->setFont(DesignStyle::font(DesignStyle::TextStyle::body));
-    m_addButton->setIcon(alarmSymbolIcon(QStringLiteral("plus.circle.fill"), AlarmSymbolScale::medium, accent));
-    m_addButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
+    m_addButton->setIcon(Symbol::icon(QStringLiteral("plus.circle.fill"), Symbol::Scale::medium, accent));
+    m_addButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     QPalette addPalette = m_addButton->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive})
         addPalette.setColor(group, QPalette::ButtonText, DesignStyle::colour(DesignStyle::Colour::link, this));
@@ -191,7 +191,7 @@ void AlarmsSettingsView::applyStyle()
 
     QFont symbolFont = DesignStyle::font(DesignStyle::TextStyle::body, 28);
     const int symbolSide = QFontMetrics(symbolFont).height();
-    m_emptySymbol->setPixmap(alarmSymbol(QStringLiteral("bell.slash"), symbolSide,
+    m_emptySymbol->setPixmap(Symbol::pixmap(QStringLiteral("bell.slash"), symbolSide,
                                          DesignStyle::colour(DesignStyle::Colour::tertiary, this),
                                          devicePixelRatioF()));
     m_emptyTitle->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));

@@ -3,8 +3,8 @@
 #include "alarms/AlarmLine.h"
 #include "alarms/AlarmManager.h"
 #include "platform/style/DesignStyle.h"
-#include "platform/style/SystemSymbol.h"
 #include "views/Spacing.h"
+#include "views/Symbol.h"
 #include "views/TextLabel.h"
 
 #include <QHBoxLayout>
@@ -43,7 +43,7 @@ FiringAlarmsRow::FiringAlarmsRow(const ViewEnvironment& env, QWidget* parent)
     auto* bell = new QLabel(this);
     const int side = QFontMetrics(headline).height();
     const qreal dpr = devicePixelRatioF();
-    bell->setPixmap(QPixmap::fromImage(SystemSymbol::tinted(QStringLiteral("bell.fill"), side, red, dpr)));
+    bell->setPixmap(Symbol::pixmap(QStringLiteral("bell.fill"), side, red, dpr));
     title->addWidget(bell);
     auto* firing = new QLabel(tr("Firing"), this);
     firing->setFont(headline);

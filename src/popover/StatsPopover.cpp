@@ -59,10 +59,6 @@ StatsPopover::StatsPopover(const ViewEnvironment& env, PopoverActions actions, S
     m_footer = new PopoverFooter(m_env, m_actions, this);
     m_outer->addWidget(m_footer);
 
-    m_update.setSingleShot(true);
-    m_update.setInterval(0);
-    connect(&m_update, &QTimer::timeout, this, &StatsPopover::updateNow);
-
     if (m_env.registry)
         connect(m_env.registry, &StatRegistry::snapshotsPublisher, this, &StatsPopover::scheduleUpdate);
     if (m_env.alarms) {
@@ -141,13 +137,12 @@ StatsPopover::Structure StatsPopover::currentStructure() const
 
 void StatsPopover::scheduleUpdate()
 {
-    if (!m_update.isActive())
-        m_update.start();
+    m_update.request();
 }
 
 void StatsPopover::updateNow()
 {
-    m_update.stop();
+    m_update.cancel();
     const Structure structure = currentStructure();
     if (!m_structure || !(*m_structure == structure)) {
         build(structure);

@@ -1,6 +1,5 @@
 #include "settings/SettingsText.h"
 
-#include "platform/style/SystemSymbol.h"
 #include "views/Spacing.h"
 
 #include <QLabel>
@@ -45,11 +44,6 @@ int sliderPosition(double value, int low, int high, int fallback)
         return fallback;
     const double clamped = std::clamp(value, double(low), double(high));
     return static_cast<int>(std::lround(clamped));
-}
-
-QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio)
-{
-    return SystemSymbol::tinted(name, side, colour, devicePixelRatio);
 }
 
 void paintBlockBackground(QWidget* widget)

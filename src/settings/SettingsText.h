@@ -32,10 +32,6 @@ qint64 wholeNumber(double value, double low, double high, double fallback);
 // gives fallback.
 int sliderPosition(double value, int low, int high, int fallback);
 
-// A system symbol drawn in a colour into a side × side point square at the
-// given device pixel ratio.
-QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio);
-
 // The rounded block (corner radius 6) in the control background colour that
 // the label styling editors sit on.
 void paintBlockBackground(QWidget* widget);

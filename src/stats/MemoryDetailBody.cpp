@@ -8,7 +8,6 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
-#include "platform/style/SystemSymbol.h"
 #include "stats/InfoButton.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
@@ -16,6 +15,8 @@
 #include "stats/Prefs.h"
 #include "views/Divider.h"
 #include "views/Spacing.h"
+#include "views/Symbol.h"
+#include "views/TextLabel.h"
 #include "views/ToolTip.h"
 
 #include <QGraphicsOpacityEffect>
@@ -36,20 +37,6 @@ QString gigabytes(double bytes)
     return QString::asprintf("%.2f GB", ChartMath::finite(bytes) / kGiB);
 }
 
-QPixmap tintedSymbol(const QString& name, const QColor& colour, int side, qreal dpr)
-{
-    const QImage image = SystemSymbol::tinted(name, side, colour, dpr);
-    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
-}
-
-void setTextColour(QLabel* label, const QColor& colour)
-{
-    QPalette p = label->palette();
-    if (p.color(QPalette::WindowText) == colour)
-        return;
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-}
 } // namespace
 
 QString MemoryDetailBody::appHelp()
@@ -298,9 +285,9 @@ void MemoryDetailBody::refresh()
     if (symbolKey != m_switchSymbolKey) {
         m_switchSymbolKey = symbolKey;
         m_switchSymbol->setPixmap(
-            tintedSymbol(QStringLiteral("externaldrive.fill"), switchColour, side, devicePixelRatioF()));
+            Symbol::pixmap(QStringLiteral("externaldrive.fill"), side, switchColour, devicePixelRatioF()));
     }
-    setTextColour(m_switchLabel, switchColour);
+    TextLabel::setColour(m_switchLabel, switchColour);
 
     // The kernel's verdict.
     DesignStyle::Colour dot = DesignStyle::Colour::green;
@@ -316,7 +303,7 @@ void MemoryDetailBody::refresh()
     const QString pressureText = tr("Pressure: ") + verdict;
     if (m_pressureLabel->text() != pressureText)
         m_pressureLabel->setText(pressureText);
-    setTextColour(m_pressureLabel, DesignStyle::colour(DesignStyle::Colour::secondary, this));
+    TextLabel::setColour(m_pressureLabel, DesignStyle::colour(DesignStyle::Colour::secondary, this));
 }
 
 } // namespace gaugelet

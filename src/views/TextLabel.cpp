@@ -33,6 +33,10 @@ void TextLabel::setColour(QWidget* label, DesignStyle::Colour colour)
 void TextLabel::setColour(QWidget* label, const QColor& colour)
 {
     QPalette pal = label->palette();
+    // Unchanged, the palette is left alone: setting it again would send a
+    // palette change that restyles the label for nothing.
+    if (pal.color(QPalette::WindowText) == colour && label->testAttribute(Qt::WA_SetPalette))
+        return;
     pal.setColor(QPalette::WindowText, colour);
     label->setPalette(pal);
 }

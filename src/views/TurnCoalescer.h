@@ -20,6 +20,8 @@ public:
     bool isPending() const { return m_pending; }
     // Runs a pending action now instead of on the next turn.
     void flush();
+    // Drops a pending action (the view brought itself up to date another way).
+    void cancel() { m_pending = false; }
 
 private:
     void run();

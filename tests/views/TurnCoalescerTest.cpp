@@ -58,6 +58,22 @@ TEST(TurnCoalescer, FlushRunsAPendingActionNowAndOnlyOnce)
     EXPECT_EQ(runs, 1) << "the queued turn finds nothing pending";
 }
 
+TEST(TurnCoalescer, ACancelledRequestDoesNotRunButALaterOneDoes)
+{
+    QObject owner;
+    int runs = 0;
+    auto* coalescer = new TurnCoalescer(&owner, [&] { ++runs; });
+    coalescer->request();
+    coalescer->cancel();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(runs, 0);
+    coalescer->request();
+    coalescer->cancel();
+    coalescer->request();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(runs, 1) << "asked again after cancelling: once";
+}
+
 TEST(TurnCoalescer, AnOwnerDeletedBeforeTheTurnIsNeverTouched)
 {
     int runs = 0;
