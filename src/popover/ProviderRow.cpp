@@ -9,10 +9,10 @@
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
 #include "views/Spacing.h"
+#include "views/Spinner.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace gaugelet {
@@ -39,10 +39,7 @@ ProviderRow::ProviderRow(StatProvider* provider, const ViewEnvironment& env, QWi
     m_header->addWidget(m_chip, 0, Qt::AlignVCenter);
     m_layout->addLayout(m_header);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setRange(0, 0);
-    m_progress->setTextVisible(false);
-    m_progress->setFixedSize(48, 6);
+    m_progress = new Spinner(this);
     m_progress->setAccessibleName(tr("Loading"));
     m_layout->addWidget(m_progress, 0, Qt::AlignLeft);
 
