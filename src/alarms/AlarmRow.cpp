@@ -3,10 +3,12 @@
 #include "alarms/AlarmEditorModel.h"
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmRowEditor.h"
-#include "alarms/AlarmSymbol.h"
+#include "alarms/SoundRegistry.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
-#include "alarms/SoundRegistry.h"
+#include "views/Spacing.h"
+#include "views/Symbol.h"
+#include "views/TextLabel.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -21,31 +23,18 @@
 
 namespace gaugelet {
 
-namespace {
-
-void setForeground(QWidget* widget, DesignStyle::Colour colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, DesignStyle::colour(colour, widget->parentWidget()));
-    widget->setPalette(palette);
-}
-
-} // namespace
-
 AlarmRow::AlarmRow(const QUuid& alarmId, const ViewEnvironment& env, QWidget* parent)
-    : AlarmFormSection(parent), m_alarmId(alarmId), m_env(env), m_alarms(env.alarms)
+    : GroupedSection({}, parent, Rows::compact), m_alarmId(alarmId), m_env(env), m_alarms(env.alarms)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     // The sounds as they are when the row is built; the pane rebuilds every
     // row when they change.
     m_model = new AlarmEditorModel(env.alarms, env.registry, alarmId, SoundRegistry::allSounds(), this);
     setObjectName(QStringLiteral("AlarmRow"));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    m_content = new QWidget(this);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    m_content = new QWidget(panel());
     m_content->setObjectName(QStringLiteral("content"));
-    outer->addWidget(m_content);
+    addRow(m_content);
     m_contentLayout = new QVBoxLayout(m_content);
     m_contentLayout->setContentsMargins(0, 0, 0, 0);
     m_contentLayout->setSpacing(0);
@@ -81,7 +70,7 @@ void AlarmRow::buildHeader()
     header->setObjectName(QStringLiteral("header"));
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(10);
+    row->setSpacing(Spacing::px(Spacing::Step::ml));
 
     m_enabledSwitch = new QCheckBox(header);
     m_enabledSwitch->setObjectName(QStringLiteral("enabledSwitch"));
@@ -97,10 +86,10 @@ void AlarmRow::buildHeader()
 
     auto* texts = new QVBoxLayout;
     texts->setContentsMargins(0, 0, 0, 0);
-    texts->setSpacing(2);
+    texts->setSpacing(Spacing::px(Spacing::Step::xxs));
     auto* summaryRow = new QHBoxLayout;
     summaryRow->setContentsMargins(0, 0, 0, 0);
-    summaryRow->setSpacing(6);
+    summaryRow->setSpacing(Spacing::px(Spacing::Step::s));
     m_firingMark = new QLabel(header);
     m_firingMark->setObjectName(QStringLiteral("firingMark"));
     m_firingMark->setFixedSize(6, 6);
@@ -118,7 +107,7 @@ void AlarmRow::buildHeader()
     m_detail->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     texts->addWidget(m_detail);
     row->addLayout(texts, 1);
-    row->addSpacing(8);
+    row->addSpacing(Spacing::px(Spacing::Step::m));
 
     auto makeButton = [header](const QString& name, const QString& help) {
         auto* button = new QToolButton(header);
@@ -148,7 +137,7 @@ void AlarmRow::applyStyle()
     summaryFont.setWeight(QFont::Medium);
     m_summary->setFont(summaryFont);
     m_detail->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    setForeground(m_detail, DesignStyle::Colour::secondary);
+    TextLabel::setColour(m_detail, DesignStyle::Colour::secondary);
 
     QPixmap dot(12, 12);
     dot.setDevicePixelRatio(2.0);
@@ -163,11 +152,11 @@ void AlarmRow::applyStyle()
     m_firingMark->setPixmap(dot);
 
     const QColor plain = DesignStyle::colour(DesignStyle::Colour::secondary, this);
-    m_testButton->setIcon(alarmSymbolIcon(QStringLiteral("play.circle"), AlarmSymbolScale::large, plain));
-    m_testButton->setIconSize(QSize(AlarmSymbolScale::large, AlarmSymbolScale::large));
-    m_deleteButton->setIcon(alarmSymbolIcon(QStringLiteral("trash"), AlarmSymbolScale::medium,
+    m_testButton->setIcon(Symbol::icon(QStringLiteral("play.circle"), Symbol::Scale::large, plain));
+    m_testButton->setIconSize(QSize(Symbol::Scale::large, Symbol::Scale::large));
+    m_deleteButton->setIcon(Symbol::icon(QStringLiteral("trash"), Symbol::Scale::medium,
                                             DesignStyle::colour(DesignStyle::Colour::red, this)));
-    m_deleteButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
+    m_deleteButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     drawChevron();
 }
 
@@ -176,7 +165,7 @@ void AlarmRow::drawChevron()
     // Pointing down when expanded, right (turned by −90°) when collapsed,
     // turned about its centre.
     const QColor plain = DesignStyle::colour(DesignStyle::Colour::secondary, this);
-    const QPixmap chevron = alarmSymbol(QStringLiteral("chevron.down"), AlarmSymbolScale::small, plain, 2.0);
+    const QPixmap chevron = Symbol::pixmap(QStringLiteral("chevron.down"), Symbol::Scale::small, plain, 2.0);
     if (chevron.isNull())
         return;
     QPixmap turned(chevron.size());
@@ -192,12 +181,12 @@ void AlarmRow::drawChevron()
         p.drawPixmap(QPointF(0, 0), chevron);
     }
     m_expandButton->setIcon(QIcon(turned));
-    m_expandButton->setIconSize(QSize(AlarmSymbolScale::small, AlarmSymbolScale::small));
+    m_expandButton->setIconSize(QSize(Symbol::Scale::small, Symbol::Scale::small));
 }
 
 void AlarmRow::changeEvent(QEvent* event)
 {
-    AlarmFormSection::changeEvent(event);
+    GroupedSection::changeEvent(event);
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationFontChange)
         applyStyle();
 }

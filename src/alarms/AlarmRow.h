@@ -1,7 +1,7 @@
 #pragma once
 
 #include "alarms/Alarm.h"
-#include "alarms/AlarmFormSection.h"
+#include "views/GroupedSection.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>
@@ -28,7 +28,7 @@ class AlarmRowEditor;
 // every field. The row keeps no copy of the alarm: it finds it by id in the
 // manager's list whenever it draws, and every edit writes the whole list
 // back at once. The row starts expanded.
-class AlarmRow : public AlarmFormSection {
+class AlarmRow : public GroupedSection {
     Q_OBJECT
 public:
     AlarmRow(const QUuid& alarmId, const ViewEnvironment& env, QWidget* parent = nullptr);

@@ -1,9 +1,11 @@
 #include "alarms/AlarmRowEditor.h"
 
 #include "alarms/AlarmMenuPicker.h"
-#include "alarms/AlarmSymbol.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "views/Spacing.h"
+#include "views/Symbol.h"
+#include "views/TextLabel.h"
 #include "views/WheelGuard.h"
 
 #include <QButtonGroup>
@@ -24,13 +26,6 @@ namespace gaugelet {
 namespace {
 
 enum DirectionId { aboveId = 0, belowId = 1 };
-
-void setForeground(QWidget* widget, DesignStyle::Colour colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, DesignStyle::colour(colour, widget->parentWidget()));
-    widget->setPalette(palette);
-}
 
 // The slider's position for a stored threshold, clamped to its 0…1 range.
 int sliderPosition(double threshold)
@@ -102,7 +97,7 @@ void AlarmRowEditor::buildTriggerGroup()
     threshold->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* thresholdLayout = new QHBoxLayout(threshold);
     thresholdLayout->setContentsMargins(0, 0, 0, 0);
-    thresholdLayout->setSpacing(8);
+    thresholdLayout->setSpacing(Spacing::px(Spacing::Step::m));
     m_slider = new QSlider(Qt::Horizontal, threshold);
     m_slider->setObjectName(QStringLiteral("thresholdSlider"));
     m_slider->setRange(0, sliderScale);
@@ -147,7 +142,7 @@ void AlarmRowEditor::buildNotificationGroup()
     soundRow->setMaximumWidth(280);
     auto* soundLayout = new QHBoxLayout(soundRow);
     soundLayout->setContentsMargins(0, 0, 0, 0);
-    soundLayout->setSpacing(6);
+    soundLayout->setSpacing(Spacing::px(Spacing::Step::s));
     soundLayout->addStretch(1);
     m_soundPicker = new AlarmMenuPicker(soundRow);
     m_soundPicker->setObjectName(QStringLiteral("soundPicker"));
@@ -163,7 +158,8 @@ void AlarmRowEditor::buildNotificationGroup()
     soundLayout->addWidget(m_resetButton);
     m_layout->addWidget(fieldRow(QStringLiteral("speaker.wave.2"), tr("Sound"), soundRow));
 
-    m_soundWarning = warning(QStringLiteral("exclamationmark.triangle.fill"), m_soundWarningText, 22, 0);
+    m_soundWarning = warning(QStringLiteral("exclamationmark.triangle.fill"), m_soundWarningText,
+                             Spacing::leading(Spacing::Step::xxxl));
     m_soundWarning->setObjectName(QStringLiteral("soundWarning"));
     m_soundWarningSymbol = m_soundWarning->findChild<QLabel*>(QStringLiteral("symbol"));
     m_soundWarningText->setText(tr("Sound file moved or unreadable. Pick a new one."));
@@ -181,7 +177,8 @@ void AlarmRowEditor::buildNotificationGroup()
             [this](const QVariant& tag) { m_model->chooseSnooze(tag.toLongLong()); });
     m_layout->addWidget(fieldRow(QStringLiteral("moon.zzz"), tr("Snooze duration"), m_snoozePicker));
 
-    m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText, 0, 4);
+    m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText,
+                              Spacing::top(Spacing::Step::xs));
     m_sourceWarning->setObjectName(QStringLiteral("sourceWarning"));
     m_sourceWarningSymbol = m_sourceWarning->findChild<QLabel*>(QStringLiteral("symbol"));
     m_layout->addWidget(m_sourceWarning);
@@ -193,7 +190,7 @@ QWidget* AlarmRowEditor::divider()
 {
     auto* holder = new QWidget(this);
     auto* layout = new QVBoxLayout(holder);
-    layout->setContentsMargins(0, 10, 0, 10);
+    layout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::ml));
     auto* line = new QFrame(holder);
     line->setFixedHeight(1);
     line->setAutoFillBackground(true);
@@ -206,7 +203,7 @@ QLabel* AlarmRowEditor::sectionHeader(const QString& title)
 {
     auto* label = new QLabel(title.toUpper(), this);
     label->setTextFormat(Qt::PlainText);
-    label->setContentsMargins(0, 0, 0, 4);
+    label->setContentsMargins(Spacing::bottom(Spacing::Step::xs));
     m_headers.append(label);
     return label;
 }
@@ -215,8 +212,8 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
 {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 2, 0, 2);
-    layout->setSpacing(8);
+    layout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xxs));
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
     auto* symbolLabel = new QLabel(row);
     symbolLabel->setFixedWidth(16);
     symbolLabel->setAlignment(Qt::AlignCenter);
@@ -225,7 +222,7 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
     auto* titleLabel = new QLabel(title, row);
     titleLabel->setTextFormat(Qt::PlainText);
     layout->addWidget(titleLabel);
-    layout->addSpacing(12);
+    layout->addSpacing(Spacing::px(Spacing::Step::l));
     layout->addStretch(1);
     control->setParent(row);
     // The control's label is hidden; its field's title names it.
@@ -236,12 +233,12 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
     return row;
 }
 
-QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, int leading, int top)
+QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, const QMargins& margins)
 {
     auto* holder = new QWidget(this);
     auto* layout = new QHBoxLayout(holder);
-    layout->setContentsMargins(leading, top, 0, 0);
-    layout->setSpacing(6);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(Spacing::px(Spacing::Step::s));
     auto* symbolLabel = new QLabel(holder);
     symbolLabel->setObjectName(QStringLiteral("symbol"));
     symbolLabel->setProperty("symbolName", symbol);
@@ -267,30 +264,30 @@ void AlarmRowEditor::applyStyle()
     headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
     for (QLabel* header : std::as_const(m_headers)) {
         header->setFont(headerFont);
-        setForeground(header, DesignStyle::Colour::tertiary);
+        TextLabel::setColour(header, DesignStyle::Colour::tertiary);
     }
     const QColor secondary = DesignStyle::colour(DesignStyle::Colour::secondary, this);
     for (const auto& [label, symbol] : std::as_const(m_fieldSymbols))
-        label->setPixmap(alarmSymbol(symbol, AlarmSymbolScale::small, secondary, devicePixelRatioF()));
+        label->setPixmap(Symbol::pixmap(symbol, Symbol::Scale::small, secondary, devicePixelRatioF()));
     m_resetButton->setIcon(
-        alarmSymbolIcon(QStringLiteral("arrow.uturn.backward.circle"), AlarmSymbolScale::medium, secondary));
-    m_resetButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
+        Symbol::icon(QStringLiteral("arrow.uturn.backward.circle"), Symbol::Scale::medium, secondary));
+    m_resetButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     const QColor orange = DesignStyle::colour(DesignStyle::Colour::orange, this);
     const QFont caption = DesignStyle::font(DesignStyle::TextStyle::caption);
     for (QLabel* symbol : {m_soundWarningSymbol, m_sourceWarningSymbol}) {
-        symbol->setPixmap(alarmSymbol(symbol->property("symbolName").toString(), AlarmSymbolScale::small, orange,
+        symbol->setPixmap(Symbol::pixmap(symbol->property("symbolName").toString(), Symbol::Scale::small, orange,
                                       devicePixelRatioF()));
     }
     for (QLabel* text : {m_soundWarningText, m_sourceWarningText}) {
         text->setFont(caption);
-        setForeground(text, DesignStyle::Colour::secondary);
+        TextLabel::setColour(text, DesignStyle::Colour::secondary);
     }
     m_thresholdText->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::callout)));
-    setForeground(m_thresholdText, DesignStyle::Colour::secondary);
+    TextLabel::setColour(m_thresholdText, DesignStyle::Colour::secondary);
     styleSegments();
     // The sound menu marks installed sounds with a star. One icon for the
     // editor's life, so a refresh finds the menu unchanged and leaves it be.
-    m_installedIcon = alarmSymbolIcon(QStringLiteral("star.fill"), AlarmSymbolScale::small, secondary);
+    m_installedIcon = Symbol::icon(QStringLiteral("star.fill"), Symbol::Scale::small, secondary);
     if (m_soundPicker->count() > 0)
         refresh();
 }

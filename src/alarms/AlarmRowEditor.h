@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QMargins>
 #include <QWidget>
 
 class QButtonGroup;
@@ -53,7 +54,7 @@ private:
     QWidget* divider();
     QLabel* sectionHeader(const QString& title);
     QWidget* fieldRow(const QString& symbol, const QString& title, QWidget* control);
-    QWidget* warning(const QString& symbol, QLabel*& text, int leading, int top);
+    QWidget* warning(const QString& symbol, QLabel*& text, const QMargins& margins);
     void applyStyle();
     void styleSegments();
     void load(AlarmMenuPicker* picker, const QList<AlarmEditorModel::MenuEntry>& entries, const QVariant& current);

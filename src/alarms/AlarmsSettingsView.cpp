@@ -1,35 +1,29 @@
 #include "alarms/AlarmsSettingsView.h"
 
-#include "alarms/AlarmFormSection.h"
 #include "alarms/AlarmManager.h"
 #include "alarms/AlarmRow.h"
 #include "alarms/AlarmsPaneModel.h"
-#include "alarms/AlarmSymbol.h"
 #include "alarms/SoundRegistry.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
+#include "views/GroupedSection.h"
+#include "views/Spacing.h"
+#include "views/Symbol.h"
+#include "views/TextLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSet>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace gaugelet {
 
 namespace {
-
-void setForeground(QWidget* widget, DesignStyle::Colour colour, const QWidget* from)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, DesignStyle::colour(colour, from));
-    widget->setPalette(palette);
-}
 
 QColor withAlpha(QColor colour, qreal alpha)
 {
@@ -90,10 +84,10 @@ void AlarmsSettingsView::buildBanner(QVBoxLayout* layout)
     m_banner->setObjectName(QStringLiteral("pauseBanner"));
     m_banner->setAutoFillBackground(true);
     auto* row = new QHBoxLayout(m_banner);
-    row->setContentsMargins(16, 12, 16, 12);
-    row->setSpacing(10);
+    row->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l));
+    row->setSpacing(Spacing::px(Spacing::Step::ml));
     m_bannerSymbol = new QLabel(m_banner);
-    m_bannerSymbol->setContentsMargins(0, 1, 0, 0);
+    m_bannerSymbol->setContentsMargins(Spacing::top(Spacing::Step::hairline));
     row->addWidget(m_bannerSymbol, 0, Qt::AlignTop);
     m_bannerText = new QLabel(m_banner);
     m_bannerText->setObjectName(QStringLiteral("bannerText"));
@@ -111,18 +105,19 @@ void AlarmsSettingsView::buildBanner(QVBoxLayout* layout)
 
 void AlarmsSettingsView::buildForm()
 {
-    m_rows.clear();
+    m_rows.forget();
     m_form = new QWidget;
     m_form->setObjectName(QStringLiteral("formContent"));
     auto* form = new QVBoxLayout(m_form);
-    form->setContentsMargins(16, 12, 16, 16);
+    form->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l, Spacing::Step::xxl, Spacing::Step::xxl));
     form->setSpacing(0);
 
-    auto* addSection = new AlarmFormSection(m_form);
+    auto* addSection = new GroupedSection({}, m_form, GroupedSection::Rows::compact);
     addSection->setObjectName(QStringLiteral("addSection"));
-    auto* addLayout = new QHBoxLayout(addSection);
+    auto* addBar = new QWidget(addSection->panel());
+    auto* addLayout = new QHBoxLayout(addBar);
     addLayout->setContentsMargins(0, 0, 0, 0);
-    m_addButton = new QToolButton(addSection);
+    m_addButton = new QToolButton(addBar);
     m_addButton->setObjectName(QStringLiteral("addButton"));
     m_addButton->setAutoRaise(true);
     m_addButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -130,36 +125,40 @@ void AlarmsSettingsView::buildForm()
     connect(m_addButton, &QToolButton::clicked, m_model, &AlarmsPaneModel::addAlarm);
     addLayout->addWidget(m_addButton);
     addLayout->addStretch(1);
+    addSection->addRow(addBar);
     form->addWidget(addSection);
 
     m_countLine = new QLabel(m_form);
     m_countLine->setObjectName(QStringLiteral("countLine"));
     m_countLine->setTextFormat(Qt::PlainText);
-    m_countLine->setContentsMargins(10, 4, 10, 0);
+    m_countLine->setContentsMargins(Spacing::margins(Spacing::Step::ml, Spacing::Step::xs, Spacing::Step::ml, Spacing::Step::none));
     form->addWidget(m_countLine);
-    form->addSpacing(14);
+    form->addSpacing(Spacing::px(Spacing::Step::xl));
 
-    m_emptyState = new AlarmFormSection(m_form);
+    auto* emptySection = new GroupedSection({}, m_form, GroupedSection::Rows::compact);
+    m_emptyState = emptySection;
     m_emptyState->setObjectName(QStringLiteral("emptyState"));
-    auto* empty = new QVBoxLayout(m_emptyState);
-    empty->setContentsMargins(0, 16, 0, 16);
-    empty->setSpacing(8);
-    m_emptySymbol = new QLabel(m_emptyState);
+    auto* emptyBody = new QWidget(emptySection->panel());
+    auto* empty = new QVBoxLayout(emptyBody);
+    empty->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xxl));
+    empty->setSpacing(Spacing::px(Spacing::Step::m));
+    m_emptySymbol = new QLabel(emptyBody);
     m_emptySymbol->setAlignment(Qt::AlignCenter);
     empty->addWidget(m_emptySymbol);
-    m_emptyTitle = new QLabel(tr("No alarms configured"), m_emptyState);
+    m_emptyTitle = new QLabel(tr("No alarms configured"), emptyBody);
     m_emptyTitle->setAlignment(Qt::AlignCenter);
     empty->addWidget(m_emptyTitle);
     m_emptyHelp = new QLabel(tr("Tap \u201CAdd alarm\u201D to get notified when a stat crosses a threshold."),
-                             m_emptyState);
+                             emptyBody);
     m_emptyHelp->setAlignment(Qt::AlignCenter);
     m_emptyHelp->setWordWrap(true);
     empty->addWidget(m_emptyHelp);
+    emptySection->addRow(emptyBody);
     form->addWidget(m_emptyState);
 
     m_rowsLayout = new QVBoxLayout;
     m_rowsLayout->setContentsMargins(0, 0, 0, 0);
-    m_rowsLayout->setSpacing(14);
+    m_rowsLayout->setSpacing(Spacing::px(Spacing::Step::xl));
     form->addLayout(m_rowsLayout);
     form->addStretch(1);
     m_scroll->setWidget(m_form);
@@ -175,31 +174,31 @@ void AlarmsSettingsView::applyStyle()
     linePalette.setColor(QPalette::Window, withAlpha(blue, 0.25));
     m_bannerLine->setPalette(linePalette);
     m_bannerSymbol->setPixmap(
-        alarmSymbol(QStringLiteral("info.circle.fill"), AlarmSymbolScale::medium, blue, devicePixelRatioF()));
+        Symbol::pixmap(QStringLiteral("info.circle.fill"), Symbol::Scale::medium, blue, devicePixelRatioF()));
     m_bannerText->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
-    setForeground(m_bannerText, DesignStyle::Colour::primary, this);
+    TextLabel::setColour(m_bannerText, DesignStyle::colour(DesignStyle::Colour::primary, this));
 
     const QColor accent = DesignStyle::colour(DesignStyle::Colour::accent, this);
     m_addButton->setFont(DesignStyle::font(DesignStyle::TextStyle::body));
-    m_addButton->setIcon(alarmSymbolIcon(QStringLiteral("plus.circle.fill"), AlarmSymbolScale::medium, accent));
-    m_addButton->setIconSize(QSize(AlarmSymbolScale::medium, AlarmSymbolScale::medium));
+    m_addButton->setIcon(Symbol::icon(QStringLiteral("plus.circle.fill"), Symbol::Scale::medium, accent));
+    m_addButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     QPalette addPalette = m_addButton->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive})
         addPalette.setColor(group, QPalette::ButtonText, DesignStyle::colour(DesignStyle::Colour::link, this));
     m_addButton->setPalette(addPalette);
 
     m_countLine->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    setForeground(m_countLine, DesignStyle::Colour::secondary, this);
+    TextLabel::setColour(m_countLine, DesignStyle::colour(DesignStyle::Colour::secondary, this));
 
     QFont symbolFont = DesignStyle::font(DesignStyle::TextStyle::body, 28);
     const int symbolSide = QFontMetrics(symbolFont).height();
-    m_emptySymbol->setPixmap(alarmSymbol(QStringLiteral("bell.slash"), symbolSide,
+    m_emptySymbol->setPixmap(Symbol::pixmap(QStringLiteral("bell.slash"), symbolSide,
                                          DesignStyle::colour(DesignStyle::Colour::tertiary, this),
                                          devicePixelRatioF()));
     m_emptyTitle->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
-    setForeground(m_emptyTitle, DesignStyle::Colour::secondary, this);
+    TextLabel::setColour(m_emptyTitle, DesignStyle::colour(DesignStyle::Colour::secondary, this));
     m_emptyHelp->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    setForeground(m_emptyHelp, DesignStyle::Colour::tertiary, this);
+    TextLabel::setColour(m_emptyHelp, DesignStyle::colour(DesignStyle::Colour::tertiary, this));
 }
 
 void AlarmsSettingsView::changeEvent(QEvent* event)
@@ -213,16 +212,7 @@ void AlarmsSettingsView::changeEvent(QEvent* event)
 
 void AlarmsSettingsView::scheduleRefresh()
 {
-    if (m_refreshPending)
-        return;
-    m_refreshPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_refreshPending = false;
-            refresh();
-        },
-        Qt::QueuedConnection);
+    m_refreshTurn.request();
 }
 
 void AlarmsSettingsView::refresh()
@@ -237,37 +227,10 @@ void AlarmsSettingsView::refresh()
     // One row per alarm id, in list order; rows of alarms that are gone go
     // at once (their editors clear their editing mark on the way).
     const QList<QUuid> ids = m_model->rowIds();
-    const QSet<QUuid> seen(ids.cbegin(), ids.cend());
-    for (auto it = m_rows.begin(); it != m_rows.end();) {
-        if (!seen.contains((*it)->alarmId())) {
-            delete *it;
-            it = m_rows.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    QList<AlarmRow*> ordered;
-    ordered.reserve(ids.size());
-    for (const QUuid& id : std::as_const(ids)) {
-        AlarmRow* row = nullptr;
-        for (AlarmRow* existing : std::as_const(m_rows)) {
-            if (existing->alarmId() == id) {
-                row = existing;
-                break;
-            }
-        }
-        if (!row)
-            row = new AlarmRow(id, m_env, m_form);
-        ordered.append(row);
-    }
-    if (ordered != m_rows) {
-        for (AlarmRow* row : std::as_const(ordered))
-            m_rowsLayout->removeWidget(row);
-        for (AlarmRow* row : std::as_const(ordered))
-            m_rowsLayout->addWidget(row);
-        m_rows = ordered;
-    }
-    for (AlarmRow* row : std::as_const(m_rows)) {
+    const QList<AlarmRow*> ordered =
+        m_rows.reconcile(ids, [this](const QUuid& id) { return new AlarmRow(id, m_env, m_form); });
+    KeyedRows<QUuid, AlarmRow>::place(m_rowsLayout, ordered);
+    for (AlarmRow* row : ordered) {
         row->refresh();
         if (!row->isVisible() && isVisible())
             row->show();
@@ -282,16 +245,7 @@ void AlarmsSettingsView::soundsDidChange()
 
 void AlarmsSettingsView::scheduleRebuild()
 {
-    if (m_rebuildPending)
-        return;
-    m_rebuildPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_rebuildPending = false;
-            rebuild();
-        },
-        Qt::QueuedConnection);
+    m_rebuildTurn.request();
 }
 
 void AlarmsSettingsView::rebuild()
@@ -302,7 +256,7 @@ void AlarmsSettingsView::rebuild()
     // The old contents go before the new ones come on screen, so the old
     // editors clear their marks before the new ones set theirs.
     QWidget* old = m_scroll->takeWidget();
-    m_rows.clear();
+    m_rows.forget();
     delete old;
     buildForm();
     applyStyle();

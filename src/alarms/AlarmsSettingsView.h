@@ -2,6 +2,8 @@
 
 #include "alarms/AlarmsPaneModel.h"
 #include "platform/core/NotificationCenter.h"
+#include "views/KeyedRows.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>
@@ -45,7 +47,7 @@ public:
     int rebuildCount() const { return m_rebuildCount; }
 
     // The rows in list order.
-    QList<AlarmRow*> rows() const { return m_rows; }
+    QList<AlarmRow*> rows() const { return m_rows.rows(); }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -67,8 +69,8 @@ private:
     NotificationCenter::Token m_soundsObserver = 0;
     int m_soundsRev = 0;
     int m_rebuildCount = 0;
-    bool m_refreshPending = false;
-    bool m_rebuildPending = false;
+    TurnCoalescer m_refreshTurn{this, [this] { refresh(); }};
+    TurnCoalescer m_rebuildTurn{this, [this] { rebuild(); }};
 
     QWidget* m_banner = nullptr;
     QWidget* m_bannerLine = nullptr;
@@ -84,7 +86,7 @@ private:
     QLabel* m_emptyTitle = nullptr;
     QLabel* m_emptyHelp = nullptr;
     QVBoxLayout* m_rowsLayout = nullptr;
-    QList<AlarmRow*> m_rows;
+    KeyedRows<QUuid, AlarmRow> m_rows{KeyedRows<QUuid, AlarmRow>::Removal::now};
 };
 
 } // namespace gaugelet

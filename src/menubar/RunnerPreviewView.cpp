@@ -29,18 +29,13 @@ void RunnerPreviewView::schedule(const QList<QImage>& frames, double cycleDurati
     GAUGELET_ASSERT_MAIN_THREAD();
     m_pendingFrames = frames;
     m_pendingCycleDuration = cycleDuration;
-    if (m_installScheduled)
-        return;
-    m_installScheduled = true;
-    // The widget is the call's context: a view deleted before the pass runs
-    // drops it.
-    QMetaObject::invokeMethod(this, [this] { installPending(); }, Qt::QueuedConnection);
+    // A view deleted before the pass runs drops it with its coalescer.
+    m_installTurn.request();
 }
 
 void RunnerPreviewView::installPending()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    m_installScheduled = false;
     ++m_installCount;
     fitRunner();
     m_runner->apply(m_pendingFrames, m_pendingCycleDuration);

@@ -3,6 +3,7 @@
 #include "menubar/RunnerLayer.h"
 #include "platform/statusitem/Layer.h"
 #include "platform/statusitem/LayerCompositor.h"
+#include "views/TurnCoalescer.h"
 
 #include <QImage>
 #include <QList>
@@ -31,7 +32,7 @@ public:
     const std::shared_ptr<RunnerLayer>& runner() const { return m_runner; }
     const QList<QImage>& pendingFrames() const { return m_pendingFrames; }
     double pendingCycleDuration() const { return m_pendingCycleDuration; }
-    bool installScheduled() const { return m_installScheduled; }
+    bool installScheduled() const { return m_installTurn.isPending(); }
     LayerCompositor* compositor() const { return m_compositor.get(); }
     const Layer::Ptr& backingLayer() const { return m_backing; }
     // How many install passes ran.
@@ -58,7 +59,7 @@ private:
     std::shared_ptr<RunnerLayer> m_runner;
     QList<QImage> m_pendingFrames;
     double m_pendingCycleDuration = 1.0;
-    bool m_installScheduled = false;
+    TurnCoalescer m_installTurn{this, [this] { installPending(); }};
     Layer::Ptr m_backing;
     std::unique_ptr<LayerCompositor> m_compositor;
     int m_installCount = 0;

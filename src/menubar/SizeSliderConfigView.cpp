@@ -5,6 +5,7 @@
 #include "platform/core/NotificationCenter.h"
 #include "schema/SettingsSchema.h"
 #include "stats/Prefs.h"
+#include "views/Spacing.h"
 #include "views/WheelGuard.h"
 
 #include <QFontDatabase>
@@ -40,7 +41,7 @@ SizeSliderConfigView::SizeSliderConfigView(const QString& visualizerId, Range ra
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
 
     auto* title = new QLabel(tr("Size"), this);
     title->setFont(captionFont(this));

@@ -2,6 +2,8 @@
 
 #include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -15,16 +17,16 @@ ConfigRow::ConfigRow(const QString& title, const QString& id, QWidget* content, 
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(4);
+    column->setSpacing(Spacing::px(Spacing::Step::xs));
 
     auto* header = new QHBoxLayout;
-    m_title = SettingsText::label(title, DesignStyle::TextStyle::body, DesignStyle::Colour::primary, this);
+    m_title = TextLabel::make(title, DesignStyle::TextStyle::body, DesignStyle::Colour::primary, this);
     QFont medium = m_title->font();
     medium.setWeight(QFont::Medium);
     m_title->setFont(medium);
     header->addWidget(m_title, 0, Qt::AlignVCenter);
     header->addStretch(1);
-    m_idLabel = SettingsText::label(id, DesignStyle::TextStyle::caption2, DesignStyle::Colour::tertiary, this);
+    m_idLabel = TextLabel::make(id, DesignStyle::TextStyle::caption2, DesignStyle::Colour::tertiary, this);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(DesignStyle::font(DesignStyle::TextStyle::caption2).pointSizeF());
     m_idLabel->setFont(mono);

@@ -10,12 +10,15 @@
 #include "settings/ScrollingPage.h"
 #include "settings/SetLaunchAtLogin.h"
 #include "settings/UpdateStatusModel.h"
+#include "views/Divider.h"
+#include "views/GroupedSection.h"
+#include "views/Spacing.h"
+#include "views/Spinner.h"
+#include "views/TextLabel.h"
 
 #include <QCheckBox>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
@@ -30,90 +33,34 @@ namespace {
 using Style = DesignStyle::TextStyle;
 using Colour = DesignStyle::Colour;
 
-// One section of the grouped form: a rounded box whose rows are separated by
-// hairlines, under an optional header.
-class FormSection : public QFrame {
-public:
-    explicit FormSection(QWidget* parent) : QFrame(parent)
-    {
-        m_rows = new QVBoxLayout(this);
-        m_rows->setContentsMargins(12, 2, 12, 2);
-        m_rows->setSpacing(0);
-    }
-
-    // Adds a row below a hairline (none above the first); returns the hairline.
-    QWidget* addRow(QWidget* row)
-    {
-        QWidget* line = nullptr;
-        if (m_rows->count() > 0) {
-            line = new Hairline(this);
-            m_rows->addWidget(line);
-        }
-        row->setParent(this);
-        m_rows->addWidget(row);
-        return line;
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(DesignStyle::colour(Colour::controlBackground, this));
-        p.setPen(QPen(DesignStyle::colour(Colour::separator, this), 1));
-        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
-    }
-
-private:
-    class Hairline : public QWidget {
-    public:
-        explicit Hairline(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-
-    protected:
-        void paintEvent(QPaintEvent*) override
-        {
-            QPainter p(this);
-            p.fillRect(rect(), DesignStyle::colour(Colour::separator, this));
-        }
-    };
-
-    QVBoxLayout* m_rows;
-};
-
-// A row of the form: its own horizontal layout with the form's row height.
+// A row of the form: its own horizontal layout with the form's row height
+// (the section pads it above and below).
 QWidget* makeRow(QHBoxLayout*& layout)
 {
     auto* row = new QWidget;
     layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 5, 0, 5);
-    layout->setSpacing(8);
-    row->setMinimumHeight(32);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
+    row->setMinimumHeight(Spacing::scaled(24));
     return row;
 }
 
-QLabel* plainLabel(const QString& text, Style style, QWidget* parent = nullptr);
-
 // A section of the form at the end of column, under its header when it has one.
-FormSection* addSection(QWidget* form, QVBoxLayout* column, const QString& header)
+GroupedSection* addSection(QWidget* form, QVBoxLayout* column, const QString& header)
 {
-    if (!header.isEmpty()) {
-        column->addSpacing(10);
-        auto* title = plainLabel(header, Style::headline, form);
-        title->setContentsMargins(4, 0, 0, 0);
-        column->addWidget(title);
-    }
-    auto* section = new FormSection(form);
+    if (!header.isEmpty())
+        column->addSpacing(Spacing::px(Spacing::Step::ml));
+    auto* section = new GroupedSection(header, form);
     column->addWidget(section);
     return section;
 }
 
-QLabel* plainLabel(const QString& text, Style style, QWidget* parent)
+// The turning indicator that stands in for the check button's icon, in points.
+constexpr int kSpinnerSide = 16;
+
+QLabel* plainLabel(const QString& text, Style style, QWidget* parent = nullptr)
 {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->setFont(DesignStyle::font(style));
-    return label;
+    return TextLabel::make(text, style, Colour::primary, parent);
 }
 
 QLabel* captionLabel(const QString& text)
@@ -121,48 +68,6 @@ QLabel* captionLabel(const QString& text)
     auto* label = plainLabel(text, Style::caption);
     label->setWordWrap(true);
     return label;
-}
-
-void setTextColour(QLabel* label, const QColor& colour)
-{
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
-}
-
-// A vertical divider of the figures row, 30 points high.
-class FigureDivider : public QWidget {
-public:
-    explicit FigureDivider(QWidget* parent = nullptr) : QWidget(parent) { setFixedSize(1, 30); }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.fillRect(rect(), DesignStyle::colour(Colour::separator, this));
-    }
-};
-
-// A turning progress indicator drawn as an icon: eight spokes, the brightest
-// at the step's position.
-QIcon spinnerIcon(int step, const QColor& colour, qreal dpr)
-{
-    const int side = 16;
-    QPixmap pixmap(QSize(side, side) * dpr);
-    pixmap.setDevicePixelRatio(dpr);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.translate(side / 2.0, side / 2.0);
-    for (int i = 0; i < 8; ++i) {
-        // The spoke at the step is the brightest; the ones behind it fade.
-        QColor c = colour;
-        c.setAlphaF(1.0 - 0.8 * (((step - i) % 8 + 8) % 8) / 7.0);
-        p.setPen(QPen(c, 1.8, Qt::SolidLine, Qt::RoundCap));
-        const qreal a = i * M_PI / 4;
-        p.drawLine(QPointF(3.2 * std::cos(a), 3.2 * std::sin(a)), QPointF(6.8 * std::cos(a), 6.8 * std::sin(a)));
-    }
-    return QIcon(pixmap);
 }
 
 } // namespace
@@ -194,8 +99,8 @@ void GeneralTab::build()
     form->setAutoFillBackground(false);
     addScrollingPage(this, form);
     auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(18, 12, 18, 12);
-    column->setSpacing(5);
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l));
+    column->setSpacing(Spacing::px(Spacing::Step::xs));
     buildLaunchAtLogin(form, column);
     buildAbout(form, column);
     buildUpdates(form, column);
@@ -207,7 +112,7 @@ void GeneralTab::buildLaunchAtLogin(QWidget* form, QVBoxLayout* column)
 {
     QHBoxLayout* h = nullptr;
     {
-        FormSection* section = addSection(form, column, {});
+        GroupedSection* section = addSection(form, column, {});
         QWidget* row = makeRow(h);
         m_launchToggle = new QCheckBox(tr("Launch at login"), row);
         m_launchToggle->setObjectName(QStringLiteral("launchAtLogin"));
@@ -233,7 +138,7 @@ void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
 {
     QHBoxLayout* h = nullptr;
     {
-        FormSection* section = addSection(form, column, tr("About"));
+        GroupedSection* section = addSection(form, column, tr("About"));
         QWidget* versionRow = makeRow(h);
         h->addWidget(plainLabel(tr("Current version"), Style::body));
         h->addStretch(1);
@@ -246,7 +151,7 @@ void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
 
         auto* figures = new QWidget;
         auto* cells = new QHBoxLayout(figures);
-        cells->setContentsMargins(0, 6, 0, 6);
+        cells->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::s));
         cells->setSpacing(0);
         const QList<std::pair<QString, QString>> figureTexts{
             {QString::number(m_bundleMB), tr("MB bundle")},
@@ -256,11 +161,11 @@ void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
         };
         for (int i = 0; i < figureTexts.size(); ++i) {
             if (i > 0)
-                cells->addWidget(new FigureDivider, 0, Qt::AlignVCenter);
+                cells->addWidget(Divider::vertical(30), 0, Qt::AlignVCenter);
             auto* cell = new QWidget;
             auto* stack = new QVBoxLayout(cell);
             stack->setContentsMargins(0, 0, 0, 0);
-            stack->setSpacing(2);
+            stack->setSpacing(Spacing::px(Spacing::Step::xxs));
             QFont valueFont = DesignStyle::font(Style::title2);
             valueFont.setWeight(QFont::DemiBold);
             auto* value = plainLabel(figureTexts[i].first, Style::title2);
@@ -281,7 +186,7 @@ void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
         auto* caption = captionLabel(
             tr("Built on Qt and a few Linux libraries: QCoro, libsodium, libplist and libsndfile. Memory and CPU "
                "are the idle footprint of four number tiles over a minute, from the latest committed benchmark."));
-        caption->setContentsMargins(0, 5, 0, 6);
+        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
         m_secondaryLabels.append(caption);
         section->addRow(caption);
     }
@@ -291,14 +196,14 @@ void GeneralTab::buildUpdates(QWidget* form, QVBoxLayout* column)
 {
     QHBoxLayout* h = nullptr;
     {
-        FormSection* section = addSection(form, column, tr("Updates"));
+        GroupedSection* section = addSection(form, column, tr("Updates"));
         QWidget* statusRow = makeRow(h);
         auto* statusTitle = plainLabel(tr("Status"), Style::body);
         h->addWidget(statusTitle);
         auto* status = new QWidget;
         auto* statusLayout = new QHBoxLayout(status);
         statusLayout->setContentsMargins(0, 0, 0, 0);
-        statusLayout->setSpacing(6);
+        statusLayout->setSpacing(Spacing::px(Spacing::Step::s));
         m_statusLabel = plainLabel({}, Style::body);
         m_statusLabel->setObjectName(QStringLiteral("updateStatus"));
         m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -326,16 +231,16 @@ void GeneralTab::buildUpdates(QWidget* form, QVBoxLayout* column)
         m_updateCaption = captionLabel(tr("Gaugelet only contacts the update server when you click Check for "
                                           "updates or open the app. It will never download or install an update "
                                           "without your confirmation."));
-        m_updateCaption->setContentsMargins(0, 5, 0, 6);
+        m_updateCaption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
         m_secondaryLabels.append(m_updateCaption);
-        m_updateCaptionRule = section->addRow(m_updateCaption);
+        section->addRow(m_updateCaption);
 
         m_spinner = new QTimer(this);
-        m_spinner->setInterval(100);
+        m_spinner->setInterval(Spinner::kIntervalMs);
         connect(m_spinner, &QTimer::timeout, this, [this] {
-            m_spinnerStep = (m_spinnerStep + 1) % 8;
-            m_checkButton->setIcon(spinnerIcon(m_spinnerStep, m_checkButton->palette().color(QPalette::ButtonText),
-                                               devicePixelRatioF()));
+            m_spinnerStep = (m_spinnerStep + 1) % Spinner::kSpokes;
+            m_checkButton->setIcon(Spinner::frame(m_spinnerStep, m_checkButton->palette().color(QPalette::ButtonText),
+                                                  devicePixelRatioF(), kSpinnerSide));
         });
         // "checked 5 minutes ago" moves on while the tab is on screen.
         m_checkedTicker = new QTimer(this);
@@ -348,7 +253,7 @@ void GeneralTab::buildBackup(QWidget* form, QVBoxLayout* column)
 {
     QHBoxLayout* h = nullptr;
     {
-        FormSection* section = addSection(form, column, tr("Backup & restore"));
+        GroupedSection* section = addSection(form, column, tr("Backup & restore"));
         QWidget* buttons = makeRow(h);
         m_saveButton = new QPushButton(tr("Save settings…"));
         m_saveButton->setObjectName(QStringLiteral("saveSettings"));
@@ -365,7 +270,7 @@ void GeneralTab::buildBackup(QWidget* form, QVBoxLayout* column)
             tr("Save bundles every pin, alarm, theme, tag, and tile-styling preference into a single file you can "
                "move to another computer or stash before experimenting. Load replaces the live settings with the "
                "file's contents and relaunches."));
-        caption->setContentsMargins(0, 5, 0, 6);
+        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
         m_secondaryLabels.append(caption);
         section->addRow(caption);
     }
@@ -415,19 +320,13 @@ void GeneralTab::changeEvent(QEvent* event)
 
 void GeneralTab::scheduleRefresh()
 {
-    if (m_refreshQueued)
-        return;
-    m_refreshQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        m_refreshQueued = false;
-        refreshUpdates();
-    });
+    m_refreshTurn.request();
 }
 
 void GeneralTab::refreshColours()
 {
     for (QLabel* label : std::as_const(m_secondaryLabels))
-        setTextColour(label, DesignStyle::colour(Colour::secondary, this));
+        TextLabel::setColour(label, DesignStyle::colour(Colour::secondary, this));
     refreshUpdates();
 }
 
@@ -447,18 +346,17 @@ void GeneralTab::refreshUpdates()
     m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_statusLabel->setFont(font);
     m_statusLabel->setText(status.text);
-    setTextColour(m_statusLabel, colour);
+    TextLabel::setColour(m_statusLabel, colour);
     m_checkedLabel->setText(status.checked);
     m_checkedLabel->setVisible(!status.checked.isEmpty());
 
     m_checkButton->setEnabled(status.canCheck);
     m_updateCaption->setVisible(status.explainsChecks);
-    m_updateCaptionRule->setVisible(status.explainsChecks);
     m_checkButton->setText(status.checkTitle);
     if (status.checking && !m_spinner->isActive()) {
         m_spinnerStep = 0;
         m_checkButton->setIcon(
-            spinnerIcon(0, m_checkButton->palette().color(QPalette::ButtonText), devicePixelRatioF()));
+            Spinner::frame(0, m_checkButton->palette().color(QPalette::ButtonText), devicePixelRatioF(), kSpinnerSide));
         m_spinner->start();
     } else if (!status.checking && m_spinner->isActive()) {
         m_spinner->stop();

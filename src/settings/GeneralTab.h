@@ -3,6 +3,7 @@
 #include "platform/core/NotificationCenter.h"
 #include "ProcbenchFigures.h"
 #include "settings/BackupFlowModel.h"
+#include "views/TurnCoalescer.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -102,13 +103,12 @@ private:
     QPushButton* m_checkButton = nullptr;
     QPushButton* m_installButton = nullptr;
     QLabel* m_updateCaption = nullptr;
-    QWidget* m_updateCaptionRule = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_loadButton = nullptr;
     QTimer* m_spinner = nullptr;
     QTimer* m_checkedTicker = nullptr;
     int m_spinnerStep = 0;
-    bool m_refreshQueued = false;
+    TurnCoalescer m_refreshTurn{this, [this] { refreshUpdates(); }};
     NotificationCenter::Token m_loginObserver = 0;
 
     PanelRunner m_panelRunner;

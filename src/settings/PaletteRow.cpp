@@ -1,6 +1,7 @@
 #include "settings/PaletteRow.h"
 
 #include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 #include "settings/SettingsText.h"
 
 #include <QFontMetricsF>
@@ -106,7 +107,7 @@ void PaletteRow::paintEvent(QPaintEvent*)
     const QString symbol = m_selected ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("circle");
     const QColor colour =
         m_selected ? m_palette.accent1 : DesignStyle::colour(DesignStyle::Colour::tertiary, this);
-    const QImage mark = SettingsText::tintedSymbol(symbol, kMarkSide, colour, devicePixelRatioF());
+    const QImage mark = SystemSymbol::tinted(symbol, kMarkSide, colour, devicePixelRatioF());
     p.drawImage(QRectF(area.width() - kMarkSide - 1, (area.height() - kMarkSide) / 2, kMarkSide, kMarkSide), mark);
 }
 

@@ -9,6 +9,9 @@
 #include "settings/SharedTagColorRows.h"
 #include "settings/TagStylingRows.h"
 #include "stats/StatProvider.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
+#include "views/ToolTip.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -46,10 +49,10 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(10);
+    column->setSpacing(Spacing::px(Spacing::Step::ml));
 
     auto* toggles = new QHBoxLayout;
-    toggles->setSpacing(18);
+    toggles->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_nameToggle = new QCheckBox(tr("Name tag"), this);
     m_nameToggle->setChecked(m_nameShown);
     toggles->addWidget(m_nameToggle);
@@ -72,8 +75,8 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
 
     m_content = new QWidget(this);
     auto* content = new QVBoxLayout(m_content);
-    content->setContentsMargins(0, 6, 0, 0);
-    content->setSpacing(12);
+    content->setContentsMargins(Spacing::top(Spacing::Step::s));
+    content->setSpacing(Spacing::px(Spacing::Step::l));
 
     auto* tagRow = new QHBoxLayout;
     auto* tagLabel = new QLabel(tr("Menubar tag text"), m_content);
@@ -84,7 +87,7 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
     m_field->setFixedWidth(72);
     m_field->setAlignment(Qt::AlignCenter);
     m_field->setAccessibleName(tr("Menubar tag text"));
-    m_field->setToolTip(SettingsText::plainToolTip(
+    m_field->setToolTip(ToolTip::fromPlainText(
         tr("Menubar tag for this provider (max 10 characters). Leave blank to use the default (%1).").arg(shortName)));
     m_field->setText(m_tagText);
     tagRow->addWidget(m_field);
@@ -95,7 +98,7 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
     m_styling = new QWidget(m_content);
     m_stylingLayout = new QVBoxLayout(m_styling);
     m_stylingLayout->setContentsMargins(0, 0, 0, 0);
-    m_stylingLayout->setSpacing(12);
+    m_stylingLayout->setSpacing(Spacing::px(Spacing::Step::l));
     content->addWidget(m_styling);
     column->addWidget(m_content);
     m_content->setVisible(false);
@@ -172,7 +175,7 @@ void PinnedSpriteEditor::rebuildStyling()
         m_stylingLayout->addWidget(m_valueRows);
     }
     if (!m_nameShown && !m_valueShown) {
-        m_hint = SettingsText::caption(tr("Turn on the name tag or value above to style them."), m_styling);
+        m_hint = TextLabel::caption(tr("Turn on the name tag or value above to style them."), m_styling);
         m_stylingLayout->addWidget(m_hint);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
+#include "views/ToolTip.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -62,8 +63,8 @@ void PresetCard::setCurrent(bool current)
 void PresetCard::updateToolTip()
 {
     // The preset's name is data: it never reads as markup.
-    setToolTip(m_current ? tr("This is what your menubar shows right now.")
-                         : SettingsText::plainToolTip(tr("Use the %1 look.").arg(m_preset.name)));
+    ToolTip::set(this, m_current ? tr("This is what your menubar shows right now.")
+                                 : tr("Use the %1 look.").arg(m_preset.name));
 }
 
 QSize PresetCard::sizeHint() const

@@ -9,6 +9,8 @@
 
 #include <QLabel>
 #include "stats/StatRegistry.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QTimer>
@@ -16,13 +18,13 @@
 namespace gaugelet {
 
 PresetsSection::PresetsSection(const ViewEnvironment& env, QWidget* parent)
-    : GroupedSection(tr("Quick looks"), parent), m_env(env)
+    : GroupedSection(tr("Quick looks"), parent, Rows::compact), m_env(env)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* row = new QHBoxLayout;
-    row->setSpacing(8);
+    row->setSpacing(Spacing::px(Spacing::Step::m));
     for (const MenubarPreset& preset : MenubarPreset::all()) {
-        auto* card = new PresetCard(preset, body());
+        auto* card = new PresetCard(preset, panel());
         row->addWidget(card, 1, Qt::AlignTop);
         m_cards.append(card);
         connect(card, &PresetCard::clicked, this, [this, preset] {
@@ -33,9 +35,9 @@ PresetsSection::PresetsSection(const ViewEnvironment& env, QWidget* parent)
         });
     }
     addLayoutRow(row);
-    addRow(SettingsText::caption(tr("A quick look replaces every pinned tile and its name/value styling. Sizes, "
+    addRow(TextLabel::caption(tr("A quick look replaces every pinned tile and its name/value styling. Sizes, "
                                     "colours and themes are left alone."),
-                                 body()));
+                                 panel()));
     refresh();
     if (m_env.pins)
         connect(m_env.pins, &PinManager::pinsChanged, this, &PresetsSection::scheduleRefresh);
@@ -45,13 +47,7 @@ PresetsSection::PresetsSection(const ViewEnvironment& env, QWidget* parent)
 
 void PresetsSection::scheduleRefresh()
 {
-    if (m_refreshScheduled)
-        return;
-    m_refreshScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_refreshScheduled = false;
-        refresh();
-    });
+    m_refreshTurn.request();
 }
 
 void PresetsSection::refresh()

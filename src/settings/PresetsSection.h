@@ -1,6 +1,7 @@
 #pragma once
 
-#include "settings/GroupedSection.h"
+#include "views/GroupedSection.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>
@@ -26,7 +27,7 @@ private:
 
     ViewEnvironment m_env;
     QList<PresetCard*> m_cards;
-    bool m_refreshScheduled = false;
+    TurnCoalescer m_refreshTurn{this, [this] { refresh(); }};
 };
 
 } // namespace gaugelet

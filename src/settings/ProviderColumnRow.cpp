@@ -3,6 +3,8 @@
 #include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
 #include "settings/SpriteThumb.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -19,20 +21,20 @@ ProviderColumnRow::ProviderColumnRow(const QString& providerId, const QString& d
     setAccessibleName(displayName);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(8, 6, 8, 6);
-    row->setSpacing(8);
+    row->setContentsMargins(Spacing::margins(Spacing::Step::m, Spacing::Step::s));
+    row->setSpacing(Spacing::px(Spacing::Step::m));
     m_thumb = new SpriteThumb(nullptr, providerId, 18, this);
     row->addWidget(m_thumb, 0, Qt::AlignVCenter);
 
     auto* text = new QVBoxLayout;
     text->setSpacing(0);
-    m_name = SettingsText::label(displayName, DesignStyle::TextStyle::callout, DesignStyle::Colour::primary, this);
+    m_name = TextLabel::make(displayName, DesignStyle::TextStyle::callout, DesignStyle::Colour::primary, this);
     QFont medium = m_name->font();
     medium.setWeight(QFont::Medium);
     m_name->setFont(medium);
     m_name->setAttribute(Qt::WA_TransparentForMouseEvents);
     text->addWidget(m_name);
-    auto* id = SettingsText::label(providerId, DesignStyle::TextStyle::caption2, DesignStyle::Colour::tertiary, this);
+    auto* id = TextLabel::make(providerId, DesignStyle::TextStyle::caption2, DesignStyle::Colour::tertiary, this);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(DesignStyle::font(DesignStyle::TextStyle::caption2).pointSizeF());
     id->setFont(mono);

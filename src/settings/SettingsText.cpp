@@ -1,6 +1,6 @@
 #include "settings/SettingsText.h"
 
-#include "platform/style/SystemSymbol.h"
+#include "views/Spacing.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -10,14 +10,6 @@
 
 namespace gaugelet::SettingsText {
 
-QLabel* caption(const QString& text, QWidget* parent, bool markdown)
-{
-    auto* l = label(text, DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary, parent);
-    l->setWordWrap(true);
-    l->setTextFormat(markdown ? Qt::MarkdownText : Qt::PlainText);
-    return l;
-}
-
 QFont designFont(qreal designPoints)
 {
     const qreal body = DesignStyle::font(DesignStyle::TextStyle::body).pointSizeF();
@@ -25,31 +17,12 @@ QFont designFont(qreal designPoints)
                              designPoints * body / DesignStyle::designPointSize(DesignStyle::TextStyle::body));
 }
 
-QString plainToolTip(const QString& text)
-{
-    if (!Qt::mightBeRichText(text))
-        return text;
-    return QStringLiteral("<qt>") + text.toHtmlEscaped() + QStringLiteral("</qt>");
-}
-
-QLabel* label(const QString& text, DesignStyle::TextStyle style, DesignStyle::Colour colour, QWidget* parent)
-{
-    auto* l = new QLabel(parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setText(text);
-    l->setFont(DesignStyle::font(style));
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, DesignStyle::colour(colour, parent));
-    l->setPalette(pal);
-    return l;
-}
-
 QLabel* sliderValueLabel(QWidget* parent)
 {
     auto* l = new QLabel(parent);
     l->setTextFormat(Qt::PlainText);
     l->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::body)));
-    l->setFixedWidth(40);
+    l->setFixedWidth(Spacing::scaled(40));
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return l;
 }
@@ -71,11 +44,6 @@ int sliderPosition(double value, int low, int high, int fallback)
         return fallback;
     const double clamped = std::clamp(value, double(low), double(high));
     return static_cast<int>(std::lround(clamped));
-}
-
-QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio)
-{
-    return SystemSymbol::tinted(name, side, colour, devicePixelRatio);
 }
 
 void paintBlockBackground(QWidget* widget)

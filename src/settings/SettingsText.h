@@ -16,17 +16,9 @@ namespace gaugelet {
 // Small helpers shared by the settings tabs' forms.
 namespace SettingsText {
 
-// A caption: the caption font in the secondary colour, wrapping. The text is
-// the program's own; markdown turns **bold** runs bold.
-QLabel* caption(const QString& text, QWidget* parent, bool markdown = false);
 // The system font at a size the design gives in points for its 13-point
 // body, scaled as the named styles are to the application's font.
 QFont designFont(qreal designPoints);
-// A tooltip that shows text as it is: text that Qt would take for markup is
-// escaped inside a rich-text block, anything else is left alone.
-QString plainToolTip(const QString& text);
-// A label with a text style and colour; data texts stay plain text.
-QLabel* label(const QString& text, DesignStyle::TextStyle style, DesignStyle::Colour colour, QWidget* parent);
 // The value label of a slider row: monospaced digits, 40 points wide, aligned trailing.
 QLabel* sliderValueLabel(QWidget* parent);
 
@@ -39,10 +31,6 @@ qint64 wholeNumber(double value, double low, double high, double fallback);
 // step of the range and clamped to it (infinities to the nearer end); NaN
 // gives fallback.
 int sliderPosition(double value, int low, int high, int fallback);
-
-// A system symbol drawn in a colour into a side × side point square at the
-// given device pixel ratio.
-QImage tintedSymbol(const QString& name, qreal side, const QColor& colour, qreal devicePixelRatio);
 
 // The rounded block (corner radius 6) in the control background colour that
 // the label styling editors sit on.

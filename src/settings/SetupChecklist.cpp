@@ -11,6 +11,8 @@
 #include "settings/HeroBackdrop.h"
 #include "settings/LoginItemHero.h"
 #include "settings/NotificationsHero.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QGraphicsDropShadowEffect>
 #include <QGuiApplication>
@@ -88,7 +90,7 @@ private:
 // "Optional" on a capsule.
 class Badge : public QLabel {
 public:
-    explicit Badge(QWidget* parent) : QLabel(parent) { setContentsMargins(6, 2, 6, 2); }
+    explicit Badge(QWidget* parent) : QLabel(parent) { setContentsMargins(Spacing::margins(Spacing::Step::s, Spacing::Step::xxs)); }
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -145,13 +147,6 @@ protected:
     }
 };
 
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 // One row's card: the illustration (while expanded), then the header and the
@@ -174,8 +169,8 @@ public:
         column->addWidget(m_heroHolder);
 
         auto* rowLayout = new QHBoxLayout;
-        rowLayout->setContentsMargins(16, 16, 16, 16);
-        rowLayout->setSpacing(16);
+        rowLayout->setContentsMargins(Spacing::margins(Spacing::Step::xxl));
+        rowLayout->setSpacing(Spacing::px(Spacing::Step::xxl));
         column->addLayout(rowLayout);
 
         const QString id = m_id;
@@ -185,10 +180,10 @@ public:
         headerRow->setContentsMargins(0, 0, 0, 0);
         headerRow->setSpacing(0);
         auto* texts = new QVBoxLayout;
-        texts->setSpacing(4);
+        texts->setSpacing(Spacing::px(Spacing::Step::xs));
         headerRow->addLayout(texts, 1);
         auto* firstLine = new QHBoxLayout;
-        firstLine->setSpacing(6);
+        firstLine->setSpacing(Spacing::px(Spacing::Step::s));
         m_title = new QLabel(header);
         m_title->setTextFormat(Qt::PlainText);
         m_title->setObjectName(QStringLiteral("setup.title.") + m_id);
@@ -214,7 +209,7 @@ public:
         m_granted->setObjectName(QStringLiteral("setup.granted.") + m_id);
         auto* grantedRow = new QHBoxLayout(m_granted);
         grantedRow->setContentsMargins(0, 0, 0, 0);
-        grantedRow->setSpacing(5);
+        grantedRow->setSpacing(Spacing::px(Spacing::Step::xs));
         m_checkmark = new QLabel(m_granted);
         m_grantedText = new QLabel(m_granted);
         m_grantedText->setTextFormat(Qt::PlainText);
@@ -289,13 +284,13 @@ public:
             f.setBold(true);
             m_title->setFont(f);
         }
-        setTextColour(m_title, DesignStyle::colour(m_expanded ? Colour::primary : Colour::secondary, this));
+        TextLabel::setColour(m_title, DesignStyle::colour(m_expanded ? Colour::primary : Colour::secondary, this));
         m_detail->setFont(DesignStyle::font(Style::callout));
-        setTextColour(m_detail, DesignStyle::colour(Colour::secondary, this));
+        TextLabel::setColour(m_detail, DesignStyle::colour(Colour::secondary, this));
         m_badge->setFont(DesignStyle::font(Style::caption2));
-        setTextColour(m_badge, DesignStyle::colour(Colour::secondary, this));
+        TextLabel::setColour(m_badge, DesignStyle::colour(Colour::secondary, this));
         const QColor primary = DesignStyle::colour(Colour::primary, this);
-        setTextColour(m_grantedText, primary);
+        TextLabel::setColour(m_grantedText, primary);
         m_grantedText->setFont(DesignStyle::font(Style::body));
         const int side = QFontMetrics(m_grantedText->font()).ascent();
         const qreal dpr = devicePixelRatioF();
@@ -382,7 +377,7 @@ SetupChecklist::SetupChecklist(QWidget* parent) : QWidget(parent), m_model(new S
 {
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(12);
+    stack->setSpacing(Spacing::px(Spacing::Step::l));
     for (const RowSpec& row : rows()) {
         auto* card = new Card(this, row);
         m_cards.append(card);
@@ -502,13 +497,7 @@ void SetupChecklist::onModelChanged()
 
 void SetupChecklist::scheduleUpdate()
 {
-    if (m_updateScheduled)
-        return;
-    m_updateScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_updateScheduled = false;
-        updateCards();
-    });
+    m_updateTurn.request();
 }
 
 void SetupChecklist::updateCards()

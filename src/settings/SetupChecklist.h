@@ -2,6 +2,7 @@
 
 #include "platform/core/NotificationCenter.h"
 #include "settings/SetupModel.h"
+#include "views/TurnCoalescer.h"
 
 #include <QHash>
 #include <QList>
@@ -66,7 +67,7 @@ private:
     SetupModel* m_model;
     std::optional<QString> m_expandedId;
     bool m_didAutoExpand = false;
-    bool m_updateScheduled = false;
+    TurnCoalescer m_updateTurn{this, [this] { updateCards(); }};
     NotificationCenter::Token m_loginObserver = 0;
     QList<Card*> m_cards; // in row order
 };

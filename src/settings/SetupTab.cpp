@@ -3,6 +3,7 @@
 #include "platform/style/DesignStyle.h"
 #include "settings/ScrollingPage.h"
 #include "settings/SetupChecklist.h"
+#include "views/Spacing.h"
 
 #include <QPainter>
 #include <QScrollArea>
@@ -15,7 +16,7 @@ SetupTab::SetupTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent
     auto* page = new QWidget;
     page->setAutoFillBackground(false);
     auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->setContentsMargins(20, 20, 20, 20);
+    pageLayout->setContentsMargins(Spacing::margins(Spacing::Step::xxxl));
     m_checklist = new SetupChecklist(page);
     pageLayout->addWidget(m_checklist);
     pageLayout->addStretch(1);

@@ -2,6 +2,7 @@
 
 #include "platform/style/DesignStyle.h"
 #include "settings/SetupChecklist.h"
+#include "views/Spacing.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -31,18 +32,18 @@ SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* pare
     title->setTextFormat(Qt::PlainText);
     title->setAlignment(Qt::AlignCenter);
     m_title = title;
-    stack->addSpacing(18);
+    stack->addSpacing(Spacing::px(Spacing::Step::xxl));
     stack->addWidget(title);
-    stack->addSpacing(14);
+    stack->addSpacing(Spacing::px(Spacing::Step::xl));
 
     m_checklist = new SetupChecklist(this);
     auto* checklistRow = new QHBoxLayout;
-    checklistRow->setContentsMargins(20, 0, 20, 0);
+    checklistRow->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::none));
     checklistRow->addWidget(m_checklist);
     stack->addLayout(checklistRow);
 
     stack->addStretch(1);
-    stack->addSpacing(12);
+    stack->addSpacing(Spacing::px(Spacing::Step::l));
 
     m_divider = new QWidget(this);
     m_divider->setFixedHeight(1);
@@ -50,7 +51,7 @@ SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* pare
     stack->addWidget(m_divider);
 
     auto* buttons = new QHBoxLayout;
-    buttons->setContentsMargins(14, 14, 14, 14);
+    buttons->setContentsMargins(Spacing::margins(Spacing::Step::xl));
     buttons->addStretch(1);
     m_continue = new QPushButton(tr("Continue"), this);
     m_continue->setObjectName(QStringLiteral("setup.continue"));

@@ -8,6 +8,8 @@
 #include "settings/SettingsText.h"
 #include "stats/Color.h"
 #include "stats/StatProvider.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -29,9 +31,9 @@ SharedTagColorRows::SharedTagColorRows(const Pin& pin, const StatProvider& provi
 
     setToolTip(tr("Text and background colour for this pin's name tag and value (%). Both share one colour."));
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(8, 8, 8, 8);
-    column->setSpacing(8);
-    QLabel* caption = SettingsText::label(tr("Colour (name & value)"), DesignStyle::TextStyle::caption,
+    column->setContentsMargins(Spacing::margins(Spacing::Step::m));
+    column->setSpacing(Spacing::px(Spacing::Step::m));
+    QLabel* caption = TextLabel::make(tr("Colour (name & value)"), DesignStyle::TextStyle::caption,
                                           DesignStyle::Colour::secondary, this);
     QFont semibold = caption->font();
     semibold.setWeight(QFont::DemiBold);

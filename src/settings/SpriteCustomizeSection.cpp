@@ -10,6 +10,9 @@
 #include "settings/SpriteThumb.h"
 #include "settings/SpriteTile.h"
 #include "stats/StatRegistry.h"
+#include "views/Divider.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -29,21 +32,21 @@ const QString kRunnerGroup = QStringLiteral("runner");
 } // namespace
 
 SpriteCustomizeSection::SpriteCustomizeSection(const ViewEnvironment& env, QWidget* parent)
-    : GroupedSection(tr("Providers"), parent), m_env(env)
+    : GroupedSection(tr("Providers"), parent, Rows::compact), m_env(env)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    addRow(SettingsText::caption(
+    addRow(TextLabel::caption(
         tr("Same stats you pin from the popover, plus the deeper knobs: swap the animal, rename its menubar tag, "
            "style the name and value. Sprites you get in the Store show up here on their own."),
-        body()));
+        panel()));
 
     auto* split = new QHBoxLayout;
-    split->setSpacing(14);
-    auto* columnBox = new QWidget(body());
-    columnBox->setFixedWidth(152);
+    split->setSpacing(Spacing::px(Spacing::Step::xl));
+    auto* columnBox = new QWidget(panel());
+    columnBox->setFixedWidth(Spacing::scaled(152));
     auto* column = new QVBoxLayout(columnBox);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(5);
+    column->setSpacing(Spacing::px(Spacing::Step::xs));
     if (m_env.registry) {
         for (const auto& provider : m_env.registry->providers()) {
             auto* row = new ProviderColumnRow(provider->id(), provider->displayName(), columnBox);
@@ -56,18 +59,12 @@ SpriteCustomizeSection::SpriteCustomizeSection(const ViewEnvironment& env, QWidg
     column->addStretch(1);
     split->addWidget(columnBox, 0, Qt::AlignTop);
 
-    auto* divider = new QFrame(body());
-    divider->setFrameShape(QFrame::VLine);
-    divider->setFrameShadow(QFrame::Plain);
-    QPalette dp = divider->palette();
-    dp.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::separator, body()));
-    divider->setPalette(dp);
-    split->addWidget(divider);
+    split->addWidget(new Divider(Qt::Vertical, panel()));
 
-    m_detail = new QWidget(body());
+    m_detail = new QWidget(panel());
     m_detailLayout = new QVBoxLayout(m_detail);
     m_detailLayout->setContentsMargins(0, 0, 0, 0);
-    m_detailLayout->setSpacing(12);
+    m_detailLayout->setSpacing(Spacing::px(Spacing::Step::l));
     split->addWidget(m_detail, 1, Qt::AlignTop);
     addLayoutRow(split);
 
@@ -125,13 +122,7 @@ QList<VisualizerPtr> SpriteCustomizeSection::runnerChoices(const VisualizerRegis
 
 void SpriteCustomizeSection::scheduleRefresh()
 {
-    if (m_refreshScheduled)
-        return;
-    m_refreshScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_refreshScheduled = false;
-        refresh();
-    });
+    m_refreshTurn.request();
 }
 
 void SpriteCustomizeSection::refresh()
@@ -198,16 +189,16 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     auto* header = new QWidget(m_detail);
     auto* h = new QHBoxLayout(header);
     h->setContentsMargins(0, 0, 0, 0);
-    h->setSpacing(9);
+    h->setSpacing(Spacing::px(Spacing::Step::m));
     m_headerThumb = new SpriteThumb(nullptr, providerId, 22, header);
     h->addWidget(m_headerThumb, 0, Qt::AlignVCenter);
-    m_headerName = SettingsText::label(provider->displayName(), DesignStyle::TextStyle::title3,
+    m_headerName = TextLabel::make(provider->displayName(), DesignStyle::TextStyle::title3,
                                        DesignStyle::Colour::primary, header);
     QFont semibold = m_headerName->font();
     semibold.setWeight(QFont::DemiBold);
     m_headerName->setFont(semibold);
     h->addWidget(m_headerName, 0, Qt::AlignVCenter);
-    m_headerSprite = SettingsText::label(QString(), DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary,
+    m_headerSprite = TextLabel::make(QString(), DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary,
                                          header);
     h->addWidget(m_headerSprite, 0, Qt::AlignVCenter);
     h->addStretch(1);
@@ -216,8 +207,8 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     auto* picker = new QWidget(m_detail);
     auto* pv = new QVBoxLayout(picker);
     pv->setContentsMargins(0, 0, 0, 0);
-    pv->setSpacing(6);
-    pv->addWidget(SettingsText::label(tr("Pinned sprite"), DesignStyle::TextStyle::caption,
+    pv->setSpacing(Spacing::px(Spacing::Step::s));
+    pv->addWidget(TextLabel::make(tr("Pinned sprite"), DesignStyle::TextStyle::caption,
                                       DesignStyle::Colour::secondary, picker));
     auto* scroll = new QScrollArea(picker);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -227,8 +218,8 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     scroll->viewport()->setAutoFillBackground(false);
     m_tileBox = new QWidget(scroll);
     m_tileLayout = new QHBoxLayout(m_tileBox);
-    m_tileLayout->setContentsMargins(0, 0, 0, 2);
-    m_tileLayout->setSpacing(8);
+    m_tileLayout->setContentsMargins(Spacing::bottom(Spacing::Step::xxs));
+    m_tileLayout->setSpacing(Spacing::px(Spacing::Step::m));
     m_tileLayout->addStretch(1);
     scroll->setWidget(m_tileBox);
     m_tileBox->setAutoFillBackground(false);
@@ -303,7 +294,7 @@ void SpriteCustomizeSection::updateEditor(const QString& providerId, const std::
         m_editor = new PinnedSpriteEditor(*pinned, *provider, m_editorSlot);
         m_editorLayout->addWidget(m_editor);
     } else {
-        m_hint = SettingsText::caption(tr("Pick a sprite to put %1 on the menubar.").arg(provider->displayName()),
+        m_hint = TextLabel::caption(tr("Pick a sprite to put %1 on the menubar.").arg(provider->displayName()),
                                        m_editorSlot);
         m_editorLayout->addWidget(m_hint);
     }

@@ -2,7 +2,8 @@
 
 #include "menubar/Pin.h"
 #include "menubar/Visualizer.h"
-#include "settings/GroupedSection.h"
+#include "views/GroupedSection.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>
@@ -63,7 +64,7 @@ private:
 
     ViewEnvironment m_env;
     std::optional<QString> m_selectedProviderId;
-    bool m_refreshScheduled = false;
+    TurnCoalescer m_refreshTurn{this, [this] { refresh(); }};
 
     QList<ProviderColumnRow*> m_rows;
     QWidget* m_detail = nullptr;

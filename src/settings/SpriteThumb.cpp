@@ -1,6 +1,7 @@
 #include "settings/SpriteThumb.h"
 
 #include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 #include "settings/SettingsText.h"
 #include "stats/Theme.h"
 
@@ -52,7 +53,7 @@ void SpriteThumb::paintEvent(QPaintEvent*)
         return;
     }
     const qreal side = m_size * 0.66;
-    const QImage paw = SettingsText::tintedSymbol(QStringLiteral("pawprint"), side,
+    const QImage paw = SystemSymbol::tinted(QStringLiteral("pawprint"), side,
                                                   DesignStyle::colour(DesignStyle::Colour::tertiary, this),
                                                   devicePixelRatioF());
     p.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -3,6 +3,7 @@
 #include "platform/style/DesignStyle.h"
 #include "settings/SettingsText.h"
 #include "settings/SpriteThumb.h"
+#include "views/ToolTip.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -25,7 +26,7 @@ SpriteTile::SpriteTile(VisualizerPtr viz, const QString& providerId, QWidget* pa
     setCursor(Qt::PointingHandCursor);
     const QString name = m_viz ? m_viz->displayName() : QString();
     setAccessibleName(name);
-    setToolTip(SettingsText::plainToolTip(name));
+    setToolTip(ToolTip::fromPlainText(name));
     m_thumb = new SpriteThumb(m_viz, providerId, 22, this);
     const qreal textH = QFontMetricsF(nameFont()).height();
     const qreal top = (46 - (22 + 3 + textH)) / 2;

@@ -4,6 +4,7 @@
 #include "settings/PresetsSection.h"
 #include "settings/ScrollingPage.h"
 #include "settings/SpriteCustomizeSection.h"
+#include "views/Spacing.h"
 
 #include <QVBoxLayout>
 
@@ -14,8 +15,8 @@ StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* form = new QWidget;
     auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(20, 16, 20, 20);
-    column->setSpacing(18);
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
+    column->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_presets = new PresetsSection(m_env, form);
     column->addWidget(m_presets);
     m_sprites = new SpriteCustomizeSection(m_env, form);

@@ -5,6 +5,8 @@
 #include "settings/SegmentedControl.h"
 #include "settings/SettingsText.h"
 #include "stats/StatProvider.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 #include "views/WheelGuard.h"
 
 #include <QHBoxLayout>
@@ -37,9 +39,9 @@ TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, cons
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(8, 8, 8, 8);
-    column->setSpacing(8);
-    m_title = SettingsText::label(title, DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary, this);
+    column->setContentsMargins(Spacing::margins(Spacing::Step::m));
+    column->setSpacing(Spacing::px(Spacing::Step::m));
+    m_title = TextLabel::make(title, DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary, this);
     QFont semibold = m_title->font();
     semibold.setWeight(QFont::DemiBold);
     m_title->setFont(semibold);

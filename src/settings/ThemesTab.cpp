@@ -10,7 +10,6 @@
 #include "schema/SettingsSchema.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
-#include "settings/GroupedSection.h"
 #include "settings/PaletteRow.h"
 #include "settings/ScrollingPage.h"
 #include "settings/SegmentedControl.h"
@@ -19,6 +18,9 @@
 #include "stats/Prefs.h"
 #include "stats/StatLabelPosition.h"
 #include "stats/ThemeStore.h"
+#include "views/GroupedSection.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 #include "views/WheelGuard.h"
 
 #include <QCheckBox>
@@ -87,8 +89,8 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* form = new QWidget;
     auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(20, 16, 20, 20);
-    column->setSpacing(18);
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
+    column->setSpacing(Spacing::px(Spacing::Step::xxl));
     column->addWidget(buildPopupSection(form));
     column->addWidget(buildStatNumberSection(form));
     column->addWidget(buildSpriteSection(form));
@@ -106,13 +108,7 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
         connect(m_env.theme, &ThemeStore::paletteChanged, this, [this] { updatePalettes(); });
     if (m_env.visualizers) {
         connect(m_env.visualizers, &VisualizerRegistry::visualizersChanged, this, [this] {
-            if (m_configRowsScheduled)
-                return;
-            m_configRowsScheduled = true;
-            QTimer::singleShot(0, this, [this] {
-                m_configRowsScheduled = false;
-                updateConfigRows();
-            });
+            m_configRowsTurn.request();
         });
     }
 }
@@ -134,16 +130,16 @@ QWidget* ThemesTab::sliderRow(const QString& title, QSlider* slider, QLabel* val
 
 QWidget* ThemesTab::buildPopupSection(QWidget* parent)
 {
-    auto* section = new GroupedSection(tr("Popup"), parent);
+    auto* section = new GroupedSection(tr("Popup"), parent, GroupedSection::Rows::compact);
     m_sections.append(section);
-    QWidget* body = section->body();
+    QWidget* body = section->panel();
 
     m_paletteBox = new QWidget(body);
     m_paletteLayout = new QVBoxLayout(m_paletteBox);
     m_paletteLayout->setContentsMargins(0, 0, 0, 0);
-    m_paletteLayout->setSpacing(6);
+    m_paletteLayout->setSpacing(Spacing::px(Spacing::Step::s));
     section->addRow(m_paletteBox);
-    section->addRow(SettingsText::caption(
+    section->addRow(TextLabel::caption(
         tr("Theme drives panel tints, ring grids, and chart colours. Tag colours below are independent overrides."),
         body));
 
@@ -152,7 +148,7 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
     section->addRow(sliderRow(tr("Detail font size"), m_fontSlider, m_fontLabel, body));
     connect(m_fontSlider, &QSlider::valueChanged, this,
             [this](int v) { write(SettingsSchema::popupFontSize, double(v)); });
-    section->addRow(SettingsText::caption(
+    section->addRow(TextLabel::caption(
         tr("Drives the breakdown rows inside provider popups. Smaller = more rows visible without scrolling."), body));
 
     auto* layoutRow = new QHBoxLayout;
@@ -176,12 +172,12 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
     connect(m_layoutPicker, &QComboBox::activated, this,
             [this](int index) { write(SettingsSchema::popupTwoColumn, m_layoutPicker->itemData(index).toString()); });
     section->addRow(
-        SettingsText::caption(tr("Auto switches to two columns when the popover would overflow the display height."), body));
+        TextLabel::caption(tr("Auto switches to two columns when the popover would overflow the display height."), body));
 
     m_smoothToggle = new QCheckBox(tr("Smooth flowing charts"), body);
     section->addRow(m_smoothToggle);
     connect(m_smoothToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::smoothCharts, on); });
-    section->addRow(SettingsText::caption(
+    section->addRow(TextLabel::caption(
         tr("On: history charts flow continuously (CPU/GPU as smooth areas, Network as overlaid lines). Off: the "
            "classic per-second bars. Popover only."),
         body));
@@ -190,9 +186,9 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
 
 QWidget* ThemesTab::buildStatNumberSection(QWidget* parent)
 {
-    auto* section = new GroupedSection(tr("Stat number"), parent);
+    auto* section = new GroupedSection(tr("Stat number"), parent, GroupedSection::Rows::compact);
     m_sections.append(section);
-    QWidget* body = section->body();
+    QWidget* body = section->panel();
 
     m_positionPicker = new SegmentedControl(tr("Position"), {tr("Right"), tr("Next to name")}, body);
     section->addRow(m_positionPicker);
@@ -222,7 +218,7 @@ QWidget* ThemesTab::buildStatNumberSection(QWidget* parent)
     section->addLayoutRow(trailing(m_fgReset));
     connect(m_fgReset, &QPushButton::clicked, this, [this] { write(SettingsSchema::statFgHex, QString()); });
 
-    section->addRow(SettingsText::caption(
+    section->addRow(TextLabel::caption(
         tr("Pill sits behind the value on single-stat tiles (CPU 71%, GPU 53%, MEM 8 GB, …). The Network-specific "
            "merged-total toggle now lives in **Stats → Network**."),
         body, true));
@@ -231,9 +227,9 @@ QWidget* ThemesTab::buildStatNumberSection(QWidget* parent)
 
 QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
 {
-    auto* section = new GroupedSection(tr("Sprite styling"), parent);
+    auto* section = new GroupedSection(tr("Sprite styling"), parent, GroupedSection::Rows::compact);
     m_sections.append(section);
-    QWidget* body = section->body();
+    QWidget* body = section->panel();
 
     m_offsetSlider = makeSlider(kOffsetMin, kOffsetMax, body);
     m_offsetLabel = SettingsText::sliderValueLabel(body);
@@ -255,15 +251,15 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
     // gives 0.6000000000000001).
     connect(m_thresholdSlider, &QSlider::valueChanged, this,
             [this](int k) { write(SettingsSchema::runnerTintThreshold, k / 20.0); });
-    section->addRow(SettingsText::caption(
+    section->addRow(TextLabel::caption(
         tr("Animated sprites switch to a red variant when the bound provider's value crosses the threshold. "
            "Pre-baked once per kind, no per-frame allocation."),
         body));
 
     m_configBox = new QWidget(body);
     m_configLayout = new QVBoxLayout(m_configBox);
-    m_configLayout->setContentsMargins(0, 4, 0, 0);
-    m_configLayout->setSpacing(12);
+    m_configLayout->setContentsMargins(Spacing::top(Spacing::Step::xs));
+    m_configLayout->setSpacing(Spacing::px(Spacing::Step::l));
     section->addRow(m_configBox);
     return section;
 }
@@ -315,13 +311,7 @@ void ThemesTab::write(const SettingKey& key, const QVariant& value)
 
 void ThemesTab::scheduleReload()
 {
-    if (m_reloadScheduled)
-        return;
-    m_reloadScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_reloadScheduled = false;
-        reload();
-    });
+    m_reloadTurn.request();
 }
 
 void ThemesTab::reload()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stats/Palette.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QColor>
@@ -82,8 +83,8 @@ private:
     void updateConfigRows();
 
     ViewEnvironment m_env;
-    bool m_reloadScheduled = false;
-    bool m_configRowsScheduled = false;
+    TurnCoalescer m_reloadTurn{this, [this] { reload(); }};
+    TurnCoalescer m_configRowsTurn{this, [this] { updateConfigRows(); }};
 
     QWidget* m_paletteBox = nullptr;
     QVBoxLayout* m_paletteLayout = nullptr;

@@ -3,7 +3,6 @@
 #include "charts/ChartMath.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "platform/core/MainThread.h"
@@ -12,6 +11,8 @@
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/ProviderHistorySlice.h"
+#include "views/Divider.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -32,13 +33,13 @@ CPUDetailBody::CPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment
     setObjectName(QStringLiteral("CPUDetailBody"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
 
     m_bars = new PopupBars(this);
     layout->addWidget(m_bars);
 
     auto* legend = new QHBoxLayout;
-    legend->setSpacing(12);
+    legend->setSpacing(Spacing::px(Spacing::Step::l));
     m_user = new PopupLegendItem(tr("User"), QColor(), QString(), this);
     m_system = new PopupLegendItem(tr("System"), QColor(), QString(), this);
     legend->addWidget(m_user);
@@ -46,7 +47,7 @@ CPUDetailBody::CPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment
     legend->addStretch(1);
     layout->addLayout(legend);
 
-    m_divider = new PopupDivider(this);
+    m_divider = new Divider(this);
     layout->addWidget(m_divider);
     m_grid = new PopupRingGrid(20, 3, 2.5, this);
     layout->addWidget(m_grid);

@@ -7,7 +7,7 @@ namespace gaugelet {
 
 class PopupBars;
 class PopupBreakdownRow;
-class PopupDivider;
+class Divider;
 class PopupLegendItem;
 class PopupRingGrid;
 
@@ -24,7 +24,7 @@ public:
     PopupLegendItem* userLegend() const { return m_user; }
     PopupLegendItem* systemLegend() const { return m_system; }
     PopupRingGrid* ringGrid() const { return m_grid; }
-    PopupDivider* coresDivider() const { return m_divider; }
+    Divider* coresDivider() const { return m_divider; }
     PopupBreakdownRow* performanceRow() const { return m_performance; }
     PopupBreakdownRow* efficiencyRow() const { return m_efficiency; }
 
@@ -35,7 +35,7 @@ private:
     PopupBars* m_bars;
     PopupLegendItem* m_user;
     PopupLegendItem* m_system;
-    PopupDivider* m_divider;
+    Divider* m_divider;
     PopupRingGrid* m_grid;
     PopupBreakdownRow* m_performance;
     PopupBreakdownRow* m_efficiency;

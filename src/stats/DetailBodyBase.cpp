@@ -64,16 +64,7 @@ QString DetailBodyBase::figure(const char* format, double value)
 
 void DetailBodyBase::scheduleRefresh()
 {
-    if (m_refreshQueued)
-        return;
-    m_refreshQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_refreshQueued = false;
-            refresh();
-        },
-        Qt::QueuedConnection);
+    m_refreshTurn.request();
 }
 
 const Palette& DetailBodyBase::palette() const

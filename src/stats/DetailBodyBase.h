@@ -3,6 +3,7 @@
 #include "stats/HistorySample.h"
 #include "stats/ProviderHistorySlice.h"
 #include "stats/StatDetailView.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QPointer>
@@ -73,7 +74,7 @@ private:
     QPointer<ProviderHistorySlice> m_slice;
     QMetaObject::Connection m_appended;
     QMetaObject::Connection m_extrasChanged;
-    bool m_refreshQueued = false;
+    TurnCoalescer m_refreshTurn{this, [this] { refresh(); }};
 };
 
 } // namespace gaugelet

@@ -6,6 +6,7 @@
 #include "schema/SettingsSchema.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -18,11 +19,11 @@ GPUDetailBody::GPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment
     setObjectName(QStringLiteral("GPUDetailBody"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
     m_bars = new PopupBars(this);
     layout->addWidget(m_bars);
     auto* legend = new QHBoxLayout;
-    legend->setSpacing(12);
+    legend->setSpacing(Spacing::px(Spacing::Step::l));
     m_device = new PopupLegendItem(tr("Device"), QColor(), QString(), this);
     m_renderer = new PopupLegendItem(tr("Renderer"), QColor(), QString(), this);
     legend->addWidget(m_device);

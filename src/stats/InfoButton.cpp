@@ -1,9 +1,10 @@
 #include "stats/InfoButton.h"
 
-#include "charts/PopupToolTip.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
+#include "views/Spacing.h"
+#include "views/ToolTip.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -19,7 +20,6 @@ namespace gaugelet {
 namespace {
 constexpr qreal kSymbolPoints = 10;
 constexpr int kPopupTextWidth = 280;
-constexpr int kPopupPadding = 10;
 // A press on the button that closed the popup (as an outside click) must not
 // open it again at once.
 constexpr qint64 kReopenGuardMs = 250;
@@ -33,7 +33,7 @@ int symbolSide()
 InfoButton::InfoButton(const QString& tooltip, QWidget* parent) : QAbstractButton(parent), m_tooltip(tooltip)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    setToolTip(PopupToolTip::fromPlainText(tooltip));
+    setToolTip(ToolTip::fromPlainText(tooltip));
     setAccessibleName(tr("Info"));
     setAccessibleDescription(tooltip);
     setCursor(Qt::PointingHandCursor);
@@ -67,7 +67,7 @@ void InfoButton::present()
         m_popup->setObjectName(QStringLiteral("InfoButtonPopup"));
         m_popup->setFrameShape(QFrame::StyledPanel);
         auto* layout = new QVBoxLayout(m_popup);
-        layout->setContentsMargins(kPopupPadding, kPopupPadding, kPopupPadding, kPopupPadding);
+        layout->setContentsMargins(Spacing::margins(Spacing::Step::ml));
         auto* label = new QLabel(m_tooltip, m_popup);
         label->setObjectName(QStringLiteral("text"));
         label->setTextFormat(Qt::PlainText);

@@ -1,6 +1,7 @@
 #include "stats/MemoryConfigBody.h"
 
 #include "platform/core/MainThread.h"
+#include "views/Spacing.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -18,8 +19,8 @@ MemoryConfigBody::MemoryConfigBody(const ViewEnvironment& env, QWidget* parent) 
     (void)env;
     setObjectName(QStringLiteral("MemoryConfigBody"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 2, 0, 0);
-    layout->setSpacing(4);
+    layout->setContentsMargins(Spacing::top(Spacing::Step::xxs));
+    layout->setSpacing(Spacing::px(Spacing::Step::xs));
 
     QFont caption = font();
     caption.setPointSizeF(std::max(caption.pointSizeF() - 2, 8.0));

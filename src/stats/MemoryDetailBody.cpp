@@ -3,20 +3,22 @@
 #include "charts/ChartMath.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupDivider.h"
 #include "charts/PopupDonut.h"
 #include "charts/PopupDot.h"
-#include "charts/PopupToolTip.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
-#include "platform/style/SystemSymbol.h"
 #include "schema/SettingsSchema.h"
 #include "stats/InfoButton.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
+#include "views/Divider.h"
+#include "views/Spacing.h"
+#include "views/Symbol.h"
+#include "views/TextLabel.h"
+#include "views/ToolTip.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -36,20 +38,6 @@ QString gigabytes(double bytes)
     return QString::asprintf("%.2f GB", ChartMath::finite(bytes) / kGiB);
 }
 
-QPixmap tintedSymbol(const QString& name, const QColor& colour, int side, qreal dpr)
-{
-    const QImage image = SystemSymbol::tinted(name, side, colour, dpr);
-    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
-}
-
-void setTextColour(QLabel* label, const QColor& colour)
-{
-    QPalette p = label->palette();
-    if (p.color(QPalette::WindowText) == colour)
-        return;
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-}
 } // namespace
 
 QString MemoryDetailBody::appHelp()
@@ -123,20 +111,20 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     setObjectName(QStringLiteral("MemoryDetailBody"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(16);
+    layout->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_donut = new PopupDonut(this);
     layout->addWidget(m_donut, 0, Qt::AlignTop);
 
     auto* column = new QVBoxLayout;
-    column->setSpacing(3);
+    column->setSpacing(Spacing::px(Spacing::Step::xxs));
     layout->addLayout(column, 1);
 
     // The Cached switch row.
     m_switchRow = new QWidget(this);
-    m_switchRow->setToolTip(PopupToolTip::fromPlainText(cachedSwitchHelp()));
+    m_switchRow->setToolTip(ToolTip::fromPlainText(cachedSwitchHelp()));
     auto* switchLayout = new QHBoxLayout(m_switchRow);
     switchLayout->setContentsMargins(0, 0, 0, 0);
-    switchLayout->setSpacing(6);
+    switchLayout->setSpacing(Spacing::px(Spacing::Step::s));
     m_switchSymbol = new QLabel(m_switchRow);
     m_switchLabel = new QLabel(tr("Cached"), m_switchRow);
     m_switchLabel->setTextFormat(Qt::PlainText);
@@ -160,7 +148,7 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
         auto* row = new PopupBreakdownRow(label, QStringLiteral("-"), std::nullopt, 11, trailing, this);
         row->setObjectName(label);
         if (!help.isEmpty())
-            row->setToolTip(PopupToolTip::fromPlainText(help));
+            row->setToolTip(ToolTip::fromPlainText(help));
         column->addWidget(row);
         return row;
     };
@@ -173,13 +161,13 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     m_swap = makeRow(tr("Swap"), swapHelp());
     m_freeInfo = new InfoButton(freeHelp());
     m_free = makeRow(tr("Free"), QString(), m_freeInfo);
-    column->addSpacing(1);
-    column->addWidget(new PopupDivider(this));
-    column->addSpacing(1);
+    column->addSpacing(Spacing::px(Spacing::Step::hairline));
+    column->addWidget(new Divider(this));
+    column->addSpacing(Spacing::px(Spacing::Step::hairline));
     m_total = makeRow(tr("Total"), QString());
 
     auto* pressure = new QHBoxLayout;
-    pressure->setSpacing(6);
+    pressure->setSpacing(Spacing::px(Spacing::Step::s));
     m_pressureDot = new PopupDot(QColor(), this);
     m_pressureLabel = new QLabel(this);
     m_pressureLabel->setTextFormat(Qt::PlainText);
@@ -298,9 +286,9 @@ void MemoryDetailBody::refresh()
     if (symbolKey != m_switchSymbolKey) {
         m_switchSymbolKey = symbolKey;
         m_switchSymbol->setPixmap(
-            tintedSymbol(QStringLiteral("externaldrive.fill"), switchColour, side, devicePixelRatioF()));
+            Symbol::pixmap(QStringLiteral("externaldrive.fill"), side, switchColour, devicePixelRatioF()));
     }
-    setTextColour(m_switchLabel, switchColour);
+    TextLabel::setColour(m_switchLabel, switchColour);
 
     // The kernel's verdict.
     DesignStyle::Colour dot = DesignStyle::Colour::green;
@@ -316,7 +304,7 @@ void MemoryDetailBody::refresh()
     const QString pressureText = tr("Pressure: ") + verdict;
     if (m_pressureLabel->text() != pressureText)
         m_pressureLabel->setText(pressureText);
-    setTextColour(m_pressureLabel, DesignStyle::colour(DesignStyle::Colour::secondary, this));
+    TextLabel::setColour(m_pressureLabel, DesignStyle::colour(DesignStyle::Colour::secondary, this));
 }
 
 } // namespace gaugelet

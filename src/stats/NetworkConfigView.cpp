@@ -4,6 +4,7 @@
 #include "platform/core/MainThread.h"
 #include "schema/SettingsSchema.h"
 #include "stats/Prefs.h"
+#include "views/Spacing.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -19,7 +20,7 @@ NetworkConfigView::NetworkConfigView(const ViewEnvironment& env, QWidget* parent
     setObjectName(QStringLiteral("NetworkConfigView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    layout->setSpacing(Spacing::px(Spacing::Step::xs));
 
     m_switch = new QCheckBox(tr("Show merged total in popover"), this);
     m_switch->setObjectName(QStringLiteral("showMerged"));

@@ -2,7 +2,6 @@
 
 #include "charts/ChartMath.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupMirror.h"
 #include "charts/PopupThroughput.h"
@@ -19,6 +18,8 @@
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/StatLabelPosition.h"
+#include "views/Divider.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QSpacerItem>
@@ -44,10 +45,10 @@ NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnv
     setObjectName(QStringLiteral("NetworkDetailBody"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
+    layout->setSpacing(Spacing::px(Spacing::Step::ml));
 
     m_header = new QHBoxLayout;
-    m_header->setSpacing(16);
+    m_header->setSpacing(Spacing::px(Spacing::Step::xxl));
     m_up = new NetworkRateBlock(QStringLiteral("↑"), this);
     m_down = new NetworkRateBlock(QStringLiteral("↓"), this);
     m_middleSpacer = new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
@@ -64,7 +65,7 @@ NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnv
     layout->addWidget(m_mirror);
 
     auto* peaks = new QHBoxLayout;
-    peaks->setSpacing(12);
+    peaks->setSpacing(Spacing::px(Spacing::Step::l));
     m_peakUp = new PopupLegendItem(tr("Peak ↑"), QColor(), QString(), this);
     m_peakDown = new PopupLegendItem(tr("Peak ↓"), QColor(), QString(), this);
     peaks->addWidget(m_peakUp);
@@ -72,7 +73,7 @@ NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnv
     peaks->addStretch(1);
     layout->addLayout(peaks);
 
-    layout->addWidget(new PopupDivider(this));
+    layout->addWidget(new Divider(this));
     m_interface = new PopupBreakdownRow(tr("Interface"), QString(), std::nullopt, 13, nullptr, this);
     m_ipv4 = new PopupBreakdownRow(tr("Local IPv4"), QString(), std::nullopt, 13, nullptr, this);
     m_ipv6 = new PopupBreakdownRow(tr("Local IPv6"), QString(), std::nullopt, 13, nullptr, this);

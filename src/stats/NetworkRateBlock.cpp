@@ -1,6 +1,7 @@
 #include "stats/NetworkRateBlock.h"
 
 #include "platform/style/DesignStyle.h"
+#include "views/Spacing.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -13,7 +14,7 @@ NetworkRateBlock::NetworkRateBlock(const QString& arrow, QWidget* parent) : QWid
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    layout->setSpacing(Spacing::px(Spacing::Step::xs));
     const QFont title3 = DesignStyle::font(DesignStyle::TextStyle::title3);
     m_arrow = new QLabel(arrow, this);
     m_arrow->setTextFormat(Qt::PlainText);
@@ -60,7 +61,7 @@ void NetworkRateBlock::setBackground(std::optional<QColor> colour)
         return;
     m_background = colour;
     if (m_background)
-        layout()->setContentsMargins(8, 2, 8, 2);
+        layout()->setContentsMargins(Spacing::margins(Spacing::Step::m, Spacing::Step::xxs));
     else
         layout()->setContentsMargins(0, 0, 0, 0);
     update();

@@ -5,6 +5,7 @@
 #include "store/StoreCoordinator.h"
 #include "store/StoreSymbolView.h"
 #include "store/StoreTextLabel.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -16,7 +17,7 @@ InstalledBundleRow::InstalledBundleRow(BundleManifest manifest, StoreCoordinator
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(12);
+    row->setSpacing(Spacing::px(Spacing::Step::l));
 
     m_seal = new StoreSymbolView(QStringLiteral("checkmark.seal.fill"), DesignStyle::Colour::green, 20, this);
     m_seal->setFixedWidth(28);
@@ -24,7 +25,7 @@ InstalledBundleRow::InstalledBundleRow(BundleManifest manifest, StoreCoordinator
     row->addWidget(m_seal, 0, Qt::AlignTop);
 
     auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
+    texts->setSpacing(Spacing::px(Spacing::Step::xxs));
     m_name = new StoreTextLabel(m_manifest.displayName, StoreTextLabel::mediumFont(), DesignStyle::Colour::primary, this);
     m_author = new StoreTextLabel(tr("by %1").arg(m_manifest.author), DesignStyle::font(DesignStyle::TextStyle::caption2),
                                   DesignStyle::Colour::secondary, this);

@@ -1,6 +1,7 @@
 #include "store/SoundPackPreview.h"
 
 #include "platform/core/MainThread.h"
+#include "views/ToolTip.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -11,10 +12,9 @@ SoundPackPreview::SoundPackPreview(QString displayName, QByteArray audioBytes, Q
     : QAbstractButton(parent), m_displayName(std::move(displayName)), m_audioBytes(std::move(audioBytes)),
       m_box(new PreviewBox(this))
 {
-    // The name comes from the pack's manifest: plain text, escaped inside a
-    // tooltip that is always read as rich text.
+    // The name comes from the pack's manifest: plain text, never markup.
     const QString help = tr("Preview %1").arg(m_displayName);
-    setToolTip(QStringLiteral("<qt>%1</qt>").arg(help.toHtmlEscaped()));
+    ToolTip::set(this, help);
     setAccessibleName(help);
     setCursor(Qt::PointingHandCursor);
     connect(m_box, &PreviewBox::isPlayingChanged, this, [this] { update(); });

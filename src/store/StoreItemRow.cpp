@@ -5,9 +5,10 @@
 #include "store/StoreActionButton.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreNewBadge.h"
-#include "store/StoreProgressIndicator.h"
 #include "store/StoreSymbolView.h"
 #include "store/StoreTextLabel.h"
+#include "views/Spacing.h"
+#include "views/Spinner.h"
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -24,7 +25,7 @@ StoreItemRow::StoreItemRow(StoreItem item, StoreCoordinator* store, bool isNew, 
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(12);
+    row->setSpacing(Spacing::px(Spacing::Step::l));
 
     // The thumbnail keeps its 44 × 44 frame whether the preview inside it is
     // shown or not, so showing and hiding previews never moves the row.
@@ -39,9 +40,9 @@ StoreItemRow::StoreItemRow(StoreItem item, StoreCoordinator* store, bool isNew, 
     adoptPreview();
 
     auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
+    texts->setSpacing(Spacing::px(Spacing::Step::xxs));
     auto* title = new QHBoxLayout;
-    title->setSpacing(6);
+    title->setSpacing(Spacing::px(Spacing::Step::s));
     m_name = new StoreTextLabel(m_item.displayName, StoreTextLabel::mediumFont(), DesignStyle::Colour::primary, this);
     title->addWidget(m_name, 0, Qt::AlignVCenter);
     m_newBadge = new StoreNewBadge(this);
@@ -67,7 +68,7 @@ StoreItemRow::StoreItemRow(StoreItem item, StoreCoordinator* store, bool isNew, 
     row->addLayout(texts, 1);
 
     auto* trailing = new QVBoxLayout;
-    trailing->setSpacing(4);
+    trailing->setSpacing(Spacing::px(Spacing::Step::xs));
     m_price = new StoreTextLabel(priceText(m_item),
                                  DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::caption)),
                                  DesignStyle::Colour::secondary, this);
@@ -76,7 +77,7 @@ StoreItemRow::StoreItemRow(StoreItem item, StoreCoordinator* store, bool isNew, 
     m_install->setAccessibleDescription(m_item.displayName);
     connect(m_install, &QPushButton::clicked, this, &StoreItemRow::startInstall);
     trailing->addWidget(m_install, 0, Qt::AlignRight);
-    m_progress = new StoreProgressIndicator(this);
+    m_progress = new Spinner(this);
     m_progress->hide();
     trailing->addWidget(m_progress, 0, Qt::AlignRight);
     trailing->addStretch(1);

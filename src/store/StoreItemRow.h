@@ -11,7 +11,7 @@ namespace gaugelet {
 
 class StoreActionButton;
 class StoreCoordinator;
-class StoreProgressIndicator;
+class Spinner;
 class StoreSymbolView;
 
 // One catalogue entry of the store tab: its preview (or a symbol of its
@@ -52,7 +52,7 @@ public:
     QLabel* idLabel() const { return m_id; }
     QLabel* priceLabel() const { return m_price; }
     StoreActionButton* installButton() const { return m_install; }
-    StoreProgressIndicator* progressIndicator() const { return m_progress; }
+    Spinner* progressIndicator() const { return m_progress; }
     QWidget* newBadge() const { return m_newBadge; }
     QWidget* adultBadge() const { return m_adultBadge; }
 
@@ -71,7 +71,7 @@ private:
     QLabel* m_id = nullptr;
     QLabel* m_price = nullptr;
     StoreActionButton* m_install = nullptr;
-    StoreProgressIndicator* m_progress = nullptr;
+    Spinner* m_progress = nullptr;
     QWidget* m_newBadge = nullptr;
     QWidget* m_adultBadge = nullptr;
 };

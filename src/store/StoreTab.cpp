@@ -4,11 +4,12 @@
 #include "store/InstalledBundleRow.h"
 #include "store/StoreCoordinator.h"
 #include "store/StoreItemRow.h"
-#include "store/StoreSection.h"
 #include "store/StoreSymbolView.h"
 #include "store/StoreTabModel.h"
 #include "store/StoreTextLabel.h"
 #include "store/StoreWrappingLabel.h"
+#include "views/GroupedSection.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QScrollArea>
@@ -18,8 +19,6 @@
 namespace gaugelet {
 
 namespace {
-constexpr int kPageMargin = 16;
-constexpr int kSectionSpacing = 18;
 
 StoreTextLabel* captionLine(const QString& text, QWidget* parent)
 {
@@ -49,28 +48,28 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
     auto* page = new QVBoxLayout(content);
-    page->setContentsMargins(kPageMargin, kPageMargin, kPageMargin, kPageMargin);
-    page->setSpacing(kSectionSpacing);
+    page->setContentsMargins(Spacing::margins(Spacing::Step::xxl));
+    page->setSpacing(Spacing::px(Spacing::Step::xxl));
 
-    m_catalogue = new StoreSection(content);
+    m_catalogue = new GroupedSection({}, content);
     m_catalogue->setObjectName(QStringLiteral("catalogue"));
     m_catalogueLine = captionLine(QString(), m_catalogue->panel());
     m_catalogueLine->setObjectName(QStringLiteral("catalogueLine"));
     m_catalogueLine->hide();
-    m_installed = new StoreSection(content);
+    m_installed = new GroupedSection({}, content);
     m_installed->setObjectName(QStringLiteral("installed"));
     m_installed->setHeader(tr("Installed"));
 
     // The error row: the orange warning triangle beside the title and the
     // text, which wraps over as many lines as it needs, inside long words too.
-    m_error = new StoreSection(content);
+    m_error = new GroupedSection({}, content);
     m_error->setObjectName(QStringLiteral("error"));
     m_errorRow = new QWidget(m_error->panel());
     auto* errorLayout = new QHBoxLayout(m_errorRow);
-    errorLayout->setContentsMargins(0, 4, 0, 4);
-    errorLayout->setSpacing(10);
+    errorLayout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xs));
+    errorLayout->setSpacing(Spacing::px(Spacing::Step::ml));
     auto* symbolBox = new QVBoxLayout;
-    symbolBox->setContentsMargins(0, 1, 0, 0);
+    symbolBox->setContentsMargins(Spacing::top(Spacing::Step::hairline));
     auto* symbol = new StoreSymbolView(QStringLiteral("exclamationmark.triangle.fill"), DesignStyle::Colour::orange, 20,
                                        m_errorRow);
     symbol->setFixedSize(22, 20);
@@ -78,7 +77,7 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     symbolBox->addStretch(1);
     errorLayout->addLayout(symbolBox);
     auto* errorTexts = new QVBoxLayout;
-    errorTexts->setSpacing(4);
+    errorTexts->setSpacing(Spacing::px(Spacing::Step::xs));
     errorTexts->addWidget(new StoreTextLabel(tr("Couldn't activate"), StoreTextLabel::mediumFont(),
                                              DesignStyle::Colour::primary, m_errorRow));
     m_errorText = new StoreWrappingLabel(DesignStyle::font(DesignStyle::TextStyle::callout), DesignStyle::Colour::primary,
@@ -88,7 +87,7 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     errorLayout->addLayout(errorTexts, 1);
     m_error->setRows({m_errorRow});
 
-    m_footer = new StoreSection(content);
+    m_footer = new GroupedSection({}, content);
     m_footer->setObjectName(QStringLiteral("footer"));
     m_footerText = captionLine(tr("Bundles are signed off-device. Every install verifies a manifest signature plus "
                                   "per-asset SHA-256 hashes; nothing lands on disk until both checks pass."),
@@ -157,17 +156,7 @@ void StoreTab::resizeEvent(QResizeEvent* event)
 void StoreTab::scheduleUpdate()
 {
     m_dirty = true;
-    if (m_updateQueued)
-        return;
-    m_updateQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_updateQueued = false;
-            if (m_dirty)
-                updateNow();
-        },
-        Qt::QueuedConnection);
+    m_updateTurn.request();
 }
 
 void StoreTab::updateNow() { updatePage(true); }
@@ -187,29 +176,34 @@ void StoreTab::updateCatalogue(bool redrawNew)
     const StoreTabModel::Catalogue catalogue = m_model->catalogue();
     // Rows are kept by id: a row whose item is unchanged keeps its widgets
     // (and its running preview); a changed item gets a new row.
-    QHash<QString, StoreItemRow*> kept;
-    QList<QWidget*> rows;
+    QHash<QString, StoreItem> byId;
+    QList<QString> ids;
     for (const StoreItem& item : catalogue.items) {
-        StoreItemRow* row = m_itemRows.take(item.id);
-        if (row && !(row->item() == item)) {
-            row->hide();
-            row->deleteLater();
-            row = nullptr;
+        if (!byId.contains(item.id)) {
+            byId.insert(item.id, item);
+            ids.append(item.id);
         }
-        if (!row)
-            row = new StoreItemRow(item, m_store, m_store->isNew(item), m_catalogue->panel());
-        else if (redrawNew)
-            row->setNew(m_store->isNew(item));
+    }
+    const QList<StoreItemRow*> itemRows = m_itemRows.reconcile(
+        ids,
+        [&](const QString& id) {
+            const StoreItem& item = byId[id];
+            return new StoreItemRow(item, m_store, m_store->isNew(item), m_catalogue->panel());
+        },
+        [&](StoreItemRow* row, const QString& id) {
+            const StoreItem& item = byId[id];
+            if (!(row->item() == item))
+                return false;
+            if (redrawNew)
+                row->setNew(m_store->isNew(item));
+            return true;
+        });
+    QList<QWidget*> rows;
+    for (StoreItemRow* row : itemRows) {
         row->adoptPreview();
-        row->setInFlight(m_store->isInstalling(item.id));
-        kept.insert(item.id, row);
+        row->setInFlight(m_store->isInstalling(row->item().id));
         rows.append(row);
     }
-    for (StoreItemRow* gone : std::as_const(m_itemRows)) {
-        gone->hide();
-        gone->deleteLater();
-    }
-    m_itemRows = std::move(kept);
 
     m_catalogue->setHeader(catalogue.header);
     if (!catalogue.line.isEmpty()) {
@@ -222,25 +216,22 @@ void StoreTab::updateCatalogue(bool redrawNew)
 
 void StoreTab::updateInstalled()
 {
-    QHash<QString, InstalledBundleRow*> kept;
-    QList<QWidget*> rows;
+    // The first manifest of an id is the one shown.
+    QHash<QString, BundleManifest> byId;
+    QList<QString> ids;
     for (const BundleManifest& manifest : m_model->installed()) {
-        InstalledBundleRow* row = m_installedRows.take(manifest.id);
-        if (row && !(row->manifest() == manifest)) {
-            row->hide();
-            row->deleteLater();
-            row = nullptr;
+        if (!byId.contains(manifest.id)) {
+            byId.insert(manifest.id, manifest);
+            ids.append(manifest.id);
         }
-        if (!row)
-            row = new InstalledBundleRow(manifest, m_store, m_installed->panel());
-        kept.insert(manifest.id, row);
+    }
+    QList<QWidget*> rows;
+    const auto create = [&](const QString& id) {
+        return new InstalledBundleRow(byId[id], m_store, m_installed->panel());
+    };
+    const auto fits = [&](InstalledBundleRow* row, const QString& id) { return row->manifest() == byId[id]; };
+    for (InstalledBundleRow* row : m_installedRows.reconcile(ids, create, fits))
         rows.append(row);
-    }
-    for (InstalledBundleRow* gone : std::as_const(m_installedRows)) {
-        gone->hide();
-        gone->deleteLater();
-    }
-    m_installedRows = std::move(kept);
     m_installed->setRows(rows);
     m_installed->setVisible(!rows.isEmpty());
 }
@@ -254,23 +245,14 @@ void StoreTab::updateError()
 
 void StoreTab::schedulePreviewVisibility()
 {
-    if (m_visibilityQueued)
-        return;
-    m_visibilityQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_visibilityQueued = false;
-            updatePreviewVisibility();
-        },
-        Qt::QueuedConnection);
+    m_visibilityTurn.request();
 }
 
 void StoreTab::updatePreviewVisibility()
 {
     QWidget* viewport = m_scroll->viewport();
     const QRect visible = viewport->rect();
-    for (StoreItemRow* row : std::as_const(m_itemRows)) {
+    for (StoreItemRow* row : m_itemRows.rows()) {
         const QRect area(row->mapTo(viewport, QPoint(0, 0)), row->size());
         row->setPreviewShown(isVisible() && area.intersects(visible));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/KeyedRows.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QHash>
@@ -15,7 +17,7 @@ namespace gaugelet {
 class InstalledBundleRow;
 class StoreCoordinator;
 class StoreItemRow;
-class StoreSection;
+class GroupedSection;
 class StoreTabModel;
 class StoreTextLabel;
 class StoreWrappingLabel;
@@ -70,20 +72,20 @@ private:
     QPointer<StoreCoordinator> m_store;
     StoreTabModel* m_model = nullptr;
     bool m_dirty = false;
-    bool m_updateQueued = false;
-    bool m_visibilityQueued = false;
+    TurnCoalescer m_updateTurn{this, [this] { if (m_dirty) updateNow(); }};
+    TurnCoalescer m_visibilityTurn{this, [this] { updatePreviewVisibility(); }};
 
     QScrollArea* m_scroll = nullptr;
-    StoreSection* m_catalogue = nullptr;
-    StoreSection* m_installed = nullptr;
-    StoreSection* m_error = nullptr;
-    StoreSection* m_footer = nullptr;
+    GroupedSection* m_catalogue = nullptr;
+    GroupedSection* m_installed = nullptr;
+    GroupedSection* m_error = nullptr;
+    GroupedSection* m_footer = nullptr;
     StoreTextLabel* m_catalogueLine = nullptr;
     StoreTextLabel* m_footerText = nullptr;
     StoreWrappingLabel* m_errorText = nullptr;
     QWidget* m_errorRow = nullptr;
-    QHash<QString, StoreItemRow*> m_itemRows;
-    QHash<QString, InstalledBundleRow*> m_installedRows;
+    KeyedRows<QString, StoreItemRow> m_itemRows;
+    KeyedRows<QString, InstalledBundleRow> m_installedRows;
 };
 
 } // namespace gaugelet

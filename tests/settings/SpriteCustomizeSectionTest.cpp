@@ -12,6 +12,7 @@
 #include "settings/SpriteTile.h"
 #include "settings/StatsTab.h"
 #include "stats/StatRegistry.h"
+#include "views/ToolTip.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -109,7 +110,7 @@ TEST(SpriteCustomizeSection, RunnerChoicesSortByCodePointStably)
     SpriteCustomizeSection section(world.env());
     EXPECT_EQ(tileNames(section).first(), QStringLiteral("Zeta"));
     EXPECT_EQ(section.tiles().last()->visualizer()->id(), QStringLiteral("viz.runner.bold"));
-    EXPECT_EQ(section.tiles().first()->toolTip(), QStringLiteral("Zeta"));
+    EXPECT_EQ(section.tiles().first()->toolTip(), ToolTip::fromPlainText(QStringLiteral("Zeta")));
 }
 
 TEST(SpriteCustomizeSection, TappingThePinnedTileUnpinsAndRepinsWithItsStyling)

@@ -6,12 +6,12 @@
 #include "schema/SettingsSchema.h"
 #include "settings/ColorWell.h"
 #include "settings/ConfigRow.h"
-#include "settings/GroupedSection.h"
 #include "settings/PaletteRow.h"
 #include "settings/SegmentedControl.h"
 #include "settings/ThemesTab.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "views/GroupedSection.h"
 #include "views/WheelGuard.h"
 
 #include <QAbstractButton>

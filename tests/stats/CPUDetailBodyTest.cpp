@@ -3,12 +3,12 @@
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "schema/SettingsSchema.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
+#include "views/Divider.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -25,11 +25,11 @@
 #include "store/StoreCoordinator.h"
 #include "store/StoreItemRow.h"
 #include "store/StoreNewBadge.h"
-#include "store/StoreProgressIndicator.h"
-#include "store/StoreSection.h"
 #include "store/StoreSymbolView.h"
 #include "store/StoreWrappingLabel.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "views/GroupedSection.h"
+#include "views/Spinner.h"
 
 #include <QApplication>
 #include <QDir>
@@ -216,11 +216,11 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    StoreSection* section(const char* name) const { return part<StoreSection>(name); }
+    GroupedSection* section(const char* name) const { return part<GroupedSection>(name); }
     // The catalogue section's single line, or empty while it lists rows or is hidden.
     QString catalogueLine() const
     {
-        StoreSection* catalogue = section("catalogue");
+        GroupedSection* catalogue = section("catalogue");
         auto* line = part<QLabel>("catalogueLine");
         if (catalogue->isHidden() || !catalogue->rows().contains(line))
             return {};

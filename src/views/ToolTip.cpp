@@ -1,14 +1,21 @@
-#include "charts/PopupToolTip.h"
+#include "views/ToolTip.h"
+
+#include <QWidget>
 
 namespace gaugelet {
 
-QString PopupToolTip::fromPlainText(const QString& text)
+QString ToolTip::fromPlainText(const QString& text)
 {
     if (text.isEmpty())
         return {};
     QString escaped = text.toHtmlEscaped();
     escaped.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
     return QStringLiteral("<qt>") + escaped + QStringLiteral("</qt>");
+}
+
+void ToolTip::set(QWidget* widget, const QString& text)
+{
+    widget->setToolTip(fromPlainText(text));
 }
 
 } // namespace gaugelet
