@@ -3,8 +3,8 @@
 #include "app/LazySettings.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/PropertyList.h"
-#include "settings/ConfigBackup.h"
 #include "settings/SettingsView.h"
+#include "settings/general/ConfigBackup.h"
 #include "update/SparkleUpdater.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "menubar/NumberLabelVisualizer.h"
 
-#include "menubar/NumberLabelConfigView.h"
 #include "menubar/RenderHasher.h"
 #include "menubar/SquareFit.h"
+#include "menubar/views/NumberLabelConfigView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "stats/Color.h"

@@ -1,7 +1,7 @@
 #include "menubar/PieVisualizer.h"
 
-#include "menubar/PieConfigView.h"
 #include "menubar/RenderHasher.h"
+#include "menubar/views/PieConfigView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "stats/Prefs.h"

@@ -1,8 +1,8 @@
 #include "menubar/RunnerVisualizer.h"
 
 #include "menubar/RenderHasher.h"
-#include "menubar/RunnerConfigView.h"
 #include "menubar/RunnerView.h"
+#include "menubar/views/RunnerConfigView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "stats/FPSLimit.h"

@@ -4,10 +4,10 @@
 #include "platform/style/DesignStyle.h"
 #include "popover/PinBar.h"
 #include "popover/ValueChip.h"
-#include "stats/StatDetailView.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "stats/views/StatDetailView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

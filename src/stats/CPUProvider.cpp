@@ -1,6 +1,6 @@
 #include "stats/CPUProvider.h"
 
-#include "stats/CPUDetailBody.h"
+#include "stats/views/CPUDetailBody.h"
 
 #include "platform/core/WallClock.h"
 #include "stats/CPUExtras.h"

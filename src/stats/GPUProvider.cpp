@@ -1,6 +1,6 @@
 #include "stats/GPUProvider.h"
 
-#include "stats/GPUDetailBody.h"
+#include "stats/views/GPUDetailBody.h"
 
 #include "platform/core/WallClock.h"
 #include "stats/Palette.h"

@@ -1,12 +1,12 @@
 #include "stats/MemoryProvider.h"
 
-#include "stats/MemoryDetailBody.h"
+#include "stats/views/MemoryDetailBody.h"
 
 #include "platform/core/WallClock.h"
-#include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
+#include "stats/views/MemoryConfigBody.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -1,11 +1,11 @@
 #include "stats/NetworkProvider.h"
 
-#include "stats/NetworkDetailBody.h"
+#include "stats/views/NetworkDetailBody.h"
 
 #include "platform/core/WallClock.h"
-#include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"
+#include "stats/views/NetworkConfigView.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "store/RunnerStoreAdapter.h"
 
 #include "menubar/RunnerKind.h"
-#include "menubar/RunnerSpritePreview.h"
 #include "menubar/RunnerVisualizer.h"
+#include "menubar/views/RunnerSpritePreview.h"
 #include "platform/core/MainThread.h"
 
 #include <map>

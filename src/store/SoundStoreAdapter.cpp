@@ -3,8 +3,8 @@
 #include "alarms/SoundRegistry.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
-#include "store/SoundPackPreview.h"
 #include "store/ZipReader.h"
+#include "store/views/SoundPackPreview.h"
 
 #include <QUrl>
 

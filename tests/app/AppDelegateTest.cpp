@@ -4,7 +4,7 @@
 #include "ScopedEnv.h"
 #include "TestSupport.h"
 #include "alarms/AlarmManager.h"
-#include "app/lifecycle/AppLifecycle.h"
+#include "lifecycle/AppLifecycle.h"
 #include "menubar/MenubarController.h"
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
@@ -14,15 +14,15 @@
 #include "platform/statusitem/StatusItem.h"
 #include "popover/PopoverFooter.h"
 #include "popover/StatsPopover.h"
-#include "settings/SetupWindowController.h"
-#include "settings/SetupWindowView.h"
+#include "settings/setup/SetupWindowController.h"
+#include "settings/setup/SetupWindowView.h"
 #include "stats/RenderClock.h"
 #include "store/InstalledBundleRegistry.h"
 #include "update/SparkleUpdater.h"
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QEventLoop>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "RunnerTestSupport.h"
-#include "menubar/RunnerConfigView.h"
 #include "menubar/RunnerView.h"
 #include "menubar/RunnerVisualizer.h"
+#include "menubar/views/RunnerConfigView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/NotificationCenter.h"
 

@@ -2,9 +2,9 @@
 
 #include "menubar/TagSpec.h"
 #include "platform/core/Defaults.h"
-#include "settings/PinnedSpriteEditor.h"
-#include "settings/SharedTagColorRows.h"
-#include "settings/TagStylingRows.h"
+#include "settings/stats/PinnedSpriteEditor.h"
+#include "settings/stats/SharedTagColorRows.h"
+#include "settings/stats/TagStylingRows.h"
 #include "stats/StatRegistry.h"
 
 #include <QCheckBox>

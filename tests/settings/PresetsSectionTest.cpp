@@ -4,8 +4,8 @@
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
-#include "settings/PresetCard.h"
-#include "settings/PresetsSection.h"
+#include "settings/stats/PresetCard.h"
+#include "settings/stats/PresetsSection.h"
 #include "stats/StatRegistry.h"
 
 #include <QApplication>

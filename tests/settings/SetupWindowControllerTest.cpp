@@ -1,7 +1,7 @@
-#include "settings/SetupWindowController.h"
+#include "settings/setup/SetupWindowController.h"
 
-#include "settings/SetupChecklist.h"
-#include "settings/SetupWindowView.h"
+#include "settings/setup/SetupChecklist.h"
+#include "settings/setup/SetupWindowView.h"
 
 #include "Dunst.h"
 #include "FakeNotificationServer.h"

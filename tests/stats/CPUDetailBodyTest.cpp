@@ -5,9 +5,9 @@
 #include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
-#include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
+#include "stats/views/CPUDetailBody.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -4,24 +4,24 @@
 // past the column.
 #include "DetailViewFixture.h"
 #include "charts/PopupRingGrid.h"
-#include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
-#include "stats/GPUDetailBody.h"
 #include "stats/GPUProvider.h"
-#include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
-#include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
+#include "stats/views/CPUDetailBody.h"
+#include "stats/views/GPUDetailBody.h"
+#include "stats/views/MemoryDetailBody.h"
+#include "stats/views/NetworkDetailBody.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <cmath>
-#include <limits>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace gaugelet;
 using test::series;

@@ -1,7 +1,7 @@
 #include "DetailViewFixture.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupLegendItem.h"
-#include "stats/GPUDetailBody.h"
+#include "stats/views/GPUDetailBody.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include "charts/PopupDonut.h"
 #include "charts/PopupDot.h"
 #include "platform/style/DesignStyle.h"
-#include "stats/InfoButton.h"
-#include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
+#include "stats/views/InfoButton.h"
+#include "stats/views/MemoryDetailBody.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>

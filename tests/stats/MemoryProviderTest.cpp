@@ -1,9 +1,9 @@
 #include "stats/MemoryProvider.h"
 
 #include "TestSupport.h"
-#include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
+#include "stats/views/MemoryConfigBody.h"
 #include "views/ViewEnvironment.h"
 
 #include <QLabel>

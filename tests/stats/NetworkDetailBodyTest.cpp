@@ -4,10 +4,10 @@
 #include "charts/PopupMirror.h"
 #include "charts/PopupThroughput.h"
 #include "platform/style/DesignStyle.h"
-#include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
-#include "stats/NetworkRateBlock.h"
+#include "stats/views/NetworkDetailBody.h"
+#include "stats/views/NetworkRateBlock.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

@@ -1,14 +1,14 @@
 #include "stats/NetworkProvider.h"
 
 #include "TestSupport.h"
-#include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"
+#include "stats/views/NetworkConfigView.h"
 #include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace gaugelet;
 

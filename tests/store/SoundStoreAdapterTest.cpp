@@ -4,7 +4,7 @@
 #include "alarms/SoundRegistry.h"
 #include "platform/core/NotificationCenter.h"
 #include "store/PreviewBox.h"
-#include "store/SoundPackPreview.h"
+#include "store/views/SoundPackPreview.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -6,17 +6,17 @@
 #include "platform/core/Resources.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
-#include "store/SoundPackPreview.h"
 #include "store/SoundStoreAdapter.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "store/views/SoundPackPreview.h"
 
+#include <QCoro/QCoroTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
-#include <QCoro/QCoroTimer>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;

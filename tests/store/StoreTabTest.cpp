@@ -1,31 +1,32 @@
-#include "store/StoreTab.h"
+#include "store/views/StoreTab.h"
 
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
-#include "menubar/RunnerPreviewView.h"
 #include "menubar/VisualizerRegistry.h"
+#include "menubar/views/RunnerPreviewView.h"
 #include "platform/core/Defaults.h"
-#include "store/AdultContentBadge.h"
 #include "store/BundleVerifier.h"
-#include "store/InstalledBundleRow.h"
 #include "store/MockStoreClient.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
 #include "store/SigningKeys.h"
-#include "store/SoundPackPreview.h"
 #include "store/SoundStoreAdapter.h"
-#include "store/StoreActionButton.h"
 #include "store/StoreCoordinator.h"
-#include "store/StoreItemRow.h"
-#include "store/StoreNewBadge.h"
-#include "store/StoreProgressIndicator.h"
-#include "store/StoreSection.h"
-#include "store/StoreSymbolView.h"
-#include "store/StoreWrappingLabel.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "store/views/AdultContentBadge.h"
+#include "store/views/InstalledBundleRow.h"
+#include "store/views/SoundPackPreview.h"
+#include "store/views/StoreActionButton.h"
+#include "store/views/StoreItemRow.h"
+#include "store/views/StoreNewBadge.h"
+#include "store/views/StoreProgressIndicator.h"
+#include "store/views/StoreSection.h"
+#include "store/views/StoreSymbolView.h"
+#include "store/views/StoreWrappingLabel.h"
 
 #include <QApplication>
+#include <QCoro/QCoroTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,7 +36,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
-#include <QCoro/QCoroTimer>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;

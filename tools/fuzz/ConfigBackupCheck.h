@@ -5,7 +5,7 @@
 // nothing; a successful one leaves the uncarried value, stores carried keys
 // only, and importing the same bytes again changes nothing more.
 #include "platform/core/Defaults.h"
-#include "settings/ConfigBackup.h"
+#include "settings/general/ConfigBackup.h"
 
 namespace gaugelet::fuzz {
 
