@@ -1,6 +1,5 @@
 #include "stats/views/CPUDetailBody.h"
 
-#include "charts/ChartMath.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupDivider.h"
@@ -8,6 +7,7 @@
 #include "charts/PopupRingGrid.h"
 #include "platform/core/MainThread.h"
 #include "stats/CPUExtras.h"
+#include "stats/ChartMath.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/ProviderHistorySlice.h"

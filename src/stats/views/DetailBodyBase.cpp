@@ -1,8 +1,8 @@
 #include "stats/views/DetailBodyBase.h"
 
-#include "charts/ChartMath.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "stats/ChartMath.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
 #include "stats/ProviderHistorySlice.h"

@@ -1,6 +1,5 @@
 #include "stats/views/MemoryDetailBody.h"
 
-#include "charts/ChartMath.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupDivider.h"
@@ -11,6 +10,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
+#include "stats/ChartMath.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
 #include "stats/Palette.h"

@@ -1,6 +1,5 @@
 #include "stats/views/NetworkDetailBody.h"
 
-#include "charts/ChartMath.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
@@ -10,6 +9,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/WallClock.h"
 #include "platform/style/DesignStyle.h"
+#include "stats/ChartMath.h"
 #include "stats/Color.h"
 #include "stats/InterfaceKind.h"
 #include "stats/NetworkExtras.h"

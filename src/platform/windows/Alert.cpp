@@ -1,4 +1,4 @@
-#include "platform/desktop/Alert.h"
+#include "platform/windows/Alert.h"
 
 #include "platform/core/MainThread.h"
 

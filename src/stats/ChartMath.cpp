@@ -1,4 +1,4 @@
-#include "charts/ChartMath.h"
+#include "stats/ChartMath.h"
 
 #include <cmath>
 #include <limits>
