@@ -2,7 +2,6 @@
 
 #include "menubar/RenderHasher.h"
 #include "menubar/SquareFit.h"
-#include "menubar/views/NumberLabelConfigView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "stats/Color.h"
@@ -270,11 +269,6 @@ std::unique_ptr<TileView> NumberLabelVisualizer::makeView(const StatSnapshot& sn
         view->upText = up ? SquareFit::compactRate(directionalText(*up)) : dash;
     }
     return view;
-}
-
-QWidget* NumberLabelVisualizer::makeConfigView(QWidget* parent)
-{
-    return new NumberLabelConfigView(kId, parent);
 }
 
 qint64 NumberLabelVisualizer::renderKey(const StatSnapshot& snapshot)

@@ -1,7 +1,6 @@
 #include "menubar/PieVisualizer.h"
 
 #include "menubar/RenderHasher.h"
-#include "menubar/views/PieConfigView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "stats/Prefs.h"
@@ -232,8 +231,6 @@ std::unique_ptr<TileView> PieVisualizer::makeView(const StatSnapshot& snapshot, 
 {
     return std::make_unique<PieTileView>(ringImage(snapshot, theme), m_cachedSize);
 }
-
-QWidget* PieVisualizer::makeConfigView(QWidget* parent) { return new PieConfigView(kId, parent); }
 
 qint64 PieVisualizer::renderKey(const StatSnapshot& snapshot)
 {

@@ -8,6 +8,7 @@
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
 #include "stats/views/StatDetailView.h"
+#include "stats/views/StatProviderViews.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -110,7 +111,7 @@ void ProviderRow::refresh()
             m_progress = nullptr;
         }
         ++m_detailRequests;
-        QWidget* detail = m_provider->detailView(snapshot, m_env, this);
+        QWidget* detail = StatProviderViews::detailView(*m_provider, snapshot, m_env, this);
         if (detail) {
             m_detail = detail;
             m_detailView = qobject_cast<StatDetailView*>(detail);

@@ -1,12 +1,9 @@
 #include "stats/MemoryProvider.h"
 
-#include "stats/views/MemoryDetailBody.h"
-
 #include "platform/core/WallClock.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
-#include "stats/views/MemoryConfigBody.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -60,16 +57,6 @@ QCoro::Task<StatSnapshot> MemoryProvider::sample()
     const MemoryReading r = co_await m_sampler->sample();
     // Read anew on every sample, so a change in the detail view shows at once.
     co_return makeSnapshot(r, Prefs::boolValue(showCachedKey, false));
-}
-
-QWidget* MemoryProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-{
-    return new MemoryDetailBody(snapshot, env, parent);
-}
-
-QWidget* MemoryProvider::configView(const ViewEnvironment& env, QWidget* parent)
-{
-    return new MemoryConfigBody(env, parent);
 }
 
 } // namespace gaugelet

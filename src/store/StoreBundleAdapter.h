@@ -1,7 +1,7 @@
 #pragma once
 
 #include "store/BundleManifest.h"
-#include "store/views/StorePreview.h"
+#include "store/StorePreview.h"
 
 #include <QByteArray>
 #include <QHash>

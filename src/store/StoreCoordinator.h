@@ -5,7 +5,7 @@
 #include "store/StoreBundleAdapter.h"
 #include "store/StoreClient.h"
 #include "store/StoreItem.h"
-#include "store/views/StorePreview.h"
+#include "store/StorePreview.h"
 
 #include <QHash>
 #include <QList>

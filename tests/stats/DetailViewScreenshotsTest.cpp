@@ -15,6 +15,7 @@
 #include "stats/views/GPUDetailBody.h"
 #include "stats/views/MemoryDetailBody.h"
 #include "stats/views/NetworkDetailBody.h"
+#include "stats/views/StatProviderViews.h"
 
 #include <QDir>
 #include <QPainter>
@@ -224,7 +225,7 @@ TEST(DetailViewScreenshots, TheWholeColumnWithAndWithoutSmoothCharts)
                                          : id == ProviderIds::gpu    ? static_cast<StatProvider*>(&gpu)
                                          : id == ProviderIds::memory ? static_cast<StatProvider*>(&memory)
                                                                      : static_cast<StatProvider*>(&network);
-                layout->addWidget(provider->detailView(s, f.env, &host));
+                layout->addWidget(StatProviderViews::detailView(*provider, s, f.env, &host));
             }
             host.setFixedWidth(kColumn + 28);
             host.show();
@@ -259,7 +260,7 @@ TEST(DetailViews, EveryProviderBuildsItsViewEvenWithAnEmptyEnvironment)
             provider = std::make_unique<MemoryProvider>();
         else
             provider = std::make_unique<NetworkProvider>();
-        std::unique_ptr<QWidget> view(provider->detailView(s, ViewEnvironment{}, nullptr));
+        std::unique_ptr<QWidget> view(StatProviderViews::detailView(*provider, s, ViewEnvironment{}, nullptr));
         auto* detail = qobject_cast<StatDetailView*>(view.get());
         ASSERT_NE(detail, nullptr) << id.toStdString();
         view->resize(kColumn, 300);

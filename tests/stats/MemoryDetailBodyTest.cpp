@@ -8,6 +8,7 @@
 #include "stats/MemoryProvider.h"
 #include "stats/views/InfoButton.h"
 #include "stats/views/MemoryDetailBody.h"
+#include "stats/views/StatProviderViews.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
@@ -46,7 +47,7 @@ TEST(MemoryDetailBody, CachedSwitchOffFoldsCachedIntoFree)
     test::DetailViewFixture f;
     const StatSnapshot s = f.record(memSnapshot(figures(MemoryPressureLevel::warning)));
     MemoryProvider provider;
-    std::unique_ptr<QWidget> widget(provider.detailView(s, f.env, nullptr));
+    std::unique_ptr<QWidget> widget(StatProviderViews::detailView(provider, s, f.env, nullptr));
     auto* body = qobject_cast<MemoryDetailBody*>(widget.get());
     ASSERT_NE(body, nullptr);
     const Palette& p = f.theme.palette();

@@ -23,6 +23,7 @@
 #include "store/InstalledBundleRegistry.h"
 #include "store/SigningKeys.h"
 #include "store/ZipReader.h"
+#include "store/views/StorePreviewViews.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -168,7 +169,7 @@ TEST(RunnerStoreAdapterShipped, TheShippedPacksPreviewTheirEightFrames)
         auto preview = adapter.preview(verified->manifest, verified->files);
         ASSERT_TRUE(preview) << id.toStdString();
         EXPECT_EQ(preview->kind(), QStringLiteral("RunnerSpritePreview"));
-        std::unique_ptr<QWidget> widget(preview->makeWidget());
+        std::unique_ptr<QWidget> widget(StorePreviewViews::makeWidget(*preview));
         auto* view = qobject_cast<RunnerPreviewView*>(widget.get());
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->pendingFrames().size(), 8);
@@ -332,7 +333,7 @@ TEST(RunnerStoreAdapterPreview, AMissingFrameIsSkipped)
     EXPECT_EQ(frames[1].pixelColor(0, 0), QColor(Qt::blue));
     auto preview = adapter.preview(m, files);
     ASSERT_TRUE(preview);
-    std::unique_ptr<QWidget> widget(preview->makeWidget());
+    std::unique_ptr<QWidget> widget(StorePreviewViews::makeWidget(*preview));
     EXPECT_EQ(qobject_cast<RunnerPreviewView*>(widget.get())->pendingFrames().size(), 2);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "alarms/Alarm.h"
+#include "alarms/AlarmManager.h"
 #include "alarms/views/AlarmFormSection.h"
+#include "stats/StatRegistry.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>

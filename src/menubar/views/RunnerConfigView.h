@@ -1,6 +1,7 @@
 #pragma once
 
 #include "menubar/RunnerKind.h"
+#include "menubar/RunnerVisualizer.h"
 #include "menubar/views/SizeSliderConfigView.h"
 
 namespace gaugelet {
@@ -15,7 +16,7 @@ class RunnerConfigView : public SizeSliderConfigView {
 public:
     static constexpr double minimumSize = 20.0;
     static constexpr double maximumSize = 40.0;
-    static inline const QString notificationPrefix = QStringLiteral("runner.size.changed.");
+    static inline const QString notificationPrefix = RunnerVisualizer::sizeNotificationPrefix;
 
     RunnerConfigView(const QString& visualizerId, RunnerKind kind, QWidget* parent = nullptr);
 

@@ -10,6 +10,7 @@
 #include "settings/stats/SpriteThumb.h"
 #include "settings/stats/SpriteTile.h"
 #include "stats/StatRegistry.h"
+#include "stats/views/StatProviderViews.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -241,7 +242,7 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     m_editorLayout->setContentsMargins(0, 0, 0, 0);
     m_detailLayout->addWidget(m_editorSlot);
 
-    m_configView = provider->configView(m_env, m_detail);
+    m_configView = StatProviderViews::configView(*provider, m_env, m_detail);
     if (m_configView)
         m_detailLayout->addWidget(m_configView);
 }

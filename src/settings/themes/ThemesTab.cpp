@@ -2,6 +2,7 @@
 
 #include "menubar/RunnerVisualizer.h"
 #include "menubar/VisualizerRegistry.h"
+#include "menubar/views/VisualizerViews.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
@@ -480,7 +481,7 @@ void ThemesTab::updateConfigRows()
             rows.append(m_configRows[old]);
             m_configRows[old] = nullptr;
         } else {
-            rows.append(new ConfigRow(v->displayName(), v->id(), v->makeConfigView(nullptr), m_configBox));
+            rows.append(new ConfigRow(v->displayName(), v->id(), VisualizerViews::makeConfigView(*v, nullptr), m_configBox));
         }
     }
     qDeleteAll(m_configRows);

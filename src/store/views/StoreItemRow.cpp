@@ -5,6 +5,7 @@
 #include "store/views/AdultContentBadge.h"
 #include "store/views/StoreActionButton.h"
 #include "store/views/StoreNewBadge.h"
+#include "store/views/StorePreviewViews.h"
 #include "store/views/StoreProgressIndicator.h"
 #include "store/views/StoreSymbolView.h"
 #include "store/views/StoreTextLabel.h"
@@ -120,7 +121,7 @@ void StoreItemRow::adoptPreview()
     const auto preview = m_store->preview(m_item);
     if (!preview)
         return;
-    QWidget* widget = preview->makeWidget(m_thumbnail);
+    QWidget* widget = StorePreviewViews::makeWidget(*preview, m_thumbnail);
     if (!widget)
         return;
     m_preview = widget;
