@@ -39,16 +39,20 @@ bool WheelGuard::eventFilter(QObject* watched, QEvent* event)
     // Hand the wheel to the widgets beneath, nearest first, until one takes it
     // (the scroll area's viewport); the control never sees it.
     const auto* wheel = static_cast<QWheelEvent*>(event);
+    bool taken = false;
     for (QWidget* below = control->parentWidget(); below; below = below->parentWidget()) {
         QWheelEvent passed(control->mapTo(below, wheel->position()), wheel->globalPosition(), wheel->pixelDelta(),
                            wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(),
                            wheel->inverted(), wheel->source(), wheel->pointingDevice());
         passed.setAccepted(false);
         QCoreApplication::sendEvent(below, &passed);
-        if (passed.isAccepted() || below->isWindow())
+        taken = passed.isAccepted();
+        if (taken || below->isWindow())
             break;
     }
-    event->accept();
+    // Accepted only when a widget beneath took it: a wheel nothing scrolls
+    // with is not reported as used.
+    event->setAccepted(taken);
     return true;
 }
 
