@@ -5,10 +5,11 @@
 #include "popover/PinBar.h"
 #include "popover/ValueChip.h"
 #include "schema/SettingsSchema.h"
-#include "stats/StatDetailView.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "stats/views/StatDetailView.h"
+#include "stats/views/StatProviderViews.h"
 #include "views/Spacing.h"
 #include "views/Spinner.h"
 
@@ -109,7 +110,7 @@ void ProviderRow::refresh()
             m_progress = nullptr;
         }
         ++m_detailRequests;
-        QWidget* detail = m_provider->detailView(snapshot, m_env, this);
+        QWidget* detail = StatProviderViews::detailView(*m_provider, snapshot, m_env, this);
         if (detail) {
             m_detail = detail;
             m_detailView = qobject_cast<StatDetailView*>(detail);

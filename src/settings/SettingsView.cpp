@@ -1,14 +1,14 @@
 #include "settings/SettingsView.h"
 
-#include "alarms/AlarmsSettingsView.h"
+#include "alarms/views/AlarmsSettingsView.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
-#include "settings/GeneralTab.h"
-#include "settings/SetLaunchAtLogin.h"
-#include "settings/SetupTab.h"
-#include "settings/StatsTab.h"
-#include "settings/ThemesTab.h"
-#include "store/StoreTab.h"
+#include "settings/general/GeneralTab.h"
+#include "settings/setup/SetupTab.h"
+#include "settings/shared/SetLaunchAtLogin.h"
+#include "settings/stats/StatsTab.h"
+#include "settings/themes/ThemesTab.h"
+#include "store/views/StoreTab.h"
 #include "views/Symbol.h"
 
 #include <QEvent>

@@ -3,9 +3,9 @@
 #include "menubar/TagSpec.h"
 #include "platform/core/Defaults.h"
 #include "schema/SettingsSchema.h"
-#include "settings/PinnedSpriteEditor.h"
-#include "settings/SharedTagColorRows.h"
-#include "settings/TagStylingRows.h"
+#include "settings/stats/PinnedSpriteEditor.h"
+#include "settings/stats/SharedTagColorRows.h"
+#include "settings/stats/TagStylingRows.h"
 #include "stats/StatRegistry.h"
 #include "views/ToolTip.h"
 

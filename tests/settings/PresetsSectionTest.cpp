@@ -5,8 +5,8 @@
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
 #include "schema/SettingsSchema.h"
-#include "settings/PresetCard.h"
-#include "settings/PresetsSection.h"
+#include "settings/stats/PresetCard.h"
+#include "settings/stats/PresetsSection.h"
 #include "stats/StatRegistry.h"
 #include "views/ToolTip.h"
 

@@ -1,4 +1,4 @@
-#include "settings/SettingsText.h"
+#include "settings/shared/SettingsText.h"
 #include "views/TextLabel.h"
 #include "views/ToolTip.h"
 
