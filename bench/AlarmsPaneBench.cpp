@@ -4,9 +4,9 @@
 // main-thread time (the wall-clock worst is reported beside it), and no
 // sound-player rebuild (an edit of the threshold keeps the alarm's player).
 #include "alarms/AlarmManager.h"
-#include "alarms/AlarmRow.h"
-#include "alarms/AlarmRowEditor.h"
-#include "alarms/AlarmsSettingsView.h"
+#include "alarms/views/AlarmRow.h"
+#include "alarms/views/AlarmRowEditor.h"
+#include "alarms/views/AlarmsSettingsView.h"
 #include "platform/core/Defaults.h"
 #include "platform/desktop/AudioPlayer.h"
 #include "schema/SettingsSchema.h"

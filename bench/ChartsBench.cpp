@@ -3,24 +3,24 @@
 // core), and painting the four detail views once.
 #include "charts/PopupBars.h"
 #include "charts/PopupThroughput.h"
-#include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
-#include "stats/GPUDetailBody.h"
-#include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
-#include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
 #include "stats/StatHistoryStore.h"
 #include "stats/ThemeStore.h"
+#include "stats/views/CPUDetailBody.h"
+#include "stats/views/GPUDetailBody.h"
+#include "stats/views/MemoryDetailBody.h"
+#include "stats/views/NetworkDetailBody.h"
 #include "views/ViewEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <benchmark/benchmark.h>
 #include <cmath>

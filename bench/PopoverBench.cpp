@@ -43,7 +43,6 @@ public:
         s.asOf = QDateTime::currentDateTimeUtc();
         co_return s;
     }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
     double value = 0.3;
 
 private:

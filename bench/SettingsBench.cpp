@@ -4,8 +4,8 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/PropertyList.h"
 #include "schema/SettingsSchema.h"
-#include "settings/ConfigBackup.h"
 #include "settings/SettingsView.h"
+#include "settings/general/ConfigBackup.h"
 #include "update/SparkleUpdater.h"
 
 #include <QApplication>

@@ -42,7 +42,6 @@ public:
         s.label = QStringLiteral("%1%").arg(qRound(m_value * 100));
         co_return s;
     }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
 
 private:
     QString m_id;

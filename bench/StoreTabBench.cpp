@@ -10,8 +10,8 @@
 #include "store/RunnerStoreAdapter.h"
 #include "store/SoundStoreAdapter.h"
 #include "store/StoreCoordinator.h"
-#include "store/StoreItemRow.h"
-#include "store/StoreTab.h"
+#include "store/views/StoreItemRow.h"
+#include "store/views/StoreTab.h"
 
 #include <QLayout>
 #include <QScrollArea>

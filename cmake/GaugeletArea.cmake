@@ -16,12 +16,13 @@ function(gaugelet_refresh_moc target sources)
   endif()
 endfunction()
 
-# gaugelet_area(NAME [DIR folder] [EXCLUDE folder...] DEPS ...): the static
-# library gaugelet_NAME from src/<folder>/**.cpp (folder defaults to NAME).
-# An area with no sources yet is an interface library, so later areas can
-# already name it.
+# gaugelet_area(NAME [DATA] [DIR folder] [EXCLUDE folder...] DEPS ...): the
+# static library gaugelet_NAME from src/<folder>/**.cpp (folder defaults to
+# NAME). An area with no sources yet is an interface library, so later areas
+# can already name it. DATA marks an area of data code (samplers, providers,
+# stores, engines): it must link no Qt Widgets, not even through its DEPS.
 function(gaugelet_area name)
-  cmake_parse_arguments(A "" "DIR" "DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(A "DATA" "DIR" "DEPS;EXCLUDE" ${ARGN})
   if(NOT A_DIR)
     set(A_DIR ${name})
   endif()
@@ -30,17 +31,40 @@ function(gaugelet_area name)
   foreach(ex ${A_EXCLUDE})
     list(FILTER sources EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/src/${ex}/")
   endforeach()
-  # The platform rooms (and the views' header) this area may include, for the
-  # layering test: itself and what it names in DEPS.
-  set(rooms ${name})
+  # For the layering test: what this area may include. Itself, the platform
+  # rooms and areas it names in DEPS, and every area those areas reach (a
+  # platform room only where named: each area names the rooms it includes).
+  # Whether it links Qt Widgets, itself or through an area it depends on.
+  set(reach ${name})
+  set(widgets 0)
   foreach(dep ${A_DEPS})
-    if(dep MATCHES "^gaugelet_(platform_[a-z]+|views)$")
-      list(APPEND rooms ${CMAKE_MATCH_1})
+    if(dep STREQUAL "Qt6::Widgets")
+      set(widgets 1)
+    elseif(dep MATCHES "^gaugelet_([a-z_]+)$")
+      list(APPEND reach ${CMAKE_MATCH_1})
+      get_property(dep_reach GLOBAL PROPERTY GAUGELET_REACH_${CMAKE_MATCH_1})
+      list(FILTER dep_reach EXCLUDE REGEX "^platform_")
+      list(APPEND reach ${dep_reach})
+      get_property(dep_widgets GLOBAL PROPERTY GAUGELET_WIDGETS_${CMAKE_MATCH_1})
+      if(dep_widgets)
+        set(widgets 1)
+      endif()
     endif()
   endforeach()
-  list(JOIN rooms "," rooms)
+  list(REMOVE_DUPLICATES reach)
+  set_property(GLOBAL PROPERTY GAUGELET_REACH_${name} ${reach})
+  set_property(GLOBAL PROPERTY GAUGELET_WIDGETS_${name} ${widgets})
+  list(JOIN reach "," reach)
   list(JOIN A_EXCLUDE "," excludes)
-  set_property(GLOBAL APPEND PROPERTY GAUGELET_AREAS "${A_DIR} ${rooms} ${excludes}")
+  if(NOT excludes)
+    set(excludes "-")
+  endif()
+  set(kind views)
+  if(A_DATA)
+    set(kind data)
+  endif()
+  # "<name> <folder> <data|views> <links Widgets 0|1> <may include,...> <excluded folders|->"
+  set_property(GLOBAL APPEND PROPERTY GAUGELET_AREAS "${name} ${A_DIR} ${kind} ${widgets} ${reach} ${excludes}")
   set(cpp ${sources})
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)

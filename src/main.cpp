@@ -3,6 +3,7 @@
 #include "platform/core/UnixSignalWatcher.h"
 #include "platform/desktop/ApplicationIcon.h"
 #include "platform/desktop/PlatformSelection.h"
+#include "platform/windows/SystemTrayIcon.h"
 
 #include <QApplication>
 #include <csignal>
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     using namespace gaugelet;
     PlatformSelection::preferPlaceableWindows();
     QApplication app(argc, argv);
+    SystemTrayIcon::install();
     QApplication::setApplicationName(QStringLiteral("Gaugelet"));
     QApplication::setOrganizationDomain(QStringLiteral("gaugelet.dev"));
     QApplication::setDesktopFileName(ApplicationIcon::name);

@@ -1,7 +1,7 @@
 #include "alarms/Alarm.h"
 
-#include "charts/ChartMath.h"
 #include "platform/core/JsonReader.h"
+#include "stats/ChartMath.h"
 
 #include <QHash>
 #include <QJsonArray>

@@ -2,7 +2,7 @@
 
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/AlarmsLog.h"
-#include "app/lifecycle/AppLifecycle.h"
+#include "lifecycle/AppLifecycle.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 #include "platform/core/Observe.h"

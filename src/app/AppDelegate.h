@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/desktop/Alert.h"
 #include "platform/statusitem/ScreenInfo.h"
+#include "platform/windows/Alert.h"
 #include "popover/PopoverSize.h"
 #include "update/KillSwitch.h"
 

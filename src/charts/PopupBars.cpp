@@ -1,10 +1,10 @@
 #include "charts/PopupBars.h"
 
-#include "charts/ChartMath.h"
 #include "charts/ChartTimeline.h"
 #include "charts/SmoothPath.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/WallClock.h"
+#include "stats/ChartMath.h"
 
 #include <QPainter>
 #include <algorithm>

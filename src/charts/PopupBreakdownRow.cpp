@@ -3,6 +3,8 @@
 #include "charts/PopupDot.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -17,7 +19,7 @@ PopupBreakdownRow::PopupBreakdownRow(const QString& label, const QString& value,
     GAUGELET_ASSERT_MAIN_THREAD();
     m_layout = new QHBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(6);
+    m_layout->setSpacing(Spacing::px(Spacing::Step::s));
     m_dot = new PopupDot(dot.value_or(QColor()), this);
     m_dot->setVisible(dot.has_value());
     m_label = new QLabel(label, this);
@@ -93,12 +95,8 @@ void PopupBreakdownRow::applyStyle()
     const QFont font = DesignStyle::systemFont(m_fontSize);
     m_label->setFont(font);
     m_value->setFont(DesignStyle::monospacedDigits(font));
-    QPalette primary = palette();
-    primary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
-    m_label->setPalette(primary);
-    QPalette secondary = palette();
-    secondary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
-    m_value->setPalette(secondary);
+    TextLabel::setColour(m_label, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
+    TextLabel::setColour(m_value, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
     m_styling = false;
 }
 

@@ -1,8 +1,8 @@
 #include "charts/PopupDonut.h"
 
-#include "charts/ChartMath.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "stats/ChartMath.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

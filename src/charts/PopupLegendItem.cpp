@@ -2,6 +2,8 @@
 
 #include "charts/PopupDot.h"
 #include "platform/style/DesignStyle.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -14,7 +16,7 @@ PopupLegendItem::PopupLegendItem(const QString& label, const QColor& tint, const
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    layout->setSpacing(Spacing::px(Spacing::Step::xs));
     m_dot = new PopupDot(tint, this);
     m_label = new QLabel(label, this);
     m_label->setTextFormat(Qt::PlainText);
@@ -65,12 +67,8 @@ void PopupLegendItem::applyStyle()
     const QFont caption = DesignStyle::font(DesignStyle::TextStyle::caption);
     m_label->setFont(caption);
     m_figure->setFont(DesignStyle::monospacedDigits(caption));
-    QPalette secondary = palette();
-    secondary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
-    m_label->setPalette(secondary);
-    QPalette primary = palette();
-    primary.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
-    m_figure->setPalette(primary);
+    TextLabel::setColour(m_label, DesignStyle::colour(DesignStyle::Colour::secondary, palette()));
+    TextLabel::setColour(m_figure, DesignStyle::colour(DesignStyle::Colour::primary, palette()));
     m_styling = false;
 }
 

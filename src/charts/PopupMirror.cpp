@@ -1,8 +1,8 @@
 #include "charts/PopupMirror.h"
 
-#include "charts/ChartMath.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "stats/ChartMath.h"
 
 #include <QPainter>
 #include <algorithm>

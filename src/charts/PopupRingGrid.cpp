@@ -1,8 +1,8 @@
 #include "charts/PopupRingGrid.h"
 
-#include "charts/ChartMath.h"
 #include "charts/PopupRing.h"
 #include "platform/core/MainThread.h"
+#include "stats/ChartMath.h"
 
 #include <QPainter>
 #include <algorithm>

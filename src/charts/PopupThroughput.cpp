@@ -1,9 +1,9 @@
 #include "charts/PopupThroughput.h"
 
-#include "charts/ChartMath.h"
 #include "charts/ChartTimeline.h"
 #include "charts/SmoothPath.h"
 #include "platform/core/MainThread.h"
+#include "stats/ChartMath.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,6 +1,5 @@
 #include "menubar/NumberLabelVisualizer.h"
 
-#include "menubar/NumberLabelConfigView.h"
 #include "menubar/RenderHasher.h"
 #include "menubar/SquareFit.h"
 #include "platform/core/Defaults.h"
@@ -267,11 +266,6 @@ std::unique_ptr<TileView> NumberLabelVisualizer::makeView(const StatSnapshot& sn
         view->upText = up ? SquareFit::compactRate(directionalText(*up)) : dash;
     }
     return view;
-}
-
-QWidget* NumberLabelVisualizer::makeConfigView(QWidget* parent)
-{
-    return new NumberLabelConfigView(kId, parent);
 }
 
 qint64 NumberLabelVisualizer::renderKey(const StatSnapshot& snapshot)

@@ -30,7 +30,6 @@ public:
     bool bakesOwnNameTag() const override { return true; }
 
     std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) override;
-    QWidget* makeConfigView(QWidget* parent = nullptr) override;
     qint64 renderKey(const StatSnapshot& snapshot) override;
 
     double cachedSize() const { return m_cachedSize; }

@@ -1,6 +1,5 @@
 #include "menubar/PieVisualizer.h"
 
-#include "menubar/PieConfigView.h"
 #include "menubar/RenderHasher.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
@@ -230,8 +229,6 @@ std::unique_ptr<TileView> PieVisualizer::makeView(const StatSnapshot& snapshot, 
 {
     return std::make_unique<PieTileView>(ringImage(snapshot, theme), m_cachedSize);
 }
-
-QWidget* PieVisualizer::makeConfigView(QWidget* parent) { return new PieConfigView(kId, parent); }
 
 qint64 PieVisualizer::renderKey(const StatSnapshot& snapshot)
 {

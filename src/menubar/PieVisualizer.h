@@ -58,7 +58,6 @@ public:
     QSizeF size() const override;
 
     std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) override;
-    QWidget* makeConfigView(QWidget* parent = nullptr) override;
     qint64 renderKey(const StatSnapshot& snapshot) override;
 
     // The ring for a snapshot and theme, from the cache when it still fits.

@@ -1,7 +1,6 @@
 #include "menubar/RunnerVisualizer.h"
 
 #include "menubar/RenderHasher.h"
-#include "menubar/RunnerConfigView.h"
 #include "menubar/RunnerView.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
@@ -33,7 +32,7 @@ RunnerVisualizer::RunnerVisualizer(RunnerKind kind)
     reloadSize();
     QObject* context = m_observerContext.get();
     m_observer = NotificationCenter::defaultCenter().observe(
-        RunnerConfigView::notificationPrefix + m_id, context, [this, context](const NotificationCenter::Notification&) {
+        sizeNotificationPrefix + m_id, context, [this, context](const NotificationCenter::Notification&) {
             if (isMainThread())
                 reloadSize();
             else
@@ -79,12 +78,6 @@ std::unique_ptr<TileView> RunnerVisualizer::makeView(const StatSnapshot& snapsho
     a->setLastValue(snapshot.value);
     a->setFpsLimit(FPSLimit::framesPerSecond(FPSLimit::current()));
     return std::make_unique<RunnerView>(a, m_frames, m_cachedSize);
-}
-
-QWidget* RunnerVisualizer::makeConfigView(QWidget* parent)
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    return new RunnerConfigView(m_id, m_kind, parent);
 }
 
 qint64 RunnerVisualizer::renderKey(const StatSnapshot& snapshot)

@@ -27,6 +27,8 @@ public:
     static constexpr double maximumSize = 40.0;
     static constexpr double defaultTintThreshold = SettingsSchema::runnerTintThreshold.defaultReal();
     static inline const QString idPrefix = QStringLiteral("viz.runner.");
+    // Posted with the visualizer id appended when its size setting changes.
+    static inline const QString sizeNotificationPrefix = QStringLiteral("runner.size.changed.");
 
     explicit RunnerVisualizer(RunnerKind kind);
     ~RunnerVisualizer() override;
@@ -40,7 +42,6 @@ public:
     bool bakesOwnNameTag() const override { return false; }
 
     std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) override;
-    QWidget* makeConfigView(QWidget* parent = nullptr) override;
     qint64 renderKey(const StatSnapshot& snapshot) override;
     double framesPerSecond(const StatSnapshot& snapshot, int fpsLimit) override;
     QList<QImage> frames(Theme theme, const StatSnapshot& snapshot) override;

@@ -5,7 +5,6 @@
 #include "platform/core/MainThread.h"
 
 #include <QCoreApplication>
-#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -115,20 +114,6 @@ std::unique_ptr<TileView> SparklineVisualizer::makeView(const StatSnapshot& snap
     auto it = m_rings.constFind(snapshot.providerId);
     QList<double> points = it != m_rings.cend() ? *it : QList<double> { snapshot.value };
     return std::make_unique<SparklineTileView>(std::move(points), theme);
-}
-
-QWidget* SparklineVisualizer::makeConfigView(QWidget* parent)
-{
-    auto* caption = new QLabel(
-        QCoreApplication::translate("SparklineVisualizer", "The line advances one point per sample. Density follows the provider's refresh rate."), parent);
-    caption->setWordWrap(true);
-    QFont font = caption->font();
-    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
-    font.setPointSizeF(std::max(base * 10.0 / 13.0, 7.0));
-    caption->setFont(font);
-    caption->setForegroundRole(QPalette::PlaceholderText);
-    caption->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    return caption;
 }
 
 } // namespace gaugelet

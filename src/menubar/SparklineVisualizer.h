@@ -32,7 +32,6 @@ public:
     QSizeF size() const override { return { width, height }; }
 
     std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) override;
-    QWidget* makeConfigView(QWidget* parent = nullptr) override;
     // Takes the snapshot in, then keys the provider's sample count.
     qint64 renderKey(const StatSnapshot& snapshot) override;
 

@@ -13,14 +13,12 @@
 #include <memory>
 #include <optional>
 
-class QWidget;
-
 namespace gaugelet {
 
 // One way of drawing a statistic as a menu-bar tile: a static picture (number
 // label, pie, sparkline) or an animated sprite (runner). One object per
 // visualizer, shared by every pin that uses it, held by std::shared_ptr.
-// Called on the main thread only.
+// Called on the main thread only. Its settings view is VisualizerViews'.
 class Visualizer {
 public:
     virtual ~Visualizer() = default;
@@ -42,8 +40,6 @@ public:
 
     // The tile's picture for one snapshot in one menu-bar theme.
     virtual std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) = 0;
-    // The visualizer's settings view, placed in the settings window.
-    virtual QWidget* makeConfigView(QWidget* parent = nullptr) = 0;
     // Changes whenever the picture for this snapshot would change.
     virtual qint64 renderKey(const StatSnapshot& snapshot) = 0;
     // The wanted redraw rate in frames per second; always finite.

@@ -3,7 +3,9 @@
 #include "alarms/AlarmLine.h"
 #include "alarms/AlarmManager.h"
 #include "platform/style/DesignStyle.h"
-#include "platform/style/SystemSymbol.h"
+#include "views/Spacing.h"
+#include "views/Symbol.h"
+#include "views/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,22 +34,20 @@ FiringAlarmsRow::FiringAlarmsRow(const ViewEnvironment& env, QWidget* parent)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(6);
+    column->setSpacing(Spacing::px(Spacing::Step::s));
 
     const QColor red = DesignStyle::colour(DesignStyle::Colour::red, this);
     const QFont headline = DesignStyle::font(DesignStyle::TextStyle::headline);
     auto* title = new QHBoxLayout;
-    title->setSpacing(6);
+    title->setSpacing(Spacing::px(Spacing::Step::s));
     auto* bell = new QLabel(this);
     const int side = QFontMetrics(headline).height();
     const qreal dpr = devicePixelRatioF();
-    bell->setPixmap(QPixmap::fromImage(SystemSymbol::tinted(QStringLiteral("bell.fill"), side, red, dpr)));
+    bell->setPixmap(Symbol::pixmap(QStringLiteral("bell.fill"), side, red, dpr));
     title->addWidget(bell);
     auto* firing = new QLabel(tr("Firing"), this);
     firing->setFont(headline);
-    QPalette pal = firing->palette();
-    pal.setColor(QPalette::WindowText, red);
-    firing->setPalette(pal);
+    TextLabel::setColour(firing, red);
     title->addWidget(firing);
     title->addStretch(1);
     column->addLayout(title);

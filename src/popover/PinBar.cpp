@@ -6,6 +6,8 @@
 #include "popover/PinChip.h"
 #include "stats/StatProvider.h"
 #include "stats/ThemeStore.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,12 +24,10 @@ PinBar::PinBar(StatProvider* provider, const ViewEnvironment& env, QWidget* pare
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(8);
+    row->setSpacing(Spacing::px(Spacing::Step::m));
     auto* title = new QLabel(tr("Pin as:"), this);
     title->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    QPalette pal = title->palette();
-    pal.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::secondary, this));
-    title->setPalette(pal);
+    TextLabel::setColour(title, DesignStyle::colour(DesignStyle::Colour::secondary, this));
     row->addWidget(title, 0, Qt::AlignVCenter);
 
     m_scroll = new QScrollArea(this);
@@ -39,8 +39,8 @@ PinBar::PinBar(StatProvider* provider, const ViewEnvironment& env, QWidget* pare
     m_strip = new QWidget(m_scroll);
     m_strip->setAutoFillBackground(false);
     m_stripLayout = new QHBoxLayout(m_strip);
-    m_stripLayout->setContentsMargins(0, 0, 0, 2);
-    m_stripLayout->setSpacing(8);
+    m_stripLayout->setContentsMargins(Spacing::bottom(Spacing::Step::xxs));
+    m_stripLayout->setSpacing(Spacing::px(Spacing::Step::m));
     m_stripLayout->addStretch(1);
     m_scroll->setWidget(m_strip);
     m_scroll->horizontalScrollBar()->installEventFilter(this);
@@ -88,7 +88,7 @@ void PinBar::refresh()
         rebuildChips(offers);
     const Theme theme = currentTheme();
     const QString providerId = m_provider->id();
-    for (PinChip* chip : std::as_const(m_chips)) {
+    for (PinChip* chip : m_chips.rows()) {
         chip->setTheme(theme);
         chip->setPinned(isPinned(*m_env.pins, providerId, chip->visualizerId()));
     }
@@ -98,41 +98,29 @@ void PinBar::rebuildChips(const QStringList& offers)
 {
     // A chip whose offer stays is kept, in its new place: it may be under the
     // pointer in the middle of a click. Only the others come and go.
-    QHash<QString, PinChip*> kept;
-    for (PinChip* chip : std::as_const(m_chips)) {
-        const QString id = chip->visualizerId();
-        m_stripLayout->removeWidget(chip);
-        if (offers.contains(id) && chip->visualizer() == m_env.visualizers->visualizer(id)) {
-            kept.insert(id, chip);
-        } else {
-            chip->hide();
-            chip->deleteLater();
-        }
-    }
-    m_chips.clear();
     m_offers = offers;
     const Theme theme = currentTheme();
     const QString providerId = m_provider->id();
-    int index = 0;
-    for (const QString& id : offers) {
-        PinChip* chip = kept.value(id);
-        if (!chip) {
-            chip = new PinChip(m_env.visualizers->visualizer(id), providerId, theme, m_strip);
-            connect(chip, &QAbstractButton::clicked, this, [this, id] {
-                if (m_env.pins && m_provider)
-                    m_env.pins->toggle(m_provider->id(), id);
-            });
-        }
-        m_stripLayout->insertWidget(index++, chip, 0, Qt::AlignVCenter);
-        m_chips.append(chip);
-    }
+    const auto create = [&](const QString& id) {
+        auto* chip = new PinChip(m_env.visualizers->visualizer(id), providerId, theme, m_strip);
+        connect(chip, &QAbstractButton::clicked, this, [this, id] {
+            if (m_env.pins && m_provider)
+                m_env.pins->toggle(m_provider->id(), id);
+        });
+        return chip;
+    };
+    // A chip for another visualizer under the same id is made again.
+    const auto fits = [&](PinChip* chip, const QString& id) {
+        return chip->visualizer() == m_env.visualizers->visualizer(id);
+    };
+    KeyedRows<QString, PinChip>::place(m_stripLayout, m_chips.reconcile(offers, create, fits), 0, Qt::AlignVCenter);
     updateScrollHeight();
 }
 
 void PinBar::updateScrollHeight()
 {
     int height = 0;
-    for (PinChip* chip : std::as_const(m_chips))
+    for (PinChip* chip : m_chips.rows())
         height = std::max(height, chip->sizeHint().height());
     // Room for the chips, their bottom padding and, while the chips overflow,
     // the horizontal scroll bar the scroll area shows.

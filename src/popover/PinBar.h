@@ -1,6 +1,7 @@
 #pragma once
 
 #include "stats/Theme.h"
+#include "views/KeyedRows.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>
@@ -32,7 +33,7 @@ public:
     // otherwise updates their pinned state and previews in place.
     void refresh();
 
-    QList<PinChip*> chips() const { return m_chips; }
+    QList<PinChip*> chips() const { return m_chips.rows(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,7 +49,7 @@ private:
     QWidget* m_strip = nullptr;
     QHBoxLayout* m_stripLayout = nullptr;
     QStringList m_offers;
-    QList<PinChip*> m_chips;
+    KeyedRows<QString, PinChip> m_chips;
 };
 
 } // namespace gaugelet

@@ -1,8 +1,9 @@
 #include "popover/PinChip.h"
 
-#include "charts/PopupToolTip.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/StatSnapshot.h"
+#include "views/Spacing.h"
+#include "views/ToolTip.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -24,7 +25,7 @@ PinChip::PinChip(VisualizerPtr visualizer, const QString& providerId, Theme them
     setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     if (m_visualizer) {
-        setToolTip(PopupToolTip::fromPlainText(m_visualizer->displayName()));
+        setToolTip(ToolTip::fromPlainText(m_visualizer->displayName()));
         setAccessibleName(m_visualizer->displayName());
     }
     makePreview();
@@ -101,7 +102,7 @@ void PinChip::paintEvent(QPaintEvent*)
     QPainterPath capsule;
     capsule.addRoundedRect(r, r.height() / 2, r.height() / 2);
     p.fillPath(capsule, fill);
-    const QRect inner = rect().marginsRemoved(QMargins(6, 2, 6, 2));
+    const QRect inner = rect().marginsRemoved(Spacing::margins(Spacing::Step::s, Spacing::Step::xxs));
     if (!m_preview.isNull()) {
         QSizeF imageSize = QSizeF(m_preview.size()) / m_preview.devicePixelRatio();
         imageSize.scale(QSizeF(previewSide, previewSide), Qt::KeepAspectRatio);

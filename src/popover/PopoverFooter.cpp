@@ -3,6 +3,7 @@
 #include "platform/style/DesignStyle.h"
 #include "popover/UpdateBadge.h"
 #include "update/SparkleUpdater.h"
+#include "views/Spacing.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -16,7 +17,7 @@ PopoverFooter::PopoverFooter(const ViewEnvironment& env, PopoverActions actions,
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(8);
+    row->setSpacing(Spacing::px(Spacing::Step::m));
 
     m_settings = new QPushButton(tr("Settings…"), this);
     m_settings->setFlat(true);

@@ -5,14 +5,16 @@
 #include "popover/PinBar.h"
 #include "popover/ValueChip.h"
 #include "schema/SettingsSchema.h"
-#include "stats/StatDetailView.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "stats/views/StatDetailView.h"
+#include "stats/views/StatProviderViews.h"
+#include "views/Spacing.h"
+#include "views/Spinner.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QVBoxLayout>
 
 namespace gaugelet {
@@ -24,10 +26,10 @@ ProviderRow::ProviderRow(StatProvider* provider, const ViewEnvironment& env, QWi
 {
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(8);
+    m_layout->setSpacing(Spacing::px(Spacing::Step::m));
 
     m_header = new QHBoxLayout;
-    m_header->setSpacing(8);
+    m_header->setSpacing(Spacing::px(Spacing::Step::m));
     m_name = new QLabel(this);
     m_name->setTextFormat(Qt::PlainText);
     m_name->setFont(DesignStyle::font(DesignStyle::TextStyle::headline));
@@ -39,10 +41,7 @@ ProviderRow::ProviderRow(StatProvider* provider, const ViewEnvironment& env, QWi
     m_header->addWidget(m_chip, 0, Qt::AlignVCenter);
     m_layout->addLayout(m_header);
 
-    m_progress = new QProgressBar(this);
-    m_progress->setRange(0, 0);
-    m_progress->setTextVisible(false);
-    m_progress->setFixedSize(48, 6);
+    m_progress = new Spinner(this);
     m_progress->setAccessibleName(tr("Loading"));
     m_layout->addWidget(m_progress, 0, Qt::AlignLeft);
 
@@ -111,7 +110,7 @@ void ProviderRow::refresh()
             m_progress = nullptr;
         }
         ++m_detailRequests;
-        QWidget* detail = m_provider->detailView(snapshot, m_env, this);
+        QWidget* detail = StatProviderViews::detailView(*m_provider, snapshot, m_env, this);
         if (detail) {
             m_detail = detail;
             m_detailView = qobject_cast<StatDetailView*>(detail);

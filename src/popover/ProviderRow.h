@@ -9,12 +9,12 @@
 
 class QHBoxLayout;
 class QLabel;
-class QProgressBar;
 class QVBoxLayout;
 
 namespace gaugelet {
 
 class PinBar;
+class Spinner;
 class StatDetailView;
 class StatProvider;
 class ValueChip;
@@ -57,7 +57,7 @@ private:
     QHBoxLayout* m_header = nullptr;
     QLabel* m_name = nullptr;
     ValueChip* m_chip = nullptr;
-    QProgressBar* m_progress = nullptr;
+    Spinner* m_progress = nullptr;
     QPointer<QWidget> m_detail;
     StatDetailView* m_detailView = nullptr;
     PinBar* m_pinBar = nullptr;

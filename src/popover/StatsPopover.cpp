@@ -14,6 +14,8 @@
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
 #include "update/SparkleUpdater.h"
+#include "views/Divider.h"
+#include "views/Spacing.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -25,15 +27,10 @@ namespace gaugelet {
 
 namespace {
 
-QFrame* divider(Qt::Orientation orientation, QWidget* parent)
+QWidget* divider(Qt::Orientation orientation, QWidget* parent)
 {
-    auto* line = new QFrame(parent);
+    auto* line = new Divider(orientation, parent);
     line->setObjectName(QStringLiteral("divider"));
-    line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
-    line->setFrameShadow(QFrame::Plain);
-    QPalette pal = line->palette();
-    pal.setColor(QPalette::WindowText, DesignStyle::colour(DesignStyle::Colour::separator, parent));
-    line->setPalette(pal);
     return line;
 }
 
@@ -49,14 +46,10 @@ StatsPopover::StatsPopover(const ViewEnvironment& env, PopoverActions actions, S
         m_screen = [] { return ScreenInfo::instance()->mainScreen(); };
     setWindowTitle(QStringLiteral("Gaugelet"));
     m_outer = new QVBoxLayout(this);
-    m_outer->setContentsMargins(14, 14, 14, 14);
-    m_outer->setSpacing(12);
+    m_outer->setContentsMargins(Spacing::margins(Spacing::Step::xl));
+    m_outer->setSpacing(Spacing::px(Spacing::Step::l));
     m_footer = new PopoverFooter(m_env, m_actions, this);
     m_outer->addWidget(m_footer);
-
-    m_update.setSingleShot(true);
-    m_update.setInterval(0);
-    connect(&m_update, &QTimer::timeout, this, &StatsPopover::updateNow);
 
     if (m_env.registry)
         connect(m_env.registry, &StatRegistry::snapshotsPublisher, this, &StatsPopover::scheduleUpdate);
@@ -133,13 +126,12 @@ StatsPopover::Structure StatsPopover::currentStructure() const
 
 void StatsPopover::scheduleUpdate()
 {
-    if (!m_update.isActive())
-        m_update.start();
+    m_update.request();
 }
 
 void StatsPopover::updateNow()
 {
-    m_update.stop();
+    m_update.cancel();
     const Structure structure = currentStructure();
     if (!m_structure || !(*m_structure == structure)) {
         build(structure);
@@ -168,7 +160,7 @@ void StatsPopover::build(const Structure& structure)
     auto* sections = new QWidget;
     auto* stack = new QVBoxLayout(sections);
     stack->setContentsMargins(0, 0, 0, 0);
-    stack->setSpacing(12);
+    stack->setSpacing(Spacing::px(Spacing::Step::l));
 
     if (!structure.firingIds.isEmpty()) {
         m_firing = new FiringAlarmsRow(m_env, sections);
@@ -189,11 +181,11 @@ void StatsPopover::build(const Structure& structure)
     if (m_size.twoColumns) {
         const auto [first, second] = splitColumns(providers);
         auto* columns = new QHBoxLayout;
-        columns->setSpacing(14);
+        columns->setSpacing(Spacing::px(Spacing::Step::xl));
         auto* left = new QVBoxLayout;
-        left->setSpacing(12);
+        left->setSpacing(Spacing::px(Spacing::Step::l));
         auto* right = new QVBoxLayout;
-        right->setSpacing(12);
+        right->setSpacing(Spacing::px(Spacing::Step::l));
         addColumn(sections, left, first, false);
         addColumn(sections, right, second, false);
         left->addStretch(1);
@@ -208,7 +200,7 @@ void StatsPopover::build(const Structure& structure)
 
     if (m_size.scrolls) {
         // Keep the values clear of the scroll bar.
-        stack->setContentsMargins(0, 0, 8, 0);
+        stack->setContentsMargins(Spacing::trailing(Spacing::Step::m));
         m_scroll = new QScrollArea;
         m_scroll->setFrameShape(QFrame::NoFrame);
         m_scroll->setWidgetResizable(true);
@@ -233,7 +225,7 @@ int StatsPopover::dividerCount() const
 {
     if (!m_content)
         return 0;
-    return int(m_content->findChildren<QFrame*>(QStringLiteral("divider")).size());
+    return int(m_content->findChildren<Divider*>(QStringLiteral("divider")).size());
 }
 
 } // namespace gaugelet

@@ -3,11 +3,11 @@
 #include "platform/statusitem/ScreenInfo.h"
 #include "popover/PopoverActions.h"
 #include "popover/PopoverSize.h"
+#include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>
 #include <QStringList>
-#include <QTimer>
 #include <QUuid>
 #include <QWidget>
 #include <functional>
@@ -85,7 +85,7 @@ private:
     QList<ProviderRow*> m_rows;
     std::optional<Structure> m_structure;
     PopoverSize m_size;
-    QTimer m_update;
+    TurnCoalescer m_update{this, [this] { updateNow(); }};
     int m_buildCount = 0;
 };
 

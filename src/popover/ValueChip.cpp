@@ -4,6 +4,7 @@
 #include "platform/style/DesignStyle.h"
 #include "schema/SettingsSchema.h"
 #include "stats/Color.h"
+#include "views/Spacing.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -76,7 +77,7 @@ std::optional<QColor> ValueChip::background() const
 
 QMargins ValueChip::inset() const
 {
-    return m_style.bgEnabled ? QMargins(8, 2, 8, 2) : QMargins();
+    return m_style.bgEnabled ? Spacing::margins(Spacing::Step::m, Spacing::Step::xxs) : QMargins();
 }
 
 QSize ValueChip::sizeHint() const

@@ -1,15 +1,15 @@
 #include "settings/SettingsView.h"
 
-#include "alarms/AlarmsSettingsView.h"
+#include "alarms/views/AlarmsSettingsView.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
-#include "platform/style/SystemSymbol.h"
-#include "settings/GeneralTab.h"
-#include "settings/SetLaunchAtLogin.h"
-#include "settings/SetupTab.h"
-#include "settings/StatsTab.h"
-#include "settings/ThemesTab.h"
-#include "store/StoreTab.h"
+#include "settings/general/GeneralTab.h"
+#include "settings/setup/SetupTab.h"
+#include "settings/shared/SetLaunchAtLogin.h"
+#include "settings/stats/StatsTab.h"
+#include "settings/themes/ThemesTab.h"
+#include "store/views/StoreTab.h"
+#include "views/Symbol.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -26,13 +26,8 @@ namespace {
 enum TabIndex { general, stats, alarms, themes, setup, store };
 
 constexpr qreal layoutPointSize = 10;
-
-// A symbol's template image in the given colour, at the screen's scale.
-QIcon tintedSymbol(const QString& name, const QColor& colour, qreal dpr)
-{
-    const QImage image = SystemSymbol::tinted(name, 16, colour, dpr);
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
-}
+// The tab icons, in points.
+constexpr int kTabSymbolSide = 16;
 
 } // namespace
 
@@ -138,7 +133,7 @@ void SettingsView::refreshIcons()
     const qreal dpr = devicePixelRatioF();
     const QList<TabInfo> list = tabs();
     for (int i = 0; i < list.size(); ++i)
-        m_tabs->setTabIcon(i, tintedSymbol(list[i].symbol, colour, dpr));
+        m_tabs->setTabIcon(i, QIcon(Symbol::pixmap(list[i].symbol, kTabSymbolSide, colour, dpr)));
 }
 
 void SettingsView::changeEvent(QEvent* event)

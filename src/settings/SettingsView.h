@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/GeneralTab.h"
+#include "settings/general/GeneralTab.h"
 #include "views/ViewEnvironment.h"
 
 #include <QList>

@@ -1,7 +1,5 @@
 #include "stats/CPUProvider.h"
 
-#include "stats/CPUDetailBody.h"
-
 #include "platform/core/WallClock.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
@@ -45,11 +43,6 @@ QCoro::Task<StatSnapshot> CPUProvider::sample()
 {
     const CPUSample s = co_await m_sampler->sample();
     co_return makeSnapshot(s);
-}
-
-QWidget* CPUProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-{
-    return new CPUDetailBody(snapshot, env, parent);
 }
 
 } // namespace gaugelet

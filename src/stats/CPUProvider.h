@@ -21,7 +21,6 @@ public:
     double refreshInterval() const override { return m_refreshInterval; }
     QColor accentColor(const Palette& palette) const override;
     QCoro::Task<StatSnapshot> sample() override;
-    QWidget* detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent) override;
 
     // The snapshot for one smoothed sample (asOf now).
     static StatSnapshot makeSnapshot(const CPUSample& sample);

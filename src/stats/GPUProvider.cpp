@@ -1,7 +1,5 @@
 #include "stats/GPUProvider.h"
 
-#include "stats/GPUDetailBody.h"
-
 #include "platform/core/WallClock.h"
 #include "stats/Palette.h"
 
@@ -37,11 +35,6 @@ QCoro::Task<StatSnapshot> GPUProvider::sample()
 {
     const GPUSample m = co_await m_sampler->sample();
     co_return makeSnapshot(m);
-}
-
-QWidget* GPUProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-{
-    return new GPUDetailBody(snapshot, env, parent);
 }
 
 } // namespace gaugelet

@@ -1,10 +1,7 @@
 #include "stats/MemoryProvider.h"
 
-#include "schema/SettingsSchema.h"
-#include "stats/MemoryDetailBody.h"
-
 #include "platform/core/WallClock.h"
-#include "stats/MemoryConfigBody.h"
+#include "schema/SettingsSchema.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
 #include "stats/Prefs.h"
@@ -61,16 +58,6 @@ QCoro::Task<StatSnapshot> MemoryProvider::sample()
     const MemoryReading r = co_await m_sampler->sample();
     // Read anew on every sample, so a change in the detail view shows at once.
     co_return makeSnapshot(r, SettingsSchema::boolean(SettingsSchema::memoryShowCached));
-}
-
-QWidget* MemoryProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-{
-    return new MemoryDetailBody(snapshot, env, parent);
-}
-
-QWidget* MemoryProvider::configView(const ViewEnvironment& env, QWidget* parent)
-{
-    return new MemoryConfigBody(env, parent);
 }
 
 } // namespace gaugelet

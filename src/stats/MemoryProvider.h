@@ -21,8 +21,6 @@ public:
     double refreshInterval() const override { return m_refreshInterval; }
     QColor accentColor(const Palette& palette) const override;
     QCoro::Task<StatSnapshot> sample() override;
-    QWidget* detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent) override;
-    QWidget* configView(const ViewEnvironment& env, QWidget* parent) override;
 
     // The snapshot for one reading, with the cached-memory setting given.
     static StatSnapshot makeSnapshot(const MemoryReading& reading, bool showCached);

@@ -1,9 +1,6 @@
 #include "stats/NetworkProvider.h"
 
-#include "stats/NetworkDetailBody.h"
-
 #include "platform/core/WallClock.h"
-#include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"
 
@@ -61,16 +58,6 @@ QCoro::Task<StatSnapshot> NetworkProvider::sample()
 {
     const NetworkSample s = co_await m_sampler->sample();
     co_return makeSnapshot(s);
-}
-
-QWidget* NetworkProvider::detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-{
-    return new NetworkDetailBody(snapshot, env, parent);
-}
-
-QWidget* NetworkProvider::configView(const ViewEnvironment& env, QWidget* parent)
-{
-    return new NetworkConfigView(env, parent);
 }
 
 } // namespace gaugelet

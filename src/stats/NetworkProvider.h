@@ -25,8 +25,6 @@ public:
     QSet<QString> excludedVisualizerIds() const override;
     bool supportsMergedDisplay() const override { return true; }
     QCoro::Task<StatSnapshot> sample() override;
-    QWidget* detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent) override;
-    QWidget* configView(const ViewEnvironment& env, QWidget* parent) override;
 
     // Bytes per second as short text in decimal units: "0 KB/s", "12 KB/s",
     // "1.5 MB/s", "2.00 GB/s".

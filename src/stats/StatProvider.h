@@ -7,12 +7,9 @@
 #include <QString>
 #include <qcoro/qcorotask.h>
 
-class QWidget;
-
 namespace gaugelet {
 
 struct Palette;
-struct ViewEnvironment;
 
 // The four built-in provider ids. They are stored in settings, pins and
 // alarms, so they never change.
@@ -24,7 +21,8 @@ inline const QString network = QStringLiteral("net.total");
 } // namespace ProviderIds
 
 // A statistic source. The registry drives it; sample() runs on the
-// provider's own sampler (an actor) and never fails.
+// provider's own sampler (an actor) and never fails. Its views (the detail
+// view in the popover, the section in the settings) are StatProviderViews'.
 class StatProvider {
 public:
     virtual ~StatProvider() = default;
@@ -38,16 +36,6 @@ public:
     virtual bool supportsMergedDisplay() const { return false; }
     // A snapshot with empty providerId and badgeText, asOf now, value a fraction.
     virtual QCoro::Task<StatSnapshot> sample() = 0;
-    // The view under the provider's row in the popover, for one snapshot: a
-    // StatDetailView (updated in place with later snapshots), or nullptr.
-    virtual QWidget* detailView(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent) = 0;
-    // The provider's section in the statistics settings; nullptr is the empty view.
-    virtual QWidget* configView(const ViewEnvironment& env, QWidget* parent)
-    {
-        (void)env;
-        (void)parent;
-        return nullptr;
-    }
 };
 
 } // namespace gaugelet

@@ -1,7 +1,6 @@
 #include "store/RunnerStoreAdapter.h"
 
 #include "menubar/RunnerKind.h"
-#include "menubar/RunnerSpritePreview.h"
 #include "menubar/RunnerVisualizer.h"
 #include "platform/core/MainThread.h"
 
@@ -78,9 +77,8 @@ std::optional<StorePreview> RunnerStoreAdapter::preview(const BundleManifest& ma
     QList<QImage> frames = previewFrames(*manifest.sprite, files);
     if (frames.isEmpty())
         return std::nullopt;
-    return StorePreview(QStringLiteral("RunnerSpritePreview"), [frames = std::move(frames)](QWidget* parent) -> QWidget* {
-        return RunnerSpritePreview{frames, previewCycleDuration}.makeView(parent);
-    });
+    return StorePreview(QStringLiteral("RunnerSpritePreview"),
+                        StorePreview::RunnerSprite{std::move(frames), previewCycleDuration});
 }
 
 } // namespace gaugelet

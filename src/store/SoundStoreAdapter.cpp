@@ -3,7 +3,6 @@
 #include "alarms/SoundRegistry.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
-#include "store/SoundPackPreview.h"
 #include "store/ZipReader.h"
 
 #include <QUrl>
@@ -53,11 +52,7 @@ std::optional<StorePreview> SoundStoreAdapter::preview(const BundleManifest& man
     const auto found = files.constFind(first.assetFile);
     if (found == files.constEnd())
         return std::nullopt;
-    const QString displayName = first.displayName;
-    const QByteArray audioBytes = found.value();
-    return StorePreview(QStringLiteral("SoundPackPreview"), [displayName, audioBytes](QWidget* parent) -> QWidget* {
-        return new SoundPackPreview(displayName, audioBytes, parent);
-    });
+    return StorePreview(QStringLiteral("SoundPackPreview"), StorePreview::SoundPack{first.displayName, found.value()});
 }
 
 } // namespace gaugelet

@@ -1,17 +1,7 @@
 #include "store/StorePreview.h"
 
-#include "platform/core/MainThread.h"
-
-#include <QWidget>
-
 namespace gaugelet {
 
-StorePreview::StorePreview(QString kind, Factory factory) : m_kind(std::move(kind)), m_factory(std::move(factory)) {}
-
-QWidget* StorePreview::makeWidget(QWidget* parent) const
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    return m_factory ? m_factory(parent) : nullptr;
-}
+StorePreview::StorePreview(QString kind, Content content) : m_kind(std::move(kind)), m_content(std::move(content)) { }
 
 } // namespace gaugelet

@@ -39,16 +39,19 @@ bool WheelGuard::eventFilter(QObject* watched, QEvent* event)
     // Hand the wheel to the widgets beneath, nearest first, until one takes it
     // (the scroll area's viewport); the control never sees it.
     const auto* wheel = static_cast<QWheelEvent*>(event);
+    bool taken = false;
     for (QWidget* below = control->parentWidget(); below; below = below->parentWidget()) {
         QWheelEvent passed(control->mapTo(below, wheel->position()), wheel->globalPosition(), wheel->pixelDelta(),
                            wheel->angleDelta(), wheel->buttons(), wheel->modifiers(), wheel->phase(),
                            wheel->inverted(), wheel->source(), wheel->pointingDevice());
         passed.setAccepted(false);
         QCoreApplication::sendEvent(below, &passed);
-        if (passed.isAccepted() || below->isWindow())
+        taken = passed.isAccepted();
+        if (taken || below->isWindow())
             break;
     }
-    event->accept();
+    // The wheel counts as used only where a widget beneath used it.
+    event->setAccepted(taken);
     return true;
 }
 

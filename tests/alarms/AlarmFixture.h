@@ -44,7 +44,6 @@ public:
         snapshot.isFirstReading = firstReading;
         co_return snapshot;
     }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
 
 private:
     QString m_id;

@@ -1,7 +1,7 @@
 #include "alarms/AlarmManager.h"
 
 #include "AlarmFixture.h"
-#include "app/lifecycle/AppLifecycle.h"
+#include "lifecycle/AppLifecycle.h"
 #include "platform/desktop/AudioPlayer.h"
 #include "platform/desktop/SecurityScopedBookmark.h"
 #include "platform/desktop/WorkspaceNotifications.h"

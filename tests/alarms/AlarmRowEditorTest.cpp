@@ -1,4 +1,4 @@
-#include "alarms/AlarmRowEditor.h"
+#include "alarms/views/AlarmRowEditor.h"
 
 #include "AlarmsPaneFixture.h"
 

@@ -1,4 +1,4 @@
-#include "alarms/AlarmRow.h"
+#include "alarms/views/AlarmRow.h"
 
 #include "AlarmsPaneFixture.h"
 

@@ -6,11 +6,11 @@
 // Writes to the alarm list are counted.
 
 #include "AlarmFixture.h"
-#include "alarms/AlarmMenuPicker.h"
-#include "alarms/AlarmRow.h"
-#include "alarms/AlarmRowEditor.h"
-#include "alarms/AlarmsSettingsView.h"
-#include "app/lifecycle/AppLifecycle.h"
+#include "alarms/views/AlarmMenuPicker.h"
+#include "alarms/views/AlarmRow.h"
+#include "alarms/views/AlarmRowEditor.h"
+#include "alarms/views/AlarmsSettingsView.h"
+#include "lifecycle/AppLifecycle.h"
 #include "platform/core/NotificationCenter.h"
 #include "platform/desktop/AudioPlayer.h"
 #include "platform/desktop/SecurityScopedBookmark.h"

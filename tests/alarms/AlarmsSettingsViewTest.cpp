@@ -1,4 +1,4 @@
-#include "alarms/AlarmsSettingsView.h"
+#include "alarms/views/AlarmsSettingsView.h"
 
 #include "AlarmsPaneFixture.h"
 #include "schema/SettingsSchema.h"

@@ -1,4 +1,4 @@
-#include "app/lifecycle/AppLifecycle.h"
+#include "lifecycle/AppLifecycle.h"
 
 #include "FakeLogind.h"
 #include "PrivateBus.h"

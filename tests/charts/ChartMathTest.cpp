@@ -1,5 +1,5 @@
-#include "charts/ChartMath.h"
 #include "charts/SmoothPath.h"
+#include "stats/ChartMath.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupLegendItem.h"
-#include "charts/PopupToolTip.h"
+#include "views/ToolTip.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -35,8 +35,8 @@ TEST(PopupBreakdownRow, FontSizeFollowsTheField)
     EXPECT_EQ(small.labelWidget()->font().pointSizeF(), large.labelWidget()->font().pointSizeF());
 }
 
-TEST(PopupToolTip, EscapesAndKeepsLineBreaks)
+TEST(ToolTip, EscapesAndKeepsLineBreaks)
 {
-    EXPECT_EQ(PopupToolTip::fromPlainText(QStringLiteral("a <b>\nc")), "<qt>a &lt;b&gt;<br>c</qt>");
-    EXPECT_TRUE(PopupToolTip::fromPlainText(QString()).isEmpty());
+    EXPECT_EQ(ToolTip::fromPlainText(QStringLiteral("a <b>\nc")), "<qt>a &lt;b&gt;<br>c</qt>");
+    EXPECT_TRUE(ToolTip::fromPlainText(QString()).isEmpty());
 }

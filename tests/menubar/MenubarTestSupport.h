@@ -33,7 +33,6 @@ public:
     bool isAnimated() const override { return true; }
     std::optional<QString> group() const override { return QStringLiteral("runner"); }
     std::unique_ptr<TileView> makeView(const StatSnapshot&, Theme) override { return nullptr; }
-    QWidget* makeConfigView(QWidget*) override { return nullptr; }
     qint64 renderKey(const StatSnapshot&) override { return 0; }
 
 private:
@@ -55,7 +54,6 @@ public:
     double refreshInterval() const override { return 1; }
     QColor accentColor(const Palette&) const override { return Qt::green; }
     QCoro::Task<StatSnapshot> sample() override { co_return StatSnapshot {}; }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
 
 private:
     QString m_id;

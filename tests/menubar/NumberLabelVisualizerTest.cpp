@@ -1,7 +1,7 @@
 #include "menubar/NumberLabelVisualizer.h"
 
 #include "MenubarTestSupport.h"
-#include "menubar/NumberLabelConfigView.h"
+#include "menubar/views/NumberLabelConfigView.h"
 #include "platform/core/NotificationCenter.h"
 #include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"

@@ -1,7 +1,7 @@
 #include "menubar/PieVisualizer.h"
 
 #include "MenubarTestSupport.h"
-#include "menubar/PieConfigView.h"
+#include "menubar/views/PieConfigView.h"
 #include "platform/core/NotificationCenter.h"
 #include "schema/SettingsSchema.h"
 #include "support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "menubar/RunnerPreviewView.h"
+#include "menubar/views/RunnerPreviewView.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "menubar/RunnerSpritePreview.h"
+#include "menubar/views/RunnerSpritePreview.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

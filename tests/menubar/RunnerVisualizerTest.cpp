@@ -1,7 +1,8 @@
 #include "menubar/RunnerVisualizer.h"
 #include "RunnerTestSupport.h"
-#include "menubar/RunnerConfigView.h"
 #include "menubar/RunnerView.h"
+#include "menubar/views/RunnerConfigView.h"
+#include "menubar/views/VisualizerViews.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/NotificationCenter.h"
 #include "schema/SettingsSchema.h"
@@ -197,7 +198,7 @@ TEST(RunnerVisualizerSize, ASizeNoticeRereadsTheSetting)
 TEST(RunnerVisualizerConfig, TheConfigViewWritesTheSizeAndTellsTheVisualizer)
 {
     Rig rig;
-    std::unique_ptr<QWidget> widget(rig.visualizer->makeConfigView());
+    std::unique_ptr<QWidget> widget(VisualizerViews::makeConfigView(*rig.visualizer));
     auto* view = qobject_cast<RunnerConfigView*>(widget.get());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->visualizerId(), QStringLiteral("viz.runner.r"));

@@ -1,6 +1,7 @@
 #include "menubar/SparklineVisualizer.h"
 
 #include "MenubarTestSupport.h"
+#include "menubar/views/VisualizerViews.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -115,7 +116,7 @@ TEST(SparklineVisualizerInterface, FixedSizeAndCaptionConfigView)
     SparklineVisualizer viz("viz.sparkline", "Sparkline");
     EXPECT_EQ(viz.size(), QSizeF(22, 16));
     EXPECT_EQ(viz.chipLabel(), "Sparkline");
-    std::unique_ptr<QWidget> view(viz.makeConfigView());
+    std::unique_ptr<QWidget> view(VisualizerViews::makeConfigView(viz));
     auto* label = qobject_cast<QLabel*>(view.get());
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), "The line advances one point per sample. Density follows the provider's refresh rate.");

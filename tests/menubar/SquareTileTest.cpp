@@ -58,7 +58,6 @@ public:
         return m_id == net ? QSet<QString>{QStringLiteral("viz.pie")} : QSet<QString>{};
     }
     QCoro::Task<StatSnapshot> sample() override { co_return next; }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
 
     StatSnapshot next;
 

@@ -33,7 +33,6 @@ public:
         s.label = QStringLiteral("%1%").arg(std::lround(value * 100));
         co_return s;
     }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
 
     double value = 0;
 
@@ -67,7 +66,6 @@ public:
         const int shade = int(std::clamp(snapshot.value, 0.0, 1.0) * 200);
         return std::make_unique<PlainTileView>(m_size, theme == Theme::dark ? QColor(40, 200 - shade / 2, 255) : QColor(shade, 90, 40));
     }
-    QWidget* makeConfigView(QWidget*) override { return nullptr; }
     qint64 renderKey(const StatSnapshot& snapshot) override { return std::lround(snapshot.value * 100); }
 
     int views = 0;
@@ -98,7 +96,6 @@ public:
     bool isAnimated() const override { return true; }
     std::optional<QString> group() const override { return QStringLiteral("runner"); }
     std::unique_ptr<TileView> makeView(const StatSnapshot&, Theme) override { return nullptr; }
-    QWidget* makeConfigView(QWidget*) override { return nullptr; }
     qint64 renderKey(const StatSnapshot& snapshot) override { return std::lround(snapshot.value * 100); }
     double framesPerSecond(const StatSnapshot&, int) override { return fps; }
     QList<QImage> frames(Theme, const StatSnapshot&) override { return m_frames; }

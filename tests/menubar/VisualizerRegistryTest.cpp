@@ -25,7 +25,6 @@ public:
     bool isAnimated() const override { return true; }
     std::optional<QString> group() const override { return QStringLiteral("runner"); }
     std::unique_ptr<TileView> makeView(const StatSnapshot&, Theme) override { return nullptr; }
-    QWidget* makeConfigView(QWidget*) override { return nullptr; }
     qint64 renderKey(const StatSnapshot&) override { return 0; }
 
 private:

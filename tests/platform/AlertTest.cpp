@@ -1,4 +1,4 @@
-#include "platform/desktop/Alert.h"
+#include "platform/windows/Alert.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace gaugelet;
 

@@ -1,4 +1,4 @@
-#include "platform/desktop/PopoverWindow.h"
+#include "platform/windows/PopoverWindow.h"
 
 #include "TestSupport.h"
 

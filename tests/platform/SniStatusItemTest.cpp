@@ -2,6 +2,7 @@
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniTypes.h"
 #include "platform/statusitem/StatusItem.h"
+#include "platform/statusitem/TrayIcon.h"
 #include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
@@ -12,6 +13,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -261,15 +263,43 @@ TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
     EXPECT_EQ(item.lastClickPosition(), QPoint(41, 6));
 }
 
+namespace {
+
+// The tray the application installs, as far as the status item can see it.
+class FakeTrayIcon final : public TrayIcon {
+public:
+    void setIcon(const QIcon& icon) override { this->icon = icon; }
+    void setToolTip(const QString& text) override { toolTip = text; }
+    void show() override { visible = true; }
+    void hide() override { visible = false; }
+    void click() { Q_EMIT activated(); }
+
+    QIcon icon;
+    QString toolTip;
+    bool visible = false;
+};
+
+} // namespace
+
 TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
 {
     PrivateBus bus;
     if (!bus.isUp())
         GTEST_SKIP() << "no dbus-daemon";
+    QPointer<FakeTrayIcon> tray;
+    TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(); });
     StatusItem item(bus.address);
+    QList<QPoint> clicks;
+    item.setAction([&](QPoint p) { clicks.append(p); });
     SniStatusItem* sni = item.statusNotifier();
     ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
+    ASSERT_TRUE(tray);
+    EXPECT_TRUE(tray->visible);
+    sni->setToolTip(QStringLiteral("CPU 12%"), QString());
+    EXPECT_EQ(tray->toolTip, QStringLiteral("CPU 12%"));
+    tray->click();
+    EXPECT_EQ(clicks.size(), 1) << "a click on the tray icon runs the item's action";
 
     {
         FakeWatcher watcher(bus);
@@ -277,10 +307,13 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
         ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
         EXPECT_EQ(watcher.items, QStringList{sni->serviceName()});
         EXPECT_FALSE(sni->isFallbackShown());
+        EXPECT_FALSE(tray->visible);
     }
     // The watcher went away: the fallback returns.
     ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
+    EXPECT_TRUE(tray->visible);
+    TrayIcon::setFactory({});
 
     // And a new watcher gets the item again.
     FakeWatcher again(bus);

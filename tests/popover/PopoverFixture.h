@@ -13,11 +13,12 @@
 #include "stats/Palette.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
-#include "stats/StatDetailView.h"
 #include "stats/StatHistoryStore.h"
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "stats/ThemeStore.h"
+#include "stats/views/StatDetailView.h"
+#include "stats/views/StatProviderViews.h"
 #include "support/TestSupport.h"
 #include "update/SparkleUpdater.h"
 #include "views/ViewEnvironment.h"
@@ -55,7 +56,11 @@ public:
     FakeProvider(QString id, QString name, QColor accent, bool merged = false)
         : m_id(std::move(id)), m_name(std::move(name)), m_accent(accent), m_merged(merged)
     {
+        StatProviderViews::registerViews(m_id, [this](const StatSnapshot&, const ViewEnvironment&, QWidget* parent) {
+            return detailView(parent);
+        });
     }
+    ~FakeProvider() override { StatProviderViews::unregisterViews(m_id); }
     QString id() const override { return m_id; }
     QString displayName() const override { return m_name; }
     QString shortName() const override { return m_name.left(3).toUpper(); }
@@ -75,7 +80,7 @@ public:
         s.asOf = QDateTime::currentDateTimeUtc();
         co_return s;
     }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget* parent) override
+    QWidget* detailView(QWidget* parent)
     {
         ++detailRequests;
         if (!withDetail)
@@ -106,7 +111,6 @@ public:
     bool isAnimated() const override { return true; }
     std::optional<QString> group() const override { return QStringLiteral("runner"); }
     std::unique_ptr<TileView> makeView(const StatSnapshot&, Theme) override { return nullptr; }
-    QWidget* makeConfigView(QWidget*) override { return nullptr; }
     qint64 renderKey(const StatSnapshot& s) override { return std::lround(s.value * 100); }
     QList<QImage> frames(Theme theme, const StatSnapshot& snapshot) override
     {

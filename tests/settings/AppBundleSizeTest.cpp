@@ -1,4 +1,4 @@
-#include "settings/AppBundleSizeMB.h"
+#include "settings/general/AppBundleSizeMB.h"
 
 #include "platform/desktop/DiskUsage.h"
 #include "support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "settings/BackupFlowModel.h"
+#include "settings/general/BackupFlowModel.h"
 
 #include "BackupTestSupport.h"
 

@@ -5,7 +5,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/PropertyList.h"
-#include "settings/RelaunchApp.h"
+#include "settings/general/RelaunchApp.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "settings/ConfigBackup.h"
+#include "settings/general/ConfigBackup.h"
 
 #include "ConfigBackupCheck.h"
 

@@ -1,4 +1,4 @@
-#include "settings/GeneralTab.h"
+#include "settings/general/GeneralTab.h"
 
 #include "BackupTestSupport.h"
 #include "platform/core/InfoDictionary.h"
@@ -7,8 +7,8 @@
 #include "platform/desktop/LoginItemService.h"
 #include "platform/style/DesignStyle.h"
 #include "schema/SettingsSchema.h"
-#include "settings/ConfigBackup.h"
-#include "settings/RelaunchApp.h"
+#include "settings/general/ConfigBackup.h"
+#include "settings/general/RelaunchApp.h"
 #include "support/LogCapture.h"
 #include "support/TestSupport.h"
 #include "update/SparkleUpdater.h"

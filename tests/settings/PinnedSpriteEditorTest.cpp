@@ -3,10 +3,11 @@
 #include "menubar/TagSpec.h"
 #include "platform/core/Defaults.h"
 #include "schema/SettingsSchema.h"
-#include "settings/PinnedSpriteEditor.h"
-#include "settings/SharedTagColorRows.h"
-#include "settings/TagStylingRows.h"
+#include "settings/stats/PinnedSpriteEditor.h"
+#include "settings/stats/SharedTagColorRows.h"
+#include "settings/stats/TagStylingRows.h"
 #include "stats/StatRegistry.h"
+#include "views/ToolTip.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -88,8 +89,9 @@ TEST(PinnedSpriteEditor, TypingInTheFieldGoesThroughTheSameRule)
     PinnedSpriteEditor editor(foxPin, *world.registry->provider(cpu));
     EXPECT_EQ(editor.tagField()->text(), QStringLiteral("CPU"));
     EXPECT_EQ(editor.tagField()->placeholderText(), QStringLiteral("CPU"));
-    EXPECT_EQ(editor.tagField()->toolTip(),
-              QStringLiteral("Menubar tag for this provider (max 10 characters). Leave blank to use the default (CPU)."));
+    EXPECT_EQ(editor.tagField()->toolTip(), ToolTip::fromPlainText(QStringLiteral(
+                                                "Menubar tag for this provider (max 10 characters). Leave blank to "
+                                                "use the default (CPU).")));
     editor.tagField()->clear();
     QTest::keyClicks(editor.tagField(), QStringLiteral("abcdefghijkl"));
     EXPECT_EQ(editor.tagField()->text(), QStringLiteral("abcdefghij"));

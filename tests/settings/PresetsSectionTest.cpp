@@ -5,9 +5,10 @@
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
 #include "schema/SettingsSchema.h"
-#include "settings/PresetCard.h"
-#include "settings/PresetsSection.h"
+#include "settings/stats/PresetCard.h"
+#include "settings/stats/PresetsSection.h"
 #include "stats/StatRegistry.h"
+#include "views/ToolTip.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -56,15 +57,16 @@ TEST(PresetsSection, MarksTheMatchingPresetOnlyInSlotOrder)
     world.pins->setPins({pin("memory.total", "viz.runner.piglet"), pin("cpu.total", "viz.runner.hare")});
     PresetsSection section(world.env());
     EXPECT_EQ(currentMarks(section), (QList<bool>{false, true, false}));
-    EXPECT_EQ(section.cards()[1]->toolTip(), QStringLiteral("This is what your menubar shows right now."));
-    EXPECT_EQ(section.cards()[0]->toolTip(), QStringLiteral("Use the Simple look."));
-    EXPECT_EQ(section.cards()[2]->toolTip(), QStringLiteral("Use the All-in look."));
+    const auto tip = [](const char* text) { return ToolTip::fromPlainText(QString::fromUtf8(text)); };
+    EXPECT_EQ(section.cards()[1]->toolTip(), tip("This is what your menubar shows right now."));
+    EXPECT_EQ(section.cards()[0]->toolTip(), tip("Use the Simple look."));
+    EXPECT_EQ(section.cards()[2]->toolTip(), tip("Use the All-in look."));
 
     // The same tiles in another order are not the preset.
     world.pins->setPins({pin("cpu.total", "viz.runner.hare"), pin("memory.total", "viz.runner.piglet")});
     ASSERT_TRUE(test::waitUntil([&] { return !section.cards()[1]->isCurrent(); }));
     EXPECT_EQ(currentMarks(section), (QList<bool>{false, false, false}));
-    EXPECT_EQ(section.cards()[1]->toolTip(), QStringLiteral("Use the Enhanced look."));
+    EXPECT_EQ(section.cards()[1]->toolTip(), tip("Use the Enhanced look."));
 }
 
 TEST(PresetsSection, ClickingTheCurrentCardAppliesAgainAndResetsStyling)

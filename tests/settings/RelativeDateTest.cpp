@@ -1,4 +1,4 @@
-#include "settings/RelativeDate.h"
+#include "settings/general/RelativeDate.h"
 
 #include "support/ScopedEnv.h"
 

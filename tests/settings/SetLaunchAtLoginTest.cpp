@@ -1,4 +1,4 @@
-#include "settings/SetLaunchAtLogin.h"
+#include "settings/shared/SetLaunchAtLogin.h"
 
 #include "SettingsEnvironment.h"
 #include "platform/desktop/LoginItemService.h"

@@ -1,4 +1,6 @@
-#include "settings/SettingsText.h"
+#include "settings/shared/SettingsText.h"
+#include "views/TextLabel.h"
+#include "views/ToolTip.h"
 
 #include <QLabel>
 #include <QTextDocument>
@@ -40,16 +42,17 @@ TEST(SettingsText, ComparesByCodePoint)
 
 TEST(SettingsText, DataTextsStayPlain)
 {
-    EXPECT_EQ(SettingsText::plainToolTip(QStringLiteral("Tom & Jerry")), QStringLiteral("Tom & Jerry"));
-    const QString tip = SettingsText::plainToolTip(QStringLiteral("<b>Cat</b>"));
-    QTextDocument doc;
-    doc.setHtml(tip);
-    EXPECT_EQ(doc.toPlainText(), QStringLiteral("<b>Cat</b>"));
-    QLabel* label = SettingsText::label(QStringLiteral("<i>x</i>"), DesignStyle::TextStyle::body,
-                                        DesignStyle::Colour::primary, nullptr);
+    // Every tooltip reads back as the text it was given, markup-like or not.
+    for (const QString& text : {QStringLiteral("Tom & Jerry"), QStringLiteral("<b>Cat</b>")}) {
+        QTextDocument doc;
+        doc.setHtml(ToolTip::fromPlainText(text));
+        EXPECT_EQ(doc.toPlainText(), text);
+    }
+    QLabel* label = TextLabel::make(QStringLiteral("<i>x</i>"), DesignStyle::TextStyle::body,
+                                    DesignStyle::Colour::primary, nullptr);
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     delete label;
-    QLabel* caption = SettingsText::caption(QStringLiteral("In **Stats**"), nullptr, true);
+    QLabel* caption = TextLabel::caption(QStringLiteral("In **Stats**"), nullptr, true);
     EXPECT_EQ(caption->textFormat(), Qt::MarkdownText);
     delete caption;
 }

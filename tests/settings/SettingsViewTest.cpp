@@ -1,14 +1,14 @@
 #include "settings/SettingsView.h"
 
 #include "SettingsEnvironment.h"
-#include "alarms/AlarmsSettingsView.h"
+#include "alarms/views/AlarmsSettingsView.h"
 #include "platform/style/SystemSymbol.h"
-#include "settings/GeneralTab.h"
-#include "settings/SetupChecklist.h"
-#include "settings/SetupTab.h"
-#include "settings/StatsTab.h"
-#include "settings/ThemesTab.h"
-#include "store/StoreTab.h"
+#include "settings/general/GeneralTab.h"
+#include "settings/setup/SetupChecklist.h"
+#include "settings/setup/SetupTab.h"
+#include "settings/stats/StatsTab.h"
+#include "settings/themes/ThemesTab.h"
+#include "store/views/StoreTab.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "settings/SetupChecklist.h"
+#include "settings/setup/SetupChecklist.h"
 
 #include "Dunst.h"
 #include "FakeNotificationServer.h"

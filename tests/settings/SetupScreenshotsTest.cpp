@@ -1,6 +1,6 @@
-#include "settings/SetupChecklist.h"
-#include "settings/SetupTab.h"
-#include "settings/SetupWindowView.h"
+#include "settings/setup/SetupChecklist.h"
+#include "settings/setup/SetupTab.h"
+#include "settings/setup/SetupWindowView.h"
 
 #include "FakeNotificationServer.h"
 #include "SetupTestSupport.h"

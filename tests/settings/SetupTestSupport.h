@@ -7,7 +7,7 @@
 
 #include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/UserNotificationCenter.h"
-#include "settings/SetupModel.h"
+#include "settings/setup/SetupModel.h"
 
 #include "PrivateBus.h"
 #include "TestSupport.h"

@@ -1,8 +1,8 @@
-#include "settings/SetupWindowController.h"
+#include "settings/setup/SetupWindowController.h"
 
 #include "schema/SettingsSchema.h"
-#include "settings/SetupChecklist.h"
-#include "settings/SetupWindowView.h"
+#include "settings/setup/SetupChecklist.h"
+#include "settings/setup/SetupWindowView.h"
 
 #include "Dunst.h"
 #include "FakeNotificationServer.h"

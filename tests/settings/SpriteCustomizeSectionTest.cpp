@@ -4,14 +4,15 @@
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
-#include "settings/PinnedSpriteEditor.h"
-#include "settings/PresetsSection.h"
-#include "settings/ProviderColumnRow.h"
-#include "settings/SpriteCustomizeSection.h"
-#include "settings/SpriteThumb.h"
-#include "settings/SpriteTile.h"
-#include "settings/StatsTab.h"
+#include "settings/stats/PinnedSpriteEditor.h"
+#include "settings/stats/PresetsSection.h"
+#include "settings/stats/ProviderColumnRow.h"
+#include "settings/stats/SpriteCustomizeSection.h"
+#include "settings/stats/SpriteThumb.h"
+#include "settings/stats/SpriteTile.h"
+#include "settings/stats/StatsTab.h"
 #include "stats/StatRegistry.h"
+#include "views/ToolTip.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -109,7 +110,7 @@ TEST(SpriteCustomizeSection, RunnerChoicesSortByCodePointStably)
     SpriteCustomizeSection section(world.env());
     EXPECT_EQ(tileNames(section).first(), QStringLiteral("Zeta"));
     EXPECT_EQ(section.tiles().last()->visualizer()->id(), QStringLiteral("viz.runner.bold"));
-    EXPECT_EQ(section.tiles().first()->toolTip(), QStringLiteral("Zeta"));
+    EXPECT_EQ(section.tiles().first()->toolTip(), ToolTip::fromPlainText(QStringLiteral("Zeta")));
 }
 
 TEST(SpriteCustomizeSection, TappingThePinnedTileUnpinsAndRepinsWithItsStyling)

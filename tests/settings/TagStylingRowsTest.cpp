@@ -2,10 +2,10 @@
 
 #include "menubar/TagSpec.h"
 #include "platform/core/Defaults.h"
-#include "settings/ColorWell.h"
-#include "settings/SegmentedControl.h"
-#include "settings/SharedTagColorRows.h"
-#include "settings/TagStylingRows.h"
+#include "settings/shared/ColorWell.h"
+#include "settings/shared/SegmentedControl.h"
+#include "settings/stats/SharedTagColorRows.h"
+#include "settings/stats/TagStylingRows.h"
 #include "stats/StatRegistry.h"
 
 #include <QAbstractButton>

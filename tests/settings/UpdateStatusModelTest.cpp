@@ -1,4 +1,4 @@
-#include "settings/UpdateStatusModel.h"
+#include "settings/general/UpdateStatusModel.h"
 
 #include "platform/core/InfoDictionary.h"
 #include "support/TestSupport.h"

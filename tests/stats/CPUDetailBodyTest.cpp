@@ -1,14 +1,16 @@
-#include "stats/CPUDetailBody.h"
+#include "stats/views/CPUDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/ChartTimeline.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupDivider.h"
 #include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "schema/SettingsSchema.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
+#include "stats/views/CPUDetailBody.h"
+#include "stats/views/StatProviderViews.h"
+#include "views/Divider.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -43,7 +45,7 @@ TEST(CPUDetailBody, EmptyHistoryStillShowsTheSnapshotLegend)
 {
     test::DetailViewFixture f;
     CPUProvider provider;
-    std::unique_ptr<QWidget> widget(provider.detailView(cpuSnapshot(12.34, 5.06), f.env, nullptr));
+    std::unique_ptr<QWidget> widget(StatProviderViews::detailView(provider, cpuSnapshot(12.34, 5.06), f.env, nullptr));
     auto* body = qobject_cast<CPUDetailBody*>(widget.get());
     ASSERT_NE(body, nullptr);
     EXPECT_TRUE(body->bars()->input().buckets.isEmpty());

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "stats/CPUExtras.h"
 #include "stats/Palette.h"
+#include "stats/views/StatProviderViews.h"
 #include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
@@ -22,7 +23,7 @@ TEST(CPUProvider, DescribesItself)
     EXPECT_FALSE(p.supportsMergedDisplay());
     const Palette& palette = Palette::builtIns().first();
     EXPECT_EQ(p.accentColor(palette), palette.accent1);
-    EXPECT_EQ(p.configView({}, nullptr), nullptr);
+    EXPECT_EQ(StatProviderViews::configView(p, {}, nullptr), nullptr);
 }
 
 TEST(CPUProvider, LabelRoundsHalvesAwayAndValueIsCapped)

@@ -5,24 +5,25 @@
 #include "DetailViewFixture.h"
 #include "charts/PopupRingGrid.h"
 #include "schema/SettingsSchema.h"
-#include "stats/CPUDetailBody.h"
 #include "stats/CPUExtras.h"
 #include "stats/CPUProvider.h"
-#include "stats/GPUDetailBody.h"
 #include "stats/GPUProvider.h"
-#include "stats/MemoryDetailBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
-#include "stats/NetworkDetailBody.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
+#include "stats/views/CPUDetailBody.h"
+#include "stats/views/GPUDetailBody.h"
+#include "stats/views/MemoryDetailBody.h"
+#include "stats/views/NetworkDetailBody.h"
+#include "stats/views/StatProviderViews.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <cmath>
-#include <limits>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace gaugelet;
 using test::series;
@@ -225,7 +226,7 @@ TEST(DetailViewScreenshots, TheWholeColumnWithAndWithoutSmoothCharts)
                                          : id == ProviderIds::gpu    ? static_cast<StatProvider*>(&gpu)
                                          : id == ProviderIds::memory ? static_cast<StatProvider*>(&memory)
                                                                      : static_cast<StatProvider*>(&network);
-                layout->addWidget(provider->detailView(s, f.env, &host));
+                layout->addWidget(StatProviderViews::detailView(*provider, s, f.env, &host));
             }
             host.setFixedWidth(kColumn + 28);
             host.show();
@@ -260,7 +261,7 @@ TEST(DetailViews, EveryProviderBuildsItsViewEvenWithAnEmptyEnvironment)
             provider = std::make_unique<MemoryProvider>();
         else
             provider = std::make_unique<NetworkProvider>();
-        std::unique_ptr<QWidget> view(provider->detailView(s, ViewEnvironment{}, nullptr));
+        std::unique_ptr<QWidget> view(StatProviderViews::detailView(*provider, s, ViewEnvironment{}, nullptr));
         auto* detail = qobject_cast<StatDetailView*>(view.get());
         ASSERT_NE(detail, nullptr) << id.toStdString();
         view->resize(kColumn, 300);

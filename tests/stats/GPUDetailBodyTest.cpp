@@ -1,4 +1,4 @@
-#include "stats/GPUDetailBody.h"
+#include "stats/views/GPUDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/PopupBars.h"
 #include "charts/PopupLegendItem.h"

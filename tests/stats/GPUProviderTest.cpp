@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "stats/Palette.h"
+#include "stats/views/StatProviderViews.h"
 #include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
@@ -21,7 +22,7 @@ TEST(GPUProvider, DescribesItself)
     EXPECT_EQ(p.accentColor(palette), palette.accent3);
     EXPECT_TRUE(p.excludedVisualizerIds().isEmpty());
     EXPECT_FALSE(p.supportsMergedDisplay());
-    EXPECT_EQ(p.configView({}, nullptr), nullptr);
+    EXPECT_EQ(StatProviderViews::configView(p, {}, nullptr), nullptr);
 }
 
 TEST(GPUProvider, SnapshotKeepsPercentSeriesAndFractionValue)

@@ -1,4 +1,4 @@
-#include "stats/MemoryDetailBody.h"
+#include "stats/views/MemoryDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/MiniSwitch.h"
 #include "charts/PopupBreakdownRow.h"
@@ -6,9 +6,11 @@
 #include "charts/PopupDot.h"
 #include "platform/style/DesignStyle.h"
 #include "schema/SettingsSchema.h"
-#include "stats/InfoButton.h"
 #include "stats/MemoryExtras.h"
 #include "stats/MemoryProvider.h"
+#include "stats/views/InfoButton.h"
+#include "stats/views/MemoryDetailBody.h"
+#include "stats/views/StatProviderViews.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
@@ -47,7 +49,7 @@ TEST(MemoryDetailBody, CachedSwitchOffFoldsCachedIntoFree)
     test::DetailViewFixture f;
     const StatSnapshot s = f.record(memSnapshot(figures(MemoryPressureLevel::warning)));
     MemoryProvider provider;
-    std::unique_ptr<QWidget> widget(provider.detailView(s, f.env, nullptr));
+    std::unique_ptr<QWidget> widget(StatProviderViews::detailView(provider, s, f.env, nullptr));
     auto* body = qobject_cast<MemoryDetailBody*>(widget.get());
     ASSERT_NE(body, nullptr);
     const Palette& p = f.theme.palette();

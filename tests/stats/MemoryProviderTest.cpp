@@ -2,9 +2,10 @@
 
 #include "TestSupport.h"
 #include "schema/SettingsSchema.h"
-#include "stats/MemoryConfigBody.h"
 #include "stats/MemoryExtras.h"
 #include "stats/Palette.h"
+#include "stats/views/MemoryConfigBody.h"
+#include "stats/views/StatProviderViews.h"
 #include "views/ViewEnvironment.h"
 
 #include <QLabel>
@@ -111,7 +112,7 @@ TEST(MemoryProvider, ConfigViewExplainsTheDonut)
 {
     QTemporaryDir dir;
     MemoryProvider p(std::make_unique<MemorySampler>(SysRoot(dir.path())));
-    std::unique_ptr<QWidget> view(p.configView({}, nullptr));
+    std::unique_ptr<QWidget> view(StatProviderViews::configView(p, {}, nullptr));
     auto* body = qobject_cast<MemoryConfigBody*>(view.get());
     ASSERT_NE(body, nullptr);
     auto* title = body->findChild<QLabel*>("title");

@@ -1,4 +1,4 @@
-#include "stats/NetworkConfigView.h"
+#include "stats/views/NetworkConfigView.h"
 
 #include "TestSupport.h"
 #include "schema/SettingsSchema.h"

@@ -1,4 +1,4 @@
-#include "stats/NetworkDetailBody.h"
+#include "stats/views/NetworkDetailBody.h"
 #include "DetailViewFixture.h"
 #include "charts/PopupBreakdownRow.h"
 #include "charts/PopupLegendItem.h"
@@ -8,7 +8,8 @@
 #include "schema/SettingsSchema.h"
 #include "stats/NetworkExtras.h"
 #include "stats/NetworkProvider.h"
-#include "stats/NetworkRateBlock.h"
+#include "stats/views/NetworkDetailBody.h"
+#include "stats/views/NetworkRateBlock.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

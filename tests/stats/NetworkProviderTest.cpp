@@ -1,14 +1,15 @@
 #include "stats/NetworkProvider.h"
 
 #include "TestSupport.h"
-#include "stats/NetworkConfigView.h"
 #include "stats/NetworkExtras.h"
 #include "stats/Palette.h"
+#include "stats/views/NetworkConfigView.h"
+#include "stats/views/StatProviderViews.h"
 #include "views/ViewEnvironment.h"
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace gaugelet;
 
@@ -96,7 +97,7 @@ TEST(NetworkProvider, ConfigViewIsTheMergedTotalSwitch)
     QTemporaryDir dir;
     test::ScopedDefaults defaults;
     NetworkProvider p(quietSampler(dir));
-    std::unique_ptr<QWidget> view(p.configView({}, nullptr));
+    std::unique_ptr<QWidget> view(StatProviderViews::configView(p, {}, nullptr));
     EXPECT_NE(qobject_cast<NetworkConfigView*>(view.get()), nullptr);
     EXPECT_EQ(rawValue(InterfaceKind::bridge), "bridge");
     EXPECT_EQ(interfaceKindFromRaw(u"vpn"), InterfaceKind::vpn);

@@ -32,7 +32,6 @@ public:
     QString shortName() const override { return m_shortName; }
     double refreshInterval() const override { return 1.0; }
     QColor accentColor(const Palette& p) const override { return p.accent1; }
-    QWidget* detailView(const StatSnapshot&, const ViewEnvironment&, QWidget*) override { return nullptr; }
 
     QCoro::Task<StatSnapshot> sample() override
     {

@@ -8,10 +8,10 @@
 #include "menubar/PinManager.h"
 #include "menubar/RunnerFrames.h"
 #include "menubar/RunnerKind.h"
-#include "menubar/RunnerPreviewView.h"
 #include "menubar/RunnerVisualizer.h"
 #include "menubar/StatusRowFakes.h"
 #include "menubar/TagSpec.h"
+#include "menubar/views/RunnerPreviewView.h"
 #include "platform/core/Resources.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
@@ -24,6 +24,7 @@
 #include "store/InstalledBundleRegistry.h"
 #include "store/SigningKeys.h"
 #include "store/ZipReader.h"
+#include "store/views/StorePreviewViews.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -169,7 +170,7 @@ TEST(RunnerStoreAdapterShipped, TheShippedPacksPreviewTheirEightFrames)
         auto preview = adapter.preview(verified->manifest, verified->files);
         ASSERT_TRUE(preview) << id.toStdString();
         EXPECT_EQ(preview->kind(), QStringLiteral("RunnerSpritePreview"));
-        std::unique_ptr<QWidget> widget(preview->makeWidget());
+        std::unique_ptr<QWidget> widget(StorePreviewViews::makeWidget(*preview));
         auto* view = qobject_cast<RunnerPreviewView*>(widget.get());
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->pendingFrames().size(), 8);
@@ -333,7 +334,7 @@ TEST(RunnerStoreAdapterPreview, AMissingFrameIsSkipped)
     EXPECT_EQ(frames[1].pixelColor(0, 0), QColor(Qt::blue));
     auto preview = adapter.preview(m, files);
     ASSERT_TRUE(preview);
-    std::unique_ptr<QWidget> widget(preview->makeWidget());
+    std::unique_ptr<QWidget> widget(StorePreviewViews::makeWidget(*preview));
     EXPECT_EQ(qobject_cast<RunnerPreviewView*>(widget.get())->pendingFrames().size(), 2);
 }
 

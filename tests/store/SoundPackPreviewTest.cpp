@@ -1,4 +1,4 @@
-#include "store/SoundPackPreview.h"
+#include "store/views/SoundPackPreview.h"
 
 #include "TestSupport.h"
 #include "platform/core/Resources.h"

@@ -4,7 +4,8 @@
 #include "alarms/SoundRegistry.h"
 #include "platform/core/NotificationCenter.h"
 #include "store/PreviewBox.h"
-#include "store/SoundPackPreview.h"
+#include "store/views/SoundPackPreview.h"
+#include "store/views/StorePreviewViews.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -131,7 +132,7 @@ TEST_F(SoundStoreAdapterTest, PreviewNeedsTheFirstEntrysFileExactly)
     auto preview = adapter.preview(m, {{"assets/a.mp3", "bytes-a"}, {"assets/b.mp3", "b"}});
     ASSERT_TRUE(preview.has_value());
     EXPECT_EQ(preview->kind(), QStringLiteral("SoundPackPreview"));
-    std::unique_ptr<QWidget> widget(preview->makeWidget());
+    std::unique_ptr<QWidget> widget(StorePreviewViews::makeWidget(*preview));
     auto* view = qobject_cast<SoundPackPreview*>(widget.get());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->displayName(), QStringLiteral("A"));

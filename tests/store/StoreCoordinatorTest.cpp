@@ -7,17 +7,18 @@
 #include "schema/SettingsSchema.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
-#include "store/SoundPackPreview.h"
 #include "store/SoundStoreAdapter.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "store/views/SoundPackPreview.h"
+#include "store/views/StorePreviewViews.h"
 
+#include <QCoro/QCoroTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
-#include <QCoro/QCoroTimer>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -73,7 +74,7 @@ public:
         previews.append(m.id);
         if (!givesPreview)
             return std::nullopt;
-        return StorePreview("Recording", [](QWidget*) -> QWidget* { return nullptr; });
+        return StorePreview("Recording");
     }
     QStringList installs, uninstalls, previews;
     bool givesPreview = true;
@@ -183,7 +184,7 @@ TEST_F(StoreCoordinatorTest, RefreshPublishesTheListBuildsPreviewsAndPrunesTheCa
     auto chimes = coordinator->preview(client.items.at(0));
     ASSERT_TRUE(chimes);
     EXPECT_EQ(chimes->kind(), QStringLiteral("SoundPackPreview"));
-    std::unique_ptr<QWidget> widget(chimes->makeWidget());
+    std::unique_ptr<QWidget> widget(StorePreviewViews::makeWidget(*chimes));
     EXPECT_EQ(qobject_cast<SoundPackPreview*>(widget.get())->audioBytes(), QByteArray("sound-chimes"));
     EXPECT_EQ(coordinator->preview(client.items.at(1))->kind(), QStringLiteral("Recording"));
     EXPECT_EQ(coordinator->preview(client.items.at(2)), std::nullopt);

@@ -3,33 +3,33 @@
 // The Store tab over a real coordinator, installer and registry, with a
 // development client behind a client that can hold or fail its answers.
 
-#include "store/StoreTab.h"
+#include "store/views/StoreTab.h"
 #include "store/StoreTabModel.h"
 
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
-#include "menubar/RunnerPreviewView.h"
+#include "menubar/views/RunnerPreviewView.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
-#include "store/AdultContentBadge.h"
+#include "store/views/AdultContentBadge.h"
 #include "store/BundleVerifier.h"
-#include "store/InstalledBundleRow.h"
+#include "store/views/InstalledBundleRow.h"
 #include "store/MockStoreClient.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
 #include "store/SigningKeys.h"
-#include "store/SoundPackPreview.h"
+#include "store/views/SoundPackPreview.h"
 #include "store/SoundStoreAdapter.h"
-#include "store/StoreActionButton.h"
+#include "store/views/StoreActionButton.h"
 #include "store/StoreCoordinator.h"
-#include "store/StoreItemRow.h"
-#include "store/StoreNewBadge.h"
-#include "store/StoreProgressIndicator.h"
-#include "store/StoreSection.h"
-#include "store/StoreSymbolView.h"
-#include "store/StoreWrappingLabel.h"
+#include "store/views/StoreItemRow.h"
+#include "store/views/StoreNewBadge.h"
+#include "store/views/StoreSymbolView.h"
+#include "store/views/StoreWrappingLabel.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
+#include "views/GroupedSection.h"
+#include "views/Spinner.h"
 
 #include <QApplication>
 #include <QDir>
@@ -216,11 +216,11 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    StoreSection* section(const char* name) const { return part<StoreSection>(name); }
+    GroupedSection* section(const char* name) const { return part<GroupedSection>(name); }
     // The catalogue section's single line, or empty while it lists rows or is hidden.
     QString catalogueLine() const
     {
-        StoreSection* catalogue = section("catalogue");
+        GroupedSection* catalogue = section("catalogue");
         auto* line = part<QLabel>("catalogueLine");
         if (catalogue->isHidden() || !catalogue->rows().contains(line))
             return {};

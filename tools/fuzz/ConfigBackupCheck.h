@@ -6,7 +6,7 @@
 // only, and importing the same bytes again changes nothing more.
 #include "platform/core/Defaults.h"
 #include "schema/SettingsSchema.h"
-#include "settings/ConfigBackup.h"
+#include "settings/general/ConfigBackup.h"
 
 namespace gaugelet::fuzz {
 

@@ -5,6 +5,7 @@
 #include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/StatusItemLog.h"
+#include "platform/statusitem/TrayIcon.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -16,7 +17,6 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
-#include <QSystemTrayIcon>
 #include <cmath>
 #include <unistd.h>
 
@@ -357,16 +357,14 @@ void SniStatusItem::setFallbackShown(bool shown)
             m_trayIcon->hide();
         return;
     }
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || !QSystemTrayIcon::isSystemTrayAvailable()) {
-        logInfo(lcStatusItem, "sni.noTray");
-        return;
+    if (!m_trayIcon && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        m_trayIcon = TrayIcon::create();
+        if (m_trayIcon)
+            connect(m_trayIcon, &TrayIcon::activated, this, [this] { activate(QCursor::pos()); });
     }
     if (!m_trayIcon) {
-        m_trayIcon = new QSystemTrayIcon();
-        connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context || reason == QSystemTrayIcon::MiddleClick)
-                activate(QCursor::pos());
-        });
+        logInfo(lcStatusItem, "sni.noTray");
+        return;
     }
     updateFallbackIcon();
     m_trayIcon->setToolTip(m_title);

@@ -10,12 +10,12 @@
 #include <QTimer>
 
 class QDBusServiceWatcher;
-class QSystemTrayIcon;
 
 namespace gaugelet {
 
 class SniItem;
 class StatusItem;
+class TrayIcon;
 
 // Publishes a StatusItem as StatusNotifierItems: one item per segment of the
 // row (a tile, the "+N" chip), in the row's order, or one item with the whole
@@ -114,7 +114,7 @@ private:
     QPointer<SniItem> m_inFlight;
     QTimer m_pace;
     QDBusServiceWatcher* m_serviceWatcher = nullptr;
-    QSystemTrayIcon* m_trayIcon = nullptr;
+    TrayIcon* m_trayIcon = nullptr;
     bool m_connected = false;
     bool m_watcherPresent = false;
     bool m_fallbackWanted = false;

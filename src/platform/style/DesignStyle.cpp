@@ -1,7 +1,6 @@
 #include "platform/style/DesignStyle.h"
 
-#include <QApplication>
-#include <QWidget>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +12,7 @@ constexpr qreal kDesignBodySize = 13.0;
 
 qreal appBodySize()
 {
-    const qreal size = QApplication::font().pointSizeF();
+    const qreal size = QGuiApplication::font().pointSizeF();
     return size > 0 ? size : kDesignBodySize;
 }
 
@@ -49,7 +48,7 @@ QFont DesignStyle::font(TextStyle style)
 
 QFont DesignStyle::font(TextStyle style, qreal pointSize)
 {
-    QFont f = QApplication::font();
+    QFont f = QGuiApplication::font();
     if (pointSize > 0 && std::isfinite(pointSize))
         f.setPointSizeF(pointSize);
     f.setBold(isBold(style));
@@ -58,7 +57,7 @@ QFont DesignStyle::font(TextStyle style, qreal pointSize)
 
 QFont DesignStyle::systemFont(qreal designPoints, QFont::Weight weight)
 {
-    QFont f = QApplication::font();
+    QFont f = QGuiApplication::font();
     const qreal size = designPoints * appBodySize() / kDesignBodySize;
     if (size > 0 && std::isfinite(size))
         f.setPointSizeF(size);
@@ -201,11 +200,6 @@ QColor DesignStyle::colour(Colour colour, const QPalette& palette)
     case Colour::gray: return dark ? QColor(152, 152, 157) : QColor(142, 142, 147);
     }
     return palette.color(QPalette::WindowText);
-}
-
-QColor DesignStyle::colour(Colour c, const QWidget* widget)
-{
-    return colour(c, widget ? widget->palette() : QApplication::palette());
 }
 
 } // namespace gaugelet

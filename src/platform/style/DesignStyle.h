@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
 #include <QList>
 #include <QPalette>
 
@@ -67,8 +68,14 @@ public:
     static qreal designPointSize(TextStyle style);
 
     static QColor colour(Colour colour, const QPalette& palette);
-    // The colour for a widget, from its own palette.
-    static QColor colour(Colour colour, const QWidget* widget);
+    // The colour for a widget, from its own palette (the application's for
+    // none). A template, so that this room needs no QtWidgets: only views
+    // call it, with their widget type.
+    template <class Widget>
+    static QColor colour(Colour colour, const Widget* widget)
+    {
+        return DesignStyle::colour(colour, widget ? widget->QWidget::palette() : QGuiApplication::palette());
+    }
     // The WCAG 2 contrast ratio of two opaque colours (1 to 21).
     static qreal contrastRatio(const QColor& a, const QColor& b);
     // A colour used as text (a provider's accent, say), moved toward the

@@ -1,0 +1,14 @@
+#include "menubar/views/PieConfigView.h"
+
+#include "menubar/PieVisualizer.h"
+
+namespace gaugelet {
+
+PieConfigView::PieConfigView(const QString& visualizerId, QWidget* parent)
+    : SizeSliderConfigView(visualizerId,
+                           { PieVisualizer::minimumSize, PieVisualizer::maximumSize, PieVisualizer::defaultSize },
+                           QStringLiteral("pie.size.changed."), parent)
+{
+}
+
+} // namespace gaugelet

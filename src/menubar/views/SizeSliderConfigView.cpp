@@ -1,0 +1,107 @@
+#include "menubar/views/SizeSliderConfigView.h"
+
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/NotificationCenter.h"
+#include "schema/SettingsSchema.h"
+#include "stats/Prefs.h"
+#include "views/Spacing.h"
+#include "views/WheelGuard.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <algorithm>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+QFont captionFont(const QWidget* widget)
+{
+    QFont font = widget->font();
+    const double base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    font.setPointSizeF(std::max(base * 10.0 / 13.0, 7.0));
+    return font;
+}
+
+} // namespace
+
+SizeSliderConfigView::SizeSliderConfigView(const QString& visualizerId, Range range,
+                                           const QString& notificationPrefix, QWidget* parent)
+    : QWidget(parent)
+    , m_visualizerId(visualizerId)
+    , m_range(range)
+    , m_notificationName(notificationPrefix + visualizerId)
+    , m_size(range.defaultValue)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
+
+    auto* title = new QLabel(tr("Size"), this);
+    title->setFont(captionFont(this));
+    title->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(title, 0, Qt::AlignVCenter);
+
+    m_slider = new QSlider(Qt::Horizontal, this);
+    WheelGuard::install(m_slider);
+    m_slider->setRange(int(range.minimum), int(range.maximum));
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(1);
+    m_slider->setMaximumWidth(200);
+    layout->addWidget(m_slider, 1, Qt::AlignVCenter);
+
+    m_valueLabel = new QLabel(this);
+    QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    digits.setPointSizeF(captionFont(this).pointSizeF());
+    m_valueLabel->setFont(digits);
+    m_valueLabel->setFixedWidth(36);
+    m_valueLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout->addWidget(m_valueLabel, 0, Qt::AlignVCenter);
+
+    connect(m_slider, &QSlider::valueChanged, this, [this](int value) { setSize(value); });
+    reload();
+}
+
+void SizeSliderConfigView::reload()
+{
+    // A stored value out of the slider's range (or not a finite number) reads
+    // as the nearest size the slider can show, so no caller ever sees it.
+    const QString key = SettingsSchema::visualizerSize.key(m_visualizerId);
+    m_size = std::clamp(Prefs::doubleValue(key, m_range.defaultValue), m_range.minimum, m_range.maximum);
+    showSize();
+}
+
+void SizeSliderConfigView::showSize()
+{
+    const QSignalBlocker blocker(m_slider);
+    m_slider->setValue(int(std::lround(m_size)));
+    m_valueLabel->setText(QString::number(qint64(m_size)) + QStringLiteral("pt"));
+}
+
+void SizeSliderConfigView::setSize(double size)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!std::isfinite(size))
+        return;
+    size = std::clamp(size, m_range.minimum, m_range.maximum);
+    if (size == m_size)
+        return;
+    m_size = size;
+    showSize();
+    Defaults::standard()->set(SettingsSchema::visualizerSize.key(m_visualizerId), m_size);
+    NotificationCenter::defaultCenter().post(m_notificationName);
+}
+
+void SizeSliderConfigView::showEvent(QShowEvent* event)
+{
+    reload();
+    QWidget::showEvent(event);
+}
+
+} // namespace gaugelet

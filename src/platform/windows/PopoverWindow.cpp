@@ -1,0 +1,187 @@
+#include "platform/windows/PopoverWindow.h"
+
+#include "platform/core/MainThread.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace gaugelet {
+
+PopoverWindow::PopoverWindow(QWidget* parent)
+    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+{
+    setWindowTitle(QStringLiteral("Gaugelet"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+PopoverWindow::~PopoverWindow() = default;
+
+void PopoverWindow::setContent(QWidget* content)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (content == m_content)
+        return;
+    if (m_content) {
+        m_content->removeEventFilter(this);
+        layout()->removeWidget(m_content);
+        m_content->hide();
+        m_content->deleteLater();
+    }
+    m_content = content;
+    if (content) {
+        content->setParent(this);
+        layout()->addWidget(content);
+        content->installEventFilter(this);
+        content->show();
+        if (isVisible())
+            scheduleFit();
+    }
+}
+
+QRect PopoverWindow::placement(const QPoint& anchor, QSize size, const QRect& available)
+{
+    const int w = std::max(1, std::min(size.width(), available.width()));
+    const int h = std::max(1, std::min(size.height(), available.height()));
+    const bool above = anchor.y() > available.center().y();
+    int x = anchor.x() - w / 2;
+    int y = above ? anchor.y() - anchorGap - h : anchor.y() + anchorGap;
+    x = std::clamp(x, available.left(), std::max(available.left(), available.right() + 1 - w));
+    y = std::clamp(y, available.top(), std::max(available.top(), available.bottom() + 1 - h));
+    return QRect(x, y, w, h);
+}
+
+QSize PopoverWindow::fittedSize(const QWidget* content, const QRect& available)
+{
+    if (!content)
+        return QSize(1, fallbackHeight);
+    int width = content->minimumWidth() == content->maximumWidth() ? content->maximumWidth()
+                                                                     : content->sizeHint().width();
+    width = std::max(width, 1);
+    int height = content->hasHeightForWidth() ? content->heightForWidth(width) : -1;
+    if (height <= 0)
+        height = content->sizeHint().height();
+    if (height <= 0)
+        height = fallbackHeight;
+    if (available.height() > 0)
+        height = std::min(height, available.height());
+    return QSize(width, std::max(height, 1));
+}
+
+QScreen* PopoverWindow::anchorScreen() const
+{
+    if (QScreen* screen = QGuiApplication::screenAt(m_anchor))
+        return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+void PopoverWindow::fit()
+{
+    m_fitScheduled = false;
+    QScreen* screen = anchorScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (m_content && m_content->layout())
+        m_content->layout()->activate();
+    const QSize size = fittedSize(m_content, available);
+    const QRect frame = placement(m_anchor, size, available);
+    setFixedSize(frame.size());
+    move(frame.topLeft());
+}
+
+void PopoverWindow::scheduleFit()
+{
+    if (m_fitScheduled)
+        return;
+    m_fitScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_fitScheduled && isVisible())
+            fit();
+        m_fitScheduled = false;
+    });
+}
+
+void PopoverWindow::showAt(const QPoint& anchor)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    m_anchor = anchor.isNull() ? QCursor::pos() : anchor;
+    m_closeRequested = false;
+    m_sinceOutsideClose.invalidate();
+    fit();
+    show();
+    raise();
+    activateWindow();
+}
+
+void PopoverWindow::performClose()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!isVisible())
+        return;
+    m_closeRequested = true;
+    close();
+}
+
+bool PopoverWindow::isEchoOfOutsideClose() const
+{
+    return m_sinceOutsideClose.isValid() && m_sinceOutsideClose.elapsed() < outsideCloseEchoMs;
+}
+
+bool PopoverWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_content && event->type() == QEvent::LayoutRequest && isVisible())
+        scheduleFit();
+    return QWidget::eventFilter(watched, event);
+}
+
+void PopoverWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_closeRequested = true;
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PopoverWindow::mousePressEvent(QMouseEvent* event)
+{
+    // A popup receives the presses outside it; the default handling closes it.
+    if (!rect().contains(event->position().toPoint()))
+        m_sinceOutsideClose.start();
+    QWidget::mousePressEvent(event);
+}
+
+void PopoverWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Any close we did not ask for (an outside click, the window system taking
+    // the grab away) may be followed by the same click's activation.
+    if (!m_closeRequested && !m_sinceOutsideClose.isValid())
+        m_sinceOutsideClose.start();
+    m_closeRequested = false;
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            Q_EMIT didClose();
+    });
+}
+
+void PopoverWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    QColor border = palette().color(QPalette::WindowText);
+    border.setAlphaF(0.25f);
+    p.setPen(border);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+} // namespace gaugelet

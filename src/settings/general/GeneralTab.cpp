@@ -1,0 +1,404 @@
+#include "settings/general/GeneralTab.h"
+
+#include "platform/core/InfoDictionary.h"
+#include "platform/core/MainThread.h"
+#include "platform/core/WallClock.h"
+#include "platform/style/DesignStyle.h"
+#include "settings/general/BackupFlowModel.h"
+#include "settings/general/BackupPanels.h"
+#include "settings/general/UpdateStatusModel.h"
+#include "settings/general/AppBundleSizeMB.h"
+#include "settings/shared/ScrollingPage.h"
+#include "settings/shared/SetLaunchAtLogin.h"
+#include "views/Divider.h"
+#include "views/GroupedSection.h"
+#include "views/Spacing.h"
+#include "views/Spinner.h"
+#include "views/TextLabel.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+using Style = DesignStyle::TextStyle;
+using Colour = DesignStyle::Colour;
+
+// A row of the form: its own horizontal layout with the form's row height
+// (the section pads it above and below).
+QWidget* makeRow(QHBoxLayout*& layout)
+{
+    auto* row = new QWidget;
+    layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Spacing::px(Spacing::Step::m));
+    row->setMinimumHeight(Spacing::scaled(24));
+    return row;
+}
+
+// A section of the form at the end of column, under its header when it has one.
+GroupedSection* addSection(QWidget* form, QVBoxLayout* column, const QString& header)
+{
+    if (!header.isEmpty())
+        column->addSpacing(Spacing::px(Spacing::Step::ml));
+    auto* section = new GroupedSection(header, form);
+    column->addWidget(section);
+    return section;
+}
+
+// The turning indicator that stands in for the check button's icon, in points.
+constexpr int kSpinnerSide = 16;
+
+QLabel* plainLabel(const QString& text, Style style, QWidget* parent = nullptr)
+{
+    return TextLabel::make(text, style, Colour::primary, parent);
+}
+
+QLabel* captionLabel(const QString& text)
+{
+    auto* label = plainLabel(text, Style::caption);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent)
+    : QWidget(parent), m_launchAtLogin(launchAtLogin)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    m_panelRunner = BackupPanels::runFileDialog;
+    m_alertPresenter = BackupPanels::showAlert;
+    m_measureBundle = [] { return appBundleSizeMB(); };
+    m_updates = new UpdateStatusModel(updater, this);
+    m_backup = new BackupFlowModel(this);
+    build();
+    connect(m_updates, &UpdateStatusModel::changed, this, &GeneralTab::scheduleRefresh);
+    connect(m_backup, &BackupFlowModel::alertRaised, this, &GeneralTab::presentAlert);
+    refreshUpdates();
+    refreshColours();
+}
+
+GeneralTab::~GeneralTab()
+{
+    NotificationCenter::defaultCenter().removeObserver(m_loginObserver);
+}
+
+void GeneralTab::build()
+{
+    auto* form = new QWidget;
+    form->setAutoFillBackground(false);
+    addScrollingPage(this, form);
+    auto* column = new QVBoxLayout(form);
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l));
+    column->setSpacing(Spacing::px(Spacing::Step::xs));
+    buildLaunchAtLogin(form, column);
+    buildAbout(form, column);
+    buildUpdates(form, column);
+    buildBackup(form, column);
+    column->addStretch(1);
+}
+
+void GeneralTab::buildLaunchAtLogin(QWidget* form, QVBoxLayout* column)
+{
+    QHBoxLayout* h = nullptr;
+    {
+        GroupedSection* section = addSection(form, column, {});
+        QWidget* row = makeRow(h);
+        m_launchToggle = new QCheckBox(tr("Launch at login"), row);
+        m_launchToggle->setObjectName(QStringLiteral("launchAtLogin"));
+        {
+            const QSignalBlocker quiet(m_launchToggle);
+            m_launchToggle->setChecked(m_launchAtLogin);
+        }
+        // clicked fires for the user's changes only, never for the seeding above.
+        connect(m_launchToggle, &QCheckBox::clicked, this, [this](bool checked) {
+            m_launchAtLogin = checked;
+            setLaunchAtLogin(checked);
+        });
+        // Another view (the Setup tab, the setup window) changed the login item.
+        m_loginObserver = NotificationCenter::defaultCenter().observe(
+            launchAtLoginChangedNotification, this, [this](const NotificationCenter::Notification&) { refreshLaunchAtLogin(); });
+        h->addWidget(m_launchToggle);
+        h->addStretch(1);
+        section->addRow(row);
+    }
+}
+
+void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
+{
+    QHBoxLayout* h = nullptr;
+    {
+        GroupedSection* section = addSection(form, column, tr("About"));
+        QWidget* versionRow = makeRow(h);
+        h->addWidget(plainLabel(tr("Current version"), Style::body));
+        h->addStretch(1);
+        m_versionLabel = plainLabel(versionText(), Style::body);
+        m_versionLabel->setFont(DesignStyle::monospacedDigits(m_versionLabel->font()));
+        m_versionLabel->setObjectName(QStringLiteral("currentVersion"));
+        m_secondaryLabels.append(m_versionLabel);
+        h->addWidget(m_versionLabel);
+        section->addRow(versionRow);
+
+        auto* figures = new QWidget;
+        auto* cells = new QHBoxLayout(figures);
+        cells->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::s));
+        cells->setSpacing(0);
+        const QList<std::pair<QString, QString>> figureTexts{
+            {QString::number(m_bundleMB), tr("MB bundle")},
+            {QString::number(runtimeDependencyCount), tr("runtime deps")},
+            {QStringLiteral("~") + QString::number(idleMemoryMB), tr("MB memory")},
+            {QStringLiteral("~") + QString::asprintf("%.2f", idleCPUPercent), tr("% CPU idle")},
+        };
+        for (int i = 0; i < figureTexts.size(); ++i) {
+            if (i > 0)
+                cells->addWidget(Divider::vertical(30), 0, Qt::AlignVCenter);
+            auto* cell = new QWidget;
+            auto* stack = new QVBoxLayout(cell);
+            stack->setContentsMargins(0, 0, 0, 0);
+            stack->setSpacing(Spacing::px(Spacing::Step::xxs));
+            QFont valueFont = DesignStyle::font(Style::title2);
+            valueFont.setWeight(QFont::DemiBold);
+            auto* value = plainLabel(figureTexts[i].first, Style::title2);
+            value->setFont(DesignStyle::monospacedDigits(valueFont));
+            value->setAlignment(Qt::AlignHCenter);
+            value->setObjectName(QStringLiteral("figureValue%1").arg(i));
+            auto* label = plainLabel(figureTexts[i].second, Style::caption);
+            label->setAlignment(Qt::AlignHCenter);
+            m_secondaryLabels.append(label);
+            m_figureValues.append(value);
+            stack->addWidget(value);
+            stack->addWidget(label);
+            cells->addWidget(cell, 1);
+        }
+        m_bundleValue = m_figureValues.first();
+        section->addRow(figures);
+
+        auto* caption = captionLabel(
+            tr("Built on Qt and a few Linux libraries: QCoro, libsodium, libplist and libsndfile. Memory and CPU "
+               "are the idle footprint of four number tiles over a minute, from the latest committed benchmark."));
+        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
+        m_secondaryLabels.append(caption);
+        section->addRow(caption);
+    }
+}
+
+void GeneralTab::buildUpdates(QWidget* form, QVBoxLayout* column)
+{
+    QHBoxLayout* h = nullptr;
+    {
+        GroupedSection* section = addSection(form, column, tr("Updates"));
+        QWidget* statusRow = makeRow(h);
+        auto* statusTitle = plainLabel(tr("Status"), Style::body);
+        h->addWidget(statusTitle);
+        auto* status = new QWidget;
+        auto* statusLayout = new QHBoxLayout(status);
+        statusLayout->setContentsMargins(0, 0, 0, 0);
+        statusLayout->setSpacing(Spacing::px(Spacing::Step::s));
+        m_statusLabel = plainLabel({}, Style::body);
+        m_statusLabel->setObjectName(QStringLiteral("updateStatus"));
+        m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_statusLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+        m_checkedLabel = plainLabel({}, Style::caption);
+        m_checkedLabel->setObjectName(QStringLiteral("updateChecked"));
+        m_secondaryLabels.append(m_checkedLabel);
+        statusLayout->addWidget(m_statusLabel);
+        statusLayout->addWidget(m_checkedLabel);
+        h->addWidget(status, 1);
+        section->addRow(statusRow);
+
+        QWidget* buttons = makeRow(h);
+        m_checkButton = new QPushButton(tr("Check for updates"));
+        m_checkButton->setObjectName(QStringLiteral("checkForUpdates"));
+        connect(m_checkButton, &QPushButton::clicked, m_updates, &UpdateStatusModel::checkNow);
+        m_installButton = new QPushButton(tr("Install update…"));
+        m_installButton->setObjectName(QStringLiteral("installUpdate"));
+        connect(m_installButton, &QPushButton::clicked, m_updates, &UpdateStatusModel::installUpdate);
+        h->addWidget(m_checkButton);
+        h->addWidget(m_installButton);
+        h->addStretch(1);
+        section->addRow(buttons);
+
+        m_updateCaption = captionLabel(tr("Gaugelet only contacts the update server when you click Check for "
+                                          "updates or open the app. It will never download or install an update "
+                                          "without your confirmation."));
+        m_updateCaption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
+        m_secondaryLabels.append(m_updateCaption);
+        section->addRow(m_updateCaption);
+
+        m_spinner = new QTimer(this);
+        m_spinner->setInterval(Spinner::kIntervalMs);
+        connect(m_spinner, &QTimer::timeout, this, [this] {
+            m_spinnerStep = (m_spinnerStep + 1) % Spinner::kSpokes;
+            m_checkButton->setIcon(Spinner::frame(m_spinnerStep, m_checkButton->palette().color(QPalette::ButtonText),
+                                                  devicePixelRatioF(), kSpinnerSide));
+        });
+        // "checked 5 minutes ago" moves on while the tab is on screen.
+        m_checkedTicker = new QTimer(this);
+        m_checkedTicker->setInterval(30'000);
+        connect(m_checkedTicker, &QTimer::timeout, this, &GeneralTab::refreshUpdates);
+    }
+}
+
+void GeneralTab::buildBackup(QWidget* form, QVBoxLayout* column)
+{
+    QHBoxLayout* h = nullptr;
+    {
+        GroupedSection* section = addSection(form, column, tr("Backup & restore"));
+        QWidget* buttons = makeRow(h);
+        m_saveButton = new QPushButton(tr("Save settings…"));
+        m_saveButton->setObjectName(QStringLiteral("saveSettings"));
+        connect(m_saveButton, &QPushButton::clicked, this, &GeneralTab::saveSettings);
+        m_loadButton = new QPushButton(tr("Load settings…"));
+        m_loadButton->setObjectName(QStringLiteral("loadSettings"));
+        connect(m_loadButton, &QPushButton::clicked, this, &GeneralTab::loadSettings);
+        h->addWidget(m_saveButton);
+        h->addWidget(m_loadButton);
+        h->addStretch(1);
+        section->addRow(buttons);
+
+        auto* caption = captionLabel(
+            tr("Save bundles every pin, alarm, theme, tag, and tile-styling preference into a single file you can "
+               "move to another computer or stash before experimenting. Load replaces the live settings with the "
+               "file's contents and relaunches."));
+        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
+        m_secondaryLabels.append(caption);
+        section->addRow(caption);
+    }
+}
+
+QString GeneralTab::versionText()
+{
+    return InfoDictionary::string(InfoDictionary::shortVersionKey).value_or(QStringLiteral("dev"));
+}
+
+void GeneralTab::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Measured each time the tab comes on screen, after its first paint: the
+    // figure reads 0 until then.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            return;
+        m_bundleMB = std::max(0, m_measureBundle ? m_measureBundle() : 0);
+        m_bundleValue->setText(QString::number(m_bundleMB));
+    });
+    refreshUpdates();
+    m_checkedTicker->start();
+    if (!event->spontaneous())
+        refreshLaunchAtLogin();
+}
+
+void GeneralTab::refreshLaunchAtLogin()
+{
+    m_launchAtLogin = isLaunchAtLoginEnabled();
+    const QSignalBlocker quiet(m_launchToggle);
+    m_launchToggle->setChecked(m_launchAtLogin);
+}
+
+void GeneralTab::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_checkedTicker->stop();
+}
+
+void GeneralTab::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        refreshColours();
+}
+
+void GeneralTab::scheduleRefresh()
+{
+    m_refreshTurn.request();
+}
+
+void GeneralTab::refreshColours()
+{
+    for (QLabel* label : std::as_const(m_secondaryLabels))
+        TextLabel::setColour(label, DesignStyle::colour(Colour::secondary, this));
+    refreshUpdates();
+}
+
+void GeneralTab::refreshUpdates()
+{
+    const UpdateStatusModel::Status status = m_updates->status(WallClock::now());
+    QColor colour = DesignStyle::colour(Colour::secondary, this);
+    QFont font = DesignStyle::font(Style::body);
+    if (status.tone == UpdateStatusModel::Tone::error) {
+        colour = DesignStyle::colour(Colour::red, this);
+        font = DesignStyle::font(Style::caption);
+    } else if (status.tone == UpdateStatusModel::Tone::available) {
+        colour = DesignStyle::colour(Colour::link, this);
+        font.setWeight(QFont::Medium);
+    }
+    m_statusLabel->setWordWrap(status.tone == UpdateStatusModel::Tone::error);
+    m_statusLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_statusLabel->setFont(font);
+    m_statusLabel->setText(status.text);
+    TextLabel::setColour(m_statusLabel, colour);
+    m_checkedLabel->setText(status.checked);
+    m_checkedLabel->setVisible(!status.checked.isEmpty());
+
+    m_checkButton->setEnabled(status.canCheck);
+    m_updateCaption->setVisible(status.explainsChecks);
+    m_checkButton->setText(status.checkTitle);
+    if (status.checking && !m_spinner->isActive()) {
+        m_spinnerStep = 0;
+        m_checkButton->setIcon(
+            Spinner::frame(0, m_checkButton->palette().color(QPalette::ButtonText), devicePixelRatioF(), kSpinnerSide));
+        m_spinner->start();
+    } else if (!status.checking && m_spinner->isActive()) {
+        m_spinner->stop();
+        m_checkButton->setIcon(QIcon());
+    }
+    m_installButton->setEnabled(status.canInstall);
+}
+
+const std::optional<GeneralTab::BackupAlert>& GeneralTab::backupAlert() const
+{
+    return m_backup->alert();
+}
+
+void GeneralTab::presentAlert(const BackupAlert& alert)
+{
+    QPointer<BackupFlowModel> backup(m_backup);
+    m_alertPresenter(this, alert, [backup, id = alert.id] {
+        if (backup)
+            backup->dismissAlert(id);
+    });
+}
+
+void GeneralTab::runPanel(const PanelRequest& request, std::function<void(QString)> done)
+{
+    QPointer<GeneralTab> self(this);
+    m_panelRunner(this, request, [self, done = std::move(done)](std::optional<QString> path) {
+        // The window may have closed while the panel was open.
+        if (self && path && !path->isEmpty())
+            done(*path);
+    });
+}
+
+void GeneralTab::saveSettings()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    runPanel(BackupFlowModel::saveRequest(WallClock::now()), [this](const QString& path) { m_backup->exportTo(path); });
+}
+
+void GeneralTab::loadSettings()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    runPanel(BackupFlowModel::openRequest(), [this](const QString& path) { m_backup->importFrom(path); });
+}
+
+} // namespace gaugelet

@@ -1,0 +1,33 @@
+#include "settings/setup/SetupTab.h"
+
+#include "platform/style/DesignStyle.h"
+#include "settings/setup/SetupChecklist.h"
+#include "settings/shared/ScrollingPage.h"
+#include "views/Spacing.h"
+
+#include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace gaugelet {
+
+SetupTab::SetupTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
+{
+    auto* page = new QWidget;
+    page->setAutoFillBackground(false);
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(Spacing::margins(Spacing::Step::xxxl));
+    m_checklist = new SetupChecklist(page);
+    pageLayout->addWidget(m_checklist);
+    pageLayout->addStretch(1);
+    addScrollingPage(this, page)->setObjectName(QStringLiteral("setup.scroll"));
+}
+
+void SetupTab::paintEvent(QPaintEvent* event)
+{
+    (void)event;
+    QPainter p(this);
+    p.fillRect(rect(), DesignStyle::colour(DesignStyle::Colour::underPageBackground, this));
+}
+
+} // namespace gaugelet

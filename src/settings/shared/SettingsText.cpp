@@ -1,0 +1,70 @@
+#include "settings/shared/SettingsText.h"
+
+#include "views/Spacing.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
+
+namespace gaugelet::SettingsText {
+
+QFont designFont(qreal designPoints)
+{
+    const qreal body = DesignStyle::font(DesignStyle::TextStyle::body).pointSizeF();
+    return DesignStyle::font(DesignStyle::TextStyle::body,
+                             designPoints * body / DesignStyle::designPointSize(DesignStyle::TextStyle::body));
+}
+
+QLabel* sliderValueLabel(QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::body)));
+    l->setFixedWidth(Spacing::scaled(40));
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+qint64 wholeNumber(double value, double low, double high, double fallback)
+{
+    if (std::isnan(value))
+        value = fallback;
+    // 2^63 is exact as a double; anything at or beyond it has no 64-bit form.
+    constexpr double limit = 9223372036854775808.0;
+    if (value >= limit || value < -limit || std::isinf(value))
+        value = value > 0 ? high : low;
+    return static_cast<qint64>(std::trunc(value));
+}
+
+int sliderPosition(double value, int low, int high, int fallback)
+{
+    if (std::isnan(value))
+        return fallback;
+    const double clamped = std::clamp(value, double(low), double(high));
+    return static_cast<int>(std::lround(clamped));
+}
+
+void paintBlockBackground(QWidget* widget)
+{
+    QPainter p(widget);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(DesignStyle::colour(DesignStyle::Colour::separator, widget), 0.5));
+    p.setBrush(DesignStyle::colour(DesignStyle::Colour::controlBackground, widget));
+    p.drawRoundedRect(QRectF(widget->rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+}
+
+int compareCodePoints(const QString& a, const QString& b)
+{
+    const QList<uint> ua = a.toUcs4();
+    const QList<uint> ub = b.toUcs4();
+    const qsizetype n = std::min(ua.size(), ub.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (ua[i] != ub[i])
+            return ua[i] < ub[i] ? -1 : 1;
+    }
+    return ua.size() == ub.size() ? 0 : (ua.size() < ub.size() ? -1 : 1);
+}
+
+} // namespace gaugelet::SettingsText

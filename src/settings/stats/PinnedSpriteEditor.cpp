@@ -1,0 +1,241 @@
+#include "settings/stats/PinnedSpriteEditor.h"
+
+#include "menubar/TagSpec.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
+#include "schema/SettingsSchema.h"
+#include "settings/shared/SettingsText.h"
+#include "settings/stats/SharedTagColorRows.h"
+#include "settings/stats/TagStylingRows.h"
+#include "stats/StatProvider.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
+#include "views/ToolTip.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QTextBoundaryFinder>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace gaugelet {
+
+namespace {
+
+QString overrideKey(const QString& providerId)
+{
+    return SettingsSchema::tagOverride.key(providerId);
+}
+
+bool isSpaceOrTab(QChar c)
+{
+    return c == u'\t' || c.category() == QChar::Separator_Space;
+}
+
+} // namespace
+
+PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provider, QWidget* parent)
+    : QWidget(parent), m_pin(pin), m_provider(provider)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const QString shortName = provider.shortName();
+    m_tagText = Defaults::standard()->string(overrideKey(provider.id())).value_or(shortName);
+    m_nameShown = TagSpec::load(pin.id(), provider.id(), shortName, TagSpec::Namespace::tag).shown;
+    m_valueShown = TagSpec::load(pin.id(), provider.id(), shortName, TagSpec::Namespace::value).shown;
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(Spacing::px(Spacing::Step::ml));
+
+    auto* toggles = new QHBoxLayout;
+    toggles->setSpacing(Spacing::px(Spacing::Step::xxl));
+    m_nameToggle = new QCheckBox(tr("Name tag"), this);
+    m_nameToggle->setChecked(m_nameShown);
+    toggles->addWidget(m_nameToggle);
+    m_valueToggle = new QCheckBox(tr("Value (%)"), this);
+    m_valueToggle->setChecked(m_valueShown);
+    toggles->addWidget(m_valueToggle);
+    toggles->addStretch(1);
+    column->addLayout(toggles);
+    connect(m_nameToggle, &QCheckBox::clicked, this, &PinnedSpriteEditor::setNameShown);
+    connect(m_valueToggle, &QCheckBox::clicked, this, &PinnedSpriteEditor::setValueShown);
+
+    m_disclosure = new QToolButton(this);
+    m_disclosure->setText(tr("Customize"));
+    m_disclosure->setCheckable(true);
+    m_disclosure->setAutoRaise(true);
+    m_disclosure->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_disclosure->setArrowType(Qt::RightArrow);
+    column->addWidget(m_disclosure);
+    connect(m_disclosure, &QToolButton::clicked, this, &PinnedSpriteEditor::setCustomizeOpen);
+
+    m_content = new QWidget(this);
+    auto* content = new QVBoxLayout(m_content);
+    content->setContentsMargins(Spacing::top(Spacing::Step::s));
+    content->setSpacing(Spacing::px(Spacing::Step::l));
+
+    auto* tagRow = new QHBoxLayout;
+    auto* tagLabel = new QLabel(tr("Menubar tag text"), m_content);
+    tagRow->addWidget(tagLabel);
+    tagRow->addStretch(1);
+    m_field = new QLineEdit(m_content);
+    m_field->setPlaceholderText(shortName);
+    m_field->setFixedWidth(72);
+    m_field->setAlignment(Qt::AlignCenter);
+    m_field->setAccessibleName(tr("Menubar tag text"));
+    m_field->setToolTip(ToolTip::fromPlainText(
+        tr("Menubar tag for this provider (max 10 characters). Leave blank to use the default (%1).").arg(shortName)));
+    m_field->setText(m_tagText);
+    tagRow->addWidget(m_field);
+    content->addLayout(tagRow);
+    // textEdited comes from the user only, never from setText.
+    connect(m_field, &QLineEdit::textEdited, this, &PinnedSpriteEditor::applyTagText);
+
+    m_styling = new QWidget(m_content);
+    m_stylingLayout = new QVBoxLayout(m_styling);
+    m_stylingLayout->setContentsMargins(0, 0, 0, 0);
+    m_stylingLayout->setSpacing(Spacing::px(Spacing::Step::l));
+    content->addWidget(m_styling);
+    column->addWidget(m_content);
+    m_content->setVisible(false);
+    rebuildStyling();
+}
+
+void PinnedSpriteEditor::setNameShown(bool shown)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    {
+        const QSignalBlocker blocker(m_nameToggle);
+        m_nameToggle->setChecked(shown);
+    }
+    if (shown == m_nameShown)
+        return;
+    m_nameShown = shown;
+    Defaults::standard()->set(TagSpec::key(m_pin.id(), TagSpec::Namespace::tag, u"shown"), shown);
+    rebuildStyling();
+}
+
+void PinnedSpriteEditor::setValueShown(bool shown)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    {
+        const QSignalBlocker blocker(m_valueToggle);
+        m_valueToggle->setChecked(shown);
+    }
+    if (shown == m_valueShown)
+        return;
+    m_valueShown = shown;
+    Defaults::standard()->set(TagSpec::key(m_pin.id(), TagSpec::Namespace::value, u"shown"), shown);
+    rebuildStyling();
+}
+
+void PinnedSpriteEditor::setCustomizeOpen(bool open)
+{
+    m_customizeOpen = open;
+    {
+        const QSignalBlocker blocker(m_disclosure);
+        m_disclosure->setChecked(open);
+    }
+    m_disclosure->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+    m_content->setVisible(open);
+}
+
+void PinnedSpriteEditor::rebuildStyling()
+{
+    // The blocks are made afresh whenever the label switches change, so they
+    // show what is stored now.
+    delete m_colorRows;
+    delete m_nameRows;
+    delete m_valueRows;
+    delete m_hint;
+    m_colorRows = nullptr;
+    m_nameRows = nullptr;
+    m_valueRows = nullptr;
+    m_hint = nullptr;
+    const QString id = m_pin.id();
+    const QString shortName = m_provider.shortName();
+    if (m_nameShown || m_valueShown) {
+        m_colorRows = new SharedTagColorRows(m_pin, m_provider, m_styling);
+        m_stylingLayout->addWidget(m_colorRows);
+    }
+    if (m_nameShown) {
+        m_nameRows = new TagStylingRows(tr("Name tag"), TagSpec::Namespace::tag, m_pin, m_provider,
+                                        TagSpec::load(id, m_provider.id(), shortName, TagSpec::Namespace::tag),
+                                        m_styling);
+        m_stylingLayout->addWidget(m_nameRows);
+    }
+    if (m_valueShown) {
+        m_valueRows = new TagStylingRows(tr("Value (%)"), TagSpec::Namespace::value, m_pin, m_provider,
+                                         TagSpec::load(id, m_provider.id(), shortName, TagSpec::Namespace::value),
+                                         m_styling);
+        m_stylingLayout->addWidget(m_valueRows);
+    }
+    if (!m_nameShown && !m_valueShown) {
+        m_hint = TextLabel::caption(tr("Turn on the name tag or value above to style them."), m_styling);
+        m_stylingLayout->addWidget(m_hint);
+    }
+}
+
+void PinnedSpriteEditor::applyTagText(const QString& text)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (graphemeCount(text) > maxTagLength) {
+        // Cutting the field is itself a change, which stores the cut text.
+        const QString cut = leadingGraphemes(text, maxTagLength);
+        m_field->setText(cut);
+        applyTagText(cut);
+        return;
+    }
+    m_tagText = text;
+    const QString trimmed = trimmedSpacesAndTabs(text);
+    const QString key = overrideKey(m_provider.id());
+    if (trimmed.isEmpty() || trimmed == m_provider.shortName())
+        Defaults::standard()->remove(key);
+    else
+        Defaults::standard()->set(key, trimmed);
+}
+
+qsizetype PinnedSpriteEditor::graphemeCount(const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    while (finder.toNextBoundary() != -1)
+        ++count;
+    return count;
+}
+
+QString PinnedSpriteEditor::leadingGraphemes(const QString& text, qsizetype n)
+{
+    if (n <= 0)
+        return QString();
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    qsizetype count = 0;
+    qsizetype end = 0;
+    while (count < n) {
+        const qsizetype next = finder.toNextBoundary();
+        if (next == -1)
+            return text;
+        end = next;
+        ++count;
+    }
+    return text.left(end);
+}
+
+QString PinnedSpriteEditor::trimmedSpacesAndTabs(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isSpaceOrTab(text[begin]))
+        ++begin;
+    while (end > begin && isSpaceOrTab(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace gaugelet

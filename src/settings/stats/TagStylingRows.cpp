@@ -1,0 +1,151 @@
+#include "settings/stats/TagStylingRows.h"
+
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
+#include "settings/shared/SegmentedControl.h"
+#include "settings/shared/SettingsText.h"
+#include "stats/StatProvider.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
+#include "views/WheelGuard.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+int rangeOf(TagOrientation orientation)
+{
+    return orientation == TagOrientation::vertical ? 30 : 10;
+}
+
+} // namespace
+
+TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, const Pin& pin,
+                               const StatProvider& provider, const TagSpec& spec, QWidget* parent)
+    : QWidget(parent)
+    , m_namespace(ns)
+    , m_pin(pin)
+    , m_providerId(provider.id())
+    , m_shortName(provider.shortName())
+    , m_spec(spec)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(Spacing::margins(Spacing::Step::m));
+    column->setSpacing(Spacing::px(Spacing::Step::m));
+    m_title = TextLabel::make(title, DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary, this);
+    QFont semibold = m_title->font();
+    semibold.setWeight(QFont::DemiBold);
+    m_title->setFont(semibold);
+    column->addWidget(m_title);
+
+    m_orientation = new SegmentedControl(tr("Orientation"), {tr("Horizontal"), tr("Vertical")}, this);
+    column->addWidget(m_orientation);
+    connect(m_orientation, &SegmentedControl::activated, this, [this](int index) {
+        setOrientation(index == 1 ? TagOrientation::vertical : TagOrientation::horizontal);
+    });
+
+    m_offsetRow = new QWidget(this);
+    auto* row = new QHBoxLayout(m_offsetRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    m_offsetTitle = new QLabel(m_offsetRow);
+    m_offsetTitle->setTextFormat(Qt::PlainText);
+    row->addWidget(m_offsetTitle, 0, Qt::AlignVCenter);
+    m_slider = new QSlider(Qt::Horizontal, m_offsetRow);
+    WheelGuard::install(m_slider);
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(1);
+    row->addWidget(m_slider, 1, Qt::AlignVCenter);
+    m_value = SettingsText::sliderValueLabel(m_offsetRow);
+    row->addWidget(m_value, 0, Qt::AlignVCenter);
+    column->addWidget(m_offsetRow);
+    connect(m_slider, &QSlider::valueChanged, this, [this](int v) { setOffset(v); });
+
+    auto* resetRow = new QHBoxLayout;
+    resetRow->addStretch(1);
+    m_reset = new QPushButton(tr("Reset to defaults"), this);
+    m_reset->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
+    resetRow->addWidget(m_reset);
+    column->addLayout(resetRow);
+    connect(m_reset, &QPushButton::clicked, this, &TagStylingRows::resetToDefaults);
+    showState();
+}
+
+QString TagStylingRows::offsetText(double offset, double low, double high)
+{
+    return QString::number(SettingsText::wholeNumber(offset, low, high, 0)) + QStringLiteral("pt");
+}
+
+void TagStylingRows::setOrientation(TagOrientation orientation)
+{
+    if (orientation == m_spec.orientation)
+        return;
+    TagSpec next = m_spec;
+    next.orientation = orientation;
+    // Switching the orientation discards a manual offset.
+    next.yOffset = TagSpec::defaultYOffset(next.position, m_namespace, orientation);
+    setSpec(next);
+}
+
+void TagStylingRows::setOffset(double offset)
+{
+    TagSpec next = m_spec;
+    next.yOffset = offset;
+    setSpec(next);
+}
+
+void TagStylingRows::resetToDefaults()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    TagSpec::resetPlacement(m_pin.id(), m_namespace);
+    const TagSpec loaded = TagSpec::load(m_pin.id(), m_providerId, m_shortName, m_namespace);
+    setSpec(loaded);
+    showState();
+}
+
+void TagStylingRows::setSpec(const TagSpec& spec)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (spec == m_spec)
+        return;
+    m_spec = spec;
+    TagSpec::savePlacement(m_spec, m_pin.id(), m_namespace);
+    showState();
+}
+
+void TagStylingRows::showState()
+{
+    const bool vertical = m_spec.orientation == TagOrientation::vertical;
+    {
+        const QSignalBlocker blocker(m_orientation);
+        m_orientation->setCurrentIndex(vertical ? 1 : 0);
+    }
+    m_offsetTitle->setText(vertical ? tr("Horizontal offset") : tr("Vertical offset"));
+    m_offsetRow->setToolTip(
+        vertical ? tr("Slides this element left or right of the sprite. Positive = right. Use Left/Right position "
+                      "to sit beside the sprite, or push it out from Behind.")
+                 : tr("Nudges this element up or down within the slot. Positive = down. With both elements Behind, "
+                      "set opposite offsets for name-on-top / value-on-bottom."));
+    const int range = rangeOf(m_spec.orientation);
+    if (!m_slider->isSliderDown()) {
+        const QSignalBlocker blocker(m_slider);
+        m_slider->setRange(-range, range);
+        m_slider->setValue(SettingsText::sliderPosition(m_spec.yOffset, -range, range, 0));
+    }
+    m_value->setText(offsetText(m_spec.yOffset, -range, range));
+}
+
+void TagStylingRows::paintEvent(QPaintEvent*)
+{
+    SettingsText::paintBlockBackground(this);
+}
+
+} // namespace gaugelet

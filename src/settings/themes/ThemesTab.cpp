@@ -1,0 +1,447 @@
+#include "settings/themes/ThemesTab.h"
+
+#include "menubar/RunnerVisualizer.h"
+#include "menubar/VisualizerRegistry.h"
+#include "menubar/views/VisualizerViews.h"
+#include "platform/core/Defaults.h"
+#include "platform/core/MainThread.h"
+#include "platform/style/DesignStyle.h"
+#include "popover/TwoColumnMode.h"
+#include "schema/SettingsNotifier.h"
+#include "schema/SettingsSchema.h"
+#include "settings/shared/ColorWell.h"
+#include "settings/shared/ScrollingPage.h"
+#include "settings/shared/SegmentedControl.h"
+#include "settings/shared/SettingsText.h"
+#include "settings/themes/ConfigRow.h"
+#include "settings/themes/PaletteRow.h"
+#include "stats/Color.h"
+#include "stats/Prefs.h"
+#include "stats/StatLabelPosition.h"
+#include "stats/ThemeStore.h"
+#include "views/GroupedSection.h"
+#include "views/Spacing.h"
+#include "views/TextLabel.h"
+#include "views/WheelGuard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace gaugelet {
+
+namespace {
+
+constexpr int kFontMin = 9;
+constexpr int kFontMax = 16;
+constexpr int kOffsetMin = -10;
+constexpr int kOffsetMax = 10;
+// The threshold slider counts twentieths: 10 (0.5) to 19 (0.95).
+constexpr int kThresholdMin = 10;
+constexpr int kThresholdMax = 19;
+
+QSlider* makeSlider(int low, int high, QWidget* parent)
+{
+    auto* s = new QSlider(Qt::Horizontal, parent);
+    s->setRange(low, high);
+    s->setSingleStep(1);
+    s->setPageStep(1);
+    s->setTracking(true);
+    WheelGuard::install(s);
+    return s;
+}
+
+QPushButton* smallButton(const QString& text, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
+    b->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    return b;
+}
+
+QHBoxLayout* trailing(QWidget* widget)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(widget);
+    return row;
+}
+
+// Sets a slider's position unless the user is dragging it, without reporting.
+void showPosition(QSlider* slider, int position)
+{
+    if (slider->isSliderDown())
+        return;
+    const QSignalBlocker blocker(slider);
+    slider->setValue(position);
+}
+
+} // namespace
+
+ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    auto* form = new QWidget;
+    auto* column = new QVBoxLayout(form);
+    column->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
+    column->setSpacing(Spacing::px(Spacing::Step::xxl));
+    column->addWidget(buildPopupSection(form));
+    column->addWidget(buildStatNumberSection(form));
+    column->addWidget(buildSpriteSection(form));
+    column->addStretch(1);
+    addScrollingPage(this, form);
+    // setWidget turns the content's background filling on; the form shows the window's.
+    form->setAutoFillBackground(false);
+
+    reload();
+    updatePalettes();
+    updateConfigRows();
+
+    connect(SettingsNotifier::standard(), &SettingsNotifier::themesChanged, this, &ThemesTab::scheduleReload);
+    if (m_env.theme)
+        connect(m_env.theme, &ThemeStore::paletteChanged, this, [this] { updatePalettes(); });
+    if (m_env.visualizers) {
+        connect(m_env.visualizers, &VisualizerRegistry::visualizersChanged, this, [this] {
+            m_configRowsTurn.request();
+        });
+    }
+}
+
+QWidget* ThemesTab::sliderRow(const QString& title, QSlider* slider, QLabel* value, QWidget* parent)
+{
+    auto* row = new QWidget(parent);
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    auto* label = new QLabel(title, row);
+    label->setTextFormat(Qt::PlainText);
+    h->addWidget(label, 0, Qt::AlignVCenter);
+    slider->setParent(row);
+    h->addWidget(slider, 1, Qt::AlignVCenter);
+    value->setParent(row);
+    h->addWidget(value, 0, Qt::AlignVCenter);
+    return row;
+}
+
+QWidget* ThemesTab::buildPopupSection(QWidget* parent)
+{
+    auto* section = new GroupedSection(tr("Popup"), parent, GroupedSection::Rows::compact);
+    m_sections.append(section);
+    QWidget* body = section->panel();
+
+    m_paletteBox = new QWidget(body);
+    m_paletteLayout = new QVBoxLayout(m_paletteBox);
+    m_paletteLayout->setContentsMargins(0, 0, 0, 0);
+    m_paletteLayout->setSpacing(Spacing::px(Spacing::Step::s));
+    section->addRow(m_paletteBox);
+    section->addRow(TextLabel::caption(
+        tr("Theme drives panel tints, ring grids, and chart colours. Tag colours below are independent overrides."),
+        body));
+
+    m_fontSlider = makeSlider(kFontMin, kFontMax, body);
+    m_fontLabel = SettingsText::sliderValueLabel(body);
+    section->addRow(sliderRow(tr("Detail font size"), m_fontSlider, m_fontLabel, body));
+    connect(m_fontSlider, &QSlider::valueChanged, this,
+            [this](int v) { write(SettingsSchema::popupFontSize, double(v)); });
+    section->addRow(TextLabel::caption(
+        tr("Drives the breakdown rows inside provider popups. Smaller = more rows visible without scrolling."), body));
+
+    auto* layoutRow = new QHBoxLayout;
+    auto* layoutLabel = new QLabel(tr("Layout"), body);
+    layoutRow->addWidget(layoutLabel);
+    layoutRow->addStretch(1);
+    m_layoutPicker = new QComboBox(body);
+    WheelGuard::install(m_layoutPicker);
+    for (TwoColumnMode mode : allTwoColumnModes()) {
+        QString text;
+        switch (mode) {
+        case TwoColumnMode::automatic: text = tr("Auto"); break;
+        case TwoColumnMode::alwaysOne: text = tr("Single column"); break;
+        case TwoColumnMode::alwaysTwo: text = tr("Two columns"); break;
+        }
+        m_layoutPicker->addItem(text, rawValue(mode));
+    }
+    layoutLabel->setBuddy(m_layoutPicker);
+    layoutRow->addWidget(m_layoutPicker);
+    section->addLayoutRow(layoutRow);
+    connect(m_layoutPicker, &QComboBox::activated, this,
+            [this](int index) { write(SettingsSchema::popupTwoColumn, m_layoutPicker->itemData(index).toString()); });
+    section->addRow(
+        TextLabel::caption(tr("Auto switches to two columns when the popover would overflow the display height."), body));
+
+    m_smoothToggle = new QCheckBox(tr("Smooth flowing charts"), body);
+    section->addRow(m_smoothToggle);
+    connect(m_smoothToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::smoothCharts, on); });
+    section->addRow(TextLabel::caption(
+        tr("On: history charts flow continuously (CPU/GPU as smooth areas, Network as overlaid lines). Off: the "
+           "classic per-second bars. Popover only."),
+        body));
+    return section;
+}
+
+QWidget* ThemesTab::buildStatNumberSection(QWidget* parent)
+{
+    auto* section = new GroupedSection(tr("Stat number"), parent, GroupedSection::Rows::compact);
+    m_sections.append(section);
+    QWidget* body = section->panel();
+
+    m_positionPicker = new SegmentedControl(tr("Position"), {tr("Right"), tr("Next to name")}, body);
+    section->addRow(m_positionPicker);
+    connect(m_positionPicker, &SegmentedControl::activated, this, [this](int index) {
+        const QList<StatLabelPosition> all = allStatLabelPositions();
+        if (index >= 0 && index < all.size())
+            write(SettingsSchema::statLabelPosition, rawValue(all[index]));
+    });
+
+    m_pillToggle = new QCheckBox(tr("Pill background"), body);
+    section->addRow(m_pillToggle);
+    connect(m_pillToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::statBgEnabled, on); });
+    m_pillWell = new ColorWell(tr("Pill background color"), body);
+    section->addRow(m_pillWell);
+    connect(m_pillWell, &ColorWell::colorPicked, this, &ThemesTab::setStatBgColor);
+    m_pillReset = smallButton(tr("Reset pill color"), body);
+    section->addLayoutRow(trailing(m_pillReset));
+    connect(m_pillReset, &QPushButton::clicked, this, [this] { write(SettingsSchema::statBgHex, QString()); });
+
+    m_fgToggle = new QCheckBox(tr("Override text color"), body);
+    section->addRow(m_fgToggle);
+    connect(m_fgToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::statFgEnabled, on); });
+    m_fgWell = new ColorWell(tr("Text color"), body);
+    section->addRow(m_fgWell);
+    connect(m_fgWell, &ColorWell::colorPicked, this, &ThemesTab::setStatFgColor);
+    m_fgReset = smallButton(tr("Reset text color"), body);
+    section->addLayoutRow(trailing(m_fgReset));
+    connect(m_fgReset, &QPushButton::clicked, this, [this] { write(SettingsSchema::statFgHex, QString()); });
+
+    section->addRow(TextLabel::caption(
+        tr("Pill sits behind the value on single-stat tiles (CPU 71%, GPU 53%, MEM 8 GB, …). The Network-specific "
+           "merged-total toggle now lives in **Stats → Network**."),
+        body, true));
+    return section;
+}
+
+QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
+{
+    auto* section = new GroupedSection(tr("Sprite styling"), parent, GroupedSection::Rows::compact);
+    m_sections.append(section);
+    QWidget* body = section->panel();
+
+    m_offsetSlider = makeSlider(kOffsetMin, kOffsetMax, body);
+    m_offsetLabel = SettingsText::sliderValueLabel(body);
+    QWidget* offsetRow = sliderRow(tr("Sprite vertical offset"), m_offsetSlider, m_offsetLabel, body);
+    offsetRow->setToolTip(
+        tr("Nudges animated sprites (cat, fox, hare, …) up or down within the menubar slot. Positive = down, "
+           "negative = up. Use to compensate for built-in transparent padding in some sprite assets."));
+    section->addRow(offsetRow);
+    connect(m_offsetSlider, &QSlider::valueChanged, this, [this](int v) { write(SettingsSchema::spriteYOffset, double(v)); });
+
+    m_tintToggle = new QCheckBox(tr("Turn red at high usage"), body);
+    section->addRow(m_tintToggle);
+    connect(m_tintToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::runnerTintEnabled, on); });
+
+    m_thresholdSlider = makeSlider(kThresholdMin, kThresholdMax, body);
+    m_thresholdLabel = SettingsText::sliderValueLabel(body);
+    section->addRow(sliderRow(tr("Tint threshold"), m_thresholdSlider, m_thresholdLabel, body));
+    // k / 20.0 is the double nearest to the step (k × 0.05 is not: 12 × 0.05
+    // gives 0.6000000000000001).
+    connect(m_thresholdSlider, &QSlider::valueChanged, this,
+            [this](int k) { write(SettingsSchema::runnerTintThreshold, k / 20.0); });
+    section->addRow(TextLabel::caption(
+        tr("Animated sprites switch to a red variant when the bound provider's value crosses the threshold. "
+           "Pre-baked once per kind, no per-frame allocation."),
+        body));
+
+    m_configBox = new QWidget(body);
+    m_configLayout = new QVBoxLayout(m_configBox);
+    m_configLayout->setContentsMargins(Spacing::top(Spacing::Step::xs));
+    m_configLayout->setSpacing(Spacing::px(Spacing::Step::l));
+    section->addRow(m_configBox);
+    return section;
+}
+
+QList<Palette> ThemesTab::paletteChoices(const ThemeStore& theme)
+{
+    QList<Palette> result;
+    const QString selected = theme.palette().id;
+    for (const Palette& p : theme.available()) {
+        if (Palette::unlistedIds().contains(p.id) && p.id != selected)
+            continue;
+        result.append(p);
+    }
+    return result;
+}
+
+QColor ThemesTab::statBgColor() const
+{
+    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statBgHex)))
+        return *c;
+    QColor gray = DesignStyle::colour(DesignStyle::Colour::gray, this);
+    gray.setAlphaF(0.28);
+    return gray;
+}
+
+void ThemesTab::setStatBgColor(const QColor& color)
+{
+    write(SettingsSchema::statBgHex, Color::hexString(color));
+}
+
+QColor ThemesTab::statFgColor() const
+{
+    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statFgHex)))
+        return *c;
+    return DesignStyle::colour(DesignStyle::Colour::primary, this);
+}
+
+void ThemesTab::setStatFgColor(const QColor& color)
+{
+    write(SettingsSchema::statFgHex, Color::hexString(color));
+}
+
+void ThemesTab::write(const SettingKey& key, const QVariant& value)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    SettingsSchema::write(key, value);
+    reload();
+}
+
+void ThemesTab::scheduleReload()
+{
+    m_reloadTurn.request();
+}
+
+void ThemesTab::reload()
+{
+    // Every control is set with its signals blocked: showing a value never
+    // writes it, and a stored value beyond a slider's range stays stored.
+    const double fontSize = SettingsSchema::real(SettingsSchema::popupFontSize);
+    showPosition(m_fontSlider, SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(SettingsSchema::popupFontSize.defaultReal())));
+    m_fontLabel->setText(QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, SettingsSchema::popupFontSize.defaultReal()))
+                         + QStringLiteral("pt"));
+
+    {
+        const QSignalBlocker blocker(m_layoutPicker);
+        const int index = int(allTwoColumnModes().indexOf(storedTwoColumnMode(*Defaults::standard())));
+        m_layoutPicker->setCurrentIndex(index);
+    }
+    {
+        const QSignalBlocker blocker(m_smoothToggle);
+        m_smoothToggle->setChecked(SettingsSchema::boolean(SettingsSchema::smoothCharts));
+    }
+    {
+        const QSignalBlocker blocker(m_positionPicker);
+        m_positionPicker->setCurrentIndex(
+            int(allStatLabelPositions().indexOf(storedStatLabelPosition(*Defaults::standard()))));
+    }
+
+    const bool bgOn = SettingsSchema::boolean(SettingsSchema::statBgEnabled);
+    {
+        const QSignalBlocker blocker(m_pillToggle);
+        m_pillToggle->setChecked(bgOn);
+    }
+    m_pillWell->setColor(statBgColor());
+    m_pillWell->setEnabled(bgOn);
+    m_pillReset->setEnabled(bgOn);
+
+    const bool fgOn = SettingsSchema::boolean(SettingsSchema::statFgEnabled);
+    {
+        const QSignalBlocker blocker(m_fgToggle);
+        m_fgToggle->setChecked(fgOn);
+    }
+    m_fgWell->setColor(statFgColor());
+    m_fgWell->setEnabled(fgOn);
+    m_fgReset->setEnabled(fgOn);
+
+    const double offset = SettingsSchema::real(SettingsSchema::spriteYOffset);
+    showPosition(m_offsetSlider, SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0));
+    m_offsetLabel->setText(QString::number(SettingsText::wholeNumber(offset, kOffsetMin, kOffsetMax, 0))
+                           + QStringLiteral("pt"));
+
+    const bool tintOn = SettingsSchema::boolean(SettingsSchema::runnerTintEnabled);
+    {
+        const QSignalBlocker blocker(m_tintToggle);
+        m_tintToggle->setChecked(tintOn);
+    }
+    const double threshold = SettingsSchema::real(SettingsSchema::runnerTintThreshold);
+    showPosition(m_thresholdSlider,
+                 SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16));
+    m_thresholdLabel->setText(
+        QString::number(SettingsText::wholeNumber(threshold * 100, 50, 95, 80)) + QStringLiteral("%"));
+    m_thresholdSlider->setEnabled(tintOn);
+}
+
+void ThemesTab::updatePalettes()
+{
+    if (!m_env.theme)
+        return;
+    const QList<Palette> choices = paletteChoices(*m_env.theme);
+    const QString selected = m_env.theme->palette().id;
+    bool same = choices.size() == m_paletteRows.size();
+    for (qsizetype i = 0; same && i < choices.size(); ++i)
+        same = m_paletteRows[i]->palette().id == choices[i].id;
+    if (same) {
+        for (PaletteRow* row : std::as_const(m_paletteRows))
+            row->setSelected(row->palette().id == selected);
+        return;
+    }
+    // The click that chose the palette may still be running in one of the old
+    // rows, so they go at the next turn of the event loop.
+    for (PaletteRow* row : std::as_const(m_paletteRows)) {
+        row->hide();
+        m_paletteLayout->removeWidget(row);
+        row->deleteLater();
+    }
+    m_paletteRows.clear();
+    for (const Palette& p : choices) {
+        const QString id = p.id;
+        auto* row = new PaletteRow(p, p.id == selected, [this, id] {
+            if (m_env.theme)
+                m_env.theme->select(id);
+        }, m_paletteBox);
+        m_paletteLayout->addWidget(row);
+        m_paletteRows.append(row);
+    }
+}
+
+void ThemesTab::updateConfigRows()
+{
+    if (!m_env.visualizers)
+        return;
+    QList<VisualizerPtr> shown;
+    for (const VisualizerPtr& v : m_env.visualizers->visualizers()) {
+        if (!VisualizerRegistry::pinnedOnlyIds().contains(v->id()))
+            shown.append(v);
+    }
+    QList<const void*> keys;
+    for (const VisualizerPtr& v : shown)
+        keys.append(v.get());
+    if (keys == m_configRowVisualizers)
+        return;
+
+    // Rows whose visualizer stays keep their widgets (and whatever the user
+    // is doing in them); the others go, new ones are made.
+    QList<ConfigRow*> rows;
+    for (const VisualizerPtr& v : shown) {
+        const qsizetype old = m_configRowVisualizers.indexOf(v.get());
+        if (old >= 0 && m_configRows[old]) {
+            rows.append(m_configRows[old]);
+            m_configRows[old] = nullptr;
+        } else {
+            rows.append(new ConfigRow(v->displayName(), v->id(), VisualizerViews::makeConfigView(*v, nullptr), m_configBox));
+        }
+    }
+    qDeleteAll(m_configRows);
+    for (ConfigRow* row : rows) {
+        m_configLayout->removeWidget(row);
+        m_configLayout->addWidget(row);
+    }
+    m_configRows = rows;
+    m_configRowVisualizers = keys;
+}
+
+} // namespace gaugelet

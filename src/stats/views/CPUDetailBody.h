@@ -1,0 +1,44 @@
+#pragma once
+
+#include "charts/PopupRingCell.h"
+#include "stats/views/DetailBodyBase.h"
+
+namespace gaugelet {
+
+class PopupBars;
+class PopupBreakdownRow;
+class Divider;
+class PopupLegendItem;
+class PopupRingGrid;
+
+// The CPU row's detail: a minute of stacked user and system bars, the
+// user/system legend and, when the newest sample has per-processor values, one
+// ring per processor and the mean load of the performance and efficiency
+// cores.
+class CPUDetailBody : public DetailBodyBase {
+    Q_OBJECT
+public:
+    CPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent = nullptr);
+
+    PopupBars* bars() const { return m_bars; }
+    PopupLegendItem* userLegend() const { return m_user; }
+    PopupLegendItem* systemLegend() const { return m_system; }
+    PopupRingGrid* ringGrid() const { return m_grid; }
+    Divider* coresDivider() const { return m_divider; }
+    PopupBreakdownRow* performanceRow() const { return m_performance; }
+    PopupBreakdownRow* efficiencyRow() const { return m_efficiency; }
+
+protected:
+    void refresh() override;
+
+private:
+    PopupBars* m_bars;
+    PopupLegendItem* m_user;
+    PopupLegendItem* m_system;
+    Divider* m_divider;
+    PopupRingGrid* m_grid;
+    PopupBreakdownRow* m_performance;
+    PopupBreakdownRow* m_efficiency;
+};
+
+} // namespace gaugelet

@@ -1,0 +1,102 @@
+#include "stats/views/NetworkRateBlock.h"
+
+#include "platform/style/DesignStyle.h"
+#include "views/Spacing.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+
+namespace gaugelet {
+
+NetworkRateBlock::NetworkRateBlock(const QString& arrow, QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(Spacing::px(Spacing::Step::xs));
+    const QFont title3 = DesignStyle::font(DesignStyle::TextStyle::title3);
+    m_arrow = new QLabel(arrow, this);
+    m_arrow->setTextFormat(Qt::PlainText);
+    m_arrow->setFont(title3);
+    m_rate = new QLabel(this);
+    m_rate->setTextFormat(Qt::PlainText);
+    m_rate->setFont(DesignStyle::monospacedDigits(title3));
+    layout->addWidget(m_arrow, 0, Qt::AlignVCenter);
+    layout->addWidget(m_rate, 0, Qt::AlignVCenter);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    applyColours();
+}
+
+void NetworkRateBlock::setTint(const QColor& tint)
+{
+    if (tint == m_tint)
+        return;
+    m_tint = tint;
+    applyColours();
+}
+
+void NetworkRateBlock::setRate(const QString& text)
+{
+    if (m_rate->text() != text)
+        m_rate->setText(text);
+}
+
+QString NetworkRateBlock::rate() const
+{
+    return m_rate->text();
+}
+
+void NetworkRateBlock::setForeground(std::optional<QColor> colour)
+{
+    if (colour == m_foreground)
+        return;
+    m_foreground = colour;
+    applyColours();
+}
+
+void NetworkRateBlock::setBackground(std::optional<QColor> colour)
+{
+    if (colour == m_background)
+        return;
+    m_background = colour;
+    if (m_background)
+        layout()->setContentsMargins(Spacing::margins(Spacing::Step::m, Spacing::Step::xxs));
+    else
+        layout()->setContentsMargins(0, 0, 0, 0);
+    update();
+}
+
+void NetworkRateBlock::paintEvent(QPaintEvent*)
+{
+    if (!m_background)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(*m_background);
+    const QRectF r = QRectF(rect());
+    painter.drawRoundedRect(r, r.height() / 2, r.height() / 2);
+}
+
+void NetworkRateBlock::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange && !m_styling)
+        applyColours();
+    QWidget::changeEvent(event);
+}
+
+void NetworkRateBlock::applyColours()
+{
+    m_styling = true;
+    QPalette arrow = palette();
+    arrow.setColor(QPalette::WindowText, m_tint.isValid() ? m_tint : DesignStyle::colour(DesignStyle::Colour::primary, palette()));
+    m_arrow->setPalette(arrow);
+    QPalette rate = palette();
+    rate.setColor(QPalette::WindowText,
+                  m_foreground.value_or(DesignStyle::colour(DesignStyle::Colour::primary, palette())));
+    m_rate->setPalette(rate);
+    m_styling = false;
+}
+
+} // namespace gaugelet
