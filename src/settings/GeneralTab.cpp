@@ -536,14 +536,14 @@ void GeneralTab::refreshUpdates()
         font = DesignStyle::font(Style::caption);
         wrap = true;
     } else if (available && latest) {
-        status = *latest + tr(" available");
+        status = tr("%1 available").arg(*latest);
         colour = DesignStyle::colour(Colour::link, this);
         font.setWeight(QFont::Medium);
     } else if (!checkedAt) {
         status = tr("Not yet checked");
     } else {
         status = tr("Up to date");
-        checked = tr("· checked ") + RelativeDate::format(*checkedAt, WallClock::now());
+        checked = tr("· checked %1").arg(RelativeDate::format(*checkedAt, WallClock::now()));
     }
     m_statusLabel->setWordWrap(wrap);
     m_statusLabel->setAlignment(alignment);
@@ -623,8 +623,8 @@ void GeneralTab::exportTo(const QString& path)
 {
     auto result = ConfigBackup::exportTo(*Defaults::standard(), path);
     if (result) {
-        setBackupAlert({{}, BackupAlert::Kind::info, tr("Settings saved"),
-                        tr("Wrote settings to ") + QFileInfo(path).fileName() + QStringLiteral(".")});
+        const QString written = tr("Wrote settings to %1.").arg(QFileInfo(path).fileName());
+        setBackupAlert({{}, BackupAlert::Kind::info, tr("Settings saved"), written});
     } else {
         setBackupAlert({{}, BackupAlert::Kind::error, tr("Save failed"), result.error().describe()});
     }
