@@ -5,8 +5,8 @@
 # only for the lines whose text changed; deleted lines are no change to check.
 #   scripts/changed.sh            FILE, one a line
 #   scripts/changed.sh --lines    FILE:FIRST:LAST for each changed range
-# The base is $GAUGELET_CHECK_BASE if set (on a branch: `main`, or the commit
-# the branch started from), else HEAD's first parent: after a merge, that is
+# The base is where HEAD left $GAUGELET_CHECK_BASE if set (on a branch:
+# `main`), else HEAD's first parent: after a merge, that is
 # everything the merged branch brought; after a plain commit, that commit.
 # Uncommitted changes count too. With no base (a one-commit or shallow clone)
 # nothing is printed and a note goes to stderr.
@@ -17,6 +17,9 @@ if ! git rev-parse -q --verify "$base^{commit}" >/dev/null; then
   echo "changed.sh: no base commit '$base'; no changes to check" >&2
   exit 0
 fi
+# What HEAD and the base share: the base may have moved on since the branch
+# left it.
+base=$(git merge-base "$base" HEAD)
 # -U0: each hunk header "@@ -a,b +c,d @@" names the new lines c .. c+d-1.
 ranges=$(git diff --no-ext-diff --no-color -U0 -M --diff-filter=AMR "$base" -- \
     ':(glob)**/*.cpp' ':(glob)**/*.h' ':(glob)**/*.hpp' ':(glob)**/*.cc' \

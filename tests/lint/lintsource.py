@@ -56,9 +56,13 @@ def code_only(text):
             blank(i + 2, end)
             i = end + len(close)
         elif c in "\"'":
-            if c == "'" and i > 0 and text[i - 1].isalnum():  # digit separator: 1'000
-                i += 1
-                continue
+            if c == "'" and i > 0 and text[i - 1].isalnum():
+                start = i
+                while start > 0 and (text[start - 1].isalnum() or text[start - 1] in "_'"):
+                    start -= 1
+                if text[start].isdigit():  # a digit separator: 1'000
+                    i += 1
+                    continue
             j = i + 1
             while j < n and text[j] != c and text[j] != "\n":
                 j += 2 if text[j] == "\\" else 1

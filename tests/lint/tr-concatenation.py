@@ -99,6 +99,8 @@ CASES = [
     ('const int n = attr(x) + 1;', 0),
     ('// tr("a") + b in a comment', 0),
     ('auto s = QStringLiteral("tr(\\"a\\") + b");', 0),
+    ('parts = s.split(u\'"\'); setText(tr("x").arg(parts.size()) + u\'.\');', 1),
+    ('const int n = 1\'000 + 1; setText(tr("y"));', 0),
     ('auto s = tr("a") + b; // lint: allow tr-concatenation (b is data)', 0),
 ]
 
