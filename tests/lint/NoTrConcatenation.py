@@ -7,8 +7,8 @@ sentence with placeholders: tr("Pressure: %1").arg(verdict).
 A line that must join (say, data the sentence does not contain) says why:
     // lint: allow tr-concatenation (reason)
 on that line or the line before.
-    tr-concatenation.py [ROOT...]     scan (default: src)
-    tr-concatenation.py --self-test   check the rule on its own cases"""
+    NoTrConcatenation.py [ROOT...]     scan (default: src)
+    NoTrConcatenation.py --self-test   check the rule on its own cases"""
 
 import re
 import sys

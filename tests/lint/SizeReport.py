@@ -4,7 +4,7 @@ functions over 80 lines, the sizes the code is being brought under. A view
 file is a source or header outside the platform layer that includes a Qt
 Widgets class (or whose header does). A function's length runs from the line its signature starts on to its
 closing brace; lambdas count in the function they are written in.
-    sizes.py [--widgets-headers DIR] [ROOT...]   (default root: src)"""
+    SizeReport.py [--widgets-headers DIR] [ROOT...]   (default root: src)"""
 
 import os
 import re
