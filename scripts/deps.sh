@@ -7,6 +7,7 @@
 #                            gio and systemd to start the login item as desktops do,
 #                            and the LXQt and Xfce panels the status row is checked on)
 #   scripts/deps.sh --fuzz   also clang and its libFuzzer runtime (scripts/fuzz.sh)
+#   scripts/deps.sh --check  also clang-format and clang-tidy (scripts/check-format.sh, scripts/tidy.sh)
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build pkg-config ccache
@@ -17,11 +18,13 @@ test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haske
   xdotool x11-utils libglib2.0-bin systemd lxqt-panel xfce4-panel xfconf)
 
 fuzz_pkgs=(clang libclang-rt-14-dev)
+check_pkgs=(clang-format-14 clang-tidy-14)
 
 want=("${build_pkgs[@]}")
 case "${1:-}" in
   --test) want+=("${test_pkgs[@]}") ;;
   --fuzz) want+=("${fuzz_pkgs[@]}") ;;
+  --check) want+=("${check_pkgs[@]}") ;;
 esac
 
 missing=()

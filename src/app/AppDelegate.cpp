@@ -350,7 +350,7 @@ QString AppDelegate::forceUpdateInformativeText(const QString& message, const QS
 {
     const QString body = message.isEmpty() ? tr("An update is required to continue.") : message;
     const QString running = InfoDictionary::string(InfoDictionary::shortVersionKey).value_or(tr("this build"));
-    return body + tr("\n\nMinimum required: ") + minVersion + tr(". Running: ") + running + QStringLiteral(".");
+    return tr("%1\n\nMinimum required: %2. Running: %3.").arg(body, minVersion, running);
 }
 
 void AppDelegate::presentForceUpdateAlert(const QString& message, const QString& minVersion,

@@ -423,7 +423,9 @@ TEST(SquareTile, WritesTheSquaresOfEveryKindAndPreset)
         GTEST_SKIP() << "the shipped runner packs could not be unpacked";
     // The sparklines keep their own history: give them one with a shape.
     QList<Pin> sparklines;
-    for (const QString& provider : kinds().at(3).providers)
+    // Held here: a loop over a member of a temporary reads freed memory.
+    const QList<Kind> all = kinds();
+    for (const QString& provider : all.at(3).providers)
         sparklines.append(Pin{provider, QStringLiteral("viz.sparkline")});
     rig.show(sparklines);
     rig.feedChangingValues();

@@ -77,7 +77,7 @@ void BackupFlowModel::exportTo(const QString& path)
     GAUGELET_ASSERT_MAIN_THREAD();
     auto result = ConfigBackup::exportTo(*Defaults::standard(), path);
     if (result)
-        raise(Alert::Kind::info, tr("Settings saved"), tr("Wrote settings to ") + QFileInfo(path).fileName() + QStringLiteral("."));
+        raise(Alert::Kind::info, tr("Settings saved"), tr("Wrote settings to %1.").arg(QFileInfo(path).fileName()));
     else
         raise(Alert::Kind::error, tr("Save failed"), result.error().describe());
 }

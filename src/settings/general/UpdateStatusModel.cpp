@@ -37,13 +37,13 @@ UpdateStatusModel::Status UpdateStatusModel::status(const QDateTime& now) const
         status.text = *error;
         status.tone = Tone::error;
     } else if (available && latest) {
-        status.text = *latest + tr(" available");
+        status.text = tr("%1 available").arg(*latest);
         status.tone = Tone::available;
     } else if (!checkedAt) {
         status.text = tr("Not yet checked");
     } else {
         status.text = tr("Up to date");
-        status.checked = tr("· checked ") + RelativeDate::format(*checkedAt, now);
+        status.checked = tr("· checked %1").arg(RelativeDate::format(*checkedAt, now));
     }
     status.checking = checking;
     status.checkTitle = checking ? tr("Checking…") : tr("Check for updates");

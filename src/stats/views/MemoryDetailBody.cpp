@@ -301,7 +301,7 @@ void MemoryDetailBody::refresh()
         verdict = tr("Critical");
     }
     m_pressureDot->setColour(DesignStyle::colour(dot, this));
-    const QString pressureText = tr("Pressure: ") + verdict;
+    const QString pressureText = tr("Pressure: %1").arg(verdict);
     if (m_pressureLabel->text() != pressureText)
         m_pressureLabel->setText(pressureText);
     TextLabel::setColour(m_pressureLabel, DesignStyle::colour(DesignStyle::Colour::secondary, this));
