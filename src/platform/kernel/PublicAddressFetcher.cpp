@@ -3,17 +3,21 @@
 #include "platform/core/MainThread.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRandomGenerator>
 #include <QTimer>
+#include <QUdpSocket>
 #include <algorithm>
 #include <coroutine>
 #include <optional>
 #include <memory>
+#include <sys/stat.h>
 #include <utility>
 
 namespace gaugelet {
@@ -89,6 +93,104 @@ struct HostLookup {
     Shared await_resume() const { return *shared; }
 };
 
+// Resumes with the first datagram a connected socket receives, or when it
+// reports an error, a time-out passes, or the context object ends. Like
+// HostLookup, only the first of these resumes.
+struct DatagramAnswer {
+    struct Shared {
+        std::coroutine_handle<> handle;
+        QByteArray datagram;
+        bool answered = false;
+        bool failed = false;
+        bool cancelled = false;
+    };
+    QObject* context;
+    QUdpSocket* socket;
+    int timeoutMs;
+    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        shared->handle = handle;
+        auto finish = [state = shared](auto&& record) {
+            if (!state->handle)
+                return;
+            record(*state);
+            std::exchange(state->handle, {}).resume();
+        };
+        QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
+        auto* deadline = new QTimer(context);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, context, [finish] { finish([](Shared&) {}); });
+        deadline->start(timeoutMs);
+        QObject::connect(socket, &QUdpSocket::readyRead, context, [finish, socket = socket] {
+            QByteArray datagram(512, Qt::Uninitialized);
+            const qint64 n = socket->read(datagram.data(), datagram.size());
+            if (n < 0)
+                return finish([](Shared& s) { s.failed = true; });
+            datagram.truncate(n);
+            finish([&datagram](Shared& s) {
+                s.answered = true;
+                s.datagram = datagram;
+            });
+        });
+        QObject::connect(socket, &QUdpSocket::errorOccurred, context,
+            [finish] { finish([](Shared& s) { s.failed = true; }); });
+    }
+    Shared await_resume() const { return *shared; }
+};
+
+// A name query for the host's IPv4 addresses, recursion desired.
+QByteArray nameQuery(quint16 id, const QString& host)
+{
+    QByteArray query;
+    const auto put16 = [&query](quint16 v) {
+        query.append(char(v >> 8));
+        query.append(char(v & 0xff));
+    };
+    put16(id);
+    put16(0x0100);
+    put16(1);
+    put16(0);
+    put16(0);
+    put16(0);
+    for (const QByteArray& label : QUrl::toAce(host).split('.')) {
+        if (label.isEmpty() && query.size() > 12)
+            continue; // a final dot
+        if (label.isEmpty() || label.size() > 63)
+            return {};
+        query.append(char(label.size()));
+        query.append(label);
+    }
+    query.append('\0');
+    put16(1); // A
+    put16(1); // IN
+    return query;
+}
+
+qint64 changedAt(const char* path)
+{
+    struct stat st {};
+    if (::stat(path, &st) != 0)
+        return -1;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+QHostAddress firstNameServer()
+{
+    QFile file(QStringLiteral("/etc/resolv.conf"));
+    if (file.open(QIODevice::ReadOnly)) {
+        while (!file.atEnd()) {
+            const QList<QByteArray> words = file.readLine(4096).simplified().split(' ');
+            QHostAddress address;
+            if (words.size() >= 2 && words[0] == "nameserver" && address.setAddress(QString::fromLatin1(words[1])))
+                return address;
+        }
+    }
+    return QHostAddress(QHostAddress::LocalHost); // the C library's default
+}
+
 } // namespace
 
 QString PublicAddressFetcher::FetchError::describe() const
@@ -116,6 +218,62 @@ void PublicAddressFetcher::setTimeoutsForTesting(int requestMs, int resourceMs)
     m_resourceTimeoutMs = resourceMs;
 }
 
+void PublicAddressFetcher::setNameServerForTesting(QHostAddress address, quint16 port)
+{
+    m_nameServer = std::move(address);
+    m_nameServerPort = port;
+    m_nameServerSet = true;
+}
+
+QCoro::Task<PublicAddressFetcher::NameVerdict> PublicAddressFetcher::askNameServer(QString host)
+{
+    using Kind = NameVerdict::Kind;
+    if (!m_nameServerSet)
+        m_nameServer = firstNameServer();
+    const auto id = quint16(QRandomGenerator::global()->generate());
+    const QByteArray query = nameQuery(id, host);
+    if (query.isEmpty())
+        co_return NameVerdict{Kind::other};
+    QPointer<PublicAddressFetcher> self = this;
+    auto* context = new QObject(this);
+    auto* socket = new QUdpSocket(context);
+    socket->setProxy(QNetworkProxy::NoProxy);
+    socket->connectToHost(m_nameServer, m_nameServerPort);
+    if (socket->write(query) != query.size()) {
+        context->deleteLater();
+        co_return NameVerdict{Kind::unreachable};
+    }
+    DatagramAnswer answer{context, socket, std::min(m_resourceTimeoutMs, 2000)};
+    const DatagramAnswer::Shared got = co_await answer;
+    if (!self || got.cancelled)
+        co_return NameVerdict{Kind::other};
+    context->deleteLater();
+    if (got.failed)
+        co_return NameVerdict{Kind::unreachable};
+    if (!got.answered)
+        co_return NameVerdict{Kind::noAnswer};
+    const auto at16 = [&d = got.datagram](int i) { return quint16((quint8(d[i]) << 8) | quint8(d[i + 1])); };
+    if (got.datagram.size() < 12 || at16(0) != id || !(at16(2) & 0x8000) || (at16(2) & 0x0200))
+        co_return NameVerdict{Kind::other};
+    switch (at16(2) & 0xf) {
+    case 0:
+        co_return NameVerdict{at16(6) > 0 ? Kind::answered : Kind::noData};
+    case 2:
+        co_return NameVerdict{Kind::serverFailure};
+    case 3:
+        co_return NameVerdict{Kind::noSuchName};
+    case 5:
+        co_return NameVerdict{Kind::refused};
+    default:
+        co_return NameVerdict{Kind::other};
+    }
+}
+
+PublicAddressFetcher::FailureKey PublicAddressFetcher::failureKey(const QString& host, NameVerdict verdict)
+{
+    return FailureKey{host, m_nameServer, verdict, changedAt("/etc/resolv.conf"), changedAt("/etc/hosts")};
+}
+
 QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressFetcher::fetch()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -126,12 +284,26 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
     }
     QElapsedTimer elapsed;
     elapsed.start();
+    QPointer<PublicAddressFetcher> self = this;
+    std::optional<FailureKey> key;
     if (QHostAddress literal; !literal.setAddress(m_url.host())) {
         // The name first, on its own: while the machine is offline an attempt
         // is made every second, and a name that does not resolve then costs
-        // one pooled lookup, not the network manager's thread, a connection
-        // attempt and the TLS library.
-        QPointer<PublicAddressFetcher> self = this;
+        // one datagram read on this thread, not a pooled lookup, the network
+        // manager's thread, a connection attempt and the TLS library. The
+        // system's resolver (which also reads /etc/hosts) is asked whenever
+        // the name server's answer is not an address and differs from the
+        // refusal the resolver last agreed with.
+        const NameVerdict verdict = co_await askNameServer(m_url.host());
+        if (!self)
+            co_return fail(Error{Error::Kind::network, 0, QStringLiteral("cancelled")});
+        if (verdict.kind != NameVerdict::Kind::answered) {
+            key = failureKey(m_url.host(), verdict);
+            if (m_confirmedFailure == key)
+                co_return fail(Error{Error::Kind::network, 0, m_confirmedFailureDetail});
+        }
+    }
+    if (key) {
         auto* context = new QObject(this);
         // A named awaiter: GCC 12 may destroy a temporary awaiter twice.
         HostLookup lookup{context, m_url.host(), m_resourceTimeoutMs};
@@ -141,8 +313,12 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
         context->deleteLater();
         if (looked.timedOut)
             co_return fail(Error{Error::Kind::timeout, 0, QStringLiteral("no address for %1 in time").arg(m_url.host())});
-        if (!looked.info || looked.info->error() != QHostInfo::NoError || looked.info->addresses().isEmpty())
-            co_return fail(Error{Error::Kind::network, 0, looked.info ? looked.info->errorString() : QString()});
+        if (!looked.info || looked.info->error() != QHostInfo::NoError || looked.info->addresses().isEmpty()) {
+            m_confirmedFailure = key;
+            m_confirmedFailureDetail = looked.info ? looked.info->errorString() : QString();
+            co_return fail(Error{Error::Kind::network, 0, m_confirmedFailureDetail});
+        }
+        m_confirmedFailure.reset();
     }
     if (!m_session) {
         // Nothing kept between requests: no cache, no stored cookies. A direct
