@@ -1,12 +1,13 @@
 #include "platform/desktop/AudioPlayer.h"
 
+#include "LogCapture.h"
 #include "TestSupport.h"
+#include "platform/desktop/AudioEngine.h"
+#include "platform/desktop/AudioModule.h"
 
 #include <QDir>
 #include <QFile>
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -37,7 +38,7 @@ TEST(AudioPlayer, DecodesEveryShippedSound)
         ASSERT_TRUE(player.hasValue()) << player.error().describe().toStdString();
         EXPECT_GT((*player)->duration(), 0.3) << file.toStdString();
         EXPECT_LT((*player)->duration(), 3.0) << file.toStdString();
-        EXPECT_EQ((*player)->format().sampleRate(), 44100);
+        EXPECT_EQ((*player)->sampleRate(), 44100);
         EXPECT_LT(QFileInfo(shippedSound(file)).size(), 100 * 1024);
     }
 }
@@ -80,7 +81,7 @@ TEST(AudioPlayer, PlayWithoutAnOutputDeviceDoesNothingAndReportsNoError)
     (*player)->play();
     (*player)->play();
     EXPECT_EQ((*player)->playRequests(), 2);
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
+    if (!AudioModule::engine()->hasOutputDevice()) {
         EXPECT_FALSE((*player)->isPlaying());
     }
     (*player)->stop();
@@ -170,4 +171,22 @@ TEST(AudioPlayer, ATenMinuteSoundHoldsNoDecodedSamplesAndIsCutThere)
     const QByteArray last = stream->readAll();
     EXPECT_EQ(last.size(), 22050 * 2);
     EXPECT_EQ(reinterpret_cast<const qint16*>(last.constData())[0], ramp(qint64(44100) * 599 + 22050));
+}
+
+TEST(AudioPlayer, WithoutTheAudioModuleNothingPlaysAndTheReasonIsLogged)
+{
+    // Found beside the program as installed: the build tree mirrors it.
+    EXPECT_TRUE(QFile::exists(AudioModule::path())) << AudioModule::path().toStdString();
+    test::LogCapture log(QStringLiteral("dev.gaugelet.platform"));
+    QTemporaryDir dir;
+    AudioModule::useForTesting(dir.filePath(QStringLiteral("gaugelet-audio.so")));
+    auto player = AudioPlayer::create(shippedSound("bird-sound.mp3"));
+    auto again = AudioPlayer::create(shippedSound("bird-sound.mp3"));
+    AudioModule::useForTesting({});
+    ASSERT_FALSE(player.hasValue());
+    EXPECT_EQ(player.error().kind, AudioPlayer::Error::Kind::moduleMissing);
+    EXPECT_TRUE(player.error().describe().contains("bird-sound.mp3"));
+    EXPECT_TRUE(player.error().describe().contains("gaugelet-audio.so"));
+    EXPECT_EQ(log.countPrefix(QStringLiteral("audio: the audio module ")), 1); // once, not per sound
+    EXPECT_TRUE(AudioPlayer::create(shippedSound("bird-sound.mp3")).hasValue());
 }
