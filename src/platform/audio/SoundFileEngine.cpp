@@ -118,46 +118,6 @@ private:
 
 } // namespace
 
-AudioEngine::Checked SoundFileEngine::check(const QString& path, qint64 maxSeconds)
-{
-    Checked checked;
-    SF_INFO info{};
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file) {
-        checked.detail = QString::fromUtf8(sf_strerror(nullptr));
-        return checked;
-    }
-    checked.outcome = Outcome::decodeFailed;
-    if (info.channels < 1 || info.channels > 8 || info.samplerate < 1 || info.samplerate > 768000) {
-        sf_close(file);
-        checked.detail = QStringLiteral("unsupported channel count or rate");
-        return checked;
-    }
-    // libsndfile's frame count for MP3 is an estimate; decode to the end
-    // (or the cut) to check every frame and count them, keeping nothing.
-    const sf_count_t limit = sf_count_t(maxSeconds) * info.samplerate;
-    std::vector<qint16> chunk(size_t(4096) * size_t(info.channels));
-    sf_count_t total = 0;
-    while (total < limit) {
-        const sf_count_t want = std::min<sf_count_t>(4096, limit - total);
-        const sf_count_t got = sf_readf_short(file, chunk.data(), want);
-        if (got <= 0)
-            break;
-        total += got;
-    }
-    const int err = sf_error(file);
-    checked.detail = QString::fromUtf8(sf_strerror(file));
-    sf_close(file);
-    if (err != SF_ERR_NO_ERROR)
-        return checked;
-    checked.detail.clear();
-    checked.outcome = total == 0 ? Outcome::empty : Outcome::ok;
-    checked.sampleRate = info.samplerate;
-    checked.channels = info.channels;
-    checked.frames = total;
-    return checked;
-}
-
 std::unique_ptr<QIODevice> SoundFileEngine::openStream(const QString& path, int channels, qint64 startFrame,
                                                        qint64 endFrame)
 {

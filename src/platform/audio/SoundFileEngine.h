@@ -4,12 +4,11 @@
 
 namespace gaugelet {
 
-// The audio module's engine: sound files decoded with libsndfile (MP3, WAV,
+// The audio module's engine: sound files read with libsndfile (MP3, WAV,
 // FLAC, Ogg) and played as 16-bit PCM through a QAudioSink on the default
 // output. The module exports it as gaugelet_audio_engine().
 class SoundFileEngine : public AudioEngine {
 public:
-    Checked check(const QString& path, qint64 maxSeconds) override;
     std::unique_ptr<QIODevice> openStream(const QString& path, int channels, qint64 startFrame,
                                           qint64 endFrame) override;
     bool hasOutputDevice() override;

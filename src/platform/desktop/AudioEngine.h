@@ -10,25 +10,13 @@ class QIODevice;
 
 namespace gaugelet {
 
-// What the audio module does for AudioPlayer: decoding with libsndfile and
-// playing through Qt Multimedia. The module is loaded on first use
-// (AudioModule), so the program maps neither library until a sound is
-// prepared. check() and openStream() may run on any thread.
+// What the audio module does for AudioPlayer: streaming a sound file with
+// libsndfile through Qt Multimedia. The module is loaded when the first sound
+// plays (AudioModule), so the program maps neither library before.
+// openStream() may run on any thread.
 class AudioEngine {
 public:
-    enum class Outcome { ok, openFailed, decodeFailed, empty };
-    struct Checked {
-        Outcome outcome = Outcome::openFailed;
-        QString detail; // libsndfile's own message
-        int sampleRate = 0;
-        int channels = 0;
-        qint64 frames = 0;
-    };
-
     virtual ~AudioEngine() = default;
-    // Decodes the whole file, up to maxSeconds, to
-    // check every frame and count them, keeping nothing.
-    virtual Checked check(const QString& path, qint64 maxSeconds) = 0;
     // Interleaved 16-bit PCM of the file from startFrame to endFrame, read
     // as it is consumed; nullptr when the file cannot be opened with that
     // channel count.

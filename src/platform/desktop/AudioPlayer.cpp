@@ -3,6 +3,7 @@
 #include "platform/core/PlatformLog.h"
 #include "platform/desktop/AudioEngine.h"
 #include "platform/desktop/AudioModule.h"
+#include "platform/desktop/SoundFileCheck.h"
 
 #include <QIODevice>
 #include <QThread>
@@ -26,8 +27,8 @@ QString AudioPlayer::Error::describe() const
         return QStringLiteral("The file \u201C%1\u201D couldn\u2019t be decoded: %2").arg(path, detail);
     case Kind::empty:
         return QStringLiteral("The file \u201C%1\u201D holds no sound.").arg(path);
-    case Kind::moduleMissing:
-        return QStringLiteral("The file \u201C%1\u201D can\u2019t be played: the audio module couldn\u2019t be loaded: %2")
+    case Kind::libraryMissing:
+        return QStringLiteral("The file \u201C%1\u201D couldn\u2019t be decoded: libsndfile couldn\u2019t be loaded: %2")
             .arg(path, detail);
     }
     return {};
@@ -35,18 +36,17 @@ QString AudioPlayer::Error::describe() const
 
 Result<std::shared_ptr<AudioPlayer>, AudioPlayer::Error> AudioPlayer::create(const QString& path)
 {
-    AudioEngine* engine = AudioModule::engine();
-    if (!engine)
-        return fail(Error{Error::Kind::moduleMissing, path, AudioModule::loadError()});
-    const AudioEngine::Checked checked = engine->check(path, maxSeconds);
+    const SoundFileCheck checked = SoundFileCheck::run(path, maxSeconds);
     switch (checked.outcome) {
-    case AudioEngine::Outcome::openFailed:
+    case SoundFileCheck::Outcome::openFailed:
         return fail(Error{Error::Kind::openFailed, path, checked.detail});
-    case AudioEngine::Outcome::decodeFailed:
+    case SoundFileCheck::Outcome::decodeFailed:
         return fail(Error{Error::Kind::decodeFailed, path, checked.detail});
-    case AudioEngine::Outcome::empty:
+    case SoundFileCheck::Outcome::empty:
         return fail(Error{Error::Kind::empty, path, {}});
-    case AudioEngine::Outcome::ok:
+    case SoundFileCheck::Outcome::libraryMissing:
+        return fail(Error{Error::Kind::libraryMissing, path, checked.detail});
+    case SoundFileCheck::Outcome::ok:
         break;
     }
     return std::shared_ptr<AudioPlayer>(new AudioPlayer(path, checked.sampleRate, checked.channels, checked.frames));

@@ -13,9 +13,9 @@ namespace gaugelet {
 class AudioOutput;
 
 // A prepared sound (with libsndfile, so MP3, WAV, FLAC and Ogg), played as
-// 16-bit PCM through a QAudioSink on the default output; both live in the
-// audio module (AudioModule), loaded when the first sound is prepared. Without
-// the module create() fails with moduleMissing and nothing plays. create() decodes the
+// 16-bit PCM through a QAudioSink on the default output; playing lives in the
+// audio module (AudioModule), loaded when the first sound plays. Without the
+// module play() does nothing (logged once). create() decodes the
 // whole file once to check it and measure it, keeping none of it; play()
 // streams the samples from the file while they play, so a long sound costs
 // a few kilobytes, not its length in PCM. Sounds are cut at ten minutes.
@@ -25,7 +25,7 @@ class AudioOutput;
 class AudioPlayer {
 public:
     struct Error {
-        enum class Kind { openFailed, decodeFailed, empty, moduleMissing };
+        enum class Kind { openFailed, decodeFailed, empty, libraryMissing };
         Kind kind = Kind::openFailed;
         QString path;
         QString detail; // libsndfile's own message

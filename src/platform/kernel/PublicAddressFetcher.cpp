@@ -12,12 +12,19 @@
 #include <QNetworkRequest>
 #include <QRandomGenerator>
 #include <QTimer>
-#include <QUdpSocket>
+#include <QAbstractEventDispatcher>
+#include <QScopeGuard>
 #include <algorithm>
 #include <coroutine>
 #include <optional>
 #include <memory>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace gaugelet {
@@ -93,9 +100,12 @@ struct HostLookup {
     Shared await_resume() const { return *shared; }
 };
 
-// Resumes with the first datagram a connected socket receives, or when it
-// reports an error, a time-out passes, or the context object ends. Like
-// HostLookup, only the first of these resumes.
+// Resumes with the first datagram a connected, non-blocking socket has
+// received, or when it reports an error, a time-out passes, or the context
+// object ends. The socket is read whenever this thread's event loop is about
+// to sleep, not watched: the answer costs no wake-up of its own, it is taken
+// up by the next one that happens anyway (the next sample at the latest).
+// Like HostLookup, only the first of these resumes.
 struct DatagramAnswer {
     struct Shared {
         std::coroutine_handle<> handle;
@@ -105,7 +115,7 @@ struct DatagramAnswer {
         bool cancelled = false;
     };
     QObject* context;
-    QUdpSocket* socket;
+    int fd;
     int timeoutMs;
     std::shared_ptr<Shared> shared = std::make_shared<Shared>();
 
@@ -119,24 +129,47 @@ struct DatagramAnswer {
             record(*state);
             std::exchange(state->handle, {}).resume();
         };
+        // What the socket holds now: nothing yet, the answer, or a refusal.
+        struct Read {
+            bool ready = false;
+            bool failed = false;
+            QByteArray datagram;
+        };
+        auto read = [fd = fd] {
+            Read r;
+            QByteArray datagram(512, Qt::Uninitialized);
+            const ssize_t n = ::recv(fd, datagram.data(), size_t(datagram.size()), MSG_DONTWAIT);
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+                return r;
+            r.ready = true;
+            r.failed = n < 0;
+            if (n >= 0) {
+                datagram.truncate(qsizetype(n));
+                r.datagram = datagram;
+            }
+            return r;
+        };
+        auto take = [finish](const Read& r) {
+            finish([&r](Shared& s) {
+                s.failed = r.failed;
+                s.answered = !r.failed;
+                s.datagram = r.datagram;
+            });
+        };
         QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
         auto* deadline = new QTimer(context);
         deadline->setSingleShot(true);
-        QObject::connect(deadline, &QTimer::timeout, context, [finish] { finish([](Shared&) {}); });
+        QObject::connect(deadline, &QTimer::timeout, context, [take, read] { take(read()); });
         deadline->start(timeoutMs);
-        QObject::connect(socket, &QUdpSocket::readyRead, context, [finish, socket = socket] {
-            QByteArray datagram(512, Qt::Uninitialized);
-            const qint64 n = socket->read(datagram.data(), datagram.size());
-            if (n < 0)
-                return finish([](Shared& s) { s.failed = true; });
-            datagram.truncate(n);
-            finish([&datagram](Shared& s) {
-                s.answered = true;
-                s.datagram = datagram;
-            });
-        });
-        QObject::connect(socket, &QUdpSocket::errorOccurred, context,
-            [finish] { finish([](Shared& s) { s.failed = true; }); });
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+            // Resumed from a queued call, not from inside the dispatcher; a
+            // socket with nothing in it posts nothing, so the loop sleeps.
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, context,
+                             [context = context, take, read] {
+                                 if (Read r = read(); r.ready)
+                                     QMetaObject::invokeMethod(context, [take, r] { take(r); }, Qt::QueuedConnection);
+                             });
+        }
     }
     Shared await_resume() const { return *shared; }
 };
@@ -228,22 +261,42 @@ void PublicAddressFetcher::setNameServerForTesting(QHostAddress address, quint16
 QCoro::Task<PublicAddressFetcher::NameVerdict> PublicAddressFetcher::askNameServer(QString host)
 {
     using Kind = NameVerdict::Kind;
-    if (!m_nameServerSet)
+    if (const qint64 changed = changedAt("/etc/resolv.conf"); !m_nameServerSet && changed != m_resolvConfRead) {
         m_nameServer = firstNameServer();
+        m_resolvConfRead = changed;
+    }
     const auto id = quint16(QRandomGenerator::global()->generate());
     const QByteArray query = nameQuery(id, host);
     if (query.isEmpty())
         co_return NameVerdict{Kind::other};
     QPointer<PublicAddressFetcher> self = this;
-    auto* context = new QObject(this);
-    auto* socket = new QUdpSocket(context);
-    socket->setProxy(QNetworkProxy::NoProxy);
-    socket->connectToHost(m_nameServer, m_nameServerPort);
-    if (socket->write(query) != query.size()) {
-        context->deleteLater();
+    const int fd = ::socket(m_nameServer.protocol() == QAbstractSocket::IPv6Protocol ? AF_INET6 : AF_INET,
+                            SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
         co_return NameVerdict{Kind::unreachable};
+    const auto closeSocket = qScopeGuard([fd] { ::close(fd); });
+    sockaddr_storage server{};
+    socklen_t serverSize = 0;
+    if (m_nameServer.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&server);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(m_nameServerPort);
+        const Q_IPV6ADDR bytes = m_nameServer.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &bytes, sizeof(bytes));
+        in6->sin6_scope_id = m_nameServer.scopeId().toUInt();
+        serverSize = sizeof(sockaddr_in6);
+    } else {
+        auto* in4 = reinterpret_cast<sockaddr_in*>(&server);
+        in4->sin_family = AF_INET;
+        in4->sin_port = htons(m_nameServerPort);
+        in4->sin_addr.s_addr = htonl(m_nameServer.toIPv4Address());
+        serverSize = sizeof(sockaddr_in);
     }
-    DatagramAnswer answer{context, socket, std::min(m_resourceTimeoutMs, 2000)};
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&server), serverSize) != 0
+        || ::send(fd, query.constData(), size_t(query.size()), 0) != query.size())
+        co_return NameVerdict{Kind::unreachable};
+    auto* context = new QObject(this);
+    DatagramAnswer answer{context, fd, std::min(m_resourceTimeoutMs, 2000)};
     const DatagramAnswer::Shared got = co_await answer;
     if (!self || got.cancelled)
         co_return NameVerdict{Kind::other};

@@ -76,6 +76,7 @@ private:
     QHostAddress m_nameServer;                    // from /etc/resolv.conf unless set
     quint16 m_nameServerPort = 53;
     bool m_nameServerSet = false;
+    qint64 m_resolvConfRead = -2; // its change time when m_nameServer was read
     std::optional<FailureKey> m_confirmedFailure; // the system's resolver agreed
     QString m_confirmedFailureDetail;
 };
