@@ -57,6 +57,23 @@ struct ReplyEnded {
     void await_resume() const noexcept {}
 };
 
+// The waiting coroutine's resumption by the first of several events: finish
+// records what happened and resumes; later events find nothing left to do.
+// The end of the context object resumes it as cancelled.
+template <typename Shared>
+auto resumeOnce(const std::shared_ptr<Shared>& shared, std::coroutine_handle<> handle, QObject* context)
+{
+    shared->handle = handle;
+    auto finish = [state = shared](auto&& record) {
+        if (!state->handle)
+            return;
+        record(*state);
+        std::exchange(state->handle, {}).resume();
+    };
+    QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
+    return finish;
+}
+
 // Resumes with the addresses of a host name, or an error: the lookup's, a
 // time-out, or the end of the context object (the fetcher went away). Only
 // the first of these resumes; the others find nothing left to do.
@@ -76,14 +93,7 @@ struct HostLookup {
     bool await_ready() const noexcept { return false; }
     void await_suspend(std::coroutine_handle<> handle)
     {
-        shared->handle = handle;
-        auto finish = [state = shared](auto&& record) {
-            if (!state->handle)
-                return;
-            record(*state);
-            std::exchange(state->handle, {}).resume();
-        };
-        QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
+        auto finish = resumeOnce(shared, handle, context);
         // The timer and the lookup's answer belong to the context, which
         // the caller deletes once resumed.
         auto* deadline = new QTimer(context);
@@ -122,13 +132,7 @@ struct DatagramAnswer {
     bool await_ready() const noexcept { return false; }
     void await_suspend(std::coroutine_handle<> handle)
     {
-        shared->handle = handle;
-        auto finish = [state = shared](auto&& record) {
-            if (!state->handle)
-                return;
-            record(*state);
-            std::exchange(state->handle, {}).resume();
-        };
+        auto finish = resumeOnce(shared, handle, context);
         // What the socket holds now: nothing yet, the answer, or a refusal.
         struct Read {
             bool ready = false;
@@ -156,7 +160,6 @@ struct DatagramAnswer {
                 s.datagram = r.datagram;
             });
         };
-        QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
         auto* deadline = new QTimer(context);
         deadline->setSingleShot(true);
         QObject::connect(deadline, &QTimer::timeout, context, [take, read] { take(read()); });
