@@ -1,9 +1,9 @@
 #include "platform/desktop/SoundFileCheck.h"
 
 #include <QFile>
-#include <QLibrary>
 #include <QScopeGuard>
 #include <algorithm>
+#include <dlfcn.h>
 #include <sndfile.h>
 #include <vector>
 
@@ -12,18 +12,24 @@ namespace gaugelet {
 SoundFileCheck SoundFileCheck::run(const QString& path, qint64 maxSeconds)
 {
     SoundFileCheck checked;
-    QLibrary library(QStringLiteral("sndfile"), 1);
-    // Let go after the check: still mapped while a sound plays (the audio
-    // module links it), else unmapped.
-    const auto unload = qScopeGuard([&library] { library.unload(); });
-    const auto open = reinterpret_cast<decltype(&sf_open)>(library.resolve("sf_open"));
-    const auto readShort = reinterpret_cast<decltype(&sf_readf_short)>(library.resolve("sf_readf_short"));
-    const auto error = reinterpret_cast<decltype(&sf_error)>(library.resolve("sf_error"));
-    const auto errorText = reinterpret_cast<decltype(&sf_strerror)>(library.resolve("sf_strerror"));
-    const auto close = reinterpret_cast<decltype(&sf_close)>(library.resolve("sf_close"));
+    // A handle of its own (dlopen counts every one), let go after the check:
+    // still mapped while a sound plays (the audio module links it), else
+    // unmapped. Checks run on several threads at once.
+    void* library = ::dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        checked.outcome = Outcome::libraryMissing;
+        checked.detail = QString::fromLocal8Bit(::dlerror());
+        return checked;
+    }
+    const auto unload = qScopeGuard([library] { ::dlclose(library); });
+    const auto open = reinterpret_cast<decltype(&sf_open)>(::dlsym(library, "sf_open"));
+    const auto readShort = reinterpret_cast<decltype(&sf_readf_short)>(::dlsym(library, "sf_readf_short"));
+    const auto error = reinterpret_cast<decltype(&sf_error)>(::dlsym(library, "sf_error"));
+    const auto errorText = reinterpret_cast<decltype(&sf_strerror)>(::dlsym(library, "sf_strerror"));
+    const auto close = reinterpret_cast<decltype(&sf_close)>(::dlsym(library, "sf_close"));
     if (!open || !readShort || !error || !errorText || !close) {
         checked.outcome = Outcome::libraryMissing;
-        checked.detail = library.errorString();
+        checked.detail = QStringLiteral("libsndfile.so.1 lacks the functions it should have");
         return checked;
     }
     SF_INFO info{};
