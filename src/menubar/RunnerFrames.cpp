@@ -85,15 +85,22 @@ QList<std::optional<QImage>> RunnerFrames::loadImages(const RunnerKind& kind)
 }
 
 RunnerFrames::RunnerFrames(RunnerKind kind)
-    : m_kind(std::move(kind))
+    : m_kind(std::move(kind)), m_fallbackSymbols(m_kind.fallbackSymbols)
+{
+}
+
+const RunnerFrames::Images& RunnerFrames::loaded() const
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    m_cached = loadImages(m_kind);
+    if (m_images)
+        return *m_images;
+    auto images = std::make_unique<Images>();
+    images->cached = loadImages(m_kind);
 
     QList<std::optional<QImage>> bitmaps;
-    bitmaps.reserve(m_cached.size());
+    bitmaps.reserve(images->cached.size());
     std::optional<QRect> unionBox;
-    for (const std::optional<QImage>& image : m_cached) {
+    for (const std::optional<QImage>& image : images->cached) {
         if (!image) {
             bitmaps.append(std::nullopt);
             continue;
@@ -111,9 +118,10 @@ RunnerFrames::RunnerFrames(RunnerKind kind)
             if (bitmap)
                 bitmap = bitmap->copy(*unionBox);
     }
-    m_croppedCG = std::move(bitmaps);
-    m_verticalBias = measureVerticalBias(m_croppedCG);
-    m_fallbackSymbols = m_kind.fallbackSymbols;
+    images->croppedCG = std::move(bitmaps);
+    images->verticalBias = measureVerticalBias(images->croppedCG);
+    m_images = std::move(images);
+    return *m_images;
 }
 
 QImage RunnerFrames::image(qint64 frameNumber) const
@@ -121,8 +129,9 @@ QImage RunnerFrames::image(qint64 frameNumber) const
     if (m_kind.frameCount <= 0 || frameNumber < 0)
         return {};
     const qint64 index = frameNumber % m_kind.frameCount;
-    if (index < m_cached.size() && m_cached[qsizetype(index)])
-        return *m_cached[qsizetype(index)];
+    const QList<std::optional<QImage>>& frames = cached();
+    if (index < frames.size() && frames[qsizetype(index)])
+        return *frames[qsizetype(index)];
     if (m_fallbackSymbols.isEmpty())
         return {};
     return SystemSymbol::image(m_fallbackSymbols[qsizetype(index % m_fallbackSymbols.size())], fallbackSymbolSide);

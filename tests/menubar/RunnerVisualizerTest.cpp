@@ -273,3 +273,19 @@ TEST(RunnerVisualizerViews, TheRenderKeyFollowsProviderAndFrame)
     EXPECT_NE(v.renderKey(snapshot(0)), idle);
 }
 
+
+TEST(RunnerVisualizerFrames, FramesAreDecodedWhenFirstDrawnNotWhenInstalled)
+{
+    Rig rig;
+    RunnerVisualizer& v = *rig.visualizer;
+    // Installed, listed and sized: nothing decoded yet.
+    EXPECT_EQ(v.size(), QSizeF(22, 22));
+    EXPECT_FALSE(v.displayName().isEmpty());
+    auto view = v.makeView(snapshot(0.3), Theme::light);
+    EXPECT_FALSE(v.runnerFrames()->isLoaded());
+    // The first draw decodes them, once.
+    const QList<QImage> frames = v.frames(Theme::light, snapshot(0.3));
+    EXPECT_TRUE(v.runnerFrames()->isLoaded());
+    ASSERT_EQ(frames.size(), 4);
+    EXPECT_EQ(frames.first().cacheKey(), v.frames(Theme::dark, snapshot(0.5)).first().cacheKey());
+}

@@ -1,12 +1,13 @@
 #include "platform/desktop/AudioPlayer.h"
 
+#include "LogCapture.h"
 #include "TestSupport.h"
+#include "platform/desktop/AudioEngine.h"
+#include "platform/desktop/AudioModule.h"
 
 #include <QDir>
 #include <QFile>
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -37,19 +38,23 @@ TEST(AudioPlayer, DecodesEveryShippedSound)
         ASSERT_TRUE(player.hasValue()) << player.error().describe().toStdString();
         EXPECT_GT((*player)->duration(), 0.3) << file.toStdString();
         EXPECT_LT((*player)->duration(), 3.0) << file.toStdString();
-        EXPECT_EQ((*player)->format().sampleRate(), 44100);
+        EXPECT_EQ((*player)->sampleRate(), 44100);
         EXPECT_LT(QFileInfo(shippedSound(file)).size(), 100 * 1024);
     }
 }
 
-TEST(AudioPlayer, DecodesOnAWorkerThread)
+TEST(AudioPlayer, DecodesOnWorkerThreadsAtOnce)
 {
-    auto future = QtConcurrent::run([] {
-        auto player = AudioPlayer::create(shippedSound("bird-sound.mp3"));
-        return player.hasValue() && QThread::currentThread() != QCoreApplication::instance()->thread();
-    });
-    future.waitForFinished();
-    EXPECT_TRUE(future.result());
+    // Each check loads and lets go of the decoder: several at once must not
+    // pull it from under each other.
+    QList<QFuture<bool>> futures;
+    for (int i = 0; i < 32; ++i)
+        futures.append(QtConcurrent::run([] {
+            auto player = AudioPlayer::create(shippedSound("bird-sound.mp3"));
+            return player.hasValue() && QThread::currentThread() != QCoreApplication::instance()->thread();
+        }));
+    for (QFuture<bool>& future : futures)
+        EXPECT_TRUE(future.result());
 }
 
 TEST(AudioPlayer, DamagedOrMissingFilesFailAtCreationWithTheirError)
@@ -80,7 +85,7 @@ TEST(AudioPlayer, PlayWithoutAnOutputDeviceDoesNothingAndReportsNoError)
     (*player)->play();
     (*player)->play();
     EXPECT_EQ((*player)->playRequests(), 2);
-    if (QMediaDevices::defaultAudioOutput().isNull()) {
+    if (!AudioModule::engine()->hasOutputDevice()) {
         EXPECT_FALSE((*player)->isPlaying());
     }
     (*player)->stop();
@@ -170,4 +175,25 @@ TEST(AudioPlayer, ATenMinuteSoundHoldsNoDecodedSamplesAndIsCutThere)
     const QByteArray last = stream->readAll();
     EXPECT_EQ(last.size(), 22050 * 2);
     EXPECT_EQ(reinterpret_cast<const qint16*>(last.constData())[0], ramp(qint64(44100) * 599 + 22050));
+}
+
+TEST(AudioPlayer, WithoutTheAudioModuleNothingPlaysAndTheReasonIsLogged)
+{
+    // Found beside the program as installed: the build tree mirrors it.
+    EXPECT_TRUE(QFile::exists(AudioModule::path())) << AudioModule::path().toStdString();
+    test::LogCapture log(QStringLiteral("dev.gaugelet.platform"));
+    QTemporaryDir dir;
+    AudioModule::useForTesting(dir.filePath(QStringLiteral("gaugelet-audio.so")));
+    // Preparing needs no module; playing finds none and does nothing.
+    auto player = AudioPlayer::create(shippedSound("bird-sound.mp3"));
+    ASSERT_TRUE(player.hasValue()) << player.error().describe().toStdString();
+    (*player)->play();
+    (*player)->play();
+    EXPECT_EQ((*player)->playRequests(), 2);
+    EXPECT_FALSE((*player)->isPlaying());
+    EXPECT_EQ((*player)->openStream(), nullptr);
+    EXPECT_TRUE(AudioModule::loadError().contains("gaugelet-audio.so")) << AudioModule::loadError().toStdString();
+    EXPECT_EQ(log.countPrefix(QStringLiteral("audio: the audio module ")), 1); // once, not per play
+    AudioModule::useForTesting({});
+    EXPECT_NE((*player)->openStream(), nullptr);
 }

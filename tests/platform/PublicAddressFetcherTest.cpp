@@ -2,9 +2,15 @@
 
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QNetworkDatagram>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 #include <qcoro/qcorotask.h>
 
@@ -152,4 +158,98 @@ TEST(PublicAddressFetcher, AServiceNamedByHostNameIsLookedUpFirst)
     ASSERT_TRUE(result) << result.error().describe().toStdString();
     EXPECT_EQ(*result, "203.0.113.9\n");
     EXPECT_EQ(server.requests, 1);
+}
+
+namespace {
+
+// A name server on 127.0.0.1 that answers every query with one reply code and
+// answer count, counting the queries.
+class LocalNameServer : public QObject {
+public:
+    LocalNameServer(int replyCode, int answers) : m_replyCode(replyCode), m_answers(answers)
+    {
+        m_socket.bind(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
+            while (m_socket.hasPendingDatagrams()) {
+                QNetworkDatagram query = m_socket.receiveDatagram();
+                ++queries;
+                QByteArray reply = query.data();
+                reply[2] = char(0x81); // an answer, recursion desired
+                reply[3] = char(0x80 | m_replyCode);
+                reply[7] = char(m_answers);
+                m_socket.writeDatagram(query.makeReply(reply));
+            }
+        });
+    }
+    quint16 port() const { return m_socket.localPort(); }
+    int queries = 0;
+
+private:
+    QUdpSocket m_socket;
+    int m_replyCode;
+    int m_answers;
+};
+
+// Context switches of every thread but this one: a pooled lookup shows here.
+long otherThreadsSwitches()
+{
+    long total = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& tid : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (tid == self)
+            continue;
+        QFile status(QStringLiteral("/proc/self/task/%1/status").arg(tid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.contains("ctxt_switches:"))
+                total += line.split(':').last().trimmed().toLong();
+    }
+    return total;
+}
+
+} // namespace
+
+TEST(PublicAddressFetcher, ARepeatedRefusalOfTheNameIsOneDatagramAndNoOtherThread)
+{
+    LocalNameServer names(3, 0); // no such name
+    PublicAddressFetcher fetcher(QUrl(QStringLiteral("https://gaugelet-test.invalid/")));
+    fetcher.setNameServerForTesting(QHostAddress::LocalHost, names.port());
+    // The first refusal is checked with the system's resolver.
+    const FetchResult first = fetchNow(fetcher);
+    ASSERT_FALSE(first);
+    EXPECT_EQ(first.error().kind, PublicAddressFetcher::FetchError::Kind::network);
+    QTest::qWait(100); // the pooled lookup's thread settles
+    const long before = otherThreadsSwitches();
+    for (int i = 0; i < 3; ++i) {
+        const FetchResult again = fetchNow(fetcher);
+        ASSERT_FALSE(again);
+        EXPECT_EQ(again.error().describe(), first.error().describe());
+    }
+    EXPECT_EQ(otherThreadsSwitches(), before);
+    EXPECT_EQ(names.queries, 4);
+}
+
+TEST(PublicAddressFetcher, TheNameServersAnswerNeverHidesAnAddressTheSystemKnows)
+{
+    // An address from the name server goes straight on to the service; a
+    // refusal is checked with the system's resolver, which finds "localhost"
+    // in /etc/hosts, every time.
+    for (const auto& [replyCode, answers] : {std::pair{0, 1}, std::pair{3, 0}}) {
+        LocalHttpServer server;
+        server.enqueue({200, "203.0.113.9\n"});
+        server.enqueue({200, "203.0.113.9\n"});
+        LocalNameServer names(replyCode, answers);
+        QUrl url = server.url();
+        url.setHost(QStringLiteral("localhost"));
+        PublicAddressFetcher fetcher(url);
+        fetcher.setNameServerForTesting(QHostAddress::LocalHost, names.port());
+        for (int i = 0; i < 2; ++i) {
+            const FetchResult result = fetchNow(fetcher);
+            ASSERT_TRUE(result) << replyCode << ": " << result.error().describe().toStdString();
+            EXPECT_EQ(*result, "203.0.113.9\n");
+        }
+        EXPECT_EQ(names.queries, 2);
+        EXPECT_EQ(server.requests, 2);
+    }
 }

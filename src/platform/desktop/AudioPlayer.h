@@ -2,18 +2,20 @@
 
 #include "platform/core/Result.h"
 
-#include <QAudioFormat>
 #include <QByteArray>
 #include <QString>
 #include <memory>
 
-class QAudioSink;
 class QIODevice;
 
 namespace gaugelet {
 
+class AudioOutput;
+
 // A prepared sound (with libsndfile, so MP3, WAV, FLAC and Ogg), played as
-// 16-bit PCM through a QAudioSink on the default output. create() decodes the
+// 16-bit PCM through a QAudioSink on the default output; playing lives in the
+// audio module (AudioModule), loaded when the first sound plays. Without the
+// module play() does nothing (logged once). create() decodes the
 // whole file once to check it and measure it, keeping none of it; play()
 // streams the samples from the file while they play, so a long sound costs
 // a few kilobytes, not its length in PCM. Sounds are cut at ten minutes.
@@ -23,7 +25,7 @@ namespace gaugelet {
 class AudioPlayer {
 public:
     struct Error {
-        enum class Kind { openFailed, decodeFailed, empty };
+        enum class Kind { openFailed, decodeFailed, empty, libraryMissing };
         Kind kind = Kind::openFailed;
         QString path;
         QString detail; // libsndfile's own message
@@ -38,7 +40,8 @@ public:
     AudioPlayer& operator=(const AudioPlayer&) = delete;
 
     QString path() const { return m_path; }
-    QAudioFormat format() const { return m_format; }
+    int sampleRate() const { return m_sampleRate; }
+    int channelCount() const { return m_channels; }
     double duration() const;
     qint64 frameCount() const;
 
@@ -61,15 +64,17 @@ public:
     std::unique_ptr<QIODevice> openStream() const;
 
 private:
-    AudioPlayer(QString path, QAudioFormat format, qint64 frames);
+    AudioPlayer(QString path, int sampleRate, int channels, qint64 frames);
 
     QString m_path;
-    QAudioFormat m_format;
+    int m_sampleRate = 0;
+    int m_channels = 0;
     qint64 m_frames = 0;
     double m_currentTime = 0;
     int m_playRequests = 0;
+    int m_plays = 0; // which play() an idle output's callback belongs to
     std::unique_ptr<QIODevice> m_stream;
-    std::unique_ptr<QAudioSink> m_sink;
+    std::unique_ptr<AudioOutput> m_output;
 };
 
 } // namespace gaugelet

@@ -3,17 +3,28 @@
 #include "platform/core/MainThread.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRandomGenerator>
 #include <QTimer>
+#include <QAbstractEventDispatcher>
+#include <QScopeGuard>
 #include <algorithm>
 #include <coroutine>
 #include <optional>
 #include <memory>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace gaugelet {
@@ -46,6 +57,23 @@ struct ReplyEnded {
     void await_resume() const noexcept {}
 };
 
+// The waiting coroutine's resumption by the first of several events: finish
+// records what happened and resumes; later events find nothing left to do.
+// The end of the context object resumes it as cancelled.
+template <typename Shared>
+auto resumeOnce(const std::shared_ptr<Shared>& shared, std::coroutine_handle<> handle, QObject* context)
+{
+    shared->handle = handle;
+    auto finish = [state = shared](auto&& record) {
+        if (!state->handle)
+            return;
+        record(*state);
+        std::exchange(state->handle, {}).resume();
+    };
+    QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
+    return finish;
+}
+
 // Resumes with the addresses of a host name, or an error: the lookup's, a
 // time-out, or the end of the context object (the fetcher went away). Only
 // the first of these resumes; the others find nothing left to do.
@@ -65,14 +93,7 @@ struct HostLookup {
     bool await_ready() const noexcept { return false; }
     void await_suspend(std::coroutine_handle<> handle)
     {
-        shared->handle = handle;
-        auto finish = [state = shared](auto&& record) {
-            if (!state->handle)
-                return;
-            record(*state);
-            std::exchange(state->handle, {}).resume();
-        };
-        QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
+        auto finish = resumeOnce(shared, handle, context);
         // The timer and the lookup's answer belong to the context, which
         // the caller deletes once resumed.
         auto* deadline = new QTimer(context);
@@ -88,6 +109,123 @@ struct HostLookup {
     }
     Shared await_resume() const { return *shared; }
 };
+
+// Resumes with the first datagram a connected, non-blocking socket has
+// received, or when it reports an error, a time-out passes, or the context
+// object ends. The socket is read whenever this thread's event loop is about
+// to sleep, not watched: the answer costs no wake-up of its own, it is taken
+// up by the next one that happens anyway (the next sample at the latest).
+// Like HostLookup, only the first of these resumes.
+struct DatagramAnswer {
+    struct Shared {
+        std::coroutine_handle<> handle;
+        QByteArray datagram;
+        bool answered = false;
+        bool failed = false;
+        bool cancelled = false;
+    };
+    QObject* context;
+    int fd;
+    int timeoutMs;
+    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        auto finish = resumeOnce(shared, handle, context);
+        // What the socket holds now: nothing yet, the answer, or a refusal.
+        struct Read {
+            bool ready = false;
+            bool failed = false;
+            QByteArray datagram;
+        };
+        auto read = [fd = fd] {
+            Read r;
+            QByteArray datagram(512, Qt::Uninitialized);
+            const ssize_t n = ::recv(fd, datagram.data(), size_t(datagram.size()), MSG_DONTWAIT);
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+                return r;
+            r.ready = true;
+            r.failed = n < 0;
+            if (n >= 0) {
+                datagram.truncate(qsizetype(n));
+                r.datagram = datagram;
+            }
+            return r;
+        };
+        auto take = [finish](const Read& r) {
+            finish([&r](Shared& s) {
+                s.failed = r.failed;
+                s.answered = !r.failed;
+                s.datagram = r.datagram;
+            });
+        };
+        auto* deadline = new QTimer(context);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, context, [take, read] { take(read()); });
+        deadline->start(timeoutMs);
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
+            // Resumed from a queued call, not from inside the dispatcher; a
+            // socket with nothing in it posts nothing, so the loop sleeps.
+            QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, context,
+                             [context = context, take, read] {
+                                 if (Read r = read(); r.ready)
+                                     QMetaObject::invokeMethod(context, [take, r] { take(r); }, Qt::QueuedConnection);
+                             });
+        }
+    }
+    Shared await_resume() const { return *shared; }
+};
+
+// A name query for the host's IPv4 addresses, recursion desired.
+QByteArray nameQuery(quint16 id, const QString& host)
+{
+    QByteArray query;
+    const auto put16 = [&query](quint16 v) {
+        query.append(char(v >> 8));
+        query.append(char(v & 0xff));
+    };
+    put16(id);
+    put16(0x0100);
+    put16(1);
+    put16(0);
+    put16(0);
+    put16(0);
+    for (const QByteArray& label : QUrl::toAce(host).split('.')) {
+        if (label.isEmpty() && query.size() > 12)
+            continue; // a final dot
+        if (label.isEmpty() || label.size() > 63)
+            return {};
+        query.append(char(label.size()));
+        query.append(label);
+    }
+    query.append('\0');
+    put16(1); // A
+    put16(1); // IN
+    return query;
+}
+
+qint64 changedAt(const char* path)
+{
+    struct stat st {};
+    if (::stat(path, &st) != 0)
+        return -1;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+QHostAddress firstNameServer()
+{
+    QFile file(QStringLiteral("/etc/resolv.conf"));
+    if (file.open(QIODevice::ReadOnly)) {
+        while (!file.atEnd()) {
+            const QList<QByteArray> words = file.readLine(4096).simplified().split(' ');
+            QHostAddress address;
+            if (words.size() >= 2 && words[0] == "nameserver" && address.setAddress(QString::fromLatin1(words[1])))
+                return address;
+        }
+    }
+    return QHostAddress(QHostAddress::LocalHost); // the C library's default
+}
 
 } // namespace
 
@@ -116,6 +254,82 @@ void PublicAddressFetcher::setTimeoutsForTesting(int requestMs, int resourceMs)
     m_resourceTimeoutMs = resourceMs;
 }
 
+void PublicAddressFetcher::setNameServerForTesting(QHostAddress address, quint16 port)
+{
+    m_nameServer = std::move(address);
+    m_nameServerPort = port;
+    m_nameServerSet = true;
+}
+
+QCoro::Task<PublicAddressFetcher::NameVerdict> PublicAddressFetcher::askNameServer(QString host)
+{
+    using Kind = NameVerdict::Kind;
+    if (const qint64 changed = changedAt("/etc/resolv.conf"); !m_nameServerSet && changed != m_resolvConfRead) {
+        m_nameServer = firstNameServer();
+        m_resolvConfRead = changed;
+    }
+    const auto id = quint16(QRandomGenerator::global()->generate());
+    const QByteArray query = nameQuery(id, host);
+    if (query.isEmpty())
+        co_return NameVerdict{Kind::other};
+    QPointer<PublicAddressFetcher> self = this;
+    const int fd = ::socket(m_nameServer.protocol() == QAbstractSocket::IPv6Protocol ? AF_INET6 : AF_INET,
+                            SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        co_return NameVerdict{Kind::unreachable};
+    const auto closeSocket = qScopeGuard([fd] { ::close(fd); });
+    sockaddr_storage server{};
+    socklen_t serverSize = 0;
+    if (m_nameServer.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&server);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(m_nameServerPort);
+        const Q_IPV6ADDR bytes = m_nameServer.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &bytes, sizeof(bytes));
+        in6->sin6_scope_id = m_nameServer.scopeId().toUInt();
+        serverSize = sizeof(sockaddr_in6);
+    } else {
+        auto* in4 = reinterpret_cast<sockaddr_in*>(&server);
+        in4->sin_family = AF_INET;
+        in4->sin_port = htons(m_nameServerPort);
+        in4->sin_addr.s_addr = htonl(m_nameServer.toIPv4Address());
+        serverSize = sizeof(sockaddr_in);
+    }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&server), serverSize) != 0
+        || ::send(fd, query.constData(), size_t(query.size()), 0) != query.size())
+        co_return NameVerdict{Kind::unreachable};
+    auto* context = new QObject(this);
+    DatagramAnswer answer{context, fd, std::min(m_resourceTimeoutMs, 2000)};
+    const DatagramAnswer::Shared got = co_await answer;
+    if (!self || got.cancelled)
+        co_return NameVerdict{Kind::other};
+    context->deleteLater();
+    if (got.failed)
+        co_return NameVerdict{Kind::unreachable};
+    if (!got.answered)
+        co_return NameVerdict{Kind::noAnswer};
+    const auto at16 = [&d = got.datagram](int i) { return quint16((quint8(d[i]) << 8) | quint8(d[i + 1])); };
+    if (got.datagram.size() < 12 || at16(0) != id || !(at16(2) & 0x8000) || (at16(2) & 0x0200))
+        co_return NameVerdict{Kind::other};
+    switch (at16(2) & 0xf) {
+    case 0:
+        co_return NameVerdict{at16(6) > 0 ? Kind::answered : Kind::noData};
+    case 2:
+        co_return NameVerdict{Kind::serverFailure};
+    case 3:
+        co_return NameVerdict{Kind::noSuchName};
+    case 5:
+        co_return NameVerdict{Kind::refused};
+    default:
+        co_return NameVerdict{Kind::other};
+    }
+}
+
+PublicAddressFetcher::FailureKey PublicAddressFetcher::failureKey(const QString& host, NameVerdict verdict)
+{
+    return FailureKey{host, m_nameServer, verdict, changedAt("/etc/resolv.conf"), changedAt("/etc/hosts")};
+}
+
 QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressFetcher::fetch()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -126,12 +340,26 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
     }
     QElapsedTimer elapsed;
     elapsed.start();
+    QPointer<PublicAddressFetcher> self = this;
+    std::optional<FailureKey> key;
     if (QHostAddress literal; !literal.setAddress(m_url.host())) {
         // The name first, on its own: while the machine is offline an attempt
         // is made every second, and a name that does not resolve then costs
-        // one pooled lookup, not the network manager's thread, a connection
-        // attempt and the TLS library.
-        QPointer<PublicAddressFetcher> self = this;
+        // one datagram read on this thread, not a pooled lookup, the network
+        // manager's thread, a connection attempt and the TLS library. The
+        // system's resolver (which also reads /etc/hosts) is asked whenever
+        // the name server's answer is not an address and differs from the
+        // refusal the resolver last agreed with.
+        const NameVerdict verdict = co_await askNameServer(m_url.host());
+        if (!self)
+            co_return fail(Error{Error::Kind::network, 0, QStringLiteral("cancelled")});
+        if (verdict.kind != NameVerdict::Kind::answered) {
+            key = failureKey(m_url.host(), verdict);
+            if (m_confirmedFailure == key)
+                co_return fail(Error{Error::Kind::network, 0, m_confirmedFailureDetail});
+        }
+    }
+    if (key) {
         auto* context = new QObject(this);
         // A named awaiter: GCC 12 may destroy a temporary awaiter twice.
         HostLookup lookup{context, m_url.host(), m_resourceTimeoutMs};
@@ -141,8 +369,12 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
         context->deleteLater();
         if (looked.timedOut)
             co_return fail(Error{Error::Kind::timeout, 0, QStringLiteral("no address for %1 in time").arg(m_url.host())});
-        if (!looked.info || looked.info->error() != QHostInfo::NoError || looked.info->addresses().isEmpty())
-            co_return fail(Error{Error::Kind::network, 0, looked.info ? looked.info->errorString() : QString()});
+        if (!looked.info || looked.info->error() != QHostInfo::NoError || looked.info->addresses().isEmpty()) {
+            m_confirmedFailure = key;
+            m_confirmedFailureDetail = looked.info ? looked.info->errorString() : QString();
+            co_return fail(Error{Error::Kind::network, 0, m_confirmedFailureDetail});
+        }
+        m_confirmedFailure.reset();
     }
     if (!m_session) {
         // Nothing kept between requests: no cache, no stored cookies. A direct

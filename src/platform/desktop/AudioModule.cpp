@@ -1,0 +1,76 @@
+#include "platform/desktop/AudioModule.h"
+
+#include "platform/core/PlatformLog.h"
+#include "platform/desktop/AudioEngine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
+#include <QMutex>
+#include <QMutexLocker>
+
+namespace gaugelet {
+
+namespace {
+
+struct State {
+    QMutex mutex;
+    bool tried = false;
+    AudioEngine* engine = nullptr;
+    QString error;
+    QString overridePath;
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+
+} // namespace
+
+QString AudioModule::path()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                           + QStringLiteral(GAUGELET_AUDIO_MODULE_FROM_BINDIR));
+}
+
+AudioEngine* AudioModule::engine()
+{
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    if (s.tried)
+        return s.engine;
+    s.tried = true;
+    const QString file = s.overridePath.isEmpty() ? path() : s.overridePath;
+    // Kept loaded for the life of the process: players hold its objects.
+    auto* library = new QLibrary(file);
+    auto entry = reinterpret_cast<AudioEngineEntry>(library->resolve(audioEngineEntryName));
+    s.engine = entry ? entry() : nullptr;
+    if (!s.engine) {
+        s.error = library->errorString();
+        delete library;
+        logError(lcPlatform, "audio: the audio module %s could not be loaded, so no sound plays: %s",
+                 qUtf8Printable(file), qUtf8Printable(s.error));
+    }
+    return s.engine;
+}
+
+QString AudioModule::loadError()
+{
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    return s.error;
+}
+
+void AudioModule::useForTesting(const QString& file)
+{
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    s.tried = false;
+    s.engine = nullptr;
+    s.error.clear();
+    s.overridePath = file;
+}
+
+} // namespace gaugelet
