@@ -84,7 +84,9 @@ libraries() {
 }
 
 # The settings of a program at rest: the setup window dismissed (a first
-# launch shows it) and, when given, these pins (else the default fox).
+# launch shows it), no sample alarm (on a busy machine its CPU alarm would
+# fire and play a sound mid-run) and, when given, these pins (else the
+# default fox).
 write_pins() {
   mkdir -p "$(dirname "$settings")"
   local pins=""
@@ -95,6 +97,7 @@ write_pins() {
 <plist version="1.0">
 <dict>
 	<key>setup.windowDismissed.v1</key><true/>
+	<key>migration.seedSampleAlarm.v1</key><true/>
 	$pins
 </dict>
 </plist>
