@@ -36,7 +36,7 @@ public:
     // libsodium, libplist, libsndfile), and the whole process's resident
     // memory and CPU at rest, from the committed output of its benchmark.
     static constexpr int runtimeDependencyCount = 5;
-    static constexpr int idleMemoryMB = int(procbench::idleResidentMB + 0.5);
+    static constexpr int idleMemoryMB = procbench::idleResidentWholeMB;
     static constexpr double idleCPUPercent = procbench::idleCPUPercent;
 
     using BackupAlert = BackupFlowModel::Alert;
