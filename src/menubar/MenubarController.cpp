@@ -304,29 +304,23 @@ MenubarController::pinLabels(const QString& key, const Pin& pin, const StatProvi
     // into a square slot does not shrink it for a label's sake.
     const double tileWidth =
         RunnerLayerBridge::shownStaticSize(visualizer.size(), ScreenInfo::statusBarThickness).width();
+    // Both labels of a pin share the colours stored with the tag.
+    const auto label = [&](const QString& text, const TagSpec& spec, bool isValue) {
+        return AnimatedTagSpec{text,
+                               visualizer.tagPosition(snapshot, spec.position),
+                               spec.orientation,
+                               defaultTagForeground(tagSpec, dark),
+                               defaultTagBackground(tagSpec, dark),
+                               spec.yOffset,
+                               isValue,
+                               tileWidth};
+    };
     std::optional<AnimatedTagSpec> tag;
-    if (tagSpec.shown && !visualizer.bakesOwnNameTag()) {
-        tag = AnimatedTagSpec{tagSpec.text,
-                              visualizer.tagPosition(snapshot, tagSpec.position),
-                              tagSpec.orientation,
-                              defaultTagForeground(tagSpec, dark),
-                              defaultTagBackground(tagSpec, dark),
-                              tagSpec.yOffset,
-                              false,
-                              tileWidth};
-    }
+    if (tagSpec.shown && !visualizer.bakesOwnNameTag())
+        tag = label(tagSpec.text, tagSpec, false);
     std::optional<AnimatedTagSpec> value;
-    if (valueSpec.shown) {
-        // Both labels of a pin share the colours stored with the tag.
-        value = AnimatedTagSpec{snapshot.label,
-                                visualizer.tagPosition(snapshot, valueSpec.position),
-                                valueSpec.orientation,
-                                defaultTagForeground(tagSpec, dark),
-                                defaultTagBackground(tagSpec, dark),
-                                valueSpec.yOffset,
-                                true,
-                                tileWidth};
-    }
+    if (valueSpec.shown)
+        value = label(snapshot.label, valueSpec, true);
     return {tag, value};
 }
 

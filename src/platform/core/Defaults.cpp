@@ -92,6 +92,15 @@ void removeStaleTemporaries(const QString& filePath)
     }
 }
 
+// A stored value of exactly one type, else nothing.
+template <typename T>
+std::optional<T> ofType(const QVariant& v, QMetaType::Type type)
+{
+    if (v.typeId() == type)
+        return v.value<T>();
+    return std::nullopt;
+}
+
 } // namespace
 
 Defaults::Defaults(const QString& filePath, QObject* parent)
@@ -236,18 +245,12 @@ bool Defaults::hasUserValue(const QString& key) const
 
 std::optional<QString> Defaults::string(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QString)
-        return v.toString();
-    return std::nullopt;
+    return ofType<QString>(object(key), QMetaType::QString);
 }
 
 std::optional<bool> Defaults::boolean(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool();
-    return std::nullopt;
+    return ofType<bool>(object(key), QMetaType::Bool);
 }
 
 std::optional<qint64> Defaults::integer(const QString& key) const
@@ -309,34 +312,22 @@ std::optional<double> Defaults::real(const QString& key) const
 
 std::optional<QByteArray> Defaults::data(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QByteArray)
-        return v.toByteArray();
-    return std::nullopt;
+    return ofType<QByteArray>(object(key), QMetaType::QByteArray);
 }
 
 std::optional<QDateTime> Defaults::date(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QDateTime)
-        return v.toDateTime();
-    return std::nullopt;
+    return ofType<QDateTime>(object(key), QMetaType::QDateTime);
 }
 
 std::optional<QVariantList> Defaults::array(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QVariantList)
-        return v.toList();
-    return std::nullopt;
+    return ofType<QVariantList>(object(key), QMetaType::QVariantList);
 }
 
 std::optional<QVariantMap> Defaults::dict(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QVariantMap)
-        return v.toMap();
-    return std::nullopt;
+    return ofType<QVariantMap>(object(key), QMetaType::QVariantMap);
 }
 
 void Defaults::set(const QString& key, const QVariant& value)
