@@ -374,17 +374,21 @@ void Defaults::replaceUserValues(const std::function<bool(const QString&)>& with
         auto old = m_user.cbegin();
         auto add = values.cbegin();
         auto registered = [this](const QString& key) { return m_registered.value(key); };
+        // An old value with no new one: removed when the key is within, else kept.
+        const auto dropOrKeep = [&](auto it) {
+            if (within(it.key())) {
+                userChanged = true;
+                if (differs(it.value(), registered(it.key())))
+                    changedKeys.append(it.key());
+            } else {
+                next.insert(next.cend(), it.key(), it.value());
+            }
+        };
         while (old != m_user.cend() || add != values.cend()) {
             const bool takeOld = add == values.cend() || (old != m_user.cend() && old.key() < add.key());
             const bool same = !takeOld && old != m_user.cend() && old.key() == add.key();
             if (takeOld) {
-                if (within(old.key())) {
-                    userChanged = true;
-                    if (differs(old.value(), registered(old.key())))
-                        changedKeys.append(old.key());
-                } else {
-                    next.insert(next.cend(), old.key(), old.value());
-                }
+                dropOrKeep(old);
                 ++old;
                 continue;
             }
@@ -400,13 +404,7 @@ void Defaults::replaceUserValues(const std::function<bool(const QString&)>& with
                 next.insert(next.cend(), add.key(), normal);
             } else if (same) {
                 // A value not taken: the key is still removed when it is within.
-                if (within(old.key())) {
-                    userChanged = true;
-                    if (differs(old.value(), registered(old.key())))
-                        changedKeys.append(old.key());
-                } else {
-                    next.insert(next.cend(), old.key(), old.value());
-                }
+                dropOrKeep(old);
             }
             if (same)
                 ++old;

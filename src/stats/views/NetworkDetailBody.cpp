@@ -64,14 +64,9 @@ NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnv
     layout->addWidget(m_throughput);
     layout->addWidget(m_mirror);
 
-    auto* peaks = new QHBoxLayout;
-    peaks->setSpacing(Spacing::px(Spacing::Step::l));
     m_peakUp = new PopupLegendItem(tr("Peak ↑"), QColor(), QString(), this);
     m_peakDown = new PopupLegendItem(tr("Peak ↓"), QColor(), QString(), this);
-    peaks->addWidget(m_peakUp);
-    peaks->addWidget(m_peakDown);
-    peaks->addStretch(1);
-    layout->addLayout(peaks);
+    addLegendRow(layout, m_peakUp, m_peakDown);
 
     layout->addWidget(new Divider(this));
     m_interface = new PopupBreakdownRow(tr("Interface"), QString(), std::nullopt, 13, nullptr, this);
