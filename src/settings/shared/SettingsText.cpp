@@ -3,8 +3,10 @@
 #include "views/Spacing.h"
 #include "views/WheelGuard.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTextDocument>
@@ -87,6 +89,17 @@ void showSliderPosition(QSlider* slider, int position)
         return;
     const QSignalBlocker blocker(slider);
     slider->setValue(position);
+}
+
+QPushButton* addTrailingButton(const QString& text, QBoxLayout* column, QWidget* parent)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    auto* button = new QPushButton(text, parent);
+    button->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
+    row->addWidget(button);
+    column->addLayout(row);
+    return button;
 }
 
 } // namespace gaugelet::SettingsText
