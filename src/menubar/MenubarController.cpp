@@ -262,98 +262,12 @@ void MenubarController::render()
         if (shown.contains(key))
             continue;
 
-        auto styling = m_labelStyling.constFind(key);
-        if (styling == m_labelStyling.cend()) {
-            styling = m_labelStyling.insert(
-                key, {TagSpec::load(key, pin.providerId, provider->shortName(), TagSpec::Namespace::tag),
-                      TagSpec::load(key, pin.providerId, provider->shortName(), TagSpec::Namespace::value)});
-        }
-        const TagSpec& tagSpec = styling->first;
-        const TagSpec& valueSpec = styling->second;
-
-        // Labels keep to the tile's width, so a panel that fits each tile
-        // into a square slot does not shrink it for a label's sake.
-        const double tileWidth =
-            RunnerLayerBridge::shownStaticSize(visualizer->size(), ScreenInfo::statusBarThickness).width();
-        std::optional<AnimatedTagSpec> tag;
-        if (tagSpec.shown && !visualizer->bakesOwnNameTag()) {
-            tag = AnimatedTagSpec{tagSpec.text,
-                                  visualizer->tagPosition(snapshot, tagSpec.position),
-                                  tagSpec.orientation,
-                                  defaultTagForeground(tagSpec, dark),
-                                  defaultTagBackground(tagSpec, dark),
-                                  tagSpec.yOffset,
-                                  false,
-                                  tileWidth};
-        }
-        std::optional<AnimatedTagSpec> value;
-        if (valueSpec.shown) {
-            // Both labels of a pin share the colours stored with the tag.
-            value = AnimatedTagSpec{snapshot.label,
-                                    visualizer->tagPosition(snapshot, valueSpec.position),
-                                    valueSpec.orientation,
-                                    defaultTagForeground(tagSpec, dark),
-                                    defaultTagBackground(tagSpec, dark),
-                                    valueSpec.yOffset,
-                                    true,
-                                    tileWidth};
-        }
-
-        if (!visualizer->isAnimated()) {
-            RenderHasher hasher;
-            hasher.combine(visualizer->id()).combine(snapshot.providerId).combine(visualizer->renderKey(snapshot));
-            hasher.combine(themeName);
-            const QSizeF size = visualizer->size();
-            hasher.combine(RenderHasher::toKeyInteger(size.width())).combine(RenderHasher::toKeyInteger(size.height()));
-            const qint64 cacheKey = hasher.finalize();
-
-            QImage image = m_cache->pinImages.value(cacheKey);
-            if (image.isNull()) {
-                const auto view = visualizer->makeView(snapshot, theme);
-                if (view) {
-                    image = view->render(m_scale);
-                    ++m_viewRenderCount;
-                }
-                if (image.isNull())
-                    continue;
-                m_cache->pinImages.insert(cacheKey, image);
-                if (m_cache->pinImages.size() > maxCachedImages)
-                    m_cache->pinImages.clear();
-            }
-            m_runnerBridge.setStatic(key, image, tag, value, size);
-        } else {
-            const QList<QImage> frames = visualizer->frames(theme, snapshot);
-            if (frames.isEmpty())
-                continue;
-            const double cycle = visualizer->cycleDuration(snapshot);
-            const double s = visualizer->size().width();
-            const double bias = visualizer->verticalBias();
-            const Layer::Ptr host = m_statusItem && m_statusItem->button() ? m_statusItem->button()->layer() : nullptr;
-            if (host) {
-                std::shared_ptr<RunnerLayer> layer = m_runnerBridge.layers.value(key);
-                if (!layer) {
-                    layer = RunnerLayer::create();
-                    m_runnerBridge.layers.insert(key, layer);
-                    host->addSublayer(layer);
-                }
-                bool changed = false;
-                auto compareAndStore = [&changed, &key](QHash<QString, double>& map, double v) {
-                    const auto it = map.constFind(key);
-                    if (it == map.cend() || *it != v) {
-                        map.insert(key, v);
-                        changed = true;
-                    }
-                };
-                compareAndStore(m_runnerBridge.sizes, s);
-                compareAndStore(m_runnerBridge.spriteYOffsets, spriteYOffset);
-                compareAndStore(m_runnerBridge.spriteVerticalBiases, bias);
-                changed |= m_runnerBridge.updateLabel(key, tag, m_runnerBridge.tagLayers, m_runnerBridge.tagSpecs, host);
-                changed |= m_runnerBridge.updateLabel(key, value, m_runnerBridge.valueLayers, m_runnerBridge.valueSpecs, host);
-                if (changed)
-                    m_runnerBridge.layout();
-                layer->apply(frames, cycle);
-            }
-        }
+        const auto [tag, value] = pinLabels(key, pin, *provider, *visualizer, snapshot, dark);
+        const bool drawn = visualizer->isAnimated()
+                               ? renderAnimated(key, *visualizer, snapshot, theme, spriteYOffset, tag, value)
+                               : renderStatic(key, *visualizer, snapshot, theme, themeName, tag, value);
+        if (!drawn)
+            continue;
         shown.insert(key);
         order.append(key);
     }
@@ -370,6 +284,114 @@ void MenubarController::render()
         m_runnerBridge.layout();
     m_lastRenderedTheme = theme;
 
+    showIdleLogoWhenEmpty();
+}
+
+std::pair<std::optional<AnimatedTagSpec>, std::optional<AnimatedTagSpec>>
+MenubarController::pinLabels(const QString& key, const Pin& pin, const StatProvider& provider, Visualizer& visualizer,
+                             const StatSnapshot& snapshot, bool dark)
+{
+    auto styling = m_labelStyling.constFind(key);
+    if (styling == m_labelStyling.cend()) {
+        styling = m_labelStyling.insert(
+            key, {TagSpec::load(key, pin.providerId, provider.shortName(), TagSpec::Namespace::tag),
+                  TagSpec::load(key, pin.providerId, provider.shortName(), TagSpec::Namespace::value)});
+    }
+    const TagSpec& tagSpec = styling->first;
+    const TagSpec& valueSpec = styling->second;
+
+    // Labels keep to the tile's width, so a panel that fits each tile
+    // into a square slot does not shrink it for a label's sake.
+    const double tileWidth =
+        RunnerLayerBridge::shownStaticSize(visualizer.size(), ScreenInfo::statusBarThickness).width();
+    // Both labels of a pin share the colours stored with the tag.
+    const auto label = [&](const QString& text, const TagSpec& spec, bool isValue) {
+        return AnimatedTagSpec{text,
+                               visualizer.tagPosition(snapshot, spec.position),
+                               spec.orientation,
+                               defaultTagForeground(tagSpec, dark),
+                               defaultTagBackground(tagSpec, dark),
+                               spec.yOffset,
+                               isValue,
+                               tileWidth};
+    };
+    std::optional<AnimatedTagSpec> tag;
+    if (tagSpec.shown && !visualizer.bakesOwnNameTag())
+        tag = label(tagSpec.text, tagSpec, false);
+    std::optional<AnimatedTagSpec> value;
+    if (valueSpec.shown)
+        value = label(snapshot.label, valueSpec, true);
+    return {tag, value};
+}
+
+bool MenubarController::renderStatic(const QString& key, Visualizer& visualizer, const StatSnapshot& snapshot,
+                                     Theme theme, const QString& themeName, const std::optional<AnimatedTagSpec>& tag,
+                                     const std::optional<AnimatedTagSpec>& value)
+{
+    RenderHasher hasher;
+    hasher.combine(visualizer.id()).combine(snapshot.providerId).combine(visualizer.renderKey(snapshot));
+    hasher.combine(themeName);
+    const QSizeF size = visualizer.size();
+    hasher.combine(RenderHasher::toKeyInteger(size.width())).combine(RenderHasher::toKeyInteger(size.height()));
+    const qint64 cacheKey = hasher.finalize();
+
+    QImage image = m_cache->pinImages.value(cacheKey);
+    if (image.isNull()) {
+        const auto view = visualizer.makeView(snapshot, theme);
+        if (view) {
+            image = view->render(m_scale);
+            ++m_viewRenderCount;
+        }
+        if (image.isNull())
+            return false;
+        m_cache->pinImages.insert(cacheKey, image);
+        if (m_cache->pinImages.size() > maxCachedImages)
+            m_cache->pinImages.clear();
+    }
+    m_runnerBridge.setStatic(key, image, tag, value, size);
+    return true;
+}
+
+bool MenubarController::renderAnimated(const QString& key, Visualizer& visualizer, const StatSnapshot& snapshot,
+                                       Theme theme, double spriteYOffset, const std::optional<AnimatedTagSpec>& tag,
+                                       const std::optional<AnimatedTagSpec>& value)
+{
+    const QList<QImage> frames = visualizer.frames(theme, snapshot);
+    if (frames.isEmpty())
+        return false;
+    const double cycle = visualizer.cycleDuration(snapshot);
+    const double s = visualizer.size().width();
+    const double bias = visualizer.verticalBias();
+    const Layer::Ptr host = m_statusItem && m_statusItem->button() ? m_statusItem->button()->layer() : nullptr;
+    if (host) {
+        std::shared_ptr<RunnerLayer> layer = m_runnerBridge.layers.value(key);
+        if (!layer) {
+            layer = RunnerLayer::create();
+            m_runnerBridge.layers.insert(key, layer);
+            host->addSublayer(layer);
+        }
+        bool changed = false;
+        auto compareAndStore = [&changed, &key](QHash<QString, double>& map, double v) {
+            const auto it = map.constFind(key);
+            if (it == map.cend() || *it != v) {
+                map.insert(key, v);
+                changed = true;
+            }
+        };
+        compareAndStore(m_runnerBridge.sizes, s);
+        compareAndStore(m_runnerBridge.spriteYOffsets, spriteYOffset);
+        compareAndStore(m_runnerBridge.spriteVerticalBiases, bias);
+        changed |= m_runnerBridge.updateLabel(key, tag, m_runnerBridge.tagLayers, m_runnerBridge.tagSpecs, host);
+        changed |= m_runnerBridge.updateLabel(key, value, m_runnerBridge.valueLayers, m_runnerBridge.valueSpecs, host);
+        if (changed)
+            m_runnerBridge.layout();
+        layer->apply(frames, cycle);
+    }
+    return true;
+}
+
+void MenubarController::showIdleLogoWhenEmpty()
+{
     if (!m_statusItem)
         return;
     StatusItemButton* button = m_statusItem->button();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "menubar/AnimatedTagSpec.h"
 #include "menubar/MenuBarRenderCache.h"
 #include "menubar/Pin.h"
 #include "menubar/PinManager.h"
@@ -70,6 +71,20 @@ public:
     int viewRenderCount() const { return m_viewRenderCount; }
 
 private:
+    // A pin's name tag and value label, from its stored styling (loaded once).
+    std::pair<std::optional<AnimatedTagSpec>, std::optional<AnimatedTagSpec>>
+    pinLabels(const QString& key, const Pin& pin, const StatProvider& provider, Visualizer& visualizer,
+              const StatSnapshot& snapshot, bool dark);
+    // One tile as a still image (cached by its look) or as a running sprite;
+    // false when there is nothing to show for it.
+    bool renderStatic(const QString& key, Visualizer& visualizer, const StatSnapshot& snapshot, Theme theme,
+                      const QString& themeName, const std::optional<AnimatedTagSpec>& tag,
+                      const std::optional<AnimatedTagSpec>& value);
+    bool renderAnimated(const QString& key, Visualizer& visualizer, const StatSnapshot& snapshot, Theme theme,
+                        double spriteYOffset, const std::optional<AnimatedTagSpec>& tag,
+                        const std::optional<AnimatedTagSpec>& value);
+    // The program's logo stands in while no tile is shown.
+    void showIdleLogoWhenEmpty();
     void onPinsWillChange();
     void onSettingsChanged();
 

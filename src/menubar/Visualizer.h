@@ -56,6 +56,16 @@ public:
         (void)snapshot;
         return {};
     }
+    // The sprite frames a picker shows for a provider: those of a half-full reading.
+    QList<QImage> previewFrames(Theme theme, const QString& providerId)
+    {
+        StatSnapshot preview;
+        preview.providerId = providerId;
+        preview.value = 0.5;
+        preview.label = QStringLiteral("50%");
+        preview.asOf = QDateTime::currentDateTimeUtc();
+        return frames(theme, preview);
+    }
     // Seconds of one animation cycle.
     virtual double cycleDuration(const StatSnapshot& snapshot)
     {

@@ -55,12 +55,7 @@ void PinChip::makePreview()
     m_label.clear();
     if (!m_visualizer)
         return;
-    StatSnapshot preview;
-    preview.providerId = m_providerId;
-    preview.value = 0.5;
-    preview.label = QStringLiteral("50%");
-    preview.asOf = QDateTime::currentDateTimeUtc();
-    const QList<QImage> frames = m_visualizer->frames(m_theme, preview);
+    const QList<QImage> frames = m_visualizer->previewFrames(m_theme, m_providerId);
     if (!frames.isEmpty() && !frames.first().isNull())
         m_preview = frames.first();
     else

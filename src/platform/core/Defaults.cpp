@@ -92,6 +92,15 @@ void removeStaleTemporaries(const QString& filePath)
     }
 }
 
+// A stored value of exactly one type, else nothing.
+template <typename T>
+std::optional<T> ofType(const QVariant& v, QMetaType::Type type)
+{
+    if (v.typeId() == type)
+        return v.value<T>();
+    return std::nullopt;
+}
+
 } // namespace
 
 Defaults::Defaults(const QString& filePath, QObject* parent)
@@ -236,18 +245,12 @@ bool Defaults::hasUserValue(const QString& key) const
 
 std::optional<QString> Defaults::string(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QString)
-        return v.toString();
-    return std::nullopt;
+    return ofType<QString>(object(key), QMetaType::QString);
 }
 
 std::optional<bool> Defaults::boolean(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool();
-    return std::nullopt;
+    return ofType<bool>(object(key), QMetaType::Bool);
 }
 
 std::optional<qint64> Defaults::integer(const QString& key) const
@@ -309,34 +312,22 @@ std::optional<double> Defaults::real(const QString& key) const
 
 std::optional<QByteArray> Defaults::data(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QByteArray)
-        return v.toByteArray();
-    return std::nullopt;
+    return ofType<QByteArray>(object(key), QMetaType::QByteArray);
 }
 
 std::optional<QDateTime> Defaults::date(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QDateTime)
-        return v.toDateTime();
-    return std::nullopt;
+    return ofType<QDateTime>(object(key), QMetaType::QDateTime);
 }
 
 std::optional<QVariantList> Defaults::array(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QVariantList)
-        return v.toList();
-    return std::nullopt;
+    return ofType<QVariantList>(object(key), QMetaType::QVariantList);
 }
 
 std::optional<QVariantMap> Defaults::dict(const QString& key) const
 {
-    const QVariant v = object(key);
-    if (v.typeId() == QMetaType::QVariantMap)
-        return v.toMap();
-    return std::nullopt;
+    return ofType<QVariantMap>(object(key), QMetaType::QVariantMap);
 }
 
 void Defaults::set(const QString& key, const QVariant& value)
@@ -383,17 +374,21 @@ void Defaults::replaceUserValues(const std::function<bool(const QString&)>& with
         auto old = m_user.cbegin();
         auto add = values.cbegin();
         auto registered = [this](const QString& key) { return m_registered.value(key); };
+        // An old value with no new one: removed when the key is within, else kept.
+        const auto dropOrKeep = [&](auto it) {
+            if (within(it.key())) {
+                userChanged = true;
+                if (differs(it.value(), registered(it.key())))
+                    changedKeys.append(it.key());
+            } else {
+                next.insert(next.cend(), it.key(), it.value());
+            }
+        };
         while (old != m_user.cend() || add != values.cend()) {
             const bool takeOld = add == values.cend() || (old != m_user.cend() && old.key() < add.key());
             const bool same = !takeOld && old != m_user.cend() && old.key() == add.key();
             if (takeOld) {
-                if (within(old.key())) {
-                    userChanged = true;
-                    if (differs(old.value(), registered(old.key())))
-                        changedKeys.append(old.key());
-                } else {
-                    next.insert(next.cend(), old.key(), old.value());
-                }
+                dropOrKeep(old);
                 ++old;
                 continue;
             }
@@ -409,13 +404,7 @@ void Defaults::replaceUserValues(const std::function<bool(const QString&)>& with
                 next.insert(next.cend(), add.key(), normal);
             } else if (same) {
                 // A value not taken: the key is still removed when it is within.
-                if (within(old.key())) {
-                    userChanged = true;
-                    if (differs(old.value(), registered(old.key())))
-                        changedKeys.append(old.key());
-                } else {
-                    next.insert(next.cend(), old.key(), old.value());
-                }
+                dropOrKeep(old);
             }
             if (same)
                 ++old;

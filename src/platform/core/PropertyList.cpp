@@ -173,52 +173,86 @@ QString vetXml(const QByteArray& data)
 
 // Walks the object table of a binary list from its root with an explicit
 // stack. Anything out of bounds is refused outright (libplist refuses it too).
-QString vetBinary(const QByteArray& data)
-{
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
-    const quint64 size = quint64(data.size());
-    const QString malformed = QStringLiteral("not a property list");
-    if (size < 8 + 32)
-        return malformed;
-    auto readBE = [&](quint64 offset, unsigned width) -> quint64 {
-        quint64 v = 0;
-        for (unsigned i = 0; i < width; ++i)
-            v = (v << 8) | bytes[offset + i];
-        return v;
-    };
-    const quint64 trailer = size - 32;
-    const unsigned offsetSize = bytes[trailer + 6];
-    const unsigned refSize = bytes[trailer + 7];
-    const quint64 objectCount = readBE(trailer + 8, 8);
-    const quint64 root = readBE(trailer + 16, 8);
-    const quint64 offsetTable = readBE(trailer + 24, 8);
-    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || objectCount == 0
-        || root >= objectCount || offsetTable < 8 || offsetTable > trailer
-        || objectCount > (trailer - offsetTable) / offsetSize)
-        return malformed;
-    auto objectOffset = [&](quint64 index) { return readBE(offsetTable + index * offsetSize, offsetSize); };
+class BinaryListVetter {
+public:
+    explicit BinaryListVetter(const QByteArray& data)
+        : m_bytes(reinterpret_cast<const unsigned char*>(data.constData())), m_size(quint64(data.size()))
+    {
+    }
 
+    // The reason the list is refused, or an empty text.
+    QString vet()
+    {
+        if (m_size < 8 + 32 || !readTrailer())
+            return malformed();
+        m_state.assign(m_objectCount, Unseen);
+        m_height.assign(m_objectCount, 0);
+        m_expanded.assign(m_objectCount, 0);
+        if (QString error = enter(m_root); !error.isEmpty())
+            return error;
+        while (!m_stack.empty()) {
+            if (QString error = step(); !error.isEmpty())
+                return error;
+        }
+        return {};
+    }
+
+private:
     struct Object {
         unsigned type = 0;
         quint64 count = 0;      // children (dict: pairs)
         quint64 refsOffset = 0; // where the references start
     };
+    struct Frame {
+        quint64 index;
+        Object object;
+        quint64 next; // next reference to visit
+    };
+    enum : unsigned char { Unseen, Open, Done };
+
+    static QString malformed() { return QStringLiteral("not a property list"); }
+
+    quint64 readBE(quint64 offset, unsigned width) const
+    {
+        quint64 v = 0;
+        for (unsigned i = 0; i < width; ++i)
+            v = (v << 8) | m_bytes[offset + i];
+        return v;
+    }
+
+    // Reads the trailer; false when its figures do not fit the data.
+    bool readTrailer()
+    {
+        const quint64 trailer = m_size - 32;
+        m_offsetSize = m_bytes[trailer + 6];
+        m_refSize = m_bytes[trailer + 7];
+        m_objectCount = readBE(trailer + 8, 8);
+        m_root = readBE(trailer + 16, 8);
+        m_offsetTable = readBE(trailer + 24, 8);
+        return !(m_offsetSize == 0 || m_offsetSize > 8 || m_refSize == 0 || m_refSize > 8 || m_objectCount == 0
+                 || m_root >= m_objectCount || m_offsetTable < 8 || m_offsetTable > trailer
+                 || m_objectCount > (trailer - m_offsetTable) / m_offsetSize);
+    }
+
+    quint64 objectOffset(quint64 index) const { return readBE(m_offsetTable + index * m_offsetSize, m_offsetSize); }
+
     // Decodes an object's marker; false when it runs past the objects.
-    auto decode = [&](quint64 index, Object& out) -> bool {
+    bool decode(quint64 index, Object& out) const
+    {
         const quint64 offset = objectOffset(index);
-        if (offset < 8 || offset >= offsetTable)
+        if (offset < 8 || offset >= m_offsetTable)
             return false;
-        const unsigned marker = bytes[offset];
+        const unsigned marker = m_bytes[offset];
         out.type = marker >> 4;
         quint64 count = marker & 0x0f;
         quint64 at = offset + 1;
         const bool sized = out.type == 0x4 || out.type == 0x5 || out.type == 0x6 || out.type == 0x7
             || out.type == 0xA || out.type == 0xC || out.type == 0xD;
         if (sized && count == 0x0f) {
-            if (at >= offsetTable || (bytes[at] >> 4) != 0x1)
+            if (at >= m_offsetTable || (m_bytes[at] >> 4) != 0x1)
                 return false;
-            const unsigned width = 1u << (bytes[at] & 0x0f);
-            if (width > 8 || offsetTable - (at + 1) < width)
+            const unsigned width = 1u << (m_bytes[at] & 0x0f);
+            if (width > 8 || m_offsetTable - (at + 1) < width)
                 return false;
             count = readBE(at + 1, width);
             at += 1 + width;
@@ -228,45 +262,37 @@ QString vetBinary(const QByteArray& data)
         quint64 length = 0;
         switch (out.type) {
         case 0x5: case 0x7: length = count; break;
-        case 0x6: length = count > (offsetTable - at) / 2 ? offsetTable : count * 2; break;
-        case 0xA: case 0xC: length = count > (offsetTable - at) / refSize ? offsetTable : count * refSize; break;
-        case 0xD: length = count > (offsetTable - at) / (2 * refSize) ? offsetTable : count * 2 * refSize; break;
+        case 0x6: length = count > (m_offsetTable - at) / 2 ? m_offsetTable : count * 2; break;
+        case 0xA:
+        case 0xC: length = count > (m_offsetTable - at) / m_refSize ? m_offsetTable : count * m_refSize; break;
+        case 0xD:
+            length = count > (m_offsetTable - at) / (2 * m_refSize) ? m_offsetTable : count * 2 * m_refSize;
+            break;
         default: return true;
         }
-        return length <= offsetTable - at;
-    };
-    auto holdsNul = [&](const Object& o) {
+        return length <= m_offsetTable - at;
+    }
+
+    bool holdsNul(const Object& o) const
+    {
         if (o.type == 0x5 || o.type == 0x7)
-            return std::memchr(bytes + o.refsOffset, 0, size_t(o.count)) != nullptr;
+            return std::memchr(m_bytes + o.refsOffset, 0, size_t(o.count)) != nullptr;
         if (o.type == 0x6) {
             for (quint64 i = 0; i < o.count; ++i)
-                if (bytes[o.refsOffset + 2 * i] == 0 && bytes[o.refsOffset + 2 * i + 1] == 0)
+                if (m_bytes[o.refsOffset + 2 * i] == 0 && m_bytes[o.refsOffset + 2 * i + 1] == 0)
                     return true;
         }
         return false;
-    };
+    }
 
-    // Depth-first with an explicit stack; each object's height (containers
-    // nested within and including it) and expanded value count are kept, so
-    // shared objects are measured once and a cycle shows as an object met
-    // again while still open.
-    enum : unsigned char { Unseen, Open, Done };
-    std::vector<unsigned char> state(objectCount, Unseen);
-    std::vector<int> height(objectCount, 0);
-    std::vector<quint64> expanded(objectCount, 0);
-    struct Frame {
-        quint64 index;
-        Object object;
-        quint64 next; // next reference to visit
-    };
-    std::vector<Frame> stack;
     // Integers must fit 64 bits signed; dates the 32-bit seconds libplist keeps.
-    auto scalarRefused = [&](quint64 index, const Object& o) -> QString {
+    QString scalarRefused(quint64 index, const Object& o) const
+    {
         const quint64 at = objectOffset(index) + 1;
         if (o.type == 0x1) {
-            const quint64 width = quint64(1) << (bytes[at - 1] & 0x0f);
-            if (width > 16 || offsetTable - at < width)
-                return malformed;
+            const quint64 width = quint64(1) << (m_bytes[at - 1] & 0x0f);
+            if (width > 16 || m_offsetTable - at < width)
+                return malformed();
             if (width == 16) {
                 // Only the sign may fill the upper half.
                 const quint64 upper = readBE(at, 8);
@@ -275,8 +301,8 @@ QString vetBinary(const QByteArray& data)
                     return integerOutOfRange;
             }
         } else if (o.type == 0x3) {
-            if (bytes[at - 1] != 0x33 || offsetTable - at < 8)
-                return malformed;
+            if (m_bytes[at - 1] != 0x33 || m_offsetTable - at < 8)
+                return malformed();
             const quint64 raw = readBE(at, 8);
             double seconds;
             std::memcpy(&seconds, &raw, sizeof seconds);
@@ -284,62 +310,88 @@ QString vetBinary(const QByteArray& data)
                 return dateOutOfRange;
         }
         return {};
-    };
-    auto enter = [&](quint64 index) -> QString {
+    }
+
+    // Checks one object met for the first time; a container is opened.
+    QString enter(quint64 index)
+    {
         Object o;
         if (!decode(index, o))
-            return malformed;
+            return malformed();
         if (holdsNul(o))
             return QStringLiteral("property list holds a NUL character");
         if (QString refused = scalarRefused(index, o); !refused.isEmpty())
             return refused;
         if (o.type == 0xA || o.type == 0xC || o.type == 0xD) {
-            state[index] = Open;
-            stack.push_back({index, o, 0});
-            if (stack.size() > size_t(maxDepth))
+            m_state[index] = Open;
+            m_stack.push_back({index, o, 0});
+            if (m_stack.size() > size_t(maxDepth))
                 return QStringLiteral("property list nested too deeply");
         } else {
-            state[index] = Done;
-            expanded[index] = 1;
+            m_state[index] = Done;
+            m_expanded[index] = 1;
         }
         return {};
-    };
-    if (QString error = enter(root); !error.isEmpty())
-        return error;
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        const quint64 refs = frame.object.type == 0xD ? frame.object.count * 2 : frame.object.count;
-        if (frame.next == refs) {
-            int h = 0;
-            quint64 total = 1;
-            for (quint64 i = 0; i < refs; ++i) {
-                const quint64 child = readBE(frame.object.refsOffset + i * refSize, refSize);
-                h = std::max(h, height[child]);
-                total = std::min(total + expanded[child], maxExpandedValues + 1);
-            }
-            if (total > maxExpandedValues)
-                return QStringLiteral("property list too large");
-            height[frame.index] = h + 1;
-            expanded[frame.index] = total;
-            state[frame.index] = Done;
-            stack.pop_back();
-            continue;
-        }
-        const quint64 child = readBE(frame.object.refsOffset + frame.next * refSize, refSize);
-        ++frame.next;
-        if (child >= objectCount)
-            return malformed;
-        if (state[child] == Open)
-            return QStringLiteral("property list refers to itself");
-        if (state[child] == Done) {
-            if (stack.size() + size_t(height[child]) > size_t(maxDepth))
-                return QStringLiteral("property list nested too deeply");
-            continue;
-        }
-        if (QString error = enter(child); !error.isEmpty())
-            return error;
     }
-    return {};
+
+    // Closes the innermost open container, whose children are all measured.
+    QString close(const Frame& frame, quint64 refs)
+    {
+        int h = 0;
+        quint64 total = 1;
+        for (quint64 i = 0; i < refs; ++i) {
+            const quint64 child = readBE(frame.object.refsOffset + i * m_refSize, m_refSize);
+            h = std::max(h, m_height[child]);
+            total = std::min(total + m_expanded[child], maxExpandedValues + 1);
+        }
+        if (total > maxExpandedValues)
+            return QStringLiteral("property list too large");
+        m_height[frame.index] = h + 1;
+        m_expanded[frame.index] = total;
+        m_state[frame.index] = Done;
+        m_stack.pop_back();
+        return {};
+    }
+
+    // Depth-first: each object's height (containers nested within and
+    // including it) and expanded value count are kept, so shared objects are
+    // measured once and a cycle shows as an object met again while still open.
+    QString step()
+    {
+        Frame& frame = m_stack.back();
+        const quint64 refs = frame.object.type == 0xD ? frame.object.count * 2 : frame.object.count;
+        if (frame.next == refs)
+            return close(frame, refs);
+        const quint64 child = readBE(frame.object.refsOffset + frame.next * m_refSize, m_refSize);
+        ++frame.next;
+        if (child >= m_objectCount)
+            return malformed();
+        if (m_state[child] == Open)
+            return QStringLiteral("property list refers to itself");
+        if (m_state[child] == Done) {
+            if (m_stack.size() + size_t(m_height[child]) > size_t(maxDepth))
+                return QStringLiteral("property list nested too deeply");
+            return {};
+        }
+        return enter(child);
+    }
+
+    const unsigned char* m_bytes;
+    quint64 m_size;
+    unsigned m_offsetSize = 0;
+    unsigned m_refSize = 0;
+    quint64 m_objectCount = 0;
+    quint64 m_root = 0;
+    quint64 m_offsetTable = 0;
+    std::vector<unsigned char> m_state;
+    std::vector<int> m_height;
+    std::vector<quint64> m_expanded;
+    std::vector<Frame> m_stack;
+};
+
+QString vetBinary(const QByteArray& data)
+{
+    return BinaryListVetter(data).vet();
 }
 
 plist_t toNode(const QVariant& value, int depth)
@@ -394,6 +446,46 @@ plist_t toNode(const QVariant& value, int depth)
     }
 }
 
+QVariant fromNode(plist_t node, int depth, bool& ok);
+
+QVariant stringFromNode(plist_t node, bool& ok)
+{
+    // Read with its length: the copying getter asserts on an embedded NUL.
+    uint64_t length = 0;
+    const char* s = plist_get_string_ptr(node, &length);
+    if (!s && length == 0)
+        return QString();
+    if (!s || length > uint64_t(std::numeric_limits<int32_t>::max()) || std::memchr(s, 0, size_t(length))) {
+        ok = false;
+        return {};
+    }
+    return QString::fromUtf8(s, qsizetype(length));
+}
+
+QVariant dictFromNode(plist_t node, int depth, bool& ok)
+{
+    QVariantMap map;
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(node, &iter);
+    if (!iter)
+        return map;
+    for (;;) {
+        char* key = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(node, iter, &key, &item);
+        if (!item) {
+            free(key);
+            break;
+        }
+        map.insert(QString::fromUtf8(key ? key : ""), fromNode(item, depth + 1, ok));
+        free(key);
+        if (!ok)
+            break;
+    }
+    free(iter);
+    return map;
+}
+
 QVariant fromNode(plist_t node, int depth, bool& ok)
 {
     if (depth > maxDepth) {
@@ -401,18 +493,7 @@ QVariant fromNode(plist_t node, int depth, bool& ok)
         return {};
     }
     switch (plist_get_node_type(node)) {
-    case PLIST_STRING: {
-        // Read with its length: the copying getter asserts on an embedded NUL.
-        uint64_t length = 0;
-        const char* s = plist_get_string_ptr(node, &length);
-        if (!s && length == 0)
-            return QString();
-        if (!s || length > uint64_t(std::numeric_limits<int32_t>::max()) || std::memchr(s, 0, size_t(length))) {
-            ok = false;
-            return {};
-        }
-        return QString::fromUtf8(s, qsizetype(length));
-    }
+    case PLIST_STRING: return stringFromNode(node, ok);
     case PLIST_BOOLEAN: {
         uint8_t b = 0;
         plist_get_bool_val(node, &b);
@@ -449,28 +530,7 @@ QVariant fromNode(plist_t node, int depth, bool& ok)
             list.append(fromNode(plist_array_get_item(node, i), depth + 1, ok));
         return list;
     }
-    case PLIST_DICT: {
-        QVariantMap map;
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        if (!iter)
-            return map;
-        for (;;) {
-            char* key = nullptr;
-            plist_t item = nullptr;
-            plist_dict_next_item(node, iter, &key, &item);
-            if (!item) {
-                free(key);
-                break;
-            }
-            map.insert(QString::fromUtf8(key ? key : ""), fromNode(item, depth + 1, ok));
-            free(key);
-            if (!ok)
-                break;
-        }
-        free(iter);
-        return map;
-    }
+    case PLIST_DICT: return dictFromNode(node, depth, ok);
     default:
         ok = false;
         return {};

@@ -78,16 +78,11 @@ void UserNotificationCenter::requestAuthorization(int options, AuthorizationComp
         }, Qt::QueuedConnection);
         return;
     }
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(service, objectPath, interface, QStringLiteral("GetCapabilities"));
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_replyTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [completion](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<QStringList> reply = *w;
+    askCapabilities([completion](const QDBusError& error) {
         if (!completion)
             return;
-        if (reply.isError())
-            completion(false, Error{reply.error().name(), reply.error().message()});
+        if (error.isValid())
+            completion(false, Error{error.name(), error.message()});
         else
             completion(true, std::nullopt);
     });
@@ -103,18 +98,25 @@ void UserNotificationCenter::getNotificationSettings(SettingsCompletion completi
         }, Qt::QueuedConnection);
         return;
     }
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(service, objectPath, interface, QStringLiteral("GetCapabilities"));
-    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_replyTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [completion](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<QStringList> reply = *w;
+    askCapabilities([completion](const QDBusError& error) {
         if (!completion)
             return;
         Settings settings;
-        if (!reply.isError())
+        if (!error.isValid())
             settings.authorizationStatus = AuthorizationStatus::authorized;
         completion(settings);
+    });
+}
+
+void UserNotificationCenter::askCapabilities(std::function<void(const QDBusError&)> answered)
+{
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(service, objectPath, interface, QStringLiteral("GetCapabilities"));
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_replyTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [answered](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QStringList> reply = *w;
+        answered(reply.isError() ? reply.error() : QDBusError());
     });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -130,6 +131,9 @@ private Q_SLOTS:
     void onServerOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
 
 private:
+    // Asks the notification server for its capabilities; answered with the
+    // call's error (not valid when the server answered).
+    void askCapabilities(std::function<void(const QDBusError&)> answered);
     struct Posted {
         QString identifier;
         QVariantMap userInfo;

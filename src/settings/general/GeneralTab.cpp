@@ -4,13 +4,13 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/WallClock.h"
 #include "platform/style/DesignStyle.h"
+#include "settings/general/AboutFigures.h"
+#include "settings/general/AppBundleSizeMB.h"
 #include "settings/general/BackupFlowModel.h"
 #include "settings/general/BackupPanels.h"
 #include "settings/general/UpdateStatusModel.h"
-#include "settings/general/AppBundleSizeMB.h"
 #include "settings/shared/ScrollingPage.h"
 #include "settings/shared/SetLaunchAtLogin.h"
-#include "views/Divider.h"
 #include "views/GroupedSection.h"
 #include "views/Spacing.h"
 #include "views/Spinner.h"
@@ -149,37 +149,14 @@ void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
         h->addWidget(m_versionLabel);
         section->addRow(versionRow);
 
-        auto* figures = new QWidget;
-        auto* cells = new QHBoxLayout(figures);
-        cells->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::s));
-        cells->setSpacing(0);
-        const QList<std::pair<QString, QString>> figureTexts{
+        auto* figures = new AboutFigures({
             {QString::number(m_bundleMB), tr("MB bundle")},
             {QString::number(runtimeDependencyCount), tr("runtime deps")},
             {QStringLiteral("~") + QString::number(idleMemoryMB), tr("MB memory")},
             {QStringLiteral("~") + QString::asprintf("%.2f", idleCPUPercent), tr("% CPU idle")},
-        };
-        for (int i = 0; i < figureTexts.size(); ++i) {
-            if (i > 0)
-                cells->addWidget(Divider::vertical(30), 0, Qt::AlignVCenter);
-            auto* cell = new QWidget;
-            auto* stack = new QVBoxLayout(cell);
-            stack->setContentsMargins(0, 0, 0, 0);
-            stack->setSpacing(Spacing::px(Spacing::Step::xxs));
-            QFont valueFont = DesignStyle::font(Style::title2);
-            valueFont.setWeight(QFont::DemiBold);
-            auto* value = plainLabel(figureTexts[i].first, Style::title2);
-            value->setFont(DesignStyle::monospacedDigits(valueFont));
-            value->setAlignment(Qt::AlignHCenter);
-            value->setObjectName(QStringLiteral("figureValue%1").arg(i));
-            auto* label = plainLabel(figureTexts[i].second, Style::caption);
-            label->setAlignment(Qt::AlignHCenter);
-            m_secondaryLabels.append(label);
-            m_figureValues.append(value);
-            stack->addWidget(value);
-            stack->addWidget(label);
-            cells->addWidget(cell, 1);
-        }
+        });
+        m_figureValues = figures->values();
+        m_secondaryLabels.append(figures->captions());
         m_bundleValue = m_figureValues.first();
         section->addRow(figures);
 

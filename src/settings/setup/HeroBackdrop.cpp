@@ -1,6 +1,7 @@
 #include "settings/setup/HeroBackdrop.h"
 
 #include "platform/style/DesignStyle.h"
+#include "platform/style/SystemSymbol.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -101,6 +102,20 @@ void HeroBackdrop::paintEvent(QPaintEvent* event)
     p.setClipPath(shape, Qt::IntersectClip);
     paintContent(p, card.adjusted(cardPadding, cardPadding, -cardPadding, -cardPadding));
     p.restore();
+}
+
+QRectF HeroBackdrop::paintAppTile(QPainter& p, qreal left, qreal midY, qreal side, qreal radius, qreal symbolSide)
+{
+    const QRectF tile(left, midY - side / 2, side, side);
+    QPainterPath tileShape;
+    tileShape.addRoundedRect(tile, radius, radius);
+    p.fillPath(tileShape, Qt::white);
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    QImage symbol = SystemSymbol::image(QStringLiteral("gauge.with.dots.needle.67percent"), qRound(symbolSide * dpr));
+    symbol.setDevicePixelRatio(dpr);
+    p.drawImage(QRectF(tile.center().x() - symbolSide / 2, tile.center().y() - symbolSide / 2, symbolSide, symbolSide),
+                symbol);
+    return tile;
 }
 
 } // namespace gaugelet

@@ -32,6 +32,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
+    // The program's icon: a white rounded tile, centred on midY at the
+    // content's leading edge, with the gauge symbol symbolSide points square; gives the tile.
+    static QRectF paintAppTile(QPainter& painter, qreal left, qreal midY, qreal side, qreal radius, qreal symbolSide);
+
     static constexpr qreal cardPadding = 12;
     static constexpr qreal cardCornerRadius = 14;
 

@@ -58,18 +58,10 @@ void LoginItemHero::paintContent(QPainter& p, const QRectF& content) const
     const QColor secondary = DesignStyle::colour(DesignStyle::Colour::secondary, light);
     const qreal midY = content.center().y();
 
-    const QRectF tile(content.left(), midY - iconSide / 2, iconSide, iconSide);
-    QPainterPath tileShape;
-    tileShape.addRoundedRect(tile, iconRadius, iconRadius);
-    p.fillPath(tileShape, Qt::white);
     // The symbol at 14 pt, scaled with the application font like every text style.
     const qreal scale = DesignStyle::font(Style::body).pointSizeF() / DesignStyle::designPointSize(Style::body);
     const qreal symbolSide = QFontInfo(DesignStyle::font(Style::body, symbolPointSize * scale)).pixelSize() * 1.25;
-    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    QImage symbol = SystemSymbol::image(QStringLiteral("gauge.with.dots.needle.67percent"), qRound(symbolSide * dpr));
-    symbol.setDevicePixelRatio(dpr);
-    p.drawImage(QRectF(tile.center().x() - symbolSide / 2, tile.center().y() - symbolSide / 2, symbolSide, symbolSide),
-                symbol);
+    const QRectF tile = paintAppTile(p, content.left(), midY, iconSide, iconRadius, symbolSide);
 
     // The switch, on: a green capsule with the white knob at its trailing end.
     const QRectF track(content.right() - switchSize.width(), midY - switchSize.height() / 2, switchSize.width(),

@@ -71,17 +71,9 @@ void NotificationsHero::paintContent(QPainter& p, const QRectF& content) const
     const qreal midY = content.center().y();
 
     // The icon tile with the program's gauge.
-    const QRectF tile(content.left(), midY - iconSide / 2, iconSide, iconSide);
-    QPainterPath tileShape;
-    tileShape.addRoundedRect(tile, iconRadius, iconRadius);
-    p.fillPath(tileShape, Qt::white);
-    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     // The symbol at the body size: a little taller than the font's pixel size.
     const qreal symbolSide = QFontInfo(DesignStyle::font(Style::body)).pixelSize() * 1.25;
-    QImage symbol = SystemSymbol::image(QStringLiteral("gauge.with.dots.needle.67percent"), qRound(symbolSide * dpr));
-    symbol.setDevicePixelRatio(dpr);
-    p.drawImage(QRectF(tile.center().x() - symbolSide / 2, tile.center().y() - symbolSide / 2, symbolSide, symbolSide),
-                symbol);
+    const QRectF tile = paintAppTile(p, content.left(), midY, iconSide, iconRadius, symbolSide);
 
     // "now", trailing.
     const QFontMetricsF timeMetrics(l.timeFont);

@@ -13,6 +13,8 @@
 
 namespace gaugelet {
 
+class SetupCard;
+
 // The setup checklist: one card per permission, each showing its live status
 // and the one action that advances it, with one card expanded at a time to
 // show what the permission is for. Used by the first-run setup window and the
@@ -52,8 +54,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    class Card;
-
     void setExpandedId(const std::optional<QString>& id);
     void applyAutoExpand();
     void onModelChanged();
@@ -69,7 +69,7 @@ private:
     bool m_didAutoExpand = false;
     TurnCoalescer m_updateTurn{this, [this] { updateCards(); }};
     NotificationCenter::Token m_loginObserver = 0;
-    QList<Card*> m_cards; // in row order
+    QList<SetupCard*> m_cards; // in row order
 };
 
 } // namespace gaugelet

@@ -1,9 +1,14 @@
 #include "settings/shared/SettingsText.h"
 
 #include "views/Spacing.h"
+#include "views/WheelGuard.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QTextDocument>
 #include <algorithm>
 #include <cmath>
@@ -65,6 +70,36 @@ int compareCodePoints(const QString& a, const QString& b)
             return ua[i] < ub[i] ? -1 : 1;
     }
     return ua.size() == ub.size() ? 0 : (ua.size() < ub.size() ? -1 : 1);
+}
+
+QSlider* stepSlider(int low, int high, QWidget* parent)
+{
+    auto* s = new QSlider(Qt::Horizontal, parent);
+    s->setRange(low, high);
+    s->setSingleStep(1);
+    s->setPageStep(1);
+    s->setTracking(true);
+    WheelGuard::install(s);
+    return s;
+}
+
+void showSliderPosition(QSlider* slider, int position)
+{
+    if (slider->isSliderDown())
+        return;
+    const QSignalBlocker blocker(slider);
+    slider->setValue(position);
+}
+
+QPushButton* addTrailingButton(const QString& text, QBoxLayout* column, QWidget* parent)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    auto* button = new QPushButton(text, parent);
+    button->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
+    row->addWidget(button);
+    column->addLayout(row);
+    return button;
 }
 
 } // namespace gaugelet::SettingsText

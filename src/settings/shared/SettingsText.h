@@ -8,7 +8,10 @@
 #include <QString>
 #include <QtGlobal>
 
+class QBoxLayout;
 class QLabel;
+class QPushButton;
+class QSlider;
 class QWidget;
 
 namespace gaugelet {
@@ -31,6 +34,13 @@ qint64 wholeNumber(double value, double low, double high, double fallback);
 // step of the range and clamped to it (infinities to the nearer end); NaN
 // gives fallback.
 int sliderPosition(double value, int low, int high, int fallback);
+// A horizontal slider over [low, high] in steps of one, reporting while it is
+// dragged; it takes the wheel only with focus.
+QSlider* stepSlider(int low, int high, QWidget* parent);
+// A button in the callout font at the trailing end of a new row of column.
+QPushButton* addTrailingButton(const QString& text, QBoxLayout* column, QWidget* parent);
+// Sets a slider's position unless the user is dragging it, without reporting.
+void showSliderPosition(QSlider* slider, int position);
 
 // The rounded block (corner radius 6) in the control background colour that
 // the label styling editors sit on.

@@ -50,12 +50,7 @@ SharedTagColorRows::SharedTagColorRows(const Pin& pin, const StatProvider& provi
     column->addWidget(m_bgWell);
     connect(m_bgWell, &ColorWell::colorPicked, this, &SharedTagColorRows::setBackgroundColor);
 
-    auto* resetRow = new QHBoxLayout;
-    resetRow->addStretch(1);
-    m_reset = new QPushButton(tr("Reset to defaults"), this);
-    m_reset->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
-    resetRow->addWidget(m_reset);
-    column->addLayout(resetRow);
+    m_reset = SettingsText::addTrailingButton(tr("Reset to defaults"), column, this);
     connect(m_reset, &QPushButton::clicked, this, &SharedTagColorRows::resetToDefaults);
     showState();
 }

@@ -33,12 +33,7 @@ void SpriteThumb::loadFrame()
     m_frame = QImage();
     if (!m_viz)
         return;
-    StatSnapshot preview;
-    preview.providerId = m_providerId;
-    preview.value = 0.5;
-    preview.label = QStringLiteral("50%");
-    preview.asOf = QDateTime::currentDateTimeUtc();
-    const QList<QImage> frames = m_viz->frames(currentTheme(), preview);
+    const QList<QImage> frames = m_viz->previewFrames(currentTheme(), m_providerId);
     if (!frames.isEmpty())
         m_frame = frames.first();
 }

@@ -69,12 +69,7 @@ TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, cons
     column->addWidget(m_offsetRow);
     connect(m_slider, &QSlider::valueChanged, this, [this](int v) { setOffset(v); });
 
-    auto* resetRow = new QHBoxLayout;
-    resetRow->addStretch(1);
-    m_reset = new QPushButton(tr("Reset to defaults"), this);
-    m_reset->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
-    resetRow->addWidget(m_reset);
-    column->addLayout(resetRow);
+    m_reset = SettingsText::addTrailingButton(tr("Reset to defaults"), column, this);
     connect(m_reset, &QPushButton::clicked, this, &TagStylingRows::resetToDefaults);
     showState();
 }

@@ -47,42 +47,6 @@ constexpr int kOffsetMax = 10;
 constexpr int kThresholdMin = 10;
 constexpr int kThresholdMax = 19;
 
-QSlider* makeSlider(int low, int high, QWidget* parent)
-{
-    auto* s = new QSlider(Qt::Horizontal, parent);
-    s->setRange(low, high);
-    s->setSingleStep(1);
-    s->setPageStep(1);
-    s->setTracking(true);
-    WheelGuard::install(s);
-    return s;
-}
-
-QPushButton* smallButton(const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setFont(DesignStyle::font(DesignStyle::TextStyle::callout));
-    b->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
-    return b;
-}
-
-QHBoxLayout* trailing(QWidget* widget)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    row->addWidget(widget);
-    return row;
-}
-
-// Sets a slider's position unless the user is dragging it, without reporting.
-void showPosition(QSlider* slider, int position)
-{
-    if (slider->isSliderDown())
-        return;
-    const QSignalBlocker blocker(slider);
-    slider->setValue(position);
-}
-
 } // namespace
 
 ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
@@ -144,7 +108,7 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
         tr("Theme drives panel tints, ring grids, and chart colours. Tag colours below are independent overrides."),
         body));
 
-    m_fontSlider = makeSlider(kFontMin, kFontMax, body);
+    m_fontSlider = SettingsText::stepSlider(kFontMin, kFontMax, body);
     m_fontLabel = SettingsText::sliderValueLabel(body);
     section->addRow(sliderRow(tr("Detail font size"), m_fontSlider, m_fontLabel, body));
     connect(m_fontSlider, &QSlider::valueChanged, this,
@@ -199,25 +163,15 @@ QWidget* ThemesTab::buildStatNumberSection(QWidget* parent)
             write(SettingsSchema::statLabelPosition, rawValue(all[index]));
     });
 
-    m_pillToggle = new QCheckBox(tr("Pill background"), body);
-    section->addRow(m_pillToggle);
-    connect(m_pillToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::statBgEnabled, on); });
-    m_pillWell = new ColorWell(tr("Pill background color"), body);
-    section->addRow(m_pillWell);
-    connect(m_pillWell, &ColorWell::colorPicked, this, &ThemesTab::setStatBgColor);
-    m_pillReset = smallButton(tr("Reset pill color"), body);
-    section->addLayoutRow(trailing(m_pillReset));
-    connect(m_pillReset, &QPushButton::clicked, this, [this] { write(SettingsSchema::statBgHex, QString()); });
-
-    m_fgToggle = new QCheckBox(tr("Override text color"), body);
-    section->addRow(m_fgToggle);
-    connect(m_fgToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::statFgEnabled, on); });
-    m_fgWell = new ColorWell(tr("Text color"), body);
-    section->addRow(m_fgWell);
-    connect(m_fgWell, &ColorWell::colorPicked, this, &ThemesTab::setStatFgColor);
-    m_fgReset = smallButton(tr("Reset text color"), body);
-    section->addLayoutRow(trailing(m_fgReset));
-    connect(m_fgReset, &QPushButton::clicked, this, [this] { write(SettingsSchema::statFgHex, QString()); });
+    const ColourOverrideRows::Writer writer = [this](const SettingKey& key, const QVariant& value) {
+        write(key, value);
+    };
+    m_pill.emplace(
+        section, ColourOverrideRows::Texts{tr("Pill background"), tr("Pill background color"), tr("Reset pill color")},
+        SettingsSchema::statBgEnabled, SettingsSchema::statBgHex, writer);
+    m_fg.emplace(section,
+                 ColourOverrideRows::Texts{tr("Override text color"), tr("Text color"), tr("Reset text color")},
+                 SettingsSchema::statFgEnabled, SettingsSchema::statFgHex, writer);
 
     section->addRow(TextLabel::caption(
         tr("Pill sits behind the value on single-stat tiles (CPU 71%, GPU 53%, MEM 8 GB, …). The Network-specific "
@@ -232,7 +186,7 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
     m_sections.append(section);
     QWidget* body = section->panel();
 
-    m_offsetSlider = makeSlider(kOffsetMin, kOffsetMax, body);
+    m_offsetSlider = SettingsText::stepSlider(kOffsetMin, kOffsetMax, body);
     m_offsetLabel = SettingsText::sliderValueLabel(body);
     QWidget* offsetRow = sliderRow(tr("Sprite vertical offset"), m_offsetSlider, m_offsetLabel, body);
     offsetRow->setToolTip(
@@ -245,7 +199,7 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
     section->addRow(m_tintToggle);
     connect(m_tintToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::runnerTintEnabled, on); });
 
-    m_thresholdSlider = makeSlider(kThresholdMin, kThresholdMax, body);
+    m_thresholdSlider = SettingsText::stepSlider(kThresholdMin, kThresholdMax, body);
     m_thresholdLabel = SettingsText::sliderValueLabel(body);
     section->addRow(sliderRow(tr("Tint threshold"), m_thresholdSlider, m_thresholdLabel, body));
     // k / 20.0 is the double nearest to the step (k × 0.05 is not: 12 × 0.05
@@ -320,7 +274,9 @@ void ThemesTab::reload()
     // Every control is set with its signals blocked: showing a value never
     // writes it, and a stored value beyond a slider's range stays stored.
     const double fontSize = SettingsSchema::real(SettingsSchema::popupFontSize);
-    showPosition(m_fontSlider, SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(SettingsSchema::popupFontSize.defaultReal())));
+    SettingsText::showSliderPosition(
+        m_fontSlider,
+        SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(SettingsSchema::popupFontSize.defaultReal())));
     m_fontLabel->setText(QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, SettingsSchema::popupFontSize.defaultReal()))
                          + QStringLiteral("pt"));
 
@@ -339,26 +295,11 @@ void ThemesTab::reload()
             int(allStatLabelPositions().indexOf(storedStatLabelPosition(*Defaults::standard()))));
     }
 
-    const bool bgOn = SettingsSchema::boolean(SettingsSchema::statBgEnabled);
-    {
-        const QSignalBlocker blocker(m_pillToggle);
-        m_pillToggle->setChecked(bgOn);
-    }
-    m_pillWell->setColor(statBgColor());
-    m_pillWell->setEnabled(bgOn);
-    m_pillReset->setEnabled(bgOn);
-
-    const bool fgOn = SettingsSchema::boolean(SettingsSchema::statFgEnabled);
-    {
-        const QSignalBlocker blocker(m_fgToggle);
-        m_fgToggle->setChecked(fgOn);
-    }
-    m_fgWell->setColor(statFgColor());
-    m_fgWell->setEnabled(fgOn);
-    m_fgReset->setEnabled(fgOn);
+    m_pill->reload(statBgColor());
+    m_fg->reload(statFgColor());
 
     const double offset = SettingsSchema::real(SettingsSchema::spriteYOffset);
-    showPosition(m_offsetSlider, SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0));
+    SettingsText::showSliderPosition(m_offsetSlider, SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0));
     m_offsetLabel->setText(QString::number(SettingsText::wholeNumber(offset, kOffsetMin, kOffsetMax, 0))
                            + QStringLiteral("pt"));
 
@@ -368,8 +309,8 @@ void ThemesTab::reload()
         m_tintToggle->setChecked(tintOn);
     }
     const double threshold = SettingsSchema::real(SettingsSchema::runnerTintThreshold);
-    showPosition(m_thresholdSlider,
-                 SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16));
+    SettingsText::showSliderPosition(m_thresholdSlider,
+                                     SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16));
     m_thresholdLabel->setText(
         QString::number(SettingsText::wholeNumber(threshold * 100, 50, 95, 80)) + QStringLiteral("%"));
     m_thresholdSlider->setEnabled(tintOn);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/themes/ColourOverrideRows.h"
 #include "stats/Palette.h"
 #include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
@@ -8,6 +9,7 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 
 class QAbstractButton;
 class QCheckBox;
@@ -56,12 +58,12 @@ public:
     QComboBox* layoutPicker() const { return m_layoutPicker; }
     QCheckBox* smoothChartsToggle() const { return m_smoothToggle; }
     SegmentedControl* positionPicker() const { return m_positionPicker; }
-    QCheckBox* pillToggle() const { return m_pillToggle; }
-    ColorWell* pillColorWell() const { return m_pillWell; }
-    QPushButton* pillResetButton() const { return m_pillReset; }
-    QCheckBox* textColorToggle() const { return m_fgToggle; }
-    ColorWell* textColorWell() const { return m_fgWell; }
-    QPushButton* textColorResetButton() const { return m_fgReset; }
+    QCheckBox* pillToggle() const { return m_pill->toggle(); }
+    ColorWell* pillColorWell() const { return m_pill->well(); }
+    QPushButton* pillResetButton() const { return m_pill->resetButton(); }
+    QCheckBox* textColorToggle() const { return m_fg->toggle(); }
+    ColorWell* textColorWell() const { return m_fg->well(); }
+    QPushButton* textColorResetButton() const { return m_fg->resetButton(); }
     QSlider* offsetSlider() const { return m_offsetSlider; }
     QLabel* offsetLabel() const { return m_offsetLabel; }
     QCheckBox* tintToggle() const { return m_tintToggle; }
@@ -94,12 +96,8 @@ private:
     QComboBox* m_layoutPicker = nullptr;
     QCheckBox* m_smoothToggle = nullptr;
     SegmentedControl* m_positionPicker = nullptr;
-    QCheckBox* m_pillToggle = nullptr;
-    ColorWell* m_pillWell = nullptr;
-    QPushButton* m_pillReset = nullptr;
-    QCheckBox* m_fgToggle = nullptr;
-    ColorWell* m_fgWell = nullptr;
-    QPushButton* m_fgReset = nullptr;
+    std::optional<ColourOverrideRows> m_pill;
+    std::optional<ColourOverrideRows> m_fg;
     QSlider* m_offsetSlider = nullptr;
     QLabel* m_offsetLabel = nullptr;
     QCheckBox* m_tintToggle = nullptr;

@@ -38,14 +38,9 @@ CPUDetailBody::CPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment
     m_bars = new PopupBars(this);
     layout->addWidget(m_bars);
 
-    auto* legend = new QHBoxLayout;
-    legend->setSpacing(Spacing::px(Spacing::Step::l));
     m_user = new PopupLegendItem(tr("User"), QColor(), QString(), this);
     m_system = new PopupLegendItem(tr("System"), QColor(), QString(), this);
-    legend->addWidget(m_user);
-    legend->addWidget(m_system);
-    legend->addStretch(1);
-    layout->addLayout(legend);
+    addLegendRow(layout, m_user, m_system);
 
     m_divider = new Divider(this);
     layout->addWidget(m_divider);
@@ -64,20 +59,7 @@ void CPUDetailBody::refresh()
     GAUGELET_ASSERT_MAIN_THREAD();
     const Palette& colours = palette();
 
-    PopupBars::Input bars;
-    const QList<HistorySample> history = samples();
-    bars.buckets.reserve(history.size());
-    bars.times.reserve(history.size());
-    for (const HistorySample& s : history) {
-        bars.buckets.append({seriesValue(s.breakdown, u"user") / 100, seriesValue(s.breakdown, u"system") / 100});
-        bars.times.append(s.t);
-    }
-    bars.tints = {colours.accent1, colours.accent2};
-    bars.yMax = 1.0;
-    bars.window = windowSeconds();
-    bars.height = 60;
-    bars.flowing = SettingsSchema::boolean(SettingsSchema::smoothCharts);
-    m_bars->setInput(std::move(bars));
+    m_bars->setInput(percentBars(u"user", u"system", colours.accent1, colours.accent2));
 
     m_user->setTint(colours.accent1);
     m_user->setFigure(figure("%.1f%%", seriesValue(snapshot().breakdown, u"user")));

@@ -1,5 +1,6 @@
 #include "stats/views/DetailBodyBase.h"
 
+#include "charts/PopupLegendItem.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "schema/SettingsSchema.h"
@@ -9,6 +10,7 @@
 #include "stats/ProviderHistorySlice.h"
 #include "stats/StatHistoryStore.h"
 #include "stats/ThemeStore.h"
+#include "views/Spacing.h"
 
 #include <algorithm>
 
@@ -96,6 +98,35 @@ void DetailBodyBase::attachSlice()
     m_slice = m_env.history->slice(m_snapshot.providerId);
     m_appended = connect(m_slice, &ProviderHistorySlice::appended, this, &DetailBodyBase::scheduleRefresh);
     m_extrasChanged = connect(m_slice, &ProviderHistorySlice::extrasChanged, this, &DetailBodyBase::scheduleRefresh);
+}
+
+PopupBars::Input DetailBodyBase::percentBars(QStringView first, QStringView second, const QColor& firstTint,
+                                             const QColor& secondTint) const
+{
+    PopupBars::Input bars;
+    const QList<HistorySample> history = samples();
+    bars.buckets.reserve(history.size());
+    bars.times.reserve(history.size());
+    for (const HistorySample& s : history) {
+        bars.buckets.append({seriesValue(s.breakdown, first) / 100, seriesValue(s.breakdown, second) / 100});
+        bars.times.append(s.t);
+    }
+    bars.tints = {firstTint, secondTint};
+    bars.yMax = 1.0;
+    bars.window = windowSeconds();
+    bars.height = 60;
+    bars.flowing = SettingsSchema::boolean(SettingsSchema::smoothCharts);
+    return bars;
+}
+
+void DetailBodyBase::addLegendRow(QBoxLayout* column, PopupLegendItem* first, PopupLegendItem* second)
+{
+    auto* legend = new QHBoxLayout;
+    legend->setSpacing(Spacing::px(Spacing::Step::l));
+    legend->addWidget(first);
+    legend->addWidget(second);
+    legend->addStretch(1);
+    column->addLayout(legend);
 }
 
 } // namespace gaugelet

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "charts/PopupBars.h"
 #include "stats/HistorySample.h"
 #include "stats/ProviderHistorySlice.h"
 #include "stats/views/StatDetailView.h"
 #include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
+#include <QBoxLayout>
 #include <QPointer>
 #include <QSet>
 
 namespace gaugelet {
 
+class PopupLegendItem;
 struct Palette;
 
 // What the four detail views share: the snapshot they show, the environment
@@ -48,6 +51,12 @@ protected:
     ProviderHistorySlice* slice() const { return m_slice; }
     QList<HistorySample> samples() const;
     int windowSeconds() const;
+    // The history as bars stacking two series given in percent, on a scale of
+    // one, flowing with smooth charts.
+    PopupBars::Input percentBars(QStringView first, QStringView second, const QColor& firstTint,
+                                 const QColor& secondTint) const;
+    // Two legend items side by side, flush left, at the end of a column.
+    static void addLegendRow(QBoxLayout* column, PopupLegendItem* first, PopupLegendItem* second);
     // The provider record the view's figures come from: the one of the
     // snapshot the view was given (the reading the row's header shows), or,
     // when that snapshot carries none, the history slice's merged record.

@@ -22,14 +22,9 @@ GPUDetailBody::GPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment
     layout->setSpacing(Spacing::px(Spacing::Step::m));
     m_bars = new PopupBars(this);
     layout->addWidget(m_bars);
-    auto* legend = new QHBoxLayout;
-    legend->setSpacing(Spacing::px(Spacing::Step::l));
     m_device = new PopupLegendItem(tr("Device"), QColor(), QString(), this);
     m_renderer = new PopupLegendItem(tr("Renderer"), QColor(), QString(), this);
-    legend->addWidget(m_device);
-    legend->addWidget(m_renderer);
-    legend->addStretch(1);
-    layout->addLayout(legend);
+    addLegendRow(layout, m_device, m_renderer);
     refresh();
 }
 
@@ -37,21 +32,7 @@ void GPUDetailBody::refresh()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     const Palette& colours = palette();
-    PopupBars::Input bars;
-    const QList<HistorySample> history = samples();
-    bars.buckets.reserve(history.size());
-    bars.times.reserve(history.size());
-    for (const HistorySample& s : history) {
-        bars.buckets.append(
-            {seriesValue(s.breakdown, u"device") / 100, seriesValue(s.breakdown, u"renderer") / 100});
-        bars.times.append(s.t);
-    }
-    bars.tints = {colours.accent3, colours.accent4};
-    bars.yMax = 1.0;
-    bars.window = windowSeconds();
-    bars.height = 60;
-    bars.flowing = SettingsSchema::boolean(SettingsSchema::smoothCharts);
-    m_bars->setInput(std::move(bars));
+    m_bars->setInput(percentBars(u"device", u"renderer", colours.accent3, colours.accent4));
 
     m_device->setTint(colours.accent3);
     m_device->setFigure(figure("%.1f%%", seriesValue(snapshot().breakdown, u"device")));

@@ -271,6 +271,12 @@ void MemoryDetailBody::refresh()
         r->setFontSize(fontSize);
     m_cachedOpacity->setOpacity(m_showCached ? 1.0 : 0.45);
 
+    refreshSwitch(cachedColour);
+    refreshPressure(pressure);
+}
+
+void MemoryDetailBody::refreshSwitch(const QColor& cachedColour)
+{
     // The switch row follows the state.
     {
         const QSignalBlocker block(m_switch);
@@ -289,7 +295,10 @@ void MemoryDetailBody::refresh()
             Symbol::pixmap(QStringLiteral("externaldrive.fill"), side, switchColour, devicePixelRatioF()));
     }
     TextLabel::setColour(m_switchLabel, switchColour);
+}
 
+void MemoryDetailBody::refreshPressure(MemoryPressureLevel pressure)
+{
     // The kernel's verdict.
     DesignStyle::Colour dot = DesignStyle::Colour::green;
     QString verdict = tr("Normal");

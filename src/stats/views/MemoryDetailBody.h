@@ -49,6 +49,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The "show cached" switch row, in the cached segment's colour while on.
+    void refreshSwitch(const QColor& cachedColour);
+    // The pressure dot and its text.
+    void refreshPressure(MemoryPressureLevel pressure);
     void userToggledCached(bool on);
 
     bool m_showCached;

@@ -64,14 +64,9 @@ NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnv
     layout->addWidget(m_throughput);
     layout->addWidget(m_mirror);
 
-    auto* peaks = new QHBoxLayout;
-    peaks->setSpacing(Spacing::px(Spacing::Step::l));
     m_peakUp = new PopupLegendItem(tr("Peak ↑"), QColor(), QString(), this);
     m_peakDown = new PopupLegendItem(tr("Peak ↓"), QColor(), QString(), this);
-    peaks->addWidget(m_peakUp);
-    peaks->addWidget(m_peakDown);
-    peaks->addStretch(1);
-    layout->addLayout(peaks);
+    addLegendRow(layout, m_peakUp, m_peakDown);
 
     layout->addWidget(new Divider(this));
     m_interface = new PopupBreakdownRow(tr("Interface"), QString(), std::nullopt, 13, nullptr, this);
@@ -157,6 +152,19 @@ void NetworkDetailBody::refresh()
     const double peakDown = peaks.down;
     const double magnitude = chartScale(std::max(peakUp, peakDown));
 
+    refreshHeader(extras, upTint, downTint);
+    refreshChart(ups, downs, times, smooth, magnitude, upTint, downTint);
+
+    m_peakUp->setTint(upTint);
+    m_peakUp->setFigure(NetworkProvider::rateText(peakUp));
+    m_peakDown->setTint(downTint);
+    m_peakDown->setFigure(NetworkProvider::rateText(peakDown));
+
+    refreshInterface(extras);
+}
+
+void NetworkDetailBody::refreshHeader(const NetworkExtras* extras, const QColor& upTint, const QColor& downTint)
+{
     // Header: the two rates and where the down figure stands.
     const Defaults* defaults = Defaults::standard();
     const bool trailing =
@@ -189,7 +197,12 @@ void NetworkDetailBody::refresh()
         b.block->setForeground(foreground);
         b.block->setBackground(background);
     }
+}
 
+void NetworkDetailBody::refreshChart(const QList<double>& ups, const QList<double>& downs,
+                                     const QList<QDateTime>& times, bool smooth, double magnitude, const QColor& upTint,
+                                     const QColor& downTint)
+{
     // Chart: flowing lines with smooth charts, mirrored bars without.
     if (smooth) {
         PopupThroughput::Input in;
@@ -215,12 +228,10 @@ void NetworkDetailBody::refresh()
     }
     m_throughput->setVisible(smooth);
     m_mirror->setVisible(!smooth);
+}
 
-    m_peakUp->setTint(upTint);
-    m_peakUp->setFigure(NetworkProvider::rateText(peakUp));
-    m_peakDown->setTint(downTint);
-    m_peakDown->setFigure(NetworkProvider::rateText(peakDown));
-
+void NetworkDetailBody::refreshInterface(const NetworkExtras* extras)
+{
     // The interface block.
     const double stored = Prefs::doubleValue(SettingsSchema::popupFontSize, 0);
     const qreal fontSize = stored > 0 ? std::clamp(stored, 9.0, 16.0) : 13.0;

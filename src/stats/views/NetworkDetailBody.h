@@ -7,6 +7,7 @@ class QSpacerItem;
 
 namespace gaugelet {
 
+struct NetworkExtras;
 class NetworkRateBlock;
 class PopupBreakdownRow;
 class PopupLegendItem;
@@ -59,6 +60,13 @@ protected:
     void refresh() override;
 
 private:
+    // The two rate blocks and where the down figure stands.
+    void refreshHeader(const NetworkExtras* extras, const QColor& upTint, const QColor& downTint);
+    // Flowing lines with smooth charts, mirrored bars without.
+    void refreshChart(const QList<double>& ups, const QList<double>& downs, const QList<QDateTime>& times, bool smooth,
+                      double magnitude, const QColor& upTint, const QColor& downTint);
+    // The interface, its addresses and the public address.
+    void refreshInterface(const NetworkExtras* extras);
     QHBoxLayout* m_header;
     QSpacerItem* m_middleSpacer;
     QSpacerItem* m_endSpacer;
