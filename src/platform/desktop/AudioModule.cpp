@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLibrary>
+#include <QList>
 #include <QMutex>
 #include <QMutexLocker>
 
@@ -19,6 +20,9 @@ struct State {
     AudioEngine* engine = nullptr;
     QString error;
     QString overridePath;
+    // Every module loaded, kept for the life of the process: players hold
+    // its objects.
+    QList<QLibrary*> libraries;
 };
 
 State& state()
@@ -43,11 +47,12 @@ AudioEngine* AudioModule::engine()
         return s.engine;
     s.tried = true;
     const QString file = s.overridePath.isEmpty() ? path() : s.overridePath;
-    // Kept loaded for the life of the process: players hold its objects.
     auto* library = new QLibrary(file);
     auto entry = reinterpret_cast<AudioEngineEntry>(library->resolve(audioEngineEntryName));
     s.engine = entry ? entry() : nullptr;
-    if (!s.engine) {
+    if (s.engine) {
+        s.libraries.append(library);
+    } else {
         s.error = library->errorString();
         delete library;
         logError(lcPlatform, "audio: the audio module %s could not be loaded, so no sound plays: %s",
