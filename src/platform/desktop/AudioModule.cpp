@@ -27,8 +27,10 @@ struct State {
 
 State& state()
 {
-    static State s;
-    return s;
+    // Never destroyed: the modules it holds stay loaded until the process
+    // ends, and so does what it points to.
+    static State* const s = new State;
+    return *s;
 }
 
 } // namespace
