@@ -38,12 +38,8 @@ fi
 
 root=$(mktemp -d)
 trap 'kill "${app:-}" "${other:-}" "${watcher:-}" 2>/dev/null; rm -rf "$root"' EXIT
-export HOME=$root/home XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_CACHE_HOME=$root/cache
-export XDG_RUNTIME_DIR=$root/run QT_QPA_PLATFORM=xcb
-unset GAUGELET_RESOURCES_DIR XCTestConfigurationFilePath
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-settings=$XDG_CONFIG_HOME/dev.gaugelet.app/defaults.plist
+source tests/e2e/lib.sh
+e2e_environment "$root"
 
 status-notifier-watcher >/dev/null 2>&1 &
 watcher=$!
