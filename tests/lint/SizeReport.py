@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Size report (prints, does not fail yet): view files over 400 lines and
-functions over 80 lines, the sizes the code is being brought under. A view
+"""Size rule: no view file over 400 lines and no function over 80 lines. A view
 file is a source or header outside the platform layer that includes a Qt
 Widgets class (or whose header does). A function's length runs from the line its signature starts on to its
 closing brace; lambdas count in the function they are written in.
@@ -112,4 +111,4 @@ if __name__ == "__main__":
             if last - first + 1 > FUNCTION_LINES:
                 findings.append(f"{path}:{first}: function of {last - first + 1} lines"
                                 f" (over {FUNCTION_LINES}): {signature(lines, first)}")
-    sys.exit(lintsource.report(findings, "files or functions over the size targets", fail=False))
+    sys.exit(lintsource.report(findings, "files or functions over the size targets"))

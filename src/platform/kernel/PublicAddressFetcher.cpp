@@ -330,6 +330,50 @@ PublicAddressFetcher::FailureKey PublicAddressFetcher::failureKey(const QString&
     return FailureKey{host, m_nameServer, verdict, changedAt("/etc/resolv.conf"), changedAt("/etc/hosts")};
 }
 
+// Whether the host has an address, asked as cheaply as the machine allows;
+// the error to report when it has none (or the fetcher went away meanwhile).
+QCoro::Task<std::optional<PublicAddressFetcher::FetchError>> PublicAddressFetcher::resolveHost(QString host)
+{
+    using Error = FetchError;
+    QPointer<PublicAddressFetcher> self = this;
+    std::optional<FailureKey> key;
+    if (QHostAddress literal; !literal.setAddress(host)) {
+        // The name first, on its own: while the machine is offline an attempt
+        // is made every second, and a name that does not resolve then costs
+        // one datagram read on this thread, not a pooled lookup, the network
+        // manager's thread, a connection attempt and the TLS library. The
+        // system's resolver (which also reads /etc/hosts) is asked whenever
+        // the name server's answer is not an address and differs from the
+        // refusal the resolver last agreed with.
+        const NameVerdict verdict = co_await askNameServer(host);
+        if (!self)
+            co_return Error{Error::Kind::network, 0, QStringLiteral("cancelled")};
+        if (verdict.kind != NameVerdict::Kind::answered) {
+            key = failureKey(host, verdict);
+            if (m_confirmedFailure == key)
+                co_return Error{Error::Kind::network, 0, m_confirmedFailureDetail};
+        }
+    }
+    if (key) {
+        auto* context = new QObject(this);
+        // A named awaiter: GCC 12 may destroy a temporary awaiter twice.
+        HostLookup lookup{context, host, m_resourceTimeoutMs};
+        const HostLookup::Shared looked = co_await lookup;
+        if (!self || looked.cancelled)
+            co_return Error{Error::Kind::network, 0, QStringLiteral("cancelled")};
+        context->deleteLater();
+        if (looked.timedOut)
+            co_return Error{Error::Kind::timeout, 0, QStringLiteral("no address for %1 in time").arg(host)};
+        if (!looked.info || looked.info->error() != QHostInfo::NoError || looked.info->addresses().isEmpty()) {
+            m_confirmedFailure = key;
+            m_confirmedFailureDetail = looked.info ? looked.info->errorString() : QString();
+            co_return Error{Error::Kind::network, 0, m_confirmedFailureDetail};
+        }
+        m_confirmedFailure.reset();
+    }
+    co_return std::nullopt;
+}
+
 QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressFetcher::fetch()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -340,42 +384,8 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
     }
     QElapsedTimer elapsed;
     elapsed.start();
-    QPointer<PublicAddressFetcher> self = this;
-    std::optional<FailureKey> key;
-    if (QHostAddress literal; !literal.setAddress(m_url.host())) {
-        // The name first, on its own: while the machine is offline an attempt
-        // is made every second, and a name that does not resolve then costs
-        // one datagram read on this thread, not a pooled lookup, the network
-        // manager's thread, a connection attempt and the TLS library. The
-        // system's resolver (which also reads /etc/hosts) is asked whenever
-        // the name server's answer is not an address and differs from the
-        // refusal the resolver last agreed with.
-        const NameVerdict verdict = co_await askNameServer(m_url.host());
-        if (!self)
-            co_return fail(Error{Error::Kind::network, 0, QStringLiteral("cancelled")});
-        if (verdict.kind != NameVerdict::Kind::answered) {
-            key = failureKey(m_url.host(), verdict);
-            if (m_confirmedFailure == key)
-                co_return fail(Error{Error::Kind::network, 0, m_confirmedFailureDetail});
-        }
-    }
-    if (key) {
-        auto* context = new QObject(this);
-        // A named awaiter: GCC 12 may destroy a temporary awaiter twice.
-        HostLookup lookup{context, m_url.host(), m_resourceTimeoutMs};
-        const HostLookup::Shared looked = co_await lookup;
-        if (!self || looked.cancelled)
-            co_return fail(Error{Error::Kind::network, 0, QStringLiteral("cancelled")});
-        context->deleteLater();
-        if (looked.timedOut)
-            co_return fail(Error{Error::Kind::timeout, 0, QStringLiteral("no address for %1 in time").arg(m_url.host())});
-        if (!looked.info || looked.info->error() != QHostInfo::NoError || looked.info->addresses().isEmpty()) {
-            m_confirmedFailure = key;
-            m_confirmedFailureDetail = looked.info ? looked.info->errorString() : QString();
-            co_return fail(Error{Error::Kind::network, 0, m_confirmedFailureDetail});
-        }
-        m_confirmedFailure.reset();
-    }
+    if (std::optional<Error> failed = co_await resolveHost(m_url.host()))
+        co_return fail(std::move(*failed));
     if (!m_session) {
         // Nothing kept between requests: no cache, no stored cookies. A direct
         // connection: asking the system's proxy configuration costs a thread

@@ -68,6 +68,7 @@ private:
     };
     QCoro::Task<NameVerdict> askNameServer(QString host);
     FailureKey failureKey(const QString& host, NameVerdict verdict);
+    QCoro::Task<std::optional<FetchError>> resolveHost(QString host);
 
     QUrl m_url;
     int m_requestTimeoutMs = requestTimeoutMs;
