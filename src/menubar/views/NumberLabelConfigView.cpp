@@ -8,7 +8,7 @@ NumberLabelConfigView::NumberLabelConfigView(const QString& visualizerId, QWidge
     : SizeSliderConfigView(visualizerId,
                            { NumberLabelVisualizer::minimumSize, NumberLabelVisualizer::maximumSize,
                              NumberLabelVisualizer::defaultSize },
-                           QStringLiteral("number.size.changed."), parent)
+                           NumberLabelVisualizer::sizeNotificationPrefix, parent)
 {
     setToolTip(tr("Number label size in points. Range %1-%2pt; font scales with height.")
                    .arg(int(NumberLabelVisualizer::minimumSize))

@@ -7,7 +7,7 @@ namespace gaugelet {
 PieConfigView::PieConfigView(const QString& visualizerId, QWidget* parent)
     : SizeSliderConfigView(visualizerId,
                            { PieVisualizer::minimumSize, PieVisualizer::maximumSize, PieVisualizer::defaultSize },
-                           QStringLiteral("pie.size.changed."), parent)
+                           PieVisualizer::sizeNotificationPrefix, parent)
 {
 }
 
