@@ -188,7 +188,7 @@ QColor NumberLabelVisualizer::textColor(Theme theme)
 
 QSizeF NumberLabelVisualizer::size() const
 {
-    return { tileWidth(m_size.value(), m_lastShape), m_size.value() };
+    return {tileWidth(m_size.value(), m_lastShape), m_size.value()};
 }
 
 NumberLabelVisualizer::Shape NumberLabelVisualizer::shapeOf(const StatSnapshot& snapshot)

@@ -147,7 +147,10 @@ QString PieVisualizer::id() const { return kId; }
 
 QString PieVisualizer::displayName() const { return QCoreApplication::translate("PieVisualizer", "Pie"); }
 
-QSizeF PieVisualizer::size() const { return { m_size.value(), m_size.value() }; }
+QSizeF PieVisualizer::size() const
+{
+    return {m_size.value(), m_size.value()};
+}
 
 double PieVisualizer::clampedValue(double value)
 {
@@ -184,10 +187,11 @@ PieVisualizer::RingImagePtr PieVisualizer::ringImage(const StatSnapshot& snapsho
     const double v = clampedValue(snapshot.value);
     const QString themeName = theme == Theme::dark ? QStringLiteral("dark") : QStringLiteral("light");
     auto it = m_caches.constFind(snapshot.providerId);
-    if (it != m_caches.cend() && std::abs(it->value - v) < 0.005 && it->theme == themeName && it->size == m_size.value())
+    if (it != m_caches.cend() && std::abs(it->value - v) < 0.005 && it->theme == themeName
+        && it->size == m_size.value())
         return it->image;
     RingImagePtr image = drawRing(v, theme, m_size.value());
-    m_caches.insert(snapshot.providerId, CacheRecord { v, themeName, m_size.value(), image });
+    m_caches.insert(snapshot.providerId, CacheRecord{v, themeName, m_size.value(), image});
     return image;
 }
 

@@ -20,10 +20,8 @@ double pace(double value) { return std::pow(RunnerVisualizer::clampedLoad(value)
 } // namespace
 
 RunnerVisualizer::RunnerVisualizer(RunnerKind kind)
-    : m_kind(std::move(kind))
-    , m_id(idPrefix + m_kind.id)
-    , m_frames(std::make_shared<const RunnerFrames>(m_kind))
-    , m_size(m_id, {minimumSize, maximumSize, m_kind.defaultSize}, sizeNotificationPrefix)
+    : m_kind(std::move(kind)), m_id(idPrefix + m_kind.id), m_frames(std::make_shared<const RunnerFrames>(m_kind)),
+      m_size(m_id, {minimumSize, maximumSize, m_kind.defaultSize}, sizeNotificationPrefix)
 {
 }
 

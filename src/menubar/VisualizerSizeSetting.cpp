@@ -12,10 +12,8 @@ namespace gaugelet {
 
 VisualizerSizeSetting::VisualizerSizeSetting(const QString& visualizerId, Range range,
                                              const QString& notificationPrefix, std::function<void()> didReload)
-    : m_visualizerId(visualizerId)
-    , m_range(range)
-    , m_didReload(std::move(didReload))
-    , m_observer(notificationPrefix + visualizerId, [this] { reload(); })
+    : m_visualizerId(visualizerId), m_range(range), m_didReload(std::move(didReload)),
+      m_observer(notificationPrefix + visualizerId, [this] { reload(); })
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(visualizerId), range.defaultValue}});

@@ -6,7 +6,7 @@ namespace gaugelet {
 
 PieConfigView::PieConfigView(const QString& visualizerId, QWidget* parent)
     : SizeSliderConfigView(visualizerId,
-                           { PieVisualizer::minimumSize, PieVisualizer::maximumSize, PieVisualizer::defaultSize },
+                           {PieVisualizer::minimumSize, PieVisualizer::maximumSize, PieVisualizer::defaultSize},
                            PieVisualizer::sizeNotificationPrefix, parent)
 {
 }

@@ -50,9 +50,9 @@ QDBusConnection controlConnection(const QString& busAddress, int n)
 template <typename Answer, typename Then>
 void askAboutWatcher(const QDBusConnection& bus, const QString& method, QObject* context, Then then)
 {
-    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                      QStringLiteral("/org/freedesktop/DBus"),
-                                                      QStringLiteral("org.freedesktop.DBus"), method);
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), method);
     ask << SniStatusItem::watcherService;
     auto* call = new QDBusPendingCallWatcher(bus.asyncCall(ask, 3000), context);
     QObject::connect(call, &QDBusPendingCallWatcher::finished, context,
