@@ -2,11 +2,9 @@
 
 #include "menubar/RenderHasher.h"
 #include "menubar/SquareFit.h"
-#include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "schema/SettingsSchema.h"
 #include "stats/Color.h"
-#include "stats/Prefs.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -170,26 +168,8 @@ const Series* findSeries(const StatSnapshot& snapshot, QStringView id)
 } // namespace
 
 NumberLabelVisualizer::NumberLabelVisualizer()
-    : m_observerContext(std::make_unique<QObject>())
+    : m_size(kId, {minimumSize, maximumSize, defaultSize}, sizeNotificationPrefix)
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(kId), defaultSize}});
-    reloadSize();
-    QObject* context = m_observerContext.get();
-    m_defaultsObserver = NotificationCenter::defaultCenter().observe(
-        QStringLiteral("number.size.changed.") + kId, context,
-        [this, context](const NotificationCenter::Notification&) {
-            // The context dies with this object, so a queued reload is dropped then.
-            if (isMainThread())
-                reloadSize();
-            else
-                QMetaObject::invokeMethod(context, [this] { reloadSize(); }, Qt::QueuedConnection);
-        });
-}
-
-NumberLabelVisualizer::~NumberLabelVisualizer()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_defaultsObserver);
 }
 
 QString NumberLabelVisualizer::id() const { return kId; }
@@ -208,18 +188,7 @@ QColor NumberLabelVisualizer::textColor(Theme theme)
 
 QSizeF NumberLabelVisualizer::size() const
 {
-    return { tileWidth(m_cachedSize, m_lastShape), m_cachedSize };
-}
-
-void NumberLabelVisualizer::reloadSize()
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    m_cachedSize = storedSize(kId);
-}
-
-double NumberLabelVisualizer::storedSize(const QString& visualizerId)
-{
-    return std::clamp(Prefs::doubleValue(SettingsSchema::visualizerSize.key(visualizerId), defaultSize), minimumSize, maximumSize);
+    return {tileWidth(m_size.value(), m_lastShape), m_size.value()};
 }
 
 NumberLabelVisualizer::Shape NumberLabelVisualizer::shapeOf(const StatSnapshot& snapshot)
@@ -244,7 +213,7 @@ std::unique_ptr<TileView> NumberLabelVisualizer::makeView(const StatSnapshot& sn
     auto view = std::make_unique<NumberLabelTileView>();
     m_lastShape = shapeOf(snapshot);
     view->shape = m_lastShape;
-    view->s = m_cachedSize;
+    view->s = m_size.value();
     view->theme = theme;
 
     if (SettingsSchema::boolean(SettingsSchema::statBgEnabled)) {
@@ -274,7 +243,7 @@ qint64 NumberLabelVisualizer::renderKey(const StatSnapshot& snapshot)
     RenderHasher hasher;
     hasher.combine(snapshot.providerId);
     hasher.combine(snapshot.label);
-    hasher.combine(RenderHasher::toKeyInteger(m_cachedSize));
+    hasher.combine(RenderHasher::toKeyInteger(m_size.value()));
     m_lastShape = shapeOf(snapshot);
     hasher.combine(int(m_lastShape));
     hasher.combine(SettingsSchema::boolean(SettingsSchema::statBgEnabled));

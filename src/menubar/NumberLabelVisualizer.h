@@ -1,11 +1,9 @@
 #pragma once
 
 #include "menubar/Visualizer.h"
-#include "platform/core/NotificationCenter.h"
+#include "menubar/VisualizerSizeSetting.h"
 
 #include <QColor>
-#include <QObject>
-#include <memory>
 
 namespace gaugelet {
 
@@ -19,9 +17,10 @@ public:
     static constexpr double defaultSize = 22.0;
     static constexpr double minimumSize = 12.0;
     static constexpr double maximumSize = 30.0;
+    // Posted with the visualizer id appended when its size setting changes.
+    static inline const QString sizeNotificationPrefix = QStringLiteral("number.size.changed.");
 
     NumberLabelVisualizer();
-    ~NumberLabelVisualizer() override;
 
     QString id() const override;
     QString displayName() const override;
@@ -32,15 +31,12 @@ public:
     std::unique_ptr<TileView> makeView(const StatSnapshot& snapshot, Theme theme) override;
     qint64 renderKey(const StatSnapshot& snapshot) override;
 
-    double cachedSize() const { return m_cachedSize; }
+    double cachedSize() const { return m_size.value(); }
     Shape lastShape() const { return m_lastShape; }
 
     // Directional when the breakdown holds exactly two series whose ids are
     // "up" and "down"; otherwise single.
     static Shape shapeOf(const StatSnapshot& snapshot);
-    // The stored size with the default, clamped to 12...30; a stored value
-    // that is not a finite number reads as the default.
-    static double storedSize(const QString& visualizerId);
     // The text drawn for a series of a directional tile: its display value,
     // else its value as "%.0f".
     static QString directionalText(const Series& series);
@@ -48,11 +44,8 @@ public:
     static QColor textColor(Theme theme);
 
 private:
-    void reloadSize();
-
-    double m_cachedSize = defaultSize;
-    std::unique_ptr<QObject> m_observerContext;
-    NotificationCenter::Token m_defaultsObserver = 0;
+    // The tile height, 12...30.
+    VisualizerSizeSetting m_size;
     Shape m_lastShape = Shape::single;
 };
 

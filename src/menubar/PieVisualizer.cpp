@@ -1,10 +1,7 @@
 #include "menubar/PieVisualizer.h"
 
 #include "menubar/RenderHasher.h"
-#include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
-#include "schema/SettingsSchema.h"
-#include "stats/Prefs.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -142,45 +139,17 @@ void PieVisualizer::RingImage::draw(QPainter& painter) const
 }
 
 PieVisualizer::PieVisualizer()
-    : m_observerContext(std::make_unique<QObject>())
+    : m_size(kId, {minimumSize, maximumSize, defaultSize}, sizeNotificationPrefix, [this] { m_caches.clear(); })
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(kId), defaultSize}});
-    reloadSize();
-    QObject* context = m_observerContext.get();
-    m_observer = NotificationCenter::defaultCenter().observe(
-        QStringLiteral("pie.size.changed.") + kId, context, [this, context](const NotificationCenter::Notification&) {
-            if (isMainThread())
-                reloadSize();
-            else
-                QMetaObject::invokeMethod(context, [this] { reloadSize(); }, Qt::QueuedConnection);
-        });
-}
-
-PieVisualizer::~PieVisualizer()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_observer);
 }
 
 QString PieVisualizer::id() const { return kId; }
 
 QString PieVisualizer::displayName() const { return QCoreApplication::translate("PieVisualizer", "Pie"); }
 
-QSizeF PieVisualizer::size() const { return { m_cachedSize, m_cachedSize }; }
-
-double PieVisualizer::storedSize(const QString& visualizerId)
+QSizeF PieVisualizer::size() const
 {
-    // The slider keeps the setting within 10...40, but a restored or hand-made
-    // value may be anything: 1e6 must not allocate a giant bitmap, 0 must not
-    // make an empty frame.
-    return std::clamp(Prefs::doubleValue(SettingsSchema::visualizerSize.key(visualizerId), defaultSize), minimumSize, maximumSize);
-}
-
-void PieVisualizer::reloadSize()
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    m_cachedSize = storedSize(kId);
-    m_caches.clear();
+    return {m_size.value(), m_size.value()};
 }
 
 double PieVisualizer::clampedValue(double value)
@@ -218,16 +187,17 @@ PieVisualizer::RingImagePtr PieVisualizer::ringImage(const StatSnapshot& snapsho
     const double v = clampedValue(snapshot.value);
     const QString themeName = theme == Theme::dark ? QStringLiteral("dark") : QStringLiteral("light");
     auto it = m_caches.constFind(snapshot.providerId);
-    if (it != m_caches.cend() && std::abs(it->value - v) < 0.005 && it->theme == themeName && it->size == m_cachedSize)
+    if (it != m_caches.cend() && std::abs(it->value - v) < 0.005 && it->theme == themeName
+        && it->size == m_size.value())
         return it->image;
-    RingImagePtr image = drawRing(v, theme, m_cachedSize);
-    m_caches.insert(snapshot.providerId, CacheRecord { v, themeName, m_cachedSize, image });
+    RingImagePtr image = drawRing(v, theme, m_size.value());
+    m_caches.insert(snapshot.providerId, CacheRecord{v, themeName, m_size.value(), image});
     return image;
 }
 
 std::unique_ptr<TileView> PieVisualizer::makeView(const StatSnapshot& snapshot, Theme theme)
 {
-    return std::make_unique<PieTileView>(ringImage(snapshot, theme), m_cachedSize);
+    return std::make_unique<PieTileView>(ringImage(snapshot, theme), m_size.value());
 }
 
 qint64 PieVisualizer::renderKey(const StatSnapshot& snapshot)
@@ -236,7 +206,7 @@ qint64 PieVisualizer::renderKey(const StatSnapshot& snapshot)
     RenderHasher hasher;
     hasher.combine(snapshot.providerId);
     hasher.combine(RenderHasher::toKeyInteger(snapshot.value * 1000));
-    hasher.combine(RenderHasher::toKeyInteger(m_cachedSize));
+    hasher.combine(RenderHasher::toKeyInteger(m_size.value()));
     return hasher.finalize();
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "menubar/Visualizer.h"
-#include "platform/core/NotificationCenter.h"
+#include "menubar/VisualizerSizeSetting.h"
 
 #include <QColor>
 #include <QHash>
-#include <QObject>
 #include <QPainterPath>
 #include <memory>
 
@@ -20,6 +19,8 @@ public:
     static constexpr double defaultSize = 20.0;
     static constexpr double minimumSize = 10.0;
     static constexpr double maximumSize = 40.0;
+    // Posted with the visualizer id appended when its size setting changes.
+    static inline const QString sizeNotificationPrefix = QStringLiteral("pie.size.changed.");
 
     // The drawn ring of one value, theme and size. It is kept as drawing
     // instructions, so one ring serves every scale, and as pixels for the
@@ -51,7 +52,6 @@ public:
     };
 
     PieVisualizer();
-    ~PieVisualizer() override;
 
     QString id() const override;
     QString displayName() const override;
@@ -63,12 +63,9 @@ public:
     // The ring for a snapshot and theme, from the cache when it still fits.
     RingImagePtr ringImage(const StatSnapshot& snapshot, Theme theme);
 
-    double cachedSize() const { return m_cachedSize; }
+    double cachedSize() const { return m_size.value(); }
     const QHash<QString, CacheRecord>& caches() const { return m_caches; }
 
-    // The stored side length with the default, clamped to 10...40; a value
-    // that is not a finite number reads as the default.
-    static double storedSize(const QString& visualizerId);
     // The drawn value: clamped to 0...1, NaN as 0.
     static double clampedValue(double value);
     static RingImagePtr drawRing(double value, Theme theme, double side);
@@ -77,12 +74,9 @@ public:
     static QColor trackColor(Theme theme);
 
 private:
-    void reloadSize();
-
     QHash<QString, CacheRecord> m_caches;
-    double m_cachedSize = defaultSize;
-    std::unique_ptr<QObject> m_observerContext;
-    NotificationCenter::Token m_observer = 0;
+    // The side length, 10...40; a new one drops the cached rings.
+    VisualizerSizeSetting m_size;
 };
 
 } // namespace gaugelet

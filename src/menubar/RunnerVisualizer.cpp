@@ -2,11 +2,9 @@
 
 #include "menubar/RenderHasher.h"
 #include "menubar/RunnerView.h"
-#include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
 #include "schema/SettingsSchema.h"
 #include "stats/FPSLimit.h"
-#include "stats/Prefs.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -22,44 +20,14 @@ double pace(double value) { return std::pow(RunnerVisualizer::clampedLoad(value)
 } // namespace
 
 RunnerVisualizer::RunnerVisualizer(RunnerKind kind)
-    : m_kind(std::move(kind))
-    , m_id(idPrefix + m_kind.id)
-    , m_frames(std::make_shared<const RunnerFrames>(m_kind))
-    , m_observerContext(std::make_unique<QObject>())
+    : m_kind(std::move(kind)), m_id(idPrefix + m_kind.id), m_frames(std::make_shared<const RunnerFrames>(m_kind)),
+      m_size(m_id, {minimumSize, maximumSize, m_kind.defaultSize}, sizeNotificationPrefix)
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    Defaults::standard()->registerDefaults({{SettingsSchema::visualizerSize.key(m_id), m_kind.defaultSize}});
-    reloadSize();
-    QObject* context = m_observerContext.get();
-    m_observer = NotificationCenter::defaultCenter().observe(
-        sizeNotificationPrefix + m_id, context, [this, context](const NotificationCenter::Notification&) {
-            if (isMainThread())
-                reloadSize();
-            else
-                QMetaObject::invokeMethod(context, [this] { reloadSize(); }, Qt::QueuedConnection);
-        });
-}
-
-RunnerVisualizer::~RunnerVisualizer()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_observer);
 }
 
 double RunnerVisualizer::clampedLoad(double value)
 {
     return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0);
-}
-
-double RunnerVisualizer::storedSize(const QString& visualizerId, double defaultSize)
-{
-    const double fallback = std::isfinite(defaultSize) ? defaultSize : minimumSize;
-    return std::clamp(Prefs::doubleValue(SettingsSchema::visualizerSize.key(visualizerId), fallback), minimumSize, maximumSize);
-}
-
-void RunnerVisualizer::reloadSize()
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    m_cachedSize = storedSize(m_id, m_kind.defaultSize);
 }
 
 RunnerAnimator* RunnerVisualizer::animator(const QString& providerId)
@@ -77,7 +45,7 @@ std::unique_ptr<TileView> RunnerVisualizer::makeView(const StatSnapshot& snapsho
     RunnerAnimator* a = animator(snapshot.providerId);
     a->setLastValue(snapshot.value);
     a->setFpsLimit(FPSLimit::framesPerSecond(FPSLimit::current()));
-    return std::make_unique<RunnerView>(a, m_frames, m_cachedSize);
+    return std::make_unique<RunnerView>(a, m_frames, m_size.value());
 }
 
 qint64 RunnerVisualizer::renderKey(const StatSnapshot& snapshot)

@@ -4,12 +4,11 @@
 #include "menubar/RunnerFrames.h"
 #include "menubar/RunnerKind.h"
 #include "menubar/Visualizer.h"
-#include "platform/core/NotificationCenter.h"
+#include "menubar/VisualizerSizeSetting.h"
 #include "schema/SettingsSchema.h"
 
 #include <QHash>
 #include <QList>
-#include <QObject>
 #include <memory>
 #include <optional>
 
@@ -31,12 +30,11 @@ public:
     static inline const QString sizeNotificationPrefix = QStringLiteral("runner.size.changed.");
 
     explicit RunnerVisualizer(RunnerKind kind);
-    ~RunnerVisualizer() override;
 
     QString id() const override { return m_id; }
     QString displayName() const override { return m_kind.displayName; }
     QString chipLabel() const override { return m_kind.displayName; }
-    QSizeF size() const override { return {m_cachedSize, m_cachedSize}; }
+    QSizeF size() const override { return {m_size.value(), m_size.value()}; }
     bool isAnimated() const override { return true; }
     std::optional<QString> group() const override { return QStringLiteral("runner"); }
     bool bakesOwnNameTag() const override { return false; }
@@ -53,27 +51,23 @@ public:
 
     const RunnerKind& kind() const { return m_kind; }
     const RunnerFramesPtr& runnerFrames() const { return m_frames; }
-    double cachedSize() const { return m_cachedSize; }
+    double cachedSize() const { return m_size.value(); }
     // Whether frames() gives tinted frames for this raw value now.
     static bool isTinted(double rawValue);
 
     // The load as drawn: clamped to 0...1, NaN as 0.
     static double clampedLoad(double value);
-    // "visualizer.<id>.size" with the default, clamped to 20...40.
-    static double storedSize(const QString& visualizerId, double defaultSize);
 
 private:
     const QList<QImage>& normalFrames();
     const QList<QImage>& tintedFrames();
-    void reloadSize();
 
     RunnerKind m_kind;
     QString m_id;
     RunnerFramesPtr m_frames;
     QHash<QString, std::shared_ptr<RunnerAnimator>> m_animators;
-    double m_cachedSize = minimumSize;
-    std::unique_ptr<QObject> m_observerContext;
-    NotificationCenter::Token m_observer = 0;
+    // 20...40, the kind's default size when unset.
+    VisualizerSizeSetting m_size;
     std::optional<QList<QImage>> m_tintedFramesCache;
     std::optional<QList<QImage>> m_normalFramesCache;
 };

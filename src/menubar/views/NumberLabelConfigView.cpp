@@ -5,10 +5,10 @@
 namespace gaugelet {
 
 NumberLabelConfigView::NumberLabelConfigView(const QString& visualizerId, QWidget* parent)
-    : SizeSliderConfigView(visualizerId,
-                           { NumberLabelVisualizer::minimumSize, NumberLabelVisualizer::maximumSize,
-                             NumberLabelVisualizer::defaultSize },
-                           QStringLiteral("number.size.changed."), parent)
+    : SizeSliderConfigView(
+        visualizerId,
+        {NumberLabelVisualizer::minimumSize, NumberLabelVisualizer::maximumSize, NumberLabelVisualizer::defaultSize},
+        NumberLabelVisualizer::sizeNotificationPrefix, parent)
 {
     setToolTip(tr("Number label size in points. Range %1-%2pt; font scales with height.")
                    .arg(int(NumberLabelVisualizer::minimumSize))

@@ -6,8 +6,8 @@ namespace gaugelet {
 
 PieConfigView::PieConfigView(const QString& visualizerId, QWidget* parent)
     : SizeSliderConfigView(visualizerId,
-                           { PieVisualizer::minimumSize, PieVisualizer::maximumSize, PieVisualizer::defaultSize },
-                           QStringLiteral("pie.size.changed."), parent)
+                           {PieVisualizer::minimumSize, PieVisualizer::maximumSize, PieVisualizer::defaultSize},
+                           PieVisualizer::sizeNotificationPrefix, parent)
 {
 }
 

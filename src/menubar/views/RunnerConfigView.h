@@ -14,8 +14,8 @@ namespace gaugelet {
 class RunnerConfigView : public SizeSliderConfigView {
     Q_OBJECT
 public:
-    static constexpr double minimumSize = 20.0;
-    static constexpr double maximumSize = 40.0;
+    static constexpr double minimumSize = RunnerVisualizer::minimumSize;
+    static constexpr double maximumSize = RunnerVisualizer::maximumSize;
     static inline const QString notificationPrefix = RunnerVisualizer::sizeNotificationPrefix;
 
     RunnerConfigView(const QString& visualizerId, RunnerKind kind, QWidget* parent = nullptr);

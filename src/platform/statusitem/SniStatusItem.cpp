@@ -18,6 +18,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <cmath>
+#include <optional>
 #include <unistd.h>
 
 namespace gaugelet {
@@ -43,10 +44,23 @@ QDBusConnection controlConnection(const QString& busAddress, int n)
     return QDBusConnection::connectToBus(busAddress, controlConnectionName(n));
 }
 
-QDBusMessage busMethod(const QString& method)
+// Asks the bus daemon a question about the watcher's name (NameHasOwner,
+// GetConnectionUnixProcessID) without blocking; then receives the answer, or
+// nullopt when the call failed, unless context is gone by then.
+template <typename Answer, typename Then>
+void askAboutWatcher(const QDBusConnection& bus, const QString& method, QObject* context, Then then)
 {
-    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                          QStringLiteral("org.freedesktop.DBus"), method);
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), method);
+    ask << SniStatusItem::watcherService;
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(ask, 3000), context);
+    QObject::connect(call, &QDBusPendingCallWatcher::finished, context,
+                     [then = std::move(then)](QDBusPendingCallWatcher* w) {
+                         w->deleteLater();
+                         QDBusPendingReply<Answer> reply = *w;
+                         then(reply.isError() ? std::nullopt : std::optional<Answer>(reply.value()));
+                     });
 }
 
 // The part of a picture under a segment's frame (points), at its scale.
@@ -137,13 +151,8 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
                 onWatcherPresent();
             });
 
-    QDBusMessage ask = busMethod(QStringLiteral("NameHasOwner"));
-    ask << watcherService;
-    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(ask, 3000), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<bool> reply = *w;
-        if (!reply.isError() && reply.value())
+    askAboutWatcher<bool>(bus, QStringLiteral("NameHasOwner"), this, [this](std::optional<bool> hasOwner) {
+        if (hasOwner.value_or(false))
             onWatcherPresent();
         else if (!m_watcherPresent)
             setFallbackShown(true);
@@ -312,15 +321,10 @@ void SniStatusItem::onWatcherPresent()
 {
     // Which host serves the watcher decides the order of registration.
     QDBusConnection bus = m_serviceWatcher->connection();
-    QDBusMessage ask = busMethod(QStringLiteral("GetConnectionUnixProcessID"));
-    ask << watcherService;
-    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(ask, 3000), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<uint> reply = *w;
+    askAboutWatcher<uint>(bus, QStringLiteral("GetConnectionUnixProcessID"), this, [this](std::optional<uint> pid) {
         QByteArray commandLine;
-        if (!reply.isError()) {
-            QFile file(QStringLiteral("/proc/%1/cmdline").arg(reply.value()));
+        if (pid) {
+            QFile file(QStringLiteral("/proc/%1/cmdline").arg(*pid));
             if (file.open(QIODevice::ReadOnly))
                 commandLine = file.read(4096);
         }
