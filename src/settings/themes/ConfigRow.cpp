@@ -1,11 +1,9 @@
 #include "settings/themes/ConfigRow.h"
 
 #include "platform/style/DesignStyle.h"
-#include "settings/shared/SettingsText.h"
 #include "views/Spacing.h"
-#include "views/TextLabel.h"
+#include "views/TextLook.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -20,16 +18,11 @@ ConfigRow::ConfigRow(const QString& title, const QString& id, QWidget* content, 
     column->setSpacing(Spacing::px(Spacing::Step::xs));
 
     auto* header = new QHBoxLayout;
-    m_title = TextLabel::make(title, DesignStyle::TextStyle::body, DesignStyle::Colour::primary, this);
-    QFont medium = m_title->font();
-    medium.setWeight(QFont::Medium);
-    m_title->setFont(medium);
+    m_title = TextLook::weightedLabel(title, DesignStyle::TextStyle::body, QFont::Medium, DesignStyle::Colour::primary,
+                                      this);
     header->addWidget(m_title, 0, Qt::AlignVCenter);
     header->addStretch(1);
-    m_idLabel = TextLabel::make(id, DesignStyle::TextStyle::caption2, DesignStyle::Colour::tertiary, this);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(DesignStyle::font(DesignStyle::TextStyle::caption2).pointSizeF());
-    m_idLabel->setFont(mono);
+    m_idLabel = TextLook::identifier(id, this);
     header->addWidget(m_idLabel, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
