@@ -126,9 +126,13 @@ void PinnedSpriteEditor::setShown(Label& label, bool shown)
     rebuildStyling();
 }
 
+bool PinnedSpriteEditor::customizeOpen() const
+{
+    return m_disclosure->isChecked();
+}
+
 void PinnedSpriteEditor::setCustomizeOpen(bool open)
 {
-    m_customizeOpen = open;
     {
         const QSignalBlocker blocker(m_disclosure);
         m_disclosure->setChecked(open);

@@ -32,7 +32,7 @@ public:
     QString tagText() const { return m_tagText; }
     bool nameShown() const { return m_name.shown; }
     bool valueShown() const { return m_value.shown; }
-    bool customizeOpen() const { return m_customizeOpen; }
+    bool customizeOpen() const;
 
     // The user's edits.
     void setNameShown(bool shown);
@@ -78,7 +78,6 @@ private:
     QString m_tagText;
     Label m_name{TagSpec::Namespace::tag, tr("Name tag")};
     Label m_value{TagSpec::Namespace::value, tr("Value (%)")};
-    bool m_customizeOpen = false;
 
     QToolButton* m_disclosure = nullptr;
     QWidget* m_content = nullptr;

@@ -49,11 +49,7 @@ QColor SharedTagColorRows::textColor() const
 
 void SharedTagColorRows::setTextColor(const QColor& color)
 {
-    const QString hex = Color::hexString(color);
-    if (hex == m_fgHex)
-        return;
-    m_fgHex = hex;
-    persist();
+    change(m_fgHex, Color::hexString(color));
 }
 
 QColor SharedTagColorRows::backgroundColor() const
@@ -65,18 +61,20 @@ QColor SharedTagColorRows::backgroundColor() const
 
 void SharedTagColorRows::setBackgroundColor(const QColor& color)
 {
-    const QString hex = Color::hexString(color);
-    if (hex == m_bgHex)
-        return;
-    m_bgHex = hex;
-    persist();
+    change(m_bgHex, Color::hexString(color));
 }
 
 void SharedTagColorRows::setShowBg(bool on)
 {
-    if (on == m_showBg)
+    change(m_showBg, on);
+}
+
+template <typename T>
+void SharedTagColorRows::change(T& field, const T& value)
+{
+    if (value == field)
         return;
-    m_showBg = on;
+    field = value;
     persist();
 }
 

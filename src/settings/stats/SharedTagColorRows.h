@@ -42,6 +42,9 @@ public:
     ColorWell* backgroundWell() const { return m_bgWell; }
 
 private:
+    // Takes a new value of one of the three fields; a change is written.
+    template <typename T>
+    void change(T& field, const T& value);
     void persist();
     void showState();
 

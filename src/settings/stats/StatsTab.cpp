@@ -9,13 +9,13 @@
 
 namespace gaugelet {
 
-StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
+StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QVBoxLayout* column = addSectionsPage(this);
-    m_presets = new PresetsSection(m_env, column->parentWidget());
+    m_presets = new PresetsSection(env, column->parentWidget());
     column->addWidget(m_presets);
-    m_sprites = new SpriteCustomizeSection(m_env, column->parentWidget());
+    m_sprites = new SpriteCustomizeSection(env, column->parentWidget());
     column->addWidget(m_sprites);
     column->addStretch(1);
 }
