@@ -11,8 +11,8 @@ namespace {
 TEST(TextLook, NamesTakeTheirWeightAndIdentifiersTheFixedFaceAtTheirStylesSize)
 {
     QWidget parent;
-    QLabel* name = TextLook::weightedLabel(QStringLiteral("<b>Fox</b>"), DesignStyle::TextStyle::callout,
-                                           QFont::Medium, DesignStyle::Colour::primary, &parent);
+    QLabel* name = TextLook::weightedLabel(QStringLiteral("<b>Fox</b>"), DesignStyle::TextStyle::callout, QFont::Medium,
+                                           DesignStyle::Colour::primary, &parent);
     EXPECT_EQ(name->textFormat(), Qt::PlainText) << "a name from data is never markup";
     EXPECT_EQ(name->font().weight(), QFont::Medium);
     EXPECT_EQ(name->font().pointSizeF(), DesignStyle::font(DesignStyle::TextStyle::callout).pointSizeF());

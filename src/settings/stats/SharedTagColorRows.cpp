@@ -15,7 +15,8 @@
 namespace gaugelet {
 
 SharedTagColorRows::SharedTagColorRows(const Pin& pin, const StatProvider& provider, QWidget* parent)
-    : StylingBlock(tr("Colour (name & value)"), parent), m_pin(pin), m_providerId(provider.id()), m_shortName(provider.shortName())
+    : StylingBlock(tr("Colour (name & value)"), parent), m_pin(pin), m_providerId(provider.id()),
+      m_shortName(provider.shortName())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     const TagSpec spec = TagSpec::load(m_pin.id(), m_providerId, m_shortName, TagSpec::Namespace::tag);

@@ -24,12 +24,8 @@ int rangeOf(TagOrientation orientation)
 
 TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, const Pin& pin,
                                const StatProvider& provider, const TagSpec& spec, QWidget* parent)
-    : StylingBlock(title, parent)
-    , m_namespace(ns)
-    , m_pin(pin)
-    , m_providerId(provider.id())
-    , m_shortName(provider.shortName())
-    , m_spec(spec)
+    : StylingBlock(title, parent), m_namespace(ns), m_pin(pin), m_providerId(provider.id()),
+      m_shortName(provider.shortName()), m_spec(spec)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QVBoxLayout* column = this->column();

@@ -18,8 +18,8 @@ ConfigRow::ConfigRow(const QString& title, const QString& id, QWidget* content, 
     column->setSpacing(Spacing::px(Spacing::Step::xs));
 
     auto* header = new QHBoxLayout;
-    m_title = TextLook::weightedLabel(title, DesignStyle::TextStyle::body, QFont::Medium, DesignStyle::Colour::primary,
-                                      this);
+    m_title =
+        TextLook::weightedLabel(title, DesignStyle::TextStyle::body, QFont::Medium, DesignStyle::Colour::primary, this);
     header->addWidget(m_title, 0, Qt::AlignVCenter);
     header->addStretch(1);
     m_idLabel = TextLook::identifier(id, this);

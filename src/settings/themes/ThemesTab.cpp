@@ -168,7 +168,8 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
         tr("Nudges animated sprites (cat, fox, hare, …) up or down within the menubar slot. Positive = down, "
            "negative = up. Use to compensate for built-in transparent padding in some sprite assets."));
     section->addRow(m_offsetRow);
-    connect(m_offsetRow->slider(), &QSlider::valueChanged, this, [this](int v) { write(SettingsSchema::spriteYOffset, double(v)); });
+    connect(m_offsetRow->slider(), &QSlider::valueChanged, this,
+            [this](int v) { write(SettingsSchema::spriteYOffset, double(v)); });
 
     m_tintToggle = new QCheckBox(tr("Turn red at high usage"), body);
     section->addRow(m_tintToggle);
@@ -247,9 +248,9 @@ void ThemesTab::reload()
     // writes it, and a stored value beyond a slider's range stays stored.
     const double fontSize = SettingsSchema::real(SettingsSchema::popupFontSize);
     const double fontFallback = SettingsSchema::popupFontSize.defaultReal();
-    m_fontRow->showValue(
-        SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(fontFallback)),
-        QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, fontFallback)) + QStringLiteral("pt"));
+    m_fontRow->showValue(SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(fontFallback)),
+                         QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, fontFallback))
+                             + QStringLiteral("pt"));
 
     {
         const QSignalBlocker blocker(m_layoutPicker);
@@ -270,9 +271,9 @@ void ThemesTab::reload()
     m_fg->reload(statFgColor());
 
     const double offset = SettingsSchema::real(SettingsSchema::spriteYOffset);
-    m_offsetRow->showValue(
-        SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0),
-        QString::number(SettingsText::wholeNumber(offset, kOffsetMin, kOffsetMax, 0)) + QStringLiteral("pt"));
+    m_offsetRow->showValue(SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0),
+                           QString::number(SettingsText::wholeNumber(offset, kOffsetMin, kOffsetMax, 0))
+                               + QStringLiteral("pt"));
 
     const bool tintOn = SettingsSchema::boolean(SettingsSchema::runnerTintEnabled);
     {
@@ -280,9 +281,9 @@ void ThemesTab::reload()
         m_tintToggle->setChecked(tintOn);
     }
     const double threshold = SettingsSchema::real(SettingsSchema::runnerTintThreshold);
-    m_thresholdRow->showValue(
-        SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16),
-        QString::number(SettingsText::wholeNumber(threshold * 100, 50, 95, 80)) + QStringLiteral("%"));
+    m_thresholdRow->showValue(SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16),
+                              QString::number(SettingsText::wholeNumber(threshold * 100, 50, 95, 80))
+                                  + QStringLiteral("%"));
     m_thresholdRow->slider()->setEnabled(tintOn);
 }
 
@@ -299,10 +300,13 @@ void ThemesTab::updatePalettes()
     // goes, so rows go at the next turn of the event loop.
     const auto create = [&](const QString& id) {
         const Palette& p = choices[ids.indexOf(id)];
-        return new PaletteRow(p, id == selected, [this, id] {
-            if (m_env.theme)
-                m_env.theme->select(id);
-        }, m_paletteBox);
+        return new PaletteRow(
+            p, id == selected,
+            [this, id] {
+                if (m_env.theme)
+                    m_env.theme->select(id);
+            },
+            m_paletteBox);
     };
     const auto update = [&](PaletteRow* row, const QString& id) {
         row->setSelected(id == selected);
