@@ -43,9 +43,7 @@ SharedTagColorRows::SharedTagColorRows(const Pin& pin, const StatProvider& provi
 
 QColor SharedTagColorRows::textColor() const
 {
-    if (auto c = Color::fromHex(m_fgHex))
-        return *c;
-    return DesignStyle::colour(DesignStyle::Colour::secondary, this);
+    return Color::fromHex(m_fgHex).value_or(DesignStyle::colour(DesignStyle::Colour::secondary, this));
 }
 
 void SharedTagColorRows::setTextColor(const QColor& color)
@@ -55,9 +53,7 @@ void SharedTagColorRows::setTextColor(const QColor& color)
 
 QColor SharedTagColorRows::backgroundColor() const
 {
-    if (auto c = Color::fromHex(m_bgHex))
-        return *c;
-    return QColor(0, 0, 0, qRound(0.45 * 255));
+    return Color::fromHex(m_bgHex).value_or(QColor(0, 0, 0, qRound(0.45 * 255)));
 }
 
 void SharedTagColorRows::setBackgroundColor(const QColor& color)

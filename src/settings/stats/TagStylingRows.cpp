@@ -44,11 +44,6 @@ TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, cons
     showState();
 }
 
-QString TagStylingRows::offsetText(double offset, double low, double high)
-{
-    return QString::number(SettingsText::wholeNumber(offset, low, high, 0)) + QStringLiteral("pt");
-}
-
 void TagStylingRows::setOrientation(TagOrientation orientation)
 {
     if (orientation == m_spec.orientation)
@@ -106,7 +101,7 @@ void TagStylingRows::showState()
         slider->setRange(-range, range);
     }
     m_offsetRow->showValue(SettingsText::sliderPosition(m_spec.yOffset, -range, range, 0),
-                           offsetText(m_spec.yOffset, -range, range));
+                           SettingsText::pointsText(m_spec.yOffset, -range, range, 0));
 }
 
 } // namespace gaugelet

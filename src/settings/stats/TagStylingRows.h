@@ -34,8 +34,6 @@ public:
     void setOffset(double offset);
     void resetToDefaults() override;
 
-    static QString offsetText(double offset, double low, double high);
-
     SegmentedControl* orientationPicker() const { return m_orientation; }
     QLabel* offsetTitle() const { return m_offsetRow->titleLabel(); }
     QSlider* offsetSlider() const { return m_offsetRow->slider(); }

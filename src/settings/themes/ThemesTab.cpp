@@ -206,11 +206,9 @@ QList<Palette> ThemesTab::paletteChoices(const ThemeStore& theme)
 
 QColor ThemesTab::statBgColor() const
 {
-    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statBgHex)))
-        return *c;
     QColor gray = DesignStyle::colour(DesignStyle::Colour::gray, this);
     gray.setAlphaF(0.28);
-    return gray;
+    return Color::fromHex(SettingsSchema::string(SettingsSchema::statBgHex)).value_or(gray);
 }
 
 void ThemesTab::setStatBgColor(const QColor& color)
@@ -220,9 +218,8 @@ void ThemesTab::setStatBgColor(const QColor& color)
 
 QColor ThemesTab::statFgColor() const
 {
-    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statFgHex)))
-        return *c;
-    return DesignStyle::colour(DesignStyle::Colour::primary, this);
+    return Color::fromHex(SettingsSchema::string(SettingsSchema::statFgHex))
+        .value_or(DesignStyle::colour(DesignStyle::Colour::primary, this));
 }
 
 void ThemesTab::setStatFgColor(const QColor& color)
@@ -249,8 +246,7 @@ void ThemesTab::reload()
     const double fontSize = SettingsSchema::real(SettingsSchema::popupFontSize);
     const double fontFallback = SettingsSchema::popupFontSize.defaultReal();
     m_fontRow->showValue(SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(fontFallback)),
-                         QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, fontFallback))
-                             + QStringLiteral("pt"));
+                         SettingsText::pointsText(fontSize, kFontMin, kFontMax, fontFallback));
 
     {
         const QSignalBlocker blocker(m_layoutPicker);
@@ -272,8 +268,7 @@ void ThemesTab::reload()
 
     const double offset = SettingsSchema::real(SettingsSchema::spriteYOffset);
     m_offsetRow->showValue(SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0),
-                           QString::number(SettingsText::wholeNumber(offset, kOffsetMin, kOffsetMax, 0))
-                               + QStringLiteral("pt"));
+                           SettingsText::pointsText(offset, kOffsetMin, kOffsetMax, 0));
 
     const bool tintOn = SettingsSchema::boolean(SettingsSchema::runnerTintEnabled);
     {
