@@ -45,11 +45,10 @@ StatsPopover::StatsPopover(const ViewEnvironment& env, PopoverActions actions, S
     if (!m_screen)
         m_screen = [] { return ScreenInfo::instance()->mainScreen(); };
     setWindowTitle(QStringLiteral("Gaugelet"));
-    m_outer = new QVBoxLayout(this);
-    m_outer->setContentsMargins(Spacing::margins(Spacing::Step::xl));
-    m_outer->setSpacing(Spacing::px(Spacing::Step::l));
+    auto* outer = new QVBoxLayout(this);
+    Spacing::apply(outer, Spacing::Step::xl, Spacing::Step::l);
     m_footer = new PopoverFooter(m_env, m_actions, this);
-    m_outer->addWidget(m_footer);
+    outer->addWidget(m_footer);
 
     if (m_env.registry)
         connect(m_env.registry, &StatRegistry::snapshotsPublisher, this, &StatsPopover::scheduleUpdate);
@@ -148,7 +147,7 @@ void StatsPopover::build(const Structure& structure)
     m_structure = structure;
     m_size = structure.size;
     if (m_content) {
-        m_outer->removeWidget(m_content);
+        layout()->removeWidget(m_content);
         m_content->hide();
         m_content->deleteLater();
         m_content = nullptr;
@@ -215,7 +214,7 @@ void StatsPopover::build(const Structure& structure)
     } else {
         m_content = sections;
     }
-    m_outer->insertWidget(0, m_content);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, m_content);
     m_footer->refresh();
     setFixedWidth(int(std::lround(m_size.width)));
     updateGeometry();

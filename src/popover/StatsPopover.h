@@ -14,7 +14,6 @@
 #include <optional>
 
 class QScrollArea;
-class QVBoxLayout;
 
 namespace gaugelet {
 
@@ -77,7 +76,6 @@ private:
     ViewEnvironment m_env;
     PopoverActions m_actions;
     ScreenSource m_screen;
-    QVBoxLayout* m_outer = nullptr;
     QWidget* m_content = nullptr;
     QScrollArea* m_scroll = nullptr;
     FiringAlarmsRow* m_firing = nullptr;

@@ -27,6 +27,9 @@ TEST(SettingsText, WholeNumbersNeverConvertOutOfRange)
     EXPECT_EQ(SettingsText::sliderPosition(1e300, 9, 16, 13), 16);
     EXPECT_EQ(SettingsText::sliderPosition(-inf, 9, 16, 13), 9);
     EXPECT_EQ(SettingsText::sliderPosition(nan, 9, 16, 13), 13);
+    EXPECT_EQ(SettingsText::pointsText(-3.9, -10, 10, 0), QStringLiteral("-3pt"));
+    EXPECT_EQ(SettingsText::pointsText(inf, -10, 10, 0), QStringLiteral("10pt"));
+    EXPECT_EQ(SettingsText::pointsText(nan, 9, 16, 13), QStringLiteral("13pt"));
 }
 
 TEST(SettingsText, ComparesByCodePoint)

@@ -113,6 +113,26 @@ TEST(SpriteCustomizeSection, RunnerChoicesSortByCodePointStably)
     EXPECT_EQ(section.tiles().first()->toolTip(), ToolTip::fromPlainText(QStringLiteral("Zeta")));
 }
 
+TEST(SpriteCustomizeSection, AnInstalledRunnerAddsItsTileAndTheOthersStay)
+{
+    test::SettingsWorld world;
+    ASSERT_TRUE(world.installRunners({QStringLiteral("fox"), QStringLiteral("piglet")}));
+    world.pins->setPins({pin(cpu, fox)});
+    SpriteCustomizeSection section(world.env());
+    const QList<SpriteTile*> before = section.tiles();
+    ASSERT_EQ(before.size(), 2);
+
+    ASSERT_TRUE(world.installRunners({QStringLiteral("hare")}));
+    ASSERT_TRUE(test::waitUntil([&] { return section.tiles().size() == 3; }));
+    QStringList ids;
+    for (SpriteTile* tile : section.tiles())
+        ids.append(tile->visualizer()->id());
+    EXPECT_EQ(ids, (QStringList{"viz.runner.fox", "viz.runner.hare", "viz.runner.piglet"}));
+    EXPECT_EQ(section.tiles()[0], before[0]);
+    EXPECT_EQ(section.tiles()[2], before[1]);
+    EXPECT_TRUE(section.tiles()[0]->selected());
+}
+
 TEST(SpriteCustomizeSection, TappingThePinnedTileUnpinsAndRepinsWithItsStyling)
 {
     test::SettingsWorld world;

@@ -102,6 +102,23 @@ TEST(ThemesTab, ChoosingAPaletteDropsTheHiddenOneAndStoresTheId)
     EXPECT_EQ(selectedRow(tab), 1);
 }
 
+TEST(ThemesTab, PaletteRowsThatStayKeepTheirWidgets)
+{
+    test::SettingsWorld world;
+    world.defaults()->set(SettingsSchema::themeId, QStringLiteral("ayu.light"));
+    world.theme = std::make_unique<ThemeStore>(QStringLiteral("gum.dark"));
+    ThemesTab tab(world.env());
+    const QList<PaletteRow*> before = tab.paletteRows();
+    ASSERT_EQ(before.size(), 4);
+    QTest::mouseClick(before[1], Qt::LeftButton);
+    const QList<PaletteRow*> after = tab.paletteRows();
+    ASSERT_EQ(after.size(), 3);
+    for (PaletteRow* row : after)
+        EXPECT_TRUE(before.contains(row)) << row->palette().name.toStdString();
+    EXPECT_TRUE(after[1]->selected());
+    EXPECT_FALSE(after[0]->selected());
+}
+
 TEST(ThemesTab, FreshInstallShowsDefaultsAndOpeningWritesNothing)
 {
     test::SettingsWorld world;

@@ -1,6 +1,7 @@
 #pragma once
 
 class QScrollArea;
+class QVBoxLayout;
 class QWidget;
 
 namespace gaugelet {
@@ -9,5 +10,10 @@ namespace gaugelet {
 // only, over `content`, and lets the tab's background show around it.
 // Note that QScrollArea::setWidget turns the content's background filling on.
 QScrollArea* addScrollingPage(QWidget* tab, QWidget* content);
+
+// Fills a settings tab of grouped sections with a scrolling page of them and
+// returns the page's column: the sections go in (made with the column's
+// widget as parent), a stretch after the last.
+QVBoxLayout* addSectionsPage(QWidget* tab);
 
 } // namespace gaugelet

@@ -43,6 +43,11 @@ qint64 wholeNumber(double value, double low, double high, double fallback)
     return static_cast<qint64>(std::trunc(value));
 }
 
+QString pointsText(double value, double low, double high, double fallback)
+{
+    return QString::number(wholeNumber(value, low, high, fallback)) + QStringLiteral("pt");
+}
+
 int sliderPosition(double value, int low, int high, int fallback)
 {
     if (std::isnan(value))

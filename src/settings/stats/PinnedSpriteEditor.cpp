@@ -44,8 +44,6 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
     GAUGELET_ASSERT_MAIN_THREAD();
     const QString shortName = provider.shortName();
     m_tagText = Defaults::standard()->string(overrideKey(provider.id())).value_or(shortName);
-    m_nameShown = TagSpec::load(pin.id(), provider.id(), shortName, TagSpec::Namespace::tag).shown;
-    m_valueShown = TagSpec::load(pin.id(), provider.id(), shortName, TagSpec::Namespace::value).shown;
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -53,16 +51,15 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
 
     auto* toggles = new QHBoxLayout;
     toggles->setSpacing(Spacing::px(Spacing::Step::xxl));
-    m_nameToggle = new QCheckBox(tr("Name tag"), this);
-    m_nameToggle->setChecked(m_nameShown);
-    toggles->addWidget(m_nameToggle);
-    m_valueToggle = new QCheckBox(tr("Value (%)"), this);
-    m_valueToggle->setChecked(m_valueShown);
-    toggles->addWidget(m_valueToggle);
+    for (Label* label : {&m_name, &m_value}) {
+        label->shown = TagSpec::load(pin.id(), provider.id(), shortName, label->ns).shown;
+        label->toggle = new QCheckBox(label->title, this);
+        label->toggle->setChecked(label->shown);
+        toggles->addWidget(label->toggle);
+        connect(label->toggle, &QCheckBox::clicked, this, [this, label](bool shown) { setShown(*label, shown); });
+    }
     toggles->addStretch(1);
     column->addLayout(toggles);
-    connect(m_nameToggle, &QCheckBox::clicked, this, &PinnedSpriteEditor::setNameShown);
-    connect(m_valueToggle, &QCheckBox::clicked, this, &PinnedSpriteEditor::setValueShown);
 
     m_disclosure = new QToolButton(this);
     m_disclosure->setText(tr("Customize"));
@@ -96,9 +93,9 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
     connect(m_field, &QLineEdit::textEdited, this, &PinnedSpriteEditor::applyTagText);
 
     m_styling = new QWidget(m_content);
-    m_stylingLayout = new QVBoxLayout(m_styling);
-    m_stylingLayout->setContentsMargins(0, 0, 0, 0);
-    m_stylingLayout->setSpacing(Spacing::px(Spacing::Step::l));
+    auto* styling = new QVBoxLayout(m_styling);
+    styling->setContentsMargins(0, 0, 0, 0);
+    styling->setSpacing(Spacing::px(Spacing::Step::l));
     content->addWidget(m_styling);
     column->addWidget(m_content);
     m_content->setVisible(false);
@@ -107,35 +104,35 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
 
 void PinnedSpriteEditor::setNameShown(bool shown)
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    {
-        const QSignalBlocker blocker(m_nameToggle);
-        m_nameToggle->setChecked(shown);
-    }
-    if (shown == m_nameShown)
-        return;
-    m_nameShown = shown;
-    Defaults::standard()->set(TagSpec::key(m_pin.id(), TagSpec::Namespace::tag, u"shown"), shown);
-    rebuildStyling();
+    setShown(m_name, shown);
 }
 
 void PinnedSpriteEditor::setValueShown(bool shown)
 {
+    setShown(m_value, shown);
+}
+
+void PinnedSpriteEditor::setShown(Label& label, bool shown)
+{
     GAUGELET_ASSERT_MAIN_THREAD();
     {
-        const QSignalBlocker blocker(m_valueToggle);
-        m_valueToggle->setChecked(shown);
+        const QSignalBlocker blocker(label.toggle);
+        label.toggle->setChecked(shown);
     }
-    if (shown == m_valueShown)
+    if (shown == label.shown)
         return;
-    m_valueShown = shown;
-    Defaults::standard()->set(TagSpec::key(m_pin.id(), TagSpec::Namespace::value, u"shown"), shown);
+    label.shown = shown;
+    Defaults::standard()->set(TagSpec::key(m_pin.id(), label.ns, u"shown"), shown);
     rebuildStyling();
+}
+
+bool PinnedSpriteEditor::customizeOpen() const
+{
+    return m_disclosure->isChecked();
 }
 
 void PinnedSpriteEditor::setCustomizeOpen(bool open)
 {
-    m_customizeOpen = open;
     {
         const QSignalBlocker blocker(m_disclosure);
         m_disclosure->setChecked(open);
@@ -149,34 +146,29 @@ void PinnedSpriteEditor::rebuildStyling()
     // The blocks are made afresh whenever the label switches change, so they
     // show what is stored now.
     delete m_colorRows;
-    delete m_nameRows;
-    delete m_valueRows;
     delete m_hint;
     m_colorRows = nullptr;
-    m_nameRows = nullptr;
-    m_valueRows = nullptr;
     m_hint = nullptr;
-    const QString id = m_pin.id();
-    const QString shortName = m_provider.shortName();
-    if (m_nameShown || m_valueShown) {
+    for (Label* label : {&m_name, &m_value}) {
+        delete label->rows;
+        label->rows = nullptr;
+    }
+    QLayout* styling = m_styling->layout();
+    const bool anyShown = m_name.shown || m_value.shown;
+    if (anyShown) {
         m_colorRows = new SharedTagColorRows(m_pin, m_provider, m_styling);
-        m_stylingLayout->addWidget(m_colorRows);
+        styling->addWidget(m_colorRows);
     }
-    if (m_nameShown) {
-        m_nameRows = new TagStylingRows(tr("Name tag"), TagSpec::Namespace::tag, m_pin, m_provider,
-                                        TagSpec::load(id, m_provider.id(), shortName, TagSpec::Namespace::tag),
-                                        m_styling);
-        m_stylingLayout->addWidget(m_nameRows);
+    for (Label* label : {&m_name, &m_value}) {
+        if (!label->shown)
+            continue;
+        const TagSpec spec = TagSpec::load(m_pin.id(), m_provider.id(), m_provider.shortName(), label->ns);
+        label->rows = new TagStylingRows(label->title, label->ns, m_pin, m_provider, spec, m_styling);
+        styling->addWidget(label->rows);
     }
-    if (m_valueShown) {
-        m_valueRows = new TagStylingRows(tr("Value (%)"), TagSpec::Namespace::value, m_pin, m_provider,
-                                         TagSpec::load(id, m_provider.id(), shortName, TagSpec::Namespace::value),
-                                         m_styling);
-        m_stylingLayout->addWidget(m_valueRows);
-    }
-    if (!m_nameShown && !m_valueShown) {
+    if (!anyShown) {
         m_hint = TextLabel::caption(tr("Turn on the name tag or value above to style them."), m_styling);
-        m_stylingLayout->addWidget(m_hint);
+        styling->addWidget(m_hint);
     }
 }
 

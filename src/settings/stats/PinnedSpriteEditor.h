@@ -1,6 +1,7 @@
 #pragma once
 
 #include "menubar/Pin.h"
+#include "menubar/TagSpec.h"
 
 #include <QString>
 #include <QWidget>
@@ -9,7 +10,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QToolButton;
-class QVBoxLayout;
 
 namespace gaugelet {
 
@@ -30,9 +30,9 @@ public:
 
     const Pin& pin() const { return m_pin; }
     QString tagText() const { return m_tagText; }
-    bool nameShown() const { return m_nameShown; }
-    bool valueShown() const { return m_valueShown; }
-    bool customizeOpen() const { return m_customizeOpen; }
+    bool nameShown() const { return m_name.shown; }
+    bool valueShown() const { return m_value.shown; }
+    bool customizeOpen() const;
 
     // The user's edits.
     void setNameShown(bool shown);
@@ -50,35 +50,40 @@ public:
     // Spaces (any space separator) and tabs taken off both ends; line breaks stay.
     static QString trimmedSpacesAndTabs(const QString& text);
 
-    QCheckBox* nameToggle() const { return m_nameToggle; }
-    QCheckBox* valueToggle() const { return m_valueToggle; }
+    QCheckBox* nameToggle() const { return m_name.toggle; }
+    QCheckBox* valueToggle() const { return m_value.toggle; }
     QToolButton* customizeButton() const { return m_disclosure; }
     QLineEdit* tagField() const { return m_field; }
     SharedTagColorRows* colorRows() const { return m_colorRows; }
-    TagStylingRows* nameRows() const { return m_nameRows; }
-    TagStylingRows* valueRows() const { return m_valueRows; }
+    TagStylingRows* nameRows() const { return m_name.rows; }
+    TagStylingRows* valueRows() const { return m_value.rows; }
     QLabel* styleHint() const { return m_hint; }
 
 private:
+    // One of the two labels beside the sprite: its switch, and its placement
+    // block while it shows.
+    struct Label {
+        TagSpec::Namespace ns;
+        QString title;
+        bool shown = false;
+        QCheckBox* toggle = nullptr;
+        TagStylingRows* rows = nullptr;
+    };
+
+    void setShown(Label& label, bool shown);
     void rebuildStyling();
 
     Pin m_pin;
     const StatProvider& m_provider;
     QString m_tagText;
-    bool m_nameShown = false;
-    bool m_valueShown = false;
-    bool m_customizeOpen = false;
+    Label m_name{TagSpec::Namespace::tag, tr("Name tag")};
+    Label m_value{TagSpec::Namespace::value, tr("Value (%)")};
 
-    QCheckBox* m_nameToggle = nullptr;
-    QCheckBox* m_valueToggle = nullptr;
     QToolButton* m_disclosure = nullptr;
     QWidget* m_content = nullptr;
     QLineEdit* m_field = nullptr;
     QWidget* m_styling = nullptr;
-    QVBoxLayout* m_stylingLayout = nullptr;
     SharedTagColorRows* m_colorRows = nullptr;
-    TagStylingRows* m_nameRows = nullptr;
-    TagStylingRows* m_valueRows = nullptr;
     QLabel* m_hint = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/style/DesignStyle.h"
 #include "settings/shared/SettingsText.h"
+#include "views/TextLook.h"
 #include "views/ToolTip.h"
 
 #include <QFontMetricsF>
@@ -18,9 +19,7 @@ constexpr qreal kSpacing = 5;
 
 QFont titleFont()
 {
-    QFont f = DesignStyle::font(DesignStyle::TextStyle::callout);
-    f.setWeight(QFont::DemiBold);
-    return f;
+    return TextLook::weighted(DesignStyle::TextStyle::callout, QFont::DemiBold);
 }
 
 QFont badgeFont()

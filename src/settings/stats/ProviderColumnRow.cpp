@@ -1,12 +1,10 @@
 #include "settings/stats/ProviderColumnRow.h"
 
 #include "platform/style/DesignStyle.h"
-#include "settings/shared/SettingsText.h"
 #include "settings/stats/SpriteThumb.h"
 #include "views/Spacing.h"
-#include "views/TextLabel.h"
+#include "views/TextLook.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -28,16 +26,11 @@ ProviderColumnRow::ProviderColumnRow(const QString& providerId, const QString& d
 
     auto* text = new QVBoxLayout;
     text->setSpacing(0);
-    m_name = TextLabel::make(displayName, DesignStyle::TextStyle::callout, DesignStyle::Colour::primary, this);
-    QFont medium = m_name->font();
-    medium.setWeight(QFont::Medium);
-    m_name->setFont(medium);
+    m_name = TextLook::weightedLabel(displayName, DesignStyle::TextStyle::callout, QFont::Medium,
+                                     DesignStyle::Colour::primary, this);
     m_name->setAttribute(Qt::WA_TransparentForMouseEvents);
     text->addWidget(m_name);
-    auto* id = TextLabel::make(providerId, DesignStyle::TextStyle::caption2, DesignStyle::Colour::tertiary, this);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(DesignStyle::font(DesignStyle::TextStyle::caption2).pointSizeF());
-    id->setFont(mono);
+    QLabel* id = TextLook::identifier(providerId, this);
     id->setAttribute(Qt::WA_TransparentForMouseEvents);
     text->addWidget(id);
     row->addLayout(text);

@@ -5,23 +5,18 @@
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "settings/shared/ColorWell.h"
-#include "settings/shared/SettingsText.h"
 #include "stats/Color.h"
 #include "stats/StatProvider.h"
-#include "views/Spacing.h"
-#include "views/TextLabel.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace gaugelet {
 
 SharedTagColorRows::SharedTagColorRows(const Pin& pin, const StatProvider& provider, QWidget* parent)
-    : QWidget(parent), m_pin(pin), m_providerId(provider.id()), m_shortName(provider.shortName())
+    : StylingBlock(tr("Colour (name & value)"), parent), m_pin(pin), m_providerId(provider.id()),
+      m_shortName(provider.shortName())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     const TagSpec spec = TagSpec::load(m_pin.id(), m_providerId, m_shortName, TagSpec::Namespace::tag);
@@ -30,15 +25,7 @@ SharedTagColorRows::SharedTagColorRows(const Pin& pin, const StatProvider& provi
     m_bgHex = spec.bgHex;
 
     setToolTip(tr("Text and background colour for this pin's name tag and value (%). Both share one colour."));
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(Spacing::margins(Spacing::Step::m));
-    column->setSpacing(Spacing::px(Spacing::Step::m));
-    QLabel* caption = TextLabel::make(tr("Colour (name & value)"), DesignStyle::TextStyle::caption,
-                                          DesignStyle::Colour::secondary, this);
-    QFont semibold = caption->font();
-    semibold.setWeight(QFont::DemiBold);
-    caption->setFont(semibold);
-    column->addWidget(caption);
+    QVBoxLayout* column = this->column();
 
     m_fgWell = new ColorWell(tr("Text color"), this);
     column->addWidget(m_fgWell);
@@ -50,48 +37,41 @@ SharedTagColorRows::SharedTagColorRows(const Pin& pin, const StatProvider& provi
     column->addWidget(m_bgWell);
     connect(m_bgWell, &ColorWell::colorPicked, this, &SharedTagColorRows::setBackgroundColor);
 
-    m_reset = SettingsText::addTrailingButton(tr("Reset to defaults"), column, this);
-    connect(m_reset, &QPushButton::clicked, this, &SharedTagColorRows::resetToDefaults);
+    addResetButton();
     showState();
 }
 
 QColor SharedTagColorRows::textColor() const
 {
-    if (auto c = Color::fromHex(m_fgHex))
-        return *c;
-    return DesignStyle::colour(DesignStyle::Colour::secondary, this);
+    return Color::fromHex(m_fgHex).value_or(DesignStyle::colour(DesignStyle::Colour::secondary, this));
 }
 
 void SharedTagColorRows::setTextColor(const QColor& color)
 {
-    const QString hex = Color::hexString(color);
-    if (hex == m_fgHex)
-        return;
-    m_fgHex = hex;
-    persist();
+    change(m_fgHex, Color::hexString(color));
 }
 
 QColor SharedTagColorRows::backgroundColor() const
 {
-    if (auto c = Color::fromHex(m_bgHex))
-        return *c;
-    return QColor(0, 0, 0, qRound(0.45 * 255));
+    return Color::fromHex(m_bgHex).value_or(QColor(0, 0, 0, qRound(0.45 * 255)));
 }
 
 void SharedTagColorRows::setBackgroundColor(const QColor& color)
 {
-    const QString hex = Color::hexString(color);
-    if (hex == m_bgHex)
-        return;
-    m_bgHex = hex;
-    persist();
+    change(m_bgHex, Color::hexString(color));
 }
 
 void SharedTagColorRows::setShowBg(bool on)
 {
-    if (on == m_showBg)
+    change(m_showBg, on);
+}
+
+template <typename T>
+void SharedTagColorRows::change(T& field, const T& value)
+{
+    if (value == field)
         return;
-    m_showBg = on;
+    field = value;
     persist();
 }
 
@@ -135,11 +115,6 @@ void SharedTagColorRows::showState()
     }
     m_bgWell->setColor(backgroundColor());
     m_bgWell->setEnabled(m_showBg);
-}
-
-void SharedTagColorRows::paintEvent(QPaintEvent*)
-{
-    SettingsText::paintBlockBackground(this);
 }
 
 } // namespace gaugelet

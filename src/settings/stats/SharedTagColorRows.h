@@ -1,13 +1,12 @@
 #pragma once
 
 #include "menubar/Pin.h"
+#include "settings/stats/StylingBlock.h"
 
 #include <QColor>
 #include <QString>
-#include <QWidget>
 
 class QCheckBox;
-class QPushButton;
 
 namespace gaugelet {
 
@@ -18,7 +17,7 @@ class StatProvider;
 // and background colour. They live in the name tag's styling only; the menu
 // bar colours both labels from it. State is loaded once on creation; every
 // change writes all three fields at once.
-class SharedTagColorRows : public QWidget {
+class SharedTagColorRows : public StylingBlock {
     Q_OBJECT
 public:
     SharedTagColorRows(const Pin& pin, const StatProvider& provider, QWidget* parent = nullptr);
@@ -36,17 +35,16 @@ public:
     void setShowBg(bool on);
     // Removes the three keys, then takes the loaded defaults (writing back
     // the fields that changed).
-    void resetToDefaults();
+    void resetToDefaults() override;
 
     ColorWell* textWell() const { return m_fgWell; }
     QCheckBox* backgroundToggle() const { return m_bgToggle; }
     ColorWell* backgroundWell() const { return m_bgWell; }
-    QPushButton* resetButton() const { return m_reset; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Takes a new value of one of the three fields; a change is written.
+    template <typename T>
+    void change(T& field, const T& value);
     void persist();
     void showState();
 
@@ -59,7 +57,6 @@ private:
     ColorWell* m_fgWell = nullptr;
     QCheckBox* m_bgToggle = nullptr;
     ColorWell* m_bgWell = nullptr;
-    QPushButton* m_reset = nullptr;
 };
 
 } // namespace gaugelet

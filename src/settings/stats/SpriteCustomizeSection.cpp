@@ -14,6 +14,7 @@
 #include "views/Divider.h"
 #include "views/Spacing.h"
 #include "views/TextLabel.h"
+#include "views/TextLook.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -173,8 +174,7 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     m_headerName = nullptr;
     m_headerSprite = nullptr;
     m_tileBox = nullptr;
-    m_tileLayout = nullptr;
-    m_tiles.clear();
+    m_tiles.forget();
     m_editorSlot = nullptr;
     m_editorLayout = nullptr;
     m_editor = nullptr;
@@ -193,11 +193,8 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     h->setSpacing(Spacing::px(Spacing::Step::m));
     m_headerThumb = new SpriteThumb(nullptr, providerId, 22, header);
     h->addWidget(m_headerThumb, 0, Qt::AlignVCenter);
-    m_headerName = TextLabel::make(provider->displayName(), DesignStyle::TextStyle::title3,
-                                       DesignStyle::Colour::primary, header);
-    QFont semibold = m_headerName->font();
-    semibold.setWeight(QFont::DemiBold);
-    m_headerName->setFont(semibold);
+    m_headerName = TextLook::weightedLabel(provider->displayName(), DesignStyle::TextStyle::title3, QFont::DemiBold,
+                                           DesignStyle::Colour::primary, header);
     h->addWidget(m_headerName, 0, Qt::AlignVCenter);
     m_headerSprite = TextLabel::make(QString(), DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary,
                                          header);
@@ -218,10 +215,9 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->viewport()->setAutoFillBackground(false);
     m_tileBox = new QWidget(scroll);
-    m_tileLayout = new QHBoxLayout(m_tileBox);
-    m_tileLayout->setContentsMargins(Spacing::bottom(Spacing::Step::xxs));
-    m_tileLayout->setSpacing(Spacing::px(Spacing::Step::m));
-    m_tileLayout->addStretch(1);
+    auto* tiles = new QHBoxLayout(m_tileBox);
+    Spacing::apply(tiles, Spacing::bottom(Spacing::Step::xxs), Spacing::Step::m);
+    tiles->addStretch(1);
     scroll->setWidget(m_tileBox);
     m_tileBox->setAutoFillBackground(false);
     scroll->setFixedHeight(46 + 2 + scroll->horizontalScrollBar()->sizeHint().height());
@@ -240,33 +236,29 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
 
 void SpriteCustomizeSection::updateTiles(const QString& providerId, const std::optional<Pin>& pinned)
 {
-    if (!m_env.visualizers || !m_tileLayout)
+    if (!m_env.visualizers || !m_tileBox)
         return;
     const QList<VisualizerPtr> choices = runnerChoices(*m_env.visualizers);
-    bool same = choices.size() == m_tiles.size();
-    for (qsizetype i = 0; same && i < choices.size(); ++i)
-        same = m_tiles[i]->visualizer() == choices[i];
-    if (!same) {
-        for (SpriteTile* tile : std::as_const(m_tiles)) {
-            tile->hide();
-            m_tileLayout->removeWidget(tile);
-            tile->deleteLater();
-        }
-        m_tiles.clear();
-        for (const VisualizerPtr& viz : choices) {
-            auto* tile = new SpriteTile(viz, providerId, m_tileBox);
-            const QString vizId = viz->id();
-            connect(tile, &SpriteTile::clicked, this, [this, providerId, vizId] {
-                GAUGELET_ASSERT_MAIN_THREAD();
-                if (m_env.pins)
-                    m_env.pins->toggle(providerId, vizId);
-                refresh();
-            });
-            m_tileLayout->insertWidget(int(m_tiles.size()), tile);
-            m_tiles.append(tile);
-        }
-    }
-    for (SpriteTile* tile : std::as_const(m_tiles))
+    QList<QString> ids;
+    for (const VisualizerPtr& viz : choices)
+        ids.append(viz->id());
+    const auto create = [&](const QString& vizId) {
+        auto* tile = new SpriteTile(choices[ids.indexOf(vizId)], providerId, m_tileBox);
+        connect(tile, &SpriteTile::clicked, this, [this, providerId, vizId] {
+            GAUGELET_ASSERT_MAIN_THREAD();
+            if (m_env.pins)
+                m_env.pins->toggle(providerId, vizId);
+            refresh();
+        });
+        return tile;
+    };
+    // A tile shows one visualizer object; a replaced one gets a new tile.
+    const auto update = [&](SpriteTile* tile, const QString& vizId) {
+        return tile->visualizer() == choices[ids.indexOf(vizId)];
+    };
+    const QList<SpriteTile*> tiles = m_tiles.reconcile(ids, create, update);
+    KeyedRows<QString, SpriteTile>::place(static_cast<QBoxLayout*>(m_tileBox->layout()), tiles);
+    for (SpriteTile* tile : tiles)
         tile->setSelected(pinned && tile->visualizer()->id() == pinned->visualizerId);
 }
 

@@ -3,6 +3,7 @@
 #include "menubar/Pin.h"
 #include "menubar/Visualizer.h"
 #include "views/GroupedSection.h"
+#include "views/KeyedRows.h"
 #include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
@@ -50,7 +51,7 @@ public:
     SpriteThumb* headerThumb() const { return m_headerThumb; }
     QLabel* headerName() const { return m_headerName; }
     QLabel* headerSpriteName() const { return m_headerSprite; }
-    QList<SpriteTile*> tiles() const { return m_tiles; }
+    QList<SpriteTile*> tiles() const { return m_tiles.rows(); }
     PinnedSpriteEditor* editor() const { return m_editor; }
     QLabel* pickHint() const { return m_hint; }
     QWidget* providerConfigView() const { return m_configView; }
@@ -74,8 +75,7 @@ private:
     QLabel* m_headerName = nullptr;
     QLabel* m_headerSprite = nullptr;
     QWidget* m_tileBox = nullptr;
-    QHBoxLayout* m_tileLayout = nullptr;
-    QList<SpriteTile*> m_tiles;
+    KeyedRows<QString, SpriteTile> m_tiles;
     QWidget* m_editorSlot = nullptr;
     QVBoxLayout* m_editorLayout = nullptr;
     PinnedSpriteEditor* m_editor = nullptr;

@@ -4,27 +4,20 @@
 #include "settings/shared/ScrollingPage.h"
 #include "settings/stats/PresetsSection.h"
 #include "settings/stats/SpriteCustomizeSection.h"
-#include "views/Spacing.h"
 
 #include <QVBoxLayout>
 
 namespace gaugelet {
 
-StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
+StatsTab::StatsTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    auto* form = new QWidget;
-    auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
-    column->setSpacing(Spacing::px(Spacing::Step::xxl));
-    m_presets = new PresetsSection(m_env, form);
+    QVBoxLayout* column = addSectionsPage(this);
+    m_presets = new PresetsSection(env, column->parentWidget());
     column->addWidget(m_presets);
-    m_sprites = new SpriteCustomizeSection(m_env, form);
+    m_sprites = new SpriteCustomizeSection(env, column->parentWidget());
     column->addWidget(m_sprites);
     column->addStretch(1);
-    addScrollingPage(this, form);
-    // setWidget turns the content's background filling on; the form shows the window's.
-    form->setAutoFillBackground(false);
 }
 
 } // namespace gaugelet

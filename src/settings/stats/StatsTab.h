@@ -20,7 +20,6 @@ public:
     SpriteCustomizeSection* sprites() const { return m_sprites; }
 
 private:
-    ViewEnvironment m_env;
     PresetsSection* m_presets = nullptr;
     SpriteCustomizeSection* m_sprites = nullptr;
 };

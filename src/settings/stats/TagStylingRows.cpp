@@ -1,17 +1,11 @@
 #include "settings/stats/TagStylingRows.h"
 
 #include "platform/core/MainThread.h"
-#include "platform/style/DesignStyle.h"
 #include "settings/shared/SegmentedControl.h"
 #include "settings/shared/SettingsText.h"
 #include "stats/StatProvider.h"
-#include "views/Spacing.h"
-#include "views/TextLabel.h"
-#include "views/WheelGuard.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -30,53 +24,24 @@ int rangeOf(TagOrientation orientation)
 
 TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, const Pin& pin,
                                const StatProvider& provider, const TagSpec& spec, QWidget* parent)
-    : QWidget(parent)
-    , m_namespace(ns)
-    , m_pin(pin)
-    , m_providerId(provider.id())
-    , m_shortName(provider.shortName())
-    , m_spec(spec)
+    : StylingBlock(title, parent), m_namespace(ns), m_pin(pin), m_providerId(provider.id()),
+      m_shortName(provider.shortName()), m_spec(spec)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(Spacing::margins(Spacing::Step::m));
-    column->setSpacing(Spacing::px(Spacing::Step::m));
-    m_title = TextLabel::make(title, DesignStyle::TextStyle::caption, DesignStyle::Colour::secondary, this);
-    QFont semibold = m_title->font();
-    semibold.setWeight(QFont::DemiBold);
-    m_title->setFont(semibold);
-    column->addWidget(m_title);
-
+    QVBoxLayout* column = this->column();
     m_orientation = new SegmentedControl(tr("Orientation"), {tr("Horizontal"), tr("Vertical")}, this);
     column->addWidget(m_orientation);
     connect(m_orientation, &SegmentedControl::activated, this, [this](int index) {
         setOrientation(index == 1 ? TagOrientation::vertical : TagOrientation::horizontal);
     });
 
-    m_offsetRow = new QWidget(this);
-    auto* row = new QHBoxLayout(m_offsetRow);
-    row->setContentsMargins(0, 0, 0, 0);
-    m_offsetTitle = new QLabel(m_offsetRow);
-    m_offsetTitle->setTextFormat(Qt::PlainText);
-    row->addWidget(m_offsetTitle, 0, Qt::AlignVCenter);
-    m_slider = new QSlider(Qt::Horizontal, m_offsetRow);
-    WheelGuard::install(m_slider);
-    m_slider->setSingleStep(1);
-    m_slider->setPageStep(1);
-    row->addWidget(m_slider, 1, Qt::AlignVCenter);
-    m_value = SettingsText::sliderValueLabel(m_offsetRow);
-    row->addWidget(m_value, 0, Qt::AlignVCenter);
+    const int range = rangeOf(m_spec.orientation);
+    m_offsetRow = new SliderRow(QString(), -range, range, this);
     column->addWidget(m_offsetRow);
-    connect(m_slider, &QSlider::valueChanged, this, [this](int v) { setOffset(v); });
+    connect(m_offsetRow->slider(), &QSlider::valueChanged, this, [this](int v) { setOffset(v); });
 
-    m_reset = SettingsText::addTrailingButton(tr("Reset to defaults"), column, this);
-    connect(m_reset, &QPushButton::clicked, this, &TagStylingRows::resetToDefaults);
+    addResetButton();
     showState();
-}
-
-QString TagStylingRows::offsetText(double offset, double low, double high)
-{
-    return QString::number(SettingsText::wholeNumber(offset, low, high, 0)) + QStringLiteral("pt");
 }
 
 void TagStylingRows::setOrientation(TagOrientation orientation)
@@ -123,24 +88,20 @@ void TagStylingRows::showState()
         const QSignalBlocker blocker(m_orientation);
         m_orientation->setCurrentIndex(vertical ? 1 : 0);
     }
-    m_offsetTitle->setText(vertical ? tr("Horizontal offset") : tr("Vertical offset"));
+    m_offsetRow->titleLabel()->setText(vertical ? tr("Horizontal offset") : tr("Vertical offset"));
     m_offsetRow->setToolTip(
         vertical ? tr("Slides this element left or right of the sprite. Positive = right. Use Left/Right position "
                       "to sit beside the sprite, or push it out from Behind.")
                  : tr("Nudges this element up or down within the slot. Positive = down. With both elements Behind, "
                       "set opposite offsets for name-on-top / value-on-bottom."));
     const int range = rangeOf(m_spec.orientation);
-    if (!m_slider->isSliderDown()) {
-        const QSignalBlocker blocker(m_slider);
-        m_slider->setRange(-range, range);
-        m_slider->setValue(SettingsText::sliderPosition(m_spec.yOffset, -range, range, 0));
+    QSlider* slider = m_offsetRow->slider();
+    if (!slider->isSliderDown()) {
+        const QSignalBlocker blocker(slider);
+        slider->setRange(-range, range);
     }
-    m_value->setText(offsetText(m_spec.yOffset, -range, range));
-}
-
-void TagStylingRows::paintEvent(QPaintEvent*)
-{
-    SettingsText::paintBlockBackground(this);
+    m_offsetRow->showValue(SettingsText::sliderPosition(m_spec.yOffset, -range, range, 0),
+                           SettingsText::pointsText(m_spec.yOffset, -range, range, 0));
 }
 
 } // namespace gaugelet

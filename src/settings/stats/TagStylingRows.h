@@ -2,12 +2,12 @@
 
 #include "menubar/Pin.h"
 #include "menubar/TagSpec.h"
+#include "settings/shared/SliderRow.h"
+#include "settings/stats/StylingBlock.h"
 
 #include <QString>
-#include <QWidget>
 
 class QLabel;
-class QPushButton;
 class QSlider;
 
 namespace gaugelet {
@@ -20,7 +20,7 @@ class StatProvider;
 // every change writes the label's position, orientation and offset. A stored
 // offset beyond the slider's range shows at the slider's end with the stored
 // number in the value text, and is not written until the user changes it.
-class TagStylingRows : public QWidget {
+class TagStylingRows : public StylingBlock {
     Q_OBJECT
 public:
     TagStylingRows(const QString& title, TagSpec::Namespace ns, const Pin& pin, const StatProvider& provider,
@@ -32,20 +32,13 @@ public:
     // The user's edits.
     void setOrientation(TagOrientation orientation);
     void setOffset(double offset);
-    void resetToDefaults();
-
-    static QString offsetText(double offset, double low, double high);
+    void resetToDefaults() override;
 
     SegmentedControl* orientationPicker() const { return m_orientation; }
-    QLabel* offsetTitle() const { return m_offsetTitle; }
-    QSlider* offsetSlider() const { return m_slider; }
-    QLabel* offsetValue() const { return m_value; }
+    QLabel* offsetTitle() const { return m_offsetRow->titleLabel(); }
+    QSlider* offsetSlider() const { return m_offsetRow->slider(); }
+    QLabel* offsetValue() const { return m_offsetRow->valueLabel(); }
     QWidget* offsetRow() const { return m_offsetRow; }
-    QPushButton* resetButton() const { return m_reset; }
-    QLabel* titleLabel() const { return m_title; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void setSpec(const TagSpec& spec);
@@ -56,13 +49,8 @@ private:
     QString m_providerId;
     QString m_shortName;
     TagSpec m_spec;
-    QLabel* m_title = nullptr;
     SegmentedControl* m_orientation = nullptr;
-    QWidget* m_offsetRow = nullptr;
-    QLabel* m_offsetTitle = nullptr;
-    QSlider* m_slider = nullptr;
-    QLabel* m_value = nullptr;
-    QPushButton* m_reset = nullptr;
+    SliderRow* m_offsetRow = nullptr;
 };
 
 } // namespace gaugelet

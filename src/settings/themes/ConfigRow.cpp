@@ -1,11 +1,9 @@
 #include "settings/themes/ConfigRow.h"
 
 #include "platform/style/DesignStyle.h"
-#include "settings/shared/SettingsText.h"
 #include "views/Spacing.h"
-#include "views/TextLabel.h"
+#include "views/TextLook.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -13,23 +11,18 @@
 namespace gaugelet {
 
 ConfigRow::ConfigRow(const QString& title, const QString& id, QWidget* content, QWidget* parent)
-    : QWidget(parent), m_titleText(title), m_id(id), m_content(content)
+    : QWidget(parent), m_content(content)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(Spacing::px(Spacing::Step::xs));
 
     auto* header = new QHBoxLayout;
-    m_title = TextLabel::make(title, DesignStyle::TextStyle::body, DesignStyle::Colour::primary, this);
-    QFont medium = m_title->font();
-    medium.setWeight(QFont::Medium);
-    m_title->setFont(medium);
+    m_title =
+        TextLook::weightedLabel(title, DesignStyle::TextStyle::body, QFont::Medium, DesignStyle::Colour::primary, this);
     header->addWidget(m_title, 0, Qt::AlignVCenter);
     header->addStretch(1);
-    m_idLabel = TextLabel::make(id, DesignStyle::TextStyle::caption2, DesignStyle::Colour::tertiary, this);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(DesignStyle::font(DesignStyle::TextStyle::caption2).pointSizeF());
-    m_idLabel->setFont(mono);
+    m_idLabel = TextLook::identifier(id, this);
     header->addWidget(m_idLabel, 0, Qt::AlignVCenter);
     column->addLayout(header);
 
@@ -39,6 +32,16 @@ ConfigRow::ConfigRow(const QString& title, const QString& id, QWidget* content, 
         column->addWidget(m_content, 0, Qt::AlignLeft);
         column->setAlignment(m_content, Qt::Alignment());
     }
+}
+
+QString ConfigRow::title() const
+{
+    return m_title->text();
+}
+
+QString ConfigRow::id() const
+{
+    return m_idLabel->text();
 }
 
 } // namespace gaugelet

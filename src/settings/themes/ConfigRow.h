@@ -16,15 +16,13 @@ public:
     // Takes ownership of content (may be nullptr: an empty view).
     ConfigRow(const QString& title, const QString& id, QWidget* content, QWidget* parent = nullptr);
 
-    QString title() const { return m_titleText; }
-    QString id() const { return m_id; }
+    QString title() const;
+    QString id() const;
     QWidget* content() const { return m_content; }
     QLabel* titleLabel() const { return m_title; }
     QLabel* idLabel() const { return m_idLabel; }
 
 private:
-    QString m_titleText;
-    QString m_id;
     QLabel* m_title = nullptr;
     QLabel* m_idLabel = nullptr;
     QWidget* m_content = nullptr;

@@ -2,7 +2,7 @@
 
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
-#include "settings/shared/SettingsText.h"
+#include "views/TextLook.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -24,9 +24,7 @@ constexpr qreal kRowPad = 3;
 
 QFont nameFont()
 {
-    QFont f = DesignStyle::font(DesignStyle::TextStyle::body);
-    f.setWeight(QFont::Medium);
-    return f;
+    return TextLook::weighted(DesignStyle::TextStyle::body, QFont::Medium);
 }
 
 } // namespace

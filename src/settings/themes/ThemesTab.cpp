@@ -52,17 +52,12 @@ constexpr int kThresholdMax = 19;
 ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    auto* form = new QWidget;
-    auto* column = new QVBoxLayout(form);
-    column->setContentsMargins(Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
-    column->setSpacing(Spacing::px(Spacing::Step::xxl));
+    QVBoxLayout* column = addSectionsPage(this);
+    QWidget* form = column->parentWidget();
     column->addWidget(buildPopupSection(form));
     column->addWidget(buildStatNumberSection(form));
     column->addWidget(buildSpriteSection(form));
     column->addStretch(1);
-    addScrollingPage(this, form);
-    // setWidget turns the content's background filling on; the form shows the window's.
-    form->setAutoFillBackground(false);
 
     reload();
     updatePalettes();
@@ -78,21 +73,6 @@ ThemesTab::ThemesTab(const ViewEnvironment& env, QWidget* parent) : QWidget(pare
     }
 }
 
-QWidget* ThemesTab::sliderRow(const QString& title, QSlider* slider, QLabel* value, QWidget* parent)
-{
-    auto* row = new QWidget(parent);
-    auto* h = new QHBoxLayout(row);
-    h->setContentsMargins(0, 0, 0, 0);
-    auto* label = new QLabel(title, row);
-    label->setTextFormat(Qt::PlainText);
-    h->addWidget(label, 0, Qt::AlignVCenter);
-    slider->setParent(row);
-    h->addWidget(slider, 1, Qt::AlignVCenter);
-    value->setParent(row);
-    h->addWidget(value, 0, Qt::AlignVCenter);
-    return row;
-}
-
 QWidget* ThemesTab::buildPopupSection(QWidget* parent)
 {
     auto* section = new GroupedSection(tr("Popup"), parent, GroupedSection::Rows::compact);
@@ -100,18 +80,15 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
     QWidget* body = section->panel();
 
     m_paletteBox = new QWidget(body);
-    m_paletteLayout = new QVBoxLayout(m_paletteBox);
-    m_paletteLayout->setContentsMargins(0, 0, 0, 0);
-    m_paletteLayout->setSpacing(Spacing::px(Spacing::Step::s));
+    Spacing::apply(new QVBoxLayout(m_paletteBox), Spacing::Step::none, Spacing::Step::s);
     section->addRow(m_paletteBox);
     section->addRow(TextLabel::caption(
         tr("Theme drives panel tints, ring grids, and chart colours. Tag colours below are independent overrides."),
         body));
 
-    m_fontSlider = SettingsText::stepSlider(kFontMin, kFontMax, body);
-    m_fontLabel = SettingsText::sliderValueLabel(body);
-    section->addRow(sliderRow(tr("Detail font size"), m_fontSlider, m_fontLabel, body));
-    connect(m_fontSlider, &QSlider::valueChanged, this,
+    m_fontRow = new SliderRow(tr("Detail font size"), kFontMin, kFontMax, body);
+    section->addRow(m_fontRow);
+    connect(m_fontRow->slider(), &QSlider::valueChanged, this,
             [this](int v) { write(SettingsSchema::popupFontSize, double(v)); });
     section->addRow(TextLabel::caption(
         tr("Drives the breakdown rows inside provider popups. Smaller = more rows visible without scrolling."), body));
@@ -186,25 +163,23 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
     m_sections.append(section);
     QWidget* body = section->panel();
 
-    m_offsetSlider = SettingsText::stepSlider(kOffsetMin, kOffsetMax, body);
-    m_offsetLabel = SettingsText::sliderValueLabel(body);
-    QWidget* offsetRow = sliderRow(tr("Sprite vertical offset"), m_offsetSlider, m_offsetLabel, body);
-    offsetRow->setToolTip(
+    m_offsetRow = new SliderRow(tr("Sprite vertical offset"), kOffsetMin, kOffsetMax, body);
+    m_offsetRow->setToolTip(
         tr("Nudges animated sprites (cat, fox, hare, …) up or down within the menubar slot. Positive = down, "
            "negative = up. Use to compensate for built-in transparent padding in some sprite assets."));
-    section->addRow(offsetRow);
-    connect(m_offsetSlider, &QSlider::valueChanged, this, [this](int v) { write(SettingsSchema::spriteYOffset, double(v)); });
+    section->addRow(m_offsetRow);
+    connect(m_offsetRow->slider(), &QSlider::valueChanged, this,
+            [this](int v) { write(SettingsSchema::spriteYOffset, double(v)); });
 
     m_tintToggle = new QCheckBox(tr("Turn red at high usage"), body);
     section->addRow(m_tintToggle);
     connect(m_tintToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::runnerTintEnabled, on); });
 
-    m_thresholdSlider = SettingsText::stepSlider(kThresholdMin, kThresholdMax, body);
-    m_thresholdLabel = SettingsText::sliderValueLabel(body);
-    section->addRow(sliderRow(tr("Tint threshold"), m_thresholdSlider, m_thresholdLabel, body));
+    m_thresholdRow = new SliderRow(tr("Tint threshold"), kThresholdMin, kThresholdMax, body);
+    section->addRow(m_thresholdRow);
     // k / 20.0 is the double nearest to the step (k × 0.05 is not: 12 × 0.05
     // gives 0.6000000000000001).
-    connect(m_thresholdSlider, &QSlider::valueChanged, this,
+    connect(m_thresholdRow->slider(), &QSlider::valueChanged, this,
             [this](int k) { write(SettingsSchema::runnerTintThreshold, k / 20.0); });
     section->addRow(TextLabel::caption(
         tr("Animated sprites switch to a red variant when the bound provider's value crosses the threshold. "
@@ -212,9 +187,7 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
         body));
 
     m_configBox = new QWidget(body);
-    m_configLayout = new QVBoxLayout(m_configBox);
-    m_configLayout->setContentsMargins(Spacing::top(Spacing::Step::xs));
-    m_configLayout->setSpacing(Spacing::px(Spacing::Step::l));
+    Spacing::apply(new QVBoxLayout(m_configBox), Spacing::top(Spacing::Step::xs), Spacing::Step::l);
     section->addRow(m_configBox);
     return section;
 }
@@ -233,11 +206,9 @@ QList<Palette> ThemesTab::paletteChoices(const ThemeStore& theme)
 
 QColor ThemesTab::statBgColor() const
 {
-    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statBgHex)))
-        return *c;
     QColor gray = DesignStyle::colour(DesignStyle::Colour::gray, this);
     gray.setAlphaF(0.28);
-    return gray;
+    return Color::fromHex(SettingsSchema::string(SettingsSchema::statBgHex)).value_or(gray);
 }
 
 void ThemesTab::setStatBgColor(const QColor& color)
@@ -247,9 +218,8 @@ void ThemesTab::setStatBgColor(const QColor& color)
 
 QColor ThemesTab::statFgColor() const
 {
-    if (auto c = Color::fromHex(SettingsSchema::string(SettingsSchema::statFgHex)))
-        return *c;
-    return DesignStyle::colour(DesignStyle::Colour::primary, this);
+    return Color::fromHex(SettingsSchema::string(SettingsSchema::statFgHex))
+        .value_or(DesignStyle::colour(DesignStyle::Colour::primary, this));
 }
 
 void ThemesTab::setStatFgColor(const QColor& color)
@@ -274,11 +244,9 @@ void ThemesTab::reload()
     // Every control is set with its signals blocked: showing a value never
     // writes it, and a stored value beyond a slider's range stays stored.
     const double fontSize = SettingsSchema::real(SettingsSchema::popupFontSize);
-    SettingsText::showSliderPosition(
-        m_fontSlider,
-        SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(SettingsSchema::popupFontSize.defaultReal())));
-    m_fontLabel->setText(QString::number(SettingsText::wholeNumber(fontSize, kFontMin, kFontMax, SettingsSchema::popupFontSize.defaultReal()))
-                         + QStringLiteral("pt"));
+    const double fontFallback = SettingsSchema::popupFontSize.defaultReal();
+    m_fontRow->showValue(SettingsText::sliderPosition(fontSize, kFontMin, kFontMax, int(fontFallback)),
+                         SettingsText::pointsText(fontSize, kFontMin, kFontMax, fontFallback));
 
     {
         const QSignalBlocker blocker(m_layoutPicker);
@@ -299,9 +267,8 @@ void ThemesTab::reload()
     m_fg->reload(statFgColor());
 
     const double offset = SettingsSchema::real(SettingsSchema::spriteYOffset);
-    SettingsText::showSliderPosition(m_offsetSlider, SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0));
-    m_offsetLabel->setText(QString::number(SettingsText::wholeNumber(offset, kOffsetMin, kOffsetMax, 0))
-                           + QStringLiteral("pt"));
+    m_offsetRow->showValue(SettingsText::sliderPosition(offset, kOffsetMin, kOffsetMax, 0),
+                           SettingsText::pointsText(offset, kOffsetMin, kOffsetMax, 0));
 
     const bool tintOn = SettingsSchema::boolean(SettingsSchema::runnerTintEnabled);
     {
@@ -309,11 +276,10 @@ void ThemesTab::reload()
         m_tintToggle->setChecked(tintOn);
     }
     const double threshold = SettingsSchema::real(SettingsSchema::runnerTintThreshold);
-    SettingsText::showSliderPosition(m_thresholdSlider,
-                                     SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16));
-    m_thresholdLabel->setText(
-        QString::number(SettingsText::wholeNumber(threshold * 100, 50, 95, 80)) + QStringLiteral("%"));
-    m_thresholdSlider->setEnabled(tintOn);
+    m_thresholdRow->showValue(SettingsText::sliderPosition(threshold * 20, kThresholdMin, kThresholdMax, 16),
+                              QString::number(SettingsText::wholeNumber(threshold * 100, 50, 95, 80))
+                                  + QStringLiteral("%"));
+    m_thresholdRow->slider()->setEnabled(tintOn);
 }
 
 void ThemesTab::updatePalettes()
@@ -322,67 +288,49 @@ void ThemesTab::updatePalettes()
         return;
     const QList<Palette> choices = paletteChoices(*m_env.theme);
     const QString selected = m_env.theme->palette().id;
-    bool same = choices.size() == m_paletteRows.size();
-    for (qsizetype i = 0; same && i < choices.size(); ++i)
-        same = m_paletteRows[i]->palette().id == choices[i].id;
-    if (same) {
-        for (PaletteRow* row : std::as_const(m_paletteRows))
-            row->setSelected(row->palette().id == selected);
-        return;
-    }
-    // The click that chose the palette may still be running in one of the old
-    // rows, so they go at the next turn of the event loop.
-    for (PaletteRow* row : std::as_const(m_paletteRows)) {
-        row->hide();
-        m_paletteLayout->removeWidget(row);
-        row->deleteLater();
-    }
-    m_paletteRows.clear();
-    for (const Palette& p : choices) {
-        const QString id = p.id;
-        auto* row = new PaletteRow(p, p.id == selected, [this, id] {
-            if (m_env.theme)
-                m_env.theme->select(id);
-        }, m_paletteBox);
-        m_paletteLayout->addWidget(row);
-        m_paletteRows.append(row);
-    }
+    QList<QString> ids;
+    for (const Palette& p : choices)
+        ids.append(p.id);
+    // The click that chose the palette may still be running in a row that
+    // goes, so rows go at the next turn of the event loop.
+    const auto create = [&](const QString& id) {
+        const Palette& p = choices[ids.indexOf(id)];
+        return new PaletteRow(
+            p, id == selected,
+            [this, id] {
+                if (m_env.theme)
+                    m_env.theme->select(id);
+            },
+            m_paletteBox);
+    };
+    const auto update = [&](PaletteRow* row, const QString& id) {
+        row->setSelected(id == selected);
+        return true;
+    };
+    const QList<PaletteRow*> rows = m_paletteRows.reconcile(ids, create, update);
+    KeyedRows<QString, PaletteRow>::place(static_cast<QBoxLayout*>(m_paletteBox->layout()), rows);
 }
 
 void ThemesTab::updateConfigRows()
 {
     if (!m_env.visualizers)
         return;
-    QList<VisualizerPtr> shown;
-    for (const VisualizerPtr& v : m_env.visualizers->visualizers()) {
-        if (!VisualizerRegistry::pinnedOnlyIds().contains(v->id()))
-            shown.append(v);
-    }
-    QList<const void*> keys;
-    for (const VisualizerPtr& v : shown)
-        keys.append(v.get());
-    if (keys == m_configRowVisualizers)
-        return;
-
     // Rows whose visualizer stays keep their widgets (and whatever the user
     // is doing in them); the others go, new ones are made.
-    QList<ConfigRow*> rows;
-    for (const VisualizerPtr& v : shown) {
-        const qsizetype old = m_configRowVisualizers.indexOf(v.get());
-        if (old >= 0 && m_configRows[old]) {
-            rows.append(m_configRows[old]);
-            m_configRows[old] = nullptr;
-        } else {
-            rows.append(new ConfigRow(v->displayName(), v->id(), VisualizerViews::makeConfigView(*v, nullptr), m_configBox));
-        }
+    QList<VisualizerPtr> shown;
+    QList<const void*> keys;
+    for (const VisualizerPtr& v : m_env.visualizers->visualizers()) {
+        if (VisualizerRegistry::pinnedOnlyIds().contains(v->id()))
+            continue;
+        shown.append(v);
+        keys.append(v.get());
     }
-    qDeleteAll(m_configRows);
-    for (ConfigRow* row : rows) {
-        m_configLayout->removeWidget(row);
-        m_configLayout->addWidget(row);
-    }
-    m_configRows = rows;
-    m_configRowVisualizers = keys;
+    const auto create = [&](const void* key) {
+        const VisualizerPtr& v = shown[keys.indexOf(key)];
+        return new ConfigRow(v->displayName(), v->id(), VisualizerViews::makeConfigView(*v, nullptr), m_configBox);
+    };
+    const QList<ConfigRow*> rows = m_configRows.reconcile(keys, create);
+    KeyedRows<const void*, ConfigRow>::place(static_cast<QBoxLayout*>(m_configBox->layout()), rows);
 }
 
 } // namespace gaugelet

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "settings/shared/SliderRow.h"
 #include "settings/themes/ColourOverrideRows.h"
 #include "stats/Palette.h"
+#include "views/KeyedRows.h"
 #include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
 
@@ -52,9 +54,9 @@ public:
     void setStatFgColor(const QColor& color);
 
     // The controls, for tests and screenshots.
-    QList<PaletteRow*> paletteRows() const { return m_paletteRows; }
-    QSlider* fontSizeSlider() const { return m_fontSlider; }
-    QLabel* fontSizeLabel() const { return m_fontLabel; }
+    QList<PaletteRow*> paletteRows() const { return m_paletteRows.rows(); }
+    QSlider* fontSizeSlider() const { return m_fontRow->slider(); }
+    QLabel* fontSizeLabel() const { return m_fontRow->valueLabel(); }
     QComboBox* layoutPicker() const { return m_layoutPicker; }
     QCheckBox* smoothChartsToggle() const { return m_smoothToggle; }
     SegmentedControl* positionPicker() const { return m_positionPicker; }
@@ -64,19 +66,18 @@ public:
     QCheckBox* textColorToggle() const { return m_fg->toggle(); }
     ColorWell* textColorWell() const { return m_fg->well(); }
     QPushButton* textColorResetButton() const { return m_fg->resetButton(); }
-    QSlider* offsetSlider() const { return m_offsetSlider; }
-    QLabel* offsetLabel() const { return m_offsetLabel; }
+    QSlider* offsetSlider() const { return m_offsetRow->slider(); }
+    QLabel* offsetLabel() const { return m_offsetRow->valueLabel(); }
     QCheckBox* tintToggle() const { return m_tintToggle; }
-    QSlider* thresholdSlider() const { return m_thresholdSlider; }
-    QLabel* thresholdLabel() const { return m_thresholdLabel; }
-    QList<ConfigRow*> configRows() const { return m_configRows; }
+    QSlider* thresholdSlider() const { return m_thresholdRow->slider(); }
+    QLabel* thresholdLabel() const { return m_thresholdRow->valueLabel(); }
+    QList<ConfigRow*> configRows() const { return m_configRows.rows(); }
     QList<GroupedSection*> sections() const { return m_sections; }
 
 private:
     QWidget* buildPopupSection(QWidget* parent);
     QWidget* buildStatNumberSection(QWidget* parent);
     QWidget* buildSpriteSection(QWidget* parent);
-    QWidget* sliderRow(const QString& title, QSlider* slider, QLabel* value, QWidget* parent);
 
     void write(const SettingKey& key, const QVariant& value);
     void scheduleReload();
@@ -89,24 +90,19 @@ private:
     TurnCoalescer m_configRowsTurn{this, [this] { updateConfigRows(); }};
 
     QWidget* m_paletteBox = nullptr;
-    QVBoxLayout* m_paletteLayout = nullptr;
-    QList<PaletteRow*> m_paletteRows;
-    QSlider* m_fontSlider = nullptr;
-    QLabel* m_fontLabel = nullptr;
+    KeyedRows<QString, PaletteRow> m_paletteRows;
+    SliderRow* m_fontRow = nullptr;
     QComboBox* m_layoutPicker = nullptr;
     QCheckBox* m_smoothToggle = nullptr;
     SegmentedControl* m_positionPicker = nullptr;
     std::optional<ColourOverrideRows> m_pill;
     std::optional<ColourOverrideRows> m_fg;
-    QSlider* m_offsetSlider = nullptr;
-    QLabel* m_offsetLabel = nullptr;
+    SliderRow* m_offsetRow = nullptr;
     QCheckBox* m_tintToggle = nullptr;
-    QSlider* m_thresholdSlider = nullptr;
-    QLabel* m_thresholdLabel = nullptr;
+    SliderRow* m_thresholdRow = nullptr;
     QWidget* m_configBox = nullptr;
-    QVBoxLayout* m_configLayout = nullptr;
-    QList<ConfigRow*> m_configRows;
-    QList<const void*> m_configRowVisualizers;
+    // Keyed by the visualizer object, so a replaced visualizer gets a new row.
+    KeyedRows<const void*, ConfigRow> m_configRows{KeyedRows<const void*, ConfigRow>::Removal::now};
     QList<GroupedSection*> m_sections;
 };
 
