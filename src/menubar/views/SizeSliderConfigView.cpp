@@ -4,7 +4,6 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/NotificationCenter.h"
 #include "schema/SettingsSchema.h"
-#include "stats/Prefs.h"
 #include "views/Spacing.h"
 #include "views/WheelGuard.h"
 
@@ -70,10 +69,9 @@ SizeSliderConfigView::SizeSliderConfigView(const QString& visualizerId, Range ra
 
 void SizeSliderConfigView::reload()
 {
-    // A stored value out of the slider's range (or not a finite number) reads
-    // as the nearest size the slider can show, so no caller ever sees it.
-    const QString key = SettingsSchema::visualizerSize.key(m_visualizerId);
-    m_size = std::clamp(Prefs::doubleValue(key, m_range.defaultValue), m_range.minimum, m_range.maximum);
+    // The size the visualizer draws at: a stored value out of the slider's
+    // range reads as the nearest size the slider can show.
+    m_size = VisualizerSizeSetting::stored(m_visualizerId, m_range);
     showSize();
 }
 

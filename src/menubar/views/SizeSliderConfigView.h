@@ -1,5 +1,7 @@
 #pragma once
 
+#include "menubar/VisualizerSizeSetting.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -16,11 +18,7 @@ namespace gaugelet {
 class SizeSliderConfigView : public QWidget {
     Q_OBJECT
 public:
-    struct Range {
-        double minimum;
-        double maximum;
-        double defaultValue;
-    };
+    using Range = VisualizerSizeSetting::Range;
 
     SizeSliderConfigView(const QString& visualizerId, Range range, const QString& notificationPrefix,
                          QWidget* parent = nullptr);
