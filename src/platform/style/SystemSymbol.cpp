@@ -291,22 +291,18 @@ void drawSliderBelowRectangle(QPainter& p)
 void drawRepeat(QPainter& p)
 {
     outline(p, 1.9);
-    QPainterPath top;
-    top.moveTo(3.5, 12);
-    top.lineTo(3.5, 9.5);
-    top.quadTo(3.5, 6.5, 6.5, 6.5);
-    top.lineTo(19.5, 6.5);
-    p.drawPath(top);
-    p.drawLine(QPointF(16.5, 3.5), QPointF(19.5, 6.5));
-    p.drawLine(QPointF(19.5, 6.5), QPointF(16.5, 9.5));
-    QPainterPath bottom;
-    bottom.moveTo(20.5, 12);
-    bottom.lineTo(20.5, 14.5);
-    bottom.quadTo(20.5, 17.5, 17.5, 17.5);
-    bottom.lineTo(4.5, 17.5);
-    p.drawPath(bottom);
-    p.drawLine(QPointF(7.5, 14.5), QPointF(4.5, 17.5));
-    p.drawLine(QPointF(4.5, 17.5), QPointF(7.5, 20.5));
+    // Two arrows, the lower one the upper turned half a turn about the centre.
+    for (const qreal turn : {1.0, -1.0}) {
+        const auto at = [turn](qreal x, qreal y) { return QPointF(12 + turn * (x - 12), 12 + turn * (y - 12)); };
+        QPainterPath arrow;
+        arrow.moveTo(at(3.5, 12));
+        arrow.lineTo(at(3.5, 9.5));
+        arrow.quadTo(at(3.5, 6.5), at(6.5, 6.5));
+        arrow.lineTo(at(19.5, 6.5));
+        p.drawPath(arrow);
+        p.drawLine(at(16.5, 3.5), at(19.5, 6.5));
+        p.drawLine(at(19.5, 6.5), at(16.5, 9.5));
+    }
 }
 
 QPainterPath bellPath()
