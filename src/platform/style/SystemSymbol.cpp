@@ -50,6 +50,41 @@ QPainterPath polyline(std::initializer_list<QPointF> points, bool closed = false
     return path;
 }
 
+// A path from path data in the manner of SVG, absolute commands only, every
+// word separated by a space: "M x y" (move), "L x y" (line), "Q cx cy x y",
+// "C c1x c1y c2x c2y x y" (curves) and "Z" (close).
+QPainterPath pathData(const char* data)
+{
+    QPainterPath path;
+    const QList<QByteArray> words = QByteArray(data).split(' ');
+    qsizetype at = 0;
+    const auto point = [&words, &at] {
+        const QPointF p(words.at(at).toDouble(), words.at(at + 1).toDouble());
+        at += 2;
+        return p;
+    };
+    while (at < words.size()) {
+        switch (words.at(at++).at(0)) {
+        case 'M': path.moveTo(point()); break;
+        case 'L': path.lineTo(point()); break;
+        case 'Q': {
+            const QPointF control = point();
+            path.quadTo(control, point());
+            break;
+        }
+        case 'C': {
+            const QPointF first = point();
+            const QPointF second = point();
+            path.cubicTo(first, second, point());
+            break;
+        }
+        case 'Z': path.closeSubpath(); break;
+        default: break; // not a command word: passed over
+        }
+    }
+    return path;
+}
+
 // A closed path through `count` points around `centre`, starting at `start`
 // radians: even points at `outer`, odd ones at `inner` (a star or a seal).
 QPainterPath starPolygon(QPointF centre, int count, qreal outer, qreal inner, qreal start)
@@ -307,16 +342,8 @@ void drawRepeat(QPainter& p)
 
 QPainterPath bellPath()
 {
-    QPainterPath bell;
-    bell.moveTo(4, 17.5);
-    bell.quadTo(6, 15.5, 6, 12.5);
-    bell.lineTo(6, 10);
-    bell.cubicTo(6, 6, 8.7, 3.5, 12, 3.5);
-    bell.cubicTo(15.3, 3.5, 18, 6, 18, 10);
-    bell.lineTo(18, 12.5);
-    bell.quadTo(18, 15.5, 20, 17.5);
-    bell.closeSubpath();
-    return bell;
+    return pathData("M 4 17.5 Q 6 15.5 6 12.5 L 6 10 C 6 6 8.7 3.5 12 3.5 C 15.3 3.5 18 6 18 10 L 18 12.5 "
+                    "Q 18 15.5 20 17.5 Z");
 }
 
 void drawBell(QPainter& p)
@@ -366,13 +393,7 @@ void drawUturnBackwardCircle(QPainter& p)
 {
     outline(p, 1.8);
     p.drawEllipse(QPointF(12, 12), 10, 10);
-    QPainterPath turn;
-    turn.moveTo(8, 10);
-    turn.lineTo(13.5, 10);
-    turn.cubicTo(16, 10, 17.2, 11.7, 17.2, 13.4);
-    turn.cubicTo(17.2, 15.2, 16, 16.8, 13.5, 16.8);
-    turn.lineTo(11, 16.8);
-    p.drawPath(turn);
+    p.drawPath(pathData("M 8 10 L 13.5 10 C 16 10 17.2 11.7 17.2 13.4 C 17.2 15.2 16 16.8 13.5 16.8 L 11 16.8"));
     p.drawLine(QPointF(8, 10), QPointF(10.6, 7.4));
     p.drawLine(QPointF(8, 10), QPointF(10.6, 12.6));
 }
@@ -403,13 +424,8 @@ void drawCheckmarkCircleFill(QPainter& p)
 void drawPawprint(QPainter& p)
 {
     solid(p);
-    QPainterPath pad;
-    pad.moveTo(12, 12.2);
-    pad.cubicTo(15.6, 12.2, 19.0, 17.0, 18.0, 19.6);
-    pad.cubicTo(17.2, 21.8, 14.4, 20.6, 12, 20.6);
-    pad.cubicTo(9.6, 20.6, 6.8, 21.8, 6.0, 19.6);
-    pad.cubicTo(5.0, 17.0, 8.4, 12.2, 12, 12.2);
-    p.drawPath(pad);
+    p.drawPath(pathData("M 12 12.2 C 15.6 12.2 19.0 17.0 18.0 19.6 C 17.2 21.8 14.4 20.6 12 20.6 "
+                        "C 9.6 20.6 6.8 21.8 6.0 19.6 C 5.0 17.0 8.4 12.2 12 12.2"));
     const auto toe = [&](double x, double y, double rx, double ry, double angle) {
         p.save();
         p.translate(x, y);
@@ -458,18 +474,10 @@ void drawChartBarDoc(QPainter& p)
 
 void drawPaintPalette(QPainter& p)
 {
-    QPainterPath palette;
-    palette.moveTo(12, 3);
-    palette.cubicTo(6.5, 3, 3, 7, 3, 12);
-    palette.cubicTo(3, 17, 7, 21, 11.5, 21);
-    palette.cubicTo(13.2, 21, 13.6, 19.8, 13.0, 18.6);
-    palette.cubicTo(12.2, 17.0, 13.2, 15.5, 15.0, 15.5);
-    palette.lineTo(17.0, 15.5);
-    palette.cubicTo(19.5, 15.5, 21, 14.0, 21, 11.5);
-    palette.cubicTo(21, 6.5, 17, 3, 12, 3);
-    palette.closeSubpath();
     outline(p, 1.8);
-    p.drawPath(palette);
+    p.drawPath(
+        pathData("M 12 3 C 6.5 3 3 7 3 12 C 3 17 7 21 11.5 21 C 13.2 21 13.6 19.8 13.0 18.6 "
+                 "C 12.2 17.0 13.2 15.5 15.0 15.5 L 17.0 15.5 C 19.5 15.5 21 14.0 21 11.5 C 21 6.5 17 3 12 3 Z"));
     solid(p);
     for (const QPointF& dot : {QPointF(7.6, 11.6), QPointF(9.6, 7.6), QPointF(14.2, 7.2), QPointF(17.2, 10.4)})
         p.drawEllipse(dot, 1.5, 1.5);
@@ -487,23 +495,9 @@ void drawChecklist(QPainter& p)
 
 void drawBag(QPainter& p)
 {
-    QPainterPath body;
-    body.moveTo(5.4, 8.0);
-    body.lineTo(18.6, 8.0);
-    body.lineTo(19.6, 19.0);
-    body.quadTo(19.8, 21.0, 17.8, 21.0);
-    body.lineTo(6.2, 21.0);
-    body.quadTo(4.2, 21.0, 4.4, 19.0);
-    body.closeSubpath();
     outline(p, 1.8);
-    p.drawPath(body);
-    QPainterPath handle;
-    handle.moveTo(8.6, 10.8);
-    handle.lineTo(8.6, 7.0);
-    handle.cubicTo(8.6, 4.6, 10.0, 3.2, 12.0, 3.2);
-    handle.cubicTo(14.0, 3.2, 15.4, 4.6, 15.4, 7.0);
-    handle.lineTo(15.4, 10.8);
-    p.drawPath(handle);
+    p.drawPath(pathData("M 5.4 8.0 L 18.6 8.0 L 19.6 19.0 Q 19.8 21.0 17.8 21.0 L 6.2 21.0 Q 4.2 21.0 4.4 19.0 Z"));
+    p.drawPath(pathData("M 8.6 10.8 L 8.6 7.0 C 8.6 4.6 10.0 3.2 12.0 3.2 C 14.0 3.2 15.4 4.6 15.4 7.0 L 15.4 10.8"));
 }
 
 // A gauge in a 24 × 24 box: an open dial, tick dots and a needle at half scale.
@@ -528,17 +522,8 @@ void drawStatusGauge(QPainter& p, bool dots)
 void drawBellFill(QPainter& p)
 {
     solid(p);
-    QPainterPath bell;
-    bell.moveTo(12, 2.5);
-    bell.cubicTo(7.5, 2.5, 5.5, 6.5, 5.5, 10.5);
-    bell.lineTo(5.5, 14.5);
-    bell.lineTo(3.5, 17.5);
-    bell.lineTo(20.5, 17.5);
-    bell.lineTo(18.5, 14.5);
-    bell.lineTo(18.5, 10.5);
-    bell.cubicTo(18.5, 6.5, 16.5, 2.5, 12, 2.5);
-    bell.closeSubpath();
-    p.drawPath(bell);
+    p.drawPath(pathData("M 12 2.5 C 7.5 2.5 5.5 6.5 5.5 10.5 L 5.5 14.5 L 3.5 17.5 L 20.5 17.5 L 18.5 14.5 "
+                        "L 18.5 10.5 C 18.5 6.5 16.5 2.5 12 2.5 Z"));
     p.drawEllipse(QPointF(12, 19.8), 2.3, 2.3);
 }
 
