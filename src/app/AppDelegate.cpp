@@ -151,16 +151,9 @@ void AppDelegate::applicationDidFinishLaunching()
     m_settingsNotice = std::make_unique<SettingsFileNotice>(Defaults::standard());
     m_settingsNotice->start();
     m_updater = std::make_unique<SparkleUpdater>();
-    ViewEnvironment settingsEnv;
-    settingsEnv.registry = m_registry.get();
-    settingsEnv.visualizers = m_visualizers.get();
-    settingsEnv.pins = m_pins.get();
-    settingsEnv.clock = m_clock.get();
-    settingsEnv.alarms = m_alarms.get();
+    ViewEnvironment settingsEnv = sharedEnvironment();
     settingsEnv.store = m_store.get();
     settingsEnv.updater = m_updater.get();
-    settingsEnv.theme = m_theme.get();
-    settingsEnv.enablement = m_enablement.get();
     m_settings = std::make_unique<LazySettings>(settingsEnv);
     m_setupWindow->showIfNeeded();
     m_updater->checkNow();
@@ -280,10 +273,8 @@ void AppDelegate::closePopover()
         m_popover->performClose();
 }
 
-void AppDelegate::installPopoverContent(const QPoint& anchor)
+ViewEnvironment AppDelegate::sharedEnvironment() const
 {
-    if (m_popover->content())
-        return;
     ViewEnvironment env;
     env.registry = m_registry.get();
     env.visualizers = m_visualizers.get();
@@ -292,6 +283,14 @@ void AppDelegate::installPopoverContent(const QPoint& anchor)
     env.alarms = m_alarms.get();
     env.theme = m_theme.get();
     env.enablement = m_enablement.get();
+    return env;
+}
+
+void AppDelegate::installPopoverContent(const QPoint& anchor)
+{
+    if (m_popover->content())
+        return;
+    ViewEnvironment env = sharedEnvironment();
     env.history = m_history.get();
     SparkleUpdater* ownUpdater = nullptr;
     if (m_updater) {

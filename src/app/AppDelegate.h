@@ -38,6 +38,7 @@ class StatusItem;
 class StoreCoordinator;
 class ThemeStore;
 class VisualizerRegistry;
+struct ViewEnvironment;
 
 // The program's one owner of every long-lived object. The constructor builds
 // the services in a fixed order; applicationDidFinishLaunching() (queued into
@@ -120,6 +121,8 @@ private:
     void startServices();
     void installStatusItem();
     void installPopoverContent(const QPoint& anchor);
+    // The services every window's views are handed; each window adds its own.
+    ViewEnvironment sharedEnvironment() const;
     void popoverDidClose();
     int enabledProviderCount() const;
     void presentForceUpdateAlert(const QString& message, const QString& minVersion,

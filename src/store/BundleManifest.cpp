@@ -72,15 +72,13 @@ BundleManifest::SpritePayload decodeSprite(JsonReader& keys)
 BundleManifest::SoundPayload decodeSound(JsonReader& keys)
 {
     BundleManifest::SoundPayload sound;
-    JsonReader::Array entries = keys.array(QStringLiteral("entries"));
-    for (qsizetype i = 0; i < entries.size() && !entries.failed(); ++i) {
-        JsonReader entryKeys = entries.object(i);
+    sound.entries = keys.array(QStringLiteral("entries")).decodeEach([](JsonReader& entryKeys) {
         BundleManifest::SoundPayload::Entry entry;
         entry.id = entryKeys.require<QString>(QStringLiteral("id"));
         entry.displayName = entryKeys.require<QString>(QStringLiteral("displayName"));
         entry.assetFile = entryKeys.require<QString>(QStringLiteral("assetFile"));
-        sound.entries.append(std::move(entry));
-    }
+        return entry;
+    });
     return sound;
 }
 
@@ -219,24 +217,16 @@ Result<BundleManifest, BundleManifest::DecodeError> BundleManifest::decode(const
     m.currency = keys.require<QString>(QStringLiteral("currency"));
     if (auto sprite = keys.optionalObject(QStringLiteral("sprite")))
         m.sprite = decodeSprite(*sprite);
-    if (auto array = keys.optionalArray(QStringLiteral("sprites"))) {
-        QList<SpritePayload> sprites;
-        for (qsizetype i = 0; i < array->size() && !array->failed(); ++i) {
-            JsonReader spriteKeys = array->object(i);
-            sprites.append(decodeSprite(spriteKeys));
-        }
-        m.sprites = std::move(sprites);
-    }
+    if (auto array = keys.optionalArray(QStringLiteral("sprites")))
+        m.sprites = array->decodeEach(decodeSprite);
     if (auto sound = keys.optionalObject(QStringLiteral("sound")))
         m.sound = decodeSound(*sound);
-    JsonReader::Array assets = keys.array(QStringLiteral("assets"));
-    for (qsizetype i = 0; i < assets.size() && !assets.failed(); ++i) {
-        JsonReader entryKeys = assets.object(i);
+    m.assets = keys.array(QStringLiteral("assets")).decodeEach([](JsonReader& entryKeys) {
         AssetEntry entry;
         entry.path = entryKeys.require<QString>(QStringLiteral("path"));
         entry.sha256 = entryKeys.require<QString>(QStringLiteral("sha256"));
-        m.assets.append(std::move(entry));
-    }
+        return entry;
+    });
     if (keys.failed())
         return fail(decodeError(keys.error()));
     return m;

@@ -28,12 +28,16 @@ BundleVerifier::Error verdictWithPath(Kind kind, const QString& path)
     return BundleVerifier::Error{e};
 }
 
-BundleVerifier::Error hashMismatch(const QString& path, const QString& expected, const QString& got)
+// The asset's bytes against the digest its manifest lists.
+std::optional<BundleVerifier::Error> checkDigest(const BundleManifest::AssetEntry& asset, const QByteArray& bytes)
 {
+    const QString got = Sha256::hexDigest(bytes);
+    if (got == asset.sha256)
+        return std::nullopt;
     VerifyError e;
     e.kind = Kind::assetHashMismatch;
-    e.path = path;
-    e.expected = expected;
+    e.path = asset.path;
+    e.expected = asset.sha256;
     e.got = got;
     return BundleVerifier::Error{e};
 }
@@ -156,9 +160,8 @@ Result<BundleVerifier::Verified, BundleVerifier::Error> BundleVerifier::verify(c
         auto bytes = reader->extract(*entry);
         if (!bytes)
             return fail(Error{bytes.error()});
-        const QString got = Sha256::hexDigest(*bytes);
-        if (got != asset.sha256)
-            return fail(hashMismatch(asset.path, asset.sha256, got));
+        if (auto bad = checkDigest(asset, *bytes))
+            return fail(*bad);
         result.files.insert(asset.path, std::move(bytes).value());
     }
     result.manifest = std::move(manifest).value();
@@ -197,9 +200,8 @@ Result<BundleManifest, BundleVerifier::Error> BundleVerifier::verifyInstalled(co
         auto bytes = readWithin(folder + QLatin1Char('/') + asset.path);
         if (!bytes)
             return fail(Error{bytes.error()});
-        const QString got = Sha256::hexDigest(*bytes);
-        if (got != asset.sha256)
-            return fail(hashMismatch(asset.path, asset.sha256, got));
+        if (auto bad = checkDigest(asset, *bytes))
+            return fail(*bad);
     }
     return std::move(manifest).value();
 }

@@ -316,10 +316,7 @@ Result<RemoteCatalogue::Envelope, QString> RemoteCatalogue::decode(const QByteAr
     Envelope envelope;
     envelope.version = keys.require<qint64>(QStringLiteral("version"));
     envelope.issuedAt = keys.require<QString>(QStringLiteral("issuedAt"), catalogueDate);
-    JsonReader::Array products = keys.array(QStringLiteral("products"));
-    envelope.products.reserve(products.size());
-    for (qsizetype i = 0; i < products.size() && !keys.failed(); ++i) {
-        JsonReader r = products.object(i);
+    envelope.products = keys.array(QStringLiteral("products")).decodeEach([](JsonReader& r) {
         RemoteProduct p;
         p.bundleId = r.require<QString>(QStringLiteral("bundleId"));
         p.variantId = r.require<QString>(QStringLiteral("variantId"));
@@ -331,8 +328,8 @@ Result<RemoteCatalogue::Envelope, QString> RemoteCatalogue::decode(const QByteAr
         p.type = r.require<QString>(QStringLiteral("type"));
         p.assetURL = r.optional<QString>(QStringLiteral("assetURL"));
         p.status = r.require<QString>(QStringLiteral("status"));
-        envelope.products.append(std::move(p));
-    }
+        return p;
+    });
     if (keys.failed())
         return fail(describe(keys.error()));
     return envelope;

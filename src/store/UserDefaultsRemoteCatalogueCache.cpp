@@ -1,6 +1,7 @@
 #include "store/UserDefaultsRemoteCatalogueCache.h"
 
 #include "platform/core/Defaults.h"
+#include "schema/CachedSettingValue.h"
 #include "schema/SettingsSchema.h"
 
 namespace gaugelet {
@@ -9,56 +10,39 @@ UserDefaultsRemoteCatalogueCache::UserDefaultsRemoteCatalogueCache(Defaults* def
 
 std::optional<QByteArray> UserDefaultsRemoteCatalogueCache::catalogueData() const
 {
-    return m_defaults ? m_defaults->data(SettingsSchema::catalogueCache) : std::nullopt;
+    return CachedSettingValue::data(m_defaults, SettingsSchema::catalogueCache);
 }
 
 void UserDefaultsRemoteCatalogueCache::setCatalogueData(const std::optional<QByteArray>& data)
 {
-    if (!m_defaults)
-        return;
-    if (data)
-        SettingsSchema::write(SettingsSchema::catalogueCache, *data, *m_defaults);
-    else
-        m_defaults->remove(SettingsSchema::catalogueCache);
+    CachedSettingValue::write(m_defaults, SettingsSchema::catalogueCache, data);
 }
 
 std::optional<QByteArray> UserDefaultsRemoteCatalogueCache::catalogueSignature() const
 {
-    return m_defaults ? m_defaults->data(SettingsSchema::catalogueSignature) : std::nullopt;
+    return CachedSettingValue::data(m_defaults, SettingsSchema::catalogueSignature);
 }
 
 void UserDefaultsRemoteCatalogueCache::setCatalogueSignature(const std::optional<QByteArray>& signature)
 {
-    if (!m_defaults)
-        return;
-    if (signature)
-        SettingsSchema::write(SettingsSchema::catalogueSignature, *signature, *m_defaults);
-    else
-        m_defaults->remove(SettingsSchema::catalogueSignature);
+    CachedSettingValue::write(m_defaults, SettingsSchema::catalogueSignature, signature);
 }
 
 std::optional<QDateTime> UserDefaultsRemoteCatalogueCache::lastFetchAt() const
 {
-    return m_defaults ? m_defaults->date(SettingsSchema::catalogueLastFetchAt) : std::nullopt;
+    return CachedSettingValue::date(m_defaults, SettingsSchema::catalogueLastFetchAt);
 }
 
 void UserDefaultsRemoteCatalogueCache::setLastFetchAt(const std::optional<QDateTime>& date)
 {
-    if (!m_defaults)
-        return;
-    if (date)
-        SettingsSchema::write(SettingsSchema::catalogueLastFetchAt, *date, *m_defaults);
-    else
-        m_defaults->remove(SettingsSchema::catalogueLastFetchAt);
+    CachedSettingValue::write(m_defaults, SettingsSchema::catalogueLastFetchAt, date);
 }
 
 void UserDefaultsRemoteCatalogueCache::clear()
 {
-    if (!m_defaults)
-        return;
-    m_defaults->remove(SettingsSchema::catalogueCache);
-    m_defaults->remove(SettingsSchema::catalogueSignature);
-    m_defaults->remove(SettingsSchema::catalogueLastFetchAt);
+    for (const SettingKey& key :
+         {SettingsSchema::catalogueCache, SettingsSchema::catalogueSignature, SettingsSchema::catalogueLastFetchAt})
+        CachedSettingValue::write(m_defaults, key, std::nullopt);
 }
 
 } // namespace gaugelet

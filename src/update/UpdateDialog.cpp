@@ -46,56 +46,54 @@ void UpdateDialog::resetButtons()
     m_dismiss = nullptr;
 }
 
-void UpdateDialog::showChecking()
+void UpdateDialog::present(State state, QMessageBox::Icon icon, const QString& text, const QString& detail)
 {
     resetButtons();
-    m_state = State::checking;
-    setIcon(QMessageBox::Information);
-    setText(tr("Checking for updates…"));
-    setDetail(QString());
-    m_dismiss = addButton(tr("Cancel"), QMessageBox::RejectRole);
+    m_state = state;
+    setIcon(icon);
+    setText(text);
+    setDetail(detail);
+}
+
+void UpdateDialog::addDismissButton(const QString& title)
+{
+    m_dismiss = addButton(title, QMessageBox::RejectRole);
     setEscapeButton(m_dismiss);
+}
+
+void UpdateDialog::showChecking()
+{
+    present(State::checking, QMessageBox::Information, tr("Checking for updates…"), QString());
+    addDismissButton(tr("Cancel"));
 }
 
 void UpdateDialog::showUpdateAvailable(const QString& version, const QString& currentVersion, bool canDownload)
 {
-    resetButtons();
-    m_state = State::updateAvailable;
-    setIcon(QMessageBox::Information);
-    setText(tr("A new version of Gaugelet is available!"));
+    const QString detail = canDownload
+                               ? tr("Gaugelet %1 is now available—you have %2. Would you like to download it now?")
+                               : tr("Gaugelet %1 is now available—you have %2.");
+    present(State::updateAvailable, QMessageBox::Information, tr("A new version of Gaugelet is available!"),
+            detail.arg(shortened(version), shortened(currentVersion)));
     if (canDownload) {
-        setDetail(tr("Gaugelet %1 is now available—you have %2. Would you like to download it now?")
-                      .arg(shortened(version), shortened(currentVersion)));
         m_download = addButton(tr("Download"), QMessageBox::AcceptRole);
-        m_dismiss = addButton(tr("Later"), QMessageBox::RejectRole);
+        addDismissButton(tr("Later"));
         setDefaultButton(qobject_cast<QPushButton*>(m_download));
     } else {
-        setDetail(tr("Gaugelet %1 is now available—you have %2.").arg(shortened(version), shortened(currentVersion)));
-        m_dismiss = addButton(tr("OK"), QMessageBox::RejectRole);
+        addDismissButton(tr("OK"));
     }
-    setEscapeButton(m_dismiss);
 }
 
 void UpdateDialog::showUpToDate(const QString& currentVersion)
 {
-    resetButtons();
-    m_state = State::upToDate;
-    setIcon(QMessageBox::Information);
-    setText(tr("You're up to date!"));
-    setDetail(tr("Gaugelet %1 is currently the newest version available.").arg(shortened(currentVersion)));
-    m_dismiss = addButton(tr("OK"), QMessageBox::RejectRole);
-    setEscapeButton(m_dismiss);
+    present(State::upToDate, QMessageBox::Information, tr("You're up to date!"),
+            tr("Gaugelet %1 is currently the newest version available.").arg(shortened(currentVersion)));
+    addDismissButton(tr("OK"));
 }
 
 void UpdateDialog::showError(const QString& errorText)
 {
-    resetButtons();
-    m_state = State::failed;
-    setIcon(QMessageBox::Warning);
-    setText(tr("Update Error!"));
-    setDetail(errorText);
-    m_dismiss = addButton(tr("OK"), QMessageBox::RejectRole);
-    setEscapeButton(m_dismiss);
+    present(State::failed, QMessageBox::Warning, tr("Update Error!"), errorText);
+    addDismissButton(tr("OK"));
 }
 
 } // namespace gaugelet

@@ -30,6 +30,10 @@ public:
 
 private:
     void resetButtons();
+    // Empties the buttons and shows `state` with its icon and texts.
+    void present(State state, QMessageBox::Icon icon, const QString& text, const QString& detail);
+    // The button that closes the dialog, also taken by Escape.
+    void addDismissButton(const QString& title);
     void setDetail(const QString& text);
 
     State m_state = State::checking;

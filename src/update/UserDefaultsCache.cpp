@@ -1,6 +1,7 @@
 #include "update/UserDefaultsCache.h"
 
 #include "platform/core/Defaults.h"
+#include "schema/CachedSettingValue.h"
 #include "schema/SettingsSchema.h"
 
 namespace gaugelet {
@@ -9,32 +10,22 @@ UserDefaultsCache::UserDefaultsCache(Defaults* defaults) : defaults(defaults) {}
 
 std::optional<QByteArray> UserDefaultsCache::lastResponse() const
 {
-    return defaults ? defaults->data(SettingsSchema::killSwitchLastResponse) : std::nullopt;
+    return CachedSettingValue::data(defaults, SettingsSchema::killSwitchLastResponse);
 }
 
 void UserDefaultsCache::setLastResponse(const std::optional<QByteArray>& body)
 {
-    if (!defaults)
-        return;
-    if (body)
-        SettingsSchema::write(SettingsSchema::killSwitchLastResponse, QVariant(*body), *defaults);
-    else
-        defaults->remove(SettingsSchema::killSwitchLastResponse);
+    CachedSettingValue::write(defaults, SettingsSchema::killSwitchLastResponse, body);
 }
 
 std::optional<QDateTime> UserDefaultsCache::lastFetchAt() const
 {
-    return defaults ? defaults->date(SettingsSchema::killSwitchLastFetchAt) : std::nullopt;
+    return CachedSettingValue::date(defaults, SettingsSchema::killSwitchLastFetchAt);
 }
 
 void UserDefaultsCache::setLastFetchAt(const std::optional<QDateTime>& at)
 {
-    if (!defaults)
-        return;
-    if (at)
-        SettingsSchema::write(SettingsSchema::killSwitchLastFetchAt, QVariant(*at), *defaults);
-    else
-        defaults->remove(SettingsSchema::killSwitchLastFetchAt);
+    CachedSettingValue::write(defaults, SettingsSchema::killSwitchLastFetchAt, at);
 }
 
 } // namespace gaugelet

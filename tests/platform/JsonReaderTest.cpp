@@ -220,3 +220,22 @@ TEST(JsonReader, ListsOfRecordsNameTheFailingElement)
     EXPECT_EQ(notArray.error().index, -1);
     EXPECT_EQ(notArray.error().error.expected, Type::array);
 }
+
+TEST(JsonReader, NestedArraysDecodeEachElementUntilTheFirstFailure)
+{
+    int calls = 0;
+    auto decode = [&calls](JsonReader& keys) {
+        ++calls;
+        return keys.require<qint64>("n");
+    };
+    JsonReader ok = document(R"({"items":[{"n":1},{"n":2}]})");
+    EXPECT_EQ(ok.array("items").decodeEach(decode), (QList<qint64>{1, 2}));
+    EXPECT_FALSE(ok.failed());
+
+    calls = 0;
+    JsonReader bad = document(R"({"items":[{"n":1},{"m":2},{"n":3},{"n":4}]})");
+    bad.array("items").decodeEach(decode);
+    ASSERT_TRUE(bad.failed());
+    EXPECT_EQ(bad.error().path(), "items[1].n");
+    EXPECT_EQ(calls, 2);
+}

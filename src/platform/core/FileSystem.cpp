@@ -26,6 +26,18 @@ FileSystem::Error errorOf(const char* operation, const QString& path, int code)
     return FileSystem::Error{QString::fromLatin1(operation), path, code};
 }
 
+// Runs one std::filesystem operation on `path`, its error code becoming the
+// error of `operation`.
+template <typename Operation>
+Result<void, FileSystem::Error> onTree(const char* operation, const QString& path, Operation&& run)
+{
+    std::error_code ec;
+    run(std::filesystem::path(native(path).toStdString()), ec);
+    if (ec)
+        return fail(errorOf(operation, path, ec.value()));
+    return {};
+}
+
 int closeKeepingErrno(int fd)
 {
     const int saved = errno;
@@ -140,11 +152,9 @@ Result<void, FileSystem::Error> FileSystem::writeFileAtomically(const QString& p
 
 Result<void, FileSystem::Error> FileSystem::makePath(const QString& path)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(native(path).toStdString()), ec);
-    if (ec)
-        return fail(errorOf("mkdir", path, ec.value()));
-    return {};
+    return onTree("mkdir", path, [](const std::filesystem::path& tree, std::error_code& ec) {
+        std::filesystem::create_directories(tree, ec);
+    });
 }
 
 Result<void, FileSystem::Error> FileSystem::makeFolder(const QString& path)
@@ -189,11 +199,9 @@ Result<QStringList, FileSystem::Error> FileSystem::listDirectory(const QString& 
 Result<void, FileSystem::Error> FileSystem::removeTree(const QString& path)
 {
     // remove_all removes symbolic links themselves and never descends into them.
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ec);
-    if (ec)
-        return fail(errorOf("remove", path, ec.value()));
-    return {};
+    return onTree("remove", path, [](const std::filesystem::path& tree, std::error_code& ec) {
+        std::filesystem::remove_all(tree, ec);
+    });
 }
 
 Result<void, FileSystem::Error> FileSystem::rename(const QString& from, const QString& to)

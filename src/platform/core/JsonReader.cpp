@@ -30,6 +30,20 @@ Result<QJsonDocument, JsonReader::Error> parseDocument(const QByteArray& json)
     return document;
 }
 
+// The JSON type a reader type is read from (integers are numbers).
+QJsonValue::Type jsonTypeOf(JsonReader::Type type)
+{
+    switch (type) {
+    case JsonReader::Type::boolean: return QJsonValue::Bool;
+    case JsonReader::Type::number:
+    case JsonReader::Type::integer: return QJsonValue::Double;
+    case JsonReader::Type::string: return QJsonValue::String;
+    case JsonReader::Type::array: return QJsonValue::Array;
+    case JsonReader::Type::object: return QJsonValue::Object;
+    }
+    return QJsonValue::Undefined;
+}
+
 JsonReader::Error topLevelMismatch(JsonReader::Type expected)
 {
     JsonReader::Error error;
@@ -120,25 +134,7 @@ std::optional<QJsonValue> JsonReader::value(const QString& key, bool required)
 
 bool JsonReader::expect(const QJsonValue& value, const QString& key, Type type)
 {
-    bool matches = false;
-    switch (type) {
-    case Type::boolean:
-        matches = value.isBool();
-        break;
-    case Type::number:
-    case Type::integer:
-        matches = value.isDouble();
-        break;
-    case Type::string:
-        matches = value.isString();
-        break;
-    case Type::array:
-        matches = value.isArray();
-        break;
-    case Type::object:
-        matches = value.isObject();
-        break;
-    }
+    const bool matches = value.type() == jsonTypeOf(type);
     if (!matches)
         typeMismatch(key, type);
     return matches;

@@ -148,6 +148,10 @@ public:
 
     // The element as an object (typeMismatch at "assets[2]" otherwise).
     JsonReader object(qsizetype index);
+    // Every element as a record decoded by `decode(JsonReader&)`, in order,
+    // until the first failure (after which the list is incomplete).
+    template <typename Decode>
+    auto decodeEach(Decode&& decode) -> QList<std::invoke_result_t<Decode, JsonReader&>>;
 
 private:
     friend class JsonReader;
@@ -246,6 +250,18 @@ auto JsonReader::decodeList(const QByteArray& json, Decode&& decode)
         if (keys.failed())
             return fail(ListError{keys.error(), i});
         records.append(std::move(record));
+    }
+    return records;
+}
+
+template <typename Decode>
+auto JsonReader::Array::decodeEach(Decode&& decode) -> QList<std::invoke_result_t<Decode, JsonReader&>>
+{
+    QList<std::invoke_result_t<Decode, JsonReader&>> records;
+    records.reserve(size());
+    for (qsizetype i = 0; i < size() && !failed(); ++i) {
+        JsonReader keys = object(i);
+        records.append(decode(keys));
     }
     return records;
 }

@@ -7,55 +7,39 @@ namespace gaugelet {
 
 namespace {
 
-QString format(const char* fmt, va_list args)
+// Formats and writes one line at `type` when the category lets it through.
+void logLine(QtMsgType type, LogCategory category, const char* fmt, va_list args)
 {
-    return QString::vasprintf(fmt, args);
+    const QLoggingCategory& cat = category();
+    if (!cat.isEnabled(type))
+        return;
+    const QByteArray line = QString::vasprintf(fmt, args).toUtf8();
+    QMessageLogger logger;
+    switch (type) {
+    case QtDebugMsg: logger.debug(cat, "%s", line.constData()); break;
+    case QtInfoMsg: logger.info(cat, "%s", line.constData()); break;
+    case QtWarningMsg: logger.warning(cat, "%s", line.constData()); break;
+    default: logger.critical(cat, "%s", line.constData()); break;
+    }
 }
 
 } // namespace
 
-void logInfo(LogCategory category, const char* fmt, ...)
-{
-    if (!category().isInfoEnabled())
-        return;
-    va_list args;
-    va_start(args, fmt);
-    const QString line = format(fmt, args);
-    va_end(args);
-    QMessageLogger().info(category(), "%s", qUtf8Printable(line));
-}
+// Each level's entry point hands its arguments to logLine.
+#define GAUGELET_LOG_ENTRY(name, type)                                                                                 \
+    void name(LogCategory category, const char* fmt, ...)                                                              \
+    {                                                                                                                  \
+        va_list args;                                                                                                  \
+        va_start(args, fmt);                                                                                           \
+        logLine(type, category, fmt, args);                                                                            \
+        va_end(args);                                                                                                  \
+    }
 
-void logDebug(LogCategory category, const char* fmt, ...)
-{
-    if (!category().isDebugEnabled())
-        return;
-    va_list args;
-    va_start(args, fmt);
-    const QString line = format(fmt, args);
-    va_end(args);
-    QMessageLogger().debug(category(), "%s", qUtf8Printable(line));
-}
+GAUGELET_LOG_ENTRY(logInfo, QtInfoMsg)
+GAUGELET_LOG_ENTRY(logDebug, QtDebugMsg)
+GAUGELET_LOG_ENTRY(logWarning, QtWarningMsg)
+GAUGELET_LOG_ENTRY(logError, QtCriticalMsg)
 
-void logWarning(LogCategory category, const char* fmt, ...)
-{
-    if (!category().isWarningEnabled())
-        return;
-    va_list args;
-    va_start(args, fmt);
-    const QString line = format(fmt, args);
-    va_end(args);
-    QMessageLogger().warning(category(), "%s", qUtf8Printable(line));
-}
-
-void logError(LogCategory category, const char* fmt, ...)
-{
-    if (!category().isCriticalEnabled())
-        return;
-    va_list args;
-    va_start(args, fmt);
-    const QString line = format(fmt, args);
-    va_end(args);
-    QMessageLogger().critical(category(), "%s", qUtf8Printable(line));
-}
+#undef GAUGELET_LOG_ENTRY
 
 } // namespace gaugelet

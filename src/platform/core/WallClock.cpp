@@ -1,33 +1,23 @@
 #include "platform/core/WallClock.h"
 
-#include <atomic>
-#include <mutex>
+#include "platform/core/ClockSourceOverride.h"
 
 namespace gaugelet {
 
 namespace {
 
-std::mutex sourceMutex;
-std::function<QDateTime()> testSource;
-std::atomic<bool> hasTestSource{false};
+ClockSourceOverride<QDateTime> testSource;
 
 } // namespace
 
 QDateTime WallClock::now()
 {
-    if (hasTestSource.load(std::memory_order_acquire)) {
-        std::lock_guard lock(sourceMutex);
-        if (testSource)
-            return testSource();
-    }
-    return QDateTime::currentDateTimeUtc();
+    return testSource.now([] { return QDateTime::currentDateTimeUtc(); });
 }
 
 void WallClock::setSourceForTesting(std::function<QDateTime()> source)
 {
-    std::lock_guard lock(sourceMutex);
-    testSource = std::move(source);
-    hasTestSource.store(bool(testSource), std::memory_order_release);
+    testSource.set(std::move(source));
 }
 
 } // namespace gaugelet

@@ -57,57 +57,79 @@ struct ReplyEnded {
     void await_resume() const noexcept {}
 };
 
-// The waiting coroutine's resumption by the first of several events: finish
-// records what happened and resumes; later events find nothing left to do.
-// The end of the context object resumes it as cancelled.
-template <typename Shared>
-auto resumeOnce(const std::shared_ptr<Shared>& shared, std::coroutine_handle<> handle, QObject* context)
-{
-    shared->handle = handle;
-    auto finish = [state = shared](auto&& record) {
-        if (!state->handle)
-            return;
-        record(*state);
-        std::exchange(state->handle, {}).resume();
-    };
-    QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
-    return finish;
-}
-
-// Resumes with the addresses of a host name, or an error: the lookup's, a
-// time-out, or the end of the context object (the fetcher went away). Only
-// the first of these resumes; the others find nothing left to do.
-struct HostLookup {
-    struct Shared {
-        std::coroutine_handle<> handle;
-        std::optional<QHostInfo> info;
-        bool timedOut = false;
-        bool cancelled = false;
-        int lookupId = -1;
-    };
+// An awaiter that the first of several events resumes: finish records in
+// the shared state what happened and resumes; later events find nothing left
+// to do. The end of the context object resumes it as cancelled, and a
+// deadline of timeoutMs is one of the events. co_await gives the state.
+template <typename State>
+struct FirstEventAwaiter {
+    using Shared = State;
     QObject* context;
-    QString host;
     int timeoutMs;
     std::shared_ptr<Shared> shared = std::make_shared<Shared>();
 
     bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> handle)
+    Shared await_resume() const { return *shared; }
+
+    auto resumeOnce(std::coroutine_handle<> handle) const
     {
-        auto finish = resumeOnce(shared, handle, context);
-        // The timer and the lookup's answer belong to the context, which
-        // the caller deletes once resumed.
+        shared->handle = handle;
+        auto finish = [state = shared](auto&& record) {
+            if (!state->handle)
+                return;
+            record(*state);
+            std::exchange(state->handle, {}).resume();
+        };
+        QObject::connect(context, &QObject::destroyed, [finish] { finish([](Shared& s) { s.cancelled = true; }); });
+        return finish;
+    }
+
+    // Runs `expire` once timeoutMs have passed. The timer belongs to the
+    // context, which the caller deletes once resumed.
+    template <typename Expire>
+    void armDeadline(Expire&& expire) const
+    {
         auto* deadline = new QTimer(context);
         deadline->setSingleShot(true);
-        QObject::connect(deadline, &QTimer::timeout, context, [finish, state = shared] {
+        QObject::connect(deadline, &QTimer::timeout, context, std::forward<Expire>(expire));
+        deadline->start(timeoutMs);
+    }
+};
+
+struct HostLookupState {
+    std::coroutine_handle<> handle;
+    std::optional<QHostInfo> info;
+    bool timedOut = false;
+    bool cancelled = false;
+    int lookupId = -1;
+};
+
+// Resumes with the addresses of a host name, or an error: the lookup's, a
+// time-out, or the end of the context object (the fetcher went away). Only
+// the first of these resumes; the others find nothing left to do.
+struct HostLookup : FirstEventAwaiter<HostLookupState> {
+    QString host;
+
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        auto finish = resumeOnce(handle);
+        armDeadline([finish, state = shared] {
             QHostInfo::abortHostLookup(state->lookupId);
             finish([](Shared& s) { s.timedOut = true; });
         });
-        deadline->start(timeoutMs);
+        // The lookup's answer belongs to the context too.
         shared->lookupId = QHostInfo::lookupHost(host, context, [finish](const QHostInfo& info) {
             finish([&info](Shared& s) { s.info = info; });
         });
     }
-    Shared await_resume() const { return *shared; }
+};
+
+struct DatagramState {
+    std::coroutine_handle<> handle;
+    QByteArray datagram;
+    bool answered = false;
+    bool failed = false;
+    bool cancelled = false;
 };
 
 // Resumes with the first datagram a connected, non-blocking socket has
@@ -116,23 +138,12 @@ struct HostLookup {
 // to sleep, not watched: the answer costs no wake-up of its own, it is taken
 // up by the next one that happens anyway (the next sample at the latest).
 // Like HostLookup, only the first of these resumes.
-struct DatagramAnswer {
-    struct Shared {
-        std::coroutine_handle<> handle;
-        QByteArray datagram;
-        bool answered = false;
-        bool failed = false;
-        bool cancelled = false;
-    };
-    QObject* context;
+struct DatagramAnswer : FirstEventAwaiter<DatagramState> {
     int fd;
-    int timeoutMs;
-    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
 
-    bool await_ready() const noexcept { return false; }
     void await_suspend(std::coroutine_handle<> handle)
     {
-        auto finish = resumeOnce(shared, handle, context);
+        auto finish = resumeOnce(handle);
         // What the socket holds now: nothing yet, the answer, or a refusal.
         struct Read {
             bool ready = false;
@@ -160,10 +171,7 @@ struct DatagramAnswer {
                 s.datagram = r.datagram;
             });
         };
-        auto* deadline = new QTimer(context);
-        deadline->setSingleShot(true);
-        QObject::connect(deadline, &QTimer::timeout, context, [take, read] { take(read()); });
-        deadline->start(timeoutMs);
+        armDeadline([take, read] { take(read()); });
         if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
             // Resumed from a queued call, not from inside the dispatcher; a
             // socket with nothing in it posts nothing, so the loop sleeps.
@@ -174,7 +182,6 @@ struct DatagramAnswer {
                              });
         }
     }
-    Shared await_resume() const { return *shared; }
 };
 
 // A name query for the host's IPv4 addresses, recursion desired.
@@ -299,7 +306,7 @@ QCoro::Task<PublicAddressFetcher::NameVerdict> PublicAddressFetcher::askNameServ
         || ::send(fd, query.constData(), size_t(query.size()), 0) != query.size())
         co_return NameVerdict{Kind::unreachable};
     auto* context = new QObject(this);
-    DatagramAnswer answer{context, fd, std::min(m_resourceTimeoutMs, 2000)};
+    DatagramAnswer answer{{context, std::min(m_resourceTimeoutMs, 2000)}, fd};
     const DatagramAnswer::Shared got = co_await answer;
     if (!self || got.cancelled)
         co_return NameVerdict{Kind::other};
@@ -357,7 +364,7 @@ QCoro::Task<std::optional<PublicAddressFetcher::FetchError>> PublicAddressFetche
     if (key) {
         auto* context = new QObject(this);
         // A named awaiter: GCC 12 may destroy a temporary awaiter twice.
-        HostLookup lookup{context, host, m_resourceTimeoutMs};
+        HostLookup lookup{{context, m_resourceTimeoutMs}, host};
         const HostLookup::Shared looked = co_await lookup;
         if (!self || looked.cancelled)
             co_return Error{Error::Kind::network, 0, QStringLiteral("cancelled")};

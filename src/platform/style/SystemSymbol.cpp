@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -12,50 +13,118 @@ namespace gaugelet {
 
 namespace {
 
+QPen strokePen(qreal width = 2.0)
+{
+    return QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// Solid black shapes, no outline.
+void solid(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+}
+
+// Round-capped black outlines of `width`, nothing filled.
+void outline(QPainter& p, qreal width)
+{
+    p.setPen(strokePen(width));
+    p.setBrush(Qt::NoBrush);
+}
+
+// Adds a subpath through `points`: a move to the first, a line to each next.
+void addPolyline(QPainterPath& path, std::initializer_list<QPointF> points)
+{
+    path.moveTo(*points.begin());
+    for (auto it = points.begin() + 1; it != points.end(); ++it)
+        path.lineTo(*it);
+}
+
+// A path through `points`, closed into a polygon when asked.
+QPainterPath polyline(std::initializer_list<QPointF> points, bool closed = false)
+{
+    QPainterPath path;
+    addPolyline(path, points);
+    if (closed)
+        path.closeSubpath();
+    return path;
+}
+
+// A path from path data in the manner of SVG, absolute commands only, every
+// word separated by a space: "M x y" (move), "L x y" (line), "Q cx cy x y",
+// "C c1x c1y c2x c2y x y" (curves) and "Z" (close).
+QPainterPath pathData(const char* data)
+{
+    QPainterPath path;
+    const QList<QByteArray> words = QByteArray(data).split(' ');
+    qsizetype at = 0;
+    const auto point = [&words, &at] {
+        const QPointF p(words.at(at).toDouble(), words.at(at + 1).toDouble());
+        at += 2;
+        return p;
+    };
+    while (at < words.size()) {
+        switch (words.at(at++).at(0)) {
+        case 'M': path.moveTo(point()); break;
+        case 'L': path.lineTo(point()); break;
+        case 'Q': {
+            const QPointF control = point();
+            path.quadTo(control, point());
+            break;
+        }
+        case 'C': {
+            const QPointF first = point();
+            const QPointF second = point();
+            path.cubicTo(first, second, point());
+            break;
+        }
+        case 'Z': path.closeSubpath(); break;
+        default: break; // not a command word: passed over
+        }
+    }
+    return path;
+}
+
+// A closed path through `count` points around `centre`, starting at `start`
+// radians: even points at `outer`, odd ones at `inner` (a star or a seal).
+QPainterPath starPolygon(QPointF centre, int count, qreal outer, qreal inner, qreal start)
+{
+    QPainterPath path;
+    for (int i = 0; i < count; ++i) {
+        const qreal angle = 2 * M_PI * i / count + start;
+        const qreal r = i % 2 == 0 ? outer : inner;
+        const QPointF pt(centre.x() + r * std::cos(angle), centre.y() + r * std::sin(angle));
+        if (i == 0)
+            path.moveTo(pt);
+        else
+            path.lineTo(pt);
+    }
+    path.closeSubpath();
+    return path;
+}
+
 // A figure in a 24 × 24 box: head, torso, arms and legs as round-capped
 // strokes. The two poses differ in stride and lean.
 void drawFigure(QPainter& p, bool running)
 {
-    QPen pen(Qt::black, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     const QPointF head = running ? QPointF(14.5, 3.6) : QPointF(12.5, 3.4);
     p.drawEllipse(head, 2.4, 2.4);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(pen);
+    outline(p, 2.4);
     const QPointF neck = running ? QPointF(13.2, 7.5) : QPointF(12.2, 7.5);
     const QPointF hip = running ? QPointF(10.8, 14.0) : QPointF(11.6, 14.5);
     p.drawLine(neck, hip);
-    QPainterPath arms;
-    if (running) {
-        arms.moveTo(7.5, 12.0);
-        arms.lineTo(9.5, 9.0);
-        arms.lineTo(13.0, 8.5);
-        arms.lineTo(16.0, 11.0);
-        arms.lineTo(18.5, 10.0);
-    } else {
-        arms.moveTo(9.5, 13.5);
-        arms.lineTo(10.5, 9.5);
-        arms.lineTo(12.2, 8.5);
-        arms.lineTo(14.5, 11.0);
-        arms.lineTo(15.0, 14.0);
-    }
-    p.drawPath(arms);
+    if (running)
+        p.drawPath(polyline({{7.5, 12.0}, {9.5, 9.0}, {13.0, 8.5}, {16.0, 11.0}, {18.5, 10.0}}));
+    else
+        p.drawPath(polyline({{9.5, 13.5}, {10.5, 9.5}, {12.2, 8.5}, {14.5, 11.0}, {15.0, 14.0}}));
     QPainterPath legs;
     if (running) {
-        legs.moveTo(hip);
-        legs.lineTo(15.0, 17.0);
-        legs.lineTo(15.5, 21.5);
-        legs.moveTo(hip);
-        legs.lineTo(8.5, 18.0);
-        legs.lineTo(4.5, 19.0);
+        addPolyline(legs, {hip, {15.0, 17.0}, {15.5, 21.5}});
+        addPolyline(legs, {hip, {8.5, 18.0}, {4.5, 19.0}});
     } else {
-        legs.moveTo(hip);
-        legs.lineTo(13.5, 18.0);
-        legs.lineTo(14.0, 21.8);
-        legs.moveTo(hip);
-        legs.lineTo(10.0, 18.0);
-        legs.lineTo(8.5, 21.8);
+        addPolyline(legs, {hip, {13.5, 18.0}, {14.0, 21.8}});
+        addPolyline(legs, {hip, {10.0, 18.0}, {8.5, 21.8}});
     }
     p.drawPath(legs);
 }
@@ -63,13 +132,8 @@ void drawFigure(QPainter& p, bool running)
 // A tick from lower left up to the right.
 void drawCheckmark(QPainter& p)
 {
-    p.setPen(QPen(Qt::black, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath tick;
-    tick.moveTo(4.5, 12.8);
-    tick.lineTo(9.6, 18.0);
-    tick.lineTo(19.5, 6.0);
-    p.drawPath(tick);
+    outline(p, 2.6);
+    p.drawPath(polyline({{4.5, 12.8}, {9.6, 18.0}, {19.5, 6.0}}));
 }
 
 // A round gauge face with five dots along its upper arc and the needle at two
@@ -85,8 +149,7 @@ void drawGauge(QPainter& p, double fraction)
         const double angle = qDegreesToRadians(210.0 - 240.0 * f);
         return QPointF(centre.x() + radius * std::cos(angle), centre.y() - radius * std::sin(angle));
     };
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     for (int i = 0; i < 5; ++i)
         p.drawEllipse(at(i / 4.0, 7.0), 1.1, 1.1);
     p.drawEllipse(centre, 2.0, 2.0);
@@ -100,8 +163,7 @@ void drawInfoCircle(QPainter& p)
     p.setPen(QPen(Qt::black, 1.8));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QPointF(12, 12), 9.5, 9.5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     p.drawEllipse(QPointF(12, 7.6), 1.5, 1.5);
     p.drawRoundedRect(QRectF(10.8, 10.2, 2.4, 7.6), 1.2, 1.2);
 }
@@ -114,25 +176,15 @@ void drawExternalDrive(QPainter& p)
     QPainterPath cut;
     cut.addEllipse(QPointF(17.5, 12), 1.4, 1.4);
     cut.addRoundedRect(QRectF(5, 11, 7, 2), 1, 1);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     p.drawPath(body.subtracted(cut));
 }
 
 // A speaker with two sound waves, in a 24 × 24 box.
 void drawSpeakerWave2(QPainter& p)
 {
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    QPainterPath body;
-    body.moveTo(3.0, 9.0);
-    body.lineTo(7.0, 9.0);
-    body.lineTo(12.0, 4.5);
-    body.lineTo(12.0, 19.5);
-    body.lineTo(7.0, 15.0);
-    body.lineTo(3.0, 15.0);
-    body.closeSubpath();
-    p.drawPath(body);
+    solid(p);
+    p.drawPath(polyline({{3.0, 9.0}, {7.0, 9.0}, {12.0, 4.5}, {12.0, 19.5}, {7.0, 15.0}, {3.0, 15.0}}, true));
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(Qt::black, 1.8, Qt::SolidLine, Qt::RoundCap));
     p.drawArc(QRectF(10.5, 8.0, 8.0, 8.0), -50 * 16, 100 * 16);
@@ -142,11 +194,7 @@ void drawSpeakerWave2(QPainter& p)
 // A filled warning triangle with the exclamation mark cut out.
 void drawWarningTriangle(QPainter& p)
 {
-    QPainterPath triangle;
-    triangle.moveTo(12.0, 2.5);
-    triangle.lineTo(22.5, 21.0);
-    triangle.lineTo(1.5, 21.0);
-    triangle.closeSubpath();
+    const QPainterPath triangle = polyline({{12.0, 2.5}, {22.5, 21.0}, {1.5, 21.0}}, true);
     QPainterPath mark;
     mark.addRoundedRect(QRectF(10.8, 8.0, 2.4, 7.5), 1.2, 1.2);
     mark.addEllipse(QPointF(12.0, 18.0), 1.4, 1.4);
@@ -162,39 +210,17 @@ void drawWarningTriangle(QPainter& p)
 // A filled scalloped seal with the check mark cut out.
 void drawCheckmarkSeal(QPainter& p)
 {
-    QPainterPath seal;
-    const QPointF c(12.0, 12.0);
-    const int points = 24;
-    for (int i = 0; i <= points; ++i) {
-        const double angle = 2 * M_PI * i / points - M_PI / 2;
-        const double r = (i % 2 == 0) ? 10.5 : 9.0;
-        const QPointF pt(c.x() + r * std::cos(angle), c.y() + r * std::sin(angle));
-        if (i == 0)
-            seal.moveTo(pt);
-        else
-            seal.lineTo(pt);
-    }
-    seal.closeSubpath();
+    const QPainterPath seal = starPolygon(QPointF(12.0, 12.0), 24, 10.5, 9.0, -M_PI / 2);
     p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::black);
     p.drawPath(seal);
     p.setCompositionMode(QPainter::CompositionMode_Clear);
-    QPainterPath check;
-    check.moveTo(7.5, 12.3);
-    check.lineTo(10.6, 15.3);
-    check.lineTo(16.5, 8.8);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPath(check);
+    outline(p, 2.2);
+    p.drawPath(polyline({{7.5, 12.3}, {10.6, 15.3}, {16.5, 8.8}}));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 // --- The alarms pane's symbols (24 × 24 box, black on transparent) ----------------
-
-QPen strokePen(qreal width = 2.0)
-{
-    return QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
 
 // Punches a shape out of what is drawn so far (a glyph inside a filled disc).
 void punch(QPainter& p, const std::function<void(QPainter&)>& draw)
@@ -207,8 +233,7 @@ void punch(QPainter& p, const std::function<void(QPainter&)>& draw)
 
 void drawDisc(QPainter& p)
 {
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     p.drawEllipse(QPointF(12, 12), 10.5, 10.5);
 }
 
@@ -216,8 +241,7 @@ void drawInfoCircleFill(QPainter& p)
 {
     drawDisc(p);
     punch(p, [](QPainter& q) {
-        q.setPen(Qt::NoPen);
-        q.setBrush(Qt::black);
+        solid(q);
         q.drawEllipse(QPointF(12, 7.2), 1.6, 1.6);
         q.drawRoundedRect(QRectF(10.6, 10.2, 2.8, 8.0), 1.2, 1.2);
     });
@@ -237,8 +261,7 @@ void drawExclamationCircleFill(QPainter& p)
 {
     drawDisc(p);
     punch(p, [](QPainter& q) {
-        q.setPen(Qt::NoPen);
-        q.setBrush(Qt::black);
+        solid(q);
         q.drawRoundedRect(QRectF(10.6, 5.6, 2.8, 8.6), 1.3, 1.3);
         q.drawEllipse(QPointF(12, 17.2), 1.6, 1.6);
     });
@@ -246,33 +269,21 @@ void drawExclamationCircleFill(QPainter& p)
 
 void drawPlayCircle(QPainter& p)
 {
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
+    outline(p, 1.8);
     p.drawEllipse(QPointF(12, 12), 10, 10);
-    QPainterPath play;
-    play.moveTo(9.5, 7.5);
-    play.lineTo(17, 12);
-    play.lineTo(9.5, 16.5);
-    play.closeSubpath();
-    p.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(strokePen(1.0));
     p.setBrush(Qt::black);
-    p.drawPath(play);
+    p.drawPath(polyline({{9.5, 7.5}, {17, 12}, {9.5, 16.5}}, true));
 }
 
 void drawTrash(QPainter& p)
 {
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
+    outline(p, 1.8);
     p.drawLine(QPointF(3.5, 6), QPointF(20.5, 6));
     p.drawLine(QPointF(9.5, 6), QPointF(10, 3.2));
     p.drawLine(QPointF(10, 3.2), QPointF(14, 3.2));
     p.drawLine(QPointF(14, 3.2), QPointF(14.5, 6));
-    QPainterPath can;
-    can.moveTo(5.5, 6);
-    can.lineTo(6.8, 20.5);
-    can.lineTo(17.2, 20.5);
-    can.lineTo(18.5, 6);
-    p.drawPath(can);
+    p.drawPath(polyline({{5.5, 6}, {6.8, 20.5}, {17.2, 20.5}, {18.5, 6}}));
     p.drawLine(QPointF(10, 9.5), QPointF(10.3, 17));
     p.drawLine(QPointF(14, 9.5), QPointF(13.7, 17));
 }
@@ -289,12 +300,7 @@ void drawChartUptrend(QPainter& p)
     p.setPen(strokePen(1.8));
     p.drawLine(QPointF(3, 3), QPointF(3, 21));
     p.drawLine(QPointF(3, 21), QPointF(21, 21));
-    QPainterPath line;
-    line.moveTo(6, 17);
-    line.lineTo(10.5, 11.5);
-    line.lineTo(14, 14.5);
-    line.lineTo(20, 6.5);
-    p.drawPath(line);
+    p.drawPath(polyline({{6, 17}, {10.5, 11.5}, {14, 14.5}, {20, 6.5}}));
 }
 
 void drawArrowUpArrowDown(QPainter& p)
@@ -310,8 +316,7 @@ void drawArrowUpArrowDown(QPainter& p)
 
 void drawSliderBelowRectangle(QPainter& p)
 {
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
+    outline(p, 1.8);
     p.drawRoundedRect(QRectF(3, 3.5, 18, 9), 2.5, 2.5);
     p.drawLine(QPointF(3, 18.5), QPointF(21, 18.5));
     p.setBrush(Qt::black);
@@ -320,44 +325,30 @@ void drawSliderBelowRectangle(QPainter& p)
 
 void drawRepeat(QPainter& p)
 {
-    p.setPen(strokePen(1.9));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath top;
-    top.moveTo(3.5, 12);
-    top.lineTo(3.5, 9.5);
-    top.quadTo(3.5, 6.5, 6.5, 6.5);
-    top.lineTo(19.5, 6.5);
-    p.drawPath(top);
-    p.drawLine(QPointF(16.5, 3.5), QPointF(19.5, 6.5));
-    p.drawLine(QPointF(19.5, 6.5), QPointF(16.5, 9.5));
-    QPainterPath bottom;
-    bottom.moveTo(20.5, 12);
-    bottom.lineTo(20.5, 14.5);
-    bottom.quadTo(20.5, 17.5, 17.5, 17.5);
-    bottom.lineTo(4.5, 17.5);
-    p.drawPath(bottom);
-    p.drawLine(QPointF(7.5, 14.5), QPointF(4.5, 17.5));
-    p.drawLine(QPointF(4.5, 17.5), QPointF(7.5, 20.5));
+    outline(p, 1.9);
+    // Two arrows, the lower one the upper turned half a turn about the centre.
+    for (const qreal turn : {1.0, -1.0}) {
+        const auto at = [turn](qreal x, qreal y) { return QPointF(12 + turn * (x - 12), 12 + turn * (y - 12)); };
+        QPainterPath arrow;
+        arrow.moveTo(at(3.5, 12));
+        arrow.lineTo(at(3.5, 9.5));
+        arrow.quadTo(at(3.5, 6.5), at(6.5, 6.5));
+        arrow.lineTo(at(19.5, 6.5));
+        p.drawPath(arrow);
+        p.drawLine(at(16.5, 3.5), at(19.5, 6.5));
+        p.drawLine(at(19.5, 6.5), at(16.5, 9.5));
+    }
 }
 
 QPainterPath bellPath()
 {
-    QPainterPath bell;
-    bell.moveTo(4, 17.5);
-    bell.quadTo(6, 15.5, 6, 12.5);
-    bell.lineTo(6, 10);
-    bell.cubicTo(6, 6, 8.7, 3.5, 12, 3.5);
-    bell.cubicTo(15.3, 3.5, 18, 6, 18, 10);
-    bell.lineTo(18, 12.5);
-    bell.quadTo(18, 15.5, 20, 17.5);
-    bell.closeSubpath();
-    return bell;
+    return pathData("M 4 17.5 Q 6 15.5 6 12.5 L 6 10 C 6 6 8.7 3.5 12 3.5 C 15.3 3.5 18 6 18 10 L 18 12.5 "
+                    "Q 18 15.5 20 17.5 Z");
 }
 
 void drawBell(QPainter& p)
 {
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
+    outline(p, 1.8);
     p.drawPath(bellPath());
     p.drawArc(QRectF(9.5, 17.5, 5, 4), 180 * 16, 180 * 16);
 }
@@ -379,49 +370,30 @@ void drawMoonZzz(QPainter& p)
     moon.addEllipse(QPointF(10, 13), 8, 8);
     QPainterPath bite;
     bite.addEllipse(QPointF(14.5, 9), 6.5, 6.5);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     p.drawPath(moon.subtracted(bite));
-    p.setPen(strokePen(1.4));
-    p.setBrush(Qt::NoBrush);
-    p.drawLine(QPointF(15, 2.5), QPointF(19, 2.5));
-    p.drawLine(QPointF(19, 2.5), QPointF(15, 6.5));
-    p.drawLine(QPointF(15, 6.5), QPointF(19, 6.5));
-    p.drawLine(QPointF(19.5, 9), QPointF(22, 9));
-    p.drawLine(QPointF(22, 9), QPointF(19.5, 11.5));
-    p.drawLine(QPointF(19.5, 11.5), QPointF(22, 11.5));
+    outline(p, 1.4);
+    // Two z's, each three strokes.
+    for (const auto& [left, right, top, bottom] :
+         {std::array{15.0, 19.0, 2.5, 6.5}, std::array{19.5, 22.0, 9.0, 11.5}}) {
+        p.drawLine(QPointF(left, top), QPointF(right, top));
+        p.drawLine(QPointF(right, top), QPointF(left, bottom));
+        p.drawLine(QPointF(left, bottom), QPointF(right, bottom));
+    }
 }
 
 void drawStarFill(QPainter& p)
 {
-    QPainterPath star;
-    for (int i = 0; i < 10; ++i) {
-        const qreal radius = i % 2 == 0 ? 10.5 : 4.6;
-        const qreal angle = -M_PI / 2 + i * M_PI / 5;
-        const QPointF point(12 + radius * std::cos(angle), 12.8 + radius * std::sin(angle));
-        if (i == 0)
-            star.moveTo(point);
-        else
-            star.lineTo(point);
-    }
-    star.closeSubpath();
-    p.setPen(QPen(Qt::black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(strokePen(1.2));
     p.setBrush(Qt::black);
-    p.drawPath(star);
+    p.drawPath(starPolygon(QPointF(12, 12.8), 10, 10.5, 4.6, -M_PI / 2));
 }
 
 void drawUturnBackwardCircle(QPainter& p)
 {
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
+    outline(p, 1.8);
     p.drawEllipse(QPointF(12, 12), 10, 10);
-    QPainterPath turn;
-    turn.moveTo(8, 10);
-    turn.lineTo(13.5, 10);
-    turn.cubicTo(16, 10, 17.2, 11.7, 17.2, 13.4);
-    turn.cubicTo(17.2, 15.2, 16, 16.8, 13.5, 16.8);
-    turn.lineTo(11, 16.8);
-    p.drawPath(turn);
+    p.drawPath(pathData("M 8 10 L 13.5 10 C 16 10 17.2 11.7 17.2 13.4 C 17.2 15.2 16 16.8 13.5 16.8 L 11 16.8"));
     p.drawLine(QPointF(8, 10), QPointF(10.6, 7.4));
     p.drawLine(QPointF(8, 10), QPointF(10.6, 12.6));
 }
@@ -439,31 +411,21 @@ void drawCheckmarkCircleFill(QPainter& p)
 {
     QPainterPath disc;
     disc.addEllipse(QPointF(12, 12), 11, 11);
-    QPainterPath check;
-    check.moveTo(6.8, 12.4);
-    check.lineTo(10.4, 16.0);
-    check.lineTo(17.2, 8.4);
+    const QPainterPath check = polyline({{6.8, 12.4}, {10.4, 16.0}, {17.2, 8.4}});
     QPainterPathStroker stroker;
     stroker.setWidth(2.6);
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(Qt::RoundJoin);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     p.drawPath(disc.subtracted(stroker.createStroke(check)));
 }
 
 // A paw: one broad pad and four toes.
 void drawPawprint(QPainter& p)
 {
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    QPainterPath pad;
-    pad.moveTo(12, 12.2);
-    pad.cubicTo(15.6, 12.2, 19.0, 17.0, 18.0, 19.6);
-    pad.cubicTo(17.2, 21.8, 14.4, 20.6, 12, 20.6);
-    pad.cubicTo(9.6, 20.6, 6.8, 21.8, 6.0, 19.6);
-    pad.cubicTo(5.0, 17.0, 8.4, 12.2, 12, 12.2);
-    p.drawPath(pad);
+    solid(p);
+    p.drawPath(pathData("M 12 12.2 C 15.6 12.2 19.0 17.0 18.0 19.6 C 17.2 21.8 14.4 20.6 12 20.6 "
+                        "C 9.6 20.6 6.8 21.8 6.0 19.6 C 5.0 17.0 8.4 12.2 12 12.2"));
     const auto toe = [&](double x, double y, double rx, double ry, double angle) {
         p.save();
         p.translate(x, y);
@@ -496,18 +458,15 @@ void drawGearshape(QPainter& p)
     gear.closeSubpath();
     gear.addEllipse(c, 3.4, 3.4);
     gear.setFillRule(Qt::OddEvenFill);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     p.drawPath(gear);
 }
 
 void drawChartBarDoc(QPainter& p)
 {
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
+    outline(p, 1.8);
     p.drawRoundedRect(QRectF(3.5, 3.5, 17, 17), 3, 3);
-    QPen bar = strokePen(2.6);
-    p.setPen(bar);
+    p.setPen(strokePen(2.6));
     p.drawLine(QPointF(7.5, 8.5), QPointF(16.5, 8.5));
     p.drawLine(QPointF(7.5, 12.0), QPointF(13.0, 12.0));
     p.drawLine(QPointF(7.5, 15.5), QPointF(15.0, 15.5));
@@ -515,36 +474,20 @@ void drawChartBarDoc(QPainter& p)
 
 void drawPaintPalette(QPainter& p)
 {
-    QPainterPath palette;
-    palette.moveTo(12, 3);
-    palette.cubicTo(6.5, 3, 3, 7, 3, 12);
-    palette.cubicTo(3, 17, 7, 21, 11.5, 21);
-    palette.cubicTo(13.2, 21, 13.6, 19.8, 13.0, 18.6);
-    palette.cubicTo(12.2, 17.0, 13.2, 15.5, 15.0, 15.5);
-    palette.lineTo(17.0, 15.5);
-    palette.cubicTo(19.5, 15.5, 21, 14.0, 21, 11.5);
-    palette.cubicTo(21, 6.5, 17, 3, 12, 3);
-    palette.closeSubpath();
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(palette);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    outline(p, 1.8);
+    p.drawPath(
+        pathData("M 12 3 C 6.5 3 3 7 3 12 C 3 17 7 21 11.5 21 C 13.2 21 13.6 19.8 13.0 18.6 "
+                 "C 12.2 17.0 13.2 15.5 15.0 15.5 L 17.0 15.5 C 19.5 15.5 21 14.0 21 11.5 C 21 6.5 17 3 12 3 Z"));
+    solid(p);
     for (const QPointF& dot : {QPointF(7.6, 11.6), QPointF(9.6, 7.6), QPointF(14.2, 7.2), QPointF(17.2, 10.4)})
         p.drawEllipse(dot, 1.5, 1.5);
 }
 
 void drawChecklist(QPainter& p)
 {
-    p.setBrush(Qt::NoBrush);
-    p.setPen(strokePen(1.7));
-    for (qreal y : {6.0, 12.0, 18.0}) {
-        QPainterPath tick;
-        tick.moveTo(3.2, y);
-        tick.lineTo(4.9, y + 1.7);
-        tick.lineTo(8.0, y - 1.8);
-        p.drawPath(tick);
-    }
+    outline(p, 1.7);
+    for (qreal y : {6.0, 12.0, 18.0})
+        p.drawPath(polyline({{3.2, y}, {4.9, y + 1.7}, {8.0, y - 1.8}}));
     p.setPen(strokePen(2.0));
     for (qreal y : {6.0, 12.0, 18.0})
         p.drawLine(QPointF(11.0, y), QPointF(20.8, y));
@@ -552,63 +495,35 @@ void drawChecklist(QPainter& p)
 
 void drawBag(QPainter& p)
 {
-    QPainterPath body;
-    body.moveTo(5.4, 8.0);
-    body.lineTo(18.6, 8.0);
-    body.lineTo(19.6, 19.0);
-    body.quadTo(19.8, 21.0, 17.8, 21.0);
-    body.lineTo(6.2, 21.0);
-    body.quadTo(4.2, 21.0, 4.4, 19.0);
-    body.closeSubpath();
-    p.setPen(strokePen(1.8));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(body);
-    QPainterPath handle;
-    handle.moveTo(8.6, 10.8);
-    handle.lineTo(8.6, 7.0);
-    handle.cubicTo(8.6, 4.6, 10.0, 3.2, 12.0, 3.2);
-    handle.cubicTo(14.0, 3.2, 15.4, 4.6, 15.4, 7.0);
-    handle.lineTo(15.4, 10.8);
-    p.drawPath(handle);
+    outline(p, 1.8);
+    p.drawPath(pathData("M 5.4 8.0 L 18.6 8.0 L 19.6 19.0 Q 19.8 21.0 17.8 21.0 L 6.2 21.0 Q 4.2 21.0 4.4 19.0 Z"));
+    p.drawPath(pathData("M 8.6 10.8 L 8.6 7.0 C 8.6 4.6 10.0 3.2 12.0 3.2 C 14.0 3.2 15.4 4.6 15.4 7.0 L 15.4 10.8"));
 }
 
 // A gauge in a 24 × 24 box: an open dial, tick dots and a needle at half scale.
 void drawStatusGauge(QPainter& p, bool dots)
 {
-    QPen pen(Qt::black, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
+    const QPen pen = strokePen(2.2);
+    outline(p, 2.2);
     p.drawArc(QRectF(2.5, 3.5, 19, 19), -30 * 16, 240 * 16);
     if (dots) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::black);
+        solid(p);
         for (const QPointF& dot : {QPointF(7.0, 16.5), QPointF(7.5, 10.0), QPointF(12.0, 7.5), QPointF(16.5, 10.0),
                                    QPointF(17.0, 16.5)})
             p.drawEllipse(dot, 1.1, 1.1);
     }
     p.setPen(pen);
     p.drawLine(QPointF(12, 14), QPointF(12, 9.0));
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    solid(p);
     p.drawEllipse(QPointF(12, 14), 2.0, 2.0);
 }
 
 // A filled bell: dome, flared rim and clapper.
 void drawBellFill(QPainter& p)
 {
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
-    QPainterPath bell;
-    bell.moveTo(12, 2.5);
-    bell.cubicTo(7.5, 2.5, 5.5, 6.5, 5.5, 10.5);
-    bell.lineTo(5.5, 14.5);
-    bell.lineTo(3.5, 17.5);
-    bell.lineTo(20.5, 17.5);
-    bell.lineTo(18.5, 14.5);
-    bell.lineTo(18.5, 10.5);
-    bell.cubicTo(18.5, 6.5, 16.5, 2.5, 12, 2.5);
-    bell.closeSubpath();
-    p.drawPath(bell);
+    solid(p);
+    p.drawPath(pathData("M 12 2.5 C 7.5 2.5 5.5 6.5 5.5 10.5 L 5.5 14.5 L 3.5 17.5 L 20.5 17.5 L 18.5 14.5 "
+                        "L 18.5 10.5 C 18.5 6.5 16.5 2.5 12 2.5 Z"));
     p.drawEllipse(QPointF(12, 19.8), 2.3, 2.3);
 }
 
@@ -617,17 +532,9 @@ void drawArrowDownCircleFill(QPainter& p)
 {
     QPainterPath circle;
     circle.addEllipse(QPointF(12, 12), 10, 10);
-    QPainterPath arrow;
-    arrow.moveTo(10.6, 6.0);
-    arrow.lineTo(13.4, 6.0);
-    arrow.lineTo(13.4, 12.5);
-    arrow.lineTo(16.5, 12.5);
-    arrow.lineTo(12.0, 17.5);
-    arrow.lineTo(7.5, 12.5);
-    arrow.lineTo(10.6, 12.5);
-    arrow.closeSubpath();
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    const QPainterPath arrow =
+        polyline({{10.6, 6.0}, {13.4, 6.0}, {13.4, 12.5}, {16.5, 12.5}, {12.0, 17.5}, {7.5, 12.5}, {10.6, 12.5}}, true);
+    solid(p);
     p.drawPath(circle.subtracted(arrow));
 }
 
