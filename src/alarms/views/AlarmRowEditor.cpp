@@ -62,11 +62,8 @@ void AlarmRowEditor::buildTriggerGroup()
     m_layout->addWidget(divider());
     m_layout->addWidget(sectionHeader(tr("Trigger")));
 
-    m_sourcePicker = new AlarmMenuPicker(this);
-    m_sourcePicker->setObjectName(QStringLiteral("sourcePicker"));
-    connect(m_sourcePicker, &AlarmMenuPicker::chosen, this,
-            [this](const QVariant& tag) { m_model->chooseSource(tag.toString()); });
-    m_layout->addWidget(fieldRow(QStringLiteral("chart.line.uptrend.xyaxis"), tr("Source"), m_sourcePicker));
+    m_sourcePicker = addPickerRow(QStringLiteral("sourcePicker"), QStringLiteral("chart.line.uptrend.xyaxis"),
+                                  tr("Source"), [this](const QVariant& tag) { m_model->chooseSource(tag.toString()); });
 
     auto* segments = new QWidget(this);
     segments->setObjectName(QStringLiteral("directionPicker"));
@@ -74,8 +71,8 @@ void AlarmRowEditor::buildTriggerGroup()
     auto* segmentsLayout = new QHBoxLayout(segments);
     segmentsLayout->setContentsMargins(0, 0, 0, 0);
     segmentsLayout->setSpacing(0);
-    m_directionGroup = new QButtonGroup(this);
-    m_directionGroup->setExclusive(true);
+    auto* directionGroup = new QButtonGroup(this);
+    directionGroup->setExclusive(true);
     m_aboveButton = new QPushButton(tr("Above"), segments);
     m_belowButton = new QPushButton(tr("Below"), segments);
     for (QPushButton* button : {m_aboveButton, m_belowButton}) {
@@ -85,9 +82,9 @@ void AlarmRowEditor::buildTriggerGroup()
     }
     m_aboveButton->setObjectName(QStringLiteral("above"));
     m_belowButton->setObjectName(QStringLiteral("below"));
-    m_directionGroup->addButton(m_aboveButton, aboveId);
-    m_directionGroup->addButton(m_belowButton, belowId);
-    connect(m_directionGroup, &QButtonGroup::idClicked, this, [this](int id) {
+    directionGroup->addButton(m_aboveButton, aboveId);
+    directionGroup->addButton(m_belowButton, belowId);
+    connect(directionGroup, &QButtonGroup::idClicked, this, [this](int id) {
         m_model->chooseDirection(id == belowId ? Alarm::Direction::below : Alarm::Direction::above);
     });
     m_layout->addWidget(fieldRow(QStringLiteral("arrow.up.arrow.down"), tr("Direction"), segments));
@@ -125,11 +122,8 @@ void AlarmRowEditor::buildTriggerGroup()
     });
     m_layout->addWidget(fieldRow(QStringLiteral("slider.horizontal.below.rectangle"), tr("Threshold"), threshold));
 
-    m_repeatPicker = new AlarmMenuPicker(this);
-    m_repeatPicker->setObjectName(QStringLiteral("repeatPicker"));
-    connect(m_repeatPicker, &AlarmMenuPicker::chosen, this,
-            [this](const QVariant& tag) { m_model->chooseRepeat(tag.toDouble()); });
-    m_layout->addWidget(fieldRow(QStringLiteral("repeat"), tr("Repeat every"), m_repeatPicker));
+    m_repeatPicker = addPickerRow(QStringLiteral("repeatPicker"), QStringLiteral("repeat"), tr("Repeat every"),
+                                  [this](const QVariant& tag) { m_model->chooseRepeat(tag.toDouble()); });
 }
 
 void AlarmRowEditor::buildNotificationGroup()
@@ -171,11 +165,8 @@ void AlarmRowEditor::buildNotificationGroup()
     connect(m_notifySwitch, &QCheckBox::clicked, m_model, &AlarmEditorModel::setNotify);
     m_layout->addWidget(fieldRow(QStringLiteral("bell"), tr("Banner notification"), m_notifySwitch));
 
-    m_snoozePicker = new AlarmMenuPicker(this);
-    m_snoozePicker->setObjectName(QStringLiteral("snoozePicker"));
-    connect(m_snoozePicker, &AlarmMenuPicker::chosen, this,
-            [this](const QVariant& tag) { m_model->chooseSnooze(tag.toLongLong()); });
-    m_layout->addWidget(fieldRow(QStringLiteral("moon.zzz"), tr("Snooze duration"), m_snoozePicker));
+    m_snoozePicker = addPickerRow(QStringLiteral("snoozePicker"), QStringLiteral("moon.zzz"), tr("Snooze duration"),
+                                  [this](const QVariant& tag) { m_model->chooseSnooze(tag.toLongLong()); });
 
     m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText,
                               Spacing::top(Spacing::Step::xs));
@@ -231,6 +222,16 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
     const bool grows = control->sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag;
     layout->addWidget(control, grows ? 3 : 0);
     return row;
+}
+
+AlarmMenuPicker* AlarmRowEditor::addPickerRow(const QString& name, const QString& symbol, const QString& title,
+                                              const std::function<void(const QVariant&)>& choose)
+{
+    auto* picker = new AlarmMenuPicker(this);
+    picker->setObjectName(name);
+    connect(picker, &AlarmMenuPicker::chosen, this, choose);
+    m_layout->addWidget(fieldRow(symbol, title, picker));
+    return picker;
 }
 
 QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, const QMargins& margins)

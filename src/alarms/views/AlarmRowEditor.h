@@ -6,8 +6,8 @@
 #include <QList>
 #include <QMargins>
 #include <QWidget>
+#include <functional>
 
-class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -54,6 +54,9 @@ private:
     QWidget* divider();
     QLabel* sectionHeader(const QString& title);
     QWidget* fieldRow(const QString& symbol, const QString& title, QWidget* control);
+    // A field row of a menu picker, named name, that hands the user's choice to choose.
+    AlarmMenuPicker* addPickerRow(const QString& name, const QString& symbol, const QString& title,
+                                  const std::function<void(const QVariant&)>& choose);
     QWidget* warning(const QString& symbol, QLabel*& text, const QMargins& margins);
     void applyStyle();
     void styleSegments();
@@ -67,7 +70,6 @@ private:
     QList<QLabel*> m_headers;
     QList<QPair<QLabel*, QString>> m_fieldSymbols;
     AlarmMenuPicker* m_sourcePicker = nullptr;
-    QButtonGroup* m_directionGroup = nullptr;
     QPushButton* m_aboveButton = nullptr;
     QPushButton* m_belowButton = nullptr;
     QSlider* m_slider = nullptr;
