@@ -3,6 +3,7 @@
 #include "alarms/views/AlarmMenuPicker.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "views/Divider.h"
 #include "views/Spacing.h"
 #include "views/Symbol.h"
 #include "views/TextLabel.h"
@@ -182,11 +183,7 @@ QWidget* AlarmRowEditor::divider()
     auto* holder = new QWidget(this);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::ml));
-    auto* line = new QFrame(holder);
-    line->setFixedHeight(1);
-    line->setAutoFillBackground(true);
-    layout->addWidget(line);
-    m_dividers.append(line);
+    layout->addWidget(new Divider(holder));
     return holder;
 }
 
@@ -255,12 +252,6 @@ QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, const QMa
 
 void AlarmRowEditor::applyStyle()
 {
-    const QColor separator = DesignStyle::colour(DesignStyle::Colour::separator, this);
-    for (QWidget* line : std::as_const(m_dividers)) {
-        QPalette p = line->palette();
-        p.setColor(QPalette::Window, separator);
-        line->setPalette(p);
-    }
     QFont headerFont = DesignStyle::font(DesignStyle::TextStyle::caption2);
     headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
     for (QLabel* header : std::as_const(m_headers)) {

@@ -66,7 +66,6 @@ private:
     QIcon m_installedIcon;
 
     QVBoxLayout* m_layout = nullptr;
-    QList<QWidget*> m_dividers;
     QList<QLabel*> m_headers;
     QList<QPair<QLabel*, QString>> m_fieldSymbols;
     AlarmMenuPicker* m_sourcePicker = nullptr;
