@@ -153,12 +153,9 @@ void AlarmRowEditor::buildNotificationGroup()
     soundLayout->addWidget(m_resetButton);
     m_layout->addWidget(fieldRow(QStringLiteral("speaker.wave.2"), tr("Sound"), soundRow));
 
-    m_soundWarning = warning(QStringLiteral("exclamationmark.triangle.fill"), m_soundWarningText,
-                             Spacing::leading(Spacing::Step::xxxl));
-    m_soundWarning->setObjectName(QStringLiteral("soundWarning"));
-    m_soundWarningSymbol = m_soundWarning->findChild<QLabel*>(QStringLiteral("symbol"));
-    m_soundWarningText->setText(tr("Sound file moved or unreadable. Pick a new one."));
-    m_layout->addWidget(m_soundWarning);
+    m_soundWarning = addWarning(QStringLiteral("soundWarning"), QStringLiteral("exclamationmark.triangle.fill"),
+                                Spacing::leading(Spacing::Step::xxxl));
+    m_soundWarning.text->setText(tr("Sound file moved or unreadable. Pick a new one."));
 
     m_notifySwitch = new QCheckBox(this);
     m_notifySwitch->setObjectName(QStringLiteral("notifySwitch"));
@@ -169,11 +166,8 @@ void AlarmRowEditor::buildNotificationGroup()
     m_snoozePicker = addPickerRow(QStringLiteral("snoozePicker"), QStringLiteral("moon.zzz"), tr("Snooze duration"),
                                   [this](const QVariant& tag) { m_model->chooseSnooze(tag.toLongLong()); });
 
-    m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText,
-                              Spacing::top(Spacing::Step::xs));
-    m_sourceWarning->setObjectName(QStringLiteral("sourceWarning"));
-    m_sourceWarningSymbol = m_sourceWarning->findChild<QLabel*>(QStringLiteral("symbol"));
-    m_layout->addWidget(m_sourceWarning);
+    m_sourceWarning = addWarning(QStringLiteral("sourceWarning"), QStringLiteral("exclamationmark.circle.fill"),
+                                 Spacing::top(Spacing::Step::xs));
 }
 
 // --- Building blocks ------------------------------------------------------------------
@@ -231,23 +225,24 @@ AlarmMenuPicker* AlarmRowEditor::addPickerRow(const QString& name, const QString
     return picker;
 }
 
-QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, const QMargins& margins)
+AlarmRowEditor::Warning AlarmRowEditor::addWarning(const QString& name, const QString& symbol, const QMargins& margins)
 {
-    auto* holder = new QWidget(this);
-    auto* layout = new QHBoxLayout(holder);
+    Warning warning{new QWidget(this), nullptr, nullptr, symbol};
+    warning.holder->setObjectName(name);
+    auto* layout = new QHBoxLayout(warning.holder);
     layout->setContentsMargins(margins);
     layout->setSpacing(Spacing::px(Spacing::Step::s));
-    auto* symbolLabel = new QLabel(holder);
-    symbolLabel->setObjectName(QStringLiteral("symbol"));
-    symbolLabel->setProperty("symbolName", symbol);
-    layout->addWidget(symbolLabel, 0, Qt::AlignVCenter);
-    text = new QLabel(holder);
-    text->setObjectName(QStringLiteral("text"));
-    text->setTextFormat(Qt::PlainText);
-    text->setWordWrap(true);
-    layout->addWidget(text, 1, Qt::AlignVCenter);
-    holder->setVisible(false);
-    return holder;
+    warning.symbolLabel = new QLabel(warning.holder);
+    warning.symbolLabel->setObjectName(QStringLiteral("symbol"));
+    layout->addWidget(warning.symbolLabel, 0, Qt::AlignVCenter);
+    warning.text = new QLabel(warning.holder);
+    warning.text->setObjectName(QStringLiteral("text"));
+    warning.text->setTextFormat(Qt::PlainText);
+    warning.text->setWordWrap(true);
+    layout->addWidget(warning.text, 1, Qt::AlignVCenter);
+    warning.holder->setVisible(false);
+    m_layout->addWidget(warning.holder);
+    return warning;
 }
 
 void AlarmRowEditor::applyStyle()
@@ -266,13 +261,11 @@ void AlarmRowEditor::applyStyle()
     m_resetButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     const QColor orange = DesignStyle::colour(DesignStyle::Colour::orange, this);
     const QFont caption = DesignStyle::font(DesignStyle::TextStyle::caption);
-    for (QLabel* symbol : {m_soundWarningSymbol, m_sourceWarningSymbol}) {
-        symbol->setPixmap(Symbol::pixmap(symbol->property("symbolName").toString(), Symbol::Scale::small, orange,
-                                      devicePixelRatioF()));
-    }
-    for (QLabel* text : {m_soundWarningText, m_sourceWarningText}) {
-        text->setFont(caption);
-        TextLabel::setColour(text, DesignStyle::Colour::secondary);
+    for (const Warning* warning : {&m_soundWarning, &m_sourceWarning}) {
+        warning->symbolLabel->setPixmap(
+            Symbol::pixmap(warning->symbol, Symbol::Scale::small, orange, devicePixelRatioF()));
+        warning->text->setFont(caption);
+        TextLabel::setColour(warning->text, DesignStyle::Colour::secondary);
     }
     m_thresholdText->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::callout)));
     TextLabel::setColour(m_thresholdText, DesignStyle::Colour::secondary);
@@ -371,16 +364,16 @@ void AlarmRowEditor::refresh()
     m_repeatPicker->setToolTip(m_model->repeatHelp());
     load(m_soundPicker, m_model->soundEntries(), m_model->soundValue());
     m_resetButton->setVisible(m_model->resetShown());
-    m_soundWarning->setVisible(m_model->soundWarningShown());
+    m_soundWarning.holder->setVisible(m_model->soundWarningShown());
     {
         const QSignalBlocker block(m_notifySwitch);
         m_notifySwitch->setChecked(a->notify);
     }
     load(m_snoozePicker, m_model->snoozeEntries(), QVariant::fromValue(m_model->snoozeValue()));
     const QString sourceWarning = m_model->sourceWarning();
-    m_sourceWarning->setVisible(!sourceWarning.isEmpty());
+    m_sourceWarning.holder->setVisible(!sourceWarning.isEmpty());
     if (!sourceWarning.isEmpty())
-        m_sourceWarningText->setText(sourceWarning);
+        m_sourceWarning.text->setText(sourceWarning);
 }
 
 } // namespace gaugelet

@@ -57,7 +57,15 @@ private:
     // A field row of a menu picker, named name, that hands the user's choice to choose.
     AlarmMenuPicker* addPickerRow(const QString& name, const QString& symbol, const QString& title,
                                   const std::function<void(const QVariant&)>& choose);
-    QWidget* warning(const QString& symbol, QLabel*& text, const QMargins& margins);
+    // A warning line, hidden until shown: an orange symbol beside a secondary text.
+    struct Warning {
+        QWidget* holder;
+        QLabel* symbolLabel;
+        QLabel* text;
+        QString symbol;
+    };
+    // Adds a warning line, named name, to the editor.
+    Warning addWarning(const QString& name, const QString& symbol, const QMargins& margins);
     void applyStyle();
     void styleSegments();
     void load(AlarmMenuPicker* picker, const QList<AlarmEditorModel::MenuEntry>& entries, const QVariant& current);
@@ -76,14 +84,10 @@ private:
     AlarmMenuPicker* m_repeatPicker = nullptr;
     AlarmMenuPicker* m_soundPicker = nullptr;
     QToolButton* m_resetButton = nullptr;
-    QWidget* m_soundWarning = nullptr;
-    QLabel* m_soundWarningText = nullptr;
-    QLabel* m_soundWarningSymbol = nullptr;
+    Warning m_soundWarning{};
     QCheckBox* m_notifySwitch = nullptr;
     AlarmMenuPicker* m_snoozePicker = nullptr;
-    QWidget* m_sourceWarning = nullptr;
-    QLabel* m_sourceWarningText = nullptr;
-    QLabel* m_sourceWarningSymbol = nullptr;
+    Warning m_sourceWarning{};
 };
 
 } // namespace gaugelet
