@@ -121,7 +121,7 @@ QWidget* SettingsView::buildTab(int index, QWidget* parent)
     case stats: return new StatsTab(m_env, parent);
     case alarms: return new AlarmsSettingsView(m_env, parent);
     case themes: return new ThemesTab(m_env, parent);
-    case setup: return new SetupTab(m_env, parent);
+    case setup: return new SetupTab(parent);
     case store: return new StoreTab(m_env, parent);
     default: return new QWidget(parent);
     }

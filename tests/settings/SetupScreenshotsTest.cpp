@@ -99,7 +99,7 @@ TEST(SetupScreenshots, SettingsTabShowsTheSameChecklist)
         SetupWorld world;
         SilentNotificationServer server(world.bus);
         world.center.setReplyTimeoutMs(60000);
-        SetupTab tab(ViewEnvironment{});
+        SetupTab tab;
         tab.resize(540, 470);
         if (dark)
             tab.setPalette(darkPalette());

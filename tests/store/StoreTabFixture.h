@@ -12,7 +12,6 @@
 #include "menubar/views/RunnerPreviewView.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
-#include "store/views/AdultContentBadge.h"
 #include "store/BundleVerifier.h"
 #include "store/views/InstalledBundleRow.h"
 #include "store/MockStoreClient.h"
@@ -24,7 +23,6 @@
 #include "store/views/StoreActionButton.h"
 #include "store/StoreCoordinator.h"
 #include "store/views/StoreItemRow.h"
-#include "store/views/StoreNewBadge.h"
 #include "store/views/StoreSymbolView.h"
 #include "store/views/StoreWrappingLabel.h"
 #include "store/UserDefaultsRemoteCatalogueCache.h"
@@ -215,6 +213,12 @@ protected:
         T* found = tab ? tab->findChild<T*>(QString::fromLatin1(name)) : nullptr;
         EXPECT_NE(found, nullptr) << name;
         return found;
+    }
+    // A row's named pieces.
+    template <typename T = QLabel>
+    static T* part(const QWidget* row, const char* name)
+    {
+        return row->findChild<T*>(QLatin1String(name));
     }
     GroupedSection* section(const char* name) const { return part<GroupedSection>(name); }
     // The catalogue section's single line, or empty while it lists rows or is hidden.

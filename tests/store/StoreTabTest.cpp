@@ -1,4 +1,5 @@
 #include "StoreTabFixture.h"
+#include "store/views/StoreBadge.h"
 
 #include <QPointer>
 
@@ -241,8 +242,8 @@ TEST_F(StoreTabTest, PricesVersionsAndRemove)
     Defaults::standard()->set(SettingsSchema::builtInBundles, QVariantList{QStringLiteral("hare")});
     openAndLoad();
 
-    EXPECT_EQ(rowFor("fox")->priceLabel()->text(), "Free");
-    EXPECT_EQ(rowFor("wolf")->priceLabel()->text(), "4.99 USD");
+    EXPECT_EQ(part(rowFor("fox"), "price")->text(), "Free");
+    EXPECT_EQ(part(rowFor("wolf"), "price")->text(), "4.99 USD");
     StoreItem item;
     item.priceCents = 5;
     item.currency = "EUR";
@@ -252,24 +253,24 @@ TEST_F(StoreTabTest, PricesVersionsAndRemove)
 
     InstalledBundleRow* builtIn = installedRowFor("hare");
     ASSERT_NE(builtIn, nullptr);
-    EXPECT_EQ(builtIn->verificationLabel()->text(), "Free · built-in · signature verified");
-    EXPECT_EQ(builtIn->removeButton(), nullptr);
+    EXPECT_EQ(part(builtIn, "verification")->text(), "Free · built-in · signature verified");
+    EXPECT_EQ(part<QPushButton>(builtIn, "remove"), nullptr);
     // A free bundle from the store is no built-in one: it shows its version and can go.
     InstalledBundleRow* freeFromStore = installedRowFor("owl");
     ASSERT_NE(freeFromStore, nullptr);
-    EXPECT_EQ(freeFromStore->verificationLabel()->text(), "v4 · signature verified");
-    EXPECT_NE(freeFromStore->removeButton(), nullptr);
+    EXPECT_EQ(part(freeFromStore, "verification")->text(), "v4 · signature verified");
+    EXPECT_NE(part<QPushButton>(freeFromStore, "remove"), nullptr);
     InstalledBundleRow* bought = installedRowFor("chimes");
     ASSERT_NE(bought, nullptr);
-    EXPECT_EQ(bought->verificationLabel()->text(), "v3 · signature verified");
-    ASSERT_NE(bought->removeButton(), nullptr);
-    EXPECT_EQ(bought->removeButton()->text(), "Remove");
-    EXPECT_EQ(bought->authorLabel()->text(), "by Gaugelet");
-    EXPECT_EQ(bought->idLabel()->text(), "chimes");
+    EXPECT_EQ(part(bought, "verification")->text(), "v3 · signature verified");
+    ASSERT_NE(part<QPushButton>(bought, "remove"), nullptr);
+    EXPECT_EQ(part<QPushButton>(bought, "remove")->text(), "Remove");
+    EXPECT_EQ(part(bought, "author")->text(), "by Gaugelet");
+    EXPECT_EQ(part(bought, "id")->text(), "chimes");
 
     // Remove acts at once, without a question, and the item can be installed again.
     ASSERT_TRUE(SoundRegistry::installed().contains("chimes.bell"));
-    bought->removeButton()->click();
+    part<QPushButton>(bought, "remove")->click();
     // Gone at once, before any question could have been answered.
     EXPECT_FALSE(QFileInfo(folders.bundlesRoot() + "/chimes").exists());
     EXPECT_FALSE(SoundRegistry::installed().contains("chimes.bell"));
@@ -288,12 +289,12 @@ TEST_F(StoreTabTest, CatalogueTextsArePlainAndBadgesFollowTheItem)
     openAndLoad();
     StoreItemRow* fox = rowFor("fox");
     ASSERT_NE(fox, nullptr);
-    EXPECT_EQ(fox->nameLabel()->text(), "Fox <i>x</i>");
-    EXPECT_EQ(fox->nameLabel()->textFormat(), Qt::PlainText);
-    EXPECT_EQ(fox->authorLabel()->text(), "by <b>Ann</b> & co");
-    EXPECT_EQ(fox->authorLabel()->textFormat(), Qt::PlainText);
-    EXPECT_EQ(fox->idLabel()->text(), "fox");
-    EXPECT_EQ(fox->adultBadge(), nullptr);
+    EXPECT_EQ(part(fox, "name")->text(), "Fox <i>x</i>");
+    EXPECT_EQ(part(fox, "name")->textFormat(), Qt::PlainText);
+    EXPECT_EQ(part(fox, "author")->text(), "by <b>Ann</b> & co");
+    EXPECT_EQ(part(fox, "author")->textFormat(), Qt::PlainText);
+    EXPECT_EQ(part(fox, "id")->text(), "fox");
+    EXPECT_EQ(part<QWidget>(fox, "adultBadge"), nullptr);
 
     // A name and id far wider than the window are cut at the row's end; the
     // price and the button stay inside the window.
@@ -306,12 +307,12 @@ TEST_F(StoreTabTest, CatalogueTextsArePlainAndBadgesFollowTheItem)
 
     StoreItemRow* adult = rowFor(adultId);
     ASSERT_NE(adult, nullptr);
-    ASSERT_NE(adult->adultBadge(), nullptr);
-    EXPECT_EQ(adult->adultBadge()->accessibleName(), "Contains adult content, 18 plus");
-    EXPECT_EQ(static_cast<AdultContentBadge*>(adult->adultBadge())->text(), "18+ NSFW");
-    EXPECT_EQ(AdultContentBadge::badgeColour(), QColor::fromRgbF(0.94f, 0.33f, 0.41f));
+    ASSERT_NE(part<QWidget>(adult, "adultBadge"), nullptr);
+    EXPECT_EQ(part<QWidget>(adult, "adultBadge")->accessibleName(), "Contains adult content, 18 plus");
+    EXPECT_EQ(static_cast<StoreBadge*>(part<QWidget>(adult, "adultBadge"))->text(), "18+ NSFW");
+    EXPECT_EQ(StoreBadge::adultContentColour(), QColor::fromRgbF(0.94f, 0.33f, 0.41f));
     // The badge is drawn in its colour: its outline carries it.
-    QWidget* badgeWidget = adult->adultBadge();
+    QWidget* badgeWidget = part<QWidget>(adult, "adultBadge");
     badgeWidget->resize(badgeWidget->sizeHint());
     const QImage badge = badgeWidget->grab().toImage();
     ASSERT_FALSE(badge.isNull());
@@ -388,7 +389,7 @@ TEST_F(StoreTabTest, ACatalogueListingAnIdTwiceShowsItOnceAndLogsIt)
     openAndLoad();
     ASSERT_EQ(store->available().size(), 2);
     EXPECT_EQ(rowIds(), QStringList{"fox"});
-    EXPECT_EQ(rowFor("fox")->nameLabel()->text(), "Fox newer");
+    EXPECT_EQ(part(rowFor("fox"), "name")->text(), "Fox newer");
     EXPECT_TRUE(log.contains("catalogue lists fox more than once"));
 }
 
@@ -459,10 +460,10 @@ TEST_F(StoreTabTest, InstallsAndRemovesEndToEndOverHttps)
     ASSERT_TRUE(waitUntil([&] { return installedRowFor("fox") != nullptr; }));
     EXPECT_EQ(store->lastError(), std::nullopt);
     EXPECT_NE(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
-    EXPECT_EQ(installedRowFor("fox")->verificationLabel()->text(), "v4 · signature verified");
+    EXPECT_EQ(part(installedRowFor("fox"), "verification")->text(), "v4 · signature verified");
     EXPECT_EQ(catalogueLine(), "All caught up: every Store bundle is installed.");
 
-    installedRowFor("fox")->removeButton()->click();
+    part<QPushButton>(installedRowFor("fox"), "remove")->click();
     ASSERT_TRUE(waitUntil([&] { return installedRowFor("fox") == nullptr; }));
     EXPECT_EQ(visualizers.visualizer(QStringLiteral("viz.runner.fox")), nullptr);
     EXPECT_NE(rowFor("fox"), nullptr);
@@ -525,7 +526,7 @@ TEST_F(StoreTabTest, TextColoursFollowTheSwitchBetweenLightAndDark)
 {
     putOnShelf({.id = "fox", .name = "Fox"});
     openAndLoad();
-    QLabel* author = rowFor("fox")->authorLabel();
+    QLabel* author = part(rowFor("fox"), "author");
     const QColor lightSecondary = DesignStyle::colour(DesignStyle::Colour::secondary, QApplication::palette());
     EXPECT_EQ(author->palette().color(QPalette::WindowText), lightSecondary);
     const QPalette light = QApplication::palette();

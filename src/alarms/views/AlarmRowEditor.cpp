@@ -3,6 +3,7 @@
 #include "alarms/views/AlarmMenuPicker.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
+#include "views/Divider.h"
 #include "views/Spacing.h"
 #include "views/Symbol.h"
 #include "views/TextLabel.h"
@@ -62,11 +63,8 @@ void AlarmRowEditor::buildTriggerGroup()
     m_layout->addWidget(divider());
     m_layout->addWidget(sectionHeader(tr("Trigger")));
 
-    m_sourcePicker = new AlarmMenuPicker(this);
-    m_sourcePicker->setObjectName(QStringLiteral("sourcePicker"));
-    connect(m_sourcePicker, &AlarmMenuPicker::chosen, this,
-            [this](const QVariant& tag) { m_model->chooseSource(tag.toString()); });
-    m_layout->addWidget(fieldRow(QStringLiteral("chart.line.uptrend.xyaxis"), tr("Source"), m_sourcePicker));
+    m_sourcePicker = addPickerRow(QStringLiteral("sourcePicker"), QStringLiteral("chart.line.uptrend.xyaxis"),
+                                  tr("Source"), [this](const QVariant& tag) { m_model->chooseSource(tag.toString()); });
 
     auto* segments = new QWidget(this);
     segments->setObjectName(QStringLiteral("directionPicker"));
@@ -74,8 +72,8 @@ void AlarmRowEditor::buildTriggerGroup()
     auto* segmentsLayout = new QHBoxLayout(segments);
     segmentsLayout->setContentsMargins(0, 0, 0, 0);
     segmentsLayout->setSpacing(0);
-    m_directionGroup = new QButtonGroup(this);
-    m_directionGroup->setExclusive(true);
+    auto* directionGroup = new QButtonGroup(this);
+    directionGroup->setExclusive(true);
     m_aboveButton = new QPushButton(tr("Above"), segments);
     m_belowButton = new QPushButton(tr("Below"), segments);
     for (QPushButton* button : {m_aboveButton, m_belowButton}) {
@@ -85,9 +83,9 @@ void AlarmRowEditor::buildTriggerGroup()
     }
     m_aboveButton->setObjectName(QStringLiteral("above"));
     m_belowButton->setObjectName(QStringLiteral("below"));
-    m_directionGroup->addButton(m_aboveButton, aboveId);
-    m_directionGroup->addButton(m_belowButton, belowId);
-    connect(m_directionGroup, &QButtonGroup::idClicked, this, [this](int id) {
+    directionGroup->addButton(m_aboveButton, aboveId);
+    directionGroup->addButton(m_belowButton, belowId);
+    connect(directionGroup, &QButtonGroup::idClicked, this, [this](int id) {
         m_model->chooseDirection(id == belowId ? Alarm::Direction::below : Alarm::Direction::above);
     });
     m_layout->addWidget(fieldRow(QStringLiteral("arrow.up.arrow.down"), tr("Direction"), segments));
@@ -125,11 +123,8 @@ void AlarmRowEditor::buildTriggerGroup()
     });
     m_layout->addWidget(fieldRow(QStringLiteral("slider.horizontal.below.rectangle"), tr("Threshold"), threshold));
 
-    m_repeatPicker = new AlarmMenuPicker(this);
-    m_repeatPicker->setObjectName(QStringLiteral("repeatPicker"));
-    connect(m_repeatPicker, &AlarmMenuPicker::chosen, this,
-            [this](const QVariant& tag) { m_model->chooseRepeat(tag.toDouble()); });
-    m_layout->addWidget(fieldRow(QStringLiteral("repeat"), tr("Repeat every"), m_repeatPicker));
+    m_repeatPicker = addPickerRow(QStringLiteral("repeatPicker"), QStringLiteral("repeat"), tr("Repeat every"),
+                                  [this](const QVariant& tag) { m_model->chooseRepeat(tag.toDouble()); });
 }
 
 void AlarmRowEditor::buildNotificationGroup()
@@ -158,12 +153,9 @@ void AlarmRowEditor::buildNotificationGroup()
     soundLayout->addWidget(m_resetButton);
     m_layout->addWidget(fieldRow(QStringLiteral("speaker.wave.2"), tr("Sound"), soundRow));
 
-    m_soundWarning = warning(QStringLiteral("exclamationmark.triangle.fill"), m_soundWarningText,
-                             Spacing::leading(Spacing::Step::xxxl));
-    m_soundWarning->setObjectName(QStringLiteral("soundWarning"));
-    m_soundWarningSymbol = m_soundWarning->findChild<QLabel*>(QStringLiteral("symbol"));
-    m_soundWarningText->setText(tr("Sound file moved or unreadable. Pick a new one."));
-    m_layout->addWidget(m_soundWarning);
+    m_soundWarning = addWarning(QStringLiteral("soundWarning"), QStringLiteral("exclamationmark.triangle.fill"),
+                                Spacing::leading(Spacing::Step::xxxl));
+    m_soundWarning.text->setText(tr("Sound file moved or unreadable. Pick a new one."));
 
     m_notifySwitch = new QCheckBox(this);
     m_notifySwitch->setObjectName(QStringLiteral("notifySwitch"));
@@ -171,17 +163,11 @@ void AlarmRowEditor::buildNotificationGroup()
     connect(m_notifySwitch, &QCheckBox::clicked, m_model, &AlarmEditorModel::setNotify);
     m_layout->addWidget(fieldRow(QStringLiteral("bell"), tr("Banner notification"), m_notifySwitch));
 
-    m_snoozePicker = new AlarmMenuPicker(this);
-    m_snoozePicker->setObjectName(QStringLiteral("snoozePicker"));
-    connect(m_snoozePicker, &AlarmMenuPicker::chosen, this,
-            [this](const QVariant& tag) { m_model->chooseSnooze(tag.toLongLong()); });
-    m_layout->addWidget(fieldRow(QStringLiteral("moon.zzz"), tr("Snooze duration"), m_snoozePicker));
+    m_snoozePicker = addPickerRow(QStringLiteral("snoozePicker"), QStringLiteral("moon.zzz"), tr("Snooze duration"),
+                                  [this](const QVariant& tag) { m_model->chooseSnooze(tag.toLongLong()); });
 
-    m_sourceWarning = warning(QStringLiteral("exclamationmark.circle.fill"), m_sourceWarningText,
-                              Spacing::top(Spacing::Step::xs));
-    m_sourceWarning->setObjectName(QStringLiteral("sourceWarning"));
-    m_sourceWarningSymbol = m_sourceWarning->findChild<QLabel*>(QStringLiteral("symbol"));
-    m_layout->addWidget(m_sourceWarning);
+    m_sourceWarning = addWarning(QStringLiteral("sourceWarning"), QStringLiteral("exclamationmark.circle.fill"),
+                                 Spacing::top(Spacing::Step::xs));
 }
 
 // --- Building blocks ------------------------------------------------------------------
@@ -191,11 +177,7 @@ QWidget* AlarmRowEditor::divider()
     auto* holder = new QWidget(this);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::ml));
-    auto* line = new QFrame(holder);
-    line->setFixedHeight(1);
-    line->setAutoFillBackground(true);
-    layout->addWidget(line);
-    m_dividers.append(line);
+    layout->addWidget(new Divider(holder));
     return holder;
 }
 
@@ -233,33 +215,38 @@ QWidget* AlarmRowEditor::fieldRow(const QString& symbol, const QString& title, Q
     return row;
 }
 
-QWidget* AlarmRowEditor::warning(const QString& symbol, QLabel*& text, const QMargins& margins)
+AlarmMenuPicker* AlarmRowEditor::addPickerRow(const QString& name, const QString& symbol, const QString& title,
+                                              const std::function<void(const QVariant&)>& choose)
 {
-    auto* holder = new QWidget(this);
-    auto* layout = new QHBoxLayout(holder);
+    auto* picker = new AlarmMenuPicker(this);
+    picker->setObjectName(name);
+    connect(picker, &AlarmMenuPicker::chosen, this, choose);
+    m_layout->addWidget(fieldRow(symbol, title, picker));
+    return picker;
+}
+
+AlarmRowEditor::Warning AlarmRowEditor::addWarning(const QString& name, const QString& symbol, const QMargins& margins)
+{
+    Warning warning{new QWidget(this), nullptr, nullptr, symbol};
+    warning.holder->setObjectName(name);
+    auto* layout = new QHBoxLayout(warning.holder);
     layout->setContentsMargins(margins);
     layout->setSpacing(Spacing::px(Spacing::Step::s));
-    auto* symbolLabel = new QLabel(holder);
-    symbolLabel->setObjectName(QStringLiteral("symbol"));
-    symbolLabel->setProperty("symbolName", symbol);
-    layout->addWidget(symbolLabel, 0, Qt::AlignVCenter);
-    text = new QLabel(holder);
-    text->setObjectName(QStringLiteral("text"));
-    text->setTextFormat(Qt::PlainText);
-    text->setWordWrap(true);
-    layout->addWidget(text, 1, Qt::AlignVCenter);
-    holder->setVisible(false);
-    return holder;
+    warning.symbolLabel = new QLabel(warning.holder);
+    warning.symbolLabel->setObjectName(QStringLiteral("symbol"));
+    layout->addWidget(warning.symbolLabel, 0, Qt::AlignVCenter);
+    warning.text = new QLabel(warning.holder);
+    warning.text->setObjectName(QStringLiteral("text"));
+    warning.text->setTextFormat(Qt::PlainText);
+    warning.text->setWordWrap(true);
+    layout->addWidget(warning.text, 1, Qt::AlignVCenter);
+    warning.holder->setVisible(false);
+    m_layout->addWidget(warning.holder);
+    return warning;
 }
 
 void AlarmRowEditor::applyStyle()
 {
-    const QColor separator = DesignStyle::colour(DesignStyle::Colour::separator, this);
-    for (QWidget* line : std::as_const(m_dividers)) {
-        QPalette p = line->palette();
-        p.setColor(QPalette::Window, separator);
-        line->setPalette(p);
-    }
     QFont headerFont = DesignStyle::font(DesignStyle::TextStyle::caption2);
     headerFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
     for (QLabel* header : std::as_const(m_headers)) {
@@ -274,13 +261,11 @@ void AlarmRowEditor::applyStyle()
     m_resetButton->setIconSize(QSize(Symbol::Scale::medium, Symbol::Scale::medium));
     const QColor orange = DesignStyle::colour(DesignStyle::Colour::orange, this);
     const QFont caption = DesignStyle::font(DesignStyle::TextStyle::caption);
-    for (QLabel* symbol : {m_soundWarningSymbol, m_sourceWarningSymbol}) {
-        symbol->setPixmap(Symbol::pixmap(symbol->property("symbolName").toString(), Symbol::Scale::small, orange,
-                                      devicePixelRatioF()));
-    }
-    for (QLabel* text : {m_soundWarningText, m_sourceWarningText}) {
-        text->setFont(caption);
-        TextLabel::setColour(text, DesignStyle::Colour::secondary);
+    for (const Warning* warning : {&m_soundWarning, &m_sourceWarning}) {
+        warning->symbolLabel->setPixmap(
+            Symbol::pixmap(warning->symbol, Symbol::Scale::small, orange, devicePixelRatioF()));
+        warning->text->setFont(caption);
+        TextLabel::setColour(warning->text, DesignStyle::Colour::secondary);
     }
     m_thresholdText->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::callout)));
     TextLabel::setColour(m_thresholdText, DesignStyle::Colour::secondary);
@@ -379,16 +364,16 @@ void AlarmRowEditor::refresh()
     m_repeatPicker->setToolTip(m_model->repeatHelp());
     load(m_soundPicker, m_model->soundEntries(), m_model->soundValue());
     m_resetButton->setVisible(m_model->resetShown());
-    m_soundWarning->setVisible(m_model->soundWarningShown());
+    m_soundWarning.holder->setVisible(m_model->soundWarningShown());
     {
         const QSignalBlocker block(m_notifySwitch);
         m_notifySwitch->setChecked(a->notify);
     }
     load(m_snoozePicker, m_model->snoozeEntries(), QVariant::fromValue(m_model->snoozeValue()));
     const QString sourceWarning = m_model->sourceWarning();
-    m_sourceWarning->setVisible(!sourceWarning.isEmpty());
+    m_sourceWarning.holder->setVisible(!sourceWarning.isEmpty());
     if (!sourceWarning.isEmpty())
-        m_sourceWarningText->setText(sourceWarning);
+        m_sourceWarning.text->setText(sourceWarning);
 }
 
 } // namespace gaugelet

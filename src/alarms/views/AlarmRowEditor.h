@@ -6,8 +6,8 @@
 #include <QList>
 #include <QMargins>
 #include <QWidget>
+#include <functional>
 
-class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -54,7 +54,18 @@ private:
     QWidget* divider();
     QLabel* sectionHeader(const QString& title);
     QWidget* fieldRow(const QString& symbol, const QString& title, QWidget* control);
-    QWidget* warning(const QString& symbol, QLabel*& text, const QMargins& margins);
+    // A field row of a menu picker, named name, that hands the user's choice to choose.
+    AlarmMenuPicker* addPickerRow(const QString& name, const QString& symbol, const QString& title,
+                                  const std::function<void(const QVariant&)>& choose);
+    // A warning line, hidden until shown: an orange symbol beside a secondary text.
+    struct Warning {
+        QWidget* holder;
+        QLabel* symbolLabel;
+        QLabel* text;
+        QString symbol;
+    };
+    // Adds a warning line, named name, to the editor.
+    Warning addWarning(const QString& name, const QString& symbol, const QMargins& margins);
     void applyStyle();
     void styleSegments();
     void load(AlarmMenuPicker* picker, const QList<AlarmEditorModel::MenuEntry>& entries, const QVariant& current);
@@ -63,11 +74,9 @@ private:
     QIcon m_installedIcon;
 
     QVBoxLayout* m_layout = nullptr;
-    QList<QWidget*> m_dividers;
     QList<QLabel*> m_headers;
     QList<QPair<QLabel*, QString>> m_fieldSymbols;
     AlarmMenuPicker* m_sourcePicker = nullptr;
-    QButtonGroup* m_directionGroup = nullptr;
     QPushButton* m_aboveButton = nullptr;
     QPushButton* m_belowButton = nullptr;
     QSlider* m_slider = nullptr;
@@ -75,14 +84,10 @@ private:
     AlarmMenuPicker* m_repeatPicker = nullptr;
     AlarmMenuPicker* m_soundPicker = nullptr;
     QToolButton* m_resetButton = nullptr;
-    QWidget* m_soundWarning = nullptr;
-    QLabel* m_soundWarningText = nullptr;
-    QLabel* m_soundWarningSymbol = nullptr;
+    Warning m_soundWarning{};
     QCheckBox* m_notifySwitch = nullptr;
     AlarmMenuPicker* m_snoozePicker = nullptr;
-    QWidget* m_sourceWarning = nullptr;
-    QLabel* m_sourceWarningText = nullptr;
-    QLabel* m_sourceWarningSymbol = nullptr;
+    Warning m_sourceWarning{};
 };
 
 } // namespace gaugelet

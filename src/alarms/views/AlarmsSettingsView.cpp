@@ -9,6 +9,7 @@
 #include "stats/StatProvider.h"
 #include "stats/StatRegistry.h"
 #include "views/GroupedSection.h"
+#include "views/PageScrollArea.h"
 #include "views/Spacing.h"
 #include "views/Symbol.h"
 #include "views/TextLabel.h"
@@ -16,7 +17,6 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,13 +44,8 @@ AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* pare
     layout->setSpacing(0);
     buildBanner(layout);
 
-    m_scroll = new QScrollArea(this);
+    m_scroll = new PageScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("form"));
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The form shows the window's background, not a content background of its own.
-    m_scroll->viewport()->setAutoFillBackground(false);
     layout->addWidget(m_scroll, 1);
     buildForm();
     applyStyle();

@@ -70,6 +70,25 @@ QLabel* captionLabel(const QString& text)
     return label;
 }
 
+// A push button, named for tests and screenshots.
+QPushButton* namedButton(const QString& text, const QString& name)
+{
+    auto* button = new QPushButton(text);
+    button->setObjectName(name);
+    return button;
+}
+
+// A row of the form with buttons at its leading edge.
+QWidget* buttonRow(std::initializer_list<QPushButton*> buttons)
+{
+    QHBoxLayout* h = nullptr;
+    QWidget* row = makeRow(h);
+    for (QPushButton* button : buttons)
+        h->addWidget(button);
+    h->addStretch(1);
+    return row;
+}
+
 } // namespace
 
 GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent)
@@ -142,11 +161,11 @@ void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
         QWidget* versionRow = makeRow(h);
         h->addWidget(plainLabel(tr("Current version"), Style::body));
         h->addStretch(1);
-        m_versionLabel = plainLabel(versionText(), Style::body);
-        m_versionLabel->setFont(DesignStyle::monospacedDigits(m_versionLabel->font()));
-        m_versionLabel->setObjectName(QStringLiteral("currentVersion"));
-        m_secondaryLabels.append(m_versionLabel);
-        h->addWidget(m_versionLabel);
+        auto* version = plainLabel(versionText(), Style::body);
+        version->setFont(DesignStyle::monospacedDigits(version->font()));
+        version->setObjectName(QStringLiteral("currentVersion"));
+        m_secondaryLabels.append(version);
+        h->addWidget(version);
         section->addRow(versionRow);
 
         auto* figures = new AboutFigures({
@@ -155,17 +174,14 @@ void GeneralTab::buildAbout(QWidget* form, QVBoxLayout* column)
             {QStringLiteral("~") + QString::number(idleMemoryMB), tr("MB memory")},
             {QStringLiteral("~") + QString::asprintf("%.2f", idleCPUPercent), tr("% CPU idle")},
         });
-        m_figureValues = figures->values();
         m_secondaryLabels.append(figures->captions());
-        m_bundleValue = m_figureValues.first();
+        m_bundleValue = figures->values().first();
         section->addRow(figures);
 
-        auto* caption = captionLabel(
-            tr("Built on Qt and a few Linux libraries: QCoro, libsodium, libplist and libsndfile. Memory and CPU "
-               "are the idle footprint of four number tiles over a minute, from the latest committed benchmark."));
-        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
-        m_secondaryLabels.append(caption);
-        section->addRow(caption);
+        addCaption(section,
+                   tr("Built on Qt and a few Linux libraries: QCoro, libsodium, libplist and libsndfile. Memory and "
+                      "CPU are the idle footprint of four number tiles over a minute, from the latest committed "
+                      "benchmark."));
     }
 }
 
@@ -193,24 +209,15 @@ void GeneralTab::buildUpdates(QWidget* form, QVBoxLayout* column)
         h->addWidget(status, 1);
         section->addRow(statusRow);
 
-        QWidget* buttons = makeRow(h);
-        m_checkButton = new QPushButton(tr("Check for updates"));
-        m_checkButton->setObjectName(QStringLiteral("checkForUpdates"));
+        m_checkButton = namedButton(tr("Check for updates"), QStringLiteral("checkForUpdates"));
         connect(m_checkButton, &QPushButton::clicked, m_updates, &UpdateStatusModel::checkNow);
-        m_installButton = new QPushButton(tr("Install update…"));
-        m_installButton->setObjectName(QStringLiteral("installUpdate"));
+        m_installButton = namedButton(tr("Install update…"), QStringLiteral("installUpdate"));
         connect(m_installButton, &QPushButton::clicked, m_updates, &UpdateStatusModel::installUpdate);
-        h->addWidget(m_checkButton);
-        h->addWidget(m_installButton);
-        h->addStretch(1);
-        section->addRow(buttons);
+        section->addRow(buttonRow({m_checkButton, m_installButton}));
 
-        m_updateCaption = captionLabel(tr("Gaugelet only contacts the update server when you click Check for "
-                                          "updates or open the app. It will never download or install an update "
-                                          "without your confirmation."));
-        m_updateCaption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
-        m_secondaryLabels.append(m_updateCaption);
-        section->addRow(m_updateCaption);
+        m_updateCaption = addCaption(section, tr("Gaugelet only contacts the update server when you click Check for "
+                                                 "updates or open the app. It will never download or install an "
+                                                 "update without your confirmation."));
 
         m_spinner = new QTimer(this);
         m_spinner->setInterval(Spinner::kIntervalMs);
@@ -228,29 +235,26 @@ void GeneralTab::buildUpdates(QWidget* form, QVBoxLayout* column)
 
 void GeneralTab::buildBackup(QWidget* form, QVBoxLayout* column)
 {
-    QHBoxLayout* h = nullptr;
-    {
-        GroupedSection* section = addSection(form, column, tr("Backup & restore"));
-        QWidget* buttons = makeRow(h);
-        m_saveButton = new QPushButton(tr("Save settings…"));
-        m_saveButton->setObjectName(QStringLiteral("saveSettings"));
-        connect(m_saveButton, &QPushButton::clicked, this, &GeneralTab::saveSettings);
-        m_loadButton = new QPushButton(tr("Load settings…"));
-        m_loadButton->setObjectName(QStringLiteral("loadSettings"));
-        connect(m_loadButton, &QPushButton::clicked, this, &GeneralTab::loadSettings);
-        h->addWidget(m_saveButton);
-        h->addWidget(m_loadButton);
-        h->addStretch(1);
-        section->addRow(buttons);
+    GroupedSection* section = addSection(form, column, tr("Backup & restore"));
+    auto* save = namedButton(tr("Save settings…"), QStringLiteral("saveSettings"));
+    connect(save, &QPushButton::clicked, this, &GeneralTab::saveSettings);
+    auto* load = namedButton(tr("Load settings…"), QStringLiteral("loadSettings"));
+    connect(load, &QPushButton::clicked, this, &GeneralTab::loadSettings);
+    section->addRow(buttonRow({save, load}));
 
-        auto* caption = captionLabel(
-            tr("Save bundles every pin, alarm, theme, tag, and tile-styling preference into a single file you can "
-               "move to another computer or stash before experimenting. Load replaces the live settings with the "
-               "file's contents and relaunches."));
-        caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
-        m_secondaryLabels.append(caption);
-        section->addRow(caption);
-    }
+    addCaption(section,
+               tr("Save bundles every pin, alarm, theme, tag, and tile-styling preference into a single file you can "
+                  "move to another computer or stash before experimenting. Load replaces the live settings with the "
+                  "file's contents and relaunches."));
+}
+
+QLabel* GeneralTab::addCaption(GroupedSection* section, const QString& text)
+{
+    auto* caption = captionLabel(text);
+    caption->setContentsMargins(Spacing::vertical(Spacing::Step::xs, Spacing::Step::s));
+    m_secondaryLabels.append(caption);
+    section->addRow(caption);
+    return caption;
 }
 
 QString GeneralTab::versionText()

@@ -21,6 +21,7 @@ class QVBoxLayout;
 
 namespace gaugelet {
 
+class GroupedSection;
 class SparkleUpdater;
 class UpdateStatusModel;
 
@@ -79,6 +80,8 @@ private:
     void buildAbout(QWidget* form, QVBoxLayout* column);
     void buildUpdates(QWidget* form, QVBoxLayout* column);
     void buildBackup(QWidget* form, QVBoxLayout* column);
+    // A secondary, wrapping note under a section's rows; gives the label.
+    QLabel* addCaption(GroupedSection* section, const QString& text);
     void scheduleRefresh();
     void refreshUpdates();
     void refreshColours();
@@ -94,17 +97,13 @@ private:
     int m_bundleMB = 0;
 
     QCheckBox* m_launchToggle = nullptr;
-    QLabel* m_versionLabel = nullptr;
     QLabel* m_bundleValue = nullptr;
     QList<QLabel*> m_secondaryLabels;
-    QList<QLabel*> m_figureValues;
     QLabel* m_statusLabel = nullptr;
     QLabel* m_checkedLabel = nullptr;
     QPushButton* m_checkButton = nullptr;
     QPushButton* m_installButton = nullptr;
     QLabel* m_updateCaption = nullptr;
-    QPushButton* m_saveButton = nullptr;
-    QPushButton* m_loadButton = nullptr;
     QTimer* m_spinner = nullptr;
     QTimer* m_checkedTicker = nullptr;
     int m_spinnerStep = 0;

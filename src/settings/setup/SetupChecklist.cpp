@@ -6,8 +6,7 @@
 #include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/NotificationSettingsPane.h"
 #include "platform/desktop/UserNotificationCenter.h"
-#include "settings/setup/LoginItemHero.h"
-#include "settings/setup/NotificationsHero.h"
+#include "settings/setup/AppRowHero.h"
 #include "settings/setup/SetupCard.h"
 #include "views/Spacing.h"
 
@@ -66,7 +65,7 @@ QList<SetupChecklist::RowSpec> SetupChecklist::rows() const
                     if (self)
                         self->runNotificationsAction();
                 },
-                [] { return new NotificationsHero; }},
+                [] { return AppRowHero::notification(); }},
         RowSpec{QStringLiteral("login"), tr("Launch at Login"),
                 tr("Starts Gaugelet automatically so your tiles are always in the menubar."), tr("Enabled"), false,
                 m_model->loginItem(),
@@ -74,7 +73,7 @@ QList<SetupChecklist::RowSpec> SetupChecklist::rows() const
                     if (self)
                         self->runLoginAction();
                 },
-                [] { return new LoginItemHero; }},
+                [] { return AppRowHero::loginItem(); }},
     };
 }
 

@@ -10,22 +10,23 @@ namespace gaugelet {
 
 SetupModel::SetupModel(QObject* parent) : QObject(parent) {}
 
-void SetupModel::setNotifications(const RowStatus& status)
+void SetupModel::store(RowStatus& field, const RowStatus& status, void (SetupModel::*changed)())
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (status == m_notifications)
+    if (status == field)
         return;
-    m_notifications = status;
-    Q_EMIT notificationsChanged();
+    field = status;
+    Q_EMIT(this->*changed)();
+}
+
+void SetupModel::setNotifications(const RowStatus& status)
+{
+    store(m_notifications, status, &SetupModel::notificationsChanged);
 }
 
 void SetupModel::setLoginItem(const RowStatus& status)
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    if (status == m_loginItem)
-        return;
-    m_loginItem = status;
-    Q_EMIT loginItemChanged();
+    store(m_loginItem, status, &SetupModel::loginItemChanged);
 }
 
 void SetupModel::refresh()

@@ -52,6 +52,9 @@ Q_SIGNALS:
     void loginItemChanged();
 
 private:
+    // Stores status in field and emits changed, unless they are equal.
+    void store(RowStatus& field, const RowStatus& status, void (SetupModel::*changed)());
+
     RowStatus m_notifications;
     RowStatus m_loginItem;
 };

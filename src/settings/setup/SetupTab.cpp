@@ -11,7 +11,7 @@
 
 namespace gaugelet {
 
-SetupTab::SetupTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_env(env)
+SetupTab::SetupTab(QWidget* parent) : QWidget(parent)
 {
     auto* page = new QWidget;
     page->setAutoFillBackground(false);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "views/ViewEnvironment.h"
-
 #include <QWidget>
 
 namespace gaugelet {
@@ -13,7 +11,7 @@ class SetupChecklist;
 class SetupTab : public QWidget {
     Q_OBJECT
 public:
-    explicit SetupTab(const ViewEnvironment& env, QWidget* parent = nullptr);
+    explicit SetupTab(QWidget* parent = nullptr);
 
     SetupChecklist* checklist() const { return m_checklist; }
 
@@ -21,7 +19,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    ViewEnvironment m_env;
     SetupChecklist* m_checklist = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/style/DesignStyle.h"
 #include "settings/setup/SetupChecklist.h"
+#include "views/Divider.h"
 #include "views/Spacing.h"
 
 #include <QEvent>
@@ -45,10 +46,7 @@ SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* pare
     stack->addStretch(1);
     stack->addSpacing(Spacing::px(Spacing::Step::l));
 
-    m_divider = new QWidget(this);
-    m_divider->setFixedHeight(1);
-    m_divider->setAutoFillBackground(true);
-    stack->addWidget(m_divider);
+    stack->addWidget(new Divider(this));
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(Spacing::margins(Spacing::Step::xl));
@@ -79,10 +77,6 @@ void SetupWindowView::restyle()
     QFont titleFont = DesignStyle::font(Style::title3);
     titleFont.setBold(true);
     m_title->setFont(titleFont);
-
-    QPalette dividerPalette = m_divider->palette();
-    dividerPalette.setColor(QPalette::Window, DesignStyle::colour(Colour::separator, this));
-    m_divider->setPalette(dividerPalette);
 
     // Prominent, large, rounded: the accent colour filled behind the title.
     const QColor accent = DesignStyle::colour(Colour::accent, this);

@@ -31,7 +31,6 @@ private:
     std::function<void()> m_onContinue;
     SetupChecklist* m_checklist = nullptr;
     QWidget* m_title = nullptr;
-    QWidget* m_divider = nullptr;
     QPushButton* m_continue = nullptr;
 };
 

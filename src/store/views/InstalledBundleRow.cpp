@@ -19,38 +19,37 @@ InstalledBundleRow::InstalledBundleRow(BundleManifest manifest, StoreCoordinator
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(Spacing::px(Spacing::Step::l));
 
-    m_seal = new StoreSymbolView(QStringLiteral("checkmark.seal.fill"), DesignStyle::Colour::green, 20, this);
-    m_seal->setFixedWidth(28);
-    m_seal->setAccessibleName(tr("Signature verified"));
-    row->addWidget(m_seal, 0, Qt::AlignTop);
+    auto* seal = new StoreSymbolView(QStringLiteral("checkmark.seal.fill"), DesignStyle::Colour::green, 20, this);
+    seal->setObjectName(QStringLiteral("seal"));
+    seal->setFixedWidth(28);
+    seal->setAccessibleName(tr("Signature verified"));
+    row->addWidget(seal, 0, Qt::AlignTop);
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(Spacing::px(Spacing::Step::xxs));
-    m_name = new StoreTextLabel(m_manifest.displayName, StoreTextLabel::mediumFont(), DesignStyle::Colour::primary, this);
-    m_author = new StoreTextLabel(tr("by %1").arg(m_manifest.author), DesignStyle::font(DesignStyle::TextStyle::caption2),
-                                  DesignStyle::Colour::secondary, this);
-    m_id = new StoreTextLabel(m_manifest.id, StoreTextLabel::monospacedCaption2(), DesignStyle::Colour::tertiary, this);
-    m_id->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_verification = new StoreTextLabel(verificationText(m_manifest), DesignStyle::font(DesignStyle::TextStyle::caption2),
-                                        DesignStyle::Colour::secondary, this);
-    for (QLabel* label : {m_name, m_author, m_id, m_verification}) {
-        label->setMinimumWidth(1);
+    const auto identity = StoreTextLabel::identityLines(m_manifest.displayName, m_manifest.author, m_manifest.id, this);
+    auto* verification =
+        new StoreTextLabel(verificationText(m_manifest), DesignStyle::font(DesignStyle::TextStyle::caption2),
+                           DesignStyle::Colour::secondary, this);
+    verification->setObjectName(QStringLiteral("verification"));
+    verification->setMinimumWidth(1);
+    for (QLabel* label : {identity.name, identity.author, identity.id, verification})
         texts->addWidget(label);
-    }
     row->addLayout(texts, 1);
 
     // Only the bundles the program seeded from its own resources are built in;
     // a free bundle from the store can be removed like a paid one.
     if (!StoreCoordinator::isBuiltIn(m_manifest.id)) {
-        m_remove = new StoreActionButton(tr("Remove"), StoreActionButton::Role::destructive, this);
-        m_remove->setAccessibleDescription(m_manifest.displayName);
+        auto* remove = new StoreActionButton(tr("Remove"), StoreActionButton::Role::destructive, this);
+        remove->setObjectName(QStringLiteral("remove"));
+        remove->setAccessibleDescription(m_manifest.displayName);
         // No confirmation: the bundle can be installed again from the store.
-        connect(m_remove, &QPushButton::clicked, this, [this] {
+        connect(remove, &QPushButton::clicked, this, [this] {
             GAUGELET_ASSERT_MAIN_THREAD();
             if (m_store)
                 m_store->remove(m_manifest.id);
         });
-        row->addWidget(m_remove, 0, Qt::AlignTop);
+        row->addWidget(remove, 0, Qt::AlignTop);
     }
 }
 

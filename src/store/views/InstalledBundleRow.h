@@ -5,13 +5,9 @@
 #include <QPointer>
 #include <QWidget>
 
-class QLabel;
-
 namespace gaugelet {
 
-class StoreActionButton;
 class StoreCoordinator;
-class StoreSymbolView;
 
 // One installed bundle of the store tab: the green seal, name, author, id and
 // its verification line, and "Remove" for a bundle that was bought (built-in
@@ -28,23 +24,13 @@ public:
     // "Free · built-in · signature verified".
     static QString verificationText(const BundleManifest& manifest);
 
-    StoreSymbolView* seal() const { return m_seal; }
-    QLabel* nameLabel() const { return m_name; }
-    QLabel* authorLabel() const { return m_author; }
-    QLabel* idLabel() const { return m_id; }
-    QLabel* verificationLabel() const { return m_verification; }
-    // None for a built-in bundle.
-    StoreActionButton* removeButton() const { return m_remove; }
+    // Its pieces are named children, for tests and screenshots: "seal",
+    // "name", "author", "id", "verification" and, but for a built-in bundle,
+    // "remove".
 
 private:
     BundleManifest m_manifest;
     QPointer<StoreCoordinator> m_store;
-    StoreSymbolView* m_seal = nullptr;
-    QLabel* m_name = nullptr;
-    QLabel* m_author = nullptr;
-    QLabel* m_id = nullptr;
-    QLabel* m_verification = nullptr;
-    StoreActionButton* m_remove = nullptr;
 };
 
 } // namespace gaugelet

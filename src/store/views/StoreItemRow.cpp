@@ -2,9 +2,8 @@
 
 #include "platform/core/MainThread.h"
 #include "store/StoreCoordinator.h"
-#include "store/views/AdultContentBadge.h"
 #include "store/views/StoreActionButton.h"
-#include "store/views/StoreNewBadge.h"
+#include "store/views/StoreBadge.h"
 #include "store/views/StorePreviewViews.h"
 #include "store/views/StoreSymbolView.h"
 #include "store/views/StoreTextLabel.h"
@@ -44,36 +43,34 @@ StoreItemRow::StoreItemRow(StoreItem item, StoreCoordinator* store, bool isNew, 
     texts->setSpacing(Spacing::px(Spacing::Step::xxs));
     auto* title = new QHBoxLayout;
     title->setSpacing(Spacing::px(Spacing::Step::s));
-    m_name = new StoreTextLabel(m_item.displayName, StoreTextLabel::mediumFont(), DesignStyle::Colour::primary, this);
-    title->addWidget(m_name, 0, Qt::AlignVCenter);
-    m_newBadge = new StoreNewBadge(this);
+    const auto identity = StoreTextLabel::identityLines(m_item.displayName, m_item.author, m_item.id, this);
+    title->addWidget(identity.name, 0, Qt::AlignVCenter);
+    m_newBadge = new StoreBadge(StoreBadge::Kind::newItem, this);
     title->addWidget(m_newBadge, 0, Qt::AlignVCenter);
     m_isNew = isNew;
     m_newBadge->setVisible(isNew);
     if (m_item.isNSFW) {
-        m_adultBadge = new AdultContentBadge(this);
-        title->addWidget(m_adultBadge, 0, Qt::AlignVCenter);
+        auto* adultBadge = new StoreBadge(StoreBadge::Kind::adultContent, this);
+        adultBadge->setObjectName(QStringLiteral("adultBadge"));
+        title->addWidget(adultBadge, 0, Qt::AlignVCenter);
     }
     title->addStretch(1);
     texts->addLayout(title);
-    m_author = new StoreTextLabel(tr("by %1").arg(m_item.author), DesignStyle::font(DesignStyle::TextStyle::caption2),
-                                  DesignStyle::Colour::secondary, this);
-    texts->addWidget(m_author);
-    m_id = new StoreTextLabel(m_item.id, StoreTextLabel::monospacedCaption2(), DesignStyle::Colour::tertiary, this);
-    m_id->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    texts->addWidget(m_id);
-    // Long names and ids may be cut at the row's end rather than widen the window.
-    for (QLabel* label : {static_cast<QLabel*>(m_name), static_cast<QLabel*>(m_author), static_cast<QLabel*>(m_id)})
-        label->setMinimumWidth(1);
+    // After the badges among the children too, so they are read in the order shown.
+    for (QWidget* line : {identity.author, identity.id}) {
+        line->raise();
+        texts->addWidget(line);
+    }
     texts->addStretch(1);
     row->addLayout(texts, 1);
 
     auto* trailing = new QVBoxLayout;
     trailing->setSpacing(Spacing::px(Spacing::Step::xs));
-    m_price = new StoreTextLabel(priceText(m_item),
-                                 DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::caption)),
-                                 DesignStyle::Colour::secondary, this);
-    trailing->addWidget(m_price, 0, Qt::AlignRight);
+    auto* price = new StoreTextLabel(priceText(m_item),
+                                     DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::caption)),
+                                     DesignStyle::Colour::secondary, this);
+    price->setObjectName(QStringLiteral("price"));
+    trailing->addWidget(price, 0, Qt::AlignRight);
     m_install = new StoreActionButton(tr("Install"), StoreActionButton::Role::prominent, this);
     m_install->setAccessibleDescription(m_item.displayName);
     connect(m_install, &QPushButton::clicked, this, &StoreItemRow::startInstall);

@@ -5,8 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class QLabel;
-
 namespace gaugelet {
 
 class StoreActionButton;
@@ -44,17 +42,14 @@ public:
     // Shows or hides the preview (it animates or plays only while shown).
     void setPreviewShown(bool shown);
 
-    // The pieces, for tests and screenshots.
+    // The pieces that change, for tests and screenshots. The fixed texts and
+    // the adult-content badge are named children: "name", "author", "id",
+    // "price" and "adultBadge".
     QWidget* previewWidget() const { return m_preview; }
     StoreSymbolView* placeholder() const { return m_placeholder; }
-    QLabel* nameLabel() const { return m_name; }
-    QLabel* authorLabel() const { return m_author; }
-    QLabel* idLabel() const { return m_id; }
-    QLabel* priceLabel() const { return m_price; }
     StoreActionButton* installButton() const { return m_install; }
     Spinner* progressIndicator() const { return m_progress; }
     QWidget* newBadge() const { return m_newBadge; }
-    QWidget* adultBadge() const { return m_adultBadge; }
 
 private:
     void startInstall();
@@ -66,14 +61,9 @@ private:
     QWidget* m_thumbnail = nullptr;
     QWidget* m_preview = nullptr;
     StoreSymbolView* m_placeholder = nullptr;
-    QLabel* m_name = nullptr;
-    QLabel* m_author = nullptr;
-    QLabel* m_id = nullptr;
-    QLabel* m_price = nullptr;
     StoreActionButton* m_install = nullptr;
     Spinner* m_progress = nullptr;
     QWidget* m_newBadge = nullptr;
-    QWidget* m_adultBadge = nullptr;
 };
 
 } // namespace gaugelet

@@ -9,10 +9,10 @@
 #include "store/views/StoreTextLabel.h"
 #include "store/views/StoreWrappingLabel.h"
 #include "views/GroupedSection.h"
+#include "views/PageScrollArea.h"
 #include "views/Spacing.h"
 
 #include <QHBoxLayout>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -29,20 +29,15 @@ StoreTextLabel* captionLine(const QString& text, QWidget* parent)
 }
 } // namespace
 
-StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
-    : QWidget(parent), m_env(env), m_store(env.store)
+StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent), m_store(env.store)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
 
     // A grouped form whose scroll area shows the window's own background.
-    m_scroll = new QScrollArea(this);
+    m_scroll = new PageScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("scrollArea"));
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
     outer->addWidget(m_scroll);
 
     auto* content = new QWidget;
@@ -64,14 +59,14 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     // text, which wraps over as many lines as it needs, inside long words too.
     m_error = new GroupedSection({}, content);
     m_error->setObjectName(QStringLiteral("error"));
-    m_errorRow = new QWidget(m_error->panel());
-    auto* errorLayout = new QHBoxLayout(m_errorRow);
+    auto* errorRow = new QWidget(m_error->panel());
+    auto* errorLayout = new QHBoxLayout(errorRow);
     errorLayout->setContentsMargins(Spacing::margins(Spacing::Step::none, Spacing::Step::xs));
     errorLayout->setSpacing(Spacing::px(Spacing::Step::ml));
     auto* symbolBox = new QVBoxLayout;
     symbolBox->setContentsMargins(Spacing::top(Spacing::Step::hairline));
-    auto* symbol = new StoreSymbolView(QStringLiteral("exclamationmark.triangle.fill"), DesignStyle::Colour::orange, 20,
-                                       m_errorRow);
+    auto* symbol =
+        new StoreSymbolView(QStringLiteral("exclamationmark.triangle.fill"), DesignStyle::Colour::orange, 20, errorRow);
     symbol->setFixedSize(22, 20);
     symbolBox->addWidget(symbol);
     symbolBox->addStretch(1);
@@ -79,26 +74,26 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent)
     auto* errorTexts = new QVBoxLayout;
     errorTexts->setSpacing(Spacing::px(Spacing::Step::xs));
     errorTexts->addWidget(new StoreTextLabel(tr("Couldn't activate"), StoreTextLabel::mediumFont(),
-                                             DesignStyle::Colour::primary, m_errorRow));
-    m_errorText = new StoreWrappingLabel(DesignStyle::font(DesignStyle::TextStyle::callout), DesignStyle::Colour::primary,
-                                         m_errorRow);
+                                             DesignStyle::Colour::primary, errorRow));
+    m_errorText = new StoreWrappingLabel(DesignStyle::font(DesignStyle::TextStyle::callout),
+                                         DesignStyle::Colour::primary, errorRow);
     m_errorText->setObjectName(QStringLiteral("errorText"));
     errorTexts->addWidget(m_errorText);
     errorLayout->addLayout(errorTexts, 1);
-    m_error->setRows({m_errorRow});
+    m_error->setRows({errorRow});
 
-    m_footer = new GroupedSection({}, content);
-    m_footer->setObjectName(QStringLiteral("footer"));
-    m_footerText = captionLine(tr("Bundles are signed off-device. Every install verifies a manifest signature plus "
-                                  "per-asset SHA-256 hashes; nothing lands on disk until both checks pass."),
-                               m_footer->panel());
-    m_footerText->setObjectName(QStringLiteral("footerText"));
-    m_footer->setRows({m_footerText});
+    auto* footer = new GroupedSection({}, content);
+    footer->setObjectName(QStringLiteral("footer"));
+    auto* footerText = captionLine(tr("Bundles are signed off-device. Every install verifies a manifest signature plus "
+                                      "per-asset SHA-256 hashes; nothing lands on disk until both checks pass."),
+                                   footer->panel());
+    footerText->setObjectName(QStringLiteral("footerText"));
+    footer->setRows({footerText});
 
     page->addWidget(m_catalogue);
     page->addWidget(m_installed);
     page->addWidget(m_error);
-    page->addWidget(m_footer);
+    page->addWidget(footer);
     page->addStretch(1);
     m_scroll->setWidget(content);
 

@@ -68,7 +68,6 @@ private:
     // the others, so only what can be seen animates.
     void updatePreviewVisibility();
 
-    ViewEnvironment m_env;
     QPointer<StoreCoordinator> m_store;
     StoreTabModel* m_model = nullptr;
     bool m_dirty = false;
@@ -79,11 +78,8 @@ private:
     GroupedSection* m_catalogue = nullptr;
     GroupedSection* m_installed = nullptr;
     GroupedSection* m_error = nullptr;
-    GroupedSection* m_footer = nullptr;
     StoreTextLabel* m_catalogueLine = nullptr;
-    StoreTextLabel* m_footerText = nullptr;
     StoreWrappingLabel* m_errorText = nullptr;
-    QWidget* m_errorRow = nullptr;
     KeyedRows<QString, StoreItemRow> m_itemRows;
     KeyedRows<QString, InstalledBundleRow> m_installedRows;
 };

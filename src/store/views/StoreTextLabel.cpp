@@ -29,6 +29,24 @@ QFont StoreTextLabel::monospacedCaption2()
     return font;
 }
 
+StoreTextLabel::IdentityLines StoreTextLabel::identityLines(const QString& name, const QString& author,
+                                                            const QString& id, QWidget* parent)
+{
+    const IdentityLines lines{
+        new StoreTextLabel(name, mediumFont(), DesignStyle::Colour::primary, parent),
+        new StoreTextLabel(tr("by %1").arg(author), DesignStyle::font(DesignStyle::TextStyle::caption2),
+                           DesignStyle::Colour::secondary, parent),
+        new StoreTextLabel(id, monospacedCaption2(), DesignStyle::Colour::tertiary, parent),
+    };
+    lines.name->setObjectName(QStringLiteral("name"));
+    lines.author->setObjectName(QStringLiteral("author"));
+    lines.id->setObjectName(QStringLiteral("id"));
+    lines.id->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    for (StoreTextLabel* label : {lines.name, lines.author, lines.id})
+        label->setMinimumWidth(1);
+    return lines;
+}
+
 void StoreTextLabel::applyColour()
 {
     const QPalette base = parentWidget() ? parentWidget()->palette() : QApplication::palette();

@@ -21,6 +21,17 @@ public:
     static QFont mediumFont();
     static QFont monospacedCaption2();
 
+    // The lines that name a catalogue item or an installed bundle: its name,
+    // "by" its author and its selectable id, children of parent named "name",
+    // "author" and "id". Each may be cut at the row's end rather than widen
+    // the window.
+    struct IdentityLines {
+        StoreTextLabel* name;
+        StoreTextLabel* author;
+        StoreTextLabel* id;
+    };
+    static IdentityLines identityLines(const QString& name, const QString& author, const QString& id, QWidget* parent);
+
 protected:
     void changeEvent(QEvent* event) override;
 

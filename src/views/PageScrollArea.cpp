@@ -1,0 +1,13 @@
+#include "views/PageScrollArea.h"
+
+namespace gaugelet {
+
+PageScrollArea::PageScrollArea(QWidget* parent) : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
+}
+
+} // namespace gaugelet
