@@ -1,6 +1,7 @@
 #include "charts/PopupBreakdownRow.h"
 
 #include "charts/PopupDot.h"
+#include "platform/core/AssignIfChanged.h"
 #include "platform/core/MainThread.h"
 #include "platform/style/DesignStyle.h"
 #include "views/Spacing.h"
@@ -59,10 +60,8 @@ void PopupBreakdownRow::setDot(std::optional<QColor> dot)
 
 void PopupBreakdownRow::setFontSize(qreal fontSize)
 {
-    if (fontSize == m_fontSize)
-        return;
-    m_fontSize = fontSize;
-    applyStyle();
+    if (assignIfChanged(m_fontSize, fontSize))
+        applyStyle();
 }
 
 QString PopupBreakdownRow::label() const

@@ -1,5 +1,7 @@
 #include "platform/statusitem/TextLayer.h"
 
+#include "platform/core/AssignIfChanged.h"
+
 #include <QPainter>
 
 namespace gaugelet {
@@ -8,34 +10,26 @@ TextLayer::TextLayer() = default;
 
 void TextLayer::setString(const QString& text)
 {
-    if (text == m_string)
-        return;
-    m_string = text;
-    setNeedsComposition();
+    if (assignIfChanged(m_string, text))
+        setNeedsComposition();
 }
 
 void TextLayer::setFont(const QFont& font)
 {
-    if (font == m_font)
-        return;
-    m_font = font;
-    setNeedsComposition();
+    if (assignIfChanged(m_font, font))
+        setNeedsComposition();
 }
 
 void TextLayer::setForegroundColor(const QColor& color)
 {
-    if (color == m_foreground)
-        return;
-    m_foreground = color;
-    setNeedsComposition();
+    if (assignIfChanged(m_foreground, color))
+        setNeedsComposition();
 }
 
 void TextLayer::setAlignment(Alignment alignment)
 {
-    if (alignment == m_alignment)
-        return;
-    m_alignment = alignment;
-    setNeedsComposition();
+    if (assignIfChanged(m_alignment, alignment))
+        setNeedsComposition();
 }
 
 void TextLayer::drawInContext(QPainter& painter) const

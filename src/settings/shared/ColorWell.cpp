@@ -1,5 +1,6 @@
 #include "settings/shared/ColorWell.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 
 #include <QColorDialog>
@@ -31,10 +32,8 @@ ColorWell::ColorWell(const QString& title, QWidget* parent) : QWidget(parent)
 
 void ColorWell::setColor(const QColor& color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    paintSwatch();
+    if (assignIfChanged(m_color, color))
+        paintSwatch();
 }
 
 void ColorWell::openPanel()

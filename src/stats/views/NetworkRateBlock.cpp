@@ -1,5 +1,6 @@
 #include "stats/views/NetworkRateBlock.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "views/Spacing.h"
 
@@ -30,10 +31,8 @@ NetworkRateBlock::NetworkRateBlock(const QString& arrow, QWidget* parent) : QWid
 
 void NetworkRateBlock::setTint(const QColor& tint)
 {
-    if (tint == m_tint)
-        return;
-    m_tint = tint;
-    applyColours();
+    if (assignIfChanged(m_tint, tint))
+        applyColours();
 }
 
 void NetworkRateBlock::setRate(const QString& text)
@@ -49,17 +48,14 @@ QString NetworkRateBlock::rate() const
 
 void NetworkRateBlock::setForeground(std::optional<QColor> colour)
 {
-    if (colour == m_foreground)
-        return;
-    m_foreground = colour;
-    applyColours();
+    if (assignIfChanged(m_foreground, colour))
+        applyColours();
 }
 
 void NetworkRateBlock::setBackground(std::optional<QColor> colour)
 {
-    if (colour == m_background)
+    if (!assignIfChanged(m_background, colour))
         return;
-    m_background = colour;
     if (m_background)
         layout()->setContentsMargins(Spacing::margins(Spacing::Step::m, Spacing::Step::xxs));
     else
