@@ -25,10 +25,8 @@ ChartTimeline::~ChartTimeline()
 
 void ChartTimeline::setWanted(bool wanted)
 {
-    if (m_wanted == wanted)
-        return;
-    m_wanted = wanted;
-    sync();
+    if (assignIfChanged(m_wanted, wanted))
+        sync();
 }
 
 void ChartTimeline::setWindow(double seconds)
