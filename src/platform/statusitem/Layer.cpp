@@ -1,6 +1,5 @@
 #include "platform/statusitem/Layer.h"
 
-#include "platform/core/AssignIfChanged.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 #include "platform/statusitem/LayerCompositor.h"
@@ -27,8 +26,7 @@ void Layer::setNeedsComposition()
 
 void Layer::setFrame(const QRectF& frame)
 {
-    if (assignIfChanged(m_frame, frame))
-        setNeedsComposition();
+    assignAndCompose(m_frame, frame);
 }
 
 void Layer::setBounds(const QRectF& bounds)
@@ -38,14 +36,12 @@ void Layer::setBounds(const QRectF& bounds)
 
 void Layer::setZPosition(double z)
 {
-    if (assignIfChanged(m_zPosition, z))
-        setNeedsComposition();
+    assignAndCompose(m_zPosition, z);
 }
 
 void Layer::setHidden(bool hidden)
 {
-    if (assignIfChanged(m_hidden, hidden))
-        setNeedsComposition();
+    assignAndCompose(m_hidden, hidden);
 }
 
 void Layer::setContents(const QImage& image)
@@ -60,52 +56,44 @@ void Layer::setContents(const QImage& image)
 
 void Layer::setContentsGravity(ContentsGravity gravity)
 {
-    if (assignIfChanged(m_gravity, gravity))
-        setNeedsComposition();
+    assignAndCompose(m_gravity, gravity);
 }
 
 void Layer::setMagnificationFilter(ContentsFilter filter)
 {
-    if (assignIfChanged(m_magnificationFilter, filter))
-        setNeedsComposition();
+    assignAndCompose(m_magnificationFilter, filter);
 }
 
 void Layer::setMinificationFilter(ContentsFilter filter)
 {
-    if (assignIfChanged(m_minificationFilter, filter))
-        setNeedsComposition();
+    assignAndCompose(m_minificationFilter, filter);
 }
 
 void Layer::setContentsScale(double scale)
 {
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1.0;
-    if (assignIfChanged(m_contentsScale, scale))
-        setNeedsComposition();
+    assignAndCompose(m_contentsScale, scale);
 }
 
 void Layer::setMasksToBounds(bool masks)
 {
-    if (assignIfChanged(m_masksToBounds, masks))
-        setNeedsComposition();
+    assignAndCompose(m_masksToBounds, masks);
 }
 
 void Layer::setSpeed(float speed)
 {
-    if (assignIfChanged(m_speed, speed))
-        setNeedsComposition();
+    assignAndCompose(m_speed, speed);
 }
 
 void Layer::setBeginTime(double t)
 {
-    if (assignIfChanged(m_beginTime, t))
-        setNeedsComposition();
+    assignAndCompose(m_beginTime, t);
 }
 
 void Layer::setTimeOffset(double t)
 {
-    if (assignIfChanged(m_timeOffset, t))
-        setNeedsComposition();
+    assignAndCompose(m_timeOffset, t);
 }
 
 double Layer::convertTime(double mediaTime) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/statusitem/KeyframeAnimation.h"
 
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <QRectF>
 #include <QString>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -126,6 +128,13 @@ protected:
     virtual void drawInContext(QPainter& painter) const;
     // Asks the compositor for a composition.
     void setNeedsComposition();
+    // Stores a property's new value and asks for a composition when it changed.
+    template <typename T, typename U>
+    void assignAndCompose(T& member, U&& value)
+    {
+        if (assignIfChanged(member, std::forward<U>(value)))
+            setNeedsComposition();
+    }
 
 private:
     friend class LayerCompositor;

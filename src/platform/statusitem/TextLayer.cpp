@@ -1,7 +1,5 @@
 #include "platform/statusitem/TextLayer.h"
 
-#include "platform/core/AssignIfChanged.h"
-
 #include <QPainter>
 
 namespace gaugelet {
@@ -10,26 +8,22 @@ TextLayer::TextLayer() = default;
 
 void TextLayer::setString(const QString& text)
 {
-    if (assignIfChanged(m_string, text))
-        setNeedsComposition();
+    assignAndCompose(m_string, text);
 }
 
 void TextLayer::setFont(const QFont& font)
 {
-    if (assignIfChanged(m_font, font))
-        setNeedsComposition();
+    assignAndCompose(m_font, font);
 }
 
 void TextLayer::setForegroundColor(const QColor& color)
 {
-    if (assignIfChanged(m_foreground, color))
-        setNeedsComposition();
+    assignAndCompose(m_foreground, color);
 }
 
 void TextLayer::setAlignment(Alignment alignment)
 {
-    if (assignIfChanged(m_alignment, alignment))
-        setNeedsComposition();
+    assignAndCompose(m_alignment, alignment);
 }
 
 void TextLayer::drawInContext(QPainter& painter) const
