@@ -24,24 +24,9 @@ void Layer::setNeedsComposition()
         c->setNeedsComposition();
 }
 
-void Layer::setFrame(const QRectF& frame)
-{
-    assignAndCompose(m_frame, frame);
-}
-
 void Layer::setBounds(const QRectF& bounds)
 {
     setFrame(QRectF(m_frame.topLeft(), bounds.size()));
-}
-
-void Layer::setZPosition(double z)
-{
-    assignAndCompose(m_zPosition, z);
-}
-
-void Layer::setHidden(bool hidden)
-{
-    assignAndCompose(m_hidden, hidden);
 }
 
 void Layer::setContents(const QImage& image)
@@ -54,46 +39,11 @@ void Layer::setContents(const QImage& image)
     setNeedsComposition();
 }
 
-void Layer::setContentsGravity(ContentsGravity gravity)
-{
-    assignAndCompose(m_gravity, gravity);
-}
-
-void Layer::setMagnificationFilter(ContentsFilter filter)
-{
-    assignAndCompose(m_magnificationFilter, filter);
-}
-
-void Layer::setMinificationFilter(ContentsFilter filter)
-{
-    assignAndCompose(m_minificationFilter, filter);
-}
-
 void Layer::setContentsScale(double scale)
 {
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1.0;
     assignAndCompose(m_contentsScale, scale);
-}
-
-void Layer::setMasksToBounds(bool masks)
-{
-    assignAndCompose(m_masksToBounds, masks);
-}
-
-void Layer::setSpeed(float speed)
-{
-    assignAndCompose(m_speed, speed);
-}
-
-void Layer::setBeginTime(double t)
-{
-    assignAndCompose(m_beginTime, t);
-}
-
-void Layer::setTimeOffset(double t)
-{
-    assignAndCompose(m_timeOffset, t);
 }
 
 double Layer::convertTime(double mediaTime) const

@@ -6,26 +6,6 @@ namespace gaugelet {
 
 TextLayer::TextLayer() = default;
 
-void TextLayer::setString(const QString& text)
-{
-    assignAndCompose(m_string, text);
-}
-
-void TextLayer::setFont(const QFont& font)
-{
-    assignAndCompose(m_font, font);
-}
-
-void TextLayer::setForegroundColor(const QColor& color)
-{
-    assignAndCompose(m_foreground, color);
-}
-
-void TextLayer::setAlignment(Alignment alignment)
-{
-    assignAndCompose(m_alignment, alignment);
-}
-
 void TextLayer::drawInContext(QPainter& painter) const
 {
     if (m_string.isEmpty() || frame().isEmpty())
