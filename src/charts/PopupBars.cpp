@@ -27,7 +27,7 @@ Extent extentOf(const PopupBars::Input& input)
 }
 } // namespace
 
-PopupBars::PopupBars(QWidget* parent) : PopupTimeChart(Input().height, parent) {}
+PopupBars::PopupBars(QWidget* parent) : PopupTimeChart(Input().height, parent) { }
 
 void PopupBars::setInput(Input input)
 {

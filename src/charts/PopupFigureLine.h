@@ -27,8 +27,7 @@ public:
     void setFigure(const QString& figure);
 
 protected:
-    PopupFigureLine(const QString& label, const QString& figure, const QColor& dot, Spacing::Step gap,
-                    QWidget* parent);
+    PopupFigureLine(const QString& label, const QString& figure, const QColor& dot, Spacing::Step gap, QWidget* parent);
     QHBoxLayout* row() const;
     // Sets the name's and the figure's font and colours.
     void styleTexts(const QFont& font, DesignStyle::Colour label, DesignStyle::Colour figure);

@@ -10,7 +10,7 @@
 
 namespace gaugelet {
 
-PopupMirror::PopupMirror(QWidget* parent) : PopupBandChart(Input().height, parent) {}
+PopupMirror::PopupMirror(QWidget* parent) : PopupBandChart(Input().height, parent) { }
 
 void PopupMirror::setInput(Input input)
 {

@@ -9,7 +9,7 @@
 
 namespace gaugelet {
 
-PopupThroughput::PopupThroughput(QWidget* parent) : PopupTimeChart(Input().height, parent) {}
+PopupThroughput::PopupThroughput(QWidget* parent) : PopupTimeChart(Input().height, parent) { }
 
 void PopupThroughput::setInput(Input input)
 {

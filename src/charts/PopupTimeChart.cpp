@@ -21,8 +21,7 @@ void PopupTimeChart::inputChanged(qreal height, double window)
     m_timeline->setWindow(window);
     // A picture that draws nothing (no scale, no values, every layer too
     // thin) stays still.
-    m_timeline->setWanted(slides()
-                          && !frameShapes(QSizeF(size()), WallClock::now(), std::nullopt).isEmpty());
+    m_timeline->setWanted(slides() && !frameShapes(QSizeF(size()), WallClock::now(), std::nullopt).isEmpty());
     update();
 }
 
@@ -36,9 +35,8 @@ void PopupTimeChart::paintEvent(QPaintEvent*)
     }
     // Frames between inputs slide the picture drawn for the input.
     m_strip.paint(painter, QSizeF(size()), painter.device()->devicePixelRatioF(), m_timeline->window(),
-                  m_timeline->frameDate(), [this](QSizeF canvas, qreal runTo, const QDateTime& at) {
-                      return frameShapes(canvas, at, runTo);
-                  });
+                  m_timeline->frameDate(),
+                  [this](QSizeF canvas, qreal runTo, const QDateTime& at) { return frameShapes(canvas, at, runTo); });
 }
 
 void PopupTimeChart::hideEvent(QHideEvent* event)

@@ -2,9 +2,9 @@
 #include "charts/PopupMirror.h"
 #include "charts/PopupThroughput.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace gaugelet;
 

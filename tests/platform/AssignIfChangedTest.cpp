@@ -1,8 +1,8 @@
 #include "platform/core/AssignIfChanged.h"
 
 #include <QString>
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <optional>
 
 using namespace gaugelet;
