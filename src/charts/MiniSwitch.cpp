@@ -45,10 +45,6 @@ void MiniSwitch::paintEvent(QPaintEvent*)
     }
 }
 
-} // namespace gaugelet
-
-namespace gaugelet {
-
 void MiniSwitch::focusInEvent(QFocusEvent* event)
 {
     m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
