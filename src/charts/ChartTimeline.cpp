@@ -1,6 +1,7 @@
 #include "charts/ChartTimeline.h"
 
 #include "charts/ChartFrameClock.h"
+#include "platform/core/AssignIfChanged.h"
 #include "platform/core/WallClock.h"
 
 #include <QEvent>
@@ -24,10 +25,8 @@ ChartTimeline::~ChartTimeline()
 
 void ChartTimeline::setWanted(bool wanted)
 {
-    if (m_wanted == wanted)
-        return;
-    m_wanted = wanted;
-    sync();
+    if (assignIfChanged(m_wanted, wanted))
+        sync();
 }
 
 void ChartTimeline::setWindow(double seconds)
@@ -87,9 +86,8 @@ bool ChartTimeline::eventFilter(QObject* watched, QEvent* event)
 void ChartTimeline::sync()
 {
     const bool run = m_wanted && m_widget->isVisible();
-    if (run == m_running)
+    if (!assignIfChanged(m_running, run))
         return;
-    m_running = run;
     if (run) {
         ++m_starts;
         ChartFrameClock::instance()->add(this);

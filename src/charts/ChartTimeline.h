@@ -27,6 +27,7 @@ public:
     bool isWanted() const { return m_wanted; }
     // The seconds shown across the chart's width.
     void setWindow(double seconds);
+    double window() const { return m_window; }
     // Whether the schedule is on the frame clock.
     bool isRunning() const { return m_running; }
     // How often the schedule went on the clock (tests check it is not restarted).

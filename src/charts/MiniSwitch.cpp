@@ -1,5 +1,6 @@
 #include "charts/MiniSwitch.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 
 #include <QFocusEvent>
@@ -17,10 +18,8 @@ MiniSwitch::MiniSwitch(QWidget* parent) : QAbstractButton(parent)
 
 void MiniSwitch::setTint(const QColor& tint)
 {
-    if (tint == m_tint)
-        return;
-    m_tint = tint;
-    update();
+    if (assignIfChanged(m_tint, tint))
+        update();
 }
 
 void MiniSwitch::paintEvent(QPaintEvent*)
@@ -45,10 +44,6 @@ void MiniSwitch::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(track.adjusted(-0.5, -0.5, 0.5, 0.5), h / 2, h / 2);
     }
 }
-
-} // namespace gaugelet
-
-namespace gaugelet {
 
 void MiniSwitch::focusInEvent(QFocusEvent* event)
 {

@@ -1,9 +1,6 @@
 #include "charts/PopupBars.h"
 
-#include "charts/ChartTimeline.h"
 #include "charts/SmoothPath.h"
-#include "platform/core/MainThread.h"
-#include "platform/core/WallClock.h"
 #include "stats/ChartMath.h"
 
 #include <QPainter>
@@ -13,90 +10,51 @@
 namespace gaugelet {
 
 namespace {
-qreal fixedHeight(qreal h)
+// The bucket count, tint count and finite scale of an input; all zero when it
+// draws nothing (no buckets, no tints or no positive scale).
+struct Extent {
+    qsizetype buckets = 0;
+    qsizetype tints = 0;
+    double yMax = 0;
+};
+
+Extent extentOf(const PopupBars::Input& input)
 {
-    return std::isfinite(h) && h > 0 ? h : 0;
+    const double yMax = ChartMath::finite(input.yMax);
+    if (input.buckets.isEmpty() || input.tints.isEmpty() || !(yMax > 0))
+        return {};
+    return {input.buckets.size(), input.tints.size(), yMax};
 }
 } // namespace
 
-PopupBars::PopupBars(QWidget* parent) : QWidget(parent), m_timeline(new ChartTimeline(this))
-{
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setFixedHeight(int(std::ceil(fixedHeight(m_input.height))));
-}
+PopupBars::PopupBars(QWidget* parent) : PopupTimeChart(Input().height, parent) { }
 
 void PopupBars::setInput(Input input)
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    const bool heightChanged = input.height != m_input.height;
     m_input = std::move(input);
-    m_strip.invalidate();
-    if (heightChanged)
-        setFixedHeight(int(std::ceil(fixedHeight(m_input.height))));
-    m_timeline->setWindow(m_input.window);
-    m_timeline->setWanted(pictureMoves());
-    update();
+    inputChanged(m_input.height, m_input.window);
 }
 
-bool PopupBars::pictureMoves() const
-{
-    // A history that draws nothing (every layer too thin) stays still.
-    return drawsAgainstClock()
-        && !flowingShapes(m_input, QSizeF(size()), std::optional<QDateTime>(WallClock::now())).isEmpty();
-}
-
-QSize PopupBars::sizeHint() const
-{
-    return {120, int(std::ceil(fixedHeight(m_input.height)))};
-}
-
-QSize PopupBars::minimumSizeHint() const
-{
-    return {1, int(std::ceil(fixedHeight(m_input.height)))};
-}
-
-void PopupBars::paintEvent(QPaintEvent*)
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    QPainter painter(this);
-    if (!drawsAgainstClock()) {
-        ChartShape::paint(painter, shapes(m_input, QSizeF(size()), std::nullopt));
-        return;
-    }
-    // Frames between inputs slide the picture drawn for the input.
-    m_strip.paint(painter, QSizeF(size()), painter.device()->devicePixelRatioF(), m_input.window,
-                  m_timeline->frameDate(), [this](QSizeF canvas, qreal runTo, const QDateTime& at) {
-                      return flowingShapes(m_input, canvas, at, runTo);
-                  });
-}
-
-void PopupBars::hideEvent(QHideEvent* event)
-{
-    QWidget::hideEvent(event);
-    m_strip.release(); // drawn again when shown
-}
-
-QList<ChartShape> PopupBars::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date)
+QList<ChartShape> PopupBars::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date,
+                                    std::optional<qreal> runTo)
 {
     if (!input.flowing)
         return barShapes(input, size);
-    return flowingShapes(input, size, input.times.isEmpty() ? std::nullopt : date);
+    return flowingShapes(input, size, input.times.isEmpty() ? std::nullopt : date, runTo);
 }
 
 QList<ChartShape> PopupBars::barShapes(const Input& input, QSizeF size)
 {
-    QList<ChartShape> out;
-    const qsizetype n = input.buckets.size();
-    const qsizetype k = input.tints.size();
-    const double yMax = ChartMath::finite(input.yMax);
-    if (n == 0 || k == 0 || !(yMax > 0))
-        return out;
+    const auto [n, k, yMax] = extentOf(input);
+    if (n == 0)
+        return {};
     const qreal w = size.width();
     const qreal h = size.height();
     const qreal slot = w / qreal(n);
     const qreal barWidth = std::max<qreal>(slot - 1, 1);
     const qreal scale = h / yMax;
     QList<QPainterPath> paths(k);
+    QList<ChartShape> out;
     for (qsizetype i = 0; i < n; ++i) {
         const qreal x = slot * qreal(i);
         qreal top = h;
@@ -120,23 +78,21 @@ QList<ChartShape> PopupBars::barShapes(const Input& input, QSizeF size)
 QList<ChartShape> PopupBars::flowingShapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date,
                                            std::optional<qreal> runTo)
 {
-    QList<ChartShape> out;
-    const qsizetype n = input.buckets.size();
-    const qsizetype k = input.tints.size();
-    const double yMax = ChartMath::finite(input.yMax);
-    if (n == 0 || k == 0 || !(yMax > 0))
-        return out;
+    const auto [n, k, yMax] = extentOf(input);
+    if (n == 0)
+        return {};
     qsizetype m = 0;
     for (const QList<double>& b : input.buckets)
         m = std::max(m, b.size());
     if (m < 1)
-        return out;
+        return {};
     const qreal w = size.width();
     const qreal h = size.height();
     const qreal scale = h / yMax;
     bool timePlaced = false;
     const QList<qreal> xs = ChartMath::placeX(n, w, input.times, input.window, date, &timePlaced);
     const qreal runsTo = runTo.value_or(w);
+    QList<ChartShape> out;
 
     // Running sums per bucket, carried from one layer to the next.
     QList<double> below(n, 0.0);

@@ -1,5 +1,7 @@
 #include "charts/PopupDot.h"
 
+#include "platform/core/AssignIfChanged.h"
+
 #include <QPainter>
 
 namespace gaugelet {
@@ -11,10 +13,8 @@ PopupDot::PopupDot(const QColor& colour, QWidget* parent) : QWidget(parent), m_c
 
 void PopupDot::setColour(const QColor& colour)
 {
-    if (colour == m_colour)
-        return;
-    m_colour = colour;
-    update();
+    if (assignIfChanged(m_colour, colour))
+        update();
 }
 
 void PopupDot::paintEvent(QPaintEvent*)

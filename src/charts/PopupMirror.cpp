@@ -10,37 +10,14 @@
 
 namespace gaugelet {
 
-namespace {
-int heightOf(qreal h)
-{
-    return std::isfinite(h) && h > 0 ? int(std::ceil(h)) : 0;
-}
-} // namespace
-
-PopupMirror::PopupMirror(QWidget* parent) : QWidget(parent)
-{
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setFixedHeight(heightOf(m_input.height));
-}
+PopupMirror::PopupMirror(QWidget* parent) : PopupBandChart(Input().height, parent) { }
 
 void PopupMirror::setInput(Input input)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    const bool heightChanged = input.height != m_input.height;
     m_input = std::move(input);
-    if (heightChanged)
-        setFixedHeight(heightOf(m_input.height));
+    setBandHeight(m_input.height);
     update();
-}
-
-QSize PopupMirror::sizeHint() const
-{
-    return {120, heightOf(m_input.height)};
-}
-
-QSize PopupMirror::minimumSizeHint() const
-{
-    return {1, heightOf(m_input.height)};
 }
 
 void PopupMirror::paintEvent(QPaintEvent*)

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "charts/ChartShape.h"
+#include "charts/PopupBandChart.h"
 
 #include <QColor>
 #include <QList>
-#include <QWidget>
 
 namespace gaugelet {
 
 // Two series as bars mirrored about a centre line: up rises above it, down
 // hangs below it, bar i of each on the same slot.
-class PopupMirror : public QWidget {
+class PopupMirror : public PopupBandChart {
     Q_OBJECT
 public:
     struct Input {
@@ -31,9 +31,6 @@ public:
     // The frame; lineColour is the centre line's (secondary at opacity 0.3).
     static QList<ChartShape> shapes(const Input& input, QSizeF size, const QColor& lineColour);
     static qreal centreY(qreal height);
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

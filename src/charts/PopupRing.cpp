@@ -1,5 +1,6 @@
 #include "charts/PopupRing.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/core/MainThread.h"
 
 #include <QPainter>
@@ -19,18 +20,14 @@ PopupRing::PopupRing(double value, const QColor& tint, qreal diameter, qreal lin
 void PopupRing::setValue(double value)
 {
     // Not animated: a new value shows at once.
-    if (value == m_value || (std::isnan(value) && std::isnan(m_value)))
-        return;
-    m_value = value;
-    update();
+    if (assignIfChanged(m_value, value))
+        update();
 }
 
 void PopupRing::setTint(const QColor& tint)
 {
-    if (tint == m_tint)
-        return;
-    m_tint = tint;
-    update();
+    if (assignIfChanged(m_tint, tint))
+        update();
 }
 
 QSize PopupRing::sizeHint() const

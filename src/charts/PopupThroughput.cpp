@@ -1,8 +1,6 @@
 #include "charts/PopupThroughput.h"
 
-#include "charts/ChartTimeline.h"
 #include "charts/SmoothPath.h"
-#include "platform/core/MainThread.h"
 #include "stats/ChartMath.h"
 
 #include <QPainter>
@@ -11,63 +9,12 @@
 
 namespace gaugelet {
 
-namespace {
-int heightOf(qreal h)
-{
-    return std::isfinite(h) && h > 0 ? int(std::ceil(h)) : 0;
-}
-} // namespace
-
-PopupThroughput::PopupThroughput(QWidget* parent) : QWidget(parent), m_timeline(new ChartTimeline(this))
-{
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setFixedHeight(heightOf(m_input.height));
-}
+PopupThroughput::PopupThroughput(QWidget* parent) : PopupTimeChart(Input().height, parent) { }
 
 void PopupThroughput::setInput(Input input)
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    const bool heightChanged = input.height != m_input.height;
     m_input = std::move(input);
-    m_strip.invalidate();
-    if (heightChanged)
-        setFixedHeight(heightOf(m_input.height));
-    m_timeline->setWindow(m_input.window);
-    // Without a scale or values nothing is drawn, so nothing moves.
-    m_timeline->setWanted(!m_input.times.isEmpty() && ChartMath::finite(m_input.yMagnitude) > 0
-                          && !(m_input.up.isEmpty() && m_input.down.isEmpty()));
-    update();
-}
-
-QSize PopupThroughput::sizeHint() const
-{
-    return {120, heightOf(m_input.height)};
-}
-
-QSize PopupThroughput::minimumSizeHint() const
-{
-    return {1, heightOf(m_input.height)};
-}
-
-void PopupThroughput::paintEvent(QPaintEvent*)
-{
-    GAUGELET_ASSERT_MAIN_THREAD();
-    QPainter painter(this);
-    if (m_input.times.isEmpty()) {
-        ChartShape::paint(painter, shapes(m_input, QSizeF(size()), std::nullopt));
-        return;
-    }
-    // Frames between inputs slide the picture drawn for the input.
-    m_strip.paint(painter, QSizeF(size()), painter.device()->devicePixelRatioF(), m_input.window,
-                  m_timeline->frameDate(), [this](QSizeF canvas, qreal runTo, const QDateTime& at) {
-                      return shapes(m_input, canvas, at, runTo);
-                  });
-}
-
-void PopupThroughput::hideEvent(QHideEvent* event)
-{
-    QWidget::hideEvent(event);
-    m_strip.release(); // drawn again when shown
+    inputChanged(m_input.height, m_input.window);
 }
 
 QList<ChartShape> PopupThroughput::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date,

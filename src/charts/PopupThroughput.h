@@ -1,21 +1,15 @@
 #pragma once
 
-#include "charts/ChartShape.h"
-#include "charts/ChartStrip.h"
+#include "charts/PopupTimeChart.h"
 
 #include <QColor>
-#include <QDateTime>
 #include <QList>
-#include <QWidget>
-#include <optional>
 
 namespace gaugelet {
 
-class ChartTimeline;
-
 // Two series (up and down) as smoothed lines over translucent areas,
 // scrolling with time; down is painted first, up over it.
-class PopupThroughput : public QWidget {
+class PopupThroughput : public PopupTimeChart {
     Q_OBJECT
 public:
     struct Input {
@@ -33,8 +27,6 @@ public:
 
     void setInput(Input input);
     const Input& input() const { return m_input; }
-    ChartTimeline* timeline() const { return m_timeline; }
-    const ChartStrip& strip() const { return m_strip; }
 
     // Under time placement the newest values run flat to `runTo` (default:
     // the right edge).
@@ -45,17 +37,16 @@ public:
                                           QSizeF size, const std::optional<QDateTime>& date,
                                           std::optional<qreal> runTo = std::nullopt);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    bool slides() const override { return !m_input.times.isEmpty(); }
+    QList<ChartShape> frameShapes(QSizeF canvas, const std::optional<QDateTime>& date,
+                                  std::optional<qreal> runTo) const override
+    {
+        return shapes(m_input, canvas, date, runTo);
+    }
 
 private:
     Input m_input;
-    ChartTimeline* m_timeline;
-    ChartStrip m_strip;
 };
 
 } // namespace gaugelet

@@ -1,5 +1,6 @@
 #include "popover/ValueChip.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/core/Defaults.h"
 #include "platform/style/DesignStyle.h"
 #include "schema/SettingsSchema.h"
@@ -50,9 +51,8 @@ void ValueChip::setText(const QString& text)
 
 void ValueChip::setStyle(const Style& style)
 {
-    if (style == m_style)
+    if (!assignIfChanged(m_style, style))
         return;
-    m_style = style;
     updateGeometry();
     update();
 }

@@ -1,5 +1,6 @@
 #include "stats/RenderClock.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/core/MainThread.h"
 
 #include <algorithm>
@@ -38,11 +39,7 @@ void RenderClock::start()
 void RenderClock::setHz(int hz)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    hz = std::max(1, hz);
-    if (hz == m_hz)
-        return;
-    m_hz = hz;
-    if (m_running)
+    if (assignIfChanged(m_hz, std::max(1, hz)) && m_running)
         startTimer();
 }
 

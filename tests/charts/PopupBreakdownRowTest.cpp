@@ -40,3 +40,22 @@ TEST(ToolTip, EscapesAndKeepsLineBreaks)
     EXPECT_EQ(ToolTip::fromPlainText(QStringLiteral("a <b>\nc")), "<qt>a &lt;b&gt;<br>c</qt>");
     EXPECT_TRUE(ToolTip::fromPlainText(QString()).isEmpty());
 }
+
+TEST(PopupFigureLine, TextsFollowThePalette)
+{
+    PopupBreakdownRow row(QStringLiteral("Interface"), QStringLiteral("1"), std::nullopt, 13);
+    PopupLegendItem legend(QStringLiteral("User"), QColor(255, 0, 0), QStringLiteral("2"));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x26, 0x26, 0x28));
+    dark.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEC));
+    const auto text = [](const QLabel* label) { return label->palette().color(QPalette::WindowText); };
+    const QLabel* legendLabel = legend.findChildren<QLabel*>().at(0);
+    for (const QPalette& palette : {dark, QPalette()}) {
+        row.setPalette(palette);
+        legend.setPalette(palette);
+        EXPECT_EQ(text(row.labelWidget()), DesignStyle::colour(DesignStyle::Colour::primary, palette));
+        EXPECT_EQ(text(row.valueWidget()), DesignStyle::colour(DesignStyle::Colour::secondary, palette));
+        EXPECT_EQ(text(legendLabel), DesignStyle::colour(DesignStyle::Colour::secondary, palette));
+    }
+    EXPECT_EQ(legendLabel->text(), "User");
+}

@@ -24,33 +24,9 @@ void Layer::setNeedsComposition()
         c->setNeedsComposition();
 }
 
-void Layer::setFrame(const QRectF& frame)
-{
-    if (frame == m_frame)
-        return;
-    m_frame = frame;
-    setNeedsComposition();
-}
-
 void Layer::setBounds(const QRectF& bounds)
 {
     setFrame(QRectF(m_frame.topLeft(), bounds.size()));
-}
-
-void Layer::setZPosition(double z)
-{
-    if (z == m_zPosition)
-        return;
-    m_zPosition = z;
-    setNeedsComposition();
-}
-
-void Layer::setHidden(bool hidden)
-{
-    if (hidden == m_hidden)
-        return;
-    m_hidden = hidden;
-    setNeedsComposition();
 }
 
 void Layer::setContents(const QImage& image)
@@ -63,70 +39,11 @@ void Layer::setContents(const QImage& image)
     setNeedsComposition();
 }
 
-void Layer::setContentsGravity(ContentsGravity gravity)
-{
-    if (gravity == m_gravity)
-        return;
-    m_gravity = gravity;
-    setNeedsComposition();
-}
-
-void Layer::setMagnificationFilter(ContentsFilter filter)
-{
-    if (filter == m_magnificationFilter)
-        return;
-    m_magnificationFilter = filter;
-    setNeedsComposition();
-}
-
-void Layer::setMinificationFilter(ContentsFilter filter)
-{
-    if (filter == m_minificationFilter)
-        return;
-    m_minificationFilter = filter;
-    setNeedsComposition();
-}
-
 void Layer::setContentsScale(double scale)
 {
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1.0;
-    if (scale == m_contentsScale)
-        return;
-    m_contentsScale = scale;
-    setNeedsComposition();
-}
-
-void Layer::setMasksToBounds(bool masks)
-{
-    if (masks == m_masksToBounds)
-        return;
-    m_masksToBounds = masks;
-    setNeedsComposition();
-}
-
-void Layer::setSpeed(float speed)
-{
-    if (speed == m_speed)
-        return;
-    m_speed = speed;
-    setNeedsComposition();
-}
-
-void Layer::setBeginTime(double t)
-{
-    if (t == m_beginTime)
-        return;
-    m_beginTime = t;
-    setNeedsComposition();
-}
-
-void Layer::setTimeOffset(double t)
-{
-    if (t == m_timeOffset)
-        return;
-    m_timeOffset = t;
-    setNeedsComposition();
+    assignAndCompose(m_contentsScale, scale);
 }
 
 double Layer::convertTime(double mediaTime) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/statusitem/KeyframeAnimation.h"
 
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <QRectF>
 #include <QString>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -52,36 +54,36 @@ public:
 
     // Geometry.
     QRectF frame() const { return m_frame; }
-    void setFrame(const QRectF& frame);
+    void setFrame(const QRectF& frame) { assignAndCompose(m_frame, frame); }
     // Bounds are (0, 0, width, height); setting them keeps the frame's origin.
     QRectF bounds() const { return {0, 0, m_frame.width(), m_frame.height()}; }
     void setBounds(const QRectF& bounds);
     double zPosition() const { return m_zPosition; }
-    void setZPosition(double z);
+    void setZPosition(double z) { assignAndCompose(m_zPosition, z); }
     bool isHidden() const { return m_hidden; }
-    void setHidden(bool hidden);
+    void setHidden(bool hidden) { assignAndCompose(m_hidden, hidden); }
 
     // Contents.
     const QImage& contents() const { return m_contents; }
     void setContents(const QImage& image);
     ContentsGravity contentsGravity() const { return m_gravity; }
-    void setContentsGravity(ContentsGravity gravity);
+    void setContentsGravity(ContentsGravity gravity) { assignAndCompose(m_gravity, gravity); }
     ContentsFilter magnificationFilter() const { return m_magnificationFilter; }
     ContentsFilter minificationFilter() const { return m_minificationFilter; }
-    void setMagnificationFilter(ContentsFilter filter);
-    void setMinificationFilter(ContentsFilter filter);
+    void setMagnificationFilter(ContentsFilter filter) { assignAndCompose(m_magnificationFilter, filter); }
+    void setMinificationFilter(ContentsFilter filter) { assignAndCompose(m_minificationFilter, filter); }
     double contentsScale() const { return m_contentsScale; }
     void setContentsScale(double scale);
     bool masksToBounds() const { return m_masksToBounds; }
-    void setMasksToBounds(bool masks);
+    void setMasksToBounds(bool masks) { assignAndCompose(m_masksToBounds, masks); }
 
     // Timing.
     float speed() const { return m_speed; }
-    void setSpeed(float speed);
+    void setSpeed(float speed) { assignAndCompose(m_speed, speed); }
     double beginTime() const { return m_beginTime; }
-    void setBeginTime(double t);
+    void setBeginTime(double t) { assignAndCompose(m_beginTime, t); }
     double timeOffset() const { return m_timeOffset; }
-    void setTimeOffset(double t);
+    void setTimeOffset(double t) { assignAndCompose(m_timeOffset, t); }
     // The local time at the given media time (seconds since boot).
     double convertTime(double mediaTime) const;
     // The local time now.
@@ -126,6 +128,13 @@ protected:
     virtual void drawInContext(QPainter& painter) const;
     // Asks the compositor for a composition.
     void setNeedsComposition();
+    // Stores a property's new value and asks for a composition when it changed.
+    template <typename T, typename U>
+    void assignAndCompose(T& member, U&& value)
+    {
+        if (assignIfChanged(member, std::forward<U>(value)))
+            setNeedsComposition();
+    }
 
 private:
     friend class LayerCompositor;

@@ -1,5 +1,6 @@
 #include "platform/statusitem/LayerCompositor.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 
@@ -108,9 +109,8 @@ QImage LayerCompositor::render(const QSizeF& points, double scale) const
 void LayerCompositor::setPaused(bool paused)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (paused == m_paused)
+    if (!assignIfChanged(m_paused, paused))
         return;
-    m_paused = paused;
     if (!paused)
         animationStep(); // frames may have moved on while paused
     updateAnimationTimer();
@@ -119,11 +119,8 @@ void LayerCompositor::setPaused(bool paused)
 void LayerCompositor::setFramesPerSecondLimit(int fps)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    fps = std::max(1, fps);
-    if (fps == m_fpsLimit)
-        return;
-    m_fpsLimit = fps;
-    m_timer.setInterval(int(std::ceil(1000.0 / m_fpsLimit)));
+    if (assignIfChanged(m_fpsLimit, std::max(1, fps)))
+        m_timer.setInterval(int(std::ceil(1000.0 / m_fpsLimit)));
 }
 
 bool LayerCompositor::hasVisibleAnimation() const

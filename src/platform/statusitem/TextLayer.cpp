@@ -6,38 +6,6 @@ namespace gaugelet {
 
 TextLayer::TextLayer() = default;
 
-void TextLayer::setString(const QString& text)
-{
-    if (text == m_string)
-        return;
-    m_string = text;
-    setNeedsComposition();
-}
-
-void TextLayer::setFont(const QFont& font)
-{
-    if (font == m_font)
-        return;
-    m_font = font;
-    setNeedsComposition();
-}
-
-void TextLayer::setForegroundColor(const QColor& color)
-{
-    if (color == m_foreground)
-        return;
-    m_foreground = color;
-    setNeedsComposition();
-}
-
-void TextLayer::setAlignment(Alignment alignment)
-{
-    if (alignment == m_alignment)
-        return;
-    m_alignment = alignment;
-    setNeedsComposition();
-}
-
 void TextLayer::drawInContext(QPainter& painter) const
 {
     if (m_string.isEmpty() || frame().isEmpty())

@@ -16,13 +16,13 @@ public:
     static std::shared_ptr<TextLayer> create() { return std::shared_ptr<TextLayer>(new TextLayer); }
 
     const QString& string() const { return m_string; }
-    void setString(const QString& text);
+    void setString(const QString& text) { assignAndCompose(m_string, text); }
     const QFont& font() const { return m_font; }
-    void setFont(const QFont& font);
+    void setFont(const QFont& font) { assignAndCompose(m_font, font); }
     const QColor& foregroundColor() const { return m_foreground; }
-    void setForegroundColor(const QColor& color);
+    void setForegroundColor(const QColor& color) { assignAndCompose(m_foreground, color); }
     Alignment alignment() const { return m_alignment; }
-    void setAlignment(Alignment alignment);
+    void setAlignment(Alignment alignment) { assignAndCompose(m_alignment, alignment); }
 
 protected:
     TextLayer();

@@ -1,5 +1,6 @@
 #include "settings/shared/ColorWell.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 
 #include <QColorDialog>
@@ -12,29 +13,21 @@
 
 namespace gaugelet {
 
-ColorWell::ColorWell(const QString& title, QWidget* parent) : QWidget(parent)
+ColorWell::ColorWell(const QString& title, QWidget* parent) : TitledControl(title, parent)
 {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    m_title = new QLabel(title, this);
-    m_title->setTextFormat(Qt::PlainText);
-    row->addWidget(m_title);
-    row->addStretch(1);
     m_swatch = new QToolButton(this);
     m_swatch->setFixedSize(44, 22);
     m_swatch->setIconSize(QSize(36, 14));
     m_swatch->setAccessibleName(title);
-    row->addWidget(m_swatch);
+    row()->addWidget(m_swatch);
     connect(m_swatch, &QToolButton::clicked, this, &ColorWell::openPanel);
     paintSwatch();
 }
 
 void ColorWell::setColor(const QColor& color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    paintSwatch();
+    if (assignIfChanged(m_color, color))
+        paintSwatch();
 }
 
 void ColorWell::openPanel()
@@ -47,7 +40,7 @@ void ColorWell::openPanel()
     auto* panel = new QColorDialog(m_color, this);
     panel->setOption(QColorDialog::ShowAlphaChannel);
     panel->setOption(QColorDialog::DontUseNativeDialog);
-    panel->setWindowTitle(m_title->text());
+    panel->setWindowTitle(titleLabel()->text());
     panel->setAttribute(Qt::WA_DeleteOnClose);
     connect(panel, &QColorDialog::colorSelected, this, [this](const QColor& picked) {
         if (!picked.isValid())

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QColor>
-#include <QPointer>
-#include <QString>
-#include <QWidget>
+#include "settings/shared/TitledControl.h"
 
+#include <QColor>
 #include <QColorDialog>
-class QLabel;
+#include <QPointer>
+
 class QToolButton;
 
 namespace gaugelet {
@@ -14,7 +13,7 @@ namespace gaugelet {
 // A labelled colour picker: the title, then a swatch of the shown colour.
 // Clicking the swatch opens a colour panel with opacity; only a confirmed
 // choice is reported (colorPicked), a cancelled panel changes nothing.
-class ColorWell : public QWidget {
+class ColorWell : public TitledControl {
     Q_OBJECT
 public:
     explicit ColorWell(const QString& title, QWidget* parent = nullptr);
@@ -24,7 +23,6 @@ public:
     QColor color() const { return m_color; }
 
     QToolButton* swatch() const { return m_swatch; }
-    QLabel* titleLabel() const { return m_title; }
     // The open colour panel, or nullptr.
     QColorDialog* panel() const { return m_panel.data(); }
     // Opens the colour panel (as a click on the swatch does).
@@ -40,7 +38,6 @@ private:
     void paintSwatch();
 
     QColor m_color;
-    QLabel* m_title = nullptr;
     QToolButton* m_swatch = nullptr;
     QPointer<QColorDialog> m_panel;
 };

@@ -2,21 +2,13 @@
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QToolButton>
 
 namespace gaugelet {
 
 SegmentedControl::SegmentedControl(const QString& title, const QStringList& options, QWidget* parent)
-    : QWidget(parent)
+    : TitledControl(title, parent)
 {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    m_title = new QLabel(title, this);
-    m_title->setTextFormat(Qt::PlainText);
-    row->addWidget(m_title);
-    row->addStretch(1);
-
     auto* segments = new QHBoxLayout;
     segments->setSpacing(0);
     m_group = new QButtonGroup(this);
@@ -31,7 +23,7 @@ SegmentedControl::SegmentedControl(const QString& title, const QStringList& opti
         m_group->addButton(b, i);
         segments->addWidget(b);
     }
-    row->addLayout(segments);
+    row()->addLayout(segments);
     // The chosen segment in the accent colour, so it reads as chosen in any palette.
     connect(m_group, &QButtonGroup::buttonToggled, this, [](QAbstractButton* b, bool checked) {
         if (checked) {

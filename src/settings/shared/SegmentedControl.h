@@ -1,19 +1,17 @@
 #pragma once
 
-#include <QList>
-#include <QString>
+#include "settings/shared/TitledControl.h"
+
 #include <QStringList>
-#include <QWidget>
 
 class QAbstractButton;
 class QButtonGroup;
-class QLabel;
 
 namespace gaugelet {
 
 // A segmented picker: a label and a row of joined buttons, one of which is
 // chosen. Only a user's click reports (activated); setCurrentIndex is silent.
-class SegmentedControl : public QWidget {
+class SegmentedControl : public TitledControl {
     Q_OBJECT
 public:
     SegmentedControl(const QString& title, const QStringList& options, QWidget* parent = nullptr);
@@ -22,13 +20,11 @@ public:
     void setCurrentIndex(int index);
     QAbstractButton* button(int index) const;
     int count() const;
-    QLabel* titleLabel() const { return m_title; }
 
 Q_SIGNALS:
     void activated(int index);
 
 private:
-    QLabel* m_title = nullptr;
     QButtonGroup* m_group = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "settings/stats/ProviderColumnRow.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "settings/stats/SpriteThumb.h"
 #include "views/Spacing.h"
@@ -39,10 +40,8 @@ ProviderColumnRow::ProviderColumnRow(const QString& providerId, const QString& d
 
 void ProviderColumnRow::setHighlighted(bool highlighted)
 {
-    if (highlighted == m_highlighted)
-        return;
-    m_highlighted = highlighted;
-    update();
+    if (assignIfChanged(m_highlighted, highlighted))
+        update();
 }
 
 QSize ProviderColumnRow::sizeHint() const

@@ -1,5 +1,6 @@
 #include "settings/stats/SpriteThumb.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 #include "settings/shared/SettingsText.h"
@@ -21,9 +22,8 @@ SpriteThumb::SpriteThumb(VisualizerPtr viz, const QString& providerId, qreal siz
 
 void SpriteThumb::setVisualizer(const VisualizerPtr& viz)
 {
-    if (viz == m_viz)
+    if (!assignIfChanged(m_viz, viz))
         return;
-    m_viz = viz;
     loadFrame();
     update();
 }

@@ -1,5 +1,6 @@
 #include "settings/stats/SpriteTile.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "settings/shared/SettingsText.h"
 #include "settings/stats/SpriteThumb.h"
@@ -35,10 +36,8 @@ SpriteTile::SpriteTile(VisualizerPtr viz, const QString& providerId, QWidget* pa
 
 void SpriteTile::setSelected(bool selected)
 {
-    if (selected == m_selected)
-        return;
-    m_selected = selected;
-    update();
+    if (assignIfChanged(m_selected, selected))
+        update();
 }
 
 void SpriteTile::paintEvent(QPaintEvent*)

@@ -1,16 +1,16 @@
 #include "stats/views/NetworkRateBlock.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "views/Spacing.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 
 namespace gaugelet {
 
-NetworkRateBlock::NetworkRateBlock(const QString& arrow, QWidget* parent) : QWidget(parent)
+NetworkRateBlock::NetworkRateBlock(const QString& arrow, QWidget* parent) : PaletteStyledWidget(parent)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -25,15 +25,13 @@ NetworkRateBlock::NetworkRateBlock(const QString& arrow, QWidget* parent) : QWid
     layout->addWidget(m_arrow, 0, Qt::AlignVCenter);
     layout->addWidget(m_rate, 0, Qt::AlignVCenter);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    applyColours();
+    restyle();
 }
 
 void NetworkRateBlock::setTint(const QColor& tint)
 {
-    if (tint == m_tint)
-        return;
-    m_tint = tint;
-    applyColours();
+    if (assignIfChanged(m_tint, tint))
+        restyle();
 }
 
 void NetworkRateBlock::setRate(const QString& text)
@@ -49,17 +47,14 @@ QString NetworkRateBlock::rate() const
 
 void NetworkRateBlock::setForeground(std::optional<QColor> colour)
 {
-    if (colour == m_foreground)
-        return;
-    m_foreground = colour;
-    applyColours();
+    if (assignIfChanged(m_foreground, colour))
+        restyle();
 }
 
 void NetworkRateBlock::setBackground(std::optional<QColor> colour)
 {
-    if (colour == m_background)
+    if (!assignIfChanged(m_background, colour))
         return;
-    m_background = colour;
     if (m_background)
         layout()->setContentsMargins(Spacing::margins(Spacing::Step::m, Spacing::Step::xxs));
     else
@@ -79,16 +74,8 @@ void NetworkRateBlock::paintEvent(QPaintEvent*)
     painter.drawRoundedRect(r, r.height() / 2, r.height() / 2);
 }
 
-void NetworkRateBlock::changeEvent(QEvent* event)
+void NetworkRateBlock::applyStyle()
 {
-    if (event->type() == QEvent::PaletteChange && !m_styling)
-        applyColours();
-    QWidget::changeEvent(event);
-}
-
-void NetworkRateBlock::applyColours()
-{
-    m_styling = true;
     QPalette arrow = palette();
     arrow.setColor(QPalette::WindowText, m_tint.isValid() ? m_tint : DesignStyle::colour(DesignStyle::Colour::primary, palette()));
     m_arrow->setPalette(arrow);
@@ -96,7 +83,6 @@ void NetworkRateBlock::applyColours()
     rate.setColor(QPalette::WindowText,
                   m_foreground.value_or(DesignStyle::colour(DesignStyle::Colour::primary, palette())));
     m_rate->setPalette(rate);
-    m_styling = false;
 }
 
 } // namespace gaugelet

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "views/PaletteStyledWidget.h"
+
 #include <QColor>
-#include <QWidget>
 #include <optional>
 
 class QLabel;
@@ -11,7 +12,7 @@ namespace gaugelet {
 // One of the network detail's two large figures: the direction's arrow in its
 // tint and the rate in the title-3 font, optionally coloured and set on a
 // capsule like the popover's value chips.
-class NetworkRateBlock : public QWidget {
+class NetworkRateBlock : public PaletteStyledWidget {
     Q_OBJECT
 public:
     NetworkRateBlock(const QString& arrow, QWidget* parent = nullptr);
@@ -30,17 +31,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void applyStyle() override;
 
 private:
-    void applyColours();
 
     QLabel* m_arrow;
     QLabel* m_rate;
     QColor m_tint;
     std::optional<QColor> m_foreground;
     std::optional<QColor> m_background;
-    bool m_styling = false;
 };
 
 } // namespace gaugelet

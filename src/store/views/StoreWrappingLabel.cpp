@@ -1,5 +1,7 @@
 #include "store/views/StoreWrappingLabel.h"
 
+#include "platform/core/AssignIfChanged.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QTextLayout>
@@ -18,9 +20,8 @@ StoreWrappingLabel::StoreWrappingLabel(const QFont& font, DesignStyle::Colour co
 
 void StoreWrappingLabel::setText(const QString& text)
 {
-    if (text == m_text)
+    if (!assignIfChanged(m_text, text))
         return;
-    m_text = text;
     setAccessibleName(text);
     updateGeometry();
     update();
