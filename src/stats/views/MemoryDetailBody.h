@@ -3,6 +3,8 @@
 #include "stats/MemoryPressureLevel.h"
 #include "stats/views/DetailBodyBase.h"
 
+#include <array>
+
 class QGraphicsOpacityEffect;
 class QLabel;
 
@@ -54,10 +56,11 @@ private:
     // The pressure dot and its text.
     void refreshPressure(MemoryPressureLevel pressure);
     void userToggledCached(bool on);
+    // The category rows, top to bottom.
+    std::array<PopupBreakdownRow*, 7> rows() const;
 
     bool m_showCached;
     PopupDonut* m_donut;
-    QWidget* m_switchRow;
     QLabel* m_switchSymbol;
     QString m_switchSymbolKey; // colour, size and scale of the drawn symbol
     QLabel* m_switchLabel;
