@@ -30,8 +30,7 @@ QList<TwoColumnMode> allTwoColumnModes()
 
 TwoColumnMode storedTwoColumnMode(const Defaults& defaults)
 {
-    const std::optional<QString> raw = defaults.string(SettingsSchema::popupTwoColumn);
-    return raw ? twoColumnModeFromRaw(*raw).value_or(TwoColumnMode::automatic) : TwoColumnMode::automatic;
+    return names.fromRawOr(defaults.string(SettingsSchema::popupTwoColumn), TwoColumnMode::automatic);
 }
 
 } // namespace gaugelet

@@ -1,24 +1,16 @@
 #include "stats/CPUProvider.h"
 
 #include "stats/CPUExtras.h"
-#include "stats/Palette.h"
 
 #include <QCoreApplication>
 #include <cmath>
 
 namespace gaugelet {
 
-CPUProvider::CPUProvider() : CPUProvider(std::make_unique<CPUSampler>()) {}
-
 CPUProvider::CPUProvider(std::unique_ptr<CPUSampler> sampler)
-    : SampledStatProvider(ProviderIds::cpu, QStringLiteral("CPU"), QStringLiteral("CPU"), std::move(sampler),
-                          &CPUProvider::makeSnapshot)
+    : SampledStatProvider(ProviderIds::cpu, QStringLiteral("CPU"), QStringLiteral("CPU"), &Palette::accent1,
+                          std::move(sampler), &CPUProvider::makeSnapshot)
 {
-}
-
-QColor CPUProvider::accentColor(const Palette& palette) const
-{
-    return palette.accent1;
 }
 
 StatSnapshot CPUProvider::makeSnapshot(const CPUSample& s)

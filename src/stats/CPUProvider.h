@@ -12,10 +12,7 @@ namespace gaugelet {
 // user, system and idle parts and one busy fraction per processor.
 class CPUProvider final : public SampledStatProvider<CPUSampler, CPUSample> {
 public:
-    CPUProvider();
-    explicit CPUProvider(std::unique_ptr<CPUSampler> sampler);
-
-    QColor accentColor(const Palette& palette) const override;
+    explicit CPUProvider(std::unique_ptr<CPUSampler> sampler = std::make_unique<CPUSampler>());
 
     // The snapshot for one smoothed sample (asOf now).
     static StatSnapshot makeSnapshot(const CPUSample& sample);

@@ -1,23 +1,14 @@
 #include "stats/GPUProvider.h"
 
-#include "stats/Palette.h"
-
 #include <QCoreApplication>
 #include <cmath>
 
 namespace gaugelet {
 
-GPUProvider::GPUProvider() : GPUProvider(std::make_unique<GPUSampler>()) {}
-
 GPUProvider::GPUProvider(std::unique_ptr<GPUSampler> sampler)
-    : SampledStatProvider(ProviderIds::gpu, QStringLiteral("GPU"), QStringLiteral("GPU"), std::move(sampler),
-                          &GPUProvider::makeSnapshot)
+    : SampledStatProvider(ProviderIds::gpu, QStringLiteral("GPU"), QStringLiteral("GPU"), &Palette::accent3,
+                          std::move(sampler), &GPUProvider::makeSnapshot)
 {
-}
-
-QColor GPUProvider::accentColor(const Palette& palette) const
-{
-    return palette.accent3;
 }
 
 StatSnapshot GPUProvider::makeSnapshot(const GPUSample& m)

@@ -12,10 +12,7 @@ namespace gaugelet {
 // utilisation over every accelerator, smoothed over five seconds.
 class GPUProvider final : public SampledStatProvider<GPUSampler, GPUSample> {
 public:
-    GPUProvider();
-    explicit GPUProvider(std::unique_ptr<GPUSampler> sampler);
-
-    QColor accentColor(const Palette& palette) const override;
+    explicit GPUProvider(std::unique_ptr<GPUSampler> sampler = std::make_unique<GPUSampler>());
 
     static StatSnapshot makeSnapshot(const GPUSample& mean);
 };

@@ -2,7 +2,6 @@
 
 #include "schema/SettingsSchema.h"
 #include "stats/MemoryExtras.h"
-#include "stats/Palette.h"
 #include "stats/Prefs.h"
 
 #include <QCoreApplication>
@@ -11,17 +10,10 @@
 
 namespace gaugelet {
 
-MemoryProvider::MemoryProvider() : MemoryProvider(std::make_unique<MemorySampler>()) {}
-
 MemoryProvider::MemoryProvider(std::unique_ptr<MemorySampler> sampler)
-    : SampledStatProvider(ProviderIds::memory, QStringLiteral("Memory"), QStringLiteral("MEM"), std::move(sampler),
-                          &MemoryProvider::makeCurrentSnapshot)
+    : SampledStatProvider(ProviderIds::memory, QStringLiteral("Memory"), QStringLiteral("MEM"), &Palette::accent5,
+                          std::move(sampler), &MemoryProvider::makeCurrentSnapshot)
 {
-}
-
-QColor MemoryProvider::accentColor(const Palette& palette) const
-{
-    return palette.accent5;
 }
 
 StatSnapshot MemoryProvider::makeSnapshot(const MemoryReading& r, bool showCached)

@@ -12,10 +12,7 @@ namespace gaugelet {
 // app, wired and compressed memory (and cached memory when the user asks).
 class MemoryProvider final : public SampledStatProvider<MemorySampler, MemoryReading> {
 public:
-    MemoryProvider();
-    explicit MemoryProvider(std::unique_ptr<MemorySampler> sampler);
-
-    QColor accentColor(const Palette& palette) const override;
+    explicit MemoryProvider(std::unique_ptr<MemorySampler> sampler = std::make_unique<MemorySampler>());
 
     // The snapshot for one reading, with the cached-memory setting given.
     static StatSnapshot makeSnapshot(const MemoryReading& reading, bool showCached);

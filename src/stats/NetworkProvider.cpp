@@ -1,7 +1,6 @@
 #include "stats/NetworkProvider.h"
 
 #include "stats/NetworkExtras.h"
-#include "stats/Palette.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -9,17 +8,10 @@
 
 namespace gaugelet {
 
-NetworkProvider::NetworkProvider() : NetworkProvider(std::make_unique<NetworkSampler>()) {}
-
 NetworkProvider::NetworkProvider(std::unique_ptr<NetworkSampler> sampler)
-    : SampledStatProvider(ProviderIds::network, QStringLiteral("Network"), QStringLiteral("NET"), std::move(sampler),
-                          &NetworkProvider::makeSnapshot)
+    : SampledStatProvider(ProviderIds::network, QStringLiteral("Network"), QStringLiteral("NET"), &Palette::accent7,
+                          std::move(sampler), &NetworkProvider::makeSnapshot)
 {
-}
-
-QColor NetworkProvider::accentColor(const Palette& palette) const
-{
-    return palette.accent7;
 }
 
 QSet<QString> NetworkProvider::excludedVisualizerIds() const

@@ -13,11 +13,9 @@ namespace gaugelet {
 // addresses in the extras.
 class NetworkProvider final : public SampledStatProvider<NetworkSampler, NetworkSample> {
 public:
-    NetworkProvider();
-    explicit NetworkProvider(std::unique_ptr<NetworkSampler> sampler);
+    explicit NetworkProvider(std::unique_ptr<NetworkSampler> sampler = std::make_unique<NetworkSampler>());
 
     double softCapBytesPerSec() const { return defaultSoftCapBytesPerSec; }
-    QColor accentColor(const Palette& palette) const override;
     QSet<QString> excludedVisualizerIds() const override;
     bool supportsMergedDisplay() const override { return true; }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/core/WallClock.h"
+#include "stats/Palette.h"
 #include "stats/StatProvider.h"
 
 #include <cmath>
@@ -9,9 +10,9 @@
 
 namespace gaugelet {
 
-// A built-in statistic: its names fixed at construction, refreshed every
-// second, and each snapshot made from one reading of its own sampler (an
-// actor reached only through its async sample()).
+// A built-in statistic: its names and palette accent fixed at construction,
+// refreshed every second, and each snapshot made from one reading of its own
+// sampler (an actor reached only through its async sample()).
 template <typename Sampler, typename Sample>
 class SampledStatProvider : public StatProvider {
 public:
@@ -22,6 +23,7 @@ public:
     QString displayName() const final { return m_displayName; }
     QString shortName() const final { return m_shortName; }
     double refreshInterval() const final { return 1.0; }
+    QColor accentColor(const Palette& palette) const final { return palette.*m_accent; }
 
     QCoro::Task<StatSnapshot> sample() final
     {
@@ -46,10 +48,10 @@ protected:
         return QString::number(qint64(std::round(percent))) + QLatin1Char('%');
     }
 
-    SampledStatProvider(QString id, QString displayName, QString shortName, std::unique_ptr<Sampler> sampler,
-                        MakeSnapshot makeSnapshot)
+    SampledStatProvider(QString id, QString displayName, QString shortName, QColor Palette::*accent,
+                        std::unique_ptr<Sampler> sampler, MakeSnapshot makeSnapshot)
         : m_id(std::move(id)), m_displayName(std::move(displayName)), m_shortName(std::move(shortName)),
-          m_sampler(std::move(sampler)), m_makeSnapshot(makeSnapshot)
+          m_accent(accent), m_sampler(std::move(sampler)), m_makeSnapshot(makeSnapshot)
     {
     }
 
@@ -57,6 +59,7 @@ private:
     const QString m_id;
     const QString m_displayName;
     const QString m_shortName;
+    QColor Palette::*const m_accent;
     std::unique_ptr<Sampler> m_sampler;
     const MakeSnapshot m_makeSnapshot;
 };

@@ -29,8 +29,7 @@ QList<StatLabelPosition> allStatLabelPositions()
 
 StatLabelPosition storedStatLabelPosition(const Defaults& defaults)
 {
-    const std::optional<QString> raw = defaults.string(SettingsSchema::statLabelPosition);
-    return raw ? statLabelPositionFromRaw(*raw).value_or(StatLabelPosition::trailing) : StatLabelPosition::trailing;
+    return names.fromRawOr(defaults.string(SettingsSchema::statLabelPosition), StatLabelPosition::trailing);
 }
 
 } // namespace gaugelet

@@ -28,4 +28,8 @@ TEST(RawValueTable, ListsCasesInTableOrderAndFallsBackOutsideIt)
 {
     EXPECT_EQ(weatherNames.values(), (QList<Weather>{Weather::sunny, Weather::rainy, Weather::foggy}));
     EXPECT_EQ(weatherNames.rawValue(static_cast<Weather>(17)), "fog");
+
+    EXPECT_EQ(weatherNames.fromRawOr(QStringLiteral("rainy"), Weather::sunny), Weather::rainy);
+    EXPECT_EQ(weatherNames.fromRawOr(QStringLiteral("Rainy"), Weather::sunny), Weather::sunny);
+    EXPECT_EQ(weatherNames.fromRawOr(std::nullopt, Weather::rainy), Weather::rainy);
 }

@@ -46,6 +46,13 @@ struct RawValueTable {
         return std::nullopt;
     }
 
+    // The case a stored value names; `otherwise` when there is none or it
+    // names no case.
+    E fromRawOr(const std::optional<QString>& raw, E otherwise) const
+    {
+        return raw ? fromRaw(*raw).value_or(otherwise) : otherwise;
+    }
+
     // Every case, in the table's order.
     QList<E> values() const
     {
