@@ -136,11 +136,11 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
         m_switch->setChecked(m_showCached);
     }
     connect(m_switch, &QAbstractButton::clicked, this, &MemoryDetailBody::userToggledCached);
-    m_switchInfo = new InfoButton(cachedSwitchInfo(), switchRow);
+    auto* switchInfo = new InfoButton(cachedSwitchInfo(), switchRow);
     switchLayout->addWidget(m_switchSymbol, 0, Qt::AlignVCenter);
     switchLayout->addWidget(m_switchLabel, 0, Qt::AlignVCenter);
     switchLayout->addWidget(m_switch, 0, Qt::AlignVCenter);
-    switchLayout->addWidget(m_switchInfo, 0, Qt::AlignVCenter);
+    switchLayout->addWidget(switchInfo, 0, Qt::AlignVCenter);
     switchLayout->addStretch(1);
     column->addWidget(switchRow);
 
@@ -159,8 +159,7 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     m_cachedOpacity = new QGraphicsOpacityEffect(m_cached);
     m_cached->setGraphicsEffect(m_cachedOpacity);
     m_swap = makeRow(tr("Swap"), swapHelp());
-    m_freeInfo = new InfoButton(freeHelp());
-    m_free = makeRow(tr("Free"), QString(), m_freeInfo);
+    m_free = makeRow(tr("Free"), QString(), new InfoButton(freeHelp()));
     column->addSpacing(Spacing::px(Spacing::Step::hairline));
     column->addWidget(new Divider(this));
     column->addSpacing(Spacing::px(Spacing::Step::hairline));
@@ -172,10 +171,10 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     m_pressureLabel = new QLabel(this);
     m_pressureLabel->setTextFormat(Qt::PlainText);
     m_pressureLabel->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    m_pressureInfo = new InfoButton(pressureInfo(), this);
+    auto* pressureInfoButton = new InfoButton(pressureInfo(), this);
     pressure->addWidget(m_pressureDot, 0, Qt::AlignVCenter);
     pressure->addWidget(m_pressureLabel, 0, Qt::AlignVCenter);
-    pressure->addWidget(m_pressureInfo, 0, Qt::AlignVCenter);
+    pressure->addWidget(pressureInfoButton, 0, Qt::AlignVCenter);
     pressure->addStretch(1);
     column->addLayout(pressure);
     column->addStretch(1);
