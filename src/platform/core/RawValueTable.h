@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <stdexcept>
 
 namespace gaugelet {
 
@@ -74,13 +75,19 @@ private:
     }
 };
 
-// The table of the entries given, in their order; the fallback must be one of them.
+// The table of the entries given, in their order. The fallback must be one of
+// them: a constant table without it does not compile.
 template <typename E, std::size_t N>
 constexpr RawValueTable<E, N> makeRawValueTable(const RawValueEntry<E> (&entries)[N], E fallback)
 {
     RawValueTable<E, N> table{{}, fallback};
-    for (std::size_t i = 0; i < N; ++i)
+    bool hasFallback = false;
+    for (std::size_t i = 0; i < N; ++i) {
         table.entries[i] = entries[i];
+        hasFallback = hasFallback || entries[i].value == fallback;
+    }
+    if (!hasFallback)
+        throw std::invalid_argument("makeRawValueTable: the fallback is not in the table");
     return table;
 }
 
