@@ -1,19 +1,22 @@
 #include "menubar/TagOrientation.h"
 
+#include "platform/core/RawValueTable.h"
+
 namespace gaugelet {
+
+namespace {
+constexpr auto names = makeRawValueTable<TagOrientation>(
+    {{TagOrientation::horizontal, u"horizontal"}, {TagOrientation::vertical, u"vertical"}}, TagOrientation::horizontal);
+} // namespace
 
 QString rawValue(TagOrientation orientation)
 {
-    return orientation == TagOrientation::vertical ? QStringLiteral("vertical") : QStringLiteral("horizontal");
+    return names.rawValue(orientation);
 }
 
 std::optional<TagOrientation> tagOrientationFromRaw(QStringView raw)
 {
-    if (raw == QLatin1String("horizontal"))
-        return TagOrientation::horizontal;
-    if (raw == QLatin1String("vertical"))
-        return TagOrientation::vertical;
-    return std::nullopt;
+    return names.fromRaw(raw);
 }
 
 } // namespace gaugelet

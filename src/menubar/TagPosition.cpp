@@ -1,29 +1,23 @@
 #include "menubar/TagPosition.h"
 
+#include "platform/core/RawValueTable.h"
+
 namespace gaugelet {
+
+namespace {
+constexpr auto names = makeRawValueTable<TagPosition>(
+    {{TagPosition::leading, u"leading"}, {TagPosition::trailing, u"trailing"}, {TagPosition::behind, u"behind"}},
+    TagPosition::behind);
+} // namespace
 
 QString rawValue(TagPosition position)
 {
-    switch (position) {
-    case TagPosition::leading:
-        return QStringLiteral("leading");
-    case TagPosition::trailing:
-        return QStringLiteral("trailing");
-    case TagPosition::behind:
-        break;
-    }
-    return QStringLiteral("behind");
+    return names.rawValue(position);
 }
 
 std::optional<TagPosition> tagPositionFromRaw(QStringView raw)
 {
-    if (raw == QLatin1String("leading"))
-        return TagPosition::leading;
-    if (raw == QLatin1String("trailing"))
-        return TagPosition::trailing;
-    if (raw == QLatin1String("behind"))
-        return TagPosition::behind;
-    return std::nullopt;
+    return names.fromRaw(raw);
 }
 
 } // namespace gaugelet

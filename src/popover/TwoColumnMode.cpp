@@ -1,38 +1,36 @@
 #include "popover/TwoColumnMode.h"
 
 #include "platform/core/Defaults.h"
+#include "platform/core/RawValueTable.h"
 #include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
+namespace {
+constexpr auto names = makeRawValueTable<TwoColumnMode>({{TwoColumnMode::automatic, u"auto"},
+                                                         {TwoColumnMode::alwaysOne, u"alwaysOne"},
+                                                         {TwoColumnMode::alwaysTwo, u"alwaysTwo"}},
+                                                        TwoColumnMode::automatic);
+} // namespace
+
 QString rawValue(TwoColumnMode mode)
 {
-    switch (mode) {
-    case TwoColumnMode::automatic: return QStringLiteral("auto");
-    case TwoColumnMode::alwaysOne: return QStringLiteral("alwaysOne");
-    case TwoColumnMode::alwaysTwo: return QStringLiteral("alwaysTwo");
-    }
-    return QStringLiteral("auto");
+    return names.rawValue(mode);
 }
 
 std::optional<TwoColumnMode> twoColumnModeFromRaw(QStringView raw)
 {
-    for (TwoColumnMode mode : allTwoColumnModes()) {
-        if (raw == rawValue(mode))
-            return mode;
-    }
-    return std::nullopt;
+    return names.fromRaw(raw);
 }
 
 QList<TwoColumnMode> allTwoColumnModes()
 {
-    return {TwoColumnMode::automatic, TwoColumnMode::alwaysOne, TwoColumnMode::alwaysTwo};
+    return names.values();
 }
 
 TwoColumnMode storedTwoColumnMode(const Defaults& defaults)
 {
-    const std::optional<QString> raw = defaults.string(SettingsSchema::popupTwoColumn);
-    return raw ? twoColumnModeFromRaw(*raw).value_or(TwoColumnMode::automatic) : TwoColumnMode::automatic;
+    return names.fromRawOr(defaults.string(SettingsSchema::popupTwoColumn), TwoColumnMode::automatic);
 }
 
 } // namespace gaugelet

@@ -1,21 +1,16 @@
 #include "stats/CPUProvider.h"
 
-#include "platform/core/WallClock.h"
 #include "stats/CPUExtras.h"
-#include "stats/Palette.h"
 
 #include <QCoreApplication>
 #include <cmath>
 
 namespace gaugelet {
 
-CPUProvider::CPUProvider() : CPUProvider(std::make_unique<CPUSampler>()) {}
-
-CPUProvider::CPUProvider(std::unique_ptr<CPUSampler> sampler) : m_sampler(std::move(sampler)) {}
-
-QColor CPUProvider::accentColor(const Palette& palette) const
+CPUProvider::CPUProvider(std::unique_ptr<CPUSampler> sampler)
+    : SampledStatProvider(ProviderIds::cpu, QStringLiteral("CPU"), QStringLiteral("CPU"), &Palette::accent1,
+                          std::move(sampler), &CPUProvider::makeSnapshot)
 {
-    return palette.accent1;
 }
 
 StatSnapshot CPUProvider::makeSnapshot(const CPUSample& s)
@@ -25,24 +20,17 @@ StatSnapshot CPUProvider::makeSnapshot(const CPUSample& s)
         busy = 0;
     busy = std::min(busy, 100.0);
 
-    StatSnapshot snapshot;
-    snapshot.value = busy / 100.0;
-    snapshot.label = QString::number(qint64(std::round(busy))) + QLatin1Char('%');
-    snapshot.breakdown = {
-        Series{QStringLiteral("user"), QCoreApplication::translate("CPUProvider", "User"), s.user, std::nullopt},
-        Series{QStringLiteral("system"), QCoreApplication::translate("CPUProvider", "System"), s.system, std::nullopt},
-        Series{QStringLiteral("idle"), QCoreApplication::translate("CPUProvider", "Idle"), s.idle, std::nullopt},
-    };
-    snapshot.asOf = WallClock::now();
+    StatSnapshot snapshot = snapshotNow(
+        busy / 100.0, percentLabel(busy),
+        {
+            Series{QStringLiteral("user"), QCoreApplication::translate("CPUProvider", "User"), s.user, std::nullopt},
+            Series{QStringLiteral("system"), QCoreApplication::translate("CPUProvider", "System"), s.system,
+                   std::nullopt},
+            Series{QStringLiteral("idle"), QCoreApplication::translate("CPUProvider", "Idle"), s.idle, std::nullopt},
+        });
     snapshot.extras.insert(CPUExtras::key, static_cast<const CPUExtras&>(s));
     snapshot.isFirstReading = s.isFirstReading;
     return snapshot;
-}
-
-QCoro::Task<StatSnapshot> CPUProvider::sample()
-{
-    const CPUSample s = co_await m_sampler->sample();
-    co_return makeSnapshot(s);
 }
 
 } // namespace gaugelet

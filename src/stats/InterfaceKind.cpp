@@ -1,34 +1,30 @@
 #include "stats/InterfaceKind.h"
 
+#include "platform/core/RawValueTable.h"
+
 namespace gaugelet {
 
 namespace {
-struct Entry {
-    InterfaceKind kind;
-    const char16_t* raw;
-};
-constexpr Entry entries[] = {
-    {InterfaceKind::wifi, u"wifi"},     {InterfaceKind::ethernet, u"ethernet"}, {InterfaceKind::vpn, u"vpn"},
-    {InterfaceKind::bridge, u"bridge"}, {InterfaceKind::other, u"other"},       {InterfaceKind::unknown, u"unknown"},
-};
+constexpr auto names = makeRawValueTable<InterfaceKind>(
+    {
+        {InterfaceKind::wifi, u"wifi"},
+        {InterfaceKind::ethernet, u"ethernet"},
+        {InterfaceKind::vpn, u"vpn"},
+        {InterfaceKind::bridge, u"bridge"},
+        {InterfaceKind::other, u"other"},
+        {InterfaceKind::unknown, u"unknown"},
+    },
+    InterfaceKind::unknown);
 } // namespace
 
 QString rawValue(InterfaceKind kind)
 {
-    for (const Entry& e : entries) {
-        if (e.kind == kind)
-            return QString::fromUtf16(e.raw);
-    }
-    return QStringLiteral("unknown");
+    return names.rawValue(kind);
 }
 
 std::optional<InterfaceKind> interfaceKindFromRaw(QStringView raw)
 {
-    for (const Entry& e : entries) {
-        if (raw == QStringView(e.raw))
-            return e.kind;
-    }
-    return std::nullopt;
+    return names.fromRaw(raw);
 }
 
 } // namespace gaugelet

@@ -1,29 +1,24 @@
 #include "stats/MemoryPressureLevel.h"
 
+#include "platform/core/RawValueTable.h"
+
 namespace gaugelet {
+
+namespace {
+constexpr auto names = makeRawValueTable<MemoryPressureLevel>({{MemoryPressureLevel::normal, u"normal"},
+                                                               {MemoryPressureLevel::warning, u"warning"},
+                                                               {MemoryPressureLevel::critical, u"critical"}},
+                                                              MemoryPressureLevel::normal);
+} // namespace
 
 QString rawValue(MemoryPressureLevel level)
 {
-    switch (level) {
-    case MemoryPressureLevel::warning:
-        return QStringLiteral("warning");
-    case MemoryPressureLevel::critical:
-        return QStringLiteral("critical");
-    case MemoryPressureLevel::normal:
-        break;
-    }
-    return QStringLiteral("normal");
+    return names.rawValue(level);
 }
 
 std::optional<MemoryPressureLevel> memoryPressureLevelFromRaw(QStringView raw)
 {
-    if (raw == u"normal")
-        return MemoryPressureLevel::normal;
-    if (raw == u"warning")
-        return MemoryPressureLevel::warning;
-    if (raw == u"critical")
-        return MemoryPressureLevel::critical;
-    return std::nullopt;
+    return names.fromRaw(raw);
 }
 
 } // namespace gaugelet

@@ -1,9 +1,7 @@
 #include "stats/MemoryProvider.h"
 
-#include "platform/core/WallClock.h"
 #include "schema/SettingsSchema.h"
 #include "stats/MemoryExtras.h"
-#include "stats/Palette.h"
 #include "stats/Prefs.h"
 
 #include <QCoreApplication>
@@ -12,13 +10,10 @@
 
 namespace gaugelet {
 
-MemoryProvider::MemoryProvider() : MemoryProvider(std::make_unique<MemorySampler>()) {}
-
-MemoryProvider::MemoryProvider(std::unique_ptr<MemorySampler> sampler) : m_sampler(std::move(sampler)) {}
-
-QColor MemoryProvider::accentColor(const Palette& palette) const
+MemoryProvider::MemoryProvider(std::unique_ptr<MemorySampler> sampler)
+    : SampledStatProvider(ProviderIds::memory, QStringLiteral("Memory"), QStringLiteral("MEM"), &Palette::accent5,
+                          std::move(sampler), &MemoryProvider::makeCurrentSnapshot)
 {
-    return palette.accent5;
 }
 
 StatSnapshot MemoryProvider::makeSnapshot(const MemoryReading& r, bool showCached)
@@ -37,27 +32,24 @@ StatSnapshot MemoryProvider::makeSnapshot(const MemoryReading& r, bool showCache
                       double(bytes) / gib, std::nullopt};
     };
 
-    StatSnapshot snapshot;
-    snapshot.value = percent / 100.0;
-    snapshot.label = QString::number(qint64(std::round(percent))) + QLatin1Char('%');
-    snapshot.breakdown = {
-        series("app", QT_TRANSLATE_NOOP("MemoryProvider", "App"), r.appBytes),
-        series("wired", QT_TRANSLATE_NOOP("MemoryProvider", "Wired"), r.wiredBytes),
-        series("compressed", QT_TRANSLATE_NOOP("MemoryProvider", "Compressed"), r.compressedBytes),
-        series("cached", QT_TRANSLATE_NOOP("MemoryProvider", "Cached"), r.cachedBytes),
-        series("swap", QT_TRANSLATE_NOOP("MemoryProvider", "Swap"), r.swapUsedBytes),
-        series("total", QT_TRANSLATE_NOOP("MemoryProvider", "Total"), r.totalBytes),
-    };
-    snapshot.asOf = WallClock::now();
+    StatSnapshot snapshot =
+        snapshotNow(percent / 100.0, percentLabel(percent),
+                    {
+                        series("app", QT_TRANSLATE_NOOP("MemoryProvider", "App"), r.appBytes),
+                        series("wired", QT_TRANSLATE_NOOP("MemoryProvider", "Wired"), r.wiredBytes),
+                        series("compressed", QT_TRANSLATE_NOOP("MemoryProvider", "Compressed"), r.compressedBytes),
+                        series("cached", QT_TRANSLATE_NOOP("MemoryProvider", "Cached"), r.cachedBytes),
+                        series("swap", QT_TRANSLATE_NOOP("MemoryProvider", "Swap"), r.swapUsedBytes),
+                        series("total", QT_TRANSLATE_NOOP("MemoryProvider", "Total"), r.totalBytes),
+                    });
     snapshot.extras.insert(MemoryExtras::key, r);
     return snapshot;
 }
 
-QCoro::Task<StatSnapshot> MemoryProvider::sample()
+StatSnapshot MemoryProvider::makeCurrentSnapshot(const MemoryReading& reading)
 {
-    const MemoryReading r = co_await m_sampler->sample();
     // Read anew on every sample, so a change in the detail view shows at once.
-    co_return makeSnapshot(r, SettingsSchema::boolean(SettingsSchema::memoryShowCached));
+    return makeSnapshot(reading, SettingsSchema::boolean(SettingsSchema::memoryShowCached));
 }
 
 } // namespace gaugelet

@@ -1,8 +1,6 @@
 #include "stats/NetworkProvider.h"
 
-#include "platform/core/WallClock.h"
 #include "stats/NetworkExtras.h"
-#include "stats/Palette.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -10,13 +8,10 @@
 
 namespace gaugelet {
 
-NetworkProvider::NetworkProvider() : NetworkProvider(std::make_unique<NetworkSampler>()) {}
-
-NetworkProvider::NetworkProvider(std::unique_ptr<NetworkSampler> sampler) : m_sampler(std::move(sampler)) {}
-
-QColor NetworkProvider::accentColor(const Palette& palette) const
+NetworkProvider::NetworkProvider(std::unique_ptr<NetworkSampler> sampler)
+    : SampledStatProvider(ProviderIds::network, QStringLiteral("Network"), QStringLiteral("NET"), &Palette::accent7,
+                          std::move(sampler), &NetworkProvider::makeSnapshot)
 {
-    return palette.accent7;
 }
 
 QSet<QString> NetworkProvider::excludedVisualizerIds() const
@@ -39,25 +34,17 @@ QString NetworkProvider::rateText(double r)
 StatSnapshot NetworkProvider::makeSnapshot(const NetworkSample& s)
 {
     const double total = s.upBytesPerSec + s.downBytesPerSec;
-    StatSnapshot snapshot;
-    snapshot.value = std::min(std::max(total, 0.0) / defaultSoftCapBytesPerSec, 1.0);
-    snapshot.label = rateText(total);
-    snapshot.breakdown = {
-        Series{QStringLiteral("up"), QCoreApplication::translate("NetworkProvider", "Upload"), s.upBytesPerSec,
-               rateText(s.upBytesPerSec)},
-        Series{QStringLiteral("down"), QCoreApplication::translate("NetworkProvider", "Download"), s.downBytesPerSec,
-               rateText(s.downBytesPerSec)},
-    };
-    snapshot.asOf = WallClock::now();
+    StatSnapshot snapshot =
+        snapshotNow(std::min(std::max(total, 0.0) / defaultSoftCapBytesPerSec, 1.0), rateText(total),
+                    {
+                        Series{QStringLiteral("up"), QCoreApplication::translate("NetworkProvider", "Upload"),
+                               s.upBytesPerSec, rateText(s.upBytesPerSec)},
+                        Series{QStringLiteral("down"), QCoreApplication::translate("NetworkProvider", "Download"),
+                               s.downBytesPerSec, rateText(s.downBytesPerSec)},
+                    });
     snapshot.extras.insert(NetworkExtras::key, static_cast<const NetworkExtras&>(s));
     snapshot.isFirstReading = s.isFirstReading;
     return snapshot;
-}
-
-QCoro::Task<StatSnapshot> NetworkProvider::sample()
-{
-    const NetworkSample s = co_await m_sampler->sample();
-    co_return makeSnapshot(s);
 }
 
 } // namespace gaugelet

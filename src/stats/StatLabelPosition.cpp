@@ -1,37 +1,35 @@
 #include "stats/StatLabelPosition.h"
 
 #include "platform/core/Defaults.h"
+#include "platform/core/RawValueTable.h"
 #include "schema/SettingsSchema.h"
 
 namespace gaugelet {
 
+namespace {
+constexpr auto names = makeRawValueTable<StatLabelPosition>(
+    {{StatLabelPosition::trailing, u"trailing"}, {StatLabelPosition::adjacent, u"adjacent"}},
+    StatLabelPosition::trailing);
+} // namespace
+
 QString rawValue(StatLabelPosition position)
 {
-    switch (position) {
-    case StatLabelPosition::trailing: return QStringLiteral("trailing");
-    case StatLabelPosition::adjacent: return QStringLiteral("adjacent");
-    }
-    return QStringLiteral("trailing");
+    return names.rawValue(position);
 }
 
 std::optional<StatLabelPosition> statLabelPositionFromRaw(QStringView raw)
 {
-    for (StatLabelPosition position : allStatLabelPositions()) {
-        if (raw == rawValue(position))
-            return position;
-    }
-    return std::nullopt;
+    return names.fromRaw(raw);
 }
 
 QList<StatLabelPosition> allStatLabelPositions()
 {
-    return {StatLabelPosition::trailing, StatLabelPosition::adjacent};
+    return names.values();
 }
 
 StatLabelPosition storedStatLabelPosition(const Defaults& defaults)
 {
-    const std::optional<QString> raw = defaults.string(SettingsSchema::statLabelPosition);
-    return raw ? statLabelPositionFromRaw(*raw).value_or(StatLabelPosition::trailing) : StatLabelPosition::trailing;
+    return names.fromRawOr(defaults.string(SettingsSchema::statLabelPosition), StatLabelPosition::trailing);
 }
 
 } // namespace gaugelet

@@ -1,23 +1,24 @@
 #include "stats/Theme.h"
 
+#include "platform/core/RawValueTable.h"
 #include "platform/style/Appearance.h"
 
 #include <QCoreApplication>
 
 namespace gaugelet {
 
+namespace {
+constexpr auto names = makeRawValueTable<Theme>({{Theme::light, u"light"}, {Theme::dark, u"dark"}}, Theme::light);
+} // namespace
+
 QString rawValue(Theme theme)
 {
-    return theme == Theme::dark ? QStringLiteral("dark") : QStringLiteral("light");
+    return names.rawValue(theme);
 }
 
 std::optional<Theme> themeFromRaw(QStringView raw)
 {
-    if (raw == QLatin1String("light"))
-        return Theme::light;
-    if (raw == QLatin1String("dark"))
-        return Theme::dark;
-    return std::nullopt;
+    return names.fromRaw(raw);
 }
 
 Theme currentTheme()

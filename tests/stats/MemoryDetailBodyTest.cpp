@@ -74,7 +74,9 @@ TEST(MemoryDetailBody, CachedSwitchOffFoldsCachedIntoFree)
     EXPECT_EQ(body->row("Total")->value(), "16.00 GB");
     EXPECT_FALSE(body->row("Swap")->dot().has_value());
     EXPECT_FALSE(body->row("Total")->dot().has_value());
-    EXPECT_EQ(body->row("Free")->trailing(), body->freeInfo());
+    auto* freeInfo = qobject_cast<InfoButton*>(body->row("Free")->trailing());
+    ASSERT_NE(freeInfo, nullptr);
+    EXPECT_EQ(freeInfo->tooltipText(), MemoryDetailBody::freeHelp());
     EXPECT_NEAR(body->cachedRowOpacity()->opacity(), 0.45, 1e-9);
     EXPECT_EQ(body->pressureLabel()->text(), "Pressure: Warning");
     EXPECT_EQ(body->pressureDot()->colour(), DesignStyle::colour(DesignStyle::Colour::yellow, body));
@@ -162,9 +164,15 @@ TEST(MemoryDetailBody, AnOpenInfoPopupSurvivesThreePublishes)
     StatSnapshot s = f.record(memSnapshot(figures()));
     MemoryDetailBody body(s, f.env);
     body.show();
-    body.pressureInfoButton()->click();
-    ASSERT_TRUE(body.pressureInfoButton()->isShown());
-    QFrame* popup = body.pressureInfoButton()->popup();
+    InfoButton* pressureInfoButton = nullptr;
+    for (InfoButton* button : body.findChildren<InfoButton*>()) {
+        if (button->tooltipText() == MemoryDetailBody::pressureInfo())
+            pressureInfoButton = button;
+    }
+    ASSERT_NE(pressureInfoButton, nullptr);
+    pressureInfoButton->click();
+    ASSERT_TRUE(pressureInfoButton->isShown());
+    QFrame* popup = pressureInfoButton->popup();
     auto* text = popup->findChild<QLabel*>(QStringLiteral("text"));
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->text(), MemoryDetailBody::pressureInfo());
@@ -175,12 +183,12 @@ TEST(MemoryDetailBody, AnOpenInfoPopupSurvivesThreePublishes)
         body.setSnapshot(s);
         f.settle();
     }
-    EXPECT_TRUE(body.pressureInfoButton()->isShown());
-    EXPECT_EQ(body.pressureInfoButton()->popup(), popup);
+    EXPECT_TRUE(pressureInfoButton->isShown());
+    EXPECT_EQ(pressureInfoButton->popup(), popup);
     EXPECT_EQ(body.pressureLabel()->text(), "Pressure: Warning");
     // Pressing again closes it.
-    body.pressureInfoButton()->togglePopup();
-    EXPECT_FALSE(body.pressureInfoButton()->isShown());
+    pressureInfoButton->togglePopup();
+    EXPECT_FALSE(pressureInfoButton->isShown());
 }
 
 TEST(MemoryDetailBody, TextsNameOnlyLinuxFacilities)

@@ -99,9 +99,7 @@ bool KernelFile::readInto(std::string& buf)
 
 std::optional<unsigned long long> KernelFile::readNumber(std::string& buf)
 {
-    if (!readInto(buf))
-        return std::nullopt;
-    return SysRoot::parseNumber(buf);
+    return readParsed(buf, &SysRoot::parseNumber);
 }
 
 } // namespace gaugelet

@@ -30,6 +30,15 @@ public:
     // The whole file into buf (its storage reused). False when it cannot be
     // opened or read.
     bool readInto(std::string& buf);
+    // What parse (text to an optional value) makes of the whole file, read
+    // into buf; nothing when it cannot be read.
+    template <typename Parse>
+    auto readParsed(std::string& buf, Parse parse) -> decltype(parse(std::string_view()))
+    {
+        if (!readInto(buf))
+            return std::nullopt;
+        return parse(std::string_view(buf));
+    }
     // An unsigned decimal number alone in the file (sysfs attributes).
     std::optional<unsigned long long> readNumber(std::string& buf);
 

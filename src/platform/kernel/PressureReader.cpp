@@ -40,17 +40,12 @@ std::optional<PressureAverages> PressureReader::parse(std::string_view text)
 
 std::optional<PressureAverages> PressureReader::readMemory(const SysRoot& root)
 {
-    std::string buf;
-    if (!root.readInto("proc/pressure/memory", buf))
-        return std::nullopt;
-    return parse(buf);
+    return root.readParsed("proc/pressure/memory", &PressureReader::parse);
 }
 
 std::optional<PressureAverages> PressureReader::read(KernelFile& file, std::string& buf)
 {
-    if (!file.readInto(buf))
-        return std::nullopt;
-    return parse(buf);
+    return file.readParsed(buf, &PressureReader::parse);
 }
 
 } // namespace gaugelet

@@ -162,10 +162,7 @@ std::optional<QString> RouteQuery::parseProcRoute(std::string_view text)
 
 std::optional<QString> RouteQuery::procRoutePrimaryInterface(const SysRoot& root)
 {
-    std::string buf;
-    if (!root.readInto("proc/net/route", buf))
-        return std::nullopt;
-    return parseProcRoute(buf);
+    return root.readParsed("proc/net/route", &RouteQuery::parseProcRoute);
 }
 
 } // namespace gaugelet

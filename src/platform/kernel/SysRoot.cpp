@@ -85,10 +85,7 @@ std::optional<QString> SysRoot::readLine(std::string_view relative) const
 
 std::optional<unsigned long long> SysRoot::readNumber(std::string_view relative) const
 {
-    std::string buf;
-    if (!readInto(relative, buf))
-        return std::nullopt;
-    return parseNumber(buf);
+    return readParsed(relative, &SysRoot::parseNumber);
 }
 
 std::optional<unsigned long long> SysRoot::parseNumber(std::string_view text)

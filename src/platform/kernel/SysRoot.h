@@ -29,6 +29,16 @@ public:
     // file cannot be opened or read.
     bool readInto(std::string_view relative, std::string& buf) const;
     std::optional<QByteArray> read(std::string_view relative) const;
+    // What parse (text to an optional value) makes of a whole small file;
+    // nothing when the file cannot be read.
+    template <typename Parse>
+    auto readParsed(std::string_view relative, Parse parse) const -> decltype(parse(std::string_view()))
+    {
+        std::string buf;
+        if (!readInto(relative, buf))
+            return std::nullopt;
+        return parse(std::string_view(buf));
+    }
     // The first line of a file, trimmed; nullopt when unreadable.
     std::optional<QString> readLine(std::string_view relative) const;
     // An unsigned decimal number alone in a file (sysfs attributes).

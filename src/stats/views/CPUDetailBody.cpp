@@ -1,8 +1,6 @@
 #include "stats/views/CPUDetailBody.h"
 
-#include "charts/PopupBars.h"
 #include "charts/PopupBreakdownRow.h"
-#include "charts/PopupLegendItem.h"
 #include "charts/PopupRingGrid.h"
 #include "platform/core/MainThread.h"
 #include "schema/SettingsSchema.h"
@@ -12,9 +10,7 @@
 #include "stats/Prefs.h"
 #include "stats/ProviderHistorySlice.h"
 #include "views/Divider.h"
-#include "views/Spacing.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace gaugelet {
@@ -28,20 +24,11 @@ QString meanPercent(double sum, int count)
 } // namespace
 
 CPUDetailBody::CPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
-    : DetailBodyBase(snapshot, env, {SettingsSchema::smoothCharts, SettingsSchema::popupFontSize}, parent)
+    : PercentBarsDetailBody(snapshot, env, {SettingsSchema::smoothCharts, SettingsSchema::popupFontSize},
+                            {QStringLiteral("user"), tr("User")}, {QStringLiteral("system"), tr("System")}, parent)
 {
     setObjectName(QStringLiteral("CPUDetailBody"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(Spacing::px(Spacing::Step::m));
-
-    m_bars = new PopupBars(this);
-    layout->addWidget(m_bars);
-
-    m_user = new PopupLegendItem(tr("User"), QColor(), QString(), this);
-    m_system = new PopupLegendItem(tr("System"), QColor(), QString(), this);
-    addLegendRow(layout, m_user, m_system);
-
+    QVBoxLayout* layout = column();
     m_divider = new Divider(this);
     layout->addWidget(m_divider);
     m_grid = new PopupRingGrid(20, 3, 2.5, this);
@@ -59,12 +46,7 @@ void CPUDetailBody::refresh()
     GAUGELET_ASSERT_MAIN_THREAD();
     const Palette& colours = palette();
 
-    m_bars->setInput(percentBars(u"user", u"system", colours.accent1, colours.accent2));
-
-    m_user->setTint(colours.accent1);
-    m_user->setFigure(figure("%.1f%%", seriesValue(snapshot().breakdown, u"user")));
-    m_system->setTint(colours.accent2);
-    m_system->setFigure(figure("%.1f%%", seriesValue(snapshot().breakdown, u"system")));
+    refreshBars(colours.accent1, colours.accent2);
 
     // Rings from the per-processor values of the reading shown.
     QList<PopupRingCell> cells;

@@ -1,28 +1,25 @@
 #pragma once
 
 #include "charts/PopupRingCell.h"
-#include "stats/views/DetailBodyBase.h"
+#include "stats/views/PercentBarsDetailBody.h"
 
 namespace gaugelet {
 
-class PopupBars;
 class PopupBreakdownRow;
 class Divider;
-class PopupLegendItem;
 class PopupRingGrid;
 
 // The CPU row's detail: a minute of stacked user and system bars, the
 // user/system legend and, when the newest sample has per-processor values, one
 // ring per processor and the mean load of the performance and efficiency
 // cores.
-class CPUDetailBody : public DetailBodyBase {
+class CPUDetailBody : public PercentBarsDetailBody {
     Q_OBJECT
 public:
     CPUDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent = nullptr);
 
-    PopupBars* bars() const { return m_bars; }
-    PopupLegendItem* userLegend() const { return m_user; }
-    PopupLegendItem* systemLegend() const { return m_system; }
+    PopupLegendItem* userLegend() const { return firstLegend(); }
+    PopupLegendItem* systemLegend() const { return secondLegend(); }
     PopupRingGrid* ringGrid() const { return m_grid; }
     Divider* coresDivider() const { return m_divider; }
     PopupBreakdownRow* performanceRow() const { return m_performance; }
@@ -32,9 +29,6 @@ protected:
     void refresh() override;
 
 private:
-    PopupBars* m_bars;
-    PopupLegendItem* m_user;
-    PopupLegendItem* m_system;
     Divider* m_divider;
     PopupRingGrid* m_grid;
     PopupBreakdownRow* m_performance;

@@ -120,29 +120,29 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     layout->addLayout(column, 1);
 
     // The Cached switch row.
-    m_switchRow = new QWidget(this);
-    m_switchRow->setToolTip(ToolTip::fromPlainText(cachedSwitchHelp()));
-    auto* switchLayout = new QHBoxLayout(m_switchRow);
+    auto* switchRow = new QWidget(this);
+    switchRow->setToolTip(ToolTip::fromPlainText(cachedSwitchHelp()));
+    auto* switchLayout = new QHBoxLayout(switchRow);
     switchLayout->setContentsMargins(0, 0, 0, 0);
     switchLayout->setSpacing(Spacing::px(Spacing::Step::s));
-    m_switchSymbol = new QLabel(m_switchRow);
-    m_switchLabel = new QLabel(tr("Cached"), m_switchRow);
+    m_switchSymbol = new QLabel(switchRow);
+    m_switchLabel = new QLabel(tr("Cached"), switchRow);
     m_switchLabel->setTextFormat(Qt::PlainText);
     m_switchLabel->setFont(DesignStyle::systemFont(10, QFont::Medium));
-    m_switch = new MiniSwitch(m_switchRow);
+    m_switch = new MiniSwitch(switchRow);
     m_switch->setAccessibleName(tr("Cached"));
     {
         const QSignalBlocker block(m_switch);
         m_switch->setChecked(m_showCached);
     }
     connect(m_switch, &QAbstractButton::clicked, this, &MemoryDetailBody::userToggledCached);
-    m_switchInfo = new InfoButton(cachedSwitchInfo(), m_switchRow);
+    auto* switchInfo = new InfoButton(cachedSwitchInfo(), switchRow);
     switchLayout->addWidget(m_switchSymbol, 0, Qt::AlignVCenter);
     switchLayout->addWidget(m_switchLabel, 0, Qt::AlignVCenter);
     switchLayout->addWidget(m_switch, 0, Qt::AlignVCenter);
-    switchLayout->addWidget(m_switchInfo, 0, Qt::AlignVCenter);
+    switchLayout->addWidget(switchInfo, 0, Qt::AlignVCenter);
     switchLayout->addStretch(1);
-    column->addWidget(m_switchRow);
+    column->addWidget(switchRow);
 
     auto makeRow = [&](const QString& label, const QString& help, QWidget* trailing = nullptr) {
         auto* row = new PopupBreakdownRow(label, QStringLiteral("-"), std::nullopt, 11, trailing, this);
@@ -159,8 +159,7 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     m_cachedOpacity = new QGraphicsOpacityEffect(m_cached);
     m_cached->setGraphicsEffect(m_cachedOpacity);
     m_swap = makeRow(tr("Swap"), swapHelp());
-    m_freeInfo = new InfoButton(freeHelp());
-    m_free = makeRow(tr("Free"), QString(), m_freeInfo);
+    m_free = makeRow(tr("Free"), QString(), new InfoButton(freeHelp()));
     column->addSpacing(Spacing::px(Spacing::Step::hairline));
     column->addWidget(new Divider(this));
     column->addSpacing(Spacing::px(Spacing::Step::hairline));
@@ -172,10 +171,10 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     m_pressureLabel = new QLabel(this);
     m_pressureLabel->setTextFormat(Qt::PlainText);
     m_pressureLabel->setFont(DesignStyle::font(DesignStyle::TextStyle::caption));
-    m_pressureInfo = new InfoButton(pressureInfo(), this);
+    auto* pressureInfoButton = new InfoButton(pressureInfo(), this);
     pressure->addWidget(m_pressureDot, 0, Qt::AlignVCenter);
     pressure->addWidget(m_pressureLabel, 0, Qt::AlignVCenter);
-    pressure->addWidget(m_pressureInfo, 0, Qt::AlignVCenter);
+    pressure->addWidget(pressureInfoButton, 0, Qt::AlignVCenter);
     pressure->addStretch(1);
     column->addLayout(pressure);
     column->addStretch(1);
@@ -183,9 +182,14 @@ MemoryDetailBody::MemoryDetailBody(const StatSnapshot& snapshot, const ViewEnvir
     refresh();
 }
 
+std::array<PopupBreakdownRow*, 7> MemoryDetailBody::rows() const
+{
+    return {m_app, m_wired, m_compressed, m_cached, m_swap, m_free, m_total};
+}
+
 PopupBreakdownRow* MemoryDetailBody::row(const QString& label) const
 {
-    for (PopupBreakdownRow* r : {m_app, m_wired, m_compressed, m_cached, m_swap, m_free, m_total}) {
+    for (PopupBreakdownRow* r : rows()) {
         if (r->label() == label)
             return r;
     }
@@ -256,7 +260,7 @@ void MemoryDetailBody::refresh()
     } else {
         donut.centerLabel = snapshot().label;
         donut.segments = {1};
-        for (PopupBreakdownRow* r : {m_app, m_wired, m_compressed, m_cached, m_swap, m_free, m_total})
+        for (PopupBreakdownRow* r : rows())
             r->setValue(QStringLiteral("-"));
     }
     m_donut->setInput(std::move(donut));
@@ -267,7 +271,7 @@ void MemoryDetailBody::refresh()
     m_compressed->setDot(compressedColour);
     m_cached->setDot(cachedColour);
     m_free->setDot(freeColour);
-    for (PopupBreakdownRow* r : {m_app, m_wired, m_compressed, m_cached, m_swap, m_free, m_total})
+    for (PopupBreakdownRow* r : rows())
         r->setFontSize(fontSize);
     m_cachedOpacity->setOpacity(m_showCached ? 1.0 : 0.45);
 

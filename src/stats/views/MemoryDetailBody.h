@@ -3,12 +3,13 @@
 #include "stats/MemoryPressureLevel.h"
 #include "stats/views/DetailBodyBase.h"
 
+#include <array>
+
 class QGraphicsOpacityEffect;
 class QLabel;
 
 namespace gaugelet {
 
-class InfoButton;
 class MiniSwitch;
 class PopupBreakdownRow;
 class PopupDonut;
@@ -40,9 +41,6 @@ public:
     QGraphicsOpacityEffect* cachedRowOpacity() const { return m_cachedOpacity; }
     QLabel* pressureLabel() const { return m_pressureLabel; }
     PopupDot* pressureDot() const { return m_pressureDot; }
-    InfoButton* freeInfo() const { return m_freeInfo; }
-    InfoButton* switchInfo() const { return m_switchInfo; }
-    InfoButton* pressureInfoButton() const { return m_pressureInfo; }
 
 protected:
     void refresh() override;
@@ -54,15 +52,15 @@ private:
     // The pressure dot and its text.
     void refreshPressure(MemoryPressureLevel pressure);
     void userToggledCached(bool on);
+    // The category rows, top to bottom.
+    std::array<PopupBreakdownRow*, 7> rows() const;
 
     bool m_showCached;
     PopupDonut* m_donut;
-    QWidget* m_switchRow;
     QLabel* m_switchSymbol;
     QString m_switchSymbolKey; // colour, size and scale of the drawn symbol
     QLabel* m_switchLabel;
     MiniSwitch* m_switch;
-    InfoButton* m_switchInfo;
     PopupBreakdownRow* m_app;
     PopupBreakdownRow* m_wired;
     PopupBreakdownRow* m_compressed;
@@ -70,11 +68,9 @@ private:
     QGraphicsOpacityEffect* m_cachedOpacity;
     PopupBreakdownRow* m_swap;
     PopupBreakdownRow* m_free;
-    InfoButton* m_freeInfo;
     PopupBreakdownRow* m_total;
     PopupDot* m_pressureDot;
     QLabel* m_pressureLabel;
-    InfoButton* m_pressureInfo;
 };
 
 } // namespace gaugelet
