@@ -34,7 +34,11 @@ QColor withAlpha(QColor colour, qreal alpha)
 } // namespace
 
 AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* parent)
-    : QWidget(parent), m_env(env), m_alarms(env.alarms), m_registry(env.registry)
+    : QWidget(parent)
+    , m_env(env)
+    , m_alarms(env.alarms)
+    , m_registry(env.registry)
+    , m_soundsObserver(SoundRegistry::didChangeNotification, [this] { soundsDidChange(); })
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     m_model = new AlarmsPaneModel(env.alarms, env.registry, this);
@@ -57,18 +61,6 @@ AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* pare
     }
     if (m_registry)
         connect(m_registry, &StatRegistry::snapshotsPublisher, this, &AlarmsSettingsView::scheduleRefresh);
-    m_soundsObserver = NotificationCenter::defaultCenter().observe(
-        SoundRegistry::didChangeNotification, this, [this](const NotificationCenter::Notification&) {
-            if (isMainThread())
-                soundsDidChange();
-            else
-                QMetaObject::invokeMethod(this, [this] { soundsDidChange(); }, Qt::QueuedConnection);
-        });
-}
-
-AlarmsSettingsView::~AlarmsSettingsView()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_soundsObserver);
 }
 
 // --- Building ---------------------------------------------------------------------------
@@ -156,7 +148,7 @@ void AlarmsSettingsView::buildForm()
     m_rowsLayout->setSpacing(Spacing::px(Spacing::Step::xl));
     form->addLayout(m_rowsLayout);
     form->addStretch(1);
-    m_scroll->setWidget(m_form);
+    m_scroll->setPage(m_form);
 }
 
 void AlarmsSettingsView::applyStyle()

@@ -92,7 +92,9 @@ QWidget* buttonRow(std::initializer_list<QPushButton*> buttons)
 } // namespace
 
 GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent)
-    : QWidget(parent), m_launchAtLogin(launchAtLogin)
+    : QWidget(parent)
+    , m_launchAtLogin(launchAtLogin)
+    , m_loginObserver(launchAtLoginChangedNotification, [this] { refreshLaunchAtLogin(); })
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     m_panelRunner = BackupPanels::runFileDialog;
@@ -107,15 +109,9 @@ GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* par
     refreshColours();
 }
 
-GeneralTab::~GeneralTab()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_loginObserver);
-}
-
 void GeneralTab::build()
 {
     auto* form = new QWidget;
-    form->setAutoFillBackground(false);
     addScrollingPage(this, form);
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l));
@@ -144,9 +140,6 @@ void GeneralTab::buildLaunchAtLogin(QWidget* form, QVBoxLayout* column)
             m_launchAtLogin = checked;
             setLaunchAtLogin(checked);
         });
-        // Another view (the Setup tab, the setup window) changed the login item.
-        m_loginObserver = NotificationCenter::defaultCenter().observe(
-            launchAtLoginChangedNotification, this, [this](const NotificationCenter::Notification&) { refreshLaunchAtLogin(); });
         h->addWidget(m_launchToggle);
         h->addStretch(1);
         section->addRow(row);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/core/NotificationCenter.h"
+#include "platform/core/MainThreadObserver.h"
 #include "ProcbenchFigures.h"
 #include "settings/general/BackupFlowModel.h"
 #include "views/TurnCoalescer.h"
@@ -50,7 +50,6 @@ public:
     // state when the tab is built; it is read again whenever the tab is shown
     // and when another view changes it.
     GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent = nullptr);
-    ~GeneralTab() override;
 
     bool launchAtLogin() const { return m_launchAtLogin; }
     // The backup alert on screen, until it is dismissed.
@@ -108,11 +107,13 @@ private:
     QTimer* m_checkedTicker = nullptr;
     int m_spinnerStep = 0;
     TurnCoalescer m_refreshTurn{this, [this] { refreshUpdates(); }};
-    NotificationCenter::Token m_loginObserver = 0;
 
     PanelRunner m_panelRunner;
     AlertPresenter m_alertPresenter;
     std::function<int()> m_measureBundle;
+    // Another view (the Setup tab, the setup window) changed the login item.
+    // Last, so it stops before anything its handler reaches goes.
+    MainThreadObserver m_loginObserver;
 };
 
 } // namespace gaugelet
