@@ -34,11 +34,8 @@ QColor withAlpha(QColor colour, qreal alpha)
 } // namespace
 
 AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* parent)
-    : QWidget(parent)
-    , m_env(env)
-    , m_alarms(env.alarms)
-    , m_registry(env.registry)
-    , m_soundsObserver(SoundRegistry::didChangeNotification, [this] { soundsDidChange(); })
+    : QWidget(parent), m_env(env), m_alarms(env.alarms), m_registry(env.registry),
+      m_soundsObserver(SoundRegistry::didChangeNotification, [this] { soundsDidChange(); })
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     m_model = new AlarmsPaneModel(env.alarms, env.registry, this);

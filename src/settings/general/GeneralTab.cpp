@@ -92,9 +92,8 @@ QWidget* buttonRow(std::initializer_list<QPushButton*> buttons)
 } // namespace
 
 GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent)
-    : QWidget(parent)
-    , m_launchAtLogin(launchAtLogin)
-    , m_loginObserver(launchAtLoginChangedNotification, [this] { refreshLaunchAtLogin(); })
+    : QWidget(parent), m_launchAtLogin(launchAtLogin),
+      m_loginObserver(launchAtLoginChangedNotification, [this] { refreshLaunchAtLogin(); })
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     m_panelRunner = BackupPanels::runFileDialog;

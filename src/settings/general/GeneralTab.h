@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/core/MainThreadObserver.h"
 #include "ProcbenchFigures.h"
+#include "platform/core/MainThreadObserver.h"
 #include "settings/general/BackupFlowModel.h"
 #include "views/TurnCoalescer.h"
 
