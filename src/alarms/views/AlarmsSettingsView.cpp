@@ -53,11 +53,11 @@ AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* pare
     refresh();
 
     if (m_alarms) {
-        connect(m_alarms, &AlarmManager::alarmsChanged, this, &AlarmsSettingsView::scheduleRefresh);
-        connect(m_alarms, &AlarmManager::firingChanged, this, &AlarmsSettingsView::scheduleRefresh);
+        connect(m_alarms, &AlarmManager::alarmsChanged, &m_refreshTurn, &TurnCoalescer::request);
+        connect(m_alarms, &AlarmManager::firingChanged, &m_refreshTurn, &TurnCoalescer::request);
     }
     if (m_registry)
-        connect(m_registry, &StatRegistry::snapshotsPublisher, this, &AlarmsSettingsView::scheduleRefresh);
+        connect(m_registry, &StatRegistry::snapshotsPublisher, &m_refreshTurn, &TurnCoalescer::request);
 }
 
 // --- Building ---------------------------------------------------------------------------
@@ -194,11 +194,6 @@ void AlarmsSettingsView::changeEvent(QEvent* event)
 
 // --- Updating ------------------------------------------------------------------------------
 
-void AlarmsSettingsView::scheduleRefresh()
-{
-    m_refreshTurn.request();
-}
-
 void AlarmsSettingsView::refresh()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -224,11 +219,6 @@ void AlarmsSettingsView::refresh()
 void AlarmsSettingsView::soundsDidChange()
 {
     ++m_soundsRev;
-    scheduleRebuild();
-}
-
-void AlarmsSettingsView::scheduleRebuild()
-{
     m_rebuildTurn.request();
 }
 

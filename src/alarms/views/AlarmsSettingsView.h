@@ -55,9 +55,7 @@ private:
     void buildBanner(QVBoxLayout* layout);
     void buildForm();
     void applyStyle();
-    void scheduleRefresh();
     void refresh();
-    void scheduleRebuild();
     void rebuild();
     void soundsDidChange();
 

@@ -102,7 +102,7 @@ GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* par
     m_updates = new UpdateStatusModel(updater, this);
     m_backup = new BackupFlowModel(this);
     build();
-    connect(m_updates, &UpdateStatusModel::changed, this, &GeneralTab::scheduleRefresh);
+    connect(m_updates, &UpdateStatusModel::changed, &m_refreshTurn, &TurnCoalescer::request);
     connect(m_backup, &BackupFlowModel::alertRaised, this, &GeneralTab::presentAlert);
     refreshUpdates();
     refreshColours();
@@ -289,11 +289,6 @@ void GeneralTab::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         refreshColours();
-}
-
-void GeneralTab::scheduleRefresh()
-{
-    m_refreshTurn.request();
 }
 
 void GeneralTab::refreshColours()

@@ -81,7 +81,6 @@ private:
     void buildBackup(QWidget* form, QVBoxLayout* column);
     // A secondary, wrapping note under a section's rows; gives the label.
     QLabel* addCaption(GroupedSection* section, const QString& text);
-    void scheduleRefresh();
     void refreshUpdates();
     void refreshColours();
     // The toggle shows the login item's state as it is now.
