@@ -1,5 +1,6 @@
 #include "popover/PinChip.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "stats/StatSnapshot.h"
 #include "views/Spacing.h"
@@ -33,17 +34,14 @@ PinChip::PinChip(VisualizerPtr visualizer, const QString& providerId, Theme them
 
 void PinChip::setPinned(bool pinned)
 {
-    if (pinned == m_pinned)
-        return;
-    m_pinned = pinned;
-    update();
+    if (assignIfChanged(m_pinned, pinned))
+        update();
 }
 
 void PinChip::setTheme(Theme theme)
 {
-    if (theme == m_theme)
+    if (!assignIfChanged(m_theme, theme))
         return;
-    m_theme = theme;
     makePreview();
     updateGeometry();
     update();

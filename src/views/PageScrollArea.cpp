@@ -10,4 +10,10 @@ PageScrollArea::PageScrollArea(QWidget* parent) : QScrollArea(parent)
     viewport()->setAutoFillBackground(false);
 }
 
+void PageScrollArea::setPage(QWidget* content)
+{
+    setWidget(content);
+    content->setAutoFillBackground(false);
+}
+
 } // namespace gaugelet

@@ -2,6 +2,7 @@
 
 #include "SettingsEnvironment.h"
 #include "alarms/views/AlarmsSettingsView.h"
+#include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 #include "settings/general/GeneralTab.h"
 #include "settings/setup/SetupChecklist.h"
@@ -17,6 +18,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -108,6 +110,30 @@ TEST(SettingsView, TabsAreBuiltWhenShownAndTheWindowKeepsOneSize)
     EXPECT_NE(qobject_cast<ThemesTab*>(view.tabContent(3)), nullptr);
     EXPECT_NE(qobject_cast<SetupTab*>(view.tabContent(4)), nullptr);
     EXPECT_NE(qobject_cast<StoreTab*>(view.tabContent(5)), nullptr);
+}
+
+// No tab's scrolling page paints over the tab: what the tab draws behind it
+// (the Setup tab's under-page colour, the window elsewhere) is what shows.
+TEST(SettingsView, ScrollingPagesShowTheTabsOwnBackground)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    SettingsView view(e.env());
+    view.show();
+    for (int i = 0; i < 5; ++i) { // the Store tab's catalogue page is its own
+        view.tabWidget()->setCurrentIndex(i);
+        spinFor(5);
+        for (const QScrollArea* scroll : view.tabContent(i)->findChildren<QScrollArea*>(Qt::FindDirectChildrenOnly)) {
+            EXPECT_FALSE(scroll->viewport()->autoFillBackground()) << i;
+            EXPECT_FALSE(scroll->widget()->autoFillBackground()) << i;
+        }
+    }
+    QWidget* setup = view.tabContent(4);
+    view.tabWidget()->setCurrentIndex(4);
+    spinFor(5);
+    const QImage image = setup->grab().toImage();
+    EXPECT_EQ(image.pixel(4, image.height() - 4),
+              DesignStyle::colour(DesignStyle::Colour::underPageBackground, setup).rgb());
 }
 
 // At the common desktop font sizes every tab title shows in full inside the

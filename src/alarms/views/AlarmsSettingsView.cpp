@@ -34,7 +34,8 @@ QColor withAlpha(QColor colour, qreal alpha)
 } // namespace
 
 AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* parent)
-    : QWidget(parent), m_env(env), m_alarms(env.alarms), m_registry(env.registry)
+    : QWidget(parent), m_env(env), m_alarms(env.alarms), m_registry(env.registry),
+      m_soundsObserver(SoundRegistry::didChangeNotification, [this] { soundsDidChange(); })
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     m_model = new AlarmsPaneModel(env.alarms, env.registry, this);
@@ -52,23 +53,11 @@ AlarmsSettingsView::AlarmsSettingsView(const ViewEnvironment& env, QWidget* pare
     refresh();
 
     if (m_alarms) {
-        connect(m_alarms, &AlarmManager::alarmsChanged, this, &AlarmsSettingsView::scheduleRefresh);
-        connect(m_alarms, &AlarmManager::firingChanged, this, &AlarmsSettingsView::scheduleRefresh);
+        connect(m_alarms, &AlarmManager::alarmsChanged, &m_refreshTurn, &TurnCoalescer::request);
+        connect(m_alarms, &AlarmManager::firingChanged, &m_refreshTurn, &TurnCoalescer::request);
     }
     if (m_registry)
-        connect(m_registry, &StatRegistry::snapshotsPublisher, this, &AlarmsSettingsView::scheduleRefresh);
-    m_soundsObserver = NotificationCenter::defaultCenter().observe(
-        SoundRegistry::didChangeNotification, this, [this](const NotificationCenter::Notification&) {
-            if (isMainThread())
-                soundsDidChange();
-            else
-                QMetaObject::invokeMethod(this, [this] { soundsDidChange(); }, Qt::QueuedConnection);
-        });
-}
-
-AlarmsSettingsView::~AlarmsSettingsView()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_soundsObserver);
+        connect(m_registry, &StatRegistry::snapshotsPublisher, &m_refreshTurn, &TurnCoalescer::request);
 }
 
 // --- Building ---------------------------------------------------------------------------
@@ -156,7 +145,7 @@ void AlarmsSettingsView::buildForm()
     m_rowsLayout->setSpacing(Spacing::px(Spacing::Step::xl));
     form->addLayout(m_rowsLayout);
     form->addStretch(1);
-    m_scroll->setWidget(m_form);
+    m_scroll->setPage(m_form);
 }
 
 void AlarmsSettingsView::applyStyle()
@@ -205,11 +194,6 @@ void AlarmsSettingsView::changeEvent(QEvent* event)
 
 // --- Updating ------------------------------------------------------------------------------
 
-void AlarmsSettingsView::scheduleRefresh()
-{
-    m_refreshTurn.request();
-}
-
 void AlarmsSettingsView::refresh()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -235,11 +219,6 @@ void AlarmsSettingsView::refresh()
 void AlarmsSettingsView::soundsDidChange()
 {
     ++m_soundsRev;
-    scheduleRebuild();
-}
-
-void AlarmsSettingsView::scheduleRebuild()
-{
     m_rebuildTurn.request();
 }
 

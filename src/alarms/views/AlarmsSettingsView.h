@@ -1,7 +1,7 @@
 #pragma once
 
 #include "alarms/AlarmsPaneModel.h"
-#include "platform/core/NotificationCenter.h"
+#include "platform/core/MainThreadObserver.h"
 #include "views/KeyedRows.h"
 #include "views/TurnCoalescer.h"
 #include "views/ViewEnvironment.h"
@@ -12,7 +12,6 @@
 #include <QWidget>
 
 class QLabel;
-class QScrollArea;
 class QToolButton;
 class QVBoxLayout;
 
@@ -21,6 +20,7 @@ namespace gaugelet {
 class AlarmManager;
 class AlarmsPaneModel;
 class AlarmRow;
+class PageScrollArea;
 class StatRegistry;
 
 // The settings window's "Alarms" tab: a banner on editing, the add button
@@ -36,7 +36,6 @@ public:
     static constexpr int alarmCap = AlarmsPaneModel::alarmCap;
 
     explicit AlarmsSettingsView(const ViewEnvironment& env, QWidget* parent = nullptr);
-    ~AlarmsSettingsView() override;
 
     // The pane's list rules; the add button's action is its addAlarm().
     AlarmsPaneModel* model() const { return m_model; }
@@ -56,9 +55,7 @@ private:
     void buildBanner(QVBoxLayout* layout);
     void buildForm();
     void applyStyle();
-    void scheduleRefresh();
     void refresh();
-    void scheduleRebuild();
     void rebuild();
     void soundsDidChange();
 
@@ -66,7 +63,6 @@ private:
     AlarmsPaneModel* m_model = nullptr;
     QPointer<AlarmManager> m_alarms;
     QPointer<StatRegistry> m_registry;
-    NotificationCenter::Token m_soundsObserver = 0;
     int m_soundsRev = 0;
     int m_rebuildCount = 0;
     TurnCoalescer m_refreshTurn{this, [this] { refresh(); }};
@@ -76,7 +72,7 @@ private:
     QWidget* m_bannerLine = nullptr;
     QLabel* m_bannerSymbol = nullptr;
     QLabel* m_bannerText = nullptr;
-    QScrollArea* m_scroll = nullptr;
+    PageScrollArea* m_scroll = nullptr;
     // Rebuilt as a whole when the sounds change.
     QWidget* m_form = nullptr;
     QToolButton* m_addButton = nullptr;
@@ -87,6 +83,8 @@ private:
     QLabel* m_emptyHelp = nullptr;
     QVBoxLayout* m_rowsLayout = nullptr;
     KeyedRows<QUuid, AlarmRow> m_rows{KeyedRows<QUuid, AlarmRow>::Removal::now};
+    // Last, so it stops before anything its handler reaches goes.
+    MainThreadObserver m_soundsObserver;
 };
 
 } // namespace gaugelet

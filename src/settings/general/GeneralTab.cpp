@@ -92,7 +92,8 @@ QWidget* buttonRow(std::initializer_list<QPushButton*> buttons)
 } // namespace
 
 GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent)
-    : QWidget(parent), m_launchAtLogin(launchAtLogin)
+    : QWidget(parent), m_launchAtLogin(launchAtLogin),
+      m_loginObserver(launchAtLoginChangedNotification, [this] { refreshLaunchAtLogin(); })
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     m_panelRunner = BackupPanels::runFileDialog;
@@ -101,21 +102,15 @@ GeneralTab::GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* par
     m_updates = new UpdateStatusModel(updater, this);
     m_backup = new BackupFlowModel(this);
     build();
-    connect(m_updates, &UpdateStatusModel::changed, this, &GeneralTab::scheduleRefresh);
+    connect(m_updates, &UpdateStatusModel::changed, &m_refreshTurn, &TurnCoalescer::request);
     connect(m_backup, &BackupFlowModel::alertRaised, this, &GeneralTab::presentAlert);
     refreshUpdates();
     refreshColours();
 }
 
-GeneralTab::~GeneralTab()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_loginObserver);
-}
-
 void GeneralTab::build()
 {
     auto* form = new QWidget;
-    form->setAutoFillBackground(false);
     addScrollingPage(this, form);
     auto* column = new QVBoxLayout(form);
     column->setContentsMargins(Spacing::margins(Spacing::Step::xxl, Spacing::Step::l));
@@ -144,9 +139,6 @@ void GeneralTab::buildLaunchAtLogin(QWidget* form, QVBoxLayout* column)
             m_launchAtLogin = checked;
             setLaunchAtLogin(checked);
         });
-        // Another view (the Setup tab, the setup window) changed the login item.
-        m_loginObserver = NotificationCenter::defaultCenter().observe(
-            launchAtLoginChangedNotification, this, [this](const NotificationCenter::Notification&) { refreshLaunchAtLogin(); });
         h->addWidget(m_launchToggle);
         h->addStretch(1);
         section->addRow(row);
@@ -297,11 +289,6 @@ void GeneralTab::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         refreshColours();
-}
-
-void GeneralTab::scheduleRefresh()
-{
-    m_refreshTurn.request();
 }
 
 void GeneralTab::refreshColours()

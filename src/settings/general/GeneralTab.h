@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/core/NotificationCenter.h"
 #include "ProcbenchFigures.h"
+#include "platform/core/MainThreadObserver.h"
 #include "settings/general/BackupFlowModel.h"
 #include "views/TurnCoalescer.h"
 
@@ -50,7 +50,6 @@ public:
     // state when the tab is built; it is read again whenever the tab is shown
     // and when another view changes it.
     GeneralTab(SparkleUpdater* updater, bool launchAtLogin, QWidget* parent = nullptr);
-    ~GeneralTab() override;
 
     bool launchAtLogin() const { return m_launchAtLogin; }
     // The backup alert on screen, until it is dismissed.
@@ -82,7 +81,6 @@ private:
     void buildBackup(QWidget* form, QVBoxLayout* column);
     // A secondary, wrapping note under a section's rows; gives the label.
     QLabel* addCaption(GroupedSection* section, const QString& text);
-    void scheduleRefresh();
     void refreshUpdates();
     void refreshColours();
     // The toggle shows the login item's state as it is now.
@@ -108,11 +106,13 @@ private:
     QTimer* m_checkedTicker = nullptr;
     int m_spinnerStep = 0;
     TurnCoalescer m_refreshTurn{this, [this] { refreshUpdates(); }};
-    NotificationCenter::Token m_loginObserver = 0;
 
     PanelRunner m_panelRunner;
     AlertPresenter m_alertPresenter;
     std::function<int()> m_measureBundle;
+    // Another view (the Setup tab, the setup window) changed the login item.
+    // Last, so it stops before anything its handler reaches goes.
+    MainThreadObserver m_loginObserver;
 };
 
 } // namespace gaugelet

@@ -1,8 +1,8 @@
 #include "settings/shared/ScrollingPage.h"
 
+#include "views/PageScrollArea.h"
 #include "views/Spacing.h"
 
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace gaugelet {
@@ -11,13 +11,9 @@ QScrollArea* addScrollingPage(QWidget* tab, QWidget* content)
 {
     auto* outer = new QVBoxLayout(tab);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(tab);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
+    auto* scroll = new PageScrollArea(tab);
     outer->addWidget(scroll);
-    scroll->setWidget(content);
+    scroll->setPage(content);
     return scroll;
 }
 
@@ -29,8 +25,6 @@ QVBoxLayout* addSectionsPage(QWidget* tab)
         Spacing::margins(Spacing::Step::xxxl, Spacing::Step::xxl, Spacing::Step::xxxl, Spacing::Step::xxxl));
     column->setSpacing(Spacing::px(Spacing::Step::xxl));
     addScrollingPage(tab, form);
-    // setWidget turns the content's background filling on; the form shows the window's.
-    form->setAutoFillBackground(false);
     return column;
 }
 

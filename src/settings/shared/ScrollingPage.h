@@ -7,8 +7,8 @@ class QWidget;
 namespace gaugelet {
 
 // Fills a settings tab with a borderless scroll area that scrolls vertically
-// only, over `content`, and lets the tab's background show around it.
-// Note that QScrollArea::setWidget turns the content's background filling on.
+// only, over `content`, and lets the tab's background show through the
+// scroll area and the content (neither fills its background).
 QScrollArea* addScrollingPage(QWidget* tab, QWidget* content);
 
 // Fills a settings tab of grouped sections with a scrolling page of them and

@@ -1,5 +1,6 @@
 #include "settings/stats/PresetCard.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "settings/shared/SettingsText.h"
 #include "views/TextLook.h"
@@ -52,9 +53,8 @@ QString PresetCard::badgeText()
 
 void PresetCard::setCurrent(bool current)
 {
-    if (current == m_current)
+    if (!assignIfChanged(m_current, current))
         return;
-    m_current = current;
     updateToolTip();
     update();
 }

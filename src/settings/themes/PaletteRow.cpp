@@ -1,5 +1,6 @@
 #include "settings/themes/PaletteRow.h"
 
+#include "platform/core/AssignIfChanged.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 #include "views/TextLook.h"
@@ -43,10 +44,8 @@ PaletteRow::PaletteRow(Palette palette, bool selected, std::function<void()> onS
 
 void PaletteRow::setSelected(bool selected)
 {
-    if (selected == m_selected)
-        return;
-    m_selected = selected;
-    update();
+    if (assignIfChanged(m_selected, selected))
+        update();
 }
 
 QSize PaletteRow::sizeHint() const

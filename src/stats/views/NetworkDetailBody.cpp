@@ -34,6 +34,21 @@ QString dashIfEmpty(const std::optional<QString>& text)
 {
     return text && !text->isEmpty() ? *text : QStringLiteral("-");
 }
+
+// Either chart's input over the two series, their tints and the shared scale.
+template <typename Input>
+Input chartInput(const QList<double>& ups, const QList<double>& downs, double magnitude, const QColor& upTint,
+                 const QColor& downTint)
+{
+    Input in;
+    in.up = ups;
+    in.down = downs;
+    in.upTint = upTint;
+    in.downTint = downTint;
+    in.yMagnitude = magnitude;
+    in.height = 60;
+    return in;
+}
 } // namespace
 
 NetworkDetailBody::NetworkDetailBody(const StatSnapshot& snapshot, const ViewEnvironment& env, QWidget* parent)
@@ -205,24 +220,12 @@ void NetworkDetailBody::refreshChart(const QList<double>& ups, const QList<doubl
 {
     // Chart: flowing lines with smooth charts, mirrored bars without.
     if (smooth) {
-        PopupThroughput::Input in;
-        in.up = ups;
-        in.down = downs;
+        auto in = chartInput<PopupThroughput::Input>(ups, downs, magnitude, upTint, downTint);
         in.times = times;
-        in.upTint = upTint;
-        in.downTint = downTint;
-        in.yMagnitude = magnitude;
         in.window = windowSeconds();
-        in.height = 60;
         m_throughput->setInput(std::move(in));
     } else {
-        PopupMirror::Input in;
-        in.up = ups;
-        in.down = downs;
-        in.upTint = upTint;
-        in.downTint = downTint;
-        in.yMagnitude = magnitude;
-        in.height = 60;
+        auto in = chartInput<PopupMirror::Input>(ups, downs, magnitude, upTint, downTint);
         in.barGap = 1;
         m_mirror->setInput(std::move(in));
     }
