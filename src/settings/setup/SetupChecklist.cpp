@@ -38,19 +38,11 @@ SetupChecklist::SetupChecklist(QWidget* parent) : QWidget(parent), m_model(new S
 
     connect(m_model, &SetupModel::notificationsChanged, this, &SetupChecklist::onModelChanged);
     connect(m_model, &SetupModel::loginItemChanged, this, &SetupChecklist::onModelChanged);
-    // Another view (the General tab) changed the login item.
-    m_loginObserver = NotificationCenter::defaultCenter().observe(
-        launchAtLoginChangedNotification, this, [this](const NotificationCenter::Notification&) { m_model->refreshLoginItem(); });
     // Coming back to the program (perhaps from the desktop's settings) reads both again.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive && isVisible())
             m_model->refresh();
     });
-}
-
-SetupChecklist::~SetupChecklist()
-{
-    NotificationCenter::defaultCenter().removeObserver(m_loginObserver);
 }
 
 QList<SetupChecklist::RowSpec> SetupChecklist::rows() const

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/core/NotificationCenter.h"
+#include "platform/core/MainThreadObserver.h"
 #include "settings/setup/SetupModel.h"
+#include "settings/shared/SetLaunchAtLogin.h"
 #include "views/TurnCoalescer.h"
 
 #include <QHash>
@@ -36,7 +37,6 @@ public:
     };
 
     explicit SetupChecklist(QWidget* parent = nullptr);
-    ~SetupChecklist() override;
 
     SetupModel* model() const { return m_model; }
     QList<RowSpec> rows() const;
@@ -68,7 +68,8 @@ private:
     std::optional<QString> m_expandedId;
     bool m_didAutoExpand = false;
     TurnCoalescer m_updateTurn{this, [this] { updateCards(); }};
-    NotificationCenter::Token m_loginObserver = 0;
+    // Another view (the General tab) changed the login item.
+    MainThreadObserver m_loginObserver{launchAtLoginChangedNotification, [this] { m_model->refreshLoginItem(); }};
     QList<SetupCard*> m_cards; // in row order
 };
 

@@ -14,7 +14,6 @@ namespace gaugelet {
 SetupTab::SetupTab(QWidget* parent) : QWidget(parent)
 {
     auto* page = new QWidget;
-    page->setAutoFillBackground(false);
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(Spacing::margins(Spacing::Step::xxxl));
     m_checklist = new SetupChecklist(page);

@@ -95,7 +95,7 @@ StoreTab::StoreTab(const ViewEnvironment& env, QWidget* parent) : QWidget(parent
     page->addWidget(m_error);
     page->addWidget(footer);
     page->addStretch(1);
-    m_scroll->setWidget(content);
+    m_scroll->setPage(content);
 
     connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, &StoreTab::schedulePreviewVisibility);
     connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this, &StoreTab::schedulePreviewVisibility);

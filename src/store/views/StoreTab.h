@@ -10,11 +10,11 @@
 #include <QWidget>
 
 class QLabel;
-class QScrollArea;
 
 namespace gaugelet {
 
 class InstalledBundleRow;
+class PageScrollArea;
 class StoreCoordinator;
 class StoreItemRow;
 class GroupedSection;
@@ -74,7 +74,7 @@ private:
     TurnCoalescer m_updateTurn{this, [this] { if (m_dirty) updateNow(); }};
     TurnCoalescer m_visibilityTurn{this, [this] { updatePreviewVisibility(); }};
 
-    QScrollArea* m_scroll = nullptr;
+    PageScrollArea* m_scroll = nullptr;
     GroupedSection* m_catalogue = nullptr;
     GroupedSection* m_installed = nullptr;
     GroupedSection* m_error = nullptr;
