@@ -1,9 +1,8 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
+
 #include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
 
 namespace gaugelet {
 
@@ -11,8 +10,13 @@ namespace gaugelet {
 // Stored by the case names.
 enum class TagOrientation { horizontal, vertical };
 
-QString rawValue(TagOrientation orientation);
-std::optional<TagOrientation> tagOrientationFromRaw(QStringView raw);
+constexpr auto rawValueTable(TagOrientation)
+{
+    return makeRawValueTable<TagOrientation>(
+        {{TagOrientation::horizontal, u"horizontal"}, {TagOrientation::vertical, u"vertical"}},
+        TagOrientation::horizontal);
+}
+inline constexpr auto tagOrientationFromRaw = enumFromRaw<TagOrientation>;
 
 inline size_t qHash(TagOrientation orientation, size_t seed = 0)
 {

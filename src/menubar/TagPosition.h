@@ -1,9 +1,8 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
+
 #include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
 
 namespace gaugelet {
 
@@ -11,8 +10,13 @@ namespace gaugelet {
 // tile and drawn beneath it. Stored by the case names.
 enum class TagPosition { leading, trailing, behind };
 
-QString rawValue(TagPosition position);
-std::optional<TagPosition> tagPositionFromRaw(QStringView raw);
+constexpr auto rawValueTable(TagPosition)
+{
+    return makeRawValueTable<TagPosition>(
+        {{TagPosition::leading, u"leading"}, {TagPosition::trailing, u"trailing"}, {TagPosition::behind, u"behind"}},
+        TagPosition::behind);
+}
+inline constexpr auto tagPositionFromRaw = enumFromRaw<TagPosition>;
 
 inline size_t qHash(TagPosition position, size_t seed = 0)
 {

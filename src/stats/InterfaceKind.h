@@ -1,23 +1,33 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
+
 #include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
 
 namespace gaugelet {
 
 // The kind of the primary network interface.
 enum class InterfaceKind { wifi, ethernet, vpn, bridge, other, unknown };
 
-QString rawValue(InterfaceKind kind);
-std::optional<InterfaceKind> interfaceKindFromRaw(QStringView raw);
+constexpr auto rawValueTable(InterfaceKind)
+{
+    return makeRawValueTable<InterfaceKind>(
+        {
+            {InterfaceKind::wifi, u"wifi"},
+            {InterfaceKind::ethernet, u"ethernet"},
+            {InterfaceKind::vpn, u"vpn"},
+            {InterfaceKind::bridge, u"bridge"},
+            {InterfaceKind::other, u"other"},
+            {InterfaceKind::unknown, u"unknown"},
+        },
+        InterfaceKind::unknown);
+}
+inline constexpr auto interfaceKindFromRaw = enumFromRaw<InterfaceKind>;
 
 // Hashable by its raw value.
 inline size_t qHash(InterfaceKind kind, size_t seed = 0)
 {
-    const QString raw = rawValue(kind);
-    return qHashBits(raw.constData(), size_t(raw.size()) * sizeof(QChar), seed);
+    return qHashRawValue(kind, seed);
 }
 
 } // namespace gaugelet

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
+
 #include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
 
 namespace gaugelet {
 
 // The menu bar's appearance (not the chosen palette).
 enum class Theme { light, dark };
 
-QString rawValue(Theme theme);
-std::optional<Theme> themeFromRaw(QStringView raw);
+constexpr auto rawValueTable(Theme)
+{
+    return makeRawValueTable<Theme>({{Theme::light, u"light"}, {Theme::dark, u"dark"}}, Theme::light);
+}
+inline constexpr auto themeFromRaw = enumFromRaw<Theme>;
 
 // The theme of the panel the status item stands on (Appearance::isPanelDark):
 // dark gives dark; light, unknown or no application gives light.

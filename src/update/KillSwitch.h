@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QByteArray>
@@ -103,7 +104,12 @@ public:
     static Verdict verdictFromCache(const Env& env);
 };
 
-QString rawValue(KillSwitch::Channel channel);
-std::optional<KillSwitch::Channel> channelFromRaw(QStringView raw);
+constexpr auto rawValueTable(KillSwitch::Channel)
+{
+    return makeRawValueTable<KillSwitch::Channel>(
+        {{KillSwitch::Channel::alpha, u"alpha"}, {KillSwitch::Channel::release, u"release"}},
+        KillSwitch::Channel::release);
+}
+inline constexpr auto channelFromRaw = enumFromRaw<KillSwitch::Channel>;
 
 } // namespace gaugelet

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QString>
@@ -52,6 +53,16 @@ private:
     Paths m_paths;
 };
 
-QString rawValue(LoginItemService::Status status);
+constexpr auto rawValueTable(LoginItemService::Status)
+{
+    return makeRawValueTable<LoginItemService::Status>(
+        {
+            {LoginItemService::Status::notRegistered, u"notRegistered"},
+            {LoginItemService::Status::enabled, u"enabled"},
+            {LoginItemService::Status::requiresApproval, u"requiresApproval"},
+            {LoginItemService::Status::notFound, u"notFound"},
+        },
+        LoginItemService::Status::notFound);
+}
 
 } // namespace gaugelet

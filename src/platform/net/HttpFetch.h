@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QByteArray>
@@ -105,6 +106,24 @@ public:
     static std::optional<FetchError> precheck(const Request& request);
 };
 
-QString rawValue(HttpFetch::FetchError::Kind kind);
+// The kind's name, as logs give it.
+constexpr auto rawValueTable(HttpFetch::FetchError::Kind)
+{
+    return makeRawValueTable<HttpFetch::FetchError::Kind>(
+        {
+            {HttpFetch::FetchError::Kind::invalidURL, u"invalidURL"},
+            {HttpFetch::FetchError::Kind::insecureScheme, u"insecureScheme"},
+            {HttpFetch::FetchError::Kind::timedOut, u"timedOut"},
+            {HttpFetch::FetchError::Kind::cannotConnect, u"cannotConnect"},
+            {HttpFetch::FetchError::Kind::hostNotFound, u"hostNotFound"},
+            {HttpFetch::FetchError::Kind::connectionLost, u"connectionLost"},
+            {HttpFetch::FetchError::Kind::secureConnectionFailed, u"secureConnectionFailed"},
+            {HttpFetch::FetchError::Kind::tooManyRedirects, u"tooManyRedirects"},
+            {HttpFetch::FetchError::Kind::bodyTooLarge, u"bodyTooLarge"},
+            {HttpFetch::FetchError::Kind::cancelled, u"cancelled"},
+            {HttpFetch::FetchError::Kind::other, u"other"},
+        },
+        HttpFetch::FetchError::Kind::other);
+}
 
 } // namespace gaugelet

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
+
 #include <QObject>
 #include <QString>
 
@@ -59,6 +61,16 @@ private:
     RowStatus m_loginItem;
 };
 
-QString rawValue(SetupModel::RowStatus::Kind kind);
+constexpr auto rawValueTable(SetupModel::RowStatus::Kind)
+{
+    return makeRawValueTable<SetupModel::RowStatus::Kind>(
+        {
+            {SetupModel::RowStatus::Kind::actionNeeded, u"actionNeeded"},
+            {SetupModel::RowStatus::Kind::unknown, u"unknown"},
+            {SetupModel::RowStatus::Kind::granted, u"granted"},
+            {SetupModel::RowStatus::Kind::denied, u"denied"},
+        },
+        SetupModel::RowStatus::Kind::unknown);
+}
 
 } // namespace gaugelet
