@@ -62,8 +62,8 @@ struct Alarm {
 
 constexpr auto rawValueTable(Alarm::Direction)
 {
-    return makeRawValueTable<Alarm::Direction>(
-        {{Alarm::Direction::above, u"above"}, {Alarm::Direction::below, u"below"}}, Alarm::Direction::above);
+    using enum Alarm::Direction;
+    return makeRawValueTable<Alarm::Direction>({{above, u"above"}, {below, u"below"}}, above);
 }
 inline constexpr auto directionFromRaw = enumFromRaw<Alarm::Direction>;
 

@@ -52,8 +52,8 @@ struct TagSpec {
 
 constexpr auto rawValueTable(TagSpec::Namespace)
 {
-    return makeRawValueTable<TagSpec::Namespace>(
-        {{TagSpec::Namespace::tag, u"tag"}, {TagSpec::Namespace::value, u"value"}}, TagSpec::Namespace::value);
+    using enum TagSpec::Namespace;
+    return makeRawValueTable<TagSpec::Namespace>({{tag, u"tag"}, {value, u"value"}}, value);
 }
 inline constexpr auto tagSpecNamespaceFromRaw = enumFromRaw<TagSpec::Namespace>;
 

@@ -11,10 +11,9 @@ enum class TwoColumnMode { automatic, alwaysOne, alwaysTwo };
 
 constexpr auto rawValueTable(TwoColumnMode)
 {
-    return makeRawValueTable<TwoColumnMode>({{TwoColumnMode::automatic, u"auto"},
-                                             {TwoColumnMode::alwaysOne, u"alwaysOne"},
-                                             {TwoColumnMode::alwaysTwo, u"alwaysTwo"}},
-                                            TwoColumnMode::automatic);
+    using enum TwoColumnMode;
+    return makeRawValueTable<TwoColumnMode>(
+        {{automatic, u"auto"}, {alwaysOne, u"alwaysOne"}, {alwaysTwo, u"alwaysTwo"}}, automatic);
 }
 inline constexpr auto twoColumnModeFromRaw = enumFromRaw<TwoColumnMode>;
 // Every case, in the order the settings offer them.

@@ -2,8 +2,6 @@
 
 #include "platform/core/RawValueTable.h"
 
-#include <QHashFunctions>
-
 namespace gaugelet {
 
 // The kind of the primary network interface.
@@ -11,23 +9,15 @@ enum class InterfaceKind { wifi, ethernet, vpn, bridge, other, unknown };
 
 constexpr auto rawValueTable(InterfaceKind)
 {
-    return makeRawValueTable<InterfaceKind>(
-        {
-            {InterfaceKind::wifi, u"wifi"},
-            {InterfaceKind::ethernet, u"ethernet"},
-            {InterfaceKind::vpn, u"vpn"},
-            {InterfaceKind::bridge, u"bridge"},
-            {InterfaceKind::other, u"other"},
-            {InterfaceKind::unknown, u"unknown"},
-        },
-        InterfaceKind::unknown);
+    using enum InterfaceKind;
+    return makeRawValueTable<InterfaceKind>({{wifi, u"wifi"},
+                                             {ethernet, u"ethernet"},
+                                             {vpn, u"vpn"},
+                                             {bridge, u"bridge"},
+                                             {other, u"other"},
+                                             {unknown, u"unknown"}},
+                                            unknown);
 }
 inline constexpr auto interfaceKindFromRaw = enumFromRaw<InterfaceKind>;
-
-// Hashable by its raw value.
-inline size_t qHash(InterfaceKind kind, size_t seed = 0)
-{
-    return qHashRawValue(kind, seed);
-}
 
 } // namespace gaugelet

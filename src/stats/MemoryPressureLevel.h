@@ -2,8 +2,6 @@
 
 #include "platform/core/RawValueTable.h"
 
-#include <QHashFunctions>
-
 namespace gaugelet {
 
 // The kernel's verdict on memory pressure.
@@ -11,17 +9,10 @@ enum class MemoryPressureLevel { normal, warning, critical };
 
 constexpr auto rawValueTable(MemoryPressureLevel)
 {
-    return makeRawValueTable<MemoryPressureLevel>({{MemoryPressureLevel::normal, u"normal"},
-                                                   {MemoryPressureLevel::warning, u"warning"},
-                                                   {MemoryPressureLevel::critical, u"critical"}},
-                                                  MemoryPressureLevel::normal);
+    using enum MemoryPressureLevel;
+    return makeRawValueTable<MemoryPressureLevel>({{normal, u"normal"}, {warning, u"warning"}, {critical, u"critical"}},
+                                                  normal);
 }
 inline constexpr auto memoryPressureLevelFromRaw = enumFromRaw<MemoryPressureLevel>;
-
-// Hashable by its raw value.
-inline size_t qHash(MemoryPressureLevel level, size_t seed = 0)
-{
-    return qHashRawValue(level, seed);
-}
 
 } // namespace gaugelet

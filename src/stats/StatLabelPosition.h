@@ -11,9 +11,8 @@ enum class StatLabelPosition { trailing, adjacent };
 
 constexpr auto rawValueTable(StatLabelPosition)
 {
-    return makeRawValueTable<StatLabelPosition>(
-        {{StatLabelPosition::trailing, u"trailing"}, {StatLabelPosition::adjacent, u"adjacent"}},
-        StatLabelPosition::trailing);
+    using enum StatLabelPosition;
+    return makeRawValueTable<StatLabelPosition>({{trailing, u"trailing"}, {adjacent, u"adjacent"}}, trailing);
 }
 inline constexpr auto statLabelPositionFromRaw = enumFromRaw<StatLabelPosition>;
 inline constexpr auto allStatLabelPositions = rawValueCases<StatLabelPosition>;

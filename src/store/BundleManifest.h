@@ -87,9 +87,9 @@ struct BundleManifest {
 
 constexpr auto rawValueTable(BundleManifest::BundleType)
 {
-    return makeRawValueTable<BundleManifest::BundleType>({{BundleManifest::BundleType::runnerSprite, u"runner_sprite"},
-                                                          {BundleManifest::BundleType::soundPack, u"sound_pack"}},
-                                                         BundleManifest::BundleType::runnerSprite);
+    using enum BundleManifest::BundleType;
+    return makeRawValueTable<BundleManifest::BundleType>({{runnerSprite, u"runner_sprite"}, {soundPack, u"sound_pack"}},
+                                                         runnerSprite);
 }
 inline constexpr auto bundleTypeFromRaw = enumFromRaw<BundleManifest::BundleType>;
 

@@ -106,9 +106,8 @@ public:
 
 constexpr auto rawValueTable(KillSwitch::Channel)
 {
-    return makeRawValueTable<KillSwitch::Channel>(
-        {{KillSwitch::Channel::alpha, u"alpha"}, {KillSwitch::Channel::release, u"release"}},
-        KillSwitch::Channel::release);
+    using enum KillSwitch::Channel;
+    return makeRawValueTable<KillSwitch::Channel>({{alpha, u"alpha"}, {release, u"release"}}, release);
 }
 inline constexpr auto channelFromRaw = enumFromRaw<KillSwitch::Channel>;
 

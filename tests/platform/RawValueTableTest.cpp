@@ -1,5 +1,7 @@
 #include "platform/core/RawValueTable.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -58,5 +60,5 @@ TEST(RawValueTable, AnEnumerationThatGivesItsTableGetsNamedFunctions)
     EXPECT_EQ(skyFromRaw(u"clear"), Forecast::Sky::clear);
     EXPECT_EQ(skyFromRaw(u"Clear"), std::nullopt);
     EXPECT_EQ(rawValueCases<Forecast::Sky>(), (QList<Forecast::Sky>{Forecast::Sky::clear, Forecast::Sky::overcast}));
-    EXPECT_EQ(qHashRawValue(Forecast::Sky::clear, 7), qHash(QStringLiteral("clear"), 7));
+    EXPECT_EQ((QSet<Forecast::Sky>{Forecast::Sky::clear, Forecast::Sky::overcast, Forecast::Sky::clear}).size(), 2);
 }

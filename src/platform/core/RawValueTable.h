@@ -28,7 +28,8 @@ struct RawValueEntry {
 //   enum class Theme { light, dark };
 //   constexpr auto rawValueTable(Theme)
 //   {
-//       return makeRawValueTable<Theme>({{Theme::light, u"light"}, {Theme::dark, u"dark"}}, Theme::light);
+//       using enum Theme;
+//       return makeRawValueTable<Theme>({{light, u"light"}, {dark, u"dark"}}, light);
 //   }
 //   inline constexpr auto themeFromRaw = enumFromRaw<Theme>;
 template <typename E, std::size_t N>
@@ -99,7 +100,10 @@ constexpr RawValueTable<E, N> makeRawValueTable(const RawValueEntry<E> (&entries
 
 // An enumeration that gives its table through `rawValueTable(E)`.
 template <typename E>
-concept HasRawValueTable = std::is_enum_v<E> && requires(E value) { rawValueTable(value); };
+concept HasRawValueTable = std::is_enum_v<E> && requires(E value)
+{
+    rawValueTable(value);
+};
 
 // The table of an enumeration that gives one, made once.
 template <HasRawValueTable E>
@@ -127,12 +131,11 @@ QList<E> rawValueCases()
     return rawValuesOf<E>.values();
 }
 
-// A hash of the case's raw value, for enumerations hashed by what they store.
+// Such an enumeration is hashable by its case.
 template <HasRawValueTable E>
-size_t qHashRawValue(E value, size_t seed)
+size_t qHash(E value, size_t seed = 0) noexcept
 {
-    const QString raw = rawValue(value);
-    return qHashBits(raw.constData(), size_t(raw.size()) * sizeof(QChar), seed);
+    return QT_PREPEND_NAMESPACE(qHash)(static_cast<std::underlying_type_t<E>>(value), seed);
 }
 
 } // namespace gaugelet

@@ -55,14 +55,12 @@ private:
 
 constexpr auto rawValueTable(LoginItemService::Status)
 {
-    return makeRawValueTable<LoginItemService::Status>(
-        {
-            {LoginItemService::Status::notRegistered, u"notRegistered"},
-            {LoginItemService::Status::enabled, u"enabled"},
-            {LoginItemService::Status::requiresApproval, u"requiresApproval"},
-            {LoginItemService::Status::notFound, u"notFound"},
-        },
-        LoginItemService::Status::notFound);
+    using enum LoginItemService::Status;
+    return makeRawValueTable<LoginItemService::Status>({{notRegistered, u"notRegistered"},
+                                                        {enabled, u"enabled"},
+                                                        {requiresApproval, u"requiresApproval"},
+                                                        {notFound, u"notFound"}},
+                                                       notFound);
 }
 
 } // namespace gaugelet

@@ -109,21 +109,19 @@ public:
 // The kind's name, as logs give it.
 constexpr auto rawValueTable(HttpFetch::FetchError::Kind)
 {
-    return makeRawValueTable<HttpFetch::FetchError::Kind>(
-        {
-            {HttpFetch::FetchError::Kind::invalidURL, u"invalidURL"},
-            {HttpFetch::FetchError::Kind::insecureScheme, u"insecureScheme"},
-            {HttpFetch::FetchError::Kind::timedOut, u"timedOut"},
-            {HttpFetch::FetchError::Kind::cannotConnect, u"cannotConnect"},
-            {HttpFetch::FetchError::Kind::hostNotFound, u"hostNotFound"},
-            {HttpFetch::FetchError::Kind::connectionLost, u"connectionLost"},
-            {HttpFetch::FetchError::Kind::secureConnectionFailed, u"secureConnectionFailed"},
-            {HttpFetch::FetchError::Kind::tooManyRedirects, u"tooManyRedirects"},
-            {HttpFetch::FetchError::Kind::bodyTooLarge, u"bodyTooLarge"},
-            {HttpFetch::FetchError::Kind::cancelled, u"cancelled"},
-            {HttpFetch::FetchError::Kind::other, u"other"},
-        },
-        HttpFetch::FetchError::Kind::other);
+    using enum HttpFetch::FetchError::Kind;
+    return makeRawValueTable<HttpFetch::FetchError::Kind>({{invalidURL, u"invalidURL"},
+                                                           {insecureScheme, u"insecureScheme"},
+                                                           {timedOut, u"timedOut"},
+                                                           {cannotConnect, u"cannotConnect"},
+                                                           {hostNotFound, u"hostNotFound"},
+                                                           {connectionLost, u"connectionLost"},
+                                                           {secureConnectionFailed, u"secureConnectionFailed"},
+                                                           {tooManyRedirects, u"tooManyRedirects"},
+                                                           {bodyTooLarge, u"bodyTooLarge"},
+                                                           {cancelled, u"cancelled"},
+                                                           {other, u"other"}},
+                                                          other);
 }
 
 } // namespace gaugelet

@@ -63,14 +63,9 @@ private:
 
 constexpr auto rawValueTable(SetupModel::RowStatus::Kind)
 {
+    using enum SetupModel::RowStatus::Kind;
     return makeRawValueTable<SetupModel::RowStatus::Kind>(
-        {
-            {SetupModel::RowStatus::Kind::actionNeeded, u"actionNeeded"},
-            {SetupModel::RowStatus::Kind::unknown, u"unknown"},
-            {SetupModel::RowStatus::Kind::granted, u"granted"},
-            {SetupModel::RowStatus::Kind::denied, u"denied"},
-        },
-        SetupModel::RowStatus::Kind::unknown);
+        {{actionNeeded, u"actionNeeded"}, {unknown, u"unknown"}, {granted, u"granted"}, {denied, u"denied"}}, unknown);
 }
 
 } // namespace gaugelet
