@@ -98,26 +98,6 @@ QString Alarm::EncodeError::describe() const
         .arg(key);
 }
 
-QString rawValue(Alarm::Direction direction)
-{
-    switch (direction) {
-    case Alarm::Direction::above:
-        return QStringLiteral("above");
-    case Alarm::Direction::below:
-        return QStringLiteral("below");
-    }
-    return {};
-}
-
-std::optional<Alarm::Direction> directionFromRaw(QStringView raw)
-{
-    if (raw == u"above")
-        return Alarm::Direction::above;
-    if (raw == u"below")
-        return Alarm::Direction::below;
-    return std::nullopt;
-}
-
 QString uuidString(const QUuid& id)
 {
     return id.toString(QUuid::WithoutBraces).toUpper();

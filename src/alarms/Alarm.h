@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QByteArray>
@@ -59,8 +60,12 @@ struct Alarm {
     static Result<QList<Alarm>, DecodeError> decodeList(const QByteArray& data);
 };
 
-QString rawValue(Alarm::Direction direction);
-std::optional<Alarm::Direction> directionFromRaw(QStringView raw);
+constexpr auto rawValueTable(Alarm::Direction)
+{
+    using enum Alarm::Direction;
+    return makeRawValueTable<Alarm::Direction>({{above, u"above"}, {below, u"below"}}, above);
+}
+inline constexpr auto directionFromRaw = enumFromRaw<Alarm::Direction>;
 
 // The alarm's canonical upper-case UUID string.
 QString uuidString(const QUuid& id);

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
+#include "platform/core/RawValueTable.h"
 
 namespace gaugelet {
 
@@ -11,12 +8,11 @@ namespace gaugelet {
 // Stored by the case names.
 enum class TagOrientation { horizontal, vertical };
 
-QString rawValue(TagOrientation orientation);
-std::optional<TagOrientation> tagOrientationFromRaw(QStringView raw);
-
-inline size_t qHash(TagOrientation orientation, size_t seed = 0)
+constexpr auto rawValueTable(TagOrientation)
 {
-    return QT_PREPEND_NAMESPACE(qHash)(static_cast<int>(orientation), seed);
+    using enum TagOrientation;
+    return makeRawValueTable<TagOrientation>({{horizontal, u"horizontal"}, {vertical, u"vertical"}}, horizontal);
 }
+inline constexpr auto tagOrientationFromRaw = enumFromRaw<TagOrientation>;
 
 } // namespace gaugelet

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
+#include "platform/core/RawValueTable.h"
 
 namespace gaugelet {
 
@@ -11,12 +8,12 @@ namespace gaugelet {
 // tile and drawn beneath it. Stored by the case names.
 enum class TagPosition { leading, trailing, behind };
 
-QString rawValue(TagPosition position);
-std::optional<TagPosition> tagPositionFromRaw(QStringView raw);
-
-inline size_t qHash(TagPosition position, size_t seed = 0)
+constexpr auto rawValueTable(TagPosition)
 {
-    return QT_PREPEND_NAMESPACE(qHash)(static_cast<int>(position), seed);
+    using enum TagPosition;
+    return makeRawValueTable<TagPosition>({{leading, u"leading"}, {trailing, u"trailing"}, {behind, u"behind"}},
+                                          behind);
 }
+inline constexpr auto tagPositionFromRaw = enumFromRaw<TagPosition>;
 
 } // namespace gaugelet

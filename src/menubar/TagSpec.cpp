@@ -30,20 +30,6 @@ void writeOffset(Defaults* defaults, const QString& key, double offset)
 
 } // namespace
 
-QString rawValue(TagSpec::Namespace ns)
-{
-    return ns == TagSpec::Namespace::tag ? QStringLiteral("tag") : QStringLiteral("value");
-}
-
-std::optional<TagSpec::Namespace> tagSpecNamespaceFromRaw(QStringView raw)
-{
-    if (raw == QLatin1String("tag"))
-        return TagSpec::Namespace::tag;
-    if (raw == QLatin1String("value"))
-        return TagSpec::Namespace::value;
-    return std::nullopt;
-}
-
 const QStringList& TagSpec::fieldNames()
 {
     static const QStringList names { kShown, kText, kPosition, kOrientation, kFgHex, kBgHex, kShowBg, kYOffset };

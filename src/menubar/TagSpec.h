@@ -50,8 +50,12 @@ struct TagSpec {
     static QString key(const QString& pinId, Namespace ns, QStringView field);
 };
 
-QString rawValue(TagSpec::Namespace ns);
-std::optional<TagSpec::Namespace> tagSpecNamespaceFromRaw(QStringView raw);
+constexpr auto rawValueTable(TagSpec::Namespace)
+{
+    using enum TagSpec::Namespace;
+    return makeRawValueTable<TagSpec::Namespace>({{tag, u"tag"}, {value, u"value"}}, value);
+}
+inline constexpr auto tagSpecNamespaceFromRaw = enumFromRaw<TagSpec::Namespace>;
 
 inline size_t qHash(const TagSpec& spec, size_t seed = 0)
 {

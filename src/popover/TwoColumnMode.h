@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QStringView>
-
-#include <optional>
+#include "platform/core/RawValueTable.h"
 
 namespace gaugelet {
 
@@ -13,10 +9,15 @@ class Defaults;
 // The popover's column preference under "global.popupTwoColumn".
 enum class TwoColumnMode { automatic, alwaysOne, alwaysTwo };
 
-QString rawValue(TwoColumnMode mode);
-std::optional<TwoColumnMode> twoColumnModeFromRaw(QStringView raw);
+constexpr auto rawValueTable(TwoColumnMode)
+{
+    using enum TwoColumnMode;
+    return makeRawValueTable<TwoColumnMode>(
+        {{automatic, u"auto"}, {alwaysOne, u"alwaysOne"}, {alwaysTwo, u"alwaysTwo"}}, automatic);
+}
+inline constexpr auto twoColumnModeFromRaw = enumFromRaw<TwoColumnMode>;
 // Every case, in the order the settings offer them.
-QList<TwoColumnMode> allTwoColumnModes();
+inline constexpr auto allTwoColumnModes = rawValueCases<TwoColumnMode>;
 // The stored preference: anything but one of the raw strings reads as automatic.
 TwoColumnMode storedTwoColumnMode(const Defaults& defaults);
 

@@ -1,23 +1,23 @@
 #pragma once
 
-#include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
+#include "platform/core/RawValueTable.h"
 
 namespace gaugelet {
 
 // The kind of the primary network interface.
 enum class InterfaceKind { wifi, ethernet, vpn, bridge, other, unknown };
 
-QString rawValue(InterfaceKind kind);
-std::optional<InterfaceKind> interfaceKindFromRaw(QStringView raw);
-
-// Hashable by its raw value.
-inline size_t qHash(InterfaceKind kind, size_t seed = 0)
+constexpr auto rawValueTable(InterfaceKind)
 {
-    const QString raw = rawValue(kind);
-    return qHashBits(raw.constData(), size_t(raw.size()) * sizeof(QChar), seed);
+    using enum InterfaceKind;
+    return makeRawValueTable<InterfaceKind>({{wifi, u"wifi"},
+                                             {ethernet, u"ethernet"},
+                                             {vpn, u"vpn"},
+                                             {bridge, u"bridge"},
+                                             {other, u"other"},
+                                             {unknown, u"unknown"}},
+                                            unknown);
 }
+inline constexpr auto interfaceKindFromRaw = enumFromRaw<InterfaceKind>;
 
 } // namespace gaugelet

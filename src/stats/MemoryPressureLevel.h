@@ -1,23 +1,18 @@
 #pragma once
 
-#include <QHashFunctions>
-#include <QString>
-#include <QStringView>
-#include <optional>
+#include "platform/core/RawValueTable.h"
 
 namespace gaugelet {
 
 // The kernel's verdict on memory pressure.
 enum class MemoryPressureLevel { normal, warning, critical };
 
-QString rawValue(MemoryPressureLevel level);
-std::optional<MemoryPressureLevel> memoryPressureLevelFromRaw(QStringView raw);
-
-// Hashable by its raw value.
-inline size_t qHash(MemoryPressureLevel level, size_t seed = 0)
+constexpr auto rawValueTable(MemoryPressureLevel)
 {
-    const QString raw = rawValue(level);
-    return qHashBits(raw.constData(), size_t(raw.size()) * sizeof(QChar), seed);
+    using enum MemoryPressureLevel;
+    return makeRawValueTable<MemoryPressureLevel>({{normal, u"normal"}, {warning, u"warning"}, {critical, u"critical"}},
+                                                  normal);
 }
+inline constexpr auto memoryPressureLevelFromRaw = enumFromRaw<MemoryPressureLevel>;
 
 } // namespace gaugelet

@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QStringView>
-
-#include <optional>
+#include "platform/core/RawValueTable.h"
 
 namespace gaugelet {
 
@@ -13,9 +9,13 @@ class Defaults;
 // Where a provider row's value chip stands, under "global.statLabelPosition".
 enum class StatLabelPosition { trailing, adjacent };
 
-QString rawValue(StatLabelPosition position);
-std::optional<StatLabelPosition> statLabelPositionFromRaw(QStringView raw);
-QList<StatLabelPosition> allStatLabelPositions();
+constexpr auto rawValueTable(StatLabelPosition)
+{
+    using enum StatLabelPosition;
+    return makeRawValueTable<StatLabelPosition>({{trailing, u"trailing"}, {adjacent, u"adjacent"}}, trailing);
+}
+inline constexpr auto statLabelPositionFromRaw = enumFromRaw<StatLabelPosition>;
+inline constexpr auto allStatLabelPositions = rawValueCases<StatLabelPosition>;
 // The stored position: anything but one of the raw strings reads as trailing.
 StatLabelPosition storedStatLabelPosition(const Defaults& defaults);
 

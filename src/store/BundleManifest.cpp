@@ -156,26 +156,6 @@ std::optional<QDateTime> parseInternetDateTime(QStringView text, bool withFracti
 
 } // namespace
 
-QString rawValue(BundleManifest::BundleType type)
-{
-    switch (type) {
-    case BundleManifest::BundleType::runnerSprite:
-        return QStringLiteral("runner_sprite");
-    case BundleManifest::BundleType::soundPack:
-        return QStringLiteral("sound_pack");
-    }
-    return {};
-}
-
-std::optional<BundleManifest::BundleType> bundleTypeFromRaw(QStringView raw)
-{
-    if (raw == QLatin1String("runner_sprite"))
-        return BundleManifest::BundleType::runnerSprite;
-    if (raw == QLatin1String("sound_pack"))
-        return BundleManifest::BundleType::soundPack;
-    return std::nullopt;
-}
-
 std::optional<QDateTime> BundleManifest::parseReleaseDate(QStringView text)
 {
     if (auto withFraction = parseInternetDateTime(text, true))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "menubar/RunnerSprites.h"
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QByteArray>
@@ -84,7 +85,12 @@ struct BundleManifest {
     static QString formatReleaseDate(const QDateTime& date);
 };
 
-QString rawValue(BundleManifest::BundleType type);
-std::optional<BundleManifest::BundleType> bundleTypeFromRaw(QStringView raw);
+constexpr auto rawValueTable(BundleManifest::BundleType)
+{
+    using enum BundleManifest::BundleType;
+    return makeRawValueTable<BundleManifest::BundleType>({{runnerSprite, u"runner_sprite"}, {soundPack, u"sound_pack"}},
+                                                         runnerSprite);
+}
+inline constexpr auto bundleTypeFromRaw = enumFromRaw<BundleManifest::BundleType>;
 
 } // namespace gaugelet

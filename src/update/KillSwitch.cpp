@@ -25,26 +25,6 @@ KillSwitch::Verdict failOpen()
 
 } // namespace
 
-QString rawValue(KillSwitch::Channel channel)
-{
-    switch (channel) {
-    case KillSwitch::Channel::alpha:
-        return QStringLiteral("alpha");
-    case KillSwitch::Channel::release:
-        return QStringLiteral("release");
-    }
-    return {};
-}
-
-std::optional<KillSwitch::Channel> channelFromRaw(QStringView raw)
-{
-    if (raw == u"alpha")
-        return KillSwitch::Channel::alpha;
-    if (raw == u"release")
-        return KillSwitch::Channel::release;
-    return std::nullopt;
-}
-
 QString KillSwitch::Payload::DecodeError::describe() const
 {
     switch (kind) {

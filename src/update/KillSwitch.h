@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QByteArray>
@@ -103,7 +104,11 @@ public:
     static Verdict verdictFromCache(const Env& env);
 };
 
-QString rawValue(KillSwitch::Channel channel);
-std::optional<KillSwitch::Channel> channelFromRaw(QStringView raw);
+constexpr auto rawValueTable(KillSwitch::Channel)
+{
+    using enum KillSwitch::Channel;
+    return makeRawValueTable<KillSwitch::Channel>({{alpha, u"alpha"}, {release, u"release"}}, release);
+}
+inline constexpr auto channelFromRaw = enumFromRaw<KillSwitch::Channel>;
 
 } // namespace gaugelet

@@ -1,5 +1,7 @@
 #include "platform/core/RawValueTable.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -32,4 +34,31 @@ TEST(RawValueTable, ListsCasesInTableOrderAndFallsBackOutsideIt)
     EXPECT_EQ(weatherNames.fromRawOr(QStringLiteral("rainy"), Weather::sunny), Weather::rainy);
     EXPECT_EQ(weatherNames.fromRawOr(QStringLiteral("Rainy"), Weather::sunny), Weather::sunny);
     EXPECT_EQ(weatherNames.fromRawOr(std::nullopt, Weather::rainy), Weather::rainy);
+}
+
+namespace {
+
+struct Forecast {
+    enum class Sky { clear, overcast };
+};
+
+constexpr auto rawValueTable(Forecast::Sky)
+{
+    return makeRawValueTable<Forecast::Sky>({{Forecast::Sky::clear, u"clear"}, {Forecast::Sky::overcast, u"overcast"}},
+                                            Forecast::Sky::clear);
+}
+inline constexpr auto skyFromRaw = enumFromRaw<Forecast::Sky>;
+
+static_assert(HasRawValueTable<Forecast::Sky>);
+static_assert(!HasRawValueTable<Weather>);
+
+} // namespace
+
+TEST(RawValueTable, AnEnumerationThatGivesItsTableGetsNamedFunctions)
+{
+    EXPECT_EQ(rawValue(Forecast::Sky::overcast), "overcast");
+    EXPECT_EQ(skyFromRaw(u"clear"), Forecast::Sky::clear);
+    EXPECT_EQ(skyFromRaw(u"Clear"), std::nullopt);
+    EXPECT_EQ(rawValueCases<Forecast::Sky>(), (QList<Forecast::Sky>{Forecast::Sky::clear, Forecast::Sky::overcast}));
+    EXPECT_EQ((QSet<Forecast::Sky>{Forecast::Sky::clear, Forecast::Sky::overcast, Forecast::Sky::clear}).size(), 2);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
 
 namespace gaugelet {
 
@@ -19,12 +21,17 @@ struct RawValueEntry {
 };
 
 // An enumeration's cases and their raw values in one table that serves both
-// directions, so `rawValue(E)` and `…FromRaw(QStringView)` are one line each:
+// directions. Reading is exact (case and blanks count): anything else gives
+// nothing. An enumeration opts in by giving its table beside its declaration;
+// `rawValue(E)` and its named reader then come from here:
 //
-//   constexpr auto themeNames =
-//       makeRawValueTable<Theme>({{Theme::light, u"light"}, {Theme::dark, u"dark"}}, Theme::light);
-//
-// Reading is exact (case and blanks count): anything else gives nothing.
+//   enum class Theme { light, dark };
+//   constexpr auto rawValueTable(Theme)
+//   {
+//       using enum Theme;
+//       return makeRawValueTable<Theme>({{light, u"light"}, {dark, u"dark"}}, light);
+//   }
+//   inline constexpr auto themeFromRaw = enumFromRaw<Theme>;
 template <typename E, std::size_t N>
 struct RawValueTable {
     std::array<RawValueEntry<E>, N> entries;
@@ -89,6 +96,46 @@ constexpr RawValueTable<E, N> makeRawValueTable(const RawValueEntry<E> (&entries
     if (!hasFallback)
         throw std::invalid_argument("makeRawValueTable: the fallback is not in the table");
     return table;
+}
+
+// An enumeration that gives its table through `rawValueTable(E)`.
+template <typename E>
+concept HasRawValueTable = std::is_enum_v<E> && requires(E value)
+{
+    rawValueTable(value);
+};
+
+// The table of an enumeration that gives one, made once.
+template <HasRawValueTable E>
+inline constexpr auto rawValuesOf = rawValueTable(E{});
+
+// The raw value a case is stored by.
+template <HasRawValueTable E>
+QString rawValue(E value)
+{
+    return rawValuesOf<E>.rawValue(value);
+}
+
+// The case a raw value names, or nothing. Each enumeration names its own
+// reader after it: `inline constexpr auto themeFromRaw = enumFromRaw<Theme>;`.
+template <HasRawValueTable E>
+std::optional<E> enumFromRaw(QStringView raw)
+{
+    return rawValuesOf<E>.fromRaw(raw);
+}
+
+// Every case of an enumeration that gives a table, in the table's order.
+template <HasRawValueTable E>
+QList<E> rawValueCases()
+{
+    return rawValuesOf<E>.values();
+}
+
+// Such an enumeration is hashable by its case.
+template <HasRawValueTable E>
+size_t qHash(E value, size_t seed = 0) noexcept
+{
+    return QT_PREPEND_NAMESPACE(qHash)(static_cast<std::underlying_type_t<E>>(value), seed);
 }
 
 } // namespace gaugelet

@@ -364,15 +364,4 @@ void LoginItemService::openSystemSettingsLoginItems() const
     QDesktopServices::openUrl(QUrl::fromLocalFile(dir));
 }
 
-QString rawValue(LoginItemService::Status status)
-{
-    switch (status) {
-    case LoginItemService::Status::notRegistered: return QStringLiteral("notRegistered");
-    case LoginItemService::Status::enabled: return QStringLiteral("enabled");
-    case LoginItemService::Status::requiresApproval: return QStringLiteral("requiresApproval");
-    case LoginItemService::Status::notFound: return QStringLiteral("notFound");
-    }
-    return {};
-}
-
 } // namespace gaugelet

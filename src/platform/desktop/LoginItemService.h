@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QString>
@@ -52,6 +53,14 @@ private:
     Paths m_paths;
 };
 
-QString rawValue(LoginItemService::Status status);
+constexpr auto rawValueTable(LoginItemService::Status)
+{
+    using enum LoginItemService::Status;
+    return makeRawValueTable<LoginItemService::Status>({{notRegistered, u"notRegistered"},
+                                                        {enabled, u"enabled"},
+                                                        {requiresApproval, u"requiresApproval"},
+                                                        {notFound, u"notFound"}},
+                                                       notFound);
+}
 
 } // namespace gaugelet

@@ -294,24 +294,6 @@ private:
 
 } // namespace
 
-QString rawValue(HttpFetch::FetchError::Kind kind)
-{
-    switch (kind) {
-    case Kind::invalidURL: return QStringLiteral("invalidURL");
-    case Kind::insecureScheme: return QStringLiteral("insecureScheme");
-    case Kind::timedOut: return QStringLiteral("timedOut");
-    case Kind::cannotConnect: return QStringLiteral("cannotConnect");
-    case Kind::hostNotFound: return QStringLiteral("hostNotFound");
-    case Kind::connectionLost: return QStringLiteral("connectionLost");
-    case Kind::secureConnectionFailed: return QStringLiteral("secureConnectionFailed");
-    case Kind::tooManyRedirects: return QStringLiteral("tooManyRedirects");
-    case Kind::bodyTooLarge: return QStringLiteral("bodyTooLarge");
-    case Kind::cancelled: return QStringLiteral("cancelled");
-    case Kind::other: return QStringLiteral("other");
-    }
-    return QStringLiteral("other");
-}
-
 QString HttpFetch::FetchError::describe() const
 {
     switch (kind) {

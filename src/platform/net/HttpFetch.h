@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
 #include "platform/core/Result.h"
 
 #include <QByteArray>
@@ -105,6 +106,22 @@ public:
     static std::optional<FetchError> precheck(const Request& request);
 };
 
-QString rawValue(HttpFetch::FetchError::Kind kind);
+// The kind's name, as logs give it.
+constexpr auto rawValueTable(HttpFetch::FetchError::Kind)
+{
+    using enum HttpFetch::FetchError::Kind;
+    return makeRawValueTable<HttpFetch::FetchError::Kind>({{invalidURL, u"invalidURL"},
+                                                           {insecureScheme, u"insecureScheme"},
+                                                           {timedOut, u"timedOut"},
+                                                           {cannotConnect, u"cannotConnect"},
+                                                           {hostNotFound, u"hostNotFound"},
+                                                           {connectionLost, u"connectionLost"},
+                                                           {secureConnectionFailed, u"secureConnectionFailed"},
+                                                           {tooManyRedirects, u"tooManyRedirects"},
+                                                           {bodyTooLarge, u"bodyTooLarge"},
+                                                           {cancelled, u"cancelled"},
+                                                           {other, u"other"}},
+                                                          other);
+}
 
 } // namespace gaugelet

@@ -68,15 +68,4 @@ void SetupModel::refreshLoginItem()
     setLoginItem(RowStatus::actionNeeded(tr("Enable")));
 }
 
-QString rawValue(SetupModel::RowStatus::Kind kind)
-{
-    switch (kind) {
-    case SetupModel::RowStatus::Kind::actionNeeded: return QStringLiteral("actionNeeded");
-    case SetupModel::RowStatus::Kind::unknown: return QStringLiteral("unknown");
-    case SetupModel::RowStatus::Kind::granted: return QStringLiteral("granted");
-    case SetupModel::RowStatus::Kind::denied: return QStringLiteral("denied");
-    }
-    return {};
-}
-
 } // namespace gaugelet

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/RawValueTable.h"
+
 #include <QObject>
 #include <QString>
 
@@ -59,6 +61,11 @@ private:
     RowStatus m_loginItem;
 };
 
-QString rawValue(SetupModel::RowStatus::Kind kind);
+constexpr auto rawValueTable(SetupModel::RowStatus::Kind)
+{
+    using enum SetupModel::RowStatus::Kind;
+    return makeRawValueTable<SetupModel::RowStatus::Kind>(
+        {{actionNeeded, u"actionNeeded"}, {unknown, u"unknown"}, {granted, u"granted"}, {denied, u"denied"}}, unknown);
+}
 
 } // namespace gaugelet
