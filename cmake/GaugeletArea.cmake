@@ -16,6 +16,18 @@ function(gaugelet_refresh_moc target sources)
   endif()
 endfunction()
 
+# The include folders, warnings and definitions a library of the program's
+# own sources compiles with (every area, and tools/fuzz's gaugelet_fuzzed).
+function(gaugelet_area_flags target)
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+  target_compile_options(${target} PRIVATE ${GAUGELET_WARNINGS})
+  target_compile_definitions(${target} PUBLIC QT_NO_KEYWORDS)
+  # Our libraries write every text as QStringLiteral/QLatin1String (no
+  # implicit conversion from char*) and concatenate through QStringBuilder.
+  # Tests, benchmarks and tools do not take these on.
+  target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER)
+endfunction()
+
 # gaugelet_area(NAME [DATA] [DIR folder] [EXCLUDE folder...] DEPS ...): the
 # static library gaugelet_NAME from src/<folder>/**.cpp (folder defaults to
 # NAME). An area with no sources yet is an interface library, so later areas
@@ -69,14 +81,8 @@ function(gaugelet_area name)
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)
     add_library(gaugelet_${name} STATIC ${sources})
-    target_include_directories(gaugelet_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
     target_link_libraries(gaugelet_${name} PUBLIC ${A_DEPS})
-    target_compile_options(gaugelet_${name} PRIVATE ${GAUGELET_WARNINGS})
-    target_compile_definitions(gaugelet_${name} PUBLIC QT_NO_KEYWORDS)
-    # Our libraries write every text as QStringLiteral/QLatin1String (no
-    # implicit conversion from char*) and concatenate through QStringBuilder.
-    # Tests, benchmarks and tools do not take these on.
-    target_compile_definitions(gaugelet_${name} PRIVATE QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER)
+    gaugelet_area_flags(gaugelet_${name})
     gaugelet_refresh_moc(gaugelet_${name} "${sources}")
   else()
     add_library(gaugelet_${name} INTERFACE)
