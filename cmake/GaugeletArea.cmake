@@ -16,6 +16,61 @@ function(gaugelet_refresh_moc target sources)
   endif()
 endfunction()
 
+# Precompiled headers (GCC only: the clang build of build-fuzz/ compiles few
+# sources): the Qt, QCoro and standard headers most sources of the areas
+# include, compiled once for each kind of area (data areas, areas that link
+# Qt Widgets) and reused by every area of that kind. GCC uses a precompiled
+# header only where each macro it was made with is defined the same (the
+# Qt6::<Module> _LIB macros), so each kind's header is made by a target of
+# its own, gaugelet_pch_<kind>, that links only what every area of the kind
+# links; -Winvalid-pch with -Werror stops the build where one could not be
+# used. Each source still includes what it uses: clang-tidy (scripts/tidy.sh)
+# and the fuzz build read them without these. (The test programs take none:
+# with one, GCC 12 warns falsely of array bounds in std::string code there.)
+option(GAUGELET_PCH "Precompile the most included headers (GCC)" ON)
+set(GAUGELET_PCH_data <QString> <QStringList> <QList> <QHash> <QSet> <QObject> <QByteArray> <QDateTime>
+  <QTimer> <QPointer> <qcoro/qcorotask.h> <optional> <algorithm> <functional> <memory> <cmath> <vector>
+  <limits>)
+set(GAUGELET_PCH_views ${GAUGELET_PCH_data} <QColor> <QImage> <QPainter> <QPainterPath> <QEvent> <QWidget>
+  <QLabel> <QVBoxLayout> <QHBoxLayout> <QPushButton>)
+
+# gaugelet_precompile(TARGET data|views): TARGET uses the precompiled
+# headers of its kind.
+function(gaugelet_precompile target kind)
+  if(NOT GAUGELET_PCH OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    return()
+  endif()
+  set(owner gaugelet_pch_${kind})
+  if(NOT TARGET ${owner})
+    set(source ${CMAKE_BINARY_DIR}/pch/${kind}.cpp)
+    file(WRITE ${source} "// Only the precompiled headers of ${owner} are built here.\n")
+    # What the core room links (the first area, which uses this header
+    # itself), and every area links through it.
+    add_library(${owner} STATIC EXCLUDE_FROM_ALL ${source})
+    get_target_property(core_deps gaugelet_platform_core INTERFACE_LINK_LIBRARIES)
+    target_link_libraries(${owner} PRIVATE ${core_deps})
+    if(kind STREQUAL "views")
+      target_link_libraries(${owner} PRIVATE Qt6::Widgets)
+    endif()
+    gaugelet_area_flags(${owner})
+    set_target_properties(${owner} PROPERTIES AUTOMOC OFF)
+    target_precompile_headers(${owner} PRIVATE ${GAUGELET_PCH_${kind}})
+  endif()
+  target_precompile_headers(${target} REUSE_FROM ${owner})
+endfunction()
+
+# The include folders, warnings and definitions a library of the program's
+# own sources compiles with (every area, and tools/fuzz's gaugelet_fuzzed).
+function(gaugelet_area_flags target)
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+  target_compile_options(${target} PRIVATE ${GAUGELET_WARNINGS})
+  target_compile_definitions(${target} PUBLIC QT_NO_KEYWORDS)
+  # Our libraries write every text as QStringLiteral/QLatin1String (no
+  # implicit conversion from char*) and concatenate through QStringBuilder.
+  # Tests, benchmarks and tools do not take these on.
+  target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER)
+endfunction()
+
 # gaugelet_area(NAME [DATA] [DIR folder] [EXCLUDE folder...] DEPS ...): the
 # static library gaugelet_NAME from src/<folder>/**.cpp (folder defaults to
 # NAME). An area with no sources yet is an interface library, so later areas
@@ -69,14 +124,13 @@ function(gaugelet_area name)
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)
     add_library(gaugelet_${name} STATIC ${sources})
-    target_include_directories(gaugelet_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
     target_link_libraries(gaugelet_${name} PUBLIC ${A_DEPS})
-    target_compile_options(gaugelet_${name} PRIVATE ${GAUGELET_WARNINGS})
-    target_compile_definitions(gaugelet_${name} PUBLIC QT_NO_KEYWORDS)
-    # Our libraries write every text as QStringLiteral/QLatin1String (no
-    # implicit conversion from char*) and concatenate through QStringBuilder.
-    # Tests, benchmarks and tools do not take these on.
-    target_compile_definitions(gaugelet_${name} PRIVATE QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER)
+    gaugelet_area_flags(gaugelet_${name})
+    if(widgets)
+      gaugelet_precompile(gaugelet_${name} views)
+    else()
+      gaugelet_precompile(gaugelet_${name} data)
+    endif()
     gaugelet_refresh_moc(gaugelet_${name} "${sources}")
   else()
     add_library(gaugelet_${name} INTERFACE)

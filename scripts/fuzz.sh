@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang in build-fuzz/ (every library with
-# the fuzzing flags, GAUGELET_BUILD_FUZZ) and runs each for a while
-# (FUZZ_SECONDS per target, default 60). Each target's inputs folder under
+# Builds the libFuzzer targets with clang in build-fuzz/ (the code they read
+# through with the fuzzing flags, GAUGELET_BUILD_FUZZ; tools/fuzz/) and runs
+# each for a while (FUZZ_SECONDS per target, default 60; FUZZ_JOBS targets
+# at a time, default 2). Each target's inputs folder under
 # tests/ holds its seeds (seed-*) and the crash inputs found so far; a new
 # crash input is written there too, and the tests replay every file of it.
 #   scripts/fuzz.sh                 every target
@@ -51,15 +52,41 @@ printf 'frame' > "$seeds/work/assets/a.png"
 # The backups the settings tests import, binary and XML.
 cp tests/settings/data/*.gaugeletbackup "$seeds/ConfigBackup/"
 
-status=0
+# The targets run FUZZ_JOBS at a time (default 2; each is one process on
+# one core), each for the same seconds as alone; their statistics are
+# printed in the table's order once all have stopped.
+jobs="${FUZZ_JOBS:-2}"
+run_target() {
+  local target=$1 inputs=$2 dict=$3
+  local corpus="$build_dir/fuzz/corpus-$target"
+  mkdir -p "$corpus" "$seeds/$target" "$inputs"
+  local options=(-max_total_time="$seconds" -max_len=70000 -print_final_stats=1 -artifact_prefix="$inputs/$target-")
+  [[ "$dict" == "-" ]] || options+=(-dict="$dict")
+  "$build_dir/fuzz/fuzz_$target" "${options[@]}" "$corpus" "$seeds/$target" "$inputs" 2>"$build_dir/fuzz/$target.log"
+}
+running=0
 for row in "${table[@]}"; do
   read -r target inputs dict <<<"$row"
   [[ " ${targets[*]} " == *" fuzz_$target "* ]] || continue
-  corpus="$build_dir/fuzz/corpus-$target"
-  mkdir -p "$corpus" "$seeds/$target" "$inputs"
-  options=(-max_total_time="$seconds" -max_len=70000 -print_final_stats=1 -artifact_prefix="$inputs/$target-")
-  [[ "$dict" == "-" ]] || options+=(-dict="$dict")
-  if ! "$build_dir/fuzz/fuzz_$target" "${options[@]}" "$corpus" "$seeds/$target" "$inputs" 2>"$build_dir/fuzz/$target.log"; then
+  if ((running >= jobs)); then
+    wait -n || true
+    running=$((running - 1))
+  fi
+  rm -f "$build_dir/fuzz/$target.status"
+  (
+    status=0
+    run_target "$target" "$inputs" "$dict" || status=$?
+    echo "$status" >"$build_dir/fuzz/$target.status"
+  ) &
+  running=$((running + 1))
+done
+wait
+
+status=0
+for row in "${table[@]}"; do
+  read -r target inputs _ <<<"$row"
+  [[ " ${targets[*]} " == *" fuzz_$target "* ]] || continue
+  if [[ "$(cat "$build_dir/fuzz/$target.status" 2>/dev/null)" != 0 ]]; then
     tail -n 40 "$build_dir/fuzz/$target.log" >&2
     echo "fuzz_$target found a crash; the input is in $inputs/" >&2
     status=1

@@ -3,7 +3,9 @@
 # every source of src/ when none is given, with the compile commands of the
 # normal build (./build or $GAUGELET_BUILD_DIR; configured and moc'ed here if
 # need be). GCC-only flags are dropped from a copy of the commands, since
-# clang does not know them. Every warning fails the run.
+# clang does not know them, and so is the precompiled header GCC built
+# (GAUGELET_PCH): clang cannot read it, and each source is checked with the
+# includes it writes itself. Every warning fails the run.
 #   scripts/tidy.sh --changed   only the sources a change wrote (and the source
 #                               beside each header it wrote), as CI runs it;
 #                               the base is scripts/changed.sh's
@@ -32,7 +34,9 @@ fi
 ninja -C "$build_dir" $(ninja -C "$build_dir" -t targets all | sed -n 's/^\([A-Za-z0-9_-]*_autogen\): .*/\1/p' | sort -u) >/dev/null
 db="$build_dir/tidy"
 mkdir -p "$db"
-sed -e 's/ -fcoroutines / /g; s/ -Werror / /g' "$build_dir/compile_commands.json" > "$db/compile_commands.json"
+sed -e 's/ -fcoroutines / /g; s/ -Werror / /g' \
+  -e 's/ -Winvalid-pch -include [^ ]*\/cmake_pch\.hxx / /g' \
+  "$build_dir/compile_commands.json" > "$db/compile_commands.json"
 if (($# == 0)); then
   set -- $(find src -name '*.cpp' | sort)
 fi
