@@ -17,6 +17,11 @@ void PopupThroughput::setInput(Input input)
     inputChanged(m_input.height, m_input.window);
 }
 
+bool PopupThroughput::drawsSomething() const
+{
+    return ChartMath::finite(m_input.yMagnitude) > 0 && !(m_input.up.isEmpty() && m_input.down.isEmpty());
+}
+
 QList<ChartShape> PopupThroughput::shapes(const Input& input, QSizeF size, const std::optional<QDateTime>& date,
                                           std::optional<qreal> runTo)
 {

@@ -44,6 +44,8 @@ protected:
     {
         return shapes(m_input, canvas, date, runTo);
     }
+    // Without a scale or values nothing is drawn.
+    bool drawsSomething() const override;
 
 private:
     Input m_input;

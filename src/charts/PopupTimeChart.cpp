@@ -19,10 +19,15 @@ void PopupTimeChart::inputChanged(qreal height, double window)
     m_strip.invalidate();
     setBandHeight(height);
     m_timeline->setWindow(window);
-    // A picture that draws nothing (no scale, no values, every layer too
-    // thin) stays still.
-    m_timeline->setWanted(slides() && !frameShapes(QSizeF(size()), WallClock::now(), std::nullopt).isEmpty());
+    // A picture that draws nothing stays still.
+    m_timeline->setWanted(slides() && drawsSomething());
     update();
+}
+
+bool PopupTimeChart::drawsSomething() const
+{
+    // Every layer may be too thin to draw.
+    return !frameShapes(QSizeF(size()), WallClock::now(), std::nullopt).isEmpty();
 }
 
 void PopupTimeChart::paintEvent(QPaintEvent*)

@@ -32,6 +32,10 @@ protected:
     // values running flat to `runTo` (default: the right edge).
     virtual QList<ChartShape> frameShapes(QSizeF canvas, const std::optional<QDateTime>& date,
                                           std::optional<qreal> runTo) const = 0;
+    // Whether the placed picture draws anything, so that it has to move. By
+    // default a frame is built to see; a chart that can tell from its input
+    // alone says so without building one.
+    virtual bool drawsSomething() const;
 
     void paintEvent(QPaintEvent* event) override;
     void hideEvent(QHideEvent* event) override;
