@@ -45,10 +45,10 @@ StatsPopover::StatsPopover(const ViewEnvironment& env, PopoverActions actions, S
     if (!m_screen)
         m_screen = [] { return ScreenInfo::instance()->mainScreen(); };
     setWindowTitle(QStringLiteral("Gaugelet"));
-    auto* outer = new QVBoxLayout(this);
-    Spacing::apply(outer, Spacing::Step::xl, Spacing::Step::l);
+    m_outer = new QVBoxLayout(this);
+    Spacing::apply(m_outer, Spacing::Step::xl, Spacing::Step::l);
     m_footer = new PopoverFooter(m_env, m_actions, this);
-    outer->addWidget(m_footer);
+    m_outer->addWidget(m_footer);
 
     if (m_env.registry)
         connect(m_env.registry, &StatRegistry::snapshotsPublisher, this, &StatsPopover::scheduleUpdate);
@@ -147,7 +147,7 @@ void StatsPopover::build(const Structure& structure)
     m_structure = structure;
     m_size = structure.size;
     if (m_content) {
-        layout()->removeWidget(m_content);
+        m_outer->removeWidget(m_content);
         m_content->hide();
         m_content->deleteLater();
         m_content = nullptr;
@@ -214,7 +214,7 @@ void StatsPopover::build(const Structure& structure)
     } else {
         m_content = sections;
     }
-    static_cast<QVBoxLayout*>(layout())->insertWidget(0, m_content);
+    m_outer->insertWidget(0, m_content);
     m_footer->refresh();
     setFixedWidth(int(std::lround(m_size.width)));
     updateGeometry();

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QScrollArea;
+class QVBoxLayout;
 
 namespace gaugelet {
 
@@ -76,6 +77,7 @@ private:
     ViewEnvironment m_env;
     PopoverActions m_actions;
     ScreenSource m_screen;
+    QVBoxLayout* m_outer = nullptr; // the content above the footer
     QWidget* m_content = nullptr;
     QScrollArea* m_scroll = nullptr;
     FiringAlarmsRow* m_firing = nullptr;
