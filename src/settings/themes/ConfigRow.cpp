@@ -11,7 +11,7 @@
 namespace gaugelet {
 
 ConfigRow::ConfigRow(const QString& title, const QString& id, QWidget* content, QWidget* parent)
-    : QWidget(parent), m_content(content)
+    : QWidget(parent), m_titleText(title), m_id(id), m_content(content)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -32,16 +32,6 @@ ConfigRow::ConfigRow(const QString& title, const QString& id, QWidget* content, 
         column->addWidget(m_content, 0, Qt::AlignLeft);
         column->setAlignment(m_content, Qt::Alignment());
     }
-}
-
-QString ConfigRow::title() const
-{
-    return m_title->text();
-}
-
-QString ConfigRow::id() const
-{
-    return m_idLabel->text();
 }
 
 } // namespace gaugelet
