@@ -25,21 +25,36 @@ void logLine(QtMsgType type, LogCategory category, const char* fmt, va_list args
 
 } // namespace
 
-// Each level's entry point hands its arguments to logLine.
-#define GAUGELET_LOG_ENTRY(name, type)                                                                                 \
-    void name(LogCategory category, const char* fmt, ...)                                                              \
-    {                                                                                                                  \
-        va_list args;                                                                                                  \
-        va_start(args, fmt);                                                                                           \
-        logLine(type, category, fmt, args);                                                                            \
-        va_end(args);                                                                                                  \
-    }
+void logInfo(LogCategory category, const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    logLine(QtInfoMsg, category, fmt, args);
+    va_end(args);
+}
 
-GAUGELET_LOG_ENTRY(logInfo, QtInfoMsg)
-GAUGELET_LOG_ENTRY(logDebug, QtDebugMsg)
-GAUGELET_LOG_ENTRY(logWarning, QtWarningMsg)
-GAUGELET_LOG_ENTRY(logError, QtCriticalMsg)
+void logDebug(LogCategory category, const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    logLine(QtDebugMsg, category, fmt, args);
+    va_end(args);
+}
 
-#undef GAUGELET_LOG_ENTRY
+void logWarning(LogCategory category, const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    logLine(QtWarningMsg, category, fmt, args);
+    va_end(args);
+}
+
+void logError(LogCategory category, const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    logLine(QtCriticalMsg, category, fmt, args);
+    va_end(args);
+}
 
 } // namespace gaugelet
