@@ -65,7 +65,10 @@ constexpr auto rawValueTable(Alarm::Direction)
     using enum Alarm::Direction;
     return makeRawValueTable<Alarm::Direction>({{above, u"above"}, {below, u"below"}}, above);
 }
-inline constexpr auto directionFromRaw = enumFromRaw<Alarm::Direction>;
+inline std::optional<Alarm::Direction> directionFromRaw(QStringView raw)
+{
+    return enumFromRaw<Alarm::Direction>(raw);
+}
 
 // The alarm's canonical upper-case UUID string.
 QString uuidString(const QUuid& id);

@@ -13,6 +13,9 @@ constexpr auto rawValueTable(TagOrientation)
     using enum TagOrientation;
     return makeRawValueTable<TagOrientation>({{horizontal, u"horizontal"}, {vertical, u"vertical"}}, horizontal);
 }
-inline constexpr auto tagOrientationFromRaw = enumFromRaw<TagOrientation>;
+inline std::optional<TagOrientation> tagOrientationFromRaw(QStringView raw)
+{
+    return enumFromRaw<TagOrientation>(raw);
+}
 
 } // namespace gaugelet

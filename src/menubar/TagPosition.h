@@ -14,6 +14,9 @@ constexpr auto rawValueTable(TagPosition)
     return makeRawValueTable<TagPosition>({{leading, u"leading"}, {trailing, u"trailing"}, {behind, u"behind"}},
                                           behind);
 }
-inline constexpr auto tagPositionFromRaw = enumFromRaw<TagPosition>;
+inline std::optional<TagPosition> tagPositionFromRaw(QStringView raw)
+{
+    return enumFromRaw<TagPosition>(raw);
+}
 
 } // namespace gaugelet

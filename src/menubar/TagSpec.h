@@ -55,7 +55,10 @@ constexpr auto rawValueTable(TagSpec::Namespace)
     using enum TagSpec::Namespace;
     return makeRawValueTable<TagSpec::Namespace>({{tag, u"tag"}, {value, u"value"}}, value);
 }
-inline constexpr auto tagSpecNamespaceFromRaw = enumFromRaw<TagSpec::Namespace>;
+inline std::optional<TagSpec::Namespace> tagSpecNamespaceFromRaw(QStringView raw)
+{
+    return enumFromRaw<TagSpec::Namespace>(raw);
+}
 
 inline size_t qHash(const TagSpec& spec, size_t seed = 0)
 {

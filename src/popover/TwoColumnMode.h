@@ -15,7 +15,10 @@ constexpr auto rawValueTable(TwoColumnMode)
     return makeRawValueTable<TwoColumnMode>(
         {{automatic, u"auto"}, {alwaysOne, u"alwaysOne"}, {alwaysTwo, u"alwaysTwo"}}, automatic);
 }
-inline constexpr auto twoColumnModeFromRaw = enumFromRaw<TwoColumnMode>;
+inline std::optional<TwoColumnMode> twoColumnModeFromRaw(QStringView raw)
+{
+    return enumFromRaw<TwoColumnMode>(raw);
+}
 // Every case, in the order the settings offer them.
 inline constexpr auto allTwoColumnModes = rawValueCases<TwoColumnMode>;
 // The stored preference: anything but one of the raw strings reads as automatic.

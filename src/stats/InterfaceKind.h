@@ -18,6 +18,9 @@ constexpr auto rawValueTable(InterfaceKind)
                                              {unknown, u"unknown"}},
                                             unknown);
 }
-inline constexpr auto interfaceKindFromRaw = enumFromRaw<InterfaceKind>;
+inline std::optional<InterfaceKind> interfaceKindFromRaw(QStringView raw)
+{
+    return enumFromRaw<InterfaceKind>(raw);
+}
 
 } // namespace gaugelet

@@ -13,6 +13,9 @@ constexpr auto rawValueTable(MemoryPressureLevel)
     return makeRawValueTable<MemoryPressureLevel>({{normal, u"normal"}, {warning, u"warning"}, {critical, u"critical"}},
                                                   normal);
 }
-inline constexpr auto memoryPressureLevelFromRaw = enumFromRaw<MemoryPressureLevel>;
+inline std::optional<MemoryPressureLevel> memoryPressureLevelFromRaw(QStringView raw)
+{
+    return enumFromRaw<MemoryPressureLevel>(raw);
+}
 
 } // namespace gaugelet

@@ -14,7 +14,10 @@ constexpr auto rawValueTable(StatLabelPosition)
     using enum StatLabelPosition;
     return makeRawValueTable<StatLabelPosition>({{trailing, u"trailing"}, {adjacent, u"adjacent"}}, trailing);
 }
-inline constexpr auto statLabelPositionFromRaw = enumFromRaw<StatLabelPosition>;
+inline std::optional<StatLabelPosition> statLabelPositionFromRaw(QStringView raw)
+{
+    return enumFromRaw<StatLabelPosition>(raw);
+}
 inline constexpr auto allStatLabelPositions = rawValueCases<StatLabelPosition>;
 // The stored position: anything but one of the raw strings reads as trailing.
 StatLabelPosition storedStatLabelPosition(const Defaults& defaults);

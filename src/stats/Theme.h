@@ -12,7 +12,10 @@ constexpr auto rawValueTable(Theme)
     using enum Theme;
     return makeRawValueTable<Theme>({{light, u"light"}, {dark, u"dark"}}, light);
 }
-inline constexpr auto themeFromRaw = enumFromRaw<Theme>;
+inline std::optional<Theme> themeFromRaw(QStringView raw)
+{
+    return enumFromRaw<Theme>(raw);
+}
 
 // The theme of the panel the status item stands on (Appearance::isPanelDark):
 // dark gives dark; light, unknown or no application gives light.

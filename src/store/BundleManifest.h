@@ -91,6 +91,9 @@ constexpr auto rawValueTable(BundleManifest::BundleType)
     return makeRawValueTable<BundleManifest::BundleType>({{runnerSprite, u"runner_sprite"}, {soundPack, u"sound_pack"}},
                                                          runnerSprite);
 }
-inline constexpr auto bundleTypeFromRaw = enumFromRaw<BundleManifest::BundleType>;
+inline std::optional<BundleManifest::BundleType> bundleTypeFromRaw(QStringView raw)
+{
+    return enumFromRaw<BundleManifest::BundleType>(raw);
+}
 
 } // namespace gaugelet

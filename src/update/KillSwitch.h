@@ -109,6 +109,9 @@ constexpr auto rawValueTable(KillSwitch::Channel)
     using enum KillSwitch::Channel;
     return makeRawValueTable<KillSwitch::Channel>({{alpha, u"alpha"}, {release, u"release"}}, release);
 }
-inline constexpr auto channelFromRaw = enumFromRaw<KillSwitch::Channel>;
+inline std::optional<KillSwitch::Channel> channelFromRaw(QStringView raw)
+{
+    return enumFromRaw<KillSwitch::Channel>(raw);
+}
 
 } // namespace gaugelet

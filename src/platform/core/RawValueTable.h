@@ -31,7 +31,10 @@ struct RawValueEntry {
 //       using enum Theme;
 //       return makeRawValueTable<Theme>({{light, u"light"}, {dark, u"dark"}}, light);
 //   }
-//   inline constexpr auto themeFromRaw = enumFromRaw<Theme>;
+//   inline std::optional<Theme> themeFromRaw(QStringView raw)
+//   {
+//       return enumFromRaw<Theme>(raw);
+//   }
 template <typename E, std::size_t N>
 struct RawValueTable {
     std::array<RawValueEntry<E>, N> entries;
@@ -117,7 +120,7 @@ QString rawValue(E value)
 }
 
 // The case a raw value names, or nothing. Each enumeration names its own
-// reader after it: `inline constexpr auto themeFromRaw = enumFromRaw<Theme>;`.
+// reader after it, an inline function that returns `enumFromRaw<E>(raw)`.
 template <HasRawValueTable E>
 std::optional<E> enumFromRaw(QStringView raw)
 {
