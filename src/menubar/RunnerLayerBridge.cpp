@@ -283,6 +283,33 @@ void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double co
     place(valueLayers, valueSpecs);
 }
 
+std::optional<std::pair<double, double>> RunnerLayerBridge::spriteBand(const QString& pinId, double base, double core,
+                                                                       double h) const
+{
+    double top = 0;
+    double bottom = h;
+    for (const auto& [layerMap, specMap] : {std::pair{&tagLayers, &tagSpecs}, std::pair{&valueLayers, &valueSpecs}}) {
+        const Layer::Ptr layer = layerMap->value(pinId);
+        const auto spec = specMap->constFind(pinId);
+        if (!layer || spec == specMap->cend() || spec->position != TagPosition::behind
+            || spec->orientation != TagOrientation::horizontal)
+            continue;
+        // At an edge: within the point that rounding the label's place to
+        // whole points leaves.
+        const QRectF box = labelFrame(*layer, *spec, base, core, h);
+        // The sprite may reach into the half point of clear margin a bare
+        // label keeps around its contour.
+        const double margin = spec->bgHex ? 0 : 0.5;
+        if (box.top() < 1 && spec->yOffset < 0)
+            top = std::max(top, box.bottom() - margin);
+        else if (box.bottom() > h - 1 && spec->yOffset > 0)
+            bottom = std::min(bottom, box.top() + margin);
+    }
+    if ((top == 0 && bottom == h) || bottom - top < minimumSpriteShare * h)
+        return std::nullopt;
+    return std::pair{top, bottom};
+}
+
 QSizeF RunnerLayerBridge::shownStaticSize(const QSizeF& size, double h)
 {
     if (!(size.height() > h) || h <= 0)
@@ -381,7 +408,11 @@ void RunnerLayerBridge::layout()
         const double yOffset = spriteYOffsets.value(id, 0);
         const double bias = spriteVerticalBiases.value(id, 0);
         sprite->setZPosition(0);
-        sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
+        const auto band = spriteBand(id, base, slot.core, h);
+        if (band)
+            sprite->setFrame(QRectF(base + (slot.core - s) / 2, band->first, s, band->second - band->first));
+        else
+            sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
         placeLabels(id, base, slot.core, h);
         segments.append({id, QRectF(x, 0, slot.width, h)});
         x += slot.width + slotGap;
