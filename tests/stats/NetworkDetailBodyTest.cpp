@@ -11,6 +11,8 @@
 #include "stats/views/NetworkDetailBody.h"
 #include "stats/views/NetworkRateBlock.h"
 
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <gtest/gtest.h>
 #include <limits>
@@ -188,6 +190,26 @@ TEST(NetworkDetailBody, TheChartsHeightAgreesWithTheFigures)
     EXPECT_EQ(body.peakDown()->figure(), "0 KB/s");
     EXPECT_EQ(body.upBlock()->rateLabel()->text(), "0 KB/s");
     EXPECT_EQ(body.throughput()->input().yMagnitude, NetworkDetailBody::minimumScale);
+    // Drawn, the chart keeps to its bottom tenth (a picture for a person too).
+    body.resize(340, body.sizeHint().height());
+    body.show();
+    QCoreApplication::processEvents();
+    QImage chart(body.throughput()->size(), QImage::Format_ARGB32_Premultiplied);
+    chart.fill(Qt::transparent);
+    body.throughput()->render(&chart, {}, {}, QWidget::DrawChildren);
+    int inkTop = chart.height();
+    for (int y = 0; y < chart.height() && inkTop == chart.height(); ++y) {
+        for (int x = 0; x < chart.width(); ++x) {
+            if (chart.pixelColor(x, y).alpha() > 0) {
+                inkTop = y;
+                break;
+            }
+        }
+    }
+    EXPECT_GE(inkTop, chart.height() * 0.88);
+    EXPECT_LT(inkTop, chart.height()); // something is drawn
+    QDir().mkpath(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots"));
+    chart.save(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/network-idle-chart.png"));
     // A rate that reads "0 KB/s" draws at under a tenth of the height; one
     // drawn at half the height or more reads as a rate.
     const double rates[] = {1, 300, 700, 999, 1000, 4999, 5000, 9999, 10e3, 31e3, 5e6};
