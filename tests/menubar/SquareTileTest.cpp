@@ -321,6 +321,10 @@ TEST(SquareTile, RatesLoseTheirBytesPerSecondAndSpareDigits)
         {"12 KB/s", "12K"},
         {"999 KB/s", "999K"},
         {"1.2 MB/s", "1.2M"},
+        {"9.94 MB/s", "9.9M"},
+        // Rounds up to ten: a whole number, not "10.0M".
+        {"9.95 MB/s", "10M"},
+        {"9.99 MB/s", "10M"},
         {"12.3 MB/s", "12M"},
         {"123.4 MB/s", "123M"},
         {"1.26 GB/s", "1.3G"},

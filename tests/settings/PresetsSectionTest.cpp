@@ -58,7 +58,7 @@ TEST(PresetsSection, MarksTheMatchingPresetOnlyInSlotOrder)
     PresetsSection section(world.env());
     EXPECT_EQ(currentMarks(section), (QList<bool>{false, true, false}));
     const auto tip = [](const char* text) { return ToolTip::fromPlainText(QString::fromUtf8(text)); };
-    EXPECT_EQ(section.cards()[1]->toolTip(), tip("This is what your menubar shows right now."));
+    EXPECT_EQ(section.cards()[1]->toolTip(), tip("This is what your panel shows right now."));
     EXPECT_EQ(section.cards()[0]->toolTip(), tip("Use the Simple look."));
     EXPECT_EQ(section.cards()[2]->toolTip(), tip("Use the All-in look."));
 
