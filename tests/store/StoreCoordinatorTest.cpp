@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -409,9 +410,10 @@ TEST_F(StoreCoordinatorTest, RemoveKeepsBuiltInBundlesAndWithdrawsEveryOther)
     EXPECT_FALSE(SoundRegistry::installed().contains("paid.s"));
     EXPECT_EQ(installedIds(), QStringList{"builtin"});
 
+    // A folder under a name no bundle is listed by is not ours to delete.
     writeFile(folders.bundlesRoot() + "/stray/file", "x");
     coordinator->remove("stray");
-    EXPECT_FALSE(onDisk("stray"));
+    EXPECT_EQ(readFile(folders.bundlesRoot() + "/stray/file"), QByteArray("x"));
 }
 
 TEST_F(StoreCoordinatorTest, InstallAndRemoveEndToEndOverHttps)
@@ -550,10 +552,44 @@ TEST_F(StoreCoordinatorTest, ShippedFileWithABadSignatureIsSkippedAndItsBuiltInB
     QCoro::waitFor(coordinator->seedBuiltInBundles());
     ASSERT_TRUE(onDisk("chimes"));
     folders.ship("chimes.gaugebundle", soundBundle("chimes", 0, 2, NaclKeyPair::other()));
+    LogCapture log;
     QCoro::waitFor(coordinator->seedBuiltInBundles());
     EXPECT_TRUE(registry.installed().isEmpty());
     EXPECT_FALSE(onDisk("chimes"));
     EXPECT_EQ(coordinator->lastError(), std::nullopt);
+    EXPECT_TRUE(log.contains("StoreCoordinator: skipping shipped chimes.gaugebundle: signatureRejected"));
+}
+
+TEST_F(StoreCoordinatorTest, AStartScanningInTheBackgroundMakesBundlesLiveWhenListedAndSeedsAfterIt)
+{
+    preinstall(soundBundle("chimes", 0));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0));
+    const QDateTime installedAt = QFileInfo(folders.bundlesRoot() + "/chimes/manifest.json").lastModified();
+    SoundRegistry::installed().clear();
+
+    // The next start: nothing listed until the scan, whose verifying runs
+    // off the main thread, has finished.
+    InstalledBundleRegistry next(folders.bundlesRoot());
+    QList<QThread*> verifiedOn;
+    next.setVerifierForTesting([&](const QString& folder, const std::optional<Ed25519PublicKey>& key) {
+        verifiedOn.append(QThread::currentThread());
+        return BundleVerifier::verifyInstalled(folder, key);
+    });
+    BundleInstaller nextInstaller(&next);
+    StoreCoordinator coordinator(&next, &nextInstaller, &client, {&runner, &sound});
+    auto scanning = next.scanInBackground();
+    EXPECT_TRUE(next.isScanning());
+    EXPECT_TRUE(next.installed().isEmpty());
+    QCoro::waitFor(coordinator.seedBuiltInBundles());
+
+    EXPECT_FALSE(next.isScanning());
+    ASSERT_EQ(verifiedOn.size(), 1);
+    EXPECT_NE(verifiedOn.first(), QThread::currentThread());
+    EXPECT_EQ(next.installed().size(), 1);
+    EXPECT_TRUE(SoundRegistry::installed().contains("chimes.s"));
+    // Seeding saw the scanned list: the installed bundle was not written again.
+    EXPECT_EQ(QFileInfo(folders.bundlesRoot() + "/chimes/manifest.json").lastModified(), installedAt);
+    EXPECT_EQ(coordinator.lastError(), std::nullopt);
 }
 
 TEST_F(StoreCoordinatorTest, InstallerFailureBecomesTheSeedErrorOfTheLastBundleTried)
