@@ -116,7 +116,7 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installNo
 }
 
 Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installFiles(const QByteArray& archive,
-                                                                                  const std::optional<QString>& root)
+                                                                                    const std::optional<QString>& root)
 {
     auto verified = BundleVerifier::verify(archive, StoreSigningKey::key());
     if (!verified)
@@ -131,7 +131,7 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installFi
     }
     const QString bundleDir = *root + QLatin1Char('/') + manifest.id;
     const QString staging = *root + QStringLiteral("/.staging-") + manifest.id + QLatin1Char('-')
-        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+                            + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 
     auto abandon = [&](BundleVerifier::Error error) {
         (void)FileSystem::removeTree(staging);
@@ -178,8 +178,8 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installFi
               qUtf8Printable(*aside));
     }
     const auto swapped = FileSystem::entryKind(bundleDir) != FileSystem::EntryKind::missing
-        ? FileSystem::replaceItem(bundleDir, staging)
-        : FileSystem::renameWithoutReplacing(staging, bundleDir);
+                             ? FileSystem::replaceItem(bundleDir, staging)
+                             : FileSystem::renameWithoutReplacing(staging, bundleDir);
     if (!swapped)
         return abandon(BundleVerifier::Error{swapped.error()});
     return manifest;

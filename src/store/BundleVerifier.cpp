@@ -102,10 +102,8 @@ QString BundleVerifier::VerifyError::describe() const
         return QStringLiteral("signatureRejected");
     case Kind::unsafeBundleId:
         return QStringLiteral("unsafeBundleId(%1)").arg(path);
-    case Kind::bundleTooLarge:
-        return QStringLiteral("bundleTooLarge(%1 bytes)").arg(size);
-    case Kind::tooManyAssets:
-        return QStringLiteral("tooManyAssets(%1)").arg(size);
+    case Kind::bundleTooLarge: return QStringLiteral("bundleTooLarge(%1 bytes)").arg(size);
+    case Kind::tooManyAssets: return QStringLiteral("tooManyAssets(%1)").arg(size);
     }
     return {};
 }
@@ -127,7 +125,7 @@ bool BundleVerifier::Error::isRejection() const
 bool BundleVerifier::isSafeBundleId(const QString& id)
 {
     return !id.isEmpty() && !id.startsWith(QLatin1Char('.')) && !id.contains(QLatin1Char('/'))
-        && !id.contains(QChar(u'\0')) && !isSetAsideName(id);
+           && !id.contains(QChar(u'\0')) && !isSetAsideName(id);
 }
 
 QString BundleVerifier::setAsideName(const QString& name, int number)

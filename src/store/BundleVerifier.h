@@ -33,12 +33,12 @@ public:
             signatureRejected,
             // The manifest's id cannot name a folder of its own under the
             // bundle root (empty, ".", "..", a "/" or NUL, or a leading ".").
-            unsafeBundleId,     // path: the id
+            unsafeBundleId, // path: the id
             // What the bundle would unpack to is larger than any bundle: the
             // manifest pair and every listed file, a member counted each time
             // a listed path names it.
-            bundleTooLarge,     // size: the bytes it would unpack to
-            tooManyAssets,      // size: the number of listed files
+            bundleTooLarge, // size: the bytes it would unpack to
+            tooManyAssets,  // size: the number of listed files
         };
         Kind kind = Kind::signatureRejected;
         QString text;

@@ -9,8 +9,8 @@
 
 #include <QDebug>
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <QRegularExpression>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cerrno>
 
@@ -81,7 +81,7 @@ Result<void, FileSystem::Error> InstalledBundleRegistry::prepareRoot(const QStri
 bool InstalledBundleRegistry::rootIsOurs(const QString& root)
 {
     return FileSystem::entryKind(parentOf(root)) == FileSystem::EntryKind::directory
-        && FileSystem::entryKind(root) == FileSystem::EntryKind::directory;
+           && FileSystem::entryKind(root) == FileSystem::EntryKind::directory;
 }
 
 Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QString& root, const QString& name)
@@ -90,7 +90,8 @@ Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QStri
     constexpr int maxNumber = 10'000;
     for (int number = 1;; ++number) {
         const QString aside = BundleVerifier::setAsideName(name, number);
-        auto moved = FileSystem::renameWithoutReplacing(root + QLatin1Char('/') + name, root + QLatin1Char('/') + aside);
+        auto moved =
+            FileSystem::renameWithoutReplacing(root + QLatin1Char('/') + name, root + QLatin1Char('/') + aside);
         if (moved)
             return aside;
         if ((moved.error().code != EEXIST && moved.error().code != ENOTEMPTY) || number == maxNumber)
@@ -159,13 +160,28 @@ QCoro::Task<void> InstalledBundleRegistry::scanInBackground()
     Q_EMIT scanFinished();
 }
 
+void InstalledBundleRegistry::dropRejected(const QString& root, const QString& name)
+{
+    // A staging folder is the installer's own by its name; a bundle folder
+    // that does not verify may be the user's and is only moved.
+    if (!BundleVerifier::isSafeBundleId(name)) {
+        (void)FileSystem::removeTree(root + QLatin1Char('/') + name);
+        return;
+    }
+    if (auto aside = setAside(root, name))
+        qInfo("InstalledBundles: set aside %s as %s", qUtf8Printable(name), qUtf8Printable(*aside));
+    else
+        qInfo("InstalledBundles: leaving %s: cannot set it aside: %s", qUtf8Printable(name),
+              qUtf8Printable(aside.error().describe()));
+}
+
 InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QString& root, const Verify& verifier)
 {
     ScanResult result;
     const auto owned = prepareRoot(root);
     if (!owned) {
-        qInfo("InstalledBundles: %s is not a folder of ours (%s); nothing in it is deleted",
-              qUtf8Printable(root), qUtf8Printable(owned.error().describe()));
+        qInfo("InstalledBundles: %s is not a folder of ours (%s); nothing in it is deleted", qUtf8Printable(root),
+              qUtf8Printable(owned.error().describe()));
     }
     const auto names = FileSystem::listDirectory(root);
     if (!names) {
@@ -195,21 +211,6 @@ InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QS
                   why);
             return false;
         };
-        // A staging folder is the installer's own by its name; a bundle
-        // folder that does not verify may be the user's and is only moved.
-        auto dropRejected = [&](const char* why) {
-            if (!stillOurs(why))
-                return;
-            if (!BundleVerifier::isSafeBundleId(name)) {
-                (void)FileSystem::removeTree(folder);
-                return;
-            }
-            if (auto aside = setAside(root, name))
-                qInfo("InstalledBundles: set aside %s as %s", qUtf8Printable(name), qUtf8Printable(*aside));
-            else
-                qInfo("InstalledBundles: leaving %s: cannot set it aside: %s", qUtf8Printable(name),
-                      qUtf8Printable(aside.error().describe()));
-        };
         auto verified = verify(folder, key);
         if (!verified) {
             // Another instance may have been swapping this folder while it
@@ -221,7 +222,8 @@ InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QS
             } else if (again.error().isRejection()) {
                 qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name),
                       qUtf8Printable(again.error().describe()));
-                dropRejected("rejected");
+                if (stillOurs("rejected"))
+                    dropRejected(root, name);
                 continue;
             } else {
                 qInfo("InstalledBundles: keeping unreadable %s: %s", qUtf8Printable(name),

@@ -99,6 +99,8 @@ private:
     // The work of a scan: verifies every folder and sets aside or deletes
     // what fails. Touches no member; any thread.
     static ScanResult scanFolder(const QString& root, const Verify& verify);
+    // Deletes a rejected staging folder, sets aside a rejected bundle folder.
+    static void dropRejected(const QString& root, const QString& name);
     void setInstalled(QList<BundleManifest> list);
     // Both folders of prepareRoot() are there and are real folders.
     static bool rootIsOurs(const QString& root);

@@ -306,7 +306,8 @@ void StoreCoordinator::remove(const QString& bundleId)
     m_bundles->remove(bundleId);
 }
 
-QList<StoreCoordinator::ShippedBundle> StoreCoordinator::readShippedBundles(const QString& dir, const QStringList& names)
+QList<StoreCoordinator::ShippedBundle> StoreCoordinator::readShippedBundles(const QString& dir,
+                                                                            const QStringList& names)
 {
     QList<ShippedBundle> shipped;
     for (const QString& name : names) {

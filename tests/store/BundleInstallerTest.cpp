@@ -5,14 +5,14 @@
 #include "store/InstalledBundleRegistry.h"
 #include "support/TestSupport.h"
 
+#include <QCoro/QCoroTask>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QMap>
+#include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <QCoro/QCoroTask>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -168,7 +168,8 @@ TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABund
     };
     const QString setAside1 = QStringLiteral("fox.set-aside-1");
     const QList<Case> cases{
-        {"the user's folder", [](const QString& r) { writeFile(r + QStringLiteral("/fox/notes.txt"), "mine"); },
+        {"the user's folder",
+         [](const QString& r) { writeFile(r + QStringLiteral("/fox/notes.txt"), "mine"); },
          {QStringLiteral("fox"), setAside1}},
         {"the user's folder with a manifest pair",
          [](const QString& r) {
@@ -208,7 +209,8 @@ TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABund
         BundleInstaller installing(&registry);
         const auto installed = awaitTask(installing.install(bundle(QStringLiteral("fox"), frames, 2)));
         ASSERT_TRUE(installed) << installed.error().describe().toStdString();
-        EXPECT_TRUE(BundleVerifier::verifyInstalled(bundles + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey()));
+        EXPECT_TRUE(
+            BundleVerifier::verifyInstalled(bundles + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey()));
         EXPECT_EQ(FileSystem::listDirectory(bundles).value(), c.entries);
         if (!ours) {
             const QString aside = c.entries.last();
@@ -231,13 +233,11 @@ TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABund
 
 TEST_F(BundleInstallerTest, WhatAnArchiveUnpacksToIsBoundedBeforeAnythingIsWritten)
 {
-    const QByteArray manifestPlaceholder = manifestBytes(
-        manifestObject(QStringLiteral("fox"), {{QStringLiteral("assets/big"), QByteArray()}}));
+    const QByteArray manifestPlaceholder =
+        manifestBytes(manifestObject(QStringLiteral("fox"), {{QStringLiteral("assets/big"), QByteArray()}}));
     // One asset that brings the manifest pair and itself to exactly the limit.
     const qint64 fill = BundleVerifier::maxBundleBytes - manifestPlaceholder.size() - 64;
-    auto oneAsset = [](qint64 size) {
-        return Members{{QStringLiteral("assets/big"), QByteArray(size, 'f')}};
-    };
+    auto oneAsset = [](qint64 size) { return Members{{QStringLiteral("assets/big"), QByteArray(size, 'f')}}; };
     auto manyAssets = [](int count) {
         Members assets;
         for (int i = 0; i < count; ++i)
@@ -278,7 +278,8 @@ cd = b''.join(records)
 end = bytearray(d[e:e + 22])
 struct.pack_into('<HHIIH', end, 8, len(records), len(records), len(cd), offset, 0)
 sys.stdout.buffer.write(d[:offset] + cd + bytes(end))
-)").arg(QString::fromUtf8(names));
+)")
+                                   .arg(QString::fromUtf8(names));
         return runPython(script, archive);
     };
 

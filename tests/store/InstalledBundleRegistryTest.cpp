@@ -89,7 +89,8 @@ TEST_F(InstalledBundleRegistryTest, FolderThatNoLongerVerifiesIsSetAsideWholeWit
         QString logged;
     };
     const QList<Case> cases{
-        {"altered asset", [](const QString& folder) { writeFile(folder + QStringLiteral("/assets/ding.wav"), "tampered"); },
+        {"altered asset",
+         [](const QString& folder) { writeFile(folder + QStringLiteral("/assets/ding.wav"), "tampered"); },
          QStringLiteral("rejecting bad: assetHashMismatch(path: assets/ding.wav")},
         {"the user's folder with files of those names",
          [](const QString& folder) {
@@ -120,7 +121,8 @@ TEST_F(InstalledBundleRegistryTest, FolderThatNoLongerVerifiesIsSetAsideWholeWit
                       (QStringList{QStringLiteral("bad.set-aside-1"), QStringLiteral("bad.set-aside-2"),
                                    QStringLiteral("bad.set-aside-3"), QStringLiteral("good")}));
             for (auto it = before.cbegin(); it != before.cend(); ++it)
-                EXPECT_EQ(readFile(root + QStringLiteral("/bad.set-aside-3/") + it.key()), it.value()) << it.key().toStdString();
+                EXPECT_EQ(readFile(root + QStringLiteral("/bad.set-aside-3/") + it.key()), it.value())
+                    << it.key().toStdString();
             EXPECT_EQ(readFile(root + QStringLiteral("/bad.set-aside-1/notes.txt")), QByteArray("set aside before"));
             EXPECT_EQ(log.contains(QStringLiteral("InstalledBundles: ") + c.logged), start == 0);
             EXPECT_EQ(log.contains(QStringLiteral("InstalledBundles: set aside bad as bad.set-aside-3")), start == 0);
