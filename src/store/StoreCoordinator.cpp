@@ -352,7 +352,8 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     // A background scan of the installed bundles finishes first: what it
     // lists is what seeding compares with.
     if (m_bundles->isScanning()) {
-        co_await qCoro(m_bundles.data(), &InstalledBundleRegistry::scanFinished);
+        auto scanned = qCoro(m_bundles.data(), &InstalledBundleRegistry::scanFinished);
+        co_await scanned;
         if (!self || !m_bundles)
             co_return;
     }

@@ -12,14 +12,17 @@
 #include "store/views/SoundPackPreview.h"
 #include "store/views/StorePreviewViews.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -568,19 +571,29 @@ TEST_F(StoreCoordinatorTest, AStartScanningInTheBackgroundMakesBundlesLiveWhenLi
     SoundRegistry::installed().clear();
 
     // The next start: nothing listed until the scan, whose verifying runs
-    // off the main thread, has finished.
+    // off the main thread (and is held here until seeding has read the
+    // shipped packs), has finished.
     InstalledBundleRegistry next(folders.bundlesRoot());
     QList<QThread*> verifiedOn;
+    QSemaphore held;
     next.setVerifierForTesting([&](const QString& folder, const std::optional<Ed25519PublicKey>& key) {
         verifiedOn.append(QThread::currentThread());
+        held.acquire();
         return BundleVerifier::verifyInstalled(folder, key);
     });
     BundleInstaller nextInstaller(&next);
     StoreCoordinator coordinator(&next, &nextInstaller, &client, {&runner, &sound});
     auto scanning = next.scanInBackground();
     EXPECT_TRUE(next.isScanning());
+    auto seeding = coordinator.seedBuiltInBundles();
+    // The shipped packs are read (and anything seeding would install next is
+    // written) while the scan is held; only the held scan stays on the pool.
+    ASSERT_TRUE(waitUntil([] { return QThreadPool::globalInstance()->activeThreadCount() == 1; }, 10000));
+    for (int turn = 0; turn < 10; ++turn)
+        QCoreApplication::processEvents();
     EXPECT_TRUE(next.installed().isEmpty());
-    QCoro::waitFor(coordinator.seedBuiltInBundles());
+    held.release();
+    QCoro::waitFor(std::move(seeding));
 
     EXPECT_FALSE(next.isScanning());
     ASSERT_EQ(verifiedOn.size(), 1);
