@@ -231,6 +231,8 @@ QCoro::Task<std::optional<StorePreview>> StoreCoordinator::buildPreview(StoreIte
     auto bytes = co_await m_client->fetchBundle(item);
     if (!self || !bytes)
         co_return std::nullopt;
+    // Verified off the main thread (the future named: GCC 12 may destroy a
+    // temporary in a co_await twice).
     QFuture<Result<BundleVerifier::Verified, BundleVerifier::Error>> verifying = QtConcurrent::run(
         [](const QByteArray& archive) { return BundleVerifier::verify(archive, StoreSigningKey::key()); },
         bytes.value());
@@ -341,9 +343,8 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     if (!names)
         co_return;
 
-    // The shipped archives are read and verified on a worker thread.
-    // Futures are named: GCC 12 may destroy a temporary in a co_await
-    // expression twice.
+    // The shipped archives are read and verified on a worker thread (the
+    // future named: GCC 12 may destroy a temporary in a co_await twice).
     QFuture<QList<ShippedBundle>> reading =
         QtConcurrent::run(&StoreCoordinator::readShippedBundles, *dir, names.value());
     const QList<ShippedBundle> shipped = co_await reading;
