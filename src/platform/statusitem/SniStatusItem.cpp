@@ -435,7 +435,12 @@ void SniStatusItem::activate(const QPoint& position)
         if (screen != QGuiApplication::primaryScreen())
             screens.append(ScreenInfo::factsOf(screen));
     }
-    const SniClickAnchor::Anchor anchor = SniClickAnchor::resolve(position, QCursor::pos(), screens);
+    // In a Wayland session the pointer over the panel (a Wayland surface) is
+    // not ours to know: XWayland keeps where it last left an X window.
+    std::optional<QPoint> pointer;
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        pointer = QCursor::pos();
+    const SniClickAnchor::Anchor anchor = SniClickAnchor::resolve(position, pointer, screens);
     if (anchor.source != SniClickAnchor::Source::host) {
         const char* source = anchor.source == SniClickAnchor::Source::pointer ? "pointer" : "panel-end";
         logInfo(lcStatusItem, "sni.anchor x=%d y=%d from=%s", anchor.point.x(), anchor.point.y(), source);
