@@ -26,7 +26,8 @@ TEST(SniClickAnchor, TellsItemLocalClicksFromScreenPositionsAndPlacesThePopoverB
     const QList<ScreenFacts> sway{screen(full, full)};
     const QList<ScreenFacts> topStrut{screen(full, QRect(0, 40, 1280, 680))};
     const QList<ScreenFacts> bottomStrut{screen(full, QRect(0, 0, 1280, 690))};
-    const QList<ScreenFacts> twoScreens{screen(full, full), screen(QRect(1280, 0, 1920, 1080), QRect(1280, 0, 1920, 1080))};
+    const QList<ScreenFacts> twoScreens{screen(full, full),
+                                        screen(QRect(1280, 0, 1920, 1080), QRect(1280, 0, 1920, 1080))};
     const std::optional<QPoint> none;
     struct Case {
         const char* name;

@@ -20,13 +20,13 @@ bool isOnEdgeBand(const QPoint& point, const QRect& frame)
 {
     const int reach = SniClickAnchor::panelReach;
     return point.y() - frame.top() < reach || frame.bottom() - point.y() < reach || point.x() - frame.left() < reach
-        || frame.right() - point.x() < reach;
+           || frame.right() - point.x() < reach;
 }
 
 bool isInLocalBox(const QPoint& point)
 {
     return point.x() >= 0 && point.y() >= 0 && point.x() < SniClickAnchor::localBox
-        && point.y() < SniClickAnchor::localBox;
+           && point.y() < SniClickAnchor::localBox;
 }
 
 } // namespace

@@ -32,9 +32,9 @@ public:
     static constexpr int itemThickness = 32;
 
     enum class Source {
-        host,      // the host's screen position, as sent
-        pointer,   // the pointer, past the item under it
-        panelEnd,  // the panel's end of the screen (no pointer known)
+        host,     // the host's screen position, as sent
+        pointer,  // the pointer, past the item under it
+        panelEnd, // the panel's end of the screen (no pointer known)
     };
 
     struct Anchor {
