@@ -272,7 +272,7 @@ screenshot() {
   point move 640 400
   sleep 0.3
   if grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$raw" && "$probe" zoom "$raw" "$out" 4; then
-    pass "waybar $1: screenshot $out"
+    pass "waybar $1: screenshot $(basename "$out")"
   else
     fail "waybar $1: no screenshot"
   fi
