@@ -294,8 +294,9 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
     } cases[] = {
         {"largest integer", xmlWith("<integer>9223372036854775807</integer>"), std::numeric_limits<qint64>::max()},
         {"smallest integer", xmlWith("<integer>-9223372036854775808</integer>"), std::numeric_limits<qint64>::min()},
-        {"2^63", xmlWith("<integer>9223372036854775808</integer>"), {}},
-        {"2^64-1", xmlWith("<integer>18446744073709551615</integer>"), {}},
+        {"2^63", xmlWith("<integer>9223372036854775808</integer>"), QVariant(quint64(1) << 63)},
+        {"2^64-1", xmlWith("<integer>18446744073709551615</integer>"), QVariant(~quint64(0))},
+        {"2^64", xmlWith("<integer>18446744073709551616</integer>"), {}},
         {"beyond 64 bits", xmlWith("<integer>36893488147419103232</integer>"), {}},
         {"below -2^63", xmlWith("<integer>-9223372036854775809</integer>"), {}},
         {"octal-looking", xmlWith("<integer>010</integer>"), {}},
@@ -305,9 +306,15 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
          QDateTime(QDate(2069, 1, 19), QTime(3, 14, 7), QTimeZone::utc())},
         {"date before", xmlWith("<date>1900-01-01T00:00:00Z</date>"), {}},
         {"date after", xmlWith("<date>2069-01-19T03:14:08Z</date>"), {}},
-        {"binary 16-byte 2^64-1", binaryWith(QByteArray::fromHex("14") + QByteArray(8, '\0') + QByteArray(8, '\xff')), {}},
+        {"binary 16-byte 2^64-1", binaryWith(QByteArray::fromHex("14") + QByteArray(8, '\0') + QByteArray(8, '\xff')),
+         QVariant(~quint64(0))},
         {"binary 16-byte -1", binaryWith(QByteArray::fromHex("14") + QByteArray(16, '\xff')), qint64(-1)},
-        {"binary date in range", binaryWith(binaryDate(-1.0)), QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59), QTimeZone::utc())},
+        {"binary 8-byte -1", binaryWith(QByteArray::fromHex("13") + QByteArray(8, '\xff')), qint64(-1)},
+        {"binary 16-byte 2^64",
+         binaryWith(QByteArray::fromHex("14") + QByteArray(7, '\0') + QByteArray(1, '\1') + QByteArray(8, '\0')),
+         {}},
+        {"binary date in range", binaryWith(binaryDate(-1.0)),
+         QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59), QTimeZone::utc())},
         {"binary date after", binaryWith(binaryDate(4e9)), {}},
         {"binary date NaN", binaryWith(binaryDate(std::nan(""))), {}},
     };
@@ -324,8 +331,11 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
         ASSERT_TRUE(again);
         EXPECT_EQ(again->toMap().value("k"), c.kept);
     }
-    // Nor can such a value be stored to be written later.
-    EXPECT_FALSE(PropertyList::normalized(QVariant(quint64(1) << 63)).isValid());
+    // An unsigned value is stored as given, to be written exactly.
+    EXPECT_EQ(PropertyList::normalized(QVariant(~quint64(0))), QVariant(~quint64(0)));
+    EXPECT_EQ(PropertyList::normalized(QVariant(quint64(5))), QVariant(qint64(5)));
+    EXPECT_TRUE(
+        PropertyList::toXml(QVariantMap{{"k", ~quint64(0)}}).contains("<integer>18446744073709551615</integer>"));
     EXPECT_FALSE(PropertyList::normalized(QDateTime(QDate(2100, 1, 1), QTime(0, 0), QTimeZone::utc())).isValid());
 }
 
