@@ -327,9 +327,11 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
         }
         ASSERT_TRUE(read) << read.error().describe().toStdString();
         EXPECT_EQ(read->toMap().value("k"), c.kept);
+        EXPECT_EQ(read->toMap().value("k").typeId(), c.kept.typeId()); // -1 is no 2^64-1
         auto again = PropertyList::fromData(PropertyList::toXml(*read));
         ASSERT_TRUE(again);
         EXPECT_EQ(again->toMap().value("k"), c.kept);
+        EXPECT_EQ(again->toMap().value("k").typeId(), c.kept.typeId());
     }
     // An unsigned value is stored as given, to be written exactly.
     EXPECT_EQ(PropertyList::normalized(QVariant(~quint64(0))), QVariant(~quint64(0)));
