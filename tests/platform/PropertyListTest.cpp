@@ -3,11 +3,12 @@
 
 #include "TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QDateTime>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -93,6 +94,7 @@ QByteArray utf16(const std::vector<char16_t>& units)
 QByteArray nestedBinary(int depth)
 {
     std::vector<QByteArray> objects;
+    objects.reserve(size_t(std::max(depth, 1)));
     for (int i = 0; i < depth - 1; ++i)
         objects.push_back(arrayOf({quint64(i + 1)}, 4));
     objects.push_back(arrayOf({}, 4));
@@ -158,6 +160,7 @@ TEST(PropertyList, SharedObjectsAreReadButCyclesAndExplosionsAreRefused)
     EXPECT_FALSE(PropertyList::fromData(binaryList({arrayOf({1}, 1), arrayOf({0}, 1)}, 1)));
     // 60 levels of two references each: 2^60 values once expanded.
     std::vector<QByteArray> objects;
+    objects.reserve(61);
     for (int i = 0; i < 60; ++i)
         objects.push_back(arrayOf({quint64(i + 1), quint64(i + 1)}, 1));
     objects.push_back(ascii("x"));
@@ -189,6 +192,7 @@ TEST(PropertyList, EachRefusedBinaryListSaysWhy)
     const QByteArray dict = binaryList({dictOf({{1, 2}}, 1), ascii("a"), ascii("v")}, 1);
     const quint32 table = quint32(dict.size() - 32 - 3 * 4);
     std::vector<QByteArray> explosion;
+    explosion.reserve(61);
     for (int i = 0; i < 60; ++i)
         explosion.push_back(arrayOf({quint64(i + 1), quint64(i + 1)}, 1));
     explosion.push_back(ascii("x"));

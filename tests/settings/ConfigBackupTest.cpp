@@ -84,7 +84,7 @@ QByteArray deepBinaryPlist(int depth)
         offsets.append(quint32(out.size()));
         if (i + 1 < objects) {
             out.append(char(0xA1));
-            putBE(quint64(i + 1), refSize);
+            putBE(quint64(i) + 1, refSize);
         } else {
             out.append(char(0xA0));
         }
