@@ -35,8 +35,12 @@ public:
     {
         m_registered = false;
         m_seen = false;
+        m_takenIn = false;
         m_registerAttempts = 0;
     }
+    // Whether the watcher announced the item as registered.
+    bool isTakenIn() const { return m_takenIn; }
+    void setTakenIn(bool takenIn) { m_takenIn = takenIn; }
     // Whether a host has read the item since the watcher came.
     bool isSeenByHost() const { return m_seen; }
     // A host reads the item's picture.
@@ -99,6 +103,7 @@ private:
     bool m_registered = false;
     bool m_pending = false;
     bool m_seen = false;
+    bool m_takenIn = false;
     bool m_retiring = false;
     int m_registerAttempts = 0;
     QString m_key;

@@ -392,15 +392,26 @@ void SniStatusItem::onItemRegistered(const QString& entry)
 {
     const QStringList entries{entry};
     const auto it = std::find_if(m_slots.begin(), m_slots.end(), [&](SniItem* slot) { return slot->isListedIn(entries); });
-    if (it == m_slots.end() || it == m_slots.end() - 1)
+    if (it == m_slots.end())
         return;
-    // Another registration came first (the host found the item by itself,
-    // or dropped and took it in again): the slots show the row in the
-    // order the host has them.
-    SniItem* moved = *it;
+    // The slot goes after every slot the host took in before it, ahead of
+    // those still to register: the slots keep the order in which the host
+    // took them in, which need not be the order we asked in (the host found
+    // the item by itself, or dropped and took it in again).
+    SniItem* taken = *it;
+    const qsizetype from = it - m_slots.begin();
     m_slots.erase(it);
-    m_slots.append(moved);
-    logInfo(lcStatusItem, "sni.reordered name=%s", qUtf8Printable(moved->serviceName()));
+    qsizetype to = 0;
+    for (qsizetype i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i]->isTakenIn())
+            to = i + 1;
+    }
+    m_slots.insert(to, taken);
+    taken->setTakenIn(true);
+    if (to == from)
+        return;
+    logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()), qlonglong(from),
+            qlonglong(to));
     publish();
 }
 
