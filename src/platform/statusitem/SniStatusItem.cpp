@@ -436,8 +436,16 @@ void SniStatusItem::verifyShown()
             if (!slot->isSeenByHost() || (!reply.isError() && !slot->isListedIn(listed)))
                 unshown.append(slot);
         }
-        if (unshown.isEmpty())
+        if (unshown.isEmpty()) {
+            // Shown: a later drop is tried again too, and a fallback for an
+            // earlier one goes.
+            m_reregistered = false;
+            if (m_notShown) {
+                m_notShown = false;
+                setFallbackShown(false);
+            }
             return;
+        }
         if (!m_reregistered) {
             // A host may drop an item it met while starting: once more.
             m_reregistered = true;
