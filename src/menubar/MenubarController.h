@@ -54,6 +54,9 @@ public:
 
     // The image shown when no tile is shown, made once.
     static QImage idleLogo();
+    // What a tile shows, for its item's title and tool tip: the statistic and
+    // the tile's kind ("CPU — Pie").
+    static QString tileName(const StatProvider& provider, const Visualizer& visualizer);
     // A label's colours unless the user chose them: for a panel of that shade,
     // and, when the shade is only guessed, opaque (the text then stands on its
     // contour, or on a plate that hides the panel).

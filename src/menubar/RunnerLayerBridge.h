@@ -55,6 +55,12 @@ public:
     bool updateLabel(const QString& pinId, const std::optional<AnimatedTagSpec>& label, LayerMap& layerMap, SpecMap& specMap,
                      const Layer::Ptr& host);
     void prune(const QSet<QString>& shown);
+    // What a pin's tile shows ("CPU — Pie") and its current figure ("37%"),
+    // for its item's title and tool tip; a change reaches the status item
+    // without a new layout.
+    void describe(const QString& pinId, const QString& name, const QString& figure);
+    // The "+N" chip's name.
+    static QString overflowName(int hidden);
     void setHidden(const QString& pinId, bool hidden);
     void layout();
 
@@ -98,6 +104,7 @@ public:
     SpecMap valueSpecs;
     QHash<QString, double> sizes;
     QStringList pinOrder;
+    QHash<QString, std::pair<QString, QString>> descriptions; // name, figure
     std::shared_ptr<TextLayer> overflowChip;
 
     // How many layout passes ran (diagnostics and tests).
@@ -118,8 +125,11 @@ private:
     // the labels).
     std::optional<std::pair<double, double>> spriteBand(const QString& pinId, double base, double core, double h) const;
     double layoutOverflowChip(int hidden, double x, double h);
+    // A slot's segment of the status item, with the pin's name and figure.
+    StatusItem::Segment namedSegment(const QString& pinId, const QRectF& frame) const;
 
     QPointer<StatusItem> m_statusItem;
+    QList<StatusItem::Segment> m_segments; // as last laid out
     int m_layoutCount = 0;
 };
 
