@@ -238,6 +238,12 @@ QImage MenubarController::idleLogo()
     return logo;
 }
 
+QString MenubarController::tileName(const StatProvider& provider, const Visualizer& visualizer)
+{
+    //: A tile in the panel: the statistic, then how it is drawn ("CPU — Pie").
+    return tr("%1 — %2").arg(provider.displayName(), visualizer.displayName());
+}
+
 void MenubarController::render()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -270,6 +276,7 @@ void MenubarController::render()
             continue;
         shown.insert(key);
         order.append(key);
+        m_runnerBridge.describe(key, tileName(*provider, *visualizer), snapshot.label);
     }
 
     m_runnerBridge.prune(shown);

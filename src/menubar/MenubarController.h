@@ -54,6 +54,9 @@ public:
 
     // The image shown when no tile is shown, made once.
     static QImage idleLogo();
+    // What a tile shows, for its item's title and tool tip: the statistic and
+    // the tile's kind ("CPU — Pie").
+    static QString tileName(const StatProvider& provider, const Visualizer& visualizer);
     static QString defaultTagForeground(const TagSpec& spec, bool dark);
     static std::optional<QString> defaultTagBackground(const TagSpec& spec, bool dark);
     // "global.fpsLimit": 0 or absent gives 15, other values below 2 give 1.

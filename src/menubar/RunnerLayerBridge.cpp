@@ -6,6 +6,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/Appearance.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QSet>
 #include <algorithm>
@@ -148,6 +149,31 @@ QStringList RunnerLayerBridge::verticalCharacters(const QString& text)
     return RunnerLabelImage::verticalCharacters(text);
 }
 
+void RunnerLayerBridge::describe(const QString& pinId, const QString& name, const QString& figure)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const std::pair<QString, QString> description{name, figure};
+    auto it = descriptions.find(pinId);
+    if (it != descriptions.end() && *it == description)
+        return;
+    descriptions.insert(pinId, description);
+    bool changed = false;
+    for (StatusItem::Segment& segment : m_segments) {
+        if (segment.key == pinId) {
+            segment.name = name;
+            segment.figure = figure;
+            changed = true;
+        }
+    }
+    if (changed && m_statusItem)
+        m_statusItem->setSegments(m_segments);
+}
+
+QString RunnerLayerBridge::overflowName(int hidden)
+{
+    return QCoreApplication::translate("RunnerLayerBridge", "%n more tiles", nullptr, hidden);
+}
+
 void RunnerLayerBridge::prune(const QSet<QString>& shown)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -170,6 +196,7 @@ void RunnerLayerBridge::prune(const QSet<QString>& shown)
             removed = true;
         }
         sizes.remove(id);
+        descriptions.remove(id);
         spriteYOffsets.remove(id);
         spriteVerticalBiases.remove(id);
         if (auto layer = staticLayers.take(id)) {
@@ -370,7 +397,8 @@ void RunnerLayerBridge::layout()
         setHidden(id, false);
         if (staticLayers.contains(id)) {
             const double next = layoutStatic(h, id, x);
-            segments.append({id, QRectF(x, 0, next - slotGap - x, h)});
+            const auto description = descriptions.value(id);
+            segments.append({id, QRectF(x, 0, next - slotGap - x, h), description.first, description.second});
             x = next;
             continue;
         }
@@ -383,7 +411,8 @@ void RunnerLayerBridge::layout()
         sprite->setZPosition(0);
         sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
         placeLabels(id, base, slot.core, h);
-        segments.append({id, QRectF(x, 0, slot.width, h)});
+        const auto description = descriptions.value(id);
+        segments.append({id, QRectF(x, 0, slot.width, h), description.first, description.second});
         x += slot.width + slotGap;
     }
 
@@ -391,7 +420,7 @@ void RunnerLayerBridge::layout()
     double length;
     if (total > 0 && fitted.overflow > 0) {
         const double chip = layoutOverflowChip(fitted.overflow, x, h);
-        segments.append({overflowSegmentKey, QRectF(x, 0, chip, h)});
+        segments.append({overflowSegmentKey, QRectF(x, 0, chip, h), overflowName(fitted.overflow), QString()});
         length = x + chip;
     } else {
         if (overflowChip)
@@ -399,6 +428,7 @@ void RunnerLayerBridge::layout()
         length = total;
     }
     m_statusItem->setLength(length > 0 ? length : StatusItem::variableLength);
+    m_segments = segments;
     m_statusItem->setSegments(segments);
 }
 

@@ -52,6 +52,12 @@ public:
     bool updateLabel(const QString& pinId, const std::optional<AnimatedTagSpec>& label, LayerMap& layerMap, SpecMap& specMap,
                      const Layer::Ptr& host);
     void prune(const QSet<QString>& shown);
+    // What a pin's tile shows ("CPU — Pie") and its current figure ("37%"),
+    // for its item's title and tool tip; a change reaches the status item
+    // without a new layout.
+    void describe(const QString& pinId, const QString& name, const QString& figure);
+    // The "+N" chip's name.
+    static QString overflowName(int hidden);
     void setHidden(const QString& pinId, bool hidden);
     void layout();
 
@@ -95,6 +101,7 @@ public:
     SpecMap valueSpecs;
     QHash<QString, double> sizes;
     QStringList pinOrder;
+    QHash<QString, std::pair<QString, QString>> descriptions; // name, figure
     std::shared_ptr<TextLayer> overflowChip;
 
     // How many layout passes ran (diagnostics and tests).
@@ -109,6 +116,7 @@ private:
     double layoutOverflowChip(int hidden, double x, double h);
 
     QPointer<StatusItem> m_statusItem;
+    QList<StatusItem::Segment> m_segments; // as last laid out
     int m_layoutCount = 0;
 };
 

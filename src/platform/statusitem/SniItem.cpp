@@ -1,12 +1,14 @@
 #include "platform/statusitem/SniItem.h"
 
 #include "platform/statusitem/SniItemAdaptor.h"
+#include "platform/statusitem/SniItemMenuAdaptor.h"
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItemLog.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <algorithm>
 #include <QTimer>
 
 namespace gaugelet {
@@ -33,12 +35,8 @@ SniItem::SniItem(SniStatusItem* owner, const QString& busAddress, const QString&
         logWarning(lcStatusItem, "sni.noBus error=%s", qUtf8Printable(m_bus.lastError().message()));
         return;
     }
-    m_exportedObject = new QObject(this);
-    m_adaptor = new SniItemAdaptor(m_exportedObject, this);
-    if (!m_bus.registerObject(SniStatusItem::itemPath, m_exportedObject, QDBusConnection::ExportAdaptors)) {
-        logWarning(lcStatusItem, "sni.registerObject failed path=%s", qUtf8Printable(SniStatusItem::itemPath));
+    if (!exportObject())
         return;
-    }
     if (!m_bus.registerService(m_serviceName)) {
         logWarning(lcStatusItem, "sni.registerService failed name=%s error=%s", qUtf8Printable(m_serviceName),
                    qUtf8Printable(m_bus.lastError().message()));
@@ -46,6 +44,69 @@ SniItem::SniItem(SniStatusItem* owner, const QString& busAddress, const QString&
         return;
     }
     m_exported = true;
+}
+
+bool SniItem::exportObject()
+{
+    if (m_exportedObject) {
+        m_bus.unregisterObject(SniStatusItem::itemPath);
+        delete m_exportedObject;
+    }
+    m_exportedObject = new QObject(this);
+    m_adaptor = m_menuPath.isEmpty() ? new SniItemAdaptor(m_exportedObject, this)
+                                     : new SniItemMenuAdaptor(m_exportedObject, this);
+    if (!m_bus.registerObject(SniStatusItem::itemPath, m_exportedObject, QDBusConnection::ExportAdaptors)) {
+        logWarning(lcStatusItem, "sni.registerObject failed path=%s", qUtf8Printable(SniStatusItem::itemPath));
+        return false;
+    }
+    return true;
+}
+
+void SniItem::setMenuPath(const QString& path)
+{
+    if (path == m_menuPath)
+        return;
+    m_menuPath = path;
+    if (m_exportedObject && !exportObject()) {
+        m_bus.unregisterService(m_serviceName);
+        m_exported = false;
+    }
+}
+
+void SniItem::setTitle(const QString& title)
+{
+    if (title == m_title)
+        return;
+    m_title = title;
+    if (m_adaptor)
+        Q_EMIT m_adaptor->NewTitle();
+}
+
+SniToolTip SniItem::toolTip() const
+{
+    SniToolTip tip;
+    tip.title = m_toolTipTitle;
+    tip.description = m_toolTipDescription;
+    return tip;
+}
+
+void SniItem::setToolTip(const QString& title, const QString& description)
+{
+    if (title == m_toolTipTitle && description == m_toolTipDescription)
+        return;
+    m_toolTipTitle = title;
+    m_toolTipDescription = description;
+    if (m_adaptor)
+        Q_EMIT m_adaptor->NewToolTip();
+}
+
+bool SniItem::isListedIn(const QStringList& registered) const
+{
+    const QString unique = m_bus.baseService();
+    return std::any_of(registered.cbegin(), registered.cend(), [&](const QString& entry) {
+        const QString name = entry.section(QLatin1Char('/'), 0, 0);
+        return name == m_serviceName || (!unique.isEmpty() && name == unique);
+    });
 }
 
 SniItem::~SniItem()
