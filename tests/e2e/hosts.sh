@@ -175,8 +175,9 @@ stop_app() {
   app=""
 }
 
-# Each start_<host> SCHEME starts the panel in that scheme, puts its programs'
-# ids in host_pids, and sets where the items show: the panel's top and bottom
+# Each start_<host> SCHEME starts the panel in that scheme, names the desktop
+# as its sessions do (XDG_CURRENT_DESKTOP), puts its programs' ids in
+# host_pids, and sets where the items show: the panel's top and bottom
 # (panel_top, panel_bottom), the height clicks go to (panel_y), the stretch of
 # x the sweep covers (sweep_from, sweep_to), and the part of the screen the
 # screenshot shows (shot: x y w h).
@@ -207,6 +208,7 @@ hidable=false
 type=statusnotifier
 alignment=Left
 CONF
+  export XDG_CURRENT_DESKTOP=LXQt
   lxqt-panel >>"$root/panel.log" 2>&1 &
   host_pids=($!)
   panel_top=0 panel_bottom=32 panel_y=16 sweep_from=2 sweep_to=300 shot="0 0 320 32"
@@ -244,6 +246,7 @@ start_xfce() {
 </channel>
 CONF
   fi
+  export XDG_CURRENT_DESKTOP=XFCE
   # The panel keeps its settings in xfconfd, which this bus does not activate.
   "$xfconfd_bin" >>"$root/panel.log" 2>&1 &
   host_pids=($!)
@@ -286,6 +289,7 @@ color-scheme='$scheme'
 [org/gnome/desktop/notifications]
 show-banners=false
 CONF
+  export XDG_CURRENT_DESKTOP=GNOME
   starts=$(grep -c "GNOME Shell started" "$root/panel.log")
   gnome-shell --x11 --replace --sm-disable >>"$root/panel.log" 2>&1 &
   host_pids=($!)
