@@ -145,6 +145,16 @@ public:
     bool holdsReplies = false;
     QList<QDBusMessage> held; // registrations not answered yet
 
+    // Takes an item in, as a host that finds items on the bus by itself does.
+    void announce(const QString& service)
+    {
+        items.append(service);
+        QDBusMessage signal = QDBusMessage::createSignal(SniStatusItem::watcherPath, SniStatusItem::watcherService,
+                                                         QStringLiteral("StatusNotifierItemRegistered"));
+        signal << service;
+        bus.send(signal);
+    }
+
     void answerHeld()
     {
         for (const QDBusMessage& message : std::as_const(held))
@@ -161,7 +171,7 @@ public Q_SLOTS:
             bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("not ready")));
             return;
         }
-        items.append(service);
+        announce(service);
         if (holdsReplies) {
             message.setDelayedReply(true);
             held.append(message);
@@ -572,7 +582,7 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
                            "1\0systray\0"),
          Host::xfce, true, QString(), QStringLiteral("gaugelet"), name},
         {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Host::xfce, true, QString(), QStringLiteral("gaugelet"), name},
-        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"), Host::gnomeShell, true, QStringLiteral("/NO_DBUSMENU"),
+        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"), Host::gnomeShell, true, QStringLiteral("/MenuBar"),
          QStringLiteral("gaugelet-001"), name},
         {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, false, QString(), QStringLiteral("gaugelet-001"),
          QStringLiteral("02 CPU — Pie")},
@@ -663,11 +673,12 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
                 }
             }
             // The order the host shows them in: registration, newest first, or by title.
+            // (An item registered twice has the place of its last registration.)
             QStringList shown;
-            for (const QString& name : watcher.items)
-                if (names.contains(name) && !shown.contains(name))
-                    shown.append(name);
-            if (newestFirst)
+            for (auto it = watcher.items.crbegin(); it != watcher.items.crend(); ++it)
+                if (names.contains(*it) && !shown.contains(*it))
+                    shown.append(*it);
+            if (!newestFirst)
                 std::reverse(shown.begin(), shown.end());
             if (h.host == Host::plasma) {
                 QStringList titles;
@@ -682,6 +693,13 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
         EXPECT_EQ(sni->host(), h.host);
+        check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+
+        // The host takes the item it placed first in again (it dropped it, or
+        // found it by itself): the items show the row in the host's new order.
+        const QStringList before = serviceNames(*sni);
+        watcher.announce(newestFirst ? before.last() : before.first());
+        ASSERT_TRUE(test::waitUntil([&] { return serviceNames(*sni) != before; }));
         check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
         const QStringList three = serviceNames(*sni);
         qsizetype registrations = watcher.items.size();

@@ -6,6 +6,7 @@
 #include "platform/statusitem/StatusItemLog.h"
 
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <algorithm>
@@ -100,6 +101,19 @@ void SniItem::setToolTip(const QString& title, const QString& description)
         Q_EMIT m_adaptor->NewToolTip();
 }
 
+void SniItem::announceIdentity()
+{
+    if (!m_exported)
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(SniStatusItem::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    QVariantMap changed{{QStringLiteral("Id"), m_id}};
+    if (!m_menuPath.isEmpty())
+        changed.insert(QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(m_menuPath)));
+    signal << QStringLiteral("org.kde.StatusNotifierItem") << changed << QStringList();
+    m_bus.send(signal);
+}
+
 bool SniItem::isListedIn(const QStringList& registered) const
 {
     const QString unique = m_bus.baseService();
@@ -138,8 +152,10 @@ void SniItem::click(const char* method, const QPoint& position)
 
 void SniItem::noteRead()
 {
-    // The host may read before the watcher's answer reaches us.
-    if (m_seen || !(m_pending || m_registered))
+    // A host may read the item before the watcher's answer reaches us, or
+    // before we ask it at all (GNOME's extension looks for items on the bus
+    // when it starts); it need not read it again when it registers again.
+    if (m_seen)
         return;
     m_seen = true;
     Q_EMIT seenByHost();
@@ -159,7 +175,6 @@ void SniItem::registerWithWatcher()
     if (!m_exported || m_retiring)
         return;
     m_pending = true;
-    m_seen = false;
     ++m_registerAttempts;
     QDBusMessage call = QDBusMessage::createMethodCall(SniStatusItem::watcherService, SniStatusItem::watcherPath,
                                                        SniStatusItem::watcherService,

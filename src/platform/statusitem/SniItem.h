@@ -35,9 +35,13 @@ public:
     {
         m_registered = false;
         m_seen = false;
+        m_takenIn = false;
         m_registerAttempts = 0;
     }
-    // Whether a host has read the item since it asked to register.
+    // Whether the watcher announced the item as registered.
+    bool isTakenIn() const { return m_takenIn; }
+    void setTakenIn(bool takenIn) { m_takenIn = takenIn; }
+    // Whether a host has read the item since the watcher came.
     bool isSeenByHost() const { return m_seen; }
     // A host reads the item's picture.
     void noteRead();
@@ -56,6 +60,11 @@ public:
     // registers with a new watcher).
     QString menuPath() const { return m_menuPath; }
     void setMenuPath(const QString& path);
+    // Sends the Id and the menu path in a PropertiesChanged signal: GNOME
+    // Shell's AppIndicator extension forgets both when it sees the item's name
+    // appear and drops the item if it then finds them unset; the signal sets
+    // them again.
+    void announceIdentity();
     // Whether the watcher's RegisteredStatusNotifierItems names the item
     // (by its bus name or its connection's unique name, with or without a path).
     bool isListedIn(const QStringList& registered) const;
@@ -94,6 +103,7 @@ private:
     bool m_registered = false;
     bool m_pending = false;
     bool m_seen = false;
+    bool m_takenIn = false;
     bool m_retiring = false;
     int m_registerAttempts = 0;
     QString m_key;

@@ -30,6 +30,9 @@ const QString SniStatusItem::itemPath = QStringLiteral("/StatusNotifierItem");
 
 namespace {
 
+// When an item tells GNOME's extension its Id and Menu again after registering.
+constexpr int identityDelaysMs[] = {250, 750};
+
 int g_itemCounter = 0;    // the <n> of the items' bus names, per process
 int g_controlCounter = 0; // the names of the watching connections
 
@@ -114,7 +117,7 @@ bool SniStatusItem::showsNewestFirst(Host host)
 
 QString SniStatusItem::menuPathFor(Host host)
 {
-    return host == Host::gnomeShell ? QStringLiteral("/NO_DBUSMENU") : QString();
+    return host == Host::gnomeShell ? QStringLiteral("/MenuBar") : QString();
 }
 
 QString SniStatusItem::itemId(int position, Host host)
@@ -174,6 +177,9 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
                 logInfo(lcStatusItem, "sni.watcherReplaced");
                 onWatcherPresent();
             });
+
+    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"), this,
+                SLOT(onItemRegistered(QString)));
 
     askAboutWatcher<bool>(bus, QStringLiteral("NameHasOwner"), this, [this](std::optional<bool> hasOwner) {
         if (hasOwner.value_or(false))
@@ -253,6 +259,13 @@ SniItem* SniStatusItem::makeItem()
     const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(::getpid()).arg(++g_itemCounter);
     auto* item = new SniItem(this, m_busAddress, name);
     connect(item, &SniItem::registered, this, [this, item] {
+        if (m_host == Host::gnomeShell) {
+            // The extension forgets Id and Menu when it sees the item's name
+            // appear, which may come after it read them; within the second it
+            // waits before reading them again, they are set anew.
+            for (const int ms : identityDelaysMs)
+                QTimer::singleShot(ms, item, &SniItem::announceIdentity);
+        }
         if (isRegisteredWithWatcher()) {
             if (!m_notShown)
                 setFallbackShown(false);
@@ -373,6 +386,33 @@ void SniStatusItem::onWatcherGone()
     for (SniItem* slot : std::as_const(m_slots))
         slot->resetRegistration();
     setFallbackShown(true);
+}
+
+void SniStatusItem::onItemRegistered(const QString& entry)
+{
+    const QStringList entries{entry};
+    const auto it = std::find_if(m_slots.begin(), m_slots.end(), [&](SniItem* slot) { return slot->isListedIn(entries); });
+    if (it == m_slots.end())
+        return;
+    // The slot goes after every slot the host took in before it, ahead of
+    // those still to register: the slots keep the order in which the host
+    // took them in, which need not be the order we asked in (the host found
+    // the item by itself, or dropped and took it in again).
+    SniItem* taken = *it;
+    const qsizetype from = it - m_slots.begin();
+    m_slots.erase(it);
+    qsizetype to = 0;
+    for (qsizetype i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i]->isTakenIn())
+            to = i + 1;
+    }
+    m_slots.insert(to, taken);
+    taken->setTakenIn(true);
+    if (to == from)
+        return;
+    logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()), qlonglong(from),
+            qlonglong(to));
+    publish();
 }
 
 void SniStatusItem::verifyShown()

@@ -117,6 +117,11 @@ Q_SIGNALS:
     void registeredWithWatcher();
     void registrationFailed(const QString& error);
 
+private Q_SLOTS:
+    // The watcher took an item in: hosts place items in the order the
+    // watcher announces them, which need not be the order we asked in.
+    void onItemRegistered(const QString& entry);
+
 private:
     void publish();
     // Adds or withdraws slots until there are `count`.
