@@ -321,7 +321,10 @@ start_plasma() {
   plasmashell --no-respawn >>"$root/panel.log" 2>&1 &
   host_pids+=($!)
   # The default layout's panel runs along the bottom; the tray sits left of
-  # the clock, its own icons (keyboard, expander) to the right of the items.
+  # the clock, its own icons (keyboard, expander) to the right of the items,
+  # its notifications' bell to their left: the click that tells a sweep it
+  # has passed the items may land there and toggle do-not-disturb (a crossed
+  # bell in the screenshots).
   panel_top=676 panel_bottom=720 panel_y=698 sweep_from=1090 sweep_to=760 shot="760 676 520 44"
 }
 
