@@ -259,6 +259,8 @@ CONF
 # GNOME's bar is dark in either scheme; the shell's own colour-scheme follows
 # the portal's. Settings come from a key file (no dconf daemon on this bus).
 # The shell starts in the overview: it is left at once, as a user does.
+shell_starts() { grep -c "GNOME Shell started" "$root/panel.log"; }
+shell_started_since() { (($(shell_starts) > $1)); }
 start_gnome() {
   local scheme=default starts
   [[ "$1" == dark ]] && scheme=prefer-dark
@@ -290,10 +292,10 @@ color-scheme='$scheme'
 show-banners=false
 CONF
   export XDG_CURRENT_DESKTOP=GNOME
-  starts=$(grep -c "GNOME Shell started" "$root/panel.log")
+  starts=$(shell_starts)
   gnome-shell --x11 --replace --sm-disable >>"$root/panel.log" 2>&1 &
   host_pids=($!)
-  wait_for 300 eval '(($(grep -c "GNOME Shell started" "$root/panel.log") > starts))'
+  wait_for 300 shell_started_since "$starts"
   gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
     --method org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<false>' >/dev/null
   # The extension's items go to the right of the bar, left of the system menu.
@@ -372,13 +374,13 @@ stop_host() {
 # A left click on each item opens the popover next to it: under a top panel,
 # above a bottom one, and across the click's x; a second closes it.
 click_each() {
-  local line item first last x id wx wy ww wh beside
+  local line item first last x wx wy ww wh beside
   for line in "$@"; do
     read -r item first last <<<"$line"
     x=$(((first + last) / 2))
     xdotool mousemove "$x" "$panel_y" click 1
     if wait_for 30 windows_are 1; then
-      read -r id wx wy ww wh < <(gaugelet_windows)
+      read -r _ wx wy ww wh < <(gaugelet_windows)
       if ((panel_top == 0)); then
         ((wy >= panel_y && wy <= panel_bottom + 40)) && beside=under || beside=""
       else
