@@ -120,7 +120,8 @@ TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
     // stay with it through the next.
     const int layouts = f.bridge.layoutCount();
     f.bridge.describe(QStringLiteral("b"), QStringLiteral("B — Pie"), QStringLiteral("7%"));
-    EXPECT_EQ(f.item.segments()[1], (Segment{QStringLiteral("b"), QRectF(28, 0, 22, 22), QStringLiteral("B — Pie"), QStringLiteral("7%")}));
+    EXPECT_EQ(f.item.segments()[1],
+              (Segment{QStringLiteral("b"), QRectF(28, 0, 22, 22), QStringLiteral("B — Pie"), QStringLiteral("7%")}));
     EXPECT_EQ(f.bridge.layoutCount(), layouts);
     f.bridge.layout();
     EXPECT_EQ(f.item.segments()[1].figure, QStringLiteral("7%"));

@@ -178,7 +178,8 @@ public Q_SLOTS:
         }
         if (readsItems) {
             QDBusMessage get = QDBusMessage::createMethodCall(service, SniStatusItem::itemPath,
-                                                              QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+                                                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                              QStringLiteral("GetAll"));
             get << itemInterface;
             bus.asyncCall(get, 3000);
         }
@@ -510,7 +511,8 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     ASSERT_GE(watcher.items.size(), 3);
     EXPECT_EQ(watcher.items.mid(watcher.items.size() - 3), names);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(), QStringLiteral("gaugelet-00%1").arg(i));
+        EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(),
+                  QStringLiteral("gaugelet-00%1").arg(i));
         const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
         ASSERT_EQ(pixmaps.size(), 2);
         EXPECT_EQ(QSize(pixmaps[0].width, pixmaps[0].height), QSize(20, 22));
@@ -581,15 +583,18 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
                            "plugins/libsystray.so\0"
                            "1\0systray\0"),
          Host::xfce, true, QString(), QStringLiteral("gaugelet"), name},
-        {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Host::xfce, true, QString(), QStringLiteral("gaugelet"), name},
-        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"), Host::gnomeShell, true, QStringLiteral("/MenuBar"),
-         QStringLiteral("gaugelet-001"), name},
+        {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Host::xfce, true, QString(),
+         QStringLiteral("gaugelet"), name},
+        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"), Host::gnomeShell, true,
+         QStringLiteral("/MenuBar"), QStringLiteral("gaugelet-001"), name},
         {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, false, QString(), QStringLiteral("gaugelet-001"),
          QStringLiteral("02 CPU — Pie")},
         {QByteArrayLiteral("lxqt-panel\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
         {QByteArrayLiteral("waybar\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
-        {QByteArrayLiteral("status-notifier-watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
-        {QByteArrayLiteral("/opt/gnome-shell-tools/watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
+        {QByteArrayLiteral("status-notifier-watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"),
+         name},
+        {QByteArrayLiteral("/opt/gnome-shell-tools/watcher\0"), Host::other, false, QString(),
+         QStringLiteral("gaugelet-001"), name},
         {QByteArray(), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
     };
     for (const auto& h : hosts) {
@@ -684,7 +689,8 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
                 QStringList titles;
                 for (const QString& name : names)
                     titles.append(watcher.readProperty(name, QStringLiteral("Title")).toString());
-                EXPECT_TRUE(std::is_sorted(titles.cbegin(), titles.cend())) << titles.join(QLatin1Char('|')).toStdString();
+                EXPECT_TRUE(std::is_sorted(titles.cbegin(), titles.cend()))
+                    << titles.join(QLatin1Char('|')).toStdString();
             } else {
                 EXPECT_EQ(shown, names);
             }
@@ -705,7 +711,8 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         qsizetype registrations = watcher.items.size();
 
         // A tile added at the row's end: one item more, the others kept.
-        item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+        item.setSegments(
+            namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 4 && sni->isRegisteredWithWatcher(); }));
         check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
         EXPECT_EQ(watcher.items.size(), registrations + 1);
@@ -735,7 +742,8 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         segments[1].figure = QStringLiteral("2%");
         item.setSegments(segments);
         ASSERT_TRUE(test::waitUntil([&] {
-            return toolTipFrom(watcher.readProperty(sni->items()[1]->serviceName(), QStringLiteral("ToolTip"))).description
+            return toolTipFrom(watcher.readProperty(sni->items()[1]->serviceName(), QStringLiteral("ToolTip")))
+                       .description
                    == QStringLiteral("2%");
         }));
         item.setSegments(segments);

@@ -9,8 +9,8 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <algorithm>
 #include <QTimer>
+#include <algorithm>
 
 namespace gaugelet {
 
@@ -105,8 +105,9 @@ void SniItem::announceIdentity()
 {
     if (!m_exported)
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(SniStatusItem::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(SniStatusItem::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     QVariantMap changed{{QStringLiteral("Id"), m_id}};
     if (!m_menuPath.isEmpty())
         changed.insert(QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(m_menuPath)));

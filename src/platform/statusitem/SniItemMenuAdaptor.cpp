@@ -4,7 +4,7 @@
 
 namespace gaugelet {
 
-SniItemMenuAdaptor::SniItemMenuAdaptor(QObject* exported, SniItem* owner) : SniItemAdaptor(exported, owner) {}
+SniItemMenuAdaptor::SniItemMenuAdaptor(QObject* exported, SniItem* owner) : SniItemAdaptor(exported, owner) { }
 
 QDBusObjectPath SniItemMenuAdaptor::menu() const
 {

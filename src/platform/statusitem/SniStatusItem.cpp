@@ -219,7 +219,8 @@ QString SniStatusItem::serviceName() const
 
 bool SniStatusItem::isExported() const
 {
-    return !m_slots.isEmpty() && std::all_of(m_slots.cbegin(), m_slots.cend(), [](SniItem* s) { return s->isExported(); });
+    return !m_slots.isEmpty()
+           && std::all_of(m_slots.cbegin(), m_slots.cend(), [](SniItem* s) { return s->isExported(); });
 }
 
 bool SniStatusItem::isRegisteredWithWatcher() const
@@ -391,7 +392,8 @@ void SniStatusItem::onWatcherGone()
 void SniStatusItem::onItemRegistered(const QString& entry)
 {
     const QStringList entries{entry};
-    const auto it = std::find_if(m_slots.begin(), m_slots.end(), [&](SniItem* slot) { return slot->isListedIn(entries); });
+    const auto it =
+        std::find_if(m_slots.begin(), m_slots.end(), [&](SniItem* slot) { return slot->isListedIn(entries); });
     if (it == m_slots.end())
         return;
     // The slot goes after every slot the host took in before it, ahead of
@@ -410,8 +412,8 @@ void SniStatusItem::onItemRegistered(const QString& entry)
     taken->setTakenIn(true);
     if (to == from)
         return;
-    logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()), qlonglong(from),
-            qlonglong(to));
+    logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()),
+            qlonglong(from), qlonglong(to));
     publish();
 }
 
@@ -419,8 +421,8 @@ void SniStatusItem::verifyShown()
 {
     if (!m_watcherPresent || !isRegisteredWithWatcher())
         return;
-    QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        watcherService, watcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << watcherService << QStringLiteral("RegisteredStatusNotifierItems");
     auto* call = new QDBusPendingCallWatcher(m_serviceWatcher->connection().asyncCall(get, 3000), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
@@ -434,8 +436,16 @@ void SniStatusItem::verifyShown()
             if (!slot->isSeenByHost() || (!reply.isError() && !slot->isListedIn(listed)))
                 unshown.append(slot);
         }
-        if (unshown.isEmpty())
+        if (unshown.isEmpty()) {
+            // Shown: a later drop is tried again too, and a fallback for an
+            // earlier one goes.
+            m_reregistered = false;
+            if (m_notShown) {
+                m_notShown = false;
+                setFallbackShown(false);
+            }
             return;
+        }
         if (!m_reregistered) {
             // A host may drop an item it met while starting: once more.
             m_reregistered = true;
@@ -449,7 +459,8 @@ void SniStatusItem::verifyShown()
             return;
         }
         // The host took the registrations but does not show the items.
-        logWarning(lcStatusItem, "sni.notShown items=%lld/%lld fallback", qlonglong(unshown.size()), qlonglong(m_slots.size()));
+        logWarning(lcStatusItem, "sni.notShown items=%lld/%lld fallback", qlonglong(unshown.size()),
+                   qlonglong(m_slots.size()));
         m_notShown = true;
         setFallbackShown(true);
     });

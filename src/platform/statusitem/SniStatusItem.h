@@ -37,12 +37,16 @@ class TrayIcon;
 //   newest first: the slots register from the row's last to its first, and
 //   a slot added or withdrawn is the row's first;
 // - Plasma sorts by category, then title: titles begin with the position.
-// GNOME's extension drops an item without a Menu property: there the items
-// publish "/NO_DBUSMENU"-like menu path (menuPathFor), elsewhere none (a Menu
-// costs the right click). A registration alone is not believed: an item the
-// host has not read, or the watcher does not list, a few seconds after it
-// registered is registered once more, and after that the row is shown through
-// QSystemTrayIcon as well. Clicks on any item (Activate, SecondaryActivate,
+// GNOME's extension drops an item without a Menu property and never draws one
+// whose Menu is "/NO_DBUSMENU": there the items publish a menu path with no
+// menu behind it (menuPathFor; a left click then calls Activate), elsewhere
+// none (a Menu costs the right click). Hosts place items in the order the
+// watcher announces them (StatusNotifierItemRegistered), which may differ from
+// the order we asked in (GNOME's extension also takes in items it finds on
+// the bus): the slots follow the announced order. A registration alone is not
+// believed: an item the host has not read, or the watcher does not list, a
+// few seconds after it registered is registered once more, and after that the
+// row is shown through QSystemTrayIcon as well. Clicks on any item (Activate, SecondaryActivate,
 // ContextMenu) run the StatusItem's action at the click. While no watcher
 // exists, the whole row is shown through QSystemTrayIcon (which pads it
 // square).
