@@ -302,7 +302,8 @@ CONF
   panel_top=0 panel_bottom=32 panel_y=16 sweep_from=1225 sweep_to=880 shot="880 0 400 32"
 }
 
-# Plasma's panel follows its colour scheme: Breeze or Breeze Dark.
+# Plasma's panel follows its theme: Breeze or Breeze Dark (and the colour
+# scheme of that name, where kde-style-breeze installed it).
 start_plasma() {
   local theme=default
   [[ "$1" == dark ]] && theme=breeze-dark
