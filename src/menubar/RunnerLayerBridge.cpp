@@ -169,6 +169,12 @@ void RunnerLayerBridge::describe(const QString& pinId, const QString& name, cons
         m_statusItem->setSegments(m_segments);
 }
 
+StatusItem::Segment RunnerLayerBridge::namedSegment(const QString& pinId, const QRectF& frame) const
+{
+    const auto description = descriptions.value(pinId);
+    return {pinId, frame, description.first, description.second};
+}
+
 QString RunnerLayerBridge::overflowName(int hidden)
 {
     return QCoreApplication::translate("RunnerLayerBridge", "%n more tiles", nullptr, hidden);
@@ -310,6 +316,33 @@ void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double co
     place(valueLayers, valueSpecs);
 }
 
+std::optional<std::pair<double, double>> RunnerLayerBridge::spriteBand(const QString& pinId, double base, double core,
+                                                                       double h) const
+{
+    double top = 0;
+    double bottom = h;
+    for (const auto& [layerMap, specMap] : {std::pair{&tagLayers, &tagSpecs}, std::pair{&valueLayers, &valueSpecs}}) {
+        const Layer::Ptr layer = layerMap->value(pinId);
+        const auto spec = specMap->constFind(pinId);
+        if (!layer || spec == specMap->cend() || spec->position != TagPosition::behind
+            || spec->orientation != TagOrientation::horizontal)
+            continue;
+        // At an edge: within the point that rounding the label's place to
+        // whole points leaves.
+        const QRectF box = labelFrame(*layer, *spec, base, core, h);
+        // The sprite may reach into the half point of clear margin a bare
+        // label keeps around its contour.
+        const double margin = spec->bgHex ? 0 : 0.5;
+        if (box.top() < 1 && spec->yOffset < 0)
+            top = std::max(top, box.bottom() - margin);
+        else if (box.bottom() > h - 1 && spec->yOffset > 0)
+            bottom = std::min(bottom, box.top() + margin);
+    }
+    if ((top == 0 && bottom == h) || bottom - top < minimumSpriteShare * h)
+        return std::nullopt;
+    return std::pair{top, bottom};
+}
+
 QSizeF RunnerLayerBridge::shownStaticSize(const QSizeF& size, double h)
 {
     if (!(size.height() > h) || h <= 0)
@@ -397,8 +430,7 @@ void RunnerLayerBridge::layout()
         setHidden(id, false);
         if (staticLayers.contains(id)) {
             const double next = layoutStatic(h, id, x);
-            const auto description = descriptions.value(id);
-            segments.append({id, QRectF(x, 0, next - slotGap - x, h), description.first, description.second});
+            segments.append(namedSegment(id, QRectF(x, 0, next - slotGap - x, h)));
             x = next;
             continue;
         }
@@ -409,10 +441,13 @@ void RunnerLayerBridge::layout()
         const double yOffset = spriteYOffsets.value(id, 0);
         const double bias = spriteVerticalBiases.value(id, 0);
         sprite->setZPosition(0);
-        sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
+        const auto band = spriteBand(id, base, slot.core, h);
+        if (band)
+            sprite->setFrame(QRectF(base + (slot.core - s) / 2, band->first, s, band->second - band->first));
+        else
+            sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
         placeLabels(id, base, slot.core, h);
-        const auto description = descriptions.value(id);
-        segments.append({id, QRectF(x, 0, slot.width, h), description.first, description.second});
+        segments.append(namedSegment(id, QRectF(x, 0, slot.width, h)));
         x += slot.width + slotGap;
     }
 

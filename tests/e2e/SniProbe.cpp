@@ -12,6 +12,7 @@
 //                                        without smoothing)
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
+//   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
@@ -270,6 +271,14 @@ int main(int argc, char** argv)
             }
         }
         return 1;
+    }
+    if (command == QLatin1String("zoom") && argc >= 5) {
+        const QImage in(QString::fromLocal8Bit(argv[2]));
+        const int zoom = std::max(1, atoi(argv[4]));
+        if (in.isNull())
+            return fail(QStringLiteral("cannot read %1").arg(QString::fromLocal8Bit(argv[2])));
+        const QImage out = in.scaled(in.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        return out.save(QString::fromLocal8Bit(argv[3])) ? 0 : fail(QStringLiteral("cannot save"));
     }
     QCoreApplication app(argc, argv);
     qDBusRegisterMetaType<Pixmap>();

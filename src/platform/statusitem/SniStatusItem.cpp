@@ -1,6 +1,7 @@
 #include "platform/statusitem/SniStatusItem.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/statusitem/SniClickAnchor.h"
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/StatusItem.h"
@@ -18,6 +19,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
 #include <cmath>
 #include <optional>
 #include <unistd.h>
@@ -529,7 +531,26 @@ void SniStatusItem::setToolTip(const QString& title)
 void SniStatusItem::activate(const QPoint& position)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    m_item->performAction(position);
+    // Some hosts send the click's position inside the item; the popover
+    // opens by the item all the same.
+    QList<ScreenFacts> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens.append(ScreenInfo::factsOf(primary));
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            screens.append(ScreenInfo::factsOf(screen));
+    }
+    // In a Wayland session the pointer over the panel (a Wayland surface) is
+    // not ours to know: XWayland keeps where it last left an X window.
+    std::optional<QPoint> pointer;
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        pointer = QCursor::pos();
+    const SniClickAnchor::Anchor anchor = SniClickAnchor::resolve(position, pointer, screens);
+    if (anchor.source != SniClickAnchor::Source::host) {
+        const char* source = anchor.source == SniClickAnchor::Source::pointer ? "pointer" : "panel-end";
+        logInfo(lcStatusItem, "sni.anchor x=%d y=%d from=%s", anchor.point.x(), anchor.point.y(), source);
+    }
+    m_item->performAction(anchor.point);
 }
 
 } // namespace gaugelet
