@@ -10,6 +10,8 @@
 //   sniprobe context SERVICE X Y         ContextMenu(x, y)
 //   sniprobe grab FILE.png [X Y W H [ZOOM]]  the screen (or a part of it, enlarged ZOOM times
 //                                        without smoothing)
+//   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
+//                                        one colour (something is drawn there), 1 if not
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
@@ -253,6 +255,22 @@ int main(int argc, char** argv)
         if (zoom > 1)
             shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
+    }
+    if (command == QLatin1String("painted") && argc >= 6) {
+        QGuiApplication app(argc, argv);
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return fail(QStringLiteral("no screen"));
+        const QImage shot = screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                if (shot.pixel(x, y) != shot.pixel(0, 0))
+                    return 0;
+            }
+        }
+        return 1;
     }
     if (command == QLatin1String("zoom") && argc >= 5) {
         const QImage in(QString::fromLocal8Bit(argv[2]));
