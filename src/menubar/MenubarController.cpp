@@ -335,20 +335,24 @@ bool MenubarController::renderStatic(const QString& key, Visualizer& visualizer,
     hasher.combine(RenderHasher::toKeyInteger(size.width())).combine(RenderHasher::toKeyInteger(size.height()));
     const qint64 cacheKey = hasher.finalize();
 
-    QImage image = m_cache->pinImages.value(cacheKey);
-    if (image.isNull()) {
+    QList<QImage> pictures = m_cache->pinImages.value(cacheKey);
+    if (pictures.isEmpty()) {
+        // Drawn for every height a host may show it at, so none is resampled
+        // (and a 16-pixel slot gets the tile's layout for small slots).
         const auto view = visualizer.makeView(snapshot, theme);
         if (view) {
-            image = view->render(m_scale);
+            pictures.append(view->render(m_scale));
+            for (const int pixels : StatusItem::pixelSizes)
+                pictures.append(view->render(StatusItem::scaleForPixelSize(pixels)));
             ++m_viewRenderCount;
         }
-        if (image.isNull())
+        if (pictures.isEmpty() || pictures.constFirst().isNull())
             return false;
-        m_cache->pinImages.insert(cacheKey, image);
+        m_cache->pinImages.insert(cacheKey, pictures);
         if (m_cache->pinImages.size() > maxCachedImages)
             m_cache->pinImages.clear();
     }
-    m_runnerBridge.setStatic(key, image, tag, value, size);
+    m_runnerBridge.setStatic(key, pictures, tag, value, size);
     return true;
 }
 

@@ -58,10 +58,12 @@ QFont RunnerLayerBridge::labelFont()
     return RunnerLabelImage::font();
 }
 
-void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, const std::optional<AnimatedTagSpec>& tag,
+void RunnerLayerBridge::setStatic(const QString& pinId, const QList<QImage>& pictures,
+                                  const std::optional<AnimatedTagSpec>& tag,
                                   const std::optional<AnimatedTagSpec>& value, const QSizeF& size)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    const QImage image = pictures.value(0);
     const Layer::Ptr host = hostLayer();
     if (!host)
         return;
@@ -77,6 +79,7 @@ void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, con
     const auto known = staticContentIds.constFind(pinId);
     if (known == staticContentIds.cend() || *known != image.cacheKey()) {
         layer->setContents(image);
+        layer->setContentsRepresentations(pictures.mid(1));
         layer->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
         staticContentIds.insert(pinId, image.cacheKey());
     }

@@ -63,27 +63,15 @@ void askAboutWatcher(const QDBusConnection& bus, const QString& method, QObject*
                      });
 }
 
-// The part of a picture under a segment's frame (points), at its scale.
-QImage cut(const QImage& image, const QRectF& frame, double scale)
-{
-    if (image.isNull())
-        return {};
-    const int left = std::clamp(int(std::floor(frame.left() * scale + 1e-9)), 0, image.width());
-    const int right = std::clamp(int(std::ceil(frame.right() * scale - 1e-9)), left, image.width());
-    if (right <= left)
-        return {};
-    return image.copy(left, 0, right - left, image.height());
-}
-
-SniIconPixmapList pixmapsOf(const QImage& image1x, const QImage& image2x, const QRectF& frame)
+// A segment's pictures, one per pixel height: hosts take the one of their
+// slot's height, or resample the nearest.
+SniIconPixmapList pixmapsOf(const QList<QImage>& images)
 {
     SniIconPixmapList pixmaps;
-    const QImage one = cut(image1x, frame, 1.0);
-    const QImage two = cut(image2x, frame, 2.0);
-    if (!one.isNull())
-        pixmaps.append(SniIconPixmap::fromImage(one));
-    if (!two.isNull())
-        pixmaps.append(SniIconPixmap::fromImage(two));
+    for (const QImage& image : images) {
+        if (!image.isNull())
+            pixmaps.append(SniIconPixmap::fromImage(image));
+    }
     return pixmaps;
 }
 
@@ -203,15 +191,20 @@ SniIconPixmapList SniStatusItem::iconPixmap() const
 void SniStatusItem::publish()
 {
     if (m_connected) {
-        QList<StatusItem::Segment> segments = m_item->segments();
-        if (segments.isEmpty())
-            segments.append({QString(), QRectF(QPointF(0, 0), m_item->size())});
+        const QList<StatusItem::Pictures>& pictures = m_item->pictures();
         QStringList keys;
-        for (const auto& segment : std::as_const(segments))
+        for (const auto& segment : pictures)
             keys.append(segment.key);
         rebuild(keys);
-        for (qsizetype i = 0; i < segments.size(); ++i)
-            m_entries[i].item->setIconPixmap(pixmapsOf(m_item->image1x(), m_item->image2x(), segments[i].frame));
+        for (qsizetype i = 0; i < pictures.size(); ++i) {
+            // A segment drawn again has new images; one that was not is not sent again.
+            const QList<QImage>& images = pictures[i].images;
+            const qint64 shown = images.isEmpty() ? 0 : images.constFirst().cacheKey();
+            if (m_entries[i].shownPictures == shown && m_entries[i].item->iconPixmap().size() == images.size())
+                continue;
+            m_entries[i].shownPictures = shown;
+            m_entries[i].item->setIconPixmap(pixmapsOf(images));
+        }
         registerNext();
     }
     if (m_fallbackWanted)

@@ -22,8 +22,8 @@ class TrayIcon;
 // picture when the row has no segments (the idle logo). Most hosts fit every
 // item into a square slot, so one wide item would be squeezed unreadable; one
 // item per tile keeps each tile legible. Each item carries its own piece of
-// the composed picture at 1× and 2× and sends NewIcon only when its pixels
-// changed; an item keeps its bus name while its tile stays in its place.
+// the composed picture at every height hosts use (StatusItem::pixelSizes) and
+// sends NewIcon only when its pixels changed; an item keeps its bus name while its tile stays in its place.
 //
 // Items register with org.kde.StatusNotifierWatcher one after another (each
 // once the host has read the one before), in the order the host shows them
@@ -79,7 +79,7 @@ public:
     void setStatus(const QString& status);
     SniToolTip toolTip() const;
     void setToolTip(const QString& title, const QString& description);
-    // The first item's pictures at 1× and 2×.
+    // The first item's pictures, one per height.
     SniIconPixmapList iconPixmap() const;
 
     // A host's click, with its position.
@@ -94,6 +94,7 @@ private:
     struct Entry {
         QString key;
         SniItem* item = nullptr;
+        qint64 shownPictures = 0; // the cache key of the pictures last given to the item
     };
 
     void publish();
