@@ -341,9 +341,16 @@ bool MenubarController::renderStatic(const QString& key, Visualizer& visualizer,
         // (and a 16-pixel slot gets the tile's layout for small slots).
         const auto view = visualizer.makeView(snapshot, theme);
         if (view) {
-            pictures.append(view->render(m_scale));
-            for (const int pixels : StatusItem::pixelSizes)
-                pictures.append(view->render(StatusItem::scaleForPixelSize(pixels)));
+            QList<QImage> drawn;
+            QImage atScreenScale;
+            for (const int pixels : StatusItem::pixelSizes) {
+                const double scale = StatusItem::scaleForPixelSize(pixels);
+                drawn.append(view->render(scale));
+                if (std::abs(scale - m_scale) < 1e-9)
+                    atScreenScale = drawn.constLast();
+            }
+            // The screen's scale is one of them on most screens: kept once.
+            pictures = QList<QImage>{atScreenScale.isNull() ? view->render(m_scale) : atScreenScale} + drawn;
             ++m_viewRenderCount;
         }
         if (pictures.isEmpty() || pictures.constFirst().isNull())

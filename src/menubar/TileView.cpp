@@ -32,11 +32,14 @@ QImage TileView::render(qreal scale) const
     image.setDotsPerMeterY(dotsPerMeterAt72Dpi);
     image.fill(Qt::transparent);
 
-    // Scaled by the painter, not by the image's pixel ratio: a painter takes
-    // a ratio below 1 (a tile drawn for a 16-pixel slot) as 1.
+    // A painter takes an image pixel ratio below 1 (a tile drawn for a
+    // 16-pixel slot) as 1: such a scale is the painter's own.
+    const bool belowOne = scale < 1;
+    image.setDevicePixelRatio(belowOne ? 1.0 : scale);
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    painter.scale(scale, scale);
+    if (belowOne)
+        painter.scale(scale, scale);
     paint(painter);
     painter.end();
     image.setDevicePixelRatio(scale);

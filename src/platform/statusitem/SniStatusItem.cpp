@@ -195,6 +195,13 @@ void SniStatusItem::publish()
         QStringList keys;
         for (const auto& segment : pictures)
             keys.append(segment.key);
+        if (pictures.isEmpty()) {
+            // Before the first composition: the items, their pictures to come.
+            for (const auto& segment : m_item->segments())
+                keys.append(segment.key);
+            if (keys.isEmpty())
+                keys.append(QString());
+        }
         rebuild(keys);
         for (qsizetype i = 0; i < pictures.size(); ++i) {
             // A segment drawn again has new images; one that was not is not sent again.
