@@ -36,7 +36,7 @@ class MenubarController : public QObject {
 public:
     static constexpr int settingsDebounceMs = 50;
     // Tiles kept drawn, each at every height a host shows (about 26 kB).
-    static constexpr int maxCachedImages = 20;
+    static constexpr int maxCachedImages = 12;
 
     MenubarController(StatusItem* statusItem, StatRegistry* registry, VisualizerRegistry* visualizers, PinManager* pins,
                       RenderClock* clock, ProviderEnablementStore* enablement,
