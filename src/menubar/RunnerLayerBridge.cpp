@@ -124,7 +124,18 @@ bool RunnerLayerBridge::updateLabel(const QString& pinId, const std::optional<An
         if (host)
             host->addSublayer(layer);
     }
+    // The label drawn for every height a host shows, as a still tile is.
+    QList<QImage> drawn;
+    for (const int pixels : StatusItem::pixelSizes) {
+        const double at = StatusItem::scaleForPixelSize(pixels);
+        QImage representation = std::abs(at - scale) < 1e-9 ? image : renderLabelImage(*label, at);
+        if (representation.isNull())
+            continue;
+        representation.setDevicePixelRatio(at);
+        drawn.append(representation);
+    }
     layer->setContents(image);
+    layer->setContentsRepresentations(drawn);
     layer->setContentsScale(scale);
     layer->setBounds(QRectF(0, 0, image.width() / scale, image.height() / scale));
     specMap.insert(pinId, *label);
