@@ -5,7 +5,9 @@
 #   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox,
 #                            a status-notifier watcher, xdotool and xwininfo for the end-to-end test,
 #                            gio and systemd to start the login item as desktops do,
-#                            and the LXQt and Xfce panels the status row is checked on)
+#                            the LXQt and Xfce panels the status row is checked on, and waybar on
+#                            a headless sway with XWayland, grim for its screenshots and the
+#                            Wayland client library and scanner that build its virtual pointer)
 #   scripts/deps.sh --fuzz   also clang and its libFuzzer runtime (scripts/fuzz.sh)
 #   scripts/deps.sh --check  also clang-format and clang-tidy (scripts/check-format.sh, scripts/tidy.sh)
 set -euo pipefail
@@ -15,7 +17,8 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   libsodium-dev libplist-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
 test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils
-  xdotool x11-utils libglib2.0-bin systemd lxqt-panel xfce4-panel xfconf)
+  xdotool x11-utils libglib2.0-bin systemd lxqt-panel xfce4-panel xfconf
+  sway waybar xwayland grim libwayland-dev)
 
 fuzz_pkgs=(clang libclang-rt-14-dev)
 check_pkgs=(clang-format-14 clang-tidy-14)

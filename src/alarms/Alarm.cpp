@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
 #include <cmath>
 
 namespace gaugelet {
@@ -69,6 +70,11 @@ Alarm decodeAlarm(JsonReader& keys)
 }
 
 } // namespace
+
+double Alarm::repeatFloor(double refreshInterval)
+{
+    return std::isnan(refreshInterval) ? minRepeatInterval : std::max(refreshInterval, minRepeatInterval);
+}
 
 QString Alarm::DecodeError::describe() const
 {

@@ -45,6 +45,14 @@ struct Alarm {
     bool notify = true;
     qint64 notifySnoozeMinutes = 0;
 
+    // No alarm repeats more often than this many seconds, nor more often than
+    // its source refreshes: the editor offers nothing shorter, and what is
+    // read from the settings file or a backup is raised to it.
+    static constexpr double minRepeatInterval = 1.0;
+    // The shortest repeat for a source refreshing every refreshInterval
+    // seconds (NaN: a source without one).
+    static double repeatFloor(double refreshInterval);
+
     // NaN thresholds compare unequal, as doubles do.
     bool operator==(const Alarm&) const = default;
 

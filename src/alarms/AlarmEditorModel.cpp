@@ -47,12 +47,6 @@ QList<AlarmEditorModel::MenuEntry> presetMenu(const QList<Preset>& presets, Valu
     return entries;
 }
 
-// A refresh interval that is not a number counts as none; the floor is 1 s.
-double repeatFloor(double refresh)
-{
-    return std::isnan(refresh) ? 1.0 : std::max(refresh, 1.0);
-}
-
 } // namespace
 
 QList<AlarmEditorModel::RepeatPreset> AlarmEditorModel::repeatPresets()
@@ -158,9 +152,9 @@ double AlarmEditorModel::minRepeatInterval() const
 {
     const auto a = alarm();
     if (!a)
-        return 1.0;
+        return Alarm::minRepeatInterval;
     StatProvider* provider = m_registry ? m_registry->provider(a->providerId) : nullptr;
-    return repeatFloor(provider ? provider->refreshInterval() : 1.0);
+    return Alarm::repeatFloor(provider ? provider->refreshInterval() : Alarm::minRepeatInterval);
 }
 
 QString AlarmEditorModel::summaryLine() const
@@ -360,7 +354,7 @@ void AlarmEditorModel::chooseSource(const QString& providerId)
     StatProvider* provider = m_registry ? m_registry->provider(providerId) : nullptr;
     if (!provider)
         return;
-    const double floor = repeatFloor(provider->refreshInterval());
+    const double floor = Alarm::repeatFloor(provider->refreshInterval());
     const auto a = alarm();
     // Raised to the new source's floor, never lowered.
     if (a && a->repeatInterval < floor)

@@ -20,7 +20,20 @@ std::optional<QList<Alarm>> AlarmStore::load()
         m_unreadableStoredAlarms = *data;
         return std::nullopt;
     }
-    return std::move(decoded).value();
+    // A file or a backup may hold what the editor never allows: an alarm
+    // repeating at every reading would flood the desktop with notifications.
+    QList<Alarm> alarms = std::move(decoded).value();
+    long raised = 0;
+    for (Alarm& alarm : alarms) {
+        if (!(alarm.repeatInterval >= Alarm::minRepeatInterval)) {
+            alarm.repeatInterval = Alarm::minRepeatInterval;
+            ++raised;
+        }
+    }
+    if (raised > 0)
+        logInfo(lcAlarms, "alarm load: %ld repeat interval(s) raised to the %gs floor", raised,
+                Alarm::minRepeatInterval);
+    return alarms;
 }
 
 void AlarmStore::persist(const QList<Alarm>& alarms)

@@ -16,6 +16,7 @@ namespace gaugelet {
 class AlarmStore {
 public:
     // The stored alarms; none when nothing is stored or it does not decode.
+    // A repeat shorter than Alarm::minRepeatInterval is raised to it.
     std::optional<QList<Alarm>> load();
     void persist(const QList<Alarm>& alarms);
     // True once: whether the sample alarm is still to be considered (and

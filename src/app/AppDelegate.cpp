@@ -92,10 +92,12 @@ void AppDelegate::construct()
     m_setupWindow = std::make_unique<SetupWindowController>();
     // 11: the pins, grouped by the registered visualizers.
     m_pins = std::make_unique<PinManager>(PinManager::defaultPins(), PinManager::groupOf(m_visualizers.get()));
-    // 12-16: the content store. The registry scans its folder at once; the
-    // coordinator then activates every bundle installed in earlier runs.
+    // 12-16: the content store. The registry starts verifying its folder at
+    // once, on a worker thread; the coordinator activates every bundle
+    // installed in earlier runs as soon as the scan has listed them, and
+    // seeding waits for it.
     m_bundles = std::make_unique<InstalledBundleRegistry>(InstalledBundleRegistry::defaultRootDir(), bundleNewWindow);
-    m_bundles->scan();
+    m_bundles->scanInBackground();
     m_installer = std::make_unique<BundleInstaller>(m_bundles.get());
     m_client = RemoteStoreClient::makeDefault();
     m_runnerAdapter = std::make_unique<RunnerStoreAdapter>(

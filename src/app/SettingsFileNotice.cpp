@@ -41,13 +41,15 @@ UserNotificationCenter::Request SettingsFileNotice::request(const Defaults::File
 void SettingsFileNotice::postIfNeeded()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (m_posted || !m_defaults)
+    if (!m_defaults)
         return;
-    const auto problem = m_defaults->fileProblem();
-    if (!problem)
-        return;
-    m_posted = true;
-    UserNotificationCenter::current()->add(request(*problem));
+    const QList<Defaults::FileProblem> problems = m_defaults->fileProblems();
+    for (; m_posted < problems.size(); ++m_posted) {
+        UserNotificationCenter::Request next = request(problems.at(m_posted));
+        if (m_posted > 0)
+            next.identifier += QStringLiteral("-%1").arg(m_posted + 1);
+        UserNotificationCenter::current()->add(next);
+    }
 }
 
 } // namespace gaugelet

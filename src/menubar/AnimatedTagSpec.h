@@ -24,6 +24,9 @@ struct AnimatedTagSpec {
     // horizontal label wider than this is shortened (a rate loses its
     // "B/s") and then squeezed sideways to fit, so it never widens the tile.
     double fitWidth = 0;
+    // The panel's shade is guessed: the letters carry a contour of the
+    // opposite lightness wherever they stand, so they read on either shade.
+    bool contoured = false;
 
     bool operator==(const AnimatedTagSpec&) const = default;
 };

@@ -193,19 +193,23 @@ void MenubarController::setPaused(bool paused)
         m_statusItem->compositor()->setPaused(paused);
 }
 
-QString MenubarController::defaultTagForeground(const TagSpec& spec, bool dark)
+QString MenubarController::defaultTagForeground(const TagSpec& spec, bool dark, bool shadeGuessed)
 {
     if (!spec.fgHex.isEmpty())
         return spec.fgHex;
+    if (shadeGuessed)
+        return dark ? QStringLiteral("#FFFFFF") : QStringLiteral("#000000");
     return dark ? QStringLiteral("#FFFFFFD9") : QStringLiteral("#000000B3");
 }
 
-std::optional<QString> MenubarController::defaultTagBackground(const TagSpec& spec, bool dark)
+std::optional<QString> MenubarController::defaultTagBackground(const TagSpec& spec, bool dark, bool shadeGuessed)
 {
     if (!spec.showBg)
         return std::nullopt;
     if (!spec.bgHex.isEmpty())
         return spec.bgHex;
+    if (shadeGuessed)
+        return dark ? QStringLiteral("#000000D9") : QStringLiteral("#FFFFFFD9");
     return dark ? QStringLiteral("#00000073") : QStringLiteral("#FFFFFF8C");
 }
 
@@ -238,13 +242,18 @@ QImage MenubarController::idleLogo()
     return logo;
 }
 
+QString MenubarController::tileName(const StatProvider& provider, const Visualizer& visualizer)
+{
+    //: A tile in the panel: the statistic, then how it is drawn ("CPU — Pie").
+    return tr("%1 — %2").arg(provider.displayName(), visualizer.displayName());
+}
+
 void MenubarController::render()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     ++m_renderCount;
     const Theme theme = m_cache->cachedTheme;
-    const bool dark = theme == Theme::dark;
-    const QString themeName = dark ? QStringLiteral("dark") : QStringLiteral("light");
+    const QString themeName = rawValue(theme);
     const double spriteYOffset = SettingsSchema::real(SettingsSchema::spriteYOffset);
     QSet<QString> shown;
     QStringList order;
@@ -262,7 +271,7 @@ void MenubarController::render()
         if (shown.contains(key))
             continue;
 
-        const auto [tag, value] = pinLabels(key, pin, *provider, *visualizer, snapshot, dark);
+        const auto [tag, value] = pinLabels(key, pin, *provider, *visualizer, snapshot, theme);
         const bool drawn = visualizer->isAnimated()
                                ? renderAnimated(key, *visualizer, snapshot, theme, spriteYOffset, tag, value)
                                : renderStatic(key, *visualizer, snapshot, theme, themeName, tag, value);
@@ -270,6 +279,7 @@ void MenubarController::render()
             continue;
         shown.insert(key);
         order.append(key);
+        m_runnerBridge.describe(key, tileName(*provider, *visualizer), snapshot.label);
     }
 
     m_runnerBridge.prune(shown);
@@ -289,8 +299,10 @@ void MenubarController::render()
 
 std::pair<std::optional<AnimatedTagSpec>, std::optional<AnimatedTagSpec>>
 MenubarController::pinLabels(const QString& key, const Pin& pin, const StatProvider& provider, Visualizer& visualizer,
-                             const StatSnapshot& snapshot, bool dark)
+                             const StatSnapshot& snapshot, Theme theme)
 {
+    const bool dark = isDark(theme);
+    const bool guessed = isShadeGuessed(theme);
     auto styling = m_labelStyling.constFind(key);
     if (styling == m_labelStyling.cend()) {
         styling = m_labelStyling.insert(
@@ -309,11 +321,12 @@ MenubarController::pinLabels(const QString& key, const Pin& pin, const StatProvi
         return AnimatedTagSpec{text,
                                visualizer.tagPosition(snapshot, spec.position),
                                spec.orientation,
-                               defaultTagForeground(tagSpec, dark),
-                               defaultTagBackground(tagSpec, dark),
+                               defaultTagForeground(tagSpec, dark, guessed),
+                               defaultTagBackground(tagSpec, dark, guessed),
                                spec.yOffset,
                                isValue,
-                               tileWidth};
+                               tileWidth,
+                               guessed};
     };
     std::optional<AnimatedTagSpec> tag;
     if (tagSpec.shown && !visualizer.bakesOwnNameTag())

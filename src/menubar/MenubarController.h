@@ -55,8 +55,14 @@ public:
 
     // The image shown when no tile is shown, made once.
     static QImage idleLogo();
-    static QString defaultTagForeground(const TagSpec& spec, bool dark);
-    static std::optional<QString> defaultTagBackground(const TagSpec& spec, bool dark);
+    // What a tile shows, for its item's title and tool tip: the statistic and
+    // the tile's kind ("CPU — Pie").
+    static QString tileName(const StatProvider& provider, const Visualizer& visualizer);
+    // A label's colours unless the user chose them: for a panel of that shade,
+    // and, when the shade is only guessed, opaque (the text then stands on its
+    // contour, or on a plate that hides the panel).
+    static QString defaultTagForeground(const TagSpec& spec, bool dark, bool shadeGuessed = false);
+    static std::optional<QString> defaultTagBackground(const TagSpec& spec, bool dark, bool shadeGuessed = false);
     // "global.fpsLimit": 0 or absent gives 15, other values below 2 give 1.
     static int fpsLimit();
 
@@ -75,7 +81,7 @@ private:
     // A pin's name tag and value label, from its stored styling (loaded once).
     std::pair<std::optional<AnimatedTagSpec>, std::optional<AnimatedTagSpec>>
     pinLabels(const QString& key, const Pin& pin, const StatProvider& provider, Visualizer& visualizer,
-              const StatSnapshot& snapshot, bool dark);
+              const StatSnapshot& snapshot, Theme theme);
     // One tile as a still image (cached by its look) or as a running sprite;
     // false when there is nothing to show for it.
     bool renderStatic(const QString& key, Visualizer& visualizer, const StatSnapshot& snapshot, Theme theme,

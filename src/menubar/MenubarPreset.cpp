@@ -71,9 +71,14 @@ void MenubarPreset::apply(PinManager& pins, const StatRegistry& registry, const 
 
     for (const Slot& slot : applicable) {
         const QString pinId = Pin { slot.providerId, slot.visualizerId }.id();
+        // A runner's square slot holds its sprite and one label at digits a
+        // panel's square slot keeps legible: the value, under the sprite.
+        // With the tag too, the two would cover most of the animal.
+        const VisualizerPtr visualizer = visualizers.visualizer(slot.visualizerId);
+        const bool runner = visualizer && visualizer->isAnimated();
         for (TagSpec::Namespace ns : { TagSpec::Namespace::tag, TagSpec::Namespace::value }) {
             TagSpec spec;
-            spec.shown = slot.showsTagAndValue;
+            spec.shown = slot.showsTagAndValue && !(runner && ns == TagSpec::Namespace::tag);
             spec.position = TagPosition::behind;
             spec.orientation = TagOrientation::horizontal;
             spec.yOffset = ns == TagSpec::Namespace::tag ? -10 : 10;

@@ -39,8 +39,9 @@ struct MenubarPreset {
     // The pins' ids equal, in order, the ids of the applicable slots.
     bool matches(const QList<Pin>& pins, const StatRegistry& registry, const VisualizerRegistry& visualizers) const;
     // Pins = the applicable slots (normalised and saved), then both labels of
-    // every new pin reset: shown as the slot says, behind, horizontal, no
-    // colours, no plate, offsets -10 (tag) and +10 (value).
+    // every new pin reset: shown as the slot says (a runner's tag hidden: its
+    // square slot holds the sprite and the value only), behind, horizontal,
+    // no colours, no plate, offsets -10 (tag) and +10 (value).
     void apply(PinManager& pins, const StatRegistry& registry, const VisualizerRegistry& visualizers) const;
 };
 

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPen>
 #include <algorithm>
 #include <cmath>
 
@@ -60,6 +61,8 @@ public:
     std::optional<QColor> background;
     QString downText;
     QString upText;
+    // Around text and arrows when the panel's shade is guessed.
+    std::optional<QColor> contour;
 
     QSizeF size() const override { return { tileWidth(s, shape), s }; }
 
@@ -86,6 +89,9 @@ public:
     }
 
 private:
+    // The width a contour takes beside the text, both sides together.
+    double contourRoom() const { return contour ? 2 * TileView::contourWidth : 0; }
+
     // The badge over the value, both centred. The value's digits are as tall
     // as a square panel slot needs (scaled with the size setting); the badge
     // takes a smaller heavy face. Either is squeezed sideways when wider
@@ -113,9 +119,9 @@ private:
             painter.setFont(badgeFont);
             painter.setPen(badgeColor);
             const double advance = badgeMetrics.horizontalAdvance(badge);
-            const double squeeze = SquareFit::squeeze(advance, W - 1);
+            const double squeeze = SquareFit::squeeze(advance, W - 1 - contourRoom());
             const double x = (W - advance * squeeze) / 2;
-            SquareFit::drawSqueezed(painter, QPointF(x, stackTop + badgeMetrics.ascent()), badge, squeeze);
+            SquareFit::drawSqueezed(painter, QPointF(x, stackTop + badgeMetrics.ascent()), badge, squeeze, contour);
         }
 
         const double layeredMid = stackTop + badgeHeight - overlap + layeredHeight / 2;
@@ -128,10 +134,10 @@ private:
         painter.setFont(valueFont);
         painter.setPen(text);
         const double advance = valueMetrics.horizontalAdvance(label);
-        const double squeeze = SquareFit::squeeze(advance, W - 1);
+        const double squeeze = SquareFit::squeeze(advance, W - 1 - contourRoom());
         const double x = (W - advance * squeeze) / 2;
         const double baseline = layeredMid - lineHeight(valueMetrics) / 2 + valueMetrics.ascent();
-        SquareFit::drawSqueezed(painter, QPointF(x, baseline), label, squeeze);
+        SquareFit::drawSqueezed(painter, QPointF(x, baseline), label, squeeze, contour);
     }
 
     // For a small slot: the value alone (the badge would leave it too
@@ -205,8 +211,9 @@ private:
         const QFontMetricsF metrics = SquareFit::metrics(font);
         const double arrowW = std::round(digits * 0.7);
         const double arrowH = std::round(digits * 0.6);
-        // Half a point clear of either edge, so no antialiased pixel is cut.
-        const double margin = 0.5;
+        // Half a point clear of either edge, so no antialiased pixel is cut
+        // (the contour's width more when there is one).
+        const double margin = 0.5 + contourRoom() / 2;
         const double textX = margin + arrowW + std::max(1.0, 0.5 * scale);
         const double room = W - margin - textX;
         const double firstBaseline = innerTop + (h - (2 * digits + gap)) / 2 + digits;
@@ -217,9 +224,14 @@ private:
         for (const auto& [baseline, value] : lines) {
             const bool down = value == &downText;
             const QPointF arrowTop(margin, baseline - digits / 2 - arrowH / 2);
-            painter.fillPath(arrow(arrowTop, arrowW, arrowH, down), text);
+            const QPainterPath shape = arrow(arrowTop, arrowW, arrowH, down);
+            if (contour)
+                painter.strokePath(
+                    shape, QPen(*contour, 2 * TileView::contourWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.fillPath(shape, text);
             const double advance = metrics.horizontalAdvance(*value);
-            SquareFit::drawSqueezed(painter, QPointF(textX, baseline), *value, SquareFit::squeeze(advance, room));
+            SquareFit::drawSqueezed(painter, QPointF(textX, baseline), *value, SquareFit::squeeze(advance, room),
+                                    contour);
         }
     }
 };
@@ -251,7 +263,10 @@ QString NumberLabelVisualizer::chipLabel() const { return QStringLiteral("%"); }
 
 QColor NumberLabelVisualizer::textColor(Theme theme)
 {
-    return theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.95f) : QColor::fromRgbF(0, 0, 0, 0.85f);
+    // Over a contour, opaque: the ink then reads against the contour itself.
+    if (isShadeGuessed(theme))
+        return isDark(theme) ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    return isDark(theme) ? QColor::fromRgbF(1, 1, 1, 0.95f) : QColor::fromRgbF(0, 0, 0, 0.85f);
 }
 
 QSizeF NumberLabelVisualizer::size() const
@@ -283,13 +298,14 @@ std::unique_ptr<TileView> NumberLabelVisualizer::makeView(const StatSnapshot& sn
     view->shape = m_lastShape;
     view->s = m_size.value();
     view->theme = theme;
+    view->contour = TileView::contourColor(theme);
 
     if (SettingsSchema::boolean(SettingsSchema::statBgEnabled)) {
         const QString hex = SettingsSchema::string(SettingsSchema::statBgHex);
         if (auto parsed = Color::fromHex(hex))
             view->background = *parsed;
         else
-            view->background = theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.32f) : QColor::fromRgbF(0, 0, 0, 0.2f);
+            view->background = isDark(theme) ? QColor::fromRgbF(1, 1, 1, 0.32f) : QColor::fromRgbF(0, 0, 0, 0.2f);
     }
 
     if (m_lastShape == Shape::single) {

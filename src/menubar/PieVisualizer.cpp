@@ -87,7 +87,7 @@ const QImage& PieVisualizer::RingImage::pixels(qreal scale) const
 // bright on a dark panel, deep on a light one.
 QColor PieVisualizer::loadColor(double v, Theme theme)
 {
-    const bool dark = theme == Theme::dark;
+    const bool dark = isDark(theme);
     if (v < 0.6)
         return dark ? QColor(0x30, 0xD1, 0x58) : QColor(0x15, 0x69, 0x2C);
     if (v < 0.85)
@@ -98,7 +98,7 @@ QColor PieVisualizer::loadColor(double v, Theme theme)
 // The empty part of the ring: fainter than the arc, but still 3:1 from the panel.
 QColor PieVisualizer::trackColor(Theme theme)
 {
-    return theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.45f) : QColor::fromRgbF(0, 0, 0, 0.45f);
+    return isDark(theme) ? QColor::fromRgbF(1, 1, 1, 0.45f) : QColor::fromRgbF(0, 0, 0, 0.45f);
 }
 
 void PieVisualizer::RingImage::drawIntoEmptyImage(QPainter& painter) const
@@ -116,6 +116,13 @@ void PieVisualizer::RingImage::drawIntoEmptyImage(QPainter& painter) const
     painter.drawEllipse(square);
     painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
     painter.fillRect(QRectF(0, 0, side, side), QColor(0, 0, 0, trackColor.alpha()));
+    if (contourColor) {
+        // Under the track (which is translucent): a ring wider by the
+        // contour on either side.
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+        painter.setPen(contourPen());
+        painter.drawEllipse(square);
+    }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (arcColor) {
         painter.setPen(QPen(*arcColor, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -124,11 +131,21 @@ void PieVisualizer::RingImage::drawIntoEmptyImage(QPainter& painter) const
     painter.restore();
 }
 
+QPen PieVisualizer::RingImage::contourPen() const
+{
+    return QPen(contourColor.value_or(Qt::transparent), lineWidth + 2 * TileView::contourWidth, Qt::SolidLine,
+                Qt::FlatCap, Qt::MiterJoin);
+}
+
 void PieVisualizer::RingImage::draw(QPainter& painter) const
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
+    if (contourColor) {
+        painter.setPen(contourPen());
+        painter.drawEllipse(square);
+    }
     painter.setPen(QPen(trackColor, lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     painter.drawEllipse(square);
     if (arcColor) {
@@ -165,7 +182,8 @@ PieVisualizer::RingImagePtr PieVisualizer::drawRing(double v, Theme theme, doubl
     ring->side = side;
     const double w = std::max(side * 0.21, 2.0);
     ring->lineWidth = w;
-    const double inset = w * 0.5 + 0.5;
+    ring->contourColor = TileView::contourColor(theme);
+    const double inset = w * 0.5 + 0.5 + (ring->contourColor ? TileView::contourWidth : 0);
     // y grows downwards here: the ring sits 2 pt below the middle.
     const double cx = side / 2;
     const double cy = side / 2 + 2;
@@ -185,7 +203,7 @@ PieVisualizer::RingImagePtr PieVisualizer::ringImage(const StatSnapshot& snapsho
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     const double v = clampedValue(snapshot.value);
-    const QString themeName = theme == Theme::dark ? QStringLiteral("dark") : QStringLiteral("light");
+    const QString themeName = rawValue(theme);
     auto it = m_caches.constFind(snapshot.providerId);
     if (it != m_caches.cend() && std::abs(it->value - v) < 0.005 && it->theme == themeName
         && it->size == m_size.value())

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QPainterPath>
+#include <QPen>
 #include <memory>
 
 namespace gaugelet {
@@ -32,12 +33,15 @@ public:
         QColor trackColor;
         std::optional<QColor> arcColor; // none: only the track
         QPainterPath arc;
+        // Around the whole ring, when the panel's shade is guessed.
+        std::optional<QColor> contourColor;
 
         void paint(QPainter& painter) const;
         // The ring alone in a transparent image at that scale, made once per scale.
         const QImage& pixels(qreal scale) const;
 
     private:
+        QPen contourPen() const;
         void draw(QPainter& painter) const;
         void drawIntoEmptyImage(QPainter& painter) const;
         mutable QImage m_pixels;

@@ -57,30 +57,22 @@ void beginLabel(QPainter& p, const AnimatedTagSpec& label, const QRectF& rect, d
 }
 
 // A label that stands over its tile (behind, in the row's terms) and has no
-// plate gets a thin outline of the opposite lightness, so its letters read
-// over a sprite, a ring or a line as well as over the bare panel.
+// plate gets a thin contour of the opposite lightness, so its letters read
+// over a sprite, a ring or a line as well as over the bare panel; so does
+// every label without a plate when the panel's shade is only guessed.
 std::optional<QColor> haloColor(const AnimatedTagSpec& label, const QColor& text)
 {
-    if (label.position != TagPosition::behind || label.bgHex)
+    if (label.bgHex || (label.position != TagPosition::behind && !label.contoured))
         return std::nullopt;
     return text.lightnessF() > 0.5 ? QColor(0, 0, 0) : QColor(255, 255, 255);
 }
 
-constexpr double haloWidth = 0.75;
+constexpr double haloWidth = TileView::contourWidth;
 
 // Text at `origin` (its baseline's start), squeezed sideways, over its halo.
 void drawLabelText(QPainter& p, QPointF origin, const QString& text, double squeeze, const std::optional<QColor>& halo)
 {
-    if (halo) {
-        const QPen pen = p.pen();
-        p.setPen(*halo);
-        for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy)
-                if (dx != 0 || dy != 0)
-                    SquareFit::drawSqueezed(p, origin + QPointF(dx * haloWidth, dy * haloWidth), text, squeeze);
-        p.setPen(pen);
-    }
-    SquareFit::drawSqueezed(p, origin, text, squeeze);
+    SquareFit::drawSqueezed(p, origin, text, squeeze, halo);
 }
 
 } // namespace

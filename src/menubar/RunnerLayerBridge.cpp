@@ -6,6 +6,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/Appearance.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QSet>
 #include <algorithm>
@@ -162,6 +163,37 @@ QStringList RunnerLayerBridge::verticalCharacters(const QString& text)
     return RunnerLabelImage::verticalCharacters(text);
 }
 
+void RunnerLayerBridge::describe(const QString& pinId, const QString& name, const QString& figure)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    const std::pair<QString, QString> description{name, figure};
+    auto it = descriptions.find(pinId);
+    if (it != descriptions.end() && *it == description)
+        return;
+    descriptions.insert(pinId, description);
+    bool changed = false;
+    for (StatusItem::Segment& segment : m_segments) {
+        if (segment.key == pinId) {
+            segment.name = name;
+            segment.figure = figure;
+            changed = true;
+        }
+    }
+    if (changed && m_statusItem)
+        m_statusItem->setSegments(m_segments);
+}
+
+StatusItem::Segment RunnerLayerBridge::namedSegment(const QString& pinId, const QRectF& frame) const
+{
+    const auto description = descriptions.value(pinId);
+    return {pinId, frame, description.first, description.second};
+}
+
+QString RunnerLayerBridge::overflowName(int hidden)
+{
+    return QCoreApplication::translate("RunnerLayerBridge", "%n more tiles", nullptr, hidden);
+}
+
 void RunnerLayerBridge::prune(const QSet<QString>& shown)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -184,6 +216,7 @@ void RunnerLayerBridge::prune(const QSet<QString>& shown)
             removed = true;
         }
         sizes.remove(id);
+        descriptions.remove(id);
         spriteYOffsets.remove(id);
         spriteVerticalBiases.remove(id);
         if (auto layer = staticLayers.take(id)) {
@@ -297,6 +330,33 @@ void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double co
     place(valueLayers, valueSpecs);
 }
 
+std::optional<std::pair<double, double>> RunnerLayerBridge::spriteBand(const QString& pinId, double base, double core,
+                                                                       double h) const
+{
+    double top = 0;
+    double bottom = h;
+    for (const auto& [layerMap, specMap] : {std::pair{&tagLayers, &tagSpecs}, std::pair{&valueLayers, &valueSpecs}}) {
+        const Layer::Ptr layer = layerMap->value(pinId);
+        const auto spec = specMap->constFind(pinId);
+        if (!layer || spec == specMap->cend() || spec->position != TagPosition::behind
+            || spec->orientation != TagOrientation::horizontal)
+            continue;
+        // At an edge: within the point that rounding the label's place to
+        // whole points leaves.
+        const QRectF box = labelFrame(*layer, *spec, base, core, h);
+        // The sprite may reach into the half point of clear margin a bare
+        // label keeps around its contour.
+        const double margin = spec->bgHex ? 0 : 0.5;
+        if (box.top() < 1 && spec->yOffset < 0)
+            top = std::max(top, box.bottom() - margin);
+        else if (box.bottom() > h - 1 && spec->yOffset > 0)
+            bottom = std::min(bottom, box.top() + margin);
+    }
+    if ((top == 0 && bottom == h) || bottom - top < minimumSpriteShare * h)
+        return std::nullopt;
+    return std::pair{top, bottom};
+}
+
 QSizeF RunnerLayerBridge::shownStaticSize(const QSizeF& size, double h)
 {
     if (!(size.height() > h) || h <= 0)
@@ -384,7 +444,7 @@ void RunnerLayerBridge::layout()
         setHidden(id, false);
         if (staticLayers.contains(id)) {
             const double next = layoutStatic(h, id, x);
-            segments.append({id, QRectF(x, 0, next - slotGap - x, h)});
+            segments.append(namedSegment(id, QRectF(x, 0, next - slotGap - x, h)));
             x = next;
             continue;
         }
@@ -395,9 +455,13 @@ void RunnerLayerBridge::layout()
         const double yOffset = spriteYOffsets.value(id, 0);
         const double bias = spriteVerticalBiases.value(id, 0);
         sprite->setZPosition(0);
-        sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
+        const auto band = spriteBand(id, base, slot.core, h);
+        if (band)
+            sprite->setFrame(QRectF(base + (slot.core - s) / 2, band->first, s, band->second - band->first));
+        else
+            sprite->setFrame(QRectF(base + (slot.core - s) / 2, yOffset + (h - s) / 2 - s * bias, s, s));
         placeLabels(id, base, slot.core, h);
-        segments.append({id, QRectF(x, 0, slot.width, h)});
+        segments.append(namedSegment(id, QRectF(x, 0, slot.width, h)));
         x += slot.width + slotGap;
     }
 
@@ -405,7 +469,7 @@ void RunnerLayerBridge::layout()
     double length;
     if (total > 0 && fitted.overflow > 0) {
         const double chip = layoutOverflowChip(fitted.overflow, x, h);
-        segments.append({overflowSegmentKey, QRectF(x, 0, chip, h)});
+        segments.append({overflowSegmentKey, QRectF(x, 0, chip, h), overflowName(fitted.overflow), QString()});
         length = x + chip;
     } else {
         if (overflowChip)
@@ -413,6 +477,7 @@ void RunnerLayerBridge::layout()
         length = total;
     }
     m_statusItem->setLength(length > 0 ? length : StatusItem::variableLength);
+    m_segments = segments;
     m_statusItem->setSegments(segments);
 }
 

@@ -38,6 +38,9 @@ public:
     static constexpr double chipReserve = RunnerRowLayout::chipReserve;
     static constexpr double reservedForOthers = 240;
     static constexpr double verticalLabelGap = RunnerRowLayout::verticalLabelGap;
+    // The least share of the row's height a sprite is shrunk to beside labels
+    // at the row's edges: room for one value label, not for a tag as well.
+    static constexpr double minimumSpriteShare = 0.4;
     // The key of the "+N" chip's segment of the status item.
     static const QString overflowSegmentKey;
 
@@ -55,6 +58,12 @@ public:
     bool updateLabel(const QString& pinId, const std::optional<AnimatedTagSpec>& label, LayerMap& layerMap, SpecMap& specMap,
                      const Layer::Ptr& host);
     void prune(const QSet<QString>& shown);
+    // What a pin's tile shows ("CPU — Pie") and its current figure ("37%"),
+    // for its item's title and tool tip; a change reaches the status item
+    // without a new layout.
+    void describe(const QString& pinId, const QString& name, const QString& figure);
+    // The "+N" chip's name.
+    static QString overflowName(int hidden);
     void setHidden(const QString& pinId, bool hidden);
     void layout();
 
@@ -98,6 +107,7 @@ public:
     SpecMap valueSpecs;
     QHash<QString, double> sizes;
     QStringList pinOrder;
+    QHash<QString, std::pair<QString, QString>> descriptions; // name, figure
     std::shared_ptr<TextLayer> overflowChip;
 
     // How many layout passes ran (diagnostics and tests).
@@ -109,9 +119,20 @@ private:
     Layer::Ptr hostLayer() const;
     double layoutStatic(double h, const QString& pinId, double x);
     void placeLabels(const QString& pinId, double base, double core, double h);
+    // The rows of a slot `h` high left to a sprite whose horizontal labels
+    // over it stand at the row's top or bottom edge (their offsets push them
+    // there): such a label takes its band and the sprite is fitted, its
+    // aspect kept, into the rest, so the label hides none of it. None when no
+    // label stands at an edge, or when the rest would be less than
+    // minimumSpriteShare of the row (the sprite then keeps its place under
+    // the labels).
+    std::optional<std::pair<double, double>> spriteBand(const QString& pinId, double base, double core, double h) const;
     double layoutOverflowChip(int hidden, double x, double h);
+    // A slot's segment of the status item, with the pin's name and figure.
+    StatusItem::Segment namedSegment(const QString& pinId, const QRectF& frame) const;
 
     QPointer<StatusItem> m_statusItem;
+    QList<StatusItem::Segment> m_segments; // as last laid out
     int m_layoutCount = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "menubar/RenderHasher.h"
 #include "menubar/RunnerView.h"
+#include "menubar/TileView.h"
 #include "platform/core/MainThread.h"
 #include "schema/SettingsSchema.h"
 #include "stats/FPSLimit.h"
@@ -76,10 +77,64 @@ bool RunnerVisualizer::isTinted(double rawValue)
     return t > 0 ? rawValue >= t : rawValue >= defaultTintThreshold;
 }
 
-QList<QImage> RunnerVisualizer::frames(Theme, const StatSnapshot& snapshot)
+QList<QImage> RunnerVisualizer::frames(Theme theme, const StatSnapshot& snapshot)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    return isTinted(snapshot.value) ? tintedFrames() : normalFrames();
+    const bool tinted = isTinted(snapshot.value);
+    // The animals are drawn with a dark outline of their own: where the
+    // panel's shade is a guess, a dark contour widens it, which stands out
+    // from light and middle panels alike, while on a dark one the animal's
+    // colours carry it.
+    if (isShadeGuessed(theme))
+        return contouredFrames(tinted, QColor(0, 0, 0));
+    return tinted ? tintedFrames() : normalFrames();
+}
+
+const QList<QImage>& RunnerVisualizer::contouredFrames(bool tinted, const QColor& contour)
+{
+    const std::pair<bool, QRgb> key{tinted, contour.rgba()};
+    auto it = m_contouredFramesCache.find(key);
+    if (it == m_contouredFramesCache.end()) {
+        const QList<QImage>& plain = tinted ? tintedFrames() : normalFrames();
+        // A point of contour at the kind's usual size.
+        const int width = plain.isEmpty() ? 0 : plain.first().width();
+        const double points = m_kind.defaultSize > 0 ? m_kind.defaultSize : 22.0;
+        const int radius = std::max(1, int(std::lround(width * TileView::contourWidth / points)));
+        it = m_contouredFramesCache.insert(key, withContour(plain, contour, radius));
+    }
+    return *it;
+}
+
+QList<QImage> RunnerVisualizer::withContour(const QList<QImage>& frames, const QColor& colour, int radius)
+{
+    QList<QImage> out;
+    for (const QImage& frame : frames) {
+        // Painted pixel for pixel, whatever the frames' pixel ratio.
+        QImage plain = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        plain.setDevicePixelRatio(1.0);
+        QImage silhouette = plain;
+        {
+            QPainter p(&silhouette);
+            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            p.fillRect(silhouette.rect(), colour);
+        }
+        QImage image(frame.width() + 2 * radius, frame.height() + 2 * radius, QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull())
+            continue;
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        // The silhouette stamped around a circle of the radius, then the frame.
+        constexpr int steps = 16;
+        for (int i = 0; i < steps; ++i) {
+            const double angle = 2 * M_PI * i / steps;
+            p.drawImage(QPointF(radius + radius * std::cos(angle), radius + radius * std::sin(angle)), silhouette);
+        }
+        p.drawImage(QPoint(radius, radius), plain);
+        p.end();
+        image.setDevicePixelRatio(frame.devicePixelRatio());
+        out.append(std::move(image));
+    }
+    return out;
 }
 
 const QList<QImage>& RunnerVisualizer::normalFrames()

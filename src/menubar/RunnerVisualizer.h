@@ -61,6 +61,12 @@ public:
 private:
     const QList<QImage>& normalFrames();
     const QList<QImage>& tintedFrames();
+    // The frames with a contour around the animal (when the panel's shade is
+    // guessed), made once per list and colour.
+    const QList<QImage>& contouredFrames(bool tinted, const QColor& contour);
+    // Each frame on a transparent margin, over its silhouette widened by
+    // about `radius` pixels in `colour`.
+    static QList<QImage> withContour(const QList<QImage>& frames, const QColor& colour, int radius);
 
     RunnerKind m_kind;
     QString m_id;
@@ -70,6 +76,8 @@ private:
     VisualizerSizeSetting m_size;
     std::optional<QList<QImage>> m_tintedFramesCache;
     std::optional<QList<QImage>> m_normalFramesCache;
+    // By tinted, then by the contour's colour.
+    QHash<std::pair<bool, QRgb>, QList<QImage>> m_contouredFramesCache;
 };
 
 } // namespace gaugelet

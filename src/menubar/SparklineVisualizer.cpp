@@ -43,9 +43,10 @@ public:
         scratch.fill(Qt::transparent);
         QPainter line(&scratch);
         line.setRenderHint(QPainter::Antialiasing);
-        // The line is inset by half its width, so its stroke stays inside the
-        // tile; the area under it takes a light fill.
-        const double inset = SparklineVisualizer::lineWidth / 2;
+        // The line is inset by half its width (and its contour's), so its
+        // stroke stays inside the tile; the area under it takes a light fill.
+        const std::optional<QColor> contour = TileView::contourColor(m_theme);
+        const double inset = SparklineVisualizer::lineWidth / 2 + (contour ? TileView::contourWidth : 0);
         const QPainterPath path = m_shape.path(bounds.adjusted(inset, inset, -inset, -inset));
         const QColor opaque(color.red(), color.green(), color.blue());
         QPainterPath area = path;
@@ -62,6 +63,13 @@ public:
         line.drawPath(path);
         line.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         line.fillRect(bounds, QColor(0, 0, 0, color.alpha()));
+        if (contour) {
+            // Under the line: the same path, wider by the contour on either side.
+            line.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+            line.setPen(QPen(*contour, SparklineVisualizer::lineWidth + 2 * TileView::contourWidth, Qt::SolidLine,
+                             Qt::RoundCap, Qt::RoundJoin));
+            line.drawPath(path);
+        }
         line.end();
         painter.drawImage(QPointF(0, 0), scratch);
     }
@@ -75,7 +83,10 @@ private:
 
 QColor SparklineVisualizer::lineColor(Theme theme)
 {
-    return theme == Theme::dark ? QColor::fromRgbF(1, 1, 1, 0.9f) : QColor::fromRgbF(0, 0, 0, 0.8f);
+    // Over a contour, opaque: the line then reads against the contour itself.
+    if (isShadeGuessed(theme))
+        return isDark(theme) ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    return isDark(theme) ? QColor::fromRgbF(1, 1, 1, 0.9f) : QColor::fromRgbF(0, 0, 0, 0.8f);
 }
 
 SparklineVisualizer::SparklineVisualizer(const QString& id, const QString& displayName)

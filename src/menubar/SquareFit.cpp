@@ -5,7 +5,10 @@
 #include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPen>
 #include <QRegularExpression>
+#include <QTransform>
 #include <cmath>
 
 namespace gaugelet {
@@ -78,10 +81,22 @@ QString SquareFit::compactRate(const QString& text)
     return number + match.captured(2);
 }
 
-void SquareFit::drawSqueezed(QPainter& painter, QPointF origin, const QString& text, double factor)
+void SquareFit::drawSqueezed(QPainter& painter, QPointF origin, const QString& text, double factor,
+                             const std::optional<QColor>& contour)
 {
     painter.save();
     painter.translate(origin);
+    if (contour) {
+        // Stroked in unsqueezed points, so the contour is as wide on every side.
+        QPainterPath glyphs;
+        glyphs.addText(QPointF(0, 0), painter.font(), text);
+        const QPainterPath outline = QTransform::fromScale(factor, 1.0).map(glyphs);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.strokePath(outline,
+                           QPen(*contour, 2 * TileView::contourWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.restore();
+    }
     painter.scale(factor, 1.0);
     painter.drawText(QPointF(0, 0), text);
     painter.restore();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <algorithm>
+#include <optional>
 
 class QPaintDevice;
 class QPainter;
@@ -55,8 +57,11 @@ struct SquareFit {
 
     // The horizontal factor (at most 1) that makes text `advance` wide fit `room`.
     static double squeeze(double advance, double room) { return room > 0 && advance > room ? room / advance : 1.0; }
-    // Draws text whose baseline starts at `origin`, squeezed sideways by `factor`.
-    static void drawSqueezed(QPainter& painter, QPointF origin, const QString& text, double factor);
+    // Draws text whose baseline starts at `origin`, squeezed sideways by
+    // `factor`, in the painter's font and pen; over a contour of `contour`
+    // TileView::contourWidth wide around its glyphs when given.
+    static void drawSqueezed(QPainter& painter, QPointF origin, const QString& text, double factor,
+                             const std::optional<QColor>& contour = std::nullopt);
 };
 
 } // namespace gaugelet

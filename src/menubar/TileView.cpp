@@ -63,4 +63,11 @@ QFont TileView::monospacedFont(qreal size, QFont::Weight weight)
     return font;
 }
 
+std::optional<QColor> TileView::contourColor(Theme theme)
+{
+    if (!isShadeGuessed(theme))
+        return std::nullopt;
+    return isDark(theme) ? QColor(0, 0, 0) : QColor(255, 255, 255);
+}
+
 } // namespace gaugelet

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "stats/Theme.h"
+
+#include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QSizeF>
+#include <optional>
 
 class QPainter;
 
@@ -34,6 +38,15 @@ public:
     // The monospaced system font at a size in points (which equal pixels on
     // the images render() makes) and a weight.
     static QFont monospacedFont(qreal size, QFont::Weight weight);
+
+    // The contour around a tile's text and lines when the panel's shade is
+    // only guessed: this wide on either side of the ink, in points, in the
+    // opposite lightness of the ink (black around light ink, white around
+    // dark), opaque. The ink reads against its contour on any panel, and on a
+    // panel of the guessed shade the contour all but merges with it.
+    static constexpr double contourWidth = 1.0;
+    // None when the shade is known for sure.
+    static std::optional<QColor> contourColor(Theme theme);
 };
 
 } // namespace gaugelet

@@ -95,6 +95,15 @@ void PinChip::paintEvent(QPaintEvent*)
     QPainterPath capsule;
     capsule.addRoundedRect(r, r.height() / 2, r.height() / 2);
     p.fillPath(capsule, fill);
+    if (m_pinned) {
+        // The two fills differ too little on a dark popover: a pinned chip
+        // also wears a ring of the accent, readable on the popover.
+        const QColor ring =
+            DesignStyle::readable(DesignStyle::colour(DesignStyle::Colour::accent, this), palette(), 3.0);
+        p.setPen(QPen(ring, 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(r.adjusted(0.75, 0.75, -0.75, -0.75), r.height() / 2 - 1, r.height() / 2 - 1);
+    }
     const QRect inner = rect().marginsRemoved(Spacing::margins(Spacing::Step::s, Spacing::Step::xxs));
     if (!m_preview.isNull()) {
         QSizeF imageSize = QSizeF(m_preview.size()) / m_preview.devicePixelRatio();
@@ -107,10 +116,11 @@ void PinChip::paintEvent(QPaintEvent*)
         p.drawText(inner, Qt::AlignCenter, m_label);
     }
     if (hasFocus()) {
-        QPen pen(DesignStyle::colour(DesignStyle::Colour::accent, this), 1.5);
+        // Dotted, inside the pinned ring, so focus never reads as pinned.
+        QPen pen(DesignStyle::colour(DesignStyle::Colour::accent, this), 1, Qt::DotLine);
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(r.adjusted(0.75, 0.75, -0.75, -0.75), r.height() / 2 - 1, r.height() / 2 - 1);
+        p.drawRoundedRect(r.adjusted(2.5, 2.5, -2.5, -2.5), r.height() / 2 - 2.5, r.height() / 2 - 2.5);
     }
 }
 

@@ -11,7 +11,8 @@ namespace gaugelet {
 
 // One choice of the "Pin as:" bar: a small capsule showing what the
 // visualizer would draw for a value of 50 % (its first sprite frame, or its
-// chip label when it has no frames), tinted when the pin exists.
+// chip label when it has no frames), tinted and ringed in the accent when the
+// pin exists.
 class PinChip : public QAbstractButton {
     Q_OBJECT
 public:

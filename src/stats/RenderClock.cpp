@@ -2,9 +2,10 @@
 
 #include "platform/core/AssignIfChanged.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/MediaClock.h"
 
 #include <algorithm>
-#include <time.h>
+#include <cmath>
 
 namespace gaugelet {
 
@@ -12,9 +13,7 @@ namespace {
 
 int64_t monotonicNs()
 {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+    return std::llround(MediaClock::now() * 1e9);
 }
 
 } // namespace

@@ -25,6 +25,8 @@ public:
     bool hasTimer() const { return m_timer != nullptr; }
     // How many timers this clock has created (a rate change costs one).
     int timersCreated() const { return m_timersCreated; }
+    // The media time (MediaClock, seconds) the next tick is due at.
+    double nextDeadline() const { return double(m_deadlineNs) / 1e9; }
 
     void start();
     // Stores a new rate (below 1 counts as 1) only when it differs; a running

@@ -10,7 +10,8 @@ Theme currentTheme()
 {
     if (!QCoreApplication::instance())
         return Theme::light;
-    return Appearance::instance()->isPanelDark() ? Theme::dark : Theme::light;
+    const Appearance* appearance = Appearance::instance();
+    return panelTheme(appearance->isPanelDark(), appearance->isPanelShadeKnown());
 }
 
 } // namespace gaugelet

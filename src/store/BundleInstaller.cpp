@@ -7,9 +7,14 @@
 #include "store/ZipReader.h"
 
 #include <QCoreApplication>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QUuid>
+#include <QtConcurrent/QtConcurrentRun>
 #include <cerrno>
 #include <cstring>
+
+#include <QCoro/QCoroFuture>
 
 namespace gaugelet {
 
@@ -74,7 +79,16 @@ BundleInstaller::BundleInstaller(InstalledBundleRegistry* registry, QObject* par
 QCoro::Task<Result<BundleManifest, BundleInstaller::InstallError>> BundleInstaller::install(QByteArray archive)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    co_return installNow(archive);
+    QPointer<BundleInstaller> self(this);
+    const std::optional<QString> root = m_registry ? m_registry->rootDir() : std::nullopt;
+    // The future is named: GCC 12 may destroy a temporary in a co_await
+    // expression twice.
+    QFuture<Result<BundleManifest, InstallError>> installing =
+        QtConcurrent::run(&BundleInstaller::installFiles, std::move(archive), root);
+    auto installed = co_await installing;
+    if (self && installed && m_registry)
+        m_registry->upsert(*installed);
+    co_return installed;
 }
 
 Result<void, BundleVerifier::Error> BundleInstaller::writeFiles(const QString& stagingDir, const QByteArray& archive)
@@ -95,6 +109,15 @@ Result<void, BundleVerifier::Error> BundleInstaller::writeFiles(const QString& s
 Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installNow(const QByteArray& archive)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    auto installed = installFiles(archive, m_registry ? m_registry->rootDir() : std::nullopt);
+    if (installed && m_registry)
+        m_registry->upsert(*installed);
+    return installed;
+}
+
+Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installFiles(const QByteArray& archive,
+                                                                                    const std::optional<QString>& root)
+{
     auto verified = BundleVerifier::verify(archive, StoreSigningKey::key());
     if (!verified)
         return fail(InstallError{InstallError::Kind::verifyFailed, verified.error()});
@@ -102,23 +125,27 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installNo
 
     // The verifier has already refused ids that cannot name a folder of
     // their own, so bundleDir is always a child of the root.
-    const auto bundleDir = m_registry ? m_registry->folderFor(manifest.id) : std::nullopt;
-    if (!bundleDir) {
+    if (!root) {
         qInfo("BundleInstaller: no Application Support folder; not installing %s", qUtf8Printable(manifest.id));
         return fail(writeFailed(BundleVerifier::Error{FileSystem::Error{QStringLiteral("install"), manifest.id, ENOENT}}));
     }
-    const QString root = *m_registry->rootDir();
-    const QString staging = root + QStringLiteral("/.staging-") + manifest.id + QLatin1Char('-')
-        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    const QString bundleDir = *root + QLatin1Char('/') + manifest.id;
+    const QString staging = *root + QStringLiteral("/.staging-") + manifest.id + QLatin1Char('-')
+                            + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
 
     auto abandon = [&](BundleVerifier::Error error) {
         (void)FileSystem::removeTree(staging);
         return fail(writeFailed(std::move(error)));
     };
 
+    // One install's file work at a time: the check of what is under the
+    // bundle's name and the swap belong together.
+    static QMutex fileWork;
+    QMutexLocker lock(&fileWork);
+
     // A root or "Gaugelet" folder that is a symbolic link may lead into the
     // user's own folders: nothing is written through it.
-    if (auto owned = m_registry->prepareRoot(); !owned) {
+    if (auto owned = InstalledBundleRegistry::prepareRoot(*root); !owned) {
         qInfo("BundleInstaller: not installing %s: %s", qUtf8Printable(manifest.id),
               qUtf8Printable(owned.error().describe()));
         return fail(writeFailed(BundleVerifier::Error{owned.error()}));
@@ -135,14 +162,26 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installNo
             return abandon(BundleVerifier::Error{written.error()});
     }
 
-    const auto swapped = FileSystem::entryKind(*bundleDir) != FileSystem::EntryKind::missing
-        ? FileSystem::replaceItem(*bundleDir, staging)
-        : FileSystem::rename(staging, *bundleDir);
+    // Only a bundle of ours is replaced (and so deleted). Anything else under
+    // its name may be the user's: it is moved aside, kept whole.
+    const FileSystem::EntryKind existing = FileSystem::entryKind(bundleDir);
+    if (existing != FileSystem::EntryKind::missing
+        && (existing != FileSystem::EntryKind::directory
+            || !BundleVerifier::verifyInstalled(bundleDir, StoreSigningKey::key()))) {
+        auto aside = InstalledBundleRegistry::setAside(*root, manifest.id);
+        if (!aside) {
+            qInfo("BundleInstaller: not installing %s: cannot set aside what is in its place: %s",
+                  qUtf8Printable(manifest.id), qUtf8Printable(aside.error().describe()));
+            return abandon(BundleVerifier::Error{aside.error()});
+        }
+        qInfo("BundleInstaller: set aside %s as %s: not a bundle of ours", qUtf8Printable(manifest.id),
+              qUtf8Printable(*aside));
+    }
+    const auto swapped = FileSystem::entryKind(bundleDir) != FileSystem::EntryKind::missing
+                             ? FileSystem::replaceItem(bundleDir, staging)
+                             : FileSystem::renameWithoutReplacing(staging, bundleDir);
     if (!swapped)
         return abandon(BundleVerifier::Error{swapped.error()});
-
-    if (m_registry)
-        m_registry->upsert(manifest);
     return manifest;
 }
 

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <optional>
 
 #include <QCoro/QCoroTask>
 
@@ -19,7 +20,11 @@ class InstalledBundleRegistry;
 // the registry. Nothing unverified is installed; the new folder is assembled
 // under a private staging name beside the installed ones and swapped into
 // place in one step, so a failed install never leaves a half-written bundle
-// under the bundle's own name. Main thread only.
+// under the bundle's own name. What was under that name is replaced only
+// when it verifies as a bundle of ours; anything else there (a folder of the
+// user's, a plain file, a link) is set aside under a name of its own and the
+// bundle installed beside it. Called on the main thread; the verifying and
+// writing run on a worker, one install at a time.
 class BundleInstaller : public QObject {
     Q_OBJECT
 
@@ -43,12 +48,17 @@ public:
 
     InstalledBundleRegistry* registry() const { return m_registry; }
 
-    // Verifies with the store key, stages, writes, swaps into place and
-    // records the bundle; returns its manifest. Runs to completion without
-    // suspending, so two installs never interleave.
+    // Verifies with the store key, stages, writes and swaps into place on a
+    // worker thread, then records the bundle; returns its manifest. The file
+    // work of two installs never interleaves.
     QCoro::Task<Result<BundleManifest, InstallError>> install(QByteArray archive);
-    // The same, as one synchronous step.
+    // The same, as one synchronous step on the calling (main) thread.
     Result<BundleManifest, InstallError> installNow(const QByteArray& archive);
+
+    // Everything of an install but the recording, under the given root (none:
+    // no Application Support folder). Any thread.
+    static Result<BundleManifest, InstallError> installFiles(const QByteArray& archive,
+                                                             const std::optional<QString>& root);
 
     // Writes "manifest.json" and "manifest.sig", byte for byte as in the
     // archive, into the staging folder.

@@ -2,6 +2,7 @@
 
 #include "platform/net/Sha256.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <cerrno>
@@ -25,6 +26,14 @@ BundleVerifier::Error verdictWithPath(Kind kind, const QString& path)
     VerifyError e;
     e.kind = kind;
     e.path = path;
+    return BundleVerifier::Error{e};
+}
+
+BundleVerifier::Error sized(Kind kind, qint64 size)
+{
+    VerifyError e;
+    e.kind = kind;
+    e.size = size;
     return BundleVerifier::Error{e};
 }
 
@@ -63,6 +72,8 @@ std::optional<BundleVerifier::Error> checkManifest(const BundleManifest& manifes
     }
     if (!BundleVerifier::isSafeBundleId(manifest.id))
         return verdictWithPath(Kind::unsafeBundleId, manifest.id);
+    if (manifest.assets.size() > BundleVerifier::maxAssetCount)
+        return sized(Kind::tooManyAssets, manifest.assets.size());
     return std::nullopt;
 }
 
@@ -91,6 +102,8 @@ QString BundleVerifier::VerifyError::describe() const
         return QStringLiteral("signatureRejected");
     case Kind::unsafeBundleId:
         return QStringLiteral("unsafeBundleId(%1)").arg(path);
+    case Kind::bundleTooLarge: return QStringLiteral("bundleTooLarge(%1 bytes)").arg(size);
+    case Kind::tooManyAssets: return QStringLiteral("tooManyAssets(%1)").arg(size);
     }
     return {};
 }
@@ -112,7 +125,18 @@ bool BundleVerifier::Error::isRejection() const
 bool BundleVerifier::isSafeBundleId(const QString& id)
 {
     return !id.isEmpty() && !id.startsWith(QLatin1Char('.')) && !id.contains(QLatin1Char('/'))
-        && !id.contains(QChar(u'\0'));
+           && !id.contains(QChar(u'\0')) && !isSetAsideName(id);
+}
+
+QString BundleVerifier::setAsideName(const QString& name, int number)
+{
+    return name + QStringLiteral(".set-aside-") + QString::number(number);
+}
+
+bool BundleVerifier::isSetAsideName(const QString& name)
+{
+    static const QRegularExpression setAside(QStringLiteral("\\.set-aside-[0-9]+$"));
+    return setAside.match(name).hasMatch();
 }
 
 Result<BundleVerifier::Verified, BundleVerifier::Error> BundleVerifier::verify(const QByteArray& archive,
@@ -146,10 +170,14 @@ Result<BundleVerifier::Verified, BundleVerifier::Error> BundleVerifier::verify(c
     if (auto bad = checkManifest(*manifest))
         return fail(*bad);
 
-    Verified result;
-    result.files.reserve(manifest->assets.size());
+    // Every listed member is found and its declared size counted before any
+    // is extracted: one large member listed under many names counts as many
+    // times as it would be written.
+    QList<const ZipReader::Entry*> entries;
+    entries.reserve(manifest->assets.size());
     QSet<QString> seen;
     seen.reserve(manifest->assets.size());
+    quint64 unpacked = manifestEntry->uncompressedSize + signatureEntry->uncompressedSize;
     for (const auto& asset : manifest->assets) {
         if (seen.contains(asset.path))
             return fail(verdictWithPath(Kind::duplicateAssetPath, asset.path));
@@ -157,7 +185,17 @@ Result<BundleVerifier::Verified, BundleVerifier::Error> BundleVerifier::verify(c
         const ZipReader::Entry* entry = reader->find(asset.path);
         if (entry == nullptr)
             return fail(verdictWithPath(Kind::assetMissing, asset.path));
-        auto bytes = reader->extract(*entry);
+        unpacked += entry->uncompressedSize; // at most 512 + 2 sizes of 32 bits
+        entries.append(entry);
+    }
+    if (unpacked > quint64(maxBundleBytes))
+        return fail(sized(Kind::bundleTooLarge, qint64(unpacked)));
+
+    Verified result;
+    result.files.reserve(manifest->assets.size());
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const auto& asset = manifest->assets.at(i);
+        auto bytes = reader->extract(*entries.at(i));
         if (!bytes)
             return fail(Error{bytes.error()});
         if (auto bad = checkDigest(asset, *bytes))

@@ -33,7 +33,12 @@ public:
             signatureRejected,
             // The manifest's id cannot name a folder of its own under the
             // bundle root (empty, ".", "..", a "/" or NUL, or a leading ".").
-            unsafeBundleId,     // path: the id
+            unsafeBundleId, // path: the id
+            // What the bundle would unpack to is larger than any bundle: the
+            // manifest pair and every listed file, a member counted each time
+            // a listed path names it.
+            bundleTooLarge, // size: the bytes it would unpack to
+            tooManyAssets,  // size: the number of listed files
         };
         Kind kind = Kind::signatureRejected;
         QString text;
@@ -41,6 +46,7 @@ public:
         QString path;
         QString expected;
         QString got;
+        qint64 size = 0;
 
         QString describe() const;
         bool operator==(const VerifyError&) const = default;
@@ -74,6 +80,9 @@ public:
     // files uncompressed, so no installed file (nor all of them together) is
     // larger either: a larger one is refused before it is read.
     static constexpr qint64 maxBundleBytes = 5'242'880; // 5 MiB
+    // No bundle lists more files than this; a manifest listing more is
+    // refused before any of them is read.
+    static constexpr qsizetype maxAssetCount = 512;
 
     struct Verified {
         BundleManifest manifest;
@@ -81,12 +90,19 @@ public:
     };
 
     // The archive form. An absent key (a defective build) verifies nothing.
+    // Nothing listed is extracted before the sizes the archive declares for
+    // it are known to fit within maxBundleBytes.
     static Result<Verified, Error> verify(const QByteArray& archive, const std::optional<Ed25519PublicKey>& key);
     // The installed form, reading the folder's files.
     static Result<BundleManifest, Error> verifyInstalled(const QString& folder, const std::optional<Ed25519PublicKey>& key);
 
-    // Whether an id may name a bundle's folder.
+    // Whether an id may name a bundle's folder: not one of the names under
+    // which the registry sets aside folders that are not ours either.
     static bool isSafeBundleId(const QString& id);
+    // The name a folder that is not a bundle of ours is set aside under:
+    // its own name + ".set-aside-" + a number from 1.
+    static QString setAsideName(const QString& name, int number);
+    static bool isSetAsideName(const QString& name);
 };
 
 } // namespace gaugelet

@@ -8,9 +8,13 @@
 #include "store/SigningKeys.h"
 
 #include <QDebug>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cerrno>
+
+#include <QCoro/QCoroFuture>
 
 namespace gaugelet {
 
@@ -61,18 +65,38 @@ Result<void, FileSystem::Error> InstalledBundleRegistry::prepareRoot() const
 {
     if (!m_rootDir)
         return fail(FileSystem::Error{QStringLiteral("mkdir"), QString(), ENOENT});
-    const QString parent = parentOf(*m_rootDir);
+    return prepareRoot(*m_rootDir);
+}
+
+Result<void, FileSystem::Error> InstalledBundleRegistry::prepareRoot(const QString& root)
+{
+    const QString parent = parentOf(root);
     // Above our own folder everything is the user's: links there are followed.
     (void)FileSystem::makePath(parentOf(parent));
     if (auto made = FileSystem::makeFolder(parent); !made)
         return made;
-    return FileSystem::makeFolder(*m_rootDir);
+    return FileSystem::makeFolder(root);
 }
 
-bool InstalledBundleRegistry::rootIsOurs() const
+bool InstalledBundleRegistry::rootIsOurs(const QString& root)
 {
-    return m_rootDir && FileSystem::entryKind(parentOf(*m_rootDir)) == FileSystem::EntryKind::directory
-        && FileSystem::entryKind(*m_rootDir) == FileSystem::EntryKind::directory;
+    return FileSystem::entryKind(parentOf(root)) == FileSystem::EntryKind::directory
+           && FileSystem::entryKind(root) == FileSystem::EntryKind::directory;
+}
+
+Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QString& root, const QString& name)
+{
+    // The first free number; an earlier set-aside copy is never replaced.
+    constexpr int maxNumber = 10'000;
+    for (int number = 1;; ++number) {
+        const QString aside = BundleVerifier::setAsideName(name, number);
+        auto moved =
+            FileSystem::renameWithoutReplacing(root + QLatin1Char('/') + name, root + QLatin1Char('/') + aside);
+        if (moved)
+            return aside;
+        if ((moved.error().code != EEXIST && moved.error().code != ENOTEMPTY) || number == maxNumber)
+            return fail(moved.error());
+    }
 }
 
 bool InstalledBundleRegistry::isInstallerFolder(const QString& folder, const QString& name)
@@ -110,8 +134,51 @@ void InstalledBundleRegistry::scan()
         qInfo("InstalledBundles: no Application Support folder; installed bundles are disabled");
         return;
     }
-    const QString root = *m_rootDir;
-    const auto owned = prepareRoot();
+    ScanResult result = scanFolder(*m_rootDir, m_verify);
+    if (result.listed)
+        setInstalled(listingOrder(std::move(result.kept)));
+}
+
+QCoro::Task<void> InstalledBundleRegistry::scanInBackground()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_rootDir) {
+        qInfo("InstalledBundles: no Application Support folder; installed bundles are disabled");
+        co_return;
+    }
+    QPointer<InstalledBundleRegistry> self(this);
+    m_scanning = true;
+    // The future is named: GCC 12 may destroy a temporary in a co_await
+    // expression twice.
+    QFuture<ScanResult> scanning = QtConcurrent::run(&InstalledBundleRegistry::scanFolder, *m_rootDir, m_verify);
+    ScanResult result = co_await scanning;
+    if (!self)
+        co_return;
+    m_scanning = false;
+    if (result.listed)
+        setInstalled(listingOrder(std::move(result.kept)));
+    Q_EMIT scanFinished();
+}
+
+void InstalledBundleRegistry::dropRejected(const QString& root, const QString& name)
+{
+    // A staging folder is the installer's own by its name; a bundle folder
+    // that does not verify may be the user's and is only moved.
+    if (!BundleVerifier::isSafeBundleId(name)) {
+        (void)FileSystem::removeTree(root + QLatin1Char('/') + name);
+        return;
+    }
+    if (auto aside = setAside(root, name))
+        qInfo("InstalledBundles: set aside %s as %s", qUtf8Printable(name), qUtf8Printable(*aside));
+    else
+        qInfo("InstalledBundles: leaving %s: cannot set it aside: %s", qUtf8Printable(name),
+              qUtf8Printable(aside.error().describe()));
+}
+
+InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QString& root, const Verify& verifier)
+{
+    ScanResult result;
+    const auto owned = prepareRoot(root);
     if (!owned) {
         qInfo("InstalledBundles: %s is not a folder of ours (%s); nothing in it is deleted", qUtf8Printable(root),
               qUtf8Printable(owned.error().describe()));
@@ -119,12 +186,12 @@ void InstalledBundleRegistry::scan()
     const auto names = FileSystem::listDirectory(root);
     if (!names) {
         qInfo("InstalledBundles: cannot list %s: %s", qUtf8Printable(root), qUtf8Printable(names.error().describe()));
-        return;
+        return result;
     }
+    result.listed = true;
 
     const auto key = StoreSigningKey::key();
-    const Verify verify = m_verify ? m_verify : Verify(&BundleVerifier::verifyInstalled);
-    QList<BundleManifest> kept;
+    const Verify verify = verifier ? verifier : Verify(&BundleVerifier::verifyInstalled);
     for (const QString& name : *names) {
         const QString folder = root + QLatin1Char('/') + name;
         // Only real folders: a symbolic link is never followed or deleted
@@ -135,20 +202,19 @@ void InstalledBundleRegistry::scan()
             qInfo("InstalledBundles: leaving %s: not a bundle folder", qUtf8Printable(name));
             continue;
         }
-        // Checked again right before each deletion: only what the installer
-        // made, inside real folders of ours, is ever deleted.
-        auto deleteRejected = [&](const char* why) {
-            if (!owned || !rootIsOurs() || FileSystem::entryKind(folder) != FileSystem::EntryKind::directory) {
-                qInfo("InstalledBundles: leaving %s (%s): the bundle root is not a folder of ours",
-                      qUtf8Printable(name), why);
-                return;
-            }
-            (void)FileSystem::removeTree(folder);
+        // Checked again right before each change: nothing is moved or
+        // deleted through a link, nor outside real folders of ours.
+        auto stillOurs = [&](const char* why) {
+            if (owned && rootIsOurs(root) && FileSystem::entryKind(folder) == FileSystem::EntryKind::directory)
+                return true;
+            qInfo("InstalledBundles: leaving %s (%s): the bundle root is not a folder of ours", qUtf8Printable(name),
+                  why);
+            return false;
         };
         auto verified = verify(folder, key);
         if (!verified) {
             // Another instance may have been swapping this folder while it
-            // was read; delete only what fails a second time. What cannot be
+            // was read; act only on what fails a second time. What cannot be
             // read at all is kept, to be listed when it can.
             auto again = verified.error().isRejection() ? verify(folder, key) : std::move(verified);
             if (again) {
@@ -156,7 +222,8 @@ void InstalledBundleRegistry::scan()
             } else if (again.error().isRejection()) {
                 qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name),
                       qUtf8Printable(again.error().describe()));
-                deleteRejected("rejected");
+                if (stillOurs("rejected"))
+                    dropRejected(root, name);
                 continue;
             } else {
                 qInfo("InstalledBundles: keeping unreadable %s: %s", qUtf8Printable(name),
@@ -165,13 +232,16 @@ void InstalledBundleRegistry::scan()
             }
         }
         if (name != verified->id) {
+            // Signed content of ours, in every listed file, under another
+            // name: a copy, deleted.
             qInfo("InstalledBundles: dir name mismatch %s vs %s", qUtf8Printable(name), qUtf8Printable(verified->id));
-            deleteRejected("name mismatch");
+            if (stillOurs("name mismatch"))
+                (void)FileSystem::removeTree(folder);
             continue;
         }
-        kept.append(std::move(verified).value());
+        result.kept.append(std::move(verified).value());
     }
-    setInstalled(listingOrder(std::move(kept)));
+    return result;
 }
 
 void InstalledBundleRegistry::upsert(const BundleManifest& manifest)
@@ -189,11 +259,15 @@ void InstalledBundleRegistry::upsert(const BundleManifest& manifest)
 void InstalledBundleRegistry::remove(const QString& bundleId)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    // An id that cannot name a folder of its own never reaches the disk: an
-    // empty id would otherwise be the root itself.
-    if (const auto folder = folderFor(bundleId)) {
+    // Only the folder of a listed bundle, verified at the scan or written by
+    // the installer, is deleted: a folder of that name is otherwise the
+    // user's. An id that cannot name a folder of its own never reaches the
+    // disk: an empty id would otherwise be the root itself.
+    const bool listed = std::any_of(m_installed.cbegin(), m_installed.cend(),
+                                    [&](const BundleManifest& m) { return m.id == bundleId; });
+    if (const auto folder = listed ? folderFor(bundleId) : std::nullopt) {
         if (FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory) {
-            if (rootIsOurs())
+            if (rootIsOurs(*m_rootDir))
                 (void)FileSystem::removeTree(*folder);
             else
                 qInfo("InstalledBundles: leaving %s: the bundle root is not a folder of ours", qUtf8Printable(bundleId));

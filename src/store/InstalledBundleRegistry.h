@@ -9,16 +9,20 @@
 #include <functional>
 #include <optional>
 
+#include <QCoro/QCoroTask>
+
 namespace gaugelet {
 
 // The folder of installed content bundles and the published list of their
 // manifests. Every start verifies each installed folder again from disk with
-// the store key and deletes what no longer proves authentic and intact, so
-// only verified content reaches the adapters. It deletes only folders the
-// installer lays out (a bundle folder holding its manifest pair, or a staging
-// folder), and nothing at all when the root or the "Gaugelet" folder holding
-// it is a symbolic link: a folder it cannot recognise is the user's and is
-// left where it is. Main thread only.
+// the store key, so only verified content reaches the adapters. A folder
+// laid out as a bundle that no longer proves authentic and intact may hold
+// the user's own files, so it is set aside under a name of its own
+// ("fox.set-aside-1"), never deleted; only staging folders and signed bundles
+// copied under another name are deleted, and nothing at all when the root or
+// the "Gaugelet" folder holding it is a symbolic link. A folder it cannot
+// recognise is the user's and is left where it is. The list lives on the main
+// thread; the reading and verifying of a scan may run on a worker.
 class InstalledBundleRegistry : public QObject {
     Q_OBJECT
 
@@ -45,6 +49,12 @@ public:
     // other kind of file) is refused, so nothing is written or deleted through
     // it: ELOOP for a link, ENOTDIR for anything else.
     Result<void, FileSystem::Error> prepareRoot() const;
+    static Result<void, FileSystem::Error> prepareRoot(const QString& root);
+
+    // Moves the entry `name` of the root out of the way, to the first free
+    // BundleVerifier::setAsideName, without replacing anything; returns the
+    // new name. Any thread.
+    static Result<QString, FileSystem::Error> setAside(const QString& root, const QString& name);
 
     // Whether a folder directly under the root is laid out as the installer
     // lays one out: named as a bundle id and holding "manifest.json" and
@@ -53,6 +63,11 @@ public:
 
     // Rebuilds the list from disk, in listing order.
     void scan();
+    // The same, with the reading and verifying on a worker thread; the list
+    // is published on the main thread when it is done, then scanFinished().
+    QCoro::Task<void> scanInBackground();
+    // A background scan has started and not yet published its list.
+    bool isScanning() const { return m_scanning; }
     // The order of the installed list: newest release first, then by name, then id.
     static QList<BundleManifest> listingOrder(QList<BundleManifest> list);
     // Records an installed bundle: replaces the entry with the same id in
@@ -72,16 +87,29 @@ Q_SIGNALS:
     void installedWillChange(const QList<BundleManifest>& newValue);
     // After it is stored.
     void installedChanged();
+    // A background scan has published its list.
+    void scanFinished();
 
 private:
+    // What a scan found; listed is false when the root could not be listed.
+    struct ScanResult {
+        bool listed = false;
+        QList<BundleManifest> kept;
+    };
+    // The work of a scan: verifies every folder and sets aside or deletes
+    // what fails. Touches no member; any thread.
+    static ScanResult scanFolder(const QString& root, const Verify& verify);
+    // Deletes a rejected staging folder, sets aside a rejected bundle folder.
+    static void dropRejected(const QString& root, const QString& name);
     void setInstalled(QList<BundleManifest> list);
     // Both folders of prepareRoot() are there and are real folders.
-    bool rootIsOurs() const;
+    static bool rootIsOurs(const QString& root);
 
     QList<BundleManifest> m_installed;
     std::optional<QString> m_rootDir;
     double m_newWindow;
     Verify m_verify;
+    bool m_scanning = false;
 };
 
 } // namespace gaugelet

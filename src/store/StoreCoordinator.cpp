@@ -15,6 +15,9 @@
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <QCoro/QCoroFuture>
+#include <QCoro/QCoroSignal>
+
 namespace gaugelet {
 
 namespace {
@@ -76,10 +79,19 @@ StoreCoordinator::StoreCoordinator(InstalledBundleRegistry* bundles, BundleInsta
             GAUGELET_ASSERT_MAIN_THREAD();
             Q_EMIT objectWillChange();
         });
-        // Every installed runner kind and sound pack is live before any view opens.
+        // Every installed runner kind and sound pack is live before any view
+        // opens, or as soon as a background scan has listed them.
         const QList<BundleManifest> installed = m_bundles->installed();
         for (const BundleManifest& manifest : installed)
             activate(manifest);
+        connect(m_bundles, &InstalledBundleRegistry::scanFinished, this, [this] {
+            GAUGELET_ASSERT_MAIN_THREAD();
+            if (!m_bundles)
+                return;
+            const QList<BundleManifest> scanned = m_bundles->installed();
+            for (const BundleManifest& manifest : scanned)
+                activate(manifest);
+        });
     }
 }
 
@@ -219,8 +231,13 @@ QCoro::Task<std::optional<StorePreview>> StoreCoordinator::buildPreview(StoreIte
     auto bytes = co_await m_client->fetchBundle(item);
     if (!self || !bytes)
         co_return std::nullopt;
-    auto verified = BundleVerifier::verify(bytes.value(), StoreSigningKey::key());
-    if (!verified)
+    // Verified off the main thread (the future named: GCC 12 may destroy a
+    // temporary in a co_await twice).
+    QFuture<Result<BundleVerifier::Verified, BundleVerifier::Error>> verifying = QtConcurrent::run(
+        [](const QByteArray& archive) { return BundleVerifier::verify(archive, StoreSigningKey::key()); },
+        bytes.value());
+    auto verified = co_await verifying;
+    if (!self || !verified)
         co_return std::nullopt;
     for (const auto& adapter : std::as_const(m_adapters)) {
         if (!adapter || !adapter->supportedTypes().contains(verified->manifest.type))
@@ -291,6 +308,30 @@ void StoreCoordinator::remove(const QString& bundleId)
     m_bundles->remove(bundleId);
 }
 
+QList<StoreCoordinator::ShippedBundle> StoreCoordinator::readShippedBundles(const QString& dir,
+                                                                            const QStringList& names)
+{
+    QList<ShippedBundle> shipped;
+    for (const QString& name : names) {
+        if (QFileInfo(name).suffix() != QLatin1String("gaugebundle"))
+            continue;
+        auto bytes = FileSystem::readFile(dir + QLatin1Char('/') + name, BundleVerifier::maxBundleBytes);
+        if (!bytes) {
+            qInfo("StoreCoordinator: skipping shipped %s: %s", qUtf8Printable(name),
+                  qUtf8Printable(bytes.error().describe()));
+            continue;
+        }
+        auto verified = BundleVerifier::verify(*bytes, StoreSigningKey::key());
+        if (!verified) {
+            qInfo("StoreCoordinator: skipping shipped %s: %s", qUtf8Printable(name),
+                  qUtf8Printable(verified.error().describe()));
+            continue;
+        }
+        shipped.append(ShippedBundle{verified->manifest, std::move(bytes).value()});
+    }
+    return shipped;
+}
+
 QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -302,24 +343,24 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     if (!names)
         co_return;
 
-    struct Shipped {
-        BundleManifest manifest;
-        QByteArray bytes;
-    };
-    QList<Shipped> shipped;
-    QSet<QString> shippedIds;
-    for (const QString& name : names.value()) {
-        if (QFileInfo(name).suffix() != QLatin1String("gaugebundle"))
-            continue;
-        auto bytes = FileSystem::readFile(*dir + QLatin1Char('/') + name, BundleVerifier::maxBundleBytes);
-        if (!bytes)
-            continue;
-        auto verified = BundleVerifier::verify(*bytes, StoreSigningKey::key());
-        if (!verified)
-            continue;
-        shippedIds.insert(verified->manifest.id);
-        shipped.append(Shipped{verified->manifest, std::move(bytes).value()});
+    // The shipped archives are read and verified on a worker thread (the
+    // future named: GCC 12 may destroy a temporary in a co_await twice).
+    QFuture<QList<ShippedBundle>> reading =
+        QtConcurrent::run(&StoreCoordinator::readShippedBundles, *dir, names.value());
+    const QList<ShippedBundle> shipped = co_await reading;
+    if (!self || !m_bundles)
+        co_return;
+    // A background scan of the installed bundles finishes first: what it
+    // lists is what seeding compares with.
+    if (m_bundles->isScanning()) {
+        auto scanned = qCoro(m_bundles.data(), &InstalledBundleRegistry::scanFinished);
+        co_await scanned;
+        if (!self || !m_bundles)
+            co_return;
     }
+    QSet<QString> shippedIds;
+    for (const ShippedBundle& entry : shipped)
+        shippedIds.insert(entry.manifest.id);
 
     // Built-in bundles that no longer ship are withdrawn. Only the bundles
     // seeding installed count: a free bundle installed from the store stays.
@@ -341,7 +382,7 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     });
     recordBuiltIns(builtIns);
 
-    for (const Shipped& entry : std::as_const(shipped)) {
+    for (const ShippedBundle& entry : shipped) {
         // Read afresh for each bundle: other work may have installed it
         // while an earlier install was running.
         if (!m_bundles)

@@ -82,6 +82,12 @@ Q_SIGNALS:
     void assetCacheCollected();
 
 private:
+    struct ShippedBundle {
+        BundleManifest manifest;
+        QByteArray bytes;
+    };
+    // The shipped archives among names that verify, each failure logged. Any thread.
+    static QList<ShippedBundle> readShippedBundles(const QString& dir, const QStringList& names);
     QCoro::Task<std::optional<StorePreview>> buildPreview(StoreItem item);
     void setAvailable(QList<StoreItem> items);
     void setInstalling(const QString& itemId, bool running);

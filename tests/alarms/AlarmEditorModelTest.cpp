@@ -172,6 +172,17 @@ TEST_F(AlarmEditorModelTest, TwentySecondSourceOffersOnlyPresetsAtItsFloor)
     settle(*manager);
 }
 
+TEST_F(AlarmEditorModelTest, APresetAtTheFloorIsOffered)
+{
+    // A source refreshing every 30 s: "30 seconds" is the shortest repeat left.
+    auto halfMinute = std::make_shared<IntervalProvider>("half.total", "Half", 30.0);
+    StatRegistry halfRegistry(StatRegistry::Providers{halfMinute});
+    start({makeAlarm("half.total", 0.8, Alarm::Direction::above, 30)});
+    AlarmEditorModel m(manager.get(), &halfRegistry, stored(0).id, SoundRegistry::allSounds());
+    EXPECT_EQ(texts(m.repeatEntries()), (QStringList{"30 seconds", "1 minute", "5 minutes", "15 minutes", "1 hour"}));
+    settle(*manager);
+}
+
 TEST_F(AlarmEditorModelTest, SnoozeIsAtLeastOneMinuteAndBannerDirectionAndThresholdWriteThrough)
 {
     start({makeAlarm("cpu.total", 0.8, Alarm::Direction::above, 30, false, 0)});

@@ -112,6 +112,33 @@ TEST_F(AlarmManagerPersistence, OlderInstallWithAlarmsKeepsThemAndSkipsTheSample
     settle(manager);
 }
 
+TEST_F(AlarmManagerPersistence, RepeatsReadFromTheFileAreRaisedToTheEditorsFloor)
+{
+    // As a hand-edited file or a backup may hold them.
+    QList<Alarm> stored;
+    for (double repeat : {0.0, -5.0, 0.25, 1.0, 30.0})
+        stored << makeAlarm("cpu.total", 0.8, Alarm::Direction::above, repeat);
+    defaults->set(SettingsSchema::alarms, *Alarm::encodeList(stored));
+    defaults->set(SettingsSchema::sampleAlarmSeeded, true);
+    AlarmManager manager;
+    QList<double> repeats;
+    for (const Alarm& a : manager.alarms())
+        repeats << a.repeatInterval;
+    EXPECT_EQ(repeats, (QList<double>{1, 1, 1, 1, 30}));
+
+    // Past the threshold for two seconds of readings every quarter second:
+    // an alarm read with no repeat fires once a second, not at every reading.
+    QSignalSpy spy(&manager, &AlarmManager::alarmFired);
+    for (int i = 0; i < 8; ++i) {
+        manager.evaluate(snapshotsOf("cpu.total", 0.9));
+        clock.advance(0.25);
+    }
+    const auto firstAlarm = std::count_if(
+        spy.cbegin(), spy.cend(), [&](const QList<QVariant>& args) { return args.at(0).toUuid() == stored[0].id; });
+    EXPECT_EQ(firstAlarm, 2);
+    settle(manager);
+}
+
 TEST_F(AlarmManagerPersistence, UnreadableAlarmsAreKeptAsideBeforeTheFirstWriteReplacesThem)
 {
     QJsonObject broken = QJsonDocument::fromJson(*Alarm::encodeList({makeAlarm()})).array().at(0).toObject();

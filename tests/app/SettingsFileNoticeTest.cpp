@@ -60,6 +60,34 @@ TEST(SettingsFileNotice, AProblemFoundLaterIsToldWhenItIsFound)
     EXPECT_FALSE(waitUntil([&] { return f.server.notifications().size() > 1; }, 300));
 }
 
+TEST(SettingsFileNotice, EachDistinctProblemIsToldOnceInItsOwnNotification)
+{
+    NoticeFixture f;
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("config");
+    const QString path = folder + "/defaults.plist";
+    writeFile(path, "not a property list");
+    Defaults store(path);
+    SettingsFileNotice notice(&store);
+    notice.start();
+    ASSERT_TRUE(waitUntil([&] { return f.server.notifications().size() == 1; }));
+    EXPECT_EQ(f.server.notifications()[0].summary, QStringLiteral("Gaugelet could not read its settings"));
+
+    // Later the folder's place is taken by a file: every save fails alike.
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    writeFile(folder, "in the way");
+    store.set("k", 1);
+    EXPECT_FALSE(store.flush());
+    store.set("k", 2);
+    EXPECT_FALSE(store.flush());
+    ASSERT_TRUE(waitUntil([&] { return f.server.notifications().size() == 2; }));
+    EXPECT_EQ(f.server.notifications()[1].summary, QStringLiteral("Gaugelet cannot save its settings"));
+    EXPECT_TRUE(f.server.notifications()[1].body.startsWith(path + ": it cannot be saved (Not a directory)"));
+    // It does not replace the first: both stay on screen.
+    EXPECT_NE(f.server.notifications()[1].returnedId, f.server.notifications()[0].returnedId);
+    EXPECT_FALSE(waitUntil([&] { return f.server.notifications().size() > 2; }, 300));
+}
+
 TEST(SettingsFileNotice, AFileKeptAsideNamesTheCopy)
 {
     const Defaults::FileProblem problem{Defaults::FileProblem::Kind::keptAside, "/c/defaults.plist",

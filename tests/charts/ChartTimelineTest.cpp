@@ -67,6 +67,25 @@ TEST(ChartTimeline, RepaintsOnlyOnceThePictureMovedADevicePixel)
     EXPECT_FALSE(ChartFrameClock::instance()->isActive());
 }
 
+TEST(ChartTimeline, RepaintsEveryFrameWhenAPixelTakesWholeMilliseconds)
+{
+    // 600 points over 60 s: 10 pixels a second, a pixel every 100 ms exactly.
+    // Each frame of the 100 ms clock finds the picture moved by one pixel.
+    const qint64 start = 1'800'000'000'000LL;
+    test::ManualWallClock clock(QDateTime::fromMSecsSinceEpoch(start, Qt::UTC));
+    auto bars = flowingChart(clock.now());
+    bars->resize(600, 60);
+    bars->show();
+    ChartTimeline* timeline = bars->timeline();
+    ASSERT_EQ(ChartFrameClock::instance()->frameIntervalMs(), 100);
+    (void)timeline->frameDate(); // painted now
+    for (int frame = 1; frame <= 10; ++frame) {
+        clock.advanceSecs(0.1);
+        ChartFrameClock::instance()->tick();
+        EXPECT_EQ(timeline->frameCount(), frame);
+    }
+}
+
 TEST(ChartTimeline, ChartsThatDoNotMoveScheduleNoTimer)
 {
     test::ManualWallClock clock;
@@ -150,22 +169,31 @@ TEST(ChartStrip, FramesBetweenInputsAreTheDrawnPictureSlidLeft)
             for (int x = 0; x + step.shift < 340; ++x)
                 ASSERT_EQ(slid.pixel(x, y), first.pixel(x + step.shift, y)) << x << "," << y;
         }
+        // The columns slid in at the right edge carry the newest value on.
+        for (int x = 340 - step.shift; x < 340; ++x)
+            EXPECT_NEAR(top(slid, x), top(first, 339), 1) << x;
         // Away from the newest sample (whose run to the edge is drawn once
         // for the strip), the area's top is within a pixel of the exact one.
         const QImage drawn = test::render(PopupBars::shapes(bars->input(), QSizeF(340, 60), clock.now()), {340, 60});
         for (int x = 0; x < 300; ++x)
             EXPECT_NEAR(top(slid, x), top(drawn, x), 1) << x;
     }
+    // A resized chart draws again, at its new size.
+    bars->resize(300, 60);
+    const QImage narrow = frame();
+    EXPECT_EQ(bars->strip().renderCount(), 2);
+    EXPECT_NEAR(top(narrow, 299), top(first, 339), 1);
+    EXPECT_EQ(narrow.pixelColor(300, top(first, 339)).alpha(), 0);
     // New input draws again; so does running past the strip's lead.
     bars->setInput(bars->input());
     (void)frame();
-    EXPECT_EQ(bars->strip().renderCount(), 2);
+    EXPECT_EQ(bars->strip().renderCount(), 3);
     clock.advanceSecs(ChartStrip::leadSeconds + 0.5);
     (void)frame();
-    EXPECT_EQ(bars->strip().renderCount(), 3);
+    EXPECT_EQ(bars->strip().renderCount(), 4);
     // A hidden chart keeps no picture.
     bars->show();
     bars->hide();
     (void)frame();
-    EXPECT_EQ(bars->strip().renderCount(), 4);
+    EXPECT_EQ(bars->strip().renderCount(), 5);
 }

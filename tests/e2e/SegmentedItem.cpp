@@ -51,7 +51,7 @@ int main(int argc, char** argv)
             tile->setFrame(QRectF(double(i) * (side + gap), 0, side, side));
             item.button()->layer()->addSublayer(tile);
             tiles.append(tile);
-            segments.append({keys[i], tile->frame()});
+            segments.append({keys[i], tile->frame(), QStringLiteral("Tile %1").arg(keys[i]), QString()});
         }
         item.setLength(keys.isEmpty() ? StatusItem::variableLength : double(keys.size()) * (side + gap) - gap);
         item.setSegments(segments);

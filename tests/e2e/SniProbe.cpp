@@ -10,6 +10,7 @@
 //   sniprobe context SERVICE X Y         ContextMenu(x, y)
 //   sniprobe grab FILE.png [X Y W H [ZOOM]]  the screen (or a part of it, enlarged ZOOM times
 //                                        without smoothing)
+//   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
@@ -263,6 +264,14 @@ int main(int argc, char** argv)
         if (zoom > 1)
             shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
+    }
+    if (command == QLatin1String("zoom") && argc >= 5) {
+        const QImage in(QString::fromLocal8Bit(argv[2]));
+        const int zoom = std::max(1, atoi(argv[4]));
+        if (in.isNull())
+            return fail(QStringLiteral("cannot read %1").arg(QString::fromLocal8Bit(argv[2])));
+        const QImage out = in.scaled(in.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        return out.save(QString::fromLocal8Bit(argv[3])) ? 0 : fail(QStringLiteral("cannot save"));
     }
     QCoreApplication app(argc, argv);
     qDBusRegisterMetaType<Pixmap>();

@@ -67,3 +67,26 @@ gaugelet_windows() {
     echo "$id $x $y $w $h"
   done
 }
+
+# Writes to $1 the configuration of a private session bus that activates
+# nothing (e2e_rerun's), for scripts that start their own display.
+e2e_bus_config() {
+  cat >"$1" <<'CONF'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+}
+
+# The unprivileged user hosts that refuse root (sway) run as when the tests
+# run as root: made once, with no home and no login shell. Prints its name.
+e2e_test_user() {
+  local user=gaugelet-e2e
+  if ! id "$user" >/dev/null 2>&1; then
+    useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user" \
+      >/dev/null 2>&1 || id "$user" >/dev/null 2>&1 || return 1
+  fi
+  echo "$user"
+}

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QSlider>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -252,4 +253,18 @@ TEST(NumberLabelConfigView, ReadsClampedSizeAndWritesAndPostsOnChange)
     EXPECT_EQ(defaults->real(sizeKey), 18.0);
     EXPECT_EQ(view.valueLabel()->text(), "18pt");
     EXPECT_EQ(viz.cachedSize(), 18); // the notice reached the visualizer
+}
+
+TEST(NumberLabelConfigView, EachKnobPositionShowsItsOwnSize)
+{
+    // A stored size between whole points (a restored backup) reads as the
+    // knob's position, not one point below it.
+    test::ScopedDefaults defaults;
+    NumberLabelVisualizer viz;
+    for (const double stored : {22.4, 22.5, 22.6, 12.2, 29.7}) {
+        defaults->set(sizeKey, stored);
+        NumberLabelConfigView view("viz.numberLabel");
+        EXPECT_EQ(view.slider()->value(), std::lround(stored)) << stored;
+        EXPECT_EQ(view.valueLabel()->text(), QString::number(view.slider()->value()) + "pt") << stored;
+    }
 }

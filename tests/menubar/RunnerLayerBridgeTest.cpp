@@ -100,8 +100,10 @@ TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
     EXPECT_DOUBLE_EQ(f.item.length(), 28 + chip.width());
     // Each slot, then the chip, is a segment of the status item of its own.
     using Segment = StatusItem::Segment;
-    EXPECT_EQ(f.item.segments(), (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22)},
-                                                 {RunnerLayerBridge::overflowSegmentKey, QRectF(28, 0, chip.width(), 22)}}));
+    EXPECT_EQ(f.item.segments(),
+              (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22), QString(), QString()},
+                              {RunnerLayerBridge::overflowSegmentKey, QRectF(28, 0, chip.width(), 22),
+                               RunnerLayerBridge::overflowName(2), QString()}}));
 
     // Room for all: the chip hides and the length is the tiles' width.
     ScopedScreen wide(1000);
@@ -110,9 +112,19 @@ TEST(RunnerLayerBridge, OverflowHidesTheRestBehindAPlusChip)
     EXPECT_FALSE(f.bridge.staticLayers.value(QStringLiteral("c"))->isHidden());
     EXPECT_DOUBLE_EQ(f.item.length(), 78);
     EXPECT_EQ(f.bridge.staticLayers.value(QStringLiteral("c"))->frame(), QRectF(56, 0, 22, 22));
-    EXPECT_EQ(f.item.segments(), (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22)},
-                                                 {QStringLiteral("b"), QRectF(28, 0, 22, 22)},
-                                                 {QStringLiteral("c"), QRectF(56, 0, 22, 22)}}));
+    EXPECT_EQ(f.item.segments(), (QList<Segment>{{QStringLiteral("a"), QRectF(0, 0, 22, 22), QString(), QString()},
+                                                 {QStringLiteral("b"), QRectF(28, 0, 22, 22), QString(), QString()},
+                                                 {QStringLiteral("c"), QRectF(56, 0, 22, 22), QString(), QString()}}));
+
+    // A tile's name and figure reach its segment without a new layout, and
+    // stay with it through the next.
+    const int layouts = f.bridge.layoutCount();
+    f.bridge.describe(QStringLiteral("b"), QStringLiteral("B — Pie"), QStringLiteral("7%"));
+    EXPECT_EQ(f.item.segments()[1],
+              (Segment{QStringLiteral("b"), QRectF(28, 0, 22, 22), QStringLiteral("B — Pie"), QStringLiteral("7%")}));
+    EXPECT_EQ(f.bridge.layoutCount(), layouts);
+    f.bridge.layout();
+    EXPECT_EQ(f.item.segments()[1].figure, QStringLiteral("7%"));
 }
 
 TEST(RunnerLayerBridge, ASinglePinWiderThanTheBudgetShowsWithoutAChip)

@@ -207,7 +207,7 @@ TEST(RunnerVisualizerConfig, TheConfigViewWritesTheSizeAndTellsTheVisualizer)
     EXPECT_EQ(view->slider()->maximum(), 40);
     EXPECT_EQ(view->valueLabel()->text(), QStringLiteral("22pt"));
     EXPECT_EQ(view->toolTip(), QStringLiteral("Sprite display size in points. Range 20-40pt (= 40-80px on HiDPI). "
-                                              "Beyond ~22pt the sprite clips vertically against the menubar."));
+                                              "Beyond ~22pt the sprite clips vertically against the panel."));
     view->slider()->setValue(31);
     EXPECT_EQ(rig.defaults->real(SettingsSchema::visualizerSize.key(u"viz.runner.r")), 31.0);
     EXPECT_EQ(rig.visualizer->cachedSize(), 31);

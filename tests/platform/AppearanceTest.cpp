@@ -48,9 +48,14 @@ struct FakePortal {
     void change(uint newScheme)
     {
         scheme = newScheme;
+        announce(QStringLiteral("color-scheme"), QVariant::fromValue(QDBusVariant(scheme)));
+    }
+
+    // A change of any key of the appearance group, as the portal announces it.
+    void announce(const QString& key, const QVariant& value)
+    {
         QDBusMessage signal = QDBusMessage::createSignal(portalPath, settingsInterface, QStringLiteral("SettingChanged"));
-        signal << QStringLiteral("org.freedesktop.appearance") << QStringLiteral("color-scheme")
-               << QVariant::fromValue(QDBusVariant(scheme));
+        signal << QStringLiteral("org.freedesktop.appearance") << key << value;
         connection.send(signal);
     }
 
@@ -129,4 +134,66 @@ TEST(Appearance, WithoutAPortalThePaletteDecides)
     QGuiApplication::setPalette(dark);
     EXPECT_TRUE(appearance.isPanelDark());
     QGuiApplication::setPalette(saved);
+}
+
+// The panel's shade is known for sure only on GNOME (its bar is always dark)
+// and on Plasma once its portal names the scheme (its panel follows it);
+// elsewhere the portal's preference is a guess about the panel.
+TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
+{
+    const bool palette = paletteIsDark();
+    const struct {
+        const char* desktop;
+        std::optional<uint> scheme; // none: no portal on the bus
+        bool panelDark;
+        bool known;
+    } cases[] = {
+        {"LXQt", 2u, false, false},       {"XFCE", 1u, true, false},           {"sway", std::nullopt, palette, false},
+        {"ubuntu:GNOME", 2u, true, true}, {"GNOME", std::nullopt, true, true}, {"KDE", 2u, false, true},
+        {"KDE", 1u, true, true},          {"KDE", 0u, palette, false},         {"KDE", std::nullopt, palette, false},
+    };
+    for (const auto& c : cases) {
+        const std::string where =
+            std::string(c.desktop) + (c.scheme ? " scheme " + std::to_string(*c.scheme) : " no portal");
+        ScopedEnv env("XDG_CURRENT_DESKTOP", QByteArray(c.desktop));
+        PrivateBus bus;
+        ASSERT_TRUE(bus.isValid());
+        std::optional<FakePortal> portal;
+        if (c.scheme) {
+            portal.emplace(bus, *c.scheme);
+            ASSERT_TRUE(portal->registered) << where;
+        }
+        Appearance appearance(bus.connect());
+        if (portal) {
+            ASSERT_TRUE(waitUntil([&] { return portal->reads == 1; })) << where;
+        }
+        spinFor(100); // the answer (or the failed call) delivered
+        EXPECT_EQ(appearance.isPanelDark(), c.panelDark) << where;
+        EXPECT_EQ(appearance.isPanelShadeKnown(), c.known) << where;
+    }
+}
+
+// The appearance group holds other keys (contrast, accent colour); a change
+// of one of them leaves the colour scheme as it was.
+TEST(Appearance, OtherKeysOfTheAppearanceGroupAreNotTheColourScheme)
+{
+    PortalSession session("LXQt", 2); // prefer light
+    ASSERT_TRUE(session.portal.registered);
+    Appearance appearance(session.bus.connect());
+    ASSERT_TRUE(waitUntil([&] { return appearance.portalDark() == std::optional<bool>(false); }));
+    QSignalSpy changed(&appearance, &Appearance::changed);
+
+    session.portal.announce(QStringLiteral("contrast"), QVariant::fromValue(QDBusVariant(uint(1)))); // high contrast
+    session.portal.announce(QStringLiteral("accent-color"), QVariant::fromValue(QDBusVariant(uint(1))));
+    // Signals arrive in order: once this one is read, the two above were too.
+    session.portal.announce(QStringLiteral("reduced-motion"), QVariant::fromValue(QDBusVariant(uint(0))));
+    session.portal.change(2); // the same scheme again: no change
+    spinFor(200);
+    EXPECT_EQ(appearance.portalDark(), std::optional<bool>(false));
+    EXPECT_FALSE(appearance.isDark());
+    EXPECT_EQ(changed.count(), 0);
+
+    session.portal.change(1); // and the scheme itself is still followed
+    ASSERT_TRUE(waitUntil([&] { return appearance.portalDark() == std::optional<bool>(true); }));
+    EXPECT_EQ(changed.count(), 1);
 }

@@ -6,17 +6,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLocalServer>
 #include <QFile>
+#include <QLocalServer>
 #include <QSignalSpy>
 #include <QSize>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <limits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace gaugelet;
 
@@ -259,22 +260,214 @@ TEST(Defaults, IntegerValueReadsNumbersAndNumericText)
     EXPECT_EQ(d.integerValue(QStringLiteral("k")), std::nullopt);
 }
 
-TEST(Defaults, TemporariesOfAnInterruptedSaveAreRemovedAtLoad)
+// Only what a save of ours left behind is removed: its exact name, a regular
+// file of ours that starts as the store's files do. A person's copies, links
+// and files of other programs stay.
+TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("defaults.plist");
     const QByteArray saved = PropertyList::toXml(QVariantMap{{"k", 1}});
     test::writeFile(path, saved);
-    test::writeFile(path + ".aB3xZ9", saved);
-    test::writeFile(path + ".corrupt", "kept");
-    test::writeFile(path + ".backup", "kept");
-    test::writeFile(dir.filePath("other.plist.aB3xZ9"), "kept");
+    const QStringList ours{path + ".saving-aB3xZ9", path + ".saving-000000", path + ".saving-QQQQQQ"};
+    test::writeFile(ours[0], saved);
+    test::writeFile(ours[1], saved.left(20)); // cut off while being written
+    test::writeFile(ours[2], {});             // cut off before anything was written
+    QStringList kept;
+    for (const char* suffix : {".BACKUP", ".old123", ".201612", ".aB3xZ9", ".backup", ".corrupt"}) {
+        kept << path + QLatin1String(suffix);
+        test::writeFile(kept.last(), saved);
+    }
+    kept << path + ".saving-notes1" << path + ".saving-Link01" << path + ".saving-theirs" << path + ".saving-Folder"
+         << path + ".saving-ab-def" << dir.filePath("other.plist.saving-aB3xZ9");
+    test::writeFile(kept[6], "my notes about the settings");
+    ASSERT_TRUE(QFile::link(ours[0] + ".target", kept[7]));
+    test::writeFile(ours[0] + ".target", saved);
+    test::writeFile(kept[8], saved);
+    ASSERT_EQ(::chown(QFile::encodeName(kept[8]).constData(), ::geteuid() + 1, ::getegid()), 0);
+    ASSERT_TRUE(QDir().mkpath(kept[9]));
+    test::writeFile(kept[10], saved);
+    test::writeFile(kept[11], saved);
+
     Defaults d(path);
     EXPECT_EQ(d.integer("k"), 1);
-    EXPECT_FALSE(QFile::exists(path + ".aB3xZ9"));
-    EXPECT_TRUE(QFile::exists(path + ".corrupt"));
-    EXPECT_TRUE(QFile::exists(path + ".backup"));
-    EXPECT_TRUE(QFile::exists(dir.filePath("other.plist.aB3xZ9")));
+    for (const QString& name : ours)
+        EXPECT_EQ(FileSystem::entryKind(name), FileSystem::EntryKind::missing) << qPrintable(name);
+    for (const QString& name : kept)
+        EXPECT_NE(FileSystem::entryKind(name), FileSystem::EntryKind::missing) << qPrintable(name);
+    EXPECT_TRUE(QFile::exists(ours[0] + ".target"));
+}
+
+namespace {
+
+// An XML property list of exactly `size` bytes, as the store writes it.
+QByteArray storeXmlOfSize(qint64 size)
+{
+    const qint64 base = PropertyList::toXml(QVariantMap{{"pad", QStringLiteral("x")}}).size() - 1;
+    QByteArray xml = PropertyList::toXml(QVariantMap{{"pad", QString(size - base, u'x')}});
+    EXPECT_EQ(xml.size(), size);
+    return xml;
+}
+
+// An XML property list of exactly `size` bytes written without the
+// indentation the store writes, as a person or another program may write it.
+QByteArray compactXmlOfSize(qint64 size)
+{
+    QByteArray xml = R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)";
+    const QByteArray end = "</dict></plist>";
+    const QByteArray value(1000, 'v');
+    for (int n = 0;; ++n) {
+        QByteArray entry = "<key>k" + QByteArray::number(n) + "</key><string>" + value + "</string>";
+        const qint64 left = size - xml.size() - end.size();
+        if (left < 2 * entry.size()) {
+            entry = "<key>k" + QByteArray::number(n) + "</key><string>"
+                    + QByteArray(left - (entry.size() - value.size()), 'v') + "</string>";
+            xml += entry + end;
+            break;
+        }
+        xml += entry;
+    }
+    EXPECT_EQ(xml.size(), size);
+    return xml;
+}
+
+void appendBigEndian(QByteArray& out, quint64 value, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        out.append(char((value >> (8 * i)) & 0xff));
+}
+
+// A binary property list {"k": data of `n` bytes}: as data it takes a third
+// more room in XML.
+QByteArray binaryWithData(qint64 n)
+{
+    QByteArray list = "bplist00";
+    const qint64 dict = list.size();
+    list += QByteArray::fromHex("d10102"); // a dict of one pair: key 1, value 2
+    const qint64 key = list.size();
+    list += QByteArray::fromHex("516b"); // "k"
+    const qint64 data = list.size();
+    list += QByteArray::fromHex("4f12"); // data, its length in 4 bytes
+    appendBigEndian(list, quint64(n), 4);
+    list += QByteArray(n, '\x5a');
+    const qint64 table = list.size();
+    for (const qint64 offset : {dict, key, data})
+        appendBigEndian(list, quint64(offset), 4);
+    list += QByteArray(6, '\0');
+    list += char(4); // offset size
+    list += char(1); // reference size
+    appendBigEndian(list, 3, 8);
+    appendBigEndian(list, 0, 8);
+    appendBigEndian(list, quint64(table), 8);
+    return list;
+}
+
+} // namespace
+
+// Whatever the store writes, it reads back at the next start: a file over
+// the limit is kept aside unread, and a save that would write one is
+// refused, with the running values kept and the reason told.
+TEST(Defaults, WhatASaveWritesIsReadBackAtTheNextStart)
+{
+    const qint64 limit = Defaults::maxFileBytes;
+    const struct {
+        const char* name;
+        QByteArray file;
+        QVariant change;
+        bool loads;
+        bool saves;
+    } cases[] = {
+        {"a file over the limit", storeXmlOfSize(limit + 1), 1, false, true},
+        {"a file at the limit, which grows", storeXmlOfSize(limit), true, true, false},
+        {"a save over the limit", storeXmlOfSize(1000), QString(limit, u'x'), true, false},
+        {"a binary file written as XML over the limit", binaryWithData(limit * 4 / 5), 1, true, false},
+        {"a file just under the limit written larger", compactXmlOfSize(limit - 360), 1, true, false},
+        {"a file under the limit written larger but within it", compactXmlOfSize(limit / 2), 1, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.plist");
+        test::writeFile(path, c.file);
+        Defaults d(path);
+        EXPECT_EQ(!d.userValues().isEmpty(), c.loads);
+        const QVariantMap loaded = d.userValues();
+        d.set("change", c.change);
+        EXPECT_EQ(d.flush(), c.saves);
+        EXPECT_EQ(d.object("change"), c.change); // the running value stays either way
+        const QByteArray written = test::readFile(path);
+        EXPECT_LE(written.size(), limit);
+        const Defaults next(path);
+        EXPECT_TRUE(next.fileProblems().isEmpty());
+        if (c.saves) {
+            EXPECT_EQ(next.userValues(), d.userValues());
+            continue;
+        }
+        EXPECT_EQ(written, c.file);
+        EXPECT_EQ(next.userValues(), loaded);
+        ASSERT_EQ(d.fileProblems().size(), 1);
+        const Defaults::FileProblem problem = d.fileProblems().first();
+        EXPECT_EQ(problem.kind, Defaults::FileProblem::Kind::notSaving);
+        EXPECT_TRUE(problem.reason.startsWith("the settings have grown to ")) << qPrintable(problem.reason);
+        EXPECT_TRUE(problem.reason.endsWith(" MB, more than the 16 MB Gaugelet can read back"))
+            << qPrintable(problem.reason);
+        EXPECT_EQ(d.lastSaveError(), problem.reason);
+    }
+}
+
+// The largest unsigned 64-bit integer fits a property list: it is read,
+// kept and written back exactly.
+TEST(Defaults, AnUnsigned64BitIntegerIsKeptExactly)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    test::writeFile(path, PropertyList::toXml(QVariantMap{{"small", 1}})
+                              .replace("<integer>1</integer>", "<integer>18446744073709551615</integer>"));
+    Defaults d(path);
+    EXPECT_TRUE(d.fileProblems().isEmpty());
+    EXPECT_EQ(d.object("small"), QVariant(~quint64(0)));
+    EXPECT_EQ(d.integerValue("small"), std::numeric_limits<qint64>::max());
+    d.set("other", 2);
+    ASSERT_TRUE(d.flush());
+    EXPECT_TRUE(test::readFile(path).contains("<integer>18446744073709551615</integer>"));
+    EXPECT_EQ(Defaults(path).object("small"), QVariant(~quint64(0)));
+}
+
+// A link put in the settings file's place while the program runs is replaced
+// by the next save; what it points to is left alone.
+TEST(Defaults, ASaveReplacesALinkInTheFilesPlaceInsteadOfWritingThroughIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    Defaults d(path);
+    d.set("k", 1);
+    ASSERT_TRUE(d.flush());
+    const QString target = dir.filePath("notes.txt");
+    const QByteArray notes(500, 'n');
+    test::writeFile(target, notes);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::link(target, path));
+    d.set("k", 2);
+    ASSERT_TRUE(d.flush());
+    EXPECT_EQ(test::readFile(target), notes);
+    EXPECT_EQ(FileSystem::entryKind(path), FileSystem::EntryKind::regularFile);
+    EXPECT_EQ(Defaults(path).integer("k"), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 2);
+}
+
+// A save keeps the permissions the user gave the file.
+TEST(Defaults, ASaveKeepsTheFilesPermissions)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.plist");
+    test::writeFile(path, PropertyList::toXml(QVariantMap{{"k", 1}}));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    Defaults d(path);
+    d.set("k", 2);
+    ASSERT_TRUE(d.flush());
+    struct stat st { };
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 TEST(Defaults, FileThatExistsButCannotBeOpenedIsNeverOverwritten)

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
 
 using namespace gaugelet;
 
@@ -54,6 +57,44 @@ TEST(KernelFile, FakeTreeFilesAreOpenedAnewAndMayBeReplaced)
     EXPECT_EQ(file.readNumber(buf), std::nullopt);
     test::writeFile(path, "300\n");
     EXPECT_EQ(file.readNumber(buf), 300u);
+}
+
+TEST(KernelFile, ReadsFilesOfEverySizeWholeIntoOneReusedBuffer)
+{
+    // Around the first buffer's size (4096) and the point where it grows
+    // (less than 1024 left), and well past both, in an order that makes
+    // the buffer shrink again.
+    QTemporaryDir dir;
+    std::string buf;
+    for (const int size : {4097, 0, 1, 3072, 3073, 4095, 4096, 9000, 100'000, 5}) {
+        SCOPED_TRACE(size);
+        QByteArray text(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i)
+            text[i] = char('a' + i % 26);
+        test::writeFile(dir.filePath("proc/big"), text);
+        KernelFile file(SysRoot(dir.path()), "proc/big");
+        ASSERT_TRUE(file.readInto(buf));
+        EXPECT_EQ(buf.size(), size_t(size));
+        EXPECT_TRUE(QByteArray::fromStdString(buf) == text) << "the text differs";
+    }
+}
+
+TEST(KernelFile, AKeptDescriptorWhoseObjectIsGoneOpensThePathAgain)
+{
+    // /proc/thread-self names the calling thread's own folder: a descriptor
+    // kept from a thread that has ended fails (ESRCH), while the path now
+    // names this thread's.
+    KernelFile file(SysRoot(QStringLiteral("/")), "proc/thread-self/stat");
+    std::string buf;
+    std::thread worker([&] { ASSERT_TRUE(file.readInto(buf)); });
+    worker.join();
+    ASSERT_TRUE(file.isKept());
+    const std::string workerId = buf.substr(0, buf.find(' '));
+
+    ASSERT_TRUE(file.readInto(buf));
+    EXPECT_EQ(buf.substr(0, buf.find(' ')), std::to_string(::gettid()));
+    EXPECT_NE(buf.substr(0, buf.find(' ')), workerId);
+    EXPECT_TRUE(file.isKept());
 }
 
 TEST(SerialExecutor, RunsJobsInOrderOnTheCallingThread)

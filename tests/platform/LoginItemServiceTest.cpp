@@ -1,4 +1,5 @@
 #include "platform/desktop/LoginItemService.h"
+#include "platform/core/FileSystem.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -151,6 +152,23 @@ TEST(LoginItemService, DesktopStartersStartTheProgram)
         ASSERT_TRUE(service.unregisterItem().hasValue());
         EXPECT_FALSE(QFileInfo(service.launchLinkPath()).isSymLink());
     }
+}
+
+TEST(LoginItemService, RegisteringFromAPlainPathRemovesTheLinkLeftForAnAwkwardOne)
+{
+    // Registered once from a path the starters cannot take, through the link...
+    AutostartFixture f(QStringLiteral("100% \"quoted\""));
+    LoginItemService awkward(f.paths);
+    ASSERT_TRUE(awkward.registerItem().hasValue());
+    ASSERT_TRUE(QFileInfo(awkward.launchLinkPath()).isSymLink());
+    // ...then again from a plain one (the program moved): the link goes.
+    LoginItemService::Paths moved = f.paths;
+    moved.executable = f.root.path() + QLatin1String("/bin dir/gaugelet");
+    f.write(moved.executable, "");
+    LoginItemService plain(moved);
+    ASSERT_TRUE(plain.registerItem().hasValue());
+    EXPECT_EQ(plain.status(), LoginItemService::Status::enabled);
+    EXPECT_EQ(FileSystem::entryKind(plain.launchLinkPath()), FileSystem::EntryKind::missing);
 }
 
 TEST(LoginItemService, StatusFollowsTheEntry)

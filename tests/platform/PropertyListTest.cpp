@@ -3,11 +3,12 @@
 
 #include "TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QDateTime>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -93,6 +94,7 @@ QByteArray utf16(const std::vector<char16_t>& units)
 QByteArray nestedBinary(int depth)
 {
     std::vector<QByteArray> objects;
+    objects.reserve(size_t(std::max(depth, 1)));
     for (int i = 0; i < depth - 1; ++i)
         objects.push_back(arrayOf({quint64(i + 1)}, 4));
     objects.push_back(arrayOf({}, 4));
@@ -158,6 +160,7 @@ TEST(PropertyList, SharedObjectsAreReadButCyclesAndExplosionsAreRefused)
     EXPECT_FALSE(PropertyList::fromData(binaryList({arrayOf({1}, 1), arrayOf({0}, 1)}, 1)));
     // 60 levels of two references each: 2^60 values once expanded.
     std::vector<QByteArray> objects;
+    objects.reserve(61);
     for (int i = 0; i < 60; ++i)
         objects.push_back(arrayOf({quint64(i + 1), quint64(i + 1)}, 1));
     objects.push_back(ascii("x"));
@@ -189,6 +192,7 @@ TEST(PropertyList, EachRefusedBinaryListSaysWhy)
     const QByteArray dict = binaryList({dictOf({{1, 2}}, 1), ascii("a"), ascii("v")}, 1);
     const quint32 table = quint32(dict.size() - 32 - 3 * 4);
     std::vector<QByteArray> explosion;
+    explosion.reserve(61);
     for (int i = 0; i < 60; ++i)
         explosion.push_back(arrayOf({quint64(i + 1), quint64(i + 1)}, 1));
     explosion.push_back(ascii("x"));
@@ -294,8 +298,9 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
     } cases[] = {
         {"largest integer", xmlWith("<integer>9223372036854775807</integer>"), std::numeric_limits<qint64>::max()},
         {"smallest integer", xmlWith("<integer>-9223372036854775808</integer>"), std::numeric_limits<qint64>::min()},
-        {"2^63", xmlWith("<integer>9223372036854775808</integer>"), {}},
-        {"2^64-1", xmlWith("<integer>18446744073709551615</integer>"), {}},
+        {"2^63", xmlWith("<integer>9223372036854775808</integer>"), QVariant(quint64(1) << 63)},
+        {"2^64-1", xmlWith("<integer>18446744073709551615</integer>"), QVariant(~quint64(0))},
+        {"2^64", xmlWith("<integer>18446744073709551616</integer>"), {}},
         {"beyond 64 bits", xmlWith("<integer>36893488147419103232</integer>"), {}},
         {"below -2^63", xmlWith("<integer>-9223372036854775809</integer>"), {}},
         {"octal-looking", xmlWith("<integer>010</integer>"), {}},
@@ -305,9 +310,15 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
          QDateTime(QDate(2069, 1, 19), QTime(3, 14, 7), QTimeZone::utc())},
         {"date before", xmlWith("<date>1900-01-01T00:00:00Z</date>"), {}},
         {"date after", xmlWith("<date>2069-01-19T03:14:08Z</date>"), {}},
-        {"binary 16-byte 2^64-1", binaryWith(QByteArray::fromHex("14") + QByteArray(8, '\0') + QByteArray(8, '\xff')), {}},
+        {"binary 16-byte 2^64-1", binaryWith(QByteArray::fromHex("14") + QByteArray(8, '\0') + QByteArray(8, '\xff')),
+         QVariant(~quint64(0))},
         {"binary 16-byte -1", binaryWith(QByteArray::fromHex("14") + QByteArray(16, '\xff')), qint64(-1)},
-        {"binary date in range", binaryWith(binaryDate(-1.0)), QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59), QTimeZone::utc())},
+        {"binary 8-byte -1", binaryWith(QByteArray::fromHex("13") + QByteArray(8, '\xff')), qint64(-1)},
+        {"binary 16-byte 2^64",
+         binaryWith(QByteArray::fromHex("14") + QByteArray(7, '\0') + QByteArray(1, '\1') + QByteArray(8, '\0')),
+         {}},
+        {"binary date in range", binaryWith(binaryDate(-1.0)),
+         QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59), QTimeZone::utc())},
         {"binary date after", binaryWith(binaryDate(4e9)), {}},
         {"binary date NaN", binaryWith(binaryDate(std::nan(""))), {}},
     };
@@ -320,12 +331,17 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
         }
         ASSERT_TRUE(read) << read.error().describe().toStdString();
         EXPECT_EQ(read->toMap().value("k"), c.kept);
+        EXPECT_EQ(read->toMap().value("k").typeId(), c.kept.typeId()); // -1 is no 2^64-1
         auto again = PropertyList::fromData(PropertyList::toXml(*read));
         ASSERT_TRUE(again);
         EXPECT_EQ(again->toMap().value("k"), c.kept);
+        EXPECT_EQ(again->toMap().value("k").typeId(), c.kept.typeId());
     }
-    // Nor can such a value be stored to be written later.
-    EXPECT_FALSE(PropertyList::normalized(QVariant(quint64(1) << 63)).isValid());
+    // An unsigned value is stored as given, to be written exactly.
+    EXPECT_EQ(PropertyList::normalized(QVariant(~quint64(0))), QVariant(~quint64(0)));
+    EXPECT_EQ(PropertyList::normalized(QVariant(quint64(5))), QVariant(qint64(5)));
+    EXPECT_TRUE(
+        PropertyList::toXml(QVariantMap{{"k", ~quint64(0)}}).contains("<integer>18446744073709551615</integer>"));
     EXPECT_FALSE(PropertyList::normalized(QDateTime(QDate(2100, 1, 1), QTime(0, 0), QTimeZone::utc())).isValid());
 }
 

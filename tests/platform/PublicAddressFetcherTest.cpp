@@ -163,10 +163,12 @@ TEST(PublicAddressFetcher, AServiceNamedByHostNameIsLookedUpFirst)
 namespace {
 
 // A name server on 127.0.0.1 that answers every query with one reply code and
-// answer count, counting the queries.
+// answer count, counting the queries; idDelta set, under another id than the
+// query's (a stray answer).
 class LocalNameServer : public QObject {
 public:
-    LocalNameServer(int replyCode, int answers) : m_replyCode(replyCode), m_answers(answers)
+    LocalNameServer(int replyCode, int answers, int idDelta = 0)
+        : m_replyCode(replyCode), m_answers(answers), m_idDelta(idDelta)
     {
         m_socket.bind(QHostAddress::LocalHost, 0);
         QObject::connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
@@ -177,6 +179,7 @@ public:
                 reply[2] = char(0x81); // an answer, recursion desired
                 reply[3] = char(0x80 | m_replyCode);
                 reply[7] = char(m_answers);
+                reply[1] = char(quint8(reply[1]) + m_idDelta);
                 m_socket.writeDatagram(query.makeReply(reply));
             }
         });
@@ -188,6 +191,7 @@ private:
     QUdpSocket m_socket;
     int m_replyCode;
     int m_answers;
+    int m_idDelta;
 };
 
 // Context switches of every thread but this one: a pooled lookup shows here.
@@ -212,22 +216,35 @@ long otherThreadsSwitches()
 
 TEST(PublicAddressFetcher, ARepeatedRefusalOfTheNameIsOneDatagramAndNoOtherThread)
 {
-    LocalNameServer names(3, 0); // no such name
-    PublicAddressFetcher fetcher(QUrl(QStringLiteral("https://gaugelet-test.invalid/")));
-    fetcher.setNameServerForTesting(QHostAddress::LocalHost, names.port());
-    // The first refusal is checked with the system's resolver.
-    const FetchResult first = fetchNow(fetcher);
-    ASSERT_FALSE(first);
-    EXPECT_EQ(first.error().kind, PublicAddressFetcher::FetchError::Kind::network);
-    QTest::qWait(100); // the pooled lookup's thread settles
-    const long before = otherThreadsSwitches();
-    for (int i = 0; i < 3; ++i) {
-        const FetchResult again = fetchNow(fetcher);
-        ASSERT_FALSE(again);
-        EXPECT_EQ(again.error().describe(), first.error().describe());
+    // Every answer that is not an address for the name: a refusal, an empty
+    // answer (no records: the question is still counted in its header) and an
+    // address under another query's id. Each is checked once with the
+    // system's resolver and then costs one datagram; one taken for an address
+    // would send every attempt on to the pooled lookup and the connection.
+    struct Case {
+        const char* name;
+        int replyCode;
+        int answers;
+        int idDelta;
+    };
+    for (const Case& c : {Case{"no such name", 3, 0, 0}, Case{"no records", 0, 0, 0}, Case{"stray answer", 0, 1, 1}}) {
+        SCOPED_TRACE(c.name);
+        LocalNameServer names(c.replyCode, c.answers, c.idDelta);
+        PublicAddressFetcher fetcher(QUrl(QStringLiteral("https://gaugelet-test.invalid/")));
+        fetcher.setNameServerForTesting(QHostAddress::LocalHost, names.port());
+        const FetchResult first = fetchNow(fetcher);
+        ASSERT_FALSE(first);
+        EXPECT_EQ(first.error().kind, PublicAddressFetcher::FetchError::Kind::network);
+        QTest::qWait(100); // the pooled lookup's thread settles
+        const long before = otherThreadsSwitches();
+        for (int i = 0; i < 3; ++i) {
+            const FetchResult again = fetchNow(fetcher);
+            ASSERT_FALSE(again);
+            EXPECT_EQ(again.error().describe(), first.error().describe());
+        }
+        EXPECT_EQ(otherThreadsSwitches(), before);
+        EXPECT_EQ(names.queries, 4);
     }
-    EXPECT_EQ(otherThreadsSwitches(), before);
-    EXPECT_EQ(names.queries, 4);
 }
 
 TEST(PublicAddressFetcher, TheNameServersAnswerNeverHidesAnAddressTheSystemKnows)

@@ -1,5 +1,6 @@
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/SniItem.h"
+#include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/SniTypes.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TrayIcon.h"
@@ -10,6 +11,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
@@ -88,7 +90,7 @@ public:
                       == QDBusConnectionInterface::ServiceRegistered;
     }
 
-    QStringList registeredItems() const { return items; }
+    QStringList registeredItems() const { return listsItems ? items : QStringList(); }
     bool hostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
 
@@ -139,6 +141,27 @@ public:
     int newIcons = 0;
     QHash<QString, int> newIconsBySender; // by the sender's unique name
     int refusals = 0; // registrations answered with an error first
+    bool readsItems = true; // reads an item's picture once it registers, as hosts do
+    bool listsItems = true; // RegisteredStatusNotifierItems names them
+    bool holdsReplies = false;
+    QList<QDBusMessage> held; // registrations not answered yet
+
+    // Takes an item in, as a host that finds items on the bus by itself does.
+    void announce(const QString& service)
+    {
+        items.append(service);
+        QDBusMessage signal = QDBusMessage::createSignal(SniStatusItem::watcherPath, SniStatusItem::watcherService,
+                                                         QStringLiteral("StatusNotifierItemRegistered"));
+        signal << service;
+        bus.send(signal);
+    }
+
+    void answerHeld()
+    {
+        for (const QDBusMessage& message : std::as_const(held))
+            bus.send(message.createReply());
+        held.clear();
+    }
 
 public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message)
@@ -149,7 +172,18 @@ public Q_SLOTS:
             bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("not ready")));
             return;
         }
-        items.append(service);
+        announce(service);
+        if (holdsReplies) {
+            message.setDelayedReply(true);
+            held.append(message);
+        }
+        if (readsItems) {
+            QDBusMessage get = QDBusMessage::createMethodCall(service, SniStatusItem::itemPath,
+                                                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                              QStringLiteral("GetAll"));
+            get << itemInterface;
+            bus.asyncCall(get, 3000);
+        }
     }
     void RegisterStatusNotifierHost(const QString&) {}
     void onNewIcon() { ++newIcons; }
@@ -299,7 +333,7 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
     ASSERT_TRUE(tray);
     EXPECT_TRUE(tray->visible);
-    sni->setToolTip(QStringLiteral("CPU 12%"), QString());
+    sni->setToolTip(QStringLiteral("CPU 12%"));
     EXPECT_EQ(tray->toolTip, QStringLiteral("CPU 12%"));
     tray->click();
     EXPECT_EQ(clicks.size(), 1) << "a click on the tray icon runs the item's action";
@@ -449,8 +483,7 @@ QStringList serviceNames(const SniStatusItem& sni)
 
 // Each segment of the row is an item of its own, registered in the row's
 // order, with its own piece of the picture; a change of one tile's pixels
-// touches only its item; a change of the row from some place on registers
-// the items from there on anew and keeps the ones before.
+// touches only its item; a change of the row redraws the items in place.
 TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
 {
     PrivateBus bus;
@@ -470,7 +503,7 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     for (int i = 0; i < 3; ++i) {
         tiles.append(solidTile(colors[i], 26 * i, 20));
         item.button()->layer()->addSublayer(tiles[i]);
-        segments.append({QStringLiteral("pin%1").arg(i), QRectF(26 * i, 0, 20, 22)});
+        segments.append({QStringLiteral("pin%1").arg(i), QRectF(26 * i, 0, 20, 22), QString(), QString()});
     }
     item.setLength(72);
     item.setSegments(segments);
@@ -481,7 +514,8 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     ASSERT_GE(watcher.items.size(), 3);
     EXPECT_EQ(watcher.items.mid(watcher.items.size() - 3), names);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(), QStringLiteral("gaugelet-00%1-pin%1").arg(i));
+        EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(),
+                  QStringLiteral("gaugelet-00%1").arg(i));
         const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
         ASSERT_EQ(pixmaps.size(), qsizetype(StatusItem::pixelSizes.size()));
         EXPECT_EQ(QSize(pixmaps[0].width, pixmaps[0].height), QSize(15, 16));
@@ -516,59 +550,289 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
               QColor(200, 160, 0));
     EXPECT_EQ(serviceNames(*sni), names);
 
-    // The middle tile goes: the first item stays, the last is registered anew
-    // under its new place; the names of the others go.
+    // The middle tile goes: the slots redraw in place and the last is
+    // withdrawn; nothing registers anew.
+    const qsizetype registrations = watcher.items.size();
     tiles[1]->removeFromSuperlayer();
     tiles[2]->setFrame(QRectF(26, 0, 20, 22));
     item.setLength(46);
-    item.setSegments({segments[0], {QStringLiteral("pin2"), QRectF(26, 0, 20, 22)}});
+    item.setSegments({segments[0], {QStringLiteral("pin2"), QRectF(26, 0, 20, 22), QString(), QString()}});
     ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2 && sni->isRegisteredWithWatcher(); }));
-    const QStringList after = serviceNames(*sni);
-    EXPECT_EQ(after[0], names[0]);
-    EXPECT_FALSE(names.contains(after[1]));
-    EXPECT_EQ(watcher.items.last(), after[1]);
-    EXPECT_EQ(watcher.readProperty(after[1], QStringLiteral("Id")).toString(), QStringLiteral("gaugelet-001-pin2"));
-    EXPECT_EQ(pixmapsFrom(watcher.readProperty(after[1], QStringLiteral("IconPixmap")))[1].toImage().pixelColor(10, 11),
-              colors[2]);
+    EXPECT_EQ(serviceNames(*sni), names.mid(0, 2));
+    EXPECT_EQ(watcher.items.size(), registrations);
+    EXPECT_EQ(watcher.readProperty(names[1], QStringLiteral("Id")).toString(), QStringLiteral("gaugelet-001"));
     ASSERT_TRUE(test::waitUntil([&] {
-        return !bus.bus->interface()->isServiceRegistered(names[1]).value()
-               && !bus.bus->interface()->isServiceRegistered(names[2]).value();
+        return pixmapsFrom(watcher.readProperty(names[1], QStringLiteral("IconPixmap")))[1].toImage().pixelColor(10, 11)
+               == colors[2];
     }));
+    ASSERT_TRUE(test::waitUntil([&] { return !bus.bus->interface()->isServiceRegistered(names[2]).value(); }));
 
     // No segments: one item with the whole picture.
     item.setSegments({});
     ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 1 && sni->isRegisteredWithWatcher(); }));
-    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Id")).toString(), QStringLiteral("gaugelet"));
+    EXPECT_EQ(sni->serviceName(), names[0]);
     EXPECT_EQ(pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")))[1].width, 46);
 }
 
-TEST(SniStatusItem, IdsSortInTheRowsOrderAndXfceShowsTheNewestFirst)
+TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
 {
-    using Order = SniStatusItem::HostOrder;
-    EXPECT_EQ(SniStatusItem::itemId(0, QStringLiteral("cpu.total::viz.pie"), Order::registration),
-              QStringLiteral("gaugelet-000-cpu.total__viz.pie"));
-    EXPECT_EQ(SniStatusItem::itemId(12, QStringLiteral("more"), Order::registration), QStringLiteral("gaugelet-012-more"));
-    EXPECT_LT(SniStatusItem::itemId(9, QStringLiteral("z"), Order::registration),
-              SniStatusItem::itemId(10, QStringLiteral("a"), Order::registration));
-    EXPECT_EQ(SniStatusItem::itemId(0, QString(), Order::registration), QStringLiteral("gaugelet"));
-    EXPECT_EQ(SniStatusItem::itemId(3, QStringLiteral("cpu.total::viz.pie"), Order::newestFirst), QStringLiteral("gaugelet"));
-
+    using Host = SniStatusItem::Host;
+    const QString name = QStringLiteral("CPU — Pie");
     const struct {
         QByteArray commandLine;
-        Order order;
+        Host host;
+        bool newestFirst;
+        QString menu;
+        QString id;    // of the second slot
+        QString title; // of the second tile
     } hosts[] = {
         {QByteArrayLiteral("/usr/lib/x86_64-linux-gnu/xfce4/panel/wrapper-2.0\0/usr/lib/x86_64-linux-gnu/xfce4/panel/"
                            "plugins/libsystray.so\0"
                            "1\0systray\0"),
-         Order::newestFirst},
-        {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Order::newestFirst},
-        {QByteArrayLiteral("lxqt-panel\0"), Order::registration},
-        {QByteArrayLiteral("/usr/bin/kded5\0"), Order::registration},
-        {QByteArrayLiteral("status-notifier-watcher\0"), Order::registration},
-        {QByteArray(), Order::registration},
+         Host::xfce, true, QString(), QStringLiteral("gaugelet"), name},
+        {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Host::xfce, true, QString(),
+         QStringLiteral("gaugelet"), name},
+        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"), Host::gnomeShell, true,
+         QStringLiteral("/MenuBar"), QStringLiteral("gaugelet-001"), name},
+        {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, false, QString(), QStringLiteral("gaugelet-001"),
+         QStringLiteral("02 CPU — Pie")},
+        {QByteArrayLiteral("lxqt-panel\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
+        {QByteArrayLiteral("waybar\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
+        {QByteArrayLiteral("status-notifier-watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"),
+         name},
+        {QByteArrayLiteral("/opt/gnome-shell-tools/watcher\0"), Host::other, false, QString(),
+         QStringLiteral("gaugelet-001"), name},
+        {QByteArray(), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
     };
-    for (const auto& host : hosts)
-        EXPECT_EQ(SniStatusItem::hostOrderOf(host.commandLine), host.order) << host.commandLine.constData();
+    for (const auto& h : hosts) {
+        SCOPED_TRACE(h.commandLine.constData());
+        const Host host = SniStatusItem::hostOf(h.commandLine);
+        EXPECT_EQ(host, h.host);
+        EXPECT_EQ(SniStatusItem::showsNewestFirst(host), h.newestFirst);
+        EXPECT_EQ(SniStatusItem::menuPathFor(host), h.menu);
+        EXPECT_EQ(SniStatusItem::itemId(1, host), h.id);
+        EXPECT_EQ(SniStatusItem::itemTitle(1, name, host), h.title);
+    }
+    // Plasma compares titles as they are: the position leads, zero-padded.
+    EXPECT_LT(SniStatusItem::itemTitle(8, QStringLiteral("a"), Host::plasma),
+              SniStatusItem::itemTitle(9, QStringLiteral("Z"), Host::plasma));
+    EXPECT_LT(SniStatusItem::itemId(9, Host::other), SniStatusItem::itemId(10, Host::other));
+    EXPECT_EQ(SniStatusItem::itemTitle(0, QString(), Host::other), QStringLiteral("Gaugelet"));
+}
+
+namespace {
+
+SniToolTip toolTipFrom(const QVariant& v)
+{
+    SniToolTip tip;
+    if (v.canConvert<QDBusArgument>())
+        v.value<QDBusArgument>() >> tip;
+    return tip;
+}
+
+QList<StatusItem::Segment> namedSegments(const QStringList& keys, const QString& figure = QStringLiteral("1%"))
+{
+    QList<StatusItem::Segment> out;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        out.append({keys[i], QRectF(26.0 * double(i), 0, 20, 22), QStringLiteral("Tile %1").arg(keys[i]), figure});
+    return out;
+}
+
+} // namespace
+
+// On every host the items show the row in order, and a pin change redraws
+// the items in place, registering or withdrawing only at the end the host's
+// order allows: an item the panel keeps is never registered again.
+TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
+{
+    using Host = SniStatusItem::Host;
+    const struct {
+        QByteArray commandLine;
+        Host host;
+    } hosts[] = {
+        {QByteArrayLiteral("lxqt-panel\0"), Host::other},
+        {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma},
+        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0"), Host::gnomeShell},
+        {QByteArrayLiteral("xfce4-panel\0"), Host::xfce},
+    };
+    for (const auto& h : hosts) {
+        SCOPED_TRACE(h.commandLine.constData());
+        PrivateBus bus;
+        if (!bus.isUp())
+            GTEST_SKIP() << "no dbus-daemon";
+        FakeWatcher watcher(bus);
+        ASSERT_TRUE(watcher.start());
+        StatusItem item(bus.address);
+        SniStatusItem* sni = item.statusNotifier();
+        sni->setCommandLineReader([&](uint) { return h.commandLine; });
+        const bool newestFirst = SniStatusItem::showsNewestFirst(h.host);
+
+        // The items as the host shows them, and what each names.
+        const auto check = [&](const QStringList& keys) {
+            const QStringList names = serviceNames(*sni);
+            ASSERT_EQ(names.size(), keys.size());
+            for (qsizetype i = 0; i < keys.size(); ++i) {
+                const QString tile = QStringLiteral("Tile %1").arg(keys[i]);
+                EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Title")).toString(),
+                          SniStatusItem::itemTitle(int(i), tile, h.host));
+                const SniToolTip tip = toolTipFrom(watcher.readProperty(names[i], QStringLiteral("ToolTip")));
+                EXPECT_EQ(tip.title, tile);
+                EXPECT_EQ(tip.description, QStringLiteral("1%"));
+                const QVariant menu = watcher.readProperty(names[i], QStringLiteral("Menu"));
+                EXPECT_EQ(menu.isValid(), h.host == Host::gnomeShell);
+                if (menu.isValid()) {
+                    EXPECT_EQ(menu.value<QDBusObjectPath>().path(), SniStatusItem::menuPathFor(h.host));
+                }
+            }
+            // The order the host shows them in: registration, newest first, or by title.
+            // (An item registered twice has the place of its last registration.)
+            QStringList shown;
+            for (auto it = watcher.items.crbegin(); it != watcher.items.crend(); ++it)
+                if (names.contains(*it) && !shown.contains(*it))
+                    shown.append(*it);
+            if (!newestFirst)
+                std::reverse(shown.begin(), shown.end());
+            if (h.host == Host::plasma) {
+                QStringList titles;
+                for (const QString& name : names)
+                    titles.append(watcher.readProperty(name, QStringLiteral("Title")).toString());
+                EXPECT_TRUE(std::is_sorted(titles.cbegin(), titles.cend()))
+                    << titles.join(QLatin1Char('|')).toStdString();
+            } else {
+                EXPECT_EQ(shown, names);
+            }
+        };
+
+        item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
+        EXPECT_EQ(sni->host(), h.host);
+        check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+
+        // The host takes the item it placed first in again (it dropped it, or
+        // found it by itself): the items show the row in the host's new order.
+        const QStringList before = serviceNames(*sni);
+        watcher.announce(newestFirst ? before.last() : before.first());
+        ASSERT_TRUE(test::waitUntil([&] { return serviceNames(*sni) != before; }));
+        check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        const QStringList three = serviceNames(*sni);
+        qsizetype registrations = watcher.items.size();
+
+        // A tile added at the row's end: one item more, the others kept.
+        item.setSegments(
+            namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+        ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 4 && sni->isRegisteredWithWatcher(); }));
+        check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
+        EXPECT_EQ(watcher.items.size(), registrations + 1);
+        for (const QString& name : three)
+            EXPECT_TRUE(serviceNames(*sni).contains(name));
+        registrations = watcher.items.size();
+
+        // Two tiles go from the middle: two items withdrawn, nothing registers.
+        const QStringList four = serviceNames(*sni);
+        item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("d")}));
+        ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2; }));
+        check({QStringLiteral("a"), QStringLiteral("d")});
+        EXPECT_EQ(watcher.items.size(), registrations);
+        for (const QString& name : four) {
+            if (!serviceNames(*sni).contains(name)) {
+                EXPECT_TRUE(test::waitUntil([&] { return !bus.bus->interface()->isServiceRegistered(name).value(); }));
+            }
+        }
+
+        // The figure changes: NewToolTip from that item alone, once; the same
+        // texts again send nothing.
+        int toolTips = 0;
+        QObject counter;
+        QObject::connect(sni->items()[1]->adaptor(), &SniItemAdaptor::NewToolTip, &counter, [&] { ++toolTips; });
+        auto segments = namedSegments({QStringLiteral("a"), QStringLiteral("d")});
+        item.setSegments(segments);
+        segments[1].figure = QStringLiteral("2%");
+        item.setSegments(segments);
+        ASSERT_TRUE(test::waitUntil([&] {
+            return toolTipFrom(watcher.readProperty(sni->items()[1]->serviceName(), QStringLiteral("ToolTip")))
+                       .description
+                   == QStringLiteral("2%");
+        }));
+        item.setSegments(segments);
+        test::waitUntil([] { return false; }, 100);
+        EXPECT_EQ(toolTips, 1);
+    }
+}
+
+// The watcher answers a registration late: an item withdrawn meanwhile keeps
+// its name until the answer (else the watcher would keep a name that is gone
+// in its list), and gives it up then.
+TEST(SniStatusItem, AnItemWithdrawnWhileItRegistersGoesOnceTheWatcherAnswers)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(bus.address);
+    SniStatusItem* sni = item.statusNotifier();
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+
+    watcher.holdsReplies = true;
+    item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b")}));
+    ASSERT_TRUE(test::waitUntil([&] { return watcher.held.size() == 1; }));
+    const QString pending = serviceNames(*sni)[1];
+    EXPECT_EQ(watcher.items.last(), pending);
+
+    item.setSegments(namedSegments({QStringLiteral("a")}));
+    ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 1; }));
+    test::waitUntil([] { return false; }, 200);
+    EXPECT_TRUE(bus.bus->interface()->isServiceRegistered(pending).value()) << "gone before the watcher answered";
+
+    watcher.answerHeld();
+    EXPECT_TRUE(test::waitUntil([&] { return !bus.bus->interface()->isServiceRegistered(pending).value(); }))
+        << "kept after the watcher answered";
+    EXPECT_TRUE(sni->isRegisteredWithWatcher());
+}
+
+// A registration alone is not believed: when the host does not read the
+// items or the watcher does not list them, they register once more, then the
+// row shows through the tray icon as well.
+TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
+{
+    const struct {
+        bool reads;
+        bool lists;
+        bool shown;
+    } cases[] = {{true, true, true}, {false, true, false}, {true, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "reads " << c.reads << " lists " << c.lists);
+        PrivateBus bus;
+        if (!bus.isUp())
+            GTEST_SKIP() << "no dbus-daemon";
+        QPointer<FakeTrayIcon> tray;
+        TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(); });
+        FakeWatcher watcher(bus);
+        watcher.readsItems = c.reads;
+        watcher.listsItems = c.lists;
+        ASSERT_TRUE(watcher.start());
+        {
+            StatusItem item(bus.address);
+            SniStatusItem* sni = item.statusNotifier();
+            sni->setVerifyDelay(50);
+            item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b")}));
+            ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2 && sni->isRegisteredWithWatcher(); }));
+            const QStringList names = serviceNames(*sni);
+            if (c.shown) {
+                test::waitUntil([] { return false; }, 500);
+                EXPECT_FALSE(sni->isFallbackShown());
+                EXPECT_FALSE(tray && tray->visible);
+            } else {
+                ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
+                ASSERT_TRUE(tray);
+                EXPECT_TRUE(tray->visible);
+                // Each item registered once more before that.
+                for (const QString& name : names)
+                    EXPECT_EQ(watcher.items.count(name), 2) << name.toStdString();
+            }
+        }
+        TrayIcon::setFactory({});
+    }
 }
 
 #include "SniStatusItemTest.moc"

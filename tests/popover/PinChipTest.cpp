@@ -1,7 +1,10 @@
 #include "popover/PinChip.h"
 
 #include "menubar/SparklineVisualizer.h"
+#include "platform/style/DesignStyle.h"
 
+#include <QImage>
+#include <QPalette>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -22,5 +25,40 @@ TEST(PinChip, ToolTipShowsTheNameAsItStands)
             shown = doc.toPlainText();
         }
         EXPECT_EQ(shown.toStdString(), name.toStdString());
+    }
+}
+
+// A pinned chip stands apart from an unpinned one at 3:1 at least, on the
+// light and the dark popover: its edge wears the accent.
+TEST(PinChip, PinnedReadsApartFromUnpinnedLightAndDark)
+{
+    struct Look {
+        const char* name;
+        QColor window, text, accent;
+    };
+    const Look looks[] = {
+        {"light", QColor(0xec, 0xec, 0xec), Qt::black, QColor(0, 122, 255)},
+        {"dark", QColor(40, 40, 44), QColor(235, 235, 240), QColor(10, 132, 255)},
+        {"dark, deep accent", QColor(0x35, 0x35, 0x35), QColor(0xee, 0xee, 0xee), QColor(0x1b, 0x4f, 0x9c)},
+    };
+    for (const Look& look : looks) {
+        QPalette palette;
+        palette.setColor(QPalette::Window, look.window);
+        palette.setColor(QPalette::Base, look.window);
+        palette.setColor(QPalette::WindowText, look.text);
+        palette.setColor(QPalette::Text, look.text);
+        palette.setColor(QPalette::Highlight, look.accent);
+        const auto edge = [&](bool pinned) {
+            PinChip chip(std::make_shared<SparklineVisualizer>(QStringLiteral("viz.test"), QStringLiteral("Spark")),
+                         QStringLiteral("cpu.total"), Theme::dark);
+            chip.setPalette(palette);
+            chip.setPinned(pinned);
+            chip.resize(chip.sizeHint());
+            QImage image(chip.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(look.window);
+            chip.render(&image, {}, {}, QWidget::DrawChildren);
+            return image.pixelColor(image.width() / 2, 0); // the capsule's top edge
+        };
+        EXPECT_GE(DesignStyle::contrastRatio(edge(true), edge(false)), 3.0) << look.name;
     }
 }

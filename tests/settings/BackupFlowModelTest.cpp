@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <ctime>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -38,6 +39,33 @@ TEST_F(BackupFlowModelTest, DefaultFileNameUsesAsciiDigitsAndTheGregorianCalenda
             << locale;
     }
     QLocale::setDefault(saved);
+}
+
+TEST_F(BackupFlowModelTest, DefaultFileNameIsDatedInTheUsersTimeZone)
+{
+    // The same instants carry other dates east and west of UTC.
+    const struct {
+        const char* zone;
+        QDateTime now;
+        const char* name;
+    } cases[] = {
+        {"Pacific/Kiritimati", testNow, "Gaugelet settings 2026-12-07.gaugeletbackup"},
+        {"Pacific/Pago_Pago", QDateTime(QDate(2026, 12, 6), QTime(5, 0), Qt::UTC),
+         "Gaugelet settings 2026-12-05.gaugeletbackup"},
+        {"Europe/Berlin", QDateTime(QDate(2026, 12, 6), QTime(23, 30), Qt::UTC),
+         "Gaugelet settings 2026-12-07.gaugeletbackup"},
+    };
+    const QByteArray saved = qgetenv("TZ");
+    for (const auto& c : cases) {
+        qputenv("TZ", c.zone);
+        ::tzset();
+        EXPECT_EQ(BackupFlowModel::defaultBackupFileName(c.now), QString::fromLatin1(c.name)) << c.zone;
+    }
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    ::tzset();
 }
 
 TEST_F(BackupFlowModelTest, PanelsAskForABackupOrAPropertyList)
@@ -130,6 +158,10 @@ TEST_F(BackupFlowModelTest, LoadFailuresSayWhyAndDoNotRelaunch)
          "Backup file version 2 cannot be loaded by this build (expects 1)."},
         {backup({{"global.themeId", "x"}}, QStringLiteral("1")), "File is not a valid Gaugelet settings backup."},
         {PropertyList::toXml(QVariantList{}), "File is not a valid Gaugelet settings backup."},
+        // Within a backup's own limit (17 MB), but more than the settings file holds.
+        {backup({{"global.themeId", QString(17'000'000, u'x')}}),
+         "The settings in “bad.gaugeletbackup” are too large to load: with them, the settings file would be "
+         "larger than the 16 MB Gaugelet can read."},
     };
     for (const auto& [bytes, text] : cases) {
         alerts.clear();
@@ -142,6 +174,7 @@ TEST_F(BackupFlowModelTest, LoadFailuresSayWhyAndDoNotRelaunch)
         EXPECT_EQ(alerts[0].message, text);
     }
     EXPECT_EQ(defaults->string("global.themeId"), "one.dark");
+    EXPECT_TRUE(defaults->fileProblems().isEmpty());
     spinFor(5);
     EXPECT_TRUE(starts.isEmpty());
     EXPECT_EQ(quits, 0);

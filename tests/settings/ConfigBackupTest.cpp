@@ -84,7 +84,7 @@ QByteArray deepBinaryPlist(int depth)
         offsets.append(quint32(out.size()));
         if (i + 1 < objects) {
             out.append(char(0xA1));
-            putBE(quint64(i + 1), refSize);
+            putBE(quint64(i) + 1, refSize);
         } else {
             out.append(char(0xA0));
         }
@@ -244,12 +244,17 @@ TEST_F(ConfigBackupTest, WrongStructuresAndVersionsChangeNothing)
         {"values array", backupXml(QVariantMap{{"version", 1}, {"values", QVariantList{"global.x"}}}), malformedText},
         {"array root", backupXml(QVariantList{QVariantMap{{"version", 1}, {"values", goodValues}}}), malformedText},
         {"string root", backupXml(QVariant("hello")), malformedText},
-        // Not "version -1": an integer the reader cannot hold is named as such.
+        // Not "version -1": the reader keeps the unsigned value, which is no
+        // version of ours.
         {"version 2^64-1",
          backupXml(QVariantMap{{"version", 1}, {"values", goodValues}})
              .replace("<integer>1</integer>", "<integer>18446744073709551615</integer>"),
+         malformedText},
+        {"version 2^64",
+         backupXml(QVariantMap{{"version", 1}, {"values", goodValues}})
+             .replace("<integer>1</integer>", "<integer>18446744073709551616</integer>"),
          QStringLiteral("The file “bad.plist” could not be read as a property list: property list holds an integer "
-                        "beyond 64 bits.")},
+                        "below -9223372036854775808 or above 18446744073709551615.")},
         // A structure problem is found before the version.
         {"version 2 without values", backupXml(QVariantMap{{"version", 2}}), malformedText},
     };

@@ -89,9 +89,9 @@ TEST(PinnedSpriteEditor, TypingInTheFieldGoesThroughTheSameRule)
     PinnedSpriteEditor editor(foxPin, *world.registry->provider(cpu));
     EXPECT_EQ(editor.tagField()->text(), QStringLiteral("CPU"));
     EXPECT_EQ(editor.tagField()->placeholderText(), QStringLiteral("CPU"));
-    EXPECT_EQ(editor.tagField()->toolTip(), ToolTip::fromPlainText(QStringLiteral(
-                                                "Menubar tag for this provider (max 10 characters). Leave blank to "
-                                                "use the default (CPU).")));
+    EXPECT_EQ(editor.tagField()->toolTip(),
+              ToolTip::fromPlainText(QStringLiteral("Panel tag for this provider (max 10 characters). Leave blank to "
+                                                    "use the default (CPU).")));
     editor.tagField()->clear();
     QTest::keyClicks(editor.tagField(), QStringLiteral("abcdefghijkl"));
     EXPECT_EQ(editor.tagField()->text(), QStringLiteral("abcdefghij"));

@@ -58,7 +58,7 @@ TEST(PresetsSection, MarksTheMatchingPresetOnlyInSlotOrder)
     PresetsSection section(world.env());
     EXPECT_EQ(currentMarks(section), (QList<bool>{false, true, false}));
     const auto tip = [](const char* text) { return ToolTip::fromPlainText(QString::fromUtf8(text)); };
-    EXPECT_EQ(section.cards()[1]->toolTip(), tip("This is what your menubar shows right now."));
+    EXPECT_EQ(section.cards()[1]->toolTip(), tip("This is what your panel shows right now."));
     EXPECT_EQ(section.cards()[0]->toolTip(), tip("Use the Simple look."));
     EXPECT_EQ(section.cards()[2]->toolTip(), tip("Use the All-in look."));
 
@@ -83,6 +83,7 @@ TEST(PresetsSection, ClickingTheCurrentCardAppliesAgainAndResetsStyling)
     world.defaults()->set(TagSpec::key(pigletId, TagSpec::Namespace::tag, u"yOffset"), 4.0);
     world.defaults()->set(TagSpec::key(pigletId, TagSpec::Namespace::tag, u"fgHex"), QStringLiteral("#FF0000FF"));
     world.defaults()->set(TagSpec::key(pigletId, TagSpec::Namespace::value, u"shown"), false);
+    world.defaults()->set(TagSpec::key(pigletId, TagSpec::Namespace::tag, u"shown"), true);
     QTest::mouseClick(section.cards()[1], Qt::LeftButton);
     const TagSpec tag = TagSpec::load(pigletId, QStringLiteral("memory.total"), QStringLiteral("MEM"),
                                       TagSpec::Namespace::tag);
@@ -90,7 +91,7 @@ TEST(PresetsSection, ClickingTheCurrentCardAppliesAgainAndResetsStyling)
                                         TagSpec::Namespace::value);
     EXPECT_EQ(tag.yOffset, -10);
     EXPECT_EQ(tag.fgHex, QString());
-    EXPECT_TRUE(tag.shown);
+    EXPECT_FALSE(tag.shown); // a runner shows its value under the sprite, without the tag
     EXPECT_TRUE(value.shown);
     EXPECT_EQ(value.yOffset, 10);
     EXPECT_EQ(currentMarks(section), (QList<bool>{false, true, false}));

@@ -27,9 +27,19 @@ TEST(SettingsText, WholeNumbersNeverConvertOutOfRange)
     EXPECT_EQ(SettingsText::sliderPosition(1e300, 9, 16, 13), 16);
     EXPECT_EQ(SettingsText::sliderPosition(-inf, 9, 16, 13), 9);
     EXPECT_EQ(SettingsText::sliderPosition(nan, 9, 16, 13), 13);
-    EXPECT_EQ(SettingsText::pointsText(-3.9, -10, 10, 0), QStringLiteral("-3pt"));
+    EXPECT_EQ(SettingsText::pointsText(-3.9, -10, 10, 0), QStringLiteral("-4pt"));
     EXPECT_EQ(SettingsText::pointsText(inf, -10, 10, 0), QStringLiteral("10pt"));
     EXPECT_EQ(SettingsText::pointsText(nan, 9, 16, 13), QStringLiteral("13pt"));
+}
+
+TEST(SettingsText, ASliderFigureReadsAsItsKnobStands)
+{
+    // A stored value between whole points (a restored backup): the figure is
+    // the knob's position, so no two positions read alike.
+    for (const double value : {12.4, 12.5, 12.6, 9.2, 15.7, -3.9, -3.5, -0.4, 2.6}) {
+        const int knob = SettingsText::sliderPosition(value, -10, 16, 0);
+        EXPECT_EQ(SettingsText::pointsText(value, -10, 16, 0), QString::number(knob) + "pt") << value;
+    }
 }
 
 TEST(SettingsText, ComparesByCodePoint)

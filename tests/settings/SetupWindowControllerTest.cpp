@@ -61,7 +61,8 @@ TEST(SetupWindowController, AFreshInstallOpensTheWindowOnceTheAnswerIsIn)
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isWindow());
     EXPECT_EQ(window->windowTitle(), "Set up Gaugelet");
-    EXPECT_EQ(window->size(), QSize(630, 560));
+    EXPECT_TRUE(waitUntil([&] { return window->size() == QSize(630, window->fittedHeight()); }, 1000))
+        << "as tall as its content";
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "it cannot be resized";
     EXPECT_EQ(window->windowModality(), Qt::NonModal);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);

@@ -77,7 +77,7 @@ TEST(SpriteCustomizeSection, FirstProviderIsShownWhenNothingOrAnUnknownIdIsSelec
     // No runner registered: no choices, the hint, paw prints (the fox pin names no registered visualizer).
     EXPECT_TRUE(section.tiles().isEmpty());
     ASSERT_NE(section.pickHint(), nullptr);
-    EXPECT_EQ(section.pickHint()->text(), QStringLiteral("Pick a sprite to put CPU on the menubar."));
+    EXPECT_EQ(section.pickHint()->text(), QStringLiteral("Pick a sprite to put CPU on the panel."));
     EXPECT_FALSE(section.headerThumb()->showsFrame());
     EXPECT_FALSE(section.providerRows()[0]->thumb()->showsFrame());
 

@@ -110,8 +110,8 @@ TEST(TagStylingRows, OffsetsBeyondTheRangeShowAtTheEndUntilMoved)
         double stored;
         int slider;
         const char* text;
-    } cases[] = {{55, 10, "55pt"}, {-12.9, -10, "-12pt"}, {1e300, 10, "10pt"}, {-1.7e308, -10, "-10pt"},
-                 {nan, 10, "10pt"}};
+    } cases[] = {
+        {55, 10, "55pt"}, {-12.9, -10, "-13pt"}, {1e300, 10, "10pt"}, {-1.7e308, -10, "-10pt"}, {nan, 10, "10pt"}};
     for (const auto& c : cases) {
         test::SettingsWorld world;
         world.defaults()->set(key(value, u"yOffset"), c.stored);

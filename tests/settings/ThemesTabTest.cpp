@@ -161,7 +161,7 @@ TEST(ThemesTab, FreshInstallShowsDefaultsAndOpeningWritesNothing)
     EXPECT_FALSE(writes.valuesChanged());
 }
 
-TEST(ThemesTab, SliderLabelsShowStoredValuesTruncated)
+TEST(ThemesTab, SliderLabelsShowStoredValuesAsTheKnobStands)
 {
     test::SettingsWorld world;
     world.defaults()->set(SettingsSchema::spriteYOffset, -3.0);
@@ -170,7 +170,8 @@ TEST(ThemesTab, SliderLabelsShowStoredValuesTruncated)
     ThemesTab tab(world.env());
     EXPECT_EQ(tab.offsetLabel()->text(), QStringLiteral("-3pt"));
     EXPECT_EQ(tab.offsetSlider()->value(), -3);
-    EXPECT_EQ(tab.fontSizeLabel()->text(), QStringLiteral("11pt"));
+    // Between whole points: the label reads the knob's position, not the one below it.
+    EXPECT_EQ(tab.fontSizeLabel()->text(), QStringLiteral("12pt"));
     EXPECT_EQ(tab.fontSizeSlider()->value(), 12);
     // Below the slider's range: the slider at its end, the label the stored value.
     EXPECT_EQ(tab.thresholdLabel()->text(), QStringLiteral("30%"));
@@ -199,7 +200,7 @@ TEST(ThemesTab, DamagedOrHugeNumbersShowDefaultOrClampedAndStayStored)
         {SettingsSchema::spriteYOffset, -inf, 0, "0pt"},
         {SettingsSchema::spriteYOffset, 1.7e308, 10, "10pt"},
         {SettingsSchema::spriteYOffset, -1e300, -10, "-10pt"},
-        {SettingsSchema::spriteYOffset, 25.7, 10, "25pt"},
+        {SettingsSchema::spriteYOffset, 25.7, 10, "26pt"},
         {SettingsSchema::runnerTintThreshold, nan, 16, "80%"},
         {SettingsSchema::runnerTintThreshold, 1e300, 19, "95%"},
         {SettingsSchema::runnerTintThreshold, 1.7e308, 19, "95%"},

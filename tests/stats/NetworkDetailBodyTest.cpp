@@ -11,6 +11,8 @@
 #include "stats/views/NetworkDetailBody.h"
 #include "stats/views/NetworkRateBlock.h"
 
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <gtest/gtest.h>
 #include <limits>
@@ -178,19 +180,51 @@ TEST(NetworkDetailBody, LabelPositionAndChipColoursFollowTheSettings)
     EXPECT_EQ(body.upBlock()->rateLabel()->palette().color(QPalette::WindowText), QColor(0, 255, 0));
 }
 
-TEST(NetworkDetailBody, RatesUnderOneKilobyteNeverFillTheChart)
+TEST(NetworkDetailBody, TheChartsHeightAgreesWithTheFigures)
 {
-    // Every figure reads "0 KB/s": the chart's scale is at least 1 KB/s, so
-    // 300 B/s stays at under a third of its height.
+    // An idle line: every figure reads "0 KB/s", and the chart stays low.
     test::DetailViewFixture f;
-    f.record(netSnapshot(120, 300));
-    const StatSnapshot s = f.record(netSnapshot(80, 250, wifi(80, 250)));
+    f.record(netSnapshot(120, 700));
+    const StatSnapshot s = f.record(netSnapshot(80, 650, wifi(80, 650)));
     NetworkDetailBody body(s, f.env);
     EXPECT_EQ(body.peakDown()->figure(), "0 KB/s");
-    EXPECT_EQ(body.throughput()->input().yMagnitude, 1000);
+    EXPECT_EQ(body.upBlock()->rateLabel()->text(), "0 KB/s");
+    EXPECT_EQ(body.throughput()->input().yMagnitude, NetworkDetailBody::minimumScale);
+    // Drawn, the chart keeps to its bottom tenth (a picture for a person too).
+    body.resize(340, body.sizeHint().height());
+    body.show();
+    QCoreApplication::processEvents();
+    QImage chart(body.throughput()->size(), QImage::Format_ARGB32_Premultiplied);
+    chart.fill(Qt::transparent);
+    body.throughput()->render(&chart, {}, {}, QWidget::DrawChildren);
+    int inkTop = chart.height();
+    for (int y = 0; y < chart.height() && inkTop == chart.height(); ++y) {
+        for (int x = 0; x < chart.width(); ++x) {
+            if (chart.pixelColor(x, y).alpha() > 0) {
+                inkTop = y;
+                break;
+            }
+        }
+    }
+    EXPECT_GE(inkTop, chart.height() * 0.88);
+    EXPECT_LT(inkTop, chart.height()); // something is drawn
+    QDir().mkpath(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots"));
+    chart.save(QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/network-idle-chart.png"));
+    // A rate that reads "0 KB/s" draws at under a tenth of the height; one
+    // drawn at half the height or more reads as a rate.
+    const double rates[] = {1, 300, 700, 999, 1000, 4999, 5000, 9999, 10e3, 31e3, 5e6};
+    for (const double rate : rates) {
+        const double height = rate / NetworkDetailBody::chartScale(rate);
+        if (NetworkProvider::rateText(rate) == "0 KB/s") {
+            EXPECT_LT(height, 0.1) << rate;
+        }
+        if (height >= 0.5) {
+            EXPECT_GE(rate, 5000) << rate;
+        }
+    }
     const struct {
         double largest, scale;
-    } cases[] = {{0, 1}, {std::nan(""), 1}, {300, 1000}, {1000, 1000}, {5e6, 5e6}};
+    } cases[] = {{0, 1}, {std::nan(""), 1}, {300, 10e3}, {10e3, 10e3}, {5e6, 5e6}};
     for (const auto& c : cases)
         EXPECT_EQ(NetworkDetailBody::chartScale(c.largest), c.scale) << c.largest;
 }
@@ -205,13 +239,13 @@ TEST(NetworkDetailBody, PeaksCoverTheMinuteTheChartShowsByTime)
     f.clock.advanceSecs(44);
     f.record(netSnapshot(100, 500));
     f.clock.advanceSecs(15);
-    const StatSnapshot s = f.record(netSnapshot(2000, 400, wifi(2000, 400)));
+    const StatSnapshot s = f.record(netSnapshot(20e3, 400, wifi(20e3, 400)));
     f.clock.advanceSecs(0.5); // drawn half a second after the newest sample: the first is 61.5 s old
     NetworkDetailBody body(s, f.env);
     EXPECT_EQ(body.throughput()->input().down.size(), 3); // the chart still gets every sample
     EXPECT_EQ(body.peakDown()->figure(), "0 KB/s");
-    EXPECT_EQ(body.peakUp()->figure(), "2 KB/s");
-    EXPECT_EQ(body.throughput()->input().yMagnitude, 2000);
+    EXPECT_EQ(body.peakUp()->figure(), "20 KB/s");
+    EXPECT_EQ(body.throughput()->input().yMagnitude, 20e3);
     // The mirrored bars place samples by index and show all three.
     f.defaults->set(SettingsSchema::smoothCharts, false);
     f.settle();

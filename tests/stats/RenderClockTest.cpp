@@ -95,3 +95,21 @@ TEST(RenderClock, TicksWithoutAThreadOfItsOwn)
     test::spinFor(150);
     EXPECT_EQ(clock.tick(), at);
 }
+
+TEST(RenderClock, ALateTickKeepsTheGrid)
+{
+    test::ManualMediaClock media(1000.0);
+    RenderClock clock;
+    clock.setHz(20); // every 50 ms: deadlines at 1000.05, 1000.10, …
+    clock.start();
+    EXPECT_NEAR(clock.nextDeadline(), 1000.05, 1e-6);
+    // The first tick runs 30 ms late: the next is still due on the grid.
+    media.set(1000.08);
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }, 2000));
+    EXPECT_NEAR(clock.nextDeadline(), 1000.10, 1e-6);
+    // Three deadlines missed at once: one tick, then the grid's next.
+    media.set(1000.27);
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }, 2000));
+    EXPECT_EQ(clock.tick(), 2);
+    EXPECT_NEAR(clock.nextDeadline(), 1000.30, 1e-6);
+}

@@ -5,12 +5,14 @@
 #include "store/InstalledBundleRegistry.h"
 #include "support/TestSupport.h"
 
+#include <QCoro/QCoroTask>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
-#include <QCoro/QCoroTask>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -144,13 +146,182 @@ TEST_F(BundleInstallerTest, FailureHalfwayLeavesTheOldVersionIntact)
     EXPECT_TRUE(BundleVerifier::verifyInstalled(root + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey()));
 }
 
-TEST_F(BundleInstallerTest, PlainFileUnderTheBundleNameIsReplaced)
+TEST_F(BundleInstallerTest, PlainFileUnderTheBundleNameIsSetAside)
 {
     QDir().mkpath(root);
     writeFile(root + QStringLiteral("/fox"), "stray file");
     ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames)));
     EXPECT_TRUE(QFileInfo(root + QStringLiteral("/fox")).isDir());
-    EXPECT_EQ(rootEntries(), QStringList{QStringLiteral("fox")});
+    EXPECT_EQ(rootEntries(), (QStringList{QStringLiteral("fox"), QStringLiteral("fox.set-aside-1")}));
+    EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-1")), QByteArray("stray file"));
+}
+
+TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABundleOfOurs)
+{
+    // Seeding and the store install under the bundle's own name. A folder of
+    // the user's there (even one holding files named as a bundle's) is moved
+    // aside whole, under the next free number, and the bundle goes beside it.
+    struct Case {
+        const char* name;
+        std::function<void(const QString& root)> place;
+        QStringList entries; // the root's afterwards
+    };
+    const QString setAside1 = QStringLiteral("fox.set-aside-1");
+    const QList<Case> cases{
+        {"the user's folder",
+         [](const QString& r) { writeFile(r + QStringLiteral("/fox/notes.txt"), "mine"); },
+         {QStringLiteral("fox"), setAside1}},
+        {"the user's folder with a manifest pair",
+         [](const QString& r) {
+             writeFile(r + QStringLiteral("/fox/notes.txt"), "mine");
+             writeFile(r + QStringLiteral("/fox/manifest.json"), "{}");
+             writeFile(r + QStringLiteral("/fox/manifest.sig"), QByteArray(64, 'x'));
+         },
+         {QStringLiteral("fox"), setAside1}},
+        {"earlier set-aside copies, one of them empty",
+         [](const QString& r) {
+             writeFile(r + QStringLiteral("/fox/notes.txt"), "mine");
+             writeFile(r + QStringLiteral("/fox.set-aside-1/notes.txt"), "older");
+             QDir().mkpath(r + QStringLiteral("/fox.set-aside-2"));
+         },
+         {QStringLiteral("fox"), setAside1, QStringLiteral("fox.set-aside-2"), QStringLiteral("fox.set-aside-3")}},
+        {"an earlier version of the bundle",
+         [](const QString& r) {
+             InstalledBundleRegistry earlier(r);
+             BundleInstaller first(&earlier);
+             ASSERT_TRUE(first.installNow(bundle(QStringLiteral("fox"), frames.mid(0, 1), 1)));
+         },
+         {QStringLiteral("fox")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString bundles = dir.filePath(QStringLiteral("Bundles"));
+        QDir().mkpath(bundles);
+        c.place(bundles);
+        QMap<QString, QByteArray> before;
+        for (const QString& name : QDir(bundles + QStringLiteral("/fox")).entryList(QDir::Files))
+            before.insert(name, readFile(bundles + QStringLiteral("/fox/") + name));
+        const bool ours = c.entries.size() == 1;
+
+        LogCapture log;
+        InstalledBundleRegistry registry(bundles);
+        BundleInstaller installing(&registry);
+        const auto installed = awaitTask(installing.install(bundle(QStringLiteral("fox"), frames, 2)));
+        ASSERT_TRUE(installed) << installed.error().describe().toStdString();
+        EXPECT_TRUE(
+            BundleVerifier::verifyInstalled(bundles + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey()));
+        EXPECT_EQ(FileSystem::listDirectory(bundles).value(), c.entries);
+        if (!ours) {
+            const QString aside = c.entries.last();
+            for (auto it = before.cbegin(); it != before.cend(); ++it)
+                EXPECT_EQ(readFile(bundles + QLatin1Char('/') + aside + QLatin1Char('/') + it.key()), it.value());
+            EXPECT_TRUE(log.contains(QStringLiteral("BundleInstaller: set aside fox as %1").arg(aside)));
+        }
+        if (c.entries.size() > 2) {
+            EXPECT_EQ(readFile(bundles + QStringLiteral("/fox.set-aside-1/notes.txt")), QByteArray("older"));
+        }
+
+        // The next start lists the bundle and leaves what was set aside.
+        InstalledBundleRegistry next(bundles);
+        next.scan();
+        ASSERT_EQ(next.installed().size(), 1);
+        EXPECT_EQ(next.installed().first().version, 2);
+        EXPECT_EQ(FileSystem::listDirectory(bundles).value(), c.entries);
+    }
+}
+
+TEST_F(BundleInstallerTest, WhatAnArchiveUnpacksToIsBoundedBeforeAnythingIsWritten)
+{
+    const QByteArray manifestPlaceholder =
+        manifestBytes(manifestObject(QStringLiteral("fox"), {{QStringLiteral("assets/big"), QByteArray()}}));
+    // One asset that brings the manifest pair and itself to exactly the limit.
+    const qint64 fill = BundleVerifier::maxBundleBytes - manifestPlaceholder.size() - 64;
+    auto oneAsset = [](qint64 size) { return Members{{QStringLiteral("assets/big"), QByteArray(size, 'f')}}; };
+    auto manyAssets = [](int count) {
+        Members assets;
+        for (int i = 0; i < count; ++i)
+            assets.append({QStringLiteral("assets/f%1").arg(i, 4, 10, QLatin1Char('0')), QByteArray::number(i)});
+        return assets;
+    };
+    // One 4 MiB member listed under forty names: the zip tool writes it
+    // once, the central directory then names it forty times.
+    auto aliased = [] {
+        const QByteArray big(4 * 1024 * 1024, 'a');
+        Members listed{{QStringLiteral("assets/big"), big}};
+        QByteArray names;
+        for (int i = 1; i < 40; ++i) {
+            const QString name = QStringLiteral("assets/b%1").arg(i, 2, 10, QLatin1Char('0'));
+            listed.append({name, big});
+            names += "b'" + name.toUtf8() + "',";
+        }
+        const QByteArray manifest = manifestBytes(manifestObject(QStringLiteral("fox"), listed));
+        const QByteArray archive = zipArchive({{QStringLiteral("manifest.json"), manifest},
+                                               {QStringLiteral("manifest.sig"), NaclKeyPair::shared().sign(manifest)},
+                                               {QStringLiteral("assets/big"), big}});
+        const QString script = QStringLiteral(R"(
+import sys, struct
+d = sys.stdin.buffer.read()
+e = d.rfind(b'PK')
+count, size, offset = struct.unpack('<HII', d[e + 10:e + 20])
+records, p = [], offset
+for _ in range(count):
+    n, x, c = struct.unpack('<HHH', d[p + 28:p + 34])
+    records.append(d[p:p + 46 + n + x + c])
+    p += 46 + n + x + c
+big = [r for r in records if r[46:46 + struct.unpack('<H', r[28:30])[0]] == b'assets/big'][0]
+for name in [%1]:
+    r = bytearray(big[:46]) + name
+    struct.pack_into('<HHH', r, 28, len(name), 0, 0)
+    records.append(bytes(r))
+cd = b''.join(records)
+end = bytearray(d[e:e + 22])
+struct.pack_into('<HHIIH', end, 8, len(records), len(records), len(cd), offset, 0)
+sys.stdout.buffer.write(d[:offset] + cd + bytes(end))
+)")
+                                   .arg(QString::fromUtf8(names));
+        return runPython(script, archive);
+    };
+
+    using VerifyKind = BundleVerifier::VerifyError::Kind;
+    struct Case {
+        const char* name;
+        QByteArray archive;
+        std::optional<VerifyKind> refused;
+        qint64 size; // the refusal's payload
+    };
+    const QList<Case> cases{
+        {"exactly the limit", bundle(QStringLiteral("fox"), oneAsset(fill)), std::nullopt, 0},
+        {"one byte over", bundle(QStringLiteral("fox"), oneAsset(fill + 1)), VerifyKind::bundleTooLarge,
+         BundleVerifier::maxBundleBytes + 1},
+        {"one member under forty names", aliased(), VerifyKind::bundleTooLarge, -1},
+        {"as many files as a bundle may list", bundle(QStringLiteral("fox"), manyAssets(BundleVerifier::maxAssetCount)),
+         std::nullopt, 0},
+        {"one file more", bundle(QStringLiteral("fox"), manyAssets(BundleVerifier::maxAssetCount + 1)),
+         VerifyKind::tooManyAssets, BundleVerifier::maxAssetCount + 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(root);
+        ASSERT_LE(c.archive.size(), BundleVerifier::maxBundleBytes + 4096);
+        const auto installed = awaitTask(installer.install(c.archive));
+        if (!c.refused) {
+            ASSERT_TRUE(installed) << installed.error().describe().toStdString();
+            EXPECT_EQ(rootEntries(), QStringList{QStringLiteral("fox")});
+            continue;
+        }
+        ASSERT_FALSE(installed);
+        EXPECT_EQ(installed.error().kind, InstallKind::verifyFailed);
+        const auto* verify = installed.error().underlying.verifyError();
+        ASSERT_TRUE(verify) << installed.error().describe().toStdString();
+        EXPECT_EQ(verify->kind, *c.refused);
+        if (c.size >= 0) {
+            EXPECT_EQ(verify->size, c.size);
+        } else {
+            EXPECT_GE(verify->size, 40 * 4 * 1024 * 1024);
+        }
+        EXPECT_FALSE(QFileInfo::exists(root));
+    }
 }
 
 TEST_F(BundleInstallerTest, NoApplicationSupportFolderDisablesInstalling)

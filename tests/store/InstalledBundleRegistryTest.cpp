@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QMap>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -76,17 +78,56 @@ TEST_F(InstalledBundleRegistryTest, EqualDatesKeepListingOrder)
     EXPECT_EQ(idsOf(registry.installed()), *FileSystem::listDirectory(root));
 }
 
-TEST_F(InstalledBundleRegistryTest, AlteredBundleIsDeletedWithALogLine)
+TEST_F(InstalledBundleRegistryTest, FolderThatNoLongerVerifiesIsSetAsideWholeWithALogLine)
 {
-    placeBundle(root + QStringLiteral("/good"), QStringLiteral("good"));
-    placeBundle(root + QStringLiteral("/bad"), QStringLiteral("bad"));
-    writeFile(root + QStringLiteral("/bad/assets/ding.wav"), "tampered");
-    LogCapture log;
-    InstalledBundleRegistry registry(root);
-    registry.scan();
-    EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("good")});
-    EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/bad")));
-    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: rejecting bad: assetHashMismatch(path: assets/ding.wav")));
+    // Laid out as a bundle but not proved ours: it may hold the user's own
+    // files, so it is moved out of the way with all of them, under a name no
+    // later scan takes for a bundle, and never over an earlier one.
+    struct Case {
+        const char* name;
+        std::function<void(const QString& folder)> spoil;
+        QString logged;
+    };
+    const QList<Case> cases{
+        {"altered asset",
+         [](const QString& folder) { writeFile(folder + QStringLiteral("/assets/ding.wav"), "tampered"); },
+         QStringLiteral("rejecting bad: assetHashMismatch(path: assets/ding.wav")},
+        {"the user's folder with files of those names",
+         [](const QString& folder) {
+             (void)FileSystem::removeTree(folder);
+             writeFile(folder + QStringLiteral("/manifest.json"), "{\"my\": \"settings\"}");
+             writeFile(folder + QStringLiteral("/manifest.sig"), "not a signature");
+         },
+         QStringLiteral("rejecting bad: malformedSignature")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(root);
+        placeBundle(root + QStringLiteral("/good"), QStringLiteral("good"));
+        placeBundle(root + QStringLiteral("/bad"), QStringLiteral("bad"));
+        c.spoil(root + QStringLiteral("/bad"));
+        writeFile(root + QStringLiteral("/bad/notes.txt"), "mine");
+        writeFile(root + QStringLiteral("/bad.set-aside-1/notes.txt"), "set aside before");
+        QDir().mkpath(root + QStringLiteral("/bad.set-aside-2"));
+        QMap<QString, QByteArray> before;
+        for (const QString& name : QDir(root + QStringLiteral("/bad")).entryList(QDir::Files))
+            before.insert(name, readFile(root + QStringLiteral("/bad/") + name));
+        for (int start = 0; start < 2; ++start) {
+            LogCapture log;
+            InstalledBundleRegistry registry(root);
+            registry.scan();
+            EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("good")});
+            EXPECT_EQ(FileSystem::listDirectory(root).value(),
+                      (QStringList{QStringLiteral("bad.set-aside-1"), QStringLiteral("bad.set-aside-2"),
+                                   QStringLiteral("bad.set-aside-3"), QStringLiteral("good")}));
+            for (auto it = before.cbegin(); it != before.cend(); ++it)
+                EXPECT_EQ(readFile(root + QStringLiteral("/bad.set-aside-3/") + it.key()), it.value())
+                    << it.key().toStdString();
+            EXPECT_EQ(readFile(root + QStringLiteral("/bad.set-aside-1/notes.txt")), QByteArray("set aside before"));
+            EXPECT_EQ(log.contains(QStringLiteral("InstalledBundles: ") + c.logged), start == 0);
+            EXPECT_EQ(log.contains(QStringLiteral("InstalledBundles: set aside bad as bad.set-aside-3")), start == 0);
+        }
+    }
 }
 
 TEST_F(InstalledBundleRegistryTest, FolderNamedOtherThanItsIdIsDeleted)
@@ -180,13 +221,15 @@ TEST_F(InstalledBundleRegistryTest, FolderThatFailsTheFirstCheckButPassesTheSeco
     EXPECT_FALSE(log.contains(QStringLiteral("rejecting")));
 }
 
-TEST_F(InstalledBundleRegistryTest, MissingListedFileDeletesTheFolder)
+TEST_F(InstalledBundleRegistryTest, MissingListedFileSetsTheFolderAside)
 {
     placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"));
     QFile::remove(root + QStringLiteral("/fox/assets/dong.wav"));
     InstalledBundleRegistry registry(root);
     registry.scan();
+    EXPECT_TRUE(registry.installed().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/fox")));
+    EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-1/assets/ding.wav")), QByteArray("ding"));
 }
 
 TEST_F(InstalledBundleRegistryTest, UnlistableRootChangesNothing)

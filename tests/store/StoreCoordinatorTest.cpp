@@ -12,13 +12,17 @@
 #include "store/views/SoundPackPreview.h"
 #include "store/views/StorePreviewViews.h"
 
+#include <QCoreApplication>
 #include <QCoro/QCoroTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QThread>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -409,9 +413,10 @@ TEST_F(StoreCoordinatorTest, RemoveKeepsBuiltInBundlesAndWithdrawsEveryOther)
     EXPECT_FALSE(SoundRegistry::installed().contains("paid.s"));
     EXPECT_EQ(installedIds(), QStringList{"builtin"});
 
+    // A folder under a name no bundle is listed by is not ours to delete.
     writeFile(folders.bundlesRoot() + "/stray/file", "x");
     coordinator->remove("stray");
-    EXPECT_FALSE(onDisk("stray"));
+    EXPECT_EQ(readFile(folders.bundlesRoot() + "/stray/file"), QByteArray("x"));
 }
 
 TEST_F(StoreCoordinatorTest, InstallAndRemoveEndToEndOverHttps)
@@ -550,10 +555,54 @@ TEST_F(StoreCoordinatorTest, ShippedFileWithABadSignatureIsSkippedAndItsBuiltInB
     QCoro::waitFor(coordinator->seedBuiltInBundles());
     ASSERT_TRUE(onDisk("chimes"));
     folders.ship("chimes.gaugebundle", soundBundle("chimes", 0, 2, NaclKeyPair::other()));
+    LogCapture log;
     QCoro::waitFor(coordinator->seedBuiltInBundles());
     EXPECT_TRUE(registry.installed().isEmpty());
     EXPECT_FALSE(onDisk("chimes"));
     EXPECT_EQ(coordinator->lastError(), std::nullopt);
+    EXPECT_TRUE(log.contains("StoreCoordinator: skipping shipped chimes.gaugebundle: signatureRejected"));
+}
+
+TEST_F(StoreCoordinatorTest, AStartScanningInTheBackgroundMakesBundlesLiveWhenListedAndSeedsAfterIt)
+{
+    preinstall(soundBundle("chimes", 0));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0));
+    const QDateTime installedAt = QFileInfo(folders.bundlesRoot() + "/chimes/manifest.json").lastModified();
+    SoundRegistry::installed().clear();
+
+    // The next start: nothing listed until the scan, whose verifying runs
+    // off the main thread (and is held here until seeding has read the
+    // shipped packs), has finished.
+    InstalledBundleRegistry next(folders.bundlesRoot());
+    QList<QThread*> verifiedOn;
+    QSemaphore held;
+    next.setVerifierForTesting([&](const QString& folder, const std::optional<Ed25519PublicKey>& key) {
+        verifiedOn.append(QThread::currentThread());
+        held.acquire();
+        return BundleVerifier::verifyInstalled(folder, key);
+    });
+    BundleInstaller nextInstaller(&next);
+    StoreCoordinator coordinator(&next, &nextInstaller, &client, {&runner, &sound});
+    auto scanning = next.scanInBackground();
+    EXPECT_TRUE(next.isScanning());
+    auto seeding = coordinator.seedBuiltInBundles();
+    // The shipped packs are read (and anything seeding would install next is
+    // written) while the scan is held; only the held scan stays on the pool.
+    ASSERT_TRUE(waitUntil([] { return QThreadPool::globalInstance()->activeThreadCount() == 1; }, 10000));
+    for (int turn = 0; turn < 10; ++turn)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(next.installed().isEmpty());
+    held.release();
+    QCoro::waitFor(std::move(seeding));
+
+    EXPECT_FALSE(next.isScanning());
+    ASSERT_EQ(verifiedOn.size(), 1);
+    EXPECT_NE(verifiedOn.first(), QThread::currentThread());
+    EXPECT_EQ(next.installed().size(), 1);
+    EXPECT_TRUE(SoundRegistry::installed().contains("chimes.s"));
+    // Seeding saw the scanned list: the installed bundle was not written again.
+    EXPECT_EQ(QFileInfo(folders.bundlesRoot() + "/chimes/manifest.json").lastModified(), installedAt);
+    EXPECT_EQ(coordinator.lastError(), std::nullopt);
 }
 
 TEST_F(StoreCoordinatorTest, InstallerFailureBecomesTheSeedErrorOfTheLastBundleTried)

@@ -12,7 +12,7 @@ RunnerConfigView::RunnerConfigView(const QString& visualizerId, RunnerKind kind,
 QString RunnerConfigView::helpText()
 {
     return tr("Sprite display size in points. Range %1-%2pt (= %3-%4px on HiDPI). Beyond ~22pt the sprite clips "
-              "vertically against the menubar.")
+              "vertically against the panel.")
         .arg(int(minimumSize))
         .arg(int(maximumSize))
         .arg(int(minimumSize * 2))

@@ -77,9 +77,12 @@ void SizeSliderConfigView::reload()
 
 void SizeSliderConfigView::showSize()
 {
+    // The knob and the figure show the same whole size: a stored 22.6 reads
+    // "23pt" at 23, so no two knob positions read alike.
     const QSignalBlocker blocker(m_slider);
-    m_slider->setValue(int(std::lround(m_size)));
-    m_valueLabel->setText(QString::number(qint64(m_size)) + QStringLiteral("pt"));
+    const int shown = int(std::lround(m_size));
+    m_slider->setValue(shown);
+    m_valueLabel->setText(QString::number(shown) + QStringLiteral("pt"));
 }
 
 void SizeSliderConfigView::setSize(double size)

@@ -12,7 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -22,6 +22,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace gaugelet {
 
@@ -69,27 +71,115 @@ bool sameValue(const QVariant& a, const QVariant& b)
     }
 }
 
-// A save may write "<file>.XXXXXX" (six letters or digits) and rename it over
-// the file. One interrupted in between leaves a complete temporary behind;
-// nothing else ever writes such a name beside our settings file.
+// A save writes the whole file as "<file>.saving-" and six random letters
+// and digits, then renames it over the file. One interrupted in between
+// leaves that temporary behind: a regular file of ours that starts as every
+// file the store writes does (or is still empty).
+const QString saveInfix = QStringLiteral(".saving-");
+constexpr qsizetype saveSuffixLength = 6;
+constexpr char xmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+
+bool isAsciiLetterOrDigit(QChar c)
+{
+    return c.unicode() < 128 && c.isLetterOrNumber();
+}
+
+QString saveSuffix()
+{
+    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (qsizetype i = 0; i < saveSuffixLength; ++i)
+        suffix += QLatin1Char(alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))]);
+    return suffix;
+}
+
+bool isInterruptedSave(const QString& path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st { };
+    bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+                && st.st_size <= Defaults::maxFileBytes;
+    if (ours) {
+        char head[sizeof xmlDeclaration - 1];
+        const ssize_t got = ::read(fd, head, sizeof head);
+        ours = got >= 0 && std::memcmp(head, xmlDeclaration, size_t(got)) == 0;
+    }
+    ::close(fd);
+    return ours;
+}
+
 void removeStaleTemporaries(const QString& filePath)
 {
     const QFileInfo info(filePath);
-    const QString prefix = info.fileName() + QLatin1Char('.');
+    const QString prefix = info.fileName() + saveInfix;
     const QDir dir = info.absoluteDir();
-    const QStringList candidates = dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    const QStringList candidates =
+        dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::System | QDir::Hidden);
     for (const QString& name : candidates) {
         const QStringView suffix = QStringView(name).mid(prefix.size());
-        // Six random letters and digits; an all-lowercase suffix reads like a
-        // word ("backup") that a person may have chosen, so it is spared.
-        const bool ours = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
-            return c.unicode() < 128 && c.isLetterOrNumber();
-        }) && !std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLower(); });
-        if (!ours)
+        const QString path = dir.filePath(name);
+        if (!std::all_of(suffix.begin(), suffix.end(), isAsciiLetterOrDigit) || !isInterruptedSave(path))
             continue;
-        if (QFile::remove(dir.filePath(name)))
-            logInfo(lcDefaults, "defaults: removed an interrupted save path=%s", qUtf8Printable(dir.filePath(name)));
+        if (QFile::remove(path))
+            logInfo(lcDefaults, "defaults: removed an interrupted save path=%s", qUtf8Printable(path));
     }
+}
+
+// Writes bytes to a new temporary beside path and renames it over path: a
+// link at path is replaced, not followed. The permissions of a file being
+// replaced are kept; a new file is the user's alone. Gives 0 or the errno.
+int writeAtomically(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray target = QFile::encodeName(path);
+    mode_t mode = 0600;
+    struct stat old { };
+    if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
+        mode = old.st_mode & 07777;
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temp = QFile::encodeName(path + saveInfix + saveSuffix());
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd < 0 && errno != EEXIST)
+            return errno;
+    }
+    if (fd < 0)
+        return EEXIST;
+    int code = 0;
+    ::fchmod(fd, mode); // the umask may have taken bits away
+    for (const char *p = bytes.constData(), *end = p + bytes.size(); p < end && code == 0;) {
+        const ssize_t put = ::write(fd, p, size_t(end - p));
+        if (put >= 0)
+            p += put;
+        else if (errno != EINTR)
+            code = errno;
+    }
+    if (code == 0 && ::fsync(fd) != 0)
+        code = errno;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    if (code == 0 && ::rename(temp.constData(), target.constData()) != 0)
+        code = errno;
+    if (code != 0)
+        ::unlink(temp.constData());
+    return code;
+}
+
+// Megabytes with one decimal, rounded up, so a size over a limit never reads
+// as the limit itself.
+QString megabytes(qint64 bytes)
+{
+    return QString::number(std::ceil(double(bytes) * 10.0 / (1024.0 * 1024.0)) / 10.0, 'f', 1);
+}
+
+QString tooLargeToSave(qint64 bytes)
+{
+    return QStringLiteral("the settings have grown to %1 MB, more than the %2 MB Gaugelet can read back")
+        .arg(megabytes(bytes))
+        .arg(Defaults::maxFileBytes / (1024 * 1024));
 }
 
 // A stored value of exactly one type, else nothing.
@@ -215,9 +305,9 @@ void Defaults::noteProblem(FileProblem problem)
 {
     {
         QWriteLocker lock(&m_lock);
-        if (m_fileProblem)
+        if (m_fileProblems.contains(problem))
             return;
-        m_fileProblem = std::move(problem);
+        m_fileProblems.append(std::move(problem));
     }
     Q_EMIT fileProblemFound();
 }
@@ -225,7 +315,15 @@ void Defaults::noteProblem(FileProblem problem)
 std::optional<Defaults::FileProblem> Defaults::fileProblem() const
 {
     QReadLocker lock(&m_lock);
-    return m_fileProblem;
+    if (m_fileProblems.isEmpty())
+        return std::nullopt;
+    return m_fileProblems.first();
+}
+
+QList<Defaults::FileProblem> Defaults::fileProblems() const
+{
+    QReadLocker lock(&m_lock);
+    return m_fileProblems;
 }
 
 QVariant Defaults::object(const QString& key) const
@@ -276,6 +374,7 @@ std::optional<qint64> Defaults::integerValue(const QString& key) const
         return static_cast<qint64>(d);
     };
     switch (v.typeId()) {
+    case QMetaType::ULongLong: return std::numeric_limits<qint64>::max(); // only kept above the signed range
     case QMetaType::Double: return fromReal(v.toDouble());
     case QMetaType::Bool: return v.toBool() ? 1 : 0;
     case QMetaType::QString: {
@@ -303,6 +402,8 @@ std::optional<double> Defaults::real(const QString& key) const
         d = v.toDouble();
     else if (isIntegerType(v))
         d = double(v.toLongLong());
+    else if (v.typeId() == QMetaType::ULongLong)
+        d = double(v.toULongLong());
     else
         return std::nullopt;
     if (!std::isfinite(d))
@@ -361,7 +462,7 @@ void Defaults::remove(const QString& key)
     Q_EMIT changed(key);
 }
 
-void Defaults::replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values)
+bool Defaults::replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values, Fit fit)
 {
     auto differs = [](const QVariant& a, const QVariant& b) { return !sameValue(a, b); };
     QStringList changedKeys;
@@ -410,6 +511,8 @@ void Defaults::replaceUserValues(const std::function<bool(const QString&)>& with
                 ++old;
             ++add;
         }
+        if (userChanged && fit == Fit::withinFile && PropertyList::toXml(next).size() > maxFileBytes)
+            return false;
         if (userChanged) {
             m_dirty = true;
             m_user = std::move(next);
@@ -419,6 +522,7 @@ void Defaults::replaceUserValues(const std::function<bool(const QString&)>& with
         scheduleSave();
     for (const QString& key : std::as_const(changedKeys))
         Q_EMIT changed(key);
+    return true;
 }
 
 void Defaults::registerDefaults(const QVariantMap& values)
@@ -482,20 +586,32 @@ bool Defaults::flush()
             return false;
         }
         xml = PropertyList::toXml(m_user);
-        m_dirty = false;
+        // A file the store would refuse at the next start is never written.
+        if (xml.size() <= maxFileBytes)
+            m_dirty = false;
     }
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.commit()) {
-        logError(lcDefaults, "defaults: save failed path=%s error=%s", qUtf8Printable(m_filePath),
-                 qUtf8Printable(file.errorString()));
-        {
+    QString reason;
+    if (xml.size() > maxFileBytes) {
+        reason = tooLargeToSave(xml.size());
+    } else {
+        QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+        if (const int code = writeAtomically(m_filePath, xml); code != 0) {
+            reason = QString::fromLocal8Bit(std::strerror(code));
             QWriteLocker lock(&m_lock);
             m_dirty = true;
-            m_lastSaveError = file.errorString();
         }
-        noteProblem({FileProblem::Kind::notSaving, m_filePath,
-                     QStringLiteral("it cannot be saved (%1)").arg(file.errorString()), {}});
+    }
+    if (!reason.isEmpty()) {
+        logError(lcDefaults, "defaults: save failed path=%s error=%s", qUtf8Printable(m_filePath),
+                 qUtf8Printable(reason));
+        {
+            QWriteLocker lock(&m_lock);
+            m_lastSaveError = reason;
+        }
+        noteProblem({FileProblem::Kind::notSaving,
+                     m_filePath,
+                     xml.size() > maxFileBytes ? reason : QStringLiteral("it cannot be saved (%1)").arg(reason),
+                     {}});
         return false;
     }
     {

@@ -14,18 +14,26 @@ namespace gaugelet {
 // The user-defaults store. Two domains: the user's values, persisted as an XML
 // property list, and a registration domain read behind them but never written.
 // Reads are thread-safe; every change emits changed(key) on the writing thread.
-// Writes are coalesced (at most 250 ms) and saved atomically; the file is also
-// flushed on quit and on destruction. A file that cannot be understood is kept
-// aside as "<file>.corrupt" (".corrupt.1", ".corrupt.2", ... when that name is
-// taken) and the store starts empty; one that cannot be read at all (a
-// folder, a link to nothing, a FIFO, no permission) is left alone and nothing
-// is saved over it. Either way nothing is overwritten, and fileProblem() says
-// what happened so that the program can tell the user.
+// Writes are coalesced (at most 250 ms) and saved atomically: the whole file
+// is written beside it as "<file>.saving-XXXXXX" and renamed over its name,
+// so a link put in the file's place is replaced, never written through. What
+// would be larger than maxFileBytes is not written at all (the store could
+// not read it back); the values stay in memory. The file is also flushed on
+// quit and on destruction. A file that cannot be understood is kept aside as
+// "<file>.corrupt" (".corrupt.1", ".corrupt.2", ... when that name is taken)
+// and the store starts empty; one that cannot be read at all (a folder, a
+// link to nothing, a FIFO, no permission) is left alone and nothing is saved
+// over it. Either way nothing is overwritten, and fileProblems() says what
+// happened so that the program can tell the user.
 class Defaults : public QObject {
     Q_OBJECT
 public:
-    // Larger settings files are not ours: they are kept aside unread.
+    // Larger settings files are not ours: they are kept aside unread, and
+    // the store never writes one.
     static constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
+
+    // Whether replaceUserValues may leave more than one file can hold.
+    enum class Fit { any, withinFile };
 
     // Something the user should hear about the settings file.
     struct FileProblem {
@@ -57,12 +65,13 @@ public:
     // True when the user domain holds the key (the registration domain not counted).
     bool hasUserValue(const QString& key) const;
 
-    // Typed readers: nullopt when absent or of another type.
+    // Typed readers: nullopt when absent or of another type. An integer above
+    // the signed range (kept exactly, as a quint64) is no qint64 for integer().
     std::optional<QString> string(const QString& key) const;
     std::optional<bool> boolean(const QString& key) const;
     std::optional<qint64> integer(const QString& key) const;
-    // The lenient integer read: an integer, a real (truncated towards zero,
-    // saturating; NaN gives 0), a Boolean (0 or 1) or a text that starts with
+    // The lenient integer read: an integer (saturating), a real (truncated
+    // towards zero, saturating; NaN gives 0), a Boolean (0 or 1) or a text that starts with
     // an optionally signed decimal number gives that integer; absent or any
     // other type gives nullopt.
     std::optional<qint64> integerValue(const QString& key) const;
@@ -87,8 +96,11 @@ public:
     // In one step: removes every user value whose key `within` accepts, then
     // stores those of values whose key it accepts (normalised as set() does;
     // values a property list cannot hold are skipped). Emits changed once for
-    // each key whose effective value differs afterwards.
-    void replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values);
+    // each key whose effective value differs afterwards. With Fit::withinFile,
+    // values that would make the file larger than maxFileBytes change nothing
+    // and give false.
+    bool replaceUserValues(const std::function<bool(const QString&)>& within, const QVariantMap& values,
+                           Fit fit = Fit::any);
 
     // Adds to the registration domain (never persisted). Emits changed for
     // keys whose effective value changes.
@@ -112,11 +124,14 @@ public:
 
     // The first problem met while loading or saving the file, if any.
     std::optional<FileProblem> fileProblem() const;
+    // Every distinct problem met so far, in the order met.
+    QList<FileProblem> fileProblems() const;
 
 Q_SIGNALS:
     void changed(const QString& key);
-    // A problem was recorded (at most once per store; a problem found while
-    // loading is recorded before anyone can connect: read fileProblem()).
+    // A problem not met before was recorded (each distinct one once; one
+    // found while loading is recorded before anyone can connect: read
+    // fileProblems()).
     void fileProblemFound();
 
 private:
@@ -133,7 +148,7 @@ private:
     bool m_saveBlocked = false;
     bool m_savingStopped = false;
     QString m_lastSaveError;
-    std::optional<FileProblem> m_fileProblem;
+    QList<FileProblem> m_fileProblems;
     QTimer m_saveTimer;
 };
 

@@ -211,6 +211,21 @@ Result<void, FileSystem::Error> FileSystem::rename(const QString& from, const QS
     return {};
 }
 
+Result<void, FileSystem::Error> FileSystem::renameWithoutReplacing(const QString& from, const QString& to)
+{
+    if (::renameat2(AT_FDCWD, native(from).constData(), AT_FDCWD, native(to).constData(), RENAME_NOREPLACE) == 0)
+        return {};
+    const int code = errno;
+    if (code != EINVAL && code != ENOSYS && code != EOPNOTSUPP)
+        return fail(errorOf("rename", from, code));
+    // A file system without the flag: look first. Only another process
+    // creating `to` in between could still be replaced, and then only when it
+    // made an empty folder.
+    if (entryKind(to) != EntryKind::missing)
+        return fail(errorOf("rename", to, EEXIST));
+    return rename(from, to);
+}
+
 void FileSystem::setExchangeUnsupportedForTesting(bool unsupported)
 {
     g_exchangeUnsupported = unsupported;

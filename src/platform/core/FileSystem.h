@@ -59,6 +59,9 @@ public:
     static Result<void, Error> removeTree(const QString& path);
 
     static Result<void, Error> rename(const QString& from, const QString& to);
+    // Renames only when nothing is at `to` (EEXIST otherwise), so no file or
+    // folder already there, empty or not, is ever replaced.
+    static Result<void, Error> renameWithoutReplacing(const QString& from, const QString& to);
 
     // Puts replacement in target's place in one step and removes what was
     // there before. Uses an atomic exchange of the two names; where the file

@@ -45,11 +45,13 @@ bool startsWith(const char* p, const char* end, const char* literal)
 }
 
 // What the reader keeps of integers and dates: libplist holds an integer in
-// 64 bits and a date as whole seconds from 2001 in 32 bits. A value outside
-// that would come back changed (an integer wider than 64 bits reads as -1, a
-// date is clamped to 1932-12-13 ... 2069-01-19), so a list holding one is
-// refused as unreadable rather than changed silently.
-const QString integerOutOfRange = QStringLiteral("property list holds an integer beyond 64 bits");
+// 64 bits, signed or (above 2^63-1) unsigned, and a date as whole seconds
+// from 2001 in 32 bits. A value outside that would come back changed (an
+// integer wider than 64 bits reads as -1, a date is clamped to 1932-12-13 ...
+// 2069-01-19), so a list holding one is refused as unreadable rather than
+// changed silently.
+const QString integerOutOfRange =
+    QStringLiteral("property list holds an integer below -9223372036854775808 or above 18446744073709551615");
 const QString dateOutOfRange =
     QStringLiteral("property list holds a date outside 1932-12-13 to 2069-01-19, which cannot be kept exactly");
 
@@ -78,7 +80,8 @@ QString vetXmlScalar(std::string_view name, QByteArray text)
             return QStringLiteral("property list holds an unreadable integer");
         bool ok = false;
         const quint64 magnitude = digits.toULongLong(&ok, hex ? 16 : 10);
-        const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+        const quint64 limit =
+            negative ? quint64(std::numeric_limits<qint64>::max()) + 1 : std::numeric_limits<quint64>::max();
         return ok && magnitude <= limit ? QString() : integerOutOfRange;
     }
     const QDateTime date = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs);
@@ -179,6 +182,10 @@ public:
         : m_bytes(reinterpret_cast<const unsigned char*>(data.constData())), m_size(quint64(data.size()))
     {
     }
+
+    // Where 16-byte negative integers start: libplist would read each as an
+    // unsigned value, so they are narrowed to 8 bytes before it reads them.
+    const std::vector<quint64>& negativeWide() const { return m_negativeWide; }
 
     // The reason the list is refused, or an empty text.
     QString vet()
@@ -285,8 +292,9 @@ private:
         return false;
     }
 
-    // Integers must fit 64 bits signed; dates the 32-bit seconds libplist keeps.
-    QString scalarRefused(quint64 index, const Object& o) const
+    // Integers must fit 64 bits (a 16-byte negative one is noted, to be
+    // narrowed); dates the 32-bit seconds libplist keeps.
+    QString scalarRefused(quint64 index, const Object& o)
     {
         const quint64 at = objectOffset(index) + 1;
         if (o.type == 0x1) {
@@ -294,11 +302,14 @@ private:
             if (width > 16 || m_offsetTable - at < width)
                 return malformed();
             if (width == 16) {
-                // Only the sign may fill the upper half.
+                // An unsigned value fills the lower half, a negative one is
+                // sign-extended; anything else is wider than 64 bits.
                 const quint64 upper = readBE(at, 8);
                 const bool negative = (readBE(at + 8, 8) >> 63) != 0;
-                if (upper != (negative ? ~quint64(0) : 0))
+                if (upper != 0 && !(negative && upper == ~quint64(0)))
                     return integerOutOfRange;
+                if (upper != 0)
+                    m_negativeWide.push_back(at - 1);
             }
         } else if (o.type == 0x3) {
             if (m_bytes[at - 1] != 0x33 || m_offsetTable - at < 8)
@@ -387,11 +398,48 @@ private:
     std::vector<int> m_height;
     std::vector<quint64> m_expanded;
     std::vector<Frame> m_stack;
+    std::vector<quint64> m_negativeWide;
 };
 
-QString vetBinary(const QByteArray& data)
+// Vets a binary list, narrowing each 16-byte negative integer in data to the
+// 8 bytes libplist reads as signed (objects are found through the offset
+// table, so the 8 bytes left over are never read).
+QString vetBinary(QByteArray& data)
 {
-    return BinaryListVetter(data).vet();
+    BinaryListVetter vetter(data);
+    if (QString refused = vetter.vet(); !refused.isEmpty())
+        return refused;
+    for (const quint64 at : vetter.negativeWide()) {
+        char* object = data.data() + at;
+        object[0] = char(0x13);
+        std::memmove(object + 1, object + 9, 8);
+    }
+    return {};
+}
+
+// An integer node for an unsigned value above the signed range: libplist
+// writes what plist_new_uint makes as signed, and keeps a value as unsigned
+// only when it read it so.
+plist_t unsignedNode(quint64 value)
+{
+    if (value <= quint64(std::numeric_limits<qint64>::max()))
+        return plist_new_uint(value);
+    const QByteArray xml = "<plist version=\"1.0\"><integer>" + QByteArray::number(value) + "</integer></plist>";
+    plist_t node = nullptr;
+    plist_from_xml(xml.constData(), uint32_t(xml.size()), &node);
+    return node;
+}
+
+// Whether an integer node whose 64 bits have the top bit set holds an unsigned
+// value (else a negative one): libplist 2.2 only says so in what it writes.
+bool isUnsignedNode(plist_t node)
+{
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    const bool negative = xml && std::string_view(xml, length).find("<integer>-") != std::string_view::npos;
+    plist_to_xml_free(xml);
+    return !negative;
 }
 
 plist_t toNode(const QVariant& value, int depth)
@@ -405,6 +453,7 @@ plist_t toNode(const QVariant& value, int depth)
         return plist_new_bool(value.toBool() ? 1 : 0);
     case QMetaType::LongLong:
         return plist_new_uint(static_cast<uint64_t>(value.toLongLong()));
+    case QMetaType::ULongLong: return unsignedNode(value.toULongLong());
     case QMetaType::Double:
         return plist_new_real(value.toDouble());
     case QMetaType::QByteArray: {
@@ -502,6 +551,8 @@ QVariant fromNode(plist_t node, int depth, bool& ok)
     case PLIST_UINT: {
         uint64_t v = 0;
         plist_get_uint_val(node, &v);
+        if (v > quint64(std::numeric_limits<qint64>::max()) && isUnsignedNode(node))
+            return QVariant(quint64(v));
         return qint64(v);
     }
     case PLIST_REAL: {
@@ -557,7 +608,7 @@ QVariant PropertyList::normalized(const QVariant& value)
     case QMetaType::ULongLong:
     case QMetaType::ULong:
         if (value.toULongLong() > quint64(std::numeric_limits<qint64>::max()))
-            return {};
+            return QVariant(value.toULongLong());
         return QVariant(value.toLongLong());
     case QMetaType::Float:
         return QVariant(double(value.toFloat()));
@@ -616,13 +667,14 @@ Result<QVariant, PropertyList::ReadError> PropertyList::fromData(const QByteArra
     if (data.size() > std::numeric_limits<int32_t>::max())
         return fail(ReadError{QStringLiteral("property list too large")});
     const bool binary = isBinary(data);
-    if (const QString refused = binary ? vetBinary(data) : vetXml(data); !refused.isEmpty())
+    QByteArray bytes = data;
+    if (const QString refused = binary ? vetBinary(bytes) : vetXml(bytes); !refused.isEmpty())
         return fail(ReadError{refused});
     plist_t root = nullptr;
     if (binary)
-        plist_from_bin(data.constData(), uint32_t(data.size()), &root);
+        plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
     else
-        plist_from_xml(data.constData(), uint32_t(data.size()), &root);
+        plist_from_xml(bytes.constData(), uint32_t(bytes.size()), &root);
     if (!root)
         return fail(ReadError{QStringLiteral("not a property list")});
     bool ok = true;

@@ -22,6 +22,8 @@ public:
 
     // True on the first call, and whenever a matching notice arrived since the previous one.
     bool changed();
+    // Whether the socket is open (for tests): without one every call answers true.
+    bool isWatching() const { return m_fd >= 0; }
 
 private:
     // match: when set, only a notice whose text holds it counts.

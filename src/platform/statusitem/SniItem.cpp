@@ -1,13 +1,16 @@
 #include "platform/statusitem/SniItem.h"
 
 #include "platform/statusitem/SniItemAdaptor.h"
+#include "platform/statusitem/SniItemMenuAdaptor.h"
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItemLog.h"
 
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QTimer>
+#include <algorithm>
 
 namespace gaugelet {
 
@@ -33,12 +36,8 @@ SniItem::SniItem(SniStatusItem* owner, const QString& busAddress, const QString&
         logWarning(lcStatusItem, "sni.noBus error=%s", qUtf8Printable(m_bus.lastError().message()));
         return;
     }
-    m_exportedObject = new QObject(this);
-    m_adaptor = new SniItemAdaptor(m_exportedObject, this);
-    if (!m_bus.registerObject(SniStatusItem::itemPath, m_exportedObject, QDBusConnection::ExportAdaptors)) {
-        logWarning(lcStatusItem, "sni.registerObject failed path=%s", qUtf8Printable(SniStatusItem::itemPath));
+    if (!exportObject())
         return;
-    }
     if (!m_bus.registerService(m_serviceName)) {
         logWarning(lcStatusItem, "sni.registerService failed name=%s error=%s", qUtf8Printable(m_serviceName),
                    qUtf8Printable(m_bus.lastError().message()));
@@ -46,6 +45,83 @@ SniItem::SniItem(SniStatusItem* owner, const QString& busAddress, const QString&
         return;
     }
     m_exported = true;
+}
+
+bool SniItem::exportObject()
+{
+    if (m_exportedObject) {
+        m_bus.unregisterObject(SniStatusItem::itemPath);
+        delete m_exportedObject;
+    }
+    m_exportedObject = new QObject(this);
+    m_adaptor = m_menuPath.isEmpty() ? new SniItemAdaptor(m_exportedObject, this)
+                                     : new SniItemMenuAdaptor(m_exportedObject, this);
+    if (!m_bus.registerObject(SniStatusItem::itemPath, m_exportedObject, QDBusConnection::ExportAdaptors)) {
+        logWarning(lcStatusItem, "sni.registerObject failed path=%s", qUtf8Printable(SniStatusItem::itemPath));
+        return false;
+    }
+    return true;
+}
+
+void SniItem::setMenuPath(const QString& path)
+{
+    if (path == m_menuPath)
+        return;
+    m_menuPath = path;
+    if (m_exportedObject && !exportObject()) {
+        m_bus.unregisterService(m_serviceName);
+        m_exported = false;
+    }
+}
+
+void SniItem::setTitle(const QString& title)
+{
+    if (title == m_title)
+        return;
+    m_title = title;
+    if (m_adaptor)
+        Q_EMIT m_adaptor->NewTitle();
+}
+
+SniToolTip SniItem::toolTip() const
+{
+    SniToolTip tip;
+    tip.title = m_toolTipTitle;
+    tip.description = m_toolTipDescription;
+    return tip;
+}
+
+void SniItem::setToolTip(const QString& title, const QString& description)
+{
+    if (title == m_toolTipTitle && description == m_toolTipDescription)
+        return;
+    m_toolTipTitle = title;
+    m_toolTipDescription = description;
+    if (m_adaptor)
+        Q_EMIT m_adaptor->NewToolTip();
+}
+
+void SniItem::announceIdentity()
+{
+    if (!m_exported)
+        return;
+    QDBusMessage signal =
+        QDBusMessage::createSignal(SniStatusItem::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
+    QVariantMap changed{{QStringLiteral("Id"), m_id}};
+    if (!m_menuPath.isEmpty())
+        changed.insert(QStringLiteral("Menu"), QVariant::fromValue(QDBusObjectPath(m_menuPath)));
+    signal << QStringLiteral("org.kde.StatusNotifierItem") << changed << QStringList();
+    m_bus.send(signal);
+}
+
+bool SniItem::isListedIn(const QStringList& registered) const
+{
+    const QString unique = m_bus.baseService();
+    return std::any_of(registered.cbegin(), registered.cend(), [&](const QString& entry) {
+        const QString name = entry.section(QLatin1Char('/'), 0, 0);
+        return name == m_serviceName || (!unique.isEmpty() && name == unique);
+    });
 }
 
 SniItem::~SniItem()
@@ -77,8 +153,10 @@ void SniItem::click(const char* method, const QPoint& position)
 
 void SniItem::noteRead()
 {
-    // The host may read before the watcher's answer reaches us.
-    if (m_seen || !(m_pending || m_registered))
+    // A host may read the item before the watcher's answer reaches us, or
+    // before we ask it at all (GNOME's extension looks for items on the bus
+    // when it starts); it need not read it again when it registers again.
+    if (m_seen)
         return;
     m_seen = true;
     Q_EMIT seenByHost();
@@ -98,7 +176,6 @@ void SniItem::registerWithWatcher()
     if (!m_exported || m_retiring)
         return;
     m_pending = true;
-    m_seen = false;
     ++m_registerAttempts;
     QDBusMessage call = QDBusMessage::createMethodCall(SniStatusItem::watcherService, SniStatusItem::watcherPath,
                                                        SniStatusItem::watcherService,

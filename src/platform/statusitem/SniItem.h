@@ -15,9 +15,10 @@ class SniStatusItem;
 // One StatusNotifierItem on a bus connection of its own: the connection owns
 // the bus name "org.kde.StatusNotifierItem-<pid>-<n>" and serves the object
 // /StatusNotifierItem, so hosts that address items by bus name alone tell the
-// items of one process apart. Title, status and tool tip are the owning
-// SniStatusItem's; the Id and the pictures are the item's own. Releasing the
-// item gives up its name, which removes it from every host.
+// items of one process apart. The status is the owning SniStatusItem's; the
+// Id, title, tool tip, menu path and pictures are the item's own, and a
+// change of one sends its New… signal only when its text or pixels changed.
+// Releasing the item gives up its name, which removes it from every host.
 class SniItem : public QObject {
     Q_OBJECT
 public:
@@ -34,9 +35,13 @@ public:
     {
         m_registered = false;
         m_seen = false;
+        m_takenIn = false;
         m_registerAttempts = 0;
     }
-    // Whether a host has read the item since it asked to register.
+    // Whether the watcher announced the item as registered.
+    bool isTakenIn() const { return m_takenIn; }
+    void setTakenIn(bool takenIn) { m_takenIn = takenIn; }
+    // Whether a host has read the item since the watcher came.
     bool isSeenByHost() const { return m_seen; }
     // A host reads the item's picture.
     void noteRead();
@@ -46,6 +51,23 @@ public:
     void setKey(const QString& key) { m_key = key; }
     QString id() const { return m_id; }
     void setId(const QString& id) { m_id = id; }
+    QString title() const { return m_title; }
+    void setTitle(const QString& title);
+    SniToolTip toolTip() const;
+    void setToolTip(const QString& title, const QString& description);
+    // The Menu object path the item publishes; empty publishes no Menu
+    // property at all. A change exports the object anew (before the item
+    // registers with a new watcher).
+    QString menuPath() const { return m_menuPath; }
+    void setMenuPath(const QString& path);
+    // Sends the Id and the menu path in a PropertiesChanged signal: GNOME
+    // Shell's AppIndicator extension forgets both when it sees the item's name
+    // appear and drops the item if it then finds them unset; the signal sets
+    // them again.
+    void announceIdentity();
+    // Whether the watcher's RegisteredStatusNotifierItems names the item
+    // (by its bus name or its connection's unique name, with or without a path).
+    bool isListedIn(const QStringList& registered) const;
 
     SniIconPixmapList iconPixmap() const { return m_pixmaps; }
     // Stores the pictures and sends NewIcon, when they differ from the last.
@@ -70,6 +92,8 @@ Q_SIGNALS:
     void registrationFailed(const QString& error, bool retrying);
 
 private:
+    bool exportObject();
+
     SniStatusItem* m_owner;
     QString m_serviceName;
     QDBusConnection m_bus;
@@ -79,10 +103,15 @@ private:
     bool m_registered = false;
     bool m_pending = false;
     bool m_seen = false;
+    bool m_takenIn = false;
     bool m_retiring = false;
     int m_registerAttempts = 0;
     QString m_key;
     QString m_id;
+    QString m_title;
+    QString m_toolTipTitle;
+    QString m_toolTipDescription;
+    QString m_menuPath;
     SniIconPixmapList m_pixmaps;
 };
 

@@ -22,7 +22,7 @@ QString SniItemAdaptor::id() const
 
 QString SniItemAdaptor::title() const
 {
-    return m_owner->owner()->title();
+    return m_owner->title();
 }
 
 QString SniItemAdaptor::status() const
@@ -38,7 +38,7 @@ SniIconPixmapList SniItemAdaptor::iconPixmap() const
 
 SniToolTip SniItemAdaptor::toolTip() const
 {
-    return m_owner->owner()->toolTip();
+    return m_owner->toolTip();
 }
 
 void SniItemAdaptor::Activate(int x, int y)

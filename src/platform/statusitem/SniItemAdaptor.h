@@ -11,7 +11,8 @@ class SniItem;
 // The org.kde.StatusNotifierItem interface of one of our items, exported at
 // /StatusNotifierItem. Property reads and method calls are answered by the
 // owning SniItem on the main thread. It publishes no Menu: hosts then call
-// ContextMenu on a right click, which opens the popover like any click.
+// ContextMenu on a right click, which opens the popover like any click
+// (SniItemMenuAdaptor adds one for the hosts that need it).
 class SniItemAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierItem")
@@ -57,6 +58,9 @@ Q_SIGNALS:
     void NewOverlayIcon();
     void NewToolTip();
     void NewStatus(const QString& status);
+
+protected:
+    SniItem* item() const { return m_owner; }
 
 private:
     SniItem* m_owner;

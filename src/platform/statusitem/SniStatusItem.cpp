@@ -1,6 +1,7 @@
 #include "platform/statusitem/SniStatusItem.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/statusitem/SniClickAnchor.h"
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/StatusItem.h"
@@ -13,10 +14,12 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QScreen>
 #include <cmath>
 #include <optional>
 #include <unistd.h>
@@ -28,6 +31,9 @@ const QString SniStatusItem::watcherPath = QStringLiteral("/StatusNotifierWatche
 const QString SniStatusItem::itemPath = QStringLiteral("/StatusNotifierItem");
 
 namespace {
+
+// When an item tells GNOME's extension its Id and Menu again after registering.
+constexpr int identityDelaysMs[] = {250, 750};
 
 int g_itemCounter = 0;    // the <n> of the items' bus names, per process
 int g_controlCounter = 0; // the names of the watching connections
@@ -77,25 +83,46 @@ SniIconPixmapList pixmapsOf(const QList<QImage>& images)
 
 } // namespace
 
-SniStatusItem::HostOrder SniStatusItem::hostOrderOf(const QByteArray& commandLine)
+SniStatusItem::Host SniStatusItem::hostOf(const QByteArray& commandLine)
 {
+    const QByteArray program = commandLine.left(commandLine.indexOf('\0'));
+    const QByteArray base = program.mid(program.lastIndexOf('/') + 1);
     // Xfce's status tray runs as a panel plugin ("…/xfce4/panel/wrapper-2.0
     // …/libsystray.so …", or inside xfce4-panel itself).
     if (commandLine.contains("xfce4") && (commandLine.contains("systray") || commandLine.contains("xfce4-panel")))
-        return HostOrder::newestFirst;
-    return HostOrder::registration;
+        return Host::xfce;
+    // GNOME's watcher is the AppIndicator extension, inside the shell.
+    if (base == "gnome-shell")
+        return Host::gnomeShell;
+    // Plasma's watcher is a module of kded.
+    if (base == "kded5" || base == "kded6" || base == "plasmashell")
+        return Host::plasma;
+    return Host::other;
 }
 
-QString SniStatusItem::itemId(int position, const QString& key, HostOrder order)
+bool SniStatusItem::showsNewestFirst(Host host)
 {
-    if (key.isEmpty() || order == HostOrder::newestFirst)
+    return host == Host::xfce || host == Host::gnomeShell;
+}
+
+QString SniStatusItem::menuPathFor(Host host)
+{
+    return host == Host::gnomeShell ? QStringLiteral("/MenuBar") : QString();
+}
+
+QString SniStatusItem::itemId(int position, Host host)
+{
+    if (host == Host::xfce)
         return QStringLiteral("gaugelet");
-    QString safe = key;
-    for (QChar& c : safe) {
-        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char('.') && c != QLatin1Char('_'))
-            c = QLatin1Char('_');
-    }
-    return QStringLiteral("gaugelet-%1-%2").arg(position, 3, 10, QLatin1Char('0')).arg(safe);
+    return QStringLiteral("gaugelet-%1").arg(position, 3, 10, QLatin1Char('0'));
+}
+
+QString SniStatusItem::itemTitle(int position, const QString& name, Host host)
+{
+    const QString shown = name.isEmpty() ? QStringLiteral("Gaugelet") : name;
+    if (host != Host::plasma)
+        return shown;
+    return QStringLiteral("%1 %2").arg(position + 1, 2, 10, QLatin1Char('0')).arg(shown);
 }
 
 SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
@@ -108,6 +135,8 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
         m_inFlight = nullptr;
         registerNext();
     });
+    m_verify.setSingleShot(true);
+    connect(&m_verify, &QTimer::timeout, this, &SniStatusItem::verifyShown);
     connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
 
     const int control = ++g_controlCounter;
@@ -139,6 +168,9 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
                 onWatcherPresent();
             });
 
+    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"), this,
+                SLOT(onItemRegistered(QString)));
+
     askAboutWatcher<bool>(bus, QStringLiteral("NameHasOwner"), this, [this](std::optional<bool> hasOwner) {
         if (hasOwner.value_or(false))
             onWatcherPresent();
@@ -149,68 +181,75 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
 
 SniStatusItem::~SniStatusItem()
 {
-    for (const Entry& entry : std::as_const(m_entries))
-        delete entry.item; // each gives up its bus name
-    m_entries.clear();
+    qDeleteAll(m_slots); // each gives up its bus name
+    m_slots.clear();
     delete m_serviceWatcher;
     if (!m_controlName.isEmpty())
         QDBusConnection::disconnectFromBus(m_controlName);
     delete m_trayIcon;
 }
 
+SniItem* SniStatusItem::slotAt(qsizetype position) const
+{
+    return showsNewestFirst(m_host) ? m_slots[m_slots.size() - 1 - position] : m_slots[position];
+}
+
 QList<SniItem*> SniStatusItem::items() const
 {
     QList<SniItem*> out;
-    for (const Entry& entry : m_entries)
-        out.append(entry.item);
+    for (qsizetype i = 0; i < m_slots.size(); ++i)
+        out.append(slotAt(i));
     return out;
 }
 
 QString SniStatusItem::serviceName() const
 {
-    return m_entries.isEmpty() ? QString() : m_entries.first().item->serviceName();
+    return m_slots.isEmpty() ? QString() : slotAt(0)->serviceName();
 }
 
 bool SniStatusItem::isExported() const
 {
-    return !m_entries.isEmpty()
-           && std::all_of(m_entries.cbegin(), m_entries.cend(), [](const Entry& e) { return e.item->isExported(); });
+    return !m_slots.isEmpty()
+           && std::all_of(m_slots.cbegin(), m_slots.cend(), [](SniItem* s) { return s->isExported(); });
 }
 
 bool SniStatusItem::isRegisteredWithWatcher() const
 {
-    return !m_entries.isEmpty()
-           && std::all_of(m_entries.cbegin(), m_entries.cend(), [](const Entry& e) { return e.item->isRegistered(); });
+    return !m_slots.isEmpty()
+           && std::all_of(m_slots.cbegin(), m_slots.cend(), [](SniItem* s) { return s->isRegistered(); });
 }
 
 SniIconPixmapList SniStatusItem::iconPixmap() const
 {
-    return m_entries.isEmpty() ? SniIconPixmapList{} : m_entries.first().item->iconPixmap();
+    return m_slots.isEmpty() ? SniIconPixmapList{} : slotAt(0)->iconPixmap();
 }
 
 void SniStatusItem::publish()
 {
     if (m_connected) {
+        QList<StatusItem::Segment> segments = m_item->segments();
+        if (segments.isEmpty())
+            segments.append({QString(), QRectF(QPointF(0, 0), m_item->size()), QString(), QString()});
         const QList<StatusItem::Pictures>& pictures = m_item->pictures();
-        QStringList keys;
-        for (const auto& segment : pictures)
-            keys.append(segment.key);
-        if (pictures.isEmpty()) {
-            // Before the first composition: the items, their pictures to come.
-            for (const auto& segment : m_item->segments())
-                keys.append(segment.key);
-            if (keys.isEmpty())
-                keys.append(QString());
-        }
-        rebuild(keys);
-        for (qsizetype i = 0; i < pictures.size(); ++i) {
-            // A segment drawn again has new images; one that was not is not sent again.
+        resize(segments.size());
+        for (qsizetype i = 0; i < segments.size(); ++i) {
+            const StatusItem::Segment& segment = segments[i];
+            SniItem* slot = slotAt(i);
+            slot->setKey(segment.key);
+            slot->setTitle(itemTitle(int(i), segment.name, m_host));
+            slot->setToolTip(segment.name.isEmpty() ? m_title : segment.name, segment.figure);
+            // The segment's pictures once composed (before the first
+            // composition they are still to come); a segment that was not
+            // drawn again is not sent again.
+            if (i >= pictures.size() || pictures[i].key != segment.key || pictures[i].frame != segment.frame)
+                continue;
             const QList<QImage>& images = pictures[i].images;
             const qint64 shown = images.isEmpty() ? 0 : images.constFirst().cacheKey();
-            if (m_entries[i].shownPictures == shown && m_entries[i].item->iconPixmap().size() == images.size())
+            const auto known = m_shownPictures.constFind(slot);
+            if (known != m_shownPictures.cend() && *known == shown)
                 continue;
-            m_entries[i].shownPictures = shown;
-            m_entries[i].item->setIconPixmap(pixmapsOf(images));
+            m_shownPictures.insert(slot, shown);
+            slot->setIconPixmap(pixmapsOf(images));
         }
         registerNext();
     }
@@ -223,8 +262,17 @@ SniItem* SniStatusItem::makeItem()
     const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(::getpid()).arg(++g_itemCounter);
     auto* item = new SniItem(this, m_busAddress, name);
     connect(item, &SniItem::registered, this, [this, item] {
+        if (m_host == Host::gnomeShell) {
+            // The extension forgets Id and Menu when it sees the item's name
+            // appear, which may come after it read them; within the second it
+            // waits before reading them again, they are set anew.
+            for (const int ms : identityDelaysMs)
+                QTimer::singleShot(ms, item, &SniItem::announceIdentity);
+        }
         if (isRegisteredWithWatcher()) {
-            setFallbackShown(false);
+            if (!m_notShown)
+                setFallbackShown(false);
+            m_verify.start(m_verifyDelay);
             Q_EMIT registeredWithWatcher();
         }
         if (item != m_inFlight)
@@ -248,39 +296,29 @@ SniItem* SniStatusItem::makeItem()
     return item;
 }
 
-void SniStatusItem::rebuild(const QStringList& keys)
+void SniStatusItem::resize(qsizetype count)
 {
-    qsizetype same = 0;
-    while (same < m_entries.size() && same < keys.size() && m_entries[same].key == keys[same])
-        ++same;
-    if (same == m_entries.size() && same == keys.size())
-        return;
-    // Hosts that show the newest first need every item registered anew.
-    if (m_hostOrder == HostOrder::newestFirst)
-        same = 0;
-    while (m_entries.size() > same) {
-        SniItem* gone = m_entries.takeLast().item;
+    // The slot registered last goes first: the row's last on most hosts, its
+    // first on hosts that show the newest first, where a new slot also
+    // appears first. Either way the others keep their places.
+    while (m_slots.size() > count) {
+        SniItem* gone = m_slots.takeLast();
+        m_shownPictures.remove(gone);
         if (gone == m_inFlight) {
             m_inFlight = nullptr;
             m_pace.stop();
         }
         gone->retire();
     }
-    for (qsizetype i = same; i < keys.size(); ++i) {
+    while (m_slots.size() < count) {
         SniItem* item = makeItem();
-        item->setKey(keys[i]);
-        item->setId(itemId(int(i), keys[i], m_hostOrder));
-        m_entries.append({keys[i], item});
-    }
-    if (!m_watcherPresent)
-        return;
-    if (m_hostOrder == HostOrder::newestFirst) {
-        m_queue.clear();
-        for (qsizetype i = m_entries.size() - 1; i >= 0; --i)
-            m_queue.append(m_entries[i].item);
-    } else {
-        for (qsizetype i = same; i < m_entries.size(); ++i)
-            m_queue.append(m_entries[i].item);
+        const int position = int(m_slots.size());
+        item->setMenuPath(menuPathFor(m_host));
+        m_slots.append(item);
+        // Ids are the slots' own: a slot keeps its Id while it shows other tiles.
+        item->setId(itemId(position, m_host));
+        if (m_watcherPresent)
+            m_queue.append(item);
     }
 }
 
@@ -289,16 +327,17 @@ void SniStatusItem::registerAll()
     m_queue.clear();
     m_inFlight = nullptr;
     m_pace.stop();
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        SniItem* item = m_entries[i].item;
+    m_verify.stop();
+    const QString menuPath = menuPathFor(m_host);
+    for (qsizetype i = 0; i < m_slots.size(); ++i) {
+        SniItem* item = m_slots[i];
         item->resetRegistration();
-        item->setId(itemId(int(i), m_entries[i].key, m_hostOrder));
-        if (m_hostOrder == HostOrder::newestFirst)
-            m_queue.prepend(item);
-        else
-            m_queue.append(item);
+        item->setMenuPath(menuPath);
+        item->setId(itemId(int(i), m_host));
+        m_queue.append(item);
     }
-    registerNext();
+    // The host may have changed: the slots show the row in its order.
+    publish();
 }
 
 void SniStatusItem::registerNext()
@@ -323,15 +362,19 @@ void SniStatusItem::onWatcherPresent()
     QDBusConnection bus = m_serviceWatcher->connection();
     askAboutWatcher<uint>(bus, QStringLiteral("GetConnectionUnixProcessID"), this, [this](std::optional<uint> pid) {
         QByteArray commandLine;
-        if (pid) {
+        if (pid && m_commandLineOf) {
+            commandLine = m_commandLineOf(*pid);
+        } else if (pid) {
             QFile file(QStringLiteral("/proc/%1/cmdline").arg(*pid));
             if (file.open(QIODevice::ReadOnly))
                 commandLine = file.read(4096);
         }
-        m_hostOrder = hostOrderOf(commandLine);
-        logInfo(lcStatusItem, "sni.watcher order=%s",
-                m_hostOrder == HostOrder::newestFirst ? "newestFirst" : "registration");
+        m_host = hostOf(commandLine);
+        static const char* const names[] = {"other", "xfce", "gnomeShell", "plasma"};
+        logInfo(lcStatusItem, "sni.watcher host=%s", names[int(m_host)]);
         m_watcherPresent = true;
+        m_reregistered = false;
+        m_notShown = false;
         registerAll();
     });
 }
@@ -343,9 +386,87 @@ void SniStatusItem::onWatcherGone()
     m_queue.clear();
     m_inFlight = nullptr;
     m_pace.stop();
-    for (const Entry& entry : std::as_const(m_entries))
-        entry.item->resetRegistration();
+    m_verify.stop();
+    for (SniItem* slot : std::as_const(m_slots))
+        slot->resetRegistration();
     setFallbackShown(true);
+}
+
+void SniStatusItem::onItemRegistered(const QString& entry)
+{
+    const QStringList entries{entry};
+    const auto it =
+        std::find_if(m_slots.begin(), m_slots.end(), [&](SniItem* slot) { return slot->isListedIn(entries); });
+    if (it == m_slots.end())
+        return;
+    // The slot goes after every slot the host took in before it, ahead of
+    // those still to register: the slots keep the order in which the host
+    // took them in, which need not be the order we asked in (the host found
+    // the item by itself, or dropped and took it in again).
+    SniItem* taken = *it;
+    const qsizetype from = it - m_slots.begin();
+    m_slots.erase(it);
+    qsizetype to = 0;
+    for (qsizetype i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i]->isTakenIn())
+            to = i + 1;
+    }
+    m_slots.insert(to, taken);
+    taken->setTakenIn(true);
+    if (to == from)
+        return;
+    logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()),
+            qlonglong(from), qlonglong(to));
+    publish();
+}
+
+void SniStatusItem::verifyShown()
+{
+    if (!m_watcherPresent || !isRegisteredWithWatcher())
+        return;
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        watcherService, watcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcherService << QStringLiteral("RegisteredStatusNotifierItems");
+    auto* call = new QDBusPendingCallWatcher(m_serviceWatcher->connection().asyncCall(get, 3000), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        if (!m_watcherPresent || !isRegisteredWithWatcher())
+            return;
+        const QDBusPendingReply<QDBusVariant> reply = *w;
+        const QStringList listed = reply.isError() ? QStringList() : reply.value().variant().toStringList();
+        QList<SniItem*> unshown;
+        for (SniItem* slot : std::as_const(m_slots)) {
+            if (!slot->isSeenByHost() || (!reply.isError() && !slot->isListedIn(listed)))
+                unshown.append(slot);
+        }
+        if (unshown.isEmpty()) {
+            // Shown: a later drop is tried again too, and a fallback for an
+            // earlier one goes.
+            m_reregistered = false;
+            if (m_notShown) {
+                m_notShown = false;
+                setFallbackShown(false);
+            }
+            return;
+        }
+        if (!m_reregistered) {
+            // A host may drop an item it met while starting: once more.
+            m_reregistered = true;
+            logWarning(lcStatusItem, "sni.unshown items=%lld/%lld listed=%lld reregistering", qlonglong(unshown.size()),
+                       qlonglong(m_slots.size()), qlonglong(listed.size()));
+            for (SniItem* slot : std::as_const(unshown)) {
+                slot->resetRegistration();
+                m_queue.append(slot);
+            }
+            registerNext();
+            return;
+        }
+        // The host took the registrations but does not show the items.
+        logWarning(lcStatusItem, "sni.notShown items=%lld/%lld fallback", qlonglong(unshown.size()),
+                   qlonglong(m_slots.size()));
+        m_notShown = true;
+        setFallbackShown(true);
+    });
 }
 
 bool SniStatusItem::isFallbackShown() const
@@ -392,31 +513,18 @@ void SniStatusItem::setStatus(const QString& status)
     if (status == m_status)
         return;
     m_status = status;
-    for (const Entry& entry : std::as_const(m_entries))
-        if (entry.item->adaptor())
-            Q_EMIT entry.item->adaptor()->NewStatus(status);
+    for (SniItem* slot : std::as_const(m_slots))
+        if (slot->adaptor())
+            Q_EMIT slot->adaptor()->NewStatus(status);
 }
 
-SniToolTip SniStatusItem::toolTip() const
+void SniStatusItem::setToolTip(const QString& title)
 {
-    SniToolTip tip;
-    tip.title = m_title;
-    tip.description = m_toolTipDescription;
-    return tip;
-}
-
-void SniStatusItem::setToolTip(const QString& title, const QString& description)
-{
-    if (title == m_title && description == m_toolTipDescription)
+    if (title == m_title)
         return;
     m_title = title;
-    m_toolTipDescription = description;
-    for (const Entry& entry : std::as_const(m_entries)) {
-        if (entry.item->adaptor()) {
-            Q_EMIT entry.item->adaptor()->NewTitle();
-            Q_EMIT entry.item->adaptor()->NewToolTip();
-        }
-    }
+    if (m_connected)
+        publish();
     if (m_trayIcon)
         m_trayIcon->setToolTip(title);
 }
@@ -424,7 +532,26 @@ void SniStatusItem::setToolTip(const QString& title, const QString& description)
 void SniStatusItem::activate(const QPoint& position)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    m_item->performAction(position);
+    // Some hosts send the click's position inside the item; the popover
+    // opens by the item all the same.
+    QList<ScreenFacts> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens.append(ScreenInfo::factsOf(primary));
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            screens.append(ScreenInfo::factsOf(screen));
+    }
+    // In a Wayland session the pointer over the panel (a Wayland surface) is
+    // not ours to know: XWayland keeps where it last left an X window.
+    std::optional<QPoint> pointer;
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        pointer = QCursor::pos();
+    const SniClickAnchor::Anchor anchor = SniClickAnchor::resolve(position, pointer, screens);
+    if (anchor.source != SniClickAnchor::Source::host) {
+        const char* source = anchor.source == SniClickAnchor::Source::pointer ? "pointer" : "panel-end";
+        logInfo(lcStatusItem, "sni.anchor x=%d y=%d from=%s", anchor.point.x(), anchor.point.y(), source);
+    }
+    m_item->performAction(anchor.point);
 }
 
 } // namespace gaugelet

@@ -2,12 +2,14 @@
 
 #include "platform/statusitem/SniTypes.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
 class QDBusServiceWatcher;
 
@@ -22,19 +24,34 @@ class TrayIcon;
 // picture when the row has no segments (the idle logo). Most hosts fit every
 // item into a square slot, so one wide item would be squeezed unreadable; one
 // item per tile keeps each tile legible. Each item carries its own piece of
-// the composed picture at every height hosts use (StatusItem::pixelSizes) and
-// sends NewIcon only when its pixels changed; an item keeps its bus name while its tile stays in its place.
+// the composed picture at every height hosts use (StatusItem::pixelSizes),
+// sends NewIcon only when its pixels changed, and names its tile in its title
+// and tool tip.
 //
-// Items register with org.kde.StatusNotifierWatcher one after another (each
-// once the host has read the one before), in the order the host shows them
-// best: most hosts append items in the order they
-// register; Xfce's status tray shows the newest first (and orders the Ids it
-// has seen before by its own list), so there the items register from last to
-// first and share one Id. When the row changes from some place on, the items
-// from there on are withdrawn and registered anew (on Xfce: all of them).
-// Clicks on any item (Activate, SecondaryActivate, ContextMenu) run the
-// StatusItem's action at the click. While no watcher exists, the whole row is
-// shown through QSystemTrayIcon (which pads it square).
+// The items are slots: a change of the row redraws them in place (pictures,
+// title, tool tip under the same bus name) and adds or withdraws items only
+// at the end the host's order allows, so the panel never shows fewer items
+// than before and after the change. Items register with
+// org.kde.StatusNotifierWatcher one after another (each once the host has
+// read the one before), in the order the host shows them best:
+// - most hosts (LXQt, waybar) append items in the order they register;
+// - GNOME Shell's AppIndicator extension and Xfce's status tray show the
+//   newest first: the slots register from the row's last to its first, and
+//   a slot added or withdrawn is the row's first;
+// - Plasma sorts by category, then title: titles begin with the position.
+// GNOME's extension drops an item without a Menu property and never draws one
+// whose Menu is "/NO_DBUSMENU": there the items publish a menu path with no
+// menu behind it (menuPathFor; a left click then calls Activate), elsewhere
+// none (a Menu costs the right click). Hosts place items in the order the
+// watcher announces them (StatusNotifierItemRegistered), which may differ from
+// the order we asked in (GNOME's extension also takes in items it finds on
+// the bus): the slots follow the announced order. A registration alone is not
+// believed: an item the host has not read, or the watcher does not list, a
+// few seconds after it registered is registered once more, and after that the
+// row is shown through QSystemTrayIcon as well. Clicks on any item (Activate, SecondaryActivate,
+// ContextMenu) run the StatusItem's action at the click. While no watcher
+// exists, the whole row is shown through QSystemTrayIcon (which pads it
+// square).
 class SniStatusItem : public QObject {
     Q_OBJECT
 public:
@@ -46,19 +63,31 @@ public:
     // and settleMs more, or unseenWaitMs when the host reads nothing.
     static constexpr int settleMs = 60;
     static constexpr int unseenWaitMs = 400;
+    // How long after the last registration the host must have read and
+    // listed every item.
+    static constexpr int verifyMs = 4000;
 
-    // How a host orders the items it shows.
-    enum class HostOrder {
-        registration, // in the order they registered
-        newestFirst,  // the newest first (Xfce's status tray)
+    // The host that serves the watcher, as far as it matters to the items.
+    enum class Host {
+        other,      // shows the items in the order they registered
+        xfce,       // Xfce's status tray: newest first, then its list of Ids
+        gnomeShell, // GNOME Shell's AppIndicator extension: newest first, needs a Menu
+        plasma,     // Plasma (the watcher in kded): by category, then title
     };
-    // The order of the host whose process runs this command line (NUL-separated).
-    static HostOrder hostOrderOf(const QByteArray& commandLine);
-    // The Id of the item at `position` showing the segment `key`: the
-    // position, zero-padded, then the key, so that hosts that sort by Id keep
-    // the row's order; "gaugelet" for the whole picture and on newest-first
-    // hosts (where every Id seen once keeps a place of its own).
-    static QString itemId(int position, const QString& key, HostOrder order);
+    // The host whose process runs this command line (NUL-separated).
+    static Host hostOf(const QByteArray& commandLine);
+    // Whether the host shows the newest item first (leftmost).
+    static bool showsNewestFirst(Host host);
+    // The Menu object path items publish for the host; empty for none.
+    static QString menuPathFor(Host host);
+    // The Id of the item in the row's `position`: the position, zero-padded,
+    // so that hosts that sort by Id keep the row's order; "gaugelet" on Xfce
+    // (where every Id seen once keeps a place of its own in its list).
+    static QString itemId(int position, Host host);
+    // The title of the item in the row's `position` that shows `name`: the
+    // name, or the program's name without one; on Plasma after the position,
+    // zero-padded, so that the titles sort in the row's order.
+    static QString itemTitle(int position, const QString& name, Host host);
 
     // Publishes on the session bus, or on the bus at busAddress.
     explicit SniStatusItem(StatusItem* item, const QString& busAddress = {});
@@ -72,13 +101,17 @@ public:
     // Whether every item is registered with the watcher.
     bool isRegisteredWithWatcher() const;
     bool isFallbackShown() const;
-    HostOrder hostOrder() const { return m_hostOrder; }
+    Host host() const { return m_host; }
+    // Tests shorten the time a host has to show the items, and stand in for
+    // the command lines of processes (/proc/<pid>/cmdline).
+    void setVerifyDelay(int ms) { m_verifyDelay = ms; }
+    void setCommandLineReader(std::function<QByteArray(uint pid)> reader) { m_commandLineOf = std::move(reader); }
 
     QString title() const { return m_title; }
     QString status() const { return m_status; }
     void setStatus(const QString& status);
-    SniToolTip toolTip() const;
-    void setToolTip(const QString& title, const QString& description);
+    // The fallback tray icon's tool tip, and the items' without a name.
+    void setToolTip(const QString& title);
     // The first item's pictures, one per height.
     SniIconPixmapList iconPixmap() const;
 
@@ -90,39 +123,50 @@ Q_SIGNALS:
     void registeredWithWatcher();
     void registrationFailed(const QString& error);
 
-private:
-    struct Entry {
-        QString key;
-        SniItem* item = nullptr;
-        qint64 shownPictures = 0; // the cache key of the pictures last given to the item
-    };
+private Q_SLOTS:
+    // The watcher took an item in: hosts place items in the order the
+    // watcher announces them, which need not be the order we asked in.
+    void onItemRegistered(const QString& entry);
 
+private:
     void publish();
-    void rebuild(const QStringList& keys);
+    // Adds or withdraws slots until there are `count`.
+    void resize(qsizetype count);
+    // The slot that shows the row's `position` (of the current count).
+    SniItem* slotAt(qsizetype position) const;
     SniItem* makeItem();
     void registerAll();
     void registerNext();
     void onWatcherPresent();
     void onWatcherGone();
+    void verifyShown();
     void setFallbackShown(bool shown);
     void updateFallbackIcon();
 
     StatusItem* m_item;
     QString m_busAddress;
     QString m_controlName; // the watching connection's, when not the session bus
-    QList<Entry> m_entries;
+    // In the order of registration: the first is the row's first, or its
+    // last on hosts that show the newest first.
+    QList<SniItem*> m_slots;
+    // The cache key of the pictures each slot was last given.
+    QHash<const SniItem*, qint64> m_shownPictures;
     QList<QPointer<SniItem>> m_queue;
     QPointer<SniItem> m_inFlight;
     QTimer m_pace;
+    QTimer m_verify;
+    int m_verifyDelay = verifyMs;
+    std::function<QByteArray(uint pid)> m_commandLineOf;
+    bool m_reregistered = false; // since the watcher came
     QDBusServiceWatcher* m_serviceWatcher = nullptr;
     TrayIcon* m_trayIcon = nullptr;
     bool m_connected = false;
     bool m_watcherPresent = false;
     bool m_fallbackWanted = false;
-    HostOrder m_hostOrder = HostOrder::registration;
+    bool m_notShown = false; // the host did not show the items
+    Host m_host = Host::other;
     QString m_title = QStringLiteral("Gaugelet");
     QString m_status = QStringLiteral("Active");
-    QString m_toolTipDescription;
 };
 
 } // namespace gaugelet

@@ -78,10 +78,14 @@ public:
     const QImage& image2x() const;
 
     // One piece of the row, published as an item of its own: a key that names
-    // it (stable while the piece is the same tile) and its frame in points.
+    // it (stable while the piece is the same tile), its frame in points, what
+    // it shows (the statistic and the tile's kind, "CPU — Pie") and its
+    // current figure ("37%"), for the item's title and tool tip.
     struct Segment {
         QString key;
         QRectF frame;
+        QString name;
+        QString figure;
         bool operator==(const Segment&) const = default;
     };
     // The pieces in the row's order; none publishes the whole picture as one.

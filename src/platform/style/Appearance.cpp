@@ -29,6 +29,15 @@ uint unwrapScheme(QVariant v)
     return v.toUInt();
 }
 
+// Whether XDG_CURRENT_DESKTOP lists `desktop` (case-insensitive).
+bool sessionNames(QLatin1String desktop)
+{
+    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    const QStringList names = desktops.split(u':', Qt::SkipEmptyParts);
+    return std::any_of(names.cbegin(), names.cend(),
+                       [desktop](const QString& name) { return name.compare(desktop, Qt::CaseInsensitive) == 0; });
+}
+
 } // namespace
 
 Appearance* Appearance::instance()
@@ -72,15 +81,19 @@ void Appearance::onSettingChanged(const QDBusMessage& message)
 
 void Appearance::applyPortalValue(uint scheme)
 {
-    const bool before = isDark();
-    const bool panelBefore = isPanelDark();
+    const auto before = answers();
     if (scheme == 1)
         m_portalDark = true;
     else if (scheme == 2)
         m_portalDark = false;
     else
         m_portalDark.reset();
-    if (isDark() != before || isPanelDark() != panelBefore)
+    emitIfChanged(before);
+}
+
+void Appearance::emitIfChanged(std::array<bool, 3> before)
+{
+    if (answers() != before)
         Q_EMIT changed();
 }
 
@@ -109,12 +122,23 @@ bool Appearance::isPanelDark() const
     return isDark();
 }
 
+bool Appearance::isPanelShadeKnown() const
+{
+    if (m_override)
+        return m_overrideKnown;
+    if (isGnomeSession())
+        return true;
+    return isPlasmaSession() && m_portalDark.has_value();
+}
+
 bool Appearance::isGnomeSession()
 {
-    const QString desktops = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    const QStringList names = desktops.split(u':', Qt::SkipEmptyParts);
-    return std::any_of(names.cbegin(), names.cend(),
-                       [](const QString& name) { return name.compare(QLatin1String("GNOME"), Qt::CaseInsensitive) == 0; });
+    return sessionNames(QLatin1String("GNOME"));
+}
+
+bool Appearance::isPlasmaSession()
+{
+    return sessionNames(QLatin1String("KDE"));
 }
 
 QColor Appearance::assumedPanelBackground(bool dark)
@@ -122,13 +146,12 @@ QColor Appearance::assumedPanelBackground(bool dark)
     return dark ? QColor(0x3C, 0x3C, 0x3C) : QColor(0xE0, 0xE0, 0xE0);
 }
 
-void Appearance::setOverrideForTesting(std::optional<bool> dark)
+void Appearance::setOverrideForTesting(std::optional<bool> dark, bool panelShadeKnown)
 {
-    const bool before = isDark();
-    const bool panelBefore = isPanelDark();
+    const auto before = answers();
     m_override = dark;
-    if (isDark() != before || isPanelDark() != panelBefore)
-        Q_EMIT changed();
+    m_overrideKnown = panelShadeKnown;
+    emitIfChanged(before);
 }
 
 } // namespace gaugelet

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QObject>
+#include <array>
 #include <optional>
 
 namespace gaugelet {
@@ -20,6 +21,13 @@ namespace gaugelet {
 // session (XDG_CURRENT_DESKTOP names GNOME) the panel is dark; elsewhere the
 // portal's answer, else the application palette. Tiles take their colours
 // from the panel, never from the application palette alone.
+//
+// Only two panels' shades are known for sure: GNOME's bar (always dark) and
+// Plasma's panel, which follows the colour scheme its portal reports. The
+// portal's answer elsewhere says what applications prefer, not what the
+// panel is (a dark LXQt, Xfce or waybar bar beside a light scheme is
+// common), so there the shade is a guess and tiles are drawn to read on
+// either.
 class Appearance : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +39,9 @@ public:
 
     bool isDark() const;
     bool isPanelDark() const;
+    // Whether isPanelDark() is known for sure rather than guessed: in a GNOME
+    // session, or in a Plasma session whose portal answered light or dark.
+    bool isPanelShadeKnown() const;
     // The portal's answer, when it gave one other than "no preference".
     std::optional<bool> portalDark() const { return m_portalDark; }
 
@@ -41,9 +52,12 @@ public:
     static QColor assumedPanelBackground(bool dark);
     // A session whose XDG_CURRENT_DESKTOP lists GNOME (case-insensitive).
     static bool isGnomeSession();
+    // A session whose XDG_CURRENT_DESKTOP lists KDE (Plasma's name there).
+    static bool isPlasmaSession();
 
-    // Test seam: a fixed answer for both; nullopt returns to the real sources.
-    void setOverrideForTesting(std::optional<bool> dark);
+    // Test seam: a fixed answer for both, the panel's shade known or only
+    // guessed; nullopt returns to the real sources.
+    void setOverrideForTesting(std::optional<bool> dark, bool panelShadeKnown = true);
 
 Q_SIGNALS:
     // Either appearance may have changed.
@@ -55,9 +69,14 @@ private Q_SLOTS:
 private:
     void applyPortalValue(uint scheme);
     bool paletteIsDark() const;
+    // Emits changed() when any answer differs from `before` (isDark,
+    // isPanelDark, isPanelShadeKnown).
+    void emitIfChanged(std::array<bool, 3> before);
+    std::array<bool, 3> answers() const { return {isDark(), isPanelDark(), isPanelShadeKnown()}; }
 
     std::optional<bool> m_portalDark;
     std::optional<bool> m_override;
+    bool m_overrideKnown = true;
 };
 
 } // namespace gaugelet

@@ -140,7 +140,6 @@ QColor readableColour(const QColor& ink, const QColor& toward, qreal ratio, cons
 }
 
 constexpr qreal textRatio = 4.5;
-constexpr qreal secondaryTextRatio = 3.0;
 
 } // namespace
 
@@ -179,11 +178,14 @@ QColor DesignStyle::colour(Colour colour, const QPalette& palette)
     };
     switch (colour) {
     case Colour::primary: return palette.color(QPalette::WindowText);
+    // Secondary and tertiary text is small (captions, footnotes, group
+    // titles, counts): it needs the body text's 4.5:1, which lifts the
+    // design's opacities on every common palette.
     case Colour::secondary:
-        return faded(readableAlpha(palette.color(QPalette::WindowText), dark ? 0.55 : 0.5, secondaryTextRatio,
-                                   textBackgrounds(palette)));
+        return faded(
+            readableAlpha(palette.color(QPalette::WindowText), dark ? 0.55 : 0.5, textRatio, textBackgrounds(palette)));
     case Colour::tertiary:
-        return faded(readableAlpha(palette.color(QPalette::WindowText), dark ? 0.25 : 0.26, secondaryTextRatio,
+        return faded(readableAlpha(palette.color(QPalette::WindowText), dark ? 0.25 : 0.26, textRatio,
                                    textBackgrounds(palette)));
     case Colour::quaternary: return faded(dark ? 0.10 : 0.10);
     case Colour::accent: return palette.color(QPalette::Highlight);

@@ -31,16 +31,16 @@ public:
     };
 
     enum class Colour {
-        primary,    // the palette's text colour
+        primary, // the palette's text colour
         // The text colour at decreasing opacity. Secondary and tertiary are
-        // text and keep at least 3:1 contrast on the window, base and
-        // page backgrounds: the opacity rises where the design's would not
-        // reach it. Quaternary is for fills only.
+        // text, drawn small, and keep at least 4.5:1 contrast on the window,
+        // base, page and card backgrounds: the opacity rises where the
+        // design's would not reach it. Quaternary is for fills only.
         secondary,
         tertiary,
         quaternary,
-        accent,     // QPalette::Highlight
-        link,       // the accent as text (links, text buttons): 4.5:1 on the window
+        accent, // QPalette::Highlight
+        link,   // the accent as text (links, text buttons): 4.5:1 on the window
         separator,
         controlBackground,
         windowBackground,
@@ -50,7 +50,7 @@ public:
         yellow,
         green,
         blue,
-        gray,       // the system's neutral gray
+        gray, // the system's neutral gray
     };
 
     // The body size of the design (13 pt) scaled to the application font:

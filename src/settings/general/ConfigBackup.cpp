@@ -180,7 +180,14 @@ Result<void, ConfigBackup::Error> ConfigBackup::importData(const QByteArray& byt
     // it was. The carried keys are removed and the file's stored in one step,
     // so views see one change per key whose value really changed.
     const QVariantMap entries = values->toMap();
-    defaults.replaceUserValues(isCarried, entries);
+    // The settings must still fit the file the store reads back at the next
+    // start; a backup within maxFileSize may not, with the store's own keys.
+    if (!defaults.replaceUserValues(isCarried, entries, Defaults::Fit::withinFile)) {
+        return fail(
+            Error{std::nullopt, QStringLiteral("The settings in “%1” are too large to load: with them, the settings "
+                                               "file would be larger than the %2 MB Gaugelet can read.")
+                                    .arg(fileName, megabytes(Defaults::maxFileBytes))});
+    }
     logInfo(lcConfigBackup, "restored %ld keys from %s", long(entries.size()), qUtf8Printable(fileName));
     return {};
 }

@@ -55,7 +55,8 @@ public:
     // Writes a backup of the store to path, atomically.
     static Result<void, Error> exportTo(Defaults& defaults, const QString& path);
     // Replaces the store's carried keys with those of the file at path. Nothing
-    // changes unless the whole file is a valid backup. A folder, a FIFO, a
+    // changes unless the whole file is a valid backup and the settings with
+    // it still fit the store's file (Defaults::maxFileBytes). A folder, a FIFO, a
     // device or a file over maxFileSize is refused, with its own reason,
     // without being read; a link is followed.
     static Result<void, Error> importFrom(const QString& path, Defaults& defaults);

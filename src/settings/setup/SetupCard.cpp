@@ -128,6 +128,11 @@ SetupCard::SetupCard(const SetupChecklist::RowSpec& row, std::function<void()> o
     setUpAnimation();
 }
 
+int SetupCard::heroShownHeight() const
+{
+    return m_heroHolder->isVisibleTo(this) ? m_heroHolder->minimumHeight() : 0;
+}
+
 void SetupCard::buildHero(QBoxLayout* column)
 {
     m_heroHolder = new QWidget(this);

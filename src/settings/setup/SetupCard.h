@@ -26,6 +26,9 @@ public:
     // the auto-expand rule.
     void apply(const SetupChecklist::RowSpec& row, bool expanded, bool animate);
     bool isExpanded() const { return m_expanded; }
+    // The height the illustration takes now (0 while collapsed; between 0
+    // and the checklist's hero height while it opens or closes).
+    int heroShownHeight() const;
     void restyle();
 
 protected:

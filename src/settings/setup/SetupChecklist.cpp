@@ -59,7 +59,7 @@ QList<SetupChecklist::RowSpec> SetupChecklist::rows() const
                 },
                 [] { return AppRowHero::notification(); }},
         RowSpec{QStringLiteral("login"), tr("Launch at Login"),
-                tr("Starts Gaugelet automatically so your tiles are always in the menubar."), tr("Enabled"), false,
+                tr("Starts Gaugelet automatically so your tiles are always in the panel."), tr("Enabled"), false,
                 m_model->loginItem(),
                 [self] {
                     if (self)
@@ -105,6 +105,14 @@ void SetupChecklist::toggle(const QString& id)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     setExpandedId(m_expandedId == id ? std::nullopt : std::optional<QString>(id));
+}
+
+int SetupChecklist::heroesShownHeight() const
+{
+    int height = 0;
+    for (const SetupCard* card : m_cards)
+        height += card->heroShownHeight();
+    return height;
 }
 
 void SetupChecklist::setExpandedId(const std::optional<QString>& id)

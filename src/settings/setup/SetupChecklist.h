@@ -45,6 +45,8 @@ public:
     bool didAutoExpand() const { return m_didAutoExpand; }
     // A tap on a row's header: expands it, or collapses it when it is the expanded one.
     void toggle(const QString& id);
+    // The height the cards' illustrations take now, together.
+    int heroesShownHeight() const;
 
     // Card geometry.
     static constexpr int heroHeight = 160;

@@ -23,7 +23,7 @@ using Style = DesignStyle::TextStyle;
 SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* parent)
     : QWidget(parent), m_onContinue(std::move(onContinue))
 {
-    setFixedSize(fixedSize);
+    setFixedWidth(fixedWidth);
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
@@ -70,6 +70,31 @@ SetupWindowView::SetupWindowView(std::function<void()> onContinue, QWidget* pare
         connect(shortcut, &QShortcut::activated, m_continue, &QPushButton::click);
     }
     restyle();
+    fitHeight();
+}
+
+int SetupWindowView::fittedHeight() const
+{
+    const QLayout* stack = layout();
+    const int content =
+        stack->hasHeightForWidth() ? stack->totalHeightForWidth(fixedWidth) : stack->totalSizeHint().height();
+    return content + SetupChecklist::heroHeight - m_checklist->heroesShownHeight();
+}
+
+void SetupWindowView::fitHeight()
+{
+    const int height = fittedHeight();
+    if (minimumHeight() != height || maximumHeight() != height)
+        setFixedHeight(height);
+}
+
+bool SetupWindowView::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The content's size hint changed (a font, a status text).
+    if (event->type() == QEvent::LayoutRequest)
+        fitHeight();
+    return handled;
 }
 
 void SetupWindowView::restyle()
@@ -95,8 +120,10 @@ void SetupWindowView::restyle()
 void SetupWindowView::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
         restyle();
+        fitHeight();
+    }
 }
 
 void SetupWindowView::paintEvent(QPaintEvent* event)

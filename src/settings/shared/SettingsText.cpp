@@ -45,7 +45,8 @@ qint64 wholeNumber(double value, double low, double high, double fallback)
 
 QString pointsText(double value, double low, double high, double fallback)
 {
-    return QString::number(wholeNumber(value, low, high, fallback)) + QStringLiteral("pt");
+    // Rounded as the slider's knob is placed, so no two knob positions read alike.
+    return QString::number(wholeNumber(std::round(value), low, high, fallback)) + QStringLiteral("pt");
 }
 
 int sliderPosition(double value, int low, int high, int fallback)

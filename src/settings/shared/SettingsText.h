@@ -29,7 +29,8 @@ QLabel* sliderValueLabel(QWidget* parent);
 // dropped towards zero. A number too large for a 64-bit integer shows as the
 // nearer end of [low, high] (the control's range); NaN shows as fallback.
 qint64 wholeNumber(double value, double low, double high, double fallback);
-// That whole number in points, as a size or offset label shows it: "12pt".
+// The stored number rounded to the nearest whole point (as sliderPosition
+// places the knob), as a size or offset label shows it: "12pt".
 QString pointsText(double value, double low, double high, double fallback);
 
 // The slider position for a stored value: the value rounded to the nearest

@@ -76,16 +76,16 @@ PinnedSpriteEditor::PinnedSpriteEditor(const Pin& pin, const StatProvider& provi
     content->setSpacing(Spacing::px(Spacing::Step::l));
 
     auto* tagRow = new QHBoxLayout;
-    auto* tagLabel = new QLabel(tr("Menubar tag text"), m_content);
+    auto* tagLabel = new QLabel(tr("Panel tag text"), m_content);
     tagRow->addWidget(tagLabel);
     tagRow->addStretch(1);
     m_field = new QLineEdit(m_content);
     m_field->setPlaceholderText(shortName);
     m_field->setFixedWidth(72);
     m_field->setAlignment(Qt::AlignCenter);
-    m_field->setAccessibleName(tr("Menubar tag text"));
+    m_field->setAccessibleName(tr("Panel tag text"));
     m_field->setToolTip(ToolTip::fromPlainText(
-        tr("Menubar tag for this provider (max 10 characters). Leave blank to use the default (%1).").arg(shortName)));
+        tr("Panel tag for this provider (max 10 characters). Leave blank to use the default (%1).").arg(shortName)));
     m_field->setText(m_tagText);
     tagRow->addWidget(m_field);
     content->addLayout(tagRow);

@@ -62,7 +62,7 @@ void PresetCard::setCurrent(bool current)
 void PresetCard::updateToolTip()
 {
     // The preset's name is data: it never reads as markup.
-    ToolTip::set(this, m_current ? tr("This is what your menubar shows right now.")
+    ToolTip::set(this, m_current ? tr("This is what your panel shows right now.")
                                  : tr("Use the %1 look.").arg(m_preset.name));
 }
 

@@ -38,7 +38,7 @@ SpriteCustomizeSection::SpriteCustomizeSection(const ViewEnvironment& env, QWidg
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     addRow(TextLabel::caption(
-        tr("Same stats you pin from the popover, plus the deeper knobs: swap the animal, rename its menubar tag, "
+        tr("Same stats you pin from the popover, plus the deeper knobs: swap the animal, rename its panel tag, "
            "style the name and value. Sprites you get in the Store show up here on their own."),
         panel()));
 
@@ -287,8 +287,8 @@ void SpriteCustomizeSection::updateEditor(const QString& providerId, const std::
         m_editor = new PinnedSpriteEditor(*pinned, *provider, m_editorSlot);
         m_editorLayout->addWidget(m_editor);
     } else {
-        m_hint = TextLabel::caption(tr("Pick a sprite to put %1 on the menubar.").arg(provider->displayName()),
-                                       m_editorSlot);
+        m_hint =
+            TextLabel::caption(tr("Pick a sprite to put %1 on the panel.").arg(provider->displayName()), m_editorSlot);
         m_editorLayout->addWidget(m_hint);
     }
 }

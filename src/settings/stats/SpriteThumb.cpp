@@ -33,7 +33,10 @@ void SpriteThumb::loadFrame()
     m_frame = QImage();
     if (!m_viz)
         return;
-    const QList<QImage> frames = m_viz->previewFrames(currentTheme(), m_providerId);
+    // Shown on the window, whose shade is known: the frames without the
+    // contour a guessed panel shade gives them.
+    const QList<QImage> frames =
+        m_viz->previewFrames(isDark(currentTheme()) ? Theme::dark : Theme::light, m_providerId);
     if (!frames.isEmpty())
         m_frame = frames.first();
 }

@@ -165,7 +165,7 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
 
     m_offsetRow = new SliderRow(tr("Sprite vertical offset"), kOffsetMin, kOffsetMax, body);
     m_offsetRow->setToolTip(
-        tr("Nudges animated sprites (cat, fox, hare, …) up or down within the menubar slot. Positive = down, "
+        tr("Nudges animated sprites (cat, fox, hare, …) up or down within the panel slot. Positive = down, "
            "negative = up. Use to compensate for built-in transparent padding in some sprite assets."));
     section->addRow(m_offsetRow);
     connect(m_offsetRow->slider(), &QSlider::valueChanged, this,

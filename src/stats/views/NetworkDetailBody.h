@@ -27,9 +27,10 @@ public:
     static QString kindLabel(InterfaceKind kind);
 
     // The least rate (bytes per second) the chart scales to its full height:
-    // the least the figures show as more than "0 KB/s", so a chart of rates
-    // that all read "0 KB/s" stays low.
-    static constexpr double minimumScale = 1000.0;
+    // ten times the least the figures show as more than "0 KB/s", so a rate
+    // that reads "0 KB/s" draws at under a tenth of the height, and one drawn
+    // at half height reads at least "5 KB/s".
+    static constexpr double minimumScale = 10'000.0;
     // The value the chart draws at its top edge for the largest rate shown:
     // 1 when nothing moved, else at least `minimumScale`.
     static double chartScale(double largest);
