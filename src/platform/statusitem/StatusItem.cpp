@@ -172,7 +172,7 @@ void StatusItem::composeImages()
     m_rowStale = true;
     QList<Segment> pieces = m_segments;
     if (pieces.isEmpty())
-        pieces.append({QString(), QRectF(QPointF(0, 0), size())});
+        pieces.append({QString(), QRectF(QPointF(0, 0), size()), QString(), QString()});
 
     QList<Pictures> next;
     next.reserve(pieces.size());
