@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QList>
 #include <QMetaObject>
 #include <QObject>
 
@@ -22,7 +23,9 @@ public:
 
     Theme cachedTheme = Theme::light;
     double cachedThickness = 0;
-    QHash<qint64, QImage> pinImages;
+    // Each static tile's picture drawn at the screen's scale, then at every
+    // scale the status item composes (StatusItem::pixelSizes).
+    QHash<qint64, QList<QImage>> pinImages;
 
     // The handlers (also called by the observers).
     void appearanceChanged();

@@ -348,20 +348,31 @@ bool MenubarController::renderStatic(const QString& key, Visualizer& visualizer,
     hasher.combine(RenderHasher::toKeyInteger(size.width())).combine(RenderHasher::toKeyInteger(size.height()));
     const qint64 cacheKey = hasher.finalize();
 
-    QImage image = m_cache->pinImages.value(cacheKey);
-    if (image.isNull()) {
+    QList<QImage> pictures = m_cache->pinImages.value(cacheKey);
+    if (pictures.isEmpty()) {
+        // Drawn for every height a host may show it at, so none is resampled
+        // (and a 16-pixel slot gets the tile's layout for small slots).
         const auto view = visualizer.makeView(snapshot, theme);
         if (view) {
-            image = view->render(m_scale);
+            QList<QImage> drawn;
+            QImage atScreenScale;
+            for (const int pixels : StatusItem::pixelSizes) {
+                const double scale = StatusItem::scaleForPixelSize(pixels);
+                drawn.append(view->render(scale));
+                if (std::abs(scale - m_scale) < 1e-9)
+                    atScreenScale = drawn.constLast();
+            }
+            // The screen's scale is one of them on most screens: kept once.
+            pictures = QList<QImage>{atScreenScale.isNull() ? view->render(m_scale) : atScreenScale} + drawn;
             ++m_viewRenderCount;
         }
-        if (image.isNull())
+        if (pictures.isEmpty() || pictures.constFirst().isNull())
             return false;
-        m_cache->pinImages.insert(cacheKey, image);
+        m_cache->pinImages.insert(cacheKey, pictures);
         if (m_cache->pinImages.size() > maxCachedImages)
             m_cache->pinImages.clear();
     }
-    m_runnerBridge.setStatic(key, image, tag, value, size);
+    m_runnerBridge.setStatic(key, pictures, tag, value, size);
     return true;
 }
 

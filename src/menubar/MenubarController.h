@@ -35,7 +35,8 @@ class MenubarController : public QObject {
     Q_OBJECT
 public:
     static constexpr int settingsDebounceMs = 50;
-    static constexpr int maxCachedImages = 64;
+    // Tiles kept drawn, each at every height a host shows (about 26 kB).
+    static constexpr int maxCachedImages = 12;
 
     MenubarController(StatusItem* statusItem, StatRegistry* registry, VisualizerRegistry* visualizers, PinManager* pins,
                       RenderClock* clock, ProviderEnablementStore* enablement,

@@ -70,6 +70,15 @@ public:
     {
         const QColor text = NumberLabelVisualizer::textColor(theme);
         const double W = tileWidth(s, shape);
+        // Drawn for a small slot, the tile keeps its digits legible there.
+        const double pixelsPerPoint = TileView::devicePixelsPerPoint(painter);
+        if (s * pixelsPerPoint < SquareFit::compactBelowPixels) {
+            if (shape == NumberLabelVisualizer::Shape::single)
+                paintCompactSingle(painter, text, W, pixelsPerPoint);
+            else
+                paintCompactDirectional(painter, text, W, pixelsPerPoint);
+            return;
+        }
         const double h = std::max(s - 2, 6.0);
         // The inner frame sits between two clear 1 pt strips, centred in s.
         const double innerTop = (s - (h + 2)) / 2 + 1;
@@ -129,6 +138,65 @@ private:
         const double x = (W - advance * squeeze) / 2;
         const double baseline = layeredMid - lineHeight(valueMetrics) / 2 + valueMetrics.ascent();
         SquareFit::drawSqueezed(painter, QPointF(x, baseline), label, squeeze, contour);
+    }
+
+    // For a small slot: the value alone (the badge would leave it too
+    // little room), its digits minimumSmallDigitPixels tall at least, on a
+    // whole-pixel baseline, centred; half a pixel clear of either side.
+    void paintCompactSingle(QPainter& painter, const QColor& text, double W, double pixelsPerPoint) const
+    {
+        const double scale = s / NumberLabelVisualizer::defaultSize;
+        const double digits =
+            std::max(SquareFit::valueDigitHeight * scale, SquareFit::smallDigitPixels / pixelsPerPoint);
+        const QFont font = SquareFit::digitFont(digits, QFont::DemiBold);
+        const QFontMetricsF metrics = SquareFit::metrics(font);
+        const double pixel = 1 / pixelsPerPoint;
+        const double baseline = std::round((s + digits) / 2 * pixelsPerPoint) / pixelsPerPoint;
+        if (background) {
+            const double capsuleHeight = std::min(digits + 4 * pixel, s);
+            const QRectF capsule(0, baseline - digits / 2 - capsuleHeight / 2, W, capsuleHeight);
+            QPainterPath path;
+            path.addRoundedRect(capsule, capsuleHeight / 2, capsuleHeight / 2);
+            painter.fillPath(path, *background);
+        }
+        painter.setFont(font);
+        painter.setPen(text);
+        const double advance = metrics.horizontalAdvance(label);
+        const double squeeze = SquareFit::squeeze(advance, W - pixel);
+        SquareFit::drawSqueezed(painter, QPointF((W - advance * squeeze) / 2, baseline), label, squeeze);
+    }
+
+    // For a small slot: the two lines fill the tile's height, a pixel apart
+    // and half a pixel clear of its edges, each as tall as the slot allows
+    // (minimumSmallDigitPixels in a 16-pixel one), the arrows narrower.
+    void paintCompactDirectional(QPainter& painter, const QColor& text, double W, double pixelsPerPoint) const
+    {
+        const double scale = s / NumberLabelVisualizer::defaultSize;
+        const double pixel = 1 / pixelsPerPoint;
+        const double gap = pixel;
+        const double digits =
+            std::min(std::max(SquareFit::valueDigitHeight * scale, SquareFit::smallDigitPixels * pixel),
+                     (s - gap - 2 * pixel) / 2);
+        const QFont font = SquareFit::digitFont(digits, QFont::DemiBold);
+        const QFontMetricsF metrics = SquareFit::metrics(font);
+        const double arrowW = std::max(std::round(digits * 0.5 * pixelsPerPoint), 3.0) * pixel;
+        const double arrowH = std::max(std::round(digits * 0.45 * pixelsPerPoint), 3.0) * pixel;
+        const double margin = pixel / 2;
+        const double textX = margin + arrowW + pixel;
+        const double room = W - margin - textX;
+        const double top = std::round((s - (2 * digits + gap)) / 2 * pixelsPerPoint) / pixelsPerPoint;
+        const double firstBaseline = top + digits;
+        const double secondBaseline = firstBaseline + gap + digits;
+        painter.setFont(font);
+        painter.setPen(text);
+        const std::pair<double, const QString*> lines[] = {{firstBaseline, &downText}, {secondBaseline, &upText}};
+        for (const auto& [baseline, value] : lines) {
+            const bool down = value == &downText;
+            const QPointF arrowTop(margin, baseline - digits / 2 - arrowH / 2);
+            painter.fillPath(arrow(arrowTop, arrowW, arrowH, down), text);
+            const double advance = metrics.horizontalAdvance(*value);
+            SquareFit::drawSqueezed(painter, QPointF(textX, baseline), *value, SquareFit::squeeze(advance, room));
+        }
     }
 
     // Two lines, down over up, each a small arrow and the rate without its

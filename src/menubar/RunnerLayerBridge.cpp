@@ -59,10 +59,12 @@ QFont RunnerLayerBridge::labelFont()
     return RunnerLabelImage::font();
 }
 
-void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, const std::optional<AnimatedTagSpec>& tag,
+void RunnerLayerBridge::setStatic(const QString& pinId, const QList<QImage>& pictures,
+                                  const std::optional<AnimatedTagSpec>& tag,
                                   const std::optional<AnimatedTagSpec>& value, const QSizeF& size)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    const QImage image = pictures.value(0);
     const Layer::Ptr host = hostLayer();
     if (!host)
         return;
@@ -78,6 +80,7 @@ void RunnerLayerBridge::setStatic(const QString& pinId, const QImage& image, con
     const auto known = staticContentIds.constFind(pinId);
     if (known == staticContentIds.cend() || *known != image.cacheKey()) {
         layer->setContents(image);
+        layer->setContentsRepresentations(pictures.mid(1));
         layer->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
         staticContentIds.insert(pinId, image.cacheKey());
     }
@@ -122,7 +125,18 @@ bool RunnerLayerBridge::updateLabel(const QString& pinId, const std::optional<An
         if (host)
             host->addSublayer(layer);
     }
+    // The label drawn for every height a host shows, as a still tile is.
+    QList<QImage> drawn;
+    for (const int pixels : StatusItem::pixelSizes) {
+        const double at = StatusItem::scaleForPixelSize(pixels);
+        QImage representation = std::abs(at - scale) < 1e-9 ? image : renderLabelImage(*label, at);
+        if (representation.isNull())
+            continue;
+        representation.setDevicePixelRatio(at);
+        drawn.append(representation);
+    }
     layer->setContents(image);
+    layer->setContentsRepresentations(drawn);
     layer->setContentsScale(scale);
     layer->setBounds(QRectF(0, 0, image.width() / scale, image.height() / scale));
     specMap.insert(pinId, *label);

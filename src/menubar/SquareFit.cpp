@@ -2,6 +2,7 @@
 
 #include "menubar/TileView.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -52,7 +53,13 @@ double SquareFit::digitHeight(const QFont& font)
 QFont SquareFit::digitFont(double height, QFont::Weight weight)
 {
     constexpr double reference = 10;
-    const double ratio = digitHeight(TileView::monospacedFont(reference, weight)) / reference;
+    // Measured once per weight: a tile is drawn at every height a host
+    // shows, each time its value changes.
+    static QHash<int, double> ratios;
+    auto known = ratios.constFind(int(weight));
+    if (known == ratios.cend())
+        known = ratios.insert(int(weight), digitHeight(TileView::monospacedFont(reference, weight)) / reference);
+    const double ratio = *known;
     return TileView::monospacedFont(ratio > 0 ? height / ratio : height, weight);
 }
 

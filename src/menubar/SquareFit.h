@@ -26,6 +26,14 @@ struct SquareFit {
     static constexpr double minimumDigitPixels = 8;
     // 8 × 22 / 24 = 7.33, with a little room for rounding on the way.
     static constexpr double valueDigitHeight = 7.6;
+    // A tray of 16-pixel slots (waybar's) shows the picture drawn for 16
+    // pixels, where the design's layout would leave digits 5.5 pixels tall.
+    // A tile drawn for fewer than compactBelowPixels lays itself out for
+    // such a slot: no badge, digits at least minimumSmallDigitPixels tall
+    // (drawn smallDigitPixels tall, with room for rounding).
+    static constexpr double compactBelowPixels = 20;
+    static constexpr double minimumSmallDigitPixels = 7;
+    static constexpr double smallDigitPixels = 7.4;
 
     // The factor by which a host scales an item `width` points wide.
     static double hostScale(double width) { return slotPixels / std::max(width, thickness); }

@@ -19,24 +19,38 @@ QImage TileView::render(qreal scale) const
     if (!std::isfinite(scale) || scale <= 0 || !std::isfinite(points.width()) || !std::isfinite(points.height())
         || points.width() <= 0 || points.height() <= 0)
         return {};
-    const double w = std::ceil(points.width() * scale);
-    const double h = std::ceil(points.height() * scale);
+    // A scale such as 16 / 22 gives 16 pixels, not 17 for a rounding error.
+    const double w = std::ceil(points.width() * scale - 1e-9);
+    const double h = std::ceil(points.height() * scale - 1e-9);
     if (!(w <= maxImageSide) || !(h <= maxImageSide))
         return {};
 
     QImage image(int(w), int(h), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return {};
-    image.setDevicePixelRatio(scale);
     image.setDotsPerMeterX(dotsPerMeterAt72Dpi);
     image.setDotsPerMeterY(dotsPerMeterAt72Dpi);
     image.fill(Qt::transparent);
 
+    // A painter takes an image pixel ratio below 1 (a tile drawn for a
+    // 16-pixel slot) as 1: such a scale is the painter's own.
+    const bool belowOne = scale < 1;
+    image.setDevicePixelRatio(belowOne ? 1.0 : scale);
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    if (belowOne)
+        painter.scale(scale, scale);
     paint(painter);
     painter.end();
+    image.setDevicePixelRatio(scale);
     return image;
+}
+
+double TileView::devicePixelsPerPoint(const QPainter& painter)
+{
+    const QPaintDevice* device = painter.device();
+    const double ratio = device ? device->devicePixelRatioF() : 1.0;
+    return ratio * std::abs(painter.worldTransform().m22());
 }
 
 QFont TileView::monospacedFont(qreal size, QFont::Weight weight)

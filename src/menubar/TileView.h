@@ -31,6 +31,10 @@ public:
 
     static constexpr int maxImageSide = 4096;
 
+    // Device pixels per point of a painter: a tile drawn for a small slot
+    // (waybar's 16-pixel tray) may lay itself out for it.
+    static double devicePixelsPerPoint(const QPainter& painter);
+
     // The monospaced system font at a size in points (which equal pixels on
     // the images render() makes) and a weight.
     static QFont monospacedFont(qreal size, QFont::Weight weight);

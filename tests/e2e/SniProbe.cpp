@@ -108,6 +108,17 @@ int items()
     return 0;
 }
 
+// The picture a panel of 22-pixel slots shows: the one 22 pixels high, else
+// the first.
+const Pixmap& shownAt22(const QList<Pixmap>& pixmaps)
+{
+    for (const Pixmap& pixmap : pixmaps) {
+        if (pixmap.height == 22)
+            return pixmap;
+    }
+    return pixmaps.first();
+}
+
 int icon(const QString& service, const QString& saveTo)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
@@ -122,7 +133,7 @@ int icon(const QString& service, const QString& saveTo)
     arg >> pixmaps;
     if (pixmaps.isEmpty())
         return fail(QStringLiteral("no pixmap"));
-    const Pixmap& first = pixmaps.first();
+    const Pixmap& first = shownAt22(pixmaps);
     if (!saveTo.isEmpty())
         toImage(first).save(saveTo);
     std::printf("%d %d %s\n", first.width, first.height,
@@ -141,7 +152,7 @@ int activate(const QString& service, const QString& method, int x, int y)
     return 0;
 }
 
-// Reads an item's first picture: width, height and hash; an empty hash on failure.
+// Reads the picture an item shows at 22 pixels: width, height and hash; an empty hash on failure.
 QImage g_lastImage;
 
 std::tuple<int, int, QByteArray> readIcon(const QString& service)
@@ -158,9 +169,9 @@ std::tuple<int, int, QByteArray> readIcon(const QString& service)
     arg >> pixmaps;
     if (pixmaps.isEmpty())
         return {0, 0, QByteArray()};
-    g_lastImage = toImage(pixmaps.first());
-    return {pixmaps.first().width, pixmaps.first().height,
-            QCryptographicHash::hash(pixmaps.first().bytes, QCryptographicHash::Sha1).toHex()};
+    const Pixmap& shown = shownAt22(pixmaps);
+    g_lastImage = toImage(shown);
+    return {shown.width, shown.height, QCryptographicHash::hash(shown.bytes, QCryptographicHash::Sha1).toHex()};
 }
 
 // The org.freedesktop.portal.Settings interface, answering only the

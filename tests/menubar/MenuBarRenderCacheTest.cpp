@@ -17,8 +17,8 @@ struct LightAppearance {
 
 void fill(MenuBarRenderCache& cache)
 {
-    cache.pinImages.insert(1, QImage(2, 2, QImage::Format_ARGB32));
-    cache.pinImages.insert(2, QImage(2, 2, QImage::Format_ARGB32));
+    cache.pinImages.insert(1, {QImage(2, 2, QImage::Format_ARGB32)});
+    cache.pinImages.insert(2, {QImage(2, 2, QImage::Format_ARGB32)});
 }
 
 } // namespace

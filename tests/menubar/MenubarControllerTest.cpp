@@ -229,7 +229,7 @@ TEST(MenubarController, TheImageCacheEmptiesPastSixtyFourEntries)
     rig.settle();
     ASSERT_EQ(rig.controller->cache().pinImages.size(), 1);
     for (int i = 0; i < 64; ++i)
-        rig.controller->cache().pinImages.insert(-1000 - i, QImage(1, 1, QImage::Format_ARGB32));
+        rig.controller->cache().pinImages.insert(-1000 - i, {QImage(1, 1, QImage::Format_ARGB32)});
     rig.set(cpu, 0.77);
     ASSERT_TRUE(rig.flush());
     rig.settle();

@@ -53,7 +53,7 @@ struct Fixture {
 
     void addStatic(const QString& id, double w, double h = 22)
     {
-        bridge.setStatic(id, tileImage(w, h), std::nullopt, std::nullopt, QSizeF(w, h));
+        bridge.setStatic(id, {tileImage(w, h)}, std::nullopt, std::nullopt, QSizeF(w, h));
     }
 };
 
@@ -278,12 +278,12 @@ TEST(RunnerLayerBridge, SetStaticLaysOutOnlyWhenSizeOrLabelsChange)
     const QString id = QStringLiteral("p");
     f.addStatic(id, 22);
     const int layouts = f.bridge.layoutCount();
-    f.bridge.setStatic(id, tileImage(22, 22), std::nullopt, std::nullopt, QSizeF(22, 22)); // new image only
+    f.bridge.setStatic(id, {tileImage(22, 22)}, std::nullopt, std::nullopt, QSizeF(22, 22)); // new image only
     EXPECT_EQ(f.bridge.layoutCount(), layouts);
-    f.bridge.setStatic(id, tileImage(22, 22), spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
+    f.bridge.setStatic(id, {tileImage(22, 22)}, spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
                        QSizeF(22, 22));
     EXPECT_EQ(f.bridge.layoutCount(), layouts + 1);
-    f.bridge.setStatic(id, tileImage(24, 22), spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
+    f.bridge.setStatic(id, {tileImage(24, 22)}, spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
                        QSizeF(24, 22));
     EXPECT_EQ(f.bridge.layoutCount(), layouts + 2);
 }

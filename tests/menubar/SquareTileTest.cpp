@@ -334,3 +334,156 @@ TEST(SquareTile, RatesLoseTheirBytesPerSecondAndSpareDigits)
     for (const auto& [text, compact] : cases)
         EXPECT_EQ(SquareFit::compactRate(QString::fromLatin1(text)), QString::fromLatin1(compact)) << text;
 }
+
+// The table: every kind of tile as the status item publishes it, one picture
+// per height a host draws items at. Each picture is the tile drawn for that
+// height (for a still tile, pixel for pixel the picture its visualizer drew
+// at that scale, never the 2x one resampled), a 16-pixel number keeps digits
+// at least 7 pixels tall, and a value change draws only its own tile again.
+// The pictures, zoomed 6 times on the panel's colour (with the 22-pixel one
+// resampled to 24 beside the 24-pixel one, as LXQt showed it before), go to
+// build/screenshots/sizes-*.png.
+TEST(SquareTile, EveryKindIsDrawnForEveryHeightAHostShows)
+{
+    Rig rig;
+    if (!rig.runnersInstalled())
+        GTEST_SKIP() << "the shipped runner packs could not be unpacked";
+    struct Row {
+        const char* name;
+        QString visualizer;
+        QString provider;
+        bool still;
+        bool digits;
+        Styling styling = Styling::none;
+    };
+    const Row rows[] = {
+        {"number", QStringLiteral("viz.numberLabel"), cpu, true, true},
+        {"number-network", QStringLiteral("viz.numberLabel"), net, true, true},
+        {"pie", QStringLiteral("viz.pie"), mem, true, false},
+        {"sparkline", QStringLiteral("viz.sparkline"), gpu, true, false},
+        {"runner-fox", QStringLiteral("viz.runner.fox"), cpu, false, false},
+        {"pie-labelled", QStringLiteral("viz.pie"), gpu, true, false, Styling::tagAndValue},
+        {"runner-fox-labelled", QStringLiteral("viz.runner.fox"), mem, false, false, Styling::tagAndValue},
+    };
+    std::string table = "\nkind             digits (px) at 16 22 24 32 44 48\n";
+    for (bool dark : {false, true}) {
+        Appearance::instance()->setOverrideForTesting(dark);
+        rig.settle();
+        for (const Row& row : rows) {
+            const Pin pin{row.provider, row.visualizer};
+            writeStyling(pin.id(), row.styling, true);
+            rig.show({pin});
+            const std::string where = std::string(row.name) + (dark ? " dark" : " light");
+            ASSERT_EQ(rig.item->pictures().size(), 1) << where;
+            const QList<QImage>& images = rig.item->pictures().constFirst().images;
+            ASSERT_EQ(images.size(), qsizetype(StatusItem::pixelSizes.size())) << where;
+            const Layer::Ptr still = rig.controller->runnerBridge().staticLayers.value(pin.id());
+            ASSERT_EQ(bool(still), row.still) << where;
+            std::string digitsLine;
+            for (qsizetype i = 0; i < images.size(); ++i) {
+                const int pixels = StatusItem::pixelSizes.at(size_t(i));
+                const QImage& image = images.at(i);
+                const std::string at = where + " at " + std::to_string(pixels);
+                EXPECT_EQ(image.height(), pixels) << at;
+                EXPECT_LE(image.width(), pixels) << at; // square slots show it whole
+                EXPECT_FALSE(inkBox(image).isNull()) << at;
+                if (still && row.styling == Styling::none) {
+                    // Drawn for this height: the visualizer's own picture at
+                    // this scale, copied pixel for pixel.
+                    const double scale = StatusItem::scaleForPixelSize(pixels);
+                    const auto drawn =
+                        std::find_if(still->contentsRepresentations().cbegin(), still->contentsRepresentations().cend(),
+                                     [&](const QImage& r) { return std::abs(r.devicePixelRatio() - scale) < 1e-9; });
+                    ASSERT_NE(drawn, still->contentsRepresentations().cend()) << at;
+                    const auto ink = [](const QImage& i) {
+                        return i.convertToFormat(QImage::Format_ARGB32).copy(inkBox(i, 0));
+                    };
+                    EXPECT_EQ(ink(image), ink(*drawn)) << at;
+                }
+                if (row.digits) {
+                    // The value's lines (a badge line above them only from 20 pixels up).
+                    QList<int> lines = inkLineHeights(image);
+                    ASSERT_FALSE(lines.isEmpty()) << at;
+                    const bool directional = row.provider == net;
+                    if (!directional)
+                        lines = {lines.last()};
+                    const int digits = *std::min_element(lines.cbegin(), lines.cend());
+                    const double needed =
+                        pixels < SquareFit::compactBelowPixels
+                            ? SquareFit::minimumSmallDigitPixels
+                            : std::floor(SquareFit::minimumDigitPixels * pixels / SquareFit::slotPixels);
+                    EXPECT_GE(digits, needed) << at;
+                    digitsLine += " " + std::to_string(digits);
+                }
+            }
+            if (!dark) {
+                char line[160];
+                std::snprintf(line, sizeof line, "%-16s %s\n", row.name,
+                              row.digits ? digitsLine.c_str() : " (no digits of its own)");
+                table += line;
+            }
+            // Zoomed on the panel's colour, each height side by side, and the
+            // 22-pixel picture resampled to 24 after the 24-pixel one.
+            QList<QImage> shown(images.cbegin(), images.cend());
+            QImage resampled =
+                images.at(1).scaled(images.at(2).size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            shown.insert(3, resampled);
+            constexpr int zoom = 6;
+            int sheetWidth = 4;
+            for (const QImage& image : std::as_const(shown))
+                sheetWidth += image.height() + 4;
+            QImage sheet(sheetWidth * zoom, (48 + 8) * zoom, QImage::Format_ARGB32_Premultiplied);
+            sheet.fill(dark ? QColor(0x20, 0x20, 0x20) : QColor(0xFF, 0xFF, 0xFF));
+            QPainter p(&sheet);
+            int x = 4 * zoom;
+            for (const QImage& image : std::as_const(shown)) {
+                QImage slot(image.height(), image.height(), QImage::Format_ARGB32_Premultiplied);
+                slot.fill(Appearance::assumedPanelBackground(dark));
+                QImage plain = image;
+                plain.setDevicePixelRatio(1.0);
+                QPainter s(&slot);
+                s.drawImage((slot.width() - plain.width()) / 2, 0, plain);
+                s.end();
+                p.drawImage(x, 4 * zoom,
+                            slot.scaled(slot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+                x += (slot.width() + 4) * zoom;
+            }
+            p.end();
+            const QString dir = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots");
+            QDir().mkpath(dir);
+            EXPECT_TRUE(sheet.save(
+                QStringLiteral("%1/sizes-%2-%3.png")
+                    .arg(dir, QString::fromLatin1(row.name), dark ? QStringLiteral("dark") : QStringLiteral("light"))));
+        }
+    }
+    std::printf("%s", table.c_str());
+
+    // Two number tiles; one value changes: only its tile is drawn again, the
+    // other keeps its very pictures (so its item sends nothing).
+    writeStyling(Pin{gpu, QStringLiteral("viz.numberLabel")}.id(), Styling::none, true);
+    rig.show({Pin{cpu, QStringLiteral("viz.numberLabel")}, Pin{gpu, QStringLiteral("viz.numberLabel")}});
+    // (A sample takes the provider's next snapshot: it is written anew each time.)
+    const auto sampleNext = [&](const QString& cpuLabel) {
+        rig.providers.value(gpu)->next = worstCase(gpu);
+        rig.providers.value(cpu)->next = worstCase(cpu);
+        rig.providers.value(cpu)->next.label = cpuLabel;
+        rig.providers.value(cpu)->next.value = cpuLabel.chopped(1).toDouble() / 100;
+        publish(*rig.registry, rig.media);
+    };
+    sampleNext(QStringLiteral("100%"));
+    rig.settle();
+    rig.item->compositor()->flush();
+    ASSERT_EQ(rig.item->pictures().size(), 2);
+    const QList<QImage> cpuBefore = rig.item->pictures().at(0).images;
+    const QList<QImage> gpuBefore = rig.item->pictures().at(1).images;
+    const int rendersBefore = rig.item->pictureRenderCount();
+    sampleNext(QStringLiteral("7%"));
+    rig.settle();
+    rig.item->compositor()->flush();
+    ASSERT_EQ(rig.item->pictures().size(), 2);
+    EXPECT_EQ(rig.item->pictureRenderCount(), rendersBefore + 1);
+    for (qsizetype i = 0; i < gpuBefore.size(); ++i) {
+        EXPECT_EQ(rig.item->pictures().at(1).images.at(i).cacheKey(), gpuBefore.at(i).cacheKey());
+        EXPECT_NE(rig.item->pictures().at(0).images.at(i).cacheKey(), cpuBefore.at(i).cacheKey());
+    }
+}

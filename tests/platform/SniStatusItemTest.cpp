@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -237,17 +238,19 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > 0; }));
 
     const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
-    ASSERT_EQ(pixmaps.size(), 2);
-    EXPECT_EQ(pixmaps[0].width, 30);
-    EXPECT_EQ(pixmaps[0].height, 22);
-    EXPECT_EQ(pixmaps[1].width, 60);
-    EXPECT_EQ(pixmaps[1].height, 44);
-    EXPECT_EQ(pixmaps[0].toImage(), asArgb(item.image1x()));
-    EXPECT_EQ(pixmaps[1].toImage(), asArgb(item.image2x()));
-    EXPECT_EQ(pixmaps[1].toImage().pixelColor(30, 22), QColor(220, 20, 30));
+    // One picture per height hosts draw items at, smallest first.
+    ASSERT_EQ(pixmaps.size(), qsizetype(StatusItem::pixelSizes.size()));
+    for (size_t i = 0; i < StatusItem::pixelSizes.size(); ++i) {
+        const int pixels = StatusItem::pixelSizes[i];
+        EXPECT_EQ(pixmaps[qsizetype(i)].height, pixels);
+        EXPECT_EQ(pixmaps[qsizetype(i)].width, int(std::ceil(30.0 * pixels / 22 - 1e-9)));
+    }
+    EXPECT_EQ(pixmaps[1].toImage(), asArgb(item.image1x()));
+    EXPECT_EQ(pixmaps[4].toImage(), asArgb(item.image2x()));
+    EXPECT_EQ(pixmaps[4].toImage().pixelColor(30, 22), QColor(220, 20, 30));
     // Network byte order: alpha first.
-    EXPECT_EQ(uchar(pixmaps[0].bytes[0]), 0xFF);
-    EXPECT_EQ(uchar(pixmaps[0].bytes[1]), 220);
+    EXPECT_EQ(uchar(pixmaps[1].bytes[0]), 0xFF);
+    EXPECT_EQ(uchar(pixmaps[1].bytes[1]), 220);
 
     EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("ItemIsMenu")).toBool(), false);
     EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Status")).toString(), QStringLiteral("Active"));
@@ -272,8 +275,8 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     tile->setHidden(true);
     ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > before; }));
     const SniIconPixmapList cleared = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
-    ASSERT_EQ(cleared.size(), 2);
-    EXPECT_EQ(cleared[0].toImage().pixelColor(15, 11).alpha(), 0);
+    ASSERT_EQ(cleared.size(), qsizetype(StatusItem::pixelSizes.size()));
+    EXPECT_EQ(cleared[1].toImage().pixelColor(15, 11).alpha(), 0);
 }
 
 TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
@@ -514,11 +517,15 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
         EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(),
                   QStringLiteral("gaugelet-00%1").arg(i));
         const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
-        ASSERT_EQ(pixmaps.size(), 2);
-        EXPECT_EQ(QSize(pixmaps[0].width, pixmaps[0].height), QSize(20, 22));
-        EXPECT_EQ(QSize(pixmaps[1].width, pixmaps[1].height), QSize(40, 44));
-        EXPECT_EQ(pixmaps[0].toImage().pixelColor(10, 11), colors[i]);
-        EXPECT_EQ(pixmaps[1].toImage().pixelColor(39, 43), colors[i]);
+        ASSERT_EQ(pixmaps.size(), qsizetype(StatusItem::pixelSizes.size()));
+        EXPECT_EQ(QSize(pixmaps[0].width, pixmaps[0].height), QSize(15, 16));
+        EXPECT_EQ(QSize(pixmaps[1].width, pixmaps[1].height), QSize(20, 22));
+        EXPECT_EQ(QSize(pixmaps[2].width, pixmaps[2].height), QSize(22, 24));
+        EXPECT_EQ(QSize(pixmaps[4].width, pixmaps[4].height), QSize(40, 44));
+        EXPECT_EQ(QSize(pixmaps[5].width, pixmaps[5].height), QSize(44, 48));
+        for (const SniIconPixmap& pixmap : pixmaps)
+            EXPECT_EQ(pixmap.toImage().pixelColor(pixmap.width / 2, pixmap.height / 2), colors[i]);
+        EXPECT_EQ(pixmaps[4].toImage().pixelColor(39, 43), colors[i]);
         // No menu: hosts call ContextMenu on a right click.
         EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("Menu")).isValid());
         EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("ItemIsMenu")).toBool());
@@ -539,7 +546,7 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     test::waitUntil([] { return false; }, 100);
     EXPECT_EQ(watcher.newIconsOf(names[0]), before0);
     EXPECT_EQ(watcher.newIconsOf(names[2]), before2);
-    EXPECT_EQ(pixmapsFrom(watcher.readProperty(names[1], QStringLiteral("IconPixmap")))[0].toImage().pixelColor(10, 11),
+    EXPECT_EQ(pixmapsFrom(watcher.readProperty(names[1], QStringLiteral("IconPixmap")))[1].toImage().pixelColor(10, 11),
               QColor(200, 160, 0));
     EXPECT_EQ(serviceNames(*sni), names);
 
@@ -555,7 +562,7 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     EXPECT_EQ(watcher.items.size(), registrations);
     EXPECT_EQ(watcher.readProperty(names[1], QStringLiteral("Id")).toString(), QStringLiteral("gaugelet-001"));
     ASSERT_TRUE(test::waitUntil([&] {
-        return pixmapsFrom(watcher.readProperty(names[1], QStringLiteral("IconPixmap")))[0].toImage().pixelColor(10, 11)
+        return pixmapsFrom(watcher.readProperty(names[1], QStringLiteral("IconPixmap")))[1].toImage().pixelColor(10, 11)
                == colors[2];
     }));
     ASSERT_TRUE(test::waitUntil([&] { return !bus.bus->interface()->isServiceRegistered(names[2]).value(); }));
@@ -564,7 +571,7 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     item.setSegments({});
     ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 1 && sni->isRegisteredWithWatcher(); }));
     EXPECT_EQ(sni->serviceName(), names[0]);
-    EXPECT_EQ(pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")))[0].width, 46);
+    EXPECT_EQ(pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")))[1].width, 46);
 }
 
 TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)

@@ -20,6 +20,7 @@ Layer::~Layer()
 
 void Layer::setNeedsComposition()
 {
+    ++m_revision;
     if (auto* c = compositor())
         c->setNeedsComposition();
 }
@@ -36,6 +37,17 @@ void Layer::setContents(const QImage& image)
     if (image.cacheKey() == m_contents.cacheKey() && image.isNull() == m_contents.isNull())
         return;
     m_contents = image;
+    setNeedsComposition();
+}
+
+void Layer::setContentsRepresentations(const QList<QImage>& images)
+{
+    const bool same = images.size() == m_representations.size()
+                      && std::equal(images.cbegin(), images.cend(), m_representations.cbegin(),
+                                    [](const QImage& a, const QImage& b) { return a.cacheKey() == b.cacheKey(); });
+    if (same)
+        return;
+    m_representations = images;
     setNeedsComposition();
 }
 
@@ -164,11 +176,26 @@ LayerCompositor* Layer::compositor() const
 
 void Layer::drawInContext(QPainter&) const {}
 
-void Layer::drawContents(QPainter& painter, const QImage& image) const
+void Layer::drawContents(QPainter& painter, const QImage& contents, bool animated) const
 {
+    // The representation drawn for the painter's scale, when there is one.
+    const double deviceScale = painter.worldTransform().m11();
+    const QImage* chosen = &contents;
+    double scale = m_contentsScale > 0 ? m_contentsScale : 1.0;
+    bool drawnForThisScale = false;
+    if (!animated) {
+        for (const QImage& representation : m_representations) {
+            if (std::abs(representation.devicePixelRatio() - deviceScale) < 1e-6) {
+                chosen = &representation;
+                scale = representation.devicePixelRatio();
+                drawnForThisScale = true;
+                break;
+            }
+        }
+    }
+    const QImage& image = *chosen;
     if (image.isNull() || m_frame.width() <= 0 || m_frame.height() <= 0)
         return;
-    const double scale = m_contentsScale > 0 ? m_contentsScale : 1.0;
     const QSizeF natural(image.width() / scale, image.height() / scale);
     QRectF target = bounds();
     switch (m_gravity) {
@@ -188,9 +215,20 @@ void Layer::drawContents(QPainter& painter, const QImage& image) const
     }
     // Which filter applies depends on whether the image is drawn larger or
     // smaller than its pixels on the device.
-    const double deviceScale = painter.worldTransform().m11();
     const bool magnifying = target.width() * deviceScale >= image.width();
     const ContentsFilter filter = magnifying ? m_magnificationFilter : m_minificationFilter;
+    const QRectF device = painter.worldTransform().mapRect(target);
+    if (drawnForThisScale && std::abs(device.width() - image.width()) < 1
+        && std::abs(device.height() - image.height()) < 1 && painter.worldTransform().type() <= QTransform::TxScale) {
+        // Pixel for pixel, on the device's pixel grid: a tile whose frame
+        // starts between two pixels at this scale is not resampled for it.
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.drawImage(QRectF(QPointF(std::round(device.left()), std::round(device.top())), QSizeF(image.size())),
+                          image);
+        painter.restore();
+        return;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, filter == ContentsFilter::linear);
     painter.drawImage(target, image);
 }
@@ -206,7 +244,7 @@ void Layer::render(QPainter& painter, double mediaTime) const
 
     const int index = presentationFrameIndex(mediaTime);
     m_lastPresentedIndex = index;
-    drawContents(painter, index >= 0 ? presentationContents(mediaTime) : m_contents);
+    drawContents(painter, index >= 0 ? presentationContents(mediaTime) : m_contents, index >= 0);
     drawInContext(painter);
 
     if (!m_sublayers.empty()) {

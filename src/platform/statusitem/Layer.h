@@ -66,6 +66,14 @@ public:
     // Contents.
     const QImage& contents() const { return m_contents; }
     void setContents(const QImage& image);
+    // The same picture drawn for other scales, each image's device pixel
+    // ratio the scale it was drawn for: an image with several
+    // representations. Rendering at one of those scales draws its own
+    // representation pixel for pixel instead of resampling the contents, so
+    // a tile drawn for 16, 22 or 24 pixels stays as sharp as drawn. Animated
+    // frames have none.
+    const QList<QImage>& contentsRepresentations() const { return m_representations; }
+    void setContentsRepresentations(const QList<QImage>& images);
     ContentsGravity contentsGravity() const { return m_gravity; }
     void setContentsGravity(ContentsGravity gravity) { assignAndCompose(m_gravity, gravity); }
     ContentsFilter magnificationFilter() const { return m_magnificationFilter; }
@@ -120,6 +128,9 @@ public:
 
     // The frame index presented at the last composition (-1: contents).
     int lastPresentedFrameIndex() const { return m_lastPresentedIndex; }
+    // Counts the changes that asked for a composition: a layer whose revision
+    // and presented frame are as before draws the same pixels as before.
+    quint64 revision() const { return m_revision; }
 
 protected:
     Layer();
@@ -138,12 +149,13 @@ protected:
 
 private:
     friend class LayerCompositor;
-    void drawContents(QPainter& painter, const QImage& image) const;
+    void drawContents(QPainter& painter, const QImage& image, bool animated) const;
 
     QRectF m_frame;
     double m_zPosition = 0;
     bool m_hidden = false;
     QImage m_contents;
+    QList<QImage> m_representations;
     ContentsGravity m_gravity = ContentsGravity::resize;
     ContentsFilter m_magnificationFilter = ContentsFilter::linear;
     ContentsFilter m_minificationFilter = ContentsFilter::linear;
@@ -157,6 +169,7 @@ private:
     std::vector<Ptr> m_sublayers;
     LayerCompositor* m_owner = nullptr; // set on a root by its compositor
     mutable int m_lastPresentedIndex = -1;
+    quint64 m_revision = 0;
 };
 
 } // namespace gaugelet

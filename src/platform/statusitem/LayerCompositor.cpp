@@ -86,16 +86,22 @@ void LayerCompositor::compose()
 
 QImage LayerCompositor::render(const QSizeF& points, double scale, double mediaTime) const
 {
+    return render(QRectF(QPointF(0, 0), points), scale, mediaTime);
+}
+
+QImage LayerCompositor::render(const QRectF& area, double scale, double mediaTime) const
+{
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1.0;
-    const int w = std::max(0, int(std::ceil(points.width() * scale - 1e-9)));
-    const int h = std::max(0, int(std::ceil(points.height() * scale - 1e-9)));
+    const int w = std::max(0, int(std::ceil(area.width() * scale - 1e-9)));
+    const int h = std::max(0, int(std::ceil(area.height() * scale - 1e-9)));
     QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.scale(scale, scale);
+    painter.translate(-area.topLeft());
     m_root->render(painter, mediaTime);
     painter.end();
     return image;

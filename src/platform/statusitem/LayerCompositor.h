@@ -35,6 +35,9 @@ public:
     QImage render(const QSizeF& points, double scale, double mediaTime) const;
     // The same, at the media clock's now.
     QImage render(const QSizeF& points, double scale) const;
+    // The part of the tree under `area` (points) alone, its top-left corner
+    // at the image's origin: ceil(area's size × scale) pixels.
+    QImage render(const QRectF& area, double scale, double mediaTime) const;
 
     // While paused the animation timer does not run.
     void setPaused(bool paused);

@@ -69,27 +69,15 @@ void askAboutWatcher(const QDBusConnection& bus, const QString& method, QObject*
                      });
 }
 
-// The part of a picture under a segment's frame (points), at its scale.
-QImage cut(const QImage& image, const QRectF& frame, double scale)
-{
-    if (image.isNull())
-        return {};
-    const int left = std::clamp(int(std::floor(frame.left() * scale + 1e-9)), 0, image.width());
-    const int right = std::clamp(int(std::ceil(frame.right() * scale - 1e-9)), left, image.width());
-    if (right <= left)
-        return {};
-    return image.copy(left, 0, right - left, image.height());
-}
-
-SniIconPixmapList pixmapsOf(const QImage& image1x, const QImage& image2x, const QRectF& frame)
+// A segment's pictures, one per pixel height: hosts take the one of their
+// slot's height, or resample the nearest.
+SniIconPixmapList pixmapsOf(const QList<QImage>& images)
 {
     SniIconPixmapList pixmaps;
-    const QImage one = cut(image1x, frame, 1.0);
-    const QImage two = cut(image2x, frame, 2.0);
-    if (!one.isNull())
-        pixmaps.append(SniIconPixmap::fromImage(one));
-    if (!two.isNull())
-        pixmaps.append(SniIconPixmap::fromImage(two));
+    for (const QImage& image : images) {
+        if (!image.isNull())
+            pixmaps.append(SniIconPixmap::fromImage(image));
+    }
     return pixmaps;
 }
 
@@ -242,6 +230,7 @@ void SniStatusItem::publish()
         QList<StatusItem::Segment> segments = m_item->segments();
         if (segments.isEmpty())
             segments.append({QString(), QRectF(QPointF(0, 0), m_item->size()), QString(), QString()});
+        const QList<StatusItem::Pictures>& pictures = m_item->pictures();
         resize(segments.size());
         for (qsizetype i = 0; i < segments.size(); ++i) {
             const StatusItem::Segment& segment = segments[i];
@@ -249,7 +238,18 @@ void SniStatusItem::publish()
             slot->setKey(segment.key);
             slot->setTitle(itemTitle(int(i), segment.name, m_host));
             slot->setToolTip(segment.name.isEmpty() ? m_title : segment.name, segment.figure);
-            slot->setIconPixmap(pixmapsOf(m_item->image1x(), m_item->image2x(), segment.frame));
+            // The segment's pictures once composed (before the first
+            // composition they are still to come); a segment that was not
+            // drawn again is not sent again.
+            if (i >= pictures.size() || pictures[i].key != segment.key || pictures[i].frame != segment.frame)
+                continue;
+            const QList<QImage>& images = pictures[i].images;
+            const qint64 shown = images.isEmpty() ? 0 : images.constFirst().cacheKey();
+            const auto known = m_shownPictures.constFind(slot);
+            if (known != m_shownPictures.cend() && *known == shown)
+                continue;
+            m_shownPictures.insert(slot, shown);
+            slot->setIconPixmap(pixmapsOf(images));
         }
         registerNext();
     }
@@ -303,6 +303,7 @@ void SniStatusItem::resize(qsizetype count)
     // appears first. Either way the others keep their places.
     while (m_slots.size() > count) {
         SniItem* gone = m_slots.takeLast();
+        m_shownPictures.remove(gone);
         if (gone == m_inFlight) {
             m_inFlight = nullptr;
             m_pace.stop();

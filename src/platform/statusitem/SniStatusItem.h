@@ -2,6 +2,7 @@
 
 #include "platform/statusitem/SniTypes.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -23,8 +24,9 @@ class TrayIcon;
 // picture when the row has no segments (the idle logo). Most hosts fit every
 // item into a square slot, so one wide item would be squeezed unreadable; one
 // item per tile keeps each tile legible. Each item carries its own piece of
-// the composed picture at 1× and 2× and sends NewIcon only when its pixels
-// changed, and names its tile in its title and tool tip.
+// the composed picture at every height hosts use (StatusItem::pixelSizes),
+// sends NewIcon only when its pixels changed, and names its tile in its title
+// and tool tip.
 //
 // The items are slots: a change of the row redraws them in place (pictures,
 // title, tool tip under the same bus name) and adds or withdraws items only
@@ -110,7 +112,7 @@ public:
     void setStatus(const QString& status);
     // The fallback tray icon's tool tip, and the items' without a name.
     void setToolTip(const QString& title);
-    // The first item's pictures at 1× and 2×.
+    // The first item's pictures, one per height.
     SniIconPixmapList iconPixmap() const;
 
     // A host's click, with its position.
@@ -147,6 +149,8 @@ private:
     // In the order of registration: the first is the row's first, or its
     // last on hosts that show the newest first.
     QList<SniItem*> m_slots;
+    // The cache key of the pictures each slot was last given.
+    QHash<const SniItem*, qint64> m_shownPictures;
     QList<QPointer<SniItem>> m_queue;
     QPointer<SniItem> m_inFlight;
     QTimer m_pace;

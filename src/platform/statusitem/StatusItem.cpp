@@ -6,13 +6,40 @@
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/style/Appearance.h"
 
+#include <QHash>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace gaugelet {
 
 namespace {
+
 constexpr double imageMargin = 2.0; // each side of a button image at variable length
+
+// Folds into `seed` every layer that can draw into `area` (points, root
+// coordinates): its identity, revision, presented frame and place. Layers
+// with sublayers count wherever they are (a hidden one hides its subtree);
+// the subtree of a hidden layer draws nothing.
+void hashLayers(const Layer& layer, QPointF origin, const QRectF& area, double mediaTime, size_t& seed)
+{
+    const QRectF rect = layer.frame().translated(origin);
+    if (rect.intersects(area) || !layer.sublayers().empty()) {
+        seed = qHashMulti(seed, quintptr(&layer), layer.revision(), layer.isHidden(),
+                          layer.hasAnimations() ? layer.presentationFrameIndex(mediaTime) : -1, rect.x(), rect.y(),
+                          rect.width(), rect.height());
+    }
+    if (layer.isHidden())
+        return;
+    for (const auto& sub : layer.sublayers())
+        hashLayers(*sub, rect.topLeft(), area, mediaTime, seed);
+}
+
+} // namespace
+
+double StatusItem::scaleForPixelSize(int pixelSize)
+{
+    return pixelSize / ScreenInfo::statusBarThickness;
 }
 
 StatusItem::StatusItem(Presentation presentation, QObject* parent)
@@ -131,14 +158,67 @@ void StatusItem::updateGeometry()
     m_button->layer()->setFrame(rect);
 }
 
+size_t StatusItem::signatureOf(const QRectF& area, double mediaTime) const
+{
+    size_t seed = 0;
+    hashLayers(*m_canvas, QPointF(0, 0), area, mediaTime, seed);
+    return seed;
+}
+
 void StatusItem::composeImages()
 {
-    const QSizeF points = size();
     const double now = MediaClock::now();
-    m_image1x = m_compositor->render(points, 1.0, now);
-    m_image2x = m_compositor->render(points, 2.0, now);
-    m_image2x.setDevicePixelRatio(2.0);
+    m_composedAt = now;
+    m_rowStale = true;
+    QList<Segment> pieces = m_segments;
+    if (pieces.isEmpty())
+        pieces.append({QString(), QRectF(QPointF(0, 0), size()), QString(), QString()});
+
+    QList<Pictures> next;
+    next.reserve(pieces.size());
+    for (const Segment& piece : std::as_const(pieces)) {
+        Pictures pictures{piece.key, piece.frame, signatureOf(piece.frame, now), {}};
+        const auto old = std::find_if(m_pictures.cbegin(), m_pictures.cend(), [&](const Pictures& p) {
+            return p.key == pictures.key && p.frame == pictures.frame && p.signature == pictures.signature;
+        });
+        if (old != m_pictures.cend()) {
+            pictures.images = old->images; // nothing in it changed: not drawn again
+        } else {
+            for (const int pixels : pixelSizes) {
+                const double scale = scaleForPixelSize(pixels);
+                QImage image = m_compositor->render(piece.frame, scale, now);
+                image.setDevicePixelRatio(scale);
+                pictures.images.append(image);
+            }
+            ++m_pictureRenders;
+        }
+        next.append(std::move(pictures));
+    }
+    m_pictures = std::move(next);
     Q_EMIT imageChanged();
+}
+
+void StatusItem::composeRow() const
+{
+    if (!m_rowStale)
+        return;
+    m_rowStale = false;
+    const QSizeF points = size();
+    m_image1x = m_compositor->render(points, 1.0, m_composedAt);
+    m_image2x = m_compositor->render(points, 2.0, m_composedAt);
+    m_image2x.setDevicePixelRatio(2.0);
+}
+
+const QImage& StatusItem::image1x() const
+{
+    composeRow();
+    return m_image1x;
+}
+
+const QImage& StatusItem::image2x() const
+{
+    composeRow();
+    return m_image2x;
 }
 
 } // namespace gaugelet

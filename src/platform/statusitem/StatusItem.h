@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QRectF>
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,11 +22,21 @@ class SniStatusItem;
 // The program's one item in the desktop's status area. It has a button (a
 // host layer plus an optional image), a length in points (variableLength lets
 // the content decide) and an action run on clicks with the click position.
-// Its layer tree is composited once per main-loop turn after any change, at 1×
-// and 2×. The owner of the content may cut the row into segments (its tiles);
-// each segment is published as a StatusNotifierItem of its own, the whole
-// picture when there are none (with the QSystemTrayIcon fallback, which shows
-// the whole row, when no StatusNotifierWatcher exists).
+// The owner of the content may cut the row into segments (its tiles); each
+// segment is published as a StatusNotifierItem of its own, the whole picture
+// when there are none (with the QSystemTrayIcon fallback, which shows the
+// whole row, when no StatusNotifierWatcher exists).
+//
+// Its layer tree is composited once per main-loop turn after any change,
+// segment by segment, at every height in pixelSizes: hosts pick the picture
+// of their slot's height and resample only when none fits, so each height is
+// drawn by the tree itself (layers with contents representations draw the
+// one made for that scale). A segment whose layers are as they were (same
+// revisions, same presented frames, same places) keeps its pictures: only
+// the tiles that changed are drawn again. Keeping the layer tree, rather than
+// having each tile draw its own picture per size, leaves one path for every
+// piece a segment holds: static tiles, sprites with their animation timing,
+// labels over a tile and the "+N" chip.
 class StatusItem : public QObject {
     Q_OBJECT
 public:
@@ -55,9 +66,16 @@ public:
     void performAction(const QPoint& globalPosition);
     std::optional<QPoint> lastClickPosition() const { return m_lastClick; }
 
-    // The last composed pictures, at 1× and 2× (devicePixelRatio set).
-    const QImage& image1x() const { return m_image1x; }
-    const QImage& image2x() const { return m_image2x; }
+    // The heights in pixels hosts draw items at: waybar's tray 16, most
+    // panels 22 or 24, and their double on dense screens.
+    static constexpr std::array<int, 6> pixelSizes{16, 22, 24, 32, 44, 48};
+    // Pixels per point of a picture drawn `pixelSize` pixels high.
+    static double scaleForPixelSize(int pixelSize);
+
+    // The whole row as last composed, at 1× and 2× (devicePixelRatio set),
+    // drawn when asked for (the tray icon fallback shows it).
+    const QImage& image1x() const;
+    const QImage& image2x() const;
 
     // One piece of the row, published as an item of its own: a key that names
     // it (stable while the piece is the same tile), its frame in points, what
@@ -74,11 +92,25 @@ public:
     const QList<Segment>& segments() const { return m_segments; }
     void setSegments(const QList<Segment>& segments);
 
+    // Each segment's pictures as last composed, in the segments' order (one
+    // entry, the whole picture, when there are no segments): one image per
+    // height of pixelSizes, smallest first, each with its scale as device
+    // pixel ratio. An unchanged segment keeps the very same images.
+    struct Pictures {
+        QString key;
+        QRectF frame;
+        size_t signature = 0;
+        QList<QImage> images;
+    };
+    const QList<Pictures>& pictures() const { return m_pictures; }
+    // How many segment pictures were drawn so far (tests, diagnostics).
+    int pictureRenderCount() const { return m_pictureRenders; }
+
     LayerCompositor* compositor() const { return m_compositor.get(); }
     SniStatusItem* statusNotifier() const { return m_sni; }
 
 Q_SIGNALS:
-    // After every composition, when image1x/image2x are new.
+    // After every composition, with the new pictures.
     void imageChanged();
 
 private:
@@ -86,6 +118,8 @@ private:
     void buttonImageChanged();
     void updateGeometry();
     void composeImages();
+    size_t signatureOf(const QRectF& area, double mediaTime) const;
+    void composeRow() const;
     QImage presentedButtonImage() const;
     void setUp();
 
@@ -96,9 +130,13 @@ private:
     double m_length = variableLength;
     std::function<void(QPoint)> m_action;
     std::optional<QPoint> m_lastClick;
-    QImage m_image1x;
-    QImage m_image2x;
+    mutable QImage m_image1x;
+    mutable QImage m_image2x;
+    mutable bool m_rowStale = true;
+    double m_composedAt = 0;
     QList<Segment> m_segments;
+    QList<Pictures> m_pictures;
+    int m_pictureRenders = 0;
     SniStatusItem* m_sni = nullptr;
 };
 
