@@ -1,6 +1,7 @@
 #include "menubar/RunnerLayerBridge.h"
 
 #include "menubar/RunnerLabelImage.h"
+#include "menubar/TileView.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
@@ -394,8 +395,17 @@ double RunnerLayerBridge::layoutOverflowChip(int hidden, double x, double h)
     const double th = std::ceil(metrics.height());
     const bool dark = m_statusItem && m_statusItem->button() ? m_statusItem->button()->isDarkAppearance()
                                                              : Appearance::instance()->isPanelDark();
+    // On a panel whose shade is only a guess the chip is drawn opaque, inside
+    // a contour of the opposite lightness, as the tiles are.
+    const bool guessed = !Appearance::instance()->isPanelShadeKnown();
+    QColor color = chipColor(dark);
+    if (guessed)
+        color.setAlphaF(1.0f);
     overflowChip->setString(text);
-    overflowChip->setForegroundColor(chipColor(dark));
+    overflowChip->setForegroundColor(color);
+    overflowChip->setContour(guessed ? std::optional<QColor>(dark ? QColor(0, 0, 0) : QColor(255, 255, 255))
+                                     : std::nullopt,
+                             TileView::contourWidth);
     overflowChip->setHidden(false);
     overflowChip->setFrame(QRectF(x, (h - th) / 2, tw + 4, th));
     return tw + 4;

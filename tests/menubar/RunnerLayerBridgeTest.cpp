@@ -1,6 +1,7 @@
 #include "menubar/RunnerLayerBridge.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
+#include "platform/style/Appearance.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -385,4 +386,51 @@ TEST(RunnerLayerBridge, PruneRemovesEveryLayerOfPinsNoLongerShown)
     EXPECT_TRUE(f.bridge.staticLayers.contains(QStringLiteral("keep")));
     f.bridge.prune({QStringLiteral("keep")});
     EXPECT_EQ(f.bridge.layoutCount(), layouts + 1); // nothing removed, no layout
+}
+
+TEST(RunnerLayerBridge, ThePlusChipCarriesAContourWhereThePanelsShadeIsAGuess)
+{
+    ScopedScreen screen(75);
+    const struct {
+        bool dark;
+        bool known;
+    } cases[] = {{true, true}, {false, true}, {true, false}, {false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "dark " << c.dark << ", shade known " << c.known);
+        Appearance::instance()->setOverrideForTesting(c.dark, c.known);
+        Fixture f;
+        f.bridge.pinOrder = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        for (const char* id : {"a", "b", "c"})
+            f.addStatic(QString::fromLatin1(id), 22);
+        f.bridge.layout();
+        f.item.compositor()->flush();
+        ASSERT_TRUE(f.bridge.overflowChip);
+        const QRect chip =
+            QRectF(f.bridge.overflowChip->frame().topLeft() * 2, f.bridge.overflowChip->frame().size() * 2)
+                .toAlignedRect();
+        const QImage image = f.item.image2x().copy(chip).convertToFormat(QImage::Format_ARGB32);
+        // Opaque ink of the panel's guessed lightness, and of the other.
+        int light = 0;
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                if (qAlpha(p) == 255 && qGray(p) > 240)
+                    ++light;
+                if (qAlpha(p) == 255 && qGray(p) < 15)
+                    ++dark;
+            }
+        }
+        const int ink = c.dark ? light : dark;
+        const int contour = c.dark ? dark : light;
+        if (c.known) {
+            // Drawn as on the known panel: no contour (and see-through ink).
+            EXPECT_EQ(contour, 0);
+        } else {
+            // Opaque digits inside an opaque contour read on any panel.
+            EXPECT_GT(ink, 20);
+            EXPECT_GT(contour, ink / 2);
+        }
+    }
+    Appearance::instance()->setOverrideForTesting(std::nullopt);
 }

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <optional>
 
 namespace gaugelet {
 
@@ -23,6 +24,14 @@ public:
     void setForegroundColor(const QColor& color) { assignAndCompose(m_foreground, color); }
     Alignment alignment() const { return m_alignment; }
     void setAlignment(Alignment alignment) { assignAndCompose(m_alignment, alignment); }
+    // A contour of this colour, `width` points wide, around the glyphs (none
+    // by default): text that must read on a background of unknown shade.
+    const std::optional<QColor>& contourColor() const { return m_contour; }
+    void setContour(const std::optional<QColor>& color, double width)
+    {
+        assignAndCompose(m_contour, color);
+        assignAndCompose(m_contourWidth, width);
+    }
 
 protected:
     TextLayer();
@@ -33,6 +42,8 @@ private:
     QFont m_font;
     QColor m_foreground = Qt::white;
     Alignment m_alignment = Alignment::natural;
+    std::optional<QColor> m_contour;
+    double m_contourWidth = 0;
 };
 
 } // namespace gaugelet
