@@ -106,17 +106,6 @@ bus_call() {
 }
 watcher_present() { bus_call NameHasOwner org.kde.StatusNotifierWatcher | grep -q true; }
 
-# Waits (at most $1 tenths of a second) until the command succeeds.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # The setup window stays closed.
 dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
 
@@ -162,18 +151,6 @@ sweep() {
     END { for (i = 0; i < n; i++) print order[i], first[order[i]], last[order[i]] }'
 }
 
-start_app() {
-  "$gaugelet" >>"$log" 2>&1 &
-  app=$!
-}
-stop_app() {
-  [[ -z "$app" ]] && return
-  kill -TERM "$app" 2>/dev/null
-  wait_for 50 eval '! kill -0 $app 2>/dev/null'
-  kill -KILL "$app" 2>/dev/null
-  wait "$app" 2>/dev/null
-  app=""
-}
 
 # Each start_<host> SCHEME starts the panel in that scheme, names the desktop
 # as its sessions do (XDG_CURRENT_DESKTOP), puts its programs' ids in

@@ -10,13 +10,7 @@ e2e_rerun() {
   shift 2
   export GAUGELET_E2E_INNER=1
   config=$(mktemp)
-  cat >"$config" <<'CONF'
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
-</busconfig>
-CONF
+  e2e_bus_config "$config"
   xvfb-run -a -s "-screen 0 ${screen}x24" dbus-run-session --config-file="$config" -- "$script" "$@"
   status=$?
   rm -f "$config"
@@ -89,4 +83,30 @@ e2e_test_user() {
       >/dev/null 2>&1 || id "$user" >/dev/null 2>&1 || return 1
   fi
   echo "$user"
+}
+
+# Waits (at most $1 tenths of a second) until the command succeeds.
+wait_for() {
+  local tenths=$1
+  shift
+  for _ in $(seq "$tenths"); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Starts the program ($gaugelet) in the background, its output appended to
+# $log, its process id in $app; stop_app ends it (TERM, then KILL after 5 s).
+start_app() {
+  "$gaugelet" >>"$log" 2>&1 &
+  app=$!
+}
+stop_app() {
+  [[ -z "$app" ]] && return
+  kill -TERM "$app" 2>/dev/null
+  wait_for 50 eval '! kill -0 $app 2>/dev/null'
+  kill -KILL "$app" 2>/dev/null
+  wait "$app" 2>/dev/null
+  app=""
 }

@@ -87,15 +87,6 @@ export XDG_DATA_DIRS=/usr/share NO_AT_BRIDGE=1 GTK_A11Y=none
 log=$root/log
 touch "$log"
 
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq "$tenths"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 bus_call() {
   gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method "org.freedesktop.DBus.$1" "$2" 2>/dev/null
@@ -157,18 +148,6 @@ point() {
   [[ "$reply" == ok ]] || echo "wlpointer: '$*': ${reply:-no answer}" >>"$root/pointer.log"
 }
 
-start_app() {
-  "$gaugelet" >>"$log" 2>&1 &
-  app=$!
-}
-stop_app() {
-  [[ -z "$app" ]] && return
-  kill -TERM "$app" 2>/dev/null
-  wait_for 50 eval '! kill -0 $app 2>/dev/null'
-  kill -KILL "$app" 2>/dev/null
-  wait "$app" 2>/dev/null
-  app=""
-}
 
 dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
 pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
