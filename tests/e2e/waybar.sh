@@ -51,6 +51,16 @@ if [[ "$stage" == outer ]]; then
     ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}")
   if [[ $(id -u) -eq 0 ]]; then
     user=$(e2e_test_user) || { echo "FAIL: cannot make the test user"; rm -rf "$root"; exit 1; }
+    # The build must be within the test user's reach (a checkout under a
+    # private home folder is not).
+    for f in "$gaugelet" "$probe" "$wlpointer" "$script"; do
+      if ! setpriv --reuid="$user" --regid="$user" --init-groups test -r "$f" -a -x "$f"; then
+        echo "SKIP: waybar not checked: $f is out of the test user $user's reach (sway refuses root;" \
+          "build in a folder other users can read, e.g. outside /root)"
+        rm -rf "$root"
+        exit 77
+      fi
+    done
     mkdir -p "$root/user"
     chown -R "$user:" "$root/user" "$root/shots"
     run=(setpriv --reuid="$user" --regid="$user" --init-groups "${run[@]}")
