@@ -360,16 +360,21 @@ TEST_F(StoreTabTest, PreviewsRunOnlyWhileTheyCanBeSeen)
         putOnShelf({.id = QStringLiteral("fox%1").arg(i, 2, 10, QLatin1Char('0')), .name = "Fox",
                     .release = clock.now().addSecs(-i)});
     openAndLoad({540, 300});
-    spinFor(30);
     auto previewOf = [&](const QString& id) { return qobject_cast<RunnerPreviewView*>(rowFor(id)->previewWidget()); };
-    ASSERT_NE(previewOf("fox00"), nullptr);
-    EXPECT_TRUE(previewOf("fox00")->isVisible());
+    // The previews are read off the main thread: the rows take their full
+    // height once every one has arrived, which a loaded machine can delay.
+    ASSERT_TRUE(waitUntil([&] {
+        return previewOf("fox00") && previewOf("fox11") && previewOf("fox00")->isVisible()
+               && !previewOf("fox11")->isVisible();
+    }));
+    spinFor(30);
     EXPECT_FALSE(previewOf("fox00")->compositor()->isPaused());
     EXPECT_FALSE(previewOf("fox11")->isVisible());
     EXPECT_TRUE(previewOf("fox11")->compositor()->isPaused());
 
     QScrollBar* bar = part<QScrollArea>("scrollArea")->verticalScrollBar();
     bar->setValue(bar->maximum());
+    ASSERT_TRUE(waitUntil([&] { return previewOf("fox11")->isVisible(); }));
     spinFor(30);
     EXPECT_TRUE(previewOf("fox11")->isVisible());
     EXPECT_FALSE(previewOf("fox11")->compositor()->isPaused());
