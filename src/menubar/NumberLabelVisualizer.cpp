@@ -92,6 +92,27 @@ private:
     // The width a contour takes beside the text, both sides together.
     double contourRoom() const { return contour ? 2 * TileView::contourWidth : 0; }
 
+    // The background's rounded capsule behind the value, when it has one.
+    void paintCapsule(QPainter& painter, double W, double mid, double height) const
+    {
+        if (!background)
+            return;
+        QPainterPath path;
+        path.addRoundedRect(QRectF(0, mid - height / 2, W, height), height / 2, height / 2);
+        painter.fillPath(path, *background);
+    }
+
+    // One rate: its arrow and its figure, each over the contour when there is one.
+    void paintRateLine(QPainter& painter, const QColor& text, const QPainterPath& arrowShape, QPointF textAt,
+                       const QString& value, double squeeze) const
+    {
+        if (contour)
+            painter.strokePath(arrowShape,
+                               QPen(*contour, 2 * TileView::contourWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.fillPath(arrowShape, text);
+        SquareFit::drawSqueezed(painter, textAt, value, squeeze, contour);
+    }
+
     // The badge over the value, both centred. The value's digits are as tall
     // as a square panel slot needs (scaled with the size setting); the badge
     // takes a smaller heavy face. Either is squeezed sideways when wider
@@ -125,12 +146,7 @@ private:
         }
 
         const double layeredMid = stackTop + badgeHeight - overlap + layeredHeight / 2;
-        if (background) {
-            const QRectF capsule(0, layeredMid - capsuleHeight / 2, W, capsuleHeight);
-            QPainterPath path;
-            path.addRoundedRect(capsule, capsuleHeight / 2, capsuleHeight / 2);
-            painter.fillPath(path, *background);
-        }
+        paintCapsule(painter, W, layeredMid, capsuleHeight);
         painter.setFont(valueFont);
         painter.setPen(text);
         const double advance = valueMetrics.horizontalAdvance(label);
@@ -152,18 +168,12 @@ private:
         const QFontMetricsF metrics = SquareFit::metrics(font);
         const double pixel = 1 / pixelsPerPoint;
         const double baseline = std::round((s + digits) / 2 * pixelsPerPoint) / pixelsPerPoint;
-        if (background) {
-            const double capsuleHeight = std::min(digits + 4 * pixel, s);
-            const QRectF capsule(0, baseline - digits / 2 - capsuleHeight / 2, W, capsuleHeight);
-            QPainterPath path;
-            path.addRoundedRect(capsule, capsuleHeight / 2, capsuleHeight / 2);
-            painter.fillPath(path, *background);
-        }
+        paintCapsule(painter, W, baseline - digits / 2, std::min(digits + 4 * pixel, s));
         painter.setFont(font);
         painter.setPen(text);
         const double advance = metrics.horizontalAdvance(label);
-        const double squeeze = SquareFit::squeeze(advance, W - pixel);
-        SquareFit::drawSqueezed(painter, QPointF((W - advance * squeeze) / 2, baseline), label, squeeze);
+        const double squeeze = SquareFit::squeeze(advance, W - pixel - contourRoom());
+        SquareFit::drawSqueezed(painter, QPointF((W - advance * squeeze) / 2, baseline), label, squeeze, contour);
     }
 
     // For a small slot: the two lines fill the tile's height, a pixel apart
@@ -181,7 +191,7 @@ private:
         const QFontMetricsF metrics = SquareFit::metrics(font);
         const double arrowW = std::max(std::round(digits * 0.5 * pixelsPerPoint), 3.0) * pixel;
         const double arrowH = std::max(std::round(digits * 0.45 * pixelsPerPoint), 3.0) * pixel;
-        const double margin = pixel / 2;
+        const double margin = pixel / 2 + contourRoom() / 2;
         const double textX = margin + arrowW + pixel;
         const double room = W - margin - textX;
         const double top = std::round((s - (2 * digits + gap)) / 2 * pixelsPerPoint) / pixelsPerPoint;
@@ -193,9 +203,8 @@ private:
         for (const auto& [baseline, value] : lines) {
             const bool down = value == &downText;
             const QPointF arrowTop(margin, baseline - digits / 2 - arrowH / 2);
-            painter.fillPath(arrow(arrowTop, arrowW, arrowH, down), text);
-            const double advance = metrics.horizontalAdvance(*value);
-            SquareFit::drawSqueezed(painter, QPointF(textX, baseline), *value, SquareFit::squeeze(advance, room));
+            paintRateLine(painter, text, arrow(arrowTop, arrowW, arrowH, down), QPointF(textX, baseline), *value,
+                          SquareFit::squeeze(metrics.horizontalAdvance(*value), room));
         }
     }
 
@@ -224,14 +233,8 @@ private:
         for (const auto& [baseline, value] : lines) {
             const bool down = value == &downText;
             const QPointF arrowTop(margin, baseline - digits / 2 - arrowH / 2);
-            const QPainterPath shape = arrow(arrowTop, arrowW, arrowH, down);
-            if (contour)
-                painter.strokePath(
-                    shape, QPen(*contour, 2 * TileView::contourWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            painter.fillPath(shape, text);
-            const double advance = metrics.horizontalAdvance(*value);
-            SquareFit::drawSqueezed(painter, QPointF(textX, baseline), *value, SquareFit::squeeze(advance, room),
-                                    contour);
+            paintRateLine(painter, text, arrow(arrowTop, arrowW, arrowH, down), QPointF(textX, baseline), *value,
+                          SquareFit::squeeze(metrics.horizontalAdvance(*value), room));
         }
     }
 };
