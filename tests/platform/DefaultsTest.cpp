@@ -476,7 +476,6 @@ TEST(Defaults, ASaveWritesThroughTheLinkItStartedWithOnly)
         const QString path = dir.filePath("defaults.plist");
         const QString dotfile = dir.filePath("dotfiles/defaults.plist");
         const QString notes = dir.filePath("notes.txt");
-        ASSERT_TRUE(QDir().mkpath(dir.filePath("dotfiles")));
         test::writeFile(dotfile, PropertyList::toXml(QVariantMap{{"k", 1}}));
         test::writeFile(notes, "notes");
         ASSERT_EQ(::chmod(QFile::encodeName(dotfile).constData(), 0640), 0);
@@ -546,30 +545,28 @@ TEST(Defaults, FileThatExistsButCannotBeOpenedIsNeverOverwritten)
 // A save that fails leaves no temporary behind, and the next one retries.
 TEST(Defaults, FailedSaveIsRetriedByTheNextFlushAndAtQuit)
 {
-    for (const bool atQuit : {false, true}) {
-        for (const bool folderInTheFilesPlace : {false, true}) {
-            QTemporaryDir dir;
-            // The store's folder is a plain file for now, or a folder has taken
-            // the file's place since the start, so every save fails.
-            const QString folder = dir.filePath("config");
-            const QString path = folder + "/defaults.plist";
-            if (!folderInTheFilesPlace)
-                test::writeFile(folder, "in the way");
-            Defaults d(path);
-            d.set("k", 7);
-            if (folderInTheFilesPlace) {
-                ASSERT_TRUE(QDir().mkpath(path));
-            }
-            EXPECT_FALSE(d.flush());
-            EXPECT_TRUE(QDir(folder).entryList({"*.saving-*"}, QDir::Files).isEmpty());
-            ASSERT_TRUE(folderInTheFilesPlace ? QDir().rmdir(path) : QFile::remove(folder));
-            ASSERT_TRUE(QDir().mkpath(folder));
-            if (atQuit)
-                QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
-            else
-                EXPECT_TRUE(d.flush());
-            EXPECT_EQ(Defaults(path).integer("k"), 7) << (atQuit ? "at quit" : "by flush");
-        }
+    for (const int run : {0, 1, 2, 3}) {
+        const bool atQuit = run % 2 == 1, folderInTheFilesPlace = run >= 2;
+        QTemporaryDir dir;
+        // The store's folder is a plain file for now, or a folder has taken
+        // the file's place since the start, so every save fails.
+        const QString folder = dir.filePath("config");
+        const QString path = folder + "/defaults.plist";
+        if (!folderInTheFilesPlace)
+            test::writeFile(folder, "in the way");
+        Defaults d(path);
+        d.set("k", 7);
+        if (folderInTheFilesPlace)
+            test::writeFile(path + "/in-the-way", "in the way");
+        EXPECT_FALSE(d.flush());
+        EXPECT_TRUE(QDir(folder).entryList({"*.saving-*"}, QDir::Files).isEmpty());
+        ASSERT_TRUE(folderInTheFilesPlace ? QDir(path).removeRecursively() : QFile::remove(folder));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        if (atQuit)
+            QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
+        else
+            EXPECT_TRUE(d.flush());
+        EXPECT_EQ(Defaults(path).integer("k"), 7) << (atQuit ? "at quit" : "by flush");
     }
 }
 
