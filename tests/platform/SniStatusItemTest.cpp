@@ -610,6 +610,49 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     EXPECT_EQ(pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")))[1].width, 46);
 }
 
+// Between a change of the row and its next composition the items may be
+// published again (here by a new tool tip): no item shows another tile's
+// picture meanwhile, though on hosts that show the newest first a tile added
+// in front moves every tile to another slot's position.
+TEST(SniStatusItem, NoItemShowsAnotherTilesPictureBeforeTheRowIsComposedAgain)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(bus.address);
+    SniStatusItem* sni = item.statusNotifier();
+    sni->setCommandLineReader([](uint) { return QByteArrayLiteral("/usr/bin/gnome-shell\0"); });
+    const QHash<QString, QColor> colorOf{{QStringLiteral("pin0"), QColor(220, 20, 30)},
+                                         {QStringLiteral("pin1"), QColor(20, 160, 40)}};
+    QList<StatusItem::Segment> segments;
+    for (int i = 0; i < 2; ++i) {
+        const QString key = QStringLiteral("pin%1").arg(i);
+        item.button()->layer()->addSublayer(solidTile(colorOf.value(key), 26 * i, 20));
+        segments.append({key, QRectF(26 * i, 0, 20, 22), QString(), QString()});
+    }
+    item.setLength(46);
+    item.setSegments(segments);
+    ASSERT_TRUE(test::waitUntil([&] {
+        return sni->items().size() == 2 && sni->isRegisteredWithWatcher() && !sni->items()[0]->iconPixmap().isEmpty()
+               && !sni->items()[1]->iconPixmap().isEmpty();
+    }));
+
+    segments.prepend({QStringLiteral("new"), QRectF(0, 0, 20, 22), QString(), QString()});
+    item.setSegments(segments);
+    sni->setToolTip(QStringLiteral("Gaugelet 2"));
+    ASSERT_EQ(sni->items().size(), 3);
+    for (const SniItem* slot : sni->items()) {
+        SCOPED_TRACE(slot->key().toStdString());
+        const SniIconPixmapList pixmaps = slot->iconPixmap();
+        if (slot->key() == QStringLiteral("new"))
+            EXPECT_TRUE(pixmaps.isEmpty());
+        else
+            EXPECT_EQ(pixmaps.value(1).toImage().pixelColor(10, 11), colorOf.value(slot->key()));
+    }
+}
+
 TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
 {
     using Host = SniStatusItem::Host;
