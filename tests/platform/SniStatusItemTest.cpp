@@ -160,7 +160,7 @@ public:
     bool readsItems = true; // reads an item's picture once it registers, as hosts do
     bool listsItems = true; // RegisteredStatusNotifierItems names them
     bool listsUniqueNames = false; // by the sender's unique name and path, as GNOME's extension does
-    QVariantMap announced; // the last PropertiesChanged
+    QVariantMap announced;         // the last PropertiesChanged
     int announcements = 0;
     bool holdsReplies = false;
     QList<QDBusMessage> held; // registrations not answered yet
@@ -948,8 +948,8 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
                 EXPECT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && !sni->isFallbackShown(); }));
                 // A later drop is registered once more again before the fallback shows.
                 watcher.listsItems = false;
-                item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                                QStringLiteral("d")}));
+                item.setSegments(namedSegments(
+                    {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
                 ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 4 && sni->isFallbackShown(); }));
                 EXPECT_EQ(watcher.items.count(serviceNames(*sni).last()), 2);
             }

@@ -76,7 +76,8 @@ TEST(StatusItem, AnAnimatedSegmentIsDrawnAgainAtEachNewFrame)
     run.values = {logo(Qt::red), logo(Qt::blue)};
     run.duration = 2.0;
     sprite->addAnimation(run, QStringLiteral("run"));
-    item.setSegments({{QStringLiteral("fox"), QRectF(0, 0, 22, 22), QStringLiteral("CPU — Fox"), QStringLiteral("1%")}});
+    item.setSegments(
+        {{QStringLiteral("fox"), QRectF(0, 0, 22, 22), QStringLiteral("CPU — Fox"), QStringLiteral("1%")}});
     item.compositor()->flush();
     ASSERT_EQ(item.pictures().size(), 1);
     EXPECT_EQ(item.pictures()[0].images[1].pixelColor(11, 11), QColor(Qt::red));
