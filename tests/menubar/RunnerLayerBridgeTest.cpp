@@ -279,8 +279,11 @@ TEST(RunnerLayerBridge, SetStaticLaysOutOnlyWhenSizeOrLabelsChange)
     const QString id = QStringLiteral("p");
     f.addStatic(id, 22);
     const int layouts = f.bridge.layoutCount();
-    f.bridge.setStatic(id, {tileImage(22, 22)}, std::nullopt, std::nullopt, QSizeF(22, 22)); // new image only
+    // New pictures only; the first is the contents, the others are kept for the other heights.
+    f.bridge.setStatic(id, {tileImage(22, 22), tileImage(8, 8), tileImage(12, 12)}, std::nullopt, std::nullopt,
+                       QSizeF(22, 22));
     EXPECT_EQ(f.bridge.layoutCount(), layouts);
+    EXPECT_EQ(f.bridge.staticLayers.value(id)->contentsRepresentations().size(), 2);
     f.bridge.setStatic(id, {tileImage(22, 22)}, spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
                        QSizeF(22, 22));
     EXPECT_EQ(f.bridge.layoutCount(), layouts + 1);
@@ -302,6 +305,7 @@ TEST(RunnerLayerBridge, UpdateLabelRendersOnlyWhenTheSpecChanges)
     EXPECT_EQ(layer->superlayer(), host.get());
     EXPECT_EQ(layer->contentsScale(), ScreenInfo::instance()->mainBackingScaleFactor());
     EXPECT_DOUBLE_EQ(layer->frame().width(), layer->contents().width() / layer->contentsScale());
+    EXPECT_EQ(layer->contentsRepresentations().size(), qsizetype(StatusItem::pixelSizes.size()));
     const qint64 image = layer->contents().cacheKey();
     EXPECT_FALSE(f.bridge.updateLabel(id, label, f.bridge.tagLayers, f.bridge.tagSpecs, host));
     EXPECT_EQ(layer->contents().cacheKey(), image);

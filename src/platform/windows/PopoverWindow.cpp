@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -115,6 +116,7 @@ void PopoverWindow::showAt(const QPoint& anchor)
     m_anchor = anchor.isNull() ? QCursor::pos() : anchor;
     m_closeRequested = false;
     m_sinceOutsideClose.invalidate();
+    m_sinceShown.start();
     fit();
     show();
     raise();
@@ -155,8 +157,18 @@ void PopoverWindow::keyPressEvent(QKeyEvent* event)
 void PopoverWindow::mousePressEvent(QMouseEvent* event)
 {
     // A popup receives the presses outside it; the default handling closes it.
-    if (!rect().contains(event->position().toPoint()))
+    if (!rect().contains(event->position().toPoint())) {
+        const bool secondOfOpening =
+            m_sinceShown.isValid()
+            && !m_sinceShown.hasExpired(QGuiApplication::styleHints()->mouseDoubleClickInterval())
+            && (event->globalPosition().toPoint() - m_anchor).manhattanLength()
+                   <= QGuiApplication::styleHints()->startDragDistance();
+        if (secondOfOpening) {
+            event->accept();
+            return;
+        }
         m_sinceOutsideClose.start();
+    }
     QWidget::mousePressEvent(event);
 }
 
