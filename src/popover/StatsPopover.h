@@ -31,7 +31,12 @@ class StatProvider;
 // the palette, the screens and the settings, coalescing their changes into one
 // update per event-loop turn. An update changes values in place; only a change
 // of the visible providers, the firing alarms or the size rule's outcome builds
-// the tree again.
+// the tree again, and so does rows' growing past the screen's height or
+// shrinking back into it.
+//
+// The rows scroll only when, as laid out, they and the footer would not fit
+// the height of the screen's visible frame; the scroll area then takes all of
+// that height the footer leaves (at least 160 points).
 class StatsPopover : public QWidget {
     Q_OBJECT
 public:
@@ -73,6 +78,11 @@ private:
     };
     Structure currentStructure() const;
     void build(const Structure& structure);
+    // The height the rows may take on the screen: its visible frame less the
+    // footer, the margins and the gap; none without a screen.
+    std::optional<int> roomForRows() const;
+    // Wraps the rows in the scroll area, at most `maxHeight` high.
+    void wrapInScrollArea(QWidget* sections, QVBoxLayout* stack, int maxHeight);
 
     ViewEnvironment m_env;
     PopoverActions m_actions;
