@@ -21,7 +21,7 @@ const QList<MenubarPreset>& MenubarPreset::all()
     static const QList<MenubarPreset> presets {
         { QStringLiteral("preset.simple"), tr("Simple"), tr("Fox on CPU"),
           { { QStringLiteral("cpu.total"), QStringLiteral("viz.runner.fox"), false } } },
-        { QStringLiteral("preset.enhanced"), tr("Enhanced"), tr("MEM + CPU, with values"),
+        { QStringLiteral("preset.enhanced"), tr("Enhanced"), tr("MEM + CPU, values"),
           { { QStringLiteral("memory.total"), QStringLiteral("viz.runner.piglet"), true },
             { QStringLiteral("cpu.total"), QStringLiteral("viz.runner.hare"), true } } },
         { QStringLiteral("preset.allIn"), tr("All-in"), tr("3 sprites + number"),
