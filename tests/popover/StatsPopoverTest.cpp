@@ -57,8 +57,7 @@ TEST(StatsPopover, LaysOutTwoColumnsOnAWideScreenAndOneWhenAsked)
     EXPECT_EQ(one.scrollArea(), nullptr) << "the rows as laid out fit the screen";
     EXPECT_EQ(one.dividerCount(), 4) << "in one column a divider follows every row";
 
-    // Where they do not, they scroll, and the popover takes the whole height
-    // of the screen's visible frame.
+    // Where they do not, they scroll, and the popover takes the whole height.
     StatsPopover low(world.env(), {}, screenOf(1440, 300));
     ASSERT_NE(low.scrollArea(), nullptr);
     EXPECT_EQ(low.sizeHint().height(), 300 - 25);

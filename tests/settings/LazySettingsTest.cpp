@@ -43,9 +43,8 @@ TEST(LazySettings, NothingIsBuiltBeforeTheFirstOpening)
     EXPECT_EQ(settingsViewsAlive(), 0);
 }
 
-// The window opens at the size its content asks for, at most the screen's
-// available area less the frame, with the whole frame inside that area; it
-// can be resized, and no tab's content pushes it past the screen.
+// The window opens at its content's size, at most the available area less the
+// frame, the frame inside it; it can be resized, and no tab pushes it past.
 TEST(LazySettings, TheWindowFitsTheScreenAtAnyFontAndCanBeResized)
 {
     const QMargins frame(8, 40, 8, 8);
@@ -57,8 +56,7 @@ TEST(LazySettings, TheWindowFitsTheScreenAtAnyFontAndCanBeResized)
     const Case cases[] = {
         {"room to spare", QSize(540, 520), QRect(0, 0, 1920, 1080), QRect(690, 296, 540, 520)},
         {"14 pt under a top panel", QSize(641, 761), QRect(0, 28, 1366, 740), QRect(362, 68, 641, 692)},
-        {"a small screen", QSize(641, 761), QRect(0, 0, 640, 480), QRect(8, 40, 624, 432)},
-        {"a second screen", QSize(641, 761), QRect(1366, 0, 1024, 600), QRect(1557, 40, 641, 552)},
+        {"a small second screen", QSize(641, 761), QRect(1366, 0, 640, 480), QRect(1374, 40, 624, 432)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -77,9 +75,6 @@ TEST(LazySettings, TheWindowFitsTheScreenAtAnyFontAndCanBeResized)
         QWidget* window = settings.window();
         const QRect available = window->screen()->availableGeometry();
         EXPECT_NE(window->minimumSize(), window->maximumSize()) << "resizable";
-        if (points == 10) {
-            EXPECT_EQ(window->size(), QSize(540, 520)) << "the design's size where it fits";
-        }
         for (int i = 0; i < settings.content()->tabWidget()->count(); ++i) {
             settings.content()->tabWidget()->setCurrentIndex(i);
             QApplication::processEvents();
