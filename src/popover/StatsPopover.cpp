@@ -18,6 +18,7 @@
 #include "views/Spacing.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -139,11 +140,29 @@ void StatsPopover::updateNow()
     for (ProviderRow* row : std::as_const(m_rows))
         row->refresh();
     m_footer->refresh();
-    // Rows that grew past the screen (addresses arriving) or shrank back.
+    scrollIfGrown();
+}
+
+bool StatsPopover::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The rows' sizes as they are now, once their layouts have run.
+    if (event->type() == QEvent::LayoutRequest)
+        scrollIfGrown();
+    return handled;
+}
+
+void StatsPopover::scrollIfGrown()
+{
+    // Rows that grew past the screen (addresses arriving) scroll from now on;
+    // not under a held button, whose release is a click on a chip.
+    if (!m_structure || m_scroll || !m_content || QGuiApplication::mouseButtons() != Qt::NoButton)
+        return;
     const std::optional<int> room = roomForRows();
-    QWidget* sections = m_scroll ? m_scroll->widget() : m_content;
-    if (room && sections && (sections->sizeHint().height() > *room) != (m_scroll != nullptr))
+    if (room && m_content->sizeHint().height() > *room) {
+        const Structure structure = *m_structure;
         build(structure);
+    }
 }
 
 void StatsPopover::build(const Structure& structure)

@@ -61,6 +61,16 @@ TEST(StatsPopover, LaysOutTwoColumnsOnAWideScreenAndOneWhenAsked)
     StatsPopover low(world.env(), {}, screenOf(1440, 300));
     ASSERT_NE(low.scrollArea(), nullptr);
     EXPECT_EQ(low.sizeHint().height(), 300 - 25);
+    for (FakeProvider* p : world.providers)
+        p->withDetail = true;
+    StatsPopover grows(world.env(), {}, screenOf(1440, 900));
+    grows.show();
+    ASSERT_EQ(grows.scrollArea(), nullptr);
+    for (FakeProvider* p : world.providers) {
+        p->detailHeight = 160; // as a body whose rows follow the data
+        p->lastDetail->setFixedHeight(p->detailHeight);
+    }
+    EXPECT_TRUE(waitUntil([&] { return grows.scrollArea() != nullptr; })) << "rows grown past the screen scroll";
 }
 
 TEST(StatsPopover, FiveProvidersSplitThreeAndTwo)
