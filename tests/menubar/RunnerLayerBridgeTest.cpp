@@ -438,3 +438,24 @@ TEST(RunnerLayerBridge, ThePlusChipCarriesAContourWhereThePanelsShadeIsAGuess)
     }
     Appearance::instance()->setOverrideForTesting(std::nullopt);
 }
+
+// In a 22-point row the tag gives way to the value and the sprite above it.
+TEST(RunnerLayerBridge, ANameTagThatWouldSqueezeTheSpriteGivesWay)
+{
+    Fixture f;
+    const QString id = QStringLiteral("sprite");
+    auto sprite = RunnerLayer::create();
+    const Layer::Ptr host = f.item.button()->layer();
+    f.bridge.layers.insert(id, sprite);
+    f.bridge.pinOrder = {id};
+    AnimatedTagSpec value = spec(TagPosition::behind, TagOrientation::horizontal, 10);
+    value.text = QStringLiteral("42%");
+    value.isValue = true;
+    f.bridge.updateLabel(id, spec(TagPosition::behind, TagOrientation::horizontal, -10), f.bridge.tagLayers,
+                         f.bridge.tagSpecs, host);
+    f.bridge.updateLabel(id, value, f.bridge.valueLayers, f.bridge.valueSpecs, host);
+    f.bridge.layout();
+    EXPECT_TRUE(f.bridge.tagLayers.value(id)->isHidden());
+    EXPECT_LE(sprite->frame().bottom(), f.bridge.valueLayers.value(id)->frame().top() + 0.5);
+    EXPECT_GE(sprite->frame().height(), RunnerLayerBridge::minimumSpriteShare * 22);
+}

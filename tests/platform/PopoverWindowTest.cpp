@@ -7,6 +7,7 @@
 #include <QStyleHints>
 #include <QTest>
 #include <QVBoxLayout>
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -32,6 +33,8 @@ TEST(PopoverWindow, PlacesUnderOrAboveTheClickAndStaysOnTheScreen)
         {"taller than the screen", QPoint(700, 10), QSize(380, 2000), screen, QRect(510, 0, 380, 900)},
         {"second screen", QPoint(2000, 10), QSize(380, 300), QRect(1440, 0, 1920, 1080), QRect(1810, 14, 380, 300)},
         {"degenerate size", QPoint(100, 10), QSize(0, -5), screen, QRect(100, 14, 1, 1)},
+        {"least int anchor", QPoint(INT_MIN, INT_MIN), QSize(380, 300), withPanel, QRect(0, 28, 380, 300)},
+        {"greatest int anchor", QPoint(INT_MAX, INT_MAX), QSize(380, 300), withPanel, QRect(1060, 600, 380, 300)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
