@@ -1,10 +1,12 @@
 #include "platform/style/Appearance.h"
+#include "support/PlasmaConfig.h"
 #include "support/PrivateBus.h"
 #include "support/ScopedEnv.h"
 #include "support/TestSupport.h"
 
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QSignalSpy>
@@ -111,6 +113,7 @@ TEST(Appearance, GnomesTopBarIsDarkWhateverTheScheme)
     ASSERT_TRUE(session.portal.registered);
 
     Appearance appearance(session.bus.connect());
+    appearance.setPanelHost(Appearance::PanelHost::gnomeShell);
     ASSERT_TRUE(waitUntil([&] { return appearance.portalDark().has_value(); }));
     EXPECT_FALSE(appearance.isDark());     // windows follow the scheme
     EXPECT_TRUE(appearance.isPanelDark()); // the top bar stays dark
@@ -136,26 +139,59 @@ TEST(Appearance, WithoutAPortalThePaletteDecides)
     QGuiApplication::setPalette(saved);
 }
 
-// The panel's shade is known for sure only on GNOME (its bar is always dark)
-// and on Plasma once its portal names the scheme (its panel follows it);
-// elsewhere the portal's preference is a guess about the panel.
+// The panel's shade is known for sure only where the watcher's owner says
+// which panel shows the items and that panel's look is known: GNOME Shell's
+// bar (dark; light in GNOME Classic), and Plasma's panel in a Plasma session,
+// by its Plasma style's colours (the global theme's in kdedefaults, or one
+// picked apart; Breeze follows the colour scheme); elsewhere the portal's
+// preference is a guess about the panel.
 TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
 {
+    if (!PlasmaConfig::installed())
+        GTEST_SKIP() << "Plasma's styles and colour schemes are not installed (scripts/deps.sh --test)";
     const bool palette = paletteIsDark();
+    using enum Appearance::PanelHost;
+    const PlasmaConfig breeze, breezeDark{"default", "BreezeDark"}, twilight{"breeze-dark", "BreezeLight"};
     const struct {
         const char* desktop;
         std::optional<uint> scheme; // none: no portal on the bus
+        Appearance::PanelHost host;
+        std::optional<PlasmaConfig> plasma;
         bool panelDark;
         bool known;
     } cases[] = {
-        {"LXQt", 2u, false, false},       {"XFCE", 1u, true, false},           {"sway", std::nullopt, palette, false},
-        {"ubuntu:GNOME", 2u, true, true}, {"GNOME", std::nullopt, true, true}, {"KDE", 2u, false, true},
-        {"KDE", 1u, true, true},          {"KDE", 0u, palette, false},         {"KDE", std::nullopt, palette, false},
+        {"LXQt", 2u, other, {}, false, false},
+        {"XFCE", 1u, other, {}, true, false},
+        {"sway", std::nullopt, unknown, {}, palette, false},
+        {"ubuntu:GNOME", 2u, gnomeShell, {}, true, true},
+        {"GNOME", std::nullopt, gnomeShell, {}, true, true},
+        {"GNOME-Classic:GNOME", 1u, gnomeShell, {}, false, true},
+        {"GNOME", 2u, other, {}, false, false}, // another panel shows the items
+        {"GNOME", 2u, unknown, {}, false, false},
+        {"KDE", 2u, plasma, breeze, false, true},
+        {"KDE", 1u, plasma, breezeDark, true, true},
+        {"KDE", 2u, plasma, twilight, true, true},
+        {"KDE", 0u, plasma, twilight, true, true},
+        {"KDE", 1u, plasma, PlasmaConfig{"default", "BreezeDark", true, "breeze-light"}, false, true},
+        {"KDE", 2u, plasma, PlasmaConfig{"breeze-dark", "BreezeLight", true, "default"}, false, true},
+        {"KDE", 1u, plasma, PlasmaConfig{"default", "BreezeDark", false}, true, true}, // the scheme's name only
+        {"KDE", std::nullopt, plasma, PlasmaConfig{nullptr, nullptr}, false, true},    // nothing written yet
+        {"KDE", 1u, plasma, PlasmaConfig{"gone", "BreezeDark"}, true, true},           // not installed: Breeze
+        {"KDE", 1u, plasma, PlasmaConfig{"own", "BreezeLight"}, true, false},          // colours of its own
+        {"KDE", 2u, other, twilight, false, false},
+        {"XFCE", 2u, plasma, twilight, false, false}, // kded's watcher, for another panel
     };
     for (const auto& c : cases) {
-        const std::string where =
-            std::string(c.desktop) + (c.scheme ? " scheme " + std::to_string(*c.scheme) : " no portal");
+        const std::string where = std::string(c.desktop) + " host " + std::to_string(int(c.host))
+                                  + (c.plasma && c.plasma->theme ? std::string(" style ") + c.plasma->theme : "")
+                                  + (c.scheme ? " scheme " + std::to_string(*c.scheme) : " no portal");
         ScopedEnv env("XDG_CURRENT_DESKTOP", QByteArray(c.desktop));
+        std::optional<ScopedPlasmaConfig> files;
+        if (c.plasma) {
+            files.emplace(*c.plasma);
+            // A style of its own: metadata and pictures, no colours.
+            writeFile(files->data + QStringLiteral("/plasma/desktoptheme/own/metadata.json"), "{}");
+        }
         PrivateBus bus;
         ASSERT_TRUE(bus.isValid());
         std::optional<FakePortal> portal;
@@ -164,6 +200,7 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
             ASSERT_TRUE(portal->registered) << where;
         }
         Appearance appearance(bus.connect());
+        appearance.setPanelHost(c.host);
         if (portal) {
             ASSERT_TRUE(waitUntil([&] { return portal->reads == 1; })) << where;
         }
@@ -171,6 +208,34 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         EXPECT_EQ(appearance.isPanelDark(), c.panelDark) << where;
         EXPECT_EQ(appearance.isPanelShadeKnown(), c.known) << where;
     }
+}
+
+// Plasma's panel is followed as its files change: a style picked in the
+// settings (written by renaming a new file over the old, as KConfig does),
+// then a file rewritten in place; once another panel shows the items, its
+// shade is a guess again.
+TEST(Appearance, FollowsThePlasmaStyleAsItsFilesChange)
+{
+    if (!PlasmaConfig::installed())
+        GTEST_SKIP() << "Plasma's styles and colour schemes are not installed (scripts/deps.sh --test)";
+    ScopedEnv env("XDG_CURRENT_DESKTOP", QByteArray("KDE"));
+    const ScopedPlasmaConfig files(PlasmaConfig{});
+    Appearance appearance(QDBusConnection(QStringLiteral("no bus")));
+    appearance.setPanelHost(Appearance::PanelHost::plasma);
+    EXPECT_FALSE(appearance.isPanelDark());
+    EXPECT_TRUE(appearance.isPanelShadeKnown());
+    QSignalSpy changed(&appearance, &Appearance::changed);
+
+    const QString plasmarc = files.config + QStringLiteral("/plasmarc");
+    writeFile(plasmarc + QStringLiteral(".new"), "[Theme]\nname=breeze-dark\n");
+    ASSERT_TRUE(QFile::rename(plasmarc + QStringLiteral(".new"), plasmarc));
+    EXPECT_TRUE(waitUntil([&] { return appearance.isPanelDark(); }));
+    writeFile(plasmarc, "[Theme]\nname=breeze-light\n");
+    EXPECT_TRUE(waitUntil([&] { return !appearance.isPanelDark(); }));
+    EXPECT_EQ(changed.count(), 2);
+
+    appearance.setPanelHost(Appearance::PanelHost::other);
+    EXPECT_FALSE(appearance.isPanelShadeKnown());
 }
 
 // The appearance group holds other keys (contrast, accent colour); a change
