@@ -13,7 +13,9 @@
 # opens the popover next to it (under a top panel, above a bottom one), a right
 # click does too where the host sends one; zoomed screenshots of the panel in
 # light and dark (the portal says so, and the panel's own theme where it has
-# one) go to SCREENSHOT_DIR (hosts-<host>-<scheme>.png). With SEGMENTEDITEM
+# one; on Plasma the dark one is Breeze Twilight, light colours with a dark
+# panel, where the number items are measured at 4.5:1 on the panel's colour)
+# go to SCREENSHOT_DIR (hosts-<host>-<scheme>.png). With SEGMENTEDITEM
 # (tests/e2e/SegmentedItem.cpp), a row of plain tiles changes while it is
 # shown: a tile inserted in the middle, then two removed.
 # The order is read by clicking along the panel with the middle button: the
@@ -279,17 +281,21 @@ CONF
   panel_top=0 panel_bottom=32 panel_y=16 sweep_from=1225 sweep_to=880 shot="880 0 400 32"
 }
 
-# Plasma's panel follows its theme: Breeze or Breeze Dark (and the colour
-# scheme of that name, where kde-style-breeze installed it).
+# Plasma's panel is drawn by its Plasma style: Breeze, which follows the
+# colour scheme (none written: Breeze Light), or, in "twilight", the global
+# theme Breeze Twilight as Plasma's settings apply it: the dark Plasma style
+# and the BreezeLight scheme's name in kdedefaults (which the session lists
+# among the configuration folders), the scheme's colours in kdeglobals; the
+# portal says light.
 start_plasma() {
-  local theme=default
-  [[ "$1" == dark ]] && theme=breeze-dark
   export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
-  printf '[Theme]\nname=%s\n' "$theme" >"$XDG_CONFIG_HOME/plasmarc"
-  if [[ "$1" == dark ]]; then
-    cp /usr/share/color-schemes/BreezeDark.colors "$XDG_CONFIG_HOME/kdeglobals" 2>/dev/null
-  else
-    rm -f "$XDG_CONFIG_HOME/kdeglobals"
+  export XDG_CONFIG_DIRS=$XDG_CONFIG_HOME/kdedefaults:$root/etc
+  rm -rf "$XDG_CONFIG_HOME/kdedefaults" "$XDG_CONFIG_HOME/kdeglobals" "$XDG_CONFIG_HOME/plasmarc"
+  if [[ "$1" == twilight ]]; then
+    mkdir -p "$XDG_CONFIG_HOME/kdedefaults"
+    printf '[Theme]\nname=breeze-dark\n' >"$XDG_CONFIG_HOME/kdedefaults/plasmarc"
+    printf '[General]\nColorScheme=BreezeLight\n' >"$XDG_CONFIG_HOME/kdedefaults/kdeglobals"
+    cp /usr/share/color-schemes/BreezeLight.colors "$XDG_CONFIG_HOME/kdeglobals"
   fi
   openbox >>"$root/panel.log" 2>&1 &
   host_pids=($!)
@@ -391,6 +397,20 @@ right_click() {
   fi
 }
 
+# Each number item of the row just swept reads at 4.5:1 on the panel's own colour.
+numbers_read() {
+  local line item first last figures
+  for line in "${swept[@]}"; do
+    read -r item first last <<<"$line"
+    [[ "$item" == *numberLabel ]] || continue
+    if figures=$("$probe" contrast "$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top))); then
+      pass "$host $1: $item reads on the panel: $figures"
+    else
+      fail "$host $1: $item does not read on the panel: $figures"
+    fi
+  done
+}
+
 # The panel, once drawn, with the pointer away from it.
 screenshot() {
   local file=$shots/hosts-$host-$1.png
@@ -436,9 +456,12 @@ row3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabe
 row2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
 
 # Light: three pins in order, a click on each, then one unpinned; the panel
-# restarts in dark under the running program; dark: three pins again for the
-# screenshot, then the live row.
+# restarts in dark (Plasma: in Breeze Twilight) under the running program;
+# dark: three pins again for the screenshot, then the live row. On Plasma,
+# whose panel's shade is known, the numbers are measured on it.
 run_host() {
+  local dark=dark
+  [[ "$host" == plasma ]] && dark=twilight
   start_host light || return
   write_settings "$three" "$dismissed"
   start_app
@@ -448,6 +471,7 @@ run_host() {
     [[ "$host" == lxqt || "$host" == plasma ]] && right_click "${swept[-1]}"
   fi
   screenshot light
+  [[ "$host" == plasma ]] && numbers_read light
   stop_app
 
   write_settings "$two" "$dismissed"
@@ -455,14 +479,16 @@ run_host() {
   check_row "after unpinning one" "$row2" 2
 
   stop_host
-  start_host dark || { stop_app; return; }
+  start_host "$dark" || { stop_app; return; }
   check_row "after the panel restarts" "$row2" 2
+  [[ "$host" == plasma ]] && numbers_read "$dark, after the panel restarts"
   stop_app
 
   write_settings "$three" "$dismissed"
   start_app
-  check_row "dark, three pins" "$row3" 3
-  screenshot dark
+  check_row "$dark, three pins" "$row3" 3
+  screenshot "$dark"
+  [[ "$host" == plasma ]] && numbers_read "$dark"
   stop_app
   live_row
   stop_host
