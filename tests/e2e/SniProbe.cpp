@@ -22,6 +22,7 @@
 //                                        last: "<ms since start> <width> <height> <sha1>";
 //                                        the first line is "ready" once it listens; the first
 //                                        eight pictures are saved as DIR/e2e-icon-<n>.png
+#include <QColor>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDBusArgument>
@@ -31,18 +32,17 @@
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
-#include <QColor>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
 #include <QPixmap>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <QTimer>
-#include <tuple>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <tuple>
 
 namespace {
 
