@@ -13,10 +13,8 @@
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
-//   sniprobe contrast X Y W H            how what is drawn on that part of the screen reads on
-//                                        the panel's colour (its commonest): of the ink's core
-//                                        (pixels at least 3/4 covered, as far as their values
-//                                        tell), the share at 4.5:1; exits 0 when 90 % of it is
+//   sniprobe contrast X Y W H            exits 0 when 90 % of the ink's core (pixels 3/4 covered)
+//                                        there reaches 4.5:1 on the panel's (commonest) colour
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
@@ -102,52 +100,37 @@ QImage toImage(const Pixmap& pixmap)
 
 double luminance(QRgb rgb)
 {
-    const auto channel = [](int c) {
-        const double v = c / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
+    const auto channel = [](int c) { return c <= 10 ? c / 3294.6 : std::pow((c / 255.0 + 0.055) / 1.055, 2.4); };
     return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
-}
-
-// How much ink covers a pixel goes with its distance from the panel in the
-// encoded (not linear) values, which antialiasing blends.
-double encoded(QRgb rgb)
-{
-    return (0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb)) / 255;
 }
 
 int contrast(const QImage& shot)
 {
+    // The ink's cover of a pixel goes with its distance from the panel in
+    // encoded values (those antialiasing blends), not in luminance.
+    const auto encoded = [](QRgb rgb) { return 0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb); };
     QHash<QRgb, int> counts;
+    QRgb panel = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x)
-            ++counts[shot.pixel(x, y)];
-    QRgb panel = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > counts.value(panel))
-            panel = it.key();
+            if (++counts[shot.pixel(x, y)] > counts.value(panel))
+                panel = shot.pixel(x, y);
     double farthest = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x)
             farthest = std::max(farthest, std::abs(encoded(shot.pixel(x, y)) - encoded(panel)));
-    const double lp = luminance(panel);
     int core = 0, legible = 0;
-    double best = 1;
     for (int y = 0; y < shot.height(); ++y) {
         for (int x = 0; x < shot.width(); ++x) {
             if (farthest == 0 || std::abs(encoded(shot.pixel(x, y)) - encoded(panel)) < 0.75 * farthest)
                 continue;
-            const double l = luminance(shot.pixel(x, y));
-            const double ratio = (std::max(l, lp) + 0.05) / (std::min(l, lp) + 0.05);
+            const double l = luminance(shot.pixel(x, y)), lp = luminance(panel);
             ++core;
-            legible += ratio >= 4.5 ? 1 : 0;
-            best = std::max(best, ratio);
+            legible += (std::max(l, lp) + 0.05) / (std::min(l, lp) + 0.05) >= 4.5 ? 1 : 0;
         }
     }
-    const double share = core > 0 ? double(legible) / core : 0;
-    std::printf("panel %s, ink core %d px, %.0f %% at 4.5:1, best %.2f:1\n", qPrintable(QColor(panel).name()), core,
-                share * 100, best);
-    return core >= 10 && share >= 0.9 ? 0 : 1;
+    std::printf("panel %s, ink core %d px, %d at 4.5:1\n", qPrintable(QColor(panel).name()), core, legible);
+    return core >= 10 && legible >= 0.9 * core ? 0 : 1;
 }
 
 int items()

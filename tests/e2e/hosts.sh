@@ -13,9 +13,8 @@
 # opens the popover next to it (under a top panel, above a bottom one), a right
 # click does too where the host sends one; zoomed screenshots of the panel in
 # light and dark (the portal says so, and the panel's own theme where it has
-# one; on Plasma the dark one is Breeze Twilight, light colours with a dark
-# panel, where the number items are measured at 4.5:1 on the panel's colour)
-# go to SCREENSHOT_DIR (hosts-<host>-<scheme>.png). With SEGMENTEDITEM
+# one; on Plasma the dark one is Breeze Twilight, where the number items are
+# measured on the panel's colour) go to SCREENSHOT_DIR (hosts-<host>-<scheme>.png). With SEGMENTEDITEM
 # (tests/e2e/SegmentedItem.cpp), a row of plain tiles changes while it is
 # shown: a tile inserted in the middle, then two removed.
 # The order is read by clicking along the panel with the middle button: the
@@ -281,12 +280,9 @@ CONF
   panel_top=0 panel_bottom=32 panel_y=16 sweep_from=1225 sweep_to=880 shot="880 0 400 32"
 }
 
-# Plasma's panel is drawn by its Plasma style: Breeze, which follows the
-# colour scheme (none written: Breeze Light), or, in "twilight", the global
-# theme Breeze Twilight as Plasma's settings apply it: the dark Plasma style
-# and the BreezeLight scheme's name in kdedefaults (which the session lists
-# among the configuration folders), the scheme's colours in kdeglobals; the
-# portal says light.
+# Plasma's panel is drawn by its Plasma style: Breeze, following the colour
+# scheme (none: Breeze Light), or, as Plasma's settings apply the global theme
+# Breeze Twilight, breeze-dark with BreezeLight's colours (the portal: light).
 start_plasma() {
   export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
   export XDG_CONFIG_DIRS=$XDG_CONFIG_HOME/kdedefaults:$root/etc
@@ -403,11 +399,8 @@ numbers_read() {
   for line in "${swept[@]}"; do
     read -r item first last <<<"$line"
     [[ "$item" == *numberLabel ]] || continue
-    if figures=$("$probe" contrast "$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top))); then
-      pass "$host $1: $item reads on the panel: $figures"
-    else
-      fail "$host $1: $item does not read on the panel: $figures"
-    fi
+    figures=$("$probe" contrast "$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top))) \
+      && pass "$host $1: $item reads on the panel: $figures" || fail "$host $1: $item does not read: $figures"
   done
 }
 
@@ -456,9 +449,8 @@ row3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabe
 row2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
 
 # Light: three pins in order, a click on each, then one unpinned; the panel
-# restarts in dark (Plasma: in Breeze Twilight) under the running program;
-# dark: three pins again for the screenshot, then the live row. On Plasma,
-# whose panel's shade is known, the numbers are measured on it.
+# restarts in dark (Plasma: Breeze Twilight, numbers measured) under the
+# running program; dark: three pins again for the screenshot, then the live row.
 run_host() {
   local dark=dark
   [[ "$host" == plasma ]] && dark=twilight
