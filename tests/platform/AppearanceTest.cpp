@@ -171,10 +171,10 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         {"KDE", 1u, plasma, true, true, PlasmaConfig{"default", "BreezeDark"}},
         {"KDE", 2u, plasma, true, true, twilight},
         {"KDE", 1u, plasma, false, true, PlasmaConfig{"default", "BreezeDark", true, "breeze-light"}},
-        {"KDE", 1u, plasma, true, true, PlasmaConfig{"default", "BreezeDark", false}}, // the scheme's name only
-        {"KDE", std::nullopt, plasma, false, true, PlasmaConfig{nullptr, nullptr}},    // nothing written yet
-        {"KDE", 1u, plasma, true, true, PlasmaConfig{"gone", "BreezeDark"}},           // not installed: Breeze
-        {"KDE", 1u, plasma, true, false, PlasmaConfig{"own", "BreezeLight"}},          // colours of its own
+        {"KDE", 1u, plasma, false, true, PlasmaConfig{"default", "BreezeDark", false}}, // a name, no colours
+        {"KDE", std::nullopt, plasma, false, true, PlasmaConfig{nullptr, nullptr}},     // nothing written yet
+        {"KDE", 1u, plasma, true, true, PlasmaConfig{"gone", "BreezeDark"}},            // not installed: Breeze
+        {"KDE", 1u, plasma, true, false, PlasmaConfig{"own", "BreezeLight"}},           // colours of its own
         {"KDE", 2u, other, false, false, twilight},
         {"XFCE", 2u, plasma, false, false, twilight}, // kded's watcher, for another panel
     };

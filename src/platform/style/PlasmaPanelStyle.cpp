@@ -11,7 +11,7 @@ namespace gaugelet {
 namespace {
 
 const QString defaultStyle = QStringLiteral("default");
-// What Plasma paints with when no colour scheme is set at all: Breeze Light.
+// What Plasma paints with when kdeglobals holds no colours: Breeze Light's.
 constexpr QRgb breezeLightWindow = qRgb(239, 240, 241);
 // Configuration files are small; a larger one is not read.
 constexpr qint64 largestFile = 1 << 20;
@@ -148,23 +148,6 @@ QStringList filesIn(const QStringList& folders, const QString& name)
     return out;
 }
 
-// The colour scheme's window background: kdeglobals' own colours, else
-// those of the scheme file it names, else Breeze Light's.
-QColor colourSchemeWindow(const QStringList& config)
-{
-    const QStringList globals = filesIn(config, QStringLiteral("kdeglobals"));
-    if (const auto own = windowBackgroundIn(globals))
-        return *own;
-    const QString scheme = cascadedEntry(globals, u"General", u"ColorScheme").value_or(QString());
-    if (isPlainName(scheme)) {
-        if (const auto file = locate(QStringLiteral("color-schemes/%1.colors").arg(scheme))) {
-            if (const auto named = windowBackgroundIn({*file}))
-                return *named;
-        }
-    }
-    return QColor(breezeLightWindow);
-}
-
 } // namespace
 
 QStringList PlasmaPanelStyle::configFolders()
@@ -196,8 +179,11 @@ PlasmaPanelStyle PlasmaPanelStyle::read()
         style.background = windowBackgroundIn({*colors});
         return style;
     }
+    // The scheme's name alone (as a global theme's defaults at a first login
+    // leave it) does not colour Plasma: without colours, Breeze Light's.
     if (drawn == defaultStyle)
-        style.background = colourSchemeWindow(config);
+        style.background =
+            windowBackgroundIn(filesIn(config, QStringLiteral("kdeglobals"))).value_or(QColor(breezeLightWindow));
     return style;
 }
 

@@ -14,11 +14,10 @@ namespace gaugelet {
 //   $XDG_CONFIG_DIRS); "default" (Breeze) when unset or not installed;
 // - its folder, plasma/desktoptheme/<name> in the data folders, and in it a
 //   `colors` file: the panel is its [Colors:Window] BackgroundNormal;
-// - without one, Breeze paints with the colour scheme: kdeglobals'
-//   [Colors:Window] BackgroundNormal, else that of the scheme file named by
-//   kdeglobals' [General] ColorScheme, else Breeze Light's (the colours Plasma
-//   falls back to). Another style without colours of its own may paint its
-//   panel in any colour its pictures hold: its colour is not known.
+// - without one, Breeze paints with the colour scheme's colours, kdeglobals'
+//   [Colors:Window] BackgroundNormal, else Breeze Light's (the scheme's name
+//   alone changes nothing). Another style without colours of its own may
+//   paint its panel in any colour its pictures hold: its colour is not known.
 struct PlasmaPanelStyle {
     QString name;
     std::optional<QColor> background;
