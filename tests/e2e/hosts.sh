@@ -336,6 +336,17 @@ live_row() {
   stop "$row"; row=""
 }
 
+# Each number item of the row just swept reads at 4.5:1 on the panel's own colour.
+numbers_read() {
+  local line item first last figures
+  for line in "${swept[@]}"; do
+    read -r item first last <<<"$line"
+    [[ "$item" == *numberLabel ]] || continue
+    figures=$("$probe" contrast "$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top))) \
+      && pass "$host $1: $item reads on the panel: $figures" || fail "$host $1: $item does not read: $figures"
+  done
+}
+
 # Starts the portal and the panel in a scheme; false when no watcher appears.
 start_host() {
   "$probe" portal "$1" 600 >/dev/null 2>&1 &
@@ -391,17 +402,6 @@ right_click() {
   else
     fail "$host: a right click on $item opened no popover"
   fi
-}
-
-# Each number item of the row just swept reads at 4.5:1 on the panel's own colour.
-numbers_read() {
-  local line item first last figures
-  for line in "${swept[@]}"; do
-    read -r item first last <<<"$line"
-    [[ "$item" == *numberLabel ]] || continue
-    figures=$("$probe" contrast "$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top))) \
-      && pass "$host $1: $item reads on the panel: $figures" || fail "$host $1: $item does not read: $figures"
-  done
 }
 
 # The panel, once drawn, with the pointer away from it.
