@@ -13,11 +13,14 @@
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
+//   sniprobe contrast X Y W H            exits 0 when 90 % of the ink's core (pixels 3/4 covered)
+//                                        there reaches 4.5:1 on the panel's (commonest) colour
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
 //                                        the first line is "ready" once it listens; the first
 //                                        eight pictures are saved as DIR/e2e-icon-<n>.png
+#include <QColor>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDBusArgument>
@@ -27,15 +30,17 @@
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QPixmap>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <QTimer>
-#include <tuple>
+#include <cmath>
 #include <cstdio>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -91,6 +96,41 @@ QImage toImage(const Pixmap& pixmap)
             image.setPixel(x, y, qRgba(p[1], p[2], p[3], p[0]));
     }
     return image;
+}
+
+double luminance(QRgb rgb)
+{
+    const auto channel = [](int c) { return c <= 10 ? c / 3294.6 : std::pow((c / 255.0 + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+int contrast(const QImage& shot)
+{
+    // The ink's cover of a pixel goes with its distance from the panel in
+    // encoded values (those antialiasing blends), not in luminance.
+    const auto encoded = [](QRgb rgb) { return 0.2126 * qRed(rgb) + 0.7152 * qGreen(rgb) + 0.0722 * qBlue(rgb); };
+    QHash<QRgb, int> counts;
+    QRgb panel = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (++counts[shot.pixel(x, y)] > counts.value(panel))
+                panel = shot.pixel(x, y);
+    double farthest = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            farthest = std::max(farthest, std::abs(encoded(shot.pixel(x, y)) - encoded(panel)));
+    int core = 0, legible = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (farthest == 0 || std::abs(encoded(shot.pixel(x, y)) - encoded(panel)) < 0.75 * farthest)
+                continue;
+            const double l = luminance(shot.pixel(x, y)), lp = luminance(panel);
+            ++core;
+            legible += (std::max(l, lp) + 0.05) / (std::min(l, lp) + 0.05) >= 4.5 ? 1 : 0;
+        }
+    }
+    std::printf("panel %s, ink core %d px, %d at 4.5:1\n", qPrintable(QColor(panel).name()), core, legible);
+    return core >= 10 && legible >= 0.9 * core ? 0 : 1;
 }
 
 int items()
@@ -282,6 +322,15 @@ int main(int argc, char** argv)
             }
         }
         return 1;
+    }
+    if (command == QLatin1String("contrast") && argc >= 6) {
+        QGuiApplication app(argc, argv);
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return fail(QStringLiteral("no screen"));
+        return contrast(screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
+                            .toImage()
+                            .convertToFormat(QImage::Format_RGB32));
     }
     if (command == QLatin1String("zoom") && argc >= 5) {
         const QImage in(QString::fromLocal8Bit(argv[2]));

@@ -13,7 +13,8 @@
 # opens the popover next to it (under a top panel, above a bottom one), a right
 # click does too where the host sends one; zoomed screenshots of the panel in
 # light and dark (the portal says so, and the panel's own theme where it has
-# one) go to SCREENSHOT_DIR (hosts-<host>-<scheme>.png). With SEGMENTEDITEM
+# one; on Plasma the dark one is Breeze Twilight, where the number items are
+# measured on the panel's colour) go to SCREENSHOT_DIR (hosts-<host>-<scheme>.png). With SEGMENTEDITEM
 # (tests/e2e/SegmentedItem.cpp), a row of plain tiles changes while it is
 # shown: a tile inserted in the middle, then two removed.
 # The order is read by clicking along the panel with the middle button: the
@@ -279,17 +280,18 @@ CONF
   panel_top=0 panel_bottom=32 panel_y=16 sweep_from=1225 sweep_to=880 shot="880 0 400 32"
 }
 
-# Plasma's panel follows its theme: Breeze or Breeze Dark (and the colour
-# scheme of that name, where kde-style-breeze installed it).
+# Plasma's panel is drawn by its Plasma style: Breeze, following the colour
+# scheme (none: Breeze Light), or, as Plasma's settings apply the global theme
+# Breeze Twilight, breeze-dark with BreezeLight's colours (the portal: light).
 start_plasma() {
-  local theme=default
-  [[ "$1" == dark ]] && theme=breeze-dark
   export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
-  printf '[Theme]\nname=%s\n' "$theme" >"$XDG_CONFIG_HOME/plasmarc"
-  if [[ "$1" == dark ]]; then
-    cp /usr/share/color-schemes/BreezeDark.colors "$XDG_CONFIG_HOME/kdeglobals" 2>/dev/null
-  else
-    rm -f "$XDG_CONFIG_HOME/kdeglobals"
+  export XDG_CONFIG_DIRS=$XDG_CONFIG_HOME/kdedefaults:$root/etc
+  rm -rf "$XDG_CONFIG_HOME/kdedefaults" "$XDG_CONFIG_HOME/kdeglobals" "$XDG_CONFIG_HOME/plasmarc"
+  if [[ "$1" == twilight ]]; then
+    mkdir -p "$XDG_CONFIG_HOME/kdedefaults"
+    printf '[Theme]\nname=breeze-dark\n' >"$XDG_CONFIG_HOME/kdedefaults/plasmarc"
+    printf '[General]\nColorScheme=BreezeLight\n' >"$XDG_CONFIG_HOME/kdedefaults/kdeglobals"
+    cp /usr/share/color-schemes/BreezeLight.colors "$XDG_CONFIG_HOME/kdeglobals"
   fi
   openbox >>"$root/panel.log" 2>&1 &
   host_pids=($!)
@@ -332,6 +334,17 @@ live_row() {
   done
   exec 3>&-
   stop "$row"; row=""
+}
+
+# Each number item of the row just swept reads at 4.5:1 on the panel's own colour.
+numbers_read() {
+  local line item first last figures
+  for line in "${swept[@]}"; do
+    read -r item first last <<<"$line"
+    [[ "$item" == *numberLabel ]] || continue
+    figures=$("$probe" contrast "$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top))) \
+      && pass "$host $1: $item reads on the panel: $figures" || fail "$host $1: $item does not read: $figures"
+  done
 }
 
 # Starts the portal and the panel in a scheme; false when no watcher appears.
@@ -467,9 +480,11 @@ row3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabe
 row2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
 
 # Light: three pins in order, a click on each, then one unpinned; the panel
-# restarts in dark under the running program; dark: three pins again for the
-# screenshot, then the live row.
+# restarts in dark (Plasma: Breeze Twilight, numbers measured) under the
+# running program; dark: three pins again for the screenshot, then the live row.
 run_host() {
+  local dark=dark
+  [[ "$host" == plasma ]] && dark=twilight
   start_host light || return
   write_settings "$three" "$dismissed"
   start_app
@@ -481,6 +496,7 @@ run_host() {
     [[ "$host" == gnome ]] && clicks_again ${swept[0]}
   fi
   screenshot light
+  [[ "$host" == plasma ]] && numbers_read light
   stop_app
   [[ "$host" == gnome ]] && shell_log_rate
 
@@ -489,14 +505,16 @@ run_host() {
   check_row "after unpinning one" "$row2" 2
 
   stop_host
-  start_host dark || { stop_app; return; }
+  start_host "$dark" || { stop_app; return; }
   check_row "after the panel restarts" "$row2" 2
+  [[ "$host" == plasma ]] && numbers_read "$dark, after the panel restarts"
   stop_app
 
   write_settings "$three" "$dismissed"
   start_app
-  check_row "dark, three pins" "$row3" 3
-  screenshot dark
+  check_row "$dark, three pins" "$row3" 3
+  screenshot "$dark"
+  [[ "$host" == plasma ]] && numbers_read "$dark"
   stop_app
   live_row
   stop_host

@@ -15,11 +15,13 @@
 #include "menubar/TagSpec.h"
 #include "platform/style/Appearance.h"
 #include "stats/Color.h"
+#include "support/PlasmaConfig.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <QScopeGuard>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -277,7 +279,9 @@ TEST(TileContrast, TheRatioFollowsTheWcagFormula)
 // nothing on a desktop whose panel it does not describe (the shade is then a
 // guess, and tiles must read on any panel), and the two hosts whose panel's
 // shade is known (GNOME's bar, always dark; Plasma's, following its scheme;
-// there tiles are drawn for that shade and measured on panels of it).
+// there tiles are drawn for that shade and measured on panels of it). Plasma
+// as Breeze Twilight sets it up (light colours, the dark Plasma style) is
+// reached through the real sources: its files, the watcher's host.
 TEST(TileContrast, EveryTileReadsOnEveryPanelWhateverThePortalSays)
 {
     Rig rig;
@@ -289,18 +293,25 @@ TEST(TileContrast, EveryTileReadsOnEveryPanelWhateverThePortalSays)
         const char* name;
         bool dark;
         bool known;
+        std::optional<PlasmaConfig> plasma = std::nullopt;
     } schemes[] = {
-        {"portal-light", false, false}, {"portal-dark", true, false},  {"no-portal", paletteDark, false},
-        {"gnome", true, true},          {"plasma-light", false, true}, {"plasma-dark", true, true},
+        {"portal-light", false, false},
+        {"portal-dark", true, false},
+        {"no-portal", paletteDark, false},
+        {"gnome", true, true},
+        {"plasma-light", false, true},
+        {"plasma-dark", true, true},
+        {"plasma-twilight", true, true, PlasmaConfig{"breeze-dark", "BreezeLight"}},
     };
+    const auto forgetHost = qScopeGuard([] { Appearance::instance()->setPanelHost(Appearance::PanelHost::unknown); });
     const struct {
         QColor colour;
         Shade shade;
     } panels[] = {
         {QColor(0x00, 0x00, 0x00), Shade::dark},  {QColor(0x20, 0x21, 0x24), Shade::dark},
-        {QColor(0x35, 0x35, 0x35), Shade::dark},  {QColor(0x29, 0x80, 0xB9), Shade::mid},
-        {QColor(0x80, 0x80, 0x80), Shade::mid},   {QColor(0xDE, 0xDE, 0xDE), Shade::light},
-        {QColor(0xFF, 0xFF, 0xFF), Shade::light},
+        {QColor(0x2A, 0x2E, 0x32), Shade::dark},  {QColor(0x35, 0x35, 0x35), Shade::dark},
+        {QColor(0x29, 0x80, 0xB9), Shade::mid},   {QColor(0x80, 0x80, 0x80), Shade::mid},
+        {QColor(0xDE, 0xDE, 0xDE), Shade::light}, {QColor(0xFF, 0xFF, 0xFF), Shade::light},
     };
 
     // One row of every kind: a number with its badge, network's rates, a pie
@@ -334,7 +345,17 @@ TEST(TileContrast, EveryTileReadsOnEveryPanelWhateverThePortalSays)
     QDir().mkpath(dir);
     std::string table = "\nscheme        panel    element                           ink  legible  (share)\n";
     for (const auto& scheme : schemes) {
+        std::optional<ScopedEnv> desktop;
+        std::optional<ScopedPlasmaConfig> plasmaFiles;
         Appearance::instance()->setOverrideForTesting(scheme.dark, scheme.known);
+        if (scheme.plasma) {
+            desktop.emplace("XDG_CURRENT_DESKTOP", QByteArray("KDE"));
+            plasmaFiles.emplace(*scheme.plasma);
+            Appearance::instance()->setOverrideForTesting(std::nullopt);
+            Appearance::instance()->setPanelHost(Appearance::PanelHost::plasma);
+            ASSERT_TRUE(Appearance::instance()->isPanelDark() && Appearance::instance()->isPanelShadeKnown())
+                << scheme.name << ": are Plasma's styles installed (scripts/deps.sh --test)?";
+        }
         rig.settle();
         // The rows of this scheme, drawn once and measured on every panel.
         QList<Row> rows;

@@ -1,10 +1,12 @@
 #include "platform/style/Appearance.h"
+#include "support/PlasmaConfig.h"
 #include "support/PrivateBus.h"
 #include "support/ScopedEnv.h"
 #include "support/TestSupport.h"
 
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QSignalSpy>
@@ -111,6 +113,7 @@ TEST(Appearance, GnomesTopBarIsDarkWhateverTheScheme)
     ASSERT_TRUE(session.portal.registered);
 
     Appearance appearance(session.bus.connect());
+    appearance.setPanelHost(Appearance::PanelHost::gnomeShell);
     ASSERT_TRUE(waitUntil([&] { return appearance.portalDark().has_value(); }));
     EXPECT_FALSE(appearance.isDark());     // windows follow the scheme
     EXPECT_TRUE(appearance.isPanelDark()); // the top bar stays dark
@@ -136,26 +139,54 @@ TEST(Appearance, WithoutAPortalThePaletteDecides)
     QGuiApplication::setPalette(saved);
 }
 
-// The panel's shade is known for sure only on GNOME (its bar is always dark)
-// and on Plasma once its portal names the scheme (its panel follows it);
-// elsewhere the portal's preference is a guess about the panel.
+// The panel's shade is known for sure only where the watcher's owner says
+// which panel shows the items and that panel's look is known: GNOME Shell's
+// bar (dark; light in GNOME Classic), and Plasma's panel in a Plasma session,
+// by its Plasma style's colours (the global theme's in kdedefaults, or one
+// picked apart; Breeze follows the colour scheme); elsewhere the portal's
+// preference is a guess about the panel.
 TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
 {
+    if (!PlasmaConfig::installed())
+        GTEST_SKIP() << "Plasma's styles are not installed (scripts/deps.sh --test)";
     const bool palette = paletteIsDark();
+    using enum Appearance::PanelHost;
+    const PlasmaConfig twilight{"breeze-dark", "BreezeLight"};
     const struct {
         const char* desktop;
         std::optional<uint> scheme; // none: no portal on the bus
+        Appearance::PanelHost host;
         bool panelDark;
         bool known;
+        std::optional<PlasmaConfig> plasma = std::nullopt;
     } cases[] = {
-        {"LXQt", 2u, false, false},       {"XFCE", 1u, true, false},           {"sway", std::nullopt, palette, false},
-        {"ubuntu:GNOME", 2u, true, true}, {"GNOME", std::nullopt, true, true}, {"KDE", 2u, false, true},
-        {"KDE", 1u, true, true},          {"KDE", 0u, palette, false},         {"KDE", std::nullopt, palette, false},
+        {"LXQt", 2u, other, false, false},
+        {"XFCE", 1u, other, true, false},
+        {"sway", std::nullopt, unknown, palette, false},
+        {"ubuntu:GNOME", 2u, gnomeShell, true, true},
+        {"GNOME", std::nullopt, gnomeShell, true, true},
+        {"GNOME-Classic:GNOME", 1u, gnomeShell, false, true},
+        {"GNOME", 2u, other, false, false}, // another panel shows the items
+        {"KDE", 2u, plasma, false, true, PlasmaConfig{}},
+        {"KDE", 1u, plasma, true, true, PlasmaConfig{"default", "BreezeDark"}},
+        {"KDE", 2u, plasma, true, true, twilight},
+        {"KDE", 1u, plasma, false, true, PlasmaConfig{"default", "BreezeDark", true, "breeze-light"}},
+        {"KDE", 1u, plasma, false, true, PlasmaConfig{"default", "BreezeDark", false}}, // a name, no colours
+        {"KDE", std::nullopt, plasma, false, true, PlasmaConfig{nullptr, nullptr}},     // nothing written yet
+        {"KDE", 1u, plasma, true, true, PlasmaConfig{"gone", "BreezeDark"}},            // not installed: Breeze
+        {"KDE", 1u, plasma, true, false, PlasmaConfig{"own", "BreezeLight"}},           // colours of its own
+        {"KDE", 2u, other, false, false, twilight},
+        {"XFCE", 2u, plasma, false, false, twilight}, // kded's watcher, for another panel
     };
     for (const auto& c : cases) {
-        const std::string where =
-            std::string(c.desktop) + (c.scheme ? " scheme " + std::to_string(*c.scheme) : " no portal");
+        const std::string where = "row " + std::to_string(&c - cases);
         ScopedEnv env("XDG_CURRENT_DESKTOP", QByteArray(c.desktop));
+        std::optional<ScopedPlasmaConfig> files;
+        if (c.plasma) {
+            files.emplace(*c.plasma);
+            // A style of its own: metadata and pictures, no colours.
+            writeFile(files->data + QStringLiteral("/plasma/desktoptheme/own/metadata.json"), "{}");
+        }
         PrivateBus bus;
         ASSERT_TRUE(bus.isValid());
         std::optional<FakePortal> portal;
@@ -164,6 +195,7 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
             ASSERT_TRUE(portal->registered) << where;
         }
         Appearance appearance(bus.connect());
+        appearance.setPanelHost(c.host);
         if (portal) {
             ASSERT_TRUE(waitUntil([&] { return portal->reads == 1; })) << where;
         }
@@ -171,6 +203,29 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         EXPECT_EQ(appearance.isPanelDark(), c.panelDark) << where;
         EXPECT_EQ(appearance.isPanelShadeKnown(), c.known) << where;
     }
+}
+
+// Plasma's panel is followed as its files change: replaced (as KConfig
+// writes) or rewritten in place; with another host the shade is a guess.
+TEST(Appearance, FollowsThePlasmaStyleAsItsFilesChange)
+{
+    if (!PlasmaConfig::installed())
+        GTEST_SKIP() << "Plasma's styles are not installed (scripts/deps.sh --test)";
+    const ScopedEnv env("XDG_CURRENT_DESKTOP", QByteArray("KDE"));
+    const ScopedPlasmaConfig files(PlasmaConfig{});
+    const QString plasmarc = files.config + QStringLiteral("/plasmarc");
+    Appearance appearance(QDBusConnection(QStringLiteral("no bus")));
+    appearance.setPanelHost(Appearance::PanelHost::plasma);
+    EXPECT_TRUE(appearance.isPanelShadeKnown() && !appearance.isPanelDark());
+    QSignalSpy changed(&appearance, &Appearance::changed);
+    writeFile(plasmarc + QStringLiteral(".new"), "[Theme]\nname=breeze-dark\n");
+    ASSERT_TRUE(QFile::rename(plasmarc + QStringLiteral(".new"), plasmarc));
+    EXPECT_TRUE(waitUntil([&] { return appearance.isPanelDark(); }));
+    writeFile(plasmarc, "[Theme]\nname=breeze-light\n");
+    EXPECT_TRUE(waitUntil([&] { return !appearance.isPanelDark(); }));
+    EXPECT_EQ(changed.count(), 2);
+    appearance.setPanelHost(Appearance::PanelHost::other);
+    EXPECT_FALSE(appearance.isPanelShadeKnown());
 }
 
 // The appearance group holds other keys (contrast, accent colour); a change

@@ -5,6 +5,7 @@
 #include "platform/statusitem/SniTypes.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TrayIcon.h"
+#include "platform/style/Appearance.h"
 #include "support/PrivateBus.h"
 #include "support/TestSupport.h"
 
@@ -790,6 +791,11 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
         EXPECT_EQ(sni->host(), h.host);
+        // The panel whose shade is known: GNOME Shell's or Plasma's.
+        EXPECT_EQ(int(Appearance::instance()->panelHost()),
+                  int(h.host == Host::gnomeShell ? Appearance::PanelHost::gnomeShell
+                      : h.host == Host::plasma   ? Appearance::PanelHost::plasma
+                                                 : Appearance::PanelHost::other));
         check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
 
         // GNOME's extension: Activate is answered with GLib's "cancelled", the second of a double click ignored.

@@ -7,6 +7,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/StatusItemLog.h"
 #include "platform/statusitem/TrayIcon.h"
+#include "platform/style/Appearance.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -34,6 +35,13 @@ namespace {
 
 // When an item tells GNOME's extension its Id and Menu again after registering.
 constexpr int identityDelaysMs[] = {250, 750};
+
+// The panel whose shade the tiles may take as known: GNOME Shell's or Plasma's.
+Appearance::PanelHost panelHostOf(SniStatusItem::Host host)
+{
+    using enum Appearance::PanelHost;
+    return host == SniStatusItem::Host::gnomeShell ? gnomeShell : host == SniStatusItem::Host::plasma ? plasma : other;
+}
 
 int g_itemCounter = 0;    // the <n> of the items' bus names, per process
 int g_controlCounter = 0; // the names of the watching connections
@@ -372,6 +380,7 @@ void SniStatusItem::onWatcherPresent()
         m_host = hostOf(commandLine);
         static const char* const names[] = {"other", "xfce", "gnomeShell", "plasma"};
         logInfo(lcStatusItem, "sni.watcher host=%s", names[int(m_host)]);
+        Appearance::instance()->setPanelHost(panelHostOf(m_host));
         m_watcherPresent = true;
         m_reregistered = false;
         m_notShown = false;
@@ -382,6 +391,7 @@ void SniStatusItem::onWatcherPresent()
 void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
+    Appearance::instance()->setPanelHost(Appearance::PanelHost::unknown);
     m_watcherPresent = false;
     m_queue.clear();
     m_inFlight = nullptr;

@@ -1,15 +1,22 @@
 #include "platform/style/Appearance.h"
 
+#include "platform/core/PlatformLog.h"
+#include "platform/style/PlasmaPanelStyle.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 namespace gaugelet {
 
@@ -37,6 +44,17 @@ bool sessionNames(QLatin1String desktop)
     return std::any_of(names.cbegin(), names.cend(),
                        [desktop](const QString& name) { return name.compare(desktop, Qt::CaseInsensitive) == 0; });
 }
+
+// WCAG 2 relative luminance.
+double luminance(const QColor& colour)
+{
+    const auto channel = [](float c) { return c <= 0.03928F ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+// Plasma writes its files in bursts (a global theme rewrites several): the
+// style is read again once they have been quiet this long.
+constexpr int plasmaSettleMs = 200;
 
 } // namespace
 
@@ -117,18 +135,78 @@ bool Appearance::isPanelDark() const
 {
     if (m_override)
         return *m_override;
-    if (isGnomeSession())
-        return true;
-    return isDark();
+    return knownPanelDark().value_or(isDark());
 }
 
 bool Appearance::isPanelShadeKnown() const
 {
     if (m_override)
         return m_overrideKnown;
-    if (isGnomeSession())
-        return true;
-    return isPlasmaSession() && m_portalDark.has_value();
+    return knownPanelDark().has_value();
+}
+
+std::optional<bool> Appearance::knownPanelDark() const
+{
+    switch (m_panelHost) {
+    case PanelHost::gnomeShell: return !sessionNames(QLatin1String("GNOME-Classic"));
+    case PanelHost::plasma: return m_plasmaPanel ? shadeOf(*m_plasmaPanel) : std::nullopt;
+    case PanelHost::unknown:
+    case PanelHost::other: break;
+    }
+    return std::nullopt;
+}
+
+void Appearance::setPanelHost(PanelHost host)
+{
+    if (host == m_panelHost)
+        return;
+    const auto before = answers();
+    m_panelHost = host;
+    // kded may serve the watcher outside Plasma, for another panel.
+    readPlasmaStyle(host == PanelHost::plasma && isPlasmaSession());
+    emitIfChanged(before);
+}
+
+void Appearance::readPlasmaStyle(bool follow)
+{
+    if (!follow) {
+        delete m_plasmaFiles;
+        m_plasmaFiles = nullptr;
+        m_plasmaPanel.reset();
+        return;
+    }
+    const PlasmaPanelStyle style = PlasmaPanelStyle::read();
+    if (!m_plasmaFiles || style.background != m_plasmaPanel) {
+        logInfo(lcPlatform, "appearance.plasmaStyle name=%s panel=%s", qUtf8Printable(style.name),
+                style.background ? qUtf8Printable(style.background->name()) : "unknown");
+    }
+    m_plasmaPanel = style.background;
+    if (!m_plasmaFiles) {
+        m_plasmaFiles = new QFileSystemWatcher(this);
+        auto* settle = new QTimer(m_plasmaFiles);
+        settle->setSingleShot(true);
+        settle->setInterval(plasmaSettleMs);
+        connect(m_plasmaFiles, &QFileSystemWatcher::directoryChanged, settle, qOverload<>(&QTimer::start));
+        connect(m_plasmaFiles, &QFileSystemWatcher::fileChanged, settle, qOverload<>(&QTimer::start));
+        connect(settle, &QTimer::timeout, this, [this] {
+            const auto before = answers();
+            readPlasmaStyle(true);
+            emitIfChanged(before);
+        });
+    }
+    // The folders (KConfig replaces a file by renaming a new one over it)
+    // and the files (rewritten in place by other tools).
+    const QStringList watched = m_plasmaFiles->files() + m_plasmaFiles->directories();
+    QStringList paths;
+    for (const QString& folder : PlasmaPanelStyle::configFolders()) {
+        const QStringList files{folder, folder + QLatin1String("/plasmarc"), folder + QLatin1String("/kdeglobals")};
+        for (const QString& path : files) {
+            if (QFileInfo::exists(path) && !watched.contains(path))
+                paths.append(path);
+        }
+    }
+    if (!paths.isEmpty())
+        m_plasmaFiles->addPaths(paths);
 }
 
 bool Appearance::isGnomeSession()
@@ -139,6 +217,16 @@ bool Appearance::isGnomeSession()
 bool Appearance::isPlasmaSession()
 {
     return sessionNames(QLatin1String("KDE"));
+}
+
+std::optional<bool> Appearance::shadeOf(const QColor& panel)
+{
+    const double l = luminance(panel);
+    if (l <= luminance(assumedPanelBackground(true)))
+        return true;
+    if (l >= luminance(assumedPanelBackground(false)))
+        return false;
+    return std::nullopt;
 }
 
 QColor Appearance::assumedPanelBackground(bool dark)

@@ -7,6 +7,8 @@
 #include <array>
 #include <optional>
 
+class QFileSystemWatcher;
+
 namespace gaugelet {
 
 // The desktop's light or dark appearance, for the application's windows and,
@@ -17,17 +19,22 @@ namespace gaugelet {
 // through its SettingChanged signal; with no portal answer (or "no
 // preference"), the application palette's window lightness.
 //
-// Panel: GNOME Shell's top bar is dark in every colour scheme, so in a GNOME
-// session (XDG_CURRENT_DESKTOP names GNOME) the panel is dark; elsewhere the
-// portal's answer, else the application palette. Tiles take their colours
-// from the panel, never from the application palette alone.
-//
-// Only two panels' shades are known for sure: GNOME's bar (always dark) and
-// Plasma's panel, which follows the colour scheme its portal reports. The
-// portal's answer elsewhere says what applications prefer, not what the
-// panel is (a dark LXQt, Xfce or waybar bar beside a light scheme is
-// common), so there the shade is a guess and tiles are drawn to read on
-// either.
+// Panel: tiles take their colours from the panel the items stand on, never
+// from the application palette alone. Its shade is known for sure only where
+// the program knows which panel shows the items (the status item tells it,
+// from the process that serves the StatusNotifierWatcher) and how that panel
+// is drawn:
+// - GNOME Shell's top bar is dark in every colour scheme (light in the
+//   GNOME Classic session, whose bar is drawn light);
+// - Plasma's panel (in a Plasma session) is drawn by its Plasma style, which
+//   the user picks apart from the colour scheme the portal reports: its
+//   shade is that of the style's colours (PlasmaPanelStyle), followed as
+//   plasmarc and kdeglobals change; a style of a middle shade, or one whose
+//   colours are its pictures', is not known.
+// Elsewhere (LXQt, Xfce, waybar, or before the host is known) the portal's
+// answer, else the palette, is a guess: what applications prefer, not what
+// the panel is (a dark bar beside a light scheme is common), and tiles are
+// drawn to read on either shade.
 class Appearance : public QObject {
     Q_OBJECT
 public:
@@ -37,11 +44,17 @@ public:
     // session bus); with a bus that is not connected, the palette only.
     explicit Appearance(const QDBusConnection& bus, QObject* parent = nullptr);
 
+    // The program that shows the status items, as far as the panel's shade goes.
+    enum class PanelHost { unknown, gnomeShell, plasma, other };
+
     bool isDark() const;
     bool isPanelDark() const;
-    // Whether isPanelDark() is known for sure rather than guessed: in a GNOME
-    // session, or in a Plasma session whose portal answered light or dark.
+    // Whether isPanelDark() is known for sure rather than guessed: GNOME
+    // Shell's bar, or Plasma's panel whose style's colours are known.
     bool isPanelShadeKnown() const;
+    // Set by the status item once it knows (and again when the host goes).
+    void setPanelHost(PanelHost host);
+    PanelHost panelHost() const { return m_panelHost; }
     // The portal's answer, when it gave one other than "no preference".
     std::optional<bool> portalDark() const { return m_portalDark; }
 
@@ -54,6 +67,10 @@ public:
     static bool isGnomeSession();
     // A session whose XDG_CURRENT_DESKTOP lists KDE (Plasma's name there).
     static bool isPlasmaSession();
+    // The shade of a panel of this colour, when it is clearly dark or light:
+    // at most as light as the dark assumed background, or at least as light
+    // as the light one.
+    static std::optional<bool> shadeOf(const QColor& panel);
 
     // Test seam: a fixed answer for both, the panel's shade known or only
     // guessed; nullopt returns to the real sources.
@@ -68,6 +85,10 @@ private Q_SLOTS:
 
 private:
     void applyPortalValue(uint scheme);
+    // The panel's shade where the host's is known for sure.
+    std::optional<bool> knownPanelDark() const;
+    // Reads the Plasma style's colour and (with `follow`) watches its files.
+    void readPlasmaStyle(bool follow);
     bool paletteIsDark() const;
     // Emits changed() when any answer differs from `before` (isDark,
     // isPanelDark, isPanelShadeKnown).
@@ -75,6 +96,9 @@ private:
     std::array<bool, 3> answers() const { return {isDark(), isPanelDark(), isPanelShadeKnown()}; }
 
     std::optional<bool> m_portalDark;
+    PanelHost m_panelHost = PanelHost::unknown;
+    std::optional<QColor> m_plasmaPanel;
+    QFileSystemWatcher* m_plasmaFiles = nullptr;
     std::optional<bool> m_override;
     bool m_overrideKnown = true;
 };
