@@ -5,6 +5,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TrayIcon.h"
 #include "support/PrivateBus.h"
+#include "support/ScopedEnv.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -15,9 +16,13 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -238,16 +243,15 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > 0; }));
 
     const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
-    // One picture per height hosts draw items at, smallest first.
-    ASSERT_EQ(pixmaps.size(), qsizetype(StatusItem::pixelSizes.size()));
-    for (size_t i = 0; i < StatusItem::pixelSizes.size(); ++i) {
-        const int pixels = StatusItem::pixelSizes[i];
-        EXPECT_EQ(pixmaps[qsizetype(i)].height, pixels);
-        EXPECT_EQ(pixmaps[qsizetype(i)].width, int(std::ceil(30.0 * pixels / 22 - 1e-9)));
+    // A host not known gets the three common heights, smallest first.
+    ASSERT_EQ(pixmaps.size(), 3);
+    for (qsizetype i = 0; i < 3; ++i) {
+        const int pixels = QList<int>{16, 22, 24}[i];
+        EXPECT_EQ(pixmaps[i].height, pixels);
+        EXPECT_EQ(pixmaps[i].width, int(std::ceil(30.0 * pixels / 22 - 1e-9)));
     }
     EXPECT_EQ(pixmaps[1].toImage(), asArgb(item.image1x()));
-    EXPECT_EQ(pixmaps[4].toImage(), asArgb(item.image2x()));
-    EXPECT_EQ(pixmaps[4].toImage().pixelColor(30, 22), QColor(220, 20, 30));
+    EXPECT_EQ(pixmaps[2].toImage().pixelColor(32, 23), QColor(220, 20, 30));
     // Network byte order: alpha first.
     EXPECT_EQ(uchar(pixmaps[1].bytes[0]), 0xFF);
     EXPECT_EQ(uchar(pixmaps[1].bytes[1]), 220);
@@ -275,7 +279,7 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     tile->setHidden(true);
     ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > before; }));
     const SniIconPixmapList cleared = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
-    ASSERT_EQ(cleared.size(), qsizetype(StatusItem::pixelSizes.size()));
+    ASSERT_EQ(cleared.size(), 3);
     EXPECT_EQ(cleared[1].toImage().pixelColor(15, 11).alpha(), 0);
 }
 
@@ -517,15 +521,13 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
         EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(),
                   QStringLiteral("gaugelet-00%1").arg(i));
         const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
-        ASSERT_EQ(pixmaps.size(), qsizetype(StatusItem::pixelSizes.size()));
+        ASSERT_EQ(pixmaps.size(), 3);
         EXPECT_EQ(QSize(pixmaps[0].width, pixmaps[0].height), QSize(15, 16));
         EXPECT_EQ(QSize(pixmaps[1].width, pixmaps[1].height), QSize(20, 22));
         EXPECT_EQ(QSize(pixmaps[2].width, pixmaps[2].height), QSize(22, 24));
-        EXPECT_EQ(QSize(pixmaps[4].width, pixmaps[4].height), QSize(40, 44));
-        EXPECT_EQ(QSize(pixmaps[5].width, pixmaps[5].height), QSize(44, 48));
         for (const SniIconPixmap& pixmap : pixmaps)
             EXPECT_EQ(pixmap.toImage().pixelColor(pixmap.width / 2, pixmap.height / 2), colors[i]);
-        EXPECT_EQ(pixmaps[4].toImage().pixelColor(39, 43), colors[i]);
+        EXPECT_EQ(pixmaps[2].toImage().pixelColor(21, 23), colors[i]);
         // No menu: hosts call ContextMenu on a right click.
         EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("Menu")).isValid());
         EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("ItemIsMenu")).toBool());
@@ -578,6 +580,27 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
 {
     using Host = SniStatusItem::Host;
     const QString name = QStringLiteral("CPU — Pie");
+    // The hosts' settings: LXQt's panel and waybar named on their command
+    // lines, Xfce's in the configuration folder.
+    QTemporaryDir config;
+    const QString dir = config.path();
+    const test::ScopedEnv home("XDG_CONFIG_HOME", dir.toLocal8Bit());
+    const test::ScopedEnv system("XDG_CONFIG_DIRS", dir.toLocal8Bit());
+    const auto write = [&](const QString& file, const char* text) {
+        QDir(dir).mkpath(QFileInfo(dir + file).path());
+        QFile out(dir + file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text);
+    };
+    write(QStringLiteral("/panel.conf"), "[General]\npanels=top, side\n[top]\nplugins=clock\niconSize=32\n"
+                                         "[side]\nplugins=tray\niconSize=24\n[tray]\ntype=statusnotifier\n");
+    write(QStringLiteral("/waybar.jsonc"), "// \"tray\": {\"icon-size\": 22}\n[{ \"clock\": {\"format\": \"a//b\"},\n"
+                                           "  \"tray\": { /* 20 */ \"spacing\": 4, \"icon-size\": 24 } }]\n");
+    write(QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"),
+          "<channel name=\"xfce4-panel\"><property name=\"panels\"><property name=\"panel-1\">"
+          "<property name=\"icon-size\" type=\"uint\" value=\"16\"/></property></property>"
+          "<property name=\"plugins\"><property name=\"plugin-3\" type=\"string\" value=\"systray\">"
+          "<property name=\"icon-size\" type=\"int\" value=\"24\"/></property></property></channel>");
     const struct {
         QByteArray commandLine;
         Host host;
@@ -585,24 +608,32 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
         QString menu;
         QString id;    // of the second slot
         QString title; // of the second tile
+        QList<int> offered; // at scale 1, then 2
+        QList<int> offered2;
     } hosts[] = {
         {QByteArrayLiteral("/usr/lib/x86_64-linux-gnu/xfce4/panel/wrapper-2.0\0/usr/lib/x86_64-linux-gnu/xfce4/panel/"
                            "plugins/libsystray.so\0"
                            "1\0systray\0"),
-         Host::xfce, true, QString(), QStringLiteral("gaugelet"), name},
+         Host::xfce, true, QString(), QStringLiteral("gaugelet"), name, {24}, {48}},
         {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Host::xfce, true, QString(),
-         QStringLiteral("gaugelet"), name},
+         QStringLiteral("gaugelet"), name, {24}, {48}},
         {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"), Host::gnomeShell, true,
-         QStringLiteral("/MenuBar"), QStringLiteral("gaugelet-001"), name},
+         QStringLiteral("/MenuBar"), QStringLiteral("gaugelet-001"), name, {16}, {32}},
         {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, false, QString(), QStringLiteral("gaugelet-001"),
-         QStringLiteral("02 CPU — Pie")},
-        {QByteArrayLiteral("lxqt-panel\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
-        {QByteArrayLiteral("waybar\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
+         QStringLiteral("02 CPU — Pie"), {22}, {44}},
+        {QByteArrayLiteral("lxqt-panel\0"), Host::lxqt, false, QString(), QStringLiteral("gaugelet-001"), name, {22},
+         {44}},
+        {QByteArrayLiteral("lxqt-panel\0-c\0") + dir.toLocal8Bit() + "/panel.conf", Host::lxqt, false, QString(),
+         QStringLiteral("gaugelet-001"), name, {24}, {48}},
+        {QByteArrayLiteral("waybar\0"), Host::waybar, false, QString(), QStringLiteral("gaugelet-001"), name, {16},
+         {32}},
+        {QByteArrayLiteral("/usr/bin/waybar\0--config=") + dir.toLocal8Bit() + "/waybar.jsonc", Host::waybar, false,
+         QString(), QStringLiteral("gaugelet-001"), name, {24}, {48}},
         {QByteArrayLiteral("status-notifier-watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"),
-         name},
+         name, {16, 22, 24}, {32, 44, 48}},
         {QByteArrayLiteral("/opt/gnome-shell-tools/watcher\0"), Host::other, false, QString(),
-         QStringLiteral("gaugelet-001"), name},
-        {QByteArray(), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
+         QStringLiteral("gaugelet-001"), name, {16, 22, 24}, {32, 44, 48}},
+        {QByteArray(), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name, {16, 22, 24}, {32, 44, 48}},
     };
     for (const auto& h : hosts) {
         SCOPED_TRACE(h.commandLine.constData());
@@ -612,7 +643,14 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
         EXPECT_EQ(SniStatusItem::menuPathFor(host), h.menu);
         EXPECT_EQ(SniStatusItem::itemId(1, host), h.id);
         EXPECT_EQ(SniStatusItem::itemTitle(1, name, host), h.title);
+        const int slot = SniStatusItem::slotHeightFor(host, h.commandLine);
+        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 1.0), h.offered);
+        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 2.0), h.offered2);
     }
+    // A slot no tile is drawn for gets the tallest picture that fits it,
+    // which hosts that keep a smaller picture show unscaled.
+    EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::xfce, 20, 1.0), QList<int>{16});
+    EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::lxqt, 18, 1.5), QList<int>{24});
     // Plasma compares titles as they are: the position leads, zero-padded.
     EXPECT_LT(SniStatusItem::itemTitle(8, QStringLiteral("a"), Host::plasma),
               SniStatusItem::itemTitle(9, QStringLiteral("Z"), Host::plasma));
@@ -649,12 +687,17 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
     const struct {
         QByteArray commandLine;
         Host host;
+        int shown; // the one height of the pictures offered (at scale 1)
     } hosts[] = {
-        {QByteArrayLiteral("lxqt-panel\0"), Host::other},
-        {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma},
-        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0"), Host::gnomeShell},
-        {QByteArrayLiteral("xfce4-panel\0"), Host::xfce},
+        {QByteArrayLiteral("lxqt-panel\0"), Host::lxqt, 22},
+        {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, 22},
+        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0"), Host::gnomeShell, 16},
+        {QByteArrayLiteral("xfce4-panel\0"), Host::xfce, 22},
     };
+    // The hosts' settings are their defaults.
+    QTemporaryDir config;
+    const test::ScopedEnv home("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const test::ScopedEnv system("XDG_CONFIG_DIRS", config.path().toLocal8Bit());
     for (const auto& h : hosts) {
         SCOPED_TRACE(h.commandLine.constData());
         PrivateBus bus;
@@ -678,6 +721,10 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
                 const SniToolTip tip = toolTipFrom(watcher.readProperty(names[i], QStringLiteral("ToolTip")));
                 EXPECT_EQ(tip.title, tile);
                 EXPECT_EQ(tip.description, QStringLiteral("1%"));
+                const SniIconPixmapList pixmaps =
+                    pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
+                ASSERT_EQ(pixmaps.size(), 1);
+                EXPECT_EQ(pixmaps[0].height, h.shown);
                 const QVariant menu = watcher.readProperty(names[i], QStringLiteral("Menu"));
                 EXPECT_EQ(menu.isValid(), h.host == Host::gnomeShell);
                 if (menu.isValid()) {
