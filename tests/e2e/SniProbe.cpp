@@ -13,6 +13,10 @@
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
+//   sniprobe shown SHOT.png SERVICE...   for each item, its pictures ("<w>x<h> …", the bytes of
+//                                        the IconPixmap reply) and where in SHOT the one picture
+//                                        offered shows as it is: "at X,Y: M/N" of its drawn pixels;
+//                                        exits 1 unless each item offers one, found whole
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
@@ -27,15 +31,16 @@
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <QTimer>
-#include <tuple>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -139,6 +144,93 @@ int icon(const QString& service, const QString& saveTo)
     std::printf("%d %d %s\n", first.width, first.height,
                 QCryptographicHash::hash(first.bytes, QCryptographicHash::Sha1).toHex().constData());
     return 0;
+}
+
+QList<Pixmap> pixmapsOf(const QString& service)
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+    QList<Pixmap> pixmaps;
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>() >> pixmaps;
+    return pixmaps;
+}
+
+// Where the picture shows unchanged in the screenshot: the place most of its
+// drawn pixels match there, and how many do of how many. Opaque pixels match
+// exactly; the others within 3 a channel once laid over the panel's colour
+// under the nearest row's first clear pixel (panels may shade top to bottom).
+std::tuple<QPoint, int, int> findWhole(const QImage& shot, const QImage& picture)
+{
+    QList<QPoint> drawn;
+    QList<QPoint> clear(picture.height(), QPoint(-1, -1)); // per row
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(picture.pixel(x, y)) > 0)
+                drawn.append({x, y});
+            else if (clear[y].x() < 0)
+                clear[y] = {x, y};
+        }
+    }
+    for (int d = 1; d < picture.height(); ++d) {
+        for (int y = 0; y < picture.height(); ++y) {
+            for (const int near : {y - d, y + d}) {
+                if (clear[y].x() < 0 && near >= 0 && near < picture.height() && clear[near].y() == near)
+                    clear[y] = clear[near];
+            }
+        }
+    }
+    const auto matches = [](QRgb seen, QRgb src, QRgb under) {
+        const int a = qAlpha(src);
+        const auto channel = [&](int (*c)(QRgb)) {
+            return std::abs(c(seen) - (c(src) * a + c(under) * (255 - a) + 127) / 255) <= (a == 255 ? 0 : 3);
+        };
+        return channel(qRed) && channel(qGreen) && channel(qBlue);
+    };
+    std::tuple<QPoint, int, int> best{QPoint(), 0, int(drawn.size())};
+    for (int oy = 0; oy + picture.height() <= shot.height(); ++oy) {
+        for (int ox = 0; ox + picture.width() <= shot.width(); ++ox) {
+            int same = 0;
+            for (const QPoint& p : drawn) {
+                const QPoint under = clear[p.y()] + QPoint(ox, oy);
+                same += under.x() >= ox && matches(shot.pixel(p + QPoint(ox, oy)), picture.pixel(p), shot.pixel(under));
+            }
+            if (same > std::get<1>(best))
+                best = {QPoint(ox, oy), same, int(drawn.size())};
+        }
+    }
+    return best;
+}
+
+int shown(const QString& shotFile, const QStringList& services)
+{
+    const QImage shot = QImage(shotFile).convertToFormat(QImage::Format_RGB32);
+    if (shot.isNull())
+        return fail(QStringLiteral("cannot read %1").arg(shotFile));
+    bool whole = true;
+    for (const QString& service : services) {
+        const QList<Pixmap> pixmaps = pixmapsOf(service);
+        QStringList sizes;
+        qsizetype bytes = 0;
+        for (const Pixmap& pixmap : pixmaps) {
+            sizes.append(QStringLiteral("%1x%2").arg(pixmap.width).arg(pixmap.height));
+            bytes += 12 + pixmap.bytes.size();
+        }
+        std::printf("%s: %s (%lld bytes)", qPrintable(service), qPrintable(sizes.join(QLatin1Char(' '))),
+                    qlonglong(bytes));
+        if (pixmaps.size() != 1) {
+            std::printf("\n");
+            whole = false;
+            continue;
+        }
+        const auto [at, same, opaque] = findWhole(shot, toImage(pixmaps.first()));
+        std::printf(" at %d,%d: %d/%d\n", at.x(), at.y(), same, opaque);
+        whole = whole && opaque >= 20 && same == opaque;
+    }
+    return whole ? 0 : 1;
 }
 
 int activate(const QString& service, const QString& method, int x, int y)
@@ -311,6 +403,12 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("items"))
         return items();
+    if (command == QLatin1String("shown") && argc >= 4) {
+        QStringList services;
+        for (int i = 3; i < argc; ++i)
+            services.append(QString::fromLocal8Bit(argv[i]));
+        return shown(QString::fromLocal8Bit(argv[2]), services);
+    }
     if (command == QLatin1String("icon") && argc >= 3)
         return icon(QString::fromLocal8Bit(argv[2]), argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     const char* method = command == QLatin1String("activate")    ? "Activate"

@@ -608,32 +608,69 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
         QString menu;
         QString id;    // of the second slot
         QString title; // of the second tile
-        QList<int> offered; // at scale 1, then 2
-        QList<int> offered2;
+        QList<int> offered; // at scale 1; at 2 their double
     } hosts[] = {
         {QByteArrayLiteral("/usr/lib/x86_64-linux-gnu/xfce4/panel/wrapper-2.0\0/usr/lib/x86_64-linux-gnu/xfce4/panel/"
                            "plugins/libsystray.so\0"
                            "1\0systray\0"),
-         Host::xfce, true, QString(), QStringLiteral("gaugelet"), name, {24}, {48}},
-        {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"), Host::xfce, true, QString(),
-         QStringLiteral("gaugelet"), name, {24}, {48}},
-        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"), Host::gnomeShell, true,
-         QStringLiteral("/MenuBar"), QStringLiteral("gaugelet-001"), name, {16}, {32}},
-        {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, false, QString(), QStringLiteral("gaugelet-001"),
-         QStringLiteral("02 CPU — Pie"), {22}, {44}},
-        {QByteArrayLiteral("lxqt-panel\0"), Host::lxqt, false, QString(), QStringLiteral("gaugelet-001"), name, {22},
-         {44}},
-        {QByteArrayLiteral("lxqt-panel\0-c\0") + dir.toLocal8Bit() + "/panel.conf", Host::lxqt, false, QString(),
-         QStringLiteral("gaugelet-001"), name, {24}, {48}},
-        {QByteArrayLiteral("waybar\0"), Host::waybar, false, QString(), QStringLiteral("gaugelet-001"), name, {16},
-         {32}},
-        {QByteArrayLiteral("/usr/bin/waybar\0--config=") + dir.toLocal8Bit() + "/waybar.jsonc", Host::waybar, false,
-         QString(), QStringLiteral("gaugelet-001"), name, {24}, {48}},
-        {QByteArrayLiteral("status-notifier-watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"),
-         name, {16, 22, 24}, {32, 44, 48}},
-        {QByteArrayLiteral("/opt/gnome-shell-tools/watcher\0"), Host::other, false, QString(),
-         QStringLiteral("gaugelet-001"), name, {16, 22, 24}, {32, 44, 48}},
-        {QByteArray(), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name, {16, 22, 24}, {32, 44, 48}},
+         Host::xfce,
+         true,
+         QString(),
+         QStringLiteral("gaugelet"),
+         name,
+         {24}},
+        {QByteArrayLiteral("xfce4-panel\0--disable-wm-check\0"),
+         Host::xfce,
+         true,
+         QString(),
+         QStringLiteral("gaugelet"),
+         name,
+         {24}},
+        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0--replace\0"),
+         Host::gnomeShell,
+         true,
+         QStringLiteral("/MenuBar"),
+         QStringLiteral("gaugelet-001"),
+         name,
+         {16}},
+        {QByteArrayLiteral("/usr/bin/kded5\0"),
+         Host::plasma,
+         false,
+         QString(),
+         QStringLiteral("gaugelet-001"),
+         QStringLiteral("02 CPU — Pie"),
+         {22}},
+        {QByteArrayLiteral("lxqt-panel\0"), Host::lxqt, false, QString(), QStringLiteral("gaugelet-001"), name, {22}},
+        {QByteArrayLiteral("lxqt-panel\0-c\0") + dir.toLocal8Bit() + "/panel.conf",
+         Host::lxqt,
+         false,
+         QString(),
+         QStringLiteral("gaugelet-001"),
+         name,
+         {24}},
+        {QByteArrayLiteral("waybar\0"), Host::waybar, false, QString(), QStringLiteral("gaugelet-001"), name, {16}},
+        {QByteArrayLiteral("/usr/bin/waybar\0--config=") + dir.toLocal8Bit() + "/waybar.jsonc",
+         Host::waybar,
+         false,
+         QString(),
+         QStringLiteral("gaugelet-001"),
+         name,
+         {24}},
+        {QByteArrayLiteral("status-notifier-watcher\0"),
+         Host::other,
+         false,
+         QString(),
+         QStringLiteral("gaugelet-001"),
+         name,
+         {16, 22, 24}},
+        {QByteArrayLiteral("/opt/gnome-shell-tools/watcher\0"),
+         Host::other,
+         false,
+         QString(),
+         QStringLiteral("gaugelet-001"),
+         name,
+         {16, 22, 24}},
+        {QByteArray(), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name, {16, 22, 24}},
     };
     for (const auto& h : hosts) {
         SCOPED_TRACE(h.commandLine.constData());
@@ -645,7 +682,10 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
         EXPECT_EQ(SniStatusItem::itemTitle(1, name, host), h.title);
         const int slot = SniStatusItem::slotHeightFor(host, h.commandLine);
         EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 1.0), h.offered);
-        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 2.0), h.offered2);
+        QList<int> twice = h.offered;
+        for (int& size : twice)
+            size *= 2;
+        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 2.0), twice);
     }
     // A slot no tile is drawn for gets the tallest picture that fits it,
     // which hosts that keep a smaller picture show unscaled.

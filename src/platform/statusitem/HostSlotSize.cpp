@@ -124,8 +124,9 @@ int HostSlotSize::xfceSystray(const QString& panelChannel)
 QString HostSlotSize::lxqtPanelConfig(const QByteArray& commandLine)
 {
     const QString given = optionValue(commandLine, {"-c", "--config", "--configfile"});
-    return given.isEmpty() ? QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("lxqt/panel.conf"))
-                           : given;
+    return given.isEmpty()
+               ? QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("lxqt/panel.conf"))
+               : given;
 }
 
 QString HostSlotSize::waybarConfig(const QByteArray& commandLine)

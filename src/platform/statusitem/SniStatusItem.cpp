@@ -109,18 +109,12 @@ SniStatusItem::Host SniStatusItem::hostOf(const QByteArray& commandLine)
 int SniStatusItem::slotHeightFor(Host host, const QByteArray& commandLine)
 {
     switch (host) {
-    case Host::gnomeShell:
-        return 16; // the extension's icon size, the bar's (PANEL_ICON_SIZE)
-    case Host::plasma:
-        return 22; // the tray's small-medium icons
-    case Host::xfce:
-        return HostSlotSize::xfceSystray(HostSlotSize::xfcePanelChannel());
-    case Host::lxqt:
-        return HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(commandLine));
-    case Host::waybar:
-        return HostSlotSize::waybar(HostSlotSize::waybarConfig(commandLine));
-    case Host::other:
-        break;
+    case Host::gnomeShell: return 16; // the extension's icon size, the bar's (PANEL_ICON_SIZE)
+    case Host::plasma: return 22;     // the tray's small-medium icons
+    case Host::xfce: return HostSlotSize::xfceSystray(HostSlotSize::xfcePanelChannel());
+    case Host::lxqt: return HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(commandLine));
+    case Host::waybar: return HostSlotSize::waybar(HostSlotSize::waybarConfig(commandLine));
+    case Host::other: break;
     }
     return 0;
 }
@@ -429,8 +423,7 @@ void SniStatusItem::onWatcherPresent()
 
 void SniStatusItem::offerSizes()
 {
-    const QList<int> sizes =
-        offeredPixelSizes(m_host, m_slotHeight, ScreenInfo::instance()->mainBackingScaleFactor());
+    const QList<int> sizes = offeredPixelSizes(m_host, m_slotHeight, ScreenInfo::instance()->mainBackingScaleFactor());
     if (sizes == m_item->composedPixelSizes())
         return;
     QStringList shown;
