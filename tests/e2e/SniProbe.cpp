@@ -124,18 +124,22 @@ const Pixmap& shownAt22(const QList<Pixmap>& pixmaps)
     return pixmaps.first();
 }
 
-int icon(const QString& service, const QString& saveTo)
+QList<Pixmap> readPixmaps(const QString& service)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
                                                        QStringLiteral("org.freedesktop.DBus.Properties"),
                                                        QStringLiteral("Get"));
     call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return fail(reply.errorMessage());
-    const QDBusArgument arg = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>();
     QList<Pixmap> pixmaps;
-    arg >> pixmaps;
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>() >> pixmaps;
+    return pixmaps;
+}
+
+int icon(const QString& service, const QString& saveTo)
+{
+    const QList<Pixmap> pixmaps = readPixmaps(service);
     if (pixmaps.isEmpty())
         return fail(QStringLiteral("no pixmap"));
     const Pixmap& first = shownAt22(pixmaps);
@@ -146,60 +150,42 @@ int icon(const QString& service, const QString& saveTo)
     return 0;
 }
 
-QList<Pixmap> pixmapsOf(const QString& service)
-{
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
-                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
-    QList<Pixmap> pixmaps;
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>() >> pixmaps;
-    return pixmaps;
-}
-
-// Where the picture shows unchanged in the screenshot: the place most of its
-// drawn pixels match there, and how many do of how many. Opaque pixels match
-// exactly; the others within 3 a channel once laid over the panel's colour
-// under the nearest row's first clear pixel (panels may shade top to bottom).
+// Where in the screenshot the picture shows as drawn: the place most of its
+// drawn pixels match, how many do there, of how many. Opaque pixels match
+// exactly, the others within 3 a channel laid over the panel's colour beside
+// them (under the row's first clear pixel: panels may shade top to bottom).
 std::tuple<QPoint, int, int> findWhole(const QImage& shot, const QImage& picture)
 {
     QList<QPoint> drawn;
-    QList<QPoint> clear(picture.height(), QPoint(-1, -1)); // per row
+    QList<QPoint> clear(picture.height(), QPoint(-1, -1));
+    QPoint anyClear;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
             if (qAlpha(picture.pixel(x, y)) > 0)
                 drawn.append({x, y});
             else if (clear[y].x() < 0)
-                clear[y] = {x, y};
+                anyClear = clear[y] = {x, y};
         }
     }
-    for (int d = 1; d < picture.height(); ++d) {
-        for (int y = 0; y < picture.height(); ++y) {
-            for (const int near : {y - d, y + d}) {
-                if (clear[y].x() < 0 && near >= 0 && near < picture.height() && clear[near].y() == near)
-                    clear[y] = clear[near];
-            }
-        }
-    }
-    const auto matches = [](QRgb seen, QRgb src, QRgb under) {
-        const int a = qAlpha(src);
-        const auto channel = [&](int (*c)(QRgb)) {
-            return std::abs(c(seen) - (c(src) * a + c(under) * (255 - a) + 127) / 255) <= (a == 255 ? 0 : 3);
-        };
-        return channel(qRed) && channel(qGreen) && channel(qBlue);
-    };
     std::tuple<QPoint, int, int> best{QPoint(), 0, int(drawn.size())};
     for (int oy = 0; oy + picture.height() <= shot.height(); ++oy) {
         for (int ox = 0; ox + picture.width() <= shot.width(); ++ox) {
+            const QPoint at(ox, oy);
             int same = 0;
             for (const QPoint& p : drawn) {
-                const QPoint under = clear[p.y()] + QPoint(ox, oy);
-                same += under.x() >= ox && matches(shot.pixel(p + QPoint(ox, oy)), picture.pixel(p), shot.pixel(under));
+                const QRgb src = picture.pixel(p);
+                const QRgb seen = shot.pixel(at + p);
+                const QRgb under = shot.pixel(at + (clear[p.y()].x() < 0 ? anyClear : clear[p.y()]));
+                const int a = qAlpha(src);
+                bool ok = true;
+                for (const int shift : {0, 8, 16}) {
+                    const int laid = (int(src >> shift & 255) * a + int(under >> shift & 255) * (255 - a) + 127) / 255;
+                    ok = ok && std::abs(int(seen >> shift & 255) - laid) <= (a == 255 ? 0 : 3);
+                }
+                same += int(ok);
             }
             if (same > std::get<1>(best))
-                best = {QPoint(ox, oy), same, int(drawn.size())};
+                best = {at, same, int(drawn.size())};
         }
     }
     return best;
@@ -208,27 +194,18 @@ std::tuple<QPoint, int, int> findWhole(const QImage& shot, const QImage& picture
 int shown(const QString& shotFile, const QStringList& services)
 {
     const QImage shot = QImage(shotFile).convertToFormat(QImage::Format_RGB32);
-    if (shot.isNull())
-        return fail(QStringLiteral("cannot read %1").arg(shotFile));
-    bool whole = true;
+    bool whole = !shot.isNull();
     for (const QString& service : services) {
-        const QList<Pixmap> pixmaps = pixmapsOf(service);
-        QStringList sizes;
+        const QList<Pixmap> pixmaps = readPixmaps(service);
         qsizetype bytes = 0;
         for (const Pixmap& pixmap : pixmaps) {
-            sizes.append(QStringLiteral("%1x%2").arg(pixmap.width).arg(pixmap.height));
+            std::printf("%s%dx%d", bytes ? " " : "", pixmap.width, pixmap.height);
             bytes += 12 + pixmap.bytes.size();
         }
-        std::printf("%s: %s (%lld bytes)", qPrintable(service), qPrintable(sizes.join(QLatin1Char(' '))),
-                    qlonglong(bytes));
-        if (pixmaps.size() != 1) {
-            std::printf("\n");
-            whole = false;
-            continue;
-        }
-        const auto [at, same, opaque] = findWhole(shot, toImage(pixmaps.first()));
-        std::printf(" at %d,%d: %d/%d\n", at.x(), at.y(), same, opaque);
-        whole = whole && opaque >= 20 && same == opaque;
+        const auto [at, same, drawn] =
+            pixmaps.size() == 1 ? findWhole(shot, toImage(pixmaps.first())) : std::tuple<QPoint, int, int>{};
+        std::printf(" (%lld bytes) at %d,%d: %d/%d\n", qlonglong(bytes), at.x(), at.y(), same, drawn);
+        whole = whole && drawn >= 20 && same == drawn;
     }
     return whole ? 0 : 1;
 }
@@ -249,16 +226,7 @@ QImage g_lastImage;
 
 std::tuple<int, int, QByteArray> readIcon(const QString& service)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QStringLiteral("Get"));
-    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return {0, 0, QByteArray()};
-    const QDBusArgument arg = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>();
-    QList<Pixmap> pixmaps;
-    arg >> pixmaps;
+    const QList<Pixmap> pixmaps = readPixmaps(service);
     if (pixmaps.isEmpty())
         return {0, 0, QByteArray()};
     const Pixmap& shown = shownAt22(pixmaps);
