@@ -1,11 +1,13 @@
 #include "platform/statusitem/HostSlotSize.h"
 
 #include <QFile>
+#include <QHash>
 #include <QList>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 namespace gaugelet {
 
@@ -102,23 +104,55 @@ int HostSlotSize::xfceSystray(const QString& panelChannel)
     QFile file(panelChannel);
     if (panelChannel.isEmpty() || !file.open(QIODevice::ReadOnly))
         return xfceDefault;
-    // <property name="plugin-N" type="string" value="systray"> holds the
-    // plugin's own <property name="icon-size" type="int" value="…"/>.
+    // /plugins/plugin-N (value "systray")/icon-size: the tray's own size, 22
+    // unset, 0 for the panel's: /panels/panel-M/icon-size of the panel whose
+    // plugin-ids hold N, 0 for one that follows the panel's size.
+    struct Panel {
+        int size = 0;
+        int iconSize = 0;
+        QList<int> plugins;
+    };
+    QHash<QString, Panel> panels;
+    int plugin = -1;
+    int trayIconSize = xfceDefault;
     QXmlStreamReader xml(&file);
-    QList<QString> values; // of the open properties, outermost first
+    QList<QXmlStreamAttributes> open; // the elements around, outermost first
+    const auto name = [](const QXmlStreamAttributes& a) { return a.value(QLatin1String("name")).toString(); };
     while (!xml.atEnd()) {
         xml.readNext();
-        if (xml.isEndElement() && xml.name() == QLatin1String("property") && !values.isEmpty()) {
-            values.removeLast();
-        } else if (xml.isStartElement() && xml.name() == QLatin1String("property")) {
-            const QXmlStreamAttributes attributes = xml.attributes();
-            if (attributes.value(QLatin1String("name")) == QLatin1String("icon-size") && !values.isEmpty()
-                && values.constLast() == QLatin1String("systray"))
-                return positiveOr(attributes.value(QLatin1String("value")).toInt(), xfceDefault);
-            values.append(attributes.value(QLatin1String("value")).toString());
-        }
+        if (xml.isEndElement() && !open.isEmpty())
+            open.removeLast();
+        if (!xml.isStartElement())
+            continue;
+        open.append(xml.attributes());
+        if (open.size() < 3) // <channel> and the top properties
+            continue;
+        const QString at = name(open.constLast());
+        const QString parent = name(open[open.size() - 2]);
+        const QString grandparent = name(open[open.size() - 3]);
+        const QStringView value = open.constLast().value(QLatin1String("value"));
+        if (parent == QLatin1String("plugins") && value == QLatin1String("systray"))
+            plugin = at.mid(7).toInt(); // "plugin-N"
+        else if (at == QLatin1String("icon-size") && grandparent == QLatin1String("plugins")
+                 && open[open.size() - 2].value(QLatin1String("value")) == QLatin1String("systray"))
+            trayIconSize = value.toInt();
+        else if (grandparent == QLatin1String("panels") && at == QLatin1String("size"))
+            panels[parent].size = value.toInt();
+        else if (grandparent == QLatin1String("panels") && at == QLatin1String("icon-size"))
+            panels[parent].iconSize = value.toInt();
+        else if (parent == QLatin1String("plugin-ids"))
+            panels[grandparent].plugins.append(value.toInt());
     }
-    return xfceDefault;
+    const auto panel =
+        std::find_if(panels.cbegin(), panels.cend(), [&](const Panel& p) { return p.plugins.contains(plugin); });
+    const int size = panel != panels.cend() && panel->size > 0 ? panel->size : 30;
+    int icon = trayIconSize;
+    if (icon <= 0 && panel != panels.cend() && panel->iconSize > 0)
+        icon = panel->iconSize;
+    else if (icon <= 0) // the panel's icons follow its size
+        icon = size < 28 ? 16 : size < 38 ? 24 : size - 2;
+    // No taller than the panel, and even.
+    return positiveOr(std::min(icon, size) / 2 * 2, xfceDefault);
 }
 
 QString HostSlotSize::lxqtPanelConfig(const QByteArray& commandLine)

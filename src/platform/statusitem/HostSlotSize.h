@@ -11,7 +11,8 @@ namespace gaugelet {
 //   plugin (panel.conf, 22 unless set);
 // - waybar: the tray's "icon-size" (its config, 16 unless set);
 // - Xfce's status tray: the plugin's own icon-size (xfce4-panel.xml, 22
-//   unless set; the panel's icon size does not change it).
+//   unless set), or, set to 0, its panel's icon size (or, that 0 too, one
+//   that follows the panel's size), at most the panel's size, made even.
 // GNOME Shell's AppIndicator extension draws them 16 high, Plasma's tray 22.
 // The files are found where the host looks for them: a path on its command
 // line (NUL-separated, the watcher's owner's), else the user's configuration
