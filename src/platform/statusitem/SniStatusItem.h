@@ -33,11 +33,11 @@ class TrayIcon;
 // largest; GNOME's extension the smallest at least as wide and as tall as
 // its slot; LXQt's panel (QIcon) the smallest by area at least the slot's
 // area, so a tile narrower than high gets a taller picture shrunk. Offered
-// one picture, every host shows it as it is when it fits the slot (LXQt,
-// Xfce, Plasma), and GNOME and waybar when it is the slot's height: so the
-// items offer only the picture of the host's slot height at the screen's
-// scale (HostSlotSize reads it from the host's settings), and a host we do
-// not know gets the three common heights.
+// one picture of its slot's height, every host shows it as it is (one
+// smaller than the slot, Xfce and LXQt at scale 1 show unscaled, GNOME and
+// waybar scale up): so the items offer only the picture of the host's slot
+// height at the screen's scale (HostSlotSize reads it from the host's
+// settings), and a host we do not know gets the three common heights.
 //
 // The items are slots: a change of the row redraws them in place (pictures,
 // title, tool tip under the same bus name) and adds or withdraws items only
