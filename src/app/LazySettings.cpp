@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 
 namespace gaugelet {
 
@@ -43,9 +45,12 @@ void LazySettings::show()
         if (!screen)
             screen = QGuiApplication::primaryScreen();
         if (screen) {
-            QRect frame(QPoint(), m_window->size());
-            frame.moveCenter(screen->availableGeometry().center());
-            m_window->move(frame.topLeft());
+            const QWindow* handle = m_window->windowHandle();
+            const QMargins frame = handle && !handle->frameMargins().isNull() ? handle->frameMargins() : assumedFrame;
+            const QRect client = placement(m_content->sizeHint(), screen->availableGeometry(), frame);
+            m_window->resize(client.size());
+            // A top-level widget's position is its frame's.
+            m_window->move(client.topLeft() - QPoint(frame.left(), frame.top()));
         }
         m_placed = true;
     }
@@ -54,13 +59,22 @@ void LazySettings::show()
     m_window->activateWindow();
 }
 
+QRect LazySettings::placement(QSize wanted, const QRect& available, const QMargins& frame)
+{
+    const QRect inner = available.marginsRemoved(frame);
+    QRect client(QPoint(), wanted.boundedTo(inner.size()).expandedTo(QSize(1, 1)));
+    client.moveCenter(inner.center());
+    client.moveTopLeft(QPoint(std::max(client.left(), inner.left()), std::max(client.top(), inner.top())));
+    return client;
+}
+
 void LazySettings::createWindow()
 {
     m_window = std::make_unique<QWidget>(nullptr, Qt::Window);
     m_window->setObjectName(QStringLiteral("settingsWindow"));
     m_window->setWindowTitle(tr("Gaugelet Settings"));
     m_window->setAttribute(Qt::WA_QuitOnClose, false);
-    m_window->setFixedSize(SettingsView::smallestWidth, SettingsView::smallestHeight);
+    m_window->resize(SettingsView::smallestWidth, SettingsView::smallestHeight);
     auto* layout = new QVBoxLayout(m_window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -79,8 +93,6 @@ void LazySettings::build()
     }
     m_content = new SettingsView(env, m_window.get());
     m_window->layout()->addWidget(m_content);
-    // The window is the content's size, which follows the font.
-    m_window->setFixedSize(m_content->contentSize());
     m_built = true;
 }
 

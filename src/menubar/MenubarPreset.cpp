@@ -18,17 +18,23 @@ QString tr(const char* text) { return QCoreApplication::translate("MenubarPreset
 
 const QList<MenubarPreset>& MenubarPreset::all()
 {
-    static const QList<MenubarPreset> presets {
-        { QStringLiteral("preset.simple"), tr("Simple"), tr("Fox on CPU"),
-          { { QStringLiteral("cpu.total"), QStringLiteral("viz.runner.fox"), false } } },
-        { QStringLiteral("preset.enhanced"), tr("Enhanced"), tr("MEM + CPU, tagged"),
-          { { QStringLiteral("memory.total"), QStringLiteral("viz.runner.piglet"), true },
-            { QStringLiteral("cpu.total"), QStringLiteral("viz.runner.hare"), true } } },
-        { QStringLiteral("preset.allIn"), tr("All-in"), tr("3 sprites + number"),
-          { { QStringLiteral("memory.total"), QStringLiteral("viz.runner.piglet"), true },
-            { QStringLiteral("cpu.total"), QStringLiteral("viz.runner.hare"), true },
-            { QStringLiteral("gpu.total"), QStringLiteral("viz.runner.fox"), true },
-            { QStringLiteral("net.total"), QStringLiteral("viz.numberLabel"), false } } },
+    static const QList<MenubarPreset> presets{
+        {QStringLiteral("preset.simple"),
+         tr("Simple"),
+         tr("Fox on CPU"),
+         {{QStringLiteral("cpu.total"), QStringLiteral("viz.runner.fox"), false}}},
+        {QStringLiteral("preset.enhanced"),
+         tr("Enhanced"),
+         tr("MEM + CPU, values"),
+         {{QStringLiteral("memory.total"), QStringLiteral("viz.runner.piglet"), true},
+          {QStringLiteral("cpu.total"), QStringLiteral("viz.runner.hare"), true}}},
+        {QStringLiteral("preset.allIn"),
+         tr("All-in"),
+         tr("3 sprites + number"),
+         {{QStringLiteral("memory.total"), QStringLiteral("viz.runner.piglet"), true},
+          {QStringLiteral("cpu.total"), QStringLiteral("viz.runner.hare"), true},
+          {QStringLiteral("gpu.total"), QStringLiteral("viz.runner.fox"), true},
+          {QStringLiteral("net.total"), QStringLiteral("viz.numberLabel"), false}}},
     };
     return presets;
 }

@@ -291,7 +291,8 @@ std::optional<RunnerRowLayout::Label> RunnerLayerBridge::labelBox(const QString&
 
 RunnerLayerBridge::SlotWidth RunnerLayerBridge::slotWidth(double s, const QString& pinId) const
 {
-    return RunnerRowLayout::slotWidth(s, labelBox(pinId, tagLayers, tagSpecs), labelBox(pinId, valueLayers, valueSpecs));
+    const auto tag = m_yieldingTags.contains(pinId) ? std::nullopt : labelBox(pinId, tagLayers, tagSpecs);
+    return RunnerRowLayout::slotWidth(s, tag, labelBox(pinId, valueLayers, valueSpecs));
 }
 
 QRectF RunnerLayerBridge::labelFrame(const Layer& layer, const AnimatedTagSpec& spec, double base, double core, double h)
@@ -331,31 +332,29 @@ void RunnerLayerBridge::placeLabels(const QString& pinId, double base, double co
     place(valueLayers, valueSpecs);
 }
 
-std::optional<std::pair<double, double>> RunnerLayerBridge::spriteBand(const QString& pinId, double base, double core,
-                                                                       double h) const
+RunnerRowLayout::SpriteBand RunnerLayerBridge::spriteBand(const QString& pinId, double h) const
 {
-    double top = 0;
-    double bottom = h;
+    std::optional<RunnerRowLayout::EdgeLabel> edges[2];
+    int i = 0;
     for (const auto& [layerMap, specMap] : {std::pair{&tagLayers, &tagSpecs}, std::pair{&valueLayers, &valueSpecs}}) {
+        std::optional<RunnerRowLayout::EdgeLabel>& edge = edges[i++];
         const Layer::Ptr layer = layerMap->value(pinId);
         const auto spec = specMap->constFind(pinId);
         if (!layer || spec == specMap->cend() || spec->position != TagPosition::behind
             || spec->orientation != TagOrientation::horizontal)
             continue;
         // At an edge: within the point that rounding the label's place to
-        // whole points leaves.
-        const QRectF box = labelFrame(*layer, *spec, base, core, h);
+        // whole points leaves (its rows do not depend on where the slot is).
+        const QRectF box = labelFrame(*layer, *spec, 0, 0, h);
         // The sprite may reach into the half point of clear margin a bare
         // label keeps around its contour.
         const double margin = spec->bgHex ? 0 : 0.5;
         if (box.top() < 1 && spec->yOffset < 0)
-            top = std::max(top, box.bottom() - margin);
+            edge = RunnerRowLayout::EdgeLabel{true, box.bottom() - margin};
         else if (box.bottom() > h - 1 && spec->yOffset > 0)
-            bottom = std::min(bottom, box.top() + margin);
+            edge = RunnerRowLayout::EdgeLabel{false, box.top() + margin};
     }
-    if ((top == 0 && bottom == h) || bottom - top < minimumSpriteShare * h)
-        return std::nullopt;
-    return std::pair{top, bottom};
+    return RunnerRowLayout::spriteBand(h, edges[0], edges[1]);
 }
 
 QSizeF RunnerLayerBridge::shownStaticSize(const QSizeF& size, double h)
@@ -411,18 +410,8 @@ double RunnerLayerBridge::layoutOverflowChip(int hidden, double x, double h)
     return tw + 4;
 }
 
-void RunnerLayerBridge::layout()
+QStringList RunnerLayerBridge::rowOrder() const
 {
-    GAUGELET_ASSERT_MAIN_THREAD();
-    if (!m_statusItem || !m_statusItem->button())
-        return;
-    ++m_layoutCount;
-    double h = m_statusItem->button()->bounds().height();
-    if (h <= 0)
-        h = ScreenInfo::statusBarThickness;
-
-    // The last redraw's order, then stray ids in ascending order; each id once,
-    // and only ids that have a tile layer.
     QStringList order;
     QSet<QString> seen;
     for (const QString& id : std::as_const(pinOrder)) {
@@ -440,7 +429,32 @@ void RunnerLayerBridge::layout()
             strays.append(it.key());
     std::sort(strays.begin(), strays.end());
     order += strays;
+    return order;
+}
 
+void RunnerLayerBridge::layout()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_statusItem || !m_statusItem->button())
+        return;
+    ++m_layoutCount;
+    double h = m_statusItem->button()->bounds().height();
+    if (h <= 0)
+        h = ScreenInfo::statusBarThickness;
+
+    const QStringList order = rowOrder();
+
+    // A tag that would squeeze its sprite below the floor gives way: it is
+    // neither shown nor counted in its slot's width.
+    m_yieldingTags.clear();
+    QHash<QString, RunnerRowLayout::SpriteBand> bands;
+    for (const QString& id : std::as_const(order)) {
+        if (!layers.contains(id))
+            continue;
+        bands.insert(id, spriteBand(id, h));
+        if (!bands.value(id).tagShown)
+            m_yieldingTags.insert(id);
+    }
     const double budget = widthBudget(h);
     const Fit fitted = fit(budget, h, order);
 
@@ -465,7 +479,9 @@ void RunnerLayerBridge::layout()
         const double yOffset = spriteYOffsets.value(id, 0);
         const double bias = spriteVerticalBiases.value(id, 0);
         sprite->setZPosition(0);
-        const auto band = spriteBand(id, base, slot.core, h);
+        const auto band = bands.value(id).band;
+        if (const Layer::Ptr tag = tagLayers.value(id); tag && m_yieldingTags.contains(id))
+            tag->setHidden(true);
         if (band)
             sprite->setFrame(QRectF(base + (slot.core - s) / 2, band->first, s, band->second - band->first));
         else

@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPointer>
+#include <QSet>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -38,9 +39,7 @@ public:
     static constexpr double chipReserve = RunnerRowLayout::chipReserve;
     static constexpr double reservedForOthers = 240;
     static constexpr double verticalLabelGap = RunnerRowLayout::verticalLabelGap;
-    // The least share of the row's height a sprite is shrunk to beside labels
-    // at the row's edges: room for one value label, not for a tag as well.
-    static constexpr double minimumSpriteShare = 0.4;
+    static constexpr double minimumSpriteShare = RunnerRowLayout::minimumSpriteShare;
     // The key of the "+N" chip's segment of the status item.
     static const QString overflowSegmentKey;
 
@@ -117,22 +116,24 @@ private:
     static std::optional<RunnerRowLayout::Label> labelBox(const QString& pinId, const LayerMap& layerMap,
                                                           const SpecMap& specMap);
     Layer::Ptr hostLayer() const;
+    // The last redraw's order, then stray ids in ascending order; each id
+    // once, and only ids that have a tile layer.
+    QStringList rowOrder() const;
     double layoutStatic(double h, const QString& pinId, double x);
     void placeLabels(const QString& pinId, double base, double core, double h);
     // The rows of a slot `h` high left to a sprite whose horizontal labels
     // over it stand at the row's top or bottom edge (their offsets push them
     // there): such a label takes its band and the sprite is fitted, its
-    // aspect kept, into the rest, so the label hides none of it. None when no
-    // label stands at an edge, or when the rest would be less than
-    // minimumSpriteShare of the row (the sprite then keeps its place under
-    // the labels).
-    std::optional<std::pair<double, double>> spriteBand(const QString& pinId, double base, double core, double h) const;
+    // aspect kept, into the rest, so the label hides none of it
+    // (RunnerRowLayout::spriteBand, which also says when the tag gives way).
+    RunnerRowLayout::SpriteBand spriteBand(const QString& pinId, double h) const;
     double layoutOverflowChip(int hidden, double x, double h);
     // A slot's segment of the status item, with the pin's name and figure.
     StatusItem::Segment namedSegment(const QString& pinId, const QRectF& frame) const;
 
     QPointer<StatusItem> m_statusItem;
     QList<StatusItem::Segment> m_segments; // as last laid out
+    QSet<QString> m_yieldingTags;          // tags left out this layout, by pin id
     int m_layoutCount = 0;
 };
 

@@ -48,6 +48,31 @@ RunnerRowLayout::SlotWidth RunnerRowLayout::slotWidth(double s, const std::optio
     return SlotWidth{right - left, -left, core};
 }
 
+RunnerRowLayout::SpriteBand RunnerRowLayout::spriteBand(double h, const std::optional<EdgeLabel>& tag,
+                                                        const std::optional<EdgeLabel>& value)
+{
+    const auto between = [h](std::initializer_list<const std::optional<EdgeLabel>*> labels) {
+        double top = 0;
+        double bottom = h;
+        for (const auto* label : labels) {
+            if (!*label)
+                continue;
+            if ((*label)->top)
+                top = std::max(top, (*label)->limit);
+            else
+                bottom = std::min(bottom, (*label)->limit);
+        }
+        std::optional<std::pair<double, double>> band;
+        if (!(top == 0 && bottom == h) && bottom - top >= minimumSpriteShare * h)
+            band = std::pair{top, bottom};
+        return band;
+    };
+    const auto both = between({&tag, &value});
+    if (tag && value && !both)
+        return {between({&value}), false};
+    return {both, true};
+}
+
 RunnerRowLayout::Fit RunnerRowLayout::fit(double budget, const QStringList& ids,
                                           const std::function<double(const QString&)>& slotWidthOf)
 {

@@ -60,12 +60,20 @@ void PinChip::makePreview()
         m_label = m_visualizer->chipLabel();
 }
 
+QMargins PinChip::padding()
+{
+    return Spacing::margins(Spacing::Step::s, Spacing::Step::xxs);
+}
+
 QSize PinChip::sizeHint() const
 {
+    // The padding the painting keeps, which grows with the font, around the
+    // picture or the whole of the label's ink.
     if (!m_preview.isNull())
-        return QSize(previewSide + 12, previewSide + 4);
+        return QSize(previewSide, previewSide).grownBy(padding());
     const QFontMetrics fm = fontMetrics();
-    return QSize(fm.horizontalAdvance(m_label) + 12, std::max(fm.height(), previewSide) + 4);
+    const int width = std::max(fm.horizontalAdvance(m_label), fm.boundingRect(m_label).width());
+    return QSize(width, std::max(fm.height(), previewSide)).grownBy(padding());
 }
 
 void PinChip::mousePressEvent(QMouseEvent* event)
@@ -104,7 +112,7 @@ void PinChip::paintEvent(QPaintEvent*)
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(r.adjusted(0.75, 0.75, -0.75, -0.75), r.height() / 2 - 1, r.height() / 2 - 1);
     }
-    const QRect inner = rect().marginsRemoved(Spacing::margins(Spacing::Step::s, Spacing::Step::xxs));
+    const QRect inner = rect().marginsRemoved(padding());
     if (!m_preview.isNull()) {
         QSizeF imageSize = QSizeF(m_preview.size()) / m_preview.devicePixelRatio();
         imageSize.scale(QSizeF(previewSide, previewSide), Qt::KeepAspectRatio);

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QImage>
+#include <QMargins>
 #include <optional>
 
 namespace gaugelet {
@@ -29,6 +30,8 @@ public:
     QString previewLabel() const { return m_label; }
 
     static constexpr int previewSide = 18;
+    // The room kept around the picture or the label, in step with the font.
+    static QMargins padding();
 
     QSize sizeHint() const override;
 

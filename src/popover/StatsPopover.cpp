@@ -18,6 +18,7 @@
 #include "views/Spacing.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -139,6 +140,29 @@ void StatsPopover::updateNow()
     for (ProviderRow* row : std::as_const(m_rows))
         row->refresh();
     m_footer->refresh();
+    scrollIfGrown();
+}
+
+bool StatsPopover::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The rows' sizes as they are now, once their layouts have run.
+    if (event->type() == QEvent::LayoutRequest)
+        scrollIfGrown();
+    return handled;
+}
+
+void StatsPopover::scrollIfGrown()
+{
+    // Rows that grew past the screen (addresses arriving) scroll from now on;
+    // not under a held button, whose release is a click on a chip.
+    if (!m_structure || m_scroll || !m_content || QGuiApplication::mouseButtons() != Qt::NoButton)
+        return;
+    const std::optional<int> room = roomForRows();
+    if (room && m_content->sizeHint().height() > *room) {
+        const Structure structure = *m_structure;
+        build(structure);
+    }
 }
 
 void StatsPopover::build(const Structure& structure)
@@ -197,27 +221,46 @@ void StatsPopover::build(const Structure& structure)
         addColumn(sections, stack, providers, true);
     }
 
-    if (m_size.scrolls) {
-        // Keep the values clear of the scroll bar.
-        stack->setContentsMargins(Spacing::trailing(Spacing::Step::m));
-        m_scroll = new QScrollArea;
-        m_scroll->setFrameShape(QFrame::NoFrame);
-        m_scroll->setWidgetResizable(true);
-        m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        m_scroll->setMaximumHeight(int(std::floor(m_size.scrollMaxHeight())));
-        m_scroll->setWidget(sections);
-        m_scroll->setMinimumHeight(std::min(sections->sizeHint().height(), m_scroll->maximumHeight()));
-        m_scroll->viewport()->setAutoFillBackground(false);
-        sections->setAutoFillBackground(false);
-        m_content = m_scroll;
-    } else {
+    // The rows as laid out decide, where the screen is known: the size
+    // rule's estimate of a row's height is short of a row at a large font and
+    // above a row at a small one.
+    const std::optional<int> room = roomForRows();
+    m_size.scrolls = room ? sections->sizeHint().height() > *room : m_size.scrolls;
+    if (m_size.scrolls)
+        wrapInScrollArea(sections, stack, room ? std::max(*room, 160) : int(std::floor(m_size.scrollMaxHeight())));
+    else
         m_content = sections;
-    }
     m_outer->insertWidget(0, m_content);
     m_footer->refresh();
     setFixedWidth(int(std::lround(m_size.width)));
     updateGeometry();
+}
+
+std::optional<int> StatsPopover::roomForRows() const
+{
+    const std::optional<ScreenFacts> screen = m_screen();
+    if (!screen || !(screen->visibleFrame.height() > 0))
+        return std::nullopt;
+    const QMargins margins = m_outer->contentsMargins();
+    return int(std::floor(screen->visibleFrame.height())) - margins.top() - margins.bottom() - m_outer->spacing()
+           - m_footer->sizeHint().height();
+}
+
+void StatsPopover::wrapInScrollArea(QWidget* sections, QVBoxLayout* stack, int maxHeight)
+{
+    // Keep the values clear of the scroll bar.
+    stack->setContentsMargins(Spacing::trailing(Spacing::Step::m));
+    m_scroll = new QScrollArea;
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_scroll->setMaximumHeight(maxHeight);
+    m_scroll->setWidget(sections);
+    m_scroll->setMinimumHeight(std::min(sections->sizeHint().height(), m_scroll->maximumHeight()));
+    m_scroll->viewport()->setAutoFillBackground(false);
+    sections->setAutoFillBackground(false);
+    m_content = m_scroll;
 }
 
 int StatsPopover::dividerCount() const

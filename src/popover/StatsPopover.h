@@ -31,7 +31,11 @@ class StatProvider;
 // the palette, the screens and the settings, coalescing their changes into one
 // update per event-loop turn. An update changes values in place; only a change
 // of the visible providers, the firing alarms or the size rule's outcome builds
-// the tree again.
+// the tree again, and so do rows growing past the screen's height.
+//
+// The rows scroll only when, as laid out, they and the footer would not fit
+// the height of the screen's visible frame; the scroll area then takes all of
+// that height the footer leaves (at least 160 points).
 class StatsPopover : public QWidget {
     Q_OBJECT
 public:
@@ -63,6 +67,9 @@ public:
     int buildCount() const { return m_buildCount; }
     int dividerCount() const;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     struct Structure {
         QStringList visibleIds;
@@ -73,6 +80,13 @@ private:
     };
     Structure currentStructure() const;
     void build(const Structure& structure);
+    // The height the rows may take on the screen: its visible frame less the
+    // footer, the margins and the gap; none without a screen.
+    std::optional<int> roomForRows() const;
+    // Builds again, scrolling, when the rows have outgrown the screen.
+    void scrollIfGrown();
+    // Wraps the rows in the scroll area, at most `maxHeight` high.
+    void wrapInScrollArea(QWidget* sections, QVBoxLayout* stack, int maxHeight);
 
     ViewEnvironment m_env;
     PopoverActions m_actions;

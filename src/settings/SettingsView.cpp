@@ -52,7 +52,9 @@ SettingsView::SettingsView(const ViewEnvironment& env, QWidget* parent) : QWidge
     m_tabs->setDocumentMode(true);
     m_tabs->tabBar()->setExpanding(false);
     m_tabs->tabBar()->setDrawBase(true);
-    m_tabs->setUsesScrollButtons(false);
+    // Where the window is narrower than the tabs (a large font on a small
+    // screen), the bar scrolls them rather than widening the window past it.
+    m_tabs->setUsesScrollButtons(true);
     layout->addWidget(m_tabs);
 
     // Every page is an empty holder until its tab is shown.
@@ -64,7 +66,6 @@ SettingsView::SettingsView(const ViewEnvironment& env, QWidget* parent) : QWidge
         m_contents.append(nullptr);
     }
     refreshIcons();
-    setFixedSize(contentSize());
     showTab(general);
     connect(m_tabs, &QTabWidget::currentChanged, this, &SettingsView::showTab);
 }
@@ -89,6 +90,11 @@ QSize SettingsView::contentSize() const
     const qreal scale = QFontMetricsF(font()).height() / QFontMetricsF(reference).height();
     return {std::max(smallestWidth, tabsWidth + margin),
             std::max(smallestHeight, int(std::ceil(smallestHeight * scale)))};
+}
+
+QSize SettingsView::sizeHint() const
+{
+    return contentSize();
 }
 
 void SettingsView::showTab(int index)
@@ -143,7 +149,7 @@ void SettingsView::changeEvent(QEvent* event)
         refreshIcons();
     if (event->type() == QEvent::FontChange) {
         refreshIcons();
-        setFixedSize(contentSize());
+        updateGeometry();
     }
 }
 

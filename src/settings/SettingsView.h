@@ -13,8 +13,10 @@ namespace gaugelet {
 
 // The settings window's content: six tabs in a fixed order (General, Stats,
 // Alarms, Themes, Setup, Store), always opening on General, one size whichever
-// tab is shown: 540 × 520 points at most desktop font sizes, larger where the
-// font needs it so that every tab title shows in full. A tab's content is built when the tab is first
+// tab is shown. It asks for 540 × 520 points at most desktop font sizes, more
+// where the font needs it so that every tab title shows in full, and can be
+// made smaller: every page scrolls, and the tab bar scrolls its tabs when it
+// is narrower than them. A tab's content is built when the tab is first
 // shown; the Alarms pane lives only while its tab is shown. Main thread.
 class SettingsView : public QWidget {
     Q_OBJECT
@@ -40,6 +42,8 @@ public:
     // The size for the current font: wide enough for the whole tab bar and
     // taller in step with the font, never below 540 × 520.
     QSize contentSize() const;
+    // The size asked for: contentSize().
+    QSize sizeHint() const override;
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -7,7 +7,6 @@
 #include "store/ZipReader.h"
 
 #include <QCoreApplication>
-#include <QMutex>
 #include <QMutexLocker>
 #include <QUuid>
 #include <QtConcurrent/QtConcurrentRun>
@@ -139,9 +138,9 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installFi
     };
 
     // One install's file work at a time: the check of what is under the
-    // bundle's name and the swap belong together.
-    static QMutex fileWork;
-    QMutexLocker lock(&fileWork);
+    // bundle's name and the swap belong together. A scan's moves and
+    // deletions and a removal wait for it too.
+    QMutexLocker lock(&InstalledBundleRegistry::fileWorkLock());
 
     // A root or "Gaugelet" folder that is a symbolic link may lead into the
     // user's own folders: nothing is written through it.

@@ -8,6 +8,7 @@
 #include "store/SigningKeys.h"
 
 #include <QDebug>
+#include <QMutexLocker>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QtConcurrent/QtConcurrentRun>
@@ -24,6 +25,67 @@ QString parentOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+// The number of a set-aside copy of name, exactly as setAside() names one;
+// 0 for any other entry.
+int setAsideNumber(const QString& entry, const QString& name)
+{
+    const QString prefix = BundleVerifier::setAsideName(name, 0).chopped(1);
+    if (!entry.startsWith(prefix))
+        return 0;
+    const QStringView digits = QStringView(entry).mid(prefix.size());
+    if (digits.isEmpty() || digits.size() > 9 || digits.front() == u'0'
+        || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return 0;
+    return digits.toInt();
+}
+
+// The set-aside copies this program moved aside, one a line: the name in
+// the root, then the identity of what was moved, so that a copy is ours
+// only while that very entry is still under its name, unchanged. Kept in the
+// folder holding the root.
+struct SetAsideRecord {
+    QString name;
+    FileSystem::Identity identity;
+};
+
+QString setAsideRecordsPath(const QString& root)
+{
+    return parentOf(root) + QStringLiteral("/set-aside.list");
+}
+
+QList<SetAsideRecord> readSetAsideRecords(const QString& root)
+{
+    QList<SetAsideRecord> records;
+    const auto bytes = FileSystem::readFile(setAsideRecordsPath(root), 1024 * 1024);
+    if (!bytes)
+        return records;
+    for (const QByteArray& line : bytes->split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        bool ok[3] = {};
+        if (fields.size() != 4)
+            continue;
+        SetAsideRecord record{
+            QString::fromUtf8(fields[0]),
+            {fields[1].toULongLong(&ok[0]), fields[2].toULongLong(&ok[1]), fields[3].toLongLong(&ok[2])}};
+        if (ok[0] && ok[1] && ok[2] && BundleVerifier::isSetAsideName(record.name)
+            && !record.name.contains(QLatin1Char('/')) && !record.name.startsWith(QLatin1Char('.')))
+            records.append(std::move(record));
+    }
+    return records;
+}
+
+void writeSetAsideRecords(const QString& root, const QList<SetAsideRecord>& records)
+{
+    QByteArray bytes;
+    for (const SetAsideRecord& record : records) {
+        bytes += record.name.toUtf8() + '\t' + QByteArray::number(record.identity.device) + '\t'
+                 + QByteArray::number(record.identity.inode) + '\t' + QByteArray::number(record.identity.changedNs)
+                 + '\n';
+    }
+    if (auto written = FileSystem::writeFileAtomically(setAsideRecordsPath(root), bytes); !written)
+        qInfo("InstalledBundles: cannot record the set-aside copies: %s", qUtf8Printable(written.error().describe()));
 }
 
 } // namespace
@@ -84,19 +146,66 @@ bool InstalledBundleRegistry::rootIsOurs(const QString& root)
            && FileSystem::entryKind(root) == FileSystem::EntryKind::directory;
 }
 
+QMutex& InstalledBundleRegistry::fileWorkLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
 Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QString& root, const QString& name)
 {
-    // The first free number; an earlier set-aside copy is never replaced.
-    constexpr int maxNumber = 10'000;
-    for (int number = 1;; ++number) {
-        const QString aside = BundleVerifier::setAsideName(name, number);
+    // After the highest number there, found in one listing however many
+    // copies there are; an earlier set-aside copy is never replaced.
+    const auto names = FileSystem::listDirectory(root);
+    if (!names)
+        return fail(names.error());
+    int number = 0;
+    for (const QString& entry : *names)
+        number = std::max(number, setAsideNumber(entry, name));
+    constexpr int maxNumber = 999'999'999;
+    for (int attempt = 0;; ++attempt) {
+        const QString aside = BundleVerifier::setAsideName(name, std::min(++number, maxNumber));
         auto moved =
             FileSystem::renameWithoutReplacing(root + QLatin1Char('/') + name, root + QLatin1Char('/') + aside);
-        if (moved)
+        if (moved) {
+            keepNewestSetAside(root, name, aside);
             return aside;
-        if ((moved.error().code != EEXIST && moved.error().code != ENOTEMPTY) || number == maxNumber)
+        }
+        if ((moved.error().code != EEXIST && moved.error().code != ENOTEMPTY) || attempt == 100)
             return fail(moved.error());
     }
+}
+
+void InstalledBundleRegistry::keepNewestSetAside(const QString& root, const QString& name, const QString& aside)
+{
+    QList<SetAsideRecord> records = readSetAsideRecords(root);
+    // A copy the user has renamed, replaced or changed since is no longer
+    // ours; nor is anything we did not move aside ourselves.
+    records.removeIf([&](const SetAsideRecord& record) {
+        return FileSystem::identity(root + QLatin1Char('/') + record.name) != record.identity;
+    });
+    if (const auto identity = FileSystem::identity(root + QLatin1Char('/') + aside))
+        records.append(SetAsideRecord{aside, *identity});
+    QList<SetAsideRecord> copies;
+    for (const SetAsideRecord& record : std::as_const(records)) {
+        if (setAsideNumber(record.name, name) > 0)
+            copies.append(record);
+    }
+    std::sort(copies.begin(), copies.end(), [&](const SetAsideRecord& a, const SetAsideRecord& b) {
+        return setAsideNumber(a.name, name) < setAsideNumber(b.name, name);
+    });
+    for (qsizetype i = 0; i + maxSetAside < copies.size(); ++i) {
+        const QString& oldest = copies.at(i).name;
+        if (auto removed = FileSystem::removeTree(root + QLatin1Char('/') + oldest); !removed) {
+            qInfo("InstalledBundles: cannot delete the set-aside copy %s: %s", qUtf8Printable(oldest),
+                  qUtf8Printable(removed.error().describe()));
+            continue;
+        }
+        qInfo("InstalledBundles: deleted %s: only the newest %d set-aside copies are kept", qUtf8Printable(oldest),
+              maxSetAside);
+        records.removeIf([&](const SetAsideRecord& record) { return record.name == oldest; });
+    }
+    writeSetAsideRecords(root, records);
 }
 
 bool InstalledBundleRegistry::isInstallerFolder(const QString& folder, const QString& name)
@@ -147,32 +256,82 @@ QCoro::Task<void> InstalledBundleRegistry::scanInBackground()
         co_return;
     }
     QPointer<InstalledBundleRegistry> self(this);
-    m_scanning = true;
+    ++m_scans;
+    const qsizetype changesBefore = m_changesDuringScan.size();
     // The future is named: GCC 12 may destroy a temporary in a co_await
     // expression twice.
     QFuture<ScanResult> scanning = QtConcurrent::run(&InstalledBundleRegistry::scanFolder, *m_rootDir, m_verify);
     ScanResult result = co_await scanning;
     if (!self)
         co_return;
-    m_scanning = false;
+    // What was installed or removed since the scan began reading stands.
+    QList<BundleManifest> list = listingOrder(std::move(result.kept));
+    for (auto it = m_changesDuringScan.cbegin() + changesBefore; it != m_changesDuringScan.cend(); ++it) {
+        const auto same =
+            std::find_if(list.begin(), list.end(), [&](const BundleManifest& m) { return m.id == it->first; });
+        if (same != list.end() && it->second)
+            *same = *it->second;
+        else if (same != list.end())
+            list.erase(same);
+        else if (it->second)
+            list.append(*it->second);
+    }
+    if (--m_scans == 0)
+        m_changesDuringScan.clear();
     if (result.listed)
-        setInstalled(listingOrder(std::move(result.kept)));
+        setInstalled(std::move(list));
     Q_EMIT scanFinished();
 }
 
-void InstalledBundleRegistry::dropRejected(const QString& root, const QString& name)
+std::optional<BundleManifest> InstalledBundleRegistry::recheck(const QString& root, const QString& name,
+                                                               const Verify& verify, bool rootOwned)
 {
-    // A staging folder is the installer's own by its name; a bundle folder
-    // that does not verify may be the user's and is only moved.
-    if (!BundleVerifier::isSafeBundleId(name)) {
-        (void)FileSystem::removeTree(root + QLatin1Char('/') + name);
-        return;
+    // An install or removal may have changed the folder since the first
+    // check: it is judged afresh, with no other change under way.
+    QMutexLocker lock(&fileWorkLock());
+    const QString folder = root + QLatin1Char('/') + name;
+    if (FileSystem::entryKind(folder) != FileSystem::EntryKind::directory)
+        return std::nullopt;
+    // Checked right before each change: nothing is moved or deleted through
+    // a link, nor outside real folders of ours.
+    auto stillOurs = [&](const char* why) {
+        if (rootOwned && rootIsOurs(root))
+            return true;
+        qInfo("InstalledBundles: leaving %s (%s): the bundle root is not a folder of ours", qUtf8Printable(name), why);
+        return false;
+    };
+    auto verified = verify(folder, StoreSigningKey::key());
+    if (!verified && !verified.error().isRejection()) {
+        // What cannot be read at all is kept, to be listed when it can.
+        qInfo("InstalledBundles: keeping unreadable %s: %s", qUtf8Printable(name),
+              qUtf8Printable(verified.error().describe()));
+        return std::nullopt;
     }
-    if (auto aside = setAside(root, name))
-        qInfo("InstalledBundles: set aside %s as %s", qUtf8Printable(name), qUtf8Printable(*aside));
-    else
-        qInfo("InstalledBundles: leaving %s: cannot set it aside: %s", qUtf8Printable(name),
-              qUtf8Printable(aside.error().describe()));
+    if (!verified) {
+        qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name), qUtf8Printable(verified.error().describe()));
+        if (!stillOurs("rejected")) {
+            return std::nullopt;
+        } else if (!BundleVerifier::isSafeBundleId(name)) {
+            // A staging folder is the installer's own by its name.
+            (void)FileSystem::removeTree(folder);
+        } else if (auto aside = setAside(root, name)) {
+            // A bundle folder that does not verify may be the user's: moved.
+            qInfo("InstalledBundles: set aside %s as %s", qUtf8Printable(name), qUtf8Printable(*aside));
+        } else {
+            qInfo("InstalledBundles: leaving %s: cannot set it aside: %s", qUtf8Printable(name),
+                  qUtf8Printable(aside.error().describe()));
+        }
+        return std::nullopt;
+    }
+    if (name != verified->id) {
+        // Signed content of ours, in every listed file, under another name:
+        // a copy, deleted.
+        qInfo("InstalledBundles: dir name mismatch %s vs %s", qUtf8Printable(name), qUtf8Printable(verified->id));
+        if (stillOurs("name mismatch"))
+            (void)FileSystem::removeTree(folder);
+        return std::nullopt;
+    }
+    return std::move(verified).value();
 }
 
 InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QString& root, const Verify& verifier)
@@ -195,51 +354,29 @@ InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QS
     for (const QString& name : *names) {
         const QString folder = root + QLatin1Char('/') + name;
         // Only real folders: a symbolic link is never followed or deleted
-        // through, and plain files are left alone.
-        if (FileSystem::entryKind(folder) != FileSystem::EntryKind::directory)
+        // through, and plain files are left alone. Copies set aside earlier
+        // are passed over without a word, however many there are.
+        if (FileSystem::entryKind(folder) != FileSystem::EntryKind::directory || BundleVerifier::isSetAsideName(name))
             continue;
         if (!isInstallerFolder(folder, name)) {
             qInfo("InstalledBundles: leaving %s: not a bundle folder", qUtf8Printable(name));
             continue;
         }
-        // Checked again right before each change: nothing is moved or
-        // deleted through a link, nor outside real folders of ours.
-        auto stillOurs = [&](const char* why) {
-            if (owned && rootIsOurs(root) && FileSystem::entryKind(folder) == FileSystem::EntryKind::directory)
-                return true;
-            qInfo("InstalledBundles: leaving %s (%s): the bundle root is not a folder of ours", qUtf8Printable(name),
-                  why);
-            return false;
-        };
+        // The first check only reads, beside installs and removals; another
+        // instance may also have been swapping this folder while it was read,
+        // so what fails is acted on only if it fails a second time.
         auto verified = verify(folder, key);
-        if (!verified) {
-            // Another instance may have been swapping this folder while it
-            // was read; act only on what fails a second time. What cannot be
-            // read at all is kept, to be listed when it can.
-            auto again = verified.error().isRejection() ? verify(folder, key) : std::move(verified);
-            if (again) {
-                verified = std::move(again);
-            } else if (again.error().isRejection()) {
-                qInfo("InstalledBundles: rejecting %s: %s", qUtf8Printable(name),
-                      qUtf8Printable(again.error().describe()));
-                if (stillOurs("rejected"))
-                    dropRejected(root, name);
-                continue;
-            } else {
-                qInfo("InstalledBundles: keeping unreadable %s: %s", qUtf8Printable(name),
-                      qUtf8Printable(again.error().describe()));
-                continue;
-            }
-        }
-        if (name != verified->id) {
-            // Signed content of ours, in every listed file, under another
-            // name: a copy, deleted.
-            qInfo("InstalledBundles: dir name mismatch %s vs %s", qUtf8Printable(name), qUtf8Printable(verified->id));
-            if (stillOurs("name mismatch"))
-                (void)FileSystem::removeTree(folder);
+        if (verified && verified->id == name) {
+            result.kept.append(std::move(verified).value());
             continue;
         }
-        result.kept.append(std::move(verified).value());
+        if (!verified && !verified.error().isRejection()) {
+            qInfo("InstalledBundles: keeping unreadable %s: %s", qUtf8Printable(name),
+                  qUtf8Printable(verified.error().describe()));
+            continue;
+        }
+        if (auto again = recheck(root, name, verify, bool(owned)))
+            result.kept.append(std::move(*again));
     }
     return result;
 }
@@ -253,6 +390,8 @@ void InstalledBundleRegistry::upsert(const BundleManifest& manifest)
         *it = manifest;
     else
         list.append(manifest);
+    if (m_scans > 0)
+        m_changesDuringScan.append({manifest.id, manifest});
     setInstalled(std::move(list));
 }
 
@@ -266,6 +405,7 @@ void InstalledBundleRegistry::remove(const QString& bundleId)
     const bool listed = std::any_of(m_installed.cbegin(), m_installed.cend(),
                                     [&](const BundleManifest& m) { return m.id == bundleId; });
     if (const auto folder = listed ? folderFor(bundleId) : std::nullopt) {
+        QMutexLocker lock(&fileWorkLock());
         if (FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory) {
             if (rootIsOurs(*m_rootDir))
                 (void)FileSystem::removeTree(*folder);
@@ -275,6 +415,8 @@ void InstalledBundleRegistry::remove(const QString& bundleId)
     }
     QList<BundleManifest> list = m_installed;
     list.removeIf([&](const BundleManifest& m) { return m.id == bundleId; });
+    if (m_scans > 0 && listed)
+        m_changesDuringScan.append({bundleId, std::nullopt});
     setInstalled(std::move(list));
 }
 

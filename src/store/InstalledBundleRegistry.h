@@ -4,6 +4,7 @@
 #include "store/BundleVerifier.h"
 
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -18,11 +19,13 @@ namespace gaugelet {
 // the store key, so only verified content reaches the adapters. A folder
 // laid out as a bundle that no longer proves authentic and intact may hold
 // the user's own files, so it is set aside under a name of its own
-// ("fox.set-aside-1"), never deleted; only staging folders and signed bundles
-// copied under another name are deleted, and nothing at all when the root or
-// the "Gaugelet" folder holding it is a symbolic link. A folder it cannot
-// recognise is the user's and is left where it is. The list lives on the main
-// thread; the reading and verifying of a scan may run on a worker.
+// ("fox.set-aside-1"); only the newest few such copies it made itself are
+// kept. Staging folders and signed bundles copied under another name are
+// deleted, and nothing at all when the root or the "Gaugelet" folder holding
+// it is a symbolic link. A folder it cannot recognise is the user's and is
+// left where it is. The list lives on the main thread; the reading and
+// verifying of a scan may run on a worker, and what is installed or removed
+// meanwhile is kept in the list it publishes.
 class InstalledBundleRegistry : public QObject {
     Q_OBJECT
 
@@ -51,9 +54,18 @@ public:
     Result<void, FileSystem::Error> prepareRoot() const;
     static Result<void, FileSystem::Error> prepareRoot(const QString& root);
 
-    // Moves the entry `name` of the root out of the way, to the first free
-    // BundleVerifier::setAsideName, without replacing anything; returns the
-    // new name. Any thread.
+    // Held by every change to the bundle folders: an install's file work, a
+    // scan's moves and deletions, and remove(). Any thread.
+    static QMutex& fileWorkLock();
+
+    // The set-aside copies of one name that are kept.
+    static constexpr int maxSetAside = 3;
+    // Moves the entry `name` of the root out of the way, under the
+    // BundleVerifier::setAsideName numbered after the highest there, without
+    // replacing anything; returns the new name. The copies moved aside this
+    // way are recorded, and of those still as they were moved, only the
+    // newest maxSetAside of each name are kept: nothing else is ever deleted.
+    // Any thread, holding fileWorkLock().
     static Result<QString, FileSystem::Error> setAside(const QString& root, const QString& name);
 
     // Whether a folder directly under the root is laid out as the installer
@@ -67,7 +79,7 @@ public:
     // is published on the main thread when it is done, then scanFinished().
     QCoro::Task<void> scanInBackground();
     // A background scan has started and not yet published its list.
-    bool isScanning() const { return m_scanning; }
+    bool isScanning() const { return m_scans > 0; }
     // The order of the installed list: newest release first, then by name, then id.
     static QList<BundleManifest> listingOrder(QList<BundleManifest> list);
     // Records an installed bundle: replaces the entry with the same id in
@@ -76,7 +88,8 @@ public:
     // Deletes a bundle's folder and drops it from the list.
     void remove(const QString& bundleId);
 
-    // Test seam: the check scan() runs on each folder (BundleVerifier::verifyInstalled).
+    // Test seam: the check scan() runs on each folder (BundleVerifier::verifyInstalled);
+    // its first check of each folder runs without fileWorkLock().
     using Verify = std::function<Result<BundleManifest, BundleVerifier::Error>(const QString& folder,
                                                                               const std::optional<Ed25519PublicKey>& key)>;
     void setVerifierForTesting(Verify verify) { m_verify = std::move(verify); }
@@ -99,8 +112,14 @@ private:
     // The work of a scan: verifies every folder and sets aside or deletes
     // what fails. Touches no member; any thread.
     static ScanResult scanFolder(const QString& root, const Verify& verify);
-    // Deletes a rejected staging folder, sets aside a rejected bundle folder.
-    static void dropRejected(const QString& root, const QString& name);
+    // Under fileWorkLock(): checks a folder that failed the first check
+    // again and deletes it (a staging folder, a copy of a bundle under
+    // another name) or sets it aside (a bundle folder that does not verify);
+    // gives the bundle when it now verifies under its own name.
+    static std::optional<BundleManifest> recheck(const QString& root, const QString& name, const Verify& verify,
+                                                 bool rootOwned);
+    // Keeps the newest maxSetAside recorded copies of name; records aside.
+    static void keepNewestSetAside(const QString& root, const QString& name, const QString& aside);
     void setInstalled(QList<BundleManifest> list);
     // Both folders of prepareRoot() are there and are real folders.
     static bool rootIsOurs(const QString& root);
@@ -109,7 +128,10 @@ private:
     std::optional<QString> m_rootDir;
     double m_newWindow;
     Verify m_verify;
-    bool m_scanning = false;
+    // Background scans running, and what was installed (a manifest) or
+    // removed (none) while one ran, to be replayed on the list it read.
+    int m_scans = 0;
+    QList<std::pair<QString, std::optional<BundleManifest>>> m_changesDuringScan;
 };
 
 } // namespace gaugelet

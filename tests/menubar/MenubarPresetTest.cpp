@@ -46,7 +46,7 @@ TEST(MenubarPresetList, ThreePresetsWithTheirNamesAndBlurbsInOrder)
     EXPECT_EQ(all[0].blurb, "Fox on CPU");
     EXPECT_EQ(all[1].id, "preset.enhanced");
     EXPECT_EQ(all[1].name, "Enhanced");
-    EXPECT_EQ(all[1].blurb, "MEM + CPU, tagged");
+    EXPECT_EQ(all[1].blurb, "MEM + CPU, values");
     EXPECT_EQ(all[2].id, "preset.allIn");
     EXPECT_EQ(all[2].name, "All-in");
     EXPECT_EQ(all[2].blurb, "3 sprites + number");

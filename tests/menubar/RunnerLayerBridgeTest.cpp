@@ -279,8 +279,11 @@ TEST(RunnerLayerBridge, SetStaticLaysOutOnlyWhenSizeOrLabelsChange)
     const QString id = QStringLiteral("p");
     f.addStatic(id, 22);
     const int layouts = f.bridge.layoutCount();
-    f.bridge.setStatic(id, {tileImage(22, 22)}, std::nullopt, std::nullopt, QSizeF(22, 22)); // new image only
+    // New pictures only; the first is the contents, the others are kept for the other heights.
+    f.bridge.setStatic(id, {tileImage(22, 22), tileImage(8, 8), tileImage(12, 12)}, std::nullopt, std::nullopt,
+                       QSizeF(22, 22));
     EXPECT_EQ(f.bridge.layoutCount(), layouts);
+    EXPECT_EQ(f.bridge.staticLayers.value(id)->contentsRepresentations().size(), 2);
     f.bridge.setStatic(id, {tileImage(22, 22)}, spec(TagPosition::behind, TagOrientation::horizontal), std::nullopt,
                        QSizeF(22, 22));
     EXPECT_EQ(f.bridge.layoutCount(), layouts + 1);
@@ -302,6 +305,7 @@ TEST(RunnerLayerBridge, UpdateLabelRendersOnlyWhenTheSpecChanges)
     EXPECT_EQ(layer->superlayer(), host.get());
     EXPECT_EQ(layer->contentsScale(), ScreenInfo::instance()->mainBackingScaleFactor());
     EXPECT_DOUBLE_EQ(layer->frame().width(), layer->contents().width() / layer->contentsScale());
+    EXPECT_EQ(layer->contentsRepresentations().size(), qsizetype(StatusItem::pixelSizes.size()));
     const qint64 image = layer->contents().cacheKey();
     EXPECT_FALSE(f.bridge.updateLabel(id, label, f.bridge.tagLayers, f.bridge.tagSpecs, host));
     EXPECT_EQ(layer->contents().cacheKey(), image);
@@ -433,4 +437,25 @@ TEST(RunnerLayerBridge, ThePlusChipCarriesAContourWhereThePanelsShadeIsAGuess)
         }
     }
     Appearance::instance()->setOverrideForTesting(std::nullopt);
+}
+
+// In a 22-point row the tag gives way to the value and the sprite above it.
+TEST(RunnerLayerBridge, ANameTagThatWouldSqueezeTheSpriteGivesWay)
+{
+    Fixture f;
+    const QString id = QStringLiteral("sprite");
+    auto sprite = RunnerLayer::create();
+    const Layer::Ptr host = f.item.button()->layer();
+    f.bridge.layers.insert(id, sprite);
+    f.bridge.pinOrder = {id};
+    AnimatedTagSpec value = spec(TagPosition::behind, TagOrientation::horizontal, 10);
+    value.text = QStringLiteral("42%");
+    value.isValue = true;
+    f.bridge.updateLabel(id, spec(TagPosition::behind, TagOrientation::horizontal, -10), f.bridge.tagLayers,
+                         f.bridge.tagSpecs, host);
+    f.bridge.updateLabel(id, value, f.bridge.valueLayers, f.bridge.valueSpecs, host);
+    f.bridge.layout();
+    EXPECT_TRUE(f.bridge.tagLayers.value(id)->isHidden());
+    EXPECT_LE(sprite->frame().bottom(), f.bridge.valueLayers.value(id)->frame().top() + 0.5);
+    EXPECT_GE(sprite->frame().height(), RunnerLayerBridge::minimumSpriteShare * 22);
 }

@@ -72,3 +72,29 @@ TEST(RunnerRowLayout, FitKeepsRoomForTheChipAndAlwaysShowsOne)
     EXPECT_EQ(RunnerRowLayout::fit(1, ids, ten).fitting, QStringList{"a"});
     EXPECT_EQ(RunnerRowLayout::fit(0, {"solo"}, ten).fitting, QStringList{"solo"});
 }
+
+TEST(RunnerRowLayout, ASpriteKeepsItsFloorBesideEdgeLabelsAndTheTagGivesWay)
+{
+    using Edge = std::optional<RunnerRowLayout::EdgeLabel>;
+    using Band = std::optional<std::pair<double, double>>;
+    const Edge none;
+    struct Case {
+        double h;
+        Edge tag, value;
+        Band band;
+        bool tagShown;
+    };
+    // A value alone; a tag and a value in 22 points, in 32 (a strip), in 44.
+    const Case cases[] = {
+        {22, none, Edge({false, 11.5}), Band({0, 11.5}), true},
+        {22, Edge({true, 9}), Edge({false, 11.5}), Band({0, 11.5}), false},
+        {32, Edge({true, 9}), Edge({false, 21.5}), Band({0, 21.5}), false},
+        {44, Edge({true, 9}), Edge({false, 33.5}), Band({9, 33.5}), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.h);
+        const auto result = RunnerRowLayout::spriteBand(c.h, c.tag, c.value);
+        EXPECT_EQ(result.band, c.band);
+        EXPECT_EQ(result.tagShown, c.tagShown);
+    }
+}

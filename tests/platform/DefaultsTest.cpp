@@ -309,6 +309,22 @@ QByteArray storeXmlOfSize(qint64 size)
     return xml;
 }
 
+// A text that makes the store's file `size` bytes when stored as "change"
+// beside the values of file.
+QString changeFilling(const QByteArray& file, qint64 size)
+{
+    QVariantMap values = PropertyList::fromData(file)->toMap();
+    values.insert("change", QString());
+    return QString(size - PropertyList::toXml(values).size(), u'x');
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st { };
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
+    return st.st_mode & 07777;
+}
+
 // An XML property list of exactly `size` bytes written without the
 // indentation the store writes, as a person or another program may write it.
 QByteArray compactXmlOfSize(qint64 size)
@@ -380,6 +396,7 @@ TEST(Defaults, WhatASaveWritesIsReadBackAtTheNextStart)
         {"a file over the limit", storeXmlOfSize(limit + 1), 1, false, true},
         {"a file at the limit, which grows", storeXmlOfSize(limit), true, true, false},
         {"a save over the limit", storeXmlOfSize(1000), QString(limit, u'x'), true, false},
+        {"a save exactly at the limit", storeXmlOfSize(1000), changeFilling(storeXmlOfSize(1000), limit), true, true},
         {"a binary file written as XML over the limit", binaryWithData(limit * 4 / 5), 1, true, false},
         {"a file just under the limit written larger", compactXmlOfSize(limit - 360), 1, true, false},
         {"a file under the limit written larger but within it", compactXmlOfSize(limit / 2), 1, true, true},
@@ -394,6 +411,10 @@ TEST(Defaults, WhatASaveWritesIsReadBackAtTheNextStart)
         const QVariantMap loaded = d.userValues();
         d.set("change", c.change);
         EXPECT_EQ(d.flush(), c.saves);
+        EXPECT_EQ(d.flush(), c.saves); // a refused save stays pending
+        EXPECT_EQ(Defaults().replaceUserValues([](const QString&) { return true; }, d.userValues(),
+                                               Defaults::Fit::withinFile),
+                  c.saves);
         EXPECT_EQ(d.object("change"), c.change); // the running value stays either way
         const QByteArray written = test::readFile(path);
         EXPECT_LE(written.size(), limit);
@@ -433,41 +454,72 @@ TEST(Defaults, AnUnsigned64BitIntegerIsKeptExactly)
     EXPECT_EQ(Defaults(path).object("small"), QVariant(~quint64(0)));
 }
 
-// A link put in the settings file's place while the program runs is replaced
-// by the next save; what it points to is left alone.
-TEST(Defaults, ASaveReplacesALinkInTheFilesPlaceInsteadOfWritingThroughIt)
+// A link in the settings file's place when the program starts (a dotfiles
+// setup) is written through, atomically beside the file it leads to, whose
+// permissions are kept. A link put there or repointed while the program runs
+// is replaced by the next save with a file of the user's alone, and what it
+// points to is left alone.
+TEST(Defaults, ASaveWritesThroughTheLinkItStartedWithOnly)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("defaults.plist");
-    Defaults d(path);
-    d.set("k", 1);
-    ASSERT_TRUE(d.flush());
-    const QString target = dir.filePath("notes.txt");
-    const QByteArray notes(500, 'n');
-    test::writeFile(target, notes);
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QFile::link(target, path));
-    d.set("k", 2);
-    ASSERT_TRUE(d.flush());
-    EXPECT_EQ(test::readFile(target), notes);
-    EXPECT_EQ(FileSystem::entryKind(path), FileSystem::EntryKind::regularFile);
-    EXPECT_EQ(Defaults(path).integer("k"), 2);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 2);
+    const struct {
+        const char* name;
+        bool linkAtStart;
+        bool linkedWhileRunning;
+    } cases[] = {
+        {"a link put in place while running", false, true},
+        {"a link there at the start", true, false},
+        {"a link there at the start, repointed while running", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.plist");
+        const QString dotfile = dir.filePath("dotfiles/defaults.plist");
+        const QString notes = dir.filePath("notes.txt");
+        test::writeFile(dotfile, PropertyList::toXml(QVariantMap{{"k", 1}}));
+        test::writeFile(notes, "notes");
+        ASSERT_EQ(::chmod(QFile::encodeName(dotfile).constData(), 0640), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(notes).constData(), 0644), 0);
+        if (c.linkAtStart) {
+            ASSERT_TRUE(QFile::link("dotfiles/defaults.plist", path));
+        }
+        Defaults d(path);
+        d.set("k", 2);
+        ASSERT_TRUE(d.flush());
+        if (c.linkedWhileRunning) {
+            ASSERT_TRUE(QFile::remove(path));
+            ASSERT_TRUE(QFile::link(notes, path));
+        }
+        d.set("k", 3);
+        ASSERT_TRUE(d.flush());
+        EXPECT_EQ(test::readFile(notes), "notes");
+        EXPECT_EQ(Defaults(path).integer("k"), 3);
+        const bool through = c.linkAtStart && !c.linkedWhileRunning;
+        EXPECT_EQ(FileSystem::entryKind(path),
+                  through ? FileSystem::EntryKind::symlink : FileSystem::EntryKind::regularFile);
+        EXPECT_EQ(Defaults(dotfile).integer("k"), through ? 3 : c.linkAtStart ? 2 : 1);
+        EXPECT_EQ(modeOf(through ? dotfile : path), through ? 0640u : 0600u);
+        EXPECT_EQ(QDir(dir.path()).entryList({"*.saving-*"}, QDir::Files).size()
+                      + QDir(dir.filePath("dotfiles")).entryList({"*.saving-*"}, QDir::Files).size(),
+                  0);
+    }
 }
 
-// A save keeps the permissions the user gave the file.
+// A save keeps the permission bits the user gave the file, but never makes
+// it set-user-ID, set-group-ID or sticky.
 TEST(Defaults, ASaveKeepsTheFilesPermissions)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("defaults.plist");
-    test::writeFile(path, PropertyList::toXml(QVariantMap{{"k", 1}}));
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
-    Defaults d(path);
-    d.set("k", 2);
-    ASSERT_TRUE(d.flush());
-    struct stat st { };
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    const std::pair<mode_t, mode_t> cases[] = {{0640, 0640}, {04750, 0750}, {03604, 0604}};
+    for (const auto& [given, kept] : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.plist");
+        test::writeFile(path, PropertyList::toXml(QVariantMap{{"k", 1}}));
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), given), 0);
+        Defaults d(path);
+        d.set("k", 2);
+        ASSERT_TRUE(d.flush());
+        EXPECT_EQ(modeOf(path), kept) << given;
+    }
 }
 
 TEST(Defaults, FileThatExistsButCannotBeOpenedIsNeverOverwritten)
@@ -490,18 +542,25 @@ TEST(Defaults, FileThatExistsButCannotBeOpenedIsNeverOverwritten)
     EXPECT_TRUE(QDir(dir.path()).entryList({"defaults.plist.*"}, QDir::Files).isEmpty());
 }
 
+// A save that fails leaves no temporary behind, and the next one retries.
 TEST(Defaults, FailedSaveIsRetriedByTheNextFlushAndAtQuit)
 {
-    for (const bool atQuit : {false, true}) {
+    for (const int run : {0, 1, 2, 3}) {
+        const bool atQuit = run % 2 == 1, folderInTheFilesPlace = run >= 2;
         QTemporaryDir dir;
-        // The store's folder is a plain file for now, so every save fails.
+        // The store's folder is a plain file for now, or a folder has taken
+        // the file's place since the start, so every save fails.
         const QString folder = dir.filePath("config");
         const QString path = folder + "/defaults.plist";
-        test::writeFile(folder, "in the way");
+        if (!folderInTheFilesPlace)
+            test::writeFile(folder, "in the way");
         Defaults d(path);
         d.set("k", 7);
+        if (folderInTheFilesPlace)
+            test::writeFile(path + "/in-the-way", "in the way");
         EXPECT_FALSE(d.flush());
-        ASSERT_TRUE(QFile::remove(folder));
+        EXPECT_TRUE(QDir(folder).entryList({"*.saving-*"}, QDir::Files).isEmpty());
+        ASSERT_TRUE(folderInTheFilesPlace ? QDir(path).removeRecursively() : QFile::remove(folder));
         ASSERT_TRUE(QDir().mkpath(folder));
         if (atQuit)
             QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
@@ -648,6 +707,7 @@ TEST(Defaults, PathThatIsNoReadableFileIsLeftAloneAndReported)
             EXPECT_EQ(*problem, (Defaults::FileProblem{Defaults::FileProblem::Kind::notSaving, path, c.reason, {}}));
             d.set("k", 1);
             EXPECT_FALSE(d.flush());
+            EXPECT_FALSE(d.flush()); // still pending, still refused
         }
         EXPECT_EQ(FileSystem::entryKind(path), before);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size(), 1);

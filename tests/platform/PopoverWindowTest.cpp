@@ -2,9 +2,12 @@
 
 #include "TestSupport.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QStyleHints>
 #include <QTest>
 #include <QVBoxLayout>
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -30,6 +33,8 @@ TEST(PopoverWindow, PlacesUnderOrAboveTheClickAndStaysOnTheScreen)
         {"taller than the screen", QPoint(700, 10), QSize(380, 2000), screen, QRect(510, 0, 380, 900)},
         {"second screen", QPoint(2000, 10), QSize(380, 300), QRect(1440, 0, 1920, 1080), QRect(1810, 14, 380, 300)},
         {"degenerate size", QPoint(100, 10), QSize(0, -5), screen, QRect(100, 14, 1, 1)},
+        {"least int anchor", QPoint(INT_MIN, INT_MIN), QSize(380, 300), withPanel, QRect(0, 28, 380, 300)},
+        {"greatest int anchor", QPoint(INT_MAX, INT_MAX), QSize(380, 300), withPanel, QRect(1060, 600, 380, 300)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -69,6 +74,11 @@ TEST(PopoverWindow, FollowsTheContentWhileOpenAndDropsItLater)
     window.setContent(content);
     window.showAt(QPoint(300, 10));
     ASSERT_TRUE(window.isVisible());
+    // The second press of the double click that opened it, where that click was, leaves it open.
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(60000);
+    QTest::mousePress(&window, Qt::LeftButton, {}, window.mapFromGlobal(QPoint(300, 10)));
+    EXPECT_TRUE(window.isVisible());
     const int before = window.height();
     EXPECT_EQ(window.width(), 240);
 
@@ -81,7 +91,13 @@ TEST(PopoverWindow, FollowsTheContentWhileOpenAndDropsItLater)
     window.performClose();
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.isEchoOfOutsideClose()) << "our own close is not an outside click";
-    ASSERT_TRUE(waitUntil([&] { return closed == 1; }));
+    // A press elsewhere closes it, whenever it comes.
+    window.showAt(QPoint(300, 10));
+    QTest::mousePress(&window, Qt::LeftButton, {}, window.mapFromGlobal(QPoint(600, 10)));
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(window.isEchoOfOutsideClose());
+    ASSERT_TRUE(waitUntil([&] { return closed == 2; }));
     window.setContent(nullptr);
     EXPECT_FALSE(weak.isNull()) << "deleted later, never inside a handler";
     ASSERT_TRUE(waitUntil([&] {

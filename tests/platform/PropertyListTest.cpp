@@ -313,6 +313,8 @@ TEST(PropertyList, IntegersAndDatesAreKeptExactlyOrRefused)
         {"binary 16-byte 2^64-1", binaryWith(QByteArray::fromHex("14") + QByteArray(8, '\0') + QByteArray(8, '\xff')),
          QVariant(~quint64(0))},
         {"binary 16-byte -1", binaryWith(QByteArray::fromHex("14") + QByteArray(16, '\xff')), qint64(-1)},
+        {"binary 16-byte -2", binaryWith(QByteArray::fromHex("14") + QByteArray(15, '\xff') + QByteArray(1, '\xfe')),
+         qint64(-2)},
         {"binary 8-byte -1", binaryWith(QByteArray::fromHex("13") + QByteArray(8, '\xff')), qint64(-1)},
         {"binary 16-byte 2^64",
          binaryWith(QByteArray::fromHex("14") + QByteArray(7, '\0') + QByteArray(1, '\1') + QByteArray(8, '\0')),

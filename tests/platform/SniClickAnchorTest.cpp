@@ -51,6 +51,9 @@ TEST(SniClickAnchor, TellsItemLocalClicksFromScreenPositionsAndPlacesThePopoverB
         {"bottom bar over a strut", {7, 14}, QPoint(1150, 705), bottomStrut, {{1150, 689}, Source::pointer}},
         {"second screen's top bar", {5, 9}, QPoint(2500, 10), twoScreens, {{2500, 33}, Source::pointer}},
         {"(0, 0): the pointer itself", {0, 0}, QPoint(1150, 10), sway, {{1150, 10}, Source::pointer}},
+        {"top bar, click low in a tall item", {7, 40}, QPoint(1150, 45), sway, {{1150, 46}, Source::pointer}},
+        {"just past the local box", {48, 14}, QPoint(1150, 14), sway, {{48, 14}, Source::host}},
+        {"panel at the right edge", {7, 14}, QPoint(1275, 200), sway, {{1275, 218}, Source::pointer}},
         // No pointer on a panel (XWayland's stale pointer): the panel's end.
         {"stale pointer mid-screen", {7, 14}, QPoint(640, 360), sway, {{1279, 32}, Source::panelEnd}},
         {"stale pointer under the band", {7, 14}, QPoint(640, 70), sway, {{1279, 32}, Source::panelEnd}},

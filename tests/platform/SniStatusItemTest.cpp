@@ -1,6 +1,7 @@
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
+#include "platform/statusitem/SniItemMenuAdaptor.h"
 #include "platform/statusitem/SniTypes.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TrayIcon.h"
@@ -18,9 +19,11 @@
 #include <QDBusVariant>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -115,11 +118,17 @@ public:
 
     bool callItem(const QString& service, const QString& method, const QVariantList& args)
     {
+        return errorOfCall(service, method, args).isEmpty();
+    }
+    // The name of the error the item answers a call with; empty for none.
+    QString errorOfCall(const QString& service, const QString& method, const QVariantList& args)
+    {
         QDBusMessage m = QDBusMessage::createMethodCall(service, SniStatusItem::itemPath, itemInterface, method);
         m.setArguments(args);
         QDBusPendingCall call = bus.asyncCall(m, 3000);
-        test::waitUntil([&] { return call.isFinished(); });
-        return !call.isError();
+        if (!test::waitUntil([&] { return call.isFinished(); }))
+            return QStringLiteral("no answer");
+        return call.isError() ? call.error().name() : QString();
     }
 
     // Counts NewIcon per sending connection, from every item.
@@ -131,6 +140,13 @@ public:
     int newIconsOf(const QString& service) const
     {
         return newIconsBySender.value(bus.interface()->serviceOwner(service).value());
+    }
+
+    // Keeps what the items' PropertiesChanged signals announce.
+    void watchAnnouncements()
+    {
+        bus.connect(QString(), SniStatusItem::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                    QStringLiteral("PropertiesChanged"), this, SLOT(onAnnouncement(QDBusMessage)));
     }
 
     void watchNewIcon(const QString& service)
@@ -147,6 +163,9 @@ public:
     int refusals = 0; // registrations answered with an error first
     bool readsItems = true; // reads an item's picture once it registers, as hosts do
     bool listsItems = true; // RegisteredStatusNotifierItems names them
+    bool listsUniqueNames = false; // by the sender's unique name and path, as GNOME's extension does
+    QVariantMap announced;         // the last PropertiesChanged
+    int announcements = 0;
     bool holdsReplies = false;
     QList<QDBusMessage> held; // registrations not answered yet
 
@@ -176,7 +195,7 @@ public Q_SLOTS:
             bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("not ready")));
             return;
         }
-        announce(service);
+        announce(listsUniqueNames ? message.service() + SniStatusItem::itemPath : service);
         if (holdsReplies) {
             message.setDelayedReply(true);
             held.append(message);
@@ -192,6 +211,12 @@ public Q_SLOTS:
     void RegisterStatusNotifierHost(const QString&) {}
     void onNewIcon() { ++newIcons; }
     void onNewIconFrom(const QDBusMessage& message) { ++newIconsBySender[message.service()]; }
+    void onAnnouncement(const QDBusMessage& message)
+    {
+        ++announcements;
+        if (message.arguments().size() > 1)
+            announced = qdbus_cast<QVariantMap>(message.arguments().at(1));
+    }
 };
 
 
@@ -371,15 +396,26 @@ TEST(SniStatusItem, RegistersAgainWithAWatcherThatTakesTheNameOver)
     ASSERT_TRUE(first.startReplaceable());
     StatusItem item(bus.address);
     SniStatusItem* sni = item.statusNotifier();
-    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
-    EXPECT_EQ(first.items, QStringList{sni->serviceName()});
+    item.setSegments({{QStringLiteral("a"), QRectF(0, 0, 20, 22), QStringLiteral("Tile a"), QStringLiteral("1%")},
+                      {QStringLiteral("b"), QRectF(26, 0, 20, 22), QStringLiteral("Tile b"), QStringLiteral("2%")}});
+    ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2 && sni->isRegisteredWithWatcher(); }));
+    EXPECT_EQ(first.items.size(), 2);
 
-    // The name passes straight from one watcher to the next.
+    // The name passes straight from one watcher to the next, GNOME's: the row
+    // counts as registered once every item has registered with it, menu path
+    // and all.
+    sni->setCommandLineReader([](uint) { return QByteArrayLiteral("/usr/bin/gnome-shell\0"); });
     FakeWatcher second(bus);
+    qsizetype takenInWhenRegistered = -1;
+    QObject::connect(sni, &SniStatusItem::registeredWithWatcher, &second, [&] {
+        if (takenInWhenRegistered < 0)
+            takenInWhenRegistered = second.items.size();
+    });
     ASSERT_TRUE(second.startReplacing());
-    ASSERT_TRUE(test::waitUntil([&] { return !second.items.isEmpty(); }, 3000));
-    EXPECT_EQ(second.items, QStringList{sni->serviceName()});
-    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return takenInWhenRegistered >= 0; }, 3000));
+    EXPECT_EQ(takenInWhenRegistered, 2);
+    EXPECT_EQ(second.readProperty(sni->serviceName(), QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
+              QStringLiteral("/MenuBar"));
     EXPECT_FALSE(sni->isFallbackShown());
 }
 
@@ -575,6 +611,49 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
     EXPECT_EQ(pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")))[1].width, 46);
 }
 
+// Between a change of the row and its next composition the items may be
+// published again (here by a new tool tip): no item shows another tile's
+// picture meanwhile, though on hosts that show the newest first a tile added
+// in front moves every tile to another slot's position.
+TEST(SniStatusItem, NoItemShowsAnotherTilesPictureBeforeTheRowIsComposedAgain)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(bus.address);
+    SniStatusItem* sni = item.statusNotifier();
+    sni->setCommandLineReader([](uint) { return QByteArrayLiteral("/usr/bin/gnome-shell\0"); });
+    const QHash<QString, QColor> colorOf{{QStringLiteral("pin0"), QColor(220, 20, 30)},
+                                         {QStringLiteral("pin1"), QColor(20, 160, 40)}};
+    QList<StatusItem::Segment> segments;
+    for (int i = 0; i < 2; ++i) {
+        const QString key = QStringLiteral("pin%1").arg(i);
+        item.button()->layer()->addSublayer(solidTile(colorOf.value(key), 26 * i, 20));
+        segments.append({key, QRectF(26 * i, 0, 20, 22), QString(), QString()});
+    }
+    item.setLength(46);
+    item.setSegments(segments);
+    ASSERT_TRUE(test::waitUntil([&] {
+        return sni->items().size() == 2 && sni->isRegisteredWithWatcher() && !sni->items()[0]->iconPixmap().isEmpty()
+               && !sni->items()[1]->iconPixmap().isEmpty();
+    }));
+
+    segments.prepend({QStringLiteral("new"), QRectF(0, 0, 20, 22), QString(), QString()});
+    item.setSegments(segments);
+    sni->setToolTip(QStringLiteral("Gaugelet 2"));
+    ASSERT_EQ(sni->items().size(), 3);
+    for (const SniItem* slot : sni->items()) {
+        SCOPED_TRACE(slot->key().toStdString());
+        const SniIconPixmapList pixmaps = slot->iconPixmap();
+        if (slot->key() == QStringLiteral("new"))
+            EXPECT_TRUE(pixmaps.isEmpty());
+        else
+            EXPECT_EQ(pixmaps.value(0).toImage().pixelColor(7, 8), colorOf.value(slot->key())); // GNOME's 16 pixels
+    }
+}
+
 TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
 {
     using Host = SniStatusItem::Host;
@@ -597,6 +676,8 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
          QStringLiteral("/MenuBar"), QStringLiteral("gaugelet-001"), name},
         {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, false, QString(), QStringLiteral("gaugelet-001"),
          QStringLiteral("02 CPU — Pie")},
+        {QByteArrayLiteral("/usr/bin/plasmashell\0--no-respawn\0"), Host::plasma, false, QString(),
+         QStringLiteral("gaugelet-001"), QStringLiteral("02 CPU — Pie")},
         {QByteArrayLiteral("lxqt-panel\0"), Host::lxqt, false, QString(), QStringLiteral("gaugelet-001"), name},
         {QByteArrayLiteral("waybar\0"), Host::waybar, false, QString(), QStringLiteral("gaugelet-001"), name},
         {QByteArrayLiteral("status-notifier-watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"),
@@ -705,6 +786,7 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
             GTEST_SKIP() << "no dbus-daemon";
         FakeWatcher watcher(bus);
         ASSERT_TRUE(watcher.start());
+        watcher.watchAnnouncements();
         StatusItem item(bus.address);
         SniStatusItem* sni = item.statusNotifier();
         sni->setCommandLineReader([&](uint) { return h.commandLine; });
@@ -721,6 +803,8 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
                 const SniToolTip tip = toolTipFrom(watcher.readProperty(names[i], QStringLiteral("ToolTip")));
                 EXPECT_EQ(tip.title, tile);
                 EXPECT_EQ(tip.description, QStringLiteral("1%"));
+                EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("IconAccessibleDesc")).toString(), tile);
+                EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("AttentionAccessibleDesc")).toString(), tile);
                 const SniIconPixmapList pixmaps =
                     pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
                 ASSERT_EQ(pixmaps.size(), 1);
@@ -754,6 +838,24 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
         EXPECT_EQ(sni->host(), h.host);
         check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+
+        // GNOME's extension: Activate is answered with GLib's "cancelled", the second of a double click ignored.
+        int clicks = 0;
+        item.setAction([&](QPoint) { ++clicks; });
+        const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(60000);
+        for (int n = 0; n < 2; ++n)
+            EXPECT_EQ(watcher.errorOfCall(sni->items()[0]->serviceName(), QStringLiteral("Activate"), {4, 5}),
+                      h.host == Host::gnomeShell ? SniItemMenuAdaptor::cancelledError : QString());
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+        EXPECT_EQ(clicks, h.host == Host::gnomeShell ? 1 : 2);
+        // GNOME's extension is told the Id and Menu again after registering.
+        if (h.host == Host::gnomeShell) {
+            ASSERT_TRUE(test::waitUntil([&] { return watcher.announced.contains(QStringLiteral("Menu")); }));
+            EXPECT_EQ(watcher.announced.value(QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
+                      SniStatusItem::menuPathFor(h.host));
+            EXPECT_TRUE(watcher.announced.contains(QStringLiteral("Id")));
+        }
 
         // The host takes the item it placed first in again (it dropped it, or
         // found it by itself): the items show the row in the host's new order.
@@ -803,6 +905,9 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         item.setSegments(segments);
         test::waitUntil([] { return false; }, 100);
         EXPECT_EQ(toolTips, 1);
+        if (h.host != Host::gnomeShell) {
+            EXPECT_EQ(watcher.announcements, 0);
+        }
     }
 }
 
@@ -846,9 +951,11 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         bool reads;
         bool lists;
         bool shown;
-    } cases[] = {{true, true, true}, {false, true, false}, {true, false, false}};
+        bool byUniqueName = false;
+    } cases[] = {{true, true, true}, {false, true, false}, {true, false, false}, {true, true, true, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "reads " << c.reads << " lists " << c.lists);
+        SCOPED_TRACE(testing::Message() << "reads " << c.reads << " lists " << c.lists << " by unique name "
+                                        << c.byUniqueName);
         PrivateBus bus;
         if (!bus.isUp())
             GTEST_SKIP() << "no dbus-daemon";
@@ -857,6 +964,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         FakeWatcher watcher(bus);
         watcher.readsItems = c.reads;
         watcher.listsItems = c.lists;
+        watcher.listsUniqueNames = c.byUniqueName;
         ASSERT_TRUE(watcher.start());
         {
             StatusItem item(bus.address);
@@ -876,6 +984,18 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
                 // Each item registered once more before that.
                 for (const QString& name : names)
                     EXPECT_EQ(watcher.items.count(name), 2) << name.toStdString();
+            }
+            if (c.reads && !c.lists) {
+                // Listed from then on: the fallback goes once the next check finds every item.
+                watcher.listsItems = true;
+                item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+                EXPECT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && !sni->isFallbackShown(); }));
+                // A later drop is registered once more again before the fallback shows.
+                watcher.listsItems = false;
+                item.setSegments(namedSegments(
+                    {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+                ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 4 && sni->isFallbackShown(); }));
+                EXPECT_EQ(watcher.items.count(serviceNames(*sni).last()), 2);
             }
         }
         TrayIcon::setFactory({});

@@ -62,6 +62,31 @@ TEST(StatusItem, TemplateImagesTakeThePanelsLabelColour)
     Appearance::instance()->setOverrideForTesting(std::nullopt);
 }
 
+// A runner's segment is drawn again whenever its sprite shows another frame,
+// though no layer changed.
+TEST(StatusItem, AnAnimatedSegmentIsDrawnAgainAtEachNewFrame)
+{
+    test::ManualMediaClock clock(10.0);
+    StatusItem item(StatusItem::Presentation::none);
+    item.setLength(22);
+    auto sprite = Layer::create();
+    sprite->setFrame(QRectF(0, 0, 22, 22));
+    item.button()->layer()->addSublayer(sprite);
+    KeyframeAnimation run;
+    run.values = {logo(Qt::red), logo(Qt::blue)};
+    run.duration = 2.0;
+    sprite->addAnimation(run, QStringLiteral("run"));
+    item.setSegments(
+        {{QStringLiteral("fox"), QRectF(0, 0, 22, 22), QStringLiteral("CPU — Fox"), QStringLiteral("1%")}});
+    item.compositor()->flush();
+    ASSERT_EQ(item.pictures().size(), 1);
+    EXPECT_EQ(item.pictures()[0].images[1].pixelColor(11, 11), QColor(Qt::red));
+    clock.advance(1.1);
+    ASSERT_TRUE(item.compositor()->animationStep());
+    item.compositor()->flush();
+    EXPECT_EQ(item.pictures()[0].images[1].pixelColor(11, 11), QColor(Qt::blue));
+}
+
 TEST(StatusItem, ClicksRunTheActionAndRememberThePosition)
 {
     StatusItem item(StatusItem::Presentation::none);

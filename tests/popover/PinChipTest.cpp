@@ -1,7 +1,9 @@
 #include "popover/PinChip.h"
 
+#include "menubar/NumberLabelVisualizer.h"
 #include "menubar/SparklineVisualizer.h"
 #include "platform/style/DesignStyle.h"
+#include "support/TestSupport.h"
 
 #include <QImage>
 #include <QPalette>
@@ -60,5 +62,19 @@ TEST(PinChip, PinnedReadsApartFromUnpinnedLightAndDark)
             return image.pixelColor(image.width() / 2, 0); // the capsule's top edge
         };
         EXPECT_GE(DesignStyle::contrastRatio(edge(true), edge(false)), 3.0) << look.name;
+    }
+}
+
+// The "%" keeps all of its ink inside the padding, which grows with the font.
+TEST(PinChip, TheLabelsInkFitsInsideThePaddingAtEveryFontSize)
+{
+    for (const int points : {11, 14, 18}) {
+        SCOPED_TRACE(points);
+        test::ScopedAppFont font(points);
+        PinChip chip(std::make_shared<NumberLabelVisualizer>(), QStringLiteral("cpu.total"), Theme::dark);
+        const QSize inner = chip.sizeHint().shrunkBy(PinChip::padding());
+        const QRect ink = chip.fontMetrics().boundingRect(chip.previewLabel());
+        EXPECT_GE(inner.width(), ink.width());
+        EXPECT_GE(inner.height(), chip.fontMetrics().height());
     }
 }

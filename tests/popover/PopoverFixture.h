@@ -86,11 +86,13 @@ public:
         if (!withDetail)
             return nullptr;
         lastDetail = new CountingDetailView(parent);
+        lastDetail->setFixedHeight(detailHeight);
         return lastDetail;
     }
 
     double value = 0.25;
     bool withDetail = false;
+    int detailHeight = 40;
     int detailRequests = 0;
     CountingDetailView* lastDetail = nullptr;
 

@@ -54,9 +54,23 @@ TEST(StatsPopover, LaysOutTwoColumnsOnAWideScreenAndOneWhenAsked)
     StatsPopover one(world.env(), {}, screenOf(1440, 900));
     EXPECT_FALSE(one.currentSize().twoColumns);
     EXPECT_EQ(one.width(), 380);
-    EXPECT_NE(one.scrollArea(), nullptr) << "four rows need 1060 points, more than 775";
+    EXPECT_EQ(one.scrollArea(), nullptr) << "the rows as laid out fit the screen";
     EXPECT_EQ(one.dividerCount(), 4) << "in one column a divider follows every row";
-    EXPECT_LE(one.scrollArea()->maximumHeight(), 715);
+
+    // Where they do not, they scroll, and the popover takes the whole height.
+    StatsPopover low(world.env(), {}, screenOf(1440, 300));
+    ASSERT_NE(low.scrollArea(), nullptr);
+    EXPECT_EQ(low.sizeHint().height(), 300 - 25);
+    for (FakeProvider* p : world.providers)
+        p->withDetail = true;
+    StatsPopover grows(world.env(), {}, screenOf(1440, 900));
+    grows.show();
+    ASSERT_EQ(grows.scrollArea(), nullptr);
+    for (FakeProvider* p : world.providers) {
+        p->detailHeight = 160; // as a body whose rows follow the data
+        p->lastDetail->setFixedHeight(p->detailHeight);
+    }
+    EXPECT_TRUE(waitUntil([&] { return grows.scrollArea() != nullptr; })) << "rows grown past the screen scroll";
 }
 
 TEST(StatsPopover, FiveProvidersSplitThreeAndTwo)

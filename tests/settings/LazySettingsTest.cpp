@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -42,6 +43,46 @@ TEST(LazySettings, NothingIsBuiltBeforeTheFirstOpening)
     EXPECT_EQ(settingsViewsAlive(), 0);
 }
 
+// The window opens at its content's size, at most the available area less the
+// frame, the frame inside it; it can be resized, and no tab pushes it past.
+TEST(LazySettings, TheWindowFitsTheScreenAtAnyFontAndCanBeResized)
+{
+    const QMargins frame(8, 40, 8, 8);
+    struct Case {
+        const char* name;
+        QSize wanted;
+        QRect available, expected;
+    };
+    const Case cases[] = {
+        {"room to spare", QSize(540, 520), QRect(0, 0, 1920, 1080), QRect(690, 296, 540, 520)},
+        {"14 pt under a top panel", QSize(641, 761), QRect(0, 28, 1366, 740), QRect(362, 68, 641, 692)},
+        {"a small second screen", QSize(641, 761), QRect(1366, 0, 640, 480), QRect(1374, 40, 624, 432)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QRect client = LazySettings::placement(c.wanted, c.available, frame);
+        EXPECT_EQ(client, c.expected);
+        EXPECT_TRUE(c.available.contains(client.marginsAdded(frame)));
+    }
+
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    for (const int points : {10, 14, 24}) {
+        SCOPED_TRACE(points);
+        ScopedAppFont font(points);
+        LazySettings settings(e.env());
+        settings.show();
+        QWidget* window = settings.window();
+        const QRect available = window->screen()->availableGeometry();
+        EXPECT_NE(window->minimumSize(), window->maximumSize()) << "resizable";
+        for (int i = 0; i < settings.content()->tabWidget()->count(); ++i) {
+            settings.content()->tabWidget()->setCurrentIndex(i);
+            QApplication::processEvents();
+            EXPECT_TRUE(available.contains(window->frameGeometry())) << i;
+        }
+    }
+}
+
 TEST(LazySettings, OpeningTwiceKeepsOneWindowAndOneContentTree)
 {
     ScopedDefaults defaults;
@@ -54,7 +95,6 @@ TEST(LazySettings, OpeningTwiceKeepsOneWindowAndOneContentTree)
     ASSERT_NE(content, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->size(), QSize(540, 520));
-    EXPECT_EQ(window->minimumSize(), window->maximumSize()); // not resizable
     content->tabWidget()->setCurrentIndex(3);
 
     settings.show();

@@ -47,7 +47,7 @@ TEST(PresetsSection, ShowsThreeCardsInOrder)
         blurbs.append(card->preset().blurb);
     }
     EXPECT_EQ(names, (QStringList{"Simple", "Enhanced", "All-in"}));
-    EXPECT_EQ(blurbs, (QStringList{"Fox on CPU", "MEM + CPU, tagged", "3 sprites + number"}));
+    EXPECT_EQ(blurbs, (QStringList{"Fox on CPU", "MEM + CPU, values", "3 sprites + number"}));
 }
 
 TEST(PresetsSection, MarksTheMatchingPresetOnlyInSlotOrder)

@@ -156,6 +156,36 @@ TEST_F(BundleInstallerTest, PlainFileUnderTheBundleNameIsSetAside)
     EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-1")), QByteArray("stray file"));
 }
 
+// Every install over a folder of the user's sets it aside, numbered on from
+// the highest copy there, but only the newest three copies the installer
+// moved aside are kept: one the user has put in its place since, or one it
+// did not make, is never deleted. A start passes them over without a word.
+TEST_F(BundleInstallerTest, OnlyTheNewestThreeSetAsideCopiesOfOursAreKept)
+{
+    writeFile(root + QStringLiteral("/fox.set-aside-10000/notes.txt"), "made before");
+    writeFile(root + QStringLiteral("/fox.set-aside-010001/notes.txt"), "named by hand");
+    for (int round = 1; round <= 5; ++round) {
+        (void)FileSystem::removeTree(root + QStringLiteral("/fox"));
+        writeFile(root + QStringLiteral("/fox/notes.txt"), QByteArray::number(round));
+        ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames)));
+        if (round == 1) {
+            writeFile(temp.filePath(QStringLiteral("mine/notes.txt")), "mine");
+            ASSERT_TRUE(FileSystem::replaceItem(root + QStringLiteral("/fox.set-aside-10001"),
+                                                temp.filePath(QStringLiteral("mine"))));
+        }
+    }
+    EXPECT_EQ(rootEntries(), (QStringList{QStringLiteral("fox"), QStringLiteral("fox.set-aside-010001"),
+                                          QStringLiteral("fox.set-aside-10000"), QStringLiteral("fox.set-aside-10001"),
+                                          QStringLiteral("fox.set-aside-10003"), QStringLiteral("fox.set-aside-10004"),
+                                          QStringLiteral("fox.set-aside-10005")}));
+    EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-10001/notes.txt")), QByteArray("mine"));
+    EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-10005/notes.txt")), QByteArray("5"));
+    LogCapture log;
+    registry.scan();
+    EXPECT_EQ(registry.installed().size(), 1);
+    EXPECT_FALSE(log.contains(QStringLiteral("set-aside")));
+}
+
 TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABundleOfOurs)
 {
     // Seeding and the store install under the bundle's own name. A folder of

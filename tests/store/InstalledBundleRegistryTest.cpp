@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QMap>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -353,6 +355,44 @@ TEST_F(InstalledBundleRegistryTest, NewlyInstalledBundleIsLastUntilTheNextScan)
     InstalledBundleRegistry nextStart(root);
     nextStart.scan();
     EXPECT_EQ(idsOf(nextStart.installed()), (QStringList{QStringLiteral("z"), QStringLiteral("a")}));
+}
+
+// An install or a removal while a background scan reads the folder stands in
+// the list the scan publishes. The scan is held after its first check.
+TEST_F(InstalledBundleRegistryTest, WhatIsInstalledOrRemovedDuringABackgroundScanStands)
+{
+    for (const bool removing : {false, true}) {
+        SCOPED_TRACE(removing ? "removing" : "installing");
+        (void)FileSystem::removeTree(root);
+        placeBundle(root + QStringLiteral("/a"), QStringLiteral("a"));
+        placeBundle(root + QStringLiteral("/b"), QStringLiteral("b"));
+        InstalledBundleRegistry registry(root);
+        registry.scan();
+        BundleInstaller installer(&registry);
+        QSemaphore checked, resume;
+        std::atomic<int> checks = 0;
+        registry.setVerifierForTesting([&](const QString& folder, const std::optional<Ed25519PublicKey>& key) {
+            auto result = BundleVerifier::verifyInstalled(folder, key);
+            if (checks++ == 0) {
+                checked.release();
+                resume.acquire();
+            }
+            return result;
+        });
+        QCoro::Task<void> scanning = registry.scanInBackground();
+        checked.acquire();
+        if (removing)
+            registry.remove(QStringLiteral("a"));
+        else
+            ASSERT_TRUE(awaitTask(installer.install(signedBundle(NaclKeyPair::shared(), QStringLiteral("c"), sounds))));
+        resume.release();
+        QCoro::waitFor(std::move(scanning));
+        const QStringList expected = removing
+                                         ? QStringList{QStringLiteral("b")}
+                                         : QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        EXPECT_EQ(idsOf(registry.installed()), expected);
+        EXPECT_EQ(FileSystem::listDirectory(root).value(), expected);
+    }
 }
 
 // A user's home with folders of their own, reached through a link where our

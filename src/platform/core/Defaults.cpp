@@ -17,11 +17,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,16 +131,49 @@ void removeStaleTemporaries(const QString& filePath)
     }
 }
 
+// The text of the symbolic link at path, or nothing when path is no link.
+std::optional<QByteArray> linkText(const QByteArray& path)
+{
+    QByteArray text(PATH_MAX, Qt::Uninitialized);
+    const ssize_t length = ::readlink(path.constData(), text.data(), size_t(text.size()));
+    if (length < 0 || length >= text.size())
+        return std::nullopt;
+    text.truncate(length);
+    return text;
+}
+
+// The path with every link resolved, or nothing when it leads nowhere.
+std::optional<QByteArray> resolvedPath(const QByteArray& path)
+{
+    char resolved[PATH_MAX];
+    if (::realpath(path.constData(), resolved) == nullptr)
+        return std::nullopt;
+    return QByteArray(resolved);
+}
+
+// Makes a rename in the folder of path durable.
+void syncFolderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 // Writes bytes to a new temporary beside path and renames it over path: a
-// link at path is replaced, not followed. The permissions of a file being
-// replaced are kept; a new file is the user's alone. Gives 0 or the errno.
+// link at path is replaced, not followed. The permission bits of a file
+// being replaced are kept (never set-user-ID, set-group-ID or sticky); a new
+// file is the user's alone. Gives 0 or the errno.
 int writeAtomically(const QString& path, const QByteArray& bytes)
 {
     const QByteArray target = QFile::encodeName(path);
     mode_t mode = 0600;
     struct stat old { };
     if (::lstat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
-        mode = old.st_mode & 07777;
+        mode = old.st_mode & 0777;
     QByteArray temp;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -165,6 +201,8 @@ int writeAtomically(const QString& path, const QByteArray& bytes)
         code = errno;
     if (code != 0)
         ::unlink(temp.constData());
+    else
+        syncFolderOf(target);
     return code;
 }
 
@@ -236,6 +274,18 @@ void Defaults::setStandard(Defaults* defaults)
     standardOverride = defaults;
 }
 
+QString Defaults::saveDestination() const
+{
+    // The link the program started with, unchanged and still leading to the
+    // same file, is written through; any other link is replaced.
+    if (m_startLink.isEmpty())
+        return m_filePath;
+    const QByteArray path = QFile::encodeName(m_filePath);
+    if (linkText(path) != m_startLink || resolvedPath(path) != QFile::encodeName(m_startTarget))
+        return m_filePath;
+    return m_startTarget;
+}
+
 void Defaults::load()
 {
     removeStaleTemporaries(m_filePath);
@@ -270,6 +320,16 @@ void Defaults::load()
     auto parsed = PropertyList::fromData(*bytes);
     if (parsed && parsed->typeId() == QMetaType::QVariantMap) {
         m_user = parsed->toMap();
+        // A settings file that is a link (a dotfiles setup) stays one: saves
+        // go to the file it leads to, as long as it is this same link.
+        const QByteArray path = QFile::encodeName(m_filePath);
+        const auto text = kind == FileSystem::EntryKind::symlink ? linkText(path) : std::nullopt;
+        const auto target = text ? resolvedPath(path) : std::nullopt;
+        if (text && target) {
+            m_startLink = *text;
+            m_startTarget = QFile::decodeName(*target);
+            removeStaleTemporaries(m_startTarget);
+        }
         return;
     }
     keepAside(parsed ? QStringLiteral("it does not hold a dictionary of settings") : parsed.error().describe());
@@ -595,7 +655,7 @@ bool Defaults::flush()
         reason = tooLargeToSave(xml.size());
     } else {
         QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-        if (const int code = writeAtomically(m_filePath, xml); code != 0) {
+        if (const int code = writeAtomically(saveDestination(), xml); code != 0) {
             reason = QString::fromLocal8Bit(std::strerror(code));
             QWriteLocker lock(&m_lock);
             m_dirty = true;

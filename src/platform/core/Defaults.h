@@ -16,7 +16,9 @@ namespace gaugelet {
 // Reads are thread-safe; every change emits changed(key) on the writing thread.
 // Writes are coalesced (at most 250 ms) and saved atomically: the whole file
 // is written beside it as "<file>.saving-XXXXXX" and renamed over its name,
-// so a link put in the file's place is replaced, never written through. What
+// so a link put in the file's place is replaced, never written through. A
+// file that already was a link when the store was loaded (a dotfiles setup)
+// is written the same way beside the file it leads to, and stays a link. What
 // would be larger than maxFileBytes is not written at all (the store could
 // not read it back); the values stay in memory. The file is also flushed on
 // quit and on destruction. A file that cannot be understood is kept aside as
@@ -139,8 +141,13 @@ private:
     void keepAside(const QString& why);
     void scheduleSave();
     void noteProblem(FileProblem problem);
+    // The file a save renames its temporary over.
+    QString saveDestination() const;
 
     QString m_filePath;
+    // The link at the file's place when it was loaded, and where it led.
+    QByteArray m_startLink;
+    QString m_startTarget;
     mutable QReadWriteLock m_lock;
     QVariantMap m_user;
     QVariantMap m_registered;

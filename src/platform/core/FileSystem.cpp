@@ -72,6 +72,15 @@ FileSystem::EntryKind FileSystem::entryKind(const QString& path)
     return EntryKind::other;
 }
 
+std::optional<FileSystem::Identity> FileSystem::identity(const QString& path)
+{
+    struct stat st { };
+    if (::lstat(native(path).constData(), &st) != 0)
+        return std::nullopt;
+    return Identity{quint64(st.st_dev), quint64(st.st_ino),
+                    qint64(st.st_ctim.tv_sec) * 1'000'000'000 + qint64(st.st_ctim.tv_nsec)};
+}
+
 Result<QByteArray, FileSystem::Error> FileSystem::readFile(const QString& path, qint64 maxBytes, Links links)
 {
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below.

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace gaugelet {
 
@@ -29,6 +30,18 @@ public:
 
     // What is at path, without following a final symbolic link.
     static EntryKind entryKind(const QString& path);
+
+    // Which entry is at path (not following a final link): its device and
+    // inode, and when it last changed (a rename, a change of its contents or
+    // of its permissions), so that one entry later found under that name can
+    // be told from another made there since.
+    struct Identity {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 changedNs = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    static std::optional<Identity> identity(const QString& path);
 
     enum class Links { refuse, follow };
     static constexpr qint64 noLimit = -1;

@@ -3,6 +3,7 @@
 #include "platform/statusitem/SniTypes.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QPoint>
 #include <QString>
@@ -85,6 +86,8 @@ public:
     void click(const char* method, const QPoint& position);
 
     SniItemAdaptor* adaptor() const { return m_adaptor; }
+    // Sends a message (a late reply) on the item's connection.
+    void send(const QDBusMessage& message) { m_bus.send(message); }
 
 Q_SIGNALS:
     void registered();

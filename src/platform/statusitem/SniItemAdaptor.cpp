@@ -41,9 +41,19 @@ SniToolTip SniItemAdaptor::toolTip() const
     return m_owner->toolTip();
 }
 
-void SniItemAdaptor::Activate(int x, int y)
+QString SniItemAdaptor::accessibleDesc() const
 {
-    m_owner->click("Activate", QPoint(x, y));
+    return m_owner->toolTip().title;
+}
+
+void SniItemAdaptor::Activate(int x, int y, const QDBusMessage& message)
+{
+    activated(QPoint(x, y), message);
+}
+
+void SniItemAdaptor::activated(const QPoint& position, const QDBusMessage&)
+{
+    m_owner->click("Activate", position);
 }
 
 void SniItemAdaptor::SecondaryActivate(int x, int y)

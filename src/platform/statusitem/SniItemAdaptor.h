@@ -3,6 +3,8 @@
 #include "platform/statusitem/SniTypes.h"
 
 #include <QDBusAbstractAdaptor>
+#include <QDBusMessage>
+#include <QPoint>
 
 namespace gaugelet {
 
@@ -31,6 +33,8 @@ class SniItemAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString AttentionMovieName READ emptyString)
     Q_PROPERTY(gaugelet::SniToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QString IconAccessibleDesc READ accessibleDesc)
+    Q_PROPERTY(QString AttentionAccessibleDesc READ accessibleDesc)
 public:
     explicit SniItemAdaptor(QObject* exported, SniItem* owner);
 
@@ -44,9 +48,11 @@ public:
     SniIconPixmapList emptyPixmaps() const { return {}; }
     SniToolTip toolTip() const;
     bool itemIsMenu() const { return false; }
+    // What a screen reader says for the picture: the tile's name.
+    QString accessibleDesc() const;
 
 public Q_SLOTS:
-    void Activate(int x, int y);
+    void Activate(int x, int y, const QDBusMessage& message);
     void SecondaryActivate(int x, int y);
     void ContextMenu(int x, int y);
     void Scroll(int delta, const QString& orientation);
@@ -61,6 +67,8 @@ Q_SIGNALS:
 
 protected:
     SniItem* item() const { return m_owner; }
+    // A host's Activate: the click runs and the call is answered as done.
+    virtual void activated(const QPoint& position, const QDBusMessage& message);
 
 private:
     SniItem* m_owner;

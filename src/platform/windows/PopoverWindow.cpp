@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -52,12 +53,17 @@ QRect PopoverWindow::placement(const QPoint& anchor, QSize size, const QRect& av
 {
     const int w = std::max(1, std::min(size.width(), available.width()));
     const int h = std::max(1, std::min(size.height(), available.height()));
-    const bool above = anchor.y() > available.center().y();
-    int x = anchor.x() - w / 2;
-    int y = above ? anchor.y() - anchorGap - h : anchor.y() + anchorGap;
-    x = std::clamp(x, available.left(), std::max(available.left(), available.right() + 1 - w));
-    y = std::clamp(y, available.top(), std::max(available.top(), available.bottom() + 1 - h));
-    return QRect(x, y, w, h);
+    // In 64 bits: an anchor comes from any session-bus client, and one at
+    // the ends of the int range must still give a place on the screen.
+    const qint64 ax = anchor.x();
+    const qint64 ay = anchor.y();
+    const bool above = ay > available.center().y();
+    const qint64 x = ax - w / 2;
+    const qint64 y = above ? ay - anchorGap - h : ay + anchorGap;
+    const qint64 left = available.left();
+    const qint64 top = available.top();
+    return QRect(int(std::clamp(x, left, std::max(left, qint64(available.right()) + 1 - w))),
+                 int(std::clamp(y, top, std::max(top, qint64(available.bottom()) + 1 - h))), w, h);
 }
 
 QSize PopoverWindow::fittedSize(const QWidget* content, const QRect& available)
@@ -115,6 +121,7 @@ void PopoverWindow::showAt(const QPoint& anchor)
     m_anchor = anchor.isNull() ? QCursor::pos() : anchor;
     m_closeRequested = false;
     m_sinceOutsideClose.invalidate();
+    m_sinceShown.start();
     fit();
     show();
     raise();
@@ -155,8 +162,18 @@ void PopoverWindow::keyPressEvent(QKeyEvent* event)
 void PopoverWindow::mousePressEvent(QMouseEvent* event)
 {
     // A popup receives the presses outside it; the default handling closes it.
-    if (!rect().contains(event->position().toPoint()))
+    if (!rect().contains(event->position().toPoint())) {
+        const bool secondOfOpening =
+            m_sinceShown.isValid()
+            && !m_sinceShown.hasExpired(QGuiApplication::styleHints()->mouseDoubleClickInterval())
+            && (event->globalPosition().toPoint() - m_anchor).manhattanLength()
+                   <= QGuiApplication::styleHints()->startDragDistance();
+        if (secondOfOpening) {
+            event->accept();
+            return;
+        }
         m_sinceOutsideClose.start();
+    }
     QWidget::mousePressEvent(event);
 }
 

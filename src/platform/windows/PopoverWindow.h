@@ -20,6 +20,8 @@ namespace gaugelet {
 // on the status item while the popover is open arrives twice: first as the
 // outside click that closes the popup, then as the item's own activation.
 // isEchoOfOutsideClose() tells the second one apart, so it does not reopen.
+// The second press of a double click that opened it, at the opening click's
+// point, leaves it open: a double click on the item counts as one.
 class PopoverWindow : public QWidget {
     Q_OBJECT
 public:
@@ -73,6 +75,7 @@ private:
     bool m_closeRequested = false;
     bool m_fitScheduled = false;
     QElapsedTimer m_sinceOutsideClose;
+    QElapsedTimer m_sinceShown;
 };
 
 } // namespace gaugelet
