@@ -15,6 +15,10 @@
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe contrast X Y W H            exits 0 when 90 % of the ink's core (pixels 3/4 covered)
 //                                        there reaches 4.5:1 on the panel's (commonest) colour
+//   sniprobe shown SHOT.png SERVICE...   for each item, its pictures ("<w>x<h> …", the bytes of
+//                                        the IconPixmap reply) and where in SHOT the one picture
+//                                        offered shows as it is: "at X,Y: M/N" of its drawn pixels;
+//                                        exits 1 unless each item offers one, found whole
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
@@ -39,6 +43,7 @@
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <tuple>
 
@@ -159,18 +164,22 @@ const Pixmap& shownAt22(const QList<Pixmap>& pixmaps)
     return pixmaps.first();
 }
 
-int icon(const QString& service, const QString& saveTo)
+QList<Pixmap> readPixmaps(const QString& service)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
                                                        QStringLiteral("org.freedesktop.DBus.Properties"),
                                                        QStringLiteral("Get"));
     call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return fail(reply.errorMessage());
-    const QDBusArgument arg = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>();
     QList<Pixmap> pixmaps;
-    arg >> pixmaps;
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>() >> pixmaps;
+    return pixmaps;
+}
+
+int icon(const QString& service, const QString& saveTo)
+{
+    const QList<Pixmap> pixmaps = readPixmaps(service);
     if (pixmaps.isEmpty())
         return fail(QStringLiteral("no pixmap"));
     const Pixmap& first = shownAt22(pixmaps);
@@ -179,6 +188,66 @@ int icon(const QString& service, const QString& saveTo)
     std::printf("%d %d %s\n", first.width, first.height,
                 QCryptographicHash::hash(first.bytes, QCryptographicHash::Sha1).toHex().constData());
     return 0;
+}
+
+// Where in the screenshot the picture shows as drawn: the place most of its
+// drawn pixels match, how many do there, of how many. Opaque pixels match
+// exactly, the others within 3 a channel laid over the panel's colour beside
+// them (under the row's first clear pixel: panels may shade top to bottom).
+std::tuple<QPoint, int, int> findWhole(const QImage& shot, const QImage& picture)
+{
+    QList<QPoint> drawn;
+    QList<QPoint> clear(picture.height(), QPoint(-1, -1));
+    QPoint anyClear;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(picture.pixel(x, y)) > 0)
+                drawn.append({x, y});
+            else if (clear[y].x() < 0)
+                anyClear = clear[y] = {x, y};
+        }
+    }
+    std::tuple<QPoint, int, int> best{QPoint(), 0, int(drawn.size())};
+    for (int oy = 0; oy + picture.height() <= shot.height(); ++oy) {
+        for (int ox = 0; ox + picture.width() <= shot.width(); ++ox) {
+            const QPoint at(ox, oy);
+            int same = 0;
+            for (const QPoint& p : drawn) {
+                const QRgb src = picture.pixel(p);
+                const QRgb seen = shot.pixel(at + p);
+                const QRgb under = shot.pixel(at + (clear[p.y()].x() < 0 ? anyClear : clear[p.y()]));
+                const int a = qAlpha(src);
+                bool ok = true;
+                for (const int shift : {0, 8, 16}) {
+                    const int laid = (int(src >> shift & 255) * a + int(under >> shift & 255) * (255 - a) + 127) / 255;
+                    ok = ok && std::abs(int(seen >> shift & 255) - laid) <= (a == 255 ? 0 : 3);
+                }
+                same += int(ok);
+            }
+            if (same > std::get<1>(best))
+                best = {at, same, int(drawn.size())};
+        }
+    }
+    return best;
+}
+
+int shown(const QString& shotFile, const QStringList& services)
+{
+    const QImage shot = QImage(shotFile).convertToFormat(QImage::Format_RGB32);
+    bool whole = !shot.isNull();
+    for (const QString& service : services) {
+        const QList<Pixmap> pixmaps = readPixmaps(service);
+        qsizetype bytes = 0;
+        for (const Pixmap& pixmap : pixmaps) {
+            std::printf("%s%dx%d", bytes ? " " : "", pixmap.width, pixmap.height);
+            bytes += 12 + pixmap.bytes.size();
+        }
+        const auto [at, same, drawn] =
+            pixmaps.size() == 1 ? findWhole(shot, toImage(pixmaps.first())) : std::tuple<QPoint, int, int>{};
+        std::printf(" (%lld bytes) at %d,%d: %d/%d\n", qlonglong(bytes), at.x(), at.y(), same, drawn);
+        whole = whole && drawn >= 20 && same == drawn;
+    }
+    return whole ? 0 : 1;
 }
 
 int activate(const QString& service, const QString& method, int x, int y)
@@ -197,16 +266,7 @@ QImage g_lastImage;
 
 std::tuple<int, int, QByteArray> readIcon(const QString& service)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QStringLiteral("Get"));
-    call << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return {0, 0, QByteArray()};
-    const QDBusArgument arg = qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().value<QDBusArgument>();
-    QList<Pixmap> pixmaps;
-    arg >> pixmaps;
+    const QList<Pixmap> pixmaps = readPixmaps(service);
     if (pixmaps.isEmpty())
         return {0, 0, QByteArray()};
     const Pixmap& shown = shownAt22(pixmaps);
@@ -360,6 +420,12 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("items"))
         return items();
+    if (command == QLatin1String("shown") && argc >= 4) {
+        QStringList services;
+        for (int i = 3; i < argc; ++i)
+            services.append(QString::fromLocal8Bit(argv[i]));
+        return shown(QString::fromLocal8Bit(argv[2]), services);
+    }
     if (command == QLatin1String("icon") && argc >= 3)
         return icon(QString::fromLocal8Bit(argv[2]), argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     const char* method = command == QLatin1String("activate")    ? "Activate"

@@ -137,10 +137,14 @@ cat >"$XDG_CONFIG_HOME/waybar/light.css" <<'CSS'
 window#waybar { background-color: #f2f2f2; color: #202124; border-bottom-color: #c0c0c0; }
 #clock, #tray { background-color: transparent; color: #202124; }
 CSS
+# The same bar with a tray of 24-pixel icons.
+sed 's/"tray": { "spacing": 4 }/"tray": { "spacing": 4, "icon-size": 24 }/' "$XDG_CONFIG_HOME/waybar/config" \
+  >"$XDG_CONFIG_HOME/waybar/config24"
+bar_config=$XDG_CONFIG_HOME/waybar/config
 start_bar() {
   local style=/etc/xdg/waybar/style.css
   [[ "$1" == light ]] && style=$XDG_CONFIG_HOME/waybar/light.css
-  waybar -c "$XDG_CONFIG_HOME/waybar/config" -s "$style" >>"$root/waybar.log" 2>&1 &
+  waybar -c "$bar_config" -s "$style" >>"$root/waybar.log" 2>&1 &
   bar=$!
   wait_for 100 watcher_up
 }
@@ -267,6 +271,23 @@ screenshot() {
   fi
 }
 
+# Each item offers one picture, $2 pixels high (the tray's icon size), and
+# the bar shows it as drawn, pixel for pixel: waybar scales a picture of any
+# other height, and takes the largest of several.
+check_unresampled() {
+  local raw=$root/bar-raw.png services
+  point move 640 400
+  sleep 0.3
+  grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$raw" || { fail "waybar $1: no screenshot"; return; }
+  mapfile -t services < <("$probe" items 2>/dev/null)
+  if "$probe" shown "$raw" "${services[@]}" >"$root/shown" 2>&1 \
+    && [[ $(grep -c "x$2 (" "$root/shown") -eq ${#services[@]} ]]; then
+    pass "waybar $1: each item's one picture, $2 pixels high, shows unresampled: $(paste -sd';' "$root/shown")"
+  else
+    fail "waybar $1: not each item's one $2-pixel picture shows unresampled: $(paste -sd';' "$root/shown")"
+  fi
+}
+
 for scheme in light dark; do
   "$probe" portal "$scheme" 600 >/dev/null 2>&1 &
   portal=$!
@@ -279,6 +300,7 @@ for scheme in light dark; do
   if items_shown 3 "three pins"; then
     pass "waybar $scheme: three pins, three items"
     screenshot "$scheme"
+    check_unresampled "$scheme" 16
     if [[ "$scheme" == light ]]; then
       check_order "three pins" "$order3"
       ((${#items[@]} > 0)) && check_clicks
@@ -286,6 +308,11 @@ for scheme in light dark; do
       stop_bar
       start_bar "$scheme" || fail "waybar: waybar did not come back"
       items_shown 3 "after waybar restarted" && check_order "after waybar restarted" "$order3"
+      # A tray of 24-pixel icons: the items offer that height.
+      stop_bar
+      bar_config=$XDG_CONFIG_HOME/waybar/config24
+      start_bar "$scheme" && items_shown 3 "a 24-pixel tray" && check_unresampled "a 24-pixel tray" 24
+      bar_config=$XDG_CONFIG_HOME/waybar/config
     fi
   fi
   stop_app

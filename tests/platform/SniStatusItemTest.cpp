@@ -7,6 +7,7 @@
 #include "platform/statusitem/TrayIcon.h"
 #include "platform/style/Appearance.h"
 #include "support/PrivateBus.h"
+#include "support/ScopedEnv.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -17,11 +18,14 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStyleHints>
+#include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -264,16 +268,15 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > 0; }));
 
     const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
-    // One picture per height hosts draw items at, smallest first.
-    ASSERT_EQ(pixmaps.size(), qsizetype(StatusItem::pixelSizes.size()));
-    for (size_t i = 0; i < StatusItem::pixelSizes.size(); ++i) {
-        const int pixels = StatusItem::pixelSizes[i];
-        EXPECT_EQ(pixmaps[qsizetype(i)].height, pixels);
-        EXPECT_EQ(pixmaps[qsizetype(i)].width, int(std::ceil(30.0 * pixels / 22 - 1e-9)));
+    // A host not known gets the three common heights, smallest first.
+    ASSERT_EQ(pixmaps.size(), 3);
+    for (qsizetype i = 0; i < 3; ++i) {
+        const int pixels = QList<int>{16, 22, 24}[i];
+        EXPECT_EQ(pixmaps[i].height, pixels);
+        EXPECT_EQ(pixmaps[i].width, int(std::ceil(30.0 * pixels / 22 - 1e-9)));
     }
     EXPECT_EQ(pixmaps[1].toImage(), asArgb(item.image1x()));
-    EXPECT_EQ(pixmaps[4].toImage(), asArgb(item.image2x()));
-    EXPECT_EQ(pixmaps[4].toImage().pixelColor(30, 22), QColor(220, 20, 30));
+    EXPECT_EQ(pixmaps[2].toImage().pixelColor(32, 23), QColor(220, 20, 30));
     // Network byte order: alpha first.
     EXPECT_EQ(uchar(pixmaps[1].bytes[0]), 0xFF);
     EXPECT_EQ(uchar(pixmaps[1].bytes[1]), 220);
@@ -301,7 +304,7 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     tile->setHidden(true);
     ASSERT_TRUE(test::waitUntil([&] { return watcher.newIcons > before; }));
     const SniIconPixmapList cleared = pixmapsFrom(watcher.readProperty(sni->serviceName(), QStringLiteral("IconPixmap")));
-    ASSERT_EQ(cleared.size(), qsizetype(StatusItem::pixelSizes.size()));
+    ASSERT_EQ(cleared.size(), 3);
     EXPECT_EQ(cleared[1].toImage().pixelColor(15, 11).alpha(), 0);
 }
 
@@ -554,15 +557,13 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
         EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Id")).toString(),
                   QStringLiteral("gaugelet-00%1").arg(i));
         const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
-        ASSERT_EQ(pixmaps.size(), qsizetype(StatusItem::pixelSizes.size()));
+        ASSERT_EQ(pixmaps.size(), 3);
         EXPECT_EQ(QSize(pixmaps[0].width, pixmaps[0].height), QSize(15, 16));
         EXPECT_EQ(QSize(pixmaps[1].width, pixmaps[1].height), QSize(20, 22));
         EXPECT_EQ(QSize(pixmaps[2].width, pixmaps[2].height), QSize(22, 24));
-        EXPECT_EQ(QSize(pixmaps[4].width, pixmaps[4].height), QSize(40, 44));
-        EXPECT_EQ(QSize(pixmaps[5].width, pixmaps[5].height), QSize(44, 48));
         for (const SniIconPixmap& pixmap : pixmaps)
             EXPECT_EQ(pixmap.toImage().pixelColor(pixmap.width / 2, pixmap.height / 2), colors[i]);
-        EXPECT_EQ(pixmaps[4].toImage().pixelColor(39, 43), colors[i]);
+        EXPECT_EQ(pixmaps[2].toImage().pixelColor(21, 23), colors[i]);
         // No menu: hosts call ContextMenu on a right click.
         EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("Menu")).isValid());
         EXPECT_FALSE(watcher.readProperty(names[i], QStringLiteral("ItemIsMenu")).toBool());
@@ -650,7 +651,7 @@ TEST(SniStatusItem, NoItemShowsAnotherTilesPictureBeforeTheRowIsComposedAgain)
         if (slot->key() == QStringLiteral("new"))
             EXPECT_TRUE(pixmaps.isEmpty());
         else
-            EXPECT_EQ(pixmaps.value(1).toImage().pixelColor(10, 11), colorOf.value(slot->key()));
+            EXPECT_EQ(pixmaps.value(0).toImage().pixelColor(7, 8), colorOf.value(slot->key())); // GNOME's 16 pixels
     }
 }
 
@@ -678,8 +679,8 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
          QStringLiteral("02 CPU — Pie")},
         {QByteArrayLiteral("/usr/bin/plasmashell\0--no-respawn\0"), Host::plasma, false, QString(),
          QStringLiteral("gaugelet-001"), QStringLiteral("02 CPU — Pie")},
-        {QByteArrayLiteral("lxqt-panel\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
-        {QByteArrayLiteral("waybar\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"), name},
+        {QByteArrayLiteral("lxqt-panel\0"), Host::lxqt, false, QString(), QStringLiteral("gaugelet-001"), name},
+        {QByteArrayLiteral("waybar\0"), Host::waybar, false, QString(), QStringLiteral("gaugelet-001"), name},
         {QByteArrayLiteral("status-notifier-watcher\0"), Host::other, false, QString(), QStringLiteral("gaugelet-001"),
          name},
         {QByteArrayLiteral("/opt/gnome-shell-tools/watcher\0"), Host::other, false, QString(),
@@ -700,6 +701,43 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
               SniStatusItem::itemTitle(9, QStringLiteral("Z"), Host::plasma));
     EXPECT_LT(SniStatusItem::itemId(9, Host::other), SniStatusItem::itemId(10, Host::other));
     EXPECT_EQ(SniStatusItem::itemTitle(0, QString(), Host::other), QStringLiteral("Gaugelet"));
+
+    // The one height offered: the slot's at the screen's scale, from the
+    // host's settings (Xfce's status tray's here; LXQt's and waybar's in the
+    // host tests); three for a host not known.
+    QTemporaryDir config;
+    const test::ScopedEnv home("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const test::ScopedEnv system("XDG_CONFIG_DIRS", config.path().toLocal8Bit());
+    const QString xfce = config.path() + QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml");
+    QFile channel(xfce + QStringLiteral("/xfce4-panel.xml"));
+    ASSERT_TRUE(QDir().mkpath(xfce) && channel.open(QIODevice::WriteOnly));
+    // The tray sized by its panel, which sizes its icons by its height.
+    channel.write(
+        "<channel><property name=\"panels\"><property name=\"panel-1\"><property name=\"icon-size\" value=\"24\"/>"
+        "</property><property name=\"panel-2\"><property name=\"size\" value=\"26\"/><property "
+        "name=\"plugin-ids\"><value value=\"3\"/></property></property></property><property name=\"plugins\">"
+        "<property name=\"plugin-3\" value=\"systray\"><property name=\"icon-size\" value=\"0\"/>"
+        "</property></property></channel>");
+    channel.close();
+    const std::pair<QByteArray, QList<int>> offered[] = {
+        {QByteArrayLiteral("xfce4-panel\0"), {16}},    {QByteArrayLiteral("/usr/bin/gnome-shell\0"), {16}},
+        {QByteArrayLiteral("/usr/bin/kded5\0"), {22}}, {QByteArrayLiteral("lxqt-panel\0"), {22}},
+        {QByteArrayLiteral("waybar\0"), {16}},         {QByteArrayLiteral("status-notifier-watcher\0"), {16, 22, 24}},
+    };
+    for (const auto& [commandLine, sizes] : offered) {
+        SCOPED_TRACE(commandLine.constData());
+        const Host host = SniStatusItem::hostOf(commandLine);
+        const int slot = SniStatusItem::slotHeightFor(host, commandLine);
+        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 1.0), sizes);
+        QList<int> twice = sizes;
+        for (int& size : twice)
+            size *= 2;
+        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 2.0), twice);
+    }
+    // A slot no tile is drawn for gets the tallest picture that fits it,
+    // which hosts that keep a smaller picture show unscaled.
+    EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::xfce, 20, 1.0), QList<int>{16});
+    EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::lxqt, 18, 1.5), QList<int>{24});
 }
 
 namespace {
@@ -731,12 +769,17 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
     const struct {
         QByteArray commandLine;
         Host host;
+        int shown; // the one height of the pictures offered (at scale 1)
     } hosts[] = {
-        {QByteArrayLiteral("lxqt-panel\0"), Host::other},
-        {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma},
-        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0"), Host::gnomeShell},
-        {QByteArrayLiteral("xfce4-panel\0"), Host::xfce},
+        {QByteArrayLiteral("lxqt-panel\0"), Host::lxqt, 22},
+        {QByteArrayLiteral("/usr/bin/kded5\0"), Host::plasma, 22},
+        {QByteArrayLiteral("/usr/bin/gnome-shell\0--x11\0"), Host::gnomeShell, 16},
+        {QByteArrayLiteral("xfce4-panel\0"), Host::xfce, 22},
     };
+    // The hosts' settings are their defaults.
+    QTemporaryDir config;
+    const test::ScopedEnv home("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const test::ScopedEnv system("XDG_CONFIG_DIRS", config.path().toLocal8Bit());
     for (const auto& h : hosts) {
         SCOPED_TRACE(h.commandLine.constData());
         PrivateBus bus;
@@ -763,6 +806,10 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
                 EXPECT_EQ(tip.description, QStringLiteral("1%"));
                 EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("IconAccessibleDesc")).toString(), tile);
                 EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("AttentionAccessibleDesc")).toString(), tile);
+                const SniIconPixmapList pixmaps =
+                    pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
+                ASSERT_EQ(pixmaps.size(), 1);
+                EXPECT_EQ(pixmaps[0].height, h.shown);
                 const QVariant menu = watcher.readProperty(names[i], QStringLiteral("Menu"));
                 EXPECT_EQ(menu.isValid(), h.host == Host::gnomeShell);
                 if (menu.isValid()) {

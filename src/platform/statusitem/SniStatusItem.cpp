@@ -1,6 +1,8 @@
 #include "platform/statusitem/SniStatusItem.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/statusitem/HostSlotSize.h"
+#include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/SniClickAnchor.h"
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
@@ -21,6 +23,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <unistd.h>
@@ -77,8 +80,7 @@ void askAboutWatcher(const QDBusConnection& bus, const QString& method, QObject*
                      });
 }
 
-// A segment's pictures, one per pixel height: hosts take the one of their
-// slot's height, or resample the nearest.
+// A segment's pictures, one per height the host shows.
 SniIconPixmapList pixmapsOf(const QList<QImage>& images)
 {
     SniIconPixmapList pixmaps;
@@ -105,7 +107,41 @@ SniStatusItem::Host SniStatusItem::hostOf(const QByteArray& commandLine)
     // Plasma's watcher is a module of kded.
     if (base == "kded5" || base == "kded6" || base == "plasmashell")
         return Host::plasma;
+    if (base == "lxqt-panel")
+        return Host::lxqt;
+    if (base == "waybar")
+        return Host::waybar;
     return Host::other;
+}
+
+int SniStatusItem::slotHeightFor(Host host, const QByteArray& commandLine)
+{
+    switch (host) {
+    case Host::gnomeShell: return 16; // the extension's icon size, the bar's (PANEL_ICON_SIZE)
+    case Host::plasma: return 22;     // the tray's small-medium icons
+    case Host::xfce: return HostSlotSize::xfceSystray(HostSlotSize::xfcePanelChannel());
+    case Host::lxqt: return HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(commandLine));
+    case Host::waybar: return HostSlotSize::waybar(HostSlotSize::waybarConfig(commandLine));
+    case Host::other: break;
+    }
+    return 0;
+}
+
+QList<int> SniStatusItem::offeredPixelSizes(Host host, int slotHeight, double scale)
+{
+    const QList<int> heights = host == Host::other || slotHeight <= 0 ? QList<int>{16, 22, 24} : QList<int>{slotHeight};
+    QList<int> offered;
+    for (const int height : heights) {
+        const auto pixels = int(std::lround(height * std::max(scale, 1.0)));
+        int fits = StatusItem::pixelSizes.front();
+        for (const int drawn : StatusItem::pixelSizes) {
+            if (drawn <= pixels)
+                fits = drawn;
+        }
+        if (!offered.contains(fits))
+            offered.append(fits);
+    }
+    return offered;
 }
 
 bool SniStatusItem::showsNewestFirst(Host host)
@@ -146,6 +182,10 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
     m_verify.setSingleShot(true);
     connect(&m_verify, &QTimer::timeout, this, &SniStatusItem::verifyShown);
     connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
+    connect(ScreenInfo::instance(), &ScreenInfo::screensChanged, this, [this] {
+        if (m_watcherPresent)
+            offerSizes();
+    });
 
     const int control = ++g_controlCounter;
     if (!m_busAddress.isEmpty())
@@ -378,14 +418,28 @@ void SniStatusItem::onWatcherPresent()
                 commandLine = file.read(4096);
         }
         m_host = hostOf(commandLine);
-        static const char* const names[] = {"other", "xfce", "gnomeShell", "plasma"};
-        logInfo(lcStatusItem, "sni.watcher host=%s", names[int(m_host)]);
+        m_slotHeight = slotHeightFor(m_host, commandLine);
+        static const char* const names[] = {"other", "xfce", "gnomeShell", "plasma", "lxqt", "waybar"};
+        logInfo(lcStatusItem, "sni.watcher host=%s slot=%d", names[int(m_host)], m_slotHeight);
         Appearance::instance()->setPanelHost(panelHostOf(m_host));
+        offerSizes();
         m_watcherPresent = true;
         m_reregistered = false;
         m_notShown = false;
         registerAll();
     });
+}
+
+void SniStatusItem::offerSizes()
+{
+    const QList<int> sizes = offeredPixelSizes(m_host, m_slotHeight, ScreenInfo::instance()->mainBackingScaleFactor());
+    if (sizes == m_item->composedPixelSizes())
+        return;
+    QStringList shown;
+    for (const int size : sizes)
+        shown.append(QString::number(size));
+    logInfo(lcStatusItem, "sni.sizes pixels=%s", qUtf8Printable(shown.join(QLatin1Char(','))));
+    m_item->setComposedPixelSizes(sizes);
 }
 
 void SniStatusItem::onWatcherGone()

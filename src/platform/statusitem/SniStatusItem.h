@@ -24,9 +24,20 @@ class TrayIcon;
 // picture when the row has no segments (the idle logo). Most hosts fit every
 // item into a square slot, so one wide item would be squeezed unreadable; one
 // item per tile keeps each tile legible. Each item carries its own piece of
-// the composed picture at every height hosts use (StatusItem::pixelSizes),
+// the composed picture at the height its host shows (offeredPixelSizes),
 // sends NewIcon only when its pixels changed, and names its tile in its title
 // and tool tip.
+//
+// Hosts pick among several pictures in ways of their own, and resample the
+// one they pick to their slot: Xfce's status tray and waybar take the
+// largest; GNOME's extension the smallest at least as wide and as tall as
+// its slot; LXQt's panel (QIcon) the smallest by area at least the slot's
+// area, so a tile narrower than high gets a taller picture shrunk. Offered
+// one picture of its slot's height, every host shows it as it is (one
+// smaller than the slot, Xfce and LXQt at scale 1 show unscaled, GNOME and
+// waybar scale up): so the items offer only the picture of the host's slot
+// height at the screen's scale (HostSlotSize reads it from the host's
+// settings), and a host we do not know gets the three common heights.
 //
 // The items are slots: a change of the row redraws them in place (pictures,
 // title, tool tip under the same bus name) and adds or withdraws items only
@@ -73,11 +84,21 @@ public:
         xfce,       // Xfce's status tray: newest first, then its list of Ids
         gnomeShell, // GNOME Shell's AppIndicator extension: newest first, needs a Menu
         plasma,     // Plasma (the watcher in kded): by category, then title
+        lxqt,       // LXQt's panel: in the order they registered
+        waybar,     // waybar's tray: in the order they registered
     };
     // The host whose process runs this command line (NUL-separated).
     static Host hostOf(const QByteArray& commandLine);
     // Whether the host shows the newest item first (leftmost).
     static bool showsNewestFirst(Host host);
+    // The height in pixels at scale 1 of the host's slots, from its settings
+    // where it has any (its command line may name them); 0 when unknown.
+    static int slotHeightFor(Host host, const QByteArray& commandLine);
+    // The picture heights items offer a host whose slots are `slotHeight`
+    // high (0: unknown) on a screen of `scale`: the tallest height tiles are
+    // drawn for that fits the slot, so no host resamples it; 16, 22 and 24
+    // (at the scale) for a host not known.
+    static QList<int> offeredPixelSizes(Host host, int slotHeight, double scale);
     // The Menu object path items publish for the host; empty for none.
     static QString menuPathFor(Host host);
     // The Id of the item in the row's `position`: the position, zero-padded,
@@ -142,6 +163,8 @@ private:
     void verifyShown();
     void setFallbackShown(bool shown);
     void updateFallbackIcon();
+    // Composes the row at the heights the host shows.
+    void offerSizes();
 
     StatusItem* m_item;
     QString m_busAddress;
@@ -165,6 +188,7 @@ private:
     bool m_fallbackWanted = false;
     bool m_notShown = false; // the host did not show the items
     Host m_host = Host::other;
+    int m_slotHeight = 0; // of the host's slots, 0 when unknown
     QString m_title = QStringLiteral("Gaugelet");
     QString m_status = QStringLiteral("Active");
 };

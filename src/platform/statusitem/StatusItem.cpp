@@ -115,6 +115,19 @@ void StatusItem::setSegments(const QList<Segment>& segments)
     m_compositor->setNeedsComposition();
 }
 
+void StatusItem::setComposedPixelSizes(const QList<int>& sizes)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QList<int> sorted = sizes;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    if (sorted.isEmpty() || sorted == m_composedSizes)
+        return;
+    m_composedSizes = sorted;
+    m_pictures.clear(); // every segment is drawn anew at the new heights
+    m_compositor->setNeedsComposition();
+}
+
 void StatusItem::setAction(std::function<void(QPoint)> action)
 {
     m_action = std::move(action);
@@ -184,7 +197,7 @@ void StatusItem::composeImages()
         if (old != m_pictures.cend()) {
             pictures.images = old->images; // nothing in it changed: not drawn again
         } else {
-            for (const int pixels : pixelSizes) {
+            for (const int pixels : std::as_const(m_composedSizes)) {
                 const double scale = scaleForPixelSize(pixels);
                 QImage image = m_compositor->render(piece.frame, scale, now);
                 image.setDevicePixelRatio(scale);

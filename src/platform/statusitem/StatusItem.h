@@ -28,10 +28,11 @@ class SniStatusItem;
 // whole row, when no StatusNotifierWatcher exists).
 //
 // Its layer tree is composited once per main-loop turn after any change,
-// segment by segment, at every height in pixelSizes: hosts pick the picture
-// of their slot's height and resample only when none fits, so each height is
-// drawn by the tree itself (layers with contents representations draw the
-// one made for that scale). A segment whose layers are as they were (same
+// segment by segment, at the heights the host shows (composedPixelSizes, by
+// default every height in pixelSizes): a host offered several pictures may
+// take another than its slot's and resample it, so only the height it shows
+// is offered, drawn by the tree itself (layers with contents representations
+// draw the one made for that scale). A segment whose layers are as they were (same
 // revisions, same presented frames, same places) keeps its pictures: only
 // the tiles that changed are drawn again. Keeping the layer tree, rather than
 // having each tile draw its own picture per size, leaves one path for every
@@ -66,11 +67,16 @@ public:
     void performAction(const QPoint& globalPosition);
     std::optional<QPoint> lastClickPosition() const { return m_lastClick; }
 
-    // The heights in pixels hosts draw items at: waybar's tray 16, most
-    // panels 22 or 24, and their double on dense screens.
+    // The heights in pixels hosts draw items at, which tiles draw their
+    // pictures for: GNOME's bar and waybar's tray 16, most panels 22 or 24,
+    // and their double on dense screens.
     static constexpr std::array<int, 6> pixelSizes{16, 22, 24, 32, 44, 48};
     // Pixels per point of a picture drawn `pixelSize` pixels high.
     static double scaleForPixelSize(int pixelSize);
+    // The heights the segments' pictures are composed at, smallest first (a
+    // change composes every segment anew).
+    const QList<int>& composedPixelSizes() const { return m_composedSizes; }
+    void setComposedPixelSizes(const QList<int>& sizes);
 
     // The whole row as last composed, at 1× and 2× (devicePixelRatio set),
     // drawn when asked for (the tray icon fallback shows it).
@@ -94,7 +100,7 @@ public:
 
     // Each segment's pictures as last composed, in the segments' order (one
     // entry, the whole picture, when there are no segments): one image per
-    // height of pixelSizes, smallest first, each with its scale as device
+    // height of composedPixelSizes, smallest first, each with its scale as device
     // pixel ratio. An unchanged segment keeps the very same images.
     struct Pictures {
         QString key;
@@ -136,6 +142,7 @@ private:
     double m_composedAt = 0;
     QList<Segment> m_segments;
     QList<Pictures> m_pictures;
+    QList<int> m_composedSizes{pixelSizes.cbegin(), pixelSizes.cend()};
     int m_pictureRenders = 0;
     SniStatusItem* m_sni = nullptr;
 };
