@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class QDBusServiceWatcher;
 
@@ -48,10 +49,13 @@ class TrayIcon;
 // the bus): the slots follow the announced order. A registration alone is not
 // believed: an item the host has not read, or the watcher does not list, a
 // few seconds after it registered is registered once more, and after that the
-// row is shown through QSystemTrayIcon as well. Clicks on any item (Activate, SecondaryActivate,
+// row is shown through the system tray as well. Clicks on any item (Activate, SecondaryActivate,
 // ContextMenu) run the StatusItem's action at the click. While no watcher
-// exists, the whole row is shown through QSystemTrayIcon (which pads it
-// square).
+// exists, the row is shown through the system tray (XEmbed, TrayIcon): one
+// icon per segment, in the row's order, each drawn for the tray's icon size
+// and named in its tool tip as the items are, its clicks the items' clicks.
+// Where neither shows the row, hasStatusArea() says so (statusAreaChanged),
+// so that the application can stand in for it.
 class SniStatusItem : public QObject {
     Q_OBJECT
 public:
@@ -66,6 +70,8 @@ public:
     // How long after the last registration the host must have read and
     // listed every item.
     static constexpr int verifyMs = 4000;
+    // When the tray icons' places are read after a change (then 4x and 16x).
+    static constexpr int trayCheckMs = 150;
 
     // The host that serves the watcher, as far as it matters to the items.
     enum class Host {
@@ -101,6 +107,10 @@ public:
     // Whether every item is registered with the watcher.
     bool isRegisteredWithWatcher() const;
     bool isFallbackShown() const;
+    bool hasWatcher() const { return m_watcherPresent; }
+    // Whether anything shows the row: a watcher whose host was not found
+    // leaving the items unshown, or a system tray holding the tray icons.
+    bool hasStatusArea() const;
     Host host() const { return m_host; }
     // Tests shorten the time a host has to show the items, and stand in for
     // the command lines of processes (/proc/<pid>/cmdline).
@@ -110,7 +120,7 @@ public:
     QString title() const { return m_title; }
     QString status() const { return m_status; }
     void setStatus(const QString& status);
-    // The fallback tray icon's tool tip, and the items' without a name.
+    // The tool tip of items and tray icons without a name.
     void setToolTip(const QString& title);
     // The first item's pictures, one per height.
     SniIconPixmapList iconPixmap() const;
@@ -122,6 +132,8 @@ Q_SIGNALS:
     // Every item is registered.
     void registeredWithWatcher();
     void registrationFailed(const QString& error);
+    // hasStatusArea() changed.
+    void statusAreaChanged(bool present);
 
 private Q_SLOTS:
     // The watcher took an item in: hosts place items in the order the
@@ -141,7 +153,10 @@ private:
     void onWatcherGone();
     void verifyShown();
     void setFallbackShown(bool shown);
-    void updateFallbackIcon();
+    void updateFallbackIcons();
+    QList<TrayIcon*> trayIconsInShownOrder() const;
+    void scheduleTrayChecks();
+    void noteStatusArea();
 
     StatusItem* m_item;
     QString m_busAddress;
@@ -159,7 +174,13 @@ private:
     std::function<QByteArray(uint pid)> m_commandLineOf;
     bool m_reregistered = false; // since the watcher came
     QDBusServiceWatcher* m_serviceWatcher = nullptr;
-    TrayIcon* m_trayIcon = nullptr;
+    // The fallback's tray icons in the row's order, slots as the items, and
+    // the cache key of the pictures each was last given.
+    QList<TrayIcon*> m_trayIcons;
+    QHash<const TrayIcon*, qint64> m_trayPictures;
+    std::optional<bool> m_statusArea; // as last told
+    QTimer m_trayCheck;
+    int m_trayChecks = 0;
     bool m_connected = false;
     bool m_watcherPresent = false;
     bool m_fallbackWanted = false;
