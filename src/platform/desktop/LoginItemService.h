@@ -39,6 +39,9 @@ public:
 
     // The entry's file name and its path in the user's autostart folder.
     static inline const QString entryName = QStringLiteral("dev.gaugelet.app.desktop");
+    // The argument the entry's command passes, so that the program knows it
+    // was started at login.
+    static inline const QString loginArgument = QStringLiteral("--at-login");
     QString userEntryPath() const;
     const Paths& paths() const { return m_paths; }
     // Where the entry's link to this program lives when the program's own

@@ -20,6 +20,10 @@ namespace gaugelet {
 // on the status item while the popover is open arrives twice: first as the
 // outside click that closes the popup, then as the item's own activation.
 // isEchoOfOutsideClose() tells the second one apart, so it does not reopen.
+//
+// Where no status area shows the row, the same window stands in for it as an
+// ordinary window (showAsWindow): framed, in the middle of the main screen,
+// open until closed.
 class PopoverWindow : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +42,9 @@ public:
     // Shows the window for an anchor point (global, device-independent pixels).
     // A (0, 0) anchor, which some hosts send, means the pointer's position.
     void showAt(const QPoint& anchor);
+    // Shows the window as an ordinary one, in the middle of the main screen.
+    void showAsWindow();
+    bool isShownAsWindow() const { return m_asWindow; }
     // Closes on the owner's request (the status item toggled it).
     void performClose();
     // True within a short time after the popup closed itself on an outside click.
@@ -66,12 +73,14 @@ protected:
 private:
     void fit();
     void scheduleFit();
+    void setWindowMode(bool asWindow);
     QScreen* anchorScreen() const;
 
     QPointer<QWidget> m_content;
     QPoint m_anchor;
     bool m_closeRequested = false;
     bool m_fitScheduled = false;
+    bool m_asWindow = false;
     QElapsedTimer m_sinceOutsideClose;
 };
 
