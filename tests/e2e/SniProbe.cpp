@@ -12,6 +12,8 @@
 //                                        without smoothing)
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
+//   sniprobe ink X Y W H                 as painted, and prints "<width> <height> <hash>": the
+//                                        box of what is drawn there, and a hash of its pixels
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
@@ -27,15 +29,16 @@
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QPixmap>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <QTimer>
-#include <tuple>
 #include <cstdio>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -267,7 +270,7 @@ int main(int argc, char** argv)
             shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
     }
-    if (command == QLatin1String("painted") && argc >= 6) {
+    if ((command == QLatin1String("painted") || command == QLatin1String("ink")) && argc >= 6) {
         QGuiApplication app(argc, argv);
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen)
@@ -275,13 +278,17 @@ int main(int argc, char** argv)
         const QImage shot = screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
                                 .toImage()
                                 .convertToFormat(QImage::Format_RGB32);
+        QRect ink;
         for (int y = 0; y < shot.height(); ++y) {
             for (int x = 0; x < shot.width(); ++x) {
                 if (shot.pixel(x, y) != shot.pixel(0, 0))
-                    return 0;
+                    ink |= QRect(x, y, 1, 1);
             }
         }
-        return 1;
+        if (command == QLatin1String("ink"))
+            printf("%d %d %08x\n", ink.width(), ink.height(),
+                   unsigned(qHashBits(shot.constBits(), shot.sizeInBytes())));
+        return ink.isEmpty() ? 1 : 0;
     }
     if (command == QLatin1String("zoom") && argc >= 5) {
         const QImage in(QString::fromLocal8Bit(argv[2]));

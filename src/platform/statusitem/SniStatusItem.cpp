@@ -539,6 +539,7 @@ void SniStatusItem::updateFallbackIcons()
     while (m_trayIcons.size() > segments.size()) {
         TrayIcon* gone = m_trayIcons.takeLast();
         m_trayPictures.remove(gone);
+        m_trayKeys.remove(gone);
         delete gone;
         scheduleTrayChecks();
     }
@@ -549,7 +550,12 @@ void SniStatusItem::updateFallbackIcons()
                 logInfo(lcStatusItem, "sni.noTray");
             return;
         }
-        connect(icon, &TrayIcon::activated, this, [this] { activate(QCursor::pos()); });
+        connect(icon, &TrayIcon::activated, this, [this, icon] {
+            const QPoint at = QCursor::pos();
+            logInfo(lcStatusItem, "sni.click method=tray item=%s x=%d y=%d", qUtf8Printable(m_trayKeys.value(icon)),
+                    at.x(), at.y());
+            activate(at);
+        });
         connect(icon, &TrayIcon::trayChanged, this, [this] {
             noteStatusArea();
             scheduleTrayChecks();
@@ -562,6 +568,7 @@ void SniStatusItem::updateFallbackIcons()
     for (qsizetype i = 0; i < segments.size(); ++i) {
         const StatusItem::Segment& segment = segments[i];
         TrayIcon* icon = shown[i];
+        m_trayKeys.insert(icon, segment.key);
         QString tip = segment.name.isEmpty() ? m_title : segment.name;
         if (!segment.name.isEmpty() && !segment.figure.isEmpty())
             tip += QLatin1Char('\n') + segment.figure;

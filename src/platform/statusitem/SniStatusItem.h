@@ -178,7 +178,8 @@ private:
     // the cache key of the pictures each was last given.
     QList<TrayIcon*> m_trayIcons;
     QHash<const TrayIcon*, qint64> m_trayPictures;
-    std::optional<bool> m_statusArea; // as last told
+    QHash<const TrayIcon*, QString> m_trayKeys; // the tile each shows
+    std::optional<bool> m_statusArea;           // as last told
     QTimer m_trayCheck;
     int m_trayChecks = 0;
     bool m_connected = false;
