@@ -10,7 +10,8 @@ namespace gaugelet {
 
 // The login-item service of the main application: an XDG autostart entry
 // `$XDG_CONFIG_HOME/autostart/dev.gaugelet.app.desktop` whose command starts
-// this program at the next login of a freedesktop session. The state is never
+// this program (with loginArgument) at the next login of a freedesktop
+// session. The state is never
 // stored anywhere else: status() reads the entry afresh every time.
 // Main thread; every call is synchronous.
 class LoginItemService {
