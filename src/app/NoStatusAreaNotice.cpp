@@ -46,7 +46,8 @@ void NoStatusAreaNotice::onStatusArea(bool present)
         return;
     }
     m_grace.stop();
-    m_seen = true;
+    // Believed until found otherwise; seen once the host read every item.
+    m_seen = m_seen || m_statusItem->isRowSeen();
     if (m_windowShown) {
         m_windowShown = false;
         if (m_actions.closeWindow)

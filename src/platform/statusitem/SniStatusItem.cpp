@@ -394,6 +394,7 @@ void SniStatusItem::onWatcherPresent()
         m_watcherPresent = true;
         m_reregistered = false;
         m_notShown = false;
+        m_seenShown = false;
         registerAll();
         noteStatusArea();
     });
@@ -403,6 +404,7 @@ void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
     m_watcherPresent = false;
+    m_seenShown = false;
     m_queue.clear();
     m_inFlight = nullptr;
     m_pace.stop();
@@ -463,10 +465,12 @@ void SniStatusItem::verifyShown()
             // Shown: a later drop is tried again too, and a fallback for an
             // earlier one goes.
             m_reregistered = false;
+            m_seenShown = true;
             if (m_notShown) {
                 m_notShown = false;
                 setFallbackShown(false);
             }
+            noteStatusArea();
             return;
         }
         if (!m_reregistered) {
@@ -494,21 +498,36 @@ bool SniStatusItem::isFallbackShown() const
     return m_fallbackWanted;
 }
 
-bool SniStatusItem::hasStatusArea() const
+bool SniStatusItem::isInTray() const
 {
-    if (m_watcherPresent && !m_notShown)
-        return true;
     return m_fallbackWanted && std::any_of(m_trayIcons.cbegin(), m_trayIcons.cend(), [](TrayIcon* icon) {
                return !icon->geometry().isEmpty();
            });
 }
 
+bool SniStatusItem::hasStatusArea() const
+{
+    return (m_watcherPresent && !m_notShown) || isInTray();
+}
+
+bool SniStatusItem::isRowSeen() const
+{
+    return (m_watcherPresent && m_seenShown) || isInTray();
+}
+
 void SniStatusItem::noteStatusArea()
 {
     const bool present = hasStatusArea();
-    if (m_statusArea == present)
+    const bool seen = isRowSeen();
+    if (m_statusArea == present && m_rowSeen == seen)
         return;
+    const bool changed = m_statusArea != present;
     m_statusArea = present;
+    m_rowSeen = seen;
+    if (!changed) {
+        Q_EMIT statusAreaChanged(present);
+        return;
+    }
     if (present)
         logInfo(lcStatusItem, "sni.statusArea shown");
     else

@@ -111,6 +111,9 @@ public:
     // Whether anything shows the row: a watcher whose host was not found
     // leaving the items unshown, or a system tray holding the tray icons.
     bool hasStatusArea() const;
+    // Whether the row is known to show: the host read and listed every item,
+    // or a system tray holds the tray icons.
+    bool isRowSeen() const;
     Host host() const { return m_host; }
     // Tests shorten the time a host has to show the items, and stand in for
     // the command lines of processes (/proc/<pid>/cmdline).
@@ -132,7 +135,7 @@ Q_SIGNALS:
     // Every item is registered.
     void registeredWithWatcher();
     void registrationFailed(const QString& error);
-    // hasStatusArea() changed.
+    // hasStatusArea() or isRowSeen() changed.
     void statusAreaChanged(bool present);
 
 private Q_SLOTS:
@@ -156,6 +159,7 @@ private:
     void updateFallbackIcons();
     QList<TrayIcon*> trayIconsInShownOrder() const;
     void scheduleTrayChecks();
+    bool isInTray() const;
     void noteStatusArea();
 
     StatusItem* m_item;
@@ -180,6 +184,8 @@ private:
     QHash<const TrayIcon*, qint64> m_trayPictures;
     QHash<const TrayIcon*, QString> m_trayKeys; // the tile each shows
     std::optional<bool> m_statusArea;           // as last told
+    bool m_rowSeen = false;                     // as last told
+    bool m_seenShown = false;                   // the host read and listed every item
     QTimer m_trayCheck;
     int m_trayChecks = 0;
     bool m_connected = false;
