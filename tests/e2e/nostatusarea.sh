@@ -1,15 +1,9 @@
 #!/usr/bin/env bash
-# No status area: the built program on a bare X server (Xvfb, no window
-# manager) and a private session bus with no StatusNotifierWatcher and no
-# system tray.
-# 1. Within 15 s a window of the program shows (the popover as an ordinary
-#    window, build/screenshots/nostatusarea-window.png), and one notification
-#    tells what is missing (dunst answers, dbus-monitor reads the call);
-#    "Quit" in the window ends the program with 0.
-# 2. An XEmbed tray comes (trayer): the window goes, and the tray shows one
-#    icon per tile, in the row's order, each drawn for the tray's slot (the
-#    tray zoomed: build/screenshots/tray-trayer.png); a click on an icon opens
-#    the popover at it.
+# No status area: the program on a bare X server and a private bus with no
+# StatusNotifierWatcher and no tray shows a window within 15 s and sends one
+# notification (dunst answers, dbus-monitor reads it); then trayer's XEmbed
+# tray comes: the window goes, one icon per tile, in order, each drawn for its
+# slot and opening the popover. Screenshots: nostatusarea-window.png, tray-trayer.png.
 #   nostatusarea.sh GAUGELET SNIPROBE SCREENSHOT_DIR
 # Exit 0 on success, 77 when a tool it needs is missing (CTest: skipped).
 set -uo pipefail
@@ -44,21 +38,9 @@ unset XDG_CURRENT_DESKTOP
 log=$root/log
 mkdir -p "$shots"
 
-has_owner() {
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
-}
-now_ms() { date +%s%3N; }
+has_owner() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+  --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true; }
 windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
-# Waits for the program to end (at most 5 s); sets status to its exit status.
-wait_exit() {
-  status=still-running
-  if wait_for 50 eval '! kill -0 $app 2>/dev/null'; then
-    wait "$app"
-    status=$?
-    app=""
-  fi
-}
 # The program's icons in the tray, left to right: "x y width height" each.
 tray_icons() {
   local panel
@@ -86,11 +68,11 @@ monitor=$!
 wait_for 50 has_owner org.freedesktop.Notifications || fail "dunst did not start"
 
 # --- 1. Nothing shows the row: a window and a notification.
-t0=$(now_ms)
+t0=$(date +%s%3N)
 start_app
 if wait_for 150 eval '! windows_are 0'; then
   read -r _ x y ww wh < <(gaugelet_windows)
-  pass "a window ${ww}×${wh} at ${x},${y} after $(($(now_ms) - t0)) ms"
+  pass "a window ${ww}×${wh} at ${x},${y} after $(($(date +%s%3N) - t0)) ms"
   "$probe" grab "$shots/nostatusarea-window.png" && pass "screenshot $shots/nostatusarea-window.png"
 else
   fail "no window of the program within 15 s"
@@ -101,7 +83,8 @@ sleep 1
 [[ $(grep -c "$title" "$root/notify") == 1 ]] && pass "told once" || fail "told $(grep -c "$title" "$root/notify") times"
 if [[ -n "${ww:-}" ]]; then
   xdotool mousemove $((x + ww - 14 - 20)) $((y + wh - 14 - 10)) click 1
-  wait_exit
+  status=still-running
+  wait_for 50 eval '! kill -0 $app 2>/dev/null' && { wait "$app"; status=$?; app=""; }
   [[ "$status" == 0 ]] && pass "Quit in the window ends with 0" || fail "Quit in the window: status $status"
 fi
 stop_app
