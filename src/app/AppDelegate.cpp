@@ -400,14 +400,17 @@ void AppDelegate::popoverDidClose()
 
 void AppDelegate::openSettings()
 {
-    closePopover();
+    // The stand-in window stays; the popover gives way.
+    if (m_popover && !m_popover->isShownAsWindow())
+        closePopover();
     if (m_settings)
         m_settings->show();
 }
 
 void AppDelegate::presentUserUpdate()
 {
-    closePopover();
+    if (m_popover && !m_popover->isShownAsWindow())
+        closePopover();
     if (m_updater)
         m_updater->presentUserUpdate();
 }
