@@ -521,18 +521,13 @@ void SniStatusItem::noteStatusArea()
     const bool seen = isRowSeen();
     if (m_statusArea == present && m_rowSeen == seen)
         return;
-    const bool changed = m_statusArea != present;
-    m_statusArea = present;
-    m_rowSeen = seen;
-    if (!changed) {
-        Q_EMIT statusAreaChanged(present);
-        return;
-    }
-    if (present)
+    if (m_statusArea != present && present)
         logInfo(lcStatusItem, "sni.statusArea shown");
-    else
+    else if (m_statusArea != present)
         logInfo(lcStatusItem, "sni.statusArea missing watcher=%d trayIcons=%lld", int(m_watcherPresent),
                 qlonglong(m_trayIcons.size()));
+    m_statusArea = present;
+    m_rowSeen = seen;
     Q_EMIT statusAreaChanged(present);
 }
 
@@ -553,8 +548,8 @@ void SniStatusItem::updateFallbackIcons()
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
     const QList<StatusItem::Segment> segments = rowSegments(*m_item);
-    // Slots as the items: the tray keeps the icons in the order they came,
-    // so icons come and go at the row's end and the others keep their places.
+    // Slots as the items: one icon comes or goes at a time and the others
+    // keep their places in the tray; each shows the tile of its place.
     while (m_trayIcons.size() > segments.size()) {
         TrayIcon* gone = m_trayIcons.takeLast();
         m_trayPictures.remove(gone);
@@ -594,9 +589,9 @@ void SniStatusItem::updateFallbackIcons()
         icon->setToolTip(tip);
         if (i < pictures.size() && pictures[i].key == segment.key && pictures[i].frame == segment.frame) {
             const QList<QImage> images = pictures[i].images;
-            const qint64 shown = images.isEmpty() ? 0 : images.constFirst().cacheKey();
-            if (m_trayPictures.value(icon, -1) != shown) {
-                m_trayPictures.insert(icon, shown);
+            const qint64 picture = images.isEmpty() ? 0 : images.constFirst().cacheKey();
+            if (m_trayPictures.value(icon, -1) != picture) {
+                m_trayPictures.insert(icon, picture);
                 // Drawn for the tray's icon size when the tray paints it: one
                 // of the composed pictures where the heights match.
                 const QRectF frame = segment.frame;
