@@ -20,10 +20,6 @@ namespace gaugelet {
 // on the status item while the popover is open arrives twice: first as the
 // outside click that closes the popup, then as the item's own activation.
 // isEchoOfOutsideClose() tells the second one apart, so it does not reopen.
-//
-// Where no status area shows the row, the same window stands in for it as an
-// ordinary window (showAsWindow): framed, in the middle of the main screen,
-// open until closed.
 class PopoverWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,7 +38,9 @@ public:
     // Shows the window for an anchor point (global, device-independent pixels).
     // A (0, 0) anchor, which some hosts send, means the pointer's position.
     void showAt(const QPoint& anchor);
-    // Shows the window as an ordinary one, in the middle of the main screen.
+    // Where no status area shows the row, the window stands in for it as an
+    // ordinary one: framed, in the middle of the main screen, open until
+    // closed (showAt makes it the popup again).
     void showAsWindow();
     bool isShownAsWindow() const { return m_asWindow; }
     // Closes on the owner's request (the status item toggled it).
