@@ -4,6 +4,7 @@
 #   scripts/deps.sh          build and run dependencies
 #   scripts/deps.sh --test   also what the tests use (zip, a private D-Bus, a notification daemon, Xvfb, sox,
 #                            a status-notifier watcher, xdotool and xwininfo for the end-to-end test,
+#                            trayer (an XEmbed system tray) for the test without a status area,
 #                            gio and systemd to start the login item as desktops do,
 #                            the hosts the status row is checked on: LXQt's and Xfce's panels,
 #                            GNOME Shell with the AppIndicator extension, Plasma's shell with
@@ -19,7 +20,7 @@ build_pkgs=(g++ cmake ninja-build pkg-config ccache
   libsodium-dev libplist-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
 test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils
-  xdotool x11-utils libglib2.0-bin systemd lxqt-panel xfce4-panel xfconf
+  xdotool x11-utils libglib2.0-bin systemd trayer lxqt-panel xfce4-panel xfconf
   gnome-shell gnome-shell-extension-appindicator
   plasma-workspace plasma-desktop kded5 kactivitymanagerd openbox
   sway waybar xwayland grim libwayland-dev)

@@ -4,6 +4,7 @@
 #include "alarms/AlarmNotificationDelegate.h"
 #include "app/AppLog.h"
 #include "app/LazySettings.h"
+#include "app/NoStatusAreaNotice.h"
 #include "app/SettingsFileNotice.h"
 #include "lifecycle/AppLifecycle.h"
 #include "menubar/MenubarController.h"
@@ -12,6 +13,8 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
+#include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/SystemSymbol.h"
 #include "platform/windows/PopoverWindow.h"
@@ -34,6 +37,7 @@
 #include "update/UserDefaultsCache.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QTimer>
@@ -157,6 +161,7 @@ void AppDelegate::applicationDidFinishLaunching()
     settingsEnv.store = m_store.get();
     settingsEnv.updater = m_updater.get();
     m_settings = std::make_unique<LazySettings>(settingsEnv);
+    installNoStatusAreaNotice();
     m_setupWindow->showIfNeeded();
     m_updater->checkNow();
     Q_EMIT servicesStarted();
@@ -261,12 +266,72 @@ void AppDelegate::togglePopover(const QPoint& anchor)
     // popover is that same click on the item: it must not reopen it.
     if (m_popover->isEchoOfOutsideClose())
         return;
+    preparePopover(anchor);
+    m_popover->showAt(anchor);
+}
+
+void AppDelegate::preparePopover(const QPoint& anchor)
+{
     installPopoverContent(anchor);
     const std::optional<ScreenFacts> screen = screenFor(anchor);
     m_lastPopoverSize = PopoverSize::compute(screen ? std::optional<QRectF>(screen->visibleFrame) : std::nullopt,
                                              enabledProviderCount(), int(m_alarms->firing().size()),
                                              storedTwoColumnMode());
-    m_popover->showAt(anchor);
+}
+
+void AppDelegate::handleReopen()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_popover)
+        return;
+    if (m_noStatusAreaNotice && !m_noStatusAreaNotice->hasStatusArea()) {
+        showStandInWindow();
+        return;
+    }
+    if (m_popover->isVisible()) {
+        m_popover->raise();
+        m_popover->activateWindow();
+        return;
+    }
+    preparePopover(QCursor::pos());
+    m_popover->showAt(QCursor::pos());
+}
+
+bool AppDelegate::launchedAtLogin(const QStringList& arguments)
+{
+    return arguments.mid(1).contains(LoginItemService::loginArgument);
+}
+
+void AppDelegate::showStandInWindow()
+{
+    if (!m_popover)
+        return;
+    if (!(m_popover->isVisible() && m_popover->isShownAsWindow())) {
+        const std::optional<ScreenFacts> main = ScreenInfo::instance()->mainScreen();
+        preparePopover(main ? main->visibleFrame.center().toPoint() : QPoint());
+    }
+    m_popover->showAsWindow();
+}
+
+void AppDelegate::installNoStatusAreaNotice()
+{
+    SniStatusItem* sni = m_statusItem ? m_statusItem->statusNotifier() : nullptr;
+    if (!sni)
+        return;
+    NoStatusAreaNotice::Actions actions;
+    QPointer<AppDelegate> self(this);
+    actions.showWindow = [self] {
+        if (self)
+            self->showStandInWindow();
+    };
+    // The row is back: the window that stood in for it goes.
+    actions.closeWindow = [self] {
+        if (self && self->m_popover && self->m_popover->isShownAsWindow())
+            self->m_popover->performClose();
+    };
+    m_noStatusAreaNotice =
+        std::make_unique<NoStatusAreaNotice>(sni, launchedAtLogin(QCoreApplication::arguments()), std::move(actions));
+    m_noStatusAreaNotice->start();
 }
 
 void AppDelegate::closePopover()
@@ -335,14 +400,17 @@ void AppDelegate::popoverDidClose()
 
 void AppDelegate::openSettings()
 {
-    closePopover();
+    // The stand-in window stays; the popover gives way.
+    if (m_popover && !m_popover->isShownAsWindow())
+        closePopover();
     if (m_settings)
         m_settings->show();
 }
 
 void AppDelegate::presentUserUpdate()
 {
-    closePopover();
+    if (m_popover && !m_popover->isShownAsWindow())
+        closePopover();
     if (m_updater)
         m_updater->presentUserUpdate();
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ class BundleInstaller;
 class InstalledBundleRegistry;
 class LazySettings;
 class MenubarController;
+class NoStatusAreaNotice;
 class PinManager;
 class PopoverWindow;
 class ProviderEnablementStore;
@@ -80,6 +82,13 @@ public:
     // closes an open one.
     void togglePopover(const QPoint& anchor);
     void closePopover();
+    // The program was started again while it runs (it hands over to this
+    // copy): shows the window where nothing shows the row, else opens the
+    // popover at the pointer. Either is only brought forward when open.
+    void handleReopen();
+    // Whether the program was started by its login item (the entry's
+    // command passes LoginItemService::loginArgument).
+    static bool launchedAtLogin(const QStringList& arguments);
 
     // The steps of the allow path, public for tests.
     static void registerDefaultSettings();
@@ -121,6 +130,11 @@ private:
     void startServices();
     void installStatusItem();
     void installPopoverContent(const QPoint& anchor);
+    // The popover's content and size for an opening at `anchor`.
+    void preparePopover(const QPoint& anchor);
+    // The popover as an ordinary window, where no status area shows the row.
+    void showStandInWindow();
+    void installNoStatusAreaNotice();
     // The services every window's views are handed; each window adds its own.
     ViewEnvironment sharedEnvironment() const;
     void popoverDidClose();
@@ -159,6 +173,7 @@ private:
     std::unique_ptr<LazySettings> m_settings;
     std::unique_ptr<PopoverWindow> m_popover;
     std::unique_ptr<SettingsFileNotice> m_settingsNotice;
+    std::unique_ptr<NoStatusAreaNotice> m_noStatusAreaNotice;
     std::optional<PopoverSize> m_lastPopoverSize;
     bool m_launched = false;
 };

@@ -2,4 +2,5 @@
 
 namespace gaugelet {
 GAUGELET_DEFINE_LOG(appUpdaterLog, "app-updater")
+GAUGELET_DEFINE_LOG(appLog, "app")
 } // namespace gaugelet

@@ -12,6 +12,8 @@
 //                                        without smoothing)
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
+//   sniprobe ink X Y W H                 as painted, and prints "<width> <height> <hash>": the
+//                                        box of what is drawn there, and a hash of its pixels
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe contrast X Y W H            exits 0 when 90 % of the ink's core (pixels 3/4 covered)
 //                                        there reaches 4.5:1 on the panel's (commonest) colour
@@ -367,7 +369,7 @@ int main(int argc, char** argv)
             shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
     }
-    if (command == QLatin1String("painted") && argc >= 6) {
+    if ((command == QLatin1String("painted") || command == QLatin1String("ink")) && argc >= 6) {
         QGuiApplication app(argc, argv);
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen)
@@ -375,13 +377,17 @@ int main(int argc, char** argv)
         const QImage shot = screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
                                 .toImage()
                                 .convertToFormat(QImage::Format_RGB32);
+        QRect ink;
         for (int y = 0; y < shot.height(); ++y) {
             for (int x = 0; x < shot.width(); ++x) {
                 if (shot.pixel(x, y) != shot.pixel(0, 0))
-                    return 0;
+                    ink |= QRect(x, y, 1, 1);
             }
         }
-        return 1;
+        if (command == QLatin1String("ink"))
+            printf("%d %d %08x\n", ink.width(), ink.height(),
+                   unsigned(qHashBits(shot.constBits(), shot.sizeInBytes())));
+        return ink.isEmpty() ? 1 : 0;
     }
     if (command == QLatin1String("contrast") && argc >= 6) {
         QGuiApplication app(argc, argv);

@@ -124,7 +124,7 @@ TEST(LoginItemService, DesktopStartersStartTheProgram)
         SCOPED_TRACE(name.toStdString());
         AutostartFixture f(name);
         const QString marker = f.root.path() + QLatin1String("/marker");
-        f.write(f.paths.executable, "#!/bin/sh\nprintf started > '" + marker.toUtf8() + "'\n");
+        f.write(f.paths.executable, "#!/bin/sh\nprintf '%s' \"$*\" > '" + marker.toUtf8() + "'\n");
         QFile::setPermissions(f.paths.executable, QFile::permissions(f.paths.executable) | QFile::ExeOwner);
         LoginItemService service(f.paths);
         ASSERT_TRUE(service.registerItem().hasValue());
@@ -135,6 +135,9 @@ TEST(LoginItemService, DesktopStartersStartTheProgram)
         while (!QFile::exists(marker) && !deadline.hasExpired())
             QThread::msleep(20);
         EXPECT_TRUE(QFile::exists(marker)) << "gio launch did not start the program";
+        // It tells the program that it starts at login.
+        QFile started(marker);
+        EXPECT_TRUE(started.open(QIODevice::ReadOnly) && started.readAll() == LoginItemService::loginArgument.toUtf8());
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), f.paths.configHome);

@@ -338,11 +338,13 @@ public:
     void setToolTip(const QString& text) override { toolTip = text; }
     void show() override { visible = true; }
     void hide() override { visible = false; }
+    QRect geometry() const override { return visible ? place : QRect(); }
     void click() { Q_EMIT activated(); }
 
     QIcon icon;
     QString toolTip;
     bool visible = false;
+    QRect place{0, 0, 22, 24};
 };
 
 } // namespace
@@ -358,10 +360,8 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     QList<QPoint> clicks;
     item.setAction([&](QPoint p) { clicks.append(p); });
     SniStatusItem* sni = item.statusNotifier();
-    ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown() && tray && tray->visible; }));
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
-    ASSERT_TRUE(tray);
-    EXPECT_TRUE(tray->visible);
     sni->setToolTip(QStringLiteral("CPU 12%"));
     EXPECT_EQ(tray->toolTip, QStringLiteral("CPU 12%"));
     tray->click();
@@ -760,6 +760,85 @@ QList<StatusItem::Segment> namedSegments(const QStringList& keys, const QString&
 
 } // namespace
 
+// Without a watcher the tray shows the row as the hosts do: one icon per
+// tile in the row's order (read from where the tray put each icon: this one
+// puts the newest first, as trayer does), each with its tile's tool tip and
+// its own drawing for the tray's slot; with no tray holding them there is no
+// status area.
+TEST(SniStatusItem, TheTrayShowsOneIconPerTileInTheRowsOrder)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    QList<QPointer<FakeTrayIcon>> made;
+    TrayIcon::setFactory([&]() -> TrayIcon* {
+        auto* icon = new FakeTrayIcon();
+        icon->place.moveLeft(100 - 24 * int(made.size()));
+        made.append(icon);
+        return icon;
+    });
+    StatusItem item(bus.address);
+    QList<QPoint> clicks;
+    item.setAction([&](QPoint p) { clicks.append(p); });
+    SniStatusItem* sni = item.statusNotifier();
+    QList<bool> told;
+    QObject::connect(sni, &SniStatusItem::statusAreaChanged, [&](bool present) { told.append(present); });
+    const QList<QColor> colors{QColor(220, 20, 30), QColor(20, 160, 40), QColor(30, 60, 220)};
+    for (int i = 0; i < 3; ++i)
+        item.button()->layer()->addSublayer(solidTile(colors[i], 26 * i, 20));
+    item.setLength(72);
+    item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    const auto shownLeftToRight = [&] {
+        QList<FakeTrayIcon*> out;
+        for (const auto& icon : made)
+            if (icon && icon->visible)
+                out.append(icon);
+        std::sort(out.begin(), out.end(), [](auto* l, auto* r) { return l->place.x() < r->place.x(); });
+        return out;
+    };
+    // The tray places the icons a moment after it took them in.
+    ASSERT_TRUE(test::waitUntil([&] {
+        return shownLeftToRight().size() == 3 && shownLeftToRight()[0]->toolTip == QStringLiteral("Tile a\n1%");
+    }));
+    EXPECT_TRUE(sni->hasStatusArea());
+    QList<FakeTrayIcon*> icons = shownLeftToRight();
+    for (int i = 0; i < 3; ++i) {
+        const QString key = QString(QChar(u'a' + i));
+        EXPECT_EQ(icons[i]->toolTip, QStringLiteral("Tile %1\n1%").arg(key));
+        // Its own tile, as high as the slot where the tile fits its width (a
+        // 20-point tile 24 pixels high in trayer's 22 x 24), less where not.
+        for (const auto& [slot, high] : {std::pair{QSize(22, 24), 24}, {QSize(26, 26), 26}, {QSize(16, 24), 17}}) {
+            const QImage shown = icons[i]->icon.pixmap(slot).toImage();
+            EXPECT_EQ(shown.pixelColor(slot.width() / 2, slot.height() / 2), colors[i]) << key.toStdString();
+            int rows = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                rows += qAlpha(shown.pixel(slot.width() / 2, y)) > 0 ? 1 : 0;
+            EXPECT_EQ(rows, high) << key.toStdString() << " in " << slot.width() << "x" << slot.height();
+        }
+    }
+    icons[1]->click();
+    EXPECT_EQ(clicks.size(), 1);
+
+    // One tile fewer: the newest icon goes, the others show the row again.
+    item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("c")}));
+    ASSERT_TRUE(test::waitUntil([&] {
+        return made.size() == 3 && !made[2] && shownLeftToRight()[1]->toolTip == QStringLiteral("Tile c\n1%");
+    }));
+    icons = shownLeftToRight();
+    ASSERT_EQ(icons.size(), 2);
+    EXPECT_EQ(icons[0]->toolTip, QStringLiteral("Tile a\n1%"));
+    EXPECT_EQ(icons[1]->toolTip, QStringLiteral("Tile c\n1%"));
+
+    // The tray went: nothing shows the row.
+    for (FakeTrayIcon* icon : icons) {
+        icon->place = QRect();
+        Q_EMIT icon->trayChanged();
+    }
+    EXPECT_FALSE(sni->hasStatusArea());
+    EXPECT_EQ(told, (QList<bool>{true, false}));
+    TrayIcon::setFactory({});
+}
+
 // On every host the items show the row in order, and a pin change redraws
 // the items in place, registering or withdrawing only at the end the host's
 // order allows: an item the panel keeps is never registered again.
@@ -984,9 +1063,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
                 EXPECT_FALSE(sni->isFallbackShown());
                 EXPECT_FALSE(tray && tray->visible);
             } else {
-                ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
-                ASSERT_TRUE(tray);
-                EXPECT_TRUE(tray->visible);
+                ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown() && tray && tray->visible; }));
                 // Each item registered once more before that.
                 for (const QString& name : names)
                     EXPECT_EQ(watcher.items.count(name), 2) << name.toStdString();

@@ -299,11 +299,11 @@ Result<void, QString> LoginItemService::registerItem()
                                             "Type=Application\n"
                                             "Name=Gaugelet\n"
                                             "Comment=System monitor in the panel\n"
-                                            "Exec=%1\n"
+                                            "Exec=%1 %2\n"
                                             "Icon=dev.gaugelet.app\n"
                                             "Terminal=false\n"
                                             "X-GNOME-Autostart-enabled=true\n")
-                                 .arg(quotedExecArgument(program));
+                                 .arg(quotedExecArgument(program), loginArgument);
     return writeEntry(path, contents);
 }
 

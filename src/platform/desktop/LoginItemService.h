@@ -10,7 +10,8 @@ namespace gaugelet {
 
 // The login-item service of the main application: an XDG autostart entry
 // `$XDG_CONFIG_HOME/autostart/dev.gaugelet.app.desktop` whose command starts
-// this program at the next login of a freedesktop session. The state is never
+// this program (with loginArgument) at the next login of a freedesktop
+// session. The state is never
 // stored anywhere else: status() reads the entry afresh every time.
 // Main thread; every call is synchronous.
 class LoginItemService {
@@ -39,6 +40,9 @@ public:
 
     // The entry's file name and its path in the user's autostart folder.
     static inline const QString entryName = QStringLiteral("dev.gaugelet.app.desktop");
+    // The argument the entry's command passes, so that the program knows it
+    // was started at login.
+    static inline const QString loginArgument = QStringLiteral("--at-login");
     QString userEntryPath() const;
     const Paths& paths() const { return m_paths; }
     // Where the entry's link to this program lives when the program's own

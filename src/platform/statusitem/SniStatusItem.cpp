@@ -10,6 +10,7 @@
 #include "platform/statusitem/StatusItemLog.h"
 #include "platform/statusitem/TrayIcon.h"
 #include "platform/style/Appearance.h"
+#include "platform/statusitem/TrayTileIconEngine.h"
 
 #include <QCursor>
 #include <QDBusConnection>
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <unistd.h>
 
 namespace gaugelet {
@@ -89,6 +91,16 @@ SniIconPixmapList pixmapsOf(const QList<QImage>& images)
             pixmaps.append(SniIconPixmap::fromImage(image));
     }
     return pixmaps;
+}
+
+// The pieces published one item (and tray icon) each: the row's segments, or
+// the whole picture as one.
+QList<StatusItem::Segment> rowSegments(const StatusItem& item)
+{
+    QList<StatusItem::Segment> segments = item.segments();
+    if (segments.isEmpty())
+        segments.append({QString(), QRectF(QPointF(0, 0), item.size()), QString(), QString()});
+    return segments;
 }
 
 } // namespace
@@ -181,6 +193,15 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
     });
     m_verify.setSingleShot(true);
     connect(&m_verify, &QTimer::timeout, this, &SniStatusItem::verifyShown);
+    m_trayCheck.setSingleShot(true);
+    connect(&m_trayCheck, &QTimer::timeout, this, [this] {
+        if (!m_fallbackWanted)
+            return;
+        updateFallbackIcons();
+        noteStatusArea();
+        if (++m_trayChecks < 3)
+            m_trayCheck.start(m_trayCheck.interval() * 4);
+    });
     connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
     connect(ScreenInfo::instance(), &ScreenInfo::screensChanged, this, [this] {
         if (m_watcherPresent)
@@ -234,7 +255,7 @@ SniStatusItem::~SniStatusItem()
     delete m_serviceWatcher;
     if (!m_controlName.isEmpty())
         QDBusConnection::disconnectFromBus(m_controlName);
-    delete m_trayIcon;
+    qDeleteAll(m_trayIcons);
 }
 
 SniItem* SniStatusItem::slotAt(qsizetype position) const
@@ -275,9 +296,7 @@ SniIconPixmapList SniStatusItem::iconPixmap() const
 void SniStatusItem::publish()
 {
     if (m_connected) {
-        QList<StatusItem::Segment> segments = m_item->segments();
-        if (segments.isEmpty())
-            segments.append({QString(), QRectF(QPointF(0, 0), m_item->size()), QString(), QString()});
+        const QList<StatusItem::Segment> segments = rowSegments(*m_item);
         const QList<StatusItem::Pictures>& pictures = m_item->pictures();
         resize(segments.size());
         for (qsizetype i = 0; i < segments.size(); ++i) {
@@ -302,7 +321,7 @@ void SniStatusItem::publish()
         registerNext();
     }
     if (m_fallbackWanted)
-        updateFallbackIcon();
+        updateFallbackIcons();
 }
 
 SniItem* SniStatusItem::makeItem()
@@ -426,7 +445,9 @@ void SniStatusItem::onWatcherPresent()
         m_watcherPresent = true;
         m_reregistered = false;
         m_notShown = false;
+        m_seenShown = false;
         registerAll();
+        noteStatusArea();
     });
 }
 
@@ -447,6 +468,7 @@ void SniStatusItem::onWatcherGone()
     logInfo(lcStatusItem, "sni.watcherGone");
     Appearance::instance()->setPanelHost(Appearance::PanelHost::unknown);
     m_watcherPresent = false;
+    m_seenShown = false;
     m_queue.clear();
     m_inFlight = nullptr;
     m_pace.stop();
@@ -507,10 +529,12 @@ void SniStatusItem::verifyShown()
             // Shown: a later drop is tried again too, and a fallback for an
             // earlier one goes.
             m_reregistered = false;
+            m_seenShown = true;
             if (m_notShown) {
                 m_notShown = false;
                 setFallbackShown(false);
             }
+            noteStatusArea();
             return;
         }
         if (!m_reregistered) {
@@ -538,38 +562,141 @@ bool SniStatusItem::isFallbackShown() const
     return m_fallbackWanted;
 }
 
+bool SniStatusItem::isInTray() const
+{
+    return m_fallbackWanted && std::any_of(m_trayIcons.cbegin(), m_trayIcons.cend(), [](TrayIcon* icon) {
+               return !icon->geometry().isEmpty();
+           });
+}
+
+bool SniStatusItem::hasStatusArea() const
+{
+    return (m_watcherPresent && !m_notShown) || isInTray();
+}
+
+bool SniStatusItem::isRowSeen() const
+{
+    return (m_watcherPresent && m_seenShown) || isInTray();
+}
+
+void SniStatusItem::noteStatusArea()
+{
+    const bool present = hasStatusArea();
+    const bool seen = isRowSeen();
+    if (m_statusArea == present && m_rowSeen == seen)
+        return;
+    if (m_statusArea != present && present)
+        logInfo(lcStatusItem, "sni.statusArea shown");
+    else if (m_statusArea != present)
+        logInfo(lcStatusItem, "sni.statusArea missing watcher=%d trayIcons=%lld", int(m_watcherPresent),
+                qlonglong(m_trayIcons.size()));
+    m_statusArea = present;
+    m_rowSeen = seen;
+    Q_EMIT statusAreaChanged(present);
+}
+
 void SniStatusItem::setFallbackShown(bool shown)
 {
     m_fallbackWanted = shown;
-    if (!shown) {
-        if (m_trayIcon)
-            m_trayIcon->hide();
-        return;
+    if (shown) {
+        updateFallbackIcons();
+    } else {
+        for (TrayIcon* icon : std::as_const(m_trayIcons))
+            icon->hide();
     }
-    if (!m_trayIcon && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        m_trayIcon = TrayIcon::create();
-        if (m_trayIcon)
-            connect(m_trayIcon, &TrayIcon::activated, this, [this] { activate(QCursor::pos()); });
-    }
-    if (!m_trayIcon) {
-        logInfo(lcStatusItem, "sni.noTray");
-        return;
-    }
-    updateFallbackIcon();
-    m_trayIcon->setToolTip(m_title);
-    m_trayIcon->show();
+    noteStatusArea();
 }
 
-void SniStatusItem::updateFallbackIcon()
+void SniStatusItem::updateFallbackIcons()
 {
-    if (!m_trayIcon)
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
-    QIcon icon;
-    if (!m_item->image1x().isNull())
-        icon.addPixmap(QPixmap::fromImage(m_item->image1x()));
-    if (!m_item->image2x().isNull())
-        icon.addPixmap(QPixmap::fromImage(m_item->image2x()));
-    m_trayIcon->setIcon(icon);
+    const QList<StatusItem::Segment> segments = rowSegments(*m_item);
+    // Slots as the items: one icon comes or goes at a time and the others
+    // keep their places in the tray; each shows the tile of its place.
+    while (m_trayIcons.size() > segments.size()) {
+        TrayIcon* gone = m_trayIcons.takeLast();
+        m_trayPictures.remove(gone);
+        m_trayKeys.remove(gone);
+        delete gone;
+        scheduleTrayChecks();
+    }
+    while (m_trayIcons.size() < segments.size()) {
+        TrayIcon* icon = TrayIcon::create();
+        if (!icon) {
+            if (m_trayIcons.isEmpty())
+                logInfo(lcStatusItem, "sni.noTray");
+            return;
+        }
+        connect(icon, &TrayIcon::activated, this, [this, icon] {
+            const QPoint at = QCursor::pos();
+            logInfo(lcStatusItem, "sni.click method=tray item=%s x=%d y=%d", qUtf8Printable(m_trayKeys.value(icon)),
+                    at.x(), at.y());
+            activate(at);
+        });
+        connect(icon, &TrayIcon::trayChanged, this, [this] {
+            noteStatusArea();
+            scheduleTrayChecks();
+        });
+        m_trayIcons.append(icon);
+        scheduleTrayChecks();
+    }
+    const QList<TrayIcon*> shown = trayIconsInShownOrder();
+    const QList<StatusItem::Pictures>& pictures = m_item->pictures();
+    for (qsizetype i = 0; i < segments.size(); ++i) {
+        const StatusItem::Segment& segment = segments[i];
+        TrayIcon* icon = shown[i];
+        m_trayKeys.insert(icon, segment.key);
+        QString tip = segment.name.isEmpty() ? m_title : segment.name;
+        if (!segment.name.isEmpty() && !segment.figure.isEmpty())
+            tip += QLatin1Char('\n') + segment.figure;
+        icon->setToolTip(tip);
+        if (i < pictures.size() && pictures[i].key == segment.key && pictures[i].frame == segment.frame) {
+            const QList<QImage> images = pictures[i].images;
+            const qint64 picture = images.isEmpty() ? 0 : images.constFirst().cacheKey();
+            if (m_trayPictures.value(icon, -1) != picture) {
+                m_trayPictures.insert(icon, picture);
+                // Drawn for the tray's icon size when the tray paints it: one
+                // of the composed pictures where the heights match.
+                const QRectF frame = segment.frame;
+                icon->setIcon(QIcon(new TrayTileIconEngine(
+                    frame.size(), [item = QPointer<StatusItem>(m_item), frame, images](int pixels) -> QImage {
+                        for (const QImage& image : images) {
+                            if (image.height() == pixels)
+                                return image;
+                        }
+                        return item ? item->render(frame, pixels) : QImage();
+                    })));
+            }
+        }
+        // An icon shows once it has a picture.
+        if (m_trayPictures.contains(icon))
+            icon->show();
+    }
+}
+
+QList<TrayIcon*> SniStatusItem::trayIconsInShownOrder() const
+{
+    // Left to right (top to bottom in a vertical tray); icons no tray holds
+    // yet after them, in the order they came.
+    QList<std::tuple<bool, int, int, qsizetype>> keys;
+    for (qsizetype i = 0; i < m_trayIcons.size(); ++i) {
+        const QRect place = m_trayIcons[i]->geometry();
+        keys.append({place.isEmpty(), place.isEmpty() ? 0 : place.x(), place.isEmpty() ? 0 : place.y(), i});
+    }
+    std::sort(keys.begin(), keys.end());
+    QList<TrayIcon*> out;
+    for (const auto& key : std::as_const(keys))
+        out.append(m_trayIcons[std::get<3>(key)]);
+    return out;
+}
+
+void SniStatusItem::scheduleTrayChecks()
+{
+    // A tray places an icon a moment after it took it in, and tells nobody:
+    // where the icons are is read again a few times.
+    m_trayChecks = 0;
+    m_trayCheck.start(trayCheckMs);
 }
 
 void SniStatusItem::setStatus(const QString& status)
@@ -587,10 +714,7 @@ void SniStatusItem::setToolTip(const QString& title)
     if (title == m_title)
         return;
     m_title = title;
-    if (m_connected)
-        publish();
-    if (m_trayIcon)
-        m_trayIcon->setToolTip(title);
+    publish();
 }
 
 void SniStatusItem::activate(const QPoint& position)

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 class QDBusServiceWatcher;
 
@@ -59,10 +60,13 @@ class TrayIcon;
 // the bus): the slots follow the announced order. A registration alone is not
 // believed: an item the host has not read, or the watcher does not list, a
 // few seconds after it registered is registered once more, and after that the
-// row is shown through QSystemTrayIcon as well. Clicks on any item (Activate, SecondaryActivate,
+// row is shown through the system tray as well. Clicks on any item (Activate, SecondaryActivate,
 // ContextMenu) run the StatusItem's action at the click. While no watcher
-// exists, the whole row is shown through QSystemTrayIcon (which pads it
-// square).
+// exists, the row is shown through the system tray (XEmbed, TrayIcon): one
+// icon per segment, in the row's order, each drawn for the tray's icon size
+// and named in its tool tip as the items are, its clicks the items' clicks.
+// Where neither shows the row, hasStatusArea() says so (statusAreaChanged),
+// so that the application can stand in for it.
 class SniStatusItem : public QObject {
     Q_OBJECT
 public:
@@ -77,6 +81,8 @@ public:
     // How long after the last registration the host must have read and
     // listed every item.
     static constexpr int verifyMs = 4000;
+    // When the tray icons' places are read after a change (then 4x and 16x).
+    static constexpr int trayCheckMs = 150;
 
     // The host that serves the watcher, as far as it matters to the items.
     enum class Host {
@@ -122,6 +128,13 @@ public:
     // Whether every item is registered with the watcher.
     bool isRegisteredWithWatcher() const;
     bool isFallbackShown() const;
+    bool hasWatcher() const { return m_watcherPresent; }
+    // Whether anything shows the row: a watcher whose host was not found
+    // leaving the items unshown, or a system tray holding the tray icons.
+    bool hasStatusArea() const;
+    // Whether the row is known to show: the host read and listed every item,
+    // or a system tray holds the tray icons.
+    bool isRowSeen() const;
     Host host() const { return m_host; }
     // Tests shorten the time a host has to show the items, and stand in for
     // the command lines of processes (/proc/<pid>/cmdline).
@@ -131,7 +144,7 @@ public:
     QString title() const { return m_title; }
     QString status() const { return m_status; }
     void setStatus(const QString& status);
-    // The fallback tray icon's tool tip, and the items' without a name.
+    // The tool tip of items and tray icons without a name.
     void setToolTip(const QString& title);
     // The first item's pictures, one per height.
     SniIconPixmapList iconPixmap() const;
@@ -143,6 +156,8 @@ Q_SIGNALS:
     // Every item is registered.
     void registeredWithWatcher();
     void registrationFailed(const QString& error);
+    // hasStatusArea() or isRowSeen() changed.
+    void statusAreaChanged(bool present);
 
 private Q_SLOTS:
     // The watcher took an item in: hosts place items in the order the
@@ -162,9 +177,13 @@ private:
     void onWatcherGone();
     void verifyShown();
     void setFallbackShown(bool shown);
-    void updateFallbackIcon();
     // Composes the row at the heights the host shows.
     void offerSizes();
+    void updateFallbackIcons();
+    QList<TrayIcon*> trayIconsInShownOrder() const;
+    void scheduleTrayChecks();
+    bool isInTray() const;
+    void noteStatusArea();
 
     StatusItem* m_item;
     QString m_busAddress;
@@ -182,7 +201,16 @@ private:
     std::function<QByteArray(uint pid)> m_commandLineOf;
     bool m_reregistered = false; // since the watcher came
     QDBusServiceWatcher* m_serviceWatcher = nullptr;
-    TrayIcon* m_trayIcon = nullptr;
+    // The fallback's tray icons in the row's order, slots as the items, and
+    // the cache key of the pictures each was last given.
+    QList<TrayIcon*> m_trayIcons;
+    QHash<const TrayIcon*, qint64> m_trayPictures;
+    QHash<const TrayIcon*, QString> m_trayKeys; // the tile each shows
+    std::optional<bool> m_statusArea;           // as last told
+    bool m_rowSeen = false;                     // as last told
+    bool m_seenShown = false;                   // the host read and listed every item
+    QTimer m_trayCheck;
+    int m_trayChecks = 0;
     bool m_connected = false;
     bool m_watcherPresent = false;
     bool m_fallbackWanted = false;

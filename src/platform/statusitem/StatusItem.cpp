@@ -211,6 +211,14 @@ void StatusItem::composeImages()
     Q_EMIT imageChanged();
 }
 
+QImage StatusItem::render(const QRectF& frame, int pixelSize) const
+{
+    const double scale = scaleForPixelSize(pixelSize);
+    QImage image = m_compositor->render(frame, scale, m_composedAt);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
 void StatusItem::composeRow() const
 {
     if (!m_rowStale)

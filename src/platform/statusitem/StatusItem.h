@@ -24,8 +24,8 @@ class SniStatusItem;
 // the content decide) and an action run on clicks with the click position.
 // The owner of the content may cut the row into segments (its tiles); each
 // segment is published as a StatusNotifierItem of its own, the whole picture
-// when there are none (with the QSystemTrayIcon fallback, which shows the
-// whole row, when no StatusNotifierWatcher exists).
+// when there are none (with the QSystemTrayIcon fallback, one icon per
+// segment, when no host shows the items).
 //
 // Its layer tree is composited once per main-loop turn after any change,
 // segment by segment, at the heights the host shows (composedPixelSizes, by
@@ -109,6 +109,9 @@ public:
         QList<QImage> images;
     };
     const QList<Pictures>& pictures() const { return m_pictures; }
+    // A piece of the row (`frame`, points) as last composed, drawn
+    // `pixelSize` pixels high, for a height pixelSizes lacks (the tray's).
+    QImage render(const QRectF& frame, int pixelSize) const;
     // How many segment pictures were drawn so far (tests, diagnostics).
     int pictureRenderCount() const { return m_pictureRenders; }
 

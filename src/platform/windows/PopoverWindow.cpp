@@ -93,14 +93,33 @@ QScreen* PopoverWindow::anchorScreen() const
 void PopoverWindow::fit()
 {
     m_fitScheduled = false;
-    QScreen* screen = anchorScreen();
+    QScreen* screen = m_asWindow ? QGuiApplication::primaryScreen() : anchorScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     if (m_content && m_content->layout())
         m_content->layout()->activate();
     const QSize size = fittedSize(m_content, available);
+    if (m_asWindow) {
+        // Placed once; later the content only resizes it where the user put it.
+        const bool placed = isVisible();
+        setFixedSize(size);
+        if (!placed)
+            move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+        return;
+    }
     const QRect frame = placement(m_anchor, size, available);
     setFixedSize(frame.size());
     move(frame.topLeft());
+}
+
+void PopoverWindow::setWindowMode(bool asWindow)
+{
+    if (asWindow == m_asWindow)
+        return;
+    m_asWindow = asWindow;
+    // New flags take the native window down; it is made again when shown.
+    m_closeRequested = true;
+    setWindowFlags(asWindow ? Qt::Window : Qt::Popup | Qt::FramelessWindowHint);
+    m_closeRequested = false;
 }
 
 void PopoverWindow::scheduleFit()
@@ -118,10 +137,28 @@ void PopoverWindow::scheduleFit()
 void PopoverWindow::showAt(const QPoint& anchor)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
+    setWindowMode(false);
     m_anchor = anchor.isNull() ? QCursor::pos() : anchor;
     m_closeRequested = false;
     m_sinceOutsideClose.invalidate();
     m_sinceShown.start();
+    fit();
+    show();
+    raise();
+    activateWindow();
+}
+
+void PopoverWindow::showAsWindow()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (isVisible() && m_asWindow) {
+        raise();
+        activateWindow();
+        return;
+    }
+    setWindowMode(true);
+    m_closeRequested = false;
+    m_sinceOutsideClose.invalidate();
     fit();
     show();
     raise();
@@ -182,7 +219,7 @@ void PopoverWindow::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // Any close we did not ask for (an outside click, the window system taking
     // the grab away) may be followed by the same click's activation.
-    if (!m_closeRequested && !m_sinceOutsideClose.isValid())
+    if (!m_closeRequested && !m_sinceOutsideClose.isValid() && !m_asWindow)
         m_sinceOutsideClose.start();
     m_closeRequested = false;
     QTimer::singleShot(0, this, [this] {

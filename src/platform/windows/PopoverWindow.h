@@ -40,6 +40,11 @@ public:
     // Shows the window for an anchor point (global, device-independent pixels).
     // A (0, 0) anchor, which some hosts send, means the pointer's position.
     void showAt(const QPoint& anchor);
+    // Where no status area shows the row, the window stands in for it as an
+    // ordinary one: framed, in the middle of the main screen, open until
+    // closed (showAt makes it the popup again).
+    void showAsWindow();
+    bool isShownAsWindow() const { return m_asWindow; }
     // Closes on the owner's request (the status item toggled it).
     void performClose();
     // True within a short time after the popup closed itself on an outside click.
@@ -68,12 +73,14 @@ protected:
 private:
     void fit();
     void scheduleFit();
+    void setWindowMode(bool asWindow);
     QScreen* anchorScreen() const;
 
     QPointer<QWidget> m_content;
     QPoint m_anchor;
     bool m_closeRequested = false;
     bool m_fitScheduled = false;
+    bool m_asWindow = false;
     QElapsedTimer m_sinceOutsideClose;
     QElapsedTimer m_sinceShown;
 };

@@ -6,8 +6,9 @@ class QSystemTrayIcon;
 
 namespace gaugelet {
 
-// The status item's fallback tray icon on QSystemTrayIcon (the XEmbed tray
-// or whatever Qt's platform offers).
+// The status item's fallback tray icon on QSystemTrayIcon: on X11 an icon in
+// the XEmbed system tray, which Qt docks when a tray comes and takes out when
+// it goes.
 class SystemTrayIcon final : public TrayIcon {
     Q_OBJECT
 public:
@@ -18,9 +19,13 @@ public:
     void setToolTip(const QString& text) override;
     void show() override;
     void hide() override;
+    QRect geometry() const override;
 
-    // Makes the status item fall back to this where a tray is available.
+    // Makes the status item fall back to this where the platform has a tray.
     static void install();
+
+private Q_SLOTS:
+    void onTrayWindowChanged();
 
 private:
     QSystemTrayIcon* m_icon;

@@ -1,0 +1,83 @@
+#include "app/NoStatusAreaNotice.h"
+
+#include "FakeNotificationServer.h"
+#include "PrivateBus.h"
+#include "TestSupport.h"
+#include "platform/statusitem/SniStatusItem.h"
+#include "platform/statusitem/StatusItem.h"
+#include "platform/statusitem/TrayIcon.h"
+
+#include <QPointer>
+
+#include <gtest/gtest.h>
+
+using namespace gaugelet;
+using namespace gaugelet::test;
+
+namespace {
+
+// A tray icon whose tray the test brings and takes away.
+class FakeTrayIcon final : public TrayIcon {
+public:
+    void setIcon(const QIcon&) override { }
+    void setToolTip(const QString&) override { }
+    void show() override { visible = true; }
+    void hide() override { visible = false; }
+    QRect geometry() const override { return visible ? place : QRect(); }
+    void setTray(bool present)
+    {
+        place = present ? QRect(0, 0, 22, 24) : QRect();
+        Q_EMIT trayChanged();
+    }
+    bool visible = false;
+    QRect place;
+};
+
+} // namespace
+
+// No watcher and no tray: after the grace time one notification says what is
+// missing and the window stands in, unless started at login; a tray coming
+// closes the window; its loss shows it again (at login too, the row having
+// been seen), told no more.
+TEST(NoStatusAreaNotice, TellsOnceAndStandsInForTheMissingRow)
+{
+    using Missing = NoStatusAreaNotice::Missing;
+    const struct {
+        bool atLogin;
+        const char* desktop;
+        Missing missing;
+    } cases[] = {{false, "ubuntu:GNOME", Missing::gnomeExtension}, {true, "LXQt", Missing::statusArea}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.desktop);
+        PrivateBus bus;
+        FakeNotificationServer server{bus};
+        UserNotificationCenter center{bus.connect()};
+        UserNotificationCenter::setCurrent(&center);
+        QPointer<FakeTrayIcon> tray;
+        TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(); });
+        StatusItem item(bus.address());
+        int shown = 0;
+        int closed = 0;
+        NoStatusAreaNotice notice(item.statusNotifier(), c.atLogin, {[&] { ++shown; }, [&] { ++closed; }});
+        notice.setGraceMs(100);
+        notice.setDesktop(QString::fromLatin1(c.desktop));
+        notice.start();
+        ASSERT_TRUE(waitUntil([&] { return server.notifications().size() == 1; }));
+        const auto want = NoStatusAreaNotice::request(c.missing, !c.atLogin);
+        EXPECT_EQ(server.notifications()[0].summary, want.title);
+        EXPECT_EQ(server.notifications()[0].body, want.body);
+        EXPECT_EQ(shown, c.atLogin ? 0 : 1);
+
+        // A tray comes: the row shows, the window goes.
+        ASSERT_TRUE(waitUntil([&] { return tray && tray->visible; }));
+        tray->setTray(true);
+        EXPECT_TRUE(notice.hasStatusArea());
+        EXPECT_EQ(closed, c.atLogin ? 0 : 1);
+        // It goes again: the window, even after a start at login; told once.
+        tray->setTray(false);
+        ASSERT_TRUE(waitUntil([&] { return shown == (c.atLogin ? 1 : 2); }));
+        EXPECT_EQ(server.notifications().size(), 1);
+        UserNotificationCenter::setCurrent(nullptr);
+        TrayIcon::setFactory({});
+    }
+}
