@@ -37,6 +37,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QTimer>
+#include <utility>
 
 namespace gaugelet {
 
@@ -160,6 +161,8 @@ void AppDelegate::applicationDidFinishLaunching()
     m_setupWindow->showIfNeeded();
     m_updater->checkNow();
     Q_EMIT servicesStarted();
+    if (std::exchange(m_showWhenLaunched, false))
+        showFromAnotherLaunch();
 }
 
 void AppDelegate::terminate()
@@ -261,6 +264,27 @@ void AppDelegate::togglePopover(const QPoint& anchor)
     // popover is that same click on the item: it must not reopen it.
     if (m_popover->isEchoOfOutsideClose())
         return;
+    m_lastAnchor = anchor;
+    openPopover(anchor);
+}
+
+void AppDelegate::showFromAnotherLaunch()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_popover) {
+        m_showWhenLaunched = true;
+        return;
+    }
+    if (m_popover->isVisible()) {
+        m_popover->raise();
+        m_popover->activateWindow();
+        return;
+    }
+    openPopover(m_lastAnchor);
+}
+
+void AppDelegate::openPopover(const QPoint& anchor)
+{
     installPopoverContent(anchor);
     const std::optional<ScreenFacts> screen = screenFor(anchor);
     m_lastPopoverSize = PopoverSize::compute(screen ? std::optional<QRectF>(screen->visibleFrame) : std::nullopt,

@@ -80,6 +80,10 @@ public:
     // closes an open one.
     void togglePopover(const QPoint& anchor);
     void closePopover();
+    // Another launch of the program handed over to this copy: show the
+    // popover (at the last click's place, else at the pointer), or keep it
+    // open and raise it. Before the launch has put it up, it opens then.
+    void showFromAnotherLaunch();
 
     // The steps of the allow path, public for tests.
     static void registerDefaultSettings();
@@ -121,6 +125,7 @@ private:
     void startServices();
     void installStatusItem();
     void installPopoverContent(const QPoint& anchor);
+    void openPopover(const QPoint& anchor);
     // The services every window's views are handed; each window adds its own.
     ViewEnvironment sharedEnvironment() const;
     void popoverDidClose();
@@ -160,7 +165,10 @@ private:
     std::unique_ptr<PopoverWindow> m_popover;
     std::unique_ptr<SettingsFileNotice> m_settingsNotice;
     std::optional<PopoverSize> m_lastPopoverSize;
+    // Where the last click on the row opened the popover (null: none yet).
+    QPoint m_lastAnchor;
     bool m_launched = false;
+    bool m_showWhenLaunched = false;
 };
 
 } // namespace gaugelet

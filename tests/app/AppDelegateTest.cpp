@@ -414,3 +414,23 @@ TEST(AppDelegate, QuitFromThePopoverTerminates)
     content->footer()->quitButton()->click();
     ASSERT_TRUE(waitUntil([&] { return world.terminations == 1; }));
 }
+
+TEST(AppDelegate, AnotherLaunchShowsThePopoverAtTheLastClickAndNeverClosesIt)
+{
+    LaunchWorld world;
+    auto delegate = std::make_unique<AppDelegate>(world.hooks());
+    delegate->showFromAnotherLaunch(); // before the launch has put up the popover
+    delegate->applicationDidFinishLaunching();
+    PopoverWindow* popover = delegate->popover();
+    EXPECT_TRUE(popover->isVisible()) << "shown once the launch has put it up";
+    delegate->showFromAnotherLaunch();
+    EXPECT_TRUE(popover->isVisible()) << "a hand-over does not toggle";
+
+    const QPoint click(300, 5);
+    for (int i = 0; i < 3; ++i)
+        delegate->togglePopover(click); // closes, opens at the click, closes
+    ASSERT_FALSE(popover->isVisible());
+    delegate->showFromAnotherLaunch();
+    EXPECT_TRUE(popover->isVisible());
+    EXPECT_EQ(popover->anchor(), click);
+}
