@@ -291,7 +291,7 @@ TEST(UserNotificationCenter, AServerThatNeverAnswersTimesOut)
         error = e;
         answered = true;
     });
-    EXPECT_LT(timer.elapsed(), 200) << "neither call waits for the answer";
+    EXPECT_FALSE(status.has_value() || answered) << "neither call waits for the answer";
     ASSERT_TRUE(waitUntil([&] { return status.has_value() && answered; }, 5000));
     EXPECT_LT(timer.elapsed(), 3000);
     EXPECT_EQ(*status, Center::AuthorizationStatus::notDetermined);

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -40,10 +41,17 @@ TEST(RenderClock, FirstTickComesOneIntervalAfterStartOnTheMainThread)
     RenderClock clock;
     clock.setHz(4); // 250 ms
     QSignalSpy ticks(&clock, &RenderClock::tickChanged);
+    QElapsedTimer sinceStart;
+    qint64 firstTickAfter = -1;
+    QObject::connect(&clock, &RenderClock::tickChanged, [&] {
+        if (firstTickAfter < 0)
+            firstTickAfter = sinceStart.elapsed();
+    });
+    sinceStart.start();
     clock.start();
-    test::spinFor(150);
-    EXPECT_EQ(clock.tick(), 0);
-    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }, 5000));
+    // Only a lower bound: a busy machine delays a tick, never brings it forward.
+    EXPECT_GE(firstTickAfter, 237) << "a coarse timer fires at most 5 % early";
     EXPECT_EQ(ticks.at(0).at(0).toInt(), 1);
 }
 
