@@ -14,9 +14,7 @@
 namespace gaugelet {
 
 SingleInstance::SingleInstance(const QDBusConnection& bus, const QString& name, QObject* parent)
-    : QObject(parent)
-    , m_bus(bus)
-    , m_name(name)
+    : QObject(parent), m_bus(bus), m_name(name)
 {
 }
 
@@ -71,9 +69,8 @@ SingleInstance::Claim SingleInstance::claim(int waitMs)
 
 bool SingleInstance::activateOwner()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(m_name, objectPath(m_name),
-                                                       QStringLiteral("org.freedesktop.Application"),
-                                                       QStringLiteral("Activate"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        m_name, objectPath(m_name), QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
     call.setArguments({QVariantMap()});
     call.setAutoStartService(false);
     // A loop of our own, not a blocking call: the owner may be this very

@@ -39,8 +39,7 @@ public:
         noBus,      // no session bus (or it refused the name): run as the only copy we know of
     };
 
-    explicit SingleInstance(const QDBusConnection& bus, const QString& name = applicationId,
-                            QObject* parent = nullptr);
+    explicit SingleInstance(const QDBusConnection& bus, const QString& name = applicationId, QObject* parent = nullptr);
     ~SingleInstance() override;
 
     // Owns the name, or hands over to the copy that does. With waitMs > 0 it
