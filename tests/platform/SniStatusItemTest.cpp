@@ -374,7 +374,7 @@ TEST(SniStatusItem, RegistersAgainWithAWatcherThatTakesTheNameOver)
     // The name passes straight from one watcher to the next.
     FakeWatcher second(bus);
     ASSERT_TRUE(second.startReplacing());
-    ASSERT_TRUE(test::waitUntil([&] { return !second.items.isEmpty(); }, 3000));
+    ASSERT_TRUE(test::waitUntil([&] { return !second.items.isEmpty(); }));
     EXPECT_EQ(second.items, QStringList{sni->serviceName()});
     ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
     EXPECT_FALSE(sni->isFallbackShown());
