@@ -49,7 +49,7 @@ SingleInstance::Claim SingleInstance::claim(int waitMs)
     // the name owned can always call it.
     m_registered = m_bus.registerObject(objectPath(m_name), this, QDBusConnection::ExportScriptableSlots);
     if (waitMs > 0)
-        return waitForName(waitMs) ? Claim::owner : Claim::queued;
+        return waitForName(waitMs);
     // An owner that leaves between our request and our call is tried again.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
@@ -64,7 +64,8 @@ SingleInstance::Claim SingleInstance::claim(int waitMs)
         if (activateOwner())
             return Claim::handedOver;
     }
-    return Claim::owner;
+    logWarning(lcPlatform, "single instance: %s changes owner too often; starting anyway", qUtf8Printable(m_name));
+    return Claim::noBus;
 }
 
 bool SingleInstance::activateOwner()
@@ -92,7 +93,7 @@ bool SingleInstance::activateOwner()
     return true;
 }
 
-bool SingleInstance::waitForName(int waitMs)
+SingleInstance::Claim SingleInstance::waitForName(int waitMs)
 {
     QDBusConnectionInterface* daemon = m_bus.interface();
     QEventLoop loop;
@@ -109,7 +110,7 @@ bool SingleInstance::waitForName(int waitMs)
     if (!reply.isValid()) {
         logWarning(lcPlatform, "single instance: the session bus refused %s: %s", qUtf8Printable(m_name),
                    qUtf8Printable(reply.error().message()));
-        return true;
+        return Claim::noBus;
     }
     if (reply.value() != QDBusConnectionInterface::ServiceRegistered) {
         logInfo(lcPlatform, "single instance: waiting for the previous copy to quit");
@@ -117,9 +118,9 @@ bool SingleInstance::waitForName(int waitMs)
         loop.exec();
     }
     if (daemon->serviceOwner(m_name).value() == self)
-        return true;
+        return Claim::owner;
     logWarning(lcPlatform, "single instance: the previous copy still runs after %d ms; starting anyway", waitMs);
-    return false;
+    return Claim::queued;
 }
 
 void SingleInstance::Activate(const QVariantMap& platformData)

@@ -61,7 +61,7 @@ Q_SIGNALS:
 
 private:
     bool activateOwner();
-    bool waitForName(int waitMs);
+    Claim waitForName(int waitMs);
 
     QDBusConnection m_bus;
     QString m_name;
