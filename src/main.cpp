@@ -3,6 +3,7 @@
 #include "platform/core/UnixSignalWatcher.h"
 #include "platform/desktop/ApplicationIcon.h"
 #include "platform/desktop/PlatformSelection.h"
+#include "platform/desktop/SingleInstance.h"
 #include "platform/windows/SystemTrayIcon.h"
 
 #include <QApplication>
@@ -13,6 +14,13 @@ int main(int argc, char** argv)
     using namespace gaugelet;
     PlatformSelection::preferPlaceableWindows();
     QApplication app(argc, argv);
+    // One copy per user session: a second launch asks the running copy to
+    // show itself and leaves at once, before anything reads or writes the
+    // settings. A relaunched copy waits for the one that started it to quit.
+    SingleInstance instance(QDBusConnection::sessionBus());
+    const bool relaunched = SingleInstance::waitRequested(QApplication::arguments());
+    if (instance.claim(relaunched ? SingleInstance::previousCopyWaitMs : 0) == SingleInstance::Claim::handedOver)
+        return 0;
     SystemTrayIcon::install();
     QApplication::setApplicationName(QStringLiteral("Gaugelet"));
     QApplication::setOrganizationDomain(QStringLiteral("gaugelet.dev"));
@@ -24,6 +32,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     AppDelegate delegate;
+    QObject::connect(&instance, &SingleInstance::activated, &delegate, &AppDelegate::showFromAnotherLaunch);
     // Terminating by signal (and at logout) takes the same path as "Quit".
     UnixSignalWatcher signals({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&signals, &UnixSignalWatcher::received, &delegate, [&delegate](int) { delegate.terminate(); });

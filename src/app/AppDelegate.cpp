@@ -41,6 +41,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QTimer>
+#include <utility>
 
 namespace gaugelet {
 
@@ -165,6 +166,8 @@ void AppDelegate::applicationDidFinishLaunching()
     m_setupWindow->showIfNeeded();
     m_updater->checkNow();
     Q_EMIT servicesStarted();
+    if (std::exchange(m_showWhenLaunched, false))
+        showFromAnotherLaunch();
 }
 
 void AppDelegate::terminate()
@@ -266,6 +269,7 @@ void AppDelegate::togglePopover(const QPoint& anchor)
     // popover is that same click on the item: it must not reopen it.
     if (m_popover->isEchoOfOutsideClose())
         return;
+    m_lastAnchor = anchor;
     preparePopover(anchor);
     m_popover->showAt(anchor);
 }
@@ -279,11 +283,13 @@ void AppDelegate::preparePopover(const QPoint& anchor)
                                              storedTwoColumnMode());
 }
 
-void AppDelegate::handleReopen()
+void AppDelegate::showFromAnotherLaunch()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (!m_popover)
+    if (!m_popover) {
+        m_showWhenLaunched = true;
         return;
+    }
     if (m_noStatusAreaNotice && !m_noStatusAreaNotice->hasStatusArea()) {
         showStandInWindow();
         return;
@@ -293,8 +299,9 @@ void AppDelegate::handleReopen()
         m_popover->activateWindow();
         return;
     }
-    preparePopover(QCursor::pos());
-    m_popover->showAt(QCursor::pos());
+    const QPoint anchor = m_lastAnchor.value_or(QCursor::pos());
+    preparePopover(anchor);
+    m_popover->showAt(anchor);
 }
 
 bool AppDelegate::launchedAtLogin(const QStringList& arguments)

@@ -84,8 +84,10 @@ public:
     void closePopover();
     // The program was started again while it runs (it hands over to this
     // copy): shows the window where nothing shows the row, else opens the
-    // popover at the pointer. Either is only brought forward when open.
-    void handleReopen();
+    // popover at the last click's place (else at the pointer). Either is
+    // only brought forward when open; before the launch has put the
+    // popover up, it opens then.
+    void showFromAnotherLaunch();
     // Whether the program was started by its login item (the entry's
     // command passes LoginItemService::loginArgument).
     static bool launchedAtLogin(const QStringList& arguments);
@@ -175,7 +177,10 @@ private:
     std::unique_ptr<SettingsFileNotice> m_settingsNotice;
     std::unique_ptr<NoStatusAreaNotice> m_noStatusAreaNotice;
     std::optional<PopoverSize> m_lastPopoverSize;
+    // Where the last click on the row opened the popover (none yet: the pointer).
+    std::optional<QPoint> m_lastAnchor;
     bool m_launched = false;
+    bool m_showWhenLaunched = false;
 };
 
 } // namespace gaugelet

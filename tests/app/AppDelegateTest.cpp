@@ -21,7 +21,6 @@
 #include "store/InstalledBundleRegistry.h"
 #include "update/SparkleUpdater.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -225,7 +224,7 @@ TEST(AppDelegate, ForceUpdateAlertTextsButtonsAndOutcomes)
     }
 }
 
-TEST(AppDelegate, ATerminateVerdictEndsTheLoopWithinASecond)
+TEST(AppDelegate, ATerminateVerdictEndsTheLoopAtOnce)
 {
     LaunchWorld world;
     world.verdict = KillSwitch::Verdict::terminate(QStringLiteral("stop"), std::nullopt);
@@ -234,10 +233,8 @@ TEST(AppDelegate, ATerminateVerdictEndsTheLoopWithinASecond)
     world.loop = &loop;
     QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
     QMetaObject::invokeMethod(&delegate, &AppDelegate::applicationDidFinishLaunching, Qt::QueuedConnection);
-    QElapsedTimer timer;
-    timer.start();
+    // The terminate hook ends it (0), not the fallback (1).
     EXPECT_EQ(loop.exec(), 0);
-    EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_EQ(world.terminations, 1);
 }
 
@@ -404,7 +401,7 @@ TEST(AppDelegate, TogglePopoverOpensClosesAndIgnoresTheEchoOfAnOutsideClick)
     EXPECT_TRUE(popover->isVisible()) << "Escape is not an outside click";
 
     // A launch of the program while it runs brings it forward, never closes it.
-    delegate->handleReopen();
+    delegate->showFromAnotherLaunch();
     EXPECT_TRUE(popover->isVisible());
     // As the stand-in window it is an ordinary window; the item's click
     // closes it, the next opens the popup again.
@@ -427,4 +424,24 @@ TEST(AppDelegate, QuitFromThePopoverTerminates)
     ASSERT_NE(content, nullptr);
     content->footer()->quitButton()->click();
     ASSERT_TRUE(waitUntil([&] { return world.terminations == 1; }));
+}
+
+TEST(AppDelegate, AnotherLaunchShowsThePopoverAtTheLastClickAndNeverClosesIt)
+{
+    LaunchWorld world;
+    auto delegate = std::make_unique<AppDelegate>(world.hooks());
+    delegate->showFromAnotherLaunch(); // before the launch has put up the popover
+    delegate->applicationDidFinishLaunching();
+    PopoverWindow* popover = delegate->popover();
+    EXPECT_TRUE(popover->isVisible()) << "shown once the launch has put it up";
+    delegate->showFromAnotherLaunch();
+    EXPECT_TRUE(popover->isVisible()) << "a hand-over does not toggle";
+
+    const QPoint click(300, 5);
+    for (int i = 0; i < 3; ++i)
+        delegate->togglePopover(click); // closes, opens at the click, closes
+    ASSERT_FALSE(popover->isVisible());
+    delegate->showFromAnotherLaunch();
+    EXPECT_TRUE(popover->isVisible());
+    EXPECT_EQ(popover->anchor(), click);
 }

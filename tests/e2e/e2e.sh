@@ -226,7 +226,50 @@ has_owner "$service" && fail "bus name still owned after SIGTERM" || pass "bus n
 grep -q "<key>migration.dropLegacyGlobalTags.v1</key>" "$settings" 2>/dev/null && pass "SIGTERM saved the settings" \
   || fail "SIGTERM did not save the settings"
 
-# --- 7. Under a test host nothing registers.
+# --- 7. One copy per session: a second launch hands over to the running copy, which shows its popover, and
+# leaves at once with 0, the settings untouched; a relaunch (after loading a backup) waits for the name.
+owner_pid() {
+  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.GetConnectionUnixProcessID dev.gaugelet.app 2>/dev/null | sed -n 's/.*uint32 \([0-9]*\).*/\1/p'
+}
+settings_state() { ls -l --time-style=full-iso "$(dirname "$settings")"; md5sum <"$settings"; }
+start_app
+first=$app
+[[ -n "$(wait_item 50)" ]] || fail "the first copy registered no item"
+[[ $(owner_pid) == "$first" ]] && pass "the running copy owns dev.gaugelet.app" || fail "owner: '$(owner_pid)', not $first"
+# The first copy's own saves are over once the folder holds still for a second.
+state=""
+for _ in $(seq 20); do
+  [[ "$(settings_state)" == "$state" ]] && break
+  state=$(settings_state)
+  sleep 1
+done
+t0=$(now_ms)
+timeout -s KILL 8 "$gaugelet" >>"$root/log" 2>&1
+second_status=$?
+[[ $second_status == 0 ]] && pass "a second launch leaves with 0 after $(( $(now_ms) - t0 )) ms" \
+  || fail "second launch: status $second_status after $(( $(now_ms) - t0 )) ms"
+wait_windows 1 && pass "the running copy shows its popover" || fail "no popover after the second launch"
+[[ "$(settings_state)" == "$state" ]] && pass "the settings folder is byte for byte as it was" \
+  || fail "the settings changed: $state / $(settings_state)"
+kill -0 "$first" 2>/dev/null && pass "the first copy runs on" || fail "the first copy ended"
+xdotool key Escape
+"$gaugelet" --wait-for-previous >>"$root/log" 2>&1 &
+relaunched=$!
+sleep 1.5
+kill -0 "$relaunched" 2>/dev/null && [[ $(owner_pid) == "$first" ]] && pass "a relaunched copy waits for the name" \
+  || fail "the relaunched copy did not wait (owner '$(owner_pid)')"
+kill -TERM "$first"
+wait_exit
+app=$relaunched
+wait_for 100 eval '[[ $(owner_pid) == "$relaunched" ]]' && pass "and owns it once the running copy has quit" \
+  || fail "the relaunched copy never took the name (owner '$(owner_pid)')"
+[[ -n "$(wait_item 50)" ]] && pass "the relaunched copy shows its row" || fail "the relaunched copy registered no item"
+kill -TERM "$app"
+wait_exit
+[[ "$status" == 0 ]] || fail "relaunched copy: status $status"
+
+# --- 8. Under a test host nothing registers.
 XCTestConfigurationFilePath=/dev/null start_app
 sleep 2
 [[ -z "$("$probe" items)" ]] && pass "test host: no item" || fail "test host registered an item"
@@ -235,7 +278,7 @@ wait_exit
 [[ "$status" == 0 ]] && pass "test host run ends on SIGTERM" || fail "test host run: status $status"
 app=""
 
-# --- 8. Installed into a prefix, the program finds its resources there.
+# --- 9. Installed into a prefix, the program finds its resources there.
 if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
   prefix=$root/prefix
   if cmake --install "$build_dir" --prefix "$prefix" >"$root/install.log" 2>&1; then

@@ -348,9 +348,10 @@ TEST(MenubarController, SettingsChangesRedrawAfterFiftyMilliseconds)
     const int before = rig.controller->renderCount();
     rig.defaults->set(SettingsSchema::spriteYOffset, 1.5);
     rig.defaults->set(SettingsSchema::spriteYOffset, 2.5);
-    rig.settle();
-    EXPECT_EQ(rig.controller->renderCount(), before); // still inside the debounce
-    ASSERT_TRUE(waitUntil([&] { return rig.controller->renderCount() == before + 1; }, 1000));
+    // Still inside the debounce (judged before the loop runs: a busy machine
+    // may hold a turn of it past the fifty milliseconds).
+    EXPECT_EQ(rig.controller->renderCount(), before);
+    ASSERT_TRUE(waitUntil([&] { return rig.controller->renderCount() == before + 1; }));
     spinFor(120);
     EXPECT_EQ(rig.controller->renderCount(), before + 1); // both changes, one redraw
 }

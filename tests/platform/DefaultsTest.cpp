@@ -165,7 +165,7 @@ TEST(Defaults, WritesAreCoalescedAndSavedWithoutAnExplicitFlush)
     for (int i = 0; i < 50; ++i)
         d.set("n", i);
     EXPECT_FALSE(QFile::exists(path)); // nothing written synchronously
-    ASSERT_TRUE(test::waitUntil([&] { return QFile::exists(path); }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return QFile::exists(path); }));
     Defaults reread(path);
     EXPECT_EQ(reread.integer("n"), 49);
 }

@@ -235,8 +235,14 @@ TEST(PublicAddressFetcher, ARepeatedRefusalOfTheNameIsOneDatagramAndNoOtherThrea
         const FetchResult first = fetchNow(fetcher);
         ASSERT_FALSE(first);
         EXPECT_EQ(first.error().kind, PublicAddressFetcher::FetchError::Kind::network);
-        QTest::qWait(100); // the pooled lookup's thread settles
-        const long before = otherThreadsSwitches();
+        // The pooled lookup's thread settles: no switch of another thread for 50 ms.
+        long before = -1;
+        ASSERT_TRUE(test::waitUntil([&] {
+            const long now = otherThreadsSwitches();
+            QTest::qWait(50);
+            before = otherThreadsSwitches();
+            return before == now;
+        }));
         for (int i = 0; i < 3; ++i) {
             const FetchResult again = fetchNow(fetcher);
             ASSERT_FALSE(again);

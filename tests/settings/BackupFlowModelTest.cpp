@@ -1,6 +1,7 @@
 #include "settings/general/BackupFlowModel.h"
 
 #include "BackupTestSupport.h"
+#include "platform/desktop/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -128,6 +129,8 @@ TEST_F(BackupFlowModelTest, LoadingReplacesTheSettingsFlushesThemAndRelaunches)
     EXPECT_TRUE(alerts.isEmpty());
     ASSERT_EQ(starts.size(), 1);
     EXPECT_EQ(starts[0], QCoreApplication::applicationFilePath());
+    // The new copy queues for this one's bus name instead of handing over to it.
+    EXPECT_EQ(startArguments.count(SingleInstance::waitArgument), 1);
     // The new instance would have found the loaded settings on disk.
     EXPECT_EQ(fileAtStart, (QVariantMap{{"global.themeId", "ayu.mirage"}, {"provider.gpu.total.enabled", false}}));
     EXPECT_EQ(quits, 0); // from the next turn

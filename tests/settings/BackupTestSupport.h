@@ -20,14 +20,15 @@ protected:
     {
         defaults = std::make_unique<Defaults>(dir.filePath("config/defaults.plist"));
         Defaults::setStandard(defaults.get());
-        setRelaunchHooksForTesting(RelaunchHooks{
-            [this](const QString& program, const QStringList&) {
-                starts << program;
-                // What the new instance would read.
-                fileAtStart = PropertyList::fromData(readFile(defaults->filePath())).value().toMap();
-                return startSucceeds;
-            },
-            [this] { ++quits; }});
+        setRelaunchHooksForTesting(
+            RelaunchHooks{[this](const QString& program, const QStringList& arguments) {
+                              starts << program;
+                              startArguments = arguments;
+                              // What the new instance would read.
+                              fileAtStart = PropertyList::fromData(readFile(defaults->filePath())).value().toMap();
+                              return startSucceeds;
+                          },
+                          [this] { ++quits; }});
     }
 
     void TearDown() override
@@ -46,6 +47,7 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<Defaults> defaults;
     QStringList starts;
+    QStringList startArguments;
     QVariantMap fileAtStart;
     bool startSucceeds = true;
     int quits = 0;

@@ -61,7 +61,7 @@ TEST(SetupWindowController, AFreshInstallOpensTheWindowOnceTheAnswerIsIn)
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isWindow());
     EXPECT_EQ(window->windowTitle(), "Set up Gaugelet");
-    EXPECT_TRUE(waitUntil([&] { return window->size() == QSize(630, window->fittedHeight()); }, 1000))
+    EXPECT_TRUE(waitUntil([&] { return window->size() == QSize(630, window->fittedHeight()); }))
         << "as tall as its content";
     EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "it cannot be resized";
     EXPECT_EQ(window->windowModality(), Qt::NonModal);
@@ -109,15 +109,15 @@ TEST(SetupWindowController, AServerThatNeverAnswersDoesNotHoldTheLaunch)
     SilentNotificationServer server(world.bus);
     world.registerLoginItem();
     SetupWindowController controller;
-    QElapsedTimer timer;
-    timer.start();
     controller.showIfNeeded();
-    EXPECT_LT(timer.elapsed(), 100);
-    ASSERT_TRUE(waitUntil([&] { return controller.window() != nullptr; }, 3000))
+    EXPECT_EQ(controller.window(), nullptr) << "the launch goes on before the answer";
+    // Within the wait, so the center's own time-out, not D-Bus's 25 s.
+    ASSERT_TRUE(waitUntil([&] { return controller.window() != nullptr; }, 10000))
         << "no answer reads as not determined";
-    EXPECT_LT(timer.elapsed(), 3000);
-    ASSERT_TRUE(waitUntil([&] { return controller.window()->checklist()->model()->notifications()
-                                    == SetupModel::RowStatus::actionNeeded("Allow"); }, 3000));
+    ASSERT_TRUE(waitUntil([&] {
+        return controller.window()->checklist()->model()->notifications()
+               == SetupModel::RowStatus::actionNeeded("Allow");
+    }));
 }
 
 TEST(SetupWindowController, AWindowClosedBeforeTheLaunchAnswerArrivesStaysClosed)

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -40,10 +41,17 @@ TEST(RenderClock, FirstTickComesOneIntervalAfterStartOnTheMainThread)
     RenderClock clock;
     clock.setHz(4); // 250 ms
     QSignalSpy ticks(&clock, &RenderClock::tickChanged);
+    QElapsedTimer sinceStart;
+    qint64 firstTickAfter = -1;
+    QObject::connect(&clock, &RenderClock::tickChanged, [&] {
+        if (firstTickAfter < 0)
+            firstTickAfter = sinceStart.elapsed();
+    });
+    sinceStart.start();
     clock.start();
-    test::spinFor(150);
-    EXPECT_EQ(clock.tick(), 0);
-    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }, 5000));
+    // Only a lower bound: a busy machine delays a tick, never brings it forward.
+    EXPECT_GE(firstTickAfter, 237) << "a coarse timer fires at most 5 % early";
     EXPECT_EQ(ticks.at(0).at(0).toInt(), 1);
 }
 
@@ -63,7 +71,7 @@ TEST(RenderClock, SuspendAndResumeFollowTheirGuards)
     test::spinFor(120);
     EXPECT_EQ(clock.tick(), at); // events queued before the suspension are discarded too
     clock.resume();
-    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() > at; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() > at; }));
 }
 
 TEST(RenderClock, RateChangeWhileSuspendedStartsARunningTimer)
@@ -75,7 +83,7 @@ TEST(RenderClock, RateChangeWhileSuspendedStartsARunningTimer)
     clock.setHz(50);
     EXPECT_FALSE(clock.isSuspended());
     EXPECT_TRUE(clock.isRunning());
-    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }));
 }
 
 TEST(RenderClock, TicksWithoutAThreadOfItsOwn)
@@ -87,7 +95,7 @@ TEST(RenderClock, TicksWithoutAThreadOfItsOwn)
     RenderClock clock;
     clock.setHz(20);
     clock.start();
-    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }));
     EXPECT_EQ(threads(), before);
     // Suspended, it does not wake the main thread at all: no tick comes.
     clock.suspend();
@@ -105,11 +113,11 @@ TEST(RenderClock, ALateTickKeepsTheGrid)
     EXPECT_NEAR(clock.nextDeadline(), 1000.05, 1e-6);
     // The first tick runs 30 ms late: the next is still due on the grid.
     media.set(1000.08);
-    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }));
     EXPECT_NEAR(clock.nextDeadline(), 1000.10, 1e-6);
     // Three deadlines missed at once: one tick, then the grid's next.
     media.set(1000.27);
-    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }));
     EXPECT_EQ(clock.tick(), 2);
     EXPECT_NEAR(clock.nextDeadline(), 1000.30, 1e-6);
 }

@@ -14,7 +14,7 @@ TEST(PreviewBox, DelegateRunsItsActionWhenThePlayerStops)
     auto player = AudioPlayer::create(Resources::path(QStringLiteral("Sounds/bell-sound.mp3")));
     ASSERT_TRUE(player);
     delegate.watch(*player); // not playing: counts as finished at the next check
-    EXPECT_TRUE(test::waitUntil([&] { return finished == 1; }, 2000));
+    EXPECT_TRUE(test::waitUntil([&] { return finished == 1; }));
     test::spinFor(120);
     EXPECT_EQ(finished, 1);
 }

@@ -53,7 +53,7 @@ public:
         const QJsonDocument doc = QJsonDocument::fromJson(dunstctl({"history"}));
         QStringList summaries;
         const QJsonArray entries = doc.object().value("data").toArray().at(0).toArray();
-        for (const QJsonValue& entry : entries) {
+        for (const QJsonValue entry : entries) {
             summaries << entry["summary"]["data"].toString();
             if (bodies)
                 *bodies << entry["body"]["data"].toString();

@@ -1,6 +1,9 @@
 #include "platform/core/DispatchTimer.h"
 
+#include "platform/core/MediaClock.h"
+
 #include <cerrno>
+#include <cmath>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
@@ -11,11 +14,10 @@ namespace gaugelet {
 
 namespace {
 
+// The media clock (CLOCK_MONOTONIC), in nanoseconds; tests replace its source.
 std::int64_t monotonicNs()
 {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+    return std::llround(MediaClock::now() * 1e9);
 }
 
 } // namespace
@@ -28,7 +30,8 @@ DispatchTimer::DispatchTimer(std::string label, std::chrono::nanoseconds interva
       m_handler(std::move(handler))
 {
     m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    m_thread = std::thread([this] { loop(); });
+    const std::int64_t firstDeadline = monotonicNs() + m_interval.count();
+    m_thread = std::thread([this, firstDeadline] { loop(firstDeadline); });
 }
 
 DispatchTimer::~DispatchTimer()
@@ -66,14 +69,13 @@ void DispatchTimer::cancel()
         m_thread.join();
 }
 
-void DispatchTimer::loop()
+void DispatchTimer::loop(std::int64_t deadline)
 {
     prctl(PR_SET_NAME, m_label.substr(0, 15).c_str(), 0, 0, 0);
     if (m_leeway.count() > 0)
         prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(m_leeway.count()), 0, 0, 0);
 
     const std::int64_t interval = m_interval.count();
-    std::int64_t deadline = monotonicNs() + interval;
 
     while (!m_cancelled.load()) {
         pollfd fd{m_wakeFd, POLLIN, 0};

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -13,7 +14,9 @@ namespace gaugelet {
 // the leeway becomes the thread's timer slack (PR_SET_TIMERSLACK), so the
 // kernel may coalesce wake-ups. The handler runs on the timer thread.
 // Suspending stops delivery; resuming after one or more deadlines passed fires
-// once at once, then keeps the grid. Destruction cancels and joins.
+// once at once, then keeps the grid. Destruction cancels and joins. Time is
+// the media clock's (MediaClock), so a test that sets its source moves the
+// timer; suspend() and resume() wake the thread to read the clock again.
 class DispatchTimer {
 public:
     DispatchTimer(std::string label, std::chrono::nanoseconds interval, std::chrono::nanoseconds leeway,
@@ -29,7 +32,7 @@ public:
     void cancel();
 
 private:
-    void loop();
+    void loop(std::int64_t firstDeadline);
     void wake();
 
     std::string m_label;

@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "platform/desktop/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -37,7 +38,11 @@ Result<void, QString> relaunchApp()
     defaults->stopSaving();
 
     const QString program = QCoreApplication::applicationFilePath();
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    // The new copy waits for this one to let go of the program's bus name,
+    // rather than handing over to it.
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    arguments.removeAll(SingleInstance::waitArgument);
+    arguments.append(SingleInstance::waitArgument);
     bool started = false;
     if (hooks() && hooks()->start)
         started = hooks()->start(program, arguments);

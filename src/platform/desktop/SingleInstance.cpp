@@ -1,0 +1,133 @@
+#include "platform/desktop/SingleInstance.h"
+
+#include "platform/core/MainThread.h"
+#include "platform/core/PlatformLog.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusReply>
+#include <QDBusServiceWatcher>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace gaugelet {
+
+SingleInstance::SingleInstance(const QDBusConnection& bus, const QString& name, QObject* parent)
+    : QObject(parent), m_bus(bus), m_name(name)
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (!m_registered)
+        return;
+    m_bus.unregisterObject(objectPath(m_name));
+    // Let go of the name (or our place in its queue) now rather than at exit,
+    // so that a relaunched copy waiting for it starts at once.
+    if (m_bus.interface())
+        m_bus.interface()->unregisterService(m_name);
+}
+
+QString SingleInstance::objectPath(const QString& name)
+{
+    return QLatin1Char('/') + QString(name).replace(QLatin1Char('.'), QLatin1Char('/'));
+}
+
+bool SingleInstance::waitRequested(const QStringList& arguments)
+{
+    return arguments.mid(1).contains(waitArgument);
+}
+
+SingleInstance::Claim SingleInstance::claim(int waitMs)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    QDBusConnectionInterface* daemon = m_bus.isConnected() ? m_bus.interface() : nullptr;
+    if (!daemon)
+        return Claim::noBus;
+    // The object is in place before the name is ours, so a launch that finds
+    // the name owned can always call it.
+    m_registered = m_bus.registerObject(objectPath(m_name), this, QDBusConnection::ExportScriptableSlots);
+    if (waitMs > 0)
+        return waitForName(waitMs);
+    // An owner that leaves between our request and our call is tried again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+            daemon->registerService(m_name, QDBusConnectionInterface::DontQueueService);
+        if (!reply.isValid()) {
+            logWarning(lcPlatform, "single instance: the session bus refused %s: %s", qUtf8Printable(m_name),
+                       qUtf8Printable(reply.error().message()));
+            return Claim::noBus;
+        }
+        if (reply.value() == QDBusConnectionInterface::ServiceRegistered)
+            return Claim::owner;
+        if (activateOwner())
+            return Claim::handedOver;
+    }
+    logWarning(lcPlatform, "single instance: %s changes owner too often; starting anyway", qUtf8Printable(m_name));
+    return Claim::noBus;
+}
+
+bool SingleInstance::activateOwner()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        m_name, objectPath(m_name), QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
+    call.setArguments({QVariantMap()});
+    call.setAutoStartService(false);
+    // A loop of our own, not a blocking call: the owner may be this very
+    // process (tests), whose loop must run to answer.
+    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, activateTimeoutMs));
+    QEventLoop loop;
+    connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+    if (!watcher.isFinished())
+        loop.exec();
+    const QDBusError error = watcher.error();
+    if (error.type() == QDBusError::ServiceUnknown
+        || error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        return false;
+    // An owner that is slow to answer still runs: it shows itself when it can.
+    if (error.isValid())
+        logWarning(lcPlatform, "single instance: the running copy did not answer Activate: %s",
+                   qUtf8Printable(error.message()));
+    logInfo(lcPlatform, "single instance: another copy runs; asked it to show itself");
+    return true;
+}
+
+SingleInstance::Claim SingleInstance::waitForName(int waitMs)
+{
+    QDBusConnectionInterface* daemon = m_bus.interface();
+    QEventLoop loop;
+    // Watching starts before the request, so the hand-over cannot slip by.
+    QDBusServiceWatcher watcher(m_name, m_bus, QDBusServiceWatcher::WatchForOwnerChange);
+    const QString self = m_bus.baseService();
+    connect(&watcher, &QDBusServiceWatcher::serviceOwnerChanged, &loop,
+            [&loop, self](const QString&, const QString&, const QString& owner) {
+                if (owner == self)
+                    loop.quit();
+            });
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        daemon->registerService(m_name, QDBusConnectionInterface::QueueService);
+    if (!reply.isValid()) {
+        logWarning(lcPlatform, "single instance: the session bus refused %s: %s", qUtf8Printable(m_name),
+                   qUtf8Printable(reply.error().message()));
+        return Claim::noBus;
+    }
+    if (reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        logInfo(lcPlatform, "single instance: waiting for the previous copy to quit");
+        QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (daemon->serviceOwner(m_name).value() == self)
+        return Claim::owner;
+    logWarning(lcPlatform, "single instance: the previous copy still runs after %d ms; starting anyway", waitMs);
+    return Claim::queued;
+}
+
+void SingleInstance::Activate(const QVariantMap& platformData)
+{
+    Q_UNUSED(platformData);
+    logInfo(lcPlatform, "single instance: another launch asks this copy to show itself");
+    Q_EMIT activated();
+}
+
+} // namespace gaugelet

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+namespace gaugelet {
+
+// One copy of the program per user session. The copy that owns the
+// well-known name (the application id, "dev.gaugelet.app") on the session
+// bus serves org.freedesktop.Application's Activate at the path derived from
+// it ("/dev/gaugelet/app"), the call `gapplication launch dev.gaugelet.app`
+// and desktop launchers make; a later launch finds the name owned, calls
+// Activate on its owner and leaves. The bus decides between two launches
+// that race, so exactly one of them owns the name.
+//
+// A copy started by a running one that is quitting (a relaunch) queues for
+// the name instead, and runs once the old copy has let go of it.
+//
+// Claim before anything reads or writes the settings: a copy that hands over
+// must leave them untouched. Main thread.
+class SingleInstance : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+public:
+    static inline const QString applicationId = QStringLiteral("dev.gaugelet.app");
+    // The argument of a relaunched copy: wait for the quitting copy's name.
+    static inline const QString waitArgument = QStringLiteral("--wait-for-previous");
+    // How long a relaunched copy waits for the name before it runs anyway.
+    static constexpr int previousCopyWaitMs = 10'000;
+    // How long a second launch waits for the running copy's answer.
+    static constexpr int activateTimeoutMs = 5'000;
+
+    enum class Claim {
+        owner,      // this copy owns the name: run
+        queued,     // a relaunch whose old copy never let go: run, and own the name once it goes
+        handedOver, // another copy runs and was asked to show itself: leave
+        noBus,      // no session bus (or it refused the name): run as the only copy we know of
+    };
+
+    explicit SingleInstance(const QDBusConnection& bus, const QString& name = applicationId, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Owns the name, or hands over to the copy that does. With waitMs > 0 it
+    // queues behind the current owner instead and waits up to waitMs for it.
+    Claim claim(int waitMs = 0);
+
+    // The object path of a name: dots become slashes ("/dev/gaugelet/app").
+    static QString objectPath(const QString& name);
+    // Whether the arguments ask this copy to wait for the quitting one.
+    static bool waitRequested(const QStringList& arguments);
+
+public Q_SLOTS:
+    // org.freedesktop.Application.Activate(a{sv} platform_data).
+    Q_SCRIPTABLE void Activate(const QVariantMap& platformData);
+
+Q_SIGNALS:
+    // Another launch asked the running copy to show itself.
+    void activated();
+
+private:
+    bool activateOwner();
+    Claim waitForName(int waitMs);
+
+    QDBusConnection m_bus;
+    QString m_name;
+    bool m_registered = false;
+};
+
+} // namespace gaugelet
