@@ -2,10 +2,13 @@
 
 #include "menubar/TileView.h"
 
+#include <QCache>
 #include <QHash>
 #include <QImage>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPen>
 #include <QRegularExpression>
 #include <QTransform>
@@ -19,6 +22,40 @@ namespace {
 constexpr int dotsPerMeterAt72Dpi = 2835;
 
 const QString digits = QStringLiteral("0123456789");
+
+// The contour of a text run drawn at `origin` (0, 0): its glyphs' outline,
+// squeezed sideways by `factor`, stroked round 2 × TileView::contourWidth
+// wide. Building it (hinted glyph outlines, flattened and stroked) costs
+// several times what filling it does, and a tile draws the same few runs at
+// every height each time its value changes: the last runs are kept, about
+// 256 kB of path elements at most. Keyed by the font's description, the
+// device's resolution (a painter's font is resolved against it), the factor
+// and the text.
+QPainterPath contourOf(const QFont& font, int dpi, const QString& text, double factor)
+{
+    constexpr qsizetype maxElementBytes = 256 * 1024;
+    static QMutex mutex;
+    static QCache<QString, QPainterPath> cache(maxElementBytes);
+    const QString key = font.key() + u'\x1f' + QString::number(dpi) + u'\x1f' + QString::number(factor, 'g', 17)
+                        + u'\x1f' + text;
+    {
+        const QMutexLocker lock(&mutex);
+        if (const QPainterPath* known = cache.object(key))
+            return *known;
+    }
+    QPainterPath glyphs;
+    glyphs.addText(QPointF(0, 0), font, text);
+    QPainterPathStroker stroker;
+    stroker.setWidth(2 * TileView::contourWidth);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    // Stroked in unsqueezed points, so the contour is as wide on every side.
+    const QPainterPath contour = stroker.createStroke(QTransform::fromScale(factor, 1.0).map(glyphs));
+    const qsizetype bytes = qsizetype(sizeof(QPainterPath::Element)) * std::max(contour.elementCount(), 1);
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new QPainterPath(contour), bytes);
+    return contour;
+}
 
 } // namespace
 
@@ -87,14 +124,10 @@ void SquareFit::drawSqueezed(QPainter& painter, QPointF origin, const QString& t
     painter.save();
     painter.translate(origin);
     if (contour) {
-        // Stroked in unsqueezed points, so the contour is as wide on every side.
-        QPainterPath glyphs;
-        glyphs.addText(QPointF(0, 0), painter.font(), text);
-        const QPainterPath outline = QTransform::fromScale(factor, 1.0).map(glyphs);
+        const int dpi = painter.device() ? painter.device()->logicalDpiY() : 0;
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.strokePath(outline,
-                           QPen(*contour, 2 * TileView::contourWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.fillPath(contourOf(painter.font(), dpi, text, factor), *contour);
         painter.restore();
     }
     painter.scale(factor, 1.0);
