@@ -282,7 +282,7 @@ programs=(this)
 echo "# scripts/procbench.sh $seconds${baseline:+ BASELINE} on $(date -u +%F), $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
 echo "# this: $gaugelet"
 [[ -n "$baseline" ]] && echo "# base: $baseline"
-echo "# each program on its own Xvfb, private session bus and lxqt-panel $(lxqt-panel --version 2>/dev/null | head -1 | grep -oE '[0-9.]+' | head -1) (status notifier, 24-px icons)"
+echo "# each program on its own Xvfb, private session bus and lxqt-panel $(dpkg-query -W -f '${Version}' lxqt-panel 2>/dev/null) (status notifier, 24-px icons)"
 all=("${programs[@]}" minimal)
 for k in "${!all[@]}"; do slot_up "$k"; done
 

@@ -119,6 +119,8 @@ Q_SIGNALS:
 private:
     void construct();
     void startServices();
+    // Gives back, once the launch's pool threads have ended, the memory they and the launch freed.
+    void releaseLaunchMemory();
     void installStatusItem();
     void installPopoverContent(const QPoint& anchor);
     // The services every window's views are handed; each window adds its own.
