@@ -38,7 +38,7 @@
 #include <QDesktopServices>
 #include <QTimer>
 #include <chrono>
-#if defined(__GLIBC__)
+#ifdef __GLIBC__
 #include <malloc.h>
 #endif
 
@@ -169,7 +169,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::releaseLaunchMemory()
 {
-#if defined(__GLIBC__)
+#ifdef __GLIBC__
     // The launch's work off the main thread (the bundle scan, reading the
     // shipped bundles) runs on a pool thread, which gets a malloc arena of
     // its own; once the thread has gone (30 s idle) the arena keeps the
