@@ -49,10 +49,9 @@ void FileIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode mod
     if (picture.isNull())
         return;
     const QSize shown = picture.deviceIndependentSize().toSize();
-    painter->drawPixmap(QRect(rect.topLeft() + QPoint((rect.width() - shown.width()) / 2,
-                                                      (rect.height() - shown.height()) / 2),
-                              shown),
-                        picture);
+    painter->drawPixmap(
+        QRect(rect.topLeft() + QPoint((rect.width() - shown.width()) / 2, (rect.height() - shown.height()) / 2), shown),
+        picture);
 }
 
 QSize FileIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State)
