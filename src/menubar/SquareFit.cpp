@@ -66,30 +66,48 @@ QPainterPath glyphContour(const QRawFont& font, quint32 glyph, double factor)
     return contour;
 }
 
-// The contour of `text` whose baseline starts at (0, 0), in the painter's
-// font, squeezed by `factor`: each glyph's, where the text's layout places
-// it (as QPainterPath::addText lays it out).
-void fillContour(QPainter& painter, const QString& text, double factor, const QColor& colour)
+// Each glyph's contour of a run and where it goes.
+using PlacedContours = QList<std::pair<QPointF, QPainterPath>>;
+
+// The glyph contours of `text` whose baseline starts at (0, 0), in `font`
+// (resolved for a device of `dpi`), squeezed by `factor`: each glyph's where
+// the text's layout places it (as QPainterPath::addText lays it out). The
+// last runs are kept too: a tile draws the same run at every height, and a
+// runner's label each time it is drawn again, without laying it out anew.
+PlacedContours placedContours(const QFont& font, int dpi, const QString& text, double factor)
 {
-    QTextLayout layout(text, painter.font());
+    constexpr int keptRuns = 64; // their paths are shared with the glyphs' kept ones
+    static QMutex mutex;
+    static QCache<QString, PlacedContours> cache(keptRuns);
+    const QString key =
+        font.key() + u'\x1f' + QString::number(dpi) + u'\x1f' + QString::number(factor, 'g', 17) + u'\x1f' + text;
+    {
+        const QMutexLocker lock(&mutex);
+        if (const PlacedContours* known = cache.object(key))
+            return *known;
+    }
+    QTextLayout layout(text, font);
     QTextOption option = layout.textOption();
     option.setUseDesignMetrics(true);
     layout.setTextOption(option);
     layout.beginLayout();
     const QTextLine line = layout.createLine();
     layout.endLayout();
-    if (!line.isValid())
-        return;
-    const double baseline = line.ascent();
-    for (const QGlyphRun& run : line.glyphRuns()) {
-        const QRawFont font = run.rawFont();
-        const QList<quint32> glyphs = run.glyphIndexes();
-        const QList<QPointF> positions = run.positions();
-        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
-            const QPointF at(positions.at(i).x() * factor, positions.at(i).y() - baseline);
-            painter.fillPath(glyphContour(font, glyphs.at(i), factor).translated(at), colour);
+    PlacedContours placed;
+    if (line.isValid()) {
+        const double baseline = line.ascent();
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            const QRawFont raw = run.rawFont();
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+                placed.append({QPointF(positions.at(i).x() * factor, positions.at(i).y() - baseline),
+                               glyphContour(raw, glyphs.at(i), factor)});
         }
     }
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new PlacedContours(placed));
+    return placed;
 }
 
 } // namespace
@@ -159,9 +177,14 @@ void SquareFit::drawSqueezed(QPainter& painter, QPointF origin, const QString& t
     painter.save();
     painter.translate(origin);
     if (contour) {
+        const int dpi = painter.device() ? painter.device()->logicalDpiY() : 0;
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
-        fillContour(painter, text, factor, *contour);
+        for (const auto& [at, glyph] : placedContours(painter.font(), dpi, text, factor)) {
+            painter.translate(at);
+            painter.fillPath(glyph, *contour);
+            painter.translate(-at);
+        }
         painter.restore();
     }
     painter.scale(factor, 1.0);
