@@ -7,6 +7,7 @@
 #include "platform/core/Defaults.h"
 
 #include <QApplication>
+#include <array>
 #include <benchmark/benchmark.h>
 #include <cmath>
 
@@ -58,6 +59,25 @@ void BM_NumberLabelDirectionalRender2x(benchmark::State& state)
     }
 }
 BENCHMARK(BM_NumberLabelDirectionalRender2x);
+
+// A value tile where the panel's shade is a guess (with its contour), drawn
+// at every height the status item offers, its value wandering over twenty
+// figures as a busy processor's does: what one second of a static tile costs.
+void BM_NumberLabelContouredEveryHeight(benchmark::State& state)
+{
+    NumberLabelVisualizer viz;
+    constexpr std::array<int, 6> pixelSizes{16, 22, 24, 32, 44, 48};
+    int second = 0;
+    for (auto _ : state) {
+        ++second;
+        const StatSnapshot snapshot = cpuSnapshot(0.3 + 0.01 * (second % 20), second);
+        for (const int pixels : pixelSizes) {
+            QImage image = viz.makeView(snapshot, Theme::guessedDark)->render(pixels / 22.0);
+            benchmark::DoNotOptimize(image.constBits());
+        }
+    }
+}
+BENCHMARK(BM_NumberLabelContouredEveryHeight);
 
 void BM_PieRender2x(benchmark::State& state)
 {
@@ -130,3 +150,17 @@ void BM_SparklineRenderKey(benchmark::State& state)
 BENCHMARK(BM_SparklineRenderKey);
 
 } // namespace
+// A contoured value tile at 2x with a value it has never shown.
+void BM_NumberLabelContouredNewValue2x(benchmark::State& state)
+{
+    NumberLabelVisualizer viz;
+    int second = 0;
+    for (auto _ : state) {
+        ++second;
+        StatSnapshot snapshot = cpuSnapshot(0.3, second);
+        snapshot.label = QString::number(second % 100000);
+        QImage image = viz.makeView(snapshot, Theme::guessedDark)->render(2);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_NumberLabelContouredNewValue2x);

@@ -130,6 +130,8 @@ Q_SIGNALS:
 private:
     void construct();
     void startServices();
+    // Gives back, once the launch's pool threads have ended, the memory they and the launch freed.
+    void releaseLaunchMemory();
     void installStatusItem();
     void installPopoverContent(const QPoint& anchor);
     // The popover's content and size for an opening at `anchor`.

@@ -79,7 +79,7 @@ const QImage& PieVisualizer::RingImage::pixels(qreal scale) const
     QPainter painter(&image);
     drawIntoEmptyImage(painter);
     painter.end();
-    m_pixels = std::move(image);
+    m_pixels = image.copy(); // kept: without the paint engine the painted image holds
     return m_pixels;
 }
 

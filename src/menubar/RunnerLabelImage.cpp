@@ -140,7 +140,7 @@ QImage RunnerLabelImage::horizontal(const AnimatedTagSpec& label, const QFont& f
     beginLabel(p, label, QRectF(0, 0, w, h), h / 2, font, color, scale);
     drawLabelText(p, QPointF(pad, baseline), text, squeeze, halo);
     p.end();
-    return image;
+    return image.copy(); // without the paint engine the painted image keeps
 }
 
 QStringList RunnerLabelImage::verticalCharacters(const QString& text)
@@ -192,7 +192,7 @@ QImage RunnerLabelImage::vertical(const AnimatedTagSpec& label, const QFont& fon
         drawLabelText(p, QPointF(x, top + metrics.ascent()), chars.at(i), 1.0, halo);
     }
     p.end();
-    return image;
+    return image.copy(); // without the paint engine the painted image keeps
 }
 
 } // namespace gaugelet

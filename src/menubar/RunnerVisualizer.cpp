@@ -132,7 +132,7 @@ QList<QImage> RunnerVisualizer::withContour(const QList<QImage>& frames, const Q
         p.drawImage(QPoint(radius, radius), plain);
         p.end();
         image.setDevicePixelRatio(frame.devicePixelRatio());
-        out.append(std::move(image));
+        out.append(image.copy()); // kept: without the paint engine the painted image holds
     }
     return out;
 }
@@ -165,7 +165,7 @@ const QList<QImage>& RunnerVisualizer::tintedFrames()
             p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
             p.fillRect(QRect(0, 0, frame.width(), frame.height()), QColor::fromRgbF(0.92f, 0.2f, 0.2f, 0.55f));
             p.end();
-            list.append(std::move(tinted));
+            list.append(tinted.copy()); // kept: without the paint engine the painted image holds
         }
         m_tintedFramesCache = std::move(list);
     }

@@ -2,12 +2,18 @@
 
 #include "menubar/TileView.h"
 
+#include <QCache>
+#include <QGlyphRun>
 #include <QHash>
 #include <QImage>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPen>
+#include <QRawFont>
 #include <QRegularExpression>
+#include <QTextLayout>
 #include <QTransform>
 #include <cmath>
 
@@ -19,6 +25,90 @@ namespace {
 constexpr int dotsPerMeterAt72Dpi = 2835;
 
 const QString digits = QStringLiteral("0123456789");
+
+// The contour of one glyph drawn at (0, 0): its outline, squeezed sideways
+// by `factor`, stroked round 2 × TileView::contourWidth wide, as the one
+// outline of the area the stroke covers. The stroke alone is a hundred or
+// more curves overlapping one another, and filling them costs several times
+// what drawing the rest of a tile does; their union, flattened to within an
+// eighth of a point, is a few dozen lines. Building it costs more again, and
+// tiles draw the same few glyphs (digits, units, badges) at every height
+// each time a value changes: the glyphs are kept, 256 kB of path elements at
+// most (a glyph takes 1-3 kB), keyed by the font, the glyph and the factor.
+QPainterPath glyphContour(const QRawFont& font, quint32 glyph, double factor)
+{
+    constexpr qsizetype maxElementBytes = 256 * 1024;
+    // The union flattens curves to within half a unit: found at this many
+    // units a point.
+    constexpr double unitsPerPoint = 4;
+    static QMutex mutex;
+    static QCache<QString, QPainterPath> cache(maxElementBytes);
+    const QString key = font.familyName() + u'\x1f' + font.styleName() + u'\x1f'
+                        + QString::number(font.pixelSize(), 'g', 17) + u'\x1f' + QString::number(int(font.weight()))
+                        + u'\x1f' + QString::number(int(font.style())) + u'\x1f' + QString::number(glyph) + u'\x1f'
+                        + QString::number(factor, 'g', 17);
+    {
+        const QMutexLocker lock(&mutex);
+        if (const QPainterPath* known = cache.object(key))
+            return *known;
+    }
+    QPainterPathStroker stroker;
+    stroker.setWidth(2 * TileView::contourWidth * unitsPerPoint);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    // Stroked in unsqueezed points, so the contour is as wide on every side.
+    const QPainterPath stroke = stroker.createStroke(
+        QTransform::fromScale(factor * unitsPerPoint, unitsPerPoint).map(font.pathForGlyph(glyph)));
+    const QPainterPath contour = QTransform::fromScale(1 / unitsPerPoint, 1 / unitsPerPoint).map(stroke.simplified());
+    const qsizetype bytes = qsizetype(sizeof(QPainterPath::Element)) * std::max(contour.elementCount(), 1);
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new QPainterPath(contour), bytes);
+    return contour;
+}
+
+// Each glyph's contour of a run and where it goes.
+using PlacedContours = QList<std::pair<QPointF, QPainterPath>>;
+
+// The glyph contours of `text` whose baseline starts at (0, 0), in `font`
+// (resolved for a device of `dpi`), squeezed by `factor`: each glyph's where
+// the text's layout places it (as QPainterPath::addText lays it out). The
+// last runs are kept too: a tile draws the same run at every height, and a
+// runner's label each time it is drawn again, without laying it out anew.
+PlacedContours placedContours(const QFont& font, int dpi, const QString& text, double factor)
+{
+    constexpr int keptRuns = 64; // their paths are shared with the glyphs' kept ones
+    static QMutex mutex;
+    static QCache<QString, PlacedContours> cache(keptRuns);
+    const QString key =
+        font.key() + u'\x1f' + QString::number(dpi) + u'\x1f' + QString::number(factor, 'g', 17) + u'\x1f' + text;
+    {
+        const QMutexLocker lock(&mutex);
+        if (const PlacedContours* known = cache.object(key))
+            return *known;
+    }
+    QTextLayout layout(text, font);
+    QTextOption option = layout.textOption();
+    option.setUseDesignMetrics(true);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    PlacedContours placed;
+    if (line.isValid()) {
+        const double baseline = line.ascent();
+        for (const QGlyphRun& run : line.glyphRuns()) {
+            const QRawFont raw = run.rawFont();
+            const QList<quint32> glyphs = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+                placed.append({QPointF(positions.at(i).x() * factor, positions.at(i).y() - baseline),
+                               glyphContour(raw, glyphs.at(i), factor)});
+        }
+    }
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new PlacedContours(placed));
+    return placed;
+}
 
 } // namespace
 
@@ -87,14 +177,14 @@ void SquareFit::drawSqueezed(QPainter& painter, QPointF origin, const QString& t
     painter.save();
     painter.translate(origin);
     if (contour) {
-        // Stroked in unsqueezed points, so the contour is as wide on every side.
-        QPainterPath glyphs;
-        glyphs.addText(QPointF(0, 0), painter.font(), text);
-        const QPainterPath outline = QTransform::fromScale(factor, 1.0).map(glyphs);
+        const int dpi = painter.device() ? painter.device()->logicalDpiY() : 0;
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.strokePath(outline,
-                           QPen(*contour, 2 * TileView::contourWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        for (const auto& [at, glyph] : placedContours(painter.font(), dpi, text, factor)) {
+            painter.translate(at);
+            painter.fillPath(glyph, *contour);
+            painter.translate(-at);
+        }
         painter.restore();
     }
     painter.scale(factor, 1.0);

@@ -43,7 +43,10 @@ QImage TileView::render(qreal scale) const
     paint(painter);
     painter.end();
     image.setDevicePixelRatio(scale);
-    return image;
+    // A painted image keeps the paint engine that painted it, with its
+    // rasterizer's buffers, for as long as it lives; tiles are cached, so
+    // the copy is kept and the engine goes with the original.
+    return image.copy();
 }
 
 double TileView::devicePixelsPerPoint(const QPainter& painter)

@@ -17,6 +17,7 @@
 #include "menubar/SparklineVisualizer.h"
 #include "menubar/SquareFit.h"
 #include "menubar/TagSpec.h"
+#include "menubar/TileView.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/StatusItem.h"
@@ -28,6 +29,7 @@
 
 #include <QDir>
 #include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -485,5 +487,64 @@ TEST(SquareTile, EveryKindIsDrawnForEveryHeightAHostShows)
     for (qsizetype i = 0; i < gpuBefore.size(); ++i) {
         EXPECT_EQ(rig.item->pictures().at(1).images.at(i).cacheKey(), gpuBefore.at(i).cacheKey());
         EXPECT_NE(rig.item->pictures().at(0).images.at(i).cacheKey(), cpuBefore.at(i).cacheKey());
+    }
+}
+
+// A run's contour is the area stroking its glyphs' squeezed outline covers,
+// at every height a host shows, however the glyphs' kept contours are put
+// together: a glyph kept for one squeeze is never drawn for another, and the
+// union kept of each loses nothing but some antialiasing at its edges.
+TEST(SquareTile, ContourCoversWhatStrokingTheOutlineCovers)
+{
+    const QFont font = SquareFit::digitFont(SquareFit::valueDigitHeight, QFont::DemiBold);
+    const QPen pen(Qt::black, 2 * TileView::contourWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const std::pair<QString, double> runs[] = {{QStringLiteral("37%"), 1.0},
+                                               {QStringLiteral("37%"), 0.6},
+                                               {QStringLiteral("1.2M"), 0.85},
+                                               {QStringLiteral("73%"), 1.0}};
+    for (const auto& run : runs) {
+        const QString& text = run.first;
+        const double factor = run.second;
+        for (const int pixels : {16, 22, 24, 32, 44, 48}) {
+            const double scale = pixels / SquareFit::thickness;
+            const auto draw = [&](bool byStroking) {
+                QImage image(int(std::ceil(30 * scale)), pixels, QImage::Format_ARGB32_Premultiplied);
+                image.fill(Qt::transparent);
+                image.setDotsPerMeterX(2835); // 72 dots per inch, as tiles are drawn
+                image.setDotsPerMeterY(2835);
+                image.setDevicePixelRatio(scale);
+                QPainter p(&image);
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setFont(font);
+                p.setPen(Qt::NoPen); // the contour alone
+                if (byStroking) {
+                    QPainterPath glyphs;
+                    glyphs.addText(QPointF(0, 0), p.font(), text);
+                    p.translate(2.3, 16);
+                    p.strokePath(QTransform::fromScale(factor, 1).map(glyphs), pen);
+                } else {
+                    SquareFit::drawSqueezed(p, QPointF(2.3, 16), text, factor, QColor(Qt::black));
+                }
+                return image;
+            };
+            const QImage drawn = draw(false);
+            const QImage stroked = draw(true);
+            int ink = 0, worst = 0;
+            qint64 covered = 0, apart = 0;
+            for (int y = 0; y < drawn.height(); ++y) {
+                for (int x = 0; x < drawn.width(); ++x) {
+                    const int a = qAlpha(drawn.pixel(x, y)), b = qAlpha(stroked.pixel(x, y));
+                    ink += b > 128;
+                    covered += b;
+                    apart += std::abs(a - b);
+                    worst = std::max(worst, std::abs(a - b));
+                }
+            }
+            const std::string at =
+                text.toStdString() + " squeezed " + std::to_string(factor) + " at " + std::to_string(pixels);
+            EXPECT_GT(ink, 20) << at;
+            EXPECT_LE(apart, covered / 20) << at;
+            EXPECT_LE(worst, 160) << at; // no pixel turned from covered to clear
+        }
     }
 }

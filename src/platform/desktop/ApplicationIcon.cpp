@@ -1,9 +1,11 @@
 #include "platform/desktop/ApplicationIcon.h"
 
 #include "platform/core/Resources.h"
+#include "platform/desktop/FileIconEngine.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 
 namespace gaugelet {
 
@@ -25,19 +27,24 @@ QString ApplicationIcon::hicolorDir()
 
 QIcon ApplicationIcon::icon()
 {
-    QIcon icon;
+    // Each size's file is read when a window asks for that picture, not
+    // held from the start on (all sizes together are a third of a megabyte).
+    QMap<int, QString> files;
     const QString dir = hicolorDir();
     if (!dir.isEmpty()) {
         const QStringList sizes = QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         for (const QString& size : sizes) {
             const QString file = dir + QLatin1Char('/') + size + QStringLiteral("/apps/") + name + QStringLiteral(".png");
-            if (QFileInfo::exists(file))
-                icon.addFile(file);
+            const QStringList sides = size.split(u'x');
+            bool square = sides.size() == 2 && sides.first() == sides.last();
+            const int side = square ? sides.first().toInt(&square) : 0;
+            if (square && side > 0 && QFileInfo::exists(file))
+                files.insert(side, file);
         }
     }
-    if (icon.isNull())
-        icon = QIcon::fromTheme(name);
-    return icon;
+    if (files.isEmpty())
+        return QIcon::fromTheme(name);
+    return QIcon(new FileIconEngine(std::move(files)));
 }
 
 } // namespace gaugelet

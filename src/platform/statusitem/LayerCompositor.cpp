@@ -104,7 +104,10 @@ QImage LayerCompositor::render(const QRectF& area, double scale, double mediaTim
     painter.translate(-area.topLeft());
     m_root->render(painter, mediaTime);
     painter.end();
-    return image;
+    // A painted image keeps the paint engine that painted it, with its
+    // buffers, for as long as it lives; the status item keeps its pictures,
+    // so they are copies and the engine goes with the original.
+    return image.copy();
 }
 
 QImage LayerCompositor::render(const QSizeF& points, double scale) const

@@ -152,7 +152,7 @@ QImage StatusItem::presentedButtonImage() const
     p.setCompositionMode(QPainter::CompositionMode_SourceIn);
     p.fillRect(tinted.rect(), m_button->isDarkAppearance() ? Qt::white : Qt::black);
     p.end();
-    return tinted;
+    return tinted.copy(); // kept by the layer: without the paint engine the painted image holds
 }
 
 void StatusItem::buttonImageChanged()

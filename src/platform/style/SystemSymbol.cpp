@@ -612,7 +612,7 @@ QImage SystemSymbol::tinted(const QString& name, qreal side, const QColor& colou
     p.fillRect(image.rect(), colour);
     p.end();
     image.setDevicePixelRatio(dpr);
-    return image;
+    return image.copy(); // callers keep it: without the paint engine the painted image holds
 }
 
 QImage SystemSymbol::image(const QString& name, int side)
@@ -632,7 +632,9 @@ QImage SystemSymbol::image(const QString& name, int side)
     p.scale(side / 24.0, side / 24.0);
     it->draw(p);
     p.end();
-    return image;
+    // Callers keep symbols (the status item's idle picture, buttons): a copy,
+    // without the paint engine (and its stroker's buffers) the painted image holds.
+    return image.copy();
 }
 
 } // namespace gaugelet
