@@ -12,6 +12,9 @@
 //                                        without smoothing)
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
+//   sniprobe frames X Y W H SECONDS      that part of the screen every 10 ms: a line
+//                                        a frame, "<ms> <colour>…", the colours of the runs of at
+//                                        least 8 equal pixels along its middle row but its first's
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
@@ -32,6 +35,7 @@
 #include <QPixmap>
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <tuple>
 #include <cstdio>
@@ -248,6 +252,32 @@ private:
     int m_saved = 0;
 };
 
+// The colours along the middle row of a part of the screen, frame by frame.
+int frames(int x, int y, int w, int h, double seconds)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return fail(QStringLiteral("no screen"));
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < qint64(seconds * 1000)) {
+        const qint64 at = clock.elapsed();
+        const QImage row = screen->grabWindow(0, x, y + h / 2, w, 1).toImage().convertToFormat(QImage::Format_RGB32);
+        QByteArray line = QByteArray::number(at);
+        for (int from = 0, to = 0; from < row.width(); from = to) {
+            for (to = from; to < row.width() && row.pixel(to, 0) == row.pixel(from, 0);)
+                ++to;
+            if (to - from >= 8 && row.pixel(from, 0) != row.pixel(0, 0))
+                line += ' ' + QByteArray::number(row.pixel(from, 0) & 0xffffff, 16).rightJustified(6, '0') + '@'
+                        + QByteArray::number(from);
+        }
+        std::printf("%s\n", line.constData());
+        std::fflush(stdout);
+        QThread::msleep(10);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -282,6 +312,10 @@ int main(int argc, char** argv)
             }
         }
         return 1;
+    }
+    if (command == QLatin1String("frames") && argc >= 7) {
+        QGuiApplication app(argc, argv);
+        return frames(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atof(argv[6]));
     }
     if (command == QLatin1String("zoom") && argc >= 5) {
         const QImage in(QString::fromLocal8Bit(argv[2]));

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <cmath>
 #include <optional>
+#include <utility>
 #include <unistd.h>
 
 namespace gaugelet {
@@ -137,6 +138,8 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
     });
     m_verify.setSingleShot(true);
     connect(&m_verify, &QTimer::timeout, this, &SniStatusItem::verifyShown);
+    m_arrival.setSingleShot(true);
+    connect(&m_arrival, &QTimer::timeout, this, &SniStatusItem::releaseHeld);
     connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
 
     const int control = ++g_controlCounter;
@@ -235,6 +238,7 @@ void SniStatusItem::publish()
         for (qsizetype i = 0; i < segments.size(); ++i) {
             const StatusItem::Segment& segment = segments[i];
             SniItem* slot = slotAt(i);
+            const bool moved = slot->key() != segment.key;
             slot->setKey(segment.key);
             slot->setTitle(itemTitle(int(i), segment.name, m_host));
             slot->setToolTip(segment.name.isEmpty() ? m_title : segment.name, segment.figure);
@@ -249,7 +253,10 @@ void SniStatusItem::publish()
             if (known != m_shownPictures.cend() && *known == shown)
                 continue;
             m_shownPictures.insert(slot, shown);
-            slot->setIconPixmap(pixmapsOf(images));
+            if (!m_arriving.isEmpty() && !m_arriving.contains(slot))
+                m_held.insert(slot, pixmapsOf(images));
+            else
+                slot->setIconPixmap(pixmapsOf(images), moved && m_host == Host::gnomeShell);
         }
         registerNext();
     }
@@ -304,14 +311,30 @@ void SniStatusItem::resize(qsizetype count)
     while (m_slots.size() > count) {
         SniItem* gone = m_slots.takeLast();
         m_shownPictures.remove(gone);
+        m_held.remove(gone);
+        m_arriving.removeAll(gone);
+        m_queue.removeAll(gone);
         if (gone == m_inFlight) {
             m_inFlight = nullptr;
             m_pace.stop();
         }
-        gone->retire();
+        if (m_host == Host::gnomeShell) {
+            // Hidden at once; the extension ignores a status that comes
+            // after the name is gone, and drops the item 500 ms after that.
+            QTimer::singleShot(statusLagMs, gone, [gone] { gone->setHidden(true); });
+            QTimer::singleShot(retireDelayMs, gone, &SniItem::retire);
+        } else {
+            gone->retire();
+        }
     }
+    const bool growing = !m_slots.isEmpty() && m_slots.size() < count;
     while (m_slots.size() < count) {
         SniItem* item = makeItem();
+        if (growing && m_watcherPresent && m_host == Host::gnomeShell) {
+            item->setHidden(true);
+            m_arriving.append(item);
+            m_arrival.start(arrivalMs);
+        }
         const int position = int(m_slots.size());
         item->setMenuPath(menuPathFor(m_host));
         m_slots.append(item);
@@ -322,8 +345,26 @@ void SniStatusItem::resize(qsizetype count)
     }
 }
 
+void SniStatusItem::releaseHeld()
+{
+    m_arrival.stop();
+    const QList<QPointer<SniItem>> arriving = std::exchange(m_arriving, {});
+    const QHash<SniItem*, SniIconPixmapList> held = std::exchange(m_held, {});
+    for (auto it = held.cbegin(); it != held.cend(); ++it)
+        it.key()->setIconPixmap(it.value(), true);
+    // The extension shows a status within a frame, a picture a frame or so
+    // later (it converts the pixels in idle steps).
+    QTimer::singleShot(statusLagMs, this, [this, arriving] {
+        for (const QPointer<SniItem>& slot : arriving) {
+            if (slot && m_slots.contains(slot.data()))
+                slot->setHidden(false);
+        }
+    });
+}
+
 void SniStatusItem::registerAll()
 {
+    releaseHeld();
     m_queue.clear();
     m_inFlight = nullptr;
     m_pace.stop();
@@ -382,6 +423,7 @@ void SniStatusItem::onWatcherPresent()
 void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
+    releaseHeld();
     m_watcherPresent = false;
     m_queue.clear();
     m_inFlight = nullptr;
@@ -413,6 +455,9 @@ void SniStatusItem::onItemRegistered(const QString& entry)
     }
     m_slots.insert(to, taken);
     taken->setTakenIn(true);
+    if (!m_arriving.isEmpty()
+        && std::all_of(m_arriving.cbegin(), m_arriving.cend(), [](const QPointer<SniItem>& s) { return !s || s->isTakenIn(); }))
+        QTimer::singleShot(0, this, &SniStatusItem::releaseHeld);
     if (to == from)
         return;
     logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()),
@@ -514,7 +559,7 @@ void SniStatusItem::setStatus(const QString& status)
         return;
     m_status = status;
     for (SniItem* slot : std::as_const(m_slots))
-        if (slot->adaptor())
+        if (slot->adaptor() && !slot->isHidden())
             Q_EMIT slot->adaptor()->NewStatus(status);
 }
 

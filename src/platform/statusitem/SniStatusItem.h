@@ -49,7 +49,10 @@ class TrayIcon;
 // believed: an item the host has not read, or the watcher does not list, a
 // few seconds after it registered is registered once more, and after that the
 // row is shown through QSystemTrayIcon as well. Clicks on any item (Activate, SecondaryActivate,
-// ContextMenu) run the StatusItem's action at the click. While no watcher
+// ContextMenu) run the StatusItem's action at the click. On GNOME, a slot
+// withdrawn is hidden at once (its name is dropped 500 ms later) and a row
+// change sends the pictures with their pixels, so the change shows in one
+// frame. While no watcher
 // exists, the whole row is shown through QSystemTrayIcon (which pads it
 // square).
 class SniStatusItem : public QObject {
@@ -66,6 +69,13 @@ public:
     // How long after the last registration the host must have read and
     // listed every item.
     static constexpr int verifyMs = 4000;
+    // The longest a slot added on GNOME stays hidden waiting to be taken in.
+    static constexpr int arrivalMs = 1000;
+    // How long a slot withdrawn on GNOME keeps its name once hidden.
+    static constexpr int retireDelayMs = 100;
+    // How long after the pictures of a row change on GNOME the slots added
+    // or withdrawn are shown or hidden.
+    static constexpr int statusLagMs = 16;
 
     // The host that serves the watcher, as far as it matters to the items.
     enum class Host {
@@ -135,6 +145,9 @@ private:
     // The slot that shows the row's `position` (of the current count).
     SniItem* slotAt(qsizetype position) const;
     SniItem* makeItem();
+    // Shows the slots that were waiting to be taken in and sends the pictures
+    // held back meanwhile.
+    void releaseHeld();
     void registerAll();
     void registerNext();
     void onWatcherPresent();
@@ -151,6 +164,13 @@ private:
     QList<SniItem*> m_slots;
     // The cache key of the pictures each slot was last given.
     QHash<const SniItem*, qint64> m_shownPictures;
+    // GNOME shows a slot added only once it has read it, and the others'
+    // pictures 200 ms after their NewIcon: the slots added stay hidden until
+    // the watcher announces them, the others' new pictures are held back till
+    // then, and all go at once, with their pixels.
+    QList<QPointer<SniItem>> m_arriving;
+    QHash<SniItem*, SniIconPixmapList> m_held;
+    QTimer m_arrival;
     QList<QPointer<SniItem>> m_queue;
     QPointer<SniItem> m_inFlight;
     QTimer m_pace;
