@@ -253,7 +253,7 @@ void SniStatusItem::publish()
             if (known != m_shownPictures.cend() && *known == shown)
                 continue;
             m_shownPictures.insert(slot, shown);
-            if (!m_arriving.isEmpty() && !m_arriving.contains(slot))
+            if (m_holding && !m_arriving.contains(slot))
                 m_held.insert(slot, pixmapsOf(images));
             else
                 slot->setIconPixmap(pixmapsOf(images), moved && m_host == Host::gnomeShell);
@@ -289,6 +289,7 @@ SniItem* SniStatusItem::makeItem()
         m_pace.start(item->isSeenByHost() ? settleMs : unseenWaitMs);
     });
     connect(item, &SniItem::seenByHost, this, [this, item] {
+        releaseOnArrival();
         if (item == m_inFlight && m_pace.isActive())
             m_pace.start(settleMs);
     });
@@ -323,16 +324,17 @@ void SniStatusItem::resize(qsizetype count)
             // after the name is gone, and drops the item 500 ms after that.
             QTimer::singleShot(statusLagMs, gone, [gone] { gone->setHidden(true); });
             QTimer::singleShot(retireDelayMs, gone, &SniItem::retire);
-        } else {
-            gone->retire();
+            continue;
         }
+        gone->retire();
     }
     const bool growing = !m_slots.isEmpty() && m_slots.size() < count;
     while (m_slots.size() < count) {
         SniItem* item = makeItem();
-        if (growing && m_watcherPresent && m_host == Host::gnomeShell) {
-            item->setHidden(true);
+        if (growing && m_watcherPresent && showsNewestFirst(m_host)) {
+            item->setHidden(m_host == Host::gnomeShell);
             m_arriving.append(item);
+            m_holding = true;
             m_arrival.start(arrivalMs);
         }
         const int position = int(m_slots.size());
@@ -345,13 +347,25 @@ void SniStatusItem::resize(qsizetype count)
     }
 }
 
+void SniStatusItem::releaseOnArrival()
+{
+    // GNOME has placed an item when the watcher announces it, Xfce once it
+    // has read the item.
+    const bool arrived = std::all_of(m_arriving.cbegin(), m_arriving.cend(), [this](const QPointer<SniItem>& slot) {
+        return !slot || (m_host == Host::gnomeShell ? slot->isTakenIn() : slot->isSeenByHost());
+    });
+    if (!m_arriving.isEmpty() && arrived)
+        QTimer::singleShot(m_host == Host::gnomeShell ? 0 : xfceLagMs, this, &SniStatusItem::releaseHeld);
+}
+
 void SniStatusItem::releaseHeld()
 {
     m_arrival.stop();
+    m_holding = false;
     const QList<QPointer<SniItem>> arriving = std::exchange(m_arriving, {});
     const QHash<SniItem*, SniIconPixmapList> held = std::exchange(m_held, {});
     for (auto it = held.cbegin(); it != held.cend(); ++it)
-        it.key()->setIconPixmap(it.value(), true);
+        it.key()->setIconPixmap(it.value(), m_host == Host::gnomeShell);
     // The extension shows a status within a frame, a picture a frame or so
     // later (it converts the pixels in idle steps).
     QTimer::singleShot(statusLagMs, this, [this, arriving] {
@@ -455,9 +469,7 @@ void SniStatusItem::onItemRegistered(const QString& entry)
     }
     m_slots.insert(to, taken);
     taken->setTakenIn(true);
-    if (!m_arriving.isEmpty()
-        && std::all_of(m_arriving.cbegin(), m_arriving.cend(), [](const QPointer<SniItem>& s) { return !s || s->isTakenIn(); }))
-        QTimer::singleShot(0, this, &SniStatusItem::releaseHeld);
+    releaseOnArrival();
     if (to == from)
         return;
     logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()),

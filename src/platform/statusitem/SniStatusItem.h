@@ -76,6 +76,9 @@ public:
     // How long after the pictures of a row change on GNOME the slots added
     // or withdrawn are shown or hidden.
     static constexpr int statusLagMs = 16;
+    // How much longer Xfce takes to show an item added after it read it
+    // than to show a picture.
+    static constexpr int xfceLagMs = 25;
 
     // The host that serves the watcher, as far as it matters to the items.
     enum class Host {
@@ -148,6 +151,7 @@ private:
     // Shows the slots that were waiting to be taken in and sends the pictures
     // held back meanwhile.
     void releaseHeld();
+    void releaseOnArrival();
     void registerAll();
     void registerNext();
     void onWatcherPresent();
@@ -167,9 +171,13 @@ private:
     // GNOME shows a slot added only once it has read it, and the others'
     // pictures 200 ms after their NewIcon: the slots added stay hidden until
     // the watcher announces them, the others' new pictures are held back till
-    // then, and all go at once, with their pixels.
+    // then, and all go at once, with their pixels. Xfce shows pictures at
+    // once: the others' are held back until a little after it has read the
+    // slots added. (It drops withdrawn items one a frame: that cannot be
+    // timed.)
     QList<QPointer<SniItem>> m_arriving;
     QHash<SniItem*, SniIconPixmapList> m_held;
+    bool m_holding = false;
     QTimer m_arrival;
     QList<QPointer<SniItem>> m_queue;
     QPointer<SniItem> m_inFlight;
