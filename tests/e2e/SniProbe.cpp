@@ -13,8 +13,9 @@
 //   sniprobe painted X Y W H             exits 0 once that part of the screen holds more than
 //                                        one colour (something is drawn there), 1 if not
 //   sniprobe frames X Y W H SECONDS      that part of the screen every 10 ms: a line
-//                                        a frame, "<ms> <colour>…", the colours of the runs of at
-//                                        least 8 equal pixels along its middle row but its first's
+//                                        a frame, "<ms> <colour>@<x>…", the colour and start of
+//                                        each run of at least 8 equal pixels along its middle row,
+//                                        but for runs of its first pixel's colour
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
@@ -30,16 +31,16 @@
 #include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QElapsedTimer>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
-#include <tuple>
 #include <cstdio>
 #include <memory>
+#include <tuple>
 
 namespace {
 

@@ -22,8 +22,8 @@
 #include <QScreen>
 #include <cmath>
 #include <optional>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace gaugelet {
 

@@ -75,7 +75,7 @@ public:
     static constexpr int retireDelayMs = 100;
     // How long after the pictures of a row change on GNOME the slots added
     // or withdrawn are shown or hidden.
-    static constexpr int statusLagMs = 16;
+    static constexpr int statusLagMs = 8;
     // How much longer Xfce takes to show an item added after it read it
     // than to show a picture.
     static constexpr int xfceLagMs = 25;
