@@ -15,7 +15,8 @@
 # light and dark (the portal says so, and the panel's own theme where it has
 # one) go to SCREENSHOT_DIR (hosts-<host>-<scheme>.png). With SEGMENTEDITEM
 # (tests/e2e/SegmentedItem.cpp), a row of plain tiles changes while it is
-# shown: a tile inserted in the middle, then two removed.
+# shown: a tile inserted in the middle, then two removed; on GNOME and Xfce
+# the panel, read every 10 ms, shows a tile twice or misses one for 100 ms at most.
 # The order is read by clicking along the panel with the middle button: the
 # program logs which item each click reached.
 # Exit 0 on success, 77 when a tool or the host's packages are missing (CTest:
