@@ -238,7 +238,6 @@ void SniStatusItem::publish()
         for (qsizetype i = 0; i < segments.size(); ++i) {
             const StatusItem::Segment& segment = segments[i];
             SniItem* slot = slotAt(i);
-            const bool moved = slot->key() != segment.key;
             slot->setKey(segment.key);
             slot->setTitle(itemTitle(int(i), segment.name, m_host));
             slot->setToolTip(segment.name.isEmpty() ? m_title : segment.name, segment.figure);
@@ -250,9 +249,12 @@ void SniStatusItem::publish()
             const QList<QImage>& images = pictures[i].images;
             const qint64 shown = images.isEmpty() ? 0 : images.constFirst().cacheKey();
             const auto known = m_shownPictures.constFind(slot);
-            if (known != m_shownPictures.cend() && *known == shown)
+            if (known != m_shownPictures.cend() && known->second == shown)
                 continue;
-            m_shownPictures.insert(slot, shown);
+            // A tile that moved to this slot (its pictures may come a
+            // composition after its key).
+            const bool moved = known != m_shownPictures.cend() && known->first != segment.key;
+            m_shownPictures.insert(slot, {segment.key, shown});
             if (m_holding && !m_arriving.contains(slot))
                 m_held.insert(slot, pixmapsOf(images));
             else

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <utility>
 
 class QDBusServiceWatcher;
 
@@ -166,8 +167,8 @@ private:
     // In the order of registration: the first is the row's first, or its
     // last on hosts that show the newest first.
     QList<SniItem*> m_slots;
-    // The cache key of the pictures each slot was last given.
-    QHash<const SniItem*, qint64> m_shownPictures;
+    // The segment and cache key of the pictures each slot was last given.
+    QHash<const SniItem*, std::pair<QString, qint64>> m_shownPictures;
     // GNOME shows a slot added only once it has read it, and the others'
     // pictures 200 ms after their NewIcon: the slots added stay hidden until
     // the watcher announces them, the others' new pictures are held back till
