@@ -14,6 +14,10 @@
 //                                        one colour (something is drawn there), 1 if not
 //   sniprobe ink X Y W H                 as painted, and prints "<width> <height> <hash>": the
 //                                        box of what is drawn there, and a hash of its pixels
+//   sniprobe frames X Y W H SECONDS      that part of the screen every 10 ms: a line
+//                                        a frame, "<ms> <colour>@<x>…", the colour and start of
+//                                        each run of at least 8 equal pixels along its middle row,
+//                                        but for runs of its first pixel's colour
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe contrast X Y W H            exits 0 when 90 % of the ink's core (pixels 3/4 covered)
 //                                        there reaches 4.5:1 on the panel's (commonest) colour
@@ -42,6 +46,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
@@ -350,6 +355,32 @@ private:
     int m_saved = 0;
 };
 
+// The colours along the middle row of a part of the screen, frame by frame.
+int frames(int x, int y, int w, int h, double seconds)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return fail(QStringLiteral("no screen"));
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < qint64(seconds * 1000)) {
+        const qint64 at = clock.elapsed();
+        const QImage row = screen->grabWindow(0, x, y + h / 2, w, 1).toImage().convertToFormat(QImage::Format_RGB32);
+        QByteArray line = QByteArray::number(at);
+        for (int from = 0, to = 0; from < row.width(); from = to) {
+            for (to = from; to < row.width() && row.pixel(to, 0) == row.pixel(from, 0);)
+                ++to;
+            if (to - from >= 8 && row.pixel(from, 0) != row.pixel(0, 0))
+                line += ' ' + QByteArray::number(row.pixel(from, 0) & 0xffffff, 16).rightJustified(6, '0') + '@'
+                        + QByteArray::number(from);
+        }
+        std::printf("%s\n", line.constData());
+        std::fflush(stdout);
+        QThread::msleep(10);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -397,6 +428,10 @@ int main(int argc, char** argv)
         return contrast(screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
                             .toImage()
                             .convertToFormat(QImage::Format_RGB32));
+    }
+    if (command == QLatin1String("frames") && argc >= 7) {
+        QGuiApplication app(argc, argv);
+        return frames(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atof(argv[6]));
     }
     if (command == QLatin1String("zoom") && argc >= 5) {
         const QImage in(QString::fromLocal8Bit(argv[2]));

@@ -135,14 +135,34 @@ SniItem::~SniItem()
     QDBusConnection::disconnectFromBus(m_serviceName);
 }
 
-bool SniItem::setIconPixmap(const SniIconPixmapList& pixmaps)
+bool SniItem::setIconPixmap(const SniIconPixmapList& pixmaps, bool withPixels)
 {
     if (pixmaps == m_pixmaps)
         return false;
     m_pixmaps = pixmaps;
-    if (m_adaptor)
+    if (m_adaptor && withPixels) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            SniStatusItem::itemPath, QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("NewIconPixmap"));
+        signal << QVariant::fromValue(m_pixmaps);
+        m_bus.send(signal);
+    } else if (m_adaptor) {
         Q_EMIT m_adaptor->NewIcon();
+    }
     return true;
+}
+
+void SniItem::setHidden(bool hidden)
+{
+    if (hidden == m_hidden)
+        return;
+    m_hidden = hidden;
+    if (m_adaptor)
+        Q_EMIT m_adaptor->NewStatus(status());
+}
+
+QString SniItem::status() const
+{
+    return m_hidden ? QStringLiteral("Passive") : m_owner->status();
 }
 
 void SniItem::click(const char* method, const QPoint& position)

@@ -73,7 +73,15 @@ public:
     SniIconPixmapList iconPixmap() const { return m_pixmaps; }
     // Stores the pictures and sends NewIcon, when they differ from the last.
     // Returns whether they did.
-    bool setIconPixmap(const SniIconPixmapList& pixmaps);
+    // With `withPixels`, the change is announced with its pixels (a
+    // NewIconPixmap signal carrying them) instead of NewIcon: GNOME's
+    // extension takes a New… signal with arguments as the property's value
+    // within a frame, where NewIcon waits 200 ms and a read.
+    bool setIconPixmap(const SniIconPixmapList& pixmaps, bool withPixels = false);
+    // A hidden item's status is "Passive", which hosts do not show.
+    bool isHidden() const { return m_hidden; }
+    void setHidden(bool hidden);
+    QString status() const;
 
     // Asks the watcher to show the item; retries a refusal a few times.
     void registerWithWatcher();
@@ -108,6 +116,7 @@ private:
     bool m_seen = false;
     bool m_takenIn = false;
     bool m_retiring = false;
+    bool m_hidden = false;
     int m_registerAttempts = 0;
     QString m_key;
     QString m_id;

@@ -27,7 +27,7 @@ QString SniItemAdaptor::title() const
 
 QString SniItemAdaptor::status() const
 {
-    return m_owner->owner()->status();
+    return m_owner->status();
 }
 
 SniIconPixmapList SniItemAdaptor::iconPixmap() const

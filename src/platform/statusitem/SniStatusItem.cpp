@@ -29,6 +29,7 @@
 #include <optional>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 
 namespace gaugelet {
 
@@ -202,6 +203,8 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
         if (++m_trayChecks < 3)
             m_trayCheck.start(m_trayCheck.interval() * 4);
     });
+    m_arrival.setSingleShot(true);
+    connect(&m_arrival, &QTimer::timeout, this, &SniStatusItem::releaseHeld);
     connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
     connect(ScreenInfo::instance(), &ScreenInfo::screensChanged, this, [this] {
         if (m_watcherPresent)
@@ -313,10 +316,16 @@ void SniStatusItem::publish()
             const QList<QImage>& images = pictures[i].images;
             const qint64 shown = images.isEmpty() ? 0 : images.constFirst().cacheKey();
             const auto known = m_shownPictures.constFind(slot);
-            if (known != m_shownPictures.cend() && *known == shown)
+            if (known != m_shownPictures.cend() && known->second == shown)
                 continue;
-            m_shownPictures.insert(slot, shown);
-            slot->setIconPixmap(pixmapsOf(images));
+            // A tile that moved to this slot (its pictures may come a
+            // composition after its key).
+            const bool moved = known != m_shownPictures.cend() && known->first != segment.key;
+            m_shownPictures.insert(slot, {segment.key, shown});
+            if (m_holding && !m_arriving.contains(slot))
+                m_held.insert(slot, pixmapsOf(images));
+            else
+                slot->setIconPixmap(pixmapsOf(images), moved && m_host == Host::gnomeShell);
         }
         registerNext();
     }
@@ -349,6 +358,7 @@ SniItem* SniStatusItem::makeItem()
         m_pace.start(item->isSeenByHost() ? settleMs : unseenWaitMs);
     });
     connect(item, &SniItem::seenByHost, this, [this, item] {
+        releaseOnArrival();
         if (item == m_inFlight && m_pace.isActive())
             m_pace.start(settleMs);
     });
@@ -371,14 +381,31 @@ void SniStatusItem::resize(qsizetype count)
     while (m_slots.size() > count) {
         SniItem* gone = m_slots.takeLast();
         m_shownPictures.remove(gone);
+        m_held.remove(gone);
+        m_arriving.removeAll(gone);
+        m_queue.removeAll(gone);
         if (gone == m_inFlight) {
             m_inFlight = nullptr;
             m_pace.stop();
         }
+        if (m_host == Host::gnomeShell) {
+            // Hidden at once; the extension ignores a status that comes
+            // after the name is gone, and drops the item 500 ms after that.
+            QTimer::singleShot(statusLagMs, gone, [gone] { gone->setHidden(true); });
+            QTimer::singleShot(retireDelayMs, gone, &SniItem::retire);
+            continue;
+        }
         gone->retire();
     }
+    const bool growing = !m_slots.isEmpty() && m_slots.size() < count;
     while (m_slots.size() < count) {
         SniItem* item = makeItem();
+        if (growing && m_watcherPresent && showsNewestFirst(m_host)) {
+            item->setHidden(m_host == Host::gnomeShell);
+            m_arriving.append(item);
+            m_holding = true;
+            m_arrival.start(arrivalMs);
+        }
         const int position = int(m_slots.size());
         item->setMenuPath(menuPathFor(m_host));
         m_slots.append(item);
@@ -389,8 +416,38 @@ void SniStatusItem::resize(qsizetype count)
     }
 }
 
+void SniStatusItem::releaseOnArrival()
+{
+    // GNOME has placed an item when the watcher announces it, Xfce once it
+    // has read the item.
+    const bool arrived = std::all_of(m_arriving.cbegin(), m_arriving.cend(), [this](const QPointer<SniItem>& slot) {
+        return !slot || (m_host == Host::gnomeShell ? slot->isTakenIn() : slot->isSeenByHost());
+    });
+    if (!m_arriving.isEmpty() && arrived)
+        QTimer::singleShot(m_host == Host::gnomeShell ? 0 : xfceLagMs, this, &SniStatusItem::releaseHeld);
+}
+
+void SniStatusItem::releaseHeld()
+{
+    m_arrival.stop();
+    m_holding = false;
+    const QList<QPointer<SniItem>> arriving = std::exchange(m_arriving, {});
+    const QHash<SniItem*, SniIconPixmapList> held = std::exchange(m_held, {});
+    for (auto it = held.cbegin(); it != held.cend(); ++it)
+        it.key()->setIconPixmap(it.value(), m_host == Host::gnomeShell);
+    // The extension shows a status within a frame, a picture a frame or so
+    // later (it converts the pixels in idle steps).
+    QTimer::singleShot(statusLagMs, this, [this, arriving] {
+        for (const QPointer<SniItem>& slot : arriving) {
+            if (slot && m_slots.contains(slot.data()))
+                slot->setHidden(false);
+        }
+    });
+}
+
 void SniStatusItem::registerAll()
 {
+    releaseHeld();
     m_queue.clear();
     m_inFlight = nullptr;
     m_pace.stop();
@@ -467,6 +524,7 @@ void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
     Appearance::instance()->setPanelHost(Appearance::PanelHost::unknown);
+    releaseHeld();
     m_watcherPresent = false;
     m_seenShown = false;
     m_queue.clear();
@@ -499,6 +557,7 @@ void SniStatusItem::onItemRegistered(const QString& entry)
     }
     m_slots.insert(to, taken);
     taken->setTakenIn(true);
+    releaseOnArrival();
     if (to == from)
         return;
     logInfo(lcStatusItem, "sni.reordered name=%s from=%lld to=%lld", qUtf8Printable(taken->serviceName()),
@@ -705,7 +764,7 @@ void SniStatusItem::setStatus(const QString& status)
         return;
     m_status = status;
     for (SniItem* slot : std::as_const(m_slots))
-        if (slot->adaptor())
+        if (slot->adaptor() && !slot->isHidden())
             Q_EMIT slot->adaptor()->NewStatus(status);
 }
 

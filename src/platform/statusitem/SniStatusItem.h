@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QDBusServiceWatcher;
 
@@ -61,12 +62,14 @@ class TrayIcon;
 // believed: an item the host has not read, or the watcher does not list, a
 // few seconds after it registered is registered once more, and after that the
 // row is shown through the system tray as well. Clicks on any item (Activate, SecondaryActivate,
-// ContextMenu) run the StatusItem's action at the click. While no watcher
-// exists, the row is shown through the system tray (XEmbed, TrayIcon): one
-// icon per segment, in the row's order, each drawn for the tray's icon size
-// and named in its tool tip as the items are, its clicks the items' clicks.
-// Where neither shows the row, hasStatusArea() says so (statusAreaChanged),
-// so that the application can stand in for it.
+// ContextMenu) run the StatusItem's action at the click. On GNOME, a slot
+// withdrawn is hidden at once (its name is dropped 100 ms later) and a row
+// change sends the pictures with their pixels, so the change shows in one
+// frame. While no watcher exists, the row is shown through the system tray
+// (XEmbed, TrayIcon): one icon per segment, in the row's order, each drawn
+// for the tray's icon size and named in its tool tip as the items are, its
+// clicks the items' clicks. Where neither shows the row, hasStatusArea() says
+// so (statusAreaChanged), so that the application can stand in for it.
 class SniStatusItem : public QObject {
     Q_OBJECT
 public:
@@ -83,6 +86,16 @@ public:
     static constexpr int verifyMs = 4000;
     // When the tray icons' places are read after a change (then 4x and 16x).
     static constexpr int trayCheckMs = 150;
+    // The longest a slot added on GNOME stays hidden waiting to be taken in.
+    static constexpr int arrivalMs = 1000;
+    // How long a slot withdrawn on GNOME keeps its name once hidden.
+    static constexpr int retireDelayMs = 100;
+    // How long after the pictures of a row change on GNOME the slots added
+    // or withdrawn are shown or hidden.
+    static constexpr int statusLagMs = 8;
+    // How much longer Xfce takes to show an item added after it read it
+    // than to show a picture.
+    static constexpr int xfceLagMs = 25;
 
     // The host that serves the watcher, as far as it matters to the items.
     enum class Host {
@@ -171,6 +184,10 @@ private:
     // The slot that shows the row's `position` (of the current count).
     SniItem* slotAt(qsizetype position) const;
     SniItem* makeItem();
+    // Shows the slots that were waiting to be taken in and sends the pictures
+    // held back meanwhile.
+    void releaseHeld();
+    void releaseOnArrival();
     void registerAll();
     void registerNext();
     void onWatcherPresent();
@@ -191,8 +208,19 @@ private:
     // In the order of registration: the first is the row's first, or its
     // last on hosts that show the newest first.
     QList<SniItem*> m_slots;
-    // The cache key of the pictures each slot was last given.
-    QHash<const SniItem*, qint64> m_shownPictures;
+    // The segment and cache key of the pictures each slot was last given.
+    QHash<const SniItem*, std::pair<QString, qint64>> m_shownPictures;
+    // GNOME shows a slot added only once it has read it, and the others'
+    // pictures 200 ms after their NewIcon: the slots added stay hidden until
+    // the watcher announces them, the others' new pictures are held back till
+    // then, and all go at once, with their pixels. Xfce shows pictures at
+    // once: the others' are held back until a little after it has read the
+    // slots added. (It drops withdrawn items one a frame: that cannot be
+    // timed.)
+    QList<QPointer<SniItem>> m_arriving;
+    QHash<SniItem*, SniIconPixmapList> m_held;
+    bool m_holding = false;
+    QTimer m_arrival;
     QList<QPointer<SniItem>> m_queue;
     QPointer<SniItem> m_inFlight;
     QTimer m_pace;
