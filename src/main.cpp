@@ -19,7 +19,10 @@ int main(int argc, char** argv)
     // settings. A relaunched copy waits for the one that started it to quit.
     SingleInstance instance(QDBusConnection::sessionBus());
     const bool relaunched = SingleInstance::waitRequested(QApplication::arguments());
-    if (instance.claim(relaunched ? SingleInstance::previousCopyWaitMs : 0) == SingleInstance::Claim::handedOver)
+    // A start by the login item beside a running copy puts nothing up.
+    const bool atLogin = AppDelegate::launchedAtLogin(QApplication::arguments());
+    if (instance.claim(relaunched ? SingleInstance::previousCopyWaitMs : 0, atLogin)
+        == SingleInstance::Claim::handedOver)
         return 0;
     SystemTrayIcon::install();
     QApplication::setApplicationName(QStringLiteral("Gaugelet"));

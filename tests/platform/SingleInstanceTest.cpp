@@ -25,6 +25,9 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndARelaunchWaitsForTheName)
     SingleInstance second(bus.connect());
     EXPECT_EQ(second.claim(), SingleInstance::Claim::handedOver);
     EXPECT_EQ(shown.size(), 1) << "the running copy was asked to show itself";
+    SingleInstance atLogin(bus.connect());
+    EXPECT_EQ(atLogin.claim(0, true), SingleInstance::Claim::handedOver);
+    EXPECT_EQ(shown.size(), 1) << "a login item's start leaves the running copy as it is";
 
     // A relaunch queues behind the quitting copy and owns the name once it lets go.
     const QDBusConnection relaunchBus = bus.connect();

@@ -39,7 +39,7 @@ bool SingleInstance::waitRequested(const QStringList& arguments)
     return arguments.mid(1).contains(waitArgument);
 }
 
-SingleInstance::Claim SingleInstance::claim(int waitMs)
+SingleInstance::Claim SingleInstance::claim(int waitMs, bool quietly)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     QDBusConnectionInterface* daemon = m_bus.isConnected() ? m_bus.interface() : nullptr;
@@ -61,18 +61,18 @@ SingleInstance::Claim SingleInstance::claim(int waitMs)
         }
         if (reply.value() == QDBusConnectionInterface::ServiceRegistered)
             return Claim::owner;
-        if (activateOwner())
+        if (activateOwner(quietly))
             return Claim::handedOver;
     }
     logWarning(lcPlatform, "single instance: %s changes owner too often; starting anyway", qUtf8Printable(m_name));
     return Claim::noBus;
 }
 
-bool SingleInstance::activateOwner()
+bool SingleInstance::activateOwner(bool quietly)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         m_name, objectPath(m_name), QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
-    call.setArguments({QVariantMap()});
+    call.setArguments({quietly ? QVariantMap{{quietKey, true}} : QVariantMap()});
     call.setAutoStartService(false);
     // A loop of our own, not a blocking call: the owner may be this very
     // process (tests), whose loop must run to answer.
@@ -125,7 +125,10 @@ SingleInstance::Claim SingleInstance::waitForName(int waitMs)
 
 void SingleInstance::Activate(const QVariantMap& platformData)
 {
-    Q_UNUSED(platformData);
+    if (platformData.value(quietKey).toBool()) {
+        logInfo(lcPlatform, "single instance: the login item started again; this copy runs on as it is");
+        return;
+    }
     logInfo(lcPlatform, "single instance: another launch asks this copy to show itself");
     Q_EMIT activated();
 }

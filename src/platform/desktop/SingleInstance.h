@@ -42,9 +42,15 @@ public:
     explicit SingleInstance(const QDBusConnection& bus, const QString& name = applicationId, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Owns the name, or hands over to the copy that does. With waitMs > 0 it
-    // queues behind the current owner instead and waits up to waitMs for it.
-    Claim claim(int waitMs = 0);
+    // The Activate platform-data key of a launch by the login item, which
+    // racing a start by hand must not put anything up: the running copy
+    // stays as it is.
+    static inline const QString quietKey = QStringLiteral("gaugelet-at-login");
+
+    // Owns the name, or hands over to the copy that does (quietly: without
+    // asking it to show itself). With waitMs > 0 it queues behind the
+    // current owner instead and waits up to waitMs for it.
+    Claim claim(int waitMs = 0, bool quietly = false);
 
     // The object path of a name: dots become slashes ("/dev/gaugelet/app").
     static QString objectPath(const QString& name);
@@ -60,7 +66,7 @@ Q_SIGNALS:
     void activated();
 
 private:
-    bool activateOwner();
+    bool activateOwner(bool quietly);
     Claim waitForName(int waitMs);
 
     QDBusConnection m_bus;
