@@ -9,8 +9,8 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/StatusItemLog.h"
 #include "platform/statusitem/TrayIcon.h"
-#include "platform/style/Appearance.h"
 #include "platform/statusitem/TrayTileIconEngine.h"
+#include "platform/style/Appearance.h"
 
 #include <QCursor>
 #include <QDBusConnection>
