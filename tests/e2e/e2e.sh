@@ -15,12 +15,7 @@ build_dir=${4:-}
 source "$(dirname "$0")/lib.sh"
 
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
-  for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo xprop; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
-      exit 77
-    fi
-  done
+  e2e_require xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo xprop
   e2e_rerun 1440x900 "$0" "$@"
 fi
 
@@ -38,11 +33,7 @@ mkdir -p "$shots"
 
 status-notifier-watcher >/dev/null 2>&1 &
 watcher=$!
-for _ in $(seq 50); do
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true && break
-  sleep 0.1
-done
+wait_for 50 has_owner org.kde.StatusNotifierWatcher
 
 now_ms() { date +%s%3N; }
 
@@ -58,20 +49,9 @@ wait_item() {
   echo "$service"
 }
 
-has_owner() {
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
-}
-
 
 # Waits until the number of viewable "Gaugelet" windows is $1 (at most 3 s).
-wait_windows() {
-  for _ in $(seq 30); do
-    [[ $(gaugelet_windows | wc -l) -eq $1 ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_windows() { wait_for 30 windows_are "$1"; }
 
 start_app() {
   "$gaugelet" >>"$root/log" 2>&1 &
@@ -309,9 +289,4 @@ if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
   fi
 fi
 
-if ((failures > 0)); then
-  echo "--- program log"; cat "$root/log"
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all end-to-end checks passed"
+e2e_finish "all end-to-end checks passed" "$root/log:200"

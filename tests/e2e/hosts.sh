@@ -69,12 +69,7 @@ case "$host" in
 esac
 
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
-  for tool in xvfb-run dbus-run-session xdotool xwininfo gdbus; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "SKIP: $host: $tool is not installed (scripts/deps.sh --test installs it)"
-      exit 77
-    fi
-  done
+  e2e_require xvfb-run dbus-run-session xdotool xwininfo gdbus
   missing=$(host_missing "$host")
   if [[ -n "$missing" ]]; then
     echo "SKIP: $host not checked: $missing is not installed (scripts/deps.sh --test installs it)"
@@ -103,17 +98,12 @@ mkdir -p "$shots"
 log=$root/log
 : >"$root/panel.log"
 
-bus_call() {
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method "org.freedesktop.DBus.$1" "$2" 2>/dev/null
-}
-watcher_present() { bus_call NameHasOwner org.kde.StatusNotifierWatcher | grep -q true; }
+watcher_present() { has_owner org.kde.StatusNotifierWatcher; }
 
 # The setup window stays closed.
 dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
 
 pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
-
-windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
 
 item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
 
@@ -229,7 +219,7 @@ CONF
   # The panel keeps its settings in xfconfd, which this bus does not activate.
   "$xfconfd_bin" >>"$root/panel.log" 2>&1 &
   host_pids=($!)
-  wait_for 50 eval 'bus_call NameHasOwner org.xfce.Xfconf | grep -q true'
+  wait_for 50 has_owner org.xfce.Xfconf
   xfce4-panel --disable-wm-check >>"$root/panel.log" 2>&1 &
   host_pids+=($!)
   panel_top=0 panel_bottom=30 panel_y=15 sweep_from=2 sweep_to=300 shot="0 0 320 30"
@@ -575,10 +565,4 @@ t0=$(date +%s)
 run_host
 echo "note: $host took $(($(date +%s) - t0)) s"
 
-if ((failures > 0)); then
-  echo "--- program log"; tail -40 "$log"
-  echo "--- panel log"; tail -20 "$root/panel.log"
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all $host checks passed"
+e2e_finish "all $host checks passed" "$log:40" "$root/panel.log:20"

@@ -17,9 +17,35 @@ e2e_rerun() {
   exit $status
 }
 
+# Exits 77 (CTest: skipped) naming the first of the given tools not installed.
+e2e_require() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null && continue
+    echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
+    exit 77
+  done
+}
+
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
+
+# Ends the script: 0 after $1 when every check passed, else 1 after the last
+# lines of each log given as FILE:LINES.
+e2e_finish() {
+  local spec
+  if ((failures == 0)); then echo "$1"; exit 0; fi
+  for spec in "${@:2}"; do echo "--- ${spec%:*}"; tail -n "${spec##*:}" "${spec%:*}"; done
+  echo "$failures check(s) failed"
+  exit 1
+}
+
+has_owner() {
+  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
 
 # HOME and the XDG folders under $1, X11 for Qt, no resources override; sets
 # $settings to the program's settings file.

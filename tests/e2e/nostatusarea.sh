@@ -15,12 +15,7 @@ shots=$3
 source "$(dirname "$0")/lib.sh"
 
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
-  for tool in xvfb-run dbus-run-session dbus-monitor gdbus dunst trayer xdotool xwininfo; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
-      exit 77
-    fi
-  done
+  e2e_require xvfb-run dbus-run-session dbus-monitor gdbus dunst trayer xdotool xwininfo
   e2e_rerun 1280x800 "$0" "$@"
 fi
 
@@ -38,9 +33,6 @@ unset XDG_CURRENT_DESKTOP
 log=$root/log
 mkdir -p "$shots"
 
-has_owner() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-  --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true; }
-windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
 # The program's icons in the tray, left to right: "x y width height" each.
 tray_icons() {
   local panel
@@ -131,9 +123,4 @@ got=$(tray_clicks_since "$start" | sort -n | awk '{printf "%s ", $2}')
 [[ "$got" == "$row" ]] && pass "the tray shows the row in order: $got" || fail "the tray shows '$got', not '$row'"
 stop_app
 
-if ((failures > 0)); then
-  echo "--- program log"; tail -40 "$log"
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks without a status area passed"
+e2e_finish "all checks without a status area passed" "$log:40"

@@ -98,10 +98,7 @@ log=$root/log
 touch "$log"
 
 
-bus_call() {
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method "org.freedesktop.DBus.$1" "$2" 2>/dev/null
-}
-watcher_up() { bus_call NameHasOwner org.kde.StatusNotifierWatcher | grep -q true; }
+watcher_up() { has_owner org.kde.StatusNotifierWatcher; }
 watcher_gone() { ! watcher_up; }
 
 # sway on a headless output, with XWayland started at once; its environment
@@ -170,7 +167,6 @@ three="[$cpu,$memory,$net]" two="[$cpu,$net]"
 order3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabel "
 order2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
 
-windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
 item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
 log_lines() { wc -l <"$log"; }
 # The item the program logged a click on since line $1 of its log.
@@ -331,10 +327,4 @@ for scheme in light dark; do
   stop "$portal"; portal=""
 done
 
-if ((failures > 0)); then
-  echo "--- program log"; tail -30 "$log"
-  echo "--- waybar log"; tail -10 "$root/waybar.log"
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all waybar checks passed"
+e2e_finish "all waybar checks passed" "$log:30" "$root/waybar.log:10"
