@@ -355,17 +355,23 @@ private:
     int m_saved = 0;
 };
 
+// That part of the screen; null without a screen.
+QImage screenArea(int x, int y, int w, int h)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->grabWindow(0, x, y, w, h).toImage().convertToFormat(QImage::Format_RGB32) : QImage();
+}
+
 // The colours along the middle row of a part of the screen, frame by frame.
 int frames(int x, int y, int w, int h, double seconds)
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return fail(QStringLiteral("no screen"));
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < qint64(seconds * 1000)) {
         const qint64 at = clock.elapsed();
-        const QImage row = screen->grabWindow(0, x, y + h / 2, w, 1).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage row = screenArea(x, y + h / 2, w, 1);
+        if (row.isNull())
+            return fail(QStringLiteral("no screen"));
         QByteArray line = QByteArray::number(at);
         for (int from = 0, to = 0; from < row.width(); from = to) {
             for (to = from; to < row.width() && row.pixel(to, 0) == row.pixel(from, 0);)
@@ -400,14 +406,15 @@ int main(int argc, char** argv)
             shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
     }
-    if ((command == QLatin1String("painted") || command == QLatin1String("ink")) && argc >= 6) {
+    if ((command == QLatin1String("painted") || command == QLatin1String("ink")
+         || command == QLatin1String("contrast"))
+        && argc >= 6) {
         QGuiApplication app(argc, argv);
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen)
+        const QImage shot = screenArea(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
+        if (shot.isNull())
             return fail(QStringLiteral("no screen"));
-        const QImage shot = screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
+        if (command == QLatin1String("contrast"))
+            return contrast(shot);
         QRect ink;
         for (int y = 0; y < shot.height(); ++y) {
             for (int x = 0; x < shot.width(); ++x) {
@@ -419,15 +426,6 @@ int main(int argc, char** argv)
             printf("%d %d %08x\n", ink.width(), ink.height(),
                    unsigned(qHashBits(shot.constBits(), shot.sizeInBytes())));
         return ink.isEmpty() ? 1 : 0;
-    }
-    if (command == QLatin1String("contrast") && argc >= 6) {
-        QGuiApplication app(argc, argv);
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen)
-            return fail(QStringLiteral("no screen"));
-        return contrast(screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
-                            .toImage()
-                            .convertToFormat(QImage::Format_RGB32));
     }
     if (command == QLatin1String("frames") && argc >= 7) {
         QGuiApplication app(argc, argv);

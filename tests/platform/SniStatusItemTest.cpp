@@ -6,6 +6,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TrayIcon.h"
 #include "platform/style/Appearance.h"
+#include "support/FakeTrayIcon.h"
 #include "support/PrivateBus.h"
 #include "support/ScopedEnv.h"
 #include "support/TestSupport.h"
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
+using test::FakeTrayIcon;
 
 namespace {
 
@@ -328,26 +330,6 @@ TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
     EXPECT_EQ(clicks, (QList<QPoint>{{12, 3}, {40, 5}, {41, 6}}));
     EXPECT_EQ(item.lastClickPosition(), QPoint(41, 6));
 }
-
-namespace {
-
-// The tray the application installs, as far as the status item can see it.
-class FakeTrayIcon final : public TrayIcon {
-public:
-    void setIcon(const QIcon& icon) override { this->icon = icon; }
-    void setToolTip(const QString& text) override { toolTip = text; }
-    void show() override { visible = true; }
-    void hide() override { visible = false; }
-    QRect geometry() const override { return visible ? place : QRect(); }
-    void click() { Q_EMIT activated(); }
-
-    QIcon icon;
-    QString toolTip;
-    bool visible = false;
-    QRect place{0, 0, 22, 24};
-};
-
-} // namespace
 
 TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
 {
@@ -830,10 +812,8 @@ TEST(SniStatusItem, TheTrayShowsOneIconPerTileInTheRowsOrder)
     EXPECT_EQ(icons[1]->toolTip, QStringLiteral("Tile c\n1%"));
 
     // The tray went: nothing shows the row.
-    for (FakeTrayIcon* icon : icons) {
-        icon->place = QRect();
-        Q_EMIT icon->trayChanged();
-    }
+    for (FakeTrayIcon* icon : icons)
+        icon->setTray(false);
     EXPECT_FALSE(sni->hasStatusArea());
     EXPECT_EQ(told, (QList<bool>{true, false}));
     TrayIcon::setFactory({});
