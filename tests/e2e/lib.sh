@@ -136,3 +136,17 @@ stop_app() {
   wait "$app" 2>/dev/null
   app=""
 }
+
+# Checks that each registered item offers one picture ($3 pixels high, if
+# given) and that the screenshot $2 shows it as drawn, pixel for pixel, not
+# resampled; $1 names the check.
+check_shown_as_drawn() {
+  local services
+  mapfile -t services < <("$probe" items 2>/dev/null)
+  if "$probe" shown "$2" "${services[@]}" >"$2.txt" 2>&1 \
+    && [[ -z "${3:-}" || $(grep -c "x$3 (" "$2.txt") -eq ${#services[@]} ]]; then
+    pass "$1: each item's one picture${3:+, $3 pixels high,} shows unresampled: $(paste -sd';' "$2.txt")"
+  else
+    fail "$1: not each item's one${3:+ $3-pixel} picture shows unresampled: $(paste -sd';' "$2.txt")"
+  fi
+}
