@@ -81,7 +81,6 @@ fi
 root=$(mktemp -d)
 app="" portal="" row="" system_bus="" swept=()
 host_pids=()
-stop() { [[ -n "$1" ]] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
 cleanup() {
   [[ -n "$app" ]] && kill -KILL "$app" 2>/dev/null
   stop "$row"; stop "$portal"
@@ -99,16 +98,6 @@ log=$root/log
 : >"$root/panel.log"
 
 watcher_present() { has_owner org.kde.StatusNotifierWatcher; }
-
-# The setup window stays closed.
-dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
-
-pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
-
-item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
-
-# "<x> <item>" for every click the program logged since line $1 of its log.
-clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) x=\([0-9-]*\) y=.*/\2 \1/p'; }
 
 # Clicks (middle button) along the panel's stretch where the items show, every
 # 5 pixels at height $panel_y, from the end the items gather at (sweep_from
@@ -506,11 +495,6 @@ check_row() {
   [[ "$got" == "$expected" ]] && pass "$host: $when: the panel shows $got" \
     || fail "$host: $when: the panel shows '$got', not '$expected'"
 }
-
-three="[$(pin cpu.total viz.numberLabel),$(pin memory.total viz.pie),$(pin net.total viz.numberLabel)]"
-two="[$(pin cpu.total viz.numberLabel),$(pin net.total viz.numberLabel)]"
-row3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabel "
-row2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
 
 # Light: three pins in order, a click on each, then one unpinned; the panel
 # restarts in dark (Plasma: Breeze Twilight, numbers measured) under the

@@ -75,6 +75,21 @@ write_settings() {
 PLIST
 }
 
+# The setup window stays closed ($dismissed, for write_settings); three pins
+# and two as the settings hold them, and the rows they make.
+dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
+pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
+three="[$(pin cpu.total viz.numberLabel),$(pin memory.total viz.pie),$(pin net.total viz.numberLabel)]"
+two="[$(pin cpu.total viz.numberLabel),$(pin net.total viz.numberLabel)]"
+row3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabel "
+row2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
+
+item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
+# "<x> <item>" for every click the program logged since line $1 of its log ($log).
+clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) x=\([0-9-]*\) y=.*/\2 \1/p'; }
+# Ends the process $1, if any, and waits for it.
+stop() { [[ -n "$1" ]] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
+
 # The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per line.
 gaugelet_windows() {
   xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Gaugelet".*/\1/p' | while read -r id; do

@@ -42,14 +42,8 @@ tray_icons() {
     sed -n 's/^ *0x[0-9a-f]* "Gaugelet": ([^)]*) *\([0-9]*\)x\([0-9]*\)+-*[0-9]*+-*[0-9]* *+\(-*[0-9]*\)+\(-*[0-9]*\)$/\3 \4 \1 \2/p' |
     sort -n
 }
-# "<x> <item>" for every click on a tray icon the program logged since line $1.
-tray_clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=tray item=\([^ ]*\) x=\([0-9-]*\) .*/\2 \1/p'; }
 
-pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
-dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
-write_settings "[$(pin cpu.total viz.numberLabel),$(pin memory.total viz.pie),$(pin net.total viz.numberLabel)]" \
-  "$dismissed"
-row="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabel "
+write_settings "$three" "$dismissed"
 title="Gaugelet cannot show its tiles in the panel"
 
 dunst >/dev/null 2>&1 &
@@ -102,8 +96,8 @@ for icon in "${icons[@]}"; do
 done
 [[ $(tr ' ' '\n' <<<"$hashes" | sort -u | grep -c .) == 3 ]] && pass "each icon its own tile" \
   || fail "icons alike: $hashes"
-got=$(tray_clicks_since "$start" | sort -n | awk '{printf "%s ", $2}')
-[[ "$got" == "$row" ]] && pass "the tray shows the row in order: $got" || fail "the tray shows '$got', not '$row'"
+got=$(clicks_since "$start" | sort -n | awk '{printf "%s ", $2}')
+[[ "$got" == "$row3" ]] && pass "the tray shows the row in order: $got" || fail "the tray shows '$got', not '$row3'"
 stop_app
 
 e2e_finish "all checks without a status area passed" "$log:40"

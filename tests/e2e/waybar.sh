@@ -85,7 +85,6 @@ fi
 
 root=$GAUGELET_WAYBAR_ROOT
 sway="" bar="" app="" portal=""
-stop() { [[ -n "$1" ]] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
 cleanup() {
   [[ -n "$app" ]] && kill -KILL "$app" 2>/dev/null
   stop "$portal"; stop "$bar"; stop "${POINTER_PID:-}"; stop "$sway"
@@ -160,14 +159,6 @@ point() {
 }
 
 
-dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
-pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
-cpu=$(pin cpu.total viz.numberLabel) memory=$(pin memory.total viz.pie) net=$(pin net.total viz.numberLabel)
-three="[$cpu,$memory,$net]" two="[$cpu,$net]"
-order3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabel "
-order2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
-
-item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
 log_lines() { wc -l <"$log"; }
 # The item the program logged a click on since line $1 of its log.
 clicked_item() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) .*/\1/p' | tail -1; }
@@ -291,12 +282,12 @@ for scheme in light dark; do
     screenshot "$scheme"
     check_unresampled "$scheme" 16
     if [[ "$scheme" == light ]]; then
-      check_order "three pins" "$order3"
+      check_order "three pins" "$row3"
       ((${#items[@]} > 0)) && check_clicks
       # waybar restarts: the items come back, in order.
       stop_bar
       start_bar "$scheme" || fail "waybar: waybar did not come back"
-      items_shown 3 "after waybar restarted" && check_order "after waybar restarted" "$order3"
+      items_shown 3 "after waybar restarted" && check_order "after waybar restarted" "$row3"
       # A tray of 24-pixel icons: the items offer that height.
       stop_bar
       bar_config=$XDG_CONFIG_HOME/waybar/config24
@@ -309,11 +300,11 @@ for scheme in light dark; do
     # Unpinning the memory tile, then pinning it again.
     write_settings "$two" "$dismissed"
     start_app
-    items_shown 2 "after unpinning" && check_order "after unpinning" "$order2"
+    items_shown 2 "after unpinning" && check_order "after unpinning" "$row2"
     stop_app
     write_settings "$three" "$dismissed"
     start_app
-    items_shown 3 "after pinning again" && check_order "after pinning again" "$order3"
+    items_shown 3 "after pinning again" && check_order "after pinning again" "$row3"
     stop_app
   fi
   stop_bar
