@@ -37,24 +37,12 @@ namespace {
 
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
-// A session bus of the test's own: tests that run side by side must not meet
-// each other's watcher under the one well-known name.
-class PrivateBus {
-public:
-    PrivateBus()
-        : address(m_daemon.address())
-    {
-        if (m_daemon.isValid())
-            bus = std::make_unique<QDBusConnection>(m_daemon.connect());
-    }
-    bool isUp() const { return bus && bus->isConnected(); }
-
-private:
-    test::PrivateBus m_daemon;
-
-public:
-    QString address;
-    std::unique_ptr<QDBusConnection> bus;
+// A session bus of the test's own (tests that run side by side must not meet
+// each other's watcher under the one well-known name), and a connection to it.
+struct PrivateBus : test::PrivateBus {
+    const QString address = test::PrivateBus::address();
+    const std::unique_ptr<QDBusConnection> bus = std::make_unique<QDBusConnection>(connect());
+    bool isUp() const { return bus->isConnected(); }
 };
 
 // A small StatusNotifierWatcher and host on its own bus connection: it takes
