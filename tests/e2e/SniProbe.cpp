@@ -14,17 +14,14 @@
 //                                        one colour (something is drawn there), 1 if not
 //   sniprobe ink X Y W H                 as painted, and prints "<width> <height> <hash>": the
 //                                        box of what is drawn there, and a hash of its pixels
-//   sniprobe frames X Y W H SECONDS      that part of the screen every 10 ms: a line
-//                                        a frame, "<ms> <colour>@<x>…", the colour and start of
-//                                        each run of at least 8 equal pixels along its middle row,
-//                                        but for runs of its first pixel's colour
+//   sniprobe frames X Y W H SECONDS      that part every 10 ms, a line a frame: "<ms> <colour>@<x>…" for
+//                                        each run of 8+ equal pixels along its middle row (bar its first colour)
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe contrast X Y W H            exits 0 when 90 % of the ink's core (pixels 3/4 covered)
 //                                        there reaches 4.5:1 on the panel's (commonest) colour
-//   sniprobe shown SHOT.png SERVICE...   for each item, its pictures ("<w>x<h> …", the bytes of
-//                                        the IconPixmap reply) and where in SHOT the one picture
-//                                        offered shows as it is: "at X,Y: M/N" of its drawn pixels;
-//                                        exits 1 unless each item offers one, found whole
+//   sniprobe shown SHOT.png SERVICE...   each item's pictures ("<w>x<h> … (<n> bytes)") and where in SHOT the
+//                                        one offered shows as drawn ("at X,Y: M/N" drawn pixels); exits 1
+//                                        unless each item offers one, found whole
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
@@ -128,18 +125,15 @@ int contrast(const QImage& shot)
             if (++counts[shot.pixel(x, y)] > counts.value(panel))
                 panel = shot.pixel(x, y);
     double farthest = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            farthest = std::max(farthest, std::abs(encoded(shot.pixel(x, y)) - encoded(panel)));
-    int core = 0, legible = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x) {
-            if (farthest == 0 || std::abs(encoded(shot.pixel(x, y)) - encoded(panel)) < 0.75 * farthest)
-                continue;
-            const double l = luminance(shot.pixel(x, y)), lp = luminance(panel);
-            ++core;
-            legible += (std::max(l, lp) + 0.05) / (std::min(l, lp) + 0.05) >= 4.5 ? 1 : 0;
-        }
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        farthest = std::max(farthest, std::abs(encoded(it.key()) - encoded(panel)));
+    int core = 0, legible = 0; // pixels
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (farthest == 0 || std::abs(encoded(it.key()) - encoded(panel)) < 0.75 * farthest)
+            continue;
+        const double l = luminance(it.key()), lp = luminance(panel);
+        core += it.value();
+        legible += (std::max(l, lp) + 0.05) / (std::min(l, lp) + 0.05) >= 4.5 ? it.value() : 0;
     }
     std::printf("panel %s, ink core %d px, %d at 4.5:1\n", qPrintable(QColor(panel).name()), core, legible);
     return core >= 10 && legible >= 0.9 * core ? 0 : 1;
