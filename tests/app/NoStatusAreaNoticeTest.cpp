@@ -33,11 +33,7 @@ TEST(NoStatusAreaNotice, TellsOnceAndStandsInForTheMissingRow)
         UserNotificationCenter center{bus.connect()};
         UserNotificationCenter::setCurrent(&center);
         QPointer<FakeTrayIcon> tray;
-        TrayIcon::setFactory([&]() -> TrayIcon* {
-            tray = new FakeTrayIcon();
-            tray->place = QRect(); // no tray yet
-            return tray;
-        });
+        TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(false); }); // no tray yet
         StatusItem item(bus.address());
         int shown = 0;
         int closed = 0;

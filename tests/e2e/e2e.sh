@@ -28,6 +28,7 @@ cleanup() {
 trap cleanup EXIT
 
 e2e_environment "$root"
+log=$root/log
 export XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share
 mkdir -p "$shots"
 
@@ -36,7 +37,6 @@ watcher=$!
 wait_for 50 has_owner org.kde.StatusNotifierWatcher
 
 now_ms() { date +%s%3N; }
-
 
 # Waits (at most $1 tenths of a second) for the first registered item; prints its service.
 wait_item() {
@@ -49,26 +49,13 @@ wait_item() {
   echo "$service"
 }
 
-
 # Waits until the number of viewable "Gaugelet" windows is $1 (at most 3 s).
 wait_windows() { wait_for 30 windows_are "$1"; }
-
-start_app() {
-  "$gaugelet" >>"$root/log" 2>&1 &
-  app=$!
-}
 
 # Waits for the program to end (at most 5 s); sets status to its exit status.
 wait_exit() {
   status=still-running
-  for _ in $(seq 50); do
-    if ! kill -0 "$app" 2>/dev/null; then
-      wait "$app"
-      status=$?
-      return
-    fi
-    sleep 0.1
-  done
+  wait_for 50 eval '! kill -0 "$app" 2>/dev/null' && { wait "$app"; status=$?; }
 }
 
 # The sizes of the icon the window titled exactly $1 shows ("16x16 32x32 …"),

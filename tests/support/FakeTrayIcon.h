@@ -10,6 +10,7 @@ namespace gaugelet::test {
 // it: where its tray put it (empty: no tray holds it), clicked by the test.
 class FakeTrayIcon final : public TrayIcon {
 public:
+    explicit FakeTrayIcon(bool inTray = true) : place(inTray ? QRect(0, 0, 22, 24) : QRect()) { }
     void setIcon(const QIcon& icon) override { this->icon = icon; }
     void setToolTip(const QString& text) override { toolTip = text; }
     void show() override { visible = true; }
@@ -25,7 +26,7 @@ public:
     QIcon icon;
     QString toolTip;
     bool visible = false;
-    QRect place{0, 0, 22, 24};
+    QRect place;
 };
 
 } // namespace gaugelet::test
