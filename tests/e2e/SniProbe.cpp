@@ -400,8 +400,7 @@ int main(int argc, char** argv)
             shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
     }
-    if ((command == QLatin1String("painted") || command == QLatin1String("ink")
-         || command == QLatin1String("contrast"))
+    if ((command == QLatin1String("painted") || command == QLatin1String("ink") || command == QLatin1String("contrast"))
         && argc >= 6) {
         QGuiApplication app(argc, argv);
         const QImage shot = screenArea(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));

@@ -19,8 +19,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
@@ -675,17 +673,14 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
     QTemporaryDir config;
     const test::ScopedEnv home("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     const test::ScopedEnv system("XDG_CONFIG_DIRS", config.path().toLocal8Bit());
-    const QString xfce = config.path() + QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml");
-    QFile channel(xfce + QStringLiteral("/xfce4-panel.xml"));
-    ASSERT_TRUE(QDir().mkpath(xfce) && channel.open(QIODevice::WriteOnly));
     // The tray sized by its panel, which sizes its icons by its height.
-    channel.write(
+    test::writeFile(
+        config.path() + QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"),
         "<channel><property name=\"panels\"><property name=\"panel-1\"><property name=\"icon-size\" value=\"24\"/>"
         "</property><property name=\"panel-2\"><property name=\"size\" value=\"26\"/><property "
         "name=\"plugin-ids\"><value value=\"3\"/></property></property></property><property name=\"plugins\">"
         "<property name=\"plugin-3\" value=\"systray\"><property name=\"icon-size\" value=\"0\"/>"
         "</property></property></channel>");
-    channel.close();
     const std::pair<QByteArray, QList<int>> offered[] = {
         {QByteArrayLiteral("xfce4-panel\0"), {16}},    {QByteArrayLiteral("/usr/bin/gnome-shell\0"), {16}},
         {QByteArrayLiteral("/usr/bin/kded5\0"), {22}}, {QByteArrayLiteral("lxqt-panel\0"), {22}},
