@@ -502,7 +502,9 @@ TEST(SquareTile, ContourCoversWhatStrokingTheOutlineCovers)
                                                {QStringLiteral("37%"), 0.6},
                                                {QStringLiteral("1.2M"), 0.85},
                                                {QStringLiteral("73%"), 1.0}};
-    for (const auto& [text, factor] : runs) {
+    for (const auto& run : runs) {
+        const QString& text = run.first;
+        const double factor = run.second;
         for (const int pixels : {16, 22, 24, 32, 44, 48}) {
             const double scale = pixels / SquareFit::thickness;
             const auto draw = [&](bool byStroking) {
