@@ -40,13 +40,8 @@ now_ms() { date +%s%3N; }
 
 # Waits (at most $1 tenths of a second) for the first registered item; prints its service.
 wait_item() {
-  local service=""
-  for _ in $(seq "$1"); do
-    service=$("$probe" items 2>/dev/null | head -1)
-    [[ -n "$service" ]] && break
-    sleep 0.1
-  done
-  echo "$service"
+  wait_for "$1" eval '[[ -n "$("$probe" items 2>/dev/null)" ]]'
+  "$probe" items 2>/dev/null | head -1
 }
 
 # Waits until the number of viewable "Gaugelet" windows is $1 (at most 3 s).
@@ -58,15 +53,13 @@ wait_exit() {
   wait_for 50 eval '! kill -0 "$app" 2>/dev/null' && { wait "$app"; status=$?; }
 }
 
+# The id of the window titled exactly $1, if any.
+window_id() { xwininfo -root -children 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p" | head -1; }
 # The sizes of the icon the window titled exactly $1 shows ("16x16 32x32 …"),
 # waiting for the window at most 5 s.
 window_icon_sizes() {
-  local id=""
-  for _ in $(seq 50); do
-    id=$(xwininfo -root -children 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p" | head -1)
-    [[ -n "$id" ]] && break
-    sleep 0.1
-  done
+  local title=$1 id=""
+  wait_for 50 eval '[[ -n "$(window_id "$title")" ]]' && id=$(window_id "$title")
   [[ -n "$id" ]] && xprop -id "$id" _NET_WM_ICON 2>/dev/null | sed -n 's/.*Icon (\([0-9]*\) x \([0-9]*\)).*/\1x\2/p' | tr '\n' ' '
 }
 
@@ -74,7 +67,7 @@ window_icon_sizes() {
 write_settings '[]'
 "$probe" record 2 >"$root/idle" 2>/dev/null &
 recorder=$!
-for _ in $(seq 50); do grep -q ready "$root/idle" && break; sleep 0.1; done
+wait_for 50 grep -q ready "$root/idle"
 start_app
 service=$(wait_item 50)
 wait "$recorder"
@@ -88,7 +81,7 @@ rm -rf "$XDG_CONFIG_HOME/dev.gaugelet.app" "$XDG_DATA_HOME/Gaugelet"
 # --- 1. Launch: one item, idle logo first, then the fox runner animates.
 "$probe" record 6 "$shots" >"$root/icons" 2>/dev/null &
 recorder=$!
-for _ in $(seq 50); do grep -q ready "$root/icons" && break; sleep 0.1; done
+wait_for 50 grep -q ready "$root/icons"
 t0=$(now_ms)
 start_app
 service=$(wait_item 50)
@@ -102,10 +95,8 @@ sizes=$(window_icon_sizes "Set up Gaugelet")
   || fail "the setup window's icon: '$sizes'"
 [[ $("$probe" items | wc -l) -eq 1 ]] && pass "exactly one item" || fail "more than one item: $("$probe" items)"
 
-for _ in $(seq 50); do
-  [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && break
-  sleep 0.1
-done
+bundles_seeded() { [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]]; }
+wait_for 50 bundles_seeded
 bundles=$(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | sort | tr '\n' ' ')
 [[ "$bundles" == "effects fox hare piglet " ]] && pass "four shipped bundles installed" || fail "bundles: '$bundles'"
 
@@ -259,11 +250,7 @@ if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
     rm -rf "$XDG_DATA_HOME/Gaugelet" "$XDG_CONFIG_HOME/dev.gaugelet.app"
     "$prefix/bin/gaugelet" >>"$root/log" 2>&1 &
     app=$!
-    for _ in $(seq 50); do
-      [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && break
-      sleep 0.1
-    done
-    [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && pass "installed program seeds its shipped bundles" \
+    wait_for 50 bundles_seeded && pass "installed program seeds its shipped bundles" \
       || fail "installed program found no bundles"
     sizes=$(window_icon_sizes "Set up Gaugelet")
     [[ "$sizes" == *128x128* && "$sizes" == *16x16* ]] && pass "installed, the setup window shows the program's icon ($sizes)" \
