@@ -249,33 +249,10 @@ namespace {
 
 QPalette screenshotPalette(bool dark)
 {
+    if (dark)
+        return darkPalette();
     QPalette p = QApplication::style()->standardPalette();
-    if (dark) {
-        const QColor window(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8), base(0x2b, 0x2b, 0x2b), button(0x3a, 0x3a, 0x3a);
-        for (auto group : {QPalette::Active, QPalette::Inactive}) {
-            p.setColor(group, QPalette::Window, window);
-            p.setColor(group, QPalette::WindowText, text);
-            p.setColor(group, QPalette::Base, base);
-            p.setColor(group, QPalette::AlternateBase, button);
-            p.setColor(group, QPalette::Text, text);
-            p.setColor(group, QPalette::Button, button);
-            p.setColor(group, QPalette::ButtonText, text);
-            p.setColor(group, QPalette::Light, QColor(0x50, 0x50, 0x50));
-            p.setColor(group, QPalette::Midlight, QColor(0x44, 0x44, 0x44));
-            p.setColor(group, QPalette::Mid, QColor(0x2e, 0x2e, 0x2e));
-            p.setColor(group, QPalette::Dark, QColor(0x18, 0x18, 0x18));
-            p.setColor(group, QPalette::Shadow, Qt::black);
-            p.setColor(group, QPalette::ToolTipBase, button);
-            p.setColor(group, QPalette::ToolTipText, text);
-            p.setColor(group, QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
-        }
-        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x6a, 0x6a, 0x6a));
-        p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x6a, 0x6a, 0x6a));
-        p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x6a, 0x6a, 0x6a));
-        p.setColor(QPalette::Disabled, QPalette::Window, window);
-        p.setColor(QPalette::Disabled, QPalette::Button, button);
-    }
-    p.setColor(QPalette::Highlight, dark ? QColor(10, 132, 255) : QColor(0, 122, 255));
+    p.setColor(QPalette::Highlight, QColor(0, 122, 255));
     p.setColor(QPalette::HighlightedText, Qt::white);
     return p;
 }

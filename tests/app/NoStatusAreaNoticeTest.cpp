@@ -1,11 +1,11 @@
 #include "app/NoStatusAreaNotice.h"
 
 #include "FakeNotificationServer.h"
+#include "FakeTrayIcon.h"
 #include "PrivateBus.h"
 #include "TestSupport.h"
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItem.h"
-#include "platform/statusitem/TrayIcon.h"
 
 #include <QPointer>
 
@@ -13,27 +13,6 @@
 
 using namespace gaugelet;
 using namespace gaugelet::test;
-
-namespace {
-
-// A tray icon whose tray the test brings and takes away.
-class FakeTrayIcon final : public TrayIcon {
-public:
-    void setIcon(const QIcon&) override { }
-    void setToolTip(const QString&) override { }
-    void show() override { visible = true; }
-    void hide() override { visible = false; }
-    QRect geometry() const override { return visible ? place : QRect(); }
-    void setTray(bool present)
-    {
-        place = present ? QRect(0, 0, 22, 24) : QRect();
-        Q_EMIT trayChanged();
-    }
-    bool visible = false;
-    QRect place;
-};
-
-} // namespace
 
 // No watcher and no tray: after the grace time one notification says what is
 // missing and the window stands in, unless started at login; a tray coming
@@ -54,7 +33,7 @@ TEST(NoStatusAreaNotice, TellsOnceAndStandsInForTheMissingRow)
         UserNotificationCenter center{bus.connect()};
         UserNotificationCenter::setCurrent(&center);
         QPointer<FakeTrayIcon> tray;
-        TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(); });
+        TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(false); }); // no tray yet
         StatusItem item(bus.address());
         int shown = 0;
         int closed = 0;

@@ -14,17 +14,14 @@
 //                                        one colour (something is drawn there), 1 if not
 //   sniprobe ink X Y W H                 as painted, and prints "<width> <height> <hash>": the
 //                                        box of what is drawn there, and a hash of its pixels
-//   sniprobe frames X Y W H SECONDS      that part of the screen every 10 ms: a line
-//                                        a frame, "<ms> <colour>@<x>…", the colour and start of
-//                                        each run of at least 8 equal pixels along its middle row,
-//                                        but for runs of its first pixel's colour
+//   sniprobe frames X Y W H SECONDS      that part every 10 ms, a line a frame: "<ms> <colour>@<x>…" for
+//                                        each run of 8+ equal pixels along its middle row (bar its first colour)
 //   sniprobe zoom IN.png OUT.png ZOOM    a picture enlarged ZOOM times without smoothing
 //   sniprobe contrast X Y W H            exits 0 when 90 % of the ink's core (pixels 3/4 covered)
 //                                        there reaches 4.5:1 on the panel's (commonest) colour
-//   sniprobe shown SHOT.png SERVICE...   for each item, its pictures ("<w>x<h> …", the bytes of
-//                                        the IconPixmap reply) and where in SHOT the one picture
-//                                        offered shows as it is: "at X,Y: M/N" of its drawn pixels;
-//                                        exits 1 unless each item offers one, found whole
+//   sniprobe shown SHOT.png SERVICE...   each item's pictures ("<w>x<h> … (<n> bytes)") and where in SHOT the
+//                                        one offered shows as drawn ("at X,Y: M/N" drawn pixels); exits 1
+//                                        unless each item offers one, found whole
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
 //   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
 //                                        last: "<ms since start> <width> <height> <sha1>";
@@ -128,18 +125,15 @@ int contrast(const QImage& shot)
             if (++counts[shot.pixel(x, y)] > counts.value(panel))
                 panel = shot.pixel(x, y);
     double farthest = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            farthest = std::max(farthest, std::abs(encoded(shot.pixel(x, y)) - encoded(panel)));
-    int core = 0, legible = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x) {
-            if (farthest == 0 || std::abs(encoded(shot.pixel(x, y)) - encoded(panel)) < 0.75 * farthest)
-                continue;
-            const double l = luminance(shot.pixel(x, y)), lp = luminance(panel);
-            ++core;
-            legible += (std::max(l, lp) + 0.05) / (std::min(l, lp) + 0.05) >= 4.5 ? 1 : 0;
-        }
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        farthest = std::max(farthest, std::abs(encoded(it.key()) - encoded(panel)));
+    int core = 0, legible = 0; // pixels
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (farthest == 0 || std::abs(encoded(it.key()) - encoded(panel)) < 0.75 * farthest)
+            continue;
+        const double l = luminance(it.key()), lp = luminance(panel);
+        core += it.value();
+        legible += (std::max(l, lp) + 0.05) / (std::min(l, lp) + 0.05) >= 4.5 ? it.value() : 0;
     }
     std::printf("panel %s, ink core %d px, %d at 4.5:1\n", qPrintable(QColor(panel).name()), core, legible);
     return core >= 10 && legible >= 0.9 * core ? 0 : 1;
@@ -355,17 +349,23 @@ private:
     int m_saved = 0;
 };
 
+// That part of the screen; null without a screen.
+QImage screenArea(int x, int y, int w, int h)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->grabWindow(0, x, y, w, h).toImage().convertToFormat(QImage::Format_RGB32) : QImage();
+}
+
 // The colours along the middle row of a part of the screen, frame by frame.
 int frames(int x, int y, int w, int h, double seconds)
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return fail(QStringLiteral("no screen"));
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < qint64(seconds * 1000)) {
         const qint64 at = clock.elapsed();
-        const QImage row = screen->grabWindow(0, x, y + h / 2, w, 1).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage row = screenArea(x, y + h / 2, w, 1);
+        if (row.isNull())
+            return fail(QStringLiteral("no screen"));
         QByteArray line = QByteArray::number(at);
         for (int from = 0, to = 0; from < row.width(); from = to) {
             for (to = from; to < row.width() && row.pixel(to, 0) == row.pixel(from, 0);)
@@ -400,14 +400,14 @@ int main(int argc, char** argv)
             shot = shot.scaled(shot.size() * zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : fail(QStringLiteral("cannot save"));
     }
-    if ((command == QLatin1String("painted") || command == QLatin1String("ink")) && argc >= 6) {
+    if ((command == QLatin1String("painted") || command == QLatin1String("ink") || command == QLatin1String("contrast"))
+        && argc >= 6) {
         QGuiApplication app(argc, argv);
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen)
+        const QImage shot = screenArea(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
+        if (shot.isNull())
             return fail(QStringLiteral("no screen"));
-        const QImage shot = screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
+        if (command == QLatin1String("contrast"))
+            return contrast(shot);
         QRect ink;
         for (int y = 0; y < shot.height(); ++y) {
             for (int x = 0; x < shot.width(); ++x) {
@@ -419,15 +419,6 @@ int main(int argc, char** argv)
             printf("%d %d %08x\n", ink.width(), ink.height(),
                    unsigned(qHashBits(shot.constBits(), shot.sizeInBytes())));
         return ink.isEmpty() ? 1 : 0;
-    }
-    if (command == QLatin1String("contrast") && argc >= 6) {
-        QGuiApplication app(argc, argv);
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen)
-            return fail(QStringLiteral("no screen"));
-        return contrast(screen->grabWindow(0, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]))
-                            .toImage()
-                            .convertToFormat(QImage::Format_RGB32));
     }
     if (command == QLatin1String("frames") && argc >= 7) {
         QGuiApplication app(argc, argv);

@@ -15,12 +15,7 @@ build_dir=${4:-}
 source "$(dirname "$0")/lib.sh"
 
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
-  for tool in xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo xprop; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
-      exit 77
-    fi
-  done
+  e2e_require xvfb-run dbus-run-session status-notifier-watcher xdotool xwininfo xprop
   e2e_rerun 1440x900 "$0" "$@"
 fi
 
@@ -33,73 +28,38 @@ cleanup() {
 trap cleanup EXIT
 
 e2e_environment "$root"
+log=$root/log
 export XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share
 mkdir -p "$shots"
 
 status-notifier-watcher >/dev/null 2>&1 &
 watcher=$!
-for _ in $(seq 50); do
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner org.kde.StatusNotifierWatcher 2>/dev/null | grep -q true && break
-  sleep 0.1
-done
+wait_for 50 has_owner org.kde.StatusNotifierWatcher
 
 now_ms() { date +%s%3N; }
 
-
 # Waits (at most $1 tenths of a second) for the first registered item; prints its service.
 wait_item() {
-  local service=""
-  for _ in $(seq "$1"); do
-    service=$("$probe" items 2>/dev/null | head -1)
-    [[ -n "$service" ]] && break
-    sleep 0.1
-  done
-  echo "$service"
+  wait_for "$1" eval '[[ -n "$("$probe" items 2>/dev/null)" ]]'
+  "$probe" items 2>/dev/null | head -1
 }
-
-has_owner() {
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
-}
-
 
 # Waits until the number of viewable "Gaugelet" windows is $1 (at most 3 s).
-wait_windows() {
-  for _ in $(seq 30); do
-    [[ $(gaugelet_windows | wc -l) -eq $1 ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-start_app() {
-  "$gaugelet" >>"$root/log" 2>&1 &
-  app=$!
-}
+wait_windows() { wait_for 30 windows_are "$1"; }
 
 # Waits for the program to end (at most 5 s); sets status to its exit status.
 wait_exit() {
   status=still-running
-  for _ in $(seq 50); do
-    if ! kill -0 "$app" 2>/dev/null; then
-      wait "$app"
-      status=$?
-      return
-    fi
-    sleep 0.1
-  done
+  wait_for 50 eval '! kill -0 "$app" 2>/dev/null' && { wait "$app"; status=$?; }
 }
 
+# The id of the window titled exactly $1, if any.
+window_id() { xwininfo -root -children 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p" | head -1; }
 # The sizes of the icon the window titled exactly $1 shows ("16x16 32x32 …"),
 # waiting for the window at most 5 s.
 window_icon_sizes() {
-  local id=""
-  for _ in $(seq 50); do
-    id=$(xwininfo -root -children 2>/dev/null | sed -n "s/^ *\(0x[0-9a-f]*\) \"$1\".*/\1/p" | head -1)
-    [[ -n "$id" ]] && break
-    sleep 0.1
-  done
+  local title=$1 id=""
+  wait_for 50 eval '[[ -n "$(window_id "$title")" ]]' && id=$(window_id "$title")
   [[ -n "$id" ]] && xprop -id "$id" _NET_WM_ICON 2>/dev/null | sed -n 's/.*Icon (\([0-9]*\) x \([0-9]*\)).*/\1x\2/p' | tr '\n' ' '
 }
 
@@ -107,7 +67,7 @@ window_icon_sizes() {
 write_settings '[]'
 "$probe" record 2 >"$root/idle" 2>/dev/null &
 recorder=$!
-for _ in $(seq 50); do grep -q ready "$root/idle" && break; sleep 0.1; done
+wait_for 50 grep -q ready "$root/idle"
 start_app
 service=$(wait_item 50)
 wait "$recorder"
@@ -121,7 +81,7 @@ rm -rf "$XDG_CONFIG_HOME/dev.gaugelet.app" "$XDG_DATA_HOME/Gaugelet"
 # --- 1. Launch: one item, idle logo first, then the fox runner animates.
 "$probe" record 6 "$shots" >"$root/icons" 2>/dev/null &
 recorder=$!
-for _ in $(seq 50); do grep -q ready "$root/icons" && break; sleep 0.1; done
+wait_for 50 grep -q ready "$root/icons"
 t0=$(now_ms)
 start_app
 service=$(wait_item 50)
@@ -135,10 +95,8 @@ sizes=$(window_icon_sizes "Set up Gaugelet")
   || fail "the setup window's icon: '$sizes'"
 [[ $("$probe" items | wc -l) -eq 1 ]] && pass "exactly one item" || fail "more than one item: $("$probe" items)"
 
-for _ in $(seq 50); do
-  [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && break
-  sleep 0.1
-done
+bundles_seeded() { [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]]; }
+wait_for 50 bundles_seeded
 bundles=$(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | sort | tr '\n' ' ')
 [[ "$bundles" == "effects fox hare piglet " ]] && pass "four shipped bundles installed" || fail "bundles: '$bundles'"
 
@@ -292,11 +250,7 @@ if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
     rm -rf "$XDG_DATA_HOME/Gaugelet" "$XDG_CONFIG_HOME/dev.gaugelet.app"
     "$prefix/bin/gaugelet" >>"$root/log" 2>&1 &
     app=$!
-    for _ in $(seq 50); do
-      [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && break
-      sleep 0.1
-    done
-    [[ $(ls "$XDG_DATA_HOME/Gaugelet/Bundles" 2>/dev/null | wc -l) -ge 4 ]] && pass "installed program seeds its shipped bundles" \
+    wait_for 50 bundles_seeded && pass "installed program seeds its shipped bundles" \
       || fail "installed program found no bundles"
     sizes=$(window_icon_sizes "Set up Gaugelet")
     [[ "$sizes" == *128x128* && "$sizes" == *16x16* ]] && pass "installed, the setup window shows the program's icon ($sizes)" \
@@ -309,9 +263,4 @@ if [[ -n "$build_dir" ]] && command -v cmake >/dev/null; then
   fi
 fi
 
-if ((failures > 0)); then
-  echo "--- program log"; cat "$root/log"
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all end-to-end checks passed"
+e2e_finish "all end-to-end checks passed" "$root/log:200"

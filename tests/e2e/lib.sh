@@ -17,9 +17,35 @@ e2e_rerun() {
   exit $status
 }
 
+# Exits 77 (CTest: skipped) naming the first of the given tools not installed.
+e2e_require() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null && continue
+    echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
+    exit 77
+  done
+}
+
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
+
+# Ends the script: 0 after $1 when every check passed, else 1 after the last
+# lines of each log given as FILE:LINES.
+e2e_finish() {
+  local spec
+  if ((failures == 0)); then echo "$1"; exit 0; fi
+  for spec in "${@:2}"; do echo "--- ${spec%:*}"; tail -n "${spec##*:}" "${spec%:*}"; done
+  echo "$failures check(s) failed"
+  exit 1
+}
+
+has_owner() {
+  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
 
 # HOME and the XDG folders under $1, X11 for Qt, no resources override; sets
 # $settings to the program's settings file.
@@ -48,6 +74,21 @@ write_settings() {
 </plist>
 PLIST
 }
+
+# The setup window stays closed ($dismissed, for write_settings); three pins
+# and two as the settings hold them, and the rows they make.
+dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
+pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
+three="[$(pin cpu.total viz.numberLabel),$(pin memory.total viz.pie),$(pin net.total viz.numberLabel)]"
+two="[$(pin cpu.total viz.numberLabel),$(pin net.total viz.numberLabel)]"
+row3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabel "
+row2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
+
+item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
+# "<x> <item>" for every click the program logged since line $1 of its log ($log).
+clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) x=\([0-9-]*\) y=.*/\2 \1/p'; }
+# Ends the process $1, if any, and waits for it.
+stop() { [[ -n "$1" ]] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
 
 # The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per line.
 gaugelet_windows() {
@@ -109,4 +150,18 @@ stop_app() {
   kill -KILL "$app" 2>/dev/null
   wait "$app" 2>/dev/null
   app=""
+}
+
+# Checks that each registered item offers one picture ($3 pixels high, if
+# given) and that the screenshot $2 shows it as drawn, pixel for pixel, not
+# resampled; $1 names the check.
+check_shown_as_drawn() {
+  local services
+  mapfile -t services < <("$probe" items 2>/dev/null)
+  if "$probe" shown "$2" "${services[@]}" >"$2.txt" 2>&1 \
+    && [[ -z "${3:-}" || $(grep -c "x$3 (" "$2.txt") -eq ${#services[@]} ]]; then
+    pass "$1: each item's one picture${3:+, $3 pixels high,} shows unresampled: $(paste -sd';' "$2.txt")"
+  else
+    fail "$1: not each item's one${3:+ $3-pixel} picture shows unresampled: $(paste -sd';' "$2.txt")"
+  fi
 }

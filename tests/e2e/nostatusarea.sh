@@ -15,12 +15,7 @@ shots=$3
 source "$(dirname "$0")/lib.sh"
 
 if [[ "${GAUGELET_E2E_INNER:-}" != 1 ]]; then
-  for tool in xvfb-run dbus-run-session dbus-monitor gdbus dunst trayer xdotool xwininfo; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "SKIP: $tool is not installed (scripts/deps.sh --test installs it)"
-      exit 77
-    fi
-  done
+  e2e_require xvfb-run dbus-run-session dbus-monitor gdbus dunst trayer xdotool xwininfo
   e2e_rerun 1280x800 "$0" "$@"
 fi
 
@@ -38,9 +33,6 @@ unset XDG_CURRENT_DESKTOP
 log=$root/log
 mkdir -p "$shots"
 
-has_owner() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-  --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true; }
-windows_are() { [[ $(gaugelet_windows | wc -l) -eq $1 ]]; }
 # The program's icons in the tray, left to right: "x y width height" each.
 tray_icons() {
   local panel
@@ -50,14 +42,8 @@ tray_icons() {
     sed -n 's/^ *0x[0-9a-f]* "Gaugelet": ([^)]*) *\([0-9]*\)x\([0-9]*\)+-*[0-9]*+-*[0-9]* *+\(-*[0-9]*\)+\(-*[0-9]*\)$/\3 \4 \1 \2/p' |
     sort -n
 }
-# "<x> <item>" for every click on a tray icon the program logged since line $1.
-tray_clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=tray item=\([^ ]*\) x=\([0-9-]*\) .*/\2 \1/p'; }
 
-pin() { printf '{"providerId":"%s","visualizerId":"%s"}' "$1" "$2"; }
-dismissed=$'\n\t<key>setup.windowDismissed.v1</key>\n\t<true/>'
-write_settings "[$(pin cpu.total viz.numberLabel),$(pin memory.total viz.pie),$(pin net.total viz.numberLabel)]" \
-  "$dismissed"
-row="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabel "
+write_settings "$three" "$dismissed"
 title="Gaugelet cannot show its tiles in the panel"
 
 dunst >/dev/null 2>&1 &
@@ -70,28 +56,14 @@ wait_for 50 has_owner org.freedesktop.Notifications || fail "dunst did not start
 # --- 1. Nothing shows the row: a window and a notification.
 t0=$(date +%s%3N)
 start_app
-if wait_for 150 eval '! windows_are 0'; then
-  read -r _ x y ww wh < <(gaugelet_windows)
-  pass "a window ${ww}×${wh} at ${x},${y} after $(($(date +%s%3N) - t0)) ms"
-  "$probe" grab "$shots/nostatusarea-window.png" && pass "screenshot $shots/nostatusarea-window.png"
-else
-  fail "no window of the program within 15 s"
-fi
+wait_for 150 eval '! windows_are 0' && pass "a window (id x y w h: $(gaugelet_windows)) after $(($(date +%s%3N) - t0)) ms" \
+  && "$probe" grab "$shots/nostatusarea-window.png" || fail "no window of the program within 15 s"
 wait_for 30 grep -q "$title" "$root/notify" && pass "a notification says what is missing" \
   || fail "no notification: $(grep -c Notify "$root/notify") Notify calls"
 sleep 1
 [[ $(grep -c "$title" "$root/notify") == 1 ]] && pass "told once" || fail "told $(grep -c "$title" "$root/notify") times"
-if [[ -n "${ww:-}" ]]; then
-  xdotool mousemove $((x + ww - 14 - 20)) $((y + wh - 14 - 10)) click 1
-  status=still-running
-  wait_for 50 eval '! kill -0 $app 2>/dev/null' && { wait "$app"; status=$?; app=""; }
-  [[ "$status" == 0 ]] && pass "Quit in the window ends with 0" || fail "Quit in the window: status $status"
-fi
-stop_app
 
 # --- 2. A tray comes: the window goes, one icon per tile in the row's order.
-start_app
-wait_for 150 eval '! windows_are 0' || fail "no window before the tray came"
 trayer --edge top --align left --widthtype request --height 26 --SetDockType false >/dev/null 2>&1 &
 tray=$!
 wait_for 50 windows_are 0 && pass "the window goes when a tray comes" || fail "the window stays with a tray"
@@ -101,6 +73,7 @@ mapfile -t icons < <(tray_icons)
 [[ ${#icons[@]} == 3 ]] && pass "three tiles, three tray icons: ${icons[*]}" || fail "tray icons: ${icons[*]}"
 "$probe" grab "$shots/tray-trayer.png" 0 0 100 28 8 && pass "screenshot $shots/tray-trayer.png"
 hashes=""
+start=$(($(wc -l <"$log") + 1))
 for icon in "${icons[@]}"; do
   read -r ix iy iw ih <<<"$icon"
   read -r inkw inkh hash < <("$probe" ink "$ix" "$iy" "$iw" "$ih")
@@ -108,12 +81,6 @@ for icon in "${icons[@]}"; do
   # Drawn for the slot: the tile fills its width or height, not a third of it.
   ((inkh >= ih - 8 || inkw >= iw - 6)) && pass "icon at $ix: ${inkw}×${inkh} drawn in its ${iw}×${ih} slot" \
     || fail "icon at $ix: ${inkw}×${inkh} in a ${iw}×${ih} slot"
-done
-[[ $(tr ' ' '\n' <<<"$hashes" | sort -u | grep -c .) == 3 ]] && pass "each icon its own tile" \
-  || fail "icons alike: $hashes"
-start=$(($(wc -l <"$log") + 1))
-for icon in "${icons[@]}"; do
-  read -r ix iy iw ih <<<"$icon"
   cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
   xdotool mousemove $cx $cy click 1
   if wait_for 30 windows_are 1; then
@@ -127,13 +94,10 @@ for icon in "${icons[@]}"; do
   fi
   sleep 0.5
 done
-got=$(tray_clicks_since "$start" | sort -n | awk '{printf "%s ", $2}')
-[[ "$got" == "$row" ]] && pass "the tray shows the row in order: $got" || fail "the tray shows '$got', not '$row'"
+[[ $(tr ' ' '\n' <<<"$hashes" | sort -u | grep -c .) == 3 ]] && pass "each icon its own tile" \
+  || fail "icons alike: $hashes"
+got=$(clicks_since "$start" | sort -n | awk '{printf "%s ", $2}')
+[[ "$got" == "$row3" ]] && pass "the tray shows the row in order: $got" || fail "the tray shows '$got', not '$row3'"
 stop_app
 
-if ((failures > 0)); then
-  echo "--- program log"; tail -40 "$log"
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks without a status area passed"
+e2e_finish "all checks without a status area passed" "$log:40"

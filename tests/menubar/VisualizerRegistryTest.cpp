@@ -1,5 +1,6 @@
 #include "menubar/VisualizerRegistry.h"
 
+#include "MenubarTestSupport.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>
@@ -7,30 +8,9 @@
 #include <cmath>
 
 using namespace gaugelet;
+using test::FakeRunnerVisualizer;
 
 namespace {
-
-// A runner-like visualizer that only fills the required slots, so the
-// interface's defaults show.
-class FakeRunner : public Visualizer {
-public:
-    FakeRunner(QString id, QString name)
-        : m_id(std::move(id))
-        , m_name(std::move(name))
-    {
-    }
-    QString id() const override { return m_id; }
-    QString displayName() const override { return m_name; }
-    QSizeF size() const override { return { 22, 22 }; }
-    bool isAnimated() const override { return true; }
-    std::optional<QString> group() const override { return QStringLiteral("runner"); }
-    std::unique_ptr<TileView> makeView(const StatSnapshot&, Theme) override { return nullptr; }
-    qint64 renderKey(const StatSnapshot&) override { return 0; }
-
-private:
-    QString m_id;
-    QString m_name;
-};
 
 QStringList ids(const VisualizerRegistry& registry)
 {
@@ -70,13 +50,13 @@ TEST(VisualizerRegistry, AddingSameIdReplacesInPlaceAndKeepsOrder)
 {
     test::ScopedDefaults defaults;
     VisualizerRegistry registry;
-    auto fox = std::make_shared<FakeRunner>("viz.runner.fox", "Fox");
-    auto hare = std::make_shared<FakeRunner>("viz.runner.hare", "Hare");
+    auto fox = std::make_shared<FakeRunnerVisualizer>("fox", "Fox");
+    auto hare = std::make_shared<FakeRunnerVisualizer>("hare", "Hare");
     registry.add(fox);
     registry.add(hare);
     QSignalSpy will(&registry, &VisualizerRegistry::objectWillChange);
     QSignalSpy did(&registry, &VisualizerRegistry::visualizersChanged);
-    auto fox2 = std::make_shared<FakeRunner>("viz.runner.fox", "Fox 2");
+    auto fox2 = std::make_shared<FakeRunnerVisualizer>("fox", "Fox 2");
     registry.add(fox2);
     EXPECT_EQ(ids(registry), (QStringList { "viz.pie", "viz.numberLabel", "viz.sparkline", "viz.runner.fox", "viz.runner.hare" }));
     EXPECT_EQ(registry.visualizer(u"viz.runner.fox"), fox2);
@@ -88,7 +68,7 @@ TEST(VisualizerRegistry, PublishesTheNewListBeforeStoringItAndTheCurrentOneOnSub
 {
     test::ScopedDefaults defaults;
     VisualizerRegistry registry;
-    auto fox = std::make_shared<FakeRunner>("viz.runner.fox", "Fox");
+    auto fox = std::make_shared<FakeRunnerVisualizer>("fox", "Fox");
     QStringList order;
     QList<VisualizerPtr> announced;
     int storedDuringAnnouncement = -1;
@@ -125,7 +105,7 @@ TEST(VisualizerRegistry, RemoveWithdrawsAndPublishesOnlyOnChange)
 {
     test::ScopedDefaults defaults;
     VisualizerRegistry registry;
-    registry.add(std::make_shared<FakeRunner>("viz.runner.fox", "Fox"));
+    registry.add(std::make_shared<FakeRunnerVisualizer>("fox", "Fox"));
     QSignalSpy did(&registry, &VisualizerRegistry::visualizersChanged);
     EXPECT_TRUE(registry.remove(u"viz.runner.fox"));
     EXPECT_FALSE(registry.remove(u"viz.runner.fox"));
@@ -136,9 +116,9 @@ TEST(VisualizerRegistry, RemoveWithdrawsAndPublishesOnlyOnChange)
 TEST(VisualizerRegistry, SetListCollapsesDuplicateIds)
 {
     test::ScopedDefaults defaults;
-    auto a = std::make_shared<FakeRunner>("viz.runner.a", "A");
-    auto b = std::make_shared<FakeRunner>("viz.runner.b", "B");
-    auto a2 = std::make_shared<FakeRunner>("viz.runner.a", "A2");
+    auto a = std::make_shared<FakeRunnerVisualizer>("a", "A");
+    auto b = std::make_shared<FakeRunnerVisualizer>("b", "B");
+    auto a2 = std::make_shared<FakeRunnerVisualizer>("a", "A2");
     VisualizerRegistry registry({ a, b, a2, nullptr });
     EXPECT_EQ(ids(registry), (QStringList { "viz.runner.a", "viz.runner.b" }));
     EXPECT_EQ(registry.visualizer(u"viz.runner.a"), a2);
@@ -167,7 +147,7 @@ TEST(VisualizerInterface, DefaultsLeaveTagPositionAndAnimationAlone)
         EXPECT_TRUE(std::isinf(v->cycleDuration(snapshot)) && v->cycleDuration(snapshot) > 0);
         EXPECT_EQ(v->verticalBias(), 0.0);
     }
-    FakeRunner runner("viz.runner.fox", "Fox");
+    FakeRunnerVisualizer runner("fox", "Fox");
     EXPECT_EQ(runner.chipLabel(), "Fox");
     EXPECT_EQ(runner.tagPosition(snapshot, TagPosition::leading), TagPosition::leading);
 }

@@ -1,14 +1,13 @@
 #include "platform/kernel/PublicAddressFetcher.h"
 
+#include "LocalHttpServer.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QNetworkDatagram>
-#include <QPointer>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
@@ -18,54 +17,15 @@ using namespace gaugelet;
 
 namespace {
 
-// A small HTTP/1.1 server on 127.0.0.1 that answers each request with the
-// next canned reply (or never, for a time-out).
-class LocalHttpServer : public QObject {
-public:
-    struct Reply {
-        int status = 200;
-        QByteArray body;
-        bool silent = false; // accept, never answer
-    };
+using test::HttpAnswer;
+using test::LocalHttpServer;
 
-    LocalHttpServer()
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                socket->setParent(this);
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { serve(socket); });
-            }
-        });
-    }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort())); }
-    void enqueue(Reply r) { m_replies.append(std::move(r)); }
-    int requests = 0;
-    QByteArray lastRequest;
-
-private:
-    void serve(QTcpSocket* socket)
-    {
-        QByteArray& buffer = m_buffers[socket];
-        buffer += socket->readAll();
-        if (!buffer.contains("\r\n\r\n"))
-            return;
-        ++requests;
-        lastRequest = buffer;
-        buffer.clear();
-        const Reply r = m_replies.isEmpty() ? Reply{404, "not found"} : m_replies.takeFirst();
-        if (r.silent)
-            return;
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(r.status) + " Status\r\nContent-Type: text/plain\r\n"
-            + "Content-Length: " + QByteArray::number(r.body.size()) + "\r\nConnection: close\r\n\r\n" + r.body;
-        socket->write(out);
-        socket->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QList<Reply> m_replies;
-    QHash<QTcpSocket*, QByteArray> m_buffers;
-};
+// Answers the requests with these answers in turn, then with 404.
+LocalHttpServer::Handler inTurn(QList<HttpAnswer> answers)
+{
+    auto left = std::make_shared<QList<HttpAnswer>>(std::move(answers));
+    return [left](const test::HttpExchange&) { return left->isEmpty() ? HttpAnswer(404) : left->takeFirst(); };
+}
 
 using FetchResult = Result<QByteArray, PublicAddressFetcher::FetchError>;
 
@@ -83,21 +43,18 @@ FetchResult fetchNow(PublicAddressFetcher& fetcher)
 
 TEST(PublicAddressFetcher, TwoHundredBodyIsTheAnswer)
 {
-    LocalHttpServer server;
-    server.enqueue({200, "203.0.113.7\n"});
+    LocalHttpServer server(inTurn({{200, "203.0.113.7\n"}}));
     PublicAddressFetcher fetcher(server.url());
     const auto r = fetchNow(fetcher);
     ASSERT_TRUE(r.hasValue());
     EXPECT_EQ(*r, QByteArray("203.0.113.7\n"));
-    EXPECT_TRUE(server.lastRequest.startsWith("GET / HTTP/1.1"));
+    EXPECT_EQ(server.exchanges().value(0).method + ' ' + server.exchanges().value(0).path, "GET /");
 }
 
 TEST(PublicAddressFetcher, ErrorStatusWithShortBodyIsAFailure)
 {
     // A rate-limit page is short enough to pass for an address; it must not.
-    LocalHttpServer server;
-    server.enqueue({503, "Slow down"});
-    server.enqueue({404, "1.2.3.4"});
+    LocalHttpServer server(inTurn({{503, "Slow down"}, {404, "1.2.3.4"}}));
     PublicAddressFetcher fetcher(server.url());
     const auto first = fetchNow(fetcher);
     ASSERT_FALSE(first.hasValue());
@@ -111,8 +68,7 @@ TEST(PublicAddressFetcher, ErrorStatusWithShortBodyIsAFailure)
 
 TEST(PublicAddressFetcher, SilentServerTimesOut)
 {
-    LocalHttpServer server;
-    server.enqueue({200, {}, true});
+    LocalHttpServer server(LocalHttpServer::always(HttpAnswer::neverAnswering()));
     PublicAddressFetcher fetcher(server.url());
     fetcher.setTimeoutsForTesting(300, 600);
     const auto r = fetchNow(fetcher);
@@ -149,15 +105,14 @@ TEST(PublicAddressFetcher, TheServiceIsHttpsAtItsRoot)
 
 TEST(PublicAddressFetcher, AServiceNamedByHostNameIsLookedUpFirst)
 {
-    LocalHttpServer server;
-    server.enqueue({200, "203.0.113.9\n"});
+    LocalHttpServer server(inTurn({{200, "203.0.113.9\n"}}));
     QUrl url = server.url();
     url.setHost(QStringLiteral("localhost"));
     PublicAddressFetcher fetcher(url);
     const FetchResult result = fetchNow(fetcher);
     ASSERT_TRUE(result) << result.error().describe().toStdString();
     EXPECT_EQ(*result, "203.0.113.9\n");
-    EXPECT_EQ(server.requests, 1);
+    EXPECT_EQ(server.requestCount(), 1);
 }
 
 namespace {
@@ -259,9 +214,7 @@ TEST(PublicAddressFetcher, TheNameServersAnswerNeverHidesAnAddressTheSystemKnows
     // refusal is checked with the system's resolver, which finds "localhost"
     // in /etc/hosts, every time.
     for (const auto& [replyCode, answers] : {std::pair{0, 1}, std::pair{3, 0}}) {
-        LocalHttpServer server;
-        server.enqueue({200, "203.0.113.9\n"});
-        server.enqueue({200, "203.0.113.9\n"});
+        LocalHttpServer server(inTurn({{200, "203.0.113.9\n"}, {200, "203.0.113.9\n"}}));
         LocalNameServer names(replyCode, answers);
         QUrl url = server.url();
         url.setHost(QStringLiteral("localhost"));
@@ -273,6 +226,6 @@ TEST(PublicAddressFetcher, TheNameServersAnswerNeverHidesAnAddressTheSystemKnows
             EXPECT_EQ(*result, "203.0.113.9\n");
         }
         EXPECT_EQ(names.queries, 2);
-        EXPECT_EQ(server.requests, 2);
+        EXPECT_EQ(server.requestCount(), 2);
     }
 }

@@ -6,6 +6,7 @@
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TrayIcon.h"
 #include "platform/style/Appearance.h"
+#include "support/FakeTrayIcon.h"
 #include "support/PrivateBus.h"
 #include "support/ScopedEnv.h"
 #include "support/TestSupport.h"
@@ -18,8 +19,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
@@ -30,29 +29,18 @@
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
+using test::FakeTrayIcon;
 
 namespace {
 
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
-// A session bus of the test's own: tests that run side by side must not meet
-// each other's watcher under the one well-known name.
-class PrivateBus {
-public:
-    PrivateBus()
-        : address(m_daemon.address())
-    {
-        if (m_daemon.isValid())
-            bus = std::make_unique<QDBusConnection>(m_daemon.connect());
-    }
-    bool isUp() const { return bus && bus->isConnected(); }
-
-private:
-    test::PrivateBus m_daemon;
-
-public:
-    QString address;
-    std::unique_ptr<QDBusConnection> bus;
+// A session bus of the test's own (tests that run side by side must not meet
+// each other's watcher under the one well-known name), and a connection to it.
+struct PrivateBus : test::PrivateBus {
+    const QString address = test::PrivateBus::address();
+    const std::unique_ptr<QDBusConnection> bus = std::make_unique<QDBusConnection>(connect());
+    bool isUp() const { return bus->isConnected(); }
 };
 
 // A small StatusNotifierWatcher and host on its own bus connection: it takes
@@ -328,26 +316,6 @@ TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
     EXPECT_EQ(clicks, (QList<QPoint>{{12, 3}, {40, 5}, {41, 6}}));
     EXPECT_EQ(item.lastClickPosition(), QPoint(41, 6));
 }
-
-namespace {
-
-// The tray the application installs, as far as the status item can see it.
-class FakeTrayIcon final : public TrayIcon {
-public:
-    void setIcon(const QIcon& icon) override { this->icon = icon; }
-    void setToolTip(const QString& text) override { toolTip = text; }
-    void show() override { visible = true; }
-    void hide() override { visible = false; }
-    QRect geometry() const override { return visible ? place : QRect(); }
-    void click() { Q_EMIT activated(); }
-
-    QIcon icon;
-    QString toolTip;
-    bool visible = false;
-    QRect place{0, 0, 22, 24};
-};
-
-} // namespace
 
 TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
 {
@@ -626,13 +594,11 @@ TEST(SniStatusItem, NoItemShowsAnotherTilesPictureBeforeTheRowIsComposedAgain)
     StatusItem item(bus.address);
     SniStatusItem* sni = item.statusNotifier();
     sni->setCommandLineReader([](uint) { return QByteArrayLiteral("/usr/bin/gnome-shell\0"); });
-    const QHash<QString, QColor> colorOf{{QStringLiteral("pin0"), QColor(220, 20, 30)},
-                                         {QStringLiteral("pin1"), QColor(20, 160, 40)}};
+    const QList<QColor> colors{QColor(220, 20, 30), QColor(20, 160, 40)};
     QList<StatusItem::Segment> segments;
     for (int i = 0; i < 2; ++i) {
-        const QString key = QStringLiteral("pin%1").arg(i);
-        item.button()->layer()->addSublayer(solidTile(colorOf.value(key), 26 * i, 20));
-        segments.append({key, QRectF(26 * i, 0, 20, 22), QString(), QString()});
+        item.button()->layer()->addSublayer(solidTile(colors[i], 26 * i, 20));
+        segments.append({QStringLiteral("pin%1").arg(i), QRectF(26 * i, 0, 20, 22), QString(), QString()});
     }
     item.setLength(46);
     item.setSegments(segments);
@@ -647,11 +613,10 @@ TEST(SniStatusItem, NoItemShowsAnotherTilesPictureBeforeTheRowIsComposedAgain)
     ASSERT_EQ(sni->items().size(), 3);
     for (const SniItem* slot : sni->items()) {
         SCOPED_TRACE(slot->key().toStdString());
-        const SniIconPixmapList pixmaps = slot->iconPixmap();
         if (slot->key() == QStringLiteral("new"))
-            EXPECT_TRUE(pixmaps.isEmpty());
-        else
-            EXPECT_EQ(pixmaps.value(0).toImage().pixelColor(7, 8), colorOf.value(slot->key())); // GNOME's 16 pixels
+            EXPECT_TRUE(slot->iconPixmap().isEmpty());
+        else // GNOME's 16 pixels
+            EXPECT_EQ(slot->iconPixmap().value(0).toImage().pixelColor(7, 8), colors[slot->key().back().digitValue()]);
     }
 }
 
@@ -708,17 +673,14 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
     QTemporaryDir config;
     const test::ScopedEnv home("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     const test::ScopedEnv system("XDG_CONFIG_DIRS", config.path().toLocal8Bit());
-    const QString xfce = config.path() + QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml");
-    QFile channel(xfce + QStringLiteral("/xfce4-panel.xml"));
-    ASSERT_TRUE(QDir().mkpath(xfce) && channel.open(QIODevice::WriteOnly));
     // The tray sized by its panel, which sizes its icons by its height.
-    channel.write(
+    test::writeFile(
+        config.path() + QStringLiteral("/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"),
         "<channel><property name=\"panels\"><property name=\"panel-1\"><property name=\"icon-size\" value=\"24\"/>"
         "</property><property name=\"panel-2\"><property name=\"size\" value=\"26\"/><property "
         "name=\"plugin-ids\"><value value=\"3\"/></property></property></property><property name=\"plugins\">"
         "<property name=\"plugin-3\" value=\"systray\"><property name=\"icon-size\" value=\"0\"/>"
         "</property></property></channel>");
-    channel.close();
     const std::pair<QByteArray, QList<int>> offered[] = {
         {QByteArrayLiteral("xfce4-panel\0"), {16}},    {QByteArrayLiteral("/usr/bin/gnome-shell\0"), {16}},
         {QByteArrayLiteral("/usr/bin/kded5\0"), {22}}, {QByteArrayLiteral("lxqt-panel\0"), {22}},
@@ -825,15 +787,11 @@ TEST(SniStatusItem, TheTrayShowsOneIconPerTileInTheRowsOrder)
         return made.size() == 3 && !made[2] && shownLeftToRight()[1]->toolTip == QStringLiteral("Tile c\n1%");
     }));
     icons = shownLeftToRight();
-    ASSERT_EQ(icons.size(), 2);
     EXPECT_EQ(icons[0]->toolTip, QStringLiteral("Tile a\n1%"));
-    EXPECT_EQ(icons[1]->toolTip, QStringLiteral("Tile c\n1%"));
 
     // The tray went: nothing shows the row.
-    for (FakeTrayIcon* icon : icons) {
-        icon->place = QRect();
-        Q_EMIT icon->trayChanged();
-    }
+    for (FakeTrayIcon* icon : icons)
+        icon->setTray(false);
     EXPECT_FALSE(sni->hasStatusArea());
     EXPECT_EQ(told, (QList<bool>{true, false}));
     TrayIcon::setFactory({});

@@ -112,27 +112,7 @@ bool WriteCounter::valuesChanged() const
 QPalette screenshotPalette(bool dark)
 {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    if (!dark)
-        return QApplication::style()->standardPalette();
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(40, 40, 42));
-    p.setColor(QPalette::WindowText, QColor(235, 235, 240));
-    p.setColor(QPalette::Base, QColor(30, 30, 32));
-    p.setColor(QPalette::AlternateBase, QColor(50, 50, 54));
-    p.setColor(QPalette::Text, QColor(235, 235, 240));
-    p.setColor(QPalette::Button, QColor(58, 58, 62));
-    p.setColor(QPalette::ButtonText, QColor(235, 235, 240));
-    p.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::ToolTipBase, QColor(58, 58, 62));
-    p.setColor(QPalette::ToolTipText, QColor(235, 235, 240));
-    p.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 125));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 125));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 125));
-    p.setColor(QPalette::Disabled, QPalette::Button, QColor(48, 48, 52));
-    p.setColor(QPalette::Disabled, QPalette::Highlight, QColor(90, 90, 95));
-    return p;
+    return dark ? darkPalette() : QApplication::style()->standardPalette();
 }
 
 QString saveScreenshot(QWidget* widget, const QString& name)

@@ -28,33 +28,6 @@ using namespace gaugelet::test;
 
 namespace {
 
-QPalette darkPalette()
-{
-    QPalette p;
-    const QColor window(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8), base(0x2a, 0x2a, 0x2a);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x32));
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::ToolTipBase, base);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, QColor(0x80, 0x80, 0x80));
-    p.setColor(QPalette::Light, QColor(0x50, 0x50, 0x50));
-    p.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x40));
-    p.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x30));
-    p.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x18));
-    p.setColor(QPalette::Shadow, Qt::black);
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x70, 0x70));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x70, 0x70, 0x70));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x70, 0x70, 0x70));
-    return p;
-}
-
 class ScopedPalette {
 public:
     explicit ScopedPalette(const QPalette& palette) : m_old(QApplication::palette()) { QApplication::setPalette(palette); }

@@ -68,27 +68,6 @@ public:
     LoginItemService login;
 };
 
-// A dark scheme for screenshots of the dark appearance.
-inline QPalette darkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x32, 0x32, 0x32));
-    p.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEC));
-    p.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
-    p.setColor(QPalette::AlternateBase, QColor(0x2A, 0x2A, 0x2A));
-    p.setColor(QPalette::Text, QColor(0xEC, 0xEC, 0xEC));
-    p.setColor(QPalette::Button, QColor(0x4A, 0x4A, 0x4A));
-    p.setColor(QPalette::ButtonText, QColor(0xEC, 0xEC, 0xEC));
-    p.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Light, QColor(0x5A, 0x5A, 0x5A));
-    p.setColor(QPalette::Midlight, QColor(0x48, 0x48, 0x48));
-    p.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x30));
-    p.setColor(QPalette::Dark, QColor(0x20, 0x20, 0x20));
-    p.setColor(QPalette::Shadow, Qt::black);
-    return p;
-}
-
 inline void saveSetupScreenshot(QWidget* widget, const QString& name)
 {
     const QString folder = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots");

@@ -26,25 +26,12 @@
 #include <limits>
 
 using namespace gaugelet;
+using test::darkPalette;
 using test::series;
 
 namespace {
 constexpr int kColumn = 352; // 380 − 2 × 14
 constexpr uint64_t GiB = 1024ull * 1024 * 1024;
-
-QPalette darkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x26, 0x26, 0x28));
-    p.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEC));
-    p.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
-    p.setColor(QPalette::Text, QColor(0xEC, 0xEC, 0xEC));
-    p.setColor(QPalette::Button, QColor(0x33, 0x33, 0x36));
-    p.setColor(QPalette::ButtonText, QColor(0xEC, 0xEC, 0xEC));
-    p.setColor(QPalette::ToolTipBase, QColor(0x33, 0x33, 0x36));
-    p.setColor(QPalette::ToolTipText, QColor(0xEC, 0xEC, 0xEC));
-    return p;
-}
 
 QPalette lightPalette()
 {

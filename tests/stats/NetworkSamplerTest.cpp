@@ -28,27 +28,21 @@ public:
 
     void iface(const QString& name, const char* ipv4, unsigned flags = upRunning, const char* ipv6 = nullptr)
     {
-        InterfaceEntry packet;
-        packet.name = name;
-        packet.flags = flags;
-        packet.hasAddress = true;
-        packet.address.ss_family = AF_PACKET;
-        entries.push_back(packet);
+        InterfaceEntry e;
+        e.name = name;
+        e.flags = flags;
+        e.hasAddress = true;
+        e.address.ss_family = AF_PACKET;
+        entries.push_back(e);
         if (ipv4) {
-            InterfaceEntry e;
-            e.name = name;
-            e.flags = flags;
-            e.hasAddress = true;
+            e.address = {};
             auto* sin = reinterpret_cast<sockaddr_in*>(&e.address);
             sin->sin_family = AF_INET;
             inet_pton(AF_INET, ipv4, &sin->sin_addr);
             entries.push_back(e);
         }
         if (ipv6) {
-            InterfaceEntry e;
-            e.name = name;
-            e.flags = flags;
-            e.hasAddress = true;
+            e.address = {};
             auto* sin6 = reinterpret_cast<sockaddr_in6*>(&e.address);
             sin6->sin6_family = AF_INET6;
             sin6->sin6_scope_id = 3;

@@ -141,21 +141,6 @@ private:
     StoreClient* m_inner;
 };
 
-inline QPalette darkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x1e, 0x1e, 0x1e));
-    p.setColor(QPalette::WindowText, QColor(0xf2, 0xf2, 0xf2));
-    p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-    p.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x32));
-    p.setColor(QPalette::Text, QColor(0xf2, 0xf2, 0xf2));
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
-    p.setColor(QPalette::ButtonText, QColor(0xf2, 0xf2, 0xf2));
-    p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    return p;
-}
-
 class StoreTabFixture : public ::testing::Test {
 protected:
     void SetUp() override

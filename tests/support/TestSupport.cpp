@@ -106,4 +106,21 @@ QList<std::pair<QString, QByteArray>> fuzzInputs(const QString& folder)
     return inputs;
 }
 
+QPalette darkPalette()
+{
+    const QColor text(0xec, 0xec, 0xec), dim(0x78, 0x78, 0x7d), base(0x1e, 0x1e, 0x1e), button(0x3a, 0x3a, 0x3e);
+    QPalette p(button, QColor(0x28, 0x28, 0x2a));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
+        p.setColor(role, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, QColor(0x32, 0x32, 0x36));
+    p.setColor(QPalette::ToolTipBase, button);
+    p.setColor(QPalette::Highlight, QColor(0x0a, 0x84, 0xff));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::PlaceholderText, QColor(0x96, 0x96, 0x9b));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, dim);
+    return p;
+}
+
 } // namespace gaugelet::test

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QList>
+#include <QPalette>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -50,6 +51,10 @@ public:
 private:
     std::shared_ptr<QDateTime> m_now;
 };
+
+// The dark scheme tests draw the dark appearance in (screenshots, and the
+// colours that follow the palette).
+QPalette darkPalette();
 
 // The application font at a point size for the length of a scope.
 class ScopedAppFont {
