@@ -153,15 +153,21 @@ stop_app() {
 }
 
 # Checks that each registered item offers one picture ($3 pixels high, if
-# given) and that the screenshot $2 shows it as drawn, pixel for pixel, not
-# resampled; $1 names the check.
+# given, else "") and that a screenshot taken into $2 by the command $4 shows
+# it as drawn, pixel for pixel, not resampled; $1 names the check. A tile's
+# value may change between the screenshot and the reading of its pictures, so
+# a mismatch is looked at twice more before it counts.
 check_shown_as_drawn() {
-  local services
-  mapfile -t services < <("$probe" items 2>/dev/null)
-  if "$probe" shown "$2" "${services[@]}" >"$2.txt" 2>&1 \
-    && [[ -z "${3:-}" || $(grep -c "x$3 (" "$2.txt") -eq ${#services[@]} ]]; then
-    pass "$1: each item's one picture${3:+, $3 pixels high,} shows unresampled: $(paste -sd';' "$2.txt")"
-  else
-    fail "$1: not each item's one${3:+ $3-pixel} picture shows unresampled: $(paste -sd';' "$2.txt")"
-  fi
+  local services attempt
+  for attempt in 1 2 3; do
+    "$4" "$2" || { fail "$1: no screenshot"; return; }
+    mapfile -t services < <("$probe" items 2>/dev/null)
+    if "$probe" shown "$2" "${services[@]}" >"$2.txt" 2>&1 \
+      && [[ -z "$3" || $(grep -c "x$3 (" "$2.txt") -eq ${#services[@]} ]]; then
+      pass "$1: each item's one picture${3:+, $3 pixels high,} shows unresampled: $(paste -sd';' "$2.txt")"
+      return
+    fi
+    sleep 0.3
+  done
+  fail "$1: not each item's one${3:+ $3-pixel} picture shows unresampled: $(paste -sd';' "$2.txt")"
 }

@@ -62,6 +62,9 @@ wait_for 30 grep -q "$title" "$root/notify" && pass "a notification says what is
   || fail "no notification: $(grep -c Notify "$root/notify") Notify calls"
 sleep 1
 [[ $(grep -c "$title" "$root/notify") == 1 ]] && pass "told once" || fail "told $(grep -c "$title" "$root/notify") times"
+# A second launch on the same home leaves at once; the first copy's window stays.
+timeout -s KILL 8 "$gaugelet" >>"$log" 2>&1 && pass "a second launch leaves with 0" || fail "second launch: status $?"
+windows_are 1 && kill -0 "$app" && pass "the first copy's window stays" || fail "windows: $(gaugelet_windows)"
 
 # --- 2. A tray comes: the window goes, one icon per tile in the row's order.
 trayer --edge top --align left --widthtype request --height 26 --SetDockType false >/dev/null 2>&1 &

@@ -264,9 +264,9 @@ screenshot() {
 check_unresampled() {
   point move 640 400
   sleep 0.3
-  grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$root/bar-raw.png" || { fail "waybar $1: no screenshot"; return; }
-  check_shown_as_drawn "waybar $1" "$root/bar-raw.png" "$2"
+  check_shown_as_drawn "waybar $1" "$root/bar-raw.png" "$2" grab_bar
 }
+grab_bar() { grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$1"; }
 
 for scheme in light dark; do
   "$probe" portal "$scheme" 600 >/dev/null 2>&1 &
