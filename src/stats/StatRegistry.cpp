@@ -81,7 +81,12 @@ void StatRegistry::start(RenderClock* clock, StatHistoryStore* history, Provider
 
     if (clock) {
         m_clockSub = subscribeWithCurrent(clock, &RenderClock::tick, &RenderClock::tickChanged, this,
-                                          [this](int) { tick(); });
+                                          [this](int) {
+                                              if (m_clock && m_clock->tick() > 0)
+                                                  tick(m_clock->tickTime());
+                                              else
+                                                  tick();
+                                          });
     }
 }
 
@@ -97,8 +102,12 @@ void StatRegistry::stop()
 
 void StatRegistry::tick()
 {
+    tick(MediaClock::now());
+}
+
+void StatRegistry::tick(double now)
+{
     GAUGELET_ASSERT_MAIN_THREAD();
-    const double now = MediaClock::now();
     for (const auto& p : m_providers) {
         if (!isEnabled(*p))
             continue;

@@ -53,8 +53,12 @@ public:
     const QSet<QString>& inflight() const { return m_inflight; }
     const QHash<QString, double>& lastSnapshotAt() const { return m_lastSnapshotAt; }
 
-    // One tick pass; normally driven by the clock.
+    // One tick pass at the media time now, or at `now`; the clock's ticks
+    // pass at the time of the deadline each stands for, so a provider of a
+    // one-second interval is sampled at every tick of a one-hertz clock
+    // however early or late its wake-ups come.
     void tick();
+    void tick(double now);
     // Marks the registry dirty and opens a 0.25 s publish window unless one is open.
     void scheduleFlush();
     // Publishes when dirty: the change notice, then the dictionary. Normally

@@ -142,6 +142,21 @@ TEST(StatRegistry, StartWithClockRunsOnePassAtOnceWithoutDoubleStarting)
     ASSERT_TRUE(test::waitUntil([&] { return f.registry->inflight().isEmpty(); }));
 }
 
+TEST(StatRegistry, ClockTicksPassAtTheirDeadlinesSoAnEarlyWakeUpStillSamples)
+{
+    auto p = std::make_shared<TestProvider>("cpu.total", "CPU");
+    Fixture f({p});
+    RenderClock clock;
+    clock.setHz(20); // deadlines at 100.05, 100.10, …
+    clock.start();
+    f.registry->start(&clock, nullptr, nullptr); // started at 100.0
+    ASSERT_TRUE(test::waitUntil([&] { return f.registry->inflight().isEmpty(); }));
+    // A millisecond before the deadline a second on: that tick counts as 101.0.
+    f.media.set(100.999);
+    ASSERT_TRUE(test::waitUntil([&] { return p->started == 2; }));
+    EXPECT_DOUBLE_EQ(f.registry->lastSnapshotAt().value("cpu.total"), 101.0);
+}
+
 TEST(StatRegistry, DisabledProvidersAreSkippedOnlyWithAnEnablementStore)
 {
     auto a = std::make_shared<TestProvider>("cpu.total", "CPU");
