@@ -354,8 +354,9 @@ bool MenubarController::renderStatic(const QString& key, Visualizer& visualizer,
     // show, until the host is known), so none is resampled and a 16-pixel
     // slot gets the tile's layout for small slots; a height the host never
     // shows is not drawn each time the value changes.
-    const QList<int> heights = m_statusItem ? m_statusItem->composedPixelSizes()
-                                            : QList<int>(StatusItem::pixelSizes.cbegin(), StatusItem::pixelSizes.cend());
+    const QList<int> heights = m_statusItem
+                                   ? m_statusItem->composedPixelSizes()
+                                   : QList<int>(StatusItem::pixelSizes.cbegin(), StatusItem::pixelSizes.cend());
     for (const int pixels : heights)
         hasher.combine(pixels);
     const qint64 cacheKey = hasher.finalize();

@@ -153,7 +153,8 @@ ContourSprite contourSprite(const PlacedContour& glyph, double pixelsPerPoint, d
             return *known;
     }
     const QPointF shift(double(stepX) / spriteSteps, double(stepY) / spriteSteps);
-    const QRectF box = QTransform::fromScale(pixelsPerPoint, pixelsPerPoint).mapRect(glyph.path.boundingRect()).translated(shift);
+    const QRectF box =
+        QTransform::fromScale(pixelsPerPoint, pixelsPerPoint).mapRect(glyph.path.boundingRect()).translated(shift);
     const QRect pixels(QPoint(int(std::floor(box.left())) - 1, int(std::floor(box.top())) - 1),
                        QPoint(int(std::ceil(box.right())) + 1, int(std::ceil(box.bottom())) + 1));
     ContourSprite sprite{QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied), pixels.topLeft()};
@@ -166,7 +167,7 @@ ContourSprite contourSprite(const PlacedContour& glyph, double pixelsPerPoint, d
     painter.scale(pixelsPerPoint, pixelsPerPoint);
     painter.fillPath(glyph.path, color);
     painter.end();
-    sprite.image = sprite.image.copy(); // without the paint engine the painted image keeps
+    sprite.image = sprite.image.copy();      // without the paint engine the painted image keeps
     sprite.image.setDevicePixelRatio(ratio); // drawn one pixel to one device pixel
     const QMutexLocker lock(&mutex);
     cache.insert(key, new ContourSprite(sprite), std::max<qsizetype>(sprite.image.sizeInBytes(), 1));
@@ -181,7 +182,8 @@ void fillContours(QPainter& painter, const PlacedContours& placed, const QColor&
 {
     const QTransform device = painter.deviceTransform();
     const double pixelsPerPoint = device.m11();
-    if (device.type() > QTransform::TxScale || !(pixelsPerPoint > 0) || std::abs(device.m22() - pixelsPerPoint) > 1e-9) {
+    if (device.type() > QTransform::TxScale || !(pixelsPerPoint > 0)
+        || std::abs(device.m22() - pixelsPerPoint) > 1e-9) {
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         for (const PlacedContour& glyph : placed) {
@@ -208,8 +210,9 @@ void fillContours(QPainter& painter, const PlacedContours& placed, const QColor&
                                                    int(stepsY - wholeY * spriteSteps), color);
         if (sprite.image.isNull())
             continue;
-        painter.drawImage(QPointF(double(wholeX + sprite.offset.x()) / ratio, double(wholeY + sprite.offset.y()) / ratio),
-                          sprite.image);
+        painter.drawImage(
+            QPointF(double(wholeX + sprite.offset.x()) / ratio, double(wholeY + sprite.offset.y()) / ratio),
+            sprite.image);
     }
     painter.restore();
 }

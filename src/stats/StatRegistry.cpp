@@ -83,13 +83,12 @@ void StatRegistry::start(RenderClock* clock, StatHistoryStore* history, Provider
     closeWindowWhenNothingInFlight();
 
     if (clock) {
-        m_clockSub = subscribeWithCurrent(clock, &RenderClock::tick, &RenderClock::tickChanged, this,
-                                          [this](int) {
-                                              if (m_clock && m_clock->tick() > 0)
-                                                  tick(m_clock->tickTime());
-                                              else
-                                                  tick();
-                                          });
+        m_clockSub = subscribeWithCurrent(clock, &RenderClock::tick, &RenderClock::tickChanged, this, [this](int) {
+            if (m_clock && m_clock->tick() > 0)
+                tick(m_clock->tickTime());
+            else
+                tick();
+        });
     }
 }
 

@@ -215,7 +215,9 @@ TEST(MenubarController, StaticTilesComeFromTheCacheUntilTheirInputsChange)
 
     // Drawn for the heights composed, every one until the host is known;
     // other heights draw the tile anew for those alone.
-    const auto still = [&] { return rig.controller->runnerBridge().staticLayers.value(QStringLiteral("cpu.total::viz.tile")); };
+    const auto still = [&] {
+        return rig.controller->runnerBridge().staticLayers.value(QStringLiteral("cpu.total::viz.tile"));
+    };
     EXPECT_EQ(still()->contentsRepresentations().size(), qsizetype(StatusItem::pixelSizes.size()));
     rig.item->setComposedPixelSizes({24});
     ASSERT_TRUE(waitUntil([&] { return rig.tile->views == 2; }));
