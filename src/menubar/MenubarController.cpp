@@ -56,6 +56,10 @@ MenubarController::MenubarController(StatusItem* statusItem, StatRegistry* regis
     // A new theme or screen emptied the image cache: draw the tiles (and the
     // colours of labels and chip) again now rather than at the next value change.
     connect(m_cache.get(), &MenuBarRenderCache::invalidated, this, [this] { scheduleRefresh(); });
+    // Still tiles are drawn for the heights the row is composed at: other
+    // heights draw them anew.
+    if (statusItem)
+        connect(statusItem, &StatusItem::composedPixelSizesChanged, this, [this] { scheduleRefresh(); });
     connect(SettingsNotifier::standard(), &SettingsNotifier::menubarChanged, this, [this] { m_labelStyling.clear(); });
 }
 
@@ -346,24 +350,34 @@ bool MenubarController::renderStatic(const QString& key, Visualizer& visualizer,
     hasher.combine(themeName);
     const QSizeF size = visualizer.size();
     hasher.combine(RenderHasher::toKeyInteger(size.width())).combine(RenderHasher::toKeyInteger(size.height()));
+    // Drawn for the heights the row is composed at (every height a host may
+    // show, until the host is known), so none is resampled and a 16-pixel
+    // slot gets the tile's layout for small slots; a height the host never
+    // shows is not drawn each time the value changes.
+    const QList<int> heights = m_statusItem
+                                   ? m_statusItem->composedPixelSizes()
+                                   : QList<int>(StatusItem::pixelSizes.cbegin(), StatusItem::pixelSizes.cend());
+    for (const int pixels : heights)
+        hasher.combine(pixels);
     const qint64 cacheKey = hasher.finalize();
 
     QList<QImage> pictures = m_cache->pinImages.value(cacheKey);
     if (pictures.isEmpty()) {
-        // Drawn for every height a host may show it at, so none is resampled
-        // (and a 16-pixel slot gets the tile's layout for small slots).
         const auto view = visualizer.makeView(snapshot, theme);
         if (view) {
             QList<QImage> drawn;
             QImage atScreenScale;
-            for (const int pixels : StatusItem::pixelSizes) {
+            for (const int pixels : heights) {
                 const double scale = StatusItem::scaleForPixelSize(pixels);
                 drawn.append(view->render(scale));
                 if (std::abs(scale - m_scale) < 1e-9)
                     atScreenScale = drawn.constLast();
             }
-            // The screen's scale is one of them on most screens: kept once.
-            pictures = QList<QImage>{atScreenScale.isNull() ? view->render(m_scale) : atScreenScale} + drawn;
+            // The layer's own contents, drawn at other heights (a tray's odd
+            // one): the screen's scale when drawn, else the first height.
+            if (atScreenScale.isNull())
+                atScreenScale = drawn.isEmpty() ? view->render(m_scale) : drawn.constFirst();
+            pictures = QList<QImage>{atScreenScale} + drawn;
             ++m_viewRenderCount;
         }
         if (pictures.isEmpty() || pictures.constFirst().isNull())

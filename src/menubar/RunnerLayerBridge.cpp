@@ -82,7 +82,7 @@ void RunnerLayerBridge::setStatic(const QString& pinId, const QList<QImage>& pic
     if (known == staticContentIds.cend() || *known != image.cacheKey()) {
         layer->setContents(image);
         layer->setContentsRepresentations(pictures.mid(1));
-        layer->setContentsScale(ScreenInfo::instance()->mainBackingScaleFactor());
+        layer->setContentsScale(image.devicePixelRatio());
         staticContentIds.insert(pinId, image.cacheKey());
     }
     const auto oldSize = staticSizes.constFind(pinId);

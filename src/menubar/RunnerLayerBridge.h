@@ -48,9 +48,10 @@ public:
     RunnerLayerBridge(const RunnerLayerBridge&) = delete;
     RunnerLayerBridge& operator=(const RunnerLayerBridge&) = delete;
 
-    // A still tile: its picture at the screen's scale, then the same drawn for
-    // other scales (each image's device pixel ratio its scale), which the
-    // composition draws instead of resampling the first.
+    // A still tile: its picture at the screen's scale (or at another, the
+    // first drawn), then the same drawn for other scales (each image's device
+    // pixel ratio its scale), which the composition draws instead of
+    // resampling the first.
     void setStatic(const QString& pinId, const QList<QImage>& pictures, const std::optional<AnimatedTagSpec>& tag,
                    const std::optional<AnimatedTagSpec>& value, const QSizeF& size);
     // Adds, replaces or removes one label layer; returns whether anything changed.

@@ -35,7 +35,15 @@ const QString digits = QStringLiteral("0123456789");
 // tiles draw the same few glyphs (digits, units, badges) at every height
 // each time a value changes: the glyphs are kept, 256 kB of path elements at
 // most (a glyph takes 1-3 kB), keyed by the font, the glyph and the factor.
-QPainterPath glyphContour(const QRawFont& font, quint32 glyph, double factor)
+// The key a glyph's contour is kept by: its font, glyph and squeeze.
+QString glyphKey(const QRawFont& font, quint32 glyph, double factor)
+{
+    return font.familyName() + u'\x1f' + font.styleName() + u'\x1f' + QString::number(font.pixelSize(), 'g', 17)
+           + u'\x1f' + QString::number(int(font.weight())) + u'\x1f' + QString::number(int(font.style())) + u'\x1f'
+           + QString::number(glyph) + u'\x1f' + QString::number(factor, 'g', 17);
+}
+
+QPainterPath glyphContour(const QRawFont& font, quint32 glyph, double factor, const QString& key)
 {
     constexpr qsizetype maxElementBytes = 256 * 1024;
     // The union flattens curves to within half a unit: found at this many
@@ -43,10 +51,6 @@ QPainterPath glyphContour(const QRawFont& font, quint32 glyph, double factor)
     constexpr double unitsPerPoint = 4;
     static QMutex mutex;
     static QCache<QString, QPainterPath> cache(maxElementBytes);
-    const QString key = font.familyName() + u'\x1f' + font.styleName() + u'\x1f'
-                        + QString::number(font.pixelSize(), 'g', 17) + u'\x1f' + QString::number(int(font.weight()))
-                        + u'\x1f' + QString::number(int(font.style())) + u'\x1f' + QString::number(glyph) + u'\x1f'
-                        + QString::number(factor, 'g', 17);
     {
         const QMutexLocker lock(&mutex);
         if (const QPainterPath* known = cache.object(key))
@@ -66,8 +70,13 @@ QPainterPath glyphContour(const QRawFont& font, quint32 glyph, double factor)
     return contour;
 }
 
-// Each glyph's contour of a run and where it goes.
-using PlacedContours = QList<std::pair<QPointF, QPainterPath>>;
+// Each glyph's contour of a run, where it goes and the key it is kept by.
+struct PlacedContour {
+    QPointF at;
+    QPainterPath path;
+    QString key;
+};
+using PlacedContours = QList<PlacedContour>;
 
 // The glyph contours of `text` whose baseline starts at (0, 0), in `font`
 // (resolved for a device of `dpi`), squeezed by `factor`: each glyph's where
@@ -100,14 +109,112 @@ PlacedContours placedContours(const QFont& font, int dpi, const QString& text, d
             const QRawFont raw = run.rawFont();
             const QList<quint32> glyphs = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
-            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
-                placed.append({QPointF(positions.at(i).x() * factor, positions.at(i).y() - baseline),
-                               glyphContour(raw, glyphs.at(i), factor)});
+            for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
+                QString key = glyphKey(raw, glyphs.at(i), factor);
+                QPainterPath path = glyphContour(raw, glyphs.at(i), factor, key);
+                placed.append({QPointF(positions.at(i).x() * factor, positions.at(i).y() - baseline), std::move(path),
+                               std::move(key)});
+            }
         }
     }
     const QMutexLocker lock(&mutex);
     cache.insert(key, new PlacedContours(placed));
     return placed;
+}
+
+// Device pixels are cut in this many steps each way for a contour's place.
+constexpr int spriteSteps = 4;
+
+// A glyph's contour filled in `color` at `pixelsPerPoint`, its origin
+// (`stepX`, `stepY`) steps of a pixel into the image's pixel at `offset`:
+// drawn at a whole device pixel, it covers what filling the contour there
+// would. Filling a contour costs tens of thousands of instructions, a tile
+// has a few glyphs and draws again each time its value changes, and tiles
+// draw the same few glyphs at one or two scales: the filled contours are
+// kept, 128 kB of pixels at most (one takes 1-2 kB), as copies that hold no
+// paint engine.
+struct ContourSprite {
+    QImage image;
+    QPoint offset;
+};
+
+ContourSprite contourSprite(const PlacedContour& glyph, double pixelsPerPoint, double ratio, int stepX, int stepY,
+                            const QColor& color)
+{
+    constexpr qsizetype maxBytes = 128 * 1024;
+    static QMutex mutex;
+    static QCache<QString, ContourSprite> cache(maxBytes);
+    const QString key = glyph.key + u'\x1f' + QString::number(std::llround(pixelsPerPoint * 1e9)) + u'\x1f'
+                        + QString::number(std::llround(ratio * 1e9)) + u'\x1f' + QString::number(stepX) + u'\x1f'
+                        + QString::number(stepY) + u'\x1f' + QString::number(color.rgba());
+    {
+        const QMutexLocker lock(&mutex);
+        if (const ContourSprite* known = cache.object(key))
+            return *known;
+    }
+    const QPointF shift(double(stepX) / spriteSteps, double(stepY) / spriteSteps);
+    const QRectF box =
+        QTransform::fromScale(pixelsPerPoint, pixelsPerPoint).mapRect(glyph.path.boundingRect()).translated(shift);
+    const QRect pixels(QPoint(int(std::floor(box.left())) - 1, int(std::floor(box.top())) - 1),
+                       QPoint(int(std::ceil(box.right())) + 1, int(std::ceil(box.bottom())) + 1));
+    ContourSprite sprite{QImage(pixels.size(), QImage::Format_ARGB32_Premultiplied), pixels.topLeft()};
+    if (sprite.image.isNull())
+        return sprite;
+    sprite.image.fill(Qt::transparent);
+    QPainter painter(&sprite.image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(shift - QPointF(pixels.topLeft()));
+    painter.scale(pixelsPerPoint, pixelsPerPoint);
+    painter.fillPath(glyph.path, color);
+    painter.end();
+    sprite.image = sprite.image.copy();      // without the paint engine the painted image keeps
+    sprite.image.setDevicePixelRatio(ratio); // drawn one pixel to one device pixel
+    const QMutexLocker lock(&mutex);
+    cache.insert(key, new ContourSprite(sprite), std::max<qsizetype>(sprite.image.sizeInBytes(), 1));
+    return sprite;
+}
+
+// Fills the contours of `placed` in `color` where the painter draws at its
+// origin: from the kept sprites, each at the whole device pixel nearest its
+// place to a step, when the painter only moves and scales evenly; else
+// each contour filled anew.
+void fillContours(QPainter& painter, const PlacedContours& placed, const QColor& color)
+{
+    const QTransform device = painter.deviceTransform();
+    const double pixelsPerPoint = device.m11();
+    if (device.type() > QTransform::TxScale || !(pixelsPerPoint > 0)
+        || std::abs(device.m22() - pixelsPerPoint) > 1e-9) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (const PlacedContour& glyph : placed) {
+            painter.translate(glyph.at);
+            painter.fillPath(glyph.path, color);
+            painter.translate(-glyph.at);
+        }
+        painter.restore();
+        return;
+    }
+    painter.save();
+    painter.resetTransform();
+    // Device pixels per unit left without a world transform: the device's
+    // pixel ratio, or 1 where the painter takes a ratio below 1 as 1.
+    const double ratio = painter.deviceTransform().m11();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    for (const PlacedContour& glyph : placed) {
+        const QPointF at = device.map(glyph.at);
+        const auto stepsX = qint64(std::llround(at.x() * spriteSteps));
+        const auto stepsY = qint64(std::llround(at.y() * spriteSteps));
+        const qint64 wholeX = stepsX >= 0 ? stepsX / spriteSteps : -((-stepsX + spriteSteps - 1) / spriteSteps);
+        const qint64 wholeY = stepsY >= 0 ? stepsY / spriteSteps : -((-stepsY + spriteSteps - 1) / spriteSteps);
+        const ContourSprite sprite = contourSprite(glyph, pixelsPerPoint, ratio, int(stepsX - wholeX * spriteSteps),
+                                                   int(stepsY - wholeY * spriteSteps), color);
+        if (sprite.image.isNull())
+            continue;
+        painter.drawImage(
+            QPointF(double(wholeX + sprite.offset.x()) / ratio, double(wholeY + sprite.offset.y()) / ratio),
+            sprite.image);
+    }
+    painter.restore();
 }
 
 } // namespace
@@ -178,14 +285,7 @@ void SquareFit::drawSqueezed(QPainter& painter, QPointF origin, const QString& t
     painter.translate(origin);
     if (contour) {
         const int dpi = painter.device() ? painter.device()->logicalDpiY() : 0;
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        for (const auto& [at, glyph] : placedContours(painter.font(), dpi, text, factor)) {
-            painter.translate(at);
-            painter.fillPath(glyph, *contour);
-            painter.translate(-at);
-        }
-        painter.restore();
+        fillContours(painter, placedContours(painter.font(), dpi, text, factor), *contour);
     }
     painter.scale(factor, 1.0);
     painter.drawText(QPointF(0, 0), text);

@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 class QPaintDevice;
@@ -55,8 +56,16 @@ struct SquareFit {
     // decimal below; any other text unchanged.
     static QString compactRate(const QString& text);
 
-    // The horizontal factor (at most 1) that makes text `advance` wide fit `room`.
-    static double squeeze(double advance, double room) { return room > 0 && advance > room ? room / advance : 1.0; }
+    // The horizontal factor (at most 1) that makes text `advance` wide fit
+    // `room`, down to a 64th: the glyph contours kept for a factor then
+    // serve the many widths that round to it.
+    static double squeeze(double advance, double room)
+    {
+        constexpr double steps = 64;
+        if (!(room > 0) || !(advance > room))
+            return 1.0;
+        return std::max(std::floor(room / advance * steps), 1.0) / steps;
+    }
     // Draws text whose baseline starts at `origin`, squeezed sideways by
     // `factor`, in the painter's font and pen; over a contour of `contour`
     // TileView::contourWidth wide around its glyphs when given.

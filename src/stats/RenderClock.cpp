@@ -102,10 +102,9 @@ void RenderClock::onTimerEvent()
     // One event however many deadlines passed, then back on the grid. A
     // coarse timer may come a little early; that still counts as the deadline.
     const int64_t now = monotonicNs();
-    if (now < m_deadlineNs)
-        m_deadlineNs += m_intervalNs;
-    else
-        m_deadlineNs += ((now - m_deadlineNs) / m_intervalNs + 1) * m_intervalNs;
+    const int64_t passed = now < m_deadlineNs ? 0 : (now - m_deadlineNs) / m_intervalNs;
+    m_tickTimeNs = m_deadlineNs + passed * m_intervalNs;
+    m_deadlineNs = m_tickTimeNs + m_intervalNs;
     armTimer();
     Q_EMIT objectWillChange();
     ++m_tick;

@@ -27,6 +27,11 @@ public:
     int timersCreated() const { return m_timersCreated; }
     // The media time (MediaClock, seconds) the next tick is due at.
     double nextDeadline() const { return double(m_deadlineNs) / 1e9; }
+    // The media time of the grid deadline the last tick stands for (the
+    // latest one passed when it came late, the one due when it came a little
+    // early): ticks of a steady rate are exactly one interval apart by it,
+    // however their wake-ups wander.
+    double tickTime() const { return double(m_tickTimeNs) / 1e9; }
 
     void start();
     // Stores a new rate (below 1 counts as 1) only when it differs; a running
@@ -49,6 +54,7 @@ private:
     std::unique_ptr<QTimer> m_timer;
     int64_t m_intervalNs = 0;
     int64_t m_deadlineNs = 0; // the next grid deadline, monotonic
+    int64_t m_tickTimeNs = 0; // the deadline the last tick stands for
     int m_hz = 30;
     bool m_running = false;
     bool m_suspended = false;

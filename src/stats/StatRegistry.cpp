@@ -70,6 +70,7 @@ void StatRegistry::start(RenderClock* clock, StatHistoryStore* history, Provider
     m_history = history;
     m_enablement = enablement;
 
+    m_startingSamples = true;
     for (const auto& p : m_providers) {
         if (!isEnabled(*p))
             continue;
@@ -78,10 +79,16 @@ void StatRegistry::start(RenderClock* clock, StatHistoryStore* history, Provider
             continue;
         startSample(p, now);
     }
+    m_startingSamples = false;
+    closeWindowWhenNothingInFlight();
 
     if (clock) {
-        m_clockSub = subscribeWithCurrent(clock, &RenderClock::tick, &RenderClock::tickChanged, this,
-                                          [this](int) { tick(); });
+        m_clockSub = subscribeWithCurrent(clock, &RenderClock::tick, &RenderClock::tickChanged, this, [this](int) {
+            if (m_clock && m_clock->tick() > 0)
+                tick(m_clock->tickTime());
+            else
+                tick();
+        });
     }
 }
 
@@ -97,8 +104,13 @@ void StatRegistry::stop()
 
 void StatRegistry::tick()
 {
+    tick(MediaClock::now());
+}
+
+void StatRegistry::tick(double now)
+{
     GAUGELET_ASSERT_MAIN_THREAD();
-    const double now = MediaClock::now();
+    m_startingSamples = true;
     for (const auto& p : m_providers) {
         if (!isEnabled(*p))
             continue;
@@ -107,6 +119,8 @@ void StatRegistry::tick()
         if (p->refreshInterval() <= elapsed && !m_inflight.contains(id))
             startSample(p, now);
     }
+    m_startingSamples = false;
+    closeWindowWhenNothingInFlight();
 }
 
 void StatRegistry::startSample(const std::shared_ptr<StatProvider>& provider, double now)
@@ -128,6 +142,17 @@ void StatRegistry::apply(const QString& providerId, StatSnapshot snapshot)
         m_history->record(snapshot);
     m_inflight.remove(providerId);
     scheduleFlush();
+    closeWindowWhenNothingInFlight();
+}
+
+void StatRegistry::closeWindowWhenNothingInFlight()
+{
+    // Every sample started has landed: nothing more comes for the window to
+    // collect, so it closes on this turn of the loop rather than waking the
+    // main thread again a quarter second later. Not while a pass is still
+    // starting samples: one that answered at once leaves the others to come.
+    if (!m_startingSamples && m_inflight.isEmpty() && m_flushScheduled)
+        m_flushTimer.start(0);
 }
 
 void StatRegistry::scheduleFlush()

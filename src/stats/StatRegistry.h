@@ -21,8 +21,8 @@ class ProviderEnablementStore;
 // The single owner of the current snapshots. On every render-clock tick it
 // starts a sample of each enabled provider whose refresh interval has passed,
 // stamps and stores the results, records them in the history, and publishes
-// the whole dictionary at most once per 0.25 s window: first the change
-// notice, then snapshotsPublisher.
+// the whole dictionary at most once per 0.25 s window (closed as soon as no
+// sample is in flight): first the change notice, then snapshotsPublisher.
 class StatRegistry : public QObject {
     Q_OBJECT
 public:
@@ -53,9 +53,14 @@ public:
     const QSet<QString>& inflight() const { return m_inflight; }
     const QHash<QString, double>& lastSnapshotAt() const { return m_lastSnapshotAt; }
 
-    // One tick pass; normally driven by the clock.
+    // One tick pass at the media time now, or at `now`; the clock's ticks
+    // pass at the time of the deadline each stands for, so a provider of a
+    // one-second interval is sampled at every tick of a one-hertz clock
+    // however early or late its wake-ups come.
     void tick();
-    // Marks the registry dirty and opens a 0.25 s publish window unless one is open.
+    void tick(double now);
+    // Marks the registry dirty and opens a 0.25 s publish window unless one
+    // is open; the window closes early once no sample is in flight.
     void scheduleFlush();
     // Publishes when dirty: the change notice, then the dictionary. Normally
     // run by the publish window's timer.
@@ -68,11 +73,13 @@ Q_SIGNALS:
 private:
     bool isEnabled(const StatProvider& provider);
     void startSample(const std::shared_ptr<StatProvider>& provider, double now);
+    void closeWindowWhenNothingInFlight();
     void apply(const QString& providerId, StatSnapshot snapshot);
 
     Snapshots m_snapshots;
     bool m_dirty = false;
     bool m_flushScheduled = false;
+    bool m_startingSamples = false;
     Providers m_providers;
     QHash<QString, double> m_lastSnapshotAt;
     QSet<QString> m_inflight;

@@ -213,9 +213,28 @@ TEST(MenubarController, StaticTilesComeFromTheCacheUntilTheirInputsChange)
     EXPECT_EQ(rig.tile->views, 1); // cache hit
     EXPECT_EQ(rig.controller->cache().pinImages.size(), 1);
 
+    // Drawn for the heights composed, every one until the host is known;
+    // other heights draw the tile anew for those alone.
+    const auto still = [&] {
+        return rig.controller->runnerBridge().staticLayers.value(QStringLiteral("cpu.total::viz.tile"));
+    };
+    EXPECT_EQ(still()->contentsRepresentations().size(), qsizetype(StatusItem::pixelSizes.size()));
+    rig.item->setComposedPixelSizes({24});
+    ASSERT_TRUE(waitUntil([&] { return rig.tile->views == 2; }));
+    ASSERT_EQ(still()->contentsRepresentations().size(), 1);
+    const double at24 = StatusItem::scaleForPixelSize(24);
+    EXPECT_DOUBLE_EQ(still()->contentsRepresentations().constFirst().devicePixelRatio(), at24);
+    // The screen's scale (2) is not drawn for the layer's contents alone.
+    EXPECT_EQ(still()->contents().cacheKey(), still()->contentsRepresentations().constFirst().cacheKey());
+    EXPECT_DOUBLE_EQ(still()->contentsScale(), at24);
+    rig.item->setComposedPixelSizes({16, 22, 24, 32, 44, 48});
+    ASSERT_TRUE(waitUntil(
+        [&] { return still()->contentsRepresentations().size() == qsizetype(StatusItem::pixelSizes.size()); }));
+    EXPECT_EQ(rig.tile->views, 2); // those pictures are still kept
+
     // Another appearance is another key, and the cache empties and redraws by itself.
     Appearance::instance()->setOverrideForTesting(true);
-    ASSERT_TRUE(waitUntil([&] { return rig.controller->cache().cachedTheme == Theme::dark && rig.tile->views == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return rig.controller->cache().cachedTheme == Theme::dark && rig.tile->views == 3; }));
     EXPECT_EQ(rig.controller->cache().pinImages.size(), 1);
 }
 

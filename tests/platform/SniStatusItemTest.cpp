@@ -335,6 +335,7 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     tray->click();
     EXPECT_EQ(clicks.size(), 1) << "a click on the tray icon runs the item's action";
 
+    sni->setCommandLineReader([](uint) { return QByteArrayLiteral("lxqt-panel\0"); });
     {
         FakeWatcher watcher(bus);
         ASSERT_TRUE(watcher.start());
@@ -342,11 +343,13 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
         EXPECT_EQ(watcher.items, QStringList{sni->serviceName()});
         EXPECT_FALSE(sni->isFallbackShown());
         EXPECT_FALSE(tray->visible);
+        EXPECT_EQ(item.composedPixelSizes(), QList<int>{22}); // lxqt-panel's default icon size
     }
-    // The watcher went away: the fallback returns.
+    // The watcher went away: the fallback returns, its icons drawn for any height.
     ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
     EXPECT_TRUE(tray->visible);
+    EXPECT_EQ(item.composedPixelSizes(), QList<int>(StatusItem::pixelSizes.cbegin(), StatusItem::pixelSizes.cend()));
     TrayIcon::setFactory({});
 
     // And a new watcher gets the item again.

@@ -114,10 +114,17 @@ TEST(RenderClock, ALateTickKeepsTheGrid)
     // The first tick runs 30 ms late: the next is still due on the grid.
     media.set(1000.08);
     ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 1; }));
+    EXPECT_NEAR(clock.tickTime(), 1000.05, 1e-6);
     EXPECT_NEAR(clock.nextDeadline(), 1000.10, 1e-6);
     // Three deadlines missed at once: one tick, then the grid's next.
     media.set(1000.27);
     ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 2; }));
     EXPECT_EQ(clock.tick(), 2);
+    EXPECT_NEAR(clock.tickTime(), 1000.25, 1e-6); // the latest deadline passed
     EXPECT_NEAR(clock.nextDeadline(), 1000.30, 1e-6);
+    // A tick a little early stands for the deadline it was due at.
+    media.set(1000.299);
+    ASSERT_TRUE(test::waitUntil([&] { return clock.tick() >= 3; }));
+    EXPECT_NEAR(clock.tickTime(), 1000.30, 1e-6);
+    EXPECT_NEAR(clock.nextDeadline(), 1000.35, 1e-6);
 }

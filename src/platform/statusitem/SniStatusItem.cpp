@@ -524,6 +524,8 @@ void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
     Appearance::instance()->setPanelHost(Appearance::PanelHost::unknown);
+    // A tray icon may take any height: every one is drawn again.
+    m_item->setComposedPixelSizes(QList<int>(StatusItem::pixelSizes.cbegin(), StatusItem::pixelSizes.cend()));
     releaseHeld();
     m_watcherPresent = false;
     m_seenShown = false;

@@ -126,6 +126,7 @@ void StatusItem::setComposedPixelSizes(const QList<int>& sizes)
     m_composedSizes = sorted;
     m_pictures.clear(); // every segment is drawn anew at the new heights
     m_compositor->setNeedsComposition();
+    Q_EMIT composedPixelSizesChanged();
 }
 
 void StatusItem::setAction(std::function<void(QPoint)> action)

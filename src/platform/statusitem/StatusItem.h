@@ -74,7 +74,8 @@ public:
     // Pixels per point of a picture drawn `pixelSize` pixels high.
     static double scaleForPixelSize(int pixelSize);
     // The heights the segments' pictures are composed at, smallest first (a
-    // change composes every segment anew).
+    // change composes every segment anew and is announced, so that tiles
+    // drawn for only these heights are drawn for the new ones).
     const QList<int>& composedPixelSizes() const { return m_composedSizes; }
     void setComposedPixelSizes(const QList<int>& sizes);
 
@@ -121,6 +122,8 @@ public:
 Q_SIGNALS:
     // After every composition, with the new pictures.
     void imageChanged();
+    // After the composed heights changed.
+    void composedPixelSizesChanged();
 
 private:
     friend class StatusItemButton;
