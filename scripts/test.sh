@@ -17,12 +17,11 @@ if [[ "${GAUGELET_SANITIZE:-0}" == 1 ]]; then
   build_dir="${GAUGELET_ASAN_BUILD_DIR:-build-asan}"
   supp="$PWD/tests/sanitizers"
   # Each allocation's stack is taken by the slow unwinder
-  # (fast_unwind_on_malloc=0), through Qt's and OpenSSL's frames too, which
-  # have no frame pointers: LeakSanitizer's own rules (what a thread
-  # allocates as it exits) match only on such whole stacks. With ASan's
-  # default frame-pointer unwinding, allocation-heavy tests run five to ten
-  # times faster, but OpenSSL's per-thread state, allocated again as Qt's
-  # network threads end, is then reported as leaked now and then.
+  # (fast_unwind_on_malloc=0). ASan's default, frame-pointer unwinding, runs
+  # allocation-heavy tests five to ten times faster, but with it
+  # LeakSanitizer now and then reports OpenSSL's per-thread state (stacks
+  # ending in libcrypto) as leaked when a test ends while a Qt network
+  # thread is still ending: seen in the FeedUpdater tests two at a time.
   export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:check_initialization_order=1:fast_unwind_on_malloc=0"
   export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="suppressions=$supp/ubsan.supp:print_stacktrace=1:halt_on_error=1"
