@@ -238,7 +238,7 @@ QCoro::Task<Result<QByteArray, RemoteCatalogue::FetchFailure>> RemoteCatalogue::
     }
     HttpFetch::Request request;
     request.url = url;
-    request.timeoutSeconds = requestTimeoutSeconds;
+    request.timeoutSeconds = m_requestTimeoutSeconds;
     request.maxBodyBytes = maxDocumentBytes;
     request.requireHttps = true;
     auto outcome = co_await HttpFetch::get(m_session, request);

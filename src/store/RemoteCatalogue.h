@@ -105,6 +105,9 @@ public:
     static std::optional<QByteArray> decodeSignatureFile(const QByteArray& file);
 
     RemoteCatalogueCache* cache() const { return m_cache.get(); }
+    // How long each request may take (requestTimeoutSeconds unless set);
+    // infinity: no limit of its own.
+    void setRequestTimeout(double seconds) { m_requestTimeoutSeconds = seconds; }
 
 private:
     QPointer<QNetworkAccessManager> m_session;
@@ -112,6 +115,7 @@ private:
     std::function<QDateTime()> m_now;
     std::optional<Ed25519PublicKey> m_publicKey;
     std::optional<QUrl> m_host;
+    double m_requestTimeoutSeconds = requestTimeoutSeconds;
 };
 
 } // namespace gaugelet

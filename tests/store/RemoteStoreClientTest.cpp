@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -23,6 +24,8 @@ protected:
         catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(defaults.get()),
                                         [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(),
                                         host.origin(), &session);
+        // No deadline to race the first TLS handshake (see RemoteCatalogueTest).
+        catalogue->setRequestTimeout(std::numeric_limits<double>::infinity());
         client = std::make_unique<RemoteStoreClient>(StoreAssetCache::defaultCache(), &session, catalogue);
     }
 

@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -432,6 +433,7 @@ TEST_F(StoreCoordinatorTest, InstallAndRemoveEndToEndOverHttps)
     auto* catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(catalogueDefaults.get()),
                                           [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(), host.origin(),
                                           &session);
+    catalogue->setRequestTimeout(std::numeric_limits<double>::infinity());
     RemoteStoreClient remote(StoreAssetCache::defaultCache(), &session, catalogue);
     auto coordinator = makeCoordinator(&remote);
 

@@ -3,6 +3,8 @@
 
 #include <QPointer>
 
+#include <limits>
+
 using namespace gaugelet;
 using namespace gaugelet::test;
 
@@ -455,6 +457,7 @@ TEST_F(StoreTabTest, InstallsAndRemovesEndToEndOverHttps)
     auto* catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(catalogueDefaults.get()),
                                           [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(), host.origin(),
                                           &session);
+    catalogue->setRequestTimeout(std::numeric_limits<double>::infinity());
     RemoteStoreClient remote(StoreAssetCache::defaultCache(), &session, catalogue);
     store = std::make_unique<StoreCoordinator>(&registry, &installer, &remote, QList<StoreBundleAdapter*>{&runner, &sound});
     openAndLoad();
