@@ -1,5 +1,6 @@
 #include "store/InstalledBundleRegistry.h"
 
+#include "platform/core/AwaitedFuture.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
@@ -259,11 +260,12 @@ QCoro::Task<void> InstalledBundleRegistry::scanInBackground()
     ++m_scans;
     const qsizetype changesBefore = m_changesDuringScan.size();
     // The future is named: GCC 12 may destroy a temporary in a co_await
-    // expression twice.
+    // expression twice. Quitting meanwhile ends the wait.
     QFuture<ScanResult> scanning = QtConcurrent::run(&InstalledBundleRegistry::scanFolder, *m_rootDir, m_verify);
-    ScanResult result = co_await scanning;
-    if (!self)
+    std::optional<ScanResult> scanned = co_await AwaitedFuture(this, scanning);
+    if (!scanned || !self)
         co_return;
+    ScanResult result = std::move(*scanned);
     // What was installed or removed since the scan began reading stands.
     QList<BundleManifest> list = listingOrder(std::move(result.kept));
     for (auto it = m_changesDuringScan.cbegin() + changesBefore; it != m_changesDuringScan.cend(); ++it) {

@@ -1,5 +1,6 @@
 #include "store/StoreCoordinator.h"
 
+#include "platform/core/AwaitedFuture.h"
 #include "platform/core/Defaults.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
@@ -344,12 +345,14 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
         co_return;
 
     // The shipped archives are read and verified on a worker thread (the
-    // future named: GCC 12 may destroy a temporary in a co_await twice).
+    // future named: GCC 12 may destroy a temporary in a co_await twice);
+    // quitting meanwhile ends the wait.
     QFuture<QList<ShippedBundle>> reading =
         QtConcurrent::run(&StoreCoordinator::readShippedBundles, *dir, names.value());
-    const QList<ShippedBundle> shipped = co_await reading;
-    if (!self || !m_bundles)
+    const std::optional<QList<ShippedBundle>> read = co_await AwaitedFuture(this, reading);
+    if (!read || !self || !m_bundles)
         co_return;
+    const QList<ShippedBundle>& shipped = *read;
     // A background scan of the installed bundles finishes first: what it
     // lists is what seeding compares with.
     if (m_bundles->isScanning()) {

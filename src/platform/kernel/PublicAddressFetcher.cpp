@@ -117,10 +117,13 @@ struct HostLookup : FirstEventAwaiter<HostLookupState> {
             QHostInfo::abortHostLookup(state->lookupId);
             finish([](Shared& s) { s.timedOut = true; });
         });
-        // The lookup's answer belongs to the context too.
+        // The lookup's answer belongs to the context too; a lookup still
+        // waiting for a resolver thread when the context goes is dropped.
         shared->lookupId = QHostInfo::lookupHost(host, context, [finish](const QHostInfo& info) {
             finish([&info](Shared& s) { s.info = info; });
         });
+        QObject::connect(context, &QObject::destroyed,
+                         [state = shared] { QHostInfo::abortHostLookup(state->lookupId); });
     }
 };
 
