@@ -79,26 +79,7 @@ export XDG_CONFIG_DIRS=$d/etc XDG_DATA_DIRS=/usr/share XDG_CURRENT_DESKTOP=LXQt 
 unset GAUGELET_RESOURCES_DIR XCTestConfigurationFilePath
 ENV
   printf '[General]\n__userfile__=true\ntheme=light\n' >"$d/config/lxqt/lxqt.conf"
-  cat >"$d/config/lxqt/panel.conf" <<'CONF'
-[General]
-__userfile__=true
-panels=panel1
-
-[panel1]
-plugins=statusnotifier
-position=Top
-panelSize=32
-iconSize=24
-lineCount=1
-alignment=-1
-width=100
-width-percent=true
-hidable=false
-
-[statusnotifier]
-type=statusnotifier
-alignment=Left
-CONF
+  lxqt_panel_conf "$d/config/lxqt/panel.conf"
   (source "$d/env" && exec lxqt-panel) >>"$d/panel.log" 2>&1 &
   helpers+=($!)
   wait_for 100 in_slot "$1" watcher_present || { echo "procbench: slot $1: the panel's watcher never came"; exit 1; }

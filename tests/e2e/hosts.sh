@@ -146,26 +146,7 @@ start_lxqt() {
 __userfile__=true
 theme=$1
 CONF
-  cat >"$XDG_CONFIG_HOME/lxqt/panel.conf" <<'CONF'
-[General]
-__userfile__=true
-panels=panel1
-
-[panel1]
-plugins=statusnotifier
-position=Top
-panelSize=32
-iconSize=24
-lineCount=1
-alignment=-1
-width=100
-width-percent=true
-hidable=false
-
-[statusnotifier]
-type=statusnotifier
-alignment=Left
-CONF
+  lxqt_panel_conf "$XDG_CONFIG_HOME/lxqt/panel.conf"
   export XDG_CURRENT_DESKTOP=LXQt
   lxqt-panel >>"$root/panel.log" 2>&1 &
   host_pids=($!)

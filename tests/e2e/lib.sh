@@ -171,3 +171,28 @@ check_shown_as_drawn() {
   done
   fail "$1: not each item's one${3:+ $3-pixel} picture shows unresampled: $(paste -sd';' "$2.txt")"
 }
+
+# lxqt_panel_conf FILE: one panel at the top, 32 pixels high with 24-pixel
+# icons, holding only the status notifier.
+lxqt_panel_conf() {
+  cat >"$1" <<'CONF'
+[General]
+__userfile__=true
+panels=panel1
+
+[panel1]
+plugins=statusnotifier
+position=Top
+panelSize=32
+iconSize=24
+lineCount=1
+alignment=-1
+width=100
+width-percent=true
+hidable=false
+
+[statusnotifier]
+type=statusnotifier
+alignment=Left
+CONF
+}
