@@ -344,15 +344,13 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     if (!names)
         co_return;
 
-    // The shipped archives are read and verified on a worker thread (the
-    // future named: GCC 12 may destroy a temporary in a co_await twice);
-    // quitting meanwhile ends the wait.
+    // The shipped archives are read and verified on a worker thread; quitting
+    // ends the wait (the future named: GCC 12 may destroy a temporary twice).
     QFuture<QList<ShippedBundle>> reading =
         QtConcurrent::run(&StoreCoordinator::readShippedBundles, *dir, names.value());
-    const std::optional<QList<ShippedBundle>> read = co_await AwaitedFuture(this, reading);
-    if (!read || !self || !m_bundles)
+    const std::optional<QList<ShippedBundle>> shipped = co_await AwaitedFuture(this, reading);
+    if (!shipped || !self || !m_bundles)
         co_return;
-    const QList<ShippedBundle>& shipped = *read;
     // A background scan of the installed bundles finishes first: what it
     // lists is what seeding compares with.
     if (m_bundles->isScanning()) {
@@ -362,7 +360,7 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
             co_return;
     }
     QSet<QString> shippedIds;
-    for (const ShippedBundle& entry : shipped)
+    for (const ShippedBundle& entry : *shipped)
         shippedIds.insert(entry.manifest.id);
 
     // Built-in bundles that no longer ship are withdrawn. Only the bundles
@@ -385,7 +383,7 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     });
     recordBuiltIns(builtIns);
 
-    for (const ShippedBundle& entry : shipped) {
+    for (const ShippedBundle& entry : *shipped) {
         // Read afresh for each bundle: other work may have installed it
         // while an earlier install was running.
         if (!m_bundles)
