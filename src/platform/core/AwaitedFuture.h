@@ -20,7 +20,7 @@ namespace gaugelet {
 template <typename T>
 class AwaitedFuture {
 public:
-    AwaitedFuture(QObject* context, QFuture<T> future) : m_context(context), m_future(std::move(future)) {}
+    AwaitedFuture(QObject* context, QFuture<T> future) : m_context(context), m_future(std::move(future)) { }
 
     bool await_ready() const noexcept { return !m_context || m_future.isFinished(); }
 
