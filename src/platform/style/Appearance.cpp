@@ -1,6 +1,7 @@
 #include "platform/style/Appearance.h"
 
 #include "platform/core/PlatformLog.h"
+#include "platform/style/DesignStyle.h"
 #include "platform/style/PlasmaPanelStyle.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 
 namespace gaugelet {
 
@@ -43,13 +43,6 @@ bool sessionNames(QLatin1String desktop)
     const QStringList names = desktops.split(u':', Qt::SkipEmptyParts);
     return std::any_of(names.cbegin(), names.cend(),
                        [desktop](const QString& name) { return name.compare(desktop, Qt::CaseInsensitive) == 0; });
-}
-
-// WCAG 2 relative luminance.
-double luminance(const QColor& colour)
-{
-    const auto channel = [](float c) { return c <= 0.03928F ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
 }
 
 // Plasma writes its files in bursts (a global theme rewrites several): the
@@ -221,10 +214,10 @@ bool Appearance::isPlasmaSession()
 
 std::optional<bool> Appearance::shadeOf(const QColor& panel)
 {
-    const double l = luminance(panel);
-    if (l <= luminance(assumedPanelBackground(true)))
+    const qreal l = DesignStyle::relativeLuminance(panel);
+    if (l <= DesignStyle::relativeLuminance(assumedPanelBackground(true)))
         return true;
-    if (l >= luminance(assumedPanelBackground(false)))
+    if (l >= DesignStyle::relativeLuminance(assumedPanelBackground(false)))
         return false;
     return std::nullopt;
 }

@@ -74,15 +74,10 @@ QFont DesignStyle::monospacedDigits(QFont font)
 
 namespace {
 
-// WCAG 2 relative luminance and contrast ratio.
+// A WCAG 2 colour channel, linearized.
 qreal channel(qreal c)
 {
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-qreal luminance(const QColor& c)
-{
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
 qreal contrast(const QColor& a, const QColor& b)
@@ -143,9 +138,14 @@ constexpr qreal textRatio = 4.5;
 
 } // namespace
 
+qreal DesignStyle::relativeLuminance(const QColor& c)
+{
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
 qreal DesignStyle::contrastRatio(const QColor& a, const QColor& b)
 {
-    const qreal la = luminance(a), lb = luminance(b);
+    const qreal la = relativeLuminance(a), lb = relativeLuminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 

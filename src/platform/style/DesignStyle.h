@@ -76,6 +76,8 @@ public:
     {
         return DesignStyle::colour(colour, widget ? widget->QWidget::palette() : QGuiApplication::palette());
     }
+    // The WCAG 2 relative luminance of an opaque colour (0 to 1).
+    static qreal relativeLuminance(const QColor& c);
     // The WCAG 2 contrast ratio of two opaque colours (1 to 21).
     static qreal contrastRatio(const QColor& a, const QColor& b);
     // A colour used as text (a provider's accent, say), moved toward the
