@@ -2,6 +2,7 @@
 #include "platform/core/Defaults.h"
 #include "platform/core/UnixSignalWatcher.h"
 #include "platform/desktop/ApplicationIcon.h"
+#include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/PlatformSelection.h"
 #include "platform/desktop/SingleInstance.h"
 #include "platform/windows/SystemTrayIcon.h"
@@ -20,7 +21,7 @@ int main(int argc, char** argv)
     SingleInstance instance(QDBusConnection::sessionBus());
     const bool relaunched = SingleInstance::waitRequested(QApplication::arguments());
     // A start by the login item beside a running copy puts nothing up.
-    const bool atLogin = AppDelegate::launchedAtLogin(QApplication::arguments());
+    const bool atLogin = LoginItemService::launchedAtLogin(QApplication::arguments());
     if (instance.claim(relaunched ? SingleInstance::previousCopyWaitMs : 0, atLogin)
         == SingleInstance::Claim::handedOver)
         return 0;

@@ -324,11 +324,6 @@ void AppDelegate::showFromAnotherLaunch()
     m_popover->showAt(anchor);
 }
 
-bool AppDelegate::launchedAtLogin(const QStringList& arguments)
-{
-    return arguments.mid(1).contains(LoginItemService::loginArgument);
-}
-
 void AppDelegate::showStandInWindow()
 {
     if (!m_popover)
@@ -356,8 +351,8 @@ void AppDelegate::installNoStatusAreaNotice()
         if (self && self->m_popover && self->m_popover->isShownAsWindow())
             self->m_popover->performClose();
     };
-    m_noStatusAreaNotice =
-        std::make_unique<NoStatusAreaNotice>(sni, launchedAtLogin(QCoreApplication::arguments()), std::move(actions));
+    m_noStatusAreaNotice = std::make_unique<NoStatusAreaNotice>(
+        sni, LoginItemService::launchedAtLogin(QCoreApplication::arguments()), std::move(actions));
     m_noStatusAreaNotice->start();
 }
 

@@ -88,9 +88,6 @@ public:
     // only brought forward when open; before the launch has put the
     // popover up, it opens then.
     void showFromAnotherLaunch();
-    // Whether the program was started by its login item (the entry's
-    // command passes LoginItemService::loginArgument).
-    static bool launchedAtLogin(const QStringList& arguments);
 
     // The steps of the allow path, public for tests.
     static void registerDefaultSettings();

@@ -9,6 +9,7 @@
 #include "menubar/PinManager.h"
 #include "menubar/TagSpec.h"
 #include "platform/core/InfoDictionary.h"
+#include "platform/desktop/LoginItemService.h"
 #include "platform/statusitem/LayerCompositor.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/windows/PopoverWindow.h"
@@ -408,7 +409,7 @@ TEST(AppDelegate, TogglePopoverOpensClosesAndIgnoresTheEchoOfAnOutsideClick)
     EXPECT_FALSE(popover->isVisible());
     delegate->togglePopover(click);
     EXPECT_EQ(popover->windowType(), Qt::Popup);
-    EXPECT_TRUE(AppDelegate::launchedAtLogin({QStringLiteral("gaugelet"), QStringLiteral("--at-login")}));
+    EXPECT_TRUE(LoginItemService::launchedAtLogin({QStringLiteral("gaugelet"), QStringLiteral("--at-login")}));
 }
 
 TEST(AppDelegate, QuitFromThePopoverTerminates)

@@ -43,6 +43,8 @@ public:
     // The argument the entry's command passes, so that the program knows it
     // was started at login.
     static inline const QString loginArgument = QStringLiteral("--at-login");
+    // Whether a program started with `arguments` was started by the entry.
+    static bool launchedAtLogin(const QStringList& arguments) { return arguments.mid(1).contains(loginArgument); }
     QString userEntryPath() const;
     const Paths& paths() const { return m_paths; }
     // Where the entry's link to this program lives when the program's own
