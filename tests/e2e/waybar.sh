@@ -161,6 +161,22 @@ point() {
 
 log_lines() { wc -l <"$log"; }
 # The item the program logged a click on since line $1 of its log.
+# Waits (10 s at most) until neither the log nor the number of windows has
+# changed for a second: a slow program may still be answering the last of a
+# sweep's clicks, and a popover it opens late would take the next click.
+settle() {
+  local now last="" same=0
+  for _ in $(seq 100); do
+    now="$(log_lines) $(gaugelet_windows | wc -l)"
+    if [[ "$now" == "$last" ]]; then
+      ((++same >= 10)) && return 0
+    else
+      same=0 last=$now
+    fi
+    sleep 0.1
+  done
+}
+
 clicked_item() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) .*/\1/p' | tail -1; }
 
 # Middle clicks along the bar's end every 4 pixels (each toggles the
@@ -179,8 +195,8 @@ sweep() {
     done
     [[ -n "$item" ]] && spans+="$item $x"$'\n' hit=$x
   done
-  sleep 0.2
-  windows_are 0 || { point move "$hit" "$bar_y" click middle; wait_for 20 windows_are 0; }
+  settle
+  windows_are 0 || { point move "$hit" "$bar_y" click middle; wait_for 20 windows_are 0; settle; }
   printf '%s' "$spans" | awk 'NF == 2 { if (!($1 in first)) { first[$1] = $2; order[n++] = $1 } last[$1] = $2 }
     END { for (i = 0; i < n; i++) print order[i], first[order[i]], last[order[i]] }'
 }
