@@ -155,11 +155,12 @@ stop_app() {
 # Checks that each registered item offers one picture ($3 pixels high, if
 # given, else "") and that a screenshot taken into $2 by the command $4 shows
 # it as drawn, pixel for pixel, not resampled; $1 names the check. A tile's
-# value may change between the screenshot and the reading of its pictures, so
-# a mismatch is looked at twice more before it counts.
+# value may change between the screenshot and the reading of its pictures,
+# and a busy panel may draw the new one a little late, so a mismatch is
+# looked at up to seven more times before it counts.
 check_shown_as_drawn() {
   local services attempt
-  for attempt in 1 2 3; do
+  for attempt in 1 2 3 4 5 6 7 8; do
     "$4" "$2" || { fail "$1: no screenshot"; return; }
     mapfile -t services < <("$probe" items 2>/dev/null)
     if "$probe" shown "$2" "${services[@]}" >"$2.txt" 2>&1 \
@@ -167,7 +168,7 @@ check_shown_as_drawn() {
       pass "$1: each item's one picture${3:+, $3 pixels high,} shows unresampled: $(paste -sd';' "$2.txt")"
       return
     fi
-    sleep 0.3
+    sleep 0.2
   done
   fail "$1: not each item's one${3:+ $3-pixel} picture shows unresampled: $(paste -sd';' "$2.txt")"
 }
