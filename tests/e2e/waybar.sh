@@ -160,7 +160,7 @@ point() {
 
 
 log_lines() { wc -l <"$log"; }
-# The item the program logged a click on since line $1 of its log.
+
 # Waits (10 s at most) until neither the log nor the number of windows has
 # changed for a second: a slow program may still be answering the last of a
 # sweep's clicks, and a popover it opens late would take the next click.
@@ -177,23 +177,33 @@ settle() {
   done
 }
 
+# The item the program logged a click on since line $1 of its log.
 clicked_item() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) .*/\1/p' | tail -1; }
 
-# Middle clicks along the bar's end every 4 pixels (each toggles the
+# Middle clicks along the bar's end every 6 pixels (each may toggle the
 # popover); prints the items in the order the bar shows them, each with the
-# span of x that reached it: "<item> <first x> <last x>".
+# span of x that reached it: "<item> <first x> <last x>". A click that
+# reached an item waits (1.5 s at most: a click on the item just after the
+# popover opened or closed may be taken for the same click) for its toggle,
+# as a user's next click would: on a busy machine, the popup mapped and
+# unmapped faster than sway followed it left sway passing no click to the
+# bar at all.
 sweep() {
-  local x start item spans="" hit=""
-  for ((x = width - 200; x < width; x += 4)); do
+  local x start item before spans="" hit=""
+  for ((x = width - 200; x < width; x += 6)); do
     start=$(($(log_lines) + 1))
+    before=$(gaugelet_windows | wc -l)
     point move "$x" "$bar_y" click middle
     item=""
-    for _ in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5 6; do
       item=$(clicked_item "$start")
       [[ -n "$item" ]] && break
-      sleep 0.03
+      sleep 0.05
     done
-    [[ -n "$item" ]] && spans+="$item $x"$'\n' hit=$x
+    if [[ -n "$item" ]]; then
+      spans+="$item $x"$'\n' hit=$x
+      wait_for 15 eval '[[ $(gaugelet_windows | wc -l) -ne $before ]]'
+    fi
   done
   settle
   windows_are 0 || { point move "$hit" "$bar_y" click middle; wait_for 20 windows_are 0; settle; }
