@@ -13,8 +13,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
 scripts/build.sh
+source scripts/build-dir.sh
 if [[ "${GAUGELET_SANITIZE:-0}" == 1 ]]; then
-  build_dir="${GAUGELET_ASAN_BUILD_DIR:-build-asan}"
   supp="$PWD/tests/sanitizers"
   # Each allocation's stack is taken by the slow unwinder
   # (fast_unwind_on_malloc=0). ASan's default, frame-pointer unwinding, runs
@@ -25,8 +25,6 @@ if [[ "${GAUGELET_SANITIZE:-0}" == 1 ]]; then
   export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:check_initialization_order=1:fast_unwind_on_malloc=0"
   export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="suppressions=$supp/ubsan.supp:print_stacktrace=1:halt_on_error=1"
-else
-  build_dir="${GAUGELET_BUILD_DIR:-build}"
 fi
 export QT_QPA_PLATFORM=offscreen
 exec dbus-run-session -- ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)" "$@"

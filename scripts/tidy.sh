@@ -4,7 +4,7 @@
 # normal build (./build or $GAUGELET_BUILD_DIR; configured and moc'ed here if
 # need be), or with GAUGELET_SANITIZE=1 of the sanitized one (./build-asan or
 # $GAUGELET_ASAN_BUILD_DIR, as CI runs it after building it; see
-# scripts/build.sh). GCC-only flags are dropped from a copy of the commands, since
+# scripts/build-dir.sh). GCC-only flags are dropped from a copy of the commands, since
 # clang does not know them, and so is the precompiled header GCC built
 # (GAUGELET_PCH): clang cannot read it, and each source is checked with the
 # includes it writes itself. Every warning fails the run.
@@ -13,13 +13,7 @@
 #                               the base is scripts/changed.sh's
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [[ "${GAUGELET_SANITIZE:-0}" == 1 ]]; then
-  build_dir="${GAUGELET_ASAN_BUILD_DIR:-build-asan}"
-  configure=("-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DGAUGELET_SANITIZE=ON)
-else
-  build_dir="${GAUGELET_BUILD_DIR:-build}"
-  configure=()
-fi
+source scripts/build-dir.sh
 tidy="${CLANG_TIDY:-clang-tidy-14}"
 command -v "$tidy" >/dev/null || scripts/deps.sh --check
 if [[ "${1:-}" == "--changed" ]]; then
@@ -36,7 +30,7 @@ if [[ "${1:-}" == "--changed" ]]; then
   set -- $(printf '%s\n' "${changed[@]}" | sort -u)
 fi
 if [[ ! -f "$build_dir/build.ninja" ]]; then
-  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${configure[@]}"
+  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${build_configure[@]}"
 fi
 # The sources include what moc generates.
 ninja -C "$build_dir" $(ninja -C "$build_dir" -t targets all | sed -n 's/^\([A-Za-z0-9_-]*_autogen\): .*/\1/p' | sort -u) >/dev/null
