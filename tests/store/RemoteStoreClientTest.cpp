@@ -3,13 +3,11 @@
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
 #include "store/StoreCoordinator.h"
-#include "store/UserDefaultsRemoteCatalogueCache.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <gtest/gtest.h>
-#include <limits>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -21,11 +19,7 @@ class RemoteStoreClientTest : public ::testing::Test {
 protected:
     RemoteStoreClientTest()
     {
-        catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(defaults.get()),
-                                        [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(),
-                                        host.origin(), &session);
-        // No deadline to race the first TLS handshake (see RemoteCatalogueTest).
-        catalogue->setRequestTimeout(std::numeric_limits<double>::infinity());
+        catalogue = host.catalogue(&session, defaults.get(), [this] { return clock.now(); });
         client = std::make_unique<RemoteStoreClient>(StoreAssetCache::defaultCache(), &session, catalogue);
     }
 

@@ -8,7 +8,6 @@
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
 #include "store/SoundStoreAdapter.h"
-#include "store/UserDefaultsRemoteCatalogueCache.h"
 #include "store/views/SoundPackPreview.h"
 #include "store/views/StorePreviewViews.h"
 
@@ -24,7 +23,6 @@
 #include <QThread>
 #include <QThreadPool>
 #include <gtest/gtest.h>
-#include <limits>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -430,10 +428,7 @@ TEST_F(StoreCoordinatorTest, InstallAndRemoveEndToEndOverHttps)
     host.setRoute("/packs/chimes.gaugebundle", HttpAnswer{200, soundBundle("chimes", 150)});
     host.serveCatalogue(NaclKeyPair::shared(),
                         catalogueBytes({productObject("chimes", "sound_pack", host.url("/packs/chimes.gaugebundle").toString())}));
-    auto* catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(catalogueDefaults.get()),
-                                          [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(), host.origin(),
-                                          &session);
-    catalogue->setRequestTimeout(std::numeric_limits<double>::infinity());
+    RemoteCatalogue* catalogue = host.catalogue(&session, catalogueDefaults.get(), [this] { return clock.now(); });
     RemoteStoreClient remote(StoreAssetCache::defaultCache(), &session, catalogue);
     auto coordinator = makeCoordinator(&remote);
 

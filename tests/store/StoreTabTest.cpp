@@ -3,8 +3,6 @@
 
 #include <QPointer>
 
-#include <limits>
-
 using namespace gaugelet;
 using namespace gaugelet::test;
 
@@ -454,10 +452,7 @@ TEST_F(StoreTabTest, InstallsAndRemovesEndToEndOverHttps)
     host.setRoute("/packs/fox.gaugebundle", HttpAnswer{200, packBytes(fox)});
     QJsonObject product = productObject("fox", "runner_sprite", host.url("/packs/fox.gaugebundle").toString());
     host.serveCatalogue(NaclKeyPair::shared(), catalogueBytes({product}));
-    auto* catalogue = new RemoteCatalogue(&session, std::make_shared<UserDefaultsRemoteCatalogueCache>(catalogueDefaults.get()),
-                                          [this] { return clock.now(); }, NaclKeyPair::shared().publicKey(), host.origin(),
-                                          &session);
-    catalogue->setRequestTimeout(std::numeric_limits<double>::infinity());
+    RemoteCatalogue* catalogue = host.catalogue(&session, catalogueDefaults.get(), [this] { return clock.now(); });
     RemoteStoreClient remote(StoreAssetCache::defaultCache(), &session, catalogue);
     store = std::make_unique<StoreCoordinator>(&registry, &installer, &remote, QList<StoreBundleAdapter*>{&runner, &sound});
     openAndLoad();

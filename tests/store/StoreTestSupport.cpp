@@ -1,6 +1,8 @@
 #include "StoreTestSupport.h"
 
+#include "store/RemoteCatalogue.h"
 #include "store/SigningKeys.h"
+#include "store/UserDefaultsRemoteCatalogueCache.h"
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -9,10 +11,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutex>
+#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace gaugelet::test {
 
@@ -247,6 +251,15 @@ void FakeStoreHost::serveCatalogue(const NaclKeyPair& pair, const QByteArray& do
 QUrl FakeStoreHost::origin() const { return m_server->url(QStringLiteral("/")).adjusted(QUrl::RemovePath); }
 
 QUrl FakeStoreHost::url(const QString& path) const { return m_server->url(path); }
+
+RemoteCatalogue* FakeStoreHost::catalogue(QNetworkAccessManager* session, Defaults* defaults,
+                                          std::function<QDateTime()> now) const
+{
+    auto* catalogue = new RemoteCatalogue(session, std::make_shared<UserDefaultsRemoteCatalogueCache>(defaults),
+                                          std::move(now), NaclKeyPair::shared().publicKey(), origin(), session);
+    catalogue->setRequestTimeout(std::numeric_limits<double>::infinity());
+    return catalogue;
+}
 
 int FakeStoreHost::requestCount(const QByteArray& path) const
 {

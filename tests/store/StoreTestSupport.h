@@ -4,6 +4,7 @@
 #include "support/LocalHttpServer.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QJsonObject>
 #include <QList>
 #include <QPair>
@@ -11,10 +12,18 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include <QCoro/QCoroTask>
+
+class QNetworkAccessManager;
+
+namespace gaugelet {
+class Defaults;
+class RemoteCatalogue;
+} // namespace gaugelet
 
 namespace gaugelet::test {
 
@@ -119,6 +128,13 @@ public:
     void serveCatalogue(const NaclKeyPair& pair, const QByteArray& document);
     QUrl origin() const;
     QUrl url(const QString& path) const;
+    // A catalogue of this host, checked with NaclKeyPair::shared(), kept in
+    // `defaults` and owned by `session`. It sets no request deadline: the
+    // host answers at once, but the process's first TLS handshake can take
+    // seconds under the sanitizers on a busy machine (ctest's limit ends a
+    // hang), so no deadline races it.
+    RemoteCatalogue* catalogue(QNetworkAccessManager* session, Defaults* defaults,
+                               std::function<QDateTime()> now) const;
     int requestCount(const QByteArray& path) const;
     int requestCount() const;
     LocalHttpServer& server() { return *m_server; }
