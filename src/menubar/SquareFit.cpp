@@ -110,10 +110,10 @@ PlacedContours placedContours(const QFont& font, int dpi, const QString& text, d
             const QList<quint32> glyphs = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
             for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
-                QString key = glyphKey(raw, glyphs.at(i), factor);
-                QPainterPath path = glyphContour(raw, glyphs.at(i), factor, key);
+                QString glyphId = glyphKey(raw, glyphs.at(i), factor);
+                QPainterPath path = glyphContour(raw, glyphs.at(i), factor, glyphId);
                 placed.append({QPointF(positions.at(i).x() * factor, positions.at(i).y() - baseline), std::move(path),
-                               std::move(key)});
+                               std::move(glyphId)});
             }
         }
     }
@@ -200,12 +200,14 @@ void fillContours(QPainter& painter, const PlacedContours& placed, const QColor&
     // pixel ratio, or 1 where the painter takes a ratio below 1 as 1.
     const double ratio = painter.deviceTransform().m11();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // The whole device pixel at or left of (above) a place counted in steps.
+    const auto whole = [](qint64 steps) { return qint64(std::floor(double(steps) / spriteSteps)); };
     for (const PlacedContour& glyph : placed) {
         const QPointF at = device.map(glyph.at);
         const auto stepsX = qint64(std::llround(at.x() * spriteSteps));
         const auto stepsY = qint64(std::llround(at.y() * spriteSteps));
-        const qint64 wholeX = stepsX >= 0 ? stepsX / spriteSteps : -((-stepsX + spriteSteps - 1) / spriteSteps);
-        const qint64 wholeY = stepsY >= 0 ? stepsY / spriteSteps : -((-stepsY + spriteSteps - 1) / spriteSteps);
+        const qint64 wholeX = whole(stepsX);
+        const qint64 wholeY = whole(stepsY);
         const ContourSprite sprite = contourSprite(glyph, pixelsPerPoint, ratio, int(stepsX - wholeX * spriteSteps),
                                                    int(stepsY - wholeY * spriteSteps), color);
         if (sprite.image.isNull())

@@ -202,7 +202,7 @@ sweep() {
     done
     if [[ -n "$item" ]]; then
       spans+="$item $x"$'\n' hit=$x
-      wait_for 15 eval '[[ $(gaugelet_windows | wc -l) -ne $before ]]'
+      wait_for 15 eval '! windows_are "$before"'
     fi
   done
   settle
