@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -86,10 +87,21 @@ TEST(KernelFile, AKeptDescriptorWhoseObjectIsGoneOpensThePathAgain)
     // names this thread's.
     KernelFile file(SysRoot(QStringLiteral("/")), "proc/thread-self/stat");
     std::string buf;
-    std::thread worker([&] { ASSERT_TRUE(file.readInto(buf)); });
+    pid_t workerTid = 0;
+    std::thread worker([&] {
+        workerTid = ::gettid();
+        ASSERT_TRUE(file.readInto(buf));
+    });
     worker.join();
     ASSERT_TRUE(file.isKept());
     const std::string workerId = buf.substr(0, buf.find(' '));
+    ASSERT_EQ(workerId, std::to_string(workerTid));
+    // join() returns when the thread clears its id, a little before the
+    // kernel lets go of its task; until then the kept descriptor still reads.
+    const std::string task = "/proc/self/task/" + workerId;
+    for (int i = 0; i < 500 && ::access(task.c_str(), F_OK) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_NE(::access(task.c_str(), F_OK), 0) << "the worker's task is still there after 5 s";
 
     ASSERT_TRUE(file.readInto(buf));
     EXPECT_EQ(buf.substr(0, buf.find(' ')), std::to_string(::gettid()));
