@@ -124,7 +124,9 @@ TEST(LoginItemService, DesktopStartersStartTheProgram)
         SCOPED_TRACE(name.toStdString());
         AutostartFixture f(name);
         const QString marker = f.root.path() + QLatin1String("/marker");
-        f.write(f.paths.executable, "#!/bin/sh\nprintf '%s' \"$*\" > '" + marker.toUtf8() + "'\n");
+        // The marker appears whole: the shell creates a redirect's file before it writes to it.
+        f.write(f.paths.executable, "#!/bin/sh\nprintf '%s' \"$*\" > '" + marker.toUtf8() + ".part' && mv '"
+                                        + marker.toUtf8() + ".part' '" + marker.toUtf8() + "'\n");
         QFile::setPermissions(f.paths.executable, QFile::permissions(f.paths.executable) | QFile::ExeOwner);
         LoginItemService service(f.paths);
         ASSERT_TRUE(service.registerItem().hasValue());
