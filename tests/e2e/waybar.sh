@@ -160,6 +160,8 @@ point() {
 
 
 log_lines() { wc -l <"$log"; }
+# A picture of the bar's end, the tray and its neighbours, into $1.
+grab_bar() { grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$1"; }
 
 # Waits (10 s at most) until neither the log nor the number of windows has
 # changed for a second: a slow program may still be answering the last of a
@@ -185,9 +187,9 @@ clicked_item() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* 
 # span of x that reached it: "<item> <first x> <last x>". A click that
 # reached an item waits (1.5 s at most: a click on the item just after the
 # popover opened or closed may be taken for the same click) for its toggle,
-# as a user's next click would: on a busy machine, the popup mapped and
-# unmapped faster than sway followed it left sway passing no click to the
-# bar at all.
+# as a user's next click would: on a busy machine, a popup that mapped and
+# unmapped faster than sway could follow left sway passing no more clicks to
+# the bar.
 sweep() {
   local x start item before spans="" hit=""
   for ((x = width - 200; x < width; x += 6)); do
@@ -222,7 +224,7 @@ check_order() {
   got=$(printf '%s\n' "${items[@]}" | awk '{print $1}' | tr '\n' ' ')
   if [[ "$got" != "$2" ]]; then
     shot="hosts-waybar-order-${1// /-}.png"
-    grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$root/order.png" && "$probe" zoom "$root/order.png" "$shots/$shot" 4
+    grab_bar "$root/order.png" && "$probe" zoom "$root/order.png" "$shots/$shot" 4
     echo "note: waybar: $1: the first sweep found '$got' (${items[*]}; the bar: $shot); sweeping again"
     sleep 2
     mapfile -t items < <(sweep)
@@ -295,7 +297,7 @@ screenshot() {
   local raw=$root/bar.png out=$shots/hosts-waybar-$1.png
   point move 640 400
   sleep 0.3
-  if grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$raw" && "$probe" zoom "$raw" "$out" 4; then
+  if grab_bar "$raw" && "$probe" zoom "$raw" "$out" 4; then
     pass "waybar $1: screenshot $(basename "$out")"
   else
     fail "waybar $1: no screenshot"
@@ -310,7 +312,6 @@ check_unresampled() {
   sleep 0.3
   check_shown_as_drawn "waybar $1" "$root/bar-raw.png" "$2" grab_bar
 }
-grab_bar() { grim -g "$((width - 240)),0 240x$((bar_h + 2))" "$1"; }
 
 for scheme in light dark; do
   "$probe" portal "$scheme" 600 >/dev/null 2>&1 &
