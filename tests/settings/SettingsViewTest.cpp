@@ -9,13 +9,16 @@
 #include "settings/general/GeneralTab.h"
 #include "settings/setup/SetupChecklist.h"
 #include "settings/setup/SetupTab.h"
+#include "settings/shared/SettingsText.h"
 #include "settings/stats/PinnedSpriteEditor.h"
 #include "settings/stats/SpriteCustomizeSection.h"
+#include "settings/stats/SpriteTile.h"
 #include "settings/stats/StatsTab.h"
 #include "settings/themes/ThemesTab.h"
 #include "store/views/StoreTab.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoro/QCoroTask>
@@ -238,7 +241,8 @@ TEST(SettingsView, Screenshots)
             for (int i = 0; i < 6; ++i) {
                 view.tabWidget()->setCurrentIndex(i);
                 spinFor(400); // let the tabs' opening animations finish
-                if (auto* stats = qobject_cast<StatsTab*>(view.tabContent(i)); stats && points > 11) {
+                auto* stats = qobject_cast<StatsTab*>(view.tabContent(i));
+                if (stats && points > 11) {
                     stats->sprites()->editor()->setCustomizeOpen(true);
                     spinFor(20);
                 }
@@ -247,6 +251,17 @@ TEST(SettingsView, Screenshots)
                     const int whole = view.height() + page->widget()->sizeHint().height() - page->viewport()->height();
                     view.resize(view.sizeHint().expandedTo(QSize(0, whole)));
                     spinFor(20);
+                }
+                // The Stats tab's preset cards, sprite names (2 px in from
+                // either side) and choices get the width their text needs.
+                for (const QAbstractButton* b :
+                     stats ? stats->findChildren<QAbstractButton*>() : QList<QAbstractButton*>{}) {
+                    const int text =
+                        qobject_cast<const SpriteTile*>(b)
+                            ? QFontMetrics(SettingsText::designFont(9)).horizontalAdvance(b->accessibleName()) + 4
+                            : b->sizeHint().width();
+                    EXPECT_TRUE(!b->isVisible() || b->width() >= text)
+                        << points << " pt " << qPrintable(b->accessibleName() + b->text());
                 }
                 const QImage image = view.grab().toImage();
                 const QString name = QStringLiteral("%1/settings-%2-%3-%4pt.png")
@@ -273,7 +288,13 @@ TEST(SettingsView, SliderFiguresShowWholeAtLargeFonts)
         ScopedAppFont larger(points);
         using Control = std::pair<QSlider*, QLabel*>;
         const auto themes = [&] { return static_cast<ThemesTab*>(view.tabContent(3)); };
-        const auto size = [&] { return themes()->findChild<SizeSliderConfigView*>(); };
+        const auto themesRow = [&](QSlider* (ThemesTab::*slider)() const, QLabel* (ThemesTab::*label)() const) {
+            return [=] { return Control{(themes()->*slider)(), (themes()->*label)()}; };
+        };
+        const auto size = [&] {
+            auto* config = themes()->findChild<SizeSliderConfigView*>();
+            return Control{config->slider(), config->valueLabel()};
+        };
         const auto alarm = [&] {
             return Control{view.findChild<QSlider*>("thresholdSlider"), view.findChild<QLabel*>("thresholdText")};
         };
@@ -285,31 +306,11 @@ TEST(SettingsView, SliderFiguresShowWholeAtLargeFonts)
         } rows[] = {
             {2, alarm, 8000, "80%"},
             {2, alarm, 10000, "100%"},
-            {3,
-             [&] {
-                 return Control{size()->slider(), size()->valueLabel()};
-             },
-             22, "22pt"},
-            {3,
-             [&] {
-                 return Control{size()->slider(), size()->valueLabel()};
-             },
-             30, "30pt"},
-            {3,
-             [&] {
-                 return Control{themes()->fontSizeSlider(), themes()->fontSizeLabel()};
-             },
-             16, "16pt"},
-            {3,
-             [&] {
-                 return Control{themes()->offsetSlider(), themes()->offsetLabel()};
-             },
-             -10, "-10pt"},
-            {3,
-             [&] {
-                 return Control{themes()->thresholdSlider(), themes()->thresholdLabel()};
-             },
-             19, "95%"},
+            {3, size, 22, "22pt"},
+            {3, size, 30, "30pt"},
+            {3, themesRow(&ThemesTab::fontSizeSlider, &ThemesTab::fontSizeLabel), 16, "16pt"},
+            {3, themesRow(&ThemesTab::offsetSlider, &ThemesTab::offsetLabel), -10, "-10pt"},
+            {3, themesRow(&ThemesTab::thresholdSlider, &ThemesTab::thresholdLabel), 19, "95%"},
         };
         for (const auto& row : rows) {
             const std::string where =
