@@ -176,20 +176,23 @@ private:
         SquareFit::drawSqueezed(painter, QPointF((W - advance * squeeze) / 2, baseline), label, squeeze, contour);
     }
 
-    // For a small slot: the two lines fill the tile's height, a pixel apart
-    // and half a pixel clear of its edges, each as tall as the slot allows
-    // (minimumSmallDigitPixels in a 16-pixel one), the arrows narrower.
+    // For a small slot: the two lines fill the tile's height a pixel apart,
+    // their digits a whole number of pixels tall (minimumSmallDigitPixels in
+    // a 16-pixel slot: 7, a gap and 7 leave one pixel) on whole-pixel
+    // baselines, so that no digit row is shared with the other line or
+    // smeared over two; the arrows narrower.
     void paintCompactDirectional(QPainter& painter, const QColor& text, double W, double pixelsPerPoint) const
     {
         const double scale = s / NumberLabelVisualizer::defaultSize;
         const double pixel = 1 / pixelsPerPoint;
         const double gap = pixel;
-        const double digits =
-            std::min(std::max(SquareFit::valueDigitHeight * scale, SquareFit::smallDigitPixels * pixel),
-                     (s - gap - 2 * pixel) / 2);
+        const double wanted =
+            std::max(SquareFit::valueDigitHeight * scale * pixelsPerPoint, SquareFit::minimumSmallDigitPixels);
+        const double tallest = std::floor((s * pixelsPerPoint - 1) / 2);
+        const double digits = std::min(std::round(wanted), tallest) * pixel;
         const QFont font = SquareFit::digitFont(digits, QFont::DemiBold);
         const QFontMetricsF metrics = SquareFit::metrics(font);
-        const double arrowW = std::max(std::round(digits * 0.5 * pixelsPerPoint), 3.0) * pixel;
+        const double arrowW = std::max(std::floor(digits * 0.5 * pixelsPerPoint), 3.0) * pixel;
         const double arrowH = std::max(std::round(digits * 0.45 * pixelsPerPoint), 3.0) * pixel;
         const double margin = pixel / 2 + contourRoom() / 2;
         const double textX = margin + arrowW + pixel;

@@ -2,25 +2,36 @@
 
 #include "SettingsEnvironment.h"
 #include "alarms/views/AlarmsSettingsView.h"
+#include "menubar/TagSpec.h"
+#include "menubar/views/SizeSliderConfigView.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/SystemSymbol.h"
 #include "settings/general/GeneralTab.h"
 #include "settings/setup/SetupChecklist.h"
 #include "settings/setup/SetupTab.h"
+#include "settings/shared/SettingsText.h"
+#include "settings/stats/PinnedSpriteEditor.h"
+#include "settings/stats/SpriteCustomizeSection.h"
+#include "settings/stats/SpriteTile.h"
 #include "settings/stats/StatsTab.h"
 #include "settings/themes/ThemesTab.h"
 #include "store/views/StoreTab.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoro/QCoroTask>
 #include <QDir>
+#include <QLabel>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -36,6 +47,22 @@ public:
 private:
     QPalette m_old;
 };
+
+// The columns of an image that hold ink, from the first to the last.
+int inkWidth(const QImage& image)
+{
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return right - left + 1;
+}
 
 } // namespace
 
@@ -195,10 +222,17 @@ TEST(SettingsView, Screenshots)
     }
     EXPECT_TRUE(sheet.save(folder + QStringLiteral("/settings-tab-symbols.png")));
 
-    // Light and dark at the two common desktop font sizes (GNOME's UI font is 11 pt).
-    for (const int points : {10, 11}) {
+    // The shipped sprites, the default pin (the "Simple" look) with its value shown.
+    QCoro::waitFor(e.store->seedBuiltInBundles());
+    defaults->set(TagSpec::key(e.pins->pins().constFirst().id(), TagSpec::Namespace::value, u"shown"), true);
+
+    // Light and dark at the two common desktop font sizes (GNOME's UI font is
+    // 11 pt); light at two large ones, each page at its whole height.
+    for (const int points : {10, 11, 14, 18}) {
         ScopedAppFont font(points);
         for (const bool dark : {false, true}) {
+            if (dark && points > 11)
+                continue;
             ScopedPalette palette(dark ? darkPalette() : QApplication::palette());
             SettingsView view(e.env());
             view.generalTab()->setBundleSizeForTesting([] { return 14; });
@@ -207,12 +241,100 @@ TEST(SettingsView, Screenshots)
             for (int i = 0; i < 6; ++i) {
                 view.tabWidget()->setCurrentIndex(i);
                 spinFor(400); // let the tabs' opening animations finish
+                auto* stats = qobject_cast<StatsTab*>(view.tabContent(i));
+                if (stats && points > 11) {
+                    stats->sprites()->editor()->setCustomizeOpen(true);
+                    spinFor(20);
+                }
+                const auto* page = view.tabContent(i)->findChild<QScrollArea*>();
+                if (points > 11 && page) {
+                    const int whole = view.height() + page->widget()->sizeHint().height() - page->viewport()->height();
+                    view.resize(view.sizeHint().expandedTo(QSize(0, whole)));
+                    spinFor(20);
+                }
+                // The Stats tab's preset cards, sprite names (2 px in from
+                // either side) and choices get the width their text needs.
+                for (const QAbstractButton* b :
+                     stats ? stats->findChildren<QAbstractButton*>() : QList<QAbstractButton*>{}) {
+                    const int text =
+                        qobject_cast<const SpriteTile*>(b)
+                            ? QFontMetrics(SettingsText::designFont(9)).horizontalAdvance(b->accessibleName()) + 4
+                            : b->sizeHint().width();
+                    EXPECT_TRUE(!b->isVisible() || b->width() >= text)
+                        << points << " pt " << qPrintable(b->accessibleName() + b->text());
+                }
                 const QImage image = view.grab().toImage();
                 const QString name = QStringLiteral("%1/settings-%2-%3-%4pt.png")
                                          .arg(folder, SettingsView::tabs()[i].title.toLower(),
                                               dark ? "dark" : "light", QString::number(points));
                 EXPECT_TRUE(image.save(name)) << qPrintable(name);
             }
+        }
+    }
+}
+
+// At large fonts every slider's figure shows whole (never cut on its left),
+// also after the font grows while the window is open: the label is as wide
+// as its text, inside the page, and draws the same ink as the text unclipped.
+TEST(SettingsView, SliderFiguresShowWholeAtLargeFonts)
+{
+    ScopedDefaults defaults;
+    SettingsEnvironment e;
+    for (const auto& [opened, points] : {std::pair{14, 14}, {18, 18}, {14, 18}}) {
+        ScopedAppFont font(opened);
+        SettingsView view(e.env());
+        view.resize(view.sizeHint());
+        view.show();
+        ScopedAppFont larger(points);
+        using Control = std::pair<QSlider*, QLabel*>;
+        const auto themes = [&] { return static_cast<ThemesTab*>(view.tabContent(3)); };
+        const auto themesRow = [&](QSlider* (ThemesTab::*slider)() const, QLabel* (ThemesTab::*label)() const) {
+            return [=] { return Control{(themes()->*slider)(), (themes()->*label)()}; };
+        };
+        const auto size = [&] {
+            auto* config = themes()->findChild<SizeSliderConfigView*>();
+            return Control{config->slider(), config->valueLabel()};
+        };
+        const auto alarm = [&] {
+            return Control{view.findChild<QSlider*>("thresholdSlider"), view.findChild<QLabel*>("thresholdText")};
+        };
+        const struct {
+            int tab;
+            std::function<Control()> control;
+            int position;
+            QString text;
+        } rows[] = {
+            {2, alarm, 8000, "80%"},
+            {2, alarm, 10000, "100%"},
+            {3, size, 22, "22pt"},
+            {3, size, 30, "30pt"},
+            {3, themesRow(&ThemesTab::fontSizeSlider, &ThemesTab::fontSizeLabel), 16, "16pt"},
+            {3, themesRow(&ThemesTab::offsetSlider, &ThemesTab::offsetLabel), -10, "-10pt"},
+            {3, themesRow(&ThemesTab::thresholdSlider, &ThemesTab::thresholdLabel), 19, "95%"},
+        };
+        for (const auto& row : rows) {
+            const std::string where =
+                std::to_string(opened) + "-" + std::to_string(points) + " pt " + row.text.toStdString();
+            view.tabWidget()->setCurrentIndex(row.tab);
+            spinFor(5);
+            const auto [slider, label] = row.control();
+            ASSERT_TRUE(slider && label) << where;
+            slider->setSliderPosition(row.position);
+            view.tabContent(row.tab)->findChild<QScrollArea*>()->ensureWidgetVisible(label);
+            spinFor(5);
+            EXPECT_EQ(label->text(), row.text) << where;
+            EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(row.text)) << where;
+            EXPECT_EQ(label->visibleRegion().boundingRect(), label->rect()) << where;
+            QImage shown(label->size(), QImage::Format_ARGB32_Premultiplied);
+            shown.fill(Qt::transparent);
+            label->render(&shown, {}, {}, QWidget::DrawChildren);
+            QImage whole(label->width() * 4, label->height(), QImage::Format_ARGB32_Premultiplied);
+            whole.fill(Qt::transparent);
+            QPainter p(&whole);
+            p.setFont(label->font());
+            p.drawText(whole.rect(), Qt::AlignRight | Qt::AlignVCenter, row.text);
+            p.end();
+            EXPECT_NEAR(inkWidth(shown), inkWidth(whole), 1) << where;
         }
     }
 }

@@ -8,7 +8,7 @@ using namespace gaugelet;
 
 TEST(SliderRow, ShowingAValueNeverReportsItNorMovesASliderBeingDragged)
 {
-    SliderRow row(QStringLiteral("<i>Size</i>"), -10, 10);
+    SliderRow row(QStringLiteral("<i>Size</i>"), -10, 10, [](int v) -> QString { return QString::number(v) + "pt"; });
     EXPECT_EQ(row.titleLabel()->textFormat(), Qt::PlainText);
     EXPECT_EQ(row.slider()->minimum(), -10);
     EXPECT_EQ(row.slider()->maximum(), 10);

@@ -7,6 +7,7 @@
 #include "views/Spacing.h"
 #include "views/Symbol.h"
 #include "views/TextLabel.h"
+#include "views/ValueLabel.h"
 #include "views/WheelGuard.h"
 
 #include <QButtonGroup>
@@ -68,7 +69,9 @@ void AlarmRowEditor::buildTriggerGroup()
 
     auto* segments = new QWidget(this);
     segments->setObjectName(QStringLiteral("directionPicker"));
-    segments->setFixedWidth(160);
+    // 160 wide, or as wide as the two words need in a larger font.
+    segments->setMinimumWidth(160);
+    segments->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* segmentsLayout = new QHBoxLayout(segments);
     segmentsLayout->setContentsMargins(0, 0, 0, 0);
     segmentsLayout->setSpacing(0);
@@ -106,11 +109,11 @@ void AlarmRowEditor::buildTriggerGroup()
     WheelGuard::install(m_slider);
     m_slider->installEventFilter(this);
     thresholdLayout->addWidget(m_slider, 1);
-    m_thresholdText = new QLabel(threshold);
+    // Callout digits, 44 points wide at least: as wide as "100%".
+    auto* thresholdText = new ValueLabel(DesignStyle::TextStyle::callout, 44, threshold);
+    thresholdText->setRange(0, 100, [](int percent) { return AlarmEditorModel::thresholdText(percent / 100.0); });
+    m_thresholdText = thresholdText;
     m_thresholdText->setObjectName(QStringLiteral("thresholdText"));
-    m_thresholdText->setTextFormat(Qt::PlainText);
-    m_thresholdText->setFixedWidth(44);
-    m_thresholdText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     thresholdLayout->addWidget(m_thresholdText);
     // Only the user moves the slider: a drag, a click on the groove, a key.
     // Every intermediate value is written; the end of a drag adds nothing.
@@ -267,7 +270,6 @@ void AlarmRowEditor::applyStyle()
         warning->text->setFont(caption);
         TextLabel::setColour(warning->text, DesignStyle::Colour::secondary);
     }
-    m_thresholdText->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::callout)));
     TextLabel::setColour(m_thresholdText, DesignStyle::Colour::secondary);
     styleSegments();
     // The sound menu marks installed sounds with a star. One icon for the

@@ -5,9 +5,9 @@
 #include "platform/core/NotificationCenter.h"
 #include "schema/SettingsSchema.h"
 #include "views/Spacing.h"
+#include "views/ValueLabel.h"
 #include "views/WheelGuard.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -25,6 +25,11 @@ QFont captionFont(const QWidget* widget)
     const double base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
     font.setPointSizeF(std::max(base * 10.0 / 13.0, 7.0));
     return font;
+}
+
+QString sizeText(int points)
+{
+    return QString::number(points) + QStringLiteral("pt");
 }
 
 } // namespace
@@ -55,12 +60,10 @@ SizeSliderConfigView::SizeSliderConfigView(const QString& visualizerId, Range ra
     m_slider->setMaximumWidth(200);
     layout->addWidget(m_slider, 1, Qt::AlignVCenter);
 
-    m_valueLabel = new QLabel(this);
-    QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    digits.setPointSizeF(captionFont(this).pointSizeF());
-    m_valueLabel->setFont(digits);
-    m_valueLabel->setFixedWidth(36);
-    m_valueLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Caption digits, 36 points wide at least, aligned trailing.
+    auto* value = new ValueLabel(DesignStyle::TextStyle::caption, 36, this);
+    value->setRange(int(range.minimum), int(range.maximum), sizeText);
+    m_valueLabel = value;
     layout->addWidget(m_valueLabel, 0, Qt::AlignVCenter);
 
     connect(m_slider, &QSlider::valueChanged, this, [this](int value) { setSize(value); });
@@ -82,7 +85,7 @@ void SizeSliderConfigView::showSize()
     const QSignalBlocker blocker(m_slider);
     const int shown = int(std::lround(m_size));
     m_slider->setValue(shown);
-    m_valueLabel->setText(QString::number(shown) + QStringLiteral("pt"));
+    m_valueLabel->setText(sizeText(shown));
 }
 
 void SizeSliderConfigView::setSize(double size)

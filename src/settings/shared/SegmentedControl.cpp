@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QToolButton>
+#include <algorithm>
 
 namespace gaugelet {
 
@@ -19,7 +20,8 @@ SegmentedControl::SegmentedControl(const QString& title, const QStringList& opti
         b->setCheckable(true);
         b->setAutoRaise(false);
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        b->setMinimumWidth(72);
+        // 72 wide at least, and never narrower than its text.
+        b->setMinimumWidth(std::max(72, b->sizeHint().width()));
         m_group->addButton(b, i);
         segments->addWidget(b);
     }

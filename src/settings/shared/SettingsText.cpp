@@ -1,10 +1,8 @@
 #include "settings/shared/SettingsText.h"
 
-#include "views/Spacing.h"
 #include "views/WheelGuard.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -22,16 +20,6 @@ QFont designFont(qreal designPoints)
                              designPoints * body / DesignStyle::designPointSize(DesignStyle::TextStyle::body));
 }
 
-QLabel* sliderValueLabel(QWidget* parent)
-{
-    auto* l = new QLabel(parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(DesignStyle::monospacedDigits(DesignStyle::font(DesignStyle::TextStyle::body)));
-    l->setFixedWidth(Spacing::scaled(40));
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
-}
-
 qint64 wholeNumber(double value, double low, double high, double fallback)
 {
     if (std::isnan(value))
@@ -47,6 +35,11 @@ QString pointsText(double value, double low, double high, double fallback)
 {
     // Rounded as the slider's knob is placed, so no two knob positions read alike.
     return QString::number(wholeNumber(std::round(value), low, high, fallback)) + QStringLiteral("pt");
+}
+
+QString wholePoints(int points)
+{
+    return QString::number(points) + QStringLiteral("pt");
 }
 
 int sliderPosition(double value, int low, int high, int fallback)

@@ -9,7 +9,6 @@
 #include <QtGlobal>
 
 class QBoxLayout;
-class QLabel;
 class QPushButton;
 class QSlider;
 class QWidget;
@@ -22,8 +21,6 @@ namespace SettingsText {
 // The system font at a size the design gives in points for its 13-point
 // body, scaled as the named styles are to the application's font.
 QFont designFont(qreal designPoints);
-// The value label of a slider row: monospaced digits, 40 points wide, aligned trailing.
-QLabel* sliderValueLabel(QWidget* parent);
 
 // A stored number as the whole number a value label shows: the fraction
 // dropped towards zero. A number too large for a 64-bit integer shows as the
@@ -32,6 +29,8 @@ qint64 wholeNumber(double value, double low, double high, double fallback);
 // The stored number rounded to the nearest whole point (as sliderPosition
 // places the knob), as a size or offset label shows it: "12pt".
 QString pointsText(double value, double low, double high, double fallback);
+// A slider position in whole points as its value label shows it: "12pt".
+QString wholePoints(int points);
 
 // The slider position for a stored value: the value rounded to the nearest
 // step of the range and clamped to it (infinities to the nearer end); NaN

@@ -1,6 +1,7 @@
 #include "settings/shared/SliderRow.h"
 
 #include "settings/shared/SettingsText.h"
+#include "views/ValueLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,7 +9,8 @@
 
 namespace gaugelet {
 
-SliderRow::SliderRow(const QString& title, int low, int high, QWidget* parent) : QWidget(parent)
+SliderRow::SliderRow(const QString& title, int low, int high, std::function<QString(int)> positionText, QWidget* parent)
+    : QWidget(parent)
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -18,7 +20,12 @@ SliderRow::SliderRow(const QString& title, int low, int high, QWidget* parent) :
     row->addWidget(m_title, 0, Qt::AlignVCenter);
     m_slider = SettingsText::stepSlider(low, high, this);
     row->addWidget(m_slider, 1, Qt::AlignVCenter);
-    m_value = SettingsText::sliderValueLabel(this);
+    // Monospaced digits, 40 points wide at least, aligned trailing.
+    auto* value = new ValueLabel(DesignStyle::TextStyle::body, 40, this);
+    value->setRange(low, high, positionText);
+    connect(m_slider, &QSlider::rangeChanged, value,
+            [value, positionText](int min, int max) { value->setRange(min, max, positionText); });
+    m_value = value;
     row->addWidget(m_value, 0, Qt::AlignVCenter);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QSlider;
@@ -10,11 +11,13 @@ namespace gaugelet {
 
 // A form row of a slider: its title, a slider over [low, high] in steps of
 // one (taking the wheel only with focus), and the value text at the trailing
-// end in a value label's look.
+// end in a value label, as wide as the widest text of a position of the
+// slider's range (`positionText`, measured again when the range changes).
 class SliderRow : public QWidget {
     Q_OBJECT
 public:
-    SliderRow(const QString& title, int low, int high, QWidget* parent = nullptr);
+    SliderRow(const QString& title, int low, int high, std::function<QString(int)> positionText,
+              QWidget* parent = nullptr);
 
     QLabel* titleLabel() const { return m_title; }
     QSlider* slider() const { return m_slider; }

@@ -9,6 +9,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <cmath>
 
 namespace gaugelet {
 
@@ -56,6 +58,7 @@ void PresetCard::setCurrent(bool current)
     if (!assignIfChanged(m_current, current))
         return;
     updateToolTip();
+    updateGeometry(); // the badge takes room beside the name
     update();
 }
 
@@ -68,19 +71,22 @@ void PresetCard::updateToolTip()
 
 QSize PresetCard::sizeHint() const
 {
+    // Room for the whole name (with the badge beside it while current) and
+    // the whole description: the cards share the row's width, none narrower.
     const QFontMetricsF title(titleFont());
     const QFontMetricsF badge(badgeFont());
     const QFontMetricsF blurb(DesignStyle::font(DesignStyle::TextStyle::caption2));
     const qreal rowH = std::max(title.height(), badge.height() + 4);
     const qreal h = kPadV + rowH + kSpacing + blurb.height() + kPadV;
-    const qreal w = kPadH + title.horizontalAdvance(m_preset.name) + kSpacing
-                  + badge.horizontalAdvance(badgeText()) + 12 + kPadH;
-    return QSizeF(w, h).toSize() + QSize(1, 1);
+    const qreal titleRow =
+        title.horizontalAdvance(m_preset.name) + (m_current ? kSpacing + badge.horizontalAdvance(badgeText()) + 12 : 0);
+    const qreal w = kPadH + std::max(titleRow, blurb.horizontalAdvance(m_preset.blurb)) + kPadH;
+    return QSize(int(std::ceil(w)), int(std::ceil(h)));
 }
 
 QSize PresetCard::minimumSizeHint() const
 {
-    return QSize(60, sizeHint().height());
+    return sizeHint();
 }
 
 void PresetCard::paintEvent(QPaintEvent*)

@@ -220,7 +220,8 @@ void SpriteCustomizeSection::rebuildDetail(const QString& providerId)
     tiles->addStretch(1);
     scroll->setWidget(m_tileBox);
     m_tileBox->setAutoFillBackground(false);
-    scroll->setFixedHeight(46 + 2 + scroll->horizontalScrollBar()->sizeHint().height());
+    scroll->setFixedHeight(SpriteTile::tileHeight() + Spacing::px(Spacing::Step::xxs)
+                           + scroll->horizontalScrollBar()->sizeHint().height());
     pv->addWidget(scroll);
     m_detailLayout->addWidget(picker);
 

@@ -8,30 +8,56 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace gaugelet {
 
 namespace {
+
+constexpr int kWidth = 50;
+constexpr int kHeight = 46;
+constexpr int kThumbSide = 22;
+constexpr int kThumbToName = 3;
+// The name's room from the tile's sides.
+constexpr int kNameInset = 2;
 
 QFont nameFont()
 {
     return SettingsText::designFont(9);
 }
 
+int nameHeight()
+{
+    return int(std::ceil(QFontMetricsF(nameFont()).height()));
+}
+
 } // namespace
+
+int SpriteTile::tileHeight()
+{
+    return std::max(kHeight, kThumbSide + kThumbToName + nameHeight() + 2 * kNameInset);
+}
+
+QSize SpriteTile::sizeHint() const
+{
+    const QString name = m_viz ? m_viz->displayName() : QString();
+    const int nameWidth = int(std::ceil(QFontMetricsF(nameFont()).horizontalAdvance(name)));
+    return {std::max(kWidth, nameWidth + 2 * kNameInset), tileHeight()};
+}
 
 SpriteTile::SpriteTile(VisualizerPtr viz, const QString& providerId, QWidget* parent)
     : QAbstractButton(parent), m_viz(std::move(viz))
 {
-    setFixedSize(50, 46);
+    setFixedSize(sizeHint());
     setCursor(Qt::PointingHandCursor);
     const QString name = m_viz ? m_viz->displayName() : QString();
     setAccessibleName(name);
     setToolTip(ToolTip::fromPlainText(name));
-    m_thumb = new SpriteThumb(m_viz, providerId, 22, this);
-    const qreal textH = QFontMetricsF(nameFont()).height();
-    const qreal top = (46 - (22 + 3 + textH)) / 2;
-    m_thumb->move(14, int(std::max<qreal>(0, top)));
+    m_thumb = new SpriteThumb(m_viz, providerId, kThumbSide, this);
+    // The sprite over its name, the two centred in the tile.
+    const int top = (height() - (kThumbSide + kThumbToName + nameHeight())) / 2;
+    m_thumb->move((width() - kThumbSide) / 2, std::max(0, top));
 }
 
 void SpriteTile::setSelected(bool selected)
@@ -59,7 +85,8 @@ void SpriteTile::paintEvent(QPaintEvent*)
     const QFontMetricsF fm(f);
     p.setFont(f);
     p.setPen(DesignStyle::colour(DesignStyle::Colour::primary, this));
-    const QRectF text(2, m_thumb->geometry().bottom() + 1 + 3, width() - 4, fm.height());
+    const QRectF text(kNameInset, m_thumb->geometry().bottom() + 1 + kThumbToName, width() - 2 * kNameInset,
+                      fm.height());
     p.drawText(text, Qt::AlignHCenter | Qt::AlignVCenter,
                fm.elidedText(m_viz ? m_viz->displayName() : QString(), Qt::ElideRight, text.width()));
 }

@@ -8,8 +8,9 @@ namespace gaugelet {
 
 class SpriteThumb;
 
-// One runner choice of the sprite picker, 50 × 46 points: the sprite for the
-// provider and its name, in the accent colour while it is the pinned one.
+// One runner choice of the sprite picker, 50 × 46 points, and wider and
+// taller where its name needs it in a larger font: the sprite for the
+// provider over its name, in the accent colour while it is the pinned one.
 class SpriteTile : public QAbstractButton {
     Q_OBJECT
 public:
@@ -20,7 +21,9 @@ public:
     void setSelected(bool selected);
     SpriteThumb* thumb() const { return m_thumb; }
 
-    QSize sizeHint() const override { return QSize(50, 46); }
+    // The height of every tile at the application font.
+    static int tileHeight();
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -36,7 +36,7 @@ TagStylingRows::TagStylingRows(const QString& title, TagSpec::Namespace ns, cons
     });
 
     const int range = rangeOf(m_spec.orientation);
-    m_offsetRow = new SliderRow(QString(), -range, range, this);
+    m_offsetRow = new SliderRow(QString(), -range, range, SettingsText::wholePoints, this);
     column->addWidget(m_offsetRow);
     connect(m_offsetRow->slider(), &QSlider::valueChanged, this, [this](int v) { setOffset(v); });
 

@@ -86,7 +86,7 @@ QWidget* ThemesTab::buildPopupSection(QWidget* parent)
         tr("Theme drives panel tints, ring grids, and chart colours. Tag colours below are independent overrides."),
         body));
 
-    m_fontRow = new SliderRow(tr("Detail font size"), kFontMin, kFontMax, body);
+    m_fontRow = new SliderRow(tr("Detail font size"), kFontMin, kFontMax, SettingsText::wholePoints, body);
     section->addRow(m_fontRow);
     connect(m_fontRow->slider(), &QSlider::valueChanged, this,
             [this](int v) { write(SettingsSchema::popupFontSize, double(v)); });
@@ -163,7 +163,7 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
     m_sections.append(section);
     QWidget* body = section->panel();
 
-    m_offsetRow = new SliderRow(tr("Sprite vertical offset"), kOffsetMin, kOffsetMax, body);
+    m_offsetRow = new SliderRow(tr("Sprite vertical offset"), kOffsetMin, kOffsetMax, SettingsText::wholePoints, body);
     m_offsetRow->setToolTip(
         tr("Nudges animated sprites (cat, fox, hare, …) up or down within the panel slot. Positive = down, "
            "negative = up. Use to compensate for built-in transparent padding in some sprite assets."));
@@ -175,7 +175,9 @@ QWidget* ThemesTab::buildSpriteSection(QWidget* parent)
     section->addRow(m_tintToggle);
     connect(m_tintToggle, &QCheckBox::clicked, this, [this](bool on) { write(SettingsSchema::runnerTintEnabled, on); });
 
-    m_thresholdRow = new SliderRow(tr("Tint threshold"), kThresholdMin, kThresholdMax, body);
+    m_thresholdRow = new SliderRow(
+        tr("Tint threshold"), kThresholdMin, kThresholdMax,
+        [](int k) -> QString { return QString::number(k * 5) + u'%'; }, body);
     section->addRow(m_thresholdRow);
     // k / 20.0 is the double nearest to the step (k × 0.05 is not: 12 × 0.05
     // gives 0.6000000000000001).
