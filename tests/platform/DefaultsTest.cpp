@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -260,34 +261,38 @@ TEST(Defaults, IntegerValueReadsNumbersAndNumericText)
     EXPECT_EQ(d.integerValue(QStringLiteral("k")), std::nullopt);
 }
 
-// Only what a save of ours left behind is removed: its exact name, a regular
-// file of ours that starts as the store's files do. A person's copies, links
-// and files of other programs stay.
+// Only what a save of ours left behind is removed: its exact name (sixteen
+// lowercase hex digits), a regular file of ours that starts as the store's
+// files do. A person's copies, links, files of other programs and the
+// temporaries of earlier builds (six letters or digits) stay.
 TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("defaults.plist");
     const QByteArray saved = PropertyList::toXml(QVariantMap{{"k", 1}});
     test::writeFile(path, saved);
-    const QStringList ours{path + ".saving-aB3xZ9", path + ".saving-000000", path + ".saving-QQQQQQ"};
+    const QString saving = path + ".saving-";
+    const QStringList ours{saving + "0a1b2c3d4e5f6789", saving + "0000000000000000", saving + "ffffffffffffffff"};
     test::writeFile(ours[0], saved);
     test::writeFile(ours[1], saved.left(20)); // cut off while being written
     test::writeFile(ours[2], {});             // cut off before anything was written
     QStringList kept;
-    for (const char* suffix : {".BACKUP", ".old123", ".201612", ".aB3xZ9", ".backup", ".corrupt"}) {
+    for (const char* suffix : {".BACKUP", ".old123", ".201612", ".aB3xZ9", ".backup", ".corrupt", ".saving-backup",
+                               ".saving-Copy01", ".saving-aB3xZ9", ".saving-0A1B2C3D4E5F6789",
+                               ".saving-0a1b2c3d4e5f678", ".saving-0a1b2c3d4e5f67890", ".saving-0a1b2c3d4e5f678g"}) {
         kept << path + QLatin1String(suffix);
         test::writeFile(kept.last(), saved);
     }
-    kept << path + ".saving-notes1" << path + ".saving-Link01" << path + ".saving-theirs" << path + ".saving-Folder"
-         << path + ".saving-ab-def" << dir.filePath("other.plist.saving-aB3xZ9");
-    test::writeFile(kept[6], "my notes about the settings");
-    ASSERT_TRUE(QFile::link(ours[0] + ".target", kept[7]));
+    const qsizetype odd = kept.size();
+    kept << saving + "1111111111111111" << saving + "2222222222222222" << saving + "3333333333333333"
+         << saving + "4444444444444444" << dir.filePath("other.plist.saving-0a1b2c3d4e5f6789");
+    test::writeFile(kept[odd], "my notes about the settings");
+    ASSERT_TRUE(QFile::link(ours[0] + ".target", kept[odd + 1]));
     test::writeFile(ours[0] + ".target", saved);
-    test::writeFile(kept[8], saved);
-    ASSERT_EQ(::chown(QFile::encodeName(kept[8]).constData(), ::geteuid() + 1, ::getegid()), 0);
-    ASSERT_TRUE(QDir().mkpath(kept[9]));
-    test::writeFile(kept[10], saved);
-    test::writeFile(kept[11], saved);
+    test::writeFile(kept[odd + 2], saved);
+    ASSERT_EQ(::chown(QFile::encodeName(kept[odd + 2]).constData(), ::geteuid() + 1, ::getegid()), 0);
+    ASSERT_TRUE(QDir().mkpath(kept[odd + 3]));
+    test::writeFile(kept[odd + 4], saved);
 
     Defaults d(path);
     EXPECT_EQ(d.integer("k"), 1);
@@ -296,6 +301,23 @@ TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
     for (const QString& name : kept)
         EXPECT_NE(FileSystem::entryKind(name), FileSystem::EntryKind::missing) << qPrintable(name);
     EXPECT_TRUE(QFile::exists(ours[0] + ".target"));
+
+    // The name a save writes for a moment is one the clean-up takes for its own.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_CREATE), 0);
+    d.set("k", 2);
+    ASSERT_TRUE(d.flush());
+    alignas(inotify_event) char events[4096];
+    const ssize_t got = ::read(watch, events, sizeof events);
+    ::close(watch);
+    ASSERT_GT(got, 0);
+    const auto* created = reinterpret_cast<const inotify_event*>(events);
+    const QString temporary = dir.filePath(QFile::decodeName(created->name));
+    ASSERT_TRUE(temporary.startsWith(saving)) << qPrintable(temporary);
+    test::writeFile(temporary, saved);
+    EXPECT_EQ(Defaults(path).integer("k"), 2);
+    EXPECT_EQ(FileSystem::entryKind(temporary), FileSystem::EntryKind::missing) << qPrintable(temporary);
 }
 
 namespace {
