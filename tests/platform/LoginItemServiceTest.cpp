@@ -248,46 +248,29 @@ TEST(LoginItemService, RefusesWhatItCannotWrite)
     EXPECT_TRUE(refused.error().contains(QLatin1String("control character")));
 }
 
-// An entry of ours from before the command said it starts at login gets the
-// argument on its Exec line, and nothing else changes: a desktop's switch,
-// the user's own arguments, translations, other groups and line ends stay.
+// An entry of ours from before --at-login gets it on its Exec line, and
+// nothing else changes; anyone else's entry and a system-wide one stay.
 TEST(LoginItemService, AnOlderEntryOfOursLearnsItStartsAtLogin)
 {
     AutostartFixture f;
-    const QByteArray exec = "Exec=" + LoginItemService::quotedExecArgument(f.paths.executable).toUtf8();
-    const QByteArray head = "# mine\n[Desktop Entry]\nType=Application\nName=Gaugelet\nName[de]=Gaugelet\n";
-    const struct {
-        QByteArray before;
-        QByteArray after; // empty: left as it is
-        LoginItemService::Status status;
-    } cases[] = {
-        {head + exec + "\nX-GNOME-Autostart-enabled=true\n",
-         head + exec + " --at-login\nX-GNOME-Autostart-enabled=true\n", LoginItemService::Status::enabled},
-        {head + exec + " -platform xcb\r\nHidden=true\r\n[Extra]\nExec=x\n",
-         head + exec + " -platform xcb --at-login\r\nHidden=true\r\n[Extra]\nExec=x\n",
-         LoginItemService::Status::requiresApproval},
-        {head + "X-GNOME-Autostart-enabled=false\n" + exec,
-         head + "X-GNOME-Autostart-enabled=false\n" + exec + " --at-login\n",
-         LoginItemService::Status::requiresApproval},
-        {head + exec + " --at-login\n", {}, LoginItemService::Status::enabled},
-        {head + "Exec=/usr/bin/someone-else\n", {}, LoginItemService::Status::notRegistered},
-    };
     LoginItemService service(f.paths);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.before.toStdString());
-        f.write(service.userEntryPath(), c.before);
-        const auto rewritten = service.addLoginArgumentToEntry();
-        ASSERT_TRUE(rewritten.hasValue());
-        EXPECT_EQ(rewritten.value(), !c.after.isEmpty());
-        EXPECT_EQ(test::readFile(service.userEntryPath()), c.after.isEmpty() ? c.before : c.after);
-        EXPECT_EQ(service.status(), c.status);
+    const QByteArray exec = "Exec=" + LoginItemService::quotedExecArgument(f.paths.executable).toUtf8();
+    const QByteArray head = "# mine\n[Desktop Entry]\nName=Gaugelet\nName[de]=Gaugelet\n";
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        // before, after (empty: left as it is)
+        {exec + " -platform xcb\r\nHidden=true\r\n[Extra]\nExec=x\n",
+         exec + " -platform xcb --at-login\r\nHidden=true\r\n[Extra]\nExec=x\n"},
+        {"X-GNOME-Autostart-enabled=false\n" + exec, "X-GNOME-Autostart-enabled=false\n" + exec + " --at-login\n"},
+        {exec + " --at-login\n", {}},
+        {"Exec=/usr/bin/someone-else\n", {}},
+    };
+    for (const auto& [before, after] : cases) {
+        f.write(service.userEntryPath(), head + before);
+        EXPECT_EQ(service.addLoginArgumentToEntry().value(), !after.isEmpty()) << before.toStdString();
+        EXPECT_EQ(test::readFile(service.userEntryPath()), head + (after.isEmpty() ? before : after));
     }
-
-    // A system-wide entry is never written, nor shadowed by one of the user's.
     QFile::remove(service.userEntryPath());
-    const QByteArray system = head + exec + "\n";
-    f.write(f.systemEntry(), system);
-    ASSERT_TRUE(service.addLoginArgumentToEntry().hasValue());
-    EXPECT_EQ(test::readFile(f.systemEntry()), system);
-    EXPECT_FALSE(QFileInfo::exists(service.userEntryPath()));
+    f.write(f.systemEntry(), head + exec + "\n");
+    EXPECT_FALSE(service.addLoginArgumentToEntry().value() || QFileInfo::exists(service.userEntryPath()));
+    EXPECT_EQ(test::readFile(f.systemEntry()), head + exec + "\n");
 }

@@ -8,8 +8,6 @@
 #include "TestProvider.h"
 #include "TestSupport.h"
 
-#include "platform/core/MediaClock.h"
-
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
@@ -81,7 +79,7 @@ TEST(StatRegistry, PublishesOnceEverySampleLandedElseAQuarterSecondAfterTheFirst
     Fixture g({fast, slow});
     QList<double> publishedAt;
     QObject::connect(g.registry.get(), &StatRegistry::snapshotsPublisher,
-                     [&](const auto&) { publishedAt << MediaClock::now(); });
+                     [&](const auto&) { publishedAt << g.media.now(); });
     g.registry->start(nullptr, nullptr, nullptr); // at 100.0
     ASSERT_TRUE(test::waitUntil([&] { return g.registry->isFlushScheduled(); }));
     g.media.set(100.2);
@@ -103,16 +101,15 @@ TEST(StatRegistry, ProvidersOnDifferentTicksPublishAtMostOncePerQuarterSecond)
     Fixture f({cpu, gpu});
     QList<double> publishedAt;
     QObject::connect(f.registry.get(), &StatRegistry::snapshotsPublisher,
-                     [&](const auto&) { publishedAt << MediaClock::now(); });
+                     [&](const auto&) { publishedAt << f.media.now(); });
     f.registry->start(nullptr, nullptr, nullptr); // both at 100.0
     ASSERT_TRUE(test::waitUntil([&] { return publishedAt.size() == 1; }));
-    // A landing before its quarter second is held until then.
     for (const double tick : {101.0, 101.0625, 102.125}) {
         f.media.set(tick);
         f.registry->tick(tick);
+        QCoreApplication::processEvents(); // a landing before its quarter second is held
         QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        f.media.set(std::ceil(tick * 4) / 4); // the next quarter second
+        f.media.set(std::ceil(tick * 4) / 4);
         ASSERT_TRUE(test::waitUntil([&] { return !f.registry->isFlushScheduled(); }));
     }
     EXPECT_EQ(publishedAt, (QList<double>{100.0, 101.0, 101.25, 102.125}));

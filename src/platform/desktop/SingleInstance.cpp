@@ -75,7 +75,7 @@ SingleInstance::Claim SingleInstance::claim(int waitMs, bool quietly)
         case Answer::silent:
             m_silentOwnerPid = daemon->servicePid(owner).value();
             logError(lcPlatform, "single instance: the running copy (process %u) did not answer within %d ms",
-                     m_silentOwnerPid, m_activateTimeoutMs);
+                     m_silentOwnerPid, activateTimeoutMs);
             return Claim::notResponding;
         }
     }
@@ -91,7 +91,7 @@ SingleInstance::Answer SingleInstance::activateOwner(const QString& owner, bool 
     call.setAutoStartService(false);
     // A loop of our own, not a blocking call: the owner may be this very
     // process (tests), whose loop must run to answer.
-    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, m_activateTimeoutMs));
+    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, activateTimeoutMs));
     QEventLoop loop;
     connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
     if (!watcher.isFinished())

@@ -62,8 +62,6 @@ public:
     Claim claim(int waitMs = 0, bool quietly = false);
     // The process id of the copy that did not respond (0 when the bus does not say).
     quint32 silentOwnerProcessId() const { return m_silentOwnerPid; }
-    // How long claim waits for the running copy's answer (tests shorten it).
-    void setActivateTimeoutMs(int ms) { m_activateTimeoutMs = ms; }
 
     // The object path of a name: dots become slashes ("/dev/gaugelet/app").
     static QString objectPath(const QString& name);
@@ -86,7 +84,6 @@ private:
     QDBusConnection m_bus;
     QString m_name;
     bool m_registered = false;
-    int m_activateTimeoutMs = activateTimeoutMs;
     quint32 m_silentOwnerPid = 0;
 };
 
