@@ -5,10 +5,44 @@
 #include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/PlatformSelection.h"
 #include "platform/desktop/SingleInstance.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "platform/windows/SystemTrayIcon.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <csignal>
+#include <cstdio>
+
+namespace {
+
+// A running copy that does not answer: the user learns it on the terminal
+// and in a notification (waited for at most a few seconds), and the launch
+// ends with an error rather than pretending it handed over.
+int tellRunningCopyDoesNotRespond(const gaugelet::SingleInstance& instance)
+{
+    using namespace gaugelet;
+    const quint32 pid = instance.silentOwnerProcessId();
+    const QString title = QStringLiteral("Gaugelet is already running but does not respond");
+    const QString seconds = QString::number(SingleInstance::activateTimeoutMs / 1000);
+    const QString body =
+        pid != 0
+            ? QStringLiteral("The running copy (process %1) has not answered for %2 seconds. End it, for example "
+                             "with \u201Ckill -KILL %1\u201D, then start Gaugelet again.")
+                  .arg(pid)
+                  .arg(seconds)
+            : QStringLiteral("The running copy has not answered for %1 seconds. End it, then start Gaugelet again.")
+                  .arg(seconds);
+    std::fprintf(stderr, "%s. %s\n", qUtf8Printable(title), qUtf8Printable(body));
+    QEventLoop loop;
+    UserNotificationCenter::current()->add({QStringLiteral("gaugelet.notResponding"), title, body, {}, {}},
+                                           [&loop](const auto&) { loop.quit(); });
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -22,9 +56,16 @@ int main(int argc, char** argv)
     const bool relaunched = SingleInstance::waitRequested(QApplication::arguments());
     // A start by the login item beside a running copy puts nothing up.
     const bool atLogin = LoginItemService::launchedAtLogin(QApplication::arguments());
-    if (instance.claim(relaunched ? SingleInstance::previousCopyWaitMs : 0, atLogin)
-        == SingleInstance::Claim::handedOver)
-        return 0;
+    // Only an answer from the running copy is a hand-over; an owner of the
+    // name that is not this program leaves this copy to run unguarded.
+    switch (instance.claim(relaunched ? SingleInstance::previousCopyWaitMs : 0, atLogin)) {
+    case SingleInstance::Claim::handedOver: return 0;
+    case SingleInstance::Claim::notResponding: return tellRunningCopyDoesNotRespond(instance);
+    case SingleInstance::Claim::owner:
+    case SingleInstance::Claim::queued:
+    case SingleInstance::Claim::noBus:
+    case SingleInstance::Claim::unguarded: break;
+    }
     SystemTrayIcon::install();
     QApplication::setApplicationName(QStringLiteral("Gaugelet"));
     QApplication::setOrganizationDomain(QStringLiteral("gaugelet.dev"));

@@ -151,6 +151,10 @@ void AppDelegate::applicationDidFinishLaunching()
     // The copy reads the legacy keys that the next step removes.
     PinManager::migratePerPinTagStyling();
     dropLegacyGlobalTags();
+    // An autostart entry an earlier build wrote starts the program as if by
+    // hand; from now on it tells the program it starts at login.
+    if (auto updated = LoginItemService::mainAppService().addLoginArgumentToEntry(); !updated)
+        logWarning(appLog, "login item: the autostart entry could not be updated: %s", qUtf8Printable(updated.error()));
     // Seeding runs on the main thread, from the next turn of the loop on,
     // overlapping the rest of the launch; nobody awaits it (the task detaches).
     QTimer::singleShot(0, m_store.get(), [store = m_store.get()] { store->seedBuiltInBundles(); });

@@ -10,6 +10,8 @@
 #include "stats/StatHistoryStore.h"
 
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 namespace gaugelet {
 
@@ -35,8 +37,9 @@ StatRegistry::StatRegistry(Providers providers, QObject* parent)
     : QObject(parent), m_providers(std::move(providers))
 {
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(flushDelayMs);
-    connect(&m_flushTimer, &QTimer::timeout, this, &StatRegistry::flush);
+    // Never early: a window that closed before its time would only be armed again.
+    m_flushTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_flushTimer, &QTimer::timeout, this, &StatRegistry::windowTimerFired);
 }
 
 StatRegistry::~StatRegistry() = default;
@@ -148,11 +151,39 @@ void StatRegistry::apply(const QString& providerId, StatSnapshot snapshot)
 void StatRegistry::closeWindowWhenNothingInFlight()
 {
     // Every sample started has landed: nothing more comes for the window to
-    // collect, so it closes on this turn of the loop rather than waking the
-    // main thread again a quarter second later. Not while a pass is still
-    // starting samples: one that answered at once leaves the others to come.
+    // collect, so it closes as soon as the last publish is a quarter second
+    // past (on this turn of the loop when the samples came on one tick),
+    // rather than waking the main thread again a quarter second later. Not
+    // while a pass is still starting samples: one that answered at once
+    // leaves the others to come.
     if (!m_startingSamples && m_inflight.isEmpty() && m_flushScheduled)
-        m_flushTimer.start(0);
+        armWindow();
+}
+
+double StatRegistry::windowClosesAt() const
+{
+    constexpr double window = flushDelayMs / 1000.0;
+    const double end = m_windowOpenedAt + window;
+    if (m_startingSamples || !m_inflight.isEmpty())
+        return end;
+    return m_lastPublishAt ? std::min(end, *m_lastPublishAt + window) : m_windowOpenedAt;
+}
+
+void StatRegistry::armWindow()
+{
+    const double left = windowClosesAt() - MediaClock::now();
+    m_flushTimer.start(left > 0 ? int(std::ceil(left * 1000)) : 0);
+}
+
+void StatRegistry::windowTimerFired()
+{
+    // The window is kept in media time; a timer that fires before it (a
+    // clock the tests move by hand) waits on.
+    if (MediaClock::now() < windowClosesAt()) {
+        armWindow();
+        return;
+    }
+    flush();
 }
 
 void StatRegistry::scheduleFlush()
@@ -161,7 +192,8 @@ void StatRegistry::scheduleFlush()
     if (m_flushScheduled)
         return;
     m_flushScheduled = true;
-    m_flushTimer.start();
+    m_windowOpenedAt = MediaClock::now();
+    armWindow();
 }
 
 void StatRegistry::flush()
@@ -172,6 +204,7 @@ void StatRegistry::flush()
     if (!m_dirty)
         return;
     m_dirty = false;
+    m_lastPublishAt = MediaClock::now();
     Q_EMIT objectWillChange();
     Q_EMIT snapshotsPublisher(m_snapshots);
 }

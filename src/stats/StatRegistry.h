@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace gaugelet {
@@ -21,8 +22,12 @@ class ProviderEnablementStore;
 // The single owner of the current snapshots. On every render-clock tick it
 // starts a sample of each enabled provider whose refresh interval has passed,
 // stamps and stores the results, records them in the history, and publishes
-// the whole dictionary at most once per 0.25 s window (closed as soon as no
-// sample is in flight): first the change notice, then snapshotsPublisher.
+// the whole dictionary at most once per 0.25 s window: first the change
+// notice, then snapshotsPublisher. A window closes early, on the turn of the
+// loop its last sample lands in, when no sample is in flight and the last
+// publish is a quarter second past; else when that quarter second has passed
+// (and at the latest a quarter second after it opened). The window is kept in
+// media time.
 class StatRegistry : public QObject {
     Q_OBJECT
 public:
@@ -60,10 +65,11 @@ public:
     void tick();
     void tick(double now);
     // Marks the registry dirty and opens a 0.25 s publish window unless one
-    // is open; the window closes early once no sample is in flight.
+    // is open; the window closes early once no sample is in flight, never
+    // within 0.25 s of the last publish.
     void scheduleFlush();
-    // Publishes when dirty: the change notice, then the dictionary. Normally
-    // run by the publish window's timer.
+    // Publishes when dirty: the change notice, then the dictionary, at once.
+    // Normally run when the publish window closes.
     void flush();
 
 Q_SIGNALS:
@@ -74,12 +80,18 @@ private:
     bool isEnabled(const StatProvider& provider);
     void startSample(const std::shared_ptr<StatProvider>& provider, double now);
     void closeWindowWhenNothingInFlight();
+    // The media time at which the open window may close.
+    double windowClosesAt() const;
+    void armWindow();
+    void windowTimerFired();
     void apply(const QString& providerId, StatSnapshot snapshot);
 
     Snapshots m_snapshots;
     bool m_dirty = false;
     bool m_flushScheduled = false;
     bool m_startingSamples = false;
+    double m_windowOpenedAt = 0;
+    std::optional<double> m_lastPublishAt;
     Providers m_providers;
     QHash<QString, double> m_lastSnapshotAt;
     QSet<QString> m_inflight;

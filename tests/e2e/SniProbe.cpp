@@ -27,6 +27,7 @@
 //                                        last: "<ms since start> <width> <height> <sha1>";
 //                                        the first line is "ready" once it listens; the first
 //                                        eight pictures are saved as DIR/e2e-icon-<n>.png
+//   sniprobe hold NAME                   owns NAME, serving nothing, prints "ready"; runs until ended
 #include <QColor>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -448,6 +449,13 @@ int main(int argc, char** argv)
             || !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))
             return fail(QStringLiteral("cannot serve the portal"));
         QTimer::singleShot(int(QString::fromLocal8Bit(argv[3]).toDouble() * 1000), &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    if (command == QLatin1String("hold") && argc >= 3) {
+        if (!QDBusConnection::sessionBus().registerService(QString::fromLocal8Bit(argv[2])))
+            return fail(QStringLiteral("cannot own the name"));
+        std::puts("ready");
+        std::fflush(stdout);
         return app.exec();
     }
     if (command == QLatin1String("items"))

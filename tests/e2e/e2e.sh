@@ -227,6 +227,16 @@ kill -TERM "$app"
 wait_exit
 [[ "$status" == 0 ]] || fail "relaunched copy: status $status"
 
+# A name held by a program that is not this one does not stop a launch: it runs, and says it is unguarded.
+"$probe" hold dev.gaugelet.app >"$root/holder" 2>&1 &
+holder=$!
+wait_for 50 grep -q ready "$root/holder"
+start_app
+[[ -n "$(wait_item 50)" ]] && grep -q "running without the one-copy guard" "$log" \
+  && pass "beside a name holder that is not the program, a launch runs unguarded" || fail "no launch beside a name holder"
+stop_app
+kill "$holder"
+
 # --- 8. Under a test host nothing registers.
 XCTestConfigurationFilePath=/dev/null start_app
 sleep 2

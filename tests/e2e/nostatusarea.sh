@@ -65,6 +65,18 @@ sleep 1
 # A second launch on the same home leaves at once; the first copy's window stays.
 timeout -s KILL 8 "$gaugelet" >>"$log" 2>&1 && pass "a second launch leaves with 0" || fail "second launch: status $?"
 windows_are 1 && kill -0 "$app" && pass "the first copy's window stays" || fail "windows: $(gaugelet_windows)"
+# Beside a first copy that hangs (stopped), a launch says so on stderr and in a notification and leaves with
+# 1 after the 10 s it waits for an answer; one stopped for 1.5 s is still handed over to.
+kill -STOP "$app"
+timeout -s KILL 20 "$gaugelet" >"$root/hung" 2>&1
+status=$? && kill -CONT "$app"
+[[ $status == 1 ]] && grep -q "already running but does not respond. .*(process $app)" "$root/hung" \
+  && wait_for 30 grep -q "already running but does not respond" "$root/notify" \
+  && pass "beside a copy that hangs: status 1, saying so and notifying" || fail "beside a copy that hangs: $status $(cat "$root/hung")"
+kill -STOP "$app"
+(sleep 1.5 && kill -CONT "$app") &
+timeout -s KILL 20 "$gaugelet" >>"$log" 2>&1 && pass "a copy stopped for 1.5 s is handed over to" || fail "stopped 1.5 s: $?"
+wait $!
 
 # --- 2. A tray comes: the window goes, one icon per tile in the row's order.
 trayer --edge top --align left --widthtype request --height 26 --SetDockType false >/dev/null 2>&1 &

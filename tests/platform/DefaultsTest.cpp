@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -260,16 +261,18 @@ TEST(Defaults, IntegerValueReadsNumbersAndNumericText)
     EXPECT_EQ(d.integerValue(QStringLiteral("k")), std::nullopt);
 }
 
-// Only what a save of ours left behind is removed: its exact name, a regular
-// file of ours that starts as the store's files do. A person's copies, links
-// and files of other programs stay.
+// Only what a save of ours left behind is removed: its exact name (sixteen
+// lowercase hex digits), a regular file of ours that starts as the store's
+// files do. A person's copies, links, files of other programs and the
+// temporaries of earlier builds stay.
 TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("defaults.plist");
     const QByteArray saved = PropertyList::toXml(QVariantMap{{"k", 1}});
     test::writeFile(path, saved);
-    const QStringList ours{path + ".saving-aB3xZ9", path + ".saving-000000", path + ".saving-QQQQQQ"};
+    const QString saving = path + ".saving-";
+    const QStringList ours{saving + "0a1b2c3d4e5f6789", saving + "0000000000000000", saving + "ffffffffffffffff"};
     test::writeFile(ours[0], saved);
     test::writeFile(ours[1], saved.left(20)); // cut off while being written
     test::writeFile(ours[2], {});             // cut off before anything was written
@@ -278,8 +281,9 @@ TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
         kept << path + QLatin1String(suffix);
         test::writeFile(kept.last(), saved);
     }
-    kept << path + ".saving-notes1" << path + ".saving-Link01" << path + ".saving-theirs" << path + ".saving-Folder"
-         << path + ".saving-ab-def" << dir.filePath("other.plist.saving-aB3xZ9");
+    kept << saving + "0123456789abcdef" << saving + "1123456789abcdef" << saving + "2123456789abcdef"
+         << saving + "3123456789abcdef" << path + ".saving-ab-def"
+         << dir.filePath("other.plist.saving-0a1b2c3d4e5f6789");
     test::writeFile(kept[6], "my notes about the settings");
     ASSERT_TRUE(QFile::link(ours[0] + ".target", kept[7]));
     test::writeFile(ours[0] + ".target", saved);
@@ -288,6 +292,10 @@ TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
     ASSERT_TRUE(QDir().mkpath(kept[9]));
     test::writeFile(kept[10], saved);
     test::writeFile(kept[11], saved);
+    for (const char* suffix : {"backup", "Copy01", "aB3xZ9", "0A1B2C3D4E5F6789", "0a1b2c3d4e5f678"}) {
+        kept << saving + QLatin1String(suffix);
+        test::writeFile(kept.last(), saved);
+    }
 
     Defaults d(path);
     EXPECT_EQ(d.integer("k"), 1);
@@ -296,6 +304,20 @@ TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
     for (const QString& name : kept)
         EXPECT_NE(FileSystem::entryKind(name), FileSystem::EntryKind::missing) << qPrintable(name);
     EXPECT_TRUE(QFile::exists(ours[0] + ".target"));
+
+    // The name a save writes for a moment is one the clean-up takes for its own.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ::inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(), IN_CREATE);
+    d.set("k", 2);
+    ASSERT_TRUE(d.flush());
+    alignas(inotify_event) char events[4096];
+    ASSERT_GT(::read(watch, events, sizeof events), 0);
+    ::close(watch);
+    const QString temporary = dir.filePath(QFile::decodeName(reinterpret_cast<const inotify_event*>(events)->name));
+    ASSERT_TRUE(temporary.startsWith(saving)) << qPrintable(temporary);
+    test::writeFile(temporary, saved);
+    EXPECT_EQ(Defaults(path).integer("k"), 2);
+    EXPECT_EQ(FileSystem::entryKind(temporary), FileSystem::EntryKind::missing) << qPrintable(temporary);
 }
 
 namespace {

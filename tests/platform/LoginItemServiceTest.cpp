@@ -1,6 +1,8 @@
 #include "platform/desktop/LoginItemService.h"
 #include "platform/core/FileSystem.h"
 
+#include "TestSupport.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -244,4 +246,31 @@ TEST(LoginItemService, RefusesWhatItCannotWrite)
     const auto refused = LoginItemService(g.paths).registerItem();
     ASSERT_FALSE(refused.hasValue());
     EXPECT_TRUE(refused.error().contains(QLatin1String("control character")));
+}
+
+// An entry of ours from before --at-login gets it on its Exec line, and
+// nothing else changes; anyone else's entry and a system-wide one stay.
+TEST(LoginItemService, AnOlderEntryOfOursLearnsItStartsAtLogin)
+{
+    AutostartFixture f;
+    LoginItemService service(f.paths);
+    const QByteArray exec = "Exec=" + LoginItemService::quotedExecArgument(f.paths.executable).toUtf8();
+    const QByteArray head = "# mine\n[Desktop Entry]\nName=Gaugelet\nName[de]=Gaugelet\n";
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        // before, after (empty: left as it is)
+        {exec + " -platform xcb\r\nHidden=true\r\n[Extra]\nExec=x\n",
+         exec + " -platform xcb --at-login\r\nHidden=true\r\n[Extra]\nExec=x\n"},
+        {"X-GNOME-Autostart-enabled=false\n" + exec, "X-GNOME-Autostart-enabled=false\n" + exec + " --at-login\n"},
+        {exec + " --at-login\n", {}},
+        {"Exec=/usr/bin/someone-else\n", {}},
+    };
+    for (const auto& [before, after] : cases) {
+        f.write(service.userEntryPath(), head + before);
+        EXPECT_EQ(service.addLoginArgumentToEntry().value(), !after.isEmpty()) << before.toStdString();
+        EXPECT_EQ(test::readFile(service.userEntryPath()), head + (after.isEmpty() ? before : after));
+    }
+    QFile::remove(service.userEntryPath());
+    f.write(f.systemEntry(), head + exec + "\n");
+    EXPECT_FALSE(service.addLoginArgumentToEntry().value() || QFileInfo::exists(service.userEntryPath()));
+    EXPECT_EQ(test::readFile(f.systemEntry()), head + exec + "\n");
 }

@@ -45,6 +45,11 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndARelaunchWaitsForTheName)
         return lateBus.interface()->serviceOwner(SingleInstance::applicationId).value() == lateBus.baseService();
     }));
 
+    // A name held by a program that is not this one (no Activate to answer): the launch runs.
+    PrivateBus foreign;
+    ASSERT_TRUE(foreign.connect().registerService(SingleInstance::applicationId));
+    EXPECT_EQ(SingleInstance(foreign.connect()).claim(), SingleInstance::Claim::unguarded);
+
     // Without a session bus the program runs as the only copy it knows of.
     SingleInstance alone(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "none"));
     EXPECT_EQ(alone.claim(), SingleInstance::Claim::noBus);

@@ -1,7 +1,9 @@
 #include "settings/general/BackupFlowModel.h"
 
 #include "BackupTestSupport.h"
+#include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/SingleInstance.h"
+#include "settings/general/RelaunchApp.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -131,6 +133,10 @@ TEST_F(BackupFlowModelTest, LoadingReplacesTheSettingsFlushesThemAndRelaunches)
     EXPECT_EQ(starts[0], QCoreApplication::applicationFilePath());
     // The new copy queues for this one's bus name instead of handing over to it.
     EXPECT_EQ(startArguments.count(SingleInstance::waitArgument), 1);
+    // A copy started at login comes back as one the user started: with its
+    // window where nothing shows the row.
+    const QString wait = SingleInstance::waitArgument, login = LoginItemService::loginArgument;
+    EXPECT_EQ(relaunchArguments({"gaugelet", login, "-style", wait, login}), (QStringList{"-style", wait}));
     // The new instance would have found the loaded settings on disk.
     EXPECT_EQ(fileAtStart, (QVariantMap{{"global.themeId", "ayu.mirage"}, {"provider.gpu.total.enabled", false}}));
     EXPECT_EQ(quits, 0); // from the next turn

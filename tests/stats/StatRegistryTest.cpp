@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -72,29 +73,47 @@ TEST(StatRegistry, PublishesOnceEverySampleLandedElseAQuarterSecondAfterTheFirst
     EXPECT_EQ(published, 1);
 
     // One still in flight holds the window open: what landed is published a
-    // quarter second after the first, not a second.
+    // quarter second after the first (in media time), not a second.
     auto fast = std::make_shared<TestProvider>("cpu.total", "CPU");
     auto slow = std::make_shared<TestProvider>("gpu.total", "GPU", true);
     Fixture g({fast, slow});
-    QElapsedTimer sinceSamples;
-    qint64 publishedAfter = -1;
-    bool beforeReference = false;
-    QTimer reference;
-    reference.setSingleShot(true);
-    QObject::connect(g.registry.get(), &StatRegistry::snapshotsPublisher, [&](const auto&) {
-        publishedAfter = sinceSamples.elapsed();
-        beforeReference = reference.isActive();
-    });
-    sinceSamples.start();
-    g.registry->start(nullptr, nullptr, nullptr);
+    QList<double> publishedAt;
+    QObject::connect(g.registry.get(), &StatRegistry::snapshotsPublisher,
+                     [&](const auto&) { publishedAt << g.media.now(); });
+    g.registry->start(nullptr, nullptr, nullptr); // at 100.0
     ASSERT_TRUE(test::waitUntil([&] { return g.registry->isFlushScheduled(); }));
-    // "Not a second": the publish comes before a timer of 700 ms started with
-    // the window, an order a busy machine keeps however late both fire.
-    reference.start(700);
-    ASSERT_TRUE(test::waitUntil([&] { return publishedAfter >= 0; }));
-    EXPECT_GE(publishedAfter, 200); // a coarse timer may fire up to 5 % early
-    EXPECT_TRUE(beforeReference) << "the window is a quarter second, not a second";
+    g.media.set(100.2);
+    QCoreApplication::processEvents();
+    g.media.set(100.25);
+    ASSERT_TRUE(test::waitUntil([&] { return !publishedAt.isEmpty(); }));
+    EXPECT_EQ(publishedAt, QList<double>{100.25});
     slow->open();
+}
+
+// Providers sampled on different ticks publish once per quarter second: the
+// later ones wait for the quarter second after the earlier publish, while a
+// second's samples taken together still go out in the wake-up that took them.
+TEST(StatRegistry, ProvidersOnDifferentTicksPublishAtMostOncePerQuarterSecond)
+{
+    auto cpu = std::make_shared<TestProvider>("cpu.total", "CPU");
+    auto gpu = std::make_shared<TestProvider>("gpu.total", "GPU");
+    gpu->interval = 1.0625; // its ticks drift from the CPU's
+    Fixture f({cpu, gpu});
+    QList<double> publishedAt;
+    QObject::connect(f.registry.get(), &StatRegistry::snapshotsPublisher,
+                     [&](const auto&) { publishedAt << f.media.now(); });
+    f.registry->start(nullptr, nullptr, nullptr); // both at 100.0
+    ASSERT_TRUE(test::waitUntil([&] { return publishedAt.size() == 1; }));
+    for (const double tick : {101.0, 101.0625, 102.125}) {
+        f.media.set(tick);
+        f.registry->tick(tick);
+        QCoreApplication::processEvents(); // a landing before its quarter second is held
+        QCoreApplication::processEvents();
+        f.media.set(std::ceil(tick * 4) / 4);
+        ASSERT_TRUE(test::waitUntil([&] { return !f.registry->isFlushScheduled(); }));
+    }
+    EXPECT_EQ(publishedAt, (QList<double>{100.0, 101.0, 101.25, 102.125}));
+    EXPECT_EQ(cpu->started + gpu->started, 6);
 }
 
 TEST(StatRegistry, SnapshotAppliedWhileFlushIsQueuedJoinsThatFlush)

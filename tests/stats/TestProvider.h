@@ -30,7 +30,7 @@ public:
     QString id() const override { return m_id; }
     QString displayName() const override { return m_id; }
     QString shortName() const override { return m_shortName; }
-    double refreshInterval() const override { return 1.0; }
+    double refreshInterval() const override { return interval; }
     QColor accentColor(const Palette& p) const override { return p.accent1; }
 
     QCoro::Task<StatSnapshot> sample() override
@@ -56,6 +56,7 @@ public:
 
     int started = 0;
     double nextValue = 0.5;
+    double interval = 1.0;
 
 private:
     QString m_id;

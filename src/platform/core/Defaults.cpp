@@ -74,25 +74,31 @@ bool sameValue(const QVariant& a, const QVariant& b)
     }
 }
 
-// A save writes the whole file as "<file>.saving-" and six random letters
-// and digits, then renames it over the file. One interrupted in between
-// leaves that temporary behind: a regular file of ours that starts as every
-// file the store writes does (or is still empty).
+// A save writes the whole file as "<file>.saving-" and sixteen random
+// lowercase hexadecimal digits, then renames it over the file. One
+// interrupted in between leaves that temporary behind: a regular file of
+// ours that starts as every file the store writes does (or is still empty).
+// Only that exact name is taken for one: a person's "defaults.plist.saving-
+// backup" or "-Copy01" (or a temporary of an earlier build, six letters or
+// digits) is left alone.
 const QString saveInfix = QStringLiteral(".saving-");
-constexpr qsizetype saveSuffixLength = 6;
+constexpr qsizetype saveSuffixLength = 16;
+constexpr char saveSuffixAlphabet[] = "0123456789abcdef";
 constexpr char xmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 
-bool isAsciiLetterOrDigit(QChar c)
+bool isSaveSuffix(QStringView suffix)
 {
-    return c.unicode() < 128 && c.isLetterOrNumber();
+    return suffix.size() == saveSuffixLength && std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+               return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+           });
 }
 
 QString saveSuffix()
 {
-    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QString suffix;
     for (qsizetype i = 0; i < saveSuffixLength; ++i)
-        suffix += QLatin1Char(alphabet[QRandomGenerator::global()->bounded(int(sizeof alphabet - 1))]);
+        suffix +=
+            QLatin1Char(saveSuffixAlphabet[QRandomGenerator::global()->bounded(int(sizeof saveSuffixAlphabet - 1))]);
     return suffix;
 }
 
@@ -120,11 +126,10 @@ void removeStaleTemporaries(const QString& filePath)
     const QString prefix = info.fileName() + saveInfix;
     const QDir dir = info.absoluteDir();
     const QStringList candidates =
-        dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::System | QDir::Hidden);
+        dir.entryList({prefix + QStringLiteral("*")}, QDir::Files | QDir::System | QDir::Hidden);
     for (const QString& name : candidates) {
-        const QStringView suffix = QStringView(name).mid(prefix.size());
         const QString path = dir.filePath(name);
-        if (!std::all_of(suffix.begin(), suffix.end(), isAsciiLetterOrDigit) || !isInterruptedSave(path))
+        if (!isSaveSuffix(QStringView(name).mid(prefix.size())) || !isInterruptedSave(path))
             continue;
         if (QFile::remove(path))
             logInfo(lcDefaults, "defaults: removed an interrupted save path=%s", qUtf8Printable(path));

@@ -15,12 +15,12 @@ namespace gaugelet {
 // property list, and a registration domain read behind them but never written.
 // Reads are thread-safe; every change emits changed(key) on the writing thread.
 // Writes are coalesced (at most 250 ms) and saved atomically: the whole file
-// is written beside it as "<file>.saving-XXXXXX" and renamed over its name,
-// so a link put in the file's place is replaced, never written through. A
-// file that already was a link when the store was loaded (a dotfiles setup)
-// is written the same way beside the file it leads to, and stays a link. What
-// would be larger than maxFileBytes is not written at all (the store could
-// not read it back); the values stay in memory. The file is also flushed on
+// is written beside it as "<file>.saving-" and sixteen hex digits and renamed
+// over its name, so a link put in the file's place is replaced, never
+// written through. A file that already was a link when the store was loaded
+// (a dotfiles setup) is written the same way beside the file it leads to,
+// and stays a link. What would be larger than maxFileBytes is not written at
+// all (the store could not read it back); the values stay in memory. The file is also flushed on
 // quit and on destruction. A file that cannot be understood is kept aside as
 // "<file>.corrupt" (".corrupt.1", ".corrupt.2", ... when that name is taken)
 // and the store starts empty; one that cannot be read at all (a folder, a

@@ -112,31 +112,44 @@ QString unescapeValue(const QString& raw)
     return out;
 }
 
-// The program of an unescaped Exec value: its first argument, with the
+// The arguments of an unescaped Exec value, the program first, with the
 // quoting and the "%%" field code undone.
+QStringList execArguments(const QString& exec)
+{
+    QStringList arguments;
+    qsizetype i = 0;
+    while (true) {
+        while (i < exec.size() && exec[i].isSpace())
+            ++i;
+        if (i == exec.size())
+            return arguments;
+        QString argument;
+        if (exec[i] == u'"') {
+            for (++i; i < exec.size() && exec[i] != u'"'; ++i) {
+                if (exec[i] == u'\\' && i + 1 < exec.size())
+                    ++i;
+                argument += exec[i];
+            }
+            ++i;
+        } else {
+            for (; i < exec.size() && !exec[i].isSpace(); ++i)
+                argument += exec[i];
+        }
+        argument.replace(QLatin1String("%%"), QLatin1String("%"));
+        arguments.append(argument);
+    }
+}
+
 QString execProgram(const QString& exec)
 {
-    QString program;
-    qsizetype i = 0;
-    while (i < exec.size() && exec[i].isSpace())
-        ++i;
-    if (i < exec.size() && exec[i] == u'"') {
-        for (++i; i < exec.size() && exec[i] != u'"'; ++i) {
-            if (exec[i] == u'\\' && i + 1 < exec.size())
-                ++i;
-            program += exec[i];
-        }
-    } else {
-        for (; i < exec.size() && !exec[i].isSpace(); ++i)
-            program += exec[i];
-    }
-    program.replace(QLatin1String("%%"), QLatin1String("%"));
-    return program;
+    return execArguments(exec).value(0);
 }
 
 struct Entry {
     bool readable = false;
     QString exec;
+    qsizetype execLine = -1; // the index of the Exec line among the file's lines
+    QList<QByteArray> lines; // the file as it stands, each line with its end
     bool hidden = false;
     bool gnomeDisabled = false;
 };
@@ -151,7 +164,8 @@ Entry readEntry(const QString& path)
     entry.readable = true;
     bool inGroup = false;
     while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        entry.lines.append(file.readLine());
+        const QString line = QString::fromUtf8(entry.lines.last()).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {
@@ -165,9 +179,10 @@ Entry readEntry(const QString& path)
             continue;
         const QString key = line.left(eq).trimmed();
         const QString value = unescapeValue(line.mid(eq + 1).trimmed());
-        if (key == QLatin1String("Exec"))
+        if (key == QLatin1String("Exec")) {
             entry.exec = value;
-        else if (key == QLatin1String("Hidden"))
+            entry.execLine = entry.lines.size() - 1;
+        } else if (key == QLatin1String("Hidden"))
             entry.hidden = value == QLatin1String("true");
         else if (key == QLatin1String("X-GNOME-Autostart-enabled"))
             entry.gnomeDisabled = value == QLatin1String("false");
@@ -186,7 +201,7 @@ bool samePath(const QString& a, const QString& b)
     return QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
-Result<void, QString> writeEntry(const QString& path, const QString& contents)
+Result<void, QString> writeEntry(const QString& path, const QByteArray& contents)
 {
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir))
@@ -194,7 +209,7 @@ Result<void, QString> writeEntry(const QString& path, const QString& contents)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-    file.write(contents.toUtf8());
+    file.write(contents);
     if (!file.commit())
         return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     return {};
@@ -304,7 +319,7 @@ Result<void, QString> LoginItemService::registerItem()
                                             "Terminal=false\n"
                                             "X-GNOME-Autostart-enabled=true\n")
                                  .arg(quotedExecArgument(program), loginArgument);
-    return writeEntry(path, contents);
+    return writeEntry(path, contents.toUtf8());
 }
 
 Result<void, QString> LoginItemService::unregisterItem()
@@ -324,9 +339,35 @@ Result<void, QString> LoginItemService::unregisterItem()
     for (const QString& dir : m_paths.configDirs) {
         const QString candidate = dir + QLatin1String("/autostart/") + entryName;
         if (QFileInfo::exists(candidate))
-            return writeEntry(path, QStringLiteral("[Desktop Entry]\nType=Application\nName=Gaugelet\nHidden=true\n"));
+            return writeEntry(path,
+                              QByteArrayLiteral("[Desktop Entry]\nType=Application\nName=Gaugelet\nHidden=true\n"));
     }
     return {};
+}
+
+Result<bool, QString> LoginItemService::addLoginArgumentToEntry()
+{
+    const QString path = userEntryPath();
+    const QFileInfo info(path);
+    if (path.isEmpty() || info.isSymLink() || !info.isFile())
+        return false;
+    Entry entry = readEntry(path);
+    const QStringList arguments = execArguments(entry.exec);
+    const QString program = arguments.value(0);
+    if (!entry.readable || entry.execLine < 0 || !startableProgramPath(program)
+        || !samePath(program, m_paths.executable) || arguments.mid(1).contains(loginArgument))
+        return false;
+    QByteArray& line = entry.lines[entry.execLine];
+    qsizetype end = line.size();
+    while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r'))
+        --end;
+    const QByteArray lineEnd = line.mid(end);
+    line = line.left(end).trimmed() + ' ' + loginArgument.toUtf8() + (lineEnd.isEmpty() ? QByteArray("\n") : lineEnd);
+    if (auto written = writeEntry(path, entry.lines.join()); !written)
+        return fail(written.error());
+    logInfo(lcPlatform, "login item: the autostart entry now tells the program it starts at login path=%s",
+            qUtf8Printable(path));
+    return true;
 }
 
 void LoginItemService::openSystemSettingsLoginItems() const

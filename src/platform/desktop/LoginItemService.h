@@ -34,6 +34,13 @@ public:
     Status status() const;
     Result<void, QString> registerItem();
     Result<void, QString> unregisterItem();
+    // The user's entry of ours (its command resolving to this program) that
+    // an earlier build wrote without loginArgument gets it: the Exec line
+    // alone is rewritten, atomically; every other line, the desktop's Hidden
+    // and X-GNOME-Autostart-enabled among them, stays as it was. A system-wide
+    // entry, a link and anyone else's entry are never written. Whether it
+    // was rewritten.
+    Result<bool, QString> addLoginArgumentToEntry();
     // Starts the desktop's own autostart settings when one is known, else opens
     // the autostart folder with the file manager.
     void openSystemSettingsLoginItems() const;

@@ -61,17 +61,32 @@ SingleInstance::Claim SingleInstance::claim(int waitMs, bool quietly)
         }
         if (reply.value() == QDBusConnectionInterface::ServiceRegistered)
             return Claim::owner;
-        if (activateOwner(quietly))
+        // The call goes to the owner of this moment, so that an answer (or
+        // the silence) is that process's.
+        const QString owner = daemon->serviceOwner(m_name).value();
+        if (owner.isEmpty())
+            continue;
+        switch (activateOwner(owner, quietly)) {
+        case Answer::shown:
+            logInfo(lcPlatform, "single instance: another copy runs; asked it to show itself");
             return Claim::handedOver;
+        case Answer::gone: continue;
+        case Answer::notOurs: return Claim::unguarded;
+        case Answer::silent:
+            m_silentOwnerPid = daemon->servicePid(owner).value();
+            logError(lcPlatform, "single instance: the running copy (process %u) did not answer within %d ms",
+                     m_silentOwnerPid, activateTimeoutMs);
+            return Claim::notResponding;
+        }
     }
     logWarning(lcPlatform, "single instance: %s changes owner too often; starting anyway", qUtf8Printable(m_name));
     return Claim::noBus;
 }
 
-bool SingleInstance::activateOwner(bool quietly)
+SingleInstance::Answer SingleInstance::activateOwner(const QString& owner, bool quietly)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
-        m_name, objectPath(m_name), QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
+        owner, objectPath(m_name), QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
     call.setArguments({quietly ? QVariantMap{{quietKey, true}} : QVariantMap()});
     call.setAutoStartService(false);
     // A loop of our own, not a blocking call: the owner may be this very
@@ -82,15 +97,23 @@ bool SingleInstance::activateOwner(bool quietly)
     if (!watcher.isFinished())
         loop.exec();
     const QDBusError error = watcher.error();
-    if (error.type() == QDBusError::ServiceUnknown
-        || error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
-        return false;
-    // An owner that is slow to answer still runs: it shows itself when it can.
-    if (error.isValid())
-        logWarning(lcPlatform, "single instance: the running copy did not answer Activate: %s",
-                   qUtf8Printable(error.message()));
-    logInfo(lcPlatform, "single instance: another copy runs; asked it to show itself");
-    return true;
+    if (!error.isValid())
+        return Answer::shown;
+    // No answer: the owner left meanwhile (its unique name is gone), or it
+    // is still there and silent.
+    if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout
+        || error.type() == QDBusError::TimedOut || error.type() == QDBusError::ServiceUnknown
+        || error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")) {
+        const bool stillThere = m_bus.interface()->isServiceRegistered(owner).value();
+        return stillThere && m_bus.interface()->serviceOwner(m_name).value() == owner ? Answer::silent : Answer::gone;
+    }
+    // Any other answer (no such object, interface or method, refused
+    // arguments) comes from a program that is not this one.
+    logWarning(lcPlatform,
+               "single instance: %s is owned by another program (process %u), which answered Activate with %s: "
+               "running without the one-copy guard",
+               qUtf8Printable(m_name), m_bus.interface()->servicePid(owner).value(), qUtf8Printable(error.name()));
+    return Answer::notOurs;
 }
 
 SingleInstance::Claim SingleInstance::waitForName(int waitMs)

@@ -12,8 +12,12 @@ namespace gaugelet {
 // bus serves org.freedesktop.Application's Activate at the path derived from
 // it ("/dev/gaugelet/app"), the call `gapplication launch dev.gaugelet.app`
 // and desktop launchers make; a later launch finds the name owned, calls
-// Activate on its owner and leaves. The bus decides between two launches
-// that race, so exactly one of them owns the name.
+// Activate on its owner and leaves once the owner has answered. The bus
+// decides between two launches that race, so exactly one of them owns the
+// name. An owner that answers Activate with an error is not this program:
+// the launch runs, without the guard. An owner that does not answer within
+// activateTimeoutMs is a copy that hangs: the launch tells the user and
+// leaves with an error.
 //
 // A copy started by a running one that is quitting (a relaunch) queues for
 // the name instead, and runs once the old copy has let go of it.
@@ -29,14 +33,19 @@ public:
     static inline const QString waitArgument = QStringLiteral("--wait-for-previous");
     // How long a relaunched copy waits for the name before it runs anyway.
     static constexpr int previousCopyWaitMs = 10'000;
-    // How long a second launch waits for the running copy's answer.
-    static constexpr int activateTimeoutMs = 5'000;
+    // How long a second launch waits for the running copy's answer. The
+    // running copy's main thread is known to be held for up to 3.5 s (the
+    // version gate at its start) and a loaded machine stretches that; a copy
+    // silent for 10 s is taken to hang.
+    static constexpr int activateTimeoutMs = 10'000;
 
     enum class Claim {
-        owner,      // this copy owns the name: run
-        queued,     // a relaunch whose old copy never let go: run, and own the name once it goes
-        handedOver, // another copy runs and was asked to show itself: leave
-        noBus,      // no session bus (or it refused the name): run as the only copy we know of
+        owner,         // this copy owns the name: run
+        queued,        // a relaunch whose old copy never let go: run, and own the name once it goes
+        handedOver,    // another copy runs and answered the request to show itself: leave
+        noBus,         // no session bus (or it refused the name): run as the only copy we know of
+        unguarded,     // the name's owner is not this program: run, without the one-copy guard
+        notResponding, // the running copy does not answer: tell the user and leave with an error
     };
 
     explicit SingleInstance(const QDBusConnection& bus, const QString& name = applicationId, QObject* parent = nullptr);
@@ -51,6 +60,8 @@ public:
     // asking it to show itself). With waitMs > 0 it queues behind the
     // current owner instead and waits up to waitMs for it.
     Claim claim(int waitMs = 0, bool quietly = false);
+    // The process id of the copy that did not respond (0 when the bus does not say).
+    quint32 silentOwnerProcessId() const { return m_silentOwnerPid; }
 
     // The object path of a name: dots become slashes ("/dev/gaugelet/app").
     static QString objectPath(const QString& name);
@@ -66,12 +77,14 @@ Q_SIGNALS:
     void activated();
 
 private:
-    bool activateOwner(bool quietly);
+    enum class Answer { shown, gone, notOurs, silent };
+    Answer activateOwner(const QString& owner, bool quietly);
     Claim waitForName(int waitMs);
 
     QDBusConnection m_bus;
     QString m_name;
     bool m_registered = false;
+    quint32 m_silentOwnerPid = 0;
 };
 
 } // namespace gaugelet

@@ -2,6 +2,7 @@
 
 #include "platform/core/Defaults.h"
 #include "platform/core/MainThread.h"
+#include "platform/desktop/LoginItemService.h"
 #include "platform/desktop/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -25,6 +26,17 @@ void setRelaunchHooksForTesting(std::optional<RelaunchHooks> replacement)
     hooks() = std::move(replacement);
 }
 
+QStringList relaunchArguments(const QStringList& arguments)
+{
+    QStringList kept = arguments.mid(1);
+    kept.removeAll(LoginItemService::loginArgument);
+    // The new copy waits for this one to let go of the program's bus name,
+    // rather than handing over to it.
+    kept.removeAll(SingleInstance::waitArgument);
+    kept.append(SingleInstance::waitArgument);
+    return kept;
+}
+
 Result<void, QString> relaunchApp()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -38,11 +50,7 @@ Result<void, QString> relaunchApp()
     defaults->stopSaving();
 
     const QString program = QCoreApplication::applicationFilePath();
-    // The new copy waits for this one to let go of the program's bus name,
-    // rather than handing over to it.
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    arguments.removeAll(SingleInstance::waitArgument);
-    arguments.append(SingleInstance::waitArgument);
+    const QStringList arguments = relaunchArguments(QCoreApplication::arguments());
     bool started = false;
     if (hooks() && hooks()->start)
         started = hooks()->start(program, arguments);

@@ -17,6 +17,12 @@ namespace gaugelet {
 // reported. Main thread.
 Result<void, QString> relaunchApp();
 
+// The arguments the new instance gets, given this one's (program first): the
+// same, less the program, a start by the login item (the new copy is started
+// by the user's load, and must put its window up where nothing shows the
+// row) and any earlier wait, then the wait for this copy to quit.
+QStringList relaunchArguments(const QStringList& arguments);
+
 // Test seam: replaces starting the new instance (program, arguments; returns
 // whether it started) and quitting. nullopt restores the real ones.
 struct RelaunchHooks {
