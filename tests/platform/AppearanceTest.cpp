@@ -19,13 +19,25 @@ namespace {
 
 // A Plasma account's files as its settings write them: the global theme's
 // style and scheme name in kdedefaults, the installed scheme's colours in
-// kdeglobals (`applied`; not at a first login), a style picked in plasmarc.
+// kdeglobals (`applied`; not at a first login), a style picked in plasmarc;
+// written before the shell started, or after (`sinceShell`).
 struct PlasmaConfig {
     const char* theme = "default";
     const char* scheme = "BreezeLight";
     bool applied = true;
     const char* picked = nullptr;
+    bool sinceShell = false;
     static bool installed() { return QFile::exists(QStringLiteral("/usr/share/plasma/desktoptheme/breeze-dark")); }
+};
+
+// Another PlasmaConfig written while the shell runs (the user's plasmarc
+// only where `userWritten`: its entry taken back), then a palette notice or
+// a new shell.
+struct PlasmaSwitch {
+    PlasmaConfig then;
+    bool userWritten = false;
+    bool notice = false;
+    bool restart = false;
 };
 
 // A PlasmaConfig in folders the environment names (kdedefaults listed as
@@ -37,15 +49,24 @@ public:
     explicit ScopedPlasmaConfig(const PlasmaConfig& c)
         : config(m_root.path() + "/config"), data(m_root.path() + "/data")
     {
+        write(c, false);
+    }
+    void write(const PlasmaConfig& c, bool userWritten)
+    {
+        const auto put = [&](const QString& path, const QByteArray& contents) {
+            writeFile(path, contents);
+            QFile file(path); // the test process stands for the shell: it started before
+            if (!c.sinceShell && file.open(QIODevice::ReadWrite))
+                file.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime);
+        };
         if (c.theme)
-            writeFile(config + "/kdedefaults/plasmarc", QByteArray("[Theme]\nname=") + c.theme);
+            put(config + "/kdedefaults/plasmarc", QByteArray("[Theme]\nname=") + c.theme);
         if (c.scheme)
-            writeFile(config + "/kdedefaults/kdeglobals", QByteArray("[General]\nColorScheme=") + c.scheme);
+            put(config + "/kdedefaults/kdeglobals", QByteArray("[General]\nColorScheme=") + c.scheme);
         if (c.scheme && c.applied)
-            writeFile(config + "/kdeglobals",
-                      readFile(QLatin1String("/usr/share/color-schemes/") + c.scheme + ".colors"));
-        if (c.picked)
-            writeFile(config + "/plasmarc", QByteArray("[Theme]\nname=") + c.picked);
+            put(config + "/kdeglobals", readFile(QLatin1String("/usr/share/color-schemes/") + c.scheme + ".colors"));
+        if (c.picked || userWritten)
+            put(config + "/plasmarc", c.picked ? QByteArray("[Theme]\nname=") + c.picked : QByteArray("[Theme]\n"));
     }
     const QString config, data; // XDG_CONFIG_HOME, XDG_DATA_HOME
 
@@ -182,8 +203,8 @@ TEST(Appearance, WithoutAPortalThePaletteDecides)
 // which panel shows the items and that panel's look is known: GNOME Shell's
 // bar (dark; light in GNOME Classic), and Plasma's panel in a Plasma session,
 // by its Plasma style's colours (the global theme's in kdedefaults, or one
-// picked apart; Breeze follows the colour scheme); elsewhere the portal's
-// preference is a guess about the panel.
+// picked apart; Breeze follows the colour scheme) as the running shell has
+// read them; elsewhere the portal's preference is a guess about the panel.
 TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
 {
     if (!PlasmaConfig::installed())
@@ -198,6 +219,7 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         bool panelDark;
         bool known;
         std::optional<PlasmaConfig> plasma = std::nullopt;
+        std::optional<PlasmaSwitch> change = std::nullopt; // then the answers
     } cases[] = {
         {"LXQt", 2u, other, false, false},
         {"XFCE", 1u, other, true, false},
@@ -216,6 +238,17 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         {"KDE", 1u, plasma, true, false, PlasmaConfig{"own", "BreezeLight"}},           // colours of its own
         {"KDE", 2u, other, false, false, twilight},
         {"XFCE", 2u, plasma, false, false, twilight}, // kded's watcher, for another panel
+        // A style of a middle grey (#808080) is not known.
+        {"KDE", 1u, plasma, true, false, PlasmaConfig{"grey", "BreezeLight"}},
+        // A global theme applied while the shell runs is drawn once it reads
+        // the user's plasmarc, or starts again; a scheme, at a palette notice.
+        {"KDE", 2u, plasma, false, false, PlasmaConfig{}, PlasmaSwitch{twilight}},
+        {"KDE", 2u, plasma, false, false, twilight, PlasmaSwitch{PlasmaConfig{}}},
+        {"KDE", 2u, plasma, true, true, PlasmaConfig{}, PlasmaSwitch{twilight, true}},
+        {"KDE", 2u, plasma, true, true, PlasmaConfig{}, PlasmaSwitch{twilight, false, false, true}},
+        {"KDE", 2u, plasma, true, true, PlasmaConfig{}, PlasmaSwitch{{"default", "BreezeDark"}, false, true}},
+        {"KDE", 2u, plasma, false, false, PlasmaConfig{}, PlasmaSwitch{{"default", "BreezeDark"}}},
+        {"KDE", 2u, plasma, false, false, PlasmaConfig{"breeze-dark", "BreezeLight", true, nullptr, true}},
     };
     for (const auto& c : cases) {
         const std::string where = "row " + std::to_string(&c - cases);
@@ -223,11 +256,17 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         std::optional<ScopedPlasmaConfig> files;
         if (c.plasma) {
             files.emplace(*c.plasma);
-            // A style of its own: metadata and pictures, no colours.
+            // A style of its own: metadata and pictures, no colours; one of
+            // a middle grey.
             writeFile(files->data + QStringLiteral("/plasma/desktoptheme/own/metadata.json"), "{}");
+            writeFile(files->data + QStringLiteral("/plasma/desktoptheme/grey/metadata.json"), "{}");
+            writeFile(files->data + QStringLiteral("/plasma/desktoptheme/grey/colors"),
+                      "[Colors:Window]\nBackgroundNormal=128,128,128\n");
         }
         PrivateBus bus;
         ASSERT_TRUE(bus.isValid());
+        QDBusConnection shell = bus.connect();
+        ASSERT_TRUE(!c.plasma || shell.registerService(QStringLiteral("org.kde.plasmashell"))) << where;
         std::optional<FakePortal> portal;
         if (c.scheme) {
             portal.emplace(bus, *c.scheme);
@@ -239,6 +278,18 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
             ASSERT_TRUE(waitUntil([&] { return portal->reads == 1; })) << where;
         }
         spinFor(100); // the answer (or the failed call) delivered
+        if (c.change) {
+            PlasmaConfig then = c.change->then;
+            then.sinceShell = true;
+            files->write(then, c.change->userWritten);
+            QDBusMessage notice =
+                QDBusMessage::createSignal("/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange");
+            if (c.change->notice)
+                shell.send(notice << 0 << 0);
+            if (c.change->restart && shell.unregisterService(QStringLiteral("org.kde.plasmashell")))
+                bus.connect().registerService(QStringLiteral("org.kde.plasmashell"));
+        }
+        waitUntil([&] { return appearance.isPanelDark() == c.panelDark && appearance.isPanelShadeKnown() == c.known; });
         EXPECT_EQ(appearance.isPanelDark(), c.panelDark) << where;
         EXPECT_EQ(appearance.isPanelShadeKnown(), c.known) << where;
     }

@@ -2,7 +2,7 @@
 
 #include "platform/core/PlatformLog.h"
 #include "platform/style/DesignStyle.h"
-#include "platform/style/PlasmaPanelStyle.h"
+#include "platform/style/PlasmaPanel.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -10,12 +10,9 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QStringList>
-#include <QTimer>
 #include <algorithm>
 
 namespace gaugelet {
@@ -45,10 +42,6 @@ bool sessionNames(QLatin1String desktop)
                        [desktop](const QString& name) { return name.compare(desktop, Qt::CaseInsensitive) == 0; });
 }
 
-// Plasma writes its files in bursts (a global theme rewrites several): the
-// style is read again once they have been quiet this long.
-constexpr int plasmaSettleMs = 200;
-
 } // namespace
 
 Appearance* Appearance::instance()
@@ -57,7 +50,7 @@ Appearance* Appearance::instance()
     return shared;
 }
 
-Appearance::Appearance(const QDBusConnection& sessionBus, QObject* parent) : QObject(parent)
+Appearance::Appearance(const QDBusConnection& sessionBus, QObject* parent) : QObject(parent), m_bus(sessionBus)
 {
     QDBusConnection bus = sessionBus;
     if (!bus.isConnected())
@@ -142,7 +135,7 @@ std::optional<bool> Appearance::knownPanelDark() const
 {
     switch (m_panelHost) {
     case PanelHost::gnomeShell: return !sessionNames(QLatin1String("GNOME-Classic"));
-    case PanelHost::plasma: return m_plasmaPanel ? shadeOf(*m_plasmaPanel) : std::nullopt;
+    case PanelHost::plasma: return m_plasmaShade;
     case PanelHost::unknown:
     case PanelHost::other: break;
     }
@@ -156,50 +149,31 @@ void Appearance::setPanelHost(PanelHost host)
     const auto before = answers();
     m_panelHost = host;
     // kded may serve the watcher outside Plasma, for another panel.
-    readPlasmaStyle(host == PanelHost::plasma && isPlasmaSession());
+    followPlasma(host == PanelHost::plasma && isPlasmaSession());
     emitIfChanged(before);
 }
 
-void Appearance::readPlasmaStyle(bool follow)
+void Appearance::followPlasma(bool follow)
 {
     if (!follow) {
-        delete m_plasmaFiles;
-        m_plasmaFiles = nullptr;
-        m_plasmaPanel.reset();
+        delete m_plasma;
+        m_plasma = nullptr;
+        m_plasmaShade.reset();
         return;
     }
-    const PlasmaPanelStyle style = PlasmaPanelStyle::read();
-    if (!m_plasmaFiles || style.background != m_plasmaPanel) {
-        logInfo(lcPlatform, "appearance.plasmaStyle name=%s panel=%s", qUtf8Printable(style.name),
-                style.background ? qUtf8Printable(style.background->name()) : "unknown");
-    }
-    m_plasmaPanel = style.background;
-    if (!m_plasmaFiles) {
-        m_plasmaFiles = new QFileSystemWatcher(this);
-        auto* settle = new QTimer(m_plasmaFiles);
-        settle->setSingleShot(true);
-        settle->setInterval(plasmaSettleMs);
-        connect(m_plasmaFiles, &QFileSystemWatcher::directoryChanged, settle, qOverload<>(&QTimer::start));
-        connect(m_plasmaFiles, &QFileSystemWatcher::fileChanged, settle, qOverload<>(&QTimer::start));
-        connect(settle, &QTimer::timeout, this, [this] {
-            const auto before = answers();
-            readPlasmaStyle(true);
-            emitIfChanged(before);
-        });
-    }
-    // The folders (KConfig replaces a file by renaming a new one over it)
-    // and the files (rewritten in place by other tools).
-    const QStringList watched = m_plasmaFiles->files() + m_plasmaFiles->directories();
-    QStringList paths;
-    for (const QString& folder : PlasmaPanelStyle::configFolders()) {
-        const QStringList files{folder, folder + QLatin1String("/plasmarc"), folder + QLatin1String("/kdeglobals")};
-        for (const QString& path : files) {
-            if (QFileInfo::exists(path) && !watched.contains(path))
-                paths.append(path);
-        }
-    }
-    if (!paths.isEmpty())
-        m_plasmaFiles->addPaths(paths);
+    if (m_plasma)
+        return;
+    m_plasma = new PlasmaPanel(m_bus, this);
+    const auto takeShade = [this] {
+        const std::optional<QColor> colour = m_plasma->colour();
+        m_plasmaShade = colour ? shadeOf(*colour) : std::nullopt;
+    };
+    takeShade();
+    connect(m_plasma, &PlasmaPanel::changed, this, [this, takeShade] {
+        const auto before = answers();
+        takeShade();
+        emitIfChanged(before);
+    });
 }
 
 bool Appearance::isGnomeSession()

@@ -7,9 +7,9 @@
 #include <array>
 #include <optional>
 
-class QFileSystemWatcher;
-
 namespace gaugelet {
+
+class PlasmaPanel;
 
 // The desktop's light or dark appearance, for the application's windows and,
 // separately, for the panel that hosts the status item.
@@ -28,9 +28,10 @@ namespace gaugelet {
 //   GNOME Classic session, whose bar is drawn light);
 // - Plasma's panel (in a Plasma session) is drawn by its Plasma style, which
 //   the user picks apart from the colour scheme the portal reports: its
-//   shade is that of the style's colours (PlasmaPanelStyle), followed as
-//   plasmarc and kdeglobals change; a style of a middle shade, or one whose
-//   colours are its pictures', is not known.
+//   shade is that of the style's colours (PlasmaPanelStyle), as the running
+//   shell draws them (PlasmaPanel: a change of the files it has not read
+//   leaves it unknown); a style of a middle shade, or one whose colours are
+//   its pictures', is not known.
 // Elsewhere (LXQt, Xfce, waybar, or before the host is known) the portal's
 // answer, else the palette, is a guess: what applications prefer, not what
 // the panel is (a dark bar beside a light scheme is common), and tiles are
@@ -87,8 +88,8 @@ private:
     void applyPortalValue(uint scheme);
     // The panel's shade where the host's is known for sure.
     std::optional<bool> knownPanelDark() const;
-    // Reads the Plasma style's colour and (with `follow`) watches its files.
-    void readPlasmaStyle(bool follow);
+    // Follows Plasma's panel (`follow`), or stops.
+    void followPlasma(bool follow);
     bool paletteIsDark() const;
     // Emits changed() when any answer differs from `before` (isDark,
     // isPanelDark, isPanelShadeKnown).
@@ -97,8 +98,9 @@ private:
 
     std::optional<bool> m_portalDark;
     PanelHost m_panelHost = PanelHost::unknown;
-    std::optional<QColor> m_plasmaPanel;
-    QFileSystemWatcher* m_plasmaFiles = nullptr;
+    QDBusConnection m_bus;
+    PlasmaPanel* m_plasma = nullptr;
+    std::optional<bool> m_plasmaShade; // of m_plasma's colour
     std::optional<bool> m_override;
     bool m_overrideKnown = true;
 };

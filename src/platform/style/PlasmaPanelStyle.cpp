@@ -165,6 +165,11 @@ QStringList PlasmaPanelStyle::configFolders()
     return out;
 }
 
+QString PlasmaPanelStyle::userFile()
+{
+    return XdgPaths::configHome() + QStringLiteral("/plasmarc");
+}
+
 PlasmaPanelStyle PlasmaPanelStyle::read()
 {
     const QStringList config = configFolders();
@@ -175,15 +180,17 @@ PlasmaPanelStyle PlasmaPanelStyle::read()
     const QString folder = QStringLiteral("plasma/desktoptheme/%1/").arg(drawn);
     if (!locate(folder + QLatin1String("metadata.json")) && !locate(folder + QLatin1String("metadata.desktop")))
         drawn = defaultStyle;
+    // The scheme's name alone (as a global theme's defaults at a first login
+    // leave it) does not colour Plasma: without colours, Breeze Light's.
+    style.scheme =
+        windowBackgroundIn(filesIn(config, QStringLiteral("kdeglobals"))).value_or(QColor(breezeLightWindow));
     if (const auto colors = locate(QStringLiteral("plasma/desktoptheme/%1/colors").arg(drawn))) {
         style.background = windowBackgroundIn({*colors});
         return style;
     }
-    // The scheme's name alone (as a global theme's defaults at a first login
-    // leave it) does not colour Plasma: without colours, Breeze Light's.
-    if (drawn == defaultStyle)
-        style.background =
-            windowBackgroundIn(filesIn(config, QStringLiteral("kdeglobals"))).value_or(QColor(breezeLightWindow));
+    style.fromScheme = drawn == defaultStyle;
+    if (style.fromScheme)
+        style.background = style.scheme;
     return style;
 }
 

@@ -21,12 +21,19 @@ namespace gaugelet {
 struct PlasmaPanelStyle {
     QString name;
     std::optional<QColor> background;
+    // The colour scheme's window colour (kdeglobals', else Breeze Light's),
+    // and whether the panel is painted in it (Breeze without colours).
+    QColor scheme;
+    bool fromScheme = false;
 
     // Reads the files under the XDG folders of the environment.
     static PlasmaPanelStyle read();
     // The configuration folders read, the user's first: where plasmarc and
     // kdeglobals change.
     static QStringList configFolders();
+    // The user's own plasmarc, the one file whose writing the running shell
+    // follows.
+    static QString userFile();
 };
 
 } // namespace gaugelet
