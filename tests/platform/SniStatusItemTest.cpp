@@ -1,4 +1,5 @@
 #include "platform/statusitem/SniStatusItem.h"
+#include "platform/statusitem/HostSlotSize.h"
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/SniItemMenuAdaptor.h"
@@ -19,6 +20,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
@@ -27,6 +29,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace gaugelet;
 using test::FakeTrayIcon;
@@ -703,6 +706,59 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
     // which hosts that keep a smaller picture show unscaled.
     EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::xfce, 20, 1.0), QList<int>{16});
     EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::lxqt, 18, 1.5), QList<int>{24});
+}
+
+// A host's settings are read from a regular file no larger than the most
+// read, whose opening never waits; anything else named there counts as no
+// file. A relative path on the host's command line is the host's.
+TEST(HostSlotSize, ReadsOnlyRegularFilesWithoutWaiting)
+{
+    QTemporaryDir dir;
+    const QString at = dir.path();
+    const QByteArray lxqt16("[General]\npanels=panel1\n[panel1]\nplugins=clock, statusnotifier\niconSize=16\n");
+    const struct {
+        QByteArray text; // sets a size other than the reader's default
+        int (*read)(const QString&);
+        int set;
+        int unset;
+    } readers[] = {
+        {lxqt16, HostSlotSize::lxqtPanel, 16, HostSlotSize::lxqtDefault},
+        {"{\"tray\": {\"icon-size\": 24}}", HostSlotSize::waybar, 24, HostSlotSize::waybarDefault},
+        {"<channel><property name=\"plugins\"><property name=\"plugin-1\" value=\"systray\"><property "
+         "name=\"icon-size\" value=\"16\"/></property></property></channel>",
+         HostSlotSize::xfceSystray, 16, HostSlotSize::xfceDefault},
+    };
+    ASSERT_EQ(::mkfifo(QFile::encodeName(at + QStringLiteral("/fifo")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(at + QStringLiteral("/fifo"), at + QStringLiteral("/link")));
+    ASSERT_TRUE(QDir(at).mkdir(QStringLiteral("folder")));
+    for (const auto& r : readers) {
+        SCOPED_TRACE(r.text.constData());
+        test::writeFile(at + QStringLiteral("/file"), r.text);
+        EXPECT_EQ(r.read(at + QStringLiteral("/file")), r.set);
+        // The same, grown past the most read.
+        QFile::remove(at + QStringLiteral("/huge"));
+        ASSERT_TRUE(QFile::copy(at + QStringLiteral("/file"), at + QStringLiteral("/huge")));
+        ASSERT_TRUE(QFile::resize(at + QStringLiteral("/huge"), HostSlotSize::maxFileBytes + 1));
+        for (const char* path : {"/fifo", "/link", "/folder", "/huge"})
+            EXPECT_EQ(r.read(at + QLatin1String(path)), r.unset) << path;
+        EXPECT_EQ(r.read(QStringLiteral("/dev/zero")), r.unset);
+    }
+
+    test::writeFile(at + QStringLiteral("/host/panel.conf"), lxqt16);
+    test::writeFile(at + QStringLiteral("/host/waybar.jsonc"), "{\"tray\": {\"icon-size\": 24}}");
+    test::writeFile(at + QStringLiteral("/ours/panel.conf"), QByteArray(lxqt16).replace("=16", "=24"));
+    test::writeFile(at + QStringLiteral("/ours/waybar.jsonc"), "{\"tray\": {\"icon-size\": 22}}");
+    const QString ours = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(at + QStringLiteral("/ours")));
+    const QByteArray lxqt = QByteArrayLiteral("lxqt-panel\0-c\0panel.conf\0");
+    const QByteArray waybar = QByteArrayLiteral("waybar\0--config=waybar.jsonc\0");
+    const QString host = at + QStringLiteral("/host");
+    EXPECT_EQ(HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(lxqt, host)), 16);
+    EXPECT_EQ(HostSlotSize::waybar(HostSlotSize::waybarConfig(waybar, host)), 24);
+    // Where the host's folder is not known, its defaults.
+    EXPECT_EQ(HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(lxqt, QString())), HostSlotSize::lxqtDefault);
+    EXPECT_EQ(HostSlotSize::waybar(HostSlotSize::waybarConfig(waybar, QString())), HostSlotSize::waybarDefault);
+    QDir::setCurrent(ours);
 }
 
 namespace {

@@ -1,13 +1,15 @@
 #include "platform/statusitem/HostSlotSize.h"
 
-#include <QFile>
+#include "platform/core/FileSystem.h"
+
+#include <QDir>
 #include <QHash>
 #include <QList>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <optional>
 
 namespace gaugelet {
 
@@ -28,6 +30,77 @@ QString optionValue(const QByteArray& commandLine, std::initializer_list<const c
         }
     }
     return {};
+}
+
+// The file named after any of `options`, as the host reads it: a relative
+// path from its working folder (empty where that is not known); nullopt
+// where the command line names none.
+std::optional<QString> givenPath(const QByteArray& commandLine, std::initializer_list<const char*> options,
+                                 const QString& workingFolder)
+{
+    const QString given = optionValue(commandLine, options);
+    if (given.isEmpty())
+        return std::nullopt;
+    if (QDir::isAbsolutePath(given))
+        return given;
+    return workingFolder.isEmpty() ? QString() : QDir(workingFolder).filePath(given);
+}
+
+// A settings file's bytes: a regular file's, opened without waiting.
+std::optional<QByteArray> settingsFile(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    auto bytes = FileSystem::readFile(path, HostSlotSize::maxFileBytes, FileSystem::Links::follow);
+    if (!bytes)
+        return std::nullopt;
+    return std::move(bytes).value();
+}
+
+// A value of an INI file as QSettings writes it: its comma-separated parts,
+// unquoted.
+QStringList iniList(QStringView value)
+{
+    QStringList parts{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char('\\') && i + 1 < value.size())
+            parts.last() += value[++i];
+        else if (c == QLatin1Char(',') && !quoted)
+            parts.append(QString());
+        else
+            parts.last() += c;
+    }
+    for (QString& part : parts)
+        part = part.trimmed();
+    return parts;
+}
+
+// The values of an INI file as QSettings reads them, by "group/key" (the
+// keys of [General] bare).
+QHash<QString, QStringList> iniValues(const QByteArray& bytes)
+{
+    QHash<QString, QStringList> values;
+    QString group;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            group = line.mid(1, line.size() - 2).trimmed();
+            if (group == QLatin1String("General"))
+                group.clear();
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0 || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QString key = line.left(equals).trimmed();
+        values.insert(group.isEmpty() ? key : group + QLatin1Char('/') + key,
+                      iniList(QStringView(line).mid(equals + 1)));
+    }
+    return values;
 }
 
 // JSON with // and /* */ comments (waybar's), without them; strings kept.
@@ -68,17 +141,20 @@ int positiveOr(int value, int fallback)
 
 int HostSlotSize::lxqtPanel(const QString& panelConf)
 {
-    if (panelConf.isEmpty() || !QFile::exists(panelConf))
+    const std::optional<QByteArray> bytes = settingsFile(panelConf);
+    if (!bytes)
         return lxqtDefault;
-    const QSettings ini(panelConf, QSettings::IniFormat);
-    // The [General] group is the file's root.
-    const QStringList panels = ini.value(QStringLiteral("panels")).toStringList();
-    for (const QString& panel : panels) {
-        const QStringList plugins = ini.value(panel + QStringLiteral("/plugins")).toStringList();
-        for (const QString& plugin : plugins) {
-            const QString type = ini.value(plugin + QStringLiteral("/type"), plugin).toString();
+    const QHash<QString, QStringList> ini = iniValues(*bytes);
+    const auto single = [&](const QString& key) {
+        const QStringList value = ini.value(key);
+        return value.size() == 1 ? value.first() : QString();
+    };
+    for (const QString& panel : ini.value(QStringLiteral("panels"))) {
+        for (const QString& plugin : ini.value(panel + QStringLiteral("/plugins"))) {
+            const QString typeKey = plugin + QStringLiteral("/type");
+            const QString type = ini.contains(typeKey) ? single(typeKey) : plugin;
             if (type == QLatin1String("statusnotifier"))
-                return positiveOr(ini.value(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
+                return positiveOr(single(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
         }
     }
     return lxqtDefault;
@@ -86,13 +162,13 @@ int HostSlotSize::lxqtPanel(const QString& panelConf)
 
 int HostSlotSize::waybar(const QString& config)
 {
-    QFile file(config);
-    if (config.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = settingsFile(config);
+    if (!bytes)
         return waybarDefault;
     // The first bar with a tray says; a tray holds no nested object.
     static const QRegularExpression tray(QStringLiteral("\"tray\"\\s*:\\s*\\{([^{}]*)\\}"));
     static const QRegularExpression iconSize(QStringLiteral("\"icon-size\"\\s*:\\s*(\\d+)"));
-    const QRegularExpressionMatch trayMatch = tray.match(withoutComments(QString::fromUtf8(file.read(1 << 20))));
+    const QRegularExpressionMatch trayMatch = tray.match(withoutComments(QString::fromUtf8(*bytes)));
     if (!trayMatch.hasMatch())
         return waybarDefault;
     const QRegularExpressionMatch size = iconSize.match(trayMatch.captured(1));
@@ -101,8 +177,8 @@ int HostSlotSize::waybar(const QString& config)
 
 int HostSlotSize::xfceSystray(const QString& panelChannel)
 {
-    QFile file(panelChannel);
-    if (panelChannel.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = settingsFile(panelChannel);
+    if (!bytes)
         return xfceDefault;
     // /plugins/plugin-N (value "systray")/icon-size: the tray's own size, 22
     // unset, 0 for the panel's: /panels/panel-M/icon-size of the panel whose
@@ -115,7 +191,7 @@ int HostSlotSize::xfceSystray(const QString& panelChannel)
     QHash<QString, Panel> panels;
     int plugin = -1;
     int trayIconSize = xfceDefault;
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(*bytes);
     QList<QXmlStreamAttributes> open; // the elements around, outermost first
     const auto name = [](const QXmlStreamAttributes& a) { return a.value(QLatin1String("name")).toString(); };
     while (!xml.atEnd()) {
@@ -155,19 +231,17 @@ int HostSlotSize::xfceSystray(const QString& panelChannel)
     return positiveOr(std::min(icon, size) / 2 * 2, xfceDefault);
 }
 
-QString HostSlotSize::lxqtPanelConfig(const QByteArray& commandLine)
+QString HostSlotSize::lxqtPanelConfig(const QByteArray& commandLine, const QString& workingFolder)
 {
-    const QString given = optionValue(commandLine, {"-c", "--config", "--configfile"});
-    return given.isEmpty()
-               ? QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("lxqt/panel.conf"))
-               : given;
+    if (const auto given = givenPath(commandLine, {"-c", "--config", "--configfile"}, workingFolder))
+        return *given;
+    return QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("lxqt/panel.conf"));
 }
 
-QString HostSlotSize::waybarConfig(const QByteArray& commandLine)
+QString HostSlotSize::waybarConfig(const QByteArray& commandLine, const QString& workingFolder)
 {
-    const QString given = optionValue(commandLine, {"-c", "--config"});
-    if (!given.isEmpty())
-        return given;
+    if (const auto given = givenPath(commandLine, {"-c", "--config"}, workingFolder))
+        return *given;
     for (const char* name : {"waybar/config", "waybar/config.jsonc"}) {
         const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QString::fromLatin1(name));
         if (!found.isEmpty())

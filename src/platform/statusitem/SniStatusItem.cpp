@@ -1,5 +1,6 @@
 #include "platform/statusitem/SniStatusItem.h"
 
+#include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/HostSlotSize.h"
 #include "platform/statusitem/ScreenInfo.h"
@@ -83,6 +84,15 @@ void askAboutWatcher(const QDBusConnection& bus, const QString& method, QObject*
                      });
 }
 
+// The command line of the process `pid` (NUL-separated); empty where it
+// cannot be read.
+QByteArray commandLineOf(uint pid)
+{
+    constexpr qint64 maxBytes = 64 * 1024;
+    auto bytes = FileSystem::readFile(QStringLiteral("/proc/%1/cmdline").arg(pid), maxBytes, FileSystem::Links::follow);
+    return bytes ? std::move(bytes).value() : QByteArray();
+}
+
 // A segment's pictures, one per height the host shows.
 SniIconPixmapList pixmapsOf(const QList<QImage>& images)
 {
@@ -127,14 +137,14 @@ SniStatusItem::Host SniStatusItem::hostOf(const QByteArray& commandLine)
     return Host::other;
 }
 
-int SniStatusItem::slotHeightFor(Host host, const QByteArray& commandLine)
+int SniStatusItem::slotHeightFor(Host host, const QByteArray& commandLine, const QString& workingFolder)
 {
     switch (host) {
     case Host::gnomeShell: return 16; // the extension's icon size, the bar's (PANEL_ICON_SIZE)
     case Host::plasma: return 22;     // the tray's small-medium icons
     case Host::xfce: return HostSlotSize::xfceSystray(HostSlotSize::xfcePanelChannel());
-    case Host::lxqt: return HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(commandLine));
-    case Host::waybar: return HostSlotSize::waybar(HostSlotSize::waybarConfig(commandLine));
+    case Host::lxqt: return HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(commandLine, workingFolder));
+    case Host::waybar: return HostSlotSize::waybar(HostSlotSize::waybarConfig(commandLine, workingFolder));
     case Host::other: break;
     }
     return 0;
@@ -486,15 +496,13 @@ void SniStatusItem::onWatcherPresent()
     QDBusConnection bus = m_serviceWatcher->connection();
     askAboutWatcher<uint>(bus, QStringLiteral("GetConnectionUnixProcessID"), this, [this](std::optional<uint> pid) {
         QByteArray commandLine;
-        if (pid && m_commandLineOf) {
-            commandLine = m_commandLineOf(*pid);
-        } else if (pid) {
-            QFile file(QStringLiteral("/proc/%1/cmdline").arg(*pid));
-            if (file.open(QIODevice::ReadOnly))
-                commandLine = file.read(4096);
+        QString workingFolder; // where the host's relative paths start
+        if (pid) {
+            commandLine = m_commandLineOf ? m_commandLineOf(*pid) : commandLineOf(*pid);
+            workingFolder = QFile::symLinkTarget(QStringLiteral("/proc/%1/cwd").arg(*pid));
         }
         m_host = hostOf(commandLine);
-        m_slotHeight = slotHeightFor(m_host, commandLine);
+        m_slotHeight = slotHeightFor(m_host, commandLine, workingFolder);
         static const char* const names[] = {"other", "xfce", "gnomeShell", "plasma", "lxqt", "waybar"};
         logInfo(lcStatusItem, "sni.watcher host=%s slot=%d", names[int(m_host)], m_slotHeight);
         Appearance::instance()->setPanelHost(panelHostOf(m_host));

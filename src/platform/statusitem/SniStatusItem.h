@@ -111,8 +111,9 @@ public:
     // Whether the host shows the newest item first (leftmost).
     static bool showsNewestFirst(Host host);
     // The height in pixels at scale 1 of the host's slots, from its settings
-    // where it has any (its command line may name them); 0 when unknown.
-    static int slotHeightFor(Host host, const QByteArray& commandLine);
+    // where it has any (its command line may name them, relative to its
+    // working folder); 0 when unknown.
+    static int slotHeightFor(Host host, const QByteArray& commandLine, const QString& workingFolder = {});
     // The picture heights items offer a host whose slots are `slotHeight`
     // high (0: unknown) on a screen of `scale`: the tallest height tiles are
     // drawn for that fits the slot, so no host resamples it; 16, 22 and 24
