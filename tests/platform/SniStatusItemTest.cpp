@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QStyleHints>
 #include <QTemporaryDir>
@@ -356,10 +357,34 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     TrayIcon::setFactory({});
 
     // And a new watcher gets the item again.
-    FakeWatcher again(bus);
-    ASSERT_TRUE(again.start());
-    ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
-    EXPECT_EQ(again.items, QStringList{sni->serviceName()});
+    {
+        FakeWatcher again(bus);
+        ASSERT_TRUE(again.start());
+        ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
+        EXPECT_EQ(again.items, QStringList{sni->serviceName()});
+    }
+
+    // Where no tray can exist, a tray icon is asked for once, and again only
+    // when the watcher came or went, not at every redraw.
+    int asked = 0;
+    TrayIcon::setFactory([&]() -> TrayIcon* { return ++asked, nullptr; });
+    StatusItem bare(bus.address);
+    ASSERT_TRUE(test::waitUntil([&] { return bare.statusNotifier()->isFallbackShown() && asked > 0; }));
+    const auto redraw = [&] {
+        for (int n = 0; n < 5; ++n)
+            bare.statusNotifier()->setToolTip(QStringLiteral("CPU %1%").arg(n));
+    };
+    redraw();
+    EXPECT_EQ(asked, 1);
+    {
+        FakeWatcher watcher(bus);
+        ASSERT_TRUE(watcher.start());
+        ASSERT_TRUE(test::waitUntil([&] { return bare.statusNotifier()->isRegisteredWithWatcher(); }));
+    }
+    ASSERT_TRUE(test::waitUntil([&] { return bare.statusNotifier()->isFallbackShown(); }));
+    redraw();
+    EXPECT_EQ(asked, 2);
+    TrayIcon::setFactory({});
 }
 
 TEST(SniStatusItem, RegistersAgainWithAWatcherThatTakesTheNameOver)
@@ -1046,7 +1071,9 @@ TEST(SniStatusItem, AnItemWithdrawnWhileItRegistersGoesOnceTheWatcherAnswers)
 
 // A registration alone is not believed: when the host does not read the
 // items or the watcher does not list them, they register once more, then the
-// row shows through the tray icon as well.
+// row shows through the tray icon as well; a watcher that refuses every
+// registration or never answers one shows nothing either. Where no tray
+// holds that icon, nothing shows the row, and the application is told so.
 TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
 {
     const struct {
@@ -1054,25 +1081,46 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         bool lists;
         bool shown;
         bool byUniqueName = false;
-    } cases[] = {{true, true, true}, {false, true, false}, {true, false, false}, {true, true, true, true}};
+        int refusals = 0;
+        bool answers = true;
+    } cases[] = {{true, true, true},
+                 {false, true, false},
+                 {true, false, false},
+                 {true, true, true, true},
+                 {true, true, false, false, 1000},
+                 {true, true, false, false, 0, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "reads " << c.reads << " lists " << c.lists << " by unique name "
-                                        << c.byUniqueName);
+                                        << c.byUniqueName << " refusals " << c.refusals << " answers " << c.answers);
         PrivateBus bus;
         if (!bus.isUp())
             GTEST_SKIP() << "no dbus-daemon";
         QPointer<FakeTrayIcon> tray;
-        TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(); });
+        TrayIcon::setFactory([&]() -> TrayIcon* { return tray = new FakeTrayIcon(false); });
+        const auto noFactory = qScopeGuard([] { TrayIcon::setFactory({}); });
         FakeWatcher watcher(bus);
         watcher.readsItems = c.reads;
         watcher.listsItems = c.lists;
         watcher.listsUniqueNames = c.byUniqueName;
+        watcher.refusals = c.refusals;
+        watcher.holdsReplies = !c.answers;
         ASSERT_TRUE(watcher.start());
         {
             StatusItem item(bus.address);
             SniStatusItem* sni = item.statusNotifier();
+            QList<bool> told;
+            QObject::connect(sni, &SniStatusItem::statusAreaChanged, [&](bool present) { told.append(present); });
             sni->setVerifyDelay(50);
+            if (c.refusals > 0 || !c.answers)
+                sni->setRegisterWait(300);
             item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b")}));
+            if (c.refusals > 0 || !c.answers) {
+                ASSERT_TRUE(test::waitUntil([&] { return !told.isEmpty() && !told.last(); }));
+                EXPECT_FALSE(sni->hasStatusArea());
+                EXPECT_FALSE(sni->isRowSeen());
+                EXPECT_TRUE(sni->isFallbackShown() && tray && tray->visible);
+                continue;
+            }
             ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2 && sni->isRegisteredWithWatcher(); }));
             const QStringList names = serviceNames(*sni);
             if (c.shown) {
@@ -1098,7 +1146,6 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
                 EXPECT_EQ(watcher.items.count(serviceNames(*sni).last()), 2);
             }
         }
-        TrayIcon::setFactory({});
     }
 }
 

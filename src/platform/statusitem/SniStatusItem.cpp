@@ -204,6 +204,9 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
     });
     m_verify.setSingleShot(true);
     connect(&m_verify, &QTimer::timeout, this, &SniStatusItem::verifyShown);
+    m_registerWait.setSingleShot(true);
+    m_registerWait.setInterval(registerWaitMs);
+    connect(&m_registerWait, &QTimer::timeout, this, &SniStatusItem::onRegistrationStalled);
     m_trayCheck.setSingleShot(true);
     connect(&m_trayCheck, &QTimer::timeout, this, [this] {
         if (!m_fallbackWanted)
@@ -355,7 +358,11 @@ SniItem* SniStatusItem::makeItem()
             for (const int ms : identityDelaysMs)
                 QTimer::singleShot(ms, item, &SniItem::announceIdentity);
         }
+        // An item registered: the others have their time again.
+        if (m_registerWait.isActive())
+            m_registerWait.start();
         if (isRegisteredWithWatcher()) {
+            m_registerWait.stop();
             if (!m_notShown)
                 setFallbackShown(false);
             m_verify.start(m_verifyDelay);
@@ -462,6 +469,7 @@ void SniStatusItem::registerAll()
     m_inFlight = nullptr;
     m_pace.stop();
     m_verify.stop();
+    m_registerWait.stop();
     const QString menuPath = menuPathFor(m_host);
     for (qsizetype i = 0; i < m_slots.size(); ++i) {
         SniItem* item = m_slots[i];
@@ -485,6 +493,8 @@ void SniStatusItem::registerNext()
         if (!next || !next->isExported())
             continue;
         m_inFlight = next;
+        if (!m_registerWait.isActive())
+            m_registerWait.start();
         next->registerWithWatcher();
         return;
     }
@@ -541,8 +551,10 @@ void SniStatusItem::onWatcherGone()
     m_inFlight = nullptr;
     m_pace.stop();
     m_verify.stop();
+    m_registerWait.stop();
     for (SniItem* slot : std::as_const(m_slots))
         slot->resetRegistration();
+    m_noTray = false;
     setFallbackShown(true);
 }
 
@@ -626,6 +638,18 @@ void SniStatusItem::verifyShown()
     });
 }
 
+void SniStatusItem::onRegistrationStalled()
+{
+    if (!m_watcherPresent || isRegisteredWithWatcher())
+        return;
+    const auto registered =
+        std::count_if(m_slots.cbegin(), m_slots.cend(), [](SniItem* s) { return s->isRegistered(); });
+    logWarning(lcStatusItem, "sni.notShown registered=%lld/%lld fallback", qlonglong(registered),
+               qlonglong(m_slots.size()));
+    m_notShown = true;
+    setFallbackShown(true);
+}
+
 bool SniStatusItem::isFallbackShown() const
 {
     return m_fallbackWanted;
@@ -666,6 +690,8 @@ void SniStatusItem::noteStatusArea()
 
 void SniStatusItem::setFallbackShown(bool shown)
 {
+    if (shown && !m_fallbackWanted)
+        m_noTray = false;
     m_fallbackWanted = shown;
     if (shown) {
         updateFallbackIcons();
@@ -690,12 +716,12 @@ void SniStatusItem::updateFallbackIcons()
         delete gone;
         scheduleTrayChecks();
     }
-    while (m_trayIcons.size() < segments.size()) {
+    while (m_trayIcons.size() < segments.size() && !m_noTray) {
         TrayIcon* icon = TrayIcon::create();
         if (!icon) {
-            if (m_trayIcons.isEmpty())
-                logInfo(lcStatusItem, "sni.noTray");
-            return;
+            m_noTray = true;
+            logInfo(lcStatusItem, "sni.noTray icons=%lld", qlonglong(m_trayIcons.size()));
+            break;
         }
         connect(icon, &TrayIcon::activated, this, [this, icon] {
             const QPoint at = QCursor::pos();
@@ -710,6 +736,8 @@ void SniStatusItem::updateFallbackIcons()
         m_trayIcons.append(icon);
         scheduleTrayChecks();
     }
+    if (m_trayIcons.size() < segments.size())
+        return;
     const QList<TrayIcon*> shown = trayIconsInShownOrder();
     const QList<StatusItem::Pictures>& pictures = m_item->pictures();
     for (qsizetype i = 0; i < segments.size(); ++i) {

@@ -84,6 +84,9 @@ public:
     // How long after the last registration the host must have read and
     // listed every item.
     static constexpr int verifyMs = 4000;
+    // How long a registration may go unanswered or refused (no item
+    // registered meanwhile) before the host counts as showing nothing.
+    static constexpr int registerWaitMs = 4000;
     // When the tray icons' places are read after a change (then 4x and 16x).
     static constexpr int trayCheckMs = 150;
     // The longest a slot added on GNOME stays hidden waiting to be taken in.
@@ -153,6 +156,7 @@ public:
     // Tests shorten the time a host has to show the items, and stand in for
     // the command lines of processes (/proc/<pid>/cmdline).
     void setVerifyDelay(int ms) { m_verifyDelay = ms; }
+    void setRegisterWait(int ms) { m_registerWait.setInterval(ms); }
     void setCommandLineReader(std::function<QByteArray(uint pid)> reader) { m_commandLineOf = std::move(reader); }
 
     QString title() const { return m_title; }
@@ -194,6 +198,9 @@ private:
     void onWatcherPresent();
     void onWatcherGone();
     void verifyShown();
+    // The watcher left a registration unanswered, or refused it, for
+    // registerWaitMs: nothing shows the row.
+    void onRegistrationStalled();
     void setFallbackShown(bool shown);
     // Composes the row at the heights the host shows.
     void offerSizes();
@@ -226,6 +233,7 @@ private:
     QPointer<SniItem> m_inFlight;
     QTimer m_pace;
     QTimer m_verify;
+    QTimer m_registerWait; // runs while an item waits to be registered
     int m_verifyDelay = verifyMs;
     std::function<QByteArray(uint pid)> m_commandLineOf;
     bool m_reregistered = false; // since the watcher came
@@ -240,6 +248,9 @@ private:
     bool m_seenShown = false;                   // the host read and listed every item
     QTimer m_trayCheck;
     int m_trayChecks = 0;
+    // No tray icon could be made (no tray can exist here): tried again only
+    // when the fallback is wanted anew or the watcher goes.
+    bool m_noTray = false;
     bool m_connected = false;
     bool m_watcherPresent = false;
     bool m_fallbackWanted = false;
