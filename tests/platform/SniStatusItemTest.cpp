@@ -4,6 +4,7 @@
 #include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/SniItemMenuAdaptor.h"
 #include "platform/statusitem/SniTypes.h"
+#include "platform/statusitem/StatusAreaHost.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/TrayIcon.h"
 #include "platform/style/Appearance.h"
@@ -653,7 +654,7 @@ TEST(SniStatusItem, NoItemShowsAnotherTilesPictureBeforeTheRowIsComposedAgain)
 
 TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
 {
-    using Host = SniStatusItem::Host;
+    using Host = StatusAreaHost::Kind;
     const QString name = QStringLiteral("CPU — Pie");
     const struct {
         QByteArray commandLine;
@@ -685,18 +686,18 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
     };
     for (const auto& h : hosts) {
         SCOPED_TRACE(h.commandLine.constData());
-        const Host host = SniStatusItem::hostOf(h.commandLine);
-        EXPECT_EQ(host, h.host);
-        EXPECT_EQ(SniStatusItem::showsNewestFirst(host), h.newestFirst);
-        EXPECT_EQ(SniStatusItem::menuPathFor(host), h.menu);
-        EXPECT_EQ(SniStatusItem::itemId(1, host), h.id);
-        EXPECT_EQ(SniStatusItem::itemTitle(1, name, host), h.title);
+        const StatusAreaHost host = StatusAreaHost::fromCommandLine(h.commandLine);
+        EXPECT_EQ(host.kind(), h.host);
+        EXPECT_EQ(host.showsNewestFirst(), h.newestFirst);
+        EXPECT_EQ(host.menuPath(), h.menu);
+        EXPECT_EQ(host.itemId(1), h.id);
+        EXPECT_EQ(host.itemTitle(1, name), h.title);
     }
     // Plasma compares titles as they are: the position leads, zero-padded.
-    EXPECT_LT(SniStatusItem::itemTitle(8, QStringLiteral("a"), Host::plasma),
-              SniStatusItem::itemTitle(9, QStringLiteral("Z"), Host::plasma));
-    EXPECT_LT(SniStatusItem::itemId(9, Host::other), SniStatusItem::itemId(10, Host::other));
-    EXPECT_EQ(SniStatusItem::itemTitle(0, QString(), Host::other), QStringLiteral("Gaugelet"));
+    const StatusAreaHost plasma(Host::plasma);
+    EXPECT_LT(plasma.itemTitle(8, QStringLiteral("a")), plasma.itemTitle(9, QStringLiteral("Z")));
+    EXPECT_LT(StatusAreaHost().itemId(9), StatusAreaHost().itemId(10));
+    EXPECT_EQ(StatusAreaHost().itemTitle(0, QString()), QStringLiteral("Gaugelet"));
 
     // The one height offered: the slot's at the screen's scale, from the
     // host's settings (Xfce's status tray's here; LXQt's and waybar's in the
@@ -719,18 +720,17 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
     };
     for (const auto& [commandLine, sizes] : offered) {
         SCOPED_TRACE(commandLine.constData());
-        const Host host = SniStatusItem::hostOf(commandLine);
-        const int slot = SniStatusItem::slotHeightFor(host, commandLine);
-        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 1.0), sizes);
+        const StatusAreaHost host = StatusAreaHost::fromCommandLine(commandLine);
+        EXPECT_EQ(host.offeredPixelSizes(1.0), sizes);
         QList<int> twice = sizes;
         for (int& size : twice)
             size *= 2;
-        EXPECT_EQ(SniStatusItem::offeredPixelSizes(host, slot, 2.0), twice);
+        EXPECT_EQ(host.offeredPixelSizes(2.0), twice);
     }
     // A slot no tile is drawn for gets the tallest picture that fits it,
     // which hosts that keep a smaller picture show unscaled.
-    EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::xfce, 20, 1.0), QList<int>{16});
-    EXPECT_EQ(SniStatusItem::offeredPixelSizes(Host::lxqt, 18, 1.5), QList<int>{24});
+    EXPECT_EQ(StatusAreaHost(Host::xfce, 20).offeredPixelSizes(1.0), QList<int>{16});
+    EXPECT_EQ(StatusAreaHost(Host::lxqt, 18).offeredPixelSizes(1.5), QList<int>{24});
 }
 
 // A host's settings are read from a regular file no larger than the most
@@ -886,7 +886,7 @@ TEST(SniStatusItem, TheTrayShowsOneIconPerTileInTheRowsOrder)
 // order allows: an item the panel keeps is never registered again.
 TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
 {
-    using Host = SniStatusItem::Host;
+    using Host = StatusAreaHost::Kind;
     const struct {
         QByteArray commandLine;
         Host host;
@@ -912,7 +912,8 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         StatusItem item(bus.address);
         SniStatusItem* sni = item.statusNotifier();
         sni->setCommandLineReader([&](uint) { return h.commandLine; });
-        const bool newestFirst = SniStatusItem::showsNewestFirst(h.host);
+        const StatusAreaHost rules(h.host);
+        const bool newestFirst = rules.showsNewestFirst();
 
         // The items as the host shows them, and what each names.
         const auto check = [&](const QStringList& keys) {
@@ -921,7 +922,7 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
             for (qsizetype i = 0; i < keys.size(); ++i) {
                 const QString tile = QStringLiteral("Tile %1").arg(keys[i]);
                 EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Title")).toString(),
-                          SniStatusItem::itemTitle(int(i), tile, h.host));
+                          rules.itemTitle(int(i), tile));
                 const SniToolTip tip = toolTipFrom(watcher.readProperty(names[i], QStringLiteral("ToolTip")));
                 EXPECT_EQ(tip.title, tile);
                 EXPECT_EQ(tip.description, QStringLiteral("1%"));
@@ -934,7 +935,7 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
                 const QVariant menu = watcher.readProperty(names[i], QStringLiteral("Menu"));
                 EXPECT_EQ(menu.isValid(), h.host == Host::gnomeShell);
                 if (menu.isValid()) {
-                    EXPECT_EQ(menu.value<QDBusObjectPath>().path(), SniStatusItem::menuPathFor(h.host));
+                    EXPECT_EQ(menu.value<QDBusObjectPath>().path(), rules.menuPath());
                 }
             }
             // The order the host shows them in: registration, newest first, or by title.
@@ -958,7 +959,7 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
 
         item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
-        EXPECT_EQ(sni->host(), h.host);
+        EXPECT_EQ(sni->host().kind(), h.host);
         // The panel whose shade is known: GNOME Shell's or Plasma's.
         EXPECT_EQ(int(Appearance::instance()->panelHost()),
                   int(h.host == Host::gnomeShell ? Appearance::PanelHost::gnomeShell
@@ -980,7 +981,7 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         if (h.host == Host::gnomeShell) {
             ASSERT_TRUE(test::waitUntil([&] { return watcher.announced.contains(QStringLiteral("Menu")); }));
             EXPECT_EQ(watcher.announced.value(QStringLiteral("Menu")).value<QDBusObjectPath>().path(),
-                      SniStatusItem::menuPathFor(h.host));
+                      rules.menuPath());
             EXPECT_TRUE(watcher.announced.contains(QStringLiteral("Id")));
         }
 
