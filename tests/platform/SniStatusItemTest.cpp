@@ -340,7 +340,9 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     tray->click();
     EXPECT_EQ(clicks.size(), 1) << "a click on the tray icon runs the item's action";
 
-    sni->setCommandLineReader([](uint) { return QByteArrayLiteral("lxqt-panel\0"); });
+    QTemporaryDir config;
+    const QString panelConf = config.filePath(QStringLiteral("panel.conf"));
+    sni->setCommandLineReader([&](uint) { return QByteArrayLiteral("lxqt-panel\0-c\0") + panelConf.toUtf8(); });
     {
         FakeWatcher watcher(bus);
         ASSERT_TRUE(watcher.start());
@@ -349,6 +351,9 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
         EXPECT_FALSE(sni->isFallbackShown());
         EXPECT_FALSE(tray->visible);
         EXPECT_EQ(item.composedPixelSizes(), QList<int>{22}); // lxqt-panel's default icon size
+        // The panel's icon size changes while it runs.
+        test::writeFile(panelConf, "[General]\npanels=p\n[p]\nplugins=statusnotifier\niconSize=16\n");
+        EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
     }
     // The watcher went away: the fallback returns, its icons drawn for any height.
     ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));

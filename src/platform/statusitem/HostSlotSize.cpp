@@ -7,6 +7,7 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QVariant>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <optional>
@@ -44,6 +45,18 @@ std::optional<QString> givenPath(const QByteArray& commandLine, std::initializer
     if (QDir::isAbsolutePath(given))
         return given;
     return workingFolder.isEmpty() ? QString() : QDir(workingFolder).filePath(given);
+}
+
+// The first of `names` found in the configuration folders (the user's, then
+// the system's), else the first in the user's, where it would be written.
+QString configFile(std::initializer_list<QString> names)
+{
+    for (const QString& name : names) {
+        const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, name);
+        if (!found.isEmpty())
+            return found;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + *names.begin();
 }
 
 // A settings file's bytes: a regular file's, opened without waiting.
@@ -132,6 +145,33 @@ QString withoutComments(const QString& text)
     return out;
 }
 
+// The properties of an xfconf channel by path ("/plugins/plugin-3" ->
+// "systray", an array's values as a list), from xfconfd's file of it.
+QVariantMap xfconfChannel(const QByteArray& xml)
+{
+    QVariantMap properties;
+    QStringList path; // the names of the properties around
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isEndElement() && reader.name() == QLatin1String("property") && !path.isEmpty())
+            path.removeLast();
+        if (!reader.isStartElement())
+            continue;
+        const QXmlStreamAttributes attributes = reader.attributes();
+        const QString value = attributes.value(QLatin1String("value")).toString();
+        if (reader.name() == QLatin1String("property")) {
+            path.append(attributes.value(QLatin1String("name")).toString());
+            if (attributes.hasAttribute(QLatin1String("value")))
+                properties.insert(QLatin1Char('/') + path.join(QLatin1Char('/')), value);
+        } else if (reader.name() == QLatin1String("value") && !path.isEmpty()) {
+            const QString at = QLatin1Char('/') + path.join(QLatin1Char('/'));
+            properties.insert(at, properties.value(at).toList() << value);
+        }
+    }
+    return properties;
+}
+
 int positiveOr(int value, int fallback)
 {
     return value > 0 && value <= 256 ? value : fallback;
@@ -178,53 +218,40 @@ int HostSlotSize::waybar(const QString& config)
 int HostSlotSize::xfceSystray(const QString& panelChannel)
 {
     const std::optional<QByteArray> bytes = settingsFile(panelChannel);
-    if (!bytes)
-        return xfceDefault;
+    return bytes ? xfceSystray(xfconfChannel(*bytes)) : xfceDefault;
+}
+
+int HostSlotSize::xfceSystray(const QVariantMap& channel)
+{
     // /plugins/plugin-N (value "systray")/icon-size: the tray's own size, 22
     // unset, 0 for the panel's: /panels/panel-M/icon-size of the panel whose
     // plugin-ids hold N, 0 for one that follows the panel's size.
-    struct Panel {
-        int size = 0;
-        int iconSize = 0;
-        QList<int> plugins;
-    };
-    QHash<QString, Panel> panels;
-    int plugin = -1;
-    int trayIconSize = xfceDefault;
-    QXmlStreamReader xml(*bytes);
-    QList<QXmlStreamAttributes> open; // the elements around, outermost first
-    const auto name = [](const QXmlStreamAttributes& a) { return a.value(QLatin1String("name")).toString(); };
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isEndElement() && !open.isEmpty())
-            open.removeLast();
-        if (!xml.isStartElement())
-            continue;
-        open.append(xml.attributes());
-        if (open.size() < 3) // <channel> and the top properties
-            continue;
-        const QString at = name(open.constLast());
-        const QString parent = name(open[open.size() - 2]);
-        const QString grandparent = name(open[open.size() - 3]);
-        const QStringView value = open.constLast().value(QLatin1String("value"));
-        if (parent == QLatin1String("plugins") && value == QLatin1String("systray"))
-            plugin = at.mid(7).toInt(); // "plugin-N"
-        else if (at == QLatin1String("icon-size") && grandparent == QLatin1String("plugins")
-                 && open[open.size() - 2].value(QLatin1String("value")) == QLatin1String("systray"))
-            trayIconSize = value.toInt();
-        else if (grandparent == QLatin1String("panels") && at == QLatin1String("size"))
-            panels[parent].size = value.toInt();
-        else if (grandparent == QLatin1String("panels") && at == QLatin1String("icon-size"))
-            panels[parent].iconSize = value.toInt();
-        else if (parent == QLatin1String("plugin-ids"))
-            panels[grandparent].plugins.append(value.toInt());
+    static const QRegularExpression pluginKey(QStringLiteral("^/plugins/plugin-(\\d+)$"));
+    static const QRegularExpression idsKey(QStringLiteral("^(/panels/[^/]+)/plugin-ids$"));
+    QString plugin;
+    int id = -1;
+    for (auto it = channel.cbegin(); it != channel.cend(); ++it) {
+        const QRegularExpressionMatch match = pluginKey.match(it.key());
+        if (match.hasMatch() && it.value().toString() == QLatin1String("systray")) {
+            plugin = it.key();
+            id = match.captured(1).toInt();
+        }
     }
-    const auto panel =
-        std::find_if(panels.cbegin(), panels.cend(), [&](const Panel& p) { return p.plugins.contains(plugin); });
-    const int size = panel != panels.cend() && panel->size > 0 ? panel->size : 30;
-    int icon = trayIconSize;
-    if (icon <= 0 && panel != panels.cend() && panel->iconSize > 0)
-        icon = panel->iconSize;
+    QString panel;
+    for (auto it = channel.cbegin(); it != channel.cend(); ++it) {
+        const QRegularExpressionMatch match = idsKey.match(it.key());
+        const QVariantList ids = it.value().toList();
+        if (match.hasMatch()
+            && std::any_of(ids.cbegin(), ids.cend(), [&](const QVariant& v) { return v.toInt() == id; }))
+            panel = match.captured(1);
+    }
+    const int panelSize = panel.isEmpty() ? 0 : channel.value(panel + QStringLiteral("/size")).toInt();
+    const int size = panelSize > 0 ? panelSize : 30;
+    const QVariant own = channel.value(plugin + QStringLiteral("/icon-size"));
+    int icon = own.isValid() && !plugin.isEmpty() ? own.toInt() : xfceDefault;
+    const int panelIcon = panel.isEmpty() ? 0 : channel.value(panel + QStringLiteral("/icon-size")).toInt();
+    if (icon <= 0 && panelIcon > 0)
+        icon = panelIcon;
     else if (icon <= 0) // the panel's icons follow its size
         icon = size < 28 ? 16 : size < 38 ? 24 : size - 2;
     // No taller than the panel, and even.
@@ -235,25 +262,19 @@ QString HostSlotSize::lxqtPanelConfig(const QByteArray& commandLine, const QStri
 {
     if (const auto given = givenPath(commandLine, {"-c", "--config", "--configfile"}, workingFolder))
         return *given;
-    return QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("lxqt/panel.conf"));
+    return configFile({QStringLiteral("lxqt/panel.conf")});
 }
 
 QString HostSlotSize::waybarConfig(const QByteArray& commandLine, const QString& workingFolder)
 {
     if (const auto given = givenPath(commandLine, {"-c", "--config"}, workingFolder))
         return *given;
-    for (const char* name : {"waybar/config", "waybar/config.jsonc"}) {
-        const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QString::fromLatin1(name));
-        if (!found.isEmpty())
-            return found;
-    }
-    return {};
+    return configFile({QStringLiteral("waybar/config"), QStringLiteral("waybar/config.jsonc")});
 }
 
 QString HostSlotSize::xfcePanelChannel()
 {
-    return QStandardPaths::locate(QStandardPaths::GenericConfigLocation,
-                                  QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"));
+    return configFile({QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml")});
 }
 
 } // namespace gaugelet

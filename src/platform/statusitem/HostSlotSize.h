@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariantMap>
 
 namespace gaugelet {
 
@@ -30,9 +31,13 @@ public:
     static int lxqtPanel(const QString& panelConf);
     static int waybar(const QString& config);
     static int xfceSystray(const QString& panelChannel);
+    // The same from the channel's properties as xfconfd has them, by path
+    // ("/plugins/plugin-3" -> "systray"; an array as a list).
+    static int xfceSystray(const QVariantMap& channel);
 
     // The configuration file a host started with this command line, in this
-    // working folder (empty: not known), reads.
+    // working folder (empty: not known), reads; where it has none yet, the
+    // user's, where it would be written.
     static QString lxqtPanelConfig(const QByteArray& commandLine, const QString& workingFolder);
     static QString waybarConfig(const QByteArray& commandLine, const QString& workingFolder);
     static QString xfcePanelChannel();

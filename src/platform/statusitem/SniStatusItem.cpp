@@ -88,6 +88,11 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
     m_fallback.setTitle(m_title);
     connect(&m_fallback, &SniTrayFallback::clicked, this, &SniStatusItem::activate);
     connect(&m_fallback, &SniTrayFallback::trayChanged, this, &SniStatusItem::noteStatusArea);
+    connect(&m_hostSettings, &HostSettingsWatch::slotHeightChanged, this, [this](int height) {
+        logInfo(lcStatusItem, "sni.slotChanged slot=%d", height);
+        m_host.setSlotHeight(height);
+        offerSizes();
+    });
     m_pace.setSingleShot(true);
     connect(&m_pace, &QTimer::timeout, this, [this] {
         m_inFlight = nullptr;
@@ -395,6 +400,7 @@ void SniStatusItem::onWatcherPresent()
         m_host = StatusAreaHost::fromCommandLine(commandLine, workingFolder);
         logInfo(lcStatusItem, "sni.watcher host=%s slot=%d", m_host.name(), m_host.slotHeight());
         Appearance::instance()->setPanelHost(m_host.panelHost());
+        m_hostSettings.follow(m_host, m_serviceWatcher->connection());
         offerSizes();
         m_watcherPresent = true;
         m_reregistered = false;
@@ -420,6 +426,7 @@ void SniStatusItem::offerSizes()
 void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
+    m_hostSettings.stop();
     Appearance::instance()->setPanelHost(Appearance::PanelHost::unknown);
     // A tray icon may take any height: every one is drawn again.
     m_item->setComposedPixelSizes(QList<int>(StatusItem::pixelSizes.cbegin(), StatusItem::pixelSizes.cend()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/statusitem/HostSettingsWatch.h"
 #include "platform/statusitem/SniTrayFallback.h"
 #include "platform/statusitem/SniTypes.h"
 #include "platform/statusitem/StatusAreaHost.h"
@@ -192,6 +193,7 @@ private:
     bool m_watcherPresent = false;
     bool m_notShown = false; // the host did not show the items
     StatusAreaHost m_host;
+    HostSettingsWatch m_hostSettings; // follows the host's slot height
     QString m_title = QStringLiteral("Gaugelet");
     QString m_status = QStringLiteral("Active");
 };

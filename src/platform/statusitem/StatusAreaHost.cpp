@@ -10,26 +10,6 @@
 
 namespace gaugelet {
 
-namespace {
-
-// The height in pixels at scale 1 of the slots of a host of `kind` started
-// with this command line, from its settings where it has any; 0 when unknown.
-int slotHeightFor(StatusAreaHost::Kind kind, const QByteArray& commandLine, const QString& workingFolder)
-{
-    using enum StatusAreaHost::Kind;
-    switch (kind) {
-    case gnomeShell: return 16; // the extension's icon size, the bar's (PANEL_ICON_SIZE)
-    case plasma: return 22;     // the tray's small-medium icons
-    case xfce: return HostSlotSize::xfceSystray(HostSlotSize::xfcePanelChannel());
-    case lxqt: return HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(commandLine, workingFolder));
-    case waybar: return HostSlotSize::waybar(HostSlotSize::waybarConfig(commandLine, workingFolder));
-    case other: break;
-    }
-    return 0;
-}
-
-} // namespace
-
 StatusAreaHost StatusAreaHost::fromCommandLine(const QByteArray& commandLine, const QString& workingFolder)
 {
     const QByteArray program = commandLine.left(commandLine.indexOf('\0'));
@@ -49,7 +29,28 @@ StatusAreaHost StatusAreaHost::fromCommandLine(const QByteArray& commandLine, co
         kind = Kind::lxqt;
     else if (base == "waybar")
         kind = Kind::waybar;
-    return StatusAreaHost(kind, slotHeightFor(kind, commandLine, workingFolder));
+    StatusAreaHost host(kind);
+    if (kind == Kind::xfce)
+        host.m_settingsFile = HostSlotSize::xfcePanelChannel();
+    else if (kind == Kind::lxqt)
+        host.m_settingsFile = HostSlotSize::lxqtPanelConfig(commandLine, workingFolder);
+    else if (kind == Kind::waybar)
+        host.m_settingsFile = HostSlotSize::waybarConfig(commandLine, workingFolder);
+    host.m_slotHeight = host.readSlotHeight();
+    return host;
+}
+
+int StatusAreaHost::readSlotHeight() const
+{
+    switch (m_kind) {
+    case Kind::gnomeShell: return 16; // the extension's icon size, the bar's (PANEL_ICON_SIZE)
+    case Kind::plasma: return 22;     // the tray's small-medium icons
+    case Kind::xfce: return HostSlotSize::xfceSystray(m_settingsFile);
+    case Kind::lxqt: return HostSlotSize::lxqtPanel(m_settingsFile);
+    case Kind::waybar: return HostSlotSize::waybar(m_settingsFile);
+    case Kind::other: break;
+    }
+    return 0;
 }
 
 QByteArray StatusAreaHost::commandLineOf(uint pid)

@@ -59,6 +59,12 @@ public:
     const char* name() const;
     // The height in pixels at scale 1 of the host's slots; 0 when unknown.
     int slotHeight() const { return m_slotHeight; }
+    // The slots' height once the host's settings changed.
+    void setSlotHeight(int height) { m_slotHeight = height; }
+    // The file the slot height is read from (empty for none), and that
+    // height as the file says now.
+    QString settingsFile() const { return m_settingsFile; }
+    int readSlotHeight() const;
     // Whether the host shows the newest item first (leftmost).
     bool showsNewestFirst() const;
     // The picture heights items offer on a screen of `scale`: the tallest
@@ -84,6 +90,7 @@ public:
 private:
     Kind m_kind = Kind::other;
     int m_slotHeight = 0;
+    QString m_settingsFile;
 };
 
 } // namespace gaugelet
