@@ -125,16 +125,18 @@ public:
         return call.isError() ? call.error().name() : QString();
     }
 
-    // Counts NewIcon per sending connection, from every item.
-    void watchAllNewIcons()
+    // Counts NewIcon, NewIconPixmap and NewStatus per sending connection, from every item.
+    void watchItemSignals()
     {
-        bus.connect(QString(), SniStatusItem::itemPath, itemInterface, QStringLiteral("NewIcon"), this,
-                    SLOT(onNewIconFrom(QDBusMessage)));
+        for (const char* member : {"NewIcon", "NewIconPixmap", "NewStatus"})
+            bus.connect(QString(), SniStatusItem::itemPath, itemInterface, QString::fromLatin1(member), this,
+                        SLOT(onItemSignal(QDBusMessage)));
     }
-    int newIconsOf(const QString& service) const
+    int signalsOf(const QString& service, const char* member) const
     {
-        return newIconsBySender.value(bus.interface()->serviceOwner(service).value());
+        return signalsBySender.value(bus.interface()->serviceOwner(service).value()).value(QString::fromLatin1(member));
     }
+    int newIconsOf(const QString& service) const { return signalsOf(service, "NewIcon"); }
 
     // Keeps what the items' PropertiesChanged signals announce.
     void watchAnnouncements()
@@ -153,9 +155,10 @@ public:
     QDBusConnection bus;
     QStringList items;
     int newIcons = 0;
-    QHash<QString, int> newIconsBySender; // by the sender's unique name
+    QHash<QString, QHash<QString, int>> signalsBySender; // by the sender's unique name, then the signal
     int refusals = 0; // registrations answered with an error first
     bool readsItems = true; // reads an item's picture once it registers, as hosts do
+    bool announces = true;  // sends StatusNotifierItemRegistered
     bool listsItems = true; // RegisteredStatusNotifierItems names them
     bool listsUniqueNames = false; // by the sender's unique name and path, as GNOME's extension does
     QVariantMap announced;         // the last PropertiesChanged
@@ -167,6 +170,8 @@ public:
     void announce(const QString& service)
     {
         items.append(service);
+        if (!announces)
+            return;
         QDBusMessage signal = QDBusMessage::createSignal(SniStatusItem::watcherPath, SniStatusItem::watcherService,
                                                          QStringLiteral("StatusNotifierItemRegistered"));
         signal << service;
@@ -204,7 +209,7 @@ public Q_SLOTS:
     }
     void RegisterStatusNotifierHost(const QString&) {}
     void onNewIcon() { ++newIcons; }
-    void onNewIconFrom(const QDBusMessage& message) { ++newIconsBySender[message.service()]; }
+    void onItemSignal(const QDBusMessage& message) { ++signalsBySender[message.service()][message.member()]; }
     void onAnnouncement(const QDBusMessage& message)
     {
         ++announcements;
@@ -536,7 +541,7 @@ TEST(SniStatusItem, PublishesOneItemPerSegmentInTheRowsOrder)
         GTEST_SKIP() << "no dbus-daemon";
     FakeWatcher watcher(bus);
     ASSERT_TRUE(watcher.start());
-    watcher.watchAllNewIcons();
+    watcher.watchItemSignals();
     StatusItem item(bus.address);
     SniStatusItem* sni = item.statusNotifier();
     QList<QPoint> clicks;
@@ -888,7 +893,8 @@ TEST(SniStatusItem, TheTrayShowsOneIconPerTileInTheRowsOrder)
 
 // On every host the items show the row in order, and a pin change redraws
 // the items in place, registering or withdrawing only at the end the host's
-// order allows: an item the panel keeps is never registered again.
+// order allows: an item the panel keeps is never registered again. Once a
+// change has landed, every item is active and shows its own tile.
 TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
 {
     using Host = StatusAreaHost::Kind;
@@ -914,16 +920,47 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         FakeWatcher watcher(bus);
         ASSERT_TRUE(watcher.start());
         watcher.watchAnnouncements();
+        watcher.watchItemSignals();
         StatusItem item(bus.address);
         SniStatusItem* sni = item.statusNotifier();
         sni->setCommandLineReader([&](uint) { return h.commandLine; });
         const StatusAreaHost rules(h.host);
         const bool newestFirst = rules.showsNewestFirst();
 
+        // The row shows these tiles, each of a colour of its own.
+        QList<Layer::Ptr> tiles;
+        const auto colorOf = [](const QString& key) {
+            return QColor(QColor::fromHsv(key[0].unicode() * 47 % 360, 220, 200).rgb());
+        };
+        const auto show = [&](const QStringList& keys) {
+            for (const Layer::Ptr& tile : std::as_const(tiles))
+                tile->removeFromSuperlayer();
+            tiles.clear();
+            for (qsizetype i = 0; i < keys.size(); ++i) {
+                tiles.append(solidTile(colorOf(keys[i]), 26.0 * double(i), 20));
+                item.button()->layer()->addSublayer(tiles.last());
+            }
+            item.setLength(26.0 * double(keys.size()));
+            item.setSegments(namedSegments(keys));
+        };
         // The items as the host shows them, and what each names.
         const auto check = [&](const QStringList& keys) {
             const QStringList names = serviceNames(*sni);
             ASSERT_EQ(names.size(), keys.size());
+            const auto landed = [&] {
+                for (qsizetype i = 0; i < keys.size(); ++i) {
+                    const SniIconPixmapList pixmaps =
+                        pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
+                    if (pixmaps.size() != 1
+                        || pixmaps[0].toImage().pixelColor(pixmaps[0].width / 2, pixmaps[0].height / 2)
+                               != colorOf(keys[i])
+                        || watcher.readProperty(names[i], QStringLiteral("Status")).toString()
+                               != QLatin1String("Active"))
+                        return false;
+                }
+                return true;
+            };
+            ASSERT_TRUE(test::waitUntil(landed)) << keys.join(QLatin1Char(' ')).toStdString();
             for (qsizetype i = 0; i < keys.size(); ++i) {
                 const QString tile = QStringLiteral("Tile %1").arg(keys[i]);
                 EXPECT_EQ(watcher.readProperty(names[i], QStringLiteral("Title")).toString(),
@@ -962,7 +999,7 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
             }
         };
 
-        item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        show({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
         EXPECT_EQ(sni->host().kind(), h.host);
         // The panel whose shade is known: GNOME Shell's or Plasma's.
@@ -1000,18 +1037,27 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         qsizetype registrations = watcher.items.size();
 
         // A tile added at the row's end: one item more, the others kept.
-        item.setSegments(
-            namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+        // Where the newest shows first, every kept item shows another tile:
+        // GNOME's extension is sent their pixels (NewIconPixmap) and the added
+        // item's status (it waits hidden until taken in), Xfce NewIcon.
+        watcher.signalsBySender.clear();
+        show({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 4 && sni->isRegisteredWithWatcher(); }));
         check({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
         EXPECT_EQ(watcher.items.size(), registrations + 1);
-        for (const QString& name : three)
-            EXPECT_TRUE(serviceNames(*sni).contains(name));
+        for (const QString& name : serviceNames(*sni)) {
+            SCOPED_TRACE(name.toStdString());
+            EXPECT_EQ(three.contains(name) && watcher.signalsOf(name, "NewIconPixmap") > 0,
+                      three.contains(name) && h.host == Host::gnomeShell);
+            EXPECT_EQ(three.contains(name) && watcher.newIconsOf(name) > 0,
+                      three.contains(name) && h.host == Host::xfce);
+            EXPECT_EQ(watcher.signalsOf(name, "NewStatus") > 0, !three.contains(name) && h.host == Host::gnomeShell);
+        }
         registrations = watcher.items.size();
 
         // Two tiles go from the middle: two items withdrawn, nothing registers.
         const QStringList four = serviceNames(*sni);
-        item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("d")}));
+        show({QStringLiteral("a"), QStringLiteral("d")});
         ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2; }));
         check({QStringLiteral("a"), QStringLiteral("d")});
         EXPECT_EQ(watcher.items.size(), registrations);
@@ -1040,6 +1086,20 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         EXPECT_EQ(toolTips, 1);
         if (h.host != Host::gnomeShell) {
             EXPECT_EQ(watcher.announcements, 0);
+        }
+
+        // A tile added where the newest shows first and, while the others'
+        // new pictures wait for the panel to take in its item, that item and
+        // the one before it withdrawn: neither is touched again (the
+        // sanitizers would see it), and the row shows once the wait is over.
+        if (newestFirst) {
+            watcher.readsItems = watcher.announces = false;
+            show({QStringLiteral("a"), QStringLiteral("d"), QStringLiteral("e")});
+            ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
+            show({QStringLiteral("a")});
+            watcher.readsItems = watcher.announces = true;
+            ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 1; }));
+            check({QStringLiteral("a")});
         }
     }
 }
@@ -1130,11 +1190,15 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
             ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2 && sni->isRegisteredWithWatcher(); }));
             const QStringList names = serviceNames(*sni);
             if (c.shown) {
-                test::waitUntil([] { return false; }, 500);
+                ASSERT_TRUE(test::waitUntil([&] { return sni->isRowSeen(); }));
+                EXPECT_TRUE(sni->hasStatusArea());
                 EXPECT_FALSE(sni->isFallbackShown());
                 EXPECT_FALSE(tray && tray->visible);
             } else {
                 ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown() && tray && tray->visible; }));
+                EXPECT_FALSE(sni->hasStatusArea());
+                EXPECT_FALSE(sni->isRowSeen());
+                EXPECT_EQ(told.value(told.size() - 1, true), false);
                 // Each item registered once more before that.
                 for (const QString& name : names)
                     EXPECT_EQ(watcher.items.count(name), 2) << name.toStdString();
@@ -1144,6 +1208,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
                 watcher.listsItems = true;
                 item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
                 EXPECT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && !sni->isFallbackShown(); }));
+                EXPECT_TRUE(sni->hasStatusArea() && sni->isRowSeen());
                 // A later drop is registered once more again before the fallback shows.
                 watcher.listsItems = false;
                 item.setSegments(namedSegments(
