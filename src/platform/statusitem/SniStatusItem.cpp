@@ -338,8 +338,8 @@ void SniStatusItem::releaseHeld()
     const QHash<SniItem*, SniIconPixmapList> held = std::exchange(m_held, {});
     for (auto it = held.cbegin(); it != held.cend(); ++it)
         it.key()->setIconPixmap(it.value(), onGnomeShell());
-    // The extension shows a status within a frame, a picture a frame or so
-    // later (it converts the pixels in idle steps).
+    // The extension shows a status and pictures sent with their pixels in
+    // the same frame when the status follows the pictures.
     QTimer::singleShot(statusLagMs, this, [this, arriving] {
         for (const QPointer<SniItem>& slot : arriving) {
             if (slot && m_slots.contains(slot.data()))
