@@ -20,6 +20,7 @@
 # (tests/e2e/SegmentedItem.cpp), a row of plain tiles changes while it is
 # shown: a tile inserted in the middle, then two removed; on GNOME and Xfce
 # the panel, read every 10 ms, shows a tile twice or misses one for 100 ms at most.
+# On Xfce the tray's icon size changes to 16 pixels while the program runs.
 # The order is read by clicking along the panel with the middle button: the
 # program logs which item each click reached.
 # Exit 0 on success, 77 when a tool or the host's packages are missing (CTest:
@@ -477,6 +478,29 @@ grab_panel() {
   "$probe" grab "$1" $shot
 }
 
+# Xfce: the status tray's icon size is set to 16 pixels while the program
+# runs: within 2 s each item offers one 16-pixel picture and the panel shows
+# it as drawn, pixel for pixel. Then the size is reset.
+live_icon_size() {
+  local t0 ms services shown=""
+  xfconf-query -c xfce4-panel -p /plugins/plugin-1/icon-size -n -t int -s 16 \
+    || { fail "xfce: xfconf-query did not set the tray's icon size"; return; }
+  t0=$(date +%s%3N)
+  while ((($(date +%s%3N) - t0) <= 2000)); do
+    grab_panel "$root/live.png" || break
+    mapfile -t services < <("$probe" items 2>/dev/null)
+    if "$probe" shown "$root/live.png" "${services[@]}" >"$root/live.txt" 2>&1 \
+      && (($(grep -c "x16 (" "$root/live.txt") == ${#services[@]})); then
+      shown=$(($(date +%s%3N) - t0))
+      break
+    fi
+  done
+  [[ -n "$shown" ]] && pass "xfce: the tray's icon size set to 16, each item's 16-pixel picture shows unresampled after $shown ms" \
+    || fail "xfce: 2 s after the tray's icon size was set to 16, not each item's 16-pixel picture shows unresampled: $(paste -sd';' "$root/live.txt")"
+  cp "$root/live.png" "$shots/hosts-xfce-live16.png"
+  xfconf-query -c xfce4-panel -p /plugins/plugin-1/icon-size -r
+}
+
 # Checks that $3 items register and that the panel shows them as $2 (their
 # keys, each followed by a space), in order; $1 says when. A wrong row is read
 # once more, 3 s later: a host may drop an item at first, which the program
@@ -543,6 +567,7 @@ run_host() {
   check_unresampled "$dark"
   [[ "$host" == plasma ]] && theme_applied org.kde.breeze.desktop default "$dark, Breeze applied" \
     "$dark-breeze-applied"
+  [[ "$host" == xfce ]] && live_icon_size
   stop_app
   live_row
   stop_host

@@ -1,13 +1,16 @@
 #include "platform/statusitem/HostSlotSize.h"
 
-#include <QFile>
+#include "platform/core/FileSystem.h"
+
+#include <QDir>
 #include <QHash>
 #include <QList>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QStandardPaths>
+#include <QVariant>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <optional>
 
 namespace gaugelet {
 
@@ -28,6 +31,89 @@ QString optionValue(const QByteArray& commandLine, std::initializer_list<const c
         }
     }
     return {};
+}
+
+// The file named after any of `options`, as the host reads it: a relative
+// path from its working folder (empty where that is not known); nullopt
+// where the command line names none.
+std::optional<QString> givenPath(const QByteArray& commandLine, std::initializer_list<const char*> options,
+                                 const QString& workingFolder)
+{
+    const QString given = optionValue(commandLine, options);
+    if (given.isEmpty())
+        return std::nullopt;
+    if (QDir::isAbsolutePath(given))
+        return given;
+    return workingFolder.isEmpty() ? QString() : QDir(workingFolder).filePath(given);
+}
+
+// The first of `names` found in the configuration folders (the user's, then
+// the system's), else the first in the user's, where it would be written.
+QString configFile(std::initializer_list<QString> names)
+{
+    for (const QString& name : names) {
+        const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, name);
+        if (!found.isEmpty())
+            return found;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + *names.begin();
+}
+
+// A settings file's bytes: a regular file's, opened without waiting.
+std::optional<QByteArray> settingsFile(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    auto bytes = FileSystem::readFile(path, HostSlotSize::maxFileBytes, FileSystem::Links::follow);
+    if (!bytes)
+        return std::nullopt;
+    return std::move(bytes).value();
+}
+
+// A value of an INI file as QSettings writes it: its comma-separated parts,
+// unquoted.
+QStringList iniList(QStringView value)
+{
+    QStringList parts{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char('\\') && i + 1 < value.size())
+            parts.last() += value[++i];
+        else if (c == QLatin1Char(',') && !quoted)
+            parts.append(QString());
+        else
+            parts.last() += c;
+    }
+    for (QString& part : parts)
+        part = part.trimmed();
+    return parts;
+}
+
+// The values of an INI file as QSettings reads them, by "group/key" (the
+// keys of [General] bare).
+QHash<QString, QStringList> iniValues(const QByteArray& bytes)
+{
+    QHash<QString, QStringList> values;
+    QString group;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            group = line.mid(1, line.size() - 2).trimmed();
+            if (group == QLatin1String("General"))
+                group.clear();
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0 || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QString key = line.left(equals).trimmed();
+        values.insert(group.isEmpty() ? key : group + QLatin1Char('/') + key,
+                      iniList(QStringView(line).mid(equals + 1)));
+    }
+    return values;
 }
 
 // JSON with // and /* */ comments (waybar's), without them; strings kept.
@@ -59,6 +145,33 @@ QString withoutComments(const QString& text)
     return out;
 }
 
+// The properties of an xfconf channel by path ("/plugins/plugin-3" ->
+// "systray", an array's values as a list), from xfconfd's file of it.
+QVariantMap xfconfChannel(const QByteArray& xml)
+{
+    QVariantMap properties;
+    QStringList path; // the names of the properties around
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isEndElement() && reader.name() == QLatin1String("property") && !path.isEmpty())
+            path.removeLast();
+        if (!reader.isStartElement())
+            continue;
+        const QXmlStreamAttributes attributes = reader.attributes();
+        const QString value = attributes.value(QLatin1String("value")).toString();
+        if (reader.name() == QLatin1String("property")) {
+            path.append(attributes.value(QLatin1String("name")).toString());
+            if (attributes.hasAttribute(QLatin1String("value")))
+                properties.insert(QLatin1Char('/') + path.join(QLatin1Char('/')), value);
+        } else if (reader.name() == QLatin1String("value") && !path.isEmpty()) {
+            const QString at = QLatin1Char('/') + path.join(QLatin1Char('/'));
+            properties.insert(at, properties.value(at).toList() << value);
+        }
+    }
+    return properties;
+}
+
 int positiveOr(int value, int fallback)
 {
     return value > 0 && value <= 256 ? value : fallback;
@@ -68,17 +181,20 @@ int positiveOr(int value, int fallback)
 
 int HostSlotSize::lxqtPanel(const QString& panelConf)
 {
-    if (panelConf.isEmpty() || !QFile::exists(panelConf))
+    const std::optional<QByteArray> bytes = settingsFile(panelConf);
+    if (!bytes)
         return lxqtDefault;
-    const QSettings ini(panelConf, QSettings::IniFormat);
-    // The [General] group is the file's root.
-    const QStringList panels = ini.value(QStringLiteral("panels")).toStringList();
-    for (const QString& panel : panels) {
-        const QStringList plugins = ini.value(panel + QStringLiteral("/plugins")).toStringList();
-        for (const QString& plugin : plugins) {
-            const QString type = ini.value(plugin + QStringLiteral("/type"), plugin).toString();
+    const QHash<QString, QStringList> ini = iniValues(*bytes);
+    const auto single = [&](const QString& key) {
+        const QStringList value = ini.value(key);
+        return value.size() == 1 ? value.first() : QString();
+    };
+    for (const QString& panel : ini.value(QStringLiteral("panels"))) {
+        for (const QString& plugin : ini.value(panel + QStringLiteral("/plugins"))) {
+            const QString typeKey = plugin + QStringLiteral("/type");
+            const QString type = ini.contains(typeKey) ? single(typeKey) : plugin;
             if (type == QLatin1String("statusnotifier"))
-                return positiveOr(ini.value(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
+                return positiveOr(single(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
         }
     }
     return lxqtDefault;
@@ -86,13 +202,13 @@ int HostSlotSize::lxqtPanel(const QString& panelConf)
 
 int HostSlotSize::waybar(const QString& config)
 {
-    QFile file(config);
-    if (config.isEmpty() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = settingsFile(config);
+    if (!bytes)
         return waybarDefault;
     // The first bar with a tray says; a tray holds no nested object.
     static const QRegularExpression tray(QStringLiteral("\"tray\"\\s*:\\s*\\{([^{}]*)\\}"));
     static const QRegularExpression iconSize(QStringLiteral("\"icon-size\"\\s*:\\s*(\\d+)"));
-    const QRegularExpressionMatch trayMatch = tray.match(withoutComments(QString::fromUtf8(file.read(1 << 20))));
+    const QRegularExpressionMatch trayMatch = tray.match(withoutComments(QString::fromUtf8(*bytes)));
     if (!trayMatch.hasMatch())
         return waybarDefault;
     const QRegularExpressionMatch size = iconSize.match(trayMatch.captured(1));
@@ -101,85 +217,64 @@ int HostSlotSize::waybar(const QString& config)
 
 int HostSlotSize::xfceSystray(const QString& panelChannel)
 {
-    QFile file(panelChannel);
-    if (panelChannel.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return xfceDefault;
+    const std::optional<QByteArray> bytes = settingsFile(panelChannel);
+    return bytes ? xfceSystray(xfconfChannel(*bytes)) : xfceDefault;
+}
+
+int HostSlotSize::xfceSystray(const QVariantMap& channel)
+{
     // /plugins/plugin-N (value "systray")/icon-size: the tray's own size, 22
     // unset, 0 for the panel's: /panels/panel-M/icon-size of the panel whose
     // plugin-ids hold N, 0 for one that follows the panel's size.
-    struct Panel {
-        int size = 0;
-        int iconSize = 0;
-        QList<int> plugins;
-    };
-    QHash<QString, Panel> panels;
-    int plugin = -1;
-    int trayIconSize = xfceDefault;
-    QXmlStreamReader xml(&file);
-    QList<QXmlStreamAttributes> open; // the elements around, outermost first
-    const auto name = [](const QXmlStreamAttributes& a) { return a.value(QLatin1String("name")).toString(); };
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isEndElement() && !open.isEmpty())
-            open.removeLast();
-        if (!xml.isStartElement())
-            continue;
-        open.append(xml.attributes());
-        if (open.size() < 3) // <channel> and the top properties
-            continue;
-        const QString at = name(open.constLast());
-        const QString parent = name(open[open.size() - 2]);
-        const QString grandparent = name(open[open.size() - 3]);
-        const QStringView value = open.constLast().value(QLatin1String("value"));
-        if (parent == QLatin1String("plugins") && value == QLatin1String("systray"))
-            plugin = at.mid(7).toInt(); // "plugin-N"
-        else if (at == QLatin1String("icon-size") && grandparent == QLatin1String("plugins")
-                 && open[open.size() - 2].value(QLatin1String("value")) == QLatin1String("systray"))
-            trayIconSize = value.toInt();
-        else if (grandparent == QLatin1String("panels") && at == QLatin1String("size"))
-            panels[parent].size = value.toInt();
-        else if (grandparent == QLatin1String("panels") && at == QLatin1String("icon-size"))
-            panels[parent].iconSize = value.toInt();
-        else if (parent == QLatin1String("plugin-ids"))
-            panels[grandparent].plugins.append(value.toInt());
+    static const QRegularExpression pluginKey(QStringLiteral("^/plugins/plugin-(\\d+)$"));
+    static const QRegularExpression idsKey(QStringLiteral("^(/panels/[^/]+)/plugin-ids$"));
+    QString plugin;
+    int id = -1;
+    for (auto it = channel.cbegin(); it != channel.cend(); ++it) {
+        const QRegularExpressionMatch match = pluginKey.match(it.key());
+        if (match.hasMatch() && it.value().toString() == QLatin1String("systray")) {
+            plugin = it.key();
+            id = match.captured(1).toInt();
+        }
     }
-    const auto panel =
-        std::find_if(panels.cbegin(), panels.cend(), [&](const Panel& p) { return p.plugins.contains(plugin); });
-    const int size = panel != panels.cend() && panel->size > 0 ? panel->size : 30;
-    int icon = trayIconSize;
-    if (icon <= 0 && panel != panels.cend() && panel->iconSize > 0)
-        icon = panel->iconSize;
+    QString panel;
+    for (auto it = channel.cbegin(); it != channel.cend(); ++it) {
+        const QRegularExpressionMatch match = idsKey.match(it.key());
+        const QVariantList ids = it.value().toList();
+        if (match.hasMatch()
+            && std::any_of(ids.cbegin(), ids.cend(), [&](const QVariant& v) { return v.toInt() == id; }))
+            panel = match.captured(1);
+    }
+    const int panelSize = panel.isEmpty() ? 0 : channel.value(panel + QStringLiteral("/size")).toInt();
+    const int size = panelSize > 0 ? panelSize : 30;
+    const QVariant own = channel.value(plugin + QStringLiteral("/icon-size"));
+    int icon = own.isValid() && !plugin.isEmpty() ? own.toInt() : xfceDefault;
+    const int panelIcon = panel.isEmpty() ? 0 : channel.value(panel + QStringLiteral("/icon-size")).toInt();
+    if (icon <= 0 && panelIcon > 0)
+        icon = panelIcon;
     else if (icon <= 0) // the panel's icons follow its size
         icon = size < 28 ? 16 : size < 38 ? 24 : size - 2;
     // No taller than the panel, and even.
     return positiveOr(std::min(icon, size) / 2 * 2, xfceDefault);
 }
 
-QString HostSlotSize::lxqtPanelConfig(const QByteArray& commandLine)
+QString HostSlotSize::lxqtPanelConfig(const QByteArray& commandLine, const QString& workingFolder)
 {
-    const QString given = optionValue(commandLine, {"-c", "--config", "--configfile"});
-    return given.isEmpty()
-               ? QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("lxqt/panel.conf"))
-               : given;
+    if (const auto given = givenPath(commandLine, {"-c", "--config", "--configfile"}, workingFolder))
+        return *given;
+    return configFile({QStringLiteral("lxqt/panel.conf")});
 }
 
-QString HostSlotSize::waybarConfig(const QByteArray& commandLine)
+QString HostSlotSize::waybarConfig(const QByteArray& commandLine, const QString& workingFolder)
 {
-    const QString given = optionValue(commandLine, {"-c", "--config"});
-    if (!given.isEmpty())
-        return given;
-    for (const char* name : {"waybar/config", "waybar/config.jsonc"}) {
-        const QString found = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QString::fromLatin1(name));
-        if (!found.isEmpty())
-            return found;
-    }
-    return {};
+    if (const auto given = givenPath(commandLine, {"-c", "--config"}, workingFolder))
+        return *given;
+    return configFile({QStringLiteral("waybar/config"), QStringLiteral("waybar/config.jsonc")});
 }
 
 QString HostSlotSize::xfcePanelChannel()
 {
-    return QStandardPaths::locate(QStandardPaths::GenericConfigLocation,
-                                  QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"));
+    return configFile({QStringLiteral("xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml")});
 }
 
 } // namespace gaugelet

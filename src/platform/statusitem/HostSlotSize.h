@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariantMap>
 
 namespace gaugelet {
 
@@ -15,21 +16,30 @@ namespace gaugelet {
 //   that follows the panel's size), at most the panel's size, made even.
 // GNOME Shell's AppIndicator extension draws them 16 high, Plasma's tray 22.
 // The files are found where the host looks for them: a path on its command
-// line (NUL-separated, the watcher's owner's), else the user's configuration
-// folder, else the system's.
+// line (NUL-separated, the watcher's owner's; a relative one from the host's
+// working folder), else the user's configuration folder, else the system's.
+// Only a regular file of at most maxFileBytes is read, and its opening never
+// waits: a FIFO, a device or a folder named there counts as no file (the
+// host's defaults), as does a relative path whose folder is not known.
 class HostSlotSize {
 public:
     static constexpr int lxqtDefault = 22;
     static constexpr int waybarDefault = 16;
     static constexpr int xfceDefault = 22;
+    static constexpr qint64 maxFileBytes = 1 << 20;
 
     static int lxqtPanel(const QString& panelConf);
     static int waybar(const QString& config);
     static int xfceSystray(const QString& panelChannel);
+    // The same from the channel's properties as xfconfd has them, by path
+    // ("/plugins/plugin-3" -> "systray"; an array as a list).
+    static int xfceSystray(const QVariantMap& channel);
 
-    // The configuration file a host started with this command line reads.
-    static QString lxqtPanelConfig(const QByteArray& commandLine);
-    static QString waybarConfig(const QByteArray& commandLine);
+    // The configuration file a host started with this command line, in this
+    // working folder (empty: not known), reads; where it has none yet, the
+    // user's, where it would be written.
+    static QString lxqtPanelConfig(const QByteArray& commandLine, const QString& workingFolder);
+    static QString waybarConfig(const QByteArray& commandLine, const QString& workingFolder);
     static QString xfcePanelChannel();
 };
 

@@ -160,6 +160,12 @@ void SniItem::setHidden(bool hidden)
         Q_EMIT m_adaptor->NewStatus(status());
 }
 
+void SniItem::announceStatus()
+{
+    if (m_adaptor && !m_hidden)
+        Q_EMIT m_adaptor->NewStatus(status());
+}
+
 QString SniItem::status() const
 {
     return m_hidden ? QStringLiteral("Passive") : m_owner->status();

@@ -82,6 +82,8 @@ public:
     bool isHidden() const { return m_hidden; }
     void setHidden(bool hidden);
     QString status() const;
+    // Sends NewStatus (the owner's status changed), unless hidden.
+    void announceStatus();
 
     // Asks the watcher to show the item; retries a refusal a few times.
     void registerWithWatcher();

@@ -1,7 +1,6 @@
 #include "platform/statusitem/SniItemAdaptor.h"
 
 #include "platform/statusitem/SniItem.h"
-#include "platform/statusitem/SniStatusItem.h"
 
 namespace gaugelet {
 

@@ -1,15 +1,11 @@
 #include "platform/statusitem/SniStatusItem.h"
 
 #include "platform/core/MainThread.h"
-#include "platform/statusitem/HostSlotSize.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/SniClickAnchor.h"
 #include "platform/statusitem/SniItem.h"
-#include "platform/statusitem/SniItemAdaptor.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/statusitem/StatusItemLog.h"
-#include "platform/statusitem/TrayIcon.h"
-#include "platform/statusitem/TrayTileIconEngine.h"
 #include "platform/style/Appearance.h"
 
 #include <QCursor>
@@ -19,15 +15,10 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QFile>
 #include <QGuiApplication>
-#include <QIcon>
-#include <QPixmap>
 #include <QScreen>
 #include <algorithm>
-#include <cmath>
 #include <optional>
-#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -41,13 +32,6 @@ namespace {
 
 // When an item tells GNOME's extension its Id and Menu again after registering.
 constexpr int identityDelaysMs[] = {250, 750};
-
-// The panel whose shade the tiles may take as known: GNOME Shell's or Plasma's.
-Appearance::PanelHost panelHostOf(SniStatusItem::Host host)
-{
-    using enum Appearance::PanelHost;
-    return host == SniStatusItem::Host::gnomeShell ? gnomeShell : host == SniStatusItem::Host::plasma ? plasma : other;
-}
 
 int g_itemCounter = 0;    // the <n> of the items' bus names, per process
 int g_controlCounter = 0; // the names of the watching connections
@@ -94,99 +78,21 @@ SniIconPixmapList pixmapsOf(const QList<QImage>& images)
     return pixmaps;
 }
 
-// The pieces published one item (and tray icon) each: the row's segments, or
-// the whole picture as one.
-QList<StatusItem::Segment> rowSegments(const StatusItem& item)
-{
-    QList<StatusItem::Segment> segments = item.segments();
-    if (segments.isEmpty())
-        segments.append({QString(), QRectF(QPointF(0, 0), item.size()), QString(), QString()});
-    return segments;
-}
-
 } // namespace
 
-SniStatusItem::Host SniStatusItem::hostOf(const QByteArray& commandLine)
-{
-    const QByteArray program = commandLine.left(commandLine.indexOf('\0'));
-    const QByteArray base = program.mid(program.lastIndexOf('/') + 1);
-    // Xfce's status tray runs as a panel plugin ("…/xfce4/panel/wrapper-2.0
-    // …/libsystray.so …", or inside xfce4-panel itself).
-    if (commandLine.contains("xfce4") && (commandLine.contains("systray") || commandLine.contains("xfce4-panel")))
-        return Host::xfce;
-    // GNOME's watcher is the AppIndicator extension, inside the shell.
-    if (base == "gnome-shell")
-        return Host::gnomeShell;
-    // Plasma's watcher is a module of kded.
-    if (base == "kded5" || base == "kded6" || base == "plasmashell")
-        return Host::plasma;
-    if (base == "lxqt-panel")
-        return Host::lxqt;
-    if (base == "waybar")
-        return Host::waybar;
-    return Host::other;
-}
-
-int SniStatusItem::slotHeightFor(Host host, const QByteArray& commandLine)
-{
-    switch (host) {
-    case Host::gnomeShell: return 16; // the extension's icon size, the bar's (PANEL_ICON_SIZE)
-    case Host::plasma: return 22;     // the tray's small-medium icons
-    case Host::xfce: return HostSlotSize::xfceSystray(HostSlotSize::xfcePanelChannel());
-    case Host::lxqt: return HostSlotSize::lxqtPanel(HostSlotSize::lxqtPanelConfig(commandLine));
-    case Host::waybar: return HostSlotSize::waybar(HostSlotSize::waybarConfig(commandLine));
-    case Host::other: break;
-    }
-    return 0;
-}
-
-QList<int> SniStatusItem::offeredPixelSizes(Host host, int slotHeight, double scale)
-{
-    const QList<int> heights = host == Host::other || slotHeight <= 0 ? QList<int>{16, 22, 24} : QList<int>{slotHeight};
-    QList<int> offered;
-    for (const int height : heights) {
-        const auto pixels = int(std::lround(height * std::max(scale, 1.0)));
-        int fits = StatusItem::pixelSizes.front();
-        for (const int drawn : StatusItem::pixelSizes) {
-            if (drawn <= pixels)
-                fits = drawn;
-        }
-        if (!offered.contains(fits))
-            offered.append(fits);
-    }
-    return offered;
-}
-
-bool SniStatusItem::showsNewestFirst(Host host)
-{
-    return host == Host::xfce || host == Host::gnomeShell;
-}
-
-QString SniStatusItem::menuPathFor(Host host)
-{
-    return host == Host::gnomeShell ? QStringLiteral("/MenuBar") : QString();
-}
-
-QString SniStatusItem::itemId(int position, Host host)
-{
-    if (host == Host::xfce)
-        return QStringLiteral("gaugelet");
-    return QStringLiteral("gaugelet-%1").arg(position, 3, 10, QLatin1Char('0'));
-}
-
-QString SniStatusItem::itemTitle(int position, const QString& name, Host host)
-{
-    const QString shown = name.isEmpty() ? QStringLiteral("Gaugelet") : name;
-    if (host != Host::plasma)
-        return shown;
-    return QStringLiteral("%1 %2").arg(position + 1, 2, 10, QLatin1Char('0')).arg(shown);
-}
-
 SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
-    : QObject(item), m_item(item), m_busAddress(busAddress)
+    : QObject(item), m_item(item), m_busAddress(busAddress), m_fallback(item)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
     registerSniTypes();
+    m_fallback.setTitle(m_title);
+    connect(&m_fallback, &SniTrayFallback::clicked, this, &SniStatusItem::activate);
+    connect(&m_fallback, &SniTrayFallback::trayChanged, this, &SniStatusItem::noteStatusArea);
+    connect(&m_hostSettings, &HostSettingsWatch::slotHeightChanged, this, [this](int height) {
+        logInfo(lcStatusItem, "sni.slotChanged slot=%d", height);
+        m_host.setSlotHeight(height);
+        offerSizes();
+    });
     m_pace.setSingleShot(true);
     connect(&m_pace, &QTimer::timeout, this, [this] {
         m_inFlight = nullptr;
@@ -194,15 +100,9 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
     });
     m_verify.setSingleShot(true);
     connect(&m_verify, &QTimer::timeout, this, &SniStatusItem::verifyShown);
-    m_trayCheck.setSingleShot(true);
-    connect(&m_trayCheck, &QTimer::timeout, this, [this] {
-        if (!m_fallbackWanted)
-            return;
-        updateFallbackIcons();
-        noteStatusArea();
-        if (++m_trayChecks < 3)
-            m_trayCheck.start(m_trayCheck.interval() * 4);
-    });
+    m_registerWait.setSingleShot(true);
+    m_registerWait.setInterval(registerWaitMs);
+    connect(&m_registerWait, &QTimer::timeout, this, &SniStatusItem::onRegistrationStalled);
     m_arrival.setSingleShot(true);
     connect(&m_arrival, &QTimer::timeout, this, &SniStatusItem::releaseHeld);
     connect(m_item, &StatusItem::imageChanged, this, &SniStatusItem::publish);
@@ -258,12 +158,11 @@ SniStatusItem::~SniStatusItem()
     delete m_serviceWatcher;
     if (!m_controlName.isEmpty())
         QDBusConnection::disconnectFromBus(m_controlName);
-    qDeleteAll(m_trayIcons);
 }
 
 SniItem* SniStatusItem::slotAt(qsizetype position) const
 {
-    return showsNewestFirst(m_host) ? m_slots[m_slots.size() - 1 - position] : m_slots[position];
+    return m_host.showsNewestFirst() ? m_slots[m_slots.size() - 1 - position] : m_slots[position];
 }
 
 QList<SniItem*> SniStatusItem::items() const
@@ -299,14 +198,14 @@ SniIconPixmapList SniStatusItem::iconPixmap() const
 void SniStatusItem::publish()
 {
     if (m_connected) {
-        const QList<StatusItem::Segment> segments = rowSegments(*m_item);
+        const QList<StatusItem::Segment> segments = m_item->publishedSegments();
         const QList<StatusItem::Pictures>& pictures = m_item->pictures();
         resize(segments.size());
         for (qsizetype i = 0; i < segments.size(); ++i) {
             const StatusItem::Segment& segment = segments[i];
             SniItem* slot = slotAt(i);
             slot->setKey(segment.key);
-            slot->setTitle(itemTitle(int(i), segment.name, m_host));
+            slot->setTitle(m_host.itemTitle(int(i), segment.name));
             slot->setToolTip(segment.name.isEmpty() ? m_title : segment.name, segment.figure);
             // The segment's pictures once composed (before the first
             // composition they are still to come); a segment that was not
@@ -325,12 +224,12 @@ void SniStatusItem::publish()
             if (m_holding && !m_arriving.contains(slot))
                 m_held.insert(slot, pixmapsOf(images));
             else
-                slot->setIconPixmap(pixmapsOf(images), moved && m_host == Host::gnomeShell);
+                slot->setIconPixmap(pixmapsOf(images), moved && onGnomeShell());
         }
         registerNext();
     }
-    if (m_fallbackWanted)
-        updateFallbackIcons();
+    if (m_fallback.isShown())
+        m_fallback.update();
 }
 
 SniItem* SniStatusItem::makeItem()
@@ -338,14 +237,18 @@ SniItem* SniStatusItem::makeItem()
     const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(::getpid()).arg(++g_itemCounter);
     auto* item = new SniItem(this, m_busAddress, name);
     connect(item, &SniItem::registered, this, [this, item] {
-        if (m_host == Host::gnomeShell) {
+        if (onGnomeShell()) {
             // The extension forgets Id and Menu when it sees the item's name
             // appear, which may come after it read them; within the second it
             // waits before reading them again, they are set anew.
             for (const int ms : identityDelaysMs)
                 QTimer::singleShot(ms, item, &SniItem::announceIdentity);
         }
+        // An item registered: the others have their time again.
+        if (m_registerWait.isActive())
+            m_registerWait.start();
         if (isRegisteredWithWatcher()) {
+            m_registerWait.stop();
             if (!m_notShown)
                 setFallbackShown(false);
             m_verify.start(m_verifyDelay);
@@ -388,7 +291,7 @@ void SniStatusItem::resize(qsizetype count)
             m_inFlight = nullptr;
             m_pace.stop();
         }
-        if (m_host == Host::gnomeShell) {
+        if (onGnomeShell()) {
             // Hidden at once; the extension ignores a status that comes
             // after the name is gone, and drops the item 500 ms after that.
             QTimer::singleShot(statusLagMs, gone, [gone] { gone->setHidden(true); });
@@ -400,17 +303,17 @@ void SniStatusItem::resize(qsizetype count)
     const bool growing = !m_slots.isEmpty() && m_slots.size() < count;
     while (m_slots.size() < count) {
         SniItem* item = makeItem();
-        if (growing && m_watcherPresent && showsNewestFirst(m_host)) {
-            item->setHidden(m_host == Host::gnomeShell);
+        if (growing && m_watcherPresent && m_host.showsNewestFirst()) {
+            item->setHidden(onGnomeShell());
             m_arriving.append(item);
             m_holding = true;
             m_arrival.start(arrivalMs);
         }
         const int position = int(m_slots.size());
-        item->setMenuPath(menuPathFor(m_host));
+        item->setMenuPath(m_host.menuPath());
         m_slots.append(item);
         // Ids are the slots' own: a slot keeps its Id while it shows other tiles.
-        item->setId(itemId(position, m_host));
+        item->setId(m_host.itemId(position));
         if (m_watcherPresent)
             m_queue.append(item);
     }
@@ -421,10 +324,10 @@ void SniStatusItem::releaseOnArrival()
     // GNOME has placed an item when the watcher announces it, Xfce once it
     // has read the item.
     const bool arrived = std::all_of(m_arriving.cbegin(), m_arriving.cend(), [this](const QPointer<SniItem>& slot) {
-        return !slot || (m_host == Host::gnomeShell ? slot->isTakenIn() : slot->isSeenByHost());
+        return !slot || (onGnomeShell() ? slot->isTakenIn() : slot->isSeenByHost());
     });
     if (!m_arriving.isEmpty() && arrived)
-        QTimer::singleShot(m_host == Host::gnomeShell ? 0 : xfceLagMs, this, &SniStatusItem::releaseHeld);
+        QTimer::singleShot(onGnomeShell() ? 0 : xfceLagMs, this, &SniStatusItem::releaseHeld);
 }
 
 void SniStatusItem::releaseHeld()
@@ -434,9 +337,9 @@ void SniStatusItem::releaseHeld()
     const QList<QPointer<SniItem>> arriving = std::exchange(m_arriving, {});
     const QHash<SniItem*, SniIconPixmapList> held = std::exchange(m_held, {});
     for (auto it = held.cbegin(); it != held.cend(); ++it)
-        it.key()->setIconPixmap(it.value(), m_host == Host::gnomeShell);
-    // The extension shows a status within a frame, a picture a frame or so
-    // later (it converts the pixels in idle steps).
+        it.key()->setIconPixmap(it.value(), onGnomeShell());
+    // The extension shows a status and pictures sent with their pixels in
+    // the same frame when the status follows the pictures.
     QTimer::singleShot(statusLagMs, this, [this, arriving] {
         for (const QPointer<SniItem>& slot : arriving) {
             if (slot && m_slots.contains(slot.data()))
@@ -452,12 +355,13 @@ void SniStatusItem::registerAll()
     m_inFlight = nullptr;
     m_pace.stop();
     m_verify.stop();
-    const QString menuPath = menuPathFor(m_host);
+    m_registerWait.stop();
+    const QString menuPath = m_host.menuPath();
     for (qsizetype i = 0; i < m_slots.size(); ++i) {
         SniItem* item = m_slots[i];
         item->resetRegistration();
         item->setMenuPath(menuPath);
-        item->setId(itemId(int(i), m_host));
+        item->setId(m_host.itemId(int(i)));
         m_queue.append(item);
     }
     // The host may have changed: the slots show the row in its order.
@@ -475,6 +379,8 @@ void SniStatusItem::registerNext()
         if (!next || !next->isExported())
             continue;
         m_inFlight = next;
+        if (!m_registerWait.isActive())
+            m_registerWait.start();
         next->registerWithWatcher();
         return;
     }
@@ -486,18 +392,15 @@ void SniStatusItem::onWatcherPresent()
     QDBusConnection bus = m_serviceWatcher->connection();
     askAboutWatcher<uint>(bus, QStringLiteral("GetConnectionUnixProcessID"), this, [this](std::optional<uint> pid) {
         QByteArray commandLine;
-        if (pid && m_commandLineOf) {
-            commandLine = m_commandLineOf(*pid);
-        } else if (pid) {
-            QFile file(QStringLiteral("/proc/%1/cmdline").arg(*pid));
-            if (file.open(QIODevice::ReadOnly))
-                commandLine = file.read(4096);
+        QString workingFolder; // where the host's relative paths start
+        if (pid) {
+            commandLine = m_commandLineOf ? m_commandLineOf(*pid) : StatusAreaHost::commandLineOf(*pid);
+            workingFolder = StatusAreaHost::workingFolderOf(*pid);
         }
-        m_host = hostOf(commandLine);
-        m_slotHeight = slotHeightFor(m_host, commandLine);
-        static const char* const names[] = {"other", "xfce", "gnomeShell", "plasma", "lxqt", "waybar"};
-        logInfo(lcStatusItem, "sni.watcher host=%s slot=%d", names[int(m_host)], m_slotHeight);
-        Appearance::instance()->setPanelHost(panelHostOf(m_host));
+        m_host = StatusAreaHost::fromCommandLine(commandLine, workingFolder);
+        logInfo(lcStatusItem, "sni.watcher host=%s slot=%d", m_host.name(), m_host.slotHeight());
+        Appearance::instance()->setPanelHost(m_host.panelHost());
+        m_hostSettings.follow(m_host, m_serviceWatcher->connection());
         offerSizes();
         m_watcherPresent = true;
         m_reregistered = false;
@@ -510,7 +413,7 @@ void SniStatusItem::onWatcherPresent()
 
 void SniStatusItem::offerSizes()
 {
-    const QList<int> sizes = offeredPixelSizes(m_host, m_slotHeight, ScreenInfo::instance()->mainBackingScaleFactor());
+    const QList<int> sizes = m_host.offeredPixelSizes(ScreenInfo::instance()->mainBackingScaleFactor());
     if (sizes == m_item->composedPixelSizes())
         return;
     QStringList shown;
@@ -523,6 +426,7 @@ void SniStatusItem::offerSizes()
 void SniStatusItem::onWatcherGone()
 {
     logInfo(lcStatusItem, "sni.watcherGone");
+    m_hostSettings.stop();
     Appearance::instance()->setPanelHost(Appearance::PanelHost::unknown);
     // A tray icon may take any height: every one is drawn again.
     m_item->setComposedPixelSizes(QList<int>(StatusItem::pixelSizes.cbegin(), StatusItem::pixelSizes.cend()));
@@ -533,8 +437,10 @@ void SniStatusItem::onWatcherGone()
     m_inFlight = nullptr;
     m_pace.stop();
     m_verify.stop();
+    m_registerWait.stop();
     for (SniItem* slot : std::as_const(m_slots))
         slot->resetRegistration();
+    m_fallback.retry();
     setFallbackShown(true);
 }
 
@@ -618,26 +524,31 @@ void SniStatusItem::verifyShown()
     });
 }
 
-bool SniStatusItem::isFallbackShown() const
+void SniStatusItem::onRegistrationStalled()
 {
-    return m_fallbackWanted;
+    if (!m_watcherPresent || isRegisteredWithWatcher())
+        return;
+    const auto registered =
+        std::count_if(m_slots.cbegin(), m_slots.cend(), [](SniItem* s) { return s->isRegistered(); });
+    logWarning(lcStatusItem, "sni.notShown registered=%lld/%lld fallback", qlonglong(registered),
+               qlonglong(m_slots.size()));
+    m_notShown = true;
+    setFallbackShown(true);
 }
 
-bool SniStatusItem::isInTray() const
+bool SniStatusItem::isFallbackShown() const
 {
-    return m_fallbackWanted && std::any_of(m_trayIcons.cbegin(), m_trayIcons.cend(), [](TrayIcon* icon) {
-               return !icon->geometry().isEmpty();
-           });
+    return m_fallback.isShown();
 }
 
 bool SniStatusItem::hasStatusArea() const
 {
-    return (m_watcherPresent && !m_notShown) || isInTray();
+    return (m_watcherPresent && !m_notShown) || m_fallback.isInTray();
 }
 
 bool SniStatusItem::isRowSeen() const
 {
-    return (m_watcherPresent && m_seenShown) || isInTray();
+    return (m_watcherPresent && m_seenShown) || m_fallback.isInTray();
 }
 
 void SniStatusItem::noteStatusArea()
@@ -650,7 +561,7 @@ void SniStatusItem::noteStatusArea()
         logInfo(lcStatusItem, "sni.statusArea shown");
     else if (m_statusArea != present)
         logInfo(lcStatusItem, "sni.statusArea missing watcher=%d trayIcons=%lld", int(m_watcherPresent),
-                qlonglong(m_trayIcons.size()));
+                qlonglong(m_fallback.iconCount()));
     m_statusArea = present;
     m_rowSeen = seen;
     Q_EMIT statusAreaChanged(present);
@@ -658,106 +569,8 @@ void SniStatusItem::noteStatusArea()
 
 void SniStatusItem::setFallbackShown(bool shown)
 {
-    m_fallbackWanted = shown;
-    if (shown) {
-        updateFallbackIcons();
-    } else {
-        for (TrayIcon* icon : std::as_const(m_trayIcons))
-            icon->hide();
-    }
+    m_fallback.setShown(shown);
     noteStatusArea();
-}
-
-void SniStatusItem::updateFallbackIcons()
-{
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return;
-    const QList<StatusItem::Segment> segments = rowSegments(*m_item);
-    // Slots as the items: one icon comes or goes at a time and the others
-    // keep their places in the tray; each shows the tile of its place.
-    while (m_trayIcons.size() > segments.size()) {
-        TrayIcon* gone = m_trayIcons.takeLast();
-        m_trayPictures.remove(gone);
-        m_trayKeys.remove(gone);
-        delete gone;
-        scheduleTrayChecks();
-    }
-    while (m_trayIcons.size() < segments.size()) {
-        TrayIcon* icon = TrayIcon::create();
-        if (!icon) {
-            if (m_trayIcons.isEmpty())
-                logInfo(lcStatusItem, "sni.noTray");
-            return;
-        }
-        connect(icon, &TrayIcon::activated, this, [this, icon] {
-            const QPoint at = QCursor::pos();
-            logInfo(lcStatusItem, "sni.click method=tray item=%s x=%d y=%d", qUtf8Printable(m_trayKeys.value(icon)),
-                    at.x(), at.y());
-            activate(at);
-        });
-        connect(icon, &TrayIcon::trayChanged, this, [this] {
-            noteStatusArea();
-            scheduleTrayChecks();
-        });
-        m_trayIcons.append(icon);
-        scheduleTrayChecks();
-    }
-    const QList<TrayIcon*> shown = trayIconsInShownOrder();
-    const QList<StatusItem::Pictures>& pictures = m_item->pictures();
-    for (qsizetype i = 0; i < segments.size(); ++i) {
-        const StatusItem::Segment& segment = segments[i];
-        TrayIcon* icon = shown[i];
-        m_trayKeys.insert(icon, segment.key);
-        QString tip = segment.name.isEmpty() ? m_title : segment.name;
-        if (!segment.name.isEmpty() && !segment.figure.isEmpty())
-            tip += QLatin1Char('\n') + segment.figure;
-        icon->setToolTip(tip);
-        if (i < pictures.size() && pictures[i].key == segment.key && pictures[i].frame == segment.frame) {
-            const QList<QImage> images = pictures[i].images;
-            const qint64 picture = images.isEmpty() ? 0 : images.constFirst().cacheKey();
-            if (m_trayPictures.value(icon, -1) != picture) {
-                m_trayPictures.insert(icon, picture);
-                // Drawn for the tray's icon size when the tray paints it: one
-                // of the composed pictures where the heights match.
-                const QRectF frame = segment.frame;
-                icon->setIcon(QIcon(new TrayTileIconEngine(
-                    frame.size(), [item = QPointer<StatusItem>(m_item), frame, images](int pixels) -> QImage {
-                        for (const QImage& image : images) {
-                            if (image.height() == pixels)
-                                return image;
-                        }
-                        return item ? item->render(frame, pixels) : QImage();
-                    })));
-            }
-        }
-        // An icon shows once it has a picture.
-        if (m_trayPictures.contains(icon))
-            icon->show();
-    }
-}
-
-QList<TrayIcon*> SniStatusItem::trayIconsInShownOrder() const
-{
-    // Left to right (top to bottom in a vertical tray); icons no tray holds
-    // yet after them, in the order they came.
-    QList<std::tuple<bool, int, int, qsizetype>> keys;
-    for (qsizetype i = 0; i < m_trayIcons.size(); ++i) {
-        const QRect place = m_trayIcons[i]->geometry();
-        keys.append({place.isEmpty(), place.isEmpty() ? 0 : place.x(), place.isEmpty() ? 0 : place.y(), i});
-    }
-    std::sort(keys.begin(), keys.end());
-    QList<TrayIcon*> out;
-    for (const auto& key : std::as_const(keys))
-        out.append(m_trayIcons[std::get<3>(key)]);
-    return out;
-}
-
-void SniStatusItem::scheduleTrayChecks()
-{
-    // A tray places an icon a moment after it took it in, and tells nobody:
-    // where the icons are is read again a few times.
-    m_trayChecks = 0;
-    m_trayCheck.start(trayCheckMs);
 }
 
 void SniStatusItem::setStatus(const QString& status)
@@ -766,8 +579,7 @@ void SniStatusItem::setStatus(const QString& status)
         return;
     m_status = status;
     for (SniItem* slot : std::as_const(m_slots))
-        if (slot->adaptor() && !slot->isHidden())
-            Q_EMIT slot->adaptor()->NewStatus(status);
+        slot->announceStatus();
 }
 
 void SniStatusItem::setToolTip(const QString& title)
@@ -775,6 +587,7 @@ void SniStatusItem::setToolTip(const QString& title)
     if (title == m_title)
         return;
     m_title = title;
+    m_fallback.setTitle(title);
     publish();
 }
 

@@ -115,6 +115,13 @@ void StatusItem::setSegments(const QList<Segment>& segments)
     m_compositor->setNeedsComposition();
 }
 
+QList<StatusItem::Segment> StatusItem::publishedSegments() const
+{
+    if (!m_segments.isEmpty())
+        return m_segments;
+    return {{QString(), QRectF(QPointF(0, 0), size()), QString(), QString()}};
+}
+
 void StatusItem::setComposedPixelSizes(const QList<int>& sizes)
 {
     GAUGELET_ASSERT_MAIN_THREAD();

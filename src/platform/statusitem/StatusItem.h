@@ -98,6 +98,9 @@ public:
     // The pieces in the row's order; none publishes the whole picture as one.
     const QList<Segment>& segments() const { return m_segments; }
     void setSegments(const QList<Segment>& segments);
+    // The pieces published one item (and tray icon) each: the segments, or
+    // the whole picture as one (with no key, name or figure).
+    QList<Segment> publishedSegments() const;
 
     // Each segment's pictures as last composed, in the segments' order (one
     // entry, the whole picture, when there are no segments): one image per
