@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # No status area: the program on a bare X server and a private bus with no
-# StatusNotifierWatcher and no tray shows a window within 15 s and sends one
-# notification (dunst answers, dbus-monitor reads it); then trayer's XEmbed
-# tray comes: the window goes, one icon per tile, in order, each drawn for its
-# slot and opening the popover. Screenshots: nostatusarea-window.png, tray-trayer.png.
+# StatusNotifierWatcher and no tray, on a first run, shows a window within
+# 15 s behind the setup window and sends one notification (dunst answers,
+# dbus-monitor reads it); then trayer's XEmbed tray comes: the window goes,
+# the notification is withdrawn, one icon per tile, in order, each drawn for
+# its slot and opening the popover. Screenshots: nostatusarea-window.png, tray-trayer.png.
 #   nostatusarea.sh GAUGELET SNIPROBE SCREENSHOT_DIR
 # Exit 0 on success, 77 when a tool it needs is missing (CTest: skipped).
 set -uo pipefail
@@ -43,13 +44,16 @@ tray_icons() {
     sort -n
 }
 
-write_settings "$three" "$dismissed"
+# Whether window $1 is stacked above window $2 (the root's children, topmost first).
+above() { xwininfo -root -children | grep -o '^ *0x[0-9a-f]*' | grep -m1 -xE " *($1|$2)" | grep -q "$1"; }
+
+write_settings "$three" "" # a first run: the setup window opens
 title="Gaugelet cannot show its tiles in the panel"
 
 dunst >/dev/null 2>&1 &
 notifier=$!
 dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
-  >"$root/notify" 2>&1 &
+  "type='method_call',interface='org.freedesktop.Notifications',member='CloseNotification'" >"$root/notify" 2>&1 &
 monitor=$!
 wait_for 50 has_owner org.freedesktop.Notifications || fail "dunst did not start"
 
@@ -65,11 +69,17 @@ sleep 1
 # A second launch on the same home leaves at once; the first copy's window stays.
 timeout -s KILL 8 "$gaugelet" >>"$log" 2>&1 && pass "a second launch leaves with 0" || fail "second launch: status $?"
 windows_are 1 && kill -0 "$app" && pass "the first copy's window stays" || fail "windows: $(gaugelet_windows)"
+setup=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Set up Gaugelet".*/\1/p')
+read -r standin _ < <(gaugelet_windows)
+[[ -n "$setup" ]] && above "$setup" "$standin" && pass "the setup window stays in front of the window" \
+  || fail "the setup window ($setup) is not in front of the window ($standin)"
 
 # --- 2. A tray comes: the window goes, one icon per tile in the row's order.
 trayer --edge top --align left --widthtype request --height 26 --SetDockType false >/dev/null 2>&1 &
 tray=$!
 wait_for 50 windows_are 0 && pass "the window goes when a tray comes" || fail "the window stays with a tray"
+wait_for 30 grep -q CloseNotification "$root/notify" && pass "the notification is withdrawn" \
+  || fail "the notification stays with a tray"
 wait_for 50 eval '[[ $(tray_icons | wc -l) -ge 3 ]]'
 sleep 1
 mapfile -t icons < <(tray_icons)
