@@ -62,6 +62,10 @@ t0=$(date +%s%3N)
 start_app
 wait_for 150 eval '! windows_are 0' && pass "a window (id x y w h: $(gaugelet_windows)) after $(($(date +%s%3N) - t0)) ms" \
   && "$probe" grab "$shots/nostatusarea-window.png" || fail "no window of the program within 15 s"
+setup=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Set up Gaugelet".*/\1/p')
+read -r standin _ < <(gaugelet_windows)
+[[ -n "$setup" ]] && above "$setup" "$standin" && pass "the setup window stays in front of the window" \
+  || fail "the setup window ($setup) is not in front of the window ($standin)"
 wait_for 30 grep -q "$title" "$root/notify" && pass "a notification says what is missing" \
   || fail "no notification: $(grep -c Notify "$root/notify") Notify calls"
 sleep 1
@@ -69,10 +73,6 @@ sleep 1
 # A second launch on the same home leaves at once; the first copy's window stays.
 timeout -s KILL 8 "$gaugelet" >>"$log" 2>&1 && pass "a second launch leaves with 0" || fail "second launch: status $?"
 windows_are 1 && kill -0 "$app" && pass "the first copy's window stays" || fail "windows: $(gaugelet_windows)"
-setup=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Set up Gaugelet".*/\1/p')
-read -r standin _ < <(gaugelet_windows)
-[[ -n "$setup" ]] && above "$setup" "$standin" && pass "the setup window stays in front of the window" \
-  || fail "the setup window ($setup) is not in front of the window ($standin)"
 
 # --- 2. A tray comes: the window goes, one icon per tile in the row's order.
 trayer --edge top --align left --widthtype request --height 26 --SetDockType false >/dev/null 2>&1 &
