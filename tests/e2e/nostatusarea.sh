@@ -50,7 +50,9 @@ above() { xwininfo -root -children | grep -o '^ *0x[0-9a-f]*' | grep -m1 -xE " *
 write_settings "$three" "" # a first run: the setup window opens
 title="Gaugelet cannot show its tiles in the panel"
 
-dunst >/dev/null 2>&1 &
+# dunst keeps every notification until it is closed: only a withdrawal takes ours away.
+printf '[urgency_%s]\n  timeout = 0\n' low normal critical >"$root/dunstrc"
+dunst -config "$root/dunstrc" >/dev/null 2>&1 &
 notifier=$!
 dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
   "type='method_call',interface='org.freedesktop.Notifications',member='CloseNotification'" >"$root/notify" 2>&1 &
