@@ -298,9 +298,9 @@ void AppDelegate::togglePopover(const QPoint& anchor)
     m_popover->showAt(anchor);
 }
 
-void AppDelegate::preparePopover(const QPoint& anchor)
+void AppDelegate::preparePopover(const QPoint& anchor, bool asWindow)
 {
-    installPopoverContent(anchor);
+    installPopoverContent(anchor, asWindow);
     const std::optional<ScreenFacts> screen = screenFor(anchor);
     m_lastPopoverSize = PopoverSize::compute(screen ? std::optional<QRectF>(screen->visibleFrame) : std::nullopt,
                                              enabledProviderCount(), int(m_alarms->firing().size()),
@@ -334,9 +334,15 @@ void AppDelegate::showStandInWindow()
         return;
     if (!(m_popover->isVisible() && m_popover->isShownAsWindow())) {
         const std::optional<ScreenFacts> main = ScreenInfo::instance()->mainScreen();
-        preparePopover(main ? main->visibleFrame.center().toPoint() : QPoint());
+        preparePopover(main ? main->visibleFrame.center().toPoint() : QPoint(), true);
     }
-    m_popover->showAsWindow();
+    // On a first run the setup window stays in front: it asks first for what
+    // the program needs.
+    QWidget* setup = m_setupWindow ? m_setupWindow->window() : nullptr;
+    const bool behindSetup = setup && setup->isVisible();
+    m_popover->showAsWindow(!behindSetup);
+    if (behindSetup)
+        setup->raise();
 }
 
 void AppDelegate::installNoStatusAreaNotice()
@@ -379,8 +385,11 @@ ViewEnvironment AppDelegate::sharedEnvironment() const
     return env;
 }
 
-void AppDelegate::installPopoverContent(const QPoint& anchor)
+void AppDelegate::installPopoverContent(const QPoint& anchor, bool asWindow)
 {
+    // Content laid out for the other presentation gives way.
+    if (auto* content = qobject_cast<StatsPopover*>(m_popover->content()); content && content->isInWindow() != asWindow)
+        m_popover->setContent(nullptr);
     if (m_popover->content())
         return;
     ViewEnvironment env = sharedEnvironment();
@@ -415,6 +424,7 @@ void AppDelegate::installPopoverContent(const QPoint& anchor)
     });
     if (ownUpdater)
         ownUpdater->setParent(content);
+    content->setInWindow(asWindow);
     m_popover->setContent(content);
 }
 

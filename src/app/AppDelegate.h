@@ -130,10 +130,12 @@ private:
     // Gives back, once the launch's pool threads have ended, the memory they and the launch freed.
     void releaseLaunchMemory();
     void installStatusItem();
-    void installPopoverContent(const QPoint& anchor);
-    // The popover's content and size for an opening at `anchor`.
-    void preparePopover(const QPoint& anchor);
-    // The popover as an ordinary window, where no status area shows the row.
+    void installPopoverContent(const QPoint& anchor, bool asWindow);
+    // The popover's content and size for an opening at `anchor`, or for the
+    // window that stands in for the row.
+    void preparePopover(const QPoint& anchor, bool asWindow = false);
+    // The popover as an ordinary window, where no status area shows the row;
+    // behind the setup window while that is open.
     void showStandInWindow();
     void installNoStatusAreaNotice();
     // The services every window's views are handed; each window adds its own.

@@ -1,6 +1,7 @@
 #include "app/LazySettings.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/windows/WindowPlacement.h"
 #include "settings/SettingsView.h"
 #include "update/SparkleUpdater.h"
 
@@ -14,8 +15,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <QWindow>
-#include <algorithm>
 
 namespace gaugelet {
 
@@ -44,28 +43,13 @@ void LazySettings::show()
         QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
         if (!screen)
             screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            const QWindow* handle = m_window->windowHandle();
-            const QMargins frame = handle && !handle->frameMargins().isNull() ? handle->frameMargins() : assumedFrame;
-            const QRect client = placement(m_content->sizeHint(), screen->availableGeometry(), frame);
-            m_window->resize(client.size());
-            // A top-level widget's position is its frame's.
-            m_window->move(client.topLeft() - QPoint(frame.left(), frame.top()));
-        }
+        if (screen)
+            WindowPlacement::place(m_window.get(), m_content->sizeHint(), screen->availableGeometry());
         m_placed = true;
     }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
-}
-
-QRect LazySettings::placement(QSize wanted, const QRect& available, const QMargins& frame)
-{
-    const QRect inner = available.marginsRemoved(frame);
-    QRect client(QPoint(), wanted.boundedTo(inner.size()).expandedTo(QSize(1, 1)));
-    client.moveCenter(inner.center());
-    client.moveTopLeft(QPoint(std::max(client.left(), inner.left()), std::max(client.top(), inner.top())));
-    return client;
 }
 
 void LazySettings::createWindow()

@@ -4,10 +4,8 @@
 #include "update/SparkleUpdater.h"
 #include "views/ViewEnvironment.h"
 
-#include <QMargins>
 #include <QObject>
 #include <QPointer>
-#include <QRect>
 #include <memory>
 
 class QWidget;
@@ -15,8 +13,8 @@ class QWidget;
 namespace gaugelet {
 
 // The one settings window. It opens at the size its content asks for (540 ×
-// 520, larger for a large font), at most the screen's available area less the
-// window's frame, and the user may resize it; the content scrolls where it
+// 520, larger for a large font), placed by WindowPlacement within the screen's
+// available area, and the user may resize it; the content scrolls where it
 // must. Its content (the
 // settings view and its tabs) is built when the window is shown and dropped
 // one event-loop turn after it closes, so a closed settings window costs
@@ -31,13 +29,6 @@ public:
 
     // Shows the window (building its content), or brings an open one to the front.
     void show();
-    // The window's first place: `wanted` (the client area) at most the
-    // available area less the frame, centred in that area with the whole frame
-    // inside it. Returns the client area's geometry.
-    static QRect placement(QSize wanted, const QRect& available, const QMargins& frame);
-    // The frame assumed before the window system has drawn one: a title bar
-    // and thin borders.
-    static constexpr QMargins assumedFrame{8, 40, 8, 8};
     bool isBuilt() const { return m_built; }
 
     // The objects the next build hands to the settings view. Without an

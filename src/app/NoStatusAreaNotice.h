@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/desktop/SessionShell.h"
 #include "platform/desktop/UserNotificationCenter.h"
 
 #include <QObject>
@@ -7,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 namespace gaugelet {
 
@@ -21,7 +23,8 @@ class SniStatusItem;
 // the row shows again, that window closes. Started from the login item, it
 // only tells, so that a desktop without a status area is not greeted by a
 // window at every login; the window then comes when the program is started
-// again, or when the row goes missing after it once showed. Main thread.
+// again, or when the row goes missing after it once showed. Once the row has
+// shown, the notification is withdrawn. Main thread.
 class NoStatusAreaNotice : public QObject {
     Q_OBJECT
 public:
@@ -42,26 +45,33 @@ public:
     void start();
     bool hasStatusArea() const;
     bool hasTold() const { return m_told; }
-    // Tests shorten every grace time, and name the desktop ($XDG_CURRENT_DESKTOP).
+    // Tests shorten every grace time, and ask their own bus for the shell.
     void setGraceMs(int ms) { m_graceOverrideMs = ms; }
-    void setDesktop(const QString& currentDesktop) { m_desktop = currentDesktop; }
+    void setSessionShell(const SessionShell& shell) { m_shell = shell; }
 
     // What is missing: GNOME's bar without the extension that shows status
     // items, or any other desktop without a panel that shows them.
     enum class Missing { gnomeExtension, statusArea };
     // The notification; `windowShown` says whether the window came with it.
     static UserNotificationCenter::Request request(Missing missing, bool windowShown);
+    static inline const QString requestIdentifier = QStringLiteral("no-status-area");
 
 private:
     void onStatusArea(bool present);
     void onGraceEnded();
+    // Asks which shell runs the session; what to tell depends on it.
+    void askShell();
+    void tell(bool windowShown);
     int graceMs() const;
 
     QPointer<SniStatusItem> m_statusItem;
     bool m_startedAtLogin;
     Actions m_actions;
     QTimer m_grace;
-    QString m_desktop;
+    SessionShell m_shell;
+    std::optional<bool> m_gnomeShell; // as last answered
+    bool m_askingShell = false;
+    bool m_waitingForShell = false; // the grace ended before the answer came
     int m_graceOverrideMs = -1;
     bool m_seen = false;        // the row showed since the start
     bool m_told = false;        // once per run

@@ -15,12 +15,15 @@
 #include "stats/ThemeStore.h"
 #include "update/SparkleUpdater.h"
 #include "views/Divider.h"
+#include "views/PageScrollArea.h"
 #include "views/Spacing.h"
 
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -221,19 +224,59 @@ void StatsPopover::build(const Structure& structure)
         addColumn(sections, stack, providers, true);
     }
 
-    // The rows as laid out decide, where the screen is known: the size
-    // rule's estimate of a row's height is short of a row at a large font and
-    // above a row at a small one.
-    const std::optional<int> room = roomForRows();
-    m_size.scrolls = room ? sections->sizeHint().height() > *room : m_size.scrolls;
-    if (m_size.scrolls)
-        wrapInScrollArea(sections, stack, room ? std::max(*room, 160) : int(std::floor(m_size.scrollMaxHeight())));
-    else
-        m_content = sections;
-    m_outer->insertWidget(0, m_content);
+    placeSections(sections, stack);
+}
+
+void StatsPopover::placeSections(QWidget* sections, QVBoxLayout* stack)
+{
+    const int width = int(std::lround(m_size.width));
+    if (m_inWindow) {
+        m_size.scrolls = true;
+        auto* page = new PageScrollArea;
+        stack->setContentsMargins(Spacing::trailing(Spacing::Step::m));
+        page->setPage(sections);
+        m_scroll = page;
+        m_content = page;
+        m_outer->insertWidget(0, m_content, 1);
+        // At least as wide as the rows need beside the scroll bar.
+        const QMargins margins = m_outer->contentsMargins();
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, page->verticalScrollBar());
+        setMinimumWidth(std::max(width, sections->minimumSizeHint().width() + bar + margins.left() + margins.right()));
+        setMaximumWidth(QWIDGETSIZE_MAX);
+    } else {
+        // The rows as laid out decide, where the screen is known: the size
+        // rule's estimate of a row's height is short of a row at a large font
+        // and above a row at a small one.
+        const std::optional<int> room = roomForRows();
+        m_size.scrolls = room ? sections->sizeHint().height() > *room : m_size.scrolls;
+        if (m_size.scrolls)
+            wrapInScrollArea(sections, stack, room ? std::max(*room, 160) : int(std::floor(m_size.scrollMaxHeight())));
+        else
+            m_content = sections;
+        m_outer->insertWidget(0, m_content);
+        setFixedWidth(width);
+    }
     m_footer->refresh();
-    setFixedWidth(int(std::lround(m_size.width)));
     updateGeometry();
+}
+
+void StatsPopover::setInWindow(bool inWindow)
+{
+    if (inWindow == m_inWindow)
+        return;
+    m_inWindow = inWindow;
+    build(currentStructure());
+}
+
+QSize StatsPopover::sizeHint() const
+{
+    QSize hint = QWidget::sizeHint();
+    if (!m_inWindow || !m_scroll || !m_scroll->widget())
+        return hint;
+    // In a window, the height of all the rows: the window opens as tall as
+    // they need where the screen has room.
+    hint.rheight() += m_scroll->widget()->sizeHint().height() - m_scroll->sizeHint().height();
+    return hint.expandedTo(minimumSize());
 }
 
 std::optional<int> StatsPopover::roomForRows() const

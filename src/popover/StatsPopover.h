@@ -35,7 +35,10 @@ class StatProvider;
 //
 // The rows scroll only when, as laid out, they and the footer would not fit
 // the height of the screen's visible frame; the scroll area then takes all of
-// that height the footer leaves (at least 160 points).
+// that height the footer leaves (at least 160 points). In a window of its own
+// (where it stands in for the row), the rows always scroll, in whatever
+// height the window gives them, and the content asks for the height of all
+// of them; it is as wide as the size rule says, or wider.
 class StatsPopover : public QWidget {
     Q_OBJECT
 public:
@@ -53,6 +56,11 @@ public:
     static QList<StatProvider*> visibleProviders(const ViewEnvironment& env);
     // The first column holds the first (n + 1) / 2 providers, the second the rest.
     static std::pair<QList<StatProvider*>, QList<StatProvider*>> splitColumns(const QList<StatProvider*>& providers);
+
+    // Lays the content out for a window of its own, or for the popover.
+    void setInWindow(bool inWindow);
+    bool isInWindow() const { return m_inWindow; }
+    QSize sizeHint() const override;
 
     // Runs a pending update now (tests, benchmarks).
     void updateNow();
@@ -85,6 +93,8 @@ private:
     std::optional<int> roomForRows() const;
     // Builds again, scrolling, when the rows have outgrown the screen.
     void scrollIfGrown();
+    // Puts the rows above the footer: scrolling in a window, else as they fit the screen.
+    void placeSections(QWidget* sections, QVBoxLayout* stack);
     // Wraps the rows in the scroll area, at most `maxHeight` high.
     void wrapInScrollArea(QWidget* sections, QVBoxLayout* stack, int maxHeight);
 
@@ -101,6 +111,7 @@ private:
     PopoverSize m_size;
     TurnCoalescer m_update{this, [this] { updateNow(); }};
     int m_buildCount = 0;
+    bool m_inWindow = false;
 };
 
 } // namespace gaugelet

@@ -1,6 +1,8 @@
 #include "app/AppDelegate.h"
 
+#include "FakeTrayIcon.h"
 #include "LogCapture.h"
+#include "PrivateBus.h"
 #include "ScopedEnv.h"
 #include "TestSupport.h"
 #include "alarms/AlarmManager.h"
@@ -22,8 +24,13 @@
 #include "store/InstalledBundleRegistry.h"
 #include "update/SparkleUpdater.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -410,6 +417,46 @@ TEST(AppDelegate, TogglePopoverOpensClosesAndIgnoresTheEchoOfAnOutsideClick)
     delegate->togglePopover(click);
     EXPECT_EQ(popover->windowType(), Qt::Popup);
     EXPECT_TRUE(LoginItemService::launchedAtLogin({QStringLiteral("gaugelet"), QStringLiteral("--at-login")}));
+}
+
+// Where nothing shows the row, another launch shows the stand-in window: at
+// 14 and 18 pt it fits the screen with its frame, can be resized, and its rows
+// scroll with the footer in sight. Screenshots: build/screenshots/stand-in-window-*.png.
+TEST(AppDelegate, TheStandInWindowFitsTheScreenAtALargeFontAndScrolls)
+{
+    PrivateBus bus;
+    TrayIcon::setFactory([] { return new FakeTrayIcon(false); });
+    for (const int points : {14, 18}) {
+        SCOPED_TRACE(points);
+        ScopedAppFont font(points);
+        LaunchWorld world;
+        AppDelegate::Hooks hooks = world.hooks();
+        hooks.makeStatusItem = [&] { return std::make_unique<StatusItem>(bus.address()); };
+        AppDelegate delegate(hooks);
+        delegate.applicationDidFinishLaunching();
+        delegate.showFromAnotherLaunch();
+        PopoverWindow* window = delegate.popover();
+        ASSERT_TRUE(window->isVisible() && window->isShownAsWindow());
+        const QRect available = window->screen()->availableGeometry();
+        EXPECT_TRUE(available.contains(window->frameGeometry()));
+        EXPECT_NE(window->minimumSize(), window->maximumSize()) << "resizable";
+        auto* content = qobject_cast<StatsPopover*>(window->content());
+        ASSERT_TRUE(content && content->scrollArea());
+        const QString shot = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/stand-in-window-%1pt-%2x%3%4.png")
+                                 .arg(points)
+                                 .arg(available.width())
+                                 .arg(available.height());
+        QDir().mkpath(QFileInfo(shot).path());
+        QApplication::processEvents();
+        EXPECT_TRUE(window->grab().save(shot.arg(QString())));
+        window->resize(window->width(), window->minimumHeight());
+        QApplication::processEvents();
+        const QRect footer(content->footer()->mapTo(window, QPoint()), content->footer()->size());
+        EXPECT_TRUE(window->rect().contains(footer));
+        EXPECT_LT(content->scrollArea()->viewport()->height(), content->scrollArea()->widget()->height());
+        EXPECT_TRUE(window->grab().save(shot.arg(QStringLiteral("-low"))));
+    }
+    TrayIcon::setFactory({});
 }
 
 TEST(AppDelegate, QuitFromThePopoverTerminates)

@@ -3,7 +3,9 @@
 #include "FakeNotificationServer.h"
 #include "FakeTrayIcon.h"
 #include "PrivateBus.h"
+#include "ScopedEnv.h"
 #include "TestSupport.h"
+#include "platform/desktop/SessionShell.h"
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItem.h"
 
@@ -15,20 +17,25 @@ using namespace gaugelet;
 using namespace gaugelet::test;
 
 // No watcher and no tray: after the grace time one notification says what is
-// missing and the window stands in, unless started at login; a tray coming
-// closes the window; its loss shows it again (at login too, the row having
-// been seen), told no more.
+// missing (GNOME's extension where GNOME Shell owns its name, whatever the
+// desktop variable says) and the window stands in, unless started at login; a
+// tray coming closes the window and withdraws the notification; its loss shows
+// the window again (at login too, the row having been seen), told no more.
 TEST(NoStatusAreaNotice, TellsOnceAndStandsInForTheMissingRow)
 {
     using Missing = NoStatusAreaNotice::Missing;
     const struct {
         bool atLogin;
+        bool gnomeShell;
         const char* desktop;
         Missing missing;
-    } cases[] = {{false, "ubuntu:GNOME", Missing::gnomeExtension}, {true, "LXQt", Missing::statusArea}};
+    } cases[] = {{false, true, "LXQt", Missing::gnomeExtension}, {true, false, "ubuntu:GNOME", Missing::statusArea}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.desktop);
+        ScopedEnv desktop("XDG_CURRENT_DESKTOP", c.desktop);
         PrivateBus bus;
+        QDBusConnection shell = bus.connect();
+        ASSERT_TRUE(!c.gnomeShell || shell.registerService(SessionShell::gnomeShellService));
         FakeNotificationServer server{bus};
         UserNotificationCenter center{bus.connect()};
         UserNotificationCenter::setCurrent(&center);
@@ -39,7 +46,7 @@ TEST(NoStatusAreaNotice, TellsOnceAndStandsInForTheMissingRow)
         int closed = 0;
         NoStatusAreaNotice notice(item.statusNotifier(), c.atLogin, {[&] { ++shown; }, [&] { ++closed; }});
         notice.setGraceMs(100);
-        notice.setDesktop(QString::fromLatin1(c.desktop));
+        notice.setSessionShell(SessionShell(bus.address()));
         notice.start();
         ASSERT_TRUE(waitUntil([&] { return server.notifications().size() == 1; }));
         const auto want = NoStatusAreaNotice::request(c.missing, !c.atLogin);
@@ -52,9 +59,15 @@ TEST(NoStatusAreaNotice, TellsOnceAndStandsInForTheMissingRow)
         tray->setTray(true);
         EXPECT_TRUE(notice.hasStatusArea());
         EXPECT_EQ(closed, c.atLogin ? 0 : 1);
+        EXPECT_TRUE(waitUntil([&] { return server.closed() == QList{server.notifications()[0].returnedId}; }));
         // It goes again: the window, even after a start at login; told once.
+        // A notification is sent before its window: a call after the window
+        // comes back once the server has seen it.
         tray->setTray(false);
         ASSERT_TRUE(waitUntil([&] { return shown == (c.atLogin ? 1 : 2); }));
+        bool answered = false;
+        center.getNotificationSettings([&](UserNotificationCenter::Settings) { answered = true; });
+        ASSERT_TRUE(waitUntil([&] { return answered; }));
         EXPECT_EQ(server.notifications().size(), 1);
         UserNotificationCenter::setCurrent(nullptr);
         TrayIcon::setFactory({});

@@ -90,11 +90,13 @@ clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* 
 # Ends the process $1, if any, and waits for it.
 stop() { [[ -n "$1" ]] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
 
-# The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per line.
+# The viewable top-level windows titled exactly "Gaugelet": "id x y w h" per
+# line. The title is read again with the map state: Qt names a new window
+# "Gaugelet" until it takes its own title (the setup window's, for one).
 gaugelet_windows() {
   xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Gaugelet".*/\1/p' | while read -r id; do
     info=$(xwininfo -id "$id" 2>/dev/null)
-    grep -q "Map State: IsViewable" <<<"$info" || continue
+    grep -q "Map State: IsViewable" <<<"$info" && grep -q "^xwininfo: Window id: $id \"Gaugelet\"$" <<<"$info" || continue
     x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
     y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
     w=$(sed -n 's/.*Width: *//p' <<<"$info")

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # No status area: the program on a bare X server and a private bus with no
-# StatusNotifierWatcher and no tray shows a window within 15 s and sends one
-# notification (dunst answers, dbus-monitor reads it); then trayer's XEmbed
-# tray comes: the window goes, one icon per tile, in order, each drawn for its
-# slot and opening the popover. Screenshots: nostatusarea-window.png, tray-trayer.png.
+# StatusNotifierWatcher and no tray, on a first run, shows a window within
+# 15 s behind the setup window and sends one notification (dunst answers,
+# dbus-monitor reads it); then trayer's XEmbed tray comes: the window goes,
+# the notification is withdrawn, one icon per tile, in order, each drawn for
+# its slot and opening the popover. Screenshots: nostatusarea-window.png, tray-trayer.png.
 #   nostatusarea.sh GAUGELET SNIPROBE SCREENSHOT_DIR
 # Exit 0 on success, 77 when a tool it needs is missing (CTest: skipped).
 set -uo pipefail
@@ -43,13 +44,18 @@ tray_icons() {
     sort -n
 }
 
-write_settings "$three" "$dismissed"
+# Whether window $1 is stacked above window $2 (the root's children, topmost first).
+above() { xwininfo -root -children | grep -o '^ *0x[0-9a-f]*' | grep -m1 -xE " *($1|$2)" | grep -q "$1"; }
+
+write_settings "$three" "" # a first run: the setup window opens
 title="Gaugelet cannot show its tiles in the panel"
 
-dunst >/dev/null 2>&1 &
+# dunst keeps every notification until it is closed: only a withdrawal takes ours away.
+printf '[urgency_%s]\n  timeout = 0\n' low normal critical >"$root/dunstrc"
+dunst -config "$root/dunstrc" >/dev/null 2>&1 &
 notifier=$!
 dbus-monitor --session "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
-  >"$root/notify" 2>&1 &
+  "type='method_call',interface='org.freedesktop.Notifications',member='CloseNotification'" >"$root/notify" 2>&1 &
 monitor=$!
 wait_for 50 has_owner org.freedesktop.Notifications || fail "dunst did not start"
 
@@ -58,6 +64,10 @@ t0=$(date +%s%3N)
 start_app
 wait_for 150 eval '! windows_are 0' && pass "a window (id x y w h: $(gaugelet_windows)) after $(($(date +%s%3N) - t0)) ms" \
   && "$probe" grab "$shots/nostatusarea-window.png" || fail "no window of the program within 15 s"
+setup=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Set up Gaugelet".*/\1/p')
+read -r standin _ < <(gaugelet_windows)
+[[ -n "$setup" ]] && above "$setup" "$standin" && pass "the setup window stays in front of the window" \
+  || fail "the setup window ($setup) is not in front of the window ($standin)"
 wait_for 30 grep -q "$title" "$root/notify" && pass "a notification says what is missing" \
   || fail "no notification: $(grep -c Notify "$root/notify") Notify calls"
 sleep 1
@@ -82,6 +92,8 @@ wait $!
 trayer --edge top --align left --widthtype request --height 26 --SetDockType false >/dev/null 2>&1 &
 tray=$!
 wait_for 50 windows_are 0 && pass "the window goes when a tray comes" || fail "the window stays with a tray"
+wait_for 30 grep -q CloseNotification "$root/notify" && pass "the notification is withdrawn" \
+  || fail "the notification stays with a tray"
 wait_for 50 eval '[[ $(tray_icons | wc -l) -ge 3 ]]'
 sleep 1
 mapfile -t icons < <(tray_icons)

@@ -140,6 +140,14 @@ TEST(UserNotificationCenter, ClosedNotificationIsPostedAfreshNextTime)
     ASSERT_TRUE(waitUntil([&] { return center.serverId(id) == 0; }));
     EXPECT_FALSE(post(center, request(id, "x")));
     EXPECT_EQ(server.notifications().last().replacesId, 0u);
+
+    // Withdrawn: closed by its id, and also when its post is still on its way.
+    center.removeDeliveredNotifications({id});
+    center.add(request(id, "y"));
+    center.removeDeliveredNotifications({id});
+    ASSERT_TRUE(waitUntil([&] { return server.closed().size() == 2; }));
+    EXPECT_EQ(server.closed(), (QList{server.notifications()[1].returnedId, server.notifications()[2].returnedId}));
+    EXPECT_EQ(center.serverId(id), 0u);
 }
 
 TEST(UserNotificationCenter, ADaemonThatComesBackStartsWithNoneOfTheOldIds)

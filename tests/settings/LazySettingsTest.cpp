@@ -1,6 +1,7 @@
 #include "app/LazySettings.h"
 
 #include "SettingsEnvironment.h"
+#include "platform/windows/WindowPlacement.h"
 #include "settings/SettingsView.h"
 #include "support/TestSupport.h"
 
@@ -60,7 +61,7 @@ TEST(LazySettings, TheWindowFitsTheScreenAtAnyFontAndCanBeResized)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(LazySettings::placement(c.wanted, c.available, frame), c.expected);
+        EXPECT_EQ(WindowPlacement::clientArea(c.wanted, c.available, frame), c.expected);
     }
 
     ScopedDefaults defaults;

@@ -47,6 +47,8 @@ public:
     bool isRegistered() const { return m_registered; }
     const QList<Notify>& notifications() const { return m_notifications; }
     int capabilityCalls() const { return m_capabilityCalls; }
+    // The ids CloseNotification was called with, in order.
+    const QList<quint32>& closed() const { return m_closed; }
     // When set, Notify answers with this D-Bus error instead.
     void failNotifyWith(const QString& errorName) { m_notifyError = errorName; }
 
@@ -101,8 +103,13 @@ private:
             m_notifications.append(n);
             return m.createReply(QVariant::fromValue(n.returnedId));
         }
-        if (member == QLatin1String("CloseNotification"))
+        if (member == QLatin1String("CloseNotification")) {
+            const quint32 id = m.arguments().value(0).toUInt();
+            m_closed.append(id);
+            if (m_live.remove(id))
+                emitClosed(id, 3); // closed by a call to CloseNotification
             return m.createReply();
+        }
         return {};
     }
 
@@ -111,6 +118,7 @@ private:
     bool m_registered = false;
     QList<Notify> m_notifications;
     QSet<quint32> m_live;
+    QList<quint32> m_closed;
     quint32 m_nextId = 1;
     int m_capabilityCalls = 0;
     QString m_notifyError;

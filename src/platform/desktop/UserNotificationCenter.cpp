@@ -169,9 +169,11 @@ void UserNotificationCenter::add(const Request& request, AddCompletion completio
 
     const QString identifier = request.identifier;
     const QVariantMap userInfo = request.userInfo;
+    const quint64 post = ++m_posts;
+    m_lastPost.insert(identifier, post);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, identifier, userInfo, completion](QDBusPendingCallWatcher* w) {
+            [this, identifier, userInfo, completion, post](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 QDBusPendingReply<quint32> reply = *w;
                 if (reply.isError()) {
@@ -180,6 +182,13 @@ void UserNotificationCenter::add(const Request& request, AddCompletion completio
                     return;
                 }
                 const quint32 id = reply.value();
+                if (m_withdrawn.value(identifier) >= post) {
+                    // Withdrawn while on its way.
+                    close(id);
+                    if (completion)
+                        completion(std::nullopt);
+                    return;
+                }
                 const quint32 previous = m_serverIds.value(identifier, 0);
                 if (previous != 0 && previous != id)
                     m_posted.remove(previous);
@@ -188,6 +197,32 @@ void UserNotificationCenter::add(const Request& request, AddCompletion completio
                 if (completion)
                     completion(std::nullopt);
             });
+}
+
+void UserNotificationCenter::removeDeliveredNotifications(const QStringList& identifiers)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    for (const QString& identifier : identifiers) {
+        if (m_lastPost.contains(identifier))
+            m_withdrawn.insert(identifier, m_lastPost.value(identifier));
+        const quint32 id = m_serverIds.take(identifier);
+        if (id == 0)
+            continue;
+        m_posted.remove(id);
+        close(id);
+    }
+}
+
+void UserNotificationCenter::close(quint32 serverId)
+{
+    if (!m_bus.isConnected())
+        return;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, objectPath, interface, QStringLiteral("CloseNotification"));
+    call << serverId;
+    // Nothing waits for the answer: a notification the server no longer
+    // shows is gone already.
+    m_bus.send(call);
 }
 
 void UserNotificationCenter::onActionInvoked(quint32 id, const QString& actionKey)

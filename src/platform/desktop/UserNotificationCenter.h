@@ -121,6 +121,9 @@ public:
     QList<Category> notificationCategories() const { return m_categories; }
     // Posts (or replaces) the notification; completion runs on this thread.
     void add(const Request& request, AddCompletion completion = {});
+    // Withdraws the notifications posted for these request identifiers
+    // (CloseNotification), also one whose post is still on its way.
+    void removeDeliveredNotifications(const QStringList& identifiers);
 
     // The server id behind a request identifier, 0 when none (tests, diagnostics).
     quint32 serverId(const QString& requestIdentifier) const { return m_serverIds.value(requestIdentifier); }
@@ -134,6 +137,8 @@ private:
     // Asks the notification server for its capabilities; answered with the
     // call's error (not valid when the server answered).
     void askCapabilities(std::function<void(const QDBusError&)> answered);
+    // Asks the server to close one of our notifications.
+    void close(quint32 serverId);
     struct Posted {
         QString identifier;
         QVariantMap userInfo;
@@ -145,6 +150,9 @@ private:
     QList<Category> m_categories;
     QHash<QString, quint32> m_serverIds;   // request identifier -> server id
     QHash<quint32, Posted> m_posted;       // server id -> what we posted
+    quint64 m_posts = 0;                   // posts sent so far
+    QHash<QString, quint64> m_lastPost;    // request identifier -> its last post's number
+    QHash<QString, quint64> m_withdrawn;   // request identifier -> the last post withdrawn
 };
 
 } // namespace gaugelet

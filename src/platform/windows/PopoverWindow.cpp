@@ -1,6 +1,7 @@
 #include "platform/windows/PopoverWindow.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/windows/WindowPlacement.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -97,15 +98,17 @@ void PopoverWindow::fit()
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
     if (m_content && m_content->layout())
         m_content->layout()->activate();
-    const QSize size = fittedSize(m_content, available);
     if (m_asWindow) {
-        // Placed once; later the content only resizes it where the user put it.
-        const bool placed = isVisible();
-        setFixedSize(size);
-        if (!placed)
-            move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+        // Placed and sized once; from then on the size is the user's, and
+        // the content scrolls in what it is given.
+        if (!isVisible()) {
+            setMinimumSize(0, 0);
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            WindowPlacement::place(this, m_content ? m_content->sizeHint() : QSize(1, fallbackHeight), available);
+        }
         return;
     }
+    const QSize size = fittedSize(m_content, available);
     const QRect frame = placement(m_anchor, size, available);
     setFixedSize(frame.size());
     move(frame.topLeft());
@@ -148,19 +151,20 @@ void PopoverWindow::showAt(const QPoint& anchor)
     activateWindow();
 }
 
-void PopoverWindow::showAsWindow()
+void PopoverWindow::showAsWindow(bool activate)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
-    if (isVisible() && m_asWindow) {
-        raise();
-        activateWindow();
-        return;
+    if (!(isVisible() && m_asWindow)) {
+        setWindowMode(true);
+        m_closeRequested = false;
+        m_sinceOutsideClose.invalidate();
+        fit();
+        setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+        show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
     }
-    setWindowMode(true);
-    m_closeRequested = false;
-    m_sinceOutsideClose.invalidate();
-    fit();
-    show();
+    if (!activate)
+        return;
     raise();
     activateWindow();
 }

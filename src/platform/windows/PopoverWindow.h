@@ -41,9 +41,12 @@ public:
     // A (0, 0) anchor, which some hosts send, means the pointer's position.
     void showAt(const QPoint& anchor);
     // Where no status area shows the row, the window stands in for it as an
-    // ordinary one: framed, in the middle of the main screen, open until
-    // closed (showAt makes it the popup again).
-    void showAsWindow();
+    // ordinary one: framed, open until closed (showAt makes it the popup
+    // again). It first stands in the middle of the main screen at the size
+    // its content asks for, within the screen (WindowPlacement); then the user
+    // may move and resize it. Without `activate` it comes up behind the window
+    // in front rather than taking the keyboard from it.
+    void showAsWindow(bool activate = true);
     bool isShownAsWindow() const { return m_asWindow; }
     // Closes on the owner's request (the status item toggled it).
     void performClose();
