@@ -294,7 +294,8 @@ void InstalledBundleRegistry::keepNewestSetAside(const QString& root, const QStr
     if (digest)
         records.append(SetAsideRecord{aside, name, *digest});
     else
-        qInfo("InstalledBundles: %s is kept for good: it is too large to record", qUtf8Printable(aside));
+        qInfo("InstalledBundles: %s is kept for good: what it holds is too large or unreadable to record",
+              qUtf8Printable(aside));
     // Newest first, and only this name's copies: a copy changed in any way
     // since it was set aside is no longer ours, never deleted nor counted.
     int unchanged = 0;

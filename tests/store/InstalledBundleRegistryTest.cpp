@@ -350,7 +350,8 @@ TEST_F(InstalledBundleRegistryTest, ARemovalCutShortLeavesTheWholeBundleOrNothin
         registry.scan();
         InstalledBundleRegistry::setRemovalStepHookForTesting([&](Step step) {
             if (step == Step::moved && stop == step) { // killed halfway through deleting
-                for (const QString& name : FileSystem::listDirectory(root).value()) {
+                const QStringList names = FileSystem::listDirectory(root).value();
+                for (const QString& name : names) {
                     for (int i = 0; name.startsWith(QStringLiteral(".removing-fox-")) && i < 100; ++i)
                         QFile::remove(root + QLatin1Char('/') + name + QStringLiteral("/assets/f%1").arg(i));
                 }
