@@ -7,7 +7,6 @@
 #include "store/ZipReader.h"
 
 #include <QCoreApplication>
-#include <QMutexLocker>
 #include <QUuid>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cerrno>
@@ -47,7 +46,10 @@ QString BundleInstaller::InstallError::localizedDescription() const
 {
     auto text = [](const char* source) { return QCoreApplication::translate("BundleInstaller", source); };
     if (kind == Kind::writeFailed) {
-        if (const FileSystem::Error* file = underlying.fileError(); file && file->code != 0)
+        const FileSystem::Error* file = underlying.fileError();
+        if (file && file->operation == QLatin1String("lock"))
+            return text("Couldn't save the bundle: another copy of Gaugelet is changing the installed bundles.");
+        if (file && file->code != 0)
             return text("Couldn't save the bundle: %1.").arg(QString::fromLocal8Bit(std::strerror(file->code)));
         return text("Couldn't save the bundle.");
     }
@@ -137,17 +139,22 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installFi
         return fail(writeFailed(std::move(error)));
     };
 
-    // One install's file work at a time: the check of what is under the
-    // bundle's name and the swap belong together. A scan's moves and
-    // deletions and a removal wait for it too.
-    QMutexLocker lock(&InstalledBundleRegistry::fileWorkLock());
-
     // A root or "Gaugelet" folder that is a symbolic link may lead into the
     // user's own folders: nothing is written through it.
     if (auto owned = InstalledBundleRegistry::prepareRoot(*root); !owned) {
         qInfo("BundleInstaller: not installing %s: %s", qUtf8Printable(manifest.id),
               qUtf8Printable(owned.error().describe()));
         return fail(writeFailed(BundleVerifier::Error{owned.error()}));
+    }
+    // One install's file work at a time, in this and every other copy of the
+    // program: the check of what is under the bundle's name and the swap
+    // belong together, and a scan's moves and deletions and a removal wait
+    // for it too.
+    const InstalledBundleRegistry::WorkLock lock(*root);
+    if (!lock.isHeld()) {
+        qInfo("BundleInstaller: not installing %s: the bundles are busy", qUtf8Printable(manifest.id));
+        return fail(writeFailed(BundleVerifier::Error{
+            FileSystem::Error{QStringLiteral("lock"), InstalledBundleRegistry::lockPath(*root), EBUSY}}));
     }
     if (auto made = FileSystem::makeFolder(staging); !made)
         return abandon(BundleVerifier::Error{made.error()});

@@ -52,7 +52,8 @@ public:
     // worker thread, then records the bundle; returns its manifest. The file
     // work of two installs never interleaves.
     QCoro::Task<Result<BundleManifest, InstallError>> install(QByteArray archive);
-    // The same, as one synchronous step on the calling (main) thread.
+    // The same, as one synchronous step on the calling (main) thread; it
+    // fails rather than wait while the bundles are busy.
     Result<BundleManifest, InstallError> installNow(const QByteArray& archive);
 
     // Everything of an install but the recording, under the given root (none:

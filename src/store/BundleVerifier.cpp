@@ -128,7 +128,7 @@ bool BundleVerifier::isSafeBundleId(const QString& id)
            && !id.contains(QChar(u'\0')) && !isSetAsideName(id);
 }
 
-QString BundleVerifier::setAsideName(const QString& name, int number)
+QString BundleVerifier::setAsideName(const QString& name, qint64 number)
 {
     return name + QStringLiteral(".set-aside-") + QString::number(number);
 }

@@ -101,7 +101,7 @@ public:
     static bool isSafeBundleId(const QString& id);
     // The name a folder that is not a bundle of ours is set aside under:
     // its own name + ".set-aside-" + a number from 1.
-    static QString setAsideName(const QString& name, int number);
+    static QString setAsideName(const QString& name, qint64 number);
     static bool isSetAsideName(const QString& name);
 };
 

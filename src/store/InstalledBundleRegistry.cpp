@@ -8,13 +8,17 @@
 #include "store/BundleVerifier.h"
 #include "store/SigningKeys.h"
 
+#include <QCoreApplication>
 #include <QDebug>
-#include <QMutexLocker>
+#include <QMutex>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSet>
+#include <QUuid>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include <QCoro/QCoroFuture>
 
@@ -28,32 +32,47 @@ QString parentOf(const QString& path)
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+// The largest number a set-aside copy is given: 18 digits.
+constexpr qint64 maxSetAsideNumber = 999'999'999'999'999'999;
+
 // The number of a set-aside copy of name, exactly as setAside() names one;
 // 0 for any other entry.
-int setAsideNumber(const QString& entry, const QString& name)
+qint64 setAsideNumber(const QString& entry, const QString& name)
 {
     const QString prefix = BundleVerifier::setAsideName(name, 0).chopped(1);
     if (!entry.startsWith(prefix))
         return 0;
     const QStringView digits = QStringView(entry).mid(prefix.size());
-    if (digits.isEmpty() || digits.size() > 9 || digits.front() == u'0'
+    if (digits.isEmpty() || digits.size() > 18 || digits.front() == u'0'
         || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return 0;
-    return digits.toInt();
+    return digits.toLongLong();
 }
 
-// The set-aside copies this program moved aside, one a line: the name in
-// the root, then the identity of what was moved, so that a copy is ours
-// only while that very entry is still under its name, unchanged. Kept in the
-// folder holding the root.
+// The set-aside copies this program moved aside, one a line: the copy's name
+// in the root, the name it was set aside from, and the hex digest of all it
+// held as it was moved (FileSystem::treeDigest), so that a copy is ours only
+// while nothing in it has changed. Kept in the folder holding the root.
+// Lines of an earlier form (the copy's name, then its top folder's device,
+// inode and change time, which a change inside does not touch) are passed
+// over: such a copy is never deleted.
 struct SetAsideRecord {
+    QString copy;
     QString name;
-    FileSystem::Identity identity;
+    QByteArray digest;
 };
 
 QString setAsideRecordsPath(const QString& root)
 {
     return parentOf(root) + QStringLiteral("/set-aside.list");
+}
+
+std::optional<QByteArray> setAsideDigest(const QString& root, const QString& copy)
+{
+    const auto digest =
+        FileSystem::treeDigest(root + QLatin1Char('/') + copy, InstalledBundleRegistry::maxRecordedEntries,
+                               InstalledBundleRegistry::maxRecordedBytes);
+    return digest ? std::optional(digest->toHex()) : std::nullopt;
 }
 
 QList<SetAsideRecord> readSetAsideRecords(const QString& root)
@@ -64,14 +83,12 @@ QList<SetAsideRecord> readSetAsideRecords(const QString& root)
         return records;
     for (const QByteArray& line : bytes->split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
-        bool ok[3] = {};
-        if (fields.size() != 4)
+        if (fields.size() != 3 || fields[2].size() != 64)
             continue;
-        SetAsideRecord record{
-            QString::fromUtf8(fields[0]),
-            {fields[1].toULongLong(&ok[0]), fields[2].toULongLong(&ok[1]), fields[3].toLongLong(&ok[2])}};
-        if (ok[0] && ok[1] && ok[2] && BundleVerifier::isSetAsideName(record.name)
-            && !record.name.contains(QLatin1Char('/')) && !record.name.startsWith(QLatin1Char('.')))
+        SetAsideRecord record{QString::fromUtf8(fields[0]), QString::fromUtf8(fields[1]), fields[2]};
+        // Only a copy named as setAside() names one of a bundle's name: never
+        // a path elsewhere, nor another name's copy.
+        if (BundleVerifier::isSafeBundleId(record.name) && setAsideNumber(record.copy, record.name) > 0)
             records.append(std::move(record));
     }
     return records;
@@ -80,13 +97,61 @@ QList<SetAsideRecord> readSetAsideRecords(const QString& root)
 void writeSetAsideRecords(const QString& root, const QList<SetAsideRecord>& records)
 {
     QByteArray bytes;
-    for (const SetAsideRecord& record : records) {
-        bytes += record.name.toUtf8() + '\t' + QByteArray::number(record.identity.device) + '\t'
-                 + QByteArray::number(record.identity.inode) + '\t' + QByteArray::number(record.identity.changedNs)
-                 + '\n';
-    }
+    for (const SetAsideRecord& record : records)
+        bytes += record.copy.toUtf8() + '\t' + record.name.toUtf8() + '\t' + record.digest + '\n';
     if (auto written = FileSystem::writeFileAtomically(setAsideRecordsPath(root), bytes); !written)
         qInfo("InstalledBundles: cannot record the set-aside copies: %s", qUtf8Printable(written.error().describe()));
+}
+
+// The folders a removal moved (or was about to move) out of the way, one
+// name a line, until it has deleted them. Kept beside set-aside.list.
+QString removalRecordsPath(const QString& root)
+{
+    return parentOf(root) + QStringLiteral("/removing.list");
+}
+
+bool isRemovalName(const QString& name)
+{
+    static const QRegularExpression removal(
+        QStringLiteral("^\\.removing-[^/]+-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+    return removal.match(name).hasMatch();
+}
+
+QStringList readRemovals(const QString& root)
+{
+    QStringList names;
+    const auto bytes = FileSystem::readFile(removalRecordsPath(root), 1024 * 1024);
+    for (const QByteArray& line : bytes ? bytes->split('\n') : QList<QByteArray>()) {
+        if (const QString name = QString::fromUtf8(line); isRemovalName(name))
+            names.append(name);
+    }
+    return names;
+}
+
+void writeRemovals(const QString& root, const QStringList& names)
+{
+    QByteArray bytes;
+    for (const QString& name : names)
+        bytes += name.toUtf8() + '\n';
+    if (auto written = FileSystem::writeFileAtomically(removalRecordsPath(root), bytes); !written)
+        qInfo("InstalledBundles: cannot record the removals: %s", qUtf8Printable(written.error().describe()));
+}
+
+QMutex& workMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+std::function<bool(InstalledBundleRegistry::RemovalStep)>& removalStepHook()
+{
+    static std::function<bool(InstalledBundleRegistry::RemovalStep)> hook;
+    return hook;
+}
+
+bool removalGoesOn(InstalledBundleRegistry::RemovalStep step)
+{
+    return !removalStepHook() || removalStepHook()(step);
 }
 
 } // namespace
@@ -147,25 +212,66 @@ bool InstalledBundleRegistry::rootIsOurs(const QString& root)
            && FileSystem::entryKind(root) == FileSystem::EntryKind::directory;
 }
 
-QMutex& InstalledBundleRegistry::fileWorkLock()
+QString InstalledBundleRegistry::lockPath(const QString& root)
 {
-    static QMutex lock;
-    return lock;
+    return root + QStringLiteral(".lock");
+}
+
+InstalledBundleRegistry::WorkLock::WorkLock(const QString& root, QDeadlineTimer deadline) : m_file(lockPath(root))
+{
+    const bool mayWait = !isMainThread();
+    QMutex& mutex = workMutex();
+    const qint64 left = deadline.remainingTime(); // -1: no deadline
+    if (!mutex.tryLock(mayWait ? int(std::min<qint64>(left, std::numeric_limits<int>::max())) : 0)) {
+        qInfo("InstalledBundles: the bundles are busy in this process");
+        return;
+    }
+    auto taken = m_file.tryLock();
+    if (taken && !*taken && mayWait) {
+        qInfo("InstalledBundles: waiting for another copy of Gaugelet to finish with the bundles");
+        taken = m_file.lock(deadline, &QCoreApplication::closingDown);
+    }
+    m_held = taken && *taken;
+    if (!taken)
+        qInfo("InstalledBundles: cannot lock the bundles: %s", qUtf8Printable(taken.error().describe()));
+    else if (!m_held)
+        qInfo("InstalledBundles: another copy of Gaugelet is changing the bundles");
+    if (!m_held)
+        mutex.unlock();
+}
+
+InstalledBundleRegistry::WorkLock::~WorkLock()
+{
+    if (!m_held)
+        return;
+    m_file.unlock();
+    workMutex().unlock();
 }
 
 Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QString& root, const QString& name)
 {
     // After the highest number there, found in one listing however many
-    // copies there are; an earlier set-aside copy is never replaced.
+    // copies there are; an earlier set-aside copy is never replaced. Past
+    // the largest number, the lowest free one.
     const auto names = FileSystem::listDirectory(root);
     if (!names)
         return fail(names.error());
-    int number = 0;
-    for (const QString& entry : *names)
-        number = std::max(number, setAsideNumber(entry, name));
-    constexpr int maxNumber = 999'999'999;
-    for (int attempt = 0;; ++attempt) {
-        const QString aside = BundleVerifier::setAsideName(name, std::min(++number, maxNumber));
+    QSet<qint64> taken;
+    qint64 highest = 0;
+    for (const QString& entry : *names) {
+        if (const qint64 number = setAsideNumber(entry, name); number > 0) {
+            taken.insert(number);
+            highest = std::max(highest, number);
+        }
+    }
+    const auto after = [&](qint64 number) {
+        do
+            number = number < maxSetAsideNumber ? number + 1 : 1;
+        while (taken.contains(number));
+        return number;
+    };
+    for (qint64 number = after(highest), attempt = 0;; number = after(number), ++attempt) {
+        const QString aside = BundleVerifier::setAsideName(name, number);
         auto moved =
             FileSystem::renameWithoutReplacing(root + QLatin1Char('/') + name, root + QLatin1Char('/') + aside);
         if (moved) {
@@ -174,37 +280,44 @@ Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QStri
         }
         if ((moved.error().code != EEXIST && moved.error().code != ENOTEMPTY) || attempt == 100)
             return fail(moved.error());
+        taken.insert(number);
     }
 }
 
 void InstalledBundleRegistry::keepNewestSetAside(const QString& root, const QString& name, const QString& aside)
 {
     QList<SetAsideRecord> records = readSetAsideRecords(root);
-    // A copy the user has renamed, replaced or changed since is no longer
-    // ours; nor is anything we did not move aside ourselves.
     records.removeIf([&](const SetAsideRecord& record) {
-        return FileSystem::identity(root + QLatin1Char('/') + record.name) != record.identity;
+        return FileSystem::entryKind(root + QLatin1Char('/') + record.copy) == FileSystem::EntryKind::missing;
     });
-    if (const auto identity = FileSystem::identity(root + QLatin1Char('/') + aside))
-        records.append(SetAsideRecord{aside, *identity});
-    QList<SetAsideRecord> copies;
-    for (const SetAsideRecord& record : std::as_const(records)) {
-        if (setAsideNumber(record.name, name) > 0)
-            copies.append(record);
-    }
-    std::sort(copies.begin(), copies.end(), [&](const SetAsideRecord& a, const SetAsideRecord& b) {
-        return setAsideNumber(a.name, name) < setAsideNumber(b.name, name);
-    });
-    for (qsizetype i = 0; i + maxSetAside < copies.size(); ++i) {
-        const QString& oldest = copies.at(i).name;
-        if (auto removed = FileSystem::removeTree(root + QLatin1Char('/') + oldest); !removed) {
-            qInfo("InstalledBundles: cannot delete the set-aside copy %s: %s", qUtf8Printable(oldest),
+    const auto digest = setAsideDigest(root, aside);
+    if (digest)
+        records.append(SetAsideRecord{aside, name, *digest});
+    else
+        qInfo("InstalledBundles: %s is kept for good: what it holds is too large or unreadable to record",
+              qUtf8Printable(aside));
+    // Newest first, and only this name's copies: a copy changed in any way
+    // since it was set aside is no longer ours, never deleted nor counted.
+    int unchanged = 0;
+    for (qsizetype i = records.size() - 1; i >= 0; --i) {
+        const SetAsideRecord record = records.at(i);
+        if (record.name != name)
+            continue;
+        if (record.copy != aside && setAsideDigest(root, record.copy) != record.digest) {
+            qInfo("InstalledBundles: keeping %s: changed since it was set aside", qUtf8Printable(record.copy));
+            records.removeAt(i);
+            continue;
+        }
+        if (++unchanged <= maxSetAside)
+            continue;
+        if (auto removed = FileSystem::removeTree(root + QLatin1Char('/') + record.copy); !removed) {
+            qInfo("InstalledBundles: cannot delete the set-aside copy %s: %s", qUtf8Printable(record.copy),
                   qUtf8Printable(removed.error().describe()));
             continue;
         }
-        qInfo("InstalledBundles: deleted %s: only the newest %d set-aside copies are kept", qUtf8Printable(oldest),
-              maxSetAside);
-        records.removeIf([&](const SetAsideRecord& record) { return record.name == oldest; });
+        qInfo("InstalledBundles: deleted %s: unchanged, and only the newest %d set-aside copies of %s are kept",
+              qUtf8Printable(record.copy), maxSetAside, qUtf8Printable(name));
+        records.removeAt(i);
     }
     writeSetAsideRecords(root, records);
 }
@@ -286,20 +399,25 @@ QCoro::Task<void> InstalledBundleRegistry::scanInBackground()
 }
 
 std::optional<BundleManifest> InstalledBundleRegistry::recheck(const QString& root, const QString& name,
-                                                               const Verify& verify, bool rootOwned)
+                                                               const Verify& verify, bool rootOwned,
+                                                               QDeadlineTimer deadline)
 {
-    // An install or removal may have changed the folder since the first
-    // check: it is judged afresh, with no other change under way.
-    QMutexLocker lock(&fileWorkLock());
+    // An install or removal, here or in another copy of the program, may
+    // have changed the folder since the first check: it is judged afresh,
+    // with no other change under way. Without the lock nothing is changed.
+    std::optional<WorkLock> lock;
+    if (rootOwned && rootIsOurs(root))
+        lock.emplace(root, deadline);
     const QString folder = root + QLatin1Char('/') + name;
     if (FileSystem::entryKind(folder) != FileSystem::EntryKind::directory)
         return std::nullopt;
     // Checked right before each change: nothing is moved or deleted through
     // a link, nor outside real folders of ours.
     auto stillOurs = [&](const char* why) {
-        if (rootOwned && rootIsOurs(root))
+        if (lock && lock->isHeld() && rootIsOurs(root))
             return true;
-        qInfo("InstalledBundles: leaving %s (%s): the bundle root is not a folder of ours", qUtf8Printable(name), why);
+        qInfo("InstalledBundles: leaving %s (%s): %s", qUtf8Printable(name), why,
+              lock ? "the bundles are busy" : "the bundle root is not a folder of ours");
         return false;
     };
     auto verified = verify(folder, StoreSigningKey::key());
@@ -344,6 +462,11 @@ InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QS
         qInfo("InstalledBundles: %s is not a folder of ours (%s); nothing in it is deleted", qUtf8Printable(root),
               qUtf8Printable(owned.error().describe()));
     }
+    // One wait for the lock for the whole scan, however many folders need it.
+    const QDeadlineTimer deadline(lockWaitMs);
+    // A removal cut short by the end of the process is finished first.
+    if (owned)
+        finishRemovals(root, deadline);
     const auto names = FileSystem::listDirectory(root);
     if (!names) {
         qInfo("InstalledBundles: cannot list %s: %s", qUtf8Printable(root), qUtf8Printable(names.error().describe()));
@@ -377,7 +500,7 @@ InstalledBundleRegistry::ScanResult InstalledBundleRegistry::scanFolder(const QS
                   qUtf8Printable(verified.error().describe()));
             continue;
         }
-        if (auto again = recheck(root, name, verify, bool(owned)))
+        if (auto again = recheck(root, name, verify, bool(owned), deadline))
             result.kept.append(std::move(*again));
     }
     return result;
@@ -406,13 +529,25 @@ void InstalledBundleRegistry::remove(const QString& bundleId)
     // disk: an empty id would otherwise be the root itself.
     const bool listed = std::any_of(m_installed.cbegin(), m_installed.cend(),
                                     [&](const BundleManifest& m) { return m.id == bundleId; });
-    if (const auto folder = listed ? folderFor(bundleId) : std::nullopt) {
-        QMutexLocker lock(&fileWorkLock());
-        if (FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory) {
-            if (rootIsOurs(*m_rootDir))
-                (void)FileSystem::removeTree(*folder);
-            else
-                qInfo("InstalledBundles: leaving %s: the bundle root is not a folder of ours", qUtf8Printable(bundleId));
+    const auto folder = listed ? folderFor(bundleId) : std::nullopt;
+    const auto identity = folder && FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory
+                              ? FileSystem::identity(*folder)
+                              : std::nullopt;
+    if (identity && !rootIsOurs(*m_rootDir)) {
+        qInfo("InstalledBundles: leaving %s: the bundle root is not a folder of ours", qUtf8Printable(bundleId));
+    } else if (identity) {
+        // Tried here without waiting; while another install or copy of the
+        // program is changing the bundles, a worker waits for it instead.
+        if (WorkLock lock(*m_rootDir); lock.isHeld()) {
+            removeFolder(*m_rootDir, bundleId, *identity);
+        } else {
+            qInfo("InstalledBundles: removing %s once the bundles are free", qUtf8Printable(bundleId));
+            (void)QtConcurrent::run([root = *m_rootDir, bundleId, identity = *identity] {
+                if (WorkLock lock(root); lock.isHeld())
+                    removeFolder(root, bundleId, identity);
+                else
+                    qInfo("InstalledBundles: %s was not removed; the next start lists it", qUtf8Printable(bundleId));
+            });
         }
     }
     QList<BundleManifest> list = m_installed;
@@ -420,6 +555,74 @@ void InstalledBundleRegistry::remove(const QString& bundleId)
     if (m_scans > 0 && listed)
         m_changesDuringScan.append({bundleId, std::nullopt});
     setInstalled(std::move(list));
+}
+
+void InstalledBundleRegistry::removeFolder(const QString& root, const QString& bundleId, FileSystem::Identity folder)
+{
+    const QString path = root + QLatin1Char('/') + bundleId;
+    const auto now = FileSystem::identity(path);
+    if (!now || now->device != folder.device || now->inode != folder.inode) {
+        qInfo("InstalledBundles: not removing %s: it was installed again", qUtf8Printable(bundleId));
+        return;
+    }
+    if (!rootIsOurs(root))
+        return;
+    // Out of the bundle's name in one rename, recorded first, so that an
+    // end of the process at any point leaves the whole bundle or nothing
+    // under its name, and the next scan deletes only what was moved.
+    const QString moved = QStringLiteral(".removing-") + bundleId + QLatin1Char('-')
+                          + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    QStringList removals = readRemovals(root);
+    writeRemovals(root, removals << moved);
+    if (!removalGoesOn(RemovalStep::recorded))
+        return;
+    if (auto renamed = FileSystem::renameWithoutReplacing(path, root + QLatin1Char('/') + moved); !renamed) {
+        qInfo("InstalledBundles: cannot remove %s: %s", qUtf8Printable(bundleId),
+              qUtf8Printable(renamed.error().describe()));
+        removals.removeAll(moved);
+        writeRemovals(root, removals);
+        return;
+    }
+    if (!removalGoesOn(RemovalStep::moved))
+        return;
+    if (auto removed = FileSystem::removeTree(root + QLatin1Char('/') + moved); !removed) {
+        // Left recorded: the next scan tries again.
+        qInfo("InstalledBundles: cannot delete the removed %s: %s", qUtf8Printable(bundleId),
+              qUtf8Printable(removed.error().describe()));
+        return;
+    }
+    if (!removalGoesOn(RemovalStep::deleted))
+        return;
+    removals.removeAll(moved);
+    writeRemovals(root, removals);
+}
+
+void InstalledBundleRegistry::finishRemovals(const QString& root, QDeadlineTimer deadline)
+{
+    if (readRemovals(root).isEmpty())
+        return;
+    WorkLock lock(root, deadline);
+    if (!lock.isHeld() || !rootIsOurs(root))
+        return;
+    QStringList left;
+    for (const QString& moved : readRemovals(root)) {
+        const QString path = root + QLatin1Char('/') + moved;
+        if (FileSystem::entryKind(path) == FileSystem::EntryKind::missing)
+            continue;
+        if (auto removed = FileSystem::removeTree(path); !removed) {
+            qInfo("InstalledBundles: cannot delete %s: %s", qUtf8Printable(moved),
+                  qUtf8Printable(removed.error().describe()));
+            left.append(moved);
+            continue;
+        }
+        qInfo("InstalledBundles: finished removing %s", qUtf8Printable(moved));
+    }
+    writeRemovals(root, left);
+}
+
+void InstalledBundleRegistry::setRemovalStepHookForTesting(std::function<bool(RemovalStep)> hook)
+{
+    removalStepHook() = std::move(hook);
 }
 
 } // namespace gaugelet

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/core/FileLock.h"
+#include "platform/core/FileSystem.h"
 #include "store/BundleManifest.h"
 #include "store/BundleVerifier.h"
 
+#include <QDeadlineTimer>
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -19,13 +21,15 @@ namespace gaugelet {
 // the store key, so only verified content reaches the adapters. A folder
 // laid out as a bundle that no longer proves authentic and intact may hold
 // the user's own files, so it is set aside under a name of its own
-// ("fox.set-aside-1"); only the newest few such copies it made itself are
-// kept. Staging folders and signed bundles copied under another name are
-// deleted, and nothing at all when the root or the "Gaugelet" folder holding
-// it is a symbolic link. A folder it cannot recognise is the user's and is
-// left where it is. The list lives on the main thread; the reading and
-// verifying of a scan may run on a worker, and what is installed or removed
-// meanwhile is kept in the list it publishes.
+// ("fox.set-aside-1"); of the copies it set aside itself, a bundle's newest
+// few are kept and older ones deleted only while nothing in them changed.
+// Staging folders and signed bundles copied under another name are deleted,
+// and nothing at all when the root or the "Gaugelet" folder holding it is a
+// symbolic link. A folder it cannot recognise is the user's and is left
+// where it is. The list lives on the main thread; the reading and verifying
+// of a scan may run on a worker, and what is installed or removed meanwhile
+// is kept in the list it publishes. Every change to the folder holds a
+// WorkLock, which other copies of the program on this home see too.
 class InstalledBundleRegistry : public QObject {
     Q_OBJECT
 
@@ -54,18 +58,44 @@ public:
     Result<void, FileSystem::Error> prepareRoot() const;
     static Result<void, FileSystem::Error> prepareRoot(const QString& root);
 
+    // How long a worker waits for another thread or copy of the program to
+    // finish its change to the bundle folder.
+    static constexpr int lockWaitMs = 30'000;
     // Held by every change to the bundle folders: an install's file work, a
-    // scan's moves and deletions, and remove(). Any thread.
-    static QMutex& fileWorkLock();
+    // scan's moves and deletions, and a removal. It excludes the other
+    // threads of this process and, through a FileLock on lockPath(root), every
+    // other process on this home. On the main thread it is only tried, never
+    // waited for; on a worker it is waited for until the deadline passes or
+    // the program quits. Taken only once prepareRoot() has succeeded.
+    class WorkLock {
+    public:
+        explicit WorkLock(const QString& root, QDeadlineTimer deadline = QDeadlineTimer(lockWaitMs));
+        ~WorkLock();
+        WorkLock(const WorkLock&) = delete;
+        WorkLock& operator=(const WorkLock&) = delete;
+        bool isHeld() const { return m_held; }
+
+    private:
+        FileLock m_file;
+        bool m_held = false;
+    };
+    // The lock file beside the root: "Gaugelet/Bundles.lock".
+    static QString lockPath(const QString& root);
 
     // The set-aside copies of one name that are kept.
     static constexpr int maxSetAside = 3;
+    // A copy larger than this is never deleted: what it holds is not
+    // recorded, so a change inside it could not be seen.
+    static constexpr int maxRecordedEntries = 4096;
+    static constexpr qint64 maxRecordedBytes = 64 * 1024 * 1024;
     // Moves the entry `name` of the root out of the way, under the
-    // BundleVerifier::setAsideName numbered after the highest there, without
-    // replacing anything; returns the new name. The copies moved aside this
-    // way are recorded, and of those still as they were moved, only the
-    // newest maxSetAside of each name are kept: nothing else is ever deleted.
-    // Any thread, holding fileWorkLock().
+    // BundleVerifier::setAsideName numbered after the highest there (or the
+    // lowest free number once that would pass 18 digits), without replacing
+    // anything; returns the new name. The copies moved aside this way are
+    // recorded with a digest of all they hold (FileSystem::treeDigest). Of
+    // one name's recorded copies still exactly as they were moved, the newest
+    // maxSetAside are kept and the older ones deleted; nothing else is ever
+    // deleted. Any thread, holding a WorkLock.
     static Result<QString, FileSystem::Error> setAside(const QString& root, const QString& name);
 
     // Whether a folder directly under the root is laid out as the installer
@@ -73,7 +103,8 @@ public:
     // "manifest.sig" as regular files, or named as a staging folder.
     static bool isInstallerFolder(const QString& folder, const QString& name);
 
-    // Rebuilds the list from disk, in listing order.
+    // Rebuilds the list from disk, in listing order. On the main thread it
+    // leaves alone what it would move or delete while the bundles are busy.
     void scan();
     // The same, with the reading and verifying on a worker thread; the list
     // is published on the main thread when it is done, then scanFinished().
@@ -85,11 +116,21 @@ public:
     // Records an installed bundle: replaces the entry with the same id in
     // place, else appends.
     void upsert(const BundleManifest& manifest);
-    // Deletes a bundle's folder and drops it from the list.
+    // Drops a bundle from the list and deletes its folder: first moved out of
+    // the way in one step (".removing-" + id + "-" + a UUID, recorded beside
+    // the root), then deleted, so its name holds the whole bundle or nothing.
+    // A removal cut short is finished by the next scan. When the bundles are
+    // busy the folder is removed on a worker once they are free, unless it
+    // was installed again meanwhile.
     void remove(const QString& bundleId);
 
+    // Test seam: called after each step of a removal's file work; returning
+    // false ends the removal there, as if the process had been killed.
+    enum class RemovalStep { recorded, moved, deleted };
+    static void setRemovalStepHookForTesting(std::function<bool(RemovalStep)> hook);
+
     // Test seam: the check scan() runs on each folder (BundleVerifier::verifyInstalled);
-    // its first check of each folder runs without fileWorkLock().
+    // its first check of each folder runs without the WorkLock.
     using Verify = std::function<Result<BundleManifest, BundleVerifier::Error>(const QString& folder,
                                                                               const std::optional<Ed25519PublicKey>& key)>;
     void setVerifierForTesting(Verify verify) { m_verify = std::move(verify); }
@@ -112,14 +153,21 @@ private:
     // The work of a scan: verifies every folder and sets aside or deletes
     // what fails. Touches no member; any thread.
     static ScanResult scanFolder(const QString& root, const Verify& verify);
-    // Under fileWorkLock(): checks a folder that failed the first check
-    // again and deletes it (a staging folder, a copy of a bundle under
-    // another name) or sets it aside (a bundle folder that does not verify);
-    // gives the bundle when it now verifies under its own name.
+    // Under the WorkLock (waited for until deadline): checks a folder that
+    // failed the first check again and deletes it (a staging folder, a copy
+    // of a bundle under another name) or sets it aside (a bundle folder that
+    // does not verify); gives the bundle when it now verifies under its own
+    // name.
     static std::optional<BundleManifest> recheck(const QString& root, const QString& name, const Verify& verify,
-                                                 bool rootOwned);
-    // Keeps the newest maxSetAside recorded copies of name; records aside.
+                                                 bool rootOwned, QDeadlineTimer deadline);
+    // Records aside, a copy of name just set aside, and deletes that name's
+    // recorded copies that are unchanged but older than the newest maxSetAside.
     static void keepNewestSetAside(const QString& root, const QString& name, const QString& aside);
+    // Holding the WorkLock: moves the bundle folder out of the way and
+    // deletes it, when it is still the entry `folder` was (device and inode).
+    static void removeFolder(const QString& root, const QString& bundleId, FileSystem::Identity folder);
+    // Deletes what recorded removals moved aside and did not delete.
+    static void finishRemovals(const QString& root, QDeadlineTimer deadline);
     void setInstalled(QList<BundleManifest> list);
     // Both folders of prepareRoot() are there and are real folders.
     static bool rootIsOurs(const QString& root);

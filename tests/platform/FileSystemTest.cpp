@@ -1,10 +1,13 @@
 #include "platform/core/FileSystem.h"
 
+#include "platform/core/FileLock.h"
+
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -142,4 +145,34 @@ TEST_F(FileSystemTest, MakePathReportsAFileInTheWay)
     EXPECT_FALSE(made.error().describe().isEmpty());
     EXPECT_TRUE(FileSystem::makePath(path(QStringLiteral("a/b/c"))));
     EXPECT_EQ(FileSystem::entryKind(path(QStringLiteral("a/b/c"))), FileSystem::EntryKind::directory);
+}
+
+// The lock is seen by another process (flock(1)) both ways, and by a second
+// FileLock in this one; a wait for it can be given up.
+TEST_F(FileSystemTest, FileLockExcludesOtherProcessesAndOtherHolders)
+{
+    const QString lockFile = path(QStringLiteral("Bundles.lock"));
+    const auto othersTry = [&] {
+        return QProcess::execute(QStringLiteral("flock"), {QStringLiteral("-n"), lockFile, QStringLiteral("true")});
+    };
+    FileLock held(lockFile);
+    ASSERT_EQ(held.tryLock().value(), true);
+    EXPECT_EQ(othersTry(), 1);
+    FileLock second(lockFile);
+    EXPECT_EQ(second.tryLock().value(), false);
+    held.unlock();
+    EXPECT_EQ(othersTry(), 0);
+
+    QProcess other;
+    other.start(QStringLiteral("flock"),
+                {lockFile, QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo held; read line")});
+    ASSERT_TRUE(waitUntil([&] { return other.canReadLine(); }, 30000));
+    int tries = 0;
+    EXPECT_EQ(held.lock(QDeadlineTimer::Forever, [&] { return ++tries == 3; }).value(), false);
+    EXPECT_EQ(tries, 3);
+    other.write("\n");
+    ASSERT_TRUE(other.waitForBytesWritten(30000));
+    EXPECT_EQ(held.lock(QDeadlineTimer(30000)).value(), true);
+    EXPECT_TRUE(other.waitForFinished(30000));
+    EXPECT_EQ(FileLock(path(QStringLiteral("missing/x.lock"))).tryLock().error().code, ENOENT);
 }

@@ -7,6 +7,7 @@
 
 #include <QCoro/QCoroTask>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
@@ -157,33 +158,75 @@ TEST_F(BundleInstallerTest, PlainFileUnderTheBundleNameIsSetAside)
 }
 
 // Every install over a folder of the user's sets it aside, numbered on from
-// the highest copy there, but only the newest three copies the installer
-// moved aside are kept: one the user has put in its place since, or one it
-// did not make, is never deleted. A start passes them over without a word.
-TEST_F(BundleInstallerTest, OnlyTheNewestThreeSetAsideCopiesOfOursAreKept)
+// the highest copy there, but only the newest three copies of that bundle the
+// installer moved aside are kept, and an older one is deleted only while
+// nothing in it changed: one changed in any way since, one of another bundle,
+// one recorded by the previous build or one it did not make is never deleted
+// nor counted. A start passes them over without a word.
+TEST_F(BundleInstallerTest, OnlyTheNewestThreeUnchangedSetAsideCopiesOfOursAreKept)
 {
-    writeFile(root + QStringLiteral("/fox.set-aside-10000/notes.txt"), "made before");
-    writeFile(root + QStringLiteral("/fox.set-aside-010001/notes.txt"), "named by hand");
-    for (int round = 1; round <= 5; ++round) {
-        (void)FileSystem::removeTree(root + QStringLiteral("/fox"));
-        writeFile(root + QStringLiteral("/fox/notes.txt"), QByteArray::number(round));
-        ASSERT_TRUE(installer.installNow(bundle(QStringLiteral("fox"), frames)));
-        if (round == 1) {
-            writeFile(temp.filePath(QStringLiteral("mine/notes.txt")), "mine");
-            ASSERT_TRUE(FileSystem::replaceItem(root + QStringLiteral("/fox.set-aside-10001"),
-                                                temp.filePath(QStringLiteral("mine"))));
+    const QString first = root + QStringLiteral("/fox.set-aside-10001");
+    const QString records = temp.filePath(QStringLiteral("set-aside.list"));
+    const std::function<void()> none;
+    const struct {
+        const char* name;
+        std::function<void()> change; // to the first fox copy, after it was set aside
+    } cases[] = {
+        {"unchanged", none},
+        {"replaced by the user's folder",
+         [&] {
+             writeFile(temp.filePath(QStringLiteral("mine/notes.txt")), "mine");
+             ASSERT_TRUE(FileSystem::replaceItem(first, temp.filePath(QStringLiteral("mine"))));
+         }},
+        {"a file's contents, same size", [&] { writeFile(first + QStringLiteral("/deep/a.txt"), "A"); }},
+        {"a file added", [&] { writeFile(first + QStringLiteral("/deep/b.txt"), ""); }},
+        {"a file removed", [&] { ASSERT_TRUE(QFile::remove(first + QStringLiteral("/deep/a.txt"))); }},
+        {"a file renamed",
+         [&] {
+             ASSERT_TRUE(QFile::rename(first + QStringLiteral("/deep/a.txt"), first + QStringLiteral("/deep/c.txt")));
+         }},
+        {"a permission changed",
+         [&] { ASSERT_TRUE(QFile::setPermissions(first + QStringLiteral("/deep/a.txt"), QFile::ReadOwner)); }},
+        {"recorded by the previous build",
+         [&] {
+             const auto id = FileSystem::identity(first).value();
+             QByteArray list = readFile(records).replace("fox.set-aside-10001\t", "old\t");
+             list += QStringLiteral("fox.set-aside-10001\t%1\t%2\t%3\n")
+                         .arg(id.device)
+                         .arg(id.inode)
+                         .arg(id.changedNs)
+                         .toUtf8();
+             writeFile(records, list);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(root);
+        QFile::remove(records);
+        writeFile(root + QStringLiteral("/fox.set-aside-10000/notes.txt"), "made before");
+        writeFile(root + QStringLiteral("/fox.set-aside-010001/notes.txt"), "named by hand");
+        for (int round = -2; round <= 5; ++round) {
+            // Three rounds of another bundle's copies first, then fox's.
+            const QString id = round <= 0 ? QStringLiteral("owl") : QStringLiteral("fox");
+            writeFile(root + QLatin1Char('/') + id + QStringLiteral("/notes.txt"), QByteArray::number(round));
+            writeFile(root + QLatin1Char('/') + id + QStringLiteral("/deep/a.txt"), "a");
+            ASSERT_TRUE(installer.installNow(bundle(id, frames)));
+            (void)FileSystem::removeTree(root + QLatin1Char('/') + id);
+            if (round == 1 && c.change)
+                c.change();
         }
+        QStringList kept{QStringLiteral("fox.set-aside-010001"), QStringLiteral("fox.set-aside-10000"),
+                         QStringLiteral("fox.set-aside-10003"),  QStringLiteral("fox.set-aside-10004"),
+                         QStringLiteral("fox.set-aside-10005"),  QStringLiteral("owl.set-aside-1"),
+                         QStringLiteral("owl.set-aside-2"),      QStringLiteral("owl.set-aside-3")};
+        if (c.change)
+            kept.insert(2, QStringLiteral("fox.set-aside-10001"));
+        EXPECT_EQ(rootEntries(), kept);
+        EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-10005/notes.txt")), QByteArray("5"));
+        LogCapture log;
+        registry.scan();
+        EXPECT_FALSE(log.contains(QStringLiteral("set-aside")));
     }
-    EXPECT_EQ(rootEntries(), (QStringList{QStringLiteral("fox"), QStringLiteral("fox.set-aside-010001"),
-                                          QStringLiteral("fox.set-aside-10000"), QStringLiteral("fox.set-aside-10001"),
-                                          QStringLiteral("fox.set-aside-10003"), QStringLiteral("fox.set-aside-10004"),
-                                          QStringLiteral("fox.set-aside-10005")}));
-    EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-10001/notes.txt")), QByteArray("mine"));
-    EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-10005/notes.txt")), QByteArray("5"));
-    LogCapture log;
-    registry.scan();
-    EXPECT_EQ(registry.installed().size(), 1);
-    EXPECT_FALSE(log.contains(QStringLiteral("set-aside")));
 }
 
 TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABundleOfOurs)
@@ -195,6 +238,7 @@ TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABund
         const char* name;
         std::function<void(const QString& root)> place;
         QStringList entries; // the root's afterwards
+        QString aside = {};  // the new copy's name, when not the last entry
     };
     const QString setAside1 = QStringLiteral("fox.set-aside-1");
     const QList<Case> cases{
@@ -215,6 +259,22 @@ TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABund
              QDir().mkpath(r + QStringLiteral("/fox.set-aside-2"));
          },
          {QStringLiteral("fox"), setAside1, QStringLiteral("fox.set-aside-2"), QStringLiteral("fox.set-aside-3")}},
+        {"a copy with the largest number, and one past it",
+         [](const QString& r) {
+             writeFile(r + QStringLiteral("/fox/notes.txt"), "mine");
+             QDir().mkpath(r + QStringLiteral("/fox.set-aside-999999999999999999"));
+             QDir().mkpath(r + QStringLiteral("/fox.set-aside-99999999999999999999999"));
+         },
+         {QStringLiteral("fox"), setAside1, QStringLiteral("fox.set-aside-999999999999999999"),
+          QStringLiteral("fox.set-aside-99999999999999999999999")},
+         setAside1},
+        {"a copy numbered 999999999",
+         [](const QString& r) {
+             writeFile(r + QStringLiteral("/fox/notes.txt"), "mine");
+             QDir().mkpath(r + QStringLiteral("/fox.set-aside-999999999"));
+         },
+         {QStringLiteral("fox"), QStringLiteral("fox.set-aside-1000000000"), QStringLiteral("fox.set-aside-999999999")},
+         QStringLiteral("fox.set-aside-1000000000")},
         {"an earlier version of the bundle",
          [](const QString& r) {
              InstalledBundleRegistry earlier(r);
@@ -243,12 +303,12 @@ TEST_F(BundleInstallerTest, WhatIsUnderTheBundlesNameIsReplacedOnlyWhenItIsABund
             BundleVerifier::verifyInstalled(bundles + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey()));
         EXPECT_EQ(FileSystem::listDirectory(bundles).value(), c.entries);
         if (!ours) {
-            const QString aside = c.entries.last();
+            const QString aside = c.aside.isEmpty() ? c.entries.last() : c.aside;
             for (auto it = before.cbegin(); it != before.cend(); ++it)
                 EXPECT_EQ(readFile(bundles + QLatin1Char('/') + aside + QLatin1Char('/') + it.key()), it.value());
             EXPECT_TRUE(log.contains(QStringLiteral("BundleInstaller: set aside fox as %1").arg(aside)));
         }
-        if (c.entries.size() > 2) {
+        if (c.aside.isEmpty() && c.entries.size() > 2) {
             EXPECT_EQ(readFile(bundles + QStringLiteral("/fox.set-aside-1/notes.txt")), QByteArray("older"));
         }
 
@@ -427,10 +487,13 @@ TEST(BundleInstallerError, EachKindReadsAsASentence)
         {"hash mismatch", verify(Verify::Kind::assetHashMismatch), damaged},
         {"no manifest", verify(Verify::Kind::missingManifest), damaged},
         {"truncated archive", read(Install::Kind::verifyFailed), damaged},
-        {"disk full", {Install::Kind::writeFailed, FileSystem::Error{"write", "/x", ENOSPC}},
+        {"disk full",
+         {Install::Kind::writeFailed, FileSystem::Error{"write", "/x", ENOSPC}},
          "Couldn't save the bundle: " + QString::fromLocal8Bit(std::strerror(ENOSPC)) + "."},
-        {"unreadable member while writing", read(Install::Kind::writeFailed),
-         "Couldn't save the bundle."},
+        {"another copy busy",
+         {Install::Kind::writeFailed, FileSystem::Error{"lock", "/x", EBUSY}},
+         "Couldn't save the bundle: another copy of Gaugelet is changing the installed bundles."},
+        {"unreadable member while writing", read(Install::Kind::writeFailed), "Couldn't save the bundle."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.error.localizedDescription(), c.text) << c.name;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QMap>
+#include <QProcess>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <atomic>
@@ -326,6 +327,92 @@ TEST_F(InstalledBundleRegistryTest, RemoveDeletesTheFolderAndOnlyThatEntry)
     EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("b")});
     EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/a")));
     EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/b/manifest.json")));
+}
+
+// A removal ended at any step (as by a kill) leaves the whole bundle under
+// its name or nothing, and the next start finishes it. A folder named as a
+// removal names one, but not recorded by one, is the user's and stays.
+TEST_F(InstalledBundleRegistryTest, ARemovalCutShortLeavesTheWholeBundleOrNothingAndTheNextStartFinishesIt)
+{
+    using Step = InstalledBundleRegistry::RemovalStep;
+    Members many;
+    for (int i = 0; i < 200; ++i)
+        many.append({QStringLiteral("assets/f%1").arg(i), QByteArray::number(i)});
+    const QString mine = root + QStringLiteral("/.removing-mine-6F9619FF-8B86-D011-B42D-00C04FC964FF");
+    for (const std::optional<Step> stop : {std::optional(Step::recorded), std::optional(Step::moved),
+                                           std::optional(Step::deleted), std::optional<Step>()}) {
+        SCOPED_TRACE(stop ? int(*stop) : -1);
+        (void)FileSystem::removeTree(temp.filePath(QStringLiteral("Gaugelet")));
+        placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"), QStringLiteral("2026-03-01T12:00:00Z"), many);
+        placeBundle(root + QStringLiteral("/owl"), QStringLiteral("owl"));
+        writeFile(mine + QStringLiteral("/notes.txt"), "mine");
+        InstalledBundleRegistry registry(root);
+        registry.scan();
+        InstalledBundleRegistry::setRemovalStepHookForTesting([&](Step step) {
+            if (step == Step::moved && stop == step) { // killed halfway through deleting
+                const QStringList names = FileSystem::listDirectory(root).value();
+                for (const QString& name : names) {
+                    for (int i = 0; name.startsWith(QStringLiteral(".removing-fox-")) && i < 100; ++i)
+                        QFile::remove(root + QLatin1Char('/') + name + QStringLiteral("/assets/f%1").arg(i));
+                }
+            }
+            return step != stop;
+        });
+        registry.remove(QStringLiteral("fox"));
+        InstalledBundleRegistry::setRemovalStepHookForTesting({});
+        const bool whole = stop == Step::recorded;
+        EXPECT_EQ(
+            bool(BundleVerifier::verifyInstalled(root + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey())),
+            whole);
+        EXPECT_EQ(QFileInfo::exists(root + QStringLiteral("/fox")), whole);
+
+        InstalledBundleRegistry nextStart(root);
+        nextStart.scan();
+        const QStringList left =
+            whole ? QStringList{QStringLiteral("fox"), QStringLiteral("owl")} : QStringList{QStringLiteral("owl")};
+        EXPECT_EQ(idsOf(nextStart.installed()), left);
+        EXPECT_EQ(FileSystem::listDirectory(root).value(), QStringList{QFileInfo(mine).fileName()} + left);
+        EXPECT_EQ(readFile(mine + QStringLiteral("/notes.txt")), QByteArray("mine"));
+    }
+}
+
+// Another copy of the program (another login's) installing while this one
+// starts: this copy's scan waits for the other's lock, so the other's staging
+// folder is never deleted, and a removal here waits for it too, off the main
+// thread.
+TEST_F(InstalledBundleRegistryTest, AnotherCopysInstallIsNeverDeletedByThisCopysScanOrRemoval)
+{
+    placeBundle(root + QStringLiteral("/owl"), QStringLiteral("owl"));
+    InstalledBundleRegistry registry(root);
+    registry.scan();
+    const QString staging = root + QStringLiteral("/.staging-fox-0F9619FF-8B86-D011-B42D-00C04FC964FF");
+    placeBundle(staging, QStringLiteral("fox"));
+    // The other copy holds the lock until told, then swaps its staging
+    // folder into place and lets go.
+    QProcess other;
+    other.start(QStringLiteral("flock"),
+                {InstalledBundleRegistry::lockPath(root), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("echo held; read line; mv \"$0\" \"$1\""), staging, root + QStringLiteral("/fox")});
+    ASSERT_TRUE(waitUntil([&] { return other.canReadLine(); }, 30000));
+    LogCapture log;
+    QCoro::Task<void> scanning = registry.scanInBackground();
+    EXPECT_TRUE(waitUntil([&] { return log.contains(QStringLiteral("waiting for another copy of Gaugelet")); }, 30000));
+    registry.remove(QStringLiteral("owl"));
+    EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: removing owl once the bundles are free")));
+    EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/owl/manifest.json")));
+    EXPECT_TRUE(QFileInfo::exists(staging + QStringLiteral("/manifest.json")));
+
+    other.write("\n");
+    ASSERT_TRUE(other.waitForFinished(30000));
+    QCoro::waitFor(std::move(scanning));
+    // The removal's last step is to forget the folder it deleted.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return FileSystem::listDirectory(root).value() == QStringList{QStringLiteral("fox")}
+                   && readFile(temp.filePath(QStringLiteral("Gaugelet/removing.list"))).isEmpty();
+        },
+        30000));
+    EXPECT_TRUE(BundleVerifier::verifyInstalled(root + QStringLiteral("/fox"), NaclKeyPair::shared().publicKey()));
 }
 
 TEST_F(InstalledBundleRegistryTest, RemoveNeverReachesOutsideItsBundleFolder)

@@ -1,6 +1,9 @@
 #include "platform/core/FileSystem.h"
 
+#include <QCryptographicHash>
 #include <QUuid>
+
+#include <algorithm>
 
 #include <atomic>
 #include <cerrno>
@@ -36,6 +39,112 @@ Result<void, FileSystem::Error> onTree(const char* operation, const QString& pat
     if (ec)
         return fail(errorOf(operation, path, ec.value()));
     return {};
+}
+
+// The walk of FileSystem::treeDigest: one line per entry (its path relative
+// to the top, then its stat fields), a regular file's bytes after its line
+// (their count is in it), a link's target likewise.
+class TreeDigest {
+public:
+    TreeDigest(int maxEntries, qint64 maxBytes) : m_entriesLeft(maxEntries), m_bytesLeft(maxBytes) { }
+
+    bool add(int parentFd, const QByteArray& name, const QByteArray& relative);
+    QByteArray result() { return m_hash.result(); }
+
+private:
+    bool addFile(int fd, const struct stat& listed);
+    bool addFolder(int fd, const QByteArray& relative);
+
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    int m_entriesLeft;
+    qint64 m_bytesLeft;
+};
+
+bool TreeDigest::add(int parentFd, const QByteArray& name, const QByteArray& relative)
+{
+    if (--m_entriesLeft < 0)
+        return false;
+    struct stat st { };
+    if (::fstatat(parentFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    const auto ns = [](const struct timespec& t) { return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+    QByteArray line = relative + '\0';
+    for (const qint64 field : {qint64(st.st_mode), qint64(st.st_uid), qint64(st.st_gid), qint64(st.st_size),
+                               qint64(st.st_dev), qint64(st.st_ino), ns(st.st_mtim), ns(st.st_ctim)})
+        line += QByteArray::number(field) + ' ';
+    line += '\n';
+    m_hash.addData(line);
+    if (S_ISLNK(st.st_mode)) {
+        QByteArray target(qsizetype(st.st_size) + 1, '\0');
+        const ssize_t got = ::readlinkat(parentFd, name.constData(), target.data(), size_t(target.size()));
+        if (got < 0 || got != st.st_size)
+            return false;
+        m_hash.addData(target.left(got));
+        return true;
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return true;
+    const int flags =
+        O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (S_ISDIR(st.st_mode) ? O_DIRECTORY : 0);
+    const int fd = ::openat(parentFd, name.constData(), flags);
+    if (fd < 0)
+        return false;
+    struct stat opened { };
+    // What was opened is what was listed, not an entry put there since.
+    const bool same = ::fstat(fd, &opened) == 0 && opened.st_ino == st.st_ino && opened.st_dev == st.st_dev;
+    const bool added = same && (S_ISDIR(st.st_mode) ? addFolder(fd, relative) : addFile(fd, st));
+    ::close(fd);
+    return added;
+}
+
+bool TreeDigest::addFile(int fd, const struct stat& listed)
+{
+    m_bytesLeft -= listed.st_size;
+    if (m_bytesLeft < 0)
+        return false;
+    char buffer[65536];
+    qint64 total = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        total += got;
+        if (total > listed.st_size) // it grew while being read
+            return false;
+        m_hash.addData(QByteArrayView(buffer, got));
+    }
+    return total == listed.st_size;
+}
+
+bool TreeDigest::addFolder(int fd, const QByteArray& relative)
+{
+    const int listFd = ::dup(fd);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (dir == nullptr) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return false;
+    }
+    QList<QByteArray> names;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr)
+            break;
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.append(QByteArray(entry->d_name));
+    }
+    const bool listed = errno == 0;
+    ::closedir(dir);
+    if (!listed)
+        return false;
+    std::sort(names.begin(), names.end());
+    return std::all_of(names.cbegin(), names.cend(),
+                       [&](const QByteArray& name) { return add(fd, name, relative + '/' + name); });
 }
 
 int closeKeepingErrno(int fd)
@@ -233,6 +342,14 @@ Result<void, FileSystem::Error> FileSystem::renameWithoutReplacing(const QString
     if (entryKind(to) != EntryKind::missing)
         return fail(errorOf("rename", to, EEXIST));
     return rename(from, to);
+}
+
+std::optional<QByteArray> FileSystem::treeDigest(const QString& path, int maxEntries, qint64 maxBytes)
+{
+    TreeDigest digest(maxEntries, maxBytes);
+    if (!digest.add(AT_FDCWD, native(path), QByteArray()))
+        return std::nullopt;
+    return digest.result();
 }
 
 void FileSystem::setExchangeUnsupportedForTesting(bool unsupported)

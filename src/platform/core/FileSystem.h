@@ -43,6 +43,15 @@ public:
     };
     static std::optional<Identity> identity(const QString& path);
 
+    // A digest (SHA-256) of a whole tree as it is now, never following a
+    // symbolic link: every entry's path, kind, permissions, owner, size,
+    // inode, modification and change times, a link's target and a regular
+    // file's contents. Any change anywhere under path (contents, an entry
+    // added, removed or renamed, permissions) gives another digest. None
+    // when the tree has more than maxEntries entries or maxBytes in its
+    // files, or any of it cannot be read.
+    static std::optional<QByteArray> treeDigest(const QString& path, int maxEntries, qint64 maxBytes);
+
     enum class Links { refuse, follow };
     static constexpr qint64 noLimit = -1;
 
