@@ -1,7 +1,9 @@
 #include "platform/windows/PopoverWindow.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/core/PlatformLog.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -10,15 +12,35 @@
 #include <QStyleHints>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 namespace gaugelet {
 
-PopoverWindow::PopoverWindow(QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+namespace {
+
+bool isX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// The popover's flags while it pops up from the status item.
+Qt::WindowFlags popupFlags()
+{
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return Qt::Popup | Qt::FramelessWindowHint;
+    return Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint;
+}
+
+} // namespace
+
+PopoverWindow::PopoverWindow(QWidget* parent) : QWidget(parent, popupFlags()), m_inputRetry(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Gaugelet"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    m_inputRetry->setInterval(inputRetryMs);
+    connect(m_inputRetry, &QTimer::timeout, this, &PopoverWindow::takeInput);
     setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -118,7 +140,7 @@ void PopoverWindow::setWindowMode(bool asWindow)
     m_asWindow = asWindow;
     // New flags take the native window down; it is made again when shown.
     m_closeRequested = true;
-    setWindowFlags(asWindow ? Qt::Window : Qt::Popup | Qt::FramelessWindowHint);
+    setWindowFlags(asWindow ? Qt::Window : popupFlags());
     m_closeRequested = false;
 }
 
@@ -146,6 +168,8 @@ void PopoverWindow::showAt(const QPoint& anchor)
     show();
     raise();
     activateWindow();
+    m_sinceInputWanted.start();
+    takeInput();
 }
 
 void PopoverWindow::showAsWindow()
@@ -174,6 +198,27 @@ void PopoverWindow::performClose()
     close();
 }
 
+void PopoverWindow::takeInput()
+{
+    m_inputRetry->stop();
+    QWindow* window = windowHandle();
+    if (!isX11() || m_asWindow || !isVisible() || !window)
+        return;
+    // A popup inside the popover holds them until it closes.
+    if (QApplication::activePopupWidget())
+        return;
+    const bool keyboard = window->setKeyboardGrabEnabled(true);
+    const bool pointer = window->setMouseGrabEnabled(true);
+    if (keyboard && pointer) {
+        if (m_sinceInputWanted.isValid() && m_sinceInputWanted.elapsed() >= inputRetryMs)
+            logInfo(lcPlatform, "popover: took the keyboard and the pointer after %lld ms",
+                    qlonglong(m_sinceInputWanted.elapsed()));
+        m_sinceInputWanted.invalidate();
+        return;
+    }
+    m_inputRetry->start();
+}
+
 bool PopoverWindow::isEchoOfOutsideClose() const
 {
     return m_sinceOutsideClose.isValid() && m_sinceOutsideClose.elapsed() < outsideCloseEchoMs;
@@ -183,7 +228,18 @@ bool PopoverWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_content && event->type() == QEvent::LayoutRequest && isVisible())
         scheduleFit();
+    // A popup closing (an info bubble inside the popover) gives up the grab.
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->windowType() == Qt::Popup)
+        QTimer::singleShot(0, this, &PopoverWindow::takeInput);
     return QWidget::eventFilter(watched, event);
+}
+
+void PopoverWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (isX11() && !m_asWindow)
+        qApp->installEventFilter(this);
 }
 
 void PopoverWindow::keyPressEvent(QKeyEvent* event)
@@ -210,6 +266,11 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event)
             return;
         }
         m_sinceOutsideClose.start();
+        if (!m_asWindow) {
+            event->accept();
+            close();
+            return;
+        }
     }
     QWidget::mousePressEvent(event);
 }
@@ -217,6 +278,8 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event)
 void PopoverWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    qApp->removeEventFilter(this);
+    m_inputRetry->stop();
     // Any close we did not ask for (an outside click, the window system taking
     // the grab away) may be followed by the same click's activation.
     if (!m_closeRequested && !m_sinceOutsideClose.isValid() && !m_asWindow)
