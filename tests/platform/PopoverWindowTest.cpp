@@ -64,7 +64,9 @@ TEST(PopoverWindow, FollowsTheContentWhileOpenAndDropsItLater)
 {
     PopoverWindow window;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Gaugelet"));
-    EXPECT_TRUE(window.windowFlags().testFlag(Qt::Popup));
+    // No Qt::Popup, which names a transient parent and closes whenever another window shows.
+    EXPECT_EQ(window.windowType(), Qt::Window);
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::BypassWindowManagerHint));
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     auto* block = new QWidget;
