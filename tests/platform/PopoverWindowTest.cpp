@@ -106,4 +106,11 @@ TEST(PopoverWindow, FollowsTheContentWhileOpenAndDropsItLater)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return weak.isNull();
     }));
+
+    // Another window of the program coming forward (a dialog) closes it.
+    window.showAt(QPoint(300, 10));
+    QWidget dialog;
+    dialog.show();
+    dialog.activateWindow();
+    EXPECT_TRUE(waitUntil([&] { return !window.isVisible(); }));
 }

@@ -92,8 +92,8 @@ QSize PopoverWindow::fittedSize(const QWidget* content, const QRect& available)
 {
     if (!content)
         return QSize(1, fallbackHeight);
-    int width = content->minimumWidth() == content->maximumWidth() ? content->maximumWidth()
-                                                                     : content->sizeHint().width();
+    int width =
+        content->minimumWidth() == content->maximumWidth() ? content->maximumWidth() : content->sizeHint().width();
     width = std::max(width, 1);
     int height = content->hasHeightForWidth() ? content->heightForWidth(width) : -1;
     if (height <= 0)
@@ -238,8 +238,16 @@ bool PopoverWindow::eventFilter(QObject* watched, QEvent* event)
 void PopoverWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (isX11() && !m_asWindow)
+    if (m_asWindow)
+        return;
+    if (isX11())
         qApp->installEventFilter(this);
+    // Another window of the program comes forward (a dialog): the popover
+    // gives way, as a popup did, and leaves that window the pointer.
+    m_focusWatch = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (focused && focused != windowHandle() && focused->type() != Qt::Popup && focused->type() != Qt::ToolTip)
+            performClose();
+    });
 }
 
 void PopoverWindow::keyPressEvent(QKeyEvent* event)
@@ -279,6 +287,7 @@ void PopoverWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     qApp->removeEventFilter(this);
+    disconnect(m_focusWatch);
     m_inputRetry->stop();
     // Any close we did not ask for (an outside click, the window system taking
     // the grab away) may be followed by the same click's activation.

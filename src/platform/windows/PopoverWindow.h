@@ -26,7 +26,8 @@ namespace gaugelet {
 // the keyboard or the pointer as it opens, it tries again every
 // inputRetryMs until it has both or closes; after a popup inside it (an
 // info bubble) closes, which gives the grab back to nobody, it takes them
-// again. On Wayland, which has no grabs, it stays a Qt::Popup.
+// again. Another window of the program coming forward (a dialog) closes it,
+// as it closed a popup. On Wayland, which has no grabs, it stays a Qt::Popup.
 //
 // The pointer grab replaces a global outside-click monitor. A click
 // on the status item while the popover is open arrives twice: first as the
@@ -101,6 +102,7 @@ private:
     QElapsedTimer m_sinceOutsideClose;
     QElapsedTimer m_sinceShown;
     QTimer* m_inputRetry = nullptr;
+    QMetaObject::Connection m_focusWatch;
     // Since the popover first tried to take the input at this opening.
     QElapsedTimer m_sinceInputWanted;
 };
