@@ -39,7 +39,6 @@ PopoverWindow::PopoverWindow(QWidget* parent) : QWidget(parent, popupFlags()), m
     setWindowTitle(QStringLiteral("Gaugelet"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
-    m_inputRetry->setInterval(inputRetryMs);
     connect(m_inputRetry, &QTimer::timeout, this, &PopoverWindow::takeInput);
     setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
@@ -168,7 +167,7 @@ void PopoverWindow::showAt(const QPoint& anchor)
     show();
     raise();
     activateWindow();
-    m_sinceInputWanted.start();
+    m_sinceInputWanted.invalidate();
     takeInput();
 }
 
@@ -207,16 +206,19 @@ void PopoverWindow::takeInput()
     // A popup inside the popover holds them until it closes.
     if (QApplication::activePopupWidget())
         return;
+    if (!m_sinceInputWanted.isValid())
+        m_sinceInputWanted.start();
     const bool keyboard = window->setKeyboardGrabEnabled(true);
     const bool pointer = window->setMouseGrabEnabled(true);
+    const qint64 waited = m_sinceInputWanted.elapsed();
     if (keyboard && pointer) {
-        if (m_sinceInputWanted.isValid() && m_sinceInputWanted.elapsed() >= inputRetryMs)
-            logInfo(lcPlatform, "popover: took the keyboard and the pointer after %lld ms",
-                    qlonglong(m_sinceInputWanted.elapsed()));
+        if (waited >= inputRetryMs)
+            logInfo(lcPlatform, "popover: took the keyboard and the pointer after %lld ms", qlonglong(waited));
         m_sinceInputWanted.invalidate();
         return;
     }
-    m_inputRetry->start();
+    // A holder that keeps them (a screen locker) is asked less often.
+    m_inputRetry->start(waited < inputRetrySlowAfterMs ? inputRetryMs : inputRetrySlowMs);
 }
 
 bool PopoverWindow::isEchoOfOutsideClose() const

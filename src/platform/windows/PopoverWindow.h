@@ -23,11 +23,12 @@ namespace gaugelet {
 // leader window, which GNOME Shell logs as invalid at every opening), and
 // closes every popup whenever another window of the program shows (as an
 // XEmbed tray icon does when a pin adds a tile). Where another program holds
-// the keyboard or the pointer as it opens, it tries again every
-// inputRetryMs until it has both or closes; after a popup inside it (an
-// info bubble) closes, which gives the grab back to nobody, it takes them
-// again. Another window of the program coming forward (a dialog) closes it,
-// as it closed a popup. On Wayland, which has no grabs, it stays a Qt::Popup.
+// the keyboard or the pointer as it opens, it tries again every inputRetryMs
+// (after 2 s, every 250 ms) until it has both or closes; after a popup inside
+// it (an info bubble) closes, which gives the grab back to nobody, it takes
+// them again. Another window of the program coming forward (a dialog) closes
+// it, as it closed a popup. On Wayland, which has no grabs, it stays a
+// Qt::Popup.
 //
 // The pointer grab replaces a global outside-click monitor. A click
 // on the status item while the popover is open arrives twice: first as the
@@ -42,6 +43,8 @@ public:
     static constexpr int anchorGap = 4;
     static constexpr int fallbackHeight = 200;
     static constexpr int inputRetryMs = 20;
+    static constexpr int inputRetrySlowAfterMs = 2'000;
+    static constexpr int inputRetrySlowMs = 250;
 
     explicit PopoverWindow(QWidget* parent = nullptr);
     ~PopoverWindow() override;
