@@ -14,6 +14,7 @@
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/MainThread.h"
 #include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/ShellOverview.h"
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/SystemSymbol.h"
@@ -161,6 +162,7 @@ void AppDelegate::applicationDidFinishLaunching()
     installStatusItem();
     m_popover = std::make_unique<PopoverWindow>();
     connect(m_popover.get(), &PopoverWindow::didClose, this, &AppDelegate::popoverDidClose);
+    m_overview = std::make_unique<ShellOverview>();
     startServices();
     // A settings file that cannot be read or saved is told to the user once.
     m_settingsNotice = std::make_unique<SettingsFileNotice>(Defaults::standard());
@@ -294,8 +296,7 @@ void AppDelegate::togglePopover(const QPoint& anchor)
     if (m_popover->isEchoOfOutsideClose())
         return;
     m_lastAnchor = anchor;
-    preparePopover(anchor);
-    m_popover->showAt(anchor);
+    presentPopover(anchor);
 }
 
 void AppDelegate::preparePopover(const QPoint& anchor, bool asWindow)
@@ -323,9 +324,22 @@ void AppDelegate::showFromAnotherLaunch()
         m_popover->activateWindow();
         return;
     }
-    const QPoint anchor = m_lastAnchor.value_or(QCursor::pos());
+    presentPopover(m_lastAnchor.value_or(QCursor::pos()));
+}
+
+void AppDelegate::presentPopover(const QPoint& anchor)
+{
     preparePopover(anchor);
-    m_popover->showAt(anchor);
+    if (!m_overview || !m_overview->isShown()) {
+        m_popover->showAt(anchor);
+        return;
+    }
+    // The shell holds the keyboard and draws no window of ours over it.
+    QPointer<AppDelegate> self(this);
+    m_overview->leave([self, anchor] {
+        if (self && self->m_popover && self->m_popover->content() && !self->m_popover->isVisible())
+            self->m_popover->showAt(anchor);
+    });
 }
 
 void AppDelegate::showStandInWindow()

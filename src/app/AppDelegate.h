@@ -31,6 +31,7 @@ class RemoteStoreClient;
 class RenderClock;
 class RunnerStoreAdapter;
 class SettingsFileNotice;
+class ShellOverview;
 class SetupWindowController;
 class SoundStoreAdapter;
 class SparkleUpdater;
@@ -134,6 +135,9 @@ private:
     // The popover's content and size for an opening at `anchor`, or for the
     // window that stands in for the row.
     void preparePopover(const QPoint& anchor, bool asWindow = false);
+    // Opens the popover at `anchor`; while GNOME Shell's overview shows, once
+    // the shell has left it.
+    void presentPopover(const QPoint& anchor);
     // The popover as an ordinary window, where no status area shows the row;
     // behind the setup window while that is open.
     void showStandInWindow();
@@ -175,6 +179,7 @@ private:
     std::unique_ptr<MenubarController> m_menubar;
     std::unique_ptr<LazySettings> m_settings;
     std::unique_ptr<PopoverWindow> m_popover;
+    std::unique_ptr<ShellOverview> m_overview;
     std::unique_ptr<SettingsFileNotice> m_settingsNotice;
     std::unique_ptr<NoStatusAreaNotice> m_noStatusAreaNotice;
     std::optional<PopoverSize> m_lastPopoverSize;

@@ -4,7 +4,8 @@
 # 15 s behind the setup window and sends one notification (dunst answers,
 # dbus-monitor reads it); then trayer's XEmbed tray comes: the window goes,
 # the notification is withdrawn, one icon per tile, in order, each drawn for
-# its slot and opening the popover. Screenshots: nostatusarea-window.png, tray-trayer.png.
+# its slot and opening the popover, where a "Pin as:" chip click leaves it
+# open. Screenshots: nostatusarea-window.png, tray-trayer.png.
 #   nostatusarea.sh GAUGELET SNIPROBE SCREENSHOT_DIR
 # Exit 0 on success, 77 when a tool it needs is missing (CTest: skipped).
 set -uo pipefail
@@ -125,6 +126,22 @@ done
   || fail "icons alike: $hashes"
 got=$(clicks_since "$start" | sort -n | awk '{printf "%s ", $2}')
 [[ "$got" == "$row3" ]] && pass "the tray shows the row in order: $got" || fail "the tray shows '$got', not '$row3'"
+# A "Pin as:" chip pins at once and leaves the popover open, as on the other
+# hosts: the network row's fox chip (right column, 61 pixels above the
+# popover's bottom) adds a fourth tile, whose tray icon shows while it is open.
+read -r ix iy iw ih <<<"${icons[0]}"
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 1
+if wait_for 30 windows_are 1; then
+  read -r _ px py pw ph < <(gaugelet_windows)
+  xdotool mousemove $((px + 466)) $((py + ph - 61)) click 1
+  wait_for 50 eval '[[ $(tray_icons | wc -l) -eq 4 ]]' || fail "the fox chip pinned nothing: $(tray_icons | wc -l) tray icons"
+  windows_are 1 && pass "a chip click pins the network fox and leaves the popover open" \
+    || fail "a chip click closed the popover"
+  xdotool key Escape
+  wait_for 20 windows_are 0 || fail "Escape did not close the popover after a chip click"
+else
+  fail "a click on the icon at $ix opened no popover"
+fi
 stop_app
 
 e2e_finish "all checks without a status area passed" "$log:40"

@@ -64,7 +64,9 @@ TEST(PopoverWindow, FollowsTheContentWhileOpenAndDropsItLater)
 {
     PopoverWindow window;
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Gaugelet"));
-    EXPECT_TRUE(window.windowFlags().testFlag(Qt::Popup));
+    // No Qt::Popup, which names a transient parent and closes whenever another window shows.
+    EXPECT_EQ(window.windowType(), Qt::Window);
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::BypassWindowManagerHint));
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
     auto* block = new QWidget;
@@ -104,4 +106,11 @@ TEST(PopoverWindow, FollowsTheContentWhileOpenAndDropsItLater)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return weak.isNull();
     }));
+
+    // Another window of the program coming forward (a dialog) closes it.
+    window.showAt(QPoint(300, 10));
+    QWidget dialog;
+    dialog.show();
+    dialog.activateWindow();
+    EXPECT_TRUE(waitUntil([&] { return !window.isVisible(); }));
 }

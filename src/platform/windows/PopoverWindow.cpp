@@ -1,8 +1,10 @@
 #include "platform/windows/PopoverWindow.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/core/PlatformLog.h"
 #include "platform/windows/WindowPlacement.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -11,15 +13,34 @@
 #include <QStyleHints>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 namespace gaugelet {
 
-PopoverWindow::PopoverWindow(QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+namespace {
+
+bool isX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// The popover's flags while it pops up from the status item.
+Qt::WindowFlags popupFlags()
+{
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return Qt::Popup | Qt::FramelessWindowHint;
+    return Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint;
+}
+
+} // namespace
+
+PopoverWindow::PopoverWindow(QWidget* parent) : QWidget(parent, popupFlags()), m_inputRetry(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Gaugelet"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    connect(m_inputRetry, &QTimer::timeout, this, &PopoverWindow::takeInput);
     setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -71,8 +92,8 @@ QSize PopoverWindow::fittedSize(const QWidget* content, const QRect& available)
 {
     if (!content)
         return QSize(1, fallbackHeight);
-    int width = content->minimumWidth() == content->maximumWidth() ? content->maximumWidth()
-                                                                     : content->sizeHint().width();
+    int width =
+        content->minimumWidth() == content->maximumWidth() ? content->maximumWidth() : content->sizeHint().width();
     width = std::max(width, 1);
     int height = content->hasHeightForWidth() ? content->heightForWidth(width) : -1;
     if (height <= 0)
@@ -121,7 +142,7 @@ void PopoverWindow::setWindowMode(bool asWindow)
     m_asWindow = asWindow;
     // New flags take the native window down; it is made again when shown.
     m_closeRequested = true;
-    setWindowFlags(asWindow ? Qt::Window : Qt::Popup | Qt::FramelessWindowHint);
+    setWindowFlags(asWindow ? Qt::Window : popupFlags());
     m_closeRequested = false;
 }
 
@@ -149,6 +170,8 @@ void PopoverWindow::showAt(const QPoint& anchor)
     show();
     raise();
     activateWindow();
+    m_sinceInputWanted.invalidate();
+    takeInput();
 }
 
 void PopoverWindow::showAsWindow(bool activate)
@@ -178,6 +201,30 @@ void PopoverWindow::performClose()
     close();
 }
 
+void PopoverWindow::takeInput()
+{
+    m_inputRetry->stop();
+    QWindow* window = windowHandle();
+    if (!isX11() || m_asWindow || !isVisible() || !window)
+        return;
+    // A popup inside the popover holds them until it closes.
+    if (QApplication::activePopupWidget())
+        return;
+    if (!m_sinceInputWanted.isValid())
+        m_sinceInputWanted.start();
+    const bool keyboard = window->setKeyboardGrabEnabled(true);
+    const bool pointer = window->setMouseGrabEnabled(true);
+    const qint64 waited = m_sinceInputWanted.elapsed();
+    if (keyboard && pointer) {
+        if (waited >= inputRetryMs)
+            logInfo(lcPlatform, "popover: took the keyboard and the pointer after %lld ms", qlonglong(waited));
+        m_sinceInputWanted.invalidate();
+        return;
+    }
+    // A holder that keeps them (a screen locker) is asked less often.
+    m_inputRetry->start(waited < inputRetrySlowAfterMs ? inputRetryMs : inputRetrySlowMs);
+}
+
 bool PopoverWindow::isEchoOfOutsideClose() const
 {
     return m_sinceOutsideClose.isValid() && m_sinceOutsideClose.elapsed() < outsideCloseEchoMs;
@@ -187,7 +234,26 @@ bool PopoverWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_content && event->type() == QEvent::LayoutRequest && isVisible())
         scheduleFit();
+    // A popup closing (an info bubble inside the popover) gives up the grab.
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->windowType() == Qt::Popup)
+        QTimer::singleShot(0, this, &PopoverWindow::takeInput);
     return QWidget::eventFilter(watched, event);
+}
+
+void PopoverWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_asWindow)
+        return;
+    if (isX11())
+        qApp->installEventFilter(this);
+    // Another window of the program comes forward (a dialog): the popover
+    // gives way, as a popup did, and leaves that window the pointer.
+    m_focusWatch = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (focused && focused != windowHandle() && focused->type() != Qt::Popup && focused->type() != Qt::ToolTip)
+            performClose();
+    });
 }
 
 void PopoverWindow::keyPressEvent(QKeyEvent* event)
@@ -214,6 +280,11 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event)
             return;
         }
         m_sinceOutsideClose.start();
+        if (!m_asWindow) {
+            event->accept();
+            close();
+            return;
+        }
     }
     QWidget::mousePressEvent(event);
 }
@@ -221,6 +292,9 @@ void PopoverWindow::mousePressEvent(QMouseEvent* event)
 void PopoverWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    qApp->removeEventFilter(this);
+    disconnect(m_focusWatch);
+    m_inputRetry->stop();
     // Any close we did not ask for (an outside click, the window system taking
     // the grab away) may be followed by the same click's activation.
     if (!m_closeRequested && !m_sinceOutsideClose.isValid() && !m_asWindow)

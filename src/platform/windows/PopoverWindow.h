@@ -6,19 +6,33 @@
 #include <QWidget>
 
 class QScreen;
+class QTimer;
 
 namespace gaugelet {
 
-// The popover's window: a top-level Qt::Popup titled "Gaugelet" that holds one
+// The popover's window: a frameless top-level titled "Gaugelet" that holds one
 // content widget. It opens under the click point of the status item (above it
 // when the click is in the lower half of the screen, where a bottom panel is),
 // clamped to that screen's available geometry; its width is the content's
 // fixed width and its height follows the content for that width, also when the
 // content grows or shrinks while open. Escape or a click outside closes it.
 //
-// The popup's pointer grab replaces a global outside-click monitor. A click
+// On X11 it is a window the window manager leaves alone (override-redirect)
+// that takes the keyboard and the pointer itself when it opens, not a
+// Qt::Popup: Qt names a popup's transient parent (its hidden, never-mapped
+// leader window, which GNOME Shell logs as invalid at every opening), and
+// closes every popup whenever another window of the program shows (as an
+// XEmbed tray icon does when a pin adds a tile). Where another program holds
+// the keyboard or the pointer as it opens, it tries again every inputRetryMs
+// (after 2 s, every 250 ms) until it has both or closes; after a popup inside
+// it (an info bubble) closes, which gives the grab back to nobody, it takes
+// them again. Another window of the program coming forward (a dialog) closes
+// it, as it closed a popup. On Wayland, which has no grabs, it stays a
+// Qt::Popup.
+//
+// The pointer grab replaces a global outside-click monitor. A click
 // on the status item while the popover is open arrives twice: first as the
-// outside click that closes the popup, then as the item's own activation.
+// outside click that closes the popover, then as the item's own activation.
 // isEchoOfOutsideClose() tells the second one apart, so it does not reopen.
 // The second press of a double click that opened it, at the opening click's
 // point, leaves it open: a double click on the item counts as one.
@@ -28,6 +42,9 @@ public:
     static constexpr int outsideCloseEchoMs = 400;
     static constexpr int anchorGap = 4;
     static constexpr int fallbackHeight = 200;
+    static constexpr int inputRetryMs = 20;
+    static constexpr int inputRetrySlowAfterMs = 2'000;
+    static constexpr int inputRetrySlowMs = 250;
 
     explicit PopoverWindow(QWidget* parent = nullptr);
     ~PopoverWindow() override;
@@ -70,12 +87,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void fit();
     void scheduleFit();
+    // Takes the keyboard and the pointer for the open popover (X11), or
+    // tries again shortly while another program holds either.
+    void takeInput();
     void setWindowMode(bool asWindow);
     QScreen* anchorScreen() const;
 
@@ -86,6 +107,10 @@ private:
     bool m_asWindow = false;
     QElapsedTimer m_sinceOutsideClose;
     QElapsedTimer m_sinceShown;
+    QTimer* m_inputRetry = nullptr;
+    QMetaObject::Connection m_focusWatch;
+    // Since the popover first tried to take the input at this opening.
+    QElapsedTimer m_sinceInputWanted;
 };
 
 } // namespace gaugelet
