@@ -4,6 +4,8 @@
 // block its main thread on a request), optionally over TLS with a certificate
 // from a throwaway test CA made by the openssl tool. Header-only.
 
+#include "platform/core/ThreadExit.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -166,9 +168,11 @@ public:
         auto state = m_state;
         QObject* root = m_root;
         quint16 port = 0;
+        qint64 threadId = 0;
         QMetaObject::invokeMethod(
             m_root,
-            [state, root, tls, &port] {
+            [state, root, tls, &port, &threadId] {
+                threadId = ThreadExit::currentThreadId();
                 QTcpServer* server = nullptr;
                 if (tls) {
                     auto* ssl = new QSslServer(root);
@@ -190,13 +194,17 @@ public:
             },
             Qt::BlockingQueuedConnection);
         m_port = port;
+        m_threadId = threadId;
     }
 
+    // Returns once the thread is gone, its thread-local destructors (the TLS
+    // library's among them) included: the test program may end right after.
     ~LocalHttpServer()
     {
         m_root->deleteLater();
         m_thread.quit();
         m_thread.wait();
+        (void)ThreadExit::awaitEnd(m_threadId, QDeadlineTimer(60'000));
     }
 
     LocalHttpServer(const LocalHttpServer&) = delete;
@@ -347,6 +355,7 @@ private:
     QThread m_thread;
     QObject* m_root = nullptr;
     quint16 m_port = 0;
+    qint64 m_threadId = 0;
 };
 
 } // namespace gaugelet::test
