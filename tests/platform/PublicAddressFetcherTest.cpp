@@ -105,10 +105,8 @@ TEST(PublicAddressFetcher, TheServiceIsHttpsAtItsRoot)
 
 TEST(PublicAddressFetcher, AServiceNamedByHostNameIsLookedUpFirst)
 {
-    LocalHttpServer server(inTurn({{200, "203.0.113.9\n"}}));
-    QUrl url = server.url();
-    url.setHost(QStringLiteral("localhost"));
-    PublicAddressFetcher fetcher(url);
+    LocalHttpServer server(inTurn({{200, "203.0.113.9\n"}}), std::nullopt, QStringLiteral("localhost"));
+    PublicAddressFetcher fetcher(server.url());
     const FetchResult result = fetchNow(fetcher);
     ASSERT_TRUE(result) << result.error().describe().toStdString();
     EXPECT_EQ(*result, "203.0.113.9\n");
@@ -214,11 +212,10 @@ TEST(PublicAddressFetcher, TheNameServersAnswerNeverHidesAnAddressTheSystemKnows
     // refusal is checked with the system's resolver, which finds "localhost"
     // in /etc/hosts, every time.
     for (const auto& [replyCode, answers] : {std::pair{0, 1}, std::pair{3, 0}}) {
-        LocalHttpServer server(inTurn({{200, "203.0.113.9\n"}, {200, "203.0.113.9\n"}}));
+        LocalHttpServer server(inTurn({{200, "203.0.113.9\n"}, {200, "203.0.113.9\n"}}), std::nullopt,
+                               QStringLiteral("localhost"));
         LocalNameServer names(replyCode, answers);
-        QUrl url = server.url();
-        url.setHost(QStringLiteral("localhost"));
-        PublicAddressFetcher fetcher(url);
+        PublicAddressFetcher fetcher(server.url());
         fetcher.setNameServerForTesting(QHostAddress::LocalHost, names.port());
         for (int i = 0; i < 2; ++i) {
             const FetchResult result = fetchNow(fetcher);
