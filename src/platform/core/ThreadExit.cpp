@@ -108,7 +108,7 @@ void ThreadExit::awaitNetworkThreadsAtExit(const QList<QByteArray>& alsoNamed)
             names = exitWait().names;
         }
         if (!awaitEndOfThreadsNamed(names, QDeadlineTimer(exitWaitMs)))
-            logWarning(lcPlatform, "exit: %d network threads still running", threadsNamed(kernelNames(names)));
+            logWarning(lcPlatform, "exit: network threads still running count=%d", threadsNamed(kernelNames(names)));
     });
 }
 
