@@ -156,8 +156,11 @@ function(gaugelet_tests name)
     GAUGELET_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/${name}/data"
     GAUGELET_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     GAUGELET_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Each property value is one word: the discovery script splits a value at
+  # its semicolons, and a second variable in ENVIRONMENT once pushed TIMEOUT
+  # out of the list (a hung case then ran for ctest's default 1500 s).
   gtest_discover_tests(test_${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GAUGELET_RESOURCES_DIR=${CMAKE_SOURCE_DIR}/resources" TIMEOUT 120)
+    PROPERTIES TIMEOUT 120 ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endfunction()

@@ -4,6 +4,7 @@
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/JsonReader.h"
 #include "platform/core/MainThread.h"
+#include "platform/core/ThreadExit.h"
 #include "platform/core/WallClock.h"
 #include "platform/net/Sodium.h"
 #include "store/SigningKeys.h"
@@ -110,6 +111,7 @@ RemoteCatalogue::RemoteCatalogue(QObject* parent)
                       [] { return WallClock::now(); }, CatalogueSigningKey::key(), configuredHost(), parent)
 {
     // An ephemeral session of its own; HttpFetch keeps no local cache.
+    ThreadExit::awaitNetworkThreadsAtExit();
     m_session = new QNetworkAccessManager(this);
 }
 

@@ -14,14 +14,48 @@
 #include "store/StoreAssetCache.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
+#include <coroutine>
+#include <memory>
+#include <utility>
 
 #include <QCoro/QCoroFuture>
-#include <QCoro/QCoroSignal>
 
 namespace gaugelet {
 
 namespace {
+
+// Resumes once the registry's running scan has finished, or as soon as the
+// registry goes first (quitting mid-scan). A coroutine awaiting the signal
+// alone is never resumed then, and its frame, with the shipped archives,
+// is never freed.
+struct ScanEnded {
+    QPointer<InstalledBundleRegistry> registry;
+
+    bool await_ready() const noexcept { return !registry || !registry->isScanning(); }
+
+    void await_suspend(std::coroutine_handle<> handle)
+    {
+        auto pending = std::make_shared<std::coroutine_handle<>>(handle);
+        auto resume = [pending] {
+            if (const std::coroutine_handle<> h = std::exchange(*pending, {}))
+                h.resume(); // may end the frame that holds this awaiter: touch nothing after
+        };
+        // The relay belongs to the registry and goes with it.
+        auto* relay = new QObject(registry.data());
+        QObject::connect(
+            registry.data(), &InstalledBundleRegistry::scanFinished, relay,
+            [relay, resume] {
+                relay->deleteLater();
+                resume();
+            },
+            Qt::QueuedConnection);
+        QObject::connect(relay, &QObject::destroyed, resume);
+    }
+
+    void await_resume() const noexcept { }
+};
 
 QStringList recordedBuiltIns()
 {
@@ -354,7 +388,7 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     // A background scan of the installed bundles finishes first: what it
     // lists is what seeding compares with.
     if (m_bundles->isScanning()) {
-        auto scanned = qCoro(m_bundles.data(), &InstalledBundleRegistry::scanFinished);
+        ScanEnded scanned{m_bundles};
         co_await scanned;
         if (!self || !m_bundles)
             co_return;

@@ -25,6 +25,7 @@
 #include "update/SparkleUpdater.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -52,6 +53,13 @@ public:
         data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", root + "/data");
         cache = std::make_unique<ScopedEnv>("XDG_CACHE_HOME", root + "/cache");
         config = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", root + "/config");
+        // As the program starts: connected to the session bus, with a turn
+        // of the loop before the delegate exists, in which Qt lets the new
+        // connection deliver (a test that never turns the loop would leave
+        // that step's object behind at exit).
+        (void)QDBusConnection::sessionBus();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     ~LaunchWorld() { InfoDictionary::clearOverridesForTesting(); }
 

@@ -45,7 +45,13 @@ void arrange(SetupChecklist* list, const State& state)
     list->model()->setLoginItem(state.login);
     if (list->expandedId() != state.expanded)
         list->toggle(state.expanded.value_or(*list->expandedId()));
-    spinFor(600); // the expansion's spring settles
+    // The expansion's spring settles: the illustrations stand at their final
+    // height (on a loaded machine the spring may start late), and the layouts
+    // take in its last step.
+    const int settled = state.expanded ? SetupChecklist::heroHeight : 0;
+    EXPECT_TRUE(waitUntil([&] { return list->heroesShownHeight() == settled; }, 20000)) << state.name;
+    for (int turn = 0; turn < 5; ++turn)
+        QCoreApplication::processEvents();
 }
 
 // The window is as tall as its content: between the checklist and the

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QThread>
@@ -602,6 +603,40 @@ TEST_F(StoreCoordinatorTest, AStartScanningInTheBackgroundMakesBundlesLiveWhenLi
     // Seeding saw the scanned list: the installed bundle was not written again.
     EXPECT_EQ(QFileInfo(folders.bundlesRoot() + "/chimes/manifest.json").lastModified(), installedAt);
     EXPECT_EQ(coordinator.lastError(), std::nullopt);
+}
+
+TEST_F(StoreCoordinatorTest, QuittingWhileSeedingWaitsForTheScanEndsTheSeeding)
+{
+    preinstall(soundBundle("wolf", 0));
+    folders.ship("chimes.gaugebundle", soundBundle("chimes", 0));
+    auto next = std::make_unique<InstalledBundleRegistry>(folders.bundlesRoot());
+    QSemaphore held;
+    next->setVerifierForTesting([&](const QString& folder, const std::optional<Ed25519PublicKey>& key) {
+        held.acquire();
+        return BundleVerifier::verifyInstalled(folder, key);
+    });
+    // However the test ends, the scan's worker runs on to its end while the
+    // semaphore it waits on is still there.
+    const auto releaseScan = qScopeGuard([&held] {
+        held.release(1000);
+        QThreadPool::globalInstance()->waitForDone();
+    });
+    auto nextInstaller = std::make_unique<BundleInstaller>(next.get());
+    auto coordinator = std::make_unique<StoreCoordinator>(next.get(), nextInstaller.get(), &client,
+                                                          QList<StoreBundleAdapter*>{&runner, &sound});
+    auto scanning = next->scanInBackground();
+    auto seeding = coordinator->seedBuiltInBundles();
+    // Seeding has read the shipped packs and waits for the held scan.
+    ASSERT_TRUE(waitUntil([] { return QThreadPool::globalInstance()->activeThreadCount() == 1; }, 10000));
+    for (int turn = 0; turn < 10; ++turn)
+        QCoreApplication::processEvents();
+    ASSERT_FALSE(seeding.isReady());
+    // Quitting: the coordinator goes, then the registry (the program's order).
+    coordinator.reset();
+    nextInstaller.reset();
+    next.reset();
+    EXPECT_TRUE(seeding.isReady());
+    EXPECT_TRUE(scanning.isReady());
 }
 
 TEST_F(StoreCoordinatorTest, InstallerFailureBecomesTheSeedErrorOfTheLastBundleTried)

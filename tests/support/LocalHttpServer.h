@@ -1,17 +1,22 @@
 #pragma once
 
-// A small HTTP/1.1 server on 127.0.0.1, on a thread of its own (so a test may
-// block its main thread on a request), optionally over TLS with a certificate
-// from a throwaway test CA made by the openssl tool. Header-only.
+// A small HTTP/1.1 server on 127.0.0.1 (or on every address of a name tests
+// reach it by), on a thread of its own (so a test may block its main thread
+// on a request), optionally over TLS with a certificate from a throwaway
+// test CA made by the openssl tool. Header-only.
+
+#include "platform/core/ThreadExit.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QList>
 #include <QMutex>
 #include <QPair>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslServer>
@@ -155,8 +160,12 @@ class LocalHttpServer {
 public:
     using Handler = std::function<HttpAnswer(const HttpExchange&)>;
 
-    explicit LocalHttpServer(Handler handler, std::optional<TlsIdentity> tls = std::nullopt)
-        : m_state(std::make_shared<State>()), m_tls(tls.has_value())
+    // With hostName set, tests reach the server by that name (url() says
+    // it): it listens on every address the name resolves to, all on one
+    // port, so no other listener of the machine can answer in its place
+    // (plain HTTP: the test certificate names 127.0.0.1 only).
+    explicit LocalHttpServer(Handler handler, std::optional<TlsIdentity> tls = std::nullopt, QString hostName = {})
+        : m_state(std::make_shared<State>()), m_tls(tls.has_value()), m_host(std::move(hostName))
     {
         m_state->handler = std::move(handler);
         m_thread.setObjectName(QStringLiteral("test.httpserver"));
@@ -165,46 +174,42 @@ public:
         m_root->moveToThread(&m_thread);
         auto state = m_state;
         QObject* root = m_root;
+        QList<QHostAddress> addresses{QHostAddress(QHostAddress::LocalHost)};
+        if (!m_host.isEmpty()) {
+            addresses.clear();
+            for (const QHostAddress& address : QHostInfo::fromName(m_host).addresses()) {
+                if (!addresses.contains(address))
+                    addresses.append(address);
+            }
+        }
         quint16 port = 0;
+        qint64 threadId = 0;
         QMetaObject::invokeMethod(
             m_root,
-            [state, root, tls, &port] {
-                QTcpServer* server = nullptr;
-                if (tls) {
-                    auto* ssl = new QSslServer(root);
-                    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-                    config.setLocalCertificate(tls->certificate);
-                    config.setPrivateKey(tls->key);
-                    config.setPeerVerifyMode(QSslSocket::VerifyNone);
-                    ssl->setSslConfiguration(config);
-                    server = ssl;
-                } else {
-                    server = new QTcpServer(root);
-                }
-                server->listen(QHostAddress::LocalHost, 0);
-                port = server->serverPort();
-                QObject::connect(server, &QTcpServer::pendingConnectionAvailable, root, [state, server] {
-                    while (QTcpSocket* socket = server->nextPendingConnection())
-                        serve(state, socket);
-                });
+            [state, root, tls, addresses, &port, &threadId] {
+                threadId = ThreadExit::currentThreadId();
+                port = listenOnAll(state, root, tls, addresses);
             },
             Qt::BlockingQueuedConnection);
+        m_threadId = threadId;
+        if (port == 0) {
+            stop();
+            throw std::runtime_error("the test server found no port free on every address of its name");
+        }
         m_port = port;
     }
 
-    ~LocalHttpServer()
-    {
-        m_root->deleteLater();
-        m_thread.quit();
-        m_thread.wait();
-    }
+    // Returns once the thread is gone, its thread-local destructors (the TLS
+    // library's among them) included: the test program may end right after.
+    ~LocalHttpServer() { stop(); }
 
     LocalHttpServer(const LocalHttpServer&) = delete;
     LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
     QUrl url(const QString& path = QStringLiteral("/")) const
     {
-        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(m_tls ? "https" : "http").arg(m_port).arg(path));
+        const QString host = m_host.isEmpty() ? QStringLiteral("127.0.0.1") : m_host;
+        return QUrl(QStringLiteral("%1://%2:%3%4").arg(m_tls ? "https" : "http", host).arg(m_port).arg(path));
     }
 
     int requestCount() const
@@ -232,6 +237,14 @@ public:
     }
 
 private:
+    void stop()
+    {
+        m_root->deleteLater();
+        m_thread.quit();
+        m_thread.wait();
+        (void)ThreadExit::awaitEnd(m_threadId, QDeadlineTimer(60'000));
+    }
+
     struct State {
         QMutex mutex;
         Handler handler;
@@ -250,6 +263,57 @@ private:
         case 500: return "Internal Server Error";
         default: return "Status";
         }
+    }
+
+    // Listens on each address that can be listened on at all, on one port
+    // free on every one of them; 0 when no such port turned up.
+    static quint16 listenOnAll(const std::shared_ptr<State>& state, QObject* root,
+                               const std::optional<TlsIdentity>& tls, QList<QHostAddress> addresses)
+    {
+        const auto makeServer = [&]() -> QTcpServer* {
+            if (!tls)
+                return new QTcpServer(root);
+            auto* ssl = new QSslServer(root);
+            QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+            config.setLocalCertificate(tls->certificate);
+            config.setPrivateKey(tls->key);
+            config.setPeerVerifyMode(QSslSocket::VerifyNone);
+            ssl->setSslConfiguration(config);
+            return ssl;
+        };
+        // Ports found taken on another address stay held until the end, so
+        // the next attempt is given another one.
+        QList<QTcpServer*> held;
+        const auto releaseHeld = qScopeGuard([&held] { qDeleteAll(held); });
+        for (int attempt = 0; attempt < 100 && !addresses.isEmpty(); ++attempt) {
+            QList<QTcpServer*> servers;
+            quint16 port = 0;
+            for (qsizetype i = 0; i < addresses.size();) {
+                QTcpServer* server = makeServer();
+                if (server->listen(addresses[i], port)) {
+                    servers.append(server);
+                    port = server->serverPort();
+                    ++i;
+                    continue;
+                }
+                const bool taken = server->serverError() == QAbstractSocket::AddressInUseError;
+                delete server;
+                if (taken)
+                    break;
+                addresses.removeAt(i); // nobody can listen there (no IPv6, say)
+            }
+            if (!servers.isEmpty() && servers.size() == addresses.size()) {
+                for (QTcpServer* server : servers) {
+                    QObject::connect(server, &QTcpServer::pendingConnectionAvailable, root, [state, server] {
+                        while (QTcpSocket* socket = server->nextPendingConnection())
+                            serve(state, socket);
+                    });
+                }
+                return port;
+            }
+            held += servers; // the port is taken on one of the addresses: another port
+        }
+        return 0;
     }
 
     static void serve(const std::shared_ptr<State>& state, QTcpSocket* socket)
@@ -344,9 +408,11 @@ private:
 
     std::shared_ptr<State> m_state;
     bool m_tls = false;
+    QString m_host;
     QThread m_thread;
     QObject* m_root = nullptr;
     quint16 m_port = 0;
+    qint64 m_threadId = 0;
 };
 
 } // namespace gaugelet::test

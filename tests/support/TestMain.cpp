@@ -1,3 +1,5 @@
+#include "platform/core/ThreadExit.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,6 +10,9 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Network managers that tests make (and the program's) end their threads
+    // before the exit handlers run; added first, this wait runs last.
+    gaugelet::ThreadExit::awaitNetworkThreadsAtExit();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "platform/kernel/PublicAddressFetcher.h"
 
 #include "platform/core/MainThread.h"
+#include "platform/core/ThreadExit.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -401,6 +402,7 @@ QCoro::Task<Result<QByteArray, PublicAddressFetcher::FetchError>> PublicAddressF
         // connection: asking the system's proxy configuration costs a thread
         // that wakes on every attempt, and while the machine is offline an
         // attempt is made every second.
+        ThreadExit::awaitNetworkThreadsAtExit();
         m_session = new QNetworkAccessManager(this);
         m_session->setCookieJar(nullptr);
         m_session->setProxy(QNetworkProxy::NoProxy);

@@ -2,6 +2,7 @@
 
 #include "platform/core/MainThread.h"
 #include "platform/core/PlatformLog.h"
+#include "platform/core/ThreadExit.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -225,6 +226,8 @@ struct TransferAwaiter {
     Outcome await_resume() { return std::move(*outcome); }
 };
 
+constexpr char workerThreadName[] = "gaugelet.http.blocking";
+
 // What a blocking caller and its worker share. The caller may give up and
 // return; the worker still finishes, writes here and signals nobody.
 struct BlockingCall {
@@ -260,6 +263,9 @@ public:
         m_threads.append(worker);
         if (!m_postRoutineAdded && QCoreApplication::instance()) {
             m_postRoutineAdded = true;
+            // A worker's manager ends a network thread as the worker ends;
+            // the exit waits for both after the workers are joined.
+            ThreadExit::awaitNetworkThreadsAtExit({workerThreadName});
             qAddPostRoutine([] { (void)HttpFetch::joinBlockingWorkers(); });
         }
     }
@@ -393,7 +399,7 @@ HttpFetch::Outcome HttpFetch::getBlocking(const Request& request, double maxWait
         call->workerContext = nullptr;
         call->cancel = nullptr;
     });
-    worker->setObjectName(QStringLiteral("gaugelet.http.blocking"));
+    worker->setObjectName(QString::fromLatin1(workerThreadName));
     worker->start();
     BlockingWorkers::instance().adopt(worker);
 
@@ -437,7 +443,9 @@ QNetworkAccessManager* HttpFetch::sharedManager()
         manager = new QNetworkAccessManager(QCoreApplication::instance());
         // Deleted before the application object goes, not as its child
         // afterwards: closing a kept TLS connection needs the application.
+        // Its network thread's end is awaited after that.
         static const bool cleanupAdded = [] {
+            ThreadExit::awaitNetworkThreadsAtExit();
             qAddPostRoutine([] { delete manager.data(); });
             return true;
         }();
