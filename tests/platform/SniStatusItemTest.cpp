@@ -1,4 +1,5 @@
 #include "platform/statusitem/SniStatusItem.h"
+#include "platform/statusitem/HostSettingsWatch.h"
 #include "platform/statusitem/HostSlotSize.h"
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
@@ -240,6 +241,32 @@ QImage asArgb(const QImage& image)
     return out;
 }
 
+// xfconfd as Xfce's panel keeps its settings: the channel's properties,
+// and a signal when one changes.
+class FakeXfconf : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.xfce.Xfconf")
+public:
+    explicit FakeXfconf(const QDBusConnection& connection) : bus(connection) { }
+    bool start()
+    {
+        return bus.registerObject(HostSettingsWatch::xfconfPath, this, QDBusConnection::ExportAllSlots)
+               && bus.registerService(HostSettingsWatch::xfconfService);
+    }
+    void set(const QString& channel, const QString& property, const QVariant& value)
+    {
+        properties.insert(property, value);
+        QDBusMessage signal = QDBusMessage::createSignal(
+            HostSettingsWatch::xfconfPath, HostSettingsWatch::xfconfService, QStringLiteral("PropertyChanged"));
+        bus.send(signal << channel << property << QVariant::fromValue(QDBusVariant(value)));
+    }
+
+    QDBusConnection bus;
+    QVariantMap properties; // of the panel's channel
+public Q_SLOTS:
+    QVariantMap GetAllProperties(const QString&, const QString&) { return properties; }
+};
+
 } // namespace
 
 TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
@@ -418,6 +445,32 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     redraw();
     EXPECT_EQ(asked, 2);
     TrayIcon::setFactory({});
+}
+
+// On Xfce the tray's icon size is xfconfd's as it is (the panel's, the
+// tray's own being 0) and as it changes in the panel's channel.
+TEST(SniStatusItem, FollowsXfcesIconSizeThroughXfconfd)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    QTemporaryDir config; // no file of the channel: only xfconfd knows
+    const test::ScopedEnv home("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    FakeXfconf xfconf(QDBusConnection::connectToBus(bus.address, QStringLiteral("fake-xfconf")));
+    xfconf.properties = {{"/plugins/plugin-3", "systray"},
+                         {"/plugins/plugin-3/icon-size", 0},
+                         {"/panels/panel-1/plugin-ids", QVariantList{1, 3}},
+                         {"/panels/panel-1/icon-size", 16},
+                         {"/panels/panel-1/size", 30}};
+    ASSERT_TRUE(xfconf.start());
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(bus.address);
+    item.statusNotifier()->setCommandLineReader([](uint) { return QByteArrayLiteral("xfce4-panel\0"); });
+    EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
+    xfconf.set(QStringLiteral("xfce4-panel"), QStringLiteral("/panels/panel-1/icon-size"), 24);
+    EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{24}; }));
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-xfconf"));
 }
 
 TEST(SniStatusItem, RegistersAgainWithAWatcherThatTakesTheNameOver)
