@@ -30,6 +30,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -292,8 +293,15 @@ TEST(AppDelegate, MigrationsRunOnceAndInOrder)
     world.defaults->set(SettingsSchema::legacyTagBgHex, QStringLiteral("#00FF00"));
     world.defaults->set(SettingsSchema::legacyTagShowBg, true);
     world.defaults->set(SettingsSchema::legacyTagYOffset, 3.0);
+    // An autostart entry an earlier build wrote, without the login argument.
+    const QString program = QCoreApplication::applicationFilePath();
+    LoginItemService login({world.dir.path() + QStringLiteral("/config"), {}, program});
+    LoginItemService::setMainAppService(&login);
+    const auto restore = qScopeGuard([] { LoginItemService::setMainAppService(nullptr); });
+    writeFile(login.userEntryPath(), "[Desktop Entry]\nExec=" + program.toUtf8() + "\n");
     {
         auto delegate = world.launch();
+        EXPECT_EQ(readFile(login.userEntryPath()), "[Desktop Entry]\nExec=" + program.toUtf8() + " --at-login\n");
         // Copied before the legacy keys were dropped: the pin's tag has their values.
         TagSpec expected;
         expected.shown = true;
@@ -443,6 +451,7 @@ TEST(AppDelegate, TheStandInWindowFitsTheScreenAtALargeFontAndScrolls)
         hooks.makeStatusItem = [&] { return std::make_unique<StatusItem>(bus.address()); };
         AppDelegate delegate(hooks);
         delegate.applicationDidFinishLaunching();
+        delegate.togglePopover(QPoint(300, 5)); // open from a click while the row still showed
         delegate.showFromAnotherLaunch();
         PopoverWindow* window = delegate.popover();
         ASSERT_TRUE(window->isVisible() && window->isShownAsWindow());

@@ -31,13 +31,14 @@ struct PlasmaConfig {
 };
 
 // Another PlasmaConfig written while the shell runs (the user's plasmarc
-// only where `userWritten`: its entry taken back), then a palette notice or
-// a new shell.
+// only where `userWritten`: its entry taken back), or the user's plasmarc
+// removed, then a palette notice or a new shell.
 struct PlasmaSwitch {
     PlasmaConfig then;
     bool userWritten = false;
     bool notice = false;
     bool restart = false;
+    bool userRemoved = false;
 };
 
 // A PlasmaConfig in folders the environment names (kdedefaults listed as
@@ -249,6 +250,9 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         {"KDE", 2u, plasma, true, true, PlasmaConfig{}, PlasmaSwitch{{"default", "BreezeDark"}, false, true}},
         {"KDE", 2u, plasma, false, false, PlasmaConfig{}, PlasmaSwitch{{"default", "BreezeDark"}}},
         {"KDE", 2u, plasma, false, false, PlasmaConfig{"breeze-dark", "BreezeLight", true, nullptr, true}},
+        // The shell does not read its plasmarc again when it is removed.
+        {"KDE", 2u, plasma, false, false, PlasmaConfig{"default", "BreezeLight", true, "breeze-dark"},
+         PlasmaSwitch{{}, false, false, false, true}},
     };
     for (const auto& c : cases) {
         const std::string where = "row " + std::to_string(&c - cases);
@@ -281,7 +285,10 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
         if (c.change) {
             PlasmaConfig then = c.change->then;
             then.sinceShell = true;
-            files->write(then, c.change->userWritten);
+            if (c.change->userRemoved)
+                QFile::remove(files->config + QStringLiteral("/plasmarc"));
+            else
+                files->write(then, c.change->userWritten);
             QDBusMessage notice =
                 QDBusMessage::createSignal("/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange");
             if (c.change->notice)

@@ -292,7 +292,8 @@ TEST(Defaults, OnlyTemporariesOfAnInterruptedSaveAreRemovedAtLoad)
     ASSERT_TRUE(QDir().mkpath(kept[9]));
     test::writeFile(kept[10], saved);
     test::writeFile(kept[11], saved);
-    for (const char* suffix : {"backup", "Copy01", "aB3xZ9", "0A1B2C3D4E5F6789", "0a1b2c3d4e5f678"}) {
+    for (const char* suffix :
+         {"backup", "Copy01", "aB3xZ9", "0A1B2C3D4E5F6789", "0a1b2c3d4e5f678", "0a1b2c3d4e5f678g"}) {
         kept << saving + QLatin1String(suffix);
         test::writeFile(kept.last(), saved);
     }

@@ -270,6 +270,14 @@ TEST(LoginItemService, AnOlderEntryOfOursLearnsItStartsAtLogin)
         EXPECT_EQ(test::readFile(service.userEntryPath()), head + (after.isEmpty() ? before : after));
     }
     QFile::remove(service.userEntryPath());
+    // A link (a dotfiles setup) stays a link, and what it leads to as it was.
+    const QString dotfile = f.root.filePath(QStringLiteral("dotfiles/gaugelet.desktop"));
+    f.write(dotfile, head + exec + "\n");
+    ASSERT_TRUE(QFile::link(dotfile, service.userEntryPath()));
+    EXPECT_FALSE(service.addLoginArgumentToEntry().value());
+    EXPECT_TRUE(QFileInfo(service.userEntryPath()).isSymLink());
+    EXPECT_EQ(test::readFile(dotfile), head + exec + "\n");
+    QFile::remove(service.userEntryPath());
     f.write(f.systemEntry(), head + exec + "\n");
     EXPECT_FALSE(service.addLoginArgumentToEntry().value() || QFileInfo::exists(service.userEntryPath()));
     EXPECT_EQ(test::readFile(f.systemEntry()), head + exec + "\n");

@@ -1,4 +1,5 @@
 #include "platform/statusitem/SniStatusItem.h"
+#include "platform/statusitem/HostSettingsWatch.h"
 #include "platform/statusitem/HostSlotSize.h"
 #include "platform/statusitem/SniItem.h"
 #include "platform/statusitem/SniItemAdaptor.h"
@@ -25,10 +26,12 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProcess>
+#include <QSaveFile>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QStyleHints>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -165,6 +168,7 @@ public:
     int announcements = 0;
     bool holdsReplies = false;
     QList<QDBusMessage> held; // registrations not answered yet
+    int answerMs = 0;         // how late each registration is answered
 
     // Takes an item in, as a host that finds items on the bus by itself does.
     void announce(const QString& service)
@@ -198,6 +202,9 @@ public Q_SLOTS:
         if (holdsReplies) {
             message.setDelayedReply(true);
             held.append(message);
+        } else if (answerMs > 0) {
+            message.setDelayedReply(true);
+            QTimer::singleShot(answerMs, this, [this, reply = message.createReply()] { bus.send(reply); });
         }
         if (readsItems) {
             QDBusMessage get = QDBusMessage::createMethodCall(service, SniStatusItem::itemPath,
@@ -233,6 +240,32 @@ QImage asArgb(const QImage& image)
     out.setDevicePixelRatio(1.0);
     return out;
 }
+
+// xfconfd as Xfce's panel keeps its settings: the channel's properties,
+// and a signal when one changes.
+class FakeXfconf : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.xfce.Xfconf")
+public:
+    explicit FakeXfconf(const QDBusConnection& connection) : bus(connection) { }
+    bool start()
+    {
+        return bus.registerObject(HostSettingsWatch::xfconfPath, this, QDBusConnection::ExportAllSlots)
+               && bus.registerService(HostSettingsWatch::xfconfService);
+    }
+    void set(const QString& channel, const QString& property, const QVariant& value)
+    {
+        properties.insert(property, value);
+        QDBusMessage signal = QDBusMessage::createSignal(
+            HostSettingsWatch::xfconfPath, HostSettingsWatch::xfconfService, QStringLiteral("PropertyChanged"));
+        bus.send(signal << channel << property << QVariant::fromValue(QDBusVariant(value)));
+    }
+
+    QDBusConnection bus;
+    QVariantMap properties; // of the panel's channel
+public Q_SLOTS:
+    QVariantMap GetAllProperties(const QString&, const QString&) { return properties; }
+};
 
 } // namespace
 
@@ -345,9 +378,13 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     tray->click();
     EXPECT_EQ(clicks.size(), 1) << "a click on the tray icon runs the item's action";
 
+    // The panel names its settings relative to its working folder (the
+    // watcher runs in this process, in this folder).
     QTemporaryDir config;
     const QString panelConf = config.filePath(QStringLiteral("panel.conf"));
-    sni->setCommandLineReader([&](uint) { return QByteArrayLiteral("lxqt-panel\0-c\0") + panelConf.toUtf8(); });
+    const QString ours = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(config.path()));
+    sni->setCommandLineReader([&](uint) { return QByteArrayLiteral("lxqt-panel\0-c\0panel.conf"); });
     {
         FakeWatcher watcher(bus);
         ASSERT_TRUE(watcher.start());
@@ -356,10 +393,22 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
         EXPECT_FALSE(sni->isFallbackShown());
         EXPECT_FALSE(tray->visible);
         EXPECT_EQ(item.composedPixelSizes(), QList<int>{22}); // lxqt-panel's default icon size
-        // The panel's icon size changes while it runs.
-        test::writeFile(panelConf, "[General]\npanels=p\n[p]\nplugins=statusnotifier\niconSize=16\n");
-        EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
+        // The panel's icon size changes while it runs: the file is created,
+        // written in place, replaced (as QSettings and editors do), written in place.
+        const auto iconSize = [&](int size, bool replace) {
+            const QByteArray text =
+                "[General]\npanels=p\n[p]\nplugins=statusnotifier\niconSize=" + QByteArray::number(size);
+            QSaveFile file(panelConf);
+            if (replace)
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) > 0 && file.commit());
+            else
+                test::writeFile(panelConf, text);
+            EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{size}; })) << size;
+        };
+        for (const auto& [size, replace] : {std::pair{16, false}, {24, false}, {16, true}, {24, false}})
+            iconSize(size, replace);
     }
+    QDir::setCurrent(ours);
     // The watcher went away: the fallback returns, its icons drawn for any height.
     ASSERT_TRUE(test::waitUntil([&] { return sni->isFallbackShown(); }));
     EXPECT_FALSE(sni->isRegisteredWithWatcher());
@@ -396,6 +445,32 @@ TEST(SniStatusItem, FallsBackWithoutAWatcherAndRegistersWhenOneAppears)
     redraw();
     EXPECT_EQ(asked, 2);
     TrayIcon::setFactory({});
+}
+
+// On Xfce the tray's icon size is xfconfd's as it is (the panel's, the
+// tray's own being 0) and as it changes in the panel's channel.
+TEST(SniStatusItem, FollowsXfcesIconSizeThroughXfconfd)
+{
+    PrivateBus bus;
+    if (!bus.isUp())
+        GTEST_SKIP() << "no dbus-daemon";
+    QTemporaryDir config; // no file of the channel: only xfconfd knows
+    const test::ScopedEnv home("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    FakeXfconf xfconf(QDBusConnection::connectToBus(bus.address, QStringLiteral("fake-xfconf")));
+    xfconf.properties = {{"/plugins/plugin-3", "systray"},
+                         {"/plugins/plugin-3/icon-size", 0},
+                         {"/panels/panel-1/plugin-ids", QVariantList{1, 3}},
+                         {"/panels/panel-1/icon-size", 16},
+                         {"/panels/panel-1/size", 30}};
+    ASSERT_TRUE(xfconf.start());
+    FakeWatcher watcher(bus);
+    ASSERT_TRUE(watcher.start());
+    StatusItem item(bus.address);
+    item.statusNotifier()->setCommandLineReader([](uint) { return QByteArrayLiteral("xfce4-panel\0"); });
+    EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
+    xfconf.set(QStringLiteral("xfce4-panel"), QStringLiteral("/panels/panel-1/icon-size"), 24);
+    EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{24}; }));
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-xfconf"));
 }
 
 TEST(SniStatusItem, RegistersAgainWithAWatcherThatTakesTheNameOver)
@@ -741,6 +816,12 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
     // which hosts that keep a smaller picture show unscaled.
     EXPECT_EQ(StatusAreaHost(Host::xfce, 20).offeredPixelSizes(1.0), QList<int>{16});
     EXPECT_EQ(StatusAreaHost(Host::lxqt, 18).offeredPixelSizes(1.5), QList<int>{24});
+    // Xfce's tray draws its icons no taller than its panel.
+    EXPECT_EQ(HostSlotSize::xfceSystray(QVariantMap{{"/plugins/plugin-3", "systray"},
+                                                    {"/plugins/plugin-3/icon-size", 24},
+                                                    {"/panels/panel-1/plugin-ids", QVariantList{3}},
+                                                    {"/panels/panel-1/size", 20}}),
+              20);
 }
 
 // A host's settings are read from a regular file no larger than the most
@@ -944,16 +1025,18 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
             item.setSegments(namedSegments(keys));
         };
         // The items as the host shows them, and what each names.
+        // The colour in the middle of the one picture an item shows.
+        const auto shownColour = [&](const QString& name) {
+            const SniIconPixmapList pixmaps = pixmapsFrom(watcher.readProperty(name, QStringLiteral("IconPixmap")));
+            return pixmaps.size() == 1 ? pixmaps[0].toImage().pixelColor(pixmaps[0].width / 2, pixmaps[0].height / 2)
+                                       : QColor();
+        };
         const auto check = [&](const QStringList& keys) {
             const QStringList names = serviceNames(*sni);
             ASSERT_EQ(names.size(), keys.size());
             const auto landed = [&] {
                 for (qsizetype i = 0; i < keys.size(); ++i) {
-                    const SniIconPixmapList pixmaps =
-                        pixmapsFrom(watcher.readProperty(names[i], QStringLiteral("IconPixmap")));
-                    if (pixmaps.size() != 1
-                        || pixmaps[0].toImage().pixelColor(pixmaps[0].width / 2, pixmaps[0].height / 2)
-                               != colorOf(keys[i])
+                    if (shownColour(names[i]) != colorOf(keys[i])
                         || watcher.readProperty(names[i], QStringLiteral("Status")).toString()
                                != QLatin1String("Active"))
                         return false;
@@ -1094,8 +1177,13 @@ TEST(SniStatusItem, EachHostShowsTheRowInOrderThroughPinChanges)
         // sanitizers would see it), and the row shows once the wait is over.
         if (newestFirst) {
             watcher.readsItems = watcher.announces = false;
+            const QStringList kept = serviceNames(*sni);
             show({QStringLiteral("a"), QStringLiteral("d"), QStringLiteral("e")});
-            ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3 && sni->isRegisteredWithWatcher(); }));
+            ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 3; }));
+            // Until the panel takes the new item in, the others keep their pictures.
+            EXPECT_EQ(shownColour(kept.value(0)), colorOf(QStringLiteral("a")));
+            EXPECT_EQ(shownColour(kept.value(1)), colorOf(QStringLiteral("d")));
+            ASSERT_TRUE(test::waitUntil([&] { return sni->isRegisteredWithWatcher(); }));
             show({QStringLiteral("a")});
             watcher.readsItems = watcher.announces = true;
             ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 1; }));
@@ -1149,15 +1237,18 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         bool byUniqueName = false;
         int refusals = 0;
         bool answers = true;
+        int answerMs = 0; // each answer within the wait for it, both past it
     } cases[] = {{true, true, true},
                  {false, true, false},
                  {true, false, false},
                  {true, true, true, true},
                  {true, true, false, false, 1000},
-                 {true, true, false, false, 0, false}};
+                 {true, true, false, false, 0, false},
+                 {true, true, true, false, 0, true, 1200}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "reads " << c.reads << " lists " << c.lists << " by unique name "
-                                        << c.byUniqueName << " refusals " << c.refusals << " answers " << c.answers);
+                                        << c.byUniqueName << " refusals " << c.refusals << " answers " << c.answers
+                                        << " after " << c.answerMs);
         PrivateBus bus;
         if (!bus.isUp())
             GTEST_SKIP() << "no dbus-daemon";
@@ -1170,6 +1261,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         watcher.listsUniqueNames = c.byUniqueName;
         watcher.refusals = c.refusals;
         watcher.holdsReplies = !c.answers;
+        watcher.answerMs = c.answerMs;
         ASSERT_TRUE(watcher.start());
         {
             StatusItem item(bus.address);
@@ -1179,6 +1271,8 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
             sni->setVerifyDelay(50);
             if (c.refusals > 0 || !c.answers)
                 sni->setRegisterWait(300);
+            if (c.answerMs > 0)
+                sni->setRegisterWait(c.answerMs * 5 / 3);
             item.setSegments(namedSegments({QStringLiteral("a"), QStringLiteral("b")}));
             if (c.refusals > 0 || !c.answers) {
                 ASSERT_TRUE(test::waitUntil([&] { return !told.isEmpty() && !told.last(); }));
@@ -1192,6 +1286,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
             if (c.shown) {
                 ASSERT_TRUE(test::waitUntil([&] { return sni->isRowSeen(); }));
                 EXPECT_TRUE(sni->hasStatusArea());
+                EXPECT_FALSE(told.contains(false));
                 EXPECT_FALSE(sni->isFallbackShown());
                 EXPECT_FALSE(tray && tray->visible);
             } else {

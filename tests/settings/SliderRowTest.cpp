@@ -1,5 +1,7 @@
 #include "settings/shared/SliderRow.h"
 
+#include "support/TestSupport.h"
+
 #include <QLabel>
 #include <QSlider>
 #include <gtest/gtest.h>
@@ -24,4 +26,21 @@ TEST(SliderRow, ShowingAValueNeverReportsItNorMovesASliderBeingDragged)
     EXPECT_EQ(row.slider()->value(), 4) << "the user's drag wins";
     EXPECT_EQ(row.valueLabel()->text(), QStringLiteral("-3pt"));
     EXPECT_EQ(reports, 0);
+}
+
+// At a large font the figure is as wide as the widest text of the slider's
+// positions, or the text it shows, measured again when the range changes.
+TEST(SliderRow, TheFigureIsAsWideAsItsWidestText)
+{
+    test::ScopedAppFont large(18);
+    SliderRow row(QString(), -9, 1000, [](int v) -> QString { return QString::number(v) + "pt"; });
+    QLabel* label = row.valueLabel();
+    const auto fits = [&](const QString& text) {
+        return label->sizeHint().width() >= label->fontMetrics().horizontalAdvance(text);
+    };
+    EXPECT_TRUE(fits("1000pt"));
+    row.slider()->setRange(-9, 10000);
+    EXPECT_TRUE(fits("10000pt"));
+    label->setText("123456789pt");
+    EXPECT_TRUE(fits("123456789pt"));
 }
