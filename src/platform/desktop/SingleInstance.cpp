@@ -22,11 +22,13 @@ SingleInstance::~SingleInstance()
 {
     if (!m_registered)
         return;
-    m_bus.unregisterObject(objectPath(m_name));
     // Let go of the name (or our place in its queue) now rather than at exit,
-    // so that a relaunched copy waiting for it starts at once.
+    // so that a relaunched copy waiting for it starts at once. The name goes
+    // before the object: a launch that still finds us as its owner must find
+    // Activate too, or it would take us for another program.
     if (m_bus.interface())
         m_bus.interface()->unregisterService(m_name);
+    m_bus.unregisterObject(objectPath(m_name));
 }
 
 QString SingleInstance::objectPath(const QString& name)
