@@ -23,10 +23,11 @@
 //                                        one offered shows as drawn ("at X,Y: M/N" drawn pixels); exits 1
 //                                        unless each item offers one, found whole
 //   sniprobe portal dark|light SECONDS   serves the desktop portal's color-scheme setting
-//   sniprobe record SECONDS [DIR]        from now on, every picture of the item that registered
-//                                        last: "<ms since start> <width> <height> <sha1>";
-//                                        the first line is "ready" once it listens; the first
-//                                        eight pictures are saved as DIR/e2e-icon-<n>.png
+//   sniprobe record SECONDS [DIR]        from now until SECONDS after the first item registers (a
+//                                        minute more at most while none has), every picture of the
+//                                        item that registered last: "<ms since start> <width>
+//                                        <height> <sha1>"; the first line is "ready" once it listens;
+//                                        the first eight pictures are saved as DIR/e2e-icon-<n>.png
 //   sniprobe hold NAME                   owns NAME, serving nothing, prints "ready"; runs until ended
 #include <QColor>
 #include <QCoreApplication>
@@ -51,6 +52,7 @@
 #include <cstdlib>
 #include <memory>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -302,7 +304,8 @@ private:
 class Recorder : public QObject {
     Q_OBJECT
 public:
-    explicit Recorder(QString saveDir, QObject* parent = nullptr) : QObject(parent), m_saveDir(std::move(saveDir))
+    Recorder(int recordMs, QString saveDir, QObject* parent = nullptr)
+        : QObject(parent), m_recordMs(recordMs), m_saveDir(std::move(saveDir))
     {
         m_clock.start();
     }
@@ -319,6 +322,10 @@ public:
 public Q_SLOTS:
     void onRegistered(const QString& entry)
     {
+        // A busy machine may start the program late: the time counts from
+        // the first item.
+        if (!std::exchange(m_registered, true))
+            QTimer::singleShot(m_recordMs, QCoreApplication::instance(), &QCoreApplication::quit);
         // The idle logo's item gives way to the tiles' items: follow the
         // item that registered last.
         if (!m_service.isEmpty())
@@ -344,6 +351,8 @@ public Q_SLOTS:
     }
 private:
     QElapsedTimer m_clock;
+    int m_recordMs;
+    bool m_registered = false;
     QString m_service;
     QByteArray m_last;
     QString m_saveDir;
@@ -437,9 +446,10 @@ int main(int argc, char** argv)
     qDBusRegisterMetaType<Pixmap>();
     qDBusRegisterMetaType<QList<Pixmap>>();
     if (command == QLatin1String("record") && argc >= 3) {
-        Recorder recorder(argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
+        const int recordMs = int(QString::fromLocal8Bit(argv[2]).toDouble() * 1000);
+        Recorder recorder(recordMs, argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
         recorder.listen();
-        QTimer::singleShot(int(QString::fromLocal8Bit(argv[2]).toDouble() * 1000), &app, &QCoreApplication::quit);
+        QTimer::singleShot(recordMs + 60000, &app, &QCoreApplication::quit);
         return app.exec();
     }
     if (command == QLatin1String("portal") && argc >= 4) {
