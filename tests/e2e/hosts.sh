@@ -102,37 +102,98 @@ log=$root/log
 
 watcher_present() { has_owner org.kde.StatusNotifierWatcher; }
 
-# Clicks (middle button) along the panel's stretch where the items show, every
-# 5 pixels at height $panel_y, from the end the items gather at (sweep_from
-# to sweep_to, either way round); prints the items in the order the panel
-# shows them, left to right, each with the span of x that reached it:
-# "<item> <first x> <last x>". With $1 (the number of items expected), it
-# stops once that many have been reached and three clicks in a row reached
-# none. A popover a click opens is closed; the live row ($row) opens none.
+# Clicks (middle button) along the panel's stretch where the items show at
+# height $panel_y, from the end the items gather at (sweep_from to sweep_to,
+# either way round): every 10 pixels, then halfway between two clicks that
+# reached different items (or one none), so each item's span is known to 5
+# pixels. Prints the items in the order the panel shows them, left to right,
+# each with the span of x that reached it: "<item> <first x> <last x>". With
+# $1 (the number of items expected), it stops once that many have been
+# reached and two clicks in a row reached none.
 sweep() {
-  local want=${1:-0} start seen lines x found=0 missed=0 step=5
-  ((sweep_to < sweep_from)) && step=-5
+  local want=${1:-0} step=10 start x item i found=0 missed=0 last=$sweep_from
+  local -A reached=()
+  local -a halfway=()
+  ((sweep_to < sweep_from)) && step=-10
   start=$(($(wc -l <"$log") + 1))
-  seen=$start
+  sweep_at=$start
   for ((x = sweep_from; step > 0 ? x <= sweep_to : x >= sweep_to; x += step)); do
-    xdotool mousemove "$x" "$panel_y" click 2
-    sleep 0.05
-    # Only a click that reached an item (the log grew) opens the popover.
-    lines=$(($(wc -l <"$log") + 1))
-    if ((lines > seen)); then
-      seen=$lines missed=0
-      if [[ -z "$row" ]] && wait_for 10 eval '! windows_are 0'; then
-        xdotool key Escape
-        wait_for 10 windows_are 0
-      fi
-      found=$(clicks_since "$start" | awk '{print $2}' | sort -u | wc -l)
-    elif ((want > 0 && found >= want && ++missed >= 3)); then
+    if ! sweep_click "$x"; then
+      [[ -v "reached[$sweep_late]" ]] && x=$sweep_late || x=$((x - step))
+      missed=0
+      continue
+    fi
+    reached[$x]=$sweep_item last=$x
+    if [[ -n "$sweep_item" ]]; then
+      missed=0
+      found=$(printf '%s\n' "${reached[@]}" | grep . | sort -u | wc -l)
+    elif ((want > 0 && found >= want && ++missed >= 2)); then
       break
     fi
   done
-  sleep 0.3
+  # What the last clicks reached, answered late or not.
+  settle
+  while read -r x item; do [[ -v "reached[$x]" ]] && reached[$x]=$item; done < <(clicks_since "$start")
+  for ((x = sweep_from; x != last; x += step)); do
+    [[ "${reached[$x]}" != "${reached[$((x + step))]}" ]] && halfway+=($((x + step / 2)))
+  done
+  for ((i = 0; i < ${#halfway[@]}; i++)); do
+    sweep_click "${halfway[i]}" && continue
+    for ((x = i--; x >= 0; x--)); do [[ "${halfway[x]}" == "$sweep_late" ]] && i=$x; done
+  done
+  settle
   clicks_since "$start" | sort -n | awk '{ if (!($2 in first)) { first[$2] = $1; order[n++] = $2 } last[$2] = $1 }
     END { for (i = 0; i < n; i++) print order[i], first[order[i]], last[order[i]] }'
+}
+# One click of a sweep, at x $1: waits for its answer, the program's log of
+# the click (a second at most, else it reached no item: sweep_item is
+# empty), then for the popover it opens, and closes it (the live row, $row,
+# opens none). An answer that comes later (a busy machine) may have opened
+# the popover over the clicks made since: once all is still, this returns 1
+# with that click's x in sweep_late, for the sweep to go on after it.
+sweep_click() {
+  local lines late
+  xdotool mousemove "$1" "$panel_y" click 2
+  wait_for 10 clicked_at "$sweep_at" "$1"
+  lines=$(wc -l <"$log")
+  late=$( ((lines >= sweep_at)) && clicks_since "$sweep_at" "$lines" | awk -v x="$1" '$1 != x {print $1; exit}')
+  sweep_item=$( ((lines >= sweep_at)) && clicks_since "$sweep_at" "$lines" | awk -v x="$1" '$1 == x {print $2; exit}')
+  sweep_at=$((lines + 1))
+  if [[ -n "$late" ]]; then
+    echo "note: $host: the click at $late was answered late; the sweep goes on from it" >&2
+    settle
+    sweep_at=$(($(wc -l <"$log") + 1)) sweep_late=$late
+    return 1
+  fi
+  [[ -z "$sweep_item" || -n "$row" ]] || close_popover "$1"
+  return 0
+}
+# Whether the program logged a click at x $2 since line $1 of its log.
+clicked_at() { clicks_since "$1" | grep -q "^$2 "; }
+# Waits for the popover a click on the item at x $1 opens and closes it with
+# Escape, or with a click on the item where Escape does not reach it.
+close_popover() {
+  wait_for 150 eval '! windows_are 0' || return
+  xdotool key Escape
+  wait_for 100 windows_are 0 && return
+  echo "note: $host: Escape left the popover of the click at $1 open; clicking the item" >&2
+  xdotool mousemove "$1" "$panel_y" click 2
+  wait_for 100 windows_are 0
+}
+# Waits (20 s at most) until no popover is open and the program's log has
+# held still for a second, closing a popover that a late answer opens.
+settle() {
+  local now last="" same=0
+  for _ in $(seq 200); do
+    windows_are 0 || { xdotool key Escape; wait_for 100 windows_are 0; }
+    now=$(wc -l <"$log")
+    if [[ "$now" == "$last" ]]; then
+      ((++same >= 10)) && return 0
+    else
+      same=0 last=$now
+    fi
+    sleep 0.1
+  done
 }
 
 
@@ -284,7 +345,7 @@ stop_panel() {
     stop "${host_pids[i]}"
   done
   host_pids=()
-  wait_for 50 eval '! watcher_present'
+  wait_for 200 eval '! watcher_present'
 }
 
 # Of the frames of the panel's item area (sniprobe frames: "<ms> <colour>@<x>…"),
@@ -325,7 +386,7 @@ live_row() {
       # shellcheck disable=SC2086 # $shot is "x y w h"
       "$probe" frames $shot 1.5 >"$root/frames" &
       frames=$!
-      sleep 0.3
+      wait_for 100 test -s "$root/frames"
     fi
     echo "$step" >&3
     if [[ -n "$frames" ]]; then
@@ -365,7 +426,7 @@ theme_applied() {
   local start
   start=$(($(wc -l <"$log") + 1))
   timeout 60 lookandfeeltool -a "$1" >>"$root/panel.log" 2>&1 || fail "$host: lookandfeeltool -a $1 failed"
-  wait_for 100 eval "tail -n +$start '$log' | grep -q 'appearance.plasmaStyle name=$2 '" \
+  wait_for 300 eval "tail -n +$start '$log' | grep -q 'appearance.plasmaStyle name=$2 '" \
     || fail "$host $3: the program did not read the style $2"
   numbers_read "$3" 8
   screenshot "$4"
@@ -394,7 +455,7 @@ click_each() {
     read -r item first last <<<"$line"
     x=$(((first + last) / 2))
     xdotool mousemove "$x" "$panel_y" click 1
-    if wait_for 30 windows_are 1; then
+    if wait_for 150 windows_are 1; then
       read -r _ wx wy ww wh < <(gaugelet_windows)
       if ((panel_top == 0)); then
         ((wy >= panel_y && wy <= panel_bottom + 40)) && beside=under || beside=""
@@ -405,7 +466,7 @@ click_each() {
         && pass "$host: a click at $x on $item opens the popover $beside it ($wx,$wy ${ww}×$wh)" \
         || fail "$host: the popover for the click at $x,$panel_y on $item is at $wx,$wy ${ww}×$wh"
       xdotool key Escape
-      wait_for 20 windows_are 0 || fail "$host: Escape did not close the popover"
+      wait_for 100 windows_are 0 || fail "$host: Escape did not close the popover"
     else
       fail "$host: a click at $x on $item opened no popover"
     fi
@@ -419,10 +480,10 @@ right_click() {
   read -r item first last <<<"$1"
   x=$(((first + last) / 2))
   xdotool mousemove "$x" "$panel_y" click 3
-  if wait_for 30 windows_are 1; then
+  if wait_for 150 windows_are 1; then
     pass "$host: a right click on $item opens the popover"
     xdotool key Escape
-    wait_for 20 windows_are 0
+    wait_for 100 windows_are 0
   else
     fail "$host: a right click on $item opened no popover"
   fi

@@ -85,8 +85,8 @@ row3="cpu.total::viz.numberLabel memory.total::viz.pie net.total::viz.numberLabe
 row2="cpu.total::viz.numberLabel net.total::viz.numberLabel "
 
 item_count_is() { [[ $("$probe" items 2>/dev/null | wc -l) -eq $1 ]]; }
-# "<x> <item>" for every click the program logged since line $1 of its log ($log).
-clicks_since() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) x=\([0-9-]*\) y=.*/\2 \1/p'; }
+# "<x> <item>" for every click the program logged since line $1 of its log ($log), up to line $2 if given.
+clicks_since() { sed -n "$1,${2:-\$}p" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) x=\([0-9-]*\) y=.*/\2 \1/p'; }
 # Ends the process $1, if any, and waits for it.
 stop() { [[ -n "$1" ]] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
 
@@ -140,7 +140,7 @@ wait_for() {
 }
 
 # Starts the program ($gaugelet) in the background, its output appended to
-# $log, its process id in $app; stop_app ends it (TERM, then KILL after 5 s).
+# $log, its process id in $app; stop_app ends it (TERM, then KILL after 30 s).
 start_app() {
   "$gaugelet" >>"$log" 2>&1 &
   app=$!
@@ -148,7 +148,7 @@ start_app() {
 stop_app() {
   [[ -z "$app" ]] && return
   kill -TERM "$app" 2>/dev/null
-  wait_for 50 eval '! kill -0 $app 2>/dev/null'
+  wait_for 300 eval '! kill -0 $app 2>/dev/null'
   kill -KILL "$app" 2>/dev/null
   wait "$app" 2>/dev/null
   app=""
