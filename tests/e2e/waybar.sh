@@ -142,11 +142,11 @@ start_bar() {
   [[ "$1" == light ]] && style=$XDG_CONFIG_HOME/waybar/light.css
   waybar -c "$bar_config" -s "$style" >>"$root/waybar.log" 2>&1 &
   bar=$!
-  wait_for 100 watcher_up
+  wait_for 300 watcher_up
 }
 stop_bar() {
   stop "$bar"; bar=""
-  wait_for 50 watcher_gone
+  wait_for 200 watcher_gone
 }
 
 # One virtual pointer for the whole run (tests/e2e/WlPointer.c says why):
@@ -154,7 +154,7 @@ stop_bar() {
 coproc POINTER { "$wlpointer" "$width" "$height" 2>>"$root/pointer.log"; }
 point() {
   local reply=""
-  echo "$*" >&"${POINTER[1]}" && read -r -t 5 reply <&"${POINTER[0]}"
+  echo "$*" >&"${POINTER[1]}" && read -r -t 30 reply <&"${POINTER[0]}"
   [[ "$reply" == ok ]] || echo "wlpointer: '$*': ${reply:-no answer}" >>"$root/pointer.log"
 }
 
@@ -179,37 +179,59 @@ settle() {
   done
 }
 
-# The item the program logged a click on since line $1 of its log.
-clicked_item() { tail -n +"$1" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) .*/\1/p' | tail -1; }
+# "<item> <x> <y>" (x and y inside the item) for each click the program
+# logged from line $1 of its log to line $2.
+clicks_logged() { sed -n "$1,$2p" "$log" | sed -n 's/.*sni\.click method=[A-Za-z]* item=\([^ ]*\) x=\([0-9-]*\) y=\([0-9-]*\).*/\1 \2 \3/p'; }
 
-# Middle clicks along the bar's end every 6 pixels (each may toggle the
-# popover); prints the items in the order the bar shows them, each with the
-# span of x that reached it: "<item> <first x> <last x>". A click that
-# reached an item waits (1.5 s at most: a click on the item just after the
+# Middle clicks along the bar's end every 6 pixels from its right end (each
+# may toggle the popover); prints the items in the order the bar shows them,
+# each with the span of x that reached it: "<item> <first x> <last x>". With
+# $1 (the number of items expected), it stops once that many have been
+# reached and three clicks in a row reached none. waybar tells where inside
+# the item a click landed, its item as high as the bar: each click goes to a
+# height of its own, which tells the click an answer belongs to. A click
+# unanswered for a second reached none; an answer that comes later (a busy
+# machine) may have toggled the popover over the clicks since: once all is
+# still, the sweep goes on from the click after the late one. A click that
+# reached an item waits (5 s at most: a click on the item just after the
 # popover opened or closed may be taken for the same click) for its toggle,
 # as a user's next click would: on a busy machine, a popup that mapped and
 # unmapped faster than sway could follow left sway passing no more clicks to
 # the bar.
 sweep() {
-  local x start item before spans="" hit=""
-  for ((x = width - 200; x < width; x += 6)); do
-    start=$(($(log_lines) + 1))
+  local want=${1:-0} x y n=0 at lines before late item lx ly spans="" hit="" found=0 missed=0
+  local -A sent=()
+  at=$(($(log_lines) + 1))
+  for ((x = width - 2; x > width - 200; x -= 6)); do
+    y=$((5 + n++ % 20))
+    sent[$y]=$x
     before=$(gaugelet_windows | wc -l)
-    point move "$x" "$bar_y" click middle
-    item=""
-    for _ in 1 2 3 4 5 6; do
-      item=$(clicked_item "$start")
-      [[ -n "$item" ]] && break
-      sleep 0.05
-    done
+    point move "$x" "$y" click middle
+    wait_for 10 eval 'clicks_logged "$at" "\$" | grep -q " $y\$"'
+    lines=$(log_lines) late="" item=""
+    while ((lines >= at)) && read -r lx _ ly; do
+      spans+="$lx ${sent[$ly]:-?}"$'\n'
+      ((ly == y)) && item=$lx || late=${late:-$ly}
+    done < <(clicks_logged "$at" "$lines")
+    at=$((lines + 1))
+    if [[ -n "$late" ]]; then
+      echo "note: waybar: the click at ${sent[$late]:-?} was answered late; the sweep goes on from it" >&2
+      settle
+      at=$(($(log_lines) + 1)) missed=0
+      [[ -n "${sent[$late]:-}" ]] && x=${sent[$late]} || x=$((x + 6))
+      continue
+    fi
     if [[ -n "$item" ]]; then
-      spans+="$item $x"$'\n' hit=$x
-      wait_for 15 eval '! windows_are "$before"'
+      hit=$x missed=0
+      found=$(printf '%s' "$spans" | awk '{print $1}' | sort -u | wc -l)
+      wait_for 50 eval '! windows_are "$before"'
+    elif ((want > 0 && found >= want && ++missed >= 3)); then
+      break
     fi
   done
   settle
-  windows_are 0 || { point move "$hit" "$bar_y" click middle; wait_for 20 windows_are 0; settle; }
-  printf '%s' "$spans" | awk 'NF == 2 { if (!($1 in first)) { first[$1] = $2; order[n++] = $1 } last[$1] = $2 }
+  windows_are 0 || { point move "$hit" "$bar_y" click middle; wait_for 100 windows_are 0; settle; }
+  printf '%s' "$spans" | sort -k2 -n | awk '$2 != "?" { if (!($1 in first)) { first[$1] = $2; order[n++] = $1 } last[$1] = $2 }
     END { for (i = 0; i < n; i++) print order[i], first[order[i]], last[order[i]] }'
 }
 
@@ -220,14 +242,14 @@ sweep() {
 # none of one item's clicks; a wrong order is found again.
 check_order() {
   local got shot
-  mapfile -t items < <(sweep)
+  mapfile -t items < <(sweep "$(wc -w <<<"$2")")
   got=$(printf '%s\n' "${items[@]}" | awk '{print $1}' | tr '\n' ' ')
   if [[ "$got" != "$2" ]]; then
     shot="hosts-waybar-order-${1// /-}.png"
     grab_bar "$root/order.png" && "$probe" zoom "$root/order.png" "$shots/$shot" 4
     echo "note: waybar: $1: the first sweep found '$got' (${items[*]}; the bar: $shot); sweeping again"
     sleep 2
-    mapfile -t items < <(sweep)
+    mapfile -t items < <(sweep "$(wc -w <<<"$2")")
     got=$(printf '%s\n' "${items[@]}" | awk '{print $1}' | tr '\n' ' ')
   fi
   [[ "$got" == "$2" ]] && pass "waybar: $1: the bar shows the row's order: $got" \
@@ -245,11 +267,11 @@ check_clicks() {
     point move "$x" "$bar_y" click left
     # A click sway never passed on (the program logged none) is made again,
     # once, as a user would.
-    if ! wait_for 30 windows_are 1 && ! tail -n +"$start" "$log" | grep -q 'sni.click'; then
+    if ! wait_for 150 windows_are 1 && ! tail -n +"$start" "$log" | grep -q 'sni.click'; then
       echo "note: waybar: the click at $x on $item reached no item; clicking again"
       point move "$x" "$bar_y" click left
     fi
-    if wait_for 30 windows_are 1; then
+    if wait_for 150 windows_are 1; then
       read -r id wx wy ww wh < <(gaugelet_windows)
       ((wx <= x && x < wx + ww && wy >= bar_h && wy <= bar_h + 40)) \
         && pass "waybar: a click at $x on $item opens the popover under it ($wx,$wy ${ww}×$wh)" \
@@ -267,17 +289,16 @@ check_clicks() {
     else
       fail "waybar: a click at $x on $item opened no popover"
     fi
-    windows_are 0 || { point move "$x" "$bar_y" click left; wait_for 20 windows_are 0; }
+    windows_are 0 || { point move "$x" "$bar_y" click left; wait_for 100 windows_are 0; }
   done
   read -r item first last <<<"${items[-1]}"
   x=$(((first + last) / 2))
   start=$(($(log_lines) + 1))
   point move "$x" "$bar_y" click right
-  sleep 0.5
-  if windows_are 1; then
+  if wait_for 150 windows_are 1; then
     pass "waybar: a right click on $item opens the popover"
     point move "$x" "$bar_y" click left
-    wait_for 20 windows_are 0 || fail "waybar: a click on $item left the popover open"
+    wait_for 100 windows_are 0 || fail "waybar: a click on $item left the popover open"
   else
     fail "waybar: a right click on $item opened no popover ($(tail -n +"$start" "$log" | grep -c 'sni.click') click(s) logged)"
   fi
