@@ -69,7 +69,7 @@ setup=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Set up Gaugelet
 read -r standin _ < <(gaugelet_windows)
 [[ -n "$setup" ]] && above "$setup" "$standin" && pass "the setup window stays in front of the window" \
   || fail "the setup window ($setup) is not in front of the window ($standin)"
-wait_for 30 grep -q "$title" "$root/notify" && pass "a notification says what is missing" \
+wait_for 100 grep -q "$title" "$root/notify" && pass "a notification says what is missing" \
   || fail "no notification: $(grep -c Notify "$root/notify") Notify calls"
 sleep 1
 [[ $(grep -c "$title" "$root/notify") == 1 ]] && pass "told once" || fail "told $(grep -c "$title" "$root/notify") times"
@@ -82,7 +82,7 @@ kill -STOP "$app"
 timeout -s KILL 20 "$gaugelet" >"$root/hung" 2>&1
 status=$? && kill -CONT "$app"
 [[ $status == 1 ]] && grep -q "already running but does not respond. .*(process $app)" "$root/hung" \
-  && wait_for 30 grep -q "already running but does not respond" "$root/notify" \
+  && wait_for 100 grep -q "already running but does not respond" "$root/notify" \
   && pass "beside a copy that hangs: status 1, saying so and notifying" || fail "beside a copy that hangs: $status $(cat "$root/hung")"
 kill -STOP "$app"
 (sleep 1.5 && kill -CONT "$app") &
@@ -92,10 +92,10 @@ wait $!
 # --- 2. A tray comes: the window goes, one icon per tile in the row's order.
 trayer --edge top --align left --widthtype request --height 26 --SetDockType false >/dev/null 2>&1 &
 tray=$!
-wait_for 50 windows_are 0 && pass "the window goes when a tray comes" || fail "the window stays with a tray"
-wait_for 30 grep -q CloseNotification "$root/notify" && pass "the notification is withdrawn" \
+wait_for 150 windows_are 0 && pass "the window goes when a tray comes" || fail "the window stays with a tray"
+wait_for 100 grep -q CloseNotification "$root/notify" && pass "the notification is withdrawn" \
   || fail "the notification stays with a tray"
-wait_for 50 eval '[[ $(tray_icons | wc -l) -ge 3 ]]'
+wait_for 150 eval '[[ $(tray_icons | wc -l) -ge 3 ]]'
 sleep 1
 mapfile -t icons < <(tray_icons)
 [[ ${#icons[@]} == 3 ]] && pass "three tiles, three tray icons: ${icons[*]}" || fail "tray icons: ${icons[*]}"
@@ -111,12 +111,12 @@ for icon in "${icons[@]}"; do
     || fail "icon at $ix: ${inkw}×${inkh} in a ${iw}×${ih} slot"
   cx=$((ix + iw / 2)) cy=$((iy + ih / 2))
   xdotool mousemove $cx $cy click 1
-  if wait_for 30 windows_are 1; then
+  if wait_for 150 windows_are 1; then
     read -r _ px py pw _ < <(gaugelet_windows)
     ((px <= cx && cx < px + pw && py > cy && py <= cy + 40)) && pass "the popover opens under the click at $cx,$cy" \
       || fail "the popover at $px,$py is not under the click at $cx,$cy"
     xdotool key Escape
-    wait_for 20 windows_are 0 || fail "Escape did not close the popover"
+    wait_for 100 windows_are 0 || fail "Escape did not close the popover"
   else
     fail "a click on the icon at $ix opened no popover"
   fi
