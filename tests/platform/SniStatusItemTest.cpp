@@ -73,6 +73,9 @@ public:
 
     bool start()
     {
+        bus.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
+                    SLOT(onNameOwnerChanged(QString, QString, QString)));
         return bus.isConnected() && bus.registerObject(SniStatusItem::watcherPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
                && bus.registerService(SniStatusItem::watcherService);
     }
@@ -164,6 +167,10 @@ public:
     bool announces = true;  // sends StatusNotifierItemRegistered
     bool listsItems = true; // RegisteredStatusNotifierItems names them
     bool listsUniqueNames = false; // by the sender's unique name and path, as GNOME's extension does
+    // As waybar's: refuses a name it lists, forgets an item whose name goes,
+    // and its host misses each item the first time it registers.
+    bool missesFirst = false;
+    QHash<QString, int> registrations;
     QVariantMap announced;         // the last PropertiesChanged
     int announcements = 0;
     bool holdsReplies = false;
@@ -198,7 +205,14 @@ public Q_SLOTS:
             bus.send(message.createErrorReply(QDBusError::UnknownObject, QStringLiteral("not ready")));
             return;
         }
+        if (missesFirst && items.contains(service)) {
+            message.setDelayedReply(true);
+            bus.send(message.createErrorReply(QDBusError::Failed, QStringLiteral("already registered")));
+            return;
+        }
         announce(listsUniqueNames ? message.service() + SniStatusItem::itemPath : service);
+        if (missesFirst && ++registrations[service] == 1)
+            return;
         if (holdsReplies) {
             message.setDelayedReply(true);
             held.append(message);
@@ -215,6 +229,11 @@ public Q_SLOTS:
         }
     }
     void RegisterStatusNotifierHost(const QString&) {}
+    void onNameOwnerChanged(const QString& name, const QString&, const QString& owner)
+    {
+        if (missesFirst && owner.isEmpty())
+            items.removeAll(name);
+    }
     void onNewIcon() { ++newIcons; }
     void onItemSignal(const QDBusMessage& message) { ++signalsBySender[message.service()][message.member()]; }
     void onAnnouncement(const QDBusMessage& message)
@@ -1238,17 +1257,19 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         int refusals = 0;
         bool answers = true;
         int answerMs = 0; // each answer within the wait for it, both past it
+        bool missesFirst = false;
     } cases[] = {{true, true, true},
                  {false, true, false},
                  {true, false, false},
                  {true, true, true, true},
                  {true, true, false, false, 1000},
                  {true, true, false, false, 0, false},
-                 {true, true, true, false, 0, true, 1200}};
+                 {true, true, true, false, 0, true, 1200},
+                 {true, true, true, false, 0, true, 0, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "reads " << c.reads << " lists " << c.lists << " by unique name "
                                         << c.byUniqueName << " refusals " << c.refusals << " answers " << c.answers
-                                        << " after " << c.answerMs);
+                                        << " after " << c.answerMs << " misses each item at first " << c.missesFirst);
         PrivateBus bus;
         if (!bus.isUp())
             GTEST_SKIP() << "no dbus-daemon";
@@ -1262,6 +1283,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         watcher.refusals = c.refusals;
         watcher.holdsReplies = !c.answers;
         watcher.answerMs = c.answerMs;
+        watcher.missesFirst = c.missesFirst;
         ASSERT_TRUE(watcher.start());
         {
             StatusItem item(bus.address);
@@ -1283,6 +1305,11 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
             }
             ASSERT_TRUE(test::waitUntil([&] { return sni->items().size() == 2 && sni->isRegisteredWithWatcher(); }));
             const QStringList names = serviceNames(*sni);
+            if (c.missesFirst) {
+                // Registered once more under its name owned anew, each is met as new and shown.
+                ASSERT_TRUE(test::waitUntil([&] { return watcher.registrations.value(names.last()) == 2; }));
+                EXPECT_EQ(watcher.registrations.value(names.first()), 2);
+            }
             if (c.shown) {
                 ASSERT_TRUE(test::waitUntil([&] { return sni->isRowSeen(); }));
                 EXPECT_TRUE(sni->hasStatusArea());

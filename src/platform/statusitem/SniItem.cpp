@@ -74,6 +74,18 @@ void SniItem::setMenuPath(const QString& path)
     }
 }
 
+void SniItem::ownNameAgain()
+{
+    if (!m_exported)
+        return;
+    m_bus.unregisterService(m_serviceName);
+    if (!m_bus.registerService(m_serviceName)) {
+        logWarning(lcStatusItem, "sni.registerService failed name=%s error=%s", qUtf8Printable(m_serviceName),
+                   qUtf8Printable(m_bus.lastError().message()));
+        m_exported = false;
+    }
+}
+
 void SniItem::setTitle(const QString& title)
 {
     if (title == m_title)

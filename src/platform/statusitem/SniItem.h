@@ -39,6 +39,10 @@ public:
         m_takenIn = false;
         m_registerAttempts = 0;
     }
+    // Gives up the bus name and owns it again: a watcher that lists the item
+    // forgets it, so that the next registration is a first one there (a
+    // watcher refuses a name it lists, whose item its host may have missed).
+    void ownNameAgain();
     // Whether the watcher announced the item as registered.
     bool isTakenIn() const { return m_takenIn; }
     void setTakenIn(bool takenIn) { m_takenIn = takenIn; }

@@ -505,12 +505,15 @@ void SniStatusItem::verifyShown()
             return;
         }
         if (!m_reregistered) {
-            // A host may drop an item it met while starting: once more.
+            // A host may drop an item it met while starting: once more, under
+            // its name owned anew, so that a watcher that lists it takes it in
+            // as new.
             m_reregistered = true;
             logWarning(lcStatusItem, "sni.unshown items=%lld/%lld listed=%lld reregistering", qlonglong(unshown.size()),
                        qlonglong(m_slots.size()), qlonglong(listed.size()));
             for (SniItem* slot : std::as_const(unshown)) {
                 slot->resetRegistration();
+                slot->ownNameAgain();
                 m_queue.append(slot);
             }
             registerNext();
