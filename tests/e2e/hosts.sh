@@ -403,19 +403,45 @@ live_row() {
 }
 
 # Each number item of the row just swept reads at 4.5:1 on the panel's own
-# colour, at each of $2 looks (default 1) 0.5 s apart.
+# colour, at each of $2 looks (default 1) 0.5 s apart. A look that does not
+# read counts once the panel shows each item's picture as offered, pixel for
+# pixel: a new picture on its way, or the panel's cross-fade from the last
+# one, is looked at again (10 s at most). The look that fails is saved as
+# hosts-plasma-unread-<item>.png.
 numbers_read() {
-  local line item first last figures n
+  local line item first last figures n waited box
   for line in "${swept[@]}"; do
     read -r item first last <<<"$line"
     [[ "$item" == *numberLabel ]] || continue
+    box=("$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top)))
+    waited=""
     for ((n = 1; n <= ${2:-1}; n++)); do
       ((n > 1)) && sleep 0.5
-      figures=$("$probe" contrast "$first" "$panel_top" $((last - first + 1)) $((panel_bottom - panel_top))) || break
+      until figures=$("$probe" contrast "${box[@]}"); do
+        # Counts when the panel shows the offered pictures on both sides of a look.
+        if pictures_settled; then
+          figures=$("$probe" contrast "${box[@]}") && break
+          pictures_settled && break 2
+        fi
+        ((waited++ < 50)) || break 2
+        sleep 0.2
+      done
     done
-    ((n > ${2:-1})) && pass "$host $1: $item reads on the panel: $figures" \
-      || fail "$host $1: $item does not read (look $n): $figures"
+    if ((n > ${2:-1})); then
+      pass "$host $1: $item reads on the panel: $figures${waited:+ (after $waited looks at a picture on its way)}"
+    else
+      fail "$host $1: $item does not read (look $n): $figures"
+      "$probe" grab "$shots/hosts-$host-unread-${item%%::*}.png" "${box[@]}" 8
+    fi
   done
+}
+
+# Whether the panel shows each item's one picture as offered, pixel for pixel.
+pictures_settled() {
+  local services
+  grab_panel "$root/settled.png" || return 1
+  mapfile -t services < <("$probe" items 2>/dev/null)
+  "$probe" shown "$root/settled.png" "${services[@]}" >/dev/null 2>&1
 }
 
 # Plasma: the global theme $1 applied while the shell runs, with no plasmarc
