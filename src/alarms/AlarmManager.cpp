@@ -3,6 +3,7 @@
 #include "alarms/AlarmNotificationDelegate.h"
 #include "alarms/AlarmsLog.h"
 #include "lifecycle/AppLifecycle.h"
+#include "platform/core/AwaitedFuture.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/MediaClock.h"
 #include "platform/core/Observe.h"
@@ -12,7 +13,6 @@
 
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
-#include <qcoro/qcorofuture.h>
 
 namespace gaugelet {
 
@@ -355,12 +355,15 @@ bool AlarmManager::playersAreCurrent() const
 QCoro::Task<> AlarmManager::applyRebuild(quint64 generation, QFuture<PlayerBuild> future)
 {
     QPointer<AlarmManager> self(this);
-    PlayerBuild build = co_await future;
-    if (!self || self->m_rebuildGeneration != generation)
+    // Ends as the manager goes too (a quit while the worker builds), so that
+    // the frame, with the players built, is never left behind.
+    AwaitedFuture<PlayerBuild> building(this, std::move(future));
+    std::optional<PlayerBuild> build = co_await building;
+    if (!build || !self || self->m_rebuildGeneration != generation)
         co_return; // the manager is gone or a newer build replaced this one
-    self->m_players = std::move(build.players);
-    self->m_lastPlayerSig = std::move(build.sig);
-    self->m_lastLoggedFailureSig = std::move(build.failureSig);
+    self->m_players = std::move(build->players);
+    self->m_lastPlayerSig = std::move(build->sig);
+    self->m_lastLoggedFailureSig = std::move(build->failureSig);
     self->m_rebuildGeneration = 0;
     Q_EMIT self->playersRebuilt();
 }

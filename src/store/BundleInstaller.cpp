@@ -1,5 +1,6 @@
 #include "store/BundleInstaller.h"
 
+#include "platform/core/AwaitedFuture.h"
 #include "platform/core/FileSystem.h"
 #include "platform/core/MainThread.h"
 #include "store/InstalledBundleRegistry.h"
@@ -12,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <QCoro/QCoroFuture>
 
 namespace gaugelet {
 
@@ -86,10 +86,16 @@ QCoro::Task<Result<BundleManifest, BundleInstaller::InstallError>> BundleInstall
     // expression twice.
     QFuture<Result<BundleManifest, InstallError>> installing =
         QtConcurrent::run(&BundleInstaller::installFiles, std::move(archive), root);
-    auto installed = co_await installing;
-    if (self && installed && m_registry)
-        m_registry->upsert(*installed);
-    co_return installed;
+    // Ends as the installer goes too (a quit mid-install), so that the frame,
+    // with the archive, is never left behind; the worker finishes its files.
+    AwaitedFuture<Result<BundleManifest, InstallError>> awaiting(this, std::move(installing));
+    std::optional<Result<BundleManifest, InstallError>> installed = co_await awaiting;
+    if (!installed)
+        co_return fail(InstallError{InstallError::Kind::writeFailed,
+                                    FileSystem::Error{QStringLiteral("write"), root.value_or(QString()), ECANCELED}});
+    if (self && *installed && m_registry)
+        m_registry->upsert(**installed);
+    co_return std::move(*installed);
 }
 
 Result<void, BundleVerifier::Error> BundleInstaller::writeFiles(const QString& stagingDir, const QByteArray& archive)

@@ -271,9 +271,11 @@ QCoro::Task<std::optional<StorePreview>> StoreCoordinator::buildPreview(StoreIte
     QFuture<Result<BundleVerifier::Verified, BundleVerifier::Error>> verifying = QtConcurrent::run(
         [](const QByteArray& archive) { return BundleVerifier::verify(archive, StoreSigningKey::key()); },
         bytes.value());
-    auto verified = co_await verifying;
-    if (!self || !verified)
+    AwaitedFuture awaiting(this, std::move(verifying));
+    const auto awaited = co_await awaiting;
+    if (!self || !awaited || !*awaited)
         co_return std::nullopt;
+    const auto& verified = *awaited;
     for (const auto& adapter : std::as_const(m_adapters)) {
         if (!adapter || !adapter->supportedTypes().contains(verified->manifest.type))
             continue;

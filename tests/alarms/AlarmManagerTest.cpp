@@ -13,7 +13,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 #include <cmath>
 #include <limits>
 
@@ -808,4 +811,29 @@ TEST_F(AlarmManagerPlayers, SoundTestWithADamagedFileStillPostsTheTestNotificati
     EXPECT_TRUE(server->notifications().first().summary.startsWith("[TEST] "));
     ASSERT_TRUE(waitUntil([&] { return center->serverId("alarm.preview." + a.idString()) != 0; }));
     EXPECT_EQ(center->serverId("alarm.preview." + a.idString()), server->notifications().first().returnedId);
+}
+
+TEST_F(AlarmManagerPlayers, AManagerGoneWhileItsBuildWaitsLeavesNothingOfTheBuildBehind)
+{
+    // A quit while the players are built: the event loop never runs again, so
+    // the build's result must go with its worker, not wait for a signal.
+    const Alarm a = makeAlarm();
+    auto manager = makeManager({a});
+    const std::weak_ptr<AudioPlayer> player = manager->players().value(a.id);
+    ASSERT_FALSE(player.expired());
+    // Every worker is held, so the next build waits for one.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    QSemaphore held;
+    QList<QFuture<void>> holders;
+    for (int i = 0; i < pool->maxThreadCount(); ++i)
+        holders.append(QtConcurrent::run([&held] { held.acquire(); }));
+    Alarm bell = makeAlarm("gpu.total");
+    bell.bundledSoundId = "bell-sound";
+    manager->setAlarms({a, bell}); // the build takes the players there are
+    ASSERT_TRUE(manager->isRebuilding());
+    manager.reset();
+    held.release(pool->maxThreadCount());
+    ASSERT_TRUE(pool->waitForDone(10000));
+    holders.clear();
+    EXPECT_TRUE(player.expired()) << "the build's result, with the player, is kept by a coroutine never resumed";
 }
