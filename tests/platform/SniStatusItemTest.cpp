@@ -66,6 +66,12 @@ public:
     }
     ~FakeWatcher() override
     {
+        // The bus's signal hook goes while this object lives: one left to the
+        // object's end is removed on the bus's thread after it is freed.
+        if (m_followsOwners)
+            bus.disconnect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                           QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
+                           SLOT(onNameOwnerChanged(QString, QString, QString)));
         bus.unregisterService(SniStatusItem::watcherService);
         bus.unregisterObject(SniStatusItem::watcherPath);
         QDBusConnection::disconnectFromBus(m_name);
@@ -73,9 +79,11 @@ public:
 
     bool start()
     {
-        bus.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                    QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
-                    SLOT(onNameOwnerChanged(QString, QString, QString)));
+        if (missesFirst)
+            m_followsOwners =
+                bus.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), this,
+                            SLOT(onNameOwnerChanged(QString, QString, QString)));
         return bus.isConnected() && bus.registerObject(SniStatusItem::watcherPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
                && bus.registerService(SniStatusItem::watcherService);
     }
@@ -158,6 +166,7 @@ public:
 
     inline static int s_counter = 0;
     QString m_name;
+    bool m_followsOwners = false; // connected to NameOwnerChanged
     QDBusConnection bus;
     QStringList items;
     int newIcons = 0;

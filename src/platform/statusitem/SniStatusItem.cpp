@@ -156,6 +156,13 @@ SniStatusItem::~SniStatusItem()
     qDeleteAll(m_slots); // each gives up its bus name
     m_slots.clear();
     delete m_serviceWatcher;
+    // The signal hook goes while this object is whole, before its connection
+    // is closed, as every hook on a connection this object closes.
+    if (m_connected) {
+        QDBusConnection bus = m_controlName.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(m_controlName);
+        bus.disconnect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"),
+                       this, SLOT(onItemRegistered(QString)));
+    }
     if (!m_controlName.isEmpty())
         QDBusConnection::disconnectFromBus(m_controlName);
 }
