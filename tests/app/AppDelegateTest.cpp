@@ -12,6 +12,7 @@
 #include "menubar/TagSpec.h"
 #include "platform/core/InfoDictionary.h"
 #include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "platform/statusitem/LayerCompositor.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/windows/PopoverWindow.h"
@@ -43,6 +44,32 @@ using namespace gaugelet;
 using namespace gaugelet::test;
 
 namespace {
+
+// The notification centre of every test here is on a private bus with no
+// notification server, and goes before the program ends: a question to the
+// session's server (activated, and failing, where no display is) was
+// answered as the program exited, into objects Qt no longer had.
+class PrivateNotifications : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        m_bus = std::make_unique<PrivateBus>();
+        m_center = std::make_unique<UserNotificationCenter>(m_bus->connect());
+        UserNotificationCenter::setCurrent(m_center.get());
+    }
+    void TearDown() override
+    {
+        UserNotificationCenter::setCurrent(nullptr);
+        m_center.reset();
+        m_bus.reset();
+    }
+
+private:
+    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<UserNotificationCenter> m_center;
+};
+const ::testing::Environment* const privateNotifications =
+    ::testing::AddGlobalTestEnvironment(new PrivateNotifications);
 
 // A delegate whose outside world the test plays: the gate's verdict, the
 // alert's answers, the links opened and the terminations.

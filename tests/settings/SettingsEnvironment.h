@@ -1,12 +1,17 @@
 #pragma once
 
 // Every service the settings window reads, built as the application builds
-// them, over temporary folders and the test's in-memory settings store.
+// them, over temporary folders and the test's in-memory settings store. The
+// notification centre is on a private bus with no notification server, and
+// goes with the test: a question to the session's server (activated, and
+// failing, where no display is) would be answered as the program exits.
 
+#include "PrivateBus.h"
 #include "alarms/AlarmManager.h"
 #include "menubar/PinManager.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "stats/ProviderEnablementStore.h"
 #include "stats/RenderClock.h"
 #include "stats/StatRegistry.h"
@@ -26,8 +31,9 @@
 namespace gaugelet::test {
 
 struct SettingsEnvironment {
-    SettingsEnvironment()
+    SettingsEnvironment() : center(bus.connect())
     {
+        UserNotificationCenter::setCurrent(&center);
         registry = StatRegistry::makeDefaultRegistry();
         visualizers = std::make_unique<VisualizerRegistry>();
         pins = std::make_unique<PinManager>(PinManager::defaultPins(), PinManager::groupOf(visualizers.get()));
@@ -50,7 +56,11 @@ struct SettingsEnvironment {
             folder.path() + QStringLiteral("/bin/gaugelet")});
         LoginItemService::setMainAppService(loginItems.get());
     }
-    ~SettingsEnvironment() { LoginItemService::setMainAppService(nullptr); }
+    ~SettingsEnvironment()
+    {
+        LoginItemService::setMainAppService(nullptr);
+        UserNotificationCenter::setCurrent(nullptr);
+    }
 
     ViewEnvironment env() const
     {
@@ -68,6 +78,8 @@ struct SettingsEnvironment {
     }
 
     QTemporaryDir folder;
+    PrivateBus bus;
+    UserNotificationCenter center;
     std::unique_ptr<StatRegistry> registry;
     std::unique_ptr<VisualizerRegistry> visualizers;
     std::unique_ptr<PinManager> pins;
