@@ -23,6 +23,7 @@ table=(
   "Pin             tests/menubar/data/fuzz          tools/fuzz/records.dict"
   "KillSwitch      tests/update/data/fuzz           tools/fuzz/records.dict"
   "RemoteCatalogue tests/store/data/fuzz-catalogue  tools/fuzz/records.dict"
+  "DesktopEntryExec tests/platform/data/fuzz-exec   -"
 )
 wanted=("$@")
 

@@ -18,21 +18,35 @@ namespace {
 
 // A running copy that does not answer: the user learns it on the terminal
 // and in a notification (waited for at most a few seconds), and the launch
-// ends with an error rather than pretending it handed over.
+// ends with an error rather than pretending it handed over. Only a process
+// that is this program is named as the running copy; any other holder of
+// the name is named as the program it is.
 int tellRunningCopyDoesNotRespond(const gaugelet::SingleInstance& instance)
 {
     using namespace gaugelet;
-    const quint32 pid = instance.silentOwnerProcessId();
-    const QString title = QStringLiteral("Gaugelet is already running but does not respond");
+    const SingleInstance::SilentOwner& owner = instance.silentOwner();
+    const quint32 pid = owner.pid;
     const QString seconds = QString::number(SingleInstance::activateTimeoutMs / 1000);
-    const QString body =
-        pid != 0
-            ? QStringLiteral("The running copy (process %1) has not answered for %2 seconds. End it, for example "
-                             "with \u201Ckill -KILL %1\u201D, then start Gaugelet again.")
-                  .arg(pid)
-                  .arg(seconds)
-            : QStringLiteral("The running copy has not answered for %1 seconds. End it, then start Gaugelet again.")
-                  .arg(seconds);
+    QString title = QStringLiteral("Gaugelet is already running but does not respond");
+    QString body;
+    if (pid == 0) {
+        body = QStringLiteral("The running copy has not answered for %1 seconds. End it, then start Gaugelet again.")
+                   .arg(seconds);
+    } else if (owner.isGaugelet) {
+        body = QStringLiteral("The running copy (process %1) has not answered for %2 seconds. End it, for example "
+                              "with \u201Ckill -KILL %1\u201D, then start Gaugelet again.")
+                   .arg(pid)
+                   .arg(seconds);
+    } else {
+        title = QStringLiteral("Another program holds Gaugelet's name and does not respond");
+        body = owner.program.isEmpty()
+                   ? QStringLiteral("Process %1 holds the name %2 on the session bus and has not answered for %3 "
+                                    "seconds. Gaugelet cannot start while it holds the name.")
+                         .arg(QString::number(pid), SingleInstance::applicationId, seconds)
+                   : QStringLiteral("\u201C%1\u201D (process %2) holds the name %3 on the session bus and has not "
+                                    "answered for %4 seconds. Gaugelet cannot start while it holds the name.")
+                         .arg(owner.program, QString::number(pid), SingleInstance::applicationId, seconds);
+    }
     std::fprintf(stderr, "%s. %s\n", qUtf8Printable(title), qUtf8Printable(body));
     QEventLoop loop;
     UserNotificationCenter::current()->add({QStringLiteral("gaugelet.notResponding"), title, body, {}, {}},

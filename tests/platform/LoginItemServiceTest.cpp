@@ -282,3 +282,40 @@ TEST(LoginItemService, AnOlderEntryOfOursLearnsItStartsAtLogin)
     EXPECT_FALSE(service.addLoginArgumentToEntry().value() || QFileInfo::exists(service.userEntryPath()));
     EXPECT_EQ(test::readFile(f.systemEntry()), head + exec + "\n");
 }
+
+// A command that cannot be read one way only (a quote left open, a backslash
+// at the end, a backslash inside quotes before a character that takes none)
+// is nobody's we know: not ours, as the user's entry or a system-wide one,
+// and never rewritten. Commands that read one way are ours.
+TEST(LoginItemService, AnEntryWhoseCommandReadsMoreThanOneWayIsNotOurs)
+{
+    AutostartFixture f;
+    LoginItemService service(f.paths);
+    const QByteArray exe = f.paths.executable.toUtf8();
+    const QByteArray quoted = LoginItemService::quotedExecArgument(f.paths.executable).toUtf8();
+    const struct {
+        QByteArray exec;
+        LoginItemService::Status expected;
+    } cases[] = {
+        {"\"" + exe, LoginItemService::Status::notRegistered},
+        {quoted + " \"--x", LoginItemService::Status::notRegistered},
+        {"\"" + exe + "\\\\\"", LoginItemService::Status::notRegistered},
+        {quoted + " --flag \\", LoginItemService::Status::notRegistered},
+        {quoted + " \"\\\\q\"", LoginItemService::Status::notRegistered},
+        {quoted + " \"100%%\" \"\"", LoginItemService::Status::enabled},
+        {QByteArray(exe).replace(" ", "\\\\ ") + "\t-v", LoginItemService::Status::enabled},
+    };
+    const QByteArray head = "[Desktop Entry]\nType=Application\nExec=";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exec.toStdString());
+        f.write(service.userEntryPath(), head + c.exec + "\n");
+        EXPECT_EQ(service.status(), c.expected);
+        const bool ours = c.expected == LoginItemService::Status::enabled;
+        EXPECT_EQ(service.addLoginArgumentToEntry().value(), ours);
+        EXPECT_EQ(test::readFile(service.userEntryPath()), head + c.exec + (ours ? " --at-login\n" : "\n"));
+        QFile::remove(service.userEntryPath());
+        f.write(f.systemEntry(), head + c.exec + "\n");
+        EXPECT_EQ(service.status(), c.expected);
+        QFile::remove(f.systemEntry());
+    }
+}

@@ -5,11 +5,23 @@
 
 #include <QDBusConnectionInterface>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
+
+namespace {
+
+// A program that takes every call and never answers.
+class SilentObject : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage&, const QDBusConnection&) override { return true; }
+};
+
+} // namespace
 
 TEST(SingleInstance, ASecondLaunchHandsOverAndARelaunchWaitsForTheName)
 {
@@ -50,7 +62,61 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndARelaunchWaitsForTheName)
     ASSERT_TRUE(foreign.connect().registerService(SingleInstance::applicationId));
     EXPECT_EQ(SingleInstance(foreign.connect()).claim(), SingleInstance::Claim::unguarded);
 
+    // A copy that takes Activate and never answers (the call times out with
+    // NoReply) does not respond; this process, running the same executable, is Gaugelet.
+    PrivateBus hung;
+    QDBusConnection silent = hung.connect();
+    SilentObject object;
+    ASSERT_TRUE(silent.registerVirtualObject(SingleInstance::objectPath(SingleInstance::applicationId), &object));
+    ASSERT_TRUE(silent.registerService(SingleInstance::applicationId));
+    SingleInstance waiting(hung.connect());
+    waiting.setActivateTimeoutMs(300);
+    EXPECT_EQ(waiting.claim(), SingleInstance::Claim::notResponding);
+    EXPECT_EQ(waiting.silentOwner().pid, quint32(QCoreApplication::applicationPid()));
+    EXPECT_TRUE(waiting.silentOwner().isGaugelet);
+
     // Without a session bus the program runs as the only copy it knows of.
     SingleInstance alone(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "none"));
     EXPECT_EQ(alone.claim(), SingleInstance::Claim::noBus);
+}
+
+// A silent owner is named as the running copy only when it runs this
+// program: its executable, or a program named as ours or "gaugelet".
+TEST(SingleInstance, OnlyACopyOfThisProgramIsNamedAsTheRunningCopy)
+{
+    QTemporaryDir proc;
+    const QString own = proc.filePath(QStringLiteral("bin/gaugelet-nightly-build"));
+    const QString python = proc.filePath(QStringLiteral("bin/python3"));
+    writeFile(own, "");
+    writeFile(python, "");
+    const struct {
+        QString exe; // where /proc/PID/exe leads (empty: no link)
+        QByteArray comm, cmdline;
+        bool isGaugelet;
+        QString program;
+    } cases[] = {
+        {own, "renamed\n", {}, true, "renamed"},
+        {own + " (deleted)", "gaugelet-nightl\n", {}, true, "gaugelet-nightl"},
+        {{}, {}, QByteArray("/usr/bin/gaugelet\0--at-login\0", 29), true, "gaugelet"},
+        {python, "gaugelet\n", {}, true, "gaugelet"},
+        {python, "python3\n", QByteArray("/usr/bin/python3\0squat.py\0", 26), false, "python3"},
+        {python, "a<b>&\001c\n", {}, false, "a?b???c"},
+        {{}, {}, {}, false, {}},
+    };
+    quint32 pid = 100;
+    for (const auto& c : cases) {
+        const QString dir = proc.filePath(QString::number(++pid));
+        QDir().mkpath(dir);
+        if (!c.exe.isEmpty()) {
+            ASSERT_TRUE(QFile::link(c.exe, dir + QLatin1String("/exe")));
+        }
+        if (!c.comm.isEmpty())
+            writeFile(dir + QLatin1String("/comm"), c.comm);
+        if (!c.cmdline.isEmpty())
+            writeFile(dir + QLatin1String("/cmdline"), c.cmdline);
+        const SingleInstance::SilentOwner owner = SingleInstance::identifyProcess(pid, proc.path(), own);
+        EXPECT_EQ(owner.pid, pid);
+        EXPECT_EQ(owner.isGaugelet, c.isGaugelet) << pid;
+        EXPECT_EQ(owner.program, c.program) << pid;
+    }
 }

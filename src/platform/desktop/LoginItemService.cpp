@@ -1,6 +1,7 @@
 #include "platform/desktop/LoginItemService.h"
 
 #include "platform/core/PlatformLog.h"
+#include "platform/desktop/DesktopEntryExec.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -66,84 +67,12 @@ bool startableProgramPath(const QString& path)
 
 } // namespace
 
-// The Exec key's quoting: the argument in double quotes, with ", `, $ and
-// the backslash escaped by a backslash; then the string escaping of every value, which
-// doubles each backslash. "%" starts a field code, so a literal one is "%%".
 QString LoginItemService::quotedExecArgument(const QString& argument)
 {
-    QString quoted;
-    quoted.reserve(argument.size() + 2);
-    quoted += QLatin1Char('"');
-    for (QChar c : argument) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += QLatin1Char('\\');
-        if (c == u'%')
-            quoted += QLatin1Char('%');
-        quoted += c;
-    }
-    quoted += QLatin1Char('"');
-    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    return quoted;
+    return DesktopEntryExec::quotedArgument(argument);
 }
 
 namespace {
-
-// The value of a string key with its escapes (\s \n \t \r \\) resolved.
-QString unescapeValue(const QString& raw)
-{
-    QString out;
-    out.reserve(raw.size());
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const QChar c = raw[i];
-        if (c != u'\\' || i + 1 == raw.size()) {
-            out += c;
-            continue;
-        }
-        const QChar next = raw[++i];
-        switch (next.unicode()) {
-        case u's': out += QLatin1Char(' '); break;
-        case u'n': out += QLatin1Char('\n'); break;
-        case u't': out += QLatin1Char('\t'); break;
-        case u'r': out += QLatin1Char('\r'); break;
-        case u'\\': out += QLatin1Char('\\'); break;
-        default: out += c; out += next; break;
-        }
-    }
-    return out;
-}
-
-// The arguments of an unescaped Exec value, the program first, with the
-// quoting and the "%%" field code undone.
-QStringList execArguments(const QString& exec)
-{
-    QStringList arguments;
-    qsizetype i = 0;
-    while (true) {
-        while (i < exec.size() && exec[i].isSpace())
-            ++i;
-        if (i == exec.size())
-            return arguments;
-        QString argument;
-        if (exec[i] == u'"') {
-            for (++i; i < exec.size() && exec[i] != u'"'; ++i) {
-                if (exec[i] == u'\\' && i + 1 < exec.size())
-                    ++i;
-                argument += exec[i];
-            }
-            ++i;
-        } else {
-            for (; i < exec.size() && !exec[i].isSpace(); ++i)
-                argument += exec[i];
-        }
-        argument.replace(QLatin1String("%%"), QLatin1String("%"));
-        arguments.append(argument);
-    }
-}
-
-QString execProgram(const QString& exec)
-{
-    return execArguments(exec).value(0);
-}
 
 struct Entry {
     bool readable = false;
@@ -178,7 +107,7 @@ Entry readEntry(const QString& path)
         if (eq < 0)
             continue;
         const QString key = line.left(eq).trimmed();
-        const QString value = unescapeValue(line.mid(eq + 1).trimmed());
+        const QString value = DesktopEntryExec::unescapeValue(line.mid(eq + 1).trimmed());
         if (key == QLatin1String("Exec")) {
             entry.exec = value;
             entry.execLine = entry.lines.size() - 1;
@@ -281,7 +210,9 @@ LoginItemService::Status LoginItemService::status() const
     const Entry entry = readEntry(path);
     if (!entry.readable)
         return Status::notFound;
-    const QString program = execProgram(entry.exec);
+    // A command that cannot be read one way only is not ours.
+    const auto arguments = DesktopEntryExec::arguments(entry.exec);
+    const QString program = arguments ? arguments->value(0) : QString();
     if (!startableProgramPath(program) || !samePath(program, m_paths.executable))
         return Status::notRegistered;
     if (entry.hidden || entry.gnomeDisabled)
@@ -352,10 +283,18 @@ Result<bool, QString> LoginItemService::addLoginArgumentToEntry()
     if (path.isEmpty() || info.isSymLink() || !info.isFile())
         return false;
     Entry entry = readEntry(path);
-    const QStringList arguments = execArguments(entry.exec);
-    const QString program = arguments.value(0);
-    if (!entry.readable || entry.execLine < 0 || !startableProgramPath(program)
-        || !samePath(program, m_paths.executable) || arguments.mid(1).contains(loginArgument))
+    if (!entry.readable || entry.execLine < 0)
+        return false;
+    const auto arguments = DesktopEntryExec::arguments(entry.exec);
+    if (!arguments) {
+        logWarning(lcPlatform,
+                   "login item: the autostart entry is left as it is: its command cannot be read (%s) path=%s",
+                   qUtf8Printable(arguments.error().describe()), qUtf8Printable(path));
+        return false;
+    }
+    const QString program = arguments->value(0);
+    if (!startableProgramPath(program) || !samePath(program, m_paths.executable)
+        || arguments->mid(1).contains(loginArgument))
         return false;
     QByteArray& line = entry.lines[entry.execLine];
     qsizetype end = line.size();

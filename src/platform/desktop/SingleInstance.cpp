@@ -9,6 +9,8 @@
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace gaugelet {
@@ -75,9 +77,16 @@ SingleInstance::Claim SingleInstance::claim(int waitMs, bool quietly)
         case Answer::gone: continue;
         case Answer::notOurs: return Claim::unguarded;
         case Answer::silent:
-            m_silentOwnerPid = daemon->servicePid(owner).value();
-            logError(lcPlatform, "single instance: the running copy (process %u) did not answer within %d ms",
-                     m_silentOwnerPid, activateTimeoutMs);
+            m_silentOwner = identifyProcess(daemon->servicePid(owner).value());
+            if (m_silentOwner.pid == 0 || m_silentOwner.isGaugelet)
+                logError(lcPlatform, "single instance: the running copy (process %u) did not answer within %d ms",
+                         m_silentOwner.pid, m_activateTimeoutMs);
+            else
+                logError(lcPlatform,
+                         "single instance: %s is held by process %u (%s), which is not this program and did not "
+                         "answer within %d ms",
+                         qUtf8Printable(m_name), m_silentOwner.pid, qUtf8Printable(m_silentOwner.program),
+                         m_activateTimeoutMs);
             return Claim::notResponding;
         }
     }
@@ -93,7 +102,7 @@ SingleInstance::Answer SingleInstance::activateOwner(const QString& owner, bool 
     call.setAutoStartService(false);
     // A loop of our own, not a blocking call: the owner may be this very
     // process (tests), whose loop must run to answer.
-    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, activateTimeoutMs));
+    QDBusPendingCallWatcher watcher(m_bus.asyncCall(call, m_activateTimeoutMs));
     QEventLoop loop;
     connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
     if (!watcher.isFinished())
@@ -146,6 +155,65 @@ SingleInstance::Claim SingleInstance::waitForName(int waitMs)
         return Claim::owner;
     logWarning(lcPlatform, "single instance: the previous copy still runs after %d ms; starting anyway", waitMs);
     return Claim::queued;
+}
+
+namespace {
+
+// At most `limit` bytes of a file under /proc (empty when it cannot be read).
+QByteArray readBounded(const QString& path, qint64 limit)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return {};
+    return file.read(limit);
+}
+
+// A program name fit for a log line, a terminal and a notification's body.
+QString displayableName(const QByteArray& bytes)
+{
+    QString name = QString::fromUtf8(bytes).trimmed();
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == u'<' || c == u'>' || c == u'&')
+            c = QLatin1Char('?');
+    }
+    return name;
+}
+
+} // namespace
+
+SingleInstance::SilentOwner SingleInstance::identifyProcess(quint32 pid, const QString& procRoot,
+                                                            const QString& ownExecutable)
+{
+    SilentOwner owner;
+    owner.pid = pid;
+    if (pid == 0)
+        return owner;
+    const QString dir = procRoot + QLatin1Char('/') + QString::number(pid);
+    // The kernel's name for it (the first 15 bytes of its program's), and
+    // its first argument, up to the NUL that ends it.
+    const QByteArray comm = readBounded(dir + QLatin1String("/comm"), 64).trimmed();
+    const QByteArray cmdline = readBounded(dir + QLatin1String("/cmdline"), 4096);
+    const qsizetype end = cmdline.indexOf('\0');
+    const QByteArray argument0 =
+        QFileInfo(QString::fromUtf8(end < 0 ? cmdline : cmdline.left(end))).fileName().toUtf8();
+    const QString executable = QFileInfo(dir + QLatin1String("/exe")).canonicalFilePath();
+    const QString own =
+        QFileInfo(ownExecutable.isEmpty() ? QStringLiteral("/proc/self/exe") : ownExecutable).canonicalFilePath();
+    // A copy of this program runs our executable, or one named as ours or
+    // "gaugelet" (another build, or ours replaced by an update since it started).
+    owner.isGaugelet = !executable.isEmpty() && executable == own;
+    for (const QString& name : {QStringLiteral("gaugelet"), QFileInfo(own).fileName()}) {
+        const QByteArray bytes = name.toUtf8();
+        if (!bytes.isEmpty() && (comm == bytes.left(15) || argument0 == bytes))
+            owner.isGaugelet = true;
+    }
+    if (!comm.isEmpty())
+        owner.program = displayableName(comm);
+    else if (!argument0.isEmpty())
+        owner.program = displayableName(argument0.left(64));
+    else
+        owner.program = displayableName(QFileInfo(executable).fileName().toUtf8().left(64));
+    return owner;
 }
 
 void SingleInstance::Activate(const QVariantMap& platformData)

@@ -60,8 +60,20 @@ public:
     // asking it to show itself). With waitMs > 0 it queues behind the
     // current owner instead and waits up to waitMs for it.
     Claim claim(int waitMs = 0, bool quietly = false);
-    // The process id of the copy that did not respond (0 when the bus does not say).
-    quint32 silentOwnerProcessId() const { return m_silentOwnerPid; }
+    // The process that holds the name and did not respond.
+    struct SilentOwner {
+        quint32 pid = 0;         // 0: the bus does not say
+        bool isGaugelet = false; // its executable is ours, or its program is named as ours
+        QString program;         // the name it runs under (empty: unknown), with no control or markup character
+    };
+    const SilentOwner& silentOwner() const { return m_silentOwner; }
+    // Who process `pid` is, from procRoot/PID: its executable (compared with
+    // ownExecutable, by default this process's), its name and its first
+    // argument, each read with a bound.
+    static SilentOwner identifyProcess(quint32 pid, const QString& procRoot = QStringLiteral("/proc"),
+                                       const QString& ownExecutable = {});
+    // How long claim() waits for the owner's answer (tests shorten it).
+    void setActivateTimeoutMs(int ms) { m_activateTimeoutMs = ms; }
 
     // The object path of a name: dots become slashes ("/dev/gaugelet/app").
     static QString objectPath(const QString& name);
@@ -84,7 +96,8 @@ private:
     QDBusConnection m_bus;
     QString m_name;
     bool m_registered = false;
-    quint32 m_silentOwnerPid = 0;
+    int m_activateTimeoutMs = activateTimeoutMs;
+    SilentOwner m_silentOwner;
 };
 
 } // namespace gaugelet
