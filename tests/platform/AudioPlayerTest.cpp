@@ -5,16 +5,17 @@
 #include "platform/desktop/AudioEngine.h"
 #include "platform/desktop/AudioModule.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <malloc.h>
 #include <vector>
-#include <gtest/gtest.h>
 
 using namespace gaugelet;
 
@@ -53,6 +54,10 @@ TEST(AudioPlayer, DecodesOnWorkerThreadsAtOnce)
             auto player = AudioPlayer::create(shippedSound("bird-sound.mp3"));
             return player.hasValue() && QThread::currentThread() != QCoreApplication::instance()->thread();
         }));
+    // Waited for by condition: result() on a task still queued runs it here.
+    ASSERT_TRUE(test::waitUntil(
+        [&futures] { return std::all_of(futures.begin(), futures.end(), [](auto& f) { return f.isFinished(); }); },
+        60'000));
     for (QFuture<bool>& future : futures)
         EXPECT_TRUE(future.result());
 }
