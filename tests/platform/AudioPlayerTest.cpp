@@ -115,7 +115,7 @@ void writeWav(const QString& path, int rate, int channels, qint64 frames, qint16
         chunk.clear();
         for (int i = 0; i < 65536 && at < frames * channels; ++i, ++at)
             chunk.push_back(sample(at));
-        file.write(reinterpret_cast<const char*>(chunk.data()), qint64(chunk.size() * 2));
+        file.write(reinterpret_cast<const char*>(chunk.data()), qint64(chunk.size()) * 2);
     }
 }
 
@@ -164,7 +164,7 @@ TEST(AudioPlayer, ATenMinuteSoundHoldsNoDecodedSamplesAndIsCutThere)
     writeWav(path, 44100, 1, 44100 * 610, ramp); // ten minutes and ten seconds
     const auto heapInUse = [] {
         const struct mallinfo2 info = mallinfo2();
-        return qint64(info.uordblks + info.hblkhd);
+        return qint64(info.uordblks) + qint64(info.hblkhd);
     };
     const qint64 before = heapInUse();
     auto player = AudioPlayer::create(path);
