@@ -5,16 +5,17 @@
 #include "platform/desktop/AudioEngine.h"
 #include "platform/desktop/AudioModule.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <malloc.h>
 #include <vector>
-#include <gtest/gtest.h>
 
 using namespace gaugelet;
 
@@ -53,6 +54,10 @@ TEST(AudioPlayer, DecodesOnWorkerThreadsAtOnce)
             auto player = AudioPlayer::create(shippedSound("bird-sound.mp3"));
             return player.hasValue() && QThread::currentThread() != QCoreApplication::instance()->thread();
         }));
+    // Waited for by condition: result() on a task still queued runs it here.
+    ASSERT_TRUE(test::waitUntil(
+        [&futures] { return std::all_of(futures.begin(), futures.end(), [](auto& f) { return f.isFinished(); }); },
+        60'000));
     for (QFuture<bool>& future : futures)
         EXPECT_TRUE(future.result());
 }
@@ -110,7 +115,7 @@ void writeWav(const QString& path, int rate, int channels, qint64 frames, qint16
         chunk.clear();
         for (int i = 0; i < 65536 && at < frames * channels; ++i, ++at)
             chunk.push_back(sample(at));
-        file.write(reinterpret_cast<const char*>(chunk.data()), qint64(chunk.size() * 2));
+        file.write(reinterpret_cast<const char*>(chunk.data()), qint64(chunk.size()) * 2);
     }
 }
 
@@ -159,7 +164,7 @@ TEST(AudioPlayer, ATenMinuteSoundHoldsNoDecodedSamplesAndIsCutThere)
     writeWav(path, 44100, 1, 44100 * 610, ramp); // ten minutes and ten seconds
     const auto heapInUse = [] {
         const struct mallinfo2 info = mallinfo2();
-        return qint64(info.uordblks + info.hblkhd);
+        return qint64(info.uordblks) + qint64(info.hblkhd);
     };
     const qint64 before = heapInUse();
     auto player = AudioPlayer::create(path);

@@ -6,13 +6,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <qcoro/qcorotask.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace gaugelet;
 
@@ -202,9 +207,23 @@ TEST(PublicAddressFetcher, ARepeatedRefusalOfTheNameIsOneDatagramAndNoOtherThrea
             return before == now;
         }));
         for (int i = 0; i < 3; ++i) {
+            // The query's socket number, once closed, goes to the next socket
+            // made (this test's): nothing of the query may read it afterwards.
+            const int queryFd = ::fcntl(0, F_DUPFD_CLOEXEC, 0); // the lowest free number
+            ::close(queryFd);
             const FetchResult again = fetchNow(fetcher);
             ASSERT_FALSE(again);
             EXPECT_EQ(again.error().describe(), first.error().describe());
+            int pair[2] = {-1, -1};
+            ASSERT_EQ(::socketpair(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0, pair), 0);
+            ASSERT_TRUE(pair[0] == queryFd && ::send(pair[1], "mine", 4, 0) == 4);
+            QEventLoop turn; // one turn that waits, as an idle program's loop does
+            QTimer::singleShot(0, &turn, &QEventLoop::quit);
+            turn.exec();
+            char got[8] = {};
+            EXPECT_EQ(::recv(pair[0], got, sizeof got, MSG_DONTWAIT), 4) << "the datagram was taken";
+            ::close(pair[0]);
+            ::close(pair[1]);
         }
         EXPECT_EQ(otherThreadsSwitches(), before);
         EXPECT_EQ(names.queries, 4);

@@ -154,8 +154,14 @@ struct DatagramAnswer : FirstEventAwaiter<DatagramState> {
             bool failed = false;
             QByteArray datagram;
         };
-        auto read = [fd = fd] {
+        // Only while waiting: once resumed, the caller closes the socket and
+        // its number may belong to any socket of the process at once (the
+        // network thread's connection, say), which a read here would rob.
+        // The loop may still be about to block before the context goes.
+        auto read = [fd = fd, state = shared] {
             Read r;
+            if (!state->handle)
+                return r;
             QByteArray datagram(512, Qt::Uninitialized);
             const ssize_t n = ::recv(fd, datagram.data(), size_t(datagram.size()), MSG_DONTWAIT);
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
