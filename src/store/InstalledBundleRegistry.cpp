@@ -286,9 +286,12 @@ Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QStri
 
 void InstalledBundleRegistry::keepNewestSetAside(const QString& root, const QString& name, const QString& aside)
 {
+    // A record of the name just used again (its copy was deleted by hand) is
+    // not this copy's: kept, it would count as one of the newest unchecked.
     QList<SetAsideRecord> records = readSetAsideRecords(root);
     records.removeIf([&](const SetAsideRecord& record) {
-        return FileSystem::entryKind(root + QLatin1Char('/') + record.copy) == FileSystem::EntryKind::missing;
+        return record.copy == aside
+               || FileSystem::entryKind(root + QLatin1Char('/') + record.copy) == FileSystem::EntryKind::missing;
     });
     const auto digest = setAsideDigest(root, aside);
     if (digest)
