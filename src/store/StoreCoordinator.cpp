@@ -6,6 +6,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
 #include "platform/core/WallClock.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "schema/SettingsSchema.h"
 #include "store/BundleInstaller.h"
 #include "store/BundleVerifier.h"
@@ -13,10 +14,13 @@
 #include "store/SigningKeys.h"
 #include "store/StoreAssetCache.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
+#include <cerrno>
 #include <coroutine>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -92,6 +96,18 @@ void markBuiltIn(const QString& id, bool builtIn)
     recordBuiltIns(ids);
 }
 
+// The sentence the user reads when a removal was not done.
+QString removalFailureText(const FileSystem::Error& error)
+{
+    auto text = [](const char* source) { return QCoreApplication::translate("StoreCoordinator", source); };
+    const QString reason = QString::fromLocal8Bit(std::strerror(error.code));
+    if (error.operation == QLatin1String("lock") && error.code == EBUSY)
+        return text("Couldn't remove the bundle: another copy of Gaugelet is changing the installed bundles.");
+    if (error.operation == QLatin1String("lock"))
+        return text("Couldn't remove the bundle: cannot lock %1: %2.").arg(error.path, reason);
+    return text("Couldn't remove the bundle: %1: %2.").arg(error.path, reason);
+}
+
 } // namespace
 
 bool StoreCoordinator::isBuiltIn(const QString& bundleId)
@@ -119,6 +135,21 @@ StoreCoordinator::StoreCoordinator(InstalledBundleRegistry* bundles, BundleInsta
         const QList<BundleManifest> installed = m_bundles->installed();
         for (const BundleManifest& manifest : installed)
             activate(manifest);
+        // A removal not done leaves the bundle listed: it stays live, and
+        // the store tab says why.
+        connect(m_bundles, &InstalledBundleRegistry::removalFailed, this,
+                [this](const QString& bundleId, const FileSystem::Error& error) {
+                    GAUGELET_ASSERT_MAIN_THREAD();
+                    if (!m_bundles)
+                        return;
+                    const QList<BundleManifest> listed = m_bundles->installed();
+                    for (const BundleManifest& manifest : listed) {
+                        if (manifest.id == bundleId)
+                            activate(manifest);
+                    }
+                    setLastError(QStringLiteral("remove ") + bundleId + QStringLiteral(": ")
+                                 + removalFailureText(error));
+                });
         connect(m_bundles, &InstalledBundleRegistry::scanFinished, this, [this] {
             GAUGELET_ASSERT_MAIN_THREAD();
             if (!m_bundles)
@@ -369,6 +400,29 @@ QList<StoreCoordinator::ShippedBundle> StoreCoordinator::readShippedBundles(cons
     return shipped;
 }
 
+void StoreCoordinator::withdrawUnshipped(const QSet<QString>& shippedIds)
+{
+    // Built-in bundles that no longer ship are withdrawn. Only the bundles
+    // seeding installed count: a free bundle installed from the store stays.
+    const QList<BundleManifest> installedNow = m_bundles->installed();
+    QStringList builtIns = recordedBuiltIns();
+    for (const BundleManifest& manifest : installedNow) {
+        if (!builtIns.contains(manifest.id) || shippedIds.contains(manifest.id))
+            continue;
+        uninstallEverywhere(manifest);
+        m_bundles->remove(manifest.id);
+        builtIns.removeAll(manifest.id);
+    }
+    // Ids recorded for bundles no longer installed (removed by hand, failed
+    // the start-up check) are forgotten unless they still ship.
+    builtIns.removeIf([&](const QString& id) {
+        return !shippedIds.contains(id)
+               && std::none_of(installedNow.begin(), installedNow.end(),
+                               [&](const BundleManifest& m) { return m.id == id; });
+    });
+    recordBuiltIns(builtIns);
+}
+
 QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -399,31 +453,14 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     for (const ShippedBundle& entry : *shipped)
         shippedIds.insert(entry.manifest.id);
 
-    // Built-in bundles that no longer ship are withdrawn. Only the bundles
-    // seeding installed count: a free bundle installed from the store stays.
-    const QList<BundleManifest> installedNow = m_bundles->installed();
-    QStringList builtIns = recordedBuiltIns();
-    for (const BundleManifest& manifest : installedNow) {
-        if (!builtIns.contains(manifest.id) || shippedIds.contains(manifest.id))
-            continue;
-        uninstallEverywhere(manifest);
-        m_bundles->remove(manifest.id);
-        builtIns.removeAll(manifest.id);
-    }
-    // Ids recorded for bundles no longer installed (removed by hand, failed
-    // the start-up check) are forgotten unless they still ship.
-    builtIns.removeIf([&](const QString& id) {
-        return !shippedIds.contains(id)
-            && std::none_of(installedNow.begin(), installedNow.end(),
-                            [&](const BundleManifest& m) { return m.id == id; });
-    });
-    recordBuiltIns(builtIns);
+    withdrawUnshipped(shippedIds);
 
+    std::optional<QString> firstFailure;
     for (const ShippedBundle& entry : *shipped) {
         // Read afresh for each bundle: other work may have installed it
         // while an earlier install was running.
         if (!m_bundles)
-            co_return;
+            break;
         const QList<BundleManifest>& current = m_bundles->installed();
         const bool present = std::any_of(current.begin(), current.end(),
                                          [&](const BundleManifest& m) { return m.id == entry.manifest.id; });
@@ -446,8 +483,26 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
                   qUtf8Printable(installed.error().describe()));
             setLastError(QStringLiteral("seed ") + entry.manifest.id + QStringLiteral(": ")
                          + installed.error().localizedDescription());
+            if (!firstFailure)
+                firstFailure = installed.error().localizedDescription();
         }
     }
+    if (firstFailure)
+        tellSeedingFailed(*firstFailure);
+}
+
+void StoreCoordinator::tellSeedingFailed(const QString& text)
+{
+    // The store tab shows the error only once opened: a start that cannot
+    // install what ships is told to the user, once a run.
+    if (m_toldSeedingFailure)
+        return;
+    m_toldSeedingFailure = true;
+    UserNotificationCenter::Request request;
+    request.identifier = QStringLiteral("store-seeding");
+    request.title = tr("Gaugelet cannot install its built-in packs");
+    request.body = text;
+    UserNotificationCenter::current()->add(request);
 }
 
 } // namespace gaugelet

@@ -506,6 +506,10 @@ TEST(BundleInstallerError, EachKindReadsAsASentence)
         {"another copy busy",
          {Install::Kind::writeFailed, FileSystem::Error{"lock", "/x", EBUSY}},
          "Couldn't save the bundle: another copy of Gaugelet is changing the installed bundles."},
+        {"lock file unusable",
+         {Install::Kind::writeFailed, FileSystem::Error{"lock", "/x/Bundles.lock", ENOLCK}},
+         "Couldn't save the bundle: cannot lock /x/Bundles.lock: " + QString::fromLocal8Bit(std::strerror(ENOLCK))
+             + "."},
         {"unreadable member while writing", read(Install::Kind::writeFailed), "Couldn't save the bundle."},
     };
     for (const auto& c : cases)

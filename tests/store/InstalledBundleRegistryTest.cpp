@@ -15,6 +15,8 @@
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -556,4 +558,65 @@ TEST(InstalledBundleRegistryListing, SortsByDateThenNameThenId)
         ids.append(m.id);
     EXPECT_EQ(ids, (QStringList{QStringLiteral("n"), QStringLiteral("b"), QStringLiteral("z"), QStringLiteral("a"),
                                 QStringLiteral("c")}));
+}
+
+// A lock file that cannot be used is not another copy at work: an install
+// and a removal fail naming it and the OS's reason, nothing is installed,
+// removed or set aside without it, and once it can be used again this
+// process's own lock is free.
+TEST_F(InstalledBundleRegistryTest, ALockFileThatCannotBeUsedNamesItsCauseAndChangesNothing)
+{
+    const QString lockFile = InstalledBundleRegistry::lockPath(root);
+    const struct {
+        const char* name;
+        std::function<void()> place;
+        int code;
+    } cases[] = {
+        {"a folder", [&] { QDir().mkpath(lockFile); }, EISDIR},
+        {"a dangling link", [&] { ASSERT_TRUE(QFile::link(temp.filePath("missing"), lockFile)); }, ELOOP},
+        {"a link to a file",
+         [&] {
+             writeFile(temp.filePath("elsewhere.lock"), "");
+             ASSERT_TRUE(QFile::link(temp.filePath("elsewhere.lock"), lockFile));
+         },
+         ELOOP},
+    };
+    const QByteArray fox = signedBundle(NaclKeyPair::shared(), QStringLiteral("fox"), sounds);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(temp.filePath(QStringLiteral("Gaugelet")));
+        placeBundle(root + QStringLiteral("/owl"), QStringLiteral("owl"));
+        placeBundle(root + QStringLiteral("/bad"), QStringLiteral("bad"));
+        writeFile(root + QStringLiteral("/bad/assets/ding.wav"), "tampered");
+        c.place();
+        const FileSystem::Error cause{QStringLiteral("lock"), lockFile, c.code};
+
+        LogCapture log;
+        InstalledBundleRegistry registry(root);
+        BundleInstaller installer(&registry);
+        QList<std::pair<QString, FileSystem::Error>> failed;
+        QObject::connect(&registry, &InstalledBundleRegistry::removalFailed,
+                         [&](const QString& id, const FileSystem::Error& error) {
+                             failed.append({id, error});
+                         });
+        registry.scan();
+        EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: leaving bad (rejected): ") + cause.describe()));
+        const auto installed = installer.installNow(fox);
+        ASSERT_FALSE(installed);
+        ASSERT_NE(installed.error().underlying.fileError(), nullptr);
+        EXPECT_EQ(*installed.error().underlying.fileError(), cause);
+        EXPECT_EQ(installed.error().localizedDescription(),
+                  QStringLiteral("Couldn't save the bundle: cannot lock %1: %2.")
+                      .arg(lockFile, QString::fromLocal8Bit(std::strerror(c.code))));
+        registry.remove(QStringLiteral("owl"));
+        EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("owl")});
+        EXPECT_EQ(failed, (QList<std::pair<QString, FileSystem::Error>>{{QStringLiteral("owl"), cause}}));
+        EXPECT_EQ(FileSystem::listDirectory(root).value(), (QStringList{QStringLiteral("bad"), QStringLiteral("owl")}));
+
+        ASSERT_TRUE(FileSystem::removeTree(lockFile));
+        ASSERT_TRUE(installer.installNow(fox));
+        registry.remove(QStringLiteral("owl"));
+        EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("fox")});
+        EXPECT_EQ(FileSystem::listDirectory(root).value(), (QStringList{QStringLiteral("bad"), QStringLiteral("fox")}));
+    }
 }
