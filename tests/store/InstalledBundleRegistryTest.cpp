@@ -620,3 +620,62 @@ TEST_F(InstalledBundleRegistryTest, ALockFileThatCannotBeUsedNamesItsCauseAndCha
         EXPECT_EQ(FileSystem::listDirectory(root).value(), (QStringList{QStringLiteral("bad"), QStringLiteral("fox")}));
     }
 }
+
+// Rows of the two record files that do not name an entry exactly as this
+// program names one are dropped unread: never a path elsewhere, another
+// name's copy, a digest cut short or a number past 18 digits. A row that
+// does is acted on (a removal finished) or kept (a set-aside copy).
+TEST_F(InstalledBundleRegistryTest, RecordRowsThatNameNothingOfOursAreDropped)
+{
+    const QString uuid = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF");
+    const QByteArray digest(64, 'a');
+    const struct {
+        const char* name;
+        const char* list;
+        QByteArray row;
+        bool ours;
+    } cases[] = {
+        {"a removal", "removing.list", ".removing-owl-" + uuid.toUtf8(), true},
+        {"a removal, then /../x", "removing.list", ".removing-owl-" + uuid.toUtf8() + "/../victim", false},
+        {"a removal, lower-case", "removing.list", ".removing-owl-" + uuid.toLower().toUtf8(), false},
+        {"a copy", "set-aside.list", "owl.set-aside-2\towl\t" + digest, true},
+        {"a copy, then /../x", "set-aside.list", "owl.set-aside-2/../victim\towl\t" + digest, false},
+        {"an unsafe name", "set-aside.list", "../owl.set-aside-2\t../owl\t" + digest, false},
+        {"a short digest", "set-aside.list", "owl.set-aside-2\towl\t" + digest.left(63), false},
+        {"10 digits", "set-aside.list", "owl.set-aside-1234567890\towl\t" + digest, true},
+        {"18 digits", "set-aside.list", "owl.set-aside-123456789012345678\towl\t" + digest, true},
+        {"19 digits", "set-aside.list", "owl.set-aside-1234567890123456789\towl\t" + digest, false},
+        {"a leading zero", "set-aside.list", "owl.set-aside-02\towl\t" + digest, false},
+    };
+    const QString gaugelet = temp.filePath(QStringLiteral("Gaugelet"));
+    const QStringList entries{QStringLiteral("victim"),
+                              QStringLiteral(".removing-owl-") + uuid,
+                              QStringLiteral(".removing-owl-") + uuid.toLower(),
+                              QStringLiteral("owl.set-aside-2"),
+                              QStringLiteral("../owl.set-aside-2"),
+                              QStringLiteral("owl.set-aside-1234567890"),
+                              QStringLiteral("owl.set-aside-123456789012345678"),
+                              QStringLiteral("owl.set-aside-1234567890123456789"),
+                              QStringLiteral("owl.set-aside-02")};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(gaugelet);
+        for (const QString& entry : entries)
+            writeFile(root + QLatin1Char('/') + entry + QStringLiteral("/notes.txt"), "mine");
+        writeFile(gaugelet + QLatin1Char('/') + QLatin1String(c.list), c.row + '\n');
+        // A bundle that fails its check: its set-aside rewrites set-aside.list.
+        placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"));
+        writeFile(root + QStringLiteral("/fox/assets/ding.wav"), "tampered");
+        InstalledBundleRegistry registry(root);
+        registry.scan();
+        ASSERT_TRUE(QFileInfo::exists(root + QStringLiteral("/fox.set-aside-1")));
+        const bool removal = QLatin1String(c.list) == QLatin1String("removing.list");
+        for (const QString& entry : entries) {
+            const bool removed = removal && c.ours && entry == QStringLiteral(".removing-owl-") + uuid;
+            EXPECT_EQ(readFile(root + QLatin1Char('/') + entry + QStringLiteral("/notes.txt")),
+                      removed ? QByteArray() : QByteArray("mine"))
+                << entry.toStdString();
+        }
+        EXPECT_EQ(readFile(gaugelet + QStringLiteral("/set-aside.list")).contains(c.row + '\n'), !removal && c.ours);
+    }
+}
