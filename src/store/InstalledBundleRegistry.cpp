@@ -137,6 +137,12 @@ void writeRemovals(const QString& root, const QStringList& names)
         qInfo("InstalledBundles: cannot record the removals: %s", qUtf8Printable(written.error().describe()));
 }
 
+// The built-in bundles' ids, one a line, kept beside removing.list.
+QString builtInRecordPath(const QString& root)
+{
+    return parentOf(root) + QStringLiteral("/built-in.list");
+}
+
 QMutex& workMutex()
 {
     static QMutex mutex;
@@ -680,6 +686,56 @@ void InstalledBundleRegistry::finishRemovals(const QString& root, QDeadlineTimer
         qInfo("InstalledBundles: finished removing %s", qUtf8Printable(moved));
     }
     writeRemovals(root, left);
+}
+
+QStringList InstalledBundleRegistry::builtInRecord(const QString& root)
+{
+    QStringList ids;
+    const auto bytes = FileSystem::readFile(builtInRecordPath(root), 1024 * 1024);
+    for (const QByteArray& line : bytes ? bytes->split('\n') : QList<QByteArray>()) {
+        if (const QString id = QString::fromUtf8(line); BundleVerifier::isSafeBundleId(id) && !ids.contains(id))
+            ids.append(id);
+    }
+    return ids;
+}
+
+void InstalledBundleRegistry::recordBuiltIn(const QString& bundleId, bool builtIn)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_rootDir || !BundleVerifier::isSafeBundleId(bundleId) || !rootIsOurs(*m_rootDir))
+        return;
+    WorkLock lock(*m_rootDir);
+    if (lock.isHeld()) {
+        changeBuiltInRecord(*m_rootDir, bundleId, builtIn);
+    } else if (lock.failure() && lock.failure()->code != EBUSY) {
+        qInfo("InstalledBundles: cannot record %s as built-in: %s", qUtf8Printable(bundleId),
+              qUtf8Printable(lock.failure()->describe()));
+    } else {
+        (void)QtConcurrent::run([root = *m_rootDir, bundleId, builtIn] {
+            if (WorkLock later(root); later.isHeld())
+                changeBuiltInRecord(root, bundleId, builtIn);
+        });
+    }
+}
+
+void InstalledBundleRegistry::changeBuiltInRecord(const QString& root, const QString& bundleId, bool builtIn)
+{
+    if (!rootIsOurs(root))
+        return;
+    QStringList ids = builtInRecord(root);
+    const bool installed =
+        FileSystem::entryKind(root + QLatin1Char('/') + bundleId) == FileSystem::EntryKind::directory;
+    if (builtIn && installed && !ids.contains(bundleId))
+        ids.append(bundleId);
+    else if (!builtIn && !installed && ids.contains(bundleId))
+        ids.removeAll(bundleId);
+    else
+        return;
+    QByteArray bytes;
+    for (const QString& id : std::as_const(ids))
+        bytes += id.toUtf8() + '\n';
+    if (auto written = FileSystem::writeFileAtomically(builtInRecordPath(root), bytes); !written)
+        qInfo("InstalledBundles: cannot record the built-in bundles: %s", qUtf8Printable(written.error().describe()));
 }
 
 void InstalledBundleRegistry::setRemovalStepHookForTesting(std::function<bool(RemovalStep)> hook)

@@ -132,6 +132,17 @@ public:
     // listed, or lists it again, and says why in removalFailed().
     void remove(const QString& bundleId);
 
+    // The ids of the bundles seeding installed from the program's own
+    // resources, as kept beside the root ("built-in.list"). Every copy of the
+    // program on this home changes it one id at a time under the WorkLock,
+    // so it follows what is installed whichever copy saves its settings last.
+    static QStringList builtInRecord(const QString& root);
+    // Adds a bundle to that record while its folder is installed, or drops
+    // it while none is: a copy that withdrew a bundle another copy has
+    // installed again leaves it recorded. Waits on a worker while the
+    // bundles are busy.
+    void recordBuiltIn(const QString& bundleId, bool builtIn);
+
     // Test seam: called after each step of a removal's file work; returning
     // false ends the removal there, as if the process had been killed.
     enum class RemovalStep { recorded, moved, deleted };
@@ -184,6 +195,8 @@ private:
                                   const FileSystem::Error& error);
     // Deletes what recorded removals moved aside and did not delete.
     static void finishRemovals(const QString& root, QDeadlineTimer deadline);
+    // Holding the WorkLock: recordBuiltIn()'s change to the file.
+    static void changeBuiltInRecord(const QString& root, const QString& bundleId, bool builtIn);
     void setInstalled(QList<BundleManifest> list);
     // Both folders of prepareRoot() are there and are real folders.
     static bool rootIsOurs(const QString& root);

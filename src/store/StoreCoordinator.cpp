@@ -61,39 +61,57 @@ struct ScanEnded {
     void await_resume() const noexcept { }
 };
 
-QStringList recordedBuiltIns()
+// The built-in ids in the settings and in the record beside the bundles.
+// Each copy of the program on this home saves its whole settings, so the
+// settings keep only what the copy that saved last knew; the record beside
+// the bundles follows every copy's installs and withdrawals.
+QStringList recordedBuiltIns(const std::optional<QString>& root)
 {
-    Defaults* defaults = Defaults::standard();
     QStringList ids;
-    if (!defaults)
-        return ids;
-    for (const QVariant& id : defaults->array(SettingsSchema::builtInBundles).value_or(QVariantList()))
-        if (id.typeId() == QMetaType::QString)
-            ids.append(id.toString());
+    if (Defaults* defaults = Defaults::standard()) {
+        for (const QVariant& id : defaults->array(SettingsSchema::builtInBundles).value_or(QVariantList()))
+            if (id.typeId() == QMetaType::QString && !ids.contains(id.toString()))
+                ids.append(id.toString());
+    }
+    if (root) {
+        for (const QString& id : InstalledBundleRegistry::builtInRecord(*root))
+            if (!ids.contains(id))
+                ids.append(id);
+    }
     return ids;
 }
 
-void recordBuiltIns(const QStringList& ids)
+void recordBuiltIns(InstalledBundleRegistry* bundles, const QStringList& ids)
 {
-    Defaults* defaults = Defaults::standard();
-    if (!defaults)
+    if (Defaults* defaults = Defaults::standard()) {
+        if (ids.isEmpty())
+            defaults->remove(SettingsSchema::builtInBundles);
+        else
+            SettingsSchema::write(SettingsSchema::builtInBundles, QVariant(ids), *defaults);
+    }
+    if (!bundles || !bundles->rootDir())
         return;
-    if (ids.isEmpty())
-        defaults->remove(SettingsSchema::builtInBundles);
-    else
-        SettingsSchema::write(SettingsSchema::builtInBundles, QVariant(ids), *defaults);
+    // Only what this copy changed, one id at a time, on the record as it is
+    // now: never a whole list over another copy's changes.
+    const QStringList before = InstalledBundleRegistry::builtInRecord(*bundles->rootDir());
+    for (const QString& id : before)
+        if (!ids.contains(id))
+            bundles->recordBuiltIn(id, false);
+    for (const QString& id : ids)
+        if (!before.contains(id))
+            bundles->recordBuiltIn(id, true);
 }
 
-void markBuiltIn(const QString& id, bool builtIn)
+void markBuiltIn(InstalledBundleRegistry* bundles, const QString& id, bool builtIn)
 {
-    QStringList ids = recordedBuiltIns();
+    QStringList ids = recordedBuiltIns(bundles ? bundles->rootDir() : std::nullopt);
     if (ids.contains(id) == builtIn)
         return;
     if (builtIn)
         ids.append(id);
     else
         ids.removeAll(id);
-    recordBuiltIns(ids);
+    recordBuiltIns(bundles, ids);
 }
 
 // The sentence the user reads when a removal was not done.
@@ -112,7 +130,7 @@ QString removalFailureText(const FileSystem::Error& error)
 
 bool StoreCoordinator::isBuiltIn(const QString& bundleId)
 {
-    return recordedBuiltIns().contains(bundleId);
+    return recordedBuiltIns(InstalledBundleRegistry::defaultRootDir()).contains(bundleId);
 }
 
 StoreCoordinator::StoreCoordinator(InstalledBundleRegistry* bundles, BundleInstaller* installer, StoreClient* client,
@@ -370,7 +388,7 @@ void StoreCoordinator::remove(const QString& bundleId)
         return;
     }
     // A bundle that ships with the program stays installed.
-    if (isBuiltIn(found->id))
+    if (recordedBuiltIns(m_bundles->rootDir()).contains(found->id))
         return;
     uninstallEverywhere(*found);
     m_bundles->remove(bundleId);
@@ -405,7 +423,7 @@ void StoreCoordinator::withdrawUnshipped(const QSet<QString>& shippedIds)
     // Built-in bundles that no longer ship are withdrawn. Only the bundles
     // seeding installed count: a free bundle installed from the store stays.
     const QList<BundleManifest> installedNow = m_bundles->installed();
-    QStringList builtIns = recordedBuiltIns();
+    QStringList builtIns = recordedBuiltIns(m_bundles->rootDir());
     for (const BundleManifest& manifest : installedNow) {
         if (!builtIns.contains(manifest.id) || shippedIds.contains(manifest.id))
             continue;
@@ -420,7 +438,7 @@ void StoreCoordinator::withdrawUnshipped(const QSet<QString>& shippedIds)
                && std::none_of(installedNow.begin(), installedNow.end(),
                                [&](const BundleManifest& m) { return m.id == id; });
     });
-    recordBuiltIns(builtIns);
+    recordBuiltIns(m_bundles, builtIns);
 }
 
 QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
@@ -467,7 +485,7 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
         if (present) {
             // Already installed under a shipped id (by an earlier seeding):
             // it ships with the program, so it is built-in.
-            markBuiltIn(entry.manifest.id, true);
+            markBuiltIn(m_bundles, entry.manifest.id, true);
             continue;
         }
         if (!m_installer)
@@ -476,7 +494,7 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
         if (!self)
             co_return;
         if (installed) {
-            markBuiltIn(installed->id, true);
+            markBuiltIn(m_bundles, installed->id, true);
             activate(installed.value());
         } else {
             qInfo("StoreCoordinator: seed %s failed: %s", qUtf8Printable(entry.manifest.id),

@@ -555,6 +555,36 @@ TEST_F(StoreCoordinatorTest, BundlesSeededBeforeTheRecordExistedCountAsBuiltInWh
     EXPECT_TRUE(onDisk("chimes"));
 }
 
+// Two copies on one home, one shipping a pack and one that withdrew it, each
+// saving its whole settings: whichever saves last, and whenever the
+// withdrawing copy records its change, a pack installed is recorded as
+// built-in, never taken for the user's own.
+TEST_F(StoreCoordinatorTest, TheBuiltInRecordFollowsWhatIsInstalledWhicheverCopySavesLast)
+{
+    const QString shipped = folders.storeAssets() + "/fox.gaugebundle";
+    folders.ship("fox.gaugebundle", soundBundle("fox"));
+    QCoro::waitFor(makeCoordinator()->seedBuiltInBundles());
+    ASSERT_TRUE(QFile::rename(shipped, shipped + ".elsewhere"));
+    QCoro::waitFor(makeCoordinator()->seedBuiltInBundles()); // the copy that no longer ships it
+    ASSERT_FALSE(onDisk("fox"));
+    ASSERT_TRUE(QFile::rename(shipped + ".elsewhere", shipped));
+    QCoro::waitFor(makeCoordinator()->seedBuiltInBundles()); // the copy that ships it
+    ASSERT_TRUE(onDisk("fox"));
+    // The withdrawing copy's late record of its change, then its settings,
+    // saved last.
+    registry.recordBuiltIn("fox", false);
+    defaults->remove(SettingsSchema::builtInBundles);
+
+    EXPECT_TRUE(StoreCoordinator::isBuiltIn("fox"));
+    auto coordinator = makeCoordinator();
+    coordinator->remove("fox");
+    EXPECT_TRUE(onDisk("fox"));
+    ASSERT_TRUE(QFile::remove(shipped));
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_FALSE(onDisk("fox"));
+    EXPECT_FALSE(StoreCoordinator::isBuiltIn("fox"));
+}
+
 TEST_F(StoreCoordinatorTest, NewerShippedVersionIsNotInstalledOverTheInstalledOne)
 {
     preinstall(soundBundle("chimes", 0, 1));
