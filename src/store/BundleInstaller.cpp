@@ -47,8 +47,11 @@ QString BundleInstaller::InstallError::localizedDescription() const
     auto text = [](const char* source) { return QCoreApplication::translate("BundleInstaller", source); };
     if (kind == Kind::writeFailed) {
         const FileSystem::Error* file = underlying.fileError();
-        if (file && file->operation == QLatin1String("lock"))
+        if (file && file->operation == QLatin1String("lock") && file->code == EBUSY)
             return text("Couldn't save the bundle: another copy of Gaugelet is changing the installed bundles.");
+        if (file && file->operation == QLatin1String("lock"))
+            return text("Couldn't save the bundle: cannot lock %1: %2.")
+                .arg(file->path, QString::fromLocal8Bit(std::strerror(file->code)));
         if (file && file->code != 0)
             return text("Couldn't save the bundle: %1.").arg(QString::fromLocal8Bit(std::strerror(file->code)));
         return text("Couldn't save the bundle.");
@@ -158,9 +161,14 @@ Result<BundleManifest, BundleInstaller::InstallError> BundleInstaller::installFi
     // for it too.
     const InstalledBundleRegistry::WorkLock lock(*root);
     if (!lock.isHeld()) {
-        qInfo("BundleInstaller: not installing %s: the bundles are busy", qUtf8Printable(manifest.id));
-        return fail(writeFailed(BundleVerifier::Error{
-            FileSystem::Error{QStringLiteral("lock"), InstalledBundleRegistry::lockPath(*root), EBUSY}}));
+        const FileSystem::Error failure = lock.failure().value_or(
+            FileSystem::Error{QStringLiteral("lock"), InstalledBundleRegistry::lockPath(*root), EBUSY});
+        if (failure.code == EBUSY)
+            qInfo("BundleInstaller: not installing %s: the bundles are busy", qUtf8Printable(manifest.id));
+        else
+            qInfo("BundleInstaller: not installing %s: %s", qUtf8Printable(manifest.id),
+                  qUtf8Printable(failure.describe()));
+        return fail(writeFailed(BundleVerifier::Error{failure}));
     }
     if (auto made = FileSystem::makeFolder(staging); !made)
         return abandon(BundleVerifier::Error{made.error()});

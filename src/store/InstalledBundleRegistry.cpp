@@ -137,6 +137,12 @@ void writeRemovals(const QString& root, const QStringList& names)
         qInfo("InstalledBundles: cannot record the removals: %s", qUtf8Printable(written.error().describe()));
 }
 
+// The built-in bundles' ids, one a line, kept beside removing.list.
+QString builtInRecordPath(const QString& root)
+{
+    return parentOf(root) + QStringLiteral("/built-in.list");
+}
+
 QMutex& workMutex()
 {
     static QMutex mutex;
@@ -222,8 +228,10 @@ InstalledBundleRegistry::WorkLock::WorkLock(const QString& root, QDeadlineTimer 
     const bool mayWait = !isMainThread();
     QMutex& mutex = workMutex();
     const qint64 left = deadline.remainingTime(); // -1: no deadline
+    const FileSystem::Error busy{QStringLiteral("lock"), m_file.path(), EBUSY};
     if (!mutex.tryLock(mayWait ? int(std::min<qint64>(left, std::numeric_limits<int>::max())) : 0)) {
         qInfo("InstalledBundles: the bundles are busy in this process");
+        m_failure = busy;
         return;
     }
     auto taken = m_file.tryLock();
@@ -232,10 +240,16 @@ InstalledBundleRegistry::WorkLock::WorkLock(const QString& root, QDeadlineTimer 
         taken = m_file.lock(deadline, &QCoreApplication::closingDown);
     }
     m_held = taken && *taken;
-    if (!taken)
+    if (!taken) {
+        // Not another copy at work: the lock file cannot be used at all.
         qInfo("InstalledBundles: cannot lock the bundles: %s", qUtf8Printable(taken.error().describe()));
-    else if (!m_held)
+        m_failure = taken.error();
+    } else if (!m_held) {
         qInfo("InstalledBundles: another copy of Gaugelet is changing the bundles");
+        m_failure = busy;
+    }
+    // This process's own lock goes back with the file lock not taken, or
+    // every later change here would find the bundles busy.
     if (!m_held)
         mutex.unlock();
 }
@@ -286,9 +300,12 @@ Result<QString, FileSystem::Error> InstalledBundleRegistry::setAside(const QStri
 
 void InstalledBundleRegistry::keepNewestSetAside(const QString& root, const QString& name, const QString& aside)
 {
+    // A record of the name just used again (its copy was deleted by hand) is
+    // not this copy's: kept, it would count as one of the newest unchecked.
     QList<SetAsideRecord> records = readSetAsideRecords(root);
     records.removeIf([&](const SetAsideRecord& record) {
-        return FileSystem::entryKind(root + QLatin1Char('/') + record.copy) == FileSystem::EntryKind::missing;
+        return record.copy == aside
+               || FileSystem::entryKind(root + QLatin1Char('/') + record.copy) == FileSystem::EntryKind::missing;
     });
     const auto digest = setAsideDigest(root, aside);
     if (digest)
@@ -416,8 +433,12 @@ std::optional<BundleManifest> InstalledBundleRegistry::recheck(const QString& ro
     auto stillOurs = [&](const char* why) {
         if (lock && lock->isHeld() && rootIsOurs(root))
             return true;
-        qInfo("InstalledBundles: leaving %s (%s): %s", qUtf8Printable(name), why,
-              lock ? "the bundles are busy" : "the bundle root is not a folder of ours");
+        QString reason = QStringLiteral("the bundle root is not a folder of ours");
+        if (lock && lock->failure() && lock->failure()->code != EBUSY)
+            reason = lock->failure()->describe();
+        else if (lock && !lock->isHeld())
+            reason = QStringLiteral("the bundles are busy");
+        qInfo("InstalledBundles: leaving %s (%s): %s", qUtf8Printable(name), why, qUtf8Printable(reason));
         return false;
     };
     auto verified = verify(folder, StoreSigningKey::key());
@@ -527,26 +548,53 @@ void InstalledBundleRegistry::remove(const QString& bundleId)
     // the installer, is deleted: a folder of that name is otherwise the
     // user's. An id that cannot name a folder of its own never reaches the
     // disk: an empty id would otherwise be the root itself.
-    const bool listed = std::any_of(m_installed.cbegin(), m_installed.cend(),
+    const auto found = std::find_if(m_installed.cbegin(), m_installed.cend(),
                                     [&](const BundleManifest& m) { return m.id == bundleId; });
+    const bool listed = found != m_installed.cend();
     const auto folder = listed ? folderFor(bundleId) : std::nullopt;
     const auto identity = folder && FileSystem::entryKind(*folder) == FileSystem::EntryKind::directory
                               ? FileSystem::identity(*folder)
                               : std::nullopt;
     if (identity && !rootIsOurs(*m_rootDir)) {
         qInfo("InstalledBundles: leaving %s: the bundle root is not a folder of ours", qUtf8Printable(bundleId));
+        Q_EMIT removalFailed(bundleId, FileSystem::Error{QStringLiteral("remove"), *m_rootDir, ENOTDIR});
+        return;
     } else if (identity) {
         // Tried here without waiting; while another install or copy of the
         // program is changing the bundles, a worker waits for it instead.
-        if (WorkLock lock(*m_rootDir); lock.isHeld()) {
-            removeFolder(*m_rootDir, bundleId, *identity);
+        // A removal that cannot be done stays listed: never shown as done
+        // while the bundle is still in place, to be back at the next start.
+        WorkLock lock(*m_rootDir);
+        if (lock.isHeld()) {
+            if (auto removed = removeFolder(*m_rootDir, bundleId, *identity); !removed) {
+                Q_EMIT removalFailed(bundleId, removed.error());
+                return;
+            }
+        } else if (lock.failure() && lock.failure()->code != EBUSY) {
+            qInfo("InstalledBundles: %s was not removed: %s", qUtf8Printable(bundleId),
+                  qUtf8Printable(lock.failure()->describe()));
+            Q_EMIT removalFailed(bundleId, *lock.failure());
+            return;
         } else {
             qInfo("InstalledBundles: removing %s once the bundles are free", qUtf8Printable(bundleId));
-            (void)QtConcurrent::run([root = *m_rootDir, bundleId, identity = *identity] {
-                if (WorkLock lock(root); lock.isHeld())
-                    removeFolder(root, bundleId, identity);
-                else
-                    qInfo("InstalledBundles: %s was not removed; the next start lists it", qUtf8Printable(bundleId));
+            QPointer<InstalledBundleRegistry> self(this);
+            (void)QtConcurrent::run([root = *m_rootDir, bundleId, identity = *identity, manifest = *found, self] {
+                WorkLock later(root);
+                Result<void, FileSystem::Error> removed =
+                    later.isHeld() ? removeFolder(root, bundleId, identity)
+                                   : fail(later.failure().value_or(
+                                       FileSystem::Error{QStringLiteral("lock"), lockPath(root), EBUSY}));
+                if (removed)
+                    return;
+                qInfo("InstalledBundles: %s was not removed: %s", qUtf8Printable(bundleId),
+                      qUtf8Printable(removed.error().describe()));
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [self, manifest, identity, error = removed.error()] {
+                        if (self)
+                            self->relistAfterFailedRemoval(manifest, identity, error);
+                    },
+                    Qt::QueuedConnection);
             });
         }
     }
@@ -557,16 +605,33 @@ void InstalledBundleRegistry::remove(const QString& bundleId)
     setInstalled(std::move(list));
 }
 
-void InstalledBundleRegistry::removeFolder(const QString& root, const QString& bundleId, FileSystem::Identity folder)
+void InstalledBundleRegistry::relistAfterFailedRemoval(const BundleManifest& manifest, FileSystem::Identity folder,
+                                                       const FileSystem::Error& error)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    // Listed again only while that same folder is still in place and nothing
+    // listed it meanwhile.
+    const auto path = folderFor(manifest.id);
+    const auto now = path ? FileSystem::identity(*path) : std::nullopt;
+    if (!now || now->device != folder.device || now->inode != folder.inode
+        || std::any_of(m_installed.cbegin(), m_installed.cend(),
+                       [&](const BundleManifest& m) { return m.id == manifest.id; }))
+        return;
+    upsert(manifest);
+    Q_EMIT removalFailed(manifest.id, error);
+}
+
+Result<void, FileSystem::Error> InstalledBundleRegistry::removeFolder(const QString& root, const QString& bundleId,
+                                                                      FileSystem::Identity folder)
 {
     const QString path = root + QLatin1Char('/') + bundleId;
     const auto now = FileSystem::identity(path);
     if (!now || now->device != folder.device || now->inode != folder.inode) {
         qInfo("InstalledBundles: not removing %s: it was installed again", qUtf8Printable(bundleId));
-        return;
+        return {};
     }
     if (!rootIsOurs(root))
-        return;
+        return fail(FileSystem::Error{QStringLiteral("remove"), root, ENOTDIR});
     // Out of the bundle's name in one rename, recorded first, so that an
     // end of the process at any point leaves the whole bundle or nothing
     // under its name, and the next scan deletes only what was moved.
@@ -575,26 +640,29 @@ void InstalledBundleRegistry::removeFolder(const QString& root, const QString& b
     QStringList removals = readRemovals(root);
     writeRemovals(root, removals << moved);
     if (!removalGoesOn(RemovalStep::recorded))
-        return;
+        return {};
     if (auto renamed = FileSystem::renameWithoutReplacing(path, root + QLatin1Char('/') + moved); !renamed) {
         qInfo("InstalledBundles: cannot remove %s: %s", qUtf8Printable(bundleId),
               qUtf8Printable(renamed.error().describe()));
         removals.removeAll(moved);
         writeRemovals(root, removals);
-        return;
+        return fail(renamed.error());
     }
+    // Out of its name, the bundle is gone: what is left of it is deleted
+    // now or by the next scan.
     if (!removalGoesOn(RemovalStep::moved))
-        return;
+        return {};
     if (auto removed = FileSystem::removeTree(root + QLatin1Char('/') + moved); !removed) {
         // Left recorded: the next scan tries again.
         qInfo("InstalledBundles: cannot delete the removed %s: %s", qUtf8Printable(bundleId),
               qUtf8Printable(removed.error().describe()));
-        return;
+        return {};
     }
     if (!removalGoesOn(RemovalStep::deleted))
-        return;
+        return {};
     removals.removeAll(moved);
     writeRemovals(root, removals);
+    return {};
 }
 
 void InstalledBundleRegistry::finishRemovals(const QString& root, QDeadlineTimer deadline)
@@ -618,6 +686,56 @@ void InstalledBundleRegistry::finishRemovals(const QString& root, QDeadlineTimer
         qInfo("InstalledBundles: finished removing %s", qUtf8Printable(moved));
     }
     writeRemovals(root, left);
+}
+
+QStringList InstalledBundleRegistry::builtInRecord(const QString& root)
+{
+    QStringList ids;
+    const auto bytes = FileSystem::readFile(builtInRecordPath(root), 1024 * 1024);
+    for (const QByteArray& line : bytes ? bytes->split('\n') : QList<QByteArray>()) {
+        if (const QString id = QString::fromUtf8(line); BundleVerifier::isSafeBundleId(id) && !ids.contains(id))
+            ids.append(id);
+    }
+    return ids;
+}
+
+void InstalledBundleRegistry::recordBuiltIn(const QString& bundleId, bool builtIn)
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!m_rootDir || !BundleVerifier::isSafeBundleId(bundleId) || !rootIsOurs(*m_rootDir))
+        return;
+    WorkLock lock(*m_rootDir);
+    if (lock.isHeld()) {
+        changeBuiltInRecord(*m_rootDir, bundleId, builtIn);
+    } else if (lock.failure() && lock.failure()->code != EBUSY) {
+        qInfo("InstalledBundles: cannot record %s as built-in: %s", qUtf8Printable(bundleId),
+              qUtf8Printable(lock.failure()->describe()));
+    } else {
+        (void)QtConcurrent::run([root = *m_rootDir, bundleId, builtIn] {
+            if (WorkLock later(root); later.isHeld())
+                changeBuiltInRecord(root, bundleId, builtIn);
+        });
+    }
+}
+
+void InstalledBundleRegistry::changeBuiltInRecord(const QString& root, const QString& bundleId, bool builtIn)
+{
+    if (!rootIsOurs(root))
+        return;
+    QStringList ids = builtInRecord(root);
+    const bool installed =
+        FileSystem::entryKind(root + QLatin1Char('/') + bundleId) == FileSystem::EntryKind::directory;
+    if (builtIn && installed && !ids.contains(bundleId))
+        ids.append(bundleId);
+    else if (!builtIn && !installed && ids.contains(bundleId))
+        ids.removeAll(bundleId);
+    else
+        return;
+    QByteArray bytes;
+    for (const QString& id : std::as_const(ids))
+        bytes += id.toUtf8() + '\n';
+    if (auto written = FileSystem::writeFileAtomically(builtInRecordPath(root), bytes); !written)
+        qInfo("InstalledBundles: cannot record the built-in bundles: %s", qUtf8Printable(written.error().describe()));
 }
 
 void InstalledBundleRegistry::setRemovalStepHookForTesting(std::function<bool(RemovalStep)> hook)

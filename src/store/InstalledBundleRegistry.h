@@ -74,10 +74,16 @@ public:
         WorkLock(const WorkLock&) = delete;
         WorkLock& operator=(const WorkLock&) = delete;
         bool isHeld() const { return m_held; }
+        // Why it is not held: EBUSY while another thread or copy of the
+        // program holds it; else what kept the lock file from being opened or
+        // locked (a folder or a link in its place, no write access, no locks
+        // on the file system). None while held.
+        const std::optional<FileSystem::Error>& failure() const { return m_failure; }
 
     private:
         FileLock m_file;
         bool m_held = false;
+        std::optional<FileSystem::Error> m_failure;
     };
     // The lock file beside the root: "Gaugelet/Bundles.lock".
     static QString lockPath(const QString& root);
@@ -121,8 +127,21 @@ public:
     // the root), then deleted, so its name holds the whole bundle or nothing.
     // A removal cut short is finished by the next scan. When the bundles are
     // busy the folder is removed on a worker once they are free, unless it
-    // was installed again meanwhile.
+    // was installed again meanwhile. A removal that cannot be done (the lock
+    // file cannot be used, the folder cannot be moved) leaves the bundle
+    // listed, or lists it again, and says why in removalFailed().
     void remove(const QString& bundleId);
+
+    // The ids of the bundles seeding installed from the program's own
+    // resources, as kept beside the root ("built-in.list"). Every copy of the
+    // program on this home changes it one id at a time under the WorkLock,
+    // so it follows what is installed whichever copy saves its settings last.
+    static QStringList builtInRecord(const QString& root);
+    // Adds a bundle to that record while its folder is installed, or drops
+    // it while none is: a copy that withdrew a bundle another copy has
+    // installed again leaves it recorded. Waits on a worker while the
+    // bundles are busy.
+    void recordBuiltIn(const QString& bundleId, bool builtIn);
 
     // Test seam: called after each step of a removal's file work; returning
     // false ends the removal there, as if the process had been killed.
@@ -143,6 +162,8 @@ Q_SIGNALS:
     void installedChanged();
     // A background scan has published its list.
     void scanFinished();
+    // A removal was not done: the bundle is listed (again), and error says why.
+    void removalFailed(const QString& bundleId, const FileSystem::Error& error);
 
 private:
     // What a scan found; listed is false when the root could not be listed.
@@ -165,9 +186,17 @@ private:
     static void keepNewestSetAside(const QString& root, const QString& name, const QString& aside);
     // Holding the WorkLock: moves the bundle folder out of the way and
     // deletes it, when it is still the entry `folder` was (device and inode).
-    static void removeFolder(const QString& root, const QString& bundleId, FileSystem::Identity folder);
+    // An error only while the bundle is still whole under its name.
+    static Result<void, FileSystem::Error> removeFolder(const QString& root, const QString& bundleId,
+                                                        FileSystem::Identity folder);
+    // After a removal on a worker failed: lists the bundle again while its
+    // folder is still in place, and tells removalFailed().
+    void relistAfterFailedRemoval(const BundleManifest& manifest, FileSystem::Identity folder,
+                                  const FileSystem::Error& error);
     // Deletes what recorded removals moved aside and did not delete.
     static void finishRemovals(const QString& root, QDeadlineTimer deadline);
+    // Holding the WorkLock: recordBuiltIn()'s change to the file.
+    static void changeBuiltInRecord(const QString& root, const QString& bundleId, bool builtIn);
     void setInstalled(QList<BundleManifest> list);
     // Both folders of prepareRoot() are there and are real folders.
     static bool rootIsOurs(const QString& root);

@@ -6,6 +6,7 @@
 #include "platform/core/MainThread.h"
 #include "platform/core/Publish.h"
 #include "platform/core/WallClock.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "schema/SettingsSchema.h"
 #include "store/BundleInstaller.h"
 #include "store/BundleVerifier.h"
@@ -13,10 +14,13 @@
 #include "store/SigningKeys.h"
 #include "store/StoreAssetCache.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
+#include <cerrno>
 #include <coroutine>
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -57,46 +61,76 @@ struct ScanEnded {
     void await_resume() const noexcept { }
 };
 
-QStringList recordedBuiltIns()
+// The built-in ids in the settings and in the record beside the bundles.
+// Each copy of the program on this home saves its whole settings, so the
+// settings keep only what the copy that saved last knew; the record beside
+// the bundles follows every copy's installs and withdrawals.
+QStringList recordedBuiltIns(const std::optional<QString>& root)
 {
-    Defaults* defaults = Defaults::standard();
     QStringList ids;
-    if (!defaults)
-        return ids;
-    for (const QVariant& id : defaults->array(SettingsSchema::builtInBundles).value_or(QVariantList()))
-        if (id.typeId() == QMetaType::QString)
-            ids.append(id.toString());
+    if (Defaults* defaults = Defaults::standard()) {
+        for (const QVariant& id : defaults->array(SettingsSchema::builtInBundles).value_or(QVariantList()))
+            if (id.typeId() == QMetaType::QString && !ids.contains(id.toString()))
+                ids.append(id.toString());
+    }
+    if (root) {
+        for (const QString& id : InstalledBundleRegistry::builtInRecord(*root))
+            if (!ids.contains(id))
+                ids.append(id);
+    }
     return ids;
 }
 
-void recordBuiltIns(const QStringList& ids)
+void recordBuiltIns(InstalledBundleRegistry* bundles, const QStringList& ids)
 {
-    Defaults* defaults = Defaults::standard();
-    if (!defaults)
+    if (Defaults* defaults = Defaults::standard()) {
+        if (ids.isEmpty())
+            defaults->remove(SettingsSchema::builtInBundles);
+        else
+            SettingsSchema::write(SettingsSchema::builtInBundles, QVariant(ids), *defaults);
+    }
+    if (!bundles || !bundles->rootDir())
         return;
-    if (ids.isEmpty())
-        defaults->remove(SettingsSchema::builtInBundles);
-    else
-        SettingsSchema::write(SettingsSchema::builtInBundles, QVariant(ids), *defaults);
+    // Only what this copy changed, one id at a time, on the record as it is
+    // now: never a whole list over another copy's changes.
+    const QStringList before = InstalledBundleRegistry::builtInRecord(*bundles->rootDir());
+    for (const QString& id : before)
+        if (!ids.contains(id))
+            bundles->recordBuiltIn(id, false);
+    for (const QString& id : ids)
+        if (!before.contains(id))
+            bundles->recordBuiltIn(id, true);
 }
 
-void markBuiltIn(const QString& id, bool builtIn)
+void markBuiltIn(InstalledBundleRegistry* bundles, const QString& id, bool builtIn)
 {
-    QStringList ids = recordedBuiltIns();
+    QStringList ids = recordedBuiltIns(bundles ? bundles->rootDir() : std::nullopt);
     if (ids.contains(id) == builtIn)
         return;
     if (builtIn)
         ids.append(id);
     else
         ids.removeAll(id);
-    recordBuiltIns(ids);
+    recordBuiltIns(bundles, ids);
+}
+
+// The sentence the user reads when a removal was not done.
+QString removalFailureText(const FileSystem::Error& error)
+{
+    auto text = [](const char* source) { return QCoreApplication::translate("StoreCoordinator", source); };
+    const QString reason = QString::fromLocal8Bit(std::strerror(error.code));
+    if (error.operation == QLatin1String("lock") && error.code == EBUSY)
+        return text("Couldn't remove the bundle: another copy of Gaugelet is changing the installed bundles.");
+    if (error.operation == QLatin1String("lock"))
+        return text("Couldn't remove the bundle: cannot lock %1: %2.").arg(error.path, reason);
+    return text("Couldn't remove the bundle: %1: %2.").arg(error.path, reason);
 }
 
 } // namespace
 
 bool StoreCoordinator::isBuiltIn(const QString& bundleId)
 {
-    return recordedBuiltIns().contains(bundleId);
+    return recordedBuiltIns(InstalledBundleRegistry::defaultRootDir()).contains(bundleId);
 }
 
 StoreCoordinator::StoreCoordinator(InstalledBundleRegistry* bundles, BundleInstaller* installer, StoreClient* client,
@@ -119,6 +153,21 @@ StoreCoordinator::StoreCoordinator(InstalledBundleRegistry* bundles, BundleInsta
         const QList<BundleManifest> installed = m_bundles->installed();
         for (const BundleManifest& manifest : installed)
             activate(manifest);
+        // A removal not done leaves the bundle listed: it stays live, and
+        // the store tab says why.
+        connect(m_bundles, &InstalledBundleRegistry::removalFailed, this,
+                [this](const QString& bundleId, const FileSystem::Error& error) {
+                    GAUGELET_ASSERT_MAIN_THREAD();
+                    if (!m_bundles)
+                        return;
+                    const QList<BundleManifest> listed = m_bundles->installed();
+                    for (const BundleManifest& manifest : listed) {
+                        if (manifest.id == bundleId)
+                            activate(manifest);
+                    }
+                    setLastError(QStringLiteral("remove ") + bundleId + QStringLiteral(": ")
+                                 + removalFailureText(error));
+                });
         connect(m_bundles, &InstalledBundleRegistry::scanFinished, this, [this] {
             GAUGELET_ASSERT_MAIN_THREAD();
             if (!m_bundles)
@@ -339,7 +388,7 @@ void StoreCoordinator::remove(const QString& bundleId)
         return;
     }
     // A bundle that ships with the program stays installed.
-    if (isBuiltIn(found->id))
+    if (recordedBuiltIns(m_bundles->rootDir()).contains(found->id))
         return;
     uninstallEverywhere(*found);
     m_bundles->remove(bundleId);
@@ -367,6 +416,29 @@ QList<StoreCoordinator::ShippedBundle> StoreCoordinator::readShippedBundles(cons
         shipped.append(ShippedBundle{verified->manifest, std::move(bytes).value()});
     }
     return shipped;
+}
+
+void StoreCoordinator::withdrawUnshipped(const QSet<QString>& shippedIds)
+{
+    // Built-in bundles that no longer ship are withdrawn. Only the bundles
+    // seeding installed count: a free bundle installed from the store stays.
+    const QList<BundleManifest> installedNow = m_bundles->installed();
+    QStringList builtIns = recordedBuiltIns(m_bundles->rootDir());
+    for (const BundleManifest& manifest : installedNow) {
+        if (!builtIns.contains(manifest.id) || shippedIds.contains(manifest.id))
+            continue;
+        uninstallEverywhere(manifest);
+        m_bundles->remove(manifest.id);
+        builtIns.removeAll(manifest.id);
+    }
+    // Ids recorded for bundles no longer installed (removed by hand, failed
+    // the start-up check) are forgotten unless they still ship.
+    builtIns.removeIf([&](const QString& id) {
+        return !shippedIds.contains(id)
+               && std::none_of(installedNow.begin(), installedNow.end(),
+                               [&](const BundleManifest& m) { return m.id == id; });
+    });
+    recordBuiltIns(m_bundles, builtIns);
 }
 
 QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
@@ -399,38 +471,21 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
     for (const ShippedBundle& entry : *shipped)
         shippedIds.insert(entry.manifest.id);
 
-    // Built-in bundles that no longer ship are withdrawn. Only the bundles
-    // seeding installed count: a free bundle installed from the store stays.
-    const QList<BundleManifest> installedNow = m_bundles->installed();
-    QStringList builtIns = recordedBuiltIns();
-    for (const BundleManifest& manifest : installedNow) {
-        if (!builtIns.contains(manifest.id) || shippedIds.contains(manifest.id))
-            continue;
-        uninstallEverywhere(manifest);
-        m_bundles->remove(manifest.id);
-        builtIns.removeAll(manifest.id);
-    }
-    // Ids recorded for bundles no longer installed (removed by hand, failed
-    // the start-up check) are forgotten unless they still ship.
-    builtIns.removeIf([&](const QString& id) {
-        return !shippedIds.contains(id)
-            && std::none_of(installedNow.begin(), installedNow.end(),
-                            [&](const BundleManifest& m) { return m.id == id; });
-    });
-    recordBuiltIns(builtIns);
+    withdrawUnshipped(shippedIds);
 
+    std::optional<QString> firstFailure;
     for (const ShippedBundle& entry : *shipped) {
         // Read afresh for each bundle: other work may have installed it
         // while an earlier install was running.
         if (!m_bundles)
-            co_return;
+            break;
         const QList<BundleManifest>& current = m_bundles->installed();
         const bool present = std::any_of(current.begin(), current.end(),
                                          [&](const BundleManifest& m) { return m.id == entry.manifest.id; });
         if (present) {
             // Already installed under a shipped id (by an earlier seeding):
             // it ships with the program, so it is built-in.
-            markBuiltIn(entry.manifest.id, true);
+            markBuiltIn(m_bundles, entry.manifest.id, true);
             continue;
         }
         if (!m_installer)
@@ -439,15 +494,33 @@ QCoro::Task<void> StoreCoordinator::seedBuiltInBundles()
         if (!self)
             co_return;
         if (installed) {
-            markBuiltIn(installed->id, true);
+            markBuiltIn(m_bundles, installed->id, true);
             activate(installed.value());
         } else {
             qInfo("StoreCoordinator: seed %s failed: %s", qUtf8Printable(entry.manifest.id),
                   qUtf8Printable(installed.error().describe()));
             setLastError(QStringLiteral("seed ") + entry.manifest.id + QStringLiteral(": ")
                          + installed.error().localizedDescription());
+            if (!firstFailure)
+                firstFailure = installed.error().localizedDescription();
         }
     }
+    if (firstFailure)
+        tellSeedingFailed(*firstFailure);
+}
+
+void StoreCoordinator::tellSeedingFailed(const QString& text)
+{
+    // The store tab shows the error only once opened: a start that cannot
+    // install what ships is told to the user, once a run.
+    if (m_toldSeedingFailure)
+        return;
+    m_toldSeedingFailure = true;
+    UserNotificationCenter::Request request;
+    request.identifier = QStringLiteral("store-seeding");
+    request.title = tr("Gaugelet cannot install its built-in packs");
+    request.body = text;
+    UserNotificationCenter::current()->add(request);
 }
 
 } // namespace gaugelet

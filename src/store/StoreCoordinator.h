@@ -67,7 +67,8 @@ public:
     // built-in: it can be removed and is never withdrawn at launch.
     static bool isBuiltIn(const QString& bundleId);
     // Installs every shipped bundle not installed yet and withdraws installed
-    // built-in bundles that no longer ship.
+    // built-in bundles that no longer ship. A shipped bundle that cannot be
+    // installed is told in a desktop notification, once a run.
     QCoro::Task<void> seedBuiltInBundles();
     // Makes one installed bundle live through the first adapter of its type.
     void activate(const BundleManifest& manifest);
@@ -93,6 +94,12 @@ private:
     void setInstalling(const QString& itemId, bool running);
     void setLastError(std::optional<QString> text);
     void uninstallEverywhere(const BundleManifest& manifest);
+    // Withdraws the installed built-in bundles that are not among shippedIds
+    // and forgets the recorded ids of those no longer installed.
+    void withdrawUnshipped(const QSet<QString>& shippedIds);
+    // A desktop notification with the text of a shipped bundle's failed
+    // install, the first in this run only.
+    void tellSeedingFailed(const QString& text);
 
     QList<StoreItem> m_available;
     QStringList m_inflightInstallIds;
@@ -103,6 +110,7 @@ private:
     QList<QPointer<StoreBundleAdapter>> m_adapters;
     QMetaObject::Connection m_bundlesSubscription;
     QHash<QString, StorePreview> m_previewCache;
+    bool m_toldSeedingFailure = false;
 };
 
 } // namespace gaugelet

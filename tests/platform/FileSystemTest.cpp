@@ -12,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <functional>
 #include <sys/stat.h>
+#include <utility>
 
 using namespace gaugelet;
 using namespace gaugelet::test;
@@ -175,4 +178,52 @@ TEST_F(FileSystemTest, FileLockExcludesOtherProcessesAndOtherHolders)
     EXPECT_EQ(held.lock(QDeadlineTimer(30000)).value(), true);
     EXPECT_TRUE(other.waitForFinished(30000));
     EXPECT_EQ(FileLock(path(QStringLiteral("missing/x.lock"))).tryLock().error().code, ENOENT);
+}
+
+// A tree's digest is given only for a tree within both caps and read whole
+// as it was listed: an entry that grows, shrinks or is swapped for another,
+// or a link given another target, between its listing and its reading gives
+// none.
+TEST_F(FileSystemTest, TreeDigestIsWithinItsCapsAndOfWhatWasListed)
+{
+    const QString top = path(QStringLiteral("top"));
+    writeFile(top + QStringLiteral("/a.txt"), "aaaa");
+    writeFile(top + QStringLiteral("/sub/b.txt"), "bb");
+    ASSERT_TRUE(QFile::link(QStringLiteral("t1"), top + QStringLiteral("/link")));
+    const int entries = 5; // top, a.txt, link, sub, sub/b.txt
+    const qint64 bytes = 6;
+    EXPECT_TRUE(FileSystem::treeDigest(top, entries, bytes));
+    EXPECT_FALSE(FileSystem::treeDigest(top, entries - 1, bytes));
+    EXPECT_FALSE(FileSystem::treeDigest(top, entries, bytes - 1));
+
+    const QString a = top + QStringLiteral("/a.txt");
+    const struct {
+        const char* name;
+        QByteArray at;
+        std::function<void()> change;
+    } cases[] = {
+        {"grows", "/a.txt", [&] { writeFile(a, "aaaaa"); }},
+        {"shrinks", "/a.txt", [&] { writeFile(a, "aa"); }},
+        {"swapped for another of its size", "/a.txt",
+         [&] {
+             writeFile(path(QStringLiteral("other")), "cccc");
+             ASSERT_EQ(::rename(qPrintable(path(QStringLiteral("other"))), qPrintable(a)), 0);
+         }},
+        {"a link's new target", "/link",
+         [&] {
+             ASSERT_TRUE(QFile::remove(top + QStringLiteral("/link")));
+             ASSERT_TRUE(QFile::link(QStringLiteral("target2"), top + QStringLiteral("/link")));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(a, "aaaa");
+        bool changed = false;
+        FileSystem::setTreeDigestHookForTesting([&](const QByteArray& relative) {
+            if (relative == c.at && !std::exchange(changed, true))
+                c.change();
+        });
+        EXPECT_FALSE(FileSystem::treeDigest(top, entries, 64));
+        FileSystem::setTreeDigestHookForTesting({});
+    }
 }

@@ -171,6 +171,7 @@ TEST_F(BundleInstallerTest, OnlyTheNewestThreeUnchangedSetAsideCopiesOfOursAreKe
     const struct {
         const char* name;
         std::function<void()> change; // to the first fox copy, after it was set aside
+        int at = 1;                   // after that round
     } cases[] = {
         {"unchanged", none},
         {"replaced by the user's folder",
@@ -198,6 +199,10 @@ TEST_F(BundleInstallerTest, OnlyTheNewestThreeUnchangedSetAsideCopiesOfOursAreKe
                          .toUtf8();
              writeFile(records, list);
          }},
+        // Its number is taken again by the next copy; the old record of that
+        // name must not count as one of the newest three.
+        {"the newest deleted by hand",
+         [&] { ASSERT_TRUE(FileSystem::removeTree(root + QStringLiteral("/fox.set-aside-10004"))); }, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,17 +217,25 @@ TEST_F(BundleInstallerTest, OnlyTheNewestThreeUnchangedSetAsideCopiesOfOursAreKe
             writeFile(root + QLatin1Char('/') + id + QStringLiteral("/deep/a.txt"), "a");
             ASSERT_TRUE(installer.installNow(bundle(id, frames)));
             (void)FileSystem::removeTree(root + QLatin1Char('/') + id);
-            if (round == 1 && c.change)
+            if (round == c.at && c.change)
                 c.change();
         }
+        const bool reused = c.at != 1;
         QStringList kept{QStringLiteral("fox.set-aside-010001"), QStringLiteral("fox.set-aside-10000"),
                          QStringLiteral("fox.set-aside-10003"),  QStringLiteral("fox.set-aside-10004"),
                          QStringLiteral("fox.set-aside-10005"),  QStringLiteral("owl.set-aside-1"),
                          QStringLiteral("owl.set-aside-2"),      QStringLiteral("owl.set-aside-3")};
-        if (c.change)
+        if (reused) {
+            kept.removeAll(QStringLiteral("fox.set-aside-10005"));
+            kept.insert(2, QStringLiteral("fox.set-aside-10002"));
+        } else if (c.change) {
             kept.insert(2, QStringLiteral("fox.set-aside-10001"));
+        }
         EXPECT_EQ(rootEntries(), kept);
-        EXPECT_EQ(readFile(root + QStringLiteral("/fox.set-aside-10005/notes.txt")), QByteArray("5"));
+        EXPECT_EQ(readFile(root
+                           + (reused ? QStringLiteral("/fox.set-aside-10004") : QStringLiteral("/fox.set-aside-10005"))
+                           + QStringLiteral("/notes.txt")),
+                  QByteArray("5"));
         LogCapture log;
         registry.scan();
         EXPECT_FALSE(log.contains(QStringLiteral("set-aside")));
@@ -493,6 +506,10 @@ TEST(BundleInstallerError, EachKindReadsAsASentence)
         {"another copy busy",
          {Install::Kind::writeFailed, FileSystem::Error{"lock", "/x", EBUSY}},
          "Couldn't save the bundle: another copy of Gaugelet is changing the installed bundles."},
+        {"lock file unusable",
+         {Install::Kind::writeFailed, FileSystem::Error{"lock", "/x/Bundles.lock", ENOLCK}},
+         "Couldn't save the bundle: cannot lock /x/Bundles.lock: " + QString::fromLocal8Bit(std::strerror(ENOLCK))
+             + "."},
         {"unreadable member while writing", read(Install::Kind::writeFailed), "Couldn't save the bundle."},
     };
     for (const auto& c : cases)

@@ -15,6 +15,8 @@
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -556,4 +558,118 @@ TEST(InstalledBundleRegistryListing, SortsByDateThenNameThenId)
         ids.append(m.id);
     EXPECT_EQ(ids, (QStringList{QStringLiteral("n"), QStringLiteral("b"), QStringLiteral("z"), QStringLiteral("a"),
                                 QStringLiteral("c")}));
+}
+
+// A lock file that cannot be used is not another copy at work: an install
+// and a removal fail naming it and the OS's reason, nothing is installed,
+// removed or set aside without it, and once it can be used again this
+// process's own lock is free.
+TEST_F(InstalledBundleRegistryTest, ALockFileThatCannotBeUsedNamesItsCauseAndChangesNothing)
+{
+    const QString lockFile = InstalledBundleRegistry::lockPath(root);
+    const struct {
+        const char* name;
+        std::function<void()> place;
+        int code;
+    } cases[] = {
+        {"a folder", [&] { QDir().mkpath(lockFile); }, EISDIR},
+        {"a dangling link", [&] { ASSERT_TRUE(QFile::link(temp.filePath("missing"), lockFile)); }, ELOOP},
+    };
+    const QByteArray fox = signedBundle(NaclKeyPair::shared(), QStringLiteral("fox"), sounds);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(temp.filePath(QStringLiteral("Gaugelet")));
+        placeBundle(root + QStringLiteral("/owl"), QStringLiteral("owl"));
+        placeBundle(root + QStringLiteral("/bad"), QStringLiteral("bad"));
+        writeFile(root + QStringLiteral("/bad/assets/ding.wav"), "tampered");
+        c.place();
+        const FileSystem::Error cause{QStringLiteral("lock"), lockFile, c.code};
+
+        LogCapture log;
+        InstalledBundleRegistry registry(root);
+        BundleInstaller installer(&registry);
+        QList<std::pair<QString, FileSystem::Error>> failed;
+        QObject::connect(&registry, &InstalledBundleRegistry::removalFailed,
+                         [&](const QString& id, const FileSystem::Error& error) {
+                             failed.append({id, error});
+                         });
+        registry.scan();
+        EXPECT_TRUE(log.contains(QStringLiteral("InstalledBundles: leaving bad (rejected): ") + cause.describe()));
+        const auto installed = installer.installNow(fox);
+        ASSERT_FALSE(installed);
+        ASSERT_NE(installed.error().underlying.fileError(), nullptr);
+        EXPECT_EQ(*installed.error().underlying.fileError(), cause);
+        EXPECT_EQ(installed.error().localizedDescription(),
+                  QStringLiteral("Couldn't save the bundle: cannot lock %1: %2.")
+                      .arg(lockFile, QString::fromLocal8Bit(std::strerror(c.code))));
+        registry.remove(QStringLiteral("owl"));
+        EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("owl")});
+        EXPECT_EQ(failed, (QList<std::pair<QString, FileSystem::Error>>{{QStringLiteral("owl"), cause}}));
+        EXPECT_EQ(FileSystem::listDirectory(root).value(), (QStringList{QStringLiteral("bad"), QStringLiteral("owl")}));
+
+        ASSERT_TRUE(FileSystem::removeTree(lockFile));
+        ASSERT_TRUE(installer.installNow(fox));
+        registry.remove(QStringLiteral("owl"));
+        EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("fox")});
+        EXPECT_EQ(FileSystem::listDirectory(root).value(), (QStringList{QStringLiteral("bad"), QStringLiteral("fox")}));
+    }
+}
+
+// Rows of the two record files that do not name an entry exactly as this
+// program names one are dropped unread: never a path elsewhere, another
+// name's copy, a digest cut short or a number past 18 digits. A row that
+// does is acted on (a removal finished) or kept (a set-aside copy).
+TEST_F(InstalledBundleRegistryTest, RecordRowsThatNameNothingOfOursAreDropped)
+{
+    const QString uuid = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF");
+    const QByteArray digest(64, 'a');
+    const struct {
+        const char* name;
+        const char* list;
+        QByteArray row;
+        bool ours;
+    } cases[] = {
+        {"a removal", "removing.list", ".removing-owl-" + uuid.toUtf8(), true},
+        {"a removal, then /../x", "removing.list", ".removing-owl-" + uuid.toUtf8() + "/../victim", false},
+        {"a removal, lower-case", "removing.list", ".removing-owl-" + uuid.toLower().toUtf8(), false},
+        {"a copy", "set-aside.list", "owl.set-aside-2\towl\t" + digest, true},
+        {"a copy, then /../x", "set-aside.list", "owl.set-aside-2/../victim\towl\t" + digest, false},
+        {"an unsafe name", "set-aside.list", "../owl.set-aside-2\t../owl\t" + digest, false},
+        {"a short digest", "set-aside.list", "owl.set-aside-2\towl\t" + digest.left(63), false},
+        {"10 digits", "set-aside.list", "owl.set-aside-1234567890\towl\t" + digest, true},
+        {"18 digits", "set-aside.list", "owl.set-aside-123456789012345678\towl\t" + digest, true},
+        {"19 digits", "set-aside.list", "owl.set-aside-1234567890123456789\towl\t" + digest, false},
+        {"a leading zero", "set-aside.list", "owl.set-aside-02\towl\t" + digest, false},
+    };
+    const QString gaugelet = temp.filePath(QStringLiteral("Gaugelet"));
+    const QStringList entries{QStringLiteral("victim"),
+                              QStringLiteral(".removing-owl-") + uuid,
+                              QStringLiteral(".removing-owl-") + uuid.toLower(),
+                              QStringLiteral("owl.set-aside-2"),
+                              QStringLiteral("../owl.set-aside-2"),
+                              QStringLiteral("owl.set-aside-1234567890"),
+                              QStringLiteral("owl.set-aside-123456789012345678"),
+                              QStringLiteral("owl.set-aside-1234567890123456789"),
+                              QStringLiteral("owl.set-aside-02")};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        (void)FileSystem::removeTree(gaugelet);
+        for (const QString& entry : entries)
+            writeFile(root + QLatin1Char('/') + entry + QStringLiteral("/notes.txt"), "mine");
+        writeFile(gaugelet + QLatin1Char('/') + QLatin1String(c.list), c.row + '\n');
+        // A bundle that fails its check: its set-aside rewrites set-aside.list.
+        placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"));
+        writeFile(root + QStringLiteral("/fox/assets/ding.wav"), "tampered");
+        InstalledBundleRegistry registry(root);
+        registry.scan();
+        ASSERT_TRUE(QFileInfo::exists(root + QStringLiteral("/fox.set-aside-1")));
+        const bool removal = QLatin1String(c.list) == QLatin1String("removing.list");
+        for (const QString& entry : entries) {
+            const bool removed = removal && c.ours && entry == QStringLiteral(".removing-owl-") + uuid;
+            EXPECT_EQ(readFile(root + QLatin1Char('/') + entry + QStringLiteral("/notes.txt")),
+                      removed ? QByteArray() : QByteArray("mine"))
+                << entry.toStdString();
+        }
+        EXPECT_EQ(readFile(gaugelet + QStringLiteral("/set-aside.list")).contains(c.row + '\n'), !removal && c.ours);
+    }
 }

@@ -1,9 +1,12 @@
 #include "store/StoreCoordinator.h"
 
+#include "FakeNotificationServer.h"
+#include "PrivateBus.h"
 #include "StoreTestSupport.h"
 #include "TestSupport.h"
 #include "alarms/SoundRegistry.h"
 #include "platform/core/Resources.h"
+#include "platform/desktop/UserNotificationCenter.h"
 #include "schema/SettingsSchema.h"
 #include "store/RemoteStoreClient.h"
 #include "store/RunnerStoreAdapter.h"
@@ -23,6 +26,8 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <QThreadPool>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -410,6 +415,18 @@ TEST_F(StoreCoordinatorTest, RemoveKeepsBuiltInBundlesAndWithdrawsEveryOther)
     EXPECT_FALSE(onDisk("free"));
     EXPECT_FALSE(SoundRegistry::installed().contains("free.s"));
 
+    // A removal that cannot be done is not shown as done: the pack stays
+    // listed and live, and the error says why.
+    const QString lockFile = InstalledBundleRegistry::lockPath(folders.bundlesRoot());
+    ASSERT_TRUE(QFile::remove(lockFile) && QDir().mkpath(lockFile));
+    coordinator->remove("paid");
+    EXPECT_TRUE(onDisk("paid"));
+    EXPECT_TRUE(SoundRegistry::installed().contains("paid.s"));
+    EXPECT_EQ(installedIds(), (QStringList{"builtin", "paid"}));
+    EXPECT_EQ(coordinator->lastError(), "remove paid: Couldn't remove the bundle: cannot lock " + lockFile + ": "
+                                            + QString::fromLocal8Bit(std::strerror(EISDIR)) + ".");
+    ASSERT_TRUE(QDir(lockFile).removeRecursively());
+
     coordinator->remove("paid");
     EXPECT_FALSE(onDisk("paid"));
     EXPECT_FALSE(SoundRegistry::installed().contains("paid.s"));
@@ -538,6 +555,34 @@ TEST_F(StoreCoordinatorTest, BundlesSeededBeforeTheRecordExistedCountAsBuiltInWh
     EXPECT_TRUE(onDisk("chimes"));
 }
 
+// Two copies on one home, one shipping a pack and one that withdrew it, each
+// saving its whole settings: whichever saves last, and whenever the
+// withdrawing copy records its change, a pack installed is recorded as
+// built-in, never taken for the user's own.
+TEST_F(StoreCoordinatorTest, TheBuiltInRecordFollowsWhatIsInstalledWhicheverCopySavesLast)
+{
+    const QString shipped = folders.storeAssets() + "/fox.gaugebundle";
+    folders.ship("fox.gaugebundle", soundBundle("fox"));
+    QCoro::waitFor(makeCoordinator()->seedBuiltInBundles());
+    ASSERT_TRUE(QFile::rename(shipped, shipped + ".elsewhere"));
+    QCoro::waitFor(makeCoordinator()->seedBuiltInBundles()); // the copy that no longer ships it
+    ASSERT_FALSE(onDisk("fox"));
+    ASSERT_TRUE(QFile::rename(shipped + ".elsewhere", shipped));
+    QCoro::waitFor(makeCoordinator()->seedBuiltInBundles()); // the copy that ships it
+    ASSERT_TRUE(onDisk("fox"));
+    // The withdrawing copy's late record of its change, then its settings,
+    // saved last.
+    registry.recordBuiltIn("fox", false);
+    defaults->remove(SettingsSchema::builtInBundles);
+
+    EXPECT_TRUE(StoreCoordinator::isBuiltIn("fox"));
+    auto coordinator = makeCoordinator();
+    ASSERT_TRUE(QFile::remove(shipped));
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    EXPECT_FALSE(onDisk("fox"));
+    EXPECT_FALSE(StoreCoordinator::isBuiltIn("fox"));
+}
+
 TEST_F(StoreCoordinatorTest, NewerShippedVersionIsNotInstalledOverTheInstalledOne)
 {
     preinstall(soundBundle("chimes", 0, 1));
@@ -639,8 +684,14 @@ TEST_F(StoreCoordinatorTest, QuittingWhileSeedingWaitsForTheScanEndsTheSeeding)
     EXPECT_TRUE(scanning.isReady());
 }
 
+// The user is told once a run, in a notification, the first failure's text.
 TEST_F(StoreCoordinatorTest, InstallerFailureBecomesTheSeedErrorOfTheLastBundleTried)
 {
+    PrivateBus bus;
+    FakeNotificationServer server{bus};
+    UserNotificationCenter center{bus.connect()};
+    UserNotificationCenter::setCurrent(&center);
+    const auto restore = qScopeGuard([] { UserNotificationCenter::setCurrent(nullptr); });
     folders.ship("a.gaugebundle", soundBundle("a"));
     folders.ship("b.gaugebundle", soundBundle("b"));
     // A file where the bundles folder must go makes every install fail.
@@ -651,6 +702,12 @@ TEST_F(StoreCoordinatorTest, InstallerFailureBecomesTheSeedErrorOfTheLastBundleT
     EXPECT_TRUE(coordinator->lastError()->startsWith("seed a: ") || coordinator->lastError()->startsWith("seed b: "))
         << coordinator->lastError()->toStdString();
     EXPECT_TRUE(coordinator->lastError()->contains(": Couldn't save the bundle")) << coordinator->lastError()->toStdString();
+    QCoro::waitFor(coordinator->seedBuiltInBundles());
+    ASSERT_TRUE(waitUntil([&] { return server.notifications().size() == 1; }));
+    EXPECT_EQ(server.notifications()[0].summary, QStringLiteral("Gaugelet cannot install its built-in packs"));
+    EXPECT_EQ(server.notifications()[0].body,
+              "Couldn't save the bundle: " + QString::fromLocal8Bit(std::strerror(ENOTDIR)) + ".");
+    EXPECT_FALSE(waitUntil([&] { return server.notifications().size() > 1; }, 300));
 }
 
 TEST(StoreCoordinatorSeeding, ShippedPacksSeedOnAFirstStartWithAnEmptyDataFolder)

@@ -21,6 +21,7 @@ namespace gaugelet {
 namespace {
 
 std::atomic<bool> g_exchangeUnsupported{false};
+std::function<void(const QByteArray&)> g_treeDigestHook;
 
 QByteArray native(const QString& path) { return path.toUtf8(); }
 
@@ -74,6 +75,8 @@ bool TreeDigest::add(int parentFd, const QByteArray& name, const QByteArray& rel
         line += QByteArray::number(field) + ' ';
     line += '\n';
     m_hash.addData(line);
+    if (g_treeDigestHook)
+        g_treeDigestHook(relative);
     if (S_ISLNK(st.st_mode)) {
         QByteArray target(qsizetype(st.st_size) + 1, '\0');
         const ssize_t got = ::readlinkat(parentFd, name.constData(), target.data(), size_t(target.size()));
@@ -350,6 +353,11 @@ std::optional<QByteArray> FileSystem::treeDigest(const QString& path, int maxEnt
     if (!digest.add(AT_FDCWD, native(path), QByteArray()))
         return std::nullopt;
     return digest.result();
+}
+
+void FileSystem::setTreeDigestHookForTesting(std::function<void(const QByteArray& relative)> hook)
+{
+    g_treeDigestHook = std::move(hook);
 }
 
 void FileSystem::setExchangeUnsupportedForTesting(bool unsupported)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace gaugelet {
@@ -95,6 +96,9 @@ public:
 
     // Test seam: behave as a file system without an atomic exchange.
     static void setExchangeUnsupportedForTesting(bool unsupported);
+    // Test seam: called by treeDigest with each entry's path (relative to the
+    // top, "" for the top) between reading its status and reading it.
+    static void setTreeDigestHookForTesting(std::function<void(const QByteArray& relative)> hook);
 };
 
 } // namespace gaugelet
