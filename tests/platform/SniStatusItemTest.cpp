@@ -806,6 +806,22 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
         EXPECT_EQ(host.itemId(1), h.id);
         EXPECT_EQ(host.itemTitle(1, name), h.title);
     }
+    // A watcher's command line is read from its process up to 64 KiB; a
+    // longer one is not read at all, and its host not known.
+    for (const qsizetype length : {qsizetype(64 * 1024), qsizetype(64 * 1024 + 1)}) {
+        QByteArray commandLine = QByteArrayLiteral("/bin/sh\0-c\0sleep 60\0sh\0");
+        const QString padding(length - commandLine.size() - 1, QLatin1Char('a'));
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("sleep 60"), QStringLiteral("sh"), padding});
+        ASSERT_TRUE(process.waitForStarted());
+        commandLine += padding.toLatin1() + '\0';
+        EXPECT_EQ(StatusAreaHost::commandLineOf(uint(process.processId())),
+                  length <= 64 * 1024 ? commandLine : QByteArray())
+            << length;
+        process.kill();
+        process.waitForFinished();
+    }
     // Plasma compares titles as they are: the position leads, zero-padded.
     const StatusAreaHost plasma(Host::plasma);
     EXPECT_LT(plasma.itemTitle(8, QStringLiteral("a")), plasma.itemTitle(9, QStringLiteral("Z")));
