@@ -20,7 +20,8 @@ namespace gaugelet {
 // working folder), else the user's configuration folder, else the system's.
 // Only a regular file of at most maxFileBytes is read, and its opening never
 // waits: a FIFO, a device or a folder named there counts as no file (the
-// host's defaults), as does a relative path whose folder is not known.
+// host's defaults), as does a relative path whose folder is not known. A
+// file is read in one pass, in time linear in its size, however it is made.
 class HostSlotSize {
 public:
     static constexpr int lxqtDefault = 22;
