@@ -885,6 +885,7 @@ TEST(HostSlotSize, ReadsOnlyRegularFilesWithoutWaiting)
     QByteArray attributes;
     for (int i = 0; i < 60'000; ++i)
         attributes += " a" + QByteArray::number(i) + "=''";
+    const QByteArray iconSize("[General]\npanels=p\n[p]\nplugins=statusnotifier\niconSize=");
     const struct {
         QByteArray text; // sets a size other than the reader's default
         int (*read)(const QString&);
@@ -896,6 +897,11 @@ TEST(HostSlotSize, ReadsOnlyRegularFilesWithoutWaiting)
              + "q\n[p]\nplugins=" + QByteArray("x,").repeated(100'000) + "x\n[" + QByteArray(300'000, 'g') + "]\n"
              + QByteArray("k=1\n").repeated(50'000) + "[q]\nplugins=statusnotifier\niconSize=16\n",
          HostSlotSize::lxqtPanel, 16, HostSlotSize::lxqtDefault},
+        // LXQt draws its tray's icons within a row of the panel less the frame
+        // its themes draw around them (up to 6 pixels).
+        {iconSize + "32\npanelSize=32\n", HostSlotSize::lxqtPanel, 26, HostSlotSize::lxqtDefault},
+        {iconSize + "30\npanelSize=64\nlineCount=2\n", HostSlotSize::lxqtPanel, 26, HostSlotSize::lxqtDefault},
+        {iconSize + "24\n", HostSlotSize::lxqtPanel, 24, HostSlotSize::lxqtDefault},
         {"{\"tray\": {\"icon-size\": 24}}", HostSlotSize::waybar, 24, HostSlotSize::waybarDefault},
         {"<channel>" + xfceTray16, HostSlotSize::xfceSystray, 16, HostSlotSize::xfceDefault},
         {"<channel><property name=\"panels\" type=\"array\">" + QByteArray("<value/>").repeated(120'000) + "</property>"

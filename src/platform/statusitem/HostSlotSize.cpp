@@ -286,7 +286,12 @@ int HostSlotSize::lxqtPanel(const QString& panelConf)
             const QString type = ini.contains(typeKey) ? single(typeKey) : plugin;
             if (type != QLatin1String("statusnotifier"))
                 continue;
-            return positiveOr(single(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
+            // The tray's buttons draw their icons at the panel's icon size,
+            // within a row of the panel less the frame its theme draws.
+            const int icon = positiveOr(single(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
+            const int rows = positiveOr(single(panel + QStringLiteral("/lineCount")).toInt(), 1);
+            const int row = positiveOr(single(panel + QStringLiteral("/panelSize")).toInt(), lxqtPanelDefault) / rows;
+            return positiveOr(std::min(icon, row - lxqtButtonFrame), lxqtDefault);
         }
     }
     return lxqtDefault;
