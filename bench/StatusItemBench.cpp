@@ -1,5 +1,6 @@
 // The status item's hot paths: composing a row, an unchanged controller
-// redraw, and publishing a new IconPixmap on the session bus.
+// redraw, publishing a new IconPixmap on the session bus, and reading a
+// host's settings file made to take long.
 #include "menubar/MenubarController.h"
 #include "menubar/NumberLabelVisualizer.h"
 #include "menubar/PieVisualizer.h"
@@ -7,6 +8,7 @@
 #include "menubar/TagSpec.h"
 #include "menubar/VisualizerRegistry.h"
 #include "platform/core/Defaults.h"
+#include "platform/statusitem/HostSlotSize.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/SniTypes.h"
@@ -20,6 +22,8 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -173,5 +177,50 @@ void BM_IconPixmapUpdateOnBus(benchmark::State& state)
     QDBusConnection::disconnectFromBus(QStringLiteral("bench-host"));
 }
 BENCHMARK(BM_IconPixmapUpdateOnBus)->Unit(benchmark::kMicrosecond);
+
+// A host's settings file of about state.range(0) bytes (at most the most
+// read), read whole: LXQt's panel.conf listing one panel and its plugins
+// again and again, the tray's panel last; Xfce's panel channel with one array
+// of that many bytes of <value/>, the tray after it.
+void readHostSettings(benchmark::State& state, const QByteArray& text, int (*read)(const QString&), int expected)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings"));
+    QFile file(path);
+    if (text.size() > HostSlotSize::maxFileBytes || !file.open(QIODevice::WriteOnly)
+        || file.write(text) != text.size()) {
+        state.SkipWithError("the settings file could not be written");
+        return;
+    }
+    file.close();
+    for (auto _ : state) {
+        if (read(path) != expected) {
+            state.SkipWithError("the file was not read as written");
+            break;
+        }
+    }
+    state.counters["bytes"] = double(text.size());
+}
+
+void BM_HostSlotSizeLxqtPanelsListedAgain(benchmark::State& state)
+{
+    const qsizetype times = (state.range(0) - 128) / 4;
+    readHostSettings(state,
+                     "[General]\npanels=" + QByteArray("p,").repeated(times) + "q\n[p]\nplugins="
+                         + QByteArray("x,").repeated(times) + "x\n[q]\nplugins=statusnotifier\niconSize=16\n",
+                     HostSlotSize::lxqtPanel, 16);
+}
+BENCHMARK(BM_HostSlotSizeLxqtPanelsListedAgain)->Arg(80 * 1024)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
+void BM_HostSlotSizeXfceOneLongArray(benchmark::State& state)
+{
+    const QByteArray tray("</property><property name=\"plugins\"><property name=\"plugin-1\" value=\"systray\">"
+                          "<property name=\"icon-size\" value=\"16\"/></property></property></channel>");
+    const QByteArray head("<channel><property name=\"panels\" type=\"array\">");
+    const qsizetype values = (state.range(0) - head.size() - tray.size()) / 8;
+    readHostSettings(state, head + QByteArray("<value/>").repeated(values) + tray, HostSlotSize::xfceSystray, 16);
+    state.counters["values"] = double(values);
+}
+BENCHMARK(BM_HostSlotSizeXfceOneLongArray)->Arg(116'000 * 8 + 256)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -175,8 +175,9 @@ check_shown_as_drawn() {
   fail "$1: not each item's one${3:+ $3-pixel} picture shows unresampled: $(paste -sd';' "$2.txt")"
 }
 
-# lxqt_panel_conf FILE: one panel at the top, 32 pixels high with 24-pixel
-# icons, holding only the status notifier.
+# lxqt_panel_conf FILE: one panel at the top, 32 pixels high with an icon
+# size of 32, holding only the status notifier (whose buttons draw their
+# icons smaller, within their frame).
 lxqt_panel_conf() {
   cat >"$1" <<'CONF'
 [General]
@@ -187,7 +188,7 @@ panels=panel1
 plugins=statusnotifier
 position=Top
 panelSize=32
-iconSize=24
+iconSize=32
 lineCount=1
 alignment=-1
 width=100

@@ -806,6 +806,22 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
         EXPECT_EQ(host.itemId(1), h.id);
         EXPECT_EQ(host.itemTitle(1, name), h.title);
     }
+    // A watcher's command line is read from its process up to 64 KiB; a
+    // longer one is not read at all, and its host not known.
+    for (const qsizetype length : {qsizetype(64 * 1024), qsizetype(64 * 1024 + 1)}) {
+        QByteArray commandLine = QByteArrayLiteral("/bin/sh\0-c\0sleep 60\0sh\0");
+        const QString padding(length - commandLine.size() - 1, QLatin1Char('a'));
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("sleep 60"), QStringLiteral("sh"), padding});
+        ASSERT_TRUE(process.waitForStarted());
+        commandLine += padding.toLatin1() + '\0';
+        EXPECT_EQ(StatusAreaHost::commandLineOf(uint(process.processId())),
+                  length <= 64 * 1024 ? commandLine : QByteArray())
+            << length;
+        process.kill();
+        process.waitForFinished();
+    }
     // Plasma compares titles as they are: the position leads, zero-padded.
     const StatusAreaHost plasma(Host::plasma);
     EXPECT_LT(plasma.itemTitle(8, QStringLiteral("a")), plasma.itemTitle(9, QStringLiteral("Z")));
@@ -860,6 +876,16 @@ TEST(HostSlotSize, ReadsOnlyRegularFilesWithoutWaiting)
     QTemporaryDir dir;
     const QString at = dir.path();
     const QByteArray lxqt16("[General]\npanels=panel1\n[panel1]\nplugins=clock, statusnotifier\niconSize=16\n");
+    const QByteArray xfceTray16("<property name=\"plugins\"><property name=\"plugin-1\" value=\"systray\"><property "
+                                "name=\"icon-size\" value=\"16\"/></property></property></channel>");
+    // Files made to take long, just below the most read: the same panel and
+    // plugins listed 100,000 times, 50,000 keys in a group of a long name, an
+    // array of 120,000 values; an element of 60,000 attributes, which xfconfd
+    // never writes, makes the file none of its.
+    QByteArray attributes;
+    for (int i = 0; i < 60'000; ++i)
+        attributes += " a" + QByteArray::number(i) + "=''";
+    const QByteArray iconSize("[General]\npanels=p\n[p]\nplugins=statusnotifier\niconSize=");
     const struct {
         QByteArray text; // sets a size other than the reader's default
         int (*read)(const QString&);
@@ -867,16 +893,28 @@ TEST(HostSlotSize, ReadsOnlyRegularFilesWithoutWaiting)
         int unset;
     } readers[] = {
         {lxqt16, HostSlotSize::lxqtPanel, 16, HostSlotSize::lxqtDefault},
+        {"[General]\npanels=" + QByteArray("p,").repeated(100'000)
+             + "q\n[p]\nplugins=" + QByteArray("x,").repeated(100'000) + "x\n[" + QByteArray(300'000, 'g') + "]\n"
+             + QByteArray("k=1\n").repeated(50'000) + "[q]\nplugins=statusnotifier\niconSize=16\n",
+         HostSlotSize::lxqtPanel, 16, HostSlotSize::lxqtDefault},
+        // LXQt draws its tray's icons within a row of the panel less the frame
+        // its themes draw around them (up to 6 pixels).
+        {iconSize + "32\npanelSize=32\n", HostSlotSize::lxqtPanel, 26, HostSlotSize::lxqtDefault},
+        {iconSize + "30\npanelSize=64\nlineCount=2\n", HostSlotSize::lxqtPanel, 26, HostSlotSize::lxqtDefault},
+        {iconSize + "24\n", HostSlotSize::lxqtPanel, 24, HostSlotSize::lxqtDefault},
         {"{\"tray\": {\"icon-size\": 24}}", HostSlotSize::waybar, 24, HostSlotSize::waybarDefault},
-        {"<channel><property name=\"plugins\"><property name=\"plugin-1\" value=\"systray\"><property "
-         "name=\"icon-size\" value=\"16\"/></property></property></channel>",
+        {"<channel>" + xfceTray16, HostSlotSize::xfceSystray, 16, HostSlotSize::xfceDefault},
+        {"<channel><property name=\"panels\" type=\"array\">" + QByteArray("<value/>").repeated(120'000) + "</property>"
+             + xfceTray16,
          HostSlotSize::xfceSystray, 16, HostSlotSize::xfceDefault},
+        {"<channel a=''" + attributes + ">" + xfceTray16, HostSlotSize::xfceSystray, HostSlotSize::xfceDefault,
+         HostSlotSize::xfceDefault},
     };
     ASSERT_EQ(::mkfifo(QFile::encodeName(at + QStringLiteral("/fifo")).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(at + QStringLiteral("/fifo"), at + QStringLiteral("/link")));
     ASSERT_TRUE(QDir(at).mkdir(QStringLiteral("folder")));
     for (const auto& r : readers) {
-        SCOPED_TRACE(r.text.constData());
+        SCOPED_TRACE(r.text.left(200).constData());
         test::writeFile(at + QStringLiteral("/file"), r.text);
         EXPECT_EQ(r.read(at + QStringLiteral("/file")), r.set);
         // The same, grown past the most read.

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QVariant>
 #include <QXmlStreamReader>
@@ -93,21 +94,26 @@ QStringList iniList(QStringView value)
 }
 
 // The values of an INI file as QSettings reads them, by "group/key" (the
-// keys of [General] bare).
+// keys of [General] bare). The keys of a group whose name is longer than
+// maxGroup, which no panel or plugin has, are left out, so that no key is
+// made of more than its own line and that much.
 QHash<QString, QStringList> iniValues(const QByteArray& bytes)
 {
+    constexpr qsizetype maxGroup = 256;
     QHash<QString, QStringList> values;
     QString group;
+    bool groupKept = true;
     for (const QByteArray& raw : bytes.split('\n')) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             group = line.mid(1, line.size() - 2).trimmed();
-            if (group == QLatin1String("General"))
+            groupKept = group.size() <= maxGroup;
+            if (group == QLatin1String("General") || !groupKept)
                 group.clear();
             continue;
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals <= 0 || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+        if (!groupKept || equals <= 0 || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
             continue;
         const QString key = line.left(equals).trimmed();
         values.insert(group.isEmpty() ? key : group + QLatin1Char('/') + key,
@@ -145,28 +151,94 @@ QString withoutComments(const QString& text)
     return out;
 }
 
+// Whether QXmlStreamReader reads `xml` in time linear in its size. It
+// compares each attribute of an element with every one before it, and
+// expands the entities a document type declares. xfconfd writes at most
+// three attributes an element, and nothing after "<!" but comments, so a file
+// with an element of more than maxAttributes, or a document type or CDATA
+// section, is no channel of its. One pass; comments are skipped.
+bool plainXml(const QByteArray& xml)
+{
+    constexpr int maxAttributes = 8;
+    const QByteArrayView bytes(xml);
+    enum class In { text, tag, quoted } in = In::text;
+    char quote = 0;
+    int attributes = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (in == In::quoted) {
+            if (c == quote)
+                in = In::tag;
+        } else if (in == In::tag) {
+            if (c == '"' || c == '\'') {
+                quote = c;
+                in = In::quoted;
+            } else if (c == '=' && ++attributes > maxAttributes) {
+                return false;
+            } else if (c == '>') {
+                in = In::text;
+            }
+        } else if (c == '<' && bytes.sliced(i).startsWith("<!--")) {
+            const qsizetype end = bytes.indexOf("-->", i + 4);
+            i = end < 0 ? bytes.size() : end + 2;
+        } else if (c == '<' && bytes.sliced(i).startsWith("<!")) {
+            return false;
+        } else if (c == '<') {
+            in = In::tag;
+            attributes = 0;
+        }
+    }
+    return true;
+}
+
 // The properties of an xfconf channel by path ("/plugins/plugin-3" ->
-// "systray", an array's values as a list), from xfconfd's file of it.
+// "systray", an array's values as a list), from xfconfd's file of it. One
+// pass: only the properties the panel's settings can have are kept, at most
+// maxDepth deep with names of at most maxName characters (the path of each
+// is then short), and of an array its first maxValues values.
 QVariantMap xfconfChannel(const QByteArray& xml)
 {
+    constexpr qsizetype maxDepth = 4;
+    constexpr qsizetype maxName = 64;
+    constexpr qsizetype maxValues = 1024;
     QVariantMap properties;
-    QStringList path; // the names of the properties around
+    if (!plainXml(xml))
+        return properties;
+    struct Property {
+        qsizetype parentLength; // of the path around it
+        bool kept;
+        QVariantList values;
+    };
+    QList<Property> around; // the properties the reader is in, innermost last
+    QString path;           // of the innermost kept one
     QXmlStreamReader reader(xml);
+    reader.setNamespaceProcessing(false);
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isEndElement() && reader.name() == QLatin1String("property") && !path.isEmpty())
-            path.removeLast();
+        if (reader.isEndElement() && reader.name() == QLatin1String("property") && !around.isEmpty()) {
+            Property& property = around.last();
+            if (property.kept && !property.values.isEmpty())
+                properties.insert(path, property.values);
+            path.truncate(property.parentLength);
+            around.removeLast();
+        }
         if (!reader.isStartElement())
             continue;
         const QXmlStreamAttributes attributes = reader.attributes();
-        const QString value = attributes.value(QLatin1String("value")).toString();
         if (reader.name() == QLatin1String("property")) {
-            path.append(attributes.value(QLatin1String("name")).toString());
+            const QStringView name = attributes.value(QLatin1String("name"));
+            const bool kept =
+                (around.isEmpty() || around.last().kept) && around.size() < maxDepth && name.size() <= maxName;
+            around.append({path.size(), kept, {}});
+            if (!kept)
+                continue;
+            path += QLatin1Char('/');
+            path += name;
             if (attributes.hasAttribute(QLatin1String("value")))
-                properties.insert(QLatin1Char('/') + path.join(QLatin1Char('/')), value);
-        } else if (reader.name() == QLatin1String("value") && !path.isEmpty()) {
-            const QString at = QLatin1Char('/') + path.join(QLatin1Char('/'));
-            properties.insert(at, properties.value(at).toList() << value);
+                properties.insert(path, attributes.value(QLatin1String("value")).toString());
+        } else if (reader.name() == QLatin1String("value") && !around.isEmpty() && around.last().kept
+                   && around.last().values.size() < maxValues) {
+            around.last().values.append(attributes.value(QLatin1String("value")).toString());
         }
     }
     return properties;
@@ -189,12 +261,37 @@ int HostSlotSize::lxqtPanel(const QString& panelConf)
         const QStringList value = ini.value(key);
         return value.size() == 1 ? value.first() : QString();
     };
+    // Each panel and each plugin is looked at once, however often the lists
+    // name it, and only the first few of them: the work follows the file's size.
+    constexpr qsizetype maxPanels = 64;
+    constexpr qsizetype maxPlugins = 256;
+    QSet<QString> panels;
+    QSet<QString> plugins;
+    const auto firstTime = [](QSet<QString>& seen, const QString& name) {
+        const qsizetype before = seen.size();
+        seen.insert(name);
+        return seen.size() > before;
+    };
     for (const QString& panel : ini.value(QStringLiteral("panels"))) {
+        if (!firstTime(panels, panel))
+            continue;
+        if (panels.size() > maxPanels)
+            break;
         for (const QString& plugin : ini.value(panel + QStringLiteral("/plugins"))) {
+            if (!firstTime(plugins, plugin))
+                continue;
+            if (plugins.size() > maxPlugins)
+                return lxqtDefault;
             const QString typeKey = plugin + QStringLiteral("/type");
             const QString type = ini.contains(typeKey) ? single(typeKey) : plugin;
-            if (type == QLatin1String("statusnotifier"))
-                return positiveOr(single(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
+            if (type != QLatin1String("statusnotifier"))
+                continue;
+            // The tray's buttons draw their icons at the panel's icon size,
+            // within a row of the panel less the frame its theme draws.
+            const int icon = positiveOr(single(panel + QStringLiteral("/iconSize")).toInt(), lxqtDefault);
+            const int rows = positiveOr(single(panel + QStringLiteral("/lineCount")).toInt(), 1);
+            const int row = positiveOr(single(panel + QStringLiteral("/panelSize")).toInt(), lxqtPanelDefault) / rows;
+            return positiveOr(std::min(icon, row - lxqtButtonFrame), lxqtDefault);
         }
     }
     return lxqtDefault;
