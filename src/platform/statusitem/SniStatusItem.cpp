@@ -1,5 +1,6 @@
 #include "platform/statusitem/SniStatusItem.h"
 
+#include "platform/core/DBusValue.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/SniClickAnchor.h"
@@ -140,8 +141,8 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
                 onWatcherPresent();
             });
 
-    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"), this,
-                SLOT(onItemRegistered(QString)));
+    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"),
+                QStringLiteral("s"), this, SLOT(onItemRegistered(QString)));
 
     askAboutWatcher<bool>(bus, QStringLiteral("NameHasOwner"), this, [this](std::optional<bool> hasOwner) {
         if (hasOwner.value_or(false))
@@ -161,7 +162,7 @@ SniStatusItem::~SniStatusItem()
     if (m_connected) {
         QDBusConnection bus = m_controlName.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(m_controlName);
         bus.disconnect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"),
-                       this, SLOT(onItemRegistered(QString)));
+                       QStringLiteral("s"), this, SLOT(onItemRegistered(QString)));
     }
     if (!m_controlName.isEmpty())
         QDBusConnection::disconnectFromBus(m_controlName);
@@ -493,10 +494,13 @@ void SniStatusItem::verifyShown()
         if (!m_watcherPresent || !isRegisteredWithWatcher())
             return;
         const QDBusPendingReply<QDBusVariant> reply = *w;
-        const QStringList listed = reply.isError() ? QStringList() : reply.value().variant().toStringList();
+        // A list of another type is no answer, as a failed call.
+        const std::optional<QStringList> answer =
+            reply.isError() ? std::nullopt : DBusValue::as<QStringList>(reply.value().variant());
+        const QStringList listed = answer.value_or(QStringList());
         QList<SniItem*> unshown;
         for (SniItem* slot : std::as_const(m_slots)) {
-            if (!slot->isSeenByHost() || (!reply.isError() && !slot->isListedIn(listed)))
+            if (!slot->isSeenByHost() || (answer && !slot->isListedIn(listed)))
                 unshown.append(slot);
         }
         if (unshown.isEmpty()) {
