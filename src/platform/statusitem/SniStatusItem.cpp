@@ -157,8 +157,10 @@ SniStatusItem::~SniStatusItem()
     qDeleteAll(m_slots); // each gives up its bus name
     m_slots.clear();
     delete m_serviceWatcher;
-    // The signal hook goes while this object is whole, before its connection
-    // is closed, as every hook on a connection this object closes.
+    // The signal hooks go while this object is whole, before its connection
+    // is closed, as every hook on a connection this object closes: its own,
+    // and those the host's settings watch has on it for xfconfd.
+    m_hostSettings.stop();
     if (m_connected) {
         QDBusConnection bus = m_controlName.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(m_controlName);
         bus.disconnect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"),
