@@ -293,6 +293,8 @@ TEST(Appearance, ThePanelsShadeIsKnownOnlyOnGnomeAndOnPlasmaWithItsScheme)
                 QDBusMessage::createSignal("/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange");
             if (c.change->notice)
                 shell.send(notice << 0 << 0);
+            else if (sendSignal(shell, "/KGlobalSettings", "org.kde.KGlobalSettings", "notifyChange", {"0", 0}))
+                spinFor(100); // a notice of other types than notifyChange's (ii) is none: nothing to see
             if (c.change->restart && shell.unregisterService(QStringLiteral("org.kde.plasmashell")))
                 bus.connect().registerService(QStringLiteral("org.kde.plasmashell"));
         }
@@ -348,4 +350,19 @@ TEST(Appearance, OtherKeysOfTheAppearanceGroupAreNotTheColourScheme)
     session.portal.change(1); // and the scheme itself is still followed
     ASSERT_TRUE(waitUntil([&] { return appearance.portalDark() == std::optional<bool>(true); }));
     EXPECT_EQ(changed.count(), 1);
+
+    // A scheme of another type or wrapped deeper than Read wraps it is no
+    // preference; a signal of other types is not the portal's.
+    QList<std::optional<bool>> seen;
+    QObject::connect(&appearance, &Appearance::changed, [&] { seen.append(appearance.portalDark()); });
+    const auto wrap = [](const QVariant& v) { return QVariant::fromValue(QDBusVariant(v)); };
+    session.portal.announce(QStringLiteral("color-scheme"), wrap(QStringLiteral("2")));
+    session.portal.announce(QStringLiteral("color-scheme"), wrap(wrap(wrap(2u))));
+    sendSignal(session.portal.connection, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
+               {QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"), 2u});
+    session.portal.change(2);
+    ASSERT_TRUE(waitUntil([&] { return appearance.portalDark() == std::optional<bool>(false); }));
+    // The preference went (a change with a light palette), then came back light.
+    const std::optional<bool> first = paletteIsDark() ? std::optional<bool>(false) : std::nullopt;
+    EXPECT_EQ(seen, QList<std::optional<bool>>{first});
 }

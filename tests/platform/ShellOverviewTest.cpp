@@ -57,4 +57,11 @@ TEST(ShellOverview, APopoverWaitsUntilTheShellHasLeftItsOverview)
     ASSERT_TRUE(waitUntil([&] { return opened == 4 && !overview.isShown(); }));
     ASSERT_TRUE(shell.registerService(ShellOverview::shellService));
     EXPECT_TRUE(waitUntil([&] { return overview.isShown(); }));
+
+    // A change announced with other types is none; the next is followed.
+    sendSignal(shell, ShellOverview::shellPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+               QStringLiteral("PropertiesChanged"),
+               {ShellOverview::shellInterface, QVariant::fromValue(QList<int>{1}), QStringList()});
+    say(false);
+    EXPECT_TRUE(waitUntil([&] { return !overview.isShown(); }));
 }

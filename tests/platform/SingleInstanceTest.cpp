@@ -40,6 +40,12 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndARelaunchWaitsForTheName)
     SingleInstance atLogin(bus.connect());
     EXPECT_EQ(atLogin.claim(0, true), SingleInstance::Claim::handedOver);
     EXPECT_EQ(shown.size(), 1) << "a login item's start leaves the running copy as it is";
+    // Only a boolean asks it to stay quiet.
+    QDBusMessage activate = QDBusMessage::createMethodCall(SingleInstance::applicationId, "/dev/gaugelet/app",
+                                                           "org.freedesktop.Application", "Activate");
+    const QDBusPendingCall quiet = bus.connect().asyncCall(activate << QVariantMap{{SingleInstance::quietKey, "true"}});
+    ASSERT_TRUE(waitUntil([&] { return quiet.isFinished(); }));
+    EXPECT_EQ(shown.size(), 2) << "a string is no request to stay quiet";
 
     // A relaunch queues behind the quitting copy and owns the name once it lets go.
     const QDBusConnection relaunchBus = bus.connect();

@@ -56,7 +56,7 @@ struct PrivateBus : test::PrivateBus {
 class FakeWatcher : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ registeredItems)
+    Q_PROPERTY(QVariant RegisteredStatusNotifierItems READ registeredItems)
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
 public:
@@ -105,7 +105,10 @@ public:
                       == QDBusConnectionInterface::ServiceRegistered;
     }
 
-    QStringList registeredItems() const { return listsItems ? items : QStringList(); }
+    QVariant registeredItems() const
+    {
+        return wrongTypes ? QVariant(items.join(' ')) : (listsItems ? items : QStringList());
+    }
     bool hostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
 
@@ -175,6 +178,7 @@ public:
     bool readsItems = true; // reads an item's picture once it registers, as hosts do
     bool announces = true;  // sends StatusNotifierItemRegistered
     bool listsItems = true; // RegisteredStatusNotifierItems names them
+    bool wrongTypes = false;       // lists the items in one string, announces each with integers first
     bool listsUniqueNames = false; // by the sender's unique name and path, as GNOME's extension does
     // As waybar's: refuses a name it lists, forgets an item whose name goes,
     // and its host misses each item the first time it registers.
@@ -192,6 +196,9 @@ public:
         items.append(service);
         if (!announces)
             return;
+        if (wrongTypes)
+            test::sendSignal(bus, SniStatusItem::watcherPath, SniStatusItem::watcherService,
+                             QStringLiteral("StatusNotifierItemRegistered"), {QVariant::fromValue(QList<int>{1})});
         QDBusMessage signal = QDBusMessage::createSignal(SniStatusItem::watcherPath, SniStatusItem::watcherService,
                                                          QStringLiteral("StatusNotifierItemRegistered"));
         signal << service;
@@ -384,6 +391,9 @@ TEST(SniStatusItem, ClicksFromTheHostRunTheActionWithTheirPosition)
     ASSERT_TRUE(watcher.callItem(service, QStringLiteral("SecondaryActivate"), {40, 5}));
     ASSERT_TRUE(watcher.callItem(service, QStringLiteral("ContextMenu"), {41, 6}));
     ASSERT_TRUE(watcher.callItem(service, QStringLiteral("Scroll"), {120, QStringLiteral("vertical")}));
+    // Calls with arguments of other types are refused, and click nothing.
+    EXPECT_FALSE(watcher.callItem(service, QStringLiteral("ContextMenu"), {QVariant::fromValue(QList<int>{1}), 6}));
+    EXPECT_FALSE(watcher.callItem(service, QStringLiteral("Scroll"), {120, QVariant::fromValue(QList<int>{1})}));
     EXPECT_EQ(clicks, (QList<QPoint>{{12, 3}, {40, 5}, {41, 6}}));
     EXPECT_EQ(item.lastClickPosition(), QPoint(41, 6));
 }
@@ -496,8 +506,20 @@ TEST(SniStatusItem, FollowsXfcesIconSizeThroughXfconfd)
     StatusItem item(bus.address);
     item.statusNotifier()->setCommandLineReader([](uint) { return QByteArrayLiteral("xfce4-panel\0"); });
     EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
+    // Of other types, plugin ids as integers and a change's channel are none:
+    // no panel holds the tray (its own default), and no change.
+    const QVariant ints = QVariant::fromValue(QList<int>{1, 3});
+    xfconf.properties.insert(QStringLiteral("/panels/panel-1/plugin-ids"), ints);
+    test::sendSignal(xfconf.bus, HostSettingsWatch::xfconfPath, HostSettingsWatch::xfconfService,
+                     QStringLiteral("PropertyChanged"), {ints, QStringLiteral("/panels/panel-1/size")});
+    xfconf.set(QStringLiteral("xfce4-panel"), QStringLiteral("/panels/panel-1/icon-size"), 20);
+    EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{24}; }));
+    xfconf.properties.insert(QStringLiteral("/panels/panel-1/plugin-ids"), QVariantList{1, 3});
+    xfconf.set(QStringLiteral("xfce4-panel"), QStringLiteral("/panels/panel-1/icon-size"), 16);
+    EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
     xfconf.set(QStringLiteral("xfce4-panel"), QStringLiteral("/panels/panel-1/icon-size"), 24);
     EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{24}; }));
+
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-xfconf"));
 }
 
@@ -1305,6 +1327,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         bool answers = true;
         int answerMs = 0; // each answer within the wait for it, both past it
         bool missesFirst = false;
+        bool wrongTypes = false; // the list of another type is no answer: shown as read
     } cases[] = {{true, true, true},
                  {false, true, false},
                  {true, false, false},
@@ -1312,11 +1335,13 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
                  {true, true, false, false, 1000},
                  {true, true, false, false, 0, false},
                  {true, true, true, false, 0, true, 1200},
-                 {true, true, true, false, 0, true, 0, true}};
+                 {true, true, true, false, 0, true, 0, true},
+                 {true, true, true, false, 0, true, 0, false, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "reads " << c.reads << " lists " << c.lists << " by unique name "
                                         << c.byUniqueName << " refusals " << c.refusals << " answers " << c.answers
-                                        << " after " << c.answerMs << " misses each item at first " << c.missesFirst);
+                                        << " after " << c.answerMs << " misses each item at first " << c.missesFirst
+                                        << " wrong types " << c.wrongTypes);
         PrivateBus bus;
         if (!bus.isUp())
             GTEST_SKIP() << "no dbus-daemon";
@@ -1331,6 +1356,7 @@ TEST(SniStatusItem, FallsBackWhenTheHostDoesNotShowTheItems)
         watcher.holdsReplies = !c.answers;
         watcher.answerMs = c.answerMs;
         watcher.missesFirst = c.missesFirst;
+        watcher.wrongTypes = c.wrongTypes;
         ASSERT_TRUE(watcher.start());
         {
             StatusItem item(bus.address);

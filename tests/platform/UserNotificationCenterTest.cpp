@@ -199,6 +199,10 @@ TEST(UserNotificationCenter, ActionInvokedReachesTheDelegateWithTheRequestsUserI
     EXPECT_FALSE(post(center, request(id, "x")));
 
     server.emitActionInvoked(center.serverId(id) + 100, "ALARM_SNOOZE"); // not ours: ignored
+    const QVariant ids = QVariant::fromValue(QList<uint>{center.serverId(id)}); // of another type: none
+    const QString path = FakeNotificationServer::path, interface = FakeNotificationServer::interface;
+    sendSignal(server.connection(), path, interface, "ActionInvoked", {ids, "ALARM_SUPPRESS"});
+    sendSignal(server.connection(), path, interface, "NotificationClosed", {ids, 2u});
     server.emitActionInvoked(center.serverId(id), "ALARM_SNOOZE");
     ASSERT_TRUE(waitUntil([&] { return !delegate.responses.isEmpty(); }));
     spinFor(50);

@@ -38,6 +38,15 @@ TEST(WorkspaceNotifications, LogindSleepAndSessionActivityBecomeNotifications)
     EXPECT_EQ(workspace.sessionPath(), FakeLogind::sessionPath);
     EXPECT_EQ(logind.sessionLookups(), 1);
 
+    // Values of other types are none, whatever they would convert to.
+    const QVariant ints = QVariant::fromValue(QList<int>{1});
+    const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    sendSignal(logind.connection(), FakeLogind::managerPath, "org.freedesktop.login1.Manager", "PrepareForSleep",
+               {ints});
+    sendSignal(logind.connection(), FakeLogind::sessionPath, properties, "PropertiesChanged",
+               {"org.freedesktop.login1.Session", ints, QStringList()});
+    sendSignal(logind.connection(), FakeLogind::sessionPath, properties, "PropertiesChanged",
+               {"org.freedesktop.login1.Session", QVariantMap{{"Active", "false"}}, QStringList()});
     logind.prepareForSleep(true);
     logind.prepareForSleep(false);
     logind.setActive(false);
@@ -57,6 +66,8 @@ TEST(WorkspaceNotifications, ScreenSaverActivityIsScreensSleepAndWake)
     WorkspaceNotifications workspace(systemBus.connect(), sessionBus.connect());
     Recorder recorder(workspace);
     spinFor(100); // the match rule and the name owner reach the bus
+    sendSignal(screensaver.connection(), "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "ActiveChanged",
+               {QVariant::fromValue(QList<int>{1})}); // of another type: none
     screensaver.activeChanged(true);
     screensaver.activeChanged(false);
     ASSERT_TRUE(waitUntil([&] { return recorder.events.size() >= 2; }));

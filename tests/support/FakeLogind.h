@@ -38,6 +38,7 @@ public:
 
     bool isRegistered() const { return m_registered; }
     int sessionLookups() const { return m_sessionLookups; }
+    const QDBusConnection& connection() const { return m_connection; }
 
     void prepareForSleep(bool start)
     {
@@ -80,6 +81,7 @@ public:
         m_registered = m_connection.registerService(QStringLiteral("org.freedesktop.ScreenSaver"));
     }
     bool isRegistered() const { return m_registered; }
+    const QDBusConnection& connection() const { return m_connection; }
 
     void activeChanged(bool active)
     {

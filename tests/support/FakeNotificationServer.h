@@ -51,6 +51,7 @@ public:
     const QList<quint32>& closed() const { return m_closed; }
     // When set, Notify answers with this D-Bus error instead.
     void failNotifyWith(const QString& errorName) { m_notifyError = errorName; }
+    const QDBusConnection& connection() const { return m_connection; }
 
     void emitActionInvoked(quint32 id, const QString& actionKey)
     {

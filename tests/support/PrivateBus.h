@@ -86,6 +86,15 @@ private:
     QStringList m_connections;
 };
 
+// Sends a signal with arguments of whatever types.
+inline bool sendSignal(const QDBusConnection& connection, const QString& path, const QString& interface,
+                       const QString& member, const QVariantList& arguments)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(path, interface, member);
+    signal.setArguments(arguments);
+    return connection.send(signal);
+}
+
 // One object of a fake service: every method call goes to handler, which
 // returns the reply (or an error reply) for the message.
 class FakeDBusObject : public QDBusVirtualObject {

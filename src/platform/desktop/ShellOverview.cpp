@@ -1,5 +1,6 @@
 #include "platform/desktop/ShellOverview.h"
 
+#include "platform/core/DBusValue.h"
 #include "platform/core/PlatformLog.h"
 
 #include <QDBusMessage>
@@ -27,8 +28,10 @@ ShellOverview::ShellOverview(const QDBusConnection& bus, QObject* parent) : QObj
     });
     if (!m_bus.isConnected())
         return;
-    m_bus.connect(shellService, shellPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-                  SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
+    // Only a signal of the types it carries is delivered (QtDBus would
+    // decode one of other types as these).
+    m_bus.connect(shellService, shellPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
+                  QStringLiteral("sa{sv}as"), this, SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
     // A shell that starts (again) shows its overview: read it anew.
     m_watcher = new QDBusServiceWatcher(shellService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -53,7 +56,8 @@ void ShellOverview::fetch()
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *w;
-        setShown(!reply.isError() && reply.value().variant().toBool());
+        // A value of another type than the shell's boolean is none: no overview.
+        setShown(!reply.isError() && DBusValue::as<bool>(reply.value().variant()).value_or(false));
     });
 }
 
@@ -86,8 +90,10 @@ void ShellOverview::leave(std::function<void()> then)
 
 void ShellOverview::onPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList&)
 {
-    if (interface == shellInterface && changed.contains(activeProperty))
-        setShown(changed.value(activeProperty).toBool());
+    if (interface != shellInterface)
+        return;
+    if (const std::optional<bool> shown = DBusValue::as<bool>(changed.value(activeProperty)))
+        setShown(*shown);
 }
 
 void ShellOverview::setShown(bool shown)

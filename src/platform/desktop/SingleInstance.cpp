@@ -1,5 +1,6 @@
 #include "platform/desktop/SingleInstance.h"
 
+#include "platform/core/DBusValue.h"
 #include "platform/core/MainThread.h"
 #include "platform/core/PlatformLog.h"
 
@@ -218,7 +219,8 @@ SingleInstance::SilentOwner SingleInstance::identifyProcess(quint32 pid, const Q
 
 void SingleInstance::Activate(const QVariantMap& platformData)
 {
-    if (platformData.value(quietKey).toBool()) {
+    // Quiet only for a boolean true: a value of another type is none.
+    if (DBusValue::as<bool>(platformData.value(quietKey)).value_or(false)) {
         logInfo(lcPlatform, "single instance: the login item started again; this copy runs on as it is");
         return;
     }

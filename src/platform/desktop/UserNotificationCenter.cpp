@@ -30,9 +30,11 @@ UserNotificationCenter::UserNotificationCenter(const QDBusConnection& bus, QObje
 {
     if (!m_bus.isConnected())
         return;
-    m_bus.connect(service, objectPath, interface, QStringLiteral("ActionInvoked"), this,
+    // Only a signal of the types it carries is delivered (QtDBus would
+    // decode one of other types as these).
+    m_bus.connect(service, objectPath, interface, QStringLiteral("ActionInvoked"), QStringLiteral("us"), this,
                   SLOT(onActionInvoked(quint32, QString)));
-    m_bus.connect(service, objectPath, interface, QStringLiteral("NotificationClosed"), this,
+    m_bus.connect(service, objectPath, interface, QStringLiteral("NotificationClosed"), QStringLiteral("uu"), this,
                   SLOT(onNotificationClosed(quint32, quint32)));
     // A daemon that comes back numbers its notifications afresh: an old id
     // would replace, or take the actions of, some other program's notification.

@@ -1,5 +1,6 @@
 #include "platform/desktop/WorkspaceNotifications.h"
 
+#include "platform/core/DBusValue.h"
 #include "platform/core/PlatformLog.h"
 
 #include <QDBusMessage>
@@ -16,15 +17,17 @@ WorkspaceNotifications::WorkspaceNotifications(const QDBusConnection& systemBus,
     : QObject(parent), m_system(systemBus), m_session(sessionBus)
 {
     if (m_system.isConnected()) {
-        m_system.connect(logindService, logindPath, logindManagerInterface, QStringLiteral("PrepareForSleep"), this,
-                         SLOT(onPrepareForSleep(bool)));
+        // Each hook names the types its signal carries: a signal of other
+        // types is not delivered (QtDBus would decode it as these).
+        m_system.connect(logindService, logindPath, logindManagerInterface, QStringLiteral("PrepareForSleep"),
+                         QStringLiteral("b"), this, SLOT(onPrepareForSleep(bool)));
         resolveSession();
     } else {
         logInfo(lcPlatform, "workspace: no system bus; sleep and session changes are not watched");
     }
     if (m_session.isConnected()) {
         m_session.connect(screenSaverService, screenSaverPath, screenSaverInterface, QStringLiteral("ActiveChanged"),
-                          this, SLOT(onScreenSaverActiveChanged(bool)));
+                          QStringLiteral("b"), this, SLOT(onScreenSaverActiveChanged(bool)));
     } else {
         logInfo(lcPlatform, "workspace: no session bus; the screensaver is not watched");
     }
@@ -71,7 +74,7 @@ void WorkspaceNotifications::watchSession(const QString& path)
 {
     m_sessionPath = path;
     m_system.connect(logindService, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                     QStringLiteral("PropertiesChanged"), this,
+                     QStringLiteral("PropertiesChanged"), QStringLiteral("sa{sv}as"), this,
                      SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
     Q_EMIT sessionPathResolved(path);
 }
@@ -99,7 +102,9 @@ void WorkspaceNotifications::onSessionPropertiesChanged(const QString& interface
         return;
     const auto it = changed.constFind(QStringLiteral("Active"));
     if (it != changed.cend()) {
-        applyActive(it->toBool());
+        // A value of another type than logind's boolean is no value.
+        if (const std::optional<bool> active = DBusValue::as<bool>(*it))
+            applyActive(*active);
         return;
     }
     if (invalidated.contains(QStringLiteral("Active")))
@@ -118,8 +123,10 @@ void WorkspaceNotifications::fetchActive()
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         QDBusPendingReply<QDBusVariant> reply = *w;
-        if (!reply.isError())
-            applyActive(reply.value().variant().toBool());
+        const std::optional<bool> active =
+            reply.isError() ? std::nullopt : DBusValue::as<bool>(reply.value().variant());
+        if (active)
+            applyActive(*active);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "platform/statusitem/HostSettingsWatch.h"
 
+#include "platform/core/DBusValue.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/HostSlotSize.h"
 #include "platform/statusitem/StatusItemLog.h"
@@ -8,6 +9,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFileInfo>
 
@@ -21,23 +23,24 @@ namespace {
 const QString xfconfInterface = QStringLiteral("org.xfce.Xfconf");
 const QString panelChannel = QStringLiteral("xfce4-panel");
 
-// A property's value as xfconfd sends it, an array (av) as a list.
+// xfconfd's signals, each with the types it sends: one of other types is
+// not delivered (QtDBus would otherwise decode it as these).
+struct XfconfSignal {
+    const char* name;
+    const char* signature;
+};
+constexpr XfconfSignal xfconfSignals[] = {{"PropertyChanged", "ssv"}, {"PropertyRemoved", "ss"}};
+
+// A property's value as xfconfd sends it, an array (av) as a list; any
+// other container, or a variant in the variant, is no value.
 QVariant plainValue(const QVariant& value)
 {
-    if (value.userType() != qMetaTypeId<QDBusArgument>())
-        return value;
-    const auto argument = value.value<QDBusArgument>();
-    if (argument.currentType() != QDBusArgument::ArrayType)
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>())
         return {};
-    QVariantList list;
-    argument.beginArray();
-    while (!argument.atEnd()) {
-        QDBusVariant item;
-        argument >> item;
-        list.append(item.variant());
-    }
-    argument.endArray();
-    return list;
+    if (value.metaType() != QMetaType::fromType<QDBusArgument>())
+        return value;
+    const std::optional<QVariantList> list = DBusValue::variantList(value);
+    return list ? QVariant(*list) : QVariant();
 }
 
 } // namespace
@@ -58,9 +61,9 @@ void HostSettingsWatch::follow(const StatusAreaHost& host, const QDBusConnection
     m_host = host;
     m_bus = bus;
     if (host.kind() == StatusAreaHost::Kind::xfce) {
-        for (const char* signal : {"PropertyChanged", "PropertyRemoved"})
-            m_bus.connect(xfconfService, xfconfPath, xfconfInterface, QString::fromLatin1(signal), this,
-                          SLOT(onXfconfChanged(QString, QString)));
+        for (const XfconfSignal& signal : xfconfSignals)
+            m_bus.connect(xfconfService, xfconfPath, xfconfInterface, QString::fromLatin1(signal.name),
+                          QString::fromLatin1(signal.signature), this, SLOT(onXfconfChanged(QString, QString)));
         readXfconf();
     } else if (!host.settingsFile().isEmpty()) {
         watchFile();
@@ -70,9 +73,9 @@ void HostSettingsWatch::follow(const StatusAreaHost& host, const QDBusConnection
 void HostSettingsWatch::stop()
 {
     if (m_host.kind() == StatusAreaHost::Kind::xfce) {
-        for (const char* signal : {"PropertyChanged", "PropertyRemoved"})
-            m_bus.disconnect(xfconfService, xfconfPath, xfconfInterface, QString::fromLatin1(signal), this,
-                             SLOT(onXfconfChanged(QString, QString)));
+        for (const XfconfSignal& signal : xfconfSignals)
+            m_bus.disconnect(xfconfService, xfconfPath, xfconfInterface, QString::fromLatin1(signal.name),
+                             QString::fromLatin1(signal.signature), this, SLOT(onXfconfChanged(QString, QString)));
     }
     if (!m_files.files().isEmpty() || !m_files.directories().isEmpty())
         m_files.removePaths(m_files.files() + m_files.directories());

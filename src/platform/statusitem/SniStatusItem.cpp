@@ -1,5 +1,6 @@
 #include "platform/statusitem/SniStatusItem.h"
 
+#include "platform/core/DBusValue.h"
 #include "platform/core/MainThread.h"
 #include "platform/statusitem/ScreenInfo.h"
 #include "platform/statusitem/SniClickAnchor.h"
@@ -140,8 +141,8 @@ SniStatusItem::SniStatusItem(StatusItem* item, const QString& busAddress)
                 onWatcherPresent();
             });
 
-    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"), this,
-                SLOT(onItemRegistered(QString)));
+    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"),
+                QStringLiteral("s"), this, SLOT(onItemRegistered(QString)));
 
     askAboutWatcher<bool>(bus, QStringLiteral("NameHasOwner"), this, [this](std::optional<bool> hasOwner) {
         if (hasOwner.value_or(false))
@@ -156,12 +157,14 @@ SniStatusItem::~SniStatusItem()
     qDeleteAll(m_slots); // each gives up its bus name
     m_slots.clear();
     delete m_serviceWatcher;
-    // The signal hook goes while this object is whole, before its connection
-    // is closed, as every hook on a connection this object closes.
+    // The signal hooks go while this object is whole, before its connection
+    // is closed, as every hook on a connection this object closes: its own,
+    // and those the host's settings watch has on it for xfconfd.
+    m_hostSettings.stop();
     if (m_connected) {
         QDBusConnection bus = m_controlName.isEmpty() ? QDBusConnection::sessionBus() : QDBusConnection(m_controlName);
         bus.disconnect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierItemRegistered"),
-                       this, SLOT(onItemRegistered(QString)));
+                       QStringLiteral("s"), this, SLOT(onItemRegistered(QString)));
     }
     if (!m_controlName.isEmpty())
         QDBusConnection::disconnectFromBus(m_controlName);
@@ -493,10 +496,13 @@ void SniStatusItem::verifyShown()
         if (!m_watcherPresent || !isRegisteredWithWatcher())
             return;
         const QDBusPendingReply<QDBusVariant> reply = *w;
-        const QStringList listed = reply.isError() ? QStringList() : reply.value().variant().toStringList();
+        // A list of another type is no answer, as a failed call.
+        const std::optional<QStringList> answer =
+            reply.isError() ? std::nullopt : DBusValue::as<QStringList>(reply.value().variant());
+        const QStringList listed = answer.value_or(QStringList());
         QList<SniItem*> unshown;
         for (SniItem* slot : std::as_const(m_slots)) {
-            if (!slot->isSeenByHost() || (!reply.isError() && !slot->isListedIn(listed)))
+            if (!slot->isSeenByHost() || (answer && !slot->isListedIn(listed)))
                 unshown.append(slot);
         }
         if (unshown.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "platform/style/Appearance.h"
 
+#include "platform/core/DBusValue.h"
 #include "platform/core/PlatformLog.h"
 #include "platform/style/DesignStyle.h"
 #include "platform/style/PlasmaPanel.h"
@@ -25,12 +26,11 @@ const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Setting
 const QString appearanceGroup = QStringLiteral("org.freedesktop.appearance");
 const QString colorSchemeKey = QStringLiteral("color-scheme");
 
-// Read() wraps the value in one more variant than ReadOne().
-uint unwrapScheme(QVariant v)
+// The colour scheme, a uint in its variant (Read() wraps it in one more
+// than ReadOne()); a value of another type is no preference (0).
+uint unwrapScheme(const QVariant& v)
 {
-    while (v.canConvert<QDBusVariant>() && v.userType() == qMetaTypeId<QDBusVariant>())
-        v = v.value<QDBusVariant>().variant();
-    return v.toUInt();
+    return DBusValue::as<uint>(DBusValue::unwrapped(v)).value_or(0);
 }
 
 // Whether XDG_CURRENT_DESKTOP lists `desktop` (case-insensitive).
@@ -76,9 +76,11 @@ Appearance::Appearance(const QDBusConnection& sessionBus, QObject* parent) : QOb
 
 void Appearance::onSettingChanged(const QDBusMessage& message)
 {
-    const QVariantList args = message.arguments();
-    if (args.size() != 3)
+    // The portal's arguments are a group, a key and a value (ssv); a signal
+    // of other types is not this one.
+    if (message.signature() != QLatin1String("ssv"))
         return;
+    const QVariantList args = message.arguments();
     if (args.at(0).toString() == appearanceGroup && args.at(1).toString() == colorSchemeKey)
         applyPortalValue(unwrapScheme(args.at(2)));
 }

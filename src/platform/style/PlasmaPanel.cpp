@@ -121,8 +121,8 @@ void PlasmaPanel::readFiles(bool shellStarted)
 
 void PlasmaPanel::onPaletteNotice(const QDBusMessage& message)
 {
-    const QVariantList args = message.arguments();
-    if (args.size() != 2 || args.at(0).toInt() != paletteChanged)
+    // notifyChange(int changeType, int arg); a signal of other types is not it.
+    if (message.signature() != QLatin1String("ii") || message.arguments().at(0).toInt() != paletteChanged)
         return;
     update([this] {
         readFiles(false);
