@@ -150,22 +150,68 @@ bool StatsPopover::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
     // The rows' sizes as they are now, once their layouts have run.
-    if (event->type() == QEvent::LayoutRequest)
+    if (event->type() == QEvent::LayoutRequest) {
         scrollIfGrown();
+        widenIfGrown();
+    }
     return handled;
 }
 
 void StatsPopover::scrollIfGrown()
 {
-    // Rows that grew past the screen (addresses arriving) scroll from now on;
-    // not under a held button, whose release is a click on a chip.
+    // Rows that grew past the screen (addresses arriving), in height or
+    // width, scroll from now on; not under a held button, whose release is a
+    // click on a chip.
     if (!m_structure || m_scroll || !m_content || QGuiApplication::mouseButtons() != Qt::NoButton)
         return;
     const std::optional<int> room = roomForRows();
-    if (room && m_content->sizeHint().height() > *room) {
+    if ((room && m_content->sizeHint().height() > *room) || neededWidth(m_content, false) > screenWidth()) {
         const Structure structure = *m_structure;
         build(structure);
     }
+}
+
+bool StatsPopover::eventFilter(QObject* watched, QEvent* event)
+{
+    // Rows in the scroll area lay themselves out apart from the popover.
+    if (event->type() == QEvent::LayoutRequest && m_scroll && watched == m_scroll->widget())
+        widenIfGrown();
+    return QWidget::eventFilter(watched, event);
+}
+
+int StatsPopover::neededWidth(const QWidget* rows, bool scrolls) const
+{
+    const QMargins margins = m_outer->contentsMargins();
+    int needed = rows->minimumSizeHint().width();
+    if (scrolls)
+        needed += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                       m_scroll ? m_scroll->verticalScrollBar() : nullptr);
+    return std::max(needed, m_footer->minimumSizeHint().width()) + margins.left() + margins.right();
+}
+
+int StatsPopover::screenWidth() const
+{
+    const std::optional<ScreenFacts> screen = m_screen();
+    const double width = screen ? screen->visibleFrame.width() : 0;
+    if (!std::isfinite(width) || width < 1)
+        return int(PopoverSize::noScreenMaxWidth);
+    return int(std::floor(std::min(width, double(QWIDGETSIZE_MAX))));
+}
+
+int StatsPopover::fittedWidth() const
+{
+    const int width = int(std::lround(m_size.width));
+    const QWidget* rows = m_scroll ? m_scroll->widget() : m_content;
+    return rows ? std::max(width, std::min(neededWidth(rows, m_scroll != nullptr), screenWidth())) : width;
+}
+
+void StatsPopover::widenIfGrown()
+{
+    if (m_inWindow || !m_content)
+        return;
+    const int width = fittedWidth();
+    if (width > minimumWidth())
+        setFixedWidth(width);
 }
 
 void StatsPopover::build(const Structure& structure)
@@ -249,12 +295,14 @@ void StatsPopover::placeSections(QWidget* sections, QVBoxLayout* stack)
         // and above a row at a small one.
         const std::optional<int> room = roomForRows();
         m_size.scrolls = room ? sections->sizeHint().height() > *room : m_size.scrolls;
+        // Rows wider than the screen scroll sideways too.
+        m_size.scrolls = m_size.scrolls || neededWidth(sections, false) > screenWidth();
         if (m_size.scrolls)
             wrapInScrollArea(sections, stack, room ? std::max(*room, 160) : int(std::floor(m_size.scrollMaxHeight())));
         else
             m_content = sections;
         m_outer->insertWidget(0, m_content);
-        setFixedWidth(width);
+        setFixedWidth(fittedWidth());
     }
     m_footer->refresh();
     updateGeometry();
@@ -296,10 +344,11 @@ void StatsPopover::wrapInScrollArea(QWidget* sections, QVBoxLayout* stack, int m
     m_scroll = new QScrollArea;
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_scroll->setMaximumHeight(maxHeight);
     m_scroll->setWidget(sections);
+    sections->installEventFilter(this);
     m_scroll->setMinimumHeight(std::min(sections->sizeHint().height(), m_scroll->maximumHeight()));
     m_scroll->viewport()->setAutoFillBackground(false);
     sections->setAutoFillBackground(false);

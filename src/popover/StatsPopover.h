@@ -35,7 +35,10 @@ class StatProvider;
 //
 // The rows scroll only when, as laid out, they and the footer would not fit
 // the height of the screen's visible frame; the scroll area then takes all of
-// that height the footer leaves (at least 160 points). In a window of its own
+// that height the footer leaves (at least 160 points). The popover is as wide
+// as the size rule says, or as its rows need where that is more (a large
+// font), up to the screen's width, beyond which the rows scroll sideways; it
+// widens when the rows come to need more while it is open. In a window of its own
 // (where it stands in for the row), the rows always scroll, in whatever
 // height the window gives them, and the content asks for the height of all
 // of them; it is as wide as the size rule says, or wider.
@@ -77,6 +80,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Structure {
@@ -93,6 +97,17 @@ private:
     std::optional<int> roomForRows() const;
     // Builds again, scrolling, when the rows have outgrown the screen.
     void scrollIfGrown();
+    // The popover's width: the size rule's, or what the rows and the footer
+    // need where that is more (a large font), at most the screen's width.
+    int fittedWidth() const;
+    // What the rows (beside the scroll bar where they scroll) and the footer
+    // need, with the margins.
+    int neededWidth(const QWidget* rows, bool scrolls) const;
+    // The width of the screen's visible frame (without a screen, the widest
+    // the size rule allows).
+    int screenWidth() const;
+    // Widens the popover when its rows have come to need more width.
+    void widenIfGrown();
     // Puts the rows above the footer: scrolling in a window, else as they fit the screen.
     void placeSections(QWidget* sections, QVBoxLayout* stack);
     // Wraps the rows in the scroll area, at most `maxHeight` high.

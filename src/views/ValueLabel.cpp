@@ -14,8 +14,13 @@ ValueLabel::ValueLabel(DesignStyle::TextStyle style, qreal designWidth, QWidget*
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    setFont(DesignStyle::monospacedDigits(DesignStyle::font(m_style)));
+    takeStyleFont();
     measure();
+}
+
+void ValueLabel::takeStyleFont()
+{
+    setFont(DesignStyle::monospacedDigits(DesignStyle::font(m_style)));
 }
 
 void ValueLabel::setRange(int low, int high, const std::function<QString(int)>& text)
@@ -65,11 +70,25 @@ QSize ValueLabel::minimumSizeHint() const
 
 void ValueLabel::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ApplicationFontChange)
-        setFont(DesignStyle::monospacedDigits(DesignStyle::font(m_style)));
     if (event->type() == QEvent::FontChange)
         measure();
     QLabel::changeEvent(event);
+}
+
+void ValueLabel::showEvent(QShowEvent* event)
+{
+    // Qt tells only windows of a new application font: the label hears of
+    // one from its window, and takes one that came while it was hidden.
+    window()->installEventFilter(this);
+    takeStyleFont();
+    QLabel::showEvent(event);
+}
+
+bool ValueLabel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ApplicationFontChange && watched == window())
+        takeStyleFont();
+    return QLabel::eventFilter(watched, event);
 }
 
 } // namespace gaugelet

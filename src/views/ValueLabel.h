@@ -29,8 +29,11 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void takeStyleFont();
     // The width of a text as drawn in the label's font: its advance, or its
     // ink where a glyph reaches past it.
     int textWidth(const QString& text) const;

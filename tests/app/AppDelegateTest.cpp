@@ -18,18 +18,22 @@
 #include "platform/windows/PopoverWindow.h"
 #include "popover/PopoverFooter.h"
 #include "popover/StatsPopover.h"
+#include "popover/ValueChip.h"
 #include "schema/SettingsSchema.h"
 #include "settings/setup/SetupWindowController.h"
 #include "settings/setup/SetupWindowView.h"
 #include "stats/RenderClock.h"
+#include "stats/StatRegistry.h"
 #include "store/InstalledBundleRegistry.h"
 #include "update/SparkleUpdater.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -502,6 +506,59 @@ TEST(AppDelegate, TheStandInWindowFitsTheScreenAtALargeFontAndScrolls)
         EXPECT_TRUE(window->grab().save(shot.arg(QStringLiteral("-low"))));
     }
     TrayIcon::setFactory({});
+}
+
+// At 18 pt, with an alarm firing, the popover is as wide as its figures and
+// buttons need, within the screen: none is cut at its end. Screenshots:
+// build/screenshots/popover-18pt-WxH.png (on a laptop's 1366x768 screen too).
+TEST(AppDelegate, ThePopoverCutsNoFigureAtALargeFont)
+{
+    ScopedAppFont font(18);
+    LaunchWorld world;
+    auto delegate = world.launch();
+    Alarm alarm;
+    alarm.id = QUuid::createUuid();
+    alarm.providerId = QStringLiteral("cpu.total");
+    alarm.threshold = 2; // the load is always below
+    alarm.direction = Alarm::Direction::below;
+    alarm.notify = false;
+    alarm.notifySnoozeMinutes = 15;
+    delegate->alarms()->setAlarms({alarm});
+    StatRegistry* registry = delegate->registry();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return size_t(registry->snapshots().size()) == registry->providers().size()
+                   && !delegate->alarms()->firing().isEmpty();
+        },
+        10000));
+    delegate->togglePopover(QPoint(300, 5));
+    PopoverWindow* popover = delegate->popover();
+    ASSERT_TRUE(popover->isVisible());
+    QApplication::processEvents();
+    const QRect available = popover->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(popover->geometry()));
+    const QString shot = QStringLiteral(GAUGELET_BINARY_DIR "/screenshots/popover-18pt-%1x%2.png")
+                             .arg(available.width())
+                             .arg(available.height());
+    QDir().mkpath(QFileInfo(shot).path());
+    EXPECT_TRUE(popover->grab().save(shot));
+    for (QWidget* widget : popover->findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        auto* chip = qobject_cast<ValueChip*>(widget);
+        const QString text = label ? label->text() : button ? button->text() : chip ? chip->text() : QString();
+        if (text.isEmpty() || !widget->isVisibleTo(popover) || (label && label->wordWrap()))
+            continue;
+        // Whole across, inside every widget around it (rows below may scroll).
+        const int left = widget->mapTo(popover, QPoint()).x();
+        bool inside =
+            widget->sizeHint().width() <= widget->width() && left >= 0 && left + widget->width() <= popover->width();
+        for (QWidget* around = widget->parentWidget(); around != popover; around = around->parentWidget()) {
+            const int aroundLeft = around->mapTo(popover, QPoint()).x();
+            inside = inside && aroundLeft <= left && left + widget->width() <= aroundLeft + around->width();
+        }
+        EXPECT_TRUE(inside) << text.toStdString();
+    }
 }
 
 TEST(AppDelegate, QuitFromThePopoverTerminates)

@@ -9,6 +9,8 @@
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItem.h"
 
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QPointer>
 
 #include <gtest/gtest.h>
@@ -73,4 +75,56 @@ TEST(NoStatusAreaNotice, TellsOnceAndStandsInForTheMissingRow)
         UserNotificationCenter::setCurrent(nullptr);
         TrayIcon::setFactory({});
     }
+}
+
+// A watcher coming is no sign that the row shows: the window that stood in
+// goes, but the notification stays until the host has read and listed the item.
+TEST(NoStatusAreaNotice, IsWithdrawnOnceTheRowIsSeenNotWhenAWatcherComes)
+{
+    PrivateBus bus;
+    FakeNotificationServer server{bus};
+    UserNotificationCenter center{bus.connect()};
+    UserNotificationCenter::setCurrent(&center);
+    TrayIcon::setFactory([] { return new FakeTrayIcon(false); });
+    StatusItem item(bus.address());
+    SniStatusItem* sni = item.statusNotifier();
+    sni->setRegisterWait(600'000); // a registration held back is not given up
+    sni->setVerifyDelay(0);
+    int closed = 0;
+    NoStatusAreaNotice notice(sni, false, {[] {}, [&] { ++closed; }});
+    notice.setGraceMs(0);
+    notice.setSessionShell(SessionShell(bus.address()));
+    notice.start();
+    ASSERT_TRUE(waitUntil([&] { return server.notifications().size() == 1; }));
+
+    // The watcher holds the registration back while its host has read nothing.
+    QList<QDBusMessage> held;
+    QStringList listed;
+    FakeDBusObject watcherObject(QString(), [&](const QDBusMessage& call) {
+        if (call.member() != QLatin1String("RegisterStatusNotifierItem"))
+            return call.createReply(QVariant::fromValue(QDBusVariant(listed)));
+        call.setDelayedReply(true);
+        held << call;
+        return QDBusMessage();
+    });
+    QDBusConnection watcher = bus.connect();
+    ASSERT_TRUE(watcher.registerVirtualObject(SniStatusItem::watcherPath, &watcherObject)
+                && watcher.registerService(SniStatusItem::watcherService));
+    ASSERT_TRUE(waitUntil([&] { return closed == 1 && held.size() == 1; }));
+    bool answered = false; // after any withdrawal the notice sent
+    center.getNotificationSettings([&](UserNotificationCenter::Settings) { answered = true; });
+    ASSERT_TRUE(waitUntil([&] { return answered; }));
+    EXPECT_TRUE(server.closed().isEmpty()) << "withdrawn while the row is unseen";
+
+    // The host reads the item, the watcher lists it and answers.
+    const QString name = held[0].arguments().value(0).toString();
+    QDBusMessage read = QDBusMessage::createMethodCall(
+        name, SniStatusItem::itemPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+    QDBusPendingCall reading = watcher.asyncCall(read << QStringLiteral("org.kde.StatusNotifierItem"), 3000);
+    ASSERT_TRUE(waitUntil([&] { return reading.isFinished(); }));
+    listed << name;
+    watcher.send(held[0].createReply());
+    EXPECT_TRUE(waitUntil([&] { return server.closed() == QList{server.notifications()[0].returnedId}; }));
+    UserNotificationCenter::setCurrent(nullptr);
+    TrayIcon::setFactory({});
 }

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # No status area: the program on a bare X server and a private bus with no
 # StatusNotifierWatcher and no tray, on a first run, shows a window within
-# 15 s behind the setup window and sends one notification (dunst answers,
-# dbus-monitor reads it); then trayer's XEmbed tray comes: the window goes,
-# the notification is withdrawn, one icon per tile, in order, each drawn for
-# its slot and opening the popover, where a "Pin as:" chip click leaves it
-# open. Screenshots: nostatusarea-window.png, tray-trayer.png.
+# 15 s behind the setup window, leaving it the keyboard, and sends one
+# notification (dunst answers, dbus-monitor reads it); then trayer's XEmbed
+# tray comes: the window goes, the notification is withdrawn, one icon per
+# tile, in order, each drawn for its slot and opening the popover, where a
+# "Pin as:" chip click leaves it open. Screenshots: nostatusarea-window.png,
+# tray-trayer.png.
 #   nostatusarea.sh GAUGELET SNIPROBE SCREENSHOT_DIR
 # Exit 0 on success, 77 when a tool it needs is missing (CTest: skipped).
 set -uo pipefail
@@ -69,6 +70,11 @@ setup=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Set up Gaugelet
 read -r standin _ < <(gaugelet_windows)
 [[ -n "$setup" ]] && above "$setup" "$standin" && pass "the setup window stays in front of the window" \
   || fail "the setup window ($setup) is not in front of the window ($standin)"
+# The window came up without taking the keyboard (no window manager: the
+# window given the input focus keeps it).
+focus=$(xdotool getwindowfocus 2>/dev/null)
+[[ -n "$setup" && -n "$focus" ]] && ((focus == setup)) && pass "the setup window keeps the keyboard" \
+  || fail "the keyboard is in window ${focus:-none}, not the setup window ($setup)"
 wait_for 100 grep -q "$title" "$root/notify" && pass "a notification says what is missing" \
   || fail "no notification: $(grep -c Notify "$root/notify") Notify calls"
 sleep 1

@@ -10,19 +10,25 @@
 using namespace gaugelet;
 using namespace gaugelet::test;
 
+// The popover opens as soon as the shell says its overview has gone, or at
+// once when the shell refuses to leave it: never by the leave timeout, which
+// here lies far beyond every wait.
 TEST(ShellOverview, APopoverWaitsUntilTheShellHasLeftItsOverview)
 {
-    // GNOME Shell's OverviewActive: Get answers it, Set is noted, and say()
-    // announces a change as the shell does once the overview has shown or gone.
+    // GNOME Shell's OverviewActive: Get answers it, Set is noted (or refused),
+    // and say() announces a change as the shell does once the overview has
+    // shown or gone.
     PrivateBus bus;
     QDBusConnection shell = bus.connect();
     bool shown = true;
+    bool refuses = false;
     QList<bool> sets;
     FakeDBusObject object(QString(), [&](const QDBusMessage& call) {
         if (call.member() != QLatin1String("Set"))
             return call.createReply(QVariant::fromValue(QDBusVariant(shown)));
         sets << call.arguments().value(2).value<QDBusVariant>().variant().toBool();
-        return call.createReply();
+        return refuses ? call.createErrorReply(QDBusError::AccessDenied, QStringLiteral("not now"))
+                       : call.createReply();
     });
     ASSERT_TRUE(shell.registerVirtualObject(ShellOverview::shellPath, &object)
                 && shell.registerService(ShellOverview::shellService));
@@ -34,7 +40,7 @@ TEST(ShellOverview, APopoverWaitsUntilTheShellHasLeftItsOverview)
         shell.send(signal << ShellOverview::shellInterface << QVariantMap{{ShellOverview::activeProperty, now}}
                           << QStringList());
     };
-    ShellOverview overview(bus.connect());
+    ShellOverview overview(bus.connect(), 600'000);
     ASSERT_TRUE(waitUntil([&] { return overview.isShown(); }));
 
     int opened = 0;
@@ -56,7 +62,13 @@ TEST(ShellOverview, APopoverWaitsUntilTheShellHasLeftItsOverview)
     ASSERT_TRUE(shell.interface()->unregisterService(ShellOverview::shellService));
     ASSERT_TRUE(waitUntil([&] { return opened == 4 && !overview.isShown(); }));
     ASSERT_TRUE(shell.registerService(ShellOverview::shellService));
-    EXPECT_TRUE(waitUntil([&] { return overview.isShown(); }));
+    ASSERT_TRUE(waitUntil([&] { return overview.isShown(); }));
+
+    // A shell that refuses: at once, still in its overview.
+    refuses = true;
+    overview.leave([&] { ++opened; });
+    ASSERT_TRUE(waitUntil([&] { return opened == 5; }));
+    EXPECT_TRUE(overview.isShown());
 
     // A change announced with other types is none; the next is followed.
     sendSignal(shell, ShellOverview::shellPath, QStringLiteral("org.freedesktop.DBus.Properties"),

@@ -352,6 +352,21 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Title")).toString(), QStringLiteral("Gaugelet"));
     EXPECT_FALSE(watcher.readProperty(sni->serviceName(), QStringLiteral("Category")).toString().isEmpty());
 
+    // A hidden slot reads and announces "Passive", which hosts do not show;
+    // the row's status reaches it once it shows again.
+    SniItem* slot = sni->items()[0];
+    QStringList statuses;
+    QObject listener;
+    QObject::connect(slot->adaptor(), &SniItemAdaptor::NewStatus, &listener, [&](const QString& s) { statuses << s; });
+    slot->setHidden(true);
+    sni->setStatus(QStringLiteral("NeedsAttention"));
+    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Status")).toString().toStdString(), "Passive");
+    slot->setHidden(false);
+    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Status")).toString().toStdString(),
+              "NeedsAttention");
+    sni->setStatus(QStringLiteral("Active"));
+    EXPECT_EQ(statuses.join(QLatin1Char(' ')).toStdString(), "Passive NeedsAttention Active");
+
     // Hosts rely on the exact signatures.
     QDBusMessage introspect = QDBusMessage::createMethodCall(sni->serviceName(), SniStatusItem::itemPath,
                                                              QStringLiteral("org.freedesktop.DBus.Introspectable"),

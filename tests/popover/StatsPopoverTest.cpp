@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -70,7 +71,13 @@ TEST(StatsPopover, LaysOutTwoColumnsOnAWideScreenAndOneWhenAsked)
         p->detailHeight = 160; // as a body whose rows follow the data
         p->lastDetail->setFixedHeight(p->detailHeight);
     }
-    EXPECT_TRUE(waitUntil([&] { return grows.scrollArea() != nullptr; })) << "rows grown past the screen scroll";
+    ASSERT_TRUE(waitUntil([&] { return grows.scrollArea() != nullptr; })) << "rows grown past the screen scroll";
+    // Rows that come to need more width widen it, within the screen: none scrolls sideways.
+    for (ProviderRow* row : grows.rows())
+        row->detailView()->setMinimumWidth(520);
+    EXPECT_TRUE(waitUntil([&] { return grows.width() > 520 && grows.width() <= 1440; })) << grows.width();
+    QApplication::processEvents();
+    EXPECT_FALSE(grows.scrollArea()->horizontalScrollBar()->isVisible());
 }
 
 TEST(StatsPopover, FiveProvidersSplitThreeAndTwo)

@@ -62,6 +62,10 @@ TEST(LazySettings, TheWindowFitsTheScreenAtAnyFontAndCanBeResized)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(WindowPlacement::clientArea(c.wanted, c.available, frame), c.expected);
+        // A window not yet shown has the frame assumed; its position is its frame's.
+        QWidget window;
+        WindowPlacement::place(&window, c.wanted, c.available);
+        EXPECT_EQ(QRect(window.pos() + QPoint(frame.left(), frame.top()), window.size()), c.expected);
     }
 
     ScopedDefaults defaults;

@@ -28,13 +28,18 @@ TEST(SliderRow, ShowingAValueNeverReportsItNorMovesASliderBeingDragged)
     EXPECT_EQ(reports, 0);
 }
 
-// At a large font the figure is as wide as the widest text of the slider's
-// positions, or the text it shows, measured again when the range changes.
+// At a large font, taken while the figure shows, the figure is as wide
+// as the widest text of the slider's positions, or the text it shows,
+// measured again when the range changes.
 TEST(SliderRow, TheFigureIsAsWideAsItsWidestText)
 {
-    test::ScopedAppFont large(18);
+    test::ScopedAppFont small(8);
     SliderRow row(QString(), -9, 1000, [](int v) -> QString { return QString::number(v) + "pt"; });
     QLabel* label = row.valueLabel();
+    const qreal built = label->font().pointSizeF();
+    row.show();
+    test::ScopedAppFont large(18);
+    ASSERT_TRUE(test::waitUntil([&] { return label->font().pointSizeF() > built; }));
     const auto fits = [&](const QString& text) {
         return label->sizeHint().width() >= label->fontMetrics().horizontalAdvance(text);
     };

@@ -96,7 +96,8 @@ inline bool sendSignal(const QDBusConnection& connection, const QString& path, c
 }
 
 // One object of a fake service: every method call goes to handler, which
-// returns the reply (or an error reply) for the message.
+// returns the reply (or an error reply) for the message, or marks the message
+// a delayed reply and answers it later itself.
 class FakeDBusObject : public QDBusVirtualObject {
 public:
     using Handler = std::function<QDBusMessage(const QDBusMessage&)>;
@@ -117,6 +118,8 @@ public:
         if (message.type() != QDBusMessage::MethodCallMessage)
             return false;
         QDBusMessage reply = m_handler(message);
+        if (message.isDelayedReply())
+            return true;
         if (reply.type() == QDBusMessage::InvalidMessage)
             reply = message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
                                              QStringLiteral("no such method: %1").arg(message.member()));

@@ -18,12 +18,13 @@ const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Propert
 
 } // namespace
 
-ShellOverview::ShellOverview(const QDBusConnection& bus, QObject* parent) : QObject(parent), m_bus(bus)
+ShellOverview::ShellOverview(const QDBusConnection& bus, int leaveTimeout, QObject* parent)
+    : QObject(parent), m_bus(bus)
 {
     m_leaveTimeout.setSingleShot(true);
-    m_leaveTimeout.setInterval(leaveTimeoutMs);
+    m_leaveTimeout.setInterval(leaveTimeout);
     connect(&m_leaveTimeout, &QTimer::timeout, this, [this] {
-        logInfo(lcPlatform, "overview: the shell did not leave its overview within %d ms", leaveTimeoutMs);
+        logInfo(lcPlatform, "overview: the shell did not leave its overview within %d ms", m_leaveTimeout.interval());
         runWaiting();
     });
     if (!m_bus.isConnected())

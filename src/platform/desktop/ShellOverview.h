@@ -27,16 +27,18 @@ public:
     static inline const QString shellPath = QStringLiteral("/org/gnome/Shell");
     static inline const QString shellInterface = QStringLiteral("org.gnome.Shell");
     static inline const QString activeProperty = QStringLiteral("OverviewActive");
-    // How long leave() waits for the shell to say the overview has gone.
+    // How long leave() waits for the shell to say the overview has gone;
+    // tests give a time of their own.
     static constexpr int leaveTimeoutMs = 1'000;
 
-    explicit ShellOverview(const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+    explicit ShellOverview(const QDBusConnection& bus = QDBusConnection::sessionBus(),
+                           int leaveTimeout = leaveTimeoutMs, QObject* parent = nullptr);
     ~ShellOverview() override;
 
     bool isShown() const { return m_shown; }
     // Asks the shell to leave the overview and runs `then` once it has
-    // gone, or after leaveTimeoutMs without an answer; at once where it is
-    // not shown.
+    // gone, or after the leave timeout without an answer; at once where it
+    // is not shown, or when the shell refuses.
     void leave(std::function<void()> then);
 
 Q_SIGNALS:
