@@ -22,7 +22,9 @@
 # the panel, read every 10 ms, shows a tile twice or misses one for 100 ms at most.
 # On Xfce the tray's icon size changes to 16 pixels while the program runs.
 # The order is read by clicking along the panel with the middle button: the
-# program logs which item each click reached.
+# program logs which item each click reached. On LXQt the popover, left open
+# without input, gives way to a screen locker's grab (its idle time cut to
+# 8 s through GAUGELET_POPOVER_IDLE_MS).
 # Exit 0 on success, 77 when a tool or the host's packages are missing (CTest:
 # skipped, with the reason on the first line). With GAUGELET_HOSTS_KEEP=DIR,
 # the run's files (the program's and the panel's logs, their settings) are
@@ -95,6 +97,7 @@ cleanup() {
 trap cleanup EXIT
 
 e2e_environment "$root"
+[[ "$host" == lxqt ]] && export GAUGELET_POPOVER_IDLE_MS=8000
 export XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share NO_AT_BRIDGE=1
 mkdir -p "$shots"
 log=$root/log
@@ -499,6 +502,22 @@ click_each() {
   done
 }
 
+# The popover opened by a click on $1 (its span $2-$3) and then left alone,
+# no key and the pointer never over it, holds the keyboard at first and lets
+# another client (a screen locker) grab it within a minute, the idle time.
+idle_gives_way() {
+  local x=$((($2 + $3) / 2)) took
+  xdotool mousemove "$x" "$panel_y" click 1
+  wait_for 150 windows_are 1 || { fail "$host: a click on $1 opened no popover"; return; }
+  "$probe" xgrab keyboard 0.5 >/dev/null && fail "$host: another client took the keyboard from the open popover"
+  if took=$("$probe" xgrab keyboard 60); then
+    pass "$host: the popover left open without input lets another client grab the keyboard after $took ms"
+  else
+    fail "$host: the popover left open without input kept the keyboard from another client for 60 s"
+  fi
+  wait_for 50 windows_are 0 || fail "$host: the popover left open without input stays open"
+}
+
 # GNOME's extension sends nothing on a right click to an item that has no
 # menu, nor does Xfce's status tray; the others send ContextMenu.
 right_click() {
@@ -656,6 +675,8 @@ run_host() {
   if ((${#swept[@]} > 0)); then
     click_each "${swept[@]}"
     [[ "$host" == lxqt || "$host" == plasma ]] && right_click "${swept[-1]}"
+    # shellcheck disable=SC2086 # the item and its span
+    [[ "$host" == lxqt ]] && idle_gives_way ${swept[0]}
     # shellcheck disable=SC2086 # the item and its span
     [[ "$host" == gnome ]] && clicks_again ${swept[0]}
   fi

@@ -33,14 +33,41 @@ Qt::WindowFlags popupFlags()
     return Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint;
 }
 
+// The idle close's delay: idleCloseMs, or a shorter one the environment sets.
+int idleCloseDelay()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue(PopoverWindow::idleCloseEnv, &ok);
+    return ok && ms > 0 && ms < PopoverWindow::idleCloseMs ? ms : PopoverWindow::idleCloseMs;
+}
+
+bool isPointerInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
-PopoverWindow::PopoverWindow(QWidget* parent) : QWidget(parent, popupFlags()), m_inputRetry(new QTimer(this))
+PopoverWindow::PopoverWindow(QWidget* parent)
+    : QWidget(parent, popupFlags()), m_inputRetry(new QTimer(this)), m_idleClose(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Gaugelet"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
     connect(m_inputRetry, &QTimer::timeout, this, &PopoverWindow::takeInput);
+    m_idleClose->setSingleShot(true);
+    m_idleClose->setInterval(idleCloseDelay());
+    connect(m_idleClose, &QTimer::timeout, this, [this] {
+        logInfo(lcPlatform, "popover: closed after %d ms without input", m_idleClose->interval());
+        performClose();
+    });
     setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -140,6 +167,7 @@ void PopoverWindow::setWindowMode(bool asWindow)
     if (asWindow == m_asWindow)
         return;
     m_asWindow = asWindow;
+    m_idleClose->stop();
     // New flags take the native window down; it is made again when shown.
     m_closeRequested = true;
     setWindowFlags(asWindow ? Qt::Window : popupFlags());
@@ -171,6 +199,8 @@ void PopoverWindow::showAt(const QPoint& anchor)
     raise();
     activateWindow();
     m_sinceInputWanted.invalidate();
+    m_inputHeld = false;
+    m_idleClose->start();
     takeInput();
 }
 
@@ -201,6 +231,15 @@ void PopoverWindow::performClose()
     close();
 }
 
+void PopoverWindow::closeForSessionLock()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!isVisible() || m_asWindow)
+        return;
+    logInfo(lcPlatform, "popover: closed for the session's lock or idle");
+    performClose();
+}
+
 void PopoverWindow::takeInput()
 {
     m_inputRetry->stop();
@@ -213,16 +252,51 @@ void PopoverWindow::takeInput()
     if (!m_sinceInputWanted.isValid())
         m_sinceInputWanted.start();
     const bool keyboard = window->setKeyboardGrabEnabled(true);
-    const bool pointer = window->setMouseGrabEnabled(true);
+    const bool pointer = keyboard && window->setMouseGrabEnabled(true);
     const qint64 waited = m_sinceInputWanted.elapsed();
     if (keyboard && pointer) {
         if (waited >= inputRetryMs)
             logInfo(lcPlatform, "popover: took the keyboard and the pointer after %lld ms", qlonglong(waited));
         m_sinceInputWanted.invalidate();
+        m_inputHeld = true;
         return;
     }
-    // A holder that keeps them (a screen locker) is asked less often.
+    // Half of it would still keep a screen locker out.
+    if (keyboard)
+        window->setKeyboardGrabEnabled(false);
+    // Once held, they are lost only to another program (a screen locker
+    // taking them while a popup inside gave them back): it is not fought.
+    if (m_inputHeld || waited >= inputGiveUpMs) {
+        logInfo(lcPlatform, "popover: closed: another program holds the %s", keyboard ? "pointer" : "keyboard");
+        performClose();
+        return;
+    }
+    // A holder that keeps them is asked less often.
     m_inputRetry->start(waited < inputRetrySlowAfterMs ? inputRetryMs : inputRetrySlowMs);
+}
+
+void PopoverWindow::noteInput(QObject* watched, QEvent* event)
+{
+    if (!m_idleClose->isActive() || !watched->isWindowType())
+        return;
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (!key && !isPointerInput(event->type()))
+        return;
+    // Input reaches the program's windows first; the popover's own, or a
+    // popup's opened inside it.
+    auto* target = static_cast<QWindow*>(watched);
+    QWidget* popup = QApplication::activePopupWidget();
+    const bool ours = target == windowHandle() || (popup && popup->windowHandle() == target);
+    if (!ours)
+        return;
+    // The pointer counts over the popover or the popup only: while it is
+    // grabbed, moves anywhere on the screen come here.
+    if (!key) {
+        const QPoint at = static_cast<QSinglePointEvent*>(event)->globalPosition().toPoint();
+        if (!geometry().contains(at) && !(popup && popup->geometry().contains(at)))
+            return;
+    }
+    m_idleClose->start();
 }
 
 bool PopoverWindow::isEchoOfOutsideClose() const
@@ -232,6 +306,7 @@ bool PopoverWindow::isEchoOfOutsideClose() const
 
 bool PopoverWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    noteInput(watched, event);
     if (watched == m_content && event->type() == QEvent::LayoutRequest && isVisible())
         scheduleFit();
     // A popup closing (an info bubble inside the popover) gives up the grab.
@@ -246,8 +321,7 @@ void PopoverWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (m_asWindow)
         return;
-    if (isX11())
-        qApp->installEventFilter(this);
+    qApp->installEventFilter(this);
     // Another window of the program comes forward (a dialog): the popover
     // gives way, as a popup did, and leaves that window the pointer.
     m_focusWatch = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
@@ -295,6 +369,8 @@ void PopoverWindow::hideEvent(QHideEvent* event)
     qApp->removeEventFilter(this);
     disconnect(m_focusWatch);
     m_inputRetry->stop();
+    m_idleClose->stop();
+    m_inputHeld = false;
     // Any close we did not ask for (an outside click, the window system taking
     // the grab away) may be followed by the same click's activation.
     if (!m_closeRequested && !m_sinceOutsideClose.isValid() && !m_asWindow)
