@@ -14,7 +14,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <xcb/xcb.h>
 
 namespace gaugelet {
 
@@ -23,6 +27,56 @@ namespace {
 bool isX11()
 {
     return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// Our X11 windows shown by XWayland (sway): the X server hears of no input
+// that goes to a Wayland surface.
+bool isXWayland()
+{
+    return isX11() && qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+xcb_connection_t* xcbConnection()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using XcbReply = std::unique_ptr<T, FreeDeleter>;
+
+// Takes the pointer for `window` as the X server sees it. Qt's grab
+// (XInput 2) reports success whoever holds the pointer; a core grab's reply
+// says whether it is ours. It is given back at once for Qt's own to take.
+bool pointerTaken(QWindow* window)
+{
+    xcb_connection_t* c = xcbConnection();
+    if (!c)
+        return window->setMouseGrabEnabled(true);
+    const auto id = xcb_window_t(window->winId());
+    const auto cookie = xcb_grab_pointer(c, 0, id, XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_ASYNC,
+                                         XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    const XcbReply<xcb_grab_pointer_reply_t> reply(xcb_grab_pointer_reply(c, cookie, nullptr));
+    if (!reply || reply->status != XCB_GRAB_STATUS_SUCCESS)
+        return false;
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    return window->setMouseGrabEnabled(true);
+}
+
+// Whether the pointer is over no X11 window: under XWayland, over a
+// Wayland surface (the bar, the desktop, another program's window).
+bool pointerOverNoXWindow()
+{
+    xcb_connection_t* c = xcbConnection();
+    const xcb_screen_t* screen = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data : nullptr;
+    if (!screen)
+        return false;
+    const XcbReply<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr));
+    return reply && reply->same_screen && reply->child == XCB_NONE;
 }
 
 // The popover's flags while it pops up from the status item.
@@ -252,7 +306,7 @@ void PopoverWindow::takeInput()
     if (!m_sinceInputWanted.isValid())
         m_sinceInputWanted.start();
     const bool keyboard = window->setKeyboardGrabEnabled(true);
-    const bool pointer = keyboard && window->setMouseGrabEnabled(true);
+    const bool pointer = keyboard && pointerTaken(window);
     const qint64 waited = m_sinceInputWanted.elapsed();
     if (keyboard && pointer) {
         if (waited >= inputRetryMs)
@@ -307,6 +361,16 @@ bool PopoverWindow::isEchoOfOutsideClose() const
 bool PopoverWindow::eventFilter(QObject* watched, QEvent* event)
 {
     noteInput(watched, event);
+    // Under XWayland a click on a Wayland surface never reaches the grab:
+    // the pointer leaving the popover for one is the outside click.
+    if (event->type() == QEvent::Leave && watched == windowHandle() && isXWayland() && !m_asWindow)
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !m_asWindow && !QApplication::activePopupWidget() && pointerOverNoXWindow()) {
+                logInfo(lcPlatform, "popover: closed: the pointer left it for a Wayland surface");
+                m_sinceOutsideClose.start();
+                close();
+            }
+        });
     if (watched == m_content && event->type() == QEvent::LayoutRequest && isVisible())
         scheduleFit();
     // A popup closing (an info bubble inside the popover) gives up the grab.

@@ -37,6 +37,10 @@ namespace gaugelet {
 // desktops offer (a minute), and at once on closeForSessionLock(), which the
 // owner calls at the session's lock and idle signals.
 //
+// Under XWayland (sway) the X server hears of no click on a Wayland surface,
+// so the grab sees none outside the popover: there the popover closes when
+// the pointer leaves it for no X11 window.
+//
 // The pointer grab replaces a global outside-click monitor. A click
 // on the status item while the popover is open arrives twice: first as the
 // outside click that closes the popover, then as the item's own activation.
