@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace gaugelet {
@@ -77,6 +78,14 @@ bool pointerOverNoXWindow()
     const XcbReply<xcb_query_pointer_reply_t> reply(
         xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr));
     return reply && reply->same_screen && reply->child == XCB_NONE;
+}
+
+// The window that has the keyboard focus, if it is a window (not None or
+// PointerRoot).
+xcb_window_t focusedWindow(xcb_connection_t* c)
+{
+    const XcbReply<xcb_get_input_focus_reply_t> reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return reply && reply->focus != XCB_INPUT_FOCUS_POINTER_ROOT ? reply->focus : XCB_NONE;
 }
 
 // The popover's flags while it pops up from the status item.
@@ -249,6 +258,11 @@ void PopoverWindow::showAt(const QPoint& anchor)
     m_sinceOutsideClose.invalidate();
     m_sinceShown.start();
     fit();
+    // Taking the focus (the window manager leaves the popover alone, so Qt
+    // sets it) would leave it on the root when the popover goes, where a
+    // window manager does not give it back (xfwm4 over a bare desktop).
+    xcb_connection_t* c = isX11() ? xcbConnection() : nullptr;
+    m_focusBefore = c ? focusedWindow(c) : 0;
     show();
     raise();
     activateWindow();
@@ -435,6 +449,7 @@ void PopoverWindow::hideEvent(QHideEvent* event)
     m_inputRetry->stop();
     m_idleClose->stop();
     m_inputHeld = false;
+    giveFocusBack();
     // Any close we did not ask for (an outside click, the window system taking
     // the grab away) may be followed by the same click's activation.
     if (!m_closeRequested && !m_sinceOutsideClose.isValid() && !m_asWindow)
@@ -444,6 +459,26 @@ void PopoverWindow::hideEvent(QHideEvent* event)
         if (!isVisible())
             Q_EMIT didClose();
     });
+}
+
+void PopoverWindow::giveFocusBack()
+{
+    const auto before = xcb_window_t(std::exchange(m_focusBefore, 0));
+    xcb_connection_t* c = before != XCB_NONE && !m_asWindow && isX11() ? xcbConnection() : nullptr;
+    const xcb_screen_t* screen = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data : nullptr;
+    if (!screen || before == screen->root)
+        return;
+    // Only where the focus went nowhere with the popover: not to a window
+    // the user or the program chose since.
+    const xcb_window_t now = focusedWindow(c);
+    if (now != XCB_NONE && now != screen->root && now != xcb_window_t(winId()))
+        return;
+    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, before), nullptr));
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+        return;
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, before, XCB_CURRENT_TIME);
+    xcb_flush(c);
 }
 
 void PopoverWindow::paintEvent(QPaintEvent*)

@@ -29,7 +29,9 @@ namespace gaugelet {
 // info bubble) closes, which gives the grab back to nobody, it takes them
 // again, and closes if another program (a screen locker) took them first.
 // Another window of the program coming forward (a dialog) closes it, as it
-// closed a popup. On Wayland, which has no grabs, it stays a Qt::Popup.
+// closed a popup. The keyboard focus it took goes back, as it closes, to the
+// window that had it, unless it went elsewhere meanwhile. On Wayland, which
+// has no grabs, it stays a Qt::Popup.
 //
 // It never keeps the session from locking: a screen locker needs the
 // keyboard and the pointer, so the popover closes after idleCloseMs without
@@ -119,6 +121,9 @@ private:
     // idle close off.
     void noteInput(QObject* watched, QEvent* event);
     void setWindowMode(bool asWindow);
+    // Gives the keyboard focus back to the window that had it before the
+    // popover opened, where it went nowhere with the popover (X11).
+    void giveFocusBack();
     QScreen* anchorScreen() const;
 
     QPointer<QWidget> m_content;
@@ -133,6 +138,8 @@ private:
     // Both grabs were held at this opening: failing to take them again means
     // another program has them.
     bool m_inputHeld = false;
+    // The X window that had the keyboard focus as the popover opened.
+    quint32 m_focusBefore = 0;
     QMetaObject::Connection m_focusWatch;
     // Since the popover first tried to take the input at this opening.
     QElapsedTimer m_sinceInputWanted;
