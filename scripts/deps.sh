@@ -17,7 +17,7 @@ set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-multimedia-dev qcoro-qt6-dev
-  libsodium-dev libplist-dev libsndfile1-dev
+  libsodium-dev libplist-dev libsndfile1-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev)
 test_pkgs=(zip unzip dbus-daemon dunst xvfb xauth sox openssl python3-nacl haskell-status-notifier-item-utils
   xdotool x11-utils libglib2.0-bin systemd trayer lxqt-panel xfce4-panel xfconf

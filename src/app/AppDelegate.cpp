@@ -14,7 +14,9 @@
 #include "platform/core/InfoDictionary.h"
 #include "platform/core/MainThread.h"
 #include "platform/desktop/LoginItemService.h"
+#include "platform/desktop/SessionLockWatch.h"
 #include "platform/desktop/ShellOverview.h"
+#include "platform/desktop/WorkspaceNotifications.h"
 #include "platform/statusitem/SniStatusItem.h"
 #include "platform/statusitem/StatusItem.h"
 #include "platform/style/SystemSymbol.h"
@@ -162,6 +164,11 @@ void AppDelegate::applicationDidFinishLaunching()
     installStatusItem();
     m_popover = std::make_unique<PopoverWindow>();
     connect(m_popover.get(), &PopoverWindow::didClose, this, &AppDelegate::popoverDidClose);
+    // The popover's grab would keep a screen locker out.
+    m_sessionLock = std::make_unique<SessionLockWatch>(WorkspaceNotifications::shared(), QDBusConnection::systemBus(),
+                                                       QDBusConnection::sessionBus());
+    connect(m_sessionLock.get(), &SessionLockWatch::sessionWillLock, m_popover.get(),
+            &PopoverWindow::closeForSessionLock);
     m_overview = std::make_unique<ShellOverview>();
     startServices();
     // A settings file that cannot be read or saved is told to the user once.

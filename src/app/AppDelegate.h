@@ -26,6 +26,7 @@ class MenubarController;
 class NoStatusAreaNotice;
 class PinManager;
 class PopoverWindow;
+class SessionLockWatch;
 class ProviderEnablementStore;
 class RemoteStoreClient;
 class RenderClock;
@@ -179,6 +180,7 @@ private:
     std::unique_ptr<MenubarController> m_menubar;
     std::unique_ptr<LazySettings> m_settings;
     std::unique_ptr<PopoverWindow> m_popover;
+    std::unique_ptr<SessionLockWatch> m_sessionLock;
     std::unique_ptr<ShellOverview> m_overview;
     std::unique_ptr<SettingsFileNotice> m_settingsNotice;
     std::unique_ptr<NoStatusAreaNotice> m_noStatusAreaNotice;

@@ -29,6 +29,11 @@
 //                                        <height> <sha1>"; the first line is "ready" once it listens;
 //                                        the first eight pictures are saved as DIR/e2e-icon-<n>.png
 //   sniprobe hold NAME                   owns NAME, serving nothing, prints "ready"; runs until ended
+//   sniprobe xgrab keyboard|pointer SECONDS  grabs that on the root window, as a screen locker does,
+//                                        trying every 50 ms: prints the milliseconds it took and
+//                                        exits 0, or exits 1 when SECONDS pass first
+//   sniprobe xhold keyboard|pointer|both SECONDS  takes that (5 s at most), prints "ready", holds it
+//                                        for SECONDS, then lets go
 #include <QColor>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -53,6 +58,7 @@
 #include <memory>
 #include <tuple>
 #include <utility>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -391,11 +397,76 @@ int frames(int x, int y, int w, int h, double seconds)
     return 0;
 }
 
+// Grabs the keyboard or the pointer on the root window: true when the X
+// server says it is ours.
+bool grabRoot(xcb_connection_t* c, xcb_window_t root, bool keyboard)
+{
+    uint8_t status = XCB_GRAB_STATUS_FROZEN + 1;
+    if (keyboard) {
+        auto cookie = xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        if (xcb_grab_keyboard_reply_t* reply = xcb_grab_keyboard_reply(c, cookie, nullptr)) {
+            status = reply->status;
+            std::free(reply);
+        }
+    } else {
+        auto cookie = xcb_grab_pointer(c, 0, root, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE,
+                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+        if (xcb_grab_pointer_reply_t* reply = xcb_grab_pointer_reply(c, cookie, nullptr)) {
+            status = reply->status;
+            std::free(reply);
+        }
+    }
+    return status == XCB_GRAB_STATUS_SUCCESS;
+}
+
+// sniprobe xgrab / xhold: what a screen locker does with the input.
+int xgrab(const QString& what, double seconds, bool hold)
+{
+    const bool keyboard = what == QLatin1String("keyboard") || what == QLatin1String("both");
+    const bool pointer = what == QLatin1String("pointer") || what == QLatin1String("both");
+    if (!keyboard && !pointer)
+        return fail(QStringLiteral("keyboard, pointer or both"));
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const xcb_screen_t* screen =
+        xcb_connection_has_error(c) ? nullptr : xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (!screen) {
+        xcb_disconnect(c);
+        return fail(QStringLiteral("no display"));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 limitMs = hold ? 5000 : qint64(seconds * 1000);
+    bool gotKeyboard = !keyboard;
+    bool gotPointer = !pointer;
+    while (!(gotKeyboard && gotPointer) && clock.elapsed() <= limitMs) {
+        gotKeyboard = gotKeyboard || grabRoot(c, screen->root, true);
+        gotPointer = gotPointer || grabRoot(c, screen->root, false);
+        if (!(gotKeyboard && gotPointer))
+            QThread::msleep(50);
+    }
+    const bool got = gotKeyboard && gotPointer;
+    if (got) {
+        if (hold)
+            std::puts("ready");
+        else
+            std::printf("%lld\n", qlonglong(clock.elapsed()));
+        std::fflush(stdout);
+        if (hold)
+            QThread::msleep(static_cast<unsigned long>(std::max(0.0, seconds) * 1000));
+    }
+    xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    xcb_disconnect(c);
+    return got ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if ((command == QLatin1String("xgrab") || command == QLatin1String("xhold")) && argc >= 4)
+        return xgrab(QString::fromLocal8Bit(argv[2]), atof(argv[3]), command == QLatin1String("xhold"));
     if (command == QLatin1String("grab")) {
         QGuiApplication app(argc, argv);
         if (argc < 3)

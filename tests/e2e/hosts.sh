@@ -22,7 +22,10 @@
 # the panel, read every 10 ms, shows a tile twice or misses one for 100 ms at most.
 # On Xfce the tray's icon size changes to 16 pixels while the program runs.
 # The order is read by clicking along the panel with the middle button: the
-# program logs which item each click reached.
+# program logs which item each click reached. On LXQt the popover, left open
+# without input, gives way to a screen locker's grab (its idle time cut to
+# 12 s through GAUGELET_POPOVER_IDLE_MS), takes the input another client held
+# as it opened, and gives the keyboard focus back as it closes.
 # Exit 0 on success, 77 when a tool or the host's packages are missing (CTest:
 # skipped, with the reason on the first line). With GAUGELET_HOSTS_KEEP=DIR,
 # the run's files (the program's and the panel's logs, their settings) are
@@ -95,6 +98,7 @@ cleanup() {
 trap cleanup EXIT
 
 e2e_environment "$root"
+[[ "$host" == lxqt ]] && export GAUGELET_POPOVER_IDLE_MS=12000
 export XDG_CONFIG_DIRS=$root/etc XDG_DATA_DIRS=/usr/share NO_AT_BRIDGE=1
 mkdir -p "$shots"
 log=$root/log
@@ -499,6 +503,73 @@ click_each() {
   done
 }
 
+# The popover opened by a click on $1 (its span $2-$3) and then left alone,
+# no key and the pointer never over it, holds the keyboard at first and lets
+# another client (a screen locker) grab it within a minute, the idle time.
+idle_gives_way() {
+  local x=$((($2 + $3) / 2)) took
+  xdotool mousemove "$x" "$panel_y" click 1
+  wait_for 150 windows_are 1 || { fail "$host: a click on $1 opened no popover"; return; }
+  "$probe" xgrab keyboard 0.5 >/dev/null && fail "$host: another client took the keyboard from the open popover"
+  if took=$("$probe" xgrab keyboard 60); then
+    pass "$host: the popover left open without input lets another client grab the keyboard after $took ms"
+  else
+    fail "$host: the popover left open without input kept the keyboard from another client for 60 s"
+  fi
+  wait_for 50 windows_are 0 || fail "$host: the popover left open without input stays open"
+}
+
+# The popover opened (by Activate on the first item, at x $1) while another
+# client, as a screen locker, holds the keyboard, the pointer or both ($2)
+# for $3 seconds: it takes what it lacks once they are free, so Escape (the
+# keyboard) or a click outside (the pointer) closes it; it closes by itself
+# within a few seconds when another holds it on ($4 set: the time it gives up
+# after, 10 s, comes before the idle time), leaving the holder its grab.
+held_at_opening() {
+  local holder service took
+  service=$("$probe" items 2>/dev/null | head -1)
+  coproc HOLDER { "$probe" xhold "$2" "$3"; }
+  holder=$HOLDER_PID
+  read -r -t 10 _ <&"${HOLDER[0]}" || { fail "$host: sniprobe could not take the $2"; stop "$holder"; return; }
+  "$probe" activate "$service" "$1" "$panel_y"
+  if ! wait_for 150 windows_are 1; then
+    fail "$host: with the $2 held by another client, Activate opened no popover"
+  elif [[ -n "${4:-}" ]]; then
+    wait_for 150 windows_are 0 && grep -q "popover: closed: another program holds" "$log" \
+      && pass "$host: with the $2 held on by another client, the popover closes by itself" \
+      || fail "$host: with the $2 held on by another client, the popover does not close by itself"
+  else
+    wait "$holder" 2>/dev/null
+    took=$(wait_for 100 eval '! "$probe" xgrab '"$2"' 0.1 >/dev/null' && echo yes)
+    if [[ "$2" == pointer ]]; then xdotool mousemove 900 600 click 1; else xdotool key Escape; fi
+    [[ -n "$took" ]] && wait_for 30 windows_are 0 \
+      && pass "$host: the popover opened with the $2 held by another client takes it once free and closes" \
+      || fail "$host: the popover opened with the $2 held by another client: taken '$took', open $(gaugelet_windows | wc -l)"
+  fi
+  wait "$holder" 2>/dev/null
+  windows_are 0 || { xdotool key Escape; wait_for 50 windows_are 0; }
+  # The next opening is not the echo of an outside click that closed this one.
+  sleep 0.5
+}
+
+# The window that had the keyboard focus (the panel's) has it again once the
+# popover opened by a click on $1 (its span $2-$3) closes: with no window
+# manager nothing else would move it from the root.
+focus_comes_back() {
+  local x=$((($2 + $3) / 2)) win before after
+  win=$(xdotool search --onlyvisible --class lxqt-panel 2>/dev/null | head -1)
+  [[ -n "$win" ]] || { fail "$host: no panel window to give the focus to"; return; }
+  xdotool windowfocus "$win"
+  before=$(xdotool getwindowfocus)
+  xdotool mousemove "$x" "$panel_y" click 1
+  wait_for 150 windows_are 1 || { fail "$host: a click on $1 opened no popover"; return; }
+  xdotool key Escape
+  wait_for 100 windows_are 0 || fail "$host: Escape did not close the popover"
+  after=$(xdotool getwindowfocus)
+  [[ "$after" == "$before" ]] && pass "$host: the focus is back on the window that had it ($after) once the popover closes" \
+    || fail "$host: the focus was on $before before the popover, on $after after it"
+}
+
 # GNOME's extension sends nothing on a right click to an item that has no
 # menu, nor does Xfce's status tray; the others send ContextMenu.
 right_click() {
@@ -647,7 +718,7 @@ check_row() {
 # restarts in dark (Plasma: Breeze Twilight, numbers measured) under the
 # running program; dark: three pins again for the screenshot, then the live row.
 run_host() {
-  local dark=dark
+  local dark=dark first last
   [[ "$host" == plasma ]] && dark=twilight
   start_host light || return
   write_settings "$three" "$dismissed"
@@ -656,6 +727,17 @@ run_host() {
   if ((${#swept[@]} > 0)); then
     click_each "${swept[@]}"
     [[ "$host" == lxqt || "$host" == plasma ]] && right_click "${swept[-1]}"
+    # shellcheck disable=SC2086 # the item and its span
+    if [[ "$host" == lxqt ]]; then
+      # shellcheck disable=SC2086 # the item and its span
+      idle_gives_way ${swept[0]}
+      # shellcheck disable=SC2086 # the item and its span
+      focus_comes_back ${swept[0]}
+      read -r _ first last <<<"${swept[0]}"
+      held_at_opening $(((first + last) / 2)) keyboard 2
+      held_at_opening $(((first + last) / 2)) pointer 2
+      held_at_opening $(((first + last) / 2)) both 14 on
+    fi
     # shellcheck disable=SC2086 # the item and its span
     [[ "$host" == gnome ]] && clicks_again ${swept[0]}
   fi

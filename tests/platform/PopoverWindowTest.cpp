@@ -1,7 +1,9 @@
 #include "platform/windows/PopoverWindow.h"
 
+#include "ScopedEnv.h"
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QStyleHints>
@@ -113,4 +115,54 @@ TEST(PopoverWindow, FollowsTheContentWhileOpenAndDropsItLater)
     dialog.show();
     dialog.activateWindow();
     EXPECT_TRUE(waitUntil([&] { return !window.isVisible(); }));
+}
+
+TEST(PopoverWindow, ClosesAfterAWhileWithoutInputOverItAndAtTheSessionsLock)
+{
+    constexpr int idleMs = 400;
+    ScopedEnv idle(PopoverWindow::idleCloseEnv, QByteArray::number(idleMs));
+    PopoverWindow window;
+    auto* content = new QWidget;
+    content->setFixedSize(200, 100);
+    window.setContent(content);
+    window.showAt(QPoint(300, 10));
+    QWindow* handle = window.windowHandle();
+    ASSERT_TRUE(handle);
+
+    // Keys, and the pointer moving over it, keep it open.
+    QElapsedTimer running;
+    QElapsedTimer sinceInput;
+    running.start();
+    sinceInput.start();
+    qint64 longestPause = 0;
+    for (int n = 0; window.isVisible() && running.elapsed() < 3 * idleMs; ++n) {
+        longestPause = std::max(longestPause, sinceInput.restart());
+        if (n % 2)
+            QTest::mouseMove(handle, QPoint(10 + n % 100, 50));
+        else
+            QTest::keyClick(handle, Qt::Key_A);
+        spinFor(20);
+    }
+    if (longestPause < idleMs * 9 / 10) {
+        EXPECT_TRUE(window.isVisible()) << "closed with input at most " << longestPause << " ms apart";
+    }
+    // The pointer moving beside it does not.
+    window.showAt(QPoint(300, 10));
+    int step = 0;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            QTest::mouseMove(handle, QPoint(-30 - ++step % 100, 50));
+            return !window.isVisible();
+        },
+        10'000));
+    EXPECT_FALSE(window.isEchoOfOutsideClose());
+
+    window.showAt(QPoint(300, 10));
+    window.closeForSessionLock();
+    EXPECT_FALSE(window.isVisible());
+    // The window that stands in for a missing row neither grabs nor closes.
+    window.showAsWindow(false);
+    window.closeForSessionLock();
+    spinFor(2 * idleMs);
+    EXPECT_TRUE(window.isVisible());
 }

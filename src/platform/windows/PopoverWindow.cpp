@@ -14,7 +14,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+#include <xcb/xcb.h>
 
 namespace gaugelet {
 
@@ -25,6 +30,64 @@ bool isX11()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+// Our X11 windows shown by XWayland (sway): the X server hears of no input
+// that goes to a Wayland surface.
+bool isXWayland()
+{
+    return isX11() && qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
+xcb_connection_t* xcbConnection()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using XcbReply = std::unique_ptr<T, FreeDeleter>;
+
+// Takes the pointer for `window` as the X server sees it. Qt's grab
+// (XInput 2) reports success whoever holds the pointer; a core grab's reply
+// says whether it is ours. It is given back at once for Qt's own to take.
+bool pointerTaken(QWindow* window)
+{
+    xcb_connection_t* c = xcbConnection();
+    if (!c)
+        return window->setMouseGrabEnabled(true);
+    const auto id = xcb_window_t(window->winId());
+    const auto cookie = xcb_grab_pointer(c, 0, id, XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_ASYNC,
+                                         XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    const XcbReply<xcb_grab_pointer_reply_t> reply(xcb_grab_pointer_reply(c, cookie, nullptr));
+    if (!reply || reply->status != XCB_GRAB_STATUS_SUCCESS)
+        return false;
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    return window->setMouseGrabEnabled(true);
+}
+
+// Whether the pointer is over no X11 window: under XWayland, over a
+// Wayland surface (the bar, the desktop, another program's window).
+bool pointerOverNoXWindow()
+{
+    xcb_connection_t* c = xcbConnection();
+    const xcb_screen_t* screen = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data : nullptr;
+    if (!screen)
+        return false;
+    const XcbReply<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr));
+    return reply && reply->same_screen && reply->child == XCB_NONE;
+}
+
+// The window that has the keyboard focus, if it is a window (not None or
+// PointerRoot).
+xcb_window_t focusedWindow(xcb_connection_t* c)
+{
+    const XcbReply<xcb_get_input_focus_reply_t> reply(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return reply && reply->focus != XCB_INPUT_FOCUS_POINTER_ROOT ? reply->focus : XCB_NONE;
+}
+
 // The popover's flags while it pops up from the status item.
 Qt::WindowFlags popupFlags()
 {
@@ -33,14 +96,41 @@ Qt::WindowFlags popupFlags()
     return Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint;
 }
 
+// The idle close's delay: idleCloseMs, or a shorter one the environment sets.
+int idleCloseDelay()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue(PopoverWindow::idleCloseEnv, &ok);
+    return ok && ms > 0 && ms < PopoverWindow::idleCloseMs ? ms : PopoverWindow::idleCloseMs;
+}
+
+bool isPointerInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
-PopoverWindow::PopoverWindow(QWidget* parent) : QWidget(parent, popupFlags()), m_inputRetry(new QTimer(this))
+PopoverWindow::PopoverWindow(QWidget* parent)
+    : QWidget(parent, popupFlags()), m_inputRetry(new QTimer(this)), m_idleClose(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Gaugelet"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
     connect(m_inputRetry, &QTimer::timeout, this, &PopoverWindow::takeInput);
+    m_idleClose->setSingleShot(true);
+    m_idleClose->setInterval(idleCloseDelay());
+    connect(m_idleClose, &QTimer::timeout, this, [this] {
+        logInfo(lcPlatform, "popover: closed after %d ms without input", m_idleClose->interval());
+        performClose();
+    });
     setAutoFillBackground(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -140,6 +230,7 @@ void PopoverWindow::setWindowMode(bool asWindow)
     if (asWindow == m_asWindow)
         return;
     m_asWindow = asWindow;
+    m_idleClose->stop();
     // New flags take the native window down; it is made again when shown.
     m_closeRequested = true;
     setWindowFlags(asWindow ? Qt::Window : popupFlags());
@@ -167,10 +258,17 @@ void PopoverWindow::showAt(const QPoint& anchor)
     m_sinceOutsideClose.invalidate();
     m_sinceShown.start();
     fit();
+    // Taking the focus (the window manager leaves the popover alone, so Qt
+    // sets it) would leave it on the root when the popover goes, where a
+    // window manager does not give it back (xfwm4 over a bare desktop).
+    xcb_connection_t* c = isX11() ? xcbConnection() : nullptr;
+    m_focusBefore = c ? focusedWindow(c) : 0;
     show();
     raise();
     activateWindow();
     m_sinceInputWanted.invalidate();
+    m_inputHeld = false;
+    m_idleClose->start();
     takeInput();
 }
 
@@ -201,6 +299,15 @@ void PopoverWindow::performClose()
     close();
 }
 
+void PopoverWindow::closeForSessionLock()
+{
+    GAUGELET_ASSERT_MAIN_THREAD();
+    if (!isVisible() || m_asWindow)
+        return;
+    logInfo(lcPlatform, "popover: closed for the session's lock or idle");
+    performClose();
+}
+
 void PopoverWindow::takeInput()
 {
     m_inputRetry->stop();
@@ -213,16 +320,51 @@ void PopoverWindow::takeInput()
     if (!m_sinceInputWanted.isValid())
         m_sinceInputWanted.start();
     const bool keyboard = window->setKeyboardGrabEnabled(true);
-    const bool pointer = window->setMouseGrabEnabled(true);
+    const bool pointer = keyboard && pointerTaken(window);
     const qint64 waited = m_sinceInputWanted.elapsed();
     if (keyboard && pointer) {
         if (waited >= inputRetryMs)
             logInfo(lcPlatform, "popover: took the keyboard and the pointer after %lld ms", qlonglong(waited));
         m_sinceInputWanted.invalidate();
+        m_inputHeld = true;
         return;
     }
-    // A holder that keeps them (a screen locker) is asked less often.
+    // Half of it would still keep a screen locker out.
+    if (keyboard)
+        window->setKeyboardGrabEnabled(false);
+    // Once held, they are lost only to another program (a screen locker
+    // taking them while a popup inside gave them back): it is not fought.
+    if (m_inputHeld || waited >= inputGiveUpMs) {
+        logInfo(lcPlatform, "popover: closed: another program holds the %s", keyboard ? "pointer" : "keyboard");
+        performClose();
+        return;
+    }
+    // A holder that keeps them is asked less often.
     m_inputRetry->start(waited < inputRetrySlowAfterMs ? inputRetryMs : inputRetrySlowMs);
+}
+
+void PopoverWindow::noteInput(QObject* watched, QEvent* event)
+{
+    if (!m_idleClose->isActive() || !watched->isWindowType())
+        return;
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (!key && !isPointerInput(event->type()))
+        return;
+    // Input reaches the program's windows first; the popover's own, or a
+    // popup's opened inside it.
+    auto* target = static_cast<QWindow*>(watched);
+    QWidget* popup = QApplication::activePopupWidget();
+    const bool ours = target == windowHandle() || (popup && popup->windowHandle() == target);
+    if (!ours)
+        return;
+    // The pointer counts over the popover or the popup only: while it is
+    // grabbed, moves anywhere on the screen come here.
+    if (!key) {
+        const QPoint at = static_cast<QSinglePointEvent*>(event)->globalPosition().toPoint();
+        if (!geometry().contains(at) && !(popup && popup->geometry().contains(at)))
+            return;
+    }
+    m_idleClose->start();
 }
 
 bool PopoverWindow::isEchoOfOutsideClose() const
@@ -232,6 +374,17 @@ bool PopoverWindow::isEchoOfOutsideClose() const
 
 bool PopoverWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    noteInput(watched, event);
+    // Under XWayland a click on a Wayland surface never reaches the grab:
+    // the pointer leaving the popover for one is the outside click.
+    if (event->type() == QEvent::Leave && watched == windowHandle() && isXWayland() && !m_asWindow)
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible() && !m_asWindow && !QApplication::activePopupWidget() && pointerOverNoXWindow()) {
+                logInfo(lcPlatform, "popover: closed: the pointer left it for a Wayland surface");
+                m_sinceOutsideClose.start();
+                close();
+            }
+        });
     if (watched == m_content && event->type() == QEvent::LayoutRequest && isVisible())
         scheduleFit();
     // A popup closing (an info bubble inside the popover) gives up the grab.
@@ -246,8 +399,7 @@ void PopoverWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (m_asWindow)
         return;
-    if (isX11())
-        qApp->installEventFilter(this);
+    qApp->installEventFilter(this);
     // Another window of the program comes forward (a dialog): the popover
     // gives way, as a popup did, and leaves that window the pointer.
     m_focusWatch = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
@@ -295,6 +447,9 @@ void PopoverWindow::hideEvent(QHideEvent* event)
     qApp->removeEventFilter(this);
     disconnect(m_focusWatch);
     m_inputRetry->stop();
+    m_idleClose->stop();
+    m_inputHeld = false;
+    giveFocusBack();
     // Any close we did not ask for (an outside click, the window system taking
     // the grab away) may be followed by the same click's activation.
     if (!m_closeRequested && !m_sinceOutsideClose.isValid() && !m_asWindow)
@@ -304,6 +459,26 @@ void PopoverWindow::hideEvent(QHideEvent* event)
         if (!isVisible())
             Q_EMIT didClose();
     });
+}
+
+void PopoverWindow::giveFocusBack()
+{
+    const auto before = xcb_window_t(std::exchange(m_focusBefore, 0));
+    xcb_connection_t* c = before != XCB_NONE && !m_asWindow && isX11() ? xcbConnection() : nullptr;
+    const xcb_screen_t* screen = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data : nullptr;
+    if (!screen || before == screen->root)
+        return;
+    // Only where the focus went nowhere with the popover: not to a window
+    // the user or the program chose since.
+    const xcb_window_t now = focusedWindow(c);
+    if (now != XCB_NONE && now != screen->root && now != xcb_window_t(winId()))
+        return;
+    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, before), nullptr));
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+        return;
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, before, XCB_CURRENT_TIME);
+    xcb_flush(c);
 }
 
 void PopoverWindow::paintEvent(QPaintEvent*)

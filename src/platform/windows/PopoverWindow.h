@@ -24,11 +24,24 @@ namespace gaugelet {
 // closes every popup whenever another window of the program shows (as an
 // XEmbed tray icon does when a pin adds a tile). Where another program holds
 // the keyboard or the pointer as it opens, it tries again every inputRetryMs
-// (after 2 s, every 250 ms) until it has both or closes; after a popup inside
-// it (an info bubble) closes, which gives the grab back to nobody, it takes
-// them again. Another window of the program coming forward (a dialog) closes
-// it, as it closed a popup. On Wayland, which has no grabs, it stays a
-// Qt::Popup.
+// (after 2 s, every 250 ms), holding neither meanwhile, until it has both;
+// after inputGiveUpMs without them it closes. After a popup inside it (an
+// info bubble) closes, which gives the grab back to nobody, it takes them
+// again, and closes if another program (a screen locker) took them first.
+// Another window of the program coming forward (a dialog) closes it, as it
+// closed a popup. The keyboard focus it took goes back, as it closes, to the
+// window that had it, unless it went elsewhere meanwhile. On Wayland, which
+// has no grabs, it stays a Qt::Popup.
+//
+// It never keeps the session from locking: a screen locker needs the
+// keyboard and the pointer, so the popover closes after idleCloseMs without
+// input (a key, or the pointer over it), shorter than the shortest idle delay
+// desktops offer (a minute), and at once on closeForSessionLock(), which the
+// owner calls at the session's lock and idle signals.
+//
+// Under XWayland (sway) the X server hears of no click on a Wayland surface,
+// so the grab sees none outside the popover: there the popover closes when
+// the pointer leaves it for no X11 window.
 //
 // The pointer grab replaces a global outside-click monitor. A click
 // on the status item while the popover is open arrives twice: first as the
@@ -45,6 +58,10 @@ public:
     static constexpr int inputRetryMs = 20;
     static constexpr int inputRetrySlowAfterMs = 2'000;
     static constexpr int inputRetrySlowMs = 250;
+    static constexpr int inputGiveUpMs = 10'000;
+    static constexpr int idleCloseMs = 45'000;
+    // A shorter idle time (milliseconds, at most idleCloseMs), for tests.
+    static constexpr const char* idleCloseEnv = "GAUGELET_POPOVER_IDLE_MS";
 
     explicit PopoverWindow(QWidget* parent = nullptr);
     ~PopoverWindow() override;
@@ -67,6 +84,9 @@ public:
     bool isShownAsWindow() const { return m_asWindow; }
     // Closes on the owner's request (the status item toggled it).
     void performClose();
+    // Closes the popover, not the stand-in window, for the session's lock or
+    // idle signal: a screen locker is about to want the input.
+    void closeForSessionLock();
     // True within a short time after the popup closed itself on an outside click.
     bool isEchoOfOutsideClose() const;
 
@@ -97,7 +117,13 @@ private:
     // Takes the keyboard and the pointer for the open popover (X11), or
     // tries again shortly while another program holds either.
     void takeInput();
+    // The user's input reaching the popover (or a popup inside it) puts the
+    // idle close off.
+    void noteInput(QObject* watched, QEvent* event);
     void setWindowMode(bool asWindow);
+    // Gives the keyboard focus back to the window that had it before the
+    // popover opened, where it went nowhere with the popover (X11).
+    void giveFocusBack();
     QScreen* anchorScreen() const;
 
     QPointer<QWidget> m_content;
@@ -108,6 +134,12 @@ private:
     QElapsedTimer m_sinceOutsideClose;
     QElapsedTimer m_sinceShown;
     QTimer* m_inputRetry = nullptr;
+    QTimer* m_idleClose = nullptr;
+    // Both grabs were held at this opening: failing to take them again means
+    // another program has them.
+    bool m_inputHeld = false;
+    // The X window that had the keyboard focus as the popover opened.
+    quint32 m_focusBefore = 0;
     QMetaObject::Connection m_focusWatch;
     // Since the popover first tried to take the input at this opening.
     QElapsedTimer m_sinceInputWanted;
