@@ -105,6 +105,60 @@ QList<ChartShape> PopupDonut::shapes(const Input& input, QSizeF size)
     return out;
 }
 
+namespace {
+
+struct CentreText {
+    QFont label;
+    QFont caption;
+};
+
+// The farthest point of the figure's and the caption's ink from the centre,
+// set as paintEvent sets them: the pair centred, the caption under the figure.
+qreal inkReach(const CentreText& fonts, const QString& label, const QString& caption, qreal side)
+{
+    const QFontMetricsF lm(fonts.label);
+    const QFontMetricsF cm(fonts.caption);
+    const qreal labelH = lm.height();
+    const qreal captionH = caption.isEmpty() ? 0 : cm.height();
+    const qreal top = (side - labelH - captionH) * 0.5;
+    qreal reach = 0;
+    const auto take = [&](const QRectF& ink, qreal baseline) {
+        const qreal x = ink.width() * 0.5;
+        for (qreal y : {baseline + ink.top(), baseline + ink.bottom()})
+            reach = std::max(reach, std::hypot(x, y - side * 0.5));
+    };
+    take(lm.tightBoundingRect(label), top + lm.ascent());
+    if (!caption.isEmpty())
+        take(cm.tightBoundingRect(caption), top + labelH + cm.ascent());
+    return reach;
+}
+
+// The centre's fonts at the design's sizes, made smaller where a large
+// application font would carry the figure or its caption onto the ring.
+CentreText centreText(const PopupDonut::Input& input, const QString& caption)
+{
+    const auto fonts = [&](qreal scale) {
+        return CentreText{
+            DesignStyle::monospacedDigits(DesignStyle::systemFont(input.size * 0.22 * scale, QFont::DemiBold)),
+            DesignStyle::systemFont(input.size * 0.08 * scale, QFont::Medium)};
+    };
+    const qreal hole = input.size * 0.5 * std::clamp<qreal>(ChartMath::finite(input.innerRatio), 0, 1)
+                       - std::max<qreal>(0, ChartMath::finite(input.inset));
+    qreal scale = 1;
+    CentreText out = fonts(scale);
+    // Text does not scale quite linearly: a few rounds at most.
+    for (int round = 0; round < 4 && hole > 0; ++round) {
+        const qreal reach = inkReach(out, input.centerLabel, caption, input.size);
+        if (!(reach > hole) || !std::isfinite(reach))
+            break;
+        scale *= hole / reach * 0.97;
+        out = fonts(scale);
+    }
+    return out;
+}
+
+} // namespace
+
 void PopupDonut::paintEvent(QPaintEvent*)
 {
     GAUGELET_ASSERT_MAIN_THREAD();
@@ -112,23 +166,21 @@ void PopupDonut::paintEvent(QPaintEvent*)
     const QSizeF canvas(m_input.size, m_input.size);
     ChartShape::paint(painter, shapes(m_input, canvas));
 
-    // The centre: the figure over its caption, the pair centred.
-    const QFont labelFont =
-        DesignStyle::monospacedDigits(DesignStyle::systemFont(m_input.size * 0.22, QFont::DemiBold));
-    const QFont captionFont = DesignStyle::systemFont(m_input.size * 0.08, QFont::Medium);
-    const QFontMetricsF lm(labelFont);
-    const QFontMetricsF cm(captionFont);
+    // The centre: the figure over its caption, the pair centred inside the hole.
     const QString caption = m_input.centerCaption.toUpper();
+    const CentreText fonts = centreText(m_input, caption);
+    const QFontMetricsF lm(fonts.label);
+    const QFontMetricsF cm(fonts.caption);
     const qreal labelH = lm.height();
     const qreal captionH = caption.isEmpty() ? 0 : cm.height();
     const qreal top = (canvas.height() - labelH - captionH) * 0.5;
     painter.setPen(DesignStyle::colour(DesignStyle::Colour::primary, this));
-    painter.setFont(labelFont);
+    painter.setFont(fonts.label);
     painter.drawText(QRectF(0, top, canvas.width(), labelH), Qt::AlignCenter | Qt::TextSingleLine,
                      m_input.centerLabel);
     if (!caption.isEmpty()) {
         painter.setPen(DesignStyle::colour(DesignStyle::Colour::secondary, this));
-        painter.setFont(captionFont);
+        painter.setFont(fonts.caption);
         painter.drawText(QRectF(0, top + labelH, canvas.width(), captionH), Qt::AlignCenter | Qt::TextSingleLine,
                          caption);
     }

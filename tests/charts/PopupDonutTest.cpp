@@ -1,6 +1,8 @@
 #include "ChartTestSupport.h"
 #include "charts/PopupDonut.h"
 
+#include <QGuiApplication>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <numbers>
@@ -139,4 +141,40 @@ TEST(PopupDonut, InnerRatioIsClampedToZeroToOne)
         // A ratio of 1 or more leaves no ring to see.
         EXPECT_EQ(image.pixelColor(97, 50).alpha() > 0, c.ring) << c.ratio;
     }
+}
+
+// The figure and its caption stay inside the hole at any application font:
+// a large one makes them smaller rather than carry them onto the ring.
+TEST(PopupDonut, CentreTextsStayInsideTheHoleAtAnyFont)
+{
+    const QFont before = QGuiApplication::font();
+    for (const qreal points : {0.0, 18.0, 40.0}) {
+        QFont font = before;
+        if (points > 0)
+            font.setPointSizeF(points);
+        QGuiApplication::setFont(font);
+        PopupDonut donut;
+        auto in = input({2, -2}, {red}); // no ring: every inked pixel is text
+        in.innerRatio = 0.65;
+        in.inset = 1;
+        in.centerLabel = QStringLiteral("100%");
+        in.centerCaption = QStringLiteral("Memory");
+        donut.setInput(in);
+        QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        donut.render(&image, {}, {}, QWidget::DrawChildren);
+        const qreal hole = 50 * 0.65 - 1;
+        int inked = 0, outside = 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                if (image.pixelColor(x, y).alpha() == 0)
+                    continue;
+                ++inked;
+                outside += std::hypot(x + 0.5 - 50, y + 0.5 - 50) > hole + 1;
+            }
+        }
+        EXPECT_GT(inked, 40) << points;
+        EXPECT_EQ(outside, 0) << points << " pt";
+    }
+    QGuiApplication::setFont(before);
 }
