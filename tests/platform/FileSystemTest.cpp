@@ -180,10 +180,8 @@ TEST_F(FileSystemTest, FileLockExcludesOtherProcessesAndOtherHolders)
     EXPECT_EQ(FileLock(path(QStringLiteral("missing/x.lock"))).tryLock().error().code, ENOENT);
 }
 
-// A tree's digest is given only for a tree within both caps and read whole
-// as it was listed: an entry that grows, shrinks or is swapped for another,
-// or a link given another target, between its listing and its reading gives
-// none.
+// A tree's digest is given only within both caps and of the tree as it was
+// listed: an entry changed between its listing and its reading gives none.
 TEST_F(FileSystemTest, TreeDigestIsWithinItsCapsAndOfWhatWasListed)
 {
     const QString top = path(QStringLiteral("top"));

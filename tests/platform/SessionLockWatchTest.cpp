@@ -6,7 +6,6 @@
 
 #include "platform/desktop/WorkspaceNotifications.h"
 
-#include <QDBusMessage>
 #include <gtest/gtest.h>
 
 using namespace gaugelet;
@@ -28,55 +27,40 @@ TEST(SessionLockWatch, LockSleepAndIdleOfTheRightTypesAskForTheLockAndNothingEls
     ASSERT_TRUE(waitUntil([&] { return !workspace.sessionPath().isEmpty(); }));
     spinFor(100); // the match rules reach the buses
 
-    const auto lock = [](const QString& path) {
-        return QDBusMessage::createSignal(path, WorkspaceNotifications::logindSessionInterface, "Lock");
+    struct Signal {
+        const QDBusConnection& from;
+        QString path, interface, member;
     };
-    const auto sleep = [](const QVariant& start) {
-        return QDBusMessage::createSignal(FakeLogind::managerPath, WorkspaceNotifications::logindManagerInterface,
-                                          "PrepareForSleep")
-               << start;
+    const QString logindSession = WorkspaceNotifications::logindSessionInterface;
+    const Signal lock{logind.connection(), FakeLogind::sessionPath, logindSession, "Lock"};
+    const Signal otherLock{logind.connection(), "/org/freedesktop/login1/session/_33", logindSession, "Lock"};
+    const Signal sleep{logind.connection(), FakeLogind::managerPath, WorkspaceNotifications::logindManagerInterface,
+                       "PrepareForSleep"};
+    const Signal shield{gnome, SessionLockWatch::gnomeScreenSaverPath, SessionLockWatch::gnomeScreenSaverService,
+                        "ActiveChanged"};
+    const Signal presence{gnome, SessionLockWatch::gnomePresencePath, SessionLockWatch::gnomePresenceInterface,
+                          "StatusChanged"};
+    const auto send = [](const Signal& s, const QVariant& value) {
+        sendSignal(s.from, s.path, s.interface, s.member, value.isValid() ? QVariantList{value} : QVariantList());
     };
-    const auto shield = [](const QVariant& active) {
-        return QDBusMessage::createSignal(SessionLockWatch::gnomeScreenSaverPath,
-                                          SessionLockWatch::gnomeScreenSaverService, "ActiveChanged")
-               << active;
-    };
-    const auto presence = [](const QVariant& status) {
-        return QDBusMessage::createSignal(SessionLockWatch::gnomePresencePath, SessionLockWatch::gnomePresenceInterface,
-                                          "StatusChanged")
-               << status;
-    };
-    struct Case {
+    const struct {
         const char* name;
-        bool fromLogind;
-        QDBusMessage message;
-        // The one of the same sender that asks, sent after a message that
-        // should not, so that its answer shows the first was let pass.
-        QDBusMessage asking;
+        const Signal& signal;
+        QVariant value;
         bool asks;
+    } cases[] = {
+        {"logind locks our session", lock, {}, true},    {"logind locks another session", otherLock, {}, false},
+        {"going to sleep", sleep, true, true},           {"GNOME's shield shows", shield, true, true},
+        {"GNOME's shield goes", shield, false, false},   {"GNOME's shield as a number", shield, 1u, false},
+        {"GNOME goes idle", presence, 3u, true},         {"GNOME goes busy", presence, 2u, false},
+        {"idle as a signed number", presence, 3, false},
     };
-    const Case cases[] = {
-        {"logind locks our session", true, lock(FakeLogind::sessionPath), {}, true},
-        {"logind locks another session", true, lock("/org/freedesktop/login1/session/_33"),
-         lock(FakeLogind::sessionPath), false},
-        {"going to sleep", true, sleep(true), {}, true},
-        {"waking", true, sleep(false), sleep(true), false},
-        {"sleep as a string", true, sleep(QStringLiteral("true")), sleep(true), false},
-        {"GNOME's shield shows", false, shield(true), {}, true},
-        {"GNOME's shield goes", false, shield(false), shield(true), false},
-        {"GNOME's shield as a number", false, shield(1u), shield(true), false},
-        {"GNOME goes idle", false, presence(3u), {}, true},
-        {"GNOME goes busy", false, presence(2u), presence(3u), false},
-        {"idle as a signed number", false, presence(3), presence(3u), false},
-        {"idle as a string", false, presence(QStringLiteral("3")), presence(3u), false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const int before = asked;
-        const auto send = [&](const QDBusMessage& m) { c.fromLogind ? logind.send(m) : void(gnome.send(m)); };
-        send(c.message);
-        if (!c.asks)
-            send(c.asking);
+        send(c.signal, c.value);
+        if (!c.asks) // then one that asks from the same sender: its answer shows the first let pass
+            &c.signal.from == &gnome ? send(shield, true) : send(lock, {});
         ASSERT_TRUE(waitUntil([&] { return asked > before; }));
         spinFor(30);
         EXPECT_EQ(asked, before + 1);

@@ -68,8 +68,7 @@ TEST(SingleInstance, ASecondLaunchHandsOverAndARelaunchWaitsForTheName)
     ASSERT_TRUE(foreign.connect().registerService(SingleInstance::applicationId));
     EXPECT_EQ(SingleInstance(foreign.connect()).claim(), SingleInstance::Claim::unguarded);
 
-    // A copy that takes Activate and never answers (the call times out with
-    // NoReply) does not respond; this process, running the same executable, is Gaugelet.
+    // A copy that takes Activate and never answers; this process, the same executable, is Gaugelet.
     PrivateBus hung;
     QDBusConnection silent = hung.connect();
     SilentObject object;
@@ -121,7 +120,6 @@ TEST(SingleInstance, OnlyACopyOfThisProgramIsNamedAsTheRunningCopy)
         if (!c.cmdline.isEmpty())
             writeFile(dir + QLatin1String("/cmdline"), c.cmdline);
         const SingleInstance::SilentOwner owner = SingleInstance::identifyProcess(pid, proc.path(), own);
-        EXPECT_EQ(owner.pid, pid);
         EXPECT_EQ(owner.isGaugelet, c.isGaugelet) << pid;
         EXPECT_EQ(owner.program, c.program) << pid;
     }

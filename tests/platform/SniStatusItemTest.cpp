@@ -352,18 +352,19 @@ TEST(SniStatusItem, RegistersWithTheWatcherAndServesTheComposedRow)
     EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Title")).toString(), QStringLiteral("Gaugelet"));
     EXPECT_FALSE(watcher.readProperty(sni->serviceName(), QStringLiteral("Category")).toString().isEmpty());
 
-    // A hidden slot reads and announces "Passive", which hosts do not show;
-    // the row's status reaches it once it shows again.
+    // A hidden slot is "Passive"; the row's status reaches it once shown.
     SniItem* slot = sni->items()[0];
     QStringList statuses;
     QObject listener;
     QObject::connect(slot->adaptor(), &SniItemAdaptor::NewStatus, &listener, [&](const QString& s) { statuses << s; });
     slot->setHidden(true);
     sni->setStatus(QStringLiteral("NeedsAttention"));
-    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Status")).toString().toStdString(), "Passive");
+    const auto status = [&] {
+        return watcher.readProperty(sni->serviceName(), QStringLiteral("Status")).toString().toStdString();
+    };
+    EXPECT_EQ(status(), "Passive");
     slot->setHidden(false);
-    EXPECT_EQ(watcher.readProperty(sni->serviceName(), QStringLiteral("Status")).toString().toStdString(),
-              "NeedsAttention");
+    EXPECT_EQ(status(), "NeedsAttention");
     sni->setStatus(QStringLiteral("Active"));
     EXPECT_EQ(statuses.join(QLatin1Char(' ')).toStdString(), "Passive NeedsAttention Active");
 
@@ -521,8 +522,7 @@ TEST(SniStatusItem, FollowsXfcesIconSizeThroughXfconfd)
     StatusItem item(bus.address);
     item.statusNotifier()->setCommandLineReader([](uint) { return QByteArrayLiteral("xfce4-panel\0"); });
     EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
-    // Of other types, plugin ids as integers and a change's channel are none:
-    // no panel holds the tray (its own default), and no change.
+    // Plugin ids and a change's channel of other types are none.
     const QVariant ints = QVariant::fromValue(QList<int>{1, 3});
     xfconf.properties.insert(QStringLiteral("/panels/panel-1/plugin-ids"), ints);
     test::sendSignal(xfconf.bus, HostSettingsWatch::xfconfPath, HostSettingsWatch::xfconfService,
@@ -534,7 +534,6 @@ TEST(SniStatusItem, FollowsXfcesIconSizeThroughXfconfd)
     EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{16}; }));
     xfconf.set(QStringLiteral("xfce4-panel"), QStringLiteral("/panels/panel-1/icon-size"), 24);
     EXPECT_TRUE(test::waitUntil([&] { return item.composedPixelSizes() == QList<int>{24}; }));
-
     QDBusConnection::disconnectFromBus(QStringLiteral("fake-xfconf"));
 }
 
@@ -843,8 +842,7 @@ TEST(SniStatusItem, HostsAreToldApartByTheWatchersCommandLine)
         EXPECT_EQ(host.itemId(1), h.id);
         EXPECT_EQ(host.itemTitle(1, name), h.title);
     }
-    // A watcher's command line is read from its process up to 64 KiB; a
-    // longer one is not read at all, and its host not known.
+    // A watcher's command line is read up to 64 KiB; a longer one not at all.
     for (const qsizetype length : {qsizetype(64 * 1024), qsizetype(64 * 1024 + 1)}) {
         QByteArray commandLine = QByteArrayLiteral("/bin/sh\0-c\0sleep 60\0sh\0");
         const QString padding(length - commandLine.size() - 1, QLatin1Char('a'));
@@ -915,10 +913,8 @@ TEST(HostSlotSize, ReadsOnlyRegularFilesWithoutWaiting)
     const QByteArray lxqt16("[General]\npanels=panel1\n[panel1]\nplugins=clock, statusnotifier\niconSize=16\n");
     const QByteArray xfceTray16("<property name=\"plugins\"><property name=\"plugin-1\" value=\"systray\"><property "
                                 "name=\"icon-size\" value=\"16\"/></property></property></channel>");
-    // Files made to take long, just below the most read: the same panel and
-    // plugins listed 100,000 times, 50,000 keys in a group of a long name, an
-    // array of 120,000 values; an element of 60,000 attributes, which xfconfd
-    // never writes, makes the file none of its.
+    // Files made to take long, just below the most read; an element of
+    // 60,000 attributes, which xfconfd never writes, makes the file none of its.
     QByteArray attributes;
     for (int i = 0; i < 60'000; ++i)
         attributes += " a" + QByteArray::number(i) + "=''";
@@ -934,8 +930,7 @@ TEST(HostSlotSize, ReadsOnlyRegularFilesWithoutWaiting)
              + "q\n[p]\nplugins=" + QByteArray("x,").repeated(100'000) + "x\n[" + QByteArray(300'000, 'g') + "]\n"
              + QByteArray("k=1\n").repeated(50'000) + "[q]\nplugins=statusnotifier\niconSize=16\n",
          HostSlotSize::lxqtPanel, 16, HostSlotSize::lxqtDefault},
-        // LXQt draws its tray's icons within a row of the panel less the frame
-        // its themes draw around them (up to 6 pixels).
+        // Within a panel row less its themes' frame (up to 6 pixels).
         {iconSize + "32\npanelSize=32\n", HostSlotSize::lxqtPanel, 26, HostSlotSize::lxqtDefault},
         {iconSize + "30\npanelSize=64\nlineCount=2\n", HostSlotSize::lxqtPanel, 26, HostSlotSize::lxqtDefault},
         {iconSize + "24\n", HostSlotSize::lxqtPanel, 24, HostSlotSize::lxqtDefault},

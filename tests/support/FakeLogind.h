@@ -65,9 +65,6 @@ public:
         m_connection.send(s);
     }
 
-    // Any other message, sent as logind.
-    void send(const QDBusMessage& message) { m_connection.send(message); }
-
 private:
     QDBusConnection m_connection;
     std::unique_ptr<FakeDBusObject> m_manager;
