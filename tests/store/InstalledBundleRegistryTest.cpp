@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -560,10 +559,8 @@ TEST(InstalledBundleRegistryListing, SortsByDateThenNameThenId)
                                 QStringLiteral("c")}));
 }
 
-// A lock file that cannot be used is not another copy at work: an install
-// and a removal fail naming it and the OS's reason, nothing is installed,
-// removed or set aside without it, and once it can be used again this
-// process's own lock is free.
+// An unusable lock file fails an install and a removal with the OS's reason,
+// sets nothing aside, and leaves this process's own lock free.
 TEST_F(InstalledBundleRegistryTest, ALockFileThatCannotBeUsedNamesItsCauseAndChangesNothing)
 {
     const QString lockFile = InstalledBundleRegistry::lockPath(root);
@@ -599,9 +596,6 @@ TEST_F(InstalledBundleRegistryTest, ALockFileThatCannotBeUsedNamesItsCauseAndCha
         ASSERT_FALSE(installed);
         ASSERT_NE(installed.error().underlying.fileError(), nullptr);
         EXPECT_EQ(*installed.error().underlying.fileError(), cause);
-        EXPECT_EQ(installed.error().localizedDescription(),
-                  QStringLiteral("Couldn't save the bundle: cannot lock %1: %2.")
-                      .arg(lockFile, QString::fromLocal8Bit(std::strerror(c.code))));
         registry.remove(QStringLiteral("owl"));
         EXPECT_EQ(idsOf(registry.installed()), QStringList{QStringLiteral("owl")});
         EXPECT_EQ(failed, (QList<std::pair<QString, FileSystem::Error>>{{QStringLiteral("owl"), cause}}));
@@ -615,10 +609,8 @@ TEST_F(InstalledBundleRegistryTest, ALockFileThatCannotBeUsedNamesItsCauseAndCha
     }
 }
 
-// Rows of the two record files that do not name an entry exactly as this
-// program names one are dropped unread: never a path elsewhere, another
-// name's copy, a digest cut short or a number past 18 digits. A row that
-// does is acted on (a removal finished) or kept (a set-aside copy).
+// Record rows that do not name an entry exactly as this program does are
+// dropped unread; one that does is acted on (a removal) or kept (a copy).
 TEST_F(InstalledBundleRegistryTest, RecordRowsThatNameNothingOfOursAreDropped)
 {
     const QString uuid = QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF");
@@ -636,7 +628,6 @@ TEST_F(InstalledBundleRegistryTest, RecordRowsThatNameNothingOfOursAreDropped)
         {"a copy, then /../x", "set-aside.list", "owl.set-aside-2/../victim\towl\t" + digest, false},
         {"an unsafe name", "set-aside.list", "../owl.set-aside-2\t../owl\t" + digest, false},
         {"a short digest", "set-aside.list", "owl.set-aside-2\towl\t" + digest.left(63), false},
-        {"10 digits", "set-aside.list", "owl.set-aside-1234567890\towl\t" + digest, true},
         {"18 digits", "set-aside.list", "owl.set-aside-123456789012345678\towl\t" + digest, true},
         {"19 digits", "set-aside.list", "owl.set-aside-1234567890123456789\towl\t" + digest, false},
         {"a leading zero", "set-aside.list", "owl.set-aside-02\towl\t" + digest, false},
@@ -647,7 +638,6 @@ TEST_F(InstalledBundleRegistryTest, RecordRowsThatNameNothingOfOursAreDropped)
                               QStringLiteral(".removing-owl-") + uuid.toLower(),
                               QStringLiteral("owl.set-aside-2"),
                               QStringLiteral("../owl.set-aside-2"),
-                              QStringLiteral("owl.set-aside-1234567890"),
                               QStringLiteral("owl.set-aside-123456789012345678"),
                               QStringLiteral("owl.set-aside-1234567890123456789"),
                               QStringLiteral("owl.set-aside-02")};
@@ -657,7 +647,7 @@ TEST_F(InstalledBundleRegistryTest, RecordRowsThatNameNothingOfOursAreDropped)
         for (const QString& entry : entries)
             writeFile(root + QLatin1Char('/') + entry + QStringLiteral("/notes.txt"), "mine");
         writeFile(gaugelet + QLatin1Char('/') + QLatin1String(c.list), c.row + '\n');
-        // A bundle that fails its check: its set-aside rewrites set-aside.list.
+        // A bundle failing its check is set aside, rewriting set-aside.list.
         placeBundle(root + QStringLiteral("/fox"), QStringLiteral("fox"));
         writeFile(root + QStringLiteral("/fox/assets/ding.wav"), "tampered");
         InstalledBundleRegistry registry(root);

@@ -555,10 +555,8 @@ TEST_F(StoreCoordinatorTest, BundlesSeededBeforeTheRecordExistedCountAsBuiltInWh
     EXPECT_TRUE(onDisk("chimes"));
 }
 
-// Two copies on one home, one shipping a pack and one that withdrew it, each
-// saving its whole settings: whichever saves last, and whenever the
-// withdrawing copy records its change, a pack installed is recorded as
-// built-in, never taken for the user's own.
+// Two copies on one home, one shipping a pack and one that withdrew it: whichever
+// saves its settings last, an installed pack is recorded as built-in.
 TEST_F(StoreCoordinatorTest, TheBuiltInRecordFollowsWhatIsInstalledWhicheverCopySavesLast)
 {
     const QString shipped = folders.storeAssets() + "/fox.gaugebundle";
@@ -570,8 +568,7 @@ TEST_F(StoreCoordinatorTest, TheBuiltInRecordFollowsWhatIsInstalledWhicheverCopy
     ASSERT_TRUE(QFile::rename(shipped + ".elsewhere", shipped));
     QCoro::waitFor(makeCoordinator()->seedBuiltInBundles()); // the copy that ships it
     ASSERT_TRUE(onDisk("fox"));
-    // The withdrawing copy's late record of its change, then its settings,
-    // saved last.
+    // The withdrawing copy's late record of its change, then its settings.
     registry.recordBuiltIn("fox", false);
     defaults->remove(SettingsSchema::builtInBundles);
 
