@@ -690,11 +690,19 @@ void InstalledBundleRegistry::finishRemovals(const QString& root, QDeadlineTimer
 
 QStringList InstalledBundleRegistry::builtInRecord(const QString& root)
 {
+    // The program ships a handful of packs: of a longer record only the first
+    // maxBuiltInRecord ids count, and the rest is not read.
     QStringList ids;
+    QSet<QString> seen;
     const auto bytes = FileSystem::readFile(builtInRecordPath(root), 1024 * 1024);
     for (const QByteArray& line : bytes ? bytes->split('\n') : QList<QByteArray>()) {
-        if (const QString id = QString::fromUtf8(line); BundleVerifier::isSafeBundleId(id) && !ids.contains(id))
-            ids.append(id);
+        const QString id = QString::fromUtf8(line);
+        if (!BundleVerifier::isSafeBundleId(id) || seen.contains(id))
+            continue;
+        if (ids.size() == maxBuiltInRecord)
+            break;
+        seen.insert(id);
+        ids.append(id);
     }
     return ids;
 }

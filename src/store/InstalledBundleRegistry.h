@@ -136,7 +136,9 @@ public:
     // resources, as kept beside the root ("built-in.list"). Every copy of the
     // program on this home changes it one id at a time under the WorkLock,
     // so it follows what is installed whichever copy saves its settings last.
+    // At most maxBuiltInRecord ids are read.
     static QStringList builtInRecord(const QString& root);
+    static constexpr qsizetype maxBuiltInRecord = 256;
     // Adds a bundle to that record while its folder is installed, or drops
     // it while none is: a copy that withdrew a bundle another copy has
     // installed again leaves it recorded. Waits on a worker while the

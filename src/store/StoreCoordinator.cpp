@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cerrno>
 #include <coroutine>
@@ -68,15 +69,21 @@ struct ScanEnded {
 QStringList recordedBuiltIns(const std::optional<QString>& root)
 {
     QStringList ids;
+    QSet<QString> seen;
+    const auto take = [&](const QString& id) {
+        if (!seen.contains(id)) {
+            seen.insert(id);
+            ids.append(id);
+        }
+    };
     if (Defaults* defaults = Defaults::standard()) {
         for (const QVariant& id : defaults->array(SettingsSchema::builtInBundles).value_or(QVariantList()))
-            if (id.typeId() == QMetaType::QString && !ids.contains(id.toString()))
-                ids.append(id.toString());
+            if (id.typeId() == QMetaType::QString)
+                take(id.toString());
     }
     if (root) {
         for (const QString& id : InstalledBundleRegistry::builtInRecord(*root))
-            if (!ids.contains(id))
-                ids.append(id);
+            take(id);
     }
     return ids;
 }
